@@ -1,0 +1,239 @@
+#include "cli_commands.h"
+
+#include "cli_output.h"
+
+#include "driver/binding/driver_api.h"
+#include "driver/command/qorin_node_util_wrapper.h"
+#include "qorinet_api/client/qorinet_local_client_node.h"
+#include "qorinet_api/util/decimal_text.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+namespace z2e {
+namespace cli {
+
+namespace {
+
+using qorinet_api::QORINetLocalClientNode;
+
+constexpr std::uint32_t kNodeId = 1;
+
+// The binding's table first; the driver may know texts of its own beyond it.
+std::string resultText(std::int32_t result, qorinet_api::QORINetIfClientNode* node)
+{
+    std::string text;
+    if (getDriverErrorText(result, text) == 0)
+        return text;
+    if (node && node->ErrorConstantToString(result, text) == 0 && !text.empty())
+        return text;
+    return "unknown result";
+}
+
+// Decimal with an optional sign, or 0x followed by up to eight hex digits.
+bool parseCode(const std::string& text, std::int32_t& value)
+{
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        if (text.size() > 10)
+            return false;
+        char* end = nullptr;
+        const unsigned long parsed = std::strtoul(text.c_str() + 2, &end, 16);
+        if (*end != '\0' || text[2] == '-' || text[2] == '+')
+            return false;
+        value = static_cast<std::int32_t>(static_cast<std::uint32_t>(parsed));
+        return true;
+    }
+    return qorinet_api::util::parseSignedDecimal(text, value);
+}
+
+void addResult(Report& report, std::int32_t result, qorinet_api::QORINetIfClientNode* node)
+{
+    report.add("result", static_cast<std::int64_t>(result));
+    report.add("resultText", resultText(result, node));
+}
+
+void printAnswer(const std::string& text)
+{
+    std::cout << text;
+    if (!text.empty() && text.back() != '\n')
+        std::cout << '\n';
+}
+
+int usageError(const std::string& message)
+{
+    std::cerr << "zamo2ctl: " << message << "\n";
+    return EXIT_USAGE;
+}
+
+// A connected local node with the command layer on top; disconnects when it goes away.
+class LocalSession {
+public:
+    explicit LocalSession(const CliOptions& options)
+        : m_node(std::make_shared<QORINetLocalClientNode>(kNodeId)), m_wrapper(m_node)
+    {
+        if (!options.driverPath.empty())
+            setDriverLibraryPath(options.driverPath);
+        // The mode is read by the driver's init, so it goes in between load and connect.
+        if (!options.simulation.empty() && loadDriverApi() > 0) {
+            const std::int32_t set = m_node->SetParamStruct_str("driver/api/config/simulation", "mode",
+                                                                options.simulation);
+            if (set >= 1)
+                std::cerr << "zamo2ctl: simulation mode not accepted: " << set << " " << resultText(set, m_node.get())
+                          << "\n";
+        }
+        m_result = m_node->connect();
+        m_wrapper.setReady(m_result <= 0);
+    }
+    ~LocalSession()
+    {
+        m_wrapper.setReady(false);
+        if (m_node->isConnected())
+            m_node->disconnect();
+    }
+    LocalSession(const LocalSession&) = delete;
+    LocalSession& operator=(const LocalSession&) = delete;
+
+    bool connected() const { return m_result <= 0; }
+    std::int32_t result() const { return m_result; }
+    QORINetLocalClientNode& node() { return *m_node; }
+    QorinNodeUtilWrapper& wrapper() { return m_wrapper; }
+
+    /// Reports a failed connect and returns the exit status it means.
+    int reportConnectFailure(const CliOptions& options)
+    {
+        if (m_result == 2)
+            std::cerr << "zamo2ctl: driver library " << driverLibraryName() << " not loadable\n";
+        std::cerr << "zamo2ctl: connect failed: " << m_result << " " << resultText(m_result, nullptr) << "\n";
+        if (options.json) {
+            Report report;
+            report.add("stage", std::string("connect"));
+            addResult(report, m_result, nullptr);
+            std::cout << report.render(true);
+        }
+        return exitStatusOf(m_result);
+    }
+
+private:
+    std::shared_ptr<QORINetLocalClientNode> m_node;
+    QorinNodeUtilWrapper m_wrapper;
+    std::int32_t m_result = 0;
+};
+
+int driverText(const CliOptions& options)
+{
+    std::int32_t code = 0;
+    if (!parseCode(options.arguments[0], code))
+        return usageError("CODE must be a decimal or 0x hexadecimal number");
+    std::string text;
+    const bool known = getDriverErrorText(code, text) == 0;
+    if (options.json) {
+        Report report;
+        report.add("code", static_cast<std::int64_t>(code));
+        report.addFlag("known", known);
+        if (known)
+            report.add("text", text);
+        std::cout << report.render(true);
+    } else if (known) {
+        std::cout << text << "\n";
+    } else {
+        std::cerr << "zamo2ctl: no driver text for " << code << "\n";
+    }
+    return known ? EXIT_OK : EXIT_UNKNOWN_CODE;
+}
+
+int local(const CliOptions& options)
+{
+    LocalSession session(options);
+    if (!session.connected())
+        return session.reportConnectFailure(options);
+    std::string version;
+    const std::int32_t versionResult = session.wrapper().getParamStructStr("driver/api", "version", version);
+    Report report;
+    report.add("boardCount", static_cast<std::int64_t>(session.node().getBoardCount()));
+    report.add("enclosureCount", static_cast<std::int64_t>(session.node().getEnclosureCount()));
+    report.addFlag("simulation", session.node().isSimulation());
+    report.add("driverVersion", versionResult <= 0 ? version : std::string());
+    addResult(report, session.result(), &session.node());
+    std::cout << report.render(options.json);
+    return exitStatusOf(session.result());
+}
+
+// The answer text goes to stdout alone so that it can be redirected into a file.
+int printOutcome(const CliOptions& options, std::int32_t result, const std::string* answer,
+                 qorinet_api::QORINetIfClientNode& node)
+{
+    if (options.json) {
+        Report report;
+        for (std::size_t i = 0; i < options.arguments.size(); ++i)
+            report.add("argument" + std::to_string(i + 1), options.arguments[i]);
+        if (answer)
+            report.add("answer", result <= 0 ? *answer : std::string());
+        addResult(report, result, &node);
+        std::cout << report.render(true);
+    } else {
+        if (answer && result <= 0)
+            printAnswer(*answer);
+        std::cout.flush(); // keeps the result line after the answer on a terminal
+        std::cerr << "result: " << result << " " << resultText(result, &node) << "\n";
+    }
+    return exitStatusOf(result);
+}
+
+int get(const CliOptions& options, bool xml)
+{
+    LocalSession session(options);
+    if (!session.connected())
+        return session.reportConnectFailure(options);
+    std::string answer;
+    const std::string& target = options.arguments[0];
+    const std::string& item = options.arguments[1];
+    const std::int32_t result = xml ? session.node().GetParamXML_str(target, item, answer)
+                                    : session.wrapper().getParamStructStr(target, item, answer);
+    return printOutcome(options, result, &answer, session.node());
+}
+
+int set(const CliOptions& options)
+{
+    LocalSession session(options);
+    if (!session.connected())
+        return session.reportConnectFailure(options);
+    const std::int32_t result =
+        session.wrapper().setParamStructStr(options.arguments[0], options.arguments[1], options.arguments[2]);
+    return printOutcome(options, result, nullptr, session.node());
+}
+
+int setI32(const CliOptions& options)
+{
+    std::int32_t numbers[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        if (!parseCode(options.arguments[static_cast<std::size_t>(i)], numbers[i]))
+            return usageError("BOARD, COMMAND and VALUE must be numbers");
+    }
+    LocalSession session(options);
+    if (!session.connected())
+        return session.reportConnectFailure(options);
+    const std::int32_t result = session.wrapper().setParamI32(numbers[0], numbers[1], numbers[2]);
+    return printOutcome(options, result, nullptr, session.node());
+}
+
+} // namespace
+
+int runCommand(const CliOptions& options)
+{
+    const std::string& c = options.command;
+    if (c == "driver-text")
+        return driverText(options);
+    if (c == "local")
+        return local(options);
+    if (c == "get" || c == "get-xml")
+        return get(options, c == "get-xml");
+    if (c == "set")
+        return set(options);
+    if (c == "set-i32")
+        return setI32(options);
+    return usageError("unknown command " + c);
+}
+
+} // namespace cli
+} // namespace z2e

@@ -1,0 +1,155 @@
+#include "cli_options.h"
+
+#include <map>
+
+namespace z2e {
+namespace cli {
+
+namespace {
+
+const std::map<std::string, std::size_t>& argumentCounts()
+{
+    static const std::map<std::string, std::size_t> counts = {
+        {"driver-text", 1}, {"local", 0}, {"get", 2}, {"set", 3}, {"get-xml", 2}, {"set-i32", 3},
+    };
+    return counts;
+}
+
+bool simulationModeText(const std::string& word, std::string& mode)
+{
+    static const std::map<std::string, std::string> modes = {
+        {"force", "SIMMODE_FORCE"}, {"off", "SIMMODE_OFF"}, {"normal", "SIMMODE_NORMAL"}};
+    const auto it = modes.find(word);
+    if (it == modes.end())
+        return false;
+    mode = it->second;
+    return true;
+}
+
+// "--name value" or "--name=value"; advances `i` past a separate value.
+bool optionValue(const std::string& arg, const std::string& name, int argc, const char* const argv[], int& i,
+                 std::string& value, bool& matched)
+{
+    matched = false;
+    if (arg == name) {
+        matched = true;
+        if (i + 1 >= argc)
+            return false;
+        value = argv[++i];
+        return true;
+    }
+    if (arg.compare(0, name.size() + 1, name + "=") == 0) {
+        matched = true;
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    return true;
+}
+
+bool parseOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
+                 std::string& error)
+{
+    if (arg == "-h" || arg == "--help") {
+        options.help = true;
+        return true;
+    }
+    if (arg == "--json") {
+        options.json = true;
+        return true;
+    }
+    bool matched = false;
+    std::string value;
+    if (!optionValue(arg, "--simulation", argc, argv, i, value, matched) ||
+        (matched && !simulationModeText(value, options.simulation))) {
+        error = "--simulation needs force, off or normal";
+        return false;
+    }
+    if (matched)
+        return true;
+    for (auto* target : {&options.driverPath, &options.logFile}) {
+        const std::string name = target == &options.driverPath ? "--driver" : "--log";
+        if (!optionValue(arg, name, argc, argv, i, value, matched) || (matched && value.empty())) {
+            error = name + " needs a file name";
+            return false;
+        }
+        if (matched) {
+            *target = value;
+            return true;
+        }
+    }
+    error = "unknown option " + arg;
+    return false;
+}
+
+} // namespace
+
+bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, std::string& error)
+{
+    bool optionsEnded = false;
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
+            if (!parseOption(arg, argc, argv, i, options, error))
+                return false;
+        } else {
+            words.push_back(arg);
+        }
+    }
+    if (options.help)
+        return true;
+    if (words.empty()) {
+        error = "no command given";
+        return false;
+    }
+    options.command = words.front();
+    options.arguments.assign(words.begin() + 1, words.end());
+    const auto it = argumentCounts().find(options.command);
+    if (it == argumentCounts().end()) {
+        error = "unknown command " + options.command;
+        return false;
+    }
+    if (options.arguments.size() != it->second) {
+        error = options.command + " takes " + std::to_string(it->second) + " argument(s)";
+        return false;
+    }
+    return true;
+}
+
+const char* usageText()
+{
+    return "Usage: zamo2ctl [OPTIONS] COMMAND [ARGUMENTS]\n"
+           "\n"
+           "Service access to the acquisition boards of this computer through the driver.\n"
+           "\n"
+           "Commands:\n"
+           "  driver-text CODE             the driver's result text of CODE (decimal or 0x hex)\n"
+           "  local                        connect; print board count, enclosure count,\n"
+           "                               simulation flag and driver version\n"
+           "  get TARGET ITEM              read a text parameter and print it\n"
+           "  set TARGET ITEM VALUE        write a text parameter\n"
+           "  get-xml TARGET ITEM          read a parameter of the XML tree and print it\n"
+           "  set-i32 BOARD COMMAND VALUE  send an integer command to a board\n"
+           "\n"
+           "Options:\n"
+           "  --simulation force|off|normal  simulation mode the driver starts in\n"
+           "  --driver FILE                  load this driver library instead of the default\n"
+           "  --log FILE                     write the program's log (every severity) to FILE\n"
+           "  --json                         print one JSON object instead of text\n"
+           "  -h, --help                     show this text\n"
+           "\n"
+           "Texts go to standard output; the result line of get/set goes to standard error.\n"
+           "\n"
+           "Exit status:\n"
+           "  0      success (a driver warning counts as success)\n"
+           "  1..62  the driver's or the command layer's result itself, e.g. 1 hardware in\n"
+           "         use by another program, 2 driver library not loadable;\n"
+           "         for driver-text, 1 means the code is unknown\n"
+           "  63     any larger result (printed in full)\n"
+           "  64     bad command line\n";
+}
+
+} // namespace cli
+} // namespace z2e

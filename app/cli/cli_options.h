@@ -1,0 +1,29 @@
+#pragma once
+// Command line of zamo2ctl: options may stand anywhere before "--"; the first other word is
+// the command and the rest are its arguments.
+
+#include <string>
+#include <vector>
+
+namespace z2e {
+namespace cli {
+
+struct CliOptions {
+    bool help = false;
+    bool json = false;
+    std::string simulation; ///< "", or the driver's mode text (SIMMODE_FORCE, SIMMODE_OFF, SIMMODE_NORMAL)
+    std::string driverPath; ///< "", or a driver library to load instead of the default
+    std::string logFile;    ///< "", or a file that receives the program's log
+    std::string command;
+    std::vector<std::string> arguments;
+};
+
+/// Fills `options` from argv[1..]; false with `error` set for a malformed line. The command's
+/// argument count is checked too.
+bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, std::string& error);
+
+/// The text of --help.
+const char* usageText();
+
+} // namespace cli
+} // namespace z2e

@@ -1,0 +1,70 @@
+#include "cli_output.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace z2e {
+namespace cli {
+
+int exitStatusOf(std::int32_t result)
+{
+    if (result <= 0)
+        return EXIT_OK;
+    return result < EXIT_LARGE_RESULT ? static_cast<int>(result) : EXIT_LARGE_RESULT;
+}
+
+void Report::add(const std::string& key, const std::string& text) { m_fields.push_back({key, text, true}); }
+
+void Report::add(const std::string& key, std::int64_t number)
+{
+    m_fields.push_back({key, std::to_string(number), false});
+}
+
+void Report::addFlag(const std::string& key, bool flag) { m_fields.push_back({key, flag ? "true" : "false", false}); }
+
+std::string Report::render(bool json) const
+{
+    std::string out;
+    if (json) {
+        out = "{";
+        for (const Field& f : m_fields) {
+            out += (out.size() > 1 ? "," : "") + jsonString(f.key) + ":";
+            out += f.quoted ? jsonString(f.value) : f.value;
+        }
+        return out + "}\n";
+    }
+    std::size_t width = 0;
+    for (const Field& f : m_fields)
+        width = std::max(width, f.key.size());
+    for (const Field& f : m_fields)
+        out += f.key + ":" + std::string(width - f.key.size() + 1, ' ') + f.value + "\n";
+    return out;
+}
+
+std::string jsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+} // namespace cli
+} // namespace z2e

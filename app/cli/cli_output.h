@@ -1,0 +1,45 @@
+#pragma once
+// Output of zamo2ctl: plain "label: value" lines or one flat JSON object, and the exit status
+// a result turns into.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace z2e {
+namespace cli {
+
+enum : int {
+    EXIT_OK = 0,
+    EXIT_UNKNOWN_CODE = 1,
+    EXIT_LARGE_RESULT = 63,
+    EXIT_USAGE = 64,
+};
+
+/// 0 for success and warnings, the result itself for 1..62, 63 for anything larger.
+int exitStatusOf(std::int32_t result);
+
+/// A flat record printed either as aligned "label: value" lines or as one JSON object.
+class Report {
+public:
+    void add(const std::string& key, const std::string& text);
+    void add(const std::string& key, std::int64_t number);
+    void addFlag(const std::string& key, bool flag);
+    /// The whole record, ending with a line break.
+    std::string render(bool json) const;
+
+private:
+    struct Field {
+        std::string key;
+        std::string value; ///< already in JSON form when `quoted` is false
+        bool quoted;
+    };
+    std::vector<Field> m_fields;
+};
+
+/// `text` as a JSON string literal, quotes included; control characters escaped.
+std::string jsonString(const std::string& text);
+
+} // namespace cli
+} // namespace z2e

@@ -1,0 +1,36 @@
+// zamo2ctl: the command line of the same core the desktop program uses, for service work and
+// scripts. No Qt.
+
+#include "cli_commands.h"
+#include "cli_options.h"
+#include "cli_output.h"
+
+#include "uni/log.h"
+
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    using namespace z2e::cli;
+    CliOptions options;
+    std::string error;
+    if (!parseCliOptions(argc, argv, options, error)) {
+        std::cerr << "zamo2ctl: " << error << "\n" << usageText();
+        return EXIT_USAGE;
+    }
+    if (options.help) {
+        std::cout << usageText();
+        return EXIT_OK;
+    }
+    uni::log::initialize();
+    if (!options.logFile.empty()) {
+        uni::log::FileSinkOptions sink;
+        sink.fileName = options.logFile;
+        sink.minSeverity = uni::log::debug;
+        if (!uni::log::addFileSink(sink))
+            std::cerr << "zamo2ctl: cannot log to " << options.logFile << "\n";
+    }
+    const int status = runCommand(options);
+    uni::log::removeAllSinks();
+    return status;
+}

@@ -1,0 +1,591 @@
+#include "driver/command/qorin_node_util_wrapper.h"
+
+#include "driver/command/command_status.h"
+#include "driver/command/driver_command.h"
+#include "driver/command/driver_target.h"
+#include "qorinet_api/common/qorinet_result_codes.h"
+#include "qorinet_api/util/decimal_text.h"
+#include "uni/osal.h"
+
+#include <pugixml.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+namespace z2e {
+
+namespace {
+
+using qorinet_api::succeeded;
+
+constexpr const char* kConfigFileName = "zmpxi_api_config.xml";
+
+std::string hexText(std::uint32_t value, bool upper)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, upper ? "%08X" : "%08x", value);
+    return text;
+}
+
+// The driver reads model and revision from this fragment; the two blanks are part of it.
+std::string defaultEepromItem(const std::string& model, const std::string& version)
+{
+    return "default/<BaseEEPROM  BaseModel='" + model + "' BaseVersion='" + version + "'/>";
+}
+
+std::int32_t numberOrMinusOne(std::int32_t result, const std::string& text)
+{
+    std::int32_t value = -1;
+    if (!succeeded(result) || !qorinet_api::util::parseSignedDecimal(text, value))
+        return -1;
+    return value;
+}
+
+} // namespace
+
+#define Z2E_REQUIRE_READY() \
+    if (!m_ready)           \
+    return status::NOT_READY
+
+// Writes to a board beyond the node's count are refused before anything is sent.
+#define Z2E_REQUIRE_BOARD(board) \
+    if (!boardInRange(board))    \
+    return uni::osal::ERR_UNI_OSAL_ERROR
+
+QorinNodeUtilWrapper::QorinNodeUtilWrapper(NodePtr node) : m_node(std::move(node)) {}
+
+void QorinNodeUtilWrapper::setReady(bool ready) { m_ready = ready && m_node != nullptr; }
+bool QorinNodeUtilWrapper::isReady() const { return m_ready; }
+const QorinNodeUtilWrapper::NodePtr& QorinNodeUtilWrapper::node() const { return m_node; }
+
+std::int32_t QorinNodeUtilWrapper::mapFailure(std::int32_t result, std::int32_t status)
+{
+    return result >= 1 ? status : result;
+}
+
+bool QorinNodeUtilWrapper::boardInRange(std::uint32_t board) const { return board < m_node->getBoardCount(); }
+
+std::int32_t QorinNodeUtilWrapper::getBoardText(std::uint32_t board, const std::string& suffix, const char* item,
+                                                std::string& text)
+{
+    return m_node->GetParamStruct_str(boardTarget(board, suffix), item, text);
+}
+
+std::int32_t QorinNodeUtilWrapper::setBoardText(std::uint32_t board, const std::string& suffix, const char* item,
+                                                const std::string& value)
+{
+    return m_node->SetParamStruct_str(boardTarget(board, suffix), item, value);
+}
+
+std::int32_t QorinNodeUtilWrapper::sendBoardCommand(std::uint32_t board, std::int32_t command)
+{
+    return m_node->SetParam_i32(static_cast<std::int32_t>(board), command, 0);
+}
+
+// ---- Board commands ----
+
+std::int32_t QorinNodeUtilWrapper::getBaseEeprom(std::uint32_t board, std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return mapFailure(getBoardText(board, {}, "baseeeprom", document), status::BASE_EEPROM_FAILED);
+}
+
+std::int32_t QorinNodeUtilWrapper::setEepromDocument(std::uint32_t board, const char* item,
+                                                     const std::string& document, std::int32_t commitCommand,
+                                                     std::int32_t commitFailed)
+{
+    Z2E_REQUIRE_BOARD(board);
+    if (!succeeded(setBoardText(board, {}, item, document)))
+        return status::EEPROM_DOCUMENT_FAILED;
+    return succeeded(sendBoardCommand(board, commitCommand)) ? status::OK : commitFailed;
+}
+
+std::int32_t QorinNodeUtilWrapper::setBaseEeprom(std::uint32_t board, const std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return setEepromDocument(board, "baseeeprom", document, command::COMMIT_BASE_EEPROM,
+                             status::BASE_EEPROM_WRITE_FAILED);
+}
+
+std::int32_t QorinNodeUtilWrapper::getConEeprom(std::uint32_t board, std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return getBoardText(board, {}, "coneeprom", document);
+}
+
+std::int32_t QorinNodeUtilWrapper::setConEeprom(std::uint32_t board, const std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return setEepromDocument(board, "coneeprom", document, command::COMMIT_CON_EEPROM,
+                             status::CON_EEPROM_WRITE_FAILED);
+}
+
+std::int32_t QorinNodeUtilWrapper::getBoardKey(std::uint32_t board, std::string& key)
+{
+    Z2E_REQUIRE_READY();
+    return mapFailure(getBoardText(board, {}, "key", key), status::BOARD_KEY_FAILED);
+}
+
+std::int32_t QorinNodeUtilWrapper::getBoardProperties(std::uint32_t board, std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return mapFailure(getBoardText(board, {}, "boardproperties", document), status::BOARD_PROPERTIES_FAILED);
+}
+
+std::int32_t QorinNodeUtilWrapper::getBoardLocation(std::uint32_t board, std::int32_t& chassis, std::int32_t& slot)
+{
+    Z2E_REQUIRE_READY();
+    std::string text;
+    std::int32_t result = getBoardText(board, {}, "chassisno", text);
+    chassis = numberOrMinusOne(result, text);
+    slot = -1;
+    if (!succeeded(result))
+        return result;
+    text.clear();
+    result = getBoardText(board, {}, "slotno", text);
+    slot = numberOrMinusOne(result, text);
+    return result;
+}
+
+std::int32_t QorinNodeUtilWrapper::getBoardTemperatures(std::uint32_t board, std::string& baseTemp,
+                                                        std::string& conTemp)
+{
+    Z2E_REQUIRE_READY();
+    getBoardText(board, {}, "BaseTemp", baseTemp);
+    return getBoardText(board, {}, "ConTemp", conTemp);
+}
+
+std::int32_t QorinNodeUtilWrapper::getEepromRevisions(std::uint32_t board, std::string& baseRevision,
+                                                      std::string& conRevision)
+{
+    Z2E_REQUIRE_READY();
+    getBoardText(board, "BaseEEPROM", "SVNRevision", baseRevision);
+    return getBoardText(board, "ConEEPROM", "SVNRevision", conRevision);
+}
+
+std::int32_t QorinNodeUtilWrapper::getBaseEepromSummary(std::uint32_t board, EepromSummary& summary)
+{
+    Z2E_REQUIRE_READY();
+    std::string document;
+    const std::int32_t result = getBoardText(board, {}, "BaseEEPROM", document);
+    if (!succeeded(result))
+        return result;
+    return parseEepromSummary(document, summary) ? result : status::XML_PARSING_FAILED;
+}
+
+std::int32_t QorinNodeUtilWrapper::getFirmwareCheck(std::uint32_t board, std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return mapFailure(getBoardText(board, "Base", "FWCheck", document), status::FIRMWARE_CHECK_FAILED);
+}
+
+std::int32_t QorinNodeUtilWrapper::updateFirmware(std::uint32_t board, const std::string& selection)
+{
+    Z2E_REQUIRE_READY();
+    Z2E_REQUIRE_BOARD(board);
+    return setBoardText(board, "Base", "FWUpdate", selection);
+}
+
+std::int32_t QorinNodeUtilWrapper::crossGradeStatus(std::int32_t rebaseAnswer)
+{
+    switch (rebaseAnswer) {
+    case qorinet_api::ERR_NONE:
+        return status::CROSS_GRADE_DONE;
+    case qorinet_api::ERROR_BASEEEPROM_FILE_NULL:
+        return status::BASE_DATA_ACCESS_FAILED;
+    case qorinet_api::ERROR_BASEEEPROM_WRITE_ERROR:
+        return status::BASE_EEPROM_ACCESS_FAILED;
+    case qorinet_api::ERROR_FIRMWARE_UPDATE_FAILED:
+        return status::FIRMWARE_UPDATE_FAILED;
+    default:
+        return status::FAILED;
+    }
+}
+
+std::int32_t QorinNodeUtilWrapper::crossGrade(std::uint32_t board, std::string& code)
+{
+    const std::int32_t result = m_ready ? rebase(board, code) : status::NOT_READY;
+    code.clear();
+    return result;
+}
+
+// A board someone else opened stays open afterwards: only our own open is undone.
+std::int32_t QorinNodeUtilWrapper::rebase(std::uint32_t board, const std::string& code)
+{
+    Z2E_REQUIRE_BOARD(board);
+    const std::int32_t opened = sendBoardCommand(board, command::OPEN_BOARD);
+    if (opened != qorinet_api::ERR_NONE && opened != qorinet_api::ERR_BOARD_ALREADY_OPEN)
+        return status::BOARD_OPEN_FAILED;
+    const std::int32_t result = crossGradeStatus(setBoardText(board, {}, "rebase", code));
+    if (opened == qorinet_api::ERR_NONE)
+        sendBoardCommand(board, command::CLOSE_BOARD);
+    return result;
+}
+
+std::int32_t QorinNodeUtilWrapper::startSelfTest(std::uint32_t board, const std::string& kind)
+{
+    Z2E_REQUIRE_READY();
+    Z2E_REQUIRE_BOARD(board);
+    setBoardText(board, {}, "HardwareCheck", kind);
+    return status::OK;
+}
+
+std::int32_t QorinNodeUtilWrapper::getSelfTestResult(std::uint32_t board, std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return getBoardText(board, {}, "HardwareCheck", document);
+}
+
+// Results are read under "AiALL" and the runs started under "AIAll"; the driver knows both
+// spellings and each is sent exactly so.
+std::int32_t QorinNodeUtilWrapper::getChannelCheckResult(std::uint32_t board, std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return getBoardText(board, "AiALL", "HardwareCheck", document);
+}
+
+std::int32_t QorinNodeUtilWrapper::startAutoZero(std::uint32_t board)
+{
+    Z2E_REQUIRE_READY();
+    Z2E_REQUIRE_BOARD(board);
+    setBoardText(board, "AIAll", "AmplifierOffset", "200 ms");
+    return status::OK;
+}
+
+std::int32_t QorinNodeUtilWrapper::getAutoZeroResult(std::uint32_t board, std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return getBoardText(board, "AiALL", "AmplifierOffset", document);
+}
+
+std::int32_t QorinNodeUtilWrapper::startGainCalibration(std::uint32_t board)
+{
+    Z2E_REQUIRE_READY();
+    Z2E_REQUIRE_BOARD(board);
+    setBoardText(board, "AIAll", "Selfjustage", {});
+    return status::OK;
+}
+
+std::int32_t QorinNodeUtilWrapper::getGainCalibrationResult(std::uint32_t board, std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return getBoardText(board, "AiALL", "Selfjustage", document);
+}
+
+std::int32_t QorinNodeUtilWrapper::startThreeWireOffset(std::uint32_t board)
+{
+    Z2E_REQUIRE_READY();
+    Z2E_REQUIRE_BOARD(board);
+    setBoardText(board, "AIAll", "ThreeWireInternalLineResistance", {});
+    return status::OK;
+}
+
+std::int32_t QorinNodeUtilWrapper::getThreeWireOffsetResult(std::uint32_t board, std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return getBoardText(board, "AiALL", "ThreeWireInternalLineResistance", document);
+}
+
+std::int32_t QorinNodeUtilWrapper::setSelfCalFeatureSet(std::uint32_t board, std::uint32_t featureSet)
+{
+    Z2E_REQUIRE_READY();
+    Z2E_REQUIRE_BOARD(board);
+    const std::int32_t written = m_node->SetParamXML_str(boardTarget(board, "BaseEEPROMSelfCal"),
+                                                         "BoardInfo/SelfCal/FeatureSet", hexText(featureSet, false));
+    if (!succeeded(written))
+        return written;
+    sendBoardCommand(board, command::COMMIT_SELF_CAL);
+    return sendBoardCommand(board, command::APPLY_FEATURE_SET);
+}
+
+std::int32_t QorinNodeUtilWrapper::writeDefaultBaseEeprom(std::uint32_t board, const std::string& model,
+                                                          const std::string& version, const std::string& serial)
+{
+    Z2E_REQUIRE_READY();
+    Z2E_REQUIRE_BOARD(board);
+    std::string answer;
+    if (!succeeded(m_node->GetParamStruct_str("BoardListing/baseeeprom", defaultEepromItem(model, version), answer)))
+        return status::EEPROM_DOCUMENT_FAILED;
+    pugi::xml_document doc;
+    if (!doc.load_buffer(answer.data(), answer.size()))
+        return status::EEPROM_DOCUMENT_FAILED;
+    pugi::xml_node serialNode = doc.document_element().child("BoardInfo").child("SerialNumber");
+    if (!serialNode)
+        return status::EEPROM_DOCUMENT_FAILED;
+    serialNode.text().set(serial.c_str());
+    std::ostringstream text;
+    doc.save(text, "", pugi::format_raw);
+    const std::int32_t result = setEepromDocument(board, "baseeeprom", text.str(), command::COMMIT_BASE_EEPROM,
+                                                  status::EEPROM_DOCUMENT_FAILED);
+    return result == status::OK ? status::OK : status::EEPROM_DOCUMENT_FAILED;
+}
+
+// ---- Integer commands ----
+
+std::int32_t QorinNodeUtilWrapper::restoreFactoryCalibration(std::uint32_t board)
+{
+    Z2E_REQUIRE_READY();
+    m_boardResults[board] = sendBoardCommand(board, command::RESTORE_FACTORY_CALIBRATION);
+    return status::OK;
+}
+
+std::int32_t QorinNodeUtilWrapper::restoreFactoryCalibrationAll()
+{
+    Z2E_REQUIRE_READY();
+    const std::uint32_t count = m_node->getBoardCount();
+    for (std::uint32_t board = 0; board < count; ++board)
+        m_boardResults[board] = sendBoardCommand(board, command::RESTORE_FACTORY_CALIBRATION);
+    return status::OK;
+}
+
+const std::map<std::uint32_t, std::int32_t>& QorinNodeUtilWrapper::boardResults() const { return m_boardResults; }
+
+std::int32_t QorinNodeUtilWrapper::autoRestoreBaseEeprom(std::uint32_t board)
+{
+    Z2E_REQUIRE_READY();
+    return sendBoardCommand(board, command::AUTO_RESTORE_BASE_EEPROM);
+}
+
+std::int32_t QorinNodeUtilWrapper::autoRestoreConEeprom(std::uint32_t board)
+{
+    Z2E_REQUIRE_READY();
+    return sendBoardCommand(board, command::AUTO_RESTORE_CON_EEPROM);
+}
+
+std::int32_t QorinNodeUtilWrapper::eraseBaseEeprom(std::uint32_t board)
+{
+    Z2E_REQUIRE_READY();
+    return sendBoardCommand(board, command::ERASE_BASE_EEPROM);
+}
+
+std::int32_t QorinNodeUtilWrapper::getBoardTypeCode(std::uint32_t board, std::int32_t& typeCode)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->GetParam_i32(static_cast<std::int32_t>(board), command::BOARD_TYPE_CODE, typeCode);
+}
+
+// ---- System commands ----
+
+std::uint32_t QorinNodeUtilWrapper::getEnclosureCount()
+{
+    if (!m_ready)
+        return 0;
+    std::string text;
+    std::int32_t count = 0;
+    if (!succeeded(m_node->GetParamStruct_str("System", "EnclosureCount", text)) ||
+        !qorinet_api::util::parseSignedDecimal(text, count) || count < 0)
+        return 0;
+    return static_cast<std::uint32_t>(count);
+}
+
+std::int32_t QorinNodeUtilWrapper::getConfigFilePath(std::string& path)
+{
+    Z2E_REQUIRE_READY();
+    std::string folder;
+    const std::int32_t result = m_node->GetParamStruct_str("System/Config", "Path", folder);
+    if (!succeeded(result))
+        return status::CONFIG_PATH_FAILED;
+    path = (std::filesystem::path(folder) / kConfigFileName).string();
+    return result;
+}
+
+std::int32_t QorinNodeUtilWrapper::getSystemVersions(std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return mapFailure(m_node->GetParamStruct_str("driver/api", "SystemVersions", document), status::VERSIONS_FAILED);
+}
+
+std::int32_t QorinNodeUtilWrapper::getBoardKeyNames(std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return mapFailure(m_node->GetParamStruct_str("BoardListing/Key2Name", "Raw", document),
+                      status::BOARD_LISTING_FAILED);
+}
+
+std::int32_t QorinNodeUtilWrapper::getBaseEepromEntries(std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->GetParamStruct_str("BoardListing/BaseEEPROM", "entries", document);
+}
+
+std::int32_t QorinNodeUtilWrapper::getDefaultBaseEeprom(const std::string& model, const std::string& version,
+                                                        std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->GetParamStruct_str("BoardListing/baseeeprom", defaultEepromItem(model, version), document);
+}
+
+std::int32_t QorinNodeUtilWrapper::getEnclosureListing(std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return mapFailure(m_node->GetParamStruct_str("EnclosureListing/Listing", "Raw", document),
+                      status::ENCLOSURE_LISTING_FAILED);
+}
+
+std::int32_t QorinNodeUtilWrapper::getEnclosureKeyNames(std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return mapFailure(m_node->GetParamStruct_str("EnclosureListing/Key2Name", "Raw", document),
+                      status::ENCLOSURE_LISTING_FAILED);
+}
+
+std::int32_t QorinNodeUtilWrapper::getFirmwareListing(std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->GetParamStruct_str("FirmwareListing", "FileList", document);
+}
+
+std::int32_t QorinNodeUtilWrapper::describeVirtualBoard(const std::string& key, std::string& properties,
+                                                        std::string& config, std::string& firmware)
+{
+    Z2E_REQUIRE_READY();
+    if (!succeeded(m_node->SetParamStruct_str("virtualboard", "key", key))) {
+        properties.clear();
+        config.clear();
+        firmware.clear();
+        return status::VIRTUAL_BOARD_KEY_FAILED;
+    }
+    if (!succeeded(m_node->GetParamStruct_str("virtualboard", "properties", properties)))
+        return status::BOARD_PROPERTIES_FAILED;
+    if (!succeeded(m_node->GetParamStruct_str("virtualboard", "config", config)))
+        return status::BASE_EEPROM_FAILED;
+    if (!succeeded(m_node->GetParamStruct_str("virtualboard", "firmware", firmware)))
+        return status::FIRMWARE_CHECK_FAILED;
+    return status::OK;
+}
+
+std::int32_t QorinNodeUtilWrapper::startVirtualSelfTest(const std::string& value)
+{
+    Z2E_REQUIRE_READY();
+    m_node->SetParamStruct_str("virtualboard", "selftest", value);
+    return status::OK;
+}
+
+std::int32_t QorinNodeUtilWrapper::getVirtualSelfTestResult(std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->GetParamStruct_str("virtualboard", "HardwareCheck", document);
+}
+
+std::int32_t QorinNodeUtilWrapper::describeVirtualEnclosure(const std::string& key, std::string& properties)
+{
+    Z2E_REQUIRE_READY();
+    if (!succeeded(m_node->SetParamStruct_str("virtualenclosure", "key", key)))
+        return status::VIRTUAL_ENCLOSURE_KEY_FAILED;
+    if (!succeeded(m_node->GetParamStruct_str("virtualenclosure", "properties", properties)))
+        return status::ENCLOSURE_PROPERTIES_FAILED;
+    return status::OK;
+}
+
+// ---- Enclosure commands ----
+
+std::int32_t QorinNodeUtilWrapper::getEnclosureKey(std::uint32_t enclosure, std::string& key)
+{
+    Z2E_REQUIRE_READY();
+    m_node->GetParamStruct_str(enclosureTarget(enclosure), "key", key);
+    return status::OK;
+}
+
+std::int32_t QorinNodeUtilWrapper::getEnclosureProperties(std::uint32_t enclosure, std::string& document)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->GetParamStruct_str(enclosureTarget(enclosure), "enclosureproperties", document);
+}
+
+std::int32_t QorinNodeUtilWrapper::writeEnclosureData(const EnclosureData& data)
+{
+    Z2E_REQUIRE_READY();
+    return succeeded(writeEnclosureSteps(data)) ? status::ENCLOSURE_UPDATED : status::ENCLOSURE_ACCESS_FAILED;
+}
+
+// Stops at the first failing step; what was written before stays written.
+std::int32_t QorinNodeUtilWrapper::writeEnclosureSteps(const EnclosureData& data)
+{
+    const std::string target = enclosureTarget(data.enclosureId);
+    const std::string options = enclosureTarget(data.enclosureId, "Options");
+    const std::string properties = enclosureTarget(data.enclosureId, "EncProperties");
+    std::int32_t result = m_node->SetParamStruct_str(target, "EncType", std::to_string(data.type));
+    if (succeeded(result))
+        result = m_node->SetParamStruct_str(target, "EncVersion", std::to_string(data.version));
+    if (succeeded(result))
+        result = m_node->SetParamStruct_str(target, "EncName", hexText(data.serialNumber, true));
+    if (succeeded(result))
+        result = m_node->SetParamStruct_str(options, "Clear", {});
+    if (!succeeded(result))
+        return result;
+    // Options the enclosure does not know are refused one by one; the rest still count.
+    for (const EnclosureOption& option : data.options)
+        m_node->SetParamStruct_str(options, option.name, option.value ? std::to_string(*option.value) : std::string());
+    result = m_node->SetParamStruct_str(target, "RegenXML", {});
+    if (succeeded(result))
+        result = m_node->SetParamXML_str(properties, "EnclosureInfo/SerialNumber", data.propertiesSerial);
+    if (succeeded(result))
+        result = m_node->SetParamXML_str(properties, "EnclosureInfo/UserData", data.userData);
+    if (succeeded(result))
+        result = m_node->SetParamStruct_str(target, "StoreData", {});
+    return result;
+}
+
+// ---- Pass-throughs ----
+
+std::uint32_t QorinNodeUtilWrapper::getBoardCount() const { return m_ready ? m_node->getBoardCount() : 0; }
+
+std::int32_t QorinNodeUtilWrapper::restartServer()
+{
+    Z2E_REQUIRE_READY();
+    return m_node->restartServer();
+}
+
+std::int32_t QorinNodeUtilWrapper::rebootSystem()
+{
+    Z2E_REQUIRE_READY();
+    return m_node->rebootSystem();
+}
+
+std::int32_t QorinNodeUtilWrapper::setIpConfig(std::uint32_t mode, std::string& address, std::string& netmask)
+{
+    Z2E_REQUIRE_READY();
+    const std::int32_t result = m_node->setIpConfig(mode, address, netmask);
+    address.clear();
+    netmask.clear();
+    return result;
+}
+
+std::int32_t QorinNodeUtilWrapper::getParamStructStr(const std::string& target, const std::string& item,
+                                                     std::string& text)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->GetParamStruct_str(target, item, text);
+}
+
+std::int32_t QorinNodeUtilWrapper::setParamStructStr(const std::string& target, const std::string& item,
+                                                     const std::string& value)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->SetParamStruct_str(target, item, value);
+}
+
+std::int32_t QorinNodeUtilWrapper::setParamXmlStr(const std::string& target, const std::string& item,
+                                                  const std::string& value)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->SetParamXML_str(target, item, value);
+}
+
+std::int32_t QorinNodeUtilWrapper::getParamI32(std::int32_t board, std::int32_t command, std::int32_t& value)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->GetParam_i32(board, command, value);
+}
+
+std::int32_t QorinNodeUtilWrapper::setParamI32(std::int32_t board, std::int32_t command, std::int32_t value)
+{
+    Z2E_REQUIRE_READY();
+    return m_node->SetParam_i32(board, command, value);
+}
+
+#undef Z2E_REQUIRE_READY
+#undef Z2E_REQUIRE_BOARD
+
+} // namespace z2e

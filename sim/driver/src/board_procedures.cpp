@@ -1,0 +1,365 @@
+#include "board_procedures.h"
+
+#include <cstdlib>
+
+#include <pugixml.hpp>
+
+#include "file_util.h"
+#include "result_codes.h"
+#include "test_documents.h"
+#include "xml_util.h"
+
+namespace zmpxi_sim {
+namespace {
+
+// Nominal durations of the simulated work, in milliseconds.
+constexpr double kFirmwareUpdateMs = 4000.0;
+constexpr double kSelfTestMs = 1000.0;
+constexpr double kGainCalMs = 800.0;
+constexpr double kThreeWireMs = 600.0;
+constexpr double kEepromWriteMs = 300.0;
+constexpr double kRebaseMs = 1500.0;
+
+/// Marks the board busy for the lifetime of the guard.
+class BusyGuard {
+public:
+    explicit BusyGuard(SimBoard& board) : m_board(board), m_taken(board.beginOperation()) {}
+    ~BusyGuard()
+    {
+        if (m_taken)
+            m_board.endOperation();
+    }
+    bool taken() const { return m_taken; }
+
+private:
+    SimBoard& m_board;
+    bool m_taken;
+};
+
+std::string baseName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A firmware file starts with the line "ZFW1 model=<model name> version=<hex version>".
+std::int32_t readFirmwareFile(const std::string& path, std::string& model, std::string& version)
+{
+    std::string content;
+    if (!file_util::readFile(path, content, 64u * 1024u * 1024u))
+        return rc::firmwareFileError;
+    const std::string line = content.substr(0, content.find('\n'));
+    const std::size_t m = line.find(" model=");
+    const std::size_t v = line.find(" version=");
+    if (line.rfind("ZFW1", 0) != 0 || m == std::string::npos || v == std::string::npos || v < m)
+        return rc::firmwareFileError;
+    model = xml_util::trimmed(line.substr(m + 7, v - m - 7));
+    version = xml_util::trimmed(line.substr(v + 9));
+    std::uint32_t ignored = 0;
+    return xml_util::parseHex32(version, ignored) ? rc::ok : rc::firmwareFileError;
+}
+
+std::int32_t resolveFirmware(const std::string& request, const BoardModel& model, std::string& version)
+{
+    const ProductCatalog& catalog = ProductCatalog::instance();
+    const std::string text = xml_util::trimmed(request);
+    if (text.empty()) {
+        const FirmwareFile* latest = catalog.latestFirmware(model.name);
+        if (!latest)
+            return rc::firmwareModelNotFound;
+        version = latest->version;
+        return rc::ok;
+    }
+    if (const FirmwareFile* file = catalog.firmwareByFileName(baseName(text))) {
+        if (file->modelName != model.name)
+            return rc::firmwareModelNotFound;
+        version = file->version;
+        return rc::ok;
+    }
+    std::uint32_t wanted = 0;
+    if (xml_util::parseHex32(text, wanted)) {
+        const FirmwareFile* file = catalog.firmwareByVersion(model.name, wanted);
+        if (!file)
+            return rc::firmwareRevisionNotFound;
+        version = file->version;
+        return rc::ok;
+    }
+    if (!file_util::isFile(text))
+        return rc::firmwareFileNotFound;
+    std::string fileModel;
+    if (const std::int32_t result = readFirmwareFile(text, fileModel, version))
+        return result;
+    return xml_util::equalsNoCase(fileModel, model.name) ? rc::ok : rc::firmwareModelNotFound;
+}
+
+double settleMs(const std::string& text)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || !(value > 0.0))
+        return 200.0;
+    const std::string unit = xml_util::trimmed(end);
+    return unit == "s" ? value * 1000.0 : value;
+}
+
+} // namespace
+
+BoardProcedures::BoardProcedures(CommandContext& context, SimBoard& board)
+    : m_context(context)
+    , m_board(board)
+{
+}
+
+bool BoardProcedures::persist()
+{
+    if (m_board.persist())
+        return true;
+    m_context.log.write(DriverLog::Level::Error, "cannot write the state of board " + m_board.serialNumber()
+                                                     + " below " + m_context.env.stateDir);
+    return false;
+}
+
+std::int32_t BoardProcedures::updateFirmware(const std::string& request)
+{
+    BusyGuard busy(m_board);
+    if (!busy.taken())
+        return rc::eepromBusy;
+    std::string version;
+    if (const std::int32_t result = resolveFirmware(request, m_board.model(), version))
+        return result;
+    if (!m_context.work(kFirmwareUpdateMs))
+        return rc::boardNotAvailable;
+    if (m_board.takeFirmwareFailure()) {
+        m_context.log.write(DriverLog::Level::Error, "firmware update of board " + std::to_string(boardId()) + " failed");
+        return rc::firmwareUpdateFailed;
+    }
+    m_board.setFirmware(version);
+    return persist() ? rc::ok : rc::firmwareUpdateFailed;
+}
+
+std::int32_t BoardProcedures::selfTest(const std::string& kind)
+{
+    BusyGuard busy(m_board);
+    if (!busy.taken())
+        return rc::eepromBusy;
+    const std::string trimmed = xml_util::trimmed(kind);
+    if (!trimmed.empty() && trimmed != "factorytest" && trimmed != "excitationtest")
+        return rc::paramInvalid;
+    if (!m_context.work(kSelfTestMs))
+        return rc::boardNotAvailable;
+    m_board.results()["HardwareCheck"] = TestDocuments::selfTest(m_board, boardId(), trimmed);
+    return rc::ok;
+}
+
+std::int32_t BoardProcedures::analogOnly(const char* root, const char* resultKey)
+{
+    m_board.results()[resultKey] = TestDocuments::verdictOnly(m_board, boardId(), root, "na");
+    return rc::functionNotValidForBoard;
+}
+
+std::int32_t BoardProcedures::autoZero(const std::string& settleTime)
+{
+    if (m_board.model().aiChannels == 0)
+        return analogOnly("AmplifierOffset", "AmplifierOffset");
+    BusyGuard busy(m_board);
+    if (!busy.taken())
+        return rc::eepromBusy;
+    if (m_board.base().health != EepromHealth::Good)
+        return rc::eepromReadFailed;
+    if (!m_context.work(settleMs(settleTime) + 20.0 * m_board.model().aiChannels))
+        return rc::boardNotAvailable;
+    const std::vector<ChannelCal> before = m_board.baseFacts().selfCal;
+    std::vector<ChannelCal> after = before;
+    // What is left after the compensation: a twentieth of the offset it started from.
+    for (ChannelCal& cal : after)
+        cal.offset *= 0.05;
+    if (!EepromDocuments::setSelfCal(m_board.base().document, after, EepromDocuments::today()))
+        return rc::eepromReadFailed;
+    m_board.refresh();
+    m_board.results()["AmplifierOffset"] = TestDocuments::autoZero(m_board, boardId(), before, after);
+    return finish(rc::ok);
+}
+
+std::int32_t BoardProcedures::gainCalibration()
+{
+    if (m_board.model().aiChannels == 0)
+        return analogOnly("Selfjustage", "Selfjustage");
+    BusyGuard busy(m_board);
+    if (!busy.taken())
+        return rc::eepromBusy;
+    if (m_board.base().health != EepromHealth::Good)
+        return rc::eepromReadFailed;
+    if (!m_context.work(kGainCalMs))
+        return rc::boardNotAvailable;
+    const BaseFacts& facts = m_board.baseFacts();
+    const std::vector<ChannelCal> before = facts.selfCal;
+    std::vector<ChannelCal> after = before;
+    for (std::size_t ch = 0; ch < after.size(); ++ch) {
+        const double factory = ch < facts.factoryCal.size() ? facts.factoryCal[ch].gain : 1.0;
+        const double drift = (xml_util::unitHash(m_board.stateKey() + std::to_string(ch) + "drift") - 0.5) * 0.0002;
+        after[ch].gain = factory * (1.0 + drift);
+    }
+    if (!EepromDocuments::setSelfCal(m_board.base().document, after, EepromDocuments::today()))
+        return rc::eepromReadFailed;
+    m_board.refresh();
+    m_board.results()["Selfjustage"] = TestDocuments::gainCalibration(m_board, boardId(), before, after);
+    return finish(rc::ok);
+}
+
+std::int32_t BoardProcedures::threeWire()
+{
+    if (m_board.model().aiChannels == 0)
+        return analogOnly("ThreeWireInternalLineResistance", "ThreeWireInternalLineResistance");
+    BusyGuard busy(m_board);
+    if (!busy.taken())
+        return rc::eepromBusy;
+    if (!m_context.work(kThreeWireMs))
+        return rc::boardNotAvailable;
+    m_board.results()["ThreeWireInternalLineResistance"] = TestDocuments::threeWire(m_board, boardId());
+    return rc::ok;
+}
+
+std::int32_t BoardProcedures::resetCalibration()
+{
+    if (m_board.model().aiChannels == 0)
+        return rc::functionNotValidForBoard;
+    BusyGuard busy(m_board);
+    if (!busy.taken())
+        return rc::eepromBusy;
+    if (m_board.base().health != EepromHealth::Good)
+        return rc::eepromReadFailed;
+    if (!m_context.work(kEepromWriteMs))
+        return rc::boardNotAvailable;
+    if (!EepromDocuments::setSelfCal(m_board.base().document, m_board.baseFacts().factoryCal,
+                                     m_board.baseFacts().calDate))
+        return rc::eepromReadFailed;
+    m_board.refresh();
+    return finish(rc::ok);
+}
+
+std::int32_t BoardProcedures::stageEeprom(bool base, const std::string& document)
+{
+    pugi::xml_document doc;
+    if (!doc.load_string(document.c_str()))
+        return rc::xmlParsingFailed;
+    const pugi::xml_node root = doc.child(base ? "BaseEEPROM" : "ConEEPROM");
+    if (!root.child("BoardInfo"))
+        return rc::paramInvalid;
+    // A base EEPROM decides what the board is, so it must name a known generation.
+    if (base && !ProductCatalog::instance().baseEntry(xml_util::text(root, "BoardInfo/BaseModel"),
+                                                      xml_util::text(root, "BoardInfo/BaseVersion")))
+        return rc::boardNameUnknown;
+    (base ? m_board.base() : m_board.con()).staged = xml_util::print(doc);
+    return rc::ok;
+}
+
+std::int32_t BoardProcedures::commitEeprom(bool base)
+{
+    SimBoard::Eeprom& eeprom = base ? m_board.base() : m_board.con();
+    if (!eeprom.staged)
+        return base ? rc::baseEepromFileNull : rc::conEepromFileNull;
+    BusyGuard busy(m_board);
+    if (!busy.taken())
+        return rc::eepromBusy;
+    if (!m_context.work(kEepromWriteMs))
+        return rc::boardNotAvailable;
+    if (m_board.entry().faults.eepromWriteFails)
+        return rc::eepromWriteFailed;
+    eeprom.document = *eeprom.staged;
+    eeprom.health = EepromHealth::Good;
+    eeprom.staged.reset();
+    m_board.refresh();
+    return finish(rc::ok);
+}
+
+std::int32_t BoardProcedures::restoreFromBackup(bool base)
+{
+    SimBoard::Eeprom& eeprom = base ? m_board.base() : m_board.con();
+    const std::int32_t missing = base ? rc::baseEepromFileNull : rc::conEepromFileNull;
+    std::string text;
+    if (!m_board.backupPresent(eeprom) || !file_util::readFile(eeprom.backupPath, text, 1u << 20))
+        return missing;
+    if (stageEeprom(base, text) != rc::ok)
+        return missing;
+    return commitEeprom(base);
+}
+
+std::int32_t BoardProcedures::eraseBase()
+{
+    BusyGuard busy(m_board);
+    if (!busy.taken())
+        return rc::eepromBusy;
+    if (!m_context.work(kEepromWriteMs))
+        return rc::boardNotAvailable;
+    if (m_board.entry().faults.eepromWriteFails)
+        return rc::eepromWriteFailed;
+    m_board.base().health = EepromHealth::Blank;
+    m_board.base().document.clear();
+    m_board.base().staged.reset();
+    m_board.refresh();
+    return finish(rc::ok);
+}
+
+std::int32_t BoardProcedures::stageFeatureSet(const std::string& text)
+{
+    std::uint32_t features = 0;
+    if (!xml_util::parseHex32(text, features))
+        return rc::paramInvalid;
+    m_board.stagedFeatures() = features;
+    return rc::ok;
+}
+
+std::int32_t BoardProcedures::commitFeatureSet()
+{
+    if (!m_board.stagedFeatures())
+        return rc::baseEepromFileNull;
+    if (m_board.base().health != EepromHealth::Good)
+        return rc::eepromReadFailed;
+    BusyGuard busy(m_board);
+    if (!busy.taken())
+        return rc::eepromBusy;
+    if (!m_context.work(kEepromWriteMs))
+        return rc::boardNotAvailable;
+    if (m_board.entry().faults.eepromWriteFails)
+        return rc::eepromWriteFailed;
+    if (!EepromDocuments::setFeatureSet(m_board.base().document, *m_board.stagedFeatures()))
+        return rc::eepromReadFailed;
+    m_board.stagedFeatures().reset();
+    m_board.refresh();
+    return finish(rc::ok);
+}
+
+std::int32_t BoardProcedures::rebase(const std::string& id)
+{
+    if (!m_board.isOpen())
+        return rc::boardNotOpen;
+    const BaseEepromEntry* target = ProductCatalog::instance().baseEntry(id);
+    if (!target)
+        return rc::baseEepromFileNull;
+    // Only boards of one platform share a base board; every board can become a plain base board.
+    if (target->model->platform != m_board.model().platform && target->model->family != BoardFamily::Base)
+        return rc::functionNotValidForBoard;
+    BusyGuard busy(m_board);
+    if (!busy.taken())
+        return rc::eepromBusy;
+    if (!m_context.work(kRebaseMs))
+        return rc::boardNotAvailable;
+    if (m_board.entry().faults.eepromWriteFails)
+        return rc::baseEepromWriteError;
+    m_board.base().document = EepromDocuments::defaultBase(*target->model, target->baseVersion, m_board.serialNumber(),
+                                                           target->model->defaultFeatures);
+    m_board.base().health = EepromHealth::Good;
+    if (const FirmwareFile* latest = ProductCatalog::instance().latestFirmware(target->model->name))
+        m_board.setFirmware(latest->version);
+    m_board.refresh();
+    return finish(rc::ok);
+}
+
+std::int32_t BoardProcedures::finish(std::int32_t result)
+{
+    if (result != rc::ok)
+        return result;
+    return persist() ? rc::ok : rc::eepromWriteFailed;
+}
+
+} // namespace zmpxi_sim

@@ -1,0 +1,377 @@
+// The documents the driver answers: every target gives well-formed XML with what the
+// program reads, the listings hold consistent product data, and the text getters follow
+// the buffer-growth contract.
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "sim_driver_fixture.h"
+
+namespace sim_test {
+namespace {
+
+constexpr int32_t kBufferTooSmall = 230001;
+constexpr int32_t kBoardNoNotValid = 100030;
+
+class DocumentsTest : public SimDriverTest {
+protected:
+    int32_t startHardware()
+    {
+        useExampleConfig();
+        useExampleHardware();
+        int32_t count = 0;
+        EXPECT_EQ(init("SIMMODE_OFF", count), 0);
+        return count;
+    }
+};
+
+// The program's rule for an EEPROM backup state: 0 healthy, 1 no usable backup, 2 faulty with backup.
+int backupState(const pugi::xml_node& eeprom)
+{
+    const std::string status = at(eeprom, "Status");
+    const std::string header = at(eeprom, "HeaderStatus");
+    const std::string backup = at(eeprom, "AutoBackupFile");
+    if (status.empty() || header.empty() || backup.empty() || header.find("OK") == std::string::npos
+        || backup.find("NO_BACKUP_FILE") != std::string::npos)
+        return 1;
+    return status.find("OK") != std::string::npos ? 0 : 2;
+}
+
+bool isInteger(const std::string& text)
+{
+    return !text.empty() && text.find_first_not_of("0123456789-") == std::string::npos;
+}
+
+TEST_F(DocumentsTest, EveryBoardAndEnclosureTargetAnswersItsDocument)
+{
+    const int32_t boards = startHardware();
+    ASSERT_EQ(boards, 8);
+    struct Item {
+        const char* target;
+        const char* item;
+        const char* root;
+    };
+    const Item items[] = {
+        {"", "coneeprom", "ConEEPROM"},
+        {"", "key", "KEY"},
+        {"", "boardproperties", "Properties"},
+        {"", "BaseEEPROM", "BaseEEPROM"},
+        {"", "HardwareCheck", "HardwareCheck"},
+        {"/Base", "FWCheck", "FWCheck"},
+        {"/AiALL", "HardwareCheck", "ChannelCheck"},
+        {"/AiALL", "AmplifierOffset", "AmplifierOffset"},
+        {"/AiALL", "Selfjustage", "Selfjustage"},
+        {"/AiALL", "ThreeWireInternalLineResistance", "ThreeWireInternalLineResistance"},
+    };
+    for (int board = 0; board < boards; ++board) {
+        const std::string target = "BoardID" + std::to_string(board);
+        for (const Item& item : items) {
+            if (board == 7 && std::strcmp(item.item, "coneeprom") == 0)
+                continue; // blank panel EEPROM, checked below
+            pugi::xml_document doc;
+            EXPECT_STREQ(getDocument(target + item.target, item.item, doc).name(), item.root) << target << item.item;
+        }
+        pugi::xml_document doc;
+        const pugi::xml_node props = getDocument(target, "boardproperties", doc);
+        EXPECT_EQ(props.attribute("BoardID").as_int(-1), board);
+        for (const char* path : {"BoardInfo/BoardName", "BoardInfo/SerialNumber", "BoardInfo/BaseBoard/BaseModel",
+                                 "BoardInfo/ConPanel/SerialNumber", "BoardInfo/BaseBoard/SelfCal/FeatureSet",
+                                 "BoardInfo/E2PromStatus/BaseE2Prom/Status", "SystemInfo/SlotNo"})
+            EXPECT_FALSE(at(props, path).empty()) << target << " " << path;
+        EXPECT_TRUE(isInteger(text(target, "chassisno")));
+        EXPECT_TRUE(isInteger(text(target, "slotno")));
+        EXPECT_FALSE(text(target, "BaseTemp").empty());
+        EXPECT_FALSE(text(target, "ConTemp").empty());
+        if (board != 3) {
+            pugi::xml_document eeprom;
+            EXPECT_STREQ(getDocument(target, "baseeeprom", eeprom).name(), "BaseEEPROM");
+            EXPECT_TRUE(isInteger(text(target + "/BaseEEPROM", "SVNRevision")));
+        }
+        if (board != 7) {
+            EXPECT_TRUE(isInteger(text(target + "/ConEEPROM", "SVNRevision")));
+        }
+    }
+    for (int enclosure = 0; enclosure < 3; ++enclosure) {
+        const std::string target = "EnclosureId" + std::to_string(enclosure);
+        pugi::xml_document props;
+        pugi::xml_document key;
+        const pugi::xml_node info = getDocument(target, "enclosureproperties", props).child("EnclosureInfo");
+        EXPECT_FALSE(at(info, "Name").empty());
+        EXPECT_TRUE(isInteger(at(info, "UserSlotCnt")));
+        EXPECT_TRUE(isInteger(at(info, "SlotNoOffset")));
+        EXPECT_EQ(at(getDocument(target, "key", key), "EncName"), at(info, "EncName"));
+    }
+    std::string answer;
+    EXPECT_EQ(get("BoardID8", "boardproperties", answer), kBoardNoNotValid);
+    EXPECT_NE(get("EnclosureId3", "key", answer), 0);
+    EXPECT_NE(get("BoardID0", "nosuchitem", answer), 0);
+    EXPECT_NE(get("NoSuchTarget", "Raw", answer), 0);
+}
+
+TEST_F(DocumentsTest, SystemTargetsAnswerTheirDocuments)
+{
+    startHardware();
+    const std::string version = text("driver/api", "version");
+    EXPECT_GE(std::count(version.begin(), version.end(), '.'), 2) << version;
+    pugi::xml_document doc;
+    const pugi::xml_node versions = getDocument("driver/api", "SystemVersions", doc);
+    EXPECT_EQ(at(versions, "Component/Version"), version);
+    for (pugi::xml_node component : versions.children("Component")) {
+        for (const char* field : {"Description", "FileName", "Version"})
+            EXPECT_FALSE(at(component, field).empty()) << field;
+    }
+    struct Listing {
+        const char* target;
+        const char* item;
+        const char* root;
+    };
+    for (const Listing& listing : {Listing{"BoardListing/Key2Name", "Raw", "BoardKey2Name"},
+                                   Listing{"BoardListing/BaseEEPROM", "entries", "BaseEEPROMEntries"},
+                                   Listing{"EnclosureListing/Listing", "Raw", "EnclosureListing"},
+                                   Listing{"EnclosureListing/Key2Name", "Raw", "EnclosureKey2Name"},
+                                   Listing{"FirmwareListing", "FileList", "FirmwareListing"}}) {
+        pugi::xml_document listingDoc;
+        EXPECT_STREQ(getDocument(listing.target, listing.item, listingDoc).name(), listing.root);
+    }
+}
+
+TEST_F(DocumentsTest, ListingsHoldConsistentProductData)
+{
+    pugi::xml_document boardsDoc;
+    const pugi::xml_node boards = getDocument("BoardListing/Key2Name", "Raw", boardsDoc);
+    std::set<std::string> families;
+    std::set<std::string> names;
+    bool multi = false;
+    for (pugi::xml_node model : boards.children("Model")) {
+        const std::string name = model.attribute("Name").value();
+        names.insert(name);
+        families.insert(model.attribute("Family").value());
+        multi = multi || name.find("-MULTI") != std::string::npos;
+        // The key must pass the configuration checker's board KEY rule.
+        const pugi::xml_node key = model.child("KEY");
+        for (const char* attribute : {"BaseModel", "BaseVersion", "ConModel", "ConVersion"})
+            EXPECT_STRNE(key.attribute(attribute).value(), "") << name;
+        for (const char* child : {"FamilyName", "Type", "DisplayName"})
+            EXPECT_FALSE(at(key, child).empty()) << name;
+        EXPECT_TRUE(key.child("ConBv")) << name;
+        EXPECT_EQ(at(key, "DisplayName"), name);
+    }
+    EXPECT_GE(names.size(), 12u);
+    EXPECT_GE(families.size(), 4u);
+    EXPECT_TRUE(multi);
+
+    pugi::xml_document enclosuresDoc;
+    int enclosures = 0;
+    bool network = false;
+    for (pugi::xml_node model : getDocument("EnclosureListing/Key2Name", "Raw", enclosuresDoc).children("Model")) {
+        ++enclosures;
+        const pugi::xml_node key = model.child("KEY");
+        network = network || std::string(at(key, "Name")).find("QORINet") != std::string::npos;
+        EXPECT_EQ(std::strlen(key.attribute("EncName").value()), 8u);
+        for (const char* child : {"SubVersion", "UserSlotCnt", "SlotNoOffset", "StarHubSlot"})
+            EXPECT_TRUE(isInteger(at(key, child))) << child;
+        EXPECT_TRUE(key.child("SystemInfo"));
+    }
+    EXPECT_GE(enclosures, 6);
+    EXPECT_TRUE(network);
+    pugi::xml_document listingDoc;
+    const pugi::xml_node listing = getDocument("EnclosureListing/Listing", "Raw", listingDoc);
+    EXPECT_TRUE(listing.find_child_by_attribute("Enclosure", "Kind", "HostPC"));
+
+    // Every generation has a default EEPROM and every model a latest firmware.
+    pugi::xml_document entriesDoc;
+    for (pugi::xml_node entry : getDocument("BoardListing/BaseEEPROM", "entries", entriesDoc).children("Entry")) {
+        const std::string model = entry.attribute("BaseModel").value();
+        const std::string version = entry.attribute("BaseVersion").value();
+        pugi::xml_document defaults;
+        const pugi::xml_node eeprom = getDocument(
+            "BoardListing/baseeeprom", "default/<BaseEEPROM  BaseModel='" + model + "' BaseVersion='" + version + "'/>",
+            defaults);
+        EXPECT_EQ(at(eeprom, "BoardInfo/BaseModel"), model);
+        EXPECT_EQ(at(eeprom, "BoardInfo/BaseVersion"), version);
+        EXPECT_EQ(at(eeprom, "BoardInfo/BaseId"), entry.attribute("Id").value());
+        EXPECT_EQ(std::strlen(entry.attribute("Id").value()), 8u);
+    }
+    pugi::xml_document firmwareDoc;
+    const pugi::xml_node firmware = getDocument("FirmwareListing", "FileList", firmwareDoc);
+    for (const std::string& name : names) {
+        bool latest = false;
+        for (pugi::xml_node file : firmware.children("File"))
+            latest = latest || (name == file.attribute("Model").value() && file.attribute("Latest").as_bool());
+        EXPECT_TRUE(latest) << name;
+    }
+}
+
+TEST_F(DocumentsTest, VirtualBoardsAndEnclosuresDescribeEveryListedModel)
+{
+    pugi::xml_document boardsDoc;
+    for (pugi::xml_node model : getDocument("BoardListing/Key2Name", "Raw", boardsDoc).children("Model")) {
+        pugi::xml_document fragment;
+        pugi::xml_node entry = fragment.append_child("SimulatedBoards").append_child("IDDEMO");
+        entry.append_copy(model.child("KEY"));
+        entry.append_child("FWRevision").text() = "0100";
+        entry.append_child("SerialNumber").text() = "00BEEF01";
+        std::ostringstream request;
+        fragment.print(request, "", pugi::format_raw);
+        const std::string name = model.attribute("Name").value();
+        ASSERT_EQ(set("virtualboard", "key", request.str()), 0) << name;
+        pugi::xml_document props;
+        pugi::xml_document config;
+        pugi::xml_document firmware;
+        EXPECT_EQ(at(getDocument("virtualboard", "properties", props), "BoardInfo/DisplayName"), name);
+        EXPECT_EQ(at(getDocument("virtualboard", "config", config), "BoardInfo/SerialNumber"), "00BEEF01");
+        std::string answer;
+        EXPECT_EQ(get("virtualboard", "firmware", answer), -260901) << "0100 is older than any release";
+        ASSERT_TRUE(firmware.load_string(answer.c_str()));
+        EXPECT_EQ(at(firmware.child("FWCheck"), "InstalledVersion"), "0100");
+        ASSERT_EQ(set("virtualboard", "selftest", request.str()), 0);
+        pugi::xml_document result;
+        EXPECT_STREQ(getDocument("virtualboard", "HardwareCheck", result).child("BoardId0").attribute("Passed").value(),
+                     "true") << name;
+    }
+    EXPECT_EQ(set("virtualboard", "key", "<KEY BaseModel='nothing'/>"), 100007);
+    EXPECT_EQ(set("virtualboard", "key", "QZ-9999"), 100012);
+
+    pugi::xml_document enclosuresDoc;
+    for (pugi::xml_node model : getDocument("EnclosureListing/Key2Name", "Raw", enclosuresDoc).children("Model")) {
+        std::ostringstream request;
+        request << "<SimulatedEnclosures><IDDEMO>";
+        model.child("KEY").print(request, "", pugi::format_raw);
+        request << "<SerialNumber>0000ABCD</SerialNumber></IDDEMO></SimulatedEnclosures>";
+        ASSERT_EQ(set("virtualenclosure", "key", request.str()), 0);
+        pugi::xml_document props;
+        const pugi::xml_node info = getDocument("virtualenclosure", "properties", props).child("EnclosureInfo");
+        EXPECT_EQ(at(info, "Name"), model.attribute("Name").value());
+        EXPECT_EQ(at(info, "UserSlotCnt"), model.attribute("Slots").value());
+        EXPECT_EQ(at(info, "SerialNumber"), "0000ABCD");
+    }
+}
+
+TEST_F(DocumentsTest, TextGettersReportTheNeededSizeWhenTheBufferIsTooSmall)
+{
+    startHardware();
+    uint32_t length = 0;
+    ASSERT_EQ(api->getStructLen("BoardID0", "boardproperties", &length), 0);
+    std::vector<char> buffer(length + 8, 'x');
+    ASSERT_EQ(api->getStruct("BoardID0", "boardproperties", buffer.data(), length), 0);
+    EXPECT_EQ(std::strlen(buffer.data()) + 1, length) << "LEN counts the terminating NUL";
+    EXPECT_EQ(api->getStruct("BoardID0", "boardproperties", buffer.data(), length - 1), kBufferTooSmall);
+    EXPECT_EQ(api->getStruct("BoardID0", "boardproperties", nullptr, 0), kBufferTooSmall);
+    uint32_t xmlLength = 0;
+    ASSERT_EQ(api->getXmlLen("BoardID0", "boardproperties", &xmlLength), 0);
+    EXPECT_EQ(xmlLength, length);
+
+    // A warning answer still has its length asked with success, and arrives whole.
+    ASSERT_EQ(api->getStructLen("BoardID0/Base", "FWCheck", &length), 0);
+    std::string answer;
+    EXPECT_EQ(get("BoardID0/Base", "FWCheck", answer, 1), -260901);
+    EXPECT_EQ(answer.size() + 1, length);
+    // An error is reported as such, not as a small buffer.
+    EXPECT_EQ(api->getStruct("BoardID9", "key", buffer.data(), 1), kBoardNoNotValid);
+    EXPECT_EQ(api->getStructLen("BoardID9", "key", &length), kBoardNoNotValid);
+    EXPECT_EQ(api->getStructLen(nullptr, "key", &length), 100007);
+}
+
+TEST_F(DocumentsTest, EepromFaultsShowInTheBoardDescription)
+{
+    startHardware();
+    pugi::xml_document healthy;
+    const pugi::xml_node ok = getDocument("BoardID0", "boardproperties", healthy).child("BoardInfo");
+    EXPECT_EQ(at(ok, "BoardName"), "QA-4008.BNC");
+    EXPECT_EQ(backupState(ok.first_element_by_path("E2PromStatus/BaseE2Prom")), 0);
+
+    pugi::xml_document corrupt;
+    const pugi::xml_node base = getDocument("BoardID3", "boardproperties", corrupt).child("BoardInfo");
+    EXPECT_NE(at(base, "BoardName").find("E2PROM-ERROR"), std::string::npos);
+    EXPECT_EQ(backupState(base.first_element_by_path("E2PromStatus/BaseE2Prom")), 2);
+    EXPECT_FALSE(readFile(at(base, "E2PromStatus/BaseE2Prom/AutoBackupFile")).empty());
+    std::string answer;
+    EXPECT_EQ(get("BoardID3", "baseeeprom", answer), 260102);
+    pugi::xml_document summary;
+    EXPECT_EQ(at(getDocument("BoardID3", "BaseEEPROM", summary), "Source"), "Backup");
+
+    pugi::xml_document blank;
+    const pugi::xml_node con = getDocument("BoardID7", "boardproperties", blank).child("BoardInfo");
+    EXPECT_NE(at(con, "BoardName").find("E2PROM-ERROR"), std::string::npos);
+    EXPECT_EQ(backupState(con.first_element_by_path("E2PromStatus/ConE2Prom")), 1);
+    EXPECT_EQ(at(con, "E2PromStatus/ConE2Prom/AutoBackupFile"), "ERROR_CONEEPROM_NO_BACKUP_FILE");
+    EXPECT_EQ(get("BoardID7", "coneeprom", answer), 260105);
+}
+
+TEST_F(DocumentsTest, SelfTestVerdictsFollowTheFaults)
+{
+    startHardware();
+    pugi::xml_document before;
+    EXPECT_STREQ(getDocument("BoardID0", "HardwareCheck", before).child("BoardId0").attribute("Passed").value(),
+                 "undone");
+    for (int board : {0, 1, 4})
+        ASSERT_EQ(set("BoardID" + std::to_string(board), "HardwareCheck", ""), 0);
+
+    pugi::xml_document passed;
+    const pugi::xml_node good = getDocument("BoardID0", "HardwareCheck", passed).child("BoardId0");
+    EXPECT_STREQ(good.attribute("Passed").value(), "true");
+    const pugi::xml_node reference = good.find_child_by_attribute("Check", "Target", "Reference");
+    EXPECT_EQ(std::distance(reference.children().begin(), reference.children().end()), 8) << "one item per channel";
+    for (pugi::xml_node item : reference.children()) {
+        EXPECT_STRNE(item.attribute("Device").value(), "");
+        EXPECT_STRNE(item.attribute("Range").value(), "");
+        EXPECT_LE(item.attribute("Value").as_double(), item.attribute("Limit").as_double());
+    }
+
+    pugi::xml_document failed;
+    const pugi::xml_node bad = getDocument("BoardID1", "HardwareCheck", failed).child("BoardId1");
+    EXPECT_STREQ(bad.attribute("Passed").value(), "false");
+    EXPECT_STREQ(bad.find_child_by_attribute("Check", "Target", "Reference").attribute("Passed").value(), "false");
+
+    pugi::xml_document hot;
+    const pugi::xml_node warm = getDocument("BoardID4", "HardwareCheck", hot).child("BoardId4");
+    EXPECT_STREQ(warm.attribute("Passed").value(), "false");
+    EXPECT_STREQ(warm.find_child_by_attribute("Check", "Target", "Temperature").attribute("Passed").value(), "false");
+
+    // Relaxed factory limits, and an excitation test where there is no excitation.
+    ASSERT_EQ(set("BoardID0", "HardwareCheck", "factorytest"), 0);
+    pugi::xml_document factory;
+    EXPECT_DOUBLE_EQ(getDocument("BoardID0", "HardwareCheck", factory)
+                         .first_element_by_path("BoardId0/Check")
+                         .attribute("Limit")
+                         .as_double(),
+                     0.5);
+    ASSERT_EQ(set("BoardID0", "HardwareCheck", "excitationtest"), 0);
+    pugi::xml_document excitation;
+    EXPECT_STREQ(getDocument("BoardID0", "HardwareCheck", excitation).child("BoardId0").attribute("Passed").value(),
+                 "na");
+    EXPECT_EQ(set("BoardID0", "HardwareCheck", "sometest"), 100007);
+}
+
+TEST_F(DocumentsTest, IntegerCommandsAndResultTexts)
+{
+    startHardware();
+    pugi::xml_document doc;
+    const std::string typeCode = at(getDocument("BoardID2", "boardproperties", doc), "BoardInfo/TypeCode");
+    int32_t value = 0;
+    ASSERT_EQ(api->getI32(2, 1282, &value), 0);
+    EXPECT_EQ(std::to_string(value), typeCode);
+    int64_t wide = 0;
+    ASSERT_EQ(api->getI64(2, 1282, &wide), 0);
+    EXPECT_EQ(wide, value);
+    EXPECT_EQ(api->setI32(2, 2, 0), 0x0105) << "closing a board that is not open";
+    EXPECT_EQ(api->setI32(2, 1, 0), 0);
+    EXPECT_EQ(api->setI32(2, 1, 0), 260) << "already open";
+    EXPECT_EQ(api->setI32(2, 2, 0), 0);
+    EXPECT_EQ(api->setI32(2, 4242, 0), 100009);
+    EXPECT_EQ(api->setI32(8, 1, 0), kBoardNoNotValid);
+    EXPECT_EQ(api->setI32(5, 773, 0), 100018) << "a counter board has no calibration";
+
+    EXPECT_STREQ(api->errorText(1), "ERR_HARDWARE_ALREADY_IN_USE (0x0001)");
+    EXPECT_STREQ(api->errorText(kBufferTooSmall), "ERROR_BUFFER_TOO_SMALL (230001)");
+    EXPECT_STREQ(api->errorText(-260901), "WARNING_INSTALLED_OLDER (-260901)");
+    EXPECT_STREQ(api->errorText(0x040a), "ERR_UART_NOT_STARTED (0x040a)");
+    EXPECT_STRNE(api->errorText(987654), "");
+}
+
+} // namespace
+} // namespace sim_test

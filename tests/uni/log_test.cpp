@@ -1,0 +1,191 @@
+#include "uni/log.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace uni::log;
+
+std::string tempLogPath(const char* tag)
+{
+    return "/tmp/zamo2_log_test_" + std::to_string(::getpid()) + "_" + tag + ".log";
+}
+
+std::vector<std::string> readLines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// Each test owns the sinks it adds and removes them, so tests stay independent.
+class LogSinkTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        removeAllSinks();
+        for (const auto& p : m_paths)
+            std::remove(p.c_str());
+    }
+    std::string addSink(const char* tag, UniLogSeverityLevel min, std::string channel = {}, bool async = false)
+    {
+        FileSinkOptions o;
+        o.fileName = tempLogPath(tag);
+        o.minSeverity = min;
+        o.channel = std::move(channel);
+        o.async = async;
+        o.append = false;
+        std::remove(o.fileName.c_str());
+        EXPECT_TRUE(addFileSink(o));
+        m_paths.push_back(o.fileName);
+        return o.fileName;
+    }
+    std::vector<std::string> m_paths;
+};
+
+TEST(LogText, SeverityNamesRoundTripAndUnknownTextFallsBack)
+{
+    const char* names[] = {"debug", "trace", "info", "assert", "warning", "error", "fatal"};
+    for (int i = debug; i <= fatal; ++i) {
+        EXPECT_STREQ(names[i], severityName(static_cast<UniLogSeverityLevel>(i)));
+        EXPECT_EQ(i, levelFromText(names[i], fatal));
+    }
+    EXPECT_EQ(warning, levelFromText("Warning", warning)); // names are case-sensitive
+    EXPECT_EQ(error, levelFromText("", error));
+    EXPECT_EQ(info, levelFromText("verbose"));
+}
+
+TEST(LogText, LineHasTheFixedFieldOrder)
+{
+    EXPECT_EQ("2026-01-02T03:04:05.000006+01:00 t77 warning [tnc] ##TNC## lost node",
+              formatLine("2026-01-02T03:04:05.000006+01:00", 77, warning, "tnc", "##TNC## lost node"));
+}
+
+TEST(LogFilter, MinimumSeverityAndChannel)
+{
+    const SeverityFilter any(warning);
+    EXPECT_FALSE(any.passes(info, "tnc"));
+    EXPECT_TRUE(any.passes(warning, "tnc"));
+    EXPECT_TRUE(any.passes(fatal, "whatever"));
+
+    const SeverityFilter onlyTnc(debug, "tnc");
+    EXPECT_TRUE(onlyTnc.passes(debug, "tnc"));
+    EXPECT_FALSE(onlyTnc.passes(fatal, "tncn"));
+    EXPECT_FALSE(onlyTnc.passes(fatal, ""));
+}
+
+TEST_F(LogSinkTest, WrittenLineMatchesFormatAndThreadIdIsOneToken)
+{
+    initialize();
+    const std::string path = addSink("format", info);
+    UNI_LOG("tnbc", info) << "scan " << 3 << " done";
+    std::uint64_t workerId = 0;
+    std::thread([&] {
+        workerId = currentThreadId();
+        UNI_LOG("UNI_THREAD", assert) << "from worker";
+    }).join();
+    flush();
+
+    const auto lines = readLines(path);
+    ASSERT_EQ(2u, lines.size());
+    const std::regex shape(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}\.\d{6}[+-]\d{2}:\d{2} t(\d+) (\w+) \[([^\]]*)\] (.*)$)");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[0], m, shape)) << lines[0];
+    EXPECT_EQ(std::to_string(currentThreadId()), m[1].str());
+    EXPECT_EQ("info", m[2].str());
+    EXPECT_EQ("tnbc", m[3].str());
+    EXPECT_EQ("scan 3 done", m[4].str());
+    ASSERT_TRUE(std::regex_match(lines[1], m, shape)) << lines[1];
+    EXPECT_EQ(std::to_string(workerId), m[1].str());
+    EXPECT_NE(currentThreadId(), workerId);
+    EXPECT_EQ("assert", m[2].str());
+}
+
+TEST_F(LogSinkTest, SinkFiltersBySeverityAndChannel)
+{
+    initialize();
+    const std::string all = addSink("all", warning);
+    const std::string tnc = addSink("tnc", debug, "tnc");
+    UNI_LOG("tnc", info) << "below warning";  // only the tnc sink
+    UNI_LOG("tnc", warning) << "at warning";   // both
+    UNI_LOG("tncn", fatal) << "other channel"; // only the unfiltered sink
+    flush();
+
+    const auto allLines = readLines(all);
+    ASSERT_EQ(2u, allLines.size());
+    EXPECT_NE(std::string::npos, allLines[0].find("at warning"));
+    EXPECT_NE(std::string::npos, allLines[1].find("other channel"));
+
+    const auto tncLines = readLines(tnc);
+    ASSERT_EQ(2u, tncLines.size());
+    EXPECT_NE(std::string::npos, tncLines[0].find("below warning"));
+    EXPECT_NE(std::string::npos, tncLines[1].find("at warning"));
+}
+
+TEST_F(LogSinkTest, AsyncSinkKeepsEveryRecordOfEveryThread)
+{
+    initialize();
+    const std::string path = addSink("async", debug, {}, true);
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back([t] {
+            for (int i = 0; i < 250; ++i)
+                UNI_LOG("tndc", debug) << "w" << t << " #" << i;
+        });
+    for (auto& w : writers)
+        w.join();
+    removeAllSinks(); // drains the feeding thread
+
+    const auto lines = readLines(path);
+    ASSERT_EQ(1000u, lines.size());
+    std::vector<int> next(4, 0);
+    for (const auto& line : lines) {
+        const auto pos = line.find("] w");
+        ASSERT_NE(std::string::npos, pos) << line;
+        const int t = line[pos + 3] - '0';
+        ASSERT_EQ("#" + std::to_string(next[t]), line.substr(line.find('#'))) << line;
+        ++next[t];
+    }
+}
+
+TEST_F(LogSinkTest, UnwritableFileNeverThrowsIntoTheWriter)
+{
+    initialize();
+    FileSinkOptions o;
+    o.fileName = "/proc/zamo2-no-such-dir/x.log";
+    o.minSeverity = debug;
+    addFileSink(o); // the file opens lazily; whether the sink is accepted does not matter here
+    EXPECT_NO_THROW({
+        UNI_LOG("tnc", error) << "goes nowhere";
+        flush();
+    });
+    EXPECT_FALSE(addFileSink(FileSinkOptions{}));
+}
+
+TEST_F(LogSinkTest, NothingIsFormattedWithoutAWillingSink)
+{
+    initialize();
+    addSink("quiet", error);
+    bool evaluated = false;
+    auto touch = [&] {
+        evaluated = true;
+        return 1;
+    };
+    UNI_LOG("tnc", info) << touch();
+    EXPECT_FALSE(evaluated);
+    UNI_LOG("tnc", error) << touch();
+    EXPECT_TRUE(evaluated);
+}
+
+} // namespace

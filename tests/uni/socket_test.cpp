@@ -1,0 +1,227 @@
+#include "uni/osal.h"
+#include "uni/tcp_socket.h"
+#include "uni/udp_socket.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace uni::osal;
+
+constexpr const char* Loopback = "127.0.0.1";
+
+/// A listener on an ephemeral loopback port with one connected client and its accepted peer.
+struct TcpPair {
+    uni::TCPSocket listener{uni::Socket::Receiver | uni::Socket::Listening};
+    uni::TCPSocket client;
+    uni::TCPSocket server;
+
+    explicit TcpPair(std::uint32_t clientFlags = 0, std::uint32_t receiveTimeoutMs = 2000)
+        : client(clientFlags)
+    {
+        listener.setLocalEnd(Loopback, 0);
+        listener.setReceiveTimeout(2000);
+        EXPECT_EQ(listener.open(), 0);
+        client.setRemoteEnd(Loopback, listener.localPort());
+        client.setReceiveTimeout(receiveTimeoutMs);
+        server.setReceiveTimeout(receiveTimeoutMs);
+        EXPECT_EQ(client.connect(), 0);
+        EXPECT_EQ(listener.accept(server), 0);
+    }
+};
+
+TEST(TcpSocket, RoundTripsExactLengthsAcrossPiecewiseWrites)
+{
+    TcpPair pair;
+    EXPECT_NE(pair.listener.localPort(), 0);
+    EXPECT_EQ(pair.server.remotePort(), pair.client.localPort());
+    EXPECT_EQ(pair.client.remotePort(), pair.server.localPort());
+    EXPECT_EQ(pair.server.remoteAddress(), Loopback);
+
+    // The sender dribbles 100 bytes in pieces; the receiver must get all of them in one call.
+    std::string message(100, '\0');
+    for (std::size_t i = 0; i < message.size(); ++i)
+        message[i] = static_cast<char>('a' + i % 26);
+    std::thread sender([&] {
+        for (std::size_t at = 0; at < message.size(); at += 30) {
+            const std::size_t piece = std::min<std::size_t>(30, message.size() - at);
+            EXPECT_EQ(pair.client.send(message.data() + at, piece), static_cast<int>(piece));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    std::string got(100, '\0');
+    EXPECT_EQ(pair.server.receive(&got[0], got.size()), 100);
+    sender.join();
+    EXPECT_EQ(got, message);
+
+    // With the partial flag one read returns what is there instead of waiting for the rest.
+    ASSERT_EQ(pair.server.send("xyz", 3), 3);
+    char partial[16] = {};
+    const int n = pair.client.receive(partial, sizeof partial, true);
+    ASSERT_TRUE(n >= 1 && n <= 3) << n;
+    EXPECT_EQ(std::string(partial, n), std::string("xyz", n));
+    EXPECT_EQ(pair.client.waitWritable(1000), 0);
+}
+
+TEST(TcpSocket, ShortMessageThenCloseGivesZeroAndSilenceTimesOut)
+{
+    {
+        TcpPair pair;
+        char out[25] = {}, in[40] = {};
+        ASSERT_EQ(pair.client.send(out, sizeof out), 25);
+        pair.client.close();
+        EXPECT_EQ(pair.server.receive(in, sizeof in), 0);
+    }
+    {
+        TcpPair pair(0, 200);
+        char in[8];
+        EXPECT_EQ(pair.server.receive(in, sizeof in), SOCK_ETIMEOUT);
+        EXPECT_TRUE(pair.server.isOpen());
+    }
+    uni::TCPSocket listener(uni::Socket::Receiver | uni::Socket::Listening);
+    listener.setLocalEnd(Loopback, 0);
+    listener.setReceiveTimeout(100);
+    ASSERT_EQ(listener.open(), 0);
+    uni::TCPSocket nobody;
+    EXPECT_EQ(listener.accept(nobody), SOCK_ETIMEOUT);
+    EXPECT_FALSE(nobody.isOpen());
+}
+
+TEST(TcpSocket, RefusesClosedSocketsMissingBuffersAndDeadPorts)
+{
+    TcpPair pair;
+    EXPECT_EQ(pair.client.receive(nullptr, 4), SOCK_ENOBUF);
+    EXPECT_EQ(pair.client.send(nullptr, 4), SOCK_ENOBUF);
+    EXPECT_EQ(pair.listener.accept(pair.server), SOCK_ESOCKET) << "peer still open";
+
+    char buffer[4] = {};
+    pair.client.close();
+    EXPECT_EQ(pair.client.receive(buffer, sizeof buffer), SOCK_EHANDLE);
+    EXPECT_EQ(pair.client.send(buffer, sizeof buffer), SOCK_EHANDLE);
+    EXPECT_EQ(pair.client.waitWritable(10), SOCK_EHANDLE);
+    EXPECT_EQ(pair.client.close(), SOCK_EHANDLE);
+
+    // Nothing listens on the port of a listener that is gone.
+    const std::uint16_t deadPort = pair.listener.localPort();
+    pair.listener.close();
+    uni::TCPSocket socket;
+    socket.setRemoteEnd(Loopback, deadPort);
+    socket.setReceiveTimeout(1000);
+    EXPECT_EQ(socket.connect(), SOCK_ESOCKET);
+    EXPECT_FALSE(socket.isOpen());
+
+    uni::TCPSocket busy(uni::Socket::Receiver | uni::Socket::Listening);
+    busy.setLocalEnd(Loopback, pair.server.localPort());
+    EXPECT_EQ(busy.open(), SOCK_ESOCKET) << "port taken by a live connection";
+    EXPECT_FALSE(busy.isOpen());
+    EXPECT_EQ(busy.setLocalEnd("300.1.2.3", 1), SOCK_EFORMAT);
+}
+
+TEST(TcpSocket, LockedSocketKeepsConcurrentMessagesWhole)
+{
+    TcpPair pair(uni::Socket::Locked);
+    pair.client.setSendTimeout(10000);
+    // Small buffers make each send block part-way, which is where unlocked writers interleave.
+    const int small = 65536;
+    ASSERT_EQ(::setsockopt(pair.client.handle(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
+    ASSERT_EQ(::setsockopt(pair.server.handle(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small), 0);
+    constexpr std::size_t Size = 512 * 1024;
+    constexpr int PerThread = 8;
+    auto readWholeMessages = [&] {
+        // Late reading lets both writers fill the buffers and block mid-message.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::vector<char> message(Size);
+        for (int i = 0; i < 2 * PerThread; ++i) {
+            ASSERT_EQ(pair.server.receive(message.data(), Size), static_cast<int>(Size));
+            const auto same = std::count(message.begin(), message.end(), message[0]);
+            ASSERT_EQ(static_cast<std::size_t>(same), Size) << "messages interleaved";
+        }
+    };
+    std::thread reader([&] {
+        readWholeMessages();
+        pair.server.close();  // a failed check must not leave the writers blocked
+    });
+    auto writer = [&](char fill) {
+        const std::vector<char> message(Size, fill);
+        for (int i = 0; i < PerThread; ++i)
+            EXPECT_EQ(pair.client.send(message.data(), Size), static_cast<int>(Size));
+    };
+    std::thread a(writer, 'a'), b(writer, 'b');
+    a.join();
+    b.join();
+    reader.join();
+}
+
+TEST(TcpSocket, CloseFromAnotherThreadWakesBlockedCalls)
+{
+    // The time-outs only keep a broken close from hanging the test; they must not end the calls.
+    TcpPair pair(0, 5000);
+    uni::TCPSocket idle(uni::Socket::Receiver | uni::Socket::Listening);
+    idle.setLocalEnd(Loopback, 0);
+    idle.setReceiveTimeout(5000);
+    ASSERT_EQ(idle.open(), 0);
+    int received = 1, accepted = 1;
+    std::thread receiver([&] {
+        char buffer[8];
+        received = pair.server.receive(buffer, sizeof buffer);
+    });
+    std::thread acceptor([&] {
+        uni::TCPSocket peer;
+        accepted = idle.accept(peer);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(pair.server.close(), 0);
+    EXPECT_EQ(idle.close(), 0);
+    receiver.join();
+    acceptor.join();
+    EXPECT_EQ(received, 0);
+    EXPECT_EQ(accepted, SOCK_ESOCKET);
+}
+
+TEST(UdpSocket, DatagramRoundTripWithSenderAddressAndFailures)
+{
+    uni::UDPSocket receiver(uni::Socket::Receiver | uni::Socket::ReuseAddress);
+    receiver.setLocalEnd(Loopback, 0);
+    receiver.setReceiveTimeout(2000);
+    ASSERT_EQ(receiver.open(), 0);
+    ASSERT_NE(receiver.localPort(), 0);
+
+    uni::UDPSocket sender(uni::Socket::Sender | uni::Socket::BindSender | uni::Socket::Broadcast);
+    sender.setLocalEnd(Loopback, 0);
+    sender.setRemoteEnd(Loopback, receiver.localPort());
+    ASSERT_EQ(sender.open(), 0);
+    ASSERT_EQ(sender.send("hello", 5), 5);
+    ASSERT_EQ(sender.send("second datagram", 15), 15);
+
+    char buffer[64] = {};
+    std::string from;
+    std::uint16_t fromPort = 0;
+    ASSERT_EQ(receiver.receiveFrom(buffer, sizeof buffer, from, &fromPort), 5);
+    EXPECT_EQ(std::string(buffer, 5), "hello");
+    EXPECT_EQ(from, Loopback);
+    EXPECT_EQ(fromPort, sender.localPort());
+    EXPECT_EQ(receiver.receive(buffer, sizeof buffer), 15) << "one datagram per call";
+
+    // Silence is a time-out and keeps the socket.
+    receiver.setReceiveTimeout(100);
+    EXPECT_EQ(receiver.receive(buffer, sizeof buffer), SOCK_ETIMEOUT);
+    EXPECT_TRUE(receiver.isOpen());
+    EXPECT_EQ(receiver.receive(nullptr, 4), SOCK_ENOBUF);
+
+    // Port 0 is no destination: the send fails, reports itself and closes the socket.
+    sender.setRemoteEnd(Loopback, 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(sender.send("x", 1), SOCK_EHANDLE);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("WSASendTo failed with error: ", 0), 0u);
+    EXPECT_FALSE(sender.isOpen());
+}
+
+} // namespace
