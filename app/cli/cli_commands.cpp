@@ -26,6 +26,8 @@ std::string resultText(std::int32_t result, qorinet_api::QORINetIfClientNode* no
     std::string text;
     if (getDriverErrorText(result, text) == 0)
         return text;
+    if (result == 2)
+        return "driver library or entry point not loaded";
     if (node && node->ErrorConstantToString(result, text) == 0 && !text.empty())
         return text;
     return "unknown result";
@@ -103,7 +105,7 @@ public:
     int reportConnectFailure(const CliOptions& options)
     {
         if (m_result == 2)
-            std::cerr << "zamo2ctl: driver library " << driverLibraryName() << " not loadable\n";
+            std::cerr << "zamo2ctl: driver library not loadable: " << lastDriverLoadError() << "\n";
         std::cerr << "zamo2ctl: connect failed: " << m_result << " " << resultText(m_result, nullptr) << "\n";
         if (options.json) {
             Report report;

@@ -91,15 +91,16 @@ int TCPSocket::accept(TCPSocket& peer)
 
     sockaddr_in remote{};
     int client = InvalidHandle;
+    int error = 0;
     {
         const Use use(*this);
         if (use.fd() == InvalidHandle)
             return osal::SOCK_EHANDLE;
         socklen_t size = sizeof remote;
         client = ::accept4(use.fd(), reinterpret_cast<sockaddr*>(&remote), &size, SOCK_CLOEXEC);
+        error = errno;
     }
     if (client < 0) {
-        const int error = errno;
         if (error == EAGAIN || error == EWOULDBLOCK)
             return osal::SOCK_ETIMEOUT;
         return error == EINTR ? osal::SOCK_EINTR : osal::SOCK_ESOCKET;

@@ -49,6 +49,7 @@ std::int32_t QORINetLocalClientNode::connect()
 {
     if (z2e::loadDriverApi() == 0) {
         UNI_LOG(kLogChannel, uni::log::error) << "Unable to load " << z2e::driverDisplayName();
+        UNI_LOG(kLogChannel, uni::log::error) << z2e::lastDriverLoadError();
         m_initialised = false;
         return ERR_DRIVER_NOT_LOADED;
     }
