@@ -193,21 +193,6 @@ bool EepromDocuments::setSelfCal(std::string& text, const std::vector<ChannelCal
     return true;
 }
 
-bool EepromDocuments::setSerialNumber(std::string& text, const std::string& serialNumber)
-{
-    pugi::xml_document doc;
-    if (!load(text, doc))
-        return false;
-    pugi::xml_node info = doc.document_element().child("BoardInfo");
-    if (!info)
-        return false;
-    if (!info.child("SerialNumber"))
-        info.append_child("SerialNumber");
-    info.child("SerialNumber").text() = serialNumber.c_str();
-    text = xml_util::print(doc);
-    return true;
-}
-
 std::string EepromDocuments::seededDate(const std::string& seed, int firstYear)
 {
     const std::uint32_t h = xml_util::hash(seed);

@@ -56,7 +56,6 @@ public:
     /// Edits in place; false when the document does not parse.
     static bool setFeatureSet(std::string& text, std::uint32_t featureSet);
     static bool setSelfCal(std::string& text, const std::vector<ChannelCal>& cal, const std::string& date);
-    static bool setSerialNumber(std::string& text, const std::string& serialNumber);
 
     /// Calendar date "YYYY-MM-DD" derived from a seed text (factory dates are fixed per board).
     static std::string seededDate(const std::string& seed, int firstYear);

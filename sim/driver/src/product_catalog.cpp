@@ -295,15 +295,6 @@ const EnclosureModel* ProductCatalog::enclosureByType(std::int32_t encType) cons
     return nullptr;
 }
 
-const EnclosureModel* ProductCatalog::hostPc() const
-{
-    for (const EnclosureModel& model : m_enclosures) {
-        if (model.kind == EnclosureKind::HostPc)
-            return &model;
-    }
-    return nullptr;
-}
-
 const BaseEepromEntry* ProductCatalog::baseEntry(const std::string& id) const
 {
     for (const BaseEepromEntry& entry : m_baseEntries) {

@@ -105,7 +105,6 @@ public:
     const EnclosureModel* enclosureByName(const std::string& name) const;
     const EnclosureModel* enclosureByEncName(const std::string& encName) const;
     const EnclosureModel* enclosureByType(std::int32_t encType) const;
-    const EnclosureModel* hostPc() const;
     const BaseEepromEntry* baseEntry(const std::string& id) const;
     const BaseEepromEntry* baseEntry(const std::string& baseModel, const std::string& baseVersion) const;
     /// The newest firmware file of a model, or null.

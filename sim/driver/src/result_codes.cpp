@@ -25,7 +25,6 @@ constexpr CodeText kTexts[] = {
     {rc::uartNotOpen, "ERR_UART_NOT_OPEN (0x0407)"},
     {rc::uartAlreadyStarted, "ERR_UART_ALREADY_STARTED (0x0409)"},
     {rc::uartNotStarted, "ERR_UART_NOT_STARTED (0x040a)"},
-    {rc::bufferNoAvailData, "ERR_BUFFER_NO_AVAIL_DATA (0x0703)"},
     {rc::boardNotAvailable, "ERR_BOARD_NOT_AVAILABLE (100002)"},
     {rc::boardNoNotValid, "ERR_BOARD_NO_NOT_VALID (100030)"},
     {rc::enclosureNoNotValid, "ERR_ENCLOSURE_NO_NOT_VALID (100023)"},
@@ -56,7 +55,6 @@ constexpr CodeText kTexts[] = {
     {rc::canChannelNotValid, "ERR_CAN_CHANNEL_NOT_VALID (140012)"},
     {rc::canItemNotValid, "ERR_CAN_ITEM_NOT_VALID (140112)"},
     {rc::uartUsedNotValid, "ERROR_UART_USED_NOT_VALID (282012)"},
-    {rc::indexOutOfRange, "ERROR_INDEX_OUT_OF_RANGE (500000)"},
 };
 
 } // namespace

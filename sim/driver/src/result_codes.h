@@ -19,7 +19,6 @@ constexpr std::int32_t canNotStarted = 0x0406;
 constexpr std::int32_t uartNotOpen = 0x0407;
 constexpr std::int32_t uartAlreadyStarted = 0x0409;
 constexpr std::int32_t uartNotStarted = 0x040a;
-constexpr std::int32_t bufferNoAvailData = 0x0703;
 constexpr std::int32_t boardNotAvailable = 100002;
 constexpr std::int32_t boardNoNotValid = 100030;
 constexpr std::int32_t enclosureNoNotValid = 100023;
@@ -50,7 +49,6 @@ constexpr std::int32_t noTestData = 310005;
 constexpr std::int32_t canChannelNotValid = 140012;
 constexpr std::int32_t canItemNotValid = 140112;
 constexpr std::int32_t uartUsedNotValid = 282012;
-constexpr std::int32_t indexOutOfRange = 500000;
 } // namespace rc
 
 /// The symbolic text of a code, "NAME (code)"; codes 1..0x0a00 are written in hexadecimal.

@@ -15,7 +15,6 @@ public:
     std::chrono::microseconds realDuration(double simulatedMs) const;
     /// Microseconds on the driver clock (monotonic, from the clock's creation).
     std::uint64_t nowUs() const;
-    double speed() const { return m_speed; }
 
 private:
     double m_speed;

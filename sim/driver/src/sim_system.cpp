@@ -7,9 +7,8 @@
 
 namespace zmpxi_sim {
 
-SimSystem::SimSystem(bool simulated, std::shared_ptr<StateStore> store)
+SimSystem::SimSystem(bool simulated)
     : m_simulated(simulated)
-    , m_store(std::move(store))
 {
 }
 
@@ -93,7 +92,7 @@ const EnclosureModel* SimSystem::resolveEnclosure(const EnclosureEntry& entry)
 std::shared_ptr<SimSystem> SimSystem::build(const SimulationSection& section, bool simulated,
                                             std::shared_ptr<StateStore> store, DriverLog& log)
 {
-    auto system = std::make_shared<SimSystem>(simulated, store);
+    auto system = std::make_shared<SimSystem>(simulated);
     const char* what = simulated ? "simulated" : "hardware";
     for (const EnclosureEntry& entry : section.enclosures) {
         const EnclosureModel* model = resolveEnclosure(entry);

@@ -15,12 +15,10 @@ namespace zmpxi_sim {
 
 class SimSystem {
 public:
-    SimSystem(bool simulated, std::shared_ptr<StateStore> store);
+    explicit SimSystem(bool simulated);
 
     bool simulated() const { return m_simulated; }
-    const std::shared_ptr<StateStore>& store() const { return m_store; }
     std::vector<std::shared_ptr<SimBoard>>& boards() { return m_boards; }
-    std::vector<std::shared_ptr<SimEnclosure>>& enclosures() { return m_enclosures; }
     SystemFaults& faults() { return m_faults; }
 
     /// Null when the index is out of range.
@@ -40,7 +38,6 @@ public:
 
 private:
     bool m_simulated;
-    std::shared_ptr<StateStore> m_store;
     std::vector<std::shared_ptr<SimEnclosure>> m_enclosures;
     std::vector<std::shared_ptr<SimBoard>> m_boards;
     SystemFaults m_faults;

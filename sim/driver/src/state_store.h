@@ -46,7 +46,6 @@ public:
 
     /// Where the automatic EEPROM backup of a board lives (`which` is "base" or "con").
     std::string backupPath(const std::string& key, const char* which) const;
-    const std::string& root() const { return m_root; }
 
 private:
     std::string boardPath(const std::string& key) const;

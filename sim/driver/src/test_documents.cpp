@@ -168,20 +168,21 @@ std::string TestDocuments::selfTest(const SimBoard& board, int boardId, const st
         result.add(check);
         return result.finish();
     }
+    std::vector<Check> own = familyChecks(board, scale);
+    if (board.model().excitation)
+        own.push_back(excitationCheck(board, scale));
     std::vector<Check> checks{supplyCheck(board, scale)};
-    double temperature = 0.0;
+    // The fault hits the board's own function; a plain base board only has its supply.
+    const std::string& verdict = board.entry().faults.selfTestVerdict;
+    if (!verdict.empty())
+        forceFailure(own.empty() ? checks.front() : own.front(), verdict);
     const std::string temperatureText = board.baseTemperature();
     char* end = nullptr;
-    temperature = std::strtod(temperatureText.c_str(), &end);
+    const double temperature = std::strtod(temperatureText.c_str(), &end);
     if (end != temperatureText.c_str())
         checks.push_back({"Temperature", 70.0, {{"BaseBoard", "degC", temperature, 70.0, {}}}, {}});
-    for (Check& check : familyChecks(board, scale))
+    for (Check& check : own)
         checks.push_back(std::move(check));
-    if (board.model().excitation)
-        checks.push_back(excitationCheck(board, scale));
-    // The fault hits the board's own function, not its supply.
-    if (!board.entry().faults.selfTestVerdict.empty())
-        forceFailure(checks.size() > 2 ? checks[2] : checks.front(), board.entry().faults.selfTestVerdict);
     for (const Check& check : checks)
         result.add(check);
     return result.finish();

@@ -1,0 +1,133 @@
+// The hardware description's extras (model shorthand, literal documents, enclosure faults),
+// the configuration's logger and legacy switch, and many callers at once.
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "sim_driver_fixture.h"
+
+namespace sim_test {
+namespace {
+
+class FilesTest : public SimDriverTest {};
+
+const char* const kLiteralHardware = R"(<Stand-in>
+  <SimulatedEnclosures>
+    <ID0><Model>QE-D2</Model><SerialNumber>00000D02</SerialNumber><UserData/><EncType>5</EncType>
+      <EncVersion>1</EncVersion><Faults><DataWrite>fail</DataWrite></Faults>
+      <Literals><Document Item="key"><KEY EncName="CUSTOMER"><Name>Their box</Name></KEY></Document></Literals>
+    </ID0>
+  </SimulatedEnclosures>
+  <SimulatedBoards>
+    <ID0><Model>QC-3104</Model><EncNumber>0</EncNumber><SlotNumber>2</SlotNumber><FWRevision>02F4</FWRevision>
+      <SerialNumber>0C0FFEE0</SerialNumber>
+      <Literals>
+        <Document Item="boardproperties"><![CDATA[<Properties BoardID="0"><BoardInfo><BoardName>Customer  board</BoardName></BoardInfo></Properties>]]></Document>
+        <Document Suffix="base" Item="FWCheck"><FWCheck><InstalledVersion>0042</InstalledVersion></FWCheck></Document>
+      </Literals>
+    </ID0>
+  </SimulatedBoards>
+</Stand-in>)";
+
+TEST_F(FilesTest, LiteralDocumentsAreReturnedInsteadOfGeneratedOnes)
+{
+    writeHardware(kLiteralHardware);
+    int32_t count = 0;
+    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(text("BoardID0", "boardproperties"),
+              R"(<Properties BoardID="0"><BoardInfo><BoardName>Customer  board</BoardName></BoardInfo></Properties>)");
+    pugi::xml_document check;
+    EXPECT_EQ(at(getDocument("BoardID0/Base", "FWCheck", check), "InstalledVersion"), "0042")
+        << "suffixes match ignoring case";
+    pugi::xml_document key;
+    EXPECT_STREQ(getDocument("EnclosureId0", "key", key).attribute("EncName").value(), "CUSTOMER");
+    // Items without a literal are still generated, from the model named by the shorthand.
+    pugi::xml_document generated;
+    EXPECT_EQ(at(getDocument("BoardID0", "key", generated), "DisplayName"), "QC-3104");
+    pugi::xml_document enclosure;
+    EXPECT_EQ(at(getDocument("EnclosureId0", "enclosureproperties", enclosure), "EnclosureInfo/Name"), "QE-D2");
+
+    ASSERT_EQ(set("EnclosureId0", "EncVersion", "2"), 0);
+    EXPECT_EQ(set("EnclosureId0", "StoreData", ""), 240001);
+}
+
+TEST_F(FilesTest, LegacySwitchAndLoggerSettingsOfTheConfiguration)
+{
+    std::string config = readFile(exampleFile("zmpxi_api_config.xml"));
+    const std::string mode = "<SimulationMode>SIMMODE_NORMAL</SimulationMode>";
+    config.erase(config.find(mode), mode.size());
+    const std::string enabled = "<Enabled>true</Enabled>";
+    config.replace(config.find(enabled), enabled.size(), "<Enabled>force</Enabled>");
+    const std::string level = "<LogLevel>LogOnError</LogLevel>";
+    config.replace(config.find(level), level.size(), "<LogLevel>LogCommand</LogLevel>");
+    const std::string commandLog = m_root + "/logs/commands.log";
+    const std::string cmd = "<CmdLogFile>ZaMoQorin.log</CmdLogFile>";
+    config.replace(config.find(cmd), cmd.size(), "<CmdLogFile>" + commandLog + "</CmdLogFile>");
+    writeConfig(config);
+    std::filesystem::create_directories(m_root + "/logs");
+
+    useExampleHardware();
+    int32_t count = 0;
+    ASSERT_EQ(init("", count), 0);
+    EXPECT_EQ(count, -6) << "Enabled=force simulates although hardware is present";
+    text("BoardID2", "boardproperties");
+    api->deinit();
+    EXPECT_NE(readFile(commandLog).find("BoardID2 boardproperties"), std::string::npos);
+    EXPECT_FALSE(readFile(m_configDir + "/log/ZaMoQorin_Dev.Log").empty()) << "a bare name goes into the log folder";
+}
+
+TEST_F(FilesTest, StateFilesAreCompleteDocuments)
+{
+    useExampleHardware();
+    int32_t count = 0;
+    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
+    ASSERT_EQ(set("BoardID1/Base", "FWUpdate", "0271"), 0);
+    ASSERT_EQ(set("EnclosureId0", "StoreData", ""), 0);
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_stateDir)) {
+        if (!entry.is_regular_file())
+            continue;
+        ++files;
+        EXPECT_EQ(entry.path().extension(), ".xml") << entry.path() << " is left over";
+        pugi::xml_document doc;
+        EXPECT_TRUE(doc.load_file(entry.path().c_str())) << entry.path();
+    }
+    EXPECT_GE(files, 2 + 15) << "board, enclosure and the automatic backups";
+}
+
+TEST_F(FilesTest, ManyCallersAtOnce)
+{
+    useExampleConfig();
+    useExampleHardware();
+    int32_t count = 0;
+    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
+    ASSERT_EQ(set("driver/api/config/thread", "Enabled", "true"), 0);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> callers;
+    for (int t = 0; t < 4; ++t) {
+        callers.emplace_back([&, t] {
+            for (int round = 0; round < 20; ++round) {
+                const std::string board = "BoardID" + std::to_string((t + round) % 8);
+                uint32_t length = 0;
+                if (api->getStructLen(board.c_str(), "boardproperties", &length) != 0)
+                    ++failures;
+                const int32_t test = set(board, "HardwareCheck", "");
+                if (test != 0 && test != 260101)
+                    ++failures;
+                const int32_t update = set(board + "/Base", "FWUpdate", "");
+                if (update != 0 && update != 260101 && update != 260004)
+                    ++failures;
+            }
+        });
+    }
+    for (std::thread& caller : callers)
+        caller.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(init("SIMMODE_OFF", count), 0) << "the driver is still usable";
+}
+
+} // namespace
+} // namespace sim_test
