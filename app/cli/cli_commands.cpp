@@ -1,6 +1,8 @@
 #include "cli_commands.h"
 
+#include "cli_config_command.h"
 #include "cli_output.h"
+#include "cli_tree_command.h"
 
 #include "driver/binding/driver_api.h"
 #include "driver/command/qorin_node_util_wrapper.h"
@@ -234,6 +236,10 @@ int runCommand(const CliOptions& options)
         return set(options);
     if (c == "set-i32")
         return setI32(options);
+    if (c == "config")
+        return configCommand(options);
+    if (c == "tree")
+        return treeCommand(options);
     return usageError("unknown command " + c);
 }
 

@@ -11,6 +11,7 @@ const std::map<std::string, std::size_t>& argumentCounts()
 {
     static const std::map<std::string, std::size_t> counts = {
         {"driver-text", 1}, {"local", 0}, {"get", 2}, {"set", 3}, {"get-xml", 2}, {"set-i32", 3},
+        {"config", 2}, {"tree", 0},
     };
     return counts;
 }
@@ -62,6 +63,13 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
     if (!optionValue(arg, "--simulation", argc, argv, i, value, matched) ||
         (matched && !simulationModeText(value, options.simulation))) {
         error = "--simulation needs force, off or normal";
+        return false;
+    }
+    if (matched)
+        return true;
+    if (!optionValue(arg, "--system", argc, argv, i, options.system, matched) ||
+        (matched && options.system != "local" && options.system != "demo")) {
+        error = "--system needs local or demo";
         return false;
     }
     if (matched)
@@ -132,6 +140,10 @@ const char* usageText()
            "  set TARGET ITEM VALUE        write a text parameter\n"
            "  get-xml TARGET ITEM          read a parameter of the XML tree and print it\n"
            "  set-i32 BOARD COMMAND VALUE  send an integer command to a board\n"
+           "  config check FILE            validate a driver configuration file; exit 0 valid,\n"
+           "                               1 invalid or unreadable (every fault is listed)\n"
+           "  tree [--system local|demo]   run the start-up scan and print that system's tree;\n"
+           "                               red rows are marked \"!\" (red on a terminal)\n"
            "\n"
            "Options:\n"
            "  --simulation force|off|normal  simulation mode the driver starts in\n"

@@ -14,6 +14,7 @@ struct CliOptions {
     std::string simulation; ///< "", or the driver's mode text (SIMMODE_FORCE, SIMMODE_OFF, SIMMODE_NORMAL)
     std::string driverPath; ///< "", or a driver library to load instead of the default
     std::string logFile;    ///< "", or a file that receives the program's log
+    std::string system;     ///< "", "local" or "demo": the system `tree` shows
     std::string command;
     std::vector<std::string> arguments;
 };

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace z2e {
+
+/// Writes whole files so that readers only ever see the old or the complete new content.
+///
+/// The content goes to a temporary file in the target's folder, is flushed to disk and
+/// then renamed over the target. On any failure the temporary file is removed and the
+/// target is left as it was.
+class AtomicFileWriter {
+public:
+    /// Replaces (or creates) path with content. Returns false on failure; error, when
+    /// given, receives a short explanation.
+    static bool write(const std::string& path, const std::string& content, std::string* error = nullptr);
+};
+
+}  // namespace z2e

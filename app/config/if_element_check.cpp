@@ -1,0 +1,63 @@
+#include "config/if_element_check.h"
+
+#include <cstdint>
+
+#include "config/check_diagnostics.h"
+#include "config/decimal_int.h"
+#include "xpugi/element.h"
+
+namespace z2e {
+
+IfElementCheck::~IfElementCheck() = default;
+
+bool IfElementCheck::reject(const pugi::xml_node& node, const std::string& reason) const
+{
+    if (m_diagnostics != nullptr) {
+        m_diagnostics->add(node.path('/'), reason);
+    }
+    return false;
+}
+
+bool IfElementCheck::requirePresent(const pugi::xml_node& parent, const char* name) const
+{
+    if (parent.child(name)) {
+        return true;
+    }
+    return reject(parent, std::string("'") + name + "' missing");
+}
+
+bool IfElementCheck::requireNonEmpty(const pugi::xml_node& parent, const char* name) const
+{
+    if (!requirePresent(parent, name)) {
+        return false;
+    }
+    const pugi::xml_node child = parent.child(name);
+    if (!xpugi::elementText(child).empty()) {
+        return true;
+    }
+    return reject(child, "text is empty");
+}
+
+bool IfElementCheck::requireInteger(const pugi::xml_node& parent, const char* name) const
+{
+    if (!requirePresent(parent, name)) {
+        return false;
+    }
+    const pugi::xml_node child = parent.child(name);
+    const std::string text = xpugi::elementText(child);
+    std::int32_t value = 0;
+    if (parseDecimalInt32(text, value)) {
+        return true;
+    }
+    return reject(child, "text '" + text + "' is not a 32-bit decimal integer");
+}
+
+bool IfElementCheck::requireAttribute(const pugi::xml_node& element, const char* name) const
+{
+    if (!xpugi::attributeValue(element, name).empty()) {
+        return true;
+    }
+    return reject(element, std::string("attribute '") + name + "' missing or empty");
+}
+
+}  // namespace z2e

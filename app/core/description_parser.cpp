@@ -1,0 +1,443 @@
+#include "core/description_parser.h"
+
+#include "core/enclosure_node.h"
+#include "core/slot_node.h"
+#include "xpugi/element.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace z2e {
+namespace {
+
+constexpr unsigned kParseOptions = pugi::parse_default; // whitespace-only text is dropped
+
+const char* const kIdentificationWords[] = {"VendorId", "VendorID", "DeviceId", "DeviceID", "DevNo", "BusNo"};
+const char* const kLocationWords[] = {"PCIInfo", "EthInfo",  "SWInfo",  "ChnNoStart", "BoardCNT",
+                                      "ARef",    "ConCal",   "ConTest", "ConSelfCal", "EnclosureInfo"};
+const char* const kBoardSubtrees[] = {"BoardFeatures", "BoardInfo/ChannelModuleList", "SystemInfo", "ChannelProperties"};
+
+bool contains(const std::string& text, const char* fragment)
+{
+    return text.find(fragment) != std::string::npos;
+}
+
+bool startsWith(const char* text, const char* prefix)
+{
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+enum class ParentKind { Other, Enclosure, Slot, Property };
+
+ParentKind parentKind(const ModelNode* parent)
+{
+    if (!parent)
+        return ParentKind::Other;
+    switch (parent->nodeType) {
+    case NodeType::Root: return ParentKind::Other;
+    case NodeType::Enclosure: return ParentKind::Enclosure;
+    case NodeType::BoardSlot:
+    case NodeType::EmptySlot:
+    case NodeType::OrphanBoard: return ParentKind::Slot;
+    default: return ParentKind::Property;
+    }
+}
+
+std::string textAt(const pugi::xml_node& context, const char* path)
+{
+    return xpugi::elementText(context.first_element_by_path(path));
+}
+
+bool readsFalse(const pugi::xml_attribute& visible)
+{
+    return visible && !visible.as_bool(true);
+}
+
+bool isText(const pugi::xml_node& node)
+{
+    return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
+}
+
+/// Decimal integer of a whole (trimmed) text; false for anything else or out of range.
+bool parseInt(const std::string& text, std::int32_t& value)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long parsed = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX)
+        return false;
+    value = static_cast<std::int32_t>(parsed);
+    return true;
+}
+
+/// Hexadecimal number as "%X" reads it: leading digits only; false when there are none.
+bool parseHex(const std::string& text, std::uint32_t& value)
+{
+    const char* begin = text.c_str();
+    while (*begin == ' ' || *begin == '\t')
+        ++begin;
+    if (!std::isxdigit(static_cast<unsigned char>(*begin)))
+        return false;
+    std::uint32_t result = 0;
+    for (const char* p = begin; std::isxdigit(static_cast<unsigned char>(*p)); ++p) {
+        const int digit = std::isdigit(static_cast<unsigned char>(*p)) ? *p - '0' : (std::toupper(*p) - 'A' + 10);
+        result = (result << 4) | static_cast<std::uint32_t>(digit);
+    }
+    value = result;
+    return true;
+}
+
+std::int32_t build(ModelNode& node, const pugi::xml_node& element, int depth);
+
+void addChildren(ModelNode& node, const pugi::xml_node& element, int depth)
+{
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+        if (readsFalse(child.attribute("Visible")))
+            continue;
+        if (isText(child)) {
+            if (*child.value())
+                node.values.emplace_back(child.value());
+            continue;
+        }
+        if (child.type() != pugi::node_element)
+            continue;
+        if (startsWith(child.name(), "ID")) {
+            node.values.push_back(xpugi::elementText(child));
+            continue;
+        }
+        if (startsWith(child.name(), "SystemInfo") || startsWith(child.name(), "PCIInfo")) {
+            if (depth < DescriptionParser::kMaxDepth)
+                addChildren(node, child, depth + 1);
+            continue;
+        }
+        // Rows below an enclosure are its property rows; deeper rows take their parent's type.
+        const std::uint32_t type = node.nodeType == NodeType::Enclosure ? NodeType::Property : node.nodeType;
+        ModelNode* built = node.addChild(std::make_unique<ModelNode>(node.systemKind, type));
+        if (build(*built, child, depth + 1) != DescriptionParser::Ok || contains(built->name, "Exclude"))
+            node.removeChild(node.childCount() - 1);
+    }
+}
+
+std::int32_t build(ModelNode& node, const pugi::xml_node& element, int depth)
+{
+    if (depth > DescriptionParser::kMaxDepth)
+        return DescriptionParser::TooDeep;
+    const std::string elementName = element.name();
+    node.name = DescriptionParser::propertyName(elementName, node.name, node.parent());
+    if (elementName == "UserData")
+        return DescriptionParser::Dropped;
+    if (elementName == "Mode") {
+        const pugi::xml_attribute mode = element.attribute("Mode");
+        if (mode)
+            node.values.emplace_back(mode.value());
+    }
+    const pugi::xml_attribute unit = element.attribute("Unit");
+    if (unit)
+        node.unit = unit.value();
+    addChildren(node, element, depth);
+    return DescriptionParser::Ok;
+}
+
+/// Builds a subtree below `parent` and keeps it only when it is to be shown.
+void addPropertySubtree(ModelNode& parent, const pugi::xml_node& element)
+{
+    if (!element)
+        return;
+    ModelNode* node = parent.addChild(std::make_unique<ModelNode>(parent.systemKind, NodeType::Property));
+    if (DescriptionParser::buildPropertyNode(*node, element) != DescriptionParser::Ok)
+        parent.removeChild(parent.childCount() - 1);
+}
+
+void addTemperatureRow(SlotNode& slot, const char* caption, const std::string& text)
+{
+    ModelNode* row = slot.addValueRow(NodeType::Temperature, caption, DescriptionParser::temperatureValue(text));
+    row->locked = slot.locked;
+}
+
+std::uint32_t eepromStateAt(const pugi::xml_node& eeprom)
+{
+    return DescriptionParser::eepromBackupState(textAt(eeprom, "Status"), textAt(eeprom, "HeaderStatus"),
+                                                textAt(eeprom, "AutoBackupFile"));
+}
+
+pugi::xml_node enclosureInfo(const pugi::xml_node& root)
+{
+    if (std::strcmp(root.name(), "EnclosureInfo") == 0 || std::strcmp(root.name(), "KEY") == 0)
+        return root;
+    return root.child("EnclosureInfo");
+}
+
+/// Enclosure data of the second document: type code, and type, version and options when given.
+void readEncNameDocument(EnclosureNode& enclosure, const std::string& text)
+{
+    pugi::xml_document document;
+    if (!DescriptionParser::parseXml(text, document))
+        return;
+    const pugi::xml_node root = document.document_element();
+    std::string encName = textAt(root, "EncName");
+    if (encName.empty())
+        encName = root.child("KEY").attribute("EncName").value();
+    if (encName.empty())
+        encName = root.attribute("EncName").value();
+    parseHex(encName, enclosure.typeCode);
+
+    std::int32_t number = 0;
+    if (parseInt(textAt(root, "EncType"), number))
+        enclosure.encType = static_cast<std::uint32_t>(number);
+    if (parseInt(textAt(root, "EncVersion"), number))
+        enclosure.encVersion = static_cast<std::uint32_t>(number);
+    const pugi::xml_node version = root.child("EncVersion");
+    if (!version)
+        return;
+    enclosure.options.clear();
+    for (pugi::xml_node option = version.next_sibling(); option; option = option.next_sibling()) {
+        if (option.type() == pugi::node_element)
+            enclosure.options.push_back({option.name(), xpugi::elementText(option)});
+    }
+}
+
+/// Enclosure data as the enclosure's own description carries it.
+void readEnclosureData(EnclosureNode& enclosure, const pugi::xml_node& info)
+{
+    std::int32_t number = 0;
+    if (parseInt(textAt(info, "EncType"), number))
+        enclosure.encType = static_cast<std::uint32_t>(number);
+    if (parseInt(textAt(info, "EncVersion"), number))
+        enclosure.encVersion = static_cast<std::uint32_t>(number);
+    const pugi::xml_node options = info.child("Options");
+    for (pugi::xml_node option = options.first_child(); option; option = option.next_sibling()) {
+        if (option.type() == pugi::node_element)
+            enclosure.options.push_back({option.name(), xpugi::elementText(option)});
+    }
+}
+
+void addUserSlots(EnclosureNode& enclosure, std::size_t slotsFound)
+{
+    const std::int32_t wanted = std::min(enclosure.userSlotCount, DescriptionParser::kMaxSlots);
+    for (std::size_t slotIndex = slotsFound; static_cast<std::int64_t>(slotIndex) < wanted; ++slotIndex) {
+        auto slot = std::make_unique<SlotNode>(enclosure.systemKind);
+        slot->index = static_cast<std::int32_t>(slotIndex);
+        slot->number = enclosure.slotNumber(slot->index);
+        slot->locked = enclosure.locked;
+        enclosure.addChild(std::move(slot));
+    }
+    for (std::size_t slotIndex = 0; slotIndex < enclosure.slotCount(); ++slotIndex) {
+        SlotNode* slot = enclosure.slotAt(slotIndex);
+        if (slot)
+            slot->beyondUserSlots = !(static_cast<std::int64_t>(slot->index) < enclosure.userSlotCount);
+    }
+}
+
+} // namespace
+
+bool DescriptionParser::parseXml(const std::string& text, pugi::xml_document& document)
+{
+    document.reset();
+    if (text.empty() || text.size() > kMaxDescriptionSize)
+        return false;
+    const pugi::xml_parse_result parsed = document.load_buffer(text.data(), text.size(), kParseOptions);
+    return parsed && document.document_element();
+}
+
+std::string DescriptionParser::propertyName(const std::string& elementName, const std::string& currentName,
+                                            const ModelNode* parent)
+{
+    for (const char* word : kIdentificationWords) {
+        if (contains(elementName, word))
+            return contains(elementName, "PCI") ? elementName : "PCI" + elementName;
+    }
+    const ParentKind kind = parentKind(parent);
+    if (contains(elementName, "SystemInfo")) {
+        switch (kind) {
+        case ParentKind::Enclosure: return "EnclosureInfo";
+        case ParentKind::Slot: return "BoardLocation";
+        case ParentKind::Property: return "Exclude";
+        case ParentKind::Other: return currentName;
+        }
+    }
+    for (const char* word : kLocationWords) {
+        if (!contains(elementName, word))
+            continue;
+        if (kind == ParentKind::Slot)
+            return "BoardLocation";
+        return kind == ParentKind::Property ? "Exclude" : currentName;
+    }
+    if (contains(elementName, "FWRevision") && parent && contains(parent->name, "ConPanel"))
+        return "Exclude";
+    return elementName;
+}
+
+std::int32_t DescriptionParser::buildPropertyNode(ModelNode& node, const pugi::xml_node& element)
+{
+    if (element.type() != pugi::node_element)
+        return Dropped;
+    return build(node, element, 0);
+}
+
+std::uint32_t DescriptionParser::eepromBackupState(const std::string& status, const std::string& headerStatus,
+                                                   const std::string& autoBackupFile)
+{
+    if (status.empty() || headerStatus.empty() || autoBackupFile.empty())
+        return EepromBackupState::NoBackup;
+    if (!contains(headerStatus, "OK"))
+        return EepromBackupState::NoBackup;
+    if (contains(autoBackupFile, "ERROR_BASEEEPROM_NO_BACKUP_FILE")
+        || contains(autoBackupFile, "ERROR_CONEEPROM_NO_BACKUP_FILE"))
+        return EepromBackupState::NoBackup;
+    return contains(status, "OK") ? EepromBackupState::Healthy : EepromBackupState::Restorable;
+}
+
+std::string DescriptionParser::temperatureValue(const std::string& text)
+{
+    if (text.empty() || contains(text, "N.A."))
+        return "N.A.";
+    return text + "degC";
+}
+
+std::string DescriptionParser::firmwareWarningSuffix(std::int32_t checkStatus, const std::string& firmwareText,
+                                                     const std::string& revisionText)
+{
+    static const char* const kUnknown = "  [WARNING: Firmware Unknown.]";
+    if (checkStatus == -260902)
+        return "  [WARNING: Firmware newer.]";
+    if (checkStatus == -260901)
+        return "  [WARNING: Firmware old.]";
+    if (checkStatus != 0 || firmwareText.empty())
+        return kUnknown;
+    std::uint32_t revision = 0;
+    // A revision that is no hexadecimal number is no known release either.
+    if (!parseHex(revisionText, revision))
+        return kUnknown;
+    return revision < 0xD000u ? std::string() : kUnknown;
+}
+
+RootNode::OverviewRow DescriptionParser::overviewRow(const pugi::xml_node& document, const std::string& baseRevision,
+                                                     const std::string& conRevision)
+{
+    const pugi::xml_node info = document.child("BoardInfo");
+    const pugi::xml_node base = info.child("BaseBoard");
+    const pugi::xml_node panel = info.child("ConPanel");
+    return RootNode::OverviewRow{
+        textAt(info, "BoardName"),
+        std::string(),
+        std::string(),
+        textAt(base, "BaseModel"),
+        textAt(base, "BaseVersion"),
+        baseRevision,
+        textAt(base, "SerialNumber"),
+        textAt(base, "BaseCal/Date"),
+        textAt(base, "BaseCal/BaseBoardTemp"),
+        textAt(base, "BaseTest/Passed"),
+        textAt(base, "BaseTest/Date"),
+        textAt(base, "BaseTest/BaseBoardTemp"),
+        std::string(),
+        textAt(panel, "ConModel"),
+        textAt(panel, "ConVersion"),
+        conRevision,
+        textAt(panel, "SerialNumber"),
+        textAt(panel, "ConCal/Date"),
+        textAt(panel, "ConCal/ConPanelTemp"),
+        textAt(panel, "ConTest/Passed"),
+        textAt(panel, "ConTest/Date"),
+        textAt(panel, "ConTest/ConPanelTemp"),
+    };
+}
+
+std::int32_t DescriptionParser::parseBoardDescription(SlotNode* slot, const std::string& description,
+                                                      std::string& caption)
+{
+    if (!slot || description.empty())
+        return MissingInput;
+    if (slot->systemKind != SystemKind::Demo) {
+        addTemperatureRow(*slot, "BaseBoard", slot->baseTemperature);
+        addTemperatureRow(*slot, "ConPanel ", slot->conTemperature);
+    }
+    pugi::xml_document& document = slot->boardDocument;
+    const pugi::xml_node root = parseXml(description, document) ? document.document_element() : pugi::xml_node();
+    const pugi::xml_node info = root.child("BoardInfo");
+    if (!info) {
+        document.reset();
+        caption.clear();
+        slot->description.clear();
+        return Unparsable;
+    }
+    slot->description = description;
+
+    caption = textAt(info, "BoardName");
+    if (slot->systemKind != SystemKind::Demo)
+        caption += slot->firmwareWarning;
+    slot->values.assign(1, caption);
+
+    slot->baseEepromState = EepromBackupState::Healthy;
+    slot->conEepromState = EepromBackupState::Healthy;
+    if (contains(caption, "E2PROM-ERROR")) {
+        const pugi::xml_node status = info.child("E2PromStatus");
+        slot->baseEepromState = eepromStateAt(status.child("BaseE2Prom"));
+        slot->conEepromState = eepromStateAt(status.child("ConE2Prom"));
+    }
+
+    slot->serialNumber = textAt(info, "SerialNumber");
+    slot->baseModel = textAt(info, "BaseBoard/BaseModel");
+    slot->baseVersion = textAt(info, "BaseBoard/BaseVersion");
+    slot->conModel = textAt(info, "ConPanel/ConModel");
+    slot->conVersion = textAt(info, "ConPanel/ConVersion");
+    slot->conSerialNumber = textAt(info, "ConPanel/SerialNumber");
+    slot->firmwareRevision = textAt(info, "FWRevision");
+
+    addPropertySubtree(*slot, info);
+    for (const char* path : kBoardSubtrees)
+        addPropertySubtree(*slot, root.first_element_by_path(path));
+
+    slot->nodeType = NodeType::BoardSlot;
+    return Ok;
+}
+
+std::int32_t DescriptionParser::parseEnclosureDescription(EnclosureNode* enclosure, std::int32_t enclosureIndex,
+                                                          const std::string& description,
+                                                          const std::string& encNameText, bool locked)
+{
+    if (!enclosure)
+        return MissingInput;
+    enclosure->index = enclosureIndex;
+    enclosure->number = enclosureIndex;
+    enclosure->description = description;
+    enclosure->locked = locked;
+
+    // Property rows go first; slots that are already there keep their order behind them.
+    std::vector<std::unique_ptr<ModelNode>> slots;
+    for (std::size_t i = enclosure->childCount(); i-- > 0;) {
+        const std::uint32_t type = enclosure->childAt(i)->nodeType;
+        if (type == NodeType::EmptySlot || type == NodeType::BoardSlot)
+            slots.insert(slots.begin(), enclosure->takeChild(i));
+    }
+    enclosure->propertyCount = enclosure->childCount();
+
+    pugi::xml_document document;
+    const pugi::xml_node info = parseXml(description, document) ? enclosureInfo(document.document_element())
+                                                                : pugi::xml_node();
+    if (info) {
+        enclosure->values.push_back(textAt(info, "Name"));
+        enclosure->serialNumber = textAt(info, "SerialNumber");
+        enclosure->userData = textAt(info, "UserData");
+        parseInt(textAt(info, "UserSlotCnt"), enclosure->userSlotCount);
+        parseInt(textAt(info, "SlotNoOffset"), enclosure->slotNoOffset);
+        readEnclosureData(*enclosure, info);
+        addChildren(*enclosure, info, 0);
+        enclosure->propertyCount = enclosure->childCount();
+    }
+    const std::size_t slotsFound = slots.size();
+    for (std::unique_ptr<ModelNode>& slot : slots)
+        enclosure->addChild(std::move(slot));
+    addUserSlots(*enclosure, slotsFound);
+    readEncNameDocument(*enclosure, encNameText);
+    return info ? Ok : Unparsable;
+}
+
+} // namespace z2e

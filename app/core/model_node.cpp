@@ -1,0 +1,89 @@
+#include "core/model_node.h"
+
+namespace z2e {
+
+ModelNode::ModelNode(std::uint32_t systemKind_, std::uint32_t nodeType_)
+    : systemKind(systemKind_)
+    , nodeType(nodeType_)
+{
+}
+
+ModelNode::~ModelNode()
+{
+    // Deep trees: release children bottom-up iteratively so a hostile description cannot
+    // overflow the stack while the tree is destroyed.
+    std::vector<std::unique_ptr<ModelNode>> pending;
+    pending.swap(m_children);
+    while (!pending.empty()) {
+        std::unique_ptr<ModelNode> node = std::move(pending.back());
+        pending.pop_back();
+        for (std::unique_ptr<ModelNode>& child : node->m_children)
+            pending.push_back(std::move(child));
+        node->m_children.clear();
+    }
+}
+
+ModelNode* ModelNode::addChild(std::unique_ptr<ModelNode> child)
+{
+    if (!child)
+        return nullptr;
+    child->m_parent = this;
+    m_children.push_back(std::move(child));
+    return m_children.back().get();
+}
+
+ModelNode* ModelNode::addChild(std::uint32_t type, const std::string& caption)
+{
+    auto child = std::make_unique<ModelNode>(systemKind, type);
+    child->name = caption;
+    return addChild(std::move(child));
+}
+
+ModelNode* ModelNode::addValueRow(std::uint32_t type, const std::string& caption, const std::string& value)
+{
+    ModelNode* row = addChild(type, caption);
+    if (!value.empty())
+        row->values.push_back(value);
+    return row;
+}
+
+bool ModelNode::removeChild(std::size_t position)
+{
+    return takeChild(position) != nullptr;
+}
+
+void ModelNode::clearChildren()
+{
+    std::vector<std::unique_ptr<ModelNode>> doomed;
+    doomed.swap(m_children);
+    for (std::unique_ptr<ModelNode>& child : doomed)
+        child->m_parent = nullptr;
+}
+
+std::unique_ptr<ModelNode> ModelNode::takeChild(std::size_t position)
+{
+    if (position >= m_children.size())
+        return nullptr;
+    std::unique_ptr<ModelNode> child = std::move(m_children[position]);
+    m_children.erase(m_children.begin() + static_cast<std::ptrdiff_t>(position));
+    child->m_parent = nullptr;
+    return child;
+}
+
+ModelNode* ModelNode::childAt(std::size_t position) const
+{
+    return position < m_children.size() ? m_children[position].get() : nullptr;
+}
+
+const std::string& ModelNode::firstValue() const
+{
+    static const std::string empty;
+    return values.empty() ? empty : values.front();
+}
+
+ModelNodePtr ModelNode::sharedHandle()
+{
+    return ModelNodePtr(this, [](ModelNode*) {});
+}
+
+} // namespace z2e

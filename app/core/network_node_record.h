@@ -1,0 +1,67 @@
+#pragma once
+// What a network node reports about itself, as a plain record. The network client fills it;
+// the tree is built from it (NetworkNodeRows).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace z2e {
+
+/// One slot of a network node's enclosure.
+struct NetworkSlotRecord {
+    std::int32_t slotNumber = 0;
+    bool hasBoard = false;
+    std::string boardName;
+    std::string serialNumber;
+};
+
+/// One enclosure of a network node.
+struct NetworkEnclosureRecord {
+    std::string name;
+    std::string serialNumber;
+    std::vector<NetworkSlotRecord> slots;
+};
+
+/// One board of a network node, in the node's board order.
+struct NetworkBoardRecord {
+    std::string name;
+    std::string serialNumber;
+    std::int32_t enclosureIndex = -1;
+    std::int32_t slotNumber = -1;
+};
+
+/// Link state of the control connection; below Established the node may be unreachable.
+struct NetworkConnectionState {
+    enum : std::uint32_t {
+        Unknown = 0,
+        Announced = 1,   ///< seen, never answered
+        Established = 2, ///< answered at least once
+    };
+};
+
+struct NetworkNodeRecord {
+    std::uint32_t nodeId = 0;
+    std::string name;
+    std::string address; ///< dotted IPv4
+    std::string netMask;
+    std::string ipMode = "Static"; ///< "Static" or "DHCP"
+    std::string ipVersion = "IPv4";
+    std::string localAddress; ///< address of this computer's interface toward the node
+    std::string localNetMask;
+
+    std::string serverVersion;
+    std::string firmwareVersion; ///< empty: unknown
+    std::string apiVersion;
+    std::string driverVersion; ///< empty: unknown
+
+    std::vector<NetworkEnclosureRecord> enclosures;
+    std::vector<NetworkBoardRecord> boards;
+
+    std::uint32_t connectionState = NetworkConnectionState::Unknown;
+    bool connected = false; ///< this program holds the control connection
+    bool occupied = false;  ///< another client holds the node
+    bool simulated = false;
+};
+
+} // namespace z2e

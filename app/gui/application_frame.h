@@ -1,0 +1,46 @@
+#pragma once
+// The order in which the program comes up, kept out of main() so main stays one line:
+//
+//   int main(int argc, char** argv) { return z2e::runApplication<MainWindow>(argc, argv); }
+//
+// 1. logging core, then the application log file (remembered for crash reports);
+// 2. the Qt application object;
+// 3. the "C" numeric locale — after step 2, because QApplication adopts the user's locale and
+//    numbers in texts and files always use a decimal point;
+// 4. the main window, shown, then its init() (which installs the crash monitor and reads the
+//    system behind a progress window); false from init() ends the program without an event
+//    loop;
+// 5. the event loop; the window is destroyed before the application object.
+// The exit status is always 0, also when the window throws.
+//
+// Window must be default-constructible with `bool init()`; `show()` comes from QWidget.
+
+#include "core/application_log.h"
+
+#include <QApplication>
+
+#include <clocale>
+#include <memory>
+
+namespace z2e {
+
+template <class Window>
+int runApplication(int& argc, char** argv)
+{
+    startApplicationLog();
+    QApplication application(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    std::unique_ptr<Window> window;
+    try {
+        window = std::make_unique<Window>();
+        window->show();
+        if (window->init())
+            application.exec();
+    } catch (...) {
+        // A failing window ends the program like a closed one.
+    }
+    window.reset();
+    return 0;
+}
+
+} // namespace z2e

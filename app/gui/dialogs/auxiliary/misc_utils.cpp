@@ -1,0 +1,153 @@
+#include "gui/dialogs/auxiliary/misc_utils.h"
+
+#include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
+#include "gui/dialogs/auxiliary/dialog_support.h"
+#include "gui/dialogs/auxiliary/error_dialog.h"
+#include "gui/dialogs/auxiliary/in_progress.h"
+#include "gui/dialogs/auxiliary/notify_dialog.h"
+
+#include "core/application_status.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace z2e {
+namespace {
+
+constexpr int kMessageVerticalCorrection = 10;
+constexpr int kMessageHorizontalCorrection = 15;
+// A window system that never paints must not hang start-up.
+constexpr int kFirstPaintLimitMs = 3000;
+constexpr std::int32_t kInternalError = 7;
+
+struct FirmwareText {
+    std::int32_t code;
+    const char* text;
+};
+
+const FirmwareText kFirmwareTexts[] = {
+    {3003, "Error parsing firmware listing XML."},
+    {3004, "Firmware file not found!"},
+    {3005, "Accessing firmware file failed."},
+    {3006, "Unknown board model."},
+    {3007, "Selected firmware revision not found."},
+    {1, "An internal error occurred."},
+};
+
+template <class Dialog>
+void runModal(Dialog& dialog)
+{
+    // Placed once shown: only then are its final size and window frame known.
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.adjustSize();
+    dialog.show();
+    placeOverParent(&dialog, kMessageVerticalCorrection, kMessageHorizontalCorrection);
+    dialog.exec();
+}
+
+} // namespace
+
+CInProgress* CMiscUtils::createProgress(const QString& title, const QString& message, QWidget* parent, bool timedMode)
+{
+    return new CInProgress(title, message, parent, timedMode);
+}
+
+CInProgress* CMiscUtils::createAndShowProgress(const QString& title, const QString& message, QWidget* parent,
+                                               bool timedMode)
+{
+    CInProgress* progress = createProgress(title, message, parent, timedMode);
+    progress->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!progress->hasPainted() && waited.elapsed() < kFirstPaintLimitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return progress;
+}
+
+void CMiscUtils::waitForWorker(std::unique_ptr<std::thread> worker, CInProgress* progress)
+{
+    progress->exec();
+    delete progress;
+    if (worker && worker->joinable())
+        worker->join();
+}
+
+std::int32_t CMiscUtils::runBehindProgress(const QString& title, const QString& message, QWidget* parent, Work work,
+                                           bool timedMode)
+{
+    CInProgress* progress = createAndShowProgress(title, message, parent, timedMode);
+    std::int32_t status = kInternalError;
+    // The status is written before the close is posted and read after the join.
+    std::unique_ptr<std::thread> worker;
+    try {
+        worker = std::make_unique<std::thread>([&status, progress, work = std::move(work)] {
+            try {
+                status = work(*progress);
+            } catch (...) {
+                status = kInternalError;
+            }
+            progress->closeFromWorker();
+        });
+    } catch (...) {
+        delete progress;
+        return kInternalError;
+    }
+    waitForWorker(std::move(worker), progress);
+    return status;
+}
+
+void CMiscUtils::notify(const QString& title, const QString& text, QWidget* parent)
+{
+    CNotifyDialog dialog(title, text, parent);
+    runModal(dialog);
+}
+
+void CMiscUtils::notifyStatus(const QString& title, std::int32_t status, QWidget* parent)
+{
+    notify(title, QString::fromStdString(statusMessage(status)), parent);
+}
+
+int CMiscUtils::askYesNo(const QString& title, const QString& text, QWidget* parent)
+{
+    CDecisionDialogYesNo dialog(title, text, parent);
+    runModal(dialog);
+    return dialog.result() == CDecisionDialogYesNo::Yes ? CDecisionDialogYesNo::Yes : CDecisionDialogYesNo::No;
+}
+
+void CMiscUtils::showError(std::string& title, std::string& text, QWidget* parent)
+{
+    {
+        CErrorDialog dialog(title, text, parent);
+        runModal(dialog);
+    }
+    title.clear();
+    text.clear();
+}
+
+std::string CMiscUtils::firmwareResultText(std::int32_t code)
+{
+    for (const FirmwareText& entry : kFirmwareTexts) {
+        if (entry.code == code)
+            return entry.text;
+    }
+    return {};
+}
+
+int CMiscUtils::formatBounded(char* buffer, std::size_t size, const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    const int needed = std::vsnprintf(buffer, size, format, arguments);
+    va_end(arguments);
+    return needed;
+}
+
+void CMiscUtils::placeOverParent(QWidget* dialog, int verticalCorrection, int horizontalCorrection)
+{
+    z2e::placeOverParent(dialog, verticalCorrection, horizontalCorrection);
+}
+
+} // namespace z2e

@@ -1,0 +1,42 @@
+#include "gui/models/tree_icon_table.h"
+
+#include "core/row_composer.h"
+#include "gui/gui_resources.h"
+
+#include <QPixmap>
+#include <QString>
+
+namespace z2e {
+
+static_assert(TreeIcon::TableSize == 30, "icon places of the row composition and the table differ");
+
+TreeIconTable::TreeIconTable()
+{
+    initGuiResources();
+    for (int place = 0; place < kPlaces; ++place) {
+        const std::string path = RowComposer::iconResourcePath(place);
+        if (path.empty())
+            continue;
+        const QPixmap picture(QString::fromStdString(path));
+        if (picture.isNull())
+            continue;
+        m_icons[place].addPixmap(picture, QIcon::Normal, QIcon::Off);
+    }
+}
+
+const QIcon* TreeIconTable::icon(int place) const
+{
+    if (place < 0 || place >= kPlaces || m_icons[place].isNull())
+        return nullptr;
+    return &m_icons[place];
+}
+
+int TreeIconTable::loadedCount() const
+{
+    int count = 0;
+    for (const QIcon& icon : m_icons)
+        count += icon.isNull() ? 0 : 1;
+    return count;
+}
+
+} // namespace z2e

@@ -1,0 +1,195 @@
+// Stand-in for libFuzzer's main when the fuzz targets are built without clang's fuzzer:
+// runs every corpus input once, then a repeatable series of mutated inputs derived from
+// them, so a normal build still exercises each target.
+//
+//   <target>_fuzz [--mutations N] [--seed S] [--max-len BYTES] PATH...
+//
+// A PATH is a corpus folder (every regular file in it, sorted by name) or a single input.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace {
+
+using Input = std::vector<std::uint8_t>;
+
+struct Settings {
+    unsigned long mutations = 100;
+    unsigned long seed = 1;
+    std::size_t maxLength = 1 << 20;
+    std::vector<std::string> paths;
+};
+
+bool parseNumber(const char* text, unsigned long& value)
+{
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoul(text, &end, 10);
+    return end != text && *end == '\0' && errno == 0 && text[0] != '-';
+}
+
+bool parseArguments(int argc, char** argv, Settings& settings)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        unsigned long value = 0;
+        if (arg == "--mutations" || arg == "--seed" || arg == "--max-len") {
+            if (i + 1 >= argc || !parseNumber(argv[++i], value)) {
+                return false;
+            }
+            if (arg == "--mutations") {
+                settings.mutations = value;
+            } else if (arg == "--seed") {
+                settings.seed = value;
+            } else {
+                settings.maxLength = std::max<std::size_t>(value, 1);
+            }
+        } else {
+            settings.paths.push_back(arg);
+        }
+    }
+    return !settings.paths.empty();
+}
+
+bool readInput(const std::filesystem::path& path, std::size_t maxLength, Input& input)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    input.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (input.size() > maxLength) {
+        input.resize(maxLength);
+    }
+    return true;
+}
+
+bool collect(const Settings& settings, std::vector<Input>& corpus)
+{
+    for (const std::string& name : settings.paths) {
+        std::error_code ec;
+        std::vector<std::filesystem::path> files;
+        if (std::filesystem::is_directory(name, ec)) {
+            for (const auto& entry : std::filesystem::directory_iterator(name, ec)) {
+                if (entry.is_regular_file(ec)) {
+                    files.push_back(entry.path());
+                }
+            }
+            std::sort(files.begin(), files.end());  // same order, same mutations
+        } else {
+            files.emplace_back(name);
+        }
+        for (const auto& file : files) {
+            Input input;
+            if (!readInput(file, settings.maxLength, input)) {
+                std::cerr << "cannot read " << file << "\n";
+                return false;
+            }
+            corpus.push_back(std::move(input));
+        }
+    }
+    return true;
+}
+
+// Tokens that steer mutations towards markup rather than random noise.
+const char* const kTokens[] = {"<", ">", "</", "/>", "<!--", "-->", "<![CDATA[", "]]>", "=\"", "\"",
+                               "&amp;", "&#", "ID0", "ID", "KEY", "-", "+", "0", "2147483648", " "};
+
+void mutate(Input& input, const std::vector<Input>& corpus, std::mt19937& random, std::size_t maxLength)
+{
+    auto pick = [&random](std::size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    const std::size_t steps = 1 + pick(4);
+    for (std::size_t s = 0; s < steps; ++s) {
+        const std::size_t at = pick(input.size() + 1);
+        switch (pick(6)) {
+        case 0:  // flip one bit
+            if (!input.empty()) {
+                input[pick(input.size())] ^= static_cast<std::uint8_t>(1u << pick(8));
+            }
+            break;
+        case 1:  // random byte
+            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), static_cast<std::uint8_t>(pick(256)));
+            break;
+        case 2: {  // cut a range
+            const std::size_t length = std::min(pick(64) + 1, input.size() - std::min(at, input.size()));
+            input.erase(input.begin() + static_cast<std::ptrdiff_t>(at),
+                        input.begin() + static_cast<std::ptrdiff_t>(at + length));
+            break;
+        }
+        case 3: {  // markup token
+            const char* token = kTokens[pick(sizeof kTokens / sizeof kTokens[0])];
+            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), token, token + std::strlen(token));
+            break;
+        }
+        case 4: {  // duplicate a chunk of itself
+            if (input.empty()) {
+                break;
+            }
+            const std::size_t from = pick(input.size());
+            const std::size_t length = std::min(pick(256) + 1, input.size() - from);
+            const Input chunk(input.begin() + static_cast<std::ptrdiff_t>(from),
+                              input.begin() + static_cast<std::ptrdiff_t>(from + length));
+            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), chunk.begin(), chunk.end());
+            break;
+        }
+        default: {  // splice in a piece of another corpus input
+            const Input& other = corpus[pick(corpus.size())];
+            if (other.empty()) {
+                break;
+            }
+            const std::size_t from = pick(other.size());
+            const std::size_t length = std::min(pick(512) + 1, other.size() - from);
+            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), other.begin() + static_cast<std::ptrdiff_t>(from),
+                         other.begin() + static_cast<std::ptrdiff_t>(from + length));
+            break;
+        }
+        }
+    }
+    if (input.size() > maxLength) {
+        input.resize(maxLength);
+    }
+}
+
+void run(const Input& input)
+{
+    LLVMFuzzerTestOneInput(input.empty() ? nullptr : input.data(), input.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Settings settings;
+    if (!parseArguments(argc, argv, settings)) {
+        std::cerr << "usage: " << argv[0] << " [--mutations N] [--seed S] [--max-len BYTES] PATH...\n";
+        return 64;
+    }
+    std::vector<Input> corpus;
+    if (!collect(settings, corpus)) {
+        return 1;
+    }
+    run(Input());
+    for (const Input& input : corpus) {
+        run(input);
+    }
+    std::mt19937 random(static_cast<std::mt19937::result_type>(settings.seed));
+    for (unsigned long i = 0; i < settings.mutations && !corpus.empty(); ++i) {
+        Input input = corpus[i % corpus.size()];
+        mutate(input, corpus, random, settings.maxLength);
+        run(input);
+    }
+    std::cout << "replayed " << corpus.size() << " corpus inputs and " << (corpus.empty() ? 0 : settings.mutations)
+              << " mutations (seed " << settings.seed << ")\n";
+    return 0;
+}

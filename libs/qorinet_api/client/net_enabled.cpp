@@ -1,0 +1,115 @@
+#include "qorinet_api/client/net_enabled.h"
+
+#include "qorinet_api/client/qorinet_base_client.h"
+#include "qorinet_api/common/discovery_packet.h"
+
+#include "uni/log.h"
+#include "uni/osal.h"
+
+#include <sys/socket.h>
+
+namespace qorinet_api {
+
+namespace {
+
+constexpr const char* kChannel = "tnbc";
+constexpr int kWaitMs = 20;
+constexpr std::uint32_t kErrorPauseMs = 100;
+// A scan of a large network brings hundreds of answers at once; a small receive buffer would
+// drop most of them and stretch discovery over many scans.
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+
+void enlargeReceiveBuffer(int fd)
+{
+    const int size = kReceiveBufferBytes;
+    // Beyond the system limit only with the right privilege; otherwise the limit is taken.
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+}
+
+} // namespace
+
+NetEnabled::NetEnabled(QORINetBaseClient& client)
+    : m_client(client),
+      m_ident(uni::Socket::Receiver),
+      // One byte beyond the largest valid datagram: a longer one is seen as too long, not cut.
+      m_buffer(client.getBufferSize() + 1)
+{
+}
+
+NetEnabled::~NetEnabled()
+{
+    close();
+}
+
+void NetEnabled::initialise()
+{
+    m_scanRunning = false;
+    m_firstScanDue = true;
+}
+
+bool NetEnabled::open()
+{
+    m_set.clear();
+    if (m_ident.setLocalEnd("0.0.0.0", m_client.identPort()) != 0 || m_ident.open() != 0)
+        return false;
+    enlargeReceiveBuffer(m_ident.handle());
+    m_set.add(&m_ident);
+    UNI_LOG(kChannel, uni::log::info) << "IDENT socket open on port " << m_client.identPort();
+    return true;
+}
+
+void NetEnabled::begin()
+{
+    m_sinceScan.restart();
+    m_firstScanDue = true;
+}
+
+void NetEnabled::step()
+{
+    uni::Socket* ready = nullptr;
+    const int waited = m_set.wait(&ready, kWaitMs);
+    if (waited == 0 && ready == &m_ident)
+        receive();
+    else if (waited != 0 && waited != uni::osal::SOCK_ETIMEOUT)
+        uni::Timer::sleepMs(kErrorPauseMs);
+
+    const std::int64_t elapsedMs = m_sinceScan.elapsedUs() / 1000;
+    if (m_firstScanDue || elapsedMs >= m_client.scanIntervalMs()) {
+        m_firstScanDue = false;
+        m_client.startScan();
+        m_client.sendScanRequests();
+        m_scanRunning = true;
+        m_sinceScan.restart();
+    }
+    // The elapsed time of before the scan start: with the window below the interval, the scan
+    // just started is finished in this same pass.
+    if (m_scanRunning && elapsedMs >= m_client.scanWindowMs()) {
+        m_client.finishScan();
+        m_scanRunning = false;
+    }
+}
+
+void NetEnabled::receive()
+{
+    std::string sender;
+    const int size = m_ident.receiveFrom(m_buffer.data(), m_buffer.size(), sender);
+    if (size <= 0)
+        return;
+    std::uint16_t command = 0;
+    std::string xml;
+    // Wrong length or digest: dropped without a message.
+    if (DiscoveryPacket::decode(m_buffer.data(), static_cast<std::size_t>(size), command, xml) != 0)
+        return;
+    if (!m_client.allowedNetworks().isAllowed(sender) || m_client.stopping())
+        return;
+    m_client.handlePacket(command, sender, xml);
+}
+
+void NetEnabled::close()
+{
+    m_set.clear();
+    m_ident.close();
+}
+
+} // namespace qorinet_api

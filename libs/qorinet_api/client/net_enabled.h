@@ -1,0 +1,41 @@
+#pragma once
+// The discovery loop proper: waits on the IDENT socket, hands valid datagrams to the client's
+// packet handler and keeps the scan rhythm.
+
+#include "qorinet_api/client/if_client_main_loop.h"
+
+#include "uni/socket_set.h"
+#include "uni/timer.h"
+#include "uni/udp_socket.h"
+
+#include <vector>
+
+namespace qorinet_api {
+
+class QORINetBaseClient;
+
+class NetEnabled : public IfClientMainLoop {
+public:
+    explicit NetEnabled(QORINetBaseClient& client);
+    ~NetEnabled() override;
+
+    void initialise() override;
+    /// Opens the IDENT socket on 0.0.0.0, port P + 2.
+    bool open() override;
+    void begin() override;
+    void step() override;
+    void close() override;
+
+private:
+    void receive();
+
+    QORINetBaseClient& m_client;
+    uni::UDPSocket m_ident;
+    uni::SocketSet m_set;
+    uni::Timer m_sinceScan;
+    bool m_firstScanDue = true;
+    bool m_scanRunning = false;
+    std::vector<std::uint8_t> m_buffer;
+};
+
+} // namespace qorinet_api

@@ -1,0 +1,45 @@
+#pragma once
+// Configuration of the net client, given at construction; configureClient() replaces the
+// address part later.
+
+#include "qorinet_api/common/qorinet_protocol.h"
+
+#include "uni/ip_address_pair.h"
+
+#include <cstdint>
+
+namespace qorinet_api {
+
+struct QORINetClientConfig {
+    enum Mode : std::uint32_t {
+        /// Use `localAddresses` as given.
+        MODE_ADDRESS_LIST = 0,
+        /// All local interfaces, following address changes.
+        MODE_ALL_INTERFACES = 1,
+    };
+    /// Node-kind mask bits.
+    static constexpr std::uint32_t kAcceptReal = 0x1;
+    static constexpr std::uint32_t kAcceptSimulated = 0x2;
+
+    std::uint32_t mode = MODE_ALL_INTERFACES;
+    /// 0 keeps the default 9237; P sets the port triple P, P + 10, P + 5.
+    std::uint32_t basePort = 0;
+    /// Local address pairs of MODE_ADDRESS_LIST.
+    uni::ipv4::IpAddressPairList localAddresses;
+    /// Local boards to look for (bit 0 real, bit 1 simulated); 0: no local node.
+    std::uint32_t localNodeMask = 0;
+    /// Remote nodes to accept (kAcceptReal, kAcceptSimulated); 0 disables the network side.
+    std::uint32_t nodeKindMask = kAcceptReal | kAcceptSimulated;
+    /// Non-zero: nodes are never tainted or removed for missing scans.
+    std::uint32_t keepNodes = 0;
+
+    /// Scan interval ("scan-time") and scan window in milliseconds.
+    std::uint32_t scanIntervalMs = 1000;
+    std::uint32_t scanWindowMs = 200;
+    /// Port a new local address is probed with before it is used.
+    std::uint16_t probePort = proto::kAddressProbePort;
+    /// Version text the client reports in its scans.
+    const char* swVersion = "0.1.0";
+};
+
+} // namespace qorinet_api

@@ -1,0 +1,24 @@
+#pragma once
+// Reads one frame from a TCP stream into a FrameBuffer, with every length bounded.
+
+#include "qorinet_api/common/control_frame.h"
+#include "qorinet_api/common/frame_buffer.h"
+
+namespace uni {
+class TCPSocket;
+}
+
+namespace qorinet_api {
+
+class FrameReader {
+public:
+    /// Reads header, payload and digest into `buffer` (growing it, as the bytes arrive, for a
+    /// payload above its capacity) and checks the digest. Returns N + 40 with `header` set and buffer.size() = N.
+    /// Failures: a socket error as the socket gives it; -15 for a short frame (peer closed
+    /// early) or a payload above 64 MiB; -19 for a digest mismatch. Every failure closes the
+    /// socket, except a time-out (-8) before the first byte of the frame, which leaves the
+    /// stream intact for another try.
+    static int read(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& header);
+};
+
+} // namespace qorinet_api

@@ -1,0 +1,146 @@
+#include "control_session.h"
+
+#include "sim_node.h"
+
+#include "qorinet_api/common/frame_reader.h"
+#include "qorinet_api/common/frame_writer.h"
+#include "qorinet_api/common/qorinet_protocol.h"
+
+#include "uni/log.h"
+#include "uni/osal.h"
+
+namespace nodesim {
+
+namespace proto = qorinet_api::proto;
+
+namespace {
+
+constexpr const char* kChannel = "nodesim";
+constexpr std::uint32_t kSendTimeoutMs = 1000;
+constexpr std::uint32_t kPauseStepMs = 10;
+
+// The faults act on the driver commands only, so that a client still gets through hello,
+// board properties and settings to the point the test is about.
+bool isDriverCommand(std::uint16_t command)
+{
+    return command >= proto::CMD_SET_PARAM_I32;
+}
+
+} // namespace
+
+ControlSession::ControlSession(SimNode& node, NodeBackend& backend, const NodeSimOptions& options,
+                               std::unique_ptr<uni::TCPSocket> socket)
+    : uni::Thread("QORINet_Node_Ctrl", false),
+      m_node(node),
+      m_options(options),
+      m_socket(std::move(socket)),
+      m_handler(node, backend, this)
+{
+    m_socket->setSendTimeout(kSendTimeoutMs);
+}
+
+ControlSession::~ControlSession()
+{
+    stop();
+}
+
+void ControlSession::close()
+{
+    m_socket->close();
+}
+
+void ControlSession::run()
+{
+    UNI_LOG(kChannel, uni::log::info) << "node " << m_node.index() << ": control connection from "
+                                      << m_socket->remoteAddress() << ":" << m_socket->remotePort();
+    while (!stopRequested()) {
+        qorinet_api::FrameHeader header;
+        const int got = qorinet_api::FrameReader::read(*m_socket, m_request, header);
+        if (got < 0) {
+            UNI_LOG(kChannel, uni::log::info) << "node " << m_node.index() << ": connection ends (" << got << ")";
+            break;
+        }
+        if (!serve(header.command, m_request.payload(), m_request.size()))
+            break;
+        m_request.reset();
+    }
+    m_socket->close();
+    m_handler.endSession();
+    m_node.release(this);
+    m_ended = true;
+}
+
+bool ControlSession::serve(std::uint16_t command, const std::uint8_t* payload, std::size_t size)
+{
+    if (command == proto::CMD_CLOSE)
+        return false;
+    const bool faulty = isDriverCommand(command) ? m_options.fault != NodeFault::None : false;
+    if (faulty && m_options.fault == NodeFault::NeverAnswer)
+        return true;
+    if (faulty && m_options.fault == NodeFault::HeartbeatsOnly) {
+        setBusy(command);
+        while (!stopRequested() && m_socket->isOpen())
+            pause(kPauseStepMs * 10);
+        return false;
+    }
+    const bool slow = faulty && m_options.fault == NodeFault::Slow;
+    if (!slow)
+        setBusy(command);
+    m_handler.handle(command, payload, size, m_answer);
+    if (isDriverCommand(command) && m_options.delayMs > 0)
+        pause(m_options.delayMs);
+    if (slow)
+        pause(m_options.faultDelayMs);
+    const bool keep = answer(command);
+    m_answer.reset();
+    return keep;
+}
+
+bool ControlSession::answer(std::uint16_t command)
+{
+    std::lock_guard<std::mutex> lock(m_sendLock);
+    m_busy = false;
+    const std::uint16_t code = proto::answerCode(command);
+    if (!isDriverCommand(command) || m_options.fault == NodeFault::None || m_options.fault == NodeFault::Slow)
+        return qorinet_api::FrameWriter::write(*m_socket, m_answer, code) > 0;
+
+    if (!qorinet_api::FrameWriter::seal(m_answer, code, qorinet_api::ControlFrame::newFrameId()))
+        return false;
+    const std::size_t total = m_answer.size() + proto::kFrameOverhead;
+    if (m_options.fault == NodeFault::WrongDigest) {
+        m_answer.frame()[total - 1] ^= 0x5Au;
+        return m_socket->send(m_answer.frame(), total) > 0;
+    }
+    // Close mid-frame: the header and part of the rest, then the connection goes.
+    m_socket->send(m_answer.frame(), proto::kHeaderSize + (total - proto::kHeaderSize) / 2);
+    return false;
+}
+
+void ControlSession::setBusy(std::uint16_t command)
+{
+    std::lock_guard<std::mutex> lock(m_sendLock);
+    m_busy = true;
+    m_busyCommand = command;
+    m_sinceBeat.restart();
+}
+
+void ControlSession::beat()
+{
+    std::lock_guard<std::mutex> lock(m_sendLock);
+    if (!m_busy || m_sinceBeat.elapsedUs() < static_cast<std::int64_t>(m_options.heartbeatMs) * 1000)
+        return;
+    m_sinceBeat.restart();
+    m_heartbeat.setSize(0);
+    // A client that went away ends the session even while its request keeps the thread busy.
+    if (qorinet_api::FrameWriter::write(*m_socket, m_heartbeat, proto::heartbeatCode(m_busyCommand)) < 0)
+        m_socket->close();
+}
+
+void ControlSession::pause(std::uint32_t ms)
+{
+    uni::Timer timer;
+    while (!stopRequested() && m_socket->isOpen() && timer.elapsedUs() < static_cast<std::int64_t>(ms) * 1000)
+        uni::Timer::sleepMs(std::min<std::uint32_t>(kPauseStepMs, ms));
+}
+
+} // namespace nodesim

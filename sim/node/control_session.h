@@ -1,0 +1,66 @@
+#pragma once
+// One control connection of a node: reads requests, has them answered, and keeps the client
+// waiting with heartbeats while an answer takes long. The fleet's loop thread calls beat()
+// regularly; the session's own thread does everything else.
+
+#include "node_command_handler.h"
+#include "node_sim_options.h"
+
+#include "qorinet_api/common/frame_buffer.h"
+
+#include "uni/tcp_socket.h"
+#include "uni/thread.h"
+#include "uni/timer.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+namespace nodesim {
+
+class NodeBackend;
+class SimNode;
+
+class ControlSession : public uni::Thread {
+public:
+    ControlSession(SimNode& node, NodeBackend& backend, const NodeSimOptions& options,
+                   std::unique_ptr<uni::TCPSocket> socket);
+    ~ControlSession() override;
+
+    /// Sends a heartbeat when a request has been running for a heartbeat period since the
+    /// last one. Never sends after the answer went out.
+    void beat();
+    /// Closes the connection; the session thread then ends.
+    void close();
+    /// True once the session thread is done with the connection.
+    bool ended() const { return m_ended.load(); }
+
+protected:
+    void run() override;
+    void onStop() override { close(); }
+
+private:
+    /// False when the session is to end.
+    bool serve(std::uint16_t command, const std::uint8_t* payload, std::size_t size);
+    bool answer(std::uint16_t command);
+    void setBusy(std::uint16_t command);
+    /// Sleeps `ms` or until the session is told to stop.
+    void pause(std::uint32_t ms);
+
+    SimNode& m_node;
+    const NodeSimOptions& m_options;
+    std::unique_ptr<uni::TCPSocket> m_socket;
+    NodeCommandHandler m_handler;
+    qorinet_api::FrameBuffer m_request;
+    qorinet_api::FrameBuffer m_answer;
+    qorinet_api::FrameBuffer m_heartbeat{0};
+    std::atomic<bool> m_ended{false};
+
+    std::mutex m_sendLock;  ///< one frame at a time; guards the busy state below
+    bool m_busy = false;
+    std::uint16_t m_busyCommand = 0;
+    uni::Timer m_sinceBeat;
+};
+
+} // namespace nodesim

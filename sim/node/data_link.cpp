@@ -1,0 +1,179 @@
+#include "data_link.h"
+
+#include "node_backend.h"
+
+#include "qorinet_api/client/qorinet_data_frame.h"
+#include "qorinet_api/common/payload_writer.h"
+
+#include "uni/log.h"
+#include "uni/osal.h"
+#include "uni/timer.h"
+
+#include <algorithm>
+
+namespace nodesim {
+
+namespace {
+
+constexpr const char* kChannel = "nodesim";
+constexpr std::uint32_t kConnectTimeoutMs = 500;
+constexpr std::uint32_t kRetryMs = 200;
+constexpr std::uint32_t kPumpMs = 20;
+constexpr std::int64_t kKeepAliveUs = 1000000;
+
+void appendCan(std::vector<std::uint8_t>& out, const ZaMoCanFrame& frame)
+{
+    std::uint8_t record[qorinet_api::kDataCanRecordSize] = {};
+    qorinet_api::PayloadWriter::storeU64(record, frame.timestampUs);
+    qorinet_api::PayloadWriter::storeU32(record + 8, frame.id);
+    record[12] = frame.channel;
+    record[13] = frame.flags;
+    record[14] = frame.dlc;
+    std::copy(frame.data, frame.data + sizeof frame.data, record + 16);
+    out.insert(out.end(), record, record + sizeof record);
+}
+
+void appendUart(std::vector<std::uint8_t>& out, const ZaMoUartFrame& block)
+{
+    std::uint8_t head[qorinet_api::kDataUartRecordHeader] = {};
+    const std::uint32_t length = std::min<std::uint32_t>(block.length, sizeof block.data);
+    qorinet_api::PayloadWriter::storeU64(head, block.timestampUs);
+    head[8] = block.channel;
+    qorinet_api::PayloadWriter::storeU32(head + 12, length);
+    out.insert(out.end(), head, head + sizeof head);
+    out.insert(out.end(), block.data, block.data + length);
+}
+
+} // namespace
+
+DataLink::DataLink(NodeBackend& backend, std::string localAddress, std::string clientAddress, std::uint16_t port)
+    : uni::Thread("QORINet_Node_Data", false),
+      m_backend(backend),
+      m_localAddress(std::move(localAddress)),
+      m_clientAddress(std::move(clientAddress)),
+      m_port(port)
+{
+}
+
+DataLink::~DataLink()
+{
+    stop();
+}
+
+void DataLink::watchCan(std::int32_t board, bool on)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (on)
+        m_can.insert(board);
+    else
+        m_can.erase(board);
+}
+
+void DataLink::watchUart(std::int32_t board, bool on)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (on)
+        m_uart.insert(board);
+    else
+        m_uart.erase(board);
+}
+
+void DataLink::run()
+{
+    uni::Timer sinceKeepAlive;
+    while (!stopRequested()) {
+        if (!m_socket.isOpen()) {
+            if (!connectOnce()) {
+                pause(kRetryMs);
+                continue;
+            }
+            sinceKeepAlive.restart();
+        }
+        if (peerClosed() || !pump()) {
+            m_socket.close();
+            continue;
+        }
+        if (sinceKeepAlive.elapsedUs() >= kKeepAliveUs) {
+            sinceKeepAlive.restart();
+            if (!sendBlock(qorinet_api::DATA_BLOCK_KEEPALIVE, 0, {}))
+                m_socket.close();
+        }
+        pause(kPumpMs);
+    }
+    m_socket.close();
+}
+
+bool DataLink::connectOnce()
+{
+    m_socket.setLocalEnd(m_localAddress, 0);
+    m_socket.setRemoteEnd(m_clientAddress, m_port);
+    m_socket.setSendTimeout(kConnectTimeoutMs);
+    m_socket.setReceiveTimeout(1);
+    if (m_socket.connect() != 0)
+        return false;
+    ++m_connections;
+    UNI_LOG(kChannel, uni::log::info) << "data connection " << m_localAddress << " -> " << m_clientAddress << ":"
+                                      << m_port;
+    return true;
+}
+
+// The client never sends on this connection; readable means it closed it.
+bool DataLink::peerClosed()
+{
+    std::uint8_t scratch[64];
+    const int got = m_socket.receive(scratch, sizeof scratch, true);
+    return got == 0 || (got < 0 && got != uni::osal::SOCK_ETIMEOUT);
+}
+
+bool DataLink::pump()
+{
+    std::set<std::int32_t> can;
+    std::set<std::int32_t> uart;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        can = m_can;
+        uart = m_uart;
+    }
+    qorinet_api::QORINetIfClientNode& driver = m_backend.driver();
+    for (const std::int32_t board : can) {
+        ZaMoCanFrame* frames = nullptr;
+        std::int32_t count = 0;
+        if (driver.ReadCANRawFrame(board, frames, count) > 0 || count <= 0 || !frames)
+            continue;
+        std::vector<std::uint8_t> payload;
+        for (std::int32_t i = 0; i < count; ++i)
+            appendCan(payload, frames[i]);
+        driver.FreeFramesCAN(board, count);
+        if (!sendBlock(qorinet_api::DATA_BLOCK_CAN, static_cast<std::uint32_t>(board), payload))
+            return false;
+    }
+    for (const std::int32_t board : uart) {
+        ZaMoUartFrame* blocks = nullptr;
+        std::int32_t count = 0;
+        if (driver.ReadDmaUartRawFrame(board, blocks, count) > 0 || count <= 0 || !blocks)
+            continue;
+        std::vector<std::uint8_t> payload;
+        for (std::int32_t i = 0; i < count; ++i)
+            appendUart(payload, blocks[i]);
+        driver.FreeDmaUartRawFrame(board, count);
+        if (!sendBlock(qorinet_api::DATA_BLOCK_UART, static_cast<std::uint32_t>(board), payload))
+            return false;
+    }
+    return true;
+}
+
+bool DataLink::sendBlock(std::uint8_t type, std::uint32_t board, const std::vector<std::uint8_t>& payload)
+{
+    const std::vector<std::uint8_t> frame =
+        qorinet_api::encodeDataFrame(type, board, payload.data(), payload.size(), true);
+    return m_socket.send(frame.data(), frame.size()) == static_cast<int>(frame.size());
+}
+
+void DataLink::pause(std::uint32_t ms)
+{
+    uni::Timer timer;
+    while (!stopRequested() && timer.elapsedUs() < static_cast<std::int64_t>(ms) * 1000)
+        uni::Timer::sleepMs(std::min<std::uint32_t>(10, ms));
+}
+
+} // namespace nodesim

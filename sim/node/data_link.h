@@ -1,0 +1,56 @@
+#pragma once
+// The data connection of one control session: the node connects to the data port its client
+// named in the hello, and forwards what the driver receives on the watched CAN and UART boards
+// as CAN and UART blocks, plus a keep-alive block every second. A refused or dropped connection
+// is tried again while the session lasts (the client opens its side only after the hello).
+
+#include "uni/tcp_socket.h"
+#include "uni/thread.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace nodesim {
+
+class NodeBackend;
+
+class DataLink : public uni::Thread {
+public:
+    DataLink(NodeBackend& backend, std::string localAddress, std::string clientAddress, std::uint16_t port);
+    ~DataLink() override;
+
+    /// Forward the CAN frames (UART blocks) of `board` from now on, or no longer.
+    void watchCan(std::int32_t board, bool on);
+    void watchUart(std::int32_t board, bool on);
+
+    /// Data connections made so far.
+    unsigned connections() const { return m_connections.load(); }
+
+protected:
+    void run() override;
+    void onStop() override { m_socket.close(); }
+
+private:
+    bool connectOnce();
+    bool peerClosed();
+    /// Forwards what waits on the watched boards; false when a send failed.
+    bool pump();
+    bool sendBlock(std::uint8_t type, std::uint32_t board, const std::vector<std::uint8_t>& payload);
+    void pause(std::uint32_t ms);
+
+    NodeBackend& m_backend;
+    const std::string m_localAddress;
+    const std::string m_clientAddress;
+    const std::uint16_t m_port;
+    uni::TCPSocket m_socket;
+    std::mutex m_lock;
+    std::set<std::int32_t> m_can;
+    std::set<std::int32_t> m_uart;
+    std::atomic<unsigned> m_connections{0};
+};
+
+} // namespace nodesim

@@ -1,0 +1,28 @@
+#pragma once
+// The document of a scan answer (command 3) or an announcement (command 8): the node's
+// network base, its hardware and, while a client holds it, that client.
+
+#include <string>
+
+namespace nodesim {
+
+class NodeInventory;
+class SimNode;
+
+struct NodeDocumentFacts {
+    bool simulation = false;
+    unsigned syncState = 1;
+    std::string clientAddress; ///< empty in announcements
+};
+
+class NodeDocument {
+public:
+    /// Version texts the node reports about its own software.
+    static constexpr const char* kServerVersion = "2.5.48441.00";
+    static constexpr const char* kFirmwareVersion = "2.5.12";
+
+    /// The XML text for `node` with the hardware of `inventory`.
+    static std::string build(const SimNode& node, const NodeInventory& inventory, const NodeDocumentFacts& facts);
+};
+
+} // namespace nodesim

@@ -1,0 +1,177 @@
+#include "sim_node.h"
+
+#include "control_session.h"
+
+#include "qorinet_api/common/qorinet_protocol.h"
+
+#include "uni/random.h"
+
+#include <algorithm>
+
+namespace nodesim {
+
+namespace {
+
+constexpr std::uint32_t kListenerFlags = uni::Socket::Listening | uni::Socket::ReuseAddress;
+constexpr std::uint32_t kSenderFlags = uni::Socket::Sender | uni::Socket::Broadcast | uni::Socket::BindSender;
+constexpr std::uint32_t kSendTimeoutMs = 1000;
+
+std::uint64_t freshHelloValue()
+{
+    return (static_cast<std::uint64_t>(uni::Random::next()) << 32) | uni::Random::next();
+}
+
+} // namespace
+
+SimNode::SimNode(unsigned index, uni::ipv4::IpAddressPair address, std::uint16_t basePort, std::string name)
+    : m_index(index),
+      m_basePort(basePort),
+      m_helloValue(freshHelloValue()),
+      m_address(std::move(address)),
+      m_name(std::move(name)),
+      m_control(kListenerFlags),
+      m_maintenance(kListenerFlags),
+      m_sender(kSenderFlags)
+{
+}
+
+SimNode::~SimNode()
+{
+    endSessions();
+    closeSockets();
+}
+
+uni::ipv4::IpAddressPair SimNode::address() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_address;
+}
+
+std::string SimNode::name() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_name;
+}
+
+void SimNode::setName(const std::string& name)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_name = name;
+}
+
+bool SimNode::recording() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_recording;
+}
+
+void SimNode::setRecording(bool recording)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_recording = recording;
+}
+
+std::uint32_t SimNode::ipMode() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_ipMode;
+}
+
+void SimNode::setIpMode(std::uint32_t mode)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_ipMode = mode;
+}
+
+void SimNode::hold(const void* session, const ClientInfo& client)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    const auto same = [session](const auto& entry) { return entry.first == session; };
+    m_holders.erase(std::remove_if(m_holders.begin(), m_holders.end(), same), m_holders.end());
+    m_holders.emplace_back(session, client);
+}
+
+void SimNode::release(const void* session)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    const auto same = [session](const auto& entry) { return entry.first == session; };
+    m_holders.erase(std::remove_if(m_holders.begin(), m_holders.end(), same), m_holders.end());
+}
+
+std::optional<ClientInfo> SimNode::holder() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_holders.empty())
+        return std::nullopt;
+    return m_holders.back().second;
+}
+
+int SimNode::openSockets()
+{
+    const std::string address = this->address().address();
+    const auto maintenancePort = static_cast<std::uint16_t>(m_basePort + qorinet_api::proto::kMaintenancePortOffset);
+    m_control.setLocalEnd(address, m_basePort);
+    m_maintenance.setLocalEnd(address, maintenancePort);
+    m_sender.setLocalEnd(address, 0);
+    m_sender.setSendTimeout(kSendTimeoutMs);
+    int result = m_control.open();
+    if (result == 0)
+        result = m_maintenance.open();
+    if (result == 0)
+        result = m_sender.open();
+    if (result != 0)
+        closeSockets();
+    return result;
+}
+
+void SimNode::closeSockets()
+{
+    m_control.close();
+    m_maintenance.close();
+    m_sender.close();
+}
+
+void SimNode::setAddress(const uni::ipv4::IpAddressPair& address)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_address = address;
+}
+
+bool SimNode::adopt(std::unique_ptr<ControlSession> session)
+{
+    reap();
+    if (m_sessions.size() >= kMaxSessions)
+        return false;
+    if (session->start() != 0)
+        return false;
+    m_sessions.push_back(std::move(session));
+    return true;
+}
+
+void SimNode::beat()
+{
+    for (const auto& session : m_sessions)
+        session->beat();
+}
+
+void SimNode::reap()
+{
+    const auto ended = [](const std::unique_ptr<ControlSession>& session) {
+        if (!session->ended())
+            return false;
+        session->stop();
+        return true;
+    };
+    m_sessions.erase(std::remove_if(m_sessions.begin(), m_sessions.end(), ended), m_sessions.end());
+}
+
+void SimNode::endSessions()
+{
+    for (const auto& session : m_sessions)
+        session->close();
+    for (const auto& session : m_sessions)
+        session->stop();
+    m_sessions.clear();
+}
+
+} // namespace nodesim

@@ -1,0 +1,364 @@
+// Loading, log settings, demo system mirroring, demo files and safe writing of the
+// driver configuration.
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "config/qorin_cfg_check.h"
+#include "config/qorin_cfg_handler.h"
+#include "config_test_util.h"
+#include "xpugi/element.h"
+
+namespace {
+
+using z2e::QorinCfgHandler;
+using z2e::SimulatedBoardEntry;
+using z2e::SimulatedEnclosureEntry;
+using z2e::SimulatedSystem;
+using z2e::test::readFile;
+using z2e::test::ScratchDir;
+using z2e::test::textAt;
+using z2e::test::writeFile;
+
+const char* const kBoards = "Configuration/Simulation/SimulatedBoards";
+const char* const kEnclosures = "Configuration/Simulation/SimulatedEnclosures";
+
+std::string boardKey(const std::string& baseModel, const std::string& display = "Board")
+{
+    return "<KEY BaseModel=\"" + baseModel + "\" BaseVersion=\"1\" ConModel=\"QPX-" + baseModel +
+           "\" ConVersion=\"1\" FeatureSet=\"00000000\"><FamilyName>QX</FamilyName><Type>" + baseModel +
+           "</Type><ConBv/><DisplayName>" + display + "</DisplayName></KEY>";
+}
+
+SimulatedEnclosureEntry enclosure(std::uint32_t code, int slots)
+{
+    SimulatedEnclosureEntry e;
+    e.nameCode = code;
+    char name[16];
+    std::snprintf(name, sizeof name, "%08X", code);
+    e.key = std::string("<KEY EncName=\"") + name +
+            "\"><Name>QE</Name><SubVersion>0</SubVersion><UserSlotCnt>4</UserSlotCnt><SlotNoOffset>2</SlotNoOffset>"
+            "<StarHubSlot>0</StarHubSlot><SystemInfo/></KEY>";
+    e.serialNumber = "00D0" + std::string(name).substr(4);
+    e.encType = 1;
+    e.encVersion = 2;
+    e.options = {{"FanMode", "1"}};
+    for (int i = 0; i < slots; ++i) {
+        z2e::SimulatedSlotEntry slot;
+        slot.slotNumber = 2 + i;
+        e.slots.push_back(slot);
+    }
+    return e;
+}
+
+void putBoard(SimulatedEnclosureEntry& e, int slotNumber, const std::string& model, const std::string& serial)
+{
+    auto& slot = e.slots.at(static_cast<std::size_t>(slotNumber - 2));
+    slot.hasBoard = true;
+    slot.board = SimulatedBoardEntry();
+    slot.board.key = boardKey(model);
+    slot.board.firmwareRevision = "0100";
+    slot.board.serialNumber = serial;
+}
+
+// One enclosure, boards A, B, C in slots 2..4; C has no serial number.
+SimulatedSystem threeBoards()
+{
+    SimulatedSystem system;
+    system.enclosures.push_back(enclosure(0xE104, 4));
+    putBoard(system.enclosures[0], 2, "QBA", "000000A1");
+    putBoard(system.enclosures[0], 3, "QBB", "000000B1");
+    putBoard(system.enclosures[0], 4, "QBC", "");
+    return system;
+}
+
+std::string printed(const QorinCfgHandler& handler)
+{
+    return xpugi::printNode(handler.document());
+}
+
+bool documentValid(const QorinCfgHandler& handler)
+{
+    z2e::QorinCfgCheck check;
+    return check.checkDocument(handler.document());
+}
+
+class QorinCfgHandlerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(handler.loadConfig(dir.file("missing.xml"))); }
+
+    ScratchDir dir;
+    QorinCfgHandler handler;
+};
+
+TEST_F(QorinCfgHandlerTest, UnusableFilesAreReplacedInMemoryOnly)
+{
+    EXPECT_TRUE(documentValid(handler));
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Simulation/SimulatedBoards/AIScale"), "80");
+    EXPECT_FALSE(handler.pendingInvalidFile());  // nothing on disk to protect
+
+    const std::string path = dir.file(QorinCfgHandler::kConfigFileName);
+    const std::string noDefinition = "<zmpxi_api_config><Configuration/></zmpxi_api_config>";
+    writeFile(path, noDefinition);
+    ASSERT_TRUE(handler.loadConfig(path));
+    EXPECT_EQ(handler.configPath(), path);
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogOnError");
+    EXPECT_EQ(readFile(path), noDefinition);
+    EXPECT_TRUE(handler.pendingInvalidFile());
+
+    // Values outside the documented lists are the driver's business, not a reason to reject.
+    std::string custom = QorinCfgHandler::templateText();
+    const std::string level = "<LogLevel>LogOnError</LogLevel>";
+    custom.replace(custom.find(level), level.size(), "<LogLevel>Chatty</LogLevel>");
+    writeFile(path, custom);
+    ASSERT_TRUE(handler.loadConfig(path));
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "Chatty");
+    EXPECT_FALSE(handler.pendingInvalidFile());
+
+    writeFile(path, "<zmpxi_api_config><Definition>");
+    ASSERT_TRUE(handler.loadConfig(path));
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogOnError");
+}
+
+TEST_F(QorinCfgHandlerTest, LoggerSettings)
+{
+    z2e::DriverLogSettings settings;
+    EXPECT_FALSE(handler.readLoggerSettings(nullptr));
+    ASSERT_TRUE(handler.readLoggerSettings(&settings));
+    EXPECT_EQ(settings.levelOptions.size(), 6u);
+    EXPECT_EQ(settings.levelOptions.front(), "LogDeveloperDebug");
+    EXPECT_EQ(settings.typeOptions, (std::vector<std::string>{"Normal", "FailSafe", "CrashSafe"}));
+    EXPECT_EQ(settings.appendOptions, (std::vector<std::string>{"Append", "Overwrite"}));
+    EXPECT_EQ(settings.fileName, "ZaMoQorin.log");  // the command log, not LogFile
+    EXPECT_EQ(settings.level, "LogOnError");
+
+    settings.fileName = "trace.txt";
+    settings.level = "LogFuncCalls";
+    settings.append = "Overwrite";
+    EXPECT_FALSE(handler.writeLoggerSettings(nullptr));
+    ASSERT_TRUE(handler.writeLoggerSettings(&settings));
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogFile"), "trace_Dev.txt");
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/CmdLogFile"), "trace.txt");
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogFuncCalls");
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogAppend"), "Overwrite");
+
+    settings.fileName = "trace";
+    settings.level.clear();  // empty leaves the element as it is
+    ASSERT_TRUE(handler.writeLoggerSettings(&settings));
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogFile"), "trace_Dev.txt");
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/CmdLogFile"), "trace.txt");
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogFuncCalls");
+}
+
+TEST_F(QorinCfgHandlerTest, WritesEntriesInTreeOrder)
+{
+    SimulatedSystem system = threeBoards();
+    system.enclosures[0].slots[0].board.channelModules = {{"AI0", "QM-IEPE"}, {"bad name", "x"}};
+    ASSERT_TRUE(handler.writeSimulatedSystem(system));
+    EXPECT_TRUE(documentValid(handler));
+    const auto& doc = handler.document();
+    EXPECT_EQ(xpugi::attributeValue(xpugi::selectFirst(doc.document_element(), std::string(kEnclosures) + "/ID0/KEY"), "EncName"), "0000E104");
+    EXPECT_EQ(textAt(doc, std::string(kEnclosures) + "/ID0/FanMode"), "1");
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID1/SlotNumber"), "3");
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID2/SerialNumber"), "00000002");
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID2/ConSerialNumber"), "00000000");
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID0/ChannelModules/AI0"), "QM-IEPE");
+    EXPECT_FALSE(xpugi::selectFirst(doc.document_element(), std::string(kBoards) + "/ID1/ChannelModules"));
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/AIScale"), "80");
+}
+
+TEST_F(QorinCfgHandlerTest, KeepsUnchangedEntriesAndRenumbersAfterARemoval)
+{
+    ASSERT_TRUE(handler.writeSimulatedSystem(threeBoards()));
+    const std::string once = printed(handler);
+    ASSERT_TRUE(handler.writeSimulatedSystem(threeBoards()));
+    EXPECT_EQ(printed(handler), once);
+
+    // A hand edit of a kept entry survives: unchanged entries are not rewritten.
+    pugi::xml_node revision = xpugi::selectFirst(handler.document().document_element(), std::string(kBoards) + "/ID1/FWRevision");
+    xpugi::setElementText(revision, "0999");
+    SimulatedSystem system = threeBoards();
+    system.enclosures[0].slots[0].hasBoard = false;
+    ASSERT_TRUE(handler.writeSimulatedSystem(system));
+    const auto& doc = handler.document();
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID0/SerialNumber"), "000000B1");
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID0/FWRevision"), "0999");
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID1/SerialNumber"), "00000002");
+    EXPECT_FALSE(xpugi::selectFirst(doc.document_element(), std::string(kBoards) + "/ID2"));
+
+    // A different model in a slot, or a different enclosure type, rewrites the entry.
+    system.enclosures[0] = enclosure(0xE108, 4);
+    putBoard(system.enclosures[0], 3, "QBZ", "000000Z1");
+    putBoard(system.enclosures[0], 4, "QBC", "");
+    ASSERT_TRUE(handler.writeSimulatedSystem(system));
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID0/SerialNumber"), "000000Z1");
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID0/FWRevision"), "0100");
+    EXPECT_EQ(textAt(doc, std::string(kEnclosures) + "/ID0/SerialNumber"), "00D0E108");
+
+    // An empty system clears the entries and nothing else.
+    ASSERT_TRUE(handler.writeSimulatedSystem(SimulatedSystem()));
+    EXPECT_FALSE(xpugi::selectFirst(doc.document_element(), std::string(kBoards) + "/ID0"));
+    EXPECT_FALSE(xpugi::selectFirst(doc.document_element(), std::string(kEnclosures) + "/ID0"));
+    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/AIScale"), "80");
+    EXPECT_TRUE(documentValid(handler));
+}
+
+TEST_F(QorinCfgHandlerTest, ReadsBackWhatWasWritten)
+{
+    SimulatedSystem system = threeBoards();
+    system.enclosures.push_back(enclosure(0xE204, 2));
+    putBoard(system.enclosures[1], 3, "QBD", "000000D1");
+    system.enclosures[1].slots[1].board.key = boardKey("QBD", "Shown Name");
+    system.enclosures[1].userData = "rack 2";
+    ASSERT_TRUE(handler.writeSimulatedSystem(system));
+
+    std::vector<SimulatedEnclosureEntry> enclosures;
+    ASSERT_TRUE(handler.readSimulatedEnclosures(enclosures));
+    ASSERT_EQ(enclosures.size(), 2u);
+    EXPECT_EQ(enclosures[1].index, 1);
+    EXPECT_EQ(enclosures[1].nameCode, 0xE204u);
+    EXPECT_EQ(enclosures[1].userData, "rack 2");
+    EXPECT_EQ(enclosures[1].encVersion, 2);
+    ASSERT_EQ(enclosures[1].options.size(), 1u);
+    EXPECT_EQ(enclosures[1].options[0].name, "FanMode");
+    EXPECT_EQ(enclosures[1].key.rfind("<KEY EncName=\"0000E204\">", 0), 0u);
+
+    std::vector<SimulatedBoardEntry> boards;
+    ASSERT_TRUE(handler.readSimulatedBoards(boards));
+    ASSERT_EQ(boards.size(), 4u);
+    EXPECT_EQ(boards[0].boardName, "Board");
+    EXPECT_EQ(boards[3].boardName, "Shown Name");
+    EXPECT_EQ(boards[3].encNumber, 1);
+    EXPECT_EQ(boards[3].slotNumber, 3);
+    EXPECT_EQ(boards[3].boardIndex, 3);
+}
+
+TEST_F(QorinCfgHandlerTest, ReadSkipsEntriesWithoutKeyOrPosition)
+{
+    const std::string demo = dir.file("demo.xml");
+    writeFile(demo, R"(<Anything><SimulatedEnclosures><ID0><SerialNumber>1</SerialNumber></ID0></SimulatedEnclosures>
+        <SimulatedBoards><ID0><EncNumber>0</EncNumber><SlotNumber>2</SlotNumber></ID0>
+        <ID1><KEY><FamilyName>QN</FamilyName><Type>6222</Type><ConBv>B</ConBv></KEY><EncNumber>0</EncNumber><SlotNumber>x</SlotNumber></ID1>
+        <ID2><KEY><FamilyName>QN</FamilyName><Type/><ConBv>B</ConBv></KEY><EncNumber>7</EncNumber><SlotNumber>9</SlotNumber></ID2>
+        <ID3><KEY><FamilyName>QN</FamilyName><Type>6222</Type><ConBv/><DisplayName> </DisplayName></KEY><EncNumber>0</EncNumber><SlotNumber>2</SlotNumber></ID3>
+        </SimulatedBoards></Anything>)");
+    ASSERT_EQ(handler.importSimulation(demo), 1);
+    std::vector<SimulatedEnclosureEntry> enclosures;
+    ASSERT_TRUE(handler.readSimulatedEnclosures(enclosures));
+    EXPECT_TRUE(enclosures.empty());
+    std::vector<SimulatedBoardEntry> boards;
+    ASSERT_TRUE(handler.readSimulatedBoards(boards));
+    ASSERT_EQ(boards.size(), 2u);
+    EXPECT_EQ(boards[0].boardName, "QN.B");
+    EXPECT_EQ(boards[1].boardName, "QN-6222");
+    EXPECT_EQ(boards[1].boardIndex, 1);
+}
+
+TEST_F(QorinCfgHandlerTest, ExportImportRoundTrip)
+{
+    ASSERT_TRUE(handler.writeSimulatedSystem(threeBoards()));
+    const std::string demo = dir.file("demo.xml");
+    std::string text;
+    ASSERT_TRUE(handler.exportSimulation(demo, &text));
+    EXPECT_EQ(text.rfind("<Simulation><SimulatedEnclosures>", 0), 0u);
+
+    QorinCfgHandler other;
+    ASSERT_TRUE(other.loadConfig(dir.file("other.xml")));
+    ASSERT_EQ(other.importSimulation(demo), 1);
+    EXPECT_TRUE(documentValid(other));
+    std::string again;
+    ASSERT_TRUE(other.exportSimulation("", &again));
+    pugi::xml_document withoutComments;  // demo files are read without comments
+    ASSERT_TRUE(withoutComments.load_string(text.c_str()));
+    EXPECT_EQ(again, xpugi::printNode(withoutComments));
+    // A demo file carries no mode: importing it drops the old one.
+    EXPECT_FALSE(xpugi::selectFirst(other.document().document_element(), "Configuration/Simulation/SimulationMode"));
+
+    const std::string before = printed(other);
+    writeFile(dir.file("broken.xml"), "<Simulation><SimulatedBoards>");
+    EXPECT_EQ(other.importSimulation(dir.file("broken.xml")), 0);
+    EXPECT_EQ(other.importSimulation(dir.file("absent.xml")), 0);
+    EXPECT_EQ(printed(other), before);
+}
+
+TEST_F(QorinCfgHandlerTest, FailedWriteLeavesTheOldFile)
+{
+    const std::string path = dir.file(QorinCfgHandler::kConfigFileName);
+    ASSERT_TRUE(handler.saveConfig(path));
+    const std::string old = readFile(path);
+    ASSERT_TRUE(handler.loadConfig(path));
+    EXPECT_FALSE(handler.pendingInvalidFile());
+    ASSERT_TRUE(handler.writeSimulatedSystem(threeBoards()));
+
+    // The file size limit makes the write fail half-way, even for a privileged user.
+    struct rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = saved;
+    tiny.rlim_cur = 512;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const bool saved1 = handler.saveConfig(path);
+    const bool exported = handler.exportSimulation(dir.file("demo.xml"));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(saved1);
+    EXPECT_FALSE(exported);
+    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(z2e::test::listDir(dir.path()), QorinCfgHandler::kConfigFileName);  // no temporary left
+
+    EXPECT_FALSE(handler.saveConfig(dir.file("no/such/folder.xml")));
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+        EXPECT_FALSE(handler.saveConfig(path));
+        ::chmod(dir.path().c_str(), 0755);
+        EXPECT_EQ(readFile(path), old);
+    }
+    ASSERT_TRUE(handler.saveConfig(path));
+    EXPECT_NE(readFile(path), old);
+}
+
+TEST_F(QorinCfgHandlerTest, UnusableFileIsKeptBeforeTheFirstSave)
+{
+    const std::string path = dir.file(QorinCfgHandler::kConfigFileName);
+    const std::string typo = "<zmpxi_api_config><Definition/><Configuration>oops</Configuration></zmpxi_api_config>";
+    writeFile(path, typo);
+    ASSERT_TRUE(handler.loadConfig(path));
+    ASSERT_TRUE(handler.pendingInvalidFile());
+
+    // Saving elsewhere does not touch the file, so nothing needs keeping yet.
+    ASSERT_TRUE(handler.saveConfig(dir.file("copy.xml")));
+    EXPECT_TRUE(handler.pendingInvalidFile());
+
+    ASSERT_TRUE(handler.saveConfig(path));
+    EXPECT_FALSE(handler.pendingInvalidFile());
+    const std::string listing = z2e::test::listDir(dir.path());
+    const std::string prefix = std::string(QorinCfgHandler::kConfigFileName) + ".invalid-";
+    const auto at = listing.find(prefix);
+    ASSERT_NE(at, std::string::npos) << listing;
+    const std::string kept = listing.substr(at, listing.find(' ', at) - at);
+    EXPECT_EQ(readFile(dir.file(kept)), typo);
+
+    QorinCfgHandler reloaded;
+    ASSERT_TRUE(reloaded.loadConfig(path));
+    EXPECT_FALSE(reloaded.pendingInvalidFile());  // what was saved is valid
+
+    ASSERT_TRUE(handler.saveConfig(path));
+    EXPECT_EQ(z2e::test::listDir(dir.path()), listing);  // kept once only
+}
+
+TEST(QorinCfgHandlerKey, HardwareEnclosureKey)
+{
+    pugi::xml_document info;
+    info.load_string("<EnclosureInfo><UserSlotCnt>8</UserSlotCnt><Name>QE-R8</Name><Other/><SystemInfo/></EnclosureInfo>");
+    EXPECT_EQ(QorinCfgHandler::hardwareEnclosureKey(info.document_element()),
+              "<KEY EncName=\"UNKNOWN\"><Name>QE-R8</Name><UserSlotCnt>8</UserSlotCnt><SystemInfo/></KEY>");
+}
+
+}  // namespace

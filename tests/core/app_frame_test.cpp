@@ -1,0 +1,117 @@
+#include "core/app_paths.h"
+#include "core/application_log.h"
+#include "core/application_status.h"
+#include "core/crash_monitor.h"
+
+#include "uni/log.h"
+
+#include "frame_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace z2e {
+namespace {
+
+using z2e_test::EnvOverride;
+using z2e_test::ScratchFolder;
+
+TEST(StatusMessageTest, FullTextsAndFormattedTextsRebuiltPerLookup)
+{
+    EXPECT_EQ(statusMessage(10), "QORIN hardware is used by another application.\r\nZAMO2Explorer will not be able to\r\n"
+                                 "display local QORIN boards.");
+    EXPECT_EQ(statusMessage(4006), "Error!\r\nThe selected EEPROM backup file is not valid\r\nfor the target!");
+    EXPECT_EQ(statusMessage(1010),
+              "Successfully updated the enclosure data.\n\nQORINet device will restart to apply new values!");
+    // Start-up's "driver not loadable" status has no text of its own.
+    EXPECT_EQ(statusMessage(100004), "Unknown error encountered!\r\nError code 100004.");
+    EXPECT_EQ(statusMessage(2), "System error!\r\nzmpxi_api_x64.dll not found.\nThe application will terminate.");
+    EXPECT_EQ(statusMessage(-7), "Unknown error encountered!\r\nError code -7.");
+}
+
+TEST(AppPathsTest, OwnCommonFolderIsUsedAndCreated)
+{
+    ScratchFolder scratch;
+    EnvOverride own("ZAMO2_COMMON_DOCUMENTS", scratch / "docs");
+
+    EXPECT_EQ(commonDocumentsFolder(), scratch / "docs");
+    EXPECT_TRUE(std::filesystem::is_directory(scratch / "docs"));
+    EXPECT_EQ(expandedAppPath(AppPathKind::LogFolder), scratch / "docs/Norvale/zamo2explorer/log");
+    EXPECT_EQ(expandedAppPath(AppPathKind::DataFolder), scratch / "docs/Norvale/zamo2explorer");
+    EXPECT_EQ(expandPathTemplate("%COMMON_DOCUMENTS%/a/../b/%COMMON_DOCUMENTS%"),
+              scratch / "docs/b" + scratch.path() + "/docs");
+    EXPECT_EQ(appPathTemplate(AppPathKind::LogFolder), "%COMMON_DOCUMENTS%/Norvale/zamo2explorer/log");
+}
+
+TEST(AppPathsTest, UnusableFoldersFallBackToXdgThenTemporary)
+{
+    ScratchFolder scratch;
+    z2e_test::writeFile(scratch / "a-file", "x");
+    EnvOverride own("ZAMO2_COMMON_DOCUMENTS", scratch / "a-file");
+    EnvOverride tmp("TMPDIR", scratch.path());
+    {
+        EnvOverride xdg("XDG_DATA_HOME", scratch / "xdg");
+        EXPECT_EQ(commonDocumentsFolder(), scratch / "xdg");
+    }
+    EnvOverride relativeXdg("XDG_DATA_HOME", std::string("relative/xdg"));
+    EnvOverride home("HOME", scratch / "a-file/home");
+    EXPECT_EQ(commonDocumentsFolder(), scratch.path());
+    EXPECT_EQ(expandedAppPath(AppPathKind::LogFolder), scratch / "Norvale/zamo2explorer/log");
+}
+
+TEST(AppPathsTest, EnsureDirectoryAcceptsOnlyDirectories)
+{
+    ScratchFolder scratch;
+    z2e_test::writeFile(scratch / "plain", "x");
+
+    EXPECT_TRUE(ensureDirectory(scratch / "new/deeper/deepest"));
+    EXPECT_TRUE(std::filesystem::is_directory(scratch / "new/deeper/deepest"));
+    EXPECT_TRUE(ensureDirectory(scratch / "new"));
+    EXPECT_FALSE(ensureDirectory(scratch / "plain"));
+    EXPECT_FALSE(ensureDirectory(scratch / "plain/below"));
+    EXPECT_FALSE(ensureDirectory(""));
+}
+
+class ApplicationLogTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        uni::log::removeAllSinks();
+        crash_monitor::CrashMonitor::uninstall();
+    }
+};
+
+TEST_F(ApplicationLogTest, LogFileIsWrittenAndRememberedForCrashReports)
+{
+    ScratchFolder scratch;
+    EnvOverride own("ZAMO2_COMMON_DOCUMENTS", scratch.path());
+    crash_monitor::CrashMonitor::uninstall();
+
+    const std::string path = startApplicationLog();
+    ASSERT_EQ(path, scratch / "Norvale/zamo2explorer/log/zamo2explorer.log");
+    UNI_LOG("frametest", uni::log::info) << "first line";
+    UNI_LOG("frametest", uni::log::debug) << "below the threshold";
+    uni::log::flush();
+
+    const std::string text = z2e_test::readFile(path);
+    EXPECT_NE(text.find("[frametest] first line"), std::string::npos) << text;
+    EXPECT_EQ(text.find("below the threshold"), std::string::npos);
+    EXPECT_EQ(crash_monitor::CrashMonitor::Instance()->files(), std::vector<std::string>{path});
+}
+
+TEST_F(ApplicationLogTest, FileInPlaceOfLogFolderMeansNoLogFile)
+{
+    ScratchFolder scratch;
+    EnvOverride own("ZAMO2_COMMON_DOCUMENTS", scratch.path());
+    ASSERT_TRUE(ensureDirectory(scratch / "Norvale/zamo2explorer"));
+    z2e_test::writeFile(scratch / "Norvale/zamo2explorer/log", "not a folder");
+    crash_monitor::CrashMonitor::uninstall();
+
+    EXPECT_EQ(startApplicationLog(), "");
+    EXPECT_TRUE(crash_monitor::CrashMonitor::Instance()->files().empty());
+}
+
+} // namespace
+} // namespace z2e

@@ -1,0 +1,289 @@
+#include "core/description_parser.h"
+#include "core/enclosure_node.h"
+#include "core/row_composer.h"
+#include "core/slot_node.h"
+#include "core/tree_row_list.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace z2e {
+namespace {
+
+// Builds a property subtree of `xml` below a fresh parent of the given type and returns the
+// rows below that parent as "depth-indented" texts.
+std::vector<std::string> propertyRows(const std::string& xml, std::uint32_t parentType = NodeType::BoardSlot)
+{
+    pugi::xml_document document;
+    EXPECT_TRUE(DescriptionParser::parseXml(xml, document));
+    ModelNode parent(SystemKind::Local, parentType);
+    ModelNode* node = parent.addChild(std::make_unique<ModelNode>(SystemKind::Local, NodeType::Property));
+    if (DescriptionParser::buildPropertyNode(*node, document.document_element()) != DescriptionParser::Ok)
+        return {"<dropped>"};
+    std::vector<std::string> rows;
+    for (const TreeRow& row : TreeRowList::collect(*node))
+        rows.push_back(std::string(row.depth, '.') + row.row.text);
+    return rows;
+}
+
+std::unique_ptr<SlotNode> slotOf(std::uint32_t kind)
+{
+    auto slot = std::make_unique<SlotNode>(kind);
+    slot->baseTemperature = "42.5";
+    slot->conTemperature = "N.A.";
+    return slot;
+}
+
+const char* const kBoard = R"(<Properties BoardID="0">
+  <BoardInfo>
+    <BoardName>QA-4008.BNC</BoardName>
+    <SerialNumber>10A80001</SerialNumber>
+    <BaseBoard><BaseModel>QBA-08</BaseModel><BaseVersion>3</BaseVersion><SerialNumber>10A80001</SerialNumber>
+      <BaseCal><Date>2023-06-20</Date><BaseBoardTemp>23.5</BaseBoardTemp></BaseCal></BaseBoard>
+    <ConPanel><ConModel>QPA-08-BNC</ConModel><SerialNumber>10C80001</SerialNumber><FWRevision>7</FWRevision>
+      <ConTest><Passed>true</Passed></ConTest></ConPanel>
+    <ChannelModuleList><ID0>MOD-V10</ID0><ID1>MOD-TC</ID1></ChannelModuleList>
+  </BoardInfo>
+  <SystemInfo><EnclosureNo>1</EnclosureNo><ChnNoStart>40</ChnNoStart>
+    <PCIInfo><BusNo>4</BusNo><VendorId>1F3A</VendorId></PCIInfo></SystemInfo>
+  <UserData>secret</UserData>
+</Properties>)";
+
+TEST(PropertyNames, RenamingRulesInTheirOrder)
+{
+    ModelNode enclosure(SystemKind::Local, NodeType::Enclosure);
+    ModelNode slot(SystemKind::Local, NodeType::BoardSlot);
+    ModelNode property(SystemKind::Local, NodeType::Property);
+    property.name = "ConPanel";
+    ModelNode root(SystemKind::Local, NodeType::Root);
+
+    EXPECT_EQ(DescriptionParser::propertyName("VendorId", "", &property), "PCIVendorId");
+    EXPECT_EQ(DescriptionParser::propertyName("PCIDeviceID", "", &property), "PCIDeviceID");
+    EXPECT_EQ(DescriptionParser::propertyName("BusNo", "", &slot), "PCIBusNo");
+    // Identification words are tested before the location words.
+    EXPECT_EQ(DescriptionParser::propertyName("SystemInfoDevNo", "", &slot), "PCISystemInfoDevNo");
+    EXPECT_EQ(DescriptionParser::propertyName("SystemInfo", "", &enclosure), "EnclosureInfo");
+    EXPECT_EQ(DescriptionParser::propertyName("SystemInfo", "", &slot), "BoardLocation");
+    EXPECT_EQ(DescriptionParser::propertyName("SystemInfo", "", &property), "Exclude");
+    EXPECT_EQ(DescriptionParser::propertyName("PCIInfo", "", &slot), "BoardLocation");
+    EXPECT_EQ(DescriptionParser::propertyName("ConTest", "", &property), "Exclude");
+    EXPECT_EQ(DescriptionParser::propertyName("EthInfo", "kept", &root), "kept");
+    EXPECT_EQ(DescriptionParser::propertyName("EnclosureInfo", "", &enclosure), "");
+    EXPECT_EQ(DescriptionParser::propertyName("FWRevision", "", &property), "Exclude");
+    property.name = "BoardInfo";
+    EXPECT_EQ(DescriptionParser::propertyName("FWRevision", "", &property), "FWRevision");
+}
+
+TEST(PropertySubtree, ValuesIdentifiersModesAndHiddenRows)
+{
+    const std::vector<std::string> rows = propertyRows(R"(<Features>
+        <Range Unit="V">10</Range>
+        <Mode Mode="Event counting"/>
+        <Hidden Visible="false">x</Hidden>
+        <Shown Visible="true">y</Shown>
+        <UserData>private</UserData>
+        <List><ID0>alpha</ID0><ID1>beta</ID1></List>
+        <Location><ChnNoStart>40</ChnNoStart><Slot>3</Slot></Location>
+        <SystemInfo><EnclosureNo>2</EnclosureNo><PCIInfo><DevNo>5</DevNo></PCIInfo></SystemInfo>
+      </Features>)");
+    const std::vector<std::string> expected{
+        "Features",          ".Range [V]:   10",      ".Mode:   Event counting", ".Shown:   y",
+        ".List:   alpha; beta", ".Location", "..Slot:   3", ".EnclosureNo:   2", ".PCIDevNo:   5",
+    };
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(propertyRows("<UserData>x</UserData>"), std::vector<std::string>{"<dropped>"});
+}
+
+TEST(PropertySubtree, DeepNestingIsCutOffWithoutCrashing)
+{
+    std::string xml;
+    for (int i = 0; i < 20000; ++i)
+        xml += "<a>";
+    for (int i = 0; i < 20000; ++i)
+        xml += "</a>";
+    const std::vector<std::string> rows = propertyRows(xml);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_LE(rows.size(), static_cast<std::size_t>(DescriptionParser::kMaxDepth) + 1);
+}
+
+TEST(EepromState, FromStatusHeaderAndBackupFile)
+{
+    using S = EepromBackupState;
+    EXPECT_EQ(DescriptionParser::eepromBackupState("ERROR", "OK", "/backup/b.xml"), S::Restorable);
+    EXPECT_EQ(DescriptionParser::eepromBackupState("OK", "OK", "/backup/b.xml"), S::Healthy);
+    EXPECT_EQ(DescriptionParser::eepromBackupState("ERROR", "OK", ""), S::NoBackup);
+    EXPECT_EQ(DescriptionParser::eepromBackupState("", "OK", "/backup/b.xml"), S::NoBackup);
+    EXPECT_EQ(DescriptionParser::eepromBackupState("ERROR", "ERROR_NO_HEADER", "/backup/b.xml"), S::NoBackup);
+    EXPECT_EQ(DescriptionParser::eepromBackupState("ERROR", "OK", "ERROR_CONEEPROM_NO_BACKUP_FILE"), S::NoBackup);
+    EXPECT_EQ(DescriptionParser::eepromBackupState("ERROR", "OK", "ERROR_BASEEEPROM_NO_BACKUP_FILE"), S::NoBackup);
+}
+
+TEST(FirmwareSuffix, FromCheckStatusAndRevision)
+{
+    EXPECT_EQ(DescriptionParser::firmwareWarningSuffix(-260902, "doc", "0300"), "  [WARNING: Firmware newer.]");
+    EXPECT_EQ(DescriptionParser::firmwareWarningSuffix(-260901, "doc", "0251"), "  [WARNING: Firmware old.]");
+    EXPECT_EQ(DescriptionParser::firmwareWarningSuffix(202, "doc", "0251"), "  [WARNING: Firmware Unknown.]");
+    EXPECT_EQ(DescriptionParser::firmwareWarningSuffix(0, "", "0251"), "  [WARNING: Firmware Unknown.]");
+    EXPECT_EQ(DescriptionParser::firmwareWarningSuffix(0, "doc", "CFFF"), "");
+    EXPECT_EQ(DescriptionParser::firmwareWarningSuffix(0, "doc", "D000"), "  [WARNING: Firmware Unknown.]");
+}
+
+TEST(BoardDescription, LocalBoardRowsAndFacts)
+{
+    auto slot = slotOf(SystemKind::Local);
+    slot->firmwareWarning = "  [WARNING: Firmware old.]";
+    std::string caption;
+    ASSERT_EQ(DescriptionParser::parseBoardDescription(slot.get(), kBoard, caption), DescriptionParser::Ok);
+    EXPECT_EQ(caption, "QA-4008.BNC  [WARNING: Firmware old.]");
+    EXPECT_EQ(slot->values, std::vector<std::string>{caption});
+    EXPECT_EQ(slot->nodeType, NodeType::BoardSlot);
+    EXPECT_EQ(slot->serialNumber, "10A80001");
+    EXPECT_EQ(slot->baseModel, "QBA-08");
+    EXPECT_EQ(slot->conSerialNumber, "10C80001");
+    EXPECT_EQ(slot->baseEepromState, EepromBackupState::Healthy);
+
+    std::vector<std::string> top;
+    for (std::size_t i = 0; i < slot->childCount(); ++i)
+        top.push_back(RowComposer::rowText(*slot->childAt(i)));
+    const std::vector<std::string> expected{"BaseBoard:   42.5degC", "ConPanel :   N.A.", "BoardInfo",
+                                            "ChannelModuleList:   MOD-V10; MOD-TC", "BoardLocation"};
+    EXPECT_EQ(top, expected);
+    EXPECT_TRUE(slot->childAt(0)->unit.empty());
+
+    std::vector<std::string> all;
+    for (const TreeRow& row : TreeRowList::collect(*slot))
+        all.push_back(row.row.text);
+    for (const char* gone : {"ConTest", "FWRevision", "UserData", "ChnNoStart", "Passed:   true"})
+        EXPECT_EQ(std::count_if(all.begin(), all.end(), [&](const std::string& t) { return t.find(gone) == 0; }), 0)
+            << gone;
+    EXPECT_NE(std::find(all.begin(), all.end(), "PCIVendorId:   1F3A"), all.end());
+}
+
+TEST(BoardDescription, DemoBoardsHaveNoTemperaturesAndNoSuffix)
+{
+    auto slot = slotOf(SystemKind::Demo);
+    slot->firmwareWarning = "  [WARNING: Firmware old.]";
+    std::string caption;
+    ASSERT_EQ(DescriptionParser::parseBoardDescription(slot.get(), kBoard, caption), DescriptionParser::Ok);
+    EXPECT_EQ(caption, "QA-4008.BNC");
+    EXPECT_EQ(slot->childAt(0)->name, "BoardInfo");
+}
+
+TEST(BoardDescription, EepromStatesOnlyForFaultyCaptions)
+{
+    const std::string faulty = R"(<Properties><BoardInfo><BoardName>QN-6204 E2PROM-ERROR</BoardName>
+        <E2PromStatus><BaseE2Prom><Status>ERROR_CHECKSUM</Status><HeaderStatus>OK</HeaderStatus>
+        <AutoBackupFile>/b/base.xml</AutoBackupFile></BaseE2Prom></E2PromStatus></BoardInfo></Properties>)";
+    auto slot = slotOf(SystemKind::Local);
+    std::string caption;
+    ASSERT_EQ(DescriptionParser::parseBoardDescription(slot.get(), faulty, caption), DescriptionParser::Ok);
+    EXPECT_EQ(slot->baseEepromState, EepromBackupState::Restorable);
+    EXPECT_EQ(slot->conEepromState, EepromBackupState::NoBackup); // its texts are missing
+    EXPECT_TRUE(RowComposer::compose(*slot).red);
+
+    // The same status below a healthy caption is not looked at.
+    std::string healthy = faulty;
+    healthy.replace(healthy.find(" E2PROM-ERROR"), 13, "");
+    auto other = slotOf(SystemKind::Local);
+    ASSERT_EQ(DescriptionParser::parseBoardDescription(other.get(), healthy, caption), DescriptionParser::Ok);
+    EXPECT_EQ(other->baseEepromState, EepromBackupState::Healthy);
+}
+
+TEST(BoardDescription, BadInputKeepsOnlyTheTemperatureRows)
+{
+    std::string caption = "old";
+    EXPECT_EQ(DescriptionParser::parseBoardDescription(nullptr, kBoard, caption), DescriptionParser::MissingInput);
+    auto slot = slotOf(SystemKind::Local);
+    EXPECT_EQ(DescriptionParser::parseBoardDescription(slot.get(), "", caption), DescriptionParser::MissingInput);
+    EXPECT_EQ(slot->childCount(), 0u);
+
+    for (const char* text : {"<Properties><BoardInfo>", "no xml at all", "<Properties><Other/></Properties>"}) {
+        auto bad = slotOf(SystemKind::Local);
+        bad->description = "previous";
+        caption = "old";
+        EXPECT_EQ(DescriptionParser::parseBoardDescription(bad.get(), text, caption), DescriptionParser::Unparsable);
+        EXPECT_EQ(caption, "");
+        EXPECT_EQ(bad->description, "");
+        EXPECT_EQ(bad->nodeType, NodeType::EmptySlot);
+        EXPECT_EQ(bad->childCount(), 2u) << text;
+    }
+}
+
+TEST(BoardDescription, OverviewRowByPath)
+{
+    pugi::xml_document document;
+    ASSERT_TRUE(DescriptionParser::parseXml(kBoard, document));
+    const RootNode::OverviewRow row = DescriptionParser::overviewRow(document.document_element(), "4052", "4650");
+    EXPECT_EQ(row[0], "QA-4008.BNC");
+    EXPECT_EQ(row[3], "QBA-08");
+    EXPECT_EQ(row[5], "4052");
+    EXPECT_EQ(row[7], "2023-06-20");
+    EXPECT_EQ(row[8], "23.5");
+    EXPECT_EQ(row[13], "QPA-08-BNC");
+    EXPECT_EQ(row[15], "4650");
+    EXPECT_EQ(row[16], "10C80001");
+    EXPECT_EQ(row[19], "true");
+    EXPECT_EQ(row[20], "");
+}
+
+TEST(EnclosureDescription, FillsFactsAndUserSlots)
+{
+    const std::string description = R"(<Properties><EnclosureInfo><Name>QE-P4</Name>
+        <SerialNumber>00B1E204</SerialNumber><UserData>Van 2</UserData><UserSlotCnt>4</UserSlotCnt>
+        <SlotNoOffset>2</SlotNoOffset><EncType>3</EncType><Options><FanMode>1</FanMode></Options>
+        </EnclosureInfo></Properties>)";
+    EnclosureNode enclosure(SystemKind::Local);
+    auto early = std::make_unique<SlotNode>(SystemKind::Local);
+    early->index = 0;
+    enclosure.addChild(std::move(early));
+    ASSERT_EQ(DescriptionParser::parseEnclosureDescription(&enclosure, 1, description,
+                                                           "<KEY EncName=\"0000E204\"><Name>x</Name></KEY>", true),
+              DescriptionParser::Ok);
+    EXPECT_EQ(enclosure.number, 1);
+    EXPECT_EQ(enclosure.values, std::vector<std::string>{"QE-P4"});
+    EXPECT_EQ(enclosure.userData, "Van 2");
+    EXPECT_EQ(enclosure.typeCode, 0xE204u);
+    EXPECT_EQ(enclosure.encType, 3u);
+    ASSERT_EQ(enclosure.options.size(), 1u);
+    EXPECT_EQ(enclosure.options[0].name, "FanMode");
+    EXPECT_TRUE(enclosure.locked);
+    ASSERT_EQ(enclosure.slotCount(), 4u);
+    EXPECT_EQ(enclosure.childAt(enclosure.propertyCount - 1)->nodeType, NodeType::Property);
+    for (std::size_t i = 0; i < enclosure.propertyCount; ++i)
+        EXPECT_NE(enclosure.childAt(i)->name, "UserData");
+    EXPECT_EQ(RowComposer::rowText(*enclosure.slotAt(3)), "Slot 5:   Empty");
+    EXPECT_FALSE(enclosure.slotAt(3)->beyondUserSlots);
+}
+
+TEST(EnclosureDescription, SlotsPastTheUserCountAndHostileCounts)
+{
+    const char* twoSlots = "<Properties><EnclosureInfo><Name>QE-D2</Name><UserSlotCnt>2</UserSlotCnt>"
+                           "<SlotNoOffset>2</SlotNoOffset></EnclosureInfo></Properties>";
+    EnclosureNode enclosure(SystemKind::Demo);
+    for (int i = 0; i < 3; ++i) {
+        auto slot = std::make_unique<SlotNode>(SystemKind::Demo);
+        slot->index = i;
+        enclosure.addChild(std::move(slot));
+    }
+    DescriptionParser::parseEnclosureDescription(&enclosure, 0, twoSlots, "", false);
+    ASSERT_EQ(enclosure.slotCount(), 3u);
+    EXPECT_FALSE(enclosure.slotAt(1)->beyondUserSlots);
+    EXPECT_TRUE(enclosure.slotAt(2)->beyondUserSlots);
+
+    EnclosureNode huge(SystemKind::Demo);
+    DescriptionParser::parseEnclosureDescription(
+        &huge, 0, "<EnclosureInfo><UserSlotCnt>2000000000</UserSlotCnt></EnclosureInfo>", "", false);
+    EXPECT_EQ(huge.slotCount(), static_cast<std::size_t>(DescriptionParser::kMaxSlots));
+
+    EnclosureNode broken(SystemKind::Demo);
+    EXPECT_EQ(DescriptionParser::parseEnclosureDescription(&broken, 0, "<EnclosureInfo>", "", false),
+              DescriptionParser::Unparsable);
+    EXPECT_EQ(broken.slotCount(), 0u);
+    EXPECT_EQ(DescriptionParser::parseEnclosureDescription(nullptr, 0, twoSlots, "", false),
+              DescriptionParser::MissingInput);
+}
+
+} // namespace
+} // namespace z2e

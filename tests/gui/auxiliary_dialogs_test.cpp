@@ -1,0 +1,238 @@
+#include "gui/crash_screenshot.h"
+#include "gui/dialogs/auxiliary/decision_dialog.h"
+#include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
+#include "gui/dialogs/auxiliary/dialog_support.h"
+#include "gui/dialogs/auxiliary/error_dialog.h"
+#include "gui/dialogs/auxiliary/in_progress.h"
+#include "gui/dialogs/auxiliary/misc_utils.h"
+#include "gui/dialogs/auxiliary/notify_dialog.h"
+
+#include "core/crash_monitor.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <future>
+#include <stdexcept>
+
+namespace z2e {
+namespace {
+
+// What the window system does when the user clicks the close box.
+void closeLikeTheUser(QWidget* window)
+{
+    ASSERT_NE(window->windowHandle(), nullptr);
+    window->windowHandle()->close();
+}
+
+template <class Widget>
+Widget* child(QWidget* parent, const char* name)
+{
+    return parent ? parent->findChild<Widget*>(name) : nullptr;
+}
+
+// Acts on the modal dialog once its loop runs.
+void whenModal(std::function<void(QWidget*)> act)
+{
+    QTimer::singleShot(0, [act] { act(QApplication::activeModalWidget()); });
+}
+
+TEST(InProgressTest, OnlyTheWorkerEndsTheWaitAndItsUpdatesArrive)
+{
+    QWidget owner;
+    owner.setGeometry(100, 100, 800, 600);
+    owner.show();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<CInProgress*> running{nullptr};
+    bool openAfterUserClose = false;
+    QPoint position;
+
+    QTimer watcher;
+    watcher.setInterval(5);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        CInProgress* progress = running.load();
+        QProgressBar* bar = child<QProgressBar>(progress, "progressBar");
+        if (!bar || !bar->isVisible() || bar->value() != 3 ||
+            child<QLabel>(progress, "labelMessage")->text() != "Updating firmware.")
+            return;
+        watcher.stop();
+        EXPECT_EQ(QApplication::activeModalWidget(), progress);
+        EXPECT_EQ(bar->maximum(), 8);
+        EXPECT_EQ(child<QLabel>(progress, "labelProgressText")->text(), "Updating Board 3/8");
+        position = progress->pos();
+        closeLikeTheUser(progress);
+        QTest::keyClick(progress, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        openAfterUserClose = progress->isVisible();
+        release.set_value();
+    });
+    watcher.start();
+
+    CMiscUtils utils;
+    const std::int32_t status = utils.runBehindProgress("System", "Initializing ZAMO2Explorer.", &owner,
+                                                        [&](CInProgress& progress) {
+                                                            running = &progress;
+                                                            emit progress.doSetMsgSig("Updating firmware.");
+                                                            progress.initProg(3, 0, 8, "Updating Board 3/8");
+                                                            progress.showProgBar();
+                                                            released.wait();
+                                                            return 42;
+                                                        });
+    EXPECT_EQ(status, 42);
+    EXPECT_TRUE(openAfterUserClose);
+    // Centred over the owner with the progress window's own corrections (30 down, 10 across).
+    EXPECT_EQ(position, centreOverParent(owner.frameGeometry(), 30, 10) - QPoint(150, 50));
+}
+
+TEST(InProgressTest, FailingWorkerStillClosesTheWindow)
+{
+    CMiscUtils utils;
+    const std::int32_t status = utils.runBehindProgress("System", "Working.", nullptr, [](CInProgress&) -> std::int32_t {
+        throw std::runtime_error("broken");
+    });
+    EXPECT_EQ(status, 7);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(InProgressTest, TimedModeShowsOnlyTheTimerDrivenBar)
+{
+    CInProgress timed("Firmware", "hidden text", nullptr, true);
+    timed.show();
+    EXPECT_FALSE(child<QLabel>(&timed, "labelMessage")->isVisible());
+    EXPECT_FALSE(child<QLabel>(&timed, "labelAnimation")->isVisible());
+    EXPECT_EQ(timed.size(), QSize(300, 100));
+    EXPECT_TRUE(timed.windowFlags() & Qt::FramelessWindowHint);
+    timed.progessT();
+    timed.progessT();
+    EXPECT_EQ(child<QProgressBar>(&timed, "progressBar")->value(), 2);
+
+    CInProgress animated("System", "Reading.", nullptr, false);
+    animated.show();
+    EXPECT_TRUE(child<QLabel>(&animated, "labelAnimation")->isVisible());
+    EXPECT_NE(child<QLabel>(&animated, "labelAnimation")->movie(), nullptr);
+    EXPECT_FALSE(child<QProgressBar>(&animated, "progressBar")->isVisible());
+}
+
+TEST(DecisionDialogTest, EveryWayOutHasItsAnswer)
+{
+    const std::pair<const char*, int> buttons[] = {
+        {"buttonOK", CDecisionDialog::Save}, {"buttonDiscard", CDecisionDialog::Discard}, {"buttonCancel", CDecisionDialog::Cancel}};
+    for (const auto& [name, answer] : buttons) {
+        CDecisionDialog dialog("", "There are unsaved changes.\n\rDo you want to save the configuration?");
+        dialog.show();
+        QTest::mouseClick(child<QPushButton>(&dialog, name), Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), answer) << name;
+        EXPECT_FALSE(dialog.isVisible());
+    }
+    CDecisionDialog closed("", "Save?");
+    closed.show();
+    closeLikeTheUser(&closed);
+    EXPECT_EQ(closed.result(), CDecisionDialog::Cancel);
+    CDecisionDialog escaped("", "Save?");
+    escaped.show();
+    QTest::keyClick(&escaped, Qt::Key_Escape);
+    EXPECT_EQ(escaped.result(), CDecisionDialog::Cancel);
+    EXPECT_FALSE(escaped.windowFlags() & Qt::WindowContextHelpButtonHint);
+}
+
+TEST(DecisionDialogTest, YesNoThroughTheHelper)
+{
+    CMiscUtils utils;
+    whenModal([](QWidget* modal) { QTest::mouseClick(child<QPushButton>(modal, "buttonOK"), Qt::LeftButton); });
+    EXPECT_EQ(utils.askYesNo("Question", "Go on?", nullptr), 3);
+    whenModal([](QWidget* modal) { QTest::mouseClick(child<QPushButton>(modal, "buttonCancel"), Qt::LeftButton); });
+    EXPECT_EQ(utils.askYesNo("Question", "Go on?", nullptr), 1);
+    whenModal([](QWidget* modal) { closeLikeTheUser(modal); });
+    EXPECT_EQ(utils.askYesNo("Question", "Go on?", nullptr), 1);
+}
+
+TEST(MessageDialogTest, StatusNotificationShowsTheTextOverTheParent)
+{
+    QWidget owner;
+    owner.setGeometry(200, 150, 640, 480);
+    owner.show();
+    QString shown, title;
+    QRect geometry;
+    whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<CNotifyDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->text();
+        title = dialog->windowTitle();
+        geometry = dialog->frameGeometry();
+        QTest::mouseClick(child<QPushButton>(dialog, "buttonOK"), Qt::LeftButton);
+    });
+    CMiscUtils().notifyStatus("Warning", 10, &owner);
+    EXPECT_EQ(title, "Warning");
+    EXPECT_EQ(shown, "QORIN hardware is used by another application.\nZAMO2Explorer will not be able to\n"
+                     "display local QORIN boards.");
+    const QPoint centre = centreOverParent(owner.frameGeometry(), 10, 15);
+    EXPECT_EQ(geometry.topLeft(), centre - QPoint(geometry.width() / 2, geometry.height() / 2));
+}
+
+TEST(MessageDialogTest, ErrorDialogEmptiesItsTexts)
+{
+    std::string title = "Error Information", text = "Base EEPROM Configuration Failed. [timeout] ";
+    QString shown;
+    whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<CErrorDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->text();
+        QTest::mouseClick(child<QPushButton>(dialog, "buttonOK"), Qt::LeftButton);
+    });
+    CMiscUtils().showError(title, text, nullptr);
+    EXPECT_EQ(shown, "Base EEPROM Configuration Failed. [timeout] ");
+    EXPECT_TRUE(title.empty());
+    EXPECT_TRUE(text.empty());
+}
+
+TEST(MiscUtilsTest, FirmwareTextsBoundedFormattingAndPlacement)
+{
+    EXPECT_EQ(CMiscUtils::firmwareResultText(0), "");
+    EXPECT_EQ(CMiscUtils::firmwareResultText(3004), "Firmware file not found!");
+    EXPECT_EQ(CMiscUtils::firmwareResultText(1), "An internal error occurred.");
+    EXPECT_EQ(CMiscUtils::firmwareResultText(-1), "");
+
+    char buffer[8];
+    EXPECT_EQ(CMiscUtils::formatBounded(buffer, sizeof buffer, "%s-%d", "abcdef", 42), 9);
+    EXPECT_STREQ(buffer, "abcdef-");
+
+    // right() and bottom() are the last pixel inside: 899 and 699.
+    EXPECT_EQ(centreOverParent(QRect(100, 100, 800, 600), 10, 15), QPoint(492, 394));
+    EXPECT_EQ(centreOverParent(QRect(100, 100, 800, 600), 30, 10), QPoint(494, 384));
+    EXPECT_EQ(displayText("a\r\nb\n\rc\rd"), "a\nb\ncd");
+}
+
+TEST(CrashScreenshotTest, KeepsAPictureForCrashReportsWhileItLives)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("screen.png");
+    QWidget window;
+    window.resize(200, 120);
+    {
+        CrashScreenshot screenshot(&window, path);
+        EXPECT_FALSE(screenshot.refresh()); // not shown yet
+        window.show();
+        screenshot.start(60000);
+        EXPECT_EQ(QImage(path).size(), window.grab().size());
+        EXPECT_EQ(crash_monitor::CrashMonitor::Instance()->screenshotFile(), path.toStdString());
+    }
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(crash_monitor::CrashMonitor::Instance()->screenshotFile(), "");
+    crash_monitor::CrashMonitor::uninstall();
+}
+
+} // namespace
+} // namespace z2e

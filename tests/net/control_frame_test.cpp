@@ -1,0 +1,253 @@
+// Frame encoding, the stream reader's bounds and the payload helpers.
+
+#include "qorinet_api/common/command_document.h"
+#include "qorinet_api/common/control_frame.h"
+#include "qorinet_api/common/frame_reader.h"
+#include "qorinet_api/common/frame_writer.h"
+#include "qorinet_api/common/payload_reader.h"
+#include "qorinet_api/common/payload_writer.h"
+#include "qorinet_api/common/wire_records.h"
+
+#include "uni/osal.h"
+#include "uni/tcp_socket.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using namespace qorinet_api;
+using Bytes = std::vector<std::uint8_t>;
+
+// A connected pair of TCP sockets on loopback, on a port the system picks.
+struct LoopbackPair {
+    uni::TCPSocket listener{uni::Socket::Receiver | uni::Socket::Listening};
+    uni::TCPSocket near;
+    uni::TCPSocket far;
+
+    LoopbackPair()
+    {
+        listener.setLocalEnd("127.0.0.1", 0);
+        listener.setReceiveTimeout(2000);
+        EXPECT_EQ(0, listener.open());
+        near.setRemoteEnd("127.0.0.1", listener.localPort());
+        near.setReceiveTimeout(200);
+        EXPECT_EQ(0, near.connect());
+        EXPECT_EQ(0, listener.accept(far));
+    }
+    void feed(const Bytes& bytes) { ASSERT_EQ(static_cast<int>(bytes.size()), far.send(bytes.data(), bytes.size())); }
+};
+
+Bytes header(std::uint16_t id, std::uint16_t command, std::uint32_t length)
+{
+    Bytes out(8);
+    ControlFrame::writeHeader(out.data(), FrameHeader{id, command, length});
+    return out;
+}
+
+TEST(ControlFrame, EncodesHandBuiltBytes)
+{
+    const std::uint8_t payload[] = {1, 2, 3};
+    const Bytes expected = {
+        0xef, 0xbe, 0x21, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03,
+        // SHA3-256 of the 11 bytes above
+        0x49, 0x1e, 0x3b, 0x13, 0x48, 0xe3, 0xf5, 0x62, 0xa1, 0x3f, 0x78, 0x74, 0x76, 0xeb, 0x7b, 0x01,
+        0xd0, 0xe0, 0x23, 0x92, 0xf6, 0x89, 0x22, 0xfa, 0x5c, 0xb1, 0x7e, 0x49, 0x43, 0x02, 0x65, 0x90};
+    EXPECT_EQ(expected, ControlFrame::encode(0x21, payload, sizeof payload, 0xBEEF));
+
+    // The same frame built in place by the writer, as the client sends it.
+    FrameBuffer buffer;
+    PayloadWriter(buffer).bytes(payload, sizeof payload);
+    ASSERT_TRUE(FrameWriter::seal(buffer, 0x21, 0xBEEF));
+    EXPECT_EQ(expected, Bytes(buffer.frame(), buffer.frame() + buffer.size() + 40));
+}
+
+TEST(ControlFrame, DecodeChecksLengthAndDigest)
+{
+    const std::uint8_t payload[] = {9, 8, 7, 6};
+    Bytes frame = ControlFrame::encode(0x4021, payload, sizeof payload, 7);
+    FrameHeader h;
+    const std::uint8_t* body = nullptr;
+
+    Bytes longer = frame;
+    longer.push_back(0xAA); // the next frame's first byte may follow
+    ASSERT_EQ(44, ControlFrame::decode(longer.data(), longer.size(), h, body));
+    EXPECT_EQ(0x4021, h.command);
+    EXPECT_EQ(7, h.id);
+    EXPECT_EQ(0, std::memcmp(body, payload, 4));
+
+    EXPECT_EQ(uni::osal::SOCK_EFORMAT, ControlFrame::decode(frame.data(), frame.size() - 1, h, body));
+    frame[9] ^= 0x01;
+    EXPECT_EQ(uni::osal::SOCK_ECHECKSUM, ControlFrame::decode(frame.data(), frame.size(), h, body));
+    frame[9] ^= 0x01;
+    frame[frame.size() - 1] ^= 0x80; // the digest itself damaged
+    EXPECT_EQ(uni::osal::SOCK_ECHECKSUM, ControlFrame::decode(frame.data(), frame.size(), h, body));
+
+    Bytes huge = header(1, 2, proto::kMaxPayload + 1);
+    huge.resize(64, 0);
+    EXPECT_EQ(uni::osal::SOCK_EFORMAT, ControlFrame::decode(huge.data(), huge.size(), h, body));
+}
+
+TEST(FrameReader, ReadsBackToBackFramesAndGrowsForLargePayloads)
+{
+    LoopbackPair pair;
+    Bytes big(20000);
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<std::uint8_t>(i * 7);
+    Bytes stream = ControlFrame::encode(0x6021, nullptr, 0, 1);
+    const Bytes second = ControlFrame::encode(0x4021, big.data(), big.size(), 2);
+    stream.insert(stream.end(), second.begin(), second.end());
+    pair.feed(stream);
+
+    FrameBuffer buffer;
+    FrameHeader h;
+    ASSERT_EQ(40, FrameReader::read(pair.near, buffer, h));
+    EXPECT_EQ(0x6021, h.command);
+    EXPECT_EQ(0u, buffer.size());
+    ASSERT_EQ(20040, FrameReader::read(pair.near, buffer, h));
+    EXPECT_EQ(0x4021, h.command);
+    EXPECT_GE(buffer.capacity(), 20000u);
+    EXPECT_EQ(big, Bytes(buffer.payload(), buffer.payload() + buffer.size()));
+
+    buffer.reset();
+    EXPECT_EQ(proto::kBufferSize, buffer.capacity());
+}
+
+TEST(FrameReader, FailuresCloseTheStream)
+{
+    FrameBuffer buffer;
+    FrameHeader h;
+    {
+        LoopbackPair pair; // declared length above the cap: nothing more is read
+        pair.feed(header(1, 0x4021, proto::kMaxPayload + 1));
+        EXPECT_EQ(uni::osal::SOCK_EFORMAT, FrameReader::read(pair.near, buffer, h));
+        EXPECT_FALSE(pair.near.isOpen());
+        EXPECT_EQ(proto::kBufferSize, buffer.capacity());
+    }
+    {
+        LoopbackPair pair; // a header that lies about a large payload: memory follows the bytes
+        Bytes lie = header(1, 0x4021, 60u * 1024 * 1024);
+        lie.resize(8 + 100000, 0x5A);
+        pair.feed(lie);
+        pair.far.close();
+        FrameBuffer fresh;
+        EXPECT_EQ(uni::osal::SOCK_EFORMAT, FrameReader::read(pair.near, fresh, h));
+        EXPECT_LT(fresh.capacity(), 300000u);
+        EXPECT_FALSE(pair.near.isOpen());
+    }
+    {
+        LoopbackPair pair;
+        Bytes frame = ControlFrame::encode(0x4021, "abc", 3, 1);
+        frame[10] ^= 0x20;
+        pair.feed(frame);
+        EXPECT_EQ(uni::osal::SOCK_ECHECKSUM, FrameReader::read(pair.near, buffer, h));
+        EXPECT_FALSE(pair.near.isOpen());
+    }
+    {
+        LoopbackPair pair; // the peer leaves in the middle of the payload
+        Bytes frame = ControlFrame::encode(0x4021, "abcdef", 6, 1);
+        frame.resize(12);
+        pair.feed(frame);
+        pair.far.close();
+        EXPECT_EQ(uni::osal::SOCK_EFORMAT, FrameReader::read(pair.near, buffer, h));
+        EXPECT_FALSE(pair.near.isOpen());
+    }
+}
+
+TEST(FrameReader, IdleTimeOutKeepsTheStream)
+{
+    LoopbackPair pair;
+    FrameBuffer buffer;
+    FrameHeader h;
+    EXPECT_EQ(uni::osal::SOCK_ETIMEOUT, FrameReader::read(pair.near, buffer, h));
+    ASSERT_TRUE(pair.near.isOpen());
+    pair.feed(ControlFrame::encode(0x4011, "xy", 2, 3));
+    EXPECT_EQ(42, FrameReader::read(pair.near, buffer, h));
+}
+
+TEST(Payload, WriterLayoutAndBoundedReader)
+{
+    FrameBuffer buffer;
+    PayloadWriter writer(buffer);
+    writer.document("<Cmd/>").i64(-2).padTo(32);
+    const Bytes expected = {0, 0, 0, 0, 6, 0, 0, 0, '<', 'C', 'm', 'd', '/', '>',
+                            0xfe, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
+    ASSERT_EQ(32u, writer.size());
+    EXPECT_EQ(expected, Bytes(buffer.payload(), buffer.payload() + expected.size()));
+
+    const PayloadReader reader(buffer.payload(), buffer.size());
+    std::string text;
+    std::int64_t value = 0;
+    ASSERT_TRUE(reader.document(text));
+    EXPECT_EQ("<Cmd/>", text);
+    ASSERT_TRUE(reader.i64At(14, value));
+    EXPECT_EQ(-2, value);
+    EXPECT_FALSE(reader.i64At(25, value));
+    EXPECT_FALSE(reader.textAt(30, text)); // length word cut off by the end
+    const std::uint8_t lying[] = {0xff, 0xff, 0xff, 0x7f, 'a'};
+    EXPECT_FALSE(PayloadReader(lying, sizeof lying).textAt(0, text));
+}
+
+TEST(CommandDocument, FieldsAndNumbers)
+{
+    CommandDocument doc;
+    doc.set("Node", "name", std::string("Rig <A>"));
+    doc.set("", "target", std::string("BoardID3"));
+    doc.set("Node", "name", std::string("Rig B")); // overwritten, not duplicated
+    const std::string text = doc.toString();
+    EXPECT_EQ("<Cmd><Node><name>Rig B</name></Node><target>BoardID3</target></Cmd>", text);
+
+    CommandDocument back;
+    ASSERT_TRUE(back.parse(text));
+    EXPECT_EQ("Rig B", back.text("Node", "name").value());
+    EXPECT_FALSE(back.text("Client", "name").has_value());
+    EXPECT_FALSE(back.parse(std::string("<Other/>")));
+    EXPECT_FALSE(back.parse(std::string("<Cmd>")));
+
+    EXPECT_EQ(18446744073709551615ull, CommandDocument::parseNumber("18446744073709551615").value());
+    for (const char* bad : {"", "-1", " 1", "12a", "18446744073709551616"})
+        EXPECT_FALSE(CommandDocument::parseNumber(bad).has_value()) << bad;
+}
+
+TEST(WireRecords, CanAndUartRecords)
+{
+    ZaMoCanFrame frame{};
+    frame.timestampUs = 0x0102030405060708ull;
+    frame.id = 0x1ABCDEF;
+    frame.channel = 2;
+    frame.flags = 1;
+    frame.dlc = 8;
+    for (int i = 0; i < 8; ++i)
+        frame.data[i] = static_cast<std::uint8_t>(0xA0 + i);
+    std::uint8_t record[proto::kCanRecordSize];
+    std::memset(record, 0xCC, sizeof record);
+    WireRecords::encodeCan(frame, record);
+    EXPECT_EQ(2, record[0]);
+    EXPECT_EQ(0, record[1] | record[2] | record[3]);
+    EXPECT_EQ(0x01ABCDEFu, PayloadReader::loadU32(record + 4));
+    EXPECT_EQ(0x0108u, PayloadReader::loadU32(record + 8));
+    EXPECT_EQ(0xA0, record[12]);
+    EXPECT_EQ(0x05060708u, PayloadReader::loadU32(record + 20));
+    EXPECT_EQ(0x01020304u, PayloadReader::loadU32(record + 24));
+    for (std::size_t i = 28; i < sizeof record; ++i)
+        ASSERT_EQ(0, record[i]) << i;
+    const ZaMoCanFrame back = WireRecords::decodeCan(record);
+    EXPECT_EQ(0, std::memcmp(&frame, &back, sizeof frame));
+
+    const Bytes text = {'h', 'e', 'l', 'l', 'o', ' ', 'u', 'a', 'r', 't'};
+    ASSERT_EQ(2u, WireRecords::uartRecordCount(text.size()));
+    Bytes records(2 * proto::kUartRecordSize, 0xCC);
+    WireRecords::encodeUart(text.data(), text.size(), records.data());
+    EXPECT_EQ(8u, PayloadReader::loadU32(records.data()));
+    EXPECT_EQ(2u, PayloadReader::loadU32(records.data() + 16));
+    EXPECT_EQ(0, records[16 + 10]); // padding of the short record
+    Bytes decoded;
+    ASSERT_TRUE(WireRecords::decodeUart(records.data(), 2, decoded));
+    EXPECT_EQ(text, decoded);
+    records[16] = 9;
+    EXPECT_FALSE(WireRecords::decodeUart(records.data(), 2, decoded));
+}
+
+} // namespace
