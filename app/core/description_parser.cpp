@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <memory>
 #include <vector>
 
@@ -17,14 +18,15 @@ namespace {
 
 constexpr unsigned kParseOptions = pugi::parse_default; // whitespace-only text is dropped
 
-const char* const kIdentificationWords[] = {"VendorId", "VendorID", "DeviceId", "DeviceID", "DevNo", "BusNo"};
-const char* const kLocationWords[] = {"PCIInfo", "EthInfo",  "SWInfo",  "ChnNoStart", "BoardCNT",
+// string_view keeps the per-row renaming free of strlen calls; it runs for every element.
+constexpr std::string_view kIdentificationWords[] = {"VendorId", "VendorID", "DeviceId", "DeviceID", "DevNo", "BusNo"};
+constexpr std::string_view kLocationWords[] = {"PCIInfo", "EthInfo",  "SWInfo",  "ChnNoStart", "BoardCNT",
                                       "ARef",    "ConCal",   "ConTest", "ConSelfCal", "EnclosureInfo"};
 const char* const kBoardSubtrees[] = {"BoardFeatures", "BoardInfo/ChannelModuleList", "SystemInfo", "ChannelProperties"};
 
-bool contains(const std::string& text, const char* fragment)
+bool contains(std::string_view text, std::string_view fragment)
 {
-    return text.find(fragment) != std::string::npos;
+    return text.find(fragment) != std::string_view::npos;
 }
 
 bool startsWith(const char* text, const char* prefix)
@@ -249,7 +251,7 @@ bool DescriptionParser::parseXml(const std::string& text, pugi::xml_document& do
 std::string DescriptionParser::propertyName(const std::string& elementName, const std::string& currentName,
                                             const ModelNode* parent)
 {
-    for (const char* word : kIdentificationWords) {
+    for (std::string_view word : kIdentificationWords) {
         if (contains(elementName, word))
             return contains(elementName, "PCI") ? elementName : "PCI" + elementName;
     }
@@ -262,7 +264,7 @@ std::string DescriptionParser::propertyName(const std::string& elementName, cons
         case ParentKind::Other: return currentName;
         }
     }
-    for (const char* word : kLocationWords) {
+    for (std::string_view word : kLocationWords) {
         if (!contains(elementName, word))
             continue;
         if (kind == ParentKind::Slot)
