@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 
 #include "cli_config_command.h"
+#include "cli_demo_command.h"
 #include "cli_output.h"
 #include "cli_tree_command.h"
 
@@ -240,6 +241,8 @@ int runCommand(const CliOptions& options)
         return configCommand(options);
     if (c == "tree")
         return treeCommand(options);
+    if (c == "demo")
+        return demoCommand(options);
     return usageError("unknown command " + c);
 }
 

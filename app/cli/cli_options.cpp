@@ -11,7 +11,7 @@ const std::map<std::string, std::size_t>& argumentCounts()
 {
     static const std::map<std::string, std::size_t> counts = {
         {"driver-text", 1}, {"local", 0}, {"get", 2}, {"set", 3}, {"get-xml", 2}, {"set-i32", 3},
-        {"config", 2}, {"tree", 0},
+        {"config", 2}, {"tree", 0}, {"demo", 1},
     };
     return counts;
 }
@@ -119,7 +119,10 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         error = "unknown command " + options.command;
         return false;
     }
-    if (options.arguments.size() != it->second) {
+    // "demo" checks the arguments of its sub-commands itself; it needs at least the sub-command.
+    const bool enough = options.command == "demo" ? options.arguments.size() >= it->second
+                                                  : options.arguments.size() == it->second;
+    if (!enough) {
         error = options.command + " takes " + std::to_string(it->second) + " argument(s)";
         return false;
     }
@@ -144,6 +147,16 @@ const char* usageText()
            "                               1 invalid or unreadable (every fault is listed)\n"
            "  tree [--system local|demo]   run the start-up scan and print that system's tree;\n"
            "                               red rows are marked \"!\" (red on a terminal)\n"
+           "  demo list-models             the enclosure types and board models the driver offers\n"
+           "  demo add-enclosure TYPE      append an enclosure of TYPE to the demo system\n"
+           "  demo set-type ENC TYPE       turn enclosure ENC into an empty one of TYPE\n"
+           "  demo put-board ENC SLOT MODEL  put a board of MODEL into slot SLOT of enclosure ENC\n"
+           "  demo remove ENC [SLOT]       remove enclosure ENC (the rest are renumbered), or\n"
+           "                               the board in its slot SLOT\n"
+           "  demo import-local            make the demo system a copy of this computer's hardware\n"
+           "  demo export FILE             write the demo system to a demo file\n"
+           "  demo import FILE             replace the demo system by a demo file's\n"
+           "                               (demo edits save the driver configuration at once)\n"
            "\n"
            "Options:\n"
            "  --simulation force|off|normal  simulation mode the driver starts in\n"

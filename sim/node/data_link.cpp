@@ -90,7 +90,9 @@ void DataLink::run()
             sinceKeepAlive.restart();
         }
         if (peerClosed() || !pump()) {
+            // Refused by a client that has no data path for us (yet): not again at once.
             m_socket.close();
+            pause(kRetryMs);
             continue;
         }
         if (sinceKeepAlive.elapsedUs() >= kKeepAliveUs) {

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -398,6 +399,23 @@ TEST_F(ClientNodeTest, DisconnectSaysGoodbye)
     EXPECT_EQ(proto::CMD_CLOSE, server.requests().back().header.command);
     EXPECT_TRUE(server.requests().back().payload.empty());
     EXPECT_EQ(0, node->disconnect()); // again: harmless
+}
+
+TEST_F(ClientNodeTest, DisconnectWakesAWaitingRequest)
+{
+    node->setReceiveTimeoutMs(5000);
+    connect();
+    answer(proto::CMD_CLOSE_CAN, {}); // never answers
+    std::atomic<std::int32_t> result{0};
+    std::thread waiting([&] { result = node->CloseCAN(0); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (server.requestCount() < 5 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(0, node->disconnect());
+    waiting.join();
+    EXPECT_NE(0, result.load());
+    EXPECT_NE(uni::osal::ERR_UNI_OSAL_ETIMEOUT, result.load()); // woken by the close, not the clock
+    EXPECT_FALSE(node->isConnected());
 }
 
 TEST_F(ClientNodeTest, ConcurrentRequestsStayPaired)

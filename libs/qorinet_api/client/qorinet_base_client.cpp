@@ -132,6 +132,14 @@ std::unique_ptr<IfClientMainLoop> QORINetBaseClient::makeState()
 
 void QORINetBaseClient::run()
 {
+    {
+        // The state built now follows the current configuration: what was asked before the
+        // start needs no reconfiguration of its own.
+        std::lock_guard<std::mutex> lock(m_pendingLock);
+        m_reconfigure = false;
+        m_pendingChanges.clear();
+        m_pending = !m_notifications.empty();
+    }
     m_state = makeState();
     m_state->initialise();
     m_stop = false;

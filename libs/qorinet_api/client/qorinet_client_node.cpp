@@ -407,8 +407,10 @@ int QORINetClientNode::sendRequest(std::uint16_t command)
         FrameHeader header;
         const int received = receiveFrame(m_socket, m_buffer, header);
         if (received < 1) {
-            UNI_LOG(kChannel, uni::log::error) << "node " << m_nodeId << ": receiveCmd error: " << received;
-            UNI_LOG(kChannel, uni::log::error) << "##TNCN## sendRequest: receive error " << received;
+            // A disconnect from another thread closes the socket under a waiting request on purpose.
+            const auto level = m_disconnectRequested ? uni::log::info : uni::log::error;
+            UNI_LOG(kChannel, level) << "node " << m_nodeId << ": receiveCmd error: " << received;
+            UNI_LOG(kChannel, level) << "##TNCN## sendRequest: receive error " << received;
             m_socket.close();
             m_connected = false;
             return received;

@@ -293,15 +293,15 @@ void QORINetLogServer::answerScan(const std::string& xml, const std::string& sen
         return;
     }
     CommandDocument answer;
-    answer.set("NetBase", "cmd-version", std::uint64_t{kAnswerCmdVersion});
+    answer.set("NetBase", "cmd-version", static_cast<std::uint64_t>(kAnswerCmdVersion));
     answer.set("NetBase", "sw-version", m_swVersion);
     answer.set("NetBase", "net-addr", local->address());
     answer.set("NetBase", "net-mask", local->maskText());
-    answer.set("NetBase", "ctrl_port", std::uint64_t{m_basePort});
+    answer.set("NetBase", "ctrl_port", static_cast<std::uint64_t>(m_basePort));
     answer.set("NetBase", "data_port", static_cast<std::uint64_t>(m_basePort + proto::kDataPortOffset));
-    answer.set("NetBase", "mode", std::uint64_t{m_mode});
+    answer.set("NetBase", "mode", static_cast<std::uint64_t>(m_mode));
     answer.set("NetBase", "client-addr", requester->address());
-    answer.set("NetBase", "log_port", std::uint64_t{logPort()});
+    answer.set("NetBase", "log_port", static_cast<std::uint64_t>(logPort()));
     const auto datagram = DiscoveryPacket::encode(kCmdLogScanAnswer, answer.toString());
     uni::UDPSocket socket(uni::Socket::Sender | uni::Socket::BindSender);
     if (socket.setLocalEnd(local->address(), 0) != 0 || socket.setRemoteEnd(requester->address(), answerPort) != 0 ||

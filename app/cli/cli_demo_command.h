@@ -1,0 +1,15 @@
+#pragma once
+// "zamo2ctl demo ...": the demo system editor of the window on the command line. Each edit
+// runs the program's start-up, applies one change to the demo system and saves the driver
+// configuration, as "Save Configuration" in the window does.
+
+#include "cli_options.h"
+
+namespace z2e {
+namespace cli {
+
+/// Runs "demo SUBCOMMAND ..."; returns 0, the exit status of the outcome, or 64 for bad usage.
+int demoCommand(const CliOptions& options);
+
+} // namespace cli
+} // namespace z2e

@@ -1,0 +1,67 @@
+#pragma once
+// Texts the window shows around demo system editing: the progress dialog's title and texts,
+// the file dialogs, the notifications and the status bar. The window takes them from here so
+// that the command line and the window say the same.
+
+#include <cstdint>
+#include <string>
+
+namespace z2e {
+
+/// The demo editing operations, for choosing texts.
+enum class DemoOperation {
+    AddEnclosure,
+    ChangeEnclosureType,
+    PutBoard,
+    RemoveEnclosure,
+    RemoveBoard,
+    ImportHardware,
+    LoadDemo,
+    SaveDemo,          ///< demo tree to a demo file
+    SaveSystem,        ///< local hardware tree to a demo file
+    SaveConfiguration, ///< the driver configuration file
+};
+
+class DemoTexts {
+public:
+    // Progress dialog (title and one text per long operation).
+    static constexpr const char* kProgressTitle = "System";
+    static constexpr const char* kAddingEnclosure = "Adding enclosure to simulation.";
+    static constexpr const char* kChangingEnclosureType = "Changing enclosure type.";
+    static constexpr const char* kAddingBoard = "Adding board to simulation.";
+    static constexpr const char* kRemovingEnclosure = "Removing enclosure from simulation.";
+    static constexpr const char* kRemovingBoard = "Removing board from simulation.";
+    static constexpr const char* kImportingHardware = "Importing hardware setup into simulation.";
+    static constexpr const char* kLoadingSimulation = "Loading simulation config.";
+
+    // File dialogs of the demo menu (they start in DemoSystemEditor::configFolder()).
+    static constexpr const char* kLoadDialogTitle = "Select File to Load";
+    static constexpr const char* kSaveDialogTitle = "Select File to Save";
+    static constexpr const char* kFileFilter = "Config Files (*.xml)";
+
+    // Notifications.
+    static constexpr const char* kNotificationTitle = "System";
+    static constexpr const char* kNoHardwareToImport = "No hardware to import!";
+    static constexpr const char* kUnsavedChangesQuestion =
+        "There are unsaved changes.\n\rDo you want to save the configuration?";
+
+    // Status bar.
+    static constexpr const char* kHardwareImportFailed = "Hardware import failed.";
+    static constexpr const char* kDemoLoadFailed = "Error loading demo configuration.";
+    static constexpr const char* kConfigurationSaved = "API configuration saved.";
+    static constexpr const char* kConfigurationNotSaved = "API configuration not saved.";
+    static constexpr const char* kDemoFileNotSaved = "Demo file not saved.";
+    static constexpr const char* kLocalHardwareFound = "Local QORIN hardware found.";
+    static constexpr const char* kDemoMode = "Local system is in demo mode.";
+
+    /// Progress text of a long operation; empty for the saves, which run without one.
+    static std::string progressText(DemoOperation operation);
+
+    /// Status-bar text after `operation` ended with `status`; empty when the bar stays as it is.
+    static std::string statusBarText(DemoOperation operation, std::int32_t status);
+
+    /// Start-up status-bar text: whether this computer has hardware of its own.
+    static std::string startUpStatusText(bool localHardwarePresent);
+};
+
+} // namespace z2e

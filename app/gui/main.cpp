@@ -1,0 +1,51 @@
+// ZAMO2Explorer: the program. Start-up order and exit status: gui/application_frame.h.
+//
+// Unattended runs (tests, screenshots) steer it through the environment:
+//   ZAMO2_DRIVER_LIBRARY  load the driver library from this path instead of by its plain name
+//   ZAMO2_AUTO_ANSWER     answer message dialogs by themselves ("save", "discard", "cancel")
+//   ZAMO2_SCREENSHOT      write a PNG of the filled window to this file, then end
+//   ZAMO2_EXIT_AFTER_PAINT end as soon as the filled window has painted (start-up timing)
+
+#include "driver/binding/driver_api.h"
+#include "gui/application_frame.h"
+#include "gui/main_window.h"
+#include "gui/window/first_paint_exit.h"
+#include "gui/window/modal_auto_answer.h"
+#include "gui/window/screenshot_on_ready.h"
+
+#include <QTreeView>
+
+#include <cstdlib>
+
+namespace {
+
+class ProgramWindow : public z2e::MainWindow {
+public:
+    ProgramWindow()
+    {
+        if (z2e::ModalAutoAnswer* answer = z2e::ModalAutoAnswer::fromEnvironment(this))
+            answer->start();
+        if (z2e::ScreenshotOnReady* shot = z2e::ScreenshotOnReady::fromEnvironment(this, this))
+            connect(this, &MainWindow::initialized, shot, [shot] { shot->arm(); });
+        // The filled window has painted once the hardware tree has.
+        if (z2e::FirstPaintExit* paint = z2e::FirstPaintExit::fromEnvironment(hardwareTreeArea(), this))
+            connect(this, &MainWindow::initialized, paint, [paint] { paint->arm(); });
+    }
+
+private:
+    QWidget* hardwareTreeArea()
+    {
+        auto* tree = findChild<QTreeView*>("treeHardware");
+        return tree ? tree->viewport() : this;
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const char* driver = std::getenv("ZAMO2_DRIVER_LIBRARY");
+    if (driver && *driver)
+        z2e::setDriverLibraryPath(driver);
+    return z2e::runApplication<ProgramWindow>(argc, argv);
+}

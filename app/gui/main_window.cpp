@@ -1,0 +1,672 @@
+#include "gui/main_window.h"
+
+#include "ui_main_window.h"
+
+#include "core/application_status.h"
+#include "core/crash_monitor.h"
+#include "core/demo_system_editor.h"
+#include "core/demo_texts.h"
+#include "gui/window/network_node_record_qt.h"
+#pragma push_macro("slots")
+#undef slots
+#include "core/network_node_rows.h"
+#pragma pop_macro("slots")
+#include "core/root_node.h"
+#include "core/system_model.h"
+#include "gui/crash_screenshot.h"
+#include "gui/dialogs/auxiliary/decision_dialog.h"
+#include "gui/dialogs/auxiliary/dialog_support.h"
+#include "gui/dialogs/overview/sys_view_dialog.h"
+#include "gui/gui_resources.h"
+#include "gui/models/node_list_delegate.h"
+#include "gui/models/tree_icon_table.h"
+#include "gui/models/tree_view_model.h"
+#include "gui/window/about_text.h"
+#include "gui/window/demo_tab.h"
+#include "gui/window/node_event_types.h"
+#include "gui/window/startup_status.h"
+#include "gui/window/system_list.h"
+#include "gui/window/system_report.h"
+#include "uni/log.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStyle>
+
+namespace z2e {
+namespace {
+
+const char* const kLogChannel = "gui";
+const char* const kSystemTitle = "System";
+constexpr int kHardwareTab = 0;
+constexpr int kDemoTab = 1;
+constexpr int kTreeDepth = 1;
+
+} // namespace
+
+const char* const MainWindow::kProgramVersion = "2.5.48441.00";
+
+MainWindow::MainWindow(QWidget* parent)
+    : MainWindow(MainWindowOptions(), parent)
+{
+}
+
+MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
+    : QMainWindow(parent)
+    , m_ui(std::make_unique<Ui::MainWindow>())
+    , m_options(std::move(options))
+    , m_settings(WindowSettings::kOrganisation, WindowSettings::kApplication)
+    , m_chooser(chooseFileWithDialog)
+{
+    initGuiResources();
+    m_ui->setupUi(this);
+    setWindowTitle("ZAMO2Explorer");
+    setWindowIcon(QIcon(":/icons/res/norvale-logo.ico"));
+    QApplication::setApplicationName("ZAMO2Explorer");
+    setUpActions();
+
+    m_icons = std::make_unique<TreeIconTable>();
+    m_demoModel = new CTreeViewModel(*m_icons, this);
+    m_localModel = new CTreeViewModel(*m_icons, this);
+    m_remoteModel = new CTreeViewModel(*m_icons, this);
+    m_ui->treeHardware->setModel(m_localModel);
+    m_ui->listSystems->setItemDelegate(new NodeListDelegate(m_ui->listSystems));
+    m_systemList = std::make_unique<SystemList>(m_ui->listSystems);
+    m_ui->splitterHardware->setSizes({280, 720});
+    m_ui->splitterDemo->setSizes({640, 360});
+
+    m_network = WindowSettings::readNetworkOptions(m_settings);
+    const bool placed = m_settings.contains("MainWindow/geometry");
+    WindowSettings::restoreLayout(m_settings, *this);
+    if (!placed && QApplication::primaryScreen())
+        move(QApplication::primaryScreen()->availableGeometry().center() - rect().center());
+    connectWidgets();
+}
+
+MainWindow::~MainWindow()
+{
+    // The models show nodes of the system model: they go first.
+    delete m_demoTab;
+    m_demoTab = nullptr;
+    m_demoModel->clear();
+    m_localModel->clear();
+    m_remoteModel->clear();
+    if (m_options.crashReporting && m_crashScreenshot)
+        crash_monitor::CrashMonitor::uninstall();
+}
+
+void MainWindow::setUpActions()
+{
+    m_ui->actionExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    m_ui->actionNetSettings->setIcon(QIcon(":/icons/res/settings.png"));
+    m_ui->actionNodeOptions->setIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
+    m_ui->actionSelfTest->setIcon(QIcon(":/icons/res/info.png"));
+    m_ui->actionFirmwareUpdate->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    m_ui->actionBoardConfiguration->setIcon(QIcon(":/icons/res/eeprom.png"));
+    m_ui->actionLoggingConfiguration->setIcon(QIcon(":/icons/res/logging.png"));
+    m_ui->actionEeprom->setIcon(QIcon(":/icons/res/eeprom.png"));
+    for (QAction* tool : {m_ui->actionNodeOptions, m_ui->actionSelfTest, m_ui->actionFirmwareUpdate,
+                          m_ui->actionBoardConfiguration})
+        tool->setVisible(false);
+    m_ui->actionAutoRestoreBase->setEnabled(false);
+    m_ui->actionAutoRestoreCon->setEnabled(false);
+}
+
+void MainWindow::connectWidgets()
+{
+    Ui::MainWindow& ui = *m_ui;
+    connect(ui.tabWidget, &QTabWidget::currentChanged, this, &MainWindow::hdl_TabSelected);
+    connect(ui.listSystems, &QListWidget::itemClicked, this, &MainWindow::hdl_SysViewClicked);
+    connect(ui.listSystems, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_SysViewContextMenu);
+    connect(ui.treeDemo, &QTreeView::clicked, this, &MainWindow::hdl_DemoTreeClicked);
+    connect(ui.treeHardware, &QTreeView::clicked, this, &MainWindow::hdl_HWTreeClicked);
+    connect(ui.treeHardware, &QTreeView::doubleClicked, this, &MainWindow::dblClickedNodeInfo);
+    connect(ui.treeDemo, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_TreeContextMenu);
+    connect(ui.treeHardware, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_TreeContextMenu);
+    connect(ui.editFilter, &QLineEdit::textChanged, this, &MainWindow::hdl_FilterSelectionChanged);
+    connect(ui.listModels, &QListView::clicked, this, &MainWindow::hdl_ListSelectionChanged);
+    connect(ui.listModels, &QListView::doubleClicked, this, &MainWindow::hdl_ListDoubleClicked);
+    connect(ui.btnAdd, &QPushButton::clicked, this, &MainWindow::hdl_ButtonClicked_Add);
+    connect(ui.btnRemove, &QPushButton::clicked, this, &MainWindow::hdl_ButtonClicked_Remove);
+
+    connect(ui.actionExit, &QAction::triggered, this, &MainWindow::hdl_FileQuit);
+    connect(ui.actionNetSettings, &QAction::triggered, this, &MainWindow::hdl_HardwareSettings);
+    connect(ui.actionSaveConfiguration, &QAction::triggered, this, &MainWindow::hdl_SaveConfiguration);
+    connect(ui.actionLoggingConfiguration, &QAction::triggered, this, &MainWindow::hdl_HardwareLogging);
+    connect(ui.actionLoadDemo, &QAction::triggered, this, &MainWindow::hdl_LoadDemo);
+    connect(ui.actionSaveDemo, &QAction::triggered, this, &MainWindow::hdl_SaveDemo);
+    connect(ui.actionUseSelectedAsDemo, &QAction::triggered, this, &MainWindow::hdl_ImportSystem);
+    connect(ui.actionSaveSelectedToDemo, &QAction::triggered, this, &MainWindow::hdl_SaveSystem);
+    connect(ui.actionSoftwareVersions, &QAction::triggered, this, &MainWindow::hdl_HelpVersions);
+    connect(ui.actionAbout, &QAction::triggered, this, &MainWindow::hdl_HelpAbout);
+    connect(ui.actionAboutQt, &QAction::triggered, this, &MainWindow::hdl_HelpAboutQt);
+    connect(ui.actionNodeOptions, &QAction::triggered, this, &MainWindow::hdl_Add_NetProperties);
+    connect(ui.actionSelfTest, &QAction::triggered, this, &MainWindow::hdl_Add_SelfTest);
+    connect(ui.actionFirmwareUpdate, &QAction::triggered, this, &MainWindow::hdl_Add_FirmwareUpdate);
+    connect(ui.actionBoardConfiguration, &QAction::triggered, this, &MainWindow::hdl_Add_BoardConfig);
+    connect(ui.actionShowSystemReport, &QAction::triggered, this, &MainWindow::hdl_ShowSystemReport);
+    connect(ui.actionSaveSystemReport, &QAction::triggered, this, &MainWindow::hdl_SaveSystemReport);
+
+    // The tools still to come: each says so when chosen.
+    for (QAction* tool : {ui.actionFirmwareUpdatePro, ui.actionCrossGrade, ui.actionEnclosureData,
+                          ui.actionBackupBase, ui.actionBackupPanel, ui.actionFileRestoreBase,
+                          ui.actionFileRestorePanel, ui.actionUpdateTemperatures, ui.actionChangeNodeIp,
+                          ui.actionRebootNode, ui.actionUpdateNode, ui.actionFactorySelfTest, ui.actionRestartNode,
+                          ui.actionRenameNode, ui.actionEeprom, ui.actionConfigureBaseEeprom,
+                          ui.actionAutoRestoreBase, ui.actionAutoRestoreCon, ui.actionChannelModules}) {
+        connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
+    }
+}
+
+// ---- Start-up ----
+
+bool MainWindow::init()
+{
+    if (m_options.crashReporting) {
+        crash_monitor::CrashMonitor* monitor = crash_monitor::CrashMonitor::Instance();
+        if (monitor->install()) {
+            m_crashScreenshot = new CrashScreenshot(this, QString(), this);
+            m_crashScreenshot->start();
+        } else {
+            UNI_LOG(kLogChannel, uni::log::warning) << "crash reporting not available: " << monitor->lastError();
+        }
+    }
+
+    const bool extended = WindowSettings::extendedFeatures(m_settings);
+    m_system = m_options.systemFactory ? m_options.systemFactory(extended) : std::make_unique<SystemModel>(extended);
+    m_demoEditor = std::make_unique<DemoSystemEditor>(*m_system);
+    m_demoTab = new DemoTab(this, *this, *m_system, *m_demoEditor, *m_demoModel,
+                            {m_ui->treeDemo, m_ui->listModels, m_ui->editFilter});
+    m_demoTab->setFileChooser(m_chooser);
+    connect(m_demoTab, &DemoTab::statusText, this, &MainWindow::showStatus);
+
+    SystemModel* system = m_system.get();
+    DemoTab* demo = m_demoTab;
+    const std::int32_t scan =
+        runBehindProgress(kSystemTitle, "Initializing ZAMO2Explorer.", this, [system, demo](CInProgress&) {
+            const std::int32_t status = system->initializeSystem();
+            demo->preloadListings(system->wrapper());
+            return status;
+        });
+    m_startupStatus = StartupStatus::fromScan(scan);
+    UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan << ", reported as " << m_startupStatus;
+
+    if (m_startupStatus == AppStatus::HardwareInUse) {
+        notifyStatus("Warning", AppStatus::HardwareInUse, this);
+    } else if (m_startupStatus == AppStatus::DriverNotFound) {
+        notifyStatus("Error", AppStatus::DriverNotFound, this);
+        return false;
+    } else {
+        fillViews();
+    }
+    m_startupSucceeded = m_startupStatus == AppStatus::Ok;
+    m_logSettings = m_system->logSettings();
+
+    registerNodeEventTypes();
+    connect(this, &MainWindow::ctrlNodeAdded, this, &MainWindow::onEventNodeAdded, Qt::QueuedConnection);
+    connect(this, &MainWindow::ctrlNodeRemoved, this, &MainWindow::onEventNodeRemoved, Qt::QueuedConnection);
+    connect(this, &MainWindow::ctrlNodeSyncChanged, this, &MainWindow::onEventNodeSyncChanged, Qt::QueuedConnection);
+    connect(this, &MainWindow::ctrlNodeUpdated, this, &MainWindow::onEventNodeUpdated, Qt::QueuedConnection);
+    resetQorinetNodes();
+    emit initialized();
+    return true;
+}
+
+void MainWindow::fillViews()
+{
+    m_demoTab->showSystem();
+    updateHwTreeModel();
+    m_ui->tabWidget->setCurrentIndex(kHardwareTab);
+    showStatus(QString::fromStdString(DemoTexts::startUpStatusText(m_system->localHardwarePresent())));
+    m_systemList->setLocalEntry(SystemList::localSystemName(m_system->localRoot()));
+    m_shownSystemRow = 0;
+}
+
+void MainWindow::updateHwTreeModel()
+{
+    if (!m_system)
+        return;
+    m_localModel->rebuild(*m_system, CTreeViewModel::LocalSystem);
+    m_remoteModel->rebuild(*m_system, CTreeViewModel::RemoteSystem);
+    m_ui->treeHardware->expandToDepth(kTreeDepth);
+}
+
+void MainWindow::resetQorinetNodes()
+{
+    // The network client is created here from m_network once it exists; its event pump then
+    // feeds the ctrlNode* signals. Until then the list holds the local system alone.
+    for (const auto& record : m_nodeRecords)
+        m_systemList->removeNetworkNode(record.first);
+    m_nodeRecords.clear();
+}
+
+// ---- Network node events ----
+
+void MainWindow::onEventNodeAdded(NetworkNodeRecord* node)
+{
+    std::unique_ptr<NetworkNodeRecord> record(node);
+    if (!record)
+        return;
+    const bool problem = record->connectionState != NetworkConnectionState::Established;
+    m_systemList->upsertNetworkNode(*record, problem, 0);
+    m_nodeRecords[record->nodeId] = std::move(record);
+}
+
+void MainWindow::onEventNodeRemoved(quint32 id)
+{
+    const int row = m_systemList->rowOfNode(id);
+    if (row < 0)
+        return;
+    if (row == m_shownSystemRow)
+        showSystemRow(0, true);
+    m_systemList->removeNetworkNode(id);
+    m_nodeRecords.erase(id);
+    if (m_shownSystemRow > row)
+        --m_shownSystemRow;
+}
+
+void MainWindow::onEventNodeSyncChanged(quint32 id, quint32 state)
+{
+    m_systemList->setSyncState(id, static_cast<int>(state));
+}
+
+void MainWindow::onEventNodeUpdated(quint32 id, ModelNodePtr node)
+{
+    const auto record = m_nodeRecords.find(id);
+    const int row = m_systemList->rowOfNode(id);
+    if (record == m_nodeRecords.end() || row < 0 || !node)
+        return;
+    record->second->name = node->name;
+    m_ui->listSystems->item(row)->setData(Qt::DisplayRole, SystemList::nodeCaption(*record->second));
+    if (row == m_shownSystemRow)
+        showSystemRow(row, true);
+}
+
+void MainWindow::hdl_SysViewClicked()
+{
+    showSystemRow(m_ui->listSystems->currentRow(), false);
+}
+
+void MainWindow::showSystemRow(int row, bool force)
+{
+    if (row < 0 || !m_system || (!force && row == m_shownSystemRow))
+        return;
+    m_shownSystemRow = row;
+    m_systemList->markSelected(row);
+    if (row == 0 && m_startupSucceeded) {
+        m_ui->treeHardware->setModel(m_localModel);
+        m_remoteModel->clear();
+        m_system->remoteRoot().clear();
+        m_remoteShown = false;
+        m_ui->treeHardware->expandToDepth(kTreeDepth);
+        return;
+    }
+    const QVariant id = m_ui->listSystems->item(row)->data(SystemList::kNodeIdRole);
+    const auto record = id.isValid() ? m_nodeRecords.find(id.toUInt()) : m_nodeRecords.end();
+    if (record == m_nodeRecords.end())
+        return;
+    m_remoteModel->clear();
+    NetworkNodeRows::fillRemoteSystem(m_system->remoteRoot(), *record->second);
+    m_remoteModel->rebuild(*m_system, CTreeViewModel::RemoteSystem);
+    m_ui->treeHardware->setModel(m_remoteModel);
+    m_ui->treeHardware->expandAll();
+    m_remoteShown = true;
+}
+
+// ---- Tabs, trees and the tool bar ----
+
+void MainWindow::hdl_TabSelected(int tab)
+{
+    if (tab == kDemoTab) {
+        for (QAction* tool : {m_ui->actionSelfTest, m_ui->actionFirmwareUpdate, m_ui->actionNodeOptions,
+                              m_ui->actionBoardConfiguration})
+            tool->setVisible(false);
+        return;
+    }
+    m_ui->actionNodeOptions->setVisible(m_remoteShown);
+}
+
+RowContext MainWindow::rowContext(bool shift) const
+{
+    RowContext context;
+    context.shift = shift;
+    context.extendedFeatures = m_system && m_system->extendedFeatures();
+    context.extendedNetMode = m_extendedNetMode;
+    return context;
+}
+
+void MainWindow::applyToolBar(const ToolBarTools& tools)
+{
+    m_ui->actionSelfTest->setVisible(tools.selfTest);
+    m_ui->actionFirmwareUpdate->setVisible(tools.firmwareUpdate);
+    m_ui->actionBoardConfiguration->setVisible(tools.boardConfiguration);
+}
+
+const ModelNode* MainWindow::treeNode(QTreeView* view, const QModelIndex& index) const
+{
+    const auto* model = view ? qobject_cast<const CTreeViewModel*>(view->model()) : nullptr;
+    return model ? model->nodeAt(index) : nullptr;
+}
+
+void MainWindow::hdl_HWTreeClicked(const QModelIndex& index)
+{
+    const ModelNode* node = treeNode(m_ui->treeHardware, index);
+    if (node && !node->locked)
+        applyToolBar(TreeContextMenu::toolBar(node, rowContext(false)));
+}
+
+void MainWindow::hdl_DemoTreeClicked(const QModelIndex& index)
+{
+    if (m_demoTab)
+        m_demoTab->selectRow(index);
+}
+
+void MainWindow::dblClickedNodeInfo(const QModelIndex& index)
+{
+    const ModelNode* node = treeNode(m_ui->treeHardware, index);
+    if (!node || node->systemKind == SystemKind::Demo)
+        return;
+    if (node->name == "Node Name")
+        notAvailableYet(m_ui->actionRenameNode->text());
+    else if (node->name == "IP Address" || node->name == "IP Version" || node->name == "IP Mode" ||
+             node->name == "Net Mask")
+        notAvailableYet(m_ui->actionChangeNodeIp->text());
+}
+
+QAction* MainWindow::actionFor(MenuEntry entry) const
+{
+    const Ui::MainWindow& ui = *m_ui;
+    switch (entry) {
+    case MenuEntry::UseSelectedAsDemo: return ui.actionUseSelectedAsDemo;
+    case MenuEntry::SaveSelectedToDemo: return ui.actionSaveSelectedToDemo;
+    case MenuEntry::LoadDemo: return ui.actionLoadDemo;
+    case MenuEntry::SaveDemo: return ui.actionSaveDemo;
+    case MenuEntry::ShowSystemReport: return ui.actionShowSystemReport;
+    case MenuEntry::SaveSystemReport: return ui.actionSaveSystemReport;
+    case MenuEntry::SelfTest: return ui.actionSelfTest;
+    case MenuEntry::FirmwareUpdate: return ui.actionFirmwareUpdate;
+    case MenuEntry::EnclosureData: return ui.actionEnclosureData;
+    case MenuEntry::BoardConfiguration: return ui.actionBoardConfiguration;
+    case MenuEntry::ConfigureBaseEeprom: return ui.actionConfigureBaseEeprom;
+    case MenuEntry::FirmwareUpdatePro: return ui.actionFirmwareUpdatePro;
+    case MenuEntry::CrossGrade: return ui.actionCrossGrade;
+    case MenuEntry::FactorySelfTest: return ui.actionFactorySelfTest;
+    case MenuEntry::BackupBase: return ui.actionBackupBase;
+    case MenuEntry::BackupPanel: return ui.actionBackupPanel;
+    case MenuEntry::AutoRestoreBase: return ui.actionAutoRestoreBase;
+    case MenuEntry::AutoRestoreCon: return ui.actionAutoRestoreCon;
+    case MenuEntry::FileRestoreBase: return ui.actionFileRestoreBase;
+    case MenuEntry::FileRestorePanel: return ui.actionFileRestorePanel;
+    case MenuEntry::UpdateTemperatures: return ui.actionUpdateTemperatures;
+    case MenuEntry::ChangeNodeIp: return ui.actionChangeNodeIp;
+    case MenuEntry::RestartNode: return ui.actionRestartNode;
+    case MenuEntry::RebootNode: return ui.actionRebootNode;
+    case MenuEntry::UpdateNode: return ui.actionUpdateNode;
+    case MenuEntry::RenameNode: return ui.actionRenameNode;
+    case MenuEntry::ChannelModules: return ui.actionChannelModules;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelIndex& index, bool shift)
+{
+    const ModelNode* node = treeNode(view, index);
+    if (!node)
+        return nullptr;
+    const RowContext context = rowContext(shift);
+    if (node->systemKind != SystemKind::Demo)
+        applyToolBar(TreeContextMenu::toolBar(node, context));
+    const ContextMenuPlan plan = TreeContextMenu::plan(node, context);
+    if (plan.empty())
+        return nullptr;
+    m_menuNode = node;
+
+    auto addItems = [this](QMenu& menu, const std::vector<MenuItem>& items) {
+        for (const MenuItem& item : items) {
+            QAction* action = actionFor(item.entry);
+            action->setEnabled(item.enabled);
+            menu.addAction(action);
+        }
+    };
+    auto menu = std::make_unique<QMenu>(this);
+    addItems(*menu, plan.items);
+    if (plan.eepromManagement) {
+        QMenu* eeprom = menu->addMenu(QIcon(":/icons/res/eeprom.png"), "EEPROM Management");
+        addItems(*eeprom->addMenu("Backup"), plan.backup);
+        if (plan.restoreMenu)
+            addItems(*eeprom->addMenu("Restore"), plan.restore);
+    }
+    return menu;
+}
+
+void MainWindow::hdl_TreeContextMenu(const QPoint& position)
+{
+    auto* view = qobject_cast<QTreeView*>(sender());
+    if (!view)
+        return;
+    const bool shift = QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+    std::unique_ptr<QMenu> menu = contextMenuFor(view, view->indexAt(position), shift);
+    if (menu)
+        menu->exec(view->viewport()->mapToGlobal(position));
+}
+
+void MainWindow::hdl_SysViewContextMenu(const QPoint&)
+{
+    // The node actions of a network entry come with the network dialogs.
+}
+
+// ---- Demo editing ----
+
+void MainWindow::hdl_FilterSelectionChanged(const QString& filter)
+{
+    if (m_demoTab)
+        m_demoTab->setFilter(filter);
+}
+
+void MainWindow::hdl_ListSelectionChanged()
+{
+    m_ui->btnAdd->setEnabled(m_demoTab && m_demoTab->currentEntry());
+}
+
+void MainWindow::hdl_ListDoubleClicked()
+{
+    hdl_ButtonClicked_Add();
+}
+
+void MainWindow::hdl_ButtonClicked_Add()
+{
+    if (m_demoTab)
+        m_demoTab->add();
+}
+
+void MainWindow::hdl_ButtonClicked_Remove()
+{
+    if (m_demoTab)
+        m_demoTab->remove();
+}
+
+void MainWindow::hdl_SaveConfiguration()
+{
+    if (m_demoTab)
+        m_demoTab->saveConfiguration(&m_logSettings);
+}
+
+void MainWindow::hdl_SaveDemo()
+{
+    if (m_demoTab)
+        m_demoTab->saveDemo();
+}
+
+void MainWindow::hdl_LoadDemo()
+{
+    if (m_demoTab)
+        m_demoTab->loadDemo();
+}
+
+void MainWindow::hdl_SaveSystem()
+{
+    if (m_demoTab)
+        m_demoTab->saveLocalSystem();
+}
+
+void MainWindow::hdl_ImportSystem()
+{
+    if (m_demoTab)
+        m_demoTab->importLocalHardware();
+}
+
+void MainWindow::setFileChooser(FileChooser chooser)
+{
+    m_chooser = std::move(chooser);
+    if (m_demoTab)
+        m_demoTab->setFileChooser(m_chooser);
+}
+
+// ---- Reports ----
+
+const RootNode* MainWindow::reportRoot() const
+{
+    const ModelNode* node = m_menuNode;
+    while (node && node->parent())
+        node = node->parent();
+    return dynamic_cast<const RootNode*>(node);
+}
+
+void MainWindow::hdl_ShowSystemReport()
+{
+    const RootNode* root = reportRoot();
+    if (!root)
+        return;
+    CSysViewDialog dialog(this, root->boardOverview, m_system->extendedFeatures());
+    dialog.exec();
+}
+
+void MainWindow::hdl_SaveSystemReport()
+{
+    const RootNode* root = reportRoot();
+    if (!root)
+        return;
+    const QString path = m_chooser(this, {true, "Select File to Save", QString(), "Report Files (*.csv)"});
+    if (path.isEmpty())
+        return;
+    std::string error;
+    if (SystemReport::save(path.toStdString(), root->boardOverview, m_system->extendedFeatures(), error)) {
+        showStatus(QString("System report saved to %1.").arg(path));
+        return;
+    }
+    notify(kSystemTitle, QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)),
+           this);
+}
+
+// ---- Tools and dialogs still to come ----
+
+void MainWindow::notAvailableYet(const QString& tool)
+{
+    notify(tool, QString("%1 is not available yet.").arg(tool), this);
+}
+
+void MainWindow::hdl_Add_FirmwareUpdate()
+{
+    notAvailableYet(m_ui->actionFirmwareUpdate->text());
+}
+
+void MainWindow::hdl_Add_NetProperties()
+{
+    notAvailableYet(m_ui->actionNodeOptions->text());
+}
+
+void MainWindow::hdl_Add_SelfTest()
+{
+    notAvailableYet(m_ui->actionSelfTest->text());
+}
+
+void MainWindow::hdl_Add_BoardConfig()
+{
+    notAvailableYet(m_ui->actionBoardConfiguration->text());
+}
+
+void MainWindow::hdl_HelpVersions()
+{
+    notAvailableYet(m_ui->actionSoftwareVersions->text());
+}
+
+void MainWindow::hdl_HardwareLogging()
+{
+    notAvailableYet(m_ui->actionLoggingConfiguration->text());
+}
+
+void MainWindow::hdl_HardwareSettings()
+{
+    notAvailableYet(m_ui->actionNetSettings->text());
+}
+
+void MainWindow::hdl_HelpAbout()
+{
+    static const std::vector<SoftwareVersionRecord> none;
+    QMessageBox::about(this, AboutText::kTitle,
+                       AboutText::text(kProgramVersion, m_system ? m_system->softwareVersions() : none));
+}
+
+void MainWindow::hdl_HelpAboutQt()
+{
+    QMessageBox::aboutQt(this);
+}
+
+void MainWindow::showStatus(const QString& text)
+{
+    statusBar()->showMessage(text);
+}
+
+// ---- Closing ----
+
+void MainWindow::hdl_FileQuit()
+{
+    close();
+}
+
+bool MainWindow::hasUnsavedChanges() const
+{
+    return m_demoEditor && m_demoEditor->needsSaveOnClose(m_logSettings);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_closing || quit(event)) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+bool MainWindow::quit(QCloseEvent*)
+{
+    m_ui->treeHardware->viewport()->update();
+    if (hasUnsavedChanges()) {
+        CDecisionDialog question(QString(), DemoTexts::kUnsavedChangesQuestion, this);
+        question.setWindowModality(Qt::ApplicationModal);
+        question.adjustSize();
+        question.show();
+        placeOverParent(&question, 10, 15);
+        const int answer = question.exec();
+        if (answer != CDecisionDialog::Save && answer != CDecisionDialog::Discard)
+            return false;
+        if (answer == CDecisionDialog::Save) {
+            m_demoTab->saveConfiguration(&m_logSettings);
+            if (m_demoEditor->hasUnsavedChanges())
+                return false;
+        }
+    }
+    WindowSettings::saveLayout(m_settings, *this);
+    WindowSettings::writeNetworkOptions(m_settings, m_network);
+    m_settings.sync();
+    m_closing = true;
+    if (m_options.quitOnClose)
+        QCoreApplication::quit();
+    return true;
+}
+
+} // namespace z2e

@@ -1,0 +1,193 @@
+#pragma once
+// The program's only top-level window: the list of systems with the tree of the selected one,
+// the demo editor tab, the menus and the tool bar. It owns the settings, the system model and
+// the tree models, runs the start-up scan behind a progress window, and dispatches every action
+// to the part that carries it out (DemoTab, TreeContextMenu, SystemReport, the tools).
+//
+// Network nodes come with the network client: resetQorinetNodes() is where it is created, the
+// ctrlNode* signals are what its event pump emits (connected queued in init()), and the
+// onEvent* slots keep the list of systems in step.
+
+#include "config/driver_log_settings.h"
+#include "core/model_node.h"
+#include "gui/window/network_node_record_qt.h"
+#include "gui/dialogs/auxiliary/misc_utils.h"
+#include "gui/window/file_chooser.h"
+#include "gui/window/tree_context_menu.h"
+#include "gui/window/window_settings.h"
+
+#include <QMainWindow>
+#include <QSettings>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAction;
+class QCloseEvent;
+class QMenu;
+class QModelIndex;
+class QTreeView;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace z2e {
+
+class CTreeViewModel;
+class CrashScreenshot;
+class DemoSystemEditor;
+class DemoTab;
+class RootNode;
+class SystemList;
+class SystemModel;
+class TreeIconTable;
+
+/// Choices a test makes before the window starts; the program uses the defaults.
+struct MainWindowOptions {
+    /// Install the crash monitor in init() and keep a screenshot for its reports.
+    bool crashReporting = true;
+    /// Closing the window ends the application's event loop.
+    bool quitOnClose = true;
+    /// Makes the system model; null: the program's own, on the driver library.
+    std::function<std::unique_ptr<SystemModel>(bool extendedFeatures)> systemFactory;
+};
+
+class MainWindow : public QMainWindow, public CMiscUtils {
+    Q_OBJECT
+
+public:
+    static const char* const kProgramVersion; ///< "2.5.48441.00"
+
+    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(MainWindowOptions options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    /// Start-up: crash monitor, the system scan on a worker behind a progress window, the views
+    /// filled, the signals connected. False when the program must end without an event loop
+    /// (no driver library).
+    bool init();
+
+    /// The status the start-up scan ended with (valid after init()).
+    std::int32_t startupStatus() const { return m_startupStatus; }
+    SystemModel* system() const { return m_system.get(); }
+    DemoSystemEditor* demoEditor() const { return m_demoEditor.get(); }
+    DemoTab* demoTab() const { return m_demoTab; }
+    Ui::MainWindow* ui() const { return m_ui.get(); }
+    CTreeViewModel* hardwareModel() const { return m_localModel; }
+    CTreeViewModel* demoModel() const { return m_demoModel; }
+
+    /// Used for every file dialog of the window (tests answer them).
+    void setFileChooser(FileChooser chooser);
+    /// The menu the window would open for the row at `index` of `view`, built but not shown
+    /// (null for a row without one). Also applies the tool-bar rule of that row.
+    std::unique_ptr<QMenu> contextMenuFor(QTreeView* view, const QModelIndex& index, bool shift);
+    /// The action that stands for a menu entry.
+    QAction* actionFor(MenuEntry entry) const;
+    /// The four driver log settings the logging dialog would edit.
+    DriverLogSettings& logSettings() { return m_logSettings; }
+
+signals:
+    /// init() has filled the views (not emitted when start-up ends the program).
+    void initialized();
+    void ctrlNodeAdded(z2e::NetworkNodeRecord* node);
+    void ctrlNodeRemoved(quint32 id);
+    void ctrlNodeSyncChanged(quint32 id, quint32 state);
+    void ctrlNodeUpdated(quint32 id, z2e::ModelNodePtr node);
+
+public slots:
+    /// Rebuilds the local and remote tree models and expands the hardware tree to depth 1.
+    void updateHwTreeModel();
+    void onEventNodeAdded(z2e::NetworkNodeRecord* node);
+    void onEventNodeRemoved(quint32 id);
+    void onEventNodeSyncChanged(quint32 id, quint32 state);
+    void onEventNodeUpdated(quint32 id, z2e::ModelNodePtr node);
+    /// Removes the network entries and (once the network client exists) starts it anew.
+    void resetQorinetNodes();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void hdl_TabSelected(int tab);
+    void hdl_SysViewClicked();
+    void hdl_DemoTreeClicked(const QModelIndex& index);
+    void hdl_HWTreeClicked(const QModelIndex& index);
+    void hdl_Add_FirmwareUpdate();
+    void hdl_Add_NetProperties();
+    void hdl_Add_SelfTest();
+    void hdl_Add_BoardConfig();
+    void dblClickedNodeInfo(const QModelIndex& index);
+    void hdl_FilterSelectionChanged(const QString& filter);
+    void hdl_ListSelectionChanged();
+    void hdl_ListDoubleClicked();
+    void hdl_ButtonClicked_Add();
+    void hdl_ButtonClicked_Remove();
+    void hdl_SaveConfiguration();
+    void hdl_SaveDemo();
+    void hdl_LoadDemo();
+    void hdl_SaveSystem();
+    void hdl_ImportSystem();
+    void hdl_FileQuit();
+    void hdl_HelpAbout();
+    void hdl_HelpAboutQt();
+    void hdl_HelpVersions();
+    void hdl_HardwareLogging();
+    void hdl_HardwareSettings();
+    void hdl_SysViewContextMenu(const QPoint& position);
+    void hdl_TreeContextMenu(const QPoint& position);
+    void hdl_ShowSystemReport();
+    void hdl_SaveSystemReport();
+    void showStatus(const QString& text);
+
+private:
+    /// Shows the system of list row `row` in the hardware tree; without `force` a row already
+    /// shown is left alone.
+    void showSystemRow(int row, bool force);
+    /// The close handling: false when the operator cancels (nothing is written then).
+    bool quit(QCloseEvent* event);
+    void setUpActions();
+    void connectWidgets();
+    void fillViews();
+    void registerEventTypes();
+    /// The tools that do not exist yet say so instead of doing nothing.
+    void notAvailableYet(const QString& tool);
+    void dispatch(MenuEntry entry);
+    RowContext rowContext(bool shift) const;
+    /// The node of the clicked tree row and the root its report comes from.
+    const ModelNode* treeNode(QTreeView* view, const QModelIndex& index) const;
+    const RootNode* reportRoot() const;
+    void applyToolBar(const ToolBarTools& tools);
+    bool hasUnsavedChanges() const;
+
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    MainWindowOptions m_options;
+    QSettings m_settings;
+    NetworkOptions m_network;
+    std::unique_ptr<TreeIconTable> m_icons;
+    std::unique_ptr<SystemModel> m_system;
+    std::unique_ptr<DemoSystemEditor> m_demoEditor;
+    CTreeViewModel* m_demoModel = nullptr;
+    CTreeViewModel* m_localModel = nullptr;
+    CTreeViewModel* m_remoteModel = nullptr;
+    std::unique_ptr<SystemList> m_systemList;
+    /// Records of the network nodes in the list, by node id.
+    std::map<std::uint32_t, std::unique_ptr<NetworkNodeRecord>> m_nodeRecords;
+    DemoTab* m_demoTab = nullptr;
+    CrashScreenshot* m_crashScreenshot = nullptr;
+    FileChooser m_chooser;
+    DriverLogSettings m_logSettings;
+
+    std::int32_t m_startupStatus = -1;
+    bool m_startupSucceeded = false;
+    bool m_extendedNetMode = false;
+    bool m_remoteShown = false;
+    int m_shownSystemRow = -1;
+    /// The row whose menu is open: the node its entries act on, the report it shows.
+    const ModelNode* m_menuNode = nullptr;
+    bool m_closing = false;
+};
+
+} // namespace z2e

@@ -1,0 +1,30 @@
+#include "gui/window/about_text.h"
+
+#include "driver/binding/driver_api.h"
+
+namespace z2e {
+
+const char* const AboutText::kTitle = "About Zamo2Explorer ...";
+
+std::string AboutText::driverVersion(const std::vector<SoftwareVersionRecord>& versions)
+{
+    const std::string library = driverLibraryName();
+    for (const SoftwareVersionRecord& record : versions) {
+        if (record.fileName == library || record.fileName == driverDisplayName())
+            return record.version;
+    }
+    return {};
+}
+
+QString AboutText::text(const char* programVersion, const std::vector<SoftwareVersionRecord>& versions)
+{
+    const std::string driver = driverVersion(versions);
+    return QString("<h2>ZAMO2Explorer V%1</h2>"
+                   "<p>Using QORIN API %2</p>"
+                   "<p>Norvale Messtechnik GmbH<br>Am Lindenhof 14<br>27804 Berne<br>Germany</p>"
+                   "<p>Service: service@norvale.example</p>")
+        .arg(QString::fromLatin1(programVersion),
+             driver.empty() ? QStringLiteral("N/A") : QString::fromStdString(driver).toHtmlEscaped());
+}
+
+} // namespace z2e

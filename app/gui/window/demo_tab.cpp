@@ -1,0 +1,279 @@
+#include "gui/window/demo_tab.h"
+
+#include "core/demo_status.h"
+#include "core/demo_system_editor.h"
+#include "core/demo_texts.h"
+#include "core/node_types.h"
+#include "core/slot_node.h"
+#include "core/system_model.h"
+#include "gui/dialogs/auxiliary/misc_utils.h"
+#include "gui/models/list_view_model.h"
+#include "gui/models/tree_view_model.h"
+
+#include <QLineEdit>
+#include <QListView>
+#include <QTreeView>
+
+namespace z2e {
+
+DemoTab::DemoTab(QWidget* window, CMiscUtils& runner, SystemModel& system, DemoSystemEditor& editor,
+                 CTreeViewModel& treeModel, const DemoTabWidgets& widgets)
+    : QObject(window)
+    , m_window(window)
+    , m_runner(runner)
+    , m_system(system)
+    , m_editor(editor)
+    , m_treeModel(treeModel)
+    , m_widgets(widgets)
+    , m_listModel(new CListViewModel(&m_texts, this))
+    , m_chooser(chooseFileWithDialog)
+{
+    m_widgets.tree->setModel(&m_treeModel);
+    m_widgets.models->setModel(m_listModel);
+}
+
+DemoTab::~DemoTab() = default;
+
+void DemoTab::preloadListings(QorinNodeUtilWrapper& wrapper)
+{
+    for (const std::uint32_t kind : {PickerKind::Enclosure, PickerKind::Board}) {
+        ModelPicker::ItemList items;
+        if (ModelPicker::load(wrapper, kind, items) == 0)
+            m_listings[kind] = std::move(items);
+    }
+}
+
+void DemoTab::showSystem()
+{
+    m_treeModel.rebuild(m_system, CTreeViewModel::DemoSystem);
+    m_widgets.tree->expandToDepth(1);
+    selectNode(currentNode() ? currentNode() : &m_system.demoRoot(), false);
+}
+
+ModelNode* DemoTab::currentNode() const
+{
+    // The model only shows the nodes; they belong to the system model this tab edits.
+    return const_cast<ModelNode*>(m_treeModel.nodeAt(m_widgets.tree->currentIndex()));
+}
+
+const ModelPickerItem* DemoTab::currentEntry() const
+{
+    const int row = m_widgets.models->currentIndex().row();
+    if (row < 0 || row >= static_cast<int>(m_shown.size()))
+        return nullptr;
+    return m_shown[static_cast<std::size_t>(row)];
+}
+
+QModelIndex DemoTab::indexOf(const ModelNode* node) const
+{
+    std::vector<const ModelNode*> chain;
+    for (const ModelNode* at = node; at; at = at->parent())
+        chain.insert(chain.begin(), at);
+    QModelIndex parent;
+    for (const ModelNode* wanted : chain) {
+        QModelIndex found;
+        for (int row = 0; row < m_treeModel.rowCount(parent) && !found.isValid(); ++row) {
+            const QModelIndex candidate = m_treeModel.index(row, 0, parent);
+            if (m_treeModel.nodeAt(candidate) == wanted)
+                found = candidate;
+        }
+        if (!found.isValid())
+            return {};
+        parent = found;
+    }
+    return parent;
+}
+
+void DemoTab::selectNode(const ModelNode* node, bool collapse)
+{
+    const QModelIndex index = indexOf(node);
+    if (!index.isValid()) {
+        showPicker(0);
+        return;
+    }
+    m_widgets.tree->setCurrentIndex(index);
+    m_widgets.tree->scrollTo(index);
+    if (collapse)
+        m_widgets.tree->collapse(index);
+    showPicker(ModelPicker::listKindFor(node->nodeType));
+}
+
+void DemoTab::selectRow(const QModelIndex& index)
+{
+    const ModelNode* node = m_treeModel.nodeAt(index);
+    showPicker(node ? ModelPicker::listKindFor(node->nodeType) : 0);
+}
+
+void DemoTab::setFilter(const QString& filter)
+{
+    m_filter = filter;
+    showPicker(m_kind);
+}
+
+void DemoTab::showPicker(std::uint32_t kind)
+{
+    const ModelPickerItem* previous = kind == m_kind ? currentEntry() : nullptr;
+    m_kind = kind;
+    m_shown.clear();
+    m_texts.clear();
+    const auto listing = m_listings.find(kind);
+    if (listing != m_listings.end()) {
+        const std::string filter = m_filter.trimmed().toLower().toStdString();
+        for (const auto& item : listing->second) {
+            if (!QString::fromStdString(item->name).toLower().contains(QString::fromStdString(filter)))
+                continue;
+            m_shown.push_back(item.get());
+            m_texts << QString::fromStdString(item->name);
+        }
+    }
+    m_listModel->refresh();
+    int row = 0;
+    for (std::size_t i = 0; i < m_shown.size(); ++i) {
+        if (m_shown[i] == previous)
+            row = static_cast<int>(i);
+    }
+    if (!m_shown.empty())
+        m_widgets.models->setCurrentIndex(m_listModel->index(row));
+}
+
+std::int32_t DemoTab::runEdit(const std::string& text, std::function<std::int32_t()> operation)
+{
+    m_treeModel.clear();
+    const std::int32_t status = m_runner.runBehindProgress(
+        DemoTexts::kProgressTitle, QString::fromStdString(text), m_window,
+        [operation](CInProgress&) { return operation(); });
+    m_treeModel.rebuild(m_system, CTreeViewModel::DemoSystem);
+    m_widgets.tree->expandToDepth(1);
+    return status;
+}
+
+void DemoTab::reportFailure(std::int32_t status)
+{
+    QString text = QString::fromStdString(demoStatusText(status));
+    if (!m_editor.lastError().empty())
+        text += "\n" + QString::fromStdString(m_editor.lastError());
+    m_runner.notify(DemoTexts::kNotificationTitle, text, m_window);
+}
+
+void DemoTab::add()
+{
+    ModelNode* node = currentNode();
+    if (!node) {
+        m_widgets.tree->setCurrentIndex(m_treeModel.index(0, 0));
+        node = currentNode();
+    }
+    const ModelPickerItem* entry = currentEntry();
+    if (!node || node->systemKind != SystemKind::Demo || !entry ||
+        entry->kind != ModelPicker::listKindFor(node->nodeType))
+        return;
+    const std::string text = DemoSystemEditor::addProgressText(node->nodeType);
+    if (text.empty())
+        return;
+
+    const bool slot = node->nodeType == NodeType::BoardSlot || node->nodeType == NodeType::EmptySlot;
+    const std::int32_t status = runEdit(text, [this, node, entry] { return m_editor.add(*node, *entry); });
+    const ModelNode* next = slot ? DemoSystemEditor::nextSlot(static_cast<const SlotNode&>(*node)) : nullptr;
+    selectNode(node, node->nodeType != NodeType::Root);
+    if (next)
+        selectNode(next, false);
+    if (status != DemoStatus::Ok)
+        reportFailure(status);
+}
+
+void DemoTab::remove()
+{
+    ModelNode* node = currentNode();
+    if (!node || node->systemKind != SystemKind::Demo)
+        return;
+    const std::string text = DemoSystemEditor::removeProgressText(node->nodeType);
+    if (text.empty())
+        return;
+
+    const ModelNode* parent = node->parent();
+    const ModelNode* neighbour = nullptr;
+    if (node->nodeType == NodeType::BoardSlot) {
+        neighbour = DemoSystemEditor::nextSlot(static_cast<const SlotNode&>(*node));
+        if (!neighbour)
+            neighbour = node;
+    }
+    const std::int32_t status = runEdit(text, [this, node] { return m_editor.remove(*node); });
+    selectNode(neighbour ? neighbour : parent, false);
+    if (status != DemoStatus::Ok)
+        reportFailure(status);
+}
+
+void DemoTab::importLocalHardware()
+{
+    if (!m_editor.canImportLocalHardware()) {
+        m_runner.notify(DemoTexts::kNotificationTitle, DemoTexts::kNoHardwareToImport, m_window);
+        return;
+    }
+    const std::int32_t status =
+        runEdit(DemoTexts::kImportingHardware, [this] { return m_editor.importLocalHardware(); });
+    selectNode(&m_system.demoRoot(), false);
+    const std::string bar = DemoTexts::statusBarText(DemoOperation::ImportHardware, status);
+    if (!bar.empty())
+        emit statusText(QString::fromStdString(bar));
+    if (status != DemoStatus::Ok)
+        m_runner.notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::HardwareImportFailed, m_window);
+}
+
+QString DemoTab::askFile(bool save, const char* title)
+{
+    const FileRequest request{save, title, QString::fromStdString(m_editor.configFolder()), DemoTexts::kFileFilter};
+    return m_chooser ? m_chooser(m_window, request) : QString();
+}
+
+void DemoTab::loadDemo()
+{
+    const QString path = askFile(false, DemoTexts::kLoadDialogTitle);
+    if (path.isEmpty())
+        return;
+    const std::string file = path.toStdString();
+    const std::int32_t status =
+        runEdit(DemoTexts::kLoadingSimulation, [this, file] { return m_editor.loadDemoFile(file); });
+    selectNode(&m_system.demoRoot(), false);
+    const std::string bar = DemoTexts::statusBarText(DemoOperation::LoadDemo, status);
+    if (!bar.empty())
+        emit statusText(QString::fromStdString(bar));
+    if (status != DemoStatus::Ok)
+        m_runner.notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::SimulationLoadFailed, m_window);
+}
+
+void DemoTab::saveDemo()
+{
+    const QString path = askFile(true, DemoTexts::kSaveDialogTitle);
+    if (path.isEmpty())
+        return;
+    const std::int32_t status = m_editor.saveDemoFile(path.toStdString());
+    const std::string bar = DemoTexts::statusBarText(DemoOperation::SaveDemo, status);
+    if (!bar.empty())
+        emit statusText(QString::fromStdString(bar));
+    if (status != DemoStatus::Ok)
+        reportFailure(status);
+}
+
+void DemoTab::saveLocalSystem()
+{
+    const QString path = askFile(true, DemoTexts::kSaveDialogTitle);
+    if (path.isEmpty())
+        return;
+    const std::int32_t status = m_editor.saveLocalSystemFile(path.toStdString());
+    const std::string bar = DemoTexts::statusBarText(DemoOperation::SaveSystem, status);
+    if (!bar.empty())
+        emit statusText(QString::fromStdString(bar));
+    if (status != DemoStatus::Ok)
+        reportFailure(status);
+}
+
+void DemoTab::saveConfiguration(const DriverLogSettings* windowLogSettings)
+{
+    const std::int32_t status = m_editor.saveConfiguration(windowLogSettings);
+    const std::string bar = DemoTexts::statusBarText(DemoOperation::SaveConfiguration, status);
+    if (!bar.empty())
+        emit statusText(QString::fromStdString(bar));
+    if (status != DemoStatus::Ok)
+        reportFailure(status);
+}
+
+} // namespace z2e

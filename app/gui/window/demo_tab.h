@@ -1,0 +1,114 @@
+#pragma once
+// The "Demo" tab: the demo tree, the model picker with its filter, and the demo operations of
+// the buttons and the "Demo" menu. Every operation that asks the driver runs on a worker behind
+// the progress window; the tree view is emptied while it runs, because the worker replaces the
+// nodes the view would read.
+
+#include "config/driver_log_settings.h"
+#include "core/model_picker.h"
+#include "gui/window/file_chooser.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class QLineEdit;
+class QListView;
+class QModelIndex;
+class QTreeView;
+class QWidget;
+
+namespace z2e {
+
+class CListViewModel;
+class CMiscUtils;
+class CTreeViewModel;
+class DemoSystemEditor;
+class ModelNode;
+class QorinNodeUtilWrapper;
+class SystemModel;
+
+/// The widgets of the tab, owned by the window's form.
+struct DemoTabWidgets {
+    QTreeView* tree = nullptr;
+    QListView* models = nullptr;
+    QLineEdit* filter = nullptr;
+};
+
+class DemoTab : public QObject {
+    Q_OBJECT
+
+public:
+    /// `window` parents the dialogs and runs the workers; everything given must outlive the tab.
+    DemoTab(QWidget* window, CMiscUtils& runner, SystemModel& system, DemoSystemEditor& editor,
+            CTreeViewModel& treeModel, const DemoTabWidgets& widgets);
+    ~DemoTab() override;
+
+    /// Reads both model listings; for the start-up worker (no Qt, no shared state).
+    void preloadListings(QorinNodeUtilWrapper& wrapper);
+    /// Rebuilds the tree from the demo root, expanded to depth 1, and shows the picker of the
+    /// current row.
+    void showSystem();
+
+    void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
+
+    // The operations behind the tab's buttons and the "Demo" menu.
+    void add();
+    void remove();
+    void importLocalHardware();
+    void loadDemo();
+    void saveDemo();
+    void saveLocalSystem();
+    /// Saves the configuration with the log settings the window holds (null: those loaded).
+    void saveConfiguration(const DriverLogSettings* windowLogSettings);
+
+    /// Shows the picker list for the row at `index`.
+    void selectRow(const QModelIndex& index);
+    void setFilter(const QString& filter);
+
+    /// The picker entry under the list's current row, or null.
+    const ModelPickerItem* currentEntry() const;
+    /// The node of the tree's current row, or null.
+    ModelNode* currentNode() const;
+    /// Kind of list the picker shows (PickerKind), 0 for none.
+    std::uint32_t pickerKind() const { return m_kind; }
+    /// Names the picker shows, in order.
+    const QStringList& pickerTexts() const { return m_texts; }
+    /// Where `node` is shown in the tree, or an invalid index.
+    QModelIndex indexOf(const ModelNode* node) const;
+
+signals:
+    /// A text for the window's status bar.
+    void statusText(const QString& text);
+
+private:
+    /// Runs `operation` on a worker behind the progress window showing `text`; the tree is
+    /// rebuilt afterwards.
+    std::int32_t runEdit(const std::string& text, std::function<std::int32_t()> operation);
+    void selectNode(const ModelNode* node, bool collapse);
+    void showPicker(std::uint32_t kind);
+    void reportFailure(std::int32_t status);
+    QString askFile(bool save, const char* title);
+
+    QWidget* m_window;
+    CMiscUtils& m_runner;
+    SystemModel& m_system;
+    DemoSystemEditor& m_editor;
+    CTreeViewModel& m_treeModel;
+    DemoTabWidgets m_widgets;
+    CListViewModel* m_listModel;
+    FileChooser m_chooser;
+
+    std::map<std::uint32_t, ModelPicker::ItemList> m_listings;
+    std::uint32_t m_kind = 0;
+    QString m_filter;
+    std::vector<const ModelPickerItem*> m_shown;
+    QStringList m_texts;
+};
+
+} // namespace z2e

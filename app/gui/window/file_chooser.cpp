@@ -1,0 +1,14 @@
+#include "gui/window/file_chooser.h"
+
+#include <QFileDialog>
+
+namespace z2e {
+
+QString chooseFileWithDialog(QWidget* parent, const FileRequest& request)
+{
+    if (request.save)
+        return QFileDialog::getSaveFileName(parent, request.title, request.folder, request.filter);
+    return QFileDialog::getOpenFileName(parent, request.title, request.folder, request.filter);
+}
+
+} // namespace z2e

@@ -1,0 +1,39 @@
+#include "gui/window/first_paint_exit.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+namespace z2e {
+
+FirstPaintExit::FirstPaintExit(QWidget* widget, QObject* parent)
+    : QObject(parent), m_widget(widget)
+{
+    if (widget)
+        widget->installEventFilter(this);
+}
+
+FirstPaintExit* FirstPaintExit::fromEnvironment(QWidget* widget, QObject* parent)
+{
+    return qEnvironmentVariableIsSet("ZAMO2_EXIT_AFTER_PAINT") ? new FirstPaintExit(widget, parent) : nullptr;
+}
+
+void FirstPaintExit::arm()
+{
+    m_armed = true;
+    if (m_widget)
+        m_widget->update();
+}
+
+bool FirstPaintExit::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_armed && watched == m_widget && event->type() == QEvent::Paint) {
+        m_armed = false;
+        // Once this paint is done: the exit must not cut it short.
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace z2e

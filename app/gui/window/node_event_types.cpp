@@ -1,0 +1,17 @@
+#include "gui/window/node_event_types.h"
+
+#include "qorinet_api/common/qorinet_sync_state.h"
+
+namespace z2e {
+
+void registerNodeEventTypes()
+{
+    qRegisterMetaType<NetworkNodeRecord*>("z2e::NetworkNodeRecord*");
+    qRegisterMetaType<NetworkNodeRecord*>("QORINNode*");
+    qRegisterMetaType<quint32>("uint32");
+    qRegisterMetaType<qorinet_api::QORINetSyncState>("qorinet_api::QORINetSyncState");
+    qRegisterMetaType<ModelNodePtr>("z2e::ModelNodePtr");
+    qRegisterMetaType<ModelNodePtr>("ModelNodePtr");
+}
+
+} // namespace z2e

@@ -1,0 +1,48 @@
+#include "gui/window/screenshot_on_ready.h"
+
+#include <QCoreApplication>
+#include <QPixmap>
+#include <QSaveFile>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace z2e {
+
+ScreenshotOnReady::ScreenshotOnReady(QWidget* window, QString path, QObject* parent)
+    : QObject(parent), m_window(window), m_path(std::move(path))
+{
+}
+
+ScreenshotOnReady* ScreenshotOnReady::fromEnvironment(QWidget* window, QObject* parent)
+{
+    const QString path = qEnvironmentVariable("ZAMO2_SCREENSHOT");
+    if (path.isEmpty())
+        return nullptr;
+    return new ScreenshotOnReady(window, path, parent);
+}
+
+void ScreenshotOnReady::arm(int delayMs)
+{
+    QTimer::singleShot(delayMs, this, [this] {
+        const bool written = capture();
+        std::fprintf(stderr, "screenshot: %s %s\n", written ? "written to" : "could not be written to",
+                     qPrintable(m_path));
+        std::fflush(stderr);
+        QCoreApplication::exit(written ? 0 : 1);
+    });
+}
+
+bool ScreenshotOnReady::capture()
+{
+    if (!m_window)
+        return false;
+    const QPixmap picture = m_window->grab();
+    QSaveFile file(m_path);
+    if (picture.isNull() || !file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG"))
+        return false;
+    return file.commit();
+}
+
+} // namespace z2e

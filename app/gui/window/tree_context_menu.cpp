@@ -1,0 +1,163 @@
+#include "gui/window/tree_context_menu.h"
+
+#include "core/root_node.h"
+#include "core/slot_node.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace z2e {
+namespace {
+
+bool inList(const std::vector<MenuItem>& items, MenuEntry entry, const MenuItem** found)
+{
+    const auto it = std::find_if(items.begin(), items.end(), [entry](const MenuItem& item) { return item.entry == entry; });
+    if (it == items.end())
+        return false;
+    *found = &*it;
+    return true;
+}
+
+const MenuItem* findItem(const ContextMenuPlan& plan, MenuEntry entry)
+{
+    const MenuItem* found = nullptr;
+    if (inList(plan.items, entry, &found) || inList(plan.backup, entry, &found) || inList(plan.restore, entry, &found))
+        return found;
+    return nullptr;
+}
+
+bool isBoard(const ModelNode& node)
+{
+    return node.nodeType == NodeType::BoardSlot || node.nodeType == NodeType::OrphanBoard;
+}
+
+bool isVisible(const pugi::xml_node& element)
+{
+    return std::strcmp(element.attribute("Visible").as_string("true"), "false") != 0;
+}
+
+} // namespace
+
+bool ContextMenuPlan::contains(MenuEntry entry) const
+{
+    return findItem(*this, entry) != nullptr;
+}
+
+bool ContextMenuPlan::enabled(MenuEntry entry) const
+{
+    const MenuItem* item = findItem(*this, entry);
+    return item && item->enabled;
+}
+
+bool TreeContextMenu::lockedRemote(const ModelNode& node, const RowContext& context)
+{
+    return node.systemKind == SystemKind::Remote && node.locked && context.extendedNetMode;
+}
+
+bool TreeContextMenu::supportsConfiguration(const ModelNode& node, bool extendedFeatures)
+{
+    const auto* slot = dynamic_cast<const SlotNode*>(&node);
+    if (!slot)
+        return false;
+    const pugi::xml_node list = slot->boardDocument.document_element().child("BoardInfo").child("FeatureList");
+    for (const pugi::xml_node item : list.children("FeatureItem")) {
+        if (extendedFeatures || isVisible(item))
+            return true;
+    }
+    return false;
+}
+
+ToolBarTools TreeContextMenu::toolBar(const ModelNode* node, const RowContext& context)
+{
+    ToolBarTools tools;
+    if (!node || node->systemKind == SystemKind::Demo)
+        return tools;
+    const bool board = isBoard(*node);
+    if (!board && node->nodeType != NodeType::Enclosure)
+        return tools;
+    tools.selfTest = true;
+    tools.firmwareUpdate = true;
+    tools.boardConfiguration = board && supportsConfiguration(*node, context.extendedFeatures);
+    return tools;
+}
+
+ContextMenuPlan TreeContextMenu::plan(const ModelNode* node, const RowContext& context)
+{
+    ContextMenuPlan plan;
+    if (!node)
+        return plan;
+    switch (node->nodeType) {
+    case NodeType::Root:
+        if (node->systemKind == SystemKind::Local && node->childCount() > 0)
+            plan.items = {{MenuEntry::UseSelectedAsDemo}, {MenuEntry::SaveSelectedToDemo},
+                          {MenuEntry::ShowSystemReport}, {MenuEntry::SaveSystemReport}};
+        else if (node->systemKind == SystemKind::Demo)
+            plan.items = {{MenuEntry::LoadDemo}, {MenuEntry::SaveDemo}, {MenuEntry::ShowSystemReport},
+                          {MenuEntry::SaveSystemReport}};
+        break;
+    case NodeType::Enclosure:
+        if (lockedRemote(*node, context))
+            break;
+        plan.items = {{MenuEntry::SelfTest}, {MenuEntry::FirmwareUpdate}};
+        if (context.shift)
+            plan.items.push_back({MenuEntry::EnclosureData});
+        break;
+    case NodeType::BoardSlot:
+    case NodeType::OrphanBoard:
+        boardEntries(*node, context, plan);
+        break;
+    case NodeType::Temperature:
+        if (node->systemKind == SystemKind::Local || !node->locked)
+            plan.items = {{MenuEntry::UpdateTemperatures}};
+        break;
+    case NodeType::NodeInfo:
+        plan.items = {{MenuEntry::ChangeNodeIp}, {MenuEntry::RestartNode}, {MenuEntry::RebootNode},
+                      {MenuEntry::UpdateNode, false}};
+        break;
+    case NodeType::NodeName:
+        plan.items = {{MenuEntry::RenameNode}};
+        break;
+    case NodeType::Property:
+        if (node->name == "ChannelModule")
+            plan.items = {{MenuEntry::ChannelModules}};
+        break;
+    default:
+        break;
+    }
+    return plan;
+}
+
+void TreeContextMenu::boardEntries(const ModelNode& node, const RowContext& context, ContextMenuPlan& plan)
+{
+    if (context.shift) {
+        serviceEntries(node, context, plan);
+        return;
+    }
+    if (lockedRemote(node, context))
+        return;
+    plan.items = {{MenuEntry::SelfTest}, {MenuEntry::FirmwareUpdate}};
+    if (supportsConfiguration(node, context.extendedFeatures))
+        plan.items.push_back({MenuEntry::BoardConfiguration});
+}
+
+void TreeContextMenu::serviceEntries(const ModelNode& node, const RowContext& context, ContextMenuPlan& plan)
+{
+    const bool locked = lockedRemote(node, context);
+    if (!locked)
+        plan.items = {{MenuEntry::ConfigureBaseEeprom}, {MenuEntry::FirmwareUpdatePro}, {MenuEntry::CrossGrade}};
+    if (!(node.systemKind == SystemKind::Remote && node.locked))
+        plan.items.push_back({MenuEntry::FactorySelfTest});
+
+    plan.eepromManagement = true;
+    plan.backup = {{MenuEntry::BackupBase}, {MenuEntry::BackupPanel}};
+    if (locked)
+        return;
+    const auto* slot = dynamic_cast<const SlotNode*>(&node);
+    const bool baseRestorable = slot && slot->baseEepromState == EepromBackupState::Restorable;
+    const bool conRestorable = slot && slot->conEepromState == EepromBackupState::Restorable;
+    plan.restoreMenu = true;
+    plan.restore = {{MenuEntry::AutoRestoreBase, baseRestorable}, {MenuEntry::AutoRestoreCon, conRestorable},
+                    {MenuEntry::FileRestoreBase}, {MenuEntry::FileRestorePanel}};
+}
+
+} // namespace z2e

@@ -1,0 +1,384 @@
+// Demo system editing against the driver stand-in: edits, files, import of this computer's
+// hardware, and that a failed load, import or save leaves everything as it was.
+
+#include "config/qorin_cfg_handler.h"
+#include "core/demo_system_editor.h"
+#include "core/demo_texts.h"
+#include "core/enclosure_node.h"
+#include "core/slot_node.h"
+#include "core/system_model.h"
+#include "driver/binding/driver_api.h"
+#include "qorinet_api/client/qorinet_local_client_node.h"
+#include "xpugi/element.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace z2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class DemoEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/demo_editor_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        for (const char* sub : {"config", "state", "runtime"})
+            fs::create_directories(m_dir / sub);
+        fs::copy_file(fs::path(ZMPXI_SIM_EXAMPLES_DIR) / "zmpxi_api_config.xml", configFile());
+        ::setenv("ZMPXI_API_CONFIG_DIR", (m_dir / "config").c_str(), 1);
+        ::setenv("ZMPXI_SIM_STATE_DIR", (m_dir / "state").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (m_dir / "runtime").c_str(), 1);
+        ::setenv("ZMPXI_SIM_HARDWARE", ZMPXI_SIM_EXAMPLES_DIR "/hardware.xml", 1);
+        ::setenv("ZMPXI_SIM_SPEED", "100000", 1);
+    }
+
+    void TearDown() override
+    {
+        m_editor.reset();
+        m_model.reset();
+        unloadDriverApi();
+        std::error_code ignored;
+        fs::remove_all(m_dir, ignored);
+    }
+
+    void start()
+    {
+        auto node = std::make_shared<qorinet_api::QORINetLocalClientNode>(0);
+        node->setRetryWait([](std::chrono::milliseconds) {});
+        m_model = std::make_unique<SystemModel>(false, node);
+        ASSERT_EQ(m_model->initializeSystem(), AppStatus::Ok);
+        m_editor = std::make_unique<DemoSystemEditor>(*m_model);
+    }
+
+    fs::path configFile() const { return m_dir / "config/zmpxi_api_config.xml"; }
+
+    const ModelPickerItem& model(std::uint32_t nodeType, const std::string& name)
+    {
+        EXPECT_EQ(m_editor->fillPicker(nodeType), DemoStatus::Ok);
+        const ModelPickerItem* item = m_editor->picker().find(name);
+        if (!item)
+            throw std::runtime_error("no model " + name);
+        return *item;
+    }
+
+    // Enclosures and slots as the tree shows them, with the serial numbers.
+    static std::vector<std::string> layout(const RootNode& root)
+    {
+        std::vector<std::string> lines;
+        for (const auto& child : root.children()) {
+            const auto* enclosure = dynamic_cast<const EnclosureNode*>(child.get());
+            if (!enclosure)
+                continue;
+            lines.push_back(std::to_string(enclosure->number) + " " + enclosure->firstValue() + " "
+                            + enclosure->serialNumber);
+            for (std::size_t i = 0; i < enclosure->slotCount(); ++i) {
+                const SlotNode* slot = enclosure->slotAt(i);
+                lines.push_back("  " + std::to_string(enclosure->slotNumber(slot->index)) + " "
+                                + (slot->holdsBoard() ? slot->firstValue() + " " + slot->serialNumber : "-"));
+            }
+        }
+        return lines;
+    }
+
+    std::string document() const { return xpugi::printNode(m_model->configHandler().document()); }
+
+    fs::path m_dir;
+    std::unique_ptr<SystemModel> m_model;
+    std::unique_ptr<DemoSystemEditor> m_editor;
+};
+
+TEST_F(DemoEditorTest, AddPutRemoveRenumberAndSave)
+{
+    start();
+    RootNode& demo = m_model->demoRoot();
+    ASSERT_EQ(demo.childCount(), 2u);
+    EXPECT_FALSE(m_editor->hasUnsavedChanges());
+
+    // The root takes an enclosure type; a board model on the root is refused.
+    EXPECT_EQ(m_editor->add(demo, model(NodeType::EmptySlot, "QC-3104")), DemoStatus::NotEditable);
+    EXPECT_EQ(demo.childCount(), 2u);
+    ASSERT_EQ(m_editor->add(demo, model(NodeType::Root, "QE-D2")), DemoStatus::Ok);
+    ASSERT_EQ(demo.childCount(), 3u);
+    EnclosureNode* added = m_editor->enclosureAt(2);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->firstValue(), "QE-D2");
+    EXPECT_EQ(added->slotCount(), 2u);
+    EXPECT_EQ(added->typeCode, 0xE402u);
+    EXPECT_TRUE(m_editor->hasUnsavedChanges());
+
+    const std::size_t overviewRows = demo.boardOverview.size();
+    SlotNode* last = m_editor->slotAt(2, 3);
+    ASSERT_NE(last, nullptr);
+    ASSERT_EQ(m_editor->add(*last, model(NodeType::EmptySlot, "QC-3104")), DemoStatus::Ok);
+    EXPECT_TRUE(last->holdsBoard());
+    EXPECT_EQ(last->firstValue(), "QC-3104");
+    EXPECT_EQ(last->boardIndex, -1);
+    EXPECT_FALSE(last->firmwareRevision.empty());
+    EXPECT_EQ(demo.boardOverview.size(), overviewRows + 1);
+    EXPECT_EQ(DemoSystemEditor::nextSlot(*last), nullptr) << "the last slot keeps the selection";
+    EXPECT_EQ(DemoSystemEditor::nextSlot(*m_editor->slotAt(2, 2)), last);
+
+    // Another type for the first enclosure drops its boards.
+    EnclosureNode* first = m_editor->enclosureAt(0);
+    ASSERT_EQ(m_editor->add(*first, model(NodeType::Enclosure, "QE-P4")), DemoStatus::Ok);
+    EXPECT_EQ(first->firstValue(), "QE-P4");
+    EXPECT_EQ(first->slotCount(), 4u);
+    EXPECT_FALSE(first->slotAt(0)->holdsBoard());
+
+    // Removing the second of three renumbers the third.
+    ASSERT_EQ(m_editor->remove(*m_editor->enclosureAt(1)), DemoStatus::Ok);
+    ASSERT_EQ(demo.childCount(), 2u);
+    EXPECT_EQ(m_editor->enclosureAt(1), added);
+    EXPECT_EQ(added->index, 1);
+    EXPECT_EQ(m_editor->enclosureAt(2), nullptr);
+    EXPECT_EQ(m_editor->removeEnclosure(5), DemoStatus::NoSuchElement);
+    EXPECT_EQ(demo.boardOverview.size(), 2u) << "titles and the one board left";
+
+    // Nodes of the local system are not edited.
+    EXPECT_EQ(m_editor->add(m_model->localRoot(), model(NodeType::Root, "QE-D2")), DemoStatus::NotEditable);
+    EXPECT_EQ(m_editor->remove(*m_model->localRoot().childAt(0)), DemoStatus::NotEditable);
+
+    ASSERT_EQ(m_editor->saveConfiguration(), DemoStatus::Ok);
+    EXPECT_FALSE(m_editor->hasUnsavedChanges());
+    QorinCfgHandler saved;
+    ASSERT_TRUE(saved.loadConfig(configFile().string()));
+    std::vector<SimulatedEnclosureEntry> enclosures;
+    std::vector<SimulatedBoardEntry> boards;
+    ASSERT_TRUE(saved.readSimulatedEnclosures(enclosures));
+    ASSERT_TRUE(saved.readSimulatedBoards(boards));
+    ASSERT_EQ(enclosures.size(), 2u);
+    EXPECT_NE(enclosures[1].key.find("QE-D2"), std::string::npos);
+    ASSERT_EQ(boards.size(), 1u);
+    EXPECT_EQ(boards[0].encNumber, 1);
+    EXPECT_EQ(boards[0].slotNumber, 3);
+    EXPECT_EQ(boards[0].boardName, "QC-3104");
+    const pugi::xml_node entries = xpugi::selectFirst(saved.document().document_element(),
+                                                      "Configuration/Simulation/SimulatedEnclosures");
+    EXPECT_TRUE(entries.child("ID1"));
+    EXPECT_FALSE(entries.child("ID2"));
+
+    ASSERT_EQ(m_editor->remove(*last), DemoStatus::Ok);
+    EXPECT_EQ(last->nodeType, NodeType::EmptySlot);
+    EXPECT_TRUE(last->children().empty());
+    EXPECT_EQ(m_editor->remove(*last), DemoStatus::NotEditable) << "an empty slot has nothing to remove";
+}
+
+TEST_F(DemoEditorTest, DemoFileRoundTripAndUnusableFiles)
+{
+    start();
+    const std::vector<std::string> original = layout(m_model->demoRoot());
+    const fs::path file = m_dir / "demo.xml";
+    ASSERT_EQ(m_editor->saveDemoFile(file.string()), DemoStatus::Ok);
+    EXPECT_FALSE(m_editor->hasUnsavedChanges()) << "a demo file is no configuration save";
+
+    ASSERT_EQ(m_editor->removeEnclosure(0), DemoStatus::Ok);
+    ASSERT_NE(layout(m_model->demoRoot()), original);
+    ASSERT_EQ(m_editor->loadDemoFile(file.string()), DemoStatus::Ok);
+    EXPECT_EQ(layout(m_model->demoRoot()), original);
+    EXPECT_EQ(m_model->demoRoot().boardOverview.size(), 7u);
+
+    // Whatever is wrong with the file, tree and configuration stay as they are.
+    std::ofstream(m_dir / "broken.xml") << "<Simulation><SimulatedEnclosures>";
+    std::ofstream(m_dir / "unknown.xml")
+        << "<Simulation><SimulatedEnclosures><ID0><KEY EncName=\"0000E108\"><Name>QE-R8</Name><SubVersion>0</SubVersion>"
+           "<UserSlotCnt>8</UserSlotCnt><SlotNoOffset>2</SlotNoOffset><StarHubSlot>0</StarHubSlot><SystemInfo/></KEY>"
+           "<SerialNumber>1</SerialNumber><UserData/><EncType>1</EncType><EncVersion>2</EncVersion></ID0>"
+           "</SimulatedEnclosures><SimulatedBoards><ID0><KEY BaseModel=\"QBZ-1\" BaseVersion=\"1\" ConModel=\"QPZ-1\" "
+           "ConVersion=\"1\" FeatureSet=\"0\"><FamilyName>QZ</FamilyName><Type>1</Type><ConBv/><DisplayName>QZ-1"
+           "</DisplayName></KEY><EncNumber>0</EncNumber><SlotNumber>2</SlotNumber><FWRevision>0100</FWRevision>"
+           "<SerialNumber>1</SerialNumber></ID0></SimulatedBoards></Simulation>";
+
+    ASSERT_EQ(m_editor->removeEnclosure(1), DemoStatus::Ok);
+    m_editor->setUnsavedChanges(false);
+    const std::vector<std::string> before = layout(m_model->demoRoot());
+    const std::string configuration = document();
+    for (const char* name : {"missing.xml", "broken.xml", "unknown.xml"}) {
+        EXPECT_EQ(m_editor->loadDemoFile((m_dir / name).string()), DemoStatus::SimulationLoadFailed) << name;
+        EXPECT_EQ(layout(m_model->demoRoot()), before) << name;
+        EXPECT_EQ(document(), configuration) << name;
+        EXPECT_FALSE(m_editor->lastError().empty());
+    }
+    EXPECT_FALSE(m_editor->hasUnsavedChanges());
+    EXPECT_EQ(DemoTexts::statusBarText(DemoOperation::LoadDemo, DemoStatus::SimulationLoadFailed),
+              "Error loading demo configuration.");
+}
+
+TEST_F(DemoEditorTest, ImportOfTheLocalHardware)
+{
+    start();
+    ASSERT_TRUE(m_editor->canImportLocalHardware());
+    const fs::path demoFile = m_dir / "demo.xml";
+    ASSERT_EQ(m_editor->saveDemoFile(demoFile.string()), DemoStatus::Ok);
+
+    // An enclosure the driver cannot describe (its key lacks SystemInfo) fails the import and changes nothing.
+    auto stranger = std::make_unique<EnclosureNode>(SystemKind::Local);
+    stranger->key = "<KEY EncName=\"0000F999\"><Name>QE-Z9</Name><SubVersion>0</SubVersion><UserSlotCnt>2</UserSlotCnt>"
+                    "<SlotNoOffset>2</SlotNoOffset><StarHubSlot>0</StarHubSlot></KEY>";
+    ModelNode* added = m_model->localRoot().addChild(std::move(stranger));
+    const std::vector<std::string> demoBefore = layout(m_model->demoRoot());
+    const std::string configuration = document();
+    EXPECT_EQ(m_editor->importLocalHardware(), DemoStatus::HardwareImportFailed);
+    EXPECT_EQ(layout(m_model->demoRoot()), demoBefore);
+    EXPECT_EQ(document(), configuration);
+    EXPECT_FALSE(m_editor->hasUnsavedChanges());
+    m_model->localRoot().removeChild(m_model->localRoot().childCount() - 1);
+    (void)added;
+
+    ASSERT_EQ(m_editor->importLocalHardware(), DemoStatus::Ok);
+    EXPECT_TRUE(m_editor->hasUnsavedChanges());
+    const std::vector<std::string> demo = layout(m_model->demoRoot());
+    for (const char* line : {"0 QE-R16 ", "1 Host PC ", "2 QORINet QN-N6 ", "  3 QA-4116-STRAIN ", "  17 -"}) {
+        bool found = false;
+        for (const std::string& text : demo)
+            found = found || text.compare(0, std::string(line).size(), line) == 0;
+        EXPECT_TRUE(found) << line;
+    }
+    // Same boards with the same serial numbers, described as simulated ones (no warnings).
+    std::vector<std::string> local = layout(m_model->localRoot());
+    for (std::string& text : local) {
+        for (const char* mark : {"  [WARNING: Firmware old.]", "  [WARNING: Firmware newer.]"}) {
+            const std::size_t at = text.find(mark);
+            if (at != std::string::npos)
+                text.erase(at, std::string(mark).size());
+        }
+    }
+    ASSERT_EQ(demo.size(), local.size());
+    for (std::size_t i = 0; i < demo.size(); ++i) {
+        if (local[i].find("E2PROM-ERROR") == std::string::npos) {
+            EXPECT_EQ(demo[i].substr(0, demo[i].rfind(' ')), local[i].substr(0, local[i].rfind(' ')));
+        }
+        EXPECT_EQ(demo[i].substr(demo[i].rfind(' ')), local[i].substr(local[i].rfind(' ')));
+    }
+
+    // The local tree goes to a demo file without becoming the configuration's demo system.
+    ASSERT_EQ(m_editor->loadDemoFile(demoFile.string()), DemoStatus::Ok);
+    const std::string demoConfiguration = document();
+    ASSERT_EQ(m_editor->saveLocalSystemFile((m_dir / "local.xml").string()), DemoStatus::Ok);
+    EXPECT_EQ(document(), demoConfiguration);
+    EXPECT_NE(readFile(m_dir / "local.xml").find("QE-R16"), std::string::npos);
+}
+
+TEST_F(DemoEditorTest, FailedSaveKeepsTheOldFileAndTheFlag)
+{
+    start();
+    const std::string before = readFile(configFile());
+    ASSERT_EQ(m_editor->removeEnclosure(0), DemoStatus::Ok);
+    DriverLogSettings window = m_model->logSettings();
+    window.level = "LogOff";
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 256;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const std::int32_t failed = m_editor->saveConfiguration(&window);
+    const std::int32_t demoFile = m_editor->saveDemoFile(configFile().string());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(failed, DemoStatus::ConfigurationNotSaved);
+    EXPECT_EQ(demoFile, DemoStatus::DemoFileNotSaved);
+    EXPECT_NE(m_editor->lastError().find(configFile().string()), std::string::npos);
+    EXPECT_EQ(readFile(configFile()), before);
+    EXPECT_TRUE(m_editor->hasUnsavedChanges());
+    EXPECT_EQ(DemoTexts::statusBarText(DemoOperation::SaveConfiguration, failed), "API configuration not saved.");
+
+    // The log level of the logging dialog is what closing asks about, until it is saved.
+    EXPECT_TRUE(m_editor->needsSaveOnClose(window));
+    ASSERT_EQ(m_editor->saveConfiguration(&window), DemoStatus::Ok);
+    EXPECT_FALSE(m_editor->needsSaveOnClose(window));
+    window.level = "LogOnError";
+    EXPECT_TRUE(m_editor->needsSaveOnClose(window));
+    EXPECT_NE(readFile(configFile()).find("<LogLevel>LogOff</LogLevel>"), std::string::npos);
+    EXPECT_EQ(m_editor->configFolder(), (m_dir / "config").generic_string());
+}
+
+TEST_F(DemoEditorTest, NothingToImportWithoutHardware)
+{
+    ::unsetenv("ZMPXI_SIM_HARDWARE");
+    start();
+    EXPECT_FALSE(m_editor->canImportLocalHardware());
+    const std::vector<std::string> before = layout(m_model->demoRoot());
+    EXPECT_EQ(m_editor->importLocalHardware(), DemoStatus::NoHardwareToImport);
+    EXPECT_EQ(layout(m_model->demoRoot()), before);
+    EXPECT_EQ(demoStatusText(DemoStatus::NoHardwareToImport), DemoTexts::kNoHardwareToImport);
+}
+
+// Runs zamo2ctl with `arguments`; its exit status, and its standard output in `out`.
+int runControl(const std::string& arguments, std::string& out)
+{
+    char self[PATH_MAX] = {};
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        return -1;
+    const std::string command = (fs::path(self).parent_path() / "zamo2ctl").string() + " " + arguments + " 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return -1;
+    out.clear();
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(DemoEditorTest, CommandLineEditsAndSavesTheConfiguration)
+{
+    std::string out;
+    ASSERT_EQ(runControl("demo add-enclosure qe-d2", out), 0) << out;
+    EXPECT_NE(out.find("enclosure 2: QE-D2"), std::string::npos) << out;
+    ASSERT_EQ(runControl("demo put-board 2 3 QC-3104", out), 0) << out;
+    ASSERT_EQ(runControl("demo remove 0", out), 0) << out;
+    EXPECT_EQ(runControl("demo put-board 1 9 QC-3104", out), 63);
+    EXPECT_NE(out.find("513"), std::string::npos) << out;
+    for (const char* wrong : {"demo", "demo frob", "demo remove 1 2 3", "demo put-board x 2 QC-3104"})
+        EXPECT_EQ(runControl(wrong, out), 64) << wrong;
+
+    QorinCfgHandler saved;
+    ASSERT_TRUE(saved.loadConfig(configFile().string()));
+    std::vector<SimulatedEnclosureEntry> enclosures;
+    std::vector<SimulatedBoardEntry> boards;
+    ASSERT_TRUE(saved.readSimulatedEnclosures(enclosures));
+    ASSERT_TRUE(saved.readSimulatedBoards(boards));
+    ASSERT_EQ(enclosures.size(), 2u);
+    EXPECT_NE(enclosures[1].key.find("QE-D2"), std::string::npos);
+    ASSERT_EQ(boards.size(), 3u) << "QE-P4's two boards and the new one";
+    EXPECT_EQ(boards[2].boardName, "QC-3104");
+    EXPECT_EQ(boards[2].encNumber, 1);
+
+    const fs::path file = m_dir / "exported.xml";
+    ASSERT_EQ(runControl("demo export " + file.string(), out), 0) << out;
+    ASSERT_EQ(runControl("demo remove 1", out), 0) << out;
+    ASSERT_EQ(runControl("demo import " + file.string(), out), 0) << out;
+    ASSERT_TRUE(saved.loadConfig(configFile().string()));
+    ASSERT_TRUE(saved.readSimulatedEnclosures(enclosures));
+    EXPECT_EQ(enclosures.size(), 2u);
+}
+
+} // namespace
+} // namespace z2e

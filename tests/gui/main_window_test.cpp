@@ -1,0 +1,312 @@
+#include "window_test_support.h"
+
+#include "core/demo_system_editor.h"
+#include "core/enclosure_node.h"
+#include "core/root_node.h"
+#include "core/system_model.h"
+#include "gui/main_window.h"
+#include "gui/models/system_list_roles.h"
+#include "gui/models/tree_view_model.h"
+#include "gui/window/demo_tab.h"
+#include "ui_main_window.h"
+
+#include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace z2e {
+namespace {
+
+using z2e_test::DialogRecorder;
+using z2e_test::SimulatedSite;
+
+std::unique_ptr<MainWindow> startWindow()
+{
+    MainWindowOptions options;
+    options.crashReporting = false;
+    // One application serves every test: closing a window must not end it.
+    options.quitOnClose = false;
+    QApplication::setQuitOnLastWindowClosed(false);
+    auto window = std::make_unique<MainWindow>(options);
+    window->show();
+    return window;
+}
+
+// First row, depth first, whose text starts with `text`.
+QModelIndex findRow(const QAbstractItemModel& model, const QString& text, const QModelIndex& parent = {})
+{
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        const QModelIndex index = model.index(row, 0, parent);
+        if (model.data(index).toString().startsWith(text))
+            return index;
+        const QModelIndex below = findRow(model, text, index);
+        if (below.isValid())
+            return below;
+    }
+    return {};
+}
+
+QStringList entries(const QMenu* menu)
+{
+    QStringList texts;
+    if (!menu)
+        return texts;
+    for (const QAction* action : menu->actions()) {
+        if (action->menu())
+            texts << action->text() + ">" + entries(action->menu()).join(",");
+        else if (!action->isSeparator())
+            texts << action->text() + (action->isEnabled() ? "" : "(off)");
+    }
+    return texts;
+}
+
+int enclosureCount(const RootNode& root)
+{
+    int count = 0;
+    for (const auto& child : root.children())
+        count += child->nodeType == NodeType::Enclosure ? 1 : 0;
+    return count;
+}
+
+TEST(MainWindowStartUpTest, FillsBothTreesTheListAndTheStatusBar)
+{
+    SimulatedSite site;
+    auto window = startWindow();
+    ASSERT_TRUE(window->init());
+    EXPECT_EQ(window->startupStatus(), 0);
+
+    CTreeViewModel* hardware = window->hardwareModel();
+    ASSERT_EQ(hardware->rowCount(), 1);
+    const QModelIndex local = hardware->index(0, 0);
+    EXPECT_EQ(hardware->data(local).toString(), "Local System");
+    EXPECT_EQ(enclosureCount(window->system()->localRoot()), 3);
+    EXPECT_TRUE(findRow(*hardware, "Enclosure 0:   QE-R16").isValid());
+    EXPECT_TRUE(window->ui()->treeHardware->isExpanded(local));
+
+    CTreeViewModel* demo = window->demoModel();
+    EXPECT_EQ(demo->data(demo->index(0, 0)).toString(), "Demo System");
+    EXPECT_TRUE(findRow(*demo, "Enclosure 1:   QE-P4").isValid());
+
+    EXPECT_EQ(window->ui()->tabWidget->currentIndex(), 0);
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Local QORIN hardware found.");
+    QListWidget* systems = window->ui()->listSystems;
+    ASSERT_EQ(systems->count(), 1);
+    EXPECT_EQ(systems->item(0)->data(SystemListRole::Caption).toString(), "Local System");
+    EXPECT_EQ(systems->item(0)->data(SystemListRole::Detail).toString(), "QE-R16");
+    EXPECT_EQ(systems->item(0)->data(SystemListRole::Selection).toString(), "selected");
+    for (QAction* tool : {window->ui()->actionSelfTest, window->ui()->actionFirmwareUpdate,
+                          window->ui()->actionBoardConfiguration, window->ui()->actionNodeOptions})
+        EXPECT_FALSE(tool->isVisible()) << tool->text().toStdString();
+}
+
+TEST(MainWindowStartUpTest, WithoutHardwareTheLocalSystemIsInDemoMode)
+{
+    SimulatedSite site(false);
+    auto window = startWindow();
+    ASSERT_TRUE(window->init());
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Local system is in demo mode.");
+    EXPECT_EQ(enclosureCount(window->system()->localRoot()), 0);
+    EXPECT_EQ(window->ui()->listSystems->item(0)->data(SystemListRole::Detail).toString(), "Host PC");
+    EXPECT_GT(enclosureCount(window->system()->demoRoot()), 0);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_window = startWindow();
+        ASSERT_TRUE(m_window->init());
+        ASSERT_EQ(m_window->startupStatus(), 0);
+    }
+
+    QStringList menuAt(QTreeView* view, const QString& row, bool shift)
+    {
+        const QModelIndex index = findRow(*view->model(), row);
+        EXPECT_TRUE(index.isValid()) << row.toStdString();
+        return entries(m_window->contextMenuFor(view, index, shift).get());
+    }
+
+    SimulatedSite m_site;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+TEST_F(MainWindowTest, ContextMenuFollowsTheRowAndTheShiftKey)
+{
+    QTreeView* hardware = m_window->ui()->treeHardware;
+    QTreeView* demo = m_window->ui()->treeDemo;
+    const QStringList reports{"Show system report", "Save system report to file"};
+
+    EXPECT_EQ(menuAt(hardware, "Local System", false),
+              QStringList({"Use Selected System as Demo", "Save Selected System to Demo File"}) + reports);
+    EXPECT_EQ(menuAt(demo, "Demo System", true),
+              QStringList({"Load Demo System from File", "Save Demo System to File"}) + reports);
+    EXPECT_EQ(menuAt(hardware, "Enclosure 0:", false), QStringList({"Self Test", "Firmware Update"}));
+    EXPECT_EQ(menuAt(hardware, "Enclosure 0:", true), QStringList({"Self Test", "Firmware Update", "Enclosure Data"}));
+
+    const QStringList board = menuAt(hardware, "Slot 3:   QA-4116", false);
+    ASSERT_GE(board.size(), 2);
+    EXPECT_EQ(board.mid(0, 2), QStringList({"Self Test", "Firmware Update"}));
+    EXPECT_FALSE(board.join(",").contains("EEPROM"));
+    EXPECT_TRUE(m_window->ui()->actionSelfTest->isVisible());
+
+    const QStringList service = menuAt(hardware, "Slot 3:   QA-4116", true);
+    ASSERT_EQ(service.size(), 5);
+    EXPECT_EQ(service.mid(0, 4),
+              QStringList({"Configure Base EEPROM", "Firmware Update PRO", "Cross Grade", "Factory Self Test"}));
+    EXPECT_TRUE(service[4].startsWith("EEPROM Management>Backup>Backup Base,Backup Panel,Restore>"));
+    EXPECT_TRUE(service[4].endsWith("File Restore Base,File Restore Panel"));
+
+    EXPECT_TRUE(menuAt(hardware, "SerialNumber", false).isEmpty());
+    EXPECT_FALSE(m_window->ui()->actionSelfTest->isVisible());
+    // Demo rows never bring the hardware tools to the tool bar.
+    menuAt(demo, "Enclosure 0:", false);
+    EXPECT_FALSE(m_window->ui()->actionFirmwareUpdate->isVisible());
+}
+
+TEST_F(MainWindowTest, ToolsNotBuiltYetSaySo)
+{
+    DialogRecorder dialogs;
+    m_window->ui()->actionCrossGrade->trigger();
+    m_window->ui()->actionSelfTest->trigger();
+    EXPECT_TRUE(dialogs.saw("[Cross Grade] Cross Grade is not available yet."));
+    EXPECT_TRUE(dialogs.saw("[Self Test] Self Test is not available yet."));
+}
+
+TEST_F(MainWindowTest, CancelKeepsTheWindowAndWritesNoSettings)
+{
+    m_window->demoEditor()->setUnsavedChanges(true);
+    const QString before = SimulatedSite::read(m_site.configFile());
+    DialogRecorder dialogs("cancel");
+    EXPECT_FALSE(m_window->close());
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_TRUE(dialogs.saw("There are unsaved changes."));
+    EXPECT_FALSE(QFile::exists(m_site.settingsFile()));
+    EXPECT_EQ(SimulatedSite::read(m_site.configFile()), before);
+}
+
+TEST_F(MainWindowTest, DiscardClosesWithoutSavingTheConfiguration)
+{
+    m_window->logSettings().level = "LogOff"; // as the logging dialog leaves it
+    const QString before = SimulatedSite::read(m_site.configFile());
+    DialogRecorder dialogs("discard");
+    EXPECT_TRUE(m_window->close());
+    EXPECT_TRUE(dialogs.saw("Do you want to save the configuration?"));
+    EXPECT_EQ(SimulatedSite::read(m_site.configFile()), before);
+    QSettings written(m_site.settingsFile(), QSettings::IniFormat);
+    EXPECT_TRUE(written.contains("MainWindow/geometry"));
+    EXPECT_EQ(written.value("Options/NetAddress").toString(), "127.0.1.1");
+}
+
+TEST_F(MainWindowTest, SaveWritesTheConfigurationThenCloses)
+{
+    m_window->logSettings().level = "LogOff";
+    DialogRecorder dialogs("save");
+    EXPECT_TRUE(m_window->close());
+    EXPECT_TRUE(SimulatedSite::read(m_site.configFile()).contains("<LogLevel>LogOff</LogLevel>"));
+    EXPECT_TRUE(QFile::exists(m_site.settingsFile()));
+}
+
+TEST_F(MainWindowTest, NothingToSaveClosesWithoutAsking)
+{
+    DialogRecorder dialogs;
+    EXPECT_TRUE(m_window->close());
+    EXPECT_TRUE(dialogs.seen().isEmpty());
+}
+
+TEST_F(MainWindowTest, DemoEditsSaveAndLoadThroughTheWindow)
+{
+    DemoTab* demo = m_window->demoTab();
+    QTreeView* tree = m_window->ui()->treeDemo;
+    RootNode& root = m_window->system()->demoRoot();
+    QString chosen;
+    m_window->setFileChooser([&chosen](QWidget*, const FileRequest&) { return chosen; });
+
+    // Add on the root with nothing selected: the picker offers enclosure types.
+    tree->setCurrentIndex(QModelIndex());
+    demo->selectRow(tree->model()->index(0, 0));
+    const int type = demo->pickerTexts().indexOf("QE-D2");
+    ASSERT_GE(type, 0) << demo->pickerTexts().join(",").toStdString();
+    m_window->ui()->listModels->setCurrentIndex(m_window->ui()->listModels->model()->index(type, 0));
+    m_window->ui()->btnAdd->click();
+    ASSERT_EQ(enclosureCount(root), 3);
+    EXPECT_TRUE(findRow(*tree->model(), "Enclosure 2:   QE-D2").isValid());
+    EXPECT_TRUE(m_window->demoEditor()->hasUnsavedChanges());
+
+    chosen = m_site.path("demo.xml");
+    m_window->ui()->actionSaveDemo->trigger();
+    ASSERT_TRUE(QFile::exists(chosen));
+
+    // Removing the first enclosure renumbers the others.
+    tree->setCurrentIndex(findRow(*tree->model(), "Enclosure 0:"));
+    m_window->ui()->btnRemove->click();
+    ASSERT_EQ(enclosureCount(root), 2);
+    EXPECT_TRUE(findRow(*tree->model(), "Enclosure 1:   QE-D2").isValid());
+
+    m_window->ui()->actionLoadDemo->trigger();
+    EXPECT_EQ(enclosureCount(root), 3);
+    EXPECT_TRUE(findRow(*tree->model(), "Enclosure 0:   QE-R8").isValid());
+    EXPECT_TRUE(findRow(*tree->model(), "Enclosure 2:   QE-D2").isValid());
+
+    // An unreadable file: status 501, the tree as it was.
+    DialogRecorder dialogs;
+    chosen = m_site.path("broken.xml");
+    QFile broken(chosen);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("<Simulation><SimulatedEnclosures>");
+    broken.close();
+    m_window->ui()->actionLoadDemo->trigger();
+    EXPECT_TRUE(dialogs.saw("Failed to load simulation configuration!"));
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), "Error loading demo configuration.");
+    EXPECT_EQ(enclosureCount(root), 3);
+}
+
+TEST_F(MainWindowTest, ImportMakesTheLocalHardwareTheDemoSystem)
+{
+    m_window->ui()->actionUseSelectedAsDemo->trigger();
+    EXPECT_EQ(enclosureCount(m_window->system()->demoRoot()), 3);
+    EXPECT_TRUE(findRow(*m_window->demoModel(), "Enclosure 0:   QE-R16").isValid());
+    EXPECT_TRUE(m_window->demoEditor()->hasUnsavedChanges());
+}
+
+TEST_F(MainWindowTest, NodeEventsKeepTheListOfSystemsInStep)
+{
+    auto record = [](const char* name, const char* enclosure) {
+        auto node = new NetworkNodeRecord;
+        node->nodeId = 7;
+        node->name = name;
+        node->address = "127.0.0.7";
+        node->connectionState = NetworkConnectionState::Established;
+        node->enclosures.push_back({enclosure, "00N60001", {}});
+        return node;
+    };
+    QListWidget* systems = m_window->ui()->listSystems;
+    emit m_window->ctrlNodeAdded(record("", "QORINet QN-N6"));
+    emit m_window->ctrlNodeAdded(record("Bench", "QORINet QN-N6"));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(systems->count(), 2); // the second event updated the entry
+    EXPECT_EQ(systems->item(1)->data(SystemListRole::Caption).toString(), "Bench");
+    EXPECT_EQ(systems->item(1)->data(SystemListRole::ThirdLine).toString(), "IP:\t127.0.0.7");
+    emit m_window->ctrlNodeSyncChanged(7, 2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(systems->item(1)->data(SystemListRole::SyncState).toInt(), 2);
+
+    systems->setCurrentRow(1);
+    QTest::mouseClick(systems->viewport(), Qt::LeftButton, {}, systems->visualItemRect(systems->item(1)).center());
+    EXPECT_NE(m_window->ui()->treeHardware->model(), m_window->hardwareModel());
+    EXPECT_TRUE(findRow(*m_window->ui()->treeHardware->model(), "Node Name").isValid());
+
+    emit m_window->ctrlNodeRemoved(7);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(systems->count(), 1);
+    EXPECT_EQ(m_window->ui()->treeHardware->model(), m_window->hardwareModel());
+    EXPECT_EQ(systems->item(0)->data(SystemListRole::Selection).toString(), "selected");
+}
+
+} // namespace
+} // namespace z2e

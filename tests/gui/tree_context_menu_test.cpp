@@ -1,0 +1,147 @@
+#include "core/root_node.h"
+#include "core/slot_node.h"
+#include "gui/window/system_report.h"
+#include "gui/window/tree_context_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace z2e {
+namespace {
+
+std::vector<MenuEntry> plainEntries(const ContextMenuPlan& plan)
+{
+    std::vector<MenuEntry> entries;
+    for (const MenuItem& item : plan.items)
+        entries.push_back(item.entry);
+    return entries;
+}
+
+// A board slot whose description lists one feature, visible or not.
+std::unique_ptr<SlotNode> boardSlot(std::uint32_t kind, bool featureVisible)
+{
+    auto slot = std::make_unique<SlotNode>(kind);
+    slot->nodeType = NodeType::BoardSlot;
+    slot->boardDocument.load_string(featureVisible
+                                        ? "<Properties><BoardInfo><FeatureList><FeatureItem Name='Counter' "
+                                          "Mask='1' Visible='true'/></FeatureList></BoardInfo></Properties>"
+                                        : "<Properties><BoardInfo><FeatureList><FeatureItem Name='Counter' "
+                                          "Mask='1' Visible='false'/></FeatureList></BoardInfo></Properties>");
+    return slot;
+}
+
+TEST(TreeContextMenuTest, BoardEntriesFollowShiftFeaturesAndBackups)
+{
+    auto board = boardSlot(SystemKind::Local, true);
+    RowContext plain;
+    EXPECT_EQ(plainEntries(TreeContextMenu::plan(board.get(), plain)),
+              (std::vector<MenuEntry>{MenuEntry::SelfTest, MenuEntry::FirmwareUpdate, MenuEntry::BoardConfiguration}));
+
+    auto hidden = boardSlot(SystemKind::Local, false);
+    EXPECT_FALSE(TreeContextMenu::plan(hidden.get(), plain).contains(MenuEntry::BoardConfiguration));
+    RowContext extended;
+    extended.extendedFeatures = true;
+    EXPECT_TRUE(TreeContextMenu::plan(hidden.get(), extended).contains(MenuEntry::BoardConfiguration));
+    EXPECT_TRUE(TreeContextMenu::toolBar(hidden.get(), extended).boardConfiguration);
+    EXPECT_FALSE(TreeContextMenu::toolBar(hidden.get(), plain).boardConfiguration);
+
+    RowContext shift;
+    shift.shift = true;
+    board->conEepromState = EepromBackupState::Restorable;
+    const ContextMenuPlan service = TreeContextMenu::plan(board.get(), shift);
+    EXPECT_EQ(plainEntries(service), (std::vector<MenuEntry>{MenuEntry::ConfigureBaseEeprom, MenuEntry::FirmwareUpdatePro,
+                                                             MenuEntry::CrossGrade, MenuEntry::FactorySelfTest}));
+    EXPECT_TRUE(service.eepromManagement);
+    EXPECT_TRUE(service.restoreMenu);
+    EXPECT_FALSE(service.enabled(MenuEntry::AutoRestoreBase));
+    EXPECT_TRUE(service.enabled(MenuEntry::AutoRestoreCon));
+    EXPECT_TRUE(service.enabled(MenuEntry::FileRestorePanel));
+}
+
+TEST(TreeContextMenuTest, LockedRemoteRowsLoseTheWritingEntries)
+{
+    auto board = boardSlot(SystemKind::Remote, true);
+    board->locked = true;
+    RowContext shift;
+    shift.shift = true;
+    shift.extendedNetMode = true;
+
+    const ContextMenuPlan locked = TreeContextMenu::plan(board.get(), shift);
+    EXPECT_TRUE(locked.items.empty()); // no EEPROM writes, no cross-grade, no factory test
+    EXPECT_TRUE(locked.eepromManagement);
+    EXPECT_EQ(locked.backup.size(), 2u);
+    EXPECT_FALSE(locked.restoreMenu);
+    shift.shift = false;
+    EXPECT_TRUE(TreeContextMenu::plan(board.get(), shift).empty());
+
+    // Without the extended network mode a held row is not locked, but still no factory test.
+    shift.shift = true;
+    shift.extendedNetMode = false;
+    const ContextMenuPlan held = TreeContextMenu::plan(board.get(), shift);
+    EXPECT_TRUE(held.contains(MenuEntry::CrossGrade));
+    EXPECT_FALSE(held.contains(MenuEntry::FactorySelfTest));
+    EXPECT_TRUE(held.restoreMenu);
+
+    ModelNode temperature(SystemKind::Remote, NodeType::Temperature);
+    temperature.locked = true;
+    EXPECT_TRUE(TreeContextMenu::plan(&temperature, shift).empty());
+    ModelNode localTemperature(SystemKind::Local, NodeType::Temperature);
+    localTemperature.locked = true;
+    EXPECT_TRUE(TreeContextMenu::plan(&localTemperature, shift).contains(MenuEntry::UpdateTemperatures));
+}
+
+TEST(TreeContextMenuTest, RootsAndNodeRows)
+{
+    RootNode local(SystemKind::Local);
+    RowContext context;
+    EXPECT_TRUE(TreeContextMenu::plan(&local, context).empty()); // nothing to report without children
+    local.addChild(NodeType::Enclosure, "Enclosure");
+    EXPECT_TRUE(TreeContextMenu::plan(&local, context).contains(MenuEntry::UseSelectedAsDemo));
+    RootNode remote(SystemKind::Remote);
+    remote.addChild(NodeType::Enclosure, "Enclosure");
+    EXPECT_TRUE(TreeContextMenu::plan(&remote, context).empty());
+
+    ModelNode info(SystemKind::Remote, NodeType::NodeInfo);
+    const ContextMenuPlan node = TreeContextMenu::plan(&info, context);
+    EXPECT_EQ(plainEntries(node), (std::vector<MenuEntry>{MenuEntry::ChangeNodeIp, MenuEntry::RestartNode,
+                                                          MenuEntry::RebootNode, MenuEntry::UpdateNode}));
+    EXPECT_FALSE(node.enabled(MenuEntry::UpdateNode));
+    ModelNode modules(SystemKind::Demo, NodeType::Property);
+    modules.name = "ChannelModule";
+    EXPECT_TRUE(TreeContextMenu::plan(&modules, context).contains(MenuEntry::ChannelModules));
+    modules.name = "ChannelModules";
+    EXPECT_TRUE(TreeContextMenu::plan(&modules, context).empty());
+
+    ModelNode demoEnclosure(SystemKind::Demo, NodeType::Enclosure);
+    EXPECT_FALSE(TreeContextMenu::toolBar(&demoEnclosure, context).selfTest);
+    EXPECT_TRUE(TreeContextMenu::plan(&demoEnclosure, context).contains(MenuEntry::SelfTest));
+}
+
+TEST(SystemReportTest, CsvKeepsTheReportColumnsAndQuotesWhereNeeded)
+{
+    SystemReport::Table table{RootNode::overviewTitles()};
+    RootNode::OverviewRow board{};
+    board[0] = "QA-4016";
+    board[6] = "00A4,0001";
+    board[7] = "said \"ok\"";
+    board[16] = "00C40001";
+    table.push_back(board);
+
+    EXPECT_EQ(SystemReport::toCsv(table, false),
+              "Board Name,Base Serial,Base Cal Date,Con Serial\r\nQA-4016,\"00A4,0001\",\"said \"\"ok\"\"\",00C40001\r\n");
+    const std::string extended = SystemReport::toCsv(table, true);
+    EXPECT_EQ(extended.substr(0, extended.find("\r\n")),
+              "Board Name,Base SVN Rev,Base Version,Base Serial,Base Cal Date,Base Cal Temp,Base Test Date,"
+              "Base Test Temp,Base Test Result,Con SVN Rev,Con Version,Con Serial,Con CalDate,Con Cal Temp,"
+              "Con Test Date,Con Test Temp,Con Test Result");
+    EXPECT_EQ(SystemReport::toCsv({}, true), "");
+
+    std::string error;
+    EXPECT_FALSE(SystemReport::save("/nonexistent-folder/report.csv", table, false, error));
+    EXPECT_FALSE(error.empty());
+}
+
+} // namespace
+} // namespace z2e
