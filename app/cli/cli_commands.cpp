@@ -2,13 +2,17 @@
 
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
+#include "cli_nodes_command.h"
 #include "cli_output.h"
+#include "cli_remote_session.h"
 #include "cli_tree_command.h"
 
 #include "driver/binding/driver_api.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
+#include "qorinet_api/common/qorinet_result_codes.h"
 #include "qorinet_api/util/decimal_text.h"
+#include "uni/osal.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -31,6 +35,11 @@ std::string resultText(std::int32_t result, qorinet_api::QORINetIfClientNode* no
         return text;
     if (result == 2)
         return "driver library or entry point not loaded";
+    // Network failures of a remote node; the node's driver knows nothing of them.
+    if (result >= uni::osal::ERR_UNI_OSAL_BASE && result <= uni::osal::ERR_UNI_OSAL_ECOMMAND)
+        return uni::osal::errorName(result);
+    if (result == qorinet_api::ERR_QORINET_NODE_TAINTED)
+        return "network node tainted";
     if (node && node->ErrorConstantToString(result, text) == 0 && !text.empty())
         return text;
     return "unknown result";
@@ -125,6 +134,25 @@ private:
     std::int32_t m_result = 0;
 };
 
+// Runs `run(node, wrapper)` on the network node of --node, else on the local node.
+template <class Run>
+int onNode(const CliOptions& options, Run&& run)
+{
+    if (!options.node.empty()) {
+        if (!options.simulation.empty() || !options.driverPath.empty())
+            std::cerr << "zamo2ctl: --simulation and --driver do not apply to a network node\n";
+        RemoteSession session(options);
+        const int opened = session.open();
+        if (opened != EXIT_OK)
+            return opened;
+        return run(static_cast<qorinet_api::QORINetIfClientNode&>(session.node()), session.wrapper());
+    }
+    LocalSession session(options);
+    if (!session.connected())
+        return session.reportConnectFailure(options);
+    return run(static_cast<qorinet_api::QORINetIfClientNode&>(session.node()), session.wrapper());
+}
+
 int driverText(const CliOptions& options)
 {
     std::int32_t code = 0;
@@ -187,25 +215,23 @@ int printOutcome(const CliOptions& options, std::int32_t result, const std::stri
 
 int get(const CliOptions& options, bool xml)
 {
-    LocalSession session(options);
-    if (!session.connected())
-        return session.reportConnectFailure(options);
-    std::string answer;
-    const std::string& target = options.arguments[0];
-    const std::string& item = options.arguments[1];
-    const std::int32_t result = xml ? session.node().GetParamXML_str(target, item, answer)
-                                    : session.wrapper().getParamStructStr(target, item, answer);
-    return printOutcome(options, result, &answer, session.node());
+    return onNode(options, [&](qorinet_api::QORINetIfClientNode& node, QorinNodeUtilWrapper& wrapper) {
+        std::string answer;
+        const std::string& target = options.arguments[0];
+        const std::string& item = options.arguments[1];
+        const std::int32_t result =
+            xml ? node.GetParamXML_str(target, item, answer) : wrapper.getParamStructStr(target, item, answer);
+        return printOutcome(options, result, &answer, node);
+    });
 }
 
 int set(const CliOptions& options)
 {
-    LocalSession session(options);
-    if (!session.connected())
-        return session.reportConnectFailure(options);
-    const std::int32_t result =
-        session.wrapper().setParamStructStr(options.arguments[0], options.arguments[1], options.arguments[2]);
-    return printOutcome(options, result, nullptr, session.node());
+    return onNode(options, [&](qorinet_api::QORINetIfClientNode& node, QorinNodeUtilWrapper& wrapper) {
+        const std::int32_t result =
+            wrapper.setParamStructStr(options.arguments[0], options.arguments[1], options.arguments[2]);
+        return printOutcome(options, result, nullptr, node);
+    });
 }
 
 int setI32(const CliOptions& options)
@@ -215,11 +241,9 @@ int setI32(const CliOptions& options)
         if (!parseCode(options.arguments[static_cast<std::size_t>(i)], numbers[i]))
             return usageError("BOARD, COMMAND and VALUE must be numbers");
     }
-    LocalSession session(options);
-    if (!session.connected())
-        return session.reportConnectFailure(options);
-    const std::int32_t result = session.wrapper().setParamI32(numbers[0], numbers[1], numbers[2]);
-    return printOutcome(options, result, nullptr, session.node());
+    return onNode(options, [&](qorinet_api::QORINetIfClientNode& node, QorinNodeUtilWrapper& wrapper) {
+        return printOutcome(options, wrapper.setParamI32(numbers[0], numbers[1], numbers[2]), nullptr, node);
+    });
 }
 
 } // namespace
@@ -243,6 +267,8 @@ int runCommand(const CliOptions& options)
         return treeCommand(options);
     if (c == "demo")
         return demoCommand(options);
+    if (c == "nodes")
+        return nodesCommand(options);
     return usageError("unknown command " + c);
 }
 

@@ -1,6 +1,10 @@
 #include "cli_options.h"
 
+#include "qorinet_api/util/decimal_text.h"
+#include "uni/ip_address_pair.h"
+
 #include <map>
+#include <set>
 
 namespace z2e {
 namespace cli {
@@ -11,7 +15,7 @@ const std::map<std::string, std::size_t>& argumentCounts()
 {
     static const std::map<std::string, std::size_t> counts = {
         {"driver-text", 1}, {"local", 0}, {"get", 2}, {"set", 3}, {"get-xml", 2}, {"set-i32", 3},
-        {"config", 2}, {"tree", 0}, {"demo", 1},
+        {"config", 2}, {"tree", 0}, {"demo", 1}, {"nodes", 0},
     };
     return counts;
 }
@@ -47,6 +51,65 @@ bool optionValue(const std::string& arg, const std::string& name, int argc, cons
     return true;
 }
 
+bool boundedNumber(const std::string& text, std::int32_t low, std::int32_t high, std::int32_t& value)
+{
+    return qorinet_api::util::parseSignedDecimal(text, value) && value >= low && value <= high;
+}
+
+// --node, --scan-ms and --base-port; `matched` tells whether `arg` was one of them.
+bool parseNetworkOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
+                        std::string& error, bool& matched)
+{
+    std::string value;
+    if (!optionValue(arg, "--node", argc, argv, i, value, matched) ||
+        (matched && !uni::ipv4::parseAddress(value))) {
+        error = "--node needs an IPv4 address (a.b.c.d)";
+        return false;
+    }
+    if (matched) {
+        options.node = value;
+        return true;
+    }
+    std::int32_t number = 0;
+    if (!optionValue(arg, "--scan-ms", argc, argv, i, value, matched) ||
+        (matched && !boundedNumber(value, 1, 600000, number))) {
+        error = "--scan-ms needs a number of milliseconds, 1 to 600000";
+        return false;
+    }
+    if (matched) {
+        options.scanMs = static_cast<std::uint32_t>(number);
+        return true;
+    }
+    // The client uses ports up to P + 10.
+    if (!optionValue(arg, "--base-port", argc, argv, i, value, matched) ||
+        (matched && !boundedNumber(value, 1, 65525, number))) {
+        error = "--base-port needs a port number, 1 to 65525";
+        return false;
+    }
+    if (matched)
+        options.basePort = static_cast<std::uint16_t>(number);
+    return true;
+}
+
+// The network options fit only some commands.
+bool checkNetworkOptions(const CliOptions& options, std::string& error)
+{
+    static const std::set<std::string> nodeCommands = {"tree", "get", "set", "get-xml", "set-i32"};
+    if (!options.node.empty() && nodeCommands.count(options.command) == 0) {
+        error = "--node applies to tree, get, set, get-xml and set-i32";
+        return false;
+    }
+    if (!options.node.empty() && !options.system.empty()) {
+        error = "tree takes either --system or --node";
+        return false;
+    }
+    if ((options.scanMs != 0 || options.basePort != 0) && options.node.empty() && options.command != "nodes") {
+        error = "--scan-ms and --base-port apply to nodes and to commands with --node";
+        return false;
+    }
+    return true;
+}
+
 bool parseOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
                  std::string& error)
 {
@@ -65,6 +128,10 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         error = "--simulation needs force, off or normal";
         return false;
     }
+    if (matched)
+        return true;
+    if (!parseNetworkOption(arg, argc, argv, i, options, error, matched))
+        return false;
     if (matched)
         return true;
     if (!optionValue(arg, "--system", argc, argv, i, options.system, matched) ||
@@ -126,14 +193,15 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         error = options.command + " takes " + std::to_string(it->second) + " argument(s)";
         return false;
     }
-    return true;
+    return checkNetworkOptions(options, error);
 }
 
 const char* usageText()
 {
     return "Usage: zamo2ctl [OPTIONS] COMMAND [ARGUMENTS]\n"
            "\n"
-           "Service access to the acquisition boards of this computer through the driver.\n"
+           "Service access to the acquisition boards of this computer through the driver,\n"
+           "and to the network nodes on the local network.\n"
            "\n"
            "Commands:\n"
            "  driver-text CODE             the driver's result text of CODE (decimal or 0x hex)\n"
@@ -147,6 +215,11 @@ const char* usageText()
            "                               1 invalid or unreadable (every fault is listed)\n"
            "  tree [--system local|demo]   run the start-up scan and print that system's tree;\n"
            "                               red rows are marked \"!\" (red on a terminal)\n"
+           "  tree --node ADDRESS          connect to the network node at ADDRESS and print its\n"
+           "                               tree (enclosures, slots, node information)\n"
+           "  nodes                        discover network nodes for a while (--scan-ms) and\n"
+           "                               list id, name, address, scan and sync state, boards\n"
+           "                               and simulation flag of each\n"
            "  demo list-models             the enclosure types and board models the driver offers\n"
            "  demo add-enclosure TYPE      append an enclosure of TYPE to the demo system\n"
            "  demo set-type ENC TYPE       turn enclosure ENC into an empty one of TYPE\n"
@@ -163,6 +236,12 @@ const char* usageText()
            "  --driver FILE                  load this driver library instead of the default\n"
            "  --log FILE                     write the program's log (every severity) to FILE\n"
            "  --json                         print one JSON object instead of text\n"
+           "  --node ADDRESS                 tree, get, set, get-xml and set-i32 go to the network\n"
+           "                                 node at ADDRESS instead of the local driver\n"
+           "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
+           "                                 the node of --node (default 2500)\n"
+           "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"
+           "                                 default 9237)\n"
            "  -h, --help                     show this text\n"
            "\n"
            "Texts go to standard output; the result line of get/set goes to standard error.\n"
@@ -173,7 +252,13 @@ const char* usageText()
            "         use by another program, 2 driver library not loadable;\n"
            "         for driver-text, 1 means the code is unknown\n"
            "  63     any larger result (printed in full)\n"
-           "  64     bad command line\n";
+           "  64     bad command line\n"
+           "  69     the network client did not start, or the node of --node did not\n"
+           "         appear in time or could not be reached\n"
+           "\n"
+           "The network client keeps to the networks in QORINET_ALLOWED_NETWORKS (comma-\n"
+           "separated CIDRs); only with it set to include 127.0.0.0/8 are nodes on this\n"
+           "computer's loopback found.\n";
 }
 
 } // namespace cli

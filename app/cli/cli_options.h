@@ -2,6 +2,7 @@
 // Command line of zamo2ctl: options may stand anywhere before "--"; the first other word is
 // the command and the rest are its arguments.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct CliOptions {
     std::string driverPath; ///< "", or a driver library to load instead of the default
     std::string logFile;    ///< "", or a file that receives the program's log
     std::string system;     ///< "", "local" or "demo": the system `tree` shows
+    std::string node;       ///< "", or the address of the network node a command goes to
+    std::uint32_t scanMs = 0;   ///< discovery time of `nodes`, longest wait for --node; 0: default
+    std::uint16_t basePort = 0; ///< base port of the network client; 0: the default 9237
     std::string command;
     std::vector<std::string> arguments;
 };

@@ -15,6 +15,8 @@ enum : int {
     EXIT_UNKNOWN_CODE = 1,
     EXIT_LARGE_RESULT = 63,
     EXIT_USAGE = 64,
+    /// The network client did not start, or the node of --node did not appear or is unreachable.
+    EXIT_NODE_UNAVAILABLE = 69,
 };
 
 /// 0 for success and warnings, the result itself for 1..62, 63 for anything larger.

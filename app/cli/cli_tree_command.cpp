@@ -1,5 +1,6 @@
 #include "cli_tree_command.h"
 
+#include "cli_node_tree_command.h"
 #include "cli_output.h"
 
 #include "core/application_status.h"
@@ -26,7 +27,9 @@ std::string indentedText(const std::string& text, const std::string& indent)
 {
     std::string out;
     for (char c : text) {
-        out += c;
+        // Texts come from the driver or the network: no terminal control sequences get through.
+        const unsigned char u = static_cast<unsigned char>(c);
+        out += (u < 0x20 && c != '\n' && c != '\t') || u == 0x7f ? '?' : c;
         if (c == '\n')
             out += indent;
     }
@@ -75,8 +78,18 @@ bool systemKindOf(const std::string& system, std::uint32_t& kind)
 
 } // namespace
 
+void printTreeRows(const std::vector<TreeRow>& rows, const std::string& system, std::int32_t status, bool json)
+{
+    if (json)
+        printJson(rows, system, status);
+    else
+        printPlain(rows, ::isatty(STDOUT_FILENO) == 1);
+}
+
 int treeCommand(const CliOptions& options)
 {
+    if (!options.node.empty())
+        return nodeTreeCommand(options);
     std::uint32_t kind = 0;
     if (!systemKindOf(options.system, kind)) {
         std::cerr << "zamo2ctl: --system needs local or demo\n";
@@ -93,10 +106,7 @@ int treeCommand(const CliOptions& options)
         std::cerr << "zamo2ctl: start-up: " << status << " " << statusMessage(status) << "\n";
     const std::vector<TreeRow> rows = TreeRowList::collect(*model.root(kind));
     const std::string system = kind == SystemKind::Demo ? "demo" : "local";
-    if (options.json)
-        printJson(rows, system, status);
-    else
-        printPlain(rows, ::isatty(STDOUT_FILENO) == 1);
+    printTreeRows(rows, system, status, options.json);
     // The demo tree is complete even when the hardware is held elsewhere.
     if (status == AppStatus::HardwareInUse && kind == SystemKind::Demo)
         return EXIT_OK;

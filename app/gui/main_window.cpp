@@ -16,6 +16,7 @@
 #include "gui/crash_screenshot.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
 #include "gui/dialogs/auxiliary/dialog_support.h"
+#include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/overview/sys_view_dialog.h"
 #include "gui/gui_resources.h"
 #include "gui/models/node_list_delegate.h"
@@ -31,11 +32,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 namespace z2e {
 namespace {
@@ -45,6 +46,7 @@ const char* const kSystemTitle = "System";
 constexpr int kHardwareTab = 0;
 constexpr int kDemoTab = 1;
 constexpr int kTreeDepth = 1;
+constexpr int kFirstScreenshotDelayMs = 1000;
 
 } // namespace
 
@@ -95,7 +97,7 @@ MainWindow::~MainWindow()
     m_demoModel->clear();
     m_localModel->clear();
     m_remoteModel->clear();
-    if (m_options.crashReporting && m_crashScreenshot)
+    if (m_options.crashReporting)
         crash_monitor::CrashMonitor::uninstall();
 }
 
@@ -169,13 +171,14 @@ bool MainWindow::init()
     if (m_options.crashReporting) {
         crash_monitor::CrashMonitor* monitor = crash_monitor::CrashMonitor::Instance();
         if (monitor->install()) {
+            // The first picture waits for the filled window: more use in a report, and start-up
+            // does not wait for a PNG to be written.
             m_crashScreenshot = new CrashScreenshot(this, QString(), this);
-            m_crashScreenshot->start();
+            QTimer::singleShot(kFirstScreenshotDelayMs, m_crashScreenshot, [this] { m_crashScreenshot->start(); });
         } else {
             UNI_LOG(kLogChannel, uni::log::warning) << "crash reporting not available: " << monitor->lastError();
         }
     }
-
     const bool extended = WindowSettings::extendedFeatures(m_settings);
     m_system = m_options.systemFactory ? m_options.systemFactory(extended) : std::make_unique<SystemModel>(extended);
     m_demoEditor = std::make_unique<DemoSystemEditor>(*m_system);
@@ -184,14 +187,22 @@ bool MainWindow::init()
     m_demoTab->setFileChooser(m_chooser);
     connect(m_demoTab, &DemoTab::statusText, this, &MainWindow::showStatus);
 
+    // The scan starts at once and the progress window shows while it runs: start-up does not
+    // wait for the window's first paint. Its close is queued, so it ends the modal loop.
+    CInProgress* progress = createProgress(kSystemTitle, "Initializing ZAMO2Explorer.", this);
+    std::int32_t scan = AppStatus::InternalError;
     SystemModel* system = m_system.get();
     DemoTab* demo = m_demoTab;
-    const std::int32_t scan =
-        runBehindProgress(kSystemTitle, "Initializing ZAMO2Explorer.", this, [system, demo](CInProgress&) {
-            const std::int32_t status = system->initializeSystem();
+    auto worker = std::make_unique<std::thread>([&scan, progress, system, demo] {
+        try {
+            scan = system->initializeSystem();
             demo->preloadListings(system->wrapper());
-            return status;
-        });
+        } catch (...) {
+            scan = AppStatus::InternalError;
+        }
+        progress->closeFromWorker();
+    });
+    waitForWorker(std::move(worker), progress);
     m_startupStatus = StartupStatus::fromScan(scan);
     UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan << ", reported as " << m_startupStatus;
 

@@ -12,13 +12,6 @@
 #include <algorithm>
 #include <filesystem>
 
-// The application log's asynchronous queue is lock-free inside the (uninstrumented) logging
-// library, so the thread sanitizer cannot see its ordering. Weak: a suite-wide list wins.
-extern "C" __attribute__((weak)) const char* __tsan_default_suppressions()
-{
-    return "race:boost::log::\n";
-}
-
 namespace z2e {
 namespace {
 

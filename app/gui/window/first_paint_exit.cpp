@@ -5,6 +5,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
+#include <cstdio>
+
 namespace z2e {
 
 FirstPaintExit::FirstPaintExit(QWidget* widget, QObject* parent)
@@ -30,6 +33,10 @@ bool FirstPaintExit::eventFilter(QObject* watched, QEvent* event)
 {
     if (m_armed && watched == m_widget && event->type() == QEvent::Paint) {
         m_armed = false;
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        std::printf("first paint %lld\n",
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+        std::fflush(stdout);
         // Once this paint is done: the exit must not cut it short.
         QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
     }

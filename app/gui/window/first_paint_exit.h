@@ -19,7 +19,8 @@ public:
     /// One watching `widget` when $ZAMO2_EXIT_AFTER_PAINT is set, else null.
     static FirstPaintExit* fromEnvironment(QWidget* widget, QObject* parent);
 
-    /// From now on the next paint of the widget ends the event loop with 0.
+    /// From now on the next paint of the widget ends the event loop with 0, after writing
+    /// "first paint <steady clock in ns>" to standard output.
     void arm();
 
 protected:

@@ -1,0 +1,114 @@
+#include "cli_nodes_command.h"
+
+#include "cli_output.h"
+#include "cli_remote_session.h"
+
+#include "uni/allowed_networks.h"
+
+#include <algorithm>
+#include <iostream>
+#include <sstream>
+
+namespace z2e {
+namespace cli {
+namespace {
+
+using qorinet_api::QORINetClientNode;
+using NodeList = std::vector<std::shared_ptr<QORINetClientNode>>;
+
+const char* scanStateName(std::uint32_t state)
+{
+    switch (state) {
+    case QORINetClientNode::kScanAnnounced:
+        return "announced";
+    case QORINetClientNode::kScanHeld:
+        return "held";
+    case QORINetClientNode::kScanFree:
+        return "free";
+    default:
+        return "unknown";
+    }
+}
+
+std::string scanStateText(const QORINetClientNode& node)
+{
+    std::string text = std::to_string(node.scanState()) + " " + scanStateName(node.scanState());
+    return node.isTainted() ? text + ", tainted" : text;
+}
+
+void printJson(const NodeList& nodes, std::uint32_t scanMs)
+{
+    std::ostringstream out;
+    out << "{\"scanMs\":" << scanMs << ",\"networks\":" << jsonString(uni::AllowedNetworks::process().toString())
+        << ",\"nodes\":[";
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const QORINetClientNode& node = *nodes[i];
+        out << (i ? "," : "") << "{\"id\":" << node.getNodeId() << ",\"name\":" << jsonString(node.getName())
+            << ",\"address\":" << jsonString(node.getAddress()) << ",\"netMask\":" << jsonString(node.getNetMask())
+            << ",\"scanState\":" << node.scanState() << ",\"scanStateText\":" << jsonString(scanStateName(node.scanState()))
+            << ",\"tainted\":" << (node.isTainted() ? "true" : "false") << ",\"syncState\":" << node.getSyncState()
+            << ",\"simulation\":" << (node.isSimulation() ? "true" : "false")
+            << ",\"boardCount\":" << node.getBoardCount() << ",\"boards\":[";
+        const std::vector<QORINetClientNode::BoardInfo> boards = node.boards();
+        for (std::size_t b = 0; b < boards.size(); ++b) {
+            out << (b ? "," : "") << "{\"name\":" << jsonString(boards[b].name)
+                << ",\"serial\":" << jsonString(boards[b].serial) << ",\"enclosure\":" << boards[b].enclosureIndex
+                << ",\"slot\":" << boards[b].slotIndex << "}";
+        }
+        out << "]}";
+    }
+    out << "]}\n";
+    std::cout << out.str();
+}
+
+std::string padded(const std::string& text, std::size_t width)
+{
+    return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
+}
+
+void printTable(const NodeList& nodes, std::uint32_t scanMs)
+{
+    if (nodes.empty()) {
+        std::cout << "no network nodes found within " << scanMs
+                  << " ms (networks: " << uni::AllowedNetworks::process().toString() << ")\n";
+        return;
+    }
+    const std::vector<std::string> titles = {"ID", "NAME", "ADDRESS", "SCAN", "SYNC", "BOARDS", "SIMULATION"};
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& node : nodes) {
+        rows.push_back({std::to_string(node->getNodeId()), node->getName(), node->getAddress(), scanStateText(*node),
+                        std::to_string(node->getSyncState()), std::to_string(node->getBoardCount()),
+                        node->isSimulation() ? "yes" : "no"});
+    }
+    std::vector<std::size_t> widths(titles.size());
+    for (std::size_t c = 0; c < titles.size(); ++c) {
+        widths[c] = titles[c].size() + 2;
+        for (const auto& row : rows)
+            widths[c] = std::max(widths[c], row[c].size() + 2);
+    }
+    rows.insert(rows.begin(), titles);
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += c + 1 < row.size() ? padded(row[c], widths[c]) : row[c];
+        std::cout << line << '\n';
+    }
+}
+
+} // namespace
+
+int nodesCommand(const CliOptions& options)
+{
+    RemoteSession session(options);
+    if (!session.start())
+        return EXIT_NODE_UNAVAILABLE;
+    const NodeList nodes = session.discover();
+    if (options.json)
+        printJson(nodes, session.scanMs());
+    else
+        printTable(nodes, session.scanMs());
+    return EXIT_OK;
+}
+
+} // namespace cli
+} // namespace z2e

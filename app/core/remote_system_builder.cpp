@@ -1,0 +1,125 @@
+#include "core/remote_system_builder.h"
+
+#include "core/network_node_rows.h"
+#include "core/root_node.h"
+
+#include "qorinet_api/common/qorinet_names.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace z2e {
+namespace {
+
+using qorinet_api::QORINetClientNode;
+
+// Texts longer than this from a node are cut: they end up in tree rows and list entries.
+constexpr std::size_t kMaxText = 256;
+
+std::string bounded(const std::string& text)
+{
+    return text.size() > kMaxText ? text.substr(0, kMaxText) : text;
+}
+
+NetworkBoardRecord boardRecord(const QORINetClientNode::BoardInfo& board)
+{
+    NetworkBoardRecord record;
+    record.name = bounded(board.name);
+    record.serialNumber = bounded(board.serial);
+    record.enclosureIndex = static_cast<std::int32_t>(std::min<std::uint32_t>(board.enclosureIndex, INT32_MAX));
+    record.slotNumber = static_cast<std::int32_t>(std::min<std::uint32_t>(board.slotIndex, INT32_MAX - 1)) + 1;
+    return record;
+}
+
+} // namespace
+
+std::uint32_t RemoteSystemBuilder::connectionStateOf(const QORINetClientNode& node)
+{
+    const std::uint32_t scan = node.scanState();
+    if (scan == 0)
+        return NetworkConnectionState::Unknown;
+    if (node.isTainted() || !node.isConnectable())
+        return NetworkConnectionState::Announced;
+    return NetworkConnectionState::Established;
+}
+
+std::vector<NetworkEnclosureRecord>
+RemoteSystemBuilder::enclosureRecords(const std::vector<QORINetClientNode::EnclosureInfo>& enclosures,
+                                      const std::vector<QORINetClientNode::BoardInfo>& boards)
+{
+    std::vector<NetworkEnclosureRecord> records;
+    records.reserve(enclosures.size());
+    for (const QORINetClientNode::EnclosureInfo& enclosure : enclosures) {
+        NetworkEnclosureRecord record;
+        record.name = bounded(enclosure.name);
+        record.serialNumber = bounded(enclosure.serial);
+        const std::uint32_t slots = std::min(enclosure.slotCount, kMaxSlots);
+        for (std::uint32_t i = 0; i < slots; ++i) {
+            NetworkSlotRecord slot;
+            slot.slotNumber = static_cast<std::int32_t>(i) + 1;
+            record.slots.push_back(slot);
+        }
+        records.push_back(std::move(record));
+    }
+    // Boards name their enclosure by its position in the list, not by its index field.
+    for (const QORINetClientNode::BoardInfo& board : boards) {
+        if (board.enclosureIndex >= records.size())
+            continue;
+        std::vector<NetworkSlotRecord>& slots = records[board.enclosureIndex].slots;
+        if (board.slotIndex >= slots.size() || slots[board.slotIndex].hasBoard)
+            continue;
+        NetworkSlotRecord& slot = slots[board.slotIndex];
+        slot.hasBoard = true;
+        slot.boardName = bounded(board.name);
+        slot.serialNumber = bounded(board.serial);
+    }
+    return records;
+}
+
+NetworkNodeRecord RemoteSystemBuilder::recordOf(const QORINetClientNode& node)
+{
+    NetworkNodeRecord record;
+    record.nodeId = node.getNodeId();
+    // The client shows a placeholder for a node without a name; the record keeps it empty so
+    // that the list can caption the entry with the node's id.
+    const std::string name = node.getName();
+    record.name = name == qorinet_api::kRemoteNodeUnnamed ? std::string() : bounded(name);
+    record.address = node.getAddress();
+    record.netMask = node.getNetMask();
+    const uni::ipv4::IpAddressPair local = node.localAddressPair();
+    record.localAddress = local.address();
+    record.localNetMask = local.address().empty() ? std::string() : local.maskText();
+
+    const QORINetClientNode::NodeTexts texts = node.nodeTexts();
+    record.firmwareVersion = bounded(texts.firmware);
+    record.driverVersion = bounded(texts.driver);
+
+    const std::vector<QORINetClientNode::BoardInfo> boards = node.boards();
+    record.enclosures = enclosureRecords(node.enclosures(), boards);
+    for (const QORINetClientNode::BoardInfo& board : boards)
+        record.boards.push_back(boardRecord(board));
+
+    record.connectionState = connectionStateOf(node);
+    record.connected = node.isConnected();
+    // Held by someone else: the node names a holder while this program holds no connection.
+    record.occupied = !record.connected && (node.scanState() == QORINetClientNode::kScanHeld ||
+                                            texts.enclosureAccess == "Occupied");
+    record.simulated = node.isSimulation();
+    return record;
+}
+
+std::int32_t RemoteSystemBuilder::readApiVersion(qorinet_api::QORINetIfClientNode& node, NetworkNodeRecord& record)
+{
+    std::string version;
+    const std::int32_t result = node.GetParamStruct_str("driver/api", "version", version);
+    if (result <= 0)
+        record.apiVersion = bounded(version);
+    return result;
+}
+
+void RemoteSystemBuilder::fillRoot(RootNode& root, const NetworkNodeRecord& record)
+{
+    NetworkNodeRows::fillRemoteSystem(root, record);
+}
+
+} // namespace z2e

@@ -1,0 +1,151 @@
+#include "core/remote_system_builder.h"
+
+#include "core/root_node.h"
+#include "core/tree_row_list.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace z2e {
+namespace {
+
+using qorinet_api::QORINetClientNode;
+
+using Boards = std::vector<QORINetClientNode::BoardInfo>;
+using Enclosures = std::vector<QORINetClientNode::EnclosureInfo>;
+
+QORINetClientNode::BoardInfo board(const std::string& name, std::uint32_t enclosure, std::uint32_t slot)
+{
+    QORINetClientNode::BoardInfo info;
+    info.name = name;
+    info.serial = "SN-" + name;
+    info.enclosureIndex = enclosure;
+    info.slotIndex = slot;
+    return info;
+}
+
+// A node as discovery leaves it after a scan answer: no owner, nothing connected.
+std::unique_ptr<QORINetClientNode> answeredNode()
+{
+    auto node = std::make_unique<QORINetClientNode>(nullptr, 7, 0, 0, true);
+    node->setAddressPair(*uni::ipv4::IpAddressPair::fromText("127.0.0.42", "255.0.0.0"));
+    node->setLocalAddressPair(*uni::ipv4::IpAddressPair::fromText("127.0.0.1", "255.0.0.0"));
+    node->storeName("Bench-East");
+    node->setNodeTexts({"2.5.12", "2.6.50112.0", "Free", "00E3C8C3"});
+    node->setEnclosures({{0, "QORINet QN-N6", "00E3C8C3", 3}});
+    node->setBoards({board("QA-4016", 0, 0), board("QD-5032", 0, 2)});
+    node->setScanState(QORINetClientNode::kScanFree);
+    return node;
+}
+
+std::vector<std::string> rowTexts(const RootNode& root)
+{
+    std::vector<std::string> texts;
+    for (const TreeRow& row : TreeRowList::collect(root))
+        texts.push_back(std::string(row.depth, '.') + row.row.text);
+    return texts;
+}
+
+bool hasRow(const std::vector<std::string>& texts, const std::string& text)
+{
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedFromOne)
+{
+    const Enclosures enclosures = {{0, "Front", "E0", 3}, {1, "Back", "E1", 2}};
+    const Boards boards = {board("A", 0, 2), board("B", 1, 0), board("Twin", 0, 2), board("Beyond", 1, 2),
+                           board("Nowhere", 5, 0)};
+    const std::vector<NetworkEnclosureRecord> records = RemoteSystemBuilder::enclosureRecords(enclosures, boards);
+
+    ASSERT_EQ(records.size(), 2u);
+    ASSERT_EQ(records[0].slots.size(), 3u);
+    ASSERT_EQ(records[1].slots.size(), 2u);
+    EXPECT_EQ(records[0].slots[0].slotNumber, 1);
+    EXPECT_EQ(records[0].slots[2].slotNumber, 3);
+    EXPECT_FALSE(records[0].slots[0].hasBoard);
+    // The first board claiming a slot keeps it.
+    EXPECT_TRUE(records[0].slots[2].hasBoard);
+    EXPECT_EQ(records[0].slots[2].boardName, "A");
+    EXPECT_EQ(records[0].slots[2].serialNumber, "SN-A");
+    EXPECT_EQ(records[1].slots[0].boardName, "B");
+    EXPECT_FALSE(records[1].slots[1].hasBoard);
+}
+
+TEST(RemoteSystemBuilder, UntrustedCountsAndTextsAreBounded)
+{
+    const Enclosures enclosures = {{0, std::string(5000, 'n'), "E0", 0xFFFFFFFFu}};
+    const std::vector<NetworkEnclosureRecord> records = RemoteSystemBuilder::enclosureRecords(enclosures, {});
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].slots.size(), RemoteSystemBuilder::kMaxSlots);
+    EXPECT_LE(records[0].name.size(), 256u);
+}
+
+TEST(RemoteSystemBuilder, RecordCarriesWhatDiscoveryKnows)
+{
+    const auto node = answeredNode();
+    const NetworkNodeRecord record = RemoteSystemBuilder::recordOf(*node);
+    EXPECT_EQ(record.nodeId, 7u);
+    EXPECT_EQ(record.name, "Bench-East");
+    EXPECT_EQ(record.address, "127.0.0.42");
+    EXPECT_EQ(record.netMask, "255.0.0.0");
+    EXPECT_EQ(record.localAddress, "127.0.0.1");
+    EXPECT_EQ(record.localNetMask, "255.0.0.0");
+    EXPECT_EQ(record.firmwareVersion, "2.5.12");
+    EXPECT_EQ(record.driverVersion, "2.6.50112.0");
+    EXPECT_TRUE(record.simulated);
+    EXPECT_FALSE(record.connected);
+    EXPECT_FALSE(record.occupied);
+    EXPECT_EQ(record.connectionState, NetworkConnectionState::Established);
+    ASSERT_EQ(record.boards.size(), 2u);
+    EXPECT_EQ(record.boards[1].name, "QD-5032");
+    EXPECT_EQ(record.boards[1].slotNumber, 3);
+    ASSERT_EQ(record.enclosures.size(), 1u);
+    EXPECT_EQ(record.enclosures[0].slots[2].boardName, "QD-5032");
+
+    // Unnamed: the record stays empty so that the list can caption the entry by id.
+    node->storeName("");
+    EXPECT_EQ(RemoteSystemBuilder::recordOf(*node).name, "");
+}
+
+TEST(RemoteSystemBuilder, LinkAndAccessFollowTheScanState)
+{
+    const auto node = answeredNode();
+    node->setScanState(QORINetClientNode::kScanHeld);
+    EXPECT_TRUE(RemoteSystemBuilder::recordOf(*node).occupied);
+    EXPECT_EQ(RemoteSystemBuilder::connectionStateOf(*node), NetworkConnectionState::Established);
+
+    node->setScanState(QORINetClientNode::kScanAnnounced);
+    EXPECT_EQ(RemoteSystemBuilder::connectionStateOf(*node), NetworkConnectionState::Announced);
+
+    node->setScanState(QORINetClientNode::kScanFree);
+    node->setTainted();
+    EXPECT_EQ(RemoteSystemBuilder::connectionStateOf(*node), NetworkConnectionState::Announced);
+
+    const auto fresh = std::make_unique<QORINetClientNode>(nullptr, 8, 0, 0, false);
+    EXPECT_EQ(RemoteSystemBuilder::connectionStateOf(*fresh), NetworkConnectionState::Unknown);
+}
+
+TEST(RemoteSystemBuilder, AnnouncedNodeShowsItsSlotsAndTheProblemRows)
+{
+    const auto node = answeredNode();
+    node->setScanState(QORINetClientNode::kScanAnnounced);
+    RootNode root(SystemKind::Remote);
+    RemoteSystemBuilder::fillRoot(root, RemoteSystemBuilder::recordOf(*node));
+    const std::vector<std::string> texts = rowTexts(root);
+    EXPECT_TRUE(hasRow(texts, "..Slot 1:   QA-4016"));
+    EXPECT_TRUE(hasRow(texts, "..Slot 2:   Empty"));
+    EXPECT_TRUE(hasRow(texts, "..Slot 3:   QD-5032"));
+    EXPECT_TRUE(hasRow(texts, ".Communication problem:   possible IP mismatch or firewall restrictions"));
+    EXPECT_TRUE(hasRow(texts, ".Local IP address:   127.0.0.1"));
+
+    node->setScanState(QORINetClientNode::kScanFree);
+    RemoteSystemBuilder::fillRoot(root, RemoteSystemBuilder::recordOf(*node));
+    const std::vector<std::string> linked = rowTexts(root);
+    EXPECT_FALSE(hasRow(linked, ".Communication problem:   possible IP mismatch or firewall restrictions"));
+    EXPECT_TRUE(hasRow(linked, "..Access State:   Not Connected"));
+}
+
+} // namespace
+} // namespace z2e
