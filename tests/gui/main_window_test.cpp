@@ -169,6 +169,23 @@ TEST_F(MainWindowTest, ContextMenuFollowsTheRowAndTheShiftKey)
     EXPECT_FALSE(m_window->ui()->actionFirmwareUpdate->isVisible());
 }
 
+TEST_F(MainWindowTest, SystemReportOfTheClickedSystemGoesToCsv)
+{
+    const QString report = m_site.path("report.csv");
+    m_window->setFileChooser([&report](QWidget*, const FileRequest& request) {
+        EXPECT_TRUE(request.save);
+        return report;
+    });
+    QTreeView* hardware = m_window->ui()->treeHardware;
+    ASSERT_FALSE(menuAt(hardware, "Local System", false).isEmpty());
+    m_window->ui()->actionSaveSystemReport->trigger();
+    const QStringList lines = SimulatedSite::read(report).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines[0], "Board Name,Base Serial,Base Cal Date,Con Serial");
+    EXPECT_GE(lines.size(), 5);
+    EXPECT_TRUE(lines.join("\n").contains("QA-4116-STRAIN"));
+}
+
 TEST_F(MainWindowTest, ToolsNotBuiltYetSaySo)
 {
     DialogRecorder dialogs;

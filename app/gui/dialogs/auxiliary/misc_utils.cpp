@@ -70,9 +70,11 @@ CInProgress* CMiscUtils::createAndShowProgress(const QString& title, const QStri
 void CMiscUtils::waitForWorker(std::unique_ptr<std::thread> worker, CInProgress* progress)
 {
     progress->exec();
-    delete progress;
+    // exec() can return before the worker closes it (a pending quit); the worker still posts
+    // to the dialog, so it may only go once the worker has ended.
     if (worker && worker->joinable())
         worker->join();
+    delete progress;
 }
 
 std::int32_t CMiscUtils::runBehindProgress(const QString& title, const QString& message, QWidget* parent, Work work,
