@@ -61,6 +61,17 @@ void printJson(const NodeList& nodes, std::uint32_t scanMs)
     std::cout << out.str();
 }
 
+// Names come from the network: no terminal control sequences get through.
+std::string printable(std::string text)
+{
+    for (char& c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f)
+            c = '?';
+    }
+    return text;
+}
+
 std::string padded(const std::string& text, std::size_t width)
 {
     return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
@@ -76,7 +87,7 @@ void printTable(const NodeList& nodes, std::uint32_t scanMs)
     const std::vector<std::string> titles = {"ID", "NAME", "ADDRESS", "SCAN", "SYNC", "BOARDS", "SIMULATION"};
     std::vector<std::vector<std::string>> rows;
     for (const auto& node : nodes) {
-        rows.push_back({std::to_string(node->getNodeId()), node->getName(), node->getAddress(), scanStateText(*node),
+        rows.push_back({std::to_string(node->getNodeId()), printable(node->getName()), node->getAddress(), scanStateText(*node),
                         std::to_string(node->getSyncState()), std::to_string(node->getBoardCount()),
                         node->isSimulation() ? "yes" : "no"});
     }

@@ -93,6 +93,7 @@ NetworkNodeRecord RemoteSystemBuilder::recordOf(const QORINetClientNode& node)
     const QORINetClientNode::NodeTexts texts = node.nodeTexts();
     record.firmwareVersion = bounded(texts.firmware);
     record.driverVersion = bounded(texts.driver);
+    record.serverVersion = bounded(texts.serverVersion);
 
     const std::vector<QORINetClientNode::BoardInfo> boards = node.boards();
     record.enclosures = enclosureRecords(node.enclosures(), boards);

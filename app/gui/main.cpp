@@ -26,7 +26,7 @@ public:
         if (z2e::ModalAutoAnswer* answer = z2e::ModalAutoAnswer::fromEnvironment(this))
             answer->start();
         if (z2e::ScreenshotOnReady* shot = z2e::ScreenshotOnReady::fromEnvironment(this, this))
-            connect(this, &MainWindow::initialized, shot, [shot] { shot->arm(); });
+            connect(this, &MainWindow::initialized, shot, [this, shot] { shot->arm(300 + networkSettleMs()); });
         // The filled window has painted once the hardware tree has.
         if (z2e::FirstPaintExit* paint = z2e::FirstPaintExit::fromEnvironment(hardwareTreeArea(), this))
             connect(this, &MainWindow::initialized, paint, [paint] { paint->arm(); });

@@ -9,7 +9,7 @@
 #include "gui/window/network_node_record_qt.h"
 #pragma push_macro("slots")
 #undef slots
-#include "core/network_node_rows.h"
+#include "core/remote_system_builder.h"
 #pragma pop_macro("slots")
 #include "core/root_node.h"
 #include "core/system_model.h"
@@ -24,11 +24,14 @@
 #include "gui/models/tree_view_model.h"
 #include "gui/window/about_text.h"
 #include "gui/window/demo_tab.h"
+#include "gui/window/network_client_host.h"
 #include "gui/window/node_event_types.h"
+#include "gui/window/selected_network_node.h"
 #include "gui/window/startup_status.h"
 #include "gui/window/system_list.h"
 #include "gui/window/system_report.h"
 #include "uni/log.h"
+#include "uni/net_if_provider.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -47,6 +50,7 @@ constexpr int kHardwareTab = 0;
 constexpr int kDemoTab = 1;
 constexpr int kTreeDepth = 1;
 constexpr int kFirstScreenshotDelayMs = 1000;
+const char* const kNodeWorkTitle = "Network Node";
 
 } // namespace
 
@@ -64,6 +68,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     , m_settings(WindowSettings::kOrganisation, WindowSettings::kApplication)
     , m_chooser(chooseFileWithDialog)
 {
+    m_selected = std::make_unique<SelectedNetworkNode>();
     initGuiResources();
     m_ui->setupUi(this);
     setWindowTitle("ZAMO2Explorer");
@@ -78,10 +83,12 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_ui->treeHardware->setModel(m_localModel);
     m_ui->listSystems->setItemDelegate(new NodeListDelegate(m_ui->listSystems));
     m_systemList = std::make_unique<SystemList>(m_ui->listSystems);
-    m_ui->splitterHardware->setSizes({280, 720});
+    // Wide enough for a network entry with its sync labels.
+    m_ui->splitterHardware->setSizes({320, 680});
     m_ui->splitterDemo->setSizes({640, 360});
 
-    m_network = WindowSettings::readNetworkOptions(m_settings);
+    m_netOptions = NetworkInterfaceChoice::restore(WindowSettings::readNetworkOptions(m_settings),
+                                                   NetworkInterfaceChoice::interfaceList(uni::NetIfProvider()));
     const bool placed = m_settings.contains("MainWindow/geometry");
     WindowSettings::restoreLayout(m_settings, *this);
     if (!placed && QApplication::primaryScreen())
@@ -91,6 +98,10 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // No thread outlives the window: the node lets go of the client it reports to, then the
+    // pump and the client stop.
+    m_selected->release();
+    m_netClient.reset();
     // The models show nodes of the system model: they go first.
     delete m_demoTab;
     m_demoTab = nullptr;
@@ -248,26 +259,82 @@ void MainWindow::updateHwTreeModel()
 
 void MainWindow::resetQorinetNodes()
 {
-    // The network client is created here from m_network once it exists; its event pump then
-    // feeds the ctrlNode* signals. Until then the list holds the local system alone.
-    for (const auto& record : m_nodeRecords)
-        m_systemList->removeNetworkNode(record.first);
+    if (m_selected->valid() || m_remoteShown)
+        showSystemRow(0, true);
+    m_selected->release();
+    m_systemList->removeNetworkNodes();
     m_nodeRecords.clear();
+    if (!m_netClient) {
+        // The pump thread only emits: the queued connections carry the events to the GUI thread.
+        NodeEventPump::Sink sink;
+        sink.added = [this](NetworkNodeRecord* record) { emit ctrlNodeAdded(record); };
+        sink.removed = [this](std::uint32_t id) { emit ctrlNodeRemoved(id); };
+        sink.syncChanged = [this](std::uint32_t id, std::uint32_t state) { emit ctrlNodeSyncChanged(id, state); };
+        m_netClient = std::make_unique<NetworkClientHost>(std::move(sink));
+    }
+    if (m_netClient->restart(NetworkInterfaceChoice::clientConfig(m_netOptions, m_options.network)) != 0)
+        showStatus("The network client could not start; no network nodes are shown.");
+}
+
+int MainWindow::networkSettleMs() const
+{
+    if (!m_netClient || !m_netClient->running())
+        return 0;
+    // The first scan finds the nodes that are up; one more covers a slow answer.
+    return static_cast<int>(2 * m_netClient->scanIntervalMs());
+}
+
+void MainWindow::runNodeWork(const QString& message, const std::function<void()>& work,
+                             const std::function<void()>& then)
+{
+    // `then` shows the outcome before the node events that came meanwhile are applied to it.
+    m_nodeEvents.runClosed([&] {
+        runBehindProgress(kNodeWorkTitle, message, this, [&work](CInProgress&) {
+            work();
+            return 0;
+        });
+        if (then)
+            then();
+    });
 }
 
 // ---- Network node events ----
 
 void MainWindow::onEventNodeAdded(NetworkNodeRecord* node)
 {
-    std::unique_ptr<NetworkNodeRecord> record(node);
-    if (!record)
+    if (m_netClient)
+        m_netClient->claim(node);
+    std::shared_ptr<NetworkNodeRecord> record(node);
+    if (record)
+        m_nodeEvents.whenIdle([this, record] { addNodeEntry(*record); });
+}
+
+void MainWindow::addNodeEntry(const NetworkNodeRecord& record)
+{
+    // Gone meanwhile, or an event of a former client whose id now names another node.
+    const auto node = m_netClient ? m_netClient->remoteNode(record.nodeId) : nullptr;
+    if (!node || node->getAddress() != record.address)
         return;
-    const bool problem = record->connectionState != NetworkConnectionState::Established;
-    m_systemList->upsertNetworkNode(*record, problem, 0);
-    m_nodeRecords[record->nodeId] = std::move(record);
+    const bool problem = record.connectionState != NetworkConnectionState::Established;
+    const int row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(node->getSyncState()));
+    auto& kept = m_nodeRecords[record.nodeId];
+    const std::string apiVersion = kept ? kept->apiVersion : std::string();
+    kept = std::make_unique<NetworkNodeRecord>(record);
+    if (row != m_shownSystemRow)
+        return;
+    // The shown node changed: its tree follows without asking the node again.
+    m_systemList->markSelected(row);
+    if (kept->apiVersion.empty())
+        kept->apiVersion = apiVersion;
+    showRemoteTree(*kept);
 }
 
 void MainWindow::onEventNodeRemoved(quint32 id)
+{
+    m_nodeEvents.whenIdle([this, id] { removeNodeEntry(id); });
+}
+
+void MainWindow::removeNodeEntry(std::uint32_t id)
 {
     const int row = m_systemList->rowOfNode(id);
     if (row < 0)
@@ -282,7 +349,7 @@ void MainWindow::onEventNodeRemoved(quint32 id)
 
 void MainWindow::onEventNodeSyncChanged(quint32 id, quint32 state)
 {
-    m_systemList->setSyncState(id, static_cast<int>(state));
+    m_nodeEvents.whenIdle([this, id, state] { m_systemList->setSyncState(id, static_cast<int>(state)); });
 }
 
 void MainWindow::onEventNodeUpdated(quint32 id, ModelNodePtr node)
@@ -304,28 +371,53 @@ void MainWindow::hdl_SysViewClicked()
 
 void MainWindow::showSystemRow(int row, bool force)
 {
-    if (row < 0 || !m_system || (!force && row == m_shownSystemRow))
+    if (row < 0 || !m_system || m_nodeEvents.closed() || (!force && row == m_shownSystemRow))
         return;
     m_shownSystemRow = row;
     m_systemList->markSelected(row);
     if (row == 0 && m_startupSucceeded) {
-        m_ui->treeHardware->setModel(m_localModel);
-        m_remoteModel->clear();
-        m_system->remoteRoot().clear();
-        m_remoteShown = false;
-        m_ui->treeHardware->expandToDepth(kTreeDepth);
+        showLocalSystem();
         return;
     }
     const QVariant id = m_ui->listSystems->item(row)->data(SystemList::kNodeIdRole);
-    const auto record = id.isValid() ? m_nodeRecords.find(id.toUInt()) : m_nodeRecords.end();
-    if (record == m_nodeRecords.end())
+    auto node = id.isValid() && m_netClient ? m_netClient->remoteNode(id.toUInt()) : nullptr;
+    if (!node)
         return;
+    NetworkNodeRecord record;
+    runNodeWork(
+        "Reading the network node.", [this, &node, &record] { record = m_selected->select(std::move(node)); },
+        [this, &record] {
+            m_nodeRecords[record.nodeId] = std::make_unique<NetworkNodeRecord>(record);
+            showRemoteTree(record);
+        });
+}
+
+void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
+{
+    // The model shows nodes of the remote root: it lets go of them before the root is refilled.
     m_remoteModel->clear();
-    NetworkNodeRows::fillRemoteSystem(m_system->remoteRoot(), *record->second);
+    RemoteSystemBuilder::fillRoot(m_system->remoteRoot(), record);
     m_remoteModel->rebuild(*m_system, CTreeViewModel::RemoteSystem);
     m_ui->treeHardware->setModel(m_remoteModel);
     m_ui->treeHardware->expandAll();
     m_remoteShown = true;
+}
+
+void MainWindow::showLocalSystem()
+{
+    if (m_selected->active())
+        runNodeWork("Releasing the network node.", [this] { m_selected->release(); });
+    m_selected->release();
+    m_ui->treeHardware->setModel(m_localModel);
+    m_remoteModel->clear();
+    m_system->remoteRoot().clear();
+    m_remoteShown = false;
+    m_ui->treeHardware->expandToDepth(kTreeDepth);
+}
+
+bool MainWindow::remoteMenusLocked() const
+{
+    return m_remoteShown && m_selected->heldByOtherClient();
 }
 
 // ---- Tabs, trees and the tool bar ----
@@ -338,7 +430,7 @@ void MainWindow::hdl_TabSelected(int tab)
             tool->setVisible(false);
         return;
     }
-    m_ui->actionNodeOptions->setVisible(m_remoteShown);
+    m_ui->actionNodeOptions->setVisible(m_remoteShown && m_selected->available());
 }
 
 RowContext MainWindow::rowContext(bool shift) const
@@ -457,7 +549,7 @@ std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelI
 void MainWindow::hdl_TreeContextMenu(const QPoint& position)
 {
     auto* view = qobject_cast<QTreeView*>(sender());
-    if (!view)
+    if (!view || (view == m_ui->treeHardware && remoteMenusLocked()))
         return;
     const bool shift = QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
     std::unique_ptr<QMenu> menu = contextMenuFor(view, view->indexAt(position), shift);
@@ -672,8 +764,10 @@ bool MainWindow::quit(QCloseEvent*)
         }
     }
     WindowSettings::saveLayout(m_settings, *this);
-    WindowSettings::writeNetworkOptions(m_settings, m_network);
+    WindowSettings::writeNetworkOptions(m_settings, m_netOptions);
     m_settings.sync();
+    if (m_selected->active())
+        runNodeWork("Stopping the network node.", [this] { m_selected->release(); });
     m_closing = true;
     if (m_options.quitOnClose)
         QCoreApplication::quit();

@@ -4,15 +4,18 @@
 // the tree models, runs the start-up scan behind a progress window, and dispatches every action
 // to the part that carries it out (DemoTab, TreeContextMenu, SystemReport, the tools).
 //
-// Network nodes come with the network client: resetQorinetNodes() is where it is created, the
-// ctrlNode* signals are what its event pump emits (connected queued in init()), and the
-// onEvent* slots keep the list of systems in step.
+// Network nodes come with the network client (NetworkClientHost): resetQorinetNodes() creates
+// it, its event pump emits the ctrlNode* signals (connected queued in init()), and the onEvent*
+// slots keep the list of systems in step. Talking to a selected node (SelectedNetworkNode) runs
+// on a worker behind the progress window.
 
 #include "config/driver_log_settings.h"
 #include "core/model_node.h"
 #include "gui/window/network_node_record_qt.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/window/file_chooser.h"
+#include "gui/window/network_interface_choice.h"
+#include "gui/window/node_event_gate.h"
 #include "gui/window/tree_context_menu.h"
 #include "gui/window/window_settings.h"
 
@@ -40,7 +43,9 @@ class CTreeViewModel;
 class CrashScreenshot;
 class DemoSystemEditor;
 class DemoTab;
+class NetworkClientHost;
 class RootNode;
+class SelectedNetworkNode;
 class SystemList;
 class SystemModel;
 class TreeIconTable;
@@ -53,6 +58,8 @@ struct MainWindowOptions {
     bool quitOnClose = true;
     /// Makes the system model; null: the program's own, on the driver library.
     std::function<std::unique_ptr<SystemModel>(bool extendedFeatures)> systemFactory;
+    /// Port and scan interval of the network client.
+    NetworkClientTuning network;
 };
 
 class MainWindow : public QMainWindow, public CMiscUtils {
@@ -88,6 +95,13 @@ public:
     QAction* actionFor(MenuEntry entry) const;
     /// The four driver log settings the logging dialog would edit.
     DriverLogSettings& logSettings() { return m_logSettings; }
+    /// The network options in force (restored at construction, written at close).
+    const NetworkOptions& networkOptions() const { return m_netOptions; }
+    /// The network node whose tree is shown (valid() false while the local system is).
+    const SelectedNetworkNode& selectedNode() const { return *m_selected; }
+    /// How long after start-up the network nodes around need to show up in the list; 0 while
+    /// the network client does not run.
+    int networkSettleMs() const;
 
 signals:
     /// init() has filled the views (not emitted when start-up ends the program).
@@ -104,7 +118,7 @@ public slots:
     void onEventNodeRemoved(quint32 id);
     void onEventNodeSyncChanged(quint32 id, quint32 state);
     void onEventNodeUpdated(quint32 id, z2e::ModelNodePtr node);
-    /// Removes the network entries and (once the network client exists) starts it anew.
+    /// Removes the network entries and starts a new network client with the network options.
     void resetQorinetNodes();
 
 protected:
@@ -146,6 +160,16 @@ private:
     /// Shows the system of list row `row` in the hardware tree; without `force` a row already
     /// shown is left alone.
     void showSystemRow(int row, bool force);
+    void showLocalSystem();
+    /// Runs `work` (which talks to a network node) on a worker behind the progress window, then
+    /// `then` on the GUI thread; node events that arrive meanwhile wait until both are done.
+    void runNodeWork(const QString& message, const std::function<void()>& work,
+                     const std::function<void()>& then = {});
+    void addNodeEntry(const NetworkNodeRecord& record);
+    void removeNodeEntry(std::uint32_t id);
+    /// Shows `record` as the remote system's tree.
+    void showRemoteTree(const NetworkNodeRecord& record);
+    bool remoteMenusLocked() const;
     /// The close handling: false when the operator cancels (nothing is written then).
     bool quit(QCloseEvent* event);
     void setUpActions();
@@ -165,7 +189,7 @@ private:
     std::unique_ptr<Ui::MainWindow> m_ui;
     MainWindowOptions m_options;
     QSettings m_settings;
-    NetworkOptions m_network;
+    NetworkOptions m_netOptions;
     std::unique_ptr<TreeIconTable> m_icons;
     std::unique_ptr<SystemModel> m_system;
     std::unique_ptr<DemoSystemEditor> m_demoEditor;
@@ -175,6 +199,9 @@ private:
     std::unique_ptr<SystemList> m_systemList;
     /// Records of the network nodes in the list, by node id.
     std::map<std::uint32_t, std::unique_ptr<NetworkNodeRecord>> m_nodeRecords;
+    std::unique_ptr<SelectedNetworkNode> m_selected;
+    std::unique_ptr<NetworkClientHost> m_netClient;
+    NodeEventGate m_nodeEvents;
     DemoTab* m_demoTab = nullptr;
     CrashScreenshot* m_crashScreenshot = nullptr;
     FileChooser m_chooser;

@@ -18,7 +18,8 @@ struct NodeDocumentFacts {
 class NodeDocument {
 public:
     /// Version texts the node reports about its own software.
-    static constexpr const char* kServerVersion = "2.5.48441.00";
+    /// The server ships with the driver it runs on, so it carries that driver's version.
+    static constexpr const char* kServerVersion = "2.6.50112.0";
     static constexpr const char* kFirmwareVersion = "2.5.12";
 
     /// The XML text for `node` with the hardware of `inventory`.

@@ -6,6 +6,7 @@
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/window/modal_auto_answer.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -62,6 +63,20 @@ private:
 
     QTemporaryDir m_dir;
 };
+
+/// First row of `model`, depth first, whose text starts with `text`.
+inline QModelIndex findRow(const QAbstractItemModel& model, const QString& text, const QModelIndex& parent = {})
+{
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        const QModelIndex index = model.index(row, 0, parent);
+        if (model.data(index).toString().startsWith(text))
+            return index;
+        const QModelIndex below = findRow(model, text, index);
+        if (below.isValid())
+            return below;
+    }
+    return {};
+}
 
 /// Answers every message dialog the window opens ("save", "discard", "cancel" for the
 /// unsaved-changes question) and keeps "[title] texts" of each.

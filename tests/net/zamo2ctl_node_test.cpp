@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <string>
 
 namespace {
 
@@ -27,7 +27,7 @@ protected:
         s_south = new NodeSimProcess;
         ASSERT_TRUE(s_north->start(kNorth, {"--name", "Bench-North"}, s_port)) << s_north->output();
         ASSERT_TRUE(s_south->start(kSouth, {"--name", "Bench-South", "--simulation"}, s_port)) << s_south->output();
-        s_nodes = new CliProcess::Outcome(CliProcess::run({"nodes", "--json", "--base-port", port(), "--scan-ms", "2000"}));
+        s_started = true;
     }
 
     static void TearDownTestSuite()
@@ -40,31 +40,58 @@ protected:
         }
         delete s_nodes;
         s_nodes = nullptr;
+        s_started = false;
     }
 
-    void SetUp() override { ASSERT_NE(s_nodes, nullptr) << "the simulators did not start"; }
+    void SetUp() override { ASSERT_TRUE(s_started) << "the simulators did not start"; }
+
+    /// `zamo2ctl nodes --json` against the two simulators, run once.
+    static const CliProcess::Outcome& nodeList()
+    {
+        if (!s_nodes)
+            s_nodes = new CliProcess::Outcome(
+                CliProcess::run({"nodes", "--json", "--base-port", port(), "--scan-ms", "2000"}));
+        return *s_nodes;
+    }
 
     static std::string port() { return std::to_string(s_port); }
+
+    /// The JSON object of the node at `address` in the node list; empty when it is not listed.
+    static std::string nodeObject(const std::string& address)
+    {
+        const std::string& out = nodeList().out;
+        const std::size_t at = out.find("\"address\":\"" + address + "\"");
+        if (at == std::string::npos)
+            return {};
+        const std::size_t begin = out.rfind("{\"id\":", at);
+        const std::size_t end = out.find("]}", at);
+        return begin == std::string::npos || end == std::string::npos ? std::string() : out.substr(begin, end - begin);
+    }
 
     /// The first board serial the node at `address` reported in the node list.
     static std::string firstSerialOf(const std::string& address)
     {
-        const std::regex node("\"address\":\"" + std::regex_replace(address, std::regex("\\."), "\\.") +
-                              "\"[^\\[\\]]*?\"boards\":\\[\\{\"name\":\"[^\"]*\",\"serial\":\"([^\"]+)\"");
-        std::smatch match;
-        return std::regex_search(s_nodes->out, match, node) ? match[1].str() : std::string();
+        const std::string node = nodeObject(address);
+        const std::string key = "\"serial\":\"";
+        const std::size_t at = node.find(key);
+        if (at == std::string::npos)
+            return {};
+        const std::size_t begin = at + key.size();
+        return node.substr(begin, node.find('"', begin) - begin);
     }
 
     static std::uint16_t s_port;
     static NodeSimProcess* s_north;
     static NodeSimProcess* s_south;
     static CliProcess::Outcome* s_nodes;
+    static bool s_started;
 };
 
 std::uint16_t Zamo2ctlNodes::s_port = 0;
 NodeSimProcess* Zamo2ctlNodes::s_north = nullptr;
 NodeSimProcess* Zamo2ctlNodes::s_south = nullptr;
 CliProcess::Outcome* Zamo2ctlNodes::s_nodes = nullptr;
+bool Zamo2ctlNodes::s_started = false;
 
 std::size_t occurrences(const std::string& text, const std::string& part)
 {
@@ -76,17 +103,15 @@ std::size_t occurrences(const std::string& text, const std::string& part)
 
 TEST_F(Zamo2ctlNodes, ListsExactlyTheTwoSimulatorsWithTheirNamesAndAddresses)
 {
-    ASSERT_EQ(s_nodes->exitStatus, 0) << s_nodes->err;
-    const std::string& out = s_nodes->out;
+    ASSERT_EQ(nodeList().exitStatus, 0) << nodeList().err;
+    const std::string& out = nodeList().out;
     EXPECT_EQ(occurrences(out, "\"id\":"), 2u) << out;
     EXPECT_NE(out.find("\"name\":\"Bench-North\",\"address\":\"127.0.0.2\""), std::string::npos) << out;
     EXPECT_NE(out.find("\"name\":\"Bench-South\",\"address\":\"127.0.0.3\""), std::string::npos) << out;
     // Both answered a scan; only the south one runs simulated boards; each lists its four boards.
     EXPECT_EQ(occurrences(out, "\"scanState\":5"), 2u) << out;
-    EXPECT_TRUE(std::regex_search(out, std::regex("\"address\":\"127\\.0\\.0\\.2\"[^}]*\"simulation\":false")))
-        << out;
-    EXPECT_TRUE(std::regex_search(out, std::regex("\"address\":\"127\\.0\\.0\\.3\"[^}]*\"simulation\":true")))
-        << out;
+    EXPECT_NE(nodeObject(kNorth).find("\"simulation\":false"), std::string::npos) << out;
+    EXPECT_NE(nodeObject(kSouth).find("\"simulation\":true"), std::string::npos) << out;
     EXPECT_EQ(occurrences(out, "\"boardCount\":4"), 2u) << out;
     EXPECT_FALSE(firstSerialOf(kNorth).empty());
     EXPECT_NE(firstSerialOf(kNorth), firstSerialOf(kSouth));

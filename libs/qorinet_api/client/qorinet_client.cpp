@@ -393,7 +393,8 @@ void QORINetClient::createNode(std::uint16_t command, const DiscoveryAnswer& ans
     nodePorts.third = static_cast<std::uint16_t>(answer.controlPort + proto::kThirdPortOffset);
     node->setPorts(nodePorts);
     node->storeName(answer.name);
-    node->setNodeTexts({answer.firmware, answer.driver, answer.enclosureAccess, answer.enclosureSerial});
+    node->setNodeTexts(
+        {answer.firmware, answer.driver, answer.enclosureAccess, answer.enclosureSerial, answer.swVersion});
     node->setSyncState(answer.syncState.value_or(0));
     if (command == proto::CMD_SCAN_ANSWER) {
         node->startNode();

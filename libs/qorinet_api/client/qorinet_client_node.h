@@ -51,6 +51,7 @@ public:
         std::string driver;
         std::string enclosureAccess;
         std::string enclosureSerial;
+        std::string serverVersion; ///< "sw-version" of the node's server
     };
 
     /// Scan states: announced only, answered and held by another client, answered and free.

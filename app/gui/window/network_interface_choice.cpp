@@ -1,0 +1,79 @@
+#include "gui/window/network_interface_choice.h"
+
+#include "uni/if_net_if_provider.h"
+
+#include <algorithm>
+
+namespace z2e {
+namespace {
+
+const char* const kNoHardwareAddress = "00:00:00:00:00:00";
+
+} // namespace
+
+const char* const NetworkInterfaceChoice::kOff = "Off";
+
+std::map<int, NetworkOptions> NetworkInterfaceChoice::interfaceList(const uni::IfNetIfProvider& provider)
+{
+    std::map<int, NetworkOptions> list;
+    uni::NetInterfaceList interfaces;
+    if (provider.interfaces(interfaces) != 0)
+        return list;
+    for (const uni::NetInterface& interface : interfaces) {
+        if (interface.hardwareAddressText() == kNoHardwareAddress)
+            continue;
+        for (const uni::ipv4::IpAddressPair& pair : interface.addresses) {
+            if (pair.address().find('.') == std::string::npos)
+                continue;
+            NetworkOptions entry;
+            entry.interfaceName = QString::fromStdString(interface.description);
+            entry.interfaceIndex = -1;
+            entry.address = QString::fromStdString(pair.address());
+            entry.mask = QString::fromStdString(pair.maskText());
+            entry.automaticInterface = false;
+            list[static_cast<int>(interface.index)] = entry;
+        }
+    }
+    return list;
+}
+
+NetworkOptions NetworkInterfaceChoice::restore(const NetworkOptions& stored,
+                                               const std::map<int, NetworkOptions>& interfaces)
+{
+    for (const auto& entry : interfaces) {
+        // Byte for byte: a description that differs in case is another interface.
+        if (entry.second.interfaceName.toUtf8() == stored.interfaceName.toUtf8())
+            return entry.second;
+    }
+    NetworkOptions options = stored;
+    options.automaticInterface = true;
+    return options;
+}
+
+qorinet_api::QORINetClientConfig NetworkInterfaceChoice::clientConfig(const NetworkOptions& options,
+                                                                      const NetworkClientTuning& tuning)
+{
+    using Config = qorinet_api::QORINetClientConfig;
+    Config config;
+    config.basePort = tuning.basePort;
+    if (tuning.scanIntervalMs != 0) {
+        config.scanIntervalMs = tuning.scanIntervalMs;
+        config.scanWindowMs = std::min(config.scanWindowMs, tuning.scanIntervalMs / 2);
+    }
+    config.localNodeMask = 0;
+    if (options.automaticInterface) {
+        config.mode = Config::MODE_ALL_INTERFACES;
+        return config;
+    }
+    config.mode = Config::MODE_ADDRESS_LIST;
+    if (options.interfaceName == kOff && options.interfaceIndex == -1) {
+        config.nodeKindMask = 0;
+        return config;
+    }
+    const auto pair = uni::ipv4::IpAddressPair::fromText(options.address.toStdString(), options.mask.toStdString());
+    if (pair)
+        config.localAddresses.push_back(*pair);
+    return config;
+}
+
+} // namespace z2e

@@ -1,0 +1,47 @@
+#pragma once
+// Which local network the window's network client works on: the stored "Options" matched
+// against the computer's interfaces at start-up, and the client configuration made from them.
+
+#include "gui/window/window_settings.h"
+
+#include "qorinet_api/client/qorinet_client_config.h"
+
+#include <cstdint>
+#include <map>
+
+namespace uni {
+class IfNetIfProvider;
+}
+
+namespace z2e {
+
+/// Choices of the window's client that are not operator settings (tests pick their own).
+struct NetworkClientTuning {
+    /// 0: the default port triple (9237); the node simulators of a demo run use it too.
+    std::uint32_t basePort = 0;
+    /// 0: the client's default scan interval.
+    std::uint32_t scanIntervalMs = 0;
+};
+
+class NetworkInterfaceChoice {
+public:
+    /// Name that switches the network side off.
+    static const char* const kOff; ///< "Off"
+
+    /// The interfaces that can be chosen, by interface index: every up interface with a hardware
+    /// address other than all zeros and an IPv4 address (the last one of an interface wins),
+    /// named by its description, fixed (not automatic) with index -1.
+    static std::map<int, NetworkOptions> interfaceList(const uni::IfNetIfProvider& provider);
+
+    /// The options at start-up: the interface of the stored name with its current address and
+    /// mask when there is one, otherwise the stored values with the automatic choice.
+    static NetworkOptions restore(const NetworkOptions& stored, const std::map<int, NetworkOptions>& interfaces);
+
+    /// The client configuration: all interfaces when automatic; no network for "Off" with
+    /// index -1; else the one stored address and mask (none when they are not valid). The
+    /// client never makes a local node: the window reads the local system itself.
+    static qorinet_api::QORINetClientConfig clientConfig(const NetworkOptions& options,
+                                                         const NetworkClientTuning& tuning);
+};
+
+} // namespace z2e

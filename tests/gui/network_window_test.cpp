@@ -1,0 +1,309 @@
+// The window's network side: a node simulator on loopback that comes and goes while the window
+// runs, the event pump and its shutdown, and the pieces the window builds it from.
+
+#include "network_test_support.h"
+#include "node_sim_process.h"
+#include "window_test_support.h"
+
+#include "gui/main_window.h"
+#include "gui/models/system_list_roles.h"
+#include "gui/models/tree_view_model.h"
+#include "gui/window/network_interface_choice.h"
+#include "gui/window/node_event_gate.h"
+#include "gui/window/node_event_pump.h"
+#include "gui/window/selected_network_node.h"
+#include "ui_main_window.h"
+
+#pragma push_macro("slots")
+#undef slots
+#include "qorinet_api/client/qorinet_client.h"
+#pragma pop_macro("slots")
+#include "uni/event_queue.h"
+#include "uni/if_net_if_provider.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <mutex>
+
+namespace z2e {
+namespace {
+
+const char* const kNodeAddress = "127.0.0.9";
+constexpr int kNodeWaitMs = 15000;
+
+// Threads of this process with that name, as the kernel knows them.
+int threadsNamed(const QString& name)
+{
+    int count = 0;
+    for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        count += z2e_test::SimulatedSite::read("/proc/self/task/" + task + "/comm").trimmed() == name ? 1 : 0;
+    return count;
+}
+
+using z2e_test::findRow;
+
+QString rowText(const QAbstractItemModel& model, const QString& start)
+{
+    return model.data(findRow(model, start)).toString();
+}
+
+class NetworkWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_port = z2e_test::freeClientBasePort();
+        ASSERT_NE(m_port, 0);
+        MainWindowOptions options;
+        options.crashReporting = false;
+        options.quitOnClose = false;
+        options.network.basePort = m_port;
+        options.network.scanIntervalMs = 300;
+        QApplication::setQuitOnLastWindowClosed(false);
+        m_window = std::make_unique<MainWindow>(options);
+        m_window->show();
+        ASSERT_TRUE(m_window->init());
+    }
+
+    QListWidget* systems() const { return m_window->ui()->listSystems; }
+
+    void startNodeAndWaitForItsEntry()
+    {
+        ASSERT_TRUE(m_node.start(kNodeAddress, {"--name", "GuiBench"}, m_port)) << m_node.output();
+        // Announced first (a communication problem until it answers a scan), then answering:
+        // both events land on the one entry.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] {
+                return systems()->count() == 2 &&
+                       systems()->item(1)->data(SystemListRole::Detail).toString() == "QORINet QN-N6";
+            },
+            kNodeWaitMs));
+    }
+
+    void selectNode()
+    {
+        systems()->setCurrentRow(1);
+        QTest::mouseClick(systems()->viewport(), Qt::LeftButton, {},
+                          systems()->visualItemRect(systems()->item(1)).center());
+    }
+
+    void showTabsAgain()
+    {
+        m_window->ui()->tabWidget->setCurrentIndex(1);
+        m_window->ui()->tabWidget->setCurrentIndex(0);
+    }
+
+    z2e_test::SimulatedSite m_site;
+    net_test::NodeSimProcess m_node;
+    std::unique_ptr<MainWindow> m_window;
+    std::uint16_t m_port = 0;
+};
+
+TEST_F(NetworkWindowTest, NodeThatComesAndGoesAddsAndRemovesItsEntryAndShowsItsTree)
+{
+    startNodeAndWaitForItsEntry();
+    QTest::qWait(500);
+    ASSERT_EQ(systems()->count(), 2);
+    const QListWidgetItem* entry = systems()->item(1);
+    EXPECT_EQ(entry->data(SystemListRole::Caption).toString(), "GuiBench");
+    EXPECT_EQ(entry->data(SystemListRole::DetailColour).toInt(), static_cast<int>(Qt::black));
+    EXPECT_EQ(entry->data(SystemListRole::ThirdLine).toString(), QString("IP:\t%1").arg(kNodeAddress));
+    EXPECT_EQ(entry->data(SystemListRole::SyncState).toInt(), 1);
+
+    m_node.signal(SIGUSR1); // the node now reports sync state 2
+    EXPECT_TRUE(QTest::qWaitFor([entry] { return entry->data(SystemListRole::SyncState).toInt() == 2; }, kNodeWaitMs));
+
+    selectNode();
+    const QAbstractItemModel* tree = m_window->ui()->treeHardware->model();
+    ASSERT_NE(tree, m_window->hardwareModel());
+    EXPECT_TRUE(m_window->selectedNode().active());
+    EXPECT_EQ(rowText(*tree, "Node Name"), "Node Name:   GuiBench");
+    EXPECT_TRUE(rowText(*tree, "Enclosure").endsWith("QORINet QN-N6")) << rowText(*tree, "Enclosure").toStdString();
+    EXPECT_EQ(rowText(*tree, "Slot 1"), "Slot 1:   QA-4016");
+    EXPECT_EQ(rowText(*tree, "Access State"), "Access State:   Free");
+    // Read over the link, so the node really was asked.
+    EXPECT_GT(rowText(*tree, "QORIN API").size(), QString("QORIN API:   ").size());
+    EXPECT_FALSE(findRow(*tree, "Communication problem").isValid());
+    EXPECT_EQ(systems()->item(1)->data(SystemListRole::Selection).toString(), "selected");
+    // Linked to this program, the node names it as holder: its tools stay open to us.
+    showTabsAgain();
+    EXPECT_TRUE(m_window->ui()->actionNodeOptions->isVisible());
+
+    m_node.stop();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return systems()->count() == 1; }, kNodeWaitMs));
+    EXPECT_EQ(m_window->ui()->treeHardware->model(), m_window->hardwareModel());
+    EXPECT_EQ(systems()->item(0)->data(SystemListRole::Selection).toString(), "selected");
+    EXPECT_FALSE(m_window->selectedNode().valid());
+    showTabsAgain();
+    EXPECT_FALSE(m_window->ui()->actionNodeOptions->isVisible());
+}
+
+TEST_F(NetworkWindowTest, ClosingStopsTheShownNodeAndNoThreadOutlivesTheWindow)
+{
+    startNodeAndWaitForItsEntry();
+    selectNode();
+    std::shared_ptr<qorinet_api::QORINetClientNode> node = m_window->selectedNode().node();
+    ASSERT_TRUE(node && node->isConnected());
+    EXPECT_EQ(threadsNamed(NodeEventPump::kThreadName), 1);
+
+    z2e_test::DialogRecorder dialogs;
+    EXPECT_TRUE(m_window->close());
+    EXPECT_FALSE(node->isConnected());
+    node.reset();
+    m_window.reset();
+    EXPECT_EQ(threadsNamed(NodeEventPump::kThreadName), 0);
+    QSettings written(m_site.settingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(written.value("Options/NetIfName").toString(), "None");
+    EXPECT_EQ(written.value("Options/NetMask").toString(), "255.255.255.0");
+}
+
+// ---- The pieces ----
+
+// What the pump hands its sink, as "removed 5" and so on (written on the pump thread).
+struct RecordingSink {
+    NodeEventPump::Sink sink()
+    {
+        auto add = [this](const std::string& call) {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_calls.push_back(call);
+        };
+        return {[add](NetworkNodeRecord* record) {
+                    add("added " + std::to_string(record->nodeId));
+                    delete record;
+                },
+                [add](std::uint32_t id) { add("removed " + std::to_string(id)); },
+                [add](std::uint32_t id, std::uint32_t) { add("sync " + std::to_string(id)); }};
+    }
+    std::vector<std::string> calls() const
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_calls;
+    }
+    mutable std::mutex m_lock;
+    std::vector<std::string> m_calls;
+};
+
+TEST(NodeEventPumpTest, ForwardsRemovalsSkipsWhatItCannotUseAndStopsOutOfItsWait)
+{
+    qorinet_api::QORINetClientConfig config;
+    config.nodeKindMask = 0; // never started: a client without nodes
+    qorinet_api::QORINetClient client(config);
+    uni::EventQueue queue;
+    RecordingSink recorded;
+    NodeEventPump pump(queue, client, recorded.sink());
+    ASSERT_EQ(pump.start(), 0);
+    EXPECT_EQ(threadsNamed(NodeEventPump::kThreadName), 1);
+
+    const std::uint32_t unknown = 9, removed = 5, tainted = 6;
+    const std::uint16_t shortId = 5;
+    queue.push(qorinet_api::EVENT_GOV_NODE_ADDED, &unknown, sizeof unknown);
+    queue.push(qorinet_api::EVENT_GOV_NODE_SYNC_CHANGED, &unknown, sizeof unknown);
+    queue.push(qorinet_api::EVENT_GOV_NODE_REMOVED, &shortId, sizeof shortId);
+    queue.push(qorinet_api::EVENT_GOV_LOG_MSG, &removed, sizeof removed);
+    queue.push(qorinet_api::EVENT_GOV_NODE_REMOVED, &removed, sizeof removed);
+    queue.push(qorinet_api::EVENT_GOV_NODE_TAINTED, &tainted, sizeof tainted);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorded.calls().size() == 2; }, 5000));
+    EXPECT_EQ(recorded.calls(), std::vector<std::string>({"removed 5", "removed 6"}));
+
+    // The pump waits without a time-out: stop() must wake it.
+    EXPECT_EQ(pump.stop(), 0);
+    EXPECT_EQ(threadsNamed(NodeEventPump::kThreadName), 0);
+}
+
+TEST(NodeEventGateTest, EventsDuringNodeWorkRunAfterItInOrder)
+{
+    NodeEventGate gate;
+    std::vector<int> order;
+    gate.runClosed([&] {
+        gate.whenIdle([&] { order.push_back(1); });
+        // A deferred step that starts node work of its own: what arrives meanwhile queues up
+        // behind the steps already waiting.
+        gate.whenIdle([&] { gate.runClosed([&] { gate.whenIdle([&] { order.push_back(4); }); }); });
+        gate.whenIdle([&] { order.push_back(3); });
+        order.push_back(0);
+    });
+    EXPECT_EQ(order, std::vector<int>({0, 1, 3, 4}));
+    EXPECT_FALSE(gate.closed());
+    gate.whenIdle([&] { order.push_back(5); });
+    EXPECT_EQ(order.back(), 5);
+}
+
+class FixedInterfaces : public uni::IfNetIfProvider {
+public:
+    int allInterfaces(uni::NetInterfaceList& out) const override
+    {
+        uni::NetInterface loopback;
+        loopback.index = 1;
+        loopback.description = "lo [Loopback]";
+        loopback.loopback = true;
+        loopback.hardwareAddress = {0, 0, 0, 0, 0, 0};
+        loopback.addresses = {{"127.0.0.1", 0x000000FFu}};
+        uni::NetInterface wired;
+        wired.index = 4;
+        wired.description = "lab0 [Ethernet]";
+        wired.hardwareAddress = {0x02, 0x10, 0x20, 0x30, 0x40, 0x50};
+        wired.addresses = {{"127.1.0.5", 0x0000FFFFu}, {"127.1.0.6", 0x0000FFFFu}};
+        out = {loopback, wired};
+        return 0;
+    }
+};
+
+TEST(NetworkInterfaceChoiceTest, StoredInterfaceIsFoundByNameElseTheChoiceIsAutomatic)
+{
+    const auto list = NetworkInterfaceChoice::interfaceList(FixedInterfaces());
+    ASSERT_EQ(list.size(), 1u); // the loopback has no hardware address
+    const NetworkOptions& wired = list.at(4);
+    EXPECT_EQ(wired.address, "127.1.0.6");
+    EXPECT_EQ(wired.mask, "255.255.0.0");
+    EXPECT_EQ(wired.interfaceIndex, -1);
+
+    NetworkOptions stored;
+    stored.interfaceName = "lab0 [Ethernet]";
+    stored.address = "127.1.0.1";
+    stored.mask = "255.255.255.0";
+    const NetworkOptions found = NetworkInterfaceChoice::restore(stored, list);
+    EXPECT_FALSE(found.automaticInterface);
+    EXPECT_EQ(found.address, "127.1.0.6");
+
+    stored.interfaceName = "LAB0 [Ethernet]";
+    const NetworkOptions gone = NetworkInterfaceChoice::restore(stored, list);
+    EXPECT_TRUE(gone.automaticInterface);
+    EXPECT_EQ(gone.address, "127.1.0.1");
+    EXPECT_EQ(gone.interfaceName, "LAB0 [Ethernet]");
+}
+
+TEST(NetworkInterfaceChoiceTest, ClientConfigurationFollowsTheOptions)
+{
+    using Config = qorinet_api::QORINetClientConfig;
+    NetworkClientTuning tuning;
+    tuning.basePort = 31000;
+    tuning.scanIntervalMs = 300;
+    NetworkOptions options;
+    Config config = NetworkInterfaceChoice::clientConfig(options, tuning);
+    EXPECT_EQ(config.mode, Config::MODE_ALL_INTERFACES);
+    EXPECT_EQ(config.basePort, 31000u);
+    EXPECT_EQ(config.localNodeMask, 0u);
+    EXPECT_NE(config.nodeKindMask, 0u);
+    EXPECT_LT(config.scanWindowMs, config.scanIntervalMs);
+
+    options.automaticInterface = false;
+    options.address = "127.1.0.6";
+    options.mask = "255.255.0.0";
+    config = NetworkInterfaceChoice::clientConfig(options, tuning);
+    EXPECT_EQ(config.mode, Config::MODE_ADDRESS_LIST);
+    ASSERT_EQ(config.localAddresses.size(), 1u);
+    EXPECT_EQ(config.localAddresses[0].toString(), "127.1.0.6/255.255.0.0");
+
+    options.address = "127.1.0";
+    EXPECT_TRUE(NetworkInterfaceChoice::clientConfig(options, tuning).localAddresses.empty());
+
+    options.interfaceName = NetworkInterfaceChoice::kOff;
+    options.interfaceIndex = -1;
+    EXPECT_EQ(NetworkInterfaceChoice::clientConfig(options, tuning).nodeKindMask, 0u);
+}
+
+} // namespace
+} // namespace z2e
