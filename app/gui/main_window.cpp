@@ -84,7 +84,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_ui->listSystems->setItemDelegate(new NodeListDelegate(m_ui->listSystems));
     m_systemList = std::make_unique<SystemList>(m_ui->listSystems);
     // Wide enough for a network entry with its sync labels.
-    m_ui->splitterHardware->setSizes({320, 680});
+    m_ui->splitterHardware->setSizes({360, 640});
     m_ui->splitterDemo->setSizes({640, 360});
 
     m_netOptions = NetworkInterfaceChoice::restore(WindowSettings::readNetworkOptions(m_settings),
