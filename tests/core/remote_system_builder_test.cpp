@@ -32,7 +32,7 @@ std::unique_ptr<QORINetClientNode> answeredNode()
     node->setAddressPair(*uni::ipv4::IpAddressPair::fromText("127.0.0.42", "255.0.0.0"));
     node->setLocalAddressPair(*uni::ipv4::IpAddressPair::fromText("127.0.0.1", "255.0.0.0"));
     node->storeName("Bench-East");
-    node->setNodeTexts({"2.5.12", "2.6.50112.0", "Free", "00E3C8C3"});
+    node->setNodeTexts({"2.5.12", "2.6.50112.0", "Free", "00E3C8C3", "2.4.7"});
     node->setEnclosures({{0, "QORINet QN-N6", "00E3C8C3", 3}});
     node->setBoards({board("QA-4016", 0, 0), board("QD-5032", 0, 2)});
     node->setScanState(QORINetClientNode::kScanFree);
@@ -94,6 +94,7 @@ TEST(RemoteSystemBuilder, RecordCarriesWhatDiscoveryKnows)
     EXPECT_EQ(record.localNetMask, "255.0.0.0");
     EXPECT_EQ(record.firmwareVersion, "2.5.12");
     EXPECT_EQ(record.driverVersion, "2.6.50112.0");
+    EXPECT_EQ(record.serverVersion, "2.4.7");
     EXPECT_TRUE(record.simulated);
     EXPECT_FALSE(record.connected);
     EXPECT_FALSE(record.occupied);
