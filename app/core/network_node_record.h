@@ -20,7 +20,7 @@ struct NetworkSlotRecord {
 struct NetworkEnclosureRecord {
     std::string name;
     std::string serialNumber;
-    std::vector<NetworkSlotRecord> slots;
+    std::vector<NetworkSlotRecord> slotRecords;
 };
 
 /// One board of a network node, in the node's board order.

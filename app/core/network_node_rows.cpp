@@ -87,7 +87,7 @@ void NetworkNodeRows::buildSlotStateNodes(EnclosureNode& enclosure, const Networ
     enclosure.serialNumber = record.serialNumber;
     enclosure.addValueRow(NodeType::Property, "SerialNumber", record.serialNumber);
     enclosure.propertyCount = enclosure.childCount();
-    for (const NetworkSlotRecord& slot : record.slots) {
+    for (const NetworkSlotRecord& slot : record.slotRecords) {
         const std::string caption = "Slot " + std::to_string(slot.slotNumber);
         if (!slot.hasBoard) {
             enclosure.addValueRow(NodeType::SlotState, caption, "Empty");

@@ -57,7 +57,7 @@ RemoteSystemBuilder::enclosureRecords(const std::vector<QORINetClientNode::Enclo
         for (std::uint32_t i = 0; i < slots; ++i) {
             NetworkSlotRecord slot;
             slot.slotNumber = static_cast<std::int32_t>(i) + 1;
-            record.slots.push_back(slot);
+            record.slotRecords.push_back(slot);
         }
         records.push_back(std::move(record));
     }
@@ -65,7 +65,7 @@ RemoteSystemBuilder::enclosureRecords(const std::vector<QORINetClientNode::Enclo
     for (const QORINetClientNode::BoardInfo& board : boards) {
         if (board.enclosureIndex >= records.size())
             continue;
-        std::vector<NetworkSlotRecord>& slots = records[board.enclosureIndex].slots;
+        std::vector<NetworkSlotRecord>& slots = records[board.enclosureIndex].slotRecords;
         if (board.slotIndex >= slots.size() || slots[board.slotIndex].hasBoard)
             continue;
         NetworkSlotRecord& slot = slots[board.slotIndex];

@@ -6,7 +6,7 @@
 #include "core/crash_monitor.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
-#include "gui/window/network_node_record_qt.h"
+#include "core/network_node_record.h"
 #pragma push_macro("slots")
 #undef slots
 #include "core/remote_system_builder.h"

@@ -11,7 +11,7 @@
 
 #include "config/driver_log_settings.h"
 #include "core/model_node.h"
-#include "gui/window/network_node_record_qt.h"
+#include "core/network_node_record.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/window/file_chooser.h"
 #include "gui/window/network_interface_choice.h"

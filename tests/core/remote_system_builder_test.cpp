@@ -60,17 +60,17 @@ TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedFromOne)
     const std::vector<NetworkEnclosureRecord> records = RemoteSystemBuilder::enclosureRecords(enclosures, boards);
 
     ASSERT_EQ(records.size(), 2u);
-    ASSERT_EQ(records[0].slots.size(), 3u);
-    ASSERT_EQ(records[1].slots.size(), 2u);
-    EXPECT_EQ(records[0].slots[0].slotNumber, 1);
-    EXPECT_EQ(records[0].slots[2].slotNumber, 3);
-    EXPECT_FALSE(records[0].slots[0].hasBoard);
+    ASSERT_EQ(records[0].slotRecords.size(), 3u);
+    ASSERT_EQ(records[1].slotRecords.size(), 2u);
+    EXPECT_EQ(records[0].slotRecords[0].slotNumber, 1);
+    EXPECT_EQ(records[0].slotRecords[2].slotNumber, 3);
+    EXPECT_FALSE(records[0].slotRecords[0].hasBoard);
     // The first board claiming a slot keeps it.
-    EXPECT_TRUE(records[0].slots[2].hasBoard);
-    EXPECT_EQ(records[0].slots[2].boardName, "A");
-    EXPECT_EQ(records[0].slots[2].serialNumber, "SN-A");
-    EXPECT_EQ(records[1].slots[0].boardName, "B");
-    EXPECT_FALSE(records[1].slots[1].hasBoard);
+    EXPECT_TRUE(records[0].slotRecords[2].hasBoard);
+    EXPECT_EQ(records[0].slotRecords[2].boardName, "A");
+    EXPECT_EQ(records[0].slotRecords[2].serialNumber, "SN-A");
+    EXPECT_EQ(records[1].slotRecords[0].boardName, "B");
+    EXPECT_FALSE(records[1].slotRecords[1].hasBoard);
 }
 
 TEST(RemoteSystemBuilder, UntrustedCountsAndTextsAreBounded)
@@ -78,7 +78,7 @@ TEST(RemoteSystemBuilder, UntrustedCountsAndTextsAreBounded)
     const Enclosures enclosures = {{0, std::string(5000, 'n'), "E0", 0xFFFFFFFFu}};
     const std::vector<NetworkEnclosureRecord> records = RemoteSystemBuilder::enclosureRecords(enclosures, {});
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].slots.size(), RemoteSystemBuilder::kMaxSlots);
+    EXPECT_EQ(records[0].slotRecords.size(), RemoteSystemBuilder::kMaxSlots);
     EXPECT_LE(records[0].name.size(), 256u);
 }
 
@@ -103,7 +103,7 @@ TEST(RemoteSystemBuilder, RecordCarriesWhatDiscoveryKnows)
     EXPECT_EQ(record.boards[1].name, "QD-5032");
     EXPECT_EQ(record.boards[1].slotNumber, 3);
     ASSERT_EQ(record.enclosures.size(), 1u);
-    EXPECT_EQ(record.enclosures[0].slots[2].boardName, "QD-5032");
+    EXPECT_EQ(record.enclosures[0].slotRecords[2].boardName, "QD-5032");
 
     // Unnamed: the record stays empty so that the list can caption the entry by id.
     node->storeName("");

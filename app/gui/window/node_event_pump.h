@@ -3,7 +3,7 @@
 // event queue and turns node events into calls of its sink. The sink runs on the pump thread;
 // the window's sink only emits queued signals, so nothing of the GUI is touched here.
 
-#include "gui/window/network_node_record_qt.h"
+#include "core/network_node_record.h"
 
 #include "uni/thread.h"
 

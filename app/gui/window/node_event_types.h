@@ -2,7 +2,7 @@
 // Types that travel in the window's queued node-event signals.
 
 #include "core/model_node.h"
-#include "gui/window/network_node_record_qt.h"
+#include "core/network_node_record.h"
 
 #include <QMetaType>
 

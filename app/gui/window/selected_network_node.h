@@ -3,7 +3,7 @@
 // release() talk to the node (connect, requests, goodbye): the window runs them on a worker
 // behind its progress window and leaves the object alone meanwhile.
 
-#include "gui/window/network_node_record_qt.h"
+#include "core/network_node_record.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,7 +2,7 @@
 // The entries of the list of systems: the local system first, then one per network node. Fills
 // the roles NodeListDelegate paints from; the window decides what a selection shows.
 
-#include "gui/window/network_node_record_qt.h"
+#include "core/network_node_record.h"
 
 #include <QPixmap>
 #include <QString>
