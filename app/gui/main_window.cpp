@@ -7,6 +7,7 @@
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
 #include "core/network_node_record.h"
+#include "core/network_node_rows.h"
 #pragma push_macro("slots")
 #undef slots
 #include "core/remote_system_builder.h"
@@ -53,8 +54,6 @@ constexpr int kFirstScreenshotDelayMs = 1000;
 const char* const kNodeWorkTitle = "Network Node";
 
 } // namespace
-
-const char* const MainWindow::kProgramVersion = "2.5.48441.00";
 
 MainWindow::MainWindow(QWidget* parent)
     : MainWindow(MainWindowOptions(), parent)
@@ -711,7 +710,8 @@ void MainWindow::hdl_HelpAbout()
 {
     static const std::vector<SoftwareVersionRecord> none;
     QMessageBox::about(this, AboutText::kTitle,
-                       AboutText::text(kProgramVersion, m_system ? m_system->softwareVersions() : none));
+                       AboutText::text(NetworkNodeRows::kProgramVersion,
+                                       m_system ? m_system->softwareVersions() : none));
 }
 
 void MainWindow::hdl_HelpAboutQt()

@@ -66,8 +66,6 @@ class MainWindow : public QMainWindow, public CMiscUtils {
     Q_OBJECT
 
 public:
-    static const char* const kProgramVersion; ///< "2.5.48441.00"
-
     explicit MainWindow(QWidget* parent = nullptr);
     explicit MainWindow(MainWindowOptions options, QWidget* parent = nullptr);
     ~MainWindow() override;
