@@ -131,41 +131,35 @@ void QORINetDataClient::beforeSetParam(std::uint32_t nodeId, std::int32_t board,
 std::int32_t QORINetDataClient::readCan(std::uint32_t nodeId, std::int32_t board, ZaMoCanFrame* frames,
                                         std::int32_t& count)
 {
-    const auto path = node(nodeId);
-    return path ? path->readCan(board, frames, count) : uni::osal::ERR_UNI_OSAL_ECONNECTION;
+    return onNode(nodeId, [&](QORINetDataClientNode& path) { return path.readCan(board, frames, count); });
 }
 
 std::int32_t QORINetDataClient::readCanRaw(std::uint32_t nodeId, std::int32_t board, ZaMoCanFrame*& frames,
                                            std::int32_t& count)
 {
-    const auto path = node(nodeId);
-    return path ? path->readCanRaw(board, frames, count) : uni::osal::ERR_UNI_OSAL_ECONNECTION;
+    return onNode(nodeId, [&](QORINetDataClientNode& path) { return path.readCanRaw(board, frames, count); });
 }
 
 std::int32_t QORINetDataClient::freeCan(std::uint32_t nodeId, std::int32_t board, std::int32_t count)
 {
-    const auto path = node(nodeId);
-    return path ? path->freeCan(board, count) : uni::osal::ERR_UNI_OSAL_ECONNECTION;
+    return onNode(nodeId, [&](QORINetDataClientNode& path) { return path.freeCan(board, count); });
 }
 
 std::int32_t QORINetDataClient::readUart(std::uint32_t nodeId, std::int32_t board, std::uint8_t* bytes,
                                          std::int32_t& count)
 {
-    const auto path = node(nodeId);
-    return path ? path->readUart(board, bytes, count) : uni::osal::ERR_UNI_OSAL_ECONNECTION;
+    return onNode(nodeId, [&](QORINetDataClientNode& path) { return path.readUart(board, bytes, count); });
 }
 
 std::int32_t QORINetDataClient::readUartRaw(std::uint32_t nodeId, std::int32_t board, ZaMoUartFrame*& frames,
                                             std::int32_t& count)
 {
-    const auto path = node(nodeId);
-    return path ? path->readUartRaw(board, frames, count) : uni::osal::ERR_UNI_OSAL_ECONNECTION;
+    return onNode(nodeId, [&](QORINetDataClientNode& path) { return path.readUartRaw(board, frames, count); });
 }
 
 std::int32_t QORINetDataClient::freeUart(std::uint32_t nodeId, std::int32_t board, std::int32_t count)
 {
-    const auto path = node(nodeId);
-    return path ? path->freeUart(board, count) : uni::osal::ERR_UNI_OSAL_ECONNECTION;
+    return onNode(nodeId, [&](QORINetDataClientNode& path) { return path.freeUart(board, count); });
 }
 
 void QORINetDataClient::run()

@@ -7,6 +7,7 @@
 #include "qorinet_api/client/qorinet_data_client_node.h"
 
 #include "uni/allowed_networks.h"
+#include "uni/osal.h"
 #include "uni/ip_address_pair.h"
 #include "uni/socket_set.h"
 #include "uni/tcp_socket.h"
@@ -44,6 +45,13 @@ public:
     void closeNode(std::uint32_t nodeId);
     /// The open data path of a node; null when none.
     std::shared_ptr<QORINetDataClientNode> node(std::uint32_t nodeId) const;
+    /// Runs `call` on the node's data path; ECONNECTION when the node has none.
+    template <typename Call>
+    std::int32_t onNode(std::uint32_t nodeId, Call&& call) const
+    {
+        const std::shared_ptr<QORINetDataClientNode> path = node(nodeId);
+        return path ? call(*path) : uni::osal::ERR_UNI_OSAL_ECONNECTION;
+    }
 
     /// Remote SetParam_i32 hook: true when the command is answered here (`result` set).
     bool answerSetParam(std::uint32_t nodeId, std::int32_t board, std::int32_t command, std::int64_t value,

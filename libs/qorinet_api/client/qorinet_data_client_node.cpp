@@ -201,44 +201,32 @@ const QORINetDataClientNode::Board* QORINetDataClientNode::boardAt(std::int32_t 
 
 std::int32_t QORINetDataClientNode::readCan(std::int32_t board, ZaMoCanFrame* frames, std::int32_t& count)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    Board* b = boardAt(board);
-    return b ? b->stream.readCan(frames, count) : ERR_BOARD_NOT_FOUND;
+    return onStream(board, [&](auto& stream) { return stream.readCan(frames, count); });
 }
 
 std::int32_t QORINetDataClientNode::readCanRaw(std::int32_t board, ZaMoCanFrame*& frames, std::int32_t& count)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    Board* b = boardAt(board);
-    return b ? b->stream.readCanRaw(frames, count) : ERR_BOARD_NOT_FOUND;
+    return onStream(board, [&](auto& stream) { return stream.readCanRaw(frames, count); });
 }
 
 std::int32_t QORINetDataClientNode::freeCan(std::int32_t board, std::int32_t count)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    Board* b = boardAt(board);
-    return b ? b->stream.freeCan(count) : ERR_BOARD_NOT_FOUND;
+    return onStream(board, [&](auto& stream) { return stream.freeCan(count); });
 }
 
 std::int32_t QORINetDataClientNode::readUart(std::int32_t board, std::uint8_t* bytes, std::int32_t& count)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    Board* b = boardAt(board);
-    return b ? b->stream.readUart(bytes, count) : ERR_BOARD_NOT_FOUND;
+    return onStream(board, [&](auto& stream) { return stream.readUart(bytes, count); });
 }
 
 std::int32_t QORINetDataClientNode::readUartRaw(std::int32_t board, ZaMoUartFrame*& frames, std::int32_t& count)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    Board* b = boardAt(board);
-    return b ? b->stream.readUartRaw(frames, count) : ERR_BOARD_NOT_FOUND;
+    return onStream(board, [&](auto& stream) { return stream.readUartRaw(frames, count); });
 }
 
 std::int32_t QORINetDataClientNode::freeUart(std::int32_t board, std::int32_t count)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    Board* b = boardAt(board);
-    return b ? b->stream.freeUart(count) : ERR_BOARD_NOT_FOUND;
+    return onStream(board, [&](auto& stream) { return stream.freeUart(count); });
 }
 
 std::int32_t QORINetDataClientNode::setStreaming(std::int32_t board, bool on)

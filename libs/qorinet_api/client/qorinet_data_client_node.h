@@ -5,6 +5,7 @@
 
 #include "qorinet_api/client/qorinet_data_frame.h"
 #include "qorinet_api/client/qorinet_data_stream.h"
+#include "qorinet_api/common/qorinet_result_codes.h"
 
 #include "uni/tcp_socket.h"
 
@@ -77,6 +78,14 @@ private:
     int fileUart(Board& board, const std::uint8_t* data, std::size_t length);
     Board* boardAt(std::int32_t board);
     const Board* boardAt(std::int32_t board) const;
+    /// Runs `read` on the board's stream under the node lock; ERR_BOARD_NOT_FOUND without one.
+    template <typename Read>
+    std::int32_t onStream(std::int32_t board, Read&& read)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        Board* b = boardAt(board);
+        return b ? read(b->stream) : ERR_BOARD_NOT_FOUND;
+    }
     void dropConnection();
 
     const std::uint32_t m_nodeId;
