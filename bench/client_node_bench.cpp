@@ -3,6 +3,8 @@
 // what the node adds: frame building, digests, answer matching, locking. Target: the node's
 // time per request at most 1.3 times the bare one's.
 
+#include "loopback_listener.h"
+
 #include "qorinet_api/client/qorinet_client_node.h"
 #include "qorinet_api/common/control_frame.h"
 #include "qorinet_api/common/payload_reader.h"
@@ -79,15 +81,7 @@ public:
         m_answers[proto::CMD_NODE_SETTINGS] = answerFrame(proto::CMD_NODE_SETTINGS, statusPayload(0));
         m_answers[proto::CMD_GET_PARAM_I32] = answerFrame(proto::CMD_GET_PARAM_I32, value);
 
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in end{};
-        end.sin_family = AF_INET;
-        end.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof end;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&end), sizeof end);
-        ::listen(m_listener, 1);
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&end), &size);
-        m_port = ntohs(end.sin_port);
+        m_listener = bench::openLoopbackListener(m_port);
         m_thread = std::thread([this] { serve(); });
     }
     ~AnswerServer()

@@ -1,6 +1,8 @@
 // Request/response round trips over loopback: uni::TCPSocket against bare POSIX calls, each
 // talking to the same kind of bare echo server, so the difference is the wrapper's own cost.
 
+#include "loopback_listener.h"
+
 #include "uni/tcp_socket.h"
 
 #include <benchmark/benchmark.h>
@@ -34,15 +36,7 @@ class EchoServer {
 public:
     EchoServer()
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in end{};
-        end.sin_family = AF_INET;
-        end.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof end;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&end), sizeof end);
-        ::listen(m_listener, 1);
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&end), &size);
-        m_port = ntohs(end.sin_port);
+        m_listener = bench::openLoopbackListener(m_port);
         m_thread = std::thread([this] { serve(); });
     }
     ~EchoServer()
