@@ -4,7 +4,7 @@
 // in the binding's table: it answers like a driver (lookup, size check, copy) and nothing more,
 // which makes the node's share as large as it can ever be.
 
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
 
 #include <benchmark/benchmark.h>

@@ -7,11 +7,11 @@
 #include "cli_remote_session.h"
 #include "cli_tree_command.h"
 
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
 #include "qorinet_api/common/qorinet_result_codes.h"
-#include "qorinet_api/util/decimal_text.h"
+#include "uni/number_text.h"
 #include "uni/osal.h"
 
 #include <cstdlib>
@@ -43,22 +43,6 @@ std::string resultText(std::int32_t result, qorinet_api::QORINetIfClientNode* no
     if (node && node->ErrorConstantToString(result, text) == 0 && !text.empty())
         return text;
     return "unknown result";
-}
-
-// Decimal with an optional sign, or 0x followed by up to eight hex digits.
-bool parseCode(const std::string& text, std::int32_t& value)
-{
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        if (text.size() > 10)
-            return false;
-        char* end = nullptr;
-        const unsigned long parsed = std::strtoul(text.c_str() + 2, &end, 16);
-        if (*end != '\0' || text[2] == '-' || text[2] == '+')
-            return false;
-        value = static_cast<std::int32_t>(static_cast<std::uint32_t>(parsed));
-        return true;
-    }
-    return qorinet_api::util::parseSignedDecimal(text, value);
 }
 
 void addResult(Report& report, std::int32_t result, qorinet_api::QORINetIfClientNode* node)
@@ -156,7 +140,7 @@ int onNode(const CliOptions& options, Run&& run)
 int driverText(const CliOptions& options)
 {
     std::int32_t code = 0;
-    if (!parseCode(options.arguments[0], code))
+    if (!uni::text::parseDecimalOrHex(options.arguments[0], code))
         return usageError("CODE must be a decimal or 0x hexadecimal number");
     std::string text;
     const bool known = getDriverErrorText(code, text) == 0;
@@ -238,7 +222,7 @@ int setI32(const CliOptions& options)
 {
     std::int32_t numbers[3] = {};
     for (int i = 0; i < 3; ++i) {
-        if (!parseCode(options.arguments[static_cast<std::size_t>(i)], numbers[i]))
+        if (!uni::text::parseDecimalOrHex(options.arguments[static_cast<std::size_t>(i)], numbers[i]))
             return usageError("BOARD, COMMAND and VALUE must be numbers");
     }
     return onNode(options, [&](qorinet_api::QORINetIfClientNode& node, QorinNodeUtilWrapper& wrapper) {

@@ -9,10 +9,10 @@
 #include "core/node_types.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "qorinet_api/client/qorinet_if_client_node.h"
-#include "qorinet_api/util/decimal_text.h"
+#include "uni/number_text.h"
 
 #include <iostream>
 #include <map>
@@ -49,7 +49,7 @@ int usageError(const std::string& message)
 void numbersOf(const std::vector<std::string>& words, std::int32_t (&values)[2])
 {
     for (std::size_t i = 1; i < words.size() && i <= 2; ++i)
-        qorinet_api::util::parseSignedDecimal(words[i], values[i - 1]);
+        uni::text::parseSignedDecimal(words[i], values[i - 1]);
 }
 
 std::string modelList(const ModelPicker::ItemList& enclosures, const ModelPicker::ItemList& boards,
@@ -283,7 +283,7 @@ int demoCommand(const CliOptions& options)
         return usageError(options.arguments[0] + ": wrong number of arguments (see --help)");
     std::int32_t value = 0;
     for (std::size_t i = 1; i <= it->second.numbers && i < count; ++i) {
-        if (!qorinet_api::util::parseSignedDecimal(options.arguments[i], value))
+        if (!uni::text::parseSignedDecimal(options.arguments[i], value))
             return usageError("ENC and SLOT must be numbers");
     }
     DemoSession session(options);

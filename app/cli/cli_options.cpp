@@ -1,6 +1,6 @@
 #include "cli_options.h"
 
-#include "qorinet_api/util/decimal_text.h"
+#include "uni/number_text.h"
 #include "uni/ip_address_pair.h"
 
 #include <map>
@@ -53,7 +53,7 @@ bool optionValue(const std::string& arg, const std::string& name, int argc, cons
 
 bool boundedNumber(const std::string& text, std::int32_t low, std::int32_t high, std::int32_t& value)
 {
-    return qorinet_api::util::parseSignedDecimal(text, value) && value >= low && value <= high;
+    return uni::text::parseSignedDecimal(text, value) && value >= low && value <= high;
 }
 
 // --node, --scan-ms and --base-port; `matched` tells whether `arg` was one of them.

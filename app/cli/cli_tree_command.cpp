@@ -7,7 +7,7 @@
 #include "core/node_types.h"
 #include "core/system_model.h"
 #include "core/tree_row_list.h"
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 
 #include <unistd.h>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "config/check_diagnostics.h"
-#include "qorinet_api/util/decimal_text.h"
+#include "uni/number_text.h"
 #include "xpugi/element.h"
 
 namespace z2e {
@@ -46,7 +46,7 @@ bool IfElementCheck::requireInteger(const pugi::xml_node& parent, const char* na
     const pugi::xml_node child = parent.child(name);
     const std::string text = xpugi::elementText(child);
     std::int32_t value = 0;
-    if (qorinet_api::util::parseSignedDecimal(text, value)) {
+    if (uni::text::parseSignedDecimal(text, value)) {
         return true;
     }
     return reject(child, "text '" + text + "' is not a 32-bit decimal integer");

@@ -15,7 +15,7 @@
 #include "config/atomic_file_writer.h"
 #include "config/bounded_file_reader.h"
 #include "config/check_diagnostics.h"
-#include "qorinet_api/util/decimal_text.h"
+#include "uni/number_text.h"
 #include "config/qorin_cfg_check.h"
 #include "config/qorin_cfg_template.h"
 #include "uni/log.h"
@@ -135,7 +135,7 @@ void appendKey(pugi::xml_node entry, const std::string& keyText)
 
 bool readInt(const pugi::xml_node& parent, const char* name, std::int32_t& value)
 {
-    return qorinet_api::util::parseSignedDecimal(xpugi::elementText(parent.child(name)), value);
+    return uni::text::parseSignedDecimal(xpugi::elementText(parent.child(name)), value);
 }
 
 std::int32_t intOrZero(const pugi::xml_node& parent, const char* name)

@@ -1,7 +1,7 @@
 #include "core/application_log.h"
 
 #include "core/app_paths.h"
-#include "core/crash_monitor.h"
+#include "crash/crash_monitor.h"
 
 #include "uni/log.h"
 

@@ -2,6 +2,7 @@
 
 #include "core/enclosure_node.h"
 #include "core/slot_node.h"
+#include "uni/number_text.h"
 #include "xpugi/element.h"
 
 #include <algorithm>
@@ -63,37 +64,6 @@ bool readsFalse(const pugi::xml_attribute& visible)
 bool isText(const pugi::xml_node& node)
 {
     return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
-}
-
-/// Decimal integer of a whole (trimmed) text; false for anything else or out of range.
-bool parseInt(const std::string& text, std::int32_t& value)
-{
-    if (text.empty())
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long parsed = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX)
-        return false;
-    value = static_cast<std::int32_t>(parsed);
-    return true;
-}
-
-/// Hexadecimal number as "%X" reads it: leading digits only; false when there are none.
-bool parseHex(const std::string& text, std::uint32_t& value)
-{
-    const char* begin = text.c_str();
-    while (*begin == ' ' || *begin == '\t')
-        ++begin;
-    if (!std::isxdigit(static_cast<unsigned char>(*begin)))
-        return false;
-    std::uint32_t result = 0;
-    for (const char* p = begin; std::isxdigit(static_cast<unsigned char>(*p)); ++p) {
-        const int digit = std::isdigit(static_cast<unsigned char>(*p)) ? *p - '0' : (std::toupper(*p) - 'A' + 10);
-        result = (result << 4) | static_cast<std::uint32_t>(digit);
-    }
-    value = result;
-    return true;
 }
 
 std::int32_t build(ModelNode& node, const pugi::xml_node& element, int depth);
@@ -188,12 +158,12 @@ void readEncNameDocument(EnclosureNode& enclosure, const std::string& text)
         encName = root.child("KEY").attribute("EncName").value();
     if (encName.empty())
         encName = root.attribute("EncName").value();
-    parseHex(encName, enclosure.typeCode);
+    uni::text::parseLeadingHex(encName, enclosure.typeCode);
 
     std::int32_t number = 0;
-    if (parseInt(textAt(root, "EncType"), number))
+    if (uni::text::parseSignedDecimal(textAt(root, "EncType"), number))
         enclosure.encType = static_cast<std::uint32_t>(number);
-    if (parseInt(textAt(root, "EncVersion"), number))
+    if (uni::text::parseSignedDecimal(textAt(root, "EncVersion"), number))
         enclosure.encVersion = static_cast<std::uint32_t>(number);
     const pugi::xml_node version = root.child("EncVersion");
     if (!version)
@@ -209,9 +179,9 @@ void readEncNameDocument(EnclosureNode& enclosure, const std::string& text)
 void readEnclosureData(EnclosureNode& enclosure, const pugi::xml_node& info)
 {
     std::int32_t number = 0;
-    if (parseInt(textAt(info, "EncType"), number))
+    if (uni::text::parseSignedDecimal(textAt(info, "EncType"), number))
         enclosure.encType = static_cast<std::uint32_t>(number);
-    if (parseInt(textAt(info, "EncVersion"), number))
+    if (uni::text::parseSignedDecimal(textAt(info, "EncVersion"), number))
         enclosure.encVersion = static_cast<std::uint32_t>(number);
     const pugi::xml_node options = info.child("Options");
     for (pugi::xml_node option = options.first_child(); option; option = option.next_sibling()) {
@@ -315,7 +285,7 @@ std::string DescriptionParser::firmwareWarningSuffix(std::int32_t checkStatus, c
         return kUnknown;
     std::uint32_t revision = 0;
     // A revision that is no hexadecimal number is no known release either.
-    if (!parseHex(revisionText, revision))
+    if (!uni::text::parseLeadingHex(revisionText, revision))
         return kUnknown;
     return revision < 0xD000u ? std::string() : kUnknown;
 }
@@ -428,8 +398,8 @@ std::int32_t DescriptionParser::parseEnclosureDescription(EnclosureNode* enclosu
         enclosure->values.push_back(textAt(info, "Name"));
         enclosure->serialNumber = textAt(info, "SerialNumber");
         enclosure->userData = textAt(info, "UserData");
-        parseInt(textAt(info, "UserSlotCnt"), enclosure->userSlotCount);
-        parseInt(textAt(info, "SlotNoOffset"), enclosure->slotNoOffset);
+        uni::text::parseSignedDecimal(textAt(info, "UserSlotCnt"), enclosure->userSlotCount);
+        uni::text::parseSignedDecimal(textAt(info, "SlotNoOffset"), enclosure->slotNoOffset);
         readEnclosureData(*enclosure, info);
         addChildren(*enclosure, info, 0);
         enclosure->propertyCount = enclosure->childCount();

@@ -5,7 +5,7 @@
 #include "core/description_parser.h"
 #include "core/network_node_rows.h"
 #include "core/system_scanner.h"
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 #include "driver/command/command_status.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"

@@ -1,6 +1,6 @@
 #include "gui/crash_screenshot.h"
 
-#include "core/crash_monitor.h"
+#include "crash/crash_monitor.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,7 +6,7 @@
 //   ZAMO2_SCREENSHOT      write a PNG of the filled window to this file, then end
 //   ZAMO2_EXIT_AFTER_PAINT end as soon as the filled window has painted (start-up timing)
 
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 #include "gui/application_frame.h"
 #include "gui/main_window.h"
 #include "gui/window/first_paint_exit.h"

@@ -2,8 +2,9 @@
 
 #include "ui_main_window.h"
 
+#include "core/app_paths.h"
 #include "core/application_status.h"
-#include "core/crash_monitor.h"
+#include "crash/crash_monitor.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
 #include "core/network_node_record.h"
@@ -180,6 +181,8 @@ bool MainWindow::init()
 {
     if (m_options.crashReporting) {
         crash_monitor::CrashMonitor* monitor = crash_monitor::CrashMonitor::Instance();
+        if (monitor->reportFolder().empty())
+            monitor->setReportFolder(expandedAppPath(AppPathKind::CrashReportFolder));
         if (monitor->install()) {
             // The first picture waits for the filled window: more use in a report, and start-up
             // does not wait for a PNG to be written.

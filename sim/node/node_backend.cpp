@@ -1,6 +1,6 @@
 #include "node_backend.h"
 
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 
 namespace nodesim {
 

@@ -1,4 +1,4 @@
-#include "core/crash_monitor.h"
+#include "crash/crash_monitor.h"
 
 #include "frame_test_support.h"
 

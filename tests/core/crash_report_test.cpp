@@ -1,7 +1,7 @@
-#include "core/backtrace_symbolizer.h"
-#include "core/crash_channel.h"
-#include "core/crash_watchdog.h"
-#include "core/process_maps.h"
+#include "crash/backtrace_symbolizer.h"
+#include "crash/crash_channel.h"
+#include "crash/crash_watchdog.h"
+#include "crash/process_maps.h"
 
 #include "frame_test_support.h"
 

@@ -7,7 +7,7 @@
 #include "core/enclosure_node.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
 #include "xpugi/element.h"
 

@@ -1,7 +1,7 @@
 // Holds the simulated hardware until its standard input closes. Prints "held" once it does,
 // or "failed <result>" when the driver refused.
 
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
 
 #include <cstdio>

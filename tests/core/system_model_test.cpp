@@ -3,7 +3,7 @@
 #include "core/slot_node.h"
 #include "core/system_model.h"
 #include "core/tree_row_list.h"
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 
 #include <gtest/gtest.h>
 

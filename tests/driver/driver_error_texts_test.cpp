@@ -1,5 +1,5 @@
-#include "driver/binding/driver_api.h"
-#include "driver/binding/driver_error_texts.h"
+#include "zmpxi/driver_api.h"
+#include "zmpxi/driver_error_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/auxiliary/notify_dialog.h"
 
-#include "core/crash_monitor.h"
+#include "crash/crash_monitor.h"
 
 #include <QApplication>
 #include <QFile>

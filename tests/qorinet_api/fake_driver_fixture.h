@@ -3,7 +3,7 @@
 
 #include "fake_driver/fake_driver_state.h"
 
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
 #include "uni/log.h"
 

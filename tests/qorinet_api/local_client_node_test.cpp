@@ -1,6 +1,6 @@
 #include "fake_driver_fixture.h"
 
-#include "qorinet_api/util/decimal_text.h"
+#include "uni/number_text.h"
 
 #include <thread>
 
@@ -261,13 +261,13 @@ TEST(LocalNodeFields, FixedAnswersAndStoredFields)
 TEST(DecimalText, SignDigitsAndRange)
 {
     std::int32_t v = 42;
-    EXPECT_TRUE(qorinet_api::util::parseSignedDecimal("-2147483648", v));
+    EXPECT_TRUE(uni::text::parseSignedDecimal("-2147483648", v));
     EXPECT_EQ(INT32_MIN, v);
-    EXPECT_TRUE(qorinet_api::util::parseSignedDecimal("+2147483647", v));
+    EXPECT_TRUE(uni::text::parseSignedDecimal("+2147483647", v));
     EXPECT_EQ(INT32_MAX, v);
-    EXPECT_FALSE(qorinet_api::util::parseSignedDecimal("2147483648", v));
-    EXPECT_FALSE(qorinet_api::util::parseSignedDecimal("-", v));
-    EXPECT_FALSE(qorinet_api::util::parseSignedDecimal("1-", v));
+    EXPECT_FALSE(uni::text::parseSignedDecimal("2147483648", v));
+    EXPECT_FALSE(uni::text::parseSignedDecimal("-", v));
+    EXPECT_FALSE(uni::text::parseSignedDecimal("1-", v));
     EXPECT_EQ(INT32_MAX, v) << "a failed parse leaves the value alone";
 }
 

@@ -4,7 +4,7 @@
 #include "driver/command/driver_command.h"
 #include "driver/command/driver_target.h"
 #include "qorinet_api/common/qorinet_result_codes.h"
-#include "qorinet_api/util/decimal_text.h"
+#include "uni/number_text.h"
 #include "uni/osal.h"
 
 #include <pugixml.hpp>
@@ -21,13 +21,6 @@ using qorinet_api::succeeded;
 
 constexpr const char* kConfigFileName = "zmpxi_api_config.xml";
 
-std::string hexText(std::uint32_t value, bool upper)
-{
-    char text[9];
-    std::snprintf(text, sizeof text, upper ? "%08X" : "%08x", value);
-    return text;
-}
-
 // The driver reads model and revision from this fragment; the two blanks are part of it.
 std::string defaultEepromItem(const std::string& model, const std::string& version)
 {
@@ -37,7 +30,7 @@ std::string defaultEepromItem(const std::string& model, const std::string& versi
 std::int32_t numberOrMinusOne(std::int32_t result, const std::string& text)
 {
     std::int32_t value = -1;
-    if (!succeeded(result) || !qorinet_api::util::parseSignedDecimal(text, value))
+    if (!succeeded(result) || !uni::text::parseSignedDecimal(text, value))
         return -1;
     return value;
 }
@@ -292,7 +285,7 @@ std::int32_t QorinNodeUtilWrapper::setSelfCalFeatureSet(std::uint32_t board, std
     Z2E_REQUIRE_READY();
     Z2E_REQUIRE_BOARD(board);
     const std::int32_t written = m_node->SetParamXML_str(boardTarget(board, "BaseEEPROMSelfCal"),
-                                                         "BoardInfo/SelfCal/FeatureSet", hexText(featureSet, false));
+                                                         "BoardInfo/SelfCal/FeatureSet", uni::text::hex8(featureSet, false));
     if (!succeeded(written))
         return written;
     sendBoardCommand(board, command::COMMIT_SELF_CAL);
@@ -374,7 +367,7 @@ std::uint32_t QorinNodeUtilWrapper::getEnclosureCount()
     std::string text;
     std::int32_t count = 0;
     if (!succeeded(m_node->GetParamStruct_str("System", "EnclosureCount", text)) ||
-        !qorinet_api::util::parseSignedDecimal(text, count) || count < 0)
+        !uni::text::parseSignedDecimal(text, count) || count < 0)
         return 0;
     return static_cast<std::uint32_t>(count);
 }
@@ -509,7 +502,7 @@ std::int32_t QorinNodeUtilWrapper::writeEnclosureSteps(const EnclosureData& data
     if (succeeded(result))
         result = m_node->SetParamStruct_str(target, "EncVersion", std::to_string(data.version));
     if (succeeded(result))
-        result = m_node->SetParamStruct_str(target, "EncName", hexText(data.serialNumber, true));
+        result = m_node->SetParamStruct_str(target, "EncName", uni::text::hex8(data.serialNumber, true));
     if (succeeded(result))
         result = m_node->SetParamStruct_str(options, "Clear", {});
     if (!succeeded(result))

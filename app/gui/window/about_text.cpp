@@ -1,6 +1,6 @@
 #include "gui/window/about_text.h"
 
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 
 namespace z2e {
 

@@ -1,7 +1,7 @@
 #include "gui/window/startup_status.h"
 
 #include "core/application_status.h"
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 
 namespace z2e {
 

@@ -2,9 +2,9 @@
 
 #include "qorinet_api/common/qorinet_names.h"
 #include "qorinet_api/common/qorinet_result_codes.h"
-#include "qorinet_api/util/decimal_text.h"
+#include "uni/number_text.h"
 
-#include "driver/binding/driver_api.h"
+#include "zmpxi/driver_api.h"
 #include "uni/log.h"
 
 #include <cstring>
@@ -115,7 +115,7 @@ std::int32_t QORINetLocalClientNode::readEnclosureCount()
         return result;
     }
     std::int32_t count = 0;
-    if (!util::parseSignedDecimal(text, count)) {
+    if (!uni::text::parseSignedDecimal(text, count)) {
         UNI_LOG(kLogChannel, uni::log::error) << "Enclosure count \"" << text << "\" is no number";
         return ERR_INTERNAL_ERROR;
     }

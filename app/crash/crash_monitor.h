@@ -41,8 +41,7 @@ public:
     const std::vector<std::string>& files() const { return m_files; }
     const std::string& lastError() const { return m_lastError; }
 
-    /// Where reports go; before install only. Empty until then unless set: install uses the
-    /// expanded crash-report folder.
+    /// Where reports go; set before install, which fails without one (created when missing).
     void setReportFolder(const std::string& folder);
     const std::string& reportFolder() const { return m_reportFolder; }
 

@@ -3,7 +3,7 @@
 // looked up in the crashed process's memory map, so libraries loaded after the watchdog was
 // forked are named too.
 
-#include "core/process_maps.h"
+#include "crash/process_maps.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 // The driver's result text table, generated from the driver's list of result codes.
 // Texts and order are the driver's own: keep them verbatim.
-#include "driver/binding/driver_error_texts.h"
+#include "zmpxi/driver_error_texts.h"
 
 namespace z2e {
 

@@ -1,4 +1,4 @@
-#include "core/crash_channel.h"
+#include "crash/crash_channel.h"
 
 #include <sys/socket.h>
 

@@ -2,8 +2,8 @@
 // Writes one crash report: a ZIP archive with the symbolised backtrace, the memory map, a list
 // of the attached files, copies of them and the last screenshot of the main window.
 
-#include "core/backtrace_symbolizer.h"
-#include "core/crash_report_record.h"
+#include "crash/backtrace_symbolizer.h"
+#include "crash/crash_report_record.h"
 
 #include <cstdint>
 #include <string>

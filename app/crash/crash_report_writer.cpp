@@ -1,4 +1,4 @@
-#include "core/crash_report_writer.h"
+#include "crash/crash_report_writer.h"
 
 #include <zip.h>
 

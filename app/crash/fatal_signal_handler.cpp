@@ -1,6 +1,6 @@
-#include "core/fatal_signal_handler.h"
+#include "crash/fatal_signal_handler.h"
 
-#include "core/crash_channel.h"
+#include "crash/crash_channel.h"
 
 #include <boost/stacktrace/safe_dump_to.hpp>
 

@@ -1,12 +1,23 @@
-#include "core/crash_monitor.h"
+#include "crash/crash_monitor.h"
 
-#include "core/app_paths.h"
-#include "core/crash_watchdog.h"
-#include "core/fatal_signal_handler.h"
+#include "crash/crash_watchdog.h"
+#include "crash/fatal_signal_handler.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace crash_monitor {
+
+namespace {
+
+bool ensureFolder(const std::string& path)
+{
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return std::filesystem::is_directory(path, error);
+}
+
+} // namespace
 
 CrashMonitor* CrashMonitor::s_instance = nullptr;
 
@@ -68,9 +79,11 @@ bool CrashMonitor::install()
 {
     if (m_installed)
         return true;
-    if (m_reportFolder.empty())
-        m_reportFolder = z2e::expandedAppPath(z2e::AppPathKind::CrashReportFolder);
-    if (!z2e::ensureDirectory(m_reportFolder)) {
+    if (m_reportFolder.empty()) {
+        m_lastError = "no crash report folder was chosen";
+        return false;
+    }
+    if (!ensureFolder(m_reportFolder)) {
         m_lastError = "cannot create the crash report folder " + m_reportFolder;
         return false;
     }

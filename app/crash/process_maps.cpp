@@ -1,4 +1,4 @@
-#include "core/process_maps.h"
+#include "crash/process_maps.h"
 
 #include <cstdlib>
 #include <sstream>

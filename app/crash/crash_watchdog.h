@@ -3,7 +3,7 @@
 // archive, so it only streams the raw facts over a socket pair to the watchdog, which was forked
 // while the process was healthy and writes the report.
 
-#include "core/crash_report_record.h"
+#include "crash/crash_report_record.h"
 
 #include <sys/types.h>
 

@@ -1,9 +1,9 @@
-#include "core/crash_watchdog.h"
+#include "crash/crash_watchdog.h"
 
-#include "core/backtrace_symbolizer.h"
-#include "core/crash_channel.h"
-#include "core/crash_report_writer.h"
-#include "core/fatal_signal_handler.h"
+#include "crash/backtrace_symbolizer.h"
+#include "crash/crash_channel.h"
+#include "crash/crash_report_writer.h"
+#include "crash/fatal_signal_handler.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "core/backtrace_symbolizer.h"
+#include "crash/backtrace_symbolizer.h"
 
 #include <boost/stacktrace/frame.hpp>
 
