@@ -7,7 +7,7 @@
 #include "cli_remote_session.h"
 #include "cli_tree_command.h"
 
-#include "zmpxi/driver_api.h"
+#include "core/driver_library.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
 #include "qorinet_api/common/qorinet_result_codes.h"
@@ -31,7 +31,7 @@ constexpr std::uint32_t kNodeId = 1;
 std::string resultText(std::int32_t result, qorinet_api::QORINetIfClientNode* node)
 {
     std::string text;
-    if (getDriverErrorText(result, text) == 0)
+    if (DriverLibrary::resultText(result, text))
         return text;
     if (result == 2)
         return "driver library or entry point not loaded";
@@ -71,9 +71,9 @@ public:
         : m_node(std::make_shared<QORINetLocalClientNode>(kNodeId)), m_wrapper(m_node)
     {
         if (!options.driverPath.empty())
-            setDriverLibraryPath(options.driverPath);
+            DriverLibrary::useFile(options.driverPath);
         // The mode is read by the driver's init, so it goes in between load and connect.
-        if (!options.simulation.empty() && loadDriverApi() > 0) {
+        if (!options.simulation.empty() && DriverLibrary::load()) {
             const std::int32_t set = m_node->SetParamStruct_str("driver/api/config/simulation", "mode",
                                                                 options.simulation);
             if (set >= 1)
@@ -101,7 +101,7 @@ public:
     int reportConnectFailure(const CliOptions& options)
     {
         if (m_result == 2)
-            std::cerr << "zamo2ctl: driver library not loadable: " << lastDriverLoadError() << "\n";
+            std::cerr << "zamo2ctl: driver library not loadable: " << DriverLibrary::loadError() << "\n";
         std::cerr << "zamo2ctl: connect failed: " << m_result << " " << resultText(m_result, nullptr) << "\n";
         if (options.json) {
             Report report;
@@ -143,7 +143,7 @@ int driverText(const CliOptions& options)
     if (!uni::text::parseDecimalOrHex(options.arguments[0], code))
         return usageError("CODE must be a decimal or 0x hexadecimal number");
     std::string text;
-    const bool known = getDriverErrorText(code, text) == 0;
+    const bool known = DriverLibrary::resultText(code, text);
     if (options.json) {
         Report report;
         report.add("code", static_cast<std::int64_t>(code));

@@ -9,7 +9,7 @@
 #include "core/node_types.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
-#include "zmpxi/driver_api.h"
+#include "core/driver_library.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "qorinet_api/client/qorinet_if_client_node.h"
 #include "uni/number_text.h"
@@ -94,7 +94,7 @@ public:
     bool start(int& exitStatus)
     {
         if (!m_options.driverPath.empty())
-            setDriverLibraryPath(m_options.driverPath);
+            DriverLibrary::useFile(m_options.driverPath);
         const std::int32_t status = m_model.initializeSystem();
         if (status == AppStatus::HardwareInUse && subCommand() != "import-local")
             reopenSimulated();

@@ -7,7 +7,7 @@
 #include "core/node_types.h"
 #include "core/system_model.h"
 #include "core/tree_row_list.h"
-#include "zmpxi/driver_api.h"
+#include "core/driver_library.h"
 
 #include <unistd.h>
 
@@ -96,7 +96,7 @@ int treeCommand(const CliOptions& options)
         return EXIT_USAGE;
     }
     if (!options.driverPath.empty())
-        setDriverLibraryPath(options.driverPath);
+        DriverLibrary::useFile(options.driverPath);
     if (!options.simulation.empty())
         std::cerr << "zamo2ctl: tree ignores --simulation: the start-up scan chooses the modes itself\n";
 

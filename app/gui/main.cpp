@@ -6,7 +6,7 @@
 //   ZAMO2_SCREENSHOT      write a PNG of the filled window to this file, then end
 //   ZAMO2_EXIT_AFTER_PAINT end as soon as the filled window has painted (start-up timing)
 
-#include "zmpxi/driver_api.h"
+#include "core/driver_library.h"
 #include "gui/application_frame.h"
 #include "gui/main_window.h"
 #include "gui/window/first_paint_exit.h"
@@ -46,6 +46,6 @@ int main(int argc, char** argv)
 {
     const char* driver = std::getenv("ZAMO2_DRIVER_LIBRARY");
     if (driver && *driver)
-        z2e::setDriverLibraryPath(driver);
+        z2e::DriverLibrary::useFile(driver);
     return z2e::runApplication<ProgramWindow>(argc, argv);
 }

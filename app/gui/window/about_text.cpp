@@ -1,6 +1,6 @@
 #include "gui/window/about_text.h"
 
-#include "zmpxi/driver_api.h"
+#include "core/driver_library.h"
 
 namespace z2e {
 
@@ -8,9 +8,9 @@ const char* const AboutText::kTitle = "About Zamo2Explorer ...";
 
 std::string AboutText::driverVersion(const std::vector<SoftwareVersionRecord>& versions)
 {
-    const std::string library = driverLibraryName();
+    const std::string library = DriverLibrary::fileName();
     for (const SoftwareVersionRecord& record : versions) {
-        if (record.fileName == library || record.fileName == driverDisplayName())
+        if (record.fileName == library || record.fileName == DriverLibrary::displayName())
             return record.version;
     }
     return {};

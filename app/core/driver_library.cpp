@@ -1,0 +1,48 @@
+#include "core/driver_library.h"
+
+#include "zmpxi/driver_api.h"
+
+namespace z2e {
+
+void DriverLibrary::useFile(const std::string& path)
+{
+    setDriverLibraryPath(path);
+}
+
+bool DriverLibrary::load()
+{
+    return loadDriverApi() > 0;
+}
+
+bool DriverLibrary::loaded()
+{
+    return driverApi().loadLevel > 0;
+}
+
+std::string DriverLibrary::loadError()
+{
+    return lastDriverLoadError();
+}
+
+bool DriverLibrary::missing()
+{
+    // The binding says " lacks " when the file loaded but entry points are missing.
+    return !loaded() && lastDriverLoadError().find(" lacks ") == std::string::npos;
+}
+
+const char* DriverLibrary::fileName()
+{
+    return driverLibraryName();
+}
+
+const char* DriverLibrary::displayName()
+{
+    return driverDisplayName();
+}
+
+bool DriverLibrary::resultText(std::int32_t code, std::string& text)
+{
+    return getDriverErrorText(code, text) == 0;
+}
+
+} // namespace z2e
