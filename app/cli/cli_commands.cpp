@@ -8,9 +8,9 @@
 #include "cli_tree_command.h"
 
 #include "core/driver_library.h"
+#include "core/local_node_session.h"
+#include "core/node_result_text.h"
 #include "driver/command/qorin_node_util_wrapper.h"
-#include "qorinet_api/client/qorinet_local_client_node.h"
-#include "qorinet_api/common/qorinet_result_codes.h"
 #include "uni/number_text.h"
 #include "uni/osal.h"
 
@@ -23,32 +23,10 @@ namespace cli {
 
 namespace {
 
-using qorinet_api::QORINetLocalClientNode;
-
-constexpr std::uint32_t kNodeId = 1;
-
-// The binding's table first; the driver may know texts of its own beyond it.
-std::string resultText(std::int32_t result, qorinet_api::QORINetIfClientNode* node)
-{
-    std::string text;
-    if (DriverLibrary::resultText(result, text))
-        return text;
-    if (result == 2)
-        return "driver library or entry point not loaded";
-    // Network failures of a remote node; the node's driver knows nothing of them.
-    if (result >= uni::osal::ERR_UNI_OSAL_BASE && result <= uni::osal::ERR_UNI_OSAL_ECOMMAND)
-        return uni::osal::errorName(result);
-    if (result == qorinet_api::ERR_QORINET_NODE_TAINTED)
-        return "network node tainted";
-    if (node && node->ErrorConstantToString(result, text) == 0 && !text.empty())
-        return text;
-    return "unknown result";
-}
-
-void addResult(Report& report, std::int32_t result, qorinet_api::QORINetIfClientNode* node)
+void addResult(Report& report, std::int32_t result, const QorinNodeUtilWrapper* node)
 {
     report.add("result", static_cast<std::int64_t>(result));
-    report.add("resultText", resultText(result, node));
+    report.add("resultText", nodeResultText(result, node));
 }
 
 void printAnswer(const std::string& text)
@@ -64,61 +42,40 @@ int usageError(const std::string& message)
     return EXIT_USAGE;
 }
 
-// A connected local node with the command layer on top; disconnects when it goes away.
+// The local node with the command line's reports of what went wrong.
 class LocalSession {
 public:
-    explicit LocalSession(const CliOptions& options)
-        : m_node(std::make_shared<QORINetLocalClientNode>(kNodeId)), m_wrapper(m_node)
+    explicit LocalSession(const CliOptions& options) : m_session(options.driverPath, options.simulation)
     {
-        if (!options.driverPath.empty())
-            DriverLibrary::useFile(options.driverPath);
-        // The mode is read by the driver's init, so it goes in between load and connect.
-        if (!options.simulation.empty() && DriverLibrary::load()) {
-            const std::int32_t set = m_node->SetParamStruct_str("driver/api/config/simulation", "mode",
-                                                                options.simulation);
-            if (set >= 1)
-                std::cerr << "zamo2ctl: simulation mode not accepted: " << set << " " << resultText(set, m_node.get())
-                          << "\n";
-        }
-        m_result = m_node->connect();
-        m_wrapper.setReady(m_result <= 0);
+        const std::int32_t set = m_session.simulationModeResult();
+        if (set >= 1)
+            std::cerr << "zamo2ctl: simulation mode not accepted: " << set << " "
+                      << nodeResultText(set, &m_session.wrapper()) << "\n";
     }
-    ~LocalSession()
-    {
-        m_wrapper.setReady(false);
-        if (m_node->isConnected())
-            m_node->disconnect();
-    }
-    LocalSession(const LocalSession&) = delete;
-    LocalSession& operator=(const LocalSession&) = delete;
 
-    bool connected() const { return m_result <= 0; }
-    std::int32_t result() const { return m_result; }
-    QORINetLocalClientNode& node() { return *m_node; }
-    QorinNodeUtilWrapper& wrapper() { return m_wrapper; }
+    LocalNodeSession& session() { return m_session; }
 
     /// Reports a failed connect and returns the exit status it means.
     int reportConnectFailure(const CliOptions& options)
     {
-        if (m_result == 2)
+        const std::int32_t result = m_session.result();
+        if (result == 2)
             std::cerr << "zamo2ctl: driver library not loadable: " << DriverLibrary::loadError() << "\n";
-        std::cerr << "zamo2ctl: connect failed: " << m_result << " " << resultText(m_result, nullptr) << "\n";
+        std::cerr << "zamo2ctl: connect failed: " << result << " " << nodeResultText(result, nullptr) << "\n";
         if (options.json) {
             Report report;
             report.add("stage", std::string("connect"));
-            addResult(report, m_result, nullptr);
+            addResult(report, result, nullptr);
             std::cout << report.render(true);
         }
-        return exitStatusOf(m_result);
+        return exitStatusOf(result);
     }
 
 private:
-    std::shared_ptr<QORINetLocalClientNode> m_node;
-    QorinNodeUtilWrapper m_wrapper;
-    std::int32_t m_result = 0;
+    LocalNodeSession m_session;
 };
 
-// Runs `run(node, wrapper)` on the network node of --node, else on the local node.
+// Runs `run(wrapper)` on the network node of --node, else on the local node.
 template <class Run>
 int onNode(const CliOptions& options, Run&& run)
 {
@@ -129,12 +86,12 @@ int onNode(const CliOptions& options, Run&& run)
         const int opened = session.open();
         if (opened != EXIT_OK)
             return opened;
-        return run(static_cast<qorinet_api::QORINetIfClientNode&>(session.node()), session.wrapper());
+        return run(session.wrapper());
     }
     LocalSession session(options);
-    if (!session.connected())
+    if (!session.session().connected())
         return session.reportConnectFailure(options);
-    return run(static_cast<qorinet_api::QORINetIfClientNode&>(session.node()), session.wrapper());
+    return run(session.session().wrapper());
 }
 
 int driverText(const CliOptions& options)
@@ -161,24 +118,25 @@ int driverText(const CliOptions& options)
 
 int local(const CliOptions& options)
 {
-    LocalSession session(options);
+    LocalSession local(options);
+    LocalNodeSession& session = local.session();
     if (!session.connected())
-        return session.reportConnectFailure(options);
+        return local.reportConnectFailure(options);
     std::string version;
     const std::int32_t versionResult = session.wrapper().getParamStructStr("driver/api", "version", version);
     Report report;
-    report.add("boardCount", static_cast<std::int64_t>(session.node().getBoardCount()));
-    report.add("enclosureCount", static_cast<std::int64_t>(session.node().getEnclosureCount()));
-    report.addFlag("simulation", session.node().isSimulation());
+    report.add("boardCount", static_cast<std::int64_t>(session.boardCount()));
+    report.add("enclosureCount", static_cast<std::int64_t>(session.enclosureCount()));
+    report.addFlag("simulation", session.isSimulation());
     report.add("driverVersion", versionResult <= 0 ? version : std::string());
-    addResult(report, session.result(), &session.node());
+    addResult(report, session.result(), &session.wrapper());
     std::cout << report.render(options.json);
     return exitStatusOf(session.result());
 }
 
 // The answer text goes to stdout alone so that it can be redirected into a file.
 int printOutcome(const CliOptions& options, std::int32_t result, const std::string* answer,
-                 qorinet_api::QORINetIfClientNode& node)
+                 const QorinNodeUtilWrapper& node)
 {
     if (options.json) {
         Report report;
@@ -192,29 +150,29 @@ int printOutcome(const CliOptions& options, std::int32_t result, const std::stri
         if (answer && result <= 0)
             printAnswer(*answer);
         std::cout.flush(); // keeps the result line after the answer on a terminal
-        std::cerr << "result: " << result << " " << resultText(result, &node) << "\n";
+        std::cerr << "result: " << result << " " << nodeResultText(result, &node) << "\n";
     }
     return exitStatusOf(result);
 }
 
 int get(const CliOptions& options, bool xml)
 {
-    return onNode(options, [&](qorinet_api::QORINetIfClientNode& node, QorinNodeUtilWrapper& wrapper) {
+    return onNode(options, [&](QorinNodeUtilWrapper& wrapper) {
         std::string answer;
         const std::string& target = options.arguments[0];
         const std::string& item = options.arguments[1];
         const std::int32_t result =
-            xml ? node.GetParamXML_str(target, item, answer) : wrapper.getParamStructStr(target, item, answer);
-        return printOutcome(options, result, &answer, node);
+            xml ? wrapper.getParamXmlStr(target, item, answer) : wrapper.getParamStructStr(target, item, answer);
+        return printOutcome(options, result, &answer, wrapper);
     });
 }
 
 int set(const CliOptions& options)
 {
-    return onNode(options, [&](qorinet_api::QORINetIfClientNode& node, QorinNodeUtilWrapper& wrapper) {
+    return onNode(options, [&](QorinNodeUtilWrapper& wrapper) {
         const std::int32_t result =
             wrapper.setParamStructStr(options.arguments[0], options.arguments[1], options.arguments[2]);
-        return printOutcome(options, result, nullptr, node);
+        return printOutcome(options, result, nullptr, wrapper);
     });
 }
 
@@ -225,8 +183,8 @@ int setI32(const CliOptions& options)
         if (!uni::text::parseDecimalOrHex(options.arguments[static_cast<std::size_t>(i)], numbers[i]))
             return usageError("BOARD, COMMAND and VALUE must be numbers");
     }
-    return onNode(options, [&](qorinet_api::QORINetIfClientNode& node, QorinNodeUtilWrapper& wrapper) {
-        return printOutcome(options, wrapper.setParamI32(numbers[0], numbers[1], numbers[2]), nullptr, node);
+    return onNode(options, [&](QorinNodeUtilWrapper& wrapper) {
+        return printOutcome(options, wrapper.setParamI32(numbers[0], numbers[1], numbers[2]), nullptr, wrapper);
     });
 }
 

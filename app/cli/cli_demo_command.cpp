@@ -11,7 +11,6 @@
 #include "core/system_model.h"
 #include "core/driver_library.h"
 #include "driver/command/qorin_node_util_wrapper.h"
-#include "qorinet_api/client/qorinet_if_client_node.h"
 #include "uni/number_text.h"
 
 #include <iostream>
@@ -136,11 +135,8 @@ private:
 
     void reopenSimulated()
     {
-        // Demo editing needs the simulated system only: open that while another program holds
-        // the hardware.
-        m_model.node()->SetParamStruct_str("driver/api/config/simulation", "mode", "SIMMODE_FORCE");
-        const std::int32_t result = m_model.node()->connect();
-        m_model.wrapper().setReady(result <= 0);
+        // Demo editing needs the simulated system only.
+        m_model.reconnectSimulatedOnly();
     }
 
     int listModels()

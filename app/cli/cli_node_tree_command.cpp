@@ -23,11 +23,7 @@ int nodeTreeCommand(const CliOptions& options)
     // A node that cannot be connected still has a tree: what discovery knows, with the rows
     // that explain the broken link.
     const std::int32_t connected = session.connect();
-    NetworkNodeRecord record = RemoteSystemBuilder::recordOf(session.node());
-    if (connected <= 0)
-        RemoteSystemBuilder::readApiVersion(session.node(), record);
-    else
-        record.connectionState = NetworkConnectionState::Announced; // seen, but no link
+    const NetworkNodeRecord record = session.session().record(connected <= 0);
     RootNode root(SystemKind::Remote);
     RemoteSystemBuilder::fillRoot(root, record);
     printTreeRows(TreeRowList::collect(root), "remote", 0, options.json);

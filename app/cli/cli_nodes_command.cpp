@@ -3,8 +3,6 @@
 #include "cli_output.h"
 #include "cli_remote_session.h"
 
-#include "uni/allowed_networks.h"
-
 #include <algorithm>
 #include <iostream>
 #include <sstream>
@@ -13,47 +11,32 @@ namespace z2e {
 namespace cli {
 namespace {
 
-using qorinet_api::QORINetClientNode;
-using NodeList = std::vector<std::shared_ptr<QORINetClientNode>>;
+using NodeList = std::vector<NetworkNodeSummary>;
 
-const char* scanStateName(std::uint32_t state)
+std::string scanStateText(const NetworkNodeSummary& node)
 {
-    switch (state) {
-    case QORINetClientNode::kScanAnnounced:
-        return "announced";
-    case QORINetClientNode::kScanHeld:
-        return "held";
-    case QORINetClientNode::kScanFree:
-        return "free";
-    default:
-        return "unknown";
-    }
-}
-
-std::string scanStateText(const QORINetClientNode& node)
-{
-    std::string text = std::to_string(node.scanState()) + " " + scanStateName(node.scanState());
-    return node.isTainted() ? text + ", tainted" : text;
+    std::string text = std::to_string(node.scanState) + " " + node.scanStateName;
+    return node.tainted ? text + ", tainted" : text;
 }
 
 void printJson(const NodeList& nodes, std::uint32_t scanMs)
 {
     std::ostringstream out;
-    out << "{\"scanMs\":" << scanMs << ",\"networks\":" << jsonString(uni::AllowedNetworks::process().toString())
+    out << "{\"scanMs\":" << scanMs << ",\"networks\":" << jsonString(RemoteNodeSession::allowedNetworks())
         << ",\"nodes\":[";
     for (std::size_t i = 0; i < nodes.size(); ++i) {
-        const QORINetClientNode& node = *nodes[i];
-        out << (i ? "," : "") << "{\"id\":" << node.getNodeId() << ",\"name\":" << jsonString(node.getName())
-            << ",\"address\":" << jsonString(node.getAddress()) << ",\"netMask\":" << jsonString(node.getNetMask())
-            << ",\"scanState\":" << node.scanState() << ",\"scanStateText\":" << jsonString(scanStateName(node.scanState()))
-            << ",\"tainted\":" << (node.isTainted() ? "true" : "false") << ",\"syncState\":" << node.getSyncState()
-            << ",\"simulation\":" << (node.isSimulation() ? "true" : "false")
-            << ",\"boardCount\":" << node.getBoardCount() << ",\"boards\":[";
-        const std::vector<QORINetClientNode::BoardInfo> boards = node.boards();
+        const NetworkNodeSummary& node = nodes[i];
+        out << (i ? "," : "") << "{\"id\":" << node.id << ",\"name\":" << jsonString(node.name)
+            << ",\"address\":" << jsonString(node.address) << ",\"netMask\":" << jsonString(node.netMask)
+            << ",\"scanState\":" << node.scanState << ",\"scanStateText\":" << jsonString(node.scanStateName)
+            << ",\"tainted\":" << (node.tainted ? "true" : "false") << ",\"syncState\":" << node.syncState
+            << ",\"simulation\":" << (node.simulation ? "true" : "false")
+            << ",\"boardCount\":" << node.boardCount << ",\"boards\":[";
+        const std::vector<NetworkNodeSummary::Board>& boards = node.boards;
         for (std::size_t b = 0; b < boards.size(); ++b) {
             out << (b ? "," : "") << "{\"name\":" << jsonString(boards[b].name)
-                << ",\"serial\":" << jsonString(boards[b].serial) << ",\"enclosure\":" << boards[b].enclosureIndex
-                << ",\"slot\":" << boards[b].slotIndex << "}";
+                << ",\"serial\":" << jsonString(boards[b].serial) << ",\"enclosure\":" << boards[b].enclosure
+                << ",\"slot\":" << boards[b].slot << "}";
         }
         out << "]}";
     }
@@ -81,15 +64,15 @@ void printTable(const NodeList& nodes, std::uint32_t scanMs)
 {
     if (nodes.empty()) {
         std::cout << "no network nodes found within " << scanMs
-                  << " ms (networks: " << uni::AllowedNetworks::process().toString() << ")\n";
+                  << " ms (networks: " << RemoteNodeSession::allowedNetworks() << ")\n";
         return;
     }
     const std::vector<std::string> titles = {"ID", "NAME", "ADDRESS", "SCAN", "SYNC", "BOARDS", "SIMULATION"};
     std::vector<std::vector<std::string>> rows;
     for (const auto& node : nodes) {
-        rows.push_back({std::to_string(node->getNodeId()), printable(node->getName()), node->getAddress(), scanStateText(*node),
-                        std::to_string(node->getSyncState()), std::to_string(node->getBoardCount()),
-                        node->isSimulation() ? "yes" : "no"});
+        rows.push_back({std::to_string(node.id), printable(node.name), node.address, scanStateText(node),
+                        std::to_string(node.syncState), std::to_string(node.boardCount),
+                        node.simulation ? "yes" : "no"});
     }
     std::vector<std::size_t> widths(titles.size());
     for (std::size_t c = 0; c < titles.size(); ++c) {

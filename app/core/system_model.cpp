@@ -104,6 +104,14 @@ std::int32_t SystemModel::connectWithMode(const char* mode)
     return result;
 }
 
+std::int32_t SystemModel::reconnectSimulatedOnly()
+{
+    m_node->SetParamStruct_str(kSimulationTarget, "mode", "SIMMODE_FORCE");
+    const std::int32_t result = m_node->connect();
+    m_wrapper->setReady(result <= 0);
+    return result;
+}
+
 std::int32_t SystemModel::scanDemoSystem()
 {
     m_demo.clear();

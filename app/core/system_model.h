@@ -53,6 +53,10 @@ public:
     /// started; 100 the versions could not be read.
     std::int32_t initializeSystem();
 
+    /// Connects the local node again in forced simulation: demo editing needs the simulated
+    /// system only, also while another program holds the hardware. The result of connect.
+    std::int32_t reconnectSimulatedOnly();
+
     /// Releases the local node and with it the hardware; the trees stay. Also done on destruction.
     void shutdown();
 

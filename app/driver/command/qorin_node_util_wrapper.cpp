@@ -37,15 +37,6 @@ std::int32_t numberOrMinusOne(std::int32_t result, const std::string& text)
 
 } // namespace
 
-#define Z2E_REQUIRE_READY() \
-    if (!m_ready)           \
-    return status::NOT_READY
-
-// Writes to a board beyond the node's count are refused before anything is sent.
-#define Z2E_REQUIRE_BOARD(board) \
-    if (!boardInRange(board))    \
-    return uni::osal::ERR_UNI_OSAL_ERROR
-
 QorinNodeUtilWrapper::QorinNodeUtilWrapper(NodePtr node) : m_node(std::move(node)) {}
 
 void QorinNodeUtilWrapper::setReady(bool ready) { m_ready = ready && m_node != nullptr; }
@@ -80,7 +71,8 @@ std::int32_t QorinNodeUtilWrapper::sendBoardCommand(std::uint32_t board, std::in
 
 std::int32_t QorinNodeUtilWrapper::getBaseEeprom(std::uint32_t board, std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return mapFailure(getBoardText(board, {}, "baseeeprom", document), status::BASE_EEPROM_FAILED);
 }
 
@@ -88,7 +80,8 @@ std::int32_t QorinNodeUtilWrapper::setEepromDocument(std::uint32_t board, const 
                                                      const std::string& document, std::int32_t commitCommand,
                                                      std::int32_t commitFailed)
 {
-    Z2E_REQUIRE_BOARD(board);
+    if (!boardInRange(board)) // refused before anything is sent
+        return uni::osal::ERR_UNI_OSAL_ERROR;
     if (!succeeded(setBoardText(board, {}, item, document)))
         return status::EEPROM_DOCUMENT_FAILED;
     return succeeded(sendBoardCommand(board, commitCommand)) ? status::OK : commitFailed;
@@ -96,39 +89,45 @@ std::int32_t QorinNodeUtilWrapper::setEepromDocument(std::uint32_t board, const 
 
 std::int32_t QorinNodeUtilWrapper::setBaseEeprom(std::uint32_t board, const std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return setEepromDocument(board, "baseeeprom", document, command::COMMIT_BASE_EEPROM,
                              status::BASE_EEPROM_WRITE_FAILED);
 }
 
 std::int32_t QorinNodeUtilWrapper::getConEeprom(std::uint32_t board, std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return getBoardText(board, {}, "coneeprom", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::setConEeprom(std::uint32_t board, const std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return setEepromDocument(board, "coneeprom", document, command::COMMIT_CON_EEPROM,
                              status::CON_EEPROM_WRITE_FAILED);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardKey(std::uint32_t board, std::string& key)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return mapFailure(getBoardText(board, {}, "key", key), status::BOARD_KEY_FAILED);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardProperties(std::uint32_t board, std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return mapFailure(getBoardText(board, {}, "boardproperties", document), status::BOARD_PROPERTIES_FAILED);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardLocation(std::uint32_t board, std::int32_t& chassis, std::int32_t& slot)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     std::string text;
     std::int32_t result = getBoardText(board, {}, "chassisno", text);
     chassis = numberOrMinusOne(result, text);
@@ -144,7 +143,8 @@ std::int32_t QorinNodeUtilWrapper::getBoardLocation(std::uint32_t board, std::in
 std::int32_t QorinNodeUtilWrapper::getBoardTemperatures(std::uint32_t board, std::string& baseTemp,
                                                         std::string& conTemp)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     getBoardText(board, {}, "BaseTemp", baseTemp);
     return getBoardText(board, {}, "ConTemp", conTemp);
 }
@@ -152,14 +152,16 @@ std::int32_t QorinNodeUtilWrapper::getBoardTemperatures(std::uint32_t board, std
 std::int32_t QorinNodeUtilWrapper::getEepromRevisions(std::uint32_t board, std::string& baseRevision,
                                                       std::string& conRevision)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     getBoardText(board, "BaseEEPROM", "SVNRevision", baseRevision);
     return getBoardText(board, "ConEEPROM", "SVNRevision", conRevision);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBaseEepromSummary(std::uint32_t board, EepromSummary& summary)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     std::string document;
     const std::int32_t result = getBoardText(board, {}, "BaseEEPROM", document);
     if (!succeeded(result))
@@ -169,14 +171,17 @@ std::int32_t QorinNodeUtilWrapper::getBaseEepromSummary(std::uint32_t board, Eep
 
 std::int32_t QorinNodeUtilWrapper::getFirmwareCheck(std::uint32_t board, std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return mapFailure(getBoardText(board, "Base", "FWCheck", document), status::FIRMWARE_CHECK_FAILED);
 }
 
 std::int32_t QorinNodeUtilWrapper::updateFirmware(std::uint32_t board, const std::string& selection)
 {
-    Z2E_REQUIRE_READY();
-    Z2E_REQUIRE_BOARD(board);
+    if (!m_ready)
+        return status::NOT_READY;
+    if (!boardInRange(board)) // refused before anything is sent
+        return uni::osal::ERR_UNI_OSAL_ERROR;
     return setBoardText(board, "Base", "FWUpdate", selection);
 }
 
@@ -206,7 +211,8 @@ std::int32_t QorinNodeUtilWrapper::crossGrade(std::uint32_t board, std::string& 
 // A board someone else opened stays open afterwards: only our own open is undone.
 std::int32_t QorinNodeUtilWrapper::rebase(std::uint32_t board, const std::string& code)
 {
-    Z2E_REQUIRE_BOARD(board);
+    if (!boardInRange(board)) // refused before anything is sent
+        return uni::osal::ERR_UNI_OSAL_ERROR;
     const std::int32_t opened = sendBoardCommand(board, command::OPEN_BOARD);
     if (opened != qorinet_api::ERR_NONE && opened != qorinet_api::ERR_BOARD_ALREADY_OPEN)
         return status::BOARD_OPEN_FAILED;
@@ -218,15 +224,18 @@ std::int32_t QorinNodeUtilWrapper::rebase(std::uint32_t board, const std::string
 
 std::int32_t QorinNodeUtilWrapper::startSelfTest(std::uint32_t board, const std::string& kind)
 {
-    Z2E_REQUIRE_READY();
-    Z2E_REQUIRE_BOARD(board);
+    if (!m_ready)
+        return status::NOT_READY;
+    if (!boardInRange(board)) // refused before anything is sent
+        return uni::osal::ERR_UNI_OSAL_ERROR;
     setBoardText(board, {}, "HardwareCheck", kind);
     return status::OK;
 }
 
 std::int32_t QorinNodeUtilWrapper::getSelfTestResult(std::uint32_t board, std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return getBoardText(board, {}, "HardwareCheck", document);
 }
 
@@ -234,56 +243,68 @@ std::int32_t QorinNodeUtilWrapper::getSelfTestResult(std::uint32_t board, std::s
 // spellings and each is sent exactly so.
 std::int32_t QorinNodeUtilWrapper::getChannelCheckResult(std::uint32_t board, std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return getBoardText(board, "AiALL", "HardwareCheck", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::startAutoZero(std::uint32_t board)
 {
-    Z2E_REQUIRE_READY();
-    Z2E_REQUIRE_BOARD(board);
+    if (!m_ready)
+        return status::NOT_READY;
+    if (!boardInRange(board)) // refused before anything is sent
+        return uni::osal::ERR_UNI_OSAL_ERROR;
     setBoardText(board, "AIAll", "AmplifierOffset", "200 ms");
     return status::OK;
 }
 
 std::int32_t QorinNodeUtilWrapper::getAutoZeroResult(std::uint32_t board, std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return getBoardText(board, "AiALL", "AmplifierOffset", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::startGainCalibration(std::uint32_t board)
 {
-    Z2E_REQUIRE_READY();
-    Z2E_REQUIRE_BOARD(board);
+    if (!m_ready)
+        return status::NOT_READY;
+    if (!boardInRange(board)) // refused before anything is sent
+        return uni::osal::ERR_UNI_OSAL_ERROR;
     setBoardText(board, "AIAll", "Selfjustage", {});
     return status::OK;
 }
 
 std::int32_t QorinNodeUtilWrapper::getGainCalibrationResult(std::uint32_t board, std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return getBoardText(board, "AiALL", "Selfjustage", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::startThreeWireOffset(std::uint32_t board)
 {
-    Z2E_REQUIRE_READY();
-    Z2E_REQUIRE_BOARD(board);
+    if (!m_ready)
+        return status::NOT_READY;
+    if (!boardInRange(board)) // refused before anything is sent
+        return uni::osal::ERR_UNI_OSAL_ERROR;
     setBoardText(board, "AIAll", "ThreeWireInternalLineResistance", {});
     return status::OK;
 }
 
 std::int32_t QorinNodeUtilWrapper::getThreeWireOffsetResult(std::uint32_t board, std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return getBoardText(board, "AiALL", "ThreeWireInternalLineResistance", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::setSelfCalFeatureSet(std::uint32_t board, std::uint32_t featureSet)
 {
-    Z2E_REQUIRE_READY();
-    Z2E_REQUIRE_BOARD(board);
+    if (!m_ready)
+        return status::NOT_READY;
+    if (!boardInRange(board)) // refused before anything is sent
+        return uni::osal::ERR_UNI_OSAL_ERROR;
     const std::int32_t written = m_node->SetParamXML_str(boardTarget(board, "BaseEEPROMSelfCal"),
                                                          "BoardInfo/SelfCal/FeatureSet", uni::text::hex8(featureSet, false));
     if (!succeeded(written))
@@ -295,8 +316,10 @@ std::int32_t QorinNodeUtilWrapper::setSelfCalFeatureSet(std::uint32_t board, std
 std::int32_t QorinNodeUtilWrapper::writeDefaultBaseEeprom(std::uint32_t board, const std::string& model,
                                                           const std::string& version, const std::string& serial)
 {
-    Z2E_REQUIRE_READY();
-    Z2E_REQUIRE_BOARD(board);
+    if (!m_ready)
+        return status::NOT_READY;
+    if (!boardInRange(board)) // refused before anything is sent
+        return uni::osal::ERR_UNI_OSAL_ERROR;
     std::string answer;
     if (!succeeded(m_node->GetParamStruct_str("BoardListing/baseeeprom", defaultEepromItem(model, version), answer)))
         return status::EEPROM_DOCUMENT_FAILED;
@@ -318,14 +341,16 @@ std::int32_t QorinNodeUtilWrapper::writeDefaultBaseEeprom(std::uint32_t board, c
 
 std::int32_t QorinNodeUtilWrapper::restoreFactoryCalibration(std::uint32_t board)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     m_boardResults[board] = sendBoardCommand(board, command::RESTORE_FACTORY_CALIBRATION);
     return status::OK;
 }
 
 std::int32_t QorinNodeUtilWrapper::restoreFactoryCalibrationAll()
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     const std::uint32_t count = m_node->getBoardCount();
     for (std::uint32_t board = 0; board < count; ++board)
         m_boardResults[board] = sendBoardCommand(board, command::RESTORE_FACTORY_CALIBRATION);
@@ -336,25 +361,29 @@ const std::map<std::uint32_t, std::int32_t>& QorinNodeUtilWrapper::boardResults(
 
 std::int32_t QorinNodeUtilWrapper::autoRestoreBaseEeprom(std::uint32_t board)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return sendBoardCommand(board, command::AUTO_RESTORE_BASE_EEPROM);
 }
 
 std::int32_t QorinNodeUtilWrapper::autoRestoreConEeprom(std::uint32_t board)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return sendBoardCommand(board, command::AUTO_RESTORE_CON_EEPROM);
 }
 
 std::int32_t QorinNodeUtilWrapper::eraseBaseEeprom(std::uint32_t board)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return sendBoardCommand(board, command::ERASE_BASE_EEPROM);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardTypeCode(std::uint32_t board, std::int32_t& typeCode)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->GetParam_i32(static_cast<std::int32_t>(board), command::BOARD_TYPE_CODE, typeCode);
 }
 
@@ -374,7 +403,8 @@ std::uint32_t QorinNodeUtilWrapper::getEnclosureCount()
 
 std::int32_t QorinNodeUtilWrapper::getConfigFilePath(std::string& path)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     std::string folder;
     const std::int32_t result = m_node->GetParamStruct_str("System/Config", "Path", folder);
     if (!succeeded(result))
@@ -385,54 +415,62 @@ std::int32_t QorinNodeUtilWrapper::getConfigFilePath(std::string& path)
 
 std::int32_t QorinNodeUtilWrapper::getSystemVersions(std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return mapFailure(m_node->GetParamStruct_str("driver/api", "SystemVersions", document), status::VERSIONS_FAILED);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardKeyNames(std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return mapFailure(m_node->GetParamStruct_str("BoardListing/Key2Name", "Raw", document),
                       status::BOARD_LISTING_FAILED);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBaseEepromEntries(std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->GetParamStruct_str("BoardListing/BaseEEPROM", "entries", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::getDefaultBaseEeprom(const std::string& model, const std::string& version,
                                                         std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->GetParamStruct_str("BoardListing/baseeeprom", defaultEepromItem(model, version), document);
 }
 
 std::int32_t QorinNodeUtilWrapper::getEnclosureListing(std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return mapFailure(m_node->GetParamStruct_str("EnclosureListing/Listing", "Raw", document),
                       status::ENCLOSURE_LISTING_FAILED);
 }
 
 std::int32_t QorinNodeUtilWrapper::getEnclosureKeyNames(std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return mapFailure(m_node->GetParamStruct_str("EnclosureListing/Key2Name", "Raw", document),
                       status::ENCLOSURE_LISTING_FAILED);
 }
 
 std::int32_t QorinNodeUtilWrapper::getFirmwareListing(std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->GetParamStruct_str("FirmwareListing", "FileList", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::describeVirtualBoard(const std::string& key, std::string& properties,
                                                         std::string& config, std::string& firmware)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     if (!succeeded(m_node->SetParamStruct_str("virtualboard", "key", key))) {
         properties.clear();
         config.clear();
@@ -450,20 +488,23 @@ std::int32_t QorinNodeUtilWrapper::describeVirtualBoard(const std::string& key, 
 
 std::int32_t QorinNodeUtilWrapper::startVirtualSelfTest(const std::string& value)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     m_node->SetParamStruct_str("virtualboard", "selftest", value);
     return status::OK;
 }
 
 std::int32_t QorinNodeUtilWrapper::getVirtualSelfTestResult(std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->GetParamStruct_str("virtualboard", "HardwareCheck", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::describeVirtualEnclosure(const std::string& key, std::string& properties)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     if (!succeeded(m_node->SetParamStruct_str("virtualenclosure", "key", key)))
         return status::VIRTUAL_ENCLOSURE_KEY_FAILED;
     if (!succeeded(m_node->GetParamStruct_str("virtualenclosure", "properties", properties)))
@@ -475,20 +516,23 @@ std::int32_t QorinNodeUtilWrapper::describeVirtualEnclosure(const std::string& k
 
 std::int32_t QorinNodeUtilWrapper::getEnclosureKey(std::uint32_t enclosure, std::string& key)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     m_node->GetParamStruct_str(enclosureTarget(enclosure), "key", key);
     return status::OK;
 }
 
 std::int32_t QorinNodeUtilWrapper::getEnclosureProperties(std::uint32_t enclosure, std::string& document)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->GetParamStruct_str(enclosureTarget(enclosure), "enclosureproperties", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::writeEnclosureData(const EnclosureData& data)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return succeeded(writeEnclosureSteps(data)) ? status::ENCLOSURE_UPDATED : status::ENCLOSURE_ACCESS_FAILED;
 }
 
@@ -526,19 +570,22 @@ std::uint32_t QorinNodeUtilWrapper::getBoardCount() const { return m_ready ? m_n
 
 std::int32_t QorinNodeUtilWrapper::restartServer()
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->restartServer();
 }
 
 std::int32_t QorinNodeUtilWrapper::rebootSystem()
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->rebootSystem();
 }
 
 std::int32_t QorinNodeUtilWrapper::setIpConfig(std::uint32_t mode, std::string& address, std::string& netmask)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     const std::int32_t result = m_node->setIpConfig(mode, address, netmask);
     address.clear();
     netmask.clear();
@@ -548,37 +595,52 @@ std::int32_t QorinNodeUtilWrapper::setIpConfig(std::uint32_t mode, std::string& 
 std::int32_t QorinNodeUtilWrapper::getParamStructStr(const std::string& target, const std::string& item,
                                                      std::string& text)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->GetParamStruct_str(target, item, text);
 }
 
 std::int32_t QorinNodeUtilWrapper::setParamStructStr(const std::string& target, const std::string& item,
                                                      const std::string& value)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->SetParamStruct_str(target, item, value);
 }
 
 std::int32_t QorinNodeUtilWrapper::setParamXmlStr(const std::string& target, const std::string& item,
                                                   const std::string& value)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->SetParamXML_str(target, item, value);
 }
 
 std::int32_t QorinNodeUtilWrapper::getParamI32(std::int32_t board, std::int32_t command, std::int32_t& value)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->GetParam_i32(board, command, value);
 }
 
 std::int32_t QorinNodeUtilWrapper::setParamI32(std::int32_t board, std::int32_t command, std::int32_t value)
 {
-    Z2E_REQUIRE_READY();
+    if (!m_ready)
+        return status::NOT_READY;
     return m_node->SetParam_i32(board, command, value);
 }
 
-#undef Z2E_REQUIRE_READY
-#undef Z2E_REQUIRE_BOARD
+std::int32_t QorinNodeUtilWrapper::getParamXmlStr(const std::string& target, const std::string& item,
+                                                  std::string& text)
+{
+    if (!m_ready)
+        return status::NOT_READY;
+    return m_node->GetParamXML_str(target, item, text);
+}
+
+bool QorinNodeUtilWrapper::resultText(std::int32_t result, std::string& text) const
+{
+    return m_node && m_node->ErrorConstantToString(result, text) == 0 && !text.empty();
+}
 
 } // namespace z2e

@@ -176,6 +176,9 @@ public:
     std::int32_t setParamXmlStr(const std::string& target, const std::string& item, const std::string& value);
     std::int32_t getParamI32(std::int32_t board, std::int32_t command, std::int32_t& value);
     std::int32_t setParamI32(std::int32_t board, std::int32_t command, std::int32_t value);
+    std::int32_t getParamXmlStr(const std::string& target, const std::string& item, std::string& text);
+    /// The node's own text of a result code (also while not ready); false when it has none.
+    bool resultText(std::int32_t result, std::string& text) const;
 
 private:
     bool boardInRange(std::uint32_t board) const;

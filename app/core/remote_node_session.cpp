@@ -1,0 +1,172 @@
+#include "core/remote_node_session.h"
+
+#include "core/remote_system_builder.h"
+
+#include "qorinet_api/client/qorinet_client.h"
+#include "uni/allowed_networks.h"
+#include "uni/event_queue.h"
+#include "uni/osal.h"
+
+#include <chrono>
+
+namespace z2e {
+
+namespace {
+
+using qorinet_api::QORINetClientNode;
+using Clock = std::chrono::steady_clock;
+
+qorinet_api::QORINetClientConfig clientConfig(std::uint16_t basePort)
+{
+    qorinet_api::QORINetClientConfig config;
+    config.mode = qorinet_api::QORINetClientConfig::MODE_ALL_INTERFACES;
+    config.basePort = basePort;
+    config.localNodeMask = 0; // the local boards are the driver's business, not the client's
+    return config;
+}
+
+std::uint32_t msUntil(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<std::uint32_t>(left) : 0;
+}
+
+const char* scanStateName(std::uint32_t state)
+{
+    switch (state) {
+    case QORINetClientNode::kScanAnnounced:
+        return "announced";
+    case QORINetClientNode::kScanHeld:
+        return "held";
+    case QORINetClientNode::kScanFree:
+        return "free";
+    default:
+        return "unknown";
+    }
+}
+
+NetworkNodeSummary summaryOf(const QORINetClientNode& node)
+{
+    NetworkNodeSummary summary;
+    summary.id = node.getNodeId();
+    summary.name = node.getName();
+    summary.address = node.getAddress();
+    summary.netMask = node.getNetMask();
+    summary.scanState = node.scanState();
+    summary.scanStateName = scanStateName(node.scanState());
+    summary.tainted = node.isTainted();
+    summary.syncState = node.getSyncState();
+    summary.simulation = node.isSimulation();
+    summary.boardCount = node.getBoardCount();
+    for (const QORINetClientNode::BoardInfo& board : node.boards())
+        summary.boards.push_back({board.name, board.serial, board.enclosureIndex, board.slotIndex});
+    return summary;
+}
+
+} // namespace
+
+struct RemoteNodeSession::Client {
+    explicit Client(std::uint16_t basePort) : client(clientConfig(basePort)) {}
+
+    /// The node at `address` in the client's list, or null.
+    std::shared_ptr<QORINetClientNode> nodeAt(const std::string& address) const
+    {
+        for (const auto& candidate : client.remoteNodes())
+            if (candidate->getAddress() == address)
+                return candidate;
+        return nullptr;
+    }
+
+    /// Waits for the next event (they only pace the waits) until `deadline`.
+    void waitForEvent(Clock::time_point deadline)
+    {
+        std::uint32_t code = 0;
+        std::vector<std::uint8_t> data;
+        events.pop(code, data, msUntil(deadline));
+    }
+
+    uni::EventQueue events;
+    qorinet_api::QORINetClient client;
+    bool started = false;
+    std::shared_ptr<QORINetClientNode> node;
+};
+
+RemoteNodeSession::RemoteNodeSession(std::uint16_t basePort) : m_client(std::make_unique<Client>(basePort)) {}
+
+RemoteNodeSession::~RemoteNodeSession()
+{
+    if (m_wrapper)
+        m_wrapper->setReady(false);
+    std::shared_ptr<QORINetClientNode>& node = m_client->node;
+    if (node && node->isConnected())
+        node->disconnect();
+    // Released before the client, which the node reports its disconnect to.
+    m_wrapper.reset();
+    node.reset();
+    if (m_client->started)
+        m_client->client.stopClient();
+}
+
+std::int32_t RemoteNodeSession::start()
+{
+    m_client->client.attachEventQueue(&m_client->events);
+    const int started = m_client->client.startClient();
+    if (started != 0)
+        return uni::osal::toNodeCode(started);
+    m_client->started = true;
+    return 0;
+}
+
+std::vector<NetworkNodeSummary> RemoteNodeSession::discover(std::uint32_t scanMs)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(scanMs);
+    while (msUntil(deadline) > 0)
+        m_client->waitForEvent(deadline);
+    std::vector<NetworkNodeSummary> nodes;
+    for (const auto& node : m_client->client.remoteNodes())
+        nodes.push_back(summaryOf(*node));
+    return nodes;
+}
+
+RemoteNodeSession::Found RemoteNodeSession::findNode(const std::string& address, std::uint32_t scanMs)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(scanMs);
+    std::shared_ptr<QORINetClientNode>& node = m_client->node;
+    for (;;) {
+        node = m_client->nodeAt(address);
+        if (node && node->isConnectable() && !node->isTainted())
+            return Found::Connectable;
+        if (msUntil(deadline) == 0)
+            return node ? Found::AnnouncedOnly : Found::None;
+        m_client->waitForEvent(deadline);
+    }
+}
+
+std::int32_t RemoteNodeSession::connect()
+{
+    const std::shared_ptr<QORINetClientNode>& node = m_client->node;
+    if (!node)
+        return uni::osal::ERR_UNI_OSAL_ECONNECTION;
+    const std::int32_t result = node->connect();
+    m_wrapper = std::make_unique<QorinNodeUtilWrapper>(node);
+    m_wrapper->setReady(result <= 0);
+    return result;
+}
+
+NetworkNodeRecord RemoteNodeSession::record(bool connected)
+{
+    QORINetClientNode& node = *m_client->node;
+    NetworkNodeRecord record = RemoteSystemBuilder::recordOf(node);
+    if (connected)
+        RemoteSystemBuilder::readApiVersion(node, record);
+    else
+        record.connectionState = NetworkConnectionState::Announced; // seen, but no link
+    return record;
+}
+
+std::string RemoteNodeSession::allowedNetworks()
+{
+    return uni::AllowedNetworks::process().toString();
+}
+
+} // namespace z2e

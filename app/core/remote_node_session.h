@@ -1,0 +1,53 @@
+#pragma once
+// One network node reached from a short-lived program run (the command line): a net client on
+// all interfaces (within QORINET_ALLOWED_NETWORKS), discovery for a bounded time, and at most
+// one node connected with the command layer on top. Everything is stopped again when the
+// session goes away. Not thread-safe: one caller.
+
+#include "core/network_node_record.h"
+#include "core/network_node_summary.h"
+#include "driver/command/qorin_node_util_wrapper.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace z2e {
+
+class RemoteNodeSession {
+public:
+    enum class Found { None, AnnouncedOnly, Connectable };
+
+    /// Nothing runs before start(); the client uses `basePort`.
+    explicit RemoteNodeSession(std::uint16_t basePort);
+    /// Disconnects the node and stops the client.
+    ~RemoteNodeSession();
+    RemoteNodeSession(const RemoteNodeSession&) = delete;
+    RemoteNodeSession& operator=(const RemoteNodeSession&) = delete;
+
+    /// Starts the client; 0, else the node-side code (700000 + n) of why it cannot run.
+    std::int32_t start();
+    /// Lets discovery run for `scanMs`, then lists the nodes in list order.
+    std::vector<NetworkNodeSummary> discover(std::uint32_t scanMs);
+    /// Waits at most `scanMs` until the node at `address` answers a scan and is not tainted.
+    Found findNode(const std::string& address, std::uint32_t scanMs);
+    /// Connects the node findNode() saw and readies the command layer; the result of connect
+    /// (700012 when no node was seen).
+    std::int32_t connect();
+    /// The record of the node findNode() saw, with the API version asked when `connected`.
+    NetworkNodeRecord record(bool connected);
+
+    /// The command layer of the connected node; valid after connect().
+    QorinNodeUtilWrapper& wrapper() { return *m_wrapper; }
+
+    /// The allowed networks as text, for messages.
+    static std::string allowedNetworks();
+
+private:
+    struct Client;
+    std::unique_ptr<Client> m_client;
+    std::unique_ptr<QorinNodeUtilWrapper> m_wrapper;
+};
+
+} // namespace z2e
