@@ -1,6 +1,7 @@
 #include "config/if_element_check.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "config/check_diagnostics.h"
 #include "uni/number_text.h"
@@ -58,6 +59,26 @@ bool IfElementCheck::requireAttribute(const pugi::xml_node& element, const char*
         return true;
     }
     return reject(element, std::string("attribute '") + name + "' missing or empty");
+}
+
+bool IfElementCheck::checkIdEntries(const pugi::xml_node& parent, bool othersAllowed, const EntryRule& checkEntry,
+                                    const EntryRule& checkKey) const
+{
+    bool ok = true;
+    for (const pugi::xml_node& child : parent.children()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        if (std::strncmp(child.name(), "ID", 2) != 0) {
+            if (!othersAllowed)
+                ok = reject(child, "only ID entries are allowed here");
+            continue;
+        }
+        ok = checkEntry(child) && ok;
+        const pugi::xml_node key = child.child("KEY");
+        if (key)
+            ok = checkKey(key) && ok;
+    }
+    return ok;
 }
 
 }  // namespace z2e

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <pugixml.hpp>
@@ -34,6 +35,13 @@ protected:
     bool requireInteger(const pugi::xml_node& parent, const char* name) const;
     /// The attribute of element exists with a non-empty value.
     bool requireAttribute(const pugi::xml_node& element, const char* name) const;
+
+    /// Runs `checkEntry` on every element child of `parent` whose name begins with "ID", and on
+    /// its KEY child (when it has one) `checkKey`. Other element children are rejected unless
+    /// `othersAllowed`. True when every entry passed.
+    using EntryRule = std::function<bool(const pugi::xml_node&)>;
+    bool checkIdEntries(const pugi::xml_node& parent, bool othersAllowed, const EntryRule& checkEntry,
+                        const EntryRule& checkKey) const;
 
 private:
     CheckDiagnostics* m_diagnostics = nullptr;
