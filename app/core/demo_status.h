@@ -4,6 +4,8 @@
 // which falls back to statusMessage for every code it does not know.
 
 #include "core/application_status.h"
+#include "core/description_parser.h"
+#include "driver/command/command_status.h"
 
 #include <cstdint>
 #include <string>
@@ -22,16 +24,17 @@ struct DemoStatus {
         NoSuchElement = 513,         ///< no such enclosure, slot or model
         NoHardwareToImport = 514,    ///< this computer has no hardware of its own
         // Passed through from the command layer and the description parser:
-        BoardListingFailed = 102,
-        EnclosureListingFailed = 103,
-        BoardDescriptionFailed = 200,
-        BoardConfigFailed = 201,
-        BoardFirmwareFailed = 202,
-        BoardModelRefused = 204,
-        EnclosureDescriptionFailed = 300,
-        EnclosureModelRefused = 302,
-        DescriptionUnusable = 1000, ///< the key or the driver's description is no usable XML
-        DriverNotReady = 5000,
+        BoardListingFailed = status::BOARD_LISTING_FAILED,
+        EnclosureListingFailed = status::ENCLOSURE_LISTING_FAILED,
+        BoardDescriptionFailed = status::BOARD_PROPERTIES_FAILED,
+        BoardConfigFailed = status::BASE_EEPROM_FAILED,
+        BoardFirmwareFailed = status::FIRMWARE_CHECK_FAILED,
+        BoardModelRefused = status::VIRTUAL_BOARD_KEY_FAILED,
+        EnclosureDescriptionFailed = status::ENCLOSURE_PROPERTIES_FAILED,
+        EnclosureModelRefused = status::VIRTUAL_ENCLOSURE_KEY_FAILED,
+        /// the key or the driver's description is no usable XML
+        DescriptionUnusable = DescriptionParser::Unparsable,
+        DriverNotReady = status::NOT_READY,
     };
 };
 
