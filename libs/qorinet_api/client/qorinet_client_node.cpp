@@ -789,56 +789,75 @@ std::int32_t QORINetClientNode::ErrorConstantToString(std::int32_t code, std::st
     return result == ERR_NONE ? result : std::int32_t{ERR_UNI_OSAL_ERROR};
 }
 
-// ---- CAN -------------------------------------------------------------------------------------
+// ---- CAN and UART ----------------------------------------------------------------------------
+
+std::int32_t QORINetClientNode::guardedWordRequest(std::int32_t guard, std::uint16_t command, std::int32_t board,
+                                                   std::int32_t word)
+{
+    return guard != ERR_NONE ? guard : boardWordRequest(command, board, word);
+}
+
+template <class Call>
+std::int32_t QORINetClientNode::onStream(std::int32_t board, Call&& call)
+{
+    const std::int32_t guard = boardGuard(board);
+    if (guard != ERR_NONE)
+        return guard;
+    return m_owner ? call(*m_owner) : std::int32_t{ERR_UNI_OSAL_ECONNECTION};
+}
+
+template <class Record>
+std::int32_t QORINetClientNode::busWrite(std::uint16_t command, std::int32_t board, std::size_t records,
+                                         Record&& record, std::int32_t& count)
+{
+    const std::int32_t result = binaryRequest(
+        command,
+        [&](PayloadWriter& out) {
+            out.u32(static_cast<std::uint32_t>(board)).u32(static_cast<std::uint32_t>(records));
+            for (std::size_t i = 0; i < records; ++i)
+                record(out, i);
+        },
+        statusOnly);
+    if (result > 0)
+        count = 0;
+    return result;
+}
 
 std::int32_t QORINetClientNode::OpenCAN(std::int32_t board)
 {
-    const std::int32_t guard = boardGuard(board);
-    return guard != ERR_NONE ? guard : boardWordRequest(proto::CMD_OPEN_CAN, board, 0);
+    return guardedWordRequest(boardGuard(board), proto::CMD_OPEN_CAN, board, 0);
 }
 
 std::int32_t QORINetClientNode::CloseCAN(std::int32_t board)
 {
-    const std::int32_t guard = boardGuard(board);
-    return guard != ERR_NONE ? guard : boardWordRequest(proto::CMD_CLOSE_CAN, board, 0);
+    return guardedWordRequest(boardGuard(board), proto::CMD_CLOSE_CAN, board, 0);
 }
 
 std::int32_t QORINetClientNode::StartCAN(std::int32_t board, std::int32_t channel)
 {
-    const std::int32_t guard = channelGuard(board, channel);
-    return guard != ERR_NONE ? guard : boardWordRequest(proto::CMD_START_CAN, board, channel);
+    return guardedWordRequest(channelGuard(board, channel), proto::CMD_START_CAN, board, channel);
 }
 
 std::int32_t QORINetClientNode::StopCAN(std::int32_t board, std::int32_t channel)
 {
-    const std::int32_t guard = channelGuard(board, channel);
-    return guard != ERR_NONE ? guard : boardWordRequest(proto::CMD_STOP_CAN, board, channel);
+    return guardedWordRequest(channelGuard(board, channel), proto::CMD_STOP_CAN, board, channel);
 }
 
 std::int32_t QORINetClientNode::ReadCAN(std::int32_t board, ZaMoCanFrame* frames, std::int32_t& count)
 {
-    const std::int32_t guard = boardGuard(board);
-    if (guard != ERR_NONE)
-        return guard;
-    if (!frames)
-        return ERR_UNI_OSAL_EOBJECT;
-    return m_owner ? m_owner->readCan(m_nodeId, board, frames, count) : ERR_UNI_OSAL_ECONNECTION;
+    return onStream(board, [&](IfNodeOwner& owner) {
+        return frames ? owner.readCan(m_nodeId, board, frames, count) : std::int32_t{ERR_UNI_OSAL_EOBJECT};
+    });
 }
 
 std::int32_t QORINetClientNode::ReadCANRawFrame(std::int32_t board, ZaMoCanFrame*& frames, std::int32_t& count)
 {
-    const std::int32_t guard = boardGuard(board);
-    if (guard != ERR_NONE)
-        return guard;
-    return m_owner ? m_owner->readCanRawFrame(m_nodeId, board, frames, count) : ERR_UNI_OSAL_ECONNECTION;
+    return onStream(board, [&](IfNodeOwner& owner) { return owner.readCanRawFrame(m_nodeId, board, frames, count); });
 }
 
 std::int32_t QORINetClientNode::FreeFramesCAN(std::int32_t board, std::int32_t count)
 {
-    const std::int32_t guard = boardGuard(board);
-    if (guard != ERR_NONE)
-        return guard;
-    return m_owner ? m_owner->freeFramesCan(m_nodeId, board, count) : ERR_UNI_OSAL_ECONNECTION;
+    return onStream(board, [&](IfNodeOwner& owner) { return owner.freeFramesCan(m_nodeId, board, count); });
 }
 
 std::int32_t QORINetClientNode::WriteCAN(std::int32_t board, const ZaMoCanFrame* frames, std::int32_t& count)
@@ -851,22 +870,14 @@ std::int32_t QORINetClientNode::WriteCAN(std::int32_t board, const ZaMoCanFrame*
     constexpr std::int64_t kMaxFrames = (proto::kMaxPayload - 8) / proto::kCanRecordSize;
     if (count < 0 || count > kMaxFrames)
         return ERR_UNI_OSAL_EARG;
-
-    const std::int32_t total = count;
-    const std::int32_t result = binaryRequest(
-        proto::CMD_WRITE_CAN,
-        [=](PayloadWriter& out) {
-            out.u32(static_cast<std::uint32_t>(board)).u32(static_cast<std::uint32_t>(total));
+    return busWrite(
+        proto::CMD_WRITE_CAN, board, static_cast<std::size_t>(count),
+        [frames](PayloadWriter& out, std::size_t i) {
             std::uint8_t record[proto::kCanRecordSize];
-            for (std::int32_t i = 0; i < total; ++i) {
-                WireRecords::encodeCan(frames[i], record);
-                out.bytes(record, sizeof record);
-            }
+            WireRecords::encodeCan(frames[i], record);
+            out.bytes(record, sizeof record);
         },
-        statusOnly);
-    if (result > 0)
-        count = 0;
-    return result;
+        count);
 }
 
 std::int32_t QORINetClientNode::ErrorCntCAN(std::int32_t board, std::int32_t channel, std::uint32_t& errorCount)
@@ -891,56 +902,42 @@ std::int32_t QORINetClientNode::ErrorCntCAN(std::int32_t board, std::int32_t cha
         });
 }
 
-// ---- UART ------------------------------------------------------------------------------------
-
 std::int32_t QORINetClientNode::OpenDmaUart(std::int32_t board)
 {
-    const std::int32_t guard = boardGuard(board);
-    return guard != ERR_NONE ? guard : boardWordRequest(proto::CMD_OPEN_DMA_UART, board, 0);
+    return guardedWordRequest(boardGuard(board), proto::CMD_OPEN_DMA_UART, board, 0);
 }
 
 std::int32_t QORINetClientNode::CloseDmaUart(std::int32_t board)
 {
-    const std::int32_t guard = boardGuard(board);
-    return guard != ERR_NONE ? guard : boardWordRequest(proto::CMD_CLOSE_DMA_UART, board, 0);
+    return guardedWordRequest(boardGuard(board), proto::CMD_CLOSE_DMA_UART, board, 0);
 }
 
 std::int32_t QORINetClientNode::StartDmaUart(std::int32_t board, std::int32_t channel)
 {
-    const std::int32_t guard = channelGuard(board, channel);
-    return guard != ERR_NONE ? guard : boardWordRequest(proto::CMD_START_DMA_UART, board, channel);
+    return guardedWordRequest(channelGuard(board, channel), proto::CMD_START_DMA_UART, board, channel);
 }
 
 std::int32_t QORINetClientNode::StopDmaUart(std::int32_t board, std::int32_t channel)
 {
-    const std::int32_t guard = channelGuard(board, channel);
-    return guard != ERR_NONE ? guard : boardWordRequest(proto::CMD_STOP_DMA_UART, board, channel);
+    return guardedWordRequest(channelGuard(board, channel), proto::CMD_STOP_DMA_UART, board, channel);
 }
 
 std::int32_t QORINetClientNode::ReadDmaUart(std::int32_t board, std::uint8_t* bytes, std::int32_t& count)
 {
-    const std::int32_t guard = boardGuard(board);
-    if (guard != ERR_NONE)
-        return guard;
-    if (!bytes)
-        return ERR_UNI_OSAL_EOBJECT;
-    return m_owner ? m_owner->readDmaUart(m_nodeId, board, bytes, count) : ERR_UNI_OSAL_ECONNECTION;
+    return onStream(board, [&](IfNodeOwner& owner) {
+        return bytes ? owner.readDmaUart(m_nodeId, board, bytes, count) : std::int32_t{ERR_UNI_OSAL_EOBJECT};
+    });
 }
 
 std::int32_t QORINetClientNode::ReadDmaUartRawFrame(std::int32_t board, ZaMoUartFrame*& frames, std::int32_t& count)
 {
-    const std::int32_t guard = boardGuard(board);
-    if (guard != ERR_NONE)
-        return guard;
-    return m_owner ? m_owner->readDmaUartRawFrame(m_nodeId, board, frames, count) : ERR_UNI_OSAL_ECONNECTION;
+    return onStream(board,
+                    [&](IfNodeOwner& owner) { return owner.readDmaUartRawFrame(m_nodeId, board, frames, count); });
 }
 
 std::int32_t QORINetClientNode::FreeDmaUartRawFrame(std::int32_t board, std::int32_t count)
 {
-    const std::int32_t guard = boardGuard(board);
-    if (guard != ERR_NONE)
-        return guard;
-    return m_owner ? m_owner->freeDmaUartRawFrame(m_nodeId, board, count) : ERR_UNI_OSAL_ECONNECTION;
+    return onStream(board, [&](IfNodeOwner& owner) { return owner.freeDmaUartRawFrame(m_nodeId, board, count); });
 }
 
 std::int32_t QORINetClientNode::WriteDmaUart(std::int32_t board, const std::uint8_t* bytes, std::int32_t& count)
@@ -960,16 +957,12 @@ std::int32_t QORINetClientNode::WriteDmaUart(std::int32_t board, const std::uint
     std::vector<std::uint8_t> encoded(records * proto::kUartRecordSize);
     if (records > 0)
         WireRecords::encodeUart(bytes, total, encoded.data());
-    const std::int32_t result = binaryRequest(
-        proto::CMD_WRITE_DMA_UART,
-        [&](PayloadWriter& out) {
-            out.u32(static_cast<std::uint32_t>(board)).u32(static_cast<std::uint32_t>(records));
-            out.bytes(encoded.data(), encoded.size());
+    return busWrite(
+        proto::CMD_WRITE_DMA_UART, board, records,
+        [&encoded](PayloadWriter& out, std::size_t i) {
+            out.bytes(encoded.data() + i * proto::kUartRecordSize, proto::kUartRecordSize);
         },
-        statusOnly);
-    if (result > 0)
-        count = 0;
-    return result;
+        count);
 }
 
 } // namespace qorinet_api

@@ -208,6 +208,17 @@ private:
     std::int32_t documentRequest(std::uint16_t command, const CommandDocument& document, Read&& read);
     /// Status-only request of a u32 board and an i32 second word.
     std::int32_t boardWordRequest(std::uint16_t command, std::int32_t board, std::int32_t word);
+    /// boardWordRequest unless `guard` refused.
+    std::int32_t guardedWordRequest(std::int32_t guard, std::uint16_t command, std::int32_t board,
+                                    std::int32_t word);
+    /// `call(owner)` for a board's data stream, after the board guard and with an owner.
+    template <class Call>
+    std::int32_t onStream(std::int32_t board, Call&& call);
+    /// A bus write of `records` wire records, each written by `record(out, i)`; `count` is
+    /// cleared when the node refuses.
+    template <class Record>
+    std::int32_t busWrite(std::uint16_t command, std::int32_t board, std::size_t records, Record&& record,
+                          std::int32_t& count);
     template <class Read>
     std::int32_t parameterTextRequest(std::uint16_t command, const std::string& target,
                                       const std::string& item, const std::string* text, Read&& read);
