@@ -178,13 +178,13 @@ void appendChannels(pugi::xml_node root, SimBoard& board)
     }
     for (int ch = 0; ch < model.canChannels; ++ch) {
         std::int64_t bitRate = 500000;
-        board.bus().canProperty(ch, 0, &bitRate);
+        board.can().property(ch, 0, &bitRate);
         pugi::xml_node node = channels.append_child(("CAN" + std::to_string(ch)).c_str());
         appendWithUnit(node, "BitRate", std::to_string(bitRate), "bit/s");
     }
     for (int ch = 0; ch < model.uartChannels; ++ch) {
         std::int64_t baud = 115200;
-        board.bus().uartProperty(ch, 0, &baud);
+        board.uart().property(ch, 0, &baud);
         pugi::xml_node node = channels.append_child(("UART" + std::to_string(ch)).c_str());
         appendWithUnit(node, "BaudRate", std::to_string(baud), "Bd");
     }

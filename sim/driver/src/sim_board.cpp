@@ -26,7 +26,8 @@ SimBoard::SimBoard(BoardEntry entry, const BoardModel& configured, int index, bo
     , m_index(index)
     , m_simulated(simulated)
     , m_store(std::move(store))
-    , m_bus(configured.canChannels, configured.uartChannels)
+    , m_can(configured.canChannels)
+    , m_uart(configured.uartChannels)
 {
     if (m_entry.serialNumber.empty())
         m_entry.serialNumber = xml_util::hex8(static_cast<std::uint32_t>(index < 0 ? 0 : index));
