@@ -180,44 +180,44 @@ std::int32_t BoardProcedures::analogOnly(const char* root, const char* resultKey
     return rc::functionNotValidForBoard;
 }
 
-std::int32_t BoardProcedures::autoZero(const std::string& settleTime)
+template <class Report, class Adjust>
+std::int32_t BoardProcedures::recalibrate(const char* resultKey, double ms, Report report, Adjust adjust)
 {
     if (m_board.model().aiChannels == 0)
-        return analogOnly("AmplifierOffset", "AmplifierOffset");
-    const double ms = settleMs(settleTime) + 20.0 * m_board.model().aiChannels;
+        return analogOnly(resultKey, resultKey);
     return timed(ms, [this] { return baseReadable(); }, [&] {
         const std::vector<ChannelCal> before = m_board.baseFacts().selfCal;
         std::vector<ChannelCal> after = before;
-        // What is left after the compensation: a twentieth of the offset it started from.
-        for (ChannelCal& cal : after)
-            cal.offset *= 0.05;
+        adjust(after);
         if (!EepromDocuments::setSelfCal(m_board.base().document, after, EepromDocuments::today()))
             return rc::eepromReadFailed;
         m_board.refresh();
-        m_board.results()["AmplifierOffset"] = TestDocuments::autoZero(m_board, boardId(), before, after);
+        m_board.results()[resultKey] = report(m_board, boardId(), before, after);
         return finish();
+    });
+}
+
+std::int32_t BoardProcedures::autoZero(const std::string& settleTime)
+{
+    const double ms = settleMs(settleTime) + 20.0 * m_board.model().aiChannels;
+    return recalibrate("AmplifierOffset", ms, &TestDocuments::autoZero, [](std::vector<ChannelCal>& cal) {
+        // What is left after the compensation: a twentieth of the offset it started from.
+        for (ChannelCal& channel : cal)
+            channel.offset *= 0.05;
     });
 }
 
 std::int32_t BoardProcedures::gainCalibration()
 {
-    if (m_board.model().aiChannels == 0)
-        return analogOnly("Selfjustage", "Selfjustage");
-    return timed(kGainCalMs, [this] { return baseReadable(); }, [&] {
-        const BaseFacts& facts = m_board.baseFacts();
-        const std::vector<ChannelCal> before = facts.selfCal;
-        std::vector<ChannelCal> after = before;
-        for (std::size_t ch = 0; ch < after.size(); ++ch) {
-            const double factory = ch < facts.factoryCal.size() ? facts.factoryCal[ch].gain : 1.0;
+    const auto adjust = [this](std::vector<ChannelCal>& cal) {
+        const std::vector<ChannelCal>& factory = m_board.baseFacts().factoryCal;
+        for (std::size_t ch = 0; ch < cal.size(); ++ch) {
+            const double gain = ch < factory.size() ? factory[ch].gain : 1.0;
             const double drift = (xml_util::unitHash(m_board.stateKey() + std::to_string(ch) + "drift") - 0.5) * 0.0002;
-            after[ch].gain = factory * (1.0 + drift);
+            cal[ch].gain = gain * (1.0 + drift);
         }
-        if (!EepromDocuments::setSelfCal(m_board.base().document, after, EepromDocuments::today()))
-            return rc::eepromReadFailed;
-        m_board.refresh();
-        m_board.results()["Selfjustage"] = TestDocuments::gainCalibration(m_board, boardId(), before, after);
-        return finish();
-    });
+    };
+    return recalibrate("Selfjustage", kGainCalMs, &TestDocuments::gainCalibration, adjust);
 }
 
 std::int32_t BoardProcedures::threeWire()

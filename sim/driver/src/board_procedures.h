@@ -45,6 +45,10 @@ private:
     /// A timed EEPROM write that the write fault setting fails with `failure`.
     template <class Done>
     std::int32_t timedWrite(double ms, std::int32_t failure, Done done);
+    /// A self calibration of an analog board: `adjust` turns the current values into the new ones,
+    /// `report` writes the result document kept under `resultKey`.
+    template <class Report, class Adjust>
+    std::int32_t recalibrate(const char* resultKey, double ms, Report report, Adjust adjust);
     std::int32_t baseReadable() const;
     /// Stores what an operation changed.
     std::int32_t finish();
