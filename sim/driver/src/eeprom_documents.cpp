@@ -48,6 +48,16 @@ bool load(const std::string& text, pugi::xml_document& doc)
     return static_cast<bool>(doc.load_buffer(text.data(), text.size()));
 }
 
+// The root of a new document, named for `model`, with an empty BoardInfo.
+pugi::xml_node newDocument(pugi::xml_document& doc, const char* rootName, const char* format, const BoardModel& model)
+{
+    pugi::xml_node root = doc.append_child(rootName);
+    root.append_attribute("Name") = model.name.c_str();
+    root.append_attribute("Format") = format;
+    root.append_child("BoardInfo");
+    return root;
+}
+
 constexpr RecordNames kBaseRecords{"FactoryCal", "FactoryTest", "BaseBoardTemp"};
 constexpr RecordNames kConRecords{"ConCal", "ConTest", "ConPanelTemp"};
 
@@ -108,10 +118,8 @@ std::string EepromDocuments::defaultBase(const BoardModel& model, const std::str
 {
     const std::string seed = serialNumber + model.baseModel;
     pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("BaseEEPROM");
-    root.append_attribute("Name") = model.name.c_str();
-    root.append_attribute("Format") = "3";
-    pugi::xml_node info = root.append_child("BoardInfo");
+    pugi::xml_node root = newDocument(doc, "BaseEEPROM", "3", model);
+    const pugi::xml_node info = root.child("BoardInfo");
     appendText(info, "BaseModel", model.baseModel);
     appendText(info, "BaseVersion", baseVersion);
     appendText(info, "BaseId", ProductCatalog::baseId(model, baseVersion));
@@ -131,10 +139,8 @@ std::string EepromDocuments::defaultCon(const BoardModel& model, const std::stri
 {
     const std::string seed = serialNumber + model.conModel;
     pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("ConEEPROM");
-    root.append_attribute("Name") = model.name.c_str();
-    root.append_attribute("Format") = "2";
-    pugi::xml_node info = root.append_child("BoardInfo");
+    pugi::xml_node root = newDocument(doc, "ConEEPROM", "2", model);
+    const pugi::xml_node info = root.child("BoardInfo");
     appendText(info, "ConModel", model.conModel);
     appendText(info, "ConVersion", model.conVersion);
     appendText(info, "SerialNumber", serialNumber);

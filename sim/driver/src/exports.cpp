@@ -10,8 +10,8 @@
 
 using zmpxi_sim::CanBus;
 using zmpxi_sim::SimBoard;
-using zmpxi_sim::UartBus;
 using zmpxi_sim::SimDriver;
+using zmpxi_sim::UartBus;
 namespace rc = zmpxi_sim::rc;
 
 namespace {
