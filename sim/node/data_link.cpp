@@ -44,6 +44,41 @@ void appendUart(std::vector<std::uint8_t>& out, const ZaMoUartFrame& block)
     out.insert(out.end(), block.data, block.data + length);
 }
 
+using Driver = qorinet_api::QORINetIfClientNode;
+
+// How the frames of one bus kind are taken from the driver and laid into a data block.
+template <class Frame>
+struct BusStream {
+    std::uint8_t blockType;
+    std::int32_t (Driver::*read)(std::int32_t, Frame*&, std::int32_t&);
+    std::int32_t (Driver::*release)(std::int32_t, std::int32_t);
+    void (*append)(std::vector<std::uint8_t>&, const Frame&);
+};
+
+const BusStream<ZaMoCanFrame> kCanStream{qorinet_api::DATA_BLOCK_CAN, &Driver::ReadCANRawFrame, &Driver::FreeFramesCAN,
+                                         appendCan};
+const BusStream<ZaMoUartFrame> kUartStream{qorinet_api::DATA_BLOCK_UART, &Driver::ReadDmaUartRawFrame,
+                                           &Driver::FreeDmaUartRawFrame, appendUart};
+
+// One block per board with pending frames; false as soon as one cannot be sent.
+template <class Frame, class Send>
+bool drain(Driver& driver, const std::set<std::int32_t>& boards, const BusStream<Frame>& bus, Send send)
+{
+    for (const std::int32_t board : boards) {
+        Frame* frames = nullptr;
+        std::int32_t count = 0;
+        if ((driver.*bus.read)(board, frames, count) > 0 || count <= 0 || !frames)
+            continue;
+        std::vector<std::uint8_t> payload;
+        for (std::int32_t i = 0; i < count; ++i)
+            bus.append(payload, frames[i]);
+        (driver.*bus.release)(board, count);
+        if (!send(bus.blockType, static_cast<std::uint32_t>(board), payload))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 DataLink::DataLink(NodeBackend& backend, std::string localAddress, std::string clientAddress, std::uint16_t port)
@@ -136,32 +171,11 @@ bool DataLink::pump()
         can = m_can;
         uart = m_uart;
     }
-    qorinet_api::QORINetIfClientNode& driver = m_backend.driver();
-    for (const std::int32_t board : can) {
-        ZaMoCanFrame* frames = nullptr;
-        std::int32_t count = 0;
-        if (driver.ReadCANRawFrame(board, frames, count) > 0 || count <= 0 || !frames)
-            continue;
-        std::vector<std::uint8_t> payload;
-        for (std::int32_t i = 0; i < count; ++i)
-            appendCan(payload, frames[i]);
-        driver.FreeFramesCAN(board, count);
-        if (!sendBlock(qorinet_api::DATA_BLOCK_CAN, static_cast<std::uint32_t>(board), payload))
-            return false;
-    }
-    for (const std::int32_t board : uart) {
-        ZaMoUartFrame* blocks = nullptr;
-        std::int32_t count = 0;
-        if (driver.ReadDmaUartRawFrame(board, blocks, count) > 0 || count <= 0 || !blocks)
-            continue;
-        std::vector<std::uint8_t> payload;
-        for (std::int32_t i = 0; i < count; ++i)
-            appendUart(payload, blocks[i]);
-        driver.FreeDmaUartRawFrame(board, count);
-        if (!sendBlock(qorinet_api::DATA_BLOCK_UART, static_cast<std::uint32_t>(board), payload))
-            return false;
-    }
-    return true;
+    const auto send = [this](std::uint8_t type, std::uint32_t board, const std::vector<std::uint8_t>& payload) {
+        return sendBlock(type, board, payload);
+    };
+    Driver& driver = m_backend.driver();
+    return drain(driver, can, kCanStream, send) && drain(driver, uart, kUartStream, send);
 }
 
 bool DataLink::sendBlock(std::uint8_t type, std::uint32_t board, const std::vector<std::uint8_t>& payload)

@@ -1,4 +1,4 @@
-// The hardware description's extras (model shorthand, literal documents, enclosure faults),
+// The hardware description's extras (model shorthand, literal documents, fault values),
 // the configuration's logger and legacy switch, and many callers at once.
 
 #include <atomic>
@@ -51,6 +51,37 @@ TEST_F(FilesTest, LiteralDocumentsAreReturnedInsteadOfGeneratedOnes)
     EXPECT_EQ(at(getDocument("EnclosureId0", "enclosureproperties", enclosure), "EnclosureInfo/Name"), "QE-D2");
 
     ASSERT_EQ(set("EnclosureId0", "EncVersion", "2"), 0);
+    EXPECT_EQ(set("EnclosureId0", "StoreData", ""), 240001);
+}
+
+// Every keyword fault value, written the way a person might type it.
+TEST_F(FilesTest, FaultValuesAreReadIgnoringCase)
+{
+    writeHardware(R"(<Stand-in><SimulatedEnclosures>
+    <ID0><Model>QE-D2</Model><SerialNumber>00000D02</SerialNumber><UserData/><EncType>5</EncType>
+      <EncVersion>1</EncVersion><Faults><DataWrite>FAIL</DataWrite></Faults></ID0>
+  </SimulatedEnclosures><SimulatedBoards>
+    <ID0><Model>QC-3104</Model><EncNumber>0</EncNumber><SlotNumber>2</SlotNumber><FWRevision>02F4</FWRevision>
+      <SerialNumber>0C0FFEE0</SerialNumber><Faults><BaseEEPROM>CORRUPT</BaseEEPROM><BaseBackup>False</BaseBackup>
+      <ConEEPROM>Blank</ConEEPROM><ConBackup>MISSING</ConBackup><SelfTest>Fail</SelfTest>
+      <FirmwareUpdate>FAIL</FirmwareUpdate><EEPROMWrite>FAIL</EEPROMWrite></Faults></ID0>
+  </SimulatedBoards></Stand-in>)");
+    int32_t count = 0;
+    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
+    std::string answer;
+    EXPECT_EQ(get("BoardID0", "baseeeprom", answer), 260102);
+    EXPECT_EQ(get("BoardID0", "coneeprom", answer), 260105);
+    pugi::xml_document doc;
+    const pugi::xml_node info = getDocument("BoardID0", "boardproperties", doc).child("BoardInfo");
+    EXPECT_EQ(at(info, "E2PromStatus/BaseE2Prom/AutoBackupFile"), "ERROR_BASEEEPROM_NO_BACKUP_FILE");
+    EXPECT_EQ(at(info, "E2PromStatus/ConE2Prom/AutoBackupFile"), "ERROR_CONEEPROM_NO_BACKUP_FILE");
+    ASSERT_EQ(set("BoardID0", "HardwareCheck", ""), 0);
+    pugi::xml_document check;
+    EXPECT_STREQ(getDocument("BoardID0", "HardwareCheck", check).child("BoardId0").attribute("Passed").value(),
+                 "false");
+    EXPECT_EQ(set("BoardID0/Base", "FWUpdate", ""), 260004);
+    ASSERT_EQ(set("BoardID0", "coneeprom", "<ConEEPROM><BoardInfo/></ConEEPROM>"), 0);
+    EXPECT_EQ(api->setI32(0, 1026, 0), 260104);
     EXPECT_EQ(set("EnclosureId0", "StoreData", ""), 240001);
 }
 

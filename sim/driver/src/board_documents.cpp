@@ -9,12 +9,8 @@
 namespace zmpxi_sim {
 namespace {
 
+using xml_util::appendText;
 using xml_util::hex8;
-
-void appendText(pugi::xml_node parent, const char* name, const std::string& value)
-{
-    parent.append_child(name).text() = value.c_str();
-}
 
 pugi::xml_node appendWithUnit(pugi::xml_node parent, const char* name, const std::string& value, const char* unit)
 {
@@ -67,13 +63,7 @@ void appendBaseBoard(pugi::xml_node info, const SimBoard& board)
     appendText(base, "BaseId", board.baseId());
     appendText(base, "SerialNumber", board.serialNumber());
     appendWithUnit(base, "BaseBoardTemp", board.baseTemperature(), "degC");
-    pugi::xml_node cal = base.append_child("BaseCal");
-    appendText(cal, "Date", facts.calDate);
-    appendText(cal, "BaseBoardTemp", facts.calTemp);
-    pugi::xml_node test = base.append_child("BaseTest");
-    appendText(test, "Passed", facts.testPassed);
-    appendText(test, "Date", facts.testDate);
-    appendText(test, "BaseBoardTemp", facts.calTemp);
+    EepromDocuments::appendRecords(base, {"BaseCal", "BaseTest", "BaseBoardTemp"}, facts);
     pugi::xml_node self = base.append_child("SelfCal");
     appendText(self, "FeatureSet", hex8(board.featureSet()));
 }
@@ -86,13 +76,7 @@ void appendConPanel(pugi::xml_node info, const SimBoard& board)
     appendText(con, "ConVersion", facts.conVersion.empty() ? board.model().conVersion : facts.conVersion);
     appendText(con, "SerialNumber", board.conSerialNumber());
     appendWithUnit(con, "ConPanelTemp", board.conTemperature(), "degC");
-    pugi::xml_node cal = con.append_child("ConCal");
-    appendText(cal, "Date", facts.calDate);
-    appendText(cal, "ConPanelTemp", facts.calTemp);
-    pugi::xml_node test = con.append_child("ConTest");
-    appendText(test, "Passed", facts.testPassed);
-    appendText(test, "Date", facts.testDate);
-    appendText(test, "ConPanelTemp", facts.calTemp);
+    EepromDocuments::appendRecords(con, {"ConCal", "ConTest", "ConPanelTemp"}, facts);
 }
 
 void appendFeatureList(pugi::xml_node info, const SimBoard& board)
@@ -178,13 +162,13 @@ void appendChannels(pugi::xml_node root, SimBoard& board)
     }
     for (int ch = 0; ch < model.canChannels; ++ch) {
         std::int64_t bitRate = 500000;
-        board.bus().canProperty(ch, 0, &bitRate);
+        board.can().property(ch, 0, &bitRate);
         pugi::xml_node node = channels.append_child(("CAN" + std::to_string(ch)).c_str());
         appendWithUnit(node, "BitRate", std::to_string(bitRate), "bit/s");
     }
     for (int ch = 0; ch < model.uartChannels; ++ch) {
         std::int64_t baud = 115200;
-        board.bus().uartProperty(ch, 0, &baud);
+        board.uart().property(ch, 0, &baud);
         pugi::xml_node node = channels.append_child(("UART" + std::to_string(ch)).c_str());
         appendWithUnit(node, "BaudRate", std::to_string(baud), "Bd");
     }

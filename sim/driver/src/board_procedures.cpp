@@ -20,6 +20,9 @@ constexpr double kThreeWireMs = 600.0;
 constexpr double kEepromWriteMs = 300.0;
 constexpr double kRebaseMs = 1500.0;
 
+// For operations that may start as soon as the board is theirs.
+constexpr auto kReady = [] { return rc::ok; };
+
 /// Marks the board busy for the lifetime of the guard.
 class BusyGuard {
 public:
@@ -119,36 +122,56 @@ bool BoardProcedures::persist()
     return false;
 }
 
-std::int32_t BoardProcedures::updateFirmware(const std::string& request)
+template <class Ready, class Done>
+std::int32_t BoardProcedures::timed(double ms, Ready ready, Done done)
 {
     BusyGuard busy(m_board);
     if (!busy.taken())
         return rc::eepromBusy;
-    std::string version;
-    if (const std::int32_t result = resolveFirmware(request, m_board.model(), version))
-        return result;
-    if (!m_context.work(kFirmwareUpdateMs))
+    if (const std::int32_t refused = ready())
+        return refused;
+    if (!m_context.work(ms))
         return rc::boardNotAvailable;
-    if (m_board.takeFirmwareFailure()) {
-        m_context.log.write(DriverLog::Level::Error, "firmware update of board " + std::to_string(boardId()) + " failed");
-        return rc::firmwareUpdateFailed;
-    }
-    m_board.setFirmware(version);
-    return persist() ? rc::ok : rc::firmwareUpdateFailed;
+    return done();
+}
+
+template <class Done>
+std::int32_t BoardProcedures::timedWrite(double ms, std::int32_t failure, Done done)
+{
+    return timed(ms, kReady, [&] { return m_board.entry().faults.eepromWriteFails ? failure : done(); });
+}
+
+std::int32_t BoardProcedures::baseReadable() const
+{
+    return m_board.base().health == EepromHealth::Good ? rc::ok : rc::eepromReadFailed;
+}
+
+std::int32_t BoardProcedures::updateFirmware(const std::string& request)
+{
+    std::string version;
+    return timed(
+        kFirmwareUpdateMs, [&] { return resolveFirmware(request, m_board.model(), version); },
+        [&] {
+            if (m_board.takeFirmwareFailure()) {
+                m_context.log.write(DriverLog::Level::Error,
+                                    "firmware update of board " + std::to_string(boardId()) + " failed");
+                return rc::firmwareUpdateFailed;
+            }
+            m_board.setFirmware(version);
+            return persist() ? rc::ok : rc::firmwareUpdateFailed;
+        });
 }
 
 std::int32_t BoardProcedures::selfTest(const std::string& kind)
 {
-    BusyGuard busy(m_board);
-    if (!busy.taken())
-        return rc::eepromBusy;
     const std::string trimmed = xml_util::trimmed(kind);
-    if (!trimmed.empty() && trimmed != "factorytest" && trimmed != "excitationtest")
-        return rc::paramInvalid;
-    if (!m_context.work(kSelfTestMs))
-        return rc::boardNotAvailable;
-    m_board.results()["HardwareCheck"] = TestDocuments::selfTest(m_board, boardId(), trimmed);
-    return rc::ok;
+    const bool known = trimmed.empty() || trimmed == "factorytest" || trimmed == "excitationtest";
+    return timed(
+        kSelfTestMs, [&] { return known ? rc::ok : rc::paramInvalid; },
+        [&] {
+            m_board.results()["HardwareCheck"] = TestDocuments::selfTest(m_board, boardId(), trimmed);
+            return rc::ok;
+        });
 }
 
 std::int32_t BoardProcedures::analogOnly(const char* root, const char* resultKey)
@@ -157,84 +180,67 @@ std::int32_t BoardProcedures::analogOnly(const char* root, const char* resultKey
     return rc::functionNotValidForBoard;
 }
 
-std::int32_t BoardProcedures::autoZero(const std::string& settleTime)
+template <class Report, class Adjust>
+std::int32_t BoardProcedures::recalibrate(const char* resultKey, double ms, Report report, Adjust adjust)
 {
     if (m_board.model().aiChannels == 0)
-        return analogOnly("AmplifierOffset", "AmplifierOffset");
-    BusyGuard busy(m_board);
-    if (!busy.taken())
-        return rc::eepromBusy;
-    if (m_board.base().health != EepromHealth::Good)
-        return rc::eepromReadFailed;
-    if (!m_context.work(settleMs(settleTime) + 20.0 * m_board.model().aiChannels))
-        return rc::boardNotAvailable;
-    const std::vector<ChannelCal> before = m_board.baseFacts().selfCal;
-    std::vector<ChannelCal> after = before;
-    // What is left after the compensation: a twentieth of the offset it started from.
-    for (ChannelCal& cal : after)
-        cal.offset *= 0.05;
-    if (!EepromDocuments::setSelfCal(m_board.base().document, after, EepromDocuments::today()))
-        return rc::eepromReadFailed;
-    m_board.refresh();
-    m_board.results()["AmplifierOffset"] = TestDocuments::autoZero(m_board, boardId(), before, after);
-    return finish(rc::ok);
+        return analogOnly(resultKey, resultKey);
+    return timed(ms, [this] { return baseReadable(); }, [&] {
+        const std::vector<ChannelCal> before = m_board.baseFacts().selfCal;
+        std::vector<ChannelCal> after = before;
+        adjust(after);
+        if (!EepromDocuments::setSelfCal(m_board.base().document, after, EepromDocuments::today()))
+            return rc::eepromReadFailed;
+        m_board.refresh();
+        m_board.results()[resultKey] = report(m_board, boardId(), before, after);
+        return finish();
+    });
+}
+
+std::int32_t BoardProcedures::autoZero(const std::string& settleTime)
+{
+    const double ms = settleMs(settleTime) + 20.0 * m_board.model().aiChannels;
+    return recalibrate("AmplifierOffset", ms, &TestDocuments::autoZero, [](std::vector<ChannelCal>& cal) {
+        // What is left after the compensation: a twentieth of the offset it started from.
+        for (ChannelCal& channel : cal)
+            channel.offset *= 0.05;
+    });
 }
 
 std::int32_t BoardProcedures::gainCalibration()
 {
-    if (m_board.model().aiChannels == 0)
-        return analogOnly("Selfjustage", "Selfjustage");
-    BusyGuard busy(m_board);
-    if (!busy.taken())
-        return rc::eepromBusy;
-    if (m_board.base().health != EepromHealth::Good)
-        return rc::eepromReadFailed;
-    if (!m_context.work(kGainCalMs))
-        return rc::boardNotAvailable;
-    const BaseFacts& facts = m_board.baseFacts();
-    const std::vector<ChannelCal> before = facts.selfCal;
-    std::vector<ChannelCal> after = before;
-    for (std::size_t ch = 0; ch < after.size(); ++ch) {
-        const double factory = ch < facts.factoryCal.size() ? facts.factoryCal[ch].gain : 1.0;
-        const double drift = (xml_util::unitHash(m_board.stateKey() + std::to_string(ch) + "drift") - 0.5) * 0.0002;
-        after[ch].gain = factory * (1.0 + drift);
-    }
-    if (!EepromDocuments::setSelfCal(m_board.base().document, after, EepromDocuments::today()))
-        return rc::eepromReadFailed;
-    m_board.refresh();
-    m_board.results()["Selfjustage"] = TestDocuments::gainCalibration(m_board, boardId(), before, after);
-    return finish(rc::ok);
+    const auto adjust = [this](std::vector<ChannelCal>& cal) {
+        const std::vector<ChannelCal>& factory = m_board.baseFacts().factoryCal;
+        for (std::size_t ch = 0; ch < cal.size(); ++ch) {
+            const double gain = ch < factory.size() ? factory[ch].gain : 1.0;
+            const double drift = (xml_util::unitHash(m_board.stateKey() + std::to_string(ch) + "drift") - 0.5) * 0.0002;
+            cal[ch].gain = gain * (1.0 + drift);
+        }
+    };
+    return recalibrate("Selfjustage", kGainCalMs, &TestDocuments::gainCalibration, adjust);
 }
 
 std::int32_t BoardProcedures::threeWire()
 {
     if (m_board.model().aiChannels == 0)
         return analogOnly("ThreeWireInternalLineResistance", "ThreeWireInternalLineResistance");
-    BusyGuard busy(m_board);
-    if (!busy.taken())
-        return rc::eepromBusy;
-    if (!m_context.work(kThreeWireMs))
-        return rc::boardNotAvailable;
-    m_board.results()["ThreeWireInternalLineResistance"] = TestDocuments::threeWire(m_board, boardId());
-    return rc::ok;
+    return timed(kThreeWireMs, kReady, [&] {
+        m_board.results()["ThreeWireInternalLineResistance"] = TestDocuments::threeWire(m_board, boardId());
+        return rc::ok;
+    });
 }
 
 std::int32_t BoardProcedures::resetCalibration()
 {
     if (m_board.model().aiChannels == 0)
         return rc::functionNotValidForBoard;
-    BusyGuard busy(m_board);
-    if (!busy.taken())
-        return rc::eepromBusy;
-    if (m_board.base().health != EepromHealth::Good)
-        return rc::eepromReadFailed;
-    if (!m_context.work(kEepromWriteMs))
-        return rc::boardNotAvailable;
-    if (!EepromDocuments::setSelfCal(m_board.base().document, m_board.baseFacts().factoryCal,
-                                     m_board.baseFacts().calDate))
-        return rc::eepromReadFailed;
-    m_board.refresh();
-    return finish(rc::ok);
+    return timed(kEepromWriteMs, [this] { return baseReadable(); }, [&] {
+        const BaseFacts& facts = m_board.baseFacts();
+        if (!EepromDocuments::setSelfCal(m_board.base().document, facts.factoryCal, facts.calDate))
+            return rc::eepromReadFailed;
+        m_board.refresh();
+        return finish();
+    });
 }
 
 std::int32_t BoardProcedures::stageEeprom(bool base, const std::string& document)
@@ -258,18 +264,13 @@ std::int32_t BoardProcedures::commitEeprom(bool base)
     SimBoard::Eeprom& eeprom = base ? m_board.base() : m_board.con();
     if (!eeprom.staged)
         return base ? rc::baseEepromFileNull : rc::conEepromFileNull;
-    BusyGuard busy(m_board);
-    if (!busy.taken())
-        return rc::eepromBusy;
-    if (!m_context.work(kEepromWriteMs))
-        return rc::boardNotAvailable;
-    if (m_board.entry().faults.eepromWriteFails)
-        return rc::eepromWriteFailed;
-    eeprom.document = *eeprom.staged;
-    eeprom.health = EepromHealth::Good;
-    eeprom.staged.reset();
-    m_board.refresh();
-    return finish(rc::ok);
+    return timedWrite(kEepromWriteMs, rc::eepromWriteFailed, [&] {
+        eeprom.document = *eeprom.staged;
+        eeprom.health = EepromHealth::Good;
+        eeprom.staged.reset();
+        m_board.refresh();
+        return finish();
+    });
 }
 
 std::int32_t BoardProcedures::restoreFromBackup(bool base)
@@ -286,18 +287,13 @@ std::int32_t BoardProcedures::restoreFromBackup(bool base)
 
 std::int32_t BoardProcedures::eraseBase()
 {
-    BusyGuard busy(m_board);
-    if (!busy.taken())
-        return rc::eepromBusy;
-    if (!m_context.work(kEepromWriteMs))
-        return rc::boardNotAvailable;
-    if (m_board.entry().faults.eepromWriteFails)
-        return rc::eepromWriteFailed;
-    m_board.base().health = EepromHealth::Blank;
-    m_board.base().document.clear();
-    m_board.base().staged.reset();
-    m_board.refresh();
-    return finish(rc::ok);
+    return timedWrite(kEepromWriteMs, rc::eepromWriteFailed, [&] {
+        m_board.base().health = EepromHealth::Blank;
+        m_board.base().document.clear();
+        m_board.base().staged.reset();
+        m_board.refresh();
+        return finish();
+    });
 }
 
 std::int32_t BoardProcedures::stageFeatureSet(const std::string& text)
@@ -313,20 +309,15 @@ std::int32_t BoardProcedures::commitFeatureSet()
 {
     if (!m_board.stagedFeatures())
         return rc::baseEepromFileNull;
-    if (m_board.base().health != EepromHealth::Good)
-        return rc::eepromReadFailed;
-    BusyGuard busy(m_board);
-    if (!busy.taken())
-        return rc::eepromBusy;
-    if (!m_context.work(kEepromWriteMs))
-        return rc::boardNotAvailable;
-    if (m_board.entry().faults.eepromWriteFails)
-        return rc::eepromWriteFailed;
-    if (!EepromDocuments::setFeatureSet(m_board.base().document, *m_board.stagedFeatures()))
-        return rc::eepromReadFailed;
-    m_board.stagedFeatures().reset();
-    m_board.refresh();
-    return finish(rc::ok);
+    if (const std::int32_t unreadable = baseReadable())
+        return unreadable;
+    return timedWrite(kEepromWriteMs, rc::eepromWriteFailed, [&] {
+        if (!EepromDocuments::setFeatureSet(m_board.base().document, *m_board.stagedFeatures()))
+            return rc::eepromReadFailed;
+        m_board.stagedFeatures().reset();
+        m_board.refresh();
+        return finish();
+    });
 }
 
 std::int32_t BoardProcedures::rebase(const std::string& id)
@@ -339,26 +330,20 @@ std::int32_t BoardProcedures::rebase(const std::string& id)
     // Only boards of one platform share a base board; every board can become a plain base board.
     if (target->model->platform != m_board.model().platform && target->model->family != BoardFamily::Base)
         return rc::functionNotValidForBoard;
-    BusyGuard busy(m_board);
-    if (!busy.taken())
-        return rc::eepromBusy;
-    if (!m_context.work(kRebaseMs))
-        return rc::boardNotAvailable;
-    if (m_board.entry().faults.eepromWriteFails)
-        return rc::baseEepromWriteError;
-    m_board.base().document = EepromDocuments::defaultBase(*target->model, target->baseVersion, m_board.serialNumber(),
-                                                           target->model->defaultFeatures);
-    m_board.base().health = EepromHealth::Good;
-    if (const FirmwareFile* latest = ProductCatalog::instance().latestFirmware(target->model->name))
-        m_board.setFirmware(latest->version);
-    m_board.refresh();
-    return finish(rc::ok);
+    return timedWrite(kRebaseMs, rc::baseEepromWriteError, [&] {
+        const BoardModel& model = *target->model;
+        m_board.base().document =
+            EepromDocuments::defaultBase(model, target->baseVersion, m_board.serialNumber(), model.defaultFeatures);
+        m_board.base().health = EepromHealth::Good;
+        if (const FirmwareFile* latest = ProductCatalog::instance().latestFirmware(model.name))
+            m_board.setFirmware(latest->version);
+        m_board.refresh();
+        return finish();
+    });
 }
 
-std::int32_t BoardProcedures::finish(std::int32_t result)
+std::int32_t BoardProcedures::finish()
 {
-    if (result != rc::ok)
-        return result;
     return persist() ? rc::ok : rc::eepromWriteFailed;
 }
 

@@ -38,7 +38,20 @@ public:
     std::int32_t rebase(const std::string& id);
 
 private:
-    std::int32_t finish(std::int32_t result);
+    /// Keeps the board busy and lets `ms` of simulated time pass. `ready` may refuse once the
+    /// board is held and before the time passes; `done` does the work after it.
+    template <class Ready, class Done>
+    std::int32_t timed(double ms, Ready ready, Done done);
+    /// A timed EEPROM write that the write fault setting fails with `failure`.
+    template <class Done>
+    std::int32_t timedWrite(double ms, std::int32_t failure, Done done);
+    /// A self calibration of an analog board: `adjust` turns the current values into the new ones,
+    /// `report` writes the result document kept under `resultKey`.
+    template <class Report, class Adjust>
+    std::int32_t recalibrate(const char* resultKey, double ms, Report report, Adjust adjust);
+    std::int32_t baseReadable() const;
+    /// Stores what an operation changed.
+    std::int32_t finish();
     bool persist();
     std::int32_t analogOnly(const char* root, const char* resultKey);
     int boardId() const { return m_board.index(); }

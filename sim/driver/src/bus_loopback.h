@@ -1,65 +1,60 @@
 #pragma once
 // CAN and UART channels of a board, wired back to themselves: what is written can be read back.
 
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <type_traits>
 #include <vector>
 
 #include "zmpxi_api.h"
 
 namespace zmpxi_sim {
 
-class BusLoopback {
+/// The channels of one bus kind on a board. `Frame` is what is queued and lent out; UART is
+/// written and read as a byte stream, CAN frame by frame.
+template <class Frame>
+class LoopbackBus {
 public:
+    static constexpr bool kByteStream = std::is_same_v<Frame, ZaMoUartFrame>;
+    using Item = std::conditional_t<kByteStream, std::uint8_t, Frame>;
     /// Frames or blocks held per board before writes are refused.
     static constexpr std::size_t kQueueLimit = 4096;
 
-    BusLoopback(int canChannels, int uartChannels);
+    explicit LoopbackBus(int channels);
 
-    int32_t openCan();
-    int32_t closeCan();
-    int32_t startCan(int32_t channel);
-    int32_t stopCan(int32_t channel);
-    int32_t canProperty(int32_t channel, int32_t property, int64_t* value) const;
-    int32_t setCanProperty(int32_t channel, int32_t property, int64_t value);
-    int32_t writeCan(const ZaMoCanFrame* frames, int32_t count, int32_t* written, std::uint64_t nowUs);
-    int32_t readCan(ZaMoCanFrame* frames, int32_t maxCount, int32_t* count);
-    /// Lends the pending frames without removing them; they stay valid until freeCan or the next call.
-    int32_t readCanRaw(ZaMoCanFrame** frames, int32_t* count);
-    int32_t freeCan(int32_t count);
-    int32_t canErrorCount(int32_t channel, uint32_t* errors) const;
-
-    int32_t openUart();
-    int32_t closeUart();
-    int32_t startUart(int32_t channel);
-    int32_t stopUart(int32_t channel);
-    int32_t uartProperty(int32_t channel, int32_t property, int64_t* value) const;
-    int32_t setUartProperty(int32_t channel, int32_t property, int64_t value);
-    int32_t writeUart(const uint8_t* bytes, int32_t count, int32_t* written, std::uint64_t nowUs);
-    int32_t readUart(uint8_t* bytes, int32_t maxCount, int32_t* count);
-    int32_t readUartRaw(ZaMoUartFrame** frames, int32_t* count);
-    int32_t freeUart(int32_t count);
+    std::int32_t open();
+    std::int32_t close();
+    std::int32_t start(std::int32_t channel) { return setStarted(channel, true); }
+    std::int32_t stop(std::int32_t channel) { return setStarted(channel, false); }
+    std::int32_t property(std::int32_t channel, std::int32_t property, std::int64_t* value) const;
+    std::int32_t setProperty(std::int32_t channel, std::int32_t property, std::int64_t value);
+    std::int32_t write(const Item* items, std::int32_t count, std::int32_t* written, std::uint64_t nowUs);
+    std::int32_t read(Item* items, std::int32_t maxCount, std::int32_t* count);
+    /// Lends the pending frames without removing them; they stay valid until free or the next call.
+    std::int32_t readRaw(Frame** frames, std::int32_t* count);
+    std::int32_t free(std::int32_t count);
+    std::int32_t errorCount(std::int32_t channel, std::uint32_t* errors) const;
 
 private:
     struct Channel {
         bool started = false;
-        std::map<int32_t, int64_t> properties;
+        std::map<std::int32_t, std::int64_t> properties;
     };
 
-    int32_t checkCanChannel(int32_t channel) const;
-    int32_t checkUartChannel(int32_t channel) const;
+    std::int32_t checkOpen() const;
+    std::int32_t checkChannel(std::int32_t channel) const;
+    std::int32_t checkProperty(std::int32_t channel, std::int32_t property) const;
+    std::int32_t setStarted(std::int32_t channel, bool started);
 
-    bool m_canOpen = false;
-    bool m_uartOpen = false;
-    std::vector<Channel> m_can;
-    std::vector<Channel> m_uart;
-    std::deque<ZaMoCanFrame> m_canRx;
-    std::vector<ZaMoCanFrame> m_canLent;
-    std::deque<ZaMoUartFrame> m_uartRx;
-    std::size_t m_uartFrontOffset = 0; ///< bytes of the first block already read byte-wise
-    std::vector<ZaMoUartFrame> m_uartLent;
+    bool m_open = false;
+    std::vector<Channel> m_channels;
+    std::deque<Frame> m_rx;
+    std::vector<Frame> m_lent;
+    std::size_t m_frontOffset = 0; ///< bytes of the first block already read byte-wise
 };
+
+using CanBus = LoopbackBus<ZaMoCanFrame>;
+using UartBus = LoopbackBus<ZaMoUartFrame>;
 
 } // namespace zmpxi_sim

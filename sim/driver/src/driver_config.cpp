@@ -61,12 +61,8 @@ DriverConfig DriverConfig::parse(const std::string& text)
 {
     DriverConfig config;
     pugi::xml_document doc;
-    const pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size());
-    if (!parsed) {
-        config.error = std::string("XML error: ") + parsed.description() + " at offset "
-            + std::to_string(parsed.offset);
+    if (!xml_util::parse(text, doc, config.error))
         return config;
-    }
     const pugi::xml_node configuration = doc.child("zmpxi_api_config").child("Configuration");
     if (!configuration) {
         config.error = "no zmpxi_api_config/Configuration element";

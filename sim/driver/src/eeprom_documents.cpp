@@ -10,17 +10,13 @@
 namespace zmpxi_sim {
 namespace {
 
+using xml_util::appendText;
 using xml_util::fixed;
 using xml_util::unitHash;
 
 std::string revision(const std::string& seed)
 {
     return std::to_string(3000 + static_cast<int>(unitHash(seed) * 2000.0));
-}
-
-void appendText(pugi::xml_node parent, const char* name, const std::string& value)
-{
-    parent.append_child(name).text() = value.c_str();
 }
 
 void appendCal(pugi::xml_node parent, int channels, const std::string& seed)
@@ -52,6 +48,69 @@ bool load(const std::string& text, pugi::xml_document& doc)
     return static_cast<bool>(doc.load_buffer(text.data(), text.size()));
 }
 
+// The root of a new document, named for `model`, with an empty BoardInfo.
+pugi::xml_node newDocument(pugi::xml_document& doc, const char* rootName, const char* format, const BoardModel& model)
+{
+    pugi::xml_node root = doc.append_child(rootName);
+    root.append_attribute("Name") = model.name.c_str();
+    root.append_attribute("Format") = format;
+    root.append_child("BoardInfo");
+    return root;
+}
+
+constexpr RecordNames kBaseRecords{"FactoryCal", "FactoryTest", "BaseBoardTemp"};
+constexpr RecordNames kConRecords{"ConCal", "ConTest", "ConPanelTemp"};
+
+// A new EEPROM was calibrated and tested on one day, at one temperature.
+EepromFacts factoryRecords(const std::string& seed)
+{
+    EepromFacts facts;
+    facts.calDate = EepromDocuments::seededDate(seed + "cal", 2023);
+    facts.calTemp = fixed(22.5 + unitHash(seed + "calT") * 2.0, 1);
+    facts.testPassed = "true";
+    facts.testDate = facts.calDate;
+    return facts;
+}
+
+// Reads a document of kind `rootName`: what both kinds carry, then `readMore(root, facts)`.
+// False, leaving `facts` alone, when the text does not parse or lacks the root or BoardInfo.
+template <class Facts, class ReadMore>
+bool readFacts(const std::string& text, const char* rootName, const RecordNames& names, Facts& facts,
+               ReadMore readMore)
+{
+    pugi::xml_document doc;
+    const pugi::xml_node root = load(text, doc) ? doc.child(rootName) : pugi::xml_node();
+    if (!root.child("BoardInfo"))
+        return false;
+    const std::string cal = std::string(names.cal) + "/";
+    const std::string test = std::string(names.test) + "/";
+    Facts read;
+    read.name = root.attribute("Name").value();
+    read.serialNumber = xml_util::text(root, "BoardInfo/SerialNumber");
+    read.calDate = xml_util::text(root, (cal + "Date").c_str());
+    read.calTemp = xml_util::text(root, (cal + names.temperature).c_str());
+    read.testPassed = xml_util::text(root, (test + "Passed").c_str());
+    read.testDate = xml_util::text(root, (test + "Date").c_str());
+    readMore(root, read);
+    facts = std::move(read);
+    return true;
+}
+
+// Edits the SelfCal record of a base EEPROM document in place; false when the text is none.
+template <class Edit>
+bool editSelfCal(std::string& text, Edit edit)
+{
+    pugi::xml_document doc;
+    if (!load(text, doc) || !doc.child("BaseEEPROM"))
+        return false;
+    pugi::xml_node self = doc.child("BaseEEPROM").child("SelfCal");
+    if (!self)
+        self = doc.child("BaseEEPROM").append_child("SelfCal");
+    edit(self);
+    text = xml_util::print(doc);
+    return true;
+}
+
 } // namespace
 
 std::string EepromDocuments::defaultBase(const BoardModel& model, const std::string& baseVersion,
@@ -59,10 +118,8 @@ std::string EepromDocuments::defaultBase(const BoardModel& model, const std::str
 {
     const std::string seed = serialNumber + model.baseModel;
     pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("BaseEEPROM");
-    root.append_attribute("Name") = model.name.c_str();
-    root.append_attribute("Format") = "3";
-    pugi::xml_node info = root.append_child("BoardInfo");
+    pugi::xml_node root = newDocument(doc, "BaseEEPROM", "3", model);
+    const pugi::xml_node info = root.child("BoardInfo");
     appendText(info, "BaseModel", model.baseModel);
     appendText(info, "BaseVersion", baseVersion);
     appendText(info, "BaseId", ProductCatalog::baseId(model, baseVersion));
@@ -70,15 +127,7 @@ std::string EepromDocuments::defaultBase(const BoardModel& model, const std::str
     appendText(info, "TypeCode", std::to_string(model.typeCode));
     appendText(info, "ProductionDate", seededDate(seed + "made", 2022));
     appendText(root, "SVNRevision", revision(seed));
-    const std::string calTemp = fixed(22.5 + unitHash(seed + "calT") * 2.0, 1);
-    pugi::xml_node factory = root.append_child("FactoryCal");
-    appendText(factory, "Date", seededDate(seed + "cal", 2023));
-    appendText(factory, "BaseBoardTemp", calTemp);
-    appendCal(factory, model.aiChannels, seed);
-    pugi::xml_node test = root.append_child("FactoryTest");
-    appendText(test, "Passed", "true");
-    appendText(test, "Date", seededDate(seed + "cal", 2023));
-    appendText(test, "BaseBoardTemp", calTemp);
+    appendCal(appendRecords(root, kBaseRecords, factoryRecords(seed)), model.aiChannels, seed);
     pugi::xml_node self = root.append_child("SelfCal");
     appendText(self, "FeatureSet", xml_util::hex8(featureSet));
     appendText(self, "Date", seededDate(seed + "cal", 2023));
@@ -90,107 +139,72 @@ std::string EepromDocuments::defaultCon(const BoardModel& model, const std::stri
 {
     const std::string seed = serialNumber + model.conModel;
     pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("ConEEPROM");
-    root.append_attribute("Name") = model.name.c_str();
-    root.append_attribute("Format") = "2";
-    pugi::xml_node info = root.append_child("BoardInfo");
+    pugi::xml_node root = newDocument(doc, "ConEEPROM", "2", model);
+    const pugi::xml_node info = root.child("BoardInfo");
     appendText(info, "ConModel", model.conModel);
     appendText(info, "ConVersion", model.conVersion);
     appendText(info, "SerialNumber", serialNumber);
     appendText(root, "SVNRevision", revision(seed));
-    const std::string temp = fixed(22.5 + unitHash(seed + "calT") * 2.0, 1);
-    pugi::xml_node cal = root.append_child("ConCal");
-    appendText(cal, "Date", seededDate(seed + "cal", 2023));
-    appendText(cal, "ConPanelTemp", temp);
-    pugi::xml_node test = root.append_child("ConTest");
-    appendText(test, "Passed", "true");
-    appendText(test, "Date", seededDate(seed + "cal", 2023));
-    appendText(test, "ConPanelTemp", temp);
+    appendRecords(root, kConRecords, factoryRecords(seed));
     return xml_util::print(doc);
 }
 
 bool EepromDocuments::readBase(const std::string& text, BaseFacts& facts)
 {
-    pugi::xml_document doc;
-    if (!load(text, doc))
-        return false;
-    const pugi::xml_node root = doc.child("BaseEEPROM");
-    if (!root.child("BoardInfo"))
-        return false;
-    BaseFacts read;
-    read.name = root.attribute("Name").value();
-    read.baseModel = xml_util::text(root, "BoardInfo/BaseModel");
-    read.baseVersion = xml_util::text(root, "BoardInfo/BaseVersion");
-    read.serialNumber = xml_util::text(root, "BoardInfo/SerialNumber");
-    xml_util::parseHex32(xml_util::text(root, "SelfCal/FeatureSet"), read.featureSet);
-    read.calDate = xml_util::text(root, "FactoryCal/Date");
-    read.calTemp = xml_util::text(root, "FactoryCal/BaseBoardTemp");
-    read.testPassed = xml_util::text(root, "FactoryTest/Passed");
-    read.testDate = xml_util::text(root, "FactoryTest/Date");
-    read.selfCal = readCal(root.child("SelfCal"));
-    read.factoryCal = readCal(root.child("FactoryCal"));
-    facts = std::move(read);
-    return true;
+    return readFacts(text, "BaseEEPROM", kBaseRecords, facts, [](const pugi::xml_node& root, BaseFacts& read) {
+        read.baseModel = xml_util::text(root, "BoardInfo/BaseModel");
+        read.baseVersion = xml_util::text(root, "BoardInfo/BaseVersion");
+        xml_util::parseHex32(xml_util::text(root, "SelfCal/FeatureSet"), read.featureSet);
+        read.selfCal = readCal(root.child("SelfCal"));
+        read.factoryCal = readCal(root.child("FactoryCal"));
+    });
 }
 
 bool EepromDocuments::readCon(const std::string& text, ConFacts& facts)
 {
-    pugi::xml_document doc;
-    if (!load(text, doc))
-        return false;
-    const pugi::xml_node root = doc.child("ConEEPROM");
-    if (!root.child("BoardInfo"))
-        return false;
-    ConFacts read;
-    read.name = root.attribute("Name").value();
-    read.conModel = xml_util::text(root, "BoardInfo/ConModel");
-    read.conVersion = xml_util::text(root, "BoardInfo/ConVersion");
-    read.serialNumber = xml_util::text(root, "BoardInfo/SerialNumber");
-    read.calDate = xml_util::text(root, "ConCal/Date");
-    read.calTemp = xml_util::text(root, "ConCal/ConPanelTemp");
-    read.testPassed = xml_util::text(root, "ConTest/Passed");
-    read.testDate = xml_util::text(root, "ConTest/Date");
-    facts = std::move(read);
-    return true;
+    return readFacts(text, "ConEEPROM", kConRecords, facts, [](const pugi::xml_node& root, ConFacts& read) {
+        read.conModel = xml_util::text(root, "BoardInfo/ConModel");
+        read.conVersion = xml_util::text(root, "BoardInfo/ConVersion");
+    });
 }
 
 bool EepromDocuments::setFeatureSet(std::string& text, std::uint32_t featureSet)
 {
-    pugi::xml_document doc;
-    if (!load(text, doc) || !doc.child("BaseEEPROM"))
-        return false;
-    pugi::xml_node self = doc.child("BaseEEPROM").child("SelfCal");
-    if (!self)
-        self = doc.child("BaseEEPROM").append_child("SelfCal");
-    pugi::xml_node set = self.child("FeatureSet");
-    if (!set)
-        set = self.prepend_child("FeatureSet");
-    set.text() = xml_util::hex8(featureSet).c_str();
-    text = xml_util::print(doc);
-    return true;
+    return editSelfCal(text, [&](pugi::xml_node self) {
+        pugi::xml_node set = self.child("FeatureSet");
+        if (!set)
+            set = self.prepend_child("FeatureSet");
+        set.text() = xml_util::hex8(featureSet).c_str();
+    });
 }
 
 bool EepromDocuments::setSelfCal(std::string& text, const std::vector<ChannelCal>& cal, const std::string& date)
 {
-    pugi::xml_document doc;
-    if (!load(text, doc) || !doc.child("BaseEEPROM"))
-        return false;
-    pugi::xml_node self = doc.child("BaseEEPROM").child("SelfCal");
-    if (!self)
-        self = doc.child("BaseEEPROM").append_child("SelfCal");
-    if (!self.child("Date"))
-        self.append_child("Date");
-    self.child("Date").text() = date.c_str();
-    std::size_t index = 0;
-    for (pugi::xml_node id : self.children()) {
-        if (!xml_util::startsWith(id.name(), "ID") || index >= cal.size())
-            continue;
-        id.attribute("Gain").set_value(xml_util::fixed(cal[index].gain, 6).c_str());
-        id.attribute("Offset").set_value(xml_util::fixed(cal[index].offset, 6).c_str());
-        ++index;
-    }
-    text = xml_util::print(doc);
-    return true;
+    return editSelfCal(text, [&](pugi::xml_node self) {
+        if (!self.child("Date"))
+            self.append_child("Date");
+        self.child("Date").text() = date.c_str();
+        std::size_t index = 0;
+        for (pugi::xml_node id : self.children()) {
+            if (!xml_util::startsWith(id.name(), "ID") || index >= cal.size())
+                continue;
+            id.attribute("Gain").set_value(xml_util::fixed(cal[index].gain, 6).c_str());
+            id.attribute("Offset").set_value(xml_util::fixed(cal[index].offset, 6).c_str());
+            ++index;
+        }
+    });
+}
+
+pugi::xml_node EepromDocuments::appendRecords(pugi::xml_node parent, const RecordNames& names, const EepromFacts& facts)
+{
+    pugi::xml_node cal = parent.append_child(names.cal);
+    appendText(cal, "Date", facts.calDate);
+    appendText(cal, names.temperature, facts.calTemp);
+    pugi::xml_node test = parent.append_child(names.test);
+    appendText(test, "Passed", facts.testPassed);
+    appendText(test, "Date", facts.testDate);
+    appendText(test, names.temperature, facts.calTemp);
+    return cal;
 }
 
 std::string EepromDocuments::seededDate(const std::string& seed, int firstYear)

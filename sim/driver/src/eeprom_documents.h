@@ -8,6 +8,10 @@
 
 #include "product_catalog.h"
 
+namespace pugi {
+class xml_node;
+}
+
 namespace zmpxi_sim {
 
 /// Calibration of one analog channel.
@@ -16,30 +20,35 @@ struct ChannelCal {
     double offset = 0.0;
 };
 
-/// What the driver reads back from a base EEPROM document.
-struct BaseFacts {
+/// What both EEPROM documents carry: identity, calibration and test records.
+struct EepromFacts {
     std::string name;
-    std::string baseModel;
-    std::string baseVersion;
     std::string serialNumber;
-    std::uint32_t featureSet = 0;
     std::string calDate;
+    std::string calTemp;
     std::string testPassed;
     std::string testDate;
-    std::string calTemp;
+};
+
+/// What the driver reads back from a base EEPROM document.
+struct BaseFacts : EepromFacts {
+    std::string baseModel;
+    std::string baseVersion;
+    std::uint32_t featureSet = 0;
     std::vector<ChannelCal> selfCal;
     std::vector<ChannelCal> factoryCal;
 };
 
-struct ConFacts {
-    std::string name;
+struct ConFacts : EepromFacts {
     std::string conModel;
     std::string conVersion;
-    std::string serialNumber;
-    std::string calDate;
-    std::string calTemp;
-    std::string testPassed;
-    std::string testDate;
+};
+
+/// Element names of the calibration and test records in one kind of document.
+struct RecordNames {
+    const char* cal;
+    const char* test;
+    const char* temperature;
 };
 
 class EepromDocuments {
@@ -56,6 +65,9 @@ public:
     /// Edits in place; false when the document does not parse.
     static bool setFeatureSet(std::string& text, std::uint32_t featureSet);
     static bool setSelfCal(std::string& text, const std::vector<ChannelCal>& cal, const std::string& date);
+
+    /// Appends the calibration record, which it returns, and the test record.
+    static pugi::xml_node appendRecords(pugi::xml_node parent, const RecordNames& names, const EepromFacts& facts);
 
     /// Calendar date "YYYY-MM-DD" derived from a seed text (factory dates are fixed per board).
     static std::string seededDate(const std::string& seed, int firstYear);

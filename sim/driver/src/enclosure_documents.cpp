@@ -3,14 +3,8 @@
 #include "xml_util.h"
 
 namespace zmpxi_sim {
-namespace {
 
-void appendText(pugi::xml_node parent, const char* name, const std::string& value)
-{
-    parent.append_child(name).text() = value.c_str();
-}
-
-} // namespace
+using xml_util::appendText;
 
 std::string EnclosureDocuments::properties(const SimEnclosure& enclosure, int enclosureId, int boardCount)
 {

@@ -2,15 +2,16 @@
 // object and never let an exception cross into the caller.
 
 #include <cstring>
-#include <new>
 #include <string>
 
 #include "result_codes.h"
 #include "sim_driver.h"
 #include "zmpxi_api.h"
 
+using zmpxi_sim::CanBus;
 using zmpxi_sim::SimBoard;
 using zmpxi_sim::SimDriver;
+using zmpxi_sim::UartBus;
 namespace rc = zmpxi_sim::rc;
 
 namespace {
@@ -20,8 +21,6 @@ int32_t guarded(Body body)
 {
     try {
         return body();
-    } catch (const std::bad_alloc&) {
-        return rc::internalError;
     } catch (...) {
         return rc::internalError;
     }
@@ -45,6 +44,56 @@ int32_t answerLength(int32_t result, const std::string& answer, uint32_t* length
         return rc::internalError;
     *length = static_cast<uint32_t>(answer.size() + 1);
     return rc::ok;
+}
+
+template <class Bus>
+using PickBus = Bus& (SimBoard::*)();
+
+// Runs `op(bus, nowUs)` on one bus of a board under the driver lock.
+template <class Bus, class Op>
+int32_t onBus(int32_t board, PickBus<Bus> pick, Op op)
+{
+    return guarded([&] {
+        return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t now) { return op((b.*pick)(), now); });
+    });
+}
+
+template <class Bus, class Method, class... Args>
+int32_t callBus(int32_t board, PickBus<Bus> pick, Method method, Args... args)
+{
+    return onBus(board, pick, [&](Bus& bus, uint64_t) { return (bus.*method)(args...); });
+}
+
+template <class Bus>
+int32_t busProperty(int32_t board, PickBus<Bus> pick, int32_t channel, int32_t property, int64_t* value)
+{
+    if (!value)
+        return rc::paramInvalid;
+    return callBus(board, pick, &Bus::property, channel, property, value);
+}
+
+template <class Bus>
+int32_t readBus(int32_t board, PickBus<Bus> pick, typename Bus::Item* items, int32_t maxCount, int32_t* count)
+{
+    if (!items || !count || maxCount < 0)
+        return rc::paramInvalid;
+    return callBus(board, pick, &Bus::read, items, maxCount, count);
+}
+
+template <class Bus, class Frame>
+int32_t lendBus(int32_t board, PickBus<Bus> pick, Frame** frames, int32_t* count)
+{
+    if (!frames || !count)
+        return rc::paramInvalid;
+    return callBus(board, pick, &Bus::readRaw, frames, count);
+}
+
+template <class Bus>
+int32_t writeBus(int32_t board, PickBus<Bus> pick, const typename Bus::Item* items, int32_t count, int32_t* written)
+{
+    if (!items || !written || count < 0)
+        return rc::paramInvalid;
+    return onBus(board, pick, [&](Bus& bus, uint64_t now) { return bus.write(items, count, written, now); });
 }
 
 } // namespace
@@ -137,154 +186,99 @@ ZMPXI_EXPORT int32_t ZaMoGetParamXML_strLEN(const char* target, const char* item
 
 ZMPXI_EXPORT int32_t ZaMoOpenCAN(int32_t board)
 {
-    return guarded([&] { return SimDriver::instance().withBoard(board, [](SimBoard& b, uint64_t) { return b.bus().openCan(); }); });
+    return callBus(board, &SimBoard::can, &CanBus::open);
 }
 
 ZMPXI_EXPORT int32_t ZaMoCloseCAN(int32_t board)
 {
-    return guarded([&] { return SimDriver::instance().withBoard(board, [](SimBoard& b, uint64_t) { return b.bus().closeCan(); }); });
+    return callBus(board, &SimBoard::can, &CanBus::close);
 }
 
 ZMPXI_EXPORT int32_t ZaMoGetChannelPropCAN(int32_t board, int32_t channel, int32_t property, int64_t* value)
 {
-    if (!value)
-        return rc::paramInvalid;
-    return guarded([&] {
-        return SimDriver::instance().withBoard(
-            board, [&](SimBoard& b, uint64_t) { return b.bus().canProperty(channel, property, value); });
-    });
+    return busProperty(board, &SimBoard::can, channel, property, value);
 }
 
 ZMPXI_EXPORT int32_t ZaMoSetChannelPropCAN(int32_t board, int32_t channel, int32_t property, int64_t value)
 {
-    return guarded([&] {
-        return SimDriver::instance().withBoard(
-            board, [&](SimBoard& b, uint64_t) { return b.bus().setCanProperty(channel, property, value); });
-    });
+    return callBus(board, &SimBoard::can, &CanBus::setProperty, channel, property, value);
 }
 
 ZMPXI_EXPORT int32_t ZaMoStartCAN(int32_t board, int32_t channel)
 {
-    return guarded([&] {
-        return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t) { return b.bus().startCan(channel); });
-    });
+    return callBus(board, &SimBoard::can, &CanBus::start, channel);
 }
 
 ZMPXI_EXPORT int32_t ZaMoStopCAN(int32_t board, int32_t channel)
 {
-    return guarded([&] {
-        return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t) { return b.bus().stopCan(channel); });
-    });
+    return callBus(board, &SimBoard::can, &CanBus::stop, channel);
 }
 
 ZMPXI_EXPORT int32_t ZaMoReadCAN(int32_t board, ZaMoCanFrame* frames, int32_t maxCount, int32_t* count)
 {
-    if (!frames || !count || maxCount < 0)
-        return rc::paramInvalid;
-    return guarded([&] {
-        return SimDriver::instance().withBoard(
-            board, [&](SimBoard& b, uint64_t) { return b.bus().readCan(frames, maxCount, count); });
-    });
+    return readBus(board, &SimBoard::can, frames, maxCount, count);
 }
 
 ZMPXI_EXPORT int32_t ZaMoReadCANRawFrame(int32_t board, ZaMoCanFrame** frames, int32_t* count)
 {
-    if (!frames || !count)
-        return rc::paramInvalid;
-    return guarded([&] {
-        return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t) { return b.bus().readCanRaw(frames, count); });
-    });
+    return lendBus(board, &SimBoard::can, frames, count);
 }
 
 ZMPXI_EXPORT int32_t ZaMoWriteCAN(int32_t board, const ZaMoCanFrame* frames, int32_t count, int32_t* written)
 {
-    if (!frames || !written || count < 0)
-        return rc::paramInvalid;
-    return guarded([&] {
-        return SimDriver::instance().withBoard(
-            board, [&](SimBoard& b, uint64_t now) { return b.bus().writeCan(frames, count, written, now); });
-    });
+    return writeBus(board, &SimBoard::can, frames, count, written);
 }
 
 ZMPXI_EXPORT int32_t ZaMoErrorCntCAN(int32_t board, int32_t channel, uint32_t* errorCount)
 {
     if (!errorCount)
         return rc::paramInvalid;
-    return guarded([&] {
-        return SimDriver::instance().withBoard(
-            board, [&](SimBoard& b, uint64_t) { return b.bus().canErrorCount(channel, errorCount); });
-    });
+    return callBus(board, &SimBoard::can, &CanBus::errorCount, channel, errorCount);
 }
 
 ZMPXI_EXPORT int32_t ZaMoOpenDmaUart(int32_t board)
 {
-    return guarded([&] { return SimDriver::instance().withBoard(board, [](SimBoard& b, uint64_t) { return b.bus().openUart(); }); });
+    return callBus(board, &SimBoard::uart, &UartBus::open);
 }
 
 ZMPXI_EXPORT int32_t ZaMoCloseDmaUart(int32_t board)
 {
-    return guarded([&] { return SimDriver::instance().withBoard(board, [](SimBoard& b, uint64_t) { return b.bus().closeUart(); }); });
+    return callBus(board, &SimBoard::uart, &UartBus::close);
 }
 
 ZMPXI_EXPORT int32_t ZaMoGetChannelPropDmaUart(int32_t board, int32_t channel, int32_t property, int64_t* value)
 {
-    if (!value)
-        return rc::paramInvalid;
-    return guarded([&] {
-        return SimDriver::instance().withBoard(
-            board, [&](SimBoard& b, uint64_t) { return b.bus().uartProperty(channel, property, value); });
-    });
+    return busProperty(board, &SimBoard::uart, channel, property, value);
 }
 
 ZMPXI_EXPORT int32_t ZaMoSetChannelPropDmaUart(int32_t board, int32_t channel, int32_t property, int64_t value)
 {
-    return guarded([&] {
-        return SimDriver::instance().withBoard(
-            board, [&](SimBoard& b, uint64_t) { return b.bus().setUartProperty(channel, property, value); });
-    });
+    return callBus(board, &SimBoard::uart, &UartBus::setProperty, channel, property, value);
 }
 
 ZMPXI_EXPORT int32_t ZaMoStartDmaUart(int32_t board, int32_t channel)
 {
-    return guarded([&] {
-        return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t) { return b.bus().startUart(channel); });
-    });
+    return callBus(board, &SimBoard::uart, &UartBus::start, channel);
 }
 
 ZMPXI_EXPORT int32_t ZaMoStopDmaUart(int32_t board, int32_t channel)
 {
-    return guarded([&] {
-        return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t) { return b.bus().stopUart(channel); });
-    });
+    return callBus(board, &SimBoard::uart, &UartBus::stop, channel);
 }
 
 ZMPXI_EXPORT int32_t ZaMoReadDmaUart(int32_t board, uint8_t* bytes, int32_t maxCount, int32_t* count)
 {
-    if (!bytes || !count || maxCount < 0)
-        return rc::paramInvalid;
-    return guarded([&] {
-        return SimDriver::instance().withBoard(
-            board, [&](SimBoard& b, uint64_t) { return b.bus().readUart(bytes, maxCount, count); });
-    });
+    return readBus(board, &SimBoard::uart, bytes, maxCount, count);
 }
 
 ZMPXI_EXPORT int32_t ZaMoReadDmaUartRawFrame(int32_t board, ZaMoUartFrame** frames, int32_t* count)
 {
-    if (!frames || !count)
-        return rc::paramInvalid;
-    return guarded([&] {
-        return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t) { return b.bus().readUartRaw(frames, count); });
-    });
+    return lendBus(board, &SimBoard::uart, frames, count);
 }
 
 ZMPXI_EXPORT int32_t ZaMoWriteDmaUart(int32_t board, const uint8_t* bytes, int32_t count, int32_t* written)
 {
-    if (!bytes || !written || count < 0)
-        return rc::paramInvalid;
-    return guarded([&] {
-        return SimDriver::instance().withBoard(
-            board, [&](SimBoard& b, uint64_t now) { return b.bus().writeUart(bytes, count, written, now); });
-    });
+    return writeBus(board, &SimBoard::uart, bytes, count, written);
 }
 
 ZMPXI_EXPORT const char* ZaMoErrorConstantToString(int32_t code)
@@ -294,12 +288,12 @@ ZMPXI_EXPORT const char* ZaMoErrorConstantToString(int32_t code)
 
 ZMPXI_EXPORT int32_t ZaMoFreeFramesCAN(int32_t board, int32_t count)
 {
-    return guarded([&] { return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t) { return b.bus().freeCan(count); }); });
+    return callBus(board, &SimBoard::can, &CanBus::free, count);
 }
 
 ZMPXI_EXPORT int32_t ZaMoFreeDmaUartRawFrame(int32_t board, int32_t count)
 {
-    return guarded([&] { return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t) { return b.bus().freeUart(count); }); });
+    return callBus(board, &SimBoard::uart, &UartBus::free, count);
 }
 
 } // extern "C"

@@ -4,6 +4,7 @@
 
 #include "file_util.h"
 #include "simulation_reader.h"
+#include "xml_util.h"
 
 namespace zmpxi_sim {
 
@@ -22,12 +23,8 @@ HardwareDescription HardwareDescription::parse(const std::string& text)
 {
     HardwareDescription description;
     pugi::xml_document doc;
-    const pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size());
-    if (!parsed) {
-        description.error = std::string("XML error: ") + parsed.description() + " at offset "
-            + std::to_string(parsed.offset);
+    if (!xml_util::parse(text, doc, description.error))
         return description;
-    }
     const pugi::xml_node root = doc.document_element();
     const pugi::xml_node enclosures = root.select_node("descendant-or-self::SimulatedEnclosures").node();
     const pugi::xml_node boards = root.select_node("descendant-or-self::SimulatedBoards").node();

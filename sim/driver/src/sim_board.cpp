@@ -26,7 +26,8 @@ SimBoard::SimBoard(BoardEntry entry, const BoardModel& configured, int index, bo
     , m_index(index)
     , m_simulated(simulated)
     , m_store(std::move(store))
-    , m_bus(configured.canChannels, configured.uartChannels)
+    , m_can(configured.canChannels)
+    , m_uart(configured.uartChannels)
 {
     if (m_entry.serialNumber.empty())
         m_entry.serialNumber = xml_util::hex8(static_cast<std::uint32_t>(index < 0 ? 0 : index));
@@ -55,20 +56,19 @@ void SimBoard::loadOrCreate()
         const FirmwareFile* latest = catalog.latestFirmware(m_configured->name);
         m_firmware = latest ? latest->version : "0100";
     }
-    if (stored && state.base.present) {
-        m_base.health = state.base.health;
-        m_base.document = state.base.document;
-    } else {
-        m_base.health = healthOf(m_entry.faults.baseEeprom);
-        m_base.document = m_base.health == EepromHealth::Good ? defaultBase : std::string();
-    }
-    if (stored && state.con.present) {
-        m_con.health = state.con.health;
-        m_con.document = state.con.document;
-    } else {
-        m_con.health = healthOf(m_entry.faults.conEeprom);
-        m_con.document = m_con.health == EepromHealth::Good ? defaultCon : std::string();
-    }
+    // What was stored wins over the fault setting, which holds until something is written.
+    const auto restore = [stored](Eeprom& eeprom, const StoredEeprom& saved, EepromFault fault,
+                                  const std::string& fallback) {
+        if (stored && saved.present) {
+            eeprom.health = saved.health;
+            eeprom.document = saved.document;
+        } else {
+            eeprom.health = healthOf(fault);
+            eeprom.document = eeprom.health == EepromHealth::Good ? fallback : std::string();
+        }
+    };
+    restore(m_base, state.base, m_entry.faults.baseEeprom, defaultBase);
+    restore(m_con, state.con, m_entry.faults.conEeprom, defaultCon);
     prepareBackup(m_base, "base", m_entry.faults.baseBackup, defaultBase);
     prepareBackup(m_con, "con", m_entry.faults.conBackup, defaultCon);
 }
@@ -197,11 +197,7 @@ std::string SimBoard::conTemperature() const
 
 const LiteralDocument* SimBoard::literal(const std::string& suffix, const std::string& item) const
 {
-    for (const LiteralDocument& doc : m_entry.literals) {
-        if (xml_util::equalsNoCase(doc.suffix, suffix) && doc.item == item)
-            return &doc;
-    }
-    return nullptr;
+    return findLiteral(m_entry.literals, suffix, item);
 }
 
 bool SimBoard::persist() const

@@ -66,7 +66,8 @@ public:
     bool isOpen() const { return m_open; }
     void setOpen(bool open) { m_open = open; }
     std::map<std::string, std::string>& results() { return m_results; }
-    BusLoopback& bus() { return m_bus; }
+    CanBus& can() { return m_can; }
+    UartBus& uart() { return m_uart; }
 
     std::string channelModule(int channel) const;
     std::string baseTemperature() const;
@@ -104,7 +105,8 @@ private:
     bool m_open = false;
     bool m_busy = false;
     std::map<std::string, std::string> m_results;
-    BusLoopback m_bus;
+    CanBus m_can;
+    UartBus m_uart;
 };
 
 } // namespace zmpxi_sim

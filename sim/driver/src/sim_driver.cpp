@@ -152,64 +152,74 @@ std::int32_t SimDriver::boardMissing() const
     return rc::boardNoNotValid;
 }
 
-std::int32_t SimDriver::getText(const std::string& target, const std::string& item, std::string& answer)
+template <class Call>
+std::int32_t SimDriver::logged(const char* kind, const std::string& target, const std::string& item, Call call)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     CommandContext ctx = context(lock);
-    const CommandTarget parsed = CommandTarget::parse(target);
-    std::int32_t result = rc::targetUnknown;
-    if (parsed.kind == CommandTarget::Kind::Board) {
-        const std::shared_ptr<SimBoard> board = m_system ? m_system->board(parsed.index) : nullptr;
-        result = board ? BoardCommands(ctx, *board).get(parsed.suffix, item, answer) : boardMissing();
-    } else if (parsed.kind == CommandTarget::Kind::Enclosure) {
-        const std::shared_ptr<SimEnclosure> enclosure = m_system ? m_system->enclosure(parsed.index) : nullptr;
-        result = enclosure ? EnclosureCommands(ctx, *enclosure).get(parsed.suffix, item, answer)
-                           : rc::enclosureNoNotValid;
-    } else if (parsed.kind == CommandTarget::Kind::Fixed) {
-        result = SystemCommands(ctx).get(target, item, answer);
-    }
-    logCommand("get", target, item, result);
+    const std::int32_t result = call(ctx);
+    logCommand(kind, target, item, result);
     return result;
+}
+
+template <class Call>
+std::int32_t SimDriver::onBoard(CommandContext& ctx, std::int32_t index, Call call)
+{
+    const std::shared_ptr<SimBoard> board = m_system ? m_system->board(index) : nullptr;
+    if (!board)
+        return boardMissing();
+    BoardCommands commands(ctx, *board);
+    return call(commands);
+}
+
+template <class Call>
+std::int32_t SimDriver::onTarget(CommandContext& ctx, const std::string& target, Call call)
+{
+    const CommandTarget parsed = CommandTarget::parse(target);
+    if (parsed.kind == CommandTarget::Kind::Board)
+        return onBoard(ctx, parsed.index, [&](BoardCommands& commands) { return call(commands, parsed.suffix); });
+    if (parsed.kind == CommandTarget::Kind::Enclosure) {
+        const std::shared_ptr<SimEnclosure> enclosure = m_system ? m_system->enclosure(parsed.index) : nullptr;
+        if (!enclosure)
+            return rc::enclosureNoNotValid;
+        EnclosureCommands commands(ctx, *enclosure);
+        return call(commands, parsed.suffix);
+    }
+    if (parsed.kind == CommandTarget::Kind::Fixed) {
+        SystemCommands commands(ctx);
+        return call(commands, target);
+    }
+    return rc::targetUnknown;
+}
+
+std::int32_t SimDriver::getText(const std::string& target, const std::string& item, std::string& answer)
+{
+    return logged("get", target, item, [&](CommandContext& ctx) {
+        return onTarget(ctx, target,
+                        [&](auto& commands, const std::string& name) { return commands.get(name, item, answer); });
+    });
 }
 
 std::int32_t SimDriver::setText(const std::string& target, const std::string& item, const std::string& value)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    CommandContext ctx = context(lock);
-    const CommandTarget parsed = CommandTarget::parse(target);
-    std::int32_t result = rc::targetUnknown;
-    if (parsed.kind == CommandTarget::Kind::Board) {
-        const std::shared_ptr<SimBoard> board = m_system ? m_system->board(parsed.index) : nullptr;
-        result = board ? BoardCommands(ctx, *board).set(parsed.suffix, item, value) : boardMissing();
-    } else if (parsed.kind == CommandTarget::Kind::Enclosure) {
-        const std::shared_ptr<SimEnclosure> enclosure = m_system ? m_system->enclosure(parsed.index) : nullptr;
-        result = enclosure ? EnclosureCommands(ctx, *enclosure).set(parsed.suffix, item, value)
-                           : rc::enclosureNoNotValid;
-    } else if (parsed.kind == CommandTarget::Kind::Fixed) {
-        result = SystemCommands(ctx).set(target, item, value);
-    }
-    logCommand("set", target, item, result);
-    return result;
+    return logged("set", target, item, [&](CommandContext& ctx) {
+        return onTarget(ctx, target,
+                        [&](auto& commands, const std::string& name) { return commands.set(name, item, value); });
+    });
 }
 
 std::int32_t SimDriver::getInt(std::int32_t board, std::int32_t command, std::int64_t& value)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    CommandContext ctx = context(lock);
-    const std::shared_ptr<SimBoard> target = m_system ? m_system->board(board) : nullptr;
-    const std::int32_t result = target ? BoardCommands(ctx, *target).getInt(command, value) : boardMissing();
-    logCommand("getint", "BoardID" + std::to_string(board), std::to_string(command), result);
-    return result;
+    return logged("getint", "BoardID" + std::to_string(board), std::to_string(command), [&](CommandContext& ctx) {
+        return onBoard(ctx, board, [&](BoardCommands& commands) { return commands.getInt(command, value); });
+    });
 }
 
 std::int32_t SimDriver::setInt(std::int32_t board, std::int32_t command, std::int64_t value)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    CommandContext ctx = context(lock);
-    const std::shared_ptr<SimBoard> target = m_system ? m_system->board(board) : nullptr;
-    const std::int32_t result = target ? BoardCommands(ctx, *target).setInt(command, value) : boardMissing();
-    logCommand("setint", "BoardID" + std::to_string(board), std::to_string(command), result);
-    return result;
+    return logged("setint", "BoardID" + std::to_string(board), std::to_string(command), [&](CommandContext& ctx) {
+        return onBoard(ctx, board, [&](BoardCommands& commands) { return commands.setInt(command, value); });
+    });
 }
 
 void SimDriver::logCommand(const char* kind, const std::string& target, const std::string& item, std::int32_t result)

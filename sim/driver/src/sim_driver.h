@@ -46,6 +46,16 @@ private:
     bool work(std::unique_lock<std::mutex>& lock, std::uint64_t generation, double simulatedMs);
     CommandContext context(std::unique_lock<std::mutex>& lock);
     std::int32_t boardMissing() const;
+    /// Runs `call(context)` under the driver lock and writes the command log line.
+    template <class Call>
+    std::int32_t logged(const char* kind, const std::string& target, const std::string& item, Call call);
+    /// Runs `call(commands)` on the commands of board `index`.
+    template <class Call>
+    std::int32_t onBoard(CommandContext& ctx, std::int32_t index, Call call);
+    /// Runs `call(commands, name)` on the board, enclosure or system commands the target names;
+    /// `name` is a board's or enclosure's suffix, or the whole fixed target.
+    template <class Call>
+    std::int32_t onTarget(CommandContext& ctx, const std::string& target, Call call);
     void logCommand(const char* kind, const std::string& target, const std::string& item, std::int32_t result);
 
     std::mutex m_mutex;

@@ -87,11 +87,7 @@ void SimEnclosure::clearOptions()
 
 const LiteralDocument* SimEnclosure::literal(const std::string& suffix, const std::string& item) const
 {
-    for (const LiteralDocument& doc : m_entry.literals) {
-        if (xml_util::equalsNoCase(doc.suffix, suffix) && doc.item == item)
-            return &doc;
-    }
-    return nullptr;
+    return findLiteral(m_entry.literals, suffix, item);
 }
 
 bool SimEnclosure::persist() const

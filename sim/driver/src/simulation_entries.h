@@ -16,6 +16,10 @@ struct LiteralDocument {
     std::string text;
 };
 
+/// The literal document for (suffix, item), suffixes matched ignoring case; null when none.
+const LiteralDocument* findLiteral(const std::vector<LiteralDocument>& literals, const std::string& suffix,
+                                   const std::string& item);
+
 enum class EepromFault { None, Corrupt, Blank };
 
 /// Faults of one stand-in physical board.

@@ -129,11 +129,7 @@ bool SimulationReader::readBoard(const pugi::xml_node& entry, BoardEntry& out, s
     }
     if (pugi::xml_node key = entry.child("KEY"))
         return readBoardKey(key, out, error);
-    if (m_mode == Mode::Fragment && out.modelName.empty()) {
-        error = std::string(entry.name()) + ": no KEY";
-        return false;
-    }
-    return true;
+    return modelNamed(entry, out.modelName, error);
 }
 
 bool SimulationReader::readBoardKey(const pugi::xml_node& key, BoardEntry& out, std::string& error) const
@@ -182,11 +178,16 @@ bool SimulationReader::readEnclosure(const pugi::xml_node& entry, EnclosureEntry
     }
     if (pugi::xml_node key = entry.child("KEY"))
         return readEnclosureKey(key, out, error);
-    if (m_mode == Mode::Fragment && out.modelName.empty()) {
-        error = std::string(entry.name()) + ": no KEY";
-        return false;
-    }
-    return true;
+    return modelNamed(entry, out.modelName, error);
+}
+
+// Without a KEY a fragment must name its model; the files may leave an entry for later checks.
+bool SimulationReader::modelNamed(const pugi::xml_node& entry, const std::string& modelName, std::string& error) const
+{
+    if (m_mode != Mode::Fragment || !modelName.empty())
+        return true;
+    error = std::string(entry.name()) + ": no KEY";
+    return false;
 }
 
 bool SimulationReader::readEnclosureKey(const pugi::xml_node& key, EnclosureEntry& out, std::string& error) const
@@ -235,6 +236,16 @@ void SimulationReader::readBoardFaults(const pugi::xml_node& faults, BoardFaults
     out.eepromWriteFails = xml_util::equalsNoCase(text(faults, "EEPROMWrite"), "fail");
     out.baseTemp = text(faults, "BaseTemp");
     out.conTemp = text(faults, "ConTemp");
+}
+
+const LiteralDocument* findLiteral(const std::vector<LiteralDocument>& literals, const std::string& suffix,
+                                   const std::string& item)
+{
+    for (const LiteralDocument& doc : literals) {
+        if (xml_util::equalsNoCase(doc.suffix, suffix) && doc.item == item)
+            return &doc;
+    }
+    return nullptr;
 }
 
 void SimulationReader::readLiterals(const pugi::xml_node& literals, std::vector<LiteralDocument>& out)

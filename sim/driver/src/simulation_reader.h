@@ -32,6 +32,7 @@ public:
 private:
     bool readBoardKey(const pugi::xml_node& key, BoardEntry& out, std::string& error) const;
     bool readEnclosureKey(const pugi::xml_node& key, EnclosureEntry& out, std::string& error) const;
+    bool modelNamed(const pugi::xml_node& entry, const std::string& modelName, std::string& error) const;
     static void readBoardFaults(const pugi::xml_node& faults, BoardFaults& out);
     static void readLiterals(const pugi::xml_node& literals, std::vector<LiteralDocument>& out);
 

@@ -52,12 +52,13 @@ void readEeprom(const pugi::xml_node& node, StoredEeprom& eeprom)
         eeprom.present = false;
 }
 
-bool loadDocument(const std::string& path, pugi::xml_document& doc)
+// The root element `name` of the state file at `path`; null when the file is missing or not one.
+pugi::xml_node loadRoot(const std::string& path, const char* name, pugi::xml_document& doc)
 {
     std::string text;
-    if (!file_util::readFile(path, text))
-        return false;
-    return static_cast<bool>(doc.load_buffer(text.data(), text.size()));
+    if (!file_util::readFile(path, text) || !doc.load_buffer(text.data(), text.size()))
+        return {};
+    return doc.child(name);
 }
 
 bool saveDocument(const std::string& path, const pugi::xml_document& doc)
@@ -80,9 +81,7 @@ std::string StateStore::key(bool simulated, const std::string& identity)
 bool StateStore::loadBoard(const std::string& key, BoardState& state) const
 {
     pugi::xml_document doc;
-    if (!loadDocument(boardPath(key), doc))
-        return false;
-    const pugi::xml_node root = doc.child("BoardState");
+    const pugi::xml_node root = loadRoot(boardPath(key), "BoardState", doc);
     if (!root)
         return false;
     BoardState loaded;
@@ -111,9 +110,7 @@ bool StateStore::saveBoard(const std::string& key, const BoardState& state) cons
 bool StateStore::loadEnclosure(const std::string& key, EnclosureState& state) const
 {
     pugi::xml_document doc;
-    if (!loadDocument(enclosurePath(key), doc))
-        return false;
-    const pugi::xml_node root = doc.child("EnclosureState");
+    const pugi::xml_node root = loadRoot(enclosurePath(key), "EnclosureState", doc);
     if (!root)
         return false;
     EnclosureState loaded;

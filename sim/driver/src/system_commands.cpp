@@ -38,6 +38,30 @@ pugi::xml_node entryNode(const std::string& value, const char* listName, pugi::x
     return entry ? holder.append_copy(entry) : pugi::xml_node();
 }
 
+// A stand-alone board or enclosure of a model, named or given as an entry of list `listName`.
+template <class Item, class Entry, class Model>
+std::int32_t describe(DriverLog& log, const std::string& value, const char* listName, const char* what,
+                      bool (SimulationReader::*read)(const pugi::xml_node&, Entry&, std::string&) const,
+                      const Model* (*resolve)(const Entry&), std::shared_ptr<Item>& item)
+{
+    Entry entry;
+    pugi::xml_document holder;
+    if (const pugi::xml_node node = entryNode(value, listName, holder)) {
+        std::string error;
+        if (!(SimulationReader(SimulationReader::Mode::Fragment).*read)(node, entry, error)) {
+            log.write(DriverLog::Level::Warning, std::string(what) + ": " + error);
+            return rc::paramInvalid;
+        }
+    } else {
+        entry.modelName = xml_util::trimmed(value);
+    }
+    const Model* model = resolve(entry);
+    if (!model)
+        return rc::boardNameUnknown;
+    item = std::make_shared<Item>(entry, *model, -1, true, nullptr);
+    return rc::ok;
+}
+
 std::int32_t documentAnswer(const std::string& document, std::string& answer)
 {
     answer = document;
@@ -205,44 +229,14 @@ std::int32_t SystemCommands::setParameter(const std::string& target, const std::
 
 std::int32_t SystemCommands::describeBoard(const std::string& value, std::shared_ptr<SimBoard>& board)
 {
-    BoardEntry entry;
-    pugi::xml_document holder;
-    const pugi::xml_node node = entryNode(value, "SimulatedBoards", holder);
-    std::string error;
-    if (node) {
-        if (!SimulationReader(SimulationReader::Mode::Fragment).readBoard(node, entry, error)) {
-            m_context.log.write(DriverLog::Level::Warning, "virtualboard: " + error);
-            return rc::paramInvalid;
-        }
-    } else {
-        entry.modelName = xml_util::trimmed(value);
-    }
-    const BoardModel* model = SimSystem::resolveBoard(entry);
-    if (!model)
-        return rc::boardNameUnknown;
-    board = std::make_shared<SimBoard>(entry, *model, -1, true, nullptr);
-    return rc::ok;
+    return describe(m_context.log, value, "SimulatedBoards", "virtualboard", &SimulationReader::readBoard,
+                    &SimSystem::resolveBoard, board);
 }
 
 std::int32_t SystemCommands::describeEnclosure(const std::string& value, std::shared_ptr<SimEnclosure>& enclosure)
 {
-    EnclosureEntry entry;
-    pugi::xml_document holder;
-    const pugi::xml_node node = entryNode(value, "SimulatedEnclosures", holder);
-    std::string error;
-    if (node) {
-        if (!SimulationReader(SimulationReader::Mode::Fragment).readEnclosure(node, entry, error)) {
-            m_context.log.write(DriverLog::Level::Warning, "virtualenclosure: " + error);
-            return rc::paramInvalid;
-        }
-    } else {
-        entry.modelName = xml_util::trimmed(value);
-    }
-    const EnclosureModel* model = SimSystem::resolveEnclosure(entry);
-    if (!model)
-        return rc::boardNameUnknown;
-    enclosure = std::make_shared<SimEnclosure>(entry, *model, -1, true, nullptr);
-    return rc::ok;
+    return describe(m_context.log, value, "SimulatedEnclosures", "virtualenclosure", &SimulationReader::readEnclosure,
+                    &SimSystem::resolveEnclosure, enclosure);
 }
 
 } // namespace zmpxi_sim

@@ -22,6 +22,19 @@ std::string printRaw(const pugi::xml_node& node)
     return out.str();
 }
 
+bool parse(const std::string& text, pugi::xml_document& doc, std::string& error)
+{
+    const pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size());
+    if (!parsed)
+        error = std::string("XML error: ") + parsed.description() + " at offset " + std::to_string(parsed.offset);
+    return static_cast<bool>(parsed);
+}
+
+void appendText(pugi::xml_node parent, const char* name, const std::string& value)
+{
+    parent.append_child(name).text() = value.c_str();
+}
+
 std::string text(const pugi::xml_node& node, const char* path)
 {
     if (!node)

@@ -14,6 +14,10 @@ std::string print(const pugi::xml_node& node);
 /// The node printed on one line, as stored inside other documents.
 std::string printRaw(const pugi::xml_node& node);
 
+/// Parses `text` into `doc`; on failure `error` says what went wrong and where.
+bool parse(const std::string& text, pugi::xml_document& doc, std::string& error);
+/// Appends element `name` holding `value`.
+void appendText(pugi::xml_node parent, const char* name, const std::string& value);
 /// Text of the element at `path` below `node`, surrounding white space removed; empty when absent.
 std::string text(const pugi::xml_node& node, const char* path);
 /// White space removed at both ends.
