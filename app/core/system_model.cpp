@@ -3,9 +3,9 @@
 #include "config/qorin_cfg_handler.h"
 #include "core/application_status.h"
 #include "core/description_parser.h"
+#include "core/driver_library.h"
 #include "core/network_node_rows.h"
 #include "core/system_scanner.h"
-#include "zmpxi/driver_api.h"
 #include "driver/command/command_status.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
@@ -62,8 +62,9 @@ bool SystemModel::localHardwarePresent() const
 
 std::int32_t SystemModel::initializeSystem()
 {
-    if (loadDriverApi() == 0) {
-        UNI_LOG(kLogChannel, uni::log::error) << "Unable to load " << driverDisplayName() << ": " << lastDriverLoadError();
+    if (!DriverLibrary::load()) {
+        UNI_LOG(kLogChannel, uni::log::error) << "Unable to load " << DriverLibrary::displayName() << ": "
+                                              << DriverLibrary::loadError();
         return AppStatus::DriverNotLoadable;
     }
     prepareDriver();
