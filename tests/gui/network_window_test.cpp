@@ -26,8 +26,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <future>
 #include <mutex>
+#include <thread>
 
 namespace z2e {
 namespace {
@@ -211,6 +214,50 @@ TEST(NodeEventPumpTest, ForwardsRemovalsSkipsWhatItCannotUseAndStopsOutOfItsWait
     // The pump waits without a time-out: stop() must wake it.
     EXPECT_EQ(pump.stop(), 0);
     EXPECT_EQ(threadsNamed(NodeEventPump::kThreadName), 0);
+}
+
+// The discovery thread asks for its receive buffer while it sets up, before its loop runs: held
+// there until the stop has been asked, its set-up comes after the stop (as on a loaded machine,
+// where a window closed right after start-up never came back).
+class DiscoveryLateToStart : public qorinet_api::QORINetClient {
+public:
+    using QORINetClient::QORINetClient;
+    std::size_t getBufferSize() const override
+    {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!stopping() && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // The stop flag is set just after the stopping one.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return QORINetClient::getBufferSize();
+    }
+};
+
+TEST(NetworkClientStopTest, StopBeforeTheDiscoveryLoopRunsStillEndsIt)
+{
+    qorinet_api::QORINetClientConfig config;
+    config.basePort = z2e_test::freeClientBasePort();
+    ASSERT_NE(config.basePort, 0u);
+    config.mode = qorinet_api::QORINetClientConfig::MODE_ADDRESS_LIST;
+    const auto loopback = uni::ipv4::IpAddressPair::fromText("127.0.0.1", "255.0.0.0");
+    ASSERT_TRUE(loopback);
+    config.localAddresses.push_back(*loopback);
+    auto client = std::make_unique<DiscoveryLateToStart>(config);
+    ASSERT_EQ(client->startClient(), 0);
+
+    auto stopped = std::make_shared<std::promise<void>>();
+    std::future<void> done = stopped->get_future();
+    std::thread stopper([raw = client.get(), stopped] {
+        raw->stopClient();
+        stopped->set_value();
+    });
+    if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // The stop was lost: the client's thread never ends, so it and its stopper stay behind.
+        stopper.detach();
+        client.release();
+        FAIL() << "the client did not stop";
+    }
+    stopper.join();
 }
 
 TEST(NodeEventGateTest, EventsDuringNodeWorkRunAfterItInOrder)
