@@ -4,9 +4,9 @@
 
 #include "core/app_paths.h"
 #include "core/application_status.h"
-#include "crash/crash_monitor.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
+#include "core/network_client_host.h"
 #include "core/network_node_record.h"
 #include "core/network_node_rows.h"
 #pragma push_macro("slots")
@@ -14,7 +14,11 @@
 #include "core/remote_system_builder.h"
 #pragma pop_macro("slots")
 #include "core/root_node.h"
+#include "core/selected_network_node.h"
+#include "core/startup_status.h"
 #include "core/system_model.h"
+#include "core/system_report.h"
+#include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
 #include "gui/dialogs/auxiliary/dialog_support.h"
@@ -26,12 +30,8 @@
 #include "gui/models/tree_view_model.h"
 #include "gui/window/about_text.h"
 #include "gui/window/demo_tab.h"
-#include "gui/window/network_client_host.h"
 #include "gui/window/node_event_types.h"
-#include "gui/window/selected_network_node.h"
-#include "gui/window/startup_status.h"
 #include "gui/window/system_list.h"
-#include "gui/window/system_report.h"
 #include "uni/log.h"
 #include "uni/net_if_provider.h"
 
@@ -42,6 +42,8 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+
+#include <optional>
 
 namespace z2e {
 namespace {
@@ -269,12 +271,12 @@ void MainWindow::resetQorinetNodes()
     if (!m_netClient) {
         // The pump thread only emits: the queued connections carry the events to the GUI thread.
         NodeEventPump::Sink sink;
-        sink.added = [this](NetworkNodeRecord* record) { emit ctrlNodeAdded(record); };
+        sink.added = [this](NetworkNodeRecord record) { emit ctrlNodeAdded(record); };
         sink.removed = [this](std::uint32_t id) { emit ctrlNodeRemoved(id); };
         sink.syncChanged = [this](std::uint32_t id, std::uint32_t state) { emit ctrlNodeSyncChanged(id, state); };
         m_netClient = std::make_unique<NetworkClientHost>(std::move(sink));
     }
-    if (m_netClient->restart(NetworkInterfaceChoice::clientConfig(m_netOptions, m_options.network)) != 0)
+    if (m_netClient->restart(NetworkInterfaceChoice::clientSettings(m_netOptions, m_options.network)) != 0)
         showStatus("The network client could not start; no network nodes are shown.");
 }
 
@@ -302,23 +304,19 @@ void MainWindow::runNodeWork(const QString& message, const std::function<void()>
 
 // ---- Network node events ----
 
-void MainWindow::onEventNodeAdded(NetworkNodeRecord* node)
+void MainWindow::onEventNodeAdded(const NetworkNodeRecord& node)
 {
-    if (m_netClient)
-        m_netClient->claim(node);
-    std::shared_ptr<NetworkNodeRecord> record(node);
-    if (record)
-        m_nodeEvents.whenIdle([this, record] { addNodeEntry(*record); });
+    m_nodeEvents.whenIdle([this, node] { addNodeEntry(node); });
 }
 
 void MainWindow::addNodeEntry(const NetworkNodeRecord& record)
 {
     // Gone meanwhile, or an event of a former client whose id now names another node.
-    const auto node = m_netClient ? m_netClient->remoteNode(record.nodeId) : nullptr;
-    if (!node || node->getAddress() != record.address)
+    const std::optional<std::uint32_t> syncState = m_netClient ? m_netClient->syncStateOf(record) : std::nullopt;
+    if (!syncState)
         return;
     const bool problem = record.connectionState != NetworkConnectionState::Established;
-    const int row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(node->getSyncState()));
+    const int row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(*syncState));
     auto& kept = m_nodeRecords[record.nodeId];
     const std::string apiVersion = kept ? kept->apiVersion : std::string();
     kept = std::make_unique<NetworkNodeRecord>(record);
@@ -382,12 +380,12 @@ void MainWindow::showSystemRow(int row, bool force)
         return;
     }
     const QVariant id = m_ui->listSystems->item(row)->data(SystemList::kNodeIdRole);
-    auto node = id.isValid() && m_netClient ? m_netClient->remoteNode(id.toUInt()) : nullptr;
-    if (!node)
+    if (!id.isValid() || !m_netClient || !m_netClient->holds(id.toUInt()))
         return;
     NetworkNodeRecord record;
     runNodeWork(
-        "Reading the network node.", [this, &node, &record] { record = m_selected->select(std::move(node)); },
+        "Reading the network node.",
+        [this, nodeId = id.toUInt(), &record] { record = m_selected->select(*m_netClient, nodeId); },
         [this, &record] {
             m_nodeRecords[record.nodeId] = std::make_unique<NetworkNodeRecord>(record);
             showRemoteTree(record);

@@ -12,11 +12,11 @@
 #include "config/driver_log_settings.h"
 #include "core/model_node.h"
 #include "core/network_node_record.h"
+#include "core/node_event_gate.h"
+#include "core/tree_context_menu.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/window/file_chooser.h"
 #include "gui/window/network_interface_choice.h"
-#include "gui/window/node_event_gate.h"
-#include "gui/window/tree_context_menu.h"
 #include "gui/window/window_settings.h"
 
 #include <QMainWindow>
@@ -104,7 +104,7 @@ public:
 signals:
     /// init() has filled the views (not emitted when start-up ends the program).
     void initialized();
-    void ctrlNodeAdded(z2e::NetworkNodeRecord* node);
+    void ctrlNodeAdded(const z2e::NetworkNodeRecord& node);
     void ctrlNodeRemoved(quint32 id);
     void ctrlNodeSyncChanged(quint32 id, quint32 state);
     void ctrlNodeUpdated(quint32 id, z2e::ModelNodePtr node);
@@ -112,7 +112,7 @@ signals:
 public slots:
     /// Rebuilds the local and remote tree models and expands the hardware tree to depth 1.
     void updateHwTreeModel();
-    void onEventNodeAdded(z2e::NetworkNodeRecord* node);
+    void onEventNodeAdded(const z2e::NetworkNodeRecord& node);
     void onEventNodeRemoved(quint32 id);
     void onEventNodeSyncChanged(quint32 id, quint32 state);
     void onEventNodeUpdated(quint32 id, z2e::ModelNodePtr node);

@@ -283,10 +283,10 @@ TEST_F(MainWindowTest, ImportMakesTheLocalHardwareTheDemoSystem)
 
 TEST_F(MainWindowTest, EventsOfNodesTheClientNoLongerHoldsAreDropped)
 {
-    auto* record = new NetworkNodeRecord;
-    record->nodeId = 7;
-    record->address = "127.0.0.7";
-    record->connectionState = NetworkConnectionState::Established;
+    NetworkNodeRecord record;
+    record.nodeId = 7;
+    record.address = "127.0.0.7";
+    record.connectionState = NetworkConnectionState::Established;
     emit m_window->ctrlNodeAdded(record);
     emit m_window->ctrlNodeSyncChanged(7, 2);
     emit m_window->ctrlNodeRemoved(7);

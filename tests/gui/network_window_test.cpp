@@ -5,13 +5,14 @@
 #include "node_sim_process.h"
 #include "window_test_support.h"
 
+#include "core/network_client_host.h"
+#include "core/node_event_gate.h"
+#include "core/node_event_pump.h"
+#include "core/selected_network_node.h"
 #include "gui/main_window.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/network_interface_choice.h"
-#include "gui/window/node_event_gate.h"
-#include "gui/window/node_event_pump.h"
-#include "gui/window/selected_network_node.h"
 #include "ui_main_window.h"
 
 #pragma push_macro("slots")
@@ -173,10 +174,7 @@ struct RecordingSink {
             std::lock_guard<std::mutex> lock(m_lock);
             m_calls.push_back(call);
         };
-        return {[add](NetworkNodeRecord* record) {
-                    add("added " + std::to_string(record->nodeId));
-                    delete record;
-                },
+        return {[add](NetworkNodeRecord record) { add("added " + std::to_string(record.nodeId)); },
                 [add](std::uint32_t id) { add("removed " + std::to_string(id)); },
                 [add](std::uint32_t id, std::uint32_t) { add("sync " + std::to_string(id)); }};
     }
@@ -328,8 +326,11 @@ TEST(NetworkInterfaceChoiceTest, ClientConfigurationFollowsTheOptions)
     NetworkClientTuning tuning;
     tuning.basePort = 31000;
     tuning.scanIntervalMs = 300;
+    const auto clientConfig = [](const NetworkOptions& options, const NetworkClientTuning& tuning) {
+        return NetworkClientHost::clientConfig(NetworkInterfaceChoice::clientSettings(options, tuning));
+    };
     NetworkOptions options;
-    Config config = NetworkInterfaceChoice::clientConfig(options, tuning);
+    Config config = clientConfig(options, tuning);
     EXPECT_EQ(config.mode, Config::MODE_ALL_INTERFACES);
     EXPECT_EQ(config.basePort, 31000u);
     EXPECT_EQ(config.localNodeMask, 0u);
@@ -339,17 +340,17 @@ TEST(NetworkInterfaceChoiceTest, ClientConfigurationFollowsTheOptions)
     options.automaticInterface = false;
     options.address = "127.1.0.6";
     options.mask = "255.255.0.0";
-    config = NetworkInterfaceChoice::clientConfig(options, tuning);
+    config = clientConfig(options, tuning);
     EXPECT_EQ(config.mode, Config::MODE_ADDRESS_LIST);
     ASSERT_EQ(config.localAddresses.size(), 1u);
     EXPECT_EQ(config.localAddresses[0].toString(), "127.1.0.6/255.255.0.0");
 
     options.address = "127.1.0";
-    EXPECT_TRUE(NetworkInterfaceChoice::clientConfig(options, tuning).localAddresses.empty());
+    EXPECT_TRUE(clientConfig(options, tuning).localAddresses.empty());
 
     options.interfaceName = NetworkInterfaceChoice::kOff;
     options.interfaceIndex = -1;
-    EXPECT_EQ(NetworkInterfaceChoice::clientConfig(options, tuning).nodeKindMask, 0u);
+    EXPECT_EQ(clientConfig(options, tuning).nodeKindMask, 0u);
 }
 
 } // namespace
