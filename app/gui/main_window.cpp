@@ -9,10 +9,7 @@
 #include "core/network_client_host.h"
 #include "core/network_node_record.h"
 #include "core/network_node_rows.h"
-#pragma push_macro("slots")
-#undef slots
 #include "core/remote_system_builder.h"
-#pragma pop_macro("slots")
 #include "core/root_node.h"
 #include "core/selected_network_node.h"
 #include "core/startup_status.h"

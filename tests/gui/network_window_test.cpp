@@ -15,10 +15,7 @@
 #include "gui/window/network_interface_choice.h"
 #include "ui_main_window.h"
 
-#pragma push_macro("slots")
-#undef slots
 #include "qorinet_api/client/qorinet_client.h"
-#pragma pop_macro("slots")
 #include "uni/event_queue.h"
 #include "uni/if_net_if_provider.h"
 
