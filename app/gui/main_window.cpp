@@ -20,6 +20,7 @@
 #include "gui/dialogs/auxiliary/decision_dialog.h"
 #include "gui/dialogs/auxiliary/dialog_support.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
+#include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/overview/sys_view_dialog.h"
 #include "gui/gui_resources.h"
 #include "gui/models/node_list_delegate.h"
@@ -194,14 +195,14 @@ bool MainWindow::init()
     const bool extended = WindowSettings::extendedFeatures(m_settings);
     m_system = m_options.systemFactory ? m_options.systemFactory(extended) : std::make_unique<SystemModel>(extended);
     m_demoEditor = std::make_unique<DemoSystemEditor>(*m_system);
-    m_demoTab = new DemoTab(this, *this, *m_system, *m_demoEditor, *m_demoModel,
+    m_demoTab = new DemoTab(this, *m_system, *m_demoEditor, *m_demoModel,
                             {m_ui->treeDemo, m_ui->listModels, m_ui->editFilter});
     m_demoTab->setFileChooser(m_chooser);
     connect(m_demoTab, &DemoTab::statusText, this, &MainWindow::showStatus);
 
     // The scan starts at once and the progress window shows while it runs: start-up does not
     // wait for the window's first paint. Its close is queued, so it ends the modal loop.
-    CInProgress* progress = createProgress(kSystemTitle, "Initializing ZAMO2Explorer.", this);
+    CInProgress* progress = CMiscUtils::createProgress(kSystemTitle, "Initializing ZAMO2Explorer.", this);
     std::int32_t scan = AppStatus::InternalError;
     SystemModel* system = m_system.get();
     DemoTab* demo = m_demoTab;
@@ -214,14 +215,14 @@ bool MainWindow::init()
         }
         progress->closeFromWorker();
     });
-    waitForWorker(std::move(worker), progress);
+    CMiscUtils::waitForWorker(std::move(worker), progress);
     m_startupStatus = StartupStatus::fromScan(scan);
     UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan << ", reported as " << m_startupStatus;
 
     if (m_startupStatus == AppStatus::HardwareInUse) {
-        notifyStatus("Warning", AppStatus::HardwareInUse, this);
+        CMiscUtils::notifyStatus("Warning", AppStatus::HardwareInUse, this);
     } else if (m_startupStatus == AppStatus::DriverNotFound) {
-        notifyStatus("Error", AppStatus::DriverNotFound, this);
+        CMiscUtils::notifyStatus("Error", AppStatus::DriverNotFound, this);
         return false;
     } else {
         fillViews();
@@ -290,7 +291,7 @@ void MainWindow::runNodeWork(const QString& message, const std::function<void()>
 {
     // `then` shows the outcome before the node events that came meanwhile are applied to it.
     m_nodeEvents.runClosed([&] {
-        runBehindProgress(kNodeWorkTitle, message, this, [&work](CInProgress&) {
+        CMiscUtils::runBehindProgress(kNodeWorkTitle, message, this, [&work](CInProgress&) {
             work();
             return 0;
         });
@@ -658,15 +659,15 @@ void MainWindow::hdl_SaveSystemReport()
         showStatus(QString("System report saved to %1.").arg(path));
         return;
     }
-    notify(kSystemTitle, QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)),
-           this);
+    CMiscUtils::notify(kSystemTitle,
+                       QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)), this);
 }
 
 // ---- Tools and dialogs still to come ----
 
 void MainWindow::notAvailableYet(const QString& tool)
 {
-    notify(tool, QString("%1 is not available yet.").arg(tool), this);
+    CMiscUtils::notify(tool, QString("%1 is not available yet.").arg(tool), this);
 }
 
 void MainWindow::hdl_Add_FirmwareUpdate()
@@ -751,7 +752,7 @@ bool MainWindow::quit(QCloseEvent*)
         question.setWindowModality(Qt::ApplicationModal);
         question.adjustSize();
         question.show();
-        placeOverParent(&question, 10, 15);
+        CMiscUtils::placeOverParent(&question, 10, 15);
         const int answer = question.exec();
         if (answer != CDecisionDialog::Save && answer != CDecisionDialog::Discard)
             return false;

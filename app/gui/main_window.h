@@ -14,7 +14,6 @@
 #include "core/network_node_record.h"
 #include "core/node_event_gate.h"
 #include "core/tree_context_menu.h"
-#include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/window/file_chooser.h"
 #include "gui/window/network_interface_choice.h"
 #include "gui/window/window_settings.h"
@@ -62,7 +61,7 @@ struct MainWindowOptions {
     NetworkClientTuning network;
 };
 
-class MainWindow : public QMainWindow, public CMiscUtils {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:

@@ -16,11 +16,10 @@
 
 namespace z2e {
 
-DemoTab::DemoTab(QWidget* window, CMiscUtils& runner, SystemModel& system, DemoSystemEditor& editor,
-                 CTreeViewModel& treeModel, const DemoTabWidgets& widgets)
+DemoTab::DemoTab(QWidget* window, SystemModel& system, DemoSystemEditor& editor, CTreeViewModel& treeModel,
+                 const DemoTabWidgets& widgets)
     : QObject(window)
     , m_window(window)
-    , m_runner(runner)
     , m_system(system)
     , m_editor(editor)
     , m_treeModel(treeModel)
@@ -139,7 +138,7 @@ void DemoTab::showPicker(std::uint32_t kind)
 std::int32_t DemoTab::runEdit(const std::string& text, std::function<std::int32_t()> operation)
 {
     m_treeModel.clear();
-    const std::int32_t status = m_runner.runBehindProgress(
+    const std::int32_t status = CMiscUtils::runBehindProgress(
         DemoTexts::kProgressTitle, QString::fromStdString(text), m_window,
         [operation](CInProgress&) { return operation(); });
     m_treeModel.rebuild(m_system, CTreeViewModel::DemoSystem);
@@ -152,7 +151,7 @@ void DemoTab::reportFailure(std::int32_t status)
     QString text = QString::fromStdString(demoStatusText(status));
     if (!m_editor.lastError().empty())
         text += "\n" + QString::fromStdString(m_editor.lastError());
-    m_runner.notify(DemoTexts::kNotificationTitle, text, m_window);
+    CMiscUtils::notify(DemoTexts::kNotificationTitle, text, m_window);
 }
 
 void DemoTab::add()
@@ -205,7 +204,7 @@ void DemoTab::remove()
 void DemoTab::importLocalHardware()
 {
     if (!m_editor.canImportLocalHardware()) {
-        m_runner.notify(DemoTexts::kNotificationTitle, DemoTexts::kNoHardwareToImport, m_window);
+        CMiscUtils::notify(DemoTexts::kNotificationTitle, DemoTexts::kNoHardwareToImport, m_window);
         return;
     }
     const std::int32_t status =
@@ -215,7 +214,7 @@ void DemoTab::importLocalHardware()
     if (!bar.empty())
         emit statusText(QString::fromStdString(bar));
     if (status != DemoStatus::Ok)
-        m_runner.notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::HardwareImportFailed, m_window);
+        CMiscUtils::notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::HardwareImportFailed, m_window);
 }
 
 QString DemoTab::askFile(bool save, const char* title)
@@ -237,7 +236,7 @@ void DemoTab::loadDemo()
     if (!bar.empty())
         emit statusText(QString::fromStdString(bar));
     if (status != DemoStatus::Ok)
-        m_runner.notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::SimulationLoadFailed, m_window);
+        CMiscUtils::notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::SimulationLoadFailed, m_window);
 }
 
 void DemoTab::saveDemo()

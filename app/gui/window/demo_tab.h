@@ -26,7 +26,6 @@ class QWidget;
 namespace z2e {
 
 class CListViewModel;
-class CMiscUtils;
 class CTreeViewModel;
 class DemoSystemEditor;
 class ModelNode;
@@ -44,9 +43,10 @@ class DemoTab : public QObject {
     Q_OBJECT
 
 public:
-    /// `window` parents the dialogs and runs the workers; everything given must outlive the tab.
-    DemoTab(QWidget* window, CMiscUtils& runner, SystemModel& system, DemoSystemEditor& editor,
-            CTreeViewModel& treeModel, const DemoTabWidgets& widgets);
+    /// `window` parents the dialogs and the progress windows; everything given must outlive the
+    /// tab.
+    DemoTab(QWidget* window, SystemModel& system, DemoSystemEditor& editor, CTreeViewModel& treeModel,
+            const DemoTabWidgets& widgets);
     ~DemoTab() override;
 
     /// Reads both model listings; for the start-up worker (no Qt, no shared state).
@@ -96,7 +96,6 @@ private:
     QString askFile(bool save, const char* title);
 
     QWidget* m_window;
-    CMiscUtils& m_runner;
     SystemModel& m_system;
     DemoSystemEditor& m_editor;
     CTreeViewModel& m_treeModel;
