@@ -209,7 +209,7 @@ bool MainWindow::init()
     auto worker = std::make_unique<std::thread>([&scan, progress, system, demo] {
         try {
             scan = system->initializeSystem();
-            demo->preloadListings(system->wrapper());
+            demo->preloadListings();
         } catch (...) {
             scan = AppStatus::InternalError;
         }

@@ -33,11 +33,11 @@ DemoTab::DemoTab(QWidget* window, SystemModel& system, DemoSystemEditor& editor,
 
 DemoTab::~DemoTab() = default;
 
-void DemoTab::preloadListings(QorinNodeUtilWrapper& wrapper)
+void DemoTab::preloadListings()
 {
     for (const std::uint32_t kind : {PickerKind::Enclosure, PickerKind::Board}) {
         ModelPicker::ItemList items;
-        if (ModelPicker::load(wrapper, kind, items) == 0)
+        if (ModelPicker::load(m_system.wrapper(), kind, items) == 0)
             m_listings[kind] = std::move(items);
     }
 }

@@ -29,7 +29,6 @@ class CListViewModel;
 class CTreeViewModel;
 class DemoSystemEditor;
 class ModelNode;
-class QorinNodeUtilWrapper;
 class SystemModel;
 
 /// The widgets of the tab, owned by the window's form.
@@ -49,8 +48,9 @@ public:
             const DemoTabWidgets& widgets);
     ~DemoTab() override;
 
-    /// Reads both model listings; for the start-up worker (no Qt, no shared state).
-    void preloadListings(QorinNodeUtilWrapper& wrapper);
+    /// Reads both model listings from the system's driver; for the start-up worker (no Qt, no
+    /// shared state).
+    void preloadListings();
     /// Rebuilds the tree from the demo root, expanded to depth 1, and shows the picker of the
     /// current row.
     void showSystem();
