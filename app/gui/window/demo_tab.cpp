@@ -210,10 +210,7 @@ void DemoTab::importLocalHardware()
     const std::int32_t status =
         runEdit(DemoTexts::kImportingHardware, [this] { return m_editor.importLocalHardware(); });
     selectNode(&m_system.demoRoot(), false);
-    const std::string bar = DemoTexts::statusBarText(DemoOperation::ImportHardware, status);
-    if (!bar.empty())
-        emit statusText(QString::fromStdString(bar));
-    if (status != DemoStatus::Ok)
+    if (!showOutcome(DemoOperation::ImportHardware, status))
         CMiscUtils::notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::HardwareImportFailed, m_window);
 }
 
@@ -232,47 +229,44 @@ void DemoTab::loadDemo()
     const std::int32_t status =
         runEdit(DemoTexts::kLoadingSimulation, [this, file] { return m_editor.loadDemoFile(file); });
     selectNode(&m_system.demoRoot(), false);
-    const std::string bar = DemoTexts::statusBarText(DemoOperation::LoadDemo, status);
-    if (!bar.empty())
-        emit statusText(QString::fromStdString(bar));
-    if (status != DemoStatus::Ok)
+    if (!showOutcome(DemoOperation::LoadDemo, status))
         CMiscUtils::notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::SimulationLoadFailed, m_window);
 }
 
 void DemoTab::saveDemo()
 {
-    const QString path = askFile(true, DemoTexts::kSaveDialogTitle);
-    if (path.isEmpty())
-        return;
-    const std::int32_t status = m_editor.saveDemoFile(path.toStdString());
-    const std::string bar = DemoTexts::statusBarText(DemoOperation::SaveDemo, status);
-    if (!bar.empty())
-        emit statusText(QString::fromStdString(bar));
-    if (status != DemoStatus::Ok)
-        reportFailure(status);
+    saveToFile(DemoOperation::SaveDemo, [this](const std::string& path) { return m_editor.saveDemoFile(path); });
 }
 
 void DemoTab::saveLocalSystem()
 {
+    saveToFile(DemoOperation::SaveSystem,
+               [this](const std::string& path) { return m_editor.saveLocalSystemFile(path); });
+}
+
+void DemoTab::saveToFile(DemoOperation operation, const std::function<std::int32_t(const std::string& path)>& save)
+{
     const QString path = askFile(true, DemoTexts::kSaveDialogTitle);
     if (path.isEmpty())
         return;
-    const std::int32_t status = m_editor.saveLocalSystemFile(path.toStdString());
-    const std::string bar = DemoTexts::statusBarText(DemoOperation::SaveSystem, status);
-    if (!bar.empty())
-        emit statusText(QString::fromStdString(bar));
-    if (status != DemoStatus::Ok)
+    const std::int32_t status = save(path.toStdString());
+    if (!showOutcome(operation, status))
         reportFailure(status);
 }
 
 void DemoTab::saveConfiguration(const DriverLogSettings* windowLogSettings)
 {
     const std::int32_t status = m_editor.saveConfiguration(windowLogSettings);
-    const std::string bar = DemoTexts::statusBarText(DemoOperation::SaveConfiguration, status);
+    if (!showOutcome(DemoOperation::SaveConfiguration, status))
+        reportFailure(status);
+}
+
+bool DemoTab::showOutcome(DemoOperation operation, std::int32_t status)
+{
+    const std::string bar = DemoTexts::statusBarText(operation, status);
     if (!bar.empty())
         emit statusText(QString::fromStdString(bar));
-    if (status != DemoStatus::Ok)
-        reportFailure(status);
+    return status == DemoStatus::Ok;
 }
 
 } // namespace z2e

@@ -25,6 +25,7 @@ class QWidget;
 
 namespace z2e {
 
+enum class DemoOperation;
 class CListViewModel;
 class CTreeViewModel;
 class DemoSystemEditor;
@@ -92,6 +93,10 @@ private:
     std::int32_t runEdit(const std::string& text, std::function<std::int32_t()> operation);
     void selectNode(const ModelNode* node, bool collapse);
     void showPicker(std::uint32_t kind);
+    /// Asks for a file and runs `save` with its path.
+    void saveToFile(DemoOperation operation, const std::function<std::int32_t(const std::string& path)>& save);
+    /// Puts the operation's text in the status bar; true when it succeeded.
+    bool showOutcome(DemoOperation operation, std::int32_t status);
     void reportFailure(std::int32_t status);
     QString askFile(bool save, const char* title);
 
