@@ -147,30 +147,26 @@ void MainWindow::connectWidgets()
     connect(ui.btnRemove, &QPushButton::clicked, this, &MainWindow::hdl_ButtonClicked_Remove);
 
     connect(ui.actionExit, &QAction::triggered, this, &MainWindow::hdl_FileQuit);
-    connect(ui.actionNetSettings, &QAction::triggered, this, &MainWindow::hdl_HardwareSettings);
     connect(ui.actionSaveConfiguration, &QAction::triggered, this, &MainWindow::hdl_SaveConfiguration);
-    connect(ui.actionLoggingConfiguration, &QAction::triggered, this, &MainWindow::hdl_HardwareLogging);
     connect(ui.actionLoadDemo, &QAction::triggered, this, &MainWindow::hdl_LoadDemo);
     connect(ui.actionSaveDemo, &QAction::triggered, this, &MainWindow::hdl_SaveDemo);
     connect(ui.actionUseSelectedAsDemo, &QAction::triggered, this, &MainWindow::hdl_ImportSystem);
     connect(ui.actionSaveSelectedToDemo, &QAction::triggered, this, &MainWindow::hdl_SaveSystem);
-    connect(ui.actionSoftwareVersions, &QAction::triggered, this, &MainWindow::hdl_HelpVersions);
     connect(ui.actionAbout, &QAction::triggered, this, &MainWindow::hdl_HelpAbout);
     connect(ui.actionAboutQt, &QAction::triggered, this, &MainWindow::hdl_HelpAboutQt);
-    connect(ui.actionNodeOptions, &QAction::triggered, this, &MainWindow::hdl_Add_NetProperties);
-    connect(ui.actionSelfTest, &QAction::triggered, this, &MainWindow::hdl_Add_SelfTest);
-    connect(ui.actionFirmwareUpdate, &QAction::triggered, this, &MainWindow::hdl_Add_FirmwareUpdate);
-    connect(ui.actionBoardConfiguration, &QAction::triggered, this, &MainWindow::hdl_Add_BoardConfig);
     connect(ui.actionShowSystemReport, &QAction::triggered, this, &MainWindow::hdl_ShowSystemReport);
     connect(ui.actionSaveSystemReport, &QAction::triggered, this, &MainWindow::hdl_SaveSystemReport);
 
     // The tools still to come: each says so when chosen.
-    for (QAction* tool : {ui.actionFirmwareUpdatePro, ui.actionCrossGrade, ui.actionEnclosureData,
-                          ui.actionBackupBase, ui.actionBackupPanel, ui.actionFileRestoreBase,
-                          ui.actionFileRestorePanel, ui.actionUpdateTemperatures, ui.actionChangeNodeIp,
-                          ui.actionRebootNode, ui.actionUpdateNode, ui.actionFactorySelfTest, ui.actionRestartNode,
-                          ui.actionRenameNode, ui.actionEeprom, ui.actionConfigureBaseEeprom,
-                          ui.actionAutoRestoreBase, ui.actionAutoRestoreCon, ui.actionChannelModules}) {
+    for (QAction* tool : {ui.actionNetSettings, ui.actionLoggingConfiguration, ui.actionSoftwareVersions,
+                          ui.actionNodeOptions, ui.actionSelfTest, ui.actionFirmwareUpdate,
+                          ui.actionBoardConfiguration, ui.actionFirmwareUpdatePro, ui.actionCrossGrade,
+                          ui.actionEnclosureData, ui.actionBackupBase, ui.actionBackupPanel,
+                          ui.actionFileRestoreBase, ui.actionFileRestorePanel, ui.actionUpdateTemperatures,
+                          ui.actionChangeNodeIp, ui.actionRebootNode, ui.actionUpdateNode,
+                          ui.actionFactorySelfTest, ui.actionRestartNode, ui.actionRenameNode,
+                          ui.actionEeprom, ui.actionConfigureBaseEeprom, ui.actionAutoRestoreBase,
+                          ui.actionAutoRestoreCon, ui.actionChannelModules}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
     }
 }
@@ -668,41 +664,6 @@ void MainWindow::hdl_SaveSystemReport()
 void MainWindow::notAvailableYet(const QString& tool)
 {
     CMiscUtils::notify(tool, QString("%1 is not available yet.").arg(tool), this);
-}
-
-void MainWindow::hdl_Add_FirmwareUpdate()
-{
-    notAvailableYet(m_ui->actionFirmwareUpdate->text());
-}
-
-void MainWindow::hdl_Add_NetProperties()
-{
-    notAvailableYet(m_ui->actionNodeOptions->text());
-}
-
-void MainWindow::hdl_Add_SelfTest()
-{
-    notAvailableYet(m_ui->actionSelfTest->text());
-}
-
-void MainWindow::hdl_Add_BoardConfig()
-{
-    notAvailableYet(m_ui->actionBoardConfiguration->text());
-}
-
-void MainWindow::hdl_HelpVersions()
-{
-    notAvailableYet(m_ui->actionSoftwareVersions->text());
-}
-
-void MainWindow::hdl_HardwareLogging()
-{
-    notAvailableYet(m_ui->actionLoggingConfiguration->text());
-}
-
-void MainWindow::hdl_HardwareSettings()
-{
-    notAvailableYet(m_ui->actionNetSettings->text());
 }
 
 void MainWindow::hdl_HelpAbout()

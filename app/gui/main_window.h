@@ -126,10 +126,6 @@ private slots:
     void hdl_SysViewClicked();
     void hdl_DemoTreeClicked(const QModelIndex& index);
     void hdl_HWTreeClicked(const QModelIndex& index);
-    void hdl_Add_FirmwareUpdate();
-    void hdl_Add_NetProperties();
-    void hdl_Add_SelfTest();
-    void hdl_Add_BoardConfig();
     void dblClickedNodeInfo(const QModelIndex& index);
     void hdl_FilterSelectionChanged(const QString& filter);
     void hdl_ListSelectionChanged();
@@ -144,9 +140,6 @@ private slots:
     void hdl_FileQuit();
     void hdl_HelpAbout();
     void hdl_HelpAboutQt();
-    void hdl_HelpVersions();
-    void hdl_HardwareLogging();
-    void hdl_HardwareSettings();
     void hdl_SysViewContextMenu(const QPoint& position);
     void hdl_TreeContextMenu(const QPoint& position);
     void hdl_ShowSystemReport();
