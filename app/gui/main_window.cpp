@@ -589,7 +589,13 @@ void MainWindow::hdl_ButtonClicked_Remove()
 void MainWindow::hdl_SaveConfiguration()
 {
     if (m_demoTab)
-        m_demoTab->saveConfiguration(&m_logSettings);
+        saveConfiguration();
+}
+
+bool MainWindow::saveConfiguration()
+{
+    m_saveFailed = !m_demoTab->saveConfiguration(&m_logSettings);
+    return !m_saveFailed;
 }
 
 void MainWindow::hdl_SaveDemo()
@@ -693,7 +699,9 @@ void MainWindow::hdl_FileQuit()
 
 bool MainWindow::hasUnsavedChanges() const
 {
-    return m_demoEditor && m_demoEditor->needsSaveOnClose(m_logSettings);
+    // A failed save has already put the window's log settings into the driver's copy in memory:
+    // only the file lacks them.
+    return m_saveFailed || (m_demoEditor && m_demoEditor->needsSaveOnClose(m_logSettings));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -717,11 +725,8 @@ bool MainWindow::quit(QCloseEvent*)
         const int answer = question.exec();
         if (answer != CDecisionDialog::Save && answer != CDecisionDialog::Discard)
             return false;
-        if (answer == CDecisionDialog::Save) {
-            m_demoTab->saveConfiguration(&m_logSettings);
-            if (m_demoEditor->hasUnsavedChanges())
-                return false;
-        }
+        if (answer == CDecisionDialog::Save && !saveConfiguration())
+            return false;
     }
     WindowSettings::saveLayout(m_settings, *this);
     WindowSettings::writeNetworkOptions(m_settings, m_netOptions);

@@ -175,6 +175,8 @@ private:
     const RootNode* reportRoot() const;
     void applyToolBar(const ToolBarTools& tools);
     bool hasUnsavedChanges() const;
+    /// Saves the configuration with the window's log settings; false when it was not written.
+    bool saveConfiguration();
 
     std::unique_ptr<Ui::MainWindow> m_ui;
     MainWindowOptions m_options;
@@ -205,6 +207,8 @@ private:
     /// The row whose menu is open: the node its entries act on, the report it shows.
     const ModelNode* m_menuNode = nullptr;
     bool m_closing = false;
+    /// The last save of the configuration failed.
+    bool m_saveFailed = false;
 };
 
 } // namespace z2e

@@ -254,11 +254,13 @@ void DemoTab::saveToFile(DemoOperation operation, const std::function<std::int32
         reportFailure(status);
 }
 
-void DemoTab::saveConfiguration(const DriverLogSettings* windowLogSettings)
+bool DemoTab::saveConfiguration(const DriverLogSettings* windowLogSettings)
 {
     const std::int32_t status = m_editor.saveConfiguration(windowLogSettings);
-    if (!showOutcome(DemoOperation::SaveConfiguration, status))
-        reportFailure(status);
+    if (showOutcome(DemoOperation::SaveConfiguration, status))
+        return true;
+    reportFailure(status);
+    return false;
 }
 
 bool DemoTab::showOutcome(DemoOperation operation, std::int32_t status)

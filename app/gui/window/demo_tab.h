@@ -66,7 +66,8 @@ public:
     void saveDemo();
     void saveLocalSystem();
     /// Saves the configuration with the log settings the window holds (null: those loaded).
-    void saveConfiguration(const DriverLogSettings* windowLogSettings);
+    /// False when it could not be written.
+    bool saveConfiguration(const DriverLogSettings* windowLogSettings);
 
     /// Shows the picker list for the row at `index`.
     void selectRow(const QModelIndex& index);
