@@ -4,21 +4,23 @@
 
 #include "core/app_paths.h"
 #include "core/application_status.h"
-#include "crash/crash_monitor.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
+#include "core/network_client_host.h"
 #include "core/network_node_record.h"
 #include "core/network_node_rows.h"
-#pragma push_macro("slots")
-#undef slots
 #include "core/remote_system_builder.h"
-#pragma pop_macro("slots")
 #include "core/root_node.h"
+#include "core/selected_network_node.h"
+#include "core/startup_status.h"
 #include "core/system_model.h"
+#include "core/system_report.h"
+#include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
 #include "gui/dialogs/auxiliary/dialog_support.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
+#include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/overview/sys_view_dialog.h"
 #include "gui/gui_resources.h"
 #include "gui/models/node_list_delegate.h"
@@ -26,12 +28,8 @@
 #include "gui/models/tree_view_model.h"
 #include "gui/window/about_text.h"
 #include "gui/window/demo_tab.h"
-#include "gui/window/network_client_host.h"
 #include "gui/window/node_event_types.h"
-#include "gui/window/selected_network_node.h"
-#include "gui/window/startup_status.h"
 #include "gui/window/system_list.h"
-#include "gui/window/system_report.h"
 #include "uni/log.h"
 #include "uni/net_if_provider.h"
 
@@ -42,6 +40,8 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+
+#include <optional>
 
 namespace z2e {
 namespace {
@@ -147,30 +147,26 @@ void MainWindow::connectWidgets()
     connect(ui.btnRemove, &QPushButton::clicked, this, &MainWindow::hdl_ButtonClicked_Remove);
 
     connect(ui.actionExit, &QAction::triggered, this, &MainWindow::hdl_FileQuit);
-    connect(ui.actionNetSettings, &QAction::triggered, this, &MainWindow::hdl_HardwareSettings);
     connect(ui.actionSaveConfiguration, &QAction::triggered, this, &MainWindow::hdl_SaveConfiguration);
-    connect(ui.actionLoggingConfiguration, &QAction::triggered, this, &MainWindow::hdl_HardwareLogging);
     connect(ui.actionLoadDemo, &QAction::triggered, this, &MainWindow::hdl_LoadDemo);
     connect(ui.actionSaveDemo, &QAction::triggered, this, &MainWindow::hdl_SaveDemo);
     connect(ui.actionUseSelectedAsDemo, &QAction::triggered, this, &MainWindow::hdl_ImportSystem);
     connect(ui.actionSaveSelectedToDemo, &QAction::triggered, this, &MainWindow::hdl_SaveSystem);
-    connect(ui.actionSoftwareVersions, &QAction::triggered, this, &MainWindow::hdl_HelpVersions);
     connect(ui.actionAbout, &QAction::triggered, this, &MainWindow::hdl_HelpAbout);
     connect(ui.actionAboutQt, &QAction::triggered, this, &MainWindow::hdl_HelpAboutQt);
-    connect(ui.actionNodeOptions, &QAction::triggered, this, &MainWindow::hdl_Add_NetProperties);
-    connect(ui.actionSelfTest, &QAction::triggered, this, &MainWindow::hdl_Add_SelfTest);
-    connect(ui.actionFirmwareUpdate, &QAction::triggered, this, &MainWindow::hdl_Add_FirmwareUpdate);
-    connect(ui.actionBoardConfiguration, &QAction::triggered, this, &MainWindow::hdl_Add_BoardConfig);
     connect(ui.actionShowSystemReport, &QAction::triggered, this, &MainWindow::hdl_ShowSystemReport);
     connect(ui.actionSaveSystemReport, &QAction::triggered, this, &MainWindow::hdl_SaveSystemReport);
 
     // The tools still to come: each says so when chosen.
-    for (QAction* tool : {ui.actionFirmwareUpdatePro, ui.actionCrossGrade, ui.actionEnclosureData,
-                          ui.actionBackupBase, ui.actionBackupPanel, ui.actionFileRestoreBase,
-                          ui.actionFileRestorePanel, ui.actionUpdateTemperatures, ui.actionChangeNodeIp,
-                          ui.actionRebootNode, ui.actionUpdateNode, ui.actionFactorySelfTest, ui.actionRestartNode,
-                          ui.actionRenameNode, ui.actionEeprom, ui.actionConfigureBaseEeprom,
-                          ui.actionAutoRestoreBase, ui.actionAutoRestoreCon, ui.actionChannelModules}) {
+    for (QAction* tool : {ui.actionNetSettings, ui.actionLoggingConfiguration, ui.actionSoftwareVersions,
+                          ui.actionNodeOptions, ui.actionSelfTest, ui.actionFirmwareUpdate,
+                          ui.actionBoardConfiguration, ui.actionFirmwareUpdatePro, ui.actionCrossGrade,
+                          ui.actionEnclosureData, ui.actionBackupBase, ui.actionBackupPanel,
+                          ui.actionFileRestoreBase, ui.actionFileRestorePanel, ui.actionUpdateTemperatures,
+                          ui.actionChangeNodeIp, ui.actionRebootNode, ui.actionUpdateNode,
+                          ui.actionFactorySelfTest, ui.actionRestartNode, ui.actionRenameNode,
+                          ui.actionEeprom, ui.actionConfigureBaseEeprom, ui.actionAutoRestoreBase,
+                          ui.actionAutoRestoreCon, ui.actionChannelModules}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
     }
 }
@@ -195,34 +191,34 @@ bool MainWindow::init()
     const bool extended = WindowSettings::extendedFeatures(m_settings);
     m_system = m_options.systemFactory ? m_options.systemFactory(extended) : std::make_unique<SystemModel>(extended);
     m_demoEditor = std::make_unique<DemoSystemEditor>(*m_system);
-    m_demoTab = new DemoTab(this, *this, *m_system, *m_demoEditor, *m_demoModel,
+    m_demoTab = new DemoTab(this, *m_system, *m_demoEditor, *m_demoModel,
                             {m_ui->treeDemo, m_ui->listModels, m_ui->editFilter});
     m_demoTab->setFileChooser(m_chooser);
     connect(m_demoTab, &DemoTab::statusText, this, &MainWindow::showStatus);
 
     // The scan starts at once and the progress window shows while it runs: start-up does not
     // wait for the window's first paint. Its close is queued, so it ends the modal loop.
-    CInProgress* progress = createProgress(kSystemTitle, "Initializing ZAMO2Explorer.", this);
+    CInProgress* progress = CMiscUtils::createProgress(kSystemTitle, "Initializing ZAMO2Explorer.", this);
     std::int32_t scan = AppStatus::InternalError;
     SystemModel* system = m_system.get();
     DemoTab* demo = m_demoTab;
     auto worker = std::make_unique<std::thread>([&scan, progress, system, demo] {
         try {
             scan = system->initializeSystem();
-            demo->preloadListings(system->wrapper());
+            demo->preloadListings();
         } catch (...) {
             scan = AppStatus::InternalError;
         }
         progress->closeFromWorker();
     });
-    waitForWorker(std::move(worker), progress);
+    CMiscUtils::waitForWorker(std::move(worker), progress);
     m_startupStatus = StartupStatus::fromScan(scan);
     UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan << ", reported as " << m_startupStatus;
 
     if (m_startupStatus == AppStatus::HardwareInUse) {
-        notifyStatus("Warning", AppStatus::HardwareInUse, this);
+        CMiscUtils::notifyStatus("Warning", AppStatus::HardwareInUse, this);
     } else if (m_startupStatus == AppStatus::DriverNotFound) {
-        notifyStatus("Error", AppStatus::DriverNotFound, this);
+        CMiscUtils::notifyStatus("Error", AppStatus::DriverNotFound, this);
         return false;
     } else {
         fillViews();
@@ -269,12 +265,12 @@ void MainWindow::resetQorinetNodes()
     if (!m_netClient) {
         // The pump thread only emits: the queued connections carry the events to the GUI thread.
         NodeEventPump::Sink sink;
-        sink.added = [this](NetworkNodeRecord* record) { emit ctrlNodeAdded(record); };
+        sink.added = [this](NetworkNodeRecord record) { emit ctrlNodeAdded(record); };
         sink.removed = [this](std::uint32_t id) { emit ctrlNodeRemoved(id); };
         sink.syncChanged = [this](std::uint32_t id, std::uint32_t state) { emit ctrlNodeSyncChanged(id, state); };
         m_netClient = std::make_unique<NetworkClientHost>(std::move(sink));
     }
-    if (m_netClient->restart(NetworkInterfaceChoice::clientConfig(m_netOptions, m_options.network)) != 0)
+    if (m_netClient->restart(NetworkInterfaceChoice::clientSettings(m_netOptions, m_options.network)) != 0)
         showStatus("The network client could not start; no network nodes are shown.");
 }
 
@@ -291,7 +287,7 @@ void MainWindow::runNodeWork(const QString& message, const std::function<void()>
 {
     // `then` shows the outcome before the node events that came meanwhile are applied to it.
     m_nodeEvents.runClosed([&] {
-        runBehindProgress(kNodeWorkTitle, message, this, [&work](CInProgress&) {
+        CMiscUtils::runBehindProgress(kNodeWorkTitle, message, this, [&work](CInProgress&) {
             work();
             return 0;
         });
@@ -302,23 +298,19 @@ void MainWindow::runNodeWork(const QString& message, const std::function<void()>
 
 // ---- Network node events ----
 
-void MainWindow::onEventNodeAdded(NetworkNodeRecord* node)
+void MainWindow::onEventNodeAdded(const NetworkNodeRecord& node)
 {
-    if (m_netClient)
-        m_netClient->claim(node);
-    std::shared_ptr<NetworkNodeRecord> record(node);
-    if (record)
-        m_nodeEvents.whenIdle([this, record] { addNodeEntry(*record); });
+    m_nodeEvents.whenIdle([this, node] { addNodeEntry(node); });
 }
 
 void MainWindow::addNodeEntry(const NetworkNodeRecord& record)
 {
     // Gone meanwhile, or an event of a former client whose id now names another node.
-    const auto node = m_netClient ? m_netClient->remoteNode(record.nodeId) : nullptr;
-    if (!node || node->getAddress() != record.address)
+    const std::optional<std::uint32_t> syncState = m_netClient ? m_netClient->syncStateOf(record) : std::nullopt;
+    if (!syncState)
         return;
     const bool problem = record.connectionState != NetworkConnectionState::Established;
-    const int row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(node->getSyncState()));
+    const int row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(*syncState));
     auto& kept = m_nodeRecords[record.nodeId];
     const std::string apiVersion = kept ? kept->apiVersion : std::string();
     kept = std::make_unique<NetworkNodeRecord>(record);
@@ -382,12 +374,12 @@ void MainWindow::showSystemRow(int row, bool force)
         return;
     }
     const QVariant id = m_ui->listSystems->item(row)->data(SystemList::kNodeIdRole);
-    auto node = id.isValid() && m_netClient ? m_netClient->remoteNode(id.toUInt()) : nullptr;
-    if (!node)
+    if (!id.isValid() || !m_netClient || !m_netClient->holds(id.toUInt()))
         return;
     NetworkNodeRecord record;
     runNodeWork(
-        "Reading the network node.", [this, &node, &record] { record = m_selected->select(std::move(node)); },
+        "Reading the network node.",
+        [this, nodeId = id.toUInt(), &record] { record = m_selected->select(*m_netClient, nodeId); },
         [this, &record] {
             m_nodeRecords[record.nodeId] = std::make_unique<NetworkNodeRecord>(record);
             showRemoteTree(record);
@@ -597,7 +589,13 @@ void MainWindow::hdl_ButtonClicked_Remove()
 void MainWindow::hdl_SaveConfiguration()
 {
     if (m_demoTab)
-        m_demoTab->saveConfiguration(&m_logSettings);
+        saveConfiguration();
+}
+
+bool MainWindow::saveConfiguration()
+{
+    m_saveFailed = !m_demoTab->saveConfiguration(&m_logSettings);
+    return !m_saveFailed;
 }
 
 void MainWindow::hdl_SaveDemo()
@@ -663,50 +661,15 @@ void MainWindow::hdl_SaveSystemReport()
         showStatus(QString("System report saved to %1.").arg(path));
         return;
     }
-    notify(kSystemTitle, QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)),
-           this);
+    CMiscUtils::notify(kSystemTitle,
+                       QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)), this);
 }
 
 // ---- Tools and dialogs still to come ----
 
 void MainWindow::notAvailableYet(const QString& tool)
 {
-    notify(tool, QString("%1 is not available yet.").arg(tool), this);
-}
-
-void MainWindow::hdl_Add_FirmwareUpdate()
-{
-    notAvailableYet(m_ui->actionFirmwareUpdate->text());
-}
-
-void MainWindow::hdl_Add_NetProperties()
-{
-    notAvailableYet(m_ui->actionNodeOptions->text());
-}
-
-void MainWindow::hdl_Add_SelfTest()
-{
-    notAvailableYet(m_ui->actionSelfTest->text());
-}
-
-void MainWindow::hdl_Add_BoardConfig()
-{
-    notAvailableYet(m_ui->actionBoardConfiguration->text());
-}
-
-void MainWindow::hdl_HelpVersions()
-{
-    notAvailableYet(m_ui->actionSoftwareVersions->text());
-}
-
-void MainWindow::hdl_HardwareLogging()
-{
-    notAvailableYet(m_ui->actionLoggingConfiguration->text());
-}
-
-void MainWindow::hdl_HardwareSettings()
-{
-    notAvailableYet(m_ui->actionNetSettings->text());
+    CMiscUtils::notify(tool, QString("%1 is not available yet.").arg(tool), this);
 }
 
 void MainWindow::hdl_HelpAbout()
@@ -736,7 +699,9 @@ void MainWindow::hdl_FileQuit()
 
 bool MainWindow::hasUnsavedChanges() const
 {
-    return m_demoEditor && m_demoEditor->needsSaveOnClose(m_logSettings);
+    // A failed save has already put the window's log settings into the driver's copy in memory:
+    // only the file lacks them.
+    return m_saveFailed || (m_demoEditor && m_demoEditor->needsSaveOnClose(m_logSettings));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -756,15 +721,12 @@ bool MainWindow::quit(QCloseEvent*)
         question.setWindowModality(Qt::ApplicationModal);
         question.adjustSize();
         question.show();
-        placeOverParent(&question, 10, 15);
+        CMiscUtils::placeOverParent(&question, 10, 15);
         const int answer = question.exec();
         if (answer != CDecisionDialog::Save && answer != CDecisionDialog::Discard)
             return false;
-        if (answer == CDecisionDialog::Save) {
-            m_demoTab->saveConfiguration(&m_logSettings);
-            if (m_demoEditor->hasUnsavedChanges())
-                return false;
-        }
+        if (answer == CDecisionDialog::Save && !saveConfiguration())
+            return false;
     }
     WindowSettings::saveLayout(m_settings, *this);
     WindowSettings::writeNetworkOptions(m_settings, m_netOptions);

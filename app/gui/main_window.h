@@ -12,11 +12,10 @@
 #include "config/driver_log_settings.h"
 #include "core/model_node.h"
 #include "core/network_node_record.h"
-#include "gui/dialogs/auxiliary/misc_utils.h"
+#include "core/node_event_gate.h"
+#include "core/tree_context_menu.h"
 #include "gui/window/file_chooser.h"
 #include "gui/window/network_interface_choice.h"
-#include "gui/window/node_event_gate.h"
-#include "gui/window/tree_context_menu.h"
 #include "gui/window/window_settings.h"
 
 #include <QMainWindow>
@@ -62,7 +61,7 @@ struct MainWindowOptions {
     NetworkClientTuning network;
 };
 
-class MainWindow : public QMainWindow, public CMiscUtils {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -104,7 +103,7 @@ public:
 signals:
     /// init() has filled the views (not emitted when start-up ends the program).
     void initialized();
-    void ctrlNodeAdded(z2e::NetworkNodeRecord* node);
+    void ctrlNodeAdded(const z2e::NetworkNodeRecord& node);
     void ctrlNodeRemoved(quint32 id);
     void ctrlNodeSyncChanged(quint32 id, quint32 state);
     void ctrlNodeUpdated(quint32 id, z2e::ModelNodePtr node);
@@ -112,7 +111,7 @@ signals:
 public slots:
     /// Rebuilds the local and remote tree models and expands the hardware tree to depth 1.
     void updateHwTreeModel();
-    void onEventNodeAdded(z2e::NetworkNodeRecord* node);
+    void onEventNodeAdded(const z2e::NetworkNodeRecord& node);
     void onEventNodeRemoved(quint32 id);
     void onEventNodeSyncChanged(quint32 id, quint32 state);
     void onEventNodeUpdated(quint32 id, z2e::ModelNodePtr node);
@@ -127,10 +126,6 @@ private slots:
     void hdl_SysViewClicked();
     void hdl_DemoTreeClicked(const QModelIndex& index);
     void hdl_HWTreeClicked(const QModelIndex& index);
-    void hdl_Add_FirmwareUpdate();
-    void hdl_Add_NetProperties();
-    void hdl_Add_SelfTest();
-    void hdl_Add_BoardConfig();
     void dblClickedNodeInfo(const QModelIndex& index);
     void hdl_FilterSelectionChanged(const QString& filter);
     void hdl_ListSelectionChanged();
@@ -145,9 +140,6 @@ private slots:
     void hdl_FileQuit();
     void hdl_HelpAbout();
     void hdl_HelpAboutQt();
-    void hdl_HelpVersions();
-    void hdl_HardwareLogging();
-    void hdl_HardwareSettings();
     void hdl_SysViewContextMenu(const QPoint& position);
     void hdl_TreeContextMenu(const QPoint& position);
     void hdl_ShowSystemReport();
@@ -183,6 +175,8 @@ private:
     const RootNode* reportRoot() const;
     void applyToolBar(const ToolBarTools& tools);
     bool hasUnsavedChanges() const;
+    /// Saves the configuration with the window's log settings; false when it was not written.
+    bool saveConfiguration();
 
     std::unique_ptr<Ui::MainWindow> m_ui;
     MainWindowOptions m_options;
@@ -213,6 +207,8 @@ private:
     /// The row whose menu is open: the node its entries act on, the report it shows.
     const ModelNode* m_menuNode = nullptr;
     bool m_closing = false;
+    /// The last save of the configuration failed.
+    bool m_saveFailed = false;
 };
 
 } // namespace z2e

@@ -81,16 +81,15 @@ TEST(InProgressTest, OnlyTheWorkerEndsTheWaitAndItsUpdatesArrive)
     });
     watcher.start();
 
-    CMiscUtils utils;
-    const std::int32_t status = utils.runBehindProgress("System", "Initializing ZAMO2Explorer.", &owner,
-                                                        [&](CInProgress& progress) {
-                                                            running = &progress;
-                                                            emit progress.doSetMsgSig("Updating firmware.");
-                                                            progress.initProg(3, 0, 8, "Updating Board 3/8");
-                                                            progress.showProgBar();
-                                                            released.wait();
-                                                            return 42;
-                                                        });
+    const std::int32_t status =
+        CMiscUtils::runBehindProgress("System", "Initializing ZAMO2Explorer.", &owner, [&](CInProgress& progress) {
+            running = &progress;
+            emit progress.doSetMsgSig("Updating firmware.");
+            progress.initProg(3, 0, 8, "Updating Board 3/8");
+            progress.showProgBar();
+            released.wait();
+            return 42;
+        });
     EXPECT_EQ(status, 42);
     EXPECT_TRUE(openAfterUserClose);
     // Centred over the owner with the progress window's own corrections (30 down, 10 across).
@@ -99,10 +98,10 @@ TEST(InProgressTest, OnlyTheWorkerEndsTheWaitAndItsUpdatesArrive)
 
 TEST(InProgressTest, FailingWorkerStillClosesTheWindow)
 {
-    CMiscUtils utils;
-    const std::int32_t status = utils.runBehindProgress("System", "Working.", nullptr, [](CInProgress&) -> std::int32_t {
-        throw std::runtime_error("broken");
-    });
+    const std::int32_t status =
+        CMiscUtils::runBehindProgress("System", "Working.", nullptr, [](CInProgress&) -> std::int32_t {
+            throw std::runtime_error("broken");
+        });
     EXPECT_EQ(status, 7);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
@@ -150,13 +149,12 @@ TEST(DecisionDialogTest, EveryWayOutHasItsAnswer)
 
 TEST(DecisionDialogTest, YesNoThroughTheHelper)
 {
-    CMiscUtils utils;
     whenModal([](QWidget* modal) { QTest::mouseClick(child<QPushButton>(modal, "buttonOK"), Qt::LeftButton); });
-    EXPECT_EQ(utils.askYesNo("Question", "Go on?", nullptr), 3);
+    EXPECT_EQ(CMiscUtils::askYesNo("Question", "Go on?", nullptr), 3);
     whenModal([](QWidget* modal) { QTest::mouseClick(child<QPushButton>(modal, "buttonCancel"), Qt::LeftButton); });
-    EXPECT_EQ(utils.askYesNo("Question", "Go on?", nullptr), 1);
+    EXPECT_EQ(CMiscUtils::askYesNo("Question", "Go on?", nullptr), 1);
     whenModal([](QWidget* modal) { closeLikeTheUser(modal); });
-    EXPECT_EQ(utils.askYesNo("Question", "Go on?", nullptr), 1);
+    EXPECT_EQ(CMiscUtils::askYesNo("Question", "Go on?", nullptr), 1);
 }
 
 TEST(MessageDialogTest, StatusNotificationShowsTheTextOverTheParent)
@@ -174,7 +172,7 @@ TEST(MessageDialogTest, StatusNotificationShowsTheTextOverTheParent)
         geometry = dialog->frameGeometry();
         QTest::mouseClick(child<QPushButton>(dialog, "buttonOK"), Qt::LeftButton);
     });
-    CMiscUtils().notifyStatus("Warning", 10, &owner);
+    CMiscUtils::notifyStatus("Warning", 10, &owner);
     EXPECT_EQ(title, "Warning");
     EXPECT_EQ(shown, "QORIN hardware is used by another application.\nZAMO2Explorer will not be able to\n"
                      "display local QORIN boards.");
@@ -192,7 +190,7 @@ TEST(MessageDialogTest, ErrorDialogEmptiesItsTexts)
         shown = dialog->text();
         QTest::mouseClick(child<QPushButton>(dialog, "buttonOK"), Qt::LeftButton);
     });
-    CMiscUtils().showError(title, text, nullptr);
+    CMiscUtils::showError(title, text, nullptr);
     EXPECT_EQ(shown, "Base EEPROM Configuration Failed. [timeout] ");
     EXPECT_TRUE(title.empty());
     EXPECT_TRUE(text.empty());

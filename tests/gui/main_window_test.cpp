@@ -11,6 +11,7 @@
 #include "gui/window/demo_tab.h"
 #include "ui_main_window.h"
 
+#include <QDir>
 #include <QMenu>
 #include <QSettings>
 #include <QStatusBar>
@@ -219,6 +220,37 @@ TEST_F(MainWindowTest, SaveWritesTheConfigurationThenCloses)
     EXPECT_TRUE(QFile::exists(m_site.settingsFile()));
 }
 
+TEST_F(MainWindowTest, FailedSaveKeepsTheWindowOpenUntilASaveSucceeds)
+{
+    // Nothing can be written where the configuration was: a folder has its name now.
+    ASSERT_TRUE(QFile::remove(m_site.configFile()));
+    ASSERT_TRUE(QDir().mkdir(m_site.configFile()));
+    DialogRecorder dialogs("save");
+    const auto questions = [&dialogs] { return dialogs.seen().filter("Do you want to save the configuration?").size(); };
+
+    // The log level the logging dialog left is the only change.
+    m_window->logSettings().level = "LogOff";
+    EXPECT_FALSE(m_window->close());
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(questions(), 1);
+    EXPECT_TRUE(dialogs.saw("Failed to save the driver configuration!"));
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), "API configuration not saved.");
+    EXPECT_FALSE(QFile::exists(m_site.settingsFile()));
+
+    // The driver's copy in memory holds the new level by now: closing must still ask.
+    EXPECT_FALSE(m_window->close());
+    EXPECT_EQ(questions(), 2);
+
+    m_window->demoEditor()->setUnsavedChanges(true);
+    EXPECT_FALSE(m_window->close());
+    EXPECT_EQ(questions(), 3);
+
+    ASSERT_TRUE(QDir().rmdir(m_site.configFile()));
+    EXPECT_TRUE(m_window->close());
+    EXPECT_TRUE(SimulatedSite::read(m_site.configFile()).contains("<LogLevel>LogOff</LogLevel>"));
+    EXPECT_TRUE(QFile::exists(m_site.settingsFile()));
+}
+
 TEST_F(MainWindowTest, NothingToSaveClosesWithoutAsking)
 {
     DialogRecorder dialogs;
@@ -283,10 +315,10 @@ TEST_F(MainWindowTest, ImportMakesTheLocalHardwareTheDemoSystem)
 
 TEST_F(MainWindowTest, EventsOfNodesTheClientNoLongerHoldsAreDropped)
 {
-    auto* record = new NetworkNodeRecord;
-    record->nodeId = 7;
-    record->address = "127.0.0.7";
-    record->connectionState = NetworkConnectionState::Established;
+    NetworkNodeRecord record;
+    record.nodeId = 7;
+    record.address = "127.0.0.7";
+    record.connectionState = NetworkConnectionState::Established;
     emit m_window->ctrlNodeAdded(record);
     emit m_window->ctrlNodeSyncChanged(7, 2);
     emit m_window->ctrlNodeRemoved(7);

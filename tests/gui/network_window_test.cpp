@@ -5,19 +5,17 @@
 #include "node_sim_process.h"
 #include "window_test_support.h"
 
+#include "core/network_client_host.h"
+#include "core/node_event_gate.h"
+#include "core/node_event_pump.h"
+#include "core/selected_network_node.h"
 #include "gui/main_window.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/network_interface_choice.h"
-#include "gui/window/node_event_gate.h"
-#include "gui/window/node_event_pump.h"
-#include "gui/window/selected_network_node.h"
 #include "ui_main_window.h"
 
-#pragma push_macro("slots")
-#undef slots
 #include "qorinet_api/client/qorinet_client.h"
-#pragma pop_macro("slots")
 #include "uni/event_queue.h"
 #include "uni/if_net_if_provider.h"
 
@@ -26,8 +24,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <future>
 #include <mutex>
+#include <thread>
 
 namespace z2e {
 namespace {
@@ -170,10 +171,7 @@ struct RecordingSink {
             std::lock_guard<std::mutex> lock(m_lock);
             m_calls.push_back(call);
         };
-        return {[add](NetworkNodeRecord* record) {
-                    add("added " + std::to_string(record->nodeId));
-                    delete record;
-                },
+        return {[add](NetworkNodeRecord record) { add("added " + std::to_string(record.nodeId)); },
                 [add](std::uint32_t id) { add("removed " + std::to_string(id)); },
                 [add](std::uint32_t id, std::uint32_t) { add("sync " + std::to_string(id)); }};
     }
@@ -211,6 +209,50 @@ TEST(NodeEventPumpTest, ForwardsRemovalsSkipsWhatItCannotUseAndStopsOutOfItsWait
     // The pump waits without a time-out: stop() must wake it.
     EXPECT_EQ(pump.stop(), 0);
     EXPECT_EQ(threadsNamed(NodeEventPump::kThreadName), 0);
+}
+
+// The discovery thread asks for its receive buffer while it sets up, before its loop runs: held
+// there until the stop has been asked, its set-up comes after the stop (as on a loaded machine,
+// where a window closed right after start-up never came back).
+class DiscoveryLateToStart : public qorinet_api::QORINetClient {
+public:
+    using QORINetClient::QORINetClient;
+    std::size_t getBufferSize() const override
+    {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!stopping() && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // The stop flag is set just after the stopping one.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return QORINetClient::getBufferSize();
+    }
+};
+
+TEST(NetworkClientStopTest, StopBeforeTheDiscoveryLoopRunsStillEndsIt)
+{
+    qorinet_api::QORINetClientConfig config;
+    config.basePort = z2e_test::freeClientBasePort();
+    ASSERT_NE(config.basePort, 0u);
+    config.mode = qorinet_api::QORINetClientConfig::MODE_ADDRESS_LIST;
+    const auto loopback = uni::ipv4::IpAddressPair::fromText("127.0.0.1", "255.0.0.0");
+    ASSERT_TRUE(loopback);
+    config.localAddresses.push_back(*loopback);
+    auto client = std::make_unique<DiscoveryLateToStart>(config);
+    ASSERT_EQ(client->startClient(), 0);
+
+    auto stopped = std::make_shared<std::promise<void>>();
+    std::future<void> done = stopped->get_future();
+    std::thread stopper([raw = client.get(), stopped] {
+        raw->stopClient();
+        stopped->set_value();
+    });
+    if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // The stop was lost: the client's thread never ends, so it and its stopper stay behind.
+        stopper.detach();
+        client.release();
+        FAIL() << "the client did not stop";
+    }
+    stopper.join();
 }
 
 TEST(NodeEventGateTest, EventsDuringNodeWorkRunAfterItInOrder)
@@ -281,8 +323,11 @@ TEST(NetworkInterfaceChoiceTest, ClientConfigurationFollowsTheOptions)
     NetworkClientTuning tuning;
     tuning.basePort = 31000;
     tuning.scanIntervalMs = 300;
+    const auto clientConfig = [](const NetworkOptions& options, const NetworkClientTuning& tuning) {
+        return NetworkClientHost::clientConfig(NetworkInterfaceChoice::clientSettings(options, tuning));
+    };
     NetworkOptions options;
-    Config config = NetworkInterfaceChoice::clientConfig(options, tuning);
+    Config config = clientConfig(options, tuning);
     EXPECT_EQ(config.mode, Config::MODE_ALL_INTERFACES);
     EXPECT_EQ(config.basePort, 31000u);
     EXPECT_EQ(config.localNodeMask, 0u);
@@ -292,17 +337,17 @@ TEST(NetworkInterfaceChoiceTest, ClientConfigurationFollowsTheOptions)
     options.automaticInterface = false;
     options.address = "127.1.0.6";
     options.mask = "255.255.0.0";
-    config = NetworkInterfaceChoice::clientConfig(options, tuning);
+    config = clientConfig(options, tuning);
     EXPECT_EQ(config.mode, Config::MODE_ADDRESS_LIST);
     ASSERT_EQ(config.localAddresses.size(), 1u);
     EXPECT_EQ(config.localAddresses[0].toString(), "127.1.0.6/255.255.0.0");
 
     options.address = "127.1.0";
-    EXPECT_TRUE(NetworkInterfaceChoice::clientConfig(options, tuning).localAddresses.empty());
+    EXPECT_TRUE(clientConfig(options, tuning).localAddresses.empty());
 
     options.interfaceName = NetworkInterfaceChoice::kOff;
     options.interfaceIndex = -1;
-    EXPECT_EQ(NetworkInterfaceChoice::clientConfig(options, tuning).nodeKindMask, 0u);
+    EXPECT_EQ(clientConfig(options, tuning).nodeKindMask, 0u);
 }
 
 } // namespace

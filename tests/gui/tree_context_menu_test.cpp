@@ -1,7 +1,7 @@
 #include "core/root_node.h"
 #include "core/slot_node.h"
-#include "gui/window/system_report.h"
-#include "gui/window/tree_context_menu.h"
+#include "core/system_report.h"
+#include "core/tree_context_menu.h"
 
 #include <gtest/gtest.h>
 

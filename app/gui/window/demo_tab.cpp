@@ -16,11 +16,10 @@
 
 namespace z2e {
 
-DemoTab::DemoTab(QWidget* window, CMiscUtils& runner, SystemModel& system, DemoSystemEditor& editor,
-                 CTreeViewModel& treeModel, const DemoTabWidgets& widgets)
+DemoTab::DemoTab(QWidget* window, SystemModel& system, DemoSystemEditor& editor, CTreeViewModel& treeModel,
+                 const DemoTabWidgets& widgets)
     : QObject(window)
     , m_window(window)
-    , m_runner(runner)
     , m_system(system)
     , m_editor(editor)
     , m_treeModel(treeModel)
@@ -34,11 +33,11 @@ DemoTab::DemoTab(QWidget* window, CMiscUtils& runner, SystemModel& system, DemoS
 
 DemoTab::~DemoTab() = default;
 
-void DemoTab::preloadListings(QorinNodeUtilWrapper& wrapper)
+void DemoTab::preloadListings()
 {
     for (const std::uint32_t kind : {PickerKind::Enclosure, PickerKind::Board}) {
         ModelPicker::ItemList items;
-        if (ModelPicker::load(wrapper, kind, items) == 0)
+        if (ModelPicker::load(m_system.wrapper(), kind, items) == 0)
             m_listings[kind] = std::move(items);
     }
 }
@@ -139,7 +138,7 @@ void DemoTab::showPicker(std::uint32_t kind)
 std::int32_t DemoTab::runEdit(const std::string& text, std::function<std::int32_t()> operation)
 {
     m_treeModel.clear();
-    const std::int32_t status = m_runner.runBehindProgress(
+    const std::int32_t status = CMiscUtils::runBehindProgress(
         DemoTexts::kProgressTitle, QString::fromStdString(text), m_window,
         [operation](CInProgress&) { return operation(); });
     m_treeModel.rebuild(m_system, CTreeViewModel::DemoSystem);
@@ -152,7 +151,7 @@ void DemoTab::reportFailure(std::int32_t status)
     QString text = QString::fromStdString(demoStatusText(status));
     if (!m_editor.lastError().empty())
         text += "\n" + QString::fromStdString(m_editor.lastError());
-    m_runner.notify(DemoTexts::kNotificationTitle, text, m_window);
+    CMiscUtils::notify(DemoTexts::kNotificationTitle, text, m_window);
 }
 
 void DemoTab::add()
@@ -205,17 +204,14 @@ void DemoTab::remove()
 void DemoTab::importLocalHardware()
 {
     if (!m_editor.canImportLocalHardware()) {
-        m_runner.notify(DemoTexts::kNotificationTitle, DemoTexts::kNoHardwareToImport, m_window);
+        CMiscUtils::notify(DemoTexts::kNotificationTitle, DemoTexts::kNoHardwareToImport, m_window);
         return;
     }
     const std::int32_t status =
         runEdit(DemoTexts::kImportingHardware, [this] { return m_editor.importLocalHardware(); });
     selectNode(&m_system.demoRoot(), false);
-    const std::string bar = DemoTexts::statusBarText(DemoOperation::ImportHardware, status);
-    if (!bar.empty())
-        emit statusText(QString::fromStdString(bar));
-    if (status != DemoStatus::Ok)
-        m_runner.notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::HardwareImportFailed, m_window);
+    if (!showOutcome(DemoOperation::ImportHardware, status))
+        CMiscUtils::notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::HardwareImportFailed, m_window);
 }
 
 QString DemoTab::askFile(bool save, const char* title)
@@ -233,47 +229,46 @@ void DemoTab::loadDemo()
     const std::int32_t status =
         runEdit(DemoTexts::kLoadingSimulation, [this, file] { return m_editor.loadDemoFile(file); });
     selectNode(&m_system.demoRoot(), false);
-    const std::string bar = DemoTexts::statusBarText(DemoOperation::LoadDemo, status);
-    if (!bar.empty())
-        emit statusText(QString::fromStdString(bar));
-    if (status != DemoStatus::Ok)
-        m_runner.notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::SimulationLoadFailed, m_window);
+    if (!showOutcome(DemoOperation::LoadDemo, status))
+        CMiscUtils::notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::SimulationLoadFailed, m_window);
 }
 
 void DemoTab::saveDemo()
 {
-    const QString path = askFile(true, DemoTexts::kSaveDialogTitle);
-    if (path.isEmpty())
-        return;
-    const std::int32_t status = m_editor.saveDemoFile(path.toStdString());
-    const std::string bar = DemoTexts::statusBarText(DemoOperation::SaveDemo, status);
-    if (!bar.empty())
-        emit statusText(QString::fromStdString(bar));
-    if (status != DemoStatus::Ok)
-        reportFailure(status);
+    saveToFile(DemoOperation::SaveDemo, [this](const std::string& path) { return m_editor.saveDemoFile(path); });
 }
 
 void DemoTab::saveLocalSystem()
 {
+    saveToFile(DemoOperation::SaveSystem,
+               [this](const std::string& path) { return m_editor.saveLocalSystemFile(path); });
+}
+
+void DemoTab::saveToFile(DemoOperation operation, const std::function<std::int32_t(const std::string& path)>& save)
+{
     const QString path = askFile(true, DemoTexts::kSaveDialogTitle);
     if (path.isEmpty())
         return;
-    const std::int32_t status = m_editor.saveLocalSystemFile(path.toStdString());
-    const std::string bar = DemoTexts::statusBarText(DemoOperation::SaveSystem, status);
-    if (!bar.empty())
-        emit statusText(QString::fromStdString(bar));
-    if (status != DemoStatus::Ok)
+    const std::int32_t status = save(path.toStdString());
+    if (!showOutcome(operation, status))
         reportFailure(status);
 }
 
-void DemoTab::saveConfiguration(const DriverLogSettings* windowLogSettings)
+bool DemoTab::saveConfiguration(const DriverLogSettings* windowLogSettings)
 {
     const std::int32_t status = m_editor.saveConfiguration(windowLogSettings);
-    const std::string bar = DemoTexts::statusBarText(DemoOperation::SaveConfiguration, status);
+    if (showOutcome(DemoOperation::SaveConfiguration, status))
+        return true;
+    reportFailure(status);
+    return false;
+}
+
+bool DemoTab::showOutcome(DemoOperation operation, std::int32_t status)
+{
+    const std::string bar = DemoTexts::statusBarText(operation, status);
     if (!bar.empty())
         emit statusText(QString::fromStdString(bar));
-    if (status != DemoStatus::Ok)
-        reportFailure(status);
+    return status == DemoStatus::Ok;
 }
 
 } // namespace z2e

@@ -25,12 +25,11 @@ class QWidget;
 
 namespace z2e {
 
+enum class DemoOperation;
 class CListViewModel;
-class CMiscUtils;
 class CTreeViewModel;
 class DemoSystemEditor;
 class ModelNode;
-class QorinNodeUtilWrapper;
 class SystemModel;
 
 /// The widgets of the tab, owned by the window's form.
@@ -44,13 +43,15 @@ class DemoTab : public QObject {
     Q_OBJECT
 
 public:
-    /// `window` parents the dialogs and runs the workers; everything given must outlive the tab.
-    DemoTab(QWidget* window, CMiscUtils& runner, SystemModel& system, DemoSystemEditor& editor,
-            CTreeViewModel& treeModel, const DemoTabWidgets& widgets);
+    /// `window` parents the dialogs and the progress windows; everything given must outlive the
+    /// tab.
+    DemoTab(QWidget* window, SystemModel& system, DemoSystemEditor& editor, CTreeViewModel& treeModel,
+            const DemoTabWidgets& widgets);
     ~DemoTab() override;
 
-    /// Reads both model listings; for the start-up worker (no Qt, no shared state).
-    void preloadListings(QorinNodeUtilWrapper& wrapper);
+    /// Reads both model listings from the system's driver; for the start-up worker (no Qt, no
+    /// shared state).
+    void preloadListings();
     /// Rebuilds the tree from the demo root, expanded to depth 1, and shows the picker of the
     /// current row.
     void showSystem();
@@ -65,7 +66,8 @@ public:
     void saveDemo();
     void saveLocalSystem();
     /// Saves the configuration with the log settings the window holds (null: those loaded).
-    void saveConfiguration(const DriverLogSettings* windowLogSettings);
+    /// False when it could not be written.
+    bool saveConfiguration(const DriverLogSettings* windowLogSettings);
 
     /// Shows the picker list for the row at `index`.
     void selectRow(const QModelIndex& index);
@@ -92,11 +94,14 @@ private:
     std::int32_t runEdit(const std::string& text, std::function<std::int32_t()> operation);
     void selectNode(const ModelNode* node, bool collapse);
     void showPicker(std::uint32_t kind);
+    /// Asks for a file and runs `save` with its path.
+    void saveToFile(DemoOperation operation, const std::function<std::int32_t(const std::string& path)>& save);
+    /// Puts the operation's text in the status bar; true when it succeeded.
+    bool showOutcome(DemoOperation operation, std::int32_t status);
     void reportFailure(std::int32_t status);
     QString askFile(bool save, const char* title);
 
     QWidget* m_window;
-    CMiscUtils& m_runner;
     SystemModel& m_system;
     DemoSystemEditor& m_editor;
     CTreeViewModel& m_treeModel;

@@ -2,8 +2,6 @@
 
 #include "uni/if_net_if_provider.h"
 
-#include <algorithm>
-
 namespace z2e {
 namespace {
 
@@ -50,30 +48,21 @@ NetworkOptions NetworkInterfaceChoice::restore(const NetworkOptions& stored,
     return options;
 }
 
-qorinet_api::QORINetClientConfig NetworkInterfaceChoice::clientConfig(const NetworkOptions& options,
-                                                                      const NetworkClientTuning& tuning)
+NetworkClientSettings NetworkInterfaceChoice::clientSettings(const NetworkOptions& options,
+                                                            const NetworkClientTuning& tuning)
 {
-    using Config = qorinet_api::QORINetClientConfig;
-    Config config;
-    config.basePort = tuning.basePort;
-    if (tuning.scanIntervalMs != 0) {
-        config.scanIntervalMs = tuning.scanIntervalMs;
-        config.scanWindowMs = std::min(config.scanWindowMs, tuning.scanIntervalMs / 2);
-    }
-    config.localNodeMask = 0;
-    if (options.automaticInterface) {
-        config.mode = Config::MODE_ALL_INTERFACES;
-        return config;
-    }
-    config.mode = Config::MODE_ADDRESS_LIST;
+    NetworkClientSettings settings;
+    settings.tuning = tuning;
+    if (options.automaticInterface)
+        return settings;
     if (options.interfaceName == kOff && options.interfaceIndex == -1) {
-        config.nodeKindMask = 0;
-        return config;
+        settings.networks = NetworkClientSettings::Networks::Off;
+        return settings;
     }
-    const auto pair = uni::ipv4::IpAddressPair::fromText(options.address.toStdString(), options.mask.toStdString());
-    if (pair)
-        config.localAddresses.push_back(*pair);
-    return config;
+    settings.networks = NetworkClientSettings::Networks::OneAddress;
+    settings.address = options.address.toStdString();
+    settings.mask = options.mask.toStdString();
+    return settings;
 }
 
 } // namespace z2e

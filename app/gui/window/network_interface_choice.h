@@ -2,11 +2,9 @@
 // Which local network the window's network client works on: the stored "Options" matched
 // against the computer's interfaces at start-up, and the client configuration made from them.
 
+#include "core/network_client_settings.h"
 #include "gui/window/window_settings.h"
 
-#include "qorinet_api/client/qorinet_client_config.h"
-
-#include <cstdint>
 #include <map>
 
 namespace uni {
@@ -14,14 +12,6 @@ class IfNetIfProvider;
 }
 
 namespace z2e {
-
-/// Choices of the window's client that are not operator settings (tests pick their own).
-struct NetworkClientTuning {
-    /// 0: the default port triple (9237); the node simulators of a demo run use it too.
-    std::uint32_t basePort = 0;
-    /// 0: the client's default scan interval.
-    std::uint32_t scanIntervalMs = 0;
-};
 
 class NetworkInterfaceChoice {
 public:
@@ -37,11 +27,9 @@ public:
     /// mask when there is one, otherwise the stored values with the automatic choice.
     static NetworkOptions restore(const NetworkOptions& stored, const std::map<int, NetworkOptions>& interfaces);
 
-    /// The client configuration: all interfaces when automatic; no network for "Off" with
-    /// index -1; else the one stored address and mask (none when they are not valid). The
-    /// client never makes a local node: the window reads the local system itself.
-    static qorinet_api::QORINetClientConfig clientConfig(const NetworkOptions& options,
-                                                         const NetworkClientTuning& tuning);
+    /// What the client works on: all interfaces when automatic; no network for "Off" with
+    /// index -1; else the one stored address and mask.
+    static NetworkClientSettings clientSettings(const NetworkOptions& options, const NetworkClientTuning& tuning);
 };
 
 } // namespace z2e

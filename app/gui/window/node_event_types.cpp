@@ -6,8 +6,7 @@ namespace z2e {
 
 void registerNodeEventTypes()
 {
-    qRegisterMetaType<NetworkNodeRecord*>("z2e::NetworkNodeRecord*");
-    qRegisterMetaType<NetworkNodeRecord*>("QORINNode*");
+    qRegisterMetaType<NetworkNodeRecord>("z2e::NetworkNodeRecord");
     qRegisterMetaType<quint32>("uint32");
     qRegisterMetaType<qorinet_api::QORINetSyncState>("qorinet_api::QORINetSyncState");
     qRegisterMetaType<ModelNodePtr>("z2e::ModelNodePtr");

@@ -6,13 +6,13 @@
 
 #include <QMetaType>
 
-Q_DECLARE_METATYPE(z2e::NetworkNodeRecord*)
+Q_DECLARE_METATYPE(z2e::NetworkNodeRecord)
 Q_DECLARE_METATYPE(z2e::ModelNodePtr)
 
 namespace z2e {
 
-/// Registers them (under their own names and "QORINNode*", "uint32",
-/// "qorinet_api::QORINetSyncState", "ModelNodePtr") so queued connections can carry them.
+/// Registers them (under their own names and "uint32", "qorinet_api::QORINetSyncState",
+/// "ModelNodePtr") so queued connections can carry them.
 /// Safe to call more than once.
 void registerNodeEventTypes();
 

@@ -152,7 +152,8 @@ void QORINetBaseClient::run()
     }
     m_discoveryRunning = m_networkEnabled.load();
     m_state->begin();
-    while (!m_stop.load()) {
+    // A stop() that came before the flags were reset above is kept in the thread's state.
+    while (!m_stop.load() && !stopRequested()) {
         if (m_pending.load())
             handleAddressNotifications();
         onLoopPass();

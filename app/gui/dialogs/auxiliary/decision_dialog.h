@@ -1,7 +1,7 @@
 #pragma once
 // Save, discard or cancel: asked before changes would be lost. Closing the window is Cancel.
 
-#include <QDialog>
+#include "gui/dialogs/auxiliary/message_dialog.h"
 
 #include <memory>
 
@@ -11,7 +11,7 @@ class CDecisionDialog;
 
 namespace z2e {
 
-class CDecisionDialog : public QDialog {
+class CDecisionDialog : public CMessageDialog {
     Q_OBJECT
 
 public:

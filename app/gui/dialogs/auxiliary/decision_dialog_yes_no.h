@@ -1,7 +1,7 @@
 #pragma once
 // A yes/no question. Closing the window answers No.
 
-#include <QDialog>
+#include "gui/dialogs/auxiliary/message_dialog.h"
 
 #include <memory>
 
@@ -11,7 +11,7 @@ class CDecisionDialogYesNo;
 
 namespace z2e {
 
-class CDecisionDialogYesNo : public QDialog {
+class CDecisionDialogYesNo : public CMessageDialog {
     Q_OBJECT
 
 public:

@@ -2,7 +2,7 @@
 // A failure with one OK button; takes its texts as standard strings because the failures come
 // from the driver and library layers.
 
-#include <QDialog>
+#include "gui/dialogs/auxiliary/message_dialog.h"
 
 #include <memory>
 #include <string>
@@ -13,15 +13,12 @@ class CErrorDialog;
 
 namespace z2e {
 
-class CErrorDialog : public QDialog {
+class CErrorDialog : public CMessageDialog {
     Q_OBJECT
 
 public:
     CErrorDialog(const std::string& title, const std::string& text, QWidget* parent = nullptr);
     ~CErrorDialog() override;
-
-    /// The text as shown.
-    QString text() const;
 
 private slots:
     void hdl_ButtonClicked_OK();

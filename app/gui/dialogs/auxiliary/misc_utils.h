@@ -1,10 +1,10 @@
 #pragma once
-// Helpers the main window and every tool dialog inherit: a long operation runs on one worker
-// thread behind a CInProgress window, and its outcome is told in a small message dialog.
+// Helpers of the main window and every tool dialog: a long operation runs on one worker thread
+// behind a CInProgress window, and its outcome is told in a small message dialog.
 //
-//   const int status = runBehindProgress("System", "Collecting report package files.", this,
-//       [&](CInProgress& progress) { return collect(progress); });
-//   notifyStatus("Report", status, this);
+//   const int status = CMiscUtils::runBehindProgress("System", "Collecting report package files.",
+//       this, [&](CInProgress& progress) { return collect(progress); });
+//   CMiscUtils::notifyStatus("Report", status, this);
 //
 // All of them run on the GUI thread.
 
@@ -27,29 +27,28 @@ public:
     /// A worker operation: gets the progress window (queued calls only) and returns a status.
     using Work = std::function<std::int32_t(CInProgress& progress)>;
 
-    CMiscUtils() = default;
-    virtual ~CMiscUtils() = default;
+    CMiscUtils() = delete;
 
     /// A new progress window, not shown yet.
-    CInProgress* createProgress(const QString& title, const QString& message, QWidget* parent, bool timedMode = false);
+    static CInProgress* createProgress(const QString& title, const QString& message, QWidget* parent, bool timedMode = false);
     /// A new progress window, shown; returns once it has painted itself.
-    CInProgress* createAndShowProgress(const QString& title, const QString& message, QWidget* parent,
+    static CInProgress* createAndShowProgress(const QString& title, const QString& message, QWidget* parent,
                                        bool timedMode = false);
     /// Runs `progress` modally until the worker closes it, deletes it, then joins the worker.
-    void waitForWorker(std::unique_ptr<std::thread> worker, CInProgress* progress);
+    static void waitForWorker(std::unique_ptr<std::thread> worker, CInProgress* progress);
     /// The whole pattern: shows a progress window, runs `work` on a new thread, waits until it
     /// ends and returns its status. An exception escaping `work` yields status 7.
-    std::int32_t runBehindProgress(const QString& title, const QString& message, QWidget* parent, Work work,
+    static std::int32_t runBehindProgress(const QString& title, const QString& message, QWidget* parent, Work work,
                                    bool timedMode = false);
 
     /// A modal CNotifyDialog over `parent`.
-    void notify(const QString& title, const QString& text, QWidget* parent);
+    static void notify(const QString& title, const QString& text, QWidget* parent);
     /// notify() with the text of an application status code.
-    void notifyStatus(const QString& title, std::int32_t status, QWidget* parent);
+    static void notifyStatus(const QString& title, std::int32_t status, QWidget* parent);
     /// A modal yes/no question: 3 for Yes, 1 for No or a closed window.
-    int askYesNo(const QString& title, const QString& text, QWidget* parent);
+    static int askYesNo(const QString& title, const QString& text, QWidget* parent);
     /// A modal CErrorDialog; both strings are emptied afterwards.
-    void showError(std::string& title, std::string& text, QWidget* parent);
+    static void showError(std::string& title, std::string& text, QWidget* parent);
 
     /// The text of a firmware tool result; empty for a code without one (0 among them).
     static std::string firmwareResultText(std::int32_t code);

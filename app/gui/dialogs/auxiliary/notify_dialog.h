@@ -1,7 +1,7 @@
 #pragma once
 // A message with one OK button: the outcome of an operation, a warning, a note.
 
-#include <QDialog>
+#include "gui/dialogs/auxiliary/message_dialog.h"
 
 #include <memory>
 
@@ -11,15 +11,12 @@ class CNotifyDialog;
 
 namespace z2e {
 
-class CNotifyDialog : public QDialog {
+class CNotifyDialog : public CMessageDialog {
     Q_OBJECT
 
 public:
     CNotifyDialog(const QString& title, const QString& text, QWidget* parent = nullptr);
     ~CNotifyDialog() override;
-
-    /// The text as shown.
-    QString text() const;
 
 private slots:
     void hdl_ButtonClicked_OK();

@@ -2,7 +2,7 @@
 
 #include "ui_sys_view_dialog.h"
 
-#include "gui/window/system_report.h"
+#include "core/system_report.h"
 
 namespace z2e {
 

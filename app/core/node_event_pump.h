@@ -24,9 +24,9 @@ class NodeEventPump : public uni::Thread {
 public:
     static const char* const kThreadName; ///< "ZAMO2Explorer"
 
-    /// Where the events go. `added` receives a new record that the callee then owns.
+    /// Where the events go.
     struct Sink {
-        std::function<void(NetworkNodeRecord* record)> added;
+        std::function<void(NetworkNodeRecord record)> added;
         std::function<void(std::uint32_t id)> removed;
         std::function<void(std::uint32_t id, std::uint32_t syncState)> syncChanged;
     };

@@ -1,4 +1,4 @@
-#include "gui/window/tree_context_menu.h"
+#include "core/tree_context_menu.h"
 
 #include "core/root_node.h"
 #include "core/slot_node.h"

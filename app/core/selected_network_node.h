@@ -14,6 +14,8 @@ class QORINetClientNode;
 
 namespace z2e {
 
+class NetworkClientHost;
+
 class SelectedNetworkNode {
 public:
     SelectedNetworkNode() = default;
@@ -27,6 +29,8 @@ public:
     /// with the API version over the link. A node that refuses the link gets a record whose
     /// link state is only "announced", so its tree explains the problem.
     NetworkNodeRecord select(std::shared_ptr<qorinet_api::QORINetClientNode> node);
+    /// select() of the network node `id` of `host`'s client (none when it holds no such node).
+    NetworkNodeRecord select(const NetworkClientHost& host, std::uint32_t id);
     /// Stops the selected node when it is active (recording off, link closed) and forgets it.
     void release();
 

@@ -1,4 +1,4 @@
-#include "gui/window/system_report.h"
+#include "core/system_report.h"
 
 #include "config/atomic_file_writer.h"
 

@@ -1,4 +1,4 @@
-#include "gui/window/startup_status.h"
+#include "core/startup_status.h"
 
 #include "core/application_status.h"
 #include "core/driver_library.h"

@@ -1,4 +1,4 @@
-#include "gui/window/node_event_gate.h"
+#include "core/node_event_gate.h"
 
 namespace z2e {
 

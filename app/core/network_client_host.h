@@ -1,22 +1,18 @@
 #pragma once
 // The window's network side: the network client, the queue it reports node events into and the
 // event pump that reads that queue. Only the GUI thread calls it.
-//
-// Records that the pump hands to the sink travel in queued signals; a record whose signal is
-// never delivered (the window went first) is freed with the host, so none leaks.
 
-#include "gui/window/node_event_pump.h"
-
-#include "qorinet_api/client/qorinet_client_config.h"
+#include "core/network_client_settings.h"
+#include "core/node_event_pump.h"
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <set>
+#include <optional>
 
 namespace qorinet_api {
 class QORINetClient;
 class QORINetClientNode;
+struct QORINetClientConfig;
 } // namespace qorinet_api
 namespace uni {
 class EventQueue;
@@ -28,36 +24,39 @@ class NetworkClientHost {
 public:
     /// `sink` gets the pump's calls (on the pump thread).
     explicit NetworkClientHost(NodeEventPump::Sink sink);
-    /// shutdown(), then the records still on their way are freed.
+    /// shutdown().
     ~NetworkClientHost();
     NetworkClientHost(const NetworkClientHost&) = delete;
     NetworkClientHost& operator=(const NetworkClientHost&) = delete;
 
-    /// Replaces the client: the pump and the old client stop, a new client with `config` gets a
-    /// fresh queue (so no event of the old one is read), starts, and the pump starts again.
+    /// The client configuration: all interfaces; no network for Off; else the one address and
+    /// mask (none when they are not valid). The client never makes a local node: the window
+    /// reads the local system itself.
+    static qorinet_api::QORINetClientConfig clientConfig(const NetworkClientSettings& settings);
+
+    /// Replaces the client: the pump and the old client stop, a new client with `settings` gets
+    /// a fresh queue (so no event of the old one is read), starts, and the pump starts again.
     /// 0, or the client's start failure (the pump then runs anyway, the client's failure logged).
-    int restart(const qorinet_api::QORINetClientConfig& config);
+    int restart(const NetworkClientSettings& settings);
     /// The pump stops first (it reads the client), then the client; no thread of either is left.
     void shutdown();
     bool running() const { return m_client != nullptr; }
 
     /// The network node with this id in the current client, or null.
     std::shared_ptr<qorinet_api::QORINetClientNode> remoteNode(std::uint32_t id) const;
+    bool holds(std::uint32_t id) const { return remoteNode(id) != nullptr; }
+    /// The sync state of the node of `record` when the current client still holds it at the
+    /// record's address; nothing when it is gone, or the id now names another node (an event
+    /// of a former client).
+    std::optional<std::uint32_t> syncStateOf(const NetworkNodeRecord& record) const;
     /// The current client's scan interval; 0 without a client.
     std::uint32_t scanIntervalMs() const;
-    /// The receiver of a record from the sink owns it from now on.
-    void claim(const NetworkNodeRecord* record);
 
 private:
-    void handOut(NetworkNodeRecord* record);
-
     NodeEventPump::Sink m_sink;
     std::unique_ptr<uni::EventQueue> m_queue;
     std::unique_ptr<qorinet_api::QORINetClient> m_client;
     std::unique_ptr<NodeEventPump> m_pump;
-
-    std::mutex m_pendingLock;
-    std::set<const NetworkNodeRecord*> m_pending;
 };
 
 } // namespace z2e

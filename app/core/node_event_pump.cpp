@@ -1,4 +1,4 @@
-#include "gui/window/node_event_pump.h"
+#include "core/node_event_pump.h"
 
 #include "core/remote_system_builder.h"
 
@@ -69,7 +69,7 @@ void NodeEventPump::dispatch(std::uint32_t code, const std::vector<std::uint8_t>
         // The local system has an entry of its own; only network nodes get one here.
         const std::shared_ptr<qorinet_api::QORINetClientNode> node = m_client.getRemoteNode(id);
         if (node && m_sink.added)
-            m_sink.added(new NetworkNodeRecord(RemoteSystemBuilder::recordOf(*node)));
+            m_sink.added(RemoteSystemBuilder::recordOf(*node));
         return;
     }
     case qorinet_api::EVENT_GOV_NODE_REMOVED:

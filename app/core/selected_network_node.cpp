@@ -1,5 +1,6 @@
-#include "gui/window/selected_network_node.h"
+#include "core/selected_network_node.h"
 
+#include "core/network_client_host.h"
 #include "core/remote_system_builder.h"
 
 #include "qorinet_api/client/qorinet_client_node.h"
@@ -66,6 +67,11 @@ NetworkNodeRecord SelectedNetworkNode::select(std::shared_ptr<qorinet_api::QORIN
     else if (linked > 0)
         record.connectionState = NetworkConnectionState::Announced;
     return record;
+}
+
+NetworkNodeRecord SelectedNetworkNode::select(const NetworkClientHost& host, std::uint32_t id)
+{
+    return select(host.remoteNode(id));
 }
 
 void SelectedNetworkNode::release()

@@ -1,0 +1,103 @@
+#include "core/network_client_host.h"
+
+#include "qorinet_api/client/qorinet_client.h"
+#include "qorinet_api/client/qorinet_client_config.h"
+#include "qorinet_api/client/qorinet_client_node.h"
+#include "uni/event_queue.h"
+#include "uni/log.h"
+
+#include <algorithm>
+
+namespace z2e {
+namespace {
+
+const char* const kLogChannel = "gui";
+
+} // namespace
+
+NetworkClientHost::NetworkClientHost(NodeEventPump::Sink sink)
+    : m_sink(std::move(sink))
+{
+}
+
+NetworkClientHost::~NetworkClientHost()
+{
+    shutdown();
+}
+
+qorinet_api::QORINetClientConfig NetworkClientHost::clientConfig(const NetworkClientSettings& settings)
+{
+    using Config = qorinet_api::QORINetClientConfig;
+    Config config;
+    config.basePort = settings.tuning.basePort;
+    if (settings.tuning.scanIntervalMs != 0) {
+        config.scanIntervalMs = settings.tuning.scanIntervalMs;
+        config.scanWindowMs = std::min(config.scanWindowMs, settings.tuning.scanIntervalMs / 2);
+    }
+    config.localNodeMask = 0;
+    switch (settings.networks) {
+    case NetworkClientSettings::Networks::AllInterfaces:
+        config.mode = Config::MODE_ALL_INTERFACES;
+        break;
+    case NetworkClientSettings::Networks::Off:
+        config.mode = Config::MODE_ADDRESS_LIST;
+        config.nodeKindMask = 0;
+        break;
+    case NetworkClientSettings::Networks::OneAddress: {
+        config.mode = Config::MODE_ADDRESS_LIST;
+        const auto pair = uni::ipv4::IpAddressPair::fromText(settings.address, settings.mask);
+        if (pair)
+            config.localAddresses.push_back(*pair);
+        break;
+    }
+    }
+    return config;
+}
+
+void NetworkClientHost::shutdown()
+{
+    if (m_pump)
+        m_pump->stop();
+    m_pump.reset();
+    if (m_client)
+        m_client->stopClient();
+    m_client.reset();
+    m_queue.reset();
+}
+
+int NetworkClientHost::restart(const NetworkClientSettings& settings)
+{
+    shutdown();
+    m_queue = std::make_unique<uni::EventQueue>();
+    m_client = std::make_unique<qorinet_api::QORINetClient>(clientConfig(settings));
+    m_client->attachEventQueue(m_queue.get());
+    const int started = m_client->startClient();
+    if (started != 0)
+        UNI_LOG(kLogChannel, uni::log::error) << "The network client did not start: " << started;
+
+    m_pump = std::make_unique<NodeEventPump>(*m_queue, *m_client, m_sink);
+    const int pumping = m_pump->start();
+    if (pumping != 0)
+        UNI_LOG(kLogChannel, uni::log::error) << "The node event pump did not start: " << pumping;
+    return started;
+}
+
+std::shared_ptr<qorinet_api::QORINetClientNode> NetworkClientHost::remoteNode(std::uint32_t id) const
+{
+    return m_client ? m_client->getRemoteNode(id) : nullptr;
+}
+
+std::optional<std::uint32_t> NetworkClientHost::syncStateOf(const NetworkNodeRecord& record) const
+{
+    const std::shared_ptr<qorinet_api::QORINetClientNode> node = remoteNode(record.nodeId);
+    if (!node || node->getAddress() != record.address)
+        return std::nullopt;
+    return node->getSyncState();
+}
+
+std::uint32_t NetworkClientHost::scanIntervalMs() const
+{
+    return m_client ? m_client->scanTimeMs() : 0;
+}
+
+} // namespace z2e
