@@ -22,6 +22,20 @@ double secondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The journal's record of a row, before the update's outcome is known.
+JournalEntry entryOf(const FirmwareRow& row, const std::string& parameters)
+{
+    JournalEntry entry;
+    entry.board = row.board.index;
+    entry.slot = row.board.slot;
+    entry.model = row.board.model;
+    entry.serial = row.board.serial;
+    entry.operation = "firmware-update";
+    entry.parameters = parameters;
+    entry.firmwareBefore = row.installed;
+    return entry;
+}
+
 } // namespace
 
 FirmwareUpdater::FirmwareUpdater(QorinNodeUtilWrapper& wrapper, MaintenanceJournal* journal)
@@ -183,14 +197,7 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
             row.outcome = outcome;
             row.snapshots.clear();
             if (m_journal) {
-                JournalEntry entry;
-                entry.board = row.board.index;
-                entry.slot = row.board.slot;
-                entry.model = row.board.model;
-                entry.serial = row.board.serial;
-                entry.operation = "firmware-update";
-                entry.parameters = "latest";
-                entry.firmwareBefore = row.installed;
+                JournalEntry entry = entryOf(row, "latest");
                 entry.firmwareAfter = row.installed;
                 entry.result = outcome;
                 entry.statusText = row.result;
@@ -235,6 +242,11 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
         const std::int32_t status = m_journal->snapshot(m_wrapper, row.board, "firmware-update", row.snapshots);
         if (status != 0) {
             m_message = m_journal->lastError() + "; nothing was sent";
+            JournalEntry entry = entryOf(row, parameters);
+            entry.firmwareAfter = row.installed;
+            entry.result = status;
+            entry.statusText = m_message;
+            m_journal->append(entry);
             return status;
         }
     }
@@ -248,13 +260,7 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
         checkRow(row);
     if (!m_journal)
         return row.outcome;
-    JournalEntry entry;
-    entry.board = row.board.index;
-    entry.slot = row.board.slot;
-    entry.model = row.board.model;
-    entry.serial = row.board.serial;
-    entry.operation = "firmware-update";
-    entry.parameters = parameters;
+    JournalEntry entry = entryOf(row, parameters);
     entry.firmwareBefore = before;
     entry.firmwareAfter = row.installed;
     entry.result = row.outcome;
