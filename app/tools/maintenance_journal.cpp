@@ -253,4 +253,20 @@ std::vector<std::string> MaintenanceJournal::history(const std::string& serial) 
     return lines;
 }
 
+bool MaintenanceJournal::lastResult(const std::string& serial, const std::string& operation,
+                                    std::int32_t& result) const
+{
+    const std::string node = "\"node\":" + jsonText(m_node) + ",";
+    const std::string wanted = "\"operation\":" + jsonText(operation) + ",";
+    bool found = false;
+    for (const std::string& text : history(serial)) {
+        const auto at = text.find("\"result\":");
+        if (text.find(node) == std::string::npos || text.find(wanted) == std::string::npos || at == std::string::npos)
+            continue;
+        result = static_cast<std::int32_t>(std::strtol(text.c_str() + at + 9, nullptr, 10));
+        found = true;
+    }
+    return found;
+}
+
 } // namespace z2e

@@ -60,6 +60,9 @@ public:
     bool append(JournalEntry entry);
     /// The history lines, oldest first; only those of `serial` when it is not empty.
     std::vector<std::string> history(const std::string& serial) const;
+    /// The result of the last `operation` on the board `serial` on this journal's node;
+    /// false when there is none.
+    bool lastResult(const std::string& serial, const std::string& operation, std::int32_t& result) const;
     /// The history line of `entry`, without a line end.
     std::string line(const JournalEntry& entry) const;
 
