@@ -294,12 +294,10 @@ void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, doub
         return;
     const double share = seconds / static_cast<double>(outcome.rows.size());
     bool written = true;
+    std::vector<JournalEntry> entries;
     for (BoardTestRow& row : outcome.rows) {
-        if (!row.document.empty() &&
-            !m_journal->keepResult(row.board, operationName(test), row.document, row.resultFile)) {
-            written = false;
-            break;
-        }
+        if (written && !row.document.empty())
+            written = m_journal->keepResult(row.board, operationName(test), row.document, row.resultFile);
         JournalEntry entry;
         entry.board = row.board.index;
         entry.slot = row.board.slot;
@@ -312,10 +310,13 @@ void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, doub
         entry.snapshots = row.snapshots;
         entry.resultDocument = row.resultFile;
         entry.durationSeconds = share;
-        if (!m_journal->append(entry)) {
-            written = false;
-            break;
-        }
+        entries.push_back(entry);
+    }
+    const std::string keepError = written ? std::string() : m_journal->lastError();
+    written = m_journal->append(std::move(entries)) && written;
+    if (!keepError.empty() && outcome.status == 0) {
+        outcome.status = ToolStatus::JournalFailed;
+        outcome.message = keepError;
     }
     if (!written && outcome.status == 0) {
         outcome.status = ToolStatus::JournalFailed;

@@ -179,10 +179,37 @@ bool MaintenanceJournal::keepResult(const BoardIdentity& board, const std::strin
     if (!ensureDirectory(folder))
         return fail("cannot create " + folder);
     const std::string name = folder + "/" + stamp() + "_" + operation + "_result.xml";
-    std::string error;
-    if (!AtomicFileWriter::write(name, document + "\n", &error))
-        return fail("cannot write " + name + ": " + error);
+    if (!writeFile(name, document + "\n"))
+        return false;
     file = name;
+    return true;
+}
+
+// Temporary file and rename, without a sync of its own: a procedure's documents reach the
+// disk together before the history lines that name them.
+bool MaintenanceJournal::writeFile(const std::string& path, const std::string& content)
+{
+    const std::string temp = path + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return fail("cannot create " + temp + ": " + std::strerror(errno));
+    std::size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return fail("cannot write " + path + ": " + std::strerror(error));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        return fail("cannot write " + path + ": " + std::strerror(error));
+    }
+    m_unsynced = true;
     return true;
 }
 
@@ -212,30 +239,42 @@ std::string MaintenanceJournal::line(const JournalEntry& entry) const
 
 bool MaintenanceJournal::append(JournalEntry entry)
 {
-    if (entry.time.empty())
-        entry.time = utcNow();
+    return append(std::vector<JournalEntry>{std::move(entry)});
+}
+
+bool MaintenanceJournal::append(std::vector<JournalEntry> entries)
+{
     if (!ensureDirectory(m_folder))
         return fail("cannot create " + m_folder);
-    const std::string text = line(entry) + "\n";
     const std::string path = m_folder + "/history.jsonl";
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
         return fail("cannot open " + path + ": " + std::strerror(errno));
-    struct stat before {};
-    const bool sized = ::fstat(fd, &before) == 0;
-    const ssize_t written = ::write(fd, text.data(), text.size());
-    const int writeError = errno;
-    bool ok = written == static_cast<ssize_t>(text.size());
-    if (ok && ::fsync(fd) != 0) {
+    // One sync of the file system puts the result documents on disk before the lines naming them.
+    if (m_unsynced && ::syncfs(fd) == 0)
+        m_unsynced = false;
+    bool ok = true;
+    for (JournalEntry& entry : entries) {
+        if (entry.time.empty())
+            entry.time = utcNow();
+        const std::string text = line(entry) + "\n";
+        struct stat before {};
+        const bool sized = ::fstat(fd, &before) == 0;
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written == static_cast<ssize_t>(text.size()))
+            continue;
+        ok = false;
+        fail("cannot append to " + path + ": " +
+             (written < 0 ? std::string(std::strerror(errno)) : std::string("disk full")));
+        // A line cut short would spoil every reader after it.
+        if (written > 0 && sized && ::ftruncate(fd, before.st_size) != 0)
+            m_error += " (and the partial line could not be removed)";
+        break;
+    }
+    if (::fsync(fd) != 0 && ok) {
         ok = false;
         fail("cannot sync " + path + ": " + std::strerror(errno));
-    } else if (!ok) {
-        fail("cannot append to " + path + ": " +
-             (written < 0 ? std::string(std::strerror(writeError)) : std::string("disk full")));
     }
-    // A line cut short would spoil every reader after it.
-    if (!ok && written > 0 && sized && ::ftruncate(fd, before.st_size) != 0)
-        m_error += " (and the partial line could not be removed)";
     ::close(fd);
     return ok;
 }

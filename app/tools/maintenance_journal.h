@@ -54,10 +54,15 @@ public:
     std::int32_t snapshot(QorinNodeUtilWrapper& wrapper, const BoardIdentity& board, const std::string& operation,
                           std::vector<std::string>& files);
     /// Keeps a result document beside the board's snapshots; false with lastError() set.
+    /// The file is complete or absent, but reaches the disk only with the next append.
     bool keepResult(const BoardIdentity& board, const std::string& operation, const std::string& document,
                     std::string& file);
     /// Appends one history line; false with lastError() set, the history then unchanged.
     bool append(JournalEntry entry);
+    /// Appends the lines of a whole procedure, each with its own write, and syncs once
+    /// (after the result documents kept before them). On a failure the lines before the
+    /// failing one stay and the history ends with a whole line.
+    bool append(std::vector<JournalEntry> entries);
     /// The history lines, oldest first; only those of `serial` when it is not empty.
     std::vector<std::string> history(const std::string& serial) const;
     /// The result of the last `operation` on the board `serial` on this journal's node;
@@ -75,12 +80,14 @@ private:
     std::string boardFolder(const BoardIdentity& board) const;
     std::string stamp() const;
     bool fail(const std::string& message);
+    bool writeFile(const std::string& path, const std::string& content);
 
     std::string m_folder;
     std::string m_node;
     std::string m_user;
     std::string m_host;
     bool m_snapshots = true;
+    bool m_unsynced = false; ///< result documents written since the last sync
     std::string m_error;
 };
 
