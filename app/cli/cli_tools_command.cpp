@@ -362,8 +362,19 @@ int history(const CliOptions& options)
             std::cout << (i ? ",\n" : "\n") << lines[i];
         std::cout << (lines.empty() ? "]\n" : "\n]\n");
     } else {
-        for (const std::string& line : lines)
-            std::cout << line << "\n";
+        for (const std::string& line : lines) {
+            using J = MaintenanceJournal;
+            std::string place = "board " + J::field(line, "board");
+            if (J::field(line, "slot") != "null")
+                place += " slot " + J::field(line, "slot");
+            std::string firmware;
+            if (!J::field(line, "firmwareBefore").empty() || !J::field(line, "firmwareAfter").empty())
+                firmware = "  " + J::field(line, "firmwareBefore") + " -> " + J::field(line, "firmwareAfter");
+            std::cout << J::field(line, "time") << "  " << J::field(line, "node") << "  " << place << "  "
+                      << J::field(line, "model") << " " << J::field(line, "serial") << "  "
+                      << J::field(line, "operation") << "  " << J::field(line, "result") << " "
+                      << withoutLineBreaks(J::field(line, "status")) << firmware << "\n";
+        }
         if (lines.empty())
             std::cerr << "zamo2ctl: no journal entries in " << journal.folder() << "\n";
     }

@@ -292,17 +292,47 @@ std::vector<std::string> MaintenanceJournal::history(const std::string& serial) 
     return lines;
 }
 
+std::string MaintenanceJournal::field(const std::string& line, const std::string& key)
+{
+    const std::string name = "\"" + key + "\":";
+    std::size_t at = line.find(name);
+    if (at == std::string::npos)
+        return {};
+    at += name.size();
+    std::string value;
+    if (at < line.size() && line[at] != '"') {
+        while (at < line.size() && line[at] != ',' && line[at] != '}' && line[at] != ']')
+            value += line[at++];
+        return value;
+    }
+    for (++at; at < line.size() && line[at] != '"'; ++at) {
+        if (line[at] != '\\' || at + 1 >= line.size()) {
+            value += line[at];
+            continue;
+        }
+        const char escaped = line[++at];
+        if (escaped == 'n')
+            value += '\n';
+        else if (escaped == 'r')
+            value += '\r';
+        else if (escaped == 't')
+            value += '\t';
+        else if (escaped == 'u' && at + 4 < line.size())
+            value += static_cast<char>(std::strtol(line.substr(at + 1, 4).c_str(), nullptr, 16)), at += 4;
+        else
+            value += escaped;
+    }
+    return value;
+}
+
 bool MaintenanceJournal::lastResult(const std::string& serial, const std::string& operation,
                                     std::int32_t& result) const
 {
-    const std::string node = "\"node\":" + jsonText(m_node) + ",";
-    const std::string wanted = "\"operation\":" + jsonText(operation) + ",";
     bool found = false;
     for (const std::string& text : history(serial)) {
-        const auto at = text.find("\"result\":");
-        if (text.find(node) == std::string::npos || text.find(wanted) == std::string::npos || at == std::string::npos)
+        if (field(text, "node") != m_node || field(text, "operation") != operation)
             continue;
-        result = static_cast<std::int32_t>(std::strtol(text.c_str() + at + 9, nullptr, 10));
+        result = static_cast<std::int32_t>(std::strtol(field(text, "result").c_str(), nullptr, 10));
         found = true;
     }
     return found;
