@@ -105,3 +105,29 @@ TEST_F(MaintenanceJournalTest, AppendNeverLeavesHalfALine)
 
 } // namespace
 } // namespace z2e
+
+namespace z2e {
+namespace {
+
+TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
+{
+    MaintenanceJournal here(maintenance(), "local");
+    MaintenanceJournal there(maintenance(), "127.0.0.2 north");
+    JournalEntry entry;
+    entry.serial = "10A80008";
+    entry.operation = "firmware-update";
+    entry.result = 3002;
+    ASSERT_TRUE(here.append(entry));
+    entry.result = 3000;
+    ASSERT_TRUE(there.append(entry));
+    entry.operation = "selftest";
+    entry.result = 0;
+    ASSERT_TRUE(here.append(entry));
+    std::int32_t last = 0;
+    ASSERT_TRUE(here.lastResult("10A80008", "firmware-update", last));
+    EXPECT_EQ(last, 3002);
+    EXPECT_FALSE(here.lastResult("10A80001", "firmware-update", last));
+}
+
+} // namespace
+} // namespace z2e
