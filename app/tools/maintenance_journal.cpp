@@ -119,6 +119,17 @@ std::string MaintenanceJournal::stamp() const
     return text;
 }
 
+// Each folder is made once per journal: a procedure writes many files into few folders.
+bool MaintenanceJournal::folderExists(const std::string& folder)
+{
+    if (m_folders.count(folder) != 0)
+        return true;
+    if (!ensureDirectory(folder))
+        return false;
+    m_folders.insert(folder);
+    return true;
+}
+
 bool MaintenanceJournal::fail(const std::string& message)
 {
     m_error = message;
@@ -151,7 +162,7 @@ std::int32_t MaintenanceJournal::snapshot(QorinNodeUtilWrapper& wrapper, const B
         return 4009;
     }
     const std::string folder = boardFolder(board);
-    if (!ensureDirectory(folder)) {
+    if (!folderExists(folder)) {
         fail("cannot create " + folder);
         return 4009;
     }
@@ -176,7 +187,7 @@ bool MaintenanceJournal::keepResult(const BoardIdentity& board, const std::strin
 {
     file.clear();
     const std::string folder = boardFolder(board);
-    if (!ensureDirectory(folder))
+    if (!folderExists(folder))
         return fail("cannot create " + folder);
     const std::string name = folder + "/" + stamp() + "_" + operation + "_result.xml";
     if (!writeFile(name, document + "\n"))
@@ -244,7 +255,7 @@ bool MaintenanceJournal::append(JournalEntry entry)
 
 bool MaintenanceJournal::append(std::vector<JournalEntry> entries)
 {
-    if (!ensureDirectory(m_folder))
+    if (!folderExists(m_folder))
         return fail("cannot create " + m_folder);
     const std::string path = m_folder + "/history.jsonl";
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);

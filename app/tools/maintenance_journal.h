@@ -12,6 +12,7 @@
 #include "tools/board_identity.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,12 +85,14 @@ private:
     std::string stamp() const;
     bool fail(const std::string& message);
     bool writeFile(const std::string& path, const std::string& content);
+    bool folderExists(const std::string& folder);
 
     std::string m_folder;
     std::string m_node;
     std::string m_user;
     std::string m_host;
     bool m_snapshots = true;
+    std::set<std::string> m_folders; ///< folders known to exist
     bool m_unsynced = false; ///< result documents written since the last sync
     std::string m_error;
 };
