@@ -85,6 +85,11 @@ const char* BoardTestProcedure::testName(BoardTest test)
     }
 }
 
+std::string BoardTestProcedure::statusLine(BoardTest test)
+{
+    return std::string(" ") + testName(test) + "  IN PROGRESS...";
+}
+
 const char* BoardTestProcedure::progressTitle(BoardTest test)
 {
     switch (test) {

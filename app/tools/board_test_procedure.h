@@ -54,6 +54,8 @@ public:
                          const std::atomic<bool>& cancel);
 
     static const char* testName(BoardTest test);
+    /// The status line while `test` runs: " Self_Test  IN PROGRESS...".
+    static std::string statusLine(BoardTest test);
     static const char* progressTitle(BoardTest test);
     static const char* operationName(BoardTest test);
     /// True for the procedures that write into the board.
