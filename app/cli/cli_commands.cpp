@@ -5,6 +5,7 @@
 #include "cli_nodes_command.h"
 #include "cli_output.h"
 #include "cli_remote_session.h"
+#include "cli_tools_command.h"
 #include "cli_tree_command.h"
 
 #include "core/driver_library.h"
@@ -190,6 +191,11 @@ int setI32(const CliOptions& options)
 
 } // namespace
 
+int runOnNode(const CliOptions& options, const std::function<int(QorinNodeUtilWrapper&)>& run)
+{
+    return onNode(options, run);
+}
+
 int runCommand(const CliOptions& options)
 {
     const std::string& c = options.command;
@@ -211,6 +217,8 @@ int runCommand(const CliOptions& options)
         return demoCommand(options);
     if (c == "nodes")
         return nodesCommand(options);
+    if (c == "selftest" || c == "calibrate" || c == "firmware" || c == "history")
+        return toolsCommand(options);
     return usageError("unknown command " + c);
 }
 

@@ -11,11 +11,14 @@ namespace cli {
 
 namespace {
 
-const std::map<std::string, std::size_t>& argumentCounts()
+// Least and most arguments of each command; "demo" checks its sub-commands itself.
+const std::map<std::string, std::pair<std::size_t, std::size_t>>& argumentCounts()
 {
-    static const std::map<std::string, std::size_t> counts = {
-        {"driver-text", 1}, {"local", 0}, {"get", 2}, {"set", 3}, {"get-xml", 2}, {"set-i32", 3},
-        {"config", 2}, {"tree", 0}, {"demo", 1}, {"nodes", 0},
+    static const std::map<std::string, std::pair<std::size_t, std::size_t>> counts = {
+        {"driver-text", {1, 1}}, {"local", {0, 0}},   {"get", {2, 2}},       {"set", {3, 3}},
+        {"get-xml", {2, 2}},     {"set-i32", {3, 3}}, {"config", {2, 2}},    {"tree", {0, 0}},
+        {"demo", {1, 99}},       {"nodes", {0, 0}},   {"selftest", {0, 0}},  {"calibrate", {1, 1}},
+        {"firmware", {1, 2}},    {"history", {0, 0}},
     };
     return counts;
 }
@@ -94,9 +97,10 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
 // The network options fit only some commands.
 bool checkNetworkOptions(const CliOptions& options, std::string& error)
 {
-    static const std::set<std::string> nodeCommands = {"tree", "get", "set", "get-xml", "set-i32"};
+    static const std::set<std::string> nodeCommands = {"tree",     "get",       "set",     "get-xml",
+                                                       "set-i32", "selftest", "calibrate", "firmware"};
     if (!options.node.empty() && nodeCommands.count(options.command) == 0) {
-        error = "--node applies to tree, get, set, get-xml and set-i32";
+        error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate and firmware";
         return false;
     }
     if (!options.node.empty() && !options.system.empty()) {
@@ -121,8 +125,37 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         options.json = true;
         return true;
     }
+    const std::pair<const char*, bool*> switches[] = {
+        {"--factory", &options.factory},         {"--excitation", &options.excitation}, {"--yes", &options.yes},
+        {"--retry-failed", &options.retryFailed}, {"--auto", &options.autoSelect},
+        {"--no-snapshot", &options.noSnapshot},
+    };
+    for (const auto& [name, flag] : switches) {
+        if (arg == name) {
+            *flag = true;
+            return true;
+        }
+    }
     bool matched = false;
     std::string value;
+    if (!optionValue(arg, "--board", argc, argv, i, value, matched) ||
+        (matched && !boundedNumber(value, 0, 1000000, options.board))) {
+        error = "--board needs a board index (0, 1, ...)";
+        return false;
+    }
+    if (matched)
+        return true;
+    for (auto* target : {&options.saveDir, &options.serial}) {
+        const std::string name = target == &options.saveDir ? "--save-dir" : "--serial";
+        if (!optionValue(arg, name, argc, argv, i, value, matched) || (matched && value.empty())) {
+            error = name + " needs a value";
+            return false;
+        }
+        if (matched) {
+            *target = value;
+            return true;
+        }
+    }
     if (!optionValue(arg, "--simulation", argc, argv, i, value, matched) ||
         (matched && !simulationModeText(value, options.simulation))) {
         error = "--simulation needs force, off or normal";
@@ -186,11 +219,18 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         error = "unknown command " + options.command;
         return false;
     }
-    // "demo" checks the arguments of its sub-commands itself; it needs at least the sub-command.
-    const bool enough = options.command == "demo" ? options.arguments.size() >= it->second
-                                                  : options.arguments.size() == it->second;
-    if (!enough) {
-        error = options.command + " takes " + std::to_string(it->second) + " argument(s)";
+    const std::size_t count = options.arguments.size();
+    if (count < it->second.first || count > it->second.second) {
+        const auto [least, most] = it->second;
+        error = options.command + " takes " +
+                (least == most ? std::to_string(least)
+                 : most == 99  ? "at least " + std::to_string(least)
+                               : std::to_string(least) + " to " + std::to_string(most)) +
+                " argument(s)";
+        return false;
+    }
+    if (options.factory && options.excitation) {
+        error = "selftest takes either --factory or --excitation";
         return false;
     }
     return checkNetworkOptions(options, error);
@@ -230,18 +270,43 @@ const char* usageText()
            "  demo export FILE             write the demo system to a demo file\n"
            "  demo import FILE             replace the demo system by a demo file's\n"
            "                               (demo edits save the driver configuration at once)\n"
+           "  selftest [--board N] [--factory|--excitation] [--save-dir DIR]\n"
+           "                               self test of every board (or board N): one row per\n"
+           "                               board with its verdict and the checks below it;\n"
+           "                               --save-dir writes each board's result document there\n"
+           "  calibrate autozero|gaincal|threewire|reset-defaults [--board N] [--yes]\n"
+           "                               auto zero, gain calibration, three-wire offset or\n"
+           "                               reset to the factory calibration; refused on\n"
+           "                               simulated boards; threewire asks first (on a\n"
+           "                               terminal) or needs --yes\n"
+           "  firmware check [--board N]   installed and latest firmware of each board\n"
+           "  firmware list                the firmware files the driver knows\n"
+           "  firmware update [--board N] [--retry-failed]\n"
+           "                               bring every board (or board N) to the latest\n"
+           "                               release (a newer one goes back to it); --retry-failed\n"
+           "                               only the boards whose last update here failed\n"
+           "  firmware update-file --board N (FILE | VERSION | --auto)\n"
+           "                               update board N with a firmware file, a listed file\n"
+           "                               name or version, or the latest release's file\n"
+           "  history [--serial S]         the maintenance journal (every board, or board S)\n"
+           "                               Changes snapshot both EEPROMs of a board first and\n"
+           "                               every tool run is journalled, both below\n"
+           "                               DOCUMENTS/Norvale/zamo2explorer/maintenance\n"
            "\n"
            "Options:\n"
            "  --simulation force|off|normal  simulation mode the driver starts in\n"
            "  --driver FILE                  load this driver library instead of the default\n"
            "  --log FILE                     write the program's log (every severity) to FILE\n"
            "  --json                         print one JSON object instead of text\n"
-           "  --node ADDRESS                 tree, get, set, get-xml and set-i32 go to the network\n"
-           "                                 node at ADDRESS instead of the local driver\n"
+           "  --node ADDRESS                 tree, get, set, get-xml, set-i32, selftest, calibrate\n"
+           "                                 and firmware go to the network node at ADDRESS\n"
+           "                                 instead of the local driver\n"
            "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
            "                                 the node of --node (default 2500)\n"
            "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"
            "                                 default 9237)\n"
+           "  --no-snapshot                  calibrate and firmware: change a board without\n"
+           "                                 saving its EEPROMs first (the journal line stays)\n"
            "  -h, --help                     show this text\n"
            "\n"
            "Texts go to standard output; the result line of get/set goes to standard error.\n"
@@ -253,6 +318,9 @@ const char* usageText()
            "         for driver-text, 1 means the code is unknown\n"
            "  63     any larger result (printed in full)\n"
            "  64     bad command line\n"
+           "  65     selftest or calibrate: a board failed or has no verdict (a test that\n"
+           "         does not apply to a board counts as passed); firmware: an update failed\n"
+           "         (3002); a three-wire offset that was not confirmed\n"
            "  69     the network client did not start, or the node of --node did not\n"
            "         appear in time or could not be reached\n"
            "\n"

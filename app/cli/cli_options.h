@@ -19,6 +19,15 @@ struct CliOptions {
     std::string node;       ///< "", or the address of the network node a command goes to
     std::uint32_t scanMs = 0;   ///< discovery time of `nodes`, longest wait for --node; 0: default
     std::uint16_t basePort = 0; ///< base port of the network client; 0: the default 9237
+    std::int32_t board = -1;    ///< --board N of the board tools; -1: every board
+    bool factory = false;       ///< selftest --factory
+    bool excitation = false;    ///< selftest --excitation
+    std::string saveDir;        ///< selftest --save-dir: one result file per board goes there
+    bool yes = false;           ///< calibrate --yes: no question asked
+    bool retryFailed = false;   ///< firmware update --retry-failed
+    bool autoSelect = false;    ///< firmware update-file --auto
+    std::string serial;         ///< history --serial
+    bool noSnapshot = false;    ///< board tools: no EEPROM snapshots before a change
     std::string command;
     std::vector<std::string> arguments;
 };

@@ -15,6 +15,8 @@ enum : int {
     EXIT_UNKNOWN_CODE = 1,
     EXIT_LARGE_RESULT = 63,
     EXIT_USAGE = 64,
+    /// A board tool ran, and a board did not pass or its firmware update failed.
+    EXIT_TOOL_FAILED = 65,
     /// The network client did not start, or the node of --node did not appear or is unreachable.
     EXIT_NODE_UNAVAILABLE = 69,
 };

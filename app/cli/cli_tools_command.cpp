@@ -1,0 +1,399 @@
+#include "cli_tools_command.h"
+
+#include "cli_commands.h"
+#include "cli_output.h"
+
+#include "core/app_paths.h"
+#include "core/node_result_text.h"
+#include "driver/command/qorin_node_util_wrapper.h"
+#include "tools/board_test_procedure.h"
+#include "tools/firmware_updater.h"
+#include "tools/maintenance_journal.h"
+#include "tools/test_result_files.h"
+#include "tools/tool_status.h"
+
+#include <unistd.h>
+
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+namespace z2e {
+namespace cli {
+
+namespace {
+
+const std::atomic<bool> kNeverCancelled{false};
+
+int usageError(const std::string& message)
+{
+    std::cerr << "zamo2ctl: " << message << "\n";
+    return EXIT_USAGE;
+}
+
+std::string nodeText(QorinNodeUtilWrapper& wrapper)
+{
+    const auto& node = wrapper.node();
+    if (!node || node->isLocal())
+        return "local";
+    return node->getAddress() + " " + node->getName();
+}
+
+std::vector<std::uint32_t> chosenBoards(const CliOptions& options)
+{
+    if (options.board < 0)
+        return {};
+    return {static_cast<std::uint32_t>(options.board)};
+}
+
+// Progress on a terminal only, so that redirected output stays the result alone.
+ToolProgress terminalProgress()
+{
+    if (!::isatty(STDERR_FILENO))
+        return nullptr;
+    return [](const std::string& text, double fraction, double) {
+        if (!text.empty())
+            std::cerr << "\r" << text << " " << static_cast<int>(fraction * 100) << "%   " << std::flush;
+        else
+            std::cerr << "\r" << std::string(40, ' ') << "\r" << std::flush;
+    };
+}
+
+std::string withoutLineBreaks(std::string text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\r')
+            continue;
+        out += c == '\n' ? ' ' : c;
+    }
+    return out;
+}
+
+// A stopped procedure's status and reason on stderr.
+void reportStop(std::int32_t status, const std::string& message, QorinNodeUtilWrapper& wrapper)
+{
+    std::cerr << "zamo2ctl: " << status;
+    if (!message.empty())
+        std::cerr << " " << message;
+    else
+        std::cerr << " " << nodeResultText(status, &wrapper);
+    std::cerr << "\n";
+}
+
+int testExitStatus(const BoardTestOutcome& outcome)
+{
+    if (outcome.status != 0)
+        return exitStatusOf(outcome.status);
+    // A test that does not apply to a board (an excitation test of a board without
+    // excitation) is no failure of it.
+    for (const BoardTestRow& row : outcome.rows) {
+        const bool passed =
+            row.status == " PASSED" || row.status == "  PASSED" || row.status == " NOT APPLICABLE";
+        if (!passed)
+            return EXIT_TOOL_FAILED;
+    }
+    return EXIT_OK;
+}
+
+void printTestOutcome(const CliOptions& options, const BoardTestOutcome& outcome)
+{
+    if (options.json) {
+        std::ostringstream out;
+        out << "{\"status\":" << outcome.status << ",\"boards\":[";
+        for (std::size_t i = 0; i < outcome.rows.size(); ++i) {
+            const BoardTestRow& row = outcome.rows[i];
+            out << (i ? "," : "") << "{\"board\":" << row.board.index << ",\"slot\":";
+            if (row.board.slot == BoardIdentity::kUnknownSlot)
+                out << "null";
+            else
+                out << row.board.slot;
+            out << ",\"name\":" << jsonString(row.board.name) << ",\"serial\":" << jsonString(row.board.serial)
+                << ",\"status\":" << jsonString(row.status) << ",\"details\":[";
+            for (std::size_t d = 0; d < row.details.size(); ++d)
+                out << (d ? "," : "") << jsonString(row.details[d]);
+            out << "]}";
+        }
+        out << "]}\n";
+        std::cout << out.str();
+        return;
+    }
+    for (const BoardTestRow& row : outcome.rows) {
+        std::cout << "Board " << row.board.index << "  " << row.text() << "\n";
+        for (const std::string& detail : row.details)
+            std::cout << "  " << detail << "\n";
+    }
+}
+
+int saveResults(const CliOptions& options, const BoardTestOutcome& outcome)
+{
+    if (options.saveDir.empty())
+        return EXIT_OK;
+    if (!ensureDirectory(options.saveDir)) {
+        std::cerr << "zamo2ctl: cannot create " << options.saveDir << "\n";
+        return exitStatusOf(ToolStatus::SaveFailed);
+    }
+    for (const BoardTestRow& row : outcome.rows) {
+        if (row.document.empty())
+            continue;
+        const std::string path = TestResultFiles::proposedName(options.saveDir, outcome.testName, row);
+        if (TestResultFiles::saveSingle(path, row) != 0) {
+            std::cerr << "zamo2ctl: cannot write " << path << "\n";
+            return exitStatusOf(ToolStatus::SaveFailed);
+        }
+        std::cerr << "saved: " << path << "\n";
+    }
+    return EXIT_OK;
+}
+
+int runTest(const CliOptions& options, BoardTest test)
+{
+    return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) {
+        MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), nodeText(wrapper));
+        journal.setSnapshotsEnabled(!options.noSnapshot);
+        BoardTestProcedure procedure(wrapper, &journal);
+        const BoardTestOutcome outcome = procedure.run(test, chosenBoards(options), terminalProgress(), kNeverCancelled);
+        if (outcome.status != 0)
+            reportStop(outcome.status, outcome.message, wrapper);
+        printTestOutcome(options, outcome);
+        const int saved = saveResults(options, outcome);
+        const int status = testExitStatus(outcome);
+        return status != EXIT_OK ? status : saved;
+    });
+}
+
+int selftest(const CliOptions& options)
+{
+    const BoardTest test = options.excitation ? BoardTest::ExcitationTest
+                           : options.factory  ? BoardTest::FactoryTest
+                                              : BoardTest::SelfTest;
+    return runTest(options, test);
+}
+
+// The three-wire offset needs the calibration connector on the board: asked on a terminal,
+// else only with --yes.
+bool threeWireConfirmed(const CliOptions& options)
+{
+    if (options.yes)
+        return true;
+    if (!::isatty(STDIN_FILENO)) {
+        std::cerr << "zamo2ctl: calibrate threewire needs --yes when not run on a terminal:\n"
+                  << BoardTestProcedure::threeWireQuestion() << "\n";
+        return false;
+    }
+    std::cerr << "Three wire offest\n" << BoardTestProcedure::threeWireQuestion() << "\n[OK/cancel] " << std::flush;
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer == "OK" || answer == "ok" || answer == "y" || answer == "yes";
+}
+
+int calibrate(const CliOptions& options)
+{
+    const std::string& what = options.arguments[0];
+    BoardTest test = BoardTest::AutoZero;
+    if (what == "gaincal")
+        test = BoardTest::GainCal;
+    else if (what == "threewire")
+        test = BoardTest::ThreeWire;
+    else if (what == "reset-defaults")
+        test = BoardTest::ResetDefaults;
+    else if (what != "autozero")
+        return usageError("calibrate needs autozero, gaincal, threewire or reset-defaults");
+    if (test == BoardTest::ThreeWire && !threeWireConfirmed(options)) {
+        std::cerr << "zamo2ctl: three-wire offset not run; nothing was sent\n";
+        return EXIT_TOOL_FAILED;
+    }
+    return runTest(options, test);
+}
+
+std::string firmwareRowsJson(const std::vector<FirmwareRow>& rows)
+{
+    std::ostringstream out;
+    out << "[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const FirmwareRow& row = rows[i];
+        out << (i ? "," : "") << "{\"board\":" << row.board.index << ",\"name\":" << jsonString(row.board.name)
+            << ",\"installed\":" << jsonString(FirmwareRow::shown(row.installed))
+            << ",\"latest\":" << jsonString(FirmwareRow::shown(row.latest)) << ",\"status\":" << jsonString(row.status)
+            << ",\"result\":" << jsonString(row.result) << ",\"info\":" << jsonString(row.info) << "}";
+    }
+    out << "]";
+    return out.str();
+}
+
+void printFirmwareTable(const std::vector<FirmwareRow>& rows)
+{
+    std::vector<std::vector<std::string>> cells = {{"Board", "Installed", "Latest", "Status", "Result", "Info"}};
+    for (const FirmwareRow& row : rows)
+        cells.push_back({std::to_string(row.board.index) + " " + row.board.name, FirmwareRow::shown(row.installed),
+                         FirmwareRow::shown(row.latest), row.status, row.result, row.info});
+    std::vector<std::size_t> widths(6, 0);
+    for (const auto& line : cells) {
+        for (std::size_t c = 0; c < line.size(); ++c)
+            widths[c] = std::max(widths[c], line[c].size());
+    }
+    for (const auto& line : cells) {
+        std::string text;
+        for (std::size_t c = 0; c < line.size(); ++c)
+            text += line[c] + (c + 1 < line.size() ? std::string(widths[c] - line[c].size() + 2, ' ') : "");
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        std::cout << text << "\n";
+    }
+}
+
+int printFirmwareOutcome(const CliOptions& options, std::int32_t status, const std::string& message,
+                         const std::vector<FirmwareRow>& rows)
+{
+    const bool finished = status == ToolStatus::FirmwareUpdated || status == ToolStatus::FirmwareSkipped ||
+                          status == ToolStatus::FirmwareFailed;
+    const std::string text = finished ? FirmwareUpdater::statusText(status) : std::to_string(status) + " " + message;
+    if (options.json) {
+        std::cout << "{\"status\":" << status << ",\"statusText\":" << jsonString(text)
+                  << ",\"boards\":" << firmwareRowsJson(rows) << "}\n";
+    } else {
+        printFirmwareTable(rows);
+        (finished ? std::cout : std::cerr) << (finished ? "" : "zamo2ctl: ") << withoutLineBreaks(text) << "\n";
+    }
+    if (status == ToolStatus::FirmwareUpdated || status == ToolStatus::FirmwareSkipped)
+        return EXIT_OK;
+    return status == ToolStatus::FirmwareFailed ? EXIT_TOOL_FAILED : exitStatusOf(status);
+}
+
+int firmwareCheck(const CliOptions& options, FirmwareUpdater& updater)
+{
+    std::vector<FirmwareRow> rows;
+    const std::int32_t status = updater.check(chosenBoards(options), rows);
+    if (status != 0) {
+        std::cerr << "zamo2ctl: " << status << " " << updater.message() << "\n";
+        return exitStatusOf(status);
+    }
+    if (options.json)
+        std::cout << "{\"boards\":" << firmwareRowsJson(rows) << "}\n";
+    else
+        printFirmwareTable(rows);
+    return EXIT_OK;
+}
+
+int firmwareList(const CliOptions& options, FirmwareUpdater& updater, QorinNodeUtilWrapper& wrapper)
+{
+    std::vector<std::string> files;
+    const std::int32_t result = updater.listing(files);
+    if (result >= 1) {
+        std::cerr << "zamo2ctl: firmware listing: " << result << " " << nodeResultText(result, &wrapper) << "\n";
+        return exitStatusOf(result);
+    }
+    if (options.json) {
+        std::cout << "{\"files\":[";
+        for (std::size_t i = 0; i < files.size(); ++i)
+            std::cout << (i ? "," : "") << jsonString(files[i]);
+        std::cout << "]}\n";
+    } else {
+        for (const std::string& file : files)
+            std::cout << file << "\n";
+    }
+    return EXIT_OK;
+}
+
+int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, MaintenanceJournal& journal)
+{
+    std::vector<FirmwareRow> rows;
+    std::int32_t status = updater.check(chosenBoards(options), rows);
+    if (status == 0 && options.retryFailed) {
+        // The failed rows of the last run are the boards whose last update here failed.
+        for (FirmwareRow& row : rows) {
+            std::int32_t last = 0;
+            if (journal.lastResult(row.board.serial, "firmware-update", last))
+                row.outcome = last;
+        }
+    }
+    if (status == 0)
+        status = updater.update(rows, options.retryFailed, terminalProgress(), kNeverCancelled);
+    return printFirmwareOutcome(options, status, updater.message(), rows);
+}
+
+int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater)
+{
+    if (options.board < 0)
+        return usageError("firmware update-file needs --board N");
+    if (options.autoSelect == (options.arguments.size() == 2))
+        return usageError("firmware update-file takes either FILE, VERSION or --auto");
+    std::vector<FirmwareRow> rows;
+    std::int32_t status = updater.check(chosenBoards(options), rows);
+    if (status == 0) {
+        std::string selection = options.autoSelect ? std::string() : options.arguments[1];
+        if (options.autoSelect)
+            updater.autoSelection(rows[0].board.index, selection);
+        if (selection.empty())
+            return printFirmwareOutcome(options, ToolStatus::FirmwareSkipped, "", rows);
+        status = updater.updateWith(rows[0], selection, terminalProgress());
+    }
+    return printFirmwareOutcome(options, status, updater.message(), rows);
+}
+
+int firmware(const CliOptions& options)
+{
+    const std::string& what = options.arguments[0];
+    if (what != "check" && what != "list" && what != "update" && what != "update-file")
+        return usageError("firmware needs check, list, update or update-file");
+    if (what != "update-file" && options.arguments.size() > 1)
+        return usageError("firmware " + what + " takes no further argument");
+    return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) {
+        MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), nodeText(wrapper));
+        journal.setSnapshotsEnabled(!options.noSnapshot);
+        FirmwareUpdater updater(wrapper, &journal);
+        if (what == "check")
+            return firmwareCheck(options, updater);
+        if (what == "list")
+            return firmwareList(options, updater, wrapper);
+        if (what == "update")
+            return firmwareUpdate(options, updater, journal);
+        return firmwareUpdateFile(options, updater);
+    });
+}
+
+int history(const CliOptions& options)
+{
+    const MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "");
+    const std::vector<std::string> lines = journal.history(options.serial);
+    if (options.json) {
+        std::cout << "[";
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            std::cout << (i ? ",\n" : "\n") << lines[i];
+        std::cout << (lines.empty() ? "]\n" : "\n]\n");
+    } else {
+        for (const std::string& line : lines) {
+            using J = MaintenanceJournal;
+            std::string place = "board " + J::field(line, "board");
+            if (J::field(line, "slot") != "null")
+                place += " slot " + J::field(line, "slot");
+            std::string firmware;
+            if (!J::field(line, "firmwareBefore").empty() || !J::field(line, "firmwareAfter").empty())
+                firmware = "  " + J::field(line, "firmwareBefore") + " -> " + J::field(line, "firmwareAfter");
+            std::cout << J::field(line, "time") << "  " << J::field(line, "node") << "  " << place << "  "
+                      << J::field(line, "model") << " " << J::field(line, "serial") << "  "
+                      << J::field(line, "operation") << "  " << J::field(line, "result") << " "
+                      << withoutLineBreaks(J::field(line, "status")) << firmware << "\n";
+        }
+        if (lines.empty())
+            std::cerr << "zamo2ctl: no journal entries in " << journal.folder() << "\n";
+    }
+    return EXIT_OK;
+}
+
+} // namespace
+
+int toolsCommand(const CliOptions& options)
+{
+    const std::string& c = options.command;
+    if (c == "selftest")
+        return selftest(options);
+    if (c == "calibrate")
+        return calibrate(options);
+    if (c == "firmware")
+        return firmware(options);
+    return history(options);
+}
+
+} // namespace cli
+} // namespace z2e

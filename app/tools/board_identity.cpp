@@ -1,0 +1,36 @@
+#include "tools/board_identity.h"
+
+#include "uni/number_text.h"
+
+#include <pugixml.hpp>
+
+namespace z2e {
+
+BoardIdentity BoardIdentity::read(QorinNodeUtilWrapper& wrapper, std::uint32_t board)
+{
+    std::string document;
+    if (wrapper.getBoardProperties(board, document) >= 1)
+        document.clear();
+    return fromProperties(board, document);
+}
+
+BoardIdentity BoardIdentity::fromProperties(std::uint32_t board, const std::string& document)
+{
+    BoardIdentity identity;
+    identity.index = board;
+    pugi::xml_document xml;
+    if (document.empty() || !xml.load_string(document.c_str()))
+        return identity;
+    const pugi::xml_node info = xml.child("Properties").child("BoardInfo");
+    identity.name = info.child_value("BoardName");
+    identity.model = info.child_value("DisplayName");
+    identity.serial = info.child_value("SerialNumber");
+    identity.firmware = info.child_value("FWRevision");
+    std::int32_t slot = 0;
+    if (uni::text::parseSignedDecimal(xml.child("Properties").child("SystemInfo").child_value("SlotNo"), slot) &&
+        slot >= 0)
+        identity.slot = static_cast<std::uint32_t>(slot);
+    return identity;
+}
+
+} // namespace z2e

@@ -1,0 +1,332 @@
+#include "tools/board_test_procedure.h"
+
+#include "tools/maintenance_journal.h"
+#include "tools/test_verdict.h"
+#include "tools/tool_status.h"
+
+#include <chrono>
+
+namespace z2e {
+
+namespace {
+
+const char* kindText(BoardTest test)
+{
+    switch (test) {
+    case BoardTest::ExcitationTest:
+        return "excitationtest";
+    case BoardTest::FactoryTest:
+        return "factorytest";
+    default:
+        return "";
+    }
+}
+
+bool isSelfTest(BoardTest test)
+{
+    return test == BoardTest::SelfTest || test == BoardTest::FactoryTest || test == BoardTest::ExcitationTest;
+}
+
+// Driver time of one board's step at normal speed, for the progress bar.
+double expectedSeconds(BoardTest test)
+{
+    switch (test) {
+    case BoardTest::AutoZero:
+        return 0.5;
+    case BoardTest::GainCal:
+        return 0.8;
+    case BoardTest::ThreeWire:
+        return 0.6;
+    case BoardTest::ResetDefaults:
+        return 0.3;
+    default:
+        return 1.0;
+    }
+}
+
+std::string parametersOf(BoardTest test)
+{
+    if (isSelfTest(test))
+        return kindText(test);
+    return test == BoardTest::AutoZero ? "200 ms" : "";
+}
+
+} // namespace
+
+std::string BoardTestRow::text() const
+{
+    std::string line;
+    if (board.slot != BoardIdentity::kUnknownSlot)
+        line = "Slot " + std::to_string(board.slot) + ":  ";
+    line += board.name;
+    if (!status.empty())
+        line += ": " + status;
+    return line;
+}
+
+BoardTestProcedure::BoardTestProcedure(QorinNodeUtilWrapper& wrapper, MaintenanceJournal* journal)
+    : m_wrapper(wrapper), m_journal(journal)
+{
+}
+
+const char* BoardTestProcedure::testName(BoardTest test)
+{
+    switch (test) {
+    case BoardTest::AutoZero:
+        return "Auto_Zero";
+    case BoardTest::GainCal:
+        return "Gain_Cal";
+    case BoardTest::ThreeWire:
+        return "Three_Wire";
+    case BoardTest::ResetDefaults:
+        return "Reset_Def";
+    default:
+        return "Self_Test";
+    }
+}
+
+std::string BoardTestProcedure::statusLine(BoardTest test)
+{
+    return std::string(" ") + testName(test) + "  IN PROGRESS...";
+}
+
+const char* BoardTestProcedure::progressTitle(BoardTest test)
+{
+    switch (test) {
+    case BoardTest::AutoZero:
+        return "Hardware Auto Zero";
+    case BoardTest::GainCal:
+        return "Hardware Gain Cal";
+    case BoardTest::ThreeWire:
+        return "Hardware Three Wire";
+    case BoardTest::ResetDefaults:
+        return "Hardware Reset Defaults";
+    default:
+        return "Hardware Self Test";
+    }
+}
+
+const char* BoardTestProcedure::operationName(BoardTest test)
+{
+    switch (test) {
+    case BoardTest::FactoryTest:
+        return "selftest-factory";
+    case BoardTest::ExcitationTest:
+        return "selftest-excitation";
+    case BoardTest::AutoZero:
+        return "autozero";
+    case BoardTest::GainCal:
+        return "gaincal";
+    case BoardTest::ThreeWire:
+        return "threewire";
+    case BoardTest::ResetDefaults:
+        return "reset-defaults";
+    default:
+        return "selftest";
+    }
+}
+
+bool BoardTestProcedure::changesBoard(BoardTest test)
+{
+    return !isSelfTest(test);
+}
+
+const char* BoardTestProcedure::threeWireQuestion()
+{
+    return "Please disconnect all sensors on all channels on this QORIN-module.\n"
+           "Please connect the 3Wire-Type2 calibration-connector to this QORIN-module.\n\n"
+           "Press OK to proceed with this operation, or cancel to abort.";
+}
+
+BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::uint32_t>& boards,
+                                         const ToolProgress& progress, const std::atomic<bool>& cancel)
+{
+    const auto started = std::chrono::steady_clock::now();
+    BoardTestOutcome outcome;
+    outcome.testName = testName(test);
+    if (!m_wrapper.isReady()) {
+        outcome.status = ToolStatus::NotReady;
+        outcome.message = "the node is not ready";
+        return outcome;
+    }
+    const std::uint32_t count = m_wrapper.getBoardCount();
+    const bool simulated = m_wrapper.node() && m_wrapper.node()->isSimulation();
+    std::vector<std::uint32_t> chosen = boards;
+    if (chosen.empty()) {
+        for (std::uint32_t b = 0; b < count; ++b)
+            chosen.push_back(b);
+    }
+    for (const std::uint32_t board : chosen) {
+        if (board >= count) {
+            outcome.status = ToolStatus::NoSuchBoard;
+            outcome.message = "no board " + std::to_string(board) + " (the node has " + std::to_string(count) + ")";
+            return outcome;
+        }
+    }
+    if (simulated && changesBoard(test)) {
+        outcome.status = ToolStatus::SimulatedRefused;
+        outcome.message = "only the self test runs on simulated boards";
+        return outcome;
+    }
+    for (const std::uint32_t board : chosen) {
+        BoardTestRow row;
+        row.board = BoardIdentity::read(m_wrapper, board);
+        row.simulated = simulated;
+        outcome.rows.push_back(row);
+    }
+    if (outcome.rows.empty())
+        return outcome;
+
+    if (changesBoard(test))
+        outcome.status = snapshotBoards(test, outcome);
+    if (outcome.status == 0) {
+        if (test == BoardTest::ResetDefaults)
+            resetDefaults(outcome, boards.empty());
+        else
+            outcome.status = startBoards(test, outcome, progress, cancel);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    journal(test, outcome, seconds);
+    return outcome;
+}
+
+std::int32_t BoardTestProcedure::snapshotBoards(BoardTest test, BoardTestOutcome& outcome)
+{
+    if (!m_journal)
+        return 0;
+    for (BoardTestRow& row : outcome.rows) {
+        const std::int32_t status = m_journal->snapshot(m_wrapper, row.board, operationName(test), row.snapshots);
+        if (status != 0) {
+            outcome.message = m_journal->lastError() + "; nothing was sent";
+            return status;
+        }
+    }
+    return 0;
+}
+
+std::int32_t BoardTestProcedure::startBoards(BoardTest test, BoardTestOutcome& outcome, const ToolProgress& progress,
+                                             const std::atomic<bool>& cancel)
+{
+    const std::string text = test == BoardTest::ThreeWire ? "Running ...\nPlease Wait" : "Tests running ...";
+    const double total = static_cast<double>(outcome.rows.size());
+    std::size_t started = 0;
+    std::int32_t status = 0;
+    for (BoardTestRow& row : outcome.rows) {
+        if (cancel.load()) {
+            status = ToolStatus::Cancelled;
+            outcome.message = "cancelled";
+            break;
+        }
+        if (progress)
+            progress(text, static_cast<double>(started) / total, expectedSeconds(test));
+        const std::uint32_t b = row.board.index;
+        if (row.simulated) {
+            // A simulated board is tested as its model through the driver's virtual board,
+            // whose single result must be read before the next board is started.
+            std::string key;
+            row.result = m_wrapper.getBoardKey(b, key);
+            if (row.result <= 0) {
+                row.result = m_wrapper.startVirtualSelfTest(key);
+                readResult(test, row);
+            }
+        } else {
+            switch (test) {
+            case BoardTest::AutoZero:
+                row.result = m_wrapper.startAutoZero(b);
+                break;
+            case BoardTest::GainCal:
+                row.result = m_wrapper.startGainCalibration(b);
+                break;
+            case BoardTest::ThreeWire:
+                row.result = m_wrapper.startThreeWireOffset(b);
+                break;
+            default:
+                row.result = m_wrapper.startSelfTest(b, kindText(test));
+                break;
+            }
+        }
+        ++started;
+    }
+    for (std::size_t i = 0; i < started; ++i) {
+        if (!outcome.rows[i].simulated)
+            readResult(test, outcome.rows[i]);
+    }
+    if (progress)
+        progress(text, 1.0, 0.0);
+    return status;
+}
+
+void BoardTestProcedure::readResult(BoardTest test, BoardTestRow& row)
+{
+    const std::uint32_t b = row.board.index;
+    std::int32_t result = 0;
+    if (row.simulated)
+        result = m_wrapper.getVirtualSelfTestResult(row.document);
+    else if (test == BoardTest::AutoZero)
+        result = m_wrapper.getAutoZeroResult(b, row.document);
+    else if (test == BoardTest::GainCal)
+        result = m_wrapper.getGainCalibrationResult(b, row.document);
+    else if (test == BoardTest::ThreeWire)
+        result = m_wrapper.getThreeWireOffsetResult(b, row.document);
+    else
+        result = m_wrapper.getSelfTestResult(b, row.document);
+    if (result >= 1) {
+        row.result = result;
+        row.document.clear();
+    }
+    TestVerdict::read(row.document, row.status, row.details);
+}
+
+void BoardTestProcedure::resetDefaults(BoardTestOutcome& outcome, bool allBoards)
+{
+    if (allBoards) {
+        m_wrapper.restoreFactoryCalibrationAll();
+    } else {
+        for (const BoardTestRow& row : outcome.rows)
+            m_wrapper.restoreFactoryCalibration(row.board.index);
+    }
+    const auto& results = m_wrapper.boardResults();
+    for (BoardTestRow& row : outcome.rows) {
+        const auto it = results.find(row.board.index);
+        row.result = it == results.end() ? ToolStatus::InternalError : it->second;
+        row.status = row.result == 0 ? "  PASSED" : "  FAILED" + std::to_string(row.result);
+    }
+}
+
+void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, double seconds)
+{
+    if (!m_journal)
+        return;
+    const double share = seconds / static_cast<double>(outcome.rows.size());
+    bool written = true;
+    std::vector<JournalEntry> entries;
+    for (BoardTestRow& row : outcome.rows) {
+        if (written && !row.document.empty())
+            written = m_journal->keepResult(row.board, operationName(test), row.document, row.resultFile);
+        JournalEntry entry;
+        entry.board = row.board.index;
+        entry.slot = row.board.slot;
+        entry.model = row.board.model;
+        entry.serial = row.board.serial;
+        entry.operation = operationName(test);
+        entry.parameters = parametersOf(test);
+        entry.result = outcome.status != 0 ? outcome.status : row.result;
+        entry.statusText = row.status;
+        entry.snapshots = row.snapshots;
+        entry.resultDocument = row.resultFile;
+        entry.durationSeconds = share;
+        entries.push_back(entry);
+    }
+    const std::string keepError = written ? std::string() : m_journal->lastError();
+    written = m_journal->append(std::move(entries)) && written;
+    if (!keepError.empty() && outcome.status == 0) {
+        outcome.status = ToolStatus::JournalFailed;
+        outcome.message = keepError;
+    }
+    if (!written && outcome.status == 0) {
+        outcome.status = ToolStatus::JournalFailed;
+        outcome.message = m_journal->lastError();
+    }
+}
+
+} // namespace z2e

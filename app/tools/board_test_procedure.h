@@ -1,0 +1,78 @@
+#pragma once
+// The self test and calibration procedures of the hardware tools: self test (standard, factory
+// or excitation), auto zero, gain calibration, three-wire offset and reset to the factory
+// calibration, on chosen boards of one node, through the command layer.
+//
+// A procedure starts every board first and reads the results afterwards, as the driver lets
+// the boards work in parallel. Procedures that change a board snapshot its EEPROMs into the
+// journal before anything is sent; all procedures leave one history line per board.
+
+#include "driver/command/qorin_node_util_wrapper.h"
+#include "tools/board_identity.h"
+#include "tools/tool_progress.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace z2e {
+
+class MaintenanceJournal;
+
+enum class BoardTest { SelfTest, FactoryTest, ExcitationTest, AutoZero, GainCal, ThreeWire, ResetDefaults };
+
+/// One board's line of the result list.
+struct BoardTestRow {
+    BoardIdentity board;
+    bool simulated = false;
+    std::string status;   ///< e.g. " PASSED", "  FAILED260105", " UNKNOWN"
+    std::string document; ///< the driver's result document, unchanged
+    std::vector<std::string> details;
+    std::int32_t result = 0; ///< the driver's answer that decided the row
+    std::vector<std::string> snapshots;
+    std::string resultFile;
+
+    /// "Slot <n>:  <name>[: <status>]"; the slot part left out when unknown.
+    std::string text() const;
+};
+
+struct BoardTestOutcome {
+    std::int32_t status = 0; ///< 0, or a ToolStatus / driver result that stopped the procedure
+    std::string testName;    ///< "Self_Test", "Auto_Zero", "Gain_Cal", "Three_Wire" or "Reset_Def"
+    std::string message;     ///< why it stopped, when it did
+    std::vector<BoardTestRow> rows;
+};
+
+class BoardTestProcedure {
+public:
+    /// `journal` may be null: then nothing is snapshotted or journalled.
+    BoardTestProcedure(QorinNodeUtilWrapper& wrapper, MaintenanceJournal* journal);
+
+    /// Runs `test` on `boards` (every board of the node when empty), in that order.
+    BoardTestOutcome run(BoardTest test, const std::vector<std::uint32_t>& boards, const ToolProgress& progress,
+                         const std::atomic<bool>& cancel);
+
+    static const char* testName(BoardTest test);
+    /// The status line while `test` runs: " Self_Test  IN PROGRESS...".
+    static std::string statusLine(BoardTest test);
+    static const char* progressTitle(BoardTest test);
+    static const char* operationName(BoardTest test);
+    /// True for the procedures that write into the board.
+    static bool changesBoard(BoardTest test);
+    /// The question the three-wire offset must have answered with OK before it runs.
+    static const char* threeWireQuestion();
+
+private:
+    std::int32_t startBoards(BoardTest test, BoardTestOutcome& outcome, const ToolProgress& progress,
+                             const std::atomic<bool>& cancel);
+    void readResult(BoardTest test, BoardTestRow& row);
+    void resetDefaults(BoardTestOutcome& outcome, bool allBoards);
+    std::int32_t snapshotBoards(BoardTest test, BoardTestOutcome& outcome);
+    void journal(BoardTest test, BoardTestOutcome& outcome, double seconds);
+
+    QorinNodeUtilWrapper& m_wrapper;
+    MaintenanceJournal* m_journal;
+};
+
+} // namespace z2e

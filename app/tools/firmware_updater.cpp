@@ -1,0 +1,302 @@
+#include "tools/firmware_updater.h"
+
+#include "tools/maintenance_journal.h"
+#include "tools/tool_status.h"
+#include "uni/number_text.h"
+
+#include <pugixml.hpp>
+
+#include <chrono>
+
+namespace z2e {
+
+namespace {
+
+// The board families whose firmware is small enough to load in about 30 seconds: the counter,
+// digital and CAN/UART boards without calibration tables.
+const char* const kQuickModels[] = {"QC-3104",     "QC-3108",      "QD-5032",      "QD-5064-ISO",
+                                    "QN-6204-CAN", "QN-6202-UART", "QN-6222-COMBO"};
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The journal's record of a row, before the update's outcome is known.
+JournalEntry entryOf(const FirmwareRow& row, const std::string& parameters)
+{
+    JournalEntry entry;
+    entry.board = row.board.index;
+    entry.slot = row.board.slot;
+    entry.model = row.board.model;
+    entry.serial = row.board.serial;
+    entry.operation = "firmware-update";
+    entry.parameters = parameters;
+    entry.firmwareBefore = row.installed;
+    return entry;
+}
+
+} // namespace
+
+FirmwareUpdater::FirmwareUpdater(QorinNodeUtilWrapper& wrapper, MaintenanceJournal* journal)
+    : m_wrapper(wrapper), m_journal(journal)
+{
+}
+
+std::int32_t FirmwareUpdater::check(const std::vector<std::uint32_t>& boards, std::vector<FirmwareRow>& rows)
+{
+    rows.clear();
+    if (!m_wrapper.isReady())
+        return ToolStatus::NotReady;
+    const std::uint32_t count = m_wrapper.getBoardCount();
+    std::vector<std::uint32_t> chosen = boards;
+    if (chosen.empty()) {
+        for (std::uint32_t b = 0; b < count; ++b)
+            chosen.push_back(b);
+    }
+    for (const std::uint32_t board : chosen) {
+        if (board >= count) {
+            m_message = "no board " + std::to_string(board) + " (the node has " + std::to_string(count) + ")";
+            return ToolStatus::NoSuchBoard;
+        }
+    }
+    for (const std::uint32_t board : chosen) {
+        FirmwareRow row;
+        row.board = BoardIdentity::read(m_wrapper, board);
+        checkRow(row);
+        rows.push_back(row);
+    }
+    return ToolStatus::Ok;
+}
+
+void FirmwareUpdater::checkRow(FirmwareRow& row)
+{
+    std::string document;
+    row.checkResult = m_wrapper.getFirmwareCheck(row.board.index, document);
+    row.installed.clear();
+    row.latest.clear();
+    row.fileName.clear();
+    row.status.clear();
+    pugi::xml_document xml;
+    if (row.checkResult >= 1 || !xml.load_string(document.c_str()))
+        return;
+    const pugi::xml_node check = xml.document_element();
+    row.installed = check.child_value("InstalledVersion");
+    row.latest = check.child_value("LatestVersion");
+    row.fileName = check.child_value("FileName");
+    row.status = check.child_value("StatusText");
+}
+
+bool FirmwareUpdater::decide(const std::string& installed, const std::string& latest, bool force,
+                             std::string& selection)
+{
+    selection.clear();
+    std::uint32_t have = 0;
+    std::uint32_t want = 0;
+    if (installed.empty() || latest.empty() || !uni::text::parseHex32(installed, have) ||
+        !uni::text::parseHex32(latest, want))
+        return false;
+    if (have == want || (have > want && !force))
+        return false;
+    if (have > want)
+        selection = latest;
+    return true;
+}
+
+std::int32_t FirmwareUpdater::infoCode(std::int32_t answer)
+{
+    switch (answer) {
+    case 0:
+        return 0;
+    case 260003:
+        return 3005;
+    case 260009:
+        return 3003;
+    case 260010:
+    case -260002:
+        return 3004;
+    case -260005:
+        return 3006;
+    case -260006:
+        return 3007;
+    default:
+        return 1;
+    }
+}
+
+std::string FirmwareUpdater::infoText(std::int32_t answer)
+{
+    switch (infoCode(answer)) {
+    case 3003:
+        return "Error parsing firmware listing XML.";
+    case 3004:
+        return "Firmware file not found!";
+    case 3005:
+        return "Accessing firmware file failed.";
+    case 3006:
+        return "Unknown board model.";
+    case 3007:
+        return "Selected firmware revision not found.";
+    case 1:
+        return "An internal error occurred.";
+    default:
+        return "";
+    }
+}
+
+double FirmwareUpdater::expectedSeconds(const std::string& boardName)
+{
+    for (const char* model : kQuickModels) {
+        if (boardName.find(model) != std::string::npos)
+            return 30.0;
+    }
+    return 120.0;
+}
+
+std::string FirmwareUpdater::statusText(std::int32_t outcome)
+{
+    switch (outcome) {
+    case ToolStatus::FirmwareUpdated:
+        return "Firmware Update complete.\r\nPlease power cycle the boards.";
+    case ToolStatus::FirmwareSkipped:
+        return "Firmware Update skipped.\r\nNo need to power cycle the boards.";
+    case ToolStatus::FirmwareFailed:
+        return "Firmware Update failed.\r\nPlease retry the update before power cycling\r\nthe boards.";
+    default:
+        return "";
+    }
+}
+
+std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryFailedOnly,
+                                     const ToolProgress& progress, const std::atomic<bool>& cancel)
+{
+    m_message.clear();
+    bool failed = false;
+    bool updated = false;
+    const std::size_t total = rows.size();
+    for (std::size_t i = 0; i < total; ++i) {
+        FirmwareRow& row = rows[i];
+        if (retryFailedOnly && row.outcome != ToolStatus::FirmwareFailed)
+            continue;
+        if (cancel.load()) {
+            m_message = "cancelled";
+            return ToolStatus::Cancelled;
+        }
+        if (progress)
+            progress(" Updating Board " + std::to_string(i + 1) + "/" + std::to_string(total),
+                     static_cast<double>(i) / static_cast<double>(total), expectedSeconds(row.board.name));
+        checkRow(row);
+        std::string selection;
+        std::int32_t outcome = ToolStatus::FirmwareSkipped;
+        // Both buttons of the dialog force the update: a newer firmware goes back to the release.
+        if (decide(row.installed, row.latest, true, selection)) {
+            outcome = send(row, selection, selection.empty() ? "latest" : "back to " + selection);
+        } else {
+            row.result = "Skipped";
+            row.info.clear();
+            row.outcome = outcome;
+            row.snapshots.clear();
+            if (m_journal) {
+                JournalEntry entry = entryOf(row, "latest");
+                entry.firmwareAfter = row.installed;
+                entry.result = outcome;
+                entry.statusText = row.result;
+                if (!m_journal->append(entry)) {
+                    m_message = m_journal->lastError();
+                    return ToolStatus::JournalFailed;
+                }
+            }
+        }
+        if (outcome != ToolStatus::FirmwareUpdated && outcome != ToolStatus::FirmwareSkipped &&
+            outcome != ToolStatus::FirmwareFailed)
+            return outcome;
+        failed = failed || outcome == ToolStatus::FirmwareFailed;
+        updated = updated || outcome == ToolStatus::FirmwareUpdated;
+    }
+    if (progress)
+        progress("", 1.0, 0.0);
+    if (failed)
+        return ToolStatus::FirmwareFailed;
+    return updated ? ToolStatus::FirmwareUpdated : ToolStatus::FirmwareSkipped;
+}
+
+std::int32_t FirmwareUpdater::updateWith(FirmwareRow& row, const std::string& selection, const ToolProgress& progress)
+{
+    m_message.clear();
+    if (selection.empty())
+        return ToolStatus::FirmwareSkipped;
+    if (progress)
+        progress(" Updating Board 1/1", 0.0, expectedSeconds(row.board.name));
+    checkRow(row);
+    const std::int32_t outcome = send(row, selection, selection);
+    if (progress)
+        progress("", 1.0, 0.0);
+    return outcome;
+}
+
+std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selection, const std::string& parameters)
+{
+    const auto started = std::chrono::steady_clock::now();
+    row.snapshots.clear();
+    if (m_journal) {
+        const std::int32_t status = m_journal->snapshot(m_wrapper, row.board, "firmware-update", row.snapshots);
+        if (status != 0) {
+            m_message = m_journal->lastError() + "; nothing was sent";
+            JournalEntry entry = entryOf(row, parameters);
+            entry.firmwareAfter = row.installed;
+            entry.result = status;
+            entry.statusText = m_message;
+            m_journal->append(entry);
+            return status;
+        }
+    }
+    row.result = "Updating...";
+    row.answer = m_wrapper.updateFirmware(row.board.index, selection);
+    row.outcome = row.answer == 0 ? ToolStatus::FirmwareUpdated : ToolStatus::FirmwareFailed;
+    row.result = row.answer == 0 ? "OK" : "Error!";
+    row.info = infoText(row.answer);
+    const std::string before = row.installed;
+    if (row.answer == 0)
+        checkRow(row);
+    if (!m_journal)
+        return row.outcome;
+    JournalEntry entry = entryOf(row, parameters);
+    entry.firmwareBefore = before;
+    entry.firmwareAfter = row.installed;
+    entry.result = row.outcome;
+    entry.statusText = row.result + (row.info.empty() ? "" : " " + row.info);
+    entry.snapshots = row.snapshots;
+    entry.durationSeconds = secondsSince(started);
+    if (!m_journal->append(entry)) {
+        m_message = m_journal->lastError();
+        return ToolStatus::JournalFailed;
+    }
+    return row.outcome;
+}
+
+std::int32_t FirmwareUpdater::autoSelection(std::uint32_t board, std::string& fileName)
+{
+    FirmwareRow row;
+    row.board.index = board;
+    checkRow(row);
+    if (!row.fileName.empty())
+        fileName = row.fileName;
+    return row.checkResult;
+}
+
+std::int32_t FirmwareUpdater::listing(std::vector<std::string>& fileNames)
+{
+    fileNames.clear();
+    std::string document;
+    const std::int32_t result = m_wrapper.getFirmwareListing(document);
+    if (result >= 1)
+        return result;
+    pugi::xml_document xml;
+    if (!xml.load_string(document.c_str()))
+        return 3003;
+    for (const pugi::xml_node& file : xml.child("FirmwareListing").children("File"))
+        fileNames.push_back(file.attribute("Name").value());
+    return 0;
+}
+
+} // namespace z2e

@@ -1,0 +1,352 @@
+#include "tools/maintenance_journal.h"
+
+#include "config/atomic_file_writer.h"
+#include "core/app_paths.h"
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
+#include <pwd.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace z2e {
+
+namespace {
+
+std::string jsonText(const std::string& text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (u < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string userName()
+{
+    if (const char* user = std::getenv("USER"); user && *user)
+        return user;
+    if (const passwd* entry = ::getpwuid(::geteuid()))
+        return entry->pw_name;
+    return std::to_string(::geteuid());
+}
+
+std::string hostName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
+
+// A serial number becomes a folder name: anything but letters and digits is replaced.
+std::string folderNameOf(const std::string& serial)
+{
+    if (serial.empty())
+        return "unknown";
+    std::string name = serial;
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    }
+    return name;
+}
+
+std::string baseName(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+MaintenanceJournal::MaintenanceJournal(std::string maintenanceFolder, std::string node)
+    : m_folder(std::move(maintenanceFolder)), m_node(std::move(node)), m_user(userName()), m_host(hostName())
+{
+}
+
+std::string MaintenanceJournal::defaultFolder()
+{
+    return expandedAppPath(AppPathKind::DataFolder) + "/maintenance";
+}
+
+std::string MaintenanceJournal::utcNow()
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm utc{};
+    ::gmtime_r(&seconds, &utc);
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+    char full[48];
+    std::snprintf(full, sizeof full, "%s.%03dZ", text, static_cast<int>(ms));
+    return full;
+}
+
+// The time part of file names: sortable, without characters some file systems refuse.
+std::string MaintenanceJournal::stamp() const
+{
+    std::string text = utcNow();
+    for (char& c : text) {
+        if (c == ':')
+            c = '-';
+    }
+    return text;
+}
+
+// Each folder is made once per journal: a procedure writes many files into few folders.
+bool MaintenanceJournal::folderExists(const std::string& folder)
+{
+    if (m_folders.count(folder) != 0)
+        return true;
+    if (!ensureDirectory(folder))
+        return false;
+    m_folders.insert(folder);
+    return true;
+}
+
+bool MaintenanceJournal::fail(const std::string& message)
+{
+    m_error = message;
+    return false;
+}
+
+std::string MaintenanceJournal::boardFolder(const BoardIdentity& board) const
+{
+    return m_folder + "/" + folderNameOf(board.serial);
+}
+
+std::int32_t MaintenanceJournal::snapshot(QorinNodeUtilWrapper& wrapper, const BoardIdentity& board,
+                                          const std::string& operation, std::vector<std::string>& files)
+{
+    files.clear();
+    if (!m_snapshots)
+        return 0;
+    std::string base;
+    std::string con;
+    std::int32_t result = wrapper.getBaseEeprom(board.index, base);
+    if (result >= 1) {
+        fail("cannot read the base EEPROM of board " + std::to_string(board.index) + " (" + std::to_string(result) +
+             ")");
+        return 4009;
+    }
+    result = wrapper.getConEeprom(board.index, con);
+    if (result >= 1) {
+        fail("cannot read the connector EEPROM of board " + std::to_string(board.index) + " (" +
+             std::to_string(result) + ")");
+        return 4009;
+    }
+    const std::string folder = boardFolder(board);
+    if (!folderExists(folder)) {
+        fail("cannot create " + folder);
+        return 4009;
+    }
+    const std::string prefix = folder + "/" + stamp() + "_" + operation + "_";
+    const std::string names[2] = {prefix + "base.xml", prefix + "con.xml"};
+    const std::string* texts[2] = {&base, &con};
+    for (int i = 0; i < 2; ++i) {
+        std::string error;
+        if (!AtomicFileWriter::write(names[i], *texts[i] + "\n", &error)) {
+            if (i == 1)
+                std::remove(names[0].c_str());
+            fail("cannot write " + names[i] + ": " + error);
+            return 4009;
+        }
+    }
+    files.assign(std::begin(names), std::end(names));
+    return 0;
+}
+
+bool MaintenanceJournal::keepResult(const BoardIdentity& board, const std::string& operation,
+                                    const std::string& document, std::string& file)
+{
+    file.clear();
+    const std::string folder = boardFolder(board);
+    if (!folderExists(folder))
+        return fail("cannot create " + folder);
+    const std::string name = folder + "/" + stamp() + "_" + operation + "_result.xml";
+    if (!writeFile(name, document + "\n"))
+        return false;
+    file = name;
+    return true;
+}
+
+// Temporary file and rename, without a sync of its own: a procedure's documents reach the
+// disk together before the history lines that name them.
+bool MaintenanceJournal::writeFile(const std::string& path, const std::string& content)
+{
+    const std::string temp = path + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return fail("cannot create " + temp + ": " + std::strerror(errno));
+    std::size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return fail("cannot write " + path + ": " + std::strerror(error));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        return fail("cannot write " + path + ": " + std::strerror(error));
+    }
+    m_unsynced = true;
+    return true;
+}
+
+std::string MaintenanceJournal::line(const JournalEntry& entry) const
+{
+    std::ostringstream out;
+    out << "{\"time\":" << jsonText(entry.time) << ",\"user\":" << jsonText(m_user) << ",\"host\":" << jsonText(m_host)
+        << ",\"node\":" << jsonText(m_node) << ",\"board\":" << entry.board << ",\"slot\":";
+    if (entry.slot == BoardIdentity::kUnknownSlot)
+        out << "null";
+    else
+        out << entry.slot;
+    out << ",\"model\":" << jsonText(entry.model) << ",\"serial\":" << jsonText(entry.serial)
+        << ",\"operation\":" << jsonText(entry.operation) << ",\"parameters\":" << jsonText(entry.parameters);
+    if (!entry.firmwareBefore.empty() || !entry.firmwareAfter.empty())
+        out << ",\"firmwareBefore\":" << jsonText(entry.firmwareBefore)
+            << ",\"firmwareAfter\":" << jsonText(entry.firmwareAfter);
+    out << ",\"result\":" << entry.result << ",\"status\":" << jsonText(entry.statusText) << ",\"snapshots\":[";
+    for (std::size_t i = 0; i < entry.snapshots.size(); ++i)
+        out << (i ? "," : "") << jsonText(baseName(entry.snapshots[i]));
+    char duration[32];
+    std::snprintf(duration, sizeof duration, "%.3f", entry.durationSeconds);
+    out << "],\"resultDocument\":" << jsonText(baseName(entry.resultDocument)) << ",\"durationSeconds\":" << duration
+        << "}";
+    return out.str();
+}
+
+bool MaintenanceJournal::append(JournalEntry entry)
+{
+    return append(std::vector<JournalEntry>{std::move(entry)});
+}
+
+bool MaintenanceJournal::append(std::vector<JournalEntry> entries)
+{
+    if (!folderExists(m_folder))
+        return fail("cannot create " + m_folder);
+    const std::string path = m_folder + "/history.jsonl";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return fail("cannot open " + path + ": " + std::strerror(errno));
+    // One sync of the file system puts the result documents on disk before the lines naming them.
+    if (m_unsynced && ::syncfs(fd) == 0)
+        m_unsynced = false;
+    bool ok = true;
+    for (JournalEntry& entry : entries) {
+        if (entry.time.empty())
+            entry.time = utcNow();
+        const std::string text = line(entry) + "\n";
+        struct stat before {};
+        const bool sized = ::fstat(fd, &before) == 0;
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written == static_cast<ssize_t>(text.size()))
+            continue;
+        ok = false;
+        fail("cannot append to " + path + ": " +
+             (written < 0 ? std::string(std::strerror(errno)) : std::string("disk full")));
+        // A line cut short would spoil every reader after it.
+        if (written > 0 && sized && ::ftruncate(fd, before.st_size) != 0)
+            m_error += " (and the partial line could not be removed)";
+        break;
+    }
+    if (::fsync(fd) != 0 && ok) {
+        ok = false;
+        fail("cannot sync " + path + ": " + std::strerror(errno));
+    }
+    ::close(fd);
+    return ok;
+}
+
+std::vector<std::string> MaintenanceJournal::history(const std::string& serial) const
+{
+    std::vector<std::string> lines;
+    std::ifstream in(m_folder + "/history.jsonl");
+    const std::string key = "\"serial\":" + jsonText(serial) + ",";
+    std::string text;
+    while (std::getline(in, text)) {
+        if (!text.empty() && (serial.empty() || text.find(key) != std::string::npos))
+            lines.push_back(text);
+    }
+    return lines;
+}
+
+std::string MaintenanceJournal::field(const std::string& line, const std::string& key)
+{
+    const std::string name = "\"" + key + "\":";
+    std::size_t at = line.find(name);
+    if (at == std::string::npos)
+        return {};
+    at += name.size();
+    std::string value;
+    if (at < line.size() && line[at] != '"') {
+        while (at < line.size() && line[at] != ',' && line[at] != '}' && line[at] != ']')
+            value += line[at++];
+        return value;
+    }
+    for (++at; at < line.size() && line[at] != '"'; ++at) {
+        if (line[at] != '\\' || at + 1 >= line.size()) {
+            value += line[at];
+            continue;
+        }
+        const char escaped = line[++at];
+        if (escaped == 'n')
+            value += '\n';
+        else if (escaped == 'r')
+            value += '\r';
+        else if (escaped == 't')
+            value += '\t';
+        else if (escaped == 'u' && at + 4 < line.size())
+            value += static_cast<char>(std::strtol(line.substr(at + 1, 4).c_str(), nullptr, 16)), at += 4;
+        else
+            value += escaped;
+    }
+    return value;
+}
+
+bool MaintenanceJournal::lastResult(const std::string& serial, const std::string& operation,
+                                    std::int32_t& result) const
+{
+    bool found = false;
+    for (const std::string& text : history(serial)) {
+        if (field(text, "node") != m_node || field(text, "operation") != operation)
+            continue;
+        result = static_cast<std::int32_t>(std::strtol(field(text, "result").c_str(), nullptr, 10));
+        found = true;
+    }
+    return found;
+}
+
+} // namespace z2e

@@ -1,0 +1,100 @@
+#pragma once
+// The maintenance journal of a documents folder: EEPROM snapshots taken before a board is
+// changed, the result documents of tests and calibrations, and history.jsonl with one line per
+// board and procedure. Everything lives below "<documents folder>/maintenance"; snapshots and
+// result documents in a folder per board serial number.
+//
+// Files are written whole (temporary file + rename); a history line is appended with one
+// write and synced, and a write that does not complete is cut off again, so a reader never
+// sees half a line.
+
+#include "driver/command/qorin_node_util_wrapper.h"
+#include "tools/board_identity.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace z2e {
+
+struct JournalEntry {
+    std::string time; ///< UTC, ISO 8601; filled by append() when empty
+    std::uint32_t board = 0;
+    std::uint32_t slot = BoardIdentity::kUnknownSlot;
+    std::string model;
+    std::string serial;
+    std::string operation;
+    std::string parameters;
+    std::string firmwareBefore; ///< empty where it does not apply
+    std::string firmwareAfter;
+    std::int32_t result = 0;
+    std::string statusText;
+    std::vector<std::string> snapshots;
+    std::string resultDocument;
+    double durationSeconds = 0;
+};
+
+class MaintenanceJournal {
+public:
+    /// `maintenanceFolder` is ".../maintenance"; `node` is "local" or the node's address and
+    /// name as the journal shows them.
+    MaintenanceJournal(std::string maintenanceFolder, std::string node);
+
+    /// "<documents folder>/maintenance" of this machine.
+    static std::string defaultFolder();
+
+    const std::string& folder() const { return m_folder; }
+    /// Snapshots may be switched off; the history is still written.
+    void setSnapshotsEnabled(bool enabled) { m_snapshots = enabled; }
+    bool snapshotsEnabled() const { return m_snapshots; }
+
+    /// Saves the base and connector EEPROM documents of `board` as they are now. Returns 0,
+    /// the status 4009 with lastError() set when a document cannot be read or written (no
+    /// file is left then), or 0 without files while snapshots are off.
+    std::int32_t snapshot(QorinNodeUtilWrapper& wrapper, const BoardIdentity& board, const std::string& operation,
+                          std::vector<std::string>& files);
+    /// Keeps a result document beside the board's snapshots; false with lastError() set.
+    /// The file is complete or absent, but reaches the disk only with the next append.
+    bool keepResult(const BoardIdentity& board, const std::string& operation, const std::string& document,
+                    std::string& file);
+    /// Appends one history line; false with lastError() set, the history then unchanged.
+    bool append(JournalEntry entry);
+    /// Appends the lines of a whole procedure, each with its own write, and syncs once
+    /// (after the result documents kept before them). On a failure the lines before the
+    /// failing one stay and the history ends with a whole line.
+    bool append(std::vector<JournalEntry> entries);
+    /// The history lines, oldest first; only those of `serial` when it is not empty.
+    std::vector<std::string> history(const std::string& serial) const;
+    /// The result of the last `operation` on the board `serial` on this journal's node;
+    /// false when there is none.
+    bool lastResult(const std::string& serial, const std::string& operation, std::int32_t& result) const;
+    /// The value of `key` in a history line: a text unescaped, a number as written; empty
+    /// when the line has no such key.
+    static std::string field(const std::string& line, const std::string& key);
+    /// The history line of `entry`, without a line end.
+    std::string line(const JournalEntry& entry) const;
+
+    const std::string& lastError() const { return m_error; }
+
+    /// UTC now as "YYYY-MM-DDTHH:MM:SS.mmmZ".
+    static std::string utcNow();
+
+private:
+    std::string boardFolder(const BoardIdentity& board) const;
+    std::string stamp() const;
+    bool fail(const std::string& message);
+    bool writeFile(const std::string& path, const std::string& content);
+    bool folderExists(const std::string& folder);
+
+    std::string m_folder;
+    std::string m_node;
+    std::string m_user;
+    std::string m_host;
+    bool m_snapshots = true;
+    std::set<std::string> m_folders; ///< folders known to exist
+    bool m_unsynced = false; ///< result documents written since the last sync
+    std::string m_error;
+};
+
+} // namespace z2e

@@ -1,0 +1,132 @@
+// The self test of all 64 boards of four full racks as the tools run it (board identities,
+// every board started, every result read and judged, result documents and history lines
+// written) against the bare sequence of driver calls it issues, alternately in each
+// iteration on the same driver. The driver's simulated time runs 100000 times faster.
+// Reported: procedure_ms, bare_ms, their ratio (target: at most 1.15), ms per board, and the
+// ratio of the procedure without its journal (no_journal_ratio), which tells the journal's
+// share (two disk syncs per run) from the procedure's own.
+
+#include "core/local_node_session.h"
+#include "tools/board_test_procedure.h"
+#include "tools/maintenance_journal.h"
+#include "zmpxi/driver_api.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRacks = 4;
+constexpr int kSlots = 16;
+constexpr int kBoards = kRacks * kSlots;
+
+std::string hardware()
+{
+    std::ostringstream out;
+    out << "<SimulatedHardware><SimulatedEnclosures>";
+    for (int r = 0; r < kRacks; ++r)
+        out << "<ID" << r << "><Model>QE-R16</Model><SerialNumber>00B1E1" << 10 + r
+            << "</SerialNumber><UserData/><EncType>2</EncType><EncVersion>1</EncVersion></ID" << r << ">";
+    out << "</SimulatedEnclosures><SimulatedBoards>";
+    const char* const models[] = {"QA-4008.BNC", "QA-4016", "QC-3104", "QD-5032"};
+    for (int b = 0; b < kBoards; ++b) {
+        char serial[16];
+        std::snprintf(serial, sizeof serial, "10A8%04X", b + 1);
+        out << "<ID" << b << "><Model>" << models[b % 4] << "</Model><EncNumber>" << b / kSlots
+            << "</EncNumber><SlotNumber>" << 2 + b % kSlots << "</SlotNumber><FWRevision>0100</FWRevision>"
+            << "<SerialNumber>" << serial << "</SerialNumber></ID" << b << ">";
+    }
+    out << "</SimulatedBoards></SimulatedHardware>";
+    return out.str();
+}
+
+// What the procedure sends: identity, start and result of every board.
+void bareSequence(z2e::QorinNodeUtilWrapper& wrapper)
+{
+    const std::uint32_t count = wrapper.getBoardCount();
+    std::string text;
+    for (std::uint32_t b = 0; b < count; ++b) {
+        wrapper.getBoardProperties(b, text);
+        benchmark::DoNotOptimize(text.data());
+    }
+    for (std::uint32_t b = 0; b < count; ++b)
+        wrapper.startSelfTest(b, "");
+    for (std::uint32_t b = 0; b < count; ++b) {
+        wrapper.getSelfTestResult(b, text);
+        benchmark::DoNotOptimize(text.data());
+    }
+}
+
+void BM_SelfTest64BoardsVsBareCalls(benchmark::State& state)
+{
+    char pattern[] = "/tmp/self_test_bench_XXXXXX";
+    if (!::mkdtemp(pattern)) {
+        state.SkipWithError("no scratch folder");
+        return;
+    }
+    const fs::path dir = pattern;
+    for (const char* sub : {"config", "state", "runtime", "docs"})
+        fs::create_directories(dir / sub);
+    std::ofstream(dir / "hardware.xml") << hardware();
+    ::setenv("ZMPXI_API_CONFIG_DIR", (dir / "config").c_str(), 1);
+    ::setenv("ZMPXI_SIM_STATE_DIR", (dir / "state").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
+    ::setenv("ZMPXI_SIM_HARDWARE", (dir / "hardware.xml").c_str(), 1);
+    ::setenv("ZAMO2_COMMON_DOCUMENTS", (dir / "docs").c_str(), 1);
+    ::setenv("ZMPXI_SIM_SPEED", "100000", 1);
+    {
+        z2e::LocalNodeSession session("", "SIMMODE_OFF");
+        z2e::QorinNodeUtilWrapper& wrapper = session.wrapper();
+        if (!session.connected() || wrapper.getBoardCount() != kBoards) {
+            state.SkipWithError("the 64 boards did not come up");
+        } else {
+            z2e::MaintenanceJournal journal(z2e::MaintenanceJournal::defaultFolder(), "local");
+            z2e::BoardTestProcedure procedure(wrapper, &journal);
+            z2e::BoardTestProcedure unjournalled(wrapper, nullptr);
+            const std::atomic<bool> go{false};
+            double procedureTotal = 0;
+            double bareTotal = 0;
+            double unjournalledTotal = 0;
+            using Clock = std::chrono::steady_clock;
+            for (auto _ : state) {
+                const auto t0 = Clock::now();
+                const z2e::BoardTestOutcome outcome = procedure.run(z2e::BoardTest::SelfTest, {}, nullptr, go);
+                const auto t1 = Clock::now();
+                bareSequence(wrapper);
+                const auto t2 = Clock::now();
+                benchmark::DoNotOptimize(unjournalled.run(z2e::BoardTest::SelfTest, {}, nullptr, go).rows.data());
+                const auto t3 = Clock::now();
+                if (outcome.status != 0 || outcome.rows.size() != kBoards) {
+                    state.SkipWithError("the self test did not run on every board");
+                    break;
+                }
+                procedureTotal += std::chrono::duration<double, std::milli>(t1 - t0).count();
+                bareTotal += std::chrono::duration<double, std::milli>(t2 - t1).count();
+                unjournalledTotal += std::chrono::duration<double, std::milli>(t3 - t2).count();
+            }
+            const double runs = static_cast<double>(state.iterations());
+            if (runs > 0 && bareTotal > 0) {
+                state.counters["procedure_ms"] = procedureTotal / runs;
+                state.counters["bare_ms"] = bareTotal / runs;
+                state.counters["ratio"] = procedureTotal / bareTotal;
+                state.counters["ms_per_board"] = procedureTotal / runs / kBoards;
+                state.counters["no_journal_ratio"] = unjournalledTotal / bareTotal;
+            }
+        }
+    }
+    z2e::unloadDriverApi();
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+}
+
+} // namespace
+
+BENCHMARK(BM_SelfTest64BoardsVsBareCalls)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,0 +1,138 @@
+#include "tools_fixture.h"
+
+#include "tools/board_test_procedure.h"
+#include "tools/maintenance_journal.h"
+#include "tools/test_result_files.h"
+#include "tools/test_verdict.h"
+#include "tools/tool_status.h"
+
+namespace z2e {
+namespace {
+
+using namespace testing_tools;
+
+const std::atomic<bool> kGo{false};
+
+TEST(TestVerdict, StatusTableIgnoresCaseAndFallsBackToNotApplicable)
+{
+    const std::pair<const char*, const char*> table[] = {
+        {"true", " PASSED"},          {"TRUE", " PASSED"},
+        {"False", " FAILED!!"},       {"undone", " NOT PERFORMED"},
+        {"OverLimit", " CALIBRATION ERROR"}, {"setuperror", " CONFIG ERROR"},
+        {"HARDWAREERROR", " HARDWARE FAILURE"}, {"na", " NOT APPLICABLE"},
+        {"maybe", " NOT APPLICABLE"},  {"", " NOT APPLICABLE"},
+    };
+    for (const auto& [passed, status] : table)
+        EXPECT_EQ(TestVerdict::statusOf(passed), status) << passed;
+}
+
+TEST(TestVerdict, DocumentGivesBoardVerdictAndDetailRows)
+{
+    std::string status;
+    std::vector<std::string> details;
+    EXPECT_FALSE(TestVerdict::read("<HardwareCheck><BoardId0 Passed=", status, details));
+    EXPECT_EQ(status, " UNKNOWN");
+    EXPECT_FALSE(TestVerdict::read("", status, details));
+    EXPECT_EQ(status, " UNKNOWN");
+
+    const std::string gain =
+        "<Selfjustage><BoardId3 Passed=\"True\"><Check Target=\"SelfJustage\" Passed=\"false\" Limit=\"0.002\">"
+        "<ID0 Device=\"Excitation\" Range=\"5 V\" Limit=\"0.01\" Meas_Gain=\"0.99\" Old_Gain=\"1.01\" "
+        "Passed=\"true\"/></Check><Check/></BoardId3></Selfjustage>";
+    ASSERT_TRUE(TestVerdict::read(gain, status, details));
+    EXPECT_EQ(status, " PASSED");
+    ASSERT_EQ(details.size(), 3u);
+    EXPECT_EQ(details[0], "  SelfJustage: FAILED!! (Limit: 0.002)");
+    EXPECT_EQ(details[1], "    EXC  5 V: PASSED (Meas_Gain: 0.99 Prev_Gain: 1.01) (Limit: 0.01)");
+    EXPECT_EQ(details[2], "  EmptyNode: EmptyState (Limit: EmptyNode)");
+}
+
+TEST(TestResultFiles, ProposedNameFollowsTheLastProcedure)
+{
+    BoardTestRow row;
+    row.board.name = "QA-4008.BNC";
+    row.board.serial = "10A80001";
+    EXPECT_EQ(TestResultFiles::proposedName("/d", "", row), "/d/hw_tests_QA-4008.BNC_10A80001.xml");
+    EXPECT_EQ(TestResultFiles::proposedName("/d", "Other", row), "/d/hw_tests_QA-4008.BNC_10A80001.xml");
+    EXPECT_EQ(TestResultFiles::proposedName("/d", BoardTestProcedure::testName(BoardTest::ExcitationTest), row),
+              "/d/Self_Test_QA-4008.BNC_10A80001.xml");
+    EXPECT_EQ(TestResultFiles::proposedName("/d", BoardTestProcedure::testName(BoardTest::ResetDefaults), row),
+              "/d/Reset_Def_QA-4008.BNC_10A80001.xml");
+}
+
+class BoardTestProcedureTest : public ToolsTest {};
+
+TEST_F(BoardTestProcedureTest, SelfTestShowsEachBoardsVerdictAndSavesAllUnderResults)
+{
+    QorinNodeUtilWrapper& wrapper =
+        connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
+                        boardEntry(1, "QA-4016", 3, "0254", "10A80002", "<Faults><SelfTest>fail</SelfTest></Faults>"));
+    BoardTestProcedure procedure(wrapper, nullptr);
+    std::vector<double> fractions;
+    const BoardTestOutcome outcome = procedure.run(
+        BoardTest::SelfTest, {}, [&](const std::string&, double f, double) { fractions.push_back(f); }, kGo);
+    ASSERT_EQ(outcome.status, 0) << outcome.message;
+    ASSERT_EQ(outcome.rows.size(), 2u);
+    EXPECT_EQ(outcome.rows[0].text(), "Slot 2:  QA-4008.BNC:  PASSED");
+    EXPECT_EQ(outcome.rows[1].status, " FAILED!!");
+    EXPECT_FALSE(outcome.rows[1].details.empty());
+    EXPECT_EQ(fractions.back(), 1.0);
+
+    const fs::path all = m_dir / "all.xml";
+    ASSERT_EQ(TestResultFiles::saveAll(all.string(), outcome.rows), 0);
+    const std::string text = fileText(all);
+    EXPECT_NE(text.find("\n<Results>\n\t<HardwareCheck Kind=\"standard\">\n\t\t<BoardId0 "), std::string::npos) << text;
+    EXPECT_NE(text.find("\t\t<BoardId1 Passed=\"false\""), std::string::npos);
+    EXPECT_EQ(TestResultFiles::saveAll((m_dir / "no/such/folder.xml").string(), outcome.rows), 1001);
+    const fs::path single = m_dir / "one.xml";
+    ASSERT_EQ(TestResultFiles::saveSingle(single.string(), outcome.rows[0]), 0);
+    EXPECT_EQ(fileText(single), outcome.rows[0].document);
+}
+
+TEST_F(BoardTestProcedureTest, ResetDefaultsReportsEachBoardsDriverResult)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001") +
+                                                    boardEntry(1, "QC-3104", 3, "02F4", "10A80006"));
+    MaintenanceJournal journal(maintenance(), "local");
+    const BoardTestOutcome outcome =
+        BoardTestProcedure(wrapper, &journal).run(BoardTest::ResetDefaults, {}, nullptr, kGo);
+    ASSERT_EQ(outcome.status, 0) << outcome.message;
+    ASSERT_EQ(outcome.rows.size(), 2u);
+    EXPECT_EQ(outcome.rows[0].status, "  PASSED");
+    EXPECT_EQ(outcome.rows[1].status, "  FAILED100018"); // not an analog board
+    EXPECT_TRUE(outcome.rows[0].document.empty());
+    EXPECT_EQ(journal.history("10A80006").size(), 1u);
+}
+
+TEST_F(BoardTestProcedureTest, SimulatedBoardsRunOnlyTheSelfTest)
+{
+    ::setenv("ZMPXI_SIM_HARDWARE", ZMPXI_SIM_EXAMPLES_DIR "/hardware.xml", 1);
+    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_FORCE");
+    ASSERT_TRUE(wrapper.node()->isSimulation());
+    MaintenanceJournal journal(maintenance(), "local");
+    BoardTestProcedure procedure(wrapper, &journal);
+    for (BoardTest test : {BoardTest::AutoZero, BoardTest::GainCal, BoardTest::ThreeWire, BoardTest::ResetDefaults}) {
+        const BoardTestOutcome refused = procedure.run(test, {}, nullptr, kGo);
+        EXPECT_EQ(refused.status, ToolStatus::SimulatedRefused) << BoardTestProcedure::testName(test);
+        EXPECT_TRUE(refused.rows.empty());
+    }
+    EXPECT_FALSE(fs::exists(maintenance()));
+    const BoardTestOutcome outcome = procedure.run(BoardTest::SelfTest, {0}, nullptr, kGo);
+    ASSERT_EQ(outcome.status, 0) << outcome.message;
+    ASSERT_EQ(outcome.rows.size(), 1u);
+    EXPECT_EQ(outcome.rows[0].status, " PASSED");
+    EXPECT_NE(outcome.rows[0].document.find("<HardwareCheck"), std::string::npos);
+}
+
+TEST_F(BoardTestProcedureTest, CancelledBeforeTheFirstBoardStartsNothing)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
+    const std::atomic<bool> stop{true};
+    const BoardTestOutcome outcome = BoardTestProcedure(wrapper, nullptr).run(BoardTest::SelfTest, {}, nullptr, stop);
+    EXPECT_EQ(outcome.status, ToolStatus::Cancelled);
+    ASSERT_EQ(outcome.rows.size(), 1u);
+    EXPECT_TRUE(outcome.rows[0].status.empty());
+}
+
+} // namespace
+} // namespace z2e

@@ -1,0 +1,130 @@
+#include "tools_fixture.h"
+
+#include "tools/board_identity.h"
+#include "tools/firmware_updater.h"
+#include "tools/maintenance_journal.h"
+#include "tools/tool_status.h"
+
+namespace z2e {
+namespace {
+
+using namespace testing_tools;
+
+const std::atomic<bool> kGo{false};
+
+TEST(FirmwareDecision, SkipsEqualMissingOrUnparsableAndGoesBackOnlyWhenForced)
+{
+    std::string selection = "stale";
+    EXPECT_FALSE(FirmwareUpdater::decide("1A", "1a", true, selection));
+    EXPECT_TRUE(selection.empty());
+    EXPECT_FALSE(FirmwareUpdater::decide("", "0254", true, selection));
+    EXPECT_FALSE(FirmwareUpdater::decide("0251", "", true, selection));
+    EXPECT_FALSE(FirmwareUpdater::decide("02G1", "0254", true, selection));
+    EXPECT_FALSE(FirmwareUpdater::decide("20", "1F", false, selection));
+    ASSERT_TRUE(FirmwareUpdater::decide("20", "1F", true, selection));
+    EXPECT_EQ(selection, "1F");
+    ASSERT_TRUE(FirmwareUpdater::decide("0251", "0254", false, selection));
+    EXPECT_EQ(selection, "");
+}
+
+TEST(FirmwareDecision, InfoCodesAndDurations)
+{
+    const std::pair<std::int32_t, std::int32_t> codes[] = {{0, 0},         {260003, 3005},  {260009, 3003},
+                                                           {260010, 3004}, {-260002, 3004}, {-260005, 3006},
+                                                           {-260006, 3007}, {260004, 1}};
+    for (const auto& [answer, code] : codes)
+        EXPECT_EQ(FirmwareUpdater::infoCode(answer), code) << answer;
+    EXPECT_EQ(FirmwareUpdater::infoText(0), "");
+    EXPECT_EQ(FirmwareUpdater::expectedSeconds("QC-3104"), 30.0);
+    EXPECT_EQ(FirmwareUpdater::expectedSeconds("QN-6204-CAN E2PROM-ERROR"), 30.0);
+    EXPECT_EQ(FirmwareUpdater::expectedSeconds("QA-4008.BNC"), 120.0);
+}
+
+class FirmwareUpdaterTest : public ToolsTest {
+protected:
+    std::string firmwareOf(std::uint32_t board) { return BoardIdentity::read(m_session->wrapper(), board).firmware; }
+};
+
+TEST_F(FirmwareUpdaterTest, UpdateFollowsTheCheckOfEachBoard)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
+        boardEntry(1, "QA-4016", 3, "0251", "10A80002", firmwareCheckLiteral("1A", "1A")) +
+        boardEntry(2, "QA-4016", 4, "0251", "10A80003", firmwareCheckLiteral("20", "1F")) +
+        boardEntry(3, "QA-4016", 5, "0251", "10A80004", firmwareCheckLiteral("zz", "0254")));
+    FirmwareUpdater updater(wrapper, nullptr);
+    std::vector<FirmwareRow> rows;
+    ASSERT_EQ(updater.check({}, rows), 0);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].installed, "0251");
+    EXPECT_EQ(rows[0].latest, "0254");
+    EXPECT_EQ(rows[0].fileName, "qa4008bnc_0254.zfw");
+
+    std::vector<std::string> texts;
+    EXPECT_EQ(updater.update(rows, false, [&](const std::string& t, double, double s) {
+                  if (!t.empty())
+                      texts.push_back(t + " " + std::to_string(static_cast<int>(s)));
+              }, kGo),
+              ToolStatus::FirmwareFailed);
+    EXPECT_EQ(texts.front(), " Updating Board 1/4 120");
+    EXPECT_EQ(rows[0].result, "OK");
+    EXPECT_EQ(firmwareOf(0), "0254");
+    for (std::size_t skipped : {1u, 3u}) {
+        EXPECT_EQ(rows[skipped].result, "Skipped");
+        EXPECT_EQ(rows[skipped].outcome, 3001);
+        EXPECT_EQ(firmwareOf(static_cast<std::uint32_t>(skipped)), "0251"); // nothing was sent
+    }
+    // "1F" is no release of this model: the driver's refusal proves the version text was sent.
+    EXPECT_EQ(rows[2].answer, -260006);
+    EXPECT_EQ(rows[2].result, "Error!");
+    EXPECT_EQ(rows[2].info, "Selected firmware revision not found.");
+}
+
+TEST_F(FirmwareUpdaterTest, RetryTouchesOnlyTheFailedRows)
+{
+    QorinNodeUtilWrapper& wrapper =
+        connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
+                        boardEntry(1, "QN-6202-UART", 3, "0441", "10A80008",
+                                   "<Faults><FirmwareUpdate>1</FirmwareUpdate></Faults>"));
+    MaintenanceJournal journal(maintenance(), "local");
+    FirmwareUpdater updater(wrapper, &journal);
+    std::vector<FirmwareRow> rows;
+    ASSERT_EQ(updater.check({}, rows), 0);
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), ToolStatus::FirmwareFailed);
+    EXPECT_EQ(rows[0].outcome, 3000);
+    EXPECT_EQ(rows[1].outcome, 3002);
+    EXPECT_EQ(firmwareOf(1), "0441");
+
+    EXPECT_EQ(updater.update(rows, true, nullptr, kGo), ToolStatus::FirmwareUpdated);
+    EXPECT_EQ(rows[1].result, "OK");
+    EXPECT_EQ(firmwareOf(1), "0444");
+    EXPECT_EQ(journal.history("10A80001").size(), 1u);
+    EXPECT_EQ(journal.history("10A80008").size(), 2u);
+
+    // Nothing failed last time: a retry has nothing to do.
+    EXPECT_EQ(updater.update(rows, true, nullptr, kGo), ToolStatus::FirmwareSkipped);
+    EXPECT_EQ(journal.history("").size(), 3u);
+}
+
+TEST_F(FirmwareUpdaterTest, SingleBoardUpdateWithAListedFile)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QC-3104", 2, "02F4", "10A80006"));
+    FirmwareUpdater updater(wrapper, nullptr);
+    std::vector<std::string> files;
+    ASSERT_EQ(updater.listing(files), 0);
+    EXPECT_EQ(files.size(), 26u);
+    std::string automatic;
+    updater.autoSelection(0, automatic);
+    EXPECT_EQ(automatic, "qc3104_02F4.zfw");
+
+    FirmwareRow row;
+    row.board = BoardIdentity::read(wrapper, 0);
+    EXPECT_EQ(updater.updateWith(row, "", nullptr), ToolStatus::FirmwareSkipped);
+    EXPECT_EQ(updater.updateWith(row, "qc3104_02F1.zfw", nullptr), ToolStatus::FirmwareUpdated);
+    EXPECT_EQ(firmwareOf(0), "02F1");
+    EXPECT_EQ(updater.updateWith(row, "qa4016_0254.zfw", nullptr), ToolStatus::FirmwareFailed);
+    EXPECT_EQ(row.info, "Unknown board model.");
+}
+
+} // namespace
+} // namespace z2e

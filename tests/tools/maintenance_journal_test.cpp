@@ -1,0 +1,133 @@
+#include "tools_fixture.h"
+
+#include "tools/board_test_procedure.h"
+#include "tools/firmware_updater.h"
+#include "tools/maintenance_journal.h"
+#include "tools/tool_status.h"
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace z2e {
+namespace {
+
+using namespace testing_tools;
+
+const std::atomic<bool> kGo{false};
+
+class MaintenanceJournalTest : public ToolsTest {};
+
+TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
+    std::string base;
+    std::string con;
+    ASSERT_EQ(wrapper.getBaseEeprom(0, base), 0);
+    ASSERT_EQ(wrapper.getConEeprom(0, con), 0);
+    MaintenanceJournal journal(maintenance(), "local");
+    const BoardTestOutcome outcome = BoardTestProcedure(wrapper, &journal).run(BoardTest::AutoZero, {}, nullptr, kGo);
+    ASSERT_EQ(outcome.status, 0) << outcome.message;
+    EXPECT_EQ(outcome.rows[0].status, " PASSED");
+
+    const auto& files = outcome.rows[0].snapshots;
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(fs::path(files[0]).parent_path(), fs::path(maintenance()) / "10A80001");
+    EXPECT_NE(files[0].find("_autozero_base.xml"), std::string::npos);
+    EXPECT_EQ(fileText(files[0]), base + "\n");
+    EXPECT_EQ(fileText(files[1]), con + "\n");
+    std::string after;
+    ASSERT_EQ(wrapper.getBaseEeprom(0, after), 0);
+    EXPECT_NE(after, base); // the auto zero wrote new offsets
+    EXPECT_EQ(fileText(outcome.rows[0].resultFile), outcome.rows[0].document + "\n");
+
+    const auto lines = journal.history("10A80001");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("\"node\":\"local\",\"board\":0,\"slot\":2,\"model\":\"QA-4008.BNC\""),
+              std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("\"operation\":\"autozero\",\"parameters\":\"200 ms\""), std::string::npos);
+    EXPECT_NE(lines[0].find("\"status\":\" PASSED\""), std::string::npos);
+    EXPECT_NE(lines[0].find(fs::path(files[1]).filename().string()), std::string::npos);
+}
+
+TEST_F(MaintenanceJournalTest, FailingSnapshotSendsNothing)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(
+        0, "QN-6202-UART", 2, "0441", "10A80008", "<Faults><ConEEPROM>blank</ConEEPROM></Faults>"));
+    MaintenanceJournal journal(maintenance(), "local");
+    FirmwareUpdater updater(wrapper, &journal);
+    std::vector<FirmwareRow> rows;
+    ASSERT_EQ(updater.check({}, rows), 0);
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), ToolStatus::SnapshotFailed);
+    EXPECT_NE(updater.message().find("connector EEPROM"), std::string::npos) << updater.message();
+    EXPECT_EQ(BoardIdentity::read(wrapper, 0).firmware, "0441");
+    EXPECT_FALSE(fs::exists(fs::path(maintenance()) / "10A80008"));
+    const auto lines = journal.history("10A80008");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("\"result\":4009"), std::string::npos) << lines[0];
+
+    journal.setSnapshotsEnabled(false);
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), ToolStatus::FirmwareUpdated);
+    EXPECT_EQ(BoardIdentity::read(wrapper, 0).firmware, "0444");
+}
+
+TEST_F(MaintenanceJournalTest, AppendNeverLeavesHalfALine)
+{
+    MaintenanceJournal journal(maintenance(), "127.0.0.1 bench");
+    JournalEntry entry;
+    entry.serial = "10A80001";
+    entry.operation = "selftest";
+    entry.statusText = "quote \" and\nline";
+    ASSERT_TRUE(journal.append(entry));
+    const fs::path history = fs::path(maintenance()) / "history.jsonl";
+    const auto size = fs::file_size(history);
+
+    // A file size limit just past the end stands in for a full disk.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = old;
+    tight.rlim_cur = size + 20;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const bool appended = journal.append(entry);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(appended);
+    EXPECT_NE(journal.lastError().find("history.jsonl"), std::string::npos) << journal.lastError();
+    EXPECT_EQ(fs::file_size(history), size);
+    const auto lines = journal.history("10A80001");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status"), entry.statusText) << lines[0];
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "node"), "127.0.0.1 bench");
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "slot"), "null");
+    EXPECT_EQ(lines[0].back(), '}');
+}
+
+} // namespace
+} // namespace z2e
+
+namespace z2e {
+namespace {
+
+TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
+{
+    MaintenanceJournal here(maintenance(), "local");
+    MaintenanceJournal there(maintenance(), "127.0.0.2 north");
+    JournalEntry entry;
+    entry.serial = "10A80008";
+    entry.operation = "firmware-update";
+    entry.result = 3002;
+    ASSERT_TRUE(here.append(entry));
+    entry.result = 3000;
+    ASSERT_TRUE(there.append(entry));
+    entry.operation = "selftest";
+    entry.result = 0;
+    ASSERT_TRUE(here.append(entry));
+    std::int32_t last = 0;
+    ASSERT_TRUE(here.lastResult("10A80008", "firmware-update", last));
+    EXPECT_EQ(last, 3002);
+    EXPECT_FALSE(here.lastResult("10A80001", "firmware-update", last));
+}
+
+} // namespace
+} // namespace z2e

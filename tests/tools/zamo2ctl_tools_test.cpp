@@ -1,0 +1,97 @@
+#include "tools_fixture.h"
+
+#include <climits>
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace z2e {
+namespace {
+
+using namespace testing_tools;
+
+// zamo2ctl's tool commands as a child process on the example hardware, stdin not a terminal.
+class Zamo2ctlTools : public ToolsTest {
+protected:
+    void SetUp() override
+    {
+        ToolsTest::SetUp();
+        ::setenv("ZMPXI_SIM_HARDWARE", ZMPXI_SIM_EXAMPLES_DIR "/hardware.xml", 1);
+    }
+
+    // The exit status; standard output in `out`.
+    static int run(const std::string& arguments, std::string& out)
+    {
+        char self[PATH_MAX] = {};
+        if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+            return -1;
+        const std::string command =
+            (fs::path(self).parent_path() / "zamo2ctl").string() + " " + arguments + " </dev/null 2>/dev/null";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe)
+            return -1;
+        out.clear();
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        const int status = ::pclose(pipe);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(Zamo2ctlTools, SelfTestAndFirmwareShowTheFailingAndTheOldBoard)
+{
+    std::string out;
+    EXPECT_EQ(run("selftest --json --board 1", out), 65);
+    EXPECT_EQ(out.rfind("{\"status\":0,\"boards\":[{\"board\":1,\"slot\":3,\"name\":\"QA-4116-STRAIN\","
+                        "\"serial\":\"10A80002\",\"status\":\" FAILED!!\",\"details\":[",
+                        0),
+              0u)
+        << out;
+    EXPECT_EQ(run("firmware check --board 0 --json", out), 0);
+    EXPECT_NE(out.find("\"installed\":\"0251\",\"latest\":\"0254\""), std::string::npos) << out;
+    // The counter board has no excitation supply: not applicable is no failure.
+    EXPECT_EQ(run("selftest --excitation --board 5", out), 0) << out;
+    EXPECT_NE(out.find("QC-3104:  NOT APPLICABLE"), std::string::npos) << out;
+    EXPECT_EQ(run("history --serial 10A80002", out), 0);
+    EXPECT_NE(out.find("  local  board 1 slot 3  QA-4116-STRAIN 10A80002  selftest  0  FAILED!!\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(run("history --serial 10A80002 --json", out), 0);
+    EXPECT_EQ(out.rfind("[\n{\"time\":", 0), 0u) << out;
+    EXPECT_NE(out.find("\"operation\":\"selftest\""), std::string::npos) << out;
+}
+
+TEST_F(Zamo2ctlTools, ChangesNeedConsentAndRealBoards)
+{
+    std::string out;
+    EXPECT_EQ(run("calibrate threewire --board 0", out), 65);
+    EXPECT_FALSE(fs::exists(maintenance())); // nothing ran, nothing journalled
+    EXPECT_EQ(run("--simulation force calibrate autozero", out), 63);
+    EXPECT_EQ(run("calibrate frob", out), 64);
+    EXPECT_EQ(run("firmware update-file --board 0", out), 64);
+    EXPECT_EQ(run("calibrate reset-defaults --board 0 --yes", out), 0);
+    EXPECT_NE(out.find("Board 0  Slot 2:  QA-4008.BNC:   PASSED"), std::string::npos) << out;
+}
+
+TEST_F(Zamo2ctlTools, FirmwareUpdateReportsFailureAndRetriesOnlyThatBoard)
+{
+    std::string out;
+    // Board 7's panel EEPROM is blank: it cannot be snapshotted, and its first update fails.
+    EXPECT_EQ(run("firmware update --no-snapshot --board 7 --json", out), 65);
+    EXPECT_NE(out.find("\"status\":3002"), std::string::npos) << out;
+    EXPECT_EQ(run("firmware update --board 0", out), 0);
+    EXPECT_NE(out.find("Firmware Update complete."), std::string::npos) << out;
+    EXPECT_EQ(run("firmware update --retry-failed --no-snapshot --json", out), 65);
+    EXPECT_NE(out.find("\"board\":0,\"name\":\"QA-4008.BNC\",\"installed\":\"0254\",\"latest\":\"0254\","
+                       "\"status\":\"ERR_NONE (0)\",\"result\":\"\""),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\"board\":7,\"name\":\"QN-6202-UART E2PROM-ERROR\",\"installed\":\"0441\","
+                       "\"latest\":\"0444\",\"status\":\"WARNING_INSTALLED_OLDER (-260901)\",\"result\":\"Error!\""),
+              std::string::npos)
+        << out;
+}
+
+} // namespace
+} // namespace z2e
