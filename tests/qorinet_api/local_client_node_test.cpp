@@ -1,6 +1,4 @@
-#include "fake_driver_fixture.h"
-
-#include "uni/number_text.h"
+#include "support/local_node_fixture.h"
 
 #include <thread>
 
@@ -8,6 +6,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using qorinet_api::QORINetLocalClientNode;
+using z2e::test::FakeDriverTest;
+using z2e::test::fakeDriver;
 
 using LocalNodeConnect = FakeDriverTest;
 
@@ -256,19 +256,6 @@ TEST(LocalNodeFields, FixedAnswersAndStoredFields)
     EXPECT_EQ(1u, node.getSyncState());
     EXPECT_EQ("", node.getAddress() + node.getNetMask() + node.getEnclosureName());
     EXPECT_EQ(0, node.restartServer() + node.rebootSystem() + node.setIpConfig(0, "10.0.0.1", "255.0.0.0"));
-}
-
-TEST(DecimalText, SignDigitsAndRange)
-{
-    std::int32_t v = 42;
-    EXPECT_TRUE(uni::text::parseSignedDecimal("-2147483648", v));
-    EXPECT_EQ(INT32_MIN, v);
-    EXPECT_TRUE(uni::text::parseSignedDecimal("+2147483647", v));
-    EXPECT_EQ(INT32_MAX, v);
-    EXPECT_FALSE(uni::text::parseSignedDecimal("2147483648", v));
-    EXPECT_FALSE(uni::text::parseSignedDecimal("-", v));
-    EXPECT_FALSE(uni::text::parseSignedDecimal("1-", v));
-    EXPECT_EQ(INT32_MAX, v) << "a failed parse leaves the value alone";
 }
 
 } // namespace

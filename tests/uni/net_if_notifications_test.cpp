@@ -1,3 +1,5 @@
+#include "support/net.h"
+
 #include "uni/log.h"
 #include "uni/net_if_notifications.h"
 #include "uni/net_if_provider.h"
@@ -9,11 +11,8 @@
 #include <linux/rtnetlink.h>
 #include <linux/seccomp.h>
 #include <net/if.h>
-#include <sched.h>
-#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -29,13 +28,13 @@
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
-
 namespace {
 
 using uni::IfNetIfNotifications;
 using uni::NetIfChange;
 using uni::NetIfNotification;
+using z2e::test::inFreshNetworkNamespace;
+using z2e::test::runIp;
 
 std::uint32_t addr(const char* text)
 {
@@ -133,51 +132,6 @@ TEST(NetlinkParsing, TruncatedOrLyingLengthsNeverReadOutside)
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].address, 0u);
     EXPECT_TRUE(IfNetIfNotifications::parseNetlink(nullptr, 64).empty());
-}
-
-std::string ipTool()
-{
-    for (const char* path : {"/usr/sbin/ip", "/sbin/ip", "/usr/bin/ip", "/bin/ip"})
-        if (::access(path, X_OK) == 0)
-            return path;
-    return {};
-}
-
-int runIp(const std::vector<std::string>& args)
-{
-    const std::string tool = ipTool();
-    std::vector<char*> argv{const_cast<char*>(tool.c_str())};
-    for (const auto& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, tool.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Runs `body` on a thread that first moves into a fresh network namespace (namespaces are per
-// thread); the namespace and its links vanish with the thread. Returns why that is impossible,
-// or an empty text once the body ran.
-std::string inFreshNetworkNamespace(const std::function<void()>& body)
-{
-    if (::geteuid() != 0)
-        return "creating a network namespace needs root";
-    if (ipTool().empty())
-        return "the ip tool is not installed";
-    std::string impossible;
-    std::thread worker([&] {
-        if (::unshare(CLONE_NEWNET) != 0) {
-            impossible = std::string("unshare(CLONE_NEWNET) failed: ") + std::strerror(errno);
-            return;
-        }
-        body();
-    });
-    worker.join();
-    return impossible;
 }
 
 class Recorder : public uni::IfNetIfNotificationHandler {
