@@ -13,9 +13,8 @@ TEST(DecimalText, SignDigitsAndRange)
     EXPECT_EQ(INT32_MIN, v);
     EXPECT_TRUE(uni::text::parseSignedDecimal("+2147483647", v));
     EXPECT_EQ(INT32_MAX, v);
-    EXPECT_FALSE(uni::text::parseSignedDecimal("2147483648", v));
-    EXPECT_FALSE(uni::text::parseSignedDecimal("-", v));
-    EXPECT_FALSE(uni::text::parseSignedDecimal("1-", v));
+    for (const char* bad : {"2147483648", "99999999999", "-", "+", "", "1-", "3a", " 3", "3 ", "0x3"})
+        EXPECT_FALSE(uni::text::parseSignedDecimal(bad, v)) << '"' << bad << '"';
     EXPECT_EQ(INT32_MAX, v) << "a failed parse leaves the value alone";
 }
 

@@ -84,6 +84,9 @@ TEST(DriverErrorTexts, LookupAnswersListedCodesOnly) {
         std::int32_t code;
         const char* text;
     } listed[] = {
+        // The table's first and last rows: the lookup is built from every one of them.
+        {0, "ERR_NONE (0)"},
+        {700019, "ERR_UNI_OSAL_ECHECKSUM"},
         {1, "ERR_HARDWARE_ALREADY_IN_USE (0x0001)"},
         {0x040a, "ERR_UART_NOT_STARTED (0x040a)"},
         {0x0a00, "ERR_TIMEOUT (0x0a00)"},
@@ -99,7 +102,8 @@ TEST(DriverErrorTexts, LookupAnswersListedCodesOnly) {
         EXPECT_EQ(z2e::getDriverErrorText(entry.code, text), 0) << entry.code;
         EXPECT_EQ(text, entry.text);
     }
-    // 2 is the binding's own "not loaded", never a driver answer; 700020 is past the platform range.
+    // 2 is the binding's own "not loaded", never a driver answer; 700020 is one past the table's
+    // last row.
     for (std::int32_t unknown : {2, 0x0404, 1028, 700020, -1}) {
         std::string text = "untouched";
         EXPECT_EQ(z2e::getDriverErrorText(unknown, text), -5) << unknown;
