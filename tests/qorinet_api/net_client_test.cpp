@@ -85,8 +85,22 @@ TEST(NetClientDiscovery, AnnouncedNodeBecomesAFullNodeAndConnects)
     EXPECT_TRUE(client.dataClient().node(id));
     // Its answers now name a holder: scan state 3.
     EXPECT_TRUE(eventually([&] { return node->scanState() == QORINetClientNode::kScanHeld; }, 2000ms));
+    std::string text;
+    ASSERT_EQ(node->GetParamStruct_str("BoardID0", "BoardProperties", text), 0);
+    EXPECT_NE(text.find('<'), std::string::npos) << "a document, fetched while connecting";
+    std::int32_t typeCode = 0;
+    EXPECT_EQ(node->GetParam_i32(0, 1282, typeCode), 0);
+    EXPECT_NE(typeCode, 0);
+    EXPECT_EQ(node->ErrorConstantToString(qorinet_api::ERR_BOARD_NOT_FOUND, text), 0);
+    EXPECT_FALSE(text.empty());
+    EXPECT_EQ(node->setName("Rig 4"), 0);
+    EXPECT_EQ(node->getName(), "Rig 4");
     node->disconnect();
     EXPECT_FALSE(client.dataClient().node(id));
+    EXPECT_EQ(node->GetParam_i32(0, 1282, typeCode), osal::ERR_UNI_OSAL_ECONNECTION);
+    ASSERT_EQ(node->connect(), 0) << "the node takes the client back";
+    EXPECT_EQ(node->GetParam_i32(0, 1282, typeCode), 0);
+    node->disconnect();
 
     EXPECT_EQ(events.settle(2 * kIntervalMs).size(), 2u) << "no further event for a healthy node";
     client.stopClient();
@@ -180,6 +194,42 @@ TEST(NetClientDiscovery, DatagramOneByteShortIsDropped)
     ASSERT_EQ(client.remoteNodeCount(), 1u);
     EXPECT_EQ(client.remoteNodes()[0]->getAddress(), healthy);
     client.stopClient();
+}
+
+// Heartbeats carry a slow command past the receive time-out; the simulator's faults end the
+// connection, each with its own result.
+TEST(NetClientNode, SlowAnswersAndBrokenAnswersOfTheSimulator)
+{
+    const struct {
+        std::vector<std::string> options;
+        std::int32_t result;
+    } cases[] = {
+        {{"--delay-ms", "1600", "--heartbeat-ms", "200"}, 0},
+        {{"--fault", "wrong-digest"}, osal::ERR_UNI_OSAL_ECHECKSUM},
+        {{"--fault", "close-mid-frame"}, osal::ERR_UNI_OSAL_EFORMAT},
+        {{"--fault", "slow"}, osal::ERR_UNI_OSAL_ETIMEOUT},
+        {{"--fault", "never-answer"}, osal::ERR_UNI_OSAL_ETIMEOUT},
+    };
+    const std::string address = "127.0.1.14";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options[1]);
+        const std::uint16_t port = freeClientBasePort({address});
+        NodeSimProcess sim;
+        ASSERT_TRUE(sim.start(address, c.options, port)) << sim.output();
+        QORINetClient client(loopbackConfig(port, kIntervalMs), loopbackOnly());
+        ASSERT_EQ(client.startClient(), 0);
+        const auto node = waitForNode(client, address, kFindMs);
+        ASSERT_TRUE(node);
+        ASSERT_EQ(node->connect(), 0);
+        std::int32_t value = 0;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(node->GetParam_i32(0, 1282, value), c.result);
+        EXPECT_EQ(node->isConnected(), c.result == 0);
+        if (c.result == 0)
+            EXPECT_GE(std::chrono::steady_clock::now() - start, 1500ms) << "longer than one receive time-out";
+        node->disconnect();
+        client.stopClient();
+    }
 }
 
 TEST(NetClientEvents, LateAttachReplaysEveryNodeInListOrder)

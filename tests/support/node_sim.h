@@ -22,7 +22,7 @@ public:
     void signal(int number) const { m_process.signal(number); }
 
     std::uint16_t basePort() const { return m_basePort; }
-    std::string output() const { return m_process.output(); }
+    std::string output() const { return m_process.output() + m_process.errors(); }
 
 private:
     std::unique_ptr<ScratchFolder> m_workFolder;

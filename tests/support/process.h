@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,10 +30,12 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 /// The program `name` in the folder of the running test or benchmark program.
 std::string besideMe(const std::string& name);
 
-/// Output goes to a file rather than a pipe, so a chatty child never blocks on it.
+class ScratchFolder;
+
+/// Output goes to files rather than pipes, so a chatty child never blocks on it.
 class BackgroundProcess {
 public:
-    BackgroundProcess() = default;
+    BackgroundProcess();
     ~BackgroundProcess();
     BackgroundProcess(const BackgroundProcess&) = delete;
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
@@ -40,8 +43,11 @@ public:
     bool start(const std::string& program, const std::vector<std::string>& args, const Environment& environment = {});
     /// False when the child ended or `timeout` passed before its output held `text`.
     bool waitForOutput(const std::string& text, std::chrono::milliseconds timeout);
-    /// Standard output and error as written so far.
+    /// False when `timeout` passed first.
+    bool waitForEnd(std::chrono::milliseconds timeout);
+    /// Standard output and standard error as written so far.
     std::string output() const;
+    std::string errors() const;
     /// Ends the child's standard input and gives it `timeout` to end by itself, then stop().
     int finish(std::chrono::milliseconds timeout = std::chrono::seconds(10));
     void signal(int number) const;
@@ -49,14 +55,16 @@ public:
     int stop(std::chrono::milliseconds grace = std::chrono::seconds(10));
     pid_t pid() const { return m_pid; }
 
-private:
-    bool reap(bool block);
+    /// Ends its standard input.
     void closeInput();
 
+private:
+    bool reap(bool block);
+
+    std::unique_ptr<ScratchFolder> m_files;
     pid_t m_pid = -1;
     int m_input = -1;
     int m_exitCode = -1;
-    std::string m_outputFile;
 };
 
 } // namespace z2e::test
