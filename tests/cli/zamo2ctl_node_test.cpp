@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -19,44 +20,26 @@ using z2e::test::ProcessResult;
 const char* const kNorth = "127.0.0.2";
 const char* const kSouth = "127.0.0.3";
 
+// The two simulators and their node list, made once for all tests of the suite.
+struct Bench {
+    std::uint16_t port = freeClientBasePort({kNorth, kSouth});
+    NodeSimProcess north, south;
+    bool started = north.start(kNorth, {"--name", "Bench-North"}, port) &&
+                   south.start(kSouth, {"--name", "Bench-South", "--simulation"}, port);
+    ProcessResult nodes = zamo2ctl({"nodes", "--json", "--base-port", std::to_string(port), "--scan-ms", "2000"});
+};
+
 class Zamo2ctlNodes : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
+    static void SetUpTestSuite() { s_bench = std::make_unique<Bench>(); }
+    static void TearDownTestSuite() { s_bench.reset(); }
+    void SetUp() override
     {
-        s_port = freeClientBasePort({kNorth, kSouth});
-        ASSERT_NE(s_port, 0);
-        s_north = new NodeSimProcess;
-        s_south = new NodeSimProcess;
-        ASSERT_TRUE(s_north->start(kNorth, {"--name", "Bench-North"}, s_port)) << s_north->output();
-        ASSERT_TRUE(s_south->start(kSouth, {"--name", "Bench-South", "--simulation"}, s_port)) << s_south->output();
-        s_started = true;
+        ASSERT_TRUE(s_bench->started) << s_bench->north.output() << s_bench->south.output();
     }
 
-    static void TearDownTestSuite()
-    {
-        for (NodeSimProcess** sim : {&s_north, &s_south}) {
-            if (*sim)
-                (*sim)->stop();
-            delete *sim;
-            *sim = nullptr;
-        }
-        delete s_nodes;
-        s_nodes = nullptr;
-        s_started = false;
-    }
-
-    void SetUp() override { ASSERT_TRUE(s_started) << "the simulators did not start"; }
-
-    /// `zamo2ctl nodes --json` against the two simulators, run once.
-    static const ProcessResult& nodeList()
-    {
-        if (!s_nodes)
-            s_nodes = new ProcessResult(
-                zamo2ctl({"nodes", "--json", "--base-port", port(), "--scan-ms", "2000"}));
-        return *s_nodes;
-    }
-
-    static std::string port() { return std::to_string(s_port); }
+    static const ProcessResult& nodeList() { return s_bench->nodes; }
+    static std::string port() { return std::to_string(s_bench->port); }
 
     /// The JSON object of the node at `address` in the node list; empty when it is not listed.
     static std::string nodeObject(const std::string& address)
@@ -82,18 +65,10 @@ protected:
         return node.substr(begin, node.find('"', begin) - begin);
     }
 
-    static std::uint16_t s_port;
-    static NodeSimProcess* s_north;
-    static NodeSimProcess* s_south;
-    static ProcessResult* s_nodes;
-    static bool s_started;
+    static std::unique_ptr<Bench> s_bench;
 };
 
-std::uint16_t Zamo2ctlNodes::s_port = 0;
-NodeSimProcess* Zamo2ctlNodes::s_north = nullptr;
-NodeSimProcess* Zamo2ctlNodes::s_south = nullptr;
-ProcessResult* Zamo2ctlNodes::s_nodes = nullptr;
-bool Zamo2ctlNodes::s_started = false;
+std::unique_ptr<Bench> Zamo2ctlNodes::s_bench;
 
 std::size_t occurrences(const std::string& text, const std::string& part)
 {

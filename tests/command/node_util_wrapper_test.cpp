@@ -1,6 +1,5 @@
 #include "support/local_node_fixture.h"
 
-#include "driver/command/driver_target.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 
 #include <functional>
@@ -36,14 +35,6 @@ protected:
     // Shares the fixture's node without owning it.
     QorinNodeUtilWrapper wrapper{std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {})};
 };
-
-TEST(DriverTarget, SuffixIsAddedOnlyWhenNotEmpty)
-{
-    EXPECT_EQ("BoardID0", z2e::boardTarget(0));
-    EXPECT_EQ("BoardID0", z2e::boardTarget(0, ""));
-    EXPECT_EQ("BoardID3/Base", z2e::boardTarget(3, "Base"));
-    EXPECT_EQ("EnclosureId12/Options", z2e::enclosureTarget(12, "Options"));
-}
 
 TEST_F(Wrapper, NotReadySendsNothing)
 {

@@ -1,3 +1,4 @@
+#include "support/log_capture.h"
 #include "support/net.h"
 
 #include "uni/log.h"
@@ -21,10 +22,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -223,14 +222,6 @@ TEST(NetIfNotifications, ReportsAddressAddedToAndRemovedFromVeth)
         GTEST_SKIP() << impossible;
 }
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Makes socket() fail with EACCES for the calling thread only, as a sandbox would.
 bool denySocketsOnThisThread()
 {
@@ -247,12 +238,8 @@ bool denySocketsOnThisThread()
 
 TEST(NetIfNotifications, FailedRegistrationIsLoggedAndReturnsSocketError)
 {
-    uni::log::FileSinkOptions options;
-    options.fileName = "/tmp/zamo2_netif_test_" + std::to_string(::getpid()) + ".log";
-    options.minSeverity = uni::log::debug;
-    options.append = false;
-    ASSERT_TRUE(uni::log::addFileSink(options));
-
+    const z2e::test::LogCapture log;
+    ASSERT_TRUE(log.ok());
     IfNetIfNotifications notifications;
     int result = 0;
     bool sandboxed = false;
@@ -261,10 +248,7 @@ TEST(NetIfNotifications, FailedRegistrationIsLoggedAndReturnsSocketError)
         if (sandboxed)
             result = notifications.registerNetIfNotifications();
     }).join();
-    uni::log::removeAllSinks();
-    const std::string logged = readFile(options.fileName);
-    std::remove(options.fileName.c_str());
-
+    const std::string logged = log.text();
     if (!sandboxed)
         GTEST_SKIP() << "seccomp filters are not available";
     EXPECT_EQ(result, -(uni::osal::ERR_UNI_OSAL_ESOCKET - uni::osal::ERR_UNI_OSAL_BASE));
