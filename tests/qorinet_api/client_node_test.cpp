@@ -22,10 +22,10 @@
 namespace {
 
 using namespace qorinet_api;
-using nettest::Bytes;
-using nettest::PayloadBytes;
-using nettest::RecordedRequest;
-using nettest::ScriptedControlServer;
+using z2e::test::Bytes;
+using z2e::test::PayloadBytes;
+using z2e::test::RecordedRequest;
+using z2e::test::ScriptedControlServer;
 using uni::ipv4::IpAddressPair;
 
 std::uint32_t mask(int prefix)

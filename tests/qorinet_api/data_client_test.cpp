@@ -15,7 +15,7 @@
 
 #include <cstring>
 
-namespace nettest {
+namespace z2e::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -216,4 +216,4 @@ TEST_F(DataClientTest, BrokenFramesAndStrangersLoseTheirConnection)
 }
 
 } // namespace
-} // namespace nettest
+} // namespace z2e::test

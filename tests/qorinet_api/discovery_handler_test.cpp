@@ -14,7 +14,7 @@
 
 #include <string>
 
-namespace nettest {
+namespace z2e::test {
 namespace {
 
 using qorinet_api::DiscoveryAnswer;
@@ -212,4 +212,4 @@ TEST(NetAddressObserver, TellsAdditionUpdateRemovalAndNothing)
 }
 
 } // namespace
-} // namespace nettest
+} // namespace z2e::test

@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-namespace nettest {
+namespace z2e::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -150,4 +150,4 @@ TEST(DefaultLogger, HandsMessagesToTheCallbackOnly)
 }
 
 } // namespace
-} // namespace nettest
+} // namespace z2e::test

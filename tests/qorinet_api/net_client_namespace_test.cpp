@@ -16,11 +16,8 @@
 #include <atomic>
 #include <thread>
 
-namespace nettest {
+namespace z2e::test {
 namespace {
-
-using z2e::test::inFreshNetworkNamespace;
-using z2e::test::runIp;
 
 using qorinet_api::QORINetClient;
 using qorinet_api::QORINetClientConfig;
@@ -154,4 +151,4 @@ TEST(NetClientAddressChanges, RemovedAddressTaintsConnectedNodesAndRemovesTheOth
 }
 
 } // namespace
-} // namespace nettest
+} // namespace z2e::test

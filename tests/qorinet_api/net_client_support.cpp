@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
-namespace nettest {
+namespace z2e::test {
 
 bool EventLog::takeOne(std::uint32_t timeoutMs)
 {
@@ -79,4 +79,4 @@ std::shared_ptr<qorinet_api::QORINetClientNode> waitForNode(const qorinet_api::Q
     return found;
 }
 
-} // namespace nettest
+} // namespace z2e::test

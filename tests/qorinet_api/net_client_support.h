@@ -17,10 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace nettest {
-
-using z2e::test::eventually;
-using z2e::test::freeClientBasePort;
+namespace z2e::test {
 
 struct NodeEvent {
     std::uint32_t code = 0;
@@ -59,4 +56,4 @@ qorinet_api::QORINetClientConfig loopbackConfig(std::uint16_t basePort, std::uin
 std::shared_ptr<qorinet_api::QORINetClientNode> waitForNode(const qorinet_api::QORINetClient& client,
                                                             const std::string& address, int timeoutMs);
 
-} // namespace nettest
+} // namespace z2e::test

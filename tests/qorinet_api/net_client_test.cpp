@@ -16,12 +16,11 @@
 
 #include <algorithm>
 
-namespace nettest {
+namespace z2e::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-using z2e::test::NodeSimProcess;
 using qorinet_api::QORINetClient;
 using qorinet_api::QORINetClientConfig;
 using qorinet_api::QORINetClientNode;
@@ -299,4 +298,4 @@ TEST(NetClientMaintenance, CommandsOnTheirOwnConnectionAndTheirRefusals)
 }
 
 } // namespace
-} // namespace nettest
+} // namespace z2e::test

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <string>
 
-namespace nettest {
+namespace z2e::test {
 
 namespace proto = qorinet_api::proto;
 
@@ -148,4 +148,4 @@ PayloadBytes& PayloadBytes::zeros(std::size_t count)
     return *this;
 }
 
-} // namespace nettest
+} // namespace z2e::test

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-namespace nettest {
+namespace z2e::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -87,4 +87,4 @@ private:
     Bytes m_bytes;
 };
 
-} // namespace nettest
+} // namespace z2e::test

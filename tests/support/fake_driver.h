@@ -20,13 +20,6 @@ struct FakeCall {
     std::int64_t board = 0;
     std::int64_t command = 0;  ///< command, channel or count, by export
     std::int64_t number = 0;   ///< integer value, or the buffer size of a getter
-
-    explicit FakeCall(std::string n, std::string t = {}, std::string i = {}, std::string v = {},
-                      std::int64_t b = 0, std::int64_t c = 0, std::int64_t num = 0)
-        : name(std::move(n)), target(std::move(t)), item(std::move(i)), value(std::move(v)), board(b), command(c),
-          number(num)
-    {
-    }
 };
 
 struct FakeTextAnswer {

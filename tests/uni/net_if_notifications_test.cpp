@@ -1,3 +1,4 @@
+#include "support/eventually.h"
 #include "support/log_capture.h"
 #include "support/net.h"
 
@@ -18,7 +19,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -144,11 +144,8 @@ public:
     {
         if (m_hook)
             m_hook();
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_seen.push_back(notification);
-        }
-        m_changed.notify_all();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_seen.push_back(notification);
         if (m_throws)
             throw std::runtime_error("handler failure");
     }
@@ -156,14 +153,16 @@ public:
     /// Prefix length of the matching change, or -1 when none came within ten seconds.
     int waitFor(unsigned index, NetIfChange kind, std::uint32_t address)
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
         int prefix = -1;
-        m_changed.wait_for(lock, std::chrono::seconds(10), [&] {
-            for (const auto& n : m_seen)
-                if (n.index == index && n.kind == kind && n.address == address)
-                    prefix = n.prefixLength;
-            return prefix >= 0;
-        });
+        z2e::test::eventually(
+            [&] {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                for (const auto& n : m_seen)
+                    if (n.index == index && n.kind == kind && n.address == address)
+                        prefix = n.prefixLength;
+                return prefix >= 0;
+            },
+            std::chrono::seconds(10));
         return prefix;
     }
 
@@ -177,7 +176,6 @@ private:
     std::function<void()> m_hook;
     bool m_throws;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
     std::vector<NetIfNotification> m_seen;
 };
 
