@@ -48,7 +48,7 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
 
 std::uint16_t freeClientBasePort(const std::vector<std::string>& nodeAddresses)
 {
-    static std::mt19937 random{std::random_device{}()};
+    thread_local std::mt19937 random{std::random_device{}()};
     for (int attempt = 0; attempt < 400; ++attempt) {
         // Below the ephemeral range, so that no outgoing connection takes one meanwhile.
         const int port = 20000 + static_cast<int>(random() % 12000);
