@@ -8,27 +8,23 @@
 //   rss_kib          resident memory the client added with 256 nodes
 // Everything stays on 127.0.0.0/8.
 
+#include "support/net.h"
+#include "support/node_sim.h"
+
 #include "qorinet_api/client/qorinet_client.h"
 #include "qorinet_api/common/command_document.h"
 #include "qorinet_api/common/discovery_packet.h"
 
-#include "uni/random.h"
 #include "uni/timer.h"
 #include "uni/udp_socket.h"
 
 #include <benchmark/benchmark.h>
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
+#include <dirent.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdlib>
-#include <dirent.h>
-#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -41,13 +37,6 @@ namespace {
 constexpr unsigned kFleet = 256;
 constexpr const char* kFirstAddress = "127.0.8.1";
 
-std::string besideMe(const char* program)
-{
-    char self[PATH_MAX] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    return std::filesystem::path(std::string(self, n > 0 ? std::size_t(n) : 0)).parent_path().string() + "/" + program;
-}
-
 /// The fleet simulator, started once for the whole run.
 class Fleet {
 public:
@@ -57,71 +46,16 @@ public:
         return fleet;
     }
     bool ready() const { return m_ready; }
-    std::uint16_t basePort() const { return m_port; }
-
-    ~Fleet()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            int status = 0;
-            ::waitpid(m_pid, &status, 0);
-        }
-        std::error_code ignored;
-        if (!m_dir.empty())
-            std::filesystem::remove_all(m_dir, ignored);
-    }
+    std::uint16_t basePort() const { return m_sim.basePort(); }
 
 private:
     Fleet()
+        : m_ready(m_sim.start(kFirstAddress, {"--nodes", std::to_string(kFleet)},
+                              z2e::test::freeClientBasePort({kFirstAddress})))
     {
-        m_port = static_cast<std::uint16_t>(33000 + uni::Random::next() % 8000);
-        char folder[] = "/tmp/discovery-bench-XXXXXX";
-        if (!::mkdtemp(folder))
-            return;
-        m_dir = folder;
-        std::vector<std::string> args = {besideMe("qorinet-node-sim"), "--bind", kFirstAddress, "--nodes",
-                                         std::to_string(kFleet), "--base-port", std::to_string(m_port),
-                                         "--work-dir", m_dir};
-        std::vector<char*> argv;
-        for (auto& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        int ends[2];
-        if (::pipe(ends) != 0)
-            return;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(ends[1], STDOUT_FILENO);
-            ::close(ends[0]);
-            ::close(ends[1]);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(ends[1]);
-        std::string output;
-        for (int waited = 0; waited < 600 && output.find("ready\n") == std::string::npos; ++waited) {
-            pollfd entry{ends[0], POLLIN, 0};
-            if (::poll(&entry, 1, 100) <= 0)
-                continue;
-            char chunk[4096];
-            const ssize_t n = ::read(ends[0], chunk, sizeof chunk);
-            if (n <= 0)
-                break;
-            output.append(chunk, std::size_t(n));
-        }
-        m_ready = output.find("ready\n") != std::string::npos;
-        // Keep reading its output away so that the simulator never blocks on a full pipe.
-        std::thread([fd = ends[0]] {
-            char chunk[4096];
-            while (::read(fd, chunk, sizeof chunk) > 0) {
-            }
-            ::close(fd);
-        }).detach();
     }
 
-    pid_t m_pid = -1;
-    std::uint16_t m_port = 0;
-    std::string m_dir;
+    z2e::test::NodeSimProcess m_sim;
     bool m_ready = false;
 };
 

@@ -6,6 +6,9 @@
 // The baseline is this very program started again with ZAMO2_STARTUP_PROBE=bare: it then only
 // brings up a QMainWindow, waits for its first paint and ends.
 
+#include "support/process.h"
+#include "support/site.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -17,18 +20,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // ---- The baseline process ----
 
@@ -77,19 +71,6 @@ const bool g_probe = [] {
 
 // ---- The measuring side ----
 
-std::string programFolder()
-{
-    return fs::read_symlink("/proc/self/exe").parent_path().string();
-}
-
-std::string readText(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 // The example configuration with its demo enclosures replaced by `count` copies of the first.
 std::string demoConfiguration(const std::string& example, int count)
 {
@@ -116,107 +97,48 @@ std::string demoConfiguration(const std::string& example, int count)
     return example.substr(0, begin + open.size()) + "\n" + entries + example.substr(end);
 }
 
-// A private site for the program: driver configuration, state, settings and documents.
-class Site {
-public:
-    Site()
-    {
-        char pattern[] = "/tmp/zamo2-startup-XXXXXX";
-        m_root = ::mkdtemp(pattern) ? pattern : "";
-        for (const char* sub : {"config", "state", "runtime", "settings", "documents"})
-            fs::create_directories(m_root + "/" + sub);
-        fs::permissions(m_root + "/runtime", fs::perms::owner_all);
-        const std::string examples = ZMPXI_SIM_EXAMPLES_DIR;
-        std::ofstream(m_root + "/config/zmpxi_api_config.xml")
-            << demoConfiguration(readText(examples + "/zmpxi_api_config.xml"), 16);
-        m_hardware = examples + "/hardware.xml";
-    }
-    ~Site()
-    {
-        std::error_code error;
-        fs::remove_all(m_root, error);
-    }
-
-    std::vector<std::string> environment() const
-    {
-        return {"ZMPXI_API_CONFIG_DIR=" + m_root + "/config",
-                "ZMPXI_SIM_STATE_DIR=" + m_root + "/state",
-                "XDG_RUNTIME_DIR=" + m_root + "/runtime",
-                "XDG_CONFIG_HOME=" + m_root + "/settings",
-                "ZAMO2_COMMON_DOCUMENTS=" + m_root + "/documents",
-                "ZMPXI_SIM_HARDWARE=" + m_hardware,
-                "QORINET_ALLOWED_NETWORKS=127.0.0.0/8",
-                "QT_QPA_PLATFORM=offscreen",
-                "ZAMO2_AUTO_ANSWER=cancel",
-                "ZAMO2_EXIT_AFTER_PAINT=1"};
-    }
-
-private:
-    std::string m_root;
-    std::string m_hardware;
-};
-
-// Milliseconds from the start of `program` (with `extra` added to this process's environment)
-// to the first paint it reports on its standard output; negative when it did not run, report or
-// end well. Its end is not counted: start-up is what the operator waits for.
-double firstPaintMs(const std::string& program, const std::vector<std::string>& extra)
+// Milliseconds from the start of `program` to the first paint it reports on its standard
+// output; negative when it did not run, report or end well. Its end is not counted: start-up is
+// what the operator waits for.
+double firstPaintMs(const std::string& program, const z2e::test::Environment& environment)
 {
-    std::vector<std::string> environment(extra);
-    for (char** variable = environ; *variable; ++variable)
-        environment.emplace_back(*variable);
-    std::vector<char*> envp;
-    for (std::string& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    std::string name = program;
-    char* argv[] = {name.data(), nullptr};
-    int output[2];
-    if (::pipe(output) != 0)
-        return -1;
-
     const auto start = std::chrono::steady_clock::now();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(output[1], STDOUT_FILENO);
-        ::close(output[0]);
-        ::close(output[1]);
-        ::execve(program.c_str(), argv, envp.data());
-        ::_exit(127);
-    }
-    ::close(output[1]);
-    std::string text;
-    char buffer[256];
-    for (ssize_t got; (got = ::read(output[0], buffer, sizeof buffer)) > 0;)
-        text.append(buffer, static_cast<std::size_t>(got));
-    ::close(output[0]);
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    const z2e::test::ProcessResult run = z2e::test::runProcess(program, {}, environment, std::chrono::minutes(2));
+    const std::size_t at = run.out.find("first paint ");
+    if (run.exitCode != 0 || at == std::string::npos)
         return -1;
-    const std::size_t at = text.find("first paint ");
-    if (at == std::string::npos)
-        return -1;
-    const long long painted = std::atoll(text.c_str() + at + 12);
+    const long long painted = std::atoll(run.out.c_str() + at + 12);
     const long long started =
         std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch()).count();
     return static_cast<double>(painted - started) / 1e6;
 }
 
+// The example site with a demo system of 16 enclosures; the driver at its real pace.
+z2e::test::Environment siteEnvironment(const z2e::test::SimSite& site)
+{
+    z2e::test::writeFile(site.configFile(), demoConfiguration(z2e::test::readFile(site.configFile()), 16));
+    z2e::test::Environment environment = site.environment();
+    environment.insert(environment.end(),
+                       {"QT_QPA_PLATFORM=offscreen", "ZAMO2_AUTO_ANSWER=cancel", "ZAMO2_EXIT_AFTER_PAINT=1"});
+    return environment;
+}
+
 void BM_StartupMainWindowVsBare(benchmark::State& state)
 {
-    const std::string folder = programFolder();
-    const std::string explorer = folder + "/zamo2explorer";
-    const std::string self = folder + "/zamo2_bench";
-    Site site;
-    const std::vector<std::string> bareEnvironment{"ZAMO2_STARTUP_PROBE=bare", "QT_QPA_PLATFORM=offscreen"};
+    const std::string explorer = z2e::test::besideMe("zamo2explorer");
+    const std::string self = z2e::test::besideMe("zamo2_bench");
+    const z2e::test::SimSite site(z2e::test::SiteOptions{true, false});
+    const z2e::test::Environment environment = siteEnvironment(site);
+    const z2e::test::Environment bareEnvironment{"ZAMO2_STARTUP_PROBE=bare", "QT_QPA_PLATFORM=offscreen"};
     // Warm the caches (program files, fonts, the driver's first run) for both.
-    if (firstPaintMs(explorer, site.environment()) < 0 || firstPaintMs(self, bareEnvironment) < 0) {
+    if (firstPaintMs(explorer, environment) < 0 || firstPaintMs(self, bareEnvironment) < 0) {
         state.SkipWithError("zamo2explorer or the baseline did not run");
         return;
     }
     double mainTotal = 0;
     double bareTotal = 0;
     for (auto _ : state) {
-        const double main = firstPaintMs(explorer, site.environment());
+        const double main = firstPaintMs(explorer, environment);
         const double bare = firstPaintMs(self, bareEnvironment);
         if (main < 0 || bare < 0) {
             state.SkipWithError("a start-up failed");

@@ -111,25 +111,21 @@ TEST(QorinCfgCheck, ForeignElementsInTheSimulationSections)
 
 TEST(QorinCfgCheck, IntegerTexts)
 {
-    const auto aiScale = [](const std::string& text) {
-        return validAfter([&text](pugi::xml_document& d) { setText(d, std::string(kBoards) + "/AIScale", text); });
-    };
-    EXPECT_TRUE(aiScale("80"));
-    EXPECT_TRUE(aiScale("-5"));
-    EXPECT_TRUE(aiScale("+7"));
-    EXPECT_TRUE(aiScale("-2147483648"));
-    EXPECT_FALSE(aiScale("80%"));
-    EXPECT_FALSE(aiScale("2147483648"));
-    EXPECT_FALSE(aiScale("-"));
-    EXPECT_FALSE(aiScale("1 2"));
-
-    const auto encNumber = [](const std::string& text) {
-        return validAfter([&text](pugi::xml_document& d) { setText(d, std::string(kBoards) + "/ID0/EncNumber", text); });
-    };
-    EXPECT_TRUE(encNumber(" 1"));  // texts are trimmed before conversion
-    EXPECT_FALSE(encNumber("1a"));
-    EXPECT_FALSE(validAfter([](pugi::xml_document& d) { at(d, std::string(kBoards) + "/ID0/SlotNumber").remove_children(); }));
-    EXPECT_FALSE(validAfter([](pugi::xml_document& d) { setText(d, std::string(kEnc) + "/ID0/KEY/UserSlotCnt", "8.0"); }));
+    const std::string enclosureKey = std::string(kEnc) + "/ID0/KEY/";
+    const std::string board = std::string(kBoards) + "/ID0/";
+    const std::string fields[] = {std::string(kBoards) + "/AIScale", board + "EncNumber", board + "SlotNumber",
+                                  enclosureKey + "SubVersion", enclosureKey + "UserSlotCnt",
+                                  enclosureKey + "SlotNoOffset", enclosureKey + "StarHubSlot"};
+    for (const std::string& field : fields) {
+        const auto valid = [&field](const std::string& text) {
+            return validAfter([&](pugi::xml_document& d) { setText(d, field, text); });
+        };
+        // Element texts are trimmed before conversion, as the handler and the driver read them.
+        for (const char* good : {"80", "-5", "+7", "-2147483648", " 1"})
+            EXPECT_TRUE(valid(good)) << field << " '" << good << "'";
+        for (const char* bad : {"3a", "80%", "1 2", "", "+", "-", "8.0", "2147483648", "99999999999"})
+            EXPECT_FALSE(valid(bad)) << field << " '" << bad << "'";
+    }
 }
 
 TEST(QorinCfgCheck, EnclosureEntries)

@@ -1,6 +1,7 @@
 // Loading, log settings, demo system mirroring, demo files and safe writing of the
 // driver configuration.
 
+#include <algorithm>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -13,7 +14,7 @@
 
 #include "config/qorin_cfg_check.h"
 #include "config/qorin_cfg_handler.h"
-#include "config_test_util.h"
+#include "support/site.h"
 #include "xpugi/element.h"
 
 namespace {
@@ -22,13 +23,17 @@ using z2e::QorinCfgHandler;
 using z2e::SimulatedBoardEntry;
 using z2e::SimulatedEnclosureEntry;
 using z2e::SimulatedSystem;
+using z2e::test::filesIn;
 using z2e::test::readFile;
-using z2e::test::ScratchDir;
-using z2e::test::textAt;
 using z2e::test::writeFile;
 
 const char* const kBoards = "Configuration/Simulation/SimulatedBoards";
 const char* const kEnclosures = "Configuration/Simulation/SimulatedEnclosures";
+
+std::string textAt(const pugi::xml_document& document, const std::string& xpath)
+{
+    return xpugi::elementText(xpugi::selectFirst(document.document_element(), xpath));
+}
 
 std::string boardKey(const std::string& baseModel, const std::string& display = "Board")
 {
@@ -92,9 +97,9 @@ bool documentValid(const QorinCfgHandler& handler)
 
 class QorinCfgHandlerTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(handler.loadConfig(dir.file("missing.xml"))); }
+    void SetUp() override { ASSERT_TRUE(handler.loadConfig(dir / "missing.xml")); }
 
-    ScratchDir dir;
+    z2e::test::ScratchFolder dir;
     QorinCfgHandler handler;
 };
 
@@ -104,7 +109,7 @@ TEST_F(QorinCfgHandlerTest, UnusableFilesAreReplacedInMemoryOnly)
     EXPECT_EQ(textAt(handler.document(), "Configuration/Simulation/SimulatedBoards/AIScale"), "80");
     EXPECT_FALSE(handler.pendingInvalidFile());  // nothing on disk to protect
 
-    const std::string path = dir.file(QorinCfgHandler::kConfigFileName);
+    const std::string path = dir / QorinCfgHandler::kConfigFileName;
     const std::string noDefinition = "<zmpxi_api_config><Configuration/></zmpxi_api_config>";
     writeFile(path, noDefinition);
     ASSERT_TRUE(handler.loadConfig(path));
@@ -242,7 +247,7 @@ TEST_F(QorinCfgHandlerTest, ReadsBackWhatWasWritten)
 
 TEST_F(QorinCfgHandlerTest, ReadSkipsEntriesWithoutKeyOrPosition)
 {
-    const std::string demo = dir.file("demo.xml");
+    const std::string demo = dir / "demo.xml";
     writeFile(demo, R"(<Anything><SimulatedEnclosures><ID0><SerialNumber>1</SerialNumber></ID0></SimulatedEnclosures>
         <SimulatedBoards><ID0><EncNumber>0</EncNumber><SlotNumber>2</SlotNumber></ID0>
         <ID1><KEY><FamilyName>QN</FamilyName><Type>6222</Type><ConBv>B</ConBv></KEY><EncNumber>0</EncNumber><SlotNumber>x</SlotNumber></ID1>
@@ -264,13 +269,13 @@ TEST_F(QorinCfgHandlerTest, ReadSkipsEntriesWithoutKeyOrPosition)
 TEST_F(QorinCfgHandlerTest, ExportImportRoundTrip)
 {
     ASSERT_TRUE(handler.writeSimulatedSystem(threeBoards()));
-    const std::string demo = dir.file("demo.xml");
+    const std::string demo = dir / "demo.xml";
     std::string text;
     ASSERT_TRUE(handler.exportSimulation(demo, &text));
     EXPECT_EQ(text.rfind("<Simulation><SimulatedEnclosures>", 0), 0u);
 
     QorinCfgHandler other;
-    ASSERT_TRUE(other.loadConfig(dir.file("other.xml")));
+    ASSERT_TRUE(other.loadConfig(dir / "other.xml"));
     ASSERT_EQ(other.importSimulation(demo), 1);
     EXPECT_TRUE(documentValid(other));
     std::string again;
@@ -282,15 +287,15 @@ TEST_F(QorinCfgHandlerTest, ExportImportRoundTrip)
     EXPECT_FALSE(xpugi::selectFirst(other.document().document_element(), "Configuration/Simulation/SimulationMode"));
 
     const std::string before = printed(other);
-    writeFile(dir.file("broken.xml"), "<Simulation><SimulatedBoards>");
-    EXPECT_EQ(other.importSimulation(dir.file("broken.xml")), 0);
-    EXPECT_EQ(other.importSimulation(dir.file("absent.xml")), 0);
+    writeFile(dir / "broken.xml", "<Simulation><SimulatedBoards>");
+    EXPECT_EQ(other.importSimulation(dir / "broken.xml"), 0);
+    EXPECT_EQ(other.importSimulation(dir / "absent.xml"), 0);
     EXPECT_EQ(printed(other), before);
 }
 
 TEST_F(QorinCfgHandlerTest, FailedWriteLeavesTheOldFile)
 {
-    const std::string path = dir.file(QorinCfgHandler::kConfigFileName);
+    const std::string path = dir / QorinCfgHandler::kConfigFileName;
     ASSERT_TRUE(handler.saveConfig(path));
     const std::string old = readFile(path);
     ASSERT_TRUE(handler.loadConfig(path));
@@ -305,15 +310,15 @@ TEST_F(QorinCfgHandlerTest, FailedWriteLeavesTheOldFile)
     tiny.rlim_cur = 512;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
     const bool saved1 = handler.saveConfig(path);
-    const bool exported = handler.exportSimulation(dir.file("demo.xml"));
+    const bool exported = handler.exportSimulation(dir / "demo.xml");
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(saved1);
     EXPECT_FALSE(exported);
     EXPECT_EQ(readFile(path), old);
-    EXPECT_EQ(z2e::test::listDir(dir.path()), QorinCfgHandler::kConfigFileName);  // no temporary left
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{QorinCfgHandler::kConfigFileName});  // no temporary left
 
-    EXPECT_FALSE(handler.saveConfig(dir.file("no/such/folder.xml")));
+    EXPECT_FALSE(handler.saveConfig(dir / "no/such/folder.xml"));
     if (::geteuid() != 0) {
         ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
         EXPECT_FALSE(handler.saveConfig(path));
@@ -326,31 +331,30 @@ TEST_F(QorinCfgHandlerTest, FailedWriteLeavesTheOldFile)
 
 TEST_F(QorinCfgHandlerTest, UnusableFileIsKeptBeforeTheFirstSave)
 {
-    const std::string path = dir.file(QorinCfgHandler::kConfigFileName);
+    const std::string path = dir / QorinCfgHandler::kConfigFileName;
     const std::string typo = "<zmpxi_api_config><Definition/><Configuration>oops</Configuration></zmpxi_api_config>";
     writeFile(path, typo);
     ASSERT_TRUE(handler.loadConfig(path));
     ASSERT_TRUE(handler.pendingInvalidFile());
 
     // Saving elsewhere does not touch the file, so nothing needs keeping yet.
-    ASSERT_TRUE(handler.saveConfig(dir.file("copy.xml")));
+    ASSERT_TRUE(handler.saveConfig(dir / "copy.xml"));
     EXPECT_TRUE(handler.pendingInvalidFile());
 
     ASSERT_TRUE(handler.saveConfig(path));
     EXPECT_FALSE(handler.pendingInvalidFile());
-    const std::string listing = z2e::test::listDir(dir.path());
+    const std::vector<std::string> listing = filesIn(dir.path());
     const std::string prefix = std::string(QorinCfgHandler::kConfigFileName) + ".invalid-";
-    const auto at = listing.find(prefix);
-    ASSERT_NE(at, std::string::npos) << listing;
-    const std::string kept = listing.substr(at, listing.find(' ', at) - at);
-    EXPECT_EQ(readFile(dir.file(kept)), typo);
+    const auto kept = std::find_if(listing.begin(), listing.end(), [&](const std::string& name) { return name.rfind(prefix, 0) == 0; });
+    ASSERT_NE(kept, listing.end());
+    EXPECT_EQ(readFile(dir / *kept), typo);
 
     QorinCfgHandler reloaded;
     ASSERT_TRUE(reloaded.loadConfig(path));
     EXPECT_FALSE(reloaded.pendingInvalidFile());  // what was saved is valid
 
     ASSERT_TRUE(handler.saveConfig(path));
-    EXPECT_EQ(z2e::test::listDir(dir.path()), listing);  // kept once only
+    EXPECT_EQ(filesIn(dir.path()), listing);  // kept once only
 }
 
 TEST(QorinCfgHandlerKey, HardwareEnclosureKey)

@@ -5,7 +5,7 @@
 
 #include "uni/log.h"
 
-#include "frame_test_support.h"
+#include "support/site.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 namespace z2e {
 namespace {
 
-using z2e_test::EnvOverride;
-using z2e_test::ScratchFolder;
+using z2e::test::EnvOverride;
+using z2e::test::ScratchFolder;
 
 TEST(StatusMessageTest, FullTextsAndFormattedTextsRebuiltPerLookup)
 {
@@ -48,7 +48,7 @@ TEST(AppPathsTest, OwnCommonFolderIsUsedAndCreated)
 TEST(AppPathsTest, UnusableFoldersFallBackToXdgThenTemporary)
 {
     ScratchFolder scratch;
-    z2e_test::writeFile(scratch / "a-file", "x");
+    z2e::test::writeFile(scratch / "a-file", "x");
     EnvOverride own("ZAMO2_COMMON_DOCUMENTS", scratch / "a-file");
     EnvOverride tmp("TMPDIR", scratch.path());
     {
@@ -64,7 +64,7 @@ TEST(AppPathsTest, UnusableFoldersFallBackToXdgThenTemporary)
 TEST(AppPathsTest, EnsureDirectoryAcceptsOnlyDirectories)
 {
     ScratchFolder scratch;
-    z2e_test::writeFile(scratch / "plain", "x");
+    z2e::test::writeFile(scratch / "plain", "x");
 
     EXPECT_TRUE(ensureDirectory(scratch / "new/deeper/deepest"));
     EXPECT_TRUE(std::filesystem::is_directory(scratch / "new/deeper/deepest"));
@@ -95,7 +95,7 @@ TEST_F(ApplicationLogTest, LogFileIsWrittenAndRememberedForCrashReports)
     UNI_LOG("frametest", uni::log::debug) << "below the threshold";
     uni::log::flush();
 
-    const std::string text = z2e_test::readFile(path);
+    const std::string text = z2e::test::readFile(path);
     EXPECT_NE(text.find("[frametest] first line"), std::string::npos) << text;
     EXPECT_EQ(text.find("below the threshold"), std::string::npos);
     EXPECT_EQ(crash_monitor::CrashMonitor::Instance()->files(), std::vector<std::string>{path});
@@ -106,7 +106,7 @@ TEST_F(ApplicationLogTest, FileInPlaceOfLogFolderMeansNoLogFile)
     ScratchFolder scratch;
     EnvOverride own("ZAMO2_COMMON_DOCUMENTS", scratch.path());
     ASSERT_TRUE(ensureDirectory(scratch / "Norvale/zamo2explorer"));
-    z2e_test::writeFile(scratch / "Norvale/zamo2explorer/log", "not a folder");
+    z2e::test::writeFile(scratch / "Norvale/zamo2explorer/log", "not a folder");
     crash_monitor::CrashMonitor::uninstall();
 
     EXPECT_EQ(startApplicationLog(), "");

@@ -1,6 +1,8 @@
 // Demo system editing against the driver stand-in: edits, files, import of this computer's
 // hardware, and that a failed load, import or save leaves everything as it was.
 
+#include "support/site.h"
+
 #include "config/qorin_cfg_handler.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
@@ -14,15 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <climits>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,39 +27,16 @@ namespace z2e {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::readFile;
 
 class DemoEditorTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/demo_editor_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        for (const char* sub : {"config", "state", "runtime"})
-            fs::create_directories(m_dir / sub);
-        fs::copy_file(fs::path(ZMPXI_SIM_EXAMPLES_DIR) / "zmpxi_api_config.xml", configFile());
-        ::setenv("ZMPXI_API_CONFIG_DIR", (m_dir / "config").c_str(), 1);
-        ::setenv("ZMPXI_SIM_STATE_DIR", (m_dir / "state").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", (m_dir / "runtime").c_str(), 1);
-        ::setenv("ZMPXI_SIM_HARDWARE", ZMPXI_SIM_EXAMPLES_DIR "/hardware.xml", 1);
-        ::setenv("ZMPXI_SIM_SPEED", "100000", 1);
-    }
-
+    void SetUp() override { m_site.enter(); }
     void TearDown() override
     {
         m_editor.reset();
         m_model.reset();
         unloadDriverApi();
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
     }
 
     void start()
@@ -74,7 +48,7 @@ protected:
         m_editor = std::make_unique<DemoSystemEditor>(*m_model);
     }
 
-    fs::path configFile() const { return m_dir / "config/zmpxi_api_config.xml"; }
+    std::string configFile() const { return m_site.configFile(); }
 
     const ModelPickerItem& model(std::uint32_t nodeType, const std::string& name)
     {
@@ -106,7 +80,8 @@ protected:
 
     std::string document() const { return xpugi::printNode(m_model->configHandler().document()); }
 
-    fs::path m_dir;
+    test::SimSite m_site;
+    fs::path m_dir{m_site.root()};
     std::unique_ptr<SystemModel> m_model;
     std::unique_ptr<DemoSystemEditor> m_editor;
 };
@@ -165,7 +140,7 @@ TEST_F(DemoEditorTest, AddPutRemoveRenumberAndSave)
     ASSERT_EQ(m_editor->saveConfiguration(), DemoStatus::Ok);
     EXPECT_FALSE(m_editor->hasUnsavedChanges());
     QorinCfgHandler saved;
-    ASSERT_TRUE(saved.loadConfig(configFile().string()));
+    ASSERT_TRUE(saved.loadConfig(configFile()));
     std::vector<SimulatedEnclosureEntry> enclosures;
     std::vector<SimulatedBoardEntry> boards;
     ASSERT_TRUE(saved.readSimulatedEnclosures(enclosures));
@@ -279,7 +254,7 @@ TEST_F(DemoEditorTest, ImportOfTheLocalHardware)
     const std::string demoConfiguration = document();
     ASSERT_EQ(m_editor->saveLocalSystemFile((m_dir / "local.xml").string()), DemoStatus::Ok);
     EXPECT_EQ(document(), demoConfiguration);
-    EXPECT_NE(readFile(m_dir / "local.xml").find("QE-R16"), std::string::npos);
+    EXPECT_NE(readFile((m_dir / "local.xml").string()).find("QE-R16"), std::string::npos);
 }
 
 TEST_F(DemoEditorTest, FailedSaveKeepsTheOldFileAndTheFlag)
@@ -297,13 +272,13 @@ TEST_F(DemoEditorTest, FailedSaveKeepsTheOldFileAndTheFlag)
     tiny.rlim_cur = 256;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
     const std::int32_t failed = m_editor->saveConfiguration(&window);
-    const std::int32_t demoFile = m_editor->saveDemoFile(configFile().string());
+    const std::int32_t demoFile = m_editor->saveDemoFile(configFile());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
 
     EXPECT_EQ(failed, DemoStatus::ConfigurationNotSaved);
     EXPECT_EQ(demoFile, DemoStatus::DemoFileNotSaved);
-    EXPECT_NE(m_editor->lastError().find(configFile().string()), std::string::npos);
+    EXPECT_NE(m_editor->lastError().find(configFile()), std::string::npos);
     EXPECT_EQ(readFile(configFile()), before);
     EXPECT_TRUE(m_editor->hasUnsavedChanges());
     EXPECT_EQ(DemoTexts::statusBarText(DemoOperation::SaveConfiguration, failed), "API configuration not saved.");
@@ -315,7 +290,7 @@ TEST_F(DemoEditorTest, FailedSaveKeepsTheOldFileAndTheFlag)
     window.level = "LogOnError";
     EXPECT_TRUE(m_editor->needsSaveOnClose(window));
     EXPECT_NE(readFile(configFile()).find("<LogLevel>LogOff</LogLevel>"), std::string::npos);
-    EXPECT_EQ(m_editor->configFolder(), (m_dir / "config").generic_string());
+    EXPECT_EQ(m_editor->configFolder(), m_site.configFolder());
 }
 
 TEST_F(DemoEditorTest, NothingToImportWithoutHardware)
@@ -327,57 +302,6 @@ TEST_F(DemoEditorTest, NothingToImportWithoutHardware)
     EXPECT_EQ(m_editor->importLocalHardware(), DemoStatus::NoHardwareToImport);
     EXPECT_EQ(layout(m_model->demoRoot()), before);
     EXPECT_EQ(demoStatusText(DemoStatus::NoHardwareToImport), DemoTexts::kNoHardwareToImport);
-}
-
-// Runs zamo2ctl with `arguments`; its exit status, and its standard output in `out`.
-int runControl(const std::string& arguments, std::string& out)
-{
-    char self[PATH_MAX] = {};
-    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-        return -1;
-    const std::string command = (fs::path(self).parent_path() / "zamo2ctl").string() + " " + arguments + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return -1;
-    out.clear();
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-TEST_F(DemoEditorTest, CommandLineEditsAndSavesTheConfiguration)
-{
-    std::string out;
-    ASSERT_EQ(runControl("demo add-enclosure qe-d2", out), 0) << out;
-    EXPECT_NE(out.find("enclosure 2: QE-D2"), std::string::npos) << out;
-    ASSERT_EQ(runControl("demo put-board 2 3 QC-3104", out), 0) << out;
-    ASSERT_EQ(runControl("demo remove 0", out), 0) << out;
-    EXPECT_EQ(runControl("demo put-board 1 9 QC-3104", out), 63);
-    EXPECT_NE(out.find("513"), std::string::npos) << out;
-    for (const char* wrong : {"demo", "demo frob", "demo remove 1 2 3", "demo put-board x 2 QC-3104"})
-        EXPECT_EQ(runControl(wrong, out), 64) << wrong;
-
-    QorinCfgHandler saved;
-    ASSERT_TRUE(saved.loadConfig(configFile().string()));
-    std::vector<SimulatedEnclosureEntry> enclosures;
-    std::vector<SimulatedBoardEntry> boards;
-    ASSERT_TRUE(saved.readSimulatedEnclosures(enclosures));
-    ASSERT_TRUE(saved.readSimulatedBoards(boards));
-    ASSERT_EQ(enclosures.size(), 2u);
-    EXPECT_NE(enclosures[1].key.find("QE-D2"), std::string::npos);
-    ASSERT_EQ(boards.size(), 3u) << "QE-P4's two boards and the new one";
-    EXPECT_EQ(boards[2].boardName, "QC-3104");
-    EXPECT_EQ(boards[2].encNumber, 1);
-
-    const fs::path file = m_dir / "exported.xml";
-    ASSERT_EQ(runControl("demo export " + file.string(), out), 0) << out;
-    ASSERT_EQ(runControl("demo remove 1", out), 0) << out;
-    ASSERT_EQ(runControl("demo import " + file.string(), out), 0) << out;
-    ASSERT_TRUE(saved.loadConfig(configFile().string()));
-    ASSERT_TRUE(saved.readSimulatedEnclosures(enclosures));
-    EXPECT_EQ(enclosures.size(), 2u);
 }
 
 } // namespace

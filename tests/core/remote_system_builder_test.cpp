@@ -1,11 +1,6 @@
 #include "core/remote_system_builder.h"
 
-#include "core/root_node.h"
-#include "core/tree_row_list.h"
-
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace z2e {
 namespace {
@@ -37,19 +32,6 @@ std::unique_ptr<QORINetClientNode> answeredNode()
     node->setBoards({board("QA-4016", 0, 0), board("QD-5032", 0, 2)});
     node->setScanState(QORINetClientNode::kScanFree);
     return node;
-}
-
-std::vector<std::string> rowTexts(const RootNode& root)
-{
-    std::vector<std::string> texts;
-    for (const TreeRow& row : TreeRowList::collect(root))
-        texts.push_back(std::string(row.depth, '.') + row.row.text);
-    return texts;
-}
-
-bool hasRow(const std::vector<std::string>& texts, const std::string& text)
-{
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
 TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedFromOne)
@@ -115,37 +97,17 @@ TEST(RemoteSystemBuilder, LinkAndAccessFollowTheScanState)
     const auto node = answeredNode();
     node->setScanState(QORINetClientNode::kScanHeld);
     EXPECT_TRUE(RemoteSystemBuilder::recordOf(*node).occupied);
-    EXPECT_EQ(RemoteSystemBuilder::connectionStateOf(*node), NetworkConnectionState::Established);
+    EXPECT_EQ(RemoteSystemBuilder::recordOf(*node).connectionState, NetworkConnectionState::Established);
 
     node->setScanState(QORINetClientNode::kScanAnnounced);
-    EXPECT_EQ(RemoteSystemBuilder::connectionStateOf(*node), NetworkConnectionState::Announced);
+    EXPECT_EQ(RemoteSystemBuilder::recordOf(*node).connectionState, NetworkConnectionState::Announced);
 
     node->setScanState(QORINetClientNode::kScanFree);
     node->setTainted();
-    EXPECT_EQ(RemoteSystemBuilder::connectionStateOf(*node), NetworkConnectionState::Announced);
+    EXPECT_EQ(RemoteSystemBuilder::recordOf(*node).connectionState, NetworkConnectionState::Announced);
 
     const auto fresh = std::make_unique<QORINetClientNode>(nullptr, 8, 0, 0, false);
-    EXPECT_EQ(RemoteSystemBuilder::connectionStateOf(*fresh), NetworkConnectionState::Unknown);
-}
-
-TEST(RemoteSystemBuilder, AnnouncedNodeShowsItsSlotsAndTheProblemRows)
-{
-    const auto node = answeredNode();
-    node->setScanState(QORINetClientNode::kScanAnnounced);
-    RootNode root(SystemKind::Remote);
-    RemoteSystemBuilder::fillRoot(root, RemoteSystemBuilder::recordOf(*node));
-    const std::vector<std::string> texts = rowTexts(root);
-    EXPECT_TRUE(hasRow(texts, "..Slot 1:   QA-4016"));
-    EXPECT_TRUE(hasRow(texts, "..Slot 2:   Empty"));
-    EXPECT_TRUE(hasRow(texts, "..Slot 3:   QD-5032"));
-    EXPECT_TRUE(hasRow(texts, ".Communication problem:   possible IP mismatch or firewall restrictions"));
-    EXPECT_TRUE(hasRow(texts, ".Local IP address:   127.0.0.1"));
-
-    node->setScanState(QORINetClientNode::kScanFree);
-    RemoteSystemBuilder::fillRoot(root, RemoteSystemBuilder::recordOf(*node));
-    const std::vector<std::string> linked = rowTexts(root);
-    EXPECT_FALSE(hasRow(linked, ".Communication problem:   possible IP mismatch or firewall restrictions"));
-    EXPECT_TRUE(hasRow(linked, "..Access State:   Not Connected"));
+    EXPECT_EQ(RemoteSystemBuilder::recordOf(*fresh).connectionState, NetworkConnectionState::Unknown);
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+#include "support/site.h"
+
 #include "config/qorin_cfg_handler.h"
 #include "core/enclosure_node.h"
 #include "core/root_node.h"
@@ -23,7 +25,7 @@ std::vector<std::string> slotRows(const RootNode& root)
 TEST(SimulatedSystemConverter, ExampleDemoSystemFromTheConfiguration)
 {
     QorinCfgHandler handler;
-    ASSERT_TRUE(handler.loadConfig(ZMPXI_SIM_EXAMPLES_DIR "/zmpxi_api_config.xml"));
+    ASSERT_TRUE(handler.loadConfig(test::simExamplesDir() + "/zmpxi_api_config.xml"));
     std::vector<SimulatedEnclosureEntry> enclosures;
     std::vector<SimulatedBoardEntry> boards;
     ASSERT_TRUE(handler.readSimulatedEnclosures(enclosures));

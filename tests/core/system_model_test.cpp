@@ -1,3 +1,6 @@
+#include "support/process.h"
+#include "support/site.h"
+
 #include "core/application_status.h"
 #include "core/enclosure_node.h"
 #include "core/slot_node.h"
@@ -8,13 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -26,27 +23,8 @@ namespace fs = std::filesystem;
 // Every test gets its own driver folders, the example configuration and hardware.
 class SystemModelTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/core_tests_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        for (const char* sub : {"config", "state", "runtime"})
-            fs::create_directories(m_dir / sub);
-        fs::copy_file(fs::path(ZMPXI_SIM_EXAMPLES_DIR) / "zmpxi_api_config.xml", m_dir / "config/zmpxi_api_config.xml");
-        ::setenv("ZMPXI_API_CONFIG_DIR", (m_dir / "config").c_str(), 1);
-        ::setenv("ZMPXI_SIM_STATE_DIR", (m_dir / "state").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", (m_dir / "runtime").c_str(), 1);
-        ::setenv("ZMPXI_SIM_HARDWARE", ZMPXI_SIM_EXAMPLES_DIR "/hardware.xml", 1);
-        ::setenv("ZMPXI_SIM_SPEED", "100000", 1);
-    }
-
-    void TearDown() override
-    {
-        unloadDriverApi();
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
+    void SetUp() override { m_site.enter(); }
+    void TearDown() override { unloadDriverApi(); }
 
     // A local node that does not sleep between the retries of a busy driver.
     static SystemModel::NodePtr impatientNode()
@@ -75,7 +53,7 @@ protected:
         return node ? node->slotAt(slot) : nullptr;
     }
 
-    fs::path m_dir;
+    test::SimSite m_site;
 };
 
 TEST_F(SystemModelTest, StartUpBuildsLocalAndDemoTreesFromTheExamples)
@@ -114,7 +92,7 @@ TEST_F(SystemModelTest, StartUpBuildsLocalAndDemoTreesFromTheExamples)
     }
     EXPECT_EQ(model.demoRoot().boardOverview.size(), 7u);
 
-    EXPECT_EQ(fs::path(model.configFilePath()), m_dir / "config/zmpxi_api_config.xml");
+    EXPECT_EQ(fs::path(model.configFilePath()), fs::path(m_site.configFile()));
     EXPECT_EQ(model.logSettings().levelOptions.size(), 6u);
     EXPECT_EQ(model.logSettings().fileName, "ZaMoQorin.log");
     ASSERT_FALSE(model.softwareVersions().empty());
@@ -125,29 +103,9 @@ TEST_F(SystemModelTest, StartUpBuildsLocalAndDemoTreesFromTheExamples)
 
 TEST_F(SystemModelTest, HardwareHeldByAnotherProgramGivesStatus10)
 {
-    char self[PATH_MAX] = {};
-    ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
-    const std::string holder = (fs::path(self).parent_path() / "core_hardware_holder").string();
-    int toChild[2];
-    int fromChild[2];
-    ASSERT_EQ(::pipe(toChild), 0);
-    ASSERT_EQ(::pipe(fromChild), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::dup2(toChild[0], STDIN_FILENO);
-        ::dup2(fromChild[1], STDOUT_FILENO);
-        ::close(toChild[1]);
-        ::close(fromChild[0]);
-        ::execl(holder.c_str(), holder.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(toChild[0]);
-    ::close(fromChild[1]);
-    char answer[32] = {};
-    const ssize_t got = ::read(fromChild[0], answer, sizeof answer - 1);
-    ASSERT_GT(got, 0);
-    ASSERT_EQ(std::string(answer, 5), "held\n");
+    test::BackgroundProcess holder;
+    ASSERT_TRUE(holder.start(test::besideMe("core_hardware_holder"), {}, m_site.environment()));
+    ASSERT_TRUE(holder.waitForOutput("held\n", std::chrono::seconds(30))) << holder.output();
 
     std::int32_t status = -1;
     {
@@ -158,11 +116,7 @@ TEST_F(SystemModelTest, HardwareHeldByAnotherProgramGivesStatus10)
     }
     EXPECT_EQ(status, AppStatus::HardwareInUse);
 
-    ::close(toChild[1]);
-    ::close(fromChild[0]);
-    int exitStatus = 0;
-    ASSERT_EQ(::waitpid(child, &exitStatus, 0), child);
-    EXPECT_TRUE(WIFEXITED(exitStatus) && WEXITSTATUS(exitStatus) == 0);
+    EXPECT_EQ(holder.finish(), 0) << holder.output();
 
     // Once the other program is gone the hardware is ours again.
     SystemModel model(false, impatientNode());
@@ -171,44 +125,13 @@ TEST_F(SystemModelTest, HardwareHeldByAnotherProgramGivesStatus10)
 
 TEST_F(SystemModelTest, MissingDriverLibrary)
 {
-    setDriverLibraryPath((m_dir / "no_such_driver.so").string());
+    setDriverLibraryPath(m_site / "no_such_driver.so");
     SystemModel model(false, impatientNode());
     const std::int32_t status = model.initializeSystem();
     setDriverLibraryPath(std::string());
     EXPECT_EQ(status, AppStatus::DriverNotLoadable);
     EXPECT_EQ(model.localRoot().childCount(), 0u);
     EXPECT_EQ(model.demoRoot().name, "Demo System");
-}
-
-// The command line prints the rows the window shows, red ones marked in a pipe.
-TEST_F(SystemModelTest, CommandLineTreePrintsTheSameRows)
-{
-    char self[PATH_MAX] = {};
-    ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
-    const fs::path ctl = fs::path(self).parent_path() / "zamo2ctl";
-    if (!fs::exists(ctl))
-        GTEST_SKIP() << "zamo2ctl is not built";
-    const std::string command = ctl.string() + " tree --system local 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::vector<std::string> lines;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe)) {
-        std::string line = buffer;
-        lines.push_back(line.substr(0, line.find_last_not_of('\n') + 1));
-    }
-    EXPECT_EQ(::pclose(pipe), 0);
-
-    SystemModel model(false, impatientNode());
-    ASSERT_EQ(model.initializeSystem(), AppStatus::Ok);
-    std::vector<std::string> expected;
-    for (const TreeRow& row : TreeRowList::collect(model.localRoot())) {
-        if (row.row.text.find('\n') == std::string::npos)
-            expected.push_back((row.row.red ? "! " : "  ") + std::string(2 * row.depth, ' ') + row.row.text);
-    }
-    for (const std::string& line : expected)
-        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
-    EXPECT_EQ(lines.size(), expected.size());
 }
 
 } // namespace

@@ -1,6 +1,5 @@
-#include "fake_driver_fixture.h"
-
-#include "uni/number_text.h"
+#include "support/local_node_fixture.h"
+#include "support/log_capture.h"
 
 #include <thread>
 
@@ -8,6 +7,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using qorinet_api::QORINetLocalClientNode;
+using z2e::test::FakeDriverTest;
+using z2e::test::fakeDriver;
 
 using LocalNodeConnect = FakeDriverTest;
 
@@ -26,7 +27,7 @@ TEST_F(LocalNodeConnect, InitAnswersAreRetriedAsTheDriverAsks)
         {{7, 7, 7}, 7, 0, 3},    // other errors are retried at once
         {{-3, -3, -3}, 0, 0, 3}, // a warning is retried but then accepted, not passed on
     };
-    captureLog();
+    const z2e::test::LogCapture log("qorinetapi");
     for (const InitCase& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.answers));
         fakeDriver().reset();
@@ -41,15 +42,15 @@ TEST_F(LocalNodeConnect, InitAnswersAreRetriedAsTheDriverAsks)
         EXPECT_EQ(c.result == 0, z2e::driverApi().loadLevel > 0) << "a failed init unloads the driver";
         node.disconnect();
     }
-    EXPECT_EQ(4, logLinesWith("warning [qorinetapi] Hardware already in use. Will try again in 1 second."));
-    EXPECT_EQ(1, logLinesWith("error [qorinetapi] Error 1 in ZaMoDriverInit"));
-    EXPECT_EQ(1, logLinesWith("error [qorinetapi] Error 7 in ZaMoDriverInit"));
-    EXPECT_EQ(1, logLinesWith("error [qorinetapi] Warning -3 in ZaMoDriverInit"));
+    EXPECT_EQ(4, log.count("warning [qorinetapi] Hardware already in use. Will try again in 1 second."));
+    EXPECT_EQ(1, log.count("error [qorinetapi] Error 1 in ZaMoDriverInit"));
+    EXPECT_EQ(1, log.count("error [qorinetapi] Error 7 in ZaMoDriverInit"));
+    EXPECT_EQ(1, log.count("error [qorinetapi] Warning -3 in ZaMoDriverInit"));
 }
 
 TEST_F(LocalNodeConnect, BoardCountSignTellsSimulation)
 {
-    captureLog();
+    const z2e::test::LogCapture log("qorinetapi");
     fakeDriver().boardCount = -4;
     fakeDriver().setText("System", "EnclosureCount", "+2");
     ASSERT_EQ(0, node.connect());
@@ -65,7 +66,7 @@ TEST_F(LocalNodeConnect, BoardCountSignTellsSimulation)
     fakeDriver().boardCount = 0;
     ASSERT_EQ(0, node.connect());
     EXPECT_EQ(0u, node.getBoardCount());
-    EXPECT_EQ(1, logLinesWith("warning [qorinetapi] Warning no QORIN boards detected"));
+    EXPECT_EQ(1, log.count("warning [qorinetapi] Warning no QORIN boards detected"));
 }
 
 TEST_F(LocalNodeConnect, EnclosureCountThatIsNoNumberUndoesTheConnect)
@@ -93,11 +94,11 @@ TEST_F(LocalNodeConnect, EnclosureCountThatIsNoNumberUndoesTheConnect)
 
 TEST_F(LocalNodeConnect, MissingLibraryAnswers2AndLogsTheDisplayName)
 {
-    captureLog();
+    const z2e::test::LogCapture log("qorinetapi");
     z2e::setDriverLibraryPath("/nonexistent/libnothing.so");
     EXPECT_EQ(2, node.connect());
     EXPECT_FALSE(node.isConnected());
-    EXPECT_EQ(1, logLinesWith("error [qorinetapi] Unable to load zmpxi_api_x64.dll"));
+    EXPECT_EQ(1, log.count("error [qorinetapi] Unable to load zmpxi_api_x64.dll"));
 }
 
 TEST_F(LocalNodeConnect, DisconnectDeInitialisesAndUnloads)
@@ -256,19 +257,6 @@ TEST(LocalNodeFields, FixedAnswersAndStoredFields)
     EXPECT_EQ(1u, node.getSyncState());
     EXPECT_EQ("", node.getAddress() + node.getNetMask() + node.getEnclosureName());
     EXPECT_EQ(0, node.restartServer() + node.rebootSystem() + node.setIpConfig(0, "10.0.0.1", "255.0.0.0"));
-}
-
-TEST(DecimalText, SignDigitsAndRange)
-{
-    std::int32_t v = 42;
-    EXPECT_TRUE(uni::text::parseSignedDecimal("-2147483648", v));
-    EXPECT_EQ(INT32_MIN, v);
-    EXPECT_TRUE(uni::text::parseSignedDecimal("+2147483647", v));
-    EXPECT_EQ(INT32_MAX, v);
-    EXPECT_FALSE(uni::text::parseSignedDecimal("2147483648", v));
-    EXPECT_FALSE(uni::text::parseSignedDecimal("-", v));
-    EXPECT_FALSE(uni::text::parseSignedDecimal("1-", v));
-    EXPECT_EQ(INT32_MAX, v) << "a failed parse leaves the value alone";
 }
 
 } // namespace

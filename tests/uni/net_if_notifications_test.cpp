@@ -1,3 +1,7 @@
+#include "support/eventually.h"
+#include "support/log_capture.h"
+#include "support/net.h"
+
 #include "uni/log.h"
 #include "uni/net_if_notifications.h"
 #include "uni/net_if_provider.h"
@@ -9,33 +13,27 @@
 #include <linux/rtnetlink.h>
 #include <linux/seccomp.h>
 #include <net/if.h>
-#include <sched.h>
-#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
-
-extern char** environ;
 
 namespace {
 
 using uni::IfNetIfNotifications;
 using uni::NetIfChange;
 using uni::NetIfNotification;
+using z2e::test::inFreshNetworkNamespace;
+using z2e::test::runIp;
 
 std::uint32_t addr(const char* text)
 {
@@ -135,51 +133,6 @@ TEST(NetlinkParsing, TruncatedOrLyingLengthsNeverReadOutside)
     EXPECT_TRUE(IfNetIfNotifications::parseNetlink(nullptr, 64).empty());
 }
 
-std::string ipTool()
-{
-    for (const char* path : {"/usr/sbin/ip", "/sbin/ip", "/usr/bin/ip", "/bin/ip"})
-        if (::access(path, X_OK) == 0)
-            return path;
-    return {};
-}
-
-int runIp(const std::vector<std::string>& args)
-{
-    const std::string tool = ipTool();
-    std::vector<char*> argv{const_cast<char*>(tool.c_str())};
-    for (const auto& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, tool.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Runs `body` on a thread that first moves into a fresh network namespace (namespaces are per
-// thread); the namespace and its links vanish with the thread. Returns why that is impossible,
-// or an empty text once the body ran.
-std::string inFreshNetworkNamespace(const std::function<void()>& body)
-{
-    if (::geteuid() != 0)
-        return "creating a network namespace needs root";
-    if (ipTool().empty())
-        return "the ip tool is not installed";
-    std::string impossible;
-    std::thread worker([&] {
-        if (::unshare(CLONE_NEWNET) != 0) {
-            impossible = std::string("unshare(CLONE_NEWNET) failed: ") + std::strerror(errno);
-            return;
-        }
-        body();
-    });
-    worker.join();
-    return impossible;
-}
-
 class Recorder : public uni::IfNetIfNotificationHandler {
 public:
     /// `hook` runs before a change is recorded; `throws` makes every call fail after recording.
@@ -191,11 +144,8 @@ public:
     {
         if (m_hook)
             m_hook();
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_seen.push_back(notification);
-        }
-        m_changed.notify_all();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_seen.push_back(notification);
         if (m_throws)
             throw std::runtime_error("handler failure");
     }
@@ -203,14 +153,16 @@ public:
     /// Prefix length of the matching change, or -1 when none came within ten seconds.
     int waitFor(unsigned index, NetIfChange kind, std::uint32_t address)
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
         int prefix = -1;
-        m_changed.wait_for(lock, std::chrono::seconds(10), [&] {
-            for (const auto& n : m_seen)
-                if (n.index == index && n.kind == kind && n.address == address)
-                    prefix = n.prefixLength;
-            return prefix >= 0;
-        });
+        z2e::test::eventually(
+            [&] {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                for (const auto& n : m_seen)
+                    if (n.index == index && n.kind == kind && n.address == address)
+                        prefix = n.prefixLength;
+                return prefix >= 0;
+            },
+            std::chrono::seconds(10));
         return prefix;
     }
 
@@ -224,7 +176,6 @@ private:
     std::function<void()> m_hook;
     bool m_throws;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
     std::vector<NetIfNotification> m_seen;
 };
 
@@ -269,14 +220,6 @@ TEST(NetIfNotifications, ReportsAddressAddedToAndRemovedFromVeth)
         GTEST_SKIP() << impossible;
 }
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Makes socket() fail with EACCES for the calling thread only, as a sandbox would.
 bool denySocketsOnThisThread()
 {
@@ -293,12 +236,8 @@ bool denySocketsOnThisThread()
 
 TEST(NetIfNotifications, FailedRegistrationIsLoggedAndReturnsSocketError)
 {
-    uni::log::FileSinkOptions options;
-    options.fileName = "/tmp/zamo2_netif_test_" + std::to_string(::getpid()) + ".log";
-    options.minSeverity = uni::log::debug;
-    options.append = false;
-    ASSERT_TRUE(uni::log::addFileSink(options));
-
+    const z2e::test::LogCapture log;
+    ASSERT_TRUE(log.ok());
     IfNetIfNotifications notifications;
     int result = 0;
     bool sandboxed = false;
@@ -307,10 +246,7 @@ TEST(NetIfNotifications, FailedRegistrationIsLoggedAndReturnsSocketError)
         if (sandboxed)
             result = notifications.registerNetIfNotifications();
     }).join();
-    uni::log::removeAllSinks();
-    const std::string logged = readFile(options.fileName);
-    std::remove(options.fileName.c_str());
-
+    const std::string logged = log.text();
     if (!sandboxed)
         GTEST_SKIP() << "seccomp filters are not available";
     EXPECT_EQ(result, -(uni::osal::ERR_UNI_OSAL_ESOCKET - uni::osal::ERR_UNI_OSAL_BASE));

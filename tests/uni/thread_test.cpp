@@ -1,5 +1,7 @@
 #include "uni/thread.h"
 
+#include "support/log_capture.h"
+
 #include "uni/log.h"
 
 #include <boost/thread/thread.hpp>
@@ -10,44 +12,24 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
 #include <thread>
 
 namespace {
 
-// Sends the thread channel to a fresh file; lines() gives the message part of each record.
-struct ThreadLog {
-    std::string path = "/tmp/uni_thread_test_" + std::to_string(getpid()) + ".log";
-    bool ok = uni::log::addFileSink(options(path));
-    static uni::log::FileSinkOptions options(const std::string& path)
-    {
-        uni::log::FileSinkOptions o;
-        o.fileName = path;
-        o.minSeverity = uni::log::debug;
-        o.channel = "UNI_THREAD";
-        o.append = false;
-        return o;
-    }
-    ~ThreadLog()
-    {
-        uni::log::removeAllSinks();
-        std::remove(path.c_str());
-    }
-    std::vector<std::string> lines() const
-    {
-        uni::log::flush();
-        std::vector<std::string> out;
-        std::ifstream in(path);
-        for (std::string line; std::getline(in, line);)
-            out.push_back(line.substr(line.find("[UNI_THREAD] ") + 13));
-        return out;
-    }
-    static long at(const std::vector<std::string>& lines, const std::string& text)
-    {
-        const auto it = std::find(lines.begin(), lines.end(), text);
-        return it == lines.end() ? -1 : static_cast<long>(it - lines.begin());
-    }
-};
+// The message part of each line the thread channel wrote.
+std::vector<std::string> messages(const z2e::test::LogCapture& log)
+{
+    std::vector<std::string> out;
+    for (const std::string& line : log.lines())
+        out.push_back(line.substr(line.find("[UNI_THREAD] ") + 13));
+    return out;
+}
+
+long at(const std::vector<std::string>& lines, const std::string& text)
+{
+    const auto it = std::find(lines.begin(), lines.end(), text);
+    return it == lines.end() ? -1 : static_cast<long>(it - lines.begin());
+}
 
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -77,8 +59,8 @@ private:
 
 TEST(Thread, LifeCycleWithRestartAndLogLines)
 {
-    ThreadLog log;
-    ASSERT_TRUE(log.ok);
+    const z2e::test::LogCapture log("UNI_THREAD");
+    ASSERT_TRUE(log.ok());
     {
         HookedThread t;
         EXPECT_EQ(t.stop(), 0); // never started
@@ -93,22 +75,22 @@ TEST(Thread, LifeCycleWithRestartAndLogLines)
         EXPECT_EQ(t.stop(), 0);
         EXPECT_EQ(t.runs.load(), 2);
     }
-    const auto lines = log.lines();
+    const auto lines = messages(log);
     const std::string n = "AcquisitionWorker";
     const long expectedOrder[] = {
-        ThreadLog::at(lines, "Starting thread '" + n + "'..."),
-        ThreadLog::at(lines, "Thread '" + n + "' already running"),
-        ThreadLog::at(lines, "Stopping and joining thread '" + n),
-        ThreadLog::at(lines, "Stopped thread '" + n),
-        ThreadLog::at(lines, "Joining thread '" + n),
-        ThreadLog::at(lines, "Cleanup of thread '" + n + " ({Not-any-thread})"), // before the restart
+        at(lines, "Starting thread '" + n + "'..."),
+        at(lines, "Thread '" + n + "' already running"),
+        at(lines, "Stopping and joining thread '" + n),
+        at(lines, "Stopped thread '" + n),
+        at(lines, "Joining thread '" + n),
+        at(lines, "Cleanup of thread '" + n + " ({Not-any-thread})"), // before the restart
     };
     EXPECT_GE(expectedOrder[0], 0);
     for (std::size_t i = 1; i < std::size(expectedOrder); ++i)
         EXPECT_GT(expectedOrder[i], expectedOrder[i - 1]) << "line " << i;
-    const long executing = ThreadLog::at(lines, "Thread '" + n + "': starting execution...");
+    const long executing = at(lines, "Thread '" + n + "': starting execution...");
     EXPECT_GT(executing, expectedOrder[0]);
-    EXPECT_GT(ThreadLog::at(lines, "Thread '" + n + "': execution ended"), executing);
+    EXPECT_GT(at(lines, "Thread '" + n + "': execution ended"), executing);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Stopped thread '" + n), 2);
 }
 
@@ -133,18 +115,18 @@ protected:
 
 TEST(Thread, StopKeepsWaitingForBodyThatIgnoresIt)
 {
-    ThreadLog log;
-    ASSERT_TRUE(log.ok);
+    const z2e::test::LogCapture log("UNI_THREAD");
+    ASSERT_TRUE(log.ok());
     StubbornThread t;
     ASSERT_EQ(t.start(), 0);
     EXPECT_EQ(t.stop(), 0);
     EXPECT_TRUE(t.finished.load());
 
-    const auto lines = log.lines();
+    const auto lines = messages(log);
     const std::string waiting = "Waiting for terminating thread 'Stubborn' (" + std::to_string(t.osId) + ")...";
     EXPECT_GE(std::count(lines.begin(), lines.end(), waiting), 3);
-    EXPECT_LT(ThreadLog::at(lines, waiting), ThreadLog::at(lines, "Stopped thread 'Stubborn"));
-    EXPECT_EQ(ThreadLog::at(lines, "Thread 'Stubborn': starting execution..."), -1); // switched off
+    EXPECT_LT(at(lines, waiting), at(lines, "Stopped thread 'Stubborn"));
+    EXPECT_EQ(at(lines, "Thread 'Stubborn': starting execution..."), -1); // switched off
 }
 
 std::atomic<bool> g_entered{false}, g_interrupted{false}, g_returned{false};
@@ -176,8 +158,8 @@ private:
 
 TEST(Thread, DestructorCleanupEndsForgottenBody)
 {
-    ThreadLog log;
-    ASSERT_TRUE(log.ok);
+    const z2e::test::LogCapture log("UNI_THREAD");
+    ASSERT_TRUE(log.ok());
     for (bool polls : {true, false}) {
         g_entered = g_interrupted = g_returned = false;
         auto t = std::make_unique<UnstoppedThread>(polls);
@@ -188,12 +170,12 @@ TEST(Thread, DestructorCleanupEndsForgottenBody)
         EXPECT_EQ(g_returned.load(), polls);
         EXPECT_EQ(g_interrupted.load(), !polls);
     }
-    const auto lines = log.lines();
+    const auto lines = messages(log);
     const auto cleanups = std::count_if(lines.begin(), lines.end(), [](const std::string& l) {
         return l.rfind("Cleanup of thread 'Unstopped (", 0) == 0 && l.find("{Not-any-thread}") == std::string::npos;
     });
     EXPECT_EQ(cleanups, 2);
-    EXPECT_GE(ThreadLog::at(lines, "Thread 'Unstopped' interrupted"), 0);
+    EXPECT_GE(at(lines, "Thread 'Unstopped' interrupted"), 0);
 }
 
 } // namespace

@@ -1,0 +1,174 @@
+// zamo2ctl's network commands end to end: the program as a child process against two node
+// simulators on loopback, all on one free base port.
+
+#include "cli_run.h"
+
+#include "support/net.h"
+#include "support/node_sim.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using z2e::test::freeClientBasePort;
+using z2e::test::NodeSimProcess;
+using z2e::test::ProcessResult;
+
+const char* const kNorth = "127.0.0.2";
+const char* const kSouth = "127.0.0.3";
+
+// The two simulators and their node list, made once for all tests of the suite.
+struct Bench {
+    std::uint16_t port = freeClientBasePort({kNorth, kSouth});
+    NodeSimProcess north, south;
+    bool started = north.start(kNorth, {"--name", "Bench-North"}, port) &&
+                   south.start(kSouth, {"--name", "Bench-South", "--simulation"}, port);
+    ProcessResult nodes = zamo2ctl({"nodes", "--json", "--base-port", std::to_string(port), "--scan-ms", "2000"});
+};
+
+class Zamo2ctlNodes : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_bench = std::make_unique<Bench>(); }
+    static void TearDownTestSuite() { s_bench.reset(); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_bench->started) << s_bench->north.output() << s_bench->south.output();
+    }
+
+    static const ProcessResult& nodeList() { return s_bench->nodes; }
+    static std::string port() { return std::to_string(s_bench->port); }
+
+    /// The JSON object of the node at `address` in the node list; empty when it is not listed.
+    static std::string nodeObject(const std::string& address)
+    {
+        const std::string& out = nodeList().out;
+        const std::size_t at = out.find("\"address\":\"" + address + "\"");
+        if (at == std::string::npos)
+            return {};
+        const std::size_t begin = out.rfind("{\"id\":", at);
+        const std::size_t end = out.find("]}", at);
+        return begin == std::string::npos || end == std::string::npos ? std::string() : out.substr(begin, end - begin);
+    }
+
+    /// The first board serial the node at `address` reported in the node list.
+    static std::string firstSerialOf(const std::string& address)
+    {
+        const std::string node = nodeObject(address);
+        const std::string key = "\"serial\":\"";
+        const std::size_t at = node.find(key);
+        if (at == std::string::npos)
+            return {};
+        const std::size_t begin = at + key.size();
+        return node.substr(begin, node.find('"', begin) - begin);
+    }
+
+    static std::unique_ptr<Bench> s_bench;
+};
+
+std::unique_ptr<Bench> Zamo2ctlNodes::s_bench;
+
+std::size_t occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST_F(Zamo2ctlNodes, ListsExactlyTheTwoSimulatorsWithTheirNamesAndAddresses)
+{
+    ASSERT_EQ(nodeList().exitCode, 0) << nodeList().err;
+    const std::string& out = nodeList().out;
+    EXPECT_EQ(occurrences(out, "\"id\":"), 2u) << out;
+    EXPECT_NE(out.find("\"name\":\"Bench-North\",\"address\":\"127.0.0.2\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"name\":\"Bench-South\",\"address\":\"127.0.0.3\""), std::string::npos) << out;
+    // Both answered a scan; only the south one runs simulated boards; each lists its four boards.
+    EXPECT_EQ(occurrences(out, "\"scanState\":5"), 2u) << out;
+    EXPECT_NE(nodeObject(kNorth).find("\"simulation\":false"), std::string::npos) << out;
+    EXPECT_NE(nodeObject(kSouth).find("\"simulation\":true"), std::string::npos) << out;
+    EXPECT_EQ(occurrences(out, "\"boardCount\":4"), 2u) << out;
+    EXPECT_FALSE(firstSerialOf(kNorth).empty());
+    EXPECT_NE(firstSerialOf(kNorth), firstSerialOf(kSouth));
+}
+
+TEST_F(Zamo2ctlNodes, SaysSoWhenNoNodeAnswers)
+{
+    // A base port no simulator listens on.
+    const std::uint16_t empty = freeClientBasePort({});
+    const ProcessResult run = zamo2ctl({"nodes", "--base-port", std::to_string(empty), "--scan-ms", "600"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("no network nodes found within 600 ms"), std::string::npos) << run.out;
+}
+
+TEST_F(Zamo2ctlNodes, TreeOfANodeShowsItsBoardsAndInformation)
+{
+    const ProcessResult run = zamo2ctl({"tree", "--node", kSouth, "--base-port", port()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (const char* row : {"Remote System", "Enclosure 0:   QORINet QN-N6", "Slot 1:   QA-4016",
+                            "Slot 2:   QN-6222-COMBO", "Slot 3:   QC-3108-TS", "Slot 4:   QD-5032", "Slot 6:   Empty",
+                            "Node Name:   Bench-South", "IP Address:   127.0.0.3", "Access State:   Free"})
+        EXPECT_NE(run.out.find(row), std::string::npos) << row << "\n" << run.out;
+    EXPECT_NE(run.out.find("SerialNumber:   " + firstSerialOf(kSouth)), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find(firstSerialOf(kNorth)), std::string::npos) << run.out;
+    // The link is up: no rows explaining a broken one.
+    EXPECT_EQ(run.out.find("Communication problem"), std::string::npos) << run.out;
+}
+
+TEST_F(Zamo2ctlNodes, RawCommandsGoToTheNode)
+{
+    const ProcessResult count =
+        zamo2ctl({"get", "--node", kNorth, "--base-port", port(), "System", "EnclosureCount"});
+    ASSERT_EQ(count.exitCode, 0) << count.err;
+    EXPECT_EQ(count.out, "1\n");
+    EXPECT_NE(count.err.find("result: 0"), std::string::npos) << count.err;
+
+    // The board document of the node at that address, not of any other board set.
+    const ProcessResult board =
+        zamo2ctl({"get", "--node", kNorth, "--base-port", port(), "BoardID0", "BoardProperties"});
+    ASSERT_EQ(board.exitCode, 0) << board.err;
+    EXPECT_NE(board.out.find(firstSerialOf(kNorth)), std::string::npos) << board.out;
+    EXPECT_EQ(board.out.find(firstSerialOf(kSouth)), std::string::npos) << board.out;
+
+    // A board the node does not have is refused with the node's result.
+    const ProcessResult refused =
+        zamo2ctl({"set-i32", "--json", "--node", kNorth, "--base-port", port(), "9", "1", "1"});
+    EXPECT_EQ(refused.exitCode, 63) << refused.err;
+    EXPECT_NE(refused.out.find("\"result\":256"), std::string::npos) << refused.out;
+}
+
+TEST_F(Zamo2ctlNodes, AbsentNodeFailsClearlyWithinTheWait)
+{
+    for (const char* command : {"tree", "get"}) {
+        std::vector<std::string> args = {command, "--node", "127.0.0.77", "--base-port", port(), "--scan-ms", "800"};
+        if (std::string(command) == "get")
+            args.insert(args.end(), {"System", "EnclosureCount"});
+        const ProcessResult run = zamo2ctl(args);
+        EXPECT_EQ(run.exitCode, 69) << command;
+        EXPECT_NE(run.err.find("no network node at 127.0.0.77 appeared within 800 ms"), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        // Bounded: far below the 30 s after which the helper kills it.
+        EXPECT_LT(run.elapsed.count(), 15000) << command;
+    }
+}
+
+TEST(Zamo2ctlNodeOptions, MisplacedOrMalformedNetworkOptionsAreUsageErrors)
+{
+    const std::vector<std::vector<std::string>> lines = {
+        {"nodes", "--node", "127.0.0.2"},
+        {"get", "--node", "127.0.0.300", "System", "EnclosureCount"},
+        {"nodes", "--base-port", "65530"},
+        {"nodes", "--scan-ms", "0"},
+        {"local", "--scan-ms", "100"},
+        {"tree", "--system", "demo", "--node", "127.0.0.2"},
+    };
+    for (const auto& line : lines) {
+        const ProcessResult run = zamo2ctl(line);
+        EXPECT_EQ(run.exitCode, 64) << line[0] << " " << line[1] << " " << line[2];
+        EXPECT_NE(run.err.find("zamo2ctl: "), std::string::npos);
+    }
+}
+
+} // namespace

@@ -1,0 +1,188 @@
+// zamo2ctl as a program: its command line, exit status and output on the scripted driver, and
+// on the driver stand-in checked against the model the window uses.
+
+#include "cli_run.h"
+
+#include "support/fake_driver.h"
+
+#include "config/qorin_cfg_handler.h"
+#include "core/application_status.h"
+#include "core/system_model.h"
+#include "core/tree_row_list.h"
+#include "qorinet_api/client/qorinet_local_client_node.h"
+#include "zmpxi/driver_api.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+namespace z2e {
+namespace {
+
+using test::fakeDriverPath;
+using test::ProcessResult;
+
+// Exit status and standard output: what scripts would parse.
+std::string shown(const ProcessResult& run)
+{
+    return std::to_string(run.exitCode) + " " + run.out;
+}
+
+TEST(Zamo2ctl, BadCommandLinesExit64)
+{
+    const Args lines[] = {{}, {"frobnicate"}, {"get", "System"}, {"set-i32", "0", "1"}, {"--simulation", "maybe", "local"},
+                          {"--driver"}, {"--bogus", "local"}, {"driver-text", "twelve"}};
+    for (const Args& args : lines)
+        EXPECT_EQ(64, zamo2ctl(args).exitCode) << (args.empty() ? "" : args[0]);
+    const ProcessResult help = zamo2ctl({"--help"});
+    EXPECT_EQ(0, help.exitCode);
+    EXPECT_NE(std::string::npos, help.out.find("Usage: zamo2ctl"));
+}
+
+TEST(Zamo2ctl, DriverTextNeedsNoDriver)
+{
+    EXPECT_EQ("0 ERR_HARDWARE_ALREADY_IN_USE (0x0001)\n",
+              shown(zamo2ctl({"--driver", "/nonexistent.so", "driver-text", "1"})));
+    EXPECT_EQ("0 ERR_UNI_OSAL_ERROR\n", shown(zamo2ctl({"driver-text", "0xAAE69"})));
+    EXPECT_EQ("1 ", shown(zamo2ctl({"driver-text", "1028"})));
+    EXPECT_EQ("0 {\"code\":-400000,\"known\":true,\"text\":\"WARNING_LAST_CONFIG_NOT_FOUND (- 400000)\"}\n",
+              shown(zamo2ctl({"driver-text", "--json", "-400000"})));
+}
+
+TEST(Zamo2ctl, LocalReportsTheConnectedSystem)
+{
+    EXPECT_EQ("0 {\"boardCount\":3,\"enclosureCount\":1,\"simulation\":true,\"driverVersion\":\"9.9.9-fake\","
+              "\"result\":0,\"resultText\":\"ERR_NONE (0)\"}\n",
+              shown(zamo2ctl({"--driver", fakeDriverPath(), "--json", "local"}, {"QORINET_FAKE_BOARDS=-3"})));
+    EXPECT_EQ(2, zamo2ctl({"--driver", "/nonexistent/libnothing.so", "local"}).exitCode);
+}
+
+TEST(Zamo2ctl, SimulationModeIsSetBeforeTheDriverStarts)
+{
+    const std::string fake = fakeDriverPath();
+    EXPECT_EQ("0 SIMMODE_OFF\n", shown(zamo2ctl({"--driver", fake, "--simulation", "off", "get", "fake", "modeAtInit"})));
+    EXPECT_EQ("0 unset\n", shown(zamo2ctl({"--driver", fake, "get", "fake", "modeAtInit"})));
+}
+
+TEST(Zamo2ctl, RawAccessExitsWithTheDriverResult)
+{
+    const std::string fake = fakeDriverPath();
+    EXPECT_EQ(63, zamo2ctl({"--driver", fake, "get", "NoSuchTarget", "item"}).exitCode)
+        << "100008 does not fit an exit status";
+    EXPECT_EQ("0 {\"argument1\":\"BoardID0\",\"argument2\":\"x\",\"argument3\":\"a\\\"b\",\"result\":0,"
+              "\"resultText\":\"ERR_NONE (0)\"}\n",
+              shown(zamo2ctl({"--driver", fake, "--json", "set", "BoardID0", "x", "a\"b"})));
+    EXPECT_EQ(0, zamo2ctl({"--driver", fake, "set-i32", "0", "773", "-1"}).exitCode);
+    EXPECT_EQ(64, zamo2ctl({"--driver", fake, "set-i32", "zero", "773", "0"}).exitCode);
+}
+
+// The number after "name": in a flat JSON object, or -1.
+long field(const std::string& json, const std::string& name)
+{
+    const std::string key = "\"" + name + "\":";
+    const std::size_t at = json.find(key);
+    if (at == std::string::npos)
+        return -1;
+    const char* start = json.c_str() + at + key.size();
+    char* end = nullptr;
+    const long value = std::strtol(start, &end, 10);
+    return end == start ? -1 : value;
+}
+
+class Zamo2ctlOnSite : public ::testing::Test {
+protected:
+    void SetUp() override { site.enter(); }
+    void TearDown() override { unloadDriverApi(); }
+
+    ProcessResult run(const Args& args) { return zamo2ctl(args, site.environment()); }
+
+    void readSavedConfiguration()
+    {
+        QorinCfgHandler saved;
+        ASSERT_TRUE(saved.loadConfig(site.configFile()));
+        ASSERT_TRUE(saved.readSimulatedEnclosures(enclosures));
+        ASSERT_TRUE(saved.readSimulatedBoards(boards));
+    }
+
+    test::SimSite site;
+    std::vector<SimulatedEnclosureEntry> enclosures;
+    std::vector<SimulatedBoardEntry> boards;
+};
+
+// Red rows are marked, so that a pipe still shows them.
+TEST_F(Zamo2ctlOnSite, TreePrintsTheRowsTheWindowShows)
+{
+    const ProcessResult printed = run({"tree", "--system", "local"});
+    ASSERT_EQ(printed.exitCode, 0) << printed.err;
+    std::vector<std::string> lines;
+    std::istringstream text(printed.out);
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+
+    auto node = std::make_shared<qorinet_api::QORINetLocalClientNode>(0);
+    node->setRetryWait([](std::chrono::milliseconds) {});
+    SystemModel model(false, node);
+    ASSERT_EQ(model.initializeSystem(), AppStatus::Ok);
+    std::vector<std::string> expected;
+    for (const TreeRow& row : TreeRowList::collect(model.localRoot())) {
+        if (row.row.text.find('\n') == std::string::npos)
+            expected.push_back((row.row.red ? "! " : "  ") + std::string(2 * row.depth, ' ') + row.row.text);
+    }
+    for (const std::string& line : expected)
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    EXPECT_EQ(lines.size(), expected.size());
+}
+
+TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
+{
+    const ProcessResult added = run({"demo", "add-enclosure", "qe-d2"});
+    ASSERT_EQ(added.exitCode, 0) << added.out;
+    EXPECT_NE(added.out.find("enclosure 2: QE-D2"), std::string::npos) << added.out;
+    ASSERT_EQ(run({"demo", "put-board", "2", "3", "QC-3104"}).exitCode, 0);
+    ASSERT_EQ(run({"demo", "remove", "0"}).exitCode, 0);
+    const ProcessResult refused = run({"demo", "put-board", "1", "9", "QC-3104"});
+    EXPECT_EQ(refused.exitCode, 63);
+    EXPECT_NE(refused.out.find("513"), std::string::npos) << refused.out;
+    const Args wrong[] = {{"demo"}, {"demo", "frob"}, {"demo", "remove", "1", "2", "3"},
+                          {"demo", "put-board", "x", "2", "QC-3104"}};
+    for (const Args& args : wrong)
+        EXPECT_EQ(run(args).exitCode, 64) << args.back();
+
+    readSavedConfiguration();
+    ASSERT_EQ(enclosures.size(), 2u);
+    EXPECT_NE(enclosures[1].key.find("QE-D2"), std::string::npos);
+    ASSERT_EQ(boards.size(), 3u) << "QE-P4's two boards and the new one";
+    EXPECT_EQ(boards[2].boardName, "QC-3104");
+    EXPECT_EQ(boards[2].encNumber, 1);
+
+    const std::string file = site / "exported.xml";
+    ASSERT_EQ(run({"demo", "export", file}).exitCode, 0);
+    ASSERT_EQ(run({"demo", "remove", "1"}).exitCode, 0);
+    ASSERT_EQ(run({"demo", "import", file}).exitCode, 0);
+    readSavedConfiguration();
+    EXPECT_EQ(enclosures.size(), 2u);
+}
+
+TEST_F(Zamo2ctlOnSite, ShowsTheHardwareAndTheDemoSystem)
+{
+    const ProcessResult hardware = run({"--json", "local"});
+    ASSERT_EQ(0, hardware.exitCode) << hardware.out;
+    EXPECT_NE(std::string::npos, hardware.out.find("\"simulation\":false"));
+    EXPECT_GT(field(hardware.out, "boardCount"), 0);
+    EXPECT_GT(field(hardware.out, "enclosureCount"), 0);
+
+    const ProcessResult demo = run({"--simulation", "force", "--json", "local"});
+    ASSERT_EQ(0, demo.exitCode) << demo.out;
+    EXPECT_NE(std::string::npos, demo.out.find("\"simulation\":true"));
+    EXPECT_GT(field(demo.out, "boardCount"), 0);
+
+    EXPECT_EQ("0 " + site.configFolder() + "\n", shown(run({"get", "System/Config", "Path"})));
+    EXPECT_EQ(std::to_string(field(hardware.out, "enclosureCount")) + "\n",
+              run({"get", "System", "EnclosureCount"}).out);
+}
+
+} // namespace
+} // namespace z2e

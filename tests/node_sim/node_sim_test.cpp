@@ -1,0 +1,548 @@
+// The node simulator on the wire: discovery datagrams, control frames and maintenance
+// requests checked byte by byte. Framing and digests are the library's (its own tests check
+// their bytes by hand), since the simulator builds on it.
+
+#include "support/net.h"
+#include "support/node_sim.h"
+
+#include "qorinet_api/client/qorinet_data_frame.h"
+#include "qorinet_api/common/control_frame.h"
+#include "qorinet_api/common/discovery_packet.h"
+
+#include "uni/tcp_socket.h"
+#include "uni/udp_socket.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <signal.h>
+
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace z2e::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint16_t kScanRequest = 2;
+constexpr std::uint16_t kScanAnswer = 3;
+constexpr std::uint16_t kAnnounce = 8;
+constexpr std::uint16_t kHello = 17;
+constexpr std::uint16_t kNodeSettings = 20;
+constexpr std::uint16_t kGetParamI32 = 33;
+constexpr std::uint16_t kGetParamStructStr = 49;
+constexpr std::uint16_t kAnswer = 0x4000;
+constexpr std::uint16_t kHeartbeat = 0x2000;
+
+void putU32(Bytes& out, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(std::uint8_t(v >> (8 * i)));
+}
+std::uint32_t getU32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
+
+Bytes frame(std::uint16_t command, const Bytes& payload)
+{
+    return qorinet_api::ControlFrame::encode(command, payload.data(), payload.size());
+}
+
+Bytes documentPayload(const std::string& xml, bool leadingZero)
+{
+    Bytes out;
+    if (leadingZero)
+        putU32(out, 0);
+    putU32(out, std::uint32_t(xml.size()));
+    out.insert(out.end(), xml.begin(), xml.end());
+    return out;
+}
+
+struct Datagram {
+    std::string sender;
+    Bytes bytes;
+};
+
+/// A client's discovery socket: 0.0.0.0 on P + 2, so that broadcasts reach it too.
+class ScanSocket {
+public:
+    explicit ScanSocket(std::uint16_t base)
+        : m_base(base), m_socket(uni::Socket::Receiver | uni::Socket::ReuseAddress | uni::Socket::Broadcast)
+    {
+        m_socket.setLocalEnd("0.0.0.0", std::uint16_t(base + 2));
+        m_socket.setReceiveTimeout(100);
+        m_ok = m_socket.open() == 0;
+    }
+    bool ok() const { return m_ok; }
+
+    void sendScan(const std::string& port = "", const std::string& to = "127.255.255.255")
+    {
+        const std::string xml = "<Cmd><NetBase><cmd-version>65793</cmd-version><sw-version>1</sw-version>"
+                                "<net-addr>127.0.0.1</net-addr><net-mask>255.0.0.0</net-mask>"
+            + (port.empty() ? std::string() : "<port>" + port + "</port>") + "</NetBase></Cmd>";
+        sendRaw(qorinet_api::DiscoveryPacket::encode(kScanRequest, xml), to);
+    }
+    void sendRaw(const Bytes& datagram, const std::string& to)
+    {
+        m_socket.setRemoteEnd(to, std::uint16_t(m_base + 1));
+        m_socket.send(datagram.data(), datagram.size());
+    }
+
+    /// Datagrams until `count` arrived or `ms` passed.
+    std::vector<Datagram> collect(std::size_t count, int ms)
+    {
+        std::vector<Datagram> got;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (got.size() < count && std::chrono::steady_clock::now() < end) {
+            Datagram d;
+            d.bytes.resize(65536);
+            const int n = m_socket.receiveFrom(d.bytes.data(), d.bytes.size(), d.sender);
+            if (n < 0)
+                continue;
+            d.bytes.resize(std::size_t(n));
+            got.push_back(std::move(d));
+        }
+        return got;
+    }
+
+private:
+    std::uint16_t m_base;
+    uni::UDPSocket m_socket;
+    bool m_ok = false;
+};
+
+/// A whole, sound discovery datagram: its command and document.
+bool parseDatagram(const Bytes& d, std::uint16_t& command, pugi::xml_document& doc)
+{
+    std::string xml;
+    return qorinet_api::DiscoveryPacket::decode(d.data(), d.size(), command, xml) == 0 && doc.load_string(xml.c_str());
+}
+
+std::string at(const pugi::xml_document& doc, const char* path)
+{
+    return doc.first_element_by_path(path).text().as_string();
+}
+
+struct Frame {
+    std::uint16_t command = 0;
+    Bytes payload;
+    bool digestOk = false;
+};
+
+/// A raw control connection.
+class ControlLink {
+public:
+    ControlLink(const std::string& address, std::uint16_t port)
+    {
+        m_socket.setRemoteEnd(address, port);
+        m_socket.setReceiveTimeout(2000);
+        m_ok = m_socket.connect() == 0;
+    }
+    bool ok() const { return m_ok; }
+    void send(const Bytes& bytes) { m_socket.send(bytes.data(), bytes.size()); }
+    void setTimeout(std::uint32_t ms) { m_socket.setReceiveTimeout(ms); }
+
+    /// One frame; the byte count read when it is cut short (0 for a clean close), -1 on time-out.
+    int read(Frame& out)
+    {
+        std::uint8_t header[8];
+        int got = m_socket.receive(header, sizeof header);
+        if (got != 8)
+            return got < 0 ? -1 : got;
+        const std::uint32_t n = getU32(header + 4);
+        Bytes whole(header, header + 8);
+        whole.resize(8 + n + 32);
+        got = m_socket.receive(whole.data() + 8, n + 32);
+        if (got != int(n + 32))
+            return got < 0 ? -1 : 8 + got;
+        qorinet_api::FrameHeader h;
+        const std::uint8_t* body = nullptr;
+        out.digestOk = qorinet_api::ControlFrame::decode(whole.data(), whole.size(), h, body) > 0;
+        out.command = std::uint16_t(header[2] | header[3] << 8);
+        out.payload.assign(whole.begin() + 8, whole.begin() + 8 + n);
+        return int(n + 40);
+    }
+
+    /// Sends a request and reads its answer.
+    Frame request(std::uint16_t command, const Bytes& payload)
+    {
+        send(frame(command, payload));
+        Frame f;
+        read(f);
+        return f;
+    }
+
+    /// The client hello; data port 0 asks for no data connection.
+    Frame hello(std::uint16_t dataPort = 0)
+    {
+        return request(kHello, documentPayload("<Cmd><Client><cmd-version>65536</cmd-version>"
+                                               "<sw-version>268435457</sw-version><net-addr>127.0.0.1</net-addr>"
+                                               "<net-mask>255.0.0.0</net-mask><ctrl_port>9237</ctrl_port>"
+                                               "<data_port>"
+                                                   + std::to_string(dataPort)
+                                                   + "</data_port><session>7</session>"
+                                                     "<scan-time>1000</scan-time></Client></Cmd>",
+                                               true));
+    }
+
+private:
+    uni::TCPSocket m_socket{uni::Socket::Locked};
+    bool m_ok = false;
+};
+
+Bytes paramBlock(std::uint32_t board, std::uint32_t command)
+{
+    Bytes block;
+    putU32(block, board);
+    putU32(block, command);
+    block.resize(32, 0);
+    return block;
+}
+
+std::int32_t status(const Frame& f) { return f.payload.size() >= 4 ? std::int32_t(getU32(f.payload.data())) : -999; }
+
+class NodeSimTest : public ::testing::Test {
+protected:
+    void startNode(const std::string& address, const std::vector<std::string>& extra = {})
+    {
+        ASSERT_TRUE(sim.start(address, extra)) << sim.output();
+        base = sim.basePort();
+    }
+
+    /// The scan answer to a broadcast scan; an announcement of a node that just moved or
+    /// restarted may come first and is passed over.
+    void scanOnce(pugi::xml_document& doc, std::string* sender = nullptr)
+    {
+        ScanSocket scan(base);
+        ASSERT_TRUE(scan.ok());
+        scan.sendScan(std::to_string(base + 2));
+        std::uint16_t command = kAnnounce;
+        for (int i = 0; i < 3 && command == kAnnounce; ++i) {
+            const auto got = scan.collect(1, 2000);
+            ASSERT_EQ(got.size(), 1u);
+            ASSERT_TRUE(parseDatagram(got[0].bytes, command, doc));
+            if (sender)
+                *sender = got[0].sender;
+        }
+        EXPECT_EQ(command, kScanAnswer);
+    }
+
+    NodeSimProcess sim;
+    std::uint16_t base = 0;
+};
+
+TEST_F(NodeSimTest, AnnouncesAtStartAndAnswersScansFromItsOwnAddress)
+{
+    const std::uint16_t port = freeClientBasePort({"127.0.0.21"});
+    ScanSocket client(port);
+    ASSERT_TRUE(client.ok());
+    ASSERT_TRUE(sim.start("127.0.0.21", {"--simulation", "--name", "bench-7"}, port)) << sim.output();
+    base = port;
+
+    const auto announced = client.collect(1, 2000);
+    ASSERT_EQ(announced.size(), 1u);
+    std::uint16_t command = 0;
+    pugi::xml_document doc;
+    ASSERT_TRUE(parseDatagram(announced[0].bytes, command, doc));
+    EXPECT_EQ(command, kAnnounce);
+    EXPECT_EQ(at(doc, "Cmd/NetBase/net-addr"), "127.0.0.21");
+    EXPECT_TRUE(doc.first_element_by_path("Cmd/NetBase/client-addr").empty()) << "an announcement has no client";
+
+    // Without "port" the answer goes to P + 2 all the same.
+    client.sendScan("");
+    const auto answered = client.collect(1, 2000);
+    ASSERT_EQ(answered.size(), 1u);
+    ASSERT_TRUE(parseDatagram(answered[0].bytes, command, doc));
+    EXPECT_EQ(command, kScanAnswer);
+    EXPECT_EQ(answered[0].sender, "127.0.0.21");
+    EXPECT_EQ(at(doc, "Cmd/NetBase/net-mask"), "255.0.0.0");
+    EXPECT_EQ(at(doc, "Cmd/NetBase/ctrl_port"), std::to_string(port));
+    EXPECT_EQ(at(doc, "Cmd/NetBase/data_port"), std::to_string(port + 10));
+    EXPECT_EQ(at(doc, "Cmd/NetBase/client-addr"), "127.0.0.1");
+    EXPECT_EQ(at(doc, "Cmd/Node/name"), "bench-7");
+    EXPECT_EQ(at(doc, "Cmd/Node/simulation"), "1");
+    const auto boards = doc.select_nodes("Cmd/Node/BoardList/Board");
+    EXPECT_EQ(at(doc, "Cmd/Node/board_cnt"), std::to_string(boards.size()));
+    ASSERT_EQ(boards.size(), 4u);
+    EXPECT_EQ(std::string(boards[0].node().child_value("board_name")), "QA-4016");
+    EXPECT_EQ(std::string(boards[3].node().child_value("slot_idx")), "3");
+    EXPECT_EQ(at(doc, "Cmd/Node/EnclosureList/Enclosure/slot_cnt"), "6");
+    EXPECT_TRUE(doc.first_element_by_path("Cmd/NetClient").empty());
+
+    // A request with a broken digest or the wrong command is not answered.
+    Bytes broken = qorinet_api::DiscoveryPacket::encode(kScanRequest, "<Cmd><NetBase/></Cmd>");
+    broken.back() ^= 1;
+    client.sendRaw(broken, "127.255.255.255");
+    client.sendRaw(qorinet_api::DiscoveryPacket::encode(kScanAnswer, "<Cmd><NetBase/></Cmd>"), "127.255.255.255");
+    EXPECT_TRUE(client.collect(1, 300).empty());
+}
+
+TEST_F(NodeSimTest, RealNodeByDefaultAndRefusesAddressesOutsideTheAllowedNetworks)
+{
+    startNode("127.0.0.22");
+    pugi::xml_document doc;
+    scanOnce(doc);
+    EXPECT_EQ(at(doc, "Cmd/Node/simulation"), "0");
+    EXPECT_EQ(at(doc, "Cmd/Node/name"), "SimNode-0.22");
+
+    // SIGUSR1 flips the reported sync state.
+    EXPECT_EQ(at(doc, "Cmd/Node/sync_state"), "1");
+    sim.signal(SIGUSR1);
+    std::string state;
+    for (int i = 0; i < 20 && state != "2"; ++i) {
+        pugi::xml_document again;
+        scanOnce(again);
+        state = at(again, "Cmd/Node/sync_state");
+    }
+    EXPECT_EQ(state, "2");
+
+    const std::uint16_t spare = freeClientBasePort();
+    for (const auto& refused : std::vector<std::vector<std::string>>{{}, {"--fault", "bogus"}, {"--nodes", "0"}}) {
+        NodeSimProcess outside;
+        EXPECT_FALSE(outside.start(refused.empty() ? "192.0.2.10" : "127.0.0.22", refused, spare));
+        EXPECT_EQ(outside.output().find("ready"), std::string::npos);
+        EXPECT_EQ(outside.stop(), 2);
+    }
+}
+
+TEST_F(NodeSimTest, HelloGetParamAndSettingsAtTheByteLevel)
+{
+    startNode("127.0.0.23", {"--simulation"});
+    ControlLink link("127.0.0.23", base);
+    ASSERT_TRUE(link.ok());
+
+    const Frame hello = link.hello();
+    EXPECT_EQ(hello.command, kHello | kAnswer);
+    EXPECT_TRUE(hello.digestOk);
+    ASSERT_EQ(hello.payload.size(), 12u) << "status and the 8-byte hello value";
+    EXPECT_EQ(status(hello), 0);
+
+    // Board 0 is a QA-4016: type code 21 at offset 8.
+    const Frame type = link.request(kGetParamI32, paramBlock(0, 1282));
+    EXPECT_EQ(type.command, kGetParamI32 | kAnswer);
+    EXPECT_TRUE(type.digestOk);
+    ASSERT_GE(type.payload.size(), 12u);
+    EXPECT_EQ(status(type), 0);
+    EXPECT_EQ(getU32(&type.payload[8]), 21u);
+
+    // A driver error comes back as a positive status.
+    const Frame missing = link.request(kGetParamI32, paramBlock(40, 1282));
+    EXPECT_GT(status(missing), 0);
+    const Frame shortBlock = link.request(kGetParamI32, Bytes{1, 2});
+    EXPECT_EQ(status(shortBlock), 700005);
+
+    const Frame text = link.request(kGetParamStructStr, documentPayload("<Cmd><target>System</target>"
+                                                                        "<command>BoardCount</command>"
+                                                                        "<string/></Cmd>",
+                                                                        true));
+    EXPECT_EQ(status(text), 0);
+    ASSERT_GE(text.payload.size(), 8u);
+    EXPECT_EQ(std::string(text.payload.begin() + 8, text.payload.end()), "4");
+
+    const Frame named = link.request(kNodeSettings, documentPayload("<Cmd><Node><name>Cell 4</name>"
+                                                                    "<recording>1</recording></Node></Cmd>",
+                                                                    true));
+    EXPECT_EQ(status(named), 0);
+    const Frame badFlag = link.request(kNodeSettings, documentPayload("<Cmd><Node><recording>yes</recording>"
+                                                                      "</Node></Cmd>",
+                                                                      true));
+    EXPECT_EQ(status(badFlag), 700005);
+
+    // The held node names its client and its new name in discovery.
+    pugi::xml_document doc;
+    scanOnce(doc);
+    EXPECT_EQ(at(doc, "Cmd/Node/name"), "Cell 4");
+    EXPECT_EQ(at(doc, "Cmd/NetClient/net-addr"), "127.0.0.1");
+    EXPECT_EQ(at(doc, "Cmd/NetClient/ctrl_port"), "9237");
+    EXPECT_EQ(at(doc, "Cmd/Node/enc_access"), "Occupied");
+}
+
+// The faults a client only sees as a time-out (the others: ClientNodeSimTest).
+TEST_F(NodeSimTest, SlowAndHeartbeatOnlyFaultsAtTheByteLevel)
+{
+    for (const char* fault : {"slow", "heartbeats-only"}) {
+        SCOPED_TRACE(fault);
+        NodeSimProcess node;
+        ASSERT_TRUE(node.start("127.0.0.25", {"--simulation", "--fault", fault, "--fault-delay-ms", "1300",
+                                              "--heartbeat-ms", "100"}))
+            << node.output();
+        ControlLink link("127.0.0.25", node.basePort());
+        ASSERT_TRUE(link.ok());
+        EXPECT_EQ(status(link.hello()), 0);
+        link.send(frame(kGetParamI32, paramBlock(0, 1282)));
+        link.setTimeout(1000);
+        Frame f;
+        if (std::string(fault) == "slow") {
+            EXPECT_EQ(link.read(f), -1) << "nothing within the client's second";
+            EXPECT_EQ(link.read(f), 56) << "the late answer";
+            EXPECT_TRUE(f.digestOk);
+        } else {
+            EXPECT_EQ(link.read(f), 40);
+            EXPECT_EQ(f.command, kGetParamI32 | kHeartbeat);
+            EXPECT_EQ(link.read(f), 40) << "still only heartbeats";
+        }
+    }
+}
+
+TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnection)
+{
+    startNode("127.0.0.30", {"--simulation"});
+    uni::TCPSocket dataListener(uni::Socket::Listening);
+    dataListener.setLocalEnd("127.0.0.1", 0);
+    dataListener.setReceiveTimeout(3000);
+    ASSERT_EQ(dataListener.open(), 0);
+
+    ControlLink link("127.0.0.30", base);
+    ASSERT_TRUE(link.ok());
+    EXPECT_EQ(status(link.hello(dataListener.localPort())), 0);
+    uni::TCPSocket data;
+    ASSERT_EQ(dataListener.accept(data), 0);
+    EXPECT_EQ(data.remoteAddress(), "127.0.0.30") << "the node connects from its own address";
+
+    // Board 1 is the CAN/UART combination board; its CAN output loops back.
+    const Bytes board1 = {1, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(status(link.request(80, board1)), 0);
+    EXPECT_EQ(status(link.request(84, board1)), 0);
+    Bytes write;
+    putU32(write, 1);
+    putU32(write, 2);
+    for (std::uint8_t i = 0; i < 2; ++i) {
+        Bytes record(44, 0);
+        record[4] = 0x23;
+        record[5] = i;
+        record[8] = 3; // dlc
+        record[12] = 0xA0 + i;
+        record[13] = 0xB0;
+        record[14] = 0xC0;
+        write.insert(write.end(), record.begin(), record.end());
+    }
+    EXPECT_EQ(status(link.request(87, write)), 0);
+
+    // Keep-alive blocks may come first; the CAN block carries both frames in 24-byte records.
+    data.setReceiveTimeout(3000);
+    for (int blocks = 0; blocks < 5; ++blocks) {
+        std::uint8_t header[12];
+        ASSERT_EQ(data.receive(header, sizeof header), 12);
+        EXPECT_EQ(header[0], 0xAA);
+        EXPECT_EQ(header[1], 0xAA);
+        const std::uint32_t length = getU32(header + 8);
+        Bytes rest(length + ((header[2] & 0x80) ? 32 : 0));
+        ASSERT_EQ(data.receive(rest.data(), rest.size()), int(rest.size()));
+        if (header[3] != 1)
+            continue;
+        EXPECT_EQ(getU32(header + 4), 1u) << "board index";
+        ASSERT_EQ(length, 48u);
+        EXPECT_EQ(getU32(&rest[8]), 0x23u);
+        EXPECT_EQ(rest[14], 3u);
+        EXPECT_EQ((Bytes{rest[16], rest[17], rest[18]}), (Bytes{0xA0, 0xB0, 0xC0}));
+        EXPECT_EQ(getU32(&rest[24 + 8]), 0x123u);
+        EXPECT_EQ(qorinet_api::checkDataFrameDigest(header, rest.data(), length, rest.data() + length), 0);
+        return;
+    }
+    FAIL() << "no CAN block";
+}
+
+Frame maintenance(const std::string& address, std::uint16_t base, std::uint16_t command, const Bytes& payload)
+{
+    ControlLink link(address, std::uint16_t(base + 6));
+    Frame f;
+    if (link.ok()) {
+        link.send(frame(command, payload));
+        link.read(f);
+    }
+    return f;
+}
+
+std::string ipConfig(const std::string& mode, const std::string& address)
+{
+    return "<Cmd><IPConfig><mode>" + mode + "</mode><address>" + address + "</address><netmask>255.0.0.0</netmask>"
+        + "</IPConfig></Cmd>";
+}
+
+TEST_F(NodeSimTest, MaintenancePortRestartsAndMovesTheNode)
+{
+    startNode("127.0.0.27", {"--simulation"});
+    ControlLink held("127.0.0.27", base);
+    ASSERT_TRUE(held.ok());
+    EXPECT_EQ(status(held.hello()), 0);
+
+    const Frame restart = maintenance("127.0.0.27", base, 0x11AA, {});
+    EXPECT_EQ(restart.command, 0x51AA);
+    EXPECT_TRUE(restart.digestOk);
+    EXPECT_EQ(status(restart), 0);
+    Frame after;
+    EXPECT_EQ(held.read(after), 0) << "a restart drops the control connections";
+
+    const Frame ipv6 = maintenance("127.0.0.27", base, 0x13BB, documentPayload(ipConfig("4454", ""), true));
+    EXPECT_EQ(status(ipv6), 700012);
+    const Frame outside = maintenance("127.0.0.27", base, 0x13BB, documentPayload(ipConfig("0", "10.9.8.7"), true));
+    EXPECT_EQ(status(outside), 700013);
+    const Frame broken = maintenance("127.0.0.27", base, 0x13BB, documentPayload(ipConfig("0", "127.0.0"), true));
+    EXPECT_EQ(status(broken), 700005);
+
+    const Frame moved = maintenance("127.0.0.27", base, 0x13BB, documentPayload(ipConfig("0", "127.0.0.28"), true));
+    EXPECT_EQ(moved.command, 0x53BB);
+    EXPECT_EQ(status(moved), 0);
+    pugi::xml_document doc;
+    std::string sender;
+    scanOnce(doc, &sender);
+    EXPECT_EQ(sender, "127.0.0.28");
+    EXPECT_EQ(at(doc, "Cmd/NetBase/net-addr"), "127.0.0.28");
+    EXPECT_TRUE(ControlLink("127.0.0.28", base).ok());
+    EXPECT_FALSE(ControlLink("127.0.0.27", base).ok());
+}
+
+TEST_F(NodeSimTest, RebootSilencesTheNodeForAWhile)
+{
+    startNode("127.0.0.29", {"--simulation", "--reboot-ms", "600"});
+    const Frame reboot = maintenance("127.0.0.29", base, 0x12AA, {});
+    EXPECT_EQ(reboot.command, 0x52AA);
+    EXPECT_EQ(status(reboot), 0);
+    ScanSocket scan(base);
+    ASSERT_TRUE(scan.ok());
+    scan.sendScan(std::to_string(base + 2));
+    EXPECT_TRUE(scan.collect(1, 200).empty()) << "no answer while rebooting";
+    const auto back = scan.collect(1, 3000);
+    ASSERT_EQ(back.size(), 1u);
+    std::uint16_t command = 0;
+    pugi::xml_document doc;
+    ASSERT_TRUE(parseDatagram(back[0].bytes, command, doc));
+    EXPECT_EQ(command, kAnnounce) << "back up, it announces itself";
+}
+
+TEST_F(NodeSimTest, FleetAnswersWithEveryNodeOnItsOwnAddress)
+{
+    startNode("127.0.1.250", {"--simulation", "--nodes", "16", "--name", "rig"});
+    ScanSocket scan(base);
+    ASSERT_TRUE(scan.ok());
+    scan.collect(16, 300); // the announcements
+    scan.sendScan(std::to_string(base + 2));
+    const auto got = scan.collect(16, 3000);
+    ASSERT_EQ(got.size(), 16u);
+    std::map<std::string, std::string> names;
+    for (const Datagram& d : got) {
+        std::uint16_t command = 0;
+        pugi::xml_document doc;
+        ASSERT_TRUE(parseDatagram(d.bytes, command, doc));
+        EXPECT_EQ(at(doc, "Cmd/NetBase/net-addr"), d.sender);
+        names[d.sender] = at(doc, "Cmd/Node/name");
+    }
+    ASSERT_EQ(names.size(), 16u);
+    // Host numbers 255 and 0 are skipped.
+    EXPECT_EQ(names.begin()->first, "127.0.1.250");
+    EXPECT_EQ(names.count("127.0.1.255"), 0u);
+    EXPECT_EQ(names.count("127.0.2.0"), 0u);
+    EXPECT_EQ(names["127.0.2.1"], "rig-5");
+    EXPECT_EQ(names["127.0.2.10"], "rig-14");
+
+    ControlLink link("127.0.2.10", base);
+    ASSERT_TRUE(link.ok());
+    EXPECT_EQ(status(link.hello()), 0);
+    EXPECT_EQ(sim.stop(), 0) << "a clean stop with a connection open";
+}
+
+} // namespace
+} // namespace z2e::test

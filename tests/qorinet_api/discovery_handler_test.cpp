@@ -1,0 +1,215 @@
+// The discovery document handler and the address observer without sockets: what a document
+// may and may not make of the node list, and what an interface change amounts to.
+
+#include "net_client_support.h"
+
+#include "support/site.h"
+
+#include "qorinet_api/client/discovery_answer.h"
+#include "qorinet_api/client/net_address_observer.h"
+#include "qorinet_api/client/qorinet_client.h"
+#include "qorinet_api/common/command_document.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace z2e::test {
+namespace {
+
+using qorinet_api::DiscoveryAnswer;
+using qorinet_api::NetInterfaceAction;
+using qorinet_api::QORINetClient;
+using uni::ipv4::IpAddressPair;
+
+constexpr std::uint16_t kAnswer = qorinet_api::proto::CMD_SCAN_ANSWER;
+
+IpAddressPair pair(const char* address, int prefix = 24)
+{
+    return IpAddressPair(address, uni::ipv4::maskFromPrefix(prefix).value());
+}
+
+std::string answerDocument(const std::string& address, std::uint16_t port, const std::string& boards = "2",
+                           const std::string& sync = "1", const std::string& simulation = "0")
+{
+    qorinet_api::CommandDocument doc;
+    doc.set("NetBase", "net-addr", address);
+    doc.set("NetBase", "net-mask", "255.0.0.0");
+    doc.set("NetBase", "ctrl_port", std::uint64_t{port});
+    doc.set("NetBase", "client-addr", "127.0.0.1");
+    doc.set("Node", "board_cnt", boards);
+    doc.set("Node", "sync_state", sync);
+    doc.set("Node", "simulation", simulation);
+    return doc.toString();
+}
+
+// Exposes the scan steps so that the missed-scan rule runs without a thread.
+class ScanClient : public QORINetClient {
+public:
+    using QORINetClient::QORINetClient;
+    using QORINetClient::finishScan;
+    using QORINetClient::startScan;
+};
+
+qorinet_api::QORINetClientConfig unstartedConfig()
+{
+    return loopbackConfig(freeClientBasePort({}), 1000);
+}
+
+TEST(DiscoveryAnswer, NetBaseIsRequiredAndBadNumbersCountAsAbsent)
+{
+    DiscoveryAnswer answer;
+    const std::string noBase = "<Cmd><Node><board_cnt>1</board_cnt></Node></Cmd>";
+    EXPECT_FALSE(DiscoveryAnswer::parse(noBase.data(), noBase.size(), answer));
+    const std::string badPort = "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask>"
+                                "<ctrl_port>70000</ctrl_port></NetBase></Cmd>";
+    EXPECT_FALSE(DiscoveryAnswer::parse(badPort.data(), badPort.size(), answer));
+
+    std::string doc = "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask>"
+                      "<ctrl_port>9300</ctrl_port><client-addr>not.an.address</client-addr></NetBase>"
+                      "<Node><board_cnt>3x</board_cnt><sync_state>-1</sync_state><BoardList>";
+    for (int i = 0; i < 300; ++i)
+        doc += "<Board><board_name>QA</board_name><slot_idx>" + std::to_string(i) + "</slot_idx></Board>";
+    doc += "</BoardList></Node><NetClient><net-addr>127.0.0.9</net-addr></NetClient></Cmd>";
+    ASSERT_TRUE(DiscoveryAnswer::parse(doc.data(), doc.size(), answer));
+    EXPECT_EQ(answer.dataPort, 9310);
+    EXPECT_EQ(answer.boardCount, 0u);
+    EXPECT_FALSE(answer.syncState.has_value());
+    EXPECT_TRUE(answer.clientAddress.empty());
+    EXPECT_EQ(answer.boards.size(), DiscoveryAnswer::kMaxListEntries);
+    ASSERT_TRUE(answer.holder.has_value());
+    EXPECT_EQ(answer.holder->address, "127.0.0.9");
+}
+
+TEST(DiscoveryHandler, MatchesByAddressMaskAndPortAndCapsTheList)
+{
+    QORINetClient client(unstartedConfig(), loopbackOnly());
+    EventLog events;
+    client.attachEventQueue(events.queue());
+
+    client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9400));
+    client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9400));
+    client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9500));
+    client.handlePacket(kAnswer, "127.0.2.2", answerDocument("127.0.2.2", 9400, "0"));        // no boards
+    client.handlePacket(kAnswer, "192.0.2.7", answerDocument("192.0.2.7", 9400));             // not allowed
+    client.handlePacket(qorinet_api::proto::CMD_SCAN_REQUEST, "127.0.2.3", answerDocument("127.0.2.3", 9400));
+    ASSERT_EQ(client.remoteNodeCount(), 2u);
+    const auto first = client.remoteNodes()[0];
+    EXPECT_EQ(first->scanState(), qorinet_api::QORINetClientNode::kScanFree);
+    EXPECT_EQ(first->localAddressPair(), pair("127.0.0.1", 8)) << "the client's own pair behind client-addr";
+
+    client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9400, "2", "2"));
+    client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9400, "2", "2"));
+    EXPECT_EQ(events.settle(0).back(), (NodeEvent{qorinet_api::EVENT_GOV_NODE_SYNC_CHANGED, first->getNodeId()}));
+    EXPECT_EQ(events.count(qorinet_api::EVENT_GOV_NODE_SYNC_CHANGED, first->getNodeId()), 1u);
+    EXPECT_EQ(first->getSyncState(), 2u);
+
+    for (int i = 0; client.remoteNodeCount() < QORINetClient::kMaxNodes + 1 && i < 2000; ++i)
+        client.handlePacket(kAnswer, "127.0.3.1", answerDocument("127.0.3.1", static_cast<std::uint16_t>(10000 + i)));
+    EXPECT_EQ(client.remoteNodeCount(), QORINetClient::kMaxNodes);
+}
+
+TEST(DiscoveryHandler, KeepNodesFlagSuspendsTheMissedScanRule)
+{
+    for (const std::uint32_t keep : {0u, 1u}) {
+        auto config = unstartedConfig();
+        config.keepNodes = keep;
+        ScanClient client(config, loopbackOnly());
+        client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9400));
+        for (int scan = 0; scan < 3; ++scan) {
+            client.startScan();
+            client.finishScan();
+            EXPECT_EQ(client.remoteNodeCount(), keep || scan < 2 ? 1u : 0u) << "keep " << keep << " scan " << scan;
+        }
+    }
+}
+
+TEST(LocalDiscovery, ClientWithoutNetworkSideStillReportsTheLocalNode)
+{
+    z2e::test::SimSite site(z2e::test::SiteOptions{false, true});
+    site.enter();
+
+    auto config = unstartedConfig();
+    config.nodeKindMask = 0;
+    config.localNodeMask = qorinet_api::QORINetLocalDiscovery::kReal | qorinet_api::QORINetLocalDiscovery::kSimulated;
+    {
+        QORINetClient client(config, loopbackOnly());
+        EventLog events;
+        client.attachEventQueue(events.queue());
+        ASSERT_EQ(client.startClient(), 0);
+        ASSERT_TRUE(events.waitFor(qorinet_api::EVENT_GOV_LOCNODE_SCAN_FINISHED, 0, 20000));
+        const auto nodes = client.getNodes();
+        ASSERT_EQ(nodes.size(), 1u);
+        EXPECT_TRUE(nodes[0]->isLocal());
+        EXPECT_EQ(events.history().front(), (NodeEvent{qorinet_api::EVENT_GOV_NODE_ADDED, nodes[0]->getNodeId()}));
+        EXPECT_FALSE(client.discoveryRunning());
+        // A late queue learns the local node first.
+        EventLog late;
+        client.attachEventQueue(late.queue());
+        EXPECT_EQ(late.settle(0), (std::vector<NodeEvent>{{qorinet_api::EVENT_GOV_NODE_ADDED, nodes[0]->getNodeId()}}));
+        client.stopClient();
+        nodes[0]->disconnect();
+    }
+}
+
+class FixedInterfaces : public uni::IfNetIfProvider {
+public:
+    int allInterfaces(uni::NetInterfaceList& out) const override
+    {
+        out = list;
+        return 0;
+    }
+    uni::NetInterfaceList list;
+};
+
+uni::NetInterface netIf(unsigned index, uni::ipv4::IpAddressPairList addresses, bool loopback = false)
+{
+    uni::NetInterface result;
+    result.index = index;
+    result.loopback = loopback;
+    result.addresses = std::move(addresses);
+    return result;
+}
+
+TEST(NetAddressObserver, TellsAdditionUpdateRemovalAndNothing)
+{
+    FixedInterfaces provider;
+    provider.list = {netIf(1, {pair("127.0.0.1", 8)}, true), netIf(2, {pair("10.9.0.1")})};
+    qorinet_api::NetAddressObserver unrestricted(provider, uni::AllowedNetworks());
+    unrestricted.reset();
+    EXPECT_EQ(unrestricted.pairs(), uni::ipv4::IpAddressPairList{pair("10.9.0.1")}) << "no loopback in production";
+
+    qorinet_api::NetAddressObserver observer(provider, uni::AllowedNetworks::parse("127.0.0.0/8, 10.9.0.0/16"));
+    observer.reset();
+    EXPECT_EQ(observer.pairs(), (uni::ipv4::IpAddressPairList{pair("127.0.0.1", 8), pair("10.9.0.1")}));
+
+    provider.list[1].addresses.push_back(pair("10.9.1.1"));
+    provider.list[1].addresses.push_back(pair("192.0.2.1")); // outside the allowed networks
+    auto change = observer.observe(2);
+    EXPECT_EQ(change.action, NetInterfaceAction::ADDITION);
+    EXPECT_EQ(change.added, uni::ipv4::IpAddressPairList{pair("10.9.1.1")});
+
+    EXPECT_EQ(observer.observe(2).action, NetInterfaceAction::IGNORE_ITF);
+
+    provider.list[1].addresses = {pair("10.9.1.1"), pair("10.9.2.1")};
+    change = observer.observe(2);
+    EXPECT_EQ(change.action, NetInterfaceAction::UPDATE);
+    EXPECT_EQ(change.removed, uni::ipv4::IpAddressPairList{pair("10.9.0.1")});
+    EXPECT_EQ(change.added, uni::ipv4::IpAddressPairList{pair("10.9.2.1")});
+
+    provider.list.pop_back();
+    change = observer.observe(2);
+    EXPECT_EQ(change.action, NetInterfaceAction::REMOVAL);
+    EXPECT_EQ(change.removed.size(), 2u);
+
+    provider.list.push_back(netIf(3, {pair("10.9.3.1")}));
+    provider.list[0].addresses.clear();
+    const auto missed = observer.resync();
+    ASSERT_EQ(missed.size(), 2u);
+    EXPECT_EQ(missed[0].action, NetInterfaceAction::REMOVAL);
+    EXPECT_EQ(missed[1].action, NetInterfaceAction::ADDITION);
+    EXPECT_EQ(observer.pairs(), uni::ipv4::IpAddressPairList{pair("10.9.3.1")});
+}
+
+} // namespace
+} // namespace z2e::test

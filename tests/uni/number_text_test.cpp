@@ -1,0 +1,21 @@
+#include "uni/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+TEST(DecimalText, SignDigitsAndRange)
+{
+    std::int32_t v = 42;
+    EXPECT_TRUE(uni::text::parseSignedDecimal("-2147483648", v));
+    EXPECT_EQ(INT32_MIN, v);
+    EXPECT_TRUE(uni::text::parseSignedDecimal("+2147483647", v));
+    EXPECT_EQ(INT32_MAX, v);
+    for (const char* bad : {"2147483648", "99999999999", "-", "+", "", "1-", "3a", " 3", "3 ", "0x3"})
+        EXPECT_FALSE(uni::text::parseSignedDecimal(bad, v)) << '"' << bad << '"';
+    EXPECT_EQ(INT32_MAX, v) << "a failed parse leaves the value alone";
+}
+
+} // namespace

@@ -1,0 +1,114 @@
+#include "zmpxi/driver_api.h"
+#include "zmpxi/driver_error_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+namespace {
+
+std::size_t indexOf(std::int32_t code) {
+    for (std::size_t i = 0; i < z2e::driverErrorTextCount(); ++i) {
+        if (z2e::driverErrorTexts()[i].code == code) {
+            return i;
+        }
+    }
+    return z2e::driverErrorTextCount();
+}
+
+// How a code is written inside its text: the low hardware codes in hex.
+std::string writtenCode(std::int32_t code) {
+    char buffer[32];
+    if (code >= 1 && code <= 0x0a00) {
+        std::snprintf(buffer, sizeof buffer, "0x%04x", static_cast<unsigned>(code));
+    } else {
+        std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(code));
+    }
+    return buffer;
+}
+
+bool isPlatformCode(std::int32_t code) { return code >= 700001 && code <= 700019; }
+
+TEST(DriverErrorTexts, TableHasEveryCodeOnceInTheDriversOrder) {
+    const z2e::DriverErrorText* rows = z2e::driverErrorTexts();
+    const std::size_t count = z2e::driverErrorTextCount();
+    ASSERT_EQ(count, 851u);
+    std::set<std::int32_t> codes;
+    for (std::size_t i = 0; i < count; ++i) {
+        EXPECT_TRUE(codes.insert(rows[i].code).second) << rows[i].code;
+    }
+    EXPECT_EQ(rows[0].code, 0);
+    EXPECT_STREQ(rows[0].text, "ERR_NONE (0)");
+    EXPECT_EQ(rows[count - 1].code, 700019);
+    EXPECT_STREQ(rows[count - 1].text, "ERR_UNI_OSAL_ECHECKSUM");
+
+    // The driver's order, not sorted by code.
+    EXPECT_EQ(rows[1].code, 1);
+    EXPECT_EQ(rows[2].code, 0x0100);
+    EXPECT_EQ(indexOf(0x0a00), 47u);
+    EXPECT_EQ(indexOf(100002), 48u);
+    EXPECT_EQ(indexOf(100023), indexOf(100030) + 1);
+    EXPECT_EQ(indexOf(-280002), indexOf(310005) + 1);
+    EXPECT_EQ(indexOf(400000), indexOf(-400000) + 1);
+    EXPECT_EQ(indexOf(700001), count - 19);
+}
+
+TEST(DriverErrorTexts, EveryTextIsItsNameAndWrittenCode) {
+    const z2e::DriverErrorText* rows = z2e::driverErrorTexts();
+    int bareNames = 0;
+    for (std::size_t i = 0; i < z2e::driverErrorTextCount(); ++i) {
+        const std::string text = rows[i].text;
+        SCOPED_TRACE(text);
+        const std::size_t blank = text.find(' ');
+        const std::string name = text.substr(0, blank);
+        EXPECT_FALSE(name.empty());
+        EXPECT_EQ(name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_"), std::string::npos);
+        if (isPlatformCode(rows[i].code)) {
+            EXPECT_EQ(blank, std::string::npos);
+            ++bareNames;
+            continue;
+        }
+        std::string written = writtenCode(rows[i].code);
+        if (rows[i].code == -400000) {
+            written = "- 400000"; // the driver's own spelling
+        }
+        EXPECT_EQ(text, name + " (" + written + ")");
+    }
+    EXPECT_EQ(bareNames, 19);
+}
+
+TEST(DriverErrorTexts, LookupAnswersListedCodesOnly) {
+    const struct {
+        std::int32_t code;
+        const char* text;
+    } listed[] = {
+        // The table's first and last rows: the lookup is built from every one of them.
+        {0, "ERR_NONE (0)"},
+        {700019, "ERR_UNI_OSAL_ECHECKSUM"},
+        {1, "ERR_HARDWARE_ALREADY_IN_USE (0x0001)"},
+        {0x040a, "ERR_UART_NOT_STARTED (0x040a)"},
+        {0x0a00, "ERR_TIMEOUT (0x0a00)"},
+        {-100005, "WARNING_CHANNEL_NOT_AVAILABLE (-100005)"},
+        {100005, "ERR_CHANNEL_NOT_AVAILABLE (100005)"},
+        {230001, "ERROR_BUFFER_TOO_SMALL (230001)"},
+        {-260902, "WARNING_INSTALLED_NEWER (-260902)"},
+        {-400000, "WARNING_LAST_CONFIG_NOT_FOUND (- 400000)"},
+        {700009, "ERR_UNI_OSAL_ERROR"},
+    };
+    for (const auto& entry : listed) {
+        std::string text;
+        EXPECT_EQ(z2e::getDriverErrorText(entry.code, text), 0) << entry.code;
+        EXPECT_EQ(text, entry.text);
+    }
+    // 2 is the binding's own "not loaded", never a driver answer; 700020 is one past the table's
+    // last row.
+    for (std::int32_t unknown : {2, 0x0404, 1028, 700020, -1}) {
+        std::string text = "untouched";
+        EXPECT_EQ(z2e::getDriverErrorText(unknown, text), -5) << unknown;
+        EXPECT_EQ(text, "untouched");
+    }
+}
+
+} // namespace
