@@ -10,7 +10,7 @@
 #include "tools/firmware_updater.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
-#include "tools/tool_status.h"
+#include "driver/command/app_status.h"
 
 #include <unistd.h>
 
@@ -131,7 +131,7 @@ int saveResults(const CliOptions& options, const BoardTestOutcome& outcome)
         return EXIT_OK;
     if (!ensureDirectory(options.saveDir)) {
         std::cerr << "zamo2ctl: cannot create " << options.saveDir << "\n";
-        return exitStatusOf(ToolStatus::SaveFailed);
+        return exitStatusOf(AppStatus::SaveFailed);
     }
     for (const BoardTestRow& row : outcome.rows) {
         if (row.document.empty())
@@ -139,7 +139,7 @@ int saveResults(const CliOptions& options, const BoardTestOutcome& outcome)
         const std::string path = TestResultFiles::proposedName(options.saveDir, outcome.testName, row);
         if (TestResultFiles::saveSingle(path, row) != 0) {
             std::cerr << "zamo2ctl: cannot write " << path << "\n";
-            return exitStatusOf(ToolStatus::SaveFailed);
+            return exitStatusOf(AppStatus::SaveFailed);
         }
         std::cerr << "saved: " << path << "\n";
     }
@@ -245,8 +245,8 @@ void printFirmwareTable(const std::vector<FirmwareRow>& rows)
 int printFirmwareOutcome(const CliOptions& options, std::int32_t status, const std::string& message,
                          const std::vector<FirmwareRow>& rows)
 {
-    const bool finished = status == ToolStatus::FirmwareUpdated || status == ToolStatus::FirmwareSkipped ||
-                          status == ToolStatus::FirmwareFailed;
+    const bool finished = status == AppStatus::FirmwareUpdated || status == AppStatus::FirmwareSkipped ||
+                          status == AppStatus::FirmwareUpdateFailed;
     const std::string text = finished ? FirmwareUpdater::statusText(status) : std::to_string(status) + " " + message;
     if (options.json) {
         std::cout << "{\"status\":" << status << ",\"statusText\":" << jsonString(text)
@@ -255,9 +255,9 @@ int printFirmwareOutcome(const CliOptions& options, std::int32_t status, const s
         printFirmwareTable(rows);
         (finished ? std::cout : std::cerr) << (finished ? "" : "zamo2ctl: ") << withoutLineBreaks(text) << "\n";
     }
-    if (status == ToolStatus::FirmwareUpdated || status == ToolStatus::FirmwareSkipped)
+    if (status == AppStatus::FirmwareUpdated || status == AppStatus::FirmwareSkipped)
         return EXIT_OK;
-    return status == ToolStatus::FirmwareFailed ? EXIT_TOOL_FAILED : exitStatusOf(status);
+    return status == AppStatus::FirmwareUpdateFailed ? EXIT_TOOL_FAILED : exitStatusOf(status);
 }
 
 int firmwareCheck(const CliOptions& options, FirmwareUpdater& updater)
@@ -325,7 +325,7 @@ int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater)
         if (options.autoSelect)
             updater.autoSelection(rows[0].board.index, selection);
         if (selection.empty())
-            return printFirmwareOutcome(options, ToolStatus::FirmwareSkipped, "", rows);
+            return printFirmwareOutcome(options, AppStatus::FirmwareSkipped, "", rows);
         status = updater.updateWith(rows[0], selection, terminalProgress());
     }
     return printFirmwareOutcome(options, status, updater.message(), rows);

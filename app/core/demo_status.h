@@ -5,7 +5,6 @@
 
 #include "core/application_status.h"
 #include "core/description_parser.h"
-#include "driver/command/command_status.h"
 
 #include <cstdint>
 #include <string>
@@ -24,17 +23,17 @@ struct DemoStatus {
         NoSuchElement = 513,         ///< no such enclosure, slot or model
         NoHardwareToImport = 514,    ///< this computer has no hardware of its own
         // Passed through from the command layer and the description parser:
-        BoardListingFailed = status::BOARD_LISTING_FAILED,
-        EnclosureListingFailed = status::ENCLOSURE_LISTING_FAILED,
-        BoardDescriptionFailed = status::BOARD_PROPERTIES_FAILED,
-        BoardConfigFailed = status::BASE_EEPROM_FAILED,
-        BoardFirmwareFailed = status::FIRMWARE_CHECK_FAILED,
-        BoardModelRefused = status::VIRTUAL_BOARD_KEY_FAILED,
-        EnclosureDescriptionFailed = status::ENCLOSURE_PROPERTIES_FAILED,
-        EnclosureModelRefused = status::VIRTUAL_ENCLOSURE_KEY_FAILED,
+        BoardListingFailed = AppStatus::BoardListingFailed,
+        EnclosureListingFailed = AppStatus::EnclosureListingFailed,
+        BoardDescriptionFailed = AppStatus::BoardPropertiesFailed,
+        BoardConfigFailed = AppStatus::BaseEepromFailed,
+        BoardFirmwareFailed = AppStatus::FirmwareCheckFailed,
+        BoardModelRefused = AppStatus::VirtualBoardKeyFailed,
+        EnclosureDescriptionFailed = AppStatus::EnclosurePropertiesFailed,
+        EnclosureModelRefused = AppStatus::VirtualEnclosureKeyFailed,
         /// the key or the driver's description is no usable XML
         DescriptionUnusable = DescriptionParser::Unparsable,
-        DriverNotReady = status::NOT_READY,
+        DriverNotReady = AppStatus::NotReady,
     };
 };
 

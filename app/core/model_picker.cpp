@@ -4,7 +4,7 @@
 #include "core/description_parser.h"
 #include "core/enclosure_list_item.h"
 #include "core/node_types.h"
-#include "driver/command/command_status.h"
+#include "driver/command/app_status.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "uni/log.h"
 #include "xpugi/element.h"
@@ -110,7 +110,7 @@ std::int32_t ModelPicker::load(QorinNodeUtilWrapper& wrapper, std::uint32_t kind
         UNI_LOG(kLogChannel, uni::log::warning) << (boards ? "board" : "enclosure") << " listing is not usable";
         return DescriptionParser::Unparsable;
     }
-    return status::OK;
+    return AppStatus::Ok;
 }
 
 std::int32_t ModelPicker::fill(QorinNodeUtilWrapper& wrapper, std::uint32_t nodeType)
@@ -118,9 +118,9 @@ std::int32_t ModelPicker::fill(QorinNodeUtilWrapper& wrapper, std::uint32_t node
     clear();
     const std::uint32_t kind = listKindFor(nodeType);
     if (kind == 0)
-        return status::OK;
+        return AppStatus::Ok;
     const std::int32_t result = load(wrapper, kind, m_items);
-    if (result == status::OK)
+    if (result == AppStatus::Ok)
         m_kind = kind;
     return result;
 }

@@ -6,7 +6,7 @@
 #include "core/driver_library.h"
 #include "core/network_node_rows.h"
 #include "core/system_scanner.h"
-#include "driver/command/command_status.h"
+#include "driver/command/app_status.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
 #include "qorinet_api/common/qorinet_result_codes.h"
@@ -78,7 +78,7 @@ std::int32_t SystemModel::initializeSystem()
 
     std::string versions;
     result = m_wrapper->getSystemVersions(versions);
-    if (result != status::OK)
+    if (result != AppStatus::Ok)
         return result;
     parseSoftwareVersions(versions, m_versions);
     return AppStatus::Ok;
@@ -143,7 +143,7 @@ std::int32_t SystemModel::scanLocalSystem()
 void SystemModel::loadConfiguration()
 {
     std::string path;
-    if (m_wrapper->getConfigFilePath(path) != status::OK) {
+    if (m_wrapper->getConfigFilePath(path) != AppStatus::Ok) {
         UNI_LOG(kLogChannel, uni::log::warning) << "driver configuration folder unknown";
         return;
     }

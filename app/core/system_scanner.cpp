@@ -4,7 +4,7 @@
 #include "core/enclosure_node.h"
 #include "core/root_node.h"
 #include "core/slot_node.h"
-#include "driver/command/command_status.h"
+#include "driver/command/app_status.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "uni/log.h"
 #include "xpugi/element.h"
@@ -44,14 +44,14 @@ std::int32_t SystemScanner::scan(RootNode& root)
     root.clear();
     root.resetOverview();
     if (!m_wrapper.isReady())
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     const std::uint32_t enclosures = m_wrapper.getEnclosureCount();
     for (std::uint32_t enclosure = 0; enclosure < enclosures; ++enclosure)
         scanEnclosure(root, enclosure);
     const std::uint32_t boards = m_wrapper.getBoardCount();
     for (std::uint32_t board = 0; board < boards; ++board)
         scanBoard(root, board);
-    return status::OK;
+    return AppStatus::Ok;
 }
 
 void SystemScanner::scanEnclosure(RootNode& root, std::uint32_t enclosure)

@@ -2,7 +2,7 @@
 
 #include "tools/maintenance_journal.h"
 #include "tools/test_verdict.h"
-#include "tools/tool_status.h"
+#include "driver/command/app_status.h"
 
 #include <chrono>
 
@@ -145,7 +145,7 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
     BoardTestOutcome outcome;
     outcome.testName = testName(test);
     if (!m_wrapper.isReady()) {
-        outcome.status = ToolStatus::NotReady;
+        outcome.status = AppStatus::NotReady;
         outcome.message = "the node is not ready";
         return outcome;
     }
@@ -158,13 +158,13 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
     }
     for (const std::uint32_t board : chosen) {
         if (board >= count) {
-            outcome.status = ToolStatus::NoSuchBoard;
+            outcome.status = AppStatus::NoSuchBoard;
             outcome.message = "no board " + std::to_string(board) + " (the node has " + std::to_string(count) + ")";
             return outcome;
         }
     }
     if (simulated && changesBoard(test)) {
-        outcome.status = ToolStatus::SimulatedRefused;
+        outcome.status = AppStatus::SimulatedRefused;
         outcome.message = "only the self test runs on simulated boards";
         return outcome;
     }
@@ -213,7 +213,7 @@ std::int32_t BoardTestProcedure::startBoards(BoardTest test, BoardTestOutcome& o
     std::int32_t status = 0;
     for (BoardTestRow& row : outcome.rows) {
         if (cancel.load()) {
-            status = ToolStatus::Cancelled;
+            status = AppStatus::Cancelled;
             outcome.message = "cancelled";
             break;
         }
@@ -288,7 +288,7 @@ void BoardTestProcedure::resetDefaults(BoardTestOutcome& outcome, bool allBoards
     const auto& results = m_wrapper.boardResults();
     for (BoardTestRow& row : outcome.rows) {
         const auto it = results.find(row.board.index);
-        row.result = it == results.end() ? ToolStatus::InternalError : it->second;
+        row.result = it == results.end() ? AppStatus::InternalError : it->second;
         row.status = row.result == 0 ? "  PASSED" : "  FAILED" + std::to_string(row.result);
     }
 }
@@ -320,11 +320,11 @@ void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, doub
     const std::string keepError = written ? std::string() : m_journal->lastError();
     written = m_journal->append(std::move(entries)) && written;
     if (!keepError.empty() && outcome.status == 0) {
-        outcome.status = ToolStatus::JournalFailed;
+        outcome.status = AppStatus::JournalFailed;
         outcome.message = keepError;
     }
     if (!written && outcome.status == 0) {
-        outcome.status = ToolStatus::JournalFailed;
+        outcome.status = AppStatus::JournalFailed;
         outcome.message = m_journal->lastError();
     }
 }

@@ -1,7 +1,7 @@
 #include "tools/firmware_updater.h"
 
 #include "tools/maintenance_journal.h"
-#include "tools/tool_status.h"
+#include "driver/command/app_status.h"
 #include "uni/number_text.h"
 
 #include <pugixml.hpp>
@@ -47,7 +47,7 @@ std::int32_t FirmwareUpdater::check(const std::vector<std::uint32_t>& boards, st
 {
     rows.clear();
     if (!m_wrapper.isReady())
-        return ToolStatus::NotReady;
+        return AppStatus::NotReady;
     const std::uint32_t count = m_wrapper.getBoardCount();
     std::vector<std::uint32_t> chosen = boards;
     if (chosen.empty()) {
@@ -57,7 +57,7 @@ std::int32_t FirmwareUpdater::check(const std::vector<std::uint32_t>& boards, st
     for (const std::uint32_t board : chosen) {
         if (board >= count) {
             m_message = "no board " + std::to_string(board) + " (the node has " + std::to_string(count) + ")";
-            return ToolStatus::NoSuchBoard;
+            return AppStatus::NoSuchBoard;
         }
     }
     for (const std::uint32_t board : chosen) {
@@ -66,7 +66,7 @@ std::int32_t FirmwareUpdater::check(const std::vector<std::uint32_t>& boards, st
         checkRow(row);
         rows.push_back(row);
     }
-    return ToolStatus::Ok;
+    return AppStatus::Ok;
 }
 
 void FirmwareUpdater::checkRow(FirmwareRow& row)
@@ -156,11 +156,11 @@ double FirmwareUpdater::expectedSeconds(const std::string& boardName)
 std::string FirmwareUpdater::statusText(std::int32_t outcome)
 {
     switch (outcome) {
-    case ToolStatus::FirmwareUpdated:
+    case AppStatus::FirmwareUpdated:
         return "Firmware Update complete.\r\nPlease power cycle the boards.";
-    case ToolStatus::FirmwareSkipped:
+    case AppStatus::FirmwareSkipped:
         return "Firmware Update skipped.\r\nNo need to power cycle the boards.";
-    case ToolStatus::FirmwareFailed:
+    case AppStatus::FirmwareUpdateFailed:
         return "Firmware Update failed.\r\nPlease retry the update before power cycling\r\nthe boards.";
     default:
         return "";
@@ -176,18 +176,18 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
     const std::size_t total = rows.size();
     for (std::size_t i = 0; i < total; ++i) {
         FirmwareRow& row = rows[i];
-        if (retryFailedOnly && row.outcome != ToolStatus::FirmwareFailed)
+        if (retryFailedOnly && row.outcome != AppStatus::FirmwareUpdateFailed)
             continue;
         if (cancel.load()) {
             m_message = "cancelled";
-            return ToolStatus::Cancelled;
+            return AppStatus::Cancelled;
         }
         if (progress)
             progress(" Updating Board " + std::to_string(i + 1) + "/" + std::to_string(total),
                      static_cast<double>(i) / static_cast<double>(total), expectedSeconds(row.board.name));
         checkRow(row);
         std::string selection;
-        std::int32_t outcome = ToolStatus::FirmwareSkipped;
+        std::int32_t outcome = AppStatus::FirmwareSkipped;
         // Both buttons of the dialog force the update: a newer firmware goes back to the release.
         if (decide(row.installed, row.latest, true, selection)) {
             outcome = send(row, selection, selection.empty() ? "latest" : "back to " + selection);
@@ -203,28 +203,28 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
                 entry.statusText = row.result;
                 if (!m_journal->append(entry)) {
                     m_message = m_journal->lastError();
-                    return ToolStatus::JournalFailed;
+                    return AppStatus::JournalFailed;
                 }
             }
         }
-        if (outcome != ToolStatus::FirmwareUpdated && outcome != ToolStatus::FirmwareSkipped &&
-            outcome != ToolStatus::FirmwareFailed)
+        if (outcome != AppStatus::FirmwareUpdated && outcome != AppStatus::FirmwareSkipped &&
+            outcome != AppStatus::FirmwareUpdateFailed)
             return outcome;
-        failed = failed || outcome == ToolStatus::FirmwareFailed;
-        updated = updated || outcome == ToolStatus::FirmwareUpdated;
+        failed = failed || outcome == AppStatus::FirmwareUpdateFailed;
+        updated = updated || outcome == AppStatus::FirmwareUpdated;
     }
     if (progress)
         progress("", 1.0, 0.0);
     if (failed)
-        return ToolStatus::FirmwareFailed;
-    return updated ? ToolStatus::FirmwareUpdated : ToolStatus::FirmwareSkipped;
+        return AppStatus::FirmwareUpdateFailed;
+    return updated ? AppStatus::FirmwareUpdated : AppStatus::FirmwareSkipped;
 }
 
 std::int32_t FirmwareUpdater::updateWith(FirmwareRow& row, const std::string& selection, const ToolProgress& progress)
 {
     m_message.clear();
     if (selection.empty())
-        return ToolStatus::FirmwareSkipped;
+        return AppStatus::FirmwareSkipped;
     if (progress)
         progress(" Updating Board 1/1", 0.0, expectedSeconds(row.board.name));
     checkRow(row);
@@ -252,7 +252,7 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
     }
     row.result = "Updating...";
     row.answer = m_wrapper.updateFirmware(row.board.index, selection);
-    row.outcome = row.answer == 0 ? ToolStatus::FirmwareUpdated : ToolStatus::FirmwareFailed;
+    row.outcome = row.answer == 0 ? AppStatus::FirmwareUpdated : AppStatus::FirmwareUpdateFailed;
     row.result = row.answer == 0 ? "OK" : "Error!";
     row.info = infoText(row.answer);
     const std::string before = row.installed;
@@ -269,7 +269,7 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
     entry.durationSeconds = secondsSince(started);
     if (!m_journal->append(entry)) {
         m_message = m_journal->lastError();
-        return ToolStatus::JournalFailed;
+        return AppStatus::JournalFailed;
     }
     return row.outcome;
 }

@@ -1,7 +1,7 @@
 #include "tools/test_result_files.h"
 
 #include "core/application_status.h"
-#include "tools/tool_status.h"
+#include "driver/command/app_status.h"
 
 #include <pugixml.hpp>
 
@@ -25,10 +25,10 @@ std::int32_t TestResultFiles::saveSingle(const std::string& path, const BoardTes
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)
-        return ToolStatus::SaveFailed;
+        return AppStatus::SaveFailed;
     out << row.document;
     out.close();
-    return out ? ToolStatus::Ok : ToolStatus::SaveFailed;
+    return out ? AppStatus::Ok : AppStatus::SaveFailed;
 }
 
 std::int32_t TestResultFiles::saveAll(const std::string& path, const std::vector<BoardTestRow>& rows)
@@ -50,10 +50,10 @@ std::int32_t TestResultFiles::saveAll(const std::string& path, const std::vector
         return AppStatus::NothingToCollect;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)
-        return ToolStatus::SaveFailed;
+        return AppStatus::SaveFailed;
     results.save(out, "\t");
     out.close();
-    return out ? ToolStatus::Ok : ToolStatus::SaveFailed;
+    return out ? AppStatus::Ok : AppStatus::SaveFailed;
 }
 
 } // namespace z2e

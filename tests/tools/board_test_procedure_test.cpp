@@ -4,7 +4,7 @@
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
 #include "tools/test_verdict.h"
-#include "tools/tool_status.h"
+#include "driver/command/app_status.h"
 
 namespace z2e {
 namespace {
@@ -113,7 +113,7 @@ TEST_F(BoardTestProcedureTest, SimulatedBoardsRunOnlyTheSelfTest)
     BoardTestProcedure procedure(wrapper, &journal);
     for (BoardTest test : {BoardTest::AutoZero, BoardTest::GainCal, BoardTest::ThreeWire, BoardTest::ResetDefaults}) {
         const BoardTestOutcome refused = procedure.run(test, {}, nullptr, kGo);
-        EXPECT_EQ(refused.status, ToolStatus::SimulatedRefused) << BoardTestProcedure::testName(test);
+        EXPECT_EQ(refused.status, AppStatus::SimulatedRefused) << BoardTestProcedure::testName(test);
         EXPECT_TRUE(refused.rows.empty());
     }
     EXPECT_FALSE(fs::exists(maintenance()));
@@ -129,7 +129,7 @@ TEST_F(BoardTestProcedureTest, CancelledBeforeTheFirstBoardStartsNothing)
     QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
     const std::atomic<bool> stop{true};
     const BoardTestOutcome outcome = BoardTestProcedure(wrapper, nullptr).run(BoardTest::SelfTest, {}, nullptr, stop);
-    EXPECT_EQ(outcome.status, ToolStatus::Cancelled);
+    EXPECT_EQ(outcome.status, AppStatus::Cancelled);
     ASSERT_EQ(outcome.rows.size(), 1u);
     EXPECT_TRUE(outcome.rows[0].status.empty());
 }

@@ -3,7 +3,7 @@
 #include "tools/board_identity.h"
 #include "tools/firmware_updater.h"
 #include "tools/maintenance_journal.h"
-#include "tools/tool_status.h"
+#include "driver/command/app_status.h"
 
 namespace z2e {
 namespace {
@@ -65,7 +65,7 @@ TEST_F(FirmwareUpdaterTest, UpdateFollowsTheCheckOfEachBoard)
                   if (!t.empty())
                       texts.push_back(t + " " + std::to_string(static_cast<int>(s)));
               }, kGo),
-              ToolStatus::FirmwareFailed);
+              AppStatus::FirmwareUpdateFailed);
     EXPECT_EQ(texts.front(), " Updating Board 1/4 120");
     EXPECT_EQ(rows[0].result, "OK");
     EXPECT_EQ(firmwareOf(0), "0254");
@@ -90,19 +90,19 @@ TEST_F(FirmwareUpdaterTest, RetryTouchesOnlyTheFailedRows)
     FirmwareUpdater updater(wrapper, &journal);
     std::vector<FirmwareRow> rows;
     ASSERT_EQ(updater.check({}, rows), 0);
-    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), ToolStatus::FirmwareFailed);
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdateFailed);
     EXPECT_EQ(rows[0].outcome, 3000);
     EXPECT_EQ(rows[1].outcome, 3002);
     EXPECT_EQ(firmwareOf(1), "0441");
 
-    EXPECT_EQ(updater.update(rows, true, nullptr, kGo), ToolStatus::FirmwareUpdated);
+    EXPECT_EQ(updater.update(rows, true, nullptr, kGo), AppStatus::FirmwareUpdated);
     EXPECT_EQ(rows[1].result, "OK");
     EXPECT_EQ(firmwareOf(1), "0444");
     EXPECT_EQ(journal.history("10A80001").size(), 1u);
     EXPECT_EQ(journal.history("10A80008").size(), 2u);
 
     // Nothing failed last time: a retry has nothing to do.
-    EXPECT_EQ(updater.update(rows, true, nullptr, kGo), ToolStatus::FirmwareSkipped);
+    EXPECT_EQ(updater.update(rows, true, nullptr, kGo), AppStatus::FirmwareSkipped);
     EXPECT_EQ(journal.history("").size(), 3u);
 }
 
@@ -119,10 +119,10 @@ TEST_F(FirmwareUpdaterTest, SingleBoardUpdateWithAListedFile)
 
     FirmwareRow row;
     row.board = BoardIdentity::read(wrapper, 0);
-    EXPECT_EQ(updater.updateWith(row, "", nullptr), ToolStatus::FirmwareSkipped);
-    EXPECT_EQ(updater.updateWith(row, "qc3104_02F1.zfw", nullptr), ToolStatus::FirmwareUpdated);
+    EXPECT_EQ(updater.updateWith(row, "", nullptr), AppStatus::FirmwareSkipped);
+    EXPECT_EQ(updater.updateWith(row, "qc3104_02F1.zfw", nullptr), AppStatus::FirmwareUpdated);
     EXPECT_EQ(firmwareOf(0), "02F1");
-    EXPECT_EQ(updater.updateWith(row, "qa4016_0254.zfw", nullptr), ToolStatus::FirmwareFailed);
+    EXPECT_EQ(updater.updateWith(row, "qa4016_0254.zfw", nullptr), AppStatus::FirmwareUpdateFailed);
     EXPECT_EQ(row.info, "Unknown board model.");
 }
 

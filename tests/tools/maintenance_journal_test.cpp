@@ -3,7 +3,7 @@
 #include "tools/board_test_procedure.h"
 #include "tools/firmware_updater.h"
 #include "tools/maintenance_journal.h"
-#include "tools/tool_status.h"
+#include "driver/command/app_status.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -57,7 +57,7 @@ TEST_F(MaintenanceJournalTest, FailingSnapshotSendsNothing)
     FirmwareUpdater updater(wrapper, &journal);
     std::vector<FirmwareRow> rows;
     ASSERT_EQ(updater.check({}, rows), 0);
-    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), ToolStatus::SnapshotFailed);
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::SnapshotFailed);
     EXPECT_NE(updater.message().find("connector EEPROM"), std::string::npos) << updater.message();
     EXPECT_EQ(BoardIdentity::read(wrapper, 0).firmware, "0441");
     EXPECT_FALSE(fs::exists(fs::path(maintenance()) / "10A80008"));
@@ -66,7 +66,7 @@ TEST_F(MaintenanceJournalTest, FailingSnapshotSendsNothing)
     EXPECT_NE(lines[0].find("\"result\":4009"), std::string::npos) << lines[0];
 
     journal.setSnapshotsEnabled(false);
-    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), ToolStatus::FirmwareUpdated);
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdated);
     EXPECT_EQ(BoardIdentity::read(wrapper, 0).firmware, "0444");
 }
 

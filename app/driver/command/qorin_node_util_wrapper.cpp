@@ -1,6 +1,6 @@
 #include "driver/command/qorin_node_util_wrapper.h"
 
-#include "driver/command/command_status.h"
+#include "driver/command/app_status.h"
 #include "driver/command/driver_command.h"
 #include "driver/command/driver_target.h"
 #include "qorinet_api/common/qorinet_result_codes.h"
@@ -72,8 +72,8 @@ std::int32_t QorinNodeUtilWrapper::sendBoardCommand(std::uint32_t board, std::in
 std::int32_t QorinNodeUtilWrapper::getBaseEeprom(std::uint32_t board, std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
-    return mapFailure(getBoardText(board, {}, "baseeeprom", document), status::BASE_EEPROM_FAILED);
+        return AppStatus::NotReady;
+    return mapFailure(getBoardText(board, {}, "baseeeprom", document), AppStatus::BaseEepromFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::setEepromDocument(std::uint32_t board, const char* item,
@@ -83,51 +83,51 @@ std::int32_t QorinNodeUtilWrapper::setEepromDocument(std::uint32_t board, const 
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
     if (!succeeded(setBoardText(board, {}, item, document)))
-        return status::EEPROM_DOCUMENT_FAILED;
-    return succeeded(sendBoardCommand(board, commitCommand)) ? status::OK : commitFailed;
+        return AppStatus::EepromDocumentFailed;
+    return succeeded(sendBoardCommand(board, commitCommand)) ? AppStatus::Ok : commitFailed;
 }
 
 std::int32_t QorinNodeUtilWrapper::setBaseEeprom(std::uint32_t board, const std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return setEepromDocument(board, "baseeeprom", document, command::COMMIT_BASE_EEPROM,
-                             status::BASE_EEPROM_WRITE_FAILED);
+                             AppStatus::BaseEepromWriteFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::getConEeprom(std::uint32_t board, std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return getBoardText(board, {}, "coneeprom", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::setConEeprom(std::uint32_t board, const std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return setEepromDocument(board, "coneeprom", document, command::COMMIT_CON_EEPROM,
-                             status::CON_EEPROM_WRITE_FAILED);
+                             AppStatus::ConEepromWriteFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardKey(std::uint32_t board, std::string& key)
 {
     if (!m_ready)
-        return status::NOT_READY;
-    return mapFailure(getBoardText(board, {}, "key", key), status::BOARD_KEY_FAILED);
+        return AppStatus::NotReady;
+    return mapFailure(getBoardText(board, {}, "key", key), AppStatus::BoardKeyFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardProperties(std::uint32_t board, std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
-    return mapFailure(getBoardText(board, {}, "boardproperties", document), status::BOARD_PROPERTIES_FAILED);
+        return AppStatus::NotReady;
+    return mapFailure(getBoardText(board, {}, "boardproperties", document), AppStatus::BoardPropertiesFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardLocation(std::uint32_t board, std::int32_t& chassis, std::int32_t& slot)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     std::string text;
     std::int32_t result = getBoardText(board, {}, "chassisno", text);
     chassis = numberOrMinusOne(result, text);
@@ -144,7 +144,7 @@ std::int32_t QorinNodeUtilWrapper::getBoardTemperatures(std::uint32_t board, std
                                                         std::string& conTemp)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     getBoardText(board, {}, "BaseTemp", baseTemp);
     return getBoardText(board, {}, "ConTemp", conTemp);
 }
@@ -153,7 +153,7 @@ std::int32_t QorinNodeUtilWrapper::getEepromRevisions(std::uint32_t board, std::
                                                       std::string& conRevision)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     getBoardText(board, "BaseEEPROM", "SVNRevision", baseRevision);
     return getBoardText(board, "ConEEPROM", "SVNRevision", conRevision);
 }
@@ -161,25 +161,25 @@ std::int32_t QorinNodeUtilWrapper::getEepromRevisions(std::uint32_t board, std::
 std::int32_t QorinNodeUtilWrapper::getBaseEepromSummary(std::uint32_t board, EepromSummary& summary)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     std::string document;
     const std::int32_t result = getBoardText(board, {}, "BaseEEPROM", document);
     if (!succeeded(result))
         return result;
-    return parseEepromSummary(document, summary) ? result : status::XML_PARSING_FAILED;
+    return parseEepromSummary(document, summary) ? result : AppStatus::XmlParsingFailed;
 }
 
 std::int32_t QorinNodeUtilWrapper::getFirmwareCheck(std::uint32_t board, std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
-    return mapFailure(getBoardText(board, "Base", "FWCheck", document), status::FIRMWARE_CHECK_FAILED);
+        return AppStatus::NotReady;
+    return mapFailure(getBoardText(board, "Base", "FWCheck", document), AppStatus::FirmwareCheckFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::updateFirmware(std::uint32_t board, const std::string& selection)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
     return setBoardText(board, "Base", "FWUpdate", selection);
@@ -189,21 +189,21 @@ std::int32_t QorinNodeUtilWrapper::crossGradeStatus(std::int32_t rebaseAnswer)
 {
     switch (rebaseAnswer) {
     case qorinet_api::ERR_NONE:
-        return status::CROSS_GRADE_DONE;
+        return AppStatus::CrossGradeDone;
     case qorinet_api::ERROR_BASEEEPROM_FILE_NULL:
-        return status::BASE_DATA_ACCESS_FAILED;
+        return AppStatus::BaseDataAccessFailed;
     case qorinet_api::ERROR_BASEEEPROM_WRITE_ERROR:
-        return status::BASE_EEPROM_ACCESS_FAILED;
+        return AppStatus::BaseEepromAccessFailed;
     case qorinet_api::ERROR_FIRMWARE_UPDATE_FAILED:
-        return status::FIRMWARE_UPDATE_FAILED;
+        return AppStatus::FirmwareUpdateFailed;
     default:
-        return status::FAILED;
+        return AppStatus::Failed;
     }
 }
 
 std::int32_t QorinNodeUtilWrapper::crossGrade(std::uint32_t board, std::string& code)
 {
-    const std::int32_t result = m_ready ? rebase(board, code) : status::NOT_READY;
+    const std::int32_t result = m_ready ? rebase(board, code) : AppStatus::NotReady;
     code.clear();
     return result;
 }
@@ -215,7 +215,7 @@ std::int32_t QorinNodeUtilWrapper::rebase(std::uint32_t board, const std::string
         return uni::osal::ERR_UNI_OSAL_ERROR;
     const std::int32_t opened = sendBoardCommand(board, command::OPEN_BOARD);
     if (opened != qorinet_api::ERR_NONE && opened != qorinet_api::ERR_BOARD_ALREADY_OPEN)
-        return status::BOARD_OPEN_FAILED;
+        return AppStatus::BoardOpenFailed;
     const std::int32_t result = crossGradeStatus(setBoardText(board, {}, "rebase", code));
     if (opened == qorinet_api::ERR_NONE)
         sendBoardCommand(board, command::CLOSE_BOARD);
@@ -225,17 +225,17 @@ std::int32_t QorinNodeUtilWrapper::rebase(std::uint32_t board, const std::string
 std::int32_t QorinNodeUtilWrapper::startSelfTest(std::uint32_t board, const std::string& kind)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
     setBoardText(board, {}, "HardwareCheck", kind);
-    return status::OK;
+    return AppStatus::Ok;
 }
 
 std::int32_t QorinNodeUtilWrapper::getSelfTestResult(std::uint32_t board, std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return getBoardText(board, {}, "HardwareCheck", document);
 }
 
@@ -244,65 +244,65 @@ std::int32_t QorinNodeUtilWrapper::getSelfTestResult(std::uint32_t board, std::s
 std::int32_t QorinNodeUtilWrapper::getChannelCheckResult(std::uint32_t board, std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return getBoardText(board, "AiALL", "HardwareCheck", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::startAutoZero(std::uint32_t board)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
     setBoardText(board, "AIAll", "AmplifierOffset", "200 ms");
-    return status::OK;
+    return AppStatus::Ok;
 }
 
 std::int32_t QorinNodeUtilWrapper::getAutoZeroResult(std::uint32_t board, std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return getBoardText(board, "AiALL", "AmplifierOffset", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::startGainCalibration(std::uint32_t board)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
     setBoardText(board, "AIAll", "Selfjustage", {});
-    return status::OK;
+    return AppStatus::Ok;
 }
 
 std::int32_t QorinNodeUtilWrapper::getGainCalibrationResult(std::uint32_t board, std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return getBoardText(board, "AiALL", "Selfjustage", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::startThreeWireOffset(std::uint32_t board)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
     setBoardText(board, "AIAll", "ThreeWireInternalLineResistance", {});
-    return status::OK;
+    return AppStatus::Ok;
 }
 
 std::int32_t QorinNodeUtilWrapper::getThreeWireOffsetResult(std::uint32_t board, std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return getBoardText(board, "AiALL", "ThreeWireInternalLineResistance", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::setSelfCalFeatureSet(std::uint32_t board, std::uint32_t featureSet)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
     const std::int32_t written = m_node->SetParamXML_str(boardTarget(board, "BaseEEPROMSelfCal"),
@@ -317,24 +317,24 @@ std::int32_t QorinNodeUtilWrapper::writeDefaultBaseEeprom(std::uint32_t board, c
                                                           const std::string& version, const std::string& serial)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
     std::string answer;
     if (!succeeded(m_node->GetParamStruct_str("BoardListing/baseeeprom", defaultEepromItem(model, version), answer)))
-        return status::EEPROM_DOCUMENT_FAILED;
+        return AppStatus::EepromDocumentFailed;
     pugi::xml_document doc;
     if (!doc.load_buffer(answer.data(), answer.size()))
-        return status::EEPROM_DOCUMENT_FAILED;
+        return AppStatus::EepromDocumentFailed;
     pugi::xml_node serialNode = doc.document_element().child("BoardInfo").child("SerialNumber");
     if (!serialNode)
-        return status::EEPROM_DOCUMENT_FAILED;
+        return AppStatus::EepromDocumentFailed;
     serialNode.text().set(serial.c_str());
     std::ostringstream text;
     doc.save(text, "", pugi::format_raw);
     const std::int32_t result = setEepromDocument(board, "baseeeprom", text.str(), command::COMMIT_BASE_EEPROM,
-                                                  status::EEPROM_DOCUMENT_FAILED);
-    return result == status::OK ? status::OK : status::EEPROM_DOCUMENT_FAILED;
+                                                  AppStatus::EepromDocumentFailed);
+    return result == AppStatus::Ok ? AppStatus::Ok : AppStatus::EepromDocumentFailed;
 }
 
 // ---- Integer commands ----
@@ -342,19 +342,19 @@ std::int32_t QorinNodeUtilWrapper::writeDefaultBaseEeprom(std::uint32_t board, c
 std::int32_t QorinNodeUtilWrapper::restoreFactoryCalibration(std::uint32_t board)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     m_boardResults[board] = sendBoardCommand(board, command::RESTORE_FACTORY_CALIBRATION);
-    return status::OK;
+    return AppStatus::Ok;
 }
 
 std::int32_t QorinNodeUtilWrapper::restoreFactoryCalibrationAll()
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     const std::uint32_t count = m_node->getBoardCount();
     for (std::uint32_t board = 0; board < count; ++board)
         m_boardResults[board] = sendBoardCommand(board, command::RESTORE_FACTORY_CALIBRATION);
-    return status::OK;
+    return AppStatus::Ok;
 }
 
 const std::map<std::uint32_t, std::int32_t>& QorinNodeUtilWrapper::boardResults() const { return m_boardResults; }
@@ -362,28 +362,28 @@ const std::map<std::uint32_t, std::int32_t>& QorinNodeUtilWrapper::boardResults(
 std::int32_t QorinNodeUtilWrapper::autoRestoreBaseEeprom(std::uint32_t board)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return sendBoardCommand(board, command::AUTO_RESTORE_BASE_EEPROM);
 }
 
 std::int32_t QorinNodeUtilWrapper::autoRestoreConEeprom(std::uint32_t board)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return sendBoardCommand(board, command::AUTO_RESTORE_CON_EEPROM);
 }
 
 std::int32_t QorinNodeUtilWrapper::eraseBaseEeprom(std::uint32_t board)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return sendBoardCommand(board, command::ERASE_BASE_EEPROM);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardTypeCode(std::uint32_t board, std::int32_t& typeCode)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->GetParam_i32(static_cast<std::int32_t>(board), command::BOARD_TYPE_CODE, typeCode);
 }
 
@@ -404,11 +404,11 @@ std::uint32_t QorinNodeUtilWrapper::getEnclosureCount()
 std::int32_t QorinNodeUtilWrapper::getConfigFilePath(std::string& path)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     std::string folder;
     const std::int32_t result = m_node->GetParamStruct_str("System/Config", "Path", folder);
     if (!succeeded(result))
-        return status::CONFIG_PATH_FAILED;
+        return AppStatus::ConfigPathFailed;
     path = (std::filesystem::path(folder) / kConfigFileName).string();
     return result;
 }
@@ -416,22 +416,22 @@ std::int32_t QorinNodeUtilWrapper::getConfigFilePath(std::string& path)
 std::int32_t QorinNodeUtilWrapper::getSystemVersions(std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
-    return mapFailure(m_node->GetParamStruct_str("driver/api", "SystemVersions", document), status::VERSIONS_FAILED);
+        return AppStatus::NotReady;
+    return mapFailure(m_node->GetParamStruct_str("driver/api", "SystemVersions", document), AppStatus::VersionsFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardKeyNames(std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return mapFailure(m_node->GetParamStruct_str("BoardListing/Key2Name", "Raw", document),
-                      status::BOARD_LISTING_FAILED);
+                      AppStatus::BoardListingFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBaseEepromEntries(std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->GetParamStruct_str("BoardListing/BaseEEPROM", "entries", document);
 }
 
@@ -439,30 +439,30 @@ std::int32_t QorinNodeUtilWrapper::getDefaultBaseEeprom(const std::string& model
                                                         std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->GetParamStruct_str("BoardListing/baseeeprom", defaultEepromItem(model, version), document);
 }
 
 std::int32_t QorinNodeUtilWrapper::getEnclosureListing(std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return mapFailure(m_node->GetParamStruct_str("EnclosureListing/Listing", "Raw", document),
-                      status::ENCLOSURE_LISTING_FAILED);
+                      AppStatus::EnclosureListingFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::getEnclosureKeyNames(std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return mapFailure(m_node->GetParamStruct_str("EnclosureListing/Key2Name", "Raw", document),
-                      status::ENCLOSURE_LISTING_FAILED);
+                      AppStatus::EnclosureListingFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::getFirmwareListing(std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->GetParamStruct_str("FirmwareListing", "FileList", document);
 }
 
@@ -470,46 +470,46 @@ std::int32_t QorinNodeUtilWrapper::describeVirtualBoard(const std::string& key, 
                                                         std::string& config, std::string& firmware)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     if (!succeeded(m_node->SetParamStruct_str("virtualboard", "key", key))) {
         properties.clear();
         config.clear();
         firmware.clear();
-        return status::VIRTUAL_BOARD_KEY_FAILED;
+        return AppStatus::VirtualBoardKeyFailed;
     }
     if (!succeeded(m_node->GetParamStruct_str("virtualboard", "properties", properties)))
-        return status::BOARD_PROPERTIES_FAILED;
+        return AppStatus::BoardPropertiesFailed;
     if (!succeeded(m_node->GetParamStruct_str("virtualboard", "config", config)))
-        return status::BASE_EEPROM_FAILED;
+        return AppStatus::BaseEepromFailed;
     if (!succeeded(m_node->GetParamStruct_str("virtualboard", "firmware", firmware)))
-        return status::FIRMWARE_CHECK_FAILED;
-    return status::OK;
+        return AppStatus::FirmwareCheckFailed;
+    return AppStatus::Ok;
 }
 
 std::int32_t QorinNodeUtilWrapper::startVirtualSelfTest(const std::string& value)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     m_node->SetParamStruct_str("virtualboard", "selftest", value);
-    return status::OK;
+    return AppStatus::Ok;
 }
 
 std::int32_t QorinNodeUtilWrapper::getVirtualSelfTestResult(std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->GetParamStruct_str("virtualboard", "HardwareCheck", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::describeVirtualEnclosure(const std::string& key, std::string& properties)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     if (!succeeded(m_node->SetParamStruct_str("virtualenclosure", "key", key)))
-        return status::VIRTUAL_ENCLOSURE_KEY_FAILED;
+        return AppStatus::VirtualEnclosureKeyFailed;
     if (!succeeded(m_node->GetParamStruct_str("virtualenclosure", "properties", properties)))
-        return status::ENCLOSURE_PROPERTIES_FAILED;
-    return status::OK;
+        return AppStatus::EnclosurePropertiesFailed;
+    return AppStatus::Ok;
 }
 
 // ---- Enclosure commands ----
@@ -517,23 +517,23 @@ std::int32_t QorinNodeUtilWrapper::describeVirtualEnclosure(const std::string& k
 std::int32_t QorinNodeUtilWrapper::getEnclosureKey(std::uint32_t enclosure, std::string& key)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     m_node->GetParamStruct_str(enclosureTarget(enclosure), "key", key);
-    return status::OK;
+    return AppStatus::Ok;
 }
 
 std::int32_t QorinNodeUtilWrapper::getEnclosureProperties(std::uint32_t enclosure, std::string& document)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->GetParamStruct_str(enclosureTarget(enclosure), "enclosureproperties", document);
 }
 
 std::int32_t QorinNodeUtilWrapper::writeEnclosureData(const EnclosureData& data)
 {
     if (!m_ready)
-        return status::NOT_READY;
-    return succeeded(writeEnclosureSteps(data)) ? status::ENCLOSURE_UPDATED : status::ENCLOSURE_ACCESS_FAILED;
+        return AppStatus::NotReady;
+    return succeeded(writeEnclosureSteps(data)) ? AppStatus::EnclosureUpdated : AppStatus::EnclosureAccessFailed;
 }
 
 // Stops at the first failing step; what was written before stays written.
@@ -571,21 +571,21 @@ std::uint32_t QorinNodeUtilWrapper::getBoardCount() const { return m_ready ? m_n
 std::int32_t QorinNodeUtilWrapper::restartServer()
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->restartServer();
 }
 
 std::int32_t QorinNodeUtilWrapper::rebootSystem()
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->rebootSystem();
 }
 
 std::int32_t QorinNodeUtilWrapper::setIpConfig(std::uint32_t mode, std::string& address, std::string& netmask)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     const std::int32_t result = m_node->setIpConfig(mode, address, netmask);
     address.clear();
     netmask.clear();
@@ -596,7 +596,7 @@ std::int32_t QorinNodeUtilWrapper::getParamStructStr(const std::string& target, 
                                                      std::string& text)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->GetParamStruct_str(target, item, text);
 }
 
@@ -604,7 +604,7 @@ std::int32_t QorinNodeUtilWrapper::setParamStructStr(const std::string& target, 
                                                      const std::string& value)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->SetParamStruct_str(target, item, value);
 }
 
@@ -612,21 +612,21 @@ std::int32_t QorinNodeUtilWrapper::setParamXmlStr(const std::string& target, con
                                                   const std::string& value)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->SetParamXML_str(target, item, value);
 }
 
 std::int32_t QorinNodeUtilWrapper::getParamI32(std::int32_t board, std::int32_t command, std::int32_t& value)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->GetParam_i32(board, command, value);
 }
 
 std::int32_t QorinNodeUtilWrapper::setParamI32(std::int32_t board, std::int32_t command, std::int32_t value)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->SetParam_i32(board, command, value);
 }
 
@@ -634,7 +634,7 @@ std::int32_t QorinNodeUtilWrapper::getParamXmlStr(const std::string& target, con
                                                   std::string& text)
 {
     if (!m_ready)
-        return status::NOT_READY;
+        return AppStatus::NotReady;
     return m_node->GetParamXML_str(target, item, text);
 }
 
