@@ -1,13 +1,9 @@
 #include "sim_driver_fixture.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 namespace sim_test {
 namespace {
@@ -90,18 +86,13 @@ void SimDriverTest::SetUp()
     std::string error;
     api = loadDriver(error);
     ASSERT_NE(api, nullptr) << error;
-    char pattern[] = "/tmp/sim_driver_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
-    m_configDir = m_root + "/config";
-    m_stateDir = m_root + "/state";
-    std::filesystem::create_directories(m_configDir);
-    std::filesystem::create_directories(m_root + "/run");
-    setenv("ZMPXI_API_CONFIG_DIR", m_configDir.c_str(), 1);
-    setenv("ZMPXI_SIM_STATE_DIR", m_stateDir.c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (m_root + "/run").c_str(), 1);
-    setenv("ZMPXI_SIM_SPEED", "100000", 1);
-    unsetenv("ZMPXI_SIM_HARDWARE");
+    m_site = std::make_unique<z2e::test::SimSite>(z2e::test::SiteOptions{false, true});
+    m_site->enter();
+    // The driver starts without a configuration unless a test writes one.
+    std::filesystem::remove(m_site->configFile());
+    m_root = m_site->root();
+    m_configDir = m_site->configFolder();
+    m_stateDir = *m_site / "state";
     api->setStruct("driver/api/config/thread", "Enabled", "false");
 }
 
@@ -109,10 +100,7 @@ void SimDriverTest::TearDown()
 {
     if (api)
         api->deinit();
-    if (!m_root.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(m_root, ec);
-    }
+    m_site.reset();
 }
 
 void SimDriverTest::useExampleConfig()
@@ -193,23 +181,9 @@ std::string at(const pugi::xml_node& node, const char* path)
     return node.first_element_by_path(path).child_value();
 }
 
-void writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string exampleFile(const char* name)
 {
-    return std::string(ZMPXI_SIM_EXAMPLES_DIR) + "/" + name;
+    return z2e::test::simExamplesDir() + "/" + name;
 }
 
 } // namespace sim_test

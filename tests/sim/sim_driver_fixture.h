@@ -1,8 +1,11 @@
 #pragma once
-// Loads the driver stand-in beside the test program and gives every test its own
-// configuration, state and runtime folders.
+// Loads the driver stand-in beside the test program and gives every test a site of its own,
+// without hardware or configuration.
+
+#include "support/site.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -74,6 +77,7 @@ protected:
     pugi::xml_node getDocument(const std::string& target, const std::string& item, pugi::xml_document& doc);
     std::string text(const std::string& target, const std::string& item);
 
+    std::unique_ptr<z2e::test::SimSite> m_site;
     std::string m_root;
     std::string m_configDir;
     std::string m_stateDir;
@@ -82,8 +86,8 @@ protected:
 
 /// The text of `path` below `node`.
 std::string at(const pugi::xml_node& node, const char* path);
-void writeFile(const std::string& path, const std::string& text);
-std::string readFile(const std::string& path);
+using z2e::test::readFile;
+using z2e::test::writeFile;
 std::string exampleFile(const char* name);
 
 } // namespace sim_test
