@@ -255,25 +255,25 @@ TEST_F(DocumentsTest, TextGettersReportTheNeededSizeWhenTheBufferIsTooSmall)
 {
     startHardware();
     uint32_t length = 0;
-    ASSERT_EQ(api->getStructLen("BoardID0", "boardproperties", &length), 0);
+    ASSERT_EQ(api->ZaMoGetParamStruct_strLEN("BoardID0", "boardproperties", &length), 0);
     std::vector<char> buffer(length + 8, 'x');
-    ASSERT_EQ(api->getStruct("BoardID0", "boardproperties", buffer.data(), length), 0);
+    ASSERT_EQ(api->ZaMoGetParamStruct_str("BoardID0", "boardproperties", buffer.data(), length), 0);
     EXPECT_EQ(std::strlen(buffer.data()) + 1, length) << "LEN counts the terminating NUL";
-    EXPECT_EQ(api->getStruct("BoardID0", "boardproperties", buffer.data(), length - 1), kBufferTooSmall);
-    EXPECT_EQ(api->getStruct("BoardID0", "boardproperties", nullptr, 0), kBufferTooSmall);
+    EXPECT_EQ(api->ZaMoGetParamStruct_str("BoardID0", "boardproperties", buffer.data(), length - 1), kBufferTooSmall);
+    EXPECT_EQ(api->ZaMoGetParamStruct_str("BoardID0", "boardproperties", nullptr, 0), kBufferTooSmall);
     uint32_t xmlLength = 0;
-    ASSERT_EQ(api->getXmlLen("BoardID0", "boardproperties", &xmlLength), 0);
+    ASSERT_EQ(api->ZaMoGetParamXML_strLEN("BoardID0", "boardproperties", &xmlLength), 0);
     EXPECT_EQ(xmlLength, length);
 
     // A warning answer still has its length asked with success, and arrives whole.
-    ASSERT_EQ(api->getStructLen("BoardID0/Base", "FWCheck", &length), 0);
+    ASSERT_EQ(api->ZaMoGetParamStruct_strLEN("BoardID0/Base", "FWCheck", &length), 0);
     std::string answer;
     EXPECT_EQ(get("BoardID0/Base", "FWCheck", answer, 1), -260901);
     EXPECT_EQ(answer.size() + 1, length);
     // An error is reported as such, not as a small buffer.
-    EXPECT_EQ(api->getStruct("BoardID9", "key", buffer.data(), 1), kBoardNoNotValid);
-    EXPECT_EQ(api->getStructLen("BoardID9", "key", &length), kBoardNoNotValid);
-    EXPECT_EQ(api->getStructLen(nullptr, "key", &length), 100007);
+    EXPECT_EQ(api->ZaMoGetParamStruct_str("BoardID9", "key", buffer.data(), 1), kBoardNoNotValid);
+    EXPECT_EQ(api->ZaMoGetParamStruct_strLEN("BoardID9", "key", &length), kBoardNoNotValid);
+    EXPECT_EQ(api->ZaMoGetParamStruct_strLEN(nullptr, "key", &length), 100007);
 }
 
 TEST_F(DocumentsTest, EepromFaultsShowInTheBoardDescription)
@@ -353,24 +353,24 @@ TEST_F(DocumentsTest, IntegerCommandsAndResultTexts)
     pugi::xml_document doc;
     const std::string typeCode = at(getDocument("BoardID2", "boardproperties", doc), "BoardInfo/TypeCode");
     int32_t value = 0;
-    ASSERT_EQ(api->getI32(2, 1282, &value), 0);
+    ASSERT_EQ(api->ZaMoGetParam_i32(2, 1282, &value), 0);
     EXPECT_EQ(std::to_string(value), typeCode);
     int64_t wide = 0;
-    ASSERT_EQ(api->getI64(2, 1282, &wide), 0);
+    ASSERT_EQ(api->ZaMoGetParam_i64(2, 1282, &wide), 0);
     EXPECT_EQ(wide, value);
-    EXPECT_EQ(api->setI32(2, 2, 0), 0x0105) << "closing a board that is not open";
-    EXPECT_EQ(api->setI32(2, 1, 0), 0);
-    EXPECT_EQ(api->setI32(2, 1, 0), 260) << "already open";
-    EXPECT_EQ(api->setI32(2, 2, 0), 0);
-    EXPECT_EQ(api->setI32(2, 4242, 0), 100009);
-    EXPECT_EQ(api->setI32(8, 1, 0), kBoardNoNotValid);
-    EXPECT_EQ(api->setI32(5, 773, 0), 100018) << "a counter board has no calibration";
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 2, 0), 0x0105) << "closing a board that is not open";
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 1, 0), 0);
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 1, 0), 260) << "already open";
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 2, 0), 0);
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 4242, 0), 100009);
+    EXPECT_EQ(api->ZaMoSetParam_i32(8, 1, 0), kBoardNoNotValid);
+    EXPECT_EQ(api->ZaMoSetParam_i32(5, 773, 0), 100018) << "a counter board has no calibration";
 
-    EXPECT_STREQ(api->errorText(1), "ERR_HARDWARE_ALREADY_IN_USE (0x0001)");
-    EXPECT_STREQ(api->errorText(kBufferTooSmall), "ERROR_BUFFER_TOO_SMALL (230001)");
-    EXPECT_STREQ(api->errorText(-260901), "WARNING_INSTALLED_OLDER (-260901)");
-    EXPECT_STREQ(api->errorText(0x040a), "ERR_UART_NOT_STARTED (0x040a)");
-    EXPECT_STRNE(api->errorText(987654), "");
+    EXPECT_STREQ(api->ZaMoErrorConstantToString(1), "ERR_HARDWARE_ALREADY_IN_USE (0x0001)");
+    EXPECT_STREQ(api->ZaMoErrorConstantToString(kBufferTooSmall), "ERROR_BUFFER_TOO_SMALL (230001)");
+    EXPECT_STREQ(api->ZaMoErrorConstantToString(-260901), "WARNING_INSTALLED_OLDER (-260901)");
+    EXPECT_STREQ(api->ZaMoErrorConstantToString(0x040a), "ERR_UART_NOT_STARTED (0x040a)");
+    EXPECT_STRNE(api->ZaMoErrorConstantToString(987654), "");
 }
 
 } // namespace
