@@ -211,15 +211,6 @@ TEST_F(MainWindowTest, DiscardClosesWithoutSavingTheConfiguration)
     EXPECT_EQ(written.value("Options/NetAddress").toString(), "127.0.1.1");
 }
 
-TEST_F(MainWindowTest, SaveWritesTheConfigurationThenCloses)
-{
-    m_window->logSettings().level = "LogOff";
-    DialogRecorder dialogs("save");
-    EXPECT_TRUE(m_window->close());
-    EXPECT_TRUE(SimulatedSite::read(m_site.configFile()).contains("<LogLevel>LogOff</LogLevel>"));
-    EXPECT_TRUE(QFile::exists(m_site.settingsFile()));
-}
-
 TEST_F(MainWindowTest, FailedSaveKeepsTheWindowOpenUntilASaveSucceeds)
 {
     // Nothing can be written where the configuration was: a folder has its name now.
