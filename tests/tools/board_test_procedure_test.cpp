@@ -11,8 +11,6 @@ namespace {
 
 using namespace testing_tools;
 
-const std::atomic<bool> kGo{false};
-
 TEST(TestVerdict, StatusTableIgnoresCaseAndFallsBackToNotApplicable)
 {
     const std::pair<const char*, const char*> table[] = {

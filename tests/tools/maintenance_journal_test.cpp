@@ -13,8 +13,6 @@ namespace {
 
 using namespace testing_tools;
 
-const std::atomic<bool> kGo{false};
-
 class MaintenanceJournalTest : public ToolsTest {};
 
 TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -37,6 +38,9 @@ inline std::string firmwareCheckLiteral(const std::string& installed, const std:
            "</InstalledVersion><LatestVersion>" + latest + "</LatestVersion><FileName>x.zfw</FileName>"
            "</FWCheck></Document></Literals>";
 }
+
+/// A cancel flag that is never raised.
+inline const std::atomic<bool> kGo{false};
 
 class ToolsTest : public ::testing::Test {
 protected:
