@@ -280,6 +280,7 @@ TEST_F(DemoEditorTest, FailedSaveKeepsTheOldFileAndTheFlag)
     EXPECT_EQ(demoFile, DemoStatus::DemoFileNotSaved);
     EXPECT_NE(m_editor->lastError().find(configFile()), std::string::npos);
     EXPECT_EQ(readFile(configFile()), before);
+    EXPECT_EQ(test::filesIn(m_site.configFolder()), std::vector<std::string>{"zmpxi_api_config.xml"}) << "temporary left";
     EXPECT_TRUE(m_editor->hasUnsavedChanges());
     EXPECT_EQ(DemoTexts::statusBarText(DemoOperation::SaveConfiguration, failed), "API configuration not saved.");
 

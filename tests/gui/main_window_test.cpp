@@ -1,4 +1,4 @@
-#include "network_test_support.h"
+#include "support/net.h"
 #include "window_test_support.h"
 
 #include "core/demo_system_editor.h"
@@ -36,7 +36,7 @@ std::unique_ptr<MainWindow> startWindow()
     // One application serves every test: closing a window must not end it.
     options.quitOnClose = false;
     // Windows of tests running side by side each discover on ports of their own.
-    options.network.basePort = z2e_test::freeClientBasePort();
+    options.network.basePort = z2e::test::freeClientBasePort();
     QApplication::setQuitOnLastWindowClosed(false);
     auto window = std::make_unique<MainWindow>(options);
     window->show();
@@ -209,15 +209,6 @@ TEST_F(MainWindowTest, DiscardClosesWithoutSavingTheConfiguration)
     QSettings written(m_site.settingsFile(), QSettings::IniFormat);
     EXPECT_TRUE(written.contains("MainWindow/geometry"));
     EXPECT_EQ(written.value("Options/NetAddress").toString(), "127.0.1.1");
-}
-
-TEST_F(MainWindowTest, SaveWritesTheConfigurationThenCloses)
-{
-    m_window->logSettings().level = "LogOff";
-    DialogRecorder dialogs("save");
-    EXPECT_TRUE(m_window->close());
-    EXPECT_TRUE(SimulatedSite::read(m_site.configFile()).contains("<LogLevel>LogOff</LogLevel>"));
-    EXPECT_TRUE(QFile::exists(m_site.settingsFile()));
 }
 
 TEST_F(MainWindowTest, FailedSaveKeepsTheWindowOpenUntilASaveSucceeds)

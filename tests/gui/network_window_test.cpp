@@ -1,8 +1,8 @@
 // The window's network side: a node simulator on loopback that comes and goes while the window
 // runs, the event pump and its shutdown, and the pieces the window builds it from.
 
-#include "network_test_support.h"
-#include "node_sim_process.h"
+#include "support/net.h"
+#include "support/node_sim.h"
 #include "window_test_support.h"
 
 #include "core/network_client_host.h"
@@ -56,7 +56,7 @@ class NetworkWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_port = z2e_test::freeClientBasePort();
+        m_port = z2e::test::freeClientBasePort();
         ASSERT_NE(m_port, 0);
         MainWindowOptions options;
         options.crashReporting = false;
@@ -98,7 +98,7 @@ protected:
     }
 
     z2e_test::SimulatedSite m_site;
-    net_test::NodeSimProcess m_node;
+    z2e::test::NodeSimProcess m_node;
     std::unique_ptr<MainWindow> m_window;
     std::uint16_t m_port = 0;
 };
@@ -231,7 +231,7 @@ public:
 TEST(NetworkClientStopTest, StopBeforeTheDiscoveryLoopRunsStillEndsIt)
 {
     qorinet_api::QORINetClientConfig config;
-    config.basePort = z2e_test::freeClientBasePort();
+    config.basePort = z2e::test::freeClientBasePort();
     ASSERT_NE(config.basePort, 0u);
     config.mode = qorinet_api::QORINetClientConfig::MODE_ADDRESS_LIST;
     const auto loopback = uni::ipv4::IpAddressPair::fromText("127.0.0.1", "255.0.0.0");

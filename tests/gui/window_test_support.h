@@ -1,56 +1,37 @@
 #pragma once
-// A private simulated site for the main window tests: the driver stand-in with the example
-// hardware and configuration, settings and documents in a scratch folder, and a recorder that
-// answers the window's message dialogs.
+// The main window tests' site, rows found by text, and a recorder that answers the window's
+// message dialogs.
+
+#include "support/site.h"
 
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/window/modal_auto_answer.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <string>
 
 namespace z2e_test {
 
-/// Points the driver, the settings and the program's folders at a scratch folder for the
-/// lifetime of the object (the environment is the process's own: one site at a time).
+/// The support library's site put into this process, with Qt's settings pointed there too
+/// (one site at a time).
 class SimulatedSite {
 public:
-    explicit SimulatedSite(bool withHardware = true)
+    explicit SimulatedSite(bool withHardware = true) : m_site(z2e::test::SiteOptions{withHardware, true})
     {
-        const QString root = m_dir.path();
-        for (const char* sub : {"config", "state", "runtime", "settings", "documents"})
-            QDir(root).mkpath(sub);
-        QFile::setPermissions(root + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                     QFileDevice::ExeOwner);
-        QFile::copy(examples() + "/zmpxi_api_config.xml", configFile());
-        QFile::setPermissions(configFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        set("ZMPXI_API_CONFIG_DIR", root + "/config");
-        set("ZMPXI_SIM_STATE_DIR", root + "/state");
-        set("XDG_RUNTIME_DIR", root + "/runtime");
-        set("XDG_CONFIG_HOME", root + "/settings");
-        set("ZAMO2_COMMON_DOCUMENTS", root + "/documents");
-        set("ZMPXI_SIM_SPEED", "100000");
-        set("QORINET_ALLOWED_NETWORKS", "127.0.0.0/8");
-        if (withHardware)
-            set("ZMPXI_SIM_HARDWARE", examples() + "/hardware.xml");
-        else
-            qunsetenv("ZMPXI_SIM_HARDWARE");
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, root + "/settings");
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, root + "/settings");
+        m_site.enter();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path("settings"));
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path("settings"));
     }
 
-    static QString examples() { return QStringLiteral(ZMPXI_SIM_EXAMPLES_DIR); }
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString configFile() const { return m_dir.filePath("config/zmpxi_api_config.xml"); }
-    QString settingsFile() const { return m_dir.filePath("settings/NORVALE/ZAMO2Explorer.conf"); }
+    QString path(const QString& name) const { return QString::fromStdString(m_site / name.toStdString()); }
+    QString configFile() const { return QString::fromStdString(m_site.configFile()); }
+    QString settingsFile() const { return path("settings/NORVALE/ZAMO2Explorer.conf"); }
 
     static QString read(const QString& path)
     {
@@ -59,9 +40,7 @@ public:
     }
 
 private:
-    static void set(const char* name, const QString& value) { qputenv(name, value.toUtf8()); }
-
-    QTemporaryDir m_dir;
+    z2e::test::SimSite m_site;
 };
 
 /// First row of `model`, depth first, whose text starts with `text`.

@@ -15,8 +15,6 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
-#include <signal.h>
-
 #include <chrono>
 #include <cstring>
 #include <map>
@@ -239,7 +237,7 @@ TEST_F(NodeSimTest, AnnouncesAtStartAndAnswersScansFromItsOwnAddress)
     const std::uint16_t port = freeClientBasePort({"127.0.0.21"});
     ScanSocket client(port);
     ASSERT_TRUE(client.ok());
-    ASSERT_TRUE(sim.start("127.0.0.21", {"--simulation", "--name", "bench-7"}, port)) << sim.output();
+    ASSERT_TRUE(sim.start("127.0.0.21", {"--simulation"}, port)) << sim.output();
     base = port;
 
     const auto announced = client.collect(1, 2000);
@@ -262,8 +260,6 @@ TEST_F(NodeSimTest, AnnouncesAtStartAndAnswersScansFromItsOwnAddress)
     EXPECT_EQ(at(doc, "Cmd/NetBase/ctrl_port"), std::to_string(port));
     EXPECT_EQ(at(doc, "Cmd/NetBase/data_port"), std::to_string(port + 10));
     EXPECT_EQ(at(doc, "Cmd/NetBase/client-addr"), "127.0.0.1");
-    EXPECT_EQ(at(doc, "Cmd/Node/name"), "bench-7");
-    EXPECT_EQ(at(doc, "Cmd/Node/simulation"), "1");
     const auto boards = doc.select_nodes("Cmd/Node/BoardList/Board");
     EXPECT_EQ(at(doc, "Cmd/Node/board_cnt"), std::to_string(boards.size()));
     ASSERT_EQ(boards.size(), 4u);
@@ -280,24 +276,12 @@ TEST_F(NodeSimTest, AnnouncesAtStartAndAnswersScansFromItsOwnAddress)
     EXPECT_TRUE(client.collect(1, 300).empty());
 }
 
-TEST_F(NodeSimTest, RealNodeByDefaultAndRefusesAddressesOutsideTheAllowedNetworks)
+TEST_F(NodeSimTest, DefaultNameAndRefusedAddressesAndOptions)
 {
     startNode("127.0.0.22");
     pugi::xml_document doc;
     scanOnce(doc);
-    EXPECT_EQ(at(doc, "Cmd/Node/simulation"), "0");
     EXPECT_EQ(at(doc, "Cmd/Node/name"), "SimNode-0.22");
-
-    // SIGUSR1 flips the reported sync state.
-    EXPECT_EQ(at(doc, "Cmd/Node/sync_state"), "1");
-    sim.signal(SIGUSR1);
-    std::string state;
-    for (int i = 0; i < 20 && state != "2"; ++i) {
-        pugi::xml_document again;
-        scanOnce(again);
-        state = at(again, "Cmd/Node/sync_state");
-    }
-    EXPECT_EQ(state, "2");
 
     const std::uint16_t spare = freeClientBasePort();
     for (const auto& refused : std::vector<std::vector<std::string>>{{}, {"--fault", "bogus"}, {"--nodes", "0"}}) {
@@ -360,31 +344,19 @@ TEST_F(NodeSimTest, HelloGetParamAndSettingsAtTheByteLevel)
     EXPECT_EQ(at(doc, "Cmd/Node/enc_access"), "Occupied");
 }
 
-// The faults a client only sees as a time-out (the others: ClientNodeSimTest).
-TEST_F(NodeSimTest, SlowAndHeartbeatOnlyFaultsAtTheByteLevel)
+// A fault a client only sees as a time-out (the others: NetClientNode tests).
+TEST_F(NodeSimTest, HeartbeatsOnlyFaultAtTheByteLevel)
 {
-    for (const char* fault : {"slow", "heartbeats-only"}) {
-        SCOPED_TRACE(fault);
-        NodeSimProcess node;
-        ASSERT_TRUE(node.start("127.0.0.25", {"--simulation", "--fault", fault, "--fault-delay-ms", "1300",
-                                              "--heartbeat-ms", "100"}))
-            << node.output();
-        ControlLink link("127.0.0.25", node.basePort());
-        ASSERT_TRUE(link.ok());
-        EXPECT_EQ(status(link.hello()), 0);
-        link.send(frame(kGetParamI32, paramBlock(0, 1282)));
-        link.setTimeout(1000);
-        Frame f;
-        if (std::string(fault) == "slow") {
-            EXPECT_EQ(link.read(f), -1) << "nothing within the client's second";
-            EXPECT_EQ(link.read(f), 56) << "the late answer";
-            EXPECT_TRUE(f.digestOk);
-        } else {
-            EXPECT_EQ(link.read(f), 40);
-            EXPECT_EQ(f.command, kGetParamI32 | kHeartbeat);
-            EXPECT_EQ(link.read(f), 40) << "still only heartbeats";
-        }
-    }
+    startNode("127.0.0.25", {"--simulation", "--fault", "heartbeats-only", "--heartbeat-ms", "100"});
+    ControlLink link("127.0.0.25", base);
+    ASSERT_TRUE(link.ok());
+    EXPECT_EQ(status(link.hello()), 0);
+    link.send(frame(kGetParamI32, paramBlock(0, 1282)));
+    link.setTimeout(1000);
+    Frame f;
+    EXPECT_EQ(link.read(f), 40);
+    EXPECT_EQ(f.command, kGetParamI32 | kHeartbeat);
+    EXPECT_EQ(link.read(f), 40) << "still only heartbeats";
 }
 
 TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnection)

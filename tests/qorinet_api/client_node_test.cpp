@@ -250,23 +250,6 @@ TEST_F(ClientNodeTest, StatusesPassThrough)
     EXPECT_EQ(17u, errors);
 }
 
-TEST_F(ClientNodeTest, WrongDigestClosesTheConnection)
-{
-    connect();
-    Bytes bad = ScriptedControlServer::answer(proto::CMD_SET_PARAM_I32, PayloadBytes().i32(0));
-    bad.back() ^= 0x01;
-    answer(proto::CMD_SET_PARAM_I32, {bad});
-    EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ECHECKSUM, node->SetParam_i32(0, 1, 1));
-    EXPECT_FALSE(node->isConnected());
-    EXPECT_TRUE(server.waitClosed(1, 2000));
-    EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ECONNECTION, node->SetParam_i32(0, 1, 1));
-
-    // It may connect again afterwards.
-    server.setScript(&ScriptedControlServer::defaultAnswer);
-    connect();
-    EXPECT_EQ(2, server.accepted());
-}
-
 TEST_F(ClientNodeTest, OversizeAnswerAndSilenceCloseTheConnection)
 {
     connect();

@@ -112,7 +112,7 @@ TEST_F(DocumentsTest, EveryBoardAndEnclosureTargetAnswersItsDocument)
     EXPECT_NE(get("NoSuchTarget", "Raw", answer), 0);
 }
 
-TEST_F(DocumentsTest, SystemTargetsAnswerTheirDocuments)
+TEST_F(DocumentsTest, DriverVersionsAnswerTheirDocuments)
 {
     startHardware();
     const std::string version = text("driver/api", "version");
@@ -123,19 +123,6 @@ TEST_F(DocumentsTest, SystemTargetsAnswerTheirDocuments)
     for (pugi::xml_node component : versions.children("Component")) {
         for (const char* field : {"Description", "FileName", "Version"})
             EXPECT_FALSE(at(component, field).empty()) << field;
-    }
-    struct Listing {
-        const char* target;
-        const char* item;
-        const char* root;
-    };
-    for (const Listing& listing : {Listing{"BoardListing/Key2Name", "Raw", "BoardKey2Name"},
-                                   Listing{"BoardListing/BaseEEPROM", "entries", "BaseEEPROMEntries"},
-                                   Listing{"EnclosureListing/Listing", "Raw", "EnclosureListing"},
-                                   Listing{"EnclosureListing/Key2Name", "Raw", "EnclosureKey2Name"},
-                                   Listing{"FirmwareListing", "FileList", "FirmwareListing"}}) {
-        pugi::xml_document listingDoc;
-        EXPECT_STREQ(getDocument(listing.target, listing.item, listingDoc).name(), listing.root);
     }
 }
 
@@ -180,11 +167,14 @@ TEST_F(DocumentsTest, ListingsHoldConsistentProductData)
     EXPECT_TRUE(network);
     pugi::xml_document listingDoc;
     const pugi::xml_node listing = getDocument("EnclosureListing/Listing", "Raw", listingDoc);
+    EXPECT_STREQ(listing.name(), "EnclosureListing");
     EXPECT_TRUE(listing.find_child_by_attribute("Enclosure", "Kind", "HostPC"));
 
     // Every generation has a default EEPROM and every model a latest firmware.
     pugi::xml_document entriesDoc;
-    for (pugi::xml_node entry : getDocument("BoardListing/BaseEEPROM", "entries", entriesDoc).children("Entry")) {
+    const pugi::xml_node entries = getDocument("BoardListing/BaseEEPROM", "entries", entriesDoc);
+    EXPECT_STREQ(entries.name(), "BaseEEPROMEntries");
+    for (pugi::xml_node entry : entries.children("Entry")) {
         const std::string model = entry.attribute("BaseModel").value();
         const std::string version = entry.attribute("BaseVersion").value();
         pugi::xml_document defaults;
@@ -255,25 +245,25 @@ TEST_F(DocumentsTest, TextGettersReportTheNeededSizeWhenTheBufferIsTooSmall)
 {
     startHardware();
     uint32_t length = 0;
-    ASSERT_EQ(api->getStructLen("BoardID0", "boardproperties", &length), 0);
+    ASSERT_EQ(api->ZaMoGetParamStruct_strLEN("BoardID0", "boardproperties", &length), 0);
     std::vector<char> buffer(length + 8, 'x');
-    ASSERT_EQ(api->getStruct("BoardID0", "boardproperties", buffer.data(), length), 0);
+    ASSERT_EQ(api->ZaMoGetParamStruct_str("BoardID0", "boardproperties", buffer.data(), length), 0);
     EXPECT_EQ(std::strlen(buffer.data()) + 1, length) << "LEN counts the terminating NUL";
-    EXPECT_EQ(api->getStruct("BoardID0", "boardproperties", buffer.data(), length - 1), kBufferTooSmall);
-    EXPECT_EQ(api->getStruct("BoardID0", "boardproperties", nullptr, 0), kBufferTooSmall);
+    EXPECT_EQ(api->ZaMoGetParamStruct_str("BoardID0", "boardproperties", buffer.data(), length - 1), kBufferTooSmall);
+    EXPECT_EQ(api->ZaMoGetParamStruct_str("BoardID0", "boardproperties", nullptr, 0), kBufferTooSmall);
     uint32_t xmlLength = 0;
-    ASSERT_EQ(api->getXmlLen("BoardID0", "boardproperties", &xmlLength), 0);
+    ASSERT_EQ(api->ZaMoGetParamXML_strLEN("BoardID0", "boardproperties", &xmlLength), 0);
     EXPECT_EQ(xmlLength, length);
 
     // A warning answer still has its length asked with success, and arrives whole.
-    ASSERT_EQ(api->getStructLen("BoardID0/Base", "FWCheck", &length), 0);
+    ASSERT_EQ(api->ZaMoGetParamStruct_strLEN("BoardID0/Base", "FWCheck", &length), 0);
     std::string answer;
     EXPECT_EQ(get("BoardID0/Base", "FWCheck", answer, 1), -260901);
     EXPECT_EQ(answer.size() + 1, length);
     // An error is reported as such, not as a small buffer.
-    EXPECT_EQ(api->getStruct("BoardID9", "key", buffer.data(), 1), kBoardNoNotValid);
-    EXPECT_EQ(api->getStructLen("BoardID9", "key", &length), kBoardNoNotValid);
-    EXPECT_EQ(api->getStructLen(nullptr, "key", &length), 100007);
+    EXPECT_EQ(api->ZaMoGetParamStruct_str("BoardID9", "key", buffer.data(), 1), kBoardNoNotValid);
+    EXPECT_EQ(api->ZaMoGetParamStruct_strLEN("BoardID9", "key", &length), kBoardNoNotValid);
+    EXPECT_EQ(api->ZaMoGetParamStruct_strLEN(nullptr, "key", &length), 100007);
 }
 
 TEST_F(DocumentsTest, EepromFaultsShowInTheBoardDescription)
@@ -353,24 +343,24 @@ TEST_F(DocumentsTest, IntegerCommandsAndResultTexts)
     pugi::xml_document doc;
     const std::string typeCode = at(getDocument("BoardID2", "boardproperties", doc), "BoardInfo/TypeCode");
     int32_t value = 0;
-    ASSERT_EQ(api->getI32(2, 1282, &value), 0);
+    ASSERT_EQ(api->ZaMoGetParam_i32(2, 1282, &value), 0);
     EXPECT_EQ(std::to_string(value), typeCode);
     int64_t wide = 0;
-    ASSERT_EQ(api->getI64(2, 1282, &wide), 0);
+    ASSERT_EQ(api->ZaMoGetParam_i64(2, 1282, &wide), 0);
     EXPECT_EQ(wide, value);
-    EXPECT_EQ(api->setI32(2, 2, 0), 0x0105) << "closing a board that is not open";
-    EXPECT_EQ(api->setI32(2, 1, 0), 0);
-    EXPECT_EQ(api->setI32(2, 1, 0), 260) << "already open";
-    EXPECT_EQ(api->setI32(2, 2, 0), 0);
-    EXPECT_EQ(api->setI32(2, 4242, 0), 100009);
-    EXPECT_EQ(api->setI32(8, 1, 0), kBoardNoNotValid);
-    EXPECT_EQ(api->setI32(5, 773, 0), 100018) << "a counter board has no calibration";
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 2, 0), 0x0105) << "closing a board that is not open";
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 1, 0), 0);
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 1, 0), 260) << "already open";
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 2, 0), 0);
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 4242, 0), 100009);
+    EXPECT_EQ(api->ZaMoSetParam_i32(8, 1, 0), kBoardNoNotValid);
+    EXPECT_EQ(api->ZaMoSetParam_i32(5, 773, 0), 100018) << "a counter board has no calibration";
 
-    EXPECT_STREQ(api->errorText(1), "ERR_HARDWARE_ALREADY_IN_USE (0x0001)");
-    EXPECT_STREQ(api->errorText(kBufferTooSmall), "ERROR_BUFFER_TOO_SMALL (230001)");
-    EXPECT_STREQ(api->errorText(-260901), "WARNING_INSTALLED_OLDER (-260901)");
-    EXPECT_STREQ(api->errorText(0x040a), "ERR_UART_NOT_STARTED (0x040a)");
-    EXPECT_STRNE(api->errorText(987654), "");
+    EXPECT_STREQ(api->ZaMoErrorConstantToString(1), "ERR_HARDWARE_ALREADY_IN_USE (0x0001)");
+    EXPECT_STREQ(api->ZaMoErrorConstantToString(kBufferTooSmall), "ERROR_BUFFER_TOO_SMALL (230001)");
+    EXPECT_STREQ(api->ZaMoErrorConstantToString(-260901), "WARNING_INSTALLED_OLDER (-260901)");
+    EXPECT_STREQ(api->ZaMoErrorConstantToString(0x040a), "ERR_UART_NOT_STARTED (0x040a)");
+    EXPECT_STRNE(api->ZaMoErrorConstantToString(987654), "");
 }
 
 } // namespace

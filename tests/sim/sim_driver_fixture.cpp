@@ -1,118 +1,29 @@
 #include "sim_driver_fixture.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 namespace sim_test {
-namespace {
-
-std::string libraryPath()
-{
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return (exe.parent_path() / "libzmpxi_api_x64.so").string();
-}
-
-template <class T>
-bool resolve(void* handle, const char* name, T& slot, std::string& error)
-{
-    slot = reinterpret_cast<T>(dlsym(handle, name));
-    if (!slot)
-        error += std::string(error.empty() ? "" : ", ") + name;
-    return slot != nullptr;
-}
-
-} // namespace
-
-const DriverApi* loadDriver(std::string& error)
-{
-    static DriverApi api{};
-    static std::string loadError;
-    static bool loaded = false;
-    if (loaded) {
-        error = loadError;
-        return loadError.empty() ? &api : nullptr;
-    }
-    loaded = true;
-    void* handle = dlopen(libraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        loadError = dlerror();
-        error = loadError;
-        return nullptr;
-    }
-    std::string& e = loadError;
-    resolve(handle, "ZaMoDriverInit", api.init, e);
-    resolve(handle, "ZaMoDriverDeInit", api.deinit, e);
-    resolve(handle, "ZaMoGetParam_i32", api.getI32, e);
-    resolve(handle, "ZaMoSetParam_i32", api.setI32, e);
-    resolve(handle, "ZaMoGetParam_i64", api.getI64, e);
-    resolve(handle, "ZaMoSetParam_i64", api.setI64, e);
-    resolve(handle, "ZaMoSetParamStruct_str", api.setStruct, e);
-    resolve(handle, "ZaMoGetParamStruct_str", api.getStruct, e);
-    resolve(handle, "ZaMoGetParamStruct_strLEN", api.getStructLen, e);
-    resolve(handle, "ZaMoSetParamXML_str", api.setXml, e);
-    resolve(handle, "ZaMoGetParamXML_str", api.getXml, e);
-    resolve(handle, "ZaMoGetParamXML_strLEN", api.getXmlLen, e);
-    resolve(handle, "ZaMoOpenCAN", api.openCan, e);
-    resolve(handle, "ZaMoCloseCAN", api.closeCan, e);
-    resolve(handle, "ZaMoGetChannelPropCAN", api.getCanProp, e);
-    resolve(handle, "ZaMoSetChannelPropCAN", api.setCanProp, e);
-    resolve(handle, "ZaMoStartCAN", api.startCan, e);
-    resolve(handle, "ZaMoStopCAN", api.stopCan, e);
-    resolve(handle, "ZaMoReadCAN", api.readCan, e);
-    resolve(handle, "ZaMoReadCANRawFrame", api.readCanRaw, e);
-    resolve(handle, "ZaMoWriteCAN", api.writeCan, e);
-    resolve(handle, "ZaMoErrorCntCAN", api.errorCntCan, e);
-    resolve(handle, "ZaMoOpenDmaUart", api.openUart, e);
-    resolve(handle, "ZaMoCloseDmaUart", api.closeUart, e);
-    resolve(handle, "ZaMoGetChannelPropDmaUart", api.getUartProp, e);
-    resolve(handle, "ZaMoSetChannelPropDmaUart", api.setUartProp, e);
-    resolve(handle, "ZaMoStartDmaUart", api.startUart, e);
-    resolve(handle, "ZaMoStopDmaUart", api.stopUart, e);
-    resolve(handle, "ZaMoReadDmaUart", api.readUart, e);
-    resolve(handle, "ZaMoReadDmaUartRawFrame", api.readUartRaw, e);
-    resolve(handle, "ZaMoWriteDmaUart", api.writeUart, e);
-    resolve(handle, "ZaMoErrorConstantToString", api.errorText, e);
-    resolve(handle, "ZaMoFreeFramesCAN", api.freeCan, e);
-    resolve(handle, "ZaMoFreeDmaUartRawFrame", api.freeUart, e);
-    error = loadError;
-    return loadError.empty() ? &api : nullptr;
-}
 
 void SimDriverTest::SetUp()
 {
-    std::string error;
-    api = loadDriver(error);
-    ASSERT_NE(api, nullptr) << error;
-    char pattern[] = "/tmp/sim_driver_test.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
-    m_configDir = m_root + "/config";
-    m_stateDir = m_root + "/state";
-    std::filesystem::create_directories(m_configDir);
-    std::filesystem::create_directories(m_root + "/run");
-    setenv("ZMPXI_API_CONFIG_DIR", m_configDir.c_str(), 1);
-    setenv("ZMPXI_SIM_STATE_DIR", m_stateDir.c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (m_root + "/run").c_str(), 1);
-    setenv("ZMPXI_SIM_SPEED", "100000", 1);
-    unsetenv("ZMPXI_SIM_HARDWARE");
-    api->setStruct("driver/api/config/thread", "Enabled", "false");
+    ASSERT_EQ(z2e::loadDriverApi(), 4) << z2e::lastDriverLoadError();
+    api = &z2e::driverApi().fn;
+    m_site = std::make_unique<z2e::test::SimSite>(z2e::test::SiteOptions{false, true});
+    m_site->enter();
+    // The driver starts without a configuration unless a test writes one.
+    std::filesystem::remove(m_site->configFile());
+    m_root = m_site->root();
+    m_configDir = m_site->configFolder();
+    m_stateDir = *m_site / "state";
+    api->ZaMoSetParamStruct_str("driver/api/config/thread", "Enabled", "false");
 }
 
 void SimDriverTest::TearDown()
 {
     if (api)
-        api->deinit();
-    if (!m_root.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(m_root, ec);
-    }
+        api->ZaMoDriverDeInit();
+    m_site.reset();
 }
 
 void SimDriverTest::useExampleConfig()
@@ -139,18 +50,18 @@ void SimDriverTest::writeHardware(const std::string& text)
 
 int32_t SimDriverTest::init(const char* mode, int32_t& count)
 {
-    EXPECT_EQ(api->setStruct("driver/api/config/simulation", "mode", mode), 0);
+    EXPECT_EQ(api->ZaMoSetParamStruct_str("driver/api/config/simulation", "mode", mode), 0);
     count = 12345;
-    return api->init(&count);
+    return api->ZaMoDriverInit(&count);
 }
 
 int32_t SimDriverTest::get(const std::string& target, const std::string& item, std::string& answer, uint32_t initial)
 {
     std::vector<char> buffer(initial, '\0');
-    int32_t result = api->getStruct(target.c_str(), item.c_str(), buffer.data(), static_cast<uint32_t>(buffer.size()));
+    int32_t result = api->ZaMoGetParamStruct_str(target.c_str(), item.c_str(), buffer.data(), static_cast<uint32_t>(buffer.size()));
     while (result == 230001) {
         uint32_t length = 0;
-        result = api->getStructLen(target.c_str(), item.c_str(), &length);
+        result = api->ZaMoGetParamStruct_strLEN(target.c_str(), item.c_str(), &length);
         if (result != 0)
             return result;
         if (length <= buffer.size()) {
@@ -158,7 +69,7 @@ int32_t SimDriverTest::get(const std::string& target, const std::string& item, s
             return -1;
         }
         buffer.assign(length, '\0');
-        result = api->getStruct(target.c_str(), item.c_str(), buffer.data(), length);
+        result = api->ZaMoGetParamStruct_str(target.c_str(), item.c_str(), buffer.data(), length);
     }
     if (result <= 0)
         answer = buffer.data();
@@ -167,14 +78,14 @@ int32_t SimDriverTest::get(const std::string& target, const std::string& item, s
 
 int32_t SimDriverTest::set(const std::string& target, const std::string& item, const std::string& value)
 {
-    return api->setStruct(target.c_str(), item.c_str(), value.c_str());
+    return api->ZaMoSetParamStruct_str(target.c_str(), item.c_str(), value.c_str());
 }
 
 pugi::xml_node SimDriverTest::getDocument(const std::string& target, const std::string& item, pugi::xml_document& doc)
 {
     std::string answer;
     const int32_t result = get(target, item, answer);
-    EXPECT_LE(result, 0) << target << " / " << item << ": " << api->errorText(result);
+    EXPECT_LE(result, 0) << target << " / " << item << ": " << api->ZaMoErrorConstantToString(result);
     const pugi::xml_parse_result parsed = doc.load_string(answer.c_str());
     EXPECT_TRUE(parsed) << target << " / " << item << " is no XML: " << parsed.description() << "\n" << answer;
     return doc.document_element();
@@ -184,7 +95,7 @@ std::string SimDriverTest::text(const std::string& target, const std::string& it
 {
     std::string answer;
     const int32_t result = get(target, item, answer);
-    EXPECT_LE(result, 0) << target << " / " << item << ": " << api->errorText(result);
+    EXPECT_LE(result, 0) << target << " / " << item << ": " << api->ZaMoErrorConstantToString(result);
     return answer;
 }
 
@@ -193,23 +104,9 @@ std::string at(const pugi::xml_node& node, const char* path)
     return node.first_element_by_path(path).child_value();
 }
 
-void writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string exampleFile(const char* name)
 {
-    return std::string(ZMPXI_SIM_EXAMPLES_DIR) + "/" + name;
+    return z2e::test::simExamplesDir() + "/" + name;
 }
 
 } // namespace sim_test

@@ -34,12 +34,12 @@ TEST_F(ExclusiveTest, SecondProcessIsRefusedWhileHardwareIsHeld)
     ASSERT_GE(child, 0);
     if (child == 0) {
         int32_t count = 0;
-        api->setStruct("driver/api/config/simulation", "mode", "SIMMODE_OFF");
-        const char held = api->init(&count) == 0 && count == 8 ? 'y' : 'n';
+        api->ZaMoSetParamStruct_str("driver/api/config/simulation", "mode", "SIMMODE_OFF");
+        const char held = api->ZaMoDriverInit(&count) == 0 && count == 8 ? 'y' : 'n';
         (void)!write(toParent[1], &held, 1);
         char release = 0;
         (void)!read(toChild[0], &release, 1);
-        api->deinit();
+        api->ZaMoDriverDeInit();
         _exit(0);
     }
     char held = 0;
@@ -68,12 +68,12 @@ TEST_F(ExclusiveTest, DeinitGivesTheHardwareBack)
     useExampleHardware();
     int32_t count = 0;
     ASSERT_EQ(init("SIMMODE_OFF", count), 0);
-    ASSERT_EQ(api->deinit(), 0);
+    ASSERT_EQ(api->ZaMoDriverDeInit(), 0);
     const pid_t child = fork();
     if (child == 0) {
         int32_t childCount = 0;
-        api->setStruct("driver/api/config/simulation", "mode", "SIMMODE_OFF");
-        _exit(api->init(&childCount) == 0 && childCount == 8 ? 0 : 1);
+        api->ZaMoSetParamStruct_str("driver/api/config/simulation", "mode", "SIMMODE_OFF");
+        _exit(api->ZaMoDriverInit(&childCount) == 0 && childCount == 8 ? 0 : 1);
     }
     int status = -1;
     waitpid(child, &status, 0);

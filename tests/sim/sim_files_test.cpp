@@ -81,7 +81,7 @@ TEST_F(FilesTest, FaultValuesAreReadIgnoringCase)
                  "false");
     EXPECT_EQ(set("BoardID0/Base", "FWUpdate", ""), 260004);
     ASSERT_EQ(set("BoardID0", "coneeprom", "<ConEEPROM><BoardInfo/></ConEEPROM>"), 0);
-    EXPECT_EQ(api->setI32(0, 1026, 0), 260104);
+    EXPECT_EQ(api->ZaMoSetParam_i32(0, 1026, 0), 260104);
     EXPECT_EQ(set("EnclosureId0", "StoreData", ""), 240001);
 }
 
@@ -105,7 +105,7 @@ TEST_F(FilesTest, LegacySwitchAndLoggerSettingsOfTheConfiguration)
     ASSERT_EQ(init("", count), 0);
     EXPECT_EQ(count, -6) << "Enabled=force simulates although hardware is present";
     text("BoardID2", "boardproperties");
-    api->deinit();
+    api->ZaMoDriverDeInit();
     EXPECT_NE(readFile(commandLog).find("BoardID2 boardproperties"), std::string::npos);
     EXPECT_FALSE(readFile(m_configDir + "/log/ZaMoQorin_Dev.Log").empty()) << "a bare name goes into the log folder";
 }
@@ -143,7 +143,7 @@ TEST_F(FilesTest, ManyCallersAtOnce)
             for (int round = 0; round < 20; ++round) {
                 const std::string board = "BoardID" + std::to_string((t + round) % 8);
                 uint32_t length = 0;
-                if (api->getStructLen(board.c_str(), "boardproperties", &length) != 0)
+                if (api->ZaMoGetParamStruct_strLEN(board.c_str(), "boardproperties", &length) != 0)
                     ++failures;
                 const int32_t test = set(board, "HardwareCheck", "");
                 if (test != 0 && test != 260101)

@@ -188,9 +188,7 @@ TEST_F(InitTest, FolderDefaultsFollowTheEnvironment)
     setenv("XDG_CONFIG_HOME", (m_root + "/xdg").c_str(), 1);
     EXPECT_EQ(text("System/Config", "Path"), m_root + "/xdg/zmpxi_api");
     unsetenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string savedHome = home ? home : "";
-    setenv("HOME", m_root.c_str(), 1);
+    const z2e::test::EnvOverride home("HOME", m_root);
     EXPECT_EQ(text("System/Config", "Path"), m_root + "/.config/zmpxi_api");
 
     // Without a state folder of its own the driver keeps its state below the configuration folder.
@@ -200,7 +198,6 @@ TEST_F(InitTest, FolderDefaultsFollowTheEnvironment)
     ASSERT_EQ(init("SIMMODE_OFF", count), 0);
     ASSERT_EQ(set("BoardID0/Base", "FWUpdate", ""), 0);
     EXPECT_FALSE(readFile(m_root + "/.config/zmpxi_api/state/boards/hw_10A80001.xml").empty());
-    setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST_F(InitTest, InitFaultsOfTheHardwareDescription)

@@ -39,13 +39,13 @@ protected:
     template <class Check>
     bool inNewProcess(Check check)
     {
-        api->deinit();
+        api->ZaMoDriverDeInit();
         const pid_t child = fork();
         if (child == 0) {
             int32_t count = 0;
-            api->setStruct("driver/api/config/simulation", "mode", "SIMMODE_OFF");
-            const bool ok = api->init(&count) == 0 && count == 8 && check();
-            api->deinit();
+            api->ZaMoSetParamStruct_str("driver/api/config/simulation", "mode", "SIMMODE_OFF");
+            const bool ok = api->ZaMoDriverInit(&count) == 0 && count == 8 && check();
+            api->ZaMoDriverDeInit();
             _exit(ok ? 0 : 1);
         }
         int status = -1;
@@ -55,13 +55,13 @@ protected:
     }
 };
 
-std::string answerOf(const DriverApi* api, const char* target, const char* item)
+std::string answerOf(const z2e::DriverEntryPoints* api, const char* target, const char* item)
 {
     uint32_t length = 0;
-    if (api->getStructLen(target, item, &length) != 0)
+    if (api->ZaMoGetParamStruct_strLEN(target, item, &length) != 0)
         return std::string();
     std::string buffer(length, '\0');
-    if (api->getStruct(target, item, buffer.data(), length) > 0)
+    if (api->ZaMoGetParamStruct_str(target, item, buffer.data(), length) > 0)
         return std::string();
     return buffer.c_str();
 }
@@ -72,17 +72,17 @@ TEST_F(PersistenceTest, EepromBackupRestoreAndRereadRoundTrip)
     const std::string backupFile = m_root + "/Baseeeprom_Brd0.xml";
     writeFile(backupFile, backup + "\n");
 
-    ASSERT_EQ(api->setI32(0, 1044, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(0, 1044, 0), 0);
     EXPECT_EQ(property(0, "BoardInfo/BoardName"), "E2PROM-ERROR");
     std::string answer;
     EXPECT_EQ(get("BoardID0", "baseeeprom", answer), 260105);
     restart();
     EXPECT_EQ(property(0, "BoardInfo/BoardName"), "E2PROM-ERROR") << "the erase is remembered";
 
-    EXPECT_EQ(api->setI32(0, 1025, 0), 220001) << "nothing staged";
+    EXPECT_EQ(api->ZaMoSetParam_i32(0, 1025, 0), 220001) << "nothing staged";
     EXPECT_EQ(set("BoardID0", "baseeeprom", text("BoardID0", "coneeprom")), 100007) << "a panel document";
     ASSERT_EQ(set("BoardID0", "baseeeprom", readFile(backupFile)), 0);
-    ASSERT_EQ(api->setI32(0, 1025, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(0, 1025, 0), 0);
     EXPECT_EQ(text("BoardID0", "baseeeprom"), backup);
     EXPECT_EQ(property(0, "BoardInfo/BoardName"), "QA-4008.BNC");
     restart();
@@ -92,7 +92,7 @@ TEST_F(PersistenceTest, EepromBackupRestoreAndRereadRoundTrip)
     // The blank panel EEPROM of board 7 takes a document from another board's backup.
     std::string panel = text("BoardID6", "coneeprom");
     ASSERT_EQ(set("BoardID7", "coneeprom", panel), 0);
-    ASSERT_EQ(api->setI32(7, 1026, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(7, 1026, 0), 0);
     EXPECT_EQ(property(7, "BoardInfo/BoardName"), "QN-6202-UART");
     restart();
     EXPECT_EQ(text("BoardID7", "coneeprom"), panel);
@@ -111,7 +111,7 @@ TEST_F(PersistenceTest, DefaultEepromWithNewSerialNumber)
     std::ostringstream out;
     defaults.save(out);
     ASSERT_EQ(set("BoardID2", "baseeeprom", out.str()), 0);
-    ASSERT_EQ(api->setI32(2, 1025, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(2, 1025, 0), 0);
     restart();
     pugi::xml_document after;
     EXPECT_EQ(at(getDocument("BoardID2", "BaseEEPROM", after), "BoardInfo/SerialNumber"), "00C0FFEE");
@@ -120,11 +120,11 @@ TEST_F(PersistenceTest, DefaultEepromWithNewSerialNumber)
 
 TEST_F(PersistenceTest, AutomaticRestoreFromBackup)
 {
-    ASSERT_EQ(api->setI32(3, 1028, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(3, 1028, 0), 0);
     EXPECT_EQ(property(3, "BoardInfo/BoardName"), "QN-6204-CAN");
     restart();
     EXPECT_EQ(property(3, "BoardInfo/E2PromStatus/BaseE2Prom/Status"), "OK");
-    EXPECT_EQ(api->setI32(7, 1029, 0), 220002) << "the blank panel never had a backup";
+    EXPECT_EQ(api->ZaMoSetParam_i32(7, 1029, 0), 220002) << "the blank panel never had a backup";
 }
 
 TEST_F(PersistenceTest, FirmwareUpdateSurvivesRestartAndNewProcess)
@@ -175,10 +175,10 @@ TEST_F(PersistenceTest, CrossGradeToBaseBoard)
     EXPECT_EQ(property(2, "BoardInfo/BaseBoard/BaseId"), "21401602");
     const std::string serial = property(2, "BoardInfo/SerialNumber");
     EXPECT_EQ(set("BoardID2", "rebase", "10100001"), 0x0105) << "the board must be opened first";
-    ASSERT_EQ(api->setI32(2, 1, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(2, 1, 0), 0);
     EXPECT_EQ(set("BoardID2", "rebase", "99999999"), 220001);
     ASSERT_EQ(set("BoardID2", "rebase", "10100001"), 0);
-    ASSERT_EQ(api->setI32(2, 2, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(2, 2, 0), 0);
     EXPECT_EQ(property(2, "BoardInfo/DisplayName"), "QX-1000");
     EXPECT_EQ(property(2, "BoardInfo/BaseBoard/BaseId"), "10100001");
     EXPECT_EQ(property(2, "BoardInfo/SerialNumber"), serial);
@@ -188,7 +188,7 @@ TEST_F(PersistenceTest, CrossGradeToBaseBoard)
     EXPECT_STREQ(getDocument("BoardID2", "key", key).attribute("BaseModel").value(), "QBX-00");
 
     // A counter board cannot become an analog board.
-    ASSERT_EQ(api->setI32(5, 1, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(5, 1, 0), 0);
     EXPECT_EQ(set("BoardID5", "rebase", "21401603"), 100018);
 }
 
@@ -199,26 +199,26 @@ TEST_F(PersistenceTest, CrossGradeFailsWhenTheEepromCannotBeWritten)
     hardware.insert(hardware.find(anchor) + anchor.size(), "<Faults><EEPROMWrite>fail</EEPROMWrite></Faults>");
     writeHardware(hardware);
     restart();
-    ASSERT_EQ(api->setI32(2, 1, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(2, 1, 0), 0);
     EXPECT_EQ(set("BoardID2", "rebase", "10100001"), 220003);
     EXPECT_EQ(property(2, "BoardInfo/DisplayName"), "QA-4016");
     ASSERT_EQ(set("BoardID2", "baseeeprom", text("BoardID2", "baseeeprom")), 0);
-    EXPECT_EQ(api->setI32(2, 1025, 0), 260104);
+    EXPECT_EQ(api->ZaMoSetParam_i32(2, 1025, 0), 260104);
 }
 
 TEST_F(PersistenceTest, FeatureSetChangesNameAndPersists)
 {
-    EXPECT_EQ(api->setI32(0, 1027, 0), 220001) << "no feature set staged";
-    ASSERT_EQ(api->setXml("BoardID0/BaseEEPROMSelfCal", "BoardInfo/SelfCal/FeatureSet", "00000006"), 0);
-    ASSERT_EQ(api->setI32(0, 1027, 0), 0);
-    ASSERT_EQ(api->setI32(0, 1056, 0), 0);
+    EXPECT_EQ(api->ZaMoSetParam_i32(0, 1027, 0), 220001) << "no feature set staged";
+    ASSERT_EQ(api->ZaMoSetParamXML_str("BoardID0/BaseEEPROMSelfCal", "BoardInfo/SelfCal/FeatureSet", "00000006"), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(0, 1027, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(0, 1056, 0), 0);
     EXPECT_EQ(property(0, "BoardInfo/BaseBoard/SelfCal/FeatureSet"), "00000006");
     EXPECT_EQ(property(0, "BoardInfo/DisplayName"), "QA-4008.BNC-HS");
     EXPECT_EQ(property(0, "BoardFeatures/AntiAliasFilter"), "On");
     restart();
     pugi::xml_document key;
     EXPECT_STREQ(getDocument("BoardID0", "key", key).attribute("FeatureSet").value(), "00000006");
-    EXPECT_EQ(api->setXml("BoardID0/BaseEEPROMSelfCal", "BoardInfo/SelfCal/FeatureSet", "xyz"), 100007);
+    EXPECT_EQ(api->ZaMoSetParamXML_str("BoardID0/BaseEEPROMSelfCal", "BoardInfo/SelfCal/FeatureSet", "xyz"), 100007);
 }
 
 TEST_F(PersistenceTest, GainCalibrationAndFactoryReset)
@@ -236,7 +236,7 @@ TEST_F(PersistenceTest, GainCalibrationAndFactoryReset)
     EXPECT_EQ(std::string(getDocument("BoardID0", "baseeeprom", eeprom).first_element_by_path("SelfCal/ID0")
                               .attribute("Gain").value()),
               newGain);
-    ASSERT_EQ(api->setI32(0, 773, 0), 0);
+    ASSERT_EQ(api->ZaMoSetParam_i32(0, 773, 0), 0);
     restart();
     pugi::xml_document reset;
     const pugi::xml_node root = getDocument("BoardID0", "baseeeprom", reset);
@@ -262,8 +262,8 @@ TEST_F(PersistenceTest, EnclosureDataWriteSequence)
     ASSERT_EQ(set(target + "/Options", "FanMode", "1"), 0);
     EXPECT_EQ(set(target + "/Options", "Turbo", "1"), 100007);
     ASSERT_EQ(set(target, "RegenXML", ""), 0);
-    ASSERT_EQ(api->setXml((target + "/EncProperties").c_str(), "EnclosureInfo/SerialNumber", "0000001F"), 0);
-    ASSERT_EQ(api->setXml((target + "/EncProperties").c_str(), "EnclosureInfo/UserData", "cell 4"), 0);
+    ASSERT_EQ(api->ZaMoSetParamXML_str((target + "/EncProperties").c_str(), "EnclosureInfo/SerialNumber", "0000001F"), 0);
+    ASSERT_EQ(api->ZaMoSetParamXML_str((target + "/EncProperties").c_str(), "EnclosureInfo/UserData", "cell 4"), 0);
     ASSERT_EQ(set(target, "StoreData", ""), 0);
     restart();
     pugi::xml_document doc;

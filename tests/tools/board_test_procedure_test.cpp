@@ -11,8 +11,6 @@ namespace {
 
 using namespace testing_tools;
 
-const std::atomic<bool> kGo{false};
-
 TEST(TestVerdict, StatusTableIgnoresCaseAndFallsBackToNotApplicable)
 {
     const std::pair<const char*, const char*> table[] = {
@@ -80,13 +78,13 @@ TEST_F(BoardTestProcedureTest, SelfTestShowsEachBoardsVerdictAndSavesAllUnderRes
 
     const fs::path all = m_dir / "all.xml";
     ASSERT_EQ(TestResultFiles::saveAll(all.string(), outcome.rows), 0);
-    const std::string text = fileText(all);
+    const std::string text = test::readFile(all);
     EXPECT_NE(text.find("\n<Results>\n\t<HardwareCheck Kind=\"standard\">\n\t\t<BoardId0 "), std::string::npos) << text;
     EXPECT_NE(text.find("\t\t<BoardId1 Passed=\"false\""), std::string::npos);
     EXPECT_EQ(TestResultFiles::saveAll((m_dir / "no/such/folder.xml").string(), outcome.rows), 1001);
     const fs::path single = m_dir / "one.xml";
     ASSERT_EQ(TestResultFiles::saveSingle(single.string(), outcome.rows[0]), 0);
-    EXPECT_EQ(fileText(single), outcome.rows[0].document);
+    EXPECT_EQ(test::readFile(single), outcome.rows[0].document);
 }
 
 TEST_F(BoardTestProcedureTest, ResetDefaultsReportsEachBoardsDriverResult)
@@ -106,7 +104,7 @@ TEST_F(BoardTestProcedureTest, ResetDefaultsReportsEachBoardsDriverResult)
 
 TEST_F(BoardTestProcedureTest, SimulatedBoardsRunOnlyTheSelfTest)
 {
-    ::setenv("ZMPXI_SIM_HARDWARE", ZMPXI_SIM_EXAMPLES_DIR "/hardware.xml", 1);
+    useExampleHardware();
     QorinNodeUtilWrapper& wrapper = connect("SIMMODE_FORCE");
     ASSERT_TRUE(wrapper.node()->isSimulation());
     MaintenanceJournal journal(maintenance(), "local");

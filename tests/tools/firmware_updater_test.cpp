@@ -10,8 +10,6 @@ namespace {
 
 using namespace testing_tools;
 
-const std::atomic<bool> kGo{false};
-
 TEST(FirmwareDecision, SkipsEqualMissingOrUnparsableAndGoesBackOnlyWhenForced)
 {
     std::string selection = "stale";

@@ -13,8 +13,6 @@ namespace {
 
 using namespace testing_tools;
 
-const std::atomic<bool> kGo{false};
-
 class MaintenanceJournalTest : public ToolsTest {};
 
 TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
@@ -33,12 +31,12 @@ TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(fs::path(files[0]).parent_path(), fs::path(maintenance()) / "10A80001");
     EXPECT_NE(files[0].find("_autozero_base.xml"), std::string::npos);
-    EXPECT_EQ(fileText(files[0]), base + "\n");
-    EXPECT_EQ(fileText(files[1]), con + "\n");
+    EXPECT_EQ(test::readFile(files[0]), base + "\n");
+    EXPECT_EQ(test::readFile(files[1]), con + "\n");
     std::string after;
     ASSERT_EQ(wrapper.getBaseEeprom(0, after), 0);
     EXPECT_NE(after, base); // the auto zero wrote new offsets
-    EXPECT_EQ(fileText(outcome.rows[0].resultFile), outcome.rows[0].document + "\n");
+    EXPECT_EQ(test::readFile(outcome.rows[0].resultFile), outcome.rows[0].document + "\n");
 
     const auto lines = journal.history("10A80001");
     ASSERT_EQ(lines.size(), 1u);

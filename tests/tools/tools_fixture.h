@@ -1,13 +1,15 @@
 #pragma once
-// A scratch folder per test with the driver's folders, a hardware description written by the
-// test, and the local node connected to it.
+// A site per test without hardware, a hardware description written by the test, and the
+// local node connected to it.
+
+#include "support/site.h"
 
 #include "core/local_node_session.h"
 #include "zmpxi/driver_api.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -37,42 +39,29 @@ inline std::string firmwareCheckLiteral(const std::string& installed, const std:
            "</FWCheck></Document></Literals>";
 }
 
+/// A cancel flag that is never raised.
+inline const std::atomic<bool> kGo{false};
+
 class ToolsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tools_tests_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        for (const char* sub : {"config", "state", "runtime", "docs"})
-            fs::create_directories(m_dir / sub);
-        fs::copy_file(fs::path(ZMPXI_SIM_EXAMPLES_DIR) / "zmpxi_api_config.xml", m_dir / "config/zmpxi_api_config.xml");
-        ::setenv("ZMPXI_API_CONFIG_DIR", (m_dir / "config").c_str(), 1);
-        ::setenv("ZMPXI_SIM_STATE_DIR", (m_dir / "state").c_str(), 1);
-        ::setenv("XDG_RUNTIME_DIR", (m_dir / "runtime").c_str(), 1);
-        ::setenv("ZAMO2_COMMON_DOCUMENTS", (m_dir / "docs").c_str(), 1);
-        ::setenv("ZMPXI_SIM_SPEED", "100000", 1);
-        ::unsetenv("ZMPXI_SIM_HARDWARE");
-    }
+    void SetUp() override { m_site.enter(); }
 
     void TearDown() override
     {
         m_session.reset();
         unloadDriverApi();
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
     }
 
     /// Connects to hardware made of `boards` (entries of boardEntry) in one 16-slot rack.
     QorinNodeUtilWrapper& connectHardware(const std::string& boards)
     {
-        const fs::path file = m_dir / "hardware.xml";
+        const std::string file = m_site / "hardware.xml";
         std::ofstream(file) << "<SimulatedHardware><SimulatedEnclosures><ID0><Model>QE-R16</Model>"
                                "<SerialNumber>00B1E116</SerialNumber><UserData/><EncType>2</EncType><EncVersion>1</EncVersion>"
                                "</ID0></SimulatedEnclosures>"
                                "<SimulatedBoards>"
                             << boards << "</SimulatedBoards></SimulatedHardware>";
-        ::setenv("ZMPXI_SIM_HARDWARE", file.c_str(), 1);
+        m_hardware = std::make_unique<test::EnvOverride>("ZMPXI_SIM_HARDWARE", file);
         return connect("SIMMODE_OFF");
     }
 
@@ -83,17 +72,16 @@ protected:
         return m_session->wrapper();
     }
 
-    std::string maintenance() const { return (m_dir / "docs/maintenance").string(); }
-
-    static std::string fileText(const fs::path& path)
+    std::string maintenance() const { return m_site / "documents/maintenance"; }
+    /// The example hardware, in place of none.
+    void useExampleHardware()
     {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
+        m_hardware = std::make_unique<test::EnvOverride>("ZMPXI_SIM_HARDWARE", test::simExamplesDir() + "/hardware.xml");
     }
 
-    fs::path m_dir;
+    test::SimSite m_site{test::SiteOptions{false, true}};
+    fs::path m_dir{m_site.root()};
+    std::unique_ptr<test::EnvOverride> m_hardware;
     std::unique_ptr<LocalNodeSession> m_session;
 };
 

@@ -1,9 +1,9 @@
 #include "tools_fixture.h"
 
-#include <climits>
-#include <cstdio>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/process.h"
+
+#include <sstream>
+#include <vector>
 
 namespace z2e {
 namespace {
@@ -16,26 +16,19 @@ protected:
     void SetUp() override
     {
         ToolsTest::SetUp();
-        ::setenv("ZMPXI_SIM_HARDWARE", ZMPXI_SIM_EXAMPLES_DIR "/hardware.xml", 1);
+        useExampleHardware();
     }
 
     // The exit status; standard output in `out`.
     static int run(const std::string& arguments, std::string& out)
     {
-        char self[PATH_MAX] = {};
-        if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-            return -1;
-        const std::string command =
-            (fs::path(self).parent_path() / "zamo2ctl").string() + " " + arguments + " </dev/null 2>/dev/null";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return -1;
-        out.clear();
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::istringstream words(arguments);
+        std::vector<std::string> args;
+        for (std::string word; words >> word;)
+            args.push_back(word);
+        const test::ProcessResult result = test::runProcess(test::besideMe("zamo2ctl"), args);
+        out = result.out;
+        return result.exitCode;
     }
 };
 
