@@ -2,6 +2,8 @@
 // Output of zamo2ctl: plain "label: value" lines or one flat JSON object, and the exit status
 // a result turns into.
 
+#include "core/json_text.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -41,9 +43,6 @@ private:
     };
     std::vector<Field> m_fields;
 };
-
-/// `text` as a JSON string literal, quotes included; control characters escaped.
-std::string jsonString(const std::string& text);
 
 } // namespace cli
 } // namespace z2e

@@ -1,8 +1,9 @@
 #include "tools/board_test_procedure.h"
 
+#include "driver/command/app_status.h"
+#include "tools/board_selection.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_verdict.h"
-#include "driver/command/app_status.h"
 
 #include <chrono>
 
@@ -151,17 +152,10 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
     }
     const std::uint32_t count = m_wrapper.getBoardCount();
     const bool simulated = m_wrapper.node() && m_wrapper.node()->isSimulation();
-    std::vector<std::uint32_t> chosen = boards;
-    if (chosen.empty()) {
-        for (std::uint32_t b = 0; b < count; ++b)
-            chosen.push_back(b);
-    }
-    for (const std::uint32_t board : chosen) {
-        if (board >= count) {
-            outcome.status = AppStatus::NoSuchBoard;
-            outcome.message = "no board " + std::to_string(board) + " (the node has " + std::to_string(count) + ")";
-            return outcome;
-        }
+    std::vector<std::uint32_t> chosen;
+    if (!BoardSelection::choose(boards, count, chosen, outcome.message)) {
+        outcome.status = AppStatus::NoSuchBoard;
+        return outcome;
     }
     if (simulated && changesBoard(test)) {
         outcome.status = AppStatus::SimulatedRefused;

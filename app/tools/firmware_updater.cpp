@@ -1,7 +1,8 @@
 #include "tools/firmware_updater.h"
 
-#include "tools/maintenance_journal.h"
 #include "driver/command/app_status.h"
+#include "tools/board_selection.h"
+#include "tools/maintenance_journal.h"
 #include "uni/number_text.h"
 
 #include <pugixml.hpp>
@@ -49,17 +50,9 @@ std::int32_t FirmwareUpdater::check(const std::vector<std::uint32_t>& boards, st
     if (!m_wrapper.isReady())
         return AppStatus::NotReady;
     const std::uint32_t count = m_wrapper.getBoardCount();
-    std::vector<std::uint32_t> chosen = boards;
-    if (chosen.empty()) {
-        for (std::uint32_t b = 0; b < count; ++b)
-            chosen.push_back(b);
-    }
-    for (const std::uint32_t board : chosen) {
-        if (board >= count) {
-            m_message = "no board " + std::to_string(board) + " (the node has " + std::to_string(count) + ")";
-            return AppStatus::NoSuchBoard;
-        }
-    }
+    std::vector<std::uint32_t> chosen;
+    if (!BoardSelection::choose(boards, count, chosen, m_message))
+        return AppStatus::NoSuchBoard;
     for (const std::uint32_t board : chosen) {
         FirmwareRow row;
         row.board = BoardIdentity::read(m_wrapper, board);

@@ -2,6 +2,7 @@
 
 #include "config/atomic_file_writer.h"
 #include "core/app_paths.h"
+#include "core/json_text.h"
 
 #include <cctype>
 #include <cerrno>
@@ -20,31 +21,6 @@
 namespace z2e {
 
 namespace {
-
-std::string jsonText(const std::string& text)
-{
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (u < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 std::string userName()
 {
@@ -227,23 +203,23 @@ bool MaintenanceJournal::writeFile(const std::string& path, const std::string& c
 std::string MaintenanceJournal::line(const JournalEntry& entry) const
 {
     std::ostringstream out;
-    out << "{\"time\":" << jsonText(entry.time) << ",\"user\":" << jsonText(m_user) << ",\"host\":" << jsonText(m_host)
-        << ",\"node\":" << jsonText(m_node) << ",\"board\":" << entry.board << ",\"slot\":";
+    out << "{\"time\":" << jsonString(entry.time) << ",\"user\":" << jsonString(m_user) << ",\"host\":" << jsonString(m_host)
+        << ",\"node\":" << jsonString(m_node) << ",\"board\":" << entry.board << ",\"slot\":";
     if (entry.slot == BoardIdentity::kUnknownSlot)
         out << "null";
     else
         out << entry.slot;
-    out << ",\"model\":" << jsonText(entry.model) << ",\"serial\":" << jsonText(entry.serial)
-        << ",\"operation\":" << jsonText(entry.operation) << ",\"parameters\":" << jsonText(entry.parameters);
+    out << ",\"model\":" << jsonString(entry.model) << ",\"serial\":" << jsonString(entry.serial)
+        << ",\"operation\":" << jsonString(entry.operation) << ",\"parameters\":" << jsonString(entry.parameters);
     if (!entry.firmwareBefore.empty() || !entry.firmwareAfter.empty())
-        out << ",\"firmwareBefore\":" << jsonText(entry.firmwareBefore)
-            << ",\"firmwareAfter\":" << jsonText(entry.firmwareAfter);
-    out << ",\"result\":" << entry.result << ",\"status\":" << jsonText(entry.statusText) << ",\"snapshots\":[";
+        out << ",\"firmwareBefore\":" << jsonString(entry.firmwareBefore)
+            << ",\"firmwareAfter\":" << jsonString(entry.firmwareAfter);
+    out << ",\"result\":" << entry.result << ",\"status\":" << jsonString(entry.statusText) << ",\"snapshots\":[";
     for (std::size_t i = 0; i < entry.snapshots.size(); ++i)
-        out << (i ? "," : "") << jsonText(baseName(entry.snapshots[i]));
+        out << (i ? "," : "") << jsonString(baseName(entry.snapshots[i]));
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.3f", entry.durationSeconds);
-    out << "],\"resultDocument\":" << jsonText(baseName(entry.resultDocument)) << ",\"durationSeconds\":" << duration
+    out << "],\"resultDocument\":" << jsonString(baseName(entry.resultDocument)) << ",\"durationSeconds\":" << duration
         << "}";
     return out.str();
 }
@@ -294,7 +270,7 @@ std::vector<std::string> MaintenanceJournal::history(const std::string& serial) 
 {
     std::vector<std::string> lines;
     std::ifstream in(m_folder + "/history.jsonl");
-    const std::string key = "\"serial\":" + jsonText(serial) + ",";
+    const std::string key = "\"serial\":" + jsonString(serial) + ",";
     std::string text;
     while (std::getline(in, text)) {
         if (!text.empty() && (serial.empty() || text.find(key) != std::string::npos))
