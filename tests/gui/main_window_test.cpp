@@ -177,15 +177,6 @@ TEST_F(MainWindowTest, SystemReportOfTheClickedSystemGoesToCsv)
     EXPECT_TRUE(lines.join("\n").contains("QA-4116-STRAIN"));
 }
 
-TEST_F(MainWindowTest, ToolsNotBuiltYetSaySo)
-{
-    DialogRecorder dialogs;
-    m_window->ui()->actionCrossGrade->trigger();
-    m_window->ui()->actionSelfTest->trigger();
-    EXPECT_TRUE(dialogs.saw("[Cross Grade] Cross Grade is not available yet."));
-    EXPECT_TRUE(dialogs.saw("[Self Test] Self Test is not available yet."));
-}
-
 TEST_F(MainWindowTest, CancelKeepsTheWindowAndWritesNoSettings)
 {
     m_window->demoEditor()->setUnsavedChanges(true);
