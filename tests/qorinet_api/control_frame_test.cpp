@@ -90,31 +90,6 @@ TEST(ControlFrame, DecodeChecksLengthAndDigest)
     EXPECT_EQ(uni::osal::SOCK_EFORMAT, ControlFrame::decode(huge.data(), huge.size(), h, body));
 }
 
-TEST(FrameReader, ReadsBackToBackFramesAndGrowsForLargePayloads)
-{
-    LoopbackPair pair;
-    Bytes big(20000);
-    for (std::size_t i = 0; i < big.size(); ++i)
-        big[i] = static_cast<std::uint8_t>(i * 7);
-    Bytes stream = ControlFrame::encode(0x6021, nullptr, 0, 1);
-    const Bytes second = ControlFrame::encode(0x4021, big.data(), big.size(), 2);
-    stream.insert(stream.end(), second.begin(), second.end());
-    pair.feed(stream);
-
-    FrameBuffer buffer;
-    FrameHeader h;
-    ASSERT_EQ(40, FrameReader::read(pair.near, buffer, h));
-    EXPECT_EQ(0x6021, h.command);
-    EXPECT_EQ(0u, buffer.size());
-    ASSERT_EQ(20040, FrameReader::read(pair.near, buffer, h));
-    EXPECT_EQ(0x4021, h.command);
-    EXPECT_GE(buffer.capacity(), 20000u);
-    EXPECT_EQ(big, Bytes(buffer.payload(), buffer.payload() + buffer.size()));
-
-    buffer.reset();
-    EXPECT_EQ(proto::kBufferSize, buffer.capacity());
-}
-
 TEST(FrameReader, FailuresCloseTheStream)
 {
     FrameBuffer buffer;
