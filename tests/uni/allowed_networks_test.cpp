@@ -1,8 +1,9 @@
+#include "support/site.h"
+
 #include "uni/allowed_networks.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -67,21 +68,15 @@ TEST(AllowedNetworks, FilterKeepsAllowedPairsInOrder)
 TEST(AllowedNetworks, EnvironmentUnsetMeansUnrestrictedAndEmptyMeansNothing)
 {
     const char* name = AllowedNetworks::kEnvironmentVariable;
-    const char* original = std::getenv(name);
-    const std::optional<std::string> saved = original ? std::optional<std::string>(original) : std::nullopt;
-
-    ::unsetenv(name);
-    EXPECT_FALSE(AllowedNetworks::fromEnvironment().restricted());
-    ::setenv(name, "", 1);
+    {
+        z2e::test::EnvOverride unset(name, std::nullopt);
+        EXPECT_FALSE(AllowedNetworks::fromEnvironment().restricted());
+    }
+    z2e::test::EnvOverride empty(name, std::string());
     EXPECT_TRUE(AllowedNetworks::fromEnvironment().allowsNothing());
-    ::setenv(name, "127.0.0.0/8", 1);
+    z2e::test::EnvOverride loopback(name, std::string("127.0.0.0/8"));
     EXPECT_TRUE(AllowedNetworks::fromEnvironment().isAllowed("127.0.0.1"));
     EXPECT_FALSE(AllowedNetworks::fromEnvironment().isAllowed("10.0.0.1"));
-
-    if (saved)
-        ::setenv(name, saved->c_str(), 1);
-    else
-        ::unsetenv(name);
 }
 
 } // namespace

@@ -1,24 +1,19 @@
+#include "support/site.h"
+
 #include "uni/log.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 using namespace uni::log;
-
-std::string tempLogPath(const char* tag)
-{
-    return "/tmp/zamo2_log_test_" + std::to_string(::getpid()) + "_" + tag + ".log";
-}
 
 std::vector<std::string> readLines(const std::string& path)
 {
@@ -32,26 +27,18 @@ std::vector<std::string> readLines(const std::string& path)
 // Each test owns the sinks it adds and removes them, so tests stay independent.
 class LogSinkTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        removeAllSinks();
-        for (const auto& p : m_paths)
-            std::remove(p.c_str());
-    }
+    void TearDown() override { removeAllSinks(); }
     std::string addSink(const char* tag, UniLogSeverityLevel min, std::string channel = {}, bool async = false)
     {
         FileSinkOptions o;
-        o.fileName = tempLogPath(tag);
+        o.fileName = m_folder / (std::string(tag) + ".log");
         o.minSeverity = min;
         o.channel = std::move(channel);
         o.async = async;
-        o.append = false;
-        std::remove(o.fileName.c_str());
         EXPECT_TRUE(addFileSink(o));
-        m_paths.push_back(o.fileName);
         return o.fileName;
     }
-    std::vector<std::string> m_paths;
+    z2e::test::ScratchFolder m_folder{"z2e-log-test"};
 };
 
 TEST(LogText, SeverityNamesRoundTripAndUnknownTextFallsBack)
