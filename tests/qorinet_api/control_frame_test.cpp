@@ -124,17 +124,6 @@ TEST(FrameReader, FailuresCloseTheStream)
     }
 }
 
-TEST(FrameReader, IdleTimeOutKeepsTheStream)
-{
-    LoopbackPair pair;
-    FrameBuffer buffer;
-    FrameHeader h;
-    EXPECT_EQ(uni::osal::SOCK_ETIMEOUT, FrameReader::read(pair.near, buffer, h));
-    ASSERT_TRUE(pair.near.isOpen());
-    pair.feed(ControlFrame::encode(0x4011, "xy", 2, 3));
-    EXPECT_EQ(42, FrameReader::read(pair.near, buffer, h));
-}
-
 TEST(Payload, WriterLayoutAndBoundedReader)
 {
     FrameBuffer buffer;
