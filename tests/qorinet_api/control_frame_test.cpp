@@ -90,38 +90,19 @@ TEST(ControlFrame, DecodeChecksLengthAndDigest)
     EXPECT_EQ(uni::osal::SOCK_EFORMAT, ControlFrame::decode(huge.data(), huge.size(), h, body));
 }
 
-TEST(FrameReader, FailuresCloseTheStream)
+// A header that lies about a large payload: memory follows the bytes that came.
+TEST(FrameReader, LyingLengthGrowsOnlyWithTheBytes)
 {
+    LoopbackPair pair;
+    Bytes lie = header(1, 0x4021, 60u * 1024 * 1024);
+    lie.resize(8 + 100000, 0x5A);
+    pair.feed(lie);
+    pair.far.close();
     FrameBuffer buffer;
     FrameHeader h;
-    {
-        LoopbackPair pair; // a header that lies about a large payload: memory follows the bytes
-        Bytes lie = header(1, 0x4021, 60u * 1024 * 1024);
-        lie.resize(8 + 100000, 0x5A);
-        pair.feed(lie);
-        pair.far.close();
-        FrameBuffer fresh;
-        EXPECT_EQ(uni::osal::SOCK_EFORMAT, FrameReader::read(pair.near, fresh, h));
-        EXPECT_LT(fresh.capacity(), 300000u);
-        EXPECT_FALSE(pair.near.isOpen());
-    }
-    {
-        LoopbackPair pair;
-        Bytes frame = ControlFrame::encode(0x4021, "abc", 3, 1);
-        frame[10] ^= 0x20;
-        pair.feed(frame);
-        EXPECT_EQ(uni::osal::SOCK_ECHECKSUM, FrameReader::read(pair.near, buffer, h));
-        EXPECT_FALSE(pair.near.isOpen());
-    }
-    {
-        LoopbackPair pair; // the peer leaves in the middle of the payload
-        Bytes frame = ControlFrame::encode(0x4021, "abcdef", 6, 1);
-        frame.resize(12);
-        pair.feed(frame);
-        pair.far.close();
-        EXPECT_EQ(uni::osal::SOCK_EFORMAT, FrameReader::read(pair.near, buffer, h));
-        EXPECT_FALSE(pair.near.isOpen());
-    }
+    EXPECT_EQ(uni::osal::SOCK_EFORMAT, FrameReader::read(pair.near, buffer, h));
+    EXPECT_LT(buffer.capacity(), 300000u);
+    EXPECT_FALSE(pair.near.isOpen());
 }
 
 TEST(Payload, WriterLayoutAndBoundedReader)
