@@ -11,16 +11,34 @@ namespace z2e {
 
 namespace {
 
+/// What each test is called where it shows, in the order of BoardTest.
+struct TestNames {
+    const char* name;      ///< row and file name part
+    const char* title;     ///< progress window title
+    const char* operation; ///< journal operation
+    const char* kind;      ///< self-test kind sent to the board
+};
+
+constexpr TestNames kNames[] = {
+    {"Self_Test", "Hardware Self Test", "selftest", ""},
+    {"Self_Test", "Hardware Self Test", "selftest-factory", "factorytest"},
+    {"Self_Test", "Hardware Self Test", "selftest-excitation", "excitationtest"},
+    {"Auto_Zero", "Hardware Auto Zero", "autozero", ""},
+    {"Gain_Cal", "Hardware Gain Cal", "gaincal", ""},
+    {"Three_Wire", "Hardware Three Wire", "threewire", ""},
+    {"Reset_Def", "Hardware Reset Defaults", "reset-defaults", ""},
+};
+static_assert(sizeof kNames / sizeof kNames[0] == static_cast<int>(BoardTest::ResetDefaults) + 1,
+              "one entry per test");
+
+const TestNames& namesOf(BoardTest test)
+{
+    return kNames[static_cast<int>(test)];
+}
+
 const char* kindText(BoardTest test)
 {
-    switch (test) {
-    case BoardTest::ExcitationTest:
-        return "excitationtest";
-    case BoardTest::FactoryTest:
-        return "factorytest";
-    default:
-        return "";
-    }
+    return namesOf(test).kind;
 }
 
 bool isSelfTest(BoardTest test)
@@ -72,18 +90,7 @@ BoardTestProcedure::BoardTestProcedure(QorinNodeUtilWrapper& wrapper, Maintenanc
 
 const char* BoardTestProcedure::testName(BoardTest test)
 {
-    switch (test) {
-    case BoardTest::AutoZero:
-        return "Auto_Zero";
-    case BoardTest::GainCal:
-        return "Gain_Cal";
-    case BoardTest::ThreeWire:
-        return "Three_Wire";
-    case BoardTest::ResetDefaults:
-        return "Reset_Def";
-    default:
-        return "Self_Test";
-    }
+    return namesOf(test).name;
 }
 
 std::string BoardTestProcedure::statusLine(BoardTest test)
@@ -93,38 +100,12 @@ std::string BoardTestProcedure::statusLine(BoardTest test)
 
 const char* BoardTestProcedure::progressTitle(BoardTest test)
 {
-    switch (test) {
-    case BoardTest::AutoZero:
-        return "Hardware Auto Zero";
-    case BoardTest::GainCal:
-        return "Hardware Gain Cal";
-    case BoardTest::ThreeWire:
-        return "Hardware Three Wire";
-    case BoardTest::ResetDefaults:
-        return "Hardware Reset Defaults";
-    default:
-        return "Hardware Self Test";
-    }
+    return namesOf(test).title;
 }
 
 const char* BoardTestProcedure::operationName(BoardTest test)
 {
-    switch (test) {
-    case BoardTest::FactoryTest:
-        return "selftest-factory";
-    case BoardTest::ExcitationTest:
-        return "selftest-excitation";
-    case BoardTest::AutoZero:
-        return "autozero";
-    case BoardTest::GainCal:
-        return "gaincal";
-    case BoardTest::ThreeWire:
-        return "threewire";
-    case BoardTest::ResetDefaults:
-        return "reset-defaults";
-    default:
-        return "selftest";
-    }
+    return namesOf(test).operation;
 }
 
 bool BoardTestProcedure::changesBoard(BoardTest test)
