@@ -11,6 +11,8 @@ namespace z2e {
 
 namespace {
 
+constexpr std::size_t kMaxResultDocument = 16u * 1024u * 1024u;
+
 /// What each test is called where it shows, in the order of BoardTest.
 struct TestNames {
     const char* name;      ///< row and file name part
@@ -248,6 +250,15 @@ void BoardTestProcedure::readResult(BoardTest test, BoardTestRow& row)
     if (result >= 1) {
         row.result = result;
         row.document.clear();
+    }
+    if (row.document.size() > kMaxResultDocument) {
+        // Nothing that large is a result document; keeping it would fill the journal.
+        row.result = AppStatus::DocumentTooLarge;
+        row.status = " UNKNOWN";
+        row.details = {"result document refused: " + std::to_string(row.document.size()) +
+                       " bytes, more than 16 MiB"};
+        row.document.clear();
+        return;
     }
     TestVerdict::read(row.document, row.status, row.details);
 }

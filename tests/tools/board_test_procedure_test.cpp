@@ -5,6 +5,7 @@
 #include "tools/test_result_files.h"
 #include "tools/test_verdict.h"
 #include "driver/command/app_status.h"
+#include "support/local_node_fixture.h"
 
 namespace z2e {
 namespace {
@@ -130,6 +131,27 @@ TEST_F(BoardTestProcedureTest, CancelledBeforeTheFirstBoardStartsNothing)
     EXPECT_EQ(outcome.status, AppStatus::Cancelled);
     ASSERT_EQ(outcome.rows.size(), 1u);
     EXPECT_TRUE(outcome.rows[0].status.empty());
+}
+
+class ScriptedResultTest : public test::FakeDriverTest {};
+
+// A driver answer of any size reaches the tools; one beyond 16 MiB is no result to judge or keep.
+TEST_F(ScriptedResultTest, ResultDocumentBeyond16MiBIsRefused)
+{
+    connectWith(1);
+    test::fakeDriver().setText("BoardID0", "HardwareCheck",
+                               "<HardwareCheck><BoardId0 Passed='true'/><Pad>" + std::string(17u << 20, 'x') +
+                                   "</Pad></HardwareCheck>");
+    // The start must not overwrite the scripted answer: a refused Set keeps it.
+    test::fakeDriver().setResults[::FakeDriverState::key(false, "BoardID0", "HardwareCheck")] = 1;
+    QorinNodeUtilWrapper wrapper(std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {}));
+    wrapper.setReady(true);
+    BoardTestProcedure procedure(wrapper, nullptr);
+    const BoardTestOutcome outcome = procedure.run(BoardTest::SelfTest, {}, nullptr, kGo);
+    ASSERT_EQ(outcome.rows.size(), 1u) << outcome.message;
+    EXPECT_EQ(outcome.rows[0].status, " UNKNOWN");
+    EXPECT_EQ(outcome.rows[0].result, AppStatus::DocumentTooLarge);
+    EXPECT_TRUE(outcome.rows[0].document.empty());
 }
 
 } // namespace

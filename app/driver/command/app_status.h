@@ -49,6 +49,8 @@ struct AppStatus {
         Cancelled = 4101,
         JournalFailed = 4102,
         NoSuchBoard = 4103,
+        /// A result document beyond what the tools keep (16 MiB).
+        DocumentTooLarge = 4104,
         NotReady = 5000,
         DriverNotLoadable = 100004,
         XmlParsingFailed = 260803,
