@@ -214,7 +214,10 @@ std::string MaintenanceJournal::line(const JournalEntry& entry) const
     if (!entry.firmwareBefore.empty() || !entry.firmwareAfter.empty())
         out << ",\"firmwareBefore\":" << jsonString(entry.firmwareBefore)
             << ",\"firmwareAfter\":" << jsonString(entry.firmwareAfter);
-    out << ",\"result\":" << entry.result << ",\"status\":" << jsonString(entry.statusText) << ",\"snapshots\":[";
+    out << ",\"result\":" << entry.result << ",\"status\":" << jsonString(entry.statusText);
+    if (!entry.verification.empty())
+        out << ",\"verification\":" << jsonString(entry.verification);
+    out << ",\"snapshots\":[";
     for (std::size_t i = 0; i < entry.snapshots.size(); ++i)
         out << (i ? "," : "") << jsonString(baseName(entry.snapshots[i]));
     char duration[32];

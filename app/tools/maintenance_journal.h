@@ -30,6 +30,9 @@ struct JournalEntry {
     std::string firmwareAfter;
     std::int32_t result = 0;
     std::string statusText;
+    /// After a write: "verified", or the first difference the read-back found; empty where
+    /// nothing was written or read back.
+    std::string verification;
     std::vector<std::string> snapshots;
     std::string resultDocument;
     double durationSeconds = 0;
