@@ -1,0 +1,52 @@
+#pragma once
+// "Firmware Update": every board of the target brought to the release the driver names as
+// latest, and the failed ones retried. The check fills the table when the dialog opens; a run
+// goes through FirmwareUpdater on a worker behind the progress window.
+
+#include "gui/dialogs/tools/tool_target.h"
+#include "tools/firmware_updater.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Ui {
+class CFWUpdateDialog;
+}
+
+namespace z2e {
+
+class MaintenanceJournal;
+
+class CFWUpdateDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CFWUpdateDialog(const ToolTarget& target, QWidget* parent = nullptr);
+    ~CFWUpdateDialog() override;
+
+    /// Updates every row, or only those whose last update failed; shows the rows and the
+    /// final message. Returns the run's status.
+    std::int32_t runUpdate(bool retryFailedOnly);
+
+    const std::vector<FirmwareRow>& rows() const { return m_rows; }
+
+private slots:
+    void hdl_Btn_Update();
+    void hdl_Btn_Retry();
+    void hdl_Btn_Close();
+
+private:
+    void updateWidgets();
+
+    std::unique_ptr<Ui::CFWUpdateDialog> m_ui;
+    ToolTarget m_target;
+    std::unique_ptr<MaintenanceJournal> m_journal;
+    std::unique_ptr<FirmwareUpdater> m_updater;
+    std::vector<FirmwareRow> m_rows;
+    bool m_running = false;
+};
+
+} // namespace z2e

@@ -1,0 +1,242 @@
+// The firmware dialogs' wiring against the driver stand-in: what the table shows, what the
+// buttons run and which message ends a run. The update rules themselves are the updater's tests.
+#include "tools/tools_fixture.h"
+#include "window_test_support.h"
+
+#include "gui/dialogs/auxiliary/in_progress.h"
+#include "gui/dialogs/tools/firmware_dialog_support.h"
+#include "gui/dialogs/tools/fw_select_dialog.h"
+#include "gui/dialogs/tools/fw_update_dialog.h"
+#include "gui/dialogs/tools/fw_update_pro_dialog.h"
+#include "tools/maintenance_journal.h"
+
+#include <QLineEdit>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace z2e {
+namespace {
+
+using namespace testing_tools;
+
+template <class Widget>
+Widget* child(QWidget* parent, const char* name)
+{
+    Widget* found = parent ? parent->findChild<Widget*>(name) : nullptr;
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+void click(QWidget* dialog, const char* button)
+{
+    QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
+}
+
+QString cell(QWidget* dialog, int row, int column)
+{
+    const QTableWidgetItem* item = child<QTableWidget>(dialog, "tableFirmware")->item(row, column);
+    return item ? item->text() : QString("<none>");
+}
+
+QStringList column(QWidget* dialog, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < child<QTableWidget>(dialog, "tableFirmware")->rowCount(); ++row)
+        texts << cell(dialog, row, column);
+    return texts;
+}
+
+class FirmwareDialogTest : public ToolsTest {
+protected:
+    ToolTarget target(std::vector<std::uint32_t> boards, bool snapshots)
+    {
+        ToolTarget chosen;
+        // The session owns the wrapper; the dialogs only borrow it.
+        chosen.wrapper = std::shared_ptr<QorinNodeUtilWrapper>(std::shared_ptr<void>(), &m_session->wrapper());
+        chosen.boards = std::move(boards);
+        chosen.multiBoard = chosen.boards.size() > 1;
+        chosen.folder = m_site / "documents";
+        chosen.journalFolder = maintenance();
+        chosen.snapshots = snapshots;
+        return chosen;
+    }
+
+    std::size_t historyOf(const std::string& serial) const
+    {
+        return MaintenanceJournal(maintenance(), "").history(serial).size();
+    }
+};
+
+TEST_F(FirmwareDialogTest, UpdateAndRetryFailedTouchOnlyWhatTheyShould)
+{
+    connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
+                    boardEntry(1, "QA-4016", 3, "0251", "10A80002", firmwareCheckLiteral("", "0254")) +
+                    boardEntry(2, "QN-6202-UART", 4, "0441", "10A80008",
+                               "<Faults><FirmwareUpdate>1</FirmwareUpdate></Faults>"));
+    CFWUpdateDialog dialog(target({0, 1, 2}, true));
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Firmware Update");
+    EXPECT_EQ(column(&dialog, 0), QStringList({"0 QA-4008.BNC", "1 QA-4016", "2 QN-6202-UART"}));
+    EXPECT_EQ(column(&dialog, 1), QStringList({"0251", "Unknown", "0441"}));
+    EXPECT_EQ(column(&dialog, 2), QStringList({"0254", "0254", "0444"}));
+    EXPECT_FALSE(child<QPushButton>(&dialog, "btnRetry")->isEnabled());
+
+    z2e_test::DialogRecorder recorder;
+    click(&dialog, "btnUpdate");
+    EXPECT_EQ(column(&dialog, 4), QStringList({"OK", "Skipped", "Error!"}));
+    EXPECT_EQ(cell(&dialog, 0, 1), "0254");
+    EXPECT_EQ(cell(&dialog, 2, 5), "An internal error occurred.");
+    EXPECT_TRUE(recorder.saw("[Firmware Update] Firmware Update failed. Please retry the update before power cycling "
+                             "the boards."))
+        << recorder.seen().join("\n").toStdString();
+    EXPECT_TRUE(child<QPushButton>(&dialog, "btnUpdate")->isEnabled());
+    ASSERT_TRUE(child<QPushButton>(&dialog, "btnRetry")->isEnabled());
+
+    click(&dialog, "btnRetry");
+    EXPECT_EQ(column(&dialog, 4), QStringList({"OK", "Skipped", "OK"}));
+    EXPECT_EQ(cell(&dialog, 2, 1), "0444");
+    EXPECT_TRUE(recorder.saw("[Firmware Update] Firmware Update complete. Please power cycle the boards."));
+    EXPECT_EQ(historyOf("10A80001"), 1u);
+    EXPECT_EQ(historyOf("10A80002"), 1u);
+    EXPECT_EQ(historyOf("10A80008"), 2u);
+    EXPECT_FALSE(child<QPushButton>(&dialog, "btnRetry")->isEnabled());
+
+    // Nothing failed last time: the retry sends nothing and says so.
+    EXPECT_EQ(dialog.runUpdate(true), 3001);
+    EXPECT_TRUE(recorder.saw("[Firmware Update] Firmware Update skipped. No need to power cycle the boards."));
+    EXPECT_EQ(historyOf(""), 4u);
+}
+
+TEST_F(FirmwareDialogTest, ExampleHardwareUpdatesTheOldBoardAndAFailingSnapshotStopsTheRun)
+{
+    useExampleHardware();
+    connect("SIMMODE_OFF");
+    z2e_test::DialogRecorder recorder;
+    {
+        CFWUpdateDialog enclosure(target({0, 1, 2}, true));
+        enclosure.show();
+        EXPECT_EQ(enclosure.runUpdate(false), 3000);
+        EXPECT_EQ(column(&enclosure, 4), QStringList({"OK", "Skipped", "Skipped"}));
+        EXPECT_TRUE(recorder.saw("[Firmware Update] Firmware Update complete. Please power cycle the boards."));
+    }
+    // Board 7's connector EEPROM cannot be read, so it cannot be saved first.
+    CFWUpdateDialog blank(target({7}, true));
+    blank.show();
+    EXPECT_EQ(blank.runUpdate(false), 4009);
+    EXPECT_EQ(cell(&blank, 0, 1), "0441");
+    EXPECT_NE(cell(&blank, 0, 4), "Error!");
+    EXPECT_TRUE(recorder.saw("[Firmware Update] Firmware Update stopped (4009): cannot read the connector EEPROM of "
+                             "board 7"))
+        << recorder.seen().join("\n").toStdString();
+    EXPECT_TRUE(recorder.saw("nothing was sent"));
+}
+
+TEST_F(FirmwareDialogTest, ProDialogTakesItsFileFromAutoSelectOrBrowse)
+{
+    useExampleHardware();
+    connect("SIMMODE_OFF");
+    CFWUpdateProDialog dialog(target({0}, false));
+    FileRequest asked;
+    const std::string notFirmware = m_site / "documents/notes.txt";
+    test::writeFile(notFirmware, "not a firmware file\n");
+    dialog.setFileChooser([&](QWidget*, const FileRequest& request) {
+        asked = request;
+        return QString::fromStdString(notFirmware);
+    });
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Firmware Update PRO");
+    EXPECT_EQ(column(&dialog, 1), QStringList({"0251"}));
+    auto* name = child<QLineEdit>(&dialog, "editFilename");
+
+    // An empty name: nothing to run, nothing said (a message would be answered before the return).
+    EXPECT_FALSE(child<QPushButton>(&dialog, "btnUpdate")->isEnabled());
+    {
+        z2e_test::DialogRecorder recorder;
+        EXPECT_EQ(dialog.runUpdate(), 3001);
+        EXPECT_TRUE(recorder.seen().isEmpty());
+        EXPECT_EQ(historyOf(""), 0u);
+    }
+
+    click(&dialog, "btnAuto");
+    EXPECT_EQ(name->text(), "qa4008bnc_0254.zfw");
+
+    QStringList listed;
+    bool okWithoutChoice = true;
+    QTimer::singleShot(0, [&] {
+        QWidget* select = QApplication::activeModalWidget();
+        ASSERT_NE(qobject_cast<CFWSelectDialog*>(select), nullptr);
+        EXPECT_EQ(select->windowTitle(), "Firmware Select");
+        auto* list = child<QListWidget>(select, "listFirmware");
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text();
+        okWithoutChoice = child<QPushButton>(select, "buttonOK")->isEnabled();
+        list->setCurrentRow(listed.indexOf("qa4008bnc_0251.zfw"));
+        click(select, "buttonOK");
+    });
+    click(&dialog, "btnSelect");
+    EXPECT_EQ(listed.size(), 26);
+    EXPECT_FALSE(okWithoutChoice);
+    EXPECT_EQ(name->text(), "qa4008bnc_0251.zfw");
+
+    z2e_test::DialogRecorder recorder;
+    name->setText("qa4008bnc_0254.zfw");
+    click(&dialog, "btnUpdate");
+    EXPECT_EQ(column(&dialog, 4), QStringList({"OK"}));
+    EXPECT_EQ(cell(&dialog, 0, 1), "0254");
+    EXPECT_TRUE(recorder.saw("[Firmware Update PRO] Firmware Update complete. Please power cycle the boards."));
+
+    click(&dialog, "btnBrowse");
+    EXPECT_EQ(asked.title, "Select Firmware File");
+    EXPECT_EQ(asked.filter, "Firmware Files (*.*)");
+    EXPECT_EQ(asked.folder.toStdString(), m_site / "documents");
+    EXPECT_EQ(name->text().toStdString(), notFirmware);
+    click(&dialog, "btnUpdate");
+    EXPECT_EQ(column(&dialog, 4), QStringList({"Error!"}));
+    EXPECT_EQ(cell(&dialog, 0, 5), "Accessing firmware file failed.");
+    EXPECT_TRUE(recorder.saw("[Firmware Update PRO] Firmware Update failed."));
+}
+
+TEST(FirmwareProgressTest, EachBoardRestartsTheBarWithItsExpectedSeconds)
+{
+    CInProgress progress("Firmware Update", "Performing Updates.", nullptr, true);
+    progress.show();
+    const ToolProgress report = timedProgress(progress);
+    report(" Updating Board 2/3", 0.5, 120.0);
+    QCoreApplication::processEvents();
+    auto* bar = child<QProgressBar>(&progress, "progressBar");
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->maximum(), 120);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(child<QLabel>(&progress, "labelProgressText")->text(), " Updating Board 2/3");
+    EXPECT_TRUE(progress.findChild<QTimer*>()->isActive());
+    report("", 1.0, 0.0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(progress.findChild<QTimer*>()->isActive());
+}
+
+TEST(FirmwareSelectDialogTest, DoubleClickChoosesAndCancelChoosesNothing)
+{
+    CFWSelectDialog chosen({"qc3104_02F1.zfw", "qc3104_02F4.zfw"});
+    chosen.show();
+    auto* list = child<QListWidget>(&chosen, "listFirmware");
+    QListWidgetItem* second = list->item(1);
+    list->setCurrentItem(second);
+    emit list->itemDoubleClicked(second);
+    EXPECT_EQ(chosen.result(), QDialog::Accepted);
+    EXPECT_EQ(chosen.selectedFile(), "qc3104_02F4.zfw");
+
+    CFWSelectDialog cancelled({"qc3104_02F1.zfw"});
+    cancelled.show();
+    child<QListWidget>(&cancelled, "listFirmware")->setCurrentRow(0);
+    click(&cancelled, "buttonCancel");
+    EXPECT_EQ(cancelled.result(), QDialog::Rejected);
+    EXPECT_TRUE(cancelled.selectedFile().empty());
+}
+
+} // namespace
+} // namespace z2e
