@@ -1,11 +1,11 @@
 #include "tools/test_result_files.h"
 
-#include "core/application_status.h"
+#include "config/atomic_file_writer.h"
 #include "driver/command/app_status.h"
 
 #include <pugixml.hpp>
 
-#include <fstream>
+#include <sstream>
 
 namespace z2e {
 
@@ -21,17 +21,13 @@ std::string TestResultFiles::proposedName(const std::string& folder, const std::
     return folder + prefix + row.board.name + "_" + row.board.serial + ".xml";
 }
 
-std::int32_t TestResultFiles::saveSingle(const std::string& path, const BoardTestRow& row)
+std::int32_t TestResultFiles::saveSingle(const std::string& path, const BoardTestRow& row, std::string* error)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return AppStatus::SaveFailed;
-    out << row.document;
-    out.close();
-    return out ? AppStatus::Ok : AppStatus::SaveFailed;
+    return AtomicFileWriter::write(path, row.document, error) ? AppStatus::Ok : AppStatus::SaveFailed;
 }
 
-std::int32_t TestResultFiles::saveAll(const std::string& path, const std::vector<BoardTestRow>& rows)
+std::int32_t TestResultFiles::saveAll(const std::string& path, const std::vector<BoardTestRow>& rows,
+                                      std::string* error)
 {
     pugi::xml_document results;
     pugi::xml_node root = results.append_child("Results");
@@ -48,12 +44,9 @@ std::int32_t TestResultFiles::saveAll(const std::string& path, const std::vector
     }
     if (!any)
         return AppStatus::NothingToCollect;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return AppStatus::SaveFailed;
+    std::ostringstream out;
     results.save(out, "\t");
-    out.close();
-    return out ? AppStatus::Ok : AppStatus::SaveFailed;
+    return AtomicFileWriter::write(path, out.str(), error) ? AppStatus::Ok : AppStatus::SaveFailed;
 }
 
 } // namespace z2e

@@ -1,6 +1,7 @@
 #pragma once
 // Saving the result documents of a board test: one board's document as it came from the
-// driver, or all of them collected below one "Results" element.
+// driver, or all of them collected below one "Results" element. A file is replaced whole or
+// not at all.
 
 #include "tools/board_test_procedure.h"
 
@@ -16,11 +17,13 @@ public:
     /// (`testName` empty or not one of the procedures' names), else the test name and "_";
     /// then board name, "_", serial number and ".xml".
     static std::string proposedName(const std::string& folder, const std::string& testName, const BoardTestRow& row);
-    /// Writes the row's document unchanged, replacing `path`; 0 or 1001.
-    static std::int32_t saveSingle(const std::string& path, const BoardTestRow& row);
+    /// Writes the row's document unchanged, replacing `path`; 0 or 1001 with `error`, when
+    /// given, saying why.
+    static std::int32_t saveSingle(const std::string& path, const BoardTestRow& row, std::string* error = nullptr);
     /// Writes every row's document below a "Results" root, tab-indented, in row order;
-    /// 0, 9 when no row has a document (nothing written), 1001 when the file cannot be opened.
-    static std::int32_t saveAll(const std::string& path, const std::vector<BoardTestRow>& rows);
+    /// 0, 9 when no row has a document (nothing written), 1001 when the file cannot be written.
+    static std::int32_t saveAll(const std::string& path, const std::vector<BoardTestRow>& rows,
+                                std::string* error = nullptr);
 };
 
 } // namespace z2e

@@ -1,0 +1,264 @@
+#include "gui/dialogs/tools/board_history_dialog.h"
+#include "gui/dialogs/tools/self_test_dialog.h"
+#include "gui/dialogs/tools/test_view_model.h"
+#include "window_test_support.h"
+
+#include "tools/maintenance_journal.h"
+#include "tools/tools_fixture.h"
+
+#include <QBrush>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTreeView>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace z2e {
+namespace {
+
+using namespace testing_tools;
+
+const char* const kCalibrationButtons[] = {"btnAutoZero", "btnGainCal", "btnThreeWire", "btnResetDefault"};
+
+QPushButton* button(QWidget& dialog, const char* name)
+{
+    auto* found = dialog.findChild<QPushButton*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+QString statusLine(QWidget& dialog)
+{
+    return dialog.findChild<QLabel*>("labelStatus")->text();
+}
+
+std::size_t count(const std::string& text, const std::string& part)
+{
+    std::size_t found = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++found;
+    return found;
+}
+
+/// Answers the next message box with `answer`; keeps its title, text and default button.
+class QuestionAnswer {
+public:
+    explicit QuestionAnswer(QMessageBox::StandardButton answer)
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            m_timer.stop();
+            asked = QString("[%1] %2").arg(box->windowTitle(), box->text());
+            defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
+            box->button(answer)->click();
+        });
+        m_timer.start();
+    }
+
+    QString asked;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+
+private:
+    QTimer m_timer;
+};
+
+class SelfTestDialogTest : public ToolsTest {
+protected:
+    ToolTarget target(QorinNodeUtilWrapper& wrapper, std::vector<std::uint32_t> boards, bool simulated = false)
+    {
+        ToolTarget result;
+        // The session owns the wrapper and outlives every dialog of a test.
+        result.wrapper = std::shared_ptr<QorinNodeUtilWrapper>(std::shared_ptr<void>(), &wrapper);
+        result.boards = std::move(boards);
+        result.multiBoard = result.boards.size() != 1;
+        result.simulated = simulated;
+        result.folder = m_site / "results";
+        result.journalFolder = maintenance();
+        return result;
+    }
+
+    /// A chooser that records each request and answers with `answer`.
+    FileChooser chooser(QString answer)
+    {
+        return [this, answer](QWidget*, const FileRequest& request) {
+            m_requests.push_back(request);
+            return answer;
+        };
+    }
+
+    std::size_t historyOf(const std::string& serial) const
+    {
+        return MaintenanceJournal(maintenance(), "").history(serial).size();
+    }
+
+    std::vector<FileRequest> m_requests;
+};
+
+TEST_F(SelfTestDialogTest, SimulatedBoardsOfferOnlyTheSelfTestAndMultiBoardsTheExcitationTest)
+{
+    useExampleHardware();
+    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_FORCE");
+    {
+        CSelfTestDialog single(target(wrapper, {0}, true), false);
+        EXPECT_TRUE(button(single, "btnExcitationTest")->isHidden());
+    }
+
+    CSelfTestDialog dialog(target(wrapper, {0, 1}, true), false); // the second is a QA-2208-MULTI
+    dialog.setFileChooser(chooser(QString()));
+    EXPECT_EQ(dialog.windowTitle(), "Hardware Tools");
+    EXPECT_TRUE(button(dialog, "btnSelfTest")->isEnabled());
+    EXPECT_EQ(button(dialog, "btnSelfTest")->toolTip(), "Perform the self test procedures on the available boards");
+    EXPECT_FALSE(button(dialog, "btnExcitationTest")->isHidden());
+    for (const char* name : kCalibrationButtons)
+        EXPECT_FALSE(button(dialog, name)->isEnabled()) << name;
+    z2e_test::DialogRecorder recorder;
+    dialog.runTest(BoardTest::GainCal);
+    EXPECT_TRUE(statusLine(dialog).isEmpty());
+    EXPECT_TRUE(recorder.seen().isEmpty()) << recorder.seen().join("\n").toStdString();
+
+    button(dialog, "btnExcitationTest")->click();
+    ASSERT_EQ(dialog.results().rowCount(), 2);
+    EXPECT_EQ(dialog.results().rows()[1].status, " PASSED");
+    dialog.findChild<QTreeView*>("treeResults")->setCurrentIndex(dialog.results().index(1, 0));
+    button(dialog, "btnSaveSingle")->click();
+    ASSERT_EQ(m_requests.size(), 1u);
+    EXPECT_EQ(m_requests[0].folder.toStdString(), m_site / "results/Self_Test_QA-2208-MULTI_00A40002.xml");
+}
+
+TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
+{
+    useExampleHardware();
+    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_OFF");
+    CSelfTestDialog dialog(target(wrapper, {0, 1, 2}), false);
+    dialog.show();
+    const QString single = QString::fromStdString(m_site / "single.xml");
+    dialog.setFileChooser(chooser(single));
+    const CTestViewModel& results = dialog.results();
+    ASSERT_EQ(results.rowCount(), 3);
+    EXPECT_EQ(results.index(1, 0).data().toString(), "Slot 3:  QA-4116-STRAIN");
+    EXPECT_FALSE(button(dialog, "btnSaveAll")->isEnabled());
+
+    button(dialog, "btnSaveSingle")->click();
+    ASSERT_EQ(m_requests.size(), 1u);
+    EXPECT_EQ(m_requests[0].title, "Select File to Save");
+    EXPECT_EQ(m_requests[0].filter, "Config Files (*.xml)");
+    EXPECT_EQ(m_requests[0].folder.toStdString(), m_site / "results/hw_tests_QA-4008.BNC_10A80001.xml");
+
+    button(dialog, "btnSelfTest")->click();
+    ASSERT_EQ(results.rowCount(), 3);
+    EXPECT_EQ(results.index(0, 0).data().toString(), "Slot 2:  QA-4008.BNC:  PASSED");
+    const QModelIndex failing = results.index(1, 0);
+    EXPECT_EQ(failing.data().toString(), "Slot 3:  QA-4116-STRAIN:  FAILED!!");
+    EXPECT_EQ(failing.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
+    EXPECT_FALSE(results.index(0, 0).data(Qt::ForegroundRole).isValid());
+    ASSERT_GT(results.rowCount(failing), 0);
+    EXPECT_EQ(results.index(0, 0, failing).data().toString().toStdString(), results.rows()[1].details[0]);
+    EXPECT_EQ(statusLine(dialog), " Self_Test  COMPLETED: 1 of 3 boards did not pass");
+    EXPECT_EQ(historyOf("10A80002"), 1u);
+
+    // The second board's document, as the driver gave it.
+    dialog.findChild<QTreeView*>("treeResults")->setCurrentIndex(results.index(0, 0, failing));
+    button(dialog, "btnSaveSingle")->click();
+    ASSERT_EQ(m_requests.size(), 2u);
+    EXPECT_EQ(m_requests[1].folder.toStdString(), m_site / "results/Self_Test_QA-4116-STRAIN_10A80002.xml");
+    EXPECT_EQ(test::readFile(single.toStdString()), results.rows()[1].document);
+
+    button(dialog, "btnSaveAll")->click();
+    ASSERT_EQ(m_requests.size(), 3u);
+    EXPECT_EQ(m_requests[2].folder.toStdString(), m_site / "results");
+    const std::string all = test::readFile(single.toStdString());
+    EXPECT_EQ(count(all, "\n\t<HardwareCheck"), 3u) << all.substr(0, 300);
+    EXPECT_EQ(count(all, "\n\t\t<BoardId"), 3u);
+    EXPECT_EQ(all.find("<Results>\n\t<HardwareCheck"), all.find("<Results>"));
+
+    // A folder that is not there: told, with the status and why.
+    z2e_test::DialogRecorder recorder;
+    dialog.setFileChooser(chooser(QString::fromStdString(m_site / "missing/all.xml")));
+    button(dialog, "btnSaveAll")->click();
+    ASSERT_EQ(recorder.seen().size(), 1);
+    EXPECT_TRUE(recorder.saw("1001")) << recorder.seen()[0].toStdString();
+    EXPECT_TRUE(recorder.saw("missing/all.xml"));
+}
+
+TEST_F(SelfTestDialogTest, ThreeWireRunsOnlyWhenAnsweredOk)
+{
+    useExampleHardware();
+    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_OFF");
+    CSelfTestDialog dialog(target(wrapper, {0}), false);
+    dialog.show();
+    {
+        QuestionAnswer cancel(QMessageBox::Cancel);
+        button(dialog, "btnThreeWire")->click();
+        EXPECT_EQ(cancel.asked, QString("[Three wire offest] ") + BoardTestProcedure::threeWireQuestion());
+        EXPECT_EQ(cancel.defaultButton, QMessageBox::Cancel);
+    }
+    EXPECT_EQ(historyOf("10A80001"), 0u);
+    EXPECT_FALSE(fs::exists(maintenance() + "/10A80001"));
+    EXPECT_TRUE(dialog.results().rows()[0].status.empty());
+
+    QuestionAnswer ok(QMessageBox::Ok);
+    button(dialog, "btnThreeWire")->click();
+    EXPECT_FALSE(ok.asked.isEmpty());
+    EXPECT_EQ(historyOf("10A80001"), 1u);
+    EXPECT_EQ(dialog.results().rows()[0].snapshots.size(), 2u);
+    EXPECT_FALSE(dialog.results().rows()[0].status.empty());
+}
+
+TEST_F(SelfTestDialogTest, AStoppedProcedureIsToldInWords)
+{
+    useExampleHardware();
+    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_OFF");
+    CSelfTestDialog dialog(target(wrapper, {3}), false); // its base EEPROM cannot be read
+    dialog.show();
+    z2e_test::DialogRecorder recorder;
+    button(dialog, "btnAutoZero")->click();
+    ASSERT_EQ(recorder.seen().size(), 1);
+    EXPECT_TRUE(recorder.saw("[Hardware Auto Zero] Error backing up the EEPROM files!")) << recorder.seen()[0].toStdString();
+    EXPECT_TRUE(recorder.saw("nothing was sent"));
+    EXPECT_EQ(statusLine(dialog), " Auto_Zero  STOPPED");
+    EXPECT_TRUE(dialog.results().rows()[0].status.empty());
+}
+
+TEST(BoardHistoryDialogTest, ListsThatBoardsEntriesNewestFirst)
+{
+    test::ScratchFolder folder;
+    MaintenanceJournal journal(folder / "maintenance", "local");
+    const auto append = [&](const char* serial, const char* operation, std::int32_t result, const char* before) {
+        JournalEntry entry;
+        entry.serial = serial;
+        entry.operation = operation;
+        entry.result = result;
+        entry.statusText = " CALIBRATION ERROR";
+        entry.firmwareBefore = before;
+        entry.firmwareAfter = *before ? "0254" : "";
+        ASSERT_TRUE(journal.append(entry));
+    };
+    append("10A80001", "firmware", 0, "0251");
+    append("10A80002", "autozero", 0, "");
+    append("10A80001", "gaincal", 260105, "");
+
+    CBoardHistoryDialog dialog(journal.folder(), "10A80001", "Slot 2:  QA-4008.BNC");
+    EXPECT_EQ(dialog.windowTitle(), "Board History");
+    auto* table = dialog.findChild<QTableWidget*>("tableHistory");
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->item(0, 1)->text(), "gaincal");
+    EXPECT_EQ(table->item(0, 2)->text(), "260105");
+    EXPECT_EQ(table->item(0, 3)->text(), "CALIBRATION ERROR");
+    EXPECT_EQ(table->item(0, 5)->text(), "");
+    EXPECT_EQ(table->item(1, 1)->text(), "firmware");
+    EXPECT_EQ(table->item(1, 5)->text(), QString::fromUtf8("0251 \u2192 0254"));
+    EXPECT_TRUE(dialog.findChild<QLabel*>("labelEmpty")->isHidden());
+
+    CBoardHistoryDialog none(journal.folder(), "10A80009", "Slot 9:  QC-3104");
+    EXPECT_TRUE(none.findChild<QTableWidget*>("tableHistory")->isHidden());
+    EXPECT_FALSE(none.findChild<QLabel*>("labelEmpty")->isHidden());
+}
+
+} // namespace
+} // namespace z2e
