@@ -2,6 +2,7 @@
 
 #include "core/network_client_host.h"
 #include "core/remote_system_builder.h"
+#include "driver/command/qorin_node_util_wrapper.h"
 
 #include "qorinet_api/client/qorinet_client_node.h"
 #include "uni/log.h"
@@ -41,6 +42,15 @@ bool SelectedNetworkNode::heldByOtherClient() const
 {
     // Once linked, the node names this program as its holder.
     return m_node && !m_node->isConnected() && m_node->scanState() == qorinet_api::QORINetClientNode::kScanHeld;
+}
+
+std::shared_ptr<QorinNodeUtilWrapper> SelectedNetworkNode::commands() const
+{
+    if (!m_node)
+        return nullptr;
+    auto wrapper = std::make_shared<QorinNodeUtilWrapper>(m_node);
+    wrapper->setReady(true);
+    return wrapper;
 }
 
 NetworkNodeRecord SelectedNetworkNode::select(std::shared_ptr<qorinet_api::QORINetClientNode> node)

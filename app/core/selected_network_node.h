@@ -15,6 +15,7 @@ class QORINetClientNode;
 namespace z2e {
 
 class NetworkClientHost;
+class QorinNodeUtilWrapper;
 
 class SelectedNetworkNode {
 public:
@@ -43,6 +44,9 @@ public:
     bool available() const;
     /// Another client holds the node (its answers name a holder, and it is not this program).
     bool heldByOtherClient() const;
+    /// A ready command layer over the selected node, for the board tools; null when none is
+    /// selected.
+    std::shared_ptr<QorinNodeUtilWrapper> commands() const;
 
 private:
     std::shared_ptr<qorinet_api::QORINetClientNode> m_node;

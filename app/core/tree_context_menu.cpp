@@ -138,6 +138,8 @@ void TreeContextMenu::boardEntries(const ModelNode& node, const RowContext& cont
     plan.items = {{MenuEntry::SelfTest}, {MenuEntry::FirmwareUpdate}};
     if (supportsConfiguration(node, context.extendedFeatures))
         plan.items.push_back({MenuEntry::BoardConfiguration});
+    // The journal is kept per board serial, so only a board row can ask for it.
+    plan.items.push_back({MenuEntry::BoardHistory});
 }
 
 void TreeContextMenu::serviceEntries(const ModelNode& node, const RowContext& context, ContextMenuPlan& plan)

@@ -38,6 +38,7 @@ enum class MenuEntry {
     UpdateNode,
     RenameNode,
     ChannelModules,
+    BoardHistory,
 };
 
 struct MenuItem {

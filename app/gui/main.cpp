@@ -4,6 +4,7 @@
 //   ZAMO2_DRIVER_LIBRARY  load the driver library from this path instead of by its plain name
 //   ZAMO2_AUTO_ANSWER     answer message dialogs by themselves ("save", "discard", "cancel")
 //   ZAMO2_SCREENSHOT      write a PNG of the filled window to this file, then end
+//   ZAMO2_SCREENSHOT_DIALOG  with ZAMO2_SCREENSHOT: the named tool dialog over the window
 //   ZAMO2_EXIT_AFTER_PAINT end as soon as the filled window has painted (start-up timing)
 
 #include "core/driver_library.h"
@@ -13,8 +14,14 @@
 #include "gui/window/modal_auto_answer.h"
 #include "gui/window/screenshot_on_ready.h"
 
+#include "gui/window/board_tool_dialogs.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QTreeView>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -26,13 +33,33 @@ public:
         if (z2e::ModalAutoAnswer* answer = z2e::ModalAutoAnswer::fromEnvironment(this))
             answer->start();
         if (z2e::ScreenshotOnReady* shot = z2e::ScreenshotOnReady::fromEnvironment(this, this))
-            connect(this, &MainWindow::initialized, shot, [this, shot] { shot->arm(300 + networkSettleMs()); });
+            connect(this, &MainWindow::initialized, shot, [this, shot] { pictureWhenSettled(*shot); });
         // The filled window has painted once the hardware tree has.
         if (z2e::FirstPaintExit* paint = z2e::FirstPaintExit::fromEnvironment(hardwareTreeArea(), this))
             connect(this, &MainWindow::initialized, paint, [paint] { paint->arm(); });
     }
 
 private:
+    void pictureWhenSettled(z2e::ScreenshotOnReady& shot)
+    {
+        const QString dialog = qEnvironmentVariable("ZAMO2_SCREENSHOT_DIALOG");
+        if (dialog.isEmpty()) {
+            shot.arm(300 + networkSettleMs());
+            return;
+        }
+        QTimer::singleShot(networkSettleMs(), &shot, [this, &shot, dialog] {
+            QDialog* opened = openToolForPicture(dialog);
+            if (!opened) {
+                std::fprintf(stderr, "screenshot: no dialog \"%s\" to open (known: %s)\n", qPrintable(dialog),
+                             qPrintable(z2e::BoardToolDialogs::pictureNames().join(", ")));
+                QCoreApplication::exit(1);
+                return;
+            }
+            shot.setOverlay(opened);
+            shot.arm(300);
+        });
+    }
+
     QWidget* hardwareTreeArea()
     {
         auto* tree = findChild<QTreeView*>("treeHardware");

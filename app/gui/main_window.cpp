@@ -15,6 +15,7 @@
 #include "core/startup_status.h"
 #include "core/system_model.h"
 #include "core/system_report.h"
+#include "tools/maintenance_journal.h"
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
@@ -22,11 +23,13 @@
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/overview/sys_view_dialog.h"
+#include "gui/dialogs/tools/board_history_dialog.h"
 #include "gui/gui_resources.h"
 #include "gui/models/node_list_delegate.h"
 #include "gui/models/tree_icon_table.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/about_text.h"
+#include "gui/window/board_tool_dialogs.h"
 #include "gui/window/demo_tab.h"
 #include "gui/window/node_event_types.h"
 #include "gui/window/system_list.h"
@@ -67,6 +70,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     , m_options(std::move(options))
     , m_settings(WindowSettings::kOrganisation, WindowSettings::kApplication)
     , m_chooser(chooseFileWithDialog)
+    , m_toolTargets(MaintenanceJournal::defaultFolder(), WindowSettings::maintenanceSnapshots(m_settings))
 {
     m_selected = std::make_unique<SelectedNetworkNode>();
     initGuiResources();
@@ -156,15 +160,20 @@ void MainWindow::connectWidgets()
     connect(ui.actionAboutQt, &QAction::triggered, this, &MainWindow::hdl_HelpAboutQt);
     connect(ui.actionShowSystemReport, &QAction::triggered, this, &MainWindow::hdl_ShowSystemReport);
     connect(ui.actionSaveSystemReport, &QAction::triggered, this, &MainWindow::hdl_SaveSystemReport);
+    connect(ui.actionSelfTest, &QAction::triggered, this, &MainWindow::hdl_Add_SelfTest);
+    connect(ui.actionFirmwareUpdate, &QAction::triggered, this, &MainWindow::hdl_Add_FirmwareUpdate);
+    connect(ui.actionFactorySelfTest, &QAction::triggered, this, [this] { runBoardTool(MenuEntry::FactorySelfTest); });
+    connect(ui.actionFirmwareUpdatePro, &QAction::triggered, this,
+            [this] { runBoardTool(MenuEntry::FirmwareUpdatePro); });
+    connect(ui.actionBoardHistory, &QAction::triggered, this, &MainWindow::showBoardHistory);
 
     // The tools still to come: each says so when chosen.
     for (QAction* tool : {ui.actionNetSettings, ui.actionLoggingConfiguration, ui.actionSoftwareVersions,
-                          ui.actionNodeOptions, ui.actionSelfTest, ui.actionFirmwareUpdate,
-                          ui.actionBoardConfiguration, ui.actionFirmwareUpdatePro, ui.actionCrossGrade,
+                          ui.actionNodeOptions, ui.actionBoardConfiguration, ui.actionCrossGrade,
                           ui.actionEnclosureData, ui.actionBackupBase, ui.actionBackupPanel,
                           ui.actionFileRestoreBase, ui.actionFileRestorePanel, ui.actionUpdateTemperatures,
                           ui.actionChangeNodeIp, ui.actionRebootNode, ui.actionUpdateNode,
-                          ui.actionFactorySelfTest, ui.actionRestartNode, ui.actionRenameNode,
+                          ui.actionRestartNode, ui.actionRenameNode,
                           ui.actionEeprom, ui.actionConfigureBaseEeprom, ui.actionAutoRestoreBase,
                           ui.actionAutoRestoreCon, ui.actionChannelModules}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
@@ -505,6 +514,7 @@ QAction* MainWindow::actionFor(MenuEntry entry) const
     case MenuEntry::UpdateNode: return ui.actionUpdateNode;
     case MenuEntry::RenameNode: return ui.actionRenameNode;
     case MenuEntry::ChannelModules: return ui.actionChannelModules;
+    case MenuEntry::BoardHistory: return ui.actionBoardHistory;
     }
     return nullptr;
 }
@@ -518,9 +528,9 @@ std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelI
     if (node->systemKind != SystemKind::Demo)
         applyToolBar(TreeContextMenu::toolBar(node, context));
     const ContextMenuPlan plan = TreeContextMenu::plan(node, context);
+    m_menuNode = node;
     if (plan.empty())
         return nullptr;
-    m_menuNode = node;
 
     auto addItems = [this](QMenu& menu, const std::vector<MenuItem>& items) {
         for (const MenuItem& item : items) {
@@ -549,6 +559,8 @@ void MainWindow::hdl_TreeContextMenu(const QPoint& position)
     std::unique_ptr<QMenu> menu = contextMenuFor(view, view->indexAt(position), shift);
     if (menu)
         menu->exec(view->viewport()->mapToGlobal(position));
+    // The row may be gone with the next rebuild of the tree; the tool bar uses the current row.
+    m_menuNode = nullptr;
 }
 
 void MainWindow::hdl_SysViewContextMenu(const QPoint&)
@@ -663,6 +675,88 @@ void MainWindow::hdl_SaveSystemReport()
     }
     CMiscUtils::notify(kSystemTitle,
                        QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)), this);
+}
+
+// ---- Board tools ----
+
+void MainWindow::hdl_Add_SelfTest()
+{
+    runBoardTool(MenuEntry::SelfTest);
+}
+
+void MainWindow::hdl_Add_FirmwareUpdate()
+{
+    runBoardTool(MenuEntry::FirmwareUpdate);
+}
+
+const ModelNode* MainWindow::toolRow() const
+{
+    if (m_menuNode)
+        return m_menuNode;
+    return treeNode(m_ui->treeHardware, m_ui->treeHardware->currentIndex());
+}
+
+bool MainWindow::toolTarget(const ModelNode& row, ToolTarget& target) const
+{
+    if (row.systemKind == SystemKind::Local)
+        return m_system && m_toolTargets.local(row, *m_system, target);
+    if (row.systemKind != SystemKind::Remote || !m_selected->active())
+        return false;
+    const auto record = m_nodeRecords.find(m_selected->id());
+    return record != m_nodeRecords.end() &&
+           m_toolTargets.remote(row, m_selected->commands(), *record->second, target);
+}
+
+void MainWindow::runBoardTool(MenuEntry entry)
+{
+    const ModelNode* row = toolRow();
+    ToolTarget target;
+    if (!row || !toolTarget(*row, target)) {
+        showStatus("Choose a board, an enclosure or a linked network node first.");
+        return;
+    }
+    std::unique_ptr<QDialog> dialog = BoardToolDialogs::make(entry, target, m_chooser, this);
+    if (dialog)
+        dialog->exec();
+}
+
+void MainWindow::showBoardHistory()
+{
+    const ModelNode* row = toolRow();
+    const std::string serial = row ? ToolTargetBuilder::boardSerial(*row) : std::string();
+    if (serial.empty()) {
+        showStatus("This row has no board serial number to look up.");
+        return;
+    }
+    CBoardHistoryDialog dialog(MaintenanceJournal::defaultFolder(), serial, QString::fromStdString(row->name), this);
+    dialog.exec();
+}
+
+QDialog* MainWindow::openToolForPicture(const QString& name)
+{
+    if (!m_system)
+        return nullptr;
+    RootNode& local = m_system->localRoot();
+    ToolTarget system;
+    ToolTarget board;
+    std::string serial;
+    QString caption;
+    m_toolTargets.local(local, *m_system, system);
+    std::function<const ModelNode*(const ModelNode&)> firstBoard = [&](const ModelNode& row) -> const ModelNode* {
+        if (ToolTargetBuilder::boardIndex(row) == 0)
+            return &row;
+        for (const auto& child : row.children()) {
+            if (const ModelNode* found = firstBoard(*child))
+                return found;
+        }
+        return nullptr;
+    };
+    if (const ModelNode* row = firstBoard(local)) {
+        m_toolTargets.local(*row, *m_system, board);
+        serial = ToolTargetBuilder::boardSerial(*row);
+        caption = QString::fromStdString(row->name);
+    }
+    return BoardToolDialogs::openForPicture(name, system, board, serial, caption, this);
 }
 
 // ---- Tools and dialogs still to come ----

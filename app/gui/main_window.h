@@ -16,6 +16,7 @@
 #include "core/tree_context_menu.h"
 #include "gui/window/file_chooser.h"
 #include "gui/window/network_interface_choice.h"
+#include "gui/window/tool_target_builder.h"
 #include "gui/window/window_settings.h"
 
 #include <QMainWindow>
@@ -28,6 +29,7 @@
 
 class QAction;
 class QCloseEvent;
+class QDialog;
 class QMenu;
 class QModelIndex;
 class QTreeView;
@@ -99,6 +101,9 @@ public:
     /// How long after start-up the network nodes around need to show up in the list; 0 while
     /// the network client does not run.
     int networkSettleMs() const;
+    /// Opens a board tool dialog by its picture name (see BoardToolDialogs) over the local
+    /// system, without a modal loop; the window owns it. Null when it cannot be opened.
+    QDialog* openToolForPicture(const QString& name);
 
 signals:
     /// init() has filled the views (not emitted when start-up ends the program).
@@ -144,6 +149,8 @@ private slots:
     void hdl_TreeContextMenu(const QPoint& position);
     void hdl_ShowSystemReport();
     void hdl_SaveSystemReport();
+    void hdl_Add_SelfTest();
+    void hdl_Add_FirmwareUpdate();
     void showStatus(const QString& text);
 
 private:
@@ -168,7 +175,13 @@ private:
     void registerEventTypes();
     /// The tools that do not exist yet say so instead of doing nothing.
     void notAvailableYet(const QString& tool);
-    void dispatch(MenuEntry entry);
+    /// Opens the board tool of `entry` for the row it was chosen for.
+    void runBoardTool(MenuEntry entry);
+    void showBoardHistory();
+    /// The row a tool acts on: the one whose context menu is open, else the current row of the
+    /// hardware tree.
+    const ModelNode* toolRow() const;
+    bool toolTarget(const ModelNode& row, ToolTarget& target) const;
     RowContext rowContext(bool shift) const;
     /// The node of the clicked tree row and the root its report comes from.
     const ModelNode* treeNode(QTreeView* view, const QModelIndex& index) const;
@@ -206,6 +219,7 @@ private:
     int m_shownSystemRow = -1;
     /// The row whose menu is open: the node its entries act on, the report it shows.
     const ModelNode* m_menuNode = nullptr;
+    ToolTargetBuilder m_toolTargets;
     bool m_closing = false;
     /// The last save of the configuration failed.
     bool m_saveFailed = false;

@@ -1,4 +1,5 @@
 #include "support/net.h"
+#include "qt_printers.h"
 #include "window_test_support.h"
 
 #include "core/demo_system_editor.h"
@@ -9,12 +10,14 @@
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/demo_tab.h"
+#include "gui/window/tool_target_builder.h"
 #include "ui_main_window.h"
 
 #include <QDir>
 #include <QMenu>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -158,6 +161,61 @@ TEST_F(MainWindowTest, ContextMenuFollowsTheRowAndTheShiftKey)
     // Demo rows never bring the hardware tools to the tool bar.
     menuAt(demo, "Enclosure 0:", false);
     EXPECT_FALSE(m_window->ui()->actionFirmwareUpdate->isVisible());
+}
+
+// The tool dialogs are modal: what was on top while `open` ran, its title and the rows of its
+// table or result list, after which it is closed.
+QString toolDialogWhile(const std::function<void()>& open)
+{
+    QString seen;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&seen] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || qobject_cast<CInProgress*>(dialog) || !dialog->isVisible())
+            return;
+        int rows = -1;
+        if (auto* table = dialog->findChild<QTableWidget*>())
+            rows = table->rowCount();
+        if (auto* tree = dialog->findChild<QTreeView*>())
+            rows = tree->model()->rowCount();
+        seen = QString("%1 %2").arg(dialog->windowTitle()).arg(rows);
+        dialog->reject();
+    });
+    poll.start();
+    open();
+    return seen;
+}
+
+TEST_F(MainWindowTest, BoardToolsOpenForTheRowTheyWereChosenFor)
+{
+    QTreeView* hardware = m_window->ui()->treeHardware;
+    Ui::MainWindow& ui = *m_window->ui();
+    const RootNode& local = m_window->system()->localRoot();
+    const ModelNode* enclosure = local.childAt(0);
+    ASSERT_TRUE(enclosure);
+    std::size_t enclosureBoards = 0;
+    for (const auto& slot : enclosure->children())
+        enclosureBoards += ToolTargetBuilder::boardIndex(*slot) >= 0 ? 1 : 0;
+    ASSERT_GT(enclosureBoards, 1u);
+
+    menuAt(hardware, "Enclosure 0:", false);
+    EXPECT_EQ(toolDialogWhile([&] { ui.actionSelfTest->trigger(); }),
+              QString("Hardware Tools %1").arg(enclosureBoards));
+    EXPECT_EQ(toolDialogWhile([&] { ui.actionFirmwareUpdate->trigger(); }),
+              QString("Firmware Update %1").arg(enclosureBoards));
+
+    const QStringList board = menuAt(hardware, "Slot 3:   QA-4116", false);
+    EXPECT_EQ(board.last(), "Board History…");
+    EXPECT_EQ(toolDialogWhile([&] { ui.actionSelfTest->trigger(); }), "Hardware Tools 1");
+    EXPECT_EQ(toolDialogWhile([&] { ui.actionBoardHistory->trigger(); }), "Board History 0");
+    menuAt(hardware, "Slot 3:   QA-4116", true);
+    EXPECT_EQ(toolDialogWhile([&] { ui.actionFirmwareUpdatePro->trigger(); }), "Firmware Update PRO 1");
+
+    // A row without boards opens nothing and says why.
+    menuAt(hardware, "SerialNumber", false);
+    EXPECT_EQ(toolDialogWhile([&] { ui.actionFirmwareUpdate->trigger(); }), "");
+    EXPECT_FALSE(m_window->statusBar()->currentMessage().isEmpty());
 }
 
 TEST_F(MainWindowTest, SystemReportOfTheClickedSystemGoesToCsv)

@@ -37,7 +37,8 @@ TEST(TreeContextMenuTest, BoardEntriesFollowShiftFeaturesAndBackups)
     auto board = boardSlot(SystemKind::Local, true);
     RowContext plain;
     EXPECT_EQ(plainEntries(TreeContextMenu::plan(board.get(), plain)),
-              (std::vector<MenuEntry>{MenuEntry::SelfTest, MenuEntry::FirmwareUpdate, MenuEntry::BoardConfiguration}));
+              (std::vector<MenuEntry>{MenuEntry::SelfTest, MenuEntry::FirmwareUpdate, MenuEntry::BoardConfiguration,
+                                      MenuEntry::BoardHistory}));
 
     auto hidden = boardSlot(SystemKind::Local, false);
     EXPECT_FALSE(TreeContextMenu::plan(hidden.get(), plain).contains(MenuEntry::BoardConfiguration));

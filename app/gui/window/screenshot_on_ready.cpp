@@ -1,6 +1,7 @@
 #include "gui/window/screenshot_on_ready.h"
 
 #include <QCoreApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QSaveFile>
 #include <QTimer>
@@ -34,11 +35,25 @@ void ScreenshotOnReady::arm(int delayMs)
     });
 }
 
+QPixmap ScreenshotOnReady::composed() const
+{
+    // Each window draws itself; the picture places them as they stand on the screen.
+    const QRect main = m_window->geometry();
+    const QRect top = m_overlay->geometry();
+    const QRect both = main.united(top);
+    QPixmap picture(both.size());
+    picture.fill(QColor(96, 96, 96));
+    QPainter painter(&picture);
+    painter.drawPixmap(main.topLeft() - both.topLeft(), m_window->grab());
+    painter.drawPixmap(top.topLeft() - both.topLeft(), m_overlay->grab());
+    return picture;
+}
+
 bool ScreenshotOnReady::capture()
 {
     if (!m_window)
         return false;
-    const QPixmap picture = m_window->grab();
+    const QPixmap picture = m_overlay ? composed() : m_window->grab();
     QSaveFile file(m_path);
     if (picture.isNull() || !file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG"))
         return false;

@@ -1,8 +1,10 @@
 #pragma once
-// A picture of the main window once start-up has filled it, written to a PNG file, after which
-// the program ends: the way to see the program on a machine without a display.
+// A picture of the main window once start-up has filled it (with a dialog over it when asked),
+// written to a PNG file, after which the program ends: the way to see the program on a machine
+// without a display.
 
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 #include <QString>
 
@@ -25,11 +27,17 @@ public:
     void arm(int delayMs = 300);
     /// Writes the picture now (through a temporary file renamed over `path`).
     bool capture();
+    /// A window drawn over the main window in the picture where it stands on the screen, as a
+    /// dialog would be seen.
+    void setOverlay(QWidget* window) { m_overlay = window; }
 
     const QString& path() const { return m_path; }
 
 private:
+    QPixmap composed() const;
+
     QPointer<QWidget> m_window;
+    QPointer<QWidget> m_overlay;
     QString m_path;
 };
 

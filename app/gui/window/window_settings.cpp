@@ -51,4 +51,9 @@ bool WindowSettings::extendedFeatures(QSettings& settings)
     return settings.value("ApplicationSettings/ExtendedFeatures", false).toBool();
 }
 
+bool WindowSettings::maintenanceSnapshots(QSettings& settings)
+{
+    return settings.value("ApplicationSettings/MaintenanceSnapshots", true).toBool();
+}
+
 } // namespace z2e

@@ -34,6 +34,9 @@ public:
 
     /// "ApplicationSettings/ExtendedFeatures", false when unset.
     static bool extendedFeatures(QSettings& settings);
+    /// "ApplicationSettings/MaintenanceSnapshots", true when unset: the board tools save a
+    /// board's EEPROMs before they change it. Off only for boards whose EEPROM cannot be read.
+    static bool maintenanceSnapshots(QSettings& settings);
 };
 
 } // namespace z2e

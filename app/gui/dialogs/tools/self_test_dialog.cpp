@@ -212,10 +212,12 @@ void CSelfTestDialog::showOutcome(const BoardTestOutcome& outcome, int selectedR
         }
         m_ui->labelStatus->setText(line);
     }
-    // The details of the boards that did not pass are what the operator looks for.
+    // One board: its details are what the operator looks for. Several: every verdict must stay
+    // in sight first; the red rows open on a click.
+    const bool single = m_model->rowCount() == 1;
     for (int row = 0; row < m_model->rowCount(); ++row) {
         const BoardTestRow& board = m_model->rows()[static_cast<std::size_t>(row)];
-        m_ui->treeResults->setExpanded(m_model->index(row, 0), CTestViewModel::failing(board.status));
+        m_ui->treeResults->setExpanded(m_model->index(row, 0), single && CTestViewModel::failing(board.status));
     }
     if (m_model->rowCount() > 0) {
         const int row = std::clamp(selectedRow, 0, m_model->rowCount() - 1);

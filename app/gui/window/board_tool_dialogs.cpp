@@ -1,0 +1,67 @@
+#include "gui/window/board_tool_dialogs.h"
+
+#include "gui/dialogs/tools/board_history_dialog.h"
+#include "gui/dialogs/tools/fw_select_dialog.h"
+#include "gui/dialogs/tools/fw_update_dialog.h"
+#include "gui/dialogs/tools/fw_update_pro_dialog.h"
+#include "gui/dialogs/tools/self_test_dialog.h"
+#include "tools/board_test_procedure.h"
+#include "tools/firmware_updater.h"
+
+#include <QDialog>
+
+namespace z2e {
+
+std::unique_ptr<QDialog> BoardToolDialogs::make(MenuEntry entry, const ToolTarget& target, const FileChooser& chooser,
+                                                QWidget* parent)
+{
+    if (!target.wrapper || target.boards.empty())
+        return nullptr;
+    if (entry == MenuEntry::SelfTest || entry == MenuEntry::FactorySelfTest) {
+        auto dialog = std::make_unique<CSelfTestDialog>(target, entry == MenuEntry::FactorySelfTest, parent);
+        dialog->setFileChooser(chooser);
+        return dialog;
+    }
+    if (entry == MenuEntry::FirmwareUpdate)
+        return std::make_unique<CFWUpdateDialog>(target, parent);
+    if (entry == MenuEntry::FirmwareUpdatePro && target.boards.size() == 1) {
+        auto dialog = std::make_unique<CFWUpdateProDialog>(target, parent);
+        dialog->setFileChooser(chooser);
+        return dialog;
+    }
+    return nullptr;
+}
+
+QStringList BoardToolDialogs::pictureNames()
+{
+    return {"selftest", "firmware", "firmware-pro", "firmware-select", "board-history"};
+}
+
+QDialog* BoardToolDialogs::openForPicture(const QString& name, const ToolTarget& system, const ToolTarget& board,
+                                          const std::string& boardSerial, const QString& boardCaption,
+                                          QWidget* parent)
+{
+    QDialog* dialog = nullptr;
+    if (name == "selftest") {
+        auto* selfTest = new CSelfTestDialog(system, false, parent);
+        selfTest->show();
+        selfTest->runTest(BoardTest::SelfTest);
+        return selfTest;
+    }
+    if (name == "firmware") {
+        dialog = new CFWUpdateDialog(system, parent);
+    } else if (name == "firmware-pro" && board.wrapper) {
+        dialog = new CFWUpdateProDialog(board, parent);
+    } else if (name == "firmware-select" && system.wrapper) {
+        std::vector<std::string> files;
+        FirmwareUpdater(*system.wrapper, nullptr).listing(files);
+        dialog = new CFWSelectDialog(files, parent);
+    } else if (name == "board-history") {
+        dialog = new CBoardHistoryDialog(board.journalFolder, boardSerial, boardCaption, parent);
+    }
+    if (dialog)
+        dialog->show();
+    return dialog;
+}
+
+} // namespace z2e
