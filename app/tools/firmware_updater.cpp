@@ -1,9 +1,11 @@
 #include "tools/firmware_updater.h"
 
+#include "core/node_result_text.h"
 #include "driver/command/app_status.h"
 #include "tools/board_selection.h"
 #include "tools/maintenance_journal.h"
 #include "uni/number_text.h"
+#include "uni/osal.h"
 
 #include <pugixml.hpp>
 
@@ -12,6 +14,13 @@
 namespace z2e {
 
 namespace {
+
+// A node that went away mid-update is not "an internal error": the row names what happened.
+bool networkFailure(std::int32_t answer)
+{
+    return (answer >= uni::osal::ERR_UNI_OSAL_BASE && answer <= uni::osal::ERR_UNI_OSAL_ECOMMAND) ||
+           answer == uni::osal::ERR_UNI_OSAL_ECOMMAND + 1;
+}
 
 // The board families whose firmware is small enough to load in about 30 seconds: the counter,
 // digital and CAN/UART boards without calibration tables.
@@ -247,7 +256,9 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
     row.answer = m_wrapper.updateFirmware(row.board.index, selection);
     row.outcome = row.answer == 0 ? AppStatus::FirmwareUpdated : AppStatus::FirmwareUpdateFailed;
     row.result = row.answer == 0 ? "OK" : "Error!";
-    row.info = infoText(row.answer);
+    row.info = networkFailure(row.answer) ? nodeResultText(row.answer, &m_wrapper) + " (" +
+                                                std::to_string(row.answer) + ")"
+                                          : infoText(row.answer);
     const std::string before = row.installed;
     if (row.answer == 0)
         checkRow(row);

@@ -4,6 +4,7 @@
 #include "tools/firmware_updater.h"
 #include "tools/maintenance_journal.h"
 #include "driver/command/app_status.h"
+#include "support/local_node_fixture.h"
 
 namespace z2e {
 namespace {
@@ -122,6 +123,32 @@ TEST_F(FirmwareUpdaterTest, SingleBoardUpdateWithAListedFile)
     EXPECT_EQ(firmwareOf(0), "02F1");
     EXPECT_EQ(updater.updateWith(row, "qa4016_0254.zfw", nullptr), AppStatus::FirmwareUpdateFailed);
     EXPECT_EQ(row.info, "Unknown board model.");
+}
+
+class FirmwareOverTheWireTest : public test::FakeDriverTest {};
+
+// A node that drops the link mid-update answers with a network failure: that row names it, and
+// the boards after it are still tried.
+TEST_F(FirmwareOverTheWireTest, NetworkFailureNamesTheRowAndTheOthersStillRun)
+{
+    connectWith(2);
+    for (const char* board : {"BoardID0/Base", "BoardID1/Base"})
+        test::fakeDriver().setText(board, "FWCheck",
+                                   "<FWCheck><InstalledVersion>0251</InstalledVersion><LatestVersion>0254</LatestVersion>"
+                                   "<FileName>qa4016_0254.zfw</FileName></FWCheck>");
+    test::fakeDriver().setResults[::FakeDriverState::key(false, "BoardID0/Base", "FWUpdate")] = 700015;
+    QorinNodeUtilWrapper wrapper(std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {}));
+    wrapper.setReady(true);
+    FirmwareUpdater updater(wrapper, nullptr);
+    std::vector<FirmwareRow> rows;
+    ASSERT_EQ(updater.check({}, rows), 0);
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdateFailed);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].result, "Error!");
+    EXPECT_NE(rows[0].info.find("(700015)"), std::string::npos) << rows[0].info;
+    EXPECT_EQ(rows[0].info.find("internal error"), std::string::npos) << rows[0].info;
+    EXPECT_EQ(rows[1].result, "OK");
+    EXPECT_EQ(test::fakeDriver().callsNamed("SetParamStruct_str").size(), 2u);
 }
 
 } // namespace
