@@ -18,7 +18,7 @@ const std::map<std::string, std::pair<std::size_t, std::size_t>>& argumentCounts
         {"driver-text", {1, 1}}, {"local", {0, 0}},   {"get", {2, 2}},       {"set", {3, 3}},
         {"get-xml", {2, 2}},     {"set-i32", {3, 3}}, {"config", {2, 2}},    {"tree", {0, 0}},
         {"demo", {1, 99}},       {"nodes", {0, 0}},   {"selftest", {0, 0}},  {"calibrate", {1, 1}},
-        {"firmware", {1, 2}},    {"history", {0, 0}},
+        {"firmware", {1, 2}},    {"history", {0, 0}},    {"eeprom", {1, 2}},
     };
     return counts;
 }
@@ -97,10 +97,10 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
 // The network options fit only some commands.
 bool checkNetworkOptions(const CliOptions& options, std::string& error)
 {
-    static const std::set<std::string> nodeCommands = {"tree",     "get",       "set",     "get-xml",
-                                                       "set-i32", "selftest", "calibrate", "firmware"};
+    static const std::set<std::string> nodeCommands = {"tree",     "get",       "set",      "get-xml", "set-i32",
+                                                       "selftest", "calibrate", "firmware", "eeprom"};
     if (!options.node.empty() && nodeCommands.count(options.command) == 0) {
-        error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate and firmware";
+        error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate, firmware and eeprom";
         return false;
     }
     if (!options.node.empty() && !options.system.empty()) {
@@ -110,6 +110,27 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
     if ((options.scanMs != 0 || options.basePort != 0) && options.node.empty() && options.command != "nodes") {
         error = "--scan-ms and --base-port apply to nodes and to commands with --node";
         return false;
+    }
+    return true;
+}
+
+// --which, --dir, --model and --revision of eeprom; `matched` tells whether `arg` was one of them.
+bool parseEepromOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
+                       std::string& error, bool& matched)
+{
+    const std::pair<const char*, std::string*> named[] = {
+        {"--which", &options.which}, {"--dir", &options.dir}, {"--model", &options.model},
+        {"--revision", &options.revision}};
+    for (const auto& [name, target] : named) {
+        std::string value;
+        if (!optionValue(arg, name, argc, argv, i, value, matched) || (matched && value.empty())) {
+            error = std::string(name) + " needs a value";
+            return false;
+        }
+        if (matched) {
+            *target = value;
+            return true;
+        }
     }
     return true;
 }
@@ -156,6 +177,10 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
             return true;
         }
     }
+    if (!parseEepromOption(arg, argc, argv, i, options, error, matched))
+        return false;
+    if (matched)
+        return true;
     if (!optionValue(arg, "--simulation", argc, argv, i, value, matched) ||
         (matched && !simulationModeText(value, options.simulation))) {
         error = "--simulation needs force, off or normal";
@@ -288,6 +313,22 @@ const char* usageText()
            "  firmware update-file --board N (FILE | VERSION | --auto)\n"
            "                               update board N with a firmware file, a listed file\n"
            "                               name or version, or the latest release's file\n"
+           "  eeprom backup --board N --which base|con --dir DIR\n"
+           "                               save that EEPROM's document of board N to a file in\n"
+           "                               DIR (made when missing) and print the file's path\n"
+           "  eeprom restore --board N --which base|con FILE\n"
+           "                               write a backup file back (its root element must be\n"
+           "                               BaseEEPROM or ConEEPROM exactly; checked first)\n"
+           "  eeprom auto-restore --board N --which base|con\n"
+           "                               let the driver restore the EEPROM from its own backup\n"
+           "  eeprom models --board N      the base EEPROM models board N may be rewritten as\n"
+           "  eeprom write-default --board N --model M --revision R --serial HEX\n"
+           "                               rewrite the base EEPROM with the default of model M\n"
+           "                               (as listed by models) and serial number HEX (1 to 8\n"
+           "                               of 0-9 A-F)\n"
+           "  eeprom erase --board N --yes erase the base EEPROM\n"
+           "                               A written EEPROM is read back and compared; the\n"
+           "                               journal line says \"verified\" or the difference\n"
            "  history [--serial S]         the maintenance journal (every board, or board S)\n"
            "                               Changes snapshot both EEPROMs of a board first and\n"
            "                               every tool run is journalled, both below\n"
@@ -298,15 +339,16 @@ const char* usageText()
            "  --driver FILE                  load this driver library instead of the default\n"
            "  --log FILE                     write the program's log (every severity) to FILE\n"
            "  --json                         print one JSON object instead of text\n"
-           "  --node ADDRESS                 tree, get, set, get-xml, set-i32, selftest, calibrate\n"
-           "                                 and firmware go to the network node at ADDRESS\n"
+           "  --node ADDRESS                 tree, get, set, get-xml, set-i32, selftest, calibrate,\n"
+           "                                 firmware and eeprom go to the network node at ADDRESS\n"
            "                                 instead of the local driver\n"
            "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
            "                                 the node of --node (default 2500)\n"
            "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"
            "                                 default 9237)\n"
-           "  --no-snapshot                  calibrate and firmware: change a board without\n"
-           "                                 saving its EEPROMs first (the journal line stays)\n"
+           "  --no-snapshot                  calibrate, firmware and eeprom: change a board\n"
+           "                                 without saving its EEPROMs first (the journal line\n"
+           "                                 stays)\n"
            "  -h, --help                     show this text\n"
            "\n"
            "Texts go to standard output; the result line of get/set goes to standard error.\n"
@@ -320,7 +362,8 @@ const char* usageText()
            "  64     bad command line\n"
            "  65     selftest or calibrate: a board failed or has no verdict (a test that\n"
            "         does not apply to a board counts as passed); firmware: an update failed\n"
-           "         (3002); a three-wire offset that was not confirmed\n"
+           "         (3002); a three-wire offset that was not confirmed; eeprom: refused\n"
+           "         (bad serial, wrong backup file) or failed\n"
            "  69     the network client did not start, or the node of --node did not\n"
            "         appear in time or could not be reached\n"
            "\n"

@@ -26,8 +26,12 @@ struct CliOptions {
     bool yes = false;           ///< calibrate --yes: no question asked
     bool retryFailed = false;   ///< firmware update --retry-failed
     bool autoSelect = false;    ///< firmware update-file --auto
-    std::string serial;         ///< history --serial
+    std::string serial;         ///< history --serial, eeprom write-default --serial
     bool noSnapshot = false;    ///< board tools: no EEPROM snapshots before a change
+    std::string which;          ///< eeprom --which: "base" or "con"
+    std::string dir;            ///< eeprom backup --dir
+    std::string model;          ///< eeprom write-default --model
+    std::string revision;       ///< eeprom write-default --revision
     std::string command;
     std::vector<std::string> arguments;
 };

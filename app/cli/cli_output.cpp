@@ -13,6 +13,17 @@ int exitStatusOf(std::int32_t result)
     return result < EXIT_LARGE_RESULT ? static_cast<int>(result) : EXIT_LARGE_RESULT;
 }
 
+std::string oneLine(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\r')
+            continue;
+        out += c == '\n' ? ' ' : c;
+    }
+    return out;
+}
+
 void Report::add(const std::string& key, const std::string& text) { m_fields.push_back({key, text, true}); }
 
 void Report::add(const std::string& key, std::int64_t number)

@@ -26,6 +26,9 @@ enum : int {
 /// 0 for success and warnings, the result itself for 1..62, 63 for anything larger.
 int exitStatusOf(std::int32_t result);
 
+/// A message of several lines on one: line breaks become blanks.
+std::string oneLine(const std::string& text);
+
 /// A flat record printed either as aligned "label: value" lines or as one JSON object.
 class Report {
 public:

@@ -31,14 +31,6 @@ int usageError(const std::string& message)
     return EXIT_USAGE;
 }
 
-std::string nodeText(QorinNodeUtilWrapper& wrapper)
-{
-    const auto& node = wrapper.node();
-    if (!node || node->isLocal())
-        return "local";
-    return node->getAddress() + " " + node->getName();
-}
-
 std::vector<std::uint32_t> chosenBoards(const CliOptions& options)
 {
     if (options.board < 0)
@@ -57,17 +49,6 @@ ToolProgress terminalProgress()
         else
             std::cerr << "\r" << std::string(40, ' ') << "\r" << std::flush;
     };
-}
-
-std::string withoutLineBreaks(std::string text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c == '\r')
-            continue;
-        out += c == '\n' ? ' ' : c;
-    }
-    return out;
 }
 
 // A stopped procedure's status and reason on stderr.
@@ -149,7 +130,7 @@ int saveResults(const CliOptions& options, const BoardTestOutcome& outcome)
 int runTest(const CliOptions& options, BoardTest test)
 {
     return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) {
-        MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), nodeText(wrapper));
+        MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), MaintenanceJournal::nodeOf(wrapper));
         journal.setSnapshotsEnabled(!options.noSnapshot);
         BoardTestProcedure procedure(wrapper, &journal);
         const BoardTestOutcome outcome = procedure.run(test, chosenBoards(options), terminalProgress(), kNeverCancelled);
@@ -253,7 +234,7 @@ int printFirmwareOutcome(const CliOptions& options, std::int32_t status, const s
                   << ",\"boards\":" << firmwareRowsJson(rows) << "}\n";
     } else {
         printFirmwareTable(rows);
-        (finished ? std::cout : std::cerr) << (finished ? "" : "zamo2ctl: ") << withoutLineBreaks(text) << "\n";
+        (finished ? std::cout : std::cerr) << (finished ? "" : "zamo2ctl: ") << oneLine(text) << "\n";
     }
     if (status == AppStatus::FirmwareUpdated || status == AppStatus::FirmwareSkipped)
         return EXIT_OK;
@@ -339,7 +320,7 @@ int firmware(const CliOptions& options)
     if (what != "update-file" && options.arguments.size() > 1)
         return usageError("firmware " + what + " takes no further argument");
     return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) {
-        MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), nodeText(wrapper));
+        MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), MaintenanceJournal::nodeOf(wrapper));
         journal.setSnapshotsEnabled(!options.noSnapshot);
         FirmwareUpdater updater(wrapper, &journal);
         if (what == "check")
@@ -373,7 +354,10 @@ int history(const CliOptions& options)
             std::cout << J::field(line, "time") << "  " << J::field(line, "node") << "  " << place << "  "
                       << J::field(line, "model") << " " << J::field(line, "serial") << "  "
                       << J::field(line, "operation") << "  " << J::field(line, "result") << " "
-                      << withoutLineBreaks(J::field(line, "status")) << firmware << "\n";
+                      << oneLine(J::field(line, "status")) << firmware;
+            if (!J::field(line, "verification").empty())
+                std::cout << "  [" << J::field(line, "verification") << "]";
+            std::cout << "\n";
         }
         if (lines.empty())
             std::cerr << "zamo2ctl: no journal entries in " << journal.folder() << "\n";

@@ -70,6 +70,14 @@ std::string MaintenanceJournal::defaultFolder()
     return expandedAppPath(AppPathKind::DataFolder) + "/maintenance";
 }
 
+std::string MaintenanceJournal::nodeOf(const QorinNodeUtilWrapper& wrapper)
+{
+    const auto& node = wrapper.node();
+    if (!node || node->isLocal())
+        return "local";
+    return node->getAddress() + " " + node->getName();
+}
+
 std::string MaintenanceJournal::utcNow()
 {
     const auto now = std::chrono::system_clock::now();

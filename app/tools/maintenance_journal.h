@@ -46,6 +46,8 @@ public:
 
     /// "<documents folder>/maintenance" of this machine.
     static std::string defaultFolder();
+    /// How the journal names the node of `wrapper`: "local", or its address and name.
+    static std::string nodeOf(const QorinNodeUtilWrapper& wrapper);
 
     const std::string& folder() const { return m_folder; }
     /// Snapshots may be switched off; the history is still written.

@@ -2,6 +2,7 @@
 // A site per test without hardware, a hardware description written by the test, and the
 // local node connected to it.
 
+#include "support/process.h"
 #include "support/site.h"
 
 #include "core/local_node_session.h"
@@ -15,6 +16,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace z2e {
 namespace testing_tools {
@@ -83,6 +85,30 @@ protected:
     fs::path m_dir{m_site.root()};
     std::unique_ptr<test::EnvOverride> m_hardware;
     std::unique_ptr<LocalNodeSession> m_session;
+};
+
+/// zamo2ctl as a child process on the example hardware, stdin not a terminal.
+class Zamo2ctlTest : public ToolsTest {
+protected:
+    void SetUp() override
+    {
+        ToolsTest::SetUp();
+        useExampleHardware();
+    }
+
+    /// The exit status; standard output in `out`, standard error in `err` when given.
+    static int run(const std::string& arguments, std::string& out, std::string* err = nullptr)
+    {
+        std::istringstream words(arguments);
+        std::vector<std::string> args;
+        for (std::string word; words >> word;)
+            args.push_back(word);
+        const test::ProcessResult result = test::runProcess(test::besideMe("zamo2ctl"), args);
+        out = result.out;
+        if (err)
+            *err = result.err;
+        return result.exitCode;
+    }
 };
 
 } // namespace testing_tools

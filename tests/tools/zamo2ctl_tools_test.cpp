@@ -1,36 +1,11 @@
 #include "tools_fixture.h"
 
-#include "support/process.h"
-
-#include <sstream>
-#include <vector>
-
 namespace z2e {
 namespace {
 
 using namespace testing_tools;
 
-// zamo2ctl's tool commands as a child process on the example hardware, stdin not a terminal.
-class Zamo2ctlTools : public ToolsTest {
-protected:
-    void SetUp() override
-    {
-        ToolsTest::SetUp();
-        useExampleHardware();
-    }
-
-    // The exit status; standard output in `out`.
-    static int run(const std::string& arguments, std::string& out)
-    {
-        std::istringstream words(arguments);
-        std::vector<std::string> args;
-        for (std::string word; words >> word;)
-            args.push_back(word);
-        const test::ProcessResult result = test::runProcess(test::besideMe("zamo2ctl"), args);
-        out = result.out;
-        return result.exitCode;
-    }
-};
+using Zamo2ctlTools = Zamo2ctlTest;
 
 TEST_F(Zamo2ctlTools, SelfTestAndFirmwareShowTheFailingAndTheOldBoard)
 {

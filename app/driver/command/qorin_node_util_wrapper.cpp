@@ -320,6 +320,19 @@ std::int32_t QorinNodeUtilWrapper::writeDefaultBaseEeprom(std::uint32_t board, c
         return AppStatus::NotReady;
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
+    std::string document;
+    if (defaultBaseEepromDocument(model, version, serial, document) != AppStatus::Ok)
+        return AppStatus::EepromDocumentFailed;
+    const std::int32_t result = setEepromDocument(board, "baseeeprom", document, command::COMMIT_BASE_EEPROM,
+                                                  AppStatus::EepromDocumentFailed);
+    return result == AppStatus::Ok ? AppStatus::Ok : AppStatus::EepromDocumentFailed;
+}
+
+std::int32_t QorinNodeUtilWrapper::defaultBaseEepromDocument(const std::string& model, const std::string& version,
+                                                             const std::string& serial, std::string& document)
+{
+    if (!m_ready)
+        return AppStatus::NotReady;
     std::string answer;
     if (!succeeded(m_node->GetParamStruct_str("BoardListing/baseeeprom", defaultEepromItem(model, version), answer)))
         return AppStatus::EepromDocumentFailed;
@@ -332,9 +345,8 @@ std::int32_t QorinNodeUtilWrapper::writeDefaultBaseEeprom(std::uint32_t board, c
     serialNode.text().set(serial.c_str());
     std::ostringstream text;
     doc.save(text, "", pugi::format_raw);
-    const std::int32_t result = setEepromDocument(board, "baseeeprom", text.str(), command::COMMIT_BASE_EEPROM,
-                                                  AppStatus::EepromDocumentFailed);
-    return result == AppStatus::Ok ? AppStatus::Ok : AppStatus::EepromDocumentFailed;
+    document = text.str();
+    return AppStatus::Ok;
 }
 
 // ---- Integer commands ----

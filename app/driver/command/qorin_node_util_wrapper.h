@@ -103,6 +103,9 @@ public:
     /// `serial` as its serial number, and commits it. Any failure: 4005.
     std::int32_t writeDefaultBaseEeprom(std::uint32_t board, const std::string& model, const std::string& version,
                                         const std::string& serial);
+    /// The document writeDefaultBaseEeprom writes, without writing it. Any failure: 4005.
+    std::int32_t defaultBaseEepromDocument(const std::string& model, const std::string& version,
+                                           const std::string& serial, std::string& document);
 
     // ---- Integer commands ----
 

@@ -1,0 +1,104 @@
+#include "tools/eeprom_backup.h"
+
+#include "config/atomic_file_writer.h"
+#include "core/application_status.h"
+#include "core/node_result_text.h"
+#include "driver/command/app_status.h"
+#include "tools/board_identity.h"
+#include "tools/maintenance_journal.h"
+
+#include <pugixml.hpp>
+
+#include <chrono>
+
+namespace z2e {
+
+namespace {
+
+std::string fileNamePart(std::string text, const char* missing)
+{
+    if (text.empty())
+        return missing;
+    for (char& c : text) {
+        if (c == '/' || c == '\\')
+            c = '_';
+    }
+    return text;
+}
+
+} // namespace
+
+EepromBackup::EepromBackup(QorinNodeUtilWrapper& wrapper, MaintenanceJournal* journal)
+    : m_wrapper(wrapper), m_journal(journal)
+{
+}
+
+std::string EepromBackup::fileName(std::uint32_t board, EepromWhich which, const std::string& document)
+{
+    pugi::xml_document xml;
+    xml.load_buffer(document.data(), document.size());
+    const pugi::xml_node root = xml.document_element();
+    return std::string(which == EepromWhich::Base ? "Baseeeprom_Brd" : "Coneeprom_Brd") + std::to_string(board) +
+           "_" + fileNamePart(root.attribute("Name").value(), "NoName") + "_" +
+           fileNamePart(root.child("BoardInfo").child_value("SerialNumber"), "NoSerial") + ".xml";
+}
+
+std::string EepromBackup::progressText(EepromWhich which)
+{
+    return which == EepromWhich::Base ? "Backing up the content of the \nbase board EEPROM."
+                                      : "Backing up the content of the \nconnector panel EEPROM.";
+}
+
+std::int32_t EepromBackup::run(std::uint32_t board, EepromWhich which, const std::string& folder, std::string& path)
+{
+    const auto started = std::chrono::steady_clock::now();
+    m_message.clear();
+    path.clear();
+    const std::int32_t status = backup(board, which, folder, path);
+    if (!m_journal)
+        return status;
+    const BoardIdentity identity = BoardIdentity::read(m_wrapper, board);
+    JournalEntry entry;
+    entry.board = board;
+    entry.slot = identity.slot;
+    entry.model = identity.model;
+    entry.serial = identity.serial;
+    entry.operation = "eeprom-backup";
+    entry.parameters = std::string(eepromShortName(which)) + " to " + (path.empty() ? folder : path);
+    entry.result = status;
+    entry.statusText = status == 0 ? std::string("saved") : statusMessage(status);
+    entry.durationSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (!m_journal->append(entry) && status == 0) {
+        m_message = m_journal->lastError();
+        return AppStatus::JournalFailed;
+    }
+    return status;
+}
+
+std::int32_t EepromBackup::backup(std::uint32_t board, EepromWhich which, const std::string& folder,
+                                  std::string& path)
+{
+    std::string document;
+    const std::int32_t read = which == EepromWhich::Base ? m_wrapper.getBaseEeprom(board, document)
+                                                         : m_wrapper.getConEeprom(board, document);
+    if (read >= 1) {
+        m_message = "cannot read the EEPROM: " + nodeResultText(read, &m_wrapper);
+        return read;
+    }
+    pugi::xml_document xml;
+    const pugi::xml_parse_result parsed = xml.load_buffer(document.data(), document.size());
+    if (!parsed) {
+        m_message = std::string("the board's document does not parse: ") + parsed.description();
+        return AppStatus::SnapshotFailed;
+    }
+    const std::string target = folder + "/" + fileName(board, which, document);
+    std::string error;
+    if (!AtomicFileWriter::write(target, document + "\n", &error)) {
+        m_message = "cannot write " + target + ": " + error;
+        return AppStatus::SnapshotFailed;
+    }
+    path = target;
+    return AppStatus::Ok;
+}
+
+} // namespace z2e

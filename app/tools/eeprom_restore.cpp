@@ -1,0 +1,120 @@
+#include "tools/eeprom_restore.h"
+
+#include "core/application_status.h"
+#include "core/node_result_text.h"
+#include "driver/command/app_status.h"
+#include "tools/journalled_eeprom_write.h"
+
+#include <pugixml.hpp>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace z2e {
+
+EepromRestore::EepromRestore(QorinNodeUtilWrapper& wrapper, MaintenanceJournal* journal)
+    : m_wrapper(wrapper), m_journal(journal)
+{
+}
+
+std::int32_t EepromRestore::load(const std::string& path, EepromWhich which, std::string& document,
+                                 std::string& message)
+{
+    document.clear();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        message = "cannot open " + path + ": " + std::strerror(errno);
+        return AppStatus::EepromDocumentFailed;
+    }
+    if (!S_ISREG(info.st_mode) || static_cast<std::uint64_t>(info.st_size) > kMaxFileBytes) {
+        message = path + " is no file of at most 16 MiB";
+        return AppStatus::EepromDocumentFailed;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string content(static_cast<std::size_t>(info.st_size), '\0');
+    // A file that grew since the size was taken is still read only up to it.
+    if (!in || !in.read(&content[0], static_cast<std::streamsize>(content.size()))) {
+        message = "cannot read " + path;
+        return AppStatus::EepromDocumentFailed;
+    }
+    pugi::xml_document xml;
+    const pugi::xml_parse_result parsed = xml.load_buffer(content.data(), content.size());
+    if (!parsed) {
+        message = path + " is no XML document: " + parsed.description();
+        return AppStatus::EepromDocumentFailed;
+    }
+    const char* root = xml.document_element().name();
+    if (*root == '\0' || std::strcmp(root, eepromRootName(which)) != 0) {
+        message = path + " holds " + (*root ? std::string(root) : std::string("no element")) + ", not " +
+                  eepromRootName(which);
+        return AppStatus::EepromFileInvalid;
+    }
+    std::ostringstream text;
+    xml.save(text, "", pugi::format_raw | pugi::format_no_declaration);
+    document = text.str();
+    return AppStatus::Ok;
+}
+
+std::int32_t EepromRestore::fromFile(std::uint32_t board, EepromWhich which, const std::string& path)
+{
+    m_verification.clear();
+    m_message.clear();
+    std::string document;
+    const std::int32_t loaded = load(path, which, document, m_message);
+    if (loaded != AppStatus::Ok)
+        return loaded;
+    JournalledEepromWrite change(m_wrapper, m_journal);
+    const std::int32_t status = change.run(
+        board, "eeprom-restore", std::string(eepromShortName(which)) + " from " + path, which,
+        JournalledEepromWrite::ReadBack::Document, [&] {
+            EepromWriteStep step;
+            step.status = which == EepromWhich::Base ? m_wrapper.setBaseEeprom(board, document)
+                                                     : m_wrapper.setConEeprom(board, document);
+            step.staged = step.status == AppStatus::BaseEepromWriteFailed ||
+                          step.status == AppStatus::ConEepromWriteFailed;
+            step.sent = document;
+            return step;
+        });
+    m_verification = change.verification();
+    m_message = change.message();
+    return status;
+}
+
+std::int32_t EepromRestore::automatic(std::uint32_t board, EepromWhich which)
+{
+    m_verification.clear();
+    m_message.clear();
+    JournalledEepromWrite change(m_wrapper, m_journal);
+    const std::int32_t status = change.run(
+        board, "eeprom-auto-restore", eepromShortName(which), which, JournalledEepromWrite::ReadBack::Readable, [&] {
+            EepromWriteStep step;
+            step.status = which == EepromWhich::Base ? m_wrapper.autoRestoreBaseEeprom(board)
+                                                     : m_wrapper.autoRestoreConEeprom(board);
+            return step;
+        });
+    m_verification = change.verification();
+    m_message = change.message();
+    if (m_message.empty() && status >= 1)
+        m_message = nodeResultText(status, &m_wrapper);
+    return status;
+}
+
+std::string EepromRestore::progressText(EepromWhich which, bool automatic)
+{
+    if (automatic)
+        return which == EepromWhich::Base ? "Auto Restore BaseBoard EEPROM started"
+                                          : "Auto Restore Con-Panel EEPROM started";
+    return which == EepromWhich::Base ? "Restoring the content of the\nbase board EEPROM from file."
+                                      : "Restoring the content of the\nconnector panel EEPROM from file.";
+}
+
+std::string EepromRestore::outcomeText(std::int32_t status)
+{
+    return status <= AppStatus::Ok ? "Restore finished.\nRestart Application to enable changes!"
+                                   : statusMessage(status);
+}
+
+} // namespace z2e

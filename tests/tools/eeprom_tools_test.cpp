@@ -1,0 +1,274 @@
+#include "tools_fixture.h"
+
+#include "core/application_status.h"
+#include "driver/command/app_status.h"
+#include "support/local_node_fixture.h"
+#include "tools/eeprom_backup.h"
+#include "tools/eeprom_editor.h"
+#include "tools/eeprom_restore.h"
+#include "tools/maintenance_journal.h"
+
+#include <unistd.h>
+
+namespace z2e {
+namespace {
+
+using namespace testing_tools;
+
+// A base EEPROM the simulated driver accepts (a listed generation), with a chosen serial.
+std::string baseDocument(const std::string& serial, const std::string& root = "BaseEEPROM")
+{
+    return "<" + root + " Name=\"QA-4008.BNC\" Format=\"3\"><BoardInfo><BaseModel>QBA-08</BaseModel>"
+           "<BaseVersion>3</BaseVersion><SerialNumber>" + serial + "</SerialNumber><TypeCode>21</TypeCode>"
+           "</BoardInfo></" + root + ">";
+}
+
+std::string literal(const std::string& item, const std::string& document)
+{
+    return "<Literals><Document Item=\"" + item + "\"><![CDATA[" + document + "]]></Document></Literals>";
+}
+
+class EepromToolsTest : public ToolsTest {
+protected:
+    std::string file(const std::string& name, const std::string& content)
+    {
+        const std::string path = m_site / name;
+        test::writeFile(path, content);
+        return path;
+    }
+    std::vector<std::string> history() const { return MaintenanceJournal(maintenance(), "").history(""); }
+    MaintenanceJournal m_journal{maintenance(), "local"};
+};
+
+TEST_F(EepromToolsTest, BackupIsTheDocumentAsReadNamedAfterBoardNameAndSerial)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001") +
+        boardEntry(1, "QC-3104", 3, "0414", "10A80002", literal("baseeeprom", "<BaseEEPROM><BoardInfo/></BaseEEPROM>")));
+    EepromBackup backup(wrapper, &m_journal);
+    std::string path;
+    ASSERT_EQ(backup.run(0, EepromWhich::Base, m_site.root(), path), 0) << backup.message();
+    EXPECT_EQ(fs::path(path).filename(), "Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml");
+    std::string document;
+    ASSERT_EQ(wrapper.getBaseEeprom(0, document), 0);
+    EXPECT_EQ(test::readFile(path), document + "\n");
+    ASSERT_EQ(backup.run(0, EepromWhich::Connector, m_site.root(), path), 0);
+    ASSERT_EQ(wrapper.getConEeprom(0, document), 0);
+    const std::string name = fs::path(path).filename();
+    ASSERT_EQ(name.rfind("Coneeprom_Brd0_QA-4008.BNC_", 0), 0u) << name;
+    EXPECT_NE(document.find("<SerialNumber>" + name.substr(27, 8) + "</SerialNumber>"), std::string::npos);
+
+    ASSERT_EQ(backup.run(1, EepromWhich::Base, m_site.root(), path), 0);
+    EXPECT_EQ(fs::path(path).filename(), "Baseeeprom_Brd1_NoName_NoSerial.xml");
+    EXPECT_EQ(EepromBackup::fileName(2, EepromWhich::Base, "<BaseEEPROM Name=\"../x\"/>"),
+              "Baseeeprom_Brd2_.._x_NoSerial.xml");
+
+    EXPECT_EQ(backup.run(0, EepromWhich::Base, m_site / "missing", path), AppStatus::SnapshotFailed);
+    EXPECT_NE(backup.message().find("No such file or directory"), std::string::npos) << backup.message();
+    const auto lines = history();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[3], "operation"), "eeprom-backup");
+    EXPECT_EQ(MaintenanceJournal::field(lines[3], "result"), "4009");
+}
+
+// The journal's snapshot of a board is a backup file: restored, the board reads as before.
+TEST_F(EepromToolsTest, SnapshotChangeRestoreGivesBackTheOriginalByteForByte)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
+    std::string original;
+    ASSERT_EQ(wrapper.getBaseEeprom(0, original), 0);
+    EepromEditor editor(wrapper, &m_journal);
+    editor.load(0);
+    ASSERT_TRUE(editor.writable());
+    EXPECT_EQ(editor.serialFieldText(), "10A80001");
+    EXPECT_EQ(editor.typeCode(), 21);
+    ASSERT_EQ(editor.writeDefault("QBA-16", "2", "1234ABCD"), 0) << editor.message();
+    EXPECT_EQ(editor.verification(), "verified");
+    EepromSummary summary;
+    ASSERT_EQ(wrapper.getBaseEepromSummary(0, summary), 0);
+    EXPECT_EQ(summary.baseModel + " " + summary.serialNumber, "QBA-16 1234ABCD");
+
+    std::string snapshot;
+    for (const std::string& name : test::filesIn(maintenance() + "/10A80001")) {
+        if (name.find("_eeprom-write-default_base.xml") != std::string::npos)
+            snapshot = maintenance() + "/10A80001/" + name;
+    }
+    ASSERT_FALSE(snapshot.empty());
+    EepromRestore restore(wrapper, &m_journal);
+    ASSERT_EQ(restore.fromFile(0, EepromWhich::Base, snapshot), 0) << restore.message();
+    EXPECT_EQ(EepromRestore::outcomeText(0), "Restore finished.\nRestart Application to enable changes!");
+    std::string after;
+    ASSERT_EQ(wrapper.getBaseEeprom(0, after), 0);
+    EXPECT_EQ(after, original);
+    const auto lines = history();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[1], "operation"), "eeprom-restore");
+    EXPECT_EQ(MaintenanceJournal::field(lines[1], "verification"), "verified");
+}
+
+TEST_F(EepromToolsTest, ReadBackNoticesAWriteTheDriverAltered)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001", literal("baseeeprom", baseDocument("00000000"))));
+    EepromRestore restore(wrapper, &m_journal);
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Base, file("b.xml", baseDocument("10A80001"))), 0);
+    EXPECT_EQ(restore.verification(), "BoardInfo/SerialNumber: wrote 10A80001, board reports 00000000");
+    const auto lines = history();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), restore.verification());
+}
+
+TEST_F(EepromToolsTest, FailingWritesAreJournalledAsFailed)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001", "<Faults><EEPROMWrite>fail</EEPROMWrite></Faults>") +
+        boardEntry(1, "QC-3104", 3, "0414", "10A80002", "<Faults><BaseBackup>missing</BaseBackup></Faults>"));
+    EepromRestore restore(wrapper, &m_journal);
+    ASSERT_EQ(restore.fromFile(0, EepromWhich::Base, file("b.xml", baseDocument("10A80001"))),
+              AppStatus::BaseEepromWriteFailed);
+    EXPECT_EQ(EepromRestore::outcomeText(AppStatus::BaseEepromWriteFailed),
+              "Error!\r\nFailed to write data to the base EEPROM!");
+    EepromEditor editor(wrapper, &m_journal);
+    editor.load(0);
+    EXPECT_EQ(editor.writeDefault("QBA-08", "3", "10A80001"), AppStatus::EepromDocumentFailed);
+    const EepromEditorOutcome shown = EepromEditor::outcome(editor.actionDone(), editor.result(), &wrapper);
+    EXPECT_EQ(shown.kind, EepromEditorOutcome::Kind::Failure);
+    EXPECT_EQ(shown.text, "Base EEPROM Configuration Failed. [ERR_UNKNOWN] ");
+    EXPECT_GE(restore.automatic(1, EepromWhich::Base), 1);
+
+    const auto lines = history();
+    ASSERT_EQ(lines.size(), 3u);
+    const std::pair<const char*, const char*> expected[] = {
+        {"4007", "not committed"}, {"4005", "not committed"}, {"220001", "not written"}};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(MaintenanceJournal::field(lines[i], "result"), expected[i].first) << lines[i];
+        EXPECT_EQ(MaintenanceJournal::field(lines[i], "verification"), expected[i].second) << lines[i];
+        EXPECT_EQ(lines[i].find("\"snapshots\":[]"), std::string::npos) << lines[i];
+    }
+}
+
+TEST_F(EepromToolsTest, EraseLeavesTheBoardBlankAndRefusalsSendNothing)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
+    EepromEditor editor(wrapper, &m_journal);
+    editor.load(0);
+    EXPECT_EQ(editor.writeDefault("QBA-08", "3", "10a80001"), AppStatus::InvalidSerialNumber);
+    EXPECT_EQ(editor.writeDefault("QBC-04", "2", "10A80001"), AppStatus::EepromDocumentFailed);
+    EXPECT_FALSE(editor.actionDone());
+    EXPECT_TRUE(history().empty());
+    ASSERT_EQ(editor.erase(), 0);
+    EXPECT_EQ(editor.verification(), "verified");
+    std::string document;
+    EXPECT_GE(wrapper.getBaseEeprom(0, document), 1);
+    EXPECT_EQ(EepromEditor::outcome(editor.actionDone(), editor.result(), &wrapper).text,
+              "Base EEPROM Configuration finished successfully!");
+    ASSERT_EQ(history().size(), 1u);
+}
+
+TEST(EepromEditor, ModelListFollowsTheTypeCodeTable)
+{
+    const std::string listing =
+        "<BaseEEPROMEntries>"
+        "<Entry Id=\"21400803\" Name=\"QA-4008.BNC\" TypeCode=\"21\" BaseModel=\"QBA-08\" BaseVersion=\"3\"/>"
+        "<Entry Id=\"21401602\" Name=\"QA-4016\" TypeCode=\"21\" BaseModel=\"QBA-16\" BaseVersion=\"2\"/>"
+        "<Entry Id=\"21409901\" Name=\"QA-4099-TEMP\" TypeCode=\"21\" BaseModel=\"QBA-99\" BaseVersion=\"1\"/>"
+        "<Entry Id=\"22403201\" Name=\"QA-4032-TEMP\" TypeCode=\"22\" BaseModel=\"QBA-32T\" BaseVersion=\"1\"/>"
+        "<Entry Id=\"42506401\" Name=\"QD-5064-ISO\" TypeCode=\"42\" BaseModel=\"QBD-64I\" BaseVersion=\"1\"/>"
+        "<Entry Id=\"42503201\" Name=\"QD-5032\" TypeCode=\"42\" BaseModel=\"QBD-32\" BaseVersion=\"1\"/>"
+        "</BaseEEPROMEntries>";
+    std::vector<EepromModelList::Entry> entries;
+    ASSERT_TRUE(EepromModelList::parse(listing, entries));
+    const auto analog = EepromModelList::offeredEntries(21, entries);
+    const std::vector<std::string> texts = EepromModelList::comboTexts(analog);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "QA-4008.BNC Model:QBA-08          Revision:3");
+    EXPECT_EQ(texts[1], "QA-4016     Model:QBA-16          Revision:2");
+    std::string name, model, revision;
+    ASSERT_TRUE(EepromModelList::splitComboText(texts[1], name, model, revision));
+    EXPECT_EQ(name + "|" + model + "|" + revision, "QA-4016|QBA-16|2");
+    const auto isolated = EepromModelList::offeredEntries(42, entries);
+    ASSERT_EQ(isolated.size(), 1u);
+    EXPECT_EQ(isolated[0].name, "QD-5064-ISO");
+    EXPECT_TRUE(EepromModelList::offeredEntries(99, entries).empty());
+}
+
+TEST(EepromEditor, SerialFieldKeepsUpToEightUpperCaseHexDigits)
+{
+    QorinNodeUtilWrapper wrapper(nullptr);
+    EepromEditor editor(wrapper, nullptr);
+    const std::pair<const char*, const char*> edits[] = {
+        {"1", "1"}, {"1F", "1F"}, {"1f", "1F"}, {"1F0G", "1F"}, {"123456789", "12345678"}, {"", ""}};
+    for (const auto& [typed, kept] : edits)
+        EXPECT_EQ(editor.serialEdited(typed), kept) << typed;
+    EXPECT_TRUE(EepromEditor::validSerial("10A80001"));
+    EXPECT_FALSE(EepromEditor::validSerial("10a80001"));
+    EXPECT_FALSE(EepromEditor::validSerial(""));
+
+    EXPECT_EQ(EepromEditor::outcome(false, 0, nullptr).kind, EepromEditorOutcome::Kind::Nothing);
+    EXPECT_EQ(EepromEditor::outcome(true, 700008, nullptr).text,
+              "Base EEPROM Configuration Failed. [ERR_UNI_OSAL_ETIMEOUT] ");
+}
+
+// The scripted driver records every call: a refused file reaches neither the board nor the journal.
+class EepromScriptedTest : public test::FakeDriverTest {
+protected:
+    void SetUp() override
+    {
+        test::FakeDriverTest::SetUp();
+        connectWith(1);
+        wrapper.setReady(true);
+        test::fakeDriver().setText("BoardID0", "baseeeprom", baseDocument("10A80001"));
+        test::fakeDriver().setText("BoardID0", "coneeprom", "<ConEEPROM><BoardInfo/></ConEEPROM>");
+    }
+
+    std::string file(const std::string& name, const std::string& content)
+    {
+        const std::string path = site / name;
+        test::writeFile(path, content);
+        return path;
+    }
+
+    test::ScratchFolder site{"z2e-eeprom"};
+    MaintenanceJournal journal{site / "maintenance", "local"};
+    QorinNodeUtilWrapper wrapper{std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {})};
+};
+
+TEST_F(EepromScriptedTest, BadFilesAreRefusedBeforeAnythingIsSent)
+{
+    const std::string large = site / "large.xml";
+    // A valid backup followed by a hole: only its size makes it no backup.
+    test::writeFile(large, baseDocument("10A80001"));
+    ASSERT_EQ(::truncate(large.c_str(), 100 << 20), 0);
+    const std::pair<std::string, std::int32_t> files[] = {
+        {file("con.xml", "<ConEEPROM Name=\"x\"><BoardInfo/></ConEEPROM>\n"), AppStatus::EepromFileInvalid},
+        {file("longer.xml", baseDocument("10A80001", "BaseEEPROMX")), AppStatus::EepromFileInvalid},
+        {file("empty.xml", ""), AppStatus::EepromDocumentFailed},
+        {file("text.xml", "serial 10A80001"), AppStatus::EepromDocumentFailed},
+        {large, AppStatus::EepromDocumentFailed},
+        {site / "absent.xml", AppStatus::EepromDocumentFailed},
+    };
+    EepromRestore restore(wrapper, &journal);
+    for (const auto& [path, status] : files) {
+        EXPECT_EQ(restore.fromFile(0, EepromWhich::Base, path), status) << path;
+        EXPECT_TRUE(restore.verification().empty());
+    }
+    EXPECT_TRUE(test::fakeDriver().calls.empty());
+    EXPECT_TRUE(journal.history("").empty());
+}
+
+TEST_F(EepromScriptedTest, NodeLostBeforeTheCommitLeavesNotCommitted)
+{
+    test::fakeDriver().i32Results[{0, 1025}] = 700002;
+    EepromRestore restore(wrapper, &journal);
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Base, file("b.xml", baseDocument("10A80001"))),
+              AppStatus::BaseEepromWriteFailed);
+    const auto sets = test::fakeDriver().callsNamed("SetParamStruct_str");
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(sets[0].value, baseDocument("10A80001"));
+    const auto lines = journal.history("");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), "not committed");
+}
+
+} // namespace
+} // namespace z2e
