@@ -67,7 +67,10 @@ void bareSequence(z2e::QorinNodeUtilWrapper& wrapper)
 
 void BM_SelfTest64BoardsVsBareCalls(benchmark::State& state)
 {
-    char pattern[] = "/tmp/self_test_bench_XXXXXX";
+    // The scratch folder stands for a documents folder: under the working folder, not /tmp, where
+    // the test suite's churn of created and deleted files makes every new file slow to create.
+    std::string scratch = (fs::current_path() / "self_test_bench_XXXXXX").string();
+    char* pattern = scratch.data();
     if (!::mkdtemp(pattern)) {
         state.SkipWithError("no scratch folder");
         return;
