@@ -193,6 +193,13 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
         // Both buttons of the dialog force the update: a newer firmware goes back to the release.
         if (decide(row.installed, row.latest, true, selection)) {
             outcome = send(row, selection, selection.empty() ? "latest" : "back to " + selection);
+            if (outcome == AppStatus::SnapshotFailed) {
+                // One board whose EEPROM cannot be saved first must not hold back the others.
+                row.result = "Error!";
+                row.info = "not updated: " + m_message;
+                row.outcome = AppStatus::FirmwareUpdateFailed;
+                outcome = AppStatus::FirmwareUpdateFailed;
+            }
         } else {
             row.result = "Skipped";
             row.info.clear();
