@@ -2,6 +2,7 @@
 
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
+#include "cli_enclosure_command.h"
 #include "cli_nodes_command.h"
 #include "cli_output.h"
 #include "cli_remote_session.h"
@@ -219,6 +220,8 @@ int runCommand(const CliOptions& options)
         return nodesCommand(options);
     if (c == "selftest" || c == "calibrate" || c == "firmware" || c == "history")
         return toolsCommand(options);
+    if (c == "enclosure" || c == "crossgrade" || c == "features" || c == "channel-module")
+        return enclosureCommand(options);
     return usageError("unknown command " + c);
 }
 

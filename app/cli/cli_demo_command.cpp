@@ -92,17 +92,7 @@ public:
     /// Start-up; false (with the exit status) when the demo system is out of reach.
     bool start(int& exitStatus)
     {
-        if (!m_options.driverPath.empty())
-            DriverLibrary::useFile(m_options.driverPath);
-        const std::int32_t status = m_model.initializeSystem();
-        if (status == AppStatus::HardwareInUse && subCommand() != "import-local")
-            reopenSimulated();
-        if (status != AppStatus::Ok)
-            std::cerr << "zamo2ctl: start-up: " << status << " " << statusMessage(status) << "\n";
-        if (m_model.wrapper().isReady() && !m_model.configFilePath().empty())
-            return true;
-        exitStatus = exitStatusOf(status == AppStatus::Ok ? DemoStatus::DriverNotReady : status);
-        return false;
+        return startDemoSystem(m_options, m_model, subCommand() != "import-local", exitStatus);
     }
 
     int run()
@@ -132,12 +122,6 @@ public:
 private:
     const std::string& subCommand() const { return m_options.arguments[0]; }
     const std::string& argument(std::size_t i) const { return m_options.arguments[i]; }
-
-    void reopenSimulated()
-    {
-        // Demo editing needs the simulated system only.
-        m_model.reconnectSimulatedOnly();
-    }
 
     int listModels()
     {
@@ -266,6 +250,22 @@ private:
 };
 
 } // namespace
+
+bool startDemoSystem(const CliOptions& options, SystemModel& model, bool simulatedOnly, int& exitStatus)
+{
+    if (!options.driverPath.empty())
+        DriverLibrary::useFile(options.driverPath);
+    const std::int32_t status = model.initializeSystem();
+    // Demo editing needs the simulated system only.
+    if (status == AppStatus::HardwareInUse && simulatedOnly)
+        model.reconnectSimulatedOnly();
+    if (status != AppStatus::Ok)
+        std::cerr << "zamo2ctl: start-up: " << status << " " << statusMessage(status) << "\n";
+    if (model.wrapper().isReady() && !model.configFilePath().empty())
+        return true;
+    exitStatus = exitStatusOf(status == AppStatus::Ok ? DemoStatus::DriverNotReady : status);
+    return false;
+}
 
 int demoCommand(const CliOptions& options)
 {
