@@ -3,6 +3,7 @@
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
 #include "cli_eeprom_command.h"
+#include "cli_enclosure_command.h"
 #include "cli_nodes_command.h"
 #include "cli_output.h"
 #include "cli_remote_session.h"
@@ -36,12 +37,6 @@ void printAnswer(const std::string& text)
     std::cout << text;
     if (!text.empty() && text.back() != '\n')
         std::cout << '\n';
-}
-
-int usageError(const std::string& message)
-{
-    std::cerr << "zamo2ctl: " << message << "\n";
-    return EXIT_USAGE;
 }
 
 // The local node with the command line's reports of what went wrong.
@@ -222,6 +217,8 @@ int runCommand(const CliOptions& options)
         return toolsCommand(options);
     if (c == "eeprom")
         return eepromCommand(options);
+    if (c == "enclosure" || c == "crossgrade" || c == "features" || c == "channel-module")
+        return enclosureCommand(options);
     return usageError("unknown command " + c);
 }
 

@@ -38,10 +38,9 @@ const std::map<std::string, SubCommand>& subCommands()
     return commands;
 }
 
-int usageError(const std::string& message)
+int demoUsageError(const std::string& message)
 {
-    std::cerr << "zamo2ctl: demo: " << message << "\n";
-    return EXIT_USAGE;
+    return usageError("demo: " + message);
 }
 
 // The numbers after the sub-command (checked before start-up by demoCommand).
@@ -92,17 +91,7 @@ public:
     /// Start-up; false (with the exit status) when the demo system is out of reach.
     bool start(int& exitStatus)
     {
-        if (!m_options.driverPath.empty())
-            DriverLibrary::useFile(m_options.driverPath);
-        const std::int32_t status = m_model.initializeSystem();
-        if (status == AppStatus::HardwareInUse && subCommand() != "import-local")
-            reopenSimulated();
-        if (status != AppStatus::Ok)
-            std::cerr << "zamo2ctl: start-up: " << status << " " << statusMessage(status) << "\n";
-        if (m_model.wrapper().isReady() && !m_model.configFilePath().empty())
-            return true;
-        exitStatus = exitStatusOf(status == AppStatus::Ok ? DemoStatus::DriverNotReady : status);
-        return false;
+        return startDemoSystem(m_options, m_model, subCommand() != "import-local", exitStatus);
     }
 
     int run()
@@ -132,12 +121,6 @@ public:
 private:
     const std::string& subCommand() const { return m_options.arguments[0]; }
     const std::string& argument(std::size_t i) const { return m_options.arguments[i]; }
-
-    void reopenSimulated()
-    {
-        // Demo editing needs the simulated system only.
-        m_model.reconnectSimulatedOnly();
-    }
 
     int listModels()
     {
@@ -267,20 +250,36 @@ private:
 
 } // namespace
 
+bool startDemoSystem(const CliOptions& options, SystemModel& model, bool simulatedOnly, int& exitStatus)
+{
+    if (!options.driverPath.empty())
+        DriverLibrary::useFile(options.driverPath);
+    const std::int32_t status = model.initializeSystem();
+    // Demo editing needs the simulated system only.
+    if (status == AppStatus::HardwareInUse && simulatedOnly)
+        model.reconnectSimulatedOnly();
+    if (status != AppStatus::Ok)
+        std::cerr << "zamo2ctl: start-up: " << status << " " << statusMessage(status) << "\n";
+    if (model.wrapper().isReady() && !model.configFilePath().empty())
+        return true;
+    exitStatus = exitStatusOf(status == AppStatus::Ok ? DemoStatus::DriverNotReady : status);
+    return false;
+}
+
 int demoCommand(const CliOptions& options)
 {
     if (options.arguments.empty())
-        return usageError("needs a sub-command");
+        return demoUsageError("needs a sub-command");
     const auto it = subCommands().find(options.arguments[0]);
     if (it == subCommands().end())
-        return usageError("unknown sub-command " + options.arguments[0]);
+        return demoUsageError("unknown sub-command " + options.arguments[0]);
     const std::size_t count = options.arguments.size();
     if (count < it->second.minArguments || count > it->second.maxArguments)
-        return usageError(options.arguments[0] + ": wrong number of arguments (see --help)");
+        return demoUsageError(options.arguments[0] + ": wrong number of arguments (see --help)");
     std::int32_t value = 0;
     for (std::size_t i = 1; i <= it->second.numbers && i < count; ++i) {
         if (!uni::text::parseSignedDecimal(options.arguments[i], value))
-            return usageError("ENC and SLOT must be numbers");
+            return demoUsageError("ENC and SLOT must be numbers");
     }
     DemoSession session(options);
     int exitStatus = EXIT_OK;

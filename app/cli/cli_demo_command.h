@@ -6,7 +6,13 @@
 #include "cli_options.h"
 
 namespace z2e {
+class SystemModel;
 namespace cli {
+
+/// The program's start-up on `model` for work on the demo system; with `simulatedOnly` the
+/// demo system is reached also while another program holds the hardware. False (with the
+/// exit status) when the demo system is out of reach.
+bool startDemoSystem(const CliOptions& options, SystemModel& model, bool simulatedOnly, int& exitStatus);
 
 /// Runs "demo SUBCOMMAND ..."; returns 0, the exit status of the outcome, or 64 for bad usage.
 int demoCommand(const CliOptions& options);

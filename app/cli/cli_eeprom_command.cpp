@@ -20,12 +20,6 @@ namespace cli {
 
 namespace {
 
-int usageError(const std::string& message)
-{
-    std::cerr << "zamo2ctl: " << message << "\n";
-    return EXIT_USAGE;
-}
-
 // A refusal or failure: the status text, then why, on stderr.
 int refused(const std::string& text, const std::string& why)
 {

@@ -19,6 +19,7 @@ const std::map<std::string, std::pair<std::size_t, std::size_t>>& argumentCounts
         {"get-xml", {2, 2}},     {"set-i32", {3, 3}}, {"config", {2, 2}},    {"tree", {0, 0}},
         {"demo", {1, 99}},       {"nodes", {0, 0}},   {"selftest", {0, 0}},  {"calibrate", {1, 1}},
         {"firmware", {1, 2}},    {"history", {0, 0}},    {"eeprom", {1, 2}},
+        {"enclosure", {2, 2}},   {"crossgrade", {0, 0}}, {"features", {0, 99}}, {"channel-module", {0, 1}},
     };
     return counts;
 }
@@ -34,7 +35,8 @@ bool simulationModeText(const std::string& word, std::string& mode)
     return true;
 }
 
-// "--name value" or "--name=value"; advances `i` past a separate value.
+} // namespace
+
 bool optionValue(const std::string& arg, const std::string& name, int argc, const char* const argv[], int& i,
                  std::string& value, bool& matched)
 {
@@ -53,6 +55,8 @@ bool optionValue(const std::string& arg, const std::string& name, int argc, cons
     }
     return true;
 }
+
+namespace {
 
 bool boundedNumber(const std::string& text, std::int32_t low, std::int32_t high, std::int32_t& value)
 {
@@ -97,10 +101,12 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
 // The network options fit only some commands.
 bool checkNetworkOptions(const CliOptions& options, std::string& error)
 {
-    static const std::set<std::string> nodeCommands = {"tree",     "get",       "set",      "get-xml", "set-i32",
-                                                       "selftest", "calibrate", "firmware", "eeprom"};
+    static const std::set<std::string> nodeCommands = {"tree",      "get",        "set",     "get-xml",
+                                                       "set-i32",   "selftest",   "calibrate", "firmware",
+                                                       "eeprom",    "enclosure",  "crossgrade", "features"};
     if (!options.node.empty() && nodeCommands.count(options.command) == 0) {
-        error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate, firmware and eeprom";
+        error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate, firmware, eeprom, "
+                "enclosure, crossgrade and features";
         return false;
     }
     if (!options.node.empty() && !options.system.empty()) {
@@ -210,6 +216,10 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
             return true;
         }
     }
+    if (!parseEnclosureOption(arg, argc, argv, i, options.enclosureTools, error, matched))
+        return false;
+    if (matched)
+        return true;
     error = "unknown option " + arg;
     return false;
 }
@@ -329,6 +339,23 @@ const char* usageText()
            "  eeprom erase --board N --yes erase the base EEPROM\n"
            "                               A written EEPROM is read back and compared; the\n"
            "                               journal line says \"verified\" or the difference\n"
+           "  enclosure show ENC           type, version, serial number, options (with the\n"
+           "                               values offered) and user data of enclosure ENC\n"
+           "  enclosure write ENC [--serial HEX8] [--type T] [--version V]\n"
+           "                  [--option NAME=VALUE|NAME=none ...] [--user-data TEXT | --clear-user-data]\n"
+           "                               write the enclosure's data; what is not given keeps\n"
+           "                               its current value (VALUE: a number or text offered)\n"
+           "  crossgrade --board N [--to ID] [--yes]\n"
+           "                               change board N into the base board (only the one\n"
+           "                               convertible generation), or with --to into any listed\n"
+           "                               base EEPROM generation; asks first or needs --yes\n"
+           "  features --board N [NAME=VALUE ...]\n"
+           "                               the visible features of board N with their values\n"
+           "                               and the selected one; with NAME=VALUE (names and\n"
+           "                               texts as listed) write the new feature set\n"
+           "  channel-module --enc E --slot S [MODULE]\n"
+           "                               the channel module of a demo-system board, or set it\n"
+           "                               and save the driver configuration\n"
            "  history [--serial S]         the maintenance journal (every board, or board S)\n"
            "                               Changes snapshot both EEPROMs of a board first and\n"
            "                               every tool run is journalled, both below\n"
@@ -340,15 +367,16 @@ const char* usageText()
            "  --log FILE                     write the program's log (every severity) to FILE\n"
            "  --json                         print one JSON object instead of text\n"
            "  --node ADDRESS                 tree, get, set, get-xml, set-i32, selftest, calibrate,\n"
-           "                                 firmware and eeprom go to the network node at ADDRESS\n"
+           "                                 firmware, eeprom, enclosure, crossgrade and features\n"
+           "                                 go to the network node at ADDRESS\n"
            "                                 instead of the local driver\n"
            "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
            "                                 the node of --node (default 2500)\n"
            "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"
            "                                 default 9237)\n"
-           "  --no-snapshot                  calibrate, firmware and eeprom: change a board\n"
-           "                                 without saving its EEPROMs first (the journal line\n"
-           "                                 stays)\n"
+           "  --no-snapshot                  calibrate, firmware, eeprom, crossgrade, features and\n"
+           "                                 enclosure write: change without saving the EEPROMs\n"
+           "                                 (the enclosure's data) first; the journal line stays\n"
            "  -h, --help                     show this text\n"
            "\n"
            "Texts go to standard output; the result line of get/set goes to standard error.\n"
@@ -362,8 +390,8 @@ const char* usageText()
            "  64     bad command line\n"
            "  65     selftest or calibrate: a board failed or has no verdict (a test that\n"
            "         does not apply to a board counts as passed); firmware: an update failed\n"
-           "         (3002); a three-wire offset that was not confirmed; eeprom: refused\n"
-           "         (bad serial, wrong backup file) or failed\n"
+           "         (3002); a three-wire offset or a cross grade that was not confirmed;\n"
+           "         eeprom: refused (bad serial, wrong backup file) or failed\n"
            "  69     the network client did not start, or the node of --node did not\n"
            "         appear in time or could not be reached\n"
            "\n"

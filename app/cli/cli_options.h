@@ -2,6 +2,8 @@
 // Command line of zamo2ctl: options may stand anywhere before "--"; the first other word is
 // the command and the rest are its arguments.
 
+#include "cli_enclosure_options.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,12 +28,13 @@ struct CliOptions {
     bool yes = false;           ///< calibrate --yes: no question asked
     bool retryFailed = false;   ///< firmware update --retry-failed
     bool autoSelect = false;    ///< firmware update-file --auto
-    std::string serial;         ///< history --serial, eeprom write-default --serial
+    std::string serial;         ///< history --serial, eeprom write-default --serial, enclosure write --serial
     bool noSnapshot = false;    ///< board tools: no EEPROM snapshots before a change
     std::string which;          ///< eeprom --which: "base" or "con"
     std::string dir;            ///< eeprom backup --dir
     std::string model;          ///< eeprom write-default --model
     std::string revision;       ///< eeprom write-default --revision
+    EnclosureCliOptions enclosureTools; ///< enclosure, crossgrade, features, channel-module
     std::string command;
     std::vector<std::string> arguments;
 };
@@ -39,6 +42,11 @@ struct CliOptions {
 /// Fills `options` from argv[1..]; false with `error` set for a malformed line. The command's
 /// argument count is checked too.
 bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, std::string& error);
+
+/// "--name value" or "--name=value": `matched` tells whether `arg` is option `name`; false
+/// when its value is missing. Advances `i` past a separate value.
+bool optionValue(const std::string& arg, const std::string& name, int argc, const char* const argv[], int& i,
+                 std::string& value, bool& matched);
 
 /// The text of --help.
 const char* usageText();

@@ -1,5 +1,7 @@
 #include "cli_output.h"
 
+#include <iostream>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -11,6 +13,12 @@ int exitStatusOf(std::int32_t result)
     if (result <= 0)
         return EXIT_OK;
     return result < EXIT_LARGE_RESULT ? static_cast<int>(result) : EXIT_LARGE_RESULT;
+}
+
+int usageError(const std::string& message)
+{
+    std::cerr << "zamo2ctl: " << message << "\n";
+    return EXIT_USAGE;
 }
 
 std::string oneLine(const std::string& text)

@@ -26,6 +26,9 @@ enum : int {
 /// 0 for success and warnings, the result itself for 1..62, 63 for anything larger.
 int exitStatusOf(std::int32_t result);
 
+/// "zamo2ctl: <message>" on standard error; EXIT_USAGE.
+int usageError(const std::string& message);
+
 /// A message of several lines on one: line breaks become blanks.
 std::string oneLine(const std::string& text);
 

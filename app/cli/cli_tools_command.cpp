@@ -2,6 +2,7 @@
 
 #include "cli_commands.h"
 #include "cli_output.h"
+#include "cli_tool_support.h"
 
 #include "core/app_paths.h"
 #include "core/node_result_text.h"
@@ -11,8 +12,6 @@
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
 #include "driver/command/app_status.h"
-
-#include <unistd.h>
 
 #include <iomanip>
 #include <iostream>
@@ -25,30 +24,11 @@ namespace {
 
 const std::atomic<bool> kNeverCancelled{false};
 
-int usageError(const std::string& message)
-{
-    std::cerr << "zamo2ctl: " << message << "\n";
-    return EXIT_USAGE;
-}
-
 std::vector<std::uint32_t> chosenBoards(const CliOptions& options)
 {
     if (options.board < 0)
         return {};
     return {static_cast<std::uint32_t>(options.board)};
-}
-
-// Progress on a terminal only, so that redirected output stays the result alone.
-ToolProgress terminalProgress()
-{
-    if (!::isatty(STDERR_FILENO))
-        return nullptr;
-    return [](const std::string& text, double fraction, double) {
-        if (!text.empty())
-            std::cerr << "\r" << text << " " << static_cast<int>(fraction * 100) << "%   " << std::flush;
-        else
-            std::cerr << "\r" << std::string(40, ' ') << "\r" << std::flush;
-    };
 }
 
 // A stopped procedure's status and reason on stderr.
@@ -151,21 +131,10 @@ int selftest(const CliOptions& options)
     return runTest(options, test);
 }
 
-// The three-wire offset needs the calibration connector on the board: asked on a terminal,
-// else only with --yes.
+// The three-wire offset needs the calibration connector on the board.
 bool threeWireConfirmed(const CliOptions& options)
 {
-    if (options.yes)
-        return true;
-    if (!::isatty(STDIN_FILENO)) {
-        std::cerr << "zamo2ctl: calibrate threewire needs --yes when not run on a terminal:\n"
-                  << BoardTestProcedure::threeWireQuestion() << "\n";
-        return false;
-    }
-    std::cerr << "Three wire offest\n" << BoardTestProcedure::threeWireQuestion() << "\n[OK/cancel] " << std::flush;
-    std::string answer;
-    std::getline(std::cin, answer);
-    return answer == "OK" || answer == "ok" || answer == "y" || answer == "yes";
+    return confirmed(options.yes, "calibrate threewire", "Three wire offest", BoardTestProcedure::threeWireQuestion());
 }
 
 int calibrate(const CliOptions& options)
@@ -345,8 +314,9 @@ int history(const CliOptions& options)
     } else {
         for (const std::string& line : lines) {
             using J = MaintenanceJournal;
-            std::string place = "board " + J::field(line, "board");
-            if (J::field(line, "slot") != "null")
+            const std::string enclosure = J::field(line, "enclosure");
+            std::string place = enclosure.empty() ? "board " + J::field(line, "board") : "enclosure " + enclosure;
+            if (enclosure.empty() && J::field(line, "slot") != "null")
                 place += " slot " + J::field(line, "slot");
             std::string firmware;
             if (!J::field(line, "firmwareBefore").empty() || !J::field(line, "firmwareAfter").empty())

@@ -166,6 +166,35 @@ std::int32_t MaintenanceJournal::snapshot(QorinNodeUtilWrapper& wrapper, const B
     return 0;
 }
 
+std::int32_t MaintenanceJournal::snapshotEnclosure(QorinNodeUtilWrapper& wrapper, std::uint32_t enclosure,
+                                                   const std::string& serial, const std::string& operation,
+                                                   std::vector<std::string>& files)
+{
+    files.clear();
+    if (!m_snapshots)
+        return 0;
+    std::string document;
+    const std::int32_t result = wrapper.getEnclosureProperties(enclosure, document);
+    if (result >= 1 || document.empty()) {
+        fail("cannot read the description of enclosure " + std::to_string(enclosure) + " (" +
+             std::to_string(result) + ")");
+        return 4009;
+    }
+    const std::string folder = m_folder + "/enclosure_" + folderNameOf(serial);
+    if (!folderExists(folder)) {
+        fail("cannot create " + folder);
+        return 4009;
+    }
+    const std::string name = folder + "/" + stamp() + "_" + operation + "_enclosure.xml";
+    std::string error;
+    if (!AtomicFileWriter::write(name, document + "\n", &error)) {
+        fail("cannot write " + name + ": " + error);
+        return 4009;
+    }
+    files.push_back(name);
+    return 0;
+}
+
 bool MaintenanceJournal::keepResult(const BoardIdentity& board, const std::string& operation,
                                     const std::string& document, std::string& file)
 {
@@ -212,11 +241,13 @@ std::string MaintenanceJournal::line(const JournalEntry& entry) const
 {
     std::ostringstream out;
     out << "{\"time\":" << jsonString(entry.time) << ",\"user\":" << jsonString(m_user) << ",\"host\":" << jsonString(m_host)
-        << ",\"node\":" << jsonString(m_node) << ",\"board\":" << entry.board << ",\"slot\":";
-    if (entry.slot == BoardIdentity::kUnknownSlot)
-        out << "null";
+        << ",\"node\":" << jsonString(m_node);
+    if (entry.enclosure >= 0)
+        out << ",\"enclosure\":" << entry.enclosure;
+    else if (entry.slot == BoardIdentity::kUnknownSlot)
+        out << ",\"board\":" << entry.board << ",\"slot\":null";
     else
-        out << entry.slot;
+        out << ",\"board\":" << entry.board << ",\"slot\":" << entry.slot;
     out << ",\"model\":" << jsonString(entry.model) << ",\"serial\":" << jsonString(entry.serial)
         << ",\"operation\":" << jsonString(entry.operation) << ",\"parameters\":" << jsonString(entry.parameters);
     if (!entry.firmwareBefore.empty() || !entry.firmwareAfter.empty())

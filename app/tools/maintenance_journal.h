@@ -2,7 +2,8 @@
 // The maintenance journal of a documents folder: EEPROM snapshots taken before a board is
 // changed, the result documents of tests and calibrations, and history.jsonl with one line per
 // board and procedure. Everything lives below "<documents folder>/maintenance"; snapshots and
-// result documents in a folder per board serial number.
+// result documents in a folder per board serial number, an enclosure's snapshots in
+// "enclosure_<serial>".
 //
 // Files are written whole (temporary file + rename); a history line is appended with one
 // write and synced, and a write that does not complete is cut off again, so a reader never
@@ -20,6 +21,8 @@ namespace z2e {
 
 struct JournalEntry {
     std::string time; ///< UTC, ISO 8601; filled by append() when empty
+    /// An enclosure's line: its index; the line then names no board and no slot.
+    std::int32_t enclosure = -1;
     std::uint32_t board = 0;
     std::uint32_t slot = BoardIdentity::kUnknownSlot;
     std::string model;
@@ -59,6 +62,10 @@ public:
     /// file is left then), or 0 without files while snapshots are off.
     std::int32_t snapshot(QorinNodeUtilWrapper& wrapper, const BoardIdentity& board, const std::string& operation,
                           std::vector<std::string>& files);
+    /// Saves the description of enclosure `enclosure` (its data and option values) as it is
+    /// now, in the folder of `serial`. Results as snapshot().
+    std::int32_t snapshotEnclosure(QorinNodeUtilWrapper& wrapper, std::uint32_t enclosure, const std::string& serial,
+                                   const std::string& operation, std::vector<std::string>& files);
     /// Keeps a result document beside the board's snapshots; false with lastError() set.
     /// The file is complete or absent, but reaches the disk only with the next append.
     bool keepResult(const BoardIdentity& board, const std::string& operation, const std::string& document,

@@ -33,12 +33,17 @@ struct AppStatus {
         HardwareImportFailed = 500,
         SimulationLoadFailed = 501,
         EnclosureUpdated = 1000,
-        InvalidSerialNumber = 1101,
         SaveFailed = 1001,
+        /// 1000 for an enclosure that is a network node: the node restarts to apply the data.
+        EnclosureUpdatedNodeRestarts = 1010,
+        EnclosureNotWritable = 1100,
+        /// A serial number or option the tools refuse before anything is sent.
+        InvalidSerialNumber = 1101,
         FirmwareUpdated = 3000,
         FirmwareSkipped = 3001,
         FirmwareUpdateFailed = 3002,
         CrossGradeDone = 4001,
+        CrossGradeNotSupported = 4002,
         BaseDataAccessFailed = 4003,
         BaseEepromAccessFailed = 4004,
         EepromDocumentFailed = 4005,
