@@ -230,7 +230,8 @@ private:
         }
         Report out;
         out.add("operation", subCommand());
-        if (!done.empty())
+        // An edit whose save failed is not done: the file still holds the old system.
+        if (!done.empty() && status == DemoStatus::Ok)
             out.add("done", done);
         if (!saved.empty())
             out.add("saved", saved);

@@ -1,9 +1,11 @@
 #include "config/atomic_file_writer.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,14 +67,63 @@ void syncFolder(const std::string& folder)
     }
 }
 
+// The file a path names in the end: a symbolic link is followed to its target, so that the
+// rename replaces the target and the link keeps pointing at it.
+std::string finalTarget(const std::string& path)
+{
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info;
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        std::vector<char> link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : PATH_MAX) + 1);
+        const ssize_t n = ::readlink(current.c_str(), link.data(), link.size() - 1);
+        if (n < 0)
+            return current;
+        const std::string target(link.data(), static_cast<std::size_t>(n));
+        current = target.front() == '/' ? target : folderOf(current) + "/" + target;
+    }
+    return current;
+}
+
+bool isOurTemporary(const std::string& name, const std::string& base)
+{
+    const std::string prefix = base + ".tmp-";
+    return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0;
+}
+
 }  // namespace
 
-bool AtomicFileWriter::write(const std::string& path, const std::string& content, std::string* error)
+int AtomicFileWriter::removeStaleTemporaries(const std::string& path)
 {
-    if (path.empty() || path.back() == '/') {
-        errno = EINVAL;
-        return fail(error, "no file name in '" + path + "'");
+    const std::string target = finalTarget(path);
+    const std::string folder = folderOf(target);
+    const std::string base = target.substr(target.find_last_of('/') == std::string::npos ? 0
+                                                                                       : target.find_last_of('/') + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        struct stat info;
+        const std::string full = folder + "/" + name;
+        // Only plain files of our own name pattern; never what a link points at.
+        if (isOurTemporary(name, base) && ::lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::unlink(full.c_str()) == 0)
+            ++removed;
     }
+    ::closedir(dir);
+    return removed;
+}
+
+bool AtomicFileWriter::write(const std::string& requested, const std::string& content, std::string* error)
+{
+    if (requested.empty() || requested.back() == '/') {
+        errno = EINVAL;
+        return fail(error, "no file name in '" + requested + "'");
+    }
+    const std::string path = finalTarget(requested);
     const std::string pattern = path + ".tmp-XXXXXX";
     std::vector<char> tempName(pattern.begin(), pattern.end());
     tempName.push_back('\0');

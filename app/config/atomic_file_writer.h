@@ -11,9 +11,14 @@ namespace z2e {
 /// target is left as it was.
 class AtomicFileWriter {
 public:
-    /// Replaces (or creates) path with content. Returns false on failure; error, when
-    /// given, receives a short explanation.
+    /// Replaces (or creates) path with content. A symbolic link is written through: its
+    /// target is replaced and the link stays. Returns false on failure; error, when given,
+    /// receives a short explanation with the system's reason.
     static bool write(const std::string& path, const std::string& content, std::string* error = nullptr);
+
+    /// Removes the temporary files that a write of `path` killed part-way left beside the
+    /// file it replaces ("<name>.tmp-" and six characters, nothing else). Returns how many.
+    static int removeStaleTemporaries(const std::string& path);
 };
 
 }  // namespace z2e

@@ -15,6 +15,15 @@ void CheckDiagnostics::add(std::string path, std::string reason)
     m_findings.push_back(Finding{std::move(path), std::move(reason)});
 }
 
+void CheckDiagnostics::add(const pugi::xml_node& node, std::string reason)
+{
+    if (m_findings.size() >= kMaxFindings) {
+        ++m_total;
+        return;
+    }
+    add(node.path('/'), std::move(reason));
+}
+
 void CheckDiagnostics::clear()
 {
     m_findings.clear();

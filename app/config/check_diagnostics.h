@@ -1,5 +1,7 @@
 #pragma once
 
+#include <pugixml.hpp>
+
 #include <string>
 #include <vector>
 
@@ -19,6 +21,9 @@ public:
 
     /// Records a finding; stops recording (but keeps counting) beyond kMaxFindings.
     void add(std::string path, std::string reason);
+    /// add() with the path of `node`, worked out only while findings are still recorded: a
+    /// path costs as much as the element is deep.
+    void add(const pugi::xml_node& node, std::string reason);
 
     const std::vector<Finding>& findings() const { return m_findings; }
 

@@ -17,7 +17,9 @@ public:
     bool check(const pugi::xml_node& element) override;
 
 private:
-    std::string m_path;
+    /// Names from the root down; compared from the element upwards, so that an element deep
+    /// in a hostile file costs no more than the path is long.
+    std::vector<std::string> m_names;
 };
 
 }  // namespace z2e

@@ -14,7 +14,7 @@ IfElementCheck::~IfElementCheck() = default;
 bool IfElementCheck::reject(const pugi::xml_node& node, const std::string& reason) const
 {
     if (m_diagnostics != nullptr) {
-        m_diagnostics->add(node.path('/'), reason);
+        m_diagnostics->add(node, reason);
     }
     return false;
 }

@@ -69,7 +69,7 @@ void QorinCfgCheck::checkElement(const pugi::xml_node& element, CheckDiagnostics
         // A checker only ever sees elements, so this stays a safety net.
         m_valid = false;
         if (diagnostics != nullptr) {
-            diagnostics->add(element.path('/'), e.what());
+            diagnostics->add(element, e.what());
         }
     }
 }

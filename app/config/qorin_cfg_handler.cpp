@@ -25,6 +25,7 @@ namespace z2e {
 
 const char* const QorinCfgHandler::kConfigFileName = "zmpxi_api_config.xml";
 const std::size_t QorinCfgHandler::kMaxDocumentSize = 64u * 1024u * 1024u;
+const std::size_t QorinCfgHandler::kMaxNesting = 64;
 
 namespace {
 
@@ -326,8 +327,35 @@ const char* QorinCfgHandler::templateText()
     return qorinCfgTemplate();
 }
 
+bool QorinCfgHandler::nestingAcceptable(const pugi::xml_node& document)
+{
+    // Iterative and stopping at the limit: a hostile file of any depth costs one walk. The
+    // root element is level 1; kMaxNesting levels may lie below it.
+    std::size_t level = 1;
+    pugi::xml_node node = document.first_child();
+    while (node) {
+        if (node.type() == pugi::node_element && level > kMaxNesting + 1)
+            return false;
+        if (node.first_child()) {
+            node = node.first_child();
+            ++level;
+            continue;
+        }
+        while (!node.next_sibling()) {
+            node = node.parent();
+            --level;
+            if (!node || node == document)
+                return true;
+        }
+        node = node.next_sibling();
+    }
+    return true;
+}
+
 bool QorinCfgHandler::loadConfig(const std::string& path)
 {
+    // A save killed part-way left its temporary file beside the configuration.
+    AtomicFileWriter::removeStaleTemporaries(path);
     std::string text;
     std::string error;
     const auto status = BoundedFileReader::read(path, kMaxDocumentSize, text, &error);
@@ -357,6 +385,12 @@ bool QorinCfgHandler::loadConfigFromBuffer(const void* data, std::size_t size, c
     if (!parsed) {
         UNI_LOG(kChannel, uni::log::info) << "Driver configuration " << path << " is not XML (" << parsed.description()
                                           << " at offset " << parsed.offset << "); using the built-in template";
+        m_keepInvalidFile = true;
+        return loadTemplate();
+    }
+    if (!nestingAcceptable(m_doc)) {
+        UNI_LOG(kChannel, uni::log::warning) << "Driver configuration " << path << " nests elements deeper than "
+                                             << kMaxNesting << " levels; using the built-in template";
         m_keepInvalidFile = true;
         return loadTemplate();
     }
@@ -596,6 +630,11 @@ int QorinCfgHandler::importSimulation(const std::string& path)
     const pugi::xml_parse_result parsed = demo.load_buffer(text.data(), text.size(), kDemoParseOptions);
     const pugi::xml_node demoRoot = demo.document_element();
     pugi::xml_node simulation = section("Configuration/Simulation");
+    if (parsed && !nestingAcceptable(demo)) {
+        UNI_LOG(kChannel, uni::log::warning) << "Demo file " << path << " not usable: elements nested deeper than "
+                                             << kMaxNesting << " levels";
+        return 0;
+    }
     if (!parsed || !demoRoot || !simulation) {
         UNI_LOG(kChannel, uni::log::warning) << "Demo file " << path << " not usable: "
                                              << (parsed ? "nothing to import" : parsed.description());
@@ -613,22 +652,31 @@ int QorinCfgHandler::importSimulation(const std::string& path)
     return 1;
 }
 
-bool QorinCfgHandler::saveConfig(const std::string& path)
+bool QorinCfgHandler::saveConfig(const std::string& path, std::string* error)
 {
+    std::string why;
     if (m_keepInvalidFile && samePath(path, m_path) && !keepInvalidFile()) {
-        return false;
+        why = "the unusable configuration there could not be kept aside first";
+    } else if (!nestingAcceptable(m_doc)) {
+        why = "elements nested deeper than " + std::to_string(kMaxNesting) + " levels would not load again";
+    } else {
+        CheckDiagnostics diagnostics;
+        if (!m_check->checkDocument(m_doc, &diagnostics)) {
+            UNI_LOG(kChannel, uni::log::warning) << "Saving a driver configuration that fails validation to " << path;
+            logFindings(diagnostics);
+        }
+        const std::string text = printDocument(m_doc);
+        // What is written must load again, here and in the driver.
+        if (text.size() > kMaxDocumentSize)
+            why = "it would be " + std::to_string(text.size()) + " bytes, more than the " +
+                  std::to_string(kMaxDocumentSize) + " a configuration may have";
+        else if (AtomicFileWriter::write(path, text, &why))
+            return true;
     }
-    CheckDiagnostics diagnostics;
-    if (!m_check->checkDocument(m_doc, &diagnostics)) {
-        UNI_LOG(kChannel, uni::log::warning) << "Saving a driver configuration that fails validation to " << path;
-        logFindings(diagnostics);
-    }
-    std::string error;
-    if (!AtomicFileWriter::write(path, printDocument(m_doc), &error)) {
-        UNI_LOG(kChannel, uni::log::error) << "Driver configuration not saved: " << error;
-        return false;
-    }
-    return true;
+    UNI_LOG(kChannel, uni::log::error) << "Driver configuration not saved to " << path << ": " << why;
+    if (error)
+        *error = why;
+    return false;
 }
 
 bool QorinCfgHandler::keepInvalidFile()

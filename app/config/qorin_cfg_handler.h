@@ -87,8 +87,9 @@ public:
     /// Writes the whole document tab-indented. If loadConfig had replaced an existing file
     /// by the template and path is that file, the old file is first kept beside it as
     /// "<name>.invalid-<timestamp>". A failed write leaves the target untouched. Returns
-    /// true on success.
-    bool saveConfig(const std::string& path);
+    /// true on success; otherwise `error`, when given, says why (with the system's reason).
+    /// A document whose printed form would not load again (too large) is not written.
+    bool saveConfig(const std::string& path, std::string* error = nullptr);
 
     /// Path given to the last loadConfig.
     const std::string& configPath() const { return m_path; }
@@ -109,6 +110,11 @@ public:
 
     /// Largest configuration or demo file accepted (bytes).
     static const std::size_t kMaxDocumentSize;
+    /// Deepest element nesting accepted in a configuration or demo file; real ones stay
+    /// below ten.
+    static const std::size_t kMaxNesting;
+    /// True when no element of `document` lies deeper than kMaxNesting.
+    static bool nestingAcceptable(const pugi::xml_node& document);
 
 private:
     bool loadTemplate();

@@ -370,8 +370,10 @@ std::int32_t DemoSystemEditor::saveConfiguration(const DriverLogSettings* window
     config.writeLoggerSettings(&settings);
     if (!config.writeSimulatedSystem(SimulatedSystemConverter::toRecords(m_system.demoRoot())))
         UNI_LOG(kLogChannel, uni::log::warning) << "configuration without simulation section: demo system not kept";
-    if (!config.saveConfig(target))
-        return fail(DemoStatus::ConfigurationNotSaved, "cannot write " + target + "; the file there is unchanged");
+    std::string why;
+    if (!config.saveConfig(target, &why))
+        return fail(DemoStatus::ConfigurationNotSaved,
+                    "cannot write " + target + " (" + why + "); the file there is unchanged");
     m_unsaved = false;
     m_system.setUnsavedChanges(false);
     return finish(DemoStatus::Ok, false);

@@ -14,6 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
@@ -164,6 +168,17 @@ TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
     ASSERT_EQ(run({"demo", "import", file}).exitCode, 0);
     readSavedConfiguration();
     EXPECT_EQ(enclosures.size(), 2u);
+
+    // The configuration now lives behind a link into a folder that has gone: the edit is
+    // reported as not saved, with the system's reason, and never as done.
+    const std::string config = site.configFile();
+    const std::string moved = site / "elsewhere.xml";
+    ASSERT_EQ(std::rename(config.c_str(), moved.c_str()), 0);
+    ASSERT_EQ(::symlink((site / "gone/zmpxi_api_config.xml").c_str(), config.c_str()), 0);
+    const ProcessResult unsaved = run({"demo", "add-enclosure", "qe-d2"});
+    EXPECT_NE(unsaved.exitCode, 0);
+    EXPECT_EQ(unsaved.out.find("done"), std::string::npos) << unsaved.out;
+    EXPECT_NE(unsaved.out.find("No such file or directory"), std::string::npos) << unsaved.out;
 }
 
 TEST_F(Zamo2ctlOnSite, ShowsTheHardwareAndTheDemoSystem)

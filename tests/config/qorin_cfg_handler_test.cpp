@@ -2,10 +2,15 @@
 // driver configuration.
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "config/qorin_cfg_check.h"
 #include "config/qorin_cfg_handler.h"
@@ -314,6 +319,75 @@ TEST_F(QorinCfgHandlerTest, UnusableFileIsKeptBeforeTheFirstSave)
 
     ASSERT_TRUE(handler.saveConfig(path));
     EXPECT_EQ(filesIn(dir.path()), listing);  // kept once only
+}
+
+// A configuration nested 100,000 deep: refused at load, and the check itself stays linear.
+TEST_F(QorinCfgHandlerTest, DeepNestingIsRefusedAndCheckedInLinearTime)
+{
+    const std::size_t depth = 100000;
+    std::string deep = "<zmpxi_api_config><Definition/><Configuration>";
+    for (std::size_t i = 0; i < depth; ++i)
+        deep += "<Logger>";
+    for (std::size_t i = 0; i < depth; ++i)
+        deep += "</Logger>";
+    deep += "</Configuration></zmpxi_api_config>";
+    const std::string path = dir / QorinCfgHandler::kConfigFileName;
+    writeFile(path, deep);
+    ASSERT_TRUE(handler.loadConfig(path));
+    EXPECT_TRUE(handler.pendingInvalidFile());
+    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogOnError"); // the template
+
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(deep.c_str()));
+    EXPECT_FALSE(QorinCfgHandler::nestingAcceptable(document));
+    z2e::QorinCfgCheck check;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(check.checkDocument(document));
+    // Quadratic path building took half a minute here; linear work takes milliseconds.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+
+    std::string shallow = "<a>";
+    for (std::size_t i = 0; i < QorinCfgHandler::kMaxNesting; ++i)
+        shallow += "<b>";
+    shallow += "x";
+    for (std::size_t i = 0; i < QorinCfgHandler::kMaxNesting; ++i)
+        shallow += "</b>";
+    shallow += "</a>";
+    ASSERT_TRUE(document.load_string(shallow.c_str()));
+    EXPECT_TRUE(QorinCfgHandler::nestingAcceptable(document));
+}
+
+// The operator's file behind a symbolic link is the one updated; a killed save's leftover is
+// removed at the next load, and a failed save says why.
+TEST_F(QorinCfgHandlerTest, SaveWritesThroughLinksCleansUpAndExplainsFailures)
+{
+    const std::string real = dir / "real.xml";
+    const std::string link = dir / QorinCfgHandler::kConfigFileName;
+    writeFile(real, QorinCfgHandler::templateText());
+    ASSERT_EQ(::symlink("real.xml", link.c_str()), 0);
+    ASSERT_TRUE(handler.loadConfig(link));
+    z2e::DriverLogSettings settings;
+    ASSERT_TRUE(handler.readLoggerSettings(&settings));
+    settings.level = "LogAlways";
+    ASSERT_TRUE(handler.writeLoggerSettings(&settings));
+    ASSERT_TRUE(handler.saveConfig(link));
+    struct stat info;
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_NE(readFile(real).find("LogAlways"), std::string::npos);
+
+    const std::string stale = real + ".tmp-Ab12Cd";
+    const std::string foreign = real + ".tmp-keep";
+    writeFile(stale, "half a file");
+    writeFile(foreign, "not ours");
+    QorinCfgHandler next;
+    ASSERT_TRUE(next.loadConfig(link));
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(foreign));
+
+    std::string why;
+    EXPECT_FALSE(next.saveConfig(dir / "no/such/folder/config.xml", &why));
+    EXPECT_NE(why.find("No such file or directory"), std::string::npos) << why;
 }
 
 TEST(QorinCfgHandlerKey, HardwareEnclosureKey)
