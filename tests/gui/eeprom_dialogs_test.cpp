@@ -165,6 +165,21 @@ TEST_F(EepromDialogsTest, EditorOutcomeIsToldOnlyAfterAnAction)
     EXPECT_EQ(MaintenanceJournal::field(history("10A80001")[0], "verification"), "verified");
 }
 
+TEST_F(EepromDialogsTest, AFailedWriteIsToldAsAnErrorWithTheCodesName)
+{
+    m_wrapper = &connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001", "<Faults><EEPROMWrite>fail</EEPROMWrite></Faults>"));
+    const ToolTarget board = target(0);
+    DialogRecorder recorder;
+    recorder.setHandler(EditorScript({[](CDialogSetEEPROM& editor) { child<QPushButton>(editor, "btnStore")->click(); }}));
+    actions(QString()).run(MenuEntry::ConfigureBaseEeprom, &board);
+    ASSERT_EQ(recorder.seen().size(), 1) << recorder.seen().join("\n").toStdString();
+    EXPECT_TRUE(recorder.seen()[0].startsWith("[Error Information] Base EEPROM Configuration Failed. ["))
+        << recorder.seen()[0].toStdString();
+    ASSERT_EQ(history("10A80001").size(), 1u);
+    EXPECT_NE(MaintenanceJournal::field(history("10A80001")[0], "result"), "0");
+}
+
 TEST_F(EepromDialogsTest, RestoreRefusesTheOtherEepromsFileBeforeSendingIt)
 {
     connectExample();
