@@ -31,6 +31,7 @@
 #include "gui/window/about_text.h"
 #include "gui/window/board_tool_dialogs.h"
 #include "gui/window/demo_tab.h"
+#include "gui/window/eeprom_menu_actions.h"
 #include "gui/window/node_event_types.h"
 #include "gui/window/system_list.h"
 #include "uni/log.h"
@@ -166,16 +167,18 @@ void MainWindow::connectWidgets()
     connect(ui.actionFirmwareUpdatePro, &QAction::triggered, this,
             [this] { runBoardTool(MenuEntry::FirmwareUpdatePro); });
     connect(ui.actionBoardHistory, &QAction::triggered, this, &MainWindow::showBoardHistory);
+    for (MenuEntry entry : {MenuEntry::ConfigureBaseEeprom, MenuEntry::BackupBase, MenuEntry::BackupPanel,
+                            MenuEntry::FileRestoreBase, MenuEntry::FileRestorePanel, MenuEntry::AutoRestoreBase,
+                            MenuEntry::AutoRestoreCon})
+        connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runEepromTool(entry); });
 
     // The tools still to come: each says so when chosen.
     for (QAction* tool : {ui.actionNetSettings, ui.actionLoggingConfiguration, ui.actionSoftwareVersions,
                           ui.actionNodeOptions, ui.actionBoardConfiguration, ui.actionCrossGrade,
-                          ui.actionEnclosureData, ui.actionBackupBase, ui.actionBackupPanel,
-                          ui.actionFileRestoreBase, ui.actionFileRestorePanel, ui.actionUpdateTemperatures,
+                          ui.actionEnclosureData, ui.actionUpdateTemperatures,
                           ui.actionChangeNodeIp, ui.actionRebootNode, ui.actionUpdateNode,
                           ui.actionRestartNode, ui.actionRenameNode,
-                          ui.actionEeprom, ui.actionConfigureBaseEeprom, ui.actionAutoRestoreBase,
-                          ui.actionAutoRestoreCon, ui.actionChannelModules}) {
+                          ui.actionEeprom, ui.actionChannelModules}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
     }
 }
@@ -720,6 +723,15 @@ void MainWindow::runBoardTool(MenuEntry entry)
         dialog->exec();
 }
 
+void MainWindow::runEepromTool(MenuEntry entry)
+{
+    const ModelNode* row = toolRow();
+    ToolTarget target;
+    const bool board = row && toolTarget(*row, target);
+    EepromMenuActions(this, m_chooser, [this](const QString& text) { showStatus(text); })
+        .run(entry, board ? &target : nullptr);
+}
+
 void MainWindow::showBoardHistory()
 {
     const ModelNode* row = toolRow();
@@ -729,6 +741,9 @@ void MainWindow::showBoardHistory()
         return;
     }
     CBoardHistoryDialog dialog(MaintenanceJournal::defaultFolder(), serial, QString::fromStdString(row->name), this);
+    ToolTarget target;
+    if (toolTarget(*row, target) && !target.multiBoard)
+        dialog.setRestoreTarget(target);
     dialog.exec();
 }
 

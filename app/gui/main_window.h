@@ -177,6 +177,8 @@ private:
     void notAvailableYet(const QString& tool);
     /// Opens the board tool of `entry` for the row it was chosen for.
     void runBoardTool(MenuEntry entry);
+    /// Carries out an EEPROM entry of a board's menu (EepromMenuActions) for the tool row.
+    void runEepromTool(MenuEntry entry);
     void showBoardHistory();
     /// The row a tool acts on: the one whose context menu is open, else the current row of the
     /// hardware tree.

@@ -321,6 +321,28 @@ std::vector<std::string> MaintenanceJournal::history(const std::string& serial) 
     return lines;
 }
 
+std::vector<std::string> MaintenanceJournal::snapshotFiles(const std::string& line) const
+{
+    std::vector<std::string> files;
+    const std::string key = "\"snapshots\":[";
+    std::size_t at = line.find(key);
+    if (at == std::string::npos)
+        return files;
+    at += key.size();
+    const std::string folder = m_folder + "/" + folderNameOf(field(line, "serial")) + "/";
+    while (at < line.size() && line[at] == '"') {
+        std::size_t end = at + 1;
+        while (end < line.size() && line[end] != '"')
+            end += line[end] == '\\' ? 2 : 1;
+        // Each name is a JSON text: field() unescapes it as the value of a one-key object.
+        files.push_back(folder + field("{\"n\":" + line.substr(at, end + 1 - at) + "}", "n"));
+        at = end + 1;
+        if (at < line.size() && line[at] == ',')
+            ++at;
+    }
+    return files;
+}
+
 std::string MaintenanceJournal::field(const std::string& line, const std::string& key)
 {
     const std::string name = "\"" + key + "\":";

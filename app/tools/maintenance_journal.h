@@ -81,6 +81,8 @@ public:
     /// The result of the last `operation` on the board `serial` on this journal's node;
     /// false when there is none.
     bool lastResult(const std::string& serial, const std::string& operation, std::int32_t& result) const;
+    /// The snapshot files a history line names, as paths in the board's folder of this journal.
+    std::vector<std::string> snapshotFiles(const std::string& line) const;
     /// The value of `key` in a history line: a text unescaped, a number as written; empty
     /// when the line has no such key.
     static std::string field(const std::string& line, const std::string& key);

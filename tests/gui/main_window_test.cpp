@@ -218,6 +218,27 @@ TEST_F(MainWindowTest, BoardToolsOpenForTheRowTheyWereChosenFor)
     EXPECT_FALSE(m_window->statusBar()->currentMessage().isEmpty());
 }
 
+TEST_F(MainWindowTest, BackupFromTheBoardMenuWritesTheFileInTheChosenFolder)
+{
+    const QString folder = m_site.path("backups");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    std::vector<FileRequest> requests;
+    m_window->setFileChooser([&](QWidget*, const FileRequest& request) {
+        requests.push_back(request);
+        return folder;
+    });
+    DialogRecorder dialogs;
+    menuAt(m_window->ui()->treeHardware, "Slot 2:   QA-4008", true);
+    m_window->ui()->actionBackupBase->trigger();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].directory);
+    EXPECT_EQ(requests[0].title, "Select Folder for Backup files");
+    const QString file = folder + "/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml";
+    EXPECT_TRUE(SimulatedSite::read(file).startsWith("<BaseEEPROM")) << file.toStdString();
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), "EEPROM backup written to " + file);
+    EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("\n").toStdString();
+}
+
 TEST_F(MainWindowTest, SystemReportOfTheClickedSystemGoesToCsv)
 {
     const QString report = m_site.path("report.csv");

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <string>
 
 namespace z2e_test {
@@ -68,11 +69,16 @@ public:
             QWidget* modal = QApplication::activeModalWidget();
             if (!modal || qobject_cast<z2e::CInProgress*>(modal) || !modal->isVisible())
                 return;
+            if (m_handle && m_handle(modal))
+                return;
             m_seen << QString("[%1] %2").arg(modal->windowTitle(), z2e::ModalAutoAnswer::dialogText(modal));
             m_answer.answer(modal);
         });
         m_timer.start();
     }
+
+    /// Dialogs `handle` takes (returns true for) are left to it: neither kept nor answered.
+    void setHandler(std::function<bool(QWidget*)> handle) { m_handle = std::move(handle); }
 
     const QStringList& seen() const { return m_seen; }
     bool saw(const QString& text) const
@@ -88,6 +94,7 @@ private:
     QTimer m_timer;
     z2e::ModalAutoAnswer m_answer;
     QStringList m_seen;
+    std::function<bool(QWidget*)> m_handle;
 };
 
 } // namespace z2e_test

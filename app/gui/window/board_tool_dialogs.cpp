@@ -1,6 +1,7 @@
 #include "gui/window/board_tool_dialogs.h"
 
 #include "gui/dialogs/tools/board_history_dialog.h"
+#include "gui/dialogs/tools/dialog_set_eeprom.h"
 #include "gui/dialogs/tools/fw_select_dialog.h"
 #include "gui/dialogs/tools/fw_update_dialog.h"
 #include "gui/dialogs/tools/fw_update_pro_dialog.h"
@@ -34,7 +35,7 @@ std::unique_ptr<QDialog> BoardToolDialogs::make(MenuEntry entry, const ToolTarge
 
 QStringList BoardToolDialogs::pictureNames()
 {
-    return {"selftest", "firmware", "firmware-pro", "firmware-select", "board-history"};
+    return {"selftest", "firmware", "firmware-pro", "firmware-select", "board-history", "eeprom-editor"};
 }
 
 QDialog* BoardToolDialogs::openForPicture(const QString& name, const ToolTarget& system, const ToolTarget& board,
@@ -57,7 +58,12 @@ QDialog* BoardToolDialogs::openForPicture(const QString& name, const ToolTarget&
         FirmwareUpdater(*system.wrapper, nullptr).listing(files);
         dialog = new CFWSelectDialog(files, parent);
     } else if (name == "board-history") {
-        dialog = new CBoardHistoryDialog(board.journalFolder, boardSerial, boardCaption, parent);
+        auto* history = new CBoardHistoryDialog(board.journalFolder, boardSerial, boardCaption, parent);
+        if (board.wrapper)
+            history->setRestoreTarget(board);
+        dialog = history;
+    } else if (name == "eeprom-editor" && board.wrapper) {
+        dialog = new CDialogSetEEPROM(board, parent);
     }
     if (dialog)
         dialog->show();

@@ -25,11 +25,12 @@ public:
                                          QWidget* parent);
 
     /// What `--dialog` accepts: "selftest", "firmware", "firmware-pro", "firmware-select",
-    /// "board-history".
+    /// "board-history", "eeprom-editor".
     static QStringList pictureNames();
     /// Opens the named dialog without a modal loop, in the state its picture shows: the self
-    /// test after a run over `system`, the firmware table after its check, the PRO dialog and
-    /// the history for `board`, the firmware listing of the node. Null for an unknown name.
+    /// test after a run over `system`, the firmware table after its check, the PRO dialog, the
+    /// history and the EEPROM editor for `board`, the firmware listing of the node. Null for an
+    /// unknown name.
     static QDialog* openForPicture(const QString& name, const ToolTarget& system, const ToolTarget& board,
                                    const std::string& boardSerial, const QString& boardCaption, QWidget* parent);
 };

@@ -15,12 +15,13 @@ struct FileRequest {
     QString title;
     QString folder; ///< where the dialog starts
     QString filter;
+    bool directory = false; ///< an existing folder instead of a file (no filter)
 };
 
 /// Returns the chosen path, empty when the operator cancels.
 using FileChooser = std::function<QString(QWidget* parent, const FileRequest& request)>;
 
-/// The standard open and save dialogs.
+/// The standard open, save and folder dialogs.
 QString chooseFileWithDialog(QWidget* parent, const FileRequest& request);
 
 } // namespace z2e

@@ -2,35 +2,70 @@
 
 #include "ui_board_history_dialog.h"
 
+#include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
+#include "gui/dialogs/auxiliary/misc_utils.h"
+#include "gui/window/eeprom_menu_actions.h"
 #include "tools/maintenance_journal.h"
 
 #include <QHeaderView>
+#include <QInputDialog>
+
+#include <sys/stat.h>
 
 namespace z2e {
+namespace {
+
+const char* const kRestoreTitle = "Restore this snapshot";
+const char* const kBase = "Base EEPROM";
+const char* const kConnector = "Connector EEPROM";
+
+bool fileExists(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool endsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+} // namespace
 
 CBoardHistoryDialog::CBoardHistoryDialog(const std::string& journalFolder, const std::string& serial,
                                          const QString& boardCaption, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CBoardHistoryDialog>())
+    : QDialog(parent), m_ui(std::make_unique<Ui::CBoardHistoryDialog>()), m_journalFolder(journalFolder),
+      m_serial(serial)
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     connect(m_ui->btnClose, &QPushButton::clicked, this, &CBoardHistoryDialog::hdl_BtnClicked_Close);
+    connect(m_ui->btnRestore, &QPushButton::clicked, this, &CBoardHistoryDialog::hdl_BtnClicked_Restore);
+    connect(m_ui->tableHistory, &QTableWidget::itemSelectionChanged, this, &CBoardHistoryDialog::updateWidgets);
     m_ui->labelBoard->setText(QString("%1  (serial number %2)").arg(boardCaption, QString::fromStdString(serial)));
+    fillHistory();
+}
 
-    const MaintenanceJournal journal(journalFolder, "");
+CBoardHistoryDialog::~CBoardHistoryDialog() = default;
+
+void CBoardHistoryDialog::fillHistory()
+{
+    const MaintenanceJournal journal(m_journalFolder, "");
     // An empty serial would list every board's history.
-    const std::vector<std::string> lines = serial.empty() ? std::vector<std::string>() : journal.history(serial);
+    std::vector<std::string> lines = m_serial.empty() ? std::vector<std::string>() : journal.history(m_serial);
+    // The journal appends, so the file's last line is the newest.
+    m_lines.assign(lines.rbegin(), lines.rend());
 
     QTableWidget* table = m_ui->tableHistory;
     const QStringList headers = {"Time", "Operation", "Result", "Status", "Node", "Firmware", "Duration"};
+    table->clear();
     table->setColumnCount(headers.size());
     table->setHorizontalHeaderLabels(headers);
-    table->setRowCount(static_cast<int>(lines.size()));
-    int row = 0;
-    // The journal appends, so the file's last line is the newest.
-    for (auto line = lines.rbegin(); line != lines.rend(); ++line, ++row) {
+    table->setRowCount(static_cast<int>(m_lines.size()));
+    for (int row = 0; row < static_cast<int>(m_lines.size()); ++row) {
+        const std::string& line = m_lines[static_cast<std::size_t>(row)];
         using J = MaintenanceJournal;
-        const auto text = [&](const char* key) { return QString::fromStdString(J::field(*line, key)); };
+        const auto text = [&](const char* key) { return QString::fromStdString(J::field(line, key)); };
         QString firmware;
         if (!text("firmwareBefore").isEmpty() || !text("firmwareAfter").isEmpty())
             firmware = text("firmwareBefore") + QString::fromUtf8(" \u2192 ") + text("firmwareAfter");
@@ -45,11 +80,73 @@ CBoardHistoryDialog::CBoardHistoryDialog(const std::string& journalFolder, const
             table->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
     table->resizeColumnsToContents();
-    table->setVisible(!lines.empty());
-    m_ui->labelEmpty->setVisible(lines.empty());
+    table->setVisible(!m_lines.empty());
+    m_ui->labelEmpty->setVisible(m_lines.empty());
+    updateWidgets();
 }
 
-CBoardHistoryDialog::~CBoardHistoryDialog() = default;
+void CBoardHistoryDialog::setRestoreTarget(const ToolTarget& target)
+{
+    m_target = target;
+    updateWidgets();
+}
+
+std::vector<std::string> CBoardHistoryDialog::selectedSnapshots() const
+{
+    const int row = m_ui->tableHistory->currentRow();
+    const QList<QTableWidgetItem*> selected = m_ui->tableHistory->selectedItems();
+    if (row < 0 || row >= static_cast<int>(m_lines.size()) || selected.isEmpty())
+        return {};
+    std::vector<std::string> files;
+    for (const std::string& file :
+         MaintenanceJournal(m_journalFolder, "").snapshotFiles(m_lines[static_cast<std::size_t>(row)])) {
+        if (fileExists(file))
+            files.push_back(file);
+    }
+    return files;
+}
+
+void CBoardHistoryDialog::updateWidgets()
+{
+    const bool restorable = m_target.wrapper && !m_target.boards.empty();
+    m_ui->btnRestore->setVisible(restorable);
+    m_ui->btnRestore->setEnabled(restorable && !selectedSnapshots().empty());
+}
+
+void CBoardHistoryDialog::hdl_BtnClicked_Restore()
+{
+    std::string base;
+    std::string connector;
+    for (const std::string& file : selectedSnapshots()) {
+        if (endsWith(file, "_base.xml"))
+            base = file;
+        else if (endsWith(file, "_con.xml"))
+            connector = file;
+    }
+    if (!m_target.wrapper || m_target.boards.empty() || (base.empty() && connector.empty()))
+        return;
+    bool isBase = !base.empty();
+    if (!base.empty() && !connector.empty()) {
+        bool chosen = false;
+        const QString which = QInputDialog::getItem(this, kRestoreTitle, "Which EEPROM of the snapshot?",
+                                                    {kBase, kConnector}, 0, false, &chosen);
+        if (!chosen)
+            return;
+        isBase = which == kBase;
+    }
+    const std::string& file = isBase ? base : connector;
+    const int row = m_ui->tableHistory->currentRow();
+    const QString question =
+        QString("Restore the %1 of board %2 as it was before \"%3\" at %4?\nThe EEPROM's present content is "
+                "snapshotted first.")
+            .arg(isBase ? "base EEPROM" : "connector panel EEPROM")
+            .arg(m_target.boards.front())
+            .arg(m_ui->tableHistory->item(row, 1)->text(), m_ui->tableHistory->item(row, 0)->text());
+    if (CMiscUtils::askYesNo(kRestoreTitle, question, this) != CDecisionDialogYesNo::Yes)
+        return;
+    EepromMenuActions::restoreFromFile(m_target, isBase ? EepromWhich::Base : EepromWhich::Connector, file, this);
+    fillHistory();
+}
 
 void CBoardHistoryDialog::hdl_BtnClicked_Close()
 {

@@ -1,10 +1,14 @@
 #pragma once
-// "Board History": what the maintenance journal recorded for one board, newest first.
+// "Board History": what the maintenance journal recorded for one board, newest first. Given
+// the board to act on, it restores an EEPROM from the snapshot taken before a recorded change.
+
+#include "gui/dialogs/tools/tool_target.h"
 
 #include <QDialog>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Ui {
 class CBoardHistoryDialog;
@@ -17,16 +21,30 @@ class CBoardHistoryDialog : public QDialog {
 
 public:
     /// Reads the history of the board `serial` from the journal in `journalFolder`
-    /// (".../maintenance"); `boardCaption` names the board above the table.
+    /// (".../maintenance"); `boardCaption` names the board above the table. Read-only until
+    /// setRestoreTarget() names the board.
     CBoardHistoryDialog(const std::string& journalFolder, const std::string& serial, const QString& boardCaption,
                         QWidget* parent = nullptr);
     ~CBoardHistoryDialog() override;
 
+    /// The board (the target's first) whose snapshots "Restore this snapshot" writes back.
+    void setRestoreTarget(const ToolTarget& target);
+    /// The snapshot files of the selected line that still exist; empty without a selection.
+    std::vector<std::string> selectedSnapshots() const;
+
 private slots:
+    void hdl_BtnClicked_Restore();
     void hdl_BtnClicked_Close();
 
 private:
+    void fillHistory();
+    void updateWidgets();
+
     std::unique_ptr<Ui::CBoardHistoryDialog> m_ui;
+    std::string m_journalFolder;
+    std::string m_serial;
+    std::vector<std::string> m_lines; ///< newest first, as the table shows them
+    ToolTarget m_target;
 };
 
 } // namespace z2e

@@ -1,0 +1,146 @@
+#include "gui/dialogs/tools/dialog_set_eeprom.h"
+
+#include "ui_dialog_set_eeprom.h"
+
+#include "core/application_status.h"
+#include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
+#include "gui/dialogs/auxiliary/misc_utils.h"
+#include "gui/dialogs/tools/firmware_dialog_support.h"
+#include "tools/maintenance_journal.h"
+
+#include <QFontDatabase>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+namespace z2e {
+namespace {
+
+const char* const kProgressTitle = "Executing";
+const char* const kProgressText = "Executing ..";
+
+} // namespace
+
+CDialogSetEEPROM::CDialogSetEEPROM(const ToolTarget& target, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CDialogSetEEPROM>()), m_target(target)
+{
+    m_ui->setupUi(this);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    connect(m_ui->btnStore, &QPushButton::clicked, this, &CDialogSetEEPROM::hdl_Btn_Store);
+    connect(m_ui->btnErase, &QPushButton::clicked, this, &CDialogSetEEPROM::hdl_Btn_Erase);
+    connect(m_ui->btnCancel, &QPushButton::clicked, this, &CDialogSetEEPROM::hdl_Btn_Cancel);
+    connect(m_ui->editSerial, &QLineEdit::textChanged, this, &CDialogSetEEPROM::hdl_EDIT_Event);
+    // The combo texts line up in columns only in a fixed-width font.
+    m_ui->comboModel->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+
+    if (m_target.wrapper && !m_target.boards.empty()) {
+        m_journal = journalFor(m_target);
+        m_editor = std::make_unique<EepromEditor>(*m_target.wrapper, m_journal.get());
+        m_editor->load(m_target.boards.front());
+    }
+    const QSignalBlocker quiet(m_ui->editSerial);
+    if (!m_editor) {
+        updateWidgets();
+        return;
+    }
+    const EepromSummary& summary = m_editor->summary();
+    if (m_editor->summaryResult() < 1)
+        m_ui->labelBoard->setText(QString("Board %1:  %2     Model: %3     Revision: %4")
+                                      .arg(m_target.boards.front())
+                                      .arg(QString::fromStdString(summary.name), QString::fromStdString(summary.baseModel),
+                                           QString::fromStdString(summary.baseVersion)));
+    const std::vector<std::string> texts = m_editor->comboTexts();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        m_ui->comboModel->addItem(QString::fromStdString(texts[i]));
+        const EepromModelList::Entry& entry = m_editor->offered()[i];
+        if (entry.baseModel == summary.baseModel && entry.baseVersion == summary.baseVersion)
+            m_ui->comboModel->setCurrentIndex(static_cast<int>(i));
+    }
+    if (m_editor->writable())
+        m_ui->editSerial->setMaxLength(static_cast<int>(EepromEditor::kSerialLength));
+    m_ui->editSerial->setText(QString::fromStdString(m_editor->serialFieldText()));
+    updateWidgets();
+}
+
+CDialogSetEEPROM::~CDialogSetEEPROM() = default;
+
+void CDialogSetEEPROM::updateWidgets()
+{
+    const bool writable = m_editor && m_editor->writable();
+    // The field shows why the EEPROM cannot be read; that text is no serial number to edit.
+    m_ui->editSerial->setReadOnly(!writable);
+    m_ui->btnStore->setEnabled(writable && m_ui->comboModel->count() > 0 && !m_ui->editSerial->text().isEmpty());
+    m_ui->btnErase->setEnabled(writable);
+}
+
+void CDialogSetEEPROM::hdl_EDIT_Event(const QString& text)
+{
+    if (!m_editor || !m_editor->writable())
+        return;
+    const QString valid = QString::fromStdString(m_editor->serialEdited(text.toStdString()));
+    if (valid != text) {
+        const int cursor = m_ui->editSerial->cursorPosition() - (text.size() - valid.size());
+        const QSignalBlocker quiet(m_ui->editSerial);
+        m_ui->editSerial->setText(valid);
+        m_ui->editSerial->setCursorPosition(std::max(0, cursor));
+    }
+    updateWidgets();
+}
+
+void CDialogSetEEPROM::hdl_Btn_Store()
+{
+    std::string name;
+    std::string model;
+    std::string revision;
+    if (!m_editor || !EepromModelList::splitComboText(m_ui->comboModel->currentText().toStdString(), name, model,
+                                                      revision))
+        return;
+    const std::string serial = m_ui->editSerial->text().toStdString();
+    EepromEditor& editor = *m_editor;
+    const std::int32_t status = CMiscUtils::runBehindProgress(
+        kProgressTitle, kProgressText, this,
+        [&editor, &model, &revision, &serial](CInProgress&) { return editor.writeDefault(model, revision, serial); });
+    if (!editor.actionDone()) {
+        // Refused before anything was sent: the operator may correct the input.
+        CMiscUtils::notify(windowTitle(),
+                           QString::fromStdString(statusMessage(status) + "\n" + editor.message()), this);
+        return;
+    }
+    accept();
+}
+
+void CDialogSetEEPROM::hdl_Btn_Erase()
+{
+    if (!m_editor)
+        return;
+    const int answer = CMiscUtils::askYesNo(
+        "Erase EEPROM",
+        "Erase the base EEPROM of this board?\nThe board then reports an EEPROM error until its EEPROM is "
+        "written again;\nonly a snapshot or a backup file brings the content back.",
+        this);
+    if (answer != CDecisionDialogYesNo::Yes)
+        return;
+    EepromEditor& editor = *m_editor;
+    CMiscUtils::runBehindProgress(kProgressTitle, kProgressText, this,
+                                  [&editor](CInProgress&) { return editor.erase(); });
+    accept();
+}
+
+void CDialogSetEEPROM::hdl_Btn_Cancel()
+{
+    reject();
+}
+
+EepromEditorOutcome CDialogSetEEPROM::outcome() const
+{
+    if (!m_editor)
+        return {};
+    EepromEditorOutcome shown =
+        EepromEditor::outcome(m_editor->actionDone(), m_editor->result(), m_target.wrapper.get());
+    const std::string& readBack = m_editor->verification();
+    if (shown.kind == EepromEditorOutcome::Kind::Success && !readBack.empty() && readBack != "verified")
+        shown.text += "\nRead-back: " + readBack;
+    return shown;
+}
+
+} // namespace z2e
