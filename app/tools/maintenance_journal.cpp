@@ -22,6 +22,11 @@ namespace z2e {
 
 namespace {
 
+// An EEPROM that cannot be read has nothing to save; the operator decides to change it anyway.
+const char* const kUnreadableHint =
+    " - to change a board whose EEPROM cannot be read, turn the snapshots off (zamo2ctl --no-snapshot, "
+    "setting ApplicationSettings/MaintenanceSnapshots=false)";
+
 std::string userName()
 {
     if (const char* user = std::getenv("USER"); user && *user)
@@ -136,13 +141,13 @@ std::int32_t MaintenanceJournal::snapshot(QorinNodeUtilWrapper& wrapper, const B
     std::int32_t result = wrapper.getBaseEeprom(board.index, base);
     if (result >= 1) {
         fail("cannot read the base EEPROM of board " + std::to_string(board.index) + " (" + std::to_string(result) +
-             ")");
+             ")" + kUnreadableHint);
         return 4009;
     }
     result = wrapper.getConEeprom(board.index, con);
     if (result >= 1) {
         fail("cannot read the connector EEPROM of board " + std::to_string(board.index) + " (" +
-             std::to_string(result) + ")");
+             std::to_string(result) + ")" + kUnreadableHint);
         return 4009;
     }
     const std::string folder = boardFolder(board);
