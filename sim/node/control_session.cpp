@@ -83,6 +83,17 @@ bool ControlSession::serve(std::uint16_t command, const std::uint8_t* payload, s
             pause(kPauseStepMs * 10);
         return false;
     }
+    if (faulty && m_options.fault == NodeFault::UnrelatedFrames) {
+        // Frames of a command nobody asked for, as often as heartbeats would come.
+        const std::uint16_t stranger = proto::answerCode(static_cast<std::uint16_t>(command ^ 0x0100u));
+        while (!stopRequested() && m_socket->isOpen()) {
+            m_heartbeat.setSize(0);
+            if (qorinet_api::FrameWriter::write(*m_socket, m_heartbeat, stranger) < 0)
+                break;
+            pause(m_options.heartbeatMs);
+        }
+        return false;
+    }
     const bool slow = faulty && m_options.fault == NodeFault::Slow;
     if (!slow)
         setBusy(command);
@@ -110,6 +121,14 @@ bool ControlSession::answer(std::uint16_t command)
     if (m_options.fault == NodeFault::WrongDigest) {
         m_answer.frame()[total - 1] ^= 0x5Au;
         return m_socket->send(m_answer.frame(), total) > 0;
+    }
+    if (m_options.fault == NodeFault::Trickle) {
+        for (std::size_t i = 0; i < total; ++i) {
+            if (stopRequested() || m_socket->send(m_answer.frame() + i, 1) != 1)
+                return false;
+            pause(m_options.faultDelayMs);
+        }
+        return true;
     }
     // Close mid-frame: the header and part of the rest, then the connection goes.
     m_socket->send(m_answer.frame(), proto::kHeaderSize + (total - proto::kHeaderSize) / 2);

@@ -19,6 +19,8 @@ constexpr FaultName kNames[] = {
     {NodeFault::HeartbeatsOnly, "heartbeats-only"},
     {NodeFault::CloseMidFrame, "close-mid-frame"},
     {NodeFault::Slow, "slow"},
+    {NodeFault::UnrelatedFrames, "unrelated-frames"},
+    {NodeFault::Trickle, "trickle"},
 };
 
 } // namespace

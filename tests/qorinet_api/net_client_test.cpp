@@ -231,6 +231,45 @@ TEST(NetClientNode, SlowAnswersAndBrokenAnswersOfTheSimulator)
     }
 }
 
+// Nothing a node sends keeps a request waiting past its bounds: heartbeats extend the wait up
+// to the ceiling, strangers on the stream extend nothing, and a frame begun must complete
+// within one receive time-out.
+TEST(NetClientNode, RequestsEndWhateverTheNodeKeepsSending)
+{
+    const struct {
+        std::vector<std::string> options;
+        std::uint32_t ceilingMs;
+        std::chrono::milliseconds atLeast;
+    } cases[] = {
+        {{"--fault", "heartbeats-only", "--heartbeat-ms", "100"}, 1500, 1400ms},
+        // Both would hold the request past the ceiling if strangers or single bytes counted.
+        {{"--fault", "unrelated-frames", "--heartbeat-ms", "100"}, 60000, 0ms},
+        {{"--fault", "trickle", "--fault-delay-ms", "900"}, 60000, 0ms},
+    };
+    const std::string address = "127.0.1.15";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options[1]);
+        const std::uint16_t port = freeClientBasePort({address});
+        NodeSimProcess sim;
+        ASSERT_TRUE(sim.start(address, c.options, port)) << sim.output();
+        QORINetClient client(loopbackConfig(port, kIntervalMs), loopbackOnly());
+        ASSERT_EQ(client.startClient(), 0);
+        const auto node = waitForNode(client, address, kFindMs);
+        ASSERT_TRUE(node);
+        ASSERT_EQ(node->connect(), 0);
+        node->setRequestCeilingMs(c.ceilingMs);
+        std::int32_t value = 0;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(node->GetParam_i32(0, 1282, value), osal::ERR_UNI_OSAL_ETIMEOUT);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_FALSE(node->isConnected());
+        EXPECT_GE(waited, c.atLeast);
+        // Without the bounds each of these waits for ever; a loaded machine gets ample room.
+        EXPECT_LT(waited, 20s);
+        client.stopClient();
+    }
+}
+
 TEST(NetClientEvents, LateAttachReplaysEveryNodeInListOrder)
 {
     const std::uint16_t port = freeClientBasePort({"127.0.1.10", "127.0.1.11", "127.0.1.12"});

@@ -69,6 +69,7 @@ QORINetClient::QORINetClient(const QORINetClientConfig& config, const uni::Allow
     : QORINetBaseClient(config, allowed, std::move(provider)),
       m_nodeKindMask(config.nodeKindMask),
       m_keepNodes(config.keepNodes),
+      m_requestCeilingMs(config.requestCeilingMs),
       m_localNodeMask(config.localNodeMask),
       m_logger(logger ? std::move(logger) : std::make_shared<QORINetDefaultLogger>()),
       m_logServer(allowed),
@@ -109,6 +110,7 @@ void QORINetClient::configureClient(const QORINetClientConfig& config)
     UNI_LOG(kChannel, uni::log::info) << "configureClient";
     m_nodeKindMask = config.nodeKindMask;
     m_keepNodes = config.keepNodes;
+    m_requestCeilingMs = config.requestCeilingMs;
     setNetworkEnabled(config.nodeKindMask != 0);
     applyAddressConfig(config);
 }
@@ -383,6 +385,7 @@ void QORINetClient::createNode(std::uint16_t command, const DiscoveryAnswer& ans
     auto node = std::make_shared<QORINetClientNode>(this, id, answer.boardCount, answer.enclosureCount,
                                                     answer.simulation);
     node->setAddressPair(answer.node);
+    node->setRequestCeilingMs(m_requestCeilingMs);
     if (!answer.clientAddress.empty())
         setLocalPairFromAnswer(*node, answer);
     else

@@ -148,6 +148,7 @@ private:
 
     std::atomic<std::uint32_t> m_nodeKindMask;
     std::atomic<std::uint32_t> m_keepNodes;
+    std::atomic<std::uint32_t> m_requestCeilingMs;
     const std::uint32_t m_localNodeMask;
     std::atomic<std::uint32_t> m_nextId{1};
 

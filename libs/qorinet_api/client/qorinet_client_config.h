@@ -32,6 +32,9 @@ struct QORINetClientConfig {
     std::uint32_t nodeKindMask = kAcceptReal | kAcceptSimulated;
     /// Non-zero: nodes are never tainted or removed for missing scans.
     std::uint32_t keepNodes = 0;
+    /// Longest wait for one answer while the node keeps sending heartbeats; enough for the
+    /// longest firmware update. Without heartbeats an answer is awaited one receive time-out.
+    std::uint32_t requestCeilingMs = proto::kRequestCeilingMs;
 
     /// Scan interval ("scan-time") and scan window in milliseconds.
     std::uint32_t scanIntervalMs = 1000;

@@ -6,6 +6,7 @@
 #include "qorinet_api/common/payload_writer.h"
 #include "qorinet_api/common/qorinet_names.h"
 #include "qorinet_api/common/qorinet_result_codes.h"
+#include "qorinet_api/common/receive_deadline.h"
 #include "qorinet_api/common/wire_records.h"
 
 #include "uni/log.h"
@@ -403,9 +404,14 @@ int QORINetClientNode::sendRequest(std::uint16_t command)
 
     const std::uint16_t answer = proto::answerCode(command);
     const std::uint16_t heartbeat = proto::heartbeatCode(command);
+    // The answer must begin within one receive time-out; each heartbeat grants another, up to
+    // the ceiling. Strangers on the stream are read and dropped but grant nothing.
+    const std::uint32_t patience = m_receiveTimeoutMs;
+    const auto ceiling = ReceiveDeadline::Clock::now() + std::chrono::milliseconds(m_requestCeilingMs.load());
+    ReceiveDeadline deadline(m_socket, patience);
     for (;;) {
         FrameHeader header;
-        const int received = receiveFrame(m_socket, m_buffer, header);
+        const int received = deadline.arm() ? receiveFrame(m_socket, m_buffer, header) : uni::osal::SOCK_ETIMEOUT;
         if (received < 1) {
             // A disconnect from another thread closes the socket under a waiting request on purpose.
             const auto level = m_disconnectRequested ? uni::log::info : uni::log::error;
@@ -417,8 +423,10 @@ int QORINetClientNode::sendRequest(std::uint16_t command)
         }
         if (header.command == answer)
             return received;
-        if (header.command == heartbeat)
+        if (header.command == heartbeat) {
             UNI_LOG(kChannel, uni::log::debug) << "##TNCN## sendRequest: heartbeat received cmd: 0x" << hex4(header.command);
+            deadline.extend(patience, ceiling);
+        }
         // Anything else is a stranger: read, dropped, keep waiting.
     }
 }

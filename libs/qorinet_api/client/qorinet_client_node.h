@@ -118,8 +118,13 @@ public:
     /// Payload capacity of the request buffer now (8192 between requests).
     std::size_t requestBufferCapacity() const;
 
-    /// Receive time-out of the control connection; 1000 ms unless a test shortens it.
+    /// Receive time-out of the control connection; 1000 ms unless a test shortens it. An
+    /// answer must begin within it, or a heartbeat must come; every frame must complete
+    /// within it once begun.
     void setReceiveTimeoutMs(std::uint32_t ms) { m_receiveTimeoutMs = ms; }
+    /// How long heartbeats may keep one request waiting (15 minutes by default); frames that
+    /// are neither answer nor heartbeat never extend a wait.
+    void setRequestCeilingMs(std::uint32_t ms) { m_requestCeilingMs = ms; }
 
     // ---- QORINetIfClientNode --------------------------------------------------------------
 
@@ -257,6 +262,7 @@ private:
     std::atomic<std::uint32_t> m_missedScans{0};
     std::atomic<std::uint64_t> m_helloValue{0};
     std::atomic<std::uint32_t> m_receiveTimeoutMs{proto::kReceiveTimeoutMs};
+    std::atomic<std::uint32_t> m_requestCeilingMs{proto::kRequestCeilingMs};
 
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_tainted{false};

@@ -86,14 +86,21 @@ int QORINetDataClientNode::receiveFrame()
     if (!socket)
         return uni::osal::SOCK_EHANDLE;
     std::uint8_t head[DataFrameHeader::kSize];
-    const int received = socket->receive(head, sizeof head);
+    int received = socket->receive(head, sizeof head, true);
+    // Once a frame has begun, all of it must follow within one receive time-out.
+    ReceiveDeadline deadline(*socket, socket->receiveTimeout());
+    if (received > 0 && static_cast<std::size_t>(received) < sizeof head) {
+        const std::size_t rest = sizeof head - static_cast<std::size_t>(received);
+        const int more = deadline.receive(head + received, rest);
+        received = more == static_cast<int>(rest) ? static_cast<int>(sizeof head) : (more == 0 ? 0 : more);
+    }
     if (received == 0) {
         UNI_LOG(kChannel, uni::log::info) << "##DC## node " << m_nodeId << ": data connection closed by the node";
         dropConnection();
         return 0;
     }
     DataFrameHeader header;
-    const int result = received < 0 ? received : readFrameRest(*socket, head, header);
+    const int result = received < 0 ? received : readFrameRest(deadline, head, header);
     if (result != 0) {
         UNI_LOG(kChannel, uni::log::warning) << "##DC## node " << m_nodeId << ": data frame error " << result
                                              << " --> close connection";
@@ -105,7 +112,7 @@ int QORINetDataClientNode::receiveFrame()
                             (header.hasDigest() ? DataFrameHeader::kDigestSize : 0));
 }
 
-int QORINetDataClientNode::readFrameRest(uni::TCPSocket& socket, const std::uint8_t* head, DataFrameHeader& header)
+int QORINetDataClientNode::readFrameRest(ReceiveDeadline& socket, const std::uint8_t* head, DataFrameHeader& header)
 {
     int result = DataFrameHeader::read(head, header);
     if (result == 0)
@@ -122,7 +129,7 @@ int QORINetDataClientNode::readFrameRest(uni::TCPSocket& socket, const std::uint
     return result == 0 ? fileBlock(header) : result;
 }
 
-int QORINetDataClientNode::readPayload(uni::TCPSocket& socket, std::uint32_t length)
+int QORINetDataClientNode::readPayload(ReceiveDeadline& socket, std::uint32_t length)
 {
     m_payload.clear();
     std::size_t done = 0;

@@ -6,6 +6,7 @@
 #include "qorinet_api/client/qorinet_data_frame.h"
 #include "qorinet_api/client/qorinet_data_stream.h"
 #include "qorinet_api/common/qorinet_result_codes.h"
+#include "qorinet_api/common/receive_deadline.h"
 
 #include "uni/tcp_socket.h"
 
@@ -71,8 +72,8 @@ private:
         std::uint64_t measurementBytes = 0;
     };
 
-    int readFrameRest(uni::TCPSocket& socket, const std::uint8_t* head, DataFrameHeader& header);
-    int readPayload(uni::TCPSocket& socket, std::uint32_t length);
+    int readFrameRest(ReceiveDeadline& socket, const std::uint8_t* head, DataFrameHeader& header);
+    int readPayload(ReceiveDeadline& socket, std::uint32_t length);
     int fileBlock(const DataFrameHeader& header);
     int fileCan(Board& board, const std::uint8_t* data, std::size_t length);
     int fileUart(Board& board, const std::uint8_t* data, std::size_t length);

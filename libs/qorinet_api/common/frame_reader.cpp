@@ -1,5 +1,6 @@
 #include "qorinet_api/common/frame_reader.h"
 
+#include "qorinet_api/common/receive_deadline.h"
 #include "uni/osal.h"
 #include "uni/tcp_socket.h"
 
@@ -34,9 +35,15 @@ int FrameReader::read(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& 
         return got;
     if (got <= 0)
         return shortRead(socket, got);
+
+    // From its first byte on, the whole frame must arrive within one receive time-out: a
+    // peer that trickles bytes must not hold the reader forever.
+    ReceiveDeadline deadline(socket, socket.receiveTimeout());
+    auto receiveAll = [&deadline](std::uint8_t* to, std::size_t length) { return deadline.receive(to, length); };
+
     if (static_cast<std::size_t>(got) < kHeaderSize) {
         const std::size_t rest = kHeaderSize - static_cast<std::size_t>(got);
-        const int more = socket.receive(buffer.frame() + got, rest);
+        const int more = receiveAll(buffer.frame() + got, rest);
         if (more != static_cast<int>(rest))
             return shortRead(socket, more);
     }
@@ -59,7 +66,7 @@ int FrameReader::read(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& 
             room = buffer.capacity() + kDigestSize;
         }
         const std::size_t want = std::min(body, room) - have;
-        got = socket.receive(buffer.payload() + have, want);
+        got = receiveAll(buffer.payload() + have, want);
         if (got != static_cast<int>(want))
             return shortRead(socket, got);
         have += want;

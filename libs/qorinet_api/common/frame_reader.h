@@ -17,7 +17,8 @@ public:
     /// Failures: a socket error as the socket gives it; -15 for a short frame (peer closed
     /// early) or a payload above 64 MiB; -19 for a digest mismatch. Every failure closes the
     /// socket, except a time-out (-8) before the first byte of the frame, which leaves the
-    /// stream intact for another try.
+    /// stream intact for another try. On a socket with a receive time-out the rest of the
+    /// frame must follow its first byte within that time-out (else -8, socket closed).
     static int read(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& header);
 };
 

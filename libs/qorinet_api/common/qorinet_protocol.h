@@ -43,6 +43,8 @@ constexpr std::uint32_t kMaxPayload = 64u * 1024u * 1024u;
 constexpr std::size_t kBufferSize = 8192;
 /// A node that sends neither answer nor heartbeat for this long loses its control connection.
 constexpr std::uint32_t kReceiveTimeoutMs = 1000;
+/// Longest a request may be kept alive by heartbeats (15 minutes).
+constexpr std::uint32_t kRequestCeilingMs = 15u * 60u * 1000u;
 
 /// Answer code = request code | kAnswerFlag.
 constexpr std::uint16_t kAnswerFlag = 0x4000;
