@@ -87,6 +87,15 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
         options.scanMs = static_cast<std::uint32_t>(number);
         return true;
     }
+    if (!optionValue(arg, "--timeout", argc, argv, i, value, matched) ||
+        (matched && !boundedNumber(value, 1, 86400, number))) {
+        error = "--timeout needs a number of seconds, 1 to 86400";
+        return false;
+    }
+    if (matched) {
+        options.timeoutSeconds = static_cast<std::uint32_t>(number);
+        return true;
+    }
     // The client uses ports up to P + 10.
     if (!optionValue(arg, "--base-port", argc, argv, i, value, matched) ||
         (matched && !boundedNumber(value, 1, 65525, number))) {
@@ -225,6 +234,19 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
 }
 
 } // namespace
+
+std::uint32_t commandTimeoutSeconds(const CliOptions& options)
+{
+    if (options.timeoutSeconds != 0)
+        return options.timeoutSeconds;
+    static const std::set<std::string> tools = {"selftest", "calibrate",  "firmware", "eeprom",
+                                                "enclosure", "crossgrade", "features", "history"};
+    // Demo editing and the configuration work on files and the simulated system only.
+    static const std::set<std::string> unlimited = {"demo", "config", "channel-module"};
+    if (unlimited.count(options.command) != 0)
+        return 0;
+    return tools.count(options.command) != 0 ? 360 : 60;
+}
 
 bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, std::string& error)
 {
@@ -374,6 +396,10 @@ const char* usageText()
            "                                 the node of --node (default 2500)\n"
            "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"
            "                                 default 9237)\n"
+           "  --timeout SECONDS              end the command with exit status 75 when it has not\n"
+           "                                 finished after SECONDS (default 60; 360 for the board\n"
+           "                                 tools); also how long a network node's heartbeats may\n"
+           "                                 keep one request waiting\n"
            "  --no-snapshot                  calibrate, firmware, eeprom, crossgrade, features and\n"
            "                                 enclosure write: change without saving the EEPROMs\n"
            "                                 (the enclosure's data) first; the journal line stays\n"
@@ -394,6 +420,8 @@ const char* usageText()
            "         eeprom: refused (bad serial, wrong backup file) or failed\n"
            "  69     the network client did not start, or the node of --node did not\n"
            "         appear in time or could not be reached\n"
+           "  75     --timeout passed before the command finished\n"
+           "  130    interrupted (Ctrl+C)\n"
            "\n"
            "The network client keeps to the networks in QORINET_ALLOWED_NETWORKS (comma-\n"
            "separated CIDRs); only with it set to include 127.0.0.0/8 are nodes on this\n"

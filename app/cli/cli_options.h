@@ -21,6 +21,7 @@ struct CliOptions {
     std::string node;       ///< "", or the address of the network node a command goes to
     std::uint32_t scanMs = 0;   ///< discovery time of `nodes`, longest wait for --node; 0: default
     std::uint16_t basePort = 0; ///< base port of the network client; 0: the default 9237
+    std::uint32_t timeoutSeconds = 0; ///< --timeout: the whole command's limit; 0: the default
     std::int32_t board = -1;    ///< --board N of the board tools; -1: every board
     bool factory = false;       ///< selftest --factory
     bool excitation = false;    ///< selftest --excitation
@@ -38,6 +39,10 @@ struct CliOptions {
     std::string command;
     std::vector<std::string> arguments;
 };
+
+/// Seconds the command may run: --timeout, else 60 for reads and 360 for the board tools
+/// (three times the longest expected step, a firmware update); 0 for commands without limit.
+std::uint32_t commandTimeoutSeconds(const CliOptions& options);
 
 /// Fills `options` from argv[1..]; false with `error` set for a malformed line. The command's
 /// argument count is checked too.

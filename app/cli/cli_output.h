@@ -21,6 +21,9 @@ enum : int {
     EXIT_TOOL_FAILED = 65,
     /// The network client did not start, or the node of --node did not appear or is unreachable.
     EXIT_NODE_UNAVAILABLE = 69,
+    /// --timeout passed before the command finished.
+    EXIT_TIMEOUT = 75,
+    EXIT_INTERRUPTED = 130,
 };
 
 /// 0 for success and warnings, the result itself for 1..62, 63 for anything larger.

@@ -4,6 +4,7 @@
 #include "cli_commands.h"
 #include "cli_options.h"
 #include "cli_output.h"
+#include "command_watchdog.h"
 
 #include "uni/log.h"
 
@@ -30,7 +31,11 @@ int main(int argc, char* argv[])
         if (!uni::log::addFileSink(sink))
             std::cerr << "zamo2ctl: cannot log to " << options.logFile << "\n";
     }
-    const int status = runCommand(options);
+    int status = EXIT_OK;
+    {
+        const CommandWatchdog watchdog(commandTimeoutSeconds(options));
+        status = runCommand(options);
+    }
     uni::log::removeAllSinks();
     return status;
 }

@@ -142,11 +142,13 @@ RemoteNodeSession::Found RemoteNodeSession::findNode(const std::string& address,
     }
 }
 
-std::int32_t RemoteNodeSession::connect()
+std::int32_t RemoteNodeSession::connect(std::uint32_t requestCeilingMs)
 {
     const std::shared_ptr<QORINetClientNode>& node = m_client->node;
     if (!node)
         return uni::osal::ERR_UNI_OSAL_ECONNECTION;
+    if (requestCeilingMs != 0)
+        node->setRequestCeilingMs(requestCeilingMs);
     const std::int32_t result = node->connect();
     m_wrapper = std::make_unique<QorinNodeUtilWrapper>(node);
     m_wrapper->setReady(result <= 0);

@@ -33,8 +33,9 @@ public:
     /// Waits at most `scanMs` until the node at `address` answers a scan and is not tainted.
     Found findNode(const std::string& address, std::uint32_t scanMs);
     /// Connects the node findNode() saw and readies the command layer; the result of connect
-    /// (700012 when no node was seen).
-    std::int32_t connect();
+    /// (700012 when no node was seen). Its requests may be kept alive by heartbeats for at most
+    /// `requestCeilingMs` (0: the client's default of 15 minutes).
+    std::int32_t connect(std::uint32_t requestCeilingMs = 0);
     /// The record of the node findNode() saw, with the API version asked when `connected`.
     NetworkNodeRecord record(bool connected);
 

@@ -154,6 +154,20 @@ TEST_F(Zamo2ctlNodes, AbsentNodeFailsClearlyWithinTheWait)
     }
 }
 
+// A node that only ever sends heartbeats: the request ends within --timeout and says so.
+TEST(Zamo2ctlNodeTimeout, HeartbeatsForeverEndWithinTheTimeout)
+{
+    const std::string address = "127.0.0.26";
+    const std::uint16_t port = freeClientBasePort({address});
+    NodeSimProcess sim;
+    ASSERT_TRUE(sim.start(address, {"--fault", "heartbeats-only", "--heartbeat-ms", "100"}, port)) << sim.output();
+    const ProcessResult run = zamo2ctl({"--timeout", "4", "get", "--node", address, "--base-port",
+                                        std::to_string(port), "BoardID0", "boardproperties"});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.err.find("700008"), std::string::npos) << run.err;
+    EXPECT_LT(run.elapsed.count(), 20000);
+}
+
 TEST(Zamo2ctlNodeOptions, MisplacedOrMalformedNetworkOptionsAreUsageErrors)
 {
     const std::vector<std::vector<std::string>> lines = {

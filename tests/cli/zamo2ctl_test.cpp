@@ -116,6 +116,22 @@ protected:
     std::vector<SimulatedBoardEntry> boards;
 };
 
+// A firmware update in real time outlasts --timeout: the run is stopped with its own status
+// and message, and the journal keeps whole lines only.
+TEST_F(Zamo2ctlOnSite, TimeoutStopsACommandThatDoesNotEnd)
+{
+    test::Environment slow;
+    for (const std::string& entry : site.environment())
+        slow.push_back(entry.rfind("ZMPXI_SIM_SPEED", 0) == 0 ? "ZMPXI_SIM_SPEED=1" : entry);
+    const ProcessResult stopped = zamo2ctl({"--timeout", "2", "firmware", "update", "--board", "0"}, slow);
+    EXPECT_EQ(stopped.exitCode, 75) << stopped.err;
+    EXPECT_NE(stopped.err.find("no result within 2 s (--timeout 2)"), std::string::npos) << stopped.err;
+    EXPECT_LT(stopped.elapsed.count(), 20000);
+    const ProcessResult history = run({"history"});
+    EXPECT_EQ(history.out.find("firmware-update"), std::string::npos) << history.out;
+    EXPECT_EQ(run({"--timeout", "0", "local"}).exitCode, 64);
+}
+
 // Red rows are marked, so that a pipe still shows them.
 TEST_F(Zamo2ctlOnSite, TreePrintsTheRowsTheWindowShows)
 {

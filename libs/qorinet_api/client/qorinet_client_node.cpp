@@ -435,9 +435,15 @@ std::int32_t QORINetClientNode::sendXMLRequest(std::uint16_t command, const std:
 {
     PayloadWriter writer(m_buffer);
     writer.document(xml);
-    if (!writer.ok() || sendRequest(command) < 1) {
-        UNI_LOG(kChannel, uni::log::error) << "sendXMLRequest failed";
-        return ERR_UNI_OSAL_ERROR;
+    if (!writer.ok()) {
+        UNI_LOG(kChannel, uni::log::error) << "sendXMLRequest: document does not fit a frame";
+        return ERR_UNI_OSAL_EARG;
+    }
+    // The caller learns which failure it was: no answer, damaged answer, connection closed.
+    const int received = sendRequest(command);
+    if (received < 1) {
+        UNI_LOG(kChannel, uni::log::error) << "sendXMLRequest failed: " << received;
+        return transferFailure(received);
     }
     return ERR_NONE;
 }

@@ -1,0 +1,34 @@
+#pragma once
+// The end of a zamo2ctl run that does not end by itself: after its time-out, or on Ctrl+C /
+// SIGTERM, the process says so on standard error and exits at once. Files are only ever
+// replaced whole (temporary file, then rename), and the operating system closes the node's
+// connection, so nothing half-done is left behind.
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+namespace z2e {
+namespace cli {
+
+class CommandWatchdog {
+public:
+    /// Watches for `seconds` (0: no time limit, signals only).
+    explicit CommandWatchdog(std::uint32_t seconds);
+    /// The command finished: the watch ends.
+    ~CommandWatchdog();
+    CommandWatchdog(const CommandWatchdog&) = delete;
+    CommandWatchdog& operator=(const CommandWatchdog&) = delete;
+
+private:
+    void watch(std::uint32_t seconds);
+
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
+} // namespace cli
+} // namespace z2e
