@@ -29,6 +29,7 @@
 #include "gui/models/tree_icon_table.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/about_text.h"
+#include "gui/window/board_change_tools.h"
 #include "gui/window/board_tool_dialogs.h"
 #include "gui/window/demo_tab.h"
 #include "gui/window/node_event_types.h"
@@ -166,16 +167,18 @@ void MainWindow::connectWidgets()
     connect(ui.actionFirmwareUpdatePro, &QAction::triggered, this,
             [this] { runBoardTool(MenuEntry::FirmwareUpdatePro); });
     connect(ui.actionBoardHistory, &QAction::triggered, this, &MainWindow::showBoardHistory);
+    connect(ui.actionBoardConfiguration, &QAction::triggered, this, &MainWindow::hdl_Add_BoardConfig);
+    for (MenuEntry entry : {MenuEntry::EnclosureData, MenuEntry::CrossGrade, MenuEntry::ChannelModules})
+        connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runChangeTool(entry); });
 
     // The tools still to come: each says so when chosen.
     for (QAction* tool : {ui.actionNetSettings, ui.actionLoggingConfiguration, ui.actionSoftwareVersions,
-                          ui.actionNodeOptions, ui.actionBoardConfiguration, ui.actionCrossGrade,
-                          ui.actionEnclosureData, ui.actionBackupBase, ui.actionBackupPanel,
+                          ui.actionNodeOptions, ui.actionBackupBase, ui.actionBackupPanel,
                           ui.actionFileRestoreBase, ui.actionFileRestorePanel, ui.actionUpdateTemperatures,
                           ui.actionChangeNodeIp, ui.actionRebootNode, ui.actionUpdateNode,
                           ui.actionRestartNode, ui.actionRenameNode,
                           ui.actionEeprom, ui.actionConfigureBaseEeprom, ui.actionAutoRestoreBase,
-                          ui.actionAutoRestoreCon, ui.actionChannelModules}) {
+                          ui.actionAutoRestoreCon}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
     }
 }
@@ -718,6 +721,49 @@ void MainWindow::runBoardTool(MenuEntry entry)
     std::unique_ptr<QDialog> dialog = BoardToolDialogs::make(entry, target, m_chooser, this);
     if (dialog)
         dialog->exec();
+    else
+        showStatus("This tool needs a board.");
+}
+
+void MainWindow::hdl_Add_BoardConfig()
+{
+    runChangeTool(MenuEntry::BoardConfiguration);
+}
+
+void MainWindow::runChangeTool(MenuEntry entry)
+{
+    const ModelNode* row = toolRow();
+    if (entry == MenuEntry::ChannelModules) {
+        if (row && m_demoEditor && BoardChangeTools::channelModules(*m_system, *m_demoEditor, *row, this) && m_demoTab)
+            m_demoTab->showSystem();
+        return;
+    }
+    ToolTarget target;
+    const bool found = row && toolTarget(*row, target);
+    if (entry == MenuEntry::CrossGrade) {
+        // The free choice is for the operator who still holds Shift when choosing the entry.
+        BoardChangeTools::crossGrade(found ? &target : nullptr,
+                                     QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier), this);
+        return;
+    }
+    if (entry == MenuEntry::EnclosureData) {
+        if (!found || !BoardChangeTools::enclosureData(target, this))
+            showStatus("Choose an enclosure first.");
+        return;
+    }
+    BoardReadBack after;
+    QString outcome = "Choose one board first.";
+    if (!found || !BoardChangeTools::boardConfiguration(target, this, after, outcome)) {
+        showStatus(outcome);
+        return;
+    }
+    if (row->systemKind == SystemKind::Local) {
+        // The tree shows the board's rows: it lets go of them while they are read again.
+        m_localModel->clear();
+        BoardChangeTools::refreshBoardRow(m_system->localRoot(), target.boards.front(), after);
+        updateHwTreeModel();
+    }
+    showStatus(outcome);
 }
 
 void MainWindow::showBoardHistory()
@@ -736,6 +782,8 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
 {
     if (!m_system)
         return nullptr;
+    if (m_demoEditor && BoardChangeTools::pictureNames().contains(name))
+        return BoardChangeTools::openForPicture(name, *m_system, *m_demoEditor, m_toolTargets, this);
     RootNode& local = m_system->localRoot();
     ToolTarget system;
     ToolTarget board;
