@@ -29,6 +29,7 @@
 #include "gui/models/tree_icon_table.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/about_text.h"
+#include "gui/window/board_change_tools.h"
 #include "gui/window/board_tool_dialogs.h"
 #include "gui/window/demo_tab.h"
 #include "gui/window/eeprom_menu_actions.h"
@@ -171,14 +172,15 @@ void MainWindow::connectWidgets()
                             MenuEntry::FileRestoreBase, MenuEntry::FileRestorePanel, MenuEntry::AutoRestoreBase,
                             MenuEntry::AutoRestoreCon})
         connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runEepromTool(entry); });
+    connect(ui.actionBoardConfiguration, &QAction::triggered, this, &MainWindow::hdl_Add_BoardConfig);
+    for (MenuEntry entry : {MenuEntry::EnclosureData, MenuEntry::CrossGrade, MenuEntry::ChannelModules})
+        connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runChangeTool(entry); });
 
     // The tools still to come: each says so when chosen.
     for (QAction* tool : {ui.actionNetSettings, ui.actionLoggingConfiguration, ui.actionSoftwareVersions,
-                          ui.actionNodeOptions, ui.actionBoardConfiguration, ui.actionCrossGrade,
-                          ui.actionEnclosureData, ui.actionUpdateTemperatures,
-                          ui.actionChangeNodeIp, ui.actionRebootNode, ui.actionUpdateNode,
-                          ui.actionRestartNode, ui.actionRenameNode,
-                          ui.actionEeprom, ui.actionChannelModules}) {
+                          ui.actionNodeOptions, ui.actionUpdateTemperatures, ui.actionChangeNodeIp,
+                          ui.actionRebootNode, ui.actionUpdateNode, ui.actionRestartNode, ui.actionRenameNode,
+                          ui.actionEeprom}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
     }
 }
@@ -721,6 +723,49 @@ void MainWindow::runBoardTool(MenuEntry entry)
     std::unique_ptr<QDialog> dialog = BoardToolDialogs::make(entry, target, m_chooser, this);
     if (dialog)
         dialog->exec();
+    else
+        showStatus("This tool needs a board.");
+}
+
+void MainWindow::hdl_Add_BoardConfig()
+{
+    runChangeTool(MenuEntry::BoardConfiguration);
+}
+
+void MainWindow::runChangeTool(MenuEntry entry)
+{
+    const ModelNode* row = toolRow();
+    if (entry == MenuEntry::ChannelModules) {
+        if (row && m_demoEditor && BoardChangeTools::channelModules(*m_system, *m_demoEditor, *row, this) && m_demoTab)
+            m_demoTab->showSystem();
+        return;
+    }
+    ToolTarget target;
+    const bool found = row && toolTarget(*row, target);
+    if (entry == MenuEntry::CrossGrade) {
+        // The free choice is for the operator who still holds Shift when choosing the entry.
+        BoardChangeTools::crossGrade(found ? &target : nullptr,
+                                     QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier), this);
+        return;
+    }
+    if (entry == MenuEntry::EnclosureData) {
+        if (!found || !BoardChangeTools::enclosureData(target, this))
+            showStatus("Choose an enclosure first.");
+        return;
+    }
+    BoardReadBack after;
+    QString outcome = "Choose one board first.";
+    if (!found || !BoardChangeTools::boardConfiguration(target, this, after, outcome)) {
+        showStatus(outcome);
+        return;
+    }
+    if (row->systemKind == SystemKind::Local) {
+        // The tree shows the board's rows: it lets go of them while they are read again.
+        m_localModel->clear();
+        BoardChangeTools::refreshBoardRow(m_system->localRoot(), target.boards.front(), after);
+        updateHwTreeModel();
+    }
+    showStatus(outcome);
 }
 
 void MainWindow::runEepromTool(MenuEntry entry)
@@ -751,6 +796,8 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
 {
     if (!m_system)
         return nullptr;
+    if (m_demoEditor && BoardChangeTools::pictureNames().contains(name))
+        return BoardChangeTools::openForPicture(name, *m_system, *m_demoEditor, m_toolTargets, this);
     RootNode& local = m_system->localRoot();
     ToolTarget system;
     ToolTarget board;

@@ -151,6 +151,7 @@ private slots:
     void hdl_SaveSystemReport();
     void hdl_Add_SelfTest();
     void hdl_Add_FirmwareUpdate();
+    void hdl_Add_BoardConfig();
     void showStatus(const QString& text);
 
 private:
@@ -180,6 +181,9 @@ private:
     /// Carries out an EEPROM entry of a board's menu (EepromMenuActions) for the tool row.
     void runEepromTool(MenuEntry entry);
     void showBoardHistory();
+    /// Opens the enclosure, cross-grade, board configuration or channel module tool of `entry`
+    /// for its row and takes over what changed.
+    void runChangeTool(MenuEntry entry);
     /// The row a tool acts on: the one whose context menu is open, else the current row of the
     /// hardware tree.
     const ModelNode* toolRow() const;

@@ -31,20 +31,7 @@ namespace {
 using z2e_test::DialogRecorder;
 using z2e_test::findRow;
 using z2e_test::SimulatedSite;
-
-std::unique_ptr<MainWindow> startWindow()
-{
-    MainWindowOptions options;
-    options.crashReporting = false;
-    // One application serves every test: closing a window must not end it.
-    options.quitOnClose = false;
-    // Windows of tests running side by side each discover on ports of their own.
-    options.network.basePort = z2e::test::freeClientBasePort();
-    QApplication::setQuitOnLastWindowClosed(false);
-    auto window = std::make_unique<MainWindow>(options);
-    window->show();
-    return window;
-}
+using z2e_test::startWindow;
 
 QStringList entries(const QMenu* menu)
 {

@@ -1,8 +1,11 @@
 #pragma once
-// The main window tests' site, rows found by text, and a recorder that answers the window's
-// message dialogs.
+// The main window tests' site and window, rows found by text, and a recorder that answers the
+// window's message dialogs.
 
+#include "support/net.h"
 #include "support/site.h"
+
+#include "gui/main_window.h"
 
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/window/modal_auto_answer.h"
@@ -15,6 +18,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace z2e_test {
@@ -43,6 +47,21 @@ public:
 private:
     z2e::test::SimSite m_site;
 };
+
+/// A shown main window for a test, not started yet (init()).
+inline std::unique_ptr<z2e::MainWindow> startWindow()
+{
+    z2e::MainWindowOptions options;
+    options.crashReporting = false;
+    // One application serves every test: closing a window must not end it.
+    options.quitOnClose = false;
+    // Windows of tests running side by side each discover on ports of their own.
+    options.network.basePort = z2e::test::freeClientBasePort();
+    QApplication::setQuitOnLastWindowClosed(false);
+    auto window = std::make_unique<z2e::MainWindow>(options);
+    window->show();
+    return window;
+}
 
 /// First row of `model`, depth first, whose text starts with `text`.
 inline QModelIndex findRow(const QAbstractItemModel& model, const QString& text, const QModelIndex& parent = {})

@@ -1,5 +1,7 @@
 #include "gui/window/board_tool_dialogs.h"
 
+#include "gui/window/board_change_tools.h"
+
 #include "gui/dialogs/tools/board_history_dialog.h"
 #include "gui/dialogs/tools/dialog_set_eeprom.h"
 #include "gui/dialogs/tools/fw_select_dialog.h"
@@ -35,7 +37,8 @@ std::unique_ptr<QDialog> BoardToolDialogs::make(MenuEntry entry, const ToolTarge
 
 QStringList BoardToolDialogs::pictureNames()
 {
-    return {"selftest", "firmware", "firmware-pro", "firmware-select", "board-history", "eeprom-editor"};
+    return QStringList{"selftest", "firmware", "firmware-pro", "firmware-select", "board-history", "eeprom-editor"} +
+           BoardChangeTools::pictureNames();
 }
 
 QDialog* BoardToolDialogs::openForPicture(const QString& name, const ToolTarget& system, const ToolTarget& board,

@@ -25,7 +25,7 @@ public:
                                          QWidget* parent);
 
     /// What `--dialog` accepts: "selftest", "firmware", "firmware-pro", "firmware-select",
-    /// "board-history", "eeprom-editor".
+    /// "board-history", "eeprom-editor", and those of BoardChangeTools (opened by the window).
     static QStringList pictureNames();
     /// Opens the named dialog without a modal loop, in the state its picture shows: the self
     /// test after a run over `system`, the firmware table after its check, the PRO dialog, the

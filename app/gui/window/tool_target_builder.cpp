@@ -63,7 +63,10 @@ bool ToolTargetBuilder::local(const ModelNode& row, SystemModel& system, ToolTar
         return false;
     ToolTarget made;
     collectBoards(row, made.boards);
-    if (made.boards.empty())
+    if (row.nodeType == NodeType::Enclosure)
+        made.enclosure = row.number;
+    // An enclosure without boards still has data of its own.
+    if (made.boards.empty() && made.enclosure < 0)
         return false;
     made.wrapper = system.sharedWrapper();
     made.multiBoard = !isBoardRow(row);
@@ -87,7 +90,9 @@ bool ToolTargetBuilder::remote(const ModelNode& row, std::shared_ptr<QorinNodeUt
                                                record.boards[i].enclosureIndex == row.index))
             made.boards.push_back(static_cast<std::uint32_t>(i));
     }
-    if (made.boards.empty())
+    if (row.nodeType == NodeType::Enclosure)
+        made.enclosure = row.index;
+    if (made.boards.empty() && made.enclosure < 0)
         return false;
     made.wrapper = std::move(node);
     made.multiBoard = true;

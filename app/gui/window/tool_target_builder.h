@@ -18,10 +18,11 @@ public:
     /// Where the journal goes and whether it snapshots; the same for every tool run.
     ToolTargetBuilder(std::string journalFolder, bool snapshots);
 
-    /// A row of the local system. False for rows without boards (and the demo system).
+    /// A row of the local system. False for rows without boards other than enclosures (and
+    /// for the demo system).
     bool local(const ModelNode& row, SystemModel& system, ToolTarget& target) const;
     /// A row of the network node that `node` commands and `record` describes. False for rows
-    /// without boards or a node this program holds no link to.
+    /// without boards other than enclosures, or a node this program holds no link to.
     bool remote(const ModelNode& row, std::shared_ptr<QorinNodeUtilWrapper> node, const NetworkNodeRecord& record,
                 ToolTarget& target) const;
 

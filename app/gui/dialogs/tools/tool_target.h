@@ -15,6 +15,7 @@ namespace z2e {
 struct ToolTarget {
     std::shared_ptr<QorinNodeUtilWrapper> wrapper;
     std::vector<std::uint32_t> boards; ///< driver board indices, in row order
+    std::int32_t enclosure = -1;       ///< driver enclosure index of an enclosure row, else -1
     bool multiBoard = false;           ///< an enclosure or the whole system, not one board
     bool simulated = false;            ///< the boards are the driver's simulated ones
     std::string folder;                ///< where file dialogs start

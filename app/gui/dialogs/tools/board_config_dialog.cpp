@@ -1,0 +1,114 @@
+#include "gui/dialogs/tools/board_config_dialog.h"
+
+#include "ui_board_config_dialog.h"
+
+#include "gui/dialogs/auxiliary/misc_utils.h"
+#include "gui/dialogs/tools/choice_table.h"
+#include "gui/dialogs/tools/firmware_dialog_support.h"
+
+#include "core/node_result_text.h"
+#include "driver/command/app_status.h"
+#include "tools/maintenance_journal.h"
+#include "uni/number_text.h"
+
+#include <QComboBox>
+
+namespace z2e {
+
+namespace {
+
+const char* const kTitle = "Board Configuration";
+
+QString hex(std::uint32_t value)
+{
+    return QString::fromStdString(uni::text::hex8(value, false));
+}
+
+} // namespace
+
+CBoardConfigDialog::CBoardConfigDialog(const ToolTarget& target, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::DialogBoardConfig>()), m_target(target), m_journal(journalFor(target))
+{
+    m_ui->setupUi(this);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    connect(m_ui->btnApply, &QPushButton::clicked, this, &CBoardConfigDialog::save);
+    connect(m_ui->btnCancel, &QPushButton::clicked, this, &QDialog::close);
+    m_readStatus = m_target.wrapper && !m_target.boards.empty()
+                       ? BoardFeatures(*m_target.wrapper, nullptr).read(m_target.boards.front(), m_table)
+                       : AppStatus::NoSuchBoard;
+    showTable();
+}
+
+CBoardConfigDialog::~CBoardConfigDialog() = default;
+
+void CBoardConfigDialog::showTable()
+{
+    if (m_readStatus == AppStatus::Ok)
+        m_ui->labelBoard->setText(
+            QString("Board %1, feature set %2").arg(m_target.boards.front()).arg(hex(m_table.featureSet)));
+    else
+        m_ui->labelBoard->setText(QString("The board's features cannot be read (%1).").arg(m_readStatus));
+    m_ui->btnApply->setEnabled(m_readStatus == AppStatus::Ok && !m_table.rows.empty());
+
+    QTableWidget* table = m_ui->tableFeatures;
+    setupChoiceTable(table, "Feature Name", "Value", static_cast<int>(m_table.rows.size()));
+    for (std::size_t r = 0; r < m_table.rows.size(); ++r) {
+        const FeatureRow& row = m_table.rows[r];
+        QComboBox* values = addChoiceRow(table, static_cast<int>(r), QString::fromStdString(row.name));
+        for (const FeatureChoice& choice : row.values)
+            values->addItem(QString::fromStdString(choice.text),
+                            QVariant::fromValue(BoardConfigFeatureValue{row.mask, choice.value}));
+        values->setCurrentIndex(row.selected(m_table.featureSet));
+    }
+    table->resizeColumnToContents(0);
+}
+
+std::uint32_t CBoardConfigDialog::chosenFeatureSet() const
+{
+    std::uint32_t featureSet = m_table.featureSet;
+    for (int r = 0; r < m_ui->tableFeatures->rowCount(); ++r) {
+        const QComboBox* values = choiceAt(m_ui->tableFeatures, r);
+        if (!values || values->currentIndex() < 0)
+            continue;
+        const auto choice = values->currentData().value<BoardConfigFeatureValue>();
+        featureSet = BoardFeatures::apply(featureSet, choice.mask, choice.value);
+    }
+    return featureSet;
+}
+
+void CBoardConfigDialog::save()
+{
+    if (m_readStatus != AppStatus::Ok || !m_target.wrapper)
+        return;
+    m_writtenSet = chosenFeatureSet();
+    BoardFeatures tool(*m_target.wrapper, m_journal.get());
+    const std::uint32_t board = m_target.boards.front();
+    const std::uint32_t featureSet = m_writtenSet;
+    m_result = CMiscUtils::runBehindProgress(kTitle, "Writing the board configuration.", this,
+                                             [&tool, board, featureSet](CInProgress&) {
+                                                 return tool.write(board, featureSet);
+                                             });
+    m_readBack = tool.readBack();
+    m_message = tool.message();
+    m_written = true;
+    accept();
+}
+
+QString CBoardConfigDialog::outcomeText() const
+{
+    if (!m_written)
+        return QString();
+    const QString board = QString::number(m_target.boards.front());
+    if (m_result >= 1) {
+        const std::string why = m_message.empty() ? nodeResultText(m_result, m_target.wrapper.get()) : m_message;
+        return QString("Board configuration of board %1 failed: %2 %3")
+            .arg(board)
+            .arg(m_result)
+            .arg(QString::fromStdString(why));
+    }
+    return QString("Board configuration of board %1: feature set %2 -> %3, board now %4 (read back: %5)")
+        .arg(board, hex(m_table.featureSet), hex(m_writtenSet), QString::fromStdString(m_readBack.identity.model),
+             QString::fromStdString(m_readBack.verification));
+}
+
+} // namespace z2e

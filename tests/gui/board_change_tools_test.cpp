@@ -1,0 +1,310 @@
+// The tools that rewrite an enclosure or a board, and the demo system's channel modules: what
+// their dialogs refuse before anything is sent, what they write, and what the window takes over
+// afterwards. The rules of the procedures themselves are tests/tools'.
+#include "tools/tools_fixture.h"
+#include "qt_printers.h"
+#include "window_test_support.h"
+
+#include "core/demo_system_editor.h"
+#include "core/system_model.h"
+#include "gui/dialogs/tools/board_config_dialog.h"
+#include "gui/dialogs/tools/channel_modules_dialog.h"
+#include "gui/dialogs/tools/crossgrade_dialog.h"
+#include "gui/dialogs/tools/crossgrade_simple_dialog.h"
+#include "gui/dialogs/tools/enclosure_dialog.h"
+#include "gui/models/tree_view_model.h"
+#include "gui/window/board_change_tools.h"
+#include "tools/board_cross_grade.h"
+#include "tools/board_features.h"
+#include "tools/maintenance_journal.h"
+#include "ui_main_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+
+#include <functional>
+
+namespace z2e {
+namespace {
+
+using namespace testing_tools;
+using z2e_test::DialogRecorder;
+using z2e_test::findRow;
+
+template <class Widget>
+Widget* child(QWidget& parent, const char* name)
+{
+    auto* found = parent.findChild<Widget*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+// Runs `open`; when a modal `Dialog` shows up meanwhile, `act` gets it (once).
+template <class Dialog>
+void actOnDialogWhile(const std::function<void()>& open, const std::function<void(Dialog&)>& act)
+{
+    bool done = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (done || !dialog || !dialog->isVisible())
+            return;
+        done = true;
+        act(*dialog);
+    });
+    poll.start();
+    open();
+    EXPECT_TRUE(done) << Dialog::staticMetaObject.className();
+}
+
+class BoardChangeDialogTest : public ToolsTest {
+protected:
+    void SetUp() override
+    {
+        ToolsTest::SetUp();
+        useExampleHardware();
+        connect("SIMMODE_OFF");
+    }
+
+    ToolTarget target(std::int32_t board, std::int32_t enclosure = -1)
+    {
+        ToolTarget chosen;
+        // The session owns the wrapper; the dialogs only borrow it.
+        chosen.wrapper = std::shared_ptr<QorinNodeUtilWrapper>(std::shared_ptr<void>(), &m_session->wrapper());
+        if (board >= 0)
+            chosen.boards = {static_cast<std::uint32_t>(board)};
+        chosen.enclosure = enclosure;
+        chosen.journalFolder = maintenance();
+        chosen.snapshots = false;
+        return chosen;
+    }
+
+    std::string enclosureProperties()
+    {
+        std::string document;
+        m_session->wrapper().getEnclosureProperties(0, document);
+        return document;
+    }
+
+    std::size_t journalLines() const { return MaintenanceJournal(maintenance(), "").history("").size(); }
+};
+
+TEST_F(BoardChangeDialogTest, EnclosureSerialIsCheckedFirstAndANoneOptionIsWrittenWithoutValue)
+{
+    CEnclosureDialog dialog(target(-1, 0));
+    dialog.show();
+    ASSERT_EQ(dialog.readStatus(), 0);
+    QPushButton* update = child<QPushButton>(dialog, "btnUpdate");
+    EXPECT_EQ(update->text(), "Update");
+    EXPECT_EQ(update->toolTip(), "Write the new data to the enclosure");
+    QLineEdit* serial = child<QLineEdit>(dialog, "editSerial");
+    EXPECT_EQ(serial->text(), "0000E116");
+    QTableWidget* options = child<QTableWidget>(dialog, "tableOptions");
+    ASSERT_EQ(options->rowCount(), 2);
+    EXPECT_EQ(options->item(0, 0)->text(), "FanMode");
+    auto* fanMode = qobject_cast<QComboBox*>(options->cellWidget(0, 1));
+    ASSERT_NE(fanMode, nullptr);
+    EXPECT_EQ(fanMode->itemText(fanMode->count() - 1), "None");
+
+    DialogRecorder recorder;
+    const std::string before = enclosureProperties();
+    serial->setText("1F");
+    EXPECT_EQ(dialog.runUpdate(), 1101);
+    EXPECT_TRUE(recorder.saw("[Enclosure Update] Invalid serial number!")) << recorder.seen().join("\n").toStdString();
+    EXPECT_EQ(child<QPushButton>(dialog, "btnClose")->text(), "Close");
+    EXPECT_EQ(enclosureProperties(), before);
+    EXPECT_EQ(journalLines(), 0u);
+
+    serial->setText("0000001f");
+    fanMode->setCurrentText("None");
+    EXPECT_EQ(dialog.runUpdate(), 1000);
+    EXPECT_TRUE(recorder.saw("[Enclosure Update] Successfully updated the enclosure data.  Restart ZAMO2Explorer"));
+    EXPECT_NE(enclosureProperties().find("<EncName>0000001F</EncName>"), std::string::npos) << enclosureProperties();
+    EnclosureRecord now;
+    ASSERT_EQ(EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now), 0);
+    ASSERT_NE(now.option("FanMode"), nullptr);
+    EXPECT_FALSE(now.option("FanMode")->value.has_value());
+    EXPECT_EQ(now.option("SyncMaster")->value, 1);
+    EXPECT_EQ(journalLines(), 1u);
+    EXPECT_FALSE(dialog.nodeRestarts());
+}
+
+TEST_F(BoardChangeDialogTest, ClearUserDataOnlyWhenTheQuestionIsAnsweredYes)
+{
+    CEnclosureDialog dialog(target(-1, 0));
+    dialog.show();
+    QCheckBox* clear = child<QCheckBox>(dialog, "chkClearUserData");
+    {
+        DialogRecorder cancel("cancel");
+        clear->setChecked(true);
+        EXPECT_TRUE(cancel.saw("[User Data] This will delete ALL stored user data."));
+        EXPECT_FALSE(clear->isChecked());
+        EXPECT_EQ(dialog.runUpdate(), 1000);
+    }
+    EnclosureRecord now;
+    EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now);
+    EXPECT_EQ(now.userData, "Engine test cell 3");
+
+    DialogRecorder yes("save");
+    clear->setChecked(true);
+    EXPECT_TRUE(clear->isChecked());
+    EXPECT_EQ(dialog.runUpdate(), 1000);
+    EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now);
+    EXPECT_EQ(now.userData.find_first_not_of(' '), std::string::npos) << now.userData;
+}
+
+TEST_F(BoardChangeDialogTest, CrossGradeOffersTheSimpleDialogOnlyToTheConvertibleGeneration)
+{
+    DialogRecorder recorder;
+    BoardChangeTools::crossGrade(nullptr, false, nullptr);
+    EXPECT_TRUE(recorder.saw("[Board Cross Grade] Invalid item selected!"));
+
+    // Board 0 is of a current generation: 4002, and the board keeps its identity.
+    const ToolTarget first = target(0);
+    BoardChangeTools::crossGrade(&first, false, nullptr);
+    EXPECT_TRUE(recorder.saw("[Board Cross Grade] Cross Grade not supported for this board type."))
+        << recorder.seen().join("\n").toStdString();
+    EXPECT_EQ(BoardCrossGrade(m_session->wrapper(), nullptr).storedBaseId(0), "21400803");
+    EXPECT_EQ(journalLines(), 0u);
+
+    CCrossgradeSimpleDialog simple(target(2));
+    simple.show();
+    EXPECT_EQ(simple.runCrossGrade(), 4001);
+    EXPECT_TRUE(recorder.saw("[Board Cross Grade] Board Cross Grade complete. Please power cycle the boards."));
+    EXPECT_EQ(simple.result(), QDialog::Accepted);
+    EXPECT_EQ(BoardCrossGrade(m_session->wrapper(), nullptr).storedBaseId(2), BoardCrossGrade::kBaseBoardId);
+}
+
+TEST_F(BoardChangeDialogTest, FreeCrossGradeTakesTheIdentifierOfTheSelectedRow)
+{
+    CCrossgradeDialog dialog(target(2));
+    dialog.show();
+    QTableWidget* table = child<QTableWidget>(dialog, "tableModels");
+    EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Model Name");
+    EXPECT_FALSE(child<QPushButton>(dialog, "btnGo")->isEnabled());
+    EXPECT_EQ(dialog.runCrossGrade(), -1);
+    int current = -1;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (table->item(row, 0)->data(Qt::UserRole).toString() == "21401603")
+            current = row;
+    }
+    ASSERT_GE(current, 0);
+    EXPECT_TRUE(table->item(current, 0)->text().startsWith("QA-4016"));
+    table->selectRow(current);
+    EXPECT_TRUE(child<QPushButton>(dialog, "btnGo")->isEnabled());
+    DialogRecorder recorder;
+    EXPECT_EQ(dialog.runCrossGrade(), 4001);
+    EXPECT_EQ(BoardCrossGrade(m_session->wrapper(), nullptr).storedBaseId(2), "21401603");
+}
+
+// ---- In the window ----
+
+class BoardChangeWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_window = z2e_test::startWindow();
+        ASSERT_TRUE(m_window->init());
+        ASSERT_EQ(m_window->startupStatus(), 0);
+    }
+
+    // Opens the context menu of `row` (so that its tools act on it); its entries.
+    QStringList menuAt(QTreeView* view, const QString& row, bool shift)
+    {
+        const QModelIndex index = findRow(*view->model(), row);
+        EXPECT_TRUE(index.isValid()) << row.toStdString();
+        QStringList texts;
+        if (std::unique_ptr<QMenu> menu = m_window->contextMenuFor(view, index, shift)) {
+            for (const QAction* action : menu->actions())
+                texts << action->text();
+        }
+        return texts;
+    }
+
+    z2e_test::SimulatedSite m_site;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+TEST_F(BoardChangeWindowTest, BoardConfigurationWritesTheChoiceAndTheRowShowsTheNewName)
+{
+    QTreeView* hardware = m_window->ui()->treeHardware;
+    ASSERT_TRUE(menuAt(hardware, "Slot 2:   QA-4008.BNC", false).contains("Board Configuration"));
+    ASSERT_TRUE(m_window->ui()->actionBoardConfiguration->isVisible());
+    QStringList features;
+    actOnDialogWhile<CBoardConfigDialog>([&] { m_window->ui()->actionBoardConfiguration->trigger(); },
+                                         [&](CBoardConfigDialog& dialog) {
+                                             auto* table = dialog.findChild<QTableWidget*>("tableFeatures");
+                                             for (int row = 0; row < table->rowCount(); ++row)
+                                                 features << table->item(row, 0)->text();
+                                             auto* rate = qobject_cast<QComboBox*>(table->cellWidget(0, 1));
+                                             EXPECT_EQ(rate->currentText(), "50 kS/s");
+                                             rate->setCurrentText("100 kS/s");
+                                             dialog.findChild<QPushButton*>("btnApply")->click();
+                                         });
+    // The service mode is hidden: no row for it.
+    EXPECT_EQ(features, QStringList({"Sample rate", "Anti-alias filter"}));
+    FeatureTable now;
+    ASSERT_EQ(BoardFeatures(m_window->system()->wrapper(), nullptr).read(0, now), 0);
+    EXPECT_EQ(now.featureSet, 0x2u);
+    EXPECT_TRUE(findRow(*hardware->model(), "Slot 2:   QA-4008.BNC-HS").isValid());
+    EXPECT_TRUE(m_window->statusBar()->currentMessage().contains("00000001 -> 00000002"))
+        << m_window->statusBar()->currentMessage().toStdString();
+}
+
+TEST_F(BoardChangeWindowTest, EnclosureDataAndCrossGradeOpenFromTheirRows)
+{
+    QTreeView* hardware = m_window->ui()->treeHardware;
+    ASSERT_TRUE(menuAt(hardware, "Enclosure 0:", true).contains("Enclosure Data"));
+    QString serial;
+    actOnDialogWhile<CEnclosureDialog>([&] { m_window->ui()->actionEnclosureData->trigger(); },
+                                       [&](CEnclosureDialog& dialog) {
+                                           serial = dialog.findChild<QLineEdit*>("editSerial")->text();
+                                           dialog.reject();
+                                       });
+    EXPECT_EQ(serial, "0000E116");
+
+    ASSERT_TRUE(menuAt(hardware, "Slot 2:   QA-4008.BNC", true).contains("Cross Grade"));
+    DialogRecorder recorder;
+    m_window->ui()->actionCrossGrade->trigger();
+    EXPECT_TRUE(recorder.saw("[Board Cross Grade] Cross Grade not supported for this board type."))
+        << recorder.seen().join("\n").toStdString();
+}
+
+TEST_F(BoardChangeWindowTest, ChannelModuleChangeMarksTheDemoSystemChanged)
+{
+    QTreeView* demo = m_window->ui()->treeDemo;
+    ASSERT_EQ(menuAt(demo, "ChannelModule:", false), QStringList({"Channel Modules"}));
+    QString opened;
+    // Cancel changes nothing.
+    actOnDialogWhile<CChannelModulesDialog>([&] { m_window->ui()->actionChannelModules->trigger(); },
+                                            [&](CChannelModulesDialog& dialog) {
+                                                opened = dialog.findChild<QComboBox*>()->currentText();
+                                                dialog.findChild<QPushButton*>("btnCancel")->click();
+                                            });
+    ASSERT_FALSE(opened.isEmpty());
+    EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
+
+    menuAt(demo, "ChannelModule:", false);
+    QString chosen;
+    actOnDialogWhile<CChannelModulesDialog>([&] { m_window->ui()->actionChannelModules->trigger(); },
+                                            [&](CChannelModulesDialog& dialog) {
+                                                auto* modules = dialog.findChild<QComboBox*>();
+                                                modules->setCurrentIndex(modules->currentIndex() == 0 ? 1 : 0);
+                                                chosen = modules->currentText();
+                                                dialog.findChild<QPushButton*>("btnApply")->click();
+                                            });
+    EXPECT_NE(chosen, opened);
+    EXPECT_TRUE(m_window->demoEditor()->hasUnsavedChanges());
+    EXPECT_TRUE(m_window->system()->hasUnsavedChanges());
+    EXPECT_TRUE(findRow(*demo->model(), "ChannelModule:").data().toString().contains(chosen))
+        << findRow(*demo->model(), "ChannelModule:").data().toString().toStdString();
+}
+
+} // namespace
+} // namespace z2e
