@@ -123,6 +123,14 @@ TEST(InProgressTest, TimedModeShowsOnlyTheTimerDrivenBar)
     EXPECT_TRUE(child<QLabel>(&animated, "labelAnimation")->isVisible());
     EXPECT_NE(child<QLabel>(&animated, "labelAnimation")->movie(), nullptr);
     EXPECT_FALSE(child<QProgressBar>(&animated, "progressBar")->isVisible());
+
+    // The window stays frameless and translucent at its rounded corners, but draws an opaque
+    // panel under its texts: without a compositor the rest would show black.
+    const QImage picture = animated.grab().toImage();
+    EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0) << "a rounded corner";
+    const QRgb inside = picture.pixel(picture.width() / 2, picture.height() - 4);
+    EXPECT_EQ(qAlpha(inside), 255);
+    EXPECT_EQ(QColor(inside), animated.palette().color(QPalette::Window));
 }
 
 TEST(DecisionDialogTest, EveryWayOutHasItsAnswer)

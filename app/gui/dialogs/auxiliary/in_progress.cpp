@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMovie>
+#include <QPainter>
 #include <QTimer>
 #include <QTransform>
 
@@ -147,6 +148,14 @@ void CInProgress::keyPressEvent(QKeyEvent* event)
 
 void CInProgress::paintEvent(QPaintEvent* event)
 {
+    // Without a compositor a translucent window shows black behind the texts: the window draws
+    // its own opaque, rounded panel, so it reads the same everywhere.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x9a, 0xa4, 0xb0), 1));
+    painter.setBrush(palette().color(QPalette::Window));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    painter.end();
     QDialog::paintEvent(event);
     m_painted.store(true);
 }
