@@ -21,6 +21,8 @@ enum : int {
     EXIT_TOOL_FAILED = 65,
     /// The network client did not start, or the node of --node did not appear or is unreachable.
     EXIT_NODE_UNAVAILABLE = 69,
+    /// The report package could not be placed at its destination.
+    EXIT_CANNOT_CREATE = 73,
 };
 
 /// 0 for success and warnings, the result itself for 1..62, 63 for anything larger.
