@@ -168,7 +168,7 @@ void ReportPackage::listFolder(const std::string& folder, const std::string& pre
         if (fs::is_symlink(status)) {
             const fs::path target = fs::canonical(path, error);
             if (error || !inside(root, target) || !fs::is_regular_file(target, error)) {
-                m_skipped.push_back(relative + ": link leads out of the folder or nowhere");
+                m_skipped.push_back(relative + ": link not followed (out of the folder, to a folder or nowhere)");
                 error.clear();
                 continue;
             }
