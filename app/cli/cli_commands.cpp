@@ -7,6 +7,7 @@
 #include "cli_nodes_command.h"
 #include "cli_output.h"
 #include "cli_remote_session.h"
+#include "cli_report_command.h"
 #include "cli_tools_command.h"
 #include "cli_tree_command.h"
 
@@ -219,6 +220,14 @@ int runCommand(const CliOptions& options)
         return eepromCommand(options);
     if (c == "enclosure" || c == "crossgrade" || c == "features" || c == "channel-module")
         return enclosureCommand(options);
+    if (c == "versions")
+        return versionsCommand(options);
+    if (c == "logging")
+        return loggingCommand(options);
+    if (c == "report-package")
+        return reportPackageCommand(options);
+    if (c == "overview")
+        return overviewCommand(options);
     return usageError("unknown command " + c);
 }
 

@@ -20,6 +20,7 @@ const std::map<std::string, std::pair<std::size_t, std::size_t>>& argumentCounts
         {"demo", {1, 99}},       {"nodes", {0, 0}},   {"selftest", {0, 0}},  {"calibrate", {1, 1}},
         {"firmware", {1, 2}},    {"history", {0, 0}},    {"eeprom", {1, 2}},
         {"enclosure", {2, 2}},   {"crossgrade", {0, 0}}, {"features", {0, 99}}, {"channel-module", {0, 1}},
+        {"versions", {0, 0}},    {"logging", {1, 1}},    {"report-package", {1, 1}}, {"overview", {0, 0}},
     };
     return counts;
 }
@@ -110,12 +111,13 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
 // The network options fit only some commands.
 bool checkNetworkOptions(const CliOptions& options, std::string& error)
 {
-    static const std::set<std::string> nodeCommands = {"tree",      "get",        "set",     "get-xml",
-                                                       "set-i32",   "selftest",   "calibrate", "firmware",
-                                                       "eeprom",    "enclosure",  "crossgrade", "features"};
+    static const std::set<std::string> nodeCommands = {"tree",       "get",       "set",       "get-xml",
+                                                       "set-i32",    "selftest",  "calibrate", "firmware",
+                                                       "eeprom",     "enclosure", "crossgrade", "features",
+                                                       "report-package"};
     if (!options.node.empty() && nodeCommands.count(options.command) == 0) {
         error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate, firmware, eeprom, "
-                "enclosure, crossgrade and features";
+                "enclosure, crossgrade, features and report-package";
         return false;
     }
     if (!options.node.empty() && !options.system.empty()) {
@@ -129,13 +131,15 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
     return true;
 }
 
-// --which, --dir, --model and --revision of eeprom; `matched` tells whether `arg` was one of them.
-bool parseEepromOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
-                       std::string& error, bool& matched)
+// Options that take a text (eeprom's --which, --dir, --model, --revision; logging set's --file,
+// --level, --type, --mode); `matched` tells whether `arg` was one of them.
+bool parseTextOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
+                     std::string& error, bool& matched)
 {
     const std::pair<const char*, std::string*> named[] = {
-        {"--which", &options.which}, {"--dir", &options.dir}, {"--model", &options.model},
-        {"--revision", &options.revision}};
+        {"--which", &options.which},   {"--dir", &options.dir},        {"--model", &options.model},
+        {"--revision", &options.revision}, {"--file", &options.logName}, {"--level", &options.logLevel},
+        {"--type", &options.logType},  {"--mode", &options.logMode}};
     for (const auto& [name, target] : named) {
         std::string value;
         if (!optionValue(arg, name, argc, argv, i, value, matched) || (matched && value.empty())) {
@@ -164,7 +168,7 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
     const std::pair<const char*, bool*> switches[] = {
         {"--factory", &options.factory},         {"--excitation", &options.excitation}, {"--yes", &options.yes},
         {"--retry-failed", &options.retryFailed}, {"--auto", &options.autoSelect},
-        {"--no-snapshot", &options.noSnapshot},
+        {"--no-snapshot", &options.noSnapshot},  {"--extended", &options.extended}, {"--csv", &options.csv},
     };
     for (const auto& [name, flag] : switches) {
         if (arg == name) {
@@ -192,7 +196,7 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
             return true;
         }
     }
-    if (!parseEepromOption(arg, argc, argv, i, options, error, matched))
+    if (!parseTextOption(arg, argc, argv, i, options, error, matched))
         return false;
     if (matched)
         return true;
@@ -241,8 +245,9 @@ std::uint32_t commandTimeoutSeconds(const CliOptions& options)
         return options.timeoutSeconds;
     static const std::set<std::string> tools = {"selftest", "calibrate",  "firmware", "eeprom",
                                                 "enclosure", "crossgrade", "features", "history"};
-    // Demo editing and the configuration work on files and the simulated system only.
-    static const std::set<std::string> unlimited = {"demo", "config", "channel-module"};
+    // Demo editing and the configuration work on files and the simulated system only; a report
+    // package of gigabytes of logs takes as long as it takes.
+    static const std::set<std::string> unlimited = {"demo", "config", "channel-module", "report-package"};
     if (unlimited.count(options.command) != 0)
         return 0;
     return tools.count(options.command) != 0 ? 360 : 60;
@@ -382,6 +387,21 @@ const char* usageText()
            "                               Changes snapshot both EEPROMs of a board first and\n"
            "                               every tool run is journalled, both below\n"
            "                               DOCUMENTS/Norvale/zamo2explorer/maintenance\n"
+           "  versions                     the software versions: this program (with its build's\n"
+           "                               revision and source hash), then the driver's parts\n"
+           "  logging show                 the driver's logging settings, their allowed values\n"
+           "                               and the folder of its log files\n"
+           "  logging set [--file NAME] [--level L] [--type T] [--mode M]\n"
+           "                               change them in the driver configuration (saved at\n"
+           "                               once); a NAME without a dot gets \".log\"\n"
+           "  report-package FILE          pack the driver's log files, inventory.json and\n"
+           "                               inventory.html (every system seen, with --node also\n"
+           "                               that node) and the maintenance journal into the ZIP\n"
+           "                               file FILE and list what went in; FILE appears only\n"
+           "                               complete\n"
+           "  overview [--system local|demo] [--extended] [--json|--csv]\n"
+           "                               the system overview table: board name, serial and\n"
+           "                               calibration date columns (--extended: all 17)\n"
            "\n"
            "Options:\n"
            "  --simulation force|off|normal  simulation mode the driver starts in\n"
@@ -390,8 +410,8 @@ const char* usageText()
            "  --json                         print one JSON object instead of text\n"
            "  --node ADDRESS                 tree, get, set, get-xml, set-i32, selftest, calibrate,\n"
            "                                 firmware, eeprom, enclosure, crossgrade and features\n"
-           "                                 go to the network node at ADDRESS\n"
-           "                                 instead of the local driver\n"
+           "                                 go to the network node at ADDRESS instead of the\n"
+           "                                 local driver; report-package adds it\n"
            "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
            "                                 the node of --node (default 2500)\n"
            "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"
@@ -411,7 +431,8 @@ const char* usageText()
            "  0      success (a driver warning counts as success)\n"
            "  1..62  the driver's or the command layer's result itself, e.g. 1 hardware in\n"
            "         use by another program, 2 driver library not loadable;\n"
-           "         for driver-text, 1 means the code is unknown\n"
+           "         for driver-text, 1 means the code is unknown; for report-package,\n"
+           "         8 the package could not be made, 9 there were no log files to collect\n"
            "  63     any larger result (printed in full)\n"
            "  64     bad command line\n"
            "  65     selftest or calibrate: a board failed or has no verdict (a test that\n"
@@ -420,6 +441,7 @@ const char* usageText()
            "         eeprom: refused (bad serial, wrong backup file) or failed\n"
            "  69     the network client did not start, or the node of --node did not\n"
            "         appear in time or could not be reached\n"
+           "  73     report-package: FILE could not be replaced or created\n"
            "  75     --timeout passed before the command finished\n"
            "  130    interrupted (Ctrl+C)\n"
            "\n"

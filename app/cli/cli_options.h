@@ -36,6 +36,12 @@ struct CliOptions {
     std::string model;          ///< eeprom write-default --model
     std::string revision;       ///< eeprom write-default --revision
     EnclosureCliOptions enclosureTools; ///< enclosure, crossgrade, features, channel-module
+    std::string logName;        ///< logging set --file
+    std::string logLevel;       ///< logging set --level
+    std::string logType;        ///< logging set --type
+    std::string logMode;        ///< logging set --mode
+    bool extended = false;      ///< overview --extended: all 17 columns
+    bool csv = false;           ///< overview --csv
     std::string command;
     std::vector<std::string> arguments;
 };

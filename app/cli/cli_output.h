@@ -21,6 +21,8 @@ enum : int {
     EXIT_TOOL_FAILED = 65,
     /// The network client did not start, or the node of --node did not appear or is unreachable.
     EXIT_NODE_UNAVAILABLE = 69,
+    /// The report package could not be placed at its destination.
+    EXIT_CANNOT_CREATE = 73,
     /// --timeout passed before the command finished.
     EXIT_TIMEOUT = 75,
     EXIT_INTERRUPTED = 130,

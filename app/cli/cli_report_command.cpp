@@ -1,0 +1,279 @@
+#include "cli_report_command.h"
+
+#include "cli_output.h"
+#include "cli_remote_session.h"
+
+#include "config/qorin_cfg_handler.h"
+#include "core/application_status.h"
+#include "core/driver_library.h"
+#include "core/driver_logging.h"
+#include "core/local_node_session.h"
+#include "core/node_types.h"
+#include "core/remote_system_builder.h"
+#include "core/software_versions.h"
+#include "core/system_model.h"
+#include "core/system_report.h"
+#include "tools/firmware_updater.h"
+#include "tools/maintenance_journal.h"
+#include "tools/report_package.h"
+#include "tools/system_inventory.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <sstream>
+
+namespace z2e {
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The start-up scan of the window; a held hardware still leaves the demo system and the
+// driver configuration usable.
+std::int32_t startModel(const CliOptions& options, SystemModel& model)
+{
+    if (!options.driverPath.empty())
+        DriverLibrary::useFile(options.driverPath);
+    const std::int32_t status = model.initializeSystem();
+    if (status != AppStatus::Ok)
+        std::cerr << "zamo2ctl: start-up: " << status << " " << oneLine(statusMessage(status)) << "\n";
+    return status;
+}
+
+std::string indented(const std::string& text)
+{
+    std::string out;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        out += "    " + line + "\n";
+    return out;
+}
+
+std::map<std::int32_t, std::string> latestFirmware(SystemModel& model)
+{
+    std::map<std::int32_t, std::string> latest;
+    std::vector<FirmwareRow> rows;
+    FirmwareUpdater(model.wrapper(), nullptr).check({}, rows);
+    for (const FirmwareRow& row : rows) {
+        if (!row.latest.empty())
+            latest[static_cast<std::int32_t>(row.board.index)] = row.latest;
+    }
+    return latest;
+}
+
+void printLogSettings(const DriverLogSettings& settings, const std::string& folder, bool json)
+{
+    const auto joined = [](const std::vector<std::string>& options) {
+        std::string text;
+        for (const std::string& option : options)
+            text += (text.empty() ? "" : ", ") + option;
+        return text;
+    };
+    Report report;
+    report.add("file", settings.fileName);
+    report.add("level", settings.level);
+    report.add("type", settings.type);
+    report.add("mode", settings.append);
+    report.add("levels", joined(settings.levelOptions));
+    report.add("types", joined(settings.typeOptions));
+    report.add("modes", joined(settings.appendOptions));
+    report.add("logFolder", folder);
+    std::cout << report.render(json);
+}
+
+void printPackage(const ReportPackage& package, const std::string& destination, bool json)
+{
+    if (json) {
+        std::cout << "{\"file\":" << jsonString(destination) << ",\"entries\":[";
+        for (std::size_t i = 0; i < package.entries().size(); ++i)
+            std::cout << (i ? "," : "") << "{\"name\":" << jsonString(package.entries()[i].name)
+                      << ",\"size\":" << package.entries()[i].size << "}";
+        std::cout << "],\"skipped\":[";
+        for (std::size_t i = 0; i < package.skipped().size(); ++i)
+            std::cout << (i ? "," : "") << jsonString(package.skipped()[i]);
+        std::cout << "]}\n";
+        return;
+    }
+    std::cout << "report package: " << destination << "\n";
+    for (const ReportPackageEntry& entry : package.entries())
+        std::cout << "  " << entry.name << "  " << entry.size << " bytes\n";
+    for (const std::string& skipped : package.skipped())
+        std::cout << "left out: " << skipped << "\n";
+}
+
+} // namespace
+
+int versionsCommand(const CliOptions& options)
+{
+    LocalNodeSession session(options.driverPath, options.simulation.empty() ? "SIMMODE_FORCE" : options.simulation);
+    std::vector<SoftwareVersionRecord> driverRecords;
+    if (session.connected()) {
+        std::string document;
+        const std::int32_t result = session.wrapper().getSystemVersions(document);
+        if (result != AppStatus::Ok || !SystemModel::parseSoftwareVersions(document, driverRecords))
+            std::cerr << "zamo2ctl: the driver's versions could not be read: " << result << "\n";
+    }
+    const std::vector<SoftwareVersionRecord> records =
+        softwareVersionList(buildIdentity(), driverRecords, DriverLibrary::loaded());
+    if (options.json) {
+        std::cout << "{\"versions\":[";
+        for (std::size_t i = 0; i < records.size(); ++i)
+            std::cout << (i ? "," : "") << "{\"component\":" << jsonString(records[i].description)
+                      << ",\"fileName\":" << jsonString(records[i].fileName)
+                      << ",\"version\":" << jsonString(records[i].version)
+                      << ",\"comment\":" << jsonString(records[i].comment) << "}";
+        std::cout << "]}\n";
+        return EXIT_OK;
+    }
+    for (const SoftwareVersionRecord& record : records) {
+        std::cout << record.description << (record.fileName.empty() ? "" : " (" + record.fileName + ")") << "  "
+                  << record.version << "\n"
+                  << indented(record.comment);
+    }
+    return EXIT_OK;
+}
+
+int loggingCommand(const CliOptions& options)
+{
+    const std::string& action = options.arguments[0];
+    const DriverLogChange change{options.logName, options.logLevel, options.logType, options.logMode};
+    const bool changes = !change.fileName.empty() || !change.level.empty() || !change.type.empty() ||
+                         !change.append.empty();
+    if (action != "show" && action != "set")
+        return usageError("logging takes show or set");
+    if (action == "show" && changes)
+        return usageError("--file, --level, --type and --mode belong to logging set");
+    if (action == "set" && !changes)
+        return usageError("logging set needs at least one of --file, --level, --type and --mode");
+
+    SystemModel model(false);
+    const std::int32_t status = startModel(options, model);
+    if (model.configFilePath().empty()) {
+        std::cerr << "zamo2ctl: the driver configuration could not be found\n";
+        return exitStatusOf(status != AppStatus::Ok ? status : AppStatus::ConfigPathFailed);
+    }
+    DriverLogSettings& settings = model.logSettings();
+    if (action == "set") {
+        std::string error;
+        if (!applyLogChange(change, settings, error))
+            return usageError(error);
+        if (!saveLogSettings(model.configHandler(), model.configFilePath(), settings)) {
+            std::cerr << "zamo2ctl: " << oneLine(statusMessage(AppStatus::SaveFailed)) << " "
+                      << model.configFilePath() << "\n";
+            return exitStatusOf(AppStatus::SaveFailed);
+        }
+    }
+    printLogSettings(settings, driverLogFolder(model.configFilePath(), settings), options.json);
+    return EXIT_OK;
+}
+
+int reportPackageCommand(const CliOptions& options)
+{
+    const std::string destination = options.arguments[0];
+    std::vector<InventorySource> sources;
+
+    // The network node first: when it is not there, nothing else is worth the wait.
+    std::unique_ptr<RemoteSession> remote;
+    RootNode remoteRoot(SystemKind::Remote);
+    if (!options.node.empty()) {
+        remote = std::make_unique<RemoteSession>(options);
+        const int located = remote->locate(false);
+        if (located != EXIT_OK)
+            return located;
+        const std::int32_t connected = remote->connect();
+        if (connected > 0)
+            std::cerr << "zamo2ctl: " << remote->connectFailureText(connected) << "\n";
+        RemoteSystemBuilder::fillRoot(remoteRoot, remote->session().record(connected <= 0));
+        sources.push_back({"node " + options.node, &remoteRoot, connected > 0 ? connected : 0, {}});
+    }
+
+    SystemModel model(false);
+    const std::int32_t status = startModel(options, model);
+    InventorySource local{"local", &model.localRoot(), status, {}};
+    InventorySource demo{"demo", &model.demoRoot(), status == AppStatus::HardwareInUse ? 0 : status, {}};
+    if (status == AppStatus::Ok) {
+        local.latestFirmware = latestFirmware(model);
+        if (model.reconnectSimulatedOnly() <= 0)
+            demo.latestFirmware = latestFirmware(model);
+    }
+    sources.insert(sources.begin(), {local, demo});
+
+    const std::string journal = MaintenanceJournal::defaultFolder();
+    const Inventory inventory = SystemInventory::gather(
+        sources, softwareVersionList(buildIdentity(), model.softwareVersions(), DriverLibrary::loaded()), journal);
+    const std::string source =
+        model.configFilePath().empty() ? std::string() : driverLogFolder(model.configFilePath(), model.logSettings());
+    ReportPackage package(source);
+    package.addDocument("inventory.json", SystemInventory::toJson(inventory));
+    package.addDocument("inventory.html", SystemInventory::toHtml(inventory));
+    package.addFolder("maintenance/", journal);
+
+    // Built beside the destination, so that placing it is one rename.
+    std::error_code error;
+    fs::path buildFolder = fs::absolute(destination, error).parent_path();
+    if (error || !fs::is_directory(buildFolder, error))
+        buildFolder = fs::temp_directory_path(error);
+    const std::int32_t collected = package.collect(buildFolder.string());
+    if (collected != AppStatus::Ok) {
+        std::cerr << "zamo2ctl: " << oneLine(statusMessage(collected)) << " (log folder " << source << ")\n";
+        return exitStatusOf(collected);
+    }
+    const ReportPackage::Placement placed = package.place(destination);
+    if (placed != ReportPackage::Placement::Placed) {
+        std::cerr << "zamo2ctl: " << oneLine(ReportPackage::placementText(placed)) << " (" << destination << ")\n";
+        return EXIT_CANNOT_CREATE;
+    }
+    printPackage(package, destination, options.json);
+    return EXIT_OK;
+}
+
+int overviewCommand(const CliOptions& options)
+{
+    if (options.json && options.csv)
+        return usageError("overview takes either --json or --csv");
+    SystemModel model(false);
+    const std::int32_t status = startModel(options, model);
+    const bool demo = options.system == "demo";
+    const SystemReport::Table& table = demo ? model.demoRoot().boardOverview : model.localRoot().boardOverview;
+    const std::vector<std::size_t>& columns = SystemReport::columns(options.extended);
+    if (options.csv) {
+        std::cout << SystemReport::toCsv(table, options.extended);
+    } else if (options.json) {
+        std::cout << "{\"system\":" << jsonString(demo ? "demo" : "local") << ",\"status\":" << status
+                  << ",\"columns\":[";
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            std::cout << (c ? "," : "") << jsonString(table.empty() ? "" : table.front()[columns[c]]);
+        std::cout << "],\"rows\":[";
+        for (std::size_t r = 1; r < table.size(); ++r) {
+            std::cout << (r > 1 ? "," : "") << "[";
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                std::cout << (c ? "," : "") << jsonString(table[r][columns[c]]);
+            std::cout << "]";
+        }
+        std::cout << "]}\n";
+    } else {
+        std::vector<std::size_t> widths(columns.size(), 0);
+        for (const RootNode::OverviewRow& row : table) {
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                widths[c] = std::max(widths[c], oneLine(row[columns[c]]).size());
+        }
+        for (const RootNode::OverviewRow& row : table) {
+            std::string line;
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                const std::string cell = oneLine(row[columns[c]]);
+                line += cell + (c + 1 < columns.size() ? std::string(widths[c] - cell.size() + 2, ' ') : "");
+            }
+            std::cout << line << "\n";
+        }
+    }
+    // The demo system is complete even when the hardware is held elsewhere.
+    if (status == AppStatus::HardwareInUse && demo)
+        return EXIT_OK;
+    return exitStatusOf(status);
+}
+
+} // namespace cli
+} // namespace z2e

@@ -1,0 +1,313 @@
+#include "tools/report_package.h"
+
+#include "driver/command/app_status.h"
+#include "uni/log.h"
+
+#include <zip.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+namespace z2e {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kLogChannel = "report";
+
+// Checks that a regular file can be opened for reading now; its size then. A special file is
+// never opened: a FIFO would block.
+bool readableSize(const std::string& path, std::uint64_t& size, std::string& reason)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = "unreadable";
+        return false;
+    }
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(fd);
+    if (!regular) {
+        reason = "not a regular file";
+        return false;
+    }
+    size = static_cast<std::uint64_t>(info.st_size);
+    return true;
+}
+
+bool inside(const fs::path& folder, const fs::path& path)
+{
+    const auto [end, unused] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    (void)unused;
+    return end == folder.end();
+}
+
+// Copies `from` to a new file `to` in blocks; false (and `to` removed) on any failure.
+bool copyFile(const std::string& from, const std::string& to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    bool ok = out >= 0;
+    std::vector<char> block(1 << 20);
+    while (ok) {
+        const ssize_t got = ::read(in, block.data(), block.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < got;) {
+            const ssize_t put = ::write(out, block.data() + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            ok = put > 0;
+            done += put > 0 ? put : 0;
+        }
+    }
+    ::close(in);
+    if (out >= 0)
+        ok = ::fsync(out) == 0 && ::close(out) == 0 && ok;
+    if (!ok && out >= 0)
+        ::unlink(to.c_str());
+    return ok;
+}
+
+void reportProgress(zip_t*, double fraction, void* state)
+{
+    const auto* progress = static_cast<const ToolProgress*>(state);
+    (*progress)("Collecting report package files.", fraction, 0);
+}
+
+} // namespace
+
+struct ReportPackage::Extra {
+    std::string name;    ///< a document's name, or a folder's prefix
+    std::string content; ///< a document's bytes
+    std::string folder;  ///< empty for a document
+};
+
+const char* const ReportPackage::kLockFileMarker = "lock_file";
+
+const char* ReportPackage::placementText(Placement placement)
+{
+    switch (placement) {
+    case Placement::Placed: return "";
+    case Placement::CannotRemoveExisting:
+        return "Error!\nCannot remove existing package file!\nPlease close all other applications and try again.";
+    case Placement::CannotCreate: return "Error!\nCannot create package file in requested directory!";
+    case Placement::CannotCollect: return "Error!\nCannot collect the files for the report package!";
+    }
+    return "";
+}
+
+ReportPackage::ReportPackage(std::string sourceFolder) : m_source(std::move(sourceFolder)) {}
+
+ReportPackage::~ReportPackage()
+{
+    if (!m_package.empty())
+        ::unlink(m_package.c_str());
+}
+
+void ReportPackage::addDocument(const std::string& name, std::string content)
+{
+    m_extras.push_back(std::make_unique<Extra>(Extra{name, std::move(content), ""}));
+}
+
+void ReportPackage::addFolder(const std::string& prefix, const std::string& folder)
+{
+    m_extras.push_back(std::make_unique<Extra>(Extra{prefix, "", folder}));
+}
+
+std::string ReportPackage::uniqueName()
+{
+    static const char digits[] = "0123456789abcdef";
+    std::random_device seed;
+    std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
+    std::string name = "%%%%-%%%%-%%%%-%%%%";
+    for (char& c : name) {
+        if (c == '%')
+            c = digits[random() & 0xf];
+    }
+    return name;
+}
+
+void ReportPackage::listFolder(const std::string& folder, const std::string& prefix, bool logFolder,
+                               std::vector<ReportPackageEntry>& found)
+{
+    std::error_code error;
+    const fs::path root = fs::canonical(folder, error);
+    if (error)
+        return;
+    // Links are never followed into folders; a link to a file counts when the file is inside.
+    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error);
+    for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        const fs::path path = it->path();
+        const std::string relative = path.lexically_relative(root).generic_string();
+        const fs::file_status status = it->symlink_status(error);
+        if (error) {
+            m_skipped.push_back(relative + ": vanished");
+            error.clear();
+            continue;
+        }
+        if (fs::is_directory(status))
+            continue;
+        if (logFolder && path.filename().string().find(kLockFileMarker) != std::string::npos)
+            continue;
+        std::string source = path.string();
+        if (fs::is_symlink(status)) {
+            const fs::path target = fs::canonical(path, error);
+            if (error || !inside(root, target) || !fs::is_regular_file(target, error)) {
+                m_skipped.push_back(relative + ": link not followed (out of the folder, to a folder or nowhere)");
+                error.clear();
+                continue;
+            }
+            source = target.string();
+        } else if (!fs::is_regular_file(status)) {
+            m_skipped.push_back(relative + ": not a regular file");
+            continue;
+        }
+        std::uint64_t size = 0;
+        std::string reason;
+        if (!readableSize(source, size, reason)) {
+            m_skipped.push_back(relative + ": " + reason);
+            continue;
+        }
+        found.push_back({prefix + relative, source, size});
+    }
+    if (error)
+        m_skipped.push_back(folder + ": listing ended early: " + error.message());
+}
+
+std::string ReportPackage::entryName(const std::string& wanted)
+{
+    std::string name = wanted;
+    for (int n = 2; m_names.count(name) != 0; ++n)
+        name = "zamo2explorer-" + std::to_string(n) + "/" + wanted;
+    m_names.insert(name);
+    return name;
+}
+
+std::int32_t ReportPackage::collect(const std::string& buildFolder, const ToolProgress& progress)
+{
+    if (!m_package.empty())
+        ::unlink(m_package.c_str());
+    m_package.clear();
+    m_entries.clear();
+    m_names.clear();
+    m_documents.clear();
+    m_skipped.clear();
+
+    listFolder(m_source, "", true, m_entries);
+    std::sort(m_skipped.begin(), m_skipped.end());
+    if (m_entries.empty())
+        return AppStatus::NothingToCollect;
+    std::sort(m_entries.begin(), m_entries.end(),
+              [](const ReportPackageEntry& a, const ReportPackageEntry& b) { return a.name < b.name; });
+    for (const ReportPackageEntry& entry : m_entries)
+        m_names.insert(entry.name);
+    for (const auto& extra : m_extras) {
+        if (!extra->folder.empty()) {
+            std::vector<ReportPackageEntry> found;
+            listFolder(extra->folder, extra->name, false, found);
+            std::sort(found.begin(), found.end(),
+                      [](const ReportPackageEntry& a, const ReportPackageEntry& b) { return a.name < b.name; });
+            for (ReportPackageEntry& entry : found) {
+                entry.name = entryName(entry.name);
+                m_entries.push_back(entry);
+            }
+        } else {
+            const std::string name = entryName(extra->name);
+            m_documents[name] = &extra->content;
+            m_entries.push_back({name, "", extra->content.size()});
+        }
+    }
+
+    const std::string path = (fs::path(buildFolder) / uniqueName()).string();
+    ::unlink(path.c_str());
+    const std::int32_t status = write(path, progress);
+    if (status == AppStatus::Ok)
+        m_package = path;
+    return status;
+}
+
+std::int32_t ReportPackage::write(const std::string& path, const ToolProgress& progress)
+{
+    int openError = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_EXCL, &openError);
+    if (!archive) {
+        UNI_LOG(kLogChannel, uni::log::error) << "report package not created: " << path << " (" << openError << ")";
+        return AppStatus::PackageFailed;
+    }
+    const auto fail = [&](const std::string& what) {
+        UNI_LOG(kLogChannel, uni::log::error) << "report package: " << what << ": " << zip_strerror(archive);
+        zip_discard(archive);
+        ::unlink(path.c_str());
+        return AppStatus::PackageFailed;
+    };
+    for (const ReportPackageEntry& entry : m_entries) {
+        zip_source_t* source = nullptr;
+        if (!entry.sourcePath.empty()) {
+            source = zip_source_file(archive, entry.sourcePath.c_str(), 0, static_cast<zip_int64_t>(entry.size));
+        } else {
+            const std::string& content = *m_documents.at(entry.name);
+            source = zip_source_buffer(archive, content.data(), content.size(), 0);
+        }
+        if (!source)
+            return fail("cannot read " + entry.name);
+        const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, 0);
+        if (index < 0) {
+            zip_source_free(source);
+            return fail("cannot add " + entry.name);
+        }
+        if (zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0)
+            return fail("cannot compress " + entry.name);
+    }
+    if (progress)
+        zip_register_progress_callback_with_state(archive, 0.01, reportProgress, nullptr,
+                                                  const_cast<ToolProgress*>(&progress));
+    // The files are read only now, while the archive is written.
+    if (zip_close(archive) != 0)
+        return fail("cannot write the archive");
+    return AppStatus::Ok;
+}
+
+ReportPackage::Placement ReportPackage::place(const std::string& destination)
+{
+    struct stat info {};
+    if (m_package.empty() || ::stat(m_package.c_str(), &info) != 0)
+        return Placement::CannotCollect;
+    if (::lstat(destination.c_str(), &info) == 0 && ::unlink(destination.c_str()) != 0)
+        return Placement::CannotRemoveExisting;
+    if (::rename(m_package.c_str(), destination.c_str()) == 0) {
+        m_package.clear();
+        return Placement::Placed;
+    }
+    if (errno != EXDEV)
+        return Placement::CannotCreate;
+    fs::path folder = fs::path(destination).parent_path();
+    if (folder.empty())
+        folder = ".";
+    const std::string temporary = (folder / ("." + uniqueName() + ".zip.part")).string();
+    if (!copyFile(m_package, temporary))
+        return Placement::CannotCreate;
+    if (::rename(temporary.c_str(), destination.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return Placement::CannotCreate;
+    }
+    ::unlink(m_package.c_str());
+    m_package.clear();
+    return Placement::Placed;
+}
+
+} // namespace z2e

@@ -1,0 +1,91 @@
+#pragma once
+// The report package: a ZIP archive of the driver's log folder (every file below it, named by
+// its path below the folder, deflated at level 9), plus documents and folders of the program
+// (the inventory, the maintenance journal). Built under a unique name in a build folder, then
+// placed at the destination by one rename, so the destination never holds a partial archive.
+//
+// Files are packed straight from disk while the archive is closed, so the package of gigabytes
+// of logs needs little memory. A file is packed with the size it had when the folder was listed
+// (a log that grows meanwhile is cut there); unreadable files, special files and symbolic links
+// leading out of the folder are left out and listed in skipped(). Not thread-safe: one caller,
+// which may be a worker thread.
+
+#include "tools/tool_progress.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace z2e {
+
+/// One entry of the package: its name in the archive and where its bytes come from (a file,
+/// or for a document the content itself).
+struct ReportPackageEntry {
+    std::string name;
+    std::string sourcePath; ///< empty for a document
+    std::uint64_t size = 0;
+};
+
+class ReportPackage {
+public:
+    /// How placing the package at its destination ended.
+    enum class Placement { Placed, CannotRemoveExisting, CannotCreate, CannotCollect };
+
+    /// The operator's message of a failed placement ("" for Placed).
+    static const char* placementText(Placement placement);
+
+    /// Files whose name contains this are the driver's locks and never packed.
+    static const char* const kLockFileMarker;
+
+    explicit ReportPackage(std::string sourceFolder);
+    /// Removes a package that was built and not placed.
+    ~ReportPackage();
+    ReportPackage(const ReportPackage&) = delete;
+    ReportPackage& operator=(const ReportPackage&) = delete;
+
+    /// Adds a document of the program under `name` (made unique against the log files).
+    void addDocument(const std::string& name, std::string content);
+    /// Adds every file below `folder` under `prefix` + its path below the folder; nothing when
+    /// the folder does not exist.
+    void addFolder(const std::string& prefix, const std::string& folder);
+
+    /// Lists the source folder and builds the archive in `buildFolder` under a unique name.
+    /// 0 built; 9 (NothingToCollect) the source folder holds no file to pack; 8 (PackageFailed)
+    /// the archive could not be made, nothing is left then. `progress` (may be empty) hears
+    /// the fraction written.
+    std::int32_t collect(const std::string& buildFolder, const ToolProgress& progress = {});
+
+    /// Replaces `destination` by the built package: an existing file there is removed first;
+    /// across file systems the package is copied to a temporary file in the destination's
+    /// folder and renamed. The package stays for another try when this fails.
+    Placement place(const std::string& destination);
+
+    const std::string& packagePath() const { return m_package; }
+    /// The entries of the built package, log files first (sorted), then the program's.
+    const std::vector<ReportPackageEntry>& entries() const { return m_entries; }
+    /// What was left out, one "path: reason" each.
+    const std::vector<std::string>& skipped() const { return m_skipped; }
+
+    /// A fresh name of the form "xxxx-xxxx-xxxx-xxxx" (hexadecimal digits).
+    static std::string uniqueName();
+
+private:
+    struct Extra;
+    void listFolder(const std::string& folder, const std::string& prefix, bool logFolder,
+                    std::vector<ReportPackageEntry>& found);
+    std::string entryName(const std::string& wanted);
+    std::int32_t write(const std::string& path, const ToolProgress& progress);
+
+    std::string m_source;
+    std::vector<std::unique_ptr<Extra>> m_extras;
+    std::vector<ReportPackageEntry> m_entries;
+    std::set<std::string> m_names;
+    std::map<std::string, const std::string*> m_documents; ///< entry name -> content of m_extras
+    std::vector<std::string> m_skipped;
+    std::string m_package;
+};
+
+} // namespace z2e
