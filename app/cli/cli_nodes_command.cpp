@@ -40,7 +40,7 @@ void printJson(const NodeList& nodes, std::uint32_t scanMs)
         }
         out << "]}";
     }
-    out << "]}\n";
+    out << "],\"listFull\":" << (nodes.size() >= RemoteNodeSession::maxNodes() ? "true" : "false") << "}\n";
     std::cout << out.str();
 }
 
@@ -53,6 +53,19 @@ std::string printable(std::string text)
             c = '?';
     }
     return text;
+}
+
+// A name of thousands of characters must not push the table off every screen.
+std::string shortened(const std::string& text)
+{
+    constexpr std::size_t kShown = 40;
+    if (text.size() <= kShown)
+        return text;
+    std::size_t cut = kShown - 3;
+    // Never in the middle of a UTF-8 sequence.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0u) == 0x80u)
+        --cut;
+    return text.substr(0, cut) + "...";
 }
 
 std::string padded(const std::string& text, std::size_t width)
@@ -70,7 +83,7 @@ void printTable(const NodeList& nodes, std::uint32_t scanMs)
     const std::vector<std::string> titles = {"ID", "NAME", "ADDRESS", "SCAN", "SYNC", "BOARDS", "SIMULATION"};
     std::vector<std::vector<std::string>> rows;
     for (const auto& node : nodes) {
-        rows.push_back({std::to_string(node.id), printable(node.name), node.address, scanStateText(node),
+        rows.push_back({std::to_string(node.id), shortened(printable(node.name)), node.address, scanStateText(node),
                         std::to_string(node.syncState), std::to_string(node.boardCount),
                         node.simulation ? "yes" : "no"});
     }
@@ -87,6 +100,9 @@ void printTable(const NodeList& nodes, std::uint32_t scanMs)
             line += c + 1 < row.size() ? padded(row[c], widths[c]) : row[c];
         std::cout << line << '\n';
     }
+    if (nodes.size() >= RemoteNodeSession::maxNodes())
+        std::cout << "(the list is full at " << RemoteNodeSession::maxNodes()
+                  << " nodes; more may be on the network)\n";
 }
 
 } // namespace

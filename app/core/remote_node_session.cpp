@@ -166,6 +166,11 @@ NetworkNodeRecord RemoteNodeSession::record(bool connected)
     return record;
 }
 
+std::size_t RemoteNodeSession::maxNodes()
+{
+    return qorinet_api::QORINetClient::kMaxNodes;
+}
+
 std::string RemoteNodeSession::allowedNetworks()
 {
     return uni::AllowedNetworks::process().toString();

@@ -44,6 +44,8 @@ public:
 
     /// The allowed networks as text, for messages.
     static std::string allowedNetworks();
+    /// How many nodes the client keeps at most; a list this long may leave nodes out.
+    static std::size_t maxNodes();
 
 private:
     struct Client;

@@ -168,6 +168,26 @@ TEST(Zamo2ctlNodeTimeout, HeartbeatsForeverEndWithinTheTimeout)
     EXPECT_LT(run.elapsed.count(), 20000);
 }
 
+// A name of hundreds of characters stays whole in JSON and is cut in the table.
+TEST(Zamo2ctlNodeNames, LongNamesAreCutInTheTableOnly)
+{
+    const std::string address = "127.0.0.27";
+    const std::string name = "Rig-" + std::string(200, 'x');
+    const std::uint16_t port = freeClientBasePort({address});
+    NodeSimProcess sim;
+    ASSERT_TRUE(sim.start(address, {"--name", name}, port)) << sim.output();
+    const Args scan = {"nodes", "--base-port", std::to_string(port), "--scan-ms", "1500"};
+    const ProcessResult table = zamo2ctl(scan);
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_NE(table.out.find("Rig-" + std::string(33, 'x') + "..."), std::string::npos) << table.out;
+    EXPECT_EQ(table.out.find(name), std::string::npos);
+    Args json = scan;
+    json.push_back("--json");
+    const ProcessResult listed = zamo2ctl(json);
+    EXPECT_NE(listed.out.find("\"name\":\"" + name + "\""), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("\"listFull\":false"), std::string::npos);
+}
+
 TEST(Zamo2ctlNodeOptions, MisplacedOrMalformedNetworkOptionsAreUsageErrors)
 {
     const std::vector<std::vector<std::string>> lines = {
