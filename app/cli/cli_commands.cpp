@@ -3,6 +3,7 @@
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
 #include "cli_eeprom_command.h"
+#include "cli_node_command.h"
 #include "cli_nodes_command.h"
 #include "cli_output.h"
 #include "cli_remote_session.h"
@@ -222,6 +223,8 @@ int runCommand(const CliOptions& options)
         return toolsCommand(options);
     if (c == "eeprom")
         return eepromCommand(options);
+    if (c == "node")
+        return nodeCommand(options);
     return usageError("unknown command " + c);
 }
 

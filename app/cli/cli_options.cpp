@@ -18,7 +18,7 @@ const std::map<std::string, std::pair<std::size_t, std::size_t>>& argumentCounts
         {"driver-text", {1, 1}}, {"local", {0, 0}},   {"get", {2, 2}},       {"set", {3, 3}},
         {"get-xml", {2, 2}},     {"set-i32", {3, 3}}, {"config", {2, 2}},    {"tree", {0, 0}},
         {"demo", {1, 99}},       {"nodes", {0, 0}},   {"selftest", {0, 0}},  {"calibrate", {1, 1}},
-        {"firmware", {1, 2}},    {"history", {0, 0}},    {"eeprom", {1, 2}},
+        {"firmware", {1, 2}},    {"history", {0, 0}},    {"eeprom", {1, 2}},    {"node", {1, 2}},
     };
     return counts;
 }
@@ -97,10 +97,14 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
 // The network options fit only some commands.
 bool checkNetworkOptions(const CliOptions& options, std::string& error)
 {
-    static const std::set<std::string> nodeCommands = {"tree",     "get",       "set",      "get-xml", "set-i32",
-                                                       "selftest", "calibrate", "firmware", "eeprom"};
+    static const std::set<std::string> nodeCommands = {"tree",      "get",      "set",    "get-xml", "set-i32",
+                                                       "selftest",  "calibrate", "firmware", "eeprom", "node"};
     if (!options.node.empty() && nodeCommands.count(options.command) == 0) {
-        error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate, firmware and eeprom";
+        error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate, firmware, eeprom and node";
+        return false;
+    }
+    if (options.command == "node" && options.node.empty()) {
+        error = "node needs --node ADDRESS";
         return false;
     }
     if (!options.node.empty() && !options.system.empty()) {
@@ -114,13 +118,16 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
     return true;
 }
 
-// --which, --dir, --model and --revision of eeprom; `matched` tells whether `arg` was one of them.
-bool parseEepromOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
-                       std::string& error, bool& matched)
+// --which, --dir, --model and --revision of eeprom, --mode, --ip-version, --address and --mask of
+// node ip; `matched` tells whether `arg` was one of them.
+bool parseValueOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
+                      std::string& error, bool& matched)
 {
     const std::pair<const char*, std::string*> named[] = {
-        {"--which", &options.which}, {"--dir", &options.dir}, {"--model", &options.model},
-        {"--revision", &options.revision}};
+        {"--which", &options.which},     {"--dir", &options.dir},
+        {"--model", &options.model},     {"--revision", &options.revision},
+        {"--mode", &options.mode},       {"--ip-version", &options.ipVersion},
+        {"--address", &options.address}, {"--mask", &options.mask}};
     for (const auto& [name, target] : named) {
         std::string value;
         if (!optionValue(arg, name, argc, argv, i, value, matched) || (matched && value.empty())) {
@@ -177,7 +184,7 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
             return true;
         }
     }
-    if (!parseEepromOption(arg, argc, argv, i, options, error, matched))
+    if (!parseValueOption(arg, argc, argv, i, options, error, matched))
         return false;
     if (matched)
         return true;
@@ -333,6 +340,17 @@ const char* usageText()
            "                               Changes snapshot both EEPROMs of a board first and\n"
            "                               every tool run is journalled, both below\n"
            "                               DOCUMENTS/Norvale/zamo2explorer/maintenance\n"
+           "  node rename NAME             (with --node) give the node a new name: at most 18\n"
+           "                               printable ASCII characters\n"
+           "  node ip --mode dhcp|static --ip-version 4|6 [--address A --mask M]\n"
+           "                               (with --node) change the node's IP configuration;\n"
+           "                               address and mask default to the node's own and are\n"
+           "                               checked first (dotted quads for IPv4); unchanged\n"
+           "                               values send nothing\n"
+           "  node restart-server          (with --node) restart the node's server\n"
+           "  node reboot                  (with --node) reboot the node\n"
+           "                               each node command asks first (on a terminal) or\n"
+           "                               needs --yes\n"
            "\n"
            "Options:\n"
            "  --simulation force|off|normal  simulation mode the driver starts in\n"
@@ -340,7 +358,8 @@ const char* usageText()
            "  --log FILE                     write the program's log (every severity) to FILE\n"
            "  --json                         print one JSON object instead of text\n"
            "  --node ADDRESS                 tree, get, set, get-xml, set-i32, selftest, calibrate,\n"
-           "                                 firmware and eeprom go to the network node at ADDRESS\n"
+           "                                 firmware, eeprom and node go to the network node at\n"
+           "                                 ADDRESS\n"
            "                                 instead of the local driver\n"
            "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
            "                                 the node of --node (default 2500)\n"
@@ -363,7 +382,8 @@ const char* usageText()
            "  65     selftest or calibrate: a board failed or has no verdict (a test that\n"
            "         does not apply to a board counts as passed); firmware: an update failed\n"
            "         (3002); a three-wire offset that was not confirmed; eeprom: refused\n"
-           "         (bad serial, wrong backup file) or failed\n"
+           "         (bad serial, wrong backup file) or failed; node: a name or address\n"
+           "         refused, or a question not confirmed\n"
            "  69     the network client did not start, or the node of --node did not\n"
            "         appear in time or could not be reached\n"
            "\n"

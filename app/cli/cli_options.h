@@ -32,6 +32,10 @@ struct CliOptions {
     std::string dir;            ///< eeprom backup --dir
     std::string model;          ///< eeprom write-default --model
     std::string revision;       ///< eeprom write-default --revision
+    std::string mode;           ///< node ip --mode: "dhcp" or "static"
+    std::string ipVersion;      ///< node ip --ip-version: "4" or "6"
+    std::string address;        ///< node ip --address
+    std::string mask;           ///< node ip --mask
     std::string command;
     std::vector<std::string> arguments;
 };

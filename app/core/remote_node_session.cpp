@@ -153,6 +153,11 @@ std::int32_t RemoteNodeSession::connect()
     return result;
 }
 
+qorinet_api::QORINetIfClientNode* RemoteNodeSession::node()
+{
+    return m_client->node.get();
+}
+
 NetworkNodeRecord RemoteNodeSession::record(bool connected)
 {
     QORINetClientNode& node = *m_client->node;
