@@ -635,9 +635,10 @@ void MainWindow::hdl_HardwareSettings()
         return;
     m_netOptions = chosen;
     m_manualNetSettings = manual;
+    if (m_remoteShown)
+        showSystemRow(0, true);
     WindowSettings::writeNetworkOptions(m_settings, m_netOptions);
     m_settings.sync();
-    // Lets go of a shown node first.
     resetQorinetNodes();
 }
 

@@ -6,7 +6,6 @@
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 
-#include <QPushButton>
 
 namespace z2e {
 namespace {
@@ -22,8 +21,8 @@ NodeNameDialog::NodeNameDialog(const QString& name, QWidget* parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     m_ui->editName->setText(name);
     m_ui->editName->selectAll();
-    // No length limit on the edit: a name too long is said so, not silently cut.
-    connect(m_ui->editName, &QLineEdit::returnPressed, this, &NodeNameDialog::accept);
+    // No length limit on the edit: a name too long is said so, not silently cut. Return in the
+    // edit reaches the default OK button, Escape the dialog's reject.
     connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &NodeNameDialog::accept);
     connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
