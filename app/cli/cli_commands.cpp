@@ -4,6 +4,7 @@
 #include "cli_demo_command.h"
 #include "cli_eeprom_command.h"
 #include "cli_enclosure_command.h"
+#include "cli_node_command.h"
 #include "cli_nodes_command.h"
 #include "cli_output.h"
 #include "cli_remote_session.h"
@@ -228,6 +229,8 @@ int runCommand(const CliOptions& options)
         return reportPackageCommand(options);
     if (c == "overview")
         return overviewCommand(options);
+    if (c == "node")
+        return nodeCommand(options);
     return usageError("unknown command " + c);
 }
 

@@ -21,6 +21,7 @@ const std::map<std::string, std::pair<std::size_t, std::size_t>>& argumentCounts
         {"firmware", {1, 2}},    {"history", {0, 0}},    {"eeprom", {1, 2}},
         {"enclosure", {2, 2}},   {"crossgrade", {0, 0}}, {"features", {0, 99}}, {"channel-module", {0, 1}},
         {"versions", {0, 0}},    {"logging", {1, 1}},    {"report-package", {1, 1}}, {"overview", {0, 0}},
+        {"node", {1, 2}},
     };
     return counts;
 }
@@ -114,10 +115,14 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
     static const std::set<std::string> nodeCommands = {"tree",       "get",       "set",       "get-xml",
                                                        "set-i32",    "selftest",  "calibrate", "firmware",
                                                        "eeprom",     "enclosure", "crossgrade", "features",
-                                                       "report-package"};
+                                                       "report-package", "node"};
     if (!options.node.empty() && nodeCommands.count(options.command) == 0) {
         error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate, firmware, eeprom, "
-                "enclosure, crossgrade, features and report-package";
+                "enclosure, crossgrade, features, report-package and node";
+        return false;
+    }
+    if (options.command == "node" && options.node.empty()) {
+        error = "node needs --node ADDRESS";
         return false;
     }
     if (!options.node.empty() && !options.system.empty()) {
@@ -131,15 +136,19 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
     return true;
 }
 
-// Options that take a text (eeprom's --which, --dir, --model, --revision; logging set's --file,
-// --level, --type, --mode); `matched` tells whether `arg` was one of them.
-bool parseTextOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
-                     std::string& error, bool& matched)
+// Options that take a text: --which, --dir, --model and --revision of eeprom; --file, --level,
+// --type and --mode of logging set; --mode, --ip-version, --address and --mask of node ip.
+// `matched` tells whether `arg` was one of them.
+bool parseValueOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
+                      std::string& error, bool& matched)
 {
     const std::pair<const char*, std::string*> named[] = {
-        {"--which", &options.which},   {"--dir", &options.dir},        {"--model", &options.model},
-        {"--revision", &options.revision}, {"--file", &options.logName}, {"--level", &options.logLevel},
-        {"--type", &options.logType},  {"--mode", &options.logMode}};
+        {"--which", &options.which},     {"--dir", &options.dir},
+        {"--model", &options.model},     {"--revision", &options.revision},
+        {"--file", &options.logName},    {"--level", &options.logLevel},
+        {"--type", &options.logType},    {"--mode", &options.mode},
+        {"--ip-version", &options.ipVersion}, {"--address", &options.address},
+        {"--mask", &options.mask}};
     for (const auto& [name, target] : named) {
         std::string value;
         if (!optionValue(arg, name, argc, argv, i, value, matched) || (matched && value.empty())) {
@@ -196,7 +205,7 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
             return true;
         }
     }
-    if (!parseTextOption(arg, argc, argv, i, options, error, matched))
+    if (!parseValueOption(arg, argc, argv, i, options, error, matched))
         return false;
     if (matched)
         return true;
@@ -402,6 +411,17 @@ const char* usageText()
            "  overview [--system local|demo] [--extended] [--json|--csv]\n"
            "                               the system overview table: board name, serial and\n"
            "                               calibration date columns (--extended: all 17)\n"
+           "  node rename NAME             (with --node) give the node a new name: at most 18\n"
+           "                               printable ASCII characters\n"
+           "  node ip --mode dhcp|static --ip-version 4|6 [--address A --mask M]\n"
+           "                               (with --node) change the node's IP configuration;\n"
+           "                               address and mask default to the node's own and are\n"
+           "                               checked first (dotted quads for IPv4); unchanged\n"
+           "                               values send nothing\n"
+           "  node restart-server          (with --node) restart the node's server\n"
+           "  node reboot                  (with --node) reboot the node\n"
+           "                               each node command asks first (on a terminal) or\n"
+           "                               needs --yes\n"
            "\n"
            "Options:\n"
            "  --simulation force|off|normal  simulation mode the driver starts in\n"
@@ -409,8 +429,8 @@ const char* usageText()
            "  --log FILE                     write the program's log (every severity) to FILE\n"
            "  --json                         print one JSON object instead of text\n"
            "  --node ADDRESS                 tree, get, set, get-xml, set-i32, selftest, calibrate,\n"
-           "                                 firmware, eeprom, enclosure, crossgrade and features\n"
-           "                                 go to the network node at ADDRESS instead of the\n"
+           "                                 firmware, eeprom, enclosure, crossgrade, features and\n"
+           "                                 node go to the network node at ADDRESS instead of the\n"
            "                                 local driver; report-package adds it\n"
            "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
            "                                 the node of --node (default 2500)\n"
@@ -438,7 +458,8 @@ const char* usageText()
            "  65     selftest or calibrate: a board failed or has no verdict (a test that\n"
            "         does not apply to a board counts as passed); firmware: an update failed\n"
            "         (3002); a three-wire offset or a cross grade that was not confirmed;\n"
-           "         eeprom: refused (bad serial, wrong backup file) or failed\n"
+           "         eeprom: refused (bad serial, wrong backup file) or failed; node: a name\n"
+           "         or address refused, or a question not confirmed\n"
            "  69     the network client did not start, or the node of --node did not\n"
            "         appear in time or could not be reached\n"
            "  73     report-package: FILE could not be replaced or created\n"

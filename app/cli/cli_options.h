@@ -39,9 +39,12 @@ struct CliOptions {
     std::string logName;        ///< logging set --file
     std::string logLevel;       ///< logging set --level
     std::string logType;        ///< logging set --type
-    std::string logMode;        ///< logging set --mode
     bool extended = false;      ///< overview --extended: all 17 columns
     bool csv = false;           ///< overview --csv
+    std::string mode;           ///< node ip --mode ("dhcp" or "static"), logging set --mode
+    std::string ipVersion;      ///< node ip --ip-version: "4" or "6"
+    std::string address;        ///< node ip --address
+    std::string mask;           ///< node ip --mask
     std::string command;
     std::vector<std::string> arguments;
 };

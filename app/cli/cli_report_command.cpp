@@ -139,7 +139,7 @@ int versionsCommand(const CliOptions& options)
 int loggingCommand(const CliOptions& options)
 {
     const std::string& action = options.arguments[0];
-    const DriverLogChange change{options.logName, options.logLevel, options.logType, options.logMode};
+    const DriverLogChange change{options.logName, options.logLevel, options.logType, options.mode};
     const bool changes = !change.fileName.empty() || !change.level.empty() || !change.type.empty() ||
                          !change.append.empty();
     if (action != "show" && action != "set")

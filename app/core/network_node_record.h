@@ -45,7 +45,7 @@ struct NetworkNodeRecord {
     std::string name;
     std::string address; ///< dotted IPv4
     std::string netMask;
-    std::string ipMode = "Static"; ///< "Static" or "DHCP"
+    std::string ipMode = "Static"; ///< "Static" or "DHCP", from the mode word the node reports
     std::string ipVersion = "IPv4";
     std::string localAddress; ///< address of this computer's interface toward the node
     std::string localNetMask;

@@ -111,7 +111,7 @@ void NetworkNodeRows::buildNodeInfo(ModelNode& root, const NetworkNodeRecord& no
     info->addValueRow(NodeType::NodeInfo, "QORIN API", node.apiVersion);
     info->addValueRow(NodeType::NodeInfo, "QORIN DRV",
                       node.driverVersion.empty() ? std::string("\t[unknown software version]") : node.driverVersion);
-    info->addValueRow(NodeType::NodeInfo, "IP Version", "IPv4");
+    info->addValueRow(NodeType::NodeInfo, "IP Version", node.ipVersion);
     info->addValueRow(NodeType::NodeInfo, "IP Mode", node.ipMode);
     info->addValueRow(NodeType::NodeInfo, "IP Address", node.address);
     info->addValueRow(NodeType::NodeInfo, "Net Mask", node.netMask);

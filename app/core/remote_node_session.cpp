@@ -155,6 +155,11 @@ std::int32_t RemoteNodeSession::connect(std::uint32_t requestCeilingMs)
     return result;
 }
 
+qorinet_api::QORINetIfClientNode* RemoteNodeSession::node()
+{
+    return m_client->node.get();
+}
+
 NetworkNodeRecord RemoteNodeSession::record(bool connected)
 {
     QORINetClientNode& node = *m_client->node;

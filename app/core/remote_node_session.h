@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+namespace qorinet_api {
+class QORINetIfClientNode;
+}
+
 namespace z2e {
 
 class RemoteNodeSession {
@@ -38,6 +42,10 @@ public:
     std::int32_t connect(std::uint32_t requestCeilingMs = 0);
     /// The record of the node findNode() saw, with the API version asked when `connected`.
     NetworkNodeRecord record(bool connected);
+
+    /// The node findNode() saw (null before), for the maintenance requests: rename after
+    /// connect(), restart, reboot and IP configuration without.
+    qorinet_api::QORINetIfClientNode* node();
 
     /// The command layer of the connected node; valid after connect().
     QorinNodeUtilWrapper& wrapper() { return *m_wrapper; }

@@ -1,6 +1,7 @@
 #include "core/remote_system_builder.h"
 
 #include "core/network_node_rows.h"
+#include "core/node_action_rules.h"
 #include "core/root_node.h"
 
 #include "qorinet_api/common/qorinet_names.h"
@@ -86,6 +87,8 @@ NetworkNodeRecord RemoteSystemBuilder::recordOf(const QORINetClientNode& node)
     record.name = name == qorinet_api::kRemoteNodeUnnamed ? std::string() : bounded(name);
     record.address = node.getAddress();
     record.netMask = node.getNetMask();
+    record.ipMode = NodeActionRules::modeText(node.ipMode());
+    record.ipVersion = NodeActionRules::versionText(node.ipMode());
     const uni::ipv4::IpAddressPair local = node.localAddressPair();
     record.localAddress = local.address();
     record.localNetMask = local.address().empty() ? std::string() : local.maskText();

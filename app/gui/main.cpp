@@ -15,6 +15,7 @@
 #include "gui/window/screenshot_on_ready.h"
 
 #include "gui/window/board_tool_dialogs.h"
+#include "gui/window/node_actions.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -51,7 +52,7 @@ private:
             QDialog* opened = openToolForPicture(dialog);
             if (!opened) {
                 std::fprintf(stderr, "screenshot: no dialog \"%s\" to open (known: %s)\n", qPrintable(dialog),
-                             qPrintable(z2e::BoardToolDialogs::pictureNames().join(", ")));
+                             qPrintable((z2e::NodeActions::pictureNames() + z2e::BoardToolDialogs::pictureNames()).join(", ")));
                 QCoreApplication::exit(1);
                 return;
             }

@@ -22,6 +22,7 @@
 #include "gui/dialogs/auxiliary/dialog_support.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
+#include "gui/dialogs/network/net_actions_dialog.h"
 #include "gui/dialogs/overview/sys_view_dialog.h"
 #include "gui/dialogs/tools/board_history_dialog.h"
 #include "gui/gui_resources.h"
@@ -33,10 +34,13 @@
 #include "gui/window/board_tool_dialogs.h"
 #include "gui/window/demo_tab.h"
 #include "gui/window/eeprom_menu_actions.h"
+#include "gui/window/node_actions.h"
 #include "gui/window/node_event_types.h"
 #include "gui/window/system_list.h"
 #include "uni/log.h"
+#include "uni/ip_address_pair.h"
 #include "uni/net_if_provider.h"
+#include "qorinet_api/client/qorinet_client_node.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -46,7 +50,9 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <chrono>
 #include <optional>
+#include <thread>
 
 namespace z2e {
 namespace {
@@ -58,6 +64,8 @@ constexpr int kDemoTab = 1;
 constexpr int kTreeDepth = 1;
 constexpr int kFirstScreenshotDelayMs = 1000;
 const char* const kNodeWorkTitle = "Network Node";
+// A restarted node needs a moment before the new client asks it again.
+constexpr std::chrono::milliseconds kNodeRestartWait{1000};
 
 } // namespace
 
@@ -99,6 +107,31 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     WindowSettings::restoreLayout(m_settings, *this);
     if (!placed && QApplication::primaryScreen())
         move(QApplication::primaryScreen()->availableGeometry().center() - rect().center());
+    NodeActions::Host host;
+    host.run = [this](const QString& message, const std::function<std::int32_t()>& call) {
+        std::int32_t result = 0;
+        runNodeWork(message, [&] { result = call(); });
+        return result;
+    };
+    // After a restart or a new address the node announces itself anew: a new client finds it.
+    host.restarted = [this] {
+        runNodeWork("Waiting for the network node.", [this] {
+            m_selected->release();
+            std::this_thread::sleep_for(kNodeRestartWait);
+        });
+        resetQorinetNodes();
+    };
+    host.ipChanged = host.restarted;
+    host.renamed = [this](const std::string& name) {
+        const auto record = m_nodeRecords.find(m_selected->id());
+        const int row = m_systemList->rowOfNode(m_selected->id());
+        if (record == m_nodeRecords.end() || row < 0)
+            return;
+        record->second->name = name;
+        m_ui->listSystems->item(row)->setData(Qt::DisplayRole, SystemList::nodeCaption(*record->second));
+        showRemoteTree(*record->second);
+    };
+    m_nodeActions = std::make_unique<NodeActions>(this, std::move(host));
     connectWidgets();
 }
 
@@ -175,12 +208,18 @@ void MainWindow::connectWidgets()
     connect(ui.actionBoardConfiguration, &QAction::triggered, this, &MainWindow::hdl_Add_BoardConfig);
     for (MenuEntry entry : {MenuEntry::EnclosureData, MenuEntry::CrossGrade, MenuEntry::ChannelModules})
         connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runChangeTool(entry); });
+    connect(ui.actionNetSettings, &QAction::triggered, this, &MainWindow::hdl_HardwareSettings);
+    connect(ui.actionNodeOptions, &QAction::triggered, this, &MainWindow::hdl_Add_NetProperties);
+    const std::pair<QAction*, int> nodeActions[] = {{ui.actionChangeNodeIp, CNetActionsDialog::ChangeIp},
+                                                    {ui.actionRestartNode, CNetActionsDialog::RestartServer},
+                                                    {ui.actionRebootNode, CNetActionsDialog::RebootSystem},
+                                                    {ui.actionRenameNode, CNetActionsDialog::Rename}};
+    for (const auto& [action, code] : nodeActions)
+        connect(action, &QAction::triggered, this, [this, code = code] { runNodeAction(code); });
 
     // The tools still to come: each says so when chosen.
-    for (QAction* tool : {ui.actionNetSettings, ui.actionLoggingConfiguration, ui.actionSoftwareVersions,
-                          ui.actionNodeOptions, ui.actionUpdateTemperatures, ui.actionChangeNodeIp,
-                          ui.actionRebootNode, ui.actionUpdateNode, ui.actionRestartNode, ui.actionRenameNode,
-                          ui.actionEeprom}) {
+    for (QAction* tool : {ui.actionLoggingConfiguration, ui.actionSoftwareVersions, ui.actionUpdateTemperatures,
+                          ui.actionUpdateNode, ui.actionEeprom}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
     }
 }
@@ -482,10 +521,10 @@ void MainWindow::dblClickedNodeInfo(const QModelIndex& index)
     if (!node || node->systemKind == SystemKind::Demo)
         return;
     if (node->name == "Node Name")
-        notAvailableYet(m_ui->actionRenameNode->text());
+        runNodeAction(CNetActionsDialog::Rename);
     else if (node->name == "IP Address" || node->name == "IP Version" || node->name == "IP Mode" ||
              node->name == "Net Mask")
-        notAvailableYet(m_ui->actionChangeNodeIp->text());
+        runNodeAction(CNetActionsDialog::ChangeIp);
 }
 
 QAction* MainWindow::actionFor(MenuEntry entry) const
@@ -568,9 +607,94 @@ void MainWindow::hdl_TreeContextMenu(const QPoint& position)
     m_menuNode = nullptr;
 }
 
-void MainWindow::hdl_SysViewContextMenu(const QPoint&)
+std::unique_ptr<QMenu> MainWindow::systemsMenuFor(int row)
 {
-    // The node actions of a network entry come with the network dialogs.
+    // Only the entry whose node is shown (checked) acts on a node.
+    if (row <= 0 || row != m_shownSystemRow || !m_remoteShown || !m_selected->valid())
+        return nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    for (QAction* action : {m_ui->actionChangeNodeIp, m_ui->actionRestartNode, m_ui->actionRebootNode,
+                            m_ui->actionRenameNode, m_ui->actionUpdateNode}) {
+        action->setEnabled(action != m_ui->actionUpdateNode);
+        menu->addAction(action);
+    }
+    return menu;
+}
+
+void MainWindow::hdl_SysViewContextMenu(const QPoint& position)
+{
+    QListWidget* list = m_ui->listSystems;
+    std::unique_ptr<QMenu> menu = systemsMenuFor(list->row(list->itemAt(position)));
+    if (menu)
+        menu->exec(list->viewport()->mapToGlobal(position));
+}
+
+// ---- Network settings and node actions ----
+
+void MainWindow::hdl_HardwareSettings()
+{
+    const bool shift = QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+    NetworkOptions chosen = m_netOptions;
+    bool manual = false;
+    if (!m_nodeActions->editNetSettings(chosen, shift || m_manualNetSettings, manual))
+        return;
+    m_netOptions = chosen;
+    m_manualNetSettings = manual;
+    if (m_remoteShown)
+        showSystemRow(0, true);
+    WindowSettings::writeNetworkOptions(m_settings, m_netOptions);
+    m_settings.sync();
+    resetQorinetNodes();
+}
+
+void MainWindow::hdl_Add_NetProperties()
+{
+    if (!m_remoteShown || !m_selected->valid())
+        return;
+    CNetActionsDialog dialog(this);
+    dialog.exec();
+    runNodeAction(dialog.code());
+}
+
+void MainWindow::runNodeAction(int code)
+{
+    if (code == CNetActionsDialog::Cancel)
+        return;
+    const std::shared_ptr<qorinet_api::QORINetClientNode> node = m_selected->node();
+    const auto record = m_nodeRecords.find(m_selected->id());
+    if (!m_remoteShown || !node || record == m_nodeRecords.end()) {
+        showStatus("Choose a network node in the list of systems first.");
+        return;
+    }
+    m_nodeActions->perform(code, *node, m_system->remoteRoot(), QString::fromStdString(record->second->name));
+}
+
+QDialog* MainWindow::openNetworkDialogForPicture(const QString& name)
+{
+    if (!NodeActions::pictureNames().contains(name))
+        return nullptr;
+    if (name != "net-settings") {
+        // The network node with the lowest address: the first one tools/run starts.
+        int first = -1;
+        std::uint32_t lowest = UINT32_MAX;
+        for (const auto& [id, record] : m_nodeRecords) {
+            const auto address = uni::ipv4::parseAddress(record->address);
+            const int row = m_systemList->rowOfNode(id);
+            if (address && row > 0 && *address < lowest) {
+                lowest = *address;
+                first = row;
+            }
+        }
+        if (first < 0)
+            return nullptr;
+        m_ui->listSystems->setCurrentRow(first);
+        showSystemRow(first, true);
+    }
+    const auto record = m_nodeRecords.find(m_selected->id());
+    const QString nodeName =
+        record != m_nodeRecords.end() ? QString::fromStdString(record->second->name) : QString();
+    return m_nodeActions->openForPicture(name, m_netOptions, m_selected->node().get(),
+                                         m_remoteShown ? &m_system->remoteRoot() : nullptr, nodeName);
 }
 
 // ---- Demo editing ----
@@ -798,6 +922,8 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
         return nullptr;
     if (m_demoEditor && BoardChangeTools::pictureNames().contains(name))
         return BoardChangeTools::openForPicture(name, *m_system, *m_demoEditor, m_toolTargets, this);
+    if (NodeActions::pictureNames().contains(name))
+        return openNetworkDialogForPicture(name);
     RootNode& local = m_system->localRoot();
     ToolTarget system;
     ToolTarget board;

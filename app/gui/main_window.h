@@ -45,6 +45,7 @@ class CrashScreenshot;
 class DemoSystemEditor;
 class DemoTab;
 class NetworkClientHost;
+class NodeActions;
 class RootNode;
 class SelectedNetworkNode;
 class SystemList;
@@ -104,6 +105,9 @@ public:
     /// Opens a board tool dialog by its picture name (see BoardToolDialogs) over the local
     /// system, without a modal loop; the window owns it. Null when it cannot be opened.
     QDialog* openToolForPicture(const QString& name);
+    /// The menu of list-of-systems row `row` (the network node shown), built but not shown;
+    /// null for any other row.
+    std::unique_ptr<QMenu> systemsMenuFor(int row);
 
 signals:
     /// init() has filled the views (not emitted when start-up ends the program).
@@ -152,6 +156,8 @@ private slots:
     void hdl_Add_SelfTest();
     void hdl_Add_FirmwareUpdate();
     void hdl_Add_BoardConfig();
+    void hdl_Add_NetProperties();
+    void hdl_HardwareSettings();
     void showStatus(const QString& text);
 
 private:
@@ -180,6 +186,10 @@ private:
     void runBoardTool(MenuEntry entry);
     /// Carries out an EEPROM entry of a board's menu (EepromMenuActions) for the tool row.
     void runEepromTool(MenuEntry entry);
+    /// Carries out a "Node Options" code on the network node shown.
+    void runNodeAction(int code);
+    /// Opens a network dialog by its picture name for the first network node; null otherwise.
+    QDialog* openNetworkDialogForPicture(const QString& name);
     void showBoardHistory();
     /// Opens the enclosure, cross-grade, board configuration or channel module tool of `entry`
     /// for its row and takes over what changed.
@@ -221,6 +231,9 @@ private:
     std::int32_t m_startupStatus = -1;
     bool m_startupSucceeded = false;
     bool m_extendedNetMode = false;
+    std::unique_ptr<NodeActions> m_nodeActions;
+    /// The last accepted "Net Settings" chose "Manual Configuration": it is offered again.
+    bool m_manualNetSettings = false;
     bool m_remoteShown = false;
     int m_shownSystemRow = -1;
     /// The row whose menu is open: the node its entries act on, the report it shows.

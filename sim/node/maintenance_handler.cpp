@@ -34,6 +34,9 @@ std::int32_t ipConfig(const qorinet_api::FrameBuffer& request, const SimNode& no
     const auto mode = doc.number("IPConfig", "mode");
     if (!mode || *mode > 0xFFFFFFFFu)
         return uni::osal::ERR_UNI_OSAL_EARG;
+    UNI_LOG(kChannel, uni::log::info) << "node " << node.index() << ": IP configuration mode " << *mode
+                                      << " address \"" << doc.text("IPConfig", "address").value_or("")
+                                      << "\" netmask \"" << doc.text("IPConfig", "netmask").value_or("") << "\"";
     return MaintenanceHandler::checkIpConfig(static_cast<std::uint32_t>(*mode),
                                              doc.text("IPConfig", "address").value_or(""),
                                              doc.text("IPConfig", "netmask").value_or(""), node, taken, outcome);

@@ -3,6 +3,7 @@
 
 #include "support/net.h"
 #include "support/node_sim.h"
+#include "network_window_fixture.h"
 #include "window_test_support.h"
 
 #include "core/network_client_host.h"
@@ -33,8 +34,6 @@
 namespace z2e {
 namespace {
 
-const char* const kNodeAddress = "127.0.0.9";
-constexpr int kNodeWaitMs = 15000;
 
 // Threads of this process with that name, as the kernel knows them.
 int threadsNamed(const QString& name)
@@ -52,56 +51,6 @@ QString rowText(const QAbstractItemModel& model, const QString& start)
     return model.data(findRow(model, start)).toString();
 }
 
-class NetworkWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_port = z2e::test::freeClientBasePort();
-        ASSERT_NE(m_port, 0);
-        MainWindowOptions options;
-        options.crashReporting = false;
-        options.quitOnClose = false;
-        options.network.basePort = m_port;
-        options.network.scanIntervalMs = 300;
-        QApplication::setQuitOnLastWindowClosed(false);
-        m_window = std::make_unique<MainWindow>(options);
-        m_window->show();
-        ASSERT_TRUE(m_window->init());
-    }
-
-    QListWidget* systems() const { return m_window->ui()->listSystems; }
-
-    void startNodeAndWaitForItsEntry()
-    {
-        ASSERT_TRUE(m_node.start(kNodeAddress, {"--name", "GuiBench"}, m_port)) << m_node.output();
-        // Announced first (a communication problem until it answers a scan), then answering:
-        // both events land on the one entry.
-        ASSERT_TRUE(QTest::qWaitFor(
-            [this] {
-                return systems()->count() == 2 &&
-                       systems()->item(1)->data(SystemListRole::Detail).toString() == "QORINet QN-N6";
-            },
-            kNodeWaitMs));
-    }
-
-    void selectNode()
-    {
-        systems()->setCurrentRow(1);
-        QTest::mouseClick(systems()->viewport(), Qt::LeftButton, {},
-                          systems()->visualItemRect(systems()->item(1)).center());
-    }
-
-    void showTabsAgain()
-    {
-        m_window->ui()->tabWidget->setCurrentIndex(1);
-        m_window->ui()->tabWidget->setCurrentIndex(0);
-    }
-
-    z2e_test::SimulatedSite m_site;
-    z2e::test::NodeSimProcess m_node;
-    std::unique_ptr<MainWindow> m_window;
-    std::uint16_t m_port = 0;
-};
 
 TEST_F(NetworkWindowTest, NodeThatComesAndGoesAddsAndRemovesItsEntryAndShowsItsTree)
 {

@@ -337,6 +337,8 @@ void QORINetClient::setLocalPairFromAnswer(QORINetClientNode& node, const Discov
 void QORINetClient::updateNode(QORINetClientNode& node, std::uint16_t command, const DiscoveryAnswer& answer)
 {
     node.resetMissedScans();
+    if (answer.mode)
+        node.setIpMode(*answer.mode);
     if (command == proto::CMD_SCAN_ANSWER) {
         node.setAddressPair(answer.node);
         if (!answer.clientAddress.empty())
@@ -396,6 +398,7 @@ void QORINetClient::createNode(std::uint16_t command, const DiscoveryAnswer& ans
     nodePorts.third = static_cast<std::uint16_t>(answer.controlPort + proto::kThirdPortOffset);
     node->setPorts(nodePorts);
     node->storeName(answer.name);
+    node->setIpMode(answer.mode.value_or(0));
     node->setNodeTexts(
         {answer.firmware, answer.driver, answer.enclosureAccess, answer.enclosureSerial, answer.swVersion});
     node->setSyncState(answer.syncState.value_or(0));

@@ -82,6 +82,10 @@ public:
     void setNodeTexts(const NodeTexts& texts);
     NodeTexts nodeTexts() const;
     void setSimulation(bool simulation) { m_simulation = simulation; }
+    /// The IP configuration word the node reports ("mode" of its announcement and scan
+    /// answers): 0 static IPv4, bits 0x1100 automatic, bits 0x66 IPv6.
+    void setIpMode(std::uint32_t mode) { m_ipMode = mode; }
+    std::uint32_t ipMode() const { return m_ipMode; }
     void setBoardCount(std::uint32_t count) { m_boardCount = count; }
     void setEnclosureCount(std::uint32_t count) { m_enclosureCount = count; }
     void setSyncState(QORINetSyncState state) { m_syncState = state; }
@@ -255,6 +259,7 @@ private:
 
     std::atomic<bool> m_recording{false};
     std::atomic<bool> m_simulation;
+    std::atomic<std::uint32_t> m_ipMode{0};
     std::atomic<std::uint32_t> m_boardCount;
     std::atomic<std::uint32_t> m_enclosureCount;
     std::atomic<QORINetSyncState> m_syncState{0};

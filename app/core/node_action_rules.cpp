@@ -1,0 +1,115 @@
+#include "core/node_action_rules.h"
+
+#include "core/node_result_text.h"
+
+#include "qorinet_api/client/qorinet_if_client_node.h"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace z2e {
+namespace {
+
+bool dottedQuad(const std::string& text)
+{
+    in_addr parsed{};
+    return ::inet_pton(AF_INET, text.c_str(), &parsed) == 1;
+}
+
+bool ipv6Text(const std::string& text)
+{
+    in6_addr parsed{};
+    return ::inet_pton(AF_INET6, text.c_str(), &parsed) == 1;
+}
+
+bool contains(const std::string& text, const char* part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+std::string lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+} // namespace
+
+const char* const NodeActionRules::kRenameQuestion = "Rename Net Node?";
+const char* const NodeActionRules::kNameTooLong = "Node name too long. \nMax. 18 characters allowed.";
+const char* const NodeActionRules::kNameBadCharacter =
+    "Node name may only hold printable ASCII characters\n(letters, digits, blanks and punctuation).";
+const char* const NodeActionRules::kChangeIpQuestion = "Change Net Node IP?";
+const char* const NodeActionRules::kRebootQuestion = "Restart Remote System?";
+const char* const NodeActionRules::kRestartQuestion = "Restart Remote Server?";
+const char* const NodeActionRules::kMaskHint =
+    "<font color='red', style='bold'>-> Please check the Subnet Mask!!</font>";
+const char* const NodeActionRules::kAddressHint =
+    "<font color='red', style='bold'>-> Please check the IP Address!!</font>";
+const char* const NodeActionRules::kMaskHintText = "-> Please check the Subnet Mask!!";
+const char* const NodeActionRules::kAddressHintText = "-> Please check the IP Address!!";
+const char* const NodeActionRules::kRenameFailed = "Rename Net Node Failed.  [";
+const char* const NodeActionRules::kIpFailed = "Net Node IP Settings Failed.  [";
+const char* const NodeActionRules::kRebootFailed = "Remote System Restart Failed.  [";
+const char* const NodeActionRules::kRestartFailed = "Remote Server Restart Failed.  [";
+
+NodeActionRules::NameCheck NodeActionRules::checkName(const std::string& name)
+{
+    // Counted in bytes: any byte beyond ASCII is refused anyway.
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u > 0x7e)
+            return NameCheck::BadCharacter;
+    }
+    return name.size() > kMaxNameLength ? NameCheck::TooLong : NameCheck::Ok;
+}
+
+NodeActionRules::IpCheck NodeActionRules::checkIp(const NodeIpSettings& settings)
+{
+    const bool ipv4 = contains(settings.version, "IPv4");
+    auto valid = [ipv4](const std::string& text) { return dottedQuad(text) || (!ipv4 && ipv6Text(text)); };
+    if (!valid(settings.mask))
+        return IpCheck::BadMask;
+    if (!valid(settings.address))
+        return IpCheck::BadAddress;
+    return IpCheck::Ok;
+}
+
+bool NodeActionRules::unchanged(const NodeIpSettings& initial, const NodeIpSettings& edited)
+{
+    return lower(initial.address) == lower(edited.address) && lower(initial.mask) == lower(edited.mask) &&
+           lower(initial.version) == lower(edited.version) && lower(initial.mode) == lower(edited.mode);
+}
+
+std::uint32_t NodeActionRules::modeWord(const std::string& modeText, const std::string& versionText)
+{
+    std::uint32_t word = contains(modeText, "Static") ? 0 : kModeAutomatic;
+    if (!contains(versionText, "IPv4"))
+        word += kModeNotIpv4;
+    return word;
+}
+
+std::string NodeActionRules::modeText(std::uint32_t word)
+{
+    return (word & kModeAutomatic) != 0 ? "DHCP" : "Static";
+}
+
+std::string NodeActionRules::versionText(std::uint32_t word)
+{
+    return (word & kModeNotIpv4) != 0 ? "IPv6" : "IPv4";
+}
+
+std::int32_t NodeActionRules::sendIpConfig(qorinet_api::QORINetIfClientNode& node, const NodeIpSettings& settings)
+{
+    return node.setIpConfig(modeWord(settings.mode, settings.version), settings.address, settings.mask);
+}
+
+std::string NodeActionRules::failureText(const char* prefix, std::int32_t code)
+{
+    return prefix + nodeResultText(code, nullptr) + " (" + std::to_string(code) + ")]    ";
+}
+
+} // namespace z2e

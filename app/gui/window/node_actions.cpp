@@ -1,0 +1,140 @@
+#include "gui/window/node_actions.h"
+
+#include "core/node_action_rules.h"
+#include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
+#include "gui/dialogs/auxiliary/misc_utils.h"
+#include "gui/dialogs/network/dialog_settings.h"
+#include "gui/dialogs/network/net_actions_dialog.h"
+#include "gui/dialogs/network/node_name_dialog.h"
+#include "gui/dialogs/network/remote_settings_dialog.h"
+
+#include "qorinet_api/client/qorinet_if_client_node.h"
+#include "uni/net_if_provider.h"
+
+namespace z2e {
+namespace {
+
+const char* const kQuestionTitle = "Net Node";
+const char* const kErrorTitle = "Error Information";
+
+// The computer's interfaces, within QORINET_ALLOWED_NETWORKS.
+const uni::IfNetIfProvider& localInterfaces()
+{
+    static const uni::NetIfProvider interfaces;
+    return interfaces;
+}
+
+void showFailure(const char* prefix, std::int32_t code, QWidget* parent)
+{
+    std::string title = kErrorTitle;
+    std::string text = NodeActionRules::failureText(prefix, code);
+    CMiscUtils::showError(title, text, parent);
+}
+
+} // namespace
+
+NodeActions::NodeActions(QWidget* parent, Host host) : m_parent(parent), m_host(std::move(host)) {}
+
+void NodeActions::perform(int code, qorinet_api::QORINetIfClientNode& node, const ModelNode& root,
+                          const QString& name)
+{
+    switch (code) {
+    case CNetActionsDialog::Rename:
+        rename(node, name);
+        break;
+    case CNetActionsDialog::RebootSystem:
+        restart(node, true);
+        break;
+    case CNetActionsDialog::RestartServer:
+        restart(node, false);
+        break;
+    case CNetActionsDialog::ChangeIp:
+        changeIp(node, root);
+        break;
+    default:
+        break;
+    }
+}
+
+void NodeActions::rename(qorinet_api::QORINetIfClientNode& node, const QString& name)
+{
+    NodeNameDialog dialog(name, m_parent);
+    if (dialog.exec() != QDialog::Accepted || !dialog.changed())
+        return;
+    const std::string chosen = dialog.name().toStdString();
+    const std::int32_t result = m_host.run("Renaming the network node.", [&node, chosen] { return node.setName(chosen); });
+    if (result != 0) {
+        showFailure(NodeActionRules::kRenameFailed, result, m_parent);
+        return;
+    }
+    m_host.renamed(chosen);
+}
+
+void NodeActions::restart(qorinet_api::QORINetIfClientNode& node, bool reboot)
+{
+    const char* question = reboot ? NodeActionRules::kRebootQuestion : NodeActionRules::kRestartQuestion;
+    if (CMiscUtils::askYesNo(kQuestionTitle, question, m_parent) != CDecisionDialogYesNo::Yes)
+        return;
+    const std::int32_t result =
+        m_host.run(reboot ? "Rebooting the network node." : "Restarting the network node's server.",
+                   [&node, reboot] { return reboot ? node.rebootSystem() : node.restartServer(); });
+    if (result != 0) {
+        showFailure(reboot ? NodeActionRules::kRebootFailed : NodeActionRules::kRestartFailed, result, m_parent);
+        return;
+    }
+    m_host.restarted();
+}
+
+void NodeActions::changeIp(qorinet_api::QORINetIfClientNode& node, const ModelNode& root)
+{
+    CRemoteSettingsDialog dialog(node, root,
+                                 [this](const std::function<std::int32_t()>& call) {
+                                     return m_host.run("Changing the network node's IP configuration.", call);
+                                 },
+                                 m_parent);
+    dialog.exec();
+    if (dialog.changed())
+        m_host.ipChanged();
+}
+
+bool NodeActions::editNetSettings(NetworkOptions& current, bool manualAllowed, bool& manualChosen)
+{
+    DialogSettings dialog(localInterfaces(), manualAllowed, m_parent);
+    dialog.fill(current, manualAllowed);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    current = dialog.result();
+    manualChosen = dialog.manualChosen();
+    return true;
+}
+
+QStringList NodeActions::pictureNames()
+{
+    return {"net-settings", "node-options", "remote-settings", "node-name"};
+}
+
+QDialog* NodeActions::openForPicture(const QString& name, const NetworkOptions& options,
+                                     qorinet_api::QORINetIfClientNode* node, const ModelNode* root,
+                                     const QString& nodeName) const
+{
+    QDialog* dialog = nullptr;
+    if (name == "net-settings") {
+        auto* settings = new DialogSettings(localInterfaces(), false, m_parent);
+        settings->fill(options, false);
+        dialog = settings;
+    } else if (name == "node-options" && node) {
+        dialog = new CNetActionsDialog(m_parent);
+    } else if (name == "remote-settings" && node && root) {
+        dialog = new CRemoteSettingsDialog(*node, *root, [](const std::function<std::int32_t()>&) { return 0; },
+                                           m_parent);
+    } else if (name == "node-name" && node) {
+        dialog = new NodeNameDialog(nodeName, m_parent);
+    }
+    if (!dialog)
+        return nullptr;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    return dialog;
+}
+
+} // namespace z2e

@@ -1,0 +1,68 @@
+#pragma once
+// The maintenance actions on the shown network node (rename, reboot, server restart, IP
+// configuration) with their questions and error boxes. The window lends a runner that keeps
+// the GUI alive while the node answers and learns through the callbacks what changed; the node
+// calls themselves are the node interface's (and NodeActionRules').
+
+#include "gui/window/window_settings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QDialog;
+class QWidget;
+
+namespace qorinet_api {
+class QORINetIfClientNode;
+}
+
+namespace z2e {
+
+class ModelNode;
+
+class NodeActions {
+public:
+    struct Host {
+        /// Runs `call` (a node request) behind the progress window with `message`; its result.
+        std::function<std::int32_t(const QString& message, const std::function<std::int32_t()>& call)> run;
+        /// The node restarts or reboots: let go of it and start the network client anew.
+        std::function<void()> restarted;
+        /// The node took `name`.
+        std::function<void(const std::string& name)> renamed;
+        /// The node took a new IP configuration.
+        std::function<void()> ipChanged;
+    };
+
+    NodeActions(QWidget* parent, Host host);
+
+    /// Carries out a CNetActionsDialog code (0 does nothing) on `node`, whose tree is `root`
+    /// and whose name is `name`.
+    void perform(int code, qorinet_api::QORINetIfClientNode& node, const ModelNode& root, const QString& name);
+
+    /// "Net Settings" over `current`, modal; true with `current` replaced by the choice when the
+    /// operator accepted. `manualChosen` tells whether that was "Manual Configuration".
+    bool editNetSettings(NetworkOptions& current, bool manualAllowed, bool& manualChosen);
+
+    /// The dialogs a screenshot run can picture over the window.
+    static QStringList pictureNames();
+    /// Opens the named dialog without a modal loop (deleted on close); "net-settings" needs no
+    /// node, the others are for `node`. Null for another name.
+    QDialog* openForPicture(const QString& name, const NetworkOptions& options,
+                            qorinet_api::QORINetIfClientNode* node, const ModelNode* root,
+                            const QString& nodeName) const;
+
+private:
+    void rename(qorinet_api::QORINetIfClientNode& node, const QString& name);
+    void restart(qorinet_api::QORINetIfClientNode& node, bool reboot);
+    void changeIp(qorinet_api::QORINetIfClientNode& node, const ModelNode& root);
+
+    QWidget* m_parent;
+    Host m_host;
+};
+
+} // namespace z2e

@@ -1,0 +1,79 @@
+#pragma once
+// A main window on a free client base port, and a node simulator on loopback that it finds.
+
+#include "support/net.h"
+#include "support/node_sim.h"
+#include "window_test_support.h"
+
+#include "gui/main_window.h"
+#include "gui/models/system_list_roles.h"
+#include "ui_main_window.h"
+
+#include <QListWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace z2e {
+
+inline const char* const kNodeAddress = "127.0.0.9";
+constexpr int kNodeWaitMs = 15000;
+
+class NetworkWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_port = z2e::test::freeClientBasePort();
+        ASSERT_NE(m_port, 0);
+        MainWindowOptions options;
+        options.crashReporting = false;
+        options.quitOnClose = false;
+        options.network.basePort = m_port;
+        options.network.scanIntervalMs = 300;
+        QApplication::setQuitOnLastWindowClosed(false);
+        m_window = std::make_unique<MainWindow>(options);
+        m_window->show();
+        ASSERT_TRUE(m_window->init());
+    }
+
+    QListWidget* systems() const { return m_window->ui()->listSystems; }
+
+    void startNodeAndWaitForItsEntry(const std::vector<std::string>& extra = {})
+    {
+        std::vector<std::string> options = {"--name", "GuiBench"};
+        options.insert(options.end(), extra.begin(), extra.end());
+        ASSERT_TRUE(m_node.start(kNodeAddress, options, m_port)) << m_node.output();
+        // Announced first (a communication problem until it answers a scan), then answering:
+        // both events land on the one entry.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] {
+                return systems()->count() == 2 &&
+                       systems()->item(1)->data(SystemListRole::Detail).toString() == "QORINet QN-N6";
+            },
+            kNodeWaitMs));
+    }
+
+    void selectNode()
+    {
+        systems()->setCurrentRow(1);
+        QTest::mouseClick(systems()->viewport(), Qt::LeftButton, {},
+                          systems()->visualItemRect(systems()->item(1)).center());
+    }
+
+    void showTabsAgain()
+    {
+        m_window->ui()->tabWidget->setCurrentIndex(1);
+        m_window->ui()->tabWidget->setCurrentIndex(0);
+    }
+
+    z2e_test::SimulatedSite m_site;
+    z2e::test::NodeSimProcess m_node;
+    std::unique_ptr<MainWindow> m_window;
+    std::uint16_t m_port = 0;
+};
+
+} // namespace z2e

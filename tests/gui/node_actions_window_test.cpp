@@ -1,0 +1,241 @@
+// The node actions from the window against a node simulator on loopback: the list-of-systems
+// menu, the IP configuration as it goes over the wire (the simulator logs what it received),
+// values refused before sending, rename from the tree, a server restart, and "Net Settings".
+
+#include "network_window_fixture.h"
+
+#include "core/selected_network_node.h"
+
+#include "gui/dialogs/network/dialog_settings.h"
+#include "gui/dialogs/network/node_name_dialog.h"
+#include "gui/dialogs/network/remote_settings_dialog.h"
+#include "gui/dialogs/auxiliary/in_progress.h"
+#include "gui/window/modal_auto_answer.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+#include <set>
+
+namespace z2e {
+namespace {
+
+using z2e_test::findRow;
+
+// Runs a script on each new modal dialog of type T; answers every other message dialog
+// ("yes" to questions) and keeps "[title] texts" of it.
+class ScriptedDialogs {
+public:
+    template <class T>
+    void on(std::function<void(T&)> script)
+    {
+        m_scripts.push_back([script](QWidget* modal) {
+            T* dialog = qobject_cast<T*>(modal);
+            if (dialog)
+                script(*dialog);
+            return dialog != nullptr;
+        });
+    }
+
+    ScriptedDialogs()
+    {
+        // Two timers: a script's own questions run nested inside it and need the other one.
+        QObject::connect(&m_scriptTimer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || !scripted(modal) || m_done.count(modal) || !modal->isVisible())
+                return;
+            // A later dialog may get the address of an earlier one.
+            m_done.insert(modal);
+            QObject::connect(modal, &QObject::destroyed, &m_scriptTimer, [this, modal] { m_done.erase(modal); });
+            for (const auto& script : m_scripts) {
+                if (script(modal))
+                    return;
+            }
+        });
+        QObject::connect(&m_answerTimer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || qobject_cast<CInProgress*>(modal) || !modal->isVisible() || scripted(modal))
+                return;
+            m_seen << QString("[%1] %2").arg(modal->windowTitle(), ModalAutoAnswer::dialogText(modal));
+            m_answer.answer(modal);
+        });
+        m_scriptTimer.start(10);
+        m_answerTimer.start(10);
+    }
+
+    bool saw(const QString& text) const { return !m_seen.filter(text).isEmpty(); }
+    QStringList seen() const { return m_seen; }
+
+private:
+    static bool scripted(QWidget* modal)
+    {
+        return qobject_cast<CRemoteSettingsDialog*>(modal) || qobject_cast<NodeNameDialog*>(modal) ||
+               qobject_cast<DialogSettings*>(modal);
+    }
+
+    std::vector<std::function<bool(QWidget*)>> m_scripts;
+    std::set<QWidget*> m_done;
+    QTimer m_scriptTimer;
+    QTimer m_answerTimer;
+    ModalAutoAnswer m_answer{"save"};
+    QStringList m_seen;
+};
+
+// What the simulator logged about IP configurations it received.
+QStringList ipConfigurationsIn(const std::string& log)
+{
+    return z2e_test::SimulatedSite::read(QString::fromStdString(log)).split('\n').filter("IP configuration mode");
+}
+
+void clickOk(CRemoteSettingsDialog& dialog)
+{
+    QTest::mouseClick(dialog.findChild<QPushButton*>("btnOk"), Qt::LeftButton);
+}
+
+class NodeActionsWindowTest : public NetworkWindowTest {
+protected:
+    void startAndSelect()
+    {
+        startNodeAndWaitForItsEntry({"--log", m_log});
+        selectNode();
+        ASSERT_TRUE(m_window->selectedNode().active());
+    }
+
+    QString treeRow(const QString& start) const
+    {
+        const QAbstractItemModel& tree = *m_window->ui()->treeHardware->model();
+        return tree.data(findRow(tree, start)).toString();
+    }
+
+    bool entryShowsAddress(const QString& address) const
+    {
+        return systems()->count() == 2 &&
+               systems()->item(1)->data(SystemListRole::ThirdLine).toString() == "IP:\t" + address;
+    }
+
+    /// "Change Node IP" with `script` driving its dialog; the message dialogs that came up.
+    QStringList changeIp(const std::function<void(CRemoteSettingsDialog&)>& script)
+    {
+        ScriptedDialogs dialogs;
+        dialogs.on<CRemoteSettingsDialog>(script);
+        m_window->actionFor(MenuEntry::ChangeNodeIp)->trigger();
+        return dialogs.seen();
+    }
+
+    z2e::test::ScratchFolder m_folder;
+    std::string m_log = m_folder / "node.log";
+};
+
+TEST_F(NodeActionsWindowTest, IpConfigurationIsCheckedThenSentAsTheModeWordAndTheNodeMoves)
+{
+    startAndSelect();
+    EXPECT_FALSE(m_window->systemsMenuFor(0));
+    std::unique_ptr<QMenu> menu = m_window->systemsMenuFor(1);
+    ASSERT_TRUE(menu);
+    QStringList entries;
+    for (const QAction* action : menu->actions())
+        entries << action->text() + (action->isEnabled() ? "" : " (disabled)");
+    EXPECT_EQ(entries, QStringList({"Change Node IP", "Restart Node (WR)", "Reboot Node (CR)", "Rename Node",
+                                    "Update Node (disabled)"}));
+    EXPECT_EQ(treeRow("IP Mode"), "IP Mode:   Static");
+
+    QStringList hints;
+    bool stayedOpen = true;
+    QStringList seen = changeIp([&](CRemoteSettingsDialog& dialog) {
+        EXPECT_EQ(dialog.initialSettings().address, kNodeAddress);
+        auto* address = dialog.findChild<QLineEdit*>("editAddress");
+        dialog.findChild<QLineEdit*>("editMask")->setText("255.255.255.255");
+        for (const char* bad : {"256.1.1.1", "1.2.3", "fe80::1"}) {
+            address->setText(bad);
+            clickOk(dialog);
+            hints << dialog.findChild<QLabel*>("labelStatus")->text();
+            stayedOpen = stayedOpen && dialog.isVisible();
+        }
+        dialog.findChild<QComboBox*>("cmbMode")->setCurrentText("DHCP");
+        dialog.findChild<QComboBox*>("cmbVersion")->setCurrentText("IPv6");
+        clickOk(dialog);
+    });
+    EXPECT_TRUE(stayedOpen);
+    const QString hint = "<font color='red', style='bold'>-> Please check the IP Address!!</font>";
+    EXPECT_EQ(hints, QStringList({hint, hint, hint}));
+    EXPECT_TRUE(seen.contains("[Close Information] Change Net Node IP?")) << seen.join("\n").toStdString();
+    // The simulator has no IPv6: it refuses, and the window says so.
+    EXPECT_FALSE(seen.filter("[Error Information] Net Node IP Settings Failed.  [").isEmpty());
+    QStringList sent = ipConfigurationsIn(m_log);
+    ASSERT_EQ(sent.size(), 1) << sent.join("\n").toStdString();
+    EXPECT_TRUE(sent[0].contains("mode 4454 ")) << sent[0].toStdString();
+
+    changeIp([](CRemoteSettingsDialog& dialog) {
+        dialog.findChild<QLineEdit*>("editAddress")->setText("127.0.0.19");
+        clickOk(dialog);
+    });
+    sent = ipConfigurationsIn(m_log);
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_TRUE(sent[1].contains("mode 0 address \"127.0.0.19\" netmask \"255.0.0.0\"")) << sent[1].toStdString();
+    // The window lets go of the node and finds it again at its new address.
+    EXPECT_FALSE(m_window->selectedNode().valid());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return entryShowsAddress("127.0.0.19"); }, kNodeWaitMs));
+}
+
+TEST_F(NodeActionsWindowTest, RenameFromTheTreeRestartAndNetSettings)
+{
+    startAndSelect();
+    ScriptedDialogs dialogs;
+    bool refused = false;
+    dialogs.on<NodeNameDialog>([&](NodeNameDialog& dialog) {
+        auto* edit = dialog.findChild<QLineEdit*>("editName");
+        edit->setText("Bench-East-12345678"); // 19
+        dialog.accept();
+        refused = dialog.isVisible();
+        edit->setText("Bench-East");
+        dialog.accept();
+    });
+    QTreeView* tree = m_window->ui()->treeHardware;
+    const QModelIndex nameRow = findRow(*tree->model(), "Node Name");
+    ASSERT_TRUE(nameRow.isValid());
+    emit tree->doubleClicked(nameRow);
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(dialogs.saw("Node name too long."));
+    EXPECT_EQ(systems()->item(1)->data(SystemListRole::Caption).toString(), "Bench-East");
+    EXPECT_EQ(treeRow("Node Name"), "Node Name:   Bench-East");
+
+    m_window->actionFor(MenuEntry::RestartNode)->trigger();
+    EXPECT_TRUE(dialogs.saw("[Net Node] Restart Remote Server?"));
+    EXPECT_FALSE(dialogs.saw("Error Information"));
+    EXPECT_FALSE(m_window->selectedNode().valid());
+    // The new client asks the node again, which kept its new name through the restart.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] {
+            return systems()->count() == 2 &&
+                   systems()->item(1)->data(SystemListRole::Caption).toString() == "Bench-East";
+        },
+        kNodeWaitMs));
+
+    // "Off": no network nodes, the four keys written at once.
+    ScriptedDialogs settings;
+    QString choice = "Off";
+    settings.on<DialogSettings>([&choice](DialogSettings& dialog) {
+        auto* box = dialog.findChild<QComboBox*>("cmbInterface");
+        box->setCurrentIndex(box->findText(choice));
+        dialog.accept();
+    });
+    m_window->ui()->actionNetSettings->trigger();
+    EXPECT_EQ(systems()->count(), 1);
+    QSettings written(m_site.settingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(written.value("Options/NetIfName").toString(), "Off");
+    EXPECT_EQ(written.value("Options/NetIfIndex").toInt(), -1);
+    QTest::qWait(1000);
+    EXPECT_EQ(systems()->count(), 1);
+
+    choice = "AUTO";
+    m_window->ui()->actionNetSettings->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return systems()->count() == 2; }, kNodeWaitMs));
+}
+
+} // namespace
+} // namespace z2e
