@@ -4,6 +4,7 @@
 #include "cli_remote_session.h"
 #include "cli_tree_command.h"
 
+#include "core/node_result_text.h"
 #include "core/node_types.h"
 #include "core/remote_system_builder.h"
 #include "core/root_node.h"
@@ -30,6 +31,11 @@ int nodeTreeCommand(const CliOptions& options)
     // Standard output holds the tree alone, also as JSON.
     if (connected > 0) {
         std::cerr << "zamo2ctl: " << session.connectFailureText(connected) << "\n";
+        return EXIT_NODE_UNAVAILABLE;
+    }
+    if (record.failure != 0) {
+        std::cerr << "zamo2ctl: the network node at " << options.node
+                  << " could not be read: " << failureWords(record.failure) << "\n";
         return EXIT_NODE_UNAVAILABLE;
     }
     return EXIT_OK;

@@ -2,6 +2,8 @@
 
 #include "cli_output.h"
 
+#include "core/node_result_text.h"
+
 #include "uni/osal.h"
 
 #include <iostream>
@@ -58,8 +60,8 @@ int RemoteSession::open()
 
 std::string RemoteSession::connectFailureText(std::int32_t result) const
 {
-    return "cannot connect to the network node at " + m_options.node + " (" + std::to_string(result) + " " +
-           uni::osal::errorName(result) + ")";
+    return "cannot connect to the network node at " + m_options.node + ": " + failureWords(result) + " " +
+           uni::osal::errorName(result);
 }
 
 int RemoteSession::reportFailure(const std::string& stage, const std::string& message, std::int32_t result) const

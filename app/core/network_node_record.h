@@ -59,6 +59,8 @@ struct NetworkNodeRecord {
     std::vector<NetworkBoardRecord> boards;
 
     std::uint32_t connectionState = NetworkConnectionState::Unknown;
+    /// Why the node could not be linked or read (a node-side code, 700000 + n); 0 when it was.
+    std::int32_t failure = 0;
     bool connected = false; ///< this program holds the control connection
     bool occupied = false;  ///< another client holds the node
     bool simulated = false;

@@ -1,5 +1,7 @@
 #include "core/network_node_rows.h"
 
+#include "core/node_result_text.h"
+
 #include "core/enclosure_node.h"
 #include "core/root_node.h"
 
@@ -61,6 +63,9 @@ int NetworkNodeRows::compareVersions(const std::string& a, const std::string& b)
 std::vector<std::string> NetworkNodeRows::versionWarnings(const NetworkNodeRecord& node)
 {
     std::vector<std::string> warnings;
+    // Versions a node never told are no mismatch: the communication-problem rows explain it.
+    if (node.failure != 0)
+        return warnings;
     if (compareVersions(node.serverVersion, node.apiVersion) != 0)
         warnings.emplace_back("\tWARNING: QORINet Server and QORIN Api version mismatch");
     if (compareVersions(kProgramVersion, node.serverVersion) < 0)
@@ -128,6 +133,8 @@ void NetworkNodeRows::buildCommunicationProblem(ModelNode& root, const NetworkNo
     root.addValueRow(type, "QORINet net mask", node.netMask);
     root.addValueRow(type, "Local IP address", node.localAddress);
     root.addValueRow(type, "Local net mask", node.localNetMask);
+    if (node.failure != 0)
+        root.addValueRow(type, "Failure", failureWords(node.failure));
     root.addValueRow(type,
                      "Please check your local system network and firewall settings, and make sure your QORINet "
                      "is reachable.",

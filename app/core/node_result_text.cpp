@@ -25,4 +25,21 @@ std::string nodeResultText(std::int32_t result, const QorinNodeUtilWrapper* node
     return "unknown result";
 }
 
+std::string failureWords(std::int32_t result, const QorinNodeUtilWrapper* node)
+{
+    const char* words = nullptr;
+    switch (result) {
+    case uni::osal::ERR_UNI_OSAL_ETIMEOUT: words = "no answer within 1 s"; break;
+    case uni::osal::ERR_UNI_OSAL_ECHECKSUM: words = "answer damaged (digest mismatch)"; break;
+    case uni::osal::ERR_UNI_OSAL_EFORMAT: words = "connection closed by the node"; break;
+    case uni::osal::ERR_UNI_OSAL_ESOCKET: words = "connection refused by the node"; break;
+    case uni::osal::ERR_UNI_OSAL_ECONNECTION: words = "not connected to the node"; break;
+    case uni::osal::ERR_UNI_OSAL_ERROR: words = "the node gave no usable answer"; break;
+    case qorinet_api::ERR_QORINET_NODE_TAINTED: words = "the node stopped answering scans"; break;
+    default: break;
+    }
+    const std::string text = words ? std::string(words) : nodeResultText(result, node);
+    return text + " (" + std::to_string(result) + ")";
+}
+
 } // namespace z2e

@@ -165,7 +165,7 @@ NetworkNodeRecord RemoteNodeSession::record(bool connected)
     QORINetClientNode& node = *m_client->node;
     NetworkNodeRecord record = RemoteSystemBuilder::recordOf(node);
     if (connected)
-        RemoteSystemBuilder::readApiVersion(node, record);
+        RemoteSystemBuilder::readLinked(node, record);
     else
         record.connectionState = NetworkConnectionState::Announced; // seen, but no link
     return record;

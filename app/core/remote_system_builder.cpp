@@ -121,6 +121,19 @@ std::int32_t RemoteSystemBuilder::readApiVersion(qorinet_api::QORINetIfClientNod
     return result;
 }
 
+void RemoteSystemBuilder::readLinked(qorinet_api::QORINetIfClientNode& node, NetworkNodeRecord& record)
+{
+    const std::int32_t result = readApiVersion(node, record);
+    if (result > 0)
+        markUnreadable(record, result);
+}
+
+void RemoteSystemBuilder::markUnreadable(NetworkNodeRecord& record, std::int32_t failure)
+{
+    record.failure = failure;
+    record.connectionState = NetworkConnectionState::Announced;
+}
+
 void RemoteSystemBuilder::fillRoot(RootNode& root, const NetworkNodeRecord& record)
 {
     NetworkNodeRows::fillRemoteSystem(root, record);

@@ -43,6 +43,11 @@ public:
     /// Asks a connected node for the version of its acquisition API and stores it in `record`.
     /// The node's result; the record keeps its text when the request fails.
     static std::int32_t readApiVersion(qorinet_api::QORINetIfClientNode& node, NetworkNodeRecord& record);
+    /// readApiVersion() for a node just linked; a node that does not answer it is marked
+    /// unreadable, so that its tree explains the failure instead of showing versions.
+    static void readLinked(qorinet_api::QORINetIfClientNode& node, NetworkNodeRecord& record);
+    /// Marks `record` as a node that could not be linked or read because of `failure`.
+    static void markUnreadable(NetworkNodeRecord& record, std::int32_t failure);
 
     /// Clears `root` and fills it from `record`: enclosures with slot states, node information
     /// and, while the link is not established, the communication-problem rows.

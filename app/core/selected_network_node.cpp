@@ -73,9 +73,9 @@ NetworkNodeRecord SelectedNetworkNode::select(std::shared_ptr<qorinet_api::QORIN
     }
     NetworkNodeRecord record = RemoteSystemBuilder::recordOf(*m_node);
     if (m_node->isConnected())
-        RemoteSystemBuilder::readApiVersion(*m_node, record);
+        RemoteSystemBuilder::readLinked(*m_node, record);
     else if (linked > 0)
-        record.connectionState = NetworkConnectionState::Announced;
+        RemoteSystemBuilder::markUnreadable(record, linked);
     return record;
 }
 

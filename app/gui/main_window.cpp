@@ -9,6 +9,7 @@
 #include "core/network_client_host.h"
 #include "core/network_node_record.h"
 #include "core/network_node_rows.h"
+#include "core/node_result_text.h"
 #include "core/remote_system_builder.h"
 #include "core/root_node.h"
 #include "core/selected_network_node.h"
@@ -448,6 +449,10 @@ void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
     m_ui->treeHardware->setModel(m_remoteModel);
     m_ui->treeHardware->expandAll();
     m_remoteShown = true;
+    if (record.failure != 0)
+        showStatus(QString("Network node %1 could not be read: %2")
+                       .arg(QString::fromStdString(record.address),
+                            QString::fromStdString(failureWords(record.failure))));
 }
 
 void MainWindow::showLocalSystem()

@@ -188,6 +188,32 @@ TEST(Zamo2ctlNodeNames, LongNamesAreCutInTheTableOnly)
     EXPECT_NE(listed.out.find("\"listFull\":false"), std::string::npos);
 }
 
+// Each way a node fails to answer has its own words, in the tree's rows and on stderr, and the
+// versions it never told are not called a mismatch.
+TEST(Zamo2ctlNodeFailures, EachFaultIsNamedInWords)
+{
+    const struct {
+        const char* fault;
+        const char* words;
+    } cases[] = {
+        {"never-answer", "no answer within 1 s (700008)"},
+        {"wrong-digest", "answer damaged (digest mismatch) (700019)"},
+        {"close-mid-frame", "connection closed by the node (700015)"},
+    };
+    const std::string address = "127.0.0.28";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        const std::uint16_t port = freeClientBasePort({address});
+        NodeSimProcess sim;
+        ASSERT_TRUE(sim.start(address, {"--fault", c.fault}, port)) << sim.output();
+        const ProcessResult run = zamo2ctl({"tree", "--node", address, "--base-port", std::to_string(port)});
+        EXPECT_EQ(run.exitCode, 69);
+        EXPECT_NE(run.err.find(std::string("could not be read: ") + c.words), std::string::npos) << run.err;
+        EXPECT_NE(run.out.find(std::string("Failure:   ") + c.words), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("version mismatch"), std::string::npos) << run.out;
+    }
+}
+
 TEST(Zamo2ctlNodeOptions, MisplacedOrMalformedNetworkOptionsAreUsageErrors)
 {
     const std::vector<std::vector<std::string>> lines = {
