@@ -19,6 +19,7 @@
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
+#include "gui/dialogs/auxiliary/dialog_logging.h"
 #include "gui/dialogs/auxiliary/dialog_support.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
@@ -34,6 +35,8 @@
 #include "gui/window/demo_tab.h"
 #include "gui/window/eeprom_menu_actions.h"
 #include "gui/window/node_event_types.h"
+#include "gui/window/report_collection.h"
+#include "gui/window/system_dialogs.h"
 #include "gui/window/system_list.h"
 #include "uni/log.h"
 #include "uni/net_if_provider.h"
@@ -160,6 +163,8 @@ void MainWindow::connectWidgets()
     connect(ui.actionSaveSelectedToDemo, &QAction::triggered, this, &MainWindow::hdl_SaveSystem);
     connect(ui.actionAbout, &QAction::triggered, this, &MainWindow::hdl_HelpAbout);
     connect(ui.actionAboutQt, &QAction::triggered, this, &MainWindow::hdl_HelpAboutQt);
+    connect(ui.actionSoftwareVersions, &QAction::triggered, this, &MainWindow::hdl_HelpVersions);
+    connect(ui.actionLoggingConfiguration, &QAction::triggered, this, &MainWindow::hdl_HardwareLogging);
     connect(ui.actionShowSystemReport, &QAction::triggered, this, &MainWindow::hdl_ShowSystemReport);
     connect(ui.actionSaveSystemReport, &QAction::triggered, this, &MainWindow::hdl_SaveSystemReport);
     connect(ui.actionSelfTest, &QAction::triggered, this, &MainWindow::hdl_Add_SelfTest);
@@ -177,9 +182,8 @@ void MainWindow::connectWidgets()
         connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runChangeTool(entry); });
 
     // The tools still to come: each says so when chosen.
-    for (QAction* tool : {ui.actionNetSettings, ui.actionLoggingConfiguration, ui.actionSoftwareVersions,
-                          ui.actionNodeOptions, ui.actionUpdateTemperatures, ui.actionChangeNodeIp,
-                          ui.actionRebootNode, ui.actionUpdateNode, ui.actionRestartNode, ui.actionRenameNode,
+    for (QAction* tool : {ui.actionNetSettings, ui.actionNodeOptions, ui.actionUpdateTemperatures,
+                          ui.actionChangeNodeIp, ui.actionRebootNode, ui.actionUpdateNode, ui.actionRestartNode, ui.actionRenameNode,
                           ui.actionEeprom}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
     }
@@ -796,6 +800,8 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
 {
     if (!m_system)
         return nullptr;
+    if (SystemDialogs::pictureNames().contains(name))
+        return SystemDialogs::openForPicture(name, *m_system, m_logSettings, this);
     if (m_demoEditor && BoardChangeTools::pictureNames().contains(name))
         return BoardChangeTools::openForPicture(name, *m_system, *m_demoEditor, m_toolTargets, this);
     RootNode& local = m_system->localRoot();
@@ -839,6 +845,31 @@ void MainWindow::hdl_HelpAbout()
 void MainWindow::hdl_HelpAboutQt()
 {
     QMessageBox::aboutQt(this);
+}
+
+void MainWindow::hdl_HelpVersions()
+{
+    SystemDialogs::showVersions(m_system.get(), this);
+}
+
+void MainWindow::hdl_HardwareLogging()
+{
+    DialogLogging dialog(this);
+    dialog.setSettings(m_logSettings);
+    connect(&dialog, &DialogLogging::collectData, this, &MainWindow::hdl_ButtonClicked_Collect);
+    if (dialog.exec() == QDialog::Accepted)
+        m_logSettings = dialog.settings();
+}
+
+void MainWindow::hdl_ButtonClicked_Collect()
+{
+    if (!m_system)
+        return;
+    std::vector<const NetworkNodeRecord*> nodes;
+    for (const auto& record : m_nodeRecords)
+        nodes.push_back(record.second.get());
+    auto* parent = qobject_cast<QWidget*>(sender());
+    ReportCollection(*m_system, m_startupStatus, m_chooser).run(nodes, parent ? parent : this);
 }
 
 void MainWindow::showStatus(const QString& text)
