@@ -13,8 +13,8 @@
 #include "core/software_versions.h"
 #include "core/system_model.h"
 #include "core/system_report.h"
-#include "tools/firmware_updater.h"
 #include "tools/maintenance_journal.h"
+#include "tools/report_contents.h"
 #include "tools/report_package.h"
 #include "tools/system_inventory.h"
 
@@ -50,18 +50,6 @@ std::string indented(const std::string& text)
     for (std::string line; std::getline(lines, line);)
         out += "    " + line + "\n";
     return out;
-}
-
-std::map<std::int32_t, std::string> latestFirmware(SystemModel& model)
-{
-    std::map<std::int32_t, std::string> latest;
-    std::vector<FirmwareRow> rows;
-    FirmwareUpdater(model.wrapper(), nullptr).check({}, rows);
-    for (const FirmwareRow& row : rows) {
-        if (!row.latest.empty())
-            latest[static_cast<std::int32_t>(row.board.index)] = row.latest;
-    }
-    return latest;
 }
 
 void printLogSettings(const DriverLogSettings& settings, const std::string& folder, bool json)
@@ -195,21 +183,19 @@ int reportPackageCommand(const CliOptions& options)
     InventorySource local{"local", &model.localRoot(), status, {}};
     InventorySource demo{"demo", &model.demoRoot(), status == AppStatus::HardwareInUse ? 0 : status, {}};
     if (status == AppStatus::Ok) {
-        local.latestFirmware = latestFirmware(model);
+        local.latestFirmware = ReportContents::latestFirmware(model.wrapper());
         if (model.reconnectSimulatedOnly() <= 0)
-            demo.latestFirmware = latestFirmware(model);
+            demo.latestFirmware = ReportContents::latestFirmware(model.wrapper());
     }
     sources.insert(sources.begin(), {local, demo});
 
     const std::string journal = MaintenanceJournal::defaultFolder();
-    const Inventory inventory = SystemInventory::gather(
-        sources, softwareVersionList(buildIdentity(), model.softwareVersions(), DriverLibrary::loaded()), journal);
     const std::string source =
         model.configFilePath().empty() ? std::string() : driverLogFolder(model.configFilePath(), model.logSettings());
     ReportPackage package(source);
-    package.addDocument("inventory.json", SystemInventory::toJson(inventory));
-    package.addDocument("inventory.html", SystemInventory::toHtml(inventory));
-    package.addFolder("maintenance/", journal);
+    ReportContents::addInventory(package, sources,
+                                 softwareVersionList(buildIdentity(), model.softwareVersions(), DriverLibrary::loaded()),
+                                 journal);
 
     // Built beside the destination, so that placing it is one rename.
     std::error_code error;

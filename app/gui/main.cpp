@@ -4,7 +4,7 @@
 //   ZAMO2_DRIVER_LIBRARY  load the driver library from this path instead of by its plain name
 //   ZAMO2_AUTO_ANSWER     answer message dialogs by themselves ("save", "discard", "cancel")
 //   ZAMO2_SCREENSHOT      write a PNG of the filled window to this file, then end
-//   ZAMO2_SCREENSHOT_DIALOG  with ZAMO2_SCREENSHOT: the named tool dialog over the window
+//   ZAMO2_SCREENSHOT_DIALOG  with ZAMO2_SCREENSHOT: the named dialog over the window
 //   ZAMO2_EXIT_AFTER_PAINT end as soon as the filled window has painted (start-up timing)
 
 #include "core/driver_library.h"
@@ -16,6 +16,7 @@
 
 #include "gui/window/board_tool_dialogs.h"
 #include "gui/window/node_actions.h"
+#include "gui/window/system_dialogs.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -51,8 +52,10 @@ private:
         QTimer::singleShot(networkSettleMs(), &shot, [this, &shot, dialog] {
             QDialog* opened = openToolForPicture(dialog);
             if (!opened) {
+                const QStringList known = z2e::BoardToolDialogs::pictureNames() + z2e::SystemDialogs::pictureNames() +
+                                          z2e::NodeActions::pictureNames();
                 std::fprintf(stderr, "screenshot: no dialog \"%s\" to open (known: %s)\n", qPrintable(dialog),
-                             qPrintable((z2e::NodeActions::pictureNames() + z2e::BoardToolDialogs::pictureNames()).join(", ")));
+                             qPrintable(known.join(", ")));
                 QCoreApplication::exit(1);
                 return;
             }

@@ -20,6 +20,7 @@
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
+#include "gui/dialogs/auxiliary/dialog_logging.h"
 #include "gui/dialogs/auxiliary/dialog_support.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
@@ -37,6 +38,8 @@
 #include "gui/window/eeprom_menu_actions.h"
 #include "gui/window/node_actions.h"
 #include "gui/window/node_event_types.h"
+#include "gui/window/report_collection.h"
+#include "gui/window/system_dialogs.h"
 #include "gui/window/system_list.h"
 #include "uni/log.h"
 #include "uni/ip_address_pair.h"
@@ -194,6 +197,8 @@ void MainWindow::connectWidgets()
     connect(ui.actionSaveSelectedToDemo, &QAction::triggered, this, &MainWindow::hdl_SaveSystem);
     connect(ui.actionAbout, &QAction::triggered, this, &MainWindow::hdl_HelpAbout);
     connect(ui.actionAboutQt, &QAction::triggered, this, &MainWindow::hdl_HelpAboutQt);
+    connect(ui.actionSoftwareVersions, &QAction::triggered, this, &MainWindow::hdl_HelpVersions);
+    connect(ui.actionLoggingConfiguration, &QAction::triggered, this, &MainWindow::hdl_HardwareLogging);
     connect(ui.actionShowSystemReport, &QAction::triggered, this, &MainWindow::hdl_ShowSystemReport);
     connect(ui.actionSaveSystemReport, &QAction::triggered, this, &MainWindow::hdl_SaveSystemReport);
     connect(ui.actionSelfTest, &QAction::triggered, this, &MainWindow::hdl_Add_SelfTest);
@@ -219,8 +224,7 @@ void MainWindow::connectWidgets()
         connect(action, &QAction::triggered, this, [this, code = code] { runNodeAction(code); });
 
     // The tools still to come: each says so when chosen.
-    for (QAction* tool : {ui.actionLoggingConfiguration, ui.actionSoftwareVersions, ui.actionUpdateTemperatures,
-                          ui.actionUpdateNode, ui.actionEeprom}) {
+    for (QAction* tool : {ui.actionUpdateTemperatures, ui.actionUpdateNode, ui.actionEeprom}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
     }
 }
@@ -925,6 +929,8 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
 {
     if (!m_system)
         return nullptr;
+    if (SystemDialogs::pictureNames().contains(name))
+        return SystemDialogs::openForPicture(name, *m_system, m_logSettings, this);
     if (m_demoEditor && BoardChangeTools::pictureNames().contains(name))
         return BoardChangeTools::openForPicture(name, *m_system, *m_demoEditor, m_toolTargets, this);
     if (NodeActions::pictureNames().contains(name))
@@ -970,6 +976,31 @@ void MainWindow::hdl_HelpAbout()
 void MainWindow::hdl_HelpAboutQt()
 {
     QMessageBox::aboutQt(this);
+}
+
+void MainWindow::hdl_HelpVersions()
+{
+    SystemDialogs::showVersions(m_system.get(), this);
+}
+
+void MainWindow::hdl_HardwareLogging()
+{
+    DialogLogging dialog(this);
+    dialog.setSettings(m_logSettings);
+    connect(&dialog, &DialogLogging::collectData, this, &MainWindow::hdl_ButtonClicked_Collect);
+    if (dialog.exec() == QDialog::Accepted)
+        m_logSettings = dialog.settings();
+}
+
+void MainWindow::hdl_ButtonClicked_Collect()
+{
+    if (!m_system)
+        return;
+    std::vector<const NetworkNodeRecord*> nodes;
+    for (const auto& record : m_nodeRecords)
+        nodes.push_back(record.second.get());
+    auto* parent = qobject_cast<QWidget*>(sender());
+    ReportCollection(*m_system, m_startupStatus, m_chooser).run(nodes, parent ? parent : this);
 }
 
 void MainWindow::showStatus(const QString& text)

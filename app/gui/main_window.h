@@ -102,7 +102,7 @@ public:
     /// How long after start-up the network nodes around need to show up in the list; 0 while
     /// the network client does not run.
     int networkSettleMs() const;
-    /// Opens a board tool dialog by its picture name (see BoardToolDialogs) over the local
+    /// Opens a dialog by its picture name (see BoardToolDialogs and SystemDialogs) over the local
     /// system, without a modal loop; the window owns it. Null when it cannot be opened.
     QDialog* openToolForPicture(const QString& name);
     /// The menu of list-of-systems row `row` (the network node shown), built but not shown;
@@ -149,6 +149,9 @@ private slots:
     void hdl_FileQuit();
     void hdl_HelpAbout();
     void hdl_HelpAboutQt();
+    void hdl_HelpVersions();
+    void hdl_HardwareLogging();
+    void hdl_ButtonClicked_Collect();
     void hdl_SysViewContextMenu(const QPoint& position);
     void hdl_TreeContextMenu(const QPoint& position);
     void hdl_ShowSystemReport();

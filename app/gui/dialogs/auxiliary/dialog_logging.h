@@ -1,0 +1,48 @@
+#pragma once
+// "Local System Logging": the driver's four logging settings and "Collect data". The values are
+// the main window's (it compares them with the driver configuration when it closes); the
+// allowed ones are the configuration's option lists, any value where a list is empty.
+
+#include "config/driver_log_settings.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QComboBox;
+
+namespace Ui {
+class DialogLogging;
+}
+
+namespace z2e {
+
+class DialogLogging : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit DialogLogging(QWidget* parent);
+    ~DialogLogging() override;
+
+    /// Shows `settings`: the name in the edit, each value chosen among its options.
+    void setSettings(const DriverLogSettings& settings);
+    /// The shown settings with the edits applied (".log" appended to a name without a dot).
+    /// Valid after Apply closed the dialog.
+    const DriverLogSettings& settings() const { return m_settings; }
+
+signals:
+    /// "Collect data" was clicked; the dialog stays open meanwhile.
+    void collectData(bool checked);
+
+private slots:
+    void hdl_ButtonClicked_Apply();
+
+private:
+    void updateWidgets();
+    static void fillChoice(QComboBox& combo, const std::vector<std::string>& options, const std::string& value);
+
+    std::unique_ptr<Ui::DialogLogging> m_ui;
+    DriverLogSettings m_settings;
+};
+
+} // namespace z2e
