@@ -246,10 +246,34 @@ draw "$RES/icons/settings.png" $E \
     -fill '#f4f4f0' -draw 'circle 96,96 96,72'
 
 # Program logo: a stylised N in a rounded square, in the sizes a window manager asks for.
+LOGO_BACK='#1f4e79'
+LOGO_FORE='#f0b429'
+LOGO_N='60,200 60,56 100,56 156,146 156,56 196,56 196,200 156,200 100,110 100,200'
 "$CONVERT" -size 256x256 xc:none \
-    -fill '#1f4e79' -stroke none -draw 'roundrectangle 8,8 248,248 44,44' \
-    -fill '#f0b429' -draw 'polygon 60,200 60,56 100,56 156,146 156,56 196,56 196,200 156,200 100,110 100,200' \
+    -fill "$LOGO_BACK" -stroke none -draw 'roundrectangle 8,8 248,248 44,44' \
+    -fill "$LOGO_FORE" -draw "polygon $LOGO_N" \
     -define icon:auto-resize=48,32,16 $STAMPLESS "$RES/icons/norvale-logo.ico"
+
+# The same logo as the installed desktop icon: hicolor PNGs in the usual sizes, each scaled
+# down from one 4x drawing, and the scalable original.
+HICOLOR="$RES/hicolor"
+logo_master=$(mktemp --suffix=.png)
+"$CONVERT" -size 1024x1024 xc:none \
+    -draw "scale 4,4 fill '$LOGO_BACK' roundrectangle 8,8 248,248 44,44 fill '$LOGO_FORE' polygon $LOGO_N" \
+    "PNG32:$logo_master"
+for size in 16 22 24 32 48 64 128 256; do
+    mkdir -p "$HICOLOR/${size}x${size}/apps"
+    "$CONVERT" "$logo_master" -filter Lanczos -resize "${size}x${size}" $STAMPLESS \
+        "PNG32:$HICOLOR/${size}x${size}/apps/zamo2explorer.png"
+done
+rm -f "$logo_master"
+mkdir -p "$HICOLOR/scalable/apps"
+cat > "$HICOLOR/scalable/apps/zamo2explorer.svg" <<SVG
+<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 256 256">
+  <rect x="8" y="8" width="240" height="240" rx="44" ry="44" fill="$LOGO_BACK"/>
+  <polygon points="$LOGO_N" fill="$LOGO_FORE"/>
+</svg>
+SVG
 
 # ---------------------------------------------------------------- loading animation
 # Twelve spokes; the bright one walks round, the ones behind it fade.
