@@ -82,6 +82,12 @@ int NetworkClientHost::restart(const NetworkClientSettings& settings)
     return started;
 }
 
+void NetworkClientHost::disconnectNode(std::uint32_t id) const
+{
+    if (const auto node = remoteNode(id))
+        node->disconnect();
+}
+
 std::shared_ptr<qorinet_api::QORINetClientNode> NetworkClientHost::remoteNode(std::uint32_t id) const
 {
     return m_client ? m_client->getRemoteNode(id) : nullptr;

@@ -45,6 +45,8 @@ public:
     /// The network node with this id in the current client, or null.
     std::shared_ptr<qorinet_api::QORINetClientNode> remoteNode(std::uint32_t id) const;
     bool holds(std::uint32_t id) const { return remoteNode(id) != nullptr; }
+    /// Closes the link to node `id`, waking a request that waits on it; any thread.
+    void disconnectNode(std::uint32_t id) const;
     /// The sync state of the node of `record` when the current client still holds it at the
     /// record's address; nothing when it is gone, or the id now names another node (an event
     /// of a former client).

@@ -341,17 +341,42 @@ int MainWindow::networkSettleMs() const
 }
 
 void MainWindow::runNodeWork(const QString& message, const std::function<void()>& work,
-                             const std::function<void()>& then)
+                             const std::function<void()>& then, std::uint32_t nodeId)
 {
+    const std::uint32_t target = nodeId != 0 ? nodeId : m_selected->id();
+    bool cancelled = false;
+    m_nodeWorkRunning = true;
+    m_nodeWorkTarget = target;
     // `then` shows the outcome before the node events that came meanwhile are applied to it.
     m_nodeEvents.runClosed([&] {
-        CMiscUtils::runBehindProgress(kNodeWorkTitle, message, this, [&work](CInProgress&) {
-            work();
-            return 0;
-        });
+        CMiscUtils::runBehindProgress(
+            kNodeWorkTitle, message, this,
+            [&work](CInProgress&) {
+                work();
+                return 0;
+            },
+            false,
+            [this, target, &cancelled] {
+                cancelled = true;
+                cancelNodeWork(target);
+            });
         if (then)
             then();
     });
+    m_nodeWorkRunning = false;
+    if (cancelled)
+        showStatus("Cancelled: the network node's link was closed; choose it again to read it.");
+    if (m_closeAfterNodeWork) {
+        m_closeAfterNodeWork = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void MainWindow::cancelNodeWork(std::uint32_t nodeId)
+{
+    // Closing the link wakes the request that waits on it; the worker then ends by itself.
+    if (m_netClient)
+        m_netClient->disconnectNode(nodeId);
 }
 
 // ---- Network node events ----
@@ -441,7 +466,8 @@ void MainWindow::showSystemRow(int row, bool force)
         [this, &record] {
             m_nodeRecords[record.nodeId] = std::make_unique<NetworkNodeRecord>(record);
             showRemoteTree(record);
-        });
+        },
+        id.toUInt());
 }
 
 void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
@@ -1024,6 +1050,13 @@ bool MainWindow::hasUnsavedChanges() const
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Closing while a node request runs: cancel it first, close when it has ended.
+    if (m_nodeWorkRunning) {
+        m_closeAfterNodeWork = true;
+        cancelNodeWork(m_nodeWorkTarget);
+        event->ignore();
+        return;
+    }
     if (m_closing || quit(event)) {
         event->accept();
         return;

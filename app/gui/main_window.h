@@ -168,10 +168,13 @@ private:
     /// shown is left alone.
     void showSystemRow(int row, bool force);
     void showLocalSystem();
-    /// Runs `work` (which talks to a network node) on a worker behind the progress window, then
-    /// `then` on the GUI thread; node events that arrive meanwhile wait until both are done.
+    /// Runs `work` (which talks to the network node `nodeId`, 0: the selected one) on a worker
+    /// behind the progress window, then `then` on the GUI thread; node events that arrive
+    /// meanwhile wait until both are done. The window's Cancel closes the node's link.
     void runNodeWork(const QString& message, const std::function<void()>& work,
-                     const std::function<void()>& then = {});
+                     const std::function<void()>& then = {}, std::uint32_t nodeId = 0);
+    /// Cancel of a node wait: the node's link is closed under its request (0: the selected node).
+    void cancelNodeWork(std::uint32_t nodeId);
     void addNodeEntry(const NetworkNodeRecord& record);
     void removeNodeEntry(std::uint32_t id);
     /// Shows `record` as the remote system's tree.
@@ -242,6 +245,9 @@ private:
     /// The row whose menu is open: the node its entries act on, the report it shows.
     const ModelNode* m_menuNode = nullptr;
     ToolTargetBuilder m_toolTargets;
+    bool m_nodeWorkRunning = false;
+    bool m_closeAfterNodeWork = false;
+    std::uint32_t m_nodeWorkTarget = 0;
     bool m_closing = false;
     /// The last save of the configuration failed.
     bool m_saveFailed = false;

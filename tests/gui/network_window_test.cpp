@@ -21,6 +21,10 @@
 #include "uni/if_net_if_provider.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -108,6 +112,38 @@ TEST_F(NetworkWindowTest, ClosingStopsTheShownNodeAndNoThreadOutlivesTheWindow)
     QSettings written(m_site.settingsFile(), QSettings::IniFormat);
     EXPECT_EQ(written.value("Options/NetIfName").toString(), "None");
     EXPECT_EQ(written.value("Options/NetMask").toString(), "255.255.255.0");
+}
+
+// A node that answers nothing but heartbeats would keep the window waiting for the ceiling:
+// Cancel closes its link, and the window is usable again at once.
+TEST_F(NetworkWindowTest, CancelEndsAWaitOnANodeThatOnlySendsHeartbeats)
+{
+    startNodeAndWaitForItsEntry({"--fault", "heartbeats-only", "--heartbeat-ms", "100"});
+    QElapsedTimer waited;
+    bool pressed = false;
+    QTimer press;
+    press.setInterval(50);
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        auto* progress = qobject_cast<CInProgress*>(QApplication::activeModalWidget());
+        // Past one receive time-out: only the heartbeats keep the request alive now.
+        if (!progress || pressed || waited.elapsed() < 1500)
+            return;
+        auto* button = progress->findChild<QPushButton*>();
+        if (button && button->isVisible()) {
+            pressed = true;
+            waited.restart();
+            button->click();
+        }
+    });
+    waited.start();
+    press.start();
+    selectNode();
+    press.stop();
+    ASSERT_TRUE(pressed) << "the wait ended by itself";
+    EXPECT_LT(waited.elapsed(), 2000);
+    EXPECT_TRUE(m_window->statusBar()->currentMessage().startsWith("Cancelled")) <<
+        m_window->statusBar()->currentMessage().toStdString();
+    EXPECT_FALSE(m_window->selectedNode().active());
 }
 
 // ---- The pieces ----

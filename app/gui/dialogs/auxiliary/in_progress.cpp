@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMovie>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 #include <QTransform>
 
@@ -97,6 +98,44 @@ void CInProgress::closeFromWorker()
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
+void CInProgress::offerCancel(std::function<void()> cancel)
+{
+    m_cancel = std::move(cancel);
+    if (!m_cancelButton) {
+        m_cancelButton = new QPushButton("Cancel", this);
+        m_cancelButton->setGeometry(218, 70, 72, 24);
+        m_cancelButton->setAutoDefault(false);
+        connect(m_cancelButton, &QPushButton::clicked, this, &CInProgress::cancel);
+        // The spare label tells the time waited, left of the button.
+        m_ui->labelSpare->setGeometry(10, 72, 120, 20);
+        m_ui->labelSpare->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        m_ui->labelSpare->setStyleSheet("QLabel { color: gray; font: bold 12px; }");
+        m_elapsedTimer = new QTimer(this);
+        m_elapsedTimer->setInterval(1000);
+        connect(m_elapsedTimer, &QTimer::timeout, this, &CInProgress::showElapsed);
+        m_elapsedTimer->start();
+    }
+    m_cancelButton->show();
+}
+
+void CInProgress::cancel()
+{
+    if (m_cancelRequested || !m_cancel)
+        return;
+    m_cancelRequested = true;
+    m_cancelButton->setEnabled(false);
+    m_ui->labelMessage->setText("Cancelling ...");
+    m_cancel();
+}
+
+void CInProgress::showElapsed()
+{
+    if (++m_elapsedSeconds < 2)
+        return;
+    m_ui->labelSpare->setText(QString("%1 s").arg(m_elapsedSeconds));
+    m_ui->labelSpare->show();
+}
+
 void CInProgress::doSetMsgSlot(const QString& message)
 {
     m_ui->labelMessage->setText(message);
@@ -140,6 +179,8 @@ void CInProgress::closeEvent(QCloseEvent* event)
 void CInProgress::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
+        // Escape never closes the window; where the wait may be cancelled, it cancels.
+        cancel();
         event->accept();
         return;
     }

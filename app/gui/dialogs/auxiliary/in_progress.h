@@ -7,10 +7,12 @@
 #include <QPixmap>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
 class QMovie;
+class QPushButton;
 class QTimer;
 
 namespace Ui {
@@ -46,6 +48,12 @@ public:
     /// Ends the window (and the modal loop running it) from the worker.
     void closeFromWorker();
 
+    /// GUI thread: shows a "Cancel" button (Escape does the same) that calls `cancel` once,
+    /// and from the second second on how long the wait has taken. The window still ends only
+    /// when the worker ends it.
+    void offerCancel(std::function<void()> cancel);
+    bool cancelRequested() const { return m_cancelRequested; }
+
 signals:
     /// Emitted by a worker to replace the message.
     void doSetMsgSig(const QString& message);
@@ -66,6 +74,8 @@ protected:
 
 private:
     void setBarVisible(bool visible);
+    void cancel();
+    void showElapsed();
 
     std::unique_ptr<Ui::CInProgress> m_ui;
     QMovie* m_movie = nullptr;
@@ -75,6 +85,11 @@ private:
     std::atomic<int> m_step{0};
     std::atomic<int> m_maximum{0};
     QTimer* m_timer = nullptr;
+    std::function<void()> m_cancel;
+    bool m_cancelRequested = false;
+    QPushButton* m_cancelButton = nullptr;
+    QTimer* m_elapsedTimer = nullptr;
+    int m_elapsedSeconds = 0;
     const int m_verticalCorrection = 30;
     const int m_horizontalCorrection = 10;
 };

@@ -78,9 +78,11 @@ void CMiscUtils::waitForWorker(std::unique_ptr<std::thread> worker, CInProgress*
 }
 
 std::int32_t CMiscUtils::runBehindProgress(const QString& title, const QString& message, QWidget* parent, Work work,
-                                           bool timedMode)
+                                           bool timedMode, std::function<void()> cancel)
 {
     CInProgress* progress = createAndShowProgress(title, message, parent, timedMode);
+    if (cancel)
+        progress->offerCancel(std::move(cancel));
     std::int32_t status = kInternalError;
     // The status is written before the close is posted and read after the join.
     std::unique_ptr<std::thread> worker;

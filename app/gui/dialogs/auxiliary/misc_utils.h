@@ -37,9 +37,11 @@ public:
     /// Runs `progress` modally until the worker closes it, deletes it, then joins the worker.
     static void waitForWorker(std::unique_ptr<std::thread> worker, CInProgress* progress);
     /// The whole pattern: shows a progress window, runs `work` on a new thread, waits until it
-    /// ends and returns its status. An exception escaping `work` yields status 7.
+    /// ends and returns its status. An exception escaping `work` yields status 7. With `cancel`,
+    /// the window offers a Cancel button that calls it on the GUI thread; it must make `work`
+    /// end soon.
     static std::int32_t runBehindProgress(const QString& title, const QString& message, QWidget* parent, Work work,
-                                   bool timedMode = false);
+                                   bool timedMode = false, std::function<void()> cancel = {});
 
     /// A modal CNotifyDialog over `parent`.
     static void notify(const QString& title, const QString& text, QWidget* parent);
