@@ -12,7 +12,6 @@
 #include "core/remote_system_builder.h"
 #include "core/root_node.h"
 #include "core/selected_network_node.h"
-#include "core/startup_status.h"
 #include "core/system_model.h"
 #include "core/system_report.h"
 #include "tools/maintenance_journal.h"
@@ -35,6 +34,7 @@
 #include "gui/window/eeprom_menu_actions.h"
 #include "gui/window/node_event_types.h"
 #include "gui/window/system_list.h"
+#include "gui/window/temperature_update.h"
 #include "uni/log.h"
 #include "uni/net_if_provider.h"
 
@@ -175,10 +175,11 @@ void MainWindow::connectWidgets()
     connect(ui.actionBoardConfiguration, &QAction::triggered, this, &MainWindow::hdl_Add_BoardConfig);
     for (MenuEntry entry : {MenuEntry::EnclosureData, MenuEntry::CrossGrade, MenuEntry::ChannelModules})
         connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runChangeTool(entry); });
+    connect(ui.actionUpdateTemperatures, &QAction::triggered, this, &MainWindow::updateTemperatures);
 
     // The tools still to come: each says so when chosen.
     for (QAction* tool : {ui.actionNetSettings, ui.actionLoggingConfiguration, ui.actionSoftwareVersions,
-                          ui.actionNodeOptions, ui.actionUpdateTemperatures, ui.actionChangeNodeIp,
+                          ui.actionNodeOptions, ui.actionChangeNodeIp,
                           ui.actionRebootNode, ui.actionUpdateNode, ui.actionRestartNode, ui.actionRenameNode,
                           ui.actionEeprom}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
@@ -192,7 +193,7 @@ bool MainWindow::init()
     if (m_options.crashReporting) {
         crash_monitor::CrashMonitor* monitor = crash_monitor::CrashMonitor::Instance();
         if (monitor->reportFolder().empty())
-            monitor->setReportFolder(expandedAppPath(AppPathKind::CrashReportFolder));
+            monitor->setReportFolder(expandedAppPath(AppPathKind::DataFolder));
         if (monitor->install()) {
             // The first picture waits for the filled window: more use in a report, and start-up
             // does not wait for a PNG to be written.
@@ -226,8 +227,8 @@ bool MainWindow::init()
         progress->closeFromWorker();
     });
     CMiscUtils::waitForWorker(std::move(worker), progress);
-    m_startupStatus = StartupStatus::fromScan(scan);
-    UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan << ", reported as " << m_startupStatus;
+    m_startupStatus = scan;
+    UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan;
 
     if (m_startupStatus == AppStatus::HardwareInUse) {
         CMiscUtils::notifyStatus("Warning", AppStatus::HardwareInUse, this);
@@ -441,12 +442,14 @@ void MainWindow::hdl_TabSelected(int tab)
     m_ui->actionNodeOptions->setVisible(m_remoteShown && m_selected->available());
 }
 
-RowContext MainWindow::rowContext(bool shift) const
+RowContext MainWindow::rowContext(bool shift)
 {
     RowContext context;
     context.shift = shift;
-    context.extendedFeatures = m_system && m_system->extendedFeatures();
-    context.extendedNetMode = m_extendedNetMode;
+    // Read at every menu, so the service switch takes effect without a restart. It also turns
+    // on the extended mode for network nodes, in which a node held by another client is locked.
+    context.extendedFeatures = WindowSettings::extendedFeatures(m_settings);
+    context.extendedNetMode = context.extendedFeatures;
     return context;
 }
 
@@ -534,6 +537,7 @@ std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelI
         applyToolBar(TreeContextMenu::toolBar(node, context));
     const ContextMenuPlan plan = TreeContextMenu::plan(node, context);
     m_menuNode = node;
+    m_menuIndex = index;
     if (plan.empty())
         return nullptr;
 
@@ -566,6 +570,7 @@ void MainWindow::hdl_TreeContextMenu(const QPoint& position)
         menu->exec(view->viewport()->mapToGlobal(position));
     // The row may be gone with the next rebuild of the tree; the tool bar uses the current row.
     m_menuNode = nullptr;
+    m_menuIndex = QPersistentModelIndex();
 }
 
 void MainWindow::hdl_SysViewContextMenu(const QPoint&)
@@ -766,6 +771,17 @@ void MainWindow::runChangeTool(MenuEntry entry)
         updateHwTreeModel();
     }
     showStatus(outcome);
+}
+
+void MainWindow::updateTemperatures()
+{
+    auto* model = qobject_cast<CTreeViewModel*>(m_ui->treeHardware->model());
+    const QModelIndex index = m_menuIndex.isValid() ? QModelIndex(m_menuIndex) : m_ui->treeHardware->currentIndex();
+    const ModelNode* row = model ? model->nodeAt(index) : nullptr;
+    if (row && row->systemKind == SystemKind::Local && m_system)
+        showStatus(TemperatureUpdate::run(*model, index, m_system->localRoot(), m_system->wrapper(), this));
+    else
+        showStatus("Choose a temperature of a local board first.");
 }
 
 void MainWindow::runEepromTool(MenuEntry entry)

@@ -8,11 +8,13 @@
 #include "core/network_client_host.h"
 #include "core/node_event_gate.h"
 #include "core/node_event_pump.h"
+#include "core/remote_system_builder.h"
 #include "core/selected_network_node.h"
 #include "gui/main_window.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/network_interface_choice.h"
+#include "gui/window/window_settings.h"
 #include "ui_main_window.h"
 
 #include "qorinet_api/client/qorinet_client.h"
@@ -20,6 +22,8 @@
 #include "uni/if_net_if_provider.h"
 
 #include <QDir>
+#include <QMenu>
+#include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -140,6 +144,37 @@ TEST_F(NetworkWindowTest, NodeThatComesAndGoesAddsAndRemovesItsEntryAndShowsItsT
     EXPECT_FALSE(m_window->selectedNode().valid());
     showTabsAgain();
     EXPECT_FALSE(m_window->ui()->actionNodeOptions->isVisible());
+}
+
+TEST_F(NetworkWindowTest, ExtendedFeaturesAreReadAtEveryMenuAndLockTheRowsOfAHeldNode)
+{
+    startNodeAndWaitForItsEntry();
+    selectNode();
+    ASSERT_TRUE(m_window->selectedNode().active());
+    // The pump reports the node held by another client: the rows it shows now are locked.
+    NetworkNodeRecord held = RemoteSystemBuilder::recordOf(*m_window->selectedNode().node());
+    held.connected = false;
+    held.occupied = true;
+    emit m_window->ctrlNodeAdded(held);
+    QTreeView* tree = m_window->ui()->treeHardware;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [tree] {
+            const auto* model = qobject_cast<const CTreeViewModel*>(tree->model());
+            const ModelNode* enclosure = model ? model->nodeAt(findRow(*model, "Enclosure")) : nullptr;
+            return enclosure && enclosure->locked;
+        },
+        kNodeWaitMs));
+
+    QSettings settings(WindowSettings::kOrganisation, WindowSettings::kApplication);
+    const auto enclosureEntries = [this, tree, &settings](bool extended) {
+        settings.setValue("ApplicationSettings/ExtendedFeatures", extended);
+        settings.sync();
+        const std::unique_ptr<QMenu> menu = m_window->contextMenuFor(tree, findRow(*tree->model(), "Enclosure"), false);
+        return menu ? menu->actions().size() : 0;
+    };
+    EXPECT_EQ(enclosureEntries(false), 2); // "Self Test", "Firmware Update"
+    EXPECT_EQ(enclosureEntries(true), 0);
+    EXPECT_EQ(enclosureEntries(false), 2);
 }
 
 TEST_F(NetworkWindowTest, ClosingStopsTheShownNodeAndNoThreadOutlivesTheWindow)
