@@ -316,7 +316,7 @@ std::int32_t DescriptionParser::parseBoardDescription(SlotNode* slot, const std:
     if (!slot || description.empty())
         return MissingInput;
     if (slot->systemKind != SystemKind::Demo) {
-        TemperatureRows::add(*slot);
+        TemperatureRows::add(*slot, slot->baseTemperature, slot->conTemperature);
     }
     pugi::xml_document& document = slot->boardDocument;
     const pugi::xml_node root = parseXml(description, document) ? document.document_element() : pugi::xml_node();

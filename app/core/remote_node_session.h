@@ -36,7 +36,8 @@ public:
     /// (700012 when no node was seen). Its requests may be kept alive by heartbeats for at most
     /// `requestCeilingMs` (0: the client's default of 15 minutes).
     std::int32_t connect(std::uint32_t requestCeilingMs = 0);
-    /// The record of the node findNode() saw, with the API version asked when `connected`.
+    /// The record of the node findNode() saw, with the API version and the board temperatures
+    /// asked when `connected`.
     NetworkNodeRecord record(bool connected);
 
     /// The command layer of the connected node; valid after connect().

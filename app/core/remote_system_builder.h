@@ -44,6 +44,10 @@ public:
     /// The node's result; the record keeps its text when the request fails.
     static std::int32_t readApiVersion(qorinet_api::QORINetIfClientNode& node, NetworkNodeRecord& record);
 
+    /// Carries what `before` learnt over the link (the API version, the temperatures of boards
+    /// still in their slots) into `now`, a later record of the same node made without asking it.
+    static void keepReadings(const NetworkNodeRecord& before, NetworkNodeRecord& now);
+
     /// Clears `root` and fills it from `record`: enclosures with slot states, node information
     /// and, while the link is not established, the communication-problem rows.
     static void fillRoot(RootNode& root, const NetworkNodeRecord& record);

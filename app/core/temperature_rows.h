@@ -10,7 +10,7 @@ namespace z2e {
 
 class ModelNode;
 class QorinNodeUtilWrapper;
-class SlotNode;
+struct NetworkNodeRecord;
 
 class TemperatureRows {
 public:
@@ -23,12 +23,12 @@ public:
     /// appended directly, and kHotWarning after it above kHotLimitDegC.
     static std::string shownValue(const std::string& reading);
 
-    /// Adds the "BaseBoard" and "ConPanel " rows below `slot` from its readings; they take the
-    /// slot's lock.
-    static void add(SlotNode& slot);
+    /// Adds the "BaseBoard" and "ConPanel " rows of two readings below a board's row; they take
+    /// its lock.
+    static void add(ModelNode& board, const std::string& base, const std::string& con);
 
-    /// The element whose temperatures `row` shows: the nearest board or enclosure at or above
-    /// it; null when there is none.
+    /// The element whose temperatures `row` shows: the nearest board (a network node's slot
+    /// row too) or enclosure at or above it; null when there is none.
     static const ModelNode* elementOf(const ModelNode& row);
 
     /// Reads the temperatures of every board at or below `element` (a node of the tree below
@@ -36,6 +36,10 @@ public:
     /// boards' rows. A board whose reading fails shows "N.A.". The first failing result, else
     /// 0; 7 when `element` is not below `root`.
     static std::int32_t update(ModelNode& root, const ModelNode& element, QorinNodeUtilWrapper& node);
+    /// The same for a network node, whose tree is built from `record`: reads the boards of
+    /// `element`, a row of that tree (null: every board of the node), into the record, from
+    /// which the tree is then built again. The first failing result, else 0.
+    static std::int32_t update(NetworkNodeRecord& record, const ModelNode* element, QorinNodeUtilWrapper& node);
 };
 
 } // namespace z2e

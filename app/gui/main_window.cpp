@@ -14,6 +14,7 @@
 #include "core/selected_network_node.h"
 #include "core/system_model.h"
 #include "core/system_report.h"
+#include "core/temperature_rows.h"
 #include "tools/maintenance_journal.h"
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
@@ -327,14 +328,14 @@ void MainWindow::addNodeEntry(const NetworkNodeRecord& record)
     const bool problem = record.connectionState != NetworkConnectionState::Established;
     const int row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(*syncState));
     auto& kept = m_nodeRecords[record.nodeId];
-    const std::string apiVersion = kept ? kept->apiVersion : std::string();
-    kept = std::make_unique<NetworkNodeRecord>(record);
+    auto fresh = std::make_unique<NetworkNodeRecord>(record);
+    if (kept)
+        RemoteSystemBuilder::keepReadings(*kept, *fresh);
+    kept = std::move(fresh);
     if (row != m_shownSystemRow)
         return;
     // The shown node changed: its tree follows without asking the node again.
     m_systemList->markSelected(row);
-    if (kept->apiVersion.empty())
-        kept->apiVersion = apiVersion;
     showRemoteTree(*kept);
 }
 
@@ -778,10 +779,24 @@ void MainWindow::updateTemperatures()
     auto* model = qobject_cast<CTreeViewModel*>(m_ui->treeHardware->model());
     const QModelIndex index = m_menuIndex.isValid() ? QModelIndex(m_menuIndex) : m_ui->treeHardware->currentIndex();
     const ModelNode* row = model ? model->nodeAt(index) : nullptr;
-    if (row && row->systemKind == SystemKind::Local && m_system)
+    if (row && row->systemKind == SystemKind::Local && m_system) {
         showStatus(TemperatureUpdate::run(*model, index, m_system->localRoot(), m_system->wrapper(), this));
-    else
-        showStatus("Choose a temperature of a local board first.");
+        return;
+    }
+    const auto record = m_nodeRecords.find(m_selected->id());
+    if (!row || row->systemKind != SystemKind::Remote || !m_selected->active() || record == m_nodeRecords.end()) {
+        showStatus("Choose a temperature of a local board or of a linked network node first.");
+        return;
+    }
+    // The node's tree is made from its record: the readings go there, and the tree follows.
+    NetworkNodeRecord& node = *record->second;
+    const ModelNode* element = TemperatureRows::elementOf(*row);
+    const std::shared_ptr<QorinNodeUtilWrapper> commands = m_selected->commands();
+    std::int32_t result = 0;
+    runNodeWork(
+        "Reading the temperatures.", [&] { result = TemperatureRows::update(node, element, *commands); },
+        [&] { showRemoteTree(node); });
+    showStatus(TemperatureUpdate::outcome(result, commands.get()));
 }
 
 void MainWindow::runEepromTool(MenuEntry entry)

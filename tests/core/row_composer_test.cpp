@@ -50,9 +50,7 @@ TEST(RowComposer, ATemperatureAboveTheSelfTestLimitIsAWarning)
     SlotNode* board = addSlot(*addEnclosure(root, "QE-R8", 0, 8), 0, "QA-4008");
     const auto shown = [board](const std::string& base, const std::string& con) {
         board->clearChildren();
-        board->baseTemperature = base;
-        board->conTemperature = con;
-        TemperatureRows::add(*board);
+        TemperatureRows::add(*board, base, con);
         std::string texts;
         for (const auto& row : board->children()) {
             const ComposedRow composed = RowComposer::compose(*row);

@@ -105,6 +105,7 @@ TEST(MainWindowStartUpTest, WithoutTheDriverLibraryTheEmptyRootsShowAndTheNetwor
 {
     SimulatedSite site;
     DriverLibrary::useFile(site.path("missing/libzmpxi_api_x64.so").toStdString());
+    DialogRecorder dialogs;
     auto window = startWindow();
     const bool started = window->init();
     DriverLibrary::useFile(std::string());
@@ -117,6 +118,8 @@ TEST(MainWindowStartUpTest, WithoutTheDriverLibraryTheEmptyRootsShowAndTheNetwor
     ASSERT_EQ(window->ui()->listSystems->count(), 1);
     EXPECT_EQ(window->ui()->listSystems->item(0)->data(SystemListRole::Detail).toString(), "Host PC");
     EXPECT_GT(window->networkSettleMs(), 0); // the network client runs
+    EXPECT_TRUE(window->close());             // nothing to save: no configuration was read
+    EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("; ").toStdString();
 }
 
 TEST(MainWindowStartUpTest, CrashReportsGoToTheDataFolder)
@@ -414,17 +417,12 @@ TEST_F(MainWindowTest, EventsOfNodesTheClientNoLongerHoldsAreDropped)
     EXPECT_EQ(m_window->ui()->treeHardware->model(), m_window->hardwareModel());
 }
 
-// The example hardware in a file of the test's own, which it changes while the driver runs.
 TEST(MainWindowTemperatureTest, UpdateTemperaturesReadsTheBoardAgainAndACooledBoardLosesItsWarning)
 {
     SimulatedSite site;
-    const std::string hardware = site.path("hardware.xml").toStdString();
-    const std::string hot = "<BaseTemp>78.5</BaseTemp>";
-    std::string description = test::readFile(test::simExamplesDir() + "/hardware.xml");
-    const std::size_t at = description.find(hot);
-    ASSERT_NE(at, std::string::npos);
-    test::writeFile(hardware, description);
-    test::EnvOverride ownHardware("ZMPXI_SIM_HARDWARE", hardware);
+    z2e_test::HotBoardHardware hardware(site.path("hardware.xml").toStdString());
+    ASSERT_TRUE(hardware.hot());
+    test::EnvOverride ownHardware("ZMPXI_SIM_HARDWARE", hardware.path());
     DialogRecorder dialogs;
     auto window = startWindow();
     ASSERT_TRUE(window->init());
@@ -437,8 +435,7 @@ TEST(MainWindowTemperatureTest, UpdateTemperaturesReadsTheBoardAgainAndACooledBo
     EXPECT_EQ(model->data(hotRow, Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
     tree->expand(hotRow.parent());
 
-    // A length of its own: the driver notices the change whatever the clock's resolution.
-    test::writeFile(hardware, description.replace(at, hot.size(), "<BaseTemp>35</BaseTemp>"));
+    hardware.coolDown();
     EXPECT_EQ(entries(window->contextMenuFor(tree, hotRow, false).get()), QStringList({"Update Temperatures"}));
     window->actionFor(MenuEntry::UpdateTemperatures)->trigger();
 

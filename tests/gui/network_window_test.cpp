@@ -21,9 +21,11 @@
 #include "uni/event_queue.h"
 #include "uni/if_net_if_provider.h"
 
+#include <QColor>
 #include <QDir>
 #include <QMenu>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -175,6 +177,35 @@ TEST_F(NetworkWindowTest, ExtendedFeaturesAreReadAtEveryMenuAndLockTheRowsOfAHel
     EXPECT_EQ(enclosureEntries(false), 2); // "Self Test", "Firmware Update"
     EXPECT_EQ(enclosureEntries(true), 0);
     EXPECT_EQ(enclosureEntries(false), 2);
+}
+
+TEST_F(NetworkWindowTest, UpdateTemperaturesReadsANodesBoardAgain)
+{
+    z2e_test::HotBoardHardware hardware(m_site.path("node-hardware.xml").toStdString());
+    ASSERT_TRUE(hardware.hot());
+    ASSERT_TRUE(m_node.start(kNodeAddress, {"--hardware", hardware.path()}, m_port)) << m_node.output();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] {
+            return systems()->count() == 2 && systems()->item(1)->data(SystemListRole::Detail).toString() == "QE-R16";
+        },
+        kNodeWaitMs));
+    selectNode();
+    QTreeView* tree = m_window->ui()->treeHardware;
+    const QModelIndex hotRow = findRow(*tree->model(), "BaseBoard:   78.5degC");
+    ASSERT_TRUE(hotRow.isValid());
+    EXPECT_EQ(tree->model()->data(hotRow, Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+
+    hardware.coolDown();
+    const std::unique_ptr<QMenu> menu = m_window->contextMenuFor(tree, hotRow, false);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->actions().value(0)->text(), "Update Temperatures");
+    m_window->actionFor(MenuEntry::UpdateTemperatures)->trigger();
+
+    EXPECT_FALSE(findRow(*tree->model(), "BaseBoard:   78.5").isValid());
+    const QModelIndex cooled = findRow(*tree->model(), "BaseBoard:   35degC");
+    ASSERT_TRUE(cooled.isValid());
+    EXPECT_FALSE(tree->model()->data(cooled, Qt::ForegroundRole).isValid());
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), "Temperatures updated.");
 }
 
 TEST_F(NetworkWindowTest, ClosingStopsTheShownNodeAndNoThreadOutlivesTheWindow)

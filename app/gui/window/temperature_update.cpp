@@ -23,10 +23,14 @@ QString TemperatureUpdate::run(CTreeViewModel& model, const QModelIndex& index, 
         "Temperatures", "Reading the temperatures.", parent,
         [&](CInProgress&) { return TemperatureRows::update(root, *element, node); });
     model.refreshRows(shown);
+    return outcome(result, &node);
+}
+
+QString TemperatureUpdate::outcome(std::int32_t result, const QorinNodeUtilWrapper* node)
+{
     if (result == AppStatus::Ok)
         return "Temperatures updated.";
-    return QString("Not every temperature could be read: %1")
-        .arg(QString::fromStdString(nodeResultText(result, &node)));
+    return QString("Not every temperature could be read: %1").arg(QString::fromStdString(nodeResultText(result, node)));
 }
 
 } // namespace z2e

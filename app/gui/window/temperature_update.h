@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 class QModelIndex;
 class QWidget;
 
@@ -20,6 +22,8 @@ public:
     /// outcome for the status bar.
     static QString run(CTreeViewModel& model, const QModelIndex& index, ModelNode& root, QorinNodeUtilWrapper& node,
                        QWidget* parent);
+    /// The status bar's text for the result of a reading through `node` (may be null).
+    static QString outcome(std::int32_t result, const QorinNodeUtilWrapper* node);
 };
 
 } // namespace z2e
