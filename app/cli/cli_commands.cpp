@@ -58,8 +58,8 @@ public:
     int reportConnectFailure(const CliOptions& options)
     {
         const std::int32_t result = m_session.result();
-        if (result == 2)
-            std::cerr << "zamo2ctl: driver library not loadable: " << DriverLibrary::loadError() << "\n";
+        if (result == 2 && !DriverLibrary::loaded())
+            std::cerr << "zamo2ctl: " << DriverLibrary::loadFailure() << "\n";
         std::cerr << "zamo2ctl: connect failed: " << result << " " << nodeResultText(result, nullptr) << "\n";
         if (options.json) {
             Report report;

@@ -62,8 +62,6 @@ std::string appPathTemplate(AppPathKind kind)
         return data;
     case AppPathKind::LogFolder:
         return data + "/log";
-    case AppPathKind::CrashReportFolder:
-        return data + "/crash_reports";
     }
     return {};
 }

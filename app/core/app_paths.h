@@ -8,9 +8,8 @@
 namespace z2e {
 
 enum class AppPathKind : int {
-    DataFolder = 0,        ///< "%COMMON_DOCUMENTS%/Norvale/zamo2explorer"
-    LogFolder = 1,         ///< "%COMMON_DOCUMENTS%/Norvale/zamo2explorer/log"
-    CrashReportFolder = 2, ///< "%COMMON_DOCUMENTS%/Norvale/zamo2explorer/crash_reports"
+    DataFolder = 0, ///< "%COMMON_DOCUMENTS%/Norvale/zamo2explorer", also where crash reports go
+    LogFolder = 1,  ///< "%COMMON_DOCUMENTS%/Norvale/zamo2explorer/log"
 };
 
 extern const char* const kCommonDocumentsPlaceholder; ///< "%COMMON_DOCUMENTS%"

@@ -2,6 +2,7 @@
 
 #include "core/enclosure_node.h"
 #include "core/slot_node.h"
+#include "core/temperature_rows.h"
 #include "uni/number_text.h"
 #include "xpugi/element.h"
 
@@ -125,12 +126,6 @@ void addPropertySubtree(ModelNode& parent, const pugi::xml_node& element)
     ModelNode* node = parent.addChild(std::make_unique<ModelNode>(parent.systemKind, NodeType::Property));
     if (DescriptionParser::buildPropertyNode(*node, element) != DescriptionParser::Ok)
         parent.removeChild(parent.childCount() - 1);
-}
-
-void addTemperatureRow(SlotNode& slot, const char* caption, const std::string& text)
-{
-    ModelNode* row = slot.addValueRow(NodeType::Temperature, caption, DescriptionParser::temperatureValue(text));
-    row->locked = slot.locked;
 }
 
 std::uint32_t eepromStateAt(const pugi::xml_node& eeprom)
@@ -266,13 +261,6 @@ std::uint32_t DescriptionParser::eepromBackupState(const std::string& status, co
     return contains(status, "OK") ? EepromBackupState::Healthy : EepromBackupState::Restorable;
 }
 
-std::string DescriptionParser::temperatureValue(const std::string& text)
-{
-    if (text.empty() || contains(text, "N.A."))
-        return "N.A.";
-    return text + "degC";
-}
-
 std::string DescriptionParser::firmwareWarningSuffix(std::int32_t checkStatus, const std::string& firmwareText,
                                                      const std::string& revisionText)
 {
@@ -328,8 +316,7 @@ std::int32_t DescriptionParser::parseBoardDescription(SlotNode* slot, const std:
     if (!slot || description.empty())
         return MissingInput;
     if (slot->systemKind != SystemKind::Demo) {
-        addTemperatureRow(*slot, "BaseBoard", slot->baseTemperature);
-        addTemperatureRow(*slot, "ConPanel ", slot->conTemperature);
+        TemperatureRows::add(*slot, slot->baseTemperature, slot->conTemperature);
     }
     pugi::xml_document& document = slot->boardDocument;
     const pugi::xml_node root = parseXml(description, document) ? document.document_element() : pugi::xml_node();

@@ -56,8 +56,6 @@ public:
     /// EEPROM backup state from the three texts of one EEPROM status element.
     static std::uint32_t eepromBackupState(const std::string& status, const std::string& headerStatus,
                                            const std::string& autoBackupFile);
-    /// Shown temperature value: "N.A." for an empty or "N.A." text, else text + "degC".
-    static std::string temperatureValue(const std::string& text);
     /// Caption suffix from the firmware check status, firmware text and revision text.
     static std::string firmwareWarningSuffix(std::int32_t checkStatus, const std::string& firmwareText,
                                              const std::string& revisionText);

@@ -24,10 +24,13 @@ std::string DriverLibrary::loadError()
     return lastDriverLoadError();
 }
 
-bool DriverLibrary::missing()
+std::string DriverLibrary::loadFailure()
 {
-    // The binding says " lacks " when the file loaded but entry points are missing.
-    return !loaded() && lastDriverLoadError().find(" lacks ") == std::string::npos;
+    std::string places;
+    for (const std::string& place : lastDriverLoadPlaces())
+        places += (places.empty() ? "" : ", then ") + place;
+    return std::string("the driver library ") + displayName() + " (" + fileName() + ") could not be loaded; looked for in "
+        + (places.empty() ? std::string("no place") : places) + ": " + loadError();
 }
 
 const char* DriverLibrary::fileName()

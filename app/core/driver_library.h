@@ -21,9 +21,9 @@ public:
     /// Why the last load failed (the loader's message or the missing entry points).
     static std::string loadError();
 
-    /// True when the last load failed because the file itself could not be loaded, not
-    /// because it lacks entry points.
-    static bool missing();
+    /// What the operator reads when the last load failed: the library, every place it was
+    /// looked for, and why it could not be used.
+    static std::string loadFailure();
 
     /// The plain file name the library is loaded by.
     static const char* fileName();

@@ -14,6 +14,10 @@ struct NetworkSlotRecord {
     bool hasBoard = false;
     std::string boardName;
     std::string serialNumber;
+    std::int32_t boardIndex = -1;  ///< the board's position in the node's board list
+    bool temperaturesRead = false; ///< the readings below came from the node over the link
+    std::string baseTemperature;
+    std::string conTemperature;
 };
 
 /// One enclosure of a network node.

@@ -4,6 +4,7 @@
 
 #include "core/enclosure_node.h"
 #include "core/root_node.h"
+#include "core/temperature_rows.h"
 
 #include <cstdlib>
 #include <memory>
@@ -99,7 +100,11 @@ void NetworkNodeRows::buildSlotStateNodes(EnclosureNode& enclosure, const Networ
             continue;
         }
         ModelNode* row = enclosure.addValueRow(NodeType::SlotState, caption, slot.boardName);
+        row->number = slot.slotNumber;
+        row->locked = enclosure.locked;
         row->addValueRow(NodeType::Property, "SerialNumber", slot.serialNumber);
+        if (slot.temperaturesRead)
+            TemperatureRows::add(*row, slot.baseTemperature, slot.conTemperature);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "core/remote_node_session.h"
 
 #include "core/remote_system_builder.h"
+#include "core/temperature_rows.h"
 
 #include "qorinet_api/client/qorinet_client.h"
 #include "uni/allowed_networks.h"
@@ -164,9 +165,11 @@ NetworkNodeRecord RemoteNodeSession::record(bool connected)
 {
     QORINetClientNode& node = *m_client->node;
     NetworkNodeRecord record = RemoteSystemBuilder::recordOf(node);
-    if (connected)
+    if (connected) {
         RemoteSystemBuilder::readLinked(node, record);
-    else
+        if (record.failure == 0)
+            TemperatureRows::update(record, nullptr, *m_wrapper);
+    } else
         record.connectionState = NetworkConnectionState::Announced; // seen, but no link
     return record;
 }

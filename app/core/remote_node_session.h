@@ -40,7 +40,8 @@ public:
     /// (700012 when no node was seen). Its requests may be kept alive by heartbeats for at most
     /// `requestCeilingMs` (0: the client's default of 15 minutes).
     std::int32_t connect(std::uint32_t requestCeilingMs = 0);
-    /// The record of the node findNode() saw, with the API version asked when `connected`.
+    /// The record of the node findNode() saw, with the API version and the board temperatures
+    /// asked when `connected`.
     NetworkNodeRecord record(bool connected);
 
     /// The node findNode() saw (null before), for the maintenance requests: rename after

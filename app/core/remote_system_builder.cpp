@@ -63,7 +63,8 @@ RemoteSystemBuilder::enclosureRecords(const std::vector<QORINetClientNode::Enclo
         records.push_back(std::move(record));
     }
     // Boards name their enclosure by its position in the list, not by its index field.
-    for (const QORINetClientNode::BoardInfo& board : boards) {
+    for (std::size_t index = 0; index < boards.size(); ++index) {
+        const QORINetClientNode::BoardInfo& board = boards[index];
         if (board.enclosureIndex >= records.size())
             continue;
         std::vector<NetworkSlotRecord>& slots = records[board.enclosureIndex].slotRecords;
@@ -71,6 +72,7 @@ RemoteSystemBuilder::enclosureRecords(const std::vector<QORINetClientNode::Enclo
             continue;
         NetworkSlotRecord& slot = slots[board.slotIndex];
         slot.hasBoard = true;
+        slot.boardIndex = static_cast<std::int32_t>(index);
         slot.boardName = bounded(board.name);
         slot.serialNumber = bounded(board.serial);
     }
@@ -132,6 +134,29 @@ void RemoteSystemBuilder::markUnreadable(NetworkNodeRecord& record, std::int32_t
 {
     record.failure = failure;
     record.connectionState = NetworkConnectionState::Announced;
+}
+
+void RemoteSystemBuilder::keepReadings(const NetworkNodeRecord& before, NetworkNodeRecord& now)
+{
+    if (now.apiVersion.empty())
+        now.apiVersion = before.apiVersion;
+    // A node that could not be read stays explained until it is read again.
+    if (before.failure != 0 && now.apiVersion.empty())
+        markUnreadable(now, before.failure);
+    for (std::size_t enclosure = 0; enclosure < std::min(now.enclosures.size(), before.enclosures.size()); ++enclosure) {
+        std::vector<NetworkSlotRecord>& slots = now.enclosures[enclosure].slotRecords;
+        const std::vector<NetworkSlotRecord>& known = before.enclosures[enclosure].slotRecords;
+        for (std::size_t slot = 0; slot < std::min(slots.size(), known.size()); ++slot) {
+            NetworkSlotRecord& current = slots[slot];
+            const NetworkSlotRecord& old = known[slot];
+            if (current.temperaturesRead || !old.temperaturesRead || !current.hasBoard ||
+                current.serialNumber != old.serialNumber)
+                continue;
+            current.temperaturesRead = true;
+            current.baseTemperature = old.baseTemperature;
+            current.conTemperature = old.conTemperature;
+        }
+    }
 }
 
 void RemoteSystemBuilder::fillRoot(RootNode& root, const NetworkNodeRecord& record)

@@ -49,6 +49,10 @@ public:
     /// Marks `record` as a node that could not be linked or read because of `failure`.
     static void markUnreadable(NetworkNodeRecord& record, std::int32_t failure);
 
+    /// Carries what `before` learnt over the link (the API version, the temperatures of boards
+    /// still in their slots) into `now`, a later record of the same node made without asking it.
+    static void keepReadings(const NetworkNodeRecord& before, NetworkNodeRecord& now);
+
     /// Clears `root` and fills it from `record`: enclosures with slot states, node information
     /// and, while the link is not established, the communication-problem rows.
     static void fillRoot(RootNode& root, const NetworkNodeRecord& record);

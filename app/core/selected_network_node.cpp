@@ -2,6 +2,7 @@
 
 #include "core/network_client_host.h"
 #include "core/remote_system_builder.h"
+#include "core/temperature_rows.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 
 #include "qorinet_api/client/qorinet_client_node.h"
@@ -72,9 +73,11 @@ NetworkNodeRecord SelectedNetworkNode::select(std::shared_ptr<qorinet_api::QORIN
                 << "Network node " << m_id << " at " << m_node->getAddress() << " refused the link: " << linked;
     }
     NetworkNodeRecord record = RemoteSystemBuilder::recordOf(*m_node);
-    if (m_node->isConnected())
+    if (m_node->isConnected()) {
         RemoteSystemBuilder::readLinked(*m_node, record);
-    else if (linked > 0)
+        if (record.failure == 0)
+            TemperatureRows::update(record, nullptr, *commands());
+    } else if (linked > 0)
         RemoteSystemBuilder::markUnreadable(record, linked);
     return record;
 }

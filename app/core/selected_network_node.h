@@ -27,7 +27,7 @@ public:
 
     /// Makes `node` the selected one: the link to the node selected so far is closed (unless it
     /// is the same node), a free node that is not tainted is connected, and its record is read,
-    /// with the API version over the link. A node that refuses the link gets a record whose
+    /// with the API version and the board temperatures over the link. A node that refuses the link gets a record whose
     /// link state is only "announced", so its tree explains the problem.
     NetworkNodeRecord select(std::shared_ptr<qorinet_api::QORINetClientNode> node);
     /// select() of the network node `id` of `host`'s client (none when it holds no such node).

@@ -63,8 +63,9 @@ bool SystemModel::localHardwarePresent() const
 std::int32_t SystemModel::initializeSystem()
 {
     if (!DriverLibrary::load()) {
-        UNI_LOG(kLogChannel, uni::log::error) << "Unable to load " << DriverLibrary::displayName() << ": "
-                                              << DriverLibrary::loadError();
+        // The program goes on with its network side: the log is where the operator learns why
+        // the local system stays empty.
+        UNI_LOG(kLogChannel, uni::log::error) << DriverLibrary::loadFailure();
         return AppStatus::DriverNotLoadable;
     }
     prepareDriver();

@@ -13,9 +13,9 @@
 #include "core/remote_system_builder.h"
 #include "core/root_node.h"
 #include "core/selected_network_node.h"
-#include "core/startup_status.h"
 #include "core/system_model.h"
 #include "core/system_report.h"
+#include "core/temperature_rows.h"
 #include "tools/maintenance_journal.h"
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
@@ -41,6 +41,7 @@
 #include "gui/window/report_collection.h"
 #include "gui/window/system_dialogs.h"
 #include "gui/window/system_list.h"
+#include "gui/window/temperature_update.h"
 #include "uni/log.h"
 #include "uni/ip_address_pair.h"
 #include "uni/net_if_provider.h"
@@ -214,6 +215,7 @@ void MainWindow::connectWidgets()
     connect(ui.actionBoardConfiguration, &QAction::triggered, this, &MainWindow::hdl_Add_BoardConfig);
     for (MenuEntry entry : {MenuEntry::EnclosureData, MenuEntry::CrossGrade, MenuEntry::ChannelModules})
         connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runChangeTool(entry); });
+    connect(ui.actionUpdateTemperatures, &QAction::triggered, this, &MainWindow::updateTemperatures);
     connect(ui.actionNetSettings, &QAction::triggered, this, &MainWindow::hdl_HardwareSettings);
     connect(ui.actionNodeOptions, &QAction::triggered, this, &MainWindow::hdl_Add_NetProperties);
     const std::pair<QAction*, int> nodeActions[] = {{ui.actionChangeNodeIp, CNetActionsDialog::ChangeIp},
@@ -224,7 +226,7 @@ void MainWindow::connectWidgets()
         connect(action, &QAction::triggered, this, [this, code = code] { runNodeAction(code); });
 
     // The tools still to come: each says so when chosen.
-    for (QAction* tool : {ui.actionUpdateTemperatures, ui.actionUpdateNode, ui.actionEeprom}) {
+    for (QAction* tool : {ui.actionUpdateNode, ui.actionEeprom}) {
         connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
     }
 }
@@ -236,7 +238,7 @@ bool MainWindow::init()
     if (m_options.crashReporting) {
         crash_monitor::CrashMonitor* monitor = crash_monitor::CrashMonitor::Instance();
         if (monitor->reportFolder().empty())
-            monitor->setReportFolder(expandedAppPath(AppPathKind::CrashReportFolder));
+            monitor->setReportFolder(expandedAppPath(AppPathKind::DataFolder));
         if (monitor->install()) {
             // The first picture waits for the filled window: more use in a report, and start-up
             // does not wait for a PNG to be written.
@@ -270,8 +272,8 @@ bool MainWindow::init()
         progress->closeFromWorker();
     });
     CMiscUtils::waitForWorker(std::move(worker), progress);
-    m_startupStatus = StartupStatus::fromScan(scan);
-    UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan << ", reported as " << m_startupStatus;
+    m_startupStatus = scan;
+    UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan;
 
     if (m_startupStatus == AppStatus::HardwareInUse) {
         CMiscUtils::notifyStatus("Warning", AppStatus::HardwareInUse, this);
@@ -395,14 +397,14 @@ void MainWindow::addNodeEntry(const NetworkNodeRecord& record)
     const bool problem = record.connectionState != NetworkConnectionState::Established;
     const int row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(*syncState));
     auto& kept = m_nodeRecords[record.nodeId];
-    const std::string apiVersion = kept ? kept->apiVersion : std::string();
-    kept = std::make_unique<NetworkNodeRecord>(record);
+    auto fresh = std::make_unique<NetworkNodeRecord>(record);
+    if (kept)
+        RemoteSystemBuilder::keepReadings(*kept, *fresh);
+    kept = std::move(fresh);
     if (row != m_shownSystemRow)
         return;
     // The shown node changed: its tree follows without asking the node again.
     m_systemList->markSelected(row);
-    if (kept->apiVersion.empty())
-        kept->apiVersion = apiVersion;
     showRemoteTree(*kept);
 }
 
@@ -515,12 +517,14 @@ void MainWindow::hdl_TabSelected(int tab)
     m_ui->actionNodeOptions->setVisible(m_remoteShown && m_selected->available());
 }
 
-RowContext MainWindow::rowContext(bool shift) const
+RowContext MainWindow::rowContext(bool shift)
 {
     RowContext context;
     context.shift = shift;
-    context.extendedFeatures = m_system && m_system->extendedFeatures();
-    context.extendedNetMode = m_extendedNetMode;
+    // Read at every menu, so the service switch takes effect without a restart. It also turns
+    // on the extended mode for network nodes, in which a node held by another client is locked.
+    context.extendedFeatures = WindowSettings::extendedFeatures(m_settings);
+    context.extendedNetMode = context.extendedFeatures;
     return context;
 }
 
@@ -608,6 +612,7 @@ std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelI
         applyToolBar(TreeContextMenu::toolBar(node, context));
     const ContextMenuPlan plan = TreeContextMenu::plan(node, context);
     m_menuNode = node;
+    m_menuIndex = index;
     if (plan.empty())
         return nullptr;
 
@@ -640,6 +645,7 @@ void MainWindow::hdl_TreeContextMenu(const QPoint& position)
         menu->exec(view->viewport()->mapToGlobal(position));
     // The row may be gone with the next rebuild of the tree; the tool bar uses the current row.
     m_menuNode = nullptr;
+    m_menuIndex = QPersistentModelIndex();
 }
 
 std::unique_ptr<QMenu> MainWindow::systemsMenuFor(int row)
@@ -925,6 +931,31 @@ void MainWindow::runChangeTool(MenuEntry entry)
         updateHwTreeModel();
     }
     showStatus(outcome);
+}
+
+void MainWindow::updateTemperatures()
+{
+    auto* model = qobject_cast<CTreeViewModel*>(m_ui->treeHardware->model());
+    const QModelIndex index = m_menuIndex.isValid() ? QModelIndex(m_menuIndex) : m_ui->treeHardware->currentIndex();
+    const ModelNode* row = model ? model->nodeAt(index) : nullptr;
+    if (row && row->systemKind == SystemKind::Local && m_system) {
+        showStatus(TemperatureUpdate::run(*model, index, m_system->localRoot(), m_system->wrapper(), this));
+        return;
+    }
+    const auto record = m_nodeRecords.find(m_selected->id());
+    if (!row || row->systemKind != SystemKind::Remote || !m_selected->active() || record == m_nodeRecords.end()) {
+        showStatus("Choose a temperature of a local board or of a linked network node first.");
+        return;
+    }
+    // The node's tree is made from its record: the readings go there, and the tree follows.
+    NetworkNodeRecord& node = *record->second;
+    const ModelNode* element = TemperatureRows::elementOf(*row);
+    const std::shared_ptr<QorinNodeUtilWrapper> commands = m_selected->commands();
+    std::int32_t result = 0;
+    runNodeWork(
+        "Reading the temperatures.", [&] { result = TemperatureRows::update(node, element, *commands); },
+        [&] { showRemoteTree(node); });
+    showStatus(TemperatureUpdate::outcome(result, commands.get()));
 }
 
 void MainWindow::runEepromTool(MenuEntry entry)

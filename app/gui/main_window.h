@@ -20,6 +20,7 @@
 #include "gui/window/window_settings.h"
 
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QSettings>
 
 #include <cstdint>
@@ -74,7 +75,8 @@ public:
 
     /// Start-up: crash monitor, the system scan on a worker behind a progress window, the views
     /// filled, the signals connected. False when the program must end without an event loop
-    /// (no driver library).
+    /// (a scan status 2); a driver library that cannot be loaded (100004) leaves the local
+    /// system empty and the network side running.
     bool init();
 
     /// The status the start-up scan ended with (valid after init()).
@@ -197,6 +199,8 @@ private:
     /// Opens a network dialog by its picture name for the first network node; null otherwise.
     QDialog* openNetworkDialogForPicture(const QString& name);
     void showBoardHistory();
+    /// "Update Temperatures" for the row whose menu is open.
+    void updateTemperatures();
     /// Opens the enclosure, cross-grade, board configuration or channel module tool of `entry`
     /// for its row and takes over what changed.
     void runChangeTool(MenuEntry entry);
@@ -204,7 +208,8 @@ private:
     /// hardware tree.
     const ModelNode* toolRow() const;
     bool toolTarget(const ModelNode& row, ToolTarget& target) const;
-    RowContext rowContext(bool shift) const;
+    /// The menu rules' view of the moment; reads the ExtendedFeatures setting anew.
+    RowContext rowContext(bool shift);
     /// The node of the clicked tree row and the root its report comes from.
     const ModelNode* treeNode(QTreeView* view, const QModelIndex& index) const;
     const RootNode* reportRoot() const;
@@ -236,7 +241,6 @@ private:
 
     std::int32_t m_startupStatus = -1;
     bool m_startupSucceeded = false;
-    bool m_extendedNetMode = false;
     std::unique_ptr<NodeActions> m_nodeActions;
     /// The last accepted "Net Settings" chose "Manual Configuration": it is offered again.
     bool m_manualNetSettings = false;
@@ -244,6 +248,7 @@ private:
     int m_shownSystemRow = -1;
     /// The row whose menu is open: the node its entries act on, the report it shows.
     const ModelNode* m_menuNode = nullptr;
+    QPersistentModelIndex m_menuIndex;
     ToolTargetBuilder m_toolTargets;
     bool m_nodeWorkRunning = false;
     bool m_closeAfterNodeWork = false;

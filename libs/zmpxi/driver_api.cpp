@@ -2,6 +2,7 @@
 
 #include "zmpxi/driver_error_texts.h"
 
+#include <cstdlib>
 #include <map>
 
 #if defined(_WIN32)
@@ -25,6 +26,7 @@ constexpr const char* kDisplayName = "zmpxi_api_x64.dll";
 DriverApi g_api;
 std::string g_libraryPath;
 std::string g_loadError;
+std::vector<std::string> g_loadPlaces;
 
 #if !defined(_WIN32)
 // Folder of the running program, where the driver stand-in is installed beside it.
@@ -39,15 +41,25 @@ std::string programDirectory() {
 }
 #endif
 
-// Opens by plain name through the normal search; on failure `error` says why.
-void* openLibrary(const std::string& name, std::string& error) {
+// Opens by plain name through the normal search; on failure `error` says why and `places`
+// lists where it was looked for.
+void* openLibrary(const std::string& name, std::string& error, std::vector<std::string>& places) {
 #if defined(_WIN32)
+    places.push_back(name.find_first_of("/\\") == std::string::npos ? "the system's library search path" : name);
     HMODULE module = LoadLibraryA(name.c_str());
     if (!module) {
         error = "cannot load " + name + ": system error " + std::to_string(GetLastError());
     }
     return reinterpret_cast<void*>(module);
 #else
+    if (name.find('/') != std::string::npos) {
+        places.push_back(name);
+    } else {
+        const char* searchPath = std::getenv("LD_LIBRARY_PATH");
+        const std::string variable = searchPath && *searchPath ? std::string("LD_LIBRARY_PATH=") + searchPath
+                                                               : std::string("LD_LIBRARY_PATH unset");
+        places.push_back("the loader's search path (" + variable + ", the run path, the system library folders)");
+    }
     // Local binding: the driver's symbols must not satisfy anyone else's lookups.
     void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle) {
@@ -64,6 +76,7 @@ void* openLibrary(const std::string& name, std::string& error) {
     if (folder.empty()) {
         return nullptr;
     }
+    places.push_back(folder + "/" + name);
     handle = dlopen((folder + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle) {
         error.clear();
@@ -161,7 +174,8 @@ std::int32_t loadDriverApi() {
     const std::string name = g_libraryPath.empty() ? std::string(kLibraryName) : g_libraryPath;
     g_api.fn = DriverEntryPoints{};
     g_loadError.clear();
-    void* handle = openLibrary(name, g_loadError);
+    g_loadPlaces.clear();
+    void* handle = openLibrary(name, g_loadError, g_loadPlaces);
     if (!handle) {
         return 0;
     }
@@ -197,6 +211,8 @@ const char* driverDisplayName() { return kDisplayName; }
 void setDriverLibraryPath(const std::string& path) { g_libraryPath = path; }
 
 std::string lastDriverLoadError() { return g_loadError; }
+
+std::vector<std::string> lastDriverLoadPlaces() { return g_loadPlaces; }
 
 std::int32_t getDriverErrorText(std::int32_t code, std::string& text) {
     // Built once on first use; the static's initialisation is thread-safe and it is only read after.

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace z2e {
 
@@ -78,6 +79,9 @@ void setDriverLibraryPath(const std::string& path);
 /// Why the last load ended at level 0 (the loader's message or the missing entry points);
 /// empty after a successful load. Written only by loadDriverApi.
 std::string lastDriverLoadError();
+
+/// Where the last load looked for the library, in the order tried. Written only by loadDriverApi.
+std::vector<std::string> lastDriverLoadPlaces();
 
 /// 0 and the text when `code` is in the driver result text table, else -5 (out untouched).
 std::int32_t getDriverErrorText(std::int32_t code, std::string& text);

@@ -109,7 +109,8 @@ TEST_F(Zamo2ctlNodes, TreeOfANodeShowsItsBoardsAndInformation)
     ASSERT_EQ(run.exitCode, 0) << run.err;
     for (const char* row : {"Remote System", "Enclosure 0:   QORINet QN-N6", "Slot 1:   QA-4016",
                             "Slot 2:   QN-6222-COMBO", "Slot 3:   QC-3108-TS", "Slot 4:   QD-5032", "Slot 6:   Empty",
-                            "Node Name:   Bench-South", "IP Address:   127.0.0.3", "Access State:   Free"})
+                            "Node Name:   Bench-South", "IP Address:   127.0.0.3", "Access State:   Free",
+                            "BaseBoard:   ", "degC"})
         EXPECT_NE(run.out.find(row), std::string::npos) << row << "\n" << run.out;
     EXPECT_NE(run.out.find("SerialNumber:   " + firstSerialOf(kSouth)), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find(firstSerialOf(kNorth)), std::string::npos) << run.out;

@@ -61,7 +61,12 @@ TEST(Zamo2ctl, LocalReportsTheConnectedSystem)
     EXPECT_EQ("0 {\"boardCount\":3,\"enclosureCount\":1,\"simulation\":true,\"driverVersion\":\"9.9.9-fake\","
               "\"result\":0,\"resultText\":\"ERR_NONE (0)\"}\n",
               shown(zamo2ctl({"--driver", fakeDriverPath(), "--json", "local"}, {"QORINET_FAKE_BOARDS=-3"})));
-    EXPECT_EQ(2, zamo2ctl({"--driver", "/nonexistent/libnothing.so", "local"}).exitCode);
+    const auto missing = zamo2ctl({"--driver", "/nonexistent/libnothing.so", "local"});
+    EXPECT_EQ(2, missing.exitCode);
+    EXPECT_NE(missing.err.find("zmpxi_api_x64.dll (libzmpxi_api_x64.so) could not be loaded; looked for in "
+                               "/nonexistent/libnothing.so: "),
+              std::string::npos)
+        << missing.err;
 }
 
 TEST(Zamo2ctl, SimulationModeIsSetBeforeTheDriverStarts)

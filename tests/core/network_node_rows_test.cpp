@@ -119,19 +119,28 @@ TEST(RemoteSystem, EnclosureSlotsAndCommunicationProblem)
 {
     NetworkNodeRecord node = currentNode();
     node.connectionState = NetworkConnectionState::Announced;
-    node.enclosures.push_back({"QORINet QN-N6", "00B2E306", {{2, true, "QA-4032-TEMP", "10A80007"}, {3, false, "", ""}}});
+    // Temperatures only where the node was asked for them.
+    node.enclosures.push_back({"QORINet QN-N6",
+                               "00B2E306",
+                               {{2, true, "QA-4032-TEMP", "10A80007", 0, true, "71.5", "N.A."},
+                                {3, true, "QC-3104", "10A80008", 1, false, "", ""},
+                                {4, false, "", "", -1, false, "", ""}}});
     RootNode root(SystemKind::Remote);
     NetworkNodeRows::fillRemoteSystem(root, node);
 
     const std::vector<std::string> texts = rowTexts(root);
-    const std::vector<std::string> head(texts.begin(), texts.begin() + 7);
+    const std::vector<std::string> head(texts.begin(), texts.begin() + 11);
     const std::vector<std::string> expectedHead{
         "Remote System",
         ".Enclosure 0:   QORINet QN-N6",
         "..SerialNumber:   00B2E306",
         "..Slot 2:   QA-4032-TEMP",
         "...SerialNumber:   10A80007",
-        "..Slot 3:   Empty",
+        "...BaseBoard:   71.5degC  [WARNING: Temperature high.] (red)",
+        "...ConPanel :   N.A.",
+        "..Slot 3:   QC-3104",
+        "...SerialNumber:   10A80008",
+        "..Slot 4:   Empty",
         ".Node Name:   Roof station",
     };
     EXPECT_EQ(head, expectedHead);

@@ -53,6 +53,30 @@ TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedFromOne)
     EXPECT_EQ(records[0].slotRecords[2].serialNumber, "SN-A");
     EXPECT_EQ(records[1].slotRecords[0].boardName, "B");
     EXPECT_FALSE(records[1].slotRecords[1].hasBoard);
+    // The node is asked about a board by its place in the node's list.
+    EXPECT_EQ(records[0].slotRecords[2].boardIndex, 0);
+    EXPECT_EQ(records[1].slotRecords[0].boardIndex, 1);
+}
+
+TEST(RemoteSystemBuilder, ALaterRecordKeepsWhatTheLinkToldForTheSameBoards)
+{
+    const auto node = answeredNode();
+    NetworkNodeRecord before = RemoteSystemBuilder::recordOf(*node);
+    before.apiVersion = "2.4.7";
+    for (NetworkSlotRecord& slot : before.enclosures[0].slotRecords) {
+        slot.temperaturesRead = slot.hasBoard;
+        slot.baseTemperature = "30.5";
+    }
+    node->setBoards({board("QA-4016", 0, 0), board("QC-3108", 0, 2)}); // the third slot got another board
+    NetworkNodeRecord now = RemoteSystemBuilder::recordOf(*node);
+    RemoteSystemBuilder::keepReadings(before, now);
+
+    EXPECT_EQ(now.apiVersion, "2.4.7");
+    const std::vector<NetworkSlotRecord>& slots = now.enclosures[0].slotRecords;
+    EXPECT_TRUE(slots[0].temperaturesRead);
+    EXPECT_EQ(slots[0].baseTemperature, "30.5");
+    EXPECT_FALSE(slots[1].temperaturesRead);
+    EXPECT_FALSE(slots[2].temperaturesRead);
 }
 
 TEST(RemoteSystemBuilder, UntrustedCountsAndTextsAreBounded)

@@ -2,6 +2,7 @@
 #include "core/root_node.h"
 #include "core/row_composer.h"
 #include "core/slot_node.h"
+#include "core/temperature_rows.h"
 #include "core/tree_row_list.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,26 @@ TEST(RowComposer, PropertyTextJoinsUnitAndValues)
     property.values = {"35", "36"};
     EXPECT_EQ(RowComposer::rowText(property), "Temperature [degC]:   35; 36");
     EXPECT_EQ(RowComposer::compose(property).icon, TreeIcon::Property);
+}
+
+TEST(RowComposer, ATemperatureAboveTheSelfTestLimitIsAWarning)
+{
+    RootNode root(SystemKind::Local);
+    SlotNode* board = addSlot(*addEnclosure(root, "QE-R8", 0, 8), 0, "QA-4008");
+    const auto shown = [board](const std::string& base, const std::string& con) {
+        board->clearChildren();
+        TemperatureRows::add(*board, base, con);
+        std::string texts;
+        for (const auto& row : board->children()) {
+            const ComposedRow composed = RowComposer::compose(*row);
+            texts += (composed.red ? "!" : "") + composed.text + "|";
+        }
+        return texts;
+    };
+    EXPECT_EQ(shown("70.0", "N.A."), "BaseBoard:   70.0degC|ConPanel :   N.A.|");
+    EXPECT_EQ(shown("70.1", ""), "!BaseBoard:   70.1degC  [WARNING: Temperature high.]|ConPanel :   N.A.|");
+    EXPECT_EQ(shown("-5.5", "71"), "BaseBoard:   -5.5degC|!ConPanel :   71degC  [WARNING: Temperature high.]|");
+    EXPECT_EQ(shown("warm", "1e3"), "BaseBoard:   warmdegC|!ConPanel :   1e3degC  [WARNING: Temperature high.]|");
 }
 
 TEST(RowComposer, SlotsAreNumberedFromTheEnclosureOffset)

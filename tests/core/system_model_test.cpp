@@ -67,7 +67,7 @@ TEST_F(SystemModelTest, StartUpBuildsLocalAndDemoTreesFromTheExamples)
                                  "Enclosure 1:   Host PC", "!Slot 3:   QC-3104  [WARNING: Firmware newer.]",
                                  "Enclosure 2:   QORINet QN-N6",
                                  "!Slot 3:   QN-6202-UART E2PROM-ERROR  [WARNING: Firmware old.]",
-                                 "BaseBoard:   78.5degC", "PCIVendorId:   1F3A"})
+                                 "!BaseBoard:   78.5degC  [WARNING: Temperature high.]", "PCIVendorId:   1F3A"})
         EXPECT_TRUE(hasRow(local, expected)) << expected;
     EXPECT_FALSE(hasRow(local, "Slot 18:   Empty"));
     EXPECT_EQ(model.localRoot().boardOverview.size(), 9u); // titles and eight boards

@@ -2,10 +2,13 @@
 #include "qt_printers.h"
 #include "window_test_support.h"
 
+#include "core/application_status.h"
 #include "core/demo_system_editor.h"
+#include "core/driver_library.h"
 #include "core/enclosure_node.h"
 #include "core/root_node.h"
 #include "core/system_model.h"
+#include "crash/crash_monitor.h"
 #include "gui/main_window.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
@@ -13,6 +16,7 @@
 #include "gui/window/tool_target_builder.h"
 #include "ui_main_window.h"
 
+#include <QColor>
 #include <QDir>
 #include <QMenu>
 #include <QSettings>
@@ -95,6 +99,44 @@ TEST(MainWindowStartUpTest, WithoutHardwareTheLocalSystemIsInDemoMode)
     EXPECT_EQ(enclosureCount(window->system()->localRoot()), 0);
     EXPECT_EQ(window->ui()->listSystems->item(0)->data(SystemListRole::Detail).toString(), "Host PC");
     EXPECT_GT(enclosureCount(window->system()->demoRoot()), 0);
+}
+
+TEST(MainWindowStartUpTest, WithoutTheDriverLibraryTheEmptyRootsShowAndTheNetworkSideRuns)
+{
+    SimulatedSite site;
+    DriverLibrary::useFile(site.path("missing/libzmpxi_api_x64.so").toStdString());
+    DialogRecorder dialogs;
+    auto window = startWindow();
+    const bool started = window->init();
+    DriverLibrary::useFile(std::string());
+    ASSERT_TRUE(started);
+    EXPECT_EQ(window->startupStatus(), AppStatus::DriverNotLoadable);
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Local system is in demo mode.");
+    EXPECT_EQ(window->hardwareModel()->data(window->hardwareModel()->index(0, 0)).toString(), "Local System");
+    EXPECT_EQ(window->system()->localRoot().childCount(), 0u);
+    EXPECT_EQ(window->demoModel()->data(window->demoModel()->index(0, 0)).toString(), "Demo System");
+    ASSERT_EQ(window->ui()->listSystems->count(), 1);
+    EXPECT_EQ(window->ui()->listSystems->item(0)->data(SystemListRole::Detail).toString(), "Host PC");
+    EXPECT_GT(window->networkSettleMs(), 0); // the network client runs
+    EXPECT_TRUE(window->close());             // nothing to save: no configuration was read
+    EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("; ").toStdString();
+}
+
+TEST(MainWindowStartUpTest, CrashReportsGoToTheDataFolder)
+{
+    SimulatedSite site;
+    MainWindowOptions options;
+    options.quitOnClose = false;
+    options.network.basePort = test::freeClientBasePort();
+    {
+        MainWindow window(options);
+        window.show();
+        ASSERT_TRUE(window.init());
+        const crash_monitor::CrashMonitor* monitor = crash_monitor::CrashMonitor::Existing();
+        ASSERT_TRUE(monitor && monitor->installed());
+        EXPECT_EQ(QString::fromStdString(monitor->reportFolder()), site.path("documents/Norvale/zamo2explorer"));
+    }
+    EXPECT_EQ(crash_monitor::CrashMonitor::Existing(), nullptr);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -373,6 +415,36 @@ TEST_F(MainWindowTest, EventsOfNodesTheClientNoLongerHoldsAreDropped)
     QCoreApplication::processEvents();
     EXPECT_EQ(m_window->ui()->listSystems->count(), 1);
     EXPECT_EQ(m_window->ui()->treeHardware->model(), m_window->hardwareModel());
+}
+
+TEST(MainWindowTemperatureTest, UpdateTemperaturesReadsTheBoardAgainAndACooledBoardLosesItsWarning)
+{
+    SimulatedSite site;
+    z2e_test::HotBoardHardware hardware(site.path("hardware.xml").toStdString());
+    ASSERT_TRUE(hardware.hot());
+    test::EnvOverride ownHardware("ZMPXI_SIM_HARDWARE", hardware.path());
+    DialogRecorder dialogs;
+    auto window = startWindow();
+    ASSERT_TRUE(window->init());
+    QTreeView* tree = window->ui()->treeHardware;
+    CTreeViewModel* model = window->hardwareModel();
+
+    const QModelIndex hotRow = findRow(*model, "BaseBoard:   78.5degC");
+    ASSERT_TRUE(hotRow.isValid());
+    EXPECT_EQ(model->data(hotRow, Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    tree->expand(hotRow.parent());
+
+    hardware.coolDown();
+    EXPECT_EQ(entries(window->contextMenuFor(tree, hotRow, false).get()), QStringList({"Update Temperatures"}));
+    window->actionFor(MenuEntry::UpdateTemperatures)->trigger();
+
+    EXPECT_FALSE(findRow(*model, "BaseBoard:   78.5").isValid());
+    const QModelIndex cooled = findRow(*model, "BaseBoard:   35degC");
+    ASSERT_TRUE(cooled.isValid());
+    EXPECT_FALSE(model->data(cooled, Qt::ForegroundRole).isValid());
+    EXPECT_TRUE(tree->isExpanded(cooled.parent())); // refreshed in place, not rebuilt
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Temperatures updated.");
+    EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("; ").toStdString();
 }
 
 } // namespace

@@ -9,20 +9,25 @@
 #include "core/network_client_host.h"
 #include "core/node_event_gate.h"
 #include "core/node_event_pump.h"
+#include "core/remote_system_builder.h"
 #include "core/selected_network_node.h"
 #include "gui/main_window.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/network_interface_choice.h"
+#include "gui/window/window_settings.h"
 #include "ui_main_window.h"
 
 #include "qorinet_api/client/qorinet_client.h"
 #include "uni/event_queue.h"
 #include "uni/if_net_if_provider.h"
 
+#include <QColor>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTest>
@@ -93,6 +98,66 @@ TEST_F(NetworkWindowTest, NodeThatComesAndGoesAddsAndRemovesItsEntryAndShowsItsT
     EXPECT_FALSE(m_window->selectedNode().valid());
     showTabsAgain();
     EXPECT_FALSE(m_window->ui()->actionNodeOptions->isVisible());
+}
+
+TEST_F(NetworkWindowTest, ExtendedFeaturesAreReadAtEveryMenuAndLockTheRowsOfAHeldNode)
+{
+    startNodeAndWaitForItsEntry();
+    selectNode();
+    ASSERT_TRUE(m_window->selectedNode().active());
+    // The pump reports the node held by another client: the rows it shows now are locked.
+    NetworkNodeRecord held = RemoteSystemBuilder::recordOf(*m_window->selectedNode().node());
+    held.connected = false;
+    held.occupied = true;
+    emit m_window->ctrlNodeAdded(held);
+    QTreeView* tree = m_window->ui()->treeHardware;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [tree] {
+            const auto* model = qobject_cast<const CTreeViewModel*>(tree->model());
+            const ModelNode* enclosure = model ? model->nodeAt(findRow(*model, "Enclosure")) : nullptr;
+            return enclosure && enclosure->locked;
+        },
+        kNodeWaitMs));
+
+    QSettings settings(WindowSettings::kOrganisation, WindowSettings::kApplication);
+    const auto enclosureEntries = [this, tree, &settings](bool extended) {
+        settings.setValue("ApplicationSettings/ExtendedFeatures", extended);
+        settings.sync();
+        const std::unique_ptr<QMenu> menu = m_window->contextMenuFor(tree, findRow(*tree->model(), "Enclosure"), false);
+        return menu ? menu->actions().size() : 0;
+    };
+    EXPECT_EQ(enclosureEntries(false), 2); // "Self Test", "Firmware Update"
+    EXPECT_EQ(enclosureEntries(true), 0);
+    EXPECT_EQ(enclosureEntries(false), 2);
+}
+
+TEST_F(NetworkWindowTest, UpdateTemperaturesReadsANodesBoardAgain)
+{
+    z2e_test::HotBoardHardware hardware(m_site.path("node-hardware.xml").toStdString());
+    ASSERT_TRUE(hardware.hot());
+    ASSERT_TRUE(m_node.start(kNodeAddress, {"--hardware", hardware.path()}, m_port)) << m_node.output();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] {
+            return systems()->count() == 2 && systems()->item(1)->data(SystemListRole::Detail).toString() == "QE-R16";
+        },
+        kNodeWaitMs));
+    selectNode();
+    QTreeView* tree = m_window->ui()->treeHardware;
+    const QModelIndex hotRow = findRow(*tree->model(), "BaseBoard:   78.5degC");
+    ASSERT_TRUE(hotRow.isValid());
+    EXPECT_EQ(tree->model()->data(hotRow, Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+
+    hardware.coolDown();
+    const std::unique_ptr<QMenu> menu = m_window->contextMenuFor(tree, hotRow, false);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->actions().value(0)->text(), "Update Temperatures");
+    m_window->actionFor(MenuEntry::UpdateTemperatures)->trigger();
+
+    EXPECT_FALSE(findRow(*tree->model(), "BaseBoard:   78.5").isValid());
+    const QModelIndex cooled = findRow(*tree->model(), "BaseBoard:   35degC");
+    ASSERT_TRUE(cooled.isValid());
+    EXPECT_FALSE(tree->model()->data(cooled, Qt::ForegroundRole).isValid());
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), "Temperatures updated.");
 }
 
 TEST_F(NetworkWindowTest, ClosingStopsTheShownNodeAndNoThreadOutlivesTheWindow)

@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace z2e_test {
 
@@ -46,6 +47,35 @@ public:
 
 private:
     z2e::test::SimSite m_site;
+};
+
+/// The example hardware description in a file of the test's own, with its hot board (78.5 degC),
+/// which the test cools down while the driver runs.
+class HotBoardHardware {
+public:
+    explicit HotBoardHardware(std::string path)
+        : m_path(std::move(path)), m_description(z2e::test::readFile(z2e::test::simExamplesDir() + "/hardware.xml")),
+          m_at(m_description.find(kHot))
+    {
+        z2e::test::writeFile(m_path, m_description);
+    }
+
+    const std::string& path() const { return m_path; }
+    /// False when the example has no hot board any more.
+    bool hot() const { return m_at != std::string::npos; }
+    /// The board now reads 35 degC: a length of its own, so that the driver notices the change
+    /// whatever the resolution of the file clock.
+    void coolDown()
+    {
+        std::string cooled = m_description;
+        z2e::test::writeFile(m_path, cooled.replace(m_at, std::string(kHot).size(), "<BaseTemp>35</BaseTemp>"));
+    }
+
+private:
+    static constexpr const char* kHot = "<BaseTemp>78.5</BaseTemp>";
+    std::string m_path;
+    std::string m_description;
+    std::size_t m_at;
 };
 
 /// A shown main window for a test, not started yet (init()).

@@ -45,6 +45,19 @@ void CTreeViewModel::clear()
     rebuildFrom(nullptr);
 }
 
+void CTreeViewModel::refreshRows(const QModelIndex& index)
+{
+    TreeItem* item = itemAt(index);
+    if (!item || !item->node)
+        return;
+    fillItem(*item, *item->node);
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::DecorationRole, Qt::ForegroundRole});
+    if (!item->childrenBuilt)
+        return;
+    for (int row = 0; row < item->childCount(); ++row)
+        refreshRows(createIndex(row, 0, item->child(row)));
+}
+
 bool CTreeViewModel::fillItem(TreeItem& item, const ModelNode& node) const
 {
     const ComposedRow row = RowComposer::compose(node);

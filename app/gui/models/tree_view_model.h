@@ -37,6 +37,9 @@ public:
     void rebuildFrom(const ModelNode* root);
     /// Drops every row.
     void clear();
+    /// Composes the row at `index` and the rows made below it again from their nodes, which
+    /// changed in place; the view keeps what it has expanded.
+    void refreshRows(const QModelIndex& index);
 
     /// The node shown at `index`, or null.
     const ModelNode* nodeAt(const QModelIndex& index) const;

@@ -48,6 +48,8 @@ void WindowSettings::writeNetworkOptions(QSettings& settings, const NetworkOptio
 
 bool WindowSettings::extendedFeatures(QSettings& settings)
 {
+    // Another program (an editor, a second instance) may have changed the file meanwhile.
+    settings.sync();
     return settings.value("ApplicationSettings/ExtendedFeatures", false).toBool();
 }
 

@@ -32,7 +32,7 @@ public:
     static NetworkOptions readNetworkOptions(QSettings& settings);
     static void writeNetworkOptions(QSettings& settings, const NetworkOptions& options);
 
-    /// "ApplicationSettings/ExtendedFeatures", false when unset.
+    /// "ApplicationSettings/ExtendedFeatures", false when unset, as the store holds it now.
     static bool extendedFeatures(QSettings& settings);
     /// "ApplicationSettings/MaintenanceSnapshots", true when unset: the board tools save a
     /// board's EEPROMs before they change it. Off only for boards whose EEPROM cannot be read.

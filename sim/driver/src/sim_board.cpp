@@ -178,6 +178,12 @@ std::string SimBoard::channelModule(int channel) const
     return m_model->channelModules.front();
 }
 
+void SimBoard::setTemperatureFaults(const std::string& base, const std::string& con)
+{
+    m_entry.faults.baseTemp = base;
+    m_entry.faults.conTemp = con;
+}
+
 std::string SimBoard::baseTemperature() const
 {
     if (!m_entry.faults.baseTemp.empty())

@@ -70,6 +70,8 @@ public:
     UartBus& uart() { return m_uart; }
 
     std::string channelModule(int channel) const;
+    /// A new reading of the temperature sensors (empty: the board's own).
+    void setTemperatureFaults(const std::string& base, const std::string& con);
     std::string baseTemperature() const;
     std::string conTemperature() const;
     /// Literal document of the hardware description for (suffix, item), or null.

@@ -90,6 +90,7 @@ std::int32_t SimDriver::init(std::int32_t* boardCount)
     const SimulationSection& section = simulate ? config.simulation : hardwarePresent ? hardware.hardware : empty;
     m_system = SimSystem::build(section, simulate, store, m_log);
     m_system->faults() = hardware.faults;
+    m_temperatureStamp = hardwareStamp;
     ++m_generation;
 
     const auto count = static_cast<std::int32_t>(m_system->boards().size());
@@ -104,6 +105,25 @@ std::int32_t SimDriver::deinit()
     std::lock_guard<std::mutex> lock(m_mutex);
     releaseSystem();
     return rc::ok;
+}
+
+void SimDriver::followTemperatureFaults()
+{
+    if (!m_system || m_system->simulated() || m_env.hardwareFile.empty())
+        return;
+    const std::string stamp = fileStamp(m_env.hardwareFile);
+    if (stamp == m_temperatureStamp)
+        return;
+    m_temperatureStamp = stamp;
+    const HardwareDescription hardware = HardwareDescription::load(m_env.hardwareFile);
+    if (!hardware.valid)
+        return;
+    for (const BoardEntry& entry : hardware.hardware.boards) {
+        for (const std::shared_ptr<SimBoard>& board : m_system->boards()) {
+            if (board->entry().serialNumber == entry.serialNumber)
+                board->setTemperatureFaults(entry.faults.baseTemp, entry.faults.conTemp);
+        }
+    }
 }
 
 void SimDriver::releaseSystem()
@@ -195,6 +215,8 @@ std::int32_t SimDriver::onTarget(CommandContext& ctx, const std::string& target,
 std::int32_t SimDriver::getText(const std::string& target, const std::string& item, std::string& answer)
 {
     return logged("get", target, item, [&](CommandContext& ctx) {
+        if (item == "BaseTemp" || item == "ConTemp")
+            followTemperatureFaults();
         return onTarget(ctx, target,
                         [&](auto& commands, const std::string& name) { return commands.get(name, item, answer); });
     });

@@ -42,6 +42,9 @@ private:
     SimDriver() = default;
 
     const DriverConfig& loadConfig();
+    /// Sensors are live: the temperature faults of the hardware description are taken over
+    /// when the file changed since they were read, without a new init.
+    void followTemperatureFaults();
     void releaseSystem();
     bool work(std::unique_lock<std::mutex>& lock, std::uint64_t generation, double simulatedMs);
     CommandContext context(std::unique_lock<std::mutex>& lock);
@@ -69,6 +72,7 @@ private:
     std::uint64_t m_generation = 0;
     int m_initBusyAnswered = 0;
     std::string m_hardwareStamp; ///< the busy answers start again when the description changes
+    std::string m_temperatureStamp; ///< the description whose temperature faults are in force
 
     // The configuration as last read, reused while the file is unchanged and caching is allowed.
     DriverConfig m_config;
