@@ -18,23 +18,6 @@ namespace {
 
 constexpr int EXIT_INVALID = 1;
 
-// pugixml reports a byte offset; people look for lines and columns.
-std::string lineAndColumn(const std::string& text, std::ptrdiff_t offset)
-{
-    std::size_t line = 1;
-    std::size_t column = 1;
-    const std::size_t end = offset < 0 ? 0 : std::min(static_cast<std::size_t>(offset), text.size());
-    for (std::size_t i = 0; i < end; ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
-
 int unusable(const CliOptions& options, const std::string& file, const std::string& problem)
 {
     if (options.json) {
@@ -87,7 +70,7 @@ int check(const CliOptions& options, const std::string& file)
         document.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_comments);
     if (!parsed)
         return unusable(options, file,
-                        std::string("not XML: ") + parsed.description() + " at " + lineAndColumn(text, parsed.offset));
+                        "not XML: " + QorinCfgHandler::parseErrorText(parsed, text));
     QorinCfgCheck checker;
     CheckDiagnostics diagnostics;
     const bool valid = checker.checkDocument(document, &diagnostics);

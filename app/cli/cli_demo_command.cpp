@@ -4,6 +4,7 @@
 
 #include "core/board_list_item.h"
 #include "core/demo_system_editor.h"
+#include "core/demo_texts.h"
 #include "core/enclosure_list_item.h"
 #include "core/enclosure_node.h"
 #include "core/node_types.h"
@@ -114,7 +115,7 @@ public:
         else if (sub == "export")
             status = m_editor.saveDemoFile(argument(1));
         else if (sub == "import")
-            status = m_editor.loadDemoFile(argument(1));
+            status = m_editor.loadDemoFile(argument(1), true);
         return report(status, done);
     }
 
@@ -185,6 +186,11 @@ private:
         SlotNode* slot = m_editor.slotAt(place[0], place[1]);
         if (!slot)
             return missing("no slot " + argument(2) + " in enclosure " + argument(1));
+        if (slot->holdsBoard() && !m_options.replace) {
+            m_detail = "slot " + argument(2) + " of enclosure " + argument(1) + " holds " + slot->firstValue()
+                       + "; --replace puts the new board in its place";
+            return DemoStatus::SlotOccupied;
+        }
         std::int32_t status = DemoStatus::Ok;
         const ModelPickerItem* item = model(slot->nodeType, argument(3), status);
         if (!item)
@@ -235,11 +241,14 @@ private:
             out.add("done", done);
         if (!saved.empty())
             out.add("saved", saved);
+        if (!saved.empty() && !m_model.keptConfigurationFile().empty())
+            out.add("kept", m_model.keptConfigurationFile());
         out.add("status", static_cast<std::int64_t>(status));
         out.add("statusText", demoStatusText(status));
         if (status != DemoStatus::Ok && !m_detail.empty())
             out.add("detail", m_detail);
-        std::cout << out.render(m_options.json);
+        // Scripts read the JSON object on standard output, failed or not.
+        (status == DemoStatus::Ok || m_options.json ? std::cout : std::cerr) << out.render(m_options.json);
         return exitStatusOf(status);
     }
 
@@ -261,10 +270,19 @@ bool startDemoSystem(const CliOptions& options, SystemModel& model, bool simulat
         model.reconnectSimulatedOnly();
     if (status != AppStatus::Ok)
         std::cerr << "zamo2ctl: start-up: " << status << " " << statusMessage(status) << "\n";
+    warnConfigurationProblem(model);
     if (model.wrapper().isReady() && !model.configFilePath().empty())
         return true;
     exitStatus = exitStatusOf(status == AppStatus::Ok ? DemoStatus::DriverNotReady : status);
     return false;
+}
+
+void warnConfigurationProblem(const SystemModel& model)
+{
+    if (!model.configurationProblem().empty())
+        std::cerr << "zamo2ctl: "
+                  << DemoTexts::configurationFallbackLine(model.configFilePath(), model.configurationProblem())
+                  << "\n";
 }
 
 int demoCommand(const CliOptions& options)

@@ -14,6 +14,10 @@ namespace cli {
 /// exit status) when the demo system is out of reach.
 bool startDemoSystem(const CliOptions& options, SystemModel& model, bool simulatedOnly, int& exitStatus);
 
+/// Tells on standard error when the start-up had to use the built-in configuration instead of
+/// the driver's configuration file, and why.
+void warnConfigurationProblem(const SystemModel& model);
+
 /// Runs "demo SUBCOMMAND ..."; returns 0, the exit status of the outcome, or 64 for bad usage.
 int demoCommand(const CliOptions& options);
 

@@ -178,6 +178,7 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         {"--factory", &options.factory},         {"--excitation", &options.excitation}, {"--yes", &options.yes},
         {"--retry-failed", &options.retryFailed}, {"--auto", &options.autoSelect},
         {"--no-snapshot", &options.noSnapshot},  {"--extended", &options.extended}, {"--csv", &options.csv},
+        {"--replace", &options.replace},
     };
     for (const auto& [name, flag] : switches) {
         if (arg == name) {
@@ -334,12 +335,15 @@ const char* usageText()
            "  demo list-models             the enclosure types and board models the driver offers\n"
            "  demo add-enclosure TYPE      append an enclosure of TYPE to the demo system\n"
            "  demo set-type ENC TYPE       turn enclosure ENC into an empty one of TYPE\n"
-           "  demo put-board ENC SLOT MODEL  put a board of MODEL into slot SLOT of enclosure ENC\n"
+           "  demo put-board ENC SLOT MODEL [--replace]\n"
+           "                               put a board of MODEL into slot SLOT of enclosure ENC;\n"
+           "                               a slot that holds a board needs --replace\n"
            "  demo remove ENC [SLOT]       remove enclosure ENC (the rest are renumbered), or\n"
            "                               the board in its slot SLOT\n"
            "  demo import-local            make the demo system a copy of this computer's hardware\n"
            "  demo export FILE             write the demo system to a demo file\n"
-           "  demo import FILE             replace the demo system by a demo file's\n"
+           "  demo import FILE             replace the demo system by a demo file's (or by the\n"
+           "                               simulated system of a driver configuration file)\n"
            "                               (demo edits save the driver configuration at once)\n"
            "  selftest [--board N] [--factory|--excitation] [--save-dir DIR]\n"
            "                               self test of every board (or board N): one row per\n"

@@ -1,5 +1,6 @@
 #include "cli_report_command.h"
 
+#include "cli_demo_command.h"
 #include "cli_output.h"
 #include "cli_remote_session.h"
 
@@ -40,6 +41,7 @@ std::int32_t startModel(const CliOptions& options, SystemModel& model)
     const std::int32_t status = model.initializeSystem();
     if (status != AppStatus::Ok)
         std::cerr << "zamo2ctl: start-up: " << status << " " << oneLine(statusMessage(status)) << "\n";
+    warnConfigurationProblem(model);
     return status;
 }
 

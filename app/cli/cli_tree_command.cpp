@@ -1,5 +1,6 @@
 #include "cli_tree_command.h"
 
+#include "cli_demo_command.h"
 #include "cli_node_tree_command.h"
 #include "cli_output.h"
 
@@ -104,6 +105,7 @@ int treeCommand(const CliOptions& options)
     const std::int32_t status = model.initializeSystem();
     if (status != AppStatus::Ok)
         std::cerr << "zamo2ctl: start-up: " << status << " " << statusMessage(status) << "\n";
+    warnConfigurationProblem(model);
     const std::vector<TreeRow> rows = TreeRowList::collect(*model.root(kind));
     const std::string system = kind == SystemKind::Demo ? "demo" : "local";
     printTreeRows(rows, system, status, options.json);

@@ -1,6 +1,8 @@
 #include "config/qorin_cfg_handler.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstddef>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -359,14 +361,19 @@ bool QorinCfgHandler::loadConfig(const std::string& path)
     std::string text;
     std::string error;
     const auto status = BoundedFileReader::read(path, kMaxDocumentSize, text, &error);
-    if (status != BoundedFileReader::Status::Ok) {
-        UNI_LOG(kChannel, uni::log::info) << "Driver configuration " << path << " is "
-                                          << BoundedFileReader::statusText(status) << " (" << error
+    if (status == BoundedFileReader::Status::Missing) {
+        UNI_LOG(kChannel, uni::log::info) << "Driver configuration " << path << " is missing (" << error
                                           << "); using the built-in template";
         m_doc.reset();
         m_path = path;
-        m_keepInvalidFile = status != BoundedFileReader::Status::Missing;
+        m_keepInvalidFile = false;
+        m_invalidReason.clear();
         return loadTemplate();
+    }
+    if (status != BoundedFileReader::Status::Ok) {
+        m_doc.reset();
+        m_path = path;
+        return fallBack(std::string(BoundedFileReader::statusText(status)) + " (" + error + ")");
     }
     return loadConfigFromBuffer(text.data(), text.size(), path);
 }
@@ -376,32 +383,52 @@ bool QorinCfgHandler::loadConfigFromBuffer(const void* data, std::size_t size, c
     m_doc.reset();
     m_path = path;
     m_keepInvalidFile = false;
-    if (size > kMaxDocumentSize) {
-        UNI_LOG(kChannel, uni::log::info) << "Driver configuration " << path << " is too large; using the built-in template";
-        m_keepInvalidFile = true;
-        return loadTemplate();
-    }
+    m_invalidReason.clear();
+    if (size > kMaxDocumentSize)
+        return fallBack("too large (" + std::to_string(size) + " bytes)");
     const pugi::xml_parse_result parsed = m_doc.load_buffer(data, size, kFileParseOptions);
-    if (!parsed) {
-        UNI_LOG(kChannel, uni::log::info) << "Driver configuration " << path << " is not XML (" << parsed.description()
-                                          << " at offset " << parsed.offset << "); using the built-in template";
-        m_keepInvalidFile = true;
-        return loadTemplate();
-    }
-    if (!nestingAcceptable(m_doc)) {
-        UNI_LOG(kChannel, uni::log::warning) << "Driver configuration " << path << " nests elements deeper than "
-                                             << kMaxNesting << " levels; using the built-in template";
-        m_keepInvalidFile = true;
-        return loadTemplate();
-    }
+    if (!parsed)
+        return fallBack("not XML: " + parseErrorText(parsed, std::string(static_cast<const char*>(data), size)));
+    if (!nestingAcceptable(m_doc))
+        return fallBack("elements nested deeper than " + std::to_string(kMaxNesting) + " levels");
     CheckDiagnostics diagnostics;
     if (m_check->checkDocument(m_doc, &diagnostics)) {
         return true;
     }
-    UNI_LOG(kChannel, uni::log::info) << "Driver configuration " << path << " fails validation; using the built-in template";
     logFindings(diagnostics);
+    std::string reason = "fails validation";
+    if (!diagnostics.findings().empty())
+        reason += ": " + diagnostics.findings().front().path + ": " + diagnostics.findings().front().reason;
+    if (diagnostics.total() > 1)
+        reason += " (and " + std::to_string(diagnostics.total() - 1) + " more)";
+    return fallBack(reason);
+}
+
+bool QorinCfgHandler::fallBack(const std::string& reason)
+{
+    UNI_LOG(kChannel, uni::log::warning) << "Driver configuration " << m_path << " is " << reason
+                                         << "; using the built-in template";
     m_keepInvalidFile = true;
+    m_invalidReason = reason;
     return loadTemplate();
+}
+
+std::string QorinCfgHandler::parseErrorText(const pugi::xml_parse_result& result, const std::string& text)
+{
+    // pugixml reports a byte offset; people look for lines and columns.
+    std::size_t line = 1;
+    std::size_t column = 1;
+    const std::size_t end = result.offset < 0 ? 0 : std::min(static_cast<std::size_t>(result.offset), text.size());
+    for (std::size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return std::string(result.description()) + " at line " + std::to_string(line) + ", column " +
+           std::to_string(column);
 }
 
 bool QorinCfgHandler::loadTemplate()
@@ -616,33 +643,59 @@ bool QorinCfgHandler::exportSimulation(const std::string& path, std::string* out
     return true;
 }
 
-int QorinCfgHandler::importSimulation(const std::string& path)
+int QorinCfgHandler::importSimulation(const std::string& path, std::string* error)
 {
-    std::string text;
-    std::string error;
-    const auto status = BoundedFileReader::read(path, kMaxDocumentSize, text, &error);
-    if (status != BoundedFileReader::Status::Ok) {
-        UNI_LOG(kChannel, uni::log::warning) << "Demo file " << path << " is " << BoundedFileReader::statusText(status)
-                                             << " (" << error << ")";
+    return importInto(path, false, error);
+}
+
+int QorinCfgHandler::importSimulationOrConfiguration(const std::string& path, std::string* error)
+{
+    return importInto(path, true, error);
+}
+
+int QorinCfgHandler::importInto(const std::string& path, bool configurationSections, std::string* error)
+{
+    const auto refuse = [&](const std::string& why) {
+        UNI_LOG(kChannel, uni::log::warning) << "Demo file " << path << " not usable: " << why;
+        if (error)
+            *error = why;
         return 0;
-    }
+    };
+    std::string text;
+    std::string why;
+    const auto status = BoundedFileReader::read(path, kMaxDocumentSize, text, &why);
+    if (status != BoundedFileReader::Status::Ok)
+        return refuse(std::string(BoundedFileReader::statusText(status)) + " (" + why + ")");
     pugi::xml_document demo;
     const pugi::xml_parse_result parsed = demo.load_buffer(text.data(), text.size(), kDemoParseOptions);
+    if (!parsed)
+        return refuse("not XML: " + parseErrorText(parsed, text));
+    if (!nestingAcceptable(demo))
+        return refuse("elements nested deeper than " + std::to_string(kMaxNesting) + " levels");
     const pugi::xml_node demoRoot = demo.document_element();
     pugi::xml_node simulation = section("Configuration/Simulation");
-    if (parsed && !nestingAcceptable(demo)) {
-        UNI_LOG(kChannel, uni::log::warning) << "Demo file " << path << " not usable: elements nested deeper than "
-                                             << kMaxNesting << " levels";
-        return 0;
-    }
-    if (!parsed || !demoRoot || !simulation) {
-        UNI_LOG(kChannel, uni::log::warning) << "Demo file " << path << " not usable: "
-                                             << (parsed ? "nothing to import" : parsed.description());
-        return 0;
-    }
-    xpugi::removeChildren(simulation);
-    for (const pugi::xml_node& child : demoRoot.children()) {
-        simulation.append_copy(child);
+    if (!demoRoot)
+        return refuse("nothing to import");
+    if (!simulation)
+        return refuse("this configuration has no Simulation section");
+    if (configurationSections && std::strcmp(demoRoot.name(), "zmpxi_api_config") == 0) {
+        pugi::xml_node enclosures = section(kEnclosuresPath);
+        pugi::xml_node boards = section(kBoardsPath);
+        const pugi::xml_node theirEnclosures = xpugi::selectFirst(demoRoot, kEnclosuresPath);
+        const pugi::xml_node theirBoards = xpugi::selectFirst(demoRoot, kBoardsPath);
+        if (!theirEnclosures || !theirBoards)
+            return refuse("a driver configuration without SimulatedEnclosures and SimulatedBoards");
+        if (!enclosures || !boards)
+            return refuse("this configuration has no SimulatedEnclosures and SimulatedBoards");
+        simulation.insert_copy_after(theirEnclosures, enclosures);
+        simulation.insert_copy_after(theirBoards, boards);
+        simulation.remove_child(enclosures);
+        simulation.remove_child(boards);
+    } else {
+        xpugi::removeChildren(simulation);
+        for (const pugi::xml_node& child : demoRoot.children()) {
+            simulation.append_copy(child);
+        }
     }
     CheckDiagnostics diagnostics;
     if (!m_check->checkDocument(m_doc, &diagnostics)) {
@@ -650,6 +703,11 @@ int QorinCfgHandler::importSimulation(const std::string& path)
         logFindings(diagnostics);
     }
     return 1;
+}
+
+void QorinCfgHandler::replaceDocument(const pugi::xml_document& document)
+{
+    m_doc.reset(document);
 }
 
 bool QorinCfgHandler::saveConfig(const std::string& path, std::string* error)
@@ -708,6 +766,7 @@ bool QorinCfgHandler::keepInvalidFile()
     }
     UNI_LOG(kChannel, uni::log::warning) << "Kept the unusable driver configuration " << m_path << " as " << kept;
     m_keepInvalidFile = false;
+    m_keptInvalidFile = kept;
     return true;
 }
 

@@ -81,8 +81,18 @@ public:
 
     /// Replaces every child of Configuration/Simulation by the children of the demo file's
     /// root element, whatever that root is called. Returns 1 when done, 0 when the file
-    /// cannot be read or parsed (the document is then unchanged).
-    int importSimulation(const std::string& path);
+    /// cannot be read or parsed (the document is then unchanged); `error`, when given, then
+    /// says why (line and column for XML errors).
+    int importSimulation(const std::string& path, std::string* error = nullptr);
+
+    /// As importSimulation, but a full driver configuration (root zmpxi_api_config) gives
+    /// only its SimulatedEnclosures and SimulatedBoards, which replace this document's; the
+    /// rest of its Simulation section (mode, switch) stays as it is here.
+    int importSimulationOrConfiguration(const std::string& path, std::string* error = nullptr);
+
+    /// Puts a copy of `document` in place of the one in memory (an undo). The path and a
+    /// pending keeping aside of an unusable file stay as they are.
+    void replaceDocument(const pugi::xml_document& document);
 
     /// Writes the whole document tab-indented. If loadConfig had replaced an existing file
     /// by the template and path is that file, the old file is first kept beside it as
@@ -96,6 +106,14 @@ public:
 
     /// True while the loaded file was unusable and has not yet been kept aside by saveConfig.
     bool pendingInvalidFile() const { return m_keepInvalidFile; }
+    /// Why the last load fell back to the template although a file was there (line and
+    /// column for XML errors); empty when it loaded or was missing.
+    const std::string& invalidReason() const { return m_invalidReason; }
+    /// Where saveConfig kept the unusable file; empty until it did.
+    const std::string& keptInvalidFile() const { return m_keptInvalidFile; }
+
+    /// "<description> at line L, column C" for a parse failure of `text`.
+    static std::string parseErrorText(const pugi::xml_parse_result& result, const std::string& text);
 
     /// The document in memory.
     const pugi::xml_document& document() const { return m_doc; }
@@ -118,13 +136,17 @@ public:
 
 private:
     bool loadTemplate();
+    bool fallBack(const std::string& reason);
     bool keepInvalidFile();
+    int importInto(const std::string& path, bool configurationSections, std::string* error);
     pugi::xml_node section(const char* xpath) const;
 
     std::string m_path;
     pugi::xml_document m_doc;
     std::shared_ptr<QorinCfgCheck> m_check;
     bool m_keepInvalidFile = false;
+    std::string m_invalidReason;
+    std::string m_keptInvalidFile;
 };
 
 }  // namespace z2e

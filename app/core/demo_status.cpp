@@ -14,6 +14,8 @@ const DemoText kTexts[] = {
     {DemoStatus::NotEditable, "Only the demo system can be edited here."},
     {DemoStatus::NoSuchElement, "No such enclosure, slot or model."},
     {DemoStatus::NoHardwareToImport, "No hardware to import!"},
+    {DemoStatus::NothingToUndo, "There is no demo edit to undo."},
+    {DemoStatus::SlotOccupied, "The slot already holds a board."},
     {DemoStatus::BoardListingFailed, "The driver did not list its board models."},
     {DemoStatus::EnclosureListingFailed, "The driver did not list its enclosure types."},
     {DemoStatus::BoardDescriptionFailed, "The driver did not describe the board model."},

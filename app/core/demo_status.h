@@ -22,6 +22,8 @@ struct DemoStatus {
         NotEditable = 512,           ///< not a node of the demo system, or a node of the wrong kind
         NoSuchElement = 513,         ///< no such enclosure, slot or model
         NoHardwareToImport = 514,    ///< this computer has no hardware of its own
+        NothingToUndo = 515,         ///< no demo edit to take back
+        SlotOccupied = 516,          ///< the slot holds a board, and replacing it was not asked for
         // Passed through from the command layer and the description parser:
         BoardListingFailed = AppStatus::BoardListingFailed,
         EnclosureListingFailed = AppStatus::EnclosureListingFailed,

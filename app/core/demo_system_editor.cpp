@@ -5,6 +5,7 @@
 #include "core/demo_texts.h"
 #include "core/description_parser.h"
 #include "core/enclosure_node.h"
+#include "core/node_tree_copy.h"
 #include "core/root_node.h"
 #include "core/simulated_system_converter.h"
 #include "core/slot_node.h"
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace z2e {
 namespace {
@@ -133,12 +135,39 @@ bool scratchCopy(const QorinCfgHandler& source, QorinCfgHandler& scratch)
     return scratch.loadConfigFromBuffer(text.data(), text.size());
 }
 
+// The property row `name` directly below `node`, or null.
+ModelNode* rowNamed(const ModelNode& node, const char* name)
+{
+    for (const auto& child : node.children()) {
+        if (child->name == name && child->nodeType != NodeType::BoardSlot && child->nodeType != NodeType::EmptySlot)
+            return child.get();
+    }
+    return nullptr;
+}
+
+void setRow(ModelNode* row, std::int64_t value)
+{
+    if (row)
+        row->values.assign(1, std::to_string(value));
+}
+
 } // namespace
+
+/// The demo system as it was before an edit.
+struct DemoSystemEditor::UndoStep {
+    std::vector<std::unique_ptr<ModelNode>> nodes; ///< the demo root's children
+    pugi::xml_document document;
+    bool unsaved = false;
+    bool systemUnsaved = false;
+    bool savedSince = false; ///< the configuration was saved after the edit
+};
 
 DemoSystemEditor::DemoSystemEditor(SystemModel& system)
     : m_system(system)
 {
 }
+
+DemoSystemEditor::~DemoSystemEditor() = default;
 
 // ---- Buttons ----
 
@@ -192,6 +221,7 @@ std::int32_t DemoSystemEditor::addEnclosure(const ModelPickerItem& entry, Enclos
 {
     if (entry.kind != PickerKind::Enclosure)
         return fail(DemoStatus::NotEditable, "'" + entry.name + "' is no enclosure type");
+    beginEdit();
     RootNode& root = m_system.demoRoot();
     const auto number = static_cast<std::int32_t>(enclosureCount(root));
     auto* enclosure = static_cast<EnclosureNode*>(root.addChild(std::make_unique<EnclosureNode>(root.systemKind)));
@@ -215,6 +245,7 @@ std::int32_t DemoSystemEditor::changeEnclosureType(EnclosureNode& enclosure, con
         return fail(DemoStatus::NotEditable, "not an enclosure of the demo system");
     if (entry.kind != PickerKind::Enclosure)
         return fail(DemoStatus::NotEditable, "'" + entry.name + "' is no enclosure type");
+    beginEdit();
     resetEnclosure(enclosure, entry);
     std::string fragment;
     std::int32_t status = DemoFragmentBuilder::enclosure(entry.description, "", "", fragment);
@@ -231,6 +262,7 @@ std::int32_t DemoSystemEditor::putBoard(SlotNode& slot, const ModelPickerItem& e
         return fail(DemoStatus::NotEditable, "not a slot of the demo system");
     if (entry.kind != PickerKind::Board)
         return fail(DemoStatus::NotEditable, "'" + entry.name + "' is no board model");
+    beginEdit();
     resetSlot(slot);
     slot.nodeType = NodeType::BoardSlot;
     slot.boardNames.assign(1, entry.name);
@@ -251,12 +283,16 @@ std::int32_t DemoSystemEditor::removeBoard(SlotNode& slot)
 {
     if (!slot.parent() || slot.parent()->parent() != &m_system.demoRoot())
         return fail(DemoStatus::NotEditable, "not a slot of the demo system");
+    beginEdit();
     resetSlot(slot);
     return finish(DemoStatus::Ok, true);
 }
 
 std::int32_t DemoSystemEditor::removeEnclosure(std::int32_t enclosureNumber)
 {
+    if (!enclosureAt(enclosureNumber))
+        return fail(DemoStatus::NoSuchElement, "no enclosure " + std::to_string(enclosureNumber));
+    beginEdit();
     RootNode& root = m_system.demoRoot();
     bool removed = false;
     for (std::size_t i = 0; i < root.childCount() && !removed; ++i) {
@@ -301,6 +337,7 @@ std::int32_t DemoSystemEditor::importLocalHardware()
     if (buildFromConfiguration(scratch, fresh) != DemoStatus::Ok)
         return fail(DemoStatus::HardwareImportFailed, m_lastError);
 
+    beginEdit();
     QorinCfgHandler& config = m_system.configHandler();
     config.writeSimulatedSystem(SimulatedSystem());
     config.writeSimulatedSystem(records);
@@ -308,17 +345,23 @@ std::int32_t DemoSystemEditor::importLocalHardware()
     return finish(DemoStatus::Ok, true);
 }
 
-std::int32_t DemoSystemEditor::loadDemoFile(const std::string& path)
+std::int32_t DemoSystemEditor::loadDemoFile(const std::string& path, bool acceptConfiguration)
 {
+    const auto import = [&path, acceptConfiguration](QorinCfgHandler& config, std::string& why) {
+        return acceptConfiguration ? config.importSimulationOrConfiguration(path, &why)
+                                   : config.importSimulation(path, &why);
+    };
     QorinCfgHandler scratch;
     RootNode fresh(SystemKind::Demo);
-    if (!scratchCopy(m_system.configHandler(), scratch) || scratch.importSimulation(path) != 1)
-        return fail(DemoStatus::SimulationLoadFailed, "cannot read demo file " + path);
+    std::string why;
+    if (!scratchCopy(m_system.configHandler(), scratch) || import(scratch, why) != 1)
+        return fail(DemoStatus::SimulationLoadFailed, "demo file " + path + ": " + why);
     if (buildFromConfiguration(scratch, fresh) != DemoStatus::Ok)
         return fail(DemoStatus::SimulationLoadFailed, "demo file " + path + ": " + m_lastError);
     // Read once more for the real document: it stays unchanged if the file went meanwhile.
-    if (m_system.configHandler().importSimulation(path) != 1)
-        return fail(DemoStatus::SimulationLoadFailed, "cannot read demo file " + path);
+    beginEdit();
+    if (import(m_system.configHandler(), why) != 1)
+        return fail(DemoStatus::SimulationLoadFailed, "demo file " + path + ": " + why);
     adoptTree(fresh);
     return finish(DemoStatus::Ok, true);
 }
@@ -376,7 +419,51 @@ std::int32_t DemoSystemEditor::saveConfiguration(const DriverLogSettings* window
                     "cannot write " + target + " (" + why + "); the file there is unchanged");
     m_unsaved = false;
     m_system.setUnsavedChanges(false);
+    if (m_undo)
+        m_undo->savedSince = true;
     return finish(DemoStatus::Ok, false);
+}
+
+// ---- Undo ----
+
+std::int32_t DemoSystemEditor::undo()
+{
+    if (!m_undo)
+        return fail(DemoStatus::NothingToUndo, "nothing to undo");
+    const std::unique_ptr<UndoStep> step = std::move(m_undo);
+    RootNode& demo = m_system.demoRoot();
+    demo.clear();
+    for (auto& node : step->nodes)
+        demo.addChild(std::move(node));
+    m_system.configHandler().replaceDocument(step->document);
+    // Saved since: the file holds the edit, so memory differs from it now.
+    m_unsaved = step->unsaved || step->savedSince;
+    m_system.setUnsavedChanges(step->systemUnsaved && !step->savedSince);
+    refreshOverview();
+    m_lastError.clear();
+    return DemoStatus::Ok;
+}
+
+void DemoSystemEditor::beginEdit()
+{
+    m_pending = snapshot();
+}
+
+void DemoSystemEditor::keepForUndo()
+{
+    m_undo = snapshot();
+    m_pending.reset();
+}
+
+std::unique_ptr<DemoSystemEditor::UndoStep> DemoSystemEditor::snapshot() const
+{
+    auto step = std::make_unique<UndoStep>();
+    for (const auto& child : m_system.demoRoot().children())
+        step->nodes.push_back(NodeTreeCopy::copy(*child));
+    step->document.reset(m_system.configHandler().document());
+    step->unsaved = m_unsaved;
+    step->systemUnsaved = m_system.hasUnsavedChanges();
+    return step;
 }
 
 // ---- State ----
@@ -442,7 +529,38 @@ SlotNode* DemoSystemEditor::nextSlot(const SlotNode& slot)
     return nullptr;
 }
 
+std::size_t DemoSystemEditor::boardCount(const EnclosureNode& enclosure)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < enclosure.slotCount(); ++i) {
+        const SlotNode* slot = enclosure.slotAt(i);
+        count += slot && slot->holdsBoard() ? 1 : 0;
+    }
+    return count;
+}
+
 // ---- Private ----
+
+void DemoSystemEditor::keepLocationRowsTrue()
+{
+    // The driver describes a demo element on its own, without its place: an added enclosure
+    // says "EnclosureNo" -1 and "BoardCount" 0, a renumbered one keeps its old number.
+    for (const auto& child : m_system.demoRoot().children()) {
+        auto* enclosure = dynamic_cast<EnclosureNode*>(child.get());
+        if (!enclosure)
+            continue;
+        setRow(rowNamed(*enclosure, "EnclosureNo"), enclosure->number);
+        setRow(rowNamed(*enclosure, "BoardCount"), static_cast<std::int64_t>(boardCount(*enclosure)));
+        for (std::size_t i = 0; i < enclosure->slotCount(); ++i) {
+            const SlotNode* slot = enclosure->slotAt(i);
+            const ModelNode* location = slot && slot->holdsBoard() ? rowNamed(*slot, "BoardLocation") : nullptr;
+            if (!location)
+                continue;
+            setRow(rowNamed(*location, "EnclosureNo"), enclosure->number);
+            setRow(rowNamed(*location, "SlotNo"), enclosure->slotNumber(slot->index));
+        }
+    }
+}
 
 std::int32_t DemoSystemEditor::describeEnclosure(EnclosureNode& enclosure, const std::string& fragment,
                                                  const std::string& encNameText)
@@ -556,8 +674,12 @@ std::int32_t DemoSystemEditor::finish(std::int32_t status, bool changed)
 {
     if (changed) {
         m_unsaved = true;
+        if (m_pending)
+            m_undo = std::move(m_pending);
+        keepLocationRowsTrue();
         refreshOverview();
     }
+    m_pending.reset();
     if (status == DemoStatus::Ok)
         m_lastError.clear();
     else
@@ -567,6 +689,7 @@ std::int32_t DemoSystemEditor::finish(std::int32_t status, bool changed)
 
 std::int32_t DemoSystemEditor::fail(std::int32_t status, const std::string& detail)
 {
+    m_pending.reset();
     m_lastError = detail;
     UNI_LOG(kLogChannel, uni::log::warning) << "demo edit failed: " << status << " " << detail;
     return status;

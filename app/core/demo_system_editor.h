@@ -15,14 +15,20 @@
 // - changeEnclosureType and putBoard keep the node itself but replace all its children;
 // - removeBoard keeps the slot and replaces its children;
 // - removeEnclosure destroys that enclosure (and its subtree);
-// - importLocalHardware and loadDemoFile replace every node below the demo root (on success).
+// - importLocalHardware and loadDemoFile replace every node below the demo root (on success);
+// - undo replaces every node below the demo root.
+//
+// Undo: every operation that changes the demo system keeps the demo tree and the configuration
+// document as they were before; undo puts them back (one level).
 
 #include "config/driver_log_settings.h"
 #include "core/demo_status.h"
 #include "core/model_picker.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace z2e {
@@ -40,6 +46,7 @@ public:
     /// Edits the demo system of `system`, which must outlive the editor. Keep one editor per
     /// system model: it holds the unsaved-changes flag of the demo system.
     explicit DemoSystemEditor(SystemModel& system);
+    ~DemoSystemEditor();
 
     DemoSystemEditor(const DemoSystemEditor&) = delete;
     DemoSystemEditor& operator=(const DemoSystemEditor&) = delete;
@@ -85,8 +92,10 @@ public:
     std::int32_t importLocalHardware();
     /// Replaces the Simulation section by the demo file's content and rebuilds the demo tree
     /// from it. 501 when the file cannot be read, is no XML, or names elements the driver
-    /// cannot describe; tree and configuration are then unchanged.
-    std::int32_t loadDemoFile(const std::string& path);
+    /// cannot describe; tree and configuration are then unchanged and lastError names the
+    /// file and the reason (line and column for XML errors). With `acceptConfiguration` a full
+    /// driver configuration gives its simulated enclosures and boards instead.
+    std::int32_t loadDemoFile(const std::string& path, bool acceptConfiguration = false);
     /// Writes the demo tree as a demo file. DemoFileNotSaved when it cannot be written (an
     /// existing file of that name stays as it was). The unsaved-changes flag stays.
     std::int32_t saveDemoFile(const std::string& path);
@@ -100,6 +109,20 @@ public:
     /// ConfigurationNotSaved (the file on disk intact, flags kept) when it cannot be written.
     std::int32_t saveConfiguration(const DriverLogSettings* windowSettings = nullptr,
                                    const std::string& path = std::string());
+
+    // ---- Undo ----
+
+    /// Whether there is an edit to take back: the last add, remove, import, load or channel
+    /// module change.
+    bool canUndo() const { return m_undo != nullptr; }
+    /// Puts the demo tree and the configuration in memory back as they were before the last
+    /// edit, with the unsaved-changes flags; when that edit had been saved since, the flag is
+    /// set, and the next save writes the earlier system again. One level: nothing is left to
+    /// undo afterwards. NothingToUndo when there is nothing.
+    std::int32_t undo();
+    /// Keeps the demo system as it is now for undo, for a change made outside the editor
+    /// (replacing what undo would have taken back).
+    void keepForUndo();
 
     // ---- State ----
 
@@ -130,8 +153,16 @@ public:
     SlotNode* slotAt(std::int32_t enclosureNumber, std::int32_t slotNumber) const;
     /// The slot after `slot` in its enclosure, or null for the last one.
     static SlotNode* nextSlot(const SlotNode& slot);
+    /// Boards in the slots of `enclosure`.
+    static std::size_t boardCount(const EnclosureNode& enclosure);
 
 private:
+    struct UndoStep;
+
+    std::unique_ptr<UndoStep> snapshot() const;
+    /// An operation is about to change the demo system: what undo would bring back.
+    void beginEdit();
+    void keepLocationRowsTrue();
     std::int32_t describeEnclosure(EnclosureNode& enclosure, const std::string& fragment,
                                    const std::string& encNameText);
     std::int32_t describeBoard(SlotNode& slot, const std::string& fragment);
@@ -146,6 +177,8 @@ private:
     ModelPicker m_picker;
     std::atomic<bool> m_unsaved{false};
     std::string m_lastError;
+    std::unique_ptr<UndoStep> m_pending;
+    std::unique_ptr<UndoStep> m_undo;
 };
 
 } // namespace z2e

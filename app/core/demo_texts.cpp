@@ -39,4 +39,39 @@ std::string DemoTexts::startUpStatusText(bool localHardwarePresent)
     return localHardwarePresent ? kLocalHardwareFound : kDemoMode;
 }
 
+std::string DemoTexts::configurationFallbackLine(const std::string& path, const std::string& reason)
+{
+    return "Driver configuration not usable, defaults in use: " + path + ": " + reason;
+}
+
+std::string DemoTexts::configurationFallbackNotice(const std::string& path, const std::string& reason)
+{
+    return "The driver configuration file could not be used:\n" + path + "\n" + reason +
+           "\n\nThe built-in defaults are in use. The file stays as it is until the configuration is "
+           "saved; that save keeps it beside the new one.";
+}
+
+std::string DemoTexts::configurationKeptNotice(const std::string& path, const std::string& kept)
+{
+    return "The configuration was saved to\n" + path + "\nThe unusable file that was there is kept as\n" + kept;
+}
+
+std::string DemoTexts::removeEnclosureQuestion(std::int32_t number, const std::string& name, std::size_t boards)
+{
+    return "Enclosure " + std::to_string(number) + " (" + name + ") holds " + std::to_string(boards) +
+           (boards == 1 ? " board" : " boards") + ".\nRemove it with " + (boards == 1 ? "its board?" : "all of them?");
+}
+
+std::string DemoTexts::replaceBoardQuestion(const std::string& slot, const std::string& board, const std::string& model)
+{
+    return slot + " holds " + board + ".\nReplace it by " + model + "?";
+}
+
+std::string DemoTexts::replaceDemoSystemQuestion(std::size_t enclosures, std::size_t boards)
+{
+    return "The demo system (" + std::to_string(enclosures) + (enclosures == 1 ? " enclosure, " : " enclosures, ") +
+           std::to_string(boards) + (boards == 1 ? " board" : " boards") +
+           ") will be replaced by a copy of the local hardware.\nContinue?";
+}
+
 } // namespace z2e

@@ -3,6 +3,7 @@
 // the file dialogs, the notifications and the status bar. The window takes them from here so
 // that the command line and the window say the same.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -62,6 +63,24 @@ public:
 
     /// Start-up status-bar text: whether this computer has hardware of its own.
     static std::string startUpStatusText(bool localHardwarePresent);
+
+    // A driver configuration file the start-up could not use (the built-in defaults are in
+    // use instead) and the save that kept it aside.
+    static constexpr const char* kConfigurationTitle = "Driver Configuration";
+    /// One line for the status bar and the command line.
+    static std::string configurationFallbackLine(const std::string& path, const std::string& reason);
+    /// The start-up notification.
+    static std::string configurationFallbackNotice(const std::string& path, const std::string& reason);
+    /// After the save that kept the unusable file as `kept`.
+    static std::string configurationKeptNotice(const std::string& path, const std::string& kept);
+
+    // Questions before an edit that loses something, and the undo.
+    static std::string removeEnclosureQuestion(std::int32_t number, const std::string& name, std::size_t boards);
+    static std::string replaceBoardQuestion(const std::string& slot, const std::string& board,
+                                            const std::string& model);
+    static std::string replaceDemoSystemQuestion(std::size_t enclosures, std::size_t boards);
+    static constexpr const char* kQuestionTitle = "Demo System";
+    static constexpr const char* kUndone = "Demo edit undone.";
 };
 
 } // namespace z2e

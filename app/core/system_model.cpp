@@ -55,6 +55,11 @@ RootNode* SystemModel::root(std::uint32_t systemKind)
     }
 }
 
+const std::string& SystemModel::keptConfigurationFile() const
+{
+    return m_config->keptInvalidFile();
+}
+
 bool SystemModel::localHardwarePresent() const
 {
     return m_node->isConnected() && !m_node->isSimulation() && m_node->getBoardCount() > 0;
@@ -151,6 +156,7 @@ void SystemModel::loadConfiguration()
     m_configPath = path;
     if (!m_config->loadConfig(path))
         UNI_LOG(kLogChannel, uni::log::error) << "driver configuration not usable: " << path;
+    m_configProblem = m_config->invalidReason();
     m_logSettings = DriverLogSettings();
     m_config->readLoggerSettings(&m_logSettings);
 }

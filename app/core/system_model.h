@@ -76,6 +76,11 @@ public:
 
     /// Full path of the driver configuration file (empty until the start-up found it).
     const std::string& configFilePath() const { return m_configPath; }
+    /// Why the start-up could not use the driver configuration file and took the built-in
+    /// defaults instead (line and column for XML errors); empty when it loaded or was missing.
+    const std::string& configurationProblem() const { return m_configProblem; }
+    /// Where the first save kept the unusable configuration file; empty until then.
+    const std::string& keptConfigurationFile() const;
     const std::vector<SoftwareVersionRecord>& softwareVersions() const { return m_versions; }
     const LocalNetworkSettings& localNetwork() const { return m_network; }
     bool extendedFeatures() const { return m_extendedFeatures; }
@@ -104,6 +109,7 @@ private:
     RootNode m_remote;
     DriverLogSettings m_logSettings;
     std::string m_configPath;
+    std::string m_configProblem;
     std::vector<SoftwareVersionRecord> m_versions;
     LocalNetworkSettings m_network;
     bool m_unsaved = false;

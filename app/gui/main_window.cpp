@@ -252,7 +252,8 @@ bool MainWindow::init()
     m_system = m_options.systemFactory ? m_options.systemFactory(extended) : std::make_unique<SystemModel>(extended);
     m_demoEditor = std::make_unique<DemoSystemEditor>(*m_system);
     m_demoTab = new DemoTab(this, *m_system, *m_demoEditor, *m_demoModel,
-                            {m_ui->treeDemo, m_ui->listModels, m_ui->editFilter});
+                            {m_ui->treeDemo, m_ui->listModels, m_ui->editFilter, m_ui->btnRemove,
+                             m_ui->actionUndoDemoEdit});
     m_demoTab->setFileChooser(m_chooser);
     connect(m_demoTab, &DemoTab::statusText, this, &MainWindow::showStatus);
 
@@ -283,6 +284,7 @@ bool MainWindow::init()
     } else {
         fillViews();
     }
+    m_demoTab->tellConfigurationProblem();
     m_startupSucceeded = m_startupStatus == AppStatus::Ok;
     m_logSettings = m_system->logSettings();
 
@@ -800,7 +802,10 @@ void MainWindow::hdl_SaveSystem()
 
 void MainWindow::hdl_ImportSystem()
 {
-    if (m_demoTab)
+    // A network node's enclosures and boards come with the network dialogs.
+    if (m_remoteShown)
+        CMiscUtils::notify(kSystemTitle, "Only the local system can be used as demo so far.", this);
+    else if (m_demoTab)
         m_demoTab->importLocalHardware();
 }
 

@@ -71,6 +71,8 @@ std::int32_t ChannelModuleChoice::apply(SystemModel& system, DemoSystemEditor& e
     for (ModelNode* row : rows) {
         if (row->values.size() == 1 && row->values.front() == module)
             continue;
+        if (!changed)
+            editor.keepForUndo();
         row->values.assign(1, module);
         row->changed = true;
         changed = true;

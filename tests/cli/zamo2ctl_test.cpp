@@ -170,7 +170,8 @@ TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
     ASSERT_EQ(run({"demo", "remove", "0"}).exitCode, 0);
     const ProcessResult refused = run({"demo", "put-board", "1", "9", "QC-3104"});
     EXPECT_EQ(refused.exitCode, 63);
-    EXPECT_NE(refused.out.find("513"), std::string::npos) << refused.out;
+    EXPECT_NE(refused.err.find("513"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.out, "");
     const Args wrong[] = {{"demo"}, {"demo", "frob"}, {"demo", "remove", "1", "2", "3"},
                           {"demo", "put-board", "x", "2", "QC-3104"}};
     for (const Args& args : wrong)
@@ -198,8 +199,50 @@ TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
     ASSERT_EQ(::symlink((site / "gone/zmpxi_api_config.xml").c_str(), config.c_str()), 0);
     const ProcessResult unsaved = run({"demo", "add-enclosure", "qe-d2"});
     EXPECT_NE(unsaved.exitCode, 0);
-    EXPECT_EQ(unsaved.out.find("done"), std::string::npos) << unsaved.out;
-    EXPECT_NE(unsaved.out.find("No such file or directory"), std::string::npos) << unsaved.out;
+    EXPECT_EQ(unsaved.out + unsaved.err, unsaved.err);
+    EXPECT_EQ(unsaved.err.find("done"), std::string::npos) << unsaved.err;
+    EXPECT_NE(unsaved.err.find("No such file or directory"), std::string::npos) << unsaved.err;
+}
+
+TEST_F(Zamo2ctlOnSite, DemoReplacesABoardOnlyWhenToldAndImportsAWholeConfiguration)
+{
+    const std::string whole = site / "whole.xml";
+    const std::string before = test::readFile(site.configFile());
+    test::writeFile(whole, before);
+    const ProcessResult refused = run({"demo", "put-board", "1", "2", "QC-3104"});
+    EXPECT_EQ(refused.exitCode, 63);
+    EXPECT_NE(refused.err.find("516"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("holds QD-5032; --replace"), std::string::npos) << refused.err;
+    EXPECT_EQ(test::readFile(site.configFile()), before);
+    ASSERT_EQ(run({"demo", "put-board", "1", "2", "QC-3104", "--replace"}).exitCode, 0);
+    ASSERT_EQ(run({"demo", "remove", "0"}).exitCode, 0);
+
+    const ProcessResult imported = run({"demo", "import", whole});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    readSavedConfiguration();
+    EXPECT_EQ(enclosures.size(), 2u);
+    ASSERT_EQ(boards.size(), 6u);
+    EXPECT_EQ(boards[4].boardName, "QD-5032");
+}
+
+TEST_F(Zamo2ctlOnSite, BrokenConfigurationIsToldAndKeptAtTheFirstSave)
+{
+    const std::string broken = "<zmpxi_api_config>\n<Definition>\n</zmpxi_api_config>";
+    test::writeFile(site.configFile(), broken);
+    const ProcessResult tree = run({"tree", "--system", "demo"});
+    EXPECT_NE(tree.err.find("zamo2ctl: Driver configuration not usable, defaults in use: " + site.configFile() +
+                            ": not XML: Start-end tags mismatch at line 3, column 3"),
+              std::string::npos)
+        << tree.err;
+
+    const ProcessResult added = run({"demo", "add-enclosure", "qe-d2"});
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    const std::size_t at = added.out.find("kept:");
+    ASSERT_NE(at, std::string::npos) << added.out;
+    std::string kept = added.out.substr(at + 5, added.out.find('\n', at) - at - 5);
+    kept.erase(0, kept.find_first_not_of(' '));
+    EXPECT_EQ(kept.rfind(site.configFile() + ".invalid-", 0), 0u) << kept;
+    EXPECT_EQ(test::readFile(kept), broken);
 }
 
 TEST_F(Zamo2ctlOnSite, ShowsTheHardwareAndTheDemoSystem)

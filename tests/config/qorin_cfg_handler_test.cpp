@@ -117,6 +117,7 @@ TEST_F(QorinCfgHandlerTest, UnusableFilesAreReplacedInMemoryOnly)
     EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogOnError");
     EXPECT_EQ(readFile(path), noDefinition);
     EXPECT_TRUE(handler.pendingInvalidFile());
+    EXPECT_EQ(handler.invalidReason().rfind("fails validation: ", 0), 0u) << handler.invalidReason();
 
     // Values outside the documented lists are the driver's business, not a reason to reject.
     std::string custom = QorinCfgHandler::templateText();
@@ -127,9 +128,12 @@ TEST_F(QorinCfgHandlerTest, UnusableFilesAreReplacedInMemoryOnly)
     EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "Chatty");
     EXPECT_FALSE(handler.pendingInvalidFile());
 
-    writeFile(path, "<zmpxi_api_config><Definition>");
+    EXPECT_EQ(handler.invalidReason(), "");
+
+    writeFile(path, "<zmpxi_api_config>\n<Definition>\n  </Configuration>");
     ASSERT_TRUE(handler.loadConfig(path));
     EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogOnError");
+    EXPECT_EQ(handler.invalidReason(), "not XML: Start-end tags mismatch at line 3, column 5");
 }
 
 TEST_F(QorinCfgHandlerTest, LoggerSettings)
@@ -287,10 +291,24 @@ TEST_F(QorinCfgHandlerTest, ExportImportRoundTrip)
     EXPECT_FALSE(xpugi::selectFirst(other.document().document_element(), "Configuration/Simulation/SimulationMode"));
 
     const std::string before = printed(other);
-    writeFile(dir / "broken.xml", "<Simulation><SimulatedBoards>");
-    EXPECT_EQ(other.importSimulation(dir / "broken.xml"), 0);
+    writeFile(dir / "broken.xml", "<Simulation>\n<SimulatedBoards>");
+    std::string why;
+    EXPECT_EQ(other.importSimulation(dir / "broken.xml", &why), 0);
+    EXPECT_EQ(why, "not XML: Start-end tags mismatch at line 2, column 17");
     EXPECT_EQ(other.importSimulation(dir / "absent.xml"), 0);
     EXPECT_EQ(printed(other), before);
+
+    // A whole driver configuration gives its simulated system; the mode here stays. As a demo
+    // file it would replace the section by its Definition and Configuration.
+    ASSERT_TRUE(handler.saveConfig(dir / "full.xml"));
+    ASSERT_TRUE(other.loadConfig(dir / "other.xml"));
+    ASSERT_EQ(other.importSimulationOrConfiguration(dir / "full.xml"), 1);
+    ASSERT_TRUE(other.exportSimulation("", &again));
+    EXPECT_EQ(again, xpugi::printNode(withoutComments));
+    EXPECT_EQ(textAt(other.document(), "Configuration/Simulation/SimulationMode"), "SIMMODE_NORMAL");
+    writeFile(dir / "no-simulation.xml", "<zmpxi_api_config><Configuration/></zmpxi_api_config>");
+    EXPECT_EQ(other.importSimulationOrConfiguration(dir / "no-simulation.xml", &why), 0);
+    EXPECT_NE(why.find("without SimulatedEnclosures"), std::string::npos) << why;
 }
 
 TEST_F(QorinCfgHandlerTest, UnusableFileIsKeptBeforeTheFirstSave)
@@ -305,6 +323,8 @@ TEST_F(QorinCfgHandlerTest, UnusableFileIsKeptBeforeTheFirstSave)
     ASSERT_TRUE(handler.saveConfig(dir / "copy.xml"));
     EXPECT_TRUE(handler.pendingInvalidFile());
 
+    EXPECT_EQ(handler.keptInvalidFile(), "");
+
     ASSERT_TRUE(handler.saveConfig(path));
     EXPECT_FALSE(handler.pendingInvalidFile());
     const std::vector<std::string> listing = filesIn(dir.path());
@@ -312,6 +332,7 @@ TEST_F(QorinCfgHandlerTest, UnusableFileIsKeptBeforeTheFirstSave)
     const auto kept = std::find_if(listing.begin(), listing.end(), [&](const std::string& name) { return name.rfind(prefix, 0) == 0; });
     ASSERT_NE(kept, listing.end());
     EXPECT_EQ(readFile(dir / *kept), typo);
+    EXPECT_EQ(handler.keptInvalidFile(), dir / *kept);
 
     QorinCfgHandler reloaded;
     ASSERT_TRUE(reloaded.loadConfig(path));

@@ -9,6 +9,7 @@
 #include "core/enclosure_node.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
+#include "core/tree_row_list.h"
 #include "zmpxi/driver_api.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
 #include "xpugi/element.h"
@@ -79,6 +80,15 @@ protected:
     }
 
     std::string document() const { return xpugi::printNode(m_model->configHandler().document()); }
+
+    // Every row of the tree as the window shows it, indented by depth.
+    static std::vector<std::string> shownRows(const RootNode& root)
+    {
+        std::vector<std::string> rows;
+        for (const TreeRow& row : TreeRowList::collect(root))
+            rows.push_back(std::string(2 * row.depth, ' ') + (row.row.red ? "! " : "") + row.row.text);
+        return rows;
+    }
 
     test::SimSite m_site;
     fs::path m_dir{m_site.root()};
@@ -177,7 +187,7 @@ TEST_F(DemoEditorTest, DemoFileRoundTripAndUnusableFiles)
     EXPECT_EQ(m_model->demoRoot().boardOverview.size(), 7u);
 
     // Whatever is wrong with the file, tree and configuration stay as they are.
-    std::ofstream(m_dir / "broken.xml") << "<Simulation><SimulatedEnclosures>";
+    std::ofstream(m_dir / "broken.xml") << "<Simulation>\n  <SimulatedEnclosures>\n  <ID0></KEY>";
     std::ofstream(m_dir / "unknown.xml")
         << "<Simulation><SimulatedEnclosures><ID0><KEY EncName=\"0000E108\"><Name>QE-R8</Name><SubVersion>0</SubVersion>"
            "<UserSlotCnt>8</UserSlotCnt><SlotNoOffset>2</SlotNoOffset><StarHubSlot>0</StarHubSlot><SystemInfo/></KEY>"
@@ -191,15 +201,91 @@ TEST_F(DemoEditorTest, DemoFileRoundTripAndUnusableFiles)
     m_editor->setUnsavedChanges(false);
     const std::vector<std::string> before = layout(m_model->demoRoot());
     const std::string configuration = document();
-    for (const char* name : {"missing.xml", "broken.xml", "unknown.xml"}) {
+    for (const char* name : {"missing.xml", "unknown.xml", "broken.xml"}) {
         EXPECT_EQ(m_editor->loadDemoFile((m_dir / name).string()), DemoStatus::SimulationLoadFailed) << name;
         EXPECT_EQ(layout(m_model->demoRoot()), before) << name;
         EXPECT_EQ(document(), configuration) << name;
-        EXPECT_FALSE(m_editor->lastError().empty());
+        EXPECT_NE(m_editor->lastError().find((m_dir / name).string()), std::string::npos) << m_editor->lastError();
     }
+    EXPECT_NE(m_editor->lastError().find("line 3, column 10"), std::string::npos) << m_editor->lastError();
     EXPECT_FALSE(m_editor->hasUnsavedChanges());
     EXPECT_EQ(DemoTexts::statusBarText(DemoOperation::LoadDemo, DemoStatus::SimulationLoadFailed),
               "Error loading demo configuration.");
+}
+
+// Each edit can be taken back, to the row and to the byte of the configuration; a failed
+// operation does not replace what undo brings back.
+TEST_F(DemoEditorTest, UndoRestoresTheExactPreviousConfiguration)
+{
+    start();
+    RootNode& demo = m_model->demoRoot();
+    const std::string saveBefore = (m_dir / "before.xml").string();
+    ASSERT_EQ(m_editor->saveConfiguration(nullptr, saveBefore), DemoStatus::Ok);
+    const std::string configuration = document();
+    const std::vector<std::string> rows = shownRows(demo);
+    EXPECT_FALSE(m_editor->canUndo());
+    EXPECT_EQ(m_editor->undo(), DemoStatus::NothingToUndo);
+
+    // Undone after a save: the file holds the edit, so the flag is set and the next save
+    // writes what the save before the edit wrote.
+    ASSERT_EQ(m_editor->removeEnclosure(1), DemoStatus::Ok);
+    ASSERT_EQ(m_editor->saveConfiguration(), DemoStatus::Ok);
+    ASSERT_NE(readFile(configFile()), readFile(saveBefore));
+    ASSERT_EQ(m_editor->undo(), DemoStatus::Ok);
+    EXPECT_EQ(shownRows(demo), rows);
+    EXPECT_EQ(document(), configuration);
+    EXPECT_TRUE(m_editor->hasUnsavedChanges());
+    ASSERT_EQ(m_editor->saveConfiguration(), DemoStatus::Ok);
+    EXPECT_EQ(readFile(configFile()), readFile(saveBefore));
+
+    // Undone before a save: as it was, with nothing to save.
+    const std::string saved = document();
+    ASSERT_EQ(m_editor->removeEnclosure(0), DemoStatus::Ok);
+    ASSERT_EQ(m_editor->undo(), DemoStatus::Ok);
+    EXPECT_EQ(shownRows(demo), rows);
+    EXPECT_EQ(document(), saved);
+    EXPECT_FALSE(m_editor->hasUnsavedChanges());
+
+    // A failed load changes nothing, so undo takes back the edit before it; one level only.
+    ASSERT_EQ(m_editor->putBoard(*m_editor->slotAt(0, 6), model(NodeType::EmptySlot, "QC-3104")), DemoStatus::Ok);
+    const std::vector<std::string> withBoard = shownRows(demo);
+    ASSERT_EQ(m_editor->removeEnclosure(0), DemoStatus::Ok);
+    std::ofstream(m_dir / "broken.xml") << "<Simulation>";
+    ASSERT_EQ(m_editor->loadDemoFile((m_dir / "broken.xml").string()), DemoStatus::SimulationLoadFailed);
+    ASSERT_EQ(m_editor->undo(), DemoStatus::Ok);
+    EXPECT_EQ(shownRows(demo), withBoard);
+    EXPECT_FALSE(m_editor->canUndo());
+}
+
+// The driver describes a demo enclosure without its place; its rows tell the place it has.
+TEST_F(DemoEditorTest, EnclosureNumberAndBoardCountRowsFollowEdits)
+{
+    start();
+    const auto row = [](const ModelNode& node, const std::string& name) {
+        for (const auto& child : node.children()) {
+            if (child->name == name)
+                return child->firstValue();
+        }
+        return std::string("(none)");
+    };
+    ASSERT_EQ(m_editor->addEnclosure(model(NodeType::Root, "QE-D2")), DemoStatus::Ok);
+    ASSERT_EQ(m_editor->putBoard(*m_editor->slotAt(2, 3), model(NodeType::EmptySlot, "QC-3104")), DemoStatus::Ok);
+    ASSERT_EQ(m_editor->removeEnclosure(0), DemoStatus::Ok);
+    const EnclosureNode* moved = m_editor->enclosureAt(1);
+    EXPECT_EQ(row(*moved, "EnclosureNo"), "1");
+    EXPECT_EQ(row(*moved, "BoardCount"), "1");
+    const ModelNode* slot = m_editor->slotAt(1, 3);
+    ASSERT_NE(slot, nullptr);
+    ASSERT_NE(row(*slot, "BoardLocation"), "(none)");
+    for (const auto& child : slot->children()) {
+        if (child->name == "BoardLocation") {
+            EXPECT_EQ(row(*child, "EnclosureNo"), "1");
+            EXPECT_EQ(row(*child, "SlotNo"), "3");
+        }
+    }
+    EXPECT_EQ(row(*m_editor->enclosureAt(0), "EnclosureNo"), "0");
+    EXPECT_EQ(DemoSystemEditor::boardCount(*m_editor->enclosureAt(0)), 2u);
+    EXPECT_EQ(row(*m_editor->enclosureAt(0), "BoardCount"), "2");
 }
 
 TEST_F(DemoEditorTest, ImportOfTheLocalHardware)

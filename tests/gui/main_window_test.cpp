@@ -1,3 +1,6 @@
+// Before any Qt header: the configuration's records have a member named like Qt's `slots`.
+#include "config/qorin_cfg_handler.h"
+
 #include "support/net.h"
 #include "qt_printers.h"
 #include "window_test_support.h"
@@ -15,10 +18,12 @@
 #include "gui/window/demo_tab.h"
 #include "gui/window/tool_target_builder.h"
 #include "ui_main_window.h"
+#include "xpugi/element.h"
 
 #include <QColor>
 #include <QDir>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -137,6 +142,36 @@ TEST(MainWindowStartUpTest, CrashReportsGoToTheDataFolder)
         EXPECT_EQ(QString::fromStdString(monitor->reportFolder()), site.path("documents/Norvale/zamo2explorer"));
     }
     EXPECT_EQ(crash_monitor::CrashMonitor::Existing(), nullptr);
+}
+
+// A configuration file that does not load is told at start-up, and the first save says where
+// the old file went.
+TEST(MainWindowStartUpTest, BrokenConfigurationIsToldAndKeptAtTheFirstSave)
+{
+    SimulatedSite site;
+    const QString path = site.configFile();
+    const QByteArray broken = "<zmpxi_api_config>\n<Definition>\n</zmpxi_api_config>";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(broken);
+    file.close();
+
+    DialogRecorder dialogs;
+    auto window = startWindow();
+    ASSERT_TRUE(window->init());
+    const QString reason = "not XML: Start-end tags mismatch at line 3, column 3";
+    EXPECT_EQ(dialogs.seen().filter("could not be used").size(), 1) << dialogs.seen().join("\n").toStdString();
+    EXPECT_TRUE(dialogs.saw(path + " " + reason));
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "Driver configuration not usable, defaults in use: " + path + ": " + reason);
+
+    window->ui()->actionSaveConfiguration->trigger();
+    const QString kept = QString::fromStdString(window->system()->keptConfigurationFile());
+    ASSERT_TRUE(kept.startsWith(path + ".invalid-")) << kept.toStdString();
+    EXPECT_TRUE(dialogs.saw("The unusable file that was there is kept as " + kept));
+    EXPECT_EQ(SimulatedSite::read(kept).toUtf8(), broken);
+    window->ui()->actionSaveConfiguration->trigger();
+    EXPECT_EQ(dialogs.seen().filter("kept as").size(), 1);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -372,8 +407,11 @@ TEST_F(MainWindowTest, DemoEditsSaveAndLoadThroughTheWindow)
     ASSERT_TRUE(QFile::exists(chosen));
 
     // Removing the first enclosure renumbers the others.
-    tree->setCurrentIndex(findRow(*tree->model(), "Enclosure 0:"));
-    m_window->ui()->btnRemove->click();
+    {
+        DialogRecorder yes("save");
+        tree->setCurrentIndex(findRow(*tree->model(), "Enclosure 0:"));
+        m_window->ui()->btnRemove->click();
+    }
     ASSERT_EQ(enclosureCount(root), 2);
     EXPECT_TRUE(findRow(*tree->model(), "Enclosure 1:   QE-D2").isValid());
 
@@ -391,16 +429,84 @@ TEST_F(MainWindowTest, DemoEditsSaveAndLoadThroughTheWindow)
     broken.close();
     m_window->ui()->actionLoadDemo->trigger();
     EXPECT_TRUE(dialogs.saw("Failed to load simulation configuration!"));
+    EXPECT_TRUE(dialogs.saw(chosen + ": not XML: ")) << dialogs.seen().join("\n").toStdString();
     EXPECT_EQ(m_window->statusBar()->currentMessage(), "Error loading demo configuration.");
     EXPECT_EQ(enclosureCount(root), 3);
 }
 
-TEST_F(MainWindowTest, ImportMakesTheLocalHardwareTheDemoSystem)
+TEST_F(MainWindowTest, ImportAsksThenMakesTheLocalHardwareTheDemoSystem)
 {
+    {
+        DialogRecorder no("cancel");
+        m_window->ui()->actionUseSelectedAsDemo->trigger();
+        EXPECT_TRUE(no.saw("The demo system (2 enclosures, 6 boards) will be replaced by a copy of the local hardware."))
+            << no.seen().join("\n").toStdString();
+    }
+    EXPECT_EQ(enclosureCount(m_window->system()->demoRoot()), 2);
+    EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
+
+    DialogRecorder yes("save");
     m_window->ui()->actionUseSelectedAsDemo->trigger();
     EXPECT_EQ(enclosureCount(m_window->system()->demoRoot()), 3);
     EXPECT_TRUE(findRow(*m_window->demoModel(), "Enclosure 0:   QE-R16").isValid());
     EXPECT_TRUE(m_window->demoEditor()->hasUnsavedChanges());
+}
+
+// Edits that lose boards ask first, Cancel changes nothing, and Undo takes back the last edit.
+TEST_F(MainWindowTest, DemoEditsThatLoseBoardsAskAndUndoTakesThemBack)
+{
+    DemoTab* demo = m_window->demoTab();
+    QTreeView* tree = m_window->ui()->treeDemo;
+    QPushButton* remove = m_window->ui()->btnRemove;
+    QAction* undo = m_window->ui()->actionUndoDemoEdit;
+    RootNode& root = m_window->system()->demoRoot();
+    const auto configuration = [this] { return xpugi::printNode(m_window->system()->configHandler().document()); };
+    const std::string original = configuration();
+    const auto select = [&](const QString& row) {
+        const QModelIndex index = findRow(*tree->model(), row);
+        ASSERT_TRUE(index.isValid()) << row.toStdString();
+        tree->setCurrentIndex(index);
+        demo->selectRow(index);
+    };
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(m_window->ui()->menuDemo->actions().first(), undo);
+
+    select("Slot 6:   Empty");
+    EXPECT_FALSE(remove->isEnabled());
+    {
+        DialogRecorder no("cancel");
+        select("Slot 2:   QA-4016");
+        EXPECT_TRUE(remove->isEnabled());
+        const int model = demo->pickerTexts().indexOf("QC-3104");
+        ASSERT_GE(model, 0);
+        m_window->ui()->listModels->setCurrentIndex(m_window->ui()->listModels->model()->index(model, 0));
+        m_window->ui()->btnAdd->click();
+        EXPECT_TRUE(no.saw("Slot 2 of enclosure 0 holds QA-4016. Replace it by QC-3104?")) << no.seen().join("\n").toStdString();
+        EXPECT_TRUE(findRow(*tree->model(), "Slot 2:   QA-4016").isValid());
+
+        select("Enclosure 0:");
+        remove->click();
+        EXPECT_TRUE(no.saw("Enclosure 0 (QE-R8) holds 4 boards. Remove it with all of them?"));
+        EXPECT_EQ(enclosureCount(root), 2);
+        EXPECT_EQ(configuration(), original);
+        EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
+        EXPECT_FALSE(undo->isEnabled());
+    }
+
+    DialogRecorder yes("save");
+    select("Enclosure 0:");
+    remove->click();
+    ASSERT_EQ(enclosureCount(root), 1);
+    EXPECT_TRUE(findRow(*tree->model(), "Enclosure 0:   QE-P4").isValid());
+    ASSERT_TRUE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_EQ(enclosureCount(root), 2);
+    EXPECT_TRUE(findRow(*tree->model(), "Enclosure 0:   QE-R8").isValid());
+    EXPECT_TRUE(findRow(*tree->model(), "Slot 2:   QA-4016").isValid());
+    EXPECT_EQ(configuration(), original);
+    EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), "Demo edit undone.");
 }
 
 TEST_F(MainWindowTest, EventsOfNodesTheClientNoLongerHoldsAreDropped)

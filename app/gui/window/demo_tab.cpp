@@ -3,6 +3,7 @@
 #include "core/demo_status.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
+#include "core/enclosure_node.h"
 #include "core/node_types.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
@@ -10,8 +11,11 @@
 #include "gui/models/list_view_model.h"
 #include "gui/models/tree_view_model.h"
 
+#include <QAction>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTreeView>
 
 namespace z2e {
@@ -29,6 +33,10 @@ DemoTab::DemoTab(QWidget* window, SystemModel& system, DemoSystemEditor& editor,
 {
     m_widgets.tree->setModel(&m_treeModel);
     m_widgets.models->setModel(m_listModel);
+    connect(m_widgets.tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &DemoTab::updateActions);
+    if (m_widgets.undo)
+        connect(m_widgets.undo, &QAction::triggered, this, &DemoTab::undo);
+    updateActions();
 }
 
 DemoTab::~DemoTab() = default;
@@ -47,6 +55,23 @@ void DemoTab::showSystem()
     m_treeModel.rebuild(m_system, CTreeViewModel::DemoSystem);
     m_widgets.tree->expandToDepth(1);
     selectNode(currentNode() ? currentNode() : &m_system.demoRoot(), false);
+    updateActions();
+}
+
+void DemoTab::updateActions()
+{
+    const ModelNode* node = currentNode();
+    const bool removable = node && node->systemKind == SystemKind::Demo &&
+                           !DemoSystemEditor::removeProgressText(node->nodeType).empty();
+    if (m_widgets.remove)
+        m_widgets.remove->setEnabled(removable);
+    if (m_widgets.undo)
+        m_widgets.undo->setEnabled(m_editor.canUndo());
+}
+
+bool DemoTab::confirm(const std::string& question)
+{
+    return CMiscUtils::askYesNo(DemoTexts::kQuestionTitle, QString::fromStdString(question), m_window) == 3;
 }
 
 ModelNode* DemoTab::currentNode() const
@@ -143,6 +168,7 @@ std::int32_t DemoTab::runEdit(const std::string& text, std::function<std::int32_
         [operation](CInProgress&) { return operation(); });
     m_treeModel.rebuild(m_system, CTreeViewModel::DemoSystem);
     m_widgets.tree->expandToDepth(1);
+    updateActions();
     return status;
 }
 
@@ -168,6 +194,13 @@ void DemoTab::add()
     const std::string text = DemoSystemEditor::addProgressText(node->nodeType);
     if (text.empty())
         return;
+    if (node->nodeType == NodeType::BoardSlot) {
+        const auto* enclosure = static_cast<const EnclosureNode*>(node->parent());
+        const std::string slotText = "Slot " + std::to_string(enclosure->slotNumber(node->index)) + " of enclosure " +
+                                     std::to_string(enclosure->number);
+        if (!confirm(DemoTexts::replaceBoardQuestion(slotText, node->firstValue(), entry->name)))
+            return;
+    }
 
     const bool slot = node->nodeType == NodeType::BoardSlot || node->nodeType == NodeType::EmptySlot;
     const std::int32_t status = runEdit(text, [this, node, entry] { return m_editor.add(*node, *entry); });
@@ -187,6 +220,11 @@ void DemoTab::remove()
     const std::string text = DemoSystemEditor::removeProgressText(node->nodeType);
     if (text.empty())
         return;
+    if (node->nodeType == NodeType::Enclosure) {
+        const std::size_t boards = DemoSystemEditor::boardCount(static_cast<const EnclosureNode&>(*node));
+        if (boards > 0 && !confirm(DemoTexts::removeEnclosureQuestion(node->number, node->firstValue(), boards)))
+            return;
+    }
 
     const ModelNode* parent = node->parent();
     const ModelNode* neighbour = nullptr;
@@ -207,11 +245,37 @@ void DemoTab::importLocalHardware()
         CMiscUtils::notify(DemoTexts::kNotificationTitle, DemoTexts::kNoHardwareToImport, m_window);
         return;
     }
+    std::size_t enclosures = 0;
+    std::size_t boards = 0;
+    for (const auto& child : m_system.demoRoot().children()) {
+        if (const auto* enclosure = dynamic_cast<const EnclosureNode*>(child.get())) {
+            ++enclosures;
+            boards += DemoSystemEditor::boardCount(*enclosure);
+        }
+    }
+    if (enclosures > 0 && !confirm(DemoTexts::replaceDemoSystemQuestion(enclosures, boards)))
+        return;
     const std::int32_t status =
         runEdit(DemoTexts::kImportingHardware, [this] { return m_editor.importLocalHardware(); });
     selectNode(&m_system.demoRoot(), false);
     if (!showOutcome(DemoOperation::ImportHardware, status))
-        CMiscUtils::notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::HardwareImportFailed, m_window);
+        reportFailure(DemoStatus::HardwareImportFailed);
+}
+
+void DemoTab::undo()
+{
+    if (!m_editor.canUndo())
+        return;
+    m_treeModel.clear();
+    const std::int32_t status = m_editor.undo();
+    m_treeModel.rebuild(m_system, CTreeViewModel::DemoSystem);
+    m_widgets.tree->expandToDepth(1);
+    selectNode(&m_system.demoRoot(), false);
+    updateActions();
+    if (status == DemoStatus::Ok)
+        emit statusText(DemoTexts::kUndone);
+    else
+        reportFailure(status);
 }
 
 QString DemoTab::askFile(bool save, const char* title)
@@ -230,7 +294,7 @@ void DemoTab::loadDemo()
         runEdit(DemoTexts::kLoadingSimulation, [this, file] { return m_editor.loadDemoFile(file); });
     selectNode(&m_system.demoRoot(), false);
     if (!showOutcome(DemoOperation::LoadDemo, status))
-        CMiscUtils::notifyStatus(DemoTexts::kNotificationTitle, DemoStatus::SimulationLoadFailed, m_window);
+        reportFailure(DemoStatus::SimulationLoadFailed);
 }
 
 void DemoTab::saveDemo()
@@ -256,11 +320,30 @@ void DemoTab::saveToFile(DemoOperation operation, const std::function<std::int32
 
 bool DemoTab::saveConfiguration(const DriverLogSettings* windowLogSettings)
 {
+    const std::string keptBefore = m_system.keptConfigurationFile();
     const std::int32_t status = m_editor.saveConfiguration(windowLogSettings);
-    if (showOutcome(DemoOperation::SaveConfiguration, status))
-        return true;
-    reportFailure(status);
-    return false;
+    updateActions();
+    if (!showOutcome(DemoOperation::SaveConfiguration, status)) {
+        reportFailure(status);
+        return false;
+    }
+    const std::string& kept = m_system.keptConfigurationFile();
+    if (kept != keptBefore && !kept.empty())
+        CMiscUtils::notify(DemoTexts::kConfigurationTitle,
+                           QString::fromStdString(DemoTexts::configurationKeptNotice(m_system.configFilePath(), kept)),
+                           m_window);
+    return true;
+}
+
+void DemoTab::tellConfigurationProblem()
+{
+    const std::string& reason = m_system.configurationProblem();
+    if (reason.empty())
+        return;
+    const std::string& path = m_system.configFilePath();
+    emit statusText(QString::fromStdString(DemoTexts::configurationFallbackLine(path, reason)));
+    CMiscUtils::notify(DemoTexts::kConfigurationTitle,
+                       QString::fromStdString(DemoTexts::configurationFallbackNotice(path, reason)), m_window);
 }
 
 bool DemoTab::showOutcome(DemoOperation operation, std::int32_t status)

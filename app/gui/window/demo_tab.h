@@ -17,9 +17,11 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QLineEdit;
 class QListView;
 class QModelIndex;
+class QPushButton;
 class QTreeView;
 class QWidget;
 
@@ -37,6 +39,8 @@ struct DemoTabWidgets {
     QTreeView* tree = nullptr;
     QListView* models = nullptr;
     QLineEdit* filter = nullptr;
+    QPushButton* remove = nullptr; ///< enabled only for a row that Remove acts on
+    QAction* undo = nullptr;       ///< the menu entry "Undo"; the tab triggers and enables it
 };
 
 class DemoTab : public QObject {
@@ -58,9 +62,12 @@ public:
 
     void setFileChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
 
-    // The operations behind the tab's buttons and the "Demo" menu.
+    // The operations behind the tab's buttons and the "Demo" menu. Edits that lose boards or
+    // the demo system ask first.
     void add();
     void remove();
+    /// Takes back the last demo edit (see DemoSystemEditor::undo).
+    void undo();
     void importLocalHardware();
     void loadDemo();
     void saveDemo();
@@ -68,6 +75,9 @@ public:
     /// Saves the configuration with the log settings the window holds (null: those loaded).
     /// False when it could not be written.
     bool saveConfiguration(const DriverLogSettings* windowLogSettings);
+    /// When the start-up could not use the driver configuration file: says so in the status
+    /// bar and in one notification, with the reason and the file's path.
+    void tellConfigurationProblem();
 
     /// Shows the picker list for the row at `index`.
     void selectRow(const QModelIndex& index);
@@ -89,6 +99,10 @@ signals:
     void statusText(const QString& text);
 
 private:
+    /// Enables Remove and Undo for the current row and the editor's state.
+    void updateActions();
+    /// A yes/no question over the window; true for yes.
+    bool confirm(const std::string& question);
     /// Runs `operation` on a worker behind the progress window showing `text`; the tree is
     /// rebuilt afterwards.
     std::int32_t runEdit(const std::string& text, std::function<std::int32_t()> operation);
