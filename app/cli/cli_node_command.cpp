@@ -6,7 +6,7 @@
 #include "core/node_action_rules.h"
 #include "core/node_result_text.h"
 
-#include "qorinet_api/client/qorinet_if_client_node.h"
+#include "driver/command/qorin_node_util_wrapper.h"
 
 #include <unistd.h>
 
@@ -76,7 +76,7 @@ int rename(const CliOptions& options)
     const int opened = session.open();
     if (opened != EXIT_OK)
         return opened;
-    const std::int32_t result = session.session().node()->setName(name);
+    const std::int32_t result = session.session().maintenance()->setNodeName(name);
     return report(options, "node " + options.node + " renamed to " + name, NodeActionRules::kRenameFailed, result);
 }
 
@@ -126,7 +126,7 @@ int changeIp(const CliOptions& options)
     }
     if (!confirmed(options, NodeActionRules::kChangeIpQuestion))
         return refused("not confirmed");
-    const std::int32_t result = NodeActionRules::sendIpConfig(*session.session().node(), edited);
+    const std::int32_t result = NodeActionRules::sendIpConfig(*session.session().maintenance(), edited);
     return report(options,
                   "node " + options.node + " took " + edited.mode + " " + edited.version + " " + edited.address +
                       "/" + edited.mask,
@@ -143,8 +143,8 @@ int restart(const CliOptions& options, bool reboot)
     const int located = session.locate(true);
     if (located != EXIT_OK)
         return located;
-    qorinet_api::QORINetIfClientNode& node = *session.session().node();
-    const std::int32_t result = reboot ? node.rebootSystem() : node.restartServer();
+    const std::shared_ptr<QorinNodeUtilWrapper> node = session.session().maintenance();
+    const std::int32_t result = reboot ? node->rebootSystem() : node->restartServer();
     return report(options, reboot ? "node " + options.node + " reboots" : "node " + options.node + " restarts its server",
                   reboot ? NodeActionRules::kRebootFailed : NodeActionRules::kRestartFailed, result);
 }

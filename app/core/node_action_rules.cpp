@@ -2,7 +2,7 @@
 
 #include "core/node_result_text.h"
 
-#include "qorinet_api/client/qorinet_if_client_node.h"
+#include "driver/command/qorin_node_util_wrapper.h"
 
 #include <arpa/inet.h>
 
@@ -102,9 +102,11 @@ std::string NodeActionRules::versionText(std::uint32_t word)
     return (word & kModeNotIpv4) != 0 ? "IPv6" : "IPv4";
 }
 
-std::int32_t NodeActionRules::sendIpConfig(qorinet_api::QORINetIfClientNode& node, const NodeIpSettings& settings)
+std::int32_t NodeActionRules::sendIpConfig(QorinNodeUtilWrapper& node, const NodeIpSettings& settings)
 {
-    return node.setIpConfig(modeWord(settings.mode, settings.version), settings.address, settings.mask);
+    std::string address = settings.address;
+    std::string mask = settings.mask;
+    return node.setIpConfig(modeWord(settings.mode, settings.version), address, mask);
 }
 
 std::string NodeActionRules::failureText(const char* prefix, std::int32_t code)

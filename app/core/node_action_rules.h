@@ -7,11 +7,9 @@
 #include <cstdint>
 #include <string>
 
-namespace qorinet_api {
-class QORINetIfClientNode;
-}
-
 namespace z2e {
+
+class QorinNodeUtilWrapper;
 
 /// A node's IP configuration as the dialog and the command line hold it: texts, compared
 /// without regard to case.
@@ -64,7 +62,7 @@ public:
     static std::string versionText(std::uint32_t word);
 
     /// setIpConfig with the mode word of `settings`; the node's result.
-    static std::int32_t sendIpConfig(qorinet_api::QORINetIfClientNode& node, const NodeIpSettings& settings);
+    static std::int32_t sendIpConfig(QorinNodeUtilWrapper& node, const NodeIpSettings& settings);
 
     /// `prefix`, the text of `code` and the closing "]    " of the failure boxes.
     static std::string failureText(const char* prefix, std::int32_t code);

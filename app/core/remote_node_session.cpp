@@ -156,9 +156,13 @@ std::int32_t RemoteNodeSession::connect(std::uint32_t requestCeilingMs)
     return result;
 }
 
-qorinet_api::QORINetIfClientNode* RemoteNodeSession::node()
+std::shared_ptr<QorinNodeUtilWrapper> RemoteNodeSession::maintenance()
 {
-    return m_client->node.get();
+    if (!m_client->node)
+        return nullptr;
+    auto commands = std::make_shared<QorinNodeUtilWrapper>(m_client->node);
+    commands->setReady(true);
+    return commands;
 }
 
 NetworkNodeRecord RemoteNodeSession::record(bool connected)

@@ -44,9 +44,9 @@ public:
     /// asked when `connected`.
     NetworkNodeRecord record(bool connected);
 
-    /// The node findNode() saw (null before), for the maintenance requests: rename after
-    /// connect(), restart, reboot and IP configuration without.
-    qorinet_api::QORINetIfClientNode* node();
+    /// A ready command layer over the node findNode() saw (null before), for the maintenance
+    /// requests: rename after connect(), restart, reboot and IP configuration without.
+    std::shared_ptr<QorinNodeUtilWrapper> maintenance();
 
     /// The command layer of the connected node; valid after connect().
     QorinNodeUtilWrapper& wrapper() { return *m_wrapper; }

@@ -45,7 +45,6 @@
 #include "uni/log.h"
 #include "uni/ip_address_pair.h"
 #include "uni/net_if_provider.h"
-#include "qorinet_api/client/qorinet_client_node.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -703,13 +702,14 @@ void MainWindow::runNodeAction(int code)
 {
     if (code == CNetActionsDialog::Cancel)
         return;
-    const std::shared_ptr<qorinet_api::QORINetClientNode> node = m_selected->node();
+    m_nodeCommands = m_selected->commands();
     const auto record = m_nodeRecords.find(m_selected->id());
-    if (!m_remoteShown || !node || record == m_nodeRecords.end()) {
+    if (!m_remoteShown || !m_nodeCommands || record == m_nodeRecords.end()) {
         showStatus("Choose a network node in the list of systems first.");
         return;
     }
-    m_nodeActions->perform(code, *node, m_system->remoteRoot(), QString::fromStdString(record->second->name));
+    m_nodeActions->perform(code, *m_nodeCommands, m_system->remoteRoot(),
+                           QString::fromStdString(record->second->name));
 }
 
 QDialog* MainWindow::openNetworkDialogForPicture(const QString& name)
@@ -736,7 +736,8 @@ QDialog* MainWindow::openNetworkDialogForPicture(const QString& name)
     const auto record = m_nodeRecords.find(m_selected->id());
     const QString nodeName =
         record != m_nodeRecords.end() ? QString::fromStdString(record->second->name) : QString();
-    return m_nodeActions->openForPicture(name, m_netOptions, m_selected->node().get(),
+    m_nodeCommands = m_selected->commands();
+    return m_nodeActions->openForPicture(name, m_netOptions, m_nodeCommands.get(),
                                          m_remoteShown ? &m_system->remoteRoot() : nullptr, nodeName);
 }
 

@@ -46,6 +46,7 @@ class CrashScreenshot;
 class DemoSystemEditor;
 class DemoTab;
 class NetworkClientHost;
+class QorinNodeUtilWrapper;
 class NodeActions;
 class RootNode;
 class SelectedNetworkNode;
@@ -242,6 +243,8 @@ private:
     std::int32_t m_startupStatus = -1;
     bool m_startupSucceeded = false;
     std::unique_ptr<NodeActions> m_nodeActions;
+    /// The command layer over the shown network node while a node action or its picture uses it.
+    std::shared_ptr<QorinNodeUtilWrapper> m_nodeCommands;
     /// The last accepted "Net Settings" chose "Manual Configuration": it is offered again.
     bool m_manualNetSettings = false;
     bool m_remoteShown = false;

@@ -587,6 +587,13 @@ std::int32_t QorinNodeUtilWrapper::restartServer()
     return m_node->restartServer();
 }
 
+std::int32_t QorinNodeUtilWrapper::setNodeName(const std::string& name)
+{
+    if (!m_ready)
+        return AppStatus::NotReady;
+    return m_node->setName(name);
+}
+
 std::int32_t QorinNodeUtilWrapper::rebootSystem()
 {
     if (!m_ready)

@@ -172,6 +172,8 @@ public:
     std::uint32_t getBoardCount() const;
     std::int32_t restartServer();
     std::int32_t rebootSystem();
+    /// Renames the node (a network node's name; the caller checks the text first).
+    std::int32_t setNodeName(const std::string& name);
     /// Both texts are cleared after the call.
     std::int32_t setIpConfig(std::uint32_t mode, std::string& address, std::string& netmask);
     std::int32_t getParamStructStr(const std::string& target, const std::string& item, std::string& text);

@@ -8,7 +8,7 @@
 #include "gui/dialogs/network/node_name_dialog.h"
 #include "gui/dialogs/network/remote_settings_dialog.h"
 
-#include "qorinet_api/client/qorinet_if_client_node.h"
+#include "driver/command/qorin_node_util_wrapper.h"
 #include "uni/net_if_provider.h"
 
 namespace z2e {
@@ -35,7 +35,7 @@ void showFailure(const char* prefix, std::int32_t code, QWidget* parent)
 
 NodeActions::NodeActions(QWidget* parent, Host host) : m_parent(parent), m_host(std::move(host)) {}
 
-void NodeActions::perform(int code, qorinet_api::QORINetIfClientNode& node, const ModelNode& root,
+void NodeActions::perform(int code, QorinNodeUtilWrapper& node, const ModelNode& root,
                           const QString& name)
 {
     switch (code) {
@@ -56,13 +56,13 @@ void NodeActions::perform(int code, qorinet_api::QORINetIfClientNode& node, cons
     }
 }
 
-void NodeActions::rename(qorinet_api::QORINetIfClientNode& node, const QString& name)
+void NodeActions::rename(QorinNodeUtilWrapper& node, const QString& name)
 {
     NodeNameDialog dialog(name, m_parent);
     if (dialog.exec() != QDialog::Accepted || !dialog.changed())
         return;
     const std::string chosen = dialog.name().toStdString();
-    const std::int32_t result = m_host.run("Renaming the network node.", [&node, chosen] { return node.setName(chosen); });
+    const std::int32_t result = m_host.run("Renaming the network node.", [&node, chosen] { return node.setNodeName(chosen); });
     if (result != 0) {
         showFailure(NodeActionRules::kRenameFailed, result, m_parent);
         return;
@@ -70,7 +70,7 @@ void NodeActions::rename(qorinet_api::QORINetIfClientNode& node, const QString& 
     m_host.renamed(chosen);
 }
 
-void NodeActions::restart(qorinet_api::QORINetIfClientNode& node, bool reboot)
+void NodeActions::restart(QorinNodeUtilWrapper& node, bool reboot)
 {
     const char* question = reboot ? NodeActionRules::kRebootQuestion : NodeActionRules::kRestartQuestion;
     if (CMiscUtils::askYesNo(kQuestionTitle, question, m_parent) != CDecisionDialogYesNo::Yes)
@@ -85,7 +85,7 @@ void NodeActions::restart(qorinet_api::QORINetIfClientNode& node, bool reboot)
     m_host.restarted();
 }
 
-void NodeActions::changeIp(qorinet_api::QORINetIfClientNode& node, const ModelNode& root)
+void NodeActions::changeIp(QorinNodeUtilWrapper& node, const ModelNode& root)
 {
     CRemoteSettingsDialog dialog(node, root,
                                  [this](const std::function<std::int32_t()>& call) {
@@ -114,7 +114,7 @@ QStringList NodeActions::pictureNames()
 }
 
 QDialog* NodeActions::openForPicture(const QString& name, const NetworkOptions& options,
-                                     qorinet_api::QORINetIfClientNode* node, const ModelNode* root,
+                                     QorinNodeUtilWrapper* node, const ModelNode* root,
                                      const QString& nodeName) const
 {
     QDialog* dialog = nullptr;

@@ -17,11 +17,9 @@
 class QDialog;
 class QWidget;
 
-namespace qorinet_api {
-class QORINetIfClientNode;
-}
-
 namespace z2e {
+
+class QorinNodeUtilWrapper;
 
 class ModelNode;
 
@@ -42,7 +40,7 @@ public:
 
     /// Carries out a CNetActionsDialog code (0 does nothing) on `node`, whose tree is `root`
     /// and whose name is `name`.
-    void perform(int code, qorinet_api::QORINetIfClientNode& node, const ModelNode& root, const QString& name);
+    void perform(int code, QorinNodeUtilWrapper& node, const ModelNode& root, const QString& name);
 
     /// "Net Settings" over `current`, modal; true with `current` replaced by the choice when the
     /// operator accepted. `manualChosen` tells whether that was "Manual Configuration".
@@ -53,13 +51,13 @@ public:
     /// Opens the named dialog without a modal loop (deleted on close); "net-settings" needs no
     /// node, the others are for `node`. Null for another name.
     QDialog* openForPicture(const QString& name, const NetworkOptions& options,
-                            qorinet_api::QORINetIfClientNode* node, const ModelNode* root,
+                            QorinNodeUtilWrapper* node, const ModelNode* root,
                             const QString& nodeName) const;
 
 private:
-    void rename(qorinet_api::QORINetIfClientNode& node, const QString& name);
-    void restart(qorinet_api::QORINetIfClientNode& node, bool reboot);
-    void changeIp(qorinet_api::QORINetIfClientNode& node, const ModelNode& root);
+    void rename(QorinNodeUtilWrapper& node, const QString& name);
+    void restart(QorinNodeUtilWrapper& node, bool reboot);
+    void changeIp(QorinNodeUtilWrapper& node, const ModelNode& root);
 
     QWidget* m_parent;
     Host m_host;

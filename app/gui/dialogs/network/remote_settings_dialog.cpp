@@ -50,7 +50,7 @@ NodeIpSettings CRemoteSettingsDialog::settingsOf(const ModelNode& root)
     return settings;
 }
 
-CRemoteSettingsDialog::CRemoteSettingsDialog(qorinet_api::QORINetIfClientNode& node, const ModelNode& root,
+CRemoteSettingsDialog::CRemoteSettingsDialog(QorinNodeUtilWrapper& node, const ModelNode& root,
                                              NodeCall run, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CRemoteSettingsDialog>()), m_node(node), m_run(std::move(run)),
       m_initial(settingsOf(root))

@@ -15,11 +15,9 @@ namespace Ui {
 class CRemoteSettingsDialog;
 }
 
-namespace qorinet_api {
-class QORINetIfClientNode;
-}
-
 namespace z2e {
+
+class QorinNodeUtilWrapper;
 
 class ModelNode;
 
@@ -32,7 +30,7 @@ public:
 
     /// `root` is the node's tree (its "Node Info" group gives the initial values); `node` gets
     /// the new configuration. Both must outlive the dialog.
-    CRemoteSettingsDialog(qorinet_api::QORINetIfClientNode& node, const ModelNode& root, NodeCall run,
+    CRemoteSettingsDialog(QorinNodeUtilWrapper& node, const ModelNode& root, NodeCall run,
                           QWidget* parent = nullptr);
     ~CRemoteSettingsDialog() override;
 
@@ -52,7 +50,7 @@ private slots:
 
 private:
     std::unique_ptr<Ui::CRemoteSettingsDialog> m_ui;
-    qorinet_api::QORINetIfClientNode& m_node;
+    QorinNodeUtilWrapper& m_node;
     NodeCall m_run;
     NodeIpSettings m_initial;
     NodeIpSettings m_edited;
