@@ -57,7 +57,9 @@ void CTreeFilterPanel::applyFilter()
         if (!filtered)
             return;
         m_view->setModel(m_source);
+        // Let go of the rows; the next word starts with a fresh walk.
         m_filter->setSourceModel(nullptr);
+        m_filter->setFilterText(QString());
         restoreExpansion();
         if (current.isValid()) {
             m_view->setCurrentIndex(current);
