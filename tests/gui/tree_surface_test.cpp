@@ -1,10 +1,13 @@
 // The hardware tree as a working surface: the filter field, the copies of a row and Refresh.
 
+#include "support/node_sim.h"
+#include "network_window_fixture.h"
 #include "qt_printers.h"
 #include "window_test_support.h"
 
 #include "core/system_model.h"
 #include "gui/main_window.h"
+#include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/tree_actions.h"
 #include "gui/window/tree_filter_panel.h"
@@ -160,11 +163,7 @@ TEST_F(TreeSurfaceTest, CopiesTheValueTheNameAndValueAndTheSubtree)
     const QStringList lines = copied(actions->copySubtree()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), below + 1);
     EXPECT_EQ(lines.front(), "Enclosure 0:   QE-R16");
-    const QModelIndex firstSlot = hardware->index(0, 0, enclosure);
-    EXPECT_EQ(lines.at(1), "  " + firstSlot.data().toString());
-    if (hardware->rowCount(firstSlot) > 0) {
-        EXPECT_EQ(lines.at(2), "    " + hardware->index(0, 0, firstSlot).data().toString());
-    }
+    EXPECT_EQ(lines.at(1), "  " + hardware->index(0, 0, enclosure).data().toString());
 
     // Filtered, the copy is of the row shown; Ctrl+C in the field copies the field's text.
     filterFor("QE-R16");
@@ -193,6 +192,28 @@ TEST_F(TreeSurfaceTest, RefreshReadsTheLocalSystemAgain)
     eachRow(*hardware, [&](const QModelIndex&) { ++after; });
     EXPECT_EQ(after, before);
     EXPECT_TRUE(tree()->isExpanded(hardware->index(0, 0)));
+}
+
+// The node's board cooled down between two reads: Refresh shows the new reading.
+TEST_F(NetworkWindowTest, RefreshReadsTheShownNodeAgain)
+{
+    z2e_test::HotBoardHardware hardware(m_site.path("node-hardware.xml").toStdString());
+    ASSERT_TRUE(hardware.hot());
+    ASSERT_TRUE(m_node.start(kNodeAddress, {"--hardware", hardware.path()}, m_port)) << m_node.output();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] {
+            return systems()->count() == 2 && systems()->item(1)->data(SystemListRole::Detail).toString() == "QE-R16";
+        },
+        kNodeWaitMs));
+    selectNode();
+    QTreeView* tree = m_window->ui()->treeHardware;
+    ASSERT_TRUE(findRow(*tree->model(), "BaseBoard:   78.5degC").isValid());
+
+    hardware.coolDown();
+    m_window->treeActions()->refresh()->trigger();
+    EXPECT_NE(tree->model(), m_window->hardwareModel());
+    EXPECT_FALSE(findRow(*tree->model(), "BaseBoard:   78.5").isValid());
+    EXPECT_TRUE(findRow(*tree->model(), "BaseBoard:   35degC").isValid());
 }
 
 } // namespace
