@@ -27,7 +27,7 @@ int nodeTreeCommand(const CliOptions& options)
     const NetworkNodeRecord record = session.session().record(connected <= 0);
     RootNode root(SystemKind::Remote);
     RemoteSystemBuilder::fillRoot(root, record);
-    printTreeRows(TreeRowList::collect(root), "remote", 0, options.json);
+    printTreeRows(TreeRowList::collect(root), "remote", 0, options);
     // Standard output holds the tree alone, also as JSON.
     if (connected > 0) {
         std::cerr << "zamo2ctl: " << session.connectFailureText(connected) << "\n";

@@ -148,7 +148,7 @@ bool parseValueOption(const std::string& arg, int argc, const char* const argv[]
         {"--file", &options.logName},    {"--level", &options.logLevel},
         {"--type", &options.logType},    {"--mode", &options.mode},
         {"--ip-version", &options.ipVersion}, {"--address", &options.address},
-        {"--mask", &options.mask}};
+        {"--mask", &options.mask},       {"--format", &options.format}};
     for (const auto& [name, target] : named) {
         std::string value;
         if (!optionValue(arg, name, argc, argv, i, value, matched) || (matched && value.empty())) {
@@ -327,6 +327,9 @@ const char* usageText()
            "                               1 invalid or unreadable (every fault is listed)\n"
            "  tree [--system local|demo]   run the start-up scan and print that system's tree;\n"
            "                               red rows are marked \"!\" (red on a terminal)\n"
+           "  tree --format json|csv|text  the tree as JSON (each row's name, value, kind, red\n"
+           "                               flag, depth and children besides its text), as CSV\n"
+           "                               (one line per row) or as text (the default)\n"
            "  tree --node ADDRESS          connect to the network node at ADDRESS and print its\n"
            "                               tree (enclosures, slots, node information)\n"
            "  nodes                        discover network nodes for a while (--scan-ms) and\n"

@@ -42,6 +42,7 @@ struct CliOptions {
     std::string logType;        ///< logging set --type
     bool extended = false;      ///< overview --extended: all 17 columns
     bool csv = false;           ///< overview --csv
+    std::string format;         ///< tree --format: "json", "csv" or "text"; "": text (JSON with --json)
     std::string mode;           ///< node ip --mode ("dhcp" or "static"), logging set --mode
     std::string ipVersion;      ///< node ip --ip-version: "4" or "6"
     std::string address;        ///< node ip --address

@@ -8,6 +8,7 @@
 #include "core/node_types.h"
 #include "core/system_model.h"
 #include "core/tree_row_list.h"
+#include "core/tree_row_text.h"
 #include "core/driver_library.h"
 
 #include <unistd.h>
@@ -62,8 +63,25 @@ void printJson(const std::vector<TreeRow>& rows, const std::string& system, std:
             << ",\"icon\":" << line.row.icon << ",\"red\":" << (line.row.red ? "true" : "false")
             << ",\"nodeType\":" << line.node->nodeType << "}";
     }
-    out << "]}\n";
+    out << "],\"tree\":" << TreeRowText::jsonTree(rows) << "}\n";
     std::cout << out.str();
+}
+
+enum class TreeFormat { Text, Json, Csv };
+
+bool treeFormatOf(const CliOptions& options, TreeFormat& format)
+{
+    if (options.format.empty())
+        format = options.json ? TreeFormat::Json : TreeFormat::Text;
+    else if (options.format == "json")
+        format = TreeFormat::Json;
+    else if (options.format == "csv")
+        format = TreeFormat::Csv;
+    else if (options.format == "text")
+        format = TreeFormat::Text;
+    else
+        return false;
+    return true;
 }
 
 bool systemKindOf(const std::string& system, std::uint32_t& kind)
@@ -79,16 +97,26 @@ bool systemKindOf(const std::string& system, std::uint32_t& kind)
 
 } // namespace
 
-void printTreeRows(const std::vector<TreeRow>& rows, const std::string& system, std::int32_t status, bool json)
+void printTreeRows(const std::vector<TreeRow>& rows, const std::string& system, std::int32_t status,
+                   const CliOptions& options)
 {
-    if (json)
+    TreeFormat format = TreeFormat::Text;
+    treeFormatOf(options, format);
+    if (format == TreeFormat::Json)
         printJson(rows, system, status);
+    else if (format == TreeFormat::Csv)
+        std::cout << TreeRowText::csv(rows);
     else
         printPlain(rows, ::isatty(STDOUT_FILENO) == 1);
 }
 
 int treeCommand(const CliOptions& options)
 {
+    TreeFormat format = TreeFormat::Text;
+    if (!treeFormatOf(options, format)) {
+        std::cerr << "zamo2ctl: --format needs json, csv or text\n";
+        return EXIT_USAGE;
+    }
     if (!options.node.empty())
         return nodeTreeCommand(options);
     std::uint32_t kind = 0;
@@ -108,7 +136,7 @@ int treeCommand(const CliOptions& options)
     warnConfigurationProblem(model);
     const std::vector<TreeRow> rows = TreeRowList::collect(*model.root(kind));
     const std::string system = kind == SystemKind::Demo ? "demo" : "local";
-    printTreeRows(rows, system, status, options.json);
+    printTreeRows(rows, system, status, options);
     // The demo tree is complete even when the hardware is held elsewhere.
     if (status == AppStatus::HardwareInUse && kind == SystemKind::Demo)
         return EXIT_OK;

@@ -1,6 +1,6 @@
 #pragma once
-// "zamo2ctl tree [--system local|demo] [--json]": runs the program's start-up scan and prints
-// the chosen system's tree row by row, as the window shows it.
+// "zamo2ctl tree [--system local|demo] [--json] [--format json|csv|text]": runs the program's
+// start-up scan and prints the chosen system's tree row by row, as the window shows it.
 
 #include "cli_options.h"
 
@@ -17,9 +17,11 @@ namespace cli {
 /// With --node the network node's tree instead (cli_node_tree_command.h).
 int treeCommand(const CliOptions& options);
 
-/// Prints `rows` as text (red rows coloured on a terminal, marked "!" elsewhere) or as one JSON
-/// object naming `system` and the application status `status`.
-void printTreeRows(const std::vector<TreeRow>& rows, const std::string& system, std::int32_t status, bool json);
+/// Prints `rows` in the format the options ask for: text (red rows coloured on a terminal,
+/// marked "!" elsewhere), CSV, or one JSON object naming `system` and the application status
+/// `status`, with the rows both as a flat list and as a tree.
+void printTreeRows(const std::vector<TreeRow>& rows, const std::string& system, std::int32_t status,
+                   const CliOptions& options);
 
 } // namespace cli
 } // namespace z2e

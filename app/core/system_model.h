@@ -57,6 +57,10 @@ public:
     /// system only, also while another program holds the hardware. The result of connect.
     std::int32_t reconnectSimulatedOnly();
 
+    /// Scans the local hardware again as the start-up does and refills the local tree (views
+    /// showing it must let go first). 0, 10, 500 or a scan status as initializeSystem().
+    std::int32_t rescanLocalSystem() { return scanLocalSystem(); }
+
     /// Releases the local node and with it the hardware; the trees stay. Also done on destruction.
     void shutdown();
 

@@ -29,6 +29,7 @@
 #include "gui/dialogs/tools/board_history_dialog.h"
 #include "gui/gui_resources.h"
 #include "gui/models/node_list_delegate.h"
+#include "gui/models/tree_filter_model.h"
 #include "gui/models/tree_icon_table.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/about_text.h"
@@ -36,6 +37,8 @@
 #include "gui/window/board_tool_dialogs.h"
 #include "gui/window/demo_tab.h"
 #include "gui/window/eeprom_menu_actions.h"
+#include "gui/window/tree_actions.h"
+#include "gui/window/tree_filter_panel.h"
 #include "gui/window/node_actions.h"
 #include "gui/window/node_event_types.h"
 #include "gui/window/report_collection.h"
@@ -99,6 +102,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_localModel = new CTreeViewModel(*m_icons, this);
     m_remoteModel = new CTreeViewModel(*m_icons, this);
     m_ui->treeHardware->setModel(m_localModel);
+    m_treePanel = new CTreeFilterPanel(m_ui->treeHardware, m_ui->splitterHardware);
     m_ui->listSystems->setItemDelegate(new NodeListDelegate(m_ui->listSystems));
     m_systemList = std::make_unique<SystemList>(m_ui->listSystems);
     // Wide enough for a network entry with its sync labels.
@@ -136,6 +140,17 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
         showRemoteTree(*record->second);
     };
     m_nodeActions = std::make_unique<NodeActions>(this, std::move(host));
+    TreeActions::Host trees;
+    trees.currentRow = [this] {
+        return m_ui->tabWidget->currentIndex() == kDemoTab ? m_ui->treeDemo->currentIndex()
+                                                           : m_treePanel->currentSourceIndex();
+    };
+    trees.find = [this] {
+        m_ui->tabWidget->setCurrentIndex(kHardwareTab);
+        m_treePanel->focusField();
+    };
+    trees.refresh = [this] { refreshShownSystem(); };
+    m_treeActions = new TreeActions(this, m_ui->menuHelp->menuAction(), std::move(trees));
     connectWidgets();
 }
 
@@ -479,7 +494,7 @@ void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
     m_remoteModel->clear();
     RemoteSystemBuilder::fillRoot(m_system->remoteRoot(), record);
     m_remoteModel->rebuild(*m_system, CTreeViewModel::RemoteSystem);
-    m_ui->treeHardware->setModel(m_remoteModel);
+    m_treePanel->showModel(m_remoteModel);
     m_ui->treeHardware->expandAll();
     m_remoteShown = true;
     if (record.failure != 0)
@@ -493,11 +508,42 @@ void MainWindow::showLocalSystem()
     if (m_selected->active())
         runNodeWork("Releasing the network node.", [this] { m_selected->release(); });
     m_selected->release();
-    m_ui->treeHardware->setModel(m_localModel);
+    m_treePanel->showModel(m_localModel);
     m_remoteModel->clear();
     m_system->remoteRoot().clear();
     m_remoteShown = false;
     m_ui->treeHardware->expandToDepth(kTreeDepth);
+}
+
+void MainWindow::refreshShownSystem()
+{
+    if (m_remoteShown) {
+        showSystemRow(m_shownSystemRow, true);
+        return;
+    }
+    if (!m_system || !m_startupSucceeded) {
+        showStatus("The local system was not read at start-up: there is nothing to read again.");
+        return;
+    }
+    // The tree shows the local rows: it lets go of them while they are read again.
+    m_localModel->clear();
+    std::int32_t result = AppStatus::InternalError;
+    SystemModel* system = m_system.get();
+    CInProgress* progress = CMiscUtils::createProgress(kSystemTitle, "Reading the local system.", this);
+    auto worker = std::make_unique<std::thread>([&result, system, progress] {
+        try {
+            result = system->rescanLocalSystem();
+        } catch (...) {
+            result = AppStatus::InternalError;
+        }
+        progress->closeFromWorker();
+    });
+    CMiscUtils::waitForWorker(std::move(worker), progress);
+    updateHwTreeModel();
+    showStatus(result == AppStatus::Ok ? QString("The local system was read again.")
+                                       : QString("The local system could not be read again: %1 (%2)")
+                                             .arg(QString::fromStdString(statusMessage(result)))
+                                             .arg(result));
 }
 
 bool MainWindow::remoteMenusLocked() const
@@ -536,10 +582,11 @@ void MainWindow::applyToolBar(const ToolBarTools& tools)
     m_ui->actionBoardConfiguration->setVisible(tools.boardConfiguration);
 }
 
-const ModelNode* MainWindow::treeNode(QTreeView* view, const QModelIndex& index) const
+const ModelNode* MainWindow::treeNode(QTreeView*, const QModelIndex& index) const
 {
-    const auto* model = view ? qobject_cast<const CTreeViewModel*>(view->model()) : nullptr;
-    return model ? model->nodeAt(index) : nullptr;
+    const QModelIndex row = CTreeFilterModel::sourceOf(index);
+    const auto* model = qobject_cast<const CTreeViewModel*>(row.model());
+    return model ? model->nodeAt(row) : nullptr;
 }
 
 void MainWindow::hdl_HWTreeClicked(const QModelIndex& index)
@@ -941,8 +988,9 @@ void MainWindow::runChangeTool(MenuEntry entry)
 
 void MainWindow::updateTemperatures()
 {
-    auto* model = qobject_cast<CTreeViewModel*>(m_ui->treeHardware->model());
-    const QModelIndex index = m_menuIndex.isValid() ? QModelIndex(m_menuIndex) : m_ui->treeHardware->currentIndex();
+    const QModelIndex index =
+        CTreeFilterModel::sourceOf(m_menuIndex.isValid() ? QModelIndex(m_menuIndex) : m_ui->treeHardware->currentIndex());
+    auto* model = qobject_cast<CTreeViewModel*>(m_treePanel->shownModel());
     const ModelNode* row = model ? model->nodeAt(index) : nullptr;
     if (row && row->systemKind == SystemKind::Local && m_system) {
         showStatus(TemperatureUpdate::run(*model, index, m_system->localRoot(), m_system->wrapper(), this));

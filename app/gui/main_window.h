@@ -41,6 +41,7 @@ class MainWindow;
 
 namespace z2e {
 
+class CTreeFilterPanel;
 class CTreeViewModel;
 class CrashScreenshot;
 class DemoSystemEditor;
@@ -52,6 +53,7 @@ class RootNode;
 class SelectedNetworkNode;
 class SystemList;
 class SystemModel;
+class TreeActions;
 class TreeIconTable;
 
 /// Choices a test makes before the window starts; the program uses the defaults.
@@ -88,6 +90,8 @@ public:
     Ui::MainWindow* ui() const { return m_ui.get(); }
     CTreeViewModel* hardwareModel() const { return m_localModel; }
     CTreeViewModel* demoModel() const { return m_demoModel; }
+    CTreeFilterPanel* treePanel() const { return m_treePanel; }
+    TreeActions* treeActions() const { return m_treeActions; }
 
     /// Used for every file dialog of the window (tests answer them).
     void setFileChooser(FileChooser chooser);
@@ -171,6 +175,8 @@ private:
     /// shown is left alone.
     void showSystemRow(int row, bool force);
     void showLocalSystem();
+    /// Refresh: the local system scanned again as at start-up, a network node read again.
+    void refreshShownSystem();
     /// Runs `work` (which talks to the network node `nodeId`, 0: the selected one) on a worker
     /// behind the progress window, then `then` on the GUI thread; node events that arrive
     /// meanwhile wait until both are done. The window's Cancel closes the node's link.
@@ -229,6 +235,8 @@ private:
     CTreeViewModel* m_demoModel = nullptr;
     CTreeViewModel* m_localModel = nullptr;
     CTreeViewModel* m_remoteModel = nullptr;
+    CTreeFilterPanel* m_treePanel = nullptr;
+    TreeActions* m_treeActions = nullptr;
     std::unique_ptr<SystemList> m_systemList;
     /// Records of the network nodes in the list, by node id.
     std::map<std::uint32_t, std::unique_ptr<NetworkNodeRecord>> m_nodeRecords;

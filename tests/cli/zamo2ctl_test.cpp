@@ -12,6 +12,7 @@
 #include "qorinet_api/client/qorinet_local_client_node.h"
 #include "zmpxi/driver_api.h"
 
+#include <boost/property_tree/json_parser.hpp>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -159,6 +161,41 @@ TEST_F(Zamo2ctlOnSite, TreePrintsTheRowsTheWindowShows)
     for (const std::string& line : expected)
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
     EXPECT_EQ(lines.size(), expected.size());
+}
+
+// The export formats carry the same rows: JSON as a tree of the rows the text lists, CSV a
+// line per row.
+TEST_F(Zamo2ctlOnSite, TreeFormatsGiveTheSameRows)
+{
+    const ProcessResult text = run({"tree", "--system", "demo", "--format", "text"});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    const std::size_t rows = std::count(text.out.begin(), text.out.end(), '\n');
+    ASSERT_GT(rows, 10u);
+
+    const ProcessResult json = run({"tree", "--system", "demo", "--format", "json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    boost::property_tree::ptree parsed;
+    std::istringstream in(json.out);
+    ASSERT_NO_THROW(boost::property_tree::read_json(in, parsed)) << json.out;
+    const auto& top = parsed.get_child("tree");
+    ASSERT_EQ(top.size(), 1u);
+    std::size_t counted = 0;
+    std::function<void(const boost::property_tree::ptree&, int)> walk = [&](const auto& row, int depth) {
+        ++counted;
+        EXPECT_EQ(row.template get<int>("depth"), depth) << row.template get<std::string>("text");
+        for (const auto& child : row.get_child("children"))
+            walk(child.second, depth + 1);
+    };
+    walk(top.front().second, 0);
+    EXPECT_EQ(counted, rows);
+    EXPECT_EQ(top.front().second.get<std::string>("kind"), "system");
+    EXPECT_NE(json.out.find("\"name\":\"Enclosure 1\",\"value\":\"QE-P4\",\"kind\":\"enclosure\""), std::string::npos);
+
+    const ProcessResult csv = run({"tree", "--system", "demo", "--format", "csv"});
+    ASSERT_EQ(csv.exitCode, 0) << csv.err;
+    EXPECT_EQ(csv.out.rfind("depth,kind,red,name,value,text\r\n0,system,0,Demo System,,Demo System\r\n", 0), 0u)
+        << csv.out;
+    EXPECT_EQ(run({"tree", "--format", "xml"}).exitCode, 64);
 }
 
 TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)

@@ -1,0 +1,65 @@
+#include "gui/window/tree_actions.h"
+
+#include "core/tree_row_list.h"
+#include "core/tree_row_text.h"
+#include "gui/models/tree_view_model.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <utility>
+
+namespace z2e {
+namespace {
+
+std::string rowText(const QModelIndex& row)
+{
+    return row.data().toString().toStdString();
+}
+
+} // namespace
+
+TreeActions::TreeActions(QMainWindow* window, QAction* before, Host host) : QObject(window), m_host(std::move(host))
+{
+    m_menu = new QMenu(tr("&Edit"), window);
+    window->menuBar()->insertMenu(before, m_menu);
+    m_find = m_menu->addAction(tr("&Find in Tree"), this, [this] { m_host.find(); }, QKeySequence::Find);
+    m_menu->addSeparator();
+    m_copyValue = m_menu->addAction(tr("&Copy Value"), this, [this] { copy(&TreeActions::valueText); },
+                                    QKeySequence::Copy);
+    m_copyNameAndValue = m_menu->addAction(tr("Copy &Name and Value"), this,
+                                           [this] { copy(&TreeActions::nameAndValueText); },
+                                           QKeySequence(tr("Ctrl+Shift+C")));
+    m_copySubtree = m_menu->addAction(tr("Copy &Subtree as Text"), this, [this] { copy(&TreeActions::subtreeText); });
+    m_menu->addSeparator();
+    m_refresh = m_menu->addAction(tr("&Refresh"), this, [this] { m_host.refresh(); }, QKeySequence::Refresh);
+}
+
+QString TreeActions::valueText(const QModelIndex& row)
+{
+    return QString::fromStdString(TreeRowText::split(rowText(row)).value);
+}
+
+QString TreeActions::nameAndValueText(const QModelIndex& row)
+{
+    return QString::fromStdString(TreeRowText::nameAndValue(rowText(row)));
+}
+
+QString TreeActions::subtreeText(const QModelIndex& row)
+{
+    const auto* model = qobject_cast<const CTreeViewModel*>(row.model());
+    const ModelNode* node = model ? model->nodeAt(row) : nullptr;
+    return node ? QString::fromStdString(TreeRowText::indented(TreeRowList::collect(*node))) : QString();
+}
+
+void TreeActions::copy(QString (*text)(const QModelIndex&))
+{
+    const QModelIndex row = m_host.currentRow();
+    if (row.isValid())
+        QApplication::clipboard()->setText(text(row));
+}
+
+} // namespace z2e

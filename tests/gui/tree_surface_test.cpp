@@ -1,0 +1,220 @@
+// The hardware tree as a working surface: the filter field, the copies of a row and Refresh.
+
+#include "support/node_sim.h"
+#include "network_window_fixture.h"
+#include "qt_printers.h"
+#include "window_test_support.h"
+
+#include "core/system_model.h"
+#include "gui/main_window.h"
+#include "gui/models/system_list_roles.h"
+#include "gui/models/tree_view_model.h"
+#include "gui/window/tree_actions.h"
+#include "gui/window/tree_filter_panel.h"
+#include "ui_main_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace z2e {
+namespace {
+
+using z2e_test::findRow;
+using z2e_test::SimulatedSite;
+using z2e_test::startWindow;
+
+constexpr int kWaitMs = 5000;
+
+/// Calls `visit` for every row of `model` below `parent`, depth first.
+void eachRow(const QAbstractItemModel& model, const std::function<void(const QModelIndex&)>& visit,
+             const QModelIndex& parent = {})
+{
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        const QModelIndex index = model.index(row, 0, parent);
+        visit(index);
+        eachRow(model, visit, index);
+    }
+}
+
+class TreeSurfaceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_window = startWindow();
+        ASSERT_TRUE(m_window->init());
+    }
+
+    QTreeView* tree() const { return m_window->ui()->treeHardware; }
+    QLineEdit* field() const { return m_window->findChild<QLineEdit*>("editTreeFilter"); }
+    QString countText() const { return m_window->findChild<QLabel*>("labelMatches")->text(); }
+
+    /// Types `text` into the filter field and waits for the tree to follow.
+    void filterFor(const QString& text)
+    {
+        QTest::keyClicks(field(), text);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return tree()->model() != m_window->hardwareModel(); }, kWaitMs));
+    }
+
+    QString copied(QAction* action)
+    {
+        QApplication::clipboard()->clear();
+        action->trigger();
+        return QApplication::clipboard()->text();
+    }
+
+    SimulatedSite m_site;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+// What the filter shows, by the rows of the unfiltered model; the operator's expansion
+// survives the filter, opened further only to the row chosen while filtered.
+TEST_F(TreeSurfaceTest, FilterShowsMatchesWithTheirParentsAndClearingRestoresTheTree)
+{
+    CTreeViewModel* hardware = m_window->hardwareModel();
+    const QModelIndex second = findRow(*hardware, "Enclosure 1:");
+    const QModelIndex third = findRow(*hardware, "Enclosure 2:");
+    ASSERT_TRUE(second.isValid() && third.isValid());
+    tree()->expand(second);
+    tree()->collapse(findRow(*hardware, "Enclosure 0:"));
+    tree()->setCurrentIndex(third);
+    QStringList expandedBefore;
+    eachRow(*hardware, [&](const QModelIndex& row) {
+        if (tree()->isExpanded(row))
+            expandedBefore << row.data().toString();
+    });
+
+    const QString word = "serialnumber";
+    int expected = 0;
+    eachRow(*hardware, [&](const QModelIndex& row) { expected += row.data().toString().contains(word, Qt::CaseInsensitive); });
+    ASSERT_GT(expected, 1);
+
+    filterFor(word);
+    EXPECT_EQ(m_window->treePanel()->matchCount(), expected);
+    EXPECT_EQ(countText(), QString("%1 matches").arg(expected));
+    int bold = 0;
+    eachRow(*tree()->model(), [&](const QModelIndex& row) {
+        const bool match = row.data().toString().contains(word, Qt::CaseInsensitive);
+        EXPECT_EQ(row.data(Qt::FontRole).value<QFont>().bold(), match) << row.data().toString().toStdString();
+        bold += match;
+        if (!match) {
+            // A row that does not match is there for a match below it, and opened.
+            EXPECT_GT(tree()->model()->rowCount(row), 0) << row.data().toString().toStdString();
+            EXPECT_TRUE(tree()->isExpanded(row)) << row.data().toString().toStdString();
+        }
+    });
+    EXPECT_EQ(bold, expected);
+    // The rows of the filtered tree are the rows the menus and tools act on.
+    EXPECT_NE(m_window->contextMenuFor(tree(), findRow(*tree()->model(), "Enclosure 0:"), false), nullptr);
+    const QModelIndex shownSerial = findRow(*tree()->model(), "SerialNumber:   10A80001");
+    ASSERT_TRUE(shownSerial.isValid());
+    tree()->setCurrentIndex(shownSerial);
+    EXPECT_EQ(m_window->treePanel()->currentSourceIndex().model(), hardware);
+
+    field()->clear();
+    field()->setText("");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return tree()->model() == m_window->hardwareModel(); }, kWaitMs));
+    EXPECT_EQ(countText(), "");
+    QStringList expandedAfter;
+    eachRow(*hardware, [&](const QModelIndex& row) {
+        if (tree()->isExpanded(row))
+            expandedAfter << row.data().toString();
+    });
+    // The row chosen while filtered stays current, and in sight.
+    const QModelIndex current = tree()->currentIndex();
+    EXPECT_TRUE(current.data().toString().startsWith("SerialNumber:   10A80001"));
+    for (QModelIndex up = current.parent(); up.isValid(); up = up.parent()) {
+        if (!expandedBefore.contains(up.data().toString()))
+            expandedBefore << up.data().toString();
+    }
+    expandedBefore.sort();
+    expandedAfter.sort();
+    EXPECT_EQ(expandedAfter, expandedBefore);
+
+    // A word no row holds leaves an empty tree, and says so.
+    filterFor("no such row");
+    EXPECT_EQ(tree()->model()->rowCount(), 0);
+    EXPECT_EQ(countText(), "0 matches");
+}
+
+TEST_F(TreeSurfaceTest, CopiesTheValueTheNameAndValueAndTheSubtree)
+{
+    CTreeViewModel* hardware = m_window->hardwareModel();
+    const QModelIndex enclosure = findRow(*hardware, "Enclosure 0:   QE-R16");
+    ASSERT_TRUE(enclosure.isValid());
+    tree()->setCurrentIndex(enclosure);
+    TreeActions* actions = m_window->treeActions();
+    EXPECT_EQ(copied(actions->copyValue()), "QE-R16");
+    EXPECT_EQ(copied(actions->copyNameAndValue()), "Enclosure 0: QE-R16");
+
+    int below = 0;
+    eachRow(*hardware, [&](const QModelIndex&) { ++below; }, enclosure);
+    const QStringList lines = copied(actions->copySubtree()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), below + 1);
+    EXPECT_EQ(lines.front(), "Enclosure 0:   QE-R16");
+    EXPECT_EQ(lines.at(1), "  " + hardware->index(0, 0, enclosure).data().toString());
+
+    // Filtered, the copy is of the row shown; Ctrl+C in the field copies the field's text.
+    filterFor("QE-R16");
+    tree()->setCurrentIndex(findRow(*tree()->model(), "Enclosure 0:"));
+    EXPECT_EQ(copied(actions->copyValue()), "QE-R16");
+    m_window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    actions->find()->trigger();
+    EXPECT_TRUE(field()->hasFocus());
+    QApplication::clipboard()->clear();
+    QTest::keyClick(field(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "QE-R16");
+}
+
+TEST_F(TreeSurfaceTest, RefreshReadsTheLocalSystemAgain)
+{
+    CTreeViewModel* hardware = m_window->hardwareModel();
+    int before = 0;
+    eachRow(*hardware, [&](const QModelIndex&) { ++before; });
+    // Rows changed behind the tree's back are replaced by what the scan finds.
+    m_window->system()->localRoot().childAt(0)->values.front() = "stale";
+    m_window->treeActions()->refresh()->trigger();
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), "The local system was read again.");
+    EXPECT_TRUE(findRow(*hardware, "Enclosure 0:   QE-R16").isValid());
+    int after = 0;
+    eachRow(*hardware, [&](const QModelIndex&) { ++after; });
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(tree()->isExpanded(hardware->index(0, 0)));
+}
+
+// The node's board cooled down between two reads: Refresh shows the new reading.
+TEST_F(NetworkWindowTest, RefreshReadsTheShownNodeAgain)
+{
+    z2e_test::HotBoardHardware hardware(m_site.path("node-hardware.xml").toStdString());
+    ASSERT_TRUE(hardware.hot());
+    ASSERT_TRUE(m_node.start(kNodeAddress, {"--hardware", hardware.path()}, m_port)) << m_node.output();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] {
+            return systems()->count() == 2 && systems()->item(1)->data(SystemListRole::Detail).toString() == "QE-R16";
+        },
+        kNodeWaitMs));
+    selectNode();
+    QTreeView* tree = m_window->ui()->treeHardware;
+    ASSERT_TRUE(findRow(*tree->model(), "BaseBoard:   78.5degC").isValid());
+
+    hardware.coolDown();
+    m_window->treeActions()->refresh()->trigger();
+    EXPECT_NE(tree->model(), m_window->hardwareModel());
+    EXPECT_FALSE(findRow(*tree->model(), "BaseBoard:   78.5").isValid());
+    EXPECT_TRUE(findRow(*tree->model(), "BaseBoard:   35degC").isValid());
+}
+
+} // namespace
+} // namespace z2e
