@@ -77,8 +77,10 @@ TEST_F(KeyboardHelpTest, F1OpensTheGuideWithItsPicturesOnce)
     const QVariant picture =
         guide->browser()->loadResource(QTextDocument::ImageResource, QUrl("zamo2explorer-main-window.png"));
     EXPECT_FALSE(QImage::fromData(picture.toByteArray()).isNull());
-    // Asked again, the open guide comes to the front.
+    // Asked again from the main window, the guide made before comes back.
     guide->close();
+    QApplication::setActiveWindow(m_window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
     QTest::keyClick(m_window.get(), Qt::Key_F1);
     EXPECT_EQ(guides().size(), 1);
     EXPECT_TRUE(guide->isVisible());

@@ -7,8 +7,35 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace z2e {
+
+namespace {
+
+// Screenshots are as wide as the window they show; the guide's window is narrower.
+constexpr int kPictureWidth = 720;
+
+void fitPictures(QTextDocument& document)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextImageFormat picture = fragment.charFormat().toImageFormat();
+            if (!picture.isValid())
+                continue;
+            picture.setWidth(kPictureWidth); // the height follows the picture's proportions
+            QTextCursor cursor(&document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(picture);
+        }
+    }
+}
+
+} // namespace
 
 UserGuideDialog::UserGuideDialog(QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::UserGuideDialog>())
@@ -26,6 +53,7 @@ UserGuideDialog::UserGuideDialog(QWidget* parent)
     // The pictures sit beside the guide, as they do in the source tree.
     m_ui->browser->setSearchPaths({QFileInfo(kGuidePath).path()});
     m_ui->browser->setMarkdown(QString::fromUtf8(guide.readAll()));
+    fitPictures(*m_ui->browser->document());
 }
 
 UserGuideDialog::~UserGuideDialog() = default;
