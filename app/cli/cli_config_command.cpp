@@ -32,18 +32,35 @@ int unusable(const CliOptions& options, const std::string& file, const std::stri
     return EXIT_INVALID;
 }
 
-void printFindings(const CliOptions& options, const std::string& file, const CheckDiagnostics& diagnostics)
+std::string problemsJson(const CheckDiagnostics& diagnostics)
+{
+    std::string out = "[";
+    for (const auto& finding : diagnostics.findings()) {
+        out += out.size() > 1 ? "," : "";
+        out += "{\"path\":" + jsonString(finding.path) + ",\"reason\":" + jsonString(finding.reason) + "}";
+    }
+    return out + "]";
+}
+
+void printFindings(const CliOptions& options, const std::string& file, const CheckDiagnostics& diagnostics,
+                   bool configuration)
 {
     const bool valid = diagnostics.empty();
+    const bool truncated = diagnostics.total() > diagnostics.findings().size();
     if (options.json) {
         Report report;
         report.add("file", file);
         report.addFlag("valid", valid);
-        report.add("problems", static_cast<std::int64_t>(diagnostics.total()));
-        std::size_t n = 0;
-        for (const auto& finding : diagnostics.findings())
-            report.add("problem" + std::to_string(++n), finding.path + ": " + finding.reason);
+        report.addFlag("configuration", configuration);
+        report.add("problemCount", static_cast<std::int64_t>(diagnostics.total()));
+        report.addJson("problems", problemsJson(diagnostics));
+        report.addFlag("truncated", truncated);
         std::cout << report.render(true);
+        return;
+    }
+    if (!configuration) {
+        // The program would load it as it is: the rules have nothing to reject in it.
+        std::cout << file << ": not a driver configuration\n";
         return;
     }
     if (valid) {
@@ -53,7 +70,7 @@ void printFindings(const CliOptions& options, const std::string& file, const Che
     std::cout << file << ": invalid, " << diagnostics.total() << " problem(s):\n";
     for (const auto& finding : diagnostics.findings())
         std::cout << "  " << finding.path << ": " << finding.reason << "\n";
-    if (diagnostics.total() > diagnostics.findings().size())
+    if (truncated)
         std::cout << "  ... " << (diagnostics.total() - diagnostics.findings().size()) << " more not listed\n";
     std::cout << "The program would use its built-in configuration instead of this file.\n";
 }
@@ -71,12 +88,23 @@ int check(const CliOptions& options, const std::string& file)
     if (!parsed)
         return unusable(options, file,
                         "not XML: " + QorinCfgHandler::parseErrorText(parsed, text));
-    QorinCfgCheck checker;
     CheckDiagnostics diagnostics;
+    const std::string root = document.document_element().name();
+    // The rules look only at the elements they know, so any other well-formed document (a web
+    // page, a demo file) would pass them.
+    if (root != QorinCfgHandler::kRootElement) {
+        const std::string reason = "not a driver configuration: the root element is <" + root + ">, not <" +
+                                   QorinCfgHandler::kRootElement + ">";
+        std::cerr << "zamo2ctl: warning: " << file << " is " << reason << "\n";
+        diagnostics.add("/" + root, reason);
+        printFindings(options, file, diagnostics, false);
+        return EXIT_INVALID;
+    }
+    QorinCfgCheck checker;
     const bool valid = checker.checkDocument(document, &diagnostics);
     if (!valid && diagnostics.empty())
         diagnostics.add("/", "rejected"); // every rule reports; this only guards the exit status
-    printFindings(options, file, diagnostics);
+    printFindings(options, file, diagnostics, true);
     return valid ? EXIT_OK : EXIT_INVALID;
 }
 
@@ -84,10 +112,8 @@ int check(const CliOptions& options, const std::string& file)
 
 int configCommand(const CliOptions& options)
 {
-    if (options.arguments.size() != 2 || options.arguments[0] != "check") {
-        std::cerr << "zamo2ctl: config knows only: config check FILE\n";
-        return EXIT_USAGE;
-    }
+    if (options.arguments.size() != 2 || options.arguments[0] != "check")
+        return usageError("config knows only: config check FILE");
     return check(options, options.arguments[1]);
 }
 

@@ -1,7 +1,8 @@
 #include "cli_options.h"
 
-#include "uni/number_text.h"
+#include "uni/allowed_networks.h"
 #include "uni/ip_address_pair.h"
+#include "uni/number_text.h"
 
 #include <map>
 #include <set>
@@ -76,6 +77,13 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
         return false;
     }
     if (matched) {
+        // Discovery never looks outside the allowed networks, so waiting for the node is futile.
+        const uni::AllowedNetworks allowed = uni::AllowedNetworks::fromEnvironment();
+        if (!allowed.isAllowed(value)) {
+            error = "--node " + value + " is outside the allowed networks (" + allowed.toString() + "; set " +
+                    uni::AllowedNetworks::kEnvironmentVariable + " to include it)";
+            return false;
+        }
         options.node = value;
         return true;
     }
@@ -263,6 +271,18 @@ std::uint32_t commandTimeoutSeconds(const CliOptions& options)
     return tools.count(options.command) != 0 ? 360 : 60;
 }
 
+bool jsonRequested(int argc, const char* const argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--")
+            return false;
+        if (arg == "--json")
+            return true;
+    }
+    return false;
+}
+
 bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, std::string& error)
 {
     bool optionsEnded = false;
@@ -324,7 +344,9 @@ const char* usageText()
            "  get-xml TARGET ITEM          read a parameter of the XML tree and print it\n"
            "  set-i32 BOARD COMMAND VALUE  send an integer command to a board\n"
            "  config check FILE            validate a driver configuration file; exit 0 valid,\n"
-           "                               1 invalid or unreadable (every fault is listed)\n"
+           "                               1 invalid, unreadable or no driver configuration at\n"
+           "                               all (every fault is listed; --json: an array of\n"
+           "                               problems, \"truncated\" when not all are listed)\n"
            "  tree [--system local|demo]   run the start-up scan and print that system's tree;\n"
            "                               red rows are marked \"!\" (red on a terminal)\n"
            "  tree --format json|csv|text  the tree as JSON (each row's name, value, kind, red\n"
@@ -430,6 +452,17 @@ const char* usageText()
            "                               each node command asks first (on a terminal) or\n"
            "                               needs --yes\n"
            "\n"
+           "TARGET and ITEM (get, set, get-xml) name one parameter of the driver:\n"
+           "  TARGET  what the parameter belongs to: System; a board, BoardID and its index\n"
+           "          (BoardID0 is the first board), with a part after a slash where the\n"
+           "          parameter lives there (BoardID3/Base); an enclosure, EnclosureId and its\n"
+           "          index (EnclosureId0); or a fixed name (System/Config, driver/api)\n"
+           "  ITEM    the parameter's name within TARGET (EnclosureCount, key, BaseTemp, Path)\n"
+           "  zamo2ctl get System EnclosureCount      how many enclosures the driver found\n"
+           "  zamo2ctl get BoardID0 key               the model key of the first board\n"
+           "  zamo2ctl get BoardID0 BaseTemp          its base board temperature\n"
+           "  zamo2ctl get System/Config Path         the driver configuration's folder\n"
+           "\n"
            "Options:\n"
            "  --simulation force|off|normal  simulation mode the driver starts in\n"
            "  --driver FILE                  load this driver library instead of the default\n"
@@ -438,7 +471,8 @@ const char* usageText()
            "  --node ADDRESS                 tree, get, set, get-xml, set-i32, selftest, calibrate,\n"
            "                                 firmware, eeprom, enclosure, crossgrade, features and\n"
            "                                 node go to the network node at ADDRESS instead of the\n"
-           "                                 local driver; report-package adds it\n"
+           "                                 local driver; report-package adds it. An ADDRESS\n"
+           "                                 outside QORINET_ALLOWED_NETWORKS is refused at once\n"
            "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
            "                                 the node of --node (default 2500)\n"
            "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"
@@ -461,7 +495,8 @@ const char* usageText()
            "         for driver-text, 1 means the code is unknown; for report-package,\n"
            "         8 the package could not be made, 9 there were no log files to collect\n"
            "  63     any larger result (printed in full)\n"
-           "  64     bad command line\n"
+           "  64     bad command line: one line on standard error (with --json also\n"
+           "         {\"error\":\"usage\",\"message\":...,\"exitStatus\":64} on standard output)\n"
            "  65     selftest or calibrate: a board failed or has no verdict (a test that\n"
            "         does not apply to a board counts as passed); firmware: an update failed\n"
            "         (3002); a three-wire offset or a cross grade that was not confirmed;\n"
@@ -475,7 +510,18 @@ const char* usageText()
            "\n"
            "The network client keeps to the networks in QORINET_ALLOWED_NETWORKS (comma-\n"
            "separated CIDRs); only with it set to include 127.0.0.0/8 are nodes on this\n"
-           "computer's loopback found.\n";
+           "computer's loopback found.\n"
+           "\n"
+           "Examples:\n"
+           "  zamo2ctl local                          is the driver there, how many boards?\n"
+           "  zamo2ctl tree --system demo             the demo system as the window shows it\n"
+           "  zamo2ctl selftest --board 0 --json      self test of the first board, for a script\n"
+           "  zamo2ctl config check zmpxi_api_config.xml\n"
+           "                                          would the driver accept this file?\n"
+           "  QORINET_ALLOWED_NETWORKS=192.168.10.0/24 zamo2ctl nodes\n"
+           "                                          the network nodes of that network\n"
+           "  QORINET_ALLOWED_NETWORKS=192.168.10.0/24 zamo2ctl tree --node 192.168.10.20\n"
+           "                                          the tree of one of them\n";
 }
 
 } // namespace cli

@@ -59,6 +59,10 @@ std::uint32_t commandTimeoutSeconds(const CliOptions& options);
 /// argument count is checked too.
 bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, std::string& error);
 
+/// Whether --json stands among the options, even on a line that does not parse: a script that
+/// asked for JSON gets its usage error as JSON too.
+bool jsonRequested(int argc, const char* const argv[]);
+
 /// "--name value" or "--name=value": `matched` tells whether `arg` is option `name`; false
 /// when its value is missing. Advances `i` past a separate value.
 bool optionValue(const std::string& arg, const std::string& name, int argc, const char* const argv[], int& i,

@@ -15,9 +15,24 @@ int exitStatusOf(std::int32_t result)
     return result < EXIT_LARGE_RESULT ? static_cast<int>(result) : EXIT_LARGE_RESULT;
 }
 
+namespace {
+
+bool jsonUsageErrors = false;
+
+} // namespace
+
+void setJsonUsageErrors(bool json) { jsonUsageErrors = json; }
+
 int usageError(const std::string& message)
 {
-    std::cerr << "zamo2ctl: " << message << "\n";
+    std::cerr << "zamo2ctl: " << oneLine(message) << " - see zamo2ctl --help\n";
+    if (jsonUsageErrors) {
+        Report report;
+        report.add("error", std::string("usage"));
+        report.add("message", oneLine(message));
+        report.add("exitStatus", static_cast<std::int64_t>(EXIT_USAGE));
+        std::cout << report.render(true);
+    }
     return EXIT_USAGE;
 }
 
@@ -40,6 +55,8 @@ void Report::add(const std::string& key, std::int64_t number)
 }
 
 void Report::addFlag(const std::string& key, bool flag) { m_fields.push_back({key, flag ? "true" : "false", false}); }
+
+void Report::addJson(const std::string& key, const std::string& json) { m_fields.push_back({key, json, false}); }
 
 std::string Report::render(bool json) const
 {

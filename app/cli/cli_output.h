@@ -31,7 +31,12 @@ enum : int {
 /// 0 for success and warnings, the result itself for 1..62, 63 for anything larger.
 int exitStatusOf(std::int32_t result);
 
-/// "zamo2ctl: <message>" on standard error; EXIT_USAGE.
+/// Whether usage errors also print a JSON error object on standard output. main() sets it
+/// from --json before the first usage error can happen; commands only report.
+void setJsonUsageErrors(bool json);
+
+/// "zamo2ctl: <message> - see zamo2ctl --help" on standard error, and under --json the object
+/// {"error":"usage","message":...,"exitStatus":64} on standard output; EXIT_USAGE.
 int usageError(const std::string& message);
 
 /// A message of several lines on one: line breaks become blanks.
@@ -43,6 +48,8 @@ public:
     void add(const std::string& key, const std::string& text);
     void add(const std::string& key, std::int64_t number);
     void addFlag(const std::string& key, bool flag);
+    /// `json` is already a JSON value (an array, an object); the text form shows it as it is.
+    void addJson(const std::string& key, const std::string& json);
     /// The whole record, ending with a line break.
     std::string render(bool json) const;
 

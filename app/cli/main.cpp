@@ -15,10 +15,10 @@ int main(int argc, char* argv[])
     using namespace z2e::cli;
     CliOptions options;
     std::string error;
-    if (!parseCliOptions(argc, argv, options, error)) {
-        std::cerr << "zamo2ctl: " << error << "\n" << usageText();
-        return EXIT_USAGE;
-    }
+    const bool parsed = parseCliOptions(argc, argv, options, error);
+    setJsonUsageErrors(jsonRequested(argc, argv));
+    if (!parsed)
+        return usageError(error);
     if (options.help) {
         std::cout << usageText();
         return EXIT_OK;

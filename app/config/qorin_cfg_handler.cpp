@@ -26,6 +26,7 @@
 namespace z2e {
 
 const char* const QorinCfgHandler::kConfigFileName = "zmpxi_api_config.xml";
+const char* const QorinCfgHandler::kRootElement = "zmpxi_api_config";
 const std::size_t QorinCfgHandler::kMaxDocumentSize = 64u * 1024u * 1024u;
 const std::size_t QorinCfgHandler::kMaxNesting = 64;
 
@@ -678,7 +679,7 @@ int QorinCfgHandler::importInto(const std::string& path, bool configurationSecti
         return refuse("nothing to import");
     if (!simulation)
         return refuse("this configuration has no Simulation section");
-    if (configurationSections && std::strcmp(demoRoot.name(), "zmpxi_api_config") == 0) {
+    if (configurationSections && std::strcmp(demoRoot.name(), kRootElement) == 0) {
         pugi::xml_node enclosures = section(kEnclosuresPath);
         pugi::xml_node boards = section(kBoardsPath);
         const pugi::xml_node theirEnclosures = xpugi::selectFirst(demoRoot, kEnclosuresPath);

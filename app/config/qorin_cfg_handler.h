@@ -27,6 +27,8 @@ class QorinCfgHandler {
 public:
     /// File name of the driver configuration inside the driver's configuration folder.
     static const char* const kConfigFileName;  // "zmpxi_api_config.xml"
+    /// Root element of every driver configuration; a file with another root is something else.
+    static const char* const kRootElement;     // "zmpxi_api_config"
 
     QorinCfgHandler();
     ~QorinCfgHandler();

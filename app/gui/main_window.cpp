@@ -24,6 +24,7 @@
 #include "gui/dialogs/auxiliary/dialog_support.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
+#include "gui/dialogs/auxiliary/user_guide_dialog.h"
 #include "gui/dialogs/network/net_actions_dialog.h"
 #include "gui/dialogs/overview/sys_view_dialog.h"
 #include "gui/dialogs/tools/board_history_dialog.h"
@@ -213,6 +214,7 @@ void MainWindow::connectWidgets()
     connect(ui.actionAbout, &QAction::triggered, this, &MainWindow::hdl_HelpAbout);
     connect(ui.actionAboutQt, &QAction::triggered, this, &MainWindow::hdl_HelpAboutQt);
     connect(ui.actionSoftwareVersions, &QAction::triggered, this, &MainWindow::hdl_HelpVersions);
+    connect(ui.actionUserGuide, &QAction::triggered, this, [this] { UserGuideDialog::showFor(this); });
     connect(ui.actionLoggingConfiguration, &QAction::triggered, this, &MainWindow::hdl_HardwareLogging);
     connect(ui.actionShowSystemReport, &QAction::triggered, this, &MainWindow::hdl_ShowSystemReport);
     connect(ui.actionSaveSystemReport, &QAction::triggered, this, &MainWindow::hdl_SaveSystemReport);

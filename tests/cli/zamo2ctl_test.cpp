@@ -40,9 +40,18 @@ std::string shown(const ProcessResult& run)
 TEST(Zamo2ctl, BadCommandLinesExit64)
 {
     const Args lines[] = {{}, {"frobnicate"}, {"get", "System"}, {"set-i32", "0", "1"}, {"--simulation", "maybe", "local"},
-                          {"--driver"}, {"--bogus", "local"}, {"driver-text", "twelve"}};
-    for (const Args& args : lines)
-        EXPECT_EQ(64, zamo2ctl(args).exitCode) << (args.empty() ? "" : args[0]);
+                          {"--driver"}, {"--bogus", "local"}, {"driver-text", "twelve"}, {"config", "verify", "x"}};
+    const std::string pointer = " - see zamo2ctl --help\n";
+    for (const Args& args : lines) {
+        // One line that says what is wrong, not the whole help.
+        const ProcessResult bad = zamo2ctl(args);
+        EXPECT_EQ(64, bad.exitCode) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(bad.err.rfind("zamo2ctl: ", 0), 0u) << bad.err;
+        EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
+        EXPECT_TRUE(bad.err.size() > pointer.size() && bad.err.compare(bad.err.size() - pointer.size(), std::string::npos, pointer) == 0)
+            << bad.err;
+        EXPECT_EQ(bad.out, "");
+    }
     const ProcessResult help = zamo2ctl({"--help"});
     EXPECT_EQ(0, help.exitCode);
     EXPECT_NE(std::string::npos, help.out.find("Usage: zamo2ctl"));

@@ -1,0 +1,90 @@
+// The window's keys and help: accelerators reach their actions, every tool-bar entry explains
+// itself, and F1 opens the guide that ships inside the program, pictures included.
+
+#include "qt_printers.h"
+#include "window_test_support.h"
+
+#include "gui/dialogs/auxiliary/user_guide_dialog.h"
+#include "gui/main_window.h"
+#include "ui_main_window.h"
+
+#include <QImage>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace z2e {
+namespace {
+
+using z2e_test::DialogRecorder;
+using z2e_test::SimulatedSite;
+
+class KeyboardHelpTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_window = z2e_test::startWindow();
+        ASSERT_TRUE(m_window->init());
+        // Window shortcuts fire only in the active window.
+        QApplication::setActiveWindow(m_window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    SimulatedSite m_site;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+TEST_F(KeyboardHelpTest, CtrlSSavesAndCtrlQExits)
+{
+    DialogRecorder dialogs("cancel");
+    m_window->logSettings().level = "LogOff"; // as the logging dialog leaves it
+    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(SimulatedSite::read(m_site.configFile()).contains("<LogLevel>LogOff</LogLevel>"));
+    // Saved, so nothing is asked.
+    QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_TRUE(dialogs.seen().filter("Do you want to save").isEmpty()) << dialogs.seen().join("|").toStdString();
+}
+
+TEST_F(KeyboardHelpTest, EveryToolBarEntrySaysWhatItDoes)
+{
+    for (QAction* action : m_window->ui()->toolBar->actions()) {
+        if (action->isSeparator())
+            continue;
+        // Without a tip of its own Qt shows the entry's text again.
+        EXPECT_NE(action->toolTip(), action->text());
+        EXPECT_GT(action->toolTip().size(), action->text().size() + 10) << action->text().toStdString();
+    }
+}
+
+TEST_F(KeyboardHelpTest, F1OpensTheGuideWithItsPicturesOnce)
+{
+    QTest::keyClick(m_window.get(), Qt::Key_F1);
+    const auto guides = [this] { return m_window->findChildren<UserGuideDialog*>(); };
+    ASSERT_EQ(guides().size(), 1);
+    UserGuideDialog* guide = guides().front();
+    EXPECT_TRUE(guide->isVisible());
+    EXPECT_FALSE(guide->isModal());
+    const QString text = guide->browser()->toPlainText();
+    // Rendered, not shown as Markdown source.
+    EXPECT_TRUE(text.startsWith("ZAMO2Explorer User Guide")) << text.left(80).toStdString();
+    EXPECT_FALSE(text.contains("## "));
+    EXPECT_TRUE(text.contains("Firmware Update"));
+    const QVariant picture =
+        guide->browser()->loadResource(QTextDocument::ImageResource, QUrl("zamo2explorer-main-window.png"));
+    EXPECT_FALSE(QImage::fromData(picture.toByteArray()).isNull());
+    // Asked again from the main window, the guide made before comes back.
+    guide->close();
+    QApplication::setActiveWindow(m_window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_F1);
+    EXPECT_EQ(guides().size(), 1);
+    EXPECT_TRUE(guide->isVisible());
+}
+
+} // namespace
+} // namespace z2e
