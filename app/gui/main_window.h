@@ -51,6 +51,7 @@ class RootNode;
 class SelectedNetworkNode;
 class SystemList;
 class SystemModel;
+class SystemStatusLine;
 class TreeIconTable;
 
 /// Choices a test makes before the window starts; the program uses the defaults.
@@ -229,6 +230,9 @@ private:
     CTreeViewModel* m_localModel = nullptr;
     CTreeViewModel* m_remoteModel = nullptr;
     std::unique_ptr<SystemList> m_systemList;
+    std::unique_ptr<SystemStatusLine> m_status;
+    /// Whom a status message shown now is about: the system of the shown row.
+    std::int64_t shownSubject() const;
     /// Records of the network nodes in the list, by node id.
     std::map<std::uint32_t, std::unique_ptr<NetworkNodeRecord>> m_nodeRecords;
     std::unique_ptr<SelectedNetworkNode> m_selected;
