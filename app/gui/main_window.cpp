@@ -6,6 +6,7 @@
 #include "core/application_status.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
+#include "core/hardware_holder.h"
 #include "core/network_client_host.h"
 #include "core/network_node_record.h"
 #include "core/network_node_rows.h"
@@ -282,7 +283,10 @@ bool MainWindow::init()
     UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan;
 
     if (m_startupStatus == AppStatus::HardwareInUse) {
-        CMiscUtils::notifyStatus("Warning", AppStatus::HardwareInUse, this);
+        // Found now: the holder may let go while the operator reads.
+        const std::string holder = HardwareHolderLookup::describe(HardwareHolderLookup::find());
+        CMiscUtils::notify("Warning", QString::fromStdString(statusMessage(AppStatus::HardwareInUse) + "\r\n\r\n" + holder),
+                           this);
     } else if (m_startupStatus == AppStatus::DriverNotFound) {
         CMiscUtils::notifyStatus("Error", AppStatus::DriverNotFound, this);
         return false;
