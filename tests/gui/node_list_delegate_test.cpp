@@ -24,6 +24,7 @@ struct Entry {
     QVariant sync;
     QVariant colour;
     QVariant picture;
+    QVariant redRows;
 };
 
 QImage paintEntry(const Entry& entry)
@@ -36,6 +37,7 @@ QImage paintEntry(const Entry& entry)
     item->setData(entry.sync, SystemListRole::SyncState);
     item->setData(entry.colour, SystemListRole::DetailColour);
     item->setData(entry.picture, SystemListRole::Picture);
+    item->setData(entry.redRows, SystemListRole::RedRows);
     model.appendRow(item);
 
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
@@ -121,6 +123,20 @@ TEST(NodeListDelegateTest, DetailLineTakesTheGivenColour)
     entry.colour = static_cast<int>(Qt::red);
     EXPECT_GT(countPixels(paintEntry(entry), reddish, detailBand), 10);
     EXPECT_EQ(countPixels(paintEntry(entry), reddish, QRect(0, 0, kWidth, 26)), 0);
+}
+
+TEST(NodeListDelegateTest, RedRowsShowAsABadgeAtTheTopRight)
+{
+    const auto badgeFill = [](QColor c) { return c == NodeListDelegate::kBadgeFill; };
+    Entry entry;
+    entry.redRows = 0;
+    EXPECT_EQ(countPixels(paintEntry(entry), badgeFill), 0);
+    entry.redRows = 12;
+    const QImage image = paintEntry(entry);
+    const QRect badge = NodeListDelegate::redRowsBadge(QStyleOptionViewItem().font, QRect(0, 0, kWidth, kHeight), 12);
+    EXPECT_GT(badge.left(), kWidth / 2);
+    EXPECT_GT(countPixels(image, badgeFill, badge), badge.width() * badge.height() / 3);
+    EXPECT_EQ(countPixels(image, badgeFill), countPixels(image, badgeFill, badge));
 }
 
 TEST(NodeListDelegateTest, PictureSitsLeftAndPushesTheTextRight)
