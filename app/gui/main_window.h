@@ -170,6 +170,8 @@ private:
     /// Shows the system of list row `row` in the hardware tree; without `force` a row already
     /// shown is left alone.
     void showSystemRow(int row, bool force);
+    /// Whom a status message shown now is about: the system of the shown row.
+    std::int64_t shownSubject() const;
     void showLocalSystem();
     /// Runs `work` (which talks to the network node `nodeId`, 0: the selected one) on a worker
     /// behind the progress window, then `then` on the GUI thread; node events that arrive
@@ -231,8 +233,6 @@ private:
     CTreeViewModel* m_remoteModel = nullptr;
     std::unique_ptr<SystemList> m_systemList;
     std::unique_ptr<SystemStatusLine> m_status;
-    /// Whom a status message shown now is about: the system of the shown row.
-    std::int64_t shownSubject() const;
     /// Records of the network nodes in the list, by node id.
     std::map<std::uint32_t, std::unique_ptr<NetworkNodeRecord>> m_nodeRecords;
     std::unique_ptr<SelectedNetworkNode> m_selected;

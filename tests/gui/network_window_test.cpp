@@ -140,7 +140,13 @@ TEST_F(NetworkWindowTest, EntriesSortByNameAndTheShownNodeIsFollowedAndItsGoingT
 
     test::NodeSimProcess alpha;
     ASSERT_TRUE(alpha.start("127.0.0.10", {"--name", "alpha"}, m_port)) << alpha.output();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return systems()->count() == 3; }, kNodeWaitMs));
+    // Answering, not only announced: reading it below must not fail.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return systems()->count() == 3 &&
+                   systems()->item(1)->data(SystemListRole::Detail).toString() == "QORINet QN-N6";
+        },
+        kNodeWaitMs));
     EXPECT_EQ(captions(), QStringList({"Local System", "alpha", "GuiBench"}));
     EXPECT_EQ(systems()->item(2)->data(SystemListRole::Selection).toString(), "selected");
     EXPECT_EQ(systems()->item(1)->data(SystemListRole::Selection).toString(), "unselected");
