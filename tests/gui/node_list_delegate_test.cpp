@@ -1,7 +1,10 @@
 #include "gui/models/node_list_delegate.h"
 #include "gui/models/system_list_roles.h"
 
+#include <QHelpEvent>
 #include <QImage>
+#include <QListView>
+#include <QToolTip>
 #include <QPainter>
 #include <QPixmap>
 #include <QStandardItemModel>
@@ -111,6 +114,43 @@ TEST(NodeListDelegateTest, NetworkNodesShowSyncLabelsColouredByState)
     const QImage image = paintEntry(local);
     EXPECT_FALSE(showsBox(image, NodeListDelegate::kSyncOn));
     EXPECT_FALSE(showsBox(image, NodeListDelegate::kSyncOff));
+}
+
+// Each label explains itself; the rest of the entry keeps the entry's own tool tip.
+TEST(NodeListDelegateTest, SyncLabelsHaveToolTipsOfTheirOwn)
+{
+    QStandardItemModel model;
+    auto* item = new QStandardItem("GuiBench");
+    item->setData("QORINet QN-N6", SystemListRole::Detail);
+    item->setData(3, SystemListRole::SyncState); // SyncIn on, SyncOut off
+    item->setData("Address: 127.0.0.9", Qt::ToolTipRole);
+    model.appendRow(item);
+    QListView view;
+    view.setModel(&model);
+    NodeListDelegate delegate;
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, kWidth, kHeight);
+    Entry entry;
+    entry.detail = "QORINet QN-N6";
+    entry.sync = 3;
+    const QImage image = paintEntry(entry);
+    // Inside the first 4x4 block of `colour`: a label's fill, not a stray pixel of text.
+    const auto insideBox = [&image](QColor colour) {
+        for (int x = 0; x + 4 < image.width(); ++x)
+            for (int y = 0; y + 4 < image.height(); ++y)
+                if (countPixels(image, [&](QColor c) { return c == colour; }, QRect(x, y, 4, 4)) == 16)
+                    return QPoint(x + 2, y + 2);
+        return QPoint(-1, -1);
+    };
+    const auto tipAt = [&](QPoint at) {
+        QToolTip::hideText();
+        QHelpEvent event(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+        delegate.helpEvent(&event, &view, option, model.index(0, 0));
+        return QToolTip::text();
+    };
+    EXPECT_TRUE(tipAt(insideBox(NodeListDelegate::kSyncOn)).startsWith("SyncIn: on"));
+    EXPECT_TRUE(tipAt(insideBox(NodeListDelegate::kSyncOff)).startsWith("SyncOut: off"));
+    EXPECT_EQ(tipAt(QPoint(20, 50)), "Address: 127.0.0.9");
 }
 
 TEST(NodeListDelegateTest, DetailLineTakesTheGivenColour)
