@@ -13,8 +13,10 @@
 #include "cli_tree_command.h"
 
 #include "core/driver_library.h"
+#include "core/hardware_holder.h"
 #include "core/local_node_session.h"
 #include "core/node_result_text.h"
+#include "qorinet_api/common/qorinet_result_codes.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "uni/number_text.h"
 #include "uni/osal.h"
@@ -22,6 +24,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace z2e {
 namespace cli {
@@ -61,9 +64,18 @@ public:
         if (result == 2 && !DriverLibrary::loaded())
             std::cerr << "zamo2ctl: " << DriverLibrary::loadFailure() << "\n";
         std::cerr << "zamo2ctl: connect failed: " << result << " " << nodeResultText(result, nullptr) << "\n";
+        std::optional<HardwareHolder> holder;
+        if (result == qorinet_api::ERR_HARDWARE_ALREADY_IN_USE) {
+            holder = HardwareHolderLookup::find();
+            std::cerr << "zamo2ctl: " << HardwareHolderLookup::describe(holder) << "\n";
+        }
         if (options.json) {
             Report report;
             report.add("stage", std::string("connect"));
+            if (holder) {
+                report.add("holderPid", static_cast<std::int64_t>(holder->pid));
+                report.add("holderName", holder->name);
+            }
             addResult(report, result, nullptr);
             std::cout << report.render(true);
         }

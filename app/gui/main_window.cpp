@@ -6,6 +6,7 @@
 #include "core/application_status.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
+#include "core/hardware_holder.h"
 #include "core/network_client_host.h"
 #include "core/network_node_record.h"
 #include "core/network_node_rows.h"
@@ -45,6 +46,7 @@
 #include "gui/window/report_collection.h"
 #include "gui/window/system_dialogs.h"
 #include "gui/window/system_list.h"
+#include "gui/window/system_status_line.h"
 #include "gui/window/temperature_update.h"
 #include "uni/log.h"
 #include "uni/ip_address_pair.h"
@@ -106,6 +108,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_treePanel = new CTreeFilterPanel(m_ui->treeHardware, m_ui->splitterHardware);
     m_ui->listSystems->setItemDelegate(new NodeListDelegate(m_ui->listSystems));
     m_systemList = std::make_unique<SystemList>(m_ui->listSystems);
+    m_systemList->followLocalTree(*m_localModel);
+    m_status = std::make_unique<SystemStatusLine>(statusBar());
     // Wide enough for a network entry with its sync labels.
     m_ui->splitterHardware->setSizes({360, 640});
     m_ui->splitterDemo->setSizes({640, 360});
@@ -137,7 +141,9 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
         if (record == m_nodeRecords.end() || row < 0)
             return;
         record->second->name = name;
-        m_ui->listSystems->item(row)->setData(Qt::DisplayRole, SystemList::nodeCaption(*record->second));
+        m_systemList->keepRow(m_shownSystemRow, [&] {
+            m_systemList->setNodeCaption(record->first, SystemList::nodeCaption(*record->second));
+        });
         showRemoteTree(*record->second);
     };
     m_nodeActions = std::make_unique<NodeActions>(this, std::move(host));
@@ -293,7 +299,10 @@ bool MainWindow::init()
     UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan;
 
     if (m_startupStatus == AppStatus::HardwareInUse) {
-        CMiscUtils::notifyStatus("Warning", AppStatus::HardwareInUse, this);
+        // Found now: the holder may let go while the operator reads.
+        const std::string holder = HardwareHolderLookup::describe(HardwareHolderLookup::find());
+        CMiscUtils::notify("Warning", QString::fromStdString(statusMessage(AppStatus::HardwareInUse) + "\r\n\r\n" + holder),
+                           this);
     } else if (m_startupStatus == AppStatus::DriverNotFound) {
         CMiscUtils::notifyStatus("Error", AppStatus::DriverNotFound, this);
         return false;
@@ -319,7 +328,9 @@ void MainWindow::fillViews()
     m_demoTab->showSystem();
     updateHwTreeModel();
     m_ui->tabWidget->setCurrentIndex(kHardwareTab);
-    showStatus(QString::fromStdString(DemoTexts::startUpStatusText(m_system->localHardwarePresent())));
+    const QString scan = QString::fromStdString(DemoTexts::startUpStatusText(m_system->localHardwarePresent()));
+    showStatus(scan);
+    m_systemList->setLocalScanState(scan);
     m_systemList->setLocalEntry(SystemList::localSystemName(m_system->localRoot()));
     m_shownSystemRow = 0;
 }
@@ -349,7 +360,7 @@ void MainWindow::resetQorinetNodes()
         m_netClient = std::make_unique<NetworkClientHost>(std::move(sink));
     }
     if (m_netClient->restart(NetworkInterfaceChoice::clientSettings(m_netOptions, m_options.network)) != 0)
-        showStatus("The network client could not start; no network nodes are shown.");
+        m_status->show("The network client could not start; no network nodes are shown.", SystemStatusLine::kGeneral);
 }
 
 int MainWindow::networkSettleMs() const
@@ -413,7 +424,10 @@ void MainWindow::addNodeEntry(const NetworkNodeRecord& record)
     if (!syncState)
         return;
     const bool problem = record.connectionState != NetworkConnectionState::Established;
-    const int row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(*syncState));
+    int row = -1;
+    m_systemList->keepRow(m_shownSystemRow, [&] {
+        row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(*syncState));
+    });
     auto& kept = m_nodeRecords[record.nodeId];
     auto fresh = std::make_unique<NetworkNodeRecord>(record);
     if (kept)
@@ -436,12 +450,18 @@ void MainWindow::removeNodeEntry(std::uint32_t id)
     const int row = m_systemList->rowOfNode(id);
     if (row < 0)
         return;
-    if (row == m_shownSystemRow)
+    const bool shown = row == m_shownSystemRow;
+    if (shown)
         showSystemRow(0, true);
-    m_systemList->removeNetworkNode(id);
+    const QString caption = m_ui->listSystems->item(row)->data(Qt::DisplayRole).toString();
+    const auto record = m_nodeRecords.find(id);
+    const QString address = record != m_nodeRecords.end() ? QString::fromStdString(record->second->address) : QString();
+    m_systemList->keepRow(m_shownSystemRow, [&] { m_systemList->removeNetworkNode(id); });
     m_nodeRecords.erase(id);
-    if (m_shownSystemRow > row)
-        --m_shownSystemRow;
+    if (shown)
+        m_status->show(QString("Network node %1 (%2) is gone from the network; the local system is shown.")
+                           .arg(caption, address),
+                       SystemStatusLine::kGeneral);
 }
 
 void MainWindow::onEventNodeSyncChanged(quint32 id, quint32 state)
@@ -456,9 +476,11 @@ void MainWindow::onEventNodeUpdated(quint32 id, ModelNodePtr node)
     if (record == m_nodeRecords.end() || row < 0 || !node)
         return;
     record->second->name = node->name;
-    m_ui->listSystems->item(row)->setData(Qt::DisplayRole, SystemList::nodeCaption(*record->second));
-    if (row == m_shownSystemRow)
-        showSystemRow(row, true);
+    const bool shown = row == m_shownSystemRow;
+    m_systemList->keepRow(m_shownSystemRow,
+                          [&] { m_systemList->setNodeCaption(id, SystemList::nodeCaption(*record->second)); });
+    if (shown)
+        showSystemRow(m_shownSystemRow, true);
 }
 
 void MainWindow::hdl_SysViewClicked()
@@ -471,6 +493,7 @@ void MainWindow::showSystemRow(int row, bool force)
     if (row < 0 || !m_system || m_nodeEvents.closed() || (!force && row == m_shownSystemRow))
         return;
     m_shownSystemRow = row;
+    m_status->systemShown(shownSubject());
     m_systemList->markSelected(row);
     if (row == 0 && m_startupSucceeded) {
         showLocalSystem();
@@ -499,6 +522,7 @@ void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
     m_treePanel->showModel(m_remoteModel);
     m_ui->treeHardware->expandAll();
     m_remoteShown = true;
+    m_systemList->updateNodeHealth(record);
     if (record.failure != 0)
         showStatus(QString("Network node %1 could not be read: %2")
                        .arg(QString::fromStdString(record.address),
@@ -1118,7 +1142,15 @@ void MainWindow::hdl_ButtonClicked_Collect()
 
 void MainWindow::showStatus(const QString& text)
 {
-    statusBar()->showMessage(text);
+    m_status->show(text, shownSubject());
+}
+
+std::int64_t MainWindow::shownSubject() const
+{
+    if (m_shownSystemRow <= 0 || m_shownSystemRow >= m_ui->listSystems->count())
+        return SystemStatusLine::kLocal;
+    const QVariant id = m_ui->listSystems->item(m_shownSystemRow)->data(SystemList::kNodeIdRole);
+    return id.isValid() ? static_cast<std::int64_t>(id.toUInt()) : SystemStatusLine::kLocal;
 }
 
 // ---- Closing ----

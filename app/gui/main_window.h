@@ -53,6 +53,7 @@ class RootNode;
 class SelectedNetworkNode;
 class SystemList;
 class SystemModel;
+class SystemStatusLine;
 class TreeActions;
 class TreeIconTable;
 
@@ -174,6 +175,8 @@ private:
     /// Shows the system of list row `row` in the hardware tree; without `force` a row already
     /// shown is left alone.
     void showSystemRow(int row, bool force);
+    /// Whom a status message shown now is about: the system of the shown row.
+    std::int64_t shownSubject() const;
     void showLocalSystem();
     /// Refresh: the local system scanned again as at start-up, a network node read again.
     void refreshShownSystem();
@@ -238,6 +241,7 @@ private:
     CTreeFilterPanel* m_treePanel = nullptr;
     TreeActions* m_treeActions = nullptr;
     std::unique_ptr<SystemList> m_systemList;
+    std::unique_ptr<SystemStatusLine> m_status;
     /// Records of the network nodes in the list, by node id.
     std::map<std::uint32_t, std::unique_ptr<NetworkNodeRecord>> m_nodeRecords;
     std::unique_ptr<SelectedNetworkNode> m_selected;

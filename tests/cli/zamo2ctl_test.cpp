@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <sstream>
@@ -289,6 +290,21 @@ TEST_F(Zamo2ctlOnSite, BrokenConfigurationIsToldAndKeptAtTheFirstSave)
     kept.erase(0, kept.find_first_not_of(' '));
     EXPECT_EQ(kept.rfind(site.configFile() + ".invalid-", 0), 0u) << kept;
     EXPECT_EQ(test::readFile(kept), broken);
+}
+
+// While another program holds the hardware, `local` names it instead of a bare "in use".
+TEST_F(Zamo2ctlOnSite, LocalNamesTheProgramThatHoldsTheHardware)
+{
+    test::BackgroundProcess holder;
+    ASSERT_TRUE(holder.start(test::besideMe("core_hardware_holder"), {}, site.environment()));
+    ASSERT_TRUE(holder.waitForOutput("held\n", std::chrono::seconds(30))) << holder.output();
+    const ProcessResult refused = run({"--json", "local"});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_NE(refused.err.find("zamo2ctl: Held by process " + std::to_string(holder.pid()) + " (core_hardware_h).\n"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(field(refused.out, "holderPid"), holder.pid()) << refused.out;
+    EXPECT_EQ(holder.finish(), 0) << holder.output();
 }
 
 TEST_F(Zamo2ctlOnSite, ShowsTheHardwareAndTheDemoSystem)

@@ -2,6 +2,7 @@
 #include "config/qorin_cfg_handler.h"
 
 #include "support/net.h"
+#include "support/process.h"
 #include "qt_printers.h"
 #include "window_test_support.h"
 
@@ -31,6 +32,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -125,6 +127,26 @@ TEST(MainWindowStartUpTest, WithoutTheDriverLibraryTheEmptyRootsShowAndTheNetwor
     EXPECT_GT(window->networkSettleMs(), 0); // the network client runs
     EXPECT_TRUE(window->close());             // nothing to save: no configuration was read
     EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("; ").toStdString();
+}
+
+// A second copy of the program finds the hardware held (here by a stand-in holder) and names
+// the holder; the window stays usable for the network nodes.
+TEST(MainWindowStartUpTest, HardwareHeldElsewhereNamesTheHolder)
+{
+    SimulatedSite site;
+    test::BackgroundProcess holder;
+    ASSERT_TRUE(holder.start(test::besideMe("core_hardware_holder"), {}));
+    ASSERT_TRUE(holder.waitForOutput("held\n", std::chrono::seconds(30))) << holder.output();
+    DialogRecorder dialogs;
+    auto window = startWindow();
+    ASSERT_TRUE(window->init());
+    EXPECT_EQ(window->startupStatus(), AppStatus::HardwareInUse);
+    EXPECT_TRUE(dialogs.saw("[Warning] QORIN hardware is used by another application."))
+        << dialogs.seen().join("; ").toStdString();
+    EXPECT_TRUE(dialogs.saw(QString("Held by process %1 (core_hardware_h).").arg(holder.pid())))
+        << dialogs.seen().join("; ").toStdString();
+    window.reset();
+    EXPECT_EQ(holder.finish(), 0) << holder.output();
 }
 
 TEST(MainWindowStartUpTest, CrashReportsGoToTheDataFolder)
@@ -539,6 +561,9 @@ TEST(MainWindowTemperatureTest, UpdateTemperaturesReadsTheBoardAgainAndACooledBo
     ASSERT_TRUE(hotRow.isValid());
     EXPECT_EQ(model->data(hotRow, Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
     tree->expand(hotRow.parent());
+    const QListWidgetItem* local = window->ui()->listSystems->item(0);
+    const int redBefore = local->data(SystemListRole::RedRows).toInt();
+    EXPECT_GT(redBefore, 0);
 
     hardware.coolDown();
     EXPECT_EQ(entries(window->contextMenuFor(tree, hotRow, false).get()), QStringList({"Update Temperatures"}));
@@ -549,6 +574,7 @@ TEST(MainWindowTemperatureTest, UpdateTemperaturesReadsTheBoardAgainAndACooledBo
     ASSERT_TRUE(cooled.isValid());
     EXPECT_FALSE(model->data(cooled, Qt::ForegroundRole).isValid());
     EXPECT_TRUE(tree->isExpanded(cooled.parent())); // refreshed in place, not rebuilt
+    EXPECT_EQ(local->data(SystemListRole::RedRows).toInt(), redBefore - 1);
     EXPECT_EQ(window->statusBar()->currentMessage(), "Temperatures updated.");
     EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("; ").toStdString();
 }

@@ -55,6 +55,18 @@ int threadsNamed(const QString& name)
 
 using z2e_test::findRow;
 
+// Rows the view paints red, below and including `parent`'s children.
+int redRows(const QAbstractItemModel& model, const QModelIndex& parent = {})
+{
+    int count = 0;
+    for (int row = 0; row < model.rowCount(parent); ++row) {
+        const QModelIndex index = model.index(row, 0, parent);
+        count += model.data(index, Qt::ForegroundRole).value<QColor>() == QColor(Qt::red) ? 1 : 0;
+        count += redRows(model, index);
+    }
+    return count;
+}
+
 QString rowText(const QAbstractItemModel& model, const QString& start)
 {
     return model.data(findRow(model, start)).toString();
@@ -74,6 +86,9 @@ TEST_F(NetworkWindowTest, NodeThatComesAndGoesAddsAndRemovesItsEntryAndShowsItsT
 
     m_node.signal(SIGUSR1); // the node now reports sync state 2
     EXPECT_TRUE(QTest::qWaitFor([entry] { return entry->data(SystemListRole::SyncState).toInt() == 2; }, kNodeWaitMs));
+    const QString tip = entry->data(Qt::ToolTipRole).toString();
+    for (const char* line : {"Address: 127.0.0.9", "\nScan: answering", "\nSyncIn: on", "\nSyncOut: on"})
+        EXPECT_TRUE(tip.contains(line)) << line << " in " << tip.toStdString();
 
     selectNode();
     const QAbstractItemModel* tree = m_window->ui()->treeHardware->model();
@@ -87,6 +102,8 @@ TEST_F(NetworkWindowTest, NodeThatComesAndGoesAddsAndRemovesItsEntryAndShowsItsT
     EXPECT_GT(rowText(*tree, "QORIN API").size(), QString("QORIN API:   ").size());
     EXPECT_FALSE(findRow(*tree, "Communication problem").isValid());
     EXPECT_EQ(systems()->item(1)->data(SystemListRole::Selection).toString(), "selected");
+    EXPECT_EQ(entry->data(SystemListRole::RedRows).toInt(), redRows(*tree));
+    EXPECT_TRUE(entry->data(Qt::ToolTipRole).toString().endsWith(QString("\nRed rows: %1").arg(redRows(*tree))));
     // Linked to this program, the node names it as holder: its tools stay open to us.
     showTabsAgain();
     EXPECT_TRUE(m_window->ui()->actionNodeOptions->isVisible());
@@ -98,6 +115,56 @@ TEST_F(NetworkWindowTest, NodeThatComesAndGoesAddsAndRemovesItsEntryAndShowsItsT
     EXPECT_FALSE(m_window->selectedNode().valid());
     showTabsAgain();
     EXPECT_FALSE(m_window->ui()->actionNodeOptions->isVisible());
+}
+
+// Entries sort by name whatever the order the nodes appear in; the shown node stays shown while
+// entries move, a status message about it goes when another system is shown, and its going
+// away is told.
+TEST_F(NetworkWindowTest, EntriesSortByNameAndTheShownNodeIsFollowedAndItsGoingTold)
+{
+    startNodeAndWaitForItsEntry();
+    const auto clickRow = [this](int row) {
+        systems()->setCurrentRow(row);
+        QTest::mouseClick(systems()->viewport(), Qt::LeftButton, {},
+                          systems()->visualItemRect(systems()->item(row)).center());
+    };
+    const auto captions = [this] {
+        QStringList texts;
+        for (int row = 0; row < systems()->count(); ++row)
+            texts << systems()->item(row)->data(SystemListRole::Caption).toString();
+        return texts;
+    };
+    clickRow(1);
+    const QAbstractItemModel* tree = m_window->ui()->treeHardware->model();
+    ASSERT_EQ(rowText(*tree, "Node Name"), "Node Name:   GuiBench");
+
+    test::NodeSimProcess alpha;
+    ASSERT_TRUE(alpha.start("127.0.0.10", {"--name", "alpha"}, m_port)) << alpha.output();
+    // Answering, not only announced: reading it below must not fail.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return systems()->count() == 3 &&
+                   systems()->item(1)->data(SystemListRole::Detail).toString() == "QORINet QN-N6";
+        },
+        kNodeWaitMs));
+    EXPECT_EQ(captions(), QStringList({"Local System", "alpha", "GuiBench"}));
+    EXPECT_EQ(systems()->item(2)->data(SystemListRole::Selection).toString(), "selected");
+    EXPECT_EQ(systems()->item(1)->data(SystemListRole::Selection).toString(), "unselected");
+    // As a tool reports on the shown node.
+    ASSERT_TRUE(QMetaObject::invokeMethod(m_window.get(), "showStatus", Q_ARG(QString, "Checking GuiBench.")));
+    clickRow(2); // already shown: nothing is read again, nothing is cleared
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), "Checking GuiBench.");
+
+    clickRow(1);
+    EXPECT_EQ(rowText(*m_window->ui()->treeHardware->model(), "Node Name"), "Node Name:   alpha");
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), "");
+
+    alpha.stop();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return systems()->count() == 2; }, kNodeWaitMs));
+    EXPECT_EQ(m_window->ui()->treeHardware->model(), m_window->hardwareModel());
+    EXPECT_EQ(m_window->statusBar()->currentMessage(),
+              "Network node alpha (127.0.0.10) is gone from the network; the local system is shown.");
+    EXPECT_EQ(captions(), QStringList({"Local System", "GuiBench"}));
 }
 
 TEST_F(NetworkWindowTest, ExtendedFeaturesAreReadAtEveryMenuAndLockTheRowsOfAHeldNode)

@@ -1,7 +1,10 @@
 #include "gui/models/node_list_delegate.h"
 #include "gui/models/system_list_roles.h"
 
+#include <QHelpEvent>
 #include <QImage>
+#include <QListView>
+#include <QToolTip>
 #include <QPainter>
 #include <QPixmap>
 #include <QStandardItemModel>
@@ -24,6 +27,7 @@ struct Entry {
     QVariant sync;
     QVariant colour;
     QVariant picture;
+    QVariant redRows;
 };
 
 QImage paintEntry(const Entry& entry)
@@ -36,6 +40,7 @@ QImage paintEntry(const Entry& entry)
     item->setData(entry.sync, SystemListRole::SyncState);
     item->setData(entry.colour, SystemListRole::DetailColour);
     item->setData(entry.picture, SystemListRole::Picture);
+    item->setData(entry.redRows, SystemListRole::RedRows);
     model.appendRow(item);
 
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
@@ -111,6 +116,43 @@ TEST(NodeListDelegateTest, NetworkNodesShowSyncLabelsColouredByState)
     EXPECT_FALSE(showsBox(image, NodeListDelegate::kSyncOff));
 }
 
+// Each label explains itself; the rest of the entry keeps the entry's own tool tip.
+TEST(NodeListDelegateTest, SyncLabelsHaveToolTipsOfTheirOwn)
+{
+    QStandardItemModel model;
+    auto* item = new QStandardItem("GuiBench");
+    item->setData("QORINet QN-N6", SystemListRole::Detail);
+    item->setData(3, SystemListRole::SyncState); // SyncIn on, SyncOut off
+    item->setData("Address: 127.0.0.9", Qt::ToolTipRole);
+    model.appendRow(item);
+    QListView view;
+    view.setModel(&model);
+    NodeListDelegate delegate;
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, kWidth, kHeight);
+    Entry entry;
+    entry.detail = "QORINet QN-N6";
+    entry.sync = 3;
+    const QImage image = paintEntry(entry);
+    // Inside the first 4x4 block of `colour`: a label's fill, not a stray pixel of text.
+    const auto insideBox = [&image](QColor colour) {
+        for (int x = 0; x + 4 < image.width(); ++x)
+            for (int y = 0; y + 4 < image.height(); ++y)
+                if (countPixels(image, [&](QColor c) { return c == colour; }, QRect(x, y, 4, 4)) == 16)
+                    return QPoint(x + 2, y + 2);
+        return QPoint(-1, -1);
+    };
+    const auto tipAt = [&](QPoint at) {
+        QToolTip::hideText();
+        QHelpEvent event(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+        delegate.helpEvent(&event, &view, option, model.index(0, 0));
+        return QToolTip::text();
+    };
+    EXPECT_TRUE(tipAt(insideBox(NodeListDelegate::kSyncOn)).startsWith("SyncIn: on"));
+    EXPECT_TRUE(tipAt(insideBox(NodeListDelegate::kSyncOff)).startsWith("SyncOut: off"));
+    EXPECT_EQ(tipAt(QPoint(20, 50)), "Address: 127.0.0.9");
+}
+
 TEST(NodeListDelegateTest, DetailLineTakesTheGivenColour)
 {
     const auto reddish = [](QColor c) { return c.red() > 150 && c.green() < 110 && c.blue() < 110; };
@@ -121,6 +163,20 @@ TEST(NodeListDelegateTest, DetailLineTakesTheGivenColour)
     entry.colour = static_cast<int>(Qt::red);
     EXPECT_GT(countPixels(paintEntry(entry), reddish, detailBand), 10);
     EXPECT_EQ(countPixels(paintEntry(entry), reddish, QRect(0, 0, kWidth, 26)), 0);
+}
+
+TEST(NodeListDelegateTest, RedRowsShowAsABadgeAtTheTopRight)
+{
+    const auto badgeFill = [](QColor c) { return c == NodeListDelegate::kBadgeFill; };
+    Entry entry;
+    entry.redRows = 0;
+    EXPECT_EQ(countPixels(paintEntry(entry), badgeFill), 0);
+    entry.redRows = 12;
+    const QImage image = paintEntry(entry);
+    const QRect badge = NodeListDelegate::redRowsBadge(QStyleOptionViewItem().font, QRect(0, 0, kWidth, kHeight), 12);
+    EXPECT_GT(badge.left(), kWidth / 2);
+    EXPECT_GT(countPixels(image, badgeFill, badge), badge.width() * badge.height() / 3);
+    EXPECT_EQ(countPixels(image, badgeFill), countPixels(image, badgeFill, badge));
 }
 
 TEST(NodeListDelegateTest, PictureSitsLeftAndPushesTheTextRight)

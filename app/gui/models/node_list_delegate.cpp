@@ -2,11 +2,16 @@
 
 #include "gui/models/system_list_roles.h"
 
+#include "core/system_health.h"
+
+#include <QAbstractItemView>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QImage>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <QToolTip>
 
 namespace z2e {
 namespace {
@@ -23,6 +28,10 @@ constexpr int kPictureSize = 40;
 constexpr int kEntryHeight = 64;
 constexpr int kLabelGap = 8;    // between the detail text and the first label
 constexpr int kLabelSpacing = 4; // between the two labels
+constexpr int kBadgeMargin = 6;  // from the top and right edges of the entry
+constexpr int kBadgePadding = 5; // around the count
+
+const QString kSyncLabels[2] = {QStringLiteral(" SyncIn "), QStringLiteral(" SyncOut ")};
 
 QPixmap pictureOf(const QVariant& value)
 {
@@ -44,11 +53,40 @@ QFont withWeight(QFont font, int weight)
     return font;
 }
 
+int textLeftOf(const QRect& rect, const QModelIndex& index)
+{
+    const bool hasPicture = !pictureOf(index.data(SystemListRole::Picture)).isNull();
+    return rect.left() + (hasPicture ? kTextLeftWithPicture : kTextLeftPlain);
+}
+
+bool hasSyncLabels(const QModelIndex& index)
+{
+    return index.data(SystemListRole::Detail).toString().contains(QLatin1String("QORINet"));
+}
+
+// Where paint puts the SyncIn and SyncOut labels of an entry.
+std::array<QRect, 2> syncLabelBoxes(const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    const QFont normal = withWeight(option.font, 50);
+    const QFontMetrics metrics(normal);
+    const int textLeft = textLeftOf(option.rect, index);
+    int left = textLeft + metrics.horizontalAdvance(index.data(SystemListRole::Detail).toString()) + kLabelGap;
+    const int height = qMin(metrics.height() + 2, kLineHeight);
+    const int top = option.rect.top() + kDetailTop + (kLineHeight - height) / 2;
+    std::array<QRect, 2> boxes;
+    for (int i = 0; i < 2; ++i) {
+        boxes[i] = QRect(left, top, metrics.horizontalAdvance(kSyncLabels[i]), height);
+        left = boxes[i].right() + 1 + kLabelSpacing;
+    }
+    return boxes;
+}
+
 } // namespace
 
 const QColor NodeListDelegate::kUnselectedFill(241, 241, 241);
 const QColor NodeListDelegate::kSyncOff(200, 200, 200);
 const QColor NodeListDelegate::kSyncOn(96, 169, 23);
+const QColor NodeListDelegate::kBadgeFill(204, 0, 0);
 
 NodeListDelegate::NodeListDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
@@ -73,10 +111,9 @@ void NodeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         painter->fillRect(rect, kUnselectedFill);
 
     const QPixmap picture = pictureOf(index.data(SystemListRole::Picture));
-    const bool hasPicture = !picture.isNull();
-    if (hasPicture)
+    if (!picture.isNull())
         paintPicture(painter, rect.adjusted(kPictureLeft, kPictureTop, 0, 0), picture);
-    const int textLeft = rect.left() + (hasPicture ? kTextLeftWithPicture : kTextLeftPlain);
+    const int textLeft = textLeftOf(rect, index);
     const int textWidth = qMax(0, rect.right() - textLeft);
 
     const QFont bold = withWeight(option.font, 75);
@@ -98,11 +135,9 @@ void NodeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->drawText(QRect(textLeft, rect.top() + kThirdTop, textWidth, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter,
                       index.data(SystemListRole::ThirdLine).toString());
 
-    if (detail.contains(QLatin1String("QORINet"))) {
-        const int afterDetail = textLeft + QFontMetrics(normal).horizontalAdvance(detail) + kLabelGap;
-        paintSyncLabels(painter, normal, QPoint(afterDetail, rect.top() + kDetailTop),
-                        index.data(SystemListRole::SyncState).toInt());
-    }
+    if (hasSyncLabels(index))
+        paintSyncLabels(painter, normal, syncLabelBoxes(option, index), index.data(SystemListRole::SyncState).toInt());
+    paintRedRows(painter, bold, rect, index.data(SystemListRole::RedRows).toInt());
     painter->restore();
 }
 
@@ -114,23 +149,57 @@ void NodeListDelegate::paintPicture(QPainter* painter, const QRect& rect, QPixma
     painter->drawPixmap(rect.left(), top, pixmap);
 }
 
-void NodeListDelegate::paintSyncLabels(QPainter* painter, const QFont& font, QPoint origin, int syncState) const
+void NodeListDelegate::paintSyncLabels(QPainter* painter, const QFont& font, const std::array<QRect, 2>& boxes,
+                                       int syncState) const
 {
-    const QFontMetrics metrics(font);
-    const QString labels[2] = {QStringLiteral(" SyncIn "), QStringLiteral(" SyncOut ")};
     const QColor fills[2] = {syncInColour(syncState), syncOutColour(syncState)};
-    const int height = qMin(metrics.height() + 2, kLineHeight);
-    const int top = origin.y() + (kLineHeight - height) / 2;
-    int left = origin.x();
     painter->setFont(font);
     for (int i = 0; i < 2; ++i) {
-        const QRect box(left, top, metrics.horizontalAdvance(labels[i]), height);
-        painter->fillRect(box, fills[i]);
+        painter->fillRect(boxes[i], fills[i]);
         painter->setPen(QColor(0, 0, 0));
-        painter->drawRect(box);
-        painter->drawText(box, Qt::AlignCenter, labels[i]);
-        left = box.right() + 1 + kLabelSpacing;
+        painter->drawRect(boxes[i]);
+        painter->drawText(boxes[i], Qt::AlignCenter, kSyncLabels[i]);
     }
+}
+
+QRect NodeListDelegate::redRowsBadge(const QFont& font, const QRect& entry, int redRows)
+{
+    const QFontMetrics metrics(withWeight(font, 75));
+    const QString text = QString::number(redRows);
+    const int height = metrics.height();
+    const int width = qMax(height, metrics.horizontalAdvance(text) + 2 * kBadgePadding);
+    return QRect(entry.right() - kBadgeMargin - width + 1, entry.top() + kBadgeMargin, width, height);
+}
+
+void NodeListDelegate::paintRedRows(QPainter* painter, const QFont& font, const QRect& entry, int redRows) const
+{
+    if (redRows <= 0)
+        return;
+    const QRect badge = redRowsBadge(font, entry, redRows);
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(kBadgeFill);
+    painter->drawRoundedRect(badge, badge.height() / 2.0, badge.height() / 2.0);
+    painter->setPen(Qt::white);
+    painter->setFont(withWeight(font, 75));
+    painter->drawText(badge, Qt::AlignCenter, QString::number(redRows));
+}
+
+bool NodeListDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index)
+{
+    if (event && event->type() == QEvent::ToolTip && index.isValid() && hasSyncLabels(index)) {
+        const std::array<QRect, 2> boxes = syncLabelBoxes(option, index);
+        const int sync = index.data(SystemListRole::SyncState).toInt();
+        const std::string texts[2] = {SystemHealth::syncInText(sync), SystemHealth::syncOutText(sync)};
+        for (int i = 0; i < 2; ++i) {
+            if (boxes[i].contains(event->pos())) {
+                QToolTip::showText(event->globalPos(), QString::fromStdString(texts[i]), view, boxes[i]);
+                return true;
+            }
+        }
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 QSize NodeListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -2,9 +2,14 @@
 
 #include "core/root_node.h"
 #include "core/row_composer.h"
+#include "core/system_health.h"
 #include "gui/models/system_list_roles.h"
+#include "gui/models/tree_view_model.h"
 
 #include <QListWidget>
+#include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace z2e {
 namespace {
@@ -23,6 +28,16 @@ QString pictureResource(const QString& detail)
     if (place == TreeIcon::Enclosure)
         return ":/enc_icons/res/enclosure.png";
     return QString::fromStdString(RowComposer::iconResourcePath(place));
+}
+
+// Local first, then by name; equal names keep the order of their node ids.
+bool sortsBefore(const QListWidgetItem& a, const QListWidgetItem& b)
+{
+    const int byName = a.data(SystemListRole::Caption).toString().compare(b.data(SystemListRole::Caption).toString(),
+                                                                          Qt::CaseInsensitive);
+    if (byName != 0)
+        return byName < 0;
+    return a.data(SystemList::kNodeIdRole).toUInt() < b.data(SystemList::kNodeIdRole).toUInt();
 }
 
 } // namespace
@@ -46,6 +61,7 @@ void SystemList::setLocalEntry(const QString& systemName)
     item->setData(SystemListRole::Picture, pictureFor(systemName));
     item->setData(SystemListRole::Detail, systemName);
     item->setData(SystemListRole::DetailColour, static_cast<int>(Qt::black));
+    recountLocal();
     m_list->setCurrentRow(0);
     markSelected(0);
     m_list->setFocus();
@@ -55,6 +71,29 @@ void SystemList::markSelected(int row)
 {
     for (int i = 0; i < m_list->count(); ++i)
         m_list->item(i)->setData(SystemListRole::Selection, QString(i == row ? kSelected : kUnselected));
+}
+
+void SystemList::followLocalTree(const CTreeViewModel& model)
+{
+    m_localTree = &model;
+    QObject::connect(&model, &QAbstractItemModel::modelReset, m_list, [this] { recountLocal(); });
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, m_list, [this] { recountLocal(); });
+}
+
+void SystemList::recountLocal()
+{
+    // No local entry before start-up has filled the views.
+    if (!m_localTree || m_list->count() == 0)
+        return;
+    const ModelNode* root = m_localTree->nodeAt(m_localTree->index(0, 0));
+    m_localBoards = root ? SystemHealth::boardCount(*root) : 0;
+    setRedRows(*m_list->item(0), root ? SystemHealth::redRowCount(*root) : 0);
+}
+
+void SystemList::setLocalScanState(const QString& scanState)
+{
+    m_localScan = scanState;
+    refreshToolTip(*localItem());
 }
 
 int SystemList::upsertNetworkNode(const NetworkNodeRecord& node, bool communicationProblem, int syncState)
@@ -79,6 +118,7 @@ int SystemList::upsertNetworkNode(const NetworkNodeRecord& node, bool communicat
         row = m_list->count() - 1;
     }
     QListWidgetItem* item = m_list->item(row);
+    item->setData(SystemListRole::Summary, QString::fromStdString(SystemHealth::nodeSummary(node)));
     item->setData(SystemListRole::Caption, caption);
     item->setData(SystemListRole::Picture, pictureFor(detail));
     item->setData(SystemListRole::Detail, detail);
@@ -87,7 +127,77 @@ int SystemList::upsertNetworkNode(const NetworkNodeRecord& node, bool communicat
     item->setData(SystemListRole::Selection, QString(kUnselected));
     item->setData(SystemListRole::SyncState, syncState);
     item->setData(kNodeIdRole, node.nodeId);
-    return row;
+    setRedRows(*item, SystemHealth::redRowCount(node));
+    return placeByName(row);
+}
+
+void SystemList::updateNodeHealth(const NetworkNodeRecord& node)
+{
+    const int row = rowOfNode(node.nodeId);
+    if (row < 0)
+        return;
+    QListWidgetItem* item = m_list->item(row);
+    item->setData(SystemListRole::Summary, QString::fromStdString(SystemHealth::nodeSummary(node)));
+    setRedRows(*item, SystemHealth::redRowCount(node));
+}
+
+void SystemList::setNodeCaption(std::uint32_t id, const QString& caption)
+{
+    const int row = rowOfNode(id);
+    if (row < 0)
+        return;
+    m_list->item(row)->setData(SystemListRole::Caption, caption);
+    placeByName(row);
+}
+
+void SystemList::keepRow(int& row, const std::function<void()>& change)
+{
+    const bool network = row > 0 && row < m_list->count();
+    const std::uint32_t id = network ? m_list->item(row)->data(kNodeIdRole).toUInt() : 0;
+    change();
+    if (network)
+        row = std::max(0, rowOfNode(id));
+}
+
+int SystemList::placeByName(int row)
+{
+    QListWidgetItem* item = m_list->item(row);
+    int place = 1;
+    while (place < m_list->count() && (place == row || sortsBefore(*m_list->item(place), *item)))
+        ++place;
+    // `place` counts the entry itself when it lies before it.
+    if (place > row)
+        --place;
+    if (place == row)
+        return row;
+    const bool current = m_list->currentItem() == item;
+    const QSignalBlocker quiet(m_list);
+    m_list->takeItem(row);
+    m_list->insertItem(place, item);
+    if (current)
+        m_list->setCurrentItem(item);
+    return place;
+}
+
+void SystemList::setRedRows(QListWidgetItem& item, int count)
+{
+    item.setData(SystemListRole::RedRows, count);
+    refreshToolTip(item);
+}
+
+void SystemList::refreshToolTip(QListWidgetItem& item)
+{
+    if (!item.data(kNodeIdRole).isValid())
+        item.setData(SystemListRole::Summary,
+                     QString("This computer\nBoards: %1\nScan: %2").arg(m_localBoards).arg(m_localScan));
+    QString tip = item.data(SystemListRole::Summary).toString();
+    if (item.data(kNodeIdRole).isValid()) {
+        const int sync = item.data(SystemListRole::SyncState).toInt();
+        tip += QString("\n%1\n%2").arg(QString::fromStdString(SystemHealth::syncInText(sync)),
+                                        QString::fromStdString(SystemHealth::syncOutText(sync)));
+    }
+    tip += QString("\nRed rows: %1").arg(item.data(SystemListRole::RedRows).toInt());
+    item.setData(Qt::ToolTipRole, tip);
 }
 
 int SystemList::removeNetworkNode(std::uint32_t id)
@@ -102,8 +212,10 @@ void SystemList::setSyncState(std::uint32_t id, int syncState)
 {
     for (int row = 1; row < m_list->count(); ++row) {
         QListWidgetItem* item = m_list->item(row);
-        if (item->data(kNodeIdRole).isValid() && item->data(kNodeIdRole).toUInt() == id)
+        if (item->data(kNodeIdRole).isValid() && item->data(kNodeIdRole).toUInt() == id) {
             item->setData(SystemListRole::SyncState, syncState);
+            refreshToolTip(*item);
+        }
     }
 }
 

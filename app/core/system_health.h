@@ -1,0 +1,31 @@
+#pragma once
+// What the list of systems tells about a system at a glance: how many of its tree's rows are
+// red, and a short summary of a network node (address, boards, scan and sync state) for its
+// entry's tool tip. Qt-free: the rows are composed as the tree composes them.
+
+#include "core/network_node_record.h"
+
+#include <cstdint>
+#include <string>
+
+namespace z2e {
+
+class ModelNode;
+
+class SystemHealth {
+public:
+    /// Red rows of the tree below and including `root`, as a fully expanded view shows it.
+    static int redRowCount(const ModelNode& root);
+    /// Red rows of the tree the window builds from `record`.
+    static int redRowCount(const NetworkNodeRecord& record);
+    /// Boards in the slots of the tree below `root` (orphans included).
+    static int boardCount(const ModelNode& root);
+
+    /// What SyncIn and SyncOut mean for `syncState`, one line each.
+    static std::string syncInText(int syncState);
+    static std::string syncOutText(int syncState);
+    /// Address, boards and scan state of a network node, one line each.
+    static std::string nodeSummary(const NetworkNodeRecord& record);
+};
+
+} // namespace z2e
