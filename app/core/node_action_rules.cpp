@@ -56,17 +56,6 @@ const char* const NodeActionRules::kIpFailed = "Net Node IP Settings Failed.  ["
 const char* const NodeActionRules::kRebootFailed = "Remote System Restart Failed.  [";
 const char* const NodeActionRules::kRestartFailed = "Remote Server Restart Failed.  [";
 
-NodeActionRules::NameCheck NodeActionRules::checkName(const std::string& name)
-{
-    // Counted in bytes: any byte beyond ASCII is refused anyway.
-    for (const char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u > 0x7e)
-            return NameCheck::BadCharacter;
-    }
-    return name.size() > kMaxNameLength ? NameCheck::TooLong : NameCheck::Ok;
-}
-
 NodeActionRules::IpCheck NodeActionRules::checkIp(const NodeIpSettings& settings)
 {
     const bool ipv4 = contains(settings.version, "IPv4");

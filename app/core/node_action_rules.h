@@ -4,6 +4,8 @@
 // The window's dialogs and zamo2ctl's `node` commands both check with it, so a value refused
 // in one is refused in the other before anything is sent.
 
+#include "qorinet_api/common/node_name.h"
+
 #include <cstdint>
 #include <string>
 
@@ -22,10 +24,10 @@ struct NodeIpSettings {
 
 class NodeActionRules {
 public:
-    enum class NameCheck { Ok, TooLong, BadCharacter };
+    using NameCheck = qorinet_api::NodeName::Check;
     enum class IpCheck { Ok, BadMask, BadAddress };
 
-    static constexpr std::size_t kMaxNameLength = 18;
+    static constexpr std::size_t kMaxNameLength = qorinet_api::NodeName::kMaxLength;
     /// Mode word bits: automatic configuration, and a version other than IPv4.
     static constexpr std::uint32_t kModeAutomatic = 0x1100;
     static constexpr std::uint32_t kModeNotIpv4 = 0x66;
@@ -45,9 +47,8 @@ public:
     static const char* const kRebootFailed;      ///< "Remote System Restart Failed.  ["
     static const char* const kRestartFailed;     ///< "Remote Server Restart Failed.  ["
 
-    /// At most 18 characters, each printable ASCII: names travel in the node's documents and
-    /// end up in other programs' lists.
-    static NameCheck checkName(const std::string& name);
+    /// The node's own rule (qorinet_api::NodeName): at most 18 printable ASCII characters.
+    static NameCheck checkName(const std::string& name) { return qorinet_api::NodeName::check(name); }
     /// The mask first, then the address. With "IPv4" both must be dotted quads; otherwise an
     /// IPv6 text is accepted as well. Only the textual form is judged (255.255.255.255 is a
     /// mask like any other); the node refuses what it cannot use.

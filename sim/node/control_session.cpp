@@ -18,6 +18,8 @@ namespace {
 constexpr const char* kChannel = "nodesim";
 constexpr std::uint32_t kSendTimeoutMs = 1000;
 constexpr std::uint32_t kPauseStepMs = 10;
+constexpr int kIdleWaitMs = 200;
+constexpr std::uint64_t kDropped = ~std::uint64_t(0);
 
 // The faults act on the driver commands only, so that a client still gets through hello,
 // board properties and settings to the point the test is about.
@@ -37,6 +39,9 @@ ControlSession::ControlSession(SimNode& node, NodeBackend& backend, const NodeSi
       m_handler(node, backend, this)
 {
     m_socket->setSendTimeout(kSendTimeoutMs);
+    // The reader then ends a request that stalls mid-frame; an idle wait is not affected.
+    m_socket->setReceiveTimeout(proto::kReceiveTimeoutMs);
+    m_waitSet.add(m_socket.get());
 }
 
 ControlSession::~ControlSession()
@@ -54,8 +59,13 @@ void ControlSession::run()
     UNI_LOG(kChannel, uni::log::info) << "node " << m_node.index() << ": control connection from "
                                       << m_socket->remoteAddress() << ":" << m_socket->remotePort();
     while (!stopRequested()) {
+        m_idleSinceUs = uni::Timer::stampUs();
+        if (!awaitRequest())
+            break;
         qorinet_api::FrameHeader header;
         const int got = qorinet_api::FrameReader::read(*m_socket, m_request, header);
+        if (got == uni::osal::SOCK_ETIMEOUT && m_socket->isOpen())
+            continue;
         if (got < 0) {
             UNI_LOG(kChannel, uni::log::info) << "node " << m_node.index() << ": connection ends (" << got << ")";
             break;
@@ -68,6 +78,40 @@ void ControlSession::run()
     m_handler.endSession();
     m_node.release(this);
     m_ended = true;
+}
+
+std::uint64_t ControlSession::idleSinceUs() const
+{
+    const std::uint64_t since = m_idleSinceUs.load();
+    return since == kDropped ? 0 : since;
+}
+
+bool ControlSession::dropIfIdle()
+{
+    std::uint64_t since = m_idleSinceUs.load();
+    if (since == 0 || since == kDropped || !m_idleSinceUs.compare_exchange_strong(since, kDropped))
+        return false;
+    UNI_LOG(kChannel, uni::log::info) << "node " << m_node.index() << ": idle control connection from "
+                                      << m_socket->remoteAddress() << " gives way to a new client";
+    m_socket->close();
+    return true;
+}
+
+bool ControlSession::awaitRequest()
+{
+    while (!stopRequested() && m_socket->isOpen()) {
+        uni::Socket* ready = nullptr;
+        const int waited = m_waitSet.wait(&ready, kIdleWaitMs);
+        if (waited == uni::osal::SOCK_ETIMEOUT)
+            continue;
+        if (waited != 0)
+            return false;
+        // Bytes (or the peer's close) arrived: busy from now on, unless the session was
+        // dropped in the same moment.
+        std::uint64_t since = m_idleSinceUs.load();
+        return since != kDropped && m_idleSinceUs.compare_exchange_strong(since, 0);
+    }
+    return false;
 }
 
 bool ControlSession::serve(std::uint16_t command, const std::uint8_t* payload, std::size_t size)

@@ -8,6 +8,7 @@
 
 #include "qorinet_api/common/frame_buffer.h"
 
+#include "uni/socket_set.h"
 #include "uni/tcp_socket.h"
 #include "uni/thread.h"
 #include "uni/timer.h"
@@ -35,12 +36,20 @@ public:
     void close();
     /// True once the session thread is done with the connection.
     bool ended() const { return m_ended.load(); }
+    /// Since when (uni::Timer stamp) the session has waited for a request without a byte of
+    /// it; 0 while it reads or serves one.
+    std::uint64_t idleSinceUs() const;
+    /// Closes the connection of an idle session to make room for another client. False when
+    /// the session is not idle (a request that has begun is never cut short).
+    bool dropIfIdle();
 
 protected:
     void run() override;
     void onStop() override { close(); }
 
 private:
+    /// Waits for the first byte of the next request. False when the session is to end.
+    bool awaitRequest();
     /// False when the session is to end.
     bool serve(std::uint16_t command, const std::uint8_t* payload, std::size_t size);
     bool answer(std::uint16_t command);
@@ -56,6 +65,9 @@ private:
     qorinet_api::FrameBuffer m_answer;
     qorinet_api::FrameBuffer m_heartbeat{0};
     std::atomic<bool> m_ended{false};
+    uni::SocketSet m_waitSet;
+    /// Idle stamp, 0 while busy, kDropped once dropIfIdle() took the session.
+    std::atomic<std::uint64_t> m_idleSinceUs{0};
 
     std::mutex m_sendLock;  ///< one frame at a time; guards the busy state below
     bool m_busy = false;

@@ -102,6 +102,8 @@ void DiscoveryResponder::send(SimNode& node, std::uint16_t command, const std::s
     facts.clientAddress = clientAddress;
     const std::string xml = NodeDocument::build(node, *m_backend.inventory(), facts);
     std::vector<std::uint8_t> datagram = qorinet_api::DiscoveryPacket::encode(command, xml);
+    if (datagram.empty())
+        return;
     if (m_options.fault == NodeFault::ShortDatagram)
         datagram.pop_back();
     uni::UDPSocket& sender = node.sender();

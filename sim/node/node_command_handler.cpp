@@ -6,6 +6,7 @@
 #include "sim_node.h"
 
 #include "qorinet_api/common/command_document.h"
+#include "qorinet_api/common/node_name.h"
 #include "qorinet_api/common/payload_reader.h"
 #include "qorinet_api/common/payload_writer.h"
 #include "qorinet_api/common/qorinet_protocol.h"
@@ -173,7 +174,10 @@ void NodeCommandHandler::nodeSettings(const std::uint8_t* payload, std::size_t s
     const auto recording = doc.text("Node", "recording");
     if (recording && *recording != "0" && *recording != "1")
         return status(answer, kBadArgument);
-    if (const auto name = doc.text("Node", "name"))
+    const auto name = doc.text("Node", "name");
+    if (name && qorinet_api::NodeName::check(*name) != qorinet_api::NodeName::Check::Ok)
+        return status(answer, kBadArgument);
+    if (name)
         m_node.setName(*name);
     if (recording)
         m_node.setRecording(*recording == "1");

@@ -3,6 +3,7 @@
 #include "node_inventory.h"
 #include "sim_node.h"
 
+#include "qorinet_api/common/discovery_packet.h"
 #include "qorinet_api/common/qorinet_protocol.h"
 
 #include <pugixml.hpp>
@@ -21,9 +22,41 @@ void add(pugi::xml_node parent, const char* name, const T& value)
     parent.append_child(name).text().set(value);
 }
 
+// Texts come from the command line and the driver: a long one must not push the document
+// past one datagram. Cut only when it would.
+constexpr std::size_t kMaxTextBytes = 64;
+
+// Cut at a character boundary, so that a multi-byte sequence is never split.
+std::string cut(const std::string& text)
+{
+    if (text.size() <= kMaxTextBytes)
+        return text;
+    std::size_t end = kMaxTextBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u)
+        --end;
+    return text.substr(0, end);
+}
+
 void add(pugi::xml_node parent, const char* name, const std::string& value)
 {
     parent.append_child(name).text().set(value.c_str());
+}
+
+void cutTexts(pugi::xml_node node)
+{
+    for (pugi::xml_node child : node.children()) {
+        if (child.type() == pugi::node_pcdata)
+            child.set_value(cut(child.value()).c_str());
+        else
+            cutTexts(child);
+    }
+}
+
+std::string text(const pugi::xml_document& doc)
+{
+    std::ostringstream out;
+    doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out.str();
 }
 
 void addNetBase(pugi::xml_node root, const SimNode& node, const NodeDocumentFacts& facts)
@@ -93,9 +126,22 @@ std::string NodeDocument::build(const SimNode& node, const NodeInventory& invent
     addNode(root, node, inventory, facts, holder.has_value());
     if (holder)
         addHolder(root, *holder);
-    std::ostringstream out;
-    doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return out.str();
+    std::string xml = text(doc);
+    if (xml.size() <= qorinet_api::DiscoveryPacket::kMaxDocumentSize)
+        return xml;
+    cutTexts(root);
+    xml = text(doc);
+    // Still too large with every text cut: list fewer boards, then fewer enclosures (the
+    // counts stay true).
+    pugi::xml_node info = root.child("Node");
+    for (const char* list : {"BoardList", "EnclosureList"}) {
+        pugi::xml_node entries = info.child(list);
+        while (xml.size() > qorinet_api::DiscoveryPacket::kMaxDocumentSize && entries.last_child()) {
+            entries.remove_child(entries.last_child());
+            xml = text(doc);
+        }
+    }
+    return xml;
 }
 
 } // namespace nodesim

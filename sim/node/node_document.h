@@ -22,7 +22,9 @@ public:
     static constexpr const char* kServerVersion = "2.6.50112.0";
     static constexpr const char* kFirmwareVersion = "2.5.12";
 
-    /// The XML text for `node` with the hardware of `inventory`.
+    /// The XML text for `node` with the hardware of `inventory`, never longer than one
+    /// datagram takes: when it would be, texts are cut to 64 bytes, and lists shortened if
+    /// that is not enough.
     static std::string build(const SimNode& node, const NodeInventory& inventory, const NodeDocumentFacts& facts);
 };
 

@@ -5,6 +5,7 @@
 #include "qorinet_api/common/qorinet_protocol.h"
 
 #include "uni/random.h"
+#include "uni/timer.h"
 
 #include <algorithm>
 
@@ -140,12 +141,41 @@ void SimNode::setAddress(const uni::ipv4::IpAddressPair& address)
 bool SimNode::adopt(std::unique_ptr<ControlSession> session)
 {
     reap();
-    if (m_sessions.size() >= kMaxSessions)
+    if (m_waiting.empty() && makeRoom()) {
+        start(std::move(session));
+        return true;
+    }
+    if (m_waiting.size() >= kMaxWaiting)
         return false;
-    if (session->start() != 0)
-        return false;
-    m_sessions.push_back(std::move(session));
+    m_waiting.push_back(Waiting{uni::Timer::stampUs(), std::move(session)});
     return true;
+}
+
+bool SimNode::makeRoom()
+{
+    while (m_sessions.size() >= kMaxSessions) {
+        ControlSession* idlest = nullptr;
+        for (const auto& session : m_sessions) {
+            const std::uint64_t since = session->idleSinceUs();
+            if (since != 0 && (!idlest || since < idlest->idleSinceUs()))
+                idlest = session.get();
+        }
+        if (!idlest)
+            return false;
+        // It may have begun a request meanwhile; then look again.
+        if (!idlest->dropIfIdle())
+            continue;
+        idlest->stop();
+        const auto same = [idlest](const std::unique_ptr<ControlSession>& session) { return session.get() == idlest; };
+        m_sessions.erase(std::remove_if(m_sessions.begin(), m_sessions.end(), same), m_sessions.end());
+    }
+    return true;
+}
+
+void SimNode::start(std::unique_ptr<ControlSession> session)
+{
+    if (session->start() == 0)
+        m_sessions.push_back(std::move(session));
 }
 
 void SimNode::beat()
@@ -163,10 +193,20 @@ void SimNode::reap()
         return true;
     };
     m_sessions.erase(std::remove_if(m_sessions.begin(), m_sessions.end(), ended), m_sessions.end());
+
+    const std::uint64_t now = uni::Timer::stampUs();
+    const std::uint64_t limitUs = static_cast<std::uint64_t>(kWaitLimitMs) * 1000;
+    while (!m_waiting.empty() && now - m_waiting.front().sinceUs > limitUs)
+        m_waiting.erase(m_waiting.begin());
+    while (!m_waiting.empty() && makeRoom()) {
+        start(std::move(m_waiting.front().session));
+        m_waiting.erase(m_waiting.begin());
+    }
 }
 
 void SimNode::endSessions()
 {
+    m_waiting.clear();
     for (const auto& session : m_sessions)
         session->close();
     for (const auto& session : m_sessions)

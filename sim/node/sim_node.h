@@ -26,8 +26,12 @@ struct ClientInfo {
 
 class SimNode {
 public:
-    /// Sessions a node serves at once; further connections are closed at once.
+    /// Sessions a node serves at once. A further client takes the place of the session idle
+    /// longest; while every session is busy it waits (at most kMaxWaiting of them, each for
+    /// kWaitLimitMs), and beyond that its connection is closed at once.
     static constexpr std::size_t kMaxSessions = 8;
+    static constexpr std::size_t kMaxWaiting = 8;
+    static constexpr std::uint32_t kWaitLimitMs = 5000;
 
     SimNode(unsigned index, uni::ipv4::IpAddressPair address, std::uint16_t basePort, std::string name);
     ~SimNode();
@@ -67,12 +71,14 @@ public:
     uni::TCPSocket& maintenanceListener() { return m_maintenance; }
     uni::UDPSocket& sender() { return m_sender; }
 
-    /// Takes a started session; false (session dropped) when the node is full.
+    /// Takes a new session and starts it, or keeps it waiting for room; false (session
+    /// dropped) when even the waiting places are taken.
     bool adopt(std::unique_ptr<ControlSession> session);
     std::size_t sessionCount() const { return m_sessions.size(); }
     /// Sends due heartbeats of every session.
     void beat();
-    /// Joins and drops sessions whose connection ended.
+    /// Joins and drops sessions whose connection ended, then starts waiting ones that have
+    /// room and gives up on those that waited too long.
     void reap();
     /// Ends every session: closes the connections and waits for them.
     void endSessions();
@@ -82,6 +88,15 @@ public:
     std::uint64_t downUntil() const { return m_downUntilUs; }
 
 private:
+    /// Makes room for one session: true when there is room, or an idle session gave way.
+    bool makeRoom();
+    void start(std::unique_ptr<ControlSession> session);
+
+    struct Waiting {
+        std::uint64_t sinceUs;
+        std::unique_ptr<ControlSession> session;
+    };
+
     const unsigned m_index;
     const std::uint16_t m_basePort;
     const std::uint64_t m_helloValue;
@@ -97,6 +112,7 @@ private:
     uni::TCPSocket m_maintenance;
     uni::UDPSocket m_sender;
     std::vector<std::unique_ptr<ControlSession>> m_sessions;
+    std::vector<Waiting> m_waiting;  ///< oldest first
     std::uint64_t m_downUntilUs = 0;
 };
 

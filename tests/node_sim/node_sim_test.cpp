@@ -18,8 +18,10 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace z2e::test {
@@ -415,6 +417,75 @@ TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnection)
         return;
     }
     FAIL() << "no CAN block";
+}
+
+// Clients that sit idle or stall mid-frame cannot keep others out for good. Each link says
+// hello first, so that it is known to hold a session before the next one connects.
+TEST_F(NodeSimTest, IdleSessionsGiveWayAndStalledOnesEnd)
+{
+    startNode("127.0.0.31", {"--simulation"});
+    using Links = std::vector<std::unique_ptr<ControlLink>>;
+    const auto connect = [this](Links& links, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            links.push_back(std::make_unique<ControlLink>("127.0.0.31", base));
+            ASSERT_TRUE(links.back()->ok());
+            ASSERT_EQ(status(links.back()->hello()), 0);
+        }
+    };
+    Links idle;
+    connect(idle, 1);
+    // Quiet for longer than the receive time-out: with fewer than eight sessions it stays.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    EXPECT_EQ(status(idle[0]->request(kGetParamI32, paramBlock(0, 1282))), 0);
+
+    // A ninth client takes the place of the session idle longest; the others stay.
+    connect(idle, 8);
+    Frame none;
+    EXPECT_EQ(idle[0]->read(none), 0) << "the oldest idle session gave way";
+    EXPECT_EQ(status(idle[1]->request(kGetParamI32, paramBlock(0, 1282))), 0);
+
+    // Eight sessions stop five bytes into a frame: every idle one gives way to them, and
+    // they keep a ninth client waiting only until their frames are overdue.
+    Links stalled;
+    connect(stalled, 8);
+    const Bytes whole = frame(kGetParamI32, paramBlock(0, 1282));
+    for (const auto& link : stalled)
+        link->send(Bytes(whole.begin(), whole.begin() + 5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    Links ninth;
+    ninth.push_back(std::make_unique<ControlLink>("127.0.0.31", base));
+    ASSERT_TRUE(ninth[0]->ok());
+    ninth[0]->setTimeout(10000);
+    EXPECT_EQ(status(ninth[0]->hello()), 0);
+    for (const auto& link : stalled) {
+        link->setTimeout(10000);
+        EXPECT_EQ(link->read(none), 0) << "a stalled session is closed";
+    }
+}
+
+TEST_F(NodeSimTest, LongNamesAreRefusedAndScanAnswersFitOneDatagram)
+{
+    const std::string huge(20000, 'n');
+    startNode("127.0.0.32", {"--simulation", "--name", huge});
+    pugi::xml_document doc;
+    scanOnce(doc); // decoding checks the datagram's size
+    const std::string shown = at(doc, "Cmd/Node/name");
+    EXPECT_FALSE(shown.empty());
+    EXPECT_EQ(huge.compare(0, shown.size(), shown), 0) << "the name is cut, not replaced";
+
+    ControlLink link("127.0.0.32", base);
+    ASSERT_TRUE(link.ok());
+    EXPECT_EQ(status(link.hello()), 0);
+    const auto rename = [&link](const std::string& name) {
+        return status(link.request(kNodeSettings, documentPayload("<Cmd><Node><name>" + name + "</name></Node></Cmd>",
+                                                                  true)));
+    };
+    EXPECT_EQ(rename(std::string(7000, 'n')), 700005);
+    EXPECT_EQ(rename("Bench-East-12345678"), 700005) << "19 characters";
+    EXPECT_EQ(rename("Bench&#9;East"), 700005) << "a tab";
+    EXPECT_EQ(rename("Bench-East-1234567"), 0);
+    scanOnce(doc);
+    EXPECT_EQ(at(doc, "Cmd/Node/name"), "Bench-East-1234567");
 }
 
 Frame maintenance(const std::string& address, std::uint16_t base, std::uint16_t command, const Bytes& payload)

@@ -349,6 +349,9 @@ TEST_F(ClientNodeTest, CommandPayloads)
     ASSERT_EQ(0, node->StopCAN(1, 3));
     ASSERT_EQ(0, node->setName("Bench rig"));
     EXPECT_EQ("Bench rig", node->getName());
+    // A name the node would refuse is not sent.
+    EXPECT_EQ(uni::osal::ERR_UNI_OSAL_EARG, node->setName(std::string(7000, 'n')));
+    EXPECT_EQ("Bench rig", node->getName());
 
     auto requests = requestsAfterConnect();
     ASSERT_EQ(4u, requests.size());

@@ -1,6 +1,8 @@
 // Discovery datagrams: the layout written, and every datagram that must be refused.
 
+#include "qorinet_api/common/control_frame.h"
 #include "qorinet_api/common/discovery_packet.h"
+#include "qorinet_api/common/payload_writer.h"
 
 #include "uni/hash_sha3.h"
 #include "uni/osal.h"
@@ -12,7 +14,9 @@
 
 namespace {
 
+using qorinet_api::ControlFrame;
 using qorinet_api::DiscoveryPacket;
+using qorinet_api::PayloadWriter;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes sha3(const Bytes& data, std::size_t size)
@@ -75,9 +79,14 @@ TEST(DiscoveryPacketTest, RefusesWrongSizesLengthsAndDigests)
     EXPECT_EQ(decode(Bytes(10, 0), command, xml), uni::osal::SOCK_EFORMAT);
     EXPECT_EQ(DiscoveryPacket::decode(nullptr, 50, command, xml), uni::osal::SOCK_EFORMAT);
 
-    // Larger than the receive buffer: cut off on a real socket, so never valid.
-    const Bytes oversize = DiscoveryPacket::encode(3, std::string(8200, 'x'));
-    EXPECT_EQ(decode(oversize, command, xml), uni::osal::SOCK_EFORMAT);
+    // Larger than the receive buffer: cut off on a real socket, so never valid, and never built.
+    const Bytes largest = DiscoveryPacket::encode(3, std::string(DiscoveryPacket::kMaxDocumentSize, 'x'));
+    EXPECT_EQ(largest.size(), 8192u);
+    EXPECT_TRUE(DiscoveryPacket::encode(3, std::string(DiscoveryPacket::kMaxDocumentSize + 1, 'x')).empty());
+    Bytes oversize(4, 0);
+    PayloadWriter::storeU32(oversize.data(), 8200);
+    oversize.resize(4 + 8200, 'x');
+    EXPECT_EQ(decode(ControlFrame::encode(3, oversize.data(), oversize.size()), command, xml), uni::osal::SOCK_EFORMAT);
     EXPECT_EQ(command, 77);
     EXPECT_EQ(xml, "untouched");
 }

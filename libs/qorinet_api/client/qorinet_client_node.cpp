@@ -2,6 +2,7 @@
 
 #include "qorinet_api/common/command_document.h"
 #include "qorinet_api/common/control_frame.h"
+#include "qorinet_api/common/node_name.h"
 #include "qorinet_api/common/payload_reader.h"
 #include "qorinet_api/common/payload_writer.h"
 #include "qorinet_api/common/qorinet_names.h"
@@ -551,6 +552,8 @@ std::string QORINetClientNode::getName() const
 
 std::int32_t QORINetClientNode::setName(const std::string& name)
 {
+    if (NodeName::check(name) != NodeName::Check::Ok)
+        return uni::osal::ERR_UNI_OSAL_EARG;
     const std::int32_t guard = commandGuard();
     if (guard != ERR_NONE)
         return guard;

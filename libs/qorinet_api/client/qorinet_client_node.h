@@ -148,7 +148,8 @@ public:
     std::string getAddress() const override;
     std::string getNetMask() const override;
     std::string getEnclosureName() const override;
-    /// Sends the name (command 20) and keeps it.
+    /// Sends the name (command 20) and keeps it. A name the node would refuse (NodeName) is
+    /// refused here with ERR_UNI_OSAL_EARG, nothing sent.
     std::int32_t setName(const std::string& name) override;
     /// The name, or "[RemoteNode]" while it is empty.
     std::string getName() const override;

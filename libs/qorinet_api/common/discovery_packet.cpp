@@ -15,6 +15,8 @@ constexpr std::size_t kLengthField = 4;
 
 std::vector<std::uint8_t> DiscoveryPacket::encode(std::uint16_t command, const std::string& xml, std::uint16_t id)
 {
+    if (xml.size() > kMaxDocumentSize)
+        return {};
     std::vector<std::uint8_t> payload(kLengthField + xml.size());
     PayloadWriter::storeU32(payload.data(), static_cast<std::uint32_t>(xml.size()));
     xml.copy(reinterpret_cast<char*>(payload.data() + kLengthField), xml.size());
@@ -28,7 +30,7 @@ std::vector<std::uint8_t> DiscoveryPacket::encode(std::uint16_t command, const s
 
 int DiscoveryPacket::decode(const std::uint8_t* data, std::size_t size, std::uint16_t& command, std::string& xml)
 {
-    if (!data || size < proto::kFrameOverhead + kLengthField || size > proto::kBufferSize)
+    if (!data || size < proto::kFrameOverhead + kLengthField || size > kMaxSize)
         return uni::osal::SOCK_EFORMAT;
     const FrameHeader header = ControlFrame::readHeader(data);
     // A datagram is exactly one frame: trailing bytes are as wrong as missing ones.
