@@ -587,6 +587,12 @@ std::int32_t QorinNodeUtilWrapper::restartServer()
     return m_node->restartServer();
 }
 
+void QorinNodeUtilWrapper::interrupt()
+{
+    if (m_node && !m_node->isLocal())
+        m_node->disconnect();
+}
+
 std::int32_t QorinNodeUtilWrapper::setNodeName(const std::string& name)
 {
     if (!m_ready)

@@ -172,6 +172,9 @@ public:
     std::uint32_t getBoardCount() const;
     std::int32_t restartServer();
     std::int32_t rebootSystem();
+    /// Closes the node's link from any thread, so that a request waiting on it ends at once
+    /// (a network node; the local driver has nothing to close).
+    void interrupt();
     /// Renames the node (a network node's name; the caller checks the text first).
     std::int32_t setNodeName(const std::string& name);
     /// Both texts are cleared after the call.

@@ -95,6 +95,7 @@ bool ToolTargetBuilder::remote(const ModelNode& row, std::shared_ptr<QorinNodeUt
     if (made.boards.empty() && made.enclosure < 0)
         return false;
     made.wrapper = std::move(node);
+    made.interruptible = true;
     made.multiBoard = true;
     made.simulated = record.simulated;
     made.nodeText = record.address + " " + record.name;

@@ -53,13 +53,21 @@ std::int32_t CFWUpdateDialog::runUpdate(bool retryFailedOnly)
     FirmwareUpdater& updater = *m_updater;
     std::vector<FirmwareRow>& rows = m_rows;
     // The rows belong to the worker until the progress window has gone and it is joined.
+    // On a network node Cancel ends the wait for the board being updated (the node itself goes
+    // on) and no further board is started.
+    std::atomic<bool> cancelled{false};
+    std::function<void()> cancel;
+    if (m_target.interruptible)
+        cancel = [this, &cancelled] {
+            cancelled = true;
+            m_target.wrapper->interrupt();
+        };
     const std::int32_t status = CMiscUtils::runBehindProgress(
         "Firmware Update", "Performing Updates.", this,
-        [&updater, &rows, retryFailedOnly](CInProgress& progress) {
-            const std::atomic<bool> never{false};
-            return updater.update(rows, retryFailedOnly, timedProgress(progress), never);
+        [&updater, &rows, retryFailedOnly, &cancelled](CInProgress& progress) {
+            return updater.update(rows, retryFailedOnly, timedProgress(progress), cancelled);
         },
-        true);
+        true, cancel);
     m_running = false;
     showFirmwareRows(m_ui->tableFirmware, m_rows);
     updateWidgets();

@@ -24,8 +24,6 @@ namespace z2e {
 namespace {
 
 const char* const kTitle = "Hardware Tools";
-// The progress window offers no cancel; a procedure runs to its end.
-const std::atomic<bool> kNeverCancelled{false};
 
 } // namespace
 
@@ -172,6 +170,14 @@ void CSelfTestDialog::runTest(BoardTest test)
     MaintenanceJournal* journal = m_journal.get();
     const std::vector<std::uint32_t> boards = m_target.boards;
     const int count = static_cast<int>(m_boards.size());
+    // On a network node Cancel closes the link: the running request ends, no board is started.
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    std::function<void()> cancel;
+    if (m_target.interruptible)
+        cancel = [wrapper, cancelled] {
+            *cancelled = true;
+            wrapper->interrupt();
+        };
     const std::int32_t status = CMiscUtils::runBehindProgress(
         BoardTestProcedure::progressTitle(test), message, this, [=](CInProgress& progress) {
             progress.showProgBar();
@@ -180,9 +186,10 @@ void CSelfTestDialog::runTest(BoardTest test)
                 progress.initProg(static_cast<int>(std::lround(fraction * 100)), 0, 100,
                                   " Board " + std::to_string(board) + "/" + std::to_string(count));
             };
-            *result = BoardTestProcedure(*wrapper, journal).run(test, boards, report, kNeverCancelled);
+            *result = BoardTestProcedure(*wrapper, journal).run(test, boards, report, *cancelled);
             return result->status;
-        });
+        },
+        false, cancel);
     m_running = false;
     if (outcome.status == 0)
         outcome.status = status; // the worker itself failed

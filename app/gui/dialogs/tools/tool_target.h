@@ -22,6 +22,7 @@ struct ToolTarget {
     std::string nodeText = "local";    ///< the node as the journal names it
     std::string journalFolder;         ///< ".../maintenance"; empty: nothing is journalled
     bool snapshots = true;             ///< EEPROM snapshots before a change
+    bool interruptible = false;        ///< a network node: a long wait may be cancelled
 };
 
 } // namespace z2e
