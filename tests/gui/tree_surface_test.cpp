@@ -176,6 +176,8 @@ TEST_F(TreeSurfaceTest, CopiesTheValueTheNameAndValueAndTheSubtree)
     QApplication::clipboard()->clear();
     QTest::keyClick(field(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), "QE-R16");
+    // The field's clear button fades in; Qt frees that animation only when it has run out.
+    QTest::qWait(400);
 }
 
 TEST_F(TreeSurfaceTest, RefreshReadsTheLocalSystemAgain)
