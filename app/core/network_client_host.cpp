@@ -7,6 +7,8 @@
 #include "uni/log.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace z2e {
 namespace {
@@ -80,6 +82,21 @@ int NetworkClientHost::restart(const NetworkClientSettings& settings)
     if (pumping != 0)
         UNI_LOG(kLogChannel, uni::log::error) << "The node event pump did not start: " << pumping;
     return started;
+}
+
+bool NetworkClientHost::waitUntilFree(std::uint32_t id, int timeoutMs) const
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto node = remoteNode(id);
+        if (!node)
+            return false;
+        if (node->scanState() == qorinet_api::QORINetClientNode::kScanFree)
+            return true;
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 void NetworkClientHost::disconnectNode(std::uint32_t id) const

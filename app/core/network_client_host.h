@@ -47,6 +47,9 @@ public:
     bool holds(std::uint32_t id) const { return remoteNode(id) != nullptr; }
     /// Closes the link to node `id`, waking a request that waits on it; any thread.
     void disconnectNode(std::uint32_t id) const;
+    /// Waits at most `timeoutMs` until node `id` answers scans as free (held by no client);
+    /// false when it did not. Any thread but the client's.
+    bool waitUntilFree(std::uint32_t id, int timeoutMs) const;
     /// The sync state of the node of `record` when the current client still holds it at the
     /// record's address; nothing when it is gone, or the id now names another node (an event
     /// of a former client).

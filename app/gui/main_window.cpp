@@ -76,6 +76,8 @@ constexpr int kFirstScreenshotDelayMs = 1000;
 const char* const kNodeWorkTitle = "Network Node";
 // A restarted node needs a moment before the new client asks it again.
 constexpr std::chrono::milliseconds kNodeRestartWait{1000};
+// A node let go answers the next scans as free; a few scan intervals are plenty.
+constexpr int kNodeFreeWaitMs = 5000;
 
 } // namespace
 
@@ -135,6 +137,13 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
         resetQorinetNodes();
     };
     host.ipChanged = host.restarted;
+    host.letGo = [this] {
+        const std::uint32_t id = m_selected->id();
+        m_selected->release();
+        if (m_netClient)
+            m_netClient->waitUntilFree(id, kNodeFreeWaitMs);
+    };
+    host.keep = [this] { showSystemRow(m_shownSystemRow, true); };
     host.renamed = [this](const std::string& name) {
         const auto record = m_nodeRecords.find(m_selected->id());
         const int row = m_systemList->rowOfNode(m_selected->id());

@@ -5,6 +5,7 @@
 #include "network_window_fixture.h"
 
 #include "core/selected_network_node.h"
+#include "qorinet_api/client/qorinet_client_node.h"
 
 #include "gui/dialogs/network/dialog_settings.h"
 #include "gui/dialogs/network/node_name_dialog.h"
@@ -170,6 +171,14 @@ TEST_F(NodeActionsWindowTest, IpConfigurationIsCheckedThenSentAsTheModeWordAndTh
     ASSERT_EQ(sent.size(), 1) << sent.join("\n").toStdString();
     EXPECT_TRUE(sent[0].contains("mode 4454 ")) << sent[0].toStdString();
 
+    // The window has read the node again, and a scan has named it as the node's holder: only a
+    // free node takes a new configuration, so the window must let go of it first.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] {
+            const auto node = m_window->selectedNode().node();
+            return node && node->scanState() == qorinet_api::QORINetClientNode::kScanHeld;
+        },
+        kNodeWaitMs));
     changeIp([](CRemoteSettingsDialog& dialog) {
         dialog.findChild<QLineEdit*>("editAddress")->setText("127.0.0.19");
         clickOk(dialog);

@@ -87,14 +87,22 @@ void NodeActions::restart(QorinNodeUtilWrapper& node, bool reboot)
 
 void NodeActions::changeIp(QorinNodeUtilWrapper& node, const ModelNode& root)
 {
+    bool letGo = false;
     CRemoteSettingsDialog dialog(node, root,
-                                 [this](const std::function<std::int32_t()>& call) {
-                                     return m_host.run("Changing the network node's IP configuration.", call);
+                                 [this, &letGo](const std::function<std::int32_t()>& call) {
+                                     letGo = true;
+                                     return m_host.run("Changing the network node's IP configuration.", [this, &call] {
+                                         if (m_host.letGo)
+                                             m_host.letGo();
+                                         return call();
+                                     });
                                  },
                                  m_parent);
     dialog.exec();
     if (dialog.changed())
         m_host.ipChanged();
+    else if (letGo && m_host.keep)
+        m_host.keep();
 }
 
 bool NodeActions::editNetSettings(NetworkOptions& current, bool manualAllowed, bool& manualChosen)

@@ -34,6 +34,11 @@ public:
         std::function<void(const std::string& name)> renamed;
         /// The node took a new IP configuration.
         std::function<void()> ipChanged;
+        /// Worker thread, before a new IP configuration is sent: lets go of the node's link and
+        /// waits until the node is reported free (only a free node takes one).
+        std::function<void()> letGo;
+        /// The IP configuration was not taken after the link was let go: show the node again.
+        std::function<void()> keep;
     };
 
     NodeActions(QWidget* parent, Host host);
