@@ -55,6 +55,9 @@ protected:
         m_window = startWindow();
         ASSERT_TRUE(m_window->init());
     }
+    // The filter field's clear button fades in and out; Qt frees that animation only when it
+    // has run out, so the window goes only after it has.
+    void TearDown() override { QTest::qWait(400); }
 
     QTreeView* tree() const { return m_window->ui()->treeHardware; }
     QLineEdit* field() const { return m_window->findChild<QLineEdit*>("editTreeFilter"); }
@@ -176,8 +179,6 @@ TEST_F(TreeSurfaceTest, CopiesTheValueTheNameAndValueAndTheSubtree)
     QApplication::clipboard()->clear();
     QTest::keyClick(field(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), "QE-R16");
-    // The field's clear button fades in; Qt frees that animation only when it has run out.
-    QTest::qWait(400);
 }
 
 TEST_F(TreeSurfaceTest, RefreshReadsTheLocalSystemAgain)
