@@ -166,6 +166,15 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
         m_treePanel->focusField();
     };
     trees.refresh = [this] { refreshShownSystem(); };
+    trees.shownRoot = [this]() -> const ModelNode* {
+        if (!m_system)
+            return nullptr;
+        if (m_ui->tabWidget->currentIndex() == kDemoTab)
+            return &m_system->demoRoot();
+        return m_remoteShown ? &m_system->remoteRoot() : &m_system->localRoot();
+    };
+    trees.choose = [this](const FileRequest& request) { return m_chooser(this, request); };
+    trees.status = [this](const QString& text) { showStatus(text); };
     m_treeActions = new TreeActions(this, m_ui->menuHelp->menuAction(), std::move(trees));
     connectWidgets();
 }

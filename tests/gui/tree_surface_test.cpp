@@ -15,7 +15,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFont>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -179,6 +183,39 @@ TEST_F(TreeSurfaceTest, CopiesTheValueTheNameAndValueAndTheSubtree)
     QApplication::clipboard()->clear();
     QTest::keyClick(field(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), "QE-R16");
+}
+
+// The tree in front goes to a file in the format its name asks for, or not at all.
+TEST_F(TreeSurfaceTest, ExportWritesTheShownTreeAsJsonCsvOrText)
+{
+    QString chosen;
+    m_window->setFileChooser([&chosen](QWidget*, const FileRequest& request) {
+        EXPECT_TRUE(request.save);
+        return chosen;
+    });
+    QAction* exportTree = m_window->treeActions()->exportTree();
+
+    chosen = m_site.path("tree.json");
+    exportTree->trigger();
+    const QJsonDocument json = QJsonDocument::fromJson(SimulatedSite::read(chosen).toUtf8());
+    ASSERT_TRUE(json.isArray()) << SimulatedSite::read(chosen).left(200).toStdString();
+    const QJsonObject top = json.array().first().toObject();
+    EXPECT_EQ(top.value("text").toString(), "Local System");
+    EXPECT_EQ(top.value("children").toArray().first().toObject().value("kind").toString(), "enclosure");
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), "Tree exported to " + chosen + ".");
+
+    chosen = m_site.path("tree.csv");
+    exportTree->trigger();
+    EXPECT_TRUE(SimulatedSite::read(chosen).startsWith("depth,kind,red,name,value,text"));
+    chosen = m_site.path("tree.txt");
+    exportTree->trigger();
+    EXPECT_TRUE(SimulatedSite::read(chosen).startsWith("Local System\n  Enclosure 0:   QE-R16"))
+        << SimulatedSite::read(chosen).left(80).toStdString();
+
+    chosen = m_site.path("no/such/folder/tree.json");
+    exportTree->trigger();
+    EXPECT_TRUE(m_window->statusBar()->currentMessage().startsWith("The tree could not be exported: "));
+    EXPECT_FALSE(QFile::exists(chosen));
 }
 
 TEST_F(TreeSurfaceTest, RefreshReadsTheLocalSystemAgain)

@@ -1,11 +1,13 @@
 #include "gui/window/tree_actions.h"
 
+#include "config/atomic_file_writer.h"
 #include "core/tree_row_list.h"
 #include "core/tree_row_text.h"
 #include "gui/models/tree_view_model.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,6 +38,29 @@ TreeActions::TreeActions(QMainWindow* window, QAction* before, Host host) : QObj
     m_copySubtree = m_menu->addAction(tr("Copy &Subtree as Text"), this, [this] { copy(&TreeActions::subtreeText); });
     m_menu->addSeparator();
     m_refresh = m_menu->addAction(tr("&Refresh"), this, [this] { m_host.refresh(); }, QKeySequence::Refresh);
+    m_export = m_menu->addAction(tr("&Export Tree..."), this, [this] { exportShownTree(); });
+}
+
+void TreeActions::exportShownTree()
+{
+    const ModelNode* root = m_host.shownRoot ? m_host.shownRoot() : nullptr;
+    if (!root || !m_host.choose)
+        return;
+    const QString path =
+        m_host.choose({true, tr("Export Tree"), QString(), "JSON (*.json);;CSV (*.csv);;Text (*.txt)"});
+    if (path.isEmpty())
+        return;
+    const std::vector<TreeRow> rows = TreeRowList::collect(*root);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const std::string text = suffix == "json"  ? TreeRowText::jsonTree(rows) + "\n"
+                             : suffix == "csv" ? TreeRowText::csv(rows)
+                                               : TreeRowText::indented(rows);
+    std::string error;
+    // Whole or not at all: an export never leaves half a file behind.
+    const bool written = AtomicFileWriter::write(path.toStdString(), text, &error);
+    if (m_host.status)
+        m_host.status(written ? tr("Tree exported to %1.").arg(path)
+                              : tr("The tree could not be exported: %1").arg(QString::fromStdString(error)));
 }
 
 QString TreeActions::valueText(const QModelIndex& row)
