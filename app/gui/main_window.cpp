@@ -264,11 +264,8 @@ void MainWindow::connectWidgets()
                                                     {ui.actionRenameNode, CNetActionsDialog::Rename}};
     for (const auto& [action, code] : nodeActions)
         connect(action, &QAction::triggered, this, [this, code = code] { runNodeAction(code); });
-
-    // The tools still to come: each says so when chosen.
-    for (QAction* tool : {ui.actionUpdateNode, ui.actionEeprom}) {
-        connect(tool, &QAction::triggered, this, [this, tool] { notAvailableYet(tool->text()); });
-    }
+    // "Update Node" is offered disabled and has no action, as on the node's own menus.
+    ui.actionUpdateNode->setEnabled(false);
 }
 
 // ---- Start-up ----
@@ -1111,13 +1108,6 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
         caption = QString::fromStdString(row->name);
     }
     return BoardToolDialogs::openForPicture(name, system, board, serial, caption, this);
-}
-
-// ---- Tools and dialogs still to come ----
-
-void MainWindow::notAvailableYet(const QString& tool)
-{
-    CMiscUtils::notify(tool, QString("%1 is not available yet.").arg(tool), this);
 }
 
 void MainWindow::hdl_HelpAbout()

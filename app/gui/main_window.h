@@ -198,8 +198,6 @@ private:
     void connectWidgets();
     void fillViews();
     void registerEventTypes();
-    /// The tools that do not exist yet say so instead of doing nothing.
-    void notAvailableYet(const QString& tool);
     /// Opens the board tool of `entry` for the row it was chosen for.
     void runBoardTool(MenuEntry entry);
     /// Carries out an EEPROM entry of a board's menu (EepromMenuActions) for the tool row.

@@ -57,6 +57,19 @@ protected:
             kNodeWaitMs));
     }
 
+    /// A node simulator on `hardware` (a QE-R16 with a hot board), shown in the tree.
+    void startHotNodeAndShowIt(const z2e_test::HotBoardHardware& hardware)
+    {
+        ASSERT_TRUE(m_node.start(kNodeAddress, {"--hardware", hardware.path()}, m_port)) << m_node.output();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] {
+                return systems()->count() == 2 &&
+                       systems()->item(1)->data(SystemListRole::Detail).toString() == "QE-R16";
+            },
+            kNodeWaitMs));
+        selectNode();
+    }
+
     void selectNode()
     {
         systems()->setCurrentRow(1);

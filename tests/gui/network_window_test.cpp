@@ -202,13 +202,9 @@ TEST_F(NetworkWindowTest, UpdateTemperaturesReadsANodesBoardAgain)
 {
     z2e_test::HotBoardHardware hardware(m_site.path("node-hardware.xml").toStdString());
     ASSERT_TRUE(hardware.hot());
-    ASSERT_TRUE(m_node.start(kNodeAddress, {"--hardware", hardware.path()}, m_port)) << m_node.output();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [this] {
-            return systems()->count() == 2 && systems()->item(1)->data(SystemListRole::Detail).toString() == "QE-R16";
-        },
-        kNodeWaitMs));
-    selectNode();
+    startHotNodeAndShowIt(hardware);
+    if (HasFatalFailure())
+        return;
     QTreeView* tree = m_window->ui()->treeHardware;
     const QModelIndex hotRow = findRow(*tree->model(), "BaseBoard:   78.5degC");
     ASSERT_TRUE(hotRow.isValid());

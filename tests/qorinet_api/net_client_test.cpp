@@ -195,6 +195,29 @@ TEST(NetClientDiscovery, DatagramOneByteShortIsDropped)
     client.stopClient();
 }
 
+// A simulator started with `options` and a client linked to its node; the client stops first.
+struct LinkedNode {
+    NodeSimProcess sim;
+    std::unique_ptr<QORINetClient> client;
+    std::shared_ptr<QORINetClientNode> node;
+    ~LinkedNode()
+    {
+        if (client)
+            client->stopClient();
+    }
+};
+
+void link(LinkedNode& linked, const std::string& address, const std::vector<std::string>& options)
+{
+    const std::uint16_t port = freeClientBasePort({address});
+    ASSERT_TRUE(linked.sim.start(address, options, port)) << linked.sim.output();
+    linked.client = std::make_unique<QORINetClient>(loopbackConfig(port, kIntervalMs), loopbackOnly());
+    ASSERT_EQ(linked.client->startClient(), 0);
+    linked.node = waitForNode(*linked.client, address, kFindMs);
+    ASSERT_TRUE(linked.node);
+    ASSERT_EQ(linked.node->connect(), 0);
+}
+
 // Heartbeats carry a slow command past the receive time-out; the simulator's faults end the
 // connection, each with its own result.
 TEST(NetClientNode, SlowAnswersAndBrokenAnswersOfTheSimulator)
@@ -209,17 +232,13 @@ TEST(NetClientNode, SlowAnswersAndBrokenAnswersOfTheSimulator)
         {{"--fault", "slow"}, osal::ERR_UNI_OSAL_ETIMEOUT},
         {{"--fault", "never-answer"}, osal::ERR_UNI_OSAL_ETIMEOUT},
     };
-    const std::string address = "127.0.1.14";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options[1]);
-        const std::uint16_t port = freeClientBasePort({address});
-        NodeSimProcess sim;
-        ASSERT_TRUE(sim.start(address, c.options, port)) << sim.output();
-        QORINetClient client(loopbackConfig(port, kIntervalMs), loopbackOnly());
-        ASSERT_EQ(client.startClient(), 0);
-        const auto node = waitForNode(client, address, kFindMs);
-        ASSERT_TRUE(node);
-        ASSERT_EQ(node->connect(), 0);
+        LinkedNode linked;
+        link(linked, "127.0.1.14", c.options);
+        if (HasFatalFailure())
+            return;
+        const auto& node = linked.node;
         std::int32_t value = 0;
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(node->GetParam_i32(0, 1282, value), c.result);
@@ -227,7 +246,6 @@ TEST(NetClientNode, SlowAnswersAndBrokenAnswersOfTheSimulator)
         if (c.result == 0)
             EXPECT_GE(std::chrono::steady_clock::now() - start, 1500ms) << "longer than one receive time-out";
         node->disconnect();
-        client.stopClient();
     }
 }
 
@@ -246,17 +264,13 @@ TEST(NetClientNode, RequestsEndWhateverTheNodeKeepsSending)
         {{"--fault", "unrelated-frames", "--heartbeat-ms", "100"}, 60000, 0ms},
         {{"--fault", "trickle", "--fault-delay-ms", "900"}, 60000, 0ms},
     };
-    const std::string address = "127.0.1.15";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options[1]);
-        const std::uint16_t port = freeClientBasePort({address});
-        NodeSimProcess sim;
-        ASSERT_TRUE(sim.start(address, c.options, port)) << sim.output();
-        QORINetClient client(loopbackConfig(port, kIntervalMs), loopbackOnly());
-        ASSERT_EQ(client.startClient(), 0);
-        const auto node = waitForNode(client, address, kFindMs);
-        ASSERT_TRUE(node);
-        ASSERT_EQ(node->connect(), 0);
+        LinkedNode linked;
+        link(linked, "127.0.1.15", c.options);
+        if (HasFatalFailure())
+            return;
+        const auto& node = linked.node;
         node->setRequestCeilingMs(c.ceilingMs);
         std::int32_t value = 0;
         const auto start = std::chrono::steady_clock::now();
@@ -266,7 +280,6 @@ TEST(NetClientNode, RequestsEndWhateverTheNodeKeepsSending)
         EXPECT_GE(waited, c.atLeast);
         // Without the bounds each of these waits for ever; a loaded machine gets ample room.
         EXPECT_LT(waited, 20s);
-        client.stopClient();
     }
 }
 
