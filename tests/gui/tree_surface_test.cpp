@@ -129,6 +129,19 @@ TEST_F(TreeSurfaceTest, FilterShowsMatchesWithTheirParentsAndClearingRestoresThe
     tree()->setCurrentIndex(shownSerial);
     EXPECT_EQ(m_window->treePanel()->currentSourceIndex().model(), hardware);
 
+    // A longer word while filtered: every row left either matches it or leads to a match.
+    field()->setText("10a80001");
+    m_window->treePanel()->applyFilter();
+    int shownLeaves = 0;
+    eachRow(*tree()->model(), [&](const QModelIndex& row) {
+        if (tree()->model()->rowCount(row) > 0)
+            return;
+        ++shownLeaves;
+        EXPECT_TRUE(row.data().toString().contains("10A80001")) << row.data().toString().toStdString();
+    });
+    EXPECT_GT(shownLeaves, 0);
+    EXPECT_TRUE(tree()->currentIndex().data().toString().startsWith("SerialNumber:   10A80001"));
+
     field()->clear();
     field()->setText("");
     ASSERT_TRUE(QTest::qWaitFor([this] { return tree()->model() == m_window->hardwareModel(); }, kWaitMs));
