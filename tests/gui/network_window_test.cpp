@@ -34,6 +34,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <future>
@@ -462,6 +463,39 @@ TEST(NetworkInterfaceChoiceTest, ClientConfigurationFollowsTheOptions)
     options.interfaceIndex = -1;
     EXPECT_EQ(clientConfig(options, tuning).nodeKindMask, 0u);
 }
+
+struct NodeFaultCase {
+    const char* fault;
+    const char* words;
+};
+
+class NodeFaultWindowTest : public NetworkWindowTest, public ::testing::WithParamInterface<NodeFaultCase> {};
+
+// Each way a node fails to answer is named in words in its rows and on the status bar, never
+// as a version mismatch, and the window is usable again once the reading has ended.
+TEST_P(NodeFaultWindowTest, TheFailureIsNamedInTheTreeAndOnTheStatusBar)
+{
+    startNodeAndWaitForItsEntry({"--fault", GetParam().fault});
+    selectNode();
+    QTreeView* tree = m_window->ui()->treeHardware;
+    const QString failure = QString("Failure:   ") + GetParam().words;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree->model() && findRow(*tree->model(), failure).isValid(); }, kNodeWaitMs));
+    EXPECT_FALSE(findRow(*tree->model(), "version mismatch").isValid());
+    EXPECT_EQ(m_window->statusBar()->currentMessage(),
+              QString("Network node %1 could not be read: %2").arg(kNodeAddress, GetParam().words));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(m_window->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, NodeFaultWindowTest,
+                         ::testing::Values(NodeFaultCase{"never-answer", "no answer within 1 s (700008)"},
+                                           NodeFaultCase{"wrong-digest", "answer damaged (digest mismatch) (700019)"},
+                                           NodeFaultCase{"close-mid-frame", "connection closed by the node (700015)"}),
+                         [](const ::testing::TestParamInfo<NodeFaultCase>& info) {
+                             std::string name = info.param.fault;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 
 } // namespace
 } // namespace z2e
