@@ -18,6 +18,7 @@
 #include "gui/window/node_actions.h"
 #include "gui/window/system_dialogs.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QTimer>
@@ -50,10 +51,19 @@ private:
             return;
         }
         QTimer::singleShot(networkSettleMs(), &shot, [this, &shot, dialog] {
+            if (statePictureNames().contains(dialog)) {
+                if (showStateForPicture(dialog)) {
+                    armWhenIdle(shot);
+                    return;
+                }
+                std::fprintf(stderr, "screenshot: the window cannot show \"%s\"\n", qPrintable(dialog));
+                QCoreApplication::exit(1);
+                return;
+            }
             QDialog* opened = openToolForPicture(dialog);
             if (!opened) {
                 const QStringList known = z2e::BoardToolDialogs::pictureNames() + z2e::SystemDialogs::pictureNames() +
-                                          z2e::NodeActions::pictureNames();
+                                          z2e::NodeActions::pictureNames() + statePictureNames();
                 std::fprintf(stderr, "screenshot: no dialog \"%s\" to open (known: %s)\n", qPrintable(dialog),
                              qPrintable(known.join(", ")));
                 QCoreApplication::exit(1);
@@ -62,6 +72,20 @@ private:
             shot.setOverlay(opened);
             shot.arm(300);
         });
+    }
+
+    /// Pictures the window once no node reading holds it any more.
+    void armWhenIdle(z2e::ScreenshotOnReady& shot)
+    {
+        auto* poll = new QTimer(&shot);
+        poll->setInterval(100);
+        connect(poll, &QTimer::timeout, &shot, [poll, &shot] {
+            if (QApplication::activeModalWidget())
+                return;
+            poll->stop();
+            shot.arm(300);
+        });
+        poll->start();
     }
 
     QWidget* hardwareTreeArea()

@@ -54,6 +54,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -538,10 +539,12 @@ void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
     m_ui->treeHardware->expandAll();
     m_remoteShown = true;
     m_systemList->updateNodeHealth(record);
-    if (record.failure != 0)
-        showStatus(QString("Network node %1 could not be read: %2")
-                       .arg(QString::fromStdString(record.address),
-                            QString::fromStdString(failureWords(record.failure))));
+    if (record.failure == 0)
+        return;
+    showStatus(QString("Network node %1 could not be read: %2")
+                   .arg(QString::fromStdString(record.address), QString::fromStdString(failureWords(record.failure))));
+    // The rows that say why stand last.
+    m_ui->treeHardware->scrollToBottom();
 }
 
 void MainWindow::showLocalSystem()
@@ -800,33 +803,57 @@ void MainWindow::runNodeAction(int code)
                            QString::fromStdString(record->second->name));
 }
 
+bool MainWindow::showNodeForPicture(bool highest)
+{
+    int chosen = -1;
+    std::uint32_t best = 0;
+    for (const auto& [id, record] : m_nodeRecords) {
+        const auto address = uni::ipv4::parseAddress(record->address);
+        const int row = m_systemList->rowOfNode(id);
+        if (!address || row <= 0)
+            continue;
+        if (chosen < 0 || (highest ? *address > best : *address < best)) {
+            best = *address;
+            chosen = row;
+        }
+    }
+    if (chosen < 0)
+        return false;
+    m_ui->listSystems->setCurrentRow(chosen);
+    showSystemRow(chosen, true);
+    return true;
+}
+
 QDialog* MainWindow::openNetworkDialogForPicture(const QString& name)
 {
     if (!NodeActions::pictureNames().contains(name))
         return nullptr;
-    if (name != "net-settings") {
-        // The network node with the lowest address: the first one tools/run starts.
-        int first = -1;
-        std::uint32_t lowest = UINT32_MAX;
-        for (const auto& [id, record] : m_nodeRecords) {
-            const auto address = uni::ipv4::parseAddress(record->address);
-            const int row = m_systemList->rowOfNode(id);
-            if (address && row > 0 && *address < lowest) {
-                lowest = *address;
-                first = row;
-            }
-        }
-        if (first < 0)
-            return nullptr;
-        m_ui->listSystems->setCurrentRow(first);
-        showSystemRow(first, true);
-    }
+    // The network node with the lowest address: the first one tools/run starts.
+    if (name != "net-settings" && !showNodeForPicture(false))
+        return nullptr;
     const auto record = m_nodeRecords.find(m_selected->id());
     const QString nodeName =
         record != m_nodeRecords.end() ? QString::fromStdString(record->second->name) : QString();
     m_nodeCommands = m_selected->commands();
     return m_nodeActions->openForPicture(name, m_netOptions, m_nodeCommands.get(),
                                          m_remoteShown ? &m_system->remoteRoot() : nullptr, nodeName);
+}
+
+bool MainWindow::showStateForPicture(const QString& name)
+{
+    if (name == "failed-node")
+        return showNodeForPicture(true);
+    if (name != "filter" || !m_system)
+        return false;
+    const ModelNode* board = ToolTargetBuilder::firstBoardRow(m_system->localRoot());
+    const std::string serial = board ? ToolTargetBuilder::boardSerial(*board) : std::string();
+    if (serial.size() < 4)
+        return false;
+    // The last digits, as an operator reads them off a label.
+    auto* field = m_treePanel->findChild<QLineEdit*>();
+    field->setText(QString::fromStdString(serial.substr(serial.size() - 4)));
+    m_treePanel->applyFilter();
+    return true;
 }
 
 // ---- Demo editing ----
@@ -1093,16 +1120,7 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
     std::string serial;
     QString caption;
     m_toolTargets.local(local, *m_system, system);
-    std::function<const ModelNode*(const ModelNode&)> firstBoard = [&](const ModelNode& row) -> const ModelNode* {
-        if (ToolTargetBuilder::boardIndex(row) == 0)
-            return &row;
-        for (const auto& child : row.children()) {
-            if (const ModelNode* found = firstBoard(*child))
-                return found;
-        }
-        return nullptr;
-    };
-    if (const ModelNode* row = firstBoard(local)) {
+    if (const ModelNode* row = ToolTargetBuilder::firstBoardRow(local)) {
         m_toolTargets.local(*row, *m_system, board);
         serial = ToolTargetBuilder::boardSerial(*row);
         caption = QString::fromStdString(row->name);

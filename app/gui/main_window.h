@@ -113,6 +113,12 @@ public:
     /// Opens a dialog by its picture name (see BoardToolDialogs and SystemDialogs) over the local
     /// system, without a modal loop; the window owns it. Null when it cannot be opened.
     QDialog* openToolForPicture(const QString& name);
+    /// Window states that can be pictured instead of a dialog: "filter" (the tree filtered for
+    /// part of the first board's serial number) and "failed-node" (the network node with the
+    /// highest address, which tools/run starts with a fault, shown).
+    static QStringList statePictureNames() { return {"filter", "failed-node"}; }
+    /// Brings the window into state `name`; false when it cannot.
+    bool showStateForPicture(const QString& name);
     /// The menu of list-of-systems row `row` (the network node shown), built but not shown;
     /// null for any other row.
     std::unique_ptr<QMenu> systemsMenuFor(int row);
@@ -206,6 +212,8 @@ private:
     void runNodeAction(int code);
     /// Opens a network dialog by its picture name for the first network node; null otherwise.
     QDialog* openNetworkDialogForPicture(const QString& name);
+    /// Shows the network node with the lowest (or highest) address; false without nodes.
+    bool showNodeForPicture(bool highest);
     void showBoardHistory();
     /// "Update Temperatures" for the row whose menu is open.
     void updateTemperatures();

@@ -8,7 +8,9 @@
 #include "gui/main_window.h"
 #include "ui_main_window.h"
 
+#include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -74,9 +76,19 @@ TEST_F(KeyboardHelpTest, F1OpensTheGuideWithItsPicturesOnce)
     EXPECT_TRUE(text.startsWith("ZAMO2Explorer User Guide")) << text.left(80).toStdString();
     EXPECT_FALSE(text.contains("## "));
     EXPECT_TRUE(text.contains("Firmware Update"));
-    const QVariant picture =
-        guide->browser()->loadResource(QTextDocument::ImageResource, QUrl("zamo2explorer-main-window.png"));
-    EXPECT_FALSE(QImage::fromData(picture.toByteArray()).isNull());
+    // Every picture the guide names comes with the program.
+    QFile source(":/user_guide/user-guide.md");
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QString markdown = QString::fromUtf8(source.readAll());
+    QRegularExpressionMatchIterator pictures = QRegularExpression(R"(\]\(([^)\s]+\.png)\))").globalMatch(markdown);
+    int named = 0;
+    while (pictures.hasNext()) {
+        const QString name = pictures.next().captured(1);
+        const QVariant picture = guide->browser()->loadResource(QTextDocument::ImageResource, QUrl(name));
+        EXPECT_FALSE(QImage::fromData(picture.toByteArray()).isNull()) << name.toStdString();
+        ++named;
+    }
+    EXPECT_GE(named, 6);
     // Asked again from the main window, the guide made before comes back.
     guide->close();
     QApplication::setActiveWindow(m_window.get());

@@ -51,6 +51,17 @@ std::string ToolTargetBuilder::boardSerial(const ModelNode& row)
     return isBoardRow(row) ? row.serialNumber : std::string();
 }
 
+const ModelNode* ToolTargetBuilder::firstBoardRow(const ModelNode& row)
+{
+    if (boardIndex(row) == 0)
+        return &row;
+    for (const auto& child : row.children()) {
+        if (const ModelNode* found = firstBoardRow(*child))
+            return found;
+    }
+    return nullptr;
+}
+
 void ToolTargetBuilder::fillCommon(ToolTarget& target) const
 {
     target.journalFolder = m_journalFolder;

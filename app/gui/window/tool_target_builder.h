@@ -30,6 +30,8 @@ public:
     static std::int32_t boardIndex(const ModelNode& row);
     /// The serial number of a board row as the journal files it.
     static std::string boardSerial(const ModelNode& row);
+    /// The row of board 0 at or below `row`; null when there is none.
+    static const ModelNode* firstBoardRow(const ModelNode& row);
 
 private:
     void fillCommon(ToolTarget& target) const;

@@ -3,6 +3,7 @@
 #include "gui/models/tree_filter_model.h"
 #include "ui_tree_filter_panel.h"
 
+#include <QKeyEvent>
 #include <QSplitter>
 #include <QTreeView>
 
@@ -13,12 +14,28 @@ CTreeFilterPanel::CTreeFilterPanel(QTreeView* view, QSplitter* splitter)
       m_filter(new CTreeFilterModel(this))
 {
     m_ui->setupUi(this);
+    // A view not shown yet counts as hidden, and the splitter would hide the panel for it.
+    const bool hidden = view->isHidden() && view->testAttribute(Qt::WA_WState_ExplicitShowHide);
     splitter->replaceWidget(splitter->indexOf(view), this);
     m_ui->layoutPanel->addWidget(view);
+    setVisible(!hidden);
+    view->setVisible(!hidden);
     m_pause.setSingleShot(true);
     m_pause.setInterval(kTypingPauseMs);
     connect(&m_pause, &QTimer::timeout, this, &CTreeFilterPanel::applyFilter);
     connect(m_ui->editTreeFilter, &QLineEdit::textChanged, this, &CTreeFilterPanel::hdl_TextChanged);
+    m_ui->editTreeFilter->installEventFilter(this);
+}
+
+bool CTreeFilterPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // Escape in the field gives the whole tree back at once.
+    if (watched != m_ui->editTreeFilter || event->type() != QEvent::KeyPress ||
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape || m_ui->editTreeFilter->text().isEmpty())
+        return QWidget::eventFilter(watched, event);
+    m_ui->editTreeFilter->clear();
+    applyFilter();
+    return true;
 }
 
 CTreeFilterPanel::~CTreeFilterPanel() = default;

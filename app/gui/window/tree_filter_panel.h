@@ -50,6 +50,9 @@ public:
     /// The view's current row in the shown model, whether or not filtered.
     QModelIndex currentSourceIndex() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void hdl_TextChanged();
     /// Filter models' rows expanded in the unfiltered view, as row paths from the top.
