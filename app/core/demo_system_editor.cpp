@@ -664,8 +664,9 @@ void DemoSystemEditor::refreshOverview()
         for (std::size_t i = 0; enclosure && i < enclosure->slotCount(); ++i) {
             const SlotNode* slot = enclosure->slotAt(i);
             if (slot && slot->holdsBoard() && slot->boardDocument.document_element())
-                demo.boardOverview.push_back(DescriptionParser::overviewRow(slot->boardDocument.document_element(),
-                                                                            slot->baseRevision, slot->conRevision));
+                demo.addBoardRow(DescriptionParser::overviewRow(slot->boardDocument.document_element(),
+                                                                slot->baseRevision, slot->conRevision),
+                                 *slot);
         }
     }
 }

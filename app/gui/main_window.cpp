@@ -933,7 +933,7 @@ void MainWindow::hdl_SaveSystemReport()
     if (path.isEmpty())
         return;
     std::string error;
-    if (SystemReport::save(path.toStdString(), root->boardOverview, m_system->extendedFeatures(), error)) {
+    if (SystemReport::save(path.toStdString(), *root, m_system->extendedFeatures(), error)) {
         showStatus(QString("System report saved to %1.").arg(path));
         return;
     }
