@@ -22,13 +22,24 @@ std::string bounded(const std::string& text)
     return text.size() > kMaxText ? text.substr(0, kMaxText) : text;
 }
 
-NetworkBoardRecord boardRecord(const QORINetClientNode::BoardInfo& board)
+// The number a slot shows: counted as the node's driver counts them, as for an enclosure of
+// this computer; a node that does not say how counts from 1.
+std::int32_t slotNumberOf(const QORINetClientNode::EnclosureInfo* enclosure, std::uint32_t slotIndex)
+{
+    const std::int64_t first = enclosure && enclosure->slotNoOffset >= 0 ? enclosure->slotNoOffset : 1;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(first + slotIndex, INT32_MAX));
+}
+
+NetworkBoardRecord boardRecord(const QORINetClientNode::BoardInfo& board,
+                               const std::vector<QORINetClientNode::EnclosureInfo>& enclosures)
 {
     NetworkBoardRecord record;
     record.name = bounded(board.name);
     record.serialNumber = bounded(board.serial);
     record.enclosureIndex = static_cast<std::int32_t>(std::min<std::uint32_t>(board.enclosureIndex, INT32_MAX));
-    record.slotNumber = static_cast<std::int32_t>(std::min<std::uint32_t>(board.slotIndex, INT32_MAX - 1)) + 1;
+    record.slotNumber = slotNumberOf(board.enclosureIndex < enclosures.size() ? &enclosures[board.enclosureIndex]
+                                                                             : nullptr,
+                                     board.slotIndex);
     return record;
 }
 
@@ -57,7 +68,7 @@ RemoteSystemBuilder::enclosureRecords(const std::vector<QORINetClientNode::Enclo
         const std::uint32_t slots = std::min(enclosure.slotCount, kMaxSlots);
         for (std::uint32_t i = 0; i < slots; ++i) {
             NetworkSlotRecord slot;
-            slot.slotNumber = static_cast<std::int32_t>(i) + 1;
+            slot.slotNumber = slotNumberOf(&enclosure, i);
             record.slotRecords.push_back(slot);
         }
         records.push_back(std::move(record));
@@ -101,9 +112,10 @@ NetworkNodeRecord RemoteSystemBuilder::recordOf(const QORINetClientNode& node)
     record.serverVersion = bounded(texts.serverVersion);
 
     const std::vector<QORINetClientNode::BoardInfo> boards = node.boards();
-    record.enclosures = enclosureRecords(node.enclosures(), boards);
+    const std::vector<QORINetClientNode::EnclosureInfo> enclosures = node.enclosures();
+    record.enclosures = enclosureRecords(enclosures, boards);
     for (const QORINetClientNode::BoardInfo& board : boards)
-        record.boards.push_back(boardRecord(board));
+        record.boards.push_back(boardRecord(board, enclosures));
 
     record.connectionState = connectionStateOf(node);
     record.connected = node.isConnected();

@@ -96,7 +96,7 @@ TEST_F(NetworkWindowTest, NodeThatComesAndGoesAddsAndRemovesItsEntryAndShowsItsT
     EXPECT_TRUE(m_window->selectedNode().active());
     EXPECT_EQ(rowText(*tree, "Node Name"), "Node Name:   GuiBench");
     EXPECT_TRUE(rowText(*tree, "Enclosure").endsWith("QORINet QN-N6")) << rowText(*tree, "Enclosure").toStdString();
-    EXPECT_EQ(rowText(*tree, "Slot 1"), "Slot 1:   QA-4016");
+    EXPECT_EQ(rowText(*tree, "Slot 2"), "Slot 2:   QA-4016");
     EXPECT_EQ(rowText(*tree, "Access State"), "Access State:   Free");
     // Read over the link, so the node really was asked.
     EXPECT_GT(rowText(*tree, "QORIN API").size(), QString("QORIN API:   ").size());
