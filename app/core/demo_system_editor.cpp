@@ -10,6 +10,7 @@
 #include "core/simulated_system_converter.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
+#include "core/system_scanner.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "uni/log.h"
 #include "xpugi/element.h"
@@ -323,10 +324,25 @@ std::int32_t DemoSystemEditor::importLocalHardware()
 {
     if (!canImportLocalHardware())
         return fail(DemoStatus::NoHardwareToImport, DemoTexts::kNoHardwareToImport);
-    const RootNode& local = m_system.localRoot();
-    if (enclosureCount(local) == 0)
+    return importHardware(m_system.localRoot());
+}
+
+std::int32_t DemoSystemEditor::readNodeHardware(QorinNodeUtilWrapper& node, RootNode& hardware, std::string& detail)
+{
+    // A node that cannot be asked reads as one without enclosures: both leave nothing to copy.
+    if (node.getEnclosureCount() == 0) {
+        hardware.clear();
+        detail = "the network node names no enclosure";
+        return DemoStatus::NoHardwareToImport;
+    }
+    return SystemScanner(node).scan(hardware);
+}
+
+std::int32_t DemoSystemEditor::importHardware(const RootNode& hardware)
+{
+    if (enclosureCount(hardware) == 0)
         return finish(DemoStatus::Ok, false);
-    const SimulatedSystem records = hardwareRecords(local);
+    const SimulatedSystem records = hardwareRecords(hardware);
 
     // The copy is made exactly: old entries that happen to match would keep old values.
     QorinCfgHandler scratch;
@@ -537,6 +553,18 @@ std::size_t DemoSystemEditor::boardCount(const EnclosureNode& enclosure)
         count += slot && slot->holdsBoard() ? 1 : 0;
     }
     return count;
+}
+
+DemoSystemEditor::SystemSize DemoSystemEditor::sizeOf(const RootNode& root)
+{
+    SystemSize size;
+    for (const auto& child : root.children()) {
+        if (const auto* enclosure = dynamic_cast<const EnclosureNode*>(child.get())) {
+            ++size.enclosures;
+            size.boards += boardCount(*enclosure);
+        }
+    }
+    return size;
 }
 
 // ---- Private ----

@@ -304,4 +304,31 @@ TEST_F(Zamo2ctlSameHardware, ANodeNumbersTheSlotsOfAnEnclosureModelAsThisCompute
     EXPECT_EQ(slotPlaces(remote.out), here) << local.out << "\n" << remote.out;
 }
 
+// demo import-node copies the node's enclosures and boards into the demo system, as the window's
+// "Use Selected System as Demo" does with a node shown, and saves the configuration: the copy of
+// the node is the copy import-local makes of the same hardware here.
+TEST_F(Zamo2ctlSameHardware, DemoImportNodeCopiesTheNodeAsImportLocalCopiesThisComputer)
+{
+    EXPECT_EQ(run({"demo", "import-node"}).exitCode, 64);
+    EXPECT_EQ(onNode({"demo", "import-local"}).exitCode, 64);
+    const std::string before = z2e::test::readFile(m_site.configFile());
+
+    const ProcessResult imported = onNode({"demo", "import-node", "--json"});
+    ASSERT_EQ(imported.exitCode, 0) << imported.out << imported.err;
+    EXPECT_NE(imported.out.find("\"done\":\"node 127.0.0.4: 3 enclosure(s), 8 board(s)\""), std::string::npos)
+        << imported.out;
+    EXPECT_NE(z2e::test::readFile(m_site.configFile()), before);
+    const ProcessResult fromNode = run({"tree", "--system", "demo"});
+    ASSERT_EQ(fromNode.exitCode, 0) << fromNode.err;
+
+    ASSERT_EQ(run({"demo", "import-local"}).exitCode, 0);
+    const ProcessResult fromHere = run({"tree", "--system", "demo"});
+    std::string node = fromNode.out;
+    ASSERT_NE(node.find("00B1F116"), std::string::npos) << node;
+    for (std::size_t at = node.find("00B1F116"); at != std::string::npos; at = node.find("00B1F116", at))
+        node.replace(at, 8, "00B1E116");
+    EXPECT_EQ(node, fromHere.out);
+    EXPECT_NE(fromNode.out.find("Slot 3:   QA-4116-STRAIN"), std::string::npos) << fromNode.out;
+}
+
 } // namespace
