@@ -5,6 +5,7 @@
 #include "core/demo_texts.h"
 #include "core/description_parser.h"
 #include "core/enclosure_node.h"
+#include "core/node_result_text.h"
 #include "core/node_tree_copy.h"
 #include "core/root_node.h"
 #include "core/simulated_system_converter.h"
@@ -13,6 +14,7 @@
 #include "core/system_scanner.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "uni/log.h"
+#include "uni/number_text.h"
 #include "xpugi/element.h"
 
 #include <cstring>
@@ -329,9 +331,16 @@ std::int32_t DemoSystemEditor::importLocalHardware()
 
 std::int32_t DemoSystemEditor::readNodeHardware(QorinNodeUtilWrapper& node, RootNode& hardware, std::string& detail)
 {
-    // A node that cannot be asked reads as one without enclosures: both leave nothing to copy.
-    if (node.getEnclosureCount() == 0) {
-        hardware.clear();
+    hardware.clear();
+    // Asked first on its own: a node that does not answer is no node without enclosures.
+    std::string answer;
+    const std::int32_t asked = node.getParamStructStr("System", "EnclosureCount", answer);
+    if (asked > 0) {
+        detail = "the network node could not be read: " + failureWords(asked, &node);
+        return DemoStatus::HardwareImportFailed;
+    }
+    std::int32_t enclosures = 0;
+    if (!uni::text::parseSignedDecimal(answer, enclosures) || enclosures <= 0) {
         detail = "the network node names no enclosure";
         return DemoStatus::NoHardwareToImport;
     }

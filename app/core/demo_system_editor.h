@@ -93,8 +93,9 @@ public:
     std::int32_t importLocalHardware();
     /// Fills `hardware` (a root of any system kind) with the enclosures and boards of the
     /// connected network node behind `node`, as the window reads this computer's hardware. No
-    /// Qt, no demo state: may run on a worker while the demo tree is shown. NoHardwareToImport
-    /// when the node names no enclosure (or cannot be asked); lastError() is not touched.
+    /// Qt, no demo state: may run on a worker while the demo tree is shown. 500 when the node
+    /// does not answer, NoHardwareToImport when it names no enclosure; `detail` says which
+    /// (lastError() is not touched).
     static std::int32_t readNodeHardware(QorinNodeUtilWrapper& node, RootNode& hardware, std::string& detail);
     /// As importLocalHardware() for a hardware tree read elsewhere (readNodeHardware()).
     std::int32_t importHardware(const RootNode& hardware);

@@ -1,10 +1,13 @@
 #include "core/remote_system_builder.h"
 
+#include "core/description_parser.h"
 #include "core/network_node_rows.h"
 #include "core/node_action_rules.h"
 #include "core/root_node.h"
 
 #include "qorinet_api/common/qorinet_names.h"
+#include "uni/number_text.h"
+#include "xpugi/element.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,6 +19,8 @@ using qorinet_api::QORINetClientNode;
 
 // Texts longer than this from a node are cut: they end up in tree rows and list entries.
 constexpr std::size_t kMaxText = 256;
+// A first slot number beyond this is not believed.
+constexpr std::int64_t kMaxFirstSlot = 0xFFFF;
 
 std::string bounded(const std::string& text)
 {
@@ -28,6 +33,29 @@ std::int32_t slotNumberOf(const QORINetClientNode::EnclosureInfo* enclosure, std
 {
     const std::int64_t first = enclosure && enclosure->slotNoOffset >= 0 ? enclosure->slotNoOffset : 1;
     return static_cast<std::int32_t>(std::min<std::int64_t>(first + slotIndex, INT32_MAX));
+}
+
+// A node that does not name an enclosure's first slot number still tells it, once linked, in
+// the description of a board there: the driver's slot number of the board less its index.
+std::vector<QORINetClientNode::EnclosureInfo>
+withFirstSlotNumbers(std::vector<QORINetClientNode::EnclosureInfo> enclosures,
+                     const std::vector<QORINetClientNode::BoardInfo>& boards)
+{
+    for (const QORINetClientNode::BoardInfo& board : boards) {
+        if (board.enclosureIndex >= enclosures.size() || enclosures[board.enclosureIndex].slotNoOffset >= 0 ||
+            board.properties.empty())
+            continue;
+        pugi::xml_document description;
+        std::int32_t slotNo = -1;
+        if (!DescriptionParser::parseXml(board.properties, description) ||
+            !uni::text::parseSignedDecimal(
+                xpugi::elementText(description.document_element().first_element_by_path("SystemInfo/SlotNo")), slotNo))
+            continue;
+        const std::int64_t first = static_cast<std::int64_t>(slotNo) - board.slotIndex;
+        if (first >= 0 && first <= kMaxFirstSlot)
+            enclosures[board.enclosureIndex].slotNoOffset = static_cast<std::int32_t>(first);
+    }
+    return enclosures;
 }
 
 NetworkBoardRecord boardRecord(const QORINetClientNode::BoardInfo& board,
@@ -112,7 +140,7 @@ NetworkNodeRecord RemoteSystemBuilder::recordOf(const QORINetClientNode& node)
     record.serverVersion = bounded(texts.serverVersion);
 
     const std::vector<QORINetClientNode::BoardInfo> boards = node.boards();
-    const std::vector<QORINetClientNode::EnclosureInfo> enclosures = node.enclosures();
+    const std::vector<QORINetClientNode::EnclosureInfo> enclosures = withFirstSlotNumbers(node.enclosures(), boards);
     record.enclosures = enclosureRecords(enclosures, boards);
     for (const QORINetClientNode::BoardInfo& board : boards)
         record.boards.push_back(boardRecord(board, enclosures));

@@ -25,7 +25,9 @@ public:
     static constexpr std::uint32_t kMaxSlots = 256;
 
     /// The record of `node` now: identity, addresses, versions the node announced, enclosures
-    /// with their boards placed, connection state and access flags. The API version is only
+    /// with their boards placed (an enclosure whose first slot number the node does not name
+    /// takes it from a board's description read over the link, when there is one), connection
+    /// state and access flags. The API version is only
     /// known after readApiVersion().
     static NetworkNodeRecord recordOf(const qorinet_api::QORINetClientNode& node);
 

@@ -68,6 +68,16 @@ TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedAsTheNodeCountsThem)
     EXPECT_EQ(record.boards[1].slotNumber, 4);
     EXPECT_EQ(record.enclosures[0].slotRecords[2].boardName, "QD-5032");
     EXPECT_EQ(record.enclosures[0].slotRecords[2].slotNumber, 4);
+
+    // A node that does not name it: a board's description read over the link tells it.
+    node->setEnclosures({{0, "QORINet QN-N6", "00E3C8C3", 3}});
+    Boards described = {board("QA-4016", 0, 0), board("QD-5032", 0, 2)};
+    described[1].properties = "<Properties><SystemInfo><EnclosureNo>0</EnclosureNo><SlotNo>5</SlotNo></SystemInfo>"
+                              "</Properties>";
+    node->setBoards(described);
+    const NetworkNodeRecord linked = RemoteSystemBuilder::recordOf(*node);
+    EXPECT_EQ(linked.enclosures[0].slotRecords[0].slotNumber, 3);
+    EXPECT_EQ(linked.boards[1].slotNumber, 5);
 }
 
 TEST(RemoteSystemBuilder, ALaterRecordKeepsWhatTheLinkToldForTheSameBoards)

@@ -10,6 +10,7 @@
 #include "window_test_support.h"
 
 #include "core/demo_system_editor.h"
+#include "core/demo_texts.h"
 #include "core/enclosure_node.h"
 #include "core/network_client_host.h"
 #include "core/node_event_gate.h"
@@ -348,6 +349,24 @@ TEST_F(NetworkWindowTest, ShownNodeBecomesTheDemoSystemAfterTheQuestion)
     EXPECT_TRUE(m_window->selectedNode().active());
     EXPECT_EQ(m_window->ui()->treeHardware->model()->data(findRow(*m_window->ui()->treeHardware->model(), "Node Name")),
               "Node Name:   GuiBench");
+}
+
+// A node that answers no request is not linked: nothing is asked, the window says why, and the
+// demo system stays.
+TEST_F(NetworkWindowTest, ANodeThatDoesNotAnswerLeavesTheDemoSystemAlone)
+{
+    startNodeAndWaitForItsEntry({"--fault", "never-answer"});
+    selectNode();
+    ASSERT_FALSE(m_window->selectedNode().active());
+    const RootNode& demo = m_window->system()->demoRoot();
+    const QStringList demoBefore = boardPlaces(demo);
+    ASSERT_FALSE(demoBefore.isEmpty());
+
+    z2e_test::DialogRecorder yes("save");
+    m_window->ui()->actionUseSelectedAsDemo->trigger();
+    EXPECT_EQ(yes.seen(), QStringList("[System] " + QString(DemoTexts::kNodeNotLinked).replace("\n", " ")));
+    EXPECT_EQ(boardPlaces(demo), demoBefore);
+    EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
 }
 
 // ---- The pieces ----
