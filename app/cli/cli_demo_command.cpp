@@ -1,6 +1,7 @@
 #include "cli_demo_command.h"
 
 #include "cli_output.h"
+#include "cli_remote_session.h"
 
 #include "core/board_list_item.h"
 #include "core/demo_system_editor.h"
@@ -8,6 +9,7 @@
 #include "core/enclosure_list_item.h"
 #include "core/enclosure_node.h"
 #include "core/node_types.h"
+#include "core/root_node.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
 #include "core/driver_library.h"
@@ -34,6 +36,7 @@ const std::map<std::string, SubCommand>& subCommands()
     static const std::map<std::string, SubCommand> commands = {
         {"list-models", {1, 1, 0, false}}, {"add-enclosure", {2, 2, 0, true}}, {"set-type", {3, 3, 1, true}},
         {"put-board", {4, 4, 2, true}},    {"remove", {2, 3, 2, true}},        {"import-local", {1, 1, 0, true}},
+        {"import-node", {1, 1, 0, true}},
         {"export", {2, 2, 0, false}},      {"import", {2, 2, 0, true}},
     };
     return commands;
@@ -112,6 +115,8 @@ public:
             status = remove(done);
         else if (sub == "import-local")
             status = m_editor.importLocalHardware();
+        else if (sub == "import-node")
+            return importNode();
         else if (sub == "export")
             status = m_editor.saveDemoFile(argument(1));
         else if (sub == "import")
@@ -215,6 +220,25 @@ private:
         return m_editor.removeBoard(*slot);
     }
 
+    // The node of --node is read as the window reads a selected one, then copied.
+    int importNode()
+    {
+        RemoteSession remote(m_options);
+        const int opened = remote.open();
+        if (opened != EXIT_OK)
+            return opened;
+        RootNode hardware(SystemKind::Remote);
+        std::int32_t status = DemoSystemEditor::readNodeHardware(remote.wrapper(), hardware, m_detail);
+        std::string done;
+        if (status == DemoStatus::Ok) {
+            status = m_editor.importHardware(hardware);
+            const DemoSystemEditor::SystemSize copied = DemoSystemEditor::sizeOf(m_model.demoRoot());
+            done = "node " + m_options.node + ": " + std::to_string(copied.enclosures) + " enclosure(s), " +
+                   std::to_string(copied.boards) + " board(s)";
+        }
+        return report(status, done);
+    }
+
     std::int32_t missing(const std::string& message)
     {
         m_detail = message;
@@ -300,6 +324,11 @@ int demoCommand(const CliOptions& options)
         if (!uni::text::parseSignedDecimal(options.arguments[i], value))
             return demoUsageError("ENC and SLOT must be numbers");
     }
+    // Only the copy of a network node goes to one.
+    if (options.arguments[0] == "import-node" && options.node.empty())
+        return demoUsageError("import-node needs --node ADDRESS");
+    if (options.arguments[0] != "import-node" && !options.node.empty())
+        return demoUsageError("--node applies to import-node only");
     DemoSession session(options);
     int exitStatus = EXIT_OK;
     if (!session.start(exitStatus))

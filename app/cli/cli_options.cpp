@@ -123,10 +123,10 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
     static const std::set<std::string> nodeCommands = {"tree",       "get",       "set",       "get-xml",
                                                        "set-i32",    "selftest",  "calibrate", "firmware",
                                                        "eeprom",     "enclosure", "crossgrade", "features",
-                                                       "report-package", "node"};
+                                                       "report-package", "node", "demo"};
     if (!options.node.empty() && nodeCommands.count(options.command) == 0) {
         error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate, firmware, eeprom, "
-                "enclosure, crossgrade, features, report-package and node";
+                "enclosure, crossgrade, features, report-package, node and demo import-node";
         return false;
     }
     if (options.command == "node" && options.node.empty()) {
@@ -366,6 +366,8 @@ const char* usageText()
            "  demo remove ENC [SLOT]       remove enclosure ENC (the rest are renumbered), or\n"
            "                               the board in its slot SLOT\n"
            "  demo import-local            make the demo system a copy of this computer's hardware\n"
+           "  demo import-node             (with --node) make the demo system a copy of the\n"
+           "                               network node's enclosures and boards\n"
            "  demo export FILE             write the demo system to a demo file\n"
            "  demo import FILE             replace the demo system by a demo file's (or by the\n"
            "                               simulated system of a driver configuration file)\n"
@@ -438,8 +440,9 @@ const char* usageText()
            "                               file FILE and list what went in; FILE appears only\n"
            "                               complete\n"
            "  overview [--system local|demo] [--extended] [--json|--csv]\n"
-           "                               the system overview table: board name, serial and\n"
-           "                               calibration date columns (--extended: all 17)\n"
+           "                               the system report: each board's enclosure and slot,\n"
+           "                               then board name, serial and calibration date\n"
+           "                               (--extended: all 17 overview columns)\n"
            "  node rename NAME             (with --node) give the node a new name: at most 18\n"
            "                               printable ASCII characters\n"
            "  node ip --mode dhcp|static --ip-version 4|6 [--address A --mask M]\n"
@@ -471,7 +474,8 @@ const char* usageText()
            "  --node ADDRESS                 tree, get, set, get-xml, set-i32, selftest, calibrate,\n"
            "                                 firmware, eeprom, enclosure, crossgrade, features and\n"
            "                                 node go to the network node at ADDRESS instead of the\n"
-           "                                 local driver; report-package adds it. An ADDRESS\n"
+           "                                 local driver; report-package adds it, and demo\n"
+           "                                 import-node copies it. An ADDRESS\n"
            "                                 outside QORINET_ALLOWED_NETWORKS is refused at once\n"
            "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
            "                                 the node of --node (default 2500)\n"

@@ -225,34 +225,36 @@ int overviewCommand(const CliOptions& options)
     SystemModel model(false);
     const std::int32_t status = startModel(options, model);
     const bool demo = options.system == "demo";
-    const SystemReport::Table& table = demo ? model.demoRoot().boardOverview : model.localRoot().boardOverview;
-    const std::vector<std::size_t>& columns = SystemReport::columns(options.extended);
+    const RootNode& root = demo ? model.demoRoot() : model.localRoot();
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t r = 0; r < root.boardOverview.size(); ++r)
+        rows.push_back(SystemReport::savedRow(root, r, options.extended));
     if (options.csv) {
-        std::cout << SystemReport::toCsv(table, options.extended);
+        std::cout << SystemReport::toCsv(root, options.extended);
     } else if (options.json) {
+        const auto array = [](const std::vector<std::string>& cells) {
+            std::string text = "[";
+            for (std::size_t c = 0; c < cells.size(); ++c)
+                text += (c ? "," : "") + jsonString(cells[c]);
+            return text + "]";
+        };
         std::cout << "{\"system\":" << jsonString(demo ? "demo" : "local") << ",\"status\":" << status
-                  << ",\"columns\":[";
-        for (std::size_t c = 0; c < columns.size(); ++c)
-            std::cout << (c ? "," : "") << jsonString(table.empty() ? "" : table.front()[columns[c]]);
-        std::cout << "],\"rows\":[";
-        for (std::size_t r = 1; r < table.size(); ++r) {
-            std::cout << (r > 1 ? "," : "") << "[";
-            for (std::size_t c = 0; c < columns.size(); ++c)
-                std::cout << (c ? "," : "") << jsonString(table[r][columns[c]]);
-            std::cout << "]";
-        }
+                  << ",\"columns\":" << array(rows.empty() ? std::vector<std::string>() : rows.front())
+                  << ",\"rows\":[";
+        for (std::size_t r = 1; r < rows.size(); ++r)
+            std::cout << (r > 1 ? "," : "") << array(rows[r]);
         std::cout << "]}\n";
     } else {
-        std::vector<std::size_t> widths(columns.size(), 0);
-        for (const RootNode::OverviewRow& row : table) {
-            for (std::size_t c = 0; c < columns.size(); ++c)
-                widths[c] = std::max(widths[c], oneLine(row[columns[c]]).size());
+        std::vector<std::size_t> widths(rows.empty() ? 0 : rows.front().size(), 0);
+        for (const std::vector<std::string>& row : rows) {
+            for (std::size_t c = 0; c < widths.size(); ++c)
+                widths[c] = std::max(widths[c], oneLine(row[c]).size());
         }
-        for (const RootNode::OverviewRow& row : table) {
+        for (const std::vector<std::string>& row : rows) {
             std::string line;
-            for (std::size_t c = 0; c < columns.size(); ++c) {
-                const std::string cell = oneLine(row[columns[c]]);
-                line += cell + (c + 1 < columns.size() ? std::string(widths[c] - cell.size() + 2, ' ') : "");
+            for (std::size_t c = 0; c < widths.size(); ++c) {
+                const std::string cell = oneLine(row[c]);
+                line += cell + (c + 1 < widths.size() ? std::string(widths[c] - cell.size() + 2, ' ') : "");
             }
             std::cout << line << "\n";
         }

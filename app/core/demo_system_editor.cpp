@@ -5,13 +5,16 @@
 #include "core/demo_texts.h"
 #include "core/description_parser.h"
 #include "core/enclosure_node.h"
+#include "core/node_result_text.h"
 #include "core/node_tree_copy.h"
 #include "core/root_node.h"
 #include "core/simulated_system_converter.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
+#include "core/system_scanner.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "uni/log.h"
+#include "uni/number_text.h"
 #include "xpugi/element.h"
 
 #include <cstring>
@@ -323,10 +326,32 @@ std::int32_t DemoSystemEditor::importLocalHardware()
 {
     if (!canImportLocalHardware())
         return fail(DemoStatus::NoHardwareToImport, DemoTexts::kNoHardwareToImport);
-    const RootNode& local = m_system.localRoot();
-    if (enclosureCount(local) == 0)
+    return importHardware(m_system.localRoot());
+}
+
+std::int32_t DemoSystemEditor::readNodeHardware(QorinNodeUtilWrapper& node, RootNode& hardware, std::string& detail)
+{
+    hardware.clear();
+    // Asked first on its own: a node that does not answer is no node without enclosures.
+    std::string answer;
+    const std::int32_t asked = node.getParamStructStr("System", "EnclosureCount", answer);
+    if (asked > 0) {
+        detail = "the network node could not be read: " + failureWords(asked, &node);
+        return DemoStatus::HardwareImportFailed;
+    }
+    std::int32_t enclosures = 0;
+    if (!uni::text::parseSignedDecimal(answer, enclosures) || enclosures <= 0) {
+        detail = "the network node names no enclosure";
+        return DemoStatus::NoHardwareToImport;
+    }
+    return SystemScanner(node).scan(hardware);
+}
+
+std::int32_t DemoSystemEditor::importHardware(const RootNode& hardware)
+{
+    if (enclosureCount(hardware) == 0)
         return finish(DemoStatus::Ok, false);
-    const SimulatedSystem records = hardwareRecords(local);
+    const SimulatedSystem records = hardwareRecords(hardware);
 
     // The copy is made exactly: old entries that happen to match would keep old values.
     QorinCfgHandler scratch;
@@ -539,6 +564,18 @@ std::size_t DemoSystemEditor::boardCount(const EnclosureNode& enclosure)
     return count;
 }
 
+DemoSystemEditor::SystemSize DemoSystemEditor::sizeOf(const RootNode& root)
+{
+    SystemSize size;
+    for (const auto& child : root.children()) {
+        if (const auto* enclosure = dynamic_cast<const EnclosureNode*>(child.get())) {
+            ++size.enclosures;
+            size.boards += boardCount(*enclosure);
+        }
+    }
+    return size;
+}
+
 // ---- Private ----
 
 void DemoSystemEditor::keepLocationRowsTrue()
@@ -664,8 +701,9 @@ void DemoSystemEditor::refreshOverview()
         for (std::size_t i = 0; enclosure && i < enclosure->slotCount(); ++i) {
             const SlotNode* slot = enclosure->slotAt(i);
             if (slot && slot->holdsBoard() && slot->boardDocument.document_element())
-                demo.boardOverview.push_back(DescriptionParser::overviewRow(slot->boardDocument.document_element(),
-                                                                            slot->baseRevision, slot->conRevision));
+                demo.addBoardRow(DescriptionParser::overviewRow(slot->boardDocument.document_element(),
+                                                                slot->baseRevision, slot->conRevision),
+                                 *slot);
         }
     }
 }

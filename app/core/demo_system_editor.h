@@ -37,6 +37,7 @@ class EnclosureNode;
 class ModelNode;
 class ModelPickerItem;
 class QorinCfgHandler;
+class QorinNodeUtilWrapper;
 class RootNode;
 class SlotNode;
 class SystemModel;
@@ -90,6 +91,14 @@ public:
     /// described (nothing changed then); success without a change when the local tree has no
     /// enclosure.
     std::int32_t importLocalHardware();
+    /// Fills `hardware` (a root of any system kind) with the enclosures and boards of the
+    /// connected network node behind `node`, as the window reads this computer's hardware. No
+    /// Qt, no demo state: may run on a worker while the demo tree is shown. 500 when the node
+    /// does not answer, NoHardwareToImport when it names no enclosure; `detail` says which
+    /// (lastError() is not touched).
+    static std::int32_t readNodeHardware(QorinNodeUtilWrapper& node, RootNode& hardware, std::string& detail);
+    /// As importLocalHardware() for a hardware tree read elsewhere (readNodeHardware()).
+    std::int32_t importHardware(const RootNode& hardware);
     /// Replaces the Simulation section by the demo file's content and rebuilds the demo tree
     /// from it. 501 when the file cannot be read, is no XML, or names elements the driver
     /// cannot describe; tree and configuration are then unchanged and lastError names the
@@ -155,6 +164,12 @@ public:
     static SlotNode* nextSlot(const SlotNode& slot);
     /// Boards in the slots of `enclosure`.
     static std::size_t boardCount(const EnclosureNode& enclosure);
+    /// Enclosures below `root` and the boards in their slots.
+    struct SystemSize {
+        std::size_t enclosures = 0;
+        std::size_t boards = 0;
+    };
+    static SystemSize sizeOf(const RootNode& root);
 
 private:
     struct UndoStep;

@@ -67,11 +67,16 @@ std::string DemoTexts::replaceBoardQuestion(const std::string& slot, const std::
     return slot + " holds " + board + ".\nReplace it by " + model + "?";
 }
 
-std::string DemoTexts::replaceDemoSystemQuestion(std::size_t enclosures, std::size_t boards)
+std::string DemoTexts::replaceDemoSystemQuestion(std::size_t enclosures, std::size_t boards, const std::string& source)
 {
     return "The demo system (" + std::to_string(enclosures) + (enclosures == 1 ? " enclosure, " : " enclosures, ") +
-           std::to_string(boards) + (boards == 1 ? " board" : " boards") +
-           ") will be replaced by a copy of the local hardware.\nContinue?";
+           std::to_string(boards) + (boards == 1 ? " board" : " boards") + ") will be replaced by a copy of " +
+           source + ".\nContinue?";
+}
+
+std::string DemoTexts::networkNodeSource(const std::string& name)
+{
+    return "the network node \"" + name + "\"";
 }
 
 } // namespace z2e

@@ -78,7 +78,19 @@ public:
     static std::string removeEnclosureQuestion(std::int32_t number, const std::string& name, std::size_t boards);
     static std::string replaceBoardQuestion(const std::string& slot, const std::string& board,
                                             const std::string& model);
-    static std::string replaceDemoSystemQuestion(std::size_t enclosures, std::size_t boards);
+    /// Before "Use Selected System as Demo": `source` names the system copied ("the local
+    /// hardware", a network node).
+    static std::string replaceDemoSystemQuestion(std::size_t enclosures, std::size_t boards,
+                                                 const std::string& source = kLocalHardwareSource);
+    static constexpr const char* kLocalHardwareSource = "the local hardware";
+    /// The source of a network node named `name` for replaceDemoSystemQuestion.
+    static std::string networkNodeSource(const std::string& name);
+    /// Progress text while a network node's enclosures and boards are read.
+    static constexpr const char* kReadingNode = "Reading the network node's enclosures and boards.";
+    /// A network node not linked to this program cannot describe its enclosures and boards.
+    static constexpr const char* kNodeNotLinked =
+        "The network node is not linked to this program: its enclosures and boards cannot be read.\n"
+        "Choose it again once it is free.";
     static constexpr const char* kQuestionTitle = "Demo System";
     static constexpr const char* kUndone = "Demo edit undone.";
 };

@@ -1,10 +1,13 @@
 #include "core/remote_system_builder.h"
 
+#include "core/description_parser.h"
 #include "core/network_node_rows.h"
 #include "core/node_action_rules.h"
 #include "core/root_node.h"
 
 #include "qorinet_api/common/qorinet_names.h"
+#include "uni/number_text.h"
+#include "xpugi/element.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,19 +19,55 @@ using qorinet_api::QORINetClientNode;
 
 // Texts longer than this from a node are cut: they end up in tree rows and list entries.
 constexpr std::size_t kMaxText = 256;
+// A first slot number beyond this is not believed.
+constexpr std::int64_t kMaxFirstSlot = 0xFFFF;
 
 std::string bounded(const std::string& text)
 {
     return text.size() > kMaxText ? text.substr(0, kMaxText) : text;
 }
 
-NetworkBoardRecord boardRecord(const QORINetClientNode::BoardInfo& board)
+// The number a slot shows: counted as the node's driver counts them, as for an enclosure of
+// this computer; a node that does not say how counts from 1.
+std::int32_t slotNumberOf(const QORINetClientNode::EnclosureInfo* enclosure, std::uint32_t slotIndex)
+{
+    const std::int64_t first = enclosure && enclosure->slotNoOffset >= 0 ? enclosure->slotNoOffset : 1;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(first + slotIndex, INT32_MAX));
+}
+
+// A node that does not name an enclosure's first slot number still tells it, once linked, in
+// the description of a board there: the driver's slot number of the board less its index.
+std::vector<QORINetClientNode::EnclosureInfo>
+withFirstSlotNumbers(std::vector<QORINetClientNode::EnclosureInfo> enclosures,
+                     const std::vector<QORINetClientNode::BoardInfo>& boards)
+{
+    for (const QORINetClientNode::BoardInfo& board : boards) {
+        if (board.enclosureIndex >= enclosures.size() || enclosures[board.enclosureIndex].slotNoOffset >= 0 ||
+            board.properties.empty())
+            continue;
+        pugi::xml_document description;
+        std::int32_t slotNo = -1;
+        if (!DescriptionParser::parseXml(board.properties, description) ||
+            !uni::text::parseSignedDecimal(
+                xpugi::elementText(description.document_element().first_element_by_path("SystemInfo/SlotNo")), slotNo))
+            continue;
+        const std::int64_t first = static_cast<std::int64_t>(slotNo) - board.slotIndex;
+        if (first >= 0 && first <= kMaxFirstSlot)
+            enclosures[board.enclosureIndex].slotNoOffset = static_cast<std::int32_t>(first);
+    }
+    return enclosures;
+}
+
+NetworkBoardRecord boardRecord(const QORINetClientNode::BoardInfo& board,
+                               const std::vector<QORINetClientNode::EnclosureInfo>& enclosures)
 {
     NetworkBoardRecord record;
     record.name = bounded(board.name);
     record.serialNumber = bounded(board.serial);
     record.enclosureIndex = static_cast<std::int32_t>(std::min<std::uint32_t>(board.enclosureIndex, INT32_MAX));
-    record.slotNumber = static_cast<std::int32_t>(std::min<std::uint32_t>(board.slotIndex, INT32_MAX - 1)) + 1;
+    record.slotNumber = slotNumberOf(board.enclosureIndex < enclosures.size() ? &enclosures[board.enclosureIndex]
+                                                                             : nullptr,
+                                     board.slotIndex);
     return record;
 }
 
@@ -57,7 +96,7 @@ RemoteSystemBuilder::enclosureRecords(const std::vector<QORINetClientNode::Enclo
         const std::uint32_t slots = std::min(enclosure.slotCount, kMaxSlots);
         for (std::uint32_t i = 0; i < slots; ++i) {
             NetworkSlotRecord slot;
-            slot.slotNumber = static_cast<std::int32_t>(i) + 1;
+            slot.slotNumber = slotNumberOf(&enclosure, i);
             record.slotRecords.push_back(slot);
         }
         records.push_back(std::move(record));
@@ -101,9 +140,10 @@ NetworkNodeRecord RemoteSystemBuilder::recordOf(const QORINetClientNode& node)
     record.serverVersion = bounded(texts.serverVersion);
 
     const std::vector<QORINetClientNode::BoardInfo> boards = node.boards();
-    record.enclosures = enclosureRecords(node.enclosures(), boards);
+    const std::vector<QORINetClientNode::EnclosureInfo> enclosures = withFirstSlotNumbers(node.enclosures(), boards);
+    record.enclosures = enclosureRecords(enclosures, boards);
     for (const QORINetClientNode::BoardInfo& board : boards)
-        record.boards.push_back(boardRecord(board));
+        record.boards.push_back(boardRecord(board, enclosures));
 
     record.connectionState = connectionStateOf(node);
     record.connected = node.isConnected();

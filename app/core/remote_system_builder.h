@@ -25,7 +25,9 @@ public:
     static constexpr std::uint32_t kMaxSlots = 256;
 
     /// The record of `node` now: identity, addresses, versions the node announced, enclosures
-    /// with their boards placed, connection state and access flags. The API version is only
+    /// with their boards placed (an enclosure whose first slot number the node does not name
+    /// takes it from a board's description read over the link, when there is one), connection
+    /// state and access flags. The API version is only
     /// known after readApiVersion().
     static NetworkNodeRecord recordOf(const qorinet_api::QORINetClientNode& node);
 
@@ -33,8 +35,10 @@ public:
     /// Announced while it is only announced or has stopped answering; Unknown before.
     static std::uint32_t connectionStateOf(const qorinet_api::QORINetClientNode& node);
 
-    /// One record per enclosure with one slot per slot (numbered from 1, slot index + 1), each
-    /// board placed by its enclosure and slot index. A board outside every enclosure, or in a
+    /// One record per enclosure with one slot per slot, each board placed by its enclosure and
+    /// slot index. Slots are numbered as the node's driver counts them (its first slot number
+    /// plus the slot index), as an enclosure of this computer shows them; from 1 when the node
+    /// does not name its first slot number. A board outside every enclosure, or in a
     /// slot already taken, is left out of the slots (it stays in the board list).
     static std::vector<NetworkEnclosureRecord>
     enclosureRecords(const std::vector<qorinet_api::QORINetClientNode::EnclosureInfo>& enclosures,

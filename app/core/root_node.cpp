@@ -1,5 +1,7 @@
 #include "core/root_node.h"
 
+#include "core/enclosure_node.h"
+
 namespace z2e {
 
 RootNode::RootNode(std::uint32_t kind)
@@ -15,6 +17,7 @@ void RootNode::clear()
 {
     clearChildren();
     boardOverview.clear();
+    boardPlaces.clear();
     if (systemKind >= SystemKind::Local && systemKind <= SystemKind::Remote)
         name = captionFor(systemKind);
 }
@@ -22,6 +25,25 @@ void RootNode::clear()
 void RootNode::resetOverview()
 {
     boardOverview.assign(1, overviewTitles());
+    boardPlaces.clear();
+}
+
+void RootNode::addBoardRow(const OverviewRow& row, const ModelNode& slot)
+{
+    BoardPlace place;
+    if (const auto* enclosure = dynamic_cast<const EnclosureNode*>(slot.parent())) {
+        place.enclosure = enclosure->number;
+        place.slot = enclosure->slotNumber(slot.index);
+    }
+    // Rows added before any place was kept stay without one.
+    boardPlaces.resize(boardOverview.empty() ? 0 : boardOverview.size() - 1);
+    boardOverview.push_back(row);
+    boardPlaces.push_back(place);
+}
+
+RootNode::BoardPlace RootNode::placeOfRow(std::size_t row) const
+{
+    return row >= 1 && row - 1 < boardPlaces.size() ? boardPlaces[row - 1] : BoardPlace{};
 }
 
 std::string RootNode::captionFor(std::uint32_t kind)

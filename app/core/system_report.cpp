@@ -24,15 +24,32 @@ std::string SystemReport::csvField(const std::string& text)
     return quoted + '"';
 }
 
-std::string SystemReport::toCsv(const Table& table, bool extended)
+std::vector<std::string> SystemReport::savedRow(const RootNode& root, std::size_t row, bool extended)
+{
+    std::vector<std::string> cells;
+    if (row >= root.boardOverview.size())
+        return cells;
+    if (row == 0) {
+        cells = {"Enclosure", "Slot"};
+    } else {
+        const RootNode::BoardPlace place = root.placeOfRow(row);
+        const auto number = [](std::int32_t value) { return value < 0 ? std::string() : std::to_string(value); };
+        cells = {number(place.enclosure), number(place.slot)};
+    }
+    for (const std::size_t column : columns(extended))
+        cells.push_back(root.boardOverview[row][column]);
+    return cells;
+}
+
+std::string SystemReport::toCsv(const RootNode& root, bool extended)
 {
     std::string csv;
-    for (const RootNode::OverviewRow& row : table) {
+    for (std::size_t row = 0; row < root.boardOverview.size(); ++row) {
         bool first = true;
-        for (const std::size_t column : columns(extended)) {
+        for (const std::string& cell : savedRow(root, row, extended)) {
             if (!first)
                 csv += ',';
-            csv += csvField(row[column]);
+            csv += csvField(cell);
             first = false;
         }
         csv += "\r\n";
@@ -40,13 +57,13 @@ std::string SystemReport::toCsv(const Table& table, bool extended)
     return csv;
 }
 
-bool SystemReport::save(const std::string& path, const Table& table, bool extended, std::string& error)
+bool SystemReport::save(const std::string& path, const RootNode& root, bool extended, std::string& error)
 {
     if (path.empty()) {
         error = "no file name";
         return false;
     }
-    return AtomicFileWriter::write(path, toCsv(table, extended), &error);
+    return AtomicFileWriter::write(path, toCsv(root, extended), &error);
 }
 
 } // namespace z2e

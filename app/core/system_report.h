@@ -1,6 +1,8 @@
 #pragma once
 // The system report: the board overview table of a system root, reduced to the columns the
-// operator reads, shown in the overview dialog or written as CSV.
+// operator reads. The overview dialog shows those columns; the saved report (CSV) and the
+// command line put each board's enclosure and slot in front of them, so that a line of the
+// file leads to the board in the tree.
 
 #include "core/root_node.h"
 
@@ -17,13 +19,18 @@ public:
     /// Positions in an overview row shown by the report: 17 with the extended features, else 4.
     static const std::vector<std::size_t>& columns(bool extended);
 
-    /// The table as CSV (comma separated, "\r\n" line ends, quoted where needed): the title row
-    /// first, one line per board. Empty for an empty table.
-    static std::string toCsv(const Table& table, bool extended);
+    /// Cells of overview row `row` of `root` as saved: "Enclosure" and "Slot" (the number of
+    /// the board's enclosure and the slot number the tree shows; empty for a board outside every
+    /// enclosure), then the columns(extended). Row 0 gives the titles.
+    static std::vector<std::string> savedRow(const RootNode& root, std::size_t row, bool extended);
+
+    /// The saved report as CSV (comma separated, "\r\n" line ends, quoted where needed): the
+    /// title row first, one line per board. Empty for an empty table.
+    static std::string toCsv(const RootNode& root, bool extended);
 
     /// Writes toCsv() to `path` through a temporary file renamed over it, so a failed write
     /// leaves an existing file as it was. False with `error` set on failure.
-    static bool save(const std::string& path, const Table& table, bool extended, std::string& error);
+    static bool save(const std::string& path, const RootNode& root, bool extended, std::string& error);
 
     /// One CSV field, quoted when it holds a comma, a quote or a line break.
     static std::string csvField(const std::string& text);

@@ -124,8 +124,9 @@ void SystemScanner::scanBoard(RootNode& root, std::uint32_t board)
         UNI_LOG(kLogChannel, uni::log::warning) << "board " << board << ": description not usable (" << read << ", "
                                                 << parsed << ")";
     if (parsed == DescriptionParser::Ok) {
-        root.boardOverview.push_back(
-            DescriptionParser::overviewRow(slot->boardDocument.document_element(), slot->baseRevision, slot->conRevision));
+        root.addBoardRow(
+            DescriptionParser::overviewRow(slot->boardDocument.document_element(), slot->baseRevision, slot->conRevision),
+            *slot);
         const std::string model = xpugi::elementText(slot->boardDocument.document_element().first_element_by_path(
             "BoardInfo/DisplayName"));
         slot->boardNames.push_back(model.empty() ? caption : model);

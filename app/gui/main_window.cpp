@@ -4,6 +4,7 @@
 
 #include "core/app_paths.h"
 #include "core/application_status.h"
+#include "core/demo_status.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
 #include "core/hardware_holder.h"
@@ -21,6 +22,7 @@
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
+#include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/dialog_logging.h"
 #include "gui/dialogs/auxiliary/dialog_support.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
@@ -834,6 +836,17 @@ QDialog* MainWindow::openNetworkDialogForPicture(const QString& name)
     const auto record = m_nodeRecords.find(m_selected->id());
     const QString nodeName =
         record != m_nodeRecords.end() ? QString::fromStdString(record->second->name) : QString();
+    if (name == "use-as-demo") {
+        if (!m_demoTab || record == m_nodeRecords.end())
+            return nullptr;
+        const std::string source =
+            DemoTexts::networkNodeSource(SystemList::nodeCaption(*record->second).toStdString());
+        auto* question = new CDecisionDialogYesNo(DemoTexts::kQuestionTitle,
+                                                  QString::fromStdString(m_demoTab->replaceQuestion(source)), this);
+        question->setAttribute(Qt::WA_DeleteOnClose);
+        question->show();
+        return question;
+    }
     m_nodeCommands = m_selected->commands();
     return m_nodeActions->openForPicture(name, m_netOptions, m_nodeCommands.get(),
                                          m_remoteShown ? &m_system->remoteRoot() : nullptr, nodeName);
@@ -918,11 +931,34 @@ void MainWindow::hdl_SaveSystem()
 
 void MainWindow::hdl_ImportSystem()
 {
-    // A network node's enclosures and boards come with the network dialogs.
-    if (m_remoteShown)
-        CMiscUtils::notify(kSystemTitle, "Only the local system can be used as demo so far.", this);
-    else if (m_demoTab)
+    if (!m_demoTab)
+        return;
+    if (!m_remoteShown) {
         m_demoTab->importLocalHardware();
+        return;
+    }
+    // Only a linked node answers the questions that describe its enclosures and boards.
+    const auto record = m_nodeRecords.find(m_selected->id());
+    if (!m_selected->active() || record == m_nodeRecords.end()) {
+        CMiscUtils::notify(kSystemTitle, DemoTexts::kNodeNotLinked, this);
+        return;
+    }
+    const std::string source = DemoTexts::networkNodeSource(SystemList::nodeCaption(*record->second).toStdString());
+    m_demoTab->importHardware(source, [this](RootNode& hardware) {
+        const std::shared_ptr<QorinNodeUtilWrapper> commands = m_selected->commands();
+        std::int32_t status = DemoStatus::InternalError;
+        std::string detail;
+        runNodeWork(DemoTexts::kReadingNode,
+                    [&] { status = DemoSystemEditor::readNodeHardware(*commands, hardware, detail); });
+        // Cancelling closes the link, and a half-read node is no copy (the status bar tells).
+        if (!m_selected->active())
+            return false;
+        if (status == DemoStatus::Ok)
+            return true;
+        CMiscUtils::notify(kSystemTitle,
+                           QString::fromStdString(demoStatusText(status) + (detail.empty() ? "" : "\n" + detail)), this);
+        return false;
+    });
 }
 
 void MainWindow::setFileChooser(FileChooser chooser)
@@ -960,7 +996,7 @@ void MainWindow::hdl_SaveSystemReport()
     if (path.isEmpty())
         return;
     std::string error;
-    if (SystemReport::save(path.toStdString(), root->boardOverview, m_system->extendedFeatures(), error)) {
+    if (SystemReport::save(path.toStdString(), *root, m_system->extendedFeatures(), error)) {
         showStatus(QString("System report saved to %1.").arg(path));
         return;
     }

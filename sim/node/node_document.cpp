@@ -93,6 +93,7 @@ void addNode(pugi::xml_node root, const SimNode& node, const NodeInventory& inve
         add(enclosure, "enc_name", entry.name);
         add(enclosure, "enc_serial", entry.serial);
         add(enclosure, "slot_cnt", entry.slotCount);
+        add(enclosure, "slot_no_offset", entry.slotOffset);
     }
     pugi::xml_node boards = info.append_child("BoardList");
     for (const InventoryBoard& entry : inventory.boards()) {

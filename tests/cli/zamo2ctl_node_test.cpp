@@ -5,10 +5,14 @@
 
 #include "support/net.h"
 #include "support/node_sim.h"
+#include "support/site.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -16,6 +20,7 @@ namespace {
 using z2e::test::freeClientBasePort;
 using z2e::test::NodeSimProcess;
 using z2e::test::ProcessResult;
+using z2e::test::SimSite;
 
 const char* const kNorth = "127.0.0.2";
 const char* const kSouth = "127.0.0.3";
@@ -107,8 +112,8 @@ TEST_F(Zamo2ctlNodes, TreeOfANodeShowsItsBoardsAndInformation)
 {
     const ProcessResult run = zamo2ctl({"tree", "--node", kSouth, "--base-port", port()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    for (const char* row : {"Remote System", "Enclosure 0:   QORINet QN-N6", "Slot 1:   QA-4016",
-                            "Slot 2:   QN-6222-COMBO", "Slot 3:   QC-3108-TS", "Slot 4:   QD-5032", "Slot 6:   Empty",
+    for (const char* row : {"Remote System", "Enclosure 0:   QORINet QN-N6", "Slot 2:   QA-4016",
+                            "Slot 3:   QN-6222-COMBO", "Slot 4:   QC-3108-TS", "Slot 5:   QD-5032", "Slot 7:   Empty",
                             "Node Name:   Bench-South", "IP Address:   127.0.0.3", "Access State:   Free",
                             "BaseBoard:   ", "degC"})
         EXPECT_NE(run.out.find(row), std::string::npos) << row << "\n" << run.out;
@@ -230,6 +235,100 @@ TEST(Zamo2ctlNodeOptions, MisplacedOrMalformedNetworkOptionsAreUsageErrors)
         EXPECT_EQ(run.exitCode, 64) << line[0] << " " << line[1] << " " << line[2];
         EXPECT_NE(run.err.find("zamo2ctl: "), std::string::npos);
     }
+}
+
+// "ENCLOSURE / Slot N: BOARD" for every slot row of a printed tree: the enclosure's name and
+// the first word of what the slot holds ("Empty" for none).
+std::set<std::string> slotPlaces(const std::string& tree)
+{
+    std::set<std::string> places;
+    std::string enclosure;
+    std::istringstream lines(tree);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t start = line.find_first_not_of("! ");
+        if (start == std::string::npos)
+            continue;
+        const std::string row = line.substr(start);
+        const std::size_t value = row.find(":   ");
+        if (value == std::string::npos)
+            continue;
+        const std::string word = row.substr(value + 4, row.find(' ', value + 4) - value - 4);
+        if (row.rfind("Enclosure ", 0) == 0)
+            enclosure = row.substr(value + 4);
+        else if (row.rfind("Slot ", 0) == 0 && row.size() > 5 && std::isdigit(static_cast<unsigned char>(row[5])))
+            places.insert(enclosure + " / " + row.substr(0, value) + ": " + word);
+    }
+    return places;
+}
+
+// This computer with the example hardware, and a node simulator on loopback running the same
+// hardware, but for the serial number of one enclosure (so that a copy tells where it came from).
+class Zamo2ctlSameHardware : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string hardware = z2e::test::readFile(z2e::test::simExamplesDir() + "/hardware.xml");
+        const std::size_t serial = hardware.find(kLocalSerial);
+        ASSERT_NE(serial, std::string::npos);
+        z2e::test::writeFile(m_hardware, hardware.replace(serial, std::string(kLocalSerial).size(), kNodeSerial));
+        ASSERT_TRUE(m_node.start(kNode, {"--hardware", m_hardware}, m_port)) << m_node.output();
+    }
+
+    ProcessResult run(const Args& args) const { return zamo2ctl(args, m_site.environment()); }
+    ProcessResult onNode(Args args) const
+    {
+        args.insert(args.end(), {"--node", kNode, "--base-port", std::to_string(m_port)});
+        return run(args);
+    }
+
+    static constexpr const char* kNode = "127.0.0.4";
+    static constexpr const char* kLocalSerial = "<SerialNumber>00B1E116</SerialNumber>";
+    static constexpr const char* kNodeSerial = "<SerialNumber>00B1F116</SerialNumber>";
+    SimSite m_site;
+    const std::string m_hardware = m_site / "hardware.xml";
+    const std::uint16_t m_port = freeClientBasePort({kNode});
+    NodeSimProcess m_node;
+};
+
+// The same enclosure models are shown with the same slot numbers here and on the node.
+TEST_F(Zamo2ctlSameHardware, ANodeNumbersTheSlotsOfAnEnclosureModelAsThisComputerDoes)
+{
+    const ProcessResult local = run({"tree", "--system", "local"});
+    ASSERT_EQ(local.exitCode, 0) << local.err;
+    const ProcessResult remote = onNode({"tree"});
+    ASSERT_EQ(remote.exitCode, 0) << remote.err;
+
+    const std::set<std::string> here = slotPlaces(local.out);
+    EXPECT_TRUE(here.count("QE-R16 / Slot 3: QA-4116-STRAIN")) << local.out;
+    EXPECT_TRUE(here.count("QE-R16 / Slot 17: Empty")) << local.out;
+    EXPECT_EQ(slotPlaces(remote.out), here) << local.out << "\n" << remote.out;
+}
+
+// demo import-node copies the node's enclosures and boards into the demo system, as the window's
+// "Use Selected System as Demo" does with a node shown, and saves the configuration: the copy of
+// the node is the copy import-local makes of the same hardware here.
+TEST_F(Zamo2ctlSameHardware, DemoImportNodeCopiesTheNodeAsImportLocalCopiesThisComputer)
+{
+    EXPECT_EQ(run({"demo", "import-node"}).exitCode, 64);
+    EXPECT_EQ(onNode({"demo", "import-local"}).exitCode, 64);
+    const std::string before = z2e::test::readFile(m_site.configFile());
+
+    const ProcessResult imported = onNode({"demo", "import-node", "--json"});
+    ASSERT_EQ(imported.exitCode, 0) << imported.out << imported.err;
+    EXPECT_NE(imported.out.find("\"done\":\"node 127.0.0.4: 3 enclosure(s), 8 board(s)\""), std::string::npos)
+        << imported.out;
+    EXPECT_NE(z2e::test::readFile(m_site.configFile()), before);
+    const ProcessResult fromNode = run({"tree", "--system", "demo"});
+    ASSERT_EQ(fromNode.exitCode, 0) << fromNode.err;
+
+    ASSERT_EQ(run({"demo", "import-local"}).exitCode, 0);
+    const ProcessResult fromHere = run({"tree", "--system", "demo"});
+    std::string node = fromNode.out;
+    ASSERT_NE(node.find("00B1F116"), std::string::npos) << node;
+    for (std::size_t at = node.find("00B1F116"); at != std::string::npos; at = node.find("00B1F116", at))
+        node.replace(at, 8, "00B1E116");
+    EXPECT_EQ(node, fromHere.out);
+    EXPECT_NE(fromNode.out.find("Slot 3:   QA-4116-STRAIN"), std::string::npos) << fromNode.out;
 }
 
 } // namespace

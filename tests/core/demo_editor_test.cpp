@@ -11,6 +11,8 @@
 #include "core/system_model.h"
 #include "core/tree_row_list.h"
 #include "zmpxi/driver_api.h"
+#include "driver/command/qorin_node_util_wrapper.h"
+#include "qorinet_api/client/qorinet_client_node.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
 #include "xpugi/element.h"
 
@@ -389,6 +391,21 @@ TEST_F(DemoEditorTest, NothingToImportWithoutHardware)
     EXPECT_EQ(m_editor->importLocalHardware(), DemoStatus::NoHardwareToImport);
     EXPECT_EQ(layout(m_model->demoRoot()), before);
     EXPECT_EQ(demoStatusText(DemoStatus::NoHardwareToImport), DemoTexts::kNoHardwareToImport);
+}
+
+// A network node that cannot be asked is not taken for one without enclosures, and leaves no
+// half-read tree behind.
+TEST(DemoFromNetworkNode, ANodeThatCannotBeAskedIsNotRead)
+{
+    auto node = std::make_shared<qorinet_api::QORINetClientNode>(nullptr, 7, 0, 0, true);
+    QorinNodeUtilWrapper wrapper(node);
+    wrapper.setReady(true);
+    RootNode hardware(SystemKind::Remote);
+    hardware.addChild(std::make_unique<EnclosureNode>(SystemKind::Remote));
+    std::string detail;
+    EXPECT_EQ(DemoSystemEditor::readNodeHardware(wrapper, hardware, detail), DemoStatus::HardwareImportFailed);
+    EXPECT_EQ(detail.rfind("the network node could not be read: ", 0), 0u) << detail;
+    EXPECT_EQ(hardware.childCount(), 0u);
 }
 
 } // namespace

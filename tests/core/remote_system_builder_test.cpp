@@ -34,9 +34,11 @@ std::unique_ptr<QORINetClientNode> answeredNode()
     return node;
 }
 
-TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedFromOne)
+// Slots count from the first slot number the node names, as the driver counts them; from 1 when
+// it names none.
+TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedAsTheNodeCountsThem)
 {
-    const Enclosures enclosures = {{0, "Front", "E0", 3}, {1, "Back", "E1", 2}};
+    const Enclosures enclosures = {{0, "Front", "E0", 3, 2}, {1, "Back", "E1", 2}};
     const Boards boards = {board("A", 0, 2), board("B", 1, 0), board("Twin", 0, 2), board("Beyond", 1, 2),
                            board("Nowhere", 5, 0)};
     const std::vector<NetworkEnclosureRecord> records = RemoteSystemBuilder::enclosureRecords(enclosures, boards);
@@ -44,8 +46,9 @@ TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedFromOne)
     ASSERT_EQ(records.size(), 2u);
     ASSERT_EQ(records[0].slotRecords.size(), 3u);
     ASSERT_EQ(records[1].slotRecords.size(), 2u);
-    EXPECT_EQ(records[0].slotRecords[0].slotNumber, 1);
-    EXPECT_EQ(records[0].slotRecords[2].slotNumber, 3);
+    EXPECT_EQ(records[0].slotRecords[0].slotNumber, 2);
+    EXPECT_EQ(records[0].slotRecords[2].slotNumber, 4);
+    EXPECT_EQ(records[1].slotRecords[1].slotNumber, 2);
     EXPECT_FALSE(records[0].slotRecords[0].hasBoard);
     // The first board claiming a slot keeps it.
     EXPECT_TRUE(records[0].slotRecords[2].hasBoard);
@@ -56,6 +59,25 @@ TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedFromOne)
     // The node is asked about a board by its place in the node's list.
     EXPECT_EQ(records[0].slotRecords[2].boardIndex, 0);
     EXPECT_EQ(records[1].slotRecords[0].boardIndex, 1);
+
+    // The board list numbers the slots alike.
+    const auto node = answeredNode();
+    node->setEnclosures({{0, "QORINet QN-N6", "00E3C8C3", 3, 2}});
+    const NetworkNodeRecord record = RemoteSystemBuilder::recordOf(*node);
+    ASSERT_EQ(record.boards.size(), 2u);
+    EXPECT_EQ(record.boards[1].slotNumber, 4);
+    EXPECT_EQ(record.enclosures[0].slotRecords[2].boardName, "QD-5032");
+    EXPECT_EQ(record.enclosures[0].slotRecords[2].slotNumber, 4);
+
+    // A node that does not name it: a board's description read over the link tells it.
+    node->setEnclosures({{0, "QORINet QN-N6", "00E3C8C3", 3}});
+    Boards described = {board("QA-4016", 0, 0), board("QD-5032", 0, 2)};
+    described[1].properties = "<Properties><SystemInfo><EnclosureNo>0</EnclosureNo><SlotNo>5</SlotNo></SystemInfo>"
+                              "</Properties>";
+    node->setBoards(described);
+    const NetworkNodeRecord linked = RemoteSystemBuilder::recordOf(*node);
+    EXPECT_EQ(linked.enclosures[0].slotRecords[0].slotNumber, 3);
+    EXPECT_EQ(linked.boards[1].slotNumber, 5);
 }
 
 TEST(RemoteSystemBuilder, ALaterRecordKeepsWhatTheLinkToldForTheSameBoards)

@@ -25,6 +25,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -325,7 +326,10 @@ TEST_F(MainWindowTest, BackupFromTheBoardMenuWritesTheFileInTheChosenFolder)
     EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("\n").toStdString();
 }
 
-TEST_F(MainWindowTest, SystemReportOfTheClickedSystemGoesToCsv)
+// The saved report names each board's enclosure and slot as the tree shows them ("Slot 3" of
+// enclosure 0 and of enclosure 1 hold different boards); the shown report keeps the overview's
+// own columns.
+TEST_F(MainWindowTest, SystemReportOfTheClickedSystemGoesToCsvWithEnclosureAndSlot)
 {
     const QString report = m_site.path("report.csv");
     m_window->setFileChooser([&report](QWidget*, const FileRequest& request) {
@@ -334,12 +338,30 @@ TEST_F(MainWindowTest, SystemReportOfTheClickedSystemGoesToCsv)
     });
     QTreeView* hardware = m_window->ui()->treeHardware;
     ASSERT_FALSE(menuAt(hardware, "Local System", false).isEmpty());
+    ASSERT_TRUE(findRow(*hardware->model(), "Slot 3:   QA-4116-STRAIN").isValid());
     m_window->ui()->actionSaveSystemReport->trigger();
     const QStringList lines = SimulatedSite::read(report).split("\r\n", Qt::SkipEmptyParts);
-    ASSERT_FALSE(lines.isEmpty());
-    EXPECT_EQ(lines[0], "Board Name,Base Serial,Base Cal Date,Con Serial");
-    EXPECT_GE(lines.size(), 5);
-    EXPECT_TRUE(lines.join("\n").contains("QA-4116-STRAIN"));
+    ASSERT_EQ(lines.size(), 9) << lines.join("\n").toStdString();
+    EXPECT_EQ(lines[0], "Enclosure,Slot,Board Name,Base Serial,Base Cal Date,Con Serial");
+    EXPECT_EQ(lines.filter(QRegularExpression("^0,3,QA-4116-STRAIN,")).size(), 1) << lines.join("\n").toStdString();
+    EXPECT_EQ(lines.filter(QRegularExpression("^1,3,QC-3104,")).size(), 1) << lines.join("\n").toStdString();
+
+    QStringList headers;
+    int rows = -1;
+    DialogRecorder dialogs;
+    dialogs.setHandler([&headers, &rows](QWidget* modal) {
+        auto* table = modal->findChild<QTableWidget*>();
+        if (!table)
+            return false;
+        for (int column = 0; column < table->columnCount(); ++column)
+            headers << table->horizontalHeaderItem(column)->text();
+        rows = table->rowCount();
+        static_cast<QDialog*>(modal)->accept();
+        return true;
+    });
+    m_window->ui()->actionShowSystemReport->trigger();
+    EXPECT_EQ(headers, QStringList({"Board Name", "Base Serial", "Base Cal Date", "Con Serial"}));
+    EXPECT_EQ(rows, 8);
 }
 
 TEST_F(MainWindowTest, CancelKeepsTheWindowAndWritesNoSettings)

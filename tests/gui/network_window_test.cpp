@@ -1,16 +1,25 @@
 // The window's network side: a node simulator on loopback that comes and goes while the window
 // runs, the event pump and its shutdown, and the pieces the window builds it from.
 
+// Before any Qt header: the configuration's records have a member named like Qt's `slots`.
+#include "config/qorin_cfg_handler.h"
+
 #include "support/net.h"
 #include "support/node_sim.h"
 #include "network_window_fixture.h"
 #include "window_test_support.h"
 
+#include "core/demo_system_editor.h"
+#include "core/demo_texts.h"
+#include "core/enclosure_node.h"
 #include "core/network_client_host.h"
 #include "core/node_event_gate.h"
 #include "core/node_event_pump.h"
 #include "core/remote_system_builder.h"
+#include "core/root_node.h"
 #include "core/selected_network_node.h"
+#include "core/slot_node.h"
+#include "core/system_model.h"
 #include "gui/main_window.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
@@ -21,6 +30,7 @@
 #include "qorinet_api/client/qorinet_client.h"
 #include "uni/event_queue.h"
 #include "uni/if_net_if_provider.h"
+#include "xpugi/element.h"
 
 #include <QColor>
 #include <QDir>
@@ -97,7 +107,7 @@ TEST_F(NetworkWindowTest, NodeThatComesAndGoesAddsAndRemovesItsEntryAndShowsItsT
     EXPECT_TRUE(m_window->selectedNode().active());
     EXPECT_EQ(rowText(*tree, "Node Name"), "Node Name:   GuiBench");
     EXPECT_TRUE(rowText(*tree, "Enclosure").endsWith("QORINet QN-N6")) << rowText(*tree, "Enclosure").toStdString();
-    EXPECT_EQ(rowText(*tree, "Slot 1"), "Slot 1:   QA-4016");
+    EXPECT_EQ(rowText(*tree, "Slot 2"), "Slot 2:   QA-4016");
     EXPECT_EQ(rowText(*tree, "Access State"), "Access State:   Free");
     // Read over the link, so the node really was asked.
     EXPECT_GT(rowText(*tree, "QORIN API").size(), QString("QORIN API:   ").size());
@@ -273,6 +283,91 @@ TEST_F(NetworkWindowTest, CancelEndsAWaitOnANodeThatOnlySendsHeartbeats)
     EXPECT_TRUE(m_window->statusBar()->currentMessage().startsWith("Cancelled")) <<
         m_window->statusBar()->currentMessage().toStdString();
     EXPECT_FALSE(m_window->selectedNode().active());
+}
+
+// "ENCLOSURE / Slot N: BOARD SERIAL" for each board of a system: for the demo system from its
+// slots, for a network node from its slot rows.
+QStringList boardPlaces(const RootNode& root)
+{
+    QStringList places;
+    for (const auto& child : root.children()) {
+        const auto* enclosure = dynamic_cast<const EnclosureNode*>(child.get());
+        if (!enclosure)
+            continue;
+        const QString name = QString::fromStdString(enclosure->firstValue());
+        for (const auto& row : enclosure->children()) {
+            QString place;
+            if (row->nodeType == NodeType::BoardSlot)
+                place = QString("Slot %1: %2 %3")
+                            .arg(enclosure->slotNumber(row->index))
+                            .arg(QString::fromStdString(row->firstValue()), QString::fromStdString(row->serialNumber));
+            else if (row->nodeType == NodeType::SlotState && row->firstValue() != "Empty" && row->childCount() > 0)
+                place = QString("%1: %2 %3")
+                            .arg(QString::fromStdString(row->name), QString::fromStdString(row->firstValue()),
+                                 QString::fromStdString(row->childAt(0)->firstValue()));
+            if (!place.isEmpty())
+                places << name + " / " + place;
+        }
+    }
+    places.sort();
+    return places;
+}
+
+// "Use Selected System as Demo" with a node shown asks the local import's question, naming the
+// node: No leaves the demo system and the configuration alone, Yes makes the node's enclosures
+// and boards the demo system, in the slots the node shows them in.
+TEST_F(NetworkWindowTest, ShownNodeBecomesTheDemoSystemAfterTheQuestion)
+{
+    startNodeAndWaitForItsEntry();
+    selectNode();
+    ASSERT_TRUE(m_window->selectedNode().active());
+    const QStringList nodeBoards = boardPlaces(m_window->system()->remoteRoot());
+    ASSERT_EQ(nodeBoards.size(), 4) << nodeBoards.join("\n").toStdString();
+    const RootNode& demo = m_window->system()->demoRoot();
+    const QStringList demoBefore = boardPlaces(demo);
+    const auto configuration = [this] { return xpugi::printNode(m_window->system()->configHandler().document()); };
+    const std::string configurationBefore = configuration();
+    const QString question = "The demo system (2 enclosures, 6 boards) will be replaced by a copy of the network "
+                             "node \"GuiBench\". Continue?";
+    {
+        z2e_test::DialogRecorder no("cancel");
+        m_window->ui()->actionUseSelectedAsDemo->trigger();
+        EXPECT_EQ(no.seen(), QStringList("[Demo System] " + question));
+    }
+    EXPECT_EQ(boardPlaces(demo), demoBefore);
+    EXPECT_EQ(configuration(), configurationBefore);
+    EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
+
+    z2e_test::DialogRecorder yes("save");
+    m_window->ui()->actionUseSelectedAsDemo->trigger();
+    EXPECT_EQ(yes.seen(), QStringList("[Demo System] " + question));
+    EXPECT_EQ(boardPlaces(demo), nodeBoards);
+    EXPECT_EQ(demo.childCount(), 1u);
+    EXPECT_TRUE(findRow(*m_window->demoModel(), "Enclosure 0:   QORINet QN-N6").isValid());
+    EXPECT_TRUE(m_window->demoEditor()->hasUnsavedChanges());
+    EXPECT_NE(configuration(), configurationBefore);
+    // The node stays shown and linked.
+    EXPECT_TRUE(m_window->selectedNode().active());
+    EXPECT_EQ(m_window->ui()->treeHardware->model()->data(findRow(*m_window->ui()->treeHardware->model(), "Node Name")),
+              "Node Name:   GuiBench");
+}
+
+// A node that answers no request is not linked: nothing is asked, the window says why, and the
+// demo system stays.
+TEST_F(NetworkWindowTest, ANodeThatDoesNotAnswerLeavesTheDemoSystemAlone)
+{
+    startNodeAndWaitForItsEntry({"--fault", "never-answer"});
+    selectNode();
+    ASSERT_FALSE(m_window->selectedNode().active());
+    const RootNode& demo = m_window->system()->demoRoot();
+    const QStringList demoBefore = boardPlaces(demo);
+    ASSERT_FALSE(demoBefore.isEmpty());
+
+    z2e_test::DialogRecorder yes("save");
+    m_window->ui()->actionUseSelectedAsDemo->trigger();
+    EXPECT_EQ(yes.seen(), QStringList("[System] " + QString(DemoTexts::kNodeNotLinked).replace("\n", " ")));
+    EXPECT_EQ(boardPlaces(demo), demoBefore);
+    EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
 }
 
 // ---- The pieces ----

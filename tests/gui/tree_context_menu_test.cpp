@@ -1,3 +1,4 @@
+#include "core/enclosure_node.h"
 #include "core/root_node.h"
 #include "core/slot_node.h"
 #include "core/system_report.h"
@@ -120,27 +121,43 @@ TEST(TreeContextMenuTest, RootsAndNodeRows)
     EXPECT_TRUE(TreeContextMenu::plan(&demoEnclosure, context).contains(MenuEntry::SelfTest));
 }
 
-TEST(SystemReportTest, CsvKeepsTheReportColumnsAndQuotesWhereNeeded)
+// The saved report leads each board to its enclosure and slot as the tree numbers them; a board
+// outside every enclosure keeps both cells empty.
+TEST(SystemReportTest, CsvPutsEnclosureAndSlotBeforeTheReportColumnsAndQuotesWhereNeeded)
 {
-    SystemReport::Table table{RootNode::overviewTitles()};
+    RootNode root(SystemKind::Local);
+    auto* enclosure = static_cast<EnclosureNode*>(root.addChild(std::make_unique<EnclosureNode>(SystemKind::Local)));
+    enclosure->number = 1;
+    enclosure->slotNoOffset = 2;
+    ModelNode* slot = enclosure->addChild(std::make_unique<SlotNode>(SystemKind::Local));
+    slot->index = 3;
     RootNode::OverviewRow board{};
     board[0] = "QA-4016";
     board[6] = "00A4,0001";
     board[7] = "said \"ok\"";
     board[16] = "00C40001";
-    table.push_back(board);
+    root.addBoardRow(board, *slot);
+    SlotNode orphan(SystemKind::Local);
+    board[0] = "QC-3104";
+    root.addBoardRow(board, orphan);
 
-    EXPECT_EQ(SystemReport::toCsv(table, false),
-              "Board Name,Base Serial,Base Cal Date,Con Serial\r\nQA-4016,\"00A4,0001\",\"said \"\"ok\"\"\",00C40001\r\n");
-    const std::string extended = SystemReport::toCsv(table, true);
+    EXPECT_EQ(SystemReport::toCsv(root, false),
+              "Enclosure,Slot,Board Name,Base Serial,Base Cal Date,Con Serial\r\n"
+              "1,5,QA-4016,\"00A4,0001\",\"said \"\"ok\"\"\",00C40001\r\n"
+              ",,QC-3104,\"00A4,0001\",\"said \"\"ok\"\"\",00C40001\r\n");
+    const std::string extended = SystemReport::toCsv(root, true);
     EXPECT_EQ(extended.substr(0, extended.find("\r\n")),
-              "Board Name,Base SVN Rev,Base Version,Base Serial,Base Cal Date,Base Cal Temp,Base Test Date,"
-              "Base Test Temp,Base Test Result,Con SVN Rev,Con Version,Con Serial,Con CalDate,Con Cal Temp,"
-              "Con Test Date,Con Test Temp,Con Test Result");
-    EXPECT_EQ(SystemReport::toCsv({}, true), "");
+              "Enclosure,Slot,Board Name,Base SVN Rev,Base Version,Base Serial,Base Cal Date,Base Cal Temp,"
+              "Base Test Date,Base Test Temp,Base Test Result,Con SVN Rev,Con Version,Con Serial,Con CalDate,"
+              "Con Cal Temp,Con Test Date,Con Test Temp,Con Test Result");
+    // A new scan starts the places again with the rows.
+    root.resetOverview();
+    EXPECT_EQ(SystemReport::toCsv(root, false), "Enclosure,Slot,Board Name,Base Serial,Base Cal Date,Con Serial\r\n");
+    root.clear();
+    EXPECT_EQ(SystemReport::toCsv(root, true), "");
 
     std::string error;
-    EXPECT_FALSE(SystemReport::save("/nonexistent-folder/report.csv", table, false, error));
+    EXPECT_FALSE(SystemReport::save("/nonexistent-folder/report.csv", root, false, error));
     EXPECT_FALSE(error.empty());
 }
 

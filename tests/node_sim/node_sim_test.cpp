@@ -268,6 +268,7 @@ TEST_F(NodeSimTest, AnnouncesAtStartAndAnswersScansFromItsOwnAddress)
     EXPECT_EQ(std::string(boards[0].node().child_value("board_name")), "QA-4016");
     EXPECT_EQ(std::string(boards[3].node().child_value("slot_idx")), "3");
     EXPECT_EQ(at(doc, "Cmd/Node/EnclosureList/Enclosure/slot_cnt"), "6");
+    EXPECT_EQ(at(doc, "Cmd/Node/EnclosureList/Enclosure/slot_no_offset"), "2");
     EXPECT_TRUE(doc.first_element_by_path("Cmd/NetClient").empty());
 
     // A request with a broken digest or the wrong command is not answered.

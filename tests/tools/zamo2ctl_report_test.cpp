@@ -135,13 +135,19 @@ TEST_F(Zamo2ctlReport, VersionsAndOverview)
     ASSERT_EQ(run("--driver /nonexistent/libnone.so versions --json", out), 0);
     EXPECT_NE(out.find("\"version\":\"Driver Not Loaded\""), std::string::npos) << out;
 
+    // The report as saved: each board's enclosure and slot (as the tree numbers them) first.
     ASSERT_EQ(run("overview --csv", out), 0);
-    EXPECT_EQ(out.substr(0, out.find('\n') + 1), "Board Name,Base Serial,Base Cal Date,Con Serial\r\n");
+    EXPECT_EQ(out.substr(0, out.find('\n') + 1), "Enclosure,Slot,Board Name,Base Serial,Base Cal Date,Con Serial\r\n");
+    EXPECT_NE(out.find("\r\n0,3,QA-4116-STRAIN,"), std::string::npos) << out;
+    EXPECT_NE(out.find("\r\n1,3,QC-3104,"), std::string::npos) << out;
     ASSERT_EQ(run("overview --extended --json --system demo", out), 0);
     pt::ptree overview;
     std::istringstream text(out);
     ASSERT_NO_THROW(pt::read_json(text, overview)) << out;
-    EXPECT_EQ(overview.get_child("columns").size(), 17u);
+    EXPECT_EQ(overview.get_child("columns").size(), 19u);
+    EXPECT_EQ(overview.get_child("columns").front().second.get_value<std::string>(), "Enclosure");
+    EXPECT_EQ(overview.get_child("rows").front().second.front().second.get_value<std::string>(), "0");
+    EXPECT_EQ((++overview.get_child("rows").front().second.begin())->second.get_value<std::string>(), "2");
     EXPECT_EQ(overview.get_child("columns").back().second.get_value<std::string>(), "Con Test Result");
     EXPECT_EQ(overview.get_child("rows").size(), 6u);
     EXPECT_EQ(run("overview --json --csv", out), 64);

@@ -5,6 +5,7 @@
 #include "core/demo_texts.h"
 #include "core/enclosure_node.h"
 #include "core/node_types.h"
+#include "core/root_node.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
@@ -245,18 +246,35 @@ void DemoTab::importLocalHardware()
         CMiscUtils::notify(DemoTexts::kNotificationTitle, DemoTexts::kNoHardwareToImport, m_window);
         return;
     }
-    std::size_t enclosures = 0;
-    std::size_t boards = 0;
-    for (const auto& child : m_system.demoRoot().children()) {
-        if (const auto* enclosure = dynamic_cast<const EnclosureNode*>(child.get())) {
-            ++enclosures;
-            boards += DemoSystemEditor::boardCount(*enclosure);
-        }
-    }
-    if (enclosures > 0 && !confirm(DemoTexts::replaceDemoSystemQuestion(enclosures, boards)))
+    if (mayReplaceDemoSystem(DemoTexts::kLocalHardwareSource))
+        runImport([this] { return m_editor.importLocalHardware(); });
+}
+
+void DemoTab::importHardware(const std::string& source, const std::function<bool(RootNode& hardware)>& read)
+{
+    if (!mayReplaceDemoSystem(source))
         return;
-    const std::int32_t status =
-        runEdit(DemoTexts::kImportingHardware, [this] { return m_editor.importLocalHardware(); });
+    RootNode hardware(SystemKind::Remote);
+    if (read(hardware))
+        runImport([this, &hardware] { return m_editor.importHardware(hardware); });
+}
+
+bool DemoTab::mayReplaceDemoSystem(const std::string& source)
+{
+    const std::string question = replaceQuestion(source);
+    return question.empty() || confirm(question);
+}
+
+std::string DemoTab::replaceQuestion(const std::string& source) const
+{
+    const DemoSystemEditor::SystemSize demo = DemoSystemEditor::sizeOf(m_system.demoRoot());
+    return demo.enclosures == 0 ? std::string()
+                                : DemoTexts::replaceDemoSystemQuestion(demo.enclosures, demo.boards, source);
+}
+
+void DemoTab::runImport(const std::function<std::int32_t()>& import)
+{
+    const std::int32_t status = runEdit(DemoTexts::kImportingHardware, import);
     selectNode(&m_system.demoRoot(), false);
     if (!showOutcome(DemoOperation::ImportHardware, status))
         reportFailure(DemoStatus::HardwareImportFailed);

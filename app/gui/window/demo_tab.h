@@ -32,6 +32,7 @@ class CListViewModel;
 class CTreeViewModel;
 class DemoSystemEditor;
 class ModelNode;
+class RootNode;
 class SystemModel;
 
 /// The widgets of the tab, owned by the window's form.
@@ -68,7 +69,15 @@ public:
     void remove();
     /// Takes back the last demo edit (see DemoSystemEditor::undo).
     void undo();
+    /// "Use Selected System as Demo" with this computer's hardware.
     void importLocalHardware();
+    /// "Use Selected System as Demo" with a system read elsewhere: asks the question the local
+    /// import asks (naming `source`), then `read` fills a hardware tree (false: it could not,
+    /// and has told why; the demo system stays) and the demo system becomes a copy of it.
+    void importHardware(const std::string& source, const std::function<bool(RootNode& hardware)>& read);
+    /// The question asked before the demo system becomes a copy of `source`; empty when the
+    /// demo system holds no enclosure, and nothing is asked.
+    std::string replaceQuestion(const std::string& source) const;
     void loadDemo();
     void saveDemo();
     void saveLocalSystem();
@@ -103,6 +112,11 @@ private:
     void updateActions();
     /// A yes/no question over the window; true for yes.
     bool confirm(const std::string& question);
+    /// Whether the demo system may be replaced by a copy of `source`: asked when it holds an
+    /// enclosure.
+    bool mayReplaceDemoSystem(const std::string& source);
+    /// Runs `import` behind the progress window and tells the outcome.
+    void runImport(const std::function<std::int32_t()>& import);
     /// Runs `operation` on a worker behind the progress window showing `text`; the tree is
     /// rebuilt afterwards.
     std::int32_t runEdit(const std::string& text, std::function<std::int32_t()> operation);

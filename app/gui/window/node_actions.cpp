@@ -118,7 +118,8 @@ bool NodeActions::editNetSettings(NetworkOptions& current, bool manualAllowed, b
 
 QStringList NodeActions::pictureNames()
 {
-    return {"net-settings", "node-options", "remote-settings", "node-name"};
+    // "use-as-demo": the question before the node shown becomes the demo system (the window's).
+    return {"net-settings", "node-options", "remote-settings", "node-name", "use-as-demo"};
 }
 
 QDialog* NodeActions::openForPicture(const QString& name, const NetworkOptions& options,

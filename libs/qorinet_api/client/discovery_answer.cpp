@@ -53,7 +53,8 @@ void readEnclosures(const pugi::xml_node& list, std::vector<DiscoveryEnclosure>&
     for (const pugi::xml_node& item : list.children("Enclosure")) {
         if (out.size() == DiscoveryAnswer::kMaxListEntries)
             return;
-        out.push_back({text(item, "enc_name"), text(item, "enc_serial"), numberOr(item, "slot_cnt", 0)});
+        out.push_back({text(item, "enc_name"), text(item, "enc_serial"), numberOr(item, "slot_cnt", 0),
+                       number(item, "slot_no_offset")});
     }
 }
 

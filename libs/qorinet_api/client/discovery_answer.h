@@ -24,6 +24,8 @@ struct DiscoveryEnclosure {
     std::string name;
     std::string serial;
     std::uint32_t slotCount = 0;
+    /// Number of the first slot as the node's driver counts its slots; absent when not told.
+    std::optional<std::uint32_t> slotNoOffset;
 };
 
 /// "NetClient": the client that holds the node at the moment.

@@ -25,6 +25,8 @@ constexpr std::uint32_t kMaintenanceTimeoutMs = 1000;
 // Frames a maintenance connection may skip, and how long it may take, before it gives up.
 constexpr int kMaintenanceMaxFrames = 64;
 constexpr std::int64_t kMaintenanceLimitUs = 10 * 1000 * 1000;
+// A first slot number beyond this is not believed: the node then counts as not telling.
+constexpr std::uint32_t kMaxSlotNoOffset = 0xFFFF;
 
 class NotificationForwarder : public uni::IfNetIfNotificationHandler {
 public:
@@ -47,8 +49,12 @@ std::vector<QORINetClientNode::EnclosureInfo> enclosuresOf(const DiscoveryAnswer
 {
     std::vector<QORINetClientNode::EnclosureInfo> enclosures;
     std::uint32_t index = 0;
-    for (const auto& enclosure : answer.enclosures)
-        enclosures.push_back({index++, enclosure.name, enclosure.serial, enclosure.slotCount});
+    for (const auto& enclosure : answer.enclosures) {
+        const std::int32_t offset = enclosure.slotNoOffset && *enclosure.slotNoOffset <= kMaxSlotNoOffset
+            ? static_cast<std::int32_t>(*enclosure.slotNoOffset)
+            : -1;
+        enclosures.push_back({index++, enclosure.name, enclosure.serial, enclosure.slotCount, offset});
+    }
     return enclosures;
 }
 

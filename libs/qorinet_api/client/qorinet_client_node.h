@@ -43,6 +43,9 @@ public:
         std::string name;
         std::string serial;
         std::uint32_t slotCount = 0;
+        /// Number of the first slot as the node's driver counts them ("SlotNoOffset"); -1
+        /// when the node does not say.
+        std::int32_t slotNoOffset = -1;
     };
 
     /// Further texts a node reports about itself in its discovery document.
