@@ -5,6 +5,7 @@
 //   <target>_fuzz [--mutations N] [--seed S] [--max-len BYTES] PATH...
 //
 // A PATH is a corpus folder (every regular file in it, sorted by name) or a single input.
+// An input that crashes the target is left in "crash-input" in the working folder.
 
 #include <algorithm>
 #include <cstdint>
@@ -17,6 +18,10 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -161,9 +166,30 @@ void mutate(Input& input, const std::vector<Input>& corpus, std::mt19937& random
     }
 }
 
+const Input* g_running = nullptr;
+
+// Only async-signal-safe calls: the heap may be what broke.
+extern "C" void keepCrashInput(int signal)
+{
+    if (g_running) {
+        const int fd = ::open("crash-input", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            const ssize_t written = ::write(fd, g_running->data(), g_running->size());
+            static const char kNote[] = "replay: the input is in crash-input\n";
+            if (written >= 0 && ::write(STDERR_FILENO, kNote, sizeof kNote - 1) < 0) {
+            }
+            ::close(fd);
+        }
+    }
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
 void run(const Input& input)
 {
+    g_running = &input;
     LLVMFuzzerTestOneInput(input.empty() ? nullptr : input.data(), input.size());
+    g_running = nullptr;
 }
 
 }  // namespace
@@ -174,6 +200,9 @@ int main(int argc, char** argv)
     if (!parseArguments(argc, argv, settings)) {
         std::cerr << "usage: " << argv[0] << " [--mutations N] [--seed S] [--max-len BYTES] PATH...\n";
         return 64;
+    }
+    for (const int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL}) {
+        ::signal(signal, keepCrashInput);
     }
     std::vector<Input> corpus;
     if (!collect(settings, corpus)) {
