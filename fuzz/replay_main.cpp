@@ -5,6 +5,7 @@
 //   <target>_fuzz [--mutations N] [--seed S] [--max-len BYTES] PATH...
 //
 // A PATH is a corpus folder (every regular file in it, sorted by name) or a single input.
+// An input that crashes the target is left in "crash-input" in the working folder.
 
 #include <algorithm>
 #include <cstdint>
@@ -17,6 +18,10 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -161,9 +166,40 @@ void mutate(Input& input, const std::vector<Input>& corpus, std::mt19937& random
     }
 }
 
+const Input* g_running = nullptr;
+struct sigaction g_previous[NSIG];
+
+// Only async-signal-safe calls: the heap may be what broke. Whoever handled the signal before
+// (a sanitizer's report) still gets it.
+extern "C" void keepCrashInput(int signal, siginfo_t* info, void* context)
+{
+    if (g_running) {
+        const int fd = ::open("crash-input", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            if (::write(fd, g_running->data(), g_running->size()) >= 0) {
+                static const char kNote[] = "replay: the input is in crash-input\n";
+                [[maybe_unused]] const ssize_t shown = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+            }
+            ::close(fd);
+        }
+        g_running = nullptr;
+    }
+    const struct sigaction& previous = g_previous[signal];
+    if (previous.sa_flags & SA_SIGINFO) {
+        previous.sa_sigaction(signal, info, context);
+    } else if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
+        previous.sa_handler(signal);
+    } else {
+        ::signal(signal, SIG_DFL);
+        ::raise(signal);
+    }
+}
+
 void run(const Input& input)
 {
+    g_running = &input;
     LLVMFuzzerTestOneInput(input.empty() ? nullptr : input.data(), input.size());
+    g_running = nullptr;
 }
 
 }  // namespace
@@ -174,6 +210,21 @@ int main(int argc, char** argv)
     if (!parseArguments(argc, argv, settings)) {
         std::cerr << "usage: " << argv[0] << " [--mutations N] [--seed S] [--max-len BYTES] PATH...\n";
         return 64;
+    }
+    // A stack of its own for the handler, so that an overflowing stack is caught too.
+    static char alternate[256 * 1024];
+    stack_t stack {};
+    if (::sigaltstack(nullptr, &stack) == 0 && (stack.ss_flags & SS_DISABLE)) {
+        stack.ss_sp = alternate;
+        stack.ss_size = sizeof alternate;
+        stack.ss_flags = 0;
+        ::sigaltstack(&stack, nullptr);
+    }
+    struct sigaction keep {};
+    keep.sa_sigaction = keepCrashInput;
+    keep.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    for (const int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL}) {
+        ::sigaction(signal, &keep, &g_previous[signal]);
     }
     std::vector<Input> corpus;
     if (!collect(settings, corpus)) {

@@ -40,6 +40,13 @@ std::int32_t EepromRestore::load(const std::string& path, EepromWhich which, std
         message = "cannot read " + path;
         return AppStatus::EepromDocumentFailed;
     }
+    return check(content, path, which, document, message);
+}
+
+std::int32_t EepromRestore::check(const std::string& content, const std::string& path, EepromWhich which,
+                                  std::string& document, std::string& message)
+{
+    document.clear();
     pugi::xml_document xml;
     const pugi::xml_parse_result parsed = xml.load_buffer(content.data(), content.size());
     if (!parsed) {

@@ -25,6 +25,9 @@ public:
     /// `which`. `message` says why.
     static std::int32_t load(const std::string& path, EepromWhich which, std::string& document,
                              std::string& message);
+    /// The checks of load() on a file's `content` (`path` only names it in `message`).
+    static std::int32_t check(const std::string& content, const std::string& path, EepromWhich which,
+                              std::string& document, std::string& message);
 
     /// Restores from a backup file: the checks of load(), then snapshot, write and commit
     /// (4005, 4007 or 4008), read-back and journal line.

@@ -75,12 +75,17 @@ void FirmwareUpdater::checkRow(FirmwareRow& row)
 {
     std::string document;
     row.checkResult = m_wrapper.getFirmwareCheck(row.board.index, document);
+    readCheck(row.checkResult >= 1 ? std::string() : document, row);
+}
+
+void FirmwareUpdater::readCheck(const std::string& document, FirmwareRow& row)
+{
     row.installed.clear();
     row.latest.clear();
     row.fileName.clear();
     row.status.clear();
     pugi::xml_document xml;
-    if (row.checkResult >= 1 || !xml.load_string(document.c_str()))
+    if (!xml.load_string(document.c_str()))
         return;
     const pugi::xml_node check = xml.document_element();
     row.installed = check.child_value("InstalledVersion");
@@ -302,12 +307,18 @@ std::int32_t FirmwareUpdater::listing(std::vector<std::string>& fileNames)
     const std::int32_t result = m_wrapper.getFirmwareListing(document);
     if (result >= 1)
         return result;
+    return readListing(document, fileNames) ? 0 : 3003;
+}
+
+bool FirmwareUpdater::readListing(const std::string& document, std::vector<std::string>& fileNames)
+{
+    fileNames.clear();
     pugi::xml_document xml;
     if (!xml.load_string(document.c_str()))
-        return 3003;
+        return false;
     for (const pugi::xml_node& file : xml.child("FirmwareListing").children("File"))
         fileNames.push_back(file.attribute("Name").value());
-    return 0;
+    return true;
 }
 
 } // namespace z2e

@@ -58,6 +58,12 @@ public:
     /// The file names of the driver's firmware listing, in its order.
     std::int32_t listing(std::vector<std::string>& fileNames);
 
+    /// Fills the row's installed, latest, file name and status from a check document; a
+    /// document that does not parse leaves them empty.
+    static void readCheck(const std::string& document, FirmwareRow& row);
+    /// The file names of a listing document, in its order; false when it does not parse.
+    static bool readListing(const std::string& document, std::vector<std::string>& fileNames);
+
     /// What the update sends for these versions: false to skip; otherwise `selection` is the
     /// empty text (install the latest) or the latest version (go back to it).
     static bool decide(const std::string& installed, const std::string& latest, bool force, std::string& selection);

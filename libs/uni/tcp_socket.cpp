@@ -6,6 +6,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -129,6 +130,18 @@ int TCPSocket::connect()
         return failOpen();
     readLocalEnd();
     return 0;
+}
+
+int TCPSocket::adopt(int fd)
+{
+    if (fd < 0)
+        return osal::SOCK_ESOCKET;
+    if (isOpen() || hasFlag(Listening)) {
+        ::close(fd);
+        return osal::SOCK_ESOCKET;
+    }
+    adoptHandle(fd);
+    return configureConnected() == 0 ? 0 : failOpen();
 }
 
 int TCPSocket::connectBounded(std::uint32_t limitMs)

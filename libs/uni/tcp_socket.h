@@ -32,6 +32,11 @@ public:
     /// receive time-out, when one is set. 0, or -16 with the socket closed.
     int connect();
 
+    /// Takes over `fd`, an already connected stream (e.g. one end of a socketpair), and applies
+    /// the time-outs set. This socket then owns it. 0, or -16 with `fd` closed (also when this
+    /// socket is open already).
+    int adopt(int fd);
+
 private:
     int configureConnected();
     int connectBounded(std::uint32_t limitMs);
