@@ -85,7 +85,7 @@ void resetSlot(SlotNode& slot)
     slot.firmwareRevision.clear();
     slot.baseRevision.clear();
     slot.conRevision.clear();
-    slot.boardDocument.reset();
+    slot.described = BoardDescriptionFacts();
 }
 
 // Text of the element at `path` below the root of an XML answer; empty for anything unusable.
@@ -663,9 +663,8 @@ void DemoSystemEditor::refreshOverview()
         const auto* enclosure = dynamic_cast<const EnclosureNode*>(child.get());
         for (std::size_t i = 0; enclosure && i < enclosure->slotCount(); ++i) {
             const SlotNode* slot = enclosure->slotAt(i);
-            if (slot && slot->holdsBoard() && slot->boardDocument.document_element())
-                demo.boardOverview.push_back(DescriptionParser::overviewRow(slot->boardDocument.document_element(),
-                                                                            slot->baseRevision, slot->conRevision));
+            if (slot && slot->holdsBoard() && slot->described.parsed)
+                demo.boardOverview.push_back(DescriptionParser::overviewRow(*slot));
         }
     }
 }

@@ -185,6 +185,19 @@ void readEnclosureData(EnclosureNode& enclosure, const pugi::xml_node& info)
     }
 }
 
+void readFacts(BoardDescriptionFacts& facts, const pugi::xml_node& root)
+{
+    const pugi::xml_node info = root.child("BoardInfo");
+    facts.parsed = true;
+    facts.displayName = xpugi::elementText(info.child("DisplayName"));
+    for (const pugi::xml_node item : info.child("FeatureList").children("FeatureItem")) {
+        facts.anyFeature = true;
+        if (std::strcmp(item.attribute("Visible").as_string("true"), "false") != 0)
+            facts.visibleFeature = true;
+    }
+    facts.overview = DescriptionParser::overviewRow(root, std::string(), std::string());
+}
+
 void addUserSlots(EnclosureNode& enclosure, std::size_t slotsFound)
 {
     const std::int32_t wanted = std::min(enclosure.userSlotCount, DescriptionParser::kMaxSlots);
@@ -284,6 +297,7 @@ RootNode::OverviewRow DescriptionParser::overviewRow(const pugi::xml_node& docum
     const pugi::xml_node info = document.child("BoardInfo");
     const pugi::xml_node base = info.child("BaseBoard");
     const pugi::xml_node panel = info.child("ConPanel");
+    static_assert(kBaseRevisionColumn == 5 && kConRevisionColumn == 15, "revision cells moved");
     return RootNode::OverviewRow{
         textAt(info, "BoardName"),
         std::string(),
@@ -310,6 +324,14 @@ RootNode::OverviewRow DescriptionParser::overviewRow(const pugi::xml_node& docum
     };
 }
 
+RootNode::OverviewRow DescriptionParser::overviewRow(const SlotNode& slot)
+{
+    RootNode::OverviewRow row = slot.described.overview;
+    row[kBaseRevisionColumn] = slot.baseRevision;
+    row[kConRevisionColumn] = slot.conRevision;
+    return row;
+}
+
 std::int32_t DescriptionParser::parseBoardDescription(SlotNode* slot, const std::string& description,
                                                       std::string& caption)
 {
@@ -318,16 +340,17 @@ std::int32_t DescriptionParser::parseBoardDescription(SlotNode* slot, const std:
     if (slot->systemKind != SystemKind::Demo) {
         TemperatureRows::add(*slot, slot->baseTemperature, slot->conTemperature);
     }
-    pugi::xml_document& document = slot->boardDocument;
+    pugi::xml_document document;
     const pugi::xml_node root = parseXml(description, document) ? document.document_element() : pugi::xml_node();
     const pugi::xml_node info = root.child("BoardInfo");
+    slot->described = BoardDescriptionFacts();
     if (!info) {
-        document.reset();
         caption.clear();
         slot->description.clear();
         return Unparsable;
     }
     slot->description = description;
+    readFacts(slot->described, root);
 
     caption = textAt(info, "BoardName");
     if (slot->systemKind != SystemKind::Demo)

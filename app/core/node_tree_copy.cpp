@@ -59,7 +59,7 @@ std::unique_ptr<ModelNode> copySlot(const SlotNode& from)
     to->conRevision = from.conRevision;
     to->beyondUserSlots = from.beyondUserSlots;
     to->boardIndex = from.boardIndex;
-    to->boardDocument.reset(from.boardDocument);
+    to->described = from.described;
     return to;
 }
 

@@ -226,6 +226,22 @@ TEST(BoardDescription, OverviewRowByPath)
     EXPECT_EQ(row[16], "10C80001");
     EXPECT_EQ(row[19], "true");
     EXPECT_EQ(row[20], "");
+
+    // A parsed slot keeps what the tools read later, with the slot's own revisions.
+    auto slot = slotOf(SystemKind::Local);
+    slot->baseRevision = "4052";
+    slot->conRevision = "4650";
+    std::string caption;
+    std::string named = kBoard;
+    named.replace(named.find("<SerialNumber>"), 0, "<DisplayName> QA-4008 </DisplayName>");
+    ASSERT_EQ(DescriptionParser::parseBoardDescription(slot.get(), named, caption), DescriptionParser::Ok);
+    EXPECT_TRUE(slot->described.parsed);
+    EXPECT_EQ(slot->described.displayName, "QA-4008");
+    EXPECT_EQ(DescriptionParser::overviewRow(*slot), row);
+    EXPECT_EQ(DescriptionParser::parseBoardDescription(slot.get(), "<Properties/>", caption),
+              DescriptionParser::Unparsable);
+    EXPECT_FALSE(slot->described.parsed);
+    EXPECT_EQ(DescriptionParser::overviewRow(*slot)[0], "");
 }
 
 TEST(EnclosureDescription, FillsFactsAndUserSlots)
