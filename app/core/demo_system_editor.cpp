@@ -67,7 +67,6 @@ void resetSlot(SlotNode& slot)
     slot.values.clear();
     slot.serialNumber.clear();
     slot.unit.clear();
-    slot.description.clear();
     slot.boardId = "0000";
     slot.boardIndex = -1;
     slot.firmwareWarning.clear();
@@ -267,7 +266,6 @@ std::int32_t DemoSystemEditor::putBoard(SlotNode& slot, const ModelPickerItem& e
     slot.nodeType = NodeType::BoardSlot;
     slot.boardNames.assign(1, entry.name);
     slot.values.assign(1, entry.name);
-    slot.description = entry.description;
     slot.boardKey = entry.description;
 
     SimulatedBoardEntry board;

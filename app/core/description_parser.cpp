@@ -346,10 +346,8 @@ std::int32_t DescriptionParser::parseBoardDescription(SlotNode* slot, const std:
     slot->described = BoardDescriptionFacts();
     if (!info) {
         caption.clear();
-        slot->description.clear();
         return Unparsable;
     }
-    slot->description = description;
     readFacts(slot->described, root);
 
     caption = textAt(info, "BoardName");

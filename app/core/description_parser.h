@@ -38,8 +38,9 @@ public:
     /// Fills `slot` from a board description: temperature rows (outside the demo system),
     /// caption with the firmware warning suffix (local and remote systems), EEPROM backup
     /// states, identity texts, the property subtrees, and the board-present type.
-    /// `caption` receives the caption. On Unparsable, `caption` and the slot's description
-    /// are cleared and only the temperature rows are added.
+    /// `caption` receives the caption. The text itself is not kept, only its rows and the
+    /// slot's description facts. On Unparsable, `caption` and those facts are cleared and only
+    /// the temperature rows are added.
     static std::int32_t parseBoardDescription(SlotNode* slot, const std::string& description, std::string& caption);
 
     /// Fills `enclosure` from its description ("Properties/EnclosureInfo", or a bare "KEY")

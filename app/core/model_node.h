@@ -64,7 +64,6 @@ public:
     bool selected = false;           ///< marked by a view for the next tool run
     bool changed = false;            ///< edited in memory and not yet written back
     bool locked = false;             ///< held by another client of a network node: read only
-    std::string description;         ///< raw description text the node was built from
 
 private:
     ModelNode* m_parent = nullptr;

@@ -20,7 +20,6 @@ void copyFields(const ModelNode& from, ModelNode& to)
     to.selected = from.selected;
     to.changed = from.changed;
     to.locked = from.locked;
-    to.description = from.description;
 }
 
 std::unique_ptr<ModelNode> copyEnclosure(const EnclosureNode& from)
@@ -30,6 +29,7 @@ std::unique_ptr<ModelNode> copyEnclosure(const EnclosureNode& from)
     to->encType = from.encType;
     to->encVersion = from.encVersion;
     to->userData = from.userData;
+    to->description = from.description;
     to->key = from.key;
     to->userSlotCount = from.userSlotCount;
     to->slotNoOffset = from.slotNoOffset;

@@ -201,11 +201,9 @@ TEST(BoardDescription, BadInputKeepsOnlyTheTemperatureRows)
 
     for (const char* text : {"<Properties><BoardInfo>", "no xml at all", "<Properties><Other/></Properties>"}) {
         auto bad = slotOf(SystemKind::Local);
-        bad->description = "previous";
         caption = "old";
         EXPECT_EQ(DescriptionParser::parseBoardDescription(bad.get(), text, caption), DescriptionParser::Unparsable);
         EXPECT_EQ(caption, "");
-        EXPECT_EQ(bad->description, "");
         EXPECT_EQ(bad->nodeType, NodeType::EmptySlot);
         EXPECT_EQ(bad->childCount(), 2u) << text;
     }
