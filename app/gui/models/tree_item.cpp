@@ -1,50 +1,67 @@
 #include "gui/models/tree_item.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
 namespace z2e {
 
+namespace {
+
+// Longer row texts are cut: the length shares its word with the flags.
+constexpr std::size_t kMaxTextLength = (1u << 24) - 1;
+
+} // namespace
+
 struct TreeItem::Children {
     std::vector<TreeItem> items;
-    std::string texts;       ///< the items' texts, back to back
-    std::size_t unused = 0;  ///< bytes of `texts` no item refers to any more
+    std::string texts; ///< the items' texts, back to back
 
-    /// Places `text` in the buffer for an item, over `offset`/`length` when it fits there.
-    void place(const std::string& text, std::uint32_t& offset, std::uint32_t& length)
+    /// Places `text` in the buffer for `item`, over its old text when it fits there.
+    void place(const std::string& text, TreeItem& item)
     {
-        if (text.size() <= length) {
-            text.copy(&texts[offset], text.size());
-            unused += length - text.size();
-        } else if (texts.size() + text.size() <= std::numeric_limits<std::uint32_t>::max()) {
-            unused += length;
-            offset = static_cast<std::uint32_t>(texts.size());
-            texts += text;
-        } else {
-            return; // a block of 4 GiB of text keeps the old one
+        const std::size_t length = std::min<std::size_t>(text.size(), kMaxTextLength);
+        if (length <= item.m_textLength) {
+            text.copy(&texts[item.m_textOffset], length);
+            item.m_textLength = static_cast<std::uint32_t>(length);
+            return;
         }
-        length = static_cast<std::uint32_t>(text.size());
-        if (unused > texts.size() / 2)
-            compact();
+        item.m_textLength = 0;
+        // Before the buffer would grow, it sheds the texts no item shows any more.
+        if (texts.size() + length > texts.capacity())
+            compact(length);
+        if (texts.size() + length > std::numeric_limits<std::uint32_t>::max())
+            return;
+        item.m_textOffset = static_cast<std::uint32_t>(texts.size());
+        texts.append(text, 0, length);
+        item.m_textLength = static_cast<std::uint32_t>(length);
     }
 
-    void compact()
+    /// Packs the shown texts, with room for twice them and `more` bytes.
+    void compact(std::size_t more)
     {
+        std::size_t live = more;
+        for (const TreeItem& item : items)
+            live += item.m_textLength;
         std::string packed;
-        packed.reserve(texts.size() - unused);
+        packed.reserve(2 * live);
         for (TreeItem& item : items) {
             const auto offset = static_cast<std::uint32_t>(packed.size());
             packed.append(texts, item.m_textOffset, item.m_textLength);
             item.m_textOffset = offset;
         }
         texts = std::move(packed);
-        unused = 0;
     }
 };
 
-TreeItem::TreeItem() = default;
+static_assert(sizeof(void*) != 8 || sizeof(TreeItem) == 32, "an item per row: keep it small");
 
-TreeItem::TreeItem(TreeItem* parent, const ModelNode* node) : m_node(node), m_parent(parent) {}
+TreeItem::TreeItem() : m_textLength(0), m_iconPlace(0), m_red(0), m_childrenBuilt(0) {}
+
+TreeItem::TreeItem(TreeItem* parent, const ModelNode* node)
+    : m_node(node), m_parent(parent), m_textLength(0), m_iconPlace(0), m_red(0), m_childrenBuilt(0)
+{
+}
 
 TreeItem::~TreeItem()
 {
@@ -57,7 +74,7 @@ TreeItem::TreeItem(TreeItem&& other) noexcept
     , m_children(std::move(other.m_children))
     , m_textOffset(other.m_textOffset)
     , m_textLength(other.m_textLength)
-    , m_icon(other.m_icon)
+    , m_iconPlace(other.m_iconPlace)
     , m_red(other.m_red)
     , m_childrenBuilt(other.m_childrenBuilt)
 {
@@ -74,7 +91,7 @@ TreeItem& TreeItem::operator=(TreeItem&& other) noexcept
     m_children = std::move(other.m_children);
     m_textOffset = other.m_textOffset;
     m_textLength = other.m_textLength;
-    m_icon = other.m_icon;
+    m_iconPlace = other.m_iconPlace;
     m_red = other.m_red;
     m_childrenBuilt = other.m_childrenBuilt;
     adoptChildren();
@@ -107,9 +124,9 @@ void TreeItem::setRow(const ComposedRow& row)
 {
     if (!m_parent || !m_parent->m_children)
         return;
-    m_parent->m_children->place(row.text, m_textOffset, m_textLength);
-    m_icon = static_cast<std::int8_t>(row.icon);
-    m_red = row.red;
+    m_parent->m_children->place(row.text, *this);
+    m_iconPlace = row.icon >= 0 && row.icon < TreeIcon::TableSize ? static_cast<std::uint32_t>(row.icon + 1) : 0;
+    m_red = row.red ? 1 : 0;
 }
 
 int TreeItem::childCount() const
@@ -127,7 +144,7 @@ TreeItem* TreeItem::child(int row) const
 void TreeItem::startChildren(std::size_t expected)
 {
     clearChildren();
-    m_childrenBuilt = true;
+    m_childrenBuilt = 1;
     if (expected == 0)
         return;
     m_children = std::make_unique<Children>();
@@ -142,6 +159,12 @@ void TreeItem::appendChild(const ModelNode* node, const ComposedRow& row)
     m_children->items.back().setRow(row);
 }
 
+void TreeItem::finishChildren()
+{
+    if (m_children)
+        m_children->texts.shrink_to_fit();
+}
+
 bool TreeItem::removeChildren(int row, int count)
 {
     if (row < 0 || count < 0 || row > childCount() - count)
@@ -149,8 +172,6 @@ bool TreeItem::removeChildren(int row, int count)
     if (count == 0)
         return true;
     std::vector<TreeItem>& items = m_children->items;
-    for (int i = row; i < row + count; ++i)
-        m_children->unused += items[static_cast<std::size_t>(i)].m_textLength;
     items.erase(items.begin() + row, items.begin() + row + count);
     return true;
 }
@@ -158,7 +179,7 @@ bool TreeItem::removeChildren(int row, int count)
 // Bottom-up without recursion, so a deep tree cannot exhaust the stack on destruction.
 void TreeItem::clearChildren()
 {
-    m_childrenBuilt = false;
+    m_childrenBuilt = 0;
     std::vector<std::unique_ptr<Children>> pending;
     if (m_children)
         pending.push_back(std::move(m_children));

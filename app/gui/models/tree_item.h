@@ -40,14 +40,14 @@ public:
 
     QString text() const;
     /// Place in the shared icon table (TreeIcon::None for none).
-    int icon() const { return m_icon; }
+    int icon() const { return static_cast<int>(m_iconPlace) - 1; }
     /// The text carries a warning or error marker.
-    bool red() const { return m_red; }
+    bool red() const { return m_red != 0; }
     /// Gives this row a new composed text, icon and colour.
     void setRow(const ComposedRow& row);
 
     /// True once the rows below reflect the node's shown children.
-    bool childrenBuilt() const { return m_childrenBuilt; }
+    bool childrenBuilt() const { return m_childrenBuilt != 0; }
     int childCount() const;
     /// The child at `row`, or null when out of range.
     TreeItem* child(int row) const;
@@ -56,6 +56,8 @@ public:
     void startChildren(std::size_t expected);
     /// Appends a row showing `node` as `row` below this item (after startChildren).
     void appendChild(const ModelNode* node, const ComposedRow& row);
+    /// Gives back what the rows below took beyond their needs once they are all made.
+    void finishChildren();
     /// Destroys `count` children from `row` on; false when the range is not inside.
     bool removeChildren(int row, int count);
     /// Destroys every child; the rows count as not made.
@@ -70,11 +72,12 @@ private:
     const ModelNode* m_node = nullptr;
     TreeItem* m_parent = nullptr;
     std::unique_ptr<Children> m_children;
+    // Packed into 32 bytes: a large tree has one item per row.
     std::uint32_t m_textOffset = 0; ///< in the parent's text buffer
-    std::uint32_t m_textLength = 0;
-    std::int8_t m_icon = TreeIcon::None;
-    bool m_red = false;
-    bool m_childrenBuilt = false;
+    std::uint32_t m_textLength : 24;
+    std::uint32_t m_iconPlace : 6; ///< icon place + 1 (0: none)
+    std::uint32_t m_red : 1;
+    std::uint32_t m_childrenBuilt : 1;
 };
 
 } // namespace z2e

@@ -94,6 +94,7 @@ void CTreeViewModel::ensureChildren(TreeItem& item) const
         if (row.shown)
             item.appendChild(childNode.get(), row);
     }
+    item.finishChildren();
 }
 
 const ModelNode* CTreeViewModel::nodeAt(const QModelIndex& index) const
