@@ -47,7 +47,7 @@ void resetEnclosure(EnclosureNode& enclosure, const ModelPickerItem& entry)
     enclosure.name = "Enclosure";
     enclosure.values.clear();
     enclosure.serialNumber.clear();
-    enclosure.unit.clear();
+    enclosure.setUnit({});
     enclosure.description.clear();
     enclosure.key = entry.description;
     enclosure.userData.clear();
@@ -66,7 +66,7 @@ void resetSlot(SlotNode& slot)
     slot.nodeType = NodeType::EmptySlot;
     slot.values.clear();
     slot.serialNumber.clear();
-    slot.unit.clear();
+    slot.setUnit({});
     slot.boardId = "0000";
     slot.boardIndex = -1;
     slot.firmwareWarning.clear();

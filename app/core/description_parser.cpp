@@ -71,6 +71,11 @@ std::int32_t build(ModelNode& node, const pugi::xml_node& element, int depth);
 
 void addChildren(ModelNode& node, const pugi::xml_node& element, int depth)
 {
+    // Room for every child element at once: a tree has tens of thousands of child lists.
+    std::size_t elements = 0;
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        elements += child.type() == pugi::node_element ? 1 : 0;
+    node.reserveChildren(elements);
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
         if (readsFalse(child.attribute("Visible")))
             continue;
@@ -91,7 +96,7 @@ void addChildren(ModelNode& node, const pugi::xml_node& element, int depth)
             continue;
         }
         // Rows below an enclosure are its property rows; deeper rows take their parent's type.
-        const std::uint32_t type = node.nodeType == NodeType::Enclosure ? NodeType::Property : node.nodeType;
+        const std::uint32_t type = node.nodeType == NodeType::Enclosure ? NodeType::Property : std::uint32_t{node.nodeType};
         ModelNode* built = node.addChild(std::make_unique<ModelNode>(node.systemKind, type));
         if (build(*built, child, depth + 1) != DescriptionParser::Ok || contains(built->name, "Exclude"))
             node.removeChild(node.childCount() - 1);
@@ -113,7 +118,7 @@ std::int32_t build(ModelNode& node, const pugi::xml_node& element, int depth)
     }
     const pugi::xml_attribute unit = element.attribute("Unit");
     if (unit)
-        node.unit = unit.value();
+        node.setUnit(unit.value());
     addChildren(node, element, depth);
     return DescriptionParser::Ok;
 }

@@ -2,9 +2,13 @@
 
 namespace z2e {
 
+// A system has tens of thousands of nodes: a new member should not slip in unnoticed.
+static_assert(sizeof(void*) != 8 || sizeof(std::string) != 32 || sizeof(ModelNode) == 120,
+              "ModelNode changed size");
+
 ModelNode::ModelNode(std::uint32_t systemKind_, std::uint32_t nodeType_)
-    : systemKind(systemKind_)
-    , nodeType(nodeType_)
+    : systemKind(static_cast<std::uint16_t>(systemKind_))
+    , nodeType(static_cast<std::uint16_t>(nodeType_))
 {
 }
 
@@ -47,6 +51,11 @@ ModelNode* ModelNode::addValueRow(std::uint32_t type, const std::string& caption
     return row;
 }
 
+void ModelNode::reserveChildren(std::size_t count)
+{
+    m_children.reserve(m_children.size() + count);
+}
+
 bool ModelNode::removeChild(std::size_t position)
 {
     return takeChild(position) != nullptr;
@@ -79,6 +88,22 @@ const std::string& ModelNode::firstValue() const
 {
     static const std::string empty;
     return values.empty() ? empty : values.front();
+}
+
+const std::string& ModelNode::unit() const
+{
+    static const std::string none;
+    return m_unit ? *m_unit : none;
+}
+
+void ModelNode::setUnit(const std::string& unit)
+{
+    if (unit.empty())
+        m_unit.reset();
+    else if (m_unit)
+        *m_unit = unit;
+    else
+        m_unit = std::make_unique<std::string>(unit);
 }
 
 ModelNodePtr ModelNode::sharedHandle()

@@ -216,7 +216,7 @@ std::int32_t RowComposer::slotNumber(const ModelNode& slot)
 
 std::string RowComposer::bracketPart(const ModelNode& node)
 {
-    return node.unit.empty() ? std::string() : " [" + node.unit + "]";
+    return node.unit().empty() ? std::string() : " [" + node.unit() + "]";
 }
 
 std::string RowComposer::valuePart(const ModelNode& node)

@@ -38,6 +38,7 @@ public:
     bool holdsBoard() const { return nodeType == NodeType::BoardSlot; }
 
     std::string boardId = "0000";   ///< board index as four decimal digits
+    std::string serialNumber;
     std::string firmwareWarning;    ///< suffix appended to the caption (starts with two blanks)
     std::string boardKey;           ///< the board's model key document
     std::string conSerialNumber;    ///< connector panel serial number

@@ -150,7 +150,7 @@ TEST(BoardDescription, LocalBoardRowsAndFacts)
     const std::vector<std::string> expected{"BaseBoard:   42.5degC", "ConPanel :   N.A.", "BoardInfo",
                                             "ChannelModuleList:   MOD-V10; MOD-TC", "BoardLocation"};
     EXPECT_EQ(top, expected);
-    EXPECT_TRUE(slot->childAt(0)->unit.empty());
+    EXPECT_TRUE(slot->childAt(0)->unit().empty());
 
     std::vector<std::string> all;
     for (const TreeRow& row : TreeRowList::collect(*slot))

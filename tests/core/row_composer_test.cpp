@@ -38,7 +38,7 @@ TEST(RowComposer, PropertyTextJoinsUnitAndValues)
     ModelNode property(SystemKind::Local, NodeType::Property);
     property.name = "Temperature";
     EXPECT_EQ(RowComposer::rowText(property), "Temperature");
-    property.unit = "degC";
+    property.setUnit("degC");
     property.values = {"35", "36"};
     EXPECT_EQ(RowComposer::rowText(property), "Temperature [degC]:   35; 36");
     EXPECT_EQ(RowComposer::compose(property).icon, TreeIcon::Property);

@@ -28,7 +28,7 @@ ModelNode* addRow(ModelNode& parent, std::uint32_t type, const std::string& name
 {
     ModelNode* row = parent.addChild(type, name);
     row->values = std::move(values);
-    row->unit = unit;
+    row->setUnit(unit);
     return row;
 }
 
