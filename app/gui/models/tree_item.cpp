@@ -141,14 +141,15 @@ TreeItem* TreeItem::child(int row) const
     return &m_children->items[static_cast<std::size_t>(row)];
 }
 
-void TreeItem::startChildren(std::size_t expected)
+void TreeItem::startChildren(std::size_t rows, std::size_t textBytes)
 {
     clearChildren();
     m_childrenBuilt = 1;
-    if (expected == 0)
+    if (rows == 0)
         return;
     m_children = std::make_unique<Children>();
-    m_children->items.reserve(expected);
+    m_children->items.reserve(rows);
+    m_children->texts.reserve(textBytes);
 }
 
 void TreeItem::appendChild(const ModelNode* node, const ComposedRow& row)
@@ -157,12 +158,6 @@ void TreeItem::appendChild(const ModelNode* node, const ComposedRow& row)
         m_children = std::make_unique<Children>();
     m_children->items.push_back(TreeItem(this, node));
     m_children->items.back().setRow(row);
-}
-
-void TreeItem::finishChildren()
-{
-    if (m_children)
-        m_children->texts.shrink_to_fit();
 }
 
 bool TreeItem::removeChildren(int row, int count)

@@ -52,12 +52,11 @@ public:
     /// The child at `row`, or null when out of range.
     TreeItem* child(int row) const;
 
-    /// Drops the rows below and starts them again, with room for `expected` rows.
-    void startChildren(std::size_t expected);
+    /// Drops the rows below and starts them again, with room for `rows` rows whose texts
+    /// take `textBytes` together.
+    void startChildren(std::size_t rows, std::size_t textBytes);
     /// Appends a row showing `node` as `row` below this item (after startChildren).
     void appendChild(const ModelNode* node, const ComposedRow& row);
-    /// Gives back what the rows below took beyond their needs once they are all made.
-    void finishChildren();
     /// Destroys `count` children from `row` on; false when the range is not inside.
     bool removeChildren(int row, int count);
     /// Destroys every child; the rows count as not made.

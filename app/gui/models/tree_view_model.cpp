@@ -35,7 +35,7 @@ bool CTreeViewModel::rebuild(SystemModel& system, int mode)
 void CTreeViewModel::rebuildFrom(const ModelNode* root)
 {
     beginResetModel();
-    m_top->startChildren(root ? 1 : 0);
+    m_top->startChildren(root ? 1 : 0, 0);
     if (root) {
         const ComposedRow row = RowComposer::compose(*root);
         if (row.shown)
@@ -84,17 +84,27 @@ void CTreeViewModel::ensureChildren(TreeItem& item) const
 {
     if (item.childrenBuilt())
         return;
-    if (!item.node()) {
-        item.startChildren(0);
+    const ModelNode* node = item.node();
+    if (!node) {
+        item.startChildren(0, 0);
         return;
     }
-    item.startChildren(item.node()->childCount());
-    for (const auto& childNode : item.node()->children()) {
-        const ComposedRow row = RowComposer::compose(*childNode);
-        if (row.shown)
-            item.appendChild(childNode.get(), row);
+    // Composed before they are made, so that the block takes its texts' memory in one piece.
+    const std::size_t count = node->childCount();
+    if (m_composed.size() < count)
+        m_composed.resize(count);
+    std::size_t rows = 0;
+    std::size_t textBytes = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        RowComposer::compose(*node->childAt(i), m_composed[i]);
+        rows += m_composed[i].shown ? 1 : 0;
+        textBytes += m_composed[i].text.size();
     }
-    item.finishChildren();
+    item.startChildren(rows, textBytes);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (m_composed[i].shown)
+            item.appendChild(node->childAt(i), m_composed[i]);
+    }
 }
 
 const ModelNode* CTreeViewModel::nodeAt(const QModelIndex& index) const

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace z2e {
 
@@ -66,6 +67,8 @@ private:
 
     const TreeIconTable& m_icons;
     std::unique_ptr<TreeItem> m_top;
+    /// Rows being made, kept between calls so that their texts keep their memory.
+    mutable std::vector<ComposedRow> m_composed;
 };
 
 } // namespace z2e
