@@ -1,5 +1,8 @@
 #include "core/model_node.h"
 
+#include <functional>
+#include <iterator>
+
 namespace z2e {
 
 // A system has tens of thousands of nodes: a new member should not slip in unnoticed.
@@ -96,14 +99,38 @@ const std::string& ModelNode::unit() const
     return m_unit ? *m_unit : none;
 }
 
+namespace {
+
+// The units descriptions use again and again are shared rather than made for every row.
+const std::string kCommonUnits[] = {"V", "mV", "A", "mA", "degC", "Hz", "kHz", "Ohm", "s", "ms", "%"};
+
+bool isCommonUnit(const std::string* unit)
+{
+    const std::less<const std::string*> before;
+    return !before(unit, std::begin(kCommonUnits)) && before(unit, std::end(kCommonUnits));
+}
+
+} // namespace
+
+void ModelNode::UnitDeleter::operator()(const std::string* unit) const
+{
+    if (!isCommonUnit(unit))
+        delete unit;
+}
+
 void ModelNode::setUnit(const std::string& unit)
 {
-    if (unit.empty())
+    if (unit.empty()) {
         m_unit.reset();
-    else if (m_unit)
-        *m_unit = unit;
-    else
-        m_unit = std::make_unique<std::string>(unit);
+        return;
+    }
+    for (const std::string& common : kCommonUnits) {
+        if (unit == common) {
+            m_unit.reset(&common);
+            return;
+        }
+    }
+    m_unit.reset(new std::string(unit));
 }
 
 ModelNodePtr ModelNode::sharedHandle()

@@ -70,8 +70,13 @@ public:
     std::vector<std::string> values; ///< first entry: own name of enclosures, boards, orphans
 
 private:
+    /// Frees a unit unless it is one of the shared common ones.
+    struct UnitDeleter {
+        void operator()(const std::string* unit) const;
+    };
+
     ModelNode* m_parent = nullptr;
-    std::unique_ptr<std::string> m_unit; // few rows have one: kept out of line
+    std::unique_ptr<const std::string, UnitDeleter> m_unit; // kept out of line: few rows have one
     std::vector<std::unique_ptr<ModelNode>> m_children;
 };
 
