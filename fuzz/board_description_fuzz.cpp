@@ -40,8 +40,7 @@ void parseBoard(const std::string& text, std::uint32_t systemKind)
     if (result == z2e::DescriptionParser::Ok) {
         if (slot->nodeType != z2e::NodeType::BoardSlot || slot->values.size() != 1 || slot->values[0] != caption)
             std::abort();
-        root.boardOverview.push_back(z2e::DescriptionParser::overviewRow(slot->boardDocument.document_element(),
-                                                                         slot->baseRevision, slot->conRevision));
+        root.addBoardRow(z2e::DescriptionParser::overviewRow(*slot), *slot);
     } else if (slot->nodeType != z2e::NodeType::EmptySlot || !caption.empty()) {
         std::abort();
     }

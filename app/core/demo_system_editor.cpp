@@ -50,7 +50,7 @@ void resetEnclosure(EnclosureNode& enclosure, const ModelPickerItem& entry)
     enclosure.name = "Enclosure";
     enclosure.values.clear();
     enclosure.serialNumber.clear();
-    enclosure.unit.clear();
+    enclosure.setUnit({});
     enclosure.description.clear();
     enclosure.key = entry.description;
     enclosure.userData.clear();
@@ -69,8 +69,7 @@ void resetSlot(SlotNode& slot)
     slot.nodeType = NodeType::EmptySlot;
     slot.values.clear();
     slot.serialNumber.clear();
-    slot.unit.clear();
-    slot.description.clear();
+    slot.setUnit({});
     slot.boardId = "0000";
     slot.boardIndex = -1;
     slot.firmwareWarning.clear();
@@ -88,7 +87,7 @@ void resetSlot(SlotNode& slot)
     slot.firmwareRevision.clear();
     slot.baseRevision.clear();
     slot.conRevision.clear();
-    slot.boardDocument.reset();
+    slot.described = BoardDescriptionFacts();
 }
 
 // Text of the element at `path` below the root of an XML answer; empty for anything unusable.
@@ -270,7 +269,6 @@ std::int32_t DemoSystemEditor::putBoard(SlotNode& slot, const ModelPickerItem& e
     slot.nodeType = NodeType::BoardSlot;
     slot.boardNames.assign(1, entry.name);
     slot.values.assign(1, entry.name);
-    slot.description = entry.description;
     slot.boardKey = entry.description;
 
     SimulatedBoardEntry board;
@@ -700,10 +698,8 @@ void DemoSystemEditor::refreshOverview()
         const auto* enclosure = dynamic_cast<const EnclosureNode*>(child.get());
         for (std::size_t i = 0; enclosure && i < enclosure->slotCount(); ++i) {
             const SlotNode* slot = enclosure->slotAt(i);
-            if (slot && slot->holdsBoard() && slot->boardDocument.document_element())
-                demo.addBoardRow(DescriptionParser::overviewRow(slot->boardDocument.document_element(),
-                                                                slot->baseRevision, slot->conRevision),
-                                 *slot);
+            if (slot && slot->holdsBoard() && slot->described.parsed)
+                demo.addBoardRow(DescriptionParser::overviewRow(*slot), *slot);
         }
     }
 }

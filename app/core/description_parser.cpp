@@ -71,6 +71,11 @@ std::int32_t build(ModelNode& node, const pugi::xml_node& element, int depth);
 
 void addChildren(ModelNode& node, const pugi::xml_node& element, int depth)
 {
+    // Room for every child element at once: a tree has tens of thousands of child lists.
+    std::size_t elements = 0;
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+        elements += child.type() == pugi::node_element ? 1 : 0;
+    node.reserveChildren(elements);
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
         if (readsFalse(child.attribute("Visible")))
             continue;
@@ -91,7 +96,7 @@ void addChildren(ModelNode& node, const pugi::xml_node& element, int depth)
             continue;
         }
         // Rows below an enclosure are its property rows; deeper rows take their parent's type.
-        const std::uint32_t type = node.nodeType == NodeType::Enclosure ? NodeType::Property : node.nodeType;
+        const std::uint32_t type = node.nodeType == NodeType::Enclosure ? NodeType::Property : std::uint32_t{node.nodeType};
         ModelNode* built = node.addChild(std::make_unique<ModelNode>(node.systemKind, type));
         if (build(*built, child, depth + 1) != DescriptionParser::Ok || contains(built->name, "Exclude"))
             node.removeChild(node.childCount() - 1);
@@ -113,7 +118,7 @@ std::int32_t build(ModelNode& node, const pugi::xml_node& element, int depth)
     }
     const pugi::xml_attribute unit = element.attribute("Unit");
     if (unit)
-        node.unit = unit.value();
+        node.setUnit(unit.value());
     addChildren(node, element, depth);
     return DescriptionParser::Ok;
 }
@@ -183,6 +188,19 @@ void readEnclosureData(EnclosureNode& enclosure, const pugi::xml_node& info)
         if (option.type() == pugi::node_element)
             enclosure.options.push_back({option.name(), xpugi::elementText(option)});
     }
+}
+
+void readFacts(BoardDescriptionFacts& facts, const pugi::xml_node& root)
+{
+    const pugi::xml_node info = root.child("BoardInfo");
+    facts.parsed = true;
+    facts.displayName = xpugi::elementText(info.child("DisplayName"));
+    for (const pugi::xml_node item : info.child("FeatureList").children("FeatureItem")) {
+        facts.anyFeature = true;
+        if (std::strcmp(item.attribute("Visible").as_string("true"), "false") != 0)
+            facts.visibleFeature = true;
+    }
+    facts.overview = DescriptionParser::overviewRow(root, std::string(), std::string());
 }
 
 void addUserSlots(EnclosureNode& enclosure, std::size_t slotsFound)
@@ -284,6 +302,7 @@ RootNode::OverviewRow DescriptionParser::overviewRow(const pugi::xml_node& docum
     const pugi::xml_node info = document.child("BoardInfo");
     const pugi::xml_node base = info.child("BaseBoard");
     const pugi::xml_node panel = info.child("ConPanel");
+    static_assert(kBaseRevisionColumn == 5 && kConRevisionColumn == 15, "revision cells moved");
     return RootNode::OverviewRow{
         textAt(info, "BoardName"),
         std::string(),
@@ -310,6 +329,14 @@ RootNode::OverviewRow DescriptionParser::overviewRow(const pugi::xml_node& docum
     };
 }
 
+RootNode::OverviewRow DescriptionParser::overviewRow(const SlotNode& slot)
+{
+    RootNode::OverviewRow row = slot.described.overview;
+    row[kBaseRevisionColumn] = slot.baseRevision;
+    row[kConRevisionColumn] = slot.conRevision;
+    return row;
+}
+
 std::int32_t DescriptionParser::parseBoardDescription(SlotNode* slot, const std::string& description,
                                                       std::string& caption)
 {
@@ -318,16 +345,15 @@ std::int32_t DescriptionParser::parseBoardDescription(SlotNode* slot, const std:
     if (slot->systemKind != SystemKind::Demo) {
         TemperatureRows::add(*slot, slot->baseTemperature, slot->conTemperature);
     }
-    pugi::xml_document& document = slot->boardDocument;
+    pugi::xml_document document;
     const pugi::xml_node root = parseXml(description, document) ? document.document_element() : pugi::xml_node();
     const pugi::xml_node info = root.child("BoardInfo");
+    slot->described = BoardDescriptionFacts();
     if (!info) {
-        document.reset();
         caption.clear();
-        slot->description.clear();
         return Unparsable;
     }
-    slot->description = description;
+    readFacts(slot->described, root);
 
     caption = textAt(info, "BoardName");
     if (slot->systemKind != SystemKind::Demo)

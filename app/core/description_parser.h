@@ -31,12 +31,16 @@ public:
     static constexpr int kMaxDepth = 64;
     /// Most slots an enclosure description may ask for; larger counts are capped.
     static constexpr std::int32_t kMaxSlots = 256;
+    /// Cells of the board overview row that hold the base and panel EEPROM revisions.
+    static constexpr std::size_t kBaseRevisionColumn = 5;
+    static constexpr std::size_t kConRevisionColumn = 15;
 
     /// Fills `slot` from a board description: temperature rows (outside the demo system),
     /// caption with the firmware warning suffix (local and remote systems), EEPROM backup
     /// states, identity texts, the property subtrees, and the board-present type.
-    /// `caption` receives the caption. On Unparsable, `caption` and the slot's description
-    /// are cleared and only the temperature rows are added.
+    /// `caption` receives the caption. The text itself is not kept, only its rows and the
+    /// slot's description facts. On Unparsable, `caption` and those facts are cleared and only
+    /// the temperature rows are added.
     static std::int32_t parseBoardDescription(SlotNode* slot, const std::string& description, std::string& caption);
 
     /// Fills `enclosure` from its description ("Properties/EnclosureInfo", or a bare "KEY")
@@ -62,6 +66,8 @@ public:
     /// Board overview row of a parsed board description (root "Properties").
     static RootNode::OverviewRow overviewRow(const pugi::xml_node& document, const std::string& baseRevision,
                                              const std::string& conRevision);
+    /// Board overview row of the description last parsed into `slot`, with its revisions.
+    static RootNode::OverviewRow overviewRow(const SlotNode& slot);
     /// Name rule of property rows: the row name for element `elementName` below `parent`.
     static std::string propertyName(const std::string& elementName, const std::string& currentName,
                                     const ModelNode* parent);

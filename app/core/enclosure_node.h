@@ -33,7 +33,9 @@ public:
     std::uint32_t typeCode = 0;      ///< "EncName" read as hexadecimal
     std::uint32_t encType = 0;       ///< enclosure type number of its data
     std::uint32_t encVersion = 0;    ///< enclosure version number of its data
+    std::string serialNumber;
     std::string userData;            ///< "UserData"
+    std::string description;         ///< the description text the enclosure was built from
     std::string key;                 ///< the model key document (KEY element) of the enclosure
     std::int32_t userSlotCount = -1; ///< "UserSlotCnt"
     std::int32_t slotNoOffset = -1;  ///< "SlotNoOffset"

@@ -1,10 +1,17 @@
 #include "core/model_node.h"
 
+#include <functional>
+#include <iterator>
+
 namespace z2e {
 
+// A system has tens of thousands of nodes: a new member should not slip in unnoticed.
+static_assert(sizeof(void*) != 8 || sizeof(std::string) != 32 || sizeof(ModelNode) == 120,
+              "ModelNode changed size");
+
 ModelNode::ModelNode(std::uint32_t systemKind_, std::uint32_t nodeType_)
-    : systemKind(systemKind_)
-    , nodeType(nodeType_)
+    : systemKind(static_cast<std::uint16_t>(systemKind_))
+    , nodeType(static_cast<std::uint16_t>(nodeType_))
 {
 }
 
@@ -47,6 +54,11 @@ ModelNode* ModelNode::addValueRow(std::uint32_t type, const std::string& caption
     return row;
 }
 
+void ModelNode::reserveChildren(std::size_t count)
+{
+    m_children.reserve(m_children.size() + count);
+}
+
 bool ModelNode::removeChild(std::size_t position)
 {
     return takeChild(position) != nullptr;
@@ -79,6 +91,46 @@ const std::string& ModelNode::firstValue() const
 {
     static const std::string empty;
     return values.empty() ? empty : values.front();
+}
+
+const std::string& ModelNode::unit() const
+{
+    static const std::string none;
+    return m_unit ? *m_unit : none;
+}
+
+namespace {
+
+// The units descriptions use again and again are shared rather than made for every row.
+const std::string kCommonUnits[] = {"V", "mV", "A", "mA", "degC", "Hz", "kHz", "Ohm", "s", "ms", "%"};
+
+bool isCommonUnit(const std::string* unit)
+{
+    const std::less<const std::string*> before;
+    return !before(unit, std::begin(kCommonUnits)) && before(unit, std::end(kCommonUnits));
+}
+
+} // namespace
+
+void ModelNode::UnitDeleter::operator()(const std::string* unit) const
+{
+    if (!isCommonUnit(unit))
+        delete unit;
+}
+
+void ModelNode::setUnit(const std::string& unit)
+{
+    if (unit.empty()) {
+        m_unit.reset();
+        return;
+    }
+    for (const std::string& common : kCommonUnits) {
+        if (unit == common) {
+            m_unit.reset(&common);
+            return;
+        }
+    }
+    m_unit.reset(new std::string(unit));
 }
 
 ModelNodePtr ModelNode::sharedHandle()

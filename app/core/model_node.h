@@ -35,6 +35,8 @@ public:
     ModelNode* addChild(std::uint32_t nodeType, const std::string& name);
     /// Appends a new property-like row carrying one value (none when `value` is empty).
     ModelNode* addValueRow(std::uint32_t nodeType, const std::string& name, const std::string& value);
+    /// Makes room for `count` more children.
+    void reserveChildren(std::size_t count);
     /// Destroys the child at `position` and its subtree; false when there is none.
     bool removeChild(std::size_t position);
     /// Destroys every child.
@@ -52,22 +54,29 @@ public:
     const std::string& firstValue() const;
     /// A non-owning shared handle (see ModelNodePtr).
     ModelNodePtr sharedHandle();
+    /// Shown in square brackets after the name; empty for none.
+    const std::string& unit() const;
+    void setUnit(const std::string& unit);
 
-    std::uint32_t systemKind;
-    std::uint32_t nodeType;
-    std::int32_t index = -1; ///< position below the parent; for a slot its slot index
-    std::int32_t number = 0; ///< shown number; an enclosure's enclosure number
-    std::string name;        ///< caption
-    std::string serialNumber;
-    std::string unit;                ///< shown in square brackets after the name
-    std::vector<std::string> values; ///< first entry: own name of enclosures, boards, orphans
+    // Laid out without padding: a system has tens of thousands of nodes.
+    std::uint16_t systemKind;
+    std::uint16_t nodeType;
     bool selected = false;           ///< marked by a view for the next tool run
     bool changed = false;            ///< edited in memory and not yet written back
     bool locked = false;             ///< held by another client of a network node: read only
-    std::string description;         ///< raw description text the node was built from
+    std::int32_t index = -1; ///< position below the parent; for a slot its slot index
+    std::int32_t number = 0; ///< shown number; an enclosure's enclosure number
+    std::string name;        ///< caption
+    std::vector<std::string> values; ///< first entry: own name of enclosures, boards, orphans
 
 private:
+    /// Frees a unit unless it is one of the shared common ones.
+    struct UnitDeleter {
+        void operator()(const std::string* unit) const;
+    };
+
     ModelNode* m_parent = nullptr;
+    std::unique_ptr<const std::string, UnitDeleter> m_unit; // kept out of line: few rows have one
     std::vector<std::unique_ptr<ModelNode>> m_children;
 };
 

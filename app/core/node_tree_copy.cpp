@@ -14,13 +14,11 @@ void copyFields(const ModelNode& from, ModelNode& to)
     to.index = from.index;
     to.number = from.number;
     to.name = from.name;
-    to.serialNumber = from.serialNumber;
-    to.unit = from.unit;
+    to.setUnit(from.unit());
     to.values = from.values;
     to.selected = from.selected;
     to.changed = from.changed;
     to.locked = from.locked;
-    to.description = from.description;
 }
 
 std::unique_ptr<ModelNode> copyEnclosure(const EnclosureNode& from)
@@ -29,7 +27,9 @@ std::unique_ptr<ModelNode> copyEnclosure(const EnclosureNode& from)
     to->typeCode = from.typeCode;
     to->encType = from.encType;
     to->encVersion = from.encVersion;
+    to->serialNumber = from.serialNumber;
     to->userData = from.userData;
+    to->description = from.description;
     to->key = from.key;
     to->userSlotCount = from.userSlotCount;
     to->slotNoOffset = from.slotNoOffset;
@@ -42,6 +42,7 @@ std::unique_ptr<ModelNode> copySlot(const SlotNode& from)
 {
     auto to = std::make_unique<SlotNode>(from.systemKind);
     to->boardId = from.boardId;
+    to->serialNumber = from.serialNumber;
     to->firmwareWarning = from.firmwareWarning;
     to->boardKey = from.boardKey;
     to->conSerialNumber = from.conSerialNumber;
@@ -59,7 +60,7 @@ std::unique_ptr<ModelNode> copySlot(const SlotNode& from)
     to->conRevision = from.conRevision;
     to->beyondUserSlots = from.beyondUserSlots;
     to->boardIndex = from.boardIndex;
-    to->boardDocument.reset(from.boardDocument);
+    to->described = from.described;
     return to;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Numbers that identify the system a node belongs to and what a node stands for. They are
-// stored as plain unsigned 32-bit values in the nodes and travel unchanged to the views.
+// handed around as unsigned 32-bit values; a node stores them in 16 bits each.
 
 #include <cstdint>
 

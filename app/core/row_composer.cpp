@@ -52,14 +52,30 @@ bool beyondUserSlots(const ModelNode& node)
     return slot && slot->beyondUserSlots;
 }
 
-std::string plainRow(const ModelNode& node)
+void appendBracket(const ModelNode& node, std::string& text)
 {
-    return node.name + RowComposer::bracketPart(node) + RowComposer::valuePart(node);
+    if (node.unit().empty())
+        return;
+    text += " [";
+    text += node.unit();
+    text += ']';
 }
 
-std::string numberedRow(const ModelNode& node, std::int32_t shownNumber, const std::string& value)
+void appendValues(const ModelNode& node, std::string& text)
 {
-    return node.name + " " + std::to_string(shownNumber) + ":   " + value;
+    for (std::size_t i = 0; i < node.values.size(); ++i) {
+        text += i > 0 ? "; " : ":   ";
+        text += node.values[i];
+    }
+}
+
+void appendNumbered(const ModelNode& node, std::int32_t shownNumber, const std::string& value, std::string& text)
+{
+    text += node.name;
+    text += ' ';
+    text += std::to_string(shownNumber);
+    text += ":   ";
+    text += value;
 }
 
 } // namespace
@@ -67,39 +83,63 @@ std::string numberedRow(const ModelNode& node, std::int32_t shownNumber, const s
 ComposedRow RowComposer::compose(const ModelNode& node)
 {
     ComposedRow row;
+    compose(node, row);
+    return row;
+}
+
+void RowComposer::compose(const ModelNode& node, ComposedRow& row)
+{
+    row.text.clear();
+    row.icon = TreeIcon::None;
+    row.red = false;
     row.shown = isShown(node);
     if (!row.shown)
-        return row;
-    row.text = rowText(node);
+        return;
+    appendRowText(node, row.text);
     row.icon = iconIndex(node, row.text);
     row.red = isRedRow(row.text);
-    return row;
 }
 
 std::string RowComposer::rowText(const ModelNode& node)
 {
+    std::string text;
+    appendRowText(node, text);
+    return text;
+}
+
+void RowComposer::appendRowText(const ModelNode& node, std::string& text)
+{
     switch (node.nodeType) {
     case NodeType::Root:
-        return node.name;
+        text += node.name;
+        return;
     case NodeType::Enclosure:
-        return numberedRow(node, node.number, node.firstValue());
-    case NodeType::BoardSlot: {
-        std::string text = numberedRow(node, slotNumber(node), node.firstValue());
-        return beyondUserSlots(node) ? "!! " + text : text;
-    }
+        appendNumbered(node, node.number, node.firstValue(), text);
+        return;
+    case NodeType::BoardSlot:
+        if (beyondUserSlots(node))
+            text += "!! ";
+        appendNumbered(node, slotNumber(node), node.firstValue(), text);
+        return;
     case NodeType::EmptySlot:
-        return numberedRow(node, slotNumber(node), "Empty");
+        appendNumbered(node, slotNumber(node), "Empty", text);
+        return;
     case NodeType::OrphanBoard:
-        return "Orphan:   " + node.firstValue();
+        text += "Orphan:   ";
+        text += node.firstValue();
+        return;
     case NodeType::Property:
     case NodeType::NodeInfo:
     case NodeType::Temperature:
     case NodeType::SlotState:
     case NodeType::NodeName:
     case NodeType::CommunicationProblem:
-        return plainRow(node);
+        text += node.name;
+        appendBracket(node, text);
+        appendValues(node, text);
+        return;
     default:
-        return {};
+        return;
     }
 }
 
@@ -216,19 +256,15 @@ std::int32_t RowComposer::slotNumber(const ModelNode& slot)
 
 std::string RowComposer::bracketPart(const ModelNode& node)
 {
-    return node.unit.empty() ? std::string() : " [" + node.unit + "]";
+    std::string text;
+    appendBracket(node, text);
+    return text;
 }
 
 std::string RowComposer::valuePart(const ModelNode& node)
 {
-    if (node.values.empty())
-        return {};
-    std::string text = ":   ";
-    for (std::size_t i = 0; i < node.values.size(); ++i) {
-        if (i > 0)
-            text += "; ";
-        text += node.values[i];
-    }
+    std::string text;
+    appendValues(node, text);
     return text;
 }
 

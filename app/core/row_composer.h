@@ -44,8 +44,12 @@ class RowComposer {
 public:
     /// Text, icon, shown and red flag of `node`'s own row.
     static ComposedRow compose(const ModelNode& node);
+    /// The same into `row`, whose text keeps its memory: for composing many rows in turn.
+    static void compose(const ModelNode& node, ComposedRow& row);
     /// The composed row text ("" for an unknown node type).
     static std::string rowText(const ModelNode& node);
+    /// Appends the composed row text to `text`.
+    static void appendRowText(const ModelNode& node, std::string& text);
     /// Icon of the row whose composed text is `text`.
     static int iconIndex(const ModelNode& node, const std::string& text);
     /// False only for an empty slot beyond its enclosure's user slots.

@@ -70,7 +70,6 @@ void placeBoard(RootNode& root, const SimulatedBoardEntry& board, std::size_t& p
     std::snprintf(boardId, sizeof boardId, "%04d", board.boardIndex);
     slot->boardId = boardId;
     slot->boardIndex = board.boardIndex;
-    slot->description = board.key;
     slot->boardKey = board.key;
     slot->firmwareRevision = board.firmwareRevision;
     slot->serialNumber = board.serialNumber;

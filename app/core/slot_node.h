@@ -2,8 +2,7 @@
 // A slot of an enclosure, empty (type 4) or holding a board (type 3).
 
 #include "core/model_node.h"
-
-#include <pugixml.hpp>
+#include "core/root_node.h"
 
 #include <cstdint>
 #include <string>
@@ -20,6 +19,16 @@ struct EepromBackupState {
     };
 };
 
+/// What is still read of a board description once its rows are built. The parsed document
+/// itself is not kept: it would take several times the memory of all the rows.
+struct BoardDescriptionFacts {
+    bool parsed = false;              ///< a usable description was parsed into the slot
+    std::string displayName;          ///< "BoardInfo/DisplayName"
+    bool anyFeature = false;          ///< the feature list holds an item
+    bool visibleFeature = false;      ///< ... one not marked Visible="false"
+    RootNode::OverviewRow overview{}; ///< overview row; the revision cells stay empty
+};
+
 class SlotNode : public ModelNode {
 public:
     /// An empty slot of `systemKind`: caption "Slot", identifier "0000", number -1.
@@ -29,6 +38,7 @@ public:
     bool holdsBoard() const { return nodeType == NodeType::BoardSlot; }
 
     std::string boardId = "0000";   ///< board index as four decimal digits
+    std::string serialNumber;
     std::string firmwareWarning;    ///< suffix appended to the caption (starts with two blanks)
     std::string boardKey;           ///< the board's model key document
     std::string conSerialNumber;    ///< connector panel serial number
@@ -50,7 +60,7 @@ public:
     bool beyondUserSlots = false; ///< index not below the enclosure's user slot count
     std::int32_t boardIndex = -1; ///< driver board index while it holds a board
 
-    pugi::xml_document boardDocument; ///< the parsed board description
+    BoardDescriptionFacts described; ///< from the last description parsed
 };
 
 } // namespace z2e

@@ -124,11 +124,8 @@ void SystemScanner::scanBoard(RootNode& root, std::uint32_t board)
         UNI_LOG(kLogChannel, uni::log::warning) << "board " << board << ": description not usable (" << read << ", "
                                                 << parsed << ")";
     if (parsed == DescriptionParser::Ok) {
-        root.addBoardRow(
-            DescriptionParser::overviewRow(slot->boardDocument.document_element(), slot->baseRevision, slot->conRevision),
-            *slot);
-        const std::string model = xpugi::elementText(slot->boardDocument.document_element().first_element_by_path(
-            "BoardInfo/DisplayName"));
+        root.addBoardRow(DescriptionParser::overviewRow(*slot), *slot);
+        const std::string& model = slot->described.displayName;
         slot->boardNames.push_back(model.empty() ? caption : model);
     }
     if (orphan) {

@@ -4,7 +4,6 @@
 #include "core/slot_node.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace z2e {
 namespace {
@@ -31,11 +30,6 @@ bool isBoard(const ModelNode& node)
     return node.nodeType == NodeType::BoardSlot || node.nodeType == NodeType::OrphanBoard;
 }
 
-bool isVisible(const pugi::xml_node& element)
-{
-    return std::strcmp(element.attribute("Visible").as_string("true"), "false") != 0;
-}
-
 } // namespace
 
 bool ContextMenuPlan::contains(MenuEntry entry) const
@@ -59,12 +53,7 @@ bool TreeContextMenu::supportsConfiguration(const ModelNode& node, bool extended
     const auto* slot = dynamic_cast<const SlotNode*>(&node);
     if (!slot)
         return false;
-    const pugi::xml_node list = slot->boardDocument.document_element().child("BoardInfo").child("FeatureList");
-    for (const pugi::xml_node item : list.children("FeatureItem")) {
-        if (extendedFeatures || isVisible(item))
-            return true;
-    }
-    return false;
+    return extendedFeatures ? slot->described.anyFeature : slot->described.visibleFeature;
 }
 
 ToolBarTools TreeContextMenu::toolBar(const ModelNode* node, const RowContext& context)

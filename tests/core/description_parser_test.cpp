@@ -150,7 +150,7 @@ TEST(BoardDescription, LocalBoardRowsAndFacts)
     const std::vector<std::string> expected{"BaseBoard:   42.5degC", "ConPanel :   N.A.", "BoardInfo",
                                             "ChannelModuleList:   MOD-V10; MOD-TC", "BoardLocation"};
     EXPECT_EQ(top, expected);
-    EXPECT_TRUE(slot->childAt(0)->unit.empty());
+    EXPECT_TRUE(slot->childAt(0)->unit().empty());
 
     std::vector<std::string> all;
     for (const TreeRow& row : TreeRowList::collect(*slot))
@@ -201,11 +201,9 @@ TEST(BoardDescription, BadInputKeepsOnlyTheTemperatureRows)
 
     for (const char* text : {"<Properties><BoardInfo>", "no xml at all", "<Properties><Other/></Properties>"}) {
         auto bad = slotOf(SystemKind::Local);
-        bad->description = "previous";
         caption = "old";
         EXPECT_EQ(DescriptionParser::parseBoardDescription(bad.get(), text, caption), DescriptionParser::Unparsable);
         EXPECT_EQ(caption, "");
-        EXPECT_EQ(bad->description, "");
         EXPECT_EQ(bad->nodeType, NodeType::EmptySlot);
         EXPECT_EQ(bad->childCount(), 2u) << text;
     }
@@ -226,6 +224,22 @@ TEST(BoardDescription, OverviewRowByPath)
     EXPECT_EQ(row[16], "10C80001");
     EXPECT_EQ(row[19], "true");
     EXPECT_EQ(row[20], "");
+
+    // A parsed slot keeps what the tools read later, with the slot's own revisions.
+    auto slot = slotOf(SystemKind::Local);
+    slot->baseRevision = "4052";
+    slot->conRevision = "4650";
+    std::string caption;
+    std::string named = kBoard;
+    named.replace(named.find("<SerialNumber>"), 0, "<DisplayName> QA-4008 </DisplayName>");
+    ASSERT_EQ(DescriptionParser::parseBoardDescription(slot.get(), named, caption), DescriptionParser::Ok);
+    EXPECT_TRUE(slot->described.parsed);
+    EXPECT_EQ(slot->described.displayName, "QA-4008");
+    EXPECT_EQ(DescriptionParser::overviewRow(*slot), row);
+    EXPECT_EQ(DescriptionParser::parseBoardDescription(slot.get(), "<Properties/>", caption),
+              DescriptionParser::Unparsable);
+    EXPECT_FALSE(slot->described.parsed);
+    EXPECT_EQ(DescriptionParser::overviewRow(*slot)[0], "");
 }
 
 TEST(EnclosureDescription, FillsFactsAndUserSlots)

@@ -38,10 +38,21 @@ TEST(RowComposer, PropertyTextJoinsUnitAndValues)
     ModelNode property(SystemKind::Local, NodeType::Property);
     property.name = "Temperature";
     EXPECT_EQ(RowComposer::rowText(property), "Temperature");
-    property.unit = "degC";
+    property.setUnit("degC");
     property.values = {"35", "36"};
     EXPECT_EQ(RowComposer::rowText(property), "Temperature [degC]:   35; 36");
     EXPECT_EQ(RowComposer::compose(property).icon, TreeIcon::Property);
+
+    // Common units are shared between rows, others belong to their row.
+    ModelNode other(SystemKind::Local, NodeType::Property);
+    other.setUnit("degC");
+    EXPECT_EQ(&other.unit(), &property.unit());
+    for (const char* unit : {"kOhm/sqrt(Hz)", "V", "", "degF"}) {
+        other.setUnit(unit);
+        EXPECT_EQ(other.unit(), unit);
+    }
+    EXPECT_NE(&other.unit(), &property.unit());
+    EXPECT_EQ(property.unit(), "degC");
 }
 
 TEST(RowComposer, ATemperatureAboveTheSelfTestLimitIsAWarning)

@@ -24,7 +24,7 @@ protected:
     {
         ModelNode* first = enclosure(0, "QE-R16");
         first->addValueRow(NodeType::Property, "Count", "42");
-        first->addValueRow(NodeType::Temperature, "Offset", "-1.5")->unit = "V";
+        first->addValueRow(NodeType::Temperature, "Offset", "-1.5")->setUnit("V");
         first->addValueRow(NodeType::Property, "Serial", "007");
         first->addValueRow(NodeType::Property, "Mask", "0x1F");
         first->addValueRow(NodeType::Property, "Note", "WARNING: hot");

@@ -297,10 +297,10 @@ QStringList boardPlaces(const RootNode& root)
         const QString name = QString::fromStdString(enclosure->firstValue());
         for (const auto& row : enclosure->children()) {
             QString place;
-            if (row->nodeType == NodeType::BoardSlot)
+            if (const auto* slot = dynamic_cast<const SlotNode*>(row.get()); slot && slot->nodeType == NodeType::BoardSlot)
                 place = QString("Slot %1: %2 %3")
                             .arg(enclosure->slotNumber(row->index))
-                            .arg(QString::fromStdString(row->firstValue()), QString::fromStdString(row->serialNumber));
+                            .arg(QString::fromStdString(row->firstValue()), QString::fromStdString(slot->serialNumber));
             else if (row->nodeType == NodeType::SlotState && row->firstValue() != "Empty" && row->childCount() > 0)
                 place = QString("%1: %2 %3")
                             .arg(QString::fromStdString(row->name), QString::fromStdString(row->firstValue()),

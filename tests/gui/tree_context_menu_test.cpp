@@ -1,3 +1,4 @@
+#include "core/description_parser.h"
 #include "core/enclosure_node.h"
 #include "core/root_node.h"
 #include "core/slot_node.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace z2e {
@@ -24,12 +26,13 @@ std::vector<MenuEntry> plainEntries(const ContextMenuPlan& plan)
 std::unique_ptr<SlotNode> boardSlot(std::uint32_t kind, bool featureVisible)
 {
     auto slot = std::make_unique<SlotNode>(kind);
-    slot->nodeType = NodeType::BoardSlot;
-    slot->boardDocument.load_string(featureVisible
-                                        ? "<Properties><BoardInfo><FeatureList><FeatureItem Name='Counter' "
-                                          "Mask='1' Visible='true'/></FeatureList></BoardInfo></Properties>"
-                                        : "<Properties><BoardInfo><FeatureList><FeatureItem Name='Counter' "
-                                          "Mask='1' Visible='false'/></FeatureList></BoardInfo></Properties>");
+    std::string caption;
+    EXPECT_EQ(DescriptionParser::parseBoardDescription(
+                  slot.get(),
+                  std::string("<Properties><BoardInfo><FeatureList><FeatureItem Name='Counter' Mask='1' Visible='") +
+                      (featureVisible ? "true" : "false") + "'/></FeatureList></BoardInfo></Properties>",
+                  caption),
+              DescriptionParser::Ok);
     return slot;
 }
 

@@ -28,7 +28,7 @@ ModelNode* addRow(ModelNode& parent, std::uint32_t type, const std::string& name
 {
     ModelNode* row = parent.addChild(type, name);
     row->values = std::move(values);
-    row->unit = unit;
+    row->setUnit(unit);
     return row;
 }
 
@@ -233,6 +233,45 @@ TEST_F(TreeViewModelTest, RemoveRowsTouchesTheViewOnlyAndRefusesBadRanges)
     EXPECT_EQ(model.index(1, 0, enclosure).data().toString(), "!! Slot 4:   QD-5032");
     EXPECT_EQ(model.parent(model.index(1, 0, enclosure)), enclosure);
     EXPECT_EQ(system->childAt(0)->childCount(), 5u);
+}
+
+TEST_F(TreeViewModelTest, RowsShowTheirNodesAsMadeUntilRefreshedAndKeepTheirChildrenWhenMoved)
+{
+    const auto system = makeSystem();
+    CTreeViewModel model(icons);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    model.rebuildFrom(system.get());
+    const QModelIndex enclosure = model.index(0, 0, model.index(0, 0));
+    const QModelIndex board = model.index(1, 0, enclosure);
+    ASSERT_EQ(model.rowCount(board), 5);
+    const ModelNode* boardNode = model.nodeAt(board);
+    ModelNode* range = boardNode->childAt(1);
+    ModelNode* status = boardNode->childAt(2);
+
+    // Showing a row does not read its node: a tool may be rewriting it on another thread.
+    status->values = {"OK"};
+    EXPECT_EQ(model.index(2, 0, board).data().toString(), "Status:   ERROR: checksum");
+    EXPECT_TRUE(model.index(2, 0, board).data(Qt::ForegroundRole).isValid());
+
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    // Texts growing and shrinking in turn, so that their shared buffer is reused and packed.
+    for (std::size_t length : {0, 40, 3, 90, 1, 200, 0, 7}) {
+        range->values = {std::string(length, 'x')};
+        model.refreshRows(board);
+        for (int row = 0; row < 5; ++row) {
+            const ModelNode* node = boardNode->childAt(static_cast<std::size_t>(row));
+            EXPECT_EQ(model.index(row, 0, board).data().toString().toStdString(), RowComposer::rowText(*node));
+        }
+    }
+    EXPECT_FALSE(model.index(2, 0, board).data(Qt::ForegroundRole).isValid());
+    EXPECT_GE(changed.count(), 16);
+
+    ASSERT_TRUE(model.removeRows(0, 1, enclosure));
+    const QModelIndex moved = model.index(0, 0, enclosure);
+    EXPECT_EQ(model.nodeAt(moved), boardNode);
+    ASSERT_EQ(model.rowCount(moved), 5);
+    EXPECT_EQ(model.parent(model.index(4, 0, moved)), moved);
+    EXPECT_EQ(model.index(4, 0, moved).data().toString(), "Bare");
 }
 
 TEST_F(TreeViewModelTest, RebuildShowsTheRootOfTheChosenSystemAndRefusesOtherModes)

@@ -1,13 +1,20 @@
 #pragma once
-// One shown row of a tree view model. Items own their children; the node is only looked at.
+// One shown row of a tree view model. The rows below an item are made together and kept in one
+// block: the items side by side and their texts back to back in one UTF-8 buffer, so that a
+// row of a tree of tens of thousands holds no string or allocation of its own. A row's text,
+// icon and colour are composed when the row is made (and again when it is refreshed): showing
+// it never reads the node, which a tool may be rewriting on its worker thread at that moment.
+// Items own the rows below them; the node is only looked at.
+
+#include "core/row_composer.h"
 
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
-
-class QIcon;
 
 namespace z2e {
 
@@ -15,38 +22,61 @@ class ModelNode;
 
 class TreeItem {
 public:
-    /// An item showing `node` (null for the hidden top item) below `parent`.
-    TreeItem(TreeItem* parent, const ModelNode* node);
+    /// The hidden top item: no node, no text, no parent.
+    TreeItem();
     ~TreeItem();
 
     TreeItem(const TreeItem&) = delete;
     TreeItem& operator=(const TreeItem&) = delete;
+    /// Moving keeps the rows below pointing at their (moved) parent.
+    TreeItem(TreeItem&& other) noexcept;
+    TreeItem& operator=(TreeItem&& other) noexcept;
 
-    /// Appends `child` and returns it.
-    TreeItem* appendChild(std::unique_ptr<TreeItem> child);
-    /// Destroys `count` children from `row` on; false when the range is not inside.
-    bool removeChildren(int row, int count);
-    /// Destroys every child.
-    void clearChildren();
+    const ModelNode* node() const { return m_node; }
+    /// None for the hidden top item.
+    TreeItem* parentItem() const { return m_parent; }
+    /// Position of this item below its parent (0 for the top item).
+    int row() const;
 
+    QString text() const;
+    /// Place in the shared icon table (TreeIcon::None for none).
+    int icon() const { return static_cast<int>(m_iconPlace) - 1; }
+    /// The text carries a warning or error marker.
+    bool red() const { return m_red != 0; }
+    /// Gives this row a new composed text, icon and colour.
+    void setRow(const ComposedRow& row);
+
+    /// True once the rows below reflect the node's shown children.
+    bool childrenBuilt() const { return m_childrenBuilt != 0; }
+    int childCount() const;
     /// The child at `row`, or null when out of range.
     TreeItem* child(int row) const;
-    int childCount() const { return static_cast<int>(childItems.size()); }
-    /// Position of this item below its parent (0 for the top item).
-    int row() const { return m_row; }
 
-    QString text;                   ///< composed row text
-    const ModelNode* node;          ///< the node shown, not owned
-    const QIcon* icon = nullptr;    ///< place in the shared icon table, may be none
-    TreeItem* parentItem;           ///< none for the hidden top item
-    std::vector<std::unique_ptr<TreeItem>> childItems;
-    bool red = false;               ///< text carries a warning or error marker
-    bool childrenBuilt = false;     ///< childItems reflect the node's shown children
+    /// Drops the rows below and starts them again, with room for `rows` rows whose texts
+    /// take `textBytes` together.
+    void startChildren(std::size_t rows, std::size_t textBytes);
+    /// Appends a row showing `node` as `row` below this item (after startChildren).
+    void appendChild(const ModelNode* node, const ComposedRow& row);
+    /// Destroys `count` children from `row` on; false when the range is not inside.
+    bool removeChildren(int row, int count);
+    /// Destroys every child; the rows count as not made.
+    void clearChildren();
 
 private:
-    void renumberFrom(std::size_t position);
+    struct Children;
 
-    int m_row = 0;
+    TreeItem(TreeItem* parent, const ModelNode* node);
+    void adoptChildren();
+
+    const ModelNode* m_node = nullptr;
+    TreeItem* m_parent = nullptr;
+    std::unique_ptr<Children> m_children;
+    // Packed into 32 bytes: a large tree has one item per row.
+    std::uint32_t m_textOffset = 0; ///< in the parent's text buffer
+    std::uint32_t m_textLength : 24;
+    std::uint32_t m_iconPlace : 6; ///< icon place + 1 (0: none)
+    std::uint32_t m_red : 1;
+    std::uint32_t m_childrenBuilt : 1;
 };
 
 } // namespace z2e

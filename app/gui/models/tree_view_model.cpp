@@ -11,9 +11,14 @@
 #include <utility>
 
 namespace z2e {
+namespace {
+
+const QVector<int> kShownRoles = {Qt::DisplayRole, Qt::DecorationRole, Qt::ForegroundRole};
+
+} // namespace
 
 CTreeViewModel::CTreeViewModel(const TreeIconTable& icons, QObject* parent)
-    : QAbstractItemModel(parent), m_icons(icons), m_top(std::make_unique<TreeItem>(nullptr, nullptr))
+    : QAbstractItemModel(parent), m_icons(icons), m_top(std::make_unique<TreeItem>())
 {
 }
 
@@ -30,12 +35,11 @@ bool CTreeViewModel::rebuild(SystemModel& system, int mode)
 void CTreeViewModel::rebuildFrom(const ModelNode* root)
 {
     beginResetModel();
-    m_top->clearChildren();
-    m_top->childrenBuilt = true;
+    m_top->startChildren(root ? 1 : 0, 0);
     if (root) {
-        auto item = std::make_unique<TreeItem>(m_top.get(), root);
-        if (fillItem(*item, *root))
-            m_top->appendChild(std::move(item));
+        const ComposedRow row = RowComposer::compose(*root);
+        if (row.shown)
+            m_top->appendChild(root, row);
     }
     endResetModel();
 }
@@ -48,46 +52,65 @@ void CTreeViewModel::clear()
 void CTreeViewModel::refreshRows(const QModelIndex& index)
 {
     TreeItem* item = itemAt(index);
-    if (!item || !item->node)
+    if (!item || !item->node())
         return;
-    fillItem(*item, *item->node);
-    emit dataChanged(index, index, {Qt::DisplayRole, Qt::DecorationRole, Qt::ForegroundRole});
-    if (!item->childrenBuilt)
-        return;
-    for (int row = 0; row < item->childCount(); ++row)
-        refreshRows(createIndex(row, 0, item->child(row)));
+    composeAgain(*item);
+    emit dataChanged(index, index, kShownRoles);
+    refreshBelow(*item);
 }
 
-bool CTreeViewModel::fillItem(TreeItem& item, const ModelNode& node) const
+void CTreeViewModel::refreshBelow(TreeItem& item)
 {
-    const ComposedRow row = RowComposer::compose(node);
-    if (!row.shown)
-        return false;
-    item.text = QString::fromStdString(row.text);
-    item.icon = m_icons.icon(row.icon);
-    item.red = row.red;
-    return true;
+    if (!item.childrenBuilt() || item.childCount() == 0)
+        return;
+    for (int row = 0; row < item.childCount(); ++row)
+        composeAgain(*item.child(row));
+    emit dataChanged(createIndex(0, 0, item.child(0)), createIndex(item.childCount() - 1, 0,
+                                                                   item.child(item.childCount() - 1)),
+                     kShownRoles);
+    for (int row = 0; row < item.childCount(); ++row)
+        refreshBelow(*item.child(row));
+}
+
+void CTreeViewModel::composeAgain(TreeItem& item)
+{
+    // A row that would no longer be shown keeps what it showed until the next rebuild.
+    const ComposedRow row = RowComposer::compose(*item.node());
+    if (row.shown)
+        item.setRow(row);
 }
 
 void CTreeViewModel::ensureChildren(TreeItem& item) const
 {
-    if (item.childrenBuilt)
+    if (item.childrenBuilt())
         return;
-    item.childrenBuilt = true;
-    if (!item.node)
+    const ModelNode* node = item.node();
+    if (!node) {
+        item.startChildren(0, 0);
         return;
-    item.childItems.reserve(item.node->childCount());
-    for (const auto& childNode : item.node->children()) {
-        auto child = std::make_unique<TreeItem>(&item, childNode.get());
-        if (fillItem(*child, *childNode))
-            item.appendChild(std::move(child));
+    }
+    // Composed before they are made, so that the block takes its texts' memory in one piece.
+    const std::size_t count = node->childCount();
+    if (m_composed.size() < count)
+        m_composed.resize(count);
+    std::size_t rows = 0;
+    std::size_t textBytes = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        RowComposer::compose(*node->childAt(i), m_composed[i]);
+        rows += m_composed[i].shown ? 1 : 0;
+        textBytes += m_composed[i].text.size();
+    }
+    item.startChildren(rows, textBytes);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (m_composed[i].shown)
+            item.appendChild(node->childAt(i), m_composed[i]);
     }
 }
 
 const ModelNode* CTreeViewModel::nodeAt(const QModelIndex& index) const
 {
     const TreeItem* item = itemAt(index);
-    return item ? item->node : nullptr;
+    return item ? item->node() : nullptr;
 }
 
 TreeItem* CTreeViewModel::itemAt(const QModelIndex& index) const
@@ -117,9 +140,9 @@ QModelIndex CTreeViewModel::index(int row, int column, const QModelIndex& parent
 QModelIndex CTreeViewModel::parent(const QModelIndex& index) const
 {
     const TreeItem* item = itemAt(index);
-    if (!item || !item->parentItem || item->parentItem == m_top.get())
+    if (!item || !item->parentItem() || item->parentItem() == m_top.get())
         return {};
-    TreeItem* parentItem = item->parentItem;
+    TreeItem* parentItem = item->parentItem();
     return createIndex(parentItem->row(), 0, parentItem);
 }
 
@@ -146,11 +169,13 @@ QVariant CTreeViewModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return item->text;
-    case Qt::DecorationRole:
-        return item->icon ? QVariant(*item->icon) : QVariant();
+        return item->text();
+    case Qt::DecorationRole: {
+        const QIcon* icon = m_icons.icon(item->icon());
+        return icon ? QVariant(*icon) : QVariant();
+    }
     case Qt::ForegroundRole:
-        return item->red ? QVariant(QColor(Qt::red)) : QVariant();
+        return item->red() ? QVariant(QColor(Qt::red)) : QVariant();
     default:
         return {};
     }
@@ -159,14 +184,14 @@ QVariant CTreeViewModel::data(const QModelIndex& index, int role) const
 QVariant CTreeViewModel::headerData(int, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return m_top->text;
+        return m_top->text();
     return {};
 }
 
 bool CTreeViewModel::removeRows(int row, int count, const QModelIndex& parent)
 {
     TreeItem* item = itemAt(parent);
-    if (!item || !item->node)
+    if (!item || !item->node())
         return false;
     ensureChildren(*item);
     if (count <= 0 || row < 0 || row > item->childCount() - count)

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace z2e {
 
@@ -57,12 +58,17 @@ private:
     TreeItem* itemAt(const QModelIndex& index) const;
     /// The item of `parent`, the top item for an invalid index, null for a foreign index.
     TreeItem* parentItemAt(const QModelIndex& parent) const;
-    bool fillItem(TreeItem& item, const ModelNode& node) const;
+    /// Composes the row of `item` again from its node.
+    static void composeAgain(TreeItem& item);
+    /// The same for every row made below `item`, telling the views block by block.
+    void refreshBelow(TreeItem& item);
     /// Makes the items of the shown children of `item` unless already made.
     void ensureChildren(TreeItem& item) const;
 
     const TreeIconTable& m_icons;
     std::unique_ptr<TreeItem> m_top;
+    /// Rows being made, kept between calls so that their texts keep their memory.
+    mutable std::vector<ComposedRow> m_composed;
 };
 
 } // namespace z2e

@@ -129,8 +129,7 @@ bool BoardChangeTools::refreshBoardRow(RootNode& root, std::uint32_t board, cons
     std::string caption;
     if (DescriptionParser::parseBoardDescription(slot, after.properties, caption) != DescriptionParser::Ok)
         return false;
-    const std::string shown =
-        slot->boardDocument.document_element().child("BoardInfo").child("DisplayName").text().as_string();
+    const std::string& shown = slot->described.displayName;
     const std::string name = shown.empty() ? caption : shown;
     if (slot->boardNames.empty())
         slot->boardNames.push_back(name);

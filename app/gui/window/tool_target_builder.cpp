@@ -48,7 +48,8 @@ std::int32_t ToolTargetBuilder::boardIndex(const ModelNode& row)
 
 std::string ToolTargetBuilder::boardSerial(const ModelNode& row)
 {
-    return isBoardRow(row) ? row.serialNumber : std::string();
+    const auto* slot = dynamic_cast<const SlotNode*>(&row);
+    return slot && isBoardRow(row) ? slot->serialNumber : std::string();
 }
 
 const ModelNode* ToolTargetBuilder::firstBoardRow(const ModelNode& row)
