@@ -72,7 +72,9 @@ void waitForReport(int socket)
         const int ready = ::poll(&answer, 1, 100);
         if (ready > 0) {
             char done = 0;
-            (void)::read(socket, &done, 1);
+            // Whatever arrived, or an error, the wait is over.
+            const ssize_t got = ::read(socket, &done, 1);
+            (void)got;
             return;
         }
         if (ready < 0 && errno != EINTR)
