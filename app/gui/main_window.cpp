@@ -863,9 +863,7 @@ bool MainWindow::showStateForPicture(const QString& name)
     if (serial.size() < 4)
         return false;
     // The last digits, as an operator reads them off a label.
-    auto* field = m_treePanel->findChild<QLineEdit*>();
-    field->setText(QString::fromStdString(serial.substr(serial.size() - 4)));
-    m_treePanel->applyFilter();
+    m_treePanel->filterFor(QString::fromStdString(serial.substr(serial.size() - 4)));
     return true;
 }
 

@@ -24,6 +24,7 @@
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/network_interface_choice.h"
+#include "gui/window/tree_actions.h"
 #include "gui/window/window_settings.h"
 #include "ui_main_window.h"
 
@@ -209,7 +210,9 @@ TEST_F(NetworkWindowTest, ExtendedFeaturesAreReadAtEveryMenuAndLockTheRowsOfAHel
     EXPECT_EQ(enclosureEntries(false), 2);
 }
 
-TEST_F(NetworkWindowTest, UpdateTemperaturesReadsANodesBoardAgain)
+// The node's board cools down, then heats up again: "Update Temperatures" and Refresh each show
+// the new reading.
+TEST_F(NetworkWindowTest, UpdateTemperaturesAndRefreshReadANodesBoardAgain)
 {
     z2e_test::HotBoardHardware hardware(m_site.path("node-hardware.xml").toStdString());
     ASSERT_TRUE(hardware.hot());
@@ -232,6 +235,12 @@ TEST_F(NetworkWindowTest, UpdateTemperaturesReadsANodesBoardAgain)
     ASSERT_TRUE(cooled.isValid());
     EXPECT_FALSE(tree->model()->data(cooled, Qt::ForegroundRole).isValid());
     EXPECT_EQ(m_window->statusBar()->currentMessage(), "Temperatures updated.");
+
+    hardware.heatUp();
+    m_window->treeActions()->refresh()->trigger();
+    EXPECT_NE(tree->model(), m_window->hardwareModel());
+    EXPECT_FALSE(findRow(*tree->model(), "BaseBoard:   35degC").isValid());
+    EXPECT_TRUE(findRow(*tree->model(), "BaseBoard:   78.5degC").isValid());
 }
 
 TEST_F(NetworkWindowTest, ClosingStopsTheShownNodeAndNoThreadOutlivesTheWindow)

@@ -1,7 +1,5 @@
 // The hardware tree as a working surface: the filter field, the copies of a row and Refresh.
 
-#include "support/node_sim.h"
-#include "network_window_fixture.h"
 #include "qt_printers.h"
 #include "window_test_support.h"
 
@@ -135,8 +133,7 @@ TEST_F(TreeSurfaceTest, FilterShowsMatchesWithTheirParentsAndClearingRestoresThe
     EXPECT_EQ(m_window->treePanel()->currentSourceIndex().model(), hardware);
 
     // A longer word while filtered: every row left either matches it or leads to a match.
-    field()->setText("10a80001");
-    m_window->treePanel()->applyFilter();
+    m_window->treePanel()->filterFor("10a80001");
     int shownLeaves = 0;
     eachRow(*tree()->model(), [&](const QModelIndex& row) {
         if (tree()->model()->rowCount(row) > 0)
@@ -250,24 +247,6 @@ TEST_F(TreeSurfaceTest, RefreshReadsTheLocalSystemAgain)
     eachRow(*hardware, [&](const QModelIndex&) { ++after; });
     EXPECT_EQ(after, before);
     EXPECT_TRUE(tree()->isExpanded(hardware->index(0, 0)));
-}
-
-// The node's board cooled down between two reads: Refresh shows the new reading.
-TEST_F(NetworkWindowTest, RefreshReadsTheShownNodeAgain)
-{
-    z2e_test::HotBoardHardware hardware(m_site.path("node-hardware.xml").toStdString());
-    ASSERT_TRUE(hardware.hot());
-    startHotNodeAndShowIt(hardware);
-    if (HasFatalFailure())
-        return;
-    QTreeView* tree = m_window->ui()->treeHardware;
-    ASSERT_TRUE(findRow(*tree->model(), "BaseBoard:   78.5degC").isValid());
-
-    hardware.coolDown();
-    m_window->treeActions()->refresh()->trigger();
-    EXPECT_NE(tree->model(), m_window->hardwareModel());
-    EXPECT_FALSE(findRow(*tree->model(), "BaseBoard:   78.5").isValid());
-    EXPECT_TRUE(findRow(*tree->model(), "BaseBoard:   35degC").isValid());
 }
 
 } // namespace

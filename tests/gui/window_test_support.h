@@ -70,6 +70,8 @@ public:
         std::string cooled = m_description;
         z2e::test::writeFile(m_path, cooled.replace(m_at, std::string(kHot).size(), "<BaseTemp>35</BaseTemp>"));
     }
+    /// The board reads 78.5 degC again.
+    void heatUp() { z2e::test::writeFile(m_path, m_description); }
 
 private:
     static constexpr const char* kHot = "<BaseTemp>78.5</BaseTemp>";

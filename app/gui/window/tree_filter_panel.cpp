@@ -98,6 +98,12 @@ void CTreeFilterPanel::applyFilter()
     m_ui->labelMatches->setText(m_filter->matchCount() == 1 ? tr("1 match") : tr("%1 matches").arg(m_filter->matchCount()));
 }
 
+void CTreeFilterPanel::filterFor(const QString& text)
+{
+    m_ui->editTreeFilter->setText(text);
+    applyFilter();
+}
+
 int CTreeFilterPanel::matchCount() const
 {
     return m_view->model() == m_filter ? m_filter->matchCount() : 0;

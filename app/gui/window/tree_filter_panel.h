@@ -45,6 +45,8 @@ public:
     void focusField();
     /// Filters for the field's text now instead of after the pause.
     void applyFilter();
+    /// Puts `text` into the field and filters for it now.
+    void filterFor(const QString& text);
     /// The count of matching rows (0 without a filter).
     int matchCount() const;
     /// The view's current row in the shown model, whether or not filtered.
