@@ -376,6 +376,9 @@ TEST_F(QorinCfgHandlerTest, DeepNestingIsRefusedAndCheckedInLinearTime)
     shallow += "</a>";
     ASSERT_TRUE(document.load_string(shallow.c_str()));
     EXPECT_TRUE(QorinCfgHandler::nestingAcceptable(document));
+    const std::string oneDeeper = "<a><b>" + shallow.substr(3, shallow.size() - 7) + "</b></a>";
+    ASSERT_TRUE(document.load_string(oneDeeper.c_str()));
+    EXPECT_FALSE(QorinCfgHandler::nestingAcceptable(document));
 }
 
 // The operator's file behind a symbolic link is the one updated; a killed save's leftover is

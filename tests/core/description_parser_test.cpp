@@ -105,7 +105,7 @@ TEST(PropertySubtree, DeepNestingIsCutOffWithoutCrashing)
         xml += "</a>";
     const std::vector<std::string> rows = propertyRows(xml);
     ASSERT_FALSE(rows.empty());
-    EXPECT_LE(rows.size(), static_cast<std::size_t>(DescriptionParser::kMaxDepth) + 1);
+    EXPECT_EQ(rows.size(), static_cast<std::size_t>(DescriptionParser::kMaxDepth) + 1);
 }
 
 TEST(EepromState, FromStatusHeaderAndBackupFile)

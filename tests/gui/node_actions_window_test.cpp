@@ -128,6 +128,21 @@ protected:
         return dialogs.seen();
     }
 
+    /// The maintenance commands the simulator received, as it logged them ("0x11aa").
+    QStringList maintenanceCommands() const
+    {
+        QStringList commands;
+        for (const QString& line : z2e_test::SimulatedSite::read(QString::fromStdString(m_log)).split('\n')) {
+            const int at = line.indexOf("maintenance command ");
+            if (at >= 0)
+                commands << line.mid(at + 20).section(' ', 0, 0);
+        }
+        return commands;
+    }
+
+    static constexpr const char* kRestartCommand = "0x11aa";
+    static constexpr const char* kRebootCommand = "0x12aa";
+
     z2e::test::ScratchFolder m_folder;
     std::string m_log = m_folder / "node.log";
 };
@@ -216,6 +231,7 @@ TEST_F(NodeActionsWindowTest, RenameFromTheTreeRestartAndNetSettings)
     m_window->actionFor(MenuEntry::RestartNode)->trigger();
     EXPECT_TRUE(dialogs.saw("[Net Node] Restart Remote Server?"));
     EXPECT_FALSE(dialogs.saw("Error Information"));
+    EXPECT_EQ(maintenanceCommands(), QStringList({kRestartCommand}));
     EXPECT_FALSE(m_window->selectedNode().valid());
     // The new client asks the node again, which kept its new name through the restart.
     EXPECT_TRUE(QTest::qWaitFor(
@@ -244,6 +260,19 @@ TEST_F(NodeActionsWindowTest, RenameFromTheTreeRestartAndNetSettings)
     choice = "AUTO";
     m_window->ui()->actionNetSettings->trigger();
     EXPECT_TRUE(QTest::qWaitFor([this] { return systems()->count() == 2; }, kNodeWaitMs));
+}
+
+// Reboot and server restart both end the node's sessions: only the command the node
+// received tells them apart.
+TEST_F(NodeActionsWindowTest, RebootSendsTheRebootCommand)
+{
+    startAndSelect();
+    ScriptedDialogs dialogs;
+    m_window->actionFor(MenuEntry::RebootNode)->trigger();
+    EXPECT_TRUE(dialogs.saw("[Net Node] Restart Remote System?"));
+    EXPECT_FALSE(dialogs.saw("Restart Remote Server?"));
+    EXPECT_FALSE(dialogs.saw("Error Information"));
+    EXPECT_EQ(maintenanceCommands(), QStringList({kRebootCommand}));
 }
 
 } // namespace

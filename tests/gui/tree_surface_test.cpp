@@ -143,6 +143,11 @@ TEST_F(TreeSurfaceTest, FilterShowsMatchesWithTheirParentsAndClearingRestoresThe
     });
     EXPECT_GT(shownLeaves, 0);
     EXPECT_TRUE(tree()->currentIndex().data().toString().startsWith("SerialNumber:   10A80001"));
+    // A word pasted with the blanks around it finds the same rows.
+    const int exact = m_window->treePanel()->matchCount();
+    m_window->treePanel()->filterFor(" 10a80001\t ");
+    EXPECT_EQ(m_window->treePanel()->matchCount(), exact);
+    m_window->treePanel()->filterFor("10a80001");
 
     QTest::keyClick(field(), Qt::Key_Escape);
     EXPECT_EQ(field()->text(), "");

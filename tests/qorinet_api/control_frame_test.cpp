@@ -6,6 +6,7 @@
 #include "qorinet_api/common/frame_writer.h"
 #include "qorinet_api/common/payload_reader.h"
 #include "qorinet_api/common/payload_writer.h"
+#include "qorinet_api/common/receive_deadline.h"
 #include "qorinet_api/common/wire_records.h"
 
 #include "uni/osal.h"
@@ -103,6 +104,29 @@ TEST(FrameReader, LyingLengthGrowsOnlyWithTheBytes)
     EXPECT_EQ(uni::osal::SOCK_EFORMAT, FrameReader::read(pair.near, buffer, h));
     EXPECT_LT(buffer.capacity(), 300000u);
     EXPECT_FALSE(pair.near.isOpen());
+}
+
+// An end reached, even by less than a millisecond, is an end: arming then would hand the
+// socket a time-out of 0, which waits for ever.
+TEST(ReceiveDeadline, AnEndReachedRefusesToArmAndTheSocketGetsItsTimeOutBack)
+{
+    LoopbackPair pair;
+    {
+        ReceiveDeadline deadline(pair.near, 60000);
+        ASSERT_TRUE(deadline.arm());
+        EXPECT_EQ(pair.near.receiveTimeout(), 200u) << "a wait shorter than what is left stays as it is";
+        deadline.extend(0, ReceiveDeadline::Clock::now() + std::chrono::hours(1));
+        EXPECT_FALSE(deadline.arm());
+        deadline.extend(60000, ReceiveDeadline::Clock::now());
+        EXPECT_FALSE(deadline.arm()) << "never past the ceiling";
+        deadline.extend(50, ReceiveDeadline::Clock::now() + std::chrono::hours(1));
+        ASSERT_TRUE(deadline.arm());
+        EXPECT_LE(pair.near.receiveTimeout(), 50u);
+        EXPECT_GT(pair.near.receiveTimeout(), 0u);
+        std::uint8_t byte = 0;
+        EXPECT_EQ(deadline.receive(&byte, 1), uni::osal::SOCK_ETIMEOUT);
+    }
+    EXPECT_EQ(pair.near.receiveTimeout(), 200u);
 }
 
 TEST(Payload, WriterLayoutAndBoundedReader)

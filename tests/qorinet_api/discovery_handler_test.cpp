@@ -81,6 +81,34 @@ TEST(DiscoveryAnswer, NetBaseIsRequiredAndBadNumbersCountAsAbsent)
     EXPECT_EQ(answer.holder->address, "127.0.0.9");
 }
 
+// Each field of the node's enclosure and board lists lands where the tree reads it.
+TEST(DiscoveryAnswer, ListsKeepEveryFieldInItsPlace)
+{
+    const std::string doc =
+        "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask><ctrl_port>9300</ctrl_port>"
+        "</NetBase><Node><EnclosureList>"
+        "<Enclosure><enc_name>QE-R16</enc_name><enc_serial>E1</enc_serial><slot_cnt>16</slot_cnt></Enclosure>"
+        "<Enclosure><enc_name>QE-R4</enc_name><enc_serial>E2</enc_serial><slot_cnt>4</slot_cnt>"
+        "<slot_no_offset>1</slot_no_offset></Enclosure></EnclosureList><BoardList>"
+        "<Board><board_name>QA</board_name><board_serial>B1</board_serial><board_firmware>02F4</board_firmware>"
+        "<slot_idx>3</slot_idx><enc_idx>1</enc_idx></Board></BoardList></Node></Cmd>";
+    DiscoveryAnswer answer;
+    ASSERT_TRUE(DiscoveryAnswer::parse(doc.data(), doc.size(), answer));
+    ASSERT_EQ(answer.enclosures.size(), 2u);
+    EXPECT_EQ(answer.enclosures[0].name, "QE-R16");
+    EXPECT_EQ(answer.enclosures[0].serial, "E1");
+    EXPECT_EQ(answer.enclosures[0].slotCount, 16u);
+    EXPECT_FALSE(answer.enclosures[0].slotNoOffset.has_value());
+    EXPECT_EQ(answer.enclosures[1].slotNoOffset, std::optional<std::uint32_t>(1));
+    ASSERT_EQ(answer.boards.size(), 1u);
+    const qorinet_api::DiscoveryBoard& board = answer.boards[0];
+    EXPECT_EQ(board.name, "QA");
+    EXPECT_EQ(board.serial, "B1");
+    EXPECT_EQ(board.firmware, "02F4");
+    EXPECT_EQ(board.slotIndex, 3u);
+    EXPECT_EQ(board.enclosureIndex, 1u);
+}
+
 TEST(DiscoveryHandler, MatchesByAddressMaskAndPortAndCapsTheList)
 {
     QORINetClient client(unstartedConfig(), loopbackOnly());
