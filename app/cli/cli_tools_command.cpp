@@ -193,7 +193,7 @@ void printFirmwareTable(const std::vector<FirmwareRow>& rows, bool planned = fal
         cells.push_back({std::to_string(row.board.index) + " " + row.board.name, FirmwareRow::shown(row.installed),
                          FirmwareRow::shown(row.latest), row.status});
         if (planned && row.plan == FirmwarePlan::None)
-            cells.back().push_back("Not retried: its last update here did not fail");
+            cells.back().push_back("Not retried: its last update here did not fail (or there was none)");
         else if (planned)
             cells.back().push_back(FirmwareUpdater::planText(row));
         else
