@@ -112,24 +112,6 @@ TEST_F(EepromToolsTest, SnapshotChangeRestoreGivesBackTheOriginalByteForByte)
     EXPECT_EQ(MaintenanceJournal::field(lines[1], "verification"), "verified");
 }
 
-TEST(EepromRestoreSerials, BackupAndBoardSerialsAreFoundAndComparedAsTheyMean)
-{
-    EXPECT_EQ(EepromRestore::serialOf(baseDocument("10A80002")), "10A80002");
-    EXPECT_EQ(EepromRestore::serialOf(baseDocument("10A80002", "ConEEPROM")), "10A80002");
-    EXPECT_EQ(EepromRestore::serialOf("<BaseEEPROM><SerialNumber>1</SerialNumber></BaseEEPROM>"), "");
-    EXPECT_EQ(EepromRestore::serialOf("<BaseEEPROM"), "");
-    const std::string properties = "<Properties><BoardInfo><SerialNumber>10A80001</SerialNumber><BaseBoard>"
-                                   "<SerialNumber>B</SerialNumber></BaseBoard><ConPanel><SerialNumber>10C80001"
-                                   "</SerialNumber></ConPanel></BoardInfo></Properties>";
-    EXPECT_EQ(EepromRestore::boardSerialOf(properties, EepromWhich::Base), "10A80001");
-    EXPECT_EQ(EepromRestore::boardSerialOf(properties, EepromWhich::Connector), "10C80001");
-    EXPECT_EQ(EepromRestore::boardSerialOf("", EepromWhich::Base), "");
-    EXPECT_TRUE(EepromRestore::sameSerial(" 10a80001\n", "10A80001"));
-    EXPECT_FALSE(EepromRestore::sameSerial("10A80001", "10A80002"));
-    EXPECT_FALSE(EepromRestore::sameSerial("10A8000", "10A80001"));
-    EXPECT_FALSE(EepromRestore::sameSerial("", "10A80001"));
-}
-
 // A backup taken from another board names both serials and writes nothing, unless allowed.
 TEST_F(EepromToolsTest, BackupOfAnotherBoardIsRefusedUntilAllowed)
 {
