@@ -85,8 +85,12 @@ int restore(const CliOptions& options, QorinNodeUtilWrapper& wrapper, Maintenanc
 {
     EepromRestore tool(wrapper, &journal);
     const auto board = static_cast<std::uint32_t>(options.board);
+    tool.allowOtherBoard(options.force);
     const std::int32_t status = automatic ? tool.automatic(board, which) : tool.fromFile(board, which, options.arguments[1]);
-    return reportChange(options, status <= 0, EepromRestore::outcomeText(status), status, tool.message(),
+    // A backup of another board is written only when the operator says so.
+    const std::string message =
+        tool.otherBoard() ? tool.message() + " - add --force to restore it onto this board anyway" : tool.message();
+    return reportChange(options, status <= 0, EepromRestore::outcomeText(status), status, message,
                         tool.verification());
 }
 

@@ -186,7 +186,8 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         {"--factory", &options.factory},         {"--excitation", &options.excitation}, {"--yes", &options.yes},
         {"--retry-failed", &options.retryFailed}, {"--auto", &options.autoSelect},
         {"--no-snapshot", &options.noSnapshot},  {"--extended", &options.extended}, {"--csv", &options.csv},
-        {"--replace", &options.replace},
+        {"--replace", &options.replace},         {"--dry-run", &options.dryRun},
+        {"--keep-newer", &options.keepNewer},    {"--force", &options.force},
     };
     for (const auto& [name, flag] : switches) {
         if (arg == name) {
@@ -325,6 +326,10 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         error = "selftest takes either --factory or --excitation";
         return false;
     }
+    if ((options.dryRun || options.keepNewer) && (options.command != "firmware" || options.arguments[0] != "update")) {
+        error = "--dry-run and --keep-newer apply to firmware update";
+        return false;
+    }
     return checkNetworkOptions(options, error);
 }
 
@@ -383,19 +388,29 @@ const char* usageText()
            "                               terminal) or needs --yes\n"
            "  firmware check [--board N]   installed and latest firmware of each board\n"
            "  firmware list                the firmware files the driver knows\n"
-           "  firmware update [--board N] [--retry-failed]\n"
+           "  firmware update [--board N] [--retry-failed] [--keep-newer] [--dry-run]\n"
            "                               bring every board (or board N) to the latest\n"
-           "                               release (a newer one goes back to it); --retry-failed\n"
-           "                               only the boards whose last update here failed\n"
+           "                               release; a newer firmware goes back to the release,\n"
+           "                               with --keep-newer it is kept (skipped). Each row\n"
+           "                               names the versions (\"0251 \u2192 0254 updated\", \"0300 \u2192\n"
+           "                               02F4 went back to the release\") or why it was\n"
+           "                               skipped; --retry-failed only the boards whose last\n"
+           "                               update here failed; --dry-run prints the plan of\n"
+           "                               each board (update, back to the release, skip and\n"
+           "                               why) and changes nothing (no snapshot, no journal\n"
+           "                               line; only reads are sent)\n"
            "  firmware update-file --board N (FILE | VERSION | --auto)\n"
            "                               update board N with a firmware file, a listed file\n"
            "                               name or version, or the latest release's file\n"
            "  eeprom backup --board N --which base|con --dir DIR\n"
            "                               save that EEPROM's document of board N to a file in\n"
            "                               DIR (made when missing) and print the file's path\n"
-           "  eeprom restore --board N --which base|con FILE\n"
+           "  eeprom restore --board N --which base|con FILE [--force]\n"
            "                               write a backup file back (its root element must be\n"
-           "                               BaseEEPROM or ConEEPROM exactly; checked first)\n"
+           "                               BaseEEPROM or ConEEPROM exactly; checked first); a\n"
+           "                               backup of another board (its BoardInfo/SerialNumber\n"
+           "                               is not the board's) is refused, naming both serials,\n"
+           "                               unless --force\n"
            "  eeprom auto-restore --board N --which base|con\n"
            "                               let the driver restore the EEPROM from its own backup\n"
            "  eeprom models --board N      the base EEPROM models board N may be rewritten as\n"
@@ -487,7 +502,10 @@ const char* usageText()
            "                                 keep one request waiting\n"
            "  --no-snapshot                  calibrate, firmware, eeprom, crossgrade, features and\n"
            "                                 enclosure write: change without saving the EEPROMs\n"
-           "                                 (the enclosure's data) first; the journal line stays\n"
+           "                                 (the enclosure's data) first; the journal line stays.\n"
+           "                                 Without it a board whose EEPROM cannot be read is\n"
+           "                                 refused (the line says so); in a run over several\n"
+           "                                 boards it is reported and the others go on (exit 65)\n"
            "  -h, --help                     show this text\n"
            "\n"
            "Texts go to standard output; the result line of get/set goes to standard error.\n"
@@ -503,8 +521,10 @@ const char* usageText()
            "         {\"error\":\"usage\",\"message\":...,\"exitStatus\":64} on standard output)\n"
            "  65     selftest or calibrate: a board failed or has no verdict (a test that\n"
            "         does not apply to a board counts as passed); firmware: an update failed\n"
-           "         (3002); a three-wire offset or a cross grade that was not confirmed;\n"
-           "         eeprom: refused (bad serial, wrong backup file) or failed; node: a name\n"
+           "         (3002); calibrate or firmware: a board was not changed because its\n"
+           "         EEPROMs could not be saved first; a three-wire offset or a cross grade\n"
+           "         that was not confirmed; eeprom: refused (bad serial, wrong backup file,\n"
+           "         a backup of another board without --force) or failed; node: a name\n"
            "         or address refused, or a question not confirmed\n"
            "  69     the network client did not start, or the node of --node did not\n"
            "         appear in time or could not be reached\n"

@@ -165,27 +165,49 @@ std::string firmwareRowsJson(const std::vector<FirmwareRow>& rows)
         out << (i ? "," : "") << "{\"board\":" << row.board.index << ",\"name\":" << jsonString(row.board.name)
             << ",\"installed\":" << jsonString(FirmwareRow::shown(row.installed))
             << ",\"latest\":" << jsonString(FirmwareRow::shown(row.latest)) << ",\"status\":" << jsonString(row.status)
-            << ",\"result\":" << jsonString(row.result) << ",\"info\":" << jsonString(row.info) << "}";
+            << ",\"result\":" << jsonString(row.result) << ",\"info\":" << jsonString(row.info)
+            << ",\"plan\":" << jsonString(FirmwareUpdater::planName(row.plan))
+            << ",\"planText\":" << jsonString(FirmwareUpdater::planText(row))
+            << ",\"snapshotFailed\":" << (row.snapshotProblem.empty() ? "false" : "true") << "}";
     }
     out << "]";
     return out.str();
 }
 
-void printFirmwareTable(const std::vector<FirmwareRow>& rows)
+// Columns are as wide as their widest cell, counted in characters (the arrow is three bytes).
+std::size_t shownWidth(const std::string& text)
+{
+    std::size_t width = 0;
+    for (const char c : text)
+        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return width;
+}
+
+// The table of the rows; `planned` shows the plan of each row instead of its result and info.
+void printFirmwareTable(const std::vector<FirmwareRow>& rows, bool planned = false)
 {
     std::vector<std::vector<std::string>> cells = {{"Board", "Installed", "Latest", "Status", "Result", "Info"}};
-    for (const FirmwareRow& row : rows)
+    if (planned)
+        cells[0] = {"Board", "Installed", "Latest", "Status", "Plan"};
+    for (const FirmwareRow& row : rows) {
         cells.push_back({std::to_string(row.board.index) + " " + row.board.name, FirmwareRow::shown(row.installed),
-                         FirmwareRow::shown(row.latest), row.status, row.result, row.info});
-    std::vector<std::size_t> widths(6, 0);
+                         FirmwareRow::shown(row.latest), row.status});
+        if (planned && row.plan == FirmwarePlan::None)
+            cells.back().push_back("Not retried: its last update here did not fail (or there was none)");
+        else if (planned)
+            cells.back().push_back(FirmwareUpdater::planText(row));
+        else
+            cells.back().insert(cells.back().end(), {row.result, row.info});
+    }
+    std::vector<std::size_t> widths(cells[0].size(), 0);
     for (const auto& line : cells) {
         for (std::size_t c = 0; c < line.size(); ++c)
-            widths[c] = std::max(widths[c], line[c].size());
+            widths[c] = std::max(widths[c], shownWidth(line[c]));
     }
     for (const auto& line : cells) {
         std::string text;
         for (std::size_t c = 0; c < line.size(); ++c)
-            text += line[c] + (c + 1 < line.size() ? std::string(widths[c] - line[c].size() + 2, ' ') : "");
+            text += line[c] + (c + 1 < line.size() ? std::string(widths[c] - shownWidth(line[c]) + 2, ' ') : "");
         while (!text.empty() && text.back() == ' ')
             text.pop_back();
         std::cout << text << "\n";
@@ -245,6 +267,26 @@ int firmwareList(const CliOptions& options, FirmwareUpdater& updater, QorinNodeU
     return EXIT_OK;
 }
 
+// --dry-run: what update would do with each board, from the check alone (nothing is sent but
+// reads, nothing snapshotted or journalled). With --retry-failed the boards it would leave out
+// say so.
+int printFirmwarePlan(const CliOptions& options, std::vector<FirmwareRow>& rows)
+{
+    for (FirmwareRow& row : rows) {
+        FirmwareUpdater::plan(row, options.keepNewer);
+        if (options.retryFailed && row.outcome != AppStatus::FirmwareUpdateFailed)
+            row.plan = FirmwarePlan::None;
+    }
+    if (options.json) {
+        std::cout << "{\"dryRun\":true,\"keepNewer\":" << (options.keepNewer ? "true" : "false")
+                  << ",\"boards\":" << firmwareRowsJson(rows) << "}\n";
+        return EXIT_OK;
+    }
+    printFirmwareTable(rows, true);
+    std::cout << "Dry run: nothing was sent, snapshotted or journalled.\n";
+    return EXIT_OK;
+}
+
 int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, MaintenanceJournal& journal)
 {
     std::vector<FirmwareRow> rows;
@@ -257,6 +299,8 @@ int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, Maintena
                 row.outcome = last;
         }
     }
+    if (status == 0 && options.dryRun)
+        return printFirmwarePlan(options, rows);
     if (status == 0)
         status = updater.update(rows, options.retryFailed, terminalProgress(), kNeverCancelled);
     return printFirmwareOutcome(options, status, updater.message(), rows);
@@ -292,6 +336,7 @@ int firmware(const CliOptions& options)
         MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), MaintenanceJournal::nodeOf(wrapper));
         journal.setSnapshotsEnabled(!options.noSnapshot);
         FirmwareUpdater updater(wrapper, &journal);
+        updater.setKeepNewer(options.keepNewer);
         if (what == "check")
             return firmwareCheck(options, updater);
         if (what == "list")

@@ -5,6 +5,7 @@
 #include "tools/maintenance_journal.h"
 #include "tools/test_verdict.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace z2e {
@@ -155,30 +156,31 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
         return outcome;
 
     if (changesBoard(test))
-        outcome.status = snapshotBoards(test, outcome);
-    if (outcome.status == 0) {
-        if (test == BoardTest::ResetDefaults)
-            resetDefaults(outcome, boards.empty());
-        else
-            outcome.status = startBoards(test, outcome, progress, cancel);
-    }
+        snapshotBoards(test, outcome);
+    if (test == BoardTest::ResetDefaults)
+        resetDefaults(outcome, boards.empty());
+    else
+        outcome.status = startBoards(test, outcome, progress, cancel);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     journal(test, outcome, seconds);
     return outcome;
 }
 
-std::int32_t BoardTestProcedure::snapshotBoards(BoardTest test, BoardTestOutcome& outcome)
+// A board whose EEPROMs cannot be saved first is left out: often it is the one being repaired,
+// and the others of the run must not wait for it.
+void BoardTestProcedure::snapshotBoards(BoardTest test, BoardTestOutcome& outcome)
 {
     if (!m_journal)
-        return 0;
+        return;
     for (BoardTestRow& row : outcome.rows) {
         const std::int32_t status = m_journal->snapshot(m_wrapper, row.board, operationName(test), row.snapshots);
-        if (status != 0) {
-            outcome.message = m_journal->lastError() + "; nothing was sent";
-            return status;
-        }
+        if (status == 0)
+            continue;
+        row.snapshotFailed = true;
+        row.result = status;
+        row.status = " NOT RUN";
+        row.details = {"not run: " + m_journal->lastError() + "; nothing was sent"};
     }
-    return 0;
 }
 
 std::int32_t BoardTestProcedure::startBoards(BoardTest test, BoardTestOutcome& outcome, const ToolProgress& progress,
@@ -193,6 +195,10 @@ std::int32_t BoardTestProcedure::startBoards(BoardTest test, BoardTestOutcome& o
             status = AppStatus::Cancelled;
             outcome.message = "cancelled";
             break;
+        }
+        if (row.snapshotFailed) {
+            ++started;
+            continue;
         }
         if (progress)
             progress(text, static_cast<double>(started) / total, expectedSeconds(test));
@@ -225,7 +231,7 @@ std::int32_t BoardTestProcedure::startBoards(BoardTest test, BoardTestOutcome& o
         ++started;
     }
     for (std::size_t i = 0; i < started; ++i) {
-        if (!outcome.rows[i].simulated)
+        if (!outcome.rows[i].simulated && !outcome.rows[i].snapshotFailed)
             readResult(test, outcome.rows[i]);
     }
     if (progress)
@@ -265,14 +271,20 @@ void BoardTestProcedure::readResult(BoardTest test, BoardTestRow& row)
 
 void BoardTestProcedure::resetDefaults(BoardTestOutcome& outcome, bool allBoards)
 {
-    if (allBoards) {
+    const bool leftOut = std::any_of(outcome.rows.begin(), outcome.rows.end(),
+                                     [](const BoardTestRow& row) { return row.snapshotFailed; });
+    if (allBoards && !leftOut) {
         m_wrapper.restoreFactoryCalibrationAll();
     } else {
-        for (const BoardTestRow& row : outcome.rows)
-            m_wrapper.restoreFactoryCalibration(row.board.index);
+        for (const BoardTestRow& row : outcome.rows) {
+            if (!row.snapshotFailed)
+                m_wrapper.restoreFactoryCalibration(row.board.index);
+        }
     }
     const auto& results = m_wrapper.boardResults();
     for (BoardTestRow& row : outcome.rows) {
+        if (row.snapshotFailed)
+            continue;
         const auto it = results.find(row.board.index);
         row.result = it == results.end() ? AppStatus::InternalError : it->second;
         row.status = row.result == 0 ? "  PASSED" : "  FAILED" + std::to_string(row.result);
@@ -297,7 +309,7 @@ void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, doub
         entry.operation = operationName(test);
         entry.parameters = parametersOf(test);
         entry.result = outcome.status != 0 ? outcome.status : row.result;
-        entry.statusText = row.status;
+        entry.statusText = row.snapshotFailed ? row.details.front() : row.status;
         entry.snapshots = row.snapshots;
         entry.resultDocument = row.resultFile;
         entry.durationSeconds = share;

@@ -5,7 +5,8 @@
 //
 // A procedure starts every board first and reads the results afterwards, as the driver lets
 // the boards work in parallel. Procedures that change a board snapshot its EEPROMs into the
-// journal before anything is sent; all procedures leave one history line per board.
+// journal before anything is sent; a board that cannot be snapshotted is left out (its row
+// says why) and the others go on. All procedures leave one history line per board.
 
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_identity.h"
@@ -32,6 +33,9 @@ struct BoardTestRow {
     std::int32_t result = 0; ///< the driver's answer that decided the row
     std::vector<std::string> snapshots;
     std::string resultFile;
+    /// Nothing was sent to the board: its EEPROMs could not be saved first (status " NOT RUN",
+    /// result 4009, the reason the first detail).
+    bool snapshotFailed = false;
 
     /// "Slot <n>:  <name>[: <status>]"; the slot part left out when unknown.
     std::string text() const;
@@ -68,7 +72,7 @@ private:
                              const std::atomic<bool>& cancel);
     void readResult(BoardTest test, BoardTestRow& row);
     void resetDefaults(BoardTestOutcome& outcome, bool allBoards);
-    std::int32_t snapshotBoards(BoardTest test, BoardTestOutcome& outcome);
+    void snapshotBoards(BoardTest test, BoardTestOutcome& outcome);
     void journal(BoardTest test, BoardTestOutcome& outcome, double seconds);
 
     QorinNodeUtilWrapper& m_wrapper;

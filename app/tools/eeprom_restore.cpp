@@ -7,6 +7,7 @@
 
 #include <pugixml.hpp>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -65,14 +66,73 @@ std::int32_t EepromRestore::check(const std::string& content, const std::string&
     return AppStatus::Ok;
 }
 
+std::string EepromRestore::serialOf(const std::string& document)
+{
+    pugi::xml_document xml;
+    if (!xml.load_buffer(document.data(), document.size()))
+        return {};
+    return xml.document_element().child("BoardInfo").child_value("SerialNumber");
+}
+
+std::string EepromRestore::boardSerialOf(const std::string& properties, EepromWhich which)
+{
+    pugi::xml_document xml;
+    if (!xml.load_buffer(properties.data(), properties.size()))
+        return {};
+    const pugi::xml_node info = xml.child("Properties").child("BoardInfo");
+    return which == EepromWhich::Base ? info.child_value("SerialNumber")
+                                      : info.child("ConPanel").child_value("SerialNumber");
+}
+
+bool EepromRestore::sameSerial(const std::string& left, const std::string& right)
+{
+    const auto trimmed = [](const std::string& text) {
+        const auto first = text.find_first_not_of(" \t\r\n");
+        if (first == std::string::npos)
+            return std::string();
+        std::string word = text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
+        for (char& c : word)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return word;
+    };
+    return trimmed(left) == trimmed(right);
+}
+
+bool EepromRestore::sameBoard(std::uint32_t board, EepromWhich which, const std::string& document,
+                              const std::string& path)
+{
+    if (m_allowOtherBoard)
+        return true;
+    // A board whose serial number cannot be read (or a backup without one) is no other board
+    // as far as anyone can tell.
+    std::string properties;
+    if (m_wrapper.getBoardProperties(board, properties) >= 1)
+        return true;
+    const std::string backup = serialOf(document);
+    const std::string own = boardSerialOf(properties, which);
+    if (backup.empty() || own.empty() || sameSerial(backup, own))
+        return true;
+    m_backupSerial = backup;
+    m_boardSerial = own;
+    const std::string part = which == EepromWhich::Base ? "board " + std::to_string(board)
+                                                         : "the connector panel of board " + std::to_string(board);
+    m_message = path + " is a backup of serial number " + backup + ", but " + part + " has serial number " + own +
+                "; nothing was written";
+    return false;
+}
+
 std::int32_t EepromRestore::fromFile(std::uint32_t board, EepromWhich which, const std::string& path)
 {
     m_verification.clear();
     m_message.clear();
+    m_backupSerial.clear();
+    m_boardSerial.clear();
     std::string document;
     const std::int32_t loaded = load(path, which, document, m_message);
     if (loaded != AppStatus::Ok)
         return loaded;
+    if (!sameBoard(board, which, document, path))
+        return AppStatus::EepromFileInvalid;
     JournalledEepromWrite change(m_wrapper, m_journal);
     const std::int32_t status = change.run(
         board, "eeprom-restore", std::string(eepromShortName(which)) + " from " + path, which,

@@ -30,8 +30,25 @@ public:
                               std::string& document, std::string& message);
 
     /// Restores from a backup file: the checks of load(), then snapshot, write and commit
-    /// (4005, 4007 or 4008), read-back and journal line.
+    /// (4005, 4007 or 4008), read-back and journal line. A backup of another board (the serial
+    /// number in its BoardInfo is not the one the board reports for that EEPROM) is refused
+    /// with 4006 before anything is written, otherBoard() set, unless allowOtherBoard(true).
     std::int32_t fromFile(std::uint32_t board, EepromWhich which, const std::string& path);
+    /// Lets fromFile() write a backup of another board (the operator confirmed it).
+    void allowOtherBoard(bool allow) { m_allowOtherBoard = allow; }
+    /// The last fromFile() refused a backup of another board; both serial numbers are kept.
+    bool otherBoard() const { return !m_backupSerial.empty() && !m_boardSerial.empty(); }
+    /// The serial number in the backup of the last fromFile(), and the board's for that EEPROM.
+    const std::string& backupSerial() const { return m_backupSerial; }
+    const std::string& boardSerial() const { return m_boardSerial; }
+
+    /// "SerialNumber" in the BoardInfo of an EEPROM document; empty when it has none.
+    static std::string serialOf(const std::string& document);
+    /// The serial number a board properties document gives the EEPROM `which`: the board's
+    /// for the base EEPROM, the connector panel's for the connector one.
+    static std::string boardSerialOf(const std::string& properties, EepromWhich which);
+    /// Whether two serial numbers are the same (blanks around them and case do not count).
+    static bool sameSerial(const std::string& left, const std::string& right);
     /// Asks the driver to restore from its automatic backup (command 1028 or 1029; no file is
     /// read); the driver's result.
     std::int32_t automatic(std::uint32_t board, EepromWhich which);
@@ -47,8 +64,15 @@ public:
     const std::string& message() const { return m_message; }
 
 private:
+    /// Whether `document` may be written to `board`: false with the serials and the message
+    /// set when it is a backup of another board and that was not allowed.
+    bool sameBoard(std::uint32_t board, EepromWhich which, const std::string& document, const std::string& path);
+
     QorinNodeUtilWrapper& m_wrapper;
     MaintenanceJournal* m_journal;
+    bool m_allowOtherBoard = false;
+    std::string m_backupSerial;
+    std::string m_boardSerial;
     std::string m_verification;
     std::string m_message;
 };

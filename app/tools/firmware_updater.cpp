@@ -98,16 +98,92 @@ bool FirmwareUpdater::decide(const std::string& installed, const std::string& la
                              std::string& selection)
 {
     selection.clear();
+    const FirmwarePlan plan = planOf(installed, latest, !force);
+    if (plan == FirmwarePlan::GoBack)
+        selection = latest;
+    return plan == FirmwarePlan::Update || plan == FirmwarePlan::GoBack;
+}
+
+FirmwarePlan FirmwareUpdater::planOf(const std::string& installed, const std::string& latest, bool keepNewer)
+{
     std::uint32_t have = 0;
     std::uint32_t want = 0;
     if (installed.empty() || latest.empty() || !uni::text::parseHex32(installed, have) ||
         !uni::text::parseHex32(latest, want))
-        return false;
-    if (have == want || (have > want && !force))
-        return false;
-    if (have > want)
-        selection = latest;
-    return true;
+        return FirmwarePlan::Unknown;
+    if (have == want)
+        return FirmwarePlan::Current;
+    if (have < want)
+        return FirmwarePlan::Update;
+    return keepNewer ? FirmwarePlan::KeepNewer : FirmwarePlan::GoBack;
+}
+
+void FirmwareUpdater::plan(FirmwareRow& row, bool keepNewer)
+{
+    row.plan = planOf(row.installed, row.latest, keepNewer);
+    row.before = row.installed;
+    row.target = row.latest;
+}
+
+void FirmwareUpdater::plan(std::vector<FirmwareRow>& rows) const
+{
+    for (FirmwareRow& row : rows)
+        plan(row, m_keepNewer);
+}
+
+std::string FirmwareUpdater::versions(const std::string& from, const std::string& to)
+{
+    return FirmwareRow::shown(from) + " \u2192 " + FirmwareRow::shown(to);
+}
+
+std::string FirmwareUpdater::skipReason(const FirmwareRow& row)
+{
+    switch (row.plan) {
+    case FirmwarePlan::Current:
+        return row.before + " is the release already";
+    case FirmwarePlan::KeepNewer:
+        return row.before + " is newer than the release " + row.target + ": kept";
+    case FirmwarePlan::Unknown:
+        break;
+    default:
+        return "";
+    }
+    if (row.before.empty())
+        return "installed version unknown" + (row.target.empty() ? std::string() : "; the release is " + row.target);
+    if (row.target.empty())
+        return "no release known; " + row.before + " installed";
+    std::uint32_t version = 0;
+    if (!uni::text::parseHex32(row.before, version))
+        return "the installed '" + row.before + "' is no version; the release is " + row.target;
+    return "the release '" + row.target + "' is no version; " + row.before + " installed";
+}
+
+std::string FirmwareUpdater::planText(const FirmwareRow& row)
+{
+    switch (row.plan) {
+    case FirmwarePlan::None:
+        return "";
+    case FirmwarePlan::Update:
+        return "Will update: " + versions(row.before, row.target);
+    case FirmwarePlan::GoBack:
+        return "Will go back to the release: " + versions(row.before, row.target);
+    default:
+        return "Will skip: " + skipReason(row);
+    }
+}
+
+const char* FirmwareUpdater::planName(FirmwarePlan plan)
+{
+    switch (plan) {
+    case FirmwarePlan::None:
+        return "";
+    case FirmwarePlan::Update:
+        return "update";
+    case FirmwarePlan::GoBack:
+        return "back-to-release";
+    default:
+        return "skip";
+    }
 }
 
 std::int32_t FirmwareUpdater::infoCode(std::int32_t answer)
@@ -193,28 +269,25 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
             progress(" Updating Board " + std::to_string(i + 1) + "/" + std::to_string(total),
                      static_cast<double>(i) / static_cast<double>(total), expectedSeconds(row.board.name));
         checkRow(row);
-        std::string selection;
+        plan(row, m_keepNewer);
         std::int32_t outcome = AppStatus::FirmwareSkipped;
-        // Both buttons of the dialog force the update: a newer firmware goes back to the release.
-        if (decide(row.installed, row.latest, true, selection)) {
+        if (row.plan == FirmwarePlan::Update || row.plan == FirmwarePlan::GoBack) {
+            const std::string selection = row.plan == FirmwarePlan::GoBack ? row.target : std::string();
             outcome = send(row, selection, selection.empty() ? "latest" : "back to " + selection);
-            if (outcome == AppStatus::SnapshotFailed) {
-                // One board whose EEPROM cannot be saved first must not hold back the others.
-                row.result = "Error!";
-                row.info = "not updated: " + m_message;
-                row.outcome = AppStatus::FirmwareUpdateFailed;
+            // One board whose EEPROM cannot be saved first must not hold back the others.
+            if (outcome == AppStatus::SnapshotFailed)
                 outcome = AppStatus::FirmwareUpdateFailed;
-            }
         } else {
             row.result = "Skipped";
-            row.info.clear();
+            row.info = skipReason(row);
             row.outcome = outcome;
             row.snapshots.clear();
+            row.snapshotProblem.clear();
             if (m_journal) {
-                JournalEntry entry = entryOf(row, "latest");
+                JournalEntry entry = entryOf(row, m_keepNewer ? "latest, keep newer" : "latest");
                 entry.firmwareAfter = row.installed;
                 entry.result = outcome;
-                entry.statusText = row.result;
+                entry.statusText = row.result + ": " + row.info;
                 if (!m_journal->append(entry)) {
                     m_message = m_journal->lastError();
                     return AppStatus::JournalFailed;
@@ -242,6 +315,9 @@ std::int32_t FirmwareUpdater::updateWith(FirmwareRow& row, const std::string& se
     if (progress)
         progress(" Updating Board 1/1", 0.0, expectedSeconds(row.board.name));
     checkRow(row);
+    row.plan = FirmwarePlan::None;
+    row.before = row.installed;
+    row.target = selection;
     const std::int32_t outcome = send(row, selection, selection);
     if (progress)
         progress("", 1.0, 0.0);
@@ -251,15 +327,22 @@ std::int32_t FirmwareUpdater::updateWith(FirmwareRow& row, const std::string& se
 std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selection, const std::string& parameters)
 {
     const auto started = std::chrono::steady_clock::now();
+    const std::string before = row.installed;
+    const std::string change = versions(before, row.target);
     row.snapshots.clear();
+    row.snapshotProblem.clear();
     if (m_journal) {
         const std::int32_t status = m_journal->snapshot(m_wrapper, row.board, "firmware-update", row.snapshots);
         if (status != 0) {
             m_message = m_journal->lastError() + "; nothing was sent";
+            row.result = "Error!";
+            row.info = change + " not updated: " + m_message;
+            row.outcome = AppStatus::FirmwareUpdateFailed;
+            row.snapshotProblem = m_message;
             JournalEntry entry = entryOf(row, parameters);
             entry.firmwareAfter = row.installed;
             entry.result = status;
-            entry.statusText = m_message;
+            entry.statusText = row.info;
             m_journal->append(entry);
             return status;
         }
@@ -268,19 +351,30 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
     row.answer = m_wrapper.updateFirmware(row.board.index, selection);
     row.outcome = row.answer == 0 ? AppStatus::FirmwareUpdated : AppStatus::FirmwareUpdateFailed;
     row.result = row.answer == 0 ? "OK" : "Error!";
-    row.info = networkFailure(row.answer) ? nodeResultText(row.answer, &m_wrapper) + " (" +
-                                                std::to_string(row.answer) + ")"
-                                          : infoText(row.answer);
-    const std::string before = row.installed;
-    if (row.answer == 0)
+    if (row.answer == 0) {
         checkRow(row);
+        // Named by the version the board reports now: an update with a file has no version before.
+        const bool version = row.plan != FirmwarePlan::None;
+        row.info = versions(before, version ? row.target : row.installed) +
+                   (row.plan == FirmwarePlan::GoBack ? " went back to the release" : " updated");
+        std::uint32_t now = 0;
+        std::uint32_t aimed = 0;
+        if (version && !(uni::text::parseHex32(row.installed, now) && uni::text::parseHex32(row.target, aimed) &&
+                         now == aimed))
+            row.info += ", but the board reports " + FirmwareRow::shown(row.installed);
+    } else {
+        row.info = change + " failed: " +
+                   (networkFailure(row.answer)
+                        ? nodeResultText(row.answer, &m_wrapper) + " (" + std::to_string(row.answer) + ")"
+                        : infoText(row.answer));
+    }
     if (!m_journal)
         return row.outcome;
     JournalEntry entry = entryOf(row, parameters);
     entry.firmwareBefore = before;
     entry.firmwareAfter = row.installed;
     entry.result = row.outcome;
-    entry.statusText = row.result + (row.info.empty() ? "" : " " + row.info);
+    entry.statusText = row.result + " " + row.info;
     entry.snapshots = row.snapshots;
     entry.durationSeconds = secondsSince(started);
     if (!m_journal->append(entry)) {

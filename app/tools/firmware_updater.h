@@ -1,8 +1,10 @@
 #pragma once
-// Firmware update of boards through the driver: the check of each board, the update of every
-// board to the latest release (or back to it when the installed one is newer), the retry of the
-// failed rows, and the update of one board with a chosen release or file. Boards are journalled
-// like every change: EEPROM snapshots first, one history line afterwards.
+// Firmware update of boards through the driver: the check of each board, the plan made from it
+// (update, go back to the release when the installed one is newer unless newer firmware is kept,
+// or skip and why), the update of every board to the latest release, the retry of the failed
+// rows, and the update of one board with a chosen release or file. Every outcome names the
+// versions. Boards are journalled like every change: EEPROM snapshots first, one history line
+// afterwards.
 
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_identity.h"
@@ -17,6 +19,16 @@ namespace z2e {
 
 class MaintenanceJournal;
 
+/// What an update does with a board, decided from its check before anything is sent.
+enum class FirmwarePlan {
+    None,      ///< not decided yet
+    Update,    ///< older than the release: the release is installed
+    GoBack,    ///< newer than the release: the board goes back to the release
+    Current,   ///< skipped: the release is installed already
+    KeepNewer, ///< skipped: newer than the release and kept, as asked
+    Unknown,   ///< skipped: a version is missing or is no version
+};
+
 /// One row of the firmware table; the six columns are board, installed, latest, status,
 /// result and info.
 struct FirmwareRow {
@@ -27,10 +39,16 @@ struct FirmwareRow {
     std::string fileName;         ///< file of the latest release
     std::string status;           ///< the check's status text
     std::string result;           ///< "", "Skipped", "Updating...", "OK" or "Error!"
-    std::string info;             ///< firmware result text of the driver's answer
+    std::string info;             ///< what the run did, with the versions ("0251 → 0254 updated")
     std::int32_t outcome = 0;     ///< 0 before any run, then 3000, 3001 or 3002
     std::int32_t answer = 0;      ///< the driver's answer to the last update
     std::vector<std::string> snapshots;
+    FirmwarePlan plan = FirmwarePlan::None;
+    std::string before;           ///< the installed version the plan was made for
+    std::string target;           ///< the version the update aims at
+    /// Why the last run sent nothing to this board: its EEPROMs could not be saved first
+    /// (the journal's words); empty otherwise.
+    std::string snapshotProblem;
 
     static std::string shown(const std::string& version) { return version.empty() ? "Unknown" : version; }
 };
@@ -45,13 +63,22 @@ public:
     /// Re-reads one row's check.
     void checkRow(FirmwareRow& row);
 
+    /// A board with firmware newer than the release keeps it (skipped) instead of going back.
+    void setKeepNewer(bool keep) { m_keepNewer = keep; }
+    bool keepNewer() const { return m_keepNewer; }
+
+    /// Plans every row from its check, as update() would (nothing is sent).
+    void plan(std::vector<FirmwareRow>& rows) const;
+
     /// Updates every row, or with `retryFailedOnly` the rows whose last outcome was 3002.
     /// 3002 if a row failed, else 3000 if one was updated, else 3001; a stopping failure
-    /// (snapshot, journal, cancel) is returned instead.
+    /// (journal, cancel) is returned instead. A board whose EEPROMs cannot be saved first is
+    /// not sent anything: its row fails with snapshotProblem set, and the others go on.
     std::int32_t update(std::vector<FirmwareRow>& rows, bool retryFailedOnly, const ToolProgress& progress,
                         const std::atomic<bool>& cancel);
     /// Updates one board with `selection` (a listed file name, a version or a file path):
-    /// 3000 or 3002, or a stopping failure. An empty selection does nothing and answers 3001.
+    /// 3000 or 3002, or a stopping failure (4009 when the board's EEPROMs cannot be saved
+    /// first, nothing sent). An empty selection does nothing and answers 3001.
     std::int32_t updateWith(FirmwareRow& row, const std::string& selection, const ToolProgress& progress);
     /// The file name of the latest release for the board ("Auto"); the check's result.
     std::int32_t autoSelection(std::uint32_t board, std::string& fileName);
@@ -67,6 +94,21 @@ public:
     /// What the update sends for these versions: false to skip; otherwise `selection` is the
     /// empty text (install the latest) or the latest version (go back to it).
     static bool decide(const std::string& installed, const std::string& latest, bool force, std::string& selection);
+    /// The plan for these versions: Update or GoBack, or why the board is skipped. A newer
+    /// firmware goes back to the release unless `keepNewer`.
+    static FirmwarePlan planOf(const std::string& installed, const std::string& latest, bool keepNewer);
+    /// Sets the row's plan, before and target from its installed and latest versions.
+    static void plan(FirmwareRow& row, bool keepNewer);
+    /// The planned action as the tables show it before a run: "Will update: 0251 → 0254",
+    /// "Will go back to the release: 0300 → 02F4", "Will skip: ...".
+    static std::string planText(const FirmwareRow& row);
+    /// The plan's word for scripts: "update", "back-to-release", "skip"; empty for None.
+    static const char* planName(FirmwarePlan plan);
+    /// Why a skipped row is skipped, with the versions ("0254 is the release already").
+    static std::string skipReason(const FirmwareRow& row);
+    /// "0251 → 0254" ("Unknown" for a missing version).
+    static std::string versions(const std::string& from, const std::string& to);
+
     /// The firmware result code of a driver answer (0, 1 or 3003..3007).
     static std::int32_t infoCode(std::int32_t answer);
     /// The text of infoCode(answer); empty for 0.
@@ -84,6 +126,7 @@ private:
 
     QorinNodeUtilWrapper& m_wrapper;
     MaintenanceJournal* m_journal;
+    bool m_keepNewer = false;
     std::string m_message;
 };
 

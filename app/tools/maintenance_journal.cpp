@@ -57,6 +57,14 @@ std::string folderNameOf(const std::string& serial)
     return name;
 }
 
+// "board 7 (QN-6202-UART 10A80008)": what names a board in a message, as far as it is known.
+std::string boardText(const BoardIdentity& board)
+{
+    std::string text = "board " + std::to_string(board.index);
+    const std::string known = board.model + (board.model.empty() || board.serial.empty() ? "" : " ") + board.serial;
+    return known.empty() ? text : text + " (" + known + ")";
+}
+
 std::string baseName(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
@@ -64,6 +72,11 @@ std::string baseName(const std::string& path)
 }
 
 } // namespace
+
+const char* MaintenanceJournal::unreadableHint()
+{
+    return kUnreadableHint;
+}
 
 MaintenanceJournal::MaintenanceJournal(std::string maintenanceFolder, std::string node)
     : m_folder(std::move(maintenanceFolder)), m_node(std::move(node)), m_user(userName()), m_host(hostName())
@@ -140,14 +153,14 @@ std::int32_t MaintenanceJournal::snapshot(QorinNodeUtilWrapper& wrapper, const B
     std::string con;
     std::int32_t result = wrapper.getBaseEeprom(board.index, base);
     if (result >= 1) {
-        fail("cannot read the base EEPROM of board " + std::to_string(board.index) + " (" + std::to_string(result) +
-             ")" + kUnreadableHint);
+        fail("cannot read the base EEPROM of " + boardText(board) + " (" + std::to_string(result) + ")" +
+             kUnreadableHint);
         return 4009;
     }
     result = wrapper.getConEeprom(board.index, con);
     if (result >= 1) {
-        fail("cannot read the connector EEPROM of board " + std::to_string(board.index) + " (" +
-             std::to_string(result) + ")" + kUnreadableHint);
+        fail("cannot read the connector EEPROM of " + boardText(board) + " (" + std::to_string(result) + ")" +
+             kUnreadableHint);
         return 4009;
     }
     const std::string folder = boardFolder(board);

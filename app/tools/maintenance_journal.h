@@ -59,7 +59,8 @@ public:
 
     /// Saves the base and connector EEPROM documents of `board` as they are now. Returns 0,
     /// the status 4009 with lastError() set when a document cannot be read or written (no
-    /// file is left then), or 0 without files while snapshots are off.
+    /// file is left then), or 0 without files while snapshots are off. An EEPROM that cannot
+    /// be read is named with the board's model and serial, and unreadableHint() follows.
     std::int32_t snapshot(QorinNodeUtilWrapper& wrapper, const BoardIdentity& board, const std::string& operation,
                           std::vector<std::string>& files);
     /// Saves the description of enclosure `enclosure` (its data and option values) as it is
@@ -90,6 +91,9 @@ public:
     std::string line(const JournalEntry& entry) const;
 
     const std::string& lastError() const { return m_error; }
+    /// The words after an unreadable EEPROM in lastError(): how to change the board anyway on
+    /// the command line (--no-snapshot) and by the setting. The window asks instead.
+    static const char* unreadableHint();
 
     /// UTC now as "YYYY-MM-DDTHH:MM:SS.mmmZ".
     static std::string utcNow();

@@ -3,9 +3,11 @@
 // afterwards. The rules of the procedures themselves are tests/tools'.
 #include "tools/tools_fixture.h"
 #include "qt_printers.h"
+#include "snapshot_question_answer.h"
 #include "window_test_support.h"
 
 #include "core/demo_system_editor.h"
+#include "driver/command/app_status.h"
 #include "core/system_model.h"
 #include "gui/dialogs/tools/board_config_dialog.h"
 #include "gui/dialogs/tools/channel_modules_dialog.h"
@@ -16,6 +18,7 @@
 #include "gui/window/board_change_tools.h"
 #include "tools/board_cross_grade.h"
 #include "tools/board_features.h"
+#include "tools/enclosure_data_tool.h"
 #include "tools/maintenance_journal.h"
 #include "ui_main_window.h"
 
@@ -201,6 +204,79 @@ TEST_F(BoardChangeDialogTest, FreeCrossGradeTakesTheIdentifierOfTheSelectedRow)
     DialogRecorder recorder;
     EXPECT_EQ(dialog.runCrossGrade(), 4001);
     EXPECT_EQ(BoardCrossGrade(m_session->wrapper(), nullptr).storedBaseId(2), "21401603");
+}
+
+// Board 3's base EEPROM cannot be read, so no snapshot can be taken before a change: the
+// tools ask, naming the board, and change it only when the operator goes on.
+TEST_F(BoardChangeDialogTest, ChangesOfABoardWithoutSnapshotAskFirst)
+{
+    ToolTarget board = target(3);
+    board.snapshots = true;
+    z2e_test::SnapshotQuestionAnswer answer(false);
+    DialogRecorder recorder;
+    recorder.setHandler(std::ref(answer));
+    const auto configure = [&] {
+        CBoardConfigDialog dialog(board);
+        dialog.show();
+        auto* table = child<QTableWidget>(dialog, "tableFeatures");
+        qobject_cast<QComboBox*>(table->cellWidget(0, 1))->setCurrentText("On");
+        child<QPushButton>(dialog, "btnApply")->click();
+        return dialog.writeResult();
+    };
+    EXPECT_EQ(configure(), AppStatus::SnapshotFailed);
+    ASSERT_EQ(answer.asked.size(), 1);
+    EXPECT_TRUE(answer.asked[0].contains("cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004)"))
+        << answer.asked[0].toStdString();
+    FeatureTable now;
+    ASSERT_EQ(BoardFeatures(m_session->wrapper(), nullptr).read(3, now), 0);
+    EXPECT_EQ(now.featureSet, 0u);
+    EXPECT_EQ(journalLines(), 1u);
+
+    answer.setGoOn(true);
+    EXPECT_EQ(configure(), 0); // sent, without snapshot
+    const auto lines = MaintenanceJournal(maintenance(), "").history("10A80004");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[2], "result"), "0");
+    EXPECT_NE(lines[2].find("\"snapshots\":[]"), std::string::npos) << lines[2];
+
+    answer.setGoOn(false);
+    CCrossgradeDialog grade(board);
+    grade.show();
+    QTableWidget* models = child<QTableWidget>(grade, "tableModels");
+    ASSERT_GT(models->rowCount(), 0);
+    models->selectRow(0);
+    EXPECT_EQ(grade.runCrossGrade(), AppStatus::SnapshotFailed);
+    EXPECT_EQ(answer.asked.size(), 3);
+    EXPECT_EQ(journalLines(), 4u);
+}
+
+// The enclosure's description cannot be saved first (the journal's folder cannot be made): the
+// window asks, naming why, and writes only when the operator goes on.
+TEST_F(BoardChangeDialogTest, EnclosureWriteWithoutSnapshotAsksFirst)
+{
+    test::writeFile(m_site / "blocked", "a file where the journal's folder would be\n");
+    ToolTarget enclosure = target(-1, 0);
+    enclosure.journalFolder = m_site / "blocked/maintenance";
+    enclosure.snapshots = true;
+    CEnclosureDialog dialog(enclosure);
+    dialog.show();
+    child<QLineEdit>(dialog, "editSerial")->setText("0000E117");
+    z2e_test::SnapshotQuestionAnswer answer(false);
+    DialogRecorder recorder;
+    recorder.setHandler(std::ref(answer));
+    EXPECT_EQ(dialog.runUpdate(), AppStatus::SnapshotFailed);
+    ASSERT_EQ(answer.asked.size(), 1);
+    EXPECT_TRUE(answer.asked[0].contains("cannot create")) << answer.asked[0].toStdString();
+    EnclosureRecord now;
+    EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now);
+    EXPECT_EQ(now.serialNumber, 0xE116u);
+
+    answer.setGoOn(true);
+    // Written; the journal line that cannot be written either is told as such.
+    EXPECT_EQ(dialog.runUpdate(), AppStatus::JournalFailed);
+    EXPECT_EQ(answer.asked.size(), 2);
+    EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now);
+    EXPECT_EQ(now.serialNumber, 0xE117u);
 }
 
 // ---- In the window ----

@@ -1,6 +1,7 @@
 #include "gui/dialogs/tools/board_history_dialog.h"
 #include "gui/dialogs/tools/dialog_set_eeprom.h"
 #include "gui/window/eeprom_menu_actions.h"
+#include "snapshot_question_answer.h"
 #include "window_test_support.h"
 
 #include "driver/command/eeprom_summary.h"
@@ -203,14 +204,130 @@ TEST_F(EepromDialogsTest, RestoreRefusesTheOtherEepromsFileBeforeSendingIt)
     EXPECT_TRUE(history("10A80001").empty());
 
     // The corrupt board 3 has the driver's own backup to restore from; its EEPROM cannot be
-    // snapshotted, so only with snapshots off.
-    ToolTarget corrupt = target(3);
-    corrupt.snapshots = false;
+    // snapshotted: the window asks, and restores without snapshot when the operator goes on.
+    const ToolTarget corrupt = target(3);
+    z2e_test::SnapshotQuestionAnswer answer(true);
+    recorder.setHandler(std::ref(answer));
     actions(QString()).run(MenuEntry::AutoRestoreBase, &corrupt);
+    ASSERT_EQ(answer.asked.size(), 1);
+    EXPECT_TRUE(answer.asked[0].contains("board 3 (QN-6204-CAN 10A80004)")) << answer.asked[0].toStdString();
     ASSERT_EQ(recorder.seen().size(), 2);
     EXPECT_EQ(recorder.seen()[1], "[EEPROM Restore] Restore finished. Restart Application to enable changes!");
     std::string restored;
     EXPECT_EQ(m_wrapper->getBaseEeprom(3, restored), 0);
+}
+
+// Board 7's connector EEPROM cannot be read: rewriting its base EEPROM asks first.
+TEST_F(EepromDialogsTest, EditorOnABoardWithoutSnapshotAsksFirst)
+{
+    connectExample();
+    const std::string before = baseEeprom(7);
+    const ToolTarget board = target(7);
+    z2e_test::SnapshotQuestionAnswer answer(false);
+    DialogRecorder recorder;
+    recorder.setHandler([&](QWidget* modal) {
+        if (answer(modal))
+            return true;
+        if (auto* editor = qobject_cast<CDialogSetEEPROM*>(modal)) {
+            QTimer::singleShot(0, editor, [editor] {
+                child<QLineEdit>(*editor, "editSerial")->setText("10A8FFFF");
+                child<QPushButton>(*editor, "btnStore")->click();
+            });
+            return true;
+        }
+        return false;
+    });
+    actions(QString()).run(MenuEntry::ConfigureBaseEeprom, &board);
+    ASSERT_EQ(answer.asked.size(), 1);
+    EXPECT_TRUE(answer.asked[0].contains("cannot read the connector EEPROM of board 7")) << answer.asked[0].toStdString();
+    EXPECT_EQ(baseEeprom(7), before);
+
+    answer.setGoOn(true);
+    actions(QString()).run(MenuEntry::ConfigureBaseEeprom, &board);
+    EXPECT_EQ(answer.asked.size(), 2);
+    EXPECT_TRUE(recorder.saw("[Information] Base EEPROM Configuration finished successfully!"))
+        << recorder.seen().join("\n").toStdString();
+    EepromSummary summary;
+    ASSERT_EQ(m_wrapper->getBaseEepromSummary(7, summary), 0);
+    EXPECT_EQ(summary.serialNumber, "10A8FFFF");
+}
+
+// A backup of board 1 (serial 10A80002) onto board 0: the question names both serials, and
+// only "Yes" writes it.
+TEST_F(EepromDialogsTest, RestoreOfAnotherBoardsBackupAsksNamingBothSerials)
+{
+    connectExample();
+    std::string other;
+    {
+        EepromBackup backup(*m_wrapper, nullptr);
+        ASSERT_EQ(backup.run(1, EepromWhich::Base, m_site.root(), other), 0);
+    }
+    const std::string before = baseEeprom(0);
+    const ToolTarget board = target(0);
+    {
+        DialogRecorder recorder("cancel");
+        actions(QString::fromStdString(other)).run(MenuEntry::FileRestoreBase, &board);
+        ASSERT_EQ(recorder.seen().size(), 2) << recorder.seen().join("\n").toStdString();
+        EXPECT_TRUE(recorder.seen()[0].startsWith(QString::fromStdString(
+            "[EEPROM Restore] The backup " + other + " was taken from serial number 10A80002. Board 0 has serial "
+            "number 10A80001.")))
+            << recorder.seen()[0].toStdString();
+        EXPECT_TRUE(recorder.seen()[1].startsWith(
+            "[EEPROM Restore] Error! The selected EEPROM backup file is not valid for the target!"));
+        EXPECT_TRUE(recorder.seen()[1].contains("nothing was written")) << recorder.seen()[1].toStdString();
+    }
+    EXPECT_EQ(baseEeprom(0), before);
+    EXPECT_TRUE(history("10A80001").empty());
+
+    DialogRecorder recorder("save");
+    EXPECT_EQ(EepromMenuActions::restoreFromFile(board, EepromWhich::Base, other, nullptr), 0);
+    ASSERT_EQ(recorder.seen().size(), 2) << recorder.seen().join("\n").toStdString();
+    EXPECT_EQ(recorder.seen()[1], "[EEPROM Restore] Restore finished. Restart Application to enable changes!");
+    EepromSummary summary;
+    ASSERT_EQ(m_wrapper->getBaseEepromSummary(0, summary), 0);
+    EXPECT_EQ(summary.serialNumber, "10A80002");
+    ASSERT_EQ(history("10A80001").size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(history("10A80001")[0], "verification"), "verified");
+}
+
+// Board 7's connector EEPROM is blank: restoring it is the repair. The snapshot before cannot
+// be taken; the window asks, and the restore runs without it when the operator goes on.
+TEST_F(EepromDialogsTest, RepairOfAnUnreadableEepromGoesOnWithoutSnapshotWhenAsked)
+{
+    connectExample();
+    const std::string backup = m_site / "panel.xml";
+    test::writeFile(backup, "<ConEEPROM Name=\"QN-6202-UART\" Format=\"2\"><BoardInfo><ConModel>QPN-02-D9</ConModel>"
+                            "<ConVersion>1</ConVersion><SerialNumber>10C80008</SerialNumber></BoardInfo></ConEEPROM>");
+    const ToolTarget board = target(7);
+    std::string document;
+    ASSERT_GE(m_wrapper->getConEeprom(7, document), 1);
+    z2e_test::SnapshotQuestionAnswer answer(false);
+    {
+        DialogRecorder recorder;
+        recorder.setHandler(std::ref(answer));
+        actions(QString::fromStdString(backup)).run(MenuEntry::FileRestorePanel, &board);
+        ASSERT_EQ(answer.asked.size(), 1);
+        EXPECT_TRUE(answer.asked[0].contains("cannot read the connector EEPROM of board 7 (QN-6202-UART 10A80008)"))
+            << answer.asked[0].toStdString();
+        ASSERT_EQ(recorder.seen().size(), 1);
+        EXPECT_TRUE(recorder.seen()[0].startsWith("[EEPROM Restore] Error backing up the EEPROM files!"));
+    }
+    EXPECT_GE(m_wrapper->getConEeprom(7, document), 1); // nothing was written
+    ASSERT_EQ(history("10A80008").size(), 1u);
+
+    answer.setGoOn(true);
+    DialogRecorder recorder;
+    recorder.setHandler(std::ref(answer));
+    EXPECT_EQ(EepromMenuActions::restoreFromFile(board, EepromWhich::Connector, backup, nullptr), 0);
+    EXPECT_EQ(answer.asked.size(), 2);
+    EXPECT_EQ(recorder.seen(), QStringList("[EEPROM Restore] Restore finished. Restart Application to enable changes!"));
+    ASSERT_EQ(m_wrapper->getConEeprom(7, document), 0);
+    EXPECT_NE(document.find("10C80008"), std::string::npos);
+    const auto lines = history("10A80008"); // refused twice for the snapshot, then written
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[1], "result"), "4009");
+    EXPECT_EQ(MaintenanceJournal::field(lines[2], "verification"), "verified");
+    EXPECT_NE(lines[2].find("\"snapshots\":[]"), std::string::npos);
 }
 
 TEST_F(EepromDialogsTest, HistoryRestoresTheSnapshotOfACalibrationByteForByte)

@@ -1,6 +1,7 @@
 #include "gui/dialogs/tools/board_history_dialog.h"
 #include "gui/dialogs/tools/self_test_dialog.h"
 #include "gui/dialogs/tools/test_view_model.h"
+#include "snapshot_question_answer.h"
 #include "window_test_support.h"
 
 #include "tools/maintenance_journal.h"
@@ -210,19 +211,36 @@ TEST_F(SelfTestDialogTest, ThreeWireRunsOnlyWhenAnsweredOk)
     EXPECT_FALSE(dialog.results().rows()[0].status.empty());
 }
 
-TEST_F(SelfTestDialogTest, AStoppedProcedureIsToldInWords)
+// Board 3's base EEPROM cannot be read: the calibration asks, naming it, and goes on without
+// snapshot only when told to.
+TEST_F(SelfTestDialogTest, UnreadableEepromAsksToGoOnWithoutSnapshot)
 {
     useExampleHardware();
     QorinNodeUtilWrapper& wrapper = connect("SIMMODE_OFF");
-    CSelfTestDialog dialog(target(wrapper, {3}), false); // its base EEPROM cannot be read
+    CSelfTestDialog dialog(target(wrapper, {0, 3}), false);
     dialog.show();
+    z2e_test::SnapshotQuestionAnswer answer(false);
     z2e_test::DialogRecorder recorder;
+    recorder.setHandler(std::ref(answer));
     button(dialog, "btnAutoZero")->click();
-    ASSERT_EQ(recorder.seen().size(), 1);
-    EXPECT_TRUE(recorder.saw("[Hardware Auto Zero] Error backing up the EEPROM files!")) << recorder.seen()[0].toStdString();
-    EXPECT_TRUE(recorder.saw("nothing was sent"));
-    EXPECT_EQ(statusLine(dialog), " Auto_Zero  STOPPED");
-    EXPECT_TRUE(dialog.results().rows()[0].status.empty());
+    ASSERT_EQ(answer.asked.size(), 1);
+    EXPECT_TRUE(answer.asked[0].contains("cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004)"))
+        << answer.asked[0].toStdString();
+    EXPECT_TRUE(recorder.seen().isEmpty()) << recorder.seen().join("\n").toStdString();
+    EXPECT_EQ(statusLine(dialog), " Auto_Zero  COMPLETED: 1 of 2 boards did not pass");
+    ASSERT_EQ(dialog.results().rows().size(), 2u);
+    EXPECT_EQ(dialog.results().rows()[0].status, " PASSED");
+    EXPECT_EQ(dialog.results().rows()[1].status, " NOT RUN");
+    EXPECT_EQ(historyOf("10A80004"), 1u);
+
+    answer.setGoOn(true);
+    button(dialog, "btnAutoZero")->click();
+    ASSERT_EQ(answer.asked.size(), 2);
+    EXPECT_NE(dialog.results().rows()[1].status, " NOT RUN");
+    EXPECT_TRUE(dialog.results().rows()[1].snapshots.empty());
+    EXPECT_EQ(dialog.results().rows()[0].snapshots.size(), 2u);
+    EXPECT_EQ(historyOf("10A80004"), 3u); // left out, then run without snapshot
+    EXPECT_EQ(historyOf("10A80001"), 2u);
 }
 
 TEST(BoardHistoryDialogTest, ListsThatBoardsEntriesNewestFirst)

@@ -133,7 +133,77 @@ TEST_F(BoardTestProcedureTest, CancelledBeforeTheFirstBoardStartsNothing)
     EXPECT_TRUE(outcome.rows[0].status.empty());
 }
 
+// A board whose EEPROM cannot be read is often the one being repaired: the calibration leaves
+// it out, says why and how to go on, and runs on the others. Without snapshots it runs there too.
+TEST_F(BoardTestProcedureTest, UnreadableEepromLeavesOnlyThatBoardOut)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001") +
+        boardEntry(1, "QA-4008.BNC", 3, "0254", "10A80002", "<Faults><BaseEEPROM>blank</BaseEEPROM></Faults>") +
+        boardEntry(2, "QA-4008.BNC", 4, "0254", "10A80003"));
+    MaintenanceJournal journal(maintenance(), "local");
+    BoardTestProcedure procedure(wrapper, &journal);
+    const BoardTestOutcome outcome = procedure.run(BoardTest::AutoZero, {}, nullptr, kGo);
+    ASSERT_EQ(outcome.status, 0) << outcome.message;
+    ASSERT_EQ(outcome.rows.size(), 3u);
+    const BoardTestRow& left = outcome.rows[1];
+    EXPECT_TRUE(left.snapshotFailed);
+    EXPECT_EQ(left.status, " NOT RUN");
+    EXPECT_EQ(left.result, AppStatus::SnapshotFailed);
+    ASSERT_EQ(left.details.size(), 1u);
+    EXPECT_EQ(left.details[0].rfind("not run: cannot read the base EEPROM of board 1 (", 0), 0u) << left.details[0];
+    EXPECT_NE(left.details[0].find("10A80002"), std::string::npos);
+    EXPECT_NE(left.details[0].find("--no-snapshot"), std::string::npos);
+    EXPECT_NE(left.details[0].find("; nothing was sent"), std::string::npos);
+    EXPECT_TRUE(left.document.empty());
+    EXPECT_TRUE(left.snapshots.empty());
+    for (const std::size_t ran : {0u, 2u}) {
+        EXPECT_FALSE(outcome.rows[ran].snapshotFailed);
+        EXPECT_EQ(outcome.rows[ran].snapshots.size(), 2u);
+        EXPECT_NE(outcome.rows[ran].document.find("BoardId"), std::string::npos) << outcome.rows[ran].document;
+    }
+    auto lines = journal.history("10A80002");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "result"), "4009");
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status"), left.details[0]);
+    EXPECT_EQ(MaintenanceJournal::field(journal.history("10A80003")[0], "result"), "0");
+
+    journal.setSnapshotsEnabled(false);
+    const BoardTestOutcome again = procedure.run(BoardTest::AutoZero, {1}, nullptr, kGo);
+    ASSERT_EQ(again.rows.size(), 1u);
+    EXPECT_FALSE(again.rows[0].snapshotFailed);
+    EXPECT_NE(again.rows[0].status, " NOT RUN");
+    EXPECT_EQ(journal.history("10A80002").size(), 2u);
+}
+
 class ScriptedResultTest : public test::FakeDriverTest {};
+
+// Reset to the factory calibration of every board sends nothing to the board left out.
+TEST_F(ScriptedResultTest, ResetOfAllBoardsSkipsTheBoardWithoutSnapshot)
+{
+    connectWith(3);
+    for (const char* board : {"BoardID0", "BoardID1", "BoardID2"}) {
+        test::fakeDriver().setText(board, "baseeeprom", "<BaseEEPROM/>");
+        test::fakeDriver().setText(board, "coneeprom", "<ConEEPROM/>");
+    }
+    test::fakeDriver().setText("BoardID1", "baseeeprom", "", 260001);
+    QorinNodeUtilWrapper wrapper(std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {}));
+    wrapper.setReady(true);
+    test::ScratchFolder folder;
+    MaintenanceJournal journal(folder / "maintenance", "local");
+    const BoardTestOutcome outcome =
+        BoardTestProcedure(wrapper, &journal).run(BoardTest::ResetDefaults, {}, nullptr, kGo);
+    ASSERT_EQ(outcome.rows.size(), 3u);
+    EXPECT_EQ(outcome.rows[1].status, " NOT RUN");
+    std::vector<std::int64_t> reset;
+    for (const FakeCall& call : test::fakeDriver().callsNamed("SetParam_i32")) {
+        if (call.command == 773)
+            reset.push_back(call.board);
+    }
+    EXPECT_EQ(reset, (std::vector<std::int64_t>{0, 2}));
+    EXPECT_EQ(outcome.rows[0].status, "  PASSED");
+    EXPECT_EQ(outcome.rows[2].status, "  PASSED");
+}
 
 // A driver answer of any size reaches the tools; one beyond 16 MiB is no result to judge or keep.
 TEST_F(ScriptedResultTest, ResultDocumentBeyond16MiBIsRefused)

@@ -95,7 +95,13 @@ TEST_F(EepromToolsTest, SnapshotChangeRestoreGivesBackTheOriginalByteForByte)
     }
     ASSERT_FALSE(snapshot.empty());
     EepromRestore restore(wrapper, &m_journal);
+    // The snapshot holds the serial number the board had: it is another board's now, and the
+    // restore needs the operator's word.
+    ASSERT_EQ(restore.fromFile(0, EepromWhich::Base, snapshot), AppStatus::EepromFileInvalid);
+    EXPECT_TRUE(restore.otherBoard());
+    restore.allowOtherBoard(true);
     ASSERT_EQ(restore.fromFile(0, EepromWhich::Base, snapshot), 0) << restore.message();
+    EXPECT_FALSE(restore.otherBoard());
     EXPECT_EQ(EepromRestore::outcomeText(0), "Restore finished.\nRestart Application to enable changes!");
     std::string after;
     ASSERT_EQ(wrapper.getBaseEeprom(0, after), 0);
@@ -104,6 +110,52 @@ TEST_F(EepromToolsTest, SnapshotChangeRestoreGivesBackTheOriginalByteForByte)
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(MaintenanceJournal::field(lines[1], "operation"), "eeprom-restore");
     EXPECT_EQ(MaintenanceJournal::field(lines[1], "verification"), "verified");
+}
+
+// A backup taken from another board names both serials and writes nothing, unless allowed.
+TEST_F(EepromToolsTest, BackupOfAnotherBoardIsRefusedUntilAllowed)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001") +
+                                                    boardEntry(1, "QA-4008.BNC", 3, "0254", "10A80002"));
+    std::string base;
+    std::string con;
+    std::string otherCon;
+    ASSERT_EQ(wrapper.getBaseEeprom(0, base), 0);
+    ASSERT_EQ(wrapper.getConEeprom(0, con), 0);
+    ASSERT_EQ(wrapper.getConEeprom(1, otherCon), 0);
+    const std::string foreign = file("other.xml", baseDocument("10a80002"));
+    EepromRestore restore(wrapper, &m_journal);
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Base, foreign), AppStatus::EepromFileInvalid);
+    EXPECT_TRUE(restore.otherBoard());
+    EXPECT_EQ(restore.backupSerial(), "10a80002");
+    EXPECT_EQ(restore.boardSerial(), "10A80001");
+    EXPECT_EQ(restore.message(), foreign + " is a backup of serial number 10a80002, but board 0 has serial number "
+                                           "10A80001; nothing was written");
+    EXPECT_TRUE(restore.verification().empty());
+    std::string now;
+    ASSERT_EQ(wrapper.getBaseEeprom(0, now), 0);
+    EXPECT_EQ(now, base);
+    EXPECT_TRUE(history().empty()); // no snapshot, no journal line: nothing happened
+
+    // Its own backup (serial in any case) is no other board's.
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Base, file("own.xml", baseDocument("10a80001"))), 0)
+        << restore.message();
+    EXPECT_FALSE(restore.otherBoard());
+
+    // The connector EEPROM is compared with the connector panel's serial number.
+    const std::string panel = file("panel.xml", otherCon);
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector, panel), AppStatus::EepromFileInvalid);
+    EXPECT_NE(restore.message().find("but the connector panel of board 0 has serial number "), std::string::npos)
+        << restore.message();
+    EXPECT_EQ(restore.boardSerial(), EepromRestore::serialOf(con));
+    EXPECT_NE(restore.backupSerial(), restore.boardSerial());
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector, file("con.xml", con)), 0) << restore.message();
+
+    restore.allowOtherBoard(true);
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Base, foreign), 0) << restore.message();
+    EXPECT_FALSE(restore.otherBoard());
+    EXPECT_EQ(restore.verification(), "verified");
+    EXPECT_EQ(history().size(), 3u);
 }
 
 TEST_F(EepromToolsTest, ReadBackNoticesAWriteTheDriverAltered)

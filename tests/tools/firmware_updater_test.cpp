@@ -39,6 +39,44 @@ TEST(FirmwareDecision, InfoCodesAndDurations)
     EXPECT_EQ(FirmwareUpdater::expectedSeconds("QA-4008.BNC"), 120.0);
 }
 
+TEST(FirmwarePlanning, EachPairOfVersionsHasOnePlanAndWords)
+{
+    const struct {
+        const char* installed;
+        const char* latest;
+        bool keepNewer;
+        FirmwarePlan plan;
+        const char* text;
+    } cases[] = {
+        {"0251", "0254", false, FirmwarePlan::Update, "Will update: 0251 → 0254"},
+        {"0251", "0254", true, FirmwarePlan::Update, "Will update: 0251 → 0254"},
+        {"0300", "02F4", false, FirmwarePlan::GoBack, "Will go back to the release: 0300 → 02F4"},
+        {"0300", "02F4", true, FirmwarePlan::KeepNewer, "Will skip: 0300 is newer than the release 02F4: kept"},
+        {"02f4", "02F4", false, FirmwarePlan::Current, "Will skip: 02f4 is the release already"},
+        {"", "0254", false, FirmwarePlan::Unknown, "Will skip: installed version unknown; the release is 0254"},
+        {"", "", false, FirmwarePlan::Unknown, "Will skip: installed version unknown"},
+        {"0251", "", false, FirmwarePlan::Unknown, "Will skip: no release known; 0251 installed"},
+        {"0251", "x1", true, FirmwarePlan::Unknown, "Will skip: the release 'x1' is no version; 0251 installed"},
+    };
+    for (const auto& c : cases) {
+        FirmwareRow row;
+        row.installed = c.installed;
+        row.latest = c.latest;
+        FirmwareUpdater::plan(row, c.keepNewer);
+        EXPECT_EQ(row.plan, c.plan) << c.installed << " " << c.latest;
+        EXPECT_EQ(FirmwareUpdater::planText(row), c.text);
+        EXPECT_EQ(row.before, c.installed);
+        EXPECT_EQ(row.target, c.latest);
+    }
+    EXPECT_STREQ(FirmwareUpdater::planName(FirmwarePlan::Update), "update");
+    EXPECT_STREQ(FirmwareUpdater::planName(FirmwarePlan::GoBack), "back-to-release");
+    for (const FirmwarePlan skipped : {FirmwarePlan::Current, FirmwarePlan::KeepNewer, FirmwarePlan::Unknown})
+        EXPECT_STREQ(FirmwareUpdater::planName(skipped), "skip");
+    EXPECT_STREQ(FirmwareUpdater::planName(FirmwarePlan::None), "");
+    EXPECT_EQ(FirmwareUpdater::planText(FirmwareRow()), "");
+    EXPECT_EQ(FirmwareUpdater::versions("", "0254"), "Unknown → 0254");
+}
+
 class FirmwareUpdaterTest : public ToolsTest {
 protected:
     std::string firmwareOf(std::uint32_t board) { return BoardIdentity::read(m_session->wrapper(), board).firmware; }
@@ -76,7 +114,10 @@ TEST_F(FirmwareUpdaterTest, UpdateFollowsTheCheckOfEachBoard)
     // "1F" is no release of this model: the driver's refusal proves the version text was sent.
     EXPECT_EQ(rows[2].answer, -260006);
     EXPECT_EQ(rows[2].result, "Error!");
-    EXPECT_EQ(rows[2].info, "Selected firmware revision not found.");
+    EXPECT_EQ(rows[2].info, "20 → 1F failed: Selected firmware revision not found.");
+    EXPECT_EQ(rows[0].info, "0251 → 0254 updated");
+    EXPECT_EQ(rows[1].info, "1A is the release already");
+    EXPECT_EQ(rows[3].info, "the installed 'zz' is no version; the release is 0254");
 }
 
 TEST_F(FirmwareUpdaterTest, RetryTouchesOnlyTheFailedRows)
@@ -121,8 +162,93 @@ TEST_F(FirmwareUpdaterTest, SingleBoardUpdateWithAListedFile)
     EXPECT_EQ(updater.updateWith(row, "", nullptr), AppStatus::FirmwareSkipped);
     EXPECT_EQ(updater.updateWith(row, "qc3104_02F1.zfw", nullptr), AppStatus::FirmwareUpdated);
     EXPECT_EQ(firmwareOf(0), "02F1");
+    EXPECT_EQ(row.info, "02F4 → 02F1 updated");
     EXPECT_EQ(updater.updateWith(row, "qa4016_0254.zfw", nullptr), AppStatus::FirmwareUpdateFailed);
-    EXPECT_EQ(row.info, "Unknown board model.");
+    EXPECT_EQ(row.info, "02F1 → qa4016_0254.zfw failed: Unknown board model.");
+}
+
+// The example's counter board has 0300, newer than its release 02F4: it goes back, and says so
+// everywhere; kept newer, it is skipped with the versions; the plan tells both before.
+TEST_F(FirmwareUpdaterTest, NewerFirmwareGoesBackVisiblyOrIsKept)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
+                                                    boardEntry(1, "QC-3104", 3, "0300", "10A80006"));
+    MaintenanceJournal journal(maintenance(), "local");
+    FirmwareUpdater updater(wrapper, &journal);
+    std::vector<FirmwareRow> rows;
+    ASSERT_EQ(updater.check({}, rows), 0);
+    updater.setKeepNewer(true);
+    updater.plan(rows);
+    EXPECT_EQ(FirmwareUpdater::planText(rows[0]), "Will update: 0251 → 0254");
+    EXPECT_EQ(FirmwareUpdater::planText(rows[1]), "Will skip: 0300 is newer than the release 02F4: kept");
+    EXPECT_FALSE(fs::exists(maintenance())); // planning reads only
+
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdated);
+    EXPECT_EQ(rows[1].result, "Skipped");
+    EXPECT_EQ(rows[1].info, "0300 is newer than the release 02F4: kept");
+    EXPECT_EQ(firmwareOf(1), "0300");
+    auto lines = journal.history("10A80006");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status"), "Skipped: 0300 is newer than the release 02F4: kept");
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "parameters"), "latest, keep newer");
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "result"), "3001");
+
+    updater.setKeepNewer(false);
+    updater.plan(rows);
+    EXPECT_EQ(FirmwareUpdater::planText(rows[1]), "Will go back to the release: 0300 → 02F4");
+    EXPECT_EQ(FirmwareUpdater::planText(rows[0]), "Will skip: 0254 is the release already");
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdated);
+    EXPECT_EQ(rows[1].result, "OK");
+    EXPECT_EQ(rows[1].info, "0300 → 02F4 went back to the release");
+    EXPECT_EQ(rows[0].info, "0254 is the release already");
+    EXPECT_EQ(firmwareOf(1), "02F4");
+    lines = journal.history("10A80006");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[1], "status"), "OK 0300 → 02F4 went back to the release");
+    EXPECT_EQ(MaintenanceJournal::field(lines[1], "parameters"), "back to 02F4");
+    EXPECT_EQ(MaintenanceJournal::field(lines[1], "firmwareBefore"), "0300");
+    EXPECT_EQ(MaintenanceJournal::field(lines[1], "firmwareAfter"), "02F4");
+    EXPECT_EQ(MaintenanceJournal::field(journal.history("10A80001").back(), "status"), "Skipped: 0254 is the release already");
+}
+
+// A board whose EEPROM cannot be read gets nothing and says why (and how to go on); the board
+// after it is still updated. With the snapshots off it is updated like any other.
+TEST_F(FirmwareUpdaterTest, UnreadableEepromLeavesOnlyThatBoardOut)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(
+        boardEntry(0, "QN-6202-UART", 2, "0441", "10A80008", "<Faults><ConEEPROM>blank</ConEEPROM></Faults>") +
+        boardEntry(1, "QA-4008.BNC", 3, "0251", "10A80001"));
+    MaintenanceJournal journal(maintenance(), "local");
+    FirmwareUpdater updater(wrapper, &journal);
+    std::vector<FirmwareRow> rows;
+    ASSERT_EQ(updater.check({}, rows), 0);
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdateFailed);
+    EXPECT_EQ(rows[0].result, "Error!");
+    EXPECT_EQ(rows[0].outcome, AppStatus::FirmwareUpdateFailed);
+    EXPECT_EQ(rows[0].snapshotProblem.rfind("cannot read the connector EEPROM of board 0 (QN-6202-UART 10A80008) (", 0),
+              0u)
+        << rows[0].snapshotProblem;
+    EXPECT_NE(rows[0].snapshotProblem.find("--no-snapshot"), std::string::npos);
+    EXPECT_EQ(rows[0].info, "0441 → 0444 not updated: " + rows[0].snapshotProblem);
+    EXPECT_EQ(firmwareOf(0), "0441");
+    EXPECT_EQ(rows[1].info, "0251 → 0254 updated");
+    EXPECT_EQ(firmwareOf(1), "0254");
+    const auto lines = journal.history("10A80008");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "result"), "4009");
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status"), rows[0].info);
+
+    // The single-board update stops the same way, with the snapshot's own status.
+    FirmwareRow row = rows[0];
+    EXPECT_EQ(updater.updateWith(row, "qn6202uart_0444.zfw", nullptr), AppStatus::SnapshotFailed);
+    EXPECT_EQ(row.snapshotProblem, rows[0].snapshotProblem);
+    EXPECT_EQ(firmwareOf(0), "0441");
+
+    journal.setSnapshotsEnabled(false);
+    EXPECT_EQ(updater.update(rows, true, nullptr, kGo), AppStatus::FirmwareUpdated);
+    EXPECT_TRUE(rows[0].snapshotProblem.empty());
+    EXPECT_EQ(rows[0].info, "0441 → 0444 updated");
+    EXPECT_EQ(firmwareOf(0), "0444");
 }
 
 class FirmwareOverTheWireTest : public test::FakeDriverTest {};

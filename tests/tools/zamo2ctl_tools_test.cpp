@@ -61,5 +61,73 @@ TEST_F(Zamo2ctlTools, FirmwareUpdateReportsFailureAndRetriesOnlyThatBoard)
         << out;
 }
 
+// The example's counter board (board 5) has 0300, newer than its release 02F4.
+TEST_F(Zamo2ctlTools, FirmwarePlanKeepNewerAndGoingBackAreVisible)
+{
+    std::string out;
+    std::string err;
+    ASSERT_EQ(run("firmware update --dry-run", out, &err), 0) << err;
+    EXPECT_EQ(out.rfind("Board", 0), 0u) << out;
+    EXPECT_NE(out.find("Plan\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  Will update: 0251 → 0254\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  Will go back to the release: 0300 → 02F4\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  Will skip: 0274 is the release already\n"), std::string::npos) << out;
+    const std::string last = "\nDry run: nothing was sent, snapshotted or journalled.\n";
+    ASSERT_GT(out.size(), last.size());
+    EXPECT_EQ(out.substr(out.size() - last.size()), last);
+    EXPECT_FALSE(fs::exists(maintenance())); // no snapshot, no journal line
+
+    ASSERT_EQ(run("firmware update --dry-run --keep-newer --board 5 --json", out), 0);
+    EXPECT_EQ(out.rfind("{\"dryRun\":true,\"keepNewer\":true,\"boards\":[{\"board\":5,", 0), 0u) << out;
+    EXPECT_NE(out.find("\"plan\":\"skip\",\"planText\":\"Will skip: 0300 is newer than the release 02F4: kept\""),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(run("firmware check --dry-run", out), 64);
+    EXPECT_EQ(run("selftest --keep-newer", out), 64);
+    EXPECT_FALSE(fs::exists(maintenance()));
+
+    ASSERT_EQ(run("firmware update --board 5 --keep-newer", out, &err), 0) << err;
+    EXPECT_NE(out.find("Skipped  0300 is newer than the release 02F4: kept\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Firmware Update skipped."), std::string::npos) << out;
+    ASSERT_EQ(run("firmware update --board 5 --json", out, &err), 0) << err;
+    EXPECT_NE(out.find("\"installed\":\"02F4\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"result\":\"OK\",\"info\":\"0300 → 02F4 went back to the release\",\"plan\":"
+                       "\"back-to-release\""),
+              std::string::npos)
+        << out;
+    ASSERT_EQ(run("history --serial 10A80006", out), 0);
+    EXPECT_NE(out.find("firmware-update  3001 Skipped: 0300 is newer than the release 02F4: kept  0300 -> 0300\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("firmware-update  3000 OK 0300 → 02F4 went back to the release  0300 -> 02F4\n"),
+              std::string::npos)
+        << out;
+}
+
+// Boards 3 (base) and 7 (connector panel) have an EEPROM that cannot be read.
+TEST_F(Zamo2ctlTools, CalibrationOverAllBoardsLeavesOutOnlyThoseWithoutSnapshot)
+{
+    std::string out;
+    std::string err;
+    EXPECT_EQ(run("calibrate autozero", out, &err), 65) << err;
+    EXPECT_NE(out.find("Board 3  Slot 5:  E2PROM-ERROR:  NOT RUN\n"
+                       "  not run: cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004) ("),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("Board 7  Slot 3:  QN-6202-UART E2PROM-ERROR:  NOT RUN\n"
+                       "  not run: cannot read the connector EEPROM of board 7 (QN-6202-UART 10A80008) ("),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("zamo2ctl --no-snapshot"), std::string::npos) << out;
+    EXPECT_NE(out.find("Board 0  Slot 2:  QA-4008.BNC:  PASSED\n"), std::string::npos) << out;
+    ASSERT_EQ(run("history --serial 10A80004", out), 0);
+    EXPECT_NE(out.find("autozero  4009 not run: cannot read the base EEPROM"), std::string::npos) << out;
+    ASSERT_EQ(run("history --serial 10A80001", out), 0);
+    EXPECT_NE(out.find("autozero  0 "), std::string::npos) << out;
+
+    EXPECT_EQ(run("calibrate autozero --board 7 --no-snapshot", out, &err), 0) << out << err;
+    EXPECT_EQ(out.find("NOT RUN"), std::string::npos) << out;
+}
+
 } // namespace
 } // namespace z2e

@@ -2,9 +2,11 @@
 
 #include "core/application_status.h"
 #include "driver/command/app_status.h"
+#include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/dialog_set_eeprom.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
+#include "gui/dialogs/tools/snapshot_question.h"
 #include "tools/eeprom_backup.h"
 #include "tools/eeprom_restore.h"
 #include "tools/maintenance_journal.h"
@@ -40,6 +42,19 @@ QString restoreOutcome(std::int32_t status, const EepromRestore& restore)
     if (!restore.verification().empty() && restore.verification() != "verified")
         text += QString::fromStdString("\nRead-back: " + restore.verification());
     return text;
+}
+
+// The question before a backup of another board is written: both serial numbers.
+QString otherBoardQuestion(std::uint32_t board, EepromWhich which, const std::string& path,
+                           const EepromRestore& restore)
+{
+    const QString part = which == EepromWhich::Base ? QString("Board %1").arg(board)
+                                                    : QString("The connector panel of board %1").arg(board);
+    return QString("The backup %1 was taken from serial number %2.\n%3 has serial number %4.\n\n"
+                   "Restore the other board's EEPROM onto board %5 anyway?")
+        .arg(QString::fromStdString(path), QString::fromStdString(restore.backupSerial()), part,
+             QString::fromStdString(restore.boardSerial()))
+        .arg(board);
 }
 
 } // namespace
@@ -128,9 +143,17 @@ std::int32_t EepromMenuActions::restoreFromFile(const ToolTarget& target, Eeprom
     std::unique_ptr<MaintenanceJournal> journal = journalFor(target);
     EepromRestore restore(*target.wrapper, journal.get());
     const std::uint32_t board = target.boards.front();
-    const std::int32_t status = CMiscUtils::runBehindProgress(
-        kSystemTitle, QString::fromStdString(EepromRestore::progressText(which, false)), parent,
-        [&](CInProgress&) { return restore.fromFile(board, which, path); });
+    const QString text = QString::fromStdString(EepromRestore::progressText(which, false));
+    const CMiscUtils::Work work = [&](CInProgress&) { return restore.fromFile(board, which, path); };
+    const auto why = [&restore] { return restore.message(); };
+    std::int32_t status = runChangeBehindProgress(kSystemTitle, text, parent, journal.get(), work, why);
+    // A backup of another board is written only once the operator has confirmed it.
+    if (status == AppStatus::EepromFileInvalid && restore.otherBoard() &&
+        CMiscUtils::askYesNo(kRestoreTitle, otherBoardQuestion(board, which, path, restore), parent) ==
+            CDecisionDialogYesNo::Yes) {
+        restore.allowOtherBoard(true);
+        status = runChangeBehindProgress(kSystemTitle, text, parent, journal.get(), work, why);
+    }
     CMiscUtils::notify(kRestoreTitle, restoreOutcome(status, restore), parent);
     return status;
 }
@@ -144,9 +167,9 @@ void EepromMenuActions::autoRestore(const ToolTarget* target, EepromWhich which)
     std::unique_ptr<MaintenanceJournal> journal = journalFor(*target);
     EepromRestore restore(*target->wrapper, journal.get());
     const std::uint32_t board = target->boards.front();
-    const std::int32_t status = CMiscUtils::runBehindProgress(
-        kSystemTitle, QString::fromStdString(EepromRestore::progressText(which, true)), m_parent,
-        [&](CInProgress&) { return restore.automatic(board, which); });
+    const std::int32_t status = runChangeBehindProgress(
+        kSystemTitle, QString::fromStdString(EepromRestore::progressText(which, true)), m_parent, journal.get(),
+        [&](CInProgress&) { return restore.automatic(board, which); }, [&restore] { return restore.message(); });
     CMiscUtils::notify(kRestoreTitle, restoreOutcome(status, restore), m_parent);
 }
 

@@ -5,6 +5,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/choice_table.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
+#include "gui/dialogs/tools/snapshot_question.h"
 
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
@@ -84,10 +85,10 @@ void CBoardConfigDialog::save()
     BoardFeatures tool(*m_target.wrapper, m_journal.get());
     const std::uint32_t board = m_target.boards.front();
     const std::uint32_t featureSet = m_writtenSet;
-    m_result = CMiscUtils::runBehindProgress(kTitle, "Writing the board configuration.", this,
-                                             [&tool, board, featureSet](CInProgress&) {
-                                                 return tool.write(board, featureSet);
-                                             });
+    m_result = runChangeBehindProgress(
+        kTitle, "Writing the board configuration.", this, m_journal.get(),
+        [&tool, board, featureSet](CInProgress&) { return tool.write(board, featureSet); },
+        [&tool] { return tool.message(); });
     m_readBack = tool.readBack();
     m_message = tool.message();
     m_written = true;

@@ -2,6 +2,7 @@
 
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
+#include "gui/dialogs/tools/snapshot_question.h"
 
 #include "core/application_status.h"
 #include "core/node_result_text.h"
@@ -21,10 +22,12 @@ std::int32_t runCrossGrade(const ToolTarget& target, const std::string& to, QWid
     const std::unique_ptr<MaintenanceJournal> journal = journalFor(target);
     BoardCrossGrade tool(*target.wrapper, journal.get());
     const std::uint32_t board = target.boards.front();
-    const std::int32_t status = CMiscUtils::runBehindProgress(
-        title, "Applying changes to the board.", parent, [&tool, board, &to](CInProgress&) {
+    const std::int32_t status = runChangeBehindProgress(
+        title, "Applying changes to the board.", parent, journal.get(),
+        [&tool, board, &to](CInProgress&) {
             return to.empty() ? tool.runSimple(board, nullptr) : tool.run(board, to, nullptr);
-        });
+        },
+        [&tool] { return tool.message(); });
     std::string text = statusMessage(status);
     if (text.empty())
         text = std::to_string(status) + " " + nodeResultText(status, target.wrapper.get());

@@ -6,6 +6,7 @@
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
+#include "gui/dialogs/tools/snapshot_question.h"
 #include "tools/maintenance_journal.h"
 
 #include <QFontDatabase>
@@ -97,9 +98,10 @@ void CDialogSetEEPROM::hdl_Btn_Store()
         return;
     const std::string serial = m_ui->editSerial->text().toStdString();
     EepromEditor& editor = *m_editor;
-    const std::int32_t status = CMiscUtils::runBehindProgress(
-        kProgressTitle, kProgressText, this,
-        [&editor, &model, &revision, &serial](CInProgress&) { return editor.writeDefault(model, revision, serial); });
+    const std::int32_t status = runChangeBehindProgress(
+        kProgressTitle, kProgressText, this, m_journal.get(),
+        [&editor, &model, &revision, &serial](CInProgress&) { return editor.writeDefault(model, revision, serial); },
+        [&editor] { return editor.message(); });
     if (!editor.actionDone()) {
         // Refused before anything was sent: the operator may correct the input.
         CMiscUtils::notify(windowTitle(),
@@ -121,8 +123,9 @@ void CDialogSetEEPROM::hdl_Btn_Erase()
     if (answer != CDecisionDialogYesNo::Yes)
         return;
     EepromEditor& editor = *m_editor;
-    CMiscUtils::runBehindProgress(kProgressTitle, kProgressText, this,
-                                  [&editor](CInProgress&) { return editor.erase(); });
+    runChangeBehindProgress(
+        kProgressTitle, kProgressText, this, m_journal.get(), [&editor](CInProgress&) { return editor.erase(); },
+        [&editor] { return editor.message(); });
     accept();
 }
 

@@ -6,6 +6,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/choice_table.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
+#include "gui/dialogs/tools/snapshot_question.h"
 
 #include "core/application_status.h"
 #include "driver/command/app_status.h"
@@ -104,10 +105,10 @@ std::int32_t CEnclosureDialog::runUpdate()
             status = AppStatus::EnclosureNotWritable;
         } else {
             EnclosureDataTool tool(*m_target.wrapper, m_journal.get());
-            status = CMiscUtils::runBehindProgress(kTitle, "Writing data to enclosure.", this,
-                                                   [&tool, &record, &serial](CInProgress&) {
-                                                       return tool.write(record, serial);
-                                                   });
+            status = runChangeBehindProgress(
+                kTitle, "Writing data to enclosure.", this, m_journal.get(),
+                [&tool, &record, &serial](CInProgress&) { return tool.write(record, serial); },
+                [&tool] { return tool.message(); });
             m_nodeRestarts = m_nodeRestarts || status == AppStatus::EnclosureUpdatedNodeRestarts;
             if (!tool.message().empty()) {
                 CMiscUtils::notify(kTitle,

@@ -42,7 +42,7 @@ void showFirmwareRows(QTableWidget* table, const std::vector<FirmwareRow>& rows)
                                      FirmwareRow::shown(row.latest),
                                      row.status,
                                      row.result,
-                                     row.info};
+                                     row.outcome == 0 ? FirmwareUpdater::planText(row) : row.info};
         for (int c = 0; c < 6; ++c) {
             auto* item = new QTableWidgetItem(QString::fromStdString(cells[c]));
             item->setFlags(item->flags() & ~Qt::ItemIsEditable);

@@ -25,7 +25,8 @@ std::unique_ptr<MaintenanceJournal> journalFor(const ToolTarget& target);
 
 /// Gives `table` the columns "Board", "Installed", "Latest", "Status", "Result", "Info".
 void setupFirmwareTable(QTableWidget* table);
-/// One row per firmware row, read-only, then the columns fitted to their contents.
+/// One row per firmware row, read-only, then the columns fitted to their contents. A row not
+/// run yet shows its planned action in "Info" ("Will go back to the release: 0300 → 02F4").
 void showFirmwareRows(QTableWidget* table, const std::vector<FirmwareRow>& rows);
 
 /// Drives `progress` from a worker: a board's text restarts the timed bar with the board's

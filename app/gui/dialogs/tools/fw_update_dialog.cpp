@@ -5,10 +5,13 @@
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
+#include "gui/dialogs/tools/snapshot_question.h"
 
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
 #include "tools/maintenance_journal.h"
+
+#include <QCheckBox>
 
 #include <algorithm>
 #include <atomic>
@@ -25,6 +28,7 @@ CFWUpdateDialog::CFWUpdateDialog(const ToolTarget& target, QWidget* parent)
     connect(m_ui->btnUpdate, &QPushButton::clicked, this, &CFWUpdateDialog::hdl_Btn_Update);
     connect(m_ui->btnRetry, &QPushButton::clicked, this, &CFWUpdateDialog::hdl_Btn_Retry);
     connect(m_ui->btnClose, &QPushButton::clicked, this, &CFWUpdateDialog::hdl_Btn_Close);
+    connect(m_ui->chkKeepNewer, &QCheckBox::toggled, this, &CFWUpdateDialog::hdl_KeepNewer_Toggled);
 
     // No boards means no selection the tool works on, not every board.
     if (m_target.wrapper && !m_target.boards.empty()) {
@@ -37,6 +41,8 @@ CFWUpdateDialog::CFWUpdateDialog(const ToolTarget& target, QWidget* parent)
                 QString("Firmware check failed: %1 %2").arg(status).arg(QString::fromStdString(words)));
             m_ui->labelProblem->show();
         }
+        // Before "Update" the table says what it will do with each board.
+        m_updater->plan(m_rows);
     }
     showFirmwareRows(m_ui->tableFirmware, m_rows);
     updateWidgets();
@@ -44,14 +50,9 @@ CFWUpdateDialog::CFWUpdateDialog(const ToolTarget& target, QWidget* parent)
 
 CFWUpdateDialog::~CFWUpdateDialog() = default;
 
-std::int32_t CFWUpdateDialog::runUpdate(bool retryFailedOnly)
+std::int32_t CFWUpdateDialog::runPass(std::vector<FirmwareRow>& rows, bool retryFailedOnly)
 {
-    if (m_running || !m_updater || m_rows.empty())
-        return AppStatus::FirmwareSkipped;
-    m_running = true;
-    updateWidgets();
     FirmwareUpdater& updater = *m_updater;
-    std::vector<FirmwareRow>& rows = m_rows;
     // The rows belong to the worker until the progress window has gone and it is joined.
     // On a network node Cancel ends the wait for the board being updated (the node itself goes
     // on) and no further board is started.
@@ -62,17 +63,84 @@ std::int32_t CFWUpdateDialog::runUpdate(bool retryFailedOnly)
             cancelled = true;
             m_target.wrapper->interrupt();
         };
-    const std::int32_t status = CMiscUtils::runBehindProgress(
+    return CMiscUtils::runBehindProgress(
         "Firmware Update", "Performing Updates.", this,
         [&updater, &rows, retryFailedOnly, &cancelled](CInProgress& progress) {
             return updater.update(rows, retryFailedOnly, timedProgress(progress), cancelled);
         },
         true, cancel);
+}
+
+std::int32_t CFWUpdateDialog::runUpdate(bool retryFailedOnly)
+{
+    if (m_running || !m_updater || m_rows.empty())
+        return AppStatus::FirmwareSkipped;
+    m_running = true;
+    updateWidgets();
+    m_updater->setKeepNewer(m_ui->chkKeepNewer->isChecked());
+    std::vector<std::int32_t> before;
+    for (const FirmwareRow& row : m_rows)
+        before.push_back(row.outcome);
+    std::int32_t status = runPass(m_rows, retryFailedOnly);
+
+    // The boards whose EEPROMs could not be saved first were sent nothing; the operator may
+    // update them without a snapshot (often they are the ones being repaired).
+    std::vector<std::size_t> leftOut;
+    std::vector<std::string> reasons;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i].snapshotProblem.empty())
+            continue;
+        leftOut.push_back(i);
+        reasons.push_back(m_rows[i].snapshotProblem);
+    }
+    const bool finished = status == AppStatus::FirmwareUpdated || status == AppStatus::FirmwareSkipped ||
+                          status == AppStatus::FirmwareUpdateFailed;
+    if (finished && !leftOut.empty() && m_journal && m_journal->snapshotsEnabled()) {
+        showFirmwareRows(m_ui->tableFirmware, m_rows);
+        if (continueWithoutSnapshot(reasons, this)) {
+            std::vector<FirmwareRow> again;
+            for (const std::size_t i : leftOut)
+                again.push_back(m_rows[i]);
+            const SnapshotsOff off(m_journal.get());
+            const std::int32_t second = runPass(again, false);
+            for (std::size_t k = 0; k < leftOut.size(); ++k)
+                m_rows[leftOut[k]] = again[k];
+            status = second;
+            if (second == AppStatus::FirmwareUpdated || second == AppStatus::FirmwareSkipped ||
+                second == AppStatus::FirmwareUpdateFailed) {
+                // The run's outcome over the boards it touched, both passes together.
+                bool failed = false;
+                bool updated = false;
+                for (std::size_t i = 0; i < m_rows.size(); ++i) {
+                    const bool touched = !retryFailedOnly || before[i] == AppStatus::FirmwareUpdateFailed;
+                    failed = failed || (touched && m_rows[i].outcome == AppStatus::FirmwareUpdateFailed);
+                    updated = updated || (touched && m_rows[i].outcome == AppStatus::FirmwareUpdated);
+                }
+                status = failed    ? AppStatus::FirmwareUpdateFailed
+                         : updated ? AppStatus::FirmwareUpdated
+                                   : AppStatus::FirmwareSkipped;
+            }
+        }
+    }
     m_running = false;
     showFirmwareRows(m_ui->tableFirmware, m_rows);
     updateWidgets();
-    CMiscUtils::notify("Firmware Update", firmwareOutcomeText(status, updater), this);
+    CMiscUtils::notify("Firmware Update", firmwareOutcomeText(status, *m_updater), this);
     return status;
+}
+
+void CFWUpdateDialog::hdl_KeepNewer_Toggled()
+{
+    // The plan follows the check box at once; nothing is read from the boards for it.
+    if (m_running)
+        return;
+    if (m_updater)
+        m_updater->setKeepNewer(m_ui->chkKeepNewer->isChecked());
+    for (FirmwareRow& row : m_rows) {
+        if (row.outcome == 0)
+            FirmwareUpdater::plan(row, m_ui->chkKeepNewer->isChecked());
+    }
+    showFirmwareRows(m_ui->tableFirmware, m_rows);
 }
 
 void CFWUpdateDialog::hdl_Btn_Update()

@@ -6,6 +6,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
 #include "gui/dialogs/tools/fw_select_dialog.h"
+#include "gui/dialogs/tools/snapshot_question.h"
 
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
@@ -56,12 +57,23 @@ std::int32_t CFWUpdateProDialog::runUpdate()
     FirmwareUpdater& updater = *m_updater;
     FirmwareRow& row = m_rows.front();
     // The row belongs to the worker until the progress window has gone and it is joined.
-    const std::int32_t status = CMiscUtils::runBehindProgress(
-        kTitle, "Performing Updates.", this,
-        [&updater, &row, selection](CInProgress& progress) {
-            return updater.updateWith(row, selection, timedProgress(progress));
-        },
-        true);
+    const auto pass = [&] {
+        return CMiscUtils::runBehindProgress(
+            kTitle, "Performing Updates.", this,
+            [&updater, &row, selection](CInProgress& progress) {
+                return updater.updateWith(row, selection, timedProgress(progress));
+            },
+            true);
+    };
+    std::int32_t status = pass();
+    // A board whose EEPROMs cannot be saved first was sent nothing; the operator may go on.
+    if (status == AppStatus::SnapshotFailed && m_journal && m_journal->snapshotsEnabled()) {
+        showFirmwareRows(m_ui->tableFirmware, m_rows);
+        if (continueWithoutSnapshot({row.snapshotProblem}, this)) {
+            const SnapshotsOff off(m_journal.get());
+            status = pass();
+        }
+    }
     m_running = false;
     showFirmwareRows(m_ui->tableFirmware, m_rows);
     updateWidgets();

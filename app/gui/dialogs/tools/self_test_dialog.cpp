@@ -4,6 +4,7 @@
 
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
+#include "gui/dialogs/tools/snapshot_question.h"
 #include "gui/dialogs/tools/test_view_model.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
@@ -162,14 +163,51 @@ void CSelfTestDialog::runTest(BoardTest test)
     updateWidgets();
     repaint();
 
+    BoardTestOutcome outcome = runPass(test, m_target.boards);
+    // The boards whose EEPROMs could not be saved first were left out; the operator may run
+    // the procedure on them without snapshots (often they are the ones being repaired).
+    std::vector<std::uint32_t> leftOut;
+    std::vector<std::string> reasons;
+    for (const BoardTestRow& row : outcome.rows) {
+        if (!row.snapshotFailed)
+            continue;
+        leftOut.push_back(row.board.index);
+        reasons.push_back(row.details.empty() ? std::string() : row.details.front());
+    }
+    if (outcome.status == 0 && !leftOut.empty() && m_journal && m_journal->snapshotsEnabled()) {
+        showOutcome(outcome, selected);
+        if (continueWithoutSnapshot(reasons, this)) {
+            const SnapshotsOff off(m_journal.get());
+            const BoardTestOutcome again = runPass(test, leftOut);
+            for (const BoardTestRow& row : again.rows) {
+                for (BoardTestRow& shown : outcome.rows) {
+                    if (shown.board.index == row.board.index)
+                        shown = row;
+                }
+            }
+            outcome.status = again.status;
+            outcome.message = again.message;
+        }
+    }
+    m_running = false;
+    showOutcome(outcome, selected);
+    if (outcome.status != 0) {
+        QString text = QString::fromStdString(statusMessage(outcome.status));
+        if (!outcome.message.empty())
+            text += "\n" + QString::fromStdString(outcome.message);
+        CMiscUtils::notify(BoardTestProcedure::progressTitle(test), text, this);
+    }
+}
+
+BoardTestOutcome CSelfTestDialog::runPass(BoardTest test, const std::vector<std::uint32_t>& boards)
+{
     const QString message = test == BoardTest::ThreeWire ? "Running ...\nPlease Wait" : "Tests running ...";
     BoardTestOutcome outcome;
     // Read only after the worker has been joined.
     BoardTestOutcome* result = &outcome;
     const std::shared_ptr<QorinNodeUtilWrapper> wrapper = m_target.wrapper;
     MaintenanceJournal* journal = m_journal.get();
-    const std::vector<std::uint32_t> boards = m_target.boards;
-    const int count = static_cast<int>(m_boards.size());
+    const int count = static_cast<int>(boards.empty() ? m_boards.size() : boards.size());
     // On a network node Cancel closes the link: the running request ends, no board is started.
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
     std::function<void()> cancel;
@@ -190,16 +228,9 @@ void CSelfTestDialog::runTest(BoardTest test)
             return result->status;
         },
         false, cancel);
-    m_running = false;
     if (outcome.status == 0)
         outcome.status = status; // the worker itself failed
-    showOutcome(outcome, selected);
-    if (outcome.status != 0) {
-        QString text = QString::fromStdString(statusMessage(outcome.status));
-        if (!outcome.message.empty())
-            text += "\n" + QString::fromStdString(outcome.message);
-        CMiscUtils::notify(BoardTestProcedure::progressTitle(test), text, this);
-    }
+    return outcome;
 }
 
 void CSelfTestDialog::showOutcome(const BoardTestOutcome& outcome, int selectedRow)

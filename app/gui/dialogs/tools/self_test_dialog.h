@@ -58,6 +58,9 @@ private:
     bool offered(BoardTest test) const;
     bool threeWireConfirmed();
     void showOutcome(const BoardTestOutcome& outcome, int selectedRow);
+    /// One run of `test` on `boards` (every board of the target when empty) behind the
+    /// progress window; the worker's own failure becomes the outcome's status.
+    BoardTestOutcome runPass(BoardTest test, const std::vector<std::uint32_t>& boards);
     int selectedBoardRow() const;
     QString startFolder() const;
     bool anyDocument() const;
