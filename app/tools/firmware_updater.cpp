@@ -3,6 +3,7 @@
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
 #include "tools/board_selection.h"
+#include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 #include "uni/number_text.h"
 #include "uni/osal.h"
@@ -178,6 +179,7 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
                                      const ToolProgress& progress, const std::atomic<bool>& cancel)
 {
     m_message.clear();
+    m_updatedWithoutJournal = false;
     bool failed = false;
     bool updated = false;
     const std::size_t total = rows.size();
@@ -237,6 +239,7 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
 std::int32_t FirmwareUpdater::updateWith(FirmwareRow& row, const std::string& selection, const ToolProgress& progress)
 {
     m_message.clear();
+    m_updatedWithoutJournal = false;
     if (selection.empty())
         return AppStatus::FirmwareSkipped;
     if (progress)
@@ -264,6 +267,9 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
             return status;
         }
     }
+    ChangeIntent intent;
+    if (m_journal && !intent.begin(m_journal, entryOf(row, parameters), m_message))
+        return AppStatus::JournalFailed;
     row.result = "Updating...";
     row.answer = m_wrapper.updateFirmware(row.board.index, selection);
     row.outcome = row.answer == 0 ? AppStatus::FirmwareUpdated : AppStatus::FirmwareUpdateFailed;
@@ -274,17 +280,22 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
     const std::string before = row.installed;
     if (row.answer == 0)
         checkRow(row);
+    intent.end();
     if (!m_journal)
         return row.outcome;
     JournalEntry entry = entryOf(row, parameters);
     entry.firmwareBefore = before;
     entry.firmwareAfter = row.installed;
     entry.result = row.outcome;
-    entry.statusText = row.result + (row.info.empty() ? "" : " " + row.info);
+    entry.statusText = ChangeIntent::statusOf(row.answer, row.result + (row.info.empty() ? "" : " " + row.info));
     entry.snapshots = row.snapshots;
     entry.durationSeconds = secondsSince(started);
     if (!m_journal->append(entry)) {
-        m_message = m_journal->lastError();
+        m_updatedWithoutJournal = row.outcome == AppStatus::FirmwareUpdated;
+        m_message = "board " + std::to_string(row.board.index) + " (serial " + row.board.serial + "): " +
+                    (m_updatedWithoutJournal ? "the update was made (" + before + " -> " + row.installed + ")"
+                                             : "the update failed") +
+                    ", but its journal line could not be written: " + m_journal->lastError();
         return AppStatus::JournalFailed;
     }
     return row.outcome;
@@ -319,6 +330,20 @@ bool FirmwareUpdater::readListing(const std::string& document, std::vector<std::
     for (const pugi::xml_node& file : xml.child("FirmwareListing").children("File"))
         fileNames.push_back(file.attribute("Name").value());
     return true;
+}
+
+std::size_t FirmwareUpdater::markFailedFromJournal(std::vector<FirmwareRow>& rows, const MaintenanceJournal& journal)
+{
+    std::size_t failed = 0;
+    for (FirmwareRow& row : rows) {
+        std::int32_t last = 0;
+        if (row.board.serial.empty() || !journal.lastResult(row.board.serial, "firmware-update", last) ||
+            last == AppStatus::FirmwareUpdated || last == AppStatus::FirmwareSkipped)
+            continue;
+        row.outcome = AppStatus::FirmwareUpdateFailed;
+        ++failed;
+    }
+    return failed;
 }
 
 } // namespace z2e

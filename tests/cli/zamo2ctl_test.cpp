@@ -134,7 +134,7 @@ protected:
 };
 
 // A firmware update in real time outlasts --timeout: the run is stopped with its own status
-// and message, and the journal keeps whole lines only.
+// and message, and the journal keeps whole lines only: one that says the update was interrupted.
 TEST_F(Zamo2ctlOnSite, TimeoutStopsACommandThatDoesNotEnd)
 {
     test::Environment slow;
@@ -145,7 +145,11 @@ TEST_F(Zamo2ctlOnSite, TimeoutStopsACommandThatDoesNotEnd)
     EXPECT_NE(stopped.err.find("no result within 2 s (--timeout 2)"), std::string::npos) << stopped.err;
     EXPECT_LT(stopped.elapsed.count(), 20000);
     const ProcessResult history = run({"history"});
-    EXPECT_EQ(history.out.find("firmware-update"), std::string::npos) << history.out;
+    EXPECT_NE(history.out.find("firmware-update  4110 interrupted: firmware-update was started but did not end"),
+              std::string::npos)
+        << history.out;
+    EXPECT_EQ(history.out.find("firmware-update", history.out.find("[interrupted]\n")), std::string::npos)
+        << history.out;
     EXPECT_EQ(run({"--timeout", "0", "local"}).exitCode, 64);
 }
 
@@ -249,6 +253,32 @@ TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
     EXPECT_EQ(unsaved.out + unsaved.err, unsaved.err);
     EXPECT_EQ(unsaved.err.find("done"), std::string::npos) << unsaved.err;
     EXPECT_NE(unsaved.err.find("No such file or directory"), std::string::npos) << unsaved.err;
+}
+
+// What config check calls valid survives the next save whole; what it reports as dropped is.
+TEST_F(Zamo2ctlOnSite, ConfigCheckedValidKeepsEveryEntryThroughTheNextSave)
+{
+    const std::string config = site.configFile();
+    ASSERT_EQ(run({"config", "check", config}).exitCode, 0);
+    readSavedConfiguration();
+    const std::size_t boardCount = boards.size();
+    ASSERT_GT(boardCount, 0u);
+    ASSERT_EQ(run({"demo", "add-enclosure", "qe-d2"}).exitCode, 0);
+    readSavedConfiguration();
+    EXPECT_EQ(boards.size(), boardCount);
+
+    std::string text = test::readFile(config);
+    const std::size_t at = text.find("<SlotNumber>");
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t end = text.find("</SlotNumber>", at);
+    text.replace(at, end - at, "<SlotNumber>99");
+    test::writeFile(config, text);
+    const ProcessResult checked = run({"config", "check", config});
+    EXPECT_EQ(checked.exitCode, 1);
+    EXPECT_NE(checked.out.find("SlotNumber 99 lies outside the slots"), std::string::npos) << checked.out;
+    ASSERT_EQ(run({"demo", "remove", "2"}).exitCode, 0);
+    readSavedConfiguration();
+    EXPECT_EQ(boards.size(), boardCount - 1); // as the check said
 }
 
 TEST_F(Zamo2ctlOnSite, DemoReplacesABoardOnlyWhenToldAndImportsAWholeConfiguration)

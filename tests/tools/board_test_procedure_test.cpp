@@ -133,6 +133,29 @@ TEST_F(BoardTestProcedureTest, CancelledBeforeTheFirstBoardStartsNothing)
     EXPECT_TRUE(outcome.rows[0].status.empty());
 }
 
+// A board a stopped run never reached is journalled with why nothing was sent to it.
+TEST_F(BoardTestProcedureTest, BoardsARunDidNotTouchSayWhyInTheJournal)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001") +
+        boardEntry(1, "QN-6202-UART", 3, "0441", "10A80008", "<Faults><ConEEPROM>blank</ConEEPROM></Faults>"));
+    MaintenanceJournal journal(maintenance(), "local");
+    const std::atomic<bool> stop{true};
+    EXPECT_EQ(BoardTestProcedure(wrapper, &journal).run(BoardTest::SelfTest, {0}, nullptr, stop).status,
+              AppStatus::Cancelled);
+    const BoardTestOutcome calibrated = BoardTestProcedure(wrapper, &journal).run(BoardTest::AutoZero, {}, nullptr, kGo);
+    EXPECT_EQ(calibrated.status, AppStatus::SnapshotFailed);
+    const auto lines = journal.history("");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status"),
+              "not run: cancelled before this board was started; nothing was sent to it");
+    for (const std::string& line : {lines[1], lines[2]}) {
+        const std::string status = MaintenanceJournal::field(line, "status");
+        EXPECT_EQ(status.rfind("not run: the procedure stopped before this board (", 0), 0u) << line;
+        EXPECT_NE(status.find("connector EEPROM of board 1"), std::string::npos) << line;
+    }
+}
+
 class ScriptedResultTest : public test::FakeDriverTest {};
 
 // A driver answer of any size reaches the tools; one beyond 16 MiB is no result to judge or keep.

@@ -1,5 +1,8 @@
 #include "tools_fixture.h"
 
+#include "tools/change_intent.h"
+#include "tools/maintenance_journal.h"
+
 namespace z2e {
 namespace {
 
@@ -34,7 +37,7 @@ TEST_F(Zamo2ctlTools, ChangesNeedConsentAndRealBoards)
 {
     std::string out;
     EXPECT_EQ(run("calibrate threewire --board 0", out), 65);
-    EXPECT_FALSE(fs::exists(maintenance())); // nothing ran, nothing journalled
+    EXPECT_FALSE(fs::exists(journalFolder())); // nothing ran, nothing journalled
     EXPECT_EQ(run("--simulation force calibrate autozero", out), 63);
     EXPECT_EQ(run("calibrate frob", out), 64);
     EXPECT_EQ(run("firmware update-file --board 0", out), 64);
@@ -59,6 +62,36 @@ TEST_F(Zamo2ctlTools, FirmwareUpdateReportsFailureAndRetriesOnlyThatBoard)
                        "\"latest\":\"0444\",\"status\":\"WARNING_INSTALLED_OLDER (-260901)\",\"result\":\"Error!\""),
               std::string::npos)
         << out;
+}
+
+// --retry-failed takes the failed boards from the journal: an interrupted update counts, and
+// with none to retry nothing is sent and the command says so.
+TEST_F(Zamo2ctlTools, RetryFailedRemembersInterruptedUpdatesAndSaysWhenThereIsNothing)
+{
+    std::string out;
+    std::string err;
+    EXPECT_EQ(run("firmware update --retry-failed --board 0", out, &err), 66);
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("zamo2ctl: nothing to retry: the journal ("), std::string::npos) << err;
+    EXPECT_NE(err.find("records no failed or interrupted firmware update of board 0 on this node"),
+              std::string::npos)
+        << err;
+    EXPECT_FALSE(fs::exists(journalFolder() + "/history.jsonl"));
+    EXPECT_EQ(run("firmware update --retry-failed --json", out), 66);
+    EXPECT_NE(out.find("\"exitStatus\":66"), std::string::npos) << out;
+
+    MaintenanceJournal journal(journalFolder(), "local");
+    JournalEntry entry;
+    entry.serial = "10A80001";
+    entry.operation = "firmware-update";
+    ASSERT_TRUE(journal.append(JournalEntry(entry)));
+    entry.result = ChangeIntent::kInterruptedResult;
+    ASSERT_TRUE(journal.append(entry));
+    EXPECT_EQ(run("firmware update --retry-failed", out, &err), 0) << err;
+    EXPECT_NE(out.find("Firmware Update complete."), std::string::npos) << out;
+    EXPECT_EQ(journal.history("10A80001").size(), 3u);
+    EXPECT_EQ(journal.history("").size(), 3u); // no other board was touched
+    EXPECT_EQ(run("firmware update --retry-failed", out), 66);
 }
 
 } // namespace

@@ -37,6 +37,9 @@ CFWUpdateDialog::CFWUpdateDialog(const ToolTarget& target, QWidget* parent)
                 QString("Firmware check failed: %1 %2").arg(status).arg(QString::fromStdString(words)));
             m_ui->labelProblem->show();
         }
+        // "Retry Failed" also picks up the boards whose last update (here, before) failed.
+        if (m_journal)
+            FirmwareUpdater::markFailedFromJournal(m_rows, *m_journal);
     }
     showFirmwareRows(m_ui->tableFirmware, m_rows);
     updateWidgets();
