@@ -139,7 +139,10 @@ TEST_F(FirmwareOverTheWireTest, NetworkFailureNamesTheRowAndTheOthersStillRun)
     test::fakeDriver().setResults[::FakeDriverState::key(false, "BoardID0/Base", "FWUpdate")] = 700015;
     QorinNodeUtilWrapper wrapper(std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {}));
     wrapper.setReady(true);
-    FirmwareUpdater updater(wrapper, nullptr);
+    test::ScratchFolder site("z2e-firmware");
+    MaintenanceJournal journal(site / "maintenance", "127.0.0.2 north");
+    journal.setSnapshotsEnabled(false);
+    FirmwareUpdater updater(wrapper, &journal);
     std::vector<FirmwareRow> rows;
     ASSERT_EQ(updater.check({}, rows), 0);
     EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdateFailed);
@@ -149,6 +152,15 @@ TEST_F(FirmwareOverTheWireTest, NetworkFailureNamesTheRowAndTheOthersStillRun)
     EXPECT_EQ(rows[0].info.find("internal error"), std::string::npos) << rows[0].info;
     EXPECT_EQ(rows[1].result, "OK");
     EXPECT_EQ(test::fakeDriver().callsNamed("SetParamStruct_str").size(), 2u);
+    // The journal says the update was interrupted by the lost link, not that it failed on its own.
+    const auto lines = journal.history("");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status")
+                  .rfind("interrupted: the connection to the node was lost during the change (700015 ", 0),
+              0u)
+        << lines[0];
+    EXPECT_EQ(MaintenanceJournal::field(lines[1], "status"), "OK");
+    EXPECT_TRUE(test::filesIn(site / "maintenance/intents").empty());
 }
 
 } // namespace
