@@ -23,6 +23,7 @@ namespace {
 
 const char* const kFolder = "intents";
 const char* const kSuffix = ".intent";
+const char* const kTemporary = ".tmp";
 
 // What the signal handler needs of the pending intent, prepared before the change is sent:
 // fixed buffers, since it may only make system calls.
@@ -30,6 +31,7 @@ struct PendingIntent {
     std::atomic<bool> armed{false};
     char history[1024] = {};
     char path[1024] = {};
+    char temporary[1024] = {};
     char lines[64 * 1024] = {};
     std::size_t length = 0;
 };
@@ -133,27 +135,33 @@ bool ChangeIntent::begin(MaintenanceJournal* journal, const std::vector<JournalE
     const long pid = static_cast<long>(::getpid());
     const std::string path = folder + "/" + std::to_string(pid) + "-" + startTimeOf(pid) + "-" +
                              std::to_string(sequence++) + kSuffix;
-    // Never through a link planted in the folder, never over another file.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    // Written whole under a temporary name, never through a link planted in the folder nor
+    // over another file: an intent that can be seen is complete.
+    const std::string temporary = path + kTemporary;
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         error = "cannot record the change's start in " + path + ": " + std::strerror(errno) + "; nothing was sent";
         return false;
     }
-    const bool written = writeAll(fd, lines) && ::fsync(fd) == 0;
+    bool written = writeAll(fd, lines) && ::fsync(fd) == 0;
     const int writeError = errno;
     ::close(fd);
+    // Armed before the intent can be seen: a signal from then on journals it at once.
+    g_pending.armed = false;
+    g_pending.length = lines.size();
+    if (written && copyInto(g_pending.history, journal->folder() + "/history.jsonl") &&
+        copyInto(g_pending.path, path) && copyInto(g_pending.temporary, temporary) && copyInto(g_pending.lines, lines))
+        g_pending.armed = true;
+    written = written && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!written || !syncFolder(folder)) {
+        g_pending.armed = false;
+        ::unlink(temporary.c_str());
         ::unlink(path.c_str());
         error = "cannot record the change's start in " + path + ": " +
                 std::strerror(written ? errno : (writeError ? writeError : ENOSPC)) + "; nothing was sent";
         return false;
     }
     m_path = path;
-    g_pending.armed = false;
-    g_pending.length = lines.size();
-    if (copyInto(g_pending.history, journal->folder() + "/history.jsonl") && copyInto(g_pending.path, path) &&
-        copyInto(g_pending.lines, lines))
-        g_pending.armed = true;
     return true;
 }
 
@@ -186,10 +194,13 @@ std::size_t ChangeIntent::recover(MaintenanceJournal& journal)
     if (!dir)
         return 0;
     std::vector<std::string> names;
+    const std::string temporary = std::string(kSuffix) + kTemporary;
     while (const dirent* item = ::readdir(dir)) {
         const std::string name = item->d_name;
-        if (name.size() > std::strlen(kSuffix) &&
-            name.compare(name.size() - std::strlen(kSuffix), std::string::npos, kSuffix) == 0)
+        const auto endsWith = [&name](const std::string& end) {
+            return name.size() > end.size() && name.compare(name.size() - end.size(), std::string::npos, end) == 0;
+        };
+        if (endsWith(kSuffix) || endsWith(temporary))
             names.push_back(name);
     }
     ::closedir(dir);
@@ -203,6 +214,10 @@ std::size_t ChangeIntent::recover(MaintenanceJournal& journal)
         if (alive(pid, started))
             continue;
         const std::string path = folder + "/" + name;
+        if (name.size() > temporary.size() && name.compare(name.size() - temporary.size(), std::string::npos, temporary) == 0) {
+            ::unlink(path.c_str()); // killed before its change was sent: nothing to journal
+            continue;
+        }
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         std::string text;
         if (fd >= 0) {
@@ -237,8 +252,10 @@ void ChangeIntent::interruptNow() noexcept
     const bool synced = ::fsync(fd) == 0;
     ::close(fd);
     // A line that did not go in whole is left to the next start, which appends it again.
-    if (written == static_cast<ssize_t>(g_pending.length) && synced)
+    if (written == static_cast<ssize_t>(g_pending.length) && synced) {
         ::unlink(g_pending.path);
+        ::unlink(g_pending.temporary);
+    }
 }
 
 bool ChangeIntent::connectionLost(std::int32_t result)
