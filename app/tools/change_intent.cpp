@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
@@ -61,7 +62,12 @@ std::string startTimeOf(long pid)
 
 bool alive(long pid, const std::string& startTime)
 {
-    return pid > 0 && !startTime.empty() && startTimeOf(pid) == startTime;
+    if (pid <= 0)
+        return false;
+    // Without /proc the start time is unknown: a process of that pid counts as the writer.
+    if (startTime.empty())
+        return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+    return startTimeOf(pid) == startTime;
 }
 
 bool writeAll(int fd, const std::string& text)

@@ -47,6 +47,18 @@ JournalEntry entryOf(const FirmwareRow& row, const std::string& parameters)
     return entry;
 }
 
+// What the check after an update found against what was sent: empty when it reports the
+// version wanted (a file's version is not known: then only the check itself must answer).
+std::string readBackDifference(const FirmwareRow& row, const std::string& wanted)
+{
+    if (row.checkResult >= 1)
+        return "updated, but the installed version could not be read back (" + std::to_string(row.checkResult) + ")";
+    std::uint32_t version = 0;
+    if (wanted.empty() || !uni::text::parseHex32(wanted, version) || row.installed == wanted)
+        return {};
+    return "read-back: the board reports " + FirmwareRow::shown(row.installed) + ", not " + wanted;
+}
+
 } // namespace
 
 FirmwareUpdater::FirmwareUpdater(QorinNodeUtilWrapper& wrapper, MaintenanceJournal* journal)
@@ -278,8 +290,15 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
                                                 std::to_string(row.answer) + ")"
                                           : infoText(row.answer);
     const std::string before = row.installed;
+    const std::string wanted = selection.empty() ? row.latest : selection;
     if (row.answer == 0)
         checkRow(row);
+    const std::string difference = row.answer == 0 ? readBackDifference(row, wanted) : std::string();
+    if (!difference.empty()) {
+        row.outcome = AppStatus::FirmwareUpdateFailed;
+        row.result = "Error!";
+        row.info = difference;
+    }
     intent.end();
     if (!m_journal)
         return row.outcome;
