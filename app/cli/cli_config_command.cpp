@@ -6,6 +6,7 @@
 #include "config/check_diagnostics.h"
 #include "config/qorin_cfg_check.h"
 #include "config/qorin_cfg_handler.h"
+#include "config/simulated_placement_check.h"
 
 #include <pugixml.hpp>
 
@@ -101,7 +102,9 @@ int check(const CliOptions& options, const std::string& file)
         return EXIT_INVALID;
     }
     QorinCfgCheck checker;
-    const bool valid = checker.checkDocument(document, &diagnostics);
+    bool valid = checker.checkDocument(document, &diagnostics);
+    // Valid means kept: what the program would not load or would drop on its next save counts.
+    valid = SimulatedPlacementCheck::check(document, &diagnostics) && valid;
     if (!valid && diagnostics.empty())
         diagnostics.add("/", "rejected"); // every rule reports; this only guards the exit status
     printFindings(options, file, diagnostics, true);

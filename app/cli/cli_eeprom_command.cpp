@@ -2,6 +2,7 @@
 
 #include "cli_commands.h"
 #include "cli_output.h"
+#include "cli_tool_support.h"
 
 #include "core/app_paths.h"
 #include "core/application_status.h"
@@ -28,28 +29,6 @@ int refused(const std::string& text, const std::string& why)
         std::cerr << " (" << why << ")";
     std::cerr << "\n";
     return EXIT_TOOL_FAILED;
-}
-
-// The outcome of a change: its text on stdout or stderr, then the read-back's verdict. A write
-// the board does not report back as written fails, whatever the driver answered.
-int reportChange(const CliOptions& options, bool succeeded, const std::string& text, std::int32_t status,
-                 const std::string& message, const std::string& verification)
-{
-    const bool verified = succeeded && verification == "verified";
-    if (options.json) {
-        std::cout << "{\"status\":" << status << ",\"statusText\":" << jsonString(text)
-                  << ",\"verification\":" << jsonString(verification) << ",\"message\":" << jsonString(message)
-                  << "}\n";
-    } else if (succeeded) {
-        std::cout << oneLine(text) << "\n";
-        if (!verified)
-            std::cerr << "zamo2ctl: read-back: " << verification << "\n";
-    } else {
-        refused(text, message);
-        if (!verification.empty())
-            std::cerr << "zamo2ctl: read-back: " << verification << "\n";
-    }
-    return verified ? EXIT_OK : EXIT_TOOL_FAILED;
 }
 
 bool whichOf(const CliOptions& options, EepromWhich& which)
@@ -87,11 +66,17 @@ int restore(const CliOptions& options, QorinNodeUtilWrapper& wrapper, Maintenanc
     const auto board = static_cast<std::uint32_t>(options.board);
     tool.allowOtherBoard(options.force);
     const std::int32_t status = automatic ? tool.automatic(board, which) : tool.fromFile(board, which, options.arguments[1]);
+    ChangeReport change;
+    change.place = boardPlace(wrapper, board);
+    change.answered = status <= 0;
+    change.journalFailed = status == AppStatus::JournalFailed;
+    change.status = status;
+    change.text = EepromRestore::outcomeText(status);
     // A backup of another board is written only when the operator says so.
-    const std::string message =
+    change.message =
         tool.otherBoard() ? tool.message() + " - add --force to restore it onto this board anyway" : tool.message();
-    return reportChange(options, status <= 0, EepromRestore::outcomeText(status), status, message,
-                        tool.verification());
+    change.verification = tool.verification();
+    return reportChange(options, change);
 }
 
 int models(const CliOptions& options, EepromEditor& editor)
@@ -136,8 +121,15 @@ int edit(const CliOptions& options, QorinNodeUtilWrapper& wrapper, MaintenanceJo
         editor.erase();
     }
     const EepromEditorOutcome shown = EepromEditor::outcome(editor.actionDone(), editor.result(), &wrapper);
-    return reportChange(options, shown.kind == EepromEditorOutcome::Kind::Success, shown.text, editor.result(),
-                        editor.message(), editor.verification());
+    ChangeReport change;
+    change.place = boardPlace(wrapper, static_cast<std::uint32_t>(options.board));
+    change.answered = shown.kind == EepromEditorOutcome::Kind::Success;
+    change.journalFailed = editor.result() == AppStatus::JournalFailed;
+    change.status = editor.result();
+    change.text = shown.text;
+    change.message = editor.message();
+    change.verification = editor.verification();
+    return reportChange(options, change);
 }
 
 } // namespace

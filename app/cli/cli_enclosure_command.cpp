@@ -43,19 +43,25 @@ int refuse(std::int32_t status, const std::string& detail = std::string())
     return refuse(status, statusMessage(status), detail);
 }
 
-// Prints a change's outcome; 0 when it is `done` (or a driver success).
+// Prints a change's outcome; 0 only when it is `done` and its read-back verified it.
 int printChange(const CliOptions& options, std::int32_t status, const std::string& text,
-                const std::string& verification, bool done, const std::string& extraJson = std::string())
+                const std::string& verification, bool done, const std::string& place,
+                const std::string& extraJson = std::string(), const std::string& message = std::string())
 {
-    if (options.json) {
-        std::cout << "{\"status\":" << status << ",\"statusText\":" << jsonString(text)
-                  << ",\"verification\":" << jsonString(verification) << extraJson << "}\n";
-    } else {
-        (done ? std::cout : std::cerr) << (done ? "" : "zamo2ctl: ") << oneLine(text) << "\n";
-        if (!verification.empty())
-            std::cout << "read back: " << verification << "\n";
-    }
-    return done ? EXIT_OK : exitStatusOf(status);
+    ChangeReport change;
+    change.place = place;
+    change.answered = done;
+    change.journalFailed = status == AppStatus::JournalFailed;
+    change.status = status;
+    change.text = text;
+    change.message = message;
+    change.verification = verification;
+    change.failureExit = exitStatusOf(status);
+    change.extraJson = extraJson;
+    const int exit = reportChange(options, change);
+    if (exit == EXIT_OK && !options.json)
+        std::cout << "read back: " << verification << "\n";
+    return exit;
 }
 
 MaintenanceJournal journalOf(const CliOptions& options, QorinNodeUtilWrapper& wrapper)
@@ -197,9 +203,13 @@ int enclosure(const CliOptions& options)
             status == AppStatus::EnclosureUpdated || status == AppStatus::EnclosureUpdatedNodeRestarts;
         if (!done && (status == AppStatus::InvalidSerialNumber || status == AppStatus::EnclosureNotWritable))
             return refuse(status, tool.message());
-        const std::string text = done || tool.message().empty() ? statusMessage(status)
-                                                                : std::to_string(status) + " " + tool.message();
-        return printChange(options, status, text, tool.verification(), done);
+        const bool journalFailed = status == AppStatus::JournalFailed;
+        const std::string text = done || tool.message().empty() || journalFailed
+                                     ? statusMessage(status)
+                                     : std::to_string(status) + " " + tool.message();
+        return printChange(options, status, text, tool.verification(), done,
+                           "enclosure " + std::to_string(record.index) + " (serial " + serial + ")", std::string(),
+                           journalFailed ? tool.message() : std::string());
     });
 }
 
@@ -243,10 +253,13 @@ int crossgrade(const CliOptions& options)
         const std::int32_t status = to.empty() ? tool.runSimple(board, terminalProgress())
                                                : tool.run(board, target, terminalProgress());
         const bool done = status == AppStatus::CrossGradeDone;
-        const std::string text =
-            tool.message().empty() ? statusMessage(status) : std::to_string(status) + " " + tool.message();
-        return printChange(options, status, text, tool.readBack().verification, done,
-                           ",\"displayName\":" + jsonString(tool.readBack().identity.model));
+        const bool journalFailed = status == AppStatus::JournalFailed;
+        const std::string text = tool.message().empty() || journalFailed
+                                     ? statusMessage(status)
+                                     : std::to_string(status) + " " + tool.message();
+        return printChange(options, status, text, tool.readBack().verification, done, boardPlace(wrapper, board),
+                           ",\"displayName\":" + jsonString(tool.readBack().identity.model),
+                           journalFailed ? tool.message() : std::string());
     });
 }
 
@@ -340,15 +353,17 @@ int features(const CliOptions& options)
         std::string detail;
         if (!chosenFeatureSet(options.arguments, table, featureSet, detail))
             return usageError(detail + "; nothing was sent");
+        const std::string place = boardPlace(wrapper, board);
         const std::int32_t result = tool.write(board, featureSet);
         const bool done = result <= 0;
         const std::string text = done ? "Feature set " + uni::text::hex8(table.featureSet, false) + " -> " +
                                             uni::text::hex8(featureSet, false) + "; board now " + tool.readBack().identity.model
                                       : std::to_string(result) + " " +
                                             (tool.message().empty() ? nodeResultText(result, &wrapper) : tool.message());
-        return printChange(options, result, text, tool.readBack().verification, done,
+        return printChange(options, result, text, tool.readBack().verification, done, place,
                            ",\"featureSet\":" + jsonString(uni::text::hex8(featureSet, false)) +
-                               ",\"displayName\":" + jsonString(tool.readBack().identity.model));
+                               ",\"displayName\":" + jsonString(tool.readBack().identity.model),
+                           result == AppStatus::JournalFailed ? tool.message() : std::string());
     });
 }
 

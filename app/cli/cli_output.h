@@ -17,12 +17,17 @@ enum : int {
     EXIT_UNKNOWN_CODE = 1,
     EXIT_LARGE_RESULT = 63,
     EXIT_USAGE = 64,
-    /// A board tool ran, and a board did not pass or its firmware update failed.
+    /// A board tool ran, and a board did not pass, its change failed, or the read-back of a
+    /// change differs or could not be made.
     EXIT_TOOL_FAILED = 65,
+    /// Nothing to do where something was asked (--retry-failed without a failed board).
+    EXIT_NOTHING_TO_DO = 66,
     /// The network client did not start, or the node of --node did not appear or is unreachable.
     EXIT_NODE_UNAVAILABLE = 69,
     /// The report package could not be placed at its destination.
     EXIT_CANNOT_CREATE = 73,
+    /// A change was made and verified, but its journal line could not be written.
+    EXIT_JOURNAL_FAILED = 74,
     /// --timeout passed before the command finished.
     EXIT_TIMEOUT = 75,
     EXIT_INTERRUPTED = 130,

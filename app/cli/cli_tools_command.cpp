@@ -109,15 +109,28 @@ int saveResults(const CliOptions& options, const BoardTestOutcome& outcome)
 
 int runTest(const CliOptions& options, BoardTest test)
 {
-    return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) {
+    return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) -> int {
         MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), MaintenanceJournal::nodeOf(wrapper));
         journal.setSnapshotsEnabled(!options.noSnapshot);
         BoardTestProcedure procedure(wrapper, &journal);
         const BoardTestOutcome outcome = procedure.run(test, chosenBoards(options), terminalProgress(), kNeverCancelled);
-        if (outcome.status != 0)
+        const bool unjournalled = outcome.status == AppStatus::JournalFailed;
+        if (unjournalled) {
+            // The procedure ran to its end; only the record of it is missing.
+            std::string boards;
+            for (const BoardTestRow& row : outcome.rows)
+                boards += (boards.empty() ? "" : ", ") + std::to_string(row.board.index) +
+                          (row.board.serial.empty() ? "" : " (serial " + row.board.serial + ")");
+            std::cerr << "zamo2ctl: " << BoardTestProcedure::operationName(test) << " ran on board " << boards
+                      << " and its results stand, but its journal lines could not be written: " << outcome.message
+                      << "\n";
+        } else if (outcome.status != 0) {
             reportStop(outcome.status, outcome.message, wrapper);
+        }
         printTestOutcome(options, outcome);
         const int saved = saveResults(options, outcome);
+        if (unjournalled)
+            return static_cast<int>(EXIT_JOURNAL_FAILED);
         const int status = testExitStatus(outcome);
         return status != EXIT_OK ? status : saved;
     });
@@ -215,7 +228,7 @@ void printFirmwareTable(const std::vector<FirmwareRow>& rows, bool planned = fal
 }
 
 int printFirmwareOutcome(const CliOptions& options, std::int32_t status, const std::string& message,
-                         const std::vector<FirmwareRow>& rows)
+                         const std::vector<FirmwareRow>& rows, bool updatedWithoutJournal = false)
 {
     const bool finished = status == AppStatus::FirmwareUpdated || status == AppStatus::FirmwareSkipped ||
                           status == AppStatus::FirmwareUpdateFailed;
@@ -229,6 +242,8 @@ int printFirmwareOutcome(const CliOptions& options, std::int32_t status, const s
     }
     if (status == AppStatus::FirmwareUpdated || status == AppStatus::FirmwareSkipped)
         return EXIT_OK;
+    if (status == AppStatus::JournalFailed && updatedWithoutJournal)
+        return EXIT_JOURNAL_FAILED;
     return status == AppStatus::FirmwareUpdateFailed ? EXIT_TOOL_FAILED : exitStatusOf(status);
 }
 
@@ -291,19 +306,24 @@ int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, Maintena
 {
     std::vector<FirmwareRow> rows;
     std::int32_t status = updater.check(chosenBoards(options), rows);
-    if (status == 0 && options.retryFailed) {
-        // The failed rows of the last run are the boards whose last update here failed.
-        for (FirmwareRow& row : rows) {
-            std::int32_t last = 0;
-            if (journal.lastResult(row.board.serial, "firmware-update", last))
-                row.outcome = last;
-        }
+    // The failed rows of an earlier run are the boards whose last update on this node failed.
+    if (status == 0 && options.retryFailed && FirmwareUpdater::markFailedFromJournal(rows, journal) == 0) {
+        const std::string words = "nothing to retry: the journal (" + journal.folder() +
+                                  ") records no failed or interrupted firmware update of " +
+                                  (options.board < 0 ? std::string("any board") : "board " + std::to_string(options.board)) +
+                                  " on this node; nothing was sent";
+        if (options.json)
+            std::cout << "{\"status\":" << AppStatus::FirmwareSkipped << ",\"statusText\":" << jsonString(words)
+                      << ",\"boards\":[],\"exitStatus\":" << EXIT_NOTHING_TO_DO << "}\n";
+        else
+            std::cerr << "zamo2ctl: " << words << "\n";
+        return EXIT_NOTHING_TO_DO;
     }
     if (status == 0 && options.dryRun)
         return printFirmwarePlan(options, rows);
     if (status == 0)
         status = updater.update(rows, options.retryFailed, terminalProgress(), kNeverCancelled);
-    return printFirmwareOutcome(options, status, updater.message(), rows);
+    return printFirmwareOutcome(options, status, updater.message(), rows, updater.updatedWithoutJournal());
 }
 
 int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater)
@@ -322,7 +342,7 @@ int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater)
             return printFirmwareOutcome(options, AppStatus::FirmwareSkipped, "", rows);
         status = updater.updateWith(rows[0], selection, terminalProgress());
     }
-    return printFirmwareOutcome(options, status, updater.message(), rows);
+    return printFirmwareOutcome(options, status, updater.message(), rows, updater.updatedWithoutJournal());
 }
 
 int firmware(const CliOptions& options)

@@ -6,6 +6,7 @@
 #include "cli_output.h"
 #include "command_watchdog.h"
 
+#include "tools/change_intent.h"
 #include "uni/log.h"
 
 #include <iostream>
@@ -31,6 +32,9 @@ int main(int argc, char* argv[])
         if (!uni::log::addFileSink(sink))
             std::cerr << "zamo2ctl: cannot log to " << options.logFile << "\n";
     }
+    // Changes a killed run left unfinished are journalled as interrupted before anything else.
+    z2e::MaintenanceJournal journal(z2e::MaintenanceJournal::defaultFolder(), "");
+    z2e::ChangeIntent::recover(journal);
     int status = EXIT_OK;
     {
         const CommandWatchdog watchdog(commandTimeoutSeconds(options));

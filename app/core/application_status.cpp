@@ -38,6 +38,8 @@ const StatusText kStatusTexts[] = {
     {4007, "Error!\r\nFailed to write data to the base EEPROM!"},
     {4008, "Error!\r\nFailed to write data to the connector panel EEPROM!"},
     {4009, "Error backing up the EEPROM files!"},
+    {4102, "Error writing the maintenance journal!"},
+    {4110, "Interrupted!\r\nThe change did not end; what the board holds is unknown."},
     {10, "QORIN hardware is used by another application.\r\nZAMO2Explorer will not be able to\r\ndisplay local "
          "QORIN boards."},
 };

@@ -18,6 +18,7 @@
 #include "core/system_model.h"
 #include "core/system_report.h"
 #include "core/temperature_rows.h"
+#include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
@@ -98,6 +99,11 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     , m_toolTargets(MaintenanceJournal::defaultFolder(), WindowSettings::maintenanceSnapshots(m_settings))
 {
     m_selected = std::make_unique<SelectedNetworkNode>();
+    {
+        // Changes a killed run left unfinished are journalled as interrupted at start-up.
+        MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "");
+        ChangeIntent::recover(journal);
+    }
     initGuiResources();
     m_ui->setupUi(this);
     setWindowTitle("ZAMO2Explorer");

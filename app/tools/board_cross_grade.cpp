@@ -106,7 +106,9 @@ std::int32_t BoardCrossGrade::run(std::uint32_t board, const std::string& target
     m_readBack.read(m_wrapper, board);
     if (result == AppStatus::CrossGradeDone) {
         const std::string now = baseIdOf(m_readBack.properties);
-        m_readBack.verification = now == target ? "verified" : "base identifier: wrote " + target + ", read " + now;
+        m_readBack.verification = m_readBack.propertiesResult >= 1 ? m_readBack.failure()
+                                  : now == target ? "verified"
+                                                  : "base identifier: wrote " + target + ", read " + now;
     }
     if (progress)
         progress("", 1.0, 0.0);

@@ -126,8 +126,10 @@ std::int32_t BoardFeatures::write(std::uint32_t board, std::uint32_t featureSet)
     m_readBack.read(m_wrapper, board);
     if (result <= 0) {
         const std::uint32_t now = parse(m_readBack.properties).featureSet;
-        m_readBack.verification =
-            now == featureSet ? "verified" : "feature set: wrote " + written + ", read " + uni::text::hex8(now, false);
+        m_readBack.verification = m_readBack.propertiesResult >= 1 ? m_readBack.failure()
+                                  : now == featureSet
+                                      ? "verified"
+                                      : "feature set: wrote " + written + ", read " + uni::text::hex8(now, false);
     }
     const std::string text = result <= 0 ? "Board configuration changed." : nodeResultText(result, &m_wrapper);
     return change.finish(result, text, m_readBack.verification, m_message);

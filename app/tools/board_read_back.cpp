@@ -6,9 +6,15 @@ void BoardReadBack::read(QorinNodeUtilWrapper& wrapper, std::uint32_t board)
 {
     if (wrapper.getBoardKey(board, key) >= 1)
         key.clear();
-    if (wrapper.getBoardProperties(board, properties) >= 1)
+    propertiesResult = wrapper.getBoardProperties(board, properties);
+    if (propertiesResult >= 1)
         properties.clear();
     identity = BoardIdentity::fromProperties(board, properties);
+}
+
+std::string BoardReadBack::failure() const
+{
+    return "read-back failed: the board's properties could not be read (" + std::to_string(propertiesResult) + ")";
 }
 
 } // namespace z2e

@@ -16,8 +16,12 @@ public:
     void read(QorinNodeUtilWrapper& wrapper, std::uint32_t board);
     void clear() { *this = BoardReadBack(); }
 
+    /// The read-back's verdict when the properties could not be read again.
+    std::string failure() const;
+
     /// "verified", or the first difference; empty when nothing was compared.
     std::string verification;
+    std::int32_t propertiesResult = 0; ///< the driver's answer to the read of the properties
     std::string key;
     std::string properties;
     BoardIdentity identity; ///< `model` is the display name the board now has

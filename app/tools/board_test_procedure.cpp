@@ -1,7 +1,9 @@
 #include "tools/board_test_procedure.h"
 
+#include "core/application_status.h"
 #include "driver/command/app_status.h"
 #include "tools/board_selection.h"
+#include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_verdict.h"
 
@@ -71,6 +73,15 @@ std::string parametersOf(BoardTest test)
     if (isSelfTest(test))
         return kindText(test);
     return test == BoardTest::AutoZero ? "200 ms" : "";
+}
+
+// The journal's words for a board a stopped procedure never reached: why nothing was sent.
+std::string untouchedText(const BoardTestOutcome& outcome)
+{
+    if (outcome.status == AppStatus::Cancelled)
+        return "not run: cancelled before this board was started; nothing was sent to it";
+    const std::string why = outcome.message.empty() ? statusMessage(outcome.status) : outcome.message;
+    return "not run: the procedure stopped before this board (" + why + ")";
 }
 
 } // namespace
@@ -157,10 +168,16 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
 
     if (changesBoard(test))
         snapshotBoards(test, outcome);
-    if (test == BoardTest::ResetDefaults)
-        resetDefaults(outcome, boards.empty());
-    else
-        outcome.status = startBoards(test, outcome, progress, cancel);
+    ChangeIntent intent;
+    if (changesBoard(test) && !intent.begin(m_journal, entries(test, outcome, 0), outcome.message))
+        outcome.status = AppStatus::JournalFailed;
+    if (outcome.status == 0) {
+        if (test == BoardTest::ResetDefaults)
+            resetDefaults(outcome, boards.empty());
+        else
+            outcome.status = startBoards(test, outcome, progress, cancel);
+    }
+    intent.end();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     journal(test, outcome, seconds);
     return outcome;
@@ -291,16 +308,10 @@ void BoardTestProcedure::resetDefaults(BoardTestOutcome& outcome, bool allBoards
     }
 }
 
-void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, double seconds)
+std::vector<JournalEntry> BoardTestProcedure::entries(BoardTest test, const BoardTestOutcome& outcome, double seconds)
 {
-    if (!m_journal)
-        return;
-    const double share = seconds / static_cast<double>(outcome.rows.size());
-    bool written = true;
-    std::vector<JournalEntry> entries;
-    for (BoardTestRow& row : outcome.rows) {
-        if (written && !row.document.empty())
-            written = m_journal->keepResult(row.board, operationName(test), row.document, row.resultFile);
+    std::vector<JournalEntry> lines;
+    for (const BoardTestRow& row : outcome.rows) {
         JournalEntry entry;
         entry.board = row.board.index;
         entry.slot = row.board.slot;
@@ -309,14 +320,29 @@ void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, doub
         entry.operation = operationName(test);
         entry.parameters = parametersOf(test);
         entry.result = outcome.status != 0 ? outcome.status : row.result;
-        entry.statusText = row.snapshotFailed ? row.details.front() : row.status;
+        if (row.snapshotFailed)
+            entry.statusText = row.details.front();
+        else
+            entry.statusText = row.status.empty() && outcome.status != 0 ? untouchedText(outcome) : row.status;
         entry.snapshots = row.snapshots;
         entry.resultDocument = row.resultFile;
-        entry.durationSeconds = share;
-        entries.push_back(entry);
+        entry.durationSeconds = seconds / static_cast<double>(outcome.rows.size());
+        lines.push_back(entry);
+    }
+    return lines;
+}
+
+void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, double seconds)
+{
+    if (!m_journal)
+        return;
+    bool written = true;
+    for (BoardTestRow& row : outcome.rows) {
+        if (written && !row.document.empty())
+            written = m_journal->keepResult(row.board, operationName(test), row.document, row.resultFile);
     }
     const std::string keepError = written ? std::string() : m_journal->lastError();
-    written = m_journal->append(std::move(entries)) && written;
+    written = m_journal->append(entries(test, outcome, seconds)) && written;
     if (!keepError.empty() && outcome.status == 0) {
         outcome.status = AppStatus::JournalFailed;
         outcome.message = keepError;

@@ -20,6 +20,7 @@
 namespace z2e {
 
 class MaintenanceJournal;
+struct JournalEntry;
 
 enum class BoardTest { SelfTest, FactoryTest, ExcitationTest, AutoZero, GainCal, ThreeWire, ResetDefaults };
 
@@ -73,6 +74,8 @@ private:
     void readResult(BoardTest test, BoardTestRow& row);
     void resetDefaults(BoardTestOutcome& outcome, bool allBoards);
     void snapshotBoards(BoardTest test, BoardTestOutcome& outcome);
+    /// The history lines of the outcome's rows, the `seconds` shared among them.
+    static std::vector<JournalEntry> entries(BoardTest test, const BoardTestOutcome& outcome, double seconds);
     void journal(BoardTest test, BoardTestOutcome& outcome, double seconds);
 
     QorinNodeUtilWrapper& m_wrapper;

@@ -35,20 +35,25 @@ std::string pathOf(pugi::xml_node element)
     return path;
 }
 
-pugi::xml_node elementFrom(pugi::xml_node node)
+bool isText(const pugi::xml_node& node)
 {
-    while (node && node.type() != pugi::node_element)
+    return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
+}
+
+// What a board keeps of a document: elements and texts. Comments, processing instructions
+// and declarations are layout.
+pugi::xml_node contentFrom(pugi::xml_node node)
+{
+    while (node && node.type() != pugi::node_element && !isText(node))
         node = node.next_sibling();
     return node;
 }
-
-using AttributesByName = std::map<std::string, std::vector<pugi::xml_attribute>>;
 
 // Attributes compared by name, whatever their order. A repeated name (no XML, but the parser
 // takes it) is compared occurrence by occurrence, so that the same document is always verified.
 std::string attributeDifference(const pugi::xml_node& wrote, const pugi::xml_node& reports)
 {
-    AttributesByName others;
+    std::map<std::string, std::vector<pugi::xml_attribute>> others;
     for (const pugi::xml_attribute& attribute : reports.attributes())
         others[attribute.name()].push_back(attribute);
     std::map<std::string, std::size_t> written;
@@ -71,52 +76,60 @@ std::string attributeDifference(const pugi::xml_node& wrote, const pugi::xml_nod
     return {};
 }
 
-// What differs in the element itself: its attributes and its text.
-std::string ownDifference(const pugi::xml_node& wrote, const pugi::xml_node& reports)
+// Two nodes at the same place below `parent` (either may be missing): the same element name,
+// or the same text; empty when they match.
+std::string nodeDifference(const pugi::xml_node& parent, const pugi::xml_node& a, const pugi::xml_node& b)
 {
-    std::string found = attributeDifference(wrote, reports);
-    if (found.empty() && std::strcmp(wrote.child_value(), reports.child_value()) != 0) {
-        const std::string path = pathOf(wrote);
-        found = difference(path.empty() ? wrote.name() : path, wrote.child_value(), reports.child_value());
+    const std::string parentPath = parent.parent() ? pathOf(parent) : std::string();
+    const std::string here = parentPath.empty() && parent.type() == pugi::node_element ? parent.name() : parentPath;
+    if (a && b && isText(a) && isText(b))
+        return std::strcmp(a.value(), b.value()) == 0 ? std::string() : difference(here, a.value(), b.value());
+    if (a && b && a.type() == pugi::node_element && b.type() == pugi::node_element) {
+        if (std::strcmp(a.name(), b.name()) == 0)
+            return {};
+        return difference(joined(parentPath, a.name()), "this element", b.name());
     }
-    return found;
+    if ((!a || a.type() == pugi::node_element) && (!b || b.type() == pugi::node_element))
+        return difference(joined(parentPath, a ? a.name() : b.name()), a ? "this element" : "",
+                          b ? "this element" : "");
+    // Text where the other has an element or nothing.
+    const auto what = [](const pugi::xml_node& node) -> std::string {
+        if (!node)
+            return "";
+        return isText(node) ? "text " + std::string(node.value()) : "element " + std::string(node.name());
+    };
+    return difference(here.empty() ? "document" : here, what(a).c_str(), what(b).c_str());
 }
 
-// Two children of `parent` at the same place, of which one is missing or named otherwise;
-// empty when they match.
-std::string childDifference(const pugi::xml_node& parent, const pugi::xml_node& a, const pugi::xml_node& b)
+// The first difference below two documents, in document order; empty when there is none.
+// The walk follows the trees' own links, so any depth is fine.
+std::string firstDifference(const pugi::xml_node& wroteDocument, const pugi::xml_node& reportsDocument)
 {
-    if (a && b && std::strcmp(a.name(), b.name()) == 0)
-        return {};
-    return difference(joined(pathOf(parent), a ? a.name() : b.name()), a ? "this element" : "",
-                      b ? (a ? b.name() : "this element") : "");
-}
-
-// The first difference below two root elements of the same name, in document order; empty
-// when there is none. The walk follows the trees' own links, so any depth is fine.
-std::string firstDifference(const pugi::xml_node& wroteRoot, const pugi::xml_node& reportsRoot)
-{
-    pugi::xml_node a = wroteRoot;
-    pugi::xml_node b = reportsRoot;
+    pugi::xml_node a = wroteDocument;
+    pugi::xml_node b = reportsDocument;
     for (;;) {
-        std::string found = ownDifference(a, b);
-        if (!found.empty())
-            return found;
+        if (a.type() == pugi::node_element) {
+            const std::string found = attributeDifference(a, b);
+            if (!found.empty())
+                return found;
+        }
         // Down to the first children; without any, on to the next siblings, climbing up to
         // where there are some.
         pugi::xml_node parent = a;
-        pugi::xml_node nextA = elementFrom(a.first_child());
-        pugi::xml_node nextB = elementFrom(b.first_child());
+        pugi::xml_node nextA = a.type() == pugi::node_element || a == wroteDocument ? contentFrom(a.first_child())
+                                                                                   : pugi::xml_node();
+        pugi::xml_node nextB = b.type() == pugi::node_element || b == reportsDocument ? contentFrom(b.first_child())
+                                                                                     : pugi::xml_node();
         while (!nextA && !nextB) {
-            if (a == wroteRoot)
+            if (a == wroteDocument)
                 return {};
             parent = a.parent();
-            nextA = elementFrom(a.next_sibling());
-            nextB = elementFrom(b.next_sibling());
+            nextA = contentFrom(a.next_sibling());
+            nextB = contentFrom(b.next_sibling());
             a = parent;
             b = b.parent();
         }
-        found = childDifference(parent, nextA, nextB);
+        const std::string found = nodeDifference(parent, nextA, nextB);
         if (!found.empty())
             return found;
         a = nextA;
@@ -140,7 +153,7 @@ std::string EepromComparison::verdict(const std::string& written, const std::str
     const pugi::xml_node b = reports.document_element();
     if (std::strcmp(a.name(), b.name()) != 0)
         return difference("root", a.name(), b.name());
-    const std::string found = firstDifference(a, b);
+    const std::string found = firstDifference(wrote, reports);
     return found.empty() ? "verified" : found;
 }
 

@@ -142,4 +142,22 @@ EepromEditorOutcome EepromEditor::outcome(bool actionDone, std::int32_t result, 
     return shown;
 }
 
+EepromEditorOutcome EepromEditor::outcome(bool actionDone, std::int32_t result, const QorinNodeUtilWrapper* node,
+                                          const std::string& verification)
+{
+    EepromEditorOutcome shown = outcome(actionDone, result, node);
+    if (!actionDone || verification.empty())
+        return shown;
+    const bool verified = verification == "verified";
+    if (result == AppStatus::JournalFailed && verified) {
+        shown.text = "Base EEPROM Configuration written and verified, but its journal line could not be written.";
+    } else if (shown.kind == EepromEditorOutcome::Kind::Success && !verified) {
+        shown.kind = EepromEditorOutcome::Kind::Failure;
+        shown.title = "Error Information";
+        shown.text = "Base EEPROM Configuration not verified: the board does not report what was written.\n"
+                     "Read-back: " + verification;
+    }
+    return shown;
+}
+
 } // namespace z2e

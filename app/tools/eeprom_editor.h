@@ -69,6 +69,11 @@ public:
     /// The outcome of a closed editor: nothing after Cancel (no action done), the success text
     /// for 0 (or a warning), else the failure text with the code's name.
     static EepromEditorOutcome outcome(bool actionDone, std::int32_t result, const QorinNodeUtilWrapper* node);
+    /// The same after a write that was read back: success only when `verification` is
+    /// "verified"; a read-back that differs or failed is a failure that quotes it, and a
+    /// verified write whose journal line could not be written says both.
+    static EepromEditorOutcome outcome(bool actionDone, std::int32_t result, const QorinNodeUtilWrapper* node,
+                                       const std::string& verification);
     /// The name of a code in the failure text: the platform's name, else the driver's, else
     /// "ERR_UNKNOWN".
     static std::string codeName(std::int32_t result, const QorinNodeUtilWrapper* node);

@@ -1,12 +1,14 @@
 #include "tools/eeprom_restore.h"
 
 #include "core/application_status.h"
+#include "core/description_parser.h"
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
 #include "tools/journalled_eeprom_write.h"
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -44,24 +46,109 @@ std::int32_t EepromRestore::load(const std::string& path, EepromWhich which, std
     return check(content, path, which, document, message);
 }
 
+namespace {
+
+// Tree nodes a text can make are bounded by its markup: counted before the parse, a hostile
+// file cannot make the parser take more than a small multiple of kMaxNodes.
+bool markupWithin(const std::string& content, std::size_t limit)
+{
+    std::size_t opening = 0;
+    std::size_t equals = 0;
+    for (const char c : content) {
+        opening += c == '<';
+        equals += c == '=';
+        if (opening > 2 * limit || equals > limit)
+            return false;
+    }
+    return true;
+}
+
+// The deepest level below `root` (1 for its children) and the count of its elements and
+// attributes, both stopping once past their limits. Iterative: any depth costs one walk.
+void measure(const pugi::xml_node& root, std::size_t& depth, std::size_t& nodes)
+{
+    depth = 0;
+    nodes = 0;
+    std::size_t level = 0;
+    pugi::xml_node node = root;
+    for (;;) {
+        if (node.type() == pugi::node_element) {
+            ++nodes;
+            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
+                ++nodes;
+            depth = std::max(depth, level);
+        }
+        if (depth > EepromRestore::kMaxNesting || nodes > EepromRestore::kMaxNodes)
+            return;
+        if (node.first_child()) {
+            node = node.first_child();
+            ++level;
+            continue;
+        }
+        while (node != root && !node.next_sibling()) {
+            node = node.parent();
+            --level;
+        }
+        if (node == root)
+            return;
+        node = node.next_sibling();
+    }
+}
+
+} // namespace
+
 std::int32_t EepromRestore::check(const std::string& content, const std::string& path, EepromWhich which,
                                   std::string& document, std::string& message)
 {
+    static_assert(kMaxNesting == static_cast<std::size_t>(DescriptionParser::kMaxDepth),
+                  "an EEPROM document nests as deep as a board's description tree may");
     document.clear();
+    const std::string refusal = "; a board's EEPROM document keeps at most ";
+    if (!markupWithin(content, kMaxNodes)) {
+        message = path + " holds more than " + std::to_string(kMaxNodes) + " elements and attributes" + refusal +
+                  std::to_string(kMaxNodes);
+        return AppStatus::EepromDocumentFailed;
+    }
     pugi::xml_document xml;
     const pugi::xml_parse_result parsed = xml.load_buffer(content.data(), content.size());
     if (!parsed) {
         message = path + " is no XML document: " + parsed.description();
         return AppStatus::EepromDocumentFailed;
     }
-    const char* root = xml.document_element().name();
+    const pugi::xml_node rootElement = xml.document_element();
+    const char* root = rootElement.name();
     if (*root == '\0' || std::strcmp(root, eepromRootName(which)) != 0) {
         message = path + " holds " + (*root ? std::string(root) : std::string("no element")) + ", not " +
                   eepromRootName(which);
         return AppStatus::EepromFileInvalid;
     }
+    for (pugi::xml_node other = rootElement.next_sibling(); other; other = other.next_sibling()) {
+        if (other.type() == pugi::node_element || other.type() == pugi::node_pcdata ||
+            other.type() == pugi::node_cdata) {
+            message = path + " holds more after its " + root + " element; a backup holds that element alone";
+            return AppStatus::EepromFileInvalid;
+        }
+    }
+    std::size_t depth = 0;
+    std::size_t nodes = 0;
+    measure(rootElement, depth, nodes);
+    if (depth > kMaxNesting) {
+        message = path + " nests elements more than " + std::to_string(kMaxNesting) + " levels deep below " + root +
+                  refusal + std::to_string(kMaxNesting) + " levels";
+        return AppStatus::EepromDocumentFailed;
+    }
+    if (nodes > kMaxNodes) {
+        message = path + " holds more than " + std::to_string(kMaxNodes) + " elements and attributes" + refusal +
+                  std::to_string(kMaxNodes);
+        return AppStatus::EepromDocumentFailed;
+    }
     std::ostringstream text;
     xml.save(text, "", pugi::format_raw | pugi::format_no_declaration);
+    if (text.tellp() > static_cast<std::streamoff>(kMaxDocumentBytes)) {
+        message = path + " holds a document of " + std::to_string(static_cast<long long>(text.tellp())) +
+                  " bytes" + refusal + std::to_string(kMaxDocumentBytes) + " bytes (1 MiB)";
+        return AppStatus::EepromDocumentFailed;
+    }
     document = text.str();
     return AppStatus::Ok;
 }
@@ -182,6 +269,19 @@ std::string EepromRestore::outcomeText(std::int32_t status)
 {
     return status <= AppStatus::Ok ? "Restore finished.\nRestart Application to enable changes!"
                                    : statusMessage(status);
+}
+
+std::string EepromRestore::outcomeText(std::int32_t status, const std::string& verification)
+{
+    const bool verified = verification == "verified";
+    if (status == AppStatus::JournalFailed && verified)
+        return "Restore written and verified, but its journal line could not be written.\n"
+               "Restart Application to enable changes!";
+    if (status >= 1 || verification.empty())
+        return outcomeText(status);
+    if (verified)
+        return outcomeText(status);
+    return "Restore not verified: the board does not report what was written.\nRead-back: " + verification;
 }
 
 } // namespace z2e

@@ -3,6 +3,7 @@
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
 #include "tools/board_selection.h"
+#include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 #include "uni/number_text.h"
 #include "uni/osal.h"
@@ -44,6 +45,18 @@ JournalEntry entryOf(const FirmwareRow& row, const std::string& parameters)
     entry.parameters = parameters;
     entry.firmwareBefore = row.installed;
     return entry;
+}
+
+// What the check after an update found against what was sent: empty when it reports the
+// version wanted (a file's version is not known: then only the check itself must answer).
+std::string readBackDifference(const FirmwareRow& row, const std::string& wanted)
+{
+    if (row.checkResult >= 1)
+        return "updated, but the installed version could not be read back (" + std::to_string(row.checkResult) + ")";
+    std::uint32_t version = 0;
+    if (wanted.empty() || !uni::text::parseHex32(wanted, version) || row.installed == wanted)
+        return {};
+    return "read-back: the board reports " + FirmwareRow::shown(row.installed) + ", not " + wanted;
 }
 
 } // namespace
@@ -254,6 +267,7 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
                                      const ToolProgress& progress, const std::atomic<bool>& cancel)
 {
     m_message.clear();
+    m_updatedWithoutJournal = false;
     bool failed = false;
     bool updated = false;
     const std::size_t total = rows.size();
@@ -310,6 +324,7 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
 std::int32_t FirmwareUpdater::updateWith(FirmwareRow& row, const std::string& selection, const ToolProgress& progress)
 {
     m_message.clear();
+    m_updatedWithoutJournal = false;
     if (selection.empty())
         return AppStatus::FirmwareSkipped;
     if (progress)
@@ -347,6 +362,9 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
             return status;
         }
     }
+    ChangeIntent intent;
+    if (m_journal && !intent.begin(m_journal, entryOf(row, parameters), m_message))
+        return AppStatus::JournalFailed;
     row.result = "Updating...";
     row.answer = m_wrapper.updateFirmware(row.board.index, selection);
     row.outcome = row.answer == 0 ? AppStatus::FirmwareUpdated : AppStatus::FirmwareUpdateFailed;
@@ -357,28 +375,34 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
         const bool version = row.plan != FirmwarePlan::None;
         row.info = versions(before, version ? row.target : row.installed) +
                    (row.plan == FirmwarePlan::GoBack ? " went back to the release" : " updated");
-        std::uint32_t now = 0;
-        std::uint32_t aimed = 0;
-        if (version && !(uni::text::parseHex32(row.installed, now) && uni::text::parseHex32(row.target, aimed) &&
-                         now == aimed))
-            row.info += ", but the board reports " + FirmwareRow::shown(row.installed);
+        const std::string difference = readBackDifference(row, selection.empty() ? row.latest : selection);
+        if (!difference.empty()) {
+            row.outcome = AppStatus::FirmwareUpdateFailed;
+            row.result = "Error!";
+            row.info = change + " failed: " + difference;
+        }
     } else {
         row.info = change + " failed: " +
                    (networkFailure(row.answer)
                         ? nodeResultText(row.answer, &m_wrapper) + " (" + std::to_string(row.answer) + ")"
                         : infoText(row.answer));
     }
+    intent.end();
     if (!m_journal)
         return row.outcome;
     JournalEntry entry = entryOf(row, parameters);
     entry.firmwareBefore = before;
     entry.firmwareAfter = row.installed;
     entry.result = row.outcome;
-    entry.statusText = row.result + " " + row.info;
+    entry.statusText = ChangeIntent::statusOf(row.answer, row.result + (row.info.empty() ? "" : " " + row.info));
     entry.snapshots = row.snapshots;
     entry.durationSeconds = secondsSince(started);
     if (!m_journal->append(entry)) {
-        m_message = m_journal->lastError();
+        m_updatedWithoutJournal = row.outcome == AppStatus::FirmwareUpdated;
+        m_message = "board " + std::to_string(row.board.index) + " (serial " + row.board.serial + "): " +
+                    (m_updatedWithoutJournal ? "the update was made (" + before + " -> " + row.installed + ")"
+                                             : "the update failed") +
+                    ", but its journal line could not be written: " + m_journal->lastError();
         return AppStatus::JournalFailed;
     }
     return row.outcome;
@@ -413,6 +437,20 @@ bool FirmwareUpdater::readListing(const std::string& document, std::vector<std::
     for (const pugi::xml_node& file : xml.child("FirmwareListing").children("File"))
         fileNames.push_back(file.attribute("Name").value());
     return true;
+}
+
+std::size_t FirmwareUpdater::markFailedFromJournal(std::vector<FirmwareRow>& rows, const MaintenanceJournal& journal)
+{
+    std::size_t failed = 0;
+    for (FirmwareRow& row : rows) {
+        std::int32_t last = 0;
+        if (row.board.serial.empty() || !journal.lastResult(row.board.serial, "firmware-update", last) ||
+            last == AppStatus::FirmwareUpdated || last == AppStatus::FirmwareSkipped)
+            continue;
+        row.outcome = AppStatus::FirmwareUpdateFailed;
+        ++failed;
+    }
+    return failed;
 }
 
 } // namespace z2e

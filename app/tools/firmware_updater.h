@@ -118,8 +118,16 @@ public:
     /// The overall status text of 3000, 3001 or 3002.
     static std::string statusText(std::int32_t outcome);
 
+    /// Marks as failed (outcome 3002) the rows whose board's last firmware update on the
+    /// journal's node did not end updated or skipped (it failed, was interrupted or could not
+    /// start), so that a retry of another run or window finds them; the count of such rows.
+    static std::size_t markFailedFromJournal(std::vector<FirmwareRow>& rows, const MaintenanceJournal& journal);
+
     /// Why the last run stopped early, when it did.
     const std::string& message() const { return m_message; }
+    /// The last run stopped because the journal line of a board that was updated could not
+    /// be written: the update itself was made.
+    bool updatedWithoutJournal() const { return m_updatedWithoutJournal; }
 
 private:
     std::int32_t send(FirmwareRow& row, const std::string& selection, const std::string& parameters);
@@ -128,6 +136,7 @@ private:
     MaintenanceJournal* m_journal;
     bool m_keepNewer = false;
     std::string m_message;
+    bool m_updatedWithoutJournal = false;
 };
 
 } // namespace z2e

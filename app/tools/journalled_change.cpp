@@ -37,7 +37,7 @@ std::int32_t JournalledChange::snapshot(const Snapshot& take, std::string& messa
         return AppStatus::Ok;
     const std::int32_t status = take(*m_journal, m_entry.snapshots);
     if (status == AppStatus::Ok)
-        return status;
+        return m_intent.begin(m_journal, m_entry, message) ? status : AppStatus::JournalFailed;
     message = m_journal->lastError() + "; nothing was sent";
     m_entry.result = status;
     m_entry.statusText = message;
@@ -48,10 +48,11 @@ std::int32_t JournalledChange::snapshot(const Snapshot& take, std::string& messa
 std::int32_t JournalledChange::finish(std::int32_t result, const std::string& statusText,
                                       const std::string& verification, std::string& message)
 {
+    m_intent.end();
     if (!m_journal)
         return result;
     m_entry.result = result;
-    m_entry.statusText = statusText;
+    m_entry.statusText = ChangeIntent::statusOf(result, statusText);
     m_entry.verification = verification;
     m_entry.durationSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_started).count();
     if (!m_journal->append(m_entry)) {

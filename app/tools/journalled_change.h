@@ -3,6 +3,7 @@
 // written after it, timed from the start of the change.
 
 #include "tools/board_identity.h"
+#include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 
 #include <chrono>
@@ -24,8 +25,9 @@ public:
     JournalledChange(MaintenanceJournal* journal, const BoardIdentity& board, const std::string& operation,
                      const std::string& parameters);
 
-    /// Takes the snapshot; when that fails, the history line says why and the status is
-    /// returned with `message` set (the change must then send nothing).
+    /// Takes the snapshot and records the change's start; when either fails, the status
+    /// (4009, or 4102 for the record) is returned with `message` set, and the change must then
+    /// send nothing. A failed snapshot's history line says why.
     std::int32_t snapshot(const Snapshot& take, std::string& message);
     /// Writes the history line of the outcome. `result` again, or 4102 with `message` set
     /// when the line cannot be written.
@@ -37,6 +39,7 @@ public:
 private:
     MaintenanceJournal* m_journal;
     JournalEntry m_entry;
+    ChangeIntent m_intent;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
 };
 

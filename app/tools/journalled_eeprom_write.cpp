@@ -4,6 +4,7 @@
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
 #include "tools/board_identity.h"
+#include "tools/change_intent.h"
 #include "tools/eeprom_comparison.h"
 #include "tools/maintenance_journal.h"
 
@@ -41,15 +42,19 @@ std::int32_t JournalledEepromWrite::run(std::uint32_t board, const std::string& 
             return status;
         }
     }
+    ChangeIntent intent;
+    if (!intent.begin(m_journal, entry, m_message))
+        return AppStatus::JournalFailed;
     const EepromWriteStep step = write();
     if (step.status >= 1)
         m_verification = step.staged ? "not committed" : "not written";
     else
         m_verification = this->readBack(board, which, readBack, step.sent);
+    intent.end();
     if (!m_journal)
         return step.status;
     entry.result = step.status;
-    entry.statusText = statusMessage(step.status);
+    entry.statusText = ChangeIntent::statusOf(step.status, statusMessage(step.status));
     entry.verification = m_verification;
     entry.durationSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (!m_journal->append(entry)) {

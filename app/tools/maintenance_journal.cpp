@@ -291,6 +291,17 @@ bool MaintenanceJournal::append(JournalEntry entry)
 
 bool MaintenanceJournal::append(std::vector<JournalEntry> entries)
 {
+    std::vector<std::string> lines;
+    for (JournalEntry& entry : entries) {
+        if (entry.time.empty())
+            entry.time = utcNow();
+        lines.push_back(line(entry));
+    }
+    return appendLines(lines);
+}
+
+bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
+{
     if (!folderExists(m_folder))
         return fail("cannot create " + m_folder);
     const std::string path = m_folder + "/history.jsonl";
@@ -301,10 +312,8 @@ bool MaintenanceJournal::append(std::vector<JournalEntry> entries)
     if (m_unsynced && ::syncfs(fd) == 0)
         m_unsynced = false;
     bool ok = true;
-    for (JournalEntry& entry : entries) {
-        if (entry.time.empty())
-            entry.time = utcNow();
-        const std::string text = line(entry) + "\n";
+    for (const std::string& line : lines) {
+        const std::string text = line + "\n";
         struct stat before {};
         const bool sized = ::fstat(fd, &before) == 0;
         const ssize_t written = ::write(fd, text.data(), text.size());

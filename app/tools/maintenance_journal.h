@@ -77,6 +77,9 @@ public:
     /// (after the result documents kept before them). On a failure the lines before the
     /// failing one stay and the history ends with a whole line.
     bool append(std::vector<JournalEntry> entries);
+    /// Appends history lines made by line() (of this or another journal of the folder), each
+    /// with its own write, and syncs once; as append(entries).
+    bool appendLines(const std::vector<std::string>& lines);
     /// The history lines, oldest first; only those of `serial` when it is not empty.
     std::vector<std::string> history(const std::string& serial) const;
     /// The result of the last `operation` on the board `serial` on this journal's node;

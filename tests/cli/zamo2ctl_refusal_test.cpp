@@ -101,5 +101,22 @@ TEST_F(Zamo2ctlConfigCheck, JsonListsProblemsAsAnArrayAndTellsWhenItIsCut)
     EXPECT_NE(many.out.find("],\"truncated\":true}"), npos);
 }
 
+// Valid means the program keeps it: a board the demo system cannot place would be dropped by
+// the next save, and so is a problem; the example configuration has none.
+TEST_F(Zamo2ctlConfigCheck, BoardsTheNextSaveWouldDropAreProblems)
+{
+    std::string text = test::readFile(test::simExamplesDir() + "/zmpxi_api_config.xml");
+    const ProcessResult example = zamo2ctl({"config", "check", file("example.xml", text)});
+    EXPECT_EQ(example.exitCode, 0) << example.out;
+    const std::size_t at = text.find("<EncNumber>0</EncNumber>");
+    ASSERT_NE(at, npos);
+    text.replace(at, 24, "<EncNumber>9</EncNumber>");
+    const std::string stray = file("stray.xml", text);
+    const ProcessResult checked = zamo2ctl({"config", "check", stray});
+    EXPECT_EQ(checked.exitCode, 1);
+    EXPECT_NE(checked.out.find(": EncNumber 9 names no enclosure (there are "), npos) << checked.out;
+    EXPECT_NE(checked.out.find("; the next save of the demo system drops it\n"), npos) << checked.out;
+}
+
 } // namespace
 } // namespace z2e

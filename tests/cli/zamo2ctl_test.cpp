@@ -2,6 +2,7 @@
 // on the driver stand-in checked against the model the window uses.
 
 #include "cli_run.h"
+#include "support/eventually.h"
 
 #include "support/fake_driver.h"
 
@@ -20,6 +21,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -134,7 +137,7 @@ protected:
 };
 
 // A firmware update in real time outlasts --timeout: the run is stopped with its own status
-// and message, and the journal keeps whole lines only.
+// and message, and the journal keeps whole lines only: one that says the update was interrupted.
 TEST_F(Zamo2ctlOnSite, TimeoutStopsACommandThatDoesNotEnd)
 {
     test::Environment slow;
@@ -145,8 +148,48 @@ TEST_F(Zamo2ctlOnSite, TimeoutStopsACommandThatDoesNotEnd)
     EXPECT_NE(stopped.err.find("no result within 2 s (--timeout 2)"), std::string::npos) << stopped.err;
     EXPECT_LT(stopped.elapsed.count(), 20000);
     const ProcessResult history = run({"history"});
-    EXPECT_EQ(history.out.find("firmware-update"), std::string::npos) << history.out;
+    EXPECT_NE(history.out.find("firmware-update  4110 interrupted: firmware-update was started but did not end"),
+              std::string::npos)
+        << history.out;
+    EXPECT_EQ(history.out.find("firmware-update", history.out.find("[interrupted]\n")), std::string::npos)
+        << history.out;
     EXPECT_EQ(run({"--timeout", "0", "local"}).exitCode, 64);
+}
+
+// A run killed during a change (kill -9: nothing of it runs any more) or stopped by Ctrl+C
+// leaves the change journalled as interrupted: Ctrl+C at once, kill -9 at the next start.
+TEST_F(Zamo2ctlOnSite, KilledOrInterruptedUpdateIsJournalledInterrupted)
+{
+    test::Environment slow;
+    for (const std::string& entry : site.environment())
+        slow.push_back(entry.rfind("ZMPXI_SIM_SPEED", 0) == 0 ? "ZMPXI_SIM_SPEED=1" : entry);
+    const std::string intents = site / "documents/Norvale/zamo2explorer/maintenance/intents";
+    // A change under way: its intent in place (not only the temporary it is written as).
+    const auto pending = [&] {
+        if (!std::filesystem::exists(intents))
+            return false;
+        for (const std::string& name : test::filesIn(intents)) {
+            if (name.size() > 7 && name.compare(name.size() - 7, 7, ".intent") == 0)
+                return true;
+        }
+        return false;
+    };
+    for (const int signal : {SIGKILL, SIGINT}) {
+        test::BackgroundProcess update;
+        ASSERT_TRUE(update.start(test::besideMe("zamo2ctl"), {"firmware", "update", "--board", "0"}, slow));
+        ASSERT_TRUE(test::eventually(pending, std::chrono::seconds(60)));
+        update.signal(signal);
+        ASSERT_TRUE(update.waitForEnd(std::chrono::seconds(30)));
+        EXPECT_EQ(update.finish(), signal == SIGINT ? 130 : -1);
+        EXPECT_EQ(signal == SIGINT, !pending()) << "Ctrl+C journals it at once";
+        const ProcessResult history = run({"history", "--serial", "10A80001"});
+        EXPECT_FALSE(pending());
+        std::size_t interrupted = 0;
+        for (std::size_t at = history.out.find("firmware-update  4110 interrupted: "); at != std::string::npos;
+             at = history.out.find("firmware-update  4110 interrupted: ", at + 1))
+            ++interrupted;
+        EXPECT_EQ(interrupted, signal == SIGINT ? 2u : 1u) << history.out;
+    }
 }
 
 // Red rows are marked, so that a pipe still shows them.
@@ -249,6 +292,32 @@ TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
     EXPECT_EQ(unsaved.out + unsaved.err, unsaved.err);
     EXPECT_EQ(unsaved.err.find("done"), std::string::npos) << unsaved.err;
     EXPECT_NE(unsaved.err.find("No such file or directory"), std::string::npos) << unsaved.err;
+}
+
+// What config check calls valid survives the next save whole; what it reports as dropped is.
+TEST_F(Zamo2ctlOnSite, ConfigCheckedValidKeepsEveryEntryThroughTheNextSave)
+{
+    const std::string config = site.configFile();
+    ASSERT_EQ(run({"config", "check", config}).exitCode, 0);
+    readSavedConfiguration();
+    const std::size_t boardCount = boards.size();
+    ASSERT_GT(boardCount, 0u);
+    ASSERT_EQ(run({"demo", "add-enclosure", "qe-d2"}).exitCode, 0);
+    readSavedConfiguration();
+    EXPECT_EQ(boards.size(), boardCount);
+
+    std::string text = test::readFile(config);
+    const std::size_t at = text.find("<SlotNumber>");
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t end = text.find("</SlotNumber>", at);
+    text.replace(at, end - at, "<SlotNumber>99");
+    test::writeFile(config, text);
+    const ProcessResult checked = run({"config", "check", config});
+    EXPECT_EQ(checked.exitCode, 1);
+    EXPECT_NE(checked.out.find("SlotNumber 99 lies outside the slots"), std::string::npos) << checked.out;
+    ASSERT_EQ(run({"demo", "remove", "2"}).exitCode, 0);
+    readSavedConfiguration();
+    EXPECT_EQ(boards.size(), boardCount - 1); // as the check said
 }
 
 TEST_F(Zamo2ctlOnSite, DemoReplacesABoardOnlyWhenToldAndImportsAWholeConfiguration)

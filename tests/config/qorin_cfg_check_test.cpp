@@ -9,6 +9,7 @@
 #include "config/check_diagnostics.h"
 #include "config/qorin_cfg_check.h"
 #include "config/qorin_cfg_handler.h"
+#include "config/simulated_placement_check.h"
 #include "xpugi/element.h"
 
 namespace {
@@ -172,6 +173,55 @@ TEST(QorinCfgCheck, EveryFaultIsReportedAndNoneSticksToTheNextDocument)
     pugi::xml_document good = baseDocument();
     EXPECT_TRUE(check.checkDocument(good));
     EXPECT_TRUE(check.valid());
+}
+
+}  // namespace
+
+namespace {
+
+// What the checks call valid, the program keeps: whatever the demo system cannot place is
+// reported with why the next save drops it.
+TEST(SimulatedPlacementCheck, EntriesTheDemoSystemCannotPlaceAreReported)
+{
+    using z2e::SimulatedPlacementCheck;
+    pugi::xml_document document = baseDocument();
+    EXPECT_TRUE(SimulatedPlacementCheck::check(document, nullptr));
+    const std::string boardXpath = "Configuration/Simulation/SimulatedBoards/ID0";
+    const std::pair<std::function<void(pugi::xml_document&)>, std::string> cases[] = {
+        {[&](pugi::xml_document& d) { xpugi::setElementText(at(d, boardXpath + "/EncNumber"), "1"); },
+         "EncNumber 1 names no enclosure (there are 1); the next save of the demo system drops it"},
+        {[&](pugi::xml_document& d) { xpugi::setElementText(at(d, boardXpath + "/SlotNumber"), "10"); },
+         "SlotNumber 10 lies outside the slots 2..9 of enclosure 0"},
+        {[&](pugi::xml_document& d) { xpugi::setElementText(at(d, boardXpath + "/SlotNumber"), "1"); },
+         "SlotNumber 1 lies outside the slots 2..9"},
+        {[&](pugi::xml_document& d) {
+             pugi::xml_node boards = at(d, "Configuration/Simulation/SimulatedBoards");
+             boards.append_copy(at(d, boardXpath)).set_name("ID1");
+         },
+         "slot 2 of enclosure 0 already holds ID0"},
+        {[&](pugi::xml_document& d) { at(d, boardXpath).remove_child("KEY"); }, "a board without KEY is not read"},
+        {[&](pugi::xml_document& d) { at(d, "Configuration/Simulation/SimulatedEnclosures/ID0").remove_child("KEY"); },
+         "an enclosure without KEY is not read"},
+        {[&](pugi::xml_document& d) {
+             pugi::xml_node node = at(d, "Configuration/Simulation/SimulatedEnclosures/ID0/UserData");
+             for (std::size_t i = 0; i < z2e::QorinCfgHandler::kMaxNesting; ++i)
+                 node = node.append_child("Deeper");
+         },
+         "elements nested deeper than 64 levels"},
+    };
+    for (const auto& [change, reason] : cases) {
+        pugi::xml_document changed;
+        changed.reset(document);
+        change(changed);
+        CheckDiagnostics diagnostics;
+        EXPECT_FALSE(SimulatedPlacementCheck::check(changed, &diagnostics)) << reason;
+        ASSERT_FALSE(diagnostics.findings().empty()) << reason;
+        EXPECT_NE(diagnostics.findings()[0].reason.find(reason), std::string::npos)
+            << diagnostics.findings()[0].reason;
+    }
+    // The last slot of the enclosure is one.
+    xpugi::setElementText(at(document, boardXpath + "/SlotNumber"), "9");
+    EXPECT_TRUE(SimulatedPlacementCheck::check(document, nullptr));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "driver/command/eeprom_summary.h"
 #include "tools/board_test_procedure.h"
+#include "tools/change_intent.h"
 #include "tools/eeprom_backup.h"
 #include "tools/maintenance_journal.h"
 #include "tools/tools_fixture.h"
@@ -328,6 +329,62 @@ TEST_F(EepromDialogsTest, RepairOfAnUnreadableEepromGoesOnWithoutSnapshotWhenAsk
     EXPECT_EQ(MaintenanceJournal::field(lines[1], "result"), "4009");
     EXPECT_EQ(MaintenanceJournal::field(lines[2], "verification"), "verified");
     EXPECT_NE(lines[2].find("\"snapshots\":[]"), std::string::npos);
+}
+
+// The panel's restore takes a connector backup, refuses the base one, and is verified.
+TEST_F(EepromDialogsTest, ConnectorRestoreTakesOnlyAConnectorBackup)
+{
+    connectExample();
+    std::string connector;
+    std::string base;
+    {
+        EepromBackup backup(*m_wrapper, nullptr);
+        ASSERT_EQ(backup.run(0, EepromWhich::Connector, m_site.root(), connector), 0);
+        ASSERT_EQ(backup.run(0, EepromWhich::Base, m_site.root(), base), 0);
+    }
+    std::string edited = test::readFile(connector);
+    const std::size_t version = edited.find("<ConVersion>");
+    ASSERT_NE(version, std::string::npos) << edited;
+    edited.replace(version + 12, edited.find("</ConVersion>") - version - 12, "77");
+    test::writeFile(connector, edited);
+    const std::string baseBefore = baseEeprom(0);
+    const ToolTarget board = target(0);
+    DialogRecorder recorder;
+    actions(QString::fromStdString(base)).run(MenuEntry::FileRestorePanel, &board);
+    actions(QString::fromStdString(connector)).run(MenuEntry::FileRestorePanel, &board);
+    ASSERT_EQ(recorder.seen().size(), 2);
+    EXPECT_TRUE(recorder.seen()[0].startsWith(
+        "[EEPROM Restore] Error! The selected EEPROM backup file is not valid for the target!"))
+        << recorder.seen()[0].toStdString();
+    EXPECT_EQ(recorder.seen()[1], "[EEPROM Restore] Restore finished. Restart Application to enable changes!");
+    std::string panel;
+    ASSERT_EQ(m_wrapper->getConEeprom(0, panel), 0);
+    EXPECT_NE(panel.find("<ConVersion>77</ConVersion>"), std::string::npos) << panel;
+    EXPECT_EQ(baseEeprom(0), baseBefore);
+    const auto lines = history("10A80001");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "parameters"), "con from " + connector);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), "verified");
+}
+
+// An interrupted change stands out in the board's history: what the board holds is unknown.
+TEST_F(EepromDialogsTest, HistoryShowsAnInterruptedChangeInRed)
+{
+    MaintenanceJournal journal(maintenance(), "local");
+    JournalEntry entry;
+    entry.serial = "10A80001";
+    entry.operation = "eeprom-restore";
+    ASSERT_TRUE(journal.appendLines({ChangeIntent::interruptedLine(journal, entry)}));
+    entry.verification = "verified";
+    ASSERT_TRUE(journal.append(entry));
+    CBoardHistoryDialog dialog(maintenance(), "10A80001", "Slot 2:  QA-4008.BNC");
+    auto* table = child<QTableWidget>(dialog, "tableHistory");
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->item(1, 2)->text(), "4110");
+    EXPECT_TRUE(table->item(1, 3)->text().startsWith("interrupted: eeprom-restore was started"));
+    EXPECT_EQ(table->item(1, 3)->foreground().color(), QColor(Qt::red));
+    EXPECT_TRUE(table->item(1, 0)->font().bold());
+    EXPECT_NE(table->item(0, 3)->foreground().color(), QColor(Qt::red));
 }
 
 TEST_F(EepromDialogsTest, HistoryRestoresTheSnapshotOfACalibrationByteForByte)

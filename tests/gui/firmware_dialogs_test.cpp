@@ -116,7 +116,29 @@ TEST_F(FirmwareDialogTest, UpdateAndRetryFailedTouchOnlyWhatTheyShould)
     EXPECT_EQ(historyOf(""), 4u);
 }
 
-TEST_F(FirmwareDialogTest, ExampleHardwareUpdatesTheOldBoard)
+// The failed boards are remembered by the journal: a dialog opened later offers their retry.
+TEST_F(FirmwareDialogTest, RetryFailedIsOfferedFromTheJournalWhenTheDialogOpens)
+{
+    connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
+                    boardEntry(1, "QN-6202-UART", 4, "0441", "10A80008",
+                               "<Faults><FirmwareUpdate>1</FirmwareUpdate></Faults>"));
+    z2e_test::DialogRecorder recorder;
+    {
+        CFWUpdateDialog first(target({0, 1}, true));
+        EXPECT_FALSE(child<QPushButton>(&first, "btnRetry")->isEnabled());
+        EXPECT_EQ(first.runUpdate(false), 3002);
+    }
+    CFWUpdateDialog later(target({0, 1}, true));
+    ASSERT_TRUE(child<QPushButton>(&later, "btnRetry")->isEnabled());
+    click(&later, "btnRetry");
+    EXPECT_EQ(column(&later, 4), QStringList({"", "OK"}));
+    EXPECT_EQ(historyOf("10A80001"), 1u);
+    EXPECT_EQ(historyOf("10A80008"), 2u);
+    CFWUpdateDialog done(target({0, 1}, true));
+    EXPECT_FALSE(child<QPushButton>(&done, "btnRetry")->isEnabled());
+}
+
+TEST_F(FirmwareDialogTest, ExampleHardwareUpdatesTheOldBoardAndAFailingSnapshotFailsItsRow)
 {
     useExampleHardware();
     connect("SIMMODE_OFF");

@@ -3,9 +3,11 @@
 
 #include "support/net.h"
 #include "support/process.h"
+#include "support/site.h"
 #include "qt_printers.h"
 #include "window_test_support.h"
 
+#include "core/app_paths.h"
 #include "core/application_status.h"
 #include "core/demo_system_editor.h"
 #include "core/driver_library.h"
@@ -18,6 +20,8 @@
 #include "gui/models/tree_view_model.h"
 #include "gui/window/demo_tab.h"
 #include "gui/window/tool_target_builder.h"
+#include "tools/change_intent.h"
+#include "tools/maintenance_journal.h"
 #include "ui_main_window.h"
 #include "xpugi/element.h"
 
@@ -65,6 +69,26 @@ int enclosureCount(const RootNode& root)
     for (const auto& child : root.children())
         count += child->nodeType == NodeType::Enclosure ? 1 : 0;
     return count;
+}
+
+// A change a killed program left unfinished is journalled as interrupted when the window starts.
+TEST(MainWindowStartUpTest, JournalsTheChangeOfAKilledProgramAsInterrupted)
+{
+    SimulatedSite site;
+    MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "local");
+    JournalEntry entry;
+    entry.serial = "10A80001";
+    entry.operation = "crossgrade";
+    const std::string intents = journal.folder() + "/intents";
+    ASSERT_TRUE(ensureDirectory(intents));
+    // No process has this pid: the one that wrote it is gone.
+    test::writeFile(intents + "/999999999-1-0.intent", ChangeIntent::interruptedLine(journal, entry) + "\n");
+    auto window = startWindow();
+    const auto lines = journal.history("10A80001");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "operation"), "crossgrade");
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), "interrupted");
+    EXPECT_TRUE(test::filesIn(intents).empty());
 }
 
 TEST(MainWindowStartUpTest, FillsBothTreesTheListAndTheStatusBar)

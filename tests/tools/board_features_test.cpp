@@ -116,6 +116,16 @@ TEST_F(ScriptedBoardTest, FeatureSetWrittenInLowerCaseThenCommittedAndReadBack)
     EXPECT_EQ(MaintenanceJournal::field(lines[0], "parameters"), "00000001 -> 0000001f");
 }
 
+// A board whose properties cannot be read again is no verified change, nor a difference.
+TEST_F(ScriptedBoardTest, FeatureSetThatCannotBeReadBackIsNotVerified)
+{
+    test::fakeDriver().setText("BoardID0", "boardproperties", "", 700008);
+    BoardFeatures tool(m_wrapper, &m_journal);
+    EXPECT_EQ(tool.write(0, 0x1F), 0) << tool.message();
+    EXPECT_EQ(tool.readBack().verification.rfind("read-back failed: the board's properties could not be read (", 0), 0u)
+        << tool.readBack().verification;
+}
+
 TEST_F(ScriptedBoardTest, CrossGradeOfAnotherGenerationSendsNothing)
 {
     test::fakeDriver().setText("BoardID0", "boardproperties", properties("00000001", "21401603"));

@@ -176,6 +176,21 @@ TEST_F(BoardTestProcedureTest, UnreadableEepromLeavesOnlyThatBoardOut)
     EXPECT_EQ(journal.history("10A80002").size(), 2u);
 }
 
+// A board a stopped run never reached is journalled with why nothing was sent to it.
+TEST_F(BoardTestProcedureTest, BoardsARunDidNotTouchSayWhyInTheJournal)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
+    MaintenanceJournal journal(maintenance(), "local");
+    const std::atomic<bool> stop{true};
+    EXPECT_EQ(BoardTestProcedure(wrapper, &journal).run(BoardTest::SelfTest, {0}, nullptr, stop).status,
+              AppStatus::Cancelled);
+    const auto lines = journal.history("");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status"),
+              "not run: cancelled before this board was started; nothing was sent to it");
+}
+
 class ScriptedResultTest : public test::FakeDriverTest {};
 
 // Reset to the factory calibration of every board sends nothing to the board left out.

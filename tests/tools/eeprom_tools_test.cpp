@@ -4,6 +4,7 @@
 #include "driver/command/app_status.h"
 #include "support/local_node_fixture.h"
 #include "tools/eeprom_backup.h"
+#include "tools/eeprom_comparison.h"
 #include "tools/eeprom_editor.h"
 #include "tools/eeprom_restore.h"
 #include "tools/maintenance_journal.h"
@@ -256,6 +257,16 @@ TEST(EepromEditor, SerialFieldKeepsUpToEightUpperCaseHexDigits)
     EXPECT_FALSE(EepromEditor::validSerial("10a80001"));
     EXPECT_FALSE(EepromEditor::validSerial(""));
 
+    // A write is only "finished" when the board reports it back.
+    EXPECT_EQ(EepromEditor::outcome(true, 0, nullptr, "verified").kind, EepromEditorOutcome::Kind::Success);
+    const EepromEditorOutcome differs = EepromEditor::outcome(true, 0, nullptr, "BoardInfo/TypeCode: wrote 21, board reports 22");
+    EXPECT_EQ(differs.kind, EepromEditorOutcome::Kind::Failure);
+    EXPECT_EQ(differs.text, "Base EEPROM Configuration not verified: the board does not report what was written.\n"
+                            "Read-back: BoardInfo/TypeCode: wrote 21, board reports 22");
+    EXPECT_EQ(EepromRestore::outcomeText(0, "read-back failed: 700008 timeout"),
+              "Restore not verified: the board does not report what was written.\nRead-back: read-back failed: 700008 "
+              "timeout");
+    EXPECT_EQ(EepromRestore::outcomeText(0, "verified"), EepromRestore::outcomeText(0));
     EXPECT_EQ(EepromEditor::outcome(false, 0, nullptr).kind, EepromEditorOutcome::Kind::Nothing);
     EXPECT_EQ(EepromEditor::outcome(true, 700008, nullptr).text,
               "Base EEPROM Configuration Failed. [ERR_UNI_OSAL_ETIMEOUT] ");
@@ -306,6 +317,86 @@ TEST_F(EepromScriptedTest, BadFilesAreRefusedBeforeAnythingIsSent)
     }
     EXPECT_TRUE(test::fakeDriver().calls.empty());
     EXPECT_TRUE(journal.history("").empty());
+}
+
+// `levels` elements nested inside BoardInfo.
+std::string nestedDocument(std::size_t levels, const std::string& root = "BaseEEPROM")
+{
+    std::string open;
+    std::string close;
+    for (std::size_t i = 0; i < levels; ++i) {
+        open += "<N>";
+        close += "</N>";
+    }
+    return "<" + root + "><BoardInfo><BaseModel>QBA-08</BaseModel>" + open + close + "</BoardInfo></" + root + ">";
+}
+
+TEST_F(EepromScriptedTest, DocumentsBeyondWhatABoardKeepsAreRefusedWithTheLimitNamed)
+{
+    EepromRestore restore(wrapper, &journal);
+    // BoardInfo is level 1 below the root: 63 more levels are the most a board keeps.
+    std::string document;
+    std::string message;
+    EXPECT_EQ(EepromRestore::check(nestedDocument(63), "ok.xml", EepromWhich::Base, document, message), 0) << message;
+    EXPECT_EQ(EepromRestore::check(nestedDocument(64), "deep.xml", EepromWhich::Base, document, message),
+              AppStatus::EepromDocumentFailed);
+    EXPECT_TRUE(document.empty());
+    EXPECT_NE(message.find("more than 64 levels deep below BaseEEPROM"), std::string::npos) << message;
+
+    std::string wide = "<ConEEPROM><BoardInfo>";
+    for (int i = 0; i < 70000; ++i)
+        wide += "<A/>";
+    std::string large = "<ConEEPROM><BoardInfo><Text>" + std::string(EepromRestore::kMaxDocumentBytes, 'x') +
+                        "</Text></BoardInfo></ConEEPROM>";
+    const std::pair<std::string, std::string> refused[] = {
+        {file("thousands.xml", nestedDocument(5000, "ConEEPROM")), "at most 64 levels"},
+        {file("wide.xml", wide + "</BoardInfo></ConEEPROM>"), "at most 65536"},
+        {file("large.xml", large), "at most 1048576 bytes"},
+    };
+    for (const auto& [path, limit] : refused) {
+        EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector, path), AppStatus::EepromDocumentFailed) << path;
+        EXPECT_NE(restore.message().find(limit), std::string::npos) << restore.message();
+        EXPECT_TRUE(restore.verification().empty());
+    }
+    // A second document after the first would reach the board unchecked.
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector,
+                               file("two.xml", "<ConEEPROM><BoardInfo/></ConEEPROM><ConEEPROM/>")),
+              AppStatus::EepromFileInvalid);
+    EXPECT_NE(restore.message().find("holds more after its ConEEPROM element"), std::string::npos);
+    EXPECT_TRUE(test::fakeDriver().calls.empty());
+    EXPECT_TRUE(journal.history("").empty());
+}
+
+TEST(EepromComparison, EveryElementAttributeAndTextCounts)
+{
+    const std::string written =
+        "<BaseEEPROM F=\"3\" F=\"4\"><BoardInfo><Serial>10A80001</Serial>first<Cal/>second</BoardInfo></BaseEEPROM>";
+    EXPECT_EQ(EepromComparison::verdict(written, written), "verified");
+    // Layout, comments and the order of distinct attributes are no difference.
+    EXPECT_EQ(EepromComparison::verdict("<R a=\"1\" b=\"2\"><X>t</X></R>", "<R b=\"2\" a=\"1\">\n  <!-- c -->\n  <X>t</X>\n</R>"),
+              "verified");
+    const std::pair<std::string, std::string> differing[] = {
+        {"<BaseEEPROM F=\"4\" F=\"3\"><BoardInfo><Serial>10A80001</Serial>first<Cal/>second</BoardInfo></BaseEEPROM>",
+         "@F: wrote 3, board reports 4"},
+        {"<BaseEEPROM F=\"3\"><BoardInfo><Serial>10A80001</Serial>first<Cal/>second</BoardInfo></BaseEEPROM>",
+         "@F: wrote 4, board reports (nothing)"},
+        {"<BaseEEPROM F=\"3\" F=\"4\" F=\"5\"><BoardInfo><Serial>10A80001</Serial>first<Cal/>second</BoardInfo></BaseEEPROM>",
+         "@F: wrote (nothing), board reports 5"},
+        {"<BaseEEPROM F=\"3\" F=\"4\"><BoardInfo><Serial>10A80001</Serial>first<Cal/>other</BoardInfo></BaseEEPROM>",
+         "BoardInfo: wrote second, board reports other"},
+        {"<BaseEEPROM F=\"3\" F=\"4\"><BoardInfo><Serial>10A80001</Serial>first<Cal/></BoardInfo></BaseEEPROM>",
+         "BoardInfo: wrote text second, board reports (nothing)"},
+        {"<BaseEEPROM F=\"3\" F=\"4\"><BoardInfo><Serial>10A80001</Serial>first<Cal/>second<Cal/></BoardInfo></BaseEEPROM>",
+         "BoardInfo/Cal: wrote (nothing), board reports this element"},
+        {"<BaseEEPROM F=\"3\" F=\"4\"><BoardInfo><Serial>10A80002</Serial>first<Cal/>second</BoardInfo></BaseEEPROM>",
+         "BoardInfo/Serial: wrote 10A80001, board reports 10A80002"},
+        {"<BaseEEPROM F=\"3\" F=\"4\"><BoardInfo><Serial>10A80001</Serial>first<Cal/>second</BoardInfo></BaseEEPROM><More/>",
+         "More: wrote (nothing), board reports this element"},
+        {"<ConEEPROM/>", "root: wrote BaseEEPROM, board reports ConEEPROM"},
+    };
+    for (const auto& [reported, verdict] : differing)
+        EXPECT_NE(EepromComparison::verdict(written, reported).find(verdict), std::string::npos)
+            << reported << "\n" << EepromComparison::verdict(written, reported);
 }
 
 TEST_F(EepromScriptedTest, NodeLostBeforeTheCommitLeavesNotCommitted)

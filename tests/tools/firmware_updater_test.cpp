@@ -120,6 +120,24 @@ TEST_F(FirmwareUpdaterTest, UpdateFollowsTheCheckOfEachBoard)
     EXPECT_EQ(rows[3].info, "the installed 'zz' is no version; the release is 0254");
 }
 
+// An update the driver answers as done is only done when the board then reports the release.
+TEST_F(FirmwareUpdaterTest, UpdateWhoseBoardStillReportsTheOldVersionFailed)
+{
+    QorinNodeUtilWrapper& wrapper =
+        connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001", firmwareCheckLiteral("0251", "0254")));
+    MaintenanceJournal journal(maintenance(), "local");
+    FirmwareUpdater updater(wrapper, &journal);
+    std::vector<FirmwareRow> rows;
+    ASSERT_EQ(updater.check({}, rows), 0);
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdateFailed);
+    EXPECT_EQ(rows[0].answer, 0);
+    EXPECT_EQ(rows[0].result, "Error!");
+    EXPECT_EQ(rows[0].info, "0251 → 0254 failed: read-back: the board reports 0251, not 0254");
+    const auto lines = journal.history("10A80001");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "result"), "3002");
+}
+
 TEST_F(FirmwareUpdaterTest, RetryTouchesOnlyTheFailedRows)
 {
     QorinNodeUtilWrapper& wrapper =
@@ -265,7 +283,10 @@ TEST_F(FirmwareOverTheWireTest, NetworkFailureNamesTheRowAndTheOthersStillRun)
     test::fakeDriver().setResults[::FakeDriverState::key(false, "BoardID0/Base", "FWUpdate")] = 700015;
     QorinNodeUtilWrapper wrapper(std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {}));
     wrapper.setReady(true);
-    FirmwareUpdater updater(wrapper, nullptr);
+    test::ScratchFolder site("z2e-firmware");
+    MaintenanceJournal journal(site / "maintenance", "127.0.0.2 north");
+    journal.setSnapshotsEnabled(false);
+    FirmwareUpdater updater(wrapper, &journal);
     std::vector<FirmwareRow> rows;
     ASSERT_EQ(updater.check({}, rows), 0);
     EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdateFailed);
@@ -273,8 +294,18 @@ TEST_F(FirmwareOverTheWireTest, NetworkFailureNamesTheRowAndTheOthersStillRun)
     EXPECT_EQ(rows[0].result, "Error!");
     EXPECT_NE(rows[0].info.find("(700015)"), std::string::npos) << rows[0].info;
     EXPECT_EQ(rows[0].info.find("internal error"), std::string::npos) << rows[0].info;
-    EXPECT_EQ(rows[1].result, "OK");
+    EXPECT_EQ(rows[1].answer, 0); // tried and answered (the scripted check still reports 0251)
     EXPECT_EQ(test::fakeDriver().callsNamed("SetParamStruct_str").size(), 2u);
+    // The journal says the update was interrupted by the lost link, not that it failed on its own.
+    const auto lines = journal.history("");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status")
+                  .rfind("interrupted: the connection to the node was lost during the change (700015 ", 0),
+              0u)
+        << lines[0];
+    EXPECT_EQ(MaintenanceJournal::field(lines[1], "status"),
+              "Error! 0251 → 0254 failed: read-back: the board reports 0251, not 0254");
+    EXPECT_TRUE(test::filesIn(site / "maintenance/intents").empty());
 }
 
 } // namespace

@@ -1,12 +1,15 @@
 #include "tools_fixture.h"
 
 #include "tools/board_test_procedure.h"
+#include "tools/change_intent.h"
 #include "tools/firmware_updater.h"
 #include "tools/maintenance_journal.h"
 #include "driver/command/app_status.h"
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace z2e {
 namespace {
@@ -129,6 +132,97 @@ TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
     ASSERT_TRUE(here.lastResult("10A80008", "firmware-update", last));
     EXPECT_EQ(last, 3002);
     EXPECT_FALSE(here.lastResult("10A80001", "firmware-update", last));
+}
+
+} // namespace
+} // namespace z2e
+
+namespace z2e {
+namespace {
+
+JournalEntry restoreOf(const std::string& serial)
+{
+    JournalEntry entry;
+    entry.board = 2;
+    entry.serial = serial;
+    entry.operation = "eeprom-restore";
+    entry.parameters = "base from b.xml";
+    return entry;
+}
+
+// A process killed during a change (kill -9: no handler runs) leaves its intent; the next start
+// finds that its process has gone and journals the change as interrupted, once.
+TEST_F(MaintenanceJournalTest, ChangeOfAKilledProcessIsJournalledInterruptedAtTheNextStart)
+{
+    MaintenanceJournal journal(maintenance(), "local");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ChangeIntent intent;
+        std::string error;
+        ::_exit(intent.begin(&journal, restoreOf("10A80001"), error) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(test::filesIn(maintenance() + "/intents").size(), 1u);
+    EXPECT_TRUE(journal.history("").empty());
+
+    // This process's own pending change is alive: it is left alone.
+    ChangeIntent mine;
+    std::string error;
+    ASSERT_TRUE(mine.begin(&journal, restoreOf("10A80002"), error)) << error;
+    EXPECT_EQ(ChangeIntent::recover(journal), 1u);
+    EXPECT_EQ(ChangeIntent::recover(journal), 0u);
+    const auto lines = journal.history("");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "serial"), "10A80001");
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "result"), "4110");
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), "interrupted");
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status").rfind("interrupted: eeprom-restore was started", 0), 0u)
+        << lines[0];
+    mine.end();
+    EXPECT_TRUE(test::filesIn(maintenance() + "/intents").empty());
+}
+
+// Ctrl+C and --timeout end zamo2ctl at once: the handler journals the change under way itself.
+TEST_F(MaintenanceJournalTest, SignalHandlerJournalsThePendingChangeAndAFinishedOneIsNotInterrupted)
+{
+    MaintenanceJournal journal(maintenance(), "127.0.0.2 north");
+    ChangeIntent::interruptNow(); // nothing pending: nothing written
+    EXPECT_TRUE(journal.history("").empty());
+    {
+        ChangeIntent intent;
+        std::string error;
+        ASSERT_TRUE(intent.begin(&journal, restoreOf("10A80001"), error)) << error;
+        ChangeIntent::interruptNow();
+        ChangeIntent::interruptNow();
+    }
+    auto lines = journal.history("10A80001");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "node"), "127.0.0.2 north");
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), "interrupted");
+    EXPECT_TRUE(test::filesIn(maintenance() + "/intents").empty());
+
+    // A change whose own line was written before its process died is not interrupted.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ChangeIntent intent;
+        std::string error;
+        JournalEntry entry = restoreOf("10A80003");
+        const bool begun = intent.begin(&journal, entry, error);
+        entry.verification = "verified";
+        ::_exit(begun && journal.append(entry) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ChangeIntent::recover(journal), 0u);
+    lines = journal.history("10A80003");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), "verified");
+    EXPECT_TRUE(test::filesIn(maintenance() + "/intents").empty());
 }
 
 } // namespace

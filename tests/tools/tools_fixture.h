@@ -57,6 +57,14 @@ protected:
     /// Connects to hardware made of `boards` (entries of boardEntry) in one 16-slot rack.
     QorinNodeUtilWrapper& connectHardware(const std::string& boards)
     {
+        useHardware(boards);
+        return connect("SIMMODE_OFF");
+    }
+
+    /// Hardware made of `boards` for this process and the processes it starts.
+    void useHardware(const std::string& boards)
+    {
+        m_hardware.reset(); // its value back before the new one is set
         const std::string file = m_site / "hardware.xml";
         std::ofstream(file) << "<SimulatedHardware><SimulatedEnclosures><ID0><Model>QE-R16</Model>"
                                "<SerialNumber>00B1E116</SerialNumber><UserData/><EncType>2</EncType><EncVersion>1</EncVersion>"
@@ -64,7 +72,6 @@ protected:
                                "<SimulatedBoards>"
                             << boards << "</SimulatedBoards></SimulatedHardware>";
         m_hardware = std::make_unique<test::EnvOverride>("ZMPXI_SIM_HARDWARE", file);
-        return connect("SIMMODE_OFF");
     }
 
     QorinNodeUtilWrapper& connect(const std::string& mode)
@@ -75,6 +82,8 @@ protected:
     }
 
     std::string maintenance() const { return m_site / "documents/maintenance"; }
+    /// The maintenance folder zamo2ctl and the window use (below the site's documents folder).
+    std::string journalFolder() const { return m_site / "documents/Norvale/zamo2explorer/maintenance"; }
     /// The example hardware, in place of none.
     void useExampleHardware()
     {

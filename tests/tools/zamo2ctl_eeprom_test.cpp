@@ -68,5 +68,90 @@ TEST_F(Zamo2ctlEeprom, BackupOfAnotherBoardNeedsForce)
     EXPECT_NE(out.find("_10A80002.xml"), std::string::npos) << out;
 }
 
+// The connector EEPROM is restored from its own backup, and only from one.
+TEST_F(Zamo2ctlEeprom, ConnectorRestoreTakesOnlyAConnectorBackup)
+{
+    std::string out;
+    std::string err;
+    const std::string dir = m_site / "backups";
+    ASSERT_EQ(run("eeprom backup --board 0 --which con --dir " + dir, out, &err), 0) << err;
+    const std::string conFile = out.substr(0, out.size() - 1);
+    ASSERT_EQ(run("eeprom backup --board 0 --which base --dir " + dir, out), 0);
+    const std::string baseFile = out.substr(0, out.size() - 1);
+    std::string edited = test::readFile(conFile);
+    const std::size_t version = edited.find("<ConVersion>");
+    ASSERT_NE(version, std::string::npos) << edited;
+    edited.replace(version + 12, edited.find("</ConVersion>") - version - 12, "77");
+    test::writeFile(conFile, edited);
+    ASSERT_EQ(run("get-xml BoardID0 baseeeprom", out), 0);
+    const std::string baseBefore = out;
+
+    EXPECT_EQ(run("eeprom restore --board 0 --which con " + baseFile, out, &err), 65);
+    EXPECT_EQ(err, "zamo2ctl: Error! The selected EEPROM backup file is not valid for the target! (" + baseFile +
+                       " holds BaseEEPROM, not ConEEPROM)\n");
+    ASSERT_EQ(run("eeprom restore --board 0 --which con " + conFile, out, &err), 0) << err;
+    EXPECT_EQ(out, "Restore finished. Restart Application to enable changes!\n");
+    ASSERT_EQ(run("get-xml BoardID0 coneeprom", out), 0);
+    EXPECT_NE(out.find("<ConVersion>77</ConVersion>"), std::string::npos) << out;
+    ASSERT_EQ(run("get-xml BoardID0 baseeeprom", out), 0);
+    EXPECT_EQ(out, baseBefore);
+    ASSERT_EQ(run("history --serial 10A80001", out), 0);
+    EXPECT_NE(out.find("eeprom-restore  0 Operation completed successfully!  [verified]\n"), std::string::npos) << out;
+}
+
+// Nothing is called finished that the board does not report back: a read-back that differs
+// fails the command, and a deep document is refused before it is sent.
+TEST_F(Zamo2ctlEeprom, OnlyAVerifiedRestoreSucceeds)
+{
+    const std::string reported = "<ConEEPROM><BoardInfo><SerialNumber>00000000</SerialNumber></BoardInfo></ConEEPROM>";
+    useHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001",
+                           "<Literals><Document Item=\"coneeprom\"><![CDATA[" + reported + "]]></Document></Literals>"));
+    const std::string file = m_site / "con.xml";
+    test::writeFile(file, "<ConEEPROM><BoardInfo><SerialNumber>10A80001</SerialNumber></BoardInfo></ConEEPROM>");
+    std::string out;
+    std::string err;
+    // The reported document's serial is not the file's: --force lets the restore through.
+    EXPECT_EQ(run("eeprom restore --board 0 --which con --force " + file, out, &err), 65);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "zamo2ctl: board 0 (serial 10A80001): not verified: BoardInfo/SerialNumber: wrote 10A80001, board "
+                   "reports 00000000; the board may not hold what was sent\n");
+    EXPECT_EQ(run("eeprom restore --board 0 --which con --force --json " + file, out, &err), 65);
+    EXPECT_EQ(out.find("finished"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"changeMade\":false,\"exitStatus\":65"), std::string::npos) << out;
+
+    std::string deep = "<ConEEPROM><BoardInfo>";
+    for (int i = 0; i < 3000; ++i)
+        deep += "<L>";
+    for (int i = 0; i < 3000; ++i)
+        deep += "</L>";
+    test::writeFile(file, deep + "</BoardInfo></ConEEPROM>");
+    ASSERT_EQ(run("history", out), 0);
+    const std::string before = out;
+    EXPECT_EQ(run("eeprom restore --board 0 --which con " + file, out, &err), 65);
+    EXPECT_NE(err.find("a board's EEPROM document keeps at most 64 levels"), std::string::npos) << err;
+    ASSERT_EQ(run("history", out), 0);
+    EXPECT_EQ(out, before); // refused before the snapshot: nothing was sent
+}
+
+// A change that was made and verified is not lost for a journal that cannot take its line.
+TEST_F(Zamo2ctlEeprom, VerifiedChangeWithoutItsJournalLineExits74)
+{
+    std::string out;
+    std::string err;
+    const std::string dir = m_site / "backups";
+    ASSERT_EQ(run("eeprom backup --board 0 --which con --dir " + dir, out, &err), 0) << err;
+    const std::string conFile = out.substr(0, out.size() - 1);
+    fs::remove(journalFolder() + "/history.jsonl");
+    fs::create_directories(journalFolder() + "/history.jsonl"); // no line can be appended
+    EXPECT_EQ(run("eeprom restore --board 0 --which con " + conFile, out, &err), 74);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err.rfind("zamo2ctl: board 0 (serial 10A80001): the change was made and verified, but its journal "
+                        "line could not be written (cannot open ",
+                        0),
+              0u)
+        << err;
+    EXPECT_TRUE(test::filesIn(journalFolder() + "/intents").empty());
+}
+
 } // namespace
 } // namespace z2e

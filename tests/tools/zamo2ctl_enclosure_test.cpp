@@ -58,7 +58,7 @@ TEST_F(Zamo2ctlEnclosure, RefusalsLeaveEverythingAsItWas)
         << result.err;
     result = run({"features", "--board", "5", "Counter width=64 bit"});
     EXPECT_EQ(result.exitCode, 64);
-    EXPECT_FALSE(fs::exists(maintenance())); // nothing ran, nothing journalled
+    EXPECT_FALSE(fs::exists(journalFolder())); // nothing ran, nothing journalled
     result = run({"get", "EnclosureId0", "EncName"});
     EXPECT_EQ(result.out, "0000E116\n");
 

@@ -1,5 +1,8 @@
 #include "tools_fixture.h"
 
+#include "tools/change_intent.h"
+#include "tools/maintenance_journal.h"
+
 namespace z2e {
 namespace {
 
@@ -34,7 +37,7 @@ TEST_F(Zamo2ctlTools, ChangesNeedConsentAndRealBoards)
 {
     std::string out;
     EXPECT_EQ(run("calibrate threewire --board 0", out), 65);
-    EXPECT_FALSE(fs::exists(maintenance())); // nothing ran, nothing journalled
+    EXPECT_FALSE(fs::exists(journalFolder())); // nothing ran, nothing journalled
     EXPECT_EQ(run("--simulation force calibrate autozero", out), 63);
     EXPECT_EQ(run("calibrate frob", out), 64);
     EXPECT_EQ(run("firmware update-file --board 0", out), 64);
@@ -75,7 +78,7 @@ TEST_F(Zamo2ctlTools, FirmwarePlanKeepNewerAndGoingBackAreVisible)
     const std::string last = "\nDry run: nothing was sent, snapshotted or journalled.\n";
     ASSERT_GT(out.size(), last.size());
     EXPECT_EQ(out.substr(out.size() - last.size()), last);
-    EXPECT_FALSE(fs::exists(maintenance())); // no snapshot, no journal line
+    EXPECT_FALSE(fs::exists(journalFolder())); // no snapshot, no journal line
 
     ASSERT_EQ(run("firmware update --dry-run --keep-newer --board 5 --json", out), 0);
     EXPECT_EQ(out.rfind("{\"dryRun\":true,\"keepNewer\":true,\"boards\":[{\"board\":5,", 0), 0u) << out;
@@ -84,7 +87,7 @@ TEST_F(Zamo2ctlTools, FirmwarePlanKeepNewerAndGoingBackAreVisible)
         << out;
     EXPECT_EQ(run("firmware check --dry-run", out), 64);
     EXPECT_EQ(run("selftest --keep-newer", out), 64);
-    EXPECT_FALSE(fs::exists(maintenance()));
+    EXPECT_FALSE(fs::exists(journalFolder()));
 
     ASSERT_EQ(run("firmware update --board 5 --keep-newer", out, &err), 0) << err;
     EXPECT_NE(out.find("Skipped  0300 is newer than the release 02F4: kept\n"), std::string::npos) << out;
@@ -127,6 +130,36 @@ TEST_F(Zamo2ctlTools, CalibrationOverAllBoardsLeavesOutOnlyThoseWithoutSnapshot)
 
     EXPECT_EQ(run("calibrate autozero --board 7 --no-snapshot", out, &err), 0) << out << err;
     EXPECT_EQ(out.find("NOT RUN"), std::string::npos) << out;
+}
+
+// --retry-failed takes the failed boards from the journal: an interrupted update counts, and
+// with none to retry nothing is sent and the command says so.
+TEST_F(Zamo2ctlTools, RetryFailedRemembersInterruptedUpdatesAndSaysWhenThereIsNothing)
+{
+    std::string out;
+    std::string err;
+    EXPECT_EQ(run("firmware update --retry-failed --board 0", out, &err), 66);
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("zamo2ctl: nothing to retry: the journal ("), std::string::npos) << err;
+    EXPECT_NE(err.find("records no failed or interrupted firmware update of board 0 on this node"),
+              std::string::npos)
+        << err;
+    EXPECT_FALSE(fs::exists(journalFolder() + "/history.jsonl"));
+    EXPECT_EQ(run("firmware update --retry-failed --json", out), 66);
+    EXPECT_NE(out.find("\"exitStatus\":66"), std::string::npos) << out;
+
+    MaintenanceJournal journal(journalFolder(), "local");
+    JournalEntry entry;
+    entry.serial = "10A80001";
+    entry.operation = "firmware-update";
+    ASSERT_TRUE(journal.append(JournalEntry(entry)));
+    entry.result = ChangeIntent::kInterruptedResult;
+    ASSERT_TRUE(journal.append(entry));
+    EXPECT_EQ(run("firmware update --retry-failed", out, &err), 0) << err;
+    EXPECT_NE(out.find("Firmware Update complete."), std::string::npos) << out;
+    EXPECT_EQ(journal.history("10A80001").size(), 3u);
+    EXPECT_EQ(journal.history("").size(), 3u); // no other board was touched
+    EXPECT_EQ(run("firmware update --retry-failed", out), 66);
 }
 
 } // namespace

@@ -36,12 +36,12 @@ QString statusWithReason(std::int32_t status, const std::string& why)
 // The message after a restore: a change the board does not report back as written is said too.
 QString restoreOutcome(std::int32_t status, const EepromRestore& restore)
 {
-    if (status >= 1)
+    if (status >= 1 && !(status == AppStatus::JournalFailed && restore.verification() == "verified"))
         return statusWithReason(status, restore.message());
-    QString text = QString::fromStdString(EepromRestore::outcomeText(status));
-    if (!restore.verification().empty() && restore.verification() != "verified")
-        text += QString::fromStdString("\nRead-back: " + restore.verification());
-    return text;
+    std::string text = EepromRestore::outcomeText(status, restore.verification());
+    if (status == AppStatus::JournalFailed)
+        text += "\n" + restore.message();
+    return QString::fromStdString(text);
 }
 
 // The question before a backup of another board is written: both serial numbers.

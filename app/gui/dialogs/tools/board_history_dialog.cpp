@@ -5,6 +5,7 @@
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/window/eeprom_menu_actions.h"
+#include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 
 #include <QHeaderView>
@@ -76,8 +77,18 @@ void CBoardHistoryDialog::fillHistory()
                                  text("node"),
                                  firmware,
                                  text("durationSeconds") + " s"};
-        for (int column = 0; column < headers.size(); ++column)
-            table->setItem(row, column, new QTableWidgetItem(cells[column]));
+        // A change that never ended stands out: what the board holds is unknown.
+        const bool interrupted = J::field(line, "verification") == ChangeIntent::kInterrupted;
+        for (int column = 0; column < headers.size(); ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            if (interrupted) {
+                item->setForeground(Qt::red);
+                QFont font = item->font();
+                font.setBold(true);
+                item->setFont(font);
+            }
+            table->setItem(row, column, item);
+        }
     }
     table->resizeColumnsToContents();
     table->setVisible(!m_lines.empty());

@@ -138,12 +138,8 @@ EepromEditorOutcome CDialogSetEEPROM::outcome() const
 {
     if (!m_editor)
         return {};
-    EepromEditorOutcome shown =
-        EepromEditor::outcome(m_editor->actionDone(), m_editor->result(), m_target.wrapper.get());
-    const std::string& readBack = m_editor->verification();
-    if (shown.kind == EepromEditorOutcome::Kind::Success && !readBack.empty() && readBack != "verified")
-        shown.text += "\nRead-back: " + readBack;
-    return shown;
+    return EepromEditor::outcome(m_editor->actionDone(), m_editor->result(), m_target.wrapper.get(),
+                                 m_editor->verification());
 }
 
 } // namespace z2e

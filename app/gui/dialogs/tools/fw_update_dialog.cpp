@@ -43,6 +43,9 @@ CFWUpdateDialog::CFWUpdateDialog(const ToolTarget& target, QWidget* parent)
         }
         // Before "Update" the table says what it will do with each board.
         m_updater->plan(m_rows);
+        // "Retry Failed" also picks up the boards whose last update (here, before) failed.
+        if (m_journal)
+            FirmwareUpdater::markFailedFromJournal(m_rows, *m_journal);
     }
     showFirmwareRows(m_ui->tableFirmware, m_rows);
     updateWidgets();
