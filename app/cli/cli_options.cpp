@@ -186,7 +186,7 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         {"--factory", &options.factory},         {"--excitation", &options.excitation}, {"--yes", &options.yes},
         {"--retry-failed", &options.retryFailed}, {"--auto", &options.autoSelect},
         {"--no-snapshot", &options.noSnapshot},  {"--extended", &options.extended}, {"--csv", &options.csv},
-        {"--replace", &options.replace},
+        {"--replace", &options.replace},         {"--force", &options.force},
     };
     for (const auto& [name, flag] : switches) {
         if (arg == name) {
@@ -368,7 +368,7 @@ const char* usageText()
            "  demo import-local            make the demo system a copy of this computer's hardware\n"
            "  demo import-node             (with --node) make the demo system a copy of the\n"
            "                               network node's enclosures and boards\n"
-           "  demo export FILE             write the demo system to a demo file\n"
+           "  demo export FILE [--force]   write the demo system to a demo file\n"
            "  demo import FILE             replace the demo system by a demo file's (or by the\n"
            "                               simulated system of a driver configuration file)\n"
            "                               (demo edits save the driver configuration at once)\n"
@@ -376,6 +376,7 @@ const char* usageText()
            "                               self test of every board (or board N): one row per\n"
            "                               board with its verdict and the checks below it;\n"
            "                               --save-dir writes each board's result document there\n"
+           "                               (an existing one only with --force)\n"
            "  calibrate autozero|gaincal|threewire|reset-defaults [--board N] [--yes]\n"
            "                               auto zero, gain calibration, three-wire offset or\n"
            "                               reset to the factory calibration; refused on\n"
@@ -392,7 +393,8 @@ const char* usageText()
            "                               name or version, or the latest release's file\n"
            "  eeprom backup --board N --which base|con --dir DIR\n"
            "                               save that EEPROM's document of board N to a file in\n"
-           "                               DIR (made when missing) and print the file's path\n"
+           "                               DIR (made when missing) and print the file's path;\n"
+           "                               an existing backup of that name only with --force\n"
            "  eeprom restore --board N --which base|con FILE\n"
            "                               write a backup file back (its root element must be\n"
            "                               BaseEEPROM or ConEEPROM exactly; checked first)\n"
@@ -433,12 +435,13 @@ const char* usageText()
            "                               and the folder of its log files\n"
            "  logging set [--file NAME] [--level L] [--type T] [--mode M]\n"
            "                               change them in the driver configuration (saved at\n"
-           "                               once); a NAME without a dot gets \".log\"\n"
+           "                               once); a NAME without a dot gets \".log\"; NAME is a\n"
+           "                               plain file name in the driver's log folder (no '/')\n"
            "  report-package FILE          pack the driver's log files, inventory.json and\n"
            "                               inventory.html (every system seen, with --node also\n"
            "                               that node) and the maintenance journal into the ZIP\n"
            "                               file FILE and list what went in; FILE appears only\n"
-           "                               complete\n"
+           "                               complete; an existing FILE only with --force\n"
            "  overview [--system local|demo] [--extended] [--json|--csv]\n"
            "                               the system report: each board's enclosure and slot,\n"
            "                               then board name, serial and calibration date\n"
@@ -485,6 +488,10 @@ const char* usageText()
            "                                 finished after SECONDS (default 60; 360 for the board\n"
            "                                 tools); also how long a network node's heartbeats may\n"
            "                                 keep one request waiting\n"
+           "  --force                        report-package, demo export, selftest --save-dir and\n"
+           "                                 eeprom backup: replace an existing regular file of\n"
+           "                                 the name (never a device, FIFO, socket, folder,\n"
+           "                                 link, read-only file or the program's own data)\n"
            "  --no-snapshot                  calibrate, firmware, eeprom, crossgrade, features and\n"
            "                                 enclosure write: change without saving the EEPROMs\n"
            "                                 (the enclosure's data) first; the journal line stays\n"
@@ -508,7 +515,11 @@ const char* usageText()
            "         or address refused, or a question not confirmed\n"
            "  69     the network client did not start, or the node of --node did not\n"
            "         appear in time or could not be reached\n"
-           "  73     report-package: FILE could not be replaced or created\n"
+           "  73     a file or folder the command writes was refused (something other than\n"
+           "         a regular file stands there, a file exists and --force was not given,\n"
+           "         a read-only file, or the program's own journal, snapshots, logs or\n"
+           "         driver configuration) - nothing was touched; or report-package: FILE\n"
+           "         could not be created\n"
            "  75     --timeout passed before the command finished\n"
            "  130    interrupted (Ctrl+C)\n"
            "\n"

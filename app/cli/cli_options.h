@@ -28,6 +28,7 @@ struct CliOptions {
     std::string saveDir;        ///< selftest --save-dir: one result file per board goes there
     bool yes = false;           ///< calibrate --yes: no question asked
     bool replace = false;       ///< demo put-board --replace: a board in the slot may go
+    bool force = false;         ///< --force: an existing regular file at a named destination may be replaced
     bool retryFailed = false;   ///< firmware update --retry-failed
     bool autoSelect = false;    ///< firmware update-file --auto
     std::string serial;         ///< history --serial, eeprom write-default --serial, enclosure write --serial

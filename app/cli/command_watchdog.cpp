@@ -2,6 +2,8 @@
 
 #include "cli_output.h"
 
+#include "config/temporary_file.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -17,7 +19,8 @@ namespace {
 
 extern "C" void interrupted(int)
 {
-    // Only async-signal-safe calls here.
+    // Only async-signal-safe calls here: the temporary files go by unlink.
+    z2e::TemporaryFiles::removeLive();
     static const char text[] = "\nzamo2ctl: interrupted\n";
     const ssize_t ignored = ::write(STDERR_FILENO, text, sizeof text - 1);
     (void)ignored;
@@ -54,6 +57,7 @@ void CommandWatchdog::watch(std::uint32_t seconds)
     std::unique_lock<std::mutex> lock(m_lock);
     if (m_wake.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_done; }))
         return;
+    TemporaryFiles::removeLive();
     std::fprintf(stderr, "\nzamo2ctl: no result within %u s (--timeout %u); stopped\n", seconds, seconds);
     std::fflush(stderr);
     std::fflush(stdout);
