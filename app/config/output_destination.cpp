@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <utility>
@@ -220,49 +221,61 @@ OutputDestination::Result giveName(TemporaryFile& temp, const std::string& path,
 
 } // namespace
 
-OutputDestination::Result OutputDestination::write(const std::string& path, const std::string& content,
-                                                   const WriteOptions& options)
+namespace {
+
+// Checks the destination, clears what killed runs left beside it, fills a temporary file there
+// by `fill` and gives it the name; `named` hears how that ended before the file goes.
+OutputDestination::Result writeBeside(const std::string& path, const WriteOptions& options,
+                                      const std::function<bool(TemporaryFile&)>& fill,
+                                      const std::function<void(TemporaryFile&, bool)>& named = {})
 {
-    const Result checked = check(path, options.replace);
+    const OutputDestination::Result checked = OutputDestination::check(path, options.replace);
     if (!checked.ok())
         return checked;
     const std::string folder = folderOf(path);
     TemporaryFiles::removeStale(folder);
     TemporaryFile temp(folder);
-    if (!temp.write(content, options.sync))
-        return {Status::Failed, temp.error()};
-    return giveName(temp, path, options);
+    if (!fill(temp))
+        return {OutputDestination::Status::Failed, temp.error()};
+    const OutputDestination::Result result = giveName(temp, path, options);
+    if (named)
+        named(temp, result.ok());
+    return result;
+}
+
+} // namespace
+
+OutputDestination::Result OutputDestination::write(const std::string& path, const std::string& content,
+                                                   const WriteOptions& options)
+{
+    return writeBeside(path, options, [&](TemporaryFile& temp) { return temp.write(content, options.sync); });
 }
 
 OutputDestination::Result OutputDestination::place(const std::string& source, const std::string& path,
                                                    const WriteOptions& options)
 {
-    const Result checked = check(path, options.replace);
-    if (!checked.ok())
-        return checked;
-    const std::string folder = folderOf(path);
-    TemporaryFiles::removeStale(folder);
-    TemporaryFile temp(folder);
-    const bool moved = temp.adopt(source);
-    if (!moved && errno == EXDEV) {
-        if (!temp.copyFrom(source, options.sync))
-            return {Status::Failed, temp.error()};
-    } else if (!moved) {
-        return {Status::Failed, temp.error()};
-    } else if (options.sync) {
-        // A file made elsewhere (the archive library's) reaches the disk before its name does.
-        const int fd = ::open(temp.path().c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
+    bool moved = false;
+    const auto fill = [&](TemporaryFile& temp) {
+        moved = temp.adopt(source);
+        if (!moved)
+            return errno == EXDEV && temp.copyFrom(source, options.sync);
+        if (options.sync) {
+            // A file made elsewhere (the archive library's) reaches the disk before its name does.
+            const int fd = ::open(temp.path().c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd >= 0) {
+                ::fsync(fd);
+                ::close(fd);
+            }
         }
-    }
-    const Result named = giveName(temp, path, options);
-    if (!named.ok() && moved)
-        temp.giveBack(source);
-    else if (named.ok() && !moved)
-        ::unlink(source.c_str());
-    return named;
+        return true;
+    };
+    // A package not placed stays where it was, for another try.
+    return writeBeside(path, options, fill, [&](TemporaryFile& temp, bool ok) {
+        if (!ok && moved)
+            temp.giveBack(source);
+        else if (ok && !moved)
+            ::unlink(source.c_str());
+    });
 }
 
 OutputDestination::Result OutputDestination::prepareFolder(const std::string& folder)
