@@ -17,14 +17,21 @@ namespace cli {
 
 namespace {
 
+// Ends the process at once; its live temporary files go first. Async-signal-safe: unlink and
+// _exit only.
+[[noreturn]] void leaveNow(int status)
+{
+    TemporaryFiles::removeLive();
+    ::_exit(status);
+}
+
 extern "C" void interrupted(int)
 {
-    // Only async-signal-safe calls here: the temporary files go by unlink.
-    z2e::TemporaryFiles::removeLive();
+    // Only async-signal-safe calls here.
     static const char text[] = "\nzamo2ctl: interrupted\n";
     const ssize_t ignored = ::write(STDERR_FILENO, text, sizeof text - 1);
     (void)ignored;
-    ::_exit(EXIT_INTERRUPTED);
+    leaveNow(EXIT_INTERRUPTED);
 }
 
 } // namespace
@@ -57,11 +64,10 @@ void CommandWatchdog::watch(std::uint32_t seconds)
     std::unique_lock<std::mutex> lock(m_lock);
     if (m_wake.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_done; }))
         return;
-    TemporaryFiles::removeLive();
     std::fprintf(stderr, "\nzamo2ctl: no result within %u s (--timeout %u); stopped\n", seconds, seconds);
     std::fflush(stderr);
     std::fflush(stdout);
-    std::_Exit(EXIT_TIMEOUT);
+    leaveNow(EXIT_TIMEOUT);
 }
 
 } // namespace cli

@@ -287,6 +287,7 @@ bool MaintenanceJournal::writeFile(const std::string& folderName, const std::str
         ok = fail("no free name for the files of " + operation + " in " + folder);
     if (ok && sync)
         ::fsync(fd);
+    temps.clear(); // the unplaced ones go while their folder is still open
     ::close(fd);
     return ok;
 }

@@ -180,19 +180,6 @@ TEST_F(OutputDestinationTest, TheProgramsOwnDataIsNeverADestinationByAnyName)
     EXPECT_TRUE(OutputDestination::write(path("out/datafile.zip"), "package", {false, true}).ok());
 }
 
-TEST_F(OutputDestinationTest, AFolderForFilesIsMadeOrMustBeOne)
-{
-    EXPECT_TRUE(OutputDestination::prepareFolder(path("made/below")).ok());
-    EXPECT_TRUE(fs::is_directory(path("made/below")));
-    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
-    const auto fifo = OutputDestination::prepareFolder(path("fifo"));
-    EXPECT_EQ(fifo.status, Status::NotRegular);
-    EXPECT_NE(fifo.message.find("is a FIFO (named pipe), not a folder"), std::string::npos) << fifo.message;
-    writeFile(path("file"), "x");
-    EXPECT_EQ(OutputDestination::prepareFolder(path("file")).status, Status::NotRegular);
-    EXPECT_EQ(readFile(path("file")), "x");
-}
-
 TEST_F(OutputDestinationTest, ATemporaryFileOfADeadRunGoesWithTheNextWriteOneOfALiveProcessStays)
 {
     const long dead = deadPid();
@@ -285,17 +272,6 @@ TEST_F(OutputDestinationTest, AFileSizeLimitLeavesNoTemporaryFileAndTheOldFile)
     EXPECT_NE(result.message.find("File too large"), std::string::npos) << result.message;
     EXPECT_EQ(readFile(file), "old");
     EXPECT_EQ(namesIn(m_scratch.path()), std::vector<std::string>{"big.csv"});
-}
-
-TEST_F(OutputDestinationTest, PlacingAFileRenamesItOrGivesItBack)
-{
-    writeFile(path("built"), "package");
-    writeFile(path("existing.zip"), "old");
-    EXPECT_EQ(OutputDestination::place(path("built"), path("existing.zip"), {false, true}).status, Status::Exists);
-    EXPECT_EQ(readFile(path("built")), "package");
-    ASSERT_TRUE(OutputDestination::place(path("built"), path("existing.zip"), {true, true}).ok());
-    EXPECT_EQ(readFile(path("existing.zip")), "package");
-    EXPECT_EQ(namesIn(m_scratch.path()), std::vector<std::string>{"existing.zip"});
 }
 
 TEST(AtomicFileWriterTest, TheDriverConfigurationIsWrittenThroughItsLinkAndLeavesNoTemporary)

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -157,34 +156,6 @@ TEST_F(ReportPackageTest, DestinationGetsTheWholePackageOrNothing)
         EXPECT_FALSE(fs::is_empty(build()));
     }
     EXPECT_TRUE(fs::is_empty(build()));
-}
-
-} // namespace
-} // namespace z2e
-
-namespace z2e {
-namespace {
-
-// A package built on one file system and placed on another (here: another folder) is copied
-// beside its destination first; a FIFO or device there is never opened.
-TEST_F(ReportPackageTest, APackageNeverGoesIntoAFifoOrADeviceAndLeavesNoTemporaryFile)
-{
-    writeFile(logs() + "/a.log", "a\n");
-    const std::string fifo = m_scratch / "fifo.zip";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    ReportPackage package(logs());
-    ASSERT_EQ(package.collect(build()), AppStatus::Ok);
-    EXPECT_EQ(fs::path(package.packagePath()).filename().string().rfind(".z2e-tmp-", 0), 0u);
-    EXPECT_EQ(package.place(fifo, true), ReportPackage::Placement::Refused);
-    EXPECT_NE(package.placeError().find("is a FIFO (named pipe)"), std::string::npos) << package.placeError();
-    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
-    EXPECT_EQ(package.place("/dev/null", true), ReportPackage::Placement::Refused);
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
-    fs::create_directories(m_scratch / "out");
-    ASSERT_EQ(package.place(m_scratch / "out/p.zip"), ReportPackage::Placement::Placed) << package.placeError();
-    EXPECT_EQ(namesOf(readArchive(m_scratch / "out/p.zip")), std::vector<std::string>{"a.log"});
-    EXPECT_TRUE(fs::is_empty(build()));
-    EXPECT_EQ(test::filesIn(m_scratch / "out"), std::vector<std::string>{"p.zip"});
 }
 
 } // namespace

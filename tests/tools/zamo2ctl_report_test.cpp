@@ -235,9 +235,6 @@ TEST_F(Zamo2ctlFiles, AReportPackageNeverReplacesWhatIsNotAPlainFileOrTheJournal
     EXPECT_EQ(run("report-package /dev/null --force", said, &err), 73);
     EXPECT_NE(err.find("/dev/null is a device"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
-    fs::create_directories(out() + "/folder.zip");
-    EXPECT_EQ(run("report-package " + out() + "/folder.zip --force", said, &err), 73);
-    EXPECT_NE(err.find("is a folder"), std::string::npos) << err;
 
     // An existing file only with --force.
     const std::string existing = out() + "/existing.zip";
