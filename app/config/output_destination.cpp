@@ -187,8 +187,10 @@ OutputDestination::Result OutputDestination::check(const std::string& path, bool
             return {Status::Failed, "cannot look at " + path + ": " + std::strerror(error)};
         const std::string folder = folderOf(path);
         struct stat folderInfo {};
-        if (::stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode))
-            return {Status::Failed, "the folder " + folder + " does not exist"};
+        if (::stat(folder.c_str(), &folderInfo) != 0)
+            return {Status::Failed, "the folder " + folder + " does not exist (" + std::strerror(errno) + ")"};
+        if (!S_ISDIR(folderInfo.st_mode))
+            return {Status::Failed, folder + " is not a folder"};
         return {};
     }
     if (!S_ISREG(info.st_mode))
