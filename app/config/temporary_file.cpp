@@ -294,7 +294,6 @@ TemporaryFile::~TemporaryFile()
 bool TemporaryFile::fail(const std::string& what, int error)
 {
     m_error = what + ": " + std::strerror(error);
-    m_full = error == EFBIG || error == ENOSPC || error == EDQUOT;
     return false;
 }
 
@@ -315,7 +314,6 @@ bool TemporaryFile::open()
 {
     discard();
     m_error.clear();
-    m_full = false;
     if (m_folderFd < 0)
         return fail("cannot open the folder " + m_folderPath, ENOENT);
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -420,7 +418,6 @@ bool TemporaryFile::adopt(const std::string& source)
 {
     discard();
     m_error.clear();
-    m_full = false;
     if (m_folderFd < 0)
         return fail("cannot open the folder " + m_folderPath, ENOENT);
     const std::string name = TemporaryFiles::freshName();

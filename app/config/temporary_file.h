@@ -65,8 +65,6 @@ public:
     const std::string& folder() const { return m_folderPath; }
     /// Why the last step failed, with the system's reason.
     const std::string& error() const { return m_error; }
-    /// Whether the last write failed because a file size limit or a full disk stopped it.
-    bool full() const { return m_full; }
 
 private:
     bool open();
@@ -81,7 +79,6 @@ private:
     std::string m_path;
     int m_fd = -1;
     int m_slot = -1;
-    bool m_full = false;
     std::string m_error;
 };
 

@@ -253,14 +253,6 @@ bool MaintenanceJournal::writeFile(const std::string& folderName, const std::str
     const std::string when = stamp();
     for (int n = 1; ok && n <= 1000 && files.empty(); ++n) {
         const std::string prefix = when + (n > 1 ? "-" + std::to_string(n) : std::string()) + "_" + operation + "_";
-        bool free = true;
-        for (const auto& part : parts) {
-            struct stat info {};
-            free = free && ::fstatat(fd, (prefix + part.first).c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 &&
-                   errno == ENOENT;
-        }
-        if (!free)
-            continue;
         std::vector<std::string> placed;
         bool taken = false;
         for (std::size_t i = 0; ok && !taken && i < parts.size(); ++i) {
@@ -277,7 +269,8 @@ bool MaintenanceJournal::writeFile(const std::string& folderName, const std::str
                 files.push_back(folder + "/" + name);
             break;
         }
-        // Another writer took one of the names meanwhile: this set goes under the next one.
+        // One of the names is taken (by another writer, or by a link planted there): the set
+        // goes under the next one.
         for (std::size_t i = 0; i < placed.size(); ++i) {
             ::unlinkat(fd, placed[i].c_str(), 0);
             ok = ok && written(i);

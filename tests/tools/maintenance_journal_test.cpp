@@ -155,6 +155,8 @@ TEST_F(MaintenanceJournalTest, SnapshotsOfOneMillisecondGetNamesApartAndNeverFol
     fs::create_directories(folder);
     test::writeFile(m_site / "victim.xml", "not the journal's");
     fs::create_symlink(m_site / "victim.xml", folder / "2026-01-01T00-00-00.000Z_autozero_base.xml");
+    // Where only the second name of the pair is taken, the pair goes under the next name.
+    test::writeFile(folder / "2026-01-01T00-00-00.000Z-2_autozero_con.xml", "another's");
     // A temporary file that a killed run left goes with the next snapshot.
     const std::string stale = (folder / ".z2e-tmp-999999999-1-0000abcd").string();
     test::writeFile(stale, "half");
@@ -165,9 +167,11 @@ TEST_F(MaintenanceJournalTest, SnapshotsOfOneMillisecondGetNamesApartAndNeverFol
     ASSERT_EQ(second.snapshot(wrapper, board, "autozero", b), 0) << second.lastError();
     ASSERT_EQ(a.size(), 2u);
     ASSERT_EQ(b.size(), 2u);
-    EXPECT_EQ(a[0], (folder / "2026-01-01T00-00-00.000Z-2_autozero_base.xml").string());
-    EXPECT_EQ(a[1], (folder / "2026-01-01T00-00-00.000Z-2_autozero_con.xml").string());
-    EXPECT_EQ(b[0], (folder / "2026-01-01T00-00-00.000Z-3_autozero_base.xml").string());
+    EXPECT_EQ(a[0], (folder / "2026-01-01T00-00-00.000Z-3_autozero_base.xml").string());
+    EXPECT_EQ(a[1], (folder / "2026-01-01T00-00-00.000Z-3_autozero_con.xml").string());
+    EXPECT_EQ(b[0], (folder / "2026-01-01T00-00-00.000Z-4_autozero_base.xml").string());
+    EXPECT_FALSE(fs::exists(folder / "2026-01-01T00-00-00.000Z-2_autozero_base.xml"));
+    EXPECT_EQ(test::readFile(folder / "2026-01-01T00-00-00.000Z-2_autozero_con.xml"), "another's");
     EXPECT_EQ(test::readFile(a[0]), base + "\n");
     EXPECT_EQ(test::readFile(b[0]), base + "\n");
     EXPECT_EQ(test::readFile(m_site / "victim.xml"), "not the journal's");

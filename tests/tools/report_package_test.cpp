@@ -77,6 +77,8 @@ TEST_F(ReportPackageTest, PacksTheFolderByRelativeNamesAtLevelNine)
     writeFile(journal + "/history.jsonl", "{\"serial\":\"10A80001\"}\n");
     writeFile(journal + "/10A80001/base.xml", "<BaseEEPROM/>");
 
+    // What a killed build left in the build folder goes with this one.
+    writeFile(build() + "/.z2e-tmp-999999999-1-0000abcd.Xy12Zz", "half an archive");
     ReportPackage package(logs());
     package.addDocument("inventory.json", "{\"systems\":[]}");
     package.addFolder("maintenance/", journal);
