@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <vector>
 
@@ -122,8 +123,11 @@ bool parseName(const std::string& name, long& pid, unsigned long long& start)
 
 unsigned long long ownStart()
 {
+    // Any thread may name a temporary file; a forked child looks its own start up again.
+    static std::mutex lock;
     static long pid = 0;
     static unsigned long long start = 0;
+    const std::lock_guard<std::mutex> guard(lock);
     const long now = static_cast<long>(::getpid());
     if (pid != now) {
         start = TemporaryFiles::processStart(now);
