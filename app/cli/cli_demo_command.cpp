@@ -118,7 +118,7 @@ public:
         else if (sub == "import-node")
             return importNode();
         else if (sub == "export")
-            status = m_editor.saveDemoFile(argument(1));
+            status = m_editor.saveDemoFile(argument(1), m_options.force);
         else if (sub == "import")
             status = m_editor.loadDemoFile(argument(1), true);
         return report(status, done);
@@ -273,6 +273,9 @@ private:
             out.add("detail", m_detail);
         // Scripts read the JSON object on standard output, failed or not.
         (status == DemoStatus::Ok || m_options.json ? std::cout : std::cerr) << out.render(m_options.json);
+        // A refused destination, as for every file zamo2ctl writes.
+        if (status == DemoStatus::DemoFileRefused)
+            return EXIT_CANNOT_CREATE;
         return exitStatusOf(status);
     }
 

@@ -44,18 +44,26 @@ bool whichOf(const CliOptions& options, EepromWhich& which)
 
 int backup(const CliOptions& options, QorinNodeUtilWrapper& wrapper, MaintenanceJournal& journal, EepromWhich which)
 {
-    if (!ensureDirectory(options.dir))
-        return refused(statusMessage(AppStatus::SnapshotFailed), "cannot create " + options.dir);
+    const OutputDestination::Result folder = OutputDestination::prepareFolder(options.dir);
+    if (folder.refused())
+        return refusedDestination(folder);
+    if (!folder.ok())
+        return refused(statusMessage(AppStatus::SnapshotFailed), folder.message);
     EepromBackup tool(wrapper, &journal);
     std::string path;
-    const std::int32_t status = tool.run(static_cast<std::uint32_t>(options.board), which, options.dir, path);
+    const std::int32_t status =
+        tool.run(static_cast<std::uint32_t>(options.board), which, options.dir, path, options.force);
     if (options.json)
         std::cout << "{\"status\":" << status << ",\"statusText\":" << jsonString(statusMessage(status))
                   << ",\"path\":" << jsonString(path) << ",\"message\":" << jsonString(tool.message()) << "}\n";
     else if (status == AppStatus::Ok)
         std::cout << path << "\n";
+    else if (status == AppStatus::DestinationRefused)
+        std::cerr << "zamo2ctl: refused: " << oneLine(tool.message()) << "\n";
     else
         refused(statusMessage(status), tool.message());
+    if (status == AppStatus::DestinationRefused)
+        return EXIT_CANNOT_CREATE;
     return status == AppStatus::Ok ? EXIT_OK : EXIT_TOOL_FAILED;
 }
 

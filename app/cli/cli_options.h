@@ -28,11 +28,11 @@ struct CliOptions {
     std::string saveDir;        ///< selftest --save-dir: one result file per board goes there
     bool yes = false;           ///< calibrate --yes: no question asked
     bool replace = false;       ///< demo put-board --replace: a board in the slot may go
+    bool force = false;         ///< --force: replace an existing file at a named destination; eeprom restore: a backup of another board too
     bool retryFailed = false;   ///< firmware update --retry-failed
     bool autoSelect = false;    ///< firmware update-file --auto
     bool dryRun = false;        ///< firmware update --dry-run: print the plan, change nothing
     bool keepNewer = false;     ///< firmware update --keep-newer: boards with newer firmware keep it
-    bool force = false;         ///< eeprom restore --force: a backup of another board (other serial) too
     std::string serial;         ///< history --serial, eeprom write-default --serial, enclosure write --serial
     bool noSnapshot = false;    ///< board tools: no EEPROM snapshots before a change
     std::string which;          ///< eeprom --which: "base" or "con"

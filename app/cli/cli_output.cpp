@@ -23,6 +23,12 @@ bool jsonUsageErrors = false;
 
 void setJsonUsageErrors(bool json) { jsonUsageErrors = json; }
 
+int refusedDestination(const OutputDestination::Result& result)
+{
+    std::cerr << "zamo2ctl: refused: " << oneLine(result.message) << "\n";
+    return EXIT_CANNOT_CREATE;
+}
+
 int usageError(const std::string& message)
 {
     std::cerr << "zamo2ctl: " << oneLine(message) << " - see zamo2ctl --help\n";

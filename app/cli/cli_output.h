@@ -2,6 +2,7 @@
 // Output of zamo2ctl: plain "label: value" lines or one flat JSON object, and the exit status
 // a result turns into.
 
+#include "config/output_destination.h"
 #include "core/json_text.h"
 
 #include <cstdint>
@@ -24,7 +25,8 @@ enum : int {
     EXIT_NOTHING_TO_DO = 66,
     /// The network client did not start, or the node of --node did not appear or is unreachable.
     EXIT_NODE_UNAVAILABLE = 69,
-    /// The report package could not be placed at its destination.
+    /// A file or folder the command writes was refused (OutputDestination), or the report
+    /// package could not be placed at its destination.
     EXIT_CANNOT_CREATE = 73,
     /// A change was made and verified, but its journal line could not be written.
     EXIT_JOURNAL_FAILED = 74,
@@ -43,6 +45,9 @@ void setJsonUsageErrors(bool json);
 /// "zamo2ctl: <message> - see zamo2ctl --help" on standard error, and under --json the object
 /// {"error":"usage","message":...,"exitStatus":64} on standard output; EXIT_USAGE.
 int usageError(const std::string& message);
+
+/// "zamo2ctl: refused: <the destination's words>" on standard error; EXIT_CANNOT_CREATE.
+int refusedDestination(const OutputDestination::Result& result);
 
 /// A message of several lines on one: line breaks become blanks.
 std::string oneLine(const std::string& text);

@@ -4,6 +4,7 @@
 #include "cli_output.h"
 #include "cli_remote_session.h"
 
+#include "config/output_destination.h"
 #include "config/qorin_cfg_handler.h"
 #include "core/application_status.h"
 #include "core/driver_library.h"
@@ -148,8 +149,15 @@ int loggingCommand(const CliOptions& options)
     DriverLogSettings& settings = model.logSettings();
     if (action == "set") {
         std::string error;
+        const std::string before = settings.fileName;
         if (!applyLogChange(change, settings, error))
             return usageError(error);
+        // A name is a plain file in the driver's log folder: what else stands there is refused.
+        if (settings.fileName != before &&
+            !checkLogFileName(settings.fileName, driverLogFolder(model.configFilePath(), settings), error)) {
+            std::cerr << "zamo2ctl: refused: " << oneLine(error) << "\n";
+            return EXIT_CANNOT_CREATE;
+        }
         if (!saveLogSettings(model.configHandler(), model.configFilePath(), settings)) {
             std::cerr << "zamo2ctl: " << oneLine(statusMessage(AppStatus::SaveFailed)) << " "
                       << model.configFilePath() << "\n";
@@ -164,6 +172,10 @@ int reportPackageCommand(const CliOptions& options)
 {
     const std::string destination = options.arguments[0];
     std::vector<InventorySource> sources;
+    // A destination that would be refused is refused before the long work, with nothing made.
+    const OutputDestination::Result usable = OutputDestination::check(destination, options.force);
+    if (usable.refused())
+        return refusedDestination(usable);
 
     // The network node first: when it is not there, nothing else is worth the wait.
     std::unique_ptr<RemoteSession> remote;
@@ -182,6 +194,10 @@ int reportPackageCommand(const CliOptions& options)
 
     SystemModel model(false);
     const std::int32_t status = startModel(options, model);
+    // Now the driver configuration and its log folder are known as the program's own too.
+    const OutputDestination::Result stillUsable = OutputDestination::check(destination, options.force);
+    if (stillUsable.refused())
+        return refusedDestination(stillUsable);
     InventorySource local{"local", &model.localRoot(), status, {}};
     InventorySource demo{"demo", &model.demoRoot(), status == AppStatus::HardwareInUse ? 0 : status, {}};
     if (status == AppStatus::Ok) {
@@ -209,9 +225,11 @@ int reportPackageCommand(const CliOptions& options)
         std::cerr << "zamo2ctl: " << oneLine(statusMessage(collected)) << " (log folder " << source << ")\n";
         return exitStatusOf(collected);
     }
-    const ReportPackage::Placement placed = package.place(destination);
+    const ReportPackage::Placement placed = package.place(destination, options.force);
     if (placed != ReportPackage::Placement::Placed) {
         std::cerr << "zamo2ctl: " << oneLine(ReportPackage::placementText(placed)) << " (" << destination << ")\n";
+        if (!package.placeError().empty())
+            std::cerr << "zamo2ctl: " << package.placeError() << "\n";
         return EXIT_CANNOT_CREATE;
     }
     printPackage(package, destination, options.json);

@@ -90,21 +90,33 @@ int saveResults(const CliOptions& options, const BoardTestOutcome& outcome)
 {
     if (options.saveDir.empty())
         return EXIT_OK;
-    if (!ensureDirectory(options.saveDir)) {
-        std::cerr << "zamo2ctl: cannot create " << options.saveDir << "\n";
+    const OutputDestination::Result folder = OutputDestination::prepareFolder(options.saveDir);
+    if (folder.refused())
+        return refusedDestination(folder);
+    if (!folder.ok()) {
+        std::cerr << "zamo2ctl: cannot create " << options.saveDir << ": " << folder.message << "\n";
         return exitStatusOf(AppStatus::SaveFailed);
     }
+    // A refused file leaves the others to be saved; the run then ends with 73.
+    int status = EXIT_OK;
     for (const BoardTestRow& row : outcome.rows) {
         if (row.document.empty())
             continue;
         const std::string path = TestResultFiles::proposedName(options.saveDir, outcome.testName, row);
-        if (TestResultFiles::saveSingle(path, row) != 0) {
-            std::cerr << "zamo2ctl: cannot write " << path << "\n";
+        std::string why;
+        const std::int32_t saved = TestResultFiles::saveSingle(path, row, &why, options.force);
+        if (saved == AppStatus::DestinationRefused) {
+            std::cerr << "zamo2ctl: refused: " << oneLine(why) << "\n";
+            status = EXIT_CANNOT_CREATE;
+            continue;
+        }
+        if (saved != AppStatus::Ok) {
+            std::cerr << "zamo2ctl: cannot write " << path << ": " << why << "\n";
             return exitStatusOf(AppStatus::SaveFailed);
         }
         std::cerr << "saved: " << path << "\n";
     }
-    return EXIT_OK;
+    return status;
 }
 
 int runTest(const CliOptions& options, BoardTest test)

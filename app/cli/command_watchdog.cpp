@@ -2,6 +2,7 @@
 
 #include "cli_output.h"
 
+#include "config/temporary_file.h"
 #include "tools/change_intent.h"
 
 #include <chrono>
@@ -17,6 +18,14 @@ namespace cli {
 
 namespace {
 
+// Ends the process at once; its live temporary files go first. Async-signal-safe: unlink and
+// _exit only.
+[[noreturn]] void leaveNow(int status)
+{
+    TemporaryFiles::removeLive();
+    ::_exit(status);
+}
+
 extern "C" void interrupted(int)
 {
     // Only async-signal-safe calls here. A change under way is journalled as interrupted.
@@ -24,7 +33,7 @@ extern "C" void interrupted(int)
     static const char text[] = "\nzamo2ctl: interrupted\n";
     const ssize_t ignored = ::write(STDERR_FILENO, text, sizeof text - 1);
     (void)ignored;
-    ::_exit(EXIT_INTERRUPTED);
+    leaveNow(EXIT_INTERRUPTED);
 }
 
 } // namespace
@@ -61,7 +70,7 @@ void CommandWatchdog::watch(std::uint32_t seconds)
     std::fprintf(stderr, "\nzamo2ctl: no result within %u s (--timeout %u); stopped\n", seconds, seconds);
     std::fflush(stderr);
     std::fflush(stdout);
-    std::_Exit(EXIT_TIMEOUT);
+    leaveNow(EXIT_TIMEOUT);
 }
 
 } // namespace cli

@@ -1,8 +1,9 @@
 #pragma once
 // The end of a zamo2ctl run that does not end by itself: after its time-out, or on Ctrl+C /
-// SIGTERM, the process says so on standard error and exits at once. Files are only ever
-// replaced whole (temporary file, then rename), and the operating system closes the node's
-// connection, so nothing half-done is left behind.
+// SIGTERM, the process removes its live temporary files (TemporaryFiles::removeLive), says so on
+// standard error and exits at once. Files are only ever replaced whole (temporary file, then
+// rename), and the operating system closes the node's connection, so nothing half-done is left
+// behind.
 
 #include <condition_variable>
 #include <cstdint>

@@ -6,8 +6,11 @@
 #include "cli_output.h"
 #include "command_watchdog.h"
 
+#include "core/app_paths.h"
 #include "tools/change_intent.h"
 #include "uni/log.h"
+
+#include <csignal>
 
 #include <iostream>
 
@@ -25,6 +28,11 @@ int main(int argc, char* argv[])
         return EXIT_OK;
     }
     uni::log::initialize();
+    // A file size limit fails the write (EFBIG), which removes its temporary file, instead of
+    // killing the program with the file left.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // No export may name the journal, the snapshots or the logs.
+    z2e::protectProgramData();
     if (!options.logFile.empty()) {
         uni::log::FileSinkOptions sink;
         sink.fileName = options.logFile;

@@ -1,5 +1,7 @@
 #include "config/atomic_file_writer.h"
 
+#include "config/temporary_file.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -132,6 +134,8 @@ bool AtomicFileWriter::write(const std::string& requested, const std::string& co
         return fail(error, "cannot create a temporary file in " + folderOf(path));
     }
     const std::string temp(tempName.data());
+    // Ctrl+C, SIGTERM or the time-out of zamo2ctl remove it too.
+    const int slot = TemporaryFiles::remember(temp);
     (void)::fchmod(fd, modeFor(path));  // best effort: a default mode is no reason to fail
     bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
     int err = errno;
@@ -141,15 +145,18 @@ bool AtomicFileWriter::write(const std::string& requested, const std::string& co
     }
     if (!ok) {
         ::unlink(temp.c_str());
+        TemporaryFiles::forget(slot);
         errno = err;
         return fail(error, "cannot write " + temp);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         const int renameErrno = errno;
         ::unlink(temp.c_str());
+        TemporaryFiles::forget(slot);
         errno = renameErrno;
         return fail(error, "cannot replace " + path);
     }
+    TemporaryFiles::forget(slot);
     syncFolder(folderOf(path));
     return true;
 }

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "config/atomic_file_writer.h"
+#include "config/output_destination.h"
 #include "config/bounded_file_reader.h"
 #include "config/check_diagnostics.h"
 #include "uni/number_text.h"
@@ -620,7 +621,8 @@ bool QorinCfgHandler::readSimulatedBoards(std::vector<SimulatedBoardEntry>& out)
     return true;
 }
 
-bool QorinCfgHandler::exportSimulation(const std::string& path, std::string* out) const
+bool QorinCfgHandler::exportSimulation(const std::string& path, std::string* out, bool replace, std::string* error,
+                                       bool* refused) const
 {
     pugi::xml_document demo;
     pugi::xml_node root = demo.append_child("Simulation");
@@ -636,9 +638,14 @@ bool QorinCfgHandler::exportSimulation(const std::string& path, std::string* out
     if (path.empty()) {
         return true;
     }
-    std::string error;
-    if (!AtomicFileWriter::write(path, printDocument(demo), &error)) {
-        UNI_LOG(kChannel, uni::log::error) << "Demo file not written: " << error;
+    // The operator's file: nothing that stands there is destroyed.
+    const OutputDestination::Result written = OutputDestination::write(path, printDocument(demo), {replace, true});
+    if (refused)
+        *refused = written.refused();
+    if (!written.ok()) {
+        UNI_LOG(kChannel, uni::log::error) << "Demo file not written: " << written.message;
+        if (error)
+            *error = written.message;
         return false;
     }
     return true;

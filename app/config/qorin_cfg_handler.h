@@ -78,8 +78,11 @@ public:
 
     /// Builds a demo document (root "Simulation" holding copies of SimulatedEnclosures and
     /// SimulatedBoards). out, when given, receives it printed raw; a non-empty path gets it
-    /// written tab-indented. Returns the result of the write, or true without a path.
-    bool exportSimulation(const std::string& path, std::string* out = nullptr) const;
+    /// written tab-indented as an OutputDestination (an existing regular file replaced only
+    /// with `replace`). Returns the result of the write, or true without a path; `error`,
+    /// when given, says why it failed, `refused` whether the destination was refused.
+    bool exportSimulation(const std::string& path, std::string* out = nullptr, bool replace = false,
+                          std::string* error = nullptr, bool* refused = nullptr) const;
 
     /// Replaces every child of Configuration/Simulation by the children of the demo file's
     /// root element, whatever that root is called. Returns 1 when done, 0 when the file

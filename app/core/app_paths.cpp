@@ -1,5 +1,7 @@
 #include "core/app_paths.h"
 
+#include "config/output_destination.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -95,6 +97,14 @@ std::string expandedAppPath(AppPathKind kind)
     if (pathTemplate.empty())
         return {};
     return expandPathTemplate(pathTemplate);
+}
+
+void protectProgramData(const std::string& driverConfigFile, const std::string& driverLogFolder)
+{
+    OutputDestination::protectOwnData(expandedAppPath(AppPathKind::DataFolder),
+                                      "in the program's data folder (maintenance journal, snapshots, logs)");
+    OutputDestination::protectOwnData(driverConfigFile, "the driver configuration");
+    OutputDestination::protectOwnData(driverLogFolder, "in the driver's log folder");
 }
 
 bool ensureDirectory(const std::string& path)

@@ -29,6 +29,12 @@ std::string expandPathTemplate(const std::string& pathTemplate);
 /// The expanded absolute folder of `kind`; empty for an unknown kind.
 std::string expandedAppPath(AppPathKind kind);
 
+/// Registers the program's own data as never to be the destination of an export
+/// (OutputDestination::protectOwnData): the data folder (maintenance journal, snapshots, the
+/// program's log, crash reports) and, when given, the driver configuration file and the
+/// folder of the driver's log files. Called again, it adds what it did not know before.
+void protectProgramData(const std::string& driverConfigFile = "", const std::string& driverLogFolder = "");
+
 /// True when `path` is a directory afterwards: a missing one is created with its parents, an
 /// existing one must be a directory. Never throws.
 bool ensureDirectory(const std::string& path);

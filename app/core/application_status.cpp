@@ -21,6 +21,7 @@ const StatusText kStatusTexts[] = {
     {1000, "Successfully updated the enclosure data.\n\nRestart ZAMO2Explorer to apply new values!"},
     {1100, "Writing data not supported for this enclosure type!"},
     {1101, "Invalid serial number!"},
+    {1002, "The file was not saved there: what stands there is left as it is."},
     {1102, "Invalid user data!"},
     {303, "Enclosure data access error.\nCheck hardware!"},
     {3000, "Firmware Update complete.\r\nPlease power cycle the boards."},

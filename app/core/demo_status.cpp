@@ -11,6 +11,7 @@ struct DemoText {
 const DemoText kTexts[] = {
     {DemoStatus::ConfigurationNotSaved, "Failed to save the driver configuration!\r\nThe file on disk is unchanged."},
     {DemoStatus::DemoFileNotSaved, "Failed to save the demo file!"},
+    {DemoStatus::DemoFileRefused, "The demo file was not saved there; what stands there is left as it is."},
     {DemoStatus::NotEditable, "Only the demo system can be edited here."},
     {DemoStatus::NoSuchElement, "No such enclosure, slot or model."},
     {DemoStatus::NoHardwareToImport, "No hardware to import!"},

@@ -24,6 +24,7 @@ struct DemoStatus {
         NoHardwareToImport = 514,    ///< this computer has no hardware of its own
         NothingToUndo = 515,         ///< no demo edit to take back
         SlotOccupied = 516,          ///< the slot holds a board, and replacing it was not asked for
+        DemoFileRefused = 517,       ///< the demo file's name was refused (OutputDestination); nothing touched
         // Passed through from the command layer and the description parser:
         BoardListingFailed = AppStatus::BoardListingFailed,
         EnclosureListingFailed = AppStatus::EnclosureListingFailed,

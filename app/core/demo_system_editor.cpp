@@ -389,17 +389,18 @@ std::int32_t DemoSystemEditor::loadDemoFile(const std::string& path, bool accept
     return finish(DemoStatus::Ok, true);
 }
 
-std::int32_t DemoSystemEditor::saveDemoFile(const std::string& path)
+std::int32_t DemoSystemEditor::saveDemoFile(const std::string& path, bool replace)
 {
-    return saveTreeToFile(m_system.demoRoot(), path, false);
+    return saveTreeToFile(m_system.demoRoot(), path, false, replace);
 }
 
-std::int32_t DemoSystemEditor::saveLocalSystemFile(const std::string& path)
+std::int32_t DemoSystemEditor::saveLocalSystemFile(const std::string& path, bool replace)
 {
-    return saveTreeToFile(m_system.localRoot(), path, true);
+    return saveTreeToFile(m_system.localRoot(), path, true, replace);
 }
 
-std::int32_t DemoSystemEditor::saveTreeToFile(const RootNode& root, const std::string& path, bool scratch)
+std::int32_t DemoSystemEditor::saveTreeToFile(const RootNode& root, const std::string& path, bool scratch,
+                                              bool replace)
 {
     if (path.empty())
         return fail(DemoStatus::DemoFileNotSaved, "no file name");
@@ -415,8 +416,11 @@ std::int32_t DemoSystemEditor::saveTreeToFile(const RootNode& root, const std::s
     }
     if (!config->writeSimulatedSystem(records))
         return fail(DemoStatus::DemoFileNotSaved, "the configuration has no simulation section");
-    if (!config->exportSimulation(path))
-        return fail(DemoStatus::DemoFileNotSaved, "cannot write " + path);
+    std::string why;
+    bool refused = false;
+    if (!config->exportSimulation(path, nullptr, replace, &why, &refused))
+        return fail(refused ? DemoStatus::DemoFileRefused : DemoStatus::DemoFileNotSaved,
+                    why.empty() ? "cannot write " + path : why);
     return finish(DemoStatus::Ok, false);
 }
 

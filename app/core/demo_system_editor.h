@@ -106,11 +106,13 @@ public:
     /// driver configuration gives its simulated enclosures and boards instead.
     std::int32_t loadDemoFile(const std::string& path, bool acceptConfiguration = false);
     /// Writes the demo tree as a demo file. DemoFileNotSaved when it cannot be written (an
-    /// existing file of that name stays as it was). The unsaved-changes flag stays.
-    std::int32_t saveDemoFile(const std::string& path);
+    /// existing file of that name stays as it was); DemoFileRefused when something stands
+    /// there that is not replaced (an existing file without `replace`, a device, FIFO, folder,
+    /// link, or the program's own data; lastError() says what). The unsaved-changes flag stays.
+    std::int32_t saveDemoFile(const std::string& path, bool replace = false);
     /// Writes the local hardware tree as a demo file; the configuration in memory keeps the
     /// demo system. As saveDemoFile otherwise.
-    std::int32_t saveLocalSystemFile(const std::string& path);
+    std::int32_t saveLocalSystemFile(const std::string& path, bool replace = false);
     /// Writes the driver log settings and the demo tree into the configuration and saves it
     /// to `path` (empty: the driver's configuration file). `windowSettings`, when given, are
     /// the log settings the logging dialog holds: their file name, level, type and append
@@ -186,7 +188,7 @@ private:
     void adoptTree(RootNode& from);
     void refreshOverview();
     std::int32_t fail(std::int32_t status, const std::string& detail);
-    std::int32_t saveTreeToFile(const RootNode& root, const std::string& path, bool scratch);
+    std::int32_t saveTreeToFile(const RootNode& root, const std::string& path, bool scratch, bool replace);
 
     SystemModel& m_system;
     ModelPicker m_picker;

@@ -2,6 +2,8 @@
 
 #include "config/qorin_cfg_handler.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <vector>
@@ -35,7 +37,49 @@ std::string withLogExtension(const std::string& fileName)
     return fileName + ".log";
 }
 
-bool applyLogChange(const DriverLogChange& change, DriverLogSettings& settings, std::string& error)
+bool checkLogFileName(const std::string& name, const std::string& logFolder, std::string& error)
+{
+    const std::string quoted = "the log file name \"" + name + "\"";
+    if (name.find_first_of("/\\") != std::string::npos) {
+        error = quoted + " names a file in the driver's log folder and may not hold '/' or '\\'";
+        return false;
+    }
+    if (name == "." || name == ".." || name.size() > 250) {
+        error = quoted + " is not a file name";
+        return false;
+    }
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            error = quoted + " holds a control character";
+            return false;
+        }
+    }
+    if (name.find("lock_file") != std::string::npos) {
+        error = quoted + " is that of the driver's lock files";
+        return false;
+    }
+    if (logFolder.empty())
+        return true;
+    const std::filesystem::path file(name);
+    const std::string developer = file.stem().string() + "_Dev" + file.extension().string();
+    for (const std::string& entry : {name, developer}) {
+        struct stat info {};
+        const std::string path = logFolder + "/" + entry;
+        if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+            const char* kind = S_ISDIR(info.st_mode)    ? "a folder"
+                               : S_ISLNK(info.st_mode)  ? "a symbolic link"
+                               : S_ISFIFO(info.st_mode) ? "a FIFO (named pipe)"
+                               : S_ISSOCK(info.st_mode) ? "a socket"
+                                                        : "a device";
+            error = quoted + ": " + path + " is " + kind + ", not a plain log file";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool applyLogChange(const DriverLogChange& change, DriverLogSettings& settings, std::string& error,
+                    const std::string& configFile)
 {
     DriverLogSettings changed = settings;
     if (!choose(change.level, settings.levelOptions, "level", changed.level, error) ||
@@ -44,6 +88,11 @@ bool applyLogChange(const DriverLogChange& change, DriverLogSettings& settings, 
         return false;
     if (!change.fileName.empty())
         changed.fileName = withLogExtension(change.fileName);
+    // The name the configuration holds stays usable as it is (also a path its author wrote).
+    if (changed.fileName != settings.fileName &&
+        !checkLogFileName(changed.fileName,
+                          configFile.empty() ? std::string() : driverLogFolder(configFile, changed), error))
+        return false;
     settings = changed;
     return true;
 }

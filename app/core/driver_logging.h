@@ -22,10 +22,20 @@ struct DriverLogChange {
     std::string append;
 };
 
+/// Whether `name` (as withLogExtension makes it) may be the driver's log file: a plain file
+/// name in the driver's log folder `logFolder` - no '/' or '\\', not "." or "..", no control
+/// character, not a name of the driver's lock files - where nothing but a regular file (or
+/// nothing) stands under that name or its developer log's ("<stem>_Dev<extension>"). An
+/// empty `logFolder` skips the look at the folder. False with `error` saying why in words.
+bool checkLogFileName(const std::string& name, const std::string& logFolder, std::string& error);
+
 /// Applies `change` to `settings`: the file name by withLogExtension, each value only when its
-/// option list holds it (any value while the configuration lists none). False with `error`
-/// naming the refused value and the allowed ones; `settings` is then unchanged.
-bool applyLogChange(const DriverLogChange& change, DriverLogSettings& settings, std::string& error);
+/// option list holds it (any value while the configuration lists none). A file name other
+/// than the one the settings hold must pass checkLogFileName (in the log folder of the
+/// configuration `configFile`, when given). False with `error` naming the refused value and
+/// the allowed ones; `settings` is then unchanged.
+bool applyLogChange(const DriverLogChange& change, DriverLogSettings& settings, std::string& error,
+                    const std::string& configFile = "");
 
 /// Writes `settings` into the configuration of `config` and saves it to `path` (a temporary
 /// file renamed over it). False when the file could not be written.

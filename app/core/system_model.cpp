@@ -1,9 +1,11 @@
 #include "core/system_model.h"
 
 #include "config/qorin_cfg_handler.h"
+#include "core/app_paths.h"
 #include "core/application_status.h"
 #include "core/description_parser.h"
 #include "core/driver_library.h"
+#include "core/driver_logging.h"
 #include "core/network_node_rows.h"
 #include "core/system_scanner.h"
 #include "driver/command/app_status.h"
@@ -159,6 +161,8 @@ void SystemModel::loadConfiguration()
     m_configProblem = m_config->invalidReason();
     m_logSettings = DriverLogSettings();
     m_config->readLoggerSettings(&m_logSettings);
+    // No export may name the configuration or the driver's logs.
+    protectProgramData(path, driverLogFolder(path, m_logSettings));
 }
 
 bool SystemModel::parseSoftwareVersions(const std::string& document, std::vector<SoftwareVersionRecord>& records)

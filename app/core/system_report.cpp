@@ -1,6 +1,6 @@
 #include "core/system_report.h"
 
-#include "config/atomic_file_writer.h"
+#include "config/output_destination.h"
 
 namespace z2e {
 
@@ -57,13 +57,16 @@ std::string SystemReport::toCsv(const RootNode& root, bool extended)
     return csv;
 }
 
-bool SystemReport::save(const std::string& path, const RootNode& root, bool extended, std::string& error)
+bool SystemReport::save(const std::string& path, const RootNode& root, bool extended, std::string& error,
+                        bool replace)
 {
     if (path.empty()) {
         error = "no file name";
         return false;
     }
-    return AtomicFileWriter::write(path, toCsv(root, extended), &error);
+    const OutputDestination::Result written = OutputDestination::write(path, toCsv(root, extended), {replace, true});
+    error = written.message;
+    return written.ok();
 }
 
 } // namespace z2e

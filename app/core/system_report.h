@@ -29,8 +29,11 @@ public:
     static std::string toCsv(const RootNode& root, bool extended);
 
     /// Writes toCsv() to `path` through a temporary file renamed over it, so a failed write
-    /// leaves an existing file as it was. False with `error` set on failure.
-    static bool save(const std::string& path, const RootNode& root, bool extended, std::string& error);
+    /// leaves an existing file as it was. An OutputDestination: an existing regular file is
+    /// replaced only with `replace` (the window passes it after its save dialog asked); a
+    /// device, FIFO, folder, link or the program's own data never. False with `error` set.
+    static bool save(const std::string& path, const RootNode& root, bool extended, std::string& error,
+                     bool replace = false);
 
     /// One CSV field, quoted when it holds a comma, a quote or a line break.
     static std::string csvField(const std::string& text);

@@ -15,11 +15,13 @@
 //
 // Window must be default-constructible with `bool init()`; `show()` comes from QWidget.
 
+#include "core/app_paths.h"
 #include "core/application_log.h"
 
 #include <QApplication>
 
 #include <clocale>
+#include <csignal>
 #include <memory>
 
 namespace z2e {
@@ -28,6 +30,10 @@ template <class Window>
 int runApplication(int& argc, char** argv)
 {
     startApplicationLog();
+    // No export may name the journal, the snapshots or the logs; a file size limit fails a
+    // write (which then removes its temporary file) instead of ending the program.
+    protectProgramData();
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     std::unique_ptr<Window> window;

@@ -1000,7 +1000,8 @@ void MainWindow::hdl_SaveSystemReport()
     if (path.isEmpty())
         return;
     std::string error;
-    if (SystemReport::save(path.toStdString(), *root, m_system->extendedFeatures(), error)) {
+    // The save dialog has asked before an existing file is replaced.
+    if (SystemReport::save(path.toStdString(), *root, m_system->extendedFeatures(), error, true)) {
         showStatus(QString("System report saved to %1.").arg(path));
         return;
     }
@@ -1190,6 +1191,8 @@ void MainWindow::hdl_HardwareLogging()
 {
     DialogLogging dialog(this);
     dialog.setSettings(m_logSettings);
+    if (m_system)
+        dialog.setConfigFile(m_system->configFilePath());
     connect(&dialog, &DialogLogging::collectData, this, &MainWindow::hdl_ButtonClicked_Collect);
     if (dialog.exec() == QDialog::Accepted)
         m_logSettings = dialog.settings();

@@ -1,6 +1,6 @@
 #include "tools/eeprom_backup.h"
 
-#include "config/atomic_file_writer.h"
+#include "config/output_destination.h"
 #include "core/application_status.h"
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
@@ -49,12 +49,14 @@ std::string EepromBackup::progressText(EepromWhich which)
                                       : "Backing up the content of the \nconnector panel EEPROM.";
 }
 
-std::int32_t EepromBackup::run(std::uint32_t board, EepromWhich which, const std::string& folder, std::string& path)
+std::int32_t EepromBackup::run(std::uint32_t board, EepromWhich which, const std::string& folder, std::string& path,
+                               bool replace)
 {
     const auto started = std::chrono::steady_clock::now();
     m_message.clear();
+    m_target.clear();
     path.clear();
-    const std::int32_t status = backup(board, which, folder, path);
+    const std::int32_t status = backup(board, which, folder, path, replace);
     if (!m_journal)
         return status;
     const BoardIdentity identity = BoardIdentity::read(m_wrapper, board);
@@ -76,7 +78,7 @@ std::int32_t EepromBackup::run(std::uint32_t board, EepromWhich which, const std
 }
 
 std::int32_t EepromBackup::backup(std::uint32_t board, EepromWhich which, const std::string& folder,
-                                  std::string& path)
+                                  std::string& path, bool replace)
 {
     std::string document;
     const std::int32_t read = which == EepromWhich::Base ? m_wrapper.getBaseEeprom(board, document)
@@ -92,9 +94,14 @@ std::int32_t EepromBackup::backup(std::uint32_t board, EepromWhich which, const 
         return AppStatus::SnapshotFailed;
     }
     const std::string target = folder + "/" + fileName(board, which, document);
-    std::string error;
-    if (!AtomicFileWriter::write(target, document + "\n", &error)) {
-        m_message = "cannot write " + target + ": " + error;
+    m_target = target;
+    const OutputDestination::Result written = OutputDestination::write(target, document + "\n", {replace, true});
+    if (written.refused()) {
+        m_message = written.message;
+        return AppStatus::DestinationRefused;
+    }
+    if (!written.ok()) {
+        m_message = "cannot write " + target + ": " + written.message;
         return AppStatus::SnapshotFailed;
     }
     path = target;

@@ -24,20 +24,27 @@ public:
     /// The progress text while the backup runs.
     static std::string progressText(EepromWhich which);
 
-    /// Writes the backup into the existing `folder` (a file of that name is replaced) and
-    /// sets `path`. 0; 4009 when the document does not parse or the file cannot be written;
-    /// the driver's result when the read fails.
-    std::int32_t run(std::uint32_t board, EepromWhich which, const std::string& folder, std::string& path);
+    /// Writes the backup into the existing `folder` and sets `path`. 0; 1002
+    /// (DestinationRefused, message() says what stands there) when a file of that name exists
+    /// and `replace` is false, or something other than a regular file, or the program's own
+    /// data, stands there; 4009 when the document does not parse or the file cannot be
+    /// written; the driver's result when the read fails.
+    std::int32_t run(std::uint32_t board, EepromWhich which, const std::string& folder, std::string& path,
+                     bool replace = false);
 
     /// Why the last run failed, when it did (with the system's reason for a file error).
     const std::string& message() const { return m_message; }
+    /// The file the last run wrote or meant to write (empty when it read nothing).
+    const std::string& target() const { return m_target; }
 
 private:
-    std::int32_t backup(std::uint32_t board, EepromWhich which, const std::string& folder, std::string& path);
+    std::int32_t backup(std::uint32_t board, EepromWhich which, const std::string& folder, std::string& path,
+                        bool replace);
 
     QorinNodeUtilWrapper& m_wrapper;
     MaintenanceJournal* m_journal;
     std::string m_message;
+    std::string m_target;
 };
 
 } // namespace z2e

@@ -1,6 +1,6 @@
 #include "tools/maintenance_journal.h"
 
-#include "config/atomic_file_writer.h"
+#include "config/temporary_file.h"
 #include "core/app_paths.h"
 #include "core/json_text.h"
 
@@ -13,6 +13,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <pwd.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -113,6 +114,8 @@ std::string MaintenanceJournal::utcNow()
 // The time part of file names: sortable, without characters some file systems refuse.
 std::string MaintenanceJournal::stamp() const
 {
+    if (m_fileClock)
+        return m_fileClock();
     std::string text = utcNow();
     for (char& c : text) {
         if (c == ':')
@@ -163,24 +166,10 @@ std::int32_t MaintenanceJournal::snapshot(QorinNodeUtilWrapper& wrapper, const B
              kUnreadableHint);
         return 4009;
     }
-    const std::string folder = boardFolder(board);
-    if (!folderExists(folder)) {
-        fail("cannot create " + folder);
+    base += "\n";
+    con += "\n";
+    if (!writeFile(folderNameOf(board.serial), operation, {{"base.xml", &base}, {"con.xml", &con}}, true, files))
         return 4009;
-    }
-    const std::string prefix = folder + "/" + stamp() + "_" + operation + "_";
-    const std::string names[2] = {prefix + "base.xml", prefix + "con.xml"};
-    const std::string* texts[2] = {&base, &con};
-    for (int i = 0; i < 2; ++i) {
-        std::string error;
-        if (!AtomicFileWriter::write(names[i], *texts[i] + "\n", &error)) {
-            if (i == 1)
-                std::remove(names[0].c_str());
-            fail("cannot write " + names[i] + ": " + error);
-            return 4009;
-        }
-    }
-    files.assign(std::begin(names), std::end(names));
     return 0;
 }
 
@@ -198,18 +187,9 @@ std::int32_t MaintenanceJournal::snapshotEnclosure(QorinNodeUtilWrapper& wrapper
              std::to_string(result) + ")");
         return 4009;
     }
-    const std::string folder = m_folder + "/enclosure_" + folderNameOf(serial);
-    if (!folderExists(folder)) {
-        fail("cannot create " + folder);
+    const std::string text = document + "\n";
+    if (!writeFile("enclosure_" + folderNameOf(serial), operation, {{"enclosure.xml", &text}}, true, files))
         return 4009;
-    }
-    const std::string name = folder + "/" + stamp() + "_" + operation + "_enclosure.xml";
-    std::string error;
-    if (!AtomicFileWriter::write(name, document + "\n", &error)) {
-        fail("cannot write " + name + ": " + error);
-        return 4009;
-    }
-    files.push_back(name);
     return 0;
 }
 
@@ -217,42 +197,105 @@ bool MaintenanceJournal::keepResult(const BoardIdentity& board, const std::strin
                                     const std::string& document, std::string& file)
 {
     file.clear();
-    const std::string folder = boardFolder(board);
-    if (!folderExists(folder))
-        return fail("cannot create " + folder);
-    const std::string name = folder + "/" + stamp() + "_" + operation + "_result.xml";
-    if (!writeFile(name, document + "\n"))
+    const std::string text = document + "\n";
+    std::vector<std::string> files;
+    // Synced with the next append, before the history line that names it.
+    if (!writeFile(folderNameOf(board.serial), operation, {{"result.xml", &text}}, false, files))
         return false;
-    file = name;
+    m_unsynced = true;
+    file = files.front();
     return true;
 }
 
-// Temporary file and rename, without a sync of its own: a procedure's documents reach the
-// disk together before the history lines that name them.
-bool MaintenanceJournal::writeFile(const std::string& path, const std::string& content)
+int MaintenanceJournal::openOwnFolder(const std::string& folderName)
 {
-    const std::string temp = path + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (!folderExists(m_folder)) {
+        fail("cannot create " + m_folder);
+        return -1;
+    }
+    const std::string folder = m_folder + "/" + folderName;
+    const int parent = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parent < 0) {
+        fail("cannot open " + m_folder + ": " + std::strerror(errno));
+        return -1;
+    }
+    if (::mkdirat(parent, folderName.c_str(), 0755) != 0 && errno != EEXIST) {
+        fail("cannot create " + folder + ": " + std::strerror(errno));
+        ::close(parent);
+        return -1;
+    }
+    // A link planted in place of the board's folder is never followed.
+    const int fd = ::openat(parent, folderName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int error = errno;
+    ::close(parent);
+    if (fd < 0) {
+        fail(error == ELOOP || error == ENOTDIR
+                 ? folder + " is not a folder of the journal's own (a symbolic link or a file stands there); "
+                            "nothing is written through it"
+                 : "cannot open " + folder + ": " + std::strerror(error));
+        return -1;
+    }
+    return fd;
+}
+
+// New files only: each gets a temporary file of its own (never through a link), then the first
+// name "<time>[-n]_<operation>_<end>" free for all of them at once.
+bool MaintenanceJournal::writeFile(const std::string& folderName, const std::string& operation,
+                                   const std::vector<std::pair<std::string, const std::string*>>& parts, bool sync,
+                                   std::vector<std::string>& files)
+{
+    files.clear();
+    const int fd = openOwnFolder(folderName);
     if (fd < 0)
-        return fail("cannot create " + temp + ": " + std::strerror(errno));
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n <= 0) {
-            const int error = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return fail("cannot write " + path + ": " + std::strerror(error));
+        return false;
+    const std::string folder = m_folder + "/" + folderName;
+    // Temporary files that a killed run left here go first.
+    TemporaryFiles::removeStale(fd);
+    std::vector<std::unique_ptr<TemporaryFile>> temps;
+    const auto written = [&](std::size_t i) {
+        if (temps[i]->write(*parts[i].second, sync))
+            return true;
+        fail("cannot write " + folder + "/" + parts[i].first + ": " + temps[i]->error());
+        return false;
+    };
+    bool ok = true;
+    for (std::size_t i = 0; ok && i < parts.size(); ++i) {
+        temps.push_back(std::make_unique<TemporaryFile>(fd, folder));
+        ok = written(i);
+    }
+    const std::string when = stamp();
+    for (int n = 1; ok && n <= 1000 && files.empty(); ++n) {
+        const std::string prefix = when + (n > 1 ? "-" + std::to_string(n) : std::string()) + "_" + operation + "_";
+        std::vector<std::string> placed;
+        bool taken = false;
+        for (std::size_t i = 0; ok && !taken && i < parts.size(); ++i) {
+            const TemporaryFile::Placed result = temps[i]->placeNew(prefix + parts[i].first);
+            if (result == TemporaryFile::Placed::Ok)
+                placed.push_back(prefix + parts[i].first);
+            else if (result == TemporaryFile::Placed::Exists)
+                taken = true;
+            else
+                ok = fail(temps[i]->error());
         }
-        done += static_cast<std::size_t>(n);
+        if (ok && !taken) {
+            for (const std::string& name : placed)
+                files.push_back(folder + "/" + name);
+            break;
+        }
+        // One of the names is taken (by another writer, or by a link planted there): the set
+        // goes under the next one.
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            ::unlinkat(fd, placed[i].c_str(), 0);
+            ok = ok && written(i);
+        }
     }
-    if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return fail("cannot write " + path + ": " + std::strerror(error));
-    }
-    m_unsynced = true;
-    return true;
+    if (ok && files.empty())
+        ok = fail("no free name for the files of " + operation + " in " + folder);
+    if (ok && sync)
+        ::fsync(fd);
+    temps.clear(); // the unplaced ones go while their folder is still open
+    ::close(fd);
+    return ok;
 }
 
 std::string MaintenanceJournal::line(const JournalEntry& entry) const

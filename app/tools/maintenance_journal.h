@@ -7,12 +7,16 @@
 //
 // Files are written whole (temporary file + rename); a history line is appended with one
 // write and synced, and a write that does not complete is cut off again, so a reader never
-// sees half a line.
+// sees half a line. Snapshots and result documents are new files, never written through a
+// symbolic link (neither a board folder nor a file planted as one is followed) and never over
+// an existing file: two of the same board, operation and millisecond (also of two processes)
+// get names apart ("<time>-2_..."). Their temporary files never stay (TemporaryFile).
 
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_identity.h"
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -100,12 +104,23 @@ public:
 
     /// UTC now as "YYYY-MM-DDTHH:MM:SS.mmmZ".
     static std::string utcNow();
+    /// Tests: the time the file names start with ("YYYY-MM-DDTHH-MM-SS.mmmZ") comes from
+    /// `clock` instead of the system clock (an empty function: the system clock again).
+    void setFileClock(std::function<std::string()> clock) { m_fileClock = std::move(clock); }
 
 private:
     std::string boardFolder(const BoardIdentity& board) const;
     std::string stamp() const;
     bool fail(const std::string& message);
-    bool writeFile(const std::string& path, const std::string& content);
+    /// Writes each of `parts` (a name's end and its content) as a new file
+    /// "<time>[-n]_<operation>_<end>" in the journal's folder `folderName`; `files` gets their
+    /// paths. False with lastError() set; no file is left then.
+    bool writeFile(const std::string& folderName, const std::string& operation,
+                   const std::vector<std::pair<std::string, const std::string*>>& parts, bool sync,
+                   std::vector<std::string>& files);
+    /// The journal's folder `folderName` opened (made when missing), never through a link; -1
+    /// with lastError() set.
+    int openOwnFolder(const std::string& folderName);
     bool folderExists(const std::string& folder);
 
     std::string m_folder;
@@ -115,6 +130,7 @@ private:
     bool m_snapshots = true;
     std::set<std::string> m_folders; ///< folders known to exist
     bool m_unsynced = false; ///< result documents written since the last sync
+    std::function<std::string()> m_fileClock;
     std::string m_error;
 };
 

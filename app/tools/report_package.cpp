@@ -1,5 +1,7 @@
 #include "tools/report_package.h"
 
+#include "config/output_destination.h"
+#include "config/temporary_file.h"
 #include "driver/command/app_status.h"
 #include "uni/log.h"
 
@@ -50,43 +52,18 @@ bool inside(const fs::path& folder, const fs::path& path)
     return end == folder.end();
 }
 
-// Copies `from` to a new file `to` in blocks; false (and `to` removed) on any failure.
-bool copyFile(const std::string& from, const std::string& to)
-{
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return false;
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    bool ok = out >= 0;
-    std::vector<char> block(1 << 20);
-    while (ok) {
-        const ssize_t got = ::read(in, block.data(), block.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        for (ssize_t done = 0; ok && done < got;) {
-            const ssize_t put = ::write(out, block.data() + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            ok = put > 0;
-            done += put > 0 ? put : 0;
-        }
-    }
-    ::close(in);
-    if (out >= 0)
-        ok = ::fsync(out) == 0 && ::close(out) == 0 && ok;
-    if (!ok && out >= 0)
-        ::unlink(to.c_str());
-    return ok;
-}
+struct ProgressState {
+    const ToolProgress* progress;
+    const std::string* path;
+};
 
 void reportProgress(zip_t*, double fraction, void* state)
 {
-    const auto* progress = static_cast<const ToolProgress*>(state);
-    (*progress)("Collecting report package files.", fraction, 0);
+    const auto* progress = static_cast<const ProgressState*>(state);
+    // The archive library's own temporary file exists now.
+    TemporaryFiles::holdForTest("report-package", *progress->path);
+    if (*progress->progress)
+        (*progress->progress)("Collecting report package files.", fraction, 0);
 }
 
 } // namespace
@@ -103,8 +80,7 @@ const char* ReportPackage::placementText(Placement placement)
 {
     switch (placement) {
     case Placement::Placed: return "";
-    case Placement::CannotRemoveExisting:
-        return "Error!\nCannot remove existing package file!\nPlease close all other applications and try again.";
+    case Placement::Refused: return "Error!\nThe package file was not saved there!";
     case Placement::CannotCreate: return "Error!\nCannot create package file in requested directory!";
     case Placement::CannotCollect: return "Error!\nCannot collect the files for the report package!";
     }
@@ -117,6 +93,7 @@ ReportPackage::~ReportPackage()
 {
     if (!m_package.empty())
         ::unlink(m_package.c_str());
+    TemporaryFiles::forget(m_packageSlot);
 }
 
 void ReportPackage::addDocument(const std::string& name, std::string content)
@@ -203,6 +180,8 @@ std::int32_t ReportPackage::collect(const std::string& buildFolder, const ToolPr
     if (!m_package.empty())
         ::unlink(m_package.c_str());
     m_package.clear();
+    TemporaryFiles::forget(m_packageSlot);
+    m_packageSlot = -1;
     m_entries.clear();
     m_names.clear();
     m_documents.clear();
@@ -233,11 +212,18 @@ std::int32_t ReportPackage::collect(const std::string& buildFolder, const ToolPr
         }
     }
 
-    const std::string path = (fs::path(buildFolder) / uniqueName()).string();
-    ::unlink(path.c_str());
+    // Temporary files that a killed run left here go first; this one never stays: listed with
+    // the archive library's own temporary files made of its name.
+    TemporaryFiles::removeStale(buildFolder);
+    const std::string path = (fs::path(buildFolder) / TemporaryFiles::freshName()).string();
+    m_packageSlot = TemporaryFiles::remember(path, true);
     const std::int32_t status = write(path, progress);
-    if (status == AppStatus::Ok)
+    if (status == AppStatus::Ok) {
         m_package = path;
+    } else {
+        TemporaryFiles::forget(m_packageSlot);
+        m_packageSlot = -1;
+    }
     return status;
 }
 
@@ -273,41 +259,30 @@ std::int32_t ReportPackage::write(const std::string& path, const ToolProgress& p
         if (zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0)
             return fail("cannot compress " + entry.name);
     }
-    if (progress)
-        zip_register_progress_callback_with_state(archive, 0.01, reportProgress, nullptr,
-                                                  const_cast<ToolProgress*>(&progress));
+    ProgressState state{&progress, &path};
+    zip_register_progress_callback_with_state(archive, 0.01, reportProgress, nullptr, &state);
     // The files are read only now, while the archive is written.
     if (zip_close(archive) != 0)
         return fail("cannot write the archive");
     return AppStatus::Ok;
 }
 
-ReportPackage::Placement ReportPackage::place(const std::string& destination)
+ReportPackage::Placement ReportPackage::place(const std::string& destination, bool replace)
 {
+    m_placeError.clear();
     struct stat info {};
     if (m_package.empty() || ::stat(m_package.c_str(), &info) != 0)
         return Placement::CannotCollect;
-    if (::lstat(destination.c_str(), &info) == 0 && ::unlink(destination.c_str()) != 0)
-        return Placement::CannotRemoveExisting;
-    if (::rename(m_package.c_str(), destination.c_str()) == 0) {
+    const OutputDestination::Result placed = OutputDestination::place(m_package, destination, {replace, true});
+    if (placed.ok()) {
         m_package.clear();
+        TemporaryFiles::forget(m_packageSlot);
+        m_packageSlot = -1;
         return Placement::Placed;
     }
-    if (errno != EXDEV)
-        return Placement::CannotCreate;
-    fs::path folder = fs::path(destination).parent_path();
-    if (folder.empty())
-        folder = ".";
-    const std::string temporary = (folder / ("." + uniqueName() + ".zip.part")).string();
-    if (!copyFile(m_package, temporary))
-        return Placement::CannotCreate;
-    if (::rename(temporary.c_str(), destination.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return Placement::CannotCreate;
-    }
-    ::unlink(m_package.c_str());
-    m_package.clear();
-    return Placement::Placed;
+    m_placeError = placed.message;
+    UNI_LOG(kLogChannel, uni::log::error) << "report package not placed: " << placed.message;
+    return placed.refused() ? Placement::Refused : Placement::CannotCreate;
 }
 
 } // namespace z2e

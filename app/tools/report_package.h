@@ -1,8 +1,12 @@
 #pragma once
 // The report package: a ZIP archive of the driver's log folder (every file below it, named by
 // its path below the folder, deflated at level 9), plus documents and folders of the program
-// (the inventory, the maintenance journal). Built under a unique name in a build folder, then
-// placed at the destination by one rename, so the destination never holds a partial archive.
+// (the inventory, the maintenance journal). Built under a temporary name (TemporaryFile) in a
+// build folder, then placed at the destination by one rename, so the destination never holds a
+// partial archive, and the temporary file never stays (removed on failure, by the programs'
+// signal handlers, or by the next run that builds in that folder).
+// The destination is an OutputDestination: never a device, FIFO, folder or link, an existing
+// file only when replacing was asked for, never the program's own data.
 //
 // Files are packed straight from disk while the archive is closed, so the package of gigabytes
 // of logs needs little memory. A file is packed with the size it had when the folder was listed
@@ -32,7 +36,9 @@ struct ReportPackageEntry {
 class ReportPackage {
 public:
     /// How placing the package at its destination ended.
-    enum class Placement { Placed, CannotRemoveExisting, CannotCreate, CannotCollect };
+    /// Refused: something stands at the destination that is not replaced (placeError() says
+    /// what), nothing touched.
+    enum class Placement { Placed, Refused, CannotCreate, CannotCollect };
 
     /// The operator's message of a failed placement ("" for Placed).
     static const char* placementText(Placement placement);
@@ -58,10 +64,12 @@ public:
     /// the fraction written.
     std::int32_t collect(const std::string& buildFolder, const ToolProgress& progress = {});
 
-    /// Replaces `destination` by the built package: an existing file there is removed first;
-    /// across file systems the package is copied to a temporary file in the destination's
-    /// folder and renamed. The package stays for another try when this fails.
-    Placement place(const std::string& destination);
+    /// Gives the built package the name `destination`; an existing regular file there is
+    /// replaced only with `replace`. Across file systems the package is copied to a temporary
+    /// file in the destination's folder first. The package stays for another try when this
+    /// fails; placeError() then says why.
+    Placement place(const std::string& destination, bool replace = false);
+    const std::string& placeError() const { return m_placeError; }
 
     const std::string& packagePath() const { return m_package; }
     /// The entries of the built package, log files first (sorted), then the program's.
@@ -86,6 +94,8 @@ private:
     std::map<std::string, const std::string*> m_documents; ///< entry name -> content of m_extras
     std::vector<std::string> m_skipped;
     std::string m_package;
+    int m_packageSlot = -1; ///< its entry in the table of live temporary files
+    std::string m_placeError;
 };
 
 } // namespace z2e

@@ -1,6 +1,6 @@
 #include "tools/test_result_files.h"
 
-#include "config/atomic_file_writer.h"
+#include "config/output_destination.h"
 #include "driver/command/app_status.h"
 
 #include <pugixml.hpp>
@@ -21,13 +21,28 @@ std::string TestResultFiles::proposedName(const std::string& folder, const std::
     return folder + prefix + row.board.name + "_" + row.board.serial + ".xml";
 }
 
-std::int32_t TestResultFiles::saveSingle(const std::string& path, const BoardTestRow& row, std::string* error)
+namespace {
+
+std::int32_t save(const std::string& path, const std::string& content, std::string* error, bool replace)
 {
-    return AtomicFileWriter::write(path, row.document, error) ? AppStatus::Ok : AppStatus::SaveFailed;
+    const OutputDestination::Result written = OutputDestination::write(path, content, {replace, true});
+    if (error)
+        *error = written.message;
+    if (written.ok())
+        return AppStatus::Ok;
+    return written.refused() ? AppStatus::DestinationRefused : AppStatus::SaveFailed;
+}
+
+} // namespace
+
+std::int32_t TestResultFiles::saveSingle(const std::string& path, const BoardTestRow& row, std::string* error,
+                                         bool replace)
+{
+    return save(path, row.document, error, replace);
 }
 
 std::int32_t TestResultFiles::saveAll(const std::string& path, const std::vector<BoardTestRow>& rows,
-                                      std::string* error)
+                                      std::string* error, bool replace)
 {
     pugi::xml_document results;
     pugi::xml_node root = results.append_child("Results");
@@ -46,7 +61,7 @@ std::int32_t TestResultFiles::saveAll(const std::string& path, const std::vector
         return AppStatus::NothingToCollect;
     std::ostringstream out;
     results.save(out, "\t");
-    return AtomicFileWriter::write(path, out.str(), error) ? AppStatus::Ok : AppStatus::SaveFailed;
+    return save(path, out.str(), error, replace);
 }
 
 } // namespace z2e

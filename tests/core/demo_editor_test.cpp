@@ -359,14 +359,16 @@ TEST_F(DemoEditorTest, FailedSaveKeepsTheOldFileAndTheFlag)
     rlimit tiny = saved;
     tiny.rlim_cur = 256;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const std::int32_t demoFile = m_editor->saveDemoFile(m_site.configFolder() + "/demo.xml");
     const std::int32_t failed = m_editor->saveConfiguration(&window);
-    const std::int32_t demoFile = m_editor->saveDemoFile(configFile());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
 
     EXPECT_EQ(failed, DemoStatus::ConfigurationNotSaved);
     EXPECT_EQ(demoFile, DemoStatus::DemoFileNotSaved);
     EXPECT_NE(m_editor->lastError().find(configFile()), std::string::npos);
+    // The configuration itself is never a demo file's destination, not even when asked to replace.
+    EXPECT_EQ(m_editor->saveDemoFile(configFile(), true), DemoStatus::DemoFileRefused);
     EXPECT_EQ(readFile(configFile()), before);
     EXPECT_EQ(test::filesIn(m_site.configFolder()), std::vector<std::string>{"zmpxi_api_config.xml"}) << "temporary left";
     EXPECT_TRUE(m_editor->hasUnsavedChanges());

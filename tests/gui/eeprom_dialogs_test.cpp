@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace z2e {
 namespace {
 
@@ -417,6 +419,44 @@ TEST_F(EepromDialogsTest, HistoryRestoresTheSnapshotOfACalibrationByteForByte)
     EXPECT_EQ(baseEeprom(0), before);
     ASSERT_EQ(table->rowCount(), 2);
     EXPECT_EQ(table->item(0, 1)->text(), "eeprom-restore");
+}
+
+// A backup file of the name there already is replaced only after the question; a FIFO or
+// a link there is refused in words, without a question, and left as it is.
+TEST_F(EepromDialogsTest, BackupAsksBeforeReplacingAFileAndRefusesAFifoInWords)
+{
+    connectExample();
+    const std::string folder = m_site / "backups";
+    fs::create_directories(folder);
+    const std::string file = folder + "/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml";
+    test::writeFile(file, "an older backup");
+    const ToolTarget board = target(0);
+    EepromMenuActions window = actions(QString::fromStdString(folder));
+    {
+        DialogRecorder recorder("cancel");
+        window.run(MenuEntry::BackupBase, &board);
+        EXPECT_TRUE(recorder.saw("The backup file " + QString::fromStdString(file) + " exists.")) <<
+            recorder.seen().join("\n").toStdString();
+    }
+    EXPECT_EQ(test::readFile(file), "an older backup");
+    {
+        DialogRecorder recorder("save");
+        window.run(MenuEntry::BackupBase, &board);
+    }
+    EXPECT_EQ(test::readFile(file), baseEeprom(0) + "\n");
+    EXPECT_EQ(m_status.toStdString(), "EEPROM backup written to " + file);
+
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    {
+        DialogRecorder recorder("save");
+        window.run(MenuEntry::BackupBase, &board);
+        ASSERT_EQ(recorder.seen().size(), 1) << recorder.seen().join("\n").toStdString();
+        EXPECT_TRUE(recorder.saw("is a FIFO (named pipe), not a regular file; it is left as it is"))
+            << recorder.seen()[0].toStdString();
+        EXPECT_FALSE(recorder.saw("Replace it?"));
+    }
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(file)));
 }
 
 } // namespace

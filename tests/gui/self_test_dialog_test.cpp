@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace z2e {
 namespace {
 
@@ -185,6 +187,36 @@ TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
     ASSERT_EQ(recorder.seen().size(), 1);
     EXPECT_TRUE(recorder.saw("1001")) << recorder.seen()[0].toStdString();
     EXPECT_TRUE(recorder.saw("missing/all.xml"));
+}
+
+// The save dialog has asked before a file is replaced; a FIFO or a device is still refused in
+// words and left as it is.
+TEST_F(SelfTestDialogTest, SavingIntoAFifoOrADeviceIsRefusedInWords)
+{
+    useExampleHardware();
+    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_OFF");
+    CSelfTestDialog dialog(target(wrapper, {0}), false);
+    button(dialog, "btnSelfTest")->click();
+    ASSERT_FALSE(dialog.results().rows()[0].document.empty());
+    const std::string fifo = m_site / "results.xml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/null")}) {
+        z2e_test::DialogRecorder recorder;
+        dialog.setFileChooser(chooser(QString::fromStdString(path)));
+        button(dialog, "btnSaveAll")->click();
+        ASSERT_EQ(recorder.seen().size(), 1) << path;
+        EXPECT_TRUE(recorder.saw("Saving failed (status 1002)")) << recorder.seen()[0].toStdString();
+        EXPECT_TRUE(recorder.saw(path == fifo ? "is a FIFO (named pipe)" : "/dev/null is a device"))
+            << recorder.seen()[0].toStdString();
+    }
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    // A file chosen in the save dialog is replaced: the dialog asked.
+    const std::string existing = m_site / "existing.xml";
+    test::writeFile(existing, "old");
+    dialog.setFileChooser(chooser(QString::fromStdString(existing)));
+    button(dialog, "btnSaveSingle")->click();
+    EXPECT_EQ(test::readFile(existing), dialog.results().rows()[0].document);
 }
 
 TEST_F(SelfTestDialogTest, ThreeWireRunsOnlyWhenAnsweredOk)

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -114,6 +116,15 @@ TEST_F(SystemDialogsTest, LoggingValuesStayInTheWindowUntilTheConfigurationIsSav
     EXPECT_EQ(m_window->logSettings().fileName, "bench.trace");
     editLogging(dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText(" bench "); }, "btnApply");
     EXPECT_EQ(m_window->logSettings().fileName, "bench.log");
+    // A name is a plain file in the driver's log folder: a path or a FIFO there is refused in words.
+    editLogging(dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("../elsewhere"); }, "btnApply");
+    EXPECT_TRUE(dialogs.saw("may not hold '/'")) << dialogs.seen().join("\n").toStdString();
+    ASSERT_TRUE(QDir().mkpath(m_site.path("config/log")));
+    ASSERT_EQ(::mkfifo(m_site.path("config/log/piped.log").toStdString().c_str(), 0600), 0);
+    editLogging(dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("piped"); }, "btnApply");
+    EXPECT_TRUE(dialogs.saw("piped.log is a FIFO (named pipe), not a plain log file"))
+        << dialogs.seen().join("\n").toStdString();
+    EXPECT_EQ(m_window->logSettings().fileName, "bench.log");
     const QString heldName = QString::fromStdString(held.fileName);
     editLogging(dialogs, [heldName](Ui::DialogLogging& ui) { ui.editFileName->setText(heldName); }, "btnApply");
     EXPECT_EQ(m_window->logSettings().fileName, held.fileName);
@@ -190,12 +201,20 @@ TEST_F(CollectDataTest, DestinationThatCannotBeWrittenIsToldAndLeavesNoFile)
     EXPECT_FALSE(QDir(m_site.path("missing")).exists());
     EXPECT_TRUE(files(m_temporary).empty());
 
-    // A folder in the file's place cannot be removed for it.
+    // A folder or a FIFO in the file's place is refused in words and left as it is.
     ASSERT_TRUE(QDir().mkpath(m_site.path("taken/report.zip/inside")));
     collectTo(m_site.path("taken/report.zip"), dialogs);
-    EXPECT_TRUE(dialogs.saw("[System] Error! Cannot remove existing package file!"))
+    EXPECT_TRUE(dialogs.saw("[System] Error! The package file was not saved there!"))
         << dialogs.seen().join("\n").toStdString();
-    EXPECT_EQ(files(m_site.path("taken").toStdString()), std::set<std::string>{"report.zip"});
+    EXPECT_TRUE(dialogs.saw("taken/report.zip is a folder, not a regular file; it is left as it is"));
+    const std::string fifo = m_site.path("taken/fifo.zip").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    collectTo(QString::fromStdString(fifo), dialogs);
+    EXPECT_TRUE(dialogs.saw("fifo.zip is a FIFO (named pipe), not a regular file"))
+        << dialogs.seen().join("\n").toStdString();
+    EXPECT_TRUE(std::filesystem::is_fifo(std::filesystem::symlink_status(fifo)));
+    EXPECT_EQ(files(m_site.path("taken").toStdString()), (std::set<std::string>{"fifo.zip", "report.zip"}));
+    EXPECT_TRUE(QDir(m_site.path("taken/report.zip/inside")).exists());
     EXPECT_TRUE(files(m_temporary).empty());
 }
 

@@ -225,5 +225,81 @@ TEST_F(MaintenanceJournalTest, SignalHandlerJournalsThePendingChangeAndAFinished
     EXPECT_TRUE(test::filesIn(maintenance() + "/intents").empty());
 }
 
+// Two journals (two processes) taking snapshots of one board in one millisecond: names apart,
+// none replaced, and a link planted under a name the program would take is never written
+// through.
+TEST_F(MaintenanceJournalTest, SnapshotsOfOneMillisecondGetNamesApartAndNeverFollowAPlantedLink)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
+    const BoardIdentity board = BoardIdentity::read(wrapper, 0);
+    std::string base;
+    ASSERT_EQ(wrapper.getBaseEeprom(0, base), 0);
+    const auto sameMillisecond = [] { return std::string("2026-01-01T00-00-00.000Z"); };
+    MaintenanceJournal first(maintenance(), "local");
+    MaintenanceJournal second(maintenance(), "local");
+    first.setFileClock(sameMillisecond);
+    second.setFileClock(sameMillisecond);
+    const fs::path folder = fs::path(maintenance()) / "10A80001";
+    fs::create_directories(folder);
+    test::writeFile(m_site / "victim.xml", "not the journal's");
+    fs::create_symlink(m_site / "victim.xml", folder / "2026-01-01T00-00-00.000Z_autozero_base.xml");
+    // Where only the second name of the pair is taken, the pair goes under the next name.
+    test::writeFile(folder / "2026-01-01T00-00-00.000Z-2_autozero_con.xml", "another's");
+    // A temporary file that a killed run left goes with the next snapshot.
+    const std::string stale = (folder / ".z2e-tmp-999999999-1-0000abcd").string();
+    test::writeFile(stale, "half");
+
+    std::vector<std::string> a;
+    std::vector<std::string> b;
+    ASSERT_EQ(first.snapshot(wrapper, board, "autozero", a), 0) << first.lastError();
+    ASSERT_EQ(second.snapshot(wrapper, board, "autozero", b), 0) << second.lastError();
+    ASSERT_EQ(a.size(), 2u);
+    ASSERT_EQ(b.size(), 2u);
+    EXPECT_EQ(a[0], (folder / "2026-01-01T00-00-00.000Z-3_autozero_base.xml").string());
+    EXPECT_EQ(a[1], (folder / "2026-01-01T00-00-00.000Z-3_autozero_con.xml").string());
+    EXPECT_EQ(b[0], (folder / "2026-01-01T00-00-00.000Z-4_autozero_base.xml").string());
+    EXPECT_FALSE(fs::exists(folder / "2026-01-01T00-00-00.000Z-2_autozero_base.xml"));
+    EXPECT_EQ(test::readFile(folder / "2026-01-01T00-00-00.000Z-2_autozero_con.xml"), "another's");
+    EXPECT_EQ(test::readFile(a[0]), base + "\n");
+    EXPECT_EQ(test::readFile(b[0]), base + "\n");
+    EXPECT_EQ(test::readFile(m_site / "victim.xml"), "not the journal's");
+    EXPECT_TRUE(fs::is_symlink(folder / "2026-01-01T00-00-00.000Z_autozero_base.xml"));
+    EXPECT_FALSE(fs::exists(stale));
+
+    std::string one;
+    std::string two;
+    ASSERT_TRUE(first.keepResult(board, "selftest", "<HardwareCheck/>", one)) << first.lastError();
+    ASSERT_TRUE(second.keepResult(board, "selftest", "<HardwareCheck>2</HardwareCheck>", two));
+    EXPECT_EQ(one, (folder / "2026-01-01T00-00-00.000Z_selftest_result.xml").string());
+    EXPECT_EQ(two, (folder / "2026-01-01T00-00-00.000Z-2_selftest_result.xml").string());
+    EXPECT_EQ(test::readFile(one), "<HardwareCheck/>\n");
+    std::vector<std::string> enclosure;
+    ASSERT_EQ(first.snapshotEnclosure(wrapper, 0, "00B1E116", "enclosure-write", enclosure), 0) << first.lastError();
+    ASSERT_EQ(second.snapshotEnclosure(wrapper, 0, "00B1E116", "enclosure-write", enclosure), 0);
+    EXPECT_EQ(enclosure.at(0), maintenance() + "/enclosure_00B1E116/2026-01-01T00-00-00.000Z-2_enclosure-write_enclosure.xml");
+    for (const auto& entry : fs::recursive_directory_iterator(maintenance()))
+        EXPECT_EQ(entry.path().filename().string().find(".z2e-tmp"), std::string::npos) << entry.path();
+}
+
+TEST_F(MaintenanceJournalTest, ABoardFolderPlantedAsALinkIsNotFollowed)
+{
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
+    const BoardIdentity board = BoardIdentity::read(wrapper, 0);
+    fs::create_directories(maintenance());
+    fs::create_directories(m_site / "elsewhere");
+    fs::create_symlink(m_site / "elsewhere", fs::path(maintenance()) / "10A80001");
+    MaintenanceJournal journal(maintenance(), "local");
+    std::vector<std::string> files;
+    EXPECT_EQ(journal.snapshot(wrapper, board, "autozero", files), 4009);
+    EXPECT_NE(journal.lastError().find("10A80001 is not a folder of the journal's own (a symbolic link"),
+              std::string::npos)
+        << journal.lastError();
+    EXPECT_TRUE(files.empty());
+    std::string result;
+    EXPECT_FALSE(journal.keepResult(board, "selftest", "<HardwareCheck/>", result));
+    EXPECT_TRUE(result.empty());
+    EXPECT_TRUE(fs::is_empty(m_site / "elsewhere"));
+}
+
 } // namespace
 } // namespace z2e

@@ -77,6 +77,8 @@ TEST_F(ReportPackageTest, PacksTheFolderByRelativeNamesAtLevelNine)
     writeFile(journal + "/history.jsonl", "{\"serial\":\"10A80001\"}\n");
     writeFile(journal + "/10A80001/base.xml", "<BaseEEPROM/>");
 
+    // What a killed build left in the build folder goes with this one.
+    writeFile(build() + "/.z2e-tmp-999999999-1-0000abcd.Xy12Zz", "half an archive");
     ReportPackage package(logs());
     package.addDocument("inventory.json", "{\"systems\":[]}");
     package.addFolder("maintenance/", journal);
@@ -133,14 +135,20 @@ TEST_F(ReportPackageTest, DestinationGetsTheWholePackageOrNothing)
         ReportPackage package(logs());
         ASSERT_EQ(package.collect(build()), AppStatus::Ok);
         EXPECT_EQ(package.place(m_scratch / "missing/p.zip"), ReportPackage::Placement::CannotCreate);
-        EXPECT_EQ(package.place(m_scratch / "folder.zip"), ReportPackage::Placement::CannotRemoveExisting);
+        EXPECT_EQ(package.place(m_scratch / "folder.zip", true), ReportPackage::Placement::Refused);
+        EXPECT_NE(package.placeError().find("folder.zip is a folder"), std::string::npos) << package.placeError();
         EXPECT_TRUE(fs::is_directory(m_scratch / "folder.zip/inside"));
         EXPECT_FALSE(fs::exists(m_scratch / "missing"));
-        EXPECT_EQ(package.place(existing), ReportPackage::Placement::Placed);
+        // An existing package is replaced only when asked to.
+        EXPECT_EQ(package.place(existing), ReportPackage::Placement::Refused);
+        EXPECT_EQ(readFile(existing), "old package");
+        EXPECT_EQ(package.place(existing, true), ReportPackage::Placement::Placed);
         EXPECT_EQ(package.place(m_scratch / "again.zip"), ReportPackage::Placement::CannotCollect);
     }
     EXPECT_EQ(namesOf(readArchive(existing)), std::vector<std::string>{"a.log"});
     EXPECT_TRUE(fs::is_empty(build()));
+    EXPECT_EQ(std::string(ReportPackage::placementText(ReportPackage::Placement::Refused)),
+              "Error!\nThe package file was not saved there!");
     EXPECT_EQ(std::string(ReportPackage::placementText(ReportPackage::Placement::CannotCreate)),
               "Error!\nCannot create package file in requested directory!");
     // A package never placed goes with its object.

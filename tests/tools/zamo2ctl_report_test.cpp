@@ -1,8 +1,11 @@
-// zamo2ctl versions, logging, report-package and overview on the example hardware.
+// zamo2ctl versions, logging, report-package and overview on the example hardware, and the files
+// it writes where the operator names them.
 
 #include "tools_fixture.h"
 
 #include "support/report_archive.h"
+
+#include "config/temporary_file.h"
 
 #include "core/slot_node.h"
 #include "core/system_model.h"
@@ -10,12 +13,17 @@
 #include <boost/property_tree/json_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
 
+#include <csignal>
 #include <set>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace z2e {
 namespace {
 
 using namespace testing_tools;
+using namespace std::chrono_literals;
 using test::readArchive;
 using test::validUtf8Text;
 namespace pt = boost::property_tree;
@@ -151,6 +159,279 @@ TEST_F(Zamo2ctlReport, VersionsAndOverview)
     EXPECT_EQ(overview.get_child("columns").back().second.get_value<std::string>(), "Con Test Result");
     EXPECT_EQ(overview.get_child("rows").size(), 6u);
     EXPECT_EQ(run("overview --json --csv", out), 64);
+}
+
+
+// Files zamo2ctl writes where the operator names them, and into its own folders: nothing that
+// stands there is destroyed (exit status 73, in words), the program's own data is never a
+// destination, and no temporary file stays, whether the run fails, is interrupted or killed.
+class Zamo2ctlFiles : public Zamo2ctlTest {
+protected:
+    void SetUp() override
+    {
+        Zamo2ctlTest::SetUp();
+        fs::create_directories(out());
+    }
+
+    std::string out() const { return m_site / "out"; }
+    std::string journal() const { return m_site / "documents/Norvale/zamo2explorer/maintenance"; }
+
+    /// The program's temporary files below `folder`.
+    static std::vector<std::string> temporaries(const std::string& folder)
+    {
+        std::vector<std::string> found;
+        std::error_code error;
+        for (const auto& entry : fs::recursive_directory_iterator(folder, error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(TemporaryFiles::kPrefix, 0) == 0 || name.find(".tmp") != std::string::npos)
+                found.push_back(entry.path().string());
+        }
+        return found;
+    }
+
+    /// zamo2ctl with `arguments` held at the test hold `point`; the path the hold names.
+    std::string startHeld(test::BackgroundProcess& child, const std::vector<std::string>& arguments,
+                          const std::string& point)
+    {
+        EXPECT_TRUE(child.start(test::besideMe("zamo2ctl"), arguments, {"ZAMO2_TEST_HOLD=" + point}));
+        EXPECT_TRUE(child.waitForOutput("test hold: ", 60s)) << child.output() << child.errors();
+        const std::string said = child.output();
+        const std::size_t at = said.find("test hold: ");
+        const std::size_t blank = said.find(' ', at + 11);
+        return said.substr(blank + 1, said.find('\n', blank) - blank - 1);
+    }
+
+    /// Stops a held child with `signal`; its exit status.
+    static int stopWith(test::BackgroundProcess& child, int signal)
+    {
+        child.signal(signal);
+        EXPECT_TRUE(child.waitForEnd(20s));
+        return child.stop();
+    }
+};
+
+TEST_F(Zamo2ctlFiles, AReportPackageNeverReplacesWhatIsNotAPlainFileOrTheJournal)
+{
+    std::string said;
+    std::string err;
+    EXPECT_EQ(run("selftest --board 1", said), 65); // a journal to protect
+    const std::string history = journal() + "/history.jsonl";
+    const std::string journalText = test::readFile(history);
+    ASSERT_FALSE(journalText.empty());
+
+    // A FIFO without a reader: refused at once, never opened, still there.
+    const std::string fifo = out() + "/fifo.zip";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const test::ProcessResult piped = test::runProcess(test::besideMe("zamo2ctl"), {"report-package", fifo, "--force"},
+                                                       {}, 30s);
+    EXPECT_EQ(piped.exitCode, 73) << piped.err;
+    EXPECT_LT(piped.elapsed, 20s);
+    EXPECT_NE(piped.err.find("zamo2ctl: refused: " + fifo + " is a FIFO (named pipe), not a regular file; it is "
+                                                             "left as it is"),
+              std::string::npos)
+        << piped.err;
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+
+    EXPECT_EQ(run("report-package /dev/null --force", said, &err), 73);
+    EXPECT_NE(err.find("/dev/null is a device"), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    // An existing file only with --force.
+    const std::string existing = out() + "/existing.zip";
+    test::writeFile(existing, "an older package");
+    // Refused before anything is collected: one line, nothing built.
+    EXPECT_EQ(run("report-package " + existing, said, &err), 73);
+    EXPECT_EQ(err, "zamo2ctl: refused: " + existing + " exists; it is replaced only when asked to (zamo2ctl --force)\n");
+    EXPECT_EQ(test::readFile(existing), "an older package");
+    ASSERT_EQ(run("report-package " + existing + " --force", said, &err), 0) << err;
+    EXPECT_EQ(test::readArchive(existing).count("inventory.json"), 1u);
+
+    // The journal, by a link to it, through a linked folder or a ".." path: never.
+    fs::create_symlink(history, out() + "/history.zip");
+    fs::create_symlink(journal(), out() + "/alias");
+    for (const std::string& name : {history, out() + "/history.zip", out() + "/alias/package.zip",
+                                    out() + "/../documents/Norvale/zamo2explorer/maintenance/package.zip"}) {
+        EXPECT_EQ(run("report-package " + name + " --force", said, &err), 73) << name;
+        EXPECT_NE(err.find("kept by the program itself"), std::string::npos) << err;
+    }
+    // The driver configuration and its log folder are its own too.
+    EXPECT_EQ(run("report-package " + m_site.configFile() + " --force", said, &err), 73);
+    EXPECT_NE(err.find("is the driver configuration"), std::string::npos) << err;
+    EXPECT_EQ(run("report-package " + m_site.configFolder() + "/log/package.zip", said, &err), 73);
+    EXPECT_NE(err.find("driver's log folder"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(m_site.configFolder() + "/log/package.zip"));
+
+    EXPECT_EQ(test::readFile(history), journalText);
+    EXPECT_FALSE(fs::exists(journal() + "/package.zip"));
+    EXPECT_TRUE(fs::is_symlink(out() + "/history.zip"));
+    EXPECT_TRUE(temporaries(out()).empty());
+    EXPECT_TRUE(temporaries(journal()).empty());
+}
+
+TEST_F(Zamo2ctlFiles, AnInterruptedReportPackageLeavesNoTemporaryFile)
+{
+    std::string said;
+    const std::string package = out() + "/report.zip";
+    for (const int signal : {SIGTERM, SIGINT}) {
+        test::BackgroundProcess child;
+        // Held while the archive library writes its own temporary file of the package's name.
+        const std::string temporary = startHeld(child, {"report-package", package}, "report-package");
+        ASSERT_EQ(fs::path(temporary).parent_path(), fs::path(out()));
+        ASSERT_FALSE(temporaries(out()).empty());
+        EXPECT_EQ(stopWith(child, signal), 130) << child.errors();
+        EXPECT_NE(child.errors().find("zamo2ctl: interrupted"), std::string::npos);
+        EXPECT_TRUE(temporaries(out()).empty()) << temporaries(out()).front();
+        EXPECT_FALSE(fs::exists(package));
+    }
+    // The time-out ends it the same way.
+    test::BackgroundProcess child;
+    ASSERT_TRUE(child.start(test::besideMe("zamo2ctl"), {"--timeout", "1", "report-package", package},
+                            {"ZAMO2_TEST_HOLD=report-package"}));
+    ASSERT_TRUE(child.waitForEnd(30s));
+    EXPECT_EQ(child.stop(), 75) << child.errors();
+    EXPECT_NE(child.output().find("test hold: report-package"), std::string::npos);
+    EXPECT_TRUE(temporaries(out()).empty());
+    EXPECT_FALSE(fs::exists(package));
+}
+
+TEST_F(Zamo2ctlFiles, AFileSizeLimitEndsThePackageWithoutATemporaryFile)
+{
+    std::string said;
+    EXPECT_EQ(run("versions", said), 0);
+    // A log the archive cannot shrink: the package outgrows a limit of 64 KiB.
+    std::string noise(400000, '\0');
+    std::uint32_t state = 12345;
+    for (char& c : noise)
+        c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+    test::writeFile(m_site.configFolder() + "/log/noise.log", noise);
+    const std::string package = out() + "/report.zip";
+    const test::ProcessResult limited = test::runProcess(
+        "/bin/sh", {"-c", "ulimit -f 64 && exec \"$0\" \"$@\"", test::besideMe("zamo2ctl"), "report-package", package});
+    EXPECT_EQ(limited.exitCode, 8) << limited.err;
+    EXPECT_NE(limited.err.find("Failed to create data package"), std::string::npos) << limited.err;
+    EXPECT_FALSE(fs::exists(package));
+    EXPECT_TRUE(temporaries(out()).empty()) << temporaries(out()).front();
+}
+
+TEST_F(Zamo2ctlFiles, TheNextRunRemovesTheTemporaryFilesOfAKilledRunOnly)
+{
+    std::string said;
+    const std::string package = out() + "/report.zip";
+    test::BackgroundProcess killed;
+    const std::string left = startHeld(killed, {"report-package", package}, "report-package");
+    EXPECT_EQ(stopWith(killed, SIGKILL), -1);
+    ASSERT_FALSE(temporaries(out()).empty()); // kill -9 leaves it
+    (void)left;
+
+    // One of a process that is still running stays.
+    const long self = ::getpid();
+    const std::string live = out() + "/" + TemporaryFiles::kPrefix + std::to_string(self) + "-" +
+                             std::to_string(TemporaryFiles::processStart(self)) + "-0000beef";
+    test::writeFile(live, "being written");
+    ASSERT_EQ(run("report-package " + package, said), 0);
+    EXPECT_EQ(temporaries(out()), std::vector<std::string>{live});
+    EXPECT_EQ(test::readFile(live), "being written");
+
+    // The journal's board folders too: a snapshot left half by a killed run goes with the next one.
+    test::BackgroundProcess snapshot;
+    const std::string half = startHeld(snapshot, {"calibrate", "reset-defaults", "--board", "0", "--yes"},
+                                       "temporary:/maintenance/");
+    EXPECT_EQ(fs::path(half).parent_path(), fs::path(journal()) / "10A80001");
+    EXPECT_EQ(stopWith(snapshot, SIGKILL), -1);
+    ASSERT_EQ(temporaries(journal()).size(), 1u);
+    ASSERT_EQ(run("calibrate reset-defaults --board 0 --yes", said), 0);
+    EXPECT_TRUE(temporaries(journal()).empty()) << temporaries(journal()).front();
+}
+
+TEST_F(Zamo2ctlFiles, AnInterruptedSnapshotOrResultLeavesNoTemporaryFile)
+{
+    test::BackgroundProcess snapshot;
+    const std::string half = startHeld(snapshot, {"calibrate", "reset-defaults", "--board", "0", "--yes"},
+                                       "temporary:/maintenance/");
+    ASSERT_TRUE(fs::exists(half));
+    EXPECT_EQ(stopWith(snapshot, SIGTERM), 130);
+    EXPECT_FALSE(fs::exists(half));
+    EXPECT_TRUE(temporaries(journal()).empty());
+
+    const std::string results = m_site / "results";
+    test::BackgroundProcess selftest;
+    const std::string result = startHeld(selftest, {"selftest", "--board", "0", "--save-dir", results},
+                                         "temporary:/results/");
+    ASSERT_TRUE(fs::exists(result));
+    EXPECT_EQ(stopWith(selftest, SIGINT), 130);
+    EXPECT_TRUE(temporaries(results).empty());
+    EXPECT_TRUE(fs::is_empty(results));
+}
+
+TEST_F(Zamo2ctlFiles, SelfTestResultsAndBackupsReplaceAFileOnlyWithForce)
+{
+    std::string said;
+    std::string err;
+    const std::string results = m_site / "results";
+    ASSERT_EQ(run("selftest --board 0 --save-dir " + results, said, &err), 0) << err;
+    const std::string file = results + "/Self_Test_QA-4008.BNC_10A80001.xml";
+    ASSERT_TRUE(fs::exists(file));
+    test::writeFile(file, "kept");
+    EXPECT_EQ(run("selftest --board 0 --save-dir " + results, said, &err), 73);
+    EXPECT_NE(err.find("zamo2ctl: refused: " + file + " exists"), std::string::npos) << err;
+    EXPECT_EQ(test::readFile(file), "kept");
+    ASSERT_EQ(run("selftest --board 0 --save-dir " + results + " --force", said, &err), 0) << err;
+    EXPECT_NE(test::readFile(file), "kept");
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_EQ(run("selftest --board 0 --save-dir " + results + " --force", said, &err), 73);
+    EXPECT_NE(err.find("is a FIFO"), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(file)));
+    test::writeFile(m_site / "plain", "x");
+    EXPECT_EQ(run("selftest --board 0 --save-dir " + (m_site / "plain"), said, &err), 73);
+    EXPECT_NE(err.find("not a folder"), std::string::npos) << err;
+    EXPECT_EQ(run("selftest --board 0 --save-dir " + journal(), said, &err), 73);
+    EXPECT_NE(err.find("kept by the program itself"), std::string::npos) << err;
+
+    const std::string backups = m_site / "backups";
+    ASSERT_EQ(run("eeprom backup --board 0 --which base --dir " + backups, said, &err), 0) << err;
+    const std::string backup = backups + "/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml";
+    test::writeFile(backup, "an older backup");
+    EXPECT_EQ(run("eeprom backup --board 0 --which base --dir " + backups, said, &err), 73);
+    EXPECT_NE(err.find(backup + " exists"), std::string::npos) << err;
+    EXPECT_EQ(test::readFile(backup), "an older backup");
+    ASSERT_EQ(run("eeprom backup --board 0 --which base --dir " + backups + " --force", said, &err), 0) << err;
+    EXPECT_NE(test::readFile(backup).find("<BaseEEPROM"), std::string::npos);
+    EXPECT_EQ(run("eeprom backup --board 0 --which base --dir " + journal() + "/10A80001", said, &err), 73);
+    EXPECT_NE(err.find("kept by the program itself"), std::string::npos) << err;
+    EXPECT_TRUE(temporaries(backups).empty());
+}
+
+TEST_F(Zamo2ctlFiles, DemoExportAndLogFileNamesAreRefusedInWords)
+{
+    std::string said;
+    std::string err;
+    const std::string demo = out() + "/demo.xml";
+    ASSERT_EQ(run("demo export " + demo, said, &err), 0) << err;
+    test::writeFile(demo, "an older demo");
+    EXPECT_EQ(run("demo export " + demo, said, &err), 73);
+    EXPECT_NE(err.find(demo + " exists"), std::string::npos) << err;
+    EXPECT_EQ(test::readFile(demo), "an older demo");
+    ASSERT_EQ(run("demo export " + demo + " --force", said, &err), 0) << err;
+    EXPECT_NE(test::readFile(demo).find("<Simulation>"), std::string::npos);
+    EXPECT_EQ(run("demo export /dev/null --force", said, &err), 73);
+    EXPECT_NE(err.find("/dev/null is a device"), std::string::npos) << err;
+    EXPECT_EQ(run("demo export " + m_site.configFile() + " --force", said, &err), 73);
+
+    const std::string config = test::readFile(m_site.configFile());
+    EXPECT_EQ(run("logging set --file nowhere/elsewhere", said, &err), 64);
+    EXPECT_NE(err.find("may not hold '/'"), std::string::npos) << err;
+    EXPECT_EQ(run("logging set --file my_lock_file", said, &err), 64);
+    const std::string logs = m_site.configFolder() + "/log";
+    fs::create_directories(logs);
+    ASSERT_EQ(::mkfifo((logs + "/trace.log").c_str(), 0600), 0);
+    EXPECT_EQ(run("logging set --file trace", said, &err), 73);
+    EXPECT_NE(err.find(logs + "/trace.log is a FIFO (named pipe), not a plain log file"), std::string::npos) << err;
+    fs::create_directories(logs + "/bench_Dev.log");
+    EXPECT_EQ(run("logging set --file bench", said, &err), 73);
+    EXPECT_NE(err.find("bench_Dev.log is a folder"), std::string::npos) << err;
+    EXPECT_EQ(test::readFile(m_site.configFile()), config);
+    ASSERT_EQ(run("logging set --file plain", said, &err), 0) << err;
 }
 
 } // namespace

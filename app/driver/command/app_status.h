@@ -34,6 +34,9 @@ struct AppStatus {
         SimulationLoadFailed = 501,
         EnclosureUpdated = 1000,
         SaveFailed = 1001,
+        /// A file the operator named was not written: something stands there that is not
+        /// replaced (config/output_destination.h); nothing was touched.
+        DestinationRefused = 1002,
         /// 1000 for an enclosure that is a network node: the node restarts to apply the data.
         EnclosureUpdatedNodeRestarts = 1010,
         EnclosureNotWritable = 1100,

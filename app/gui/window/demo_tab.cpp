@@ -317,13 +317,14 @@ void DemoTab::loadDemo()
 
 void DemoTab::saveDemo()
 {
-    saveToFile(DemoOperation::SaveDemo, [this](const std::string& path) { return m_editor.saveDemoFile(path); });
+    // The save dialog has asked before an existing file is replaced.
+    saveToFile(DemoOperation::SaveDemo, [this](const std::string& path) { return m_editor.saveDemoFile(path, true); });
 }
 
 void DemoTab::saveLocalSystem()
 {
     saveToFile(DemoOperation::SaveSystem,
-               [this](const std::string& path) { return m_editor.saveLocalSystemFile(path); });
+               [this](const std::string& path) { return m_editor.saveLocalSystemFile(path, true); });
 }
 
 void DemoTab::saveToFile(DemoOperation operation, const std::function<std::int32_t(const std::string& path)>& save)

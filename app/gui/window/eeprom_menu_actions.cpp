@@ -1,5 +1,6 @@
 #include "gui/window/eeprom_menu_actions.h"
 
+#include "config/output_destination.h"
 #include "core/application_status.h"
 #include "driver/command/app_status.h"
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
@@ -115,9 +116,23 @@ void EepromMenuActions::backup(const ToolTarget* target, EepromWhich which)
     const std::uint32_t board = target->boards.front();
     const std::string chosen = folder.toStdString();
     std::string path;
-    const std::int32_t status = CMiscUtils::runBehindProgress(
-        kSystemTitle, QString::fromStdString(EepromBackup::progressText(which)), m_parent,
-        [&](CInProgress&) { return tool.run(board, which, chosen, path); });
+    bool replace = false;
+    const auto run = [&] {
+        return CMiscUtils::runBehindProgress(kSystemTitle, QString::fromStdString(EepromBackup::progressText(which)),
+                                             m_parent,
+                                             [&](CInProgress&) { return tool.run(board, which, chosen, path, replace); });
+    };
+    std::int32_t status = run();
+    // A backup file of that name is there already: replaced only when the operator says so.
+    // Anything else that stands there (a FIFO, a device, a folder, a link) is never replaced.
+    if (status == AppStatus::DestinationRefused &&
+        OutputDestination::check(tool.target(), false).status == OutputDestination::Status::Exists &&
+        CMiscUtils::askYesNo(kSystemTitle,
+                             QString("The backup file %1 exists.\n\nReplace it?").arg(QString::fromStdString(tool.target())),
+                             m_parent) == 3) {
+        replace = true;
+        status = run();
+    }
     if (status != AppStatus::Ok) {
         CMiscUtils::notify(kSystemTitle, statusWithReason(status, tool.message()), m_parent);
         return;

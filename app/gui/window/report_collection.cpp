@@ -72,9 +72,14 @@ QString ReportCollection::run(const std::vector<const NetworkNodeRecord*>& nodes
     const QString destination = m_chooser(parent, {true, "Select File to Save", QString(), "Package Files (*.zip)"});
     if (destination.isEmpty())
         return QString();
-    const ReportPackage::Placement placed = package.place(destination.toStdString());
+    // The save dialog has asked before an existing file is replaced; what is not a regular
+    // file, or the program's own data, is refused in words.
+    const ReportPackage::Placement placed = package.place(destination.toStdString(), true);
     if (placed != ReportPackage::Placement::Placed) {
-        CMiscUtils::notify(kTitle, ReportPackage::placementText(placed), parent);
+        QString text = ReportPackage::placementText(placed);
+        if (!package.placeError().empty())
+            text += "\n" + QString::fromStdString(package.placeError());
+        CMiscUtils::notify(kTitle, text, parent);
         return QString();
     }
     QString text = QString("The report package was saved to\n%1").arg(destination);

@@ -1,6 +1,6 @@
 #include "gui/window/tree_actions.h"
 
-#include "config/atomic_file_writer.h"
+#include "config/output_destination.h"
 #include "core/tree_row_list.h"
 #include "core/tree_row_text.h"
 #include "gui/models/tree_view_model.h"
@@ -55,12 +55,12 @@ void TreeActions::exportShownTree()
     const std::string text = suffix == "json"  ? TreeRowText::jsonTree(rows) + "\n"
                              : suffix == "csv" ? TreeRowText::csv(rows)
                                                : TreeRowText::indented(rows);
-    std::string error;
-    // Whole or not at all: an export never leaves half a file behind.
-    const bool written = AtomicFileWriter::write(path.toStdString(), text, &error);
+    // Whole or not at all: an export never leaves half a file behind, and never replaces
+    // what is not a regular file (the save dialog has asked before a file is replaced).
+    const OutputDestination::Result written = OutputDestination::write(path.toStdString(), text, {true, true});
     if (m_host.status)
-        m_host.status(written ? tr("Tree exported to %1.").arg(path)
-                              : tr("The tree could not be exported: %1").arg(QString::fromStdString(error)));
+        m_host.status(written.ok() ? tr("Tree exported to %1.").arg(path)
+                                   : tr("The tree could not be exported: %1").arg(QString::fromStdString(written.message)));
 }
 
 QString TreeActions::valueText(const QModelIndex& row)

@@ -64,7 +64,8 @@ void DialogLogging::hdl_ButtonClicked_Apply()
                                  changed(m_ui->comboType->currentText(), m_settings.type),
                                  changed(m_ui->comboMode->currentText(), m_settings.append)};
     std::string error;
-    if (!applyLogChange(change, m_settings, error)) {
+    // A new name is a plain file name in the driver's log folder, refused in words otherwise.
+    if (!applyLogChange(change, m_settings, error, m_configFile)) {
         CMiscUtils::notify(windowTitle(), QString::fromStdString(error), this);
         return;
     }

@@ -26,6 +26,8 @@ public:
 
     /// Shows `settings`: the name in the edit, each value chosen among its options.
     void setSettings(const DriverLogSettings& settings);
+    /// The driver configuration file, whose log folder a new file name is checked in.
+    void setConfigFile(const std::string& path) { m_configFile = path; }
     /// The shown settings with the edits applied (".log" appended to a name without a dot).
     /// Valid after Apply closed the dialog.
     const DriverLogSettings& settings() const { return m_settings; }
@@ -43,6 +45,7 @@ private:
 
     std::unique_ptr<Ui::DialogLogging> m_ui;
     DriverLogSettings m_settings;
+    std::string m_configFile;
 };
 
 } // namespace z2e

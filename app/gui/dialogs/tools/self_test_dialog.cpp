@@ -291,6 +291,8 @@ void CSelfTestDialog::saveResults(const QString& start, const SaveWork& write)
     if (path.isEmpty())
         return;
     std::string why;
+    // The save dialog has asked before an existing file is replaced; a device, FIFO, folder,
+    // link or the program's own data is still refused, in words.
     const std::int32_t status = write(path.toStdString(), &why);
     if (status != 0) {
         CMiscUtils::notify(kTitle,
@@ -309,7 +311,7 @@ void CSelfTestDialog::hdl_BtnClicked_Save()
     const BoardTestRow& board = m_model->rows()[static_cast<std::size_t>(row)];
     const std::string proposed = TestResultFiles::proposedName(startFolder().toStdString(), m_testName, board);
     saveResults(QString::fromStdString(proposed), [&board](const std::string& path, std::string* why) {
-        return TestResultFiles::saveSingle(path, board, why);
+        return TestResultFiles::saveSingle(path, board, why, true);
     });
 }
 
@@ -318,7 +320,7 @@ void CSelfTestDialog::hdl_BtnClicked_SaveAll()
     if (!anyDocument())
         return;
     saveResults(startFolder(), [this](const std::string& path, std::string* why) {
-        return TestResultFiles::saveAll(path, m_model->rows(), why);
+        return TestResultFiles::saveAll(path, m_model->rows(), why, true);
     });
 }
 
