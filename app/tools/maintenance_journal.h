@@ -41,6 +41,12 @@ struct JournalEntry {
     double durationSeconds = 0;
 };
 
+/// The readable lines of the history and how many damaged ones were skipped.
+struct JournalHistory {
+    std::vector<std::string> lines;
+    std::size_t damaged = 0;
+};
+
 class MaintenanceJournal {
 public:
     /// `maintenanceFolder` is ".../maintenance"; `node` is "local" or the node's address and
@@ -76,8 +82,12 @@ public:
     /// (after the result documents kept before them). On a failure the lines before the
     /// failing one stay and the history ends with a whole line.
     bool append(std::vector<JournalEntry> entries);
-    /// The history lines, oldest first; only those of `serial` when it is not empty.
+    /// The history lines, oldest first; only those of `serial` (in any case) when it is not
+    /// empty. Damaged lines are skipped.
     std::vector<std::string> history(const std::string& serial) const;
+    /// history() with the count of the damaged lines skipped; memory stays bounded however
+    /// the file was damaged.
+    JournalHistory read(const std::string& serial) const;
     /// The result of the last `operation` on the board `serial` on this journal's node;
     /// false when there is none.
     bool lastResult(const std::string& serial, const std::string& operation, std::int32_t& result) const;
@@ -100,6 +110,8 @@ private:
     bool fail(const std::string& message);
     bool writeFile(const std::string& path, const std::string& content);
     bool folderExists(const std::string& folder);
+    /// Ends a line torn by a crash, so that the next record starts on a line of its own.
+    bool endTornLine(int fd, const std::string& path);
 
     std::string m_folder;
     std::string m_node;

@@ -2,6 +2,7 @@
 
 #include "tools/board_test_procedure.h"
 #include "tools/firmware_updater.h"
+#include "tools/journal_line_reader.h"
 #include "tools/maintenance_journal.h"
 #include "driver/command/app_status.h"
 
@@ -129,6 +130,64 @@ TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
     ASSERT_TRUE(here.lastResult("10A80008", "firmware-update", last));
     EXPECT_EQ(last, 3002);
     EXPECT_FALSE(here.lastResult("10A80001", "firmware-update", last));
+}
+
+} // namespace
+} // namespace z2e
+
+namespace z2e {
+namespace {
+
+TEST_F(MaintenanceJournalTest, DamagedLinesAreSkippedAndCountedAndNeverGlueTheNextRecord)
+{
+    MaintenanceJournal journal(maintenance(), "local");
+    JournalEntry entry;
+    entry.serial = "10A80001";
+    entry.operation = "selftest";
+    ASSERT_TRUE(journal.append(entry));
+    const std::string history = maintenance() + "/history.jsonl";
+    {
+        std::ofstream file(history, std::ios::app | std::ios::binary);
+        file << "garbage\n"
+             << "{\"serial\":\"10A80001\",\"status\":\"\xff\xfe\"}\n"
+             << "{\"serial\":\"10A80001\",\"operation\":\"huge\"}" << std::string(JournalLineReader::kMaxLineBytes, ' ')
+             << "\n"
+             << "{\"time\":\"2026-12-06T05:06:39.045Z\",\"serial\":\"10A8"; // torn by kill -9
+    }
+    entry.serial = "10a80001";
+    entry.operation = "autozero";
+    ASSERT_TRUE(journal.append(entry));
+
+    // Both records stay whole; the torn one is skipped, not glued to the next.
+    const JournalHistory read = journal.read("10A80001");
+    ASSERT_EQ(read.lines.size(), 2u);
+    EXPECT_EQ(MaintenanceJournal::field(read.lines[0], "operation"), "selftest");
+    EXPECT_EQ(MaintenanceJournal::field(read.lines[1], "operation"), "autozero") << read.lines[1];
+    EXPECT_EQ(read.damaged, 4u);
+    EXPECT_EQ(JournalLineReader::damagedText(read.damaged), "4 damaged lines skipped");
+    EXPECT_EQ(JournalLineReader::damagedText(1), "1 damaged line skipped");
+    EXPECT_EQ(journal.history("").size(), 2u);
+    EXPECT_TRUE(journal.history("10A8000").empty());
+}
+
+TEST_F(MaintenanceJournalTest, OnlyWholeJsonObjectsCountAsRecords)
+{
+    EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":1,\"b\":[\"x\",null,-2.5e3],\"c\":{\"d\":true}}"));
+    EXPECT_TRUE(JournalLineReader::isRecord("{}"));
+    EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":\"\\u00e9\\n\"}"));
+    for (const char* damaged : {"{\"a\":1", "{\"a\":1}}", "{\"a\":1} x", "[1]", "{\"a\":\"b}", "{\"a\":01x}",
+                                "{\"a\":\"\\q\"}", "{\"a\":\"\\u12\"}", "{\"a\" 1}", "{\"a\":1,}", "{a:1}",
+                                "{\"a\":tru}", "{\"a\":\"\t\"}", ""})
+        EXPECT_FALSE(JournalLineReader::isRecord(damaged)) << damaged;
+    EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":" + std::string(8, '[') + std::string(8, ']') + "}"));
+    EXPECT_FALSE(JournalLineReader::isRecord("{\"a\":" + std::string(40, '[') + std::string(40, ']') + "}"));
+}
+
+TEST_F(MaintenanceJournalTest, FieldDecodesEscapedCharactersAsUtf8)
+{
+    const std::string line = "{\"status\":\"caf\\u00e9 \\ud83d\\ude00 \\u0001\",\"result\":4009}";
+    EXPECT_EQ(MaintenanceJournal::field(line, "status"), "caf\xc3\xa9 \xf0\x9f\x98\x80 \x01");
+    EXPECT_EQ(MaintenanceJournal::field(line, "result"), "4009");
 }
 
 } // namespace
