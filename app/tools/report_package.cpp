@@ -98,6 +98,7 @@ struct ReportPackage::Extra {
 };
 
 const char* const ReportPackage::kLockFileMarker = "lock_file";
+const char* const ReportPackage::kManifestName = "manifest.txt";
 
 const char* ReportPackage::placementText(Placement placement)
 {
@@ -206,6 +207,7 @@ std::int32_t ReportPackage::collect(const std::string& buildFolder, const ToolPr
     m_entries.clear();
     m_names.clear();
     m_documents.clear();
+    m_manifestEntry.clear();
     m_skipped.clear();
 
     listFolder(m_source, "", true, m_entries);
@@ -235,10 +237,49 @@ std::int32_t ReportPackage::collect(const std::string& buildFolder, const ToolPr
 
     const std::string path = (fs::path(buildFolder) / uniqueName()).string();
     ::unlink(path.c_str());
-    const std::int32_t status = write(path, progress);
+    std::int32_t status = writeWithManifest(path, progress);
+    // A log removed (rotated away) while it was packed is left out and the archive made again
+    // without it: support gets the rest rather than nothing.
+    for (int again = 0; status != AppStatus::Ok && again < 3 && leaveOutVanished(); ++again)
+        status = writeWithManifest(path, progress);
     if (status == AppStatus::Ok)
         m_package = path;
     return status;
+}
+
+bool ReportPackage::leaveOutVanished()
+{
+    const auto vanished = [this](const ReportPackageEntry& entry) {
+        std::uint64_t size = 0;
+        std::string reason;
+        if (entry.sourcePath.empty() || (readableSize(entry.sourcePath, size, reason) && size >= entry.size))
+            return false;
+        m_skipped.push_back(entry.name + ": vanished while it was packed");
+        return true;
+    };
+    const auto end = std::remove_if(m_entries.begin(), m_entries.end(), vanished);
+    const bool any = end != m_entries.end();
+    m_entries.erase(end, m_entries.end());
+    return any;
+}
+
+std::int32_t ReportPackage::writeWithManifest(const std::string& path, const ToolProgress& progress)
+{
+    if (!m_skipped.empty()) {
+        m_manifest = "Left out of this package:\n";
+        for (const std::string& line : m_skipped)
+            m_manifest += line + "\n";
+        if (m_manifestEntry.empty()) {
+            m_manifestEntry = entryName(kManifestName);
+            m_documents[m_manifestEntry] = &m_manifest;
+            m_entries.push_back({m_manifestEntry, "", 0});
+        }
+        for (ReportPackageEntry& entry : m_entries) {
+            if (entry.name == m_manifestEntry)
+                entry.size = m_manifest.size();
+        }
+    }
+    return write(path, progress);
 }
 
 std::int32_t ReportPackage::write(const std::string& path, const ToolProgress& progress)

@@ -7,7 +7,8 @@
 // Files are packed straight from disk while the archive is closed, so the package of gigabytes
 // of logs needs little memory. A file is packed with the size it had when the folder was listed
 // (a log that grows meanwhile is cut there); unreadable files, special files and symbolic links
-// leading out of the folder are left out and listed in skipped(). Not thread-safe: one caller,
+// leading out of the folder are left out and listed in skipped() and in the package's manifest;
+// so is a file that vanishes while it is packed. Not thread-safe: one caller,
 // which may be a worker thread.
 
 #include "tools/tool_progress.h"
@@ -39,6 +40,8 @@ public:
 
     /// Files whose name contains this are the driver's locks and never packed.
     static const char* const kLockFileMarker;
+    /// The entry that lists what was left out, one "path: reason" a line; only when something was.
+    static const char* const kManifestName;
 
     explicit ReportPackage(std::string sourceFolder);
     /// Removes a package that was built and not placed.
@@ -78,6 +81,10 @@ private:
                     std::vector<ReportPackageEntry>& found);
     std::string entryName(const std::string& wanted);
     std::int32_t write(const std::string& path, const ToolProgress& progress);
+    std::int32_t writeWithManifest(const std::string& path, const ToolProgress& progress);
+    /// Moves the files that are gone (or shorter than listed) from the entries to skipped();
+    /// false when there were none.
+    bool leaveOutVanished();
 
     std::string m_source;
     std::vector<std::unique_ptr<Extra>> m_extras;
@@ -85,6 +92,8 @@ private:
     std::set<std::string> m_names;
     std::map<std::string, const std::string*> m_documents; ///< entry name -> content of m_extras
     std::vector<std::string> m_skipped;
+    std::string m_manifest;      ///< content of the manifest entry
+    std::string m_manifestEntry; ///< its name in the archive; empty while there is none
     std::string m_package;
 };
 
