@@ -7,15 +7,21 @@
 #include "tools/board_test_procedure.h"
 #include "tools/eeprom_backup.h"
 #include "tools/maintenance_journal.h"
+#include "tools/system_lock.h"
+#include "driver/command/app_status.h"
 #include "tools/tools_fixture.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace z2e {
 namespace {
@@ -243,6 +249,50 @@ TEST_F(EepromDialogsTest, HistoryRestoresTheSnapshotOfACalibrationByteForByte)
     EXPECT_EQ(baseEeprom(0), before);
     ASSERT_EQ(table->rowCount(), 2);
     EXPECT_EQ(table->item(0, 1)->text(), "eeprom-restore");
+}
+
+// Another program changing the same system: the progress window names it while the restore
+// waits; Cancel gives up without a change, the holder's end lets the restore go on.
+TEST_F(EepromDialogsTest, RestoreWaitsForAnotherProgramsChangeOrGivesUp)
+{
+    connectExample();
+    std::string file;
+    ASSERT_EQ(EepromBackup(*m_wrapper, nullptr).run(0, EepromWhich::Base, m_site.root(), file), 0);
+    SystemLock holder(SystemLock::defaultFolder(), SystemLock::localSystem());
+    ASSERT_EQ(holder.tryAcquire("zamo2ctl", "updating firmware"), SystemLock::Outcome::Held) << holder.error();
+    const QString words = QString("busy: zamo2ctl pid %1 is updating firmware").arg(::getpid());
+    const auto whenWaiting = [&](std::function<void(CInProgress&)> act) {
+        auto* poll = new QTimer;
+        poll->setInterval(5);
+        QObject::connect(poll, &QTimer::timeout, [poll, words, act] {
+            auto* progress = qobject_cast<CInProgress*>(QApplication::activeModalWidget());
+            // Cancel is offered once the window has painted.
+            auto* cancel = progress ? progress->findChild<QPushButton*>() : nullptr;
+            if (!cancel || !cancel->isVisible() ||
+                !progress->findChild<QLabel*>("labelMessage")->text().contains(words))
+                return;
+            poll->stop();
+            act(*progress);
+        });
+        poll->start();
+        return std::unique_ptr<QTimer>(poll);
+    };
+    DialogRecorder recorder;
+    {
+        const auto cancel = whenWaiting([](CInProgress& progress) { QTest::keyClick(&progress, Qt::Key_Escape); });
+        EXPECT_EQ(EepromMenuActions::restoreFromFile(target(0), EepromWhich::Base, file, nullptr),
+                  AppStatus::Cancelled);
+    }
+    ASSERT_EQ(recorder.seen().size(), 1);
+    EXPECT_EQ(recorder.seen()[0], "[EEPROM Restore] Nothing was changed: " + words);
+    EXPECT_TRUE(history("10A80001").empty());
+    {
+        const auto release = whenWaiting([&](CInProgress&) { holder.release(); });
+        EXPECT_EQ(EepromMenuActions::restoreFromFile(target(0), EepromWhich::Base, file, nullptr), 0);
+    }
+    ASSERT_EQ(recorder.seen().size(), 2);
+    EXPECT_EQ(recorder.seen()[1], "[EEPROM Restore] Restore finished. Restart Application to enable changes!");
+    EXPECT_EQ(history("10A80001").size(), 1u);
 }
 
 } // namespace
