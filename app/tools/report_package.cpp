@@ -254,7 +254,7 @@ bool ReportPackage::leaveOutVanished()
         std::string reason;
         if (entry.sourcePath.empty() || (readableSize(entry.sourcePath, size, reason) && size >= entry.size))
             return false;
-        m_skipped.push_back(entry.name + ": vanished while it was packed");
+        m_skipped.push_back(entry.name + ": vanished or shrank while it was packed");
         return true;
     };
     const auto end = std::remove_if(m_entries.begin(), m_entries.end(), vanished);

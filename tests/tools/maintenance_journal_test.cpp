@@ -6,8 +6,16 @@
 #include "tools/maintenance_journal.h"
 #include "driver/command/app_status.h"
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace z2e {
 namespace {
@@ -168,6 +176,49 @@ TEST_F(MaintenanceJournalTest, DamagedLinesAreSkippedAndCountedAndNeverGlueTheNe
     EXPECT_EQ(JournalLineReader::damagedText(1), "1 damaged line skipped");
     EXPECT_EQ(journal.history("").size(), 2u);
     EXPECT_TRUE(journal.history("10A8000").empty());
+}
+
+// Another program's append in progress (here the test's, half written) is waited for, not
+// interleaved with.
+TEST_F(MaintenanceJournalTest, AppendsOfTwoProgramsTakeTurns)
+{
+    MaintenanceJournal journal(maintenance(), "local");
+    JournalEntry entry;
+    entry.serial = "10A80001";
+    ASSERT_TRUE(journal.append(entry));
+    const int fd = ::open((maintenance() + "/history.jsonl").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const std::string first = "{\"serial\":\"10A80001\",";
+    ASSERT_EQ(::write(fd, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(fd); // the lock belongs to the parent's append alone
+        ::_exit(journal.append(entry) ? 0 : 1);
+    }
+    // Until the child waits in flock(2), or has ended without waiting.
+    bool waiting = false;
+    int status = -1;
+    for (int i = 0; i < 60000 && !waiting && ::waitpid(child, &status, WNOHANG) == 0; ++i) {
+        std::ifstream call("/proc/" + std::to_string(child) + "/syscall");
+        std::string number;
+        call >> number;
+        waiting = number == std::to_string(SYS_flock);
+        if (!waiting)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(waiting) << "the child appended while another append was in progress";
+    const std::string rest = "\"operation\":\"other\"}\n";
+    ASSERT_EQ(::write(fd, rest.data(), rest.size()), static_cast<ssize_t>(rest.size()));
+    ::close(fd);
+    if (waiting) {
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+    }
+    EXPECT_EQ(status, 0);
+    const JournalHistory read = journal.read("10A80001");
+    EXPECT_EQ(read.lines.size(), 3u);
+    EXPECT_EQ(read.damaged, 0u);
 }
 
 TEST_F(MaintenanceJournalTest, OnlyWholeJsonObjectsCountAsRecords)

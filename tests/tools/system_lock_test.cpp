@@ -82,6 +82,10 @@ TEST_F(SystemLockTest, Zamo2ctlWaitsForTheHolderAndGivesUpAfterItsTimeout)
     // Reads take no lock, and another system's lock is another's.
     EXPECT_EQ(run("firmware check --board 0 --timeout 5", out, &err), 0) << err;
     EXPECT_EQ(run("demo list-models --timeout 5", out, &err), 0) << err;
+    SystemLock node(SystemLock::defaultFolder(), SystemLock::nodeSystem("127.0.0.9"));
+    ASSERT_EQ(node.tryAcquire("zamo2ctl", "rebooting the node"), SystemLock::Outcome::Held);
+    EXPECT_EQ(run("node reboot --node 127.0.0.9 --yes --timeout 1", out, &err), 75);
+    EXPECT_NE(err.find("is rebooting the node"), std::string::npos) << err;
 
     holder.release();
     EXPECT_EQ(run("calibrate reset-defaults --board 0 --yes --timeout 30", out, &err), 0) << err;
