@@ -92,10 +92,12 @@ TEST(Zamo2ctlReportNode, NodeThatOnlySendsHeartbeatsEndsWithinTheTimeout)
     ASSERT_FALSE(port.empty()) << node.output();
 
     const std::string file = site / "report.zip";
-    const ProcessResult run = zamo2ctl({"report-package", file, "--node", kSilentNode, "--base-port", port, "--timeout", "12"},
+    const ProcessResult run = zamo2ctl({"report-package", file, "--node", kSilentNode, "--base-port", port, "--timeout", "20"},
                                        site.environment());
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_LT(run.elapsed, std::chrono::seconds(12));
+    // The node's part ends after 15 s; a quarter of the time is left for the rest, even under
+    // a sanitizer.
+    EXPECT_LT(run.elapsed, std::chrono::seconds(20));
     EXPECT_NE(run.err.find(std::string("the network node at ") + kSilentNode + " stopped answering"), std::string::npos)
         << run.err;
     pt::ptree inventory;
