@@ -261,25 +261,10 @@ TEST_F(EepromDialogsTest, RestoreWaitsForAnotherProgramsChangeOrGivesUp)
     SystemLock holder(SystemLock::defaultFolder(), SystemLock::localSystem());
     ASSERT_EQ(holder.tryAcquire("zamo2ctl", "updating firmware"), SystemLock::Outcome::Held) << holder.error();
     const QString words = QString("busy: zamo2ctl pid %1 is updating firmware").arg(::getpid());
-    const auto whenWaiting = [&](std::function<void(CInProgress&)> act) {
-        auto* poll = new QTimer;
-        poll->setInterval(5);
-        QObject::connect(poll, &QTimer::timeout, [poll, words, act] {
-            auto* progress = qobject_cast<CInProgress*>(QApplication::activeModalWidget());
-            // Cancel is offered once the window has painted.
-            auto* cancel = progress ? progress->findChild<QPushButton*>() : nullptr;
-            if (!cancel || !cancel->isVisible() ||
-                !progress->findChild<QLabel*>("labelMessage")->text().contains(words))
-                return;
-            poll->stop();
-            act(*progress);
-        });
-        poll->start();
-        return std::unique_ptr<QTimer>(poll);
-    };
     DialogRecorder recorder;
     {
-        const auto cancel = whenWaiting([](CInProgress& progress) { QTest::keyClick(&progress, Qt::Key_Escape); });
+        const auto cancel = z2e_test::whenProgressShows(
+            words, [](CInProgress& progress) { QTest::keyClick(&progress, Qt::Key_Escape); });
         EXPECT_EQ(EepromMenuActions::restoreFromFile(target(0), EepromWhich::Base, file, nullptr),
                   AppStatus::Cancelled);
     }
@@ -287,7 +272,7 @@ TEST_F(EepromDialogsTest, RestoreWaitsForAnotherProgramsChangeOrGivesUp)
     EXPECT_EQ(recorder.seen()[0], "[EEPROM Restore] Nothing was changed: " + words);
     EXPECT_TRUE(history("10A80001").empty());
     {
-        const auto release = whenWaiting([&](CInProgress&) { holder.release(); });
+        const auto release = z2e_test::whenProgressShows(words, [&](CInProgress&) { holder.release(); });
         EXPECT_EQ(EepromMenuActions::restoreFromFile(target(0), EepromWhich::Base, file, nullptr), 0);
     }
     ASSERT_EQ(recorder.seen().size(), 2);

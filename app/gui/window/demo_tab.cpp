@@ -346,6 +346,10 @@ void DemoTab::saveToFile(DemoOperation operation, const std::function<std::int32
 
 bool DemoTab::saveConfiguration(const DriverLogSettings* windowLogSettings)
 {
+    const auto lock = SystemChangeLock::take(SystemLock::localSystem(), "saving the driver configuration",
+                                             DemoTexts::kConfigurationTitle, m_window);
+    if (!lock)
+        return false;
     const std::string keptBefore = m_system.keptConfigurationFile();
     const std::int32_t status = m_editor.saveConfiguration(windowLogSettings);
     updateActions();
