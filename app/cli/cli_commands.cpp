@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 
+#include "cli_change_lock.h"
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
 #include "cli_eeprom_command.h"
@@ -206,7 +207,7 @@ int runOnNode(const CliOptions& options, const std::function<int(QorinNodeUtilWr
     return onNode(options, run);
 }
 
-int runCommand(const CliOptions& options)
+static int dispatch(const CliOptions& options)
 {
     const std::string& c = options.command;
     if (c == "driver-text")
@@ -244,6 +245,13 @@ int runCommand(const CliOptions& options)
     if (c == "node")
         return nodeCommand(options);
     return usageError("unknown command " + c);
+}
+
+int runCommand(const CliOptions& options)
+{
+    std::unique_ptr<SystemLock> lock;
+    const int locked = lockChangedSystem(options, lock);
+    return locked != EXIT_OK ? locked : dispatch(options);
 }
 
 } // namespace cli

@@ -123,10 +123,10 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
     static const std::set<std::string> nodeCommands = {"tree",       "get",       "set",       "get-xml",
                                                        "set-i32",    "selftest",  "calibrate", "firmware",
                                                        "eeprom",     "enclosure", "crossgrade", "features",
-                                                       "report-package", "node", "demo"};
+                                                       "report-package", "node", "demo", "history"};
     if (!options.node.empty() && nodeCommands.count(options.command) == 0) {
         error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate, firmware, eeprom, "
-                "enclosure, crossgrade, features, report-package, node and demo import-node";
+                "enclosure, crossgrade, features, report-package, node, demo import-node and history --board";
         return false;
     }
     if (options.command == "node" && options.node.empty()) {
@@ -446,7 +446,11 @@ const char* usageText()
            "  channel-module --enc E --slot S [MODULE]\n"
            "                               the channel module of a demo-system board, or set it\n"
            "                               and save the driver configuration\n"
-           "  history [--serial S]         the maintenance journal (every board, or board S)\n"
+           "  history [--serial S | --board N]\n"
+           "                               the maintenance journal (every board, or the board\n"
+           "                               of serial S in any case, or board N's serial looked\n"
+           "                               up, with --node on that node); damaged lines are\n"
+           "                               skipped and counted on standard error\n"
            "                               Changes snapshot both EEPROMs of a board first and\n"
            "                               every tool run is journalled, both below\n"
            "                               DOCUMENTS/Norvale/zamo2explorer/maintenance\n"
@@ -523,6 +527,13 @@ const char* usageText()
            "\n"
            "Texts go to standard output; the result line of get/set goes to standard error.\n"
            "\n"
+           "Commands that change a system (calibrate, firmware update and update-file, eeprom\n"
+           "restore/auto-restore/write-default/erase, enclosure write, crossgrade, features and\n"
+           "channel-module with values, demo edits, node actions) hold that system's lock (this\n"
+           "computer's driver, or the node of --node) while they run; another program changing\n"
+           "it is named and waited for up to --timeout (60 s where there is no limit). Reads\n"
+           "take no lock.\n"
+           "\n"
            "Exit status:\n"
            "  0      success (a driver warning counts as success)\n"
            "  1..62  the driver's or the command layer's result itself, e.g. 1 hardware in\n"
@@ -550,10 +561,11 @@ const char* usageText()
            "         a regular file stands there, a file exists and --force was not given,\n"
            "         a read-only file, or the program's own journal, snapshots, logs or\n"
            "         driver configuration) - nothing was touched; or report-package: FILE\n"
-           "         could not be created\n"
+           "         could not be created; or the lock file of the system cannot be used\n"
            "  74     a change was made and verified, but its journal line could not be\n"
            "         written (e.g. disk full); the message names the board\n"
-           "  75     --timeout passed before the command finished\n"
+           "  75     --timeout passed before the command finished, or the system stayed\n"
+           "         busy until then (\"busy: zamo2ctl pid 4711 is updating firmware\")\n"
            "  130    interrupted (Ctrl+C)\n"
            "\n"
            "The network client keeps to the networks in QORINET_ALLOWED_NETWORKS (comma-\n"

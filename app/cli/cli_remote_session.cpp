@@ -58,6 +58,12 @@ int RemoteSession::open()
     return result > 0 ? reportFailure("connect", connectFailureText(result), result) : EXIT_OK;
 }
 
+std::int32_t RemoteSession::connect()
+{
+    const std::uint32_t limit = commandTimeoutSeconds(m_options);
+    return m_session.connect((limit != 0 ? limit : kNodeWaitSeconds) * 750u);
+}
+
 std::string RemoteSession::connectFailureText(std::int32_t result) const
 {
     return "cannot connect to the network node at " + m_options.node + ": " + failureWords(result) + " " +

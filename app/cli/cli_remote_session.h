@@ -30,9 +30,13 @@ public:
     /// locate(true) and connect(), failures reported likewise. EXIT_OK when the node is connected.
     int open();
     /// Connects the located node; the result of connect.
-    /// Heartbeats may keep a request waiting for three quarters of the command's time-out, so
-    /// that the request ends with its own message before the whole command is stopped.
-    std::int32_t connect() { return m_session.connect(commandTimeoutSeconds(m_options) * 750u); }
+    /// Heartbeats may keep a request waiting for three quarters of the command's time-out (of
+    /// kNodeWaitSeconds for a command without one), so that the request ends with its own
+    /// message before the whole command is stopped.
+    std::int32_t connect();
+
+    /// The longest wait for the node of a command without a time limit (report-package).
+    static constexpr std::uint32_t kNodeWaitSeconds = 60;
 
     std::uint32_t scanMs() const { return m_scanMs; }
     RemoteNodeSession& session() { return m_session; }

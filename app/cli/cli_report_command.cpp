@@ -10,6 +10,7 @@
 #include "core/driver_library.h"
 #include "core/driver_logging.h"
 #include "core/local_node_session.h"
+#include "core/node_result_text.h"
 #include "core/node_types.h"
 #include "core/remote_system_builder.h"
 #include "core/software_versions.h"
@@ -188,8 +189,13 @@ int reportPackageCommand(const CliOptions& options)
         const std::int32_t connected = remote->connect();
         if (connected > 0)
             std::cerr << "zamo2ctl: " << remote->connectFailureText(connected) << "\n";
-        RemoteSystemBuilder::fillRoot(remoteRoot, remote->session().record(connected <= 0));
-        sources.push_back({"node " + options.node, &remoteRoot, connected > 0 ? connected : 0, {}});
+        const NetworkNodeRecord record = remote->session().record(connected <= 0);
+        // A node that stops answering is packed as far as it was read, with why it stopped.
+        if (connected <= 0 && record.failure > 0)
+            std::cerr << "zamo2ctl: the network node at " << options.node
+                      << " stopped answering: " << failureWords(record.failure) << "; its inventory is partial\n";
+        RemoteSystemBuilder::fillRoot(remoteRoot, record);
+        sources.push_back({"node " + options.node, &remoteRoot, connected > 0 ? connected : record.failure, {}});
     }
 
     SystemModel model(false);

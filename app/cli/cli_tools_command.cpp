@@ -9,6 +9,7 @@
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_test_procedure.h"
 #include "tools/firmware_updater.h"
+#include "tools/journal_line_reader.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
 #include "driver/command/app_status.h"
@@ -344,6 +345,8 @@ int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater)
         return usageError("firmware update-file needs --board N");
     if (options.autoSelect == (options.arguments.size() == 2))
         return usageError("firmware update-file takes either FILE, VERSION or --auto");
+    if (!options.autoSelect && options.arguments[1].empty())
+        return usageError("firmware update-file needs a FILE or VERSION that is not empty");
     std::vector<FirmwareRow> rows;
     std::int32_t status = updater.check(chosenBoards(options), rows);
     if (status == 0) {
@@ -379,10 +382,35 @@ int firmware(const CliOptions& options)
     });
 }
 
+// The serial number of board --board, on the local driver or the node of --node.
+int boardSerial(const CliOptions& options, std::string& serial)
+{
+    return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) {
+        serial = BoardIdentity::read(wrapper, static_cast<std::uint32_t>(options.board)).serial;
+        if (!serial.empty())
+            return EXIT_OK;
+        std::cerr << "zamo2ctl: board " << options.board << " has no serial number to look up its history by "
+                  << "(no such board, or its EEPROM cannot be read); use --serial\n";
+        return EXIT_TOOL_FAILED;
+    });
+}
+
 int history(const CliOptions& options)
 {
+    std::string serial = options.serial;
+    if (options.board >= 0 && !serial.empty())
+        return usageError("history takes either --serial or --board");
+    if (options.board >= 0) {
+        const int found = boardSerial(options, serial);
+        if (found != EXIT_OK)
+            return found;
+    }
     const MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "");
-    const std::vector<std::string> lines = journal.history(options.serial);
+    const JournalHistory read = journal.read(serial);
+    const std::vector<std::string>& lines = read.lines;
+    if (read.damaged != 0)
+        std::cerr << "zamo2ctl: " << JournalLineReader::damagedText(read.damaged) << " in " << journal.folder()
+                  << "/history.jsonl\n";
     if (options.json) {
         std::cout << "[";
         for (std::size_t i = 0; i < lines.size(); ++i)

@@ -36,7 +36,24 @@ extern "C" void interrupted(int)
     leaveNow(EXIT_INTERRUPTED);
 }
 
+constexpr std::chrono::seconds kBusyGrace{2};
+
+std::mutex g_waitingLock;
+std::string g_waitingFor;
+
+std::string waitingFor()
+{
+    std::lock_guard<std::mutex> lock(g_waitingLock);
+    return g_waitingFor;
+}
+
 } // namespace
+
+void CommandWatchdog::setWaitingFor(const std::string& words)
+{
+    std::lock_guard<std::mutex> lock(g_waitingLock);
+    g_waitingFor = words;
+}
 
 CommandWatchdog::CommandWatchdog(std::uint32_t seconds)
 {
@@ -66,8 +83,14 @@ void CommandWatchdog::watch(std::uint32_t seconds)
     std::unique_lock<std::mutex> lock(m_lock);
     if (m_wake.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_done; }))
         return;
+    // A wait for a busy system has the same limit and ends by itself a moment later, in its own
+    // words (and JSON).
+    if (!waitingFor().empty() && m_wake.wait_for(lock, kBusyGrace, [this] { return m_done; }))
+        return;
     ChangeIntent::interruptNow();
-    std::fprintf(stderr, "\nzamo2ctl: no result within %u s (--timeout %u); stopped\n", seconds, seconds);
+    const std::string waiting = waitingFor().empty() ? std::string() : ", nothing was changed: " + waitingFor();
+    std::fprintf(stderr, "\nzamo2ctl: no result within %u s (--timeout %u); stopped%s\n", seconds, seconds,
+                 waiting.c_str());
     std::fflush(stderr);
     std::fflush(stdout);
     leaveNow(EXIT_TIMEOUT);

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace z2e {
@@ -21,6 +22,10 @@ public:
     ~CommandWatchdog();
     CommandWatchdog(const CommandWatchdog&) = delete;
     CommandWatchdog& operator=(const CommandWatchdog&) = delete;
+
+    /// What the command waits for now (a busy system's holder), named when time runs out;
+    /// "" when it waits for nothing in particular. Any thread.
+    static void setWaitingFor(const std::string& words);
 
 private:
     void watch(std::uint32_t seconds);

@@ -3,6 +3,7 @@
 #include "config/temporary_file.h"
 #include "core/app_paths.h"
 #include "core/json_text.h"
+#include "tools/journal_line_reader.h"
 
 #include <cctype>
 #include <cerrno>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <pwd.h>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,6 +66,42 @@ std::string boardText(const BoardIdentity& board)
     std::string text = "board " + std::to_string(board.index);
     const std::string known = board.model + (board.model.empty() || board.serial.empty() ? "" : " ") + board.serial;
     return known.empty() ? text : text + " (" + known + ")";
+}
+
+void appendUtf8(std::string& text, unsigned long code)
+{
+    if (code >= 0xd800 && code < 0xe000)
+        code = 0xfffd; // a surrogate without its other half
+    if (code < 0x80) {
+        text += static_cast<char>(code);
+    } else if (code < 0x800) {
+        text += static_cast<char>(0xc0 | (code >> 6));
+        text += static_cast<char>(0x80 | (code & 0x3f));
+    } else if (code < 0x10000) {
+        text += static_cast<char>(0xe0 | (code >> 12));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
+        text += static_cast<char>(0x80 | (code & 0x3f));
+    } else {
+        text += static_cast<char>(0xf0 | (code >> 18));
+        text += static_cast<char>(0x80 | ((code >> 12) & 0x3f));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
+        text += static_cast<char>(0x80 | (code & 0x3f));
+    }
+}
+
+// The character of a \u escape (of a surrogate pair: both) starting at `at`; `at` ends on its last digit.
+void appendEscapedCharacter(const std::string& line, std::size_t& at, std::string& value)
+{
+    unsigned long code = std::strtoul(line.substr(at + 1, 4).c_str(), nullptr, 16);
+    at += 4;
+    if (code >= 0xd800 && code < 0xdc00 && line.compare(at + 1, 2, "\\u") == 0 && at + 6 < line.size()) {
+        const unsigned long low = std::strtoul(line.substr(at + 3, 4).c_str(), nullptr, 16);
+        if (low >= 0xdc00 && low < 0xe000) {
+            code = 0x10000 + ((code - 0xd800) << 10) + (low - 0xdc00);
+            at += 6;
+        }
+    }
+    appendUtf8(value, code);
 }
 
 std::string baseName(const std::string& path)
@@ -348,14 +386,18 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
     if (!folderExists(m_folder))
         return fail("cannot create " + m_folder);
     const std::string path = m_folder + "/history.jsonl";
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644); // read: its last byte
     if (fd < 0)
         return fail("cannot open " + path + ": " + std::strerror(errno));
     // One sync of the file system puts the result documents on disk before the lines naming them.
     if (m_unsynced && ::syncfs(fd) == 0)
         m_unsynced = false;
-    bool ok = true;
+    // Another program appending at the same time waits; the lock ends with the close.
+    ::flock(fd, LOCK_EX);
+    bool ok = endTornLine(fd, path);
     for (const std::string& line : lines) {
+        if (!ok)
+            break;
         const std::string text = line + "\n";
         struct stat before {};
         const bool sized = ::fstat(fd, &before) == 0;
@@ -378,17 +420,38 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
     return ok;
 }
 
+bool MaintenanceJournal::endTornLine(int fd, const std::string& path)
+{
+    struct stat info {};
+    char last = '\n';
+    if (::fstat(fd, &info) != 0 || info.st_size == 0 || ::pread(fd, &last, 1, info.st_size - 1) != 1 || last == '\n')
+        return true;
+    if (::write(fd, "\n", 1) == 1)
+        return true;
+    return fail("cannot append to " + path + ": " + std::strerror(errno));
+}
+
 std::vector<std::string> MaintenanceJournal::history(const std::string& serial) const
 {
-    std::vector<std::string> lines;
-    std::ifstream in(m_folder + "/history.jsonl");
-    const std::string key = "\"serial\":" + jsonString(serial) + ",";
-    std::string text;
-    while (std::getline(in, text)) {
-        if (!text.empty() && (serial.empty() || text.find(key) != std::string::npos))
-            lines.push_back(text);
+    return read(serial).lines;
+}
+
+JournalHistory MaintenanceJournal::read(const std::string& serial) const
+{
+    const auto upper = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const std::string wanted = upper(serial);
+    JournalHistory history;
+    JournalLineReader reader(m_folder + "/history.jsonl");
+    for (std::string text; reader.next(text);) {
+        if (serial.empty() || upper(field(text, "serial")) == wanted)
+            history.lines.push_back(text);
     }
-    return lines;
+    history.damaged = reader.damaged();
+    return history;
 }
 
 std::vector<std::string> MaintenanceJournal::snapshotFiles(const std::string& line) const
@@ -439,7 +502,7 @@ std::string MaintenanceJournal::field(const std::string& line, const std::string
         else if (escaped == 't')
             value += '\t';
         else if (escaped == 'u' && at + 4 < line.size())
-            value += static_cast<char>(std::strtol(line.substr(at + 1, 4).c_str(), nullptr, 16)), at += 4;
+            appendEscapedCharacter(line, at, value);
         else
             value += escaped;
     }

@@ -45,6 +45,12 @@ struct JournalEntry {
     double durationSeconds = 0;
 };
 
+/// The readable lines of the history and how many damaged ones were skipped.
+struct JournalHistory {
+    std::vector<std::string> lines;
+    std::size_t damaged = 0;
+};
+
 class MaintenanceJournal {
 public:
     /// `maintenanceFolder` is ".../maintenance"; `node` is "local" or the node's address and
@@ -84,8 +90,12 @@ public:
     /// Appends history lines made by line() (of this or another journal of the folder), each
     /// with its own write, and syncs once; as append(entries).
     bool appendLines(const std::vector<std::string>& lines);
-    /// The history lines, oldest first; only those of `serial` when it is not empty.
+    /// The history lines, oldest first; only those of `serial` (in any case) when it is not
+    /// empty. Damaged lines are skipped.
     std::vector<std::string> history(const std::string& serial) const;
+    /// history() with the count of the damaged lines skipped; memory stays bounded however
+    /// the file was damaged.
+    JournalHistory read(const std::string& serial) const;
     /// The result of the last `operation` on the board `serial` on this journal's node;
     /// false when there is none.
     bool lastResult(const std::string& serial, const std::string& operation, std::int32_t& result) const;
@@ -122,6 +132,8 @@ private:
     /// with lastError() set.
     int openOwnFolder(const std::string& folderName);
     bool folderExists(const std::string& folder);
+    /// Ends a line torn by a crash, so that the next record starts on a line of its own.
+    bool endTornLine(int fd, const std::string& path);
 
     std::string m_folder;
     std::string m_node;

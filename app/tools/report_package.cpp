@@ -75,6 +75,7 @@ struct ReportPackage::Extra {
 };
 
 const char* const ReportPackage::kLockFileMarker = "lock_file";
+const char* const ReportPackage::kManifestName = "manifest.txt";
 
 const char* ReportPackage::placementText(Placement placement)
 {
@@ -104,19 +105,6 @@ void ReportPackage::addDocument(const std::string& name, std::string content)
 void ReportPackage::addFolder(const std::string& prefix, const std::string& folder)
 {
     m_extras.push_back(std::make_unique<Extra>(Extra{prefix, "", folder}));
-}
-
-std::string ReportPackage::uniqueName()
-{
-    static const char digits[] = "0123456789abcdef";
-    std::random_device seed;
-    std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
-    std::string name = "%%%%-%%%%-%%%%-%%%%";
-    for (char& c : name) {
-        if (c == '%')
-            c = digits[random() & 0xf];
-    }
-    return name;
 }
 
 void ReportPackage::listFolder(const std::string& folder, const std::string& prefix, bool logFolder,
@@ -185,6 +173,7 @@ std::int32_t ReportPackage::collect(const std::string& buildFolder, const ToolPr
     m_entries.clear();
     m_names.clear();
     m_documents.clear();
+    m_manifestEntry.clear();
     m_skipped.clear();
 
     listFolder(m_source, "", true, m_entries);
@@ -217,7 +206,11 @@ std::int32_t ReportPackage::collect(const std::string& buildFolder, const ToolPr
     TemporaryFiles::removeStale(buildFolder);
     const std::string path = (fs::path(buildFolder) / TemporaryFiles::freshName()).string();
     m_packageSlot = TemporaryFiles::remember(path, true);
-    const std::int32_t status = write(path, progress);
+    std::int32_t status = writeWithManifest(path, progress);
+    // A log removed (rotated away) while it was packed is left out and the archive made again
+    // without it: support gets the rest rather than nothing.
+    for (int again = 0; status != AppStatus::Ok && again < 3 && leaveOutVanished(); ++again)
+        status = writeWithManifest(path, progress);
     if (status == AppStatus::Ok) {
         m_package = path;
     } else {
@@ -225,6 +218,41 @@ std::int32_t ReportPackage::collect(const std::string& buildFolder, const ToolPr
         m_packageSlot = -1;
     }
     return status;
+}
+
+bool ReportPackage::leaveOutVanished()
+{
+    const auto vanished = [this](const ReportPackageEntry& entry) {
+        std::uint64_t size = 0;
+        std::string reason;
+        if (entry.sourcePath.empty() || (readableSize(entry.sourcePath, size, reason) && size >= entry.size))
+            return false;
+        m_skipped.push_back(entry.name + ": vanished or shrank while it was packed");
+        return true;
+    };
+    const auto end = std::remove_if(m_entries.begin(), m_entries.end(), vanished);
+    const bool any = end != m_entries.end();
+    m_entries.erase(end, m_entries.end());
+    return any;
+}
+
+std::int32_t ReportPackage::writeWithManifest(const std::string& path, const ToolProgress& progress)
+{
+    if (!m_skipped.empty()) {
+        m_manifest = "Left out of this package:\n";
+        for (const std::string& line : m_skipped)
+            m_manifest += line + "\n";
+        if (m_manifestEntry.empty()) {
+            m_manifestEntry = entryName(kManifestName);
+            m_documents[m_manifestEntry] = &m_manifest;
+            m_entries.push_back({m_manifestEntry, "", 0});
+        }
+        for (ReportPackageEntry& entry : m_entries) {
+            if (entry.name == m_manifestEntry)
+                entry.size = m_manifest.size();
+        }
+    }
+    return write(path, progress);
 }
 
 std::int32_t ReportPackage::write(const std::string& path, const ToolProgress& progress)

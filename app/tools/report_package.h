@@ -11,7 +11,8 @@
 // Files are packed straight from disk while the archive is closed, so the package of gigabytes
 // of logs needs little memory. A file is packed with the size it had when the folder was listed
 // (a log that grows meanwhile is cut there); unreadable files, special files and symbolic links
-// leading out of the folder are left out and listed in skipped(). Not thread-safe: one caller,
+// leading out of the folder are left out and listed in skipped() and in the package's manifest;
+// so is a file that vanishes while it is packed. Not thread-safe: one caller,
 // which may be a worker thread.
 
 #include "tools/tool_progress.h"
@@ -45,6 +46,8 @@ public:
 
     /// Files whose name contains this are the driver's locks and never packed.
     static const char* const kLockFileMarker;
+    /// The entry that lists what was left out, one "path: reason" a line; only when something was.
+    static const char* const kManifestName;
 
     explicit ReportPackage(std::string sourceFolder);
     /// Removes a package that was built and not placed.
@@ -77,15 +80,16 @@ public:
     /// What was left out, one "path: reason" each.
     const std::vector<std::string>& skipped() const { return m_skipped; }
 
-    /// A fresh name of the form "xxxx-xxxx-xxxx-xxxx" (hexadecimal digits).
-    static std::string uniqueName();
-
 private:
     struct Extra;
     void listFolder(const std::string& folder, const std::string& prefix, bool logFolder,
                     std::vector<ReportPackageEntry>& found);
     std::string entryName(const std::string& wanted);
     std::int32_t write(const std::string& path, const ToolProgress& progress);
+    std::int32_t writeWithManifest(const std::string& path, const ToolProgress& progress);
+    /// Moves the files that are gone (or shorter than listed) from the entries to skipped();
+    /// false when there were none.
+    bool leaveOutVanished();
 
     std::string m_source;
     std::vector<std::unique_ptr<Extra>> m_extras;
@@ -93,6 +97,8 @@ private:
     std::set<std::string> m_names;
     std::map<std::string, const std::string*> m_documents; ///< entry name -> content of m_extras
     std::vector<std::string> m_skipped;
+    std::string m_manifest;      ///< content of the manifest entry
+    std::string m_manifestEntry; ///< its name in the archive; empty while there is none
     std::string m_package;
     int m_packageSlot = -1; ///< its entry in the table of live temporary files
     std::string m_placeError;

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -24,16 +25,25 @@ namespace pt = boost::property_tree;
 using test::ProcessResult;
 
 const char* const kNode = "127.0.0.3";
+const char* const kSilentNode = "127.0.0.34";
+
+// A driver log to pack in `site`, and the node simulator started at `address` with `options`;
+// its base port, or "" when it did not start.
+std::string startNode(test::SimSite& site, test::NodeSimProcess& node, const char* address,
+                      const std::vector<std::string>& options)
+{
+    std::filesystem::create_directories(site.configFolder() + "/log");
+    test::writeFile(site.configFolder() + "/log/ZaMoQorin.log", "line\n");
+    const std::uint16_t port = test::freeClientBasePort({address});
+    return node.start(address, options, port) ? std::to_string(port) : std::string();
+}
 
 TEST(Zamo2ctlReportNode, PackageListsTheNodesBoards)
 {
     test::SimSite site;
-    std::filesystem::create_directories(site.configFolder() + "/log");
-    test::writeFile(site.configFolder() + "/log/ZaMoQorin.log", "line\n");
-    const std::string port = std::to_string(test::freeClientBasePort({kNode}));
     test::NodeSimProcess node;
-    ASSERT_TRUE(node.start(kNode, {"--name", "Bench-South", "--simulation"}, static_cast<std::uint16_t>(std::stoi(port))))
-        << node.output();
+    const std::string port = startNode(site, node, kNode, {"--name", "Bench-South", "--simulation"});
+    ASSERT_FALSE(port.empty()) << node.output();
 
     const std::string file = site / "report.zip";
     const ProcessResult run =
@@ -70,6 +80,30 @@ TEST(Zamo2ctlReportNode, PackageListsTheNodesBoards)
                   .exitCode,
               69);
     EXPECT_FALSE(std::filesystem::exists(none));
+}
+
+// A node that only sends heartbeats keeps no request past three quarters of --timeout: the
+// package is made with the node's inventory as far as it was read, and why it stopped.
+TEST(Zamo2ctlReportNode, NodeThatOnlySendsHeartbeatsEndsWithinTheTimeout)
+{
+    test::SimSite site;
+    test::NodeSimProcess node;
+    const std::string port = startNode(site, node, kSilentNode, {"--fault", "heartbeats-only", "--simulation"});
+    ASSERT_FALSE(port.empty()) << node.output();
+
+    const std::string file = site / "report.zip";
+    const ProcessResult run = zamo2ctl({"report-package", file, "--node", kSilentNode, "--base-port", port, "--timeout", "20"},
+                                       site.environment());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // The node's part ends after 15 s; a quarter of the time is left for the rest, even under
+    // a sanitizer.
+    EXPECT_LT(run.elapsed, std::chrono::seconds(20));
+    EXPECT_NE(run.err.find(std::string("the network node at ") + kSilentNode + " stopped answering"), std::string::npos)
+        << run.err;
+    pt::ptree inventory;
+    std::istringstream json(test::readArchive(file).at("inventory.json").content);
+    ASSERT_NO_THROW(pt::read_json(json, inventory));
+    EXPECT_NE(inventory.get_child("systems").back().second.get<int>("status"), 0);
 }
 
 } // namespace

@@ -9,9 +9,13 @@
 #include "tools/change_intent.h"
 #include "tools/eeprom_backup.h"
 #include "tools/maintenance_journal.h"
+#include "tools/system_lock.h"
+#include "driver/command/app_status.h"
 #include "tools/tools_fixture.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -20,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace z2e {
 namespace {
@@ -457,6 +462,35 @@ TEST_F(EepromDialogsTest, BackupAsksBeforeReplacingAFileAndRefusesAFifoInWords)
         EXPECT_FALSE(recorder.saw("Replace it?"));
     }
     EXPECT_TRUE(fs::is_fifo(fs::symlink_status(file)));
+}
+
+// Another program changing the same system: the progress window names it while the restore
+// waits; Cancel gives up without a change, the holder's end lets the restore go on.
+TEST_F(EepromDialogsTest, RestoreWaitsForAnotherProgramsChangeOrGivesUp)
+{
+    connectExample();
+    std::string file;
+    ASSERT_EQ(EepromBackup(*m_wrapper, nullptr).run(0, EepromWhich::Base, m_site.root(), file), 0);
+    SystemLock holder(SystemLock::defaultFolder(), SystemLock::localSystem());
+    ASSERT_EQ(holder.tryAcquire("zamo2ctl", "updating firmware"), SystemLock::Outcome::Held) << holder.error();
+    const QString words = QString("busy: zamo2ctl pid %1 is updating firmware").arg(::getpid());
+    DialogRecorder recorder;
+    {
+        const auto cancel = z2e_test::whenProgressShows(
+            words, [](CInProgress& progress) { QTest::keyClick(&progress, Qt::Key_Escape); });
+        EXPECT_EQ(EepromMenuActions::restoreFromFile(target(0), EepromWhich::Base, file, nullptr),
+                  AppStatus::Cancelled);
+    }
+    ASSERT_EQ(recorder.seen().size(), 1);
+    EXPECT_EQ(recorder.seen()[0], "[EEPROM Restore] Nothing was changed: " + words);
+    EXPECT_TRUE(history("10A80001").empty());
+    {
+        const auto release = z2e_test::whenProgressShows(words, [&](CInProgress&) { holder.release(); });
+        EXPECT_EQ(EepromMenuActions::restoreFromFile(target(0), EepromWhich::Base, file, nullptr), 0);
+    }
+    ASSERT_EQ(recorder.seen().size(), 2);
+    EXPECT_EQ(recorder.seen()[1], "[EEPROM Restore] Restore finished. Restart Application to enable changes!");
+    EXPECT_EQ(history("10A80001").size(), 1u);
 }
 
 } // namespace

@@ -22,6 +22,7 @@
 #include "gui/window/tool_target_builder.h"
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
+#include "tools/system_lock.h"
 #include "ui_main_window.h"
 #include "xpugi/element.h"
 
@@ -38,6 +39,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+
+#include <unistd.h>
 #include <functional>
 #include <memory>
 
@@ -442,6 +445,28 @@ TEST_F(MainWindowTest, FailedSaveKeepsTheWindowOpenUntilASaveSucceeds)
     EXPECT_TRUE(m_window->close());
     EXPECT_TRUE(SimulatedSite::read(m_site.configFile()).contains("<LogLevel>LogOff</LogLevel>"));
     EXPECT_TRUE(QFile::exists(m_site.settingsFile()));
+}
+
+// Another program editing this computer's demo system: the save waits for it, or gives up.
+TEST_F(MainWindowTest, SaveWaitsForAnotherProgramsEditOrGivesUp)
+{
+    SystemLock holder(SystemLock::defaultFolder(), SystemLock::localSystem());
+    ASSERT_EQ(holder.tryAcquire("zamo2ctl", "editing the demo system"), SystemLock::Outcome::Held);
+    const QString words = QString("busy: zamo2ctl pid %1 is editing the demo system").arg(::getpid());
+    DialogRecorder dialogs;
+    m_window->logSettings().level = "LogOff";
+    {
+        const auto cancel = z2e_test::whenProgressShows(
+            words, [](CInProgress& progress) { QTest::keyClick(&progress, Qt::Key_Escape); });
+        m_window->ui()->actionSaveConfiguration->trigger();
+    }
+    EXPECT_EQ(dialogs.seen(), QStringList{"[Driver Configuration] Nothing was changed: " + words});
+    EXPECT_FALSE(SimulatedSite::read(m_site.configFile()).contains("<LogLevel>LogOff</LogLevel>"));
+    {
+        const auto release = z2e_test::whenProgressShows(words, [&](CInProgress&) { holder.release(); });
+        m_window->ui()->actionSaveConfiguration->trigger();
+    }
+    EXPECT_TRUE(SimulatedSite::read(m_site.configFile()).contains("<LogLevel>LogOff</LogLevel>"));
 }
 
 TEST_F(MainWindowTest, NothingToSaveClosesWithoutAsking)

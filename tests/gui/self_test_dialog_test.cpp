@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <fstream>
 
 namespace z2e {
 namespace {
@@ -291,9 +292,12 @@ TEST(BoardHistoryDialogTest, ListsThatBoardsEntriesNewestFirst)
     };
     append("10A80001", "firmware", 0, "0251");
     append("10A80002", "autozero", 0, "");
+    std::ofstream(journal.folder() + "/history.jsonl", std::ios::app) << "{\"serial\":\"10A80001\",\"torn";
     append("10A80001", "gaincal", 260105, "");
 
-    CBoardHistoryDialog dialog(journal.folder(), "10A80001", "Slot 2:  QA-4008.BNC");
+    CBoardHistoryDialog dialog(journal.folder(), "10a80001", "Slot 2:  QA-4008.BNC");
+    EXPECT_EQ(dialog.findChild<QLabel*>("labelBoard")->text().toStdString(),
+              "Slot 2:  QA-4008.BNC  (serial number 10a80001)\n1 damaged line skipped (the journal's file is damaged)");
     EXPECT_EQ(dialog.windowTitle(), "Board History");
     auto* table = dialog.findChild<QTableWidget*>("tableHistory");
     ASSERT_EQ(table->rowCount(), 2);

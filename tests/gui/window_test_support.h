@@ -13,6 +13,8 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QStringList>
 #include <QTimer>
@@ -23,6 +25,26 @@
 #include <utility>
 
 namespace z2e_test {
+
+/// Calls `act` once on the GUI thread, as soon as a progress window offering Cancel (it does
+/// once it has painted) shows `text`; polls until the returned timer goes.
+inline std::unique_ptr<QTimer> whenProgressShows(const QString& text, std::function<void(z2e::CInProgress&)> act)
+{
+    auto poll = std::make_unique<QTimer>();
+    poll->setInterval(5);
+    QTimer* timer = poll.get();
+    QObject::connect(timer, &QTimer::timeout, [timer, text, act] {
+        auto* progress = qobject_cast<z2e::CInProgress*>(QApplication::activeModalWidget());
+        auto* cancel = progress ? progress->findChild<QPushButton*>() : nullptr;
+        auto* message = progress ? progress->findChild<QLabel*>("labelMessage") : nullptr;
+        if (!cancel || !cancel->isVisible() || !message || !message->text().contains(text))
+            return;
+        timer->stop();
+        act(*progress);
+    });
+    poll->start();
+    return poll;
+}
 
 /// The support library's site put into this process, with Qt's settings pointed there too
 /// (one site at a time).

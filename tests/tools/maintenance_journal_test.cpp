@@ -3,12 +3,19 @@
 #include "tools/board_test_procedure.h"
 #include "tools/change_intent.h"
 #include "tools/firmware_updater.h"
+#include "tools/journal_line_reader.h"
 #include "tools/maintenance_journal.h"
 #include "driver/command/app_status.h"
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <sys/syscall.h>
+#include <thread>
 #include <unistd.h>
 
 namespace z2e {
@@ -299,6 +306,101 @@ TEST_F(MaintenanceJournalTest, ABoardFolderPlantedAsALinkIsNotFollowed)
     EXPECT_FALSE(journal.keepResult(board, "selftest", "<HardwareCheck/>", result));
     EXPECT_TRUE(result.empty());
     EXPECT_TRUE(fs::is_empty(m_site / "elsewhere"));
+}
+
+TEST_F(MaintenanceJournalTest, DamagedLinesAreSkippedAndCountedAndNeverGlueTheNextRecord)
+{
+    MaintenanceJournal journal(maintenance(), "local");
+    JournalEntry entry;
+    entry.serial = "10A80001";
+    entry.operation = "selftest";
+    ASSERT_TRUE(journal.append(entry));
+    const std::string history = maintenance() + "/history.jsonl";
+    {
+        std::ofstream file(history, std::ios::app | std::ios::binary);
+        file << "garbage\n"
+             << "{\"serial\":\"10A80001\",\"status\":\"\xff\xfe\"}\n"
+             << "{\"serial\":\"10A80001\",\"operation\":\"huge\"}" << std::string(JournalLineReader::kMaxLineBytes, ' ')
+             << "\n"
+             << "{\"time\":\"2026-12-06T05:06:39.045Z\",\"serial\":\"10A8"; // torn by kill -9
+    }
+    entry.serial = "10a80001";
+    entry.operation = "autozero";
+    ASSERT_TRUE(journal.append(entry));
+
+    // Both records stay whole; the torn one is skipped, not glued to the next.
+    const JournalHistory read = journal.read("10A80001");
+    ASSERT_EQ(read.lines.size(), 2u);
+    EXPECT_EQ(MaintenanceJournal::field(read.lines[0], "operation"), "selftest");
+    EXPECT_EQ(MaintenanceJournal::field(read.lines[1], "operation"), "autozero") << read.lines[1];
+    EXPECT_EQ(read.damaged, 4u);
+    EXPECT_EQ(JournalLineReader::damagedText(read.damaged), "4 damaged lines skipped");
+    EXPECT_EQ(JournalLineReader::damagedText(1), "1 damaged line skipped");
+    EXPECT_EQ(journal.history("").size(), 2u);
+    EXPECT_TRUE(journal.history("10A8000").empty());
+}
+
+// Another program's append in progress (here the test's, half written) is waited for, not
+// interleaved with.
+TEST_F(MaintenanceJournalTest, AppendsOfTwoProgramsTakeTurns)
+{
+    MaintenanceJournal journal(maintenance(), "local");
+    JournalEntry entry;
+    entry.serial = "10A80001";
+    ASSERT_TRUE(journal.append(entry));
+    const int fd = ::open((maintenance() + "/history.jsonl").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const std::string first = "{\"serial\":\"10A80001\",";
+    ASSERT_EQ(::write(fd, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(fd); // the lock belongs to the parent's append alone
+        ::_exit(journal.append(entry) ? 0 : 1);
+    }
+    // Until the child waits in flock(2), or has ended without waiting.
+    bool waiting = false;
+    int status = -1;
+    for (int i = 0; i < 60000 && !waiting && ::waitpid(child, &status, WNOHANG) == 0; ++i) {
+        std::ifstream call("/proc/" + std::to_string(child) + "/syscall");
+        std::string number;
+        call >> number;
+        waiting = number == std::to_string(SYS_flock);
+        if (!waiting)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(waiting) << "the child appended while another append was in progress";
+    const std::string rest = "\"operation\":\"other\"}\n";
+    ASSERT_EQ(::write(fd, rest.data(), rest.size()), static_cast<ssize_t>(rest.size()));
+    ::close(fd);
+    if (waiting) {
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+    }
+    EXPECT_EQ(status, 0);
+    const JournalHistory read = journal.read("10A80001");
+    EXPECT_EQ(read.lines.size(), 3u);
+    EXPECT_EQ(read.damaged, 0u);
+}
+
+TEST_F(MaintenanceJournalTest, OnlyWholeJsonObjectsCountAsRecords)
+{
+    EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":1,\"b\":[\"x\",null,-2.5e3],\"c\":{\"d\":true}}"));
+    EXPECT_TRUE(JournalLineReader::isRecord("{}"));
+    EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":\"\\u00e9\\n\"}"));
+    for (const char* damaged : {"{\"a\":1", "{\"a\":1}}", "{\"a\":1} x", "[1]", "{\"a\":\"b}", "{\"a\":01x}",
+                                "{\"a\":\"\\q\"}", "{\"a\":\"\\u12\"}", "{\"a\" 1}", "{\"a\":1,}", "{a:1}",
+                                "{\"a\":tru}", "{\"a\":\"\t\"}", ""})
+        EXPECT_FALSE(JournalLineReader::isRecord(damaged)) << damaged;
+    EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":" + std::string(8, '[') + std::string(8, ']') + "}"));
+    EXPECT_FALSE(JournalLineReader::isRecord("{\"a\":" + std::string(40, '[') + std::string(40, ']') + "}"));
+}
+
+TEST_F(MaintenanceJournalTest, FieldDecodesEscapedCharactersAsUtf8)
+{
+    const std::string line = "{\"status\":\"caf\\u00e9 \\ud83d\\ude00 \\u0001\",\"result\":4009}";
+    EXPECT_EQ(MaintenanceJournal::field(line, "status"), "caf\xc3\xa9 \xf0\x9f\x98\x80 \x01");
+    EXPECT_EQ(MaintenanceJournal::field(line, "result"), "4009");
 }
 
 } // namespace

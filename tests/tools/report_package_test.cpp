@@ -90,7 +90,7 @@ TEST_F(ReportPackageTest, PacksTheFolderByRelativeNamesAtLevelNine)
     EXPECT_EQ(namesOf(entries),
               (std::vector<std::string>{"ZaMoQorin.log", "current.log", "inventory.json",
                                         "maintenance/10A80001/base.xml", "maintenance/history.jsonl",
-                                        "old/2025/ZaMoQorin_Dev.log"}));
+                                        "manifest.txt", "old/2025/ZaMoQorin_Dev.log"}));
     for (const auto& [name, entry] : entries) {
         EXPECT_EQ(entry.method, ZIP_CM_DEFLATE) << name;
         EXPECT_EQ(entry.flags & 6, 2) << name << ": not packed at the maximum level";
@@ -123,6 +123,30 @@ TEST_F(ReportPackageTest, LogsGrowingOrUnreadableDoNotSpoilThePackage)
     EXPECT_EQ(entries.at("growing.log").content, text);
     EXPECT_NE(readFile(logs() + "/growing.log"), text);
     EXPECT_EQ(entries.count("closed.log"), ::geteuid() != 0 ? 0u : 1u);
+}
+
+TEST_F(ReportPackageTest, LogRemovedWhilePackedIsLeftOutAndNamedInTheManifest)
+{
+    writeFile(logs() + "/a.log", "a\n");
+    writeFile(logs() + "/rotated.log", "old lines\n");
+    writeFile(logs() + "/cut.log", "old lines\n");
+    ReportPackage package(logs());
+    package.addDocument("inventory.json", "{}");
+    // Log rotation removes or empties a file after the folder was listed, before its bytes are read.
+    const ToolProgress rotate = [&](const std::string&, double, double) {
+        if (fs::exists(logs() + "/rotated.log"))
+            fs::resize_file(logs() + "/cut.log", 0);
+        fs::remove(logs() + "/rotated.log");
+    };
+    ASSERT_EQ(package.collect(build(), rotate), AppStatus::Ok);
+    ASSERT_EQ(package.place(m_scratch / "p.zip"), ReportPackage::Placement::Placed);
+    const auto entries = readArchive(m_scratch / "p.zip");
+    EXPECT_EQ(namesOf(entries), (std::vector<std::string>{"a.log", "inventory.json", "manifest.txt"}));
+    EXPECT_EQ(entries.at("manifest.txt").content, "Left out of this package:\ncut.log: vanished or shrank while it "
+                                                  "was packed\nrotated.log: vanished or shrank while it was packed\n");
+    EXPECT_EQ(package.skipped().size(), 2u);
+    EXPECT_EQ(package.entries().back().size, entries.at("manifest.txt").content.size());
+    EXPECT_TRUE(fs::is_empty(build()));
 }
 
 TEST_F(ReportPackageTest, DestinationGetsTheWholePackageOrNothing)

@@ -3,12 +3,18 @@
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 
+#include <boost/property_tree/json_parser.hpp>
+#include <boost/property_tree/ptree.hpp>
+
+#include <algorithm>
+
 namespace z2e {
 namespace {
 
 using namespace testing_tools;
 
 using Zamo2ctlTools = Zamo2ctlTest;
+namespace pt = boost::property_tree;
 
 TEST_F(Zamo2ctlTools, SelfTestAndFirmwareShowTheFailingAndTheOldBoard)
 {
@@ -160,6 +166,32 @@ TEST_F(Zamo2ctlTools, RetryFailedRemembersInterruptedUpdatesAndSaysWhenThereIsNo
     EXPECT_EQ(journal.history("10A80001").size(), 3u);
     EXPECT_EQ(journal.history("").size(), 3u); // no other board was touched
     EXPECT_EQ(run("firmware update --retry-failed", out), 66);
+}
+
+TEST_F(Zamo2ctlTools, HistoryStaysCompleteInAnyCaseAndByBoardWithADamagedJournal)
+{
+    std::string out;
+    std::string err;
+    EXPECT_EQ(run("selftest --board 1", out), 65);
+    {
+        std::ofstream file(MaintenanceJournal::defaultFolder() + "/history.jsonl", std::ios::app | std::ios::binary);
+        file << "\x01\x02 garbage\n{\"serial\":\"10A80002\",\"status\":\"\xc3\"}\n{\"serial\":\"10A8";
+    }
+    EXPECT_EQ(run("selftest --board 1", out), 65);
+    EXPECT_EQ(run("history --serial 10a80002 --json", out, &err), 0);
+    EXPECT_NE(err.find("3 damaged lines skipped"), std::string::npos) << err;
+    pt::ptree lines;
+    std::istringstream json(out);
+    ASSERT_NO_THROW(pt::read_json(json, lines)) << out;
+    EXPECT_EQ(lines.size(), 2u) << out;
+    EXPECT_EQ(run("history --board 1", out, &err), 0) << err;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
+    EXPECT_NE(out.find("QA-4116-STRAIN 10A80002  selftest"), std::string::npos) << out;
+    EXPECT_EQ(run("history --board 1 --serial 10A80002", out), 64);
+    EXPECT_EQ(run("history --board 99", out, &err), 65);
+    EXPECT_NE(err.find("board 99 has no serial number"), std::string::npos) << err;
+    EXPECT_EQ(test::runProcess(test::besideMe("zamo2ctl"), {"firmware", "update-file", "--board", "0", ""}).exitCode,
+              64);
 }
 
 } // namespace

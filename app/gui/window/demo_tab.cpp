@@ -1,6 +1,8 @@
 #include "gui/window/demo_tab.h"
+#include "gui/window/system_change_lock.h"
 
 #include "core/demo_status.h"
+#include "driver/command/app_status.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
 #include "core/enclosure_node.h"
@@ -163,6 +165,10 @@ void DemoTab::showPicker(std::uint32_t kind)
 
 std::int32_t DemoTab::runEdit(const std::string& text, std::function<std::int32_t()> operation)
 {
+    const auto lock =
+        SystemChangeLock::take(SystemLock::localSystem(), "editing the demo system", DemoTexts::kProgressTitle, m_window);
+    if (!lock)
+        return AppStatus::Cancelled;
     m_treeModel.clear();
     const std::int32_t status = CMiscUtils::runBehindProgress(
         DemoTexts::kProgressTitle, QString::fromStdString(text), m_window,
@@ -175,6 +181,8 @@ std::int32_t DemoTab::runEdit(const std::string& text, std::function<std::int32_
 
 void DemoTab::reportFailure(std::int32_t status)
 {
+    if (status == AppStatus::Cancelled)
+        return; // the wait for another program's edit was given up, and said so
     QString text = QString::fromStdString(demoStatusText(status));
     if (!m_editor.lastError().empty())
         text += "\n" + QString::fromStdString(m_editor.lastError());
@@ -339,6 +347,10 @@ void DemoTab::saveToFile(DemoOperation operation, const std::function<std::int32
 
 bool DemoTab::saveConfiguration(const DriverLogSettings* windowLogSettings)
 {
+    const auto lock = SystemChangeLock::take(SystemLock::localSystem(), "saving the driver configuration",
+                                             DemoTexts::kConfigurationTitle, m_window);
+    if (!lock)
+        return false;
     const std::string keptBefore = m_system.keptConfigurationFile();
     const std::int32_t status = m_editor.saveConfiguration(windowLogSettings);
     updateActions();

@@ -1,4 +1,5 @@
 #include "gui/window/eeprom_menu_actions.h"
+#include "gui/window/system_change_lock.h"
 
 #include "config/output_destination.h"
 #include "core/application_status.h"
@@ -155,6 +156,9 @@ void EepromMenuActions::restoreFromChosenFile(const ToolTarget* target, EepromWh
 std::int32_t EepromMenuActions::restoreFromFile(const ToolTarget& target, EepromWhich which, const std::string& path,
                                                 QWidget* parent)
 {
+    const auto lock = SystemChangeLock::take(target, "restoring an EEPROM", kRestoreTitle, parent);
+    if (!lock)
+        return AppStatus::Cancelled;
     std::unique_ptr<MaintenanceJournal> journal = journalFor(target);
     EepromRestore restore(*target.wrapper, journal.get());
     const std::uint32_t board = target.boards.front();
@@ -179,6 +183,9 @@ void EepromMenuActions::autoRestore(const ToolTarget* target, EepromWhich which)
         CMiscUtils::notifyStatus(kSystemTitle, AppStatus::InternalError, m_parent);
         return;
     }
+    const auto lock = SystemChangeLock::take(*target, "restoring an EEPROM", kRestoreTitle, m_parent);
+    if (!lock)
+        return;
     std::unique_ptr<MaintenanceJournal> journal = journalFor(*target);
     EepromRestore restore(*target->wrapper, journal.get());
     const std::uint32_t board = target->boards.front();

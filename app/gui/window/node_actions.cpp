@@ -7,9 +7,12 @@
 #include "gui/dialogs/network/net_actions_dialog.h"
 #include "gui/dialogs/network/node_name_dialog.h"
 #include "gui/dialogs/network/remote_settings_dialog.h"
+#include "gui/window/system_change_lock.h"
 
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "uni/net_if_provider.h"
+
+#include <map>
 
 namespace z2e {
 namespace {
@@ -38,6 +41,18 @@ NodeActions::NodeActions(QWidget* parent, Host host) : m_parent(parent), m_host(
 void NodeActions::perform(int code, QorinNodeUtilWrapper& node, const ModelNode& root,
                           const QString& name)
 {
+    static const std::map<int, const char*> activities = {
+        {CNetActionsDialog::Rename, "renaming the node"},
+        {CNetActionsDialog::RebootSystem, "rebooting the node"},
+        {CNetActionsDialog::RestartServer, "restarting the node's server"},
+        {CNetActionsDialog::ChangeIp, "changing the node's IP configuration"}};
+    const auto activity = activities.find(code);
+    if (activity == activities.end() || !node.node())
+        return;
+    const auto lock = SystemChangeLock::take(SystemLock::nodeSystem(node.node()->getAddress()), activity->second,
+                                             kQuestionTitle, m_parent);
+    if (!lock)
+        return;
     switch (code) {
     case CNetActionsDialog::Rename:
         rename(node, name);

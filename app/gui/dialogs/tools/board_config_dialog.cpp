@@ -1,4 +1,5 @@
 #include "gui/dialogs/tools/board_config_dialog.h"
+#include "gui/window/system_change_lock.h"
 
 #include "ui_board_config_dialog.h"
 
@@ -80,6 +81,9 @@ std::uint32_t CBoardConfigDialog::chosenFeatureSet() const
 void CBoardConfigDialog::save()
 {
     if (m_readStatus != AppStatus::Ok || !m_target.wrapper)
+        return;
+    const auto lock = SystemChangeLock::take(m_target, "changing board features", kTitle, this);
+    if (!lock)
         return;
     m_writtenSet = chosenFeatureSet();
     BoardFeatures tool(*m_target.wrapper, m_journal.get());

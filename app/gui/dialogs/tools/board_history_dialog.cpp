@@ -6,6 +6,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/window/eeprom_menu_actions.h"
 #include "tools/change_intent.h"
+#include "tools/journal_line_reader.h"
 #include "tools/maintenance_journal.h"
 
 #include <QHeaderView>
@@ -43,7 +44,7 @@ CBoardHistoryDialog::CBoardHistoryDialog(const std::string& journalFolder, const
     connect(m_ui->btnClose, &QPushButton::clicked, this, &CBoardHistoryDialog::hdl_BtnClicked_Close);
     connect(m_ui->btnRestore, &QPushButton::clicked, this, &CBoardHistoryDialog::hdl_BtnClicked_Restore);
     connect(m_ui->tableHistory, &QTableWidget::itemSelectionChanged, this, &CBoardHistoryDialog::updateWidgets);
-    m_ui->labelBoard->setText(QString("%1  (serial number %2)").arg(boardCaption, QString::fromStdString(serial)));
+    m_caption = QString("%1  (serial number %2)").arg(boardCaption, QString::fromStdString(serial));
     fillHistory();
 }
 
@@ -53,7 +54,13 @@ void CBoardHistoryDialog::fillHistory()
 {
     const MaintenanceJournal journal(m_journalFolder, "");
     // An empty serial would list every board's history.
-    std::vector<std::string> lines = m_serial.empty() ? std::vector<std::string>() : journal.history(m_serial);
+    const JournalHistory history = m_serial.empty() ? JournalHistory() : journal.read(m_serial);
+    const std::vector<std::string>& lines = history.lines;
+    m_ui->labelBoard->setText(history.damaged == 0 ? m_caption
+                                                   : m_caption + "\n" +
+                                                         QString::fromStdString(JournalLineReader::damagedText(
+                                                             history.damaged)) +
+                                                         " (the journal's file is damaged)");
     // The journal appends, so the file's last line is the newest.
     m_lines.assign(lines.rbegin(), lines.rend());
 

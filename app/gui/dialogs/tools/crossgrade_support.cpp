@@ -1,4 +1,5 @@
 #include "gui/dialogs/tools/crossgrade_support.h"
+#include "gui/window/system_change_lock.h"
 
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
@@ -19,6 +20,9 @@ std::int32_t runCrossGrade(const ToolTarget& target, const std::string& to, QWid
         CMiscUtils::notify(title, "Invalid item selected!", parent);
         return AppStatus::NoSuchBoard;
     }
+    const auto lock = SystemChangeLock::take(target, "cross-grading a board", title, parent);
+    if (!lock)
+        return AppStatus::Cancelled;
     const std::unique_ptr<MaintenanceJournal> journal = journalFor(target);
     BoardCrossGrade tool(*target.wrapper, journal.get());
     const std::uint32_t board = target.boards.front();

@@ -1,4 +1,5 @@
 #include "gui/dialogs/tools/dialog_set_eeprom.h"
+#include "gui/window/system_change_lock.h"
 
 #include "ui_dialog_set_eeprom.h"
 
@@ -97,6 +98,9 @@ void CDialogSetEEPROM::hdl_Btn_Store()
                                                       revision))
         return;
     const std::string serial = m_ui->editSerial->text().toStdString();
+    const auto lock = SystemChangeLock::take(m_target, "rewriting an EEPROM", kProgressTitle, this);
+    if (!lock)
+        return;
     EepromEditor& editor = *m_editor;
     const std::int32_t status = runChangeBehindProgress(
         kProgressTitle, kProgressText, this, m_journal.get(),
@@ -121,6 +125,9 @@ void CDialogSetEEPROM::hdl_Btn_Erase()
         "written again;\nonly a snapshot or a backup file brings the content back.",
         this);
     if (answer != CDecisionDialogYesNo::Yes)
+        return;
+    const auto lock = SystemChangeLock::take(m_target, "erasing an EEPROM", kProgressTitle, this);
+    if (!lock)
         return;
     EepromEditor& editor = *m_editor;
     runChangeBehindProgress(

@@ -1,4 +1,5 @@
 #include "gui/dialogs/tools/enclosure_dialog.h"
+#include "gui/window/system_change_lock.h"
 
 #include "ui_enclosure_dialog.h"
 
@@ -104,6 +105,9 @@ std::int32_t CEnclosureDialog::runUpdate()
         if (record.kind == EnclosureKind::NotWritable) {
             status = AppStatus::EnclosureNotWritable;
         } else {
+            const auto lock = SystemChangeLock::take(m_target, "writing enclosure data", kTitle, this);
+            if (!lock)
+                return AppStatus::Cancelled;
             EnclosureDataTool tool(*m_target.wrapper, m_journal.get());
             status = runChangeBehindProgress(
                 kTitle, "Writing data to enclosure.", this, m_journal.get(),

@@ -1,4 +1,5 @@
 #include "gui/dialogs/tools/fw_update_dialog.h"
+#include "gui/window/system_change_lock.h"
 
 #include "ui_fw_update_dialog.h"
 
@@ -78,6 +79,9 @@ std::int32_t CFWUpdateDialog::runUpdate(bool retryFailedOnly)
 {
     if (m_running || !m_updater || m_rows.empty())
         return AppStatus::FirmwareSkipped;
+    const auto lock = SystemChangeLock::take(m_target, "updating firmware", "Firmware Update", this);
+    if (!lock)
+        return AppStatus::Cancelled;
     m_running = true;
     updateWidgets();
     m_updater->setKeepNewer(m_ui->chkKeepNewer->isChecked());

@@ -1,4 +1,5 @@
 #include "gui/dialogs/tools/fw_update_pro_dialog.h"
+#include "gui/window/system_change_lock.h"
 
 #include "ui_fw_update_pro_dialog.h"
 
@@ -52,6 +53,9 @@ std::int32_t CFWUpdateProDialog::runUpdate()
     const std::string selection = m_ui->editFilename->text().toStdString();
     if (m_running || selection.empty() || m_rows.size() != 1)
         return AppStatus::FirmwareSkipped;
+    const auto lock = SystemChangeLock::take(m_target, "updating firmware", kTitle, this);
+    if (!lock)
+        return AppStatus::Cancelled;
     m_running = true;
     updateWidgets();
     FirmwareUpdater& updater = *m_updater;

@@ -1,4 +1,5 @@
 #include "gui/dialogs/tools/self_test_dialog.h"
+#include "gui/window/system_change_lock.h"
 
 #include "ui_self_test_dialog.h"
 
@@ -158,6 +159,14 @@ void CSelfTestDialog::runTest(BoardTest test)
     if (m_boards.empty()) {
         updateWidgets();
         return;
+    }
+    std::unique_ptr<SystemLock> lock;
+    // Self tests only read; the calibrations change the boards.
+    if (test >= BoardTest::AutoZero) {
+        lock = SystemChangeLock::take(m_target, std::string("calibrating (") + BoardTestProcedure::testName(test) + ")",
+                                      windowTitle(), this);
+        if (!lock)
+            return;
     }
     m_running = true;
     updateWidgets();

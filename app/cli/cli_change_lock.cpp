@@ -1,0 +1,96 @@
+#include "cli_change_lock.h"
+
+#include "cli_output.h"
+#include "command_watchdog.h"
+
+#include <iostream>
+#include <map>
+
+namespace z2e {
+namespace cli {
+
+namespace {
+
+constexpr std::uint32_t kUnlimitedCommandWaitSeconds = 60;
+
+std::string argument(const CliOptions& options, std::size_t index)
+{
+    return index < options.arguments.size() ? options.arguments[index] : std::string();
+}
+
+int giveUp(const CliOptions& options, const std::string& message, int status)
+{
+    std::cerr << "zamo2ctl: " << message << "\n";
+    if (options.json) {
+        Report report;
+        report.add("error", std::string(status == EXIT_TIMEOUT ? "busy" : "lock"));
+        report.add("message", message);
+        report.add("exitStatus", static_cast<std::int64_t>(status));
+        std::cout << report.render(true);
+    }
+    return status;
+}
+
+} // namespace
+
+std::string changeActivity(const CliOptions& options)
+{
+    static const std::map<std::string, std::string> subcommands = {
+        {"firmware update", "updating firmware"},
+        {"firmware update-file", "updating firmware"},
+        {"eeprom restore", "restoring an EEPROM"},
+        {"eeprom auto-restore", "restoring an EEPROM"},
+        {"eeprom write-default", "rewriting an EEPROM"},
+        {"eeprom erase", "erasing an EEPROM"},
+        {"enclosure write", "writing enclosure data"},
+        {"node rename", "renaming the node"},
+        {"node ip", "changing the node's IP configuration"},
+        {"node restart-server", "restarting the node's server"},
+        {"node reboot", "rebooting the node"},
+    };
+    const std::string& c = options.command;
+    const std::string first = argument(options, 0);
+    if (const auto it = subcommands.find(c + " " + first); it != subcommands.end())
+        return it->second;
+    if (c == "calibrate")
+        return "calibrating (" + first + ")";
+    if (c == "crossgrade")
+        return "cross-grading a board";
+    if (c == "features" && !options.arguments.empty())
+        return "changing board features";
+    const bool demoRead = first == "list-models" || first == "export";
+    if ((c == "demo" && !demoRead) || (c == "channel-module" && !options.arguments.empty()))
+        return "editing the demo system";
+    return {};
+}
+
+int lockChangedSystem(const CliOptions& options, std::unique_ptr<SystemLock>& lock)
+{
+    const std::string activity = changeActivity(options);
+    if (activity.empty())
+        return EXIT_OK;
+    // The demo system is this computer's, wherever its copy comes from.
+    const bool local = options.node.empty() || options.command == "demo";
+    lock = std::make_unique<SystemLock>(SystemLock::defaultFolder(),
+                                        local ? SystemLock::localSystem() : SystemLock::nodeSystem(options.node));
+    const std::uint32_t limit = commandTimeoutSeconds(options);
+    const std::uint32_t seconds = limit != 0 ? limit : kUnlimitedCommandWaitSeconds;
+    const auto told = [&](const std::string& words) {
+        CommandWatchdog::setWaitingFor(words);
+        std::cerr << "zamo2ctl: " << words << "; waiting up to " << seconds << " s (--timeout)\n";
+    };
+    const SystemLock::Outcome outcome = lock->acquire(
+        "zamo2ctl", activity, std::chrono::steady_clock::now() + std::chrono::seconds(seconds), told);
+    CommandWatchdog::setWaitingFor({});
+    if (outcome == SystemLock::Outcome::Held)
+        return EXIT_OK;
+    if (outcome == SystemLock::Outcome::Failed)
+        return giveUp(options, lock->error() + "; nothing was changed", EXIT_CANNOT_CREATE);
+    return giveUp(options,
+                  "gave up after " + std::to_string(seconds) + " s (--timeout " + std::to_string(seconds) +
+                      "), nothing was changed: " + lock->busyText(),
+                  EXIT_TIMEOUT);
+}
+
+} // namespace cli
+} // namespace z2e

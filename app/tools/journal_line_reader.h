@@ -1,0 +1,42 @@
+#pragma once
+// Reads history.jsonl line by line as a damaged file allows: a line torn by a crash, garbage,
+// bytes that are not UTF-8 or a line longer than kMaxLineBytes is skipped and counted, never
+// held in memory beyond that length. Only lines that are whole JSON objects come out.
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+namespace z2e {
+
+class JournalLineReader {
+public:
+    /// Far above any line the program writes (a few hundred bytes).
+    static constexpr std::size_t kMaxLineBytes = 64 * 1024;
+
+    /// Opens `path`; a missing file reads as empty.
+    explicit JournalLineReader(const std::string& path);
+    ~JournalLineReader();
+    JournalLineReader(const JournalLineReader&) = delete;
+    JournalLineReader& operator=(const JournalLineReader&) = delete;
+
+    /// The next whole record in `line`; false at the end of the file.
+    bool next(std::string& line);
+    /// Lines skipped so far (empty lines do not count).
+    std::size_t damaged() const { return m_damaged; }
+
+    /// Whether `line` is one JSON object of valid UTF-8 and nothing else.
+    static bool isRecord(const std::string& line);
+    /// "1 damaged line skipped", "3 damaged lines skipped".
+    static std::string damagedText(std::size_t count);
+
+private:
+    /// Reads up to the next line end; false at the end of the file. `tooLong` when the line
+    /// did not fit (its rest is read and dropped).
+    bool readLine(std::string& line, bool& tooLong);
+
+    std::FILE* m_file = nullptr;
+    std::size_t m_damaged = 0;
+};
+
+} // namespace z2e
