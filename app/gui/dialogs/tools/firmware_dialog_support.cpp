@@ -6,7 +6,10 @@
 #include "driver/command/app_status.h"
 #include "tools/maintenance_journal.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -50,6 +53,12 @@ void showFirmwareRows(QTableWidget* table, const std::vector<FirmwareRow>& rows)
         }
     }
     table->resizeColumnsToContents();
+    // Every column whole (the plan and the outcome name versions), as far as the screen allows.
+    const int wanted = table->horizontalHeader()->length() + table->verticalScrollBar()->sizeHint().width() +
+                       2 * table->frameWidth();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int most = screen ? screen->availableGeometry().width() * 9 / 10 : wanted;
+    table->setMinimumWidth(std::min(wanted, most));
 }
 
 ToolProgress timedProgress(CInProgress& progress)
