@@ -338,6 +338,22 @@ TEST_F(MaintenanceJournalTest, DamagedLinesAreSkippedAndCountedAndNeverGlueTheNe
     EXPECT_EQ(JournalLineReader::damagedText(1), "1 damaged line skipped");
     EXPECT_EQ(journal.history("").size(), 2u);
     EXPECT_TRUE(journal.history("10A8000").empty());
+
+    // A record of exactly the longest length is kept; one byte more is damage.
+    entry.serial = "10A80009";
+    const std::size_t bare = journal.line(entry).size();
+    entry.statusText.assign(JournalLineReader::kMaxLineBytes - bare, 'x');
+    const std::string longest = journal.line(entry);
+    ASSERT_EQ(longest.size(), JournalLineReader::kMaxLineBytes);
+    entry.statusText += 'x';
+    {
+        std::ofstream file(history, std::ios::app | std::ios::binary);
+        file << longest << "\n" << journal.line(entry) << "\n";
+    }
+    const JournalHistory limits = journal.read("10A80009");
+    ASSERT_EQ(limits.lines.size(), 1u);
+    EXPECT_EQ(limits.lines[0], longest);
+    EXPECT_EQ(limits.damaged, 5u);
 }
 
 // Another program's append in progress (here the test's, half written) is waited for, not

@@ -6,6 +6,7 @@
 #include "tools/maintenance_journal.h"
 #include "tools/system_lock.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,6 +65,12 @@ TEST_F(SystemLockTest, DeadHolderNeverBlocksAndPlantedLinksAreNotFollowed)
     EXPECT_EQ(planted.tryAcquire("zamo2ctl", "rebooting the node"), SystemLock::Outcome::Failed);
     EXPECT_NE(planted.error().find("a link stands there"), std::string::npos) << planted.error();
     EXPECT_EQ(test::readFile(target), "keep me");
+
+    // A FIFO would take the holder's words and lock nothing another program sees.
+    ASSERT_EQ(::mkfifo((folder() + "/node-127.0.0.6.lock").c_str(), 0600), 0);
+    SystemLock fifo(folder(), SystemLock::nodeSystem("127.0.0.6"));
+    EXPECT_EQ(fifo.tryAcquire("zamo2ctl", "rebooting the node"), SystemLock::Outcome::Failed);
+    EXPECT_NE(fifo.error().find("is not a regular file"), std::string::npos) << fifo.error();
 }
 
 TEST_F(SystemLockTest, Zamo2ctlWaitsForTheHolderAndGivesUpAfterItsTimeout)
@@ -86,6 +93,9 @@ TEST_F(SystemLockTest, Zamo2ctlWaitsForTheHolderAndGivesUpAfterItsTimeout)
     ASSERT_EQ(node.tryAcquire("zamo2ctl", "rebooting the node"), SystemLock::Outcome::Held);
     EXPECT_EQ(run("node reboot --node 127.0.0.9 --yes --timeout 1", out, &err), 75);
     EXPECT_NE(err.find("is rebooting the node"), std::string::npos) << err;
+    // The demo system is this computer's, also when it is copied from a node.
+    EXPECT_EQ(run("demo import-node --node 127.0.0.9 --timeout 1", out, &err), 75);
+    EXPECT_NE(err.find(words), std::string::npos) << err;
 
     holder.release();
     EXPECT_EQ(run("calibrate reset-defaults --board 0 --yes --timeout 30", out, &err), 0) << err;

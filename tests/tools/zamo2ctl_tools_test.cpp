@@ -8,6 +8,12 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace z2e {
 namespace {
 
@@ -37,6 +43,60 @@ TEST_F(Zamo2ctlTools, SelfTestAndFirmwareShowTheFailingAndTheOldBoard)
     EXPECT_EQ(run("history --serial 10A80002 --json", out), 0);
     EXPECT_EQ(out.rfind("[\n{\"time\":", 0), 0u) << out;
     EXPECT_NE(out.find("\"operation\":\"selftest\""), std::string::npos) << out;
+}
+
+// zamo2ctl with a terminal for standard input that already holds `answer`; its exit status.
+int runOnTerminal(const std::vector<std::string>& args, const std::string& answer)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+        return -1;
+    const std::string terminal = ::ptsname(master);
+    const std::string program = test::besideMe("zamo2ctl");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setsid();
+        const int in = ::open(terminal.c_str(), O_RDWR);
+        const int none = ::open("/dev/null", O_WRONLY);
+        if (in < 0 || none < 0 || ::dup2(in, STDIN_FILENO) < 0 || ::dup2(none, STDOUT_FILENO) < 0 ||
+            ::dup2(none, STDERR_FILENO) < 0)
+            ::_exit(120);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(121);
+    }
+    const std::string line = answer + "\n";
+    const bool sent = ::write(master, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    int status = -1;
+    // The echo of the answer is read away so that the terminal never blocks the child.
+    char echo[256];
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        pollfd ready{master, POLLIN, 0};
+        if (::poll(&ready, 1, 50) > 0 && ::read(master, echo, sizeof echo) <= 0)
+            break;
+    }
+    if (::waitpid(child, &status, 0) != child && !WIFEXITED(status))
+        status = -1;
+    ::close(master);
+    return sent && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// On a terminal the question is asked: "yes" and "OK" go on, anything else sends nothing.
+TEST_F(Zamo2ctlTools, OnATerminalTheAnswerDecides)
+{
+    const std::vector<std::string> threeWire{"calibrate", "threewire", "--board", "0"};
+    EXPECT_EQ(runOnTerminal(threeWire, "no"), 65);
+    EXPECT_FALSE(fs::exists(journalFolder()));
+    for (const char* yes : {"yes", "OK"}) {
+        EXPECT_EQ(runOnTerminal(threeWire, yes), 0) << yes;
+        std::string out;
+        ASSERT_EQ(run("history --board 0", out), 0);
+        EXPECT_NE(out.find("threewire"), std::string::npos) << yes << ": " << out;
+        fs::remove_all(journalFolder());
+    }
 }
 
 TEST_F(Zamo2ctlTools, ChangesNeedConsentAndRealBoards)
