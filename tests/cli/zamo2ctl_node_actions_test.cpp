@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(m_port, 0);
-        ASSERT_TRUE(m_node.start(kAddress, {"--name", "Bench-North"}, m_port)) << m_node.output();
+        ASSERT_TRUE(m_node.start(kAddress, {"--name", "Bench-North", "--log", m_log}, m_port)) << m_node.output();
     }
 
     ProcessResult onNode(Args args) const
@@ -34,7 +34,15 @@ protected:
         return zamo2ctl({"nodes", "--base-port", std::to_string(m_port), "--scan-ms", "1500"}).out;
     }
 
+    /// Whether the simulator logged that it received the maintenance command `code` ("0x12aa").
+    bool received(const std::string& code) const
+    {
+        return z2e::test::readFile(m_log).find("maintenance command " + code) != std::string::npos;
+    }
+
     std::uint16_t m_port = z2e::test::freeClientBasePort({kAddress});
+    z2e::test::ScratchFolder m_folder;
+    std::string m_log = m_folder / "node.log";
     NodeSimProcess m_node;
 };
 
@@ -88,6 +96,17 @@ TEST_F(Zamo2ctlNodeActions, RestartServerNeedsTheNodeOption)
     const ProcessResult restarted = onNode({"node", "restart-server", "--yes"});
     EXPECT_EQ(restarted.exitCode, 0) << restarted.err;
     EXPECT_NE(restarted.out.find("restarts its server"), std::string::npos);
+    EXPECT_TRUE(received("0x11aa"));
+    EXPECT_FALSE(received("0x12aa"));
+}
+
+TEST_F(Zamo2ctlNodeActions, RebootSendsTheRebootCommand)
+{
+    const ProcessResult rebooted = onNode({"node", "reboot", "--yes"});
+    EXPECT_EQ(rebooted.exitCode, 0) << rebooted.err;
+    EXPECT_NE(rebooted.out.find("reboots"), std::string::npos) << rebooted.out;
+    EXPECT_TRUE(received("0x12aa"));
+    EXPECT_FALSE(received("0x11aa"));
 }
 
 } // namespace

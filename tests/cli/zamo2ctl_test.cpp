@@ -44,7 +44,8 @@ std::string shown(const ProcessResult& run)
 TEST(Zamo2ctl, BadCommandLinesExit64)
 {
     const Args lines[] = {{}, {"frobnicate"}, {"get", "System"}, {"set-i32", "0", "1"}, {"--simulation", "maybe", "local"},
-                          {"--driver"}, {"--bogus", "local"}, {"driver-text", "twelve"}, {"config", "verify", "x"}};
+                          {"--driver"}, {"--bogus", "local"}, {"driver-text", "twelve"}, {"config", "verify", "x"},
+                          {"selftest", "--board", "-1"}};
     const std::string pointer = " - see zamo2ctl --help\n";
     for (const Args& args : lines) {
         // One line that says what is wrong, not the whole help.

@@ -83,6 +83,12 @@ TEST_F(BoardTestProcedureTest, SelfTestShowsEachBoardsVerdictAndSavesAllUnderRes
     EXPECT_NE(text.find("\n<Results>\n\t<HardwareCheck Kind=\"standard\">\n\t\t<BoardId0 "), std::string::npos) << text;
     EXPECT_NE(text.find("\t\t<BoardId1 Passed=\"false\""), std::string::npos);
     EXPECT_EQ(TestResultFiles::saveAll((m_dir / "no/such/folder.xml").string(), outcome.rows), 1001);
+    // Rows without a result document give nothing to save, and no file.
+    std::vector<BoardTestRow> none(outcome.rows);
+    for (BoardTestRow& row : none)
+        row.document.clear();
+    EXPECT_EQ(TestResultFiles::saveAll((m_dir / "none.xml").string(), none), AppStatus::NothingToCollect);
+    EXPECT_FALSE(fs::exists(m_dir / "none.xml"));
     const fs::path single = m_dir / "one.xml";
     ASSERT_EQ(TestResultFiles::saveSingle(single.string(), outcome.rows[0]), 0);
     EXPECT_EQ(test::readFile(single), outcome.rows[0].document);

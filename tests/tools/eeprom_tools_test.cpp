@@ -63,6 +63,8 @@ TEST_F(EepromToolsTest, BackupIsTheDocumentAsReadNamedAfterBoardNameAndSerial)
     EXPECT_EQ(fs::path(path).filename(), "Baseeeprom_Brd1_NoName_NoSerial.xml");
     EXPECT_EQ(EepromBackup::fileName(2, EepromWhich::Base, "<BaseEEPROM Name=\"../x\"/>"),
               "Baseeeprom_Brd2_.._x_NoSerial.xml");
+    EXPECT_EQ(EepromBackup::fileName(2, EepromWhich::Base, "<BaseEEPROM Name=\"a\\b\"/>"),
+              "Baseeeprom_Brd2_a_b_NoSerial.xml");
 
     EXPECT_EQ(backup.run(0, EepromWhich::Base, m_site / "missing", path), AppStatus::SnapshotFailed);
     EXPECT_NE(backup.message().find("No such file or directory"), std::string::npos) << backup.message();
@@ -70,6 +72,12 @@ TEST_F(EepromToolsTest, BackupIsTheDocumentAsReadNamedAfterBoardNameAndSerial)
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(MaintenanceJournal::field(lines[3], "operation"), "eeprom-backup");
     EXPECT_EQ(MaintenanceJournal::field(lines[3], "result"), "4009");
+
+    // A failed backup stays a failed backup when its journal line is lost too.
+    test::writeFile(m_site / "blocked", "a file where the journal's folder would be");
+    MaintenanceJournal lost(m_site / "blocked/maintenance", "local");
+    EXPECT_EQ(EepromBackup(wrapper, &lost).run(0, EepromWhich::Base, m_site / "missing", path),
+              AppStatus::SnapshotFailed);
 }
 
 // The journal's snapshot of a board is a backup file: restored, the board reads as before.
