@@ -233,18 +233,14 @@ TEST_F(EepromDialogsTest, EditorOnABoardWithoutSnapshotAsksFirst)
     const ToolTarget board = target(7);
     z2e_test::SnapshotQuestionAnswer answer(false);
     DialogRecorder recorder;
-    recorder.setHandler([&](QWidget* modal) {
-        if (answer(modal))
-            return true;
-        if (auto* editor = qobject_cast<CDialogSetEEPROM*>(modal)) {
-            QTimer::singleShot(0, editor, [editor] {
-                child<QLineEdit>(*editor, "editSerial")->setText("10A8FFFF");
-                child<QPushButton>(*editor, "btnStore")->click();
-            });
-            return true;
-        }
-        return false;
-    });
+    // One store per opened editor: a second click while the first store waits for its question
+    // would wait for the first's lock.
+    const auto store = [](CDialogSetEEPROM& editor) {
+        child<QLineEdit>(editor, "editSerial")->setText("10A8FFFF");
+        child<QPushButton>(editor, "btnStore")->click();
+    };
+    EditorScript stores({store, store});
+    recorder.setHandler([&](QWidget* modal) { return answer(modal) || stores(modal); });
     actions(QString()).run(MenuEntry::ConfigureBaseEeprom, &board);
     ASSERT_EQ(answer.asked.size(), 1);
     EXPECT_TRUE(answer.asked[0].contains("cannot read the connector EEPROM of board 7")) << answer.asked[0].toStdString();
