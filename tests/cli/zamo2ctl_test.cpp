@@ -281,6 +281,13 @@ TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
     ASSERT_EQ(run({"demo", "import", file}).exitCode, 0);
     readSavedConfiguration();
     EXPECT_EQ(enclosures.size(), 2u);
+    // set-type leaves an empty enclosure of the new type.
+    const ProcessResult typed = run({"demo", "set-type", "1", "qe-p4"});
+    ASSERT_EQ(typed.exitCode, 0) << typed.err;
+    readSavedConfiguration();
+    ASSERT_EQ(enclosures.size(), 2u);
+    EXPECT_NE(enclosures[1].key.find("QE-P4"), std::string::npos) << enclosures[1].key;
+    EXPECT_EQ(boards.size(), 2u);
 
     // The configuration now lives behind a link into a folder that has gone: the edit is
     // reported as not saved, with the system's reason, and never as done.

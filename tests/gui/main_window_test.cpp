@@ -20,6 +20,7 @@
 #include "gui/models/tree_view_model.h"
 #include "gui/window/demo_tab.h"
 #include "gui/window/tool_target_builder.h"
+#include "gui/dialogs/tools/self_test_dialog.h"
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 #include "tools/system_lock.h"
@@ -299,6 +300,31 @@ QString toolDialogWhile(const std::function<void()>& open)
     poll.start();
     open();
     return seen;
+}
+
+// The factory entry runs the factory variant of the self test, which the journal names.
+TEST_F(MainWindowTest, FactorySelfTestRunsTheFactoryVariant)
+{
+    const QStringList entries = menuAt(m_window->ui()->treeHardware, "Slot 3:   QA-4116", true);
+    ASSERT_TRUE(m_window->ui()->actionFactorySelfTest->isVisible()) << entries.join(", ").toStdString();
+    bool ran = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&ran] {
+        auto* dialog = qobject_cast<CSelfTestDialog*>(QApplication::activeModalWidget());
+        if (ran || !dialog || !dialog->isVisible())
+            return;
+        ran = true;
+        dialog->findChild<QPushButton*>("btnSelfTest")->click();
+        dialog->reject();
+    });
+    poll.start();
+    m_window->ui()->actionFactorySelfTest->trigger();
+    ASSERT_TRUE(ran);
+    const std::vector<std::string> lines =
+        MaintenanceJournal(MaintenanceJournal::defaultFolder(), "local").history("");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(MaintenanceJournal::field(lines[0], "operation"), "selftest-factory");
 }
 
 TEST_F(MainWindowTest, BoardToolsOpenForTheRowTheyWereChosenFor)

@@ -64,6 +64,9 @@ TEST(DiscoveryAnswer, NetBaseIsRequiredAndBadNumbersCountAsAbsent)
     const std::string badPort = "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask>"
                                 "<ctrl_port>70000</ctrl_port></NetBase></Cmd>";
     EXPECT_FALSE(DiscoveryAnswer::parse(badPort.data(), badPort.size(), answer));
+    const std::string noPort = "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask>"
+                               "<ctrl_port>0</ctrl_port></NetBase></Cmd>";
+    EXPECT_FALSE(DiscoveryAnswer::parse(noPort.data(), noPort.size(), answer));
 
     std::string doc = "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask>"
                       "<ctrl_port>9300</ctrl_port><client-addr>not.an.address</client-addr></NetBase>"

@@ -164,6 +164,35 @@ TEST_F(FirmwareUpdaterTest, RetryTouchesOnlyTheFailedRows)
     EXPECT_EQ(journal.history("").size(), 3u);
 }
 
+// What the journal remembers as failed: a failed or interrupted last update, never a skipped
+// or updated one, and never for a board without a serial (whose lines cannot be told apart).
+TEST(FirmwareRetryFromJournal, OnlyABoardsOwnFailedLastUpdateCounts)
+{
+    test::ScratchFolder folder;
+    MaintenanceJournal journal(folder / "maintenance", "local");
+    const auto line = [&journal](const std::string& serial, std::int32_t result) {
+        JournalEntry entry;
+        entry.serial = serial;
+        entry.operation = "firmware-update";
+        entry.result = result;
+        ASSERT_TRUE(journal.append(entry));
+    };
+    line("S1", AppStatus::FirmwareUpdateFailed);
+    line("S1", AppStatus::FirmwareSkipped);
+    line("S2", AppStatus::FirmwareUpdated);
+    line("S3", AppStatus::FirmwareUpdated);
+    line("S3", AppStatus::FirmwareUpdateFailed);
+    line("", AppStatus::FirmwareUpdateFailed);
+    std::vector<FirmwareRow> rows(4);
+    const char* serials[] = {"S1", "S2", "S3", ""};
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].board.serial = serials[i];
+    EXPECT_EQ(FirmwareUpdater::markFailedFromJournal(rows, journal), 1u);
+    EXPECT_EQ(rows[2].outcome, AppStatus::FirmwareUpdateFailed);
+    for (const std::size_t kept : {0u, 1u, 3u})
+        EXPECT_NE(rows[kept].outcome, AppStatus::FirmwareUpdateFailed) << serials[kept];
+}
+
 TEST_F(FirmwareUpdaterTest, SingleBoardUpdateWithAListedFile)
 {
     QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QC-3104", 2, "02F4", "10A80006"));
