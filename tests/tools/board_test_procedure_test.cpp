@@ -1,5 +1,6 @@
 #include "tools_fixture.h"
 
+#include "tools/board_identity.h"
 #include "tools/board_test_procedure.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
@@ -37,13 +38,27 @@ TEST(TestVerdict, DocumentGivesBoardVerdictAndDetailRows)
     const std::string gain =
         "<Selfjustage><BoardId3 Passed=\"True\"><Check Target=\"SelfJustage\" Passed=\"false\" Limit=\"0.002\">"
         "<ID0 Device=\"Excitation\" Range=\"5 V\" Limit=\"0.01\" Meas_Gain=\"0.99\" Old_Gain=\"1.01\" "
-        "Passed=\"true\"/></Check><Check/></BoardId3></Selfjustage>";
+        "Passed=\"true\"/><Info Passed=\"false\"/></Check><Check/></BoardId3></Selfjustage>";
     ASSERT_TRUE(TestVerdict::read(gain, status, details));
     EXPECT_EQ(status, " PASSED");
     ASSERT_EQ(details.size(), 3u);
     EXPECT_EQ(details[0], "  SelfJustage: FAILED!! (Limit: 0.002)");
     EXPECT_EQ(details[1], "    EXC  5 V: PASSED (Meas_Gain: 0.99 Prev_Gain: 1.01) (Limit: 0.01)");
     EXPECT_EQ(details[2], "  EmptyNode: EmptyState (Limit: EmptyNode)");
+}
+
+// Slot numbers count from 0 in some enclosures; only a missing or negative one is unknown.
+TEST(BoardIdentityTest, SlotZeroIsASlot)
+{
+    const auto slotOf = [](const std::string& slot) {
+        return BoardIdentity::fromProperties(3, "<Properties><SystemInfo><SlotNo>" + slot + "</SlotNo></SystemInfo>"
+                                                "</Properties>")
+            .slot;
+    };
+    EXPECT_EQ(slotOf("0"), 0u);
+    EXPECT_EQ(slotOf("7"), 7u);
+    EXPECT_EQ(slotOf("-1"), BoardIdentity::kUnknownSlot);
+    EXPECT_EQ(slotOf("x"), BoardIdentity::kUnknownSlot);
 }
 
 TEST(TestResultFiles, ProposedNameFollowsTheLastProcedure)

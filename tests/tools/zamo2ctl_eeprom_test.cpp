@@ -28,6 +28,9 @@ TEST_F(Zamo2ctlEeprom, BackupRestoreAndRefusalsOnTheCommandLine)
     EXPECT_EQ(out, "QA-4008.BNC Model:QBA-08          Revision:3\n"
                    "QA-4016     Model:QBA-16          Revision:3\n"
                    "QA-4016     Model:QBA-16          Revision:2\n");
+    // A model is offered in its listed revisions only.
+    EXPECT_EQ(run("eeprom write-default --board 0 --model QA-4016 --revision 9 --serial 10A80001", out, &err), 65);
+    EXPECT_NE(err.find("QA-4016 revision 9 is not offered for this board"), std::string::npos) << err;
     ASSERT_EQ(run("eeprom write-default --board 0 --model QA-4016 --revision 3 --serial 10A80001", out, &err), 0)
         << err;
     EXPECT_EQ(out, "Base EEPROM Configuration finished successfully!\n");
