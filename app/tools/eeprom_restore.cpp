@@ -32,8 +32,12 @@ std::int32_t EepromRestore::load(const std::string& path, EepromWhich which, std
         message = "cannot open " + path + ": " + std::strerror(errno);
         return AppStatus::EepromDocumentFailed;
     }
-    if (!S_ISREG(info.st_mode) || static_cast<std::uint64_t>(info.st_size) > kMaxFileBytes) {
-        message = path + " is no file of at most 16 MiB";
+    if (!S_ISREG(info.st_mode)) {
+        message = path + " is not a regular file";
+        return AppStatus::EepromDocumentFailed;
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > kMaxFileBytes) {
+        message = path + " is larger than 16 MiB, more than any EEPROM backup";
         return AppStatus::EepromDocumentFailed;
     }
     std::ifstream in(path, std::ios::binary);

@@ -9,6 +9,7 @@
 #include "tools/eeprom_restore.h"
 #include "tools/maintenance_journal.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace z2e {
@@ -366,6 +367,15 @@ TEST_F(EepromScriptedTest, DocumentsBeyondWhatABoardKeepsAreRefusedWithTheLimitN
         EXPECT_NE(restore.message().find(limit), std::string::npos) << restore.message();
         EXPECT_TRUE(restore.verification().empty());
     }
+    // A FIFO is never opened (it would wait for a writer), and a file too large is never read.
+    const std::string fifo = site / "fifo.xml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector, fifo), AppStatus::EepromDocumentFailed);
+    EXPECT_NE(restore.message().find("is not a regular file"), std::string::npos) << restore.message();
+    const std::string huge = file("huge.xml", "<ConEEPROM/>");
+    fs::resize_file(huge, 17u << 20);
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector, huge), AppStatus::EepromDocumentFailed);
+    EXPECT_NE(restore.message().find("is larger than 16 MiB"), std::string::npos) << restore.message();
     // A second document after the first would reach the board unchecked.
     EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector,
                                file("two.xml", "<ConEEPROM><BoardInfo/></ConEEPROM><ConEEPROM/>")),
