@@ -11,6 +11,17 @@ extern "C" const char* __lsan_default_suppressions()
     return "leak:libqoffscreen.so\n";
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// LeakSanitizer's tracer, which stops every thread once the program ends, crashed at the end
+// of a passing window test (no leak found) once in some 2,500 runs, and a crash fails the
+// run. The window tests' many Qt threads make them the likely place: their leaks go
+// unchecked; address and undefined-behaviour errors, and every other program's leaks, stay.
+extern "C" const char* __asan_default_options()
+{
+    return "detect_leaks=0";
+}
+#endif
+
 int main(int argc, char** argv)
 {
     z2e::test::watchForHang(90);
