@@ -278,6 +278,7 @@ TEST_F(FirmwareUpdaterTest, UnreadableEepromLeavesOnlyThatBoardOut)
     EXPECT_NE(rows[0].snapshotProblem.find("--no-snapshot"), std::string::npos);
     EXPECT_EQ(rows[0].info, "0441 → 0444 not updated: " + rows[0].snapshotProblem);
     EXPECT_EQ(firmwareOf(0), "0441");
+    EXPECT_FALSE(fs::exists(fs::path(maintenance()) / "10A80008")) << "no half snapshot stays";
     EXPECT_EQ(rows[1].info, "0251 → 0254 updated");
     EXPECT_EQ(firmwareOf(1), "0254");
     const auto lines = journal.history("10A80008");

@@ -2,7 +2,6 @@
 
 #include "tools/board_test_procedure.h"
 #include "tools/change_intent.h"
-#include "tools/firmware_updater.h"
 #include "tools/journal_line_reader.h"
 #include "tools/maintenance_journal.h"
 #include "driver/command/app_status.h"
@@ -55,31 +54,6 @@ TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
     EXPECT_NE(lines[0].find("\"operation\":\"autozero\",\"parameters\":\"200 ms\""), std::string::npos);
     EXPECT_NE(lines[0].find("\"status\":\" PASSED\""), std::string::npos);
     EXPECT_NE(lines[0].find(fs::path(files[1]).filename().string()), std::string::npos);
-}
-
-TEST_F(MaintenanceJournalTest, FailingSnapshotSendsNothing)
-{
-    QorinNodeUtilWrapper& wrapper = connectHardware(
-        boardEntry(0, "QN-6202-UART", 2, "0441", "10A80008", "<Faults><ConEEPROM>blank</ConEEPROM></Faults>") +
-        boardEntry(1, "QA-4008.BNC", 3, "0251", "10A80001"));
-    MaintenanceJournal journal(maintenance(), "local");
-    FirmwareUpdater updater(wrapper, &journal);
-    std::vector<FirmwareRow> rows;
-    ASSERT_EQ(updater.check({}, rows), 0);
-    // The board that cannot be saved first is left as it is; the next one is still updated.
-    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdateFailed);
-    EXPECT_EQ(rows[0].result, "Error!");
-    EXPECT_NE(rows[0].info.find("connector EEPROM"), std::string::npos) << rows[0].info;
-    EXPECT_EQ(rows[1].result, "OK");
-    EXPECT_EQ(BoardIdentity::read(wrapper, 0).firmware, "0441");
-    EXPECT_FALSE(fs::exists(fs::path(maintenance()) / "10A80008"));
-    const auto lines = journal.history("10A80008");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("\"result\":4009"), std::string::npos) << lines[0];
-
-    journal.setSnapshotsEnabled(false);
-    EXPECT_EQ(updater.update(rows, true, nullptr, kGo), AppStatus::FirmwareUpdated);
-    EXPECT_EQ(BoardIdentity::read(wrapper, 0).firmware, "0444");
 }
 
 TEST_F(MaintenanceJournalTest, AppendNeverLeavesHalfALine)
