@@ -442,10 +442,11 @@ bool FirmwareUpdater::readListing(const std::string& document, std::vector<std::
 std::size_t FirmwareUpdater::markFailedFromJournal(std::vector<FirmwareRow>& rows, const MaintenanceJournal& journal)
 {
     std::size_t failed = 0;
+    const std::map<std::string, std::int32_t> last = journal.lastResults("firmware-update");
     for (FirmwareRow& row : rows) {
-        std::int32_t last = 0;
-        if (row.board.serial.empty() || !journal.lastResult(row.board.serial, "firmware-update", last) ||
-            last == AppStatus::FirmwareUpdated || last == AppStatus::FirmwareSkipped)
+        const auto found = last.find(MaintenanceJournal::serialKey(row.board.serial));
+        if (found == last.end() || found->second == AppStatus::FirmwareUpdated ||
+            found->second == AppStatus::FirmwareSkipped)
             continue;
         row.outcome = AppStatus::FirmwareUpdateFailed;
         ++failed;

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <pwd.h>
 #include <sstream>
@@ -177,11 +178,6 @@ bool MaintenanceJournal::fail(const std::string& message)
 {
     m_error = message;
     return false;
-}
-
-std::string MaintenanceJournal::boardFolder(const BoardIdentity& board) const
-{
-    return m_folder + "/" + folderNameOf(board.serial);
 }
 
 std::int32_t MaintenanceJournal::snapshot(QorinNodeUtilWrapper& wrapper, const BoardIdentity& board,
@@ -438,16 +434,11 @@ std::vector<std::string> MaintenanceJournal::history(const std::string& serial) 
 
 JournalHistory MaintenanceJournal::read(const std::string& serial) const
 {
-    const auto upper = [](std::string text) {
-        for (char& c : text)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return text;
-    };
-    const std::string wanted = upper(serial);
+    const std::string wanted = serialKey(serial);
     JournalHistory history;
     JournalLineReader reader(m_folder + "/history.jsonl");
     for (std::string text; reader.next(text);) {
-        if (serial.empty() || upper(field(text, "serial")) == wanted)
+        if (serial.empty() || serialKey(field(text, "serial")) == wanted)
             history.lines.push_back(text);
     }
     history.damaged = reader.damaged();
@@ -509,17 +500,35 @@ std::string MaintenanceJournal::field(const std::string& line, const std::string
     return value;
 }
 
+std::string MaintenanceJournal::serialKey(std::string serial)
+{
+    for (char& c : serial)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return serial;
+}
+
+std::map<std::string, std::int32_t> MaintenanceJournal::lastResults(const std::string& operation) const
+{
+    std::map<std::string, std::int32_t> results;
+    for (const std::string& text : history("")) {
+        const std::string serial = serialKey(field(text, "serial"));
+        // Lines without a serial cannot be told apart by board.
+        if (serial.empty() || field(text, "node") != m_node || field(text, "operation") != operation)
+            continue;
+        results[serial] = static_cast<std::int32_t>(std::strtol(field(text, "result").c_str(), nullptr, 10));
+    }
+    return results;
+}
+
 bool MaintenanceJournal::lastResult(const std::string& serial, const std::string& operation,
                                     std::int32_t& result) const
 {
-    bool found = false;
-    for (const std::string& text : history(serial)) {
-        if (field(text, "node") != m_node || field(text, "operation") != operation)
-            continue;
-        result = static_cast<std::int32_t>(std::strtol(field(text, "result").c_str(), nullptr, 10));
-        found = true;
-    }
-    return found;
+    const auto results = lastResults(operation);
+    const auto found = results.find(serialKey(serial));
+    if (found == results.end())
+        return false;
+    result = found->second;
+    return true;
 }
 
 } // namespace z2e

@@ -16,6 +16,7 @@
 #include "tools/board_identity.h"
 
 #include <cstdint>
+#include <map>
 #include <functional>
 #include <set>
 #include <string>
@@ -99,6 +100,11 @@ public:
     /// The result of the last `operation` on the board `serial` on this journal's node;
     /// false when there is none.
     bool lastResult(const std::string& serial, const std::string& operation, std::int32_t& result) const;
+    /// The result of the last `operation` on this journal's node of every board, by upper-case
+    /// serial; one read of the history for a run over many boards.
+    std::map<std::string, std::int32_t> lastResults(const std::string& operation) const;
+    /// A serial as lastResults() keys it: serials match in any case.
+    static std::string serialKey(std::string serial);
     /// The snapshot files a history line names, as paths in the board's folder of this journal.
     std::vector<std::string> snapshotFiles(const std::string& line) const;
     /// The value of `key` in a history line: a text unescaped, a number as written; empty
@@ -119,7 +125,6 @@ public:
     void setFileClock(std::function<std::string()> clock) { m_fileClock = std::move(clock); }
 
 private:
-    std::string boardFolder(const BoardIdentity& board) const;
     std::string stamp() const;
     bool fail(const std::string& message);
     /// Writes each of `parts` (a name's end and its content) as a new file
