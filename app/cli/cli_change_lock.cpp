@@ -1,10 +1,10 @@
 #include "cli_change_lock.h"
 
+#include "cli_commands.h"
 #include "cli_output.h"
 #include "command_watchdog.h"
 
 #include <iostream>
-#include <map>
 
 namespace z2e {
 namespace cli {
@@ -12,11 +12,6 @@ namespace cli {
 namespace {
 
 constexpr std::uint32_t kUnlimitedCommandWaitSeconds = 60;
-
-std::string argument(const CliOptions& options, std::size_t index)
-{
-    return index < options.arguments.size() ? options.arguments[index] : std::string();
-}
 
 int giveUp(const CliOptions& options, const std::string& message, int status)
 {
@@ -35,33 +30,8 @@ int giveUp(const CliOptions& options, const std::string& message, int status)
 
 std::string changeActivity(const CliOptions& options)
 {
-    static const std::map<std::string, std::string> subcommands = {
-        {"firmware update", "updating firmware"},
-        {"firmware update-file", "updating firmware"},
-        {"eeprom restore", "restoring an EEPROM"},
-        {"eeprom auto-restore", "restoring an EEPROM"},
-        {"eeprom write-default", "rewriting an EEPROM"},
-        {"eeprom erase", "erasing an EEPROM"},
-        {"enclosure write", "writing enclosure data"},
-        {"node rename", "renaming the node"},
-        {"node ip", "changing the node's IP configuration"},
-        {"node restart-server", "restarting the node's server"},
-        {"node reboot", "rebooting the node"},
-    };
-    const std::string& c = options.command;
-    const std::string first = argument(options, 0);
-    if (const auto it = subcommands.find(c + " " + first); it != subcommands.end())
-        return it->second;
-    if (c == "calibrate")
-        return "calibrating (" + first + ")";
-    if (c == "crossgrade")
-        return "cross-grading a board";
-    if (c == "features" && !options.arguments.empty())
-        return "changing board features";
-    const bool demoRead = first == "list-models" || first == "export";
-    if ((c == "demo" && !demoRead) || (c == "channel-module" && !options.arguments.empty()))
-        return "editing the demo system";
-    return {};
+    const CliCommand* command = findCommand(options.command);
+    return command && command->changeActivity ? command->changeActivity(options.arguments) : std::string();
 }
 
 int lockChangedSystem(const CliOptions& options, std::unique_ptr<SystemLock>& lock)

@@ -17,6 +17,7 @@
 #include "core/hardware_holder.h"
 #include "core/local_node_session.h"
 #include "core/node_result_text.h"
+#include "core/tool_registry.h"
 #include "qorinet_api/common/qorinet_result_codes.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "uni/number_text.h"
@@ -24,6 +25,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -207,44 +209,102 @@ int runOnNode(const CliOptions& options, const std::function<int(QorinNodeUtilWr
     return onNode(options, run);
 }
 
+namespace {
+
+int getText(const CliOptions& options)
+{
+    return get(options, false);
+}
+
+int getXml(const CliOptions& options)
+{
+    return get(options, true);
+}
+
+std::string demoActivity(const std::vector<std::string>& arguments)
+{
+    const std::string first = arguments.empty() ? std::string() : arguments.front();
+    return first == "list-models" || first == "export" ? std::string() : std::string("editing the demo system");
+}
+
+std::string nodeActivity(const std::vector<std::string>& arguments)
+{
+    static const std::map<std::string, std::string> changes = {
+        {"rename", "renaming the node"},
+        {"ip", "changing the node's IP configuration"},
+        {"restart-server", "restarting the node's server"},
+        {"reboot", "rebooting the node"},
+    };
+    const auto it = arguments.empty() ? changes.end() : changes.find(arguments.front());
+    return it != changes.end() ? it->second : std::string();
+}
+
+// The command-line face of each tool of ToolRegistry.
+int (*toolRunner(const std::string& verb))(const CliOptions&)
+{
+    static const std::map<std::string, int (*)(const CliOptions&)> runners = {
+        {"selftest", toolsCommand},     {"calibrate", toolsCommand},  {"firmware", toolsCommand},
+        {"history", toolsCommand},      {"eeprom", eepromCommand},    {"enclosure", enclosureCommand},
+        {"crossgrade", enclosureCommand}, {"features", enclosureCommand}, {"channel-module", enclosureCommand},
+    };
+    const auto it = runners.find(verb);
+    return it != runners.end() ? it->second : nullptr;
+}
+
+std::vector<CliCommand> makeCommandTable()
+{
+    const ToolTimeLimit read = ToolTimeLimit::Read;
+    // Demo editing and the configuration work on files and the simulated system only; a report
+    // package of gigabytes of logs takes as long as it takes.
+    const ToolTimeLimit none = ToolTimeLimit::None;
+    std::vector<CliCommand> table = {
+        {"tree", 0, 0, "tree", read, nullptr, treeCommand},
+        {"get", 2, 2, "get", read, nullptr, getText},
+        {"set", 3, 3, "set", read, nullptr, set},
+        {"get-xml", 2, 2, "get-xml", read, nullptr, getXml},
+        {"set-i32", 3, 3, "set-i32", read, nullptr, setI32},
+        {"driver-text", 1, 1, "", read, nullptr, driverText},
+        {"local", 0, 0, "", read, nullptr, local},
+        {"config", 2, 2, "", none, nullptr, configCommand},
+        {"nodes", 0, 0, "", read, nullptr, nodesCommand},
+        {"demo", 1, 99, "demo import-node", none, demoActivity, demoCommand},
+    };
+    for (const ToolDescription& tool : ToolRegistry::tools())
+        table.push_back({tool.verb, tool.leastArguments, tool.mostArguments, tool.networkNode, tool.timeLimit,
+                         tool.changeActivity, toolRunner(tool.verb)});
+    table.insert(table.end(), {
+                                  {"report-package", 1, 1, "report-package", none, nullptr, reportPackageCommand},
+                                  {"node", 1, 2, "node", read, nodeActivity, nodeCommand},
+                                  {"versions", 0, 0, "", read, nullptr, versionsCommand},
+                                  {"logging", 1, 1, "", read, nullptr, loggingCommand},
+                                  {"overview", 0, 0, "", read, nullptr, overviewCommand},
+                              });
+    return table;
+}
+
+} // namespace
+
+const std::vector<CliCommand>& commandTable()
+{
+    static const std::vector<CliCommand> table = makeCommandTable();
+    return table;
+}
+
+const CliCommand* findCommand(const std::string& verb)
+{
+    for (const CliCommand& command : commandTable()) {
+        if (verb == command.verb)
+            return &command;
+    }
+    return nullptr;
+}
+
 static int dispatch(const CliOptions& options)
 {
-    const std::string& c = options.command;
-    if (c == "driver-text")
-        return driverText(options);
-    if (c == "local")
-        return local(options);
-    if (c == "get" || c == "get-xml")
-        return get(options, c == "get-xml");
-    if (c == "set")
-        return set(options);
-    if (c == "set-i32")
-        return setI32(options);
-    if (c == "config")
-        return configCommand(options);
-    if (c == "tree")
-        return treeCommand(options);
-    if (c == "demo")
-        return demoCommand(options);
-    if (c == "nodes")
-        return nodesCommand(options);
-    if (c == "selftest" || c == "calibrate" || c == "firmware" || c == "history")
-        return toolsCommand(options);
-    if (c == "eeprom")
-        return eepromCommand(options);
-    if (c == "enclosure" || c == "crossgrade" || c == "features" || c == "channel-module")
-        return enclosureCommand(options);
-    if (c == "versions")
-        return versionsCommand(options);
-    if (c == "logging")
-        return loggingCommand(options);
-    if (c == "report-package")
-        return reportPackageCommand(options);
-    if (c == "overview")
-        return overviewCommand(options);
-    if (c == "node")
-        return nodeCommand(options);
-    return usageError("unknown command " + c);
+    const CliCommand* command = findCommand(options.command);
+    if (!command || !command->run)
+        return usageError("unknown command " + options.command);
+    return command->run(options);
 }
 
 int runCommand(const CliOptions& options)

@@ -1,31 +1,18 @@
 #include "cli_options.h"
 
+#include "cli_commands.h"
+#include "core/tool_registry.h"
+
 #include "uni/allowed_networks.h"
 #include "uni/ip_address_pair.h"
 #include "uni/number_text.h"
 
 #include <map>
-#include <set>
 
 namespace z2e {
 namespace cli {
 
 namespace {
-
-// Least and most arguments of each command; "demo" checks its sub-commands itself.
-const std::map<std::string, std::pair<std::size_t, std::size_t>>& argumentCounts()
-{
-    static const std::map<std::string, std::pair<std::size_t, std::size_t>> counts = {
-        {"driver-text", {1, 1}}, {"local", {0, 0}},   {"get", {2, 2}},       {"set", {3, 3}},
-        {"get-xml", {2, 2}},     {"set-i32", {3, 3}}, {"config", {2, 2}},    {"tree", {0, 0}},
-        {"demo", {1, 99}},       {"nodes", {0, 0}},   {"selftest", {0, 0}},  {"calibrate", {1, 1}},
-        {"firmware", {1, 2}},    {"history", {0, 0}},    {"eeprom", {1, 2}},
-        {"enclosure", {2, 2}},   {"crossgrade", {0, 0}}, {"features", {0, 99}}, {"channel-module", {0, 1}},
-        {"versions", {0, 0}},    {"logging", {1, 1}},    {"report-package", {1, 1}}, {"overview", {0, 0}},
-        {"node", {1, 2}},
-    };
-    return counts;
-}
 
 bool simulationModeText(const std::string& word, std::string& mode)
 {
@@ -117,16 +104,30 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
     return true;
 }
 
+// "tree, get, ... and history --board": those that go plainly to the node first, then those
+// that go there only in one form.
+std::string networkNodeCommands()
+{
+    std::vector<std::string> names;
+    for (const bool qualified : {false, true}) {
+        for (const CliCommand& command : commandTable()) {
+            const std::string name = command.networkNode;
+            if (!name.empty() && (name.find(' ') != std::string::npos) == qualified)
+                names.push_back(name);
+        }
+    }
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return list;
+}
+
 // The network options fit only some commands.
 bool checkNetworkOptions(const CliOptions& options, std::string& error)
 {
-    static const std::set<std::string> nodeCommands = {"tree",       "get",       "set",       "get-xml",
-                                                       "set-i32",    "selftest",  "calibrate", "firmware",
-                                                       "eeprom",     "enclosure", "crossgrade", "features",
-                                                       "report-package", "node", "demo", "history"};
-    if (!options.node.empty() && nodeCommands.count(options.command) == 0) {
-        error = "--node applies to tree, get, set, get-xml, set-i32, selftest, calibrate, firmware, eeprom, "
-                "enclosure, crossgrade, features, report-package, node, demo import-node and history --board";
+    const CliCommand* command = findCommand(options.command);
+    if (!options.node.empty() && (!command || *command->networkNode == '\0')) {
+        error = "--node applies to " + networkNodeCommands();
         return false;
     }
     if (options.command == "node" && options.node.empty()) {
@@ -262,14 +263,18 @@ std::uint32_t commandTimeoutSeconds(const CliOptions& options)
 {
     if (options.timeoutSeconds != 0)
         return options.timeoutSeconds;
-    static const std::set<std::string> tools = {"selftest", "calibrate",  "firmware", "eeprom",
-                                                "enclosure", "crossgrade", "features", "history"};
-    // Demo editing and the configuration work on files and the simulated system only; a report
-    // package of gigabytes of logs takes as long as it takes.
-    static const std::set<std::string> unlimited = {"demo", "config", "channel-module", "report-package"};
-    if (unlimited.count(options.command) != 0)
+    const CliCommand* command = findCommand(options.command);
+    if (!command)
+        return 60;
+    switch (command->timeLimit) {
+    case ToolTimeLimit::None:
         return 0;
-    return tools.count(options.command) != 0 ? 360 : 60;
+    case ToolTimeLimit::BoardTool:
+        return 360;
+    case ToolTimeLimit::Read:
+        break;
+    }
+    return 60;
 }
 
 bool jsonRequested(int argc, const char* const argv[])
@@ -307,14 +312,15 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
     }
     options.command = words.front();
     options.arguments.assign(words.begin() + 1, words.end());
-    const auto it = argumentCounts().find(options.command);
-    if (it == argumentCounts().end()) {
+    const CliCommand* command = findCommand(options.command);
+    if (!command) {
         error = "unknown command " + options.command;
         return false;
     }
     const std::size_t count = options.arguments.size();
-    if (count < it->second.first || count > it->second.second) {
-        const auto [least, most] = it->second;
+    const std::size_t least = command->leastArguments;
+    const std::size_t most = command->mostArguments;
+    if (count < least || count > most) {
         error = options.command + " takes " +
                 (least == most ? std::to_string(least)
                  : most == 99  ? "at least " + std::to_string(least)
@@ -333,9 +339,22 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
     return checkNetworkOptions(options, error);
 }
 
-const char* usageText()
+namespace {
+
+std::string toolHelp()
 {
-    return "Usage: zamo2ctl [OPTIONS] COMMAND [ARGUMENTS]\n"
+    std::string help;
+    for (const ToolDescription& tool : ToolRegistry::tools())
+        help += tool.help;
+    return help;
+}
+
+} // namespace
+
+std::string usageText()
+{
+    std::string text =
+           "Usage: zamo2ctl [OPTIONS] COMMAND [ARGUMENTS]\n"
            "\n"
            "Service access to the acquisition boards of this computer through the driver,\n"
            "and to the network nodes on the local network.\n"
@@ -382,75 +401,9 @@ const char* usageText()
            "  demo import FILE             replace the demo system by a demo file's (or by the\n"
            "                               simulated system of a driver configuration file)\n"
            "                               (demo edits save the driver configuration at once)\n"
-           "  selftest [--board N] [--factory|--excitation] [--save-dir DIR]\n"
-           "                               self test of every board (or board N): one row per\n"
-           "                               board with its verdict and the checks below it;\n"
-           "                               --save-dir writes each board's result document there\n"
-           "                               (an existing one only with --force)\n"
-           "  calibrate autozero|gaincal|threewire|reset-defaults [--board N] [--yes]\n"
-           "                               auto zero, gain calibration, three-wire offset or\n"
-           "                               reset to the factory calibration; refused on\n"
-           "                               simulated boards; threewire asks first (on a\n"
-           "                               terminal) or needs --yes\n"
-           "  firmware check [--board N]   installed and latest firmware of each board\n"
-           "  firmware list                the firmware files the driver knows\n"
-           "  firmware update [--board N] [--retry-failed] [--keep-newer] [--dry-run]\n"
-           "                               bring every board (or board N) to the latest\n"
-           "                               release; a newer firmware goes back to the release,\n"
-           "                               with --keep-newer it is kept (skipped). Each row\n"
-           "                               names the versions (\"0251 \u2192 0254 updated\", \"0300 \u2192\n"
-           "                               02F4 went back to the release\") or why it was\n"
-           "                               skipped; --retry-failed only the boards whose last\n"
-           "                               update on this node failed or was interrupted, as\n"
-           "                               the journal records; --dry-run prints the plan of\n"
-           "                               each board (update, back to the release, skip and\n"
-           "                               why) and changes nothing (no snapshot, no journal\n"
-           "                               line; only reads are sent)\n"
-           "  firmware update-file --board N (FILE | VERSION | --auto)\n"
-           "                               update board N with a firmware file, a listed file\n"
-           "                               name or version, or the latest release's file\n"
-           "  eeprom backup --board N --which base|con --dir DIR\n"
-           "                               save that EEPROM's document of board N to a file in\n"
-           "                               DIR (made when missing) and print the file's path;\n"
-           "                               an existing backup of that name only with --force\n"
-           "  eeprom restore --board N --which base|con FILE [--force]\n"
-           "                               write a backup file back (its root element must be\n"
-           "                               BaseEEPROM or ConEEPROM exactly; checked first); a\n"
-           "                               backup of another board (its BoardInfo/SerialNumber\n"
-           "                               is not the board's) is refused, naming both serials,\n"
-           "                               unless --force\n"
-           "  eeprom auto-restore --board N --which base|con\n"
-           "                               let the driver restore the EEPROM from its own backup\n"
-           "  eeprom models --board N      the base EEPROM models board N may be rewritten as\n"
-           "  eeprom write-default --board N --model M --revision R --serial HEX\n"
-           "                               rewrite the base EEPROM with the default of model M\n"
-           "                               (as listed by models) and serial number HEX (1 to 8\n"
-           "                               of 0-9 A-F)\n"
-           "  eeprom erase --board N --yes erase the base EEPROM\n"
-           "                               A written EEPROM is read back and compared; the\n"
-           "                               journal line says \"verified\" or the difference\n"
-           "  enclosure show ENC           type, version, serial number, options (with the\n"
-           "                               values offered) and user data of enclosure ENC\n"
-           "  enclosure write ENC [--serial HEX8] [--type T] [--version V]\n"
-           "                  [--option NAME=VALUE|NAME=none ...] [--user-data TEXT | --clear-user-data]\n"
-           "                               write the enclosure's data; what is not given keeps\n"
-           "                               its current value (VALUE: a number or text offered)\n"
-           "  crossgrade --board N [--to ID] [--yes]\n"
-           "                               change board N into the base board (only the one\n"
-           "                               convertible generation), or with --to into any listed\n"
-           "                               base EEPROM generation; asks first or needs --yes\n"
-           "  features --board N [NAME=VALUE ...]\n"
-           "                               the visible features of board N with their values\n"
-           "                               and the selected one; with NAME=VALUE (names and\n"
-           "                               texts as listed) write the new feature set\n"
-           "  channel-module --enc E --slot S [MODULE]\n"
-           "                               the channel module of a demo-system board, or set it\n"
-           "                               and save the driver configuration\n"
-           "  history [--serial S | --board N]\n"
-           "                               the maintenance journal (every board, or the board\n"
-           "                               of serial S in any case, or board N's serial looked\n"
-           "                               up, with --node on that node); damaged lines are\n"
-           "                               skipped and counted on standard error\n"
+           ;
+    text += toolHelp();
+    text +=
            "                               Changes snapshot both EEPROMs of a board first and\n"
            "                               every tool run is journalled, both below\n"
            "                               DOCUMENTS/Norvale/zamo2explorer/maintenance\n"
@@ -583,6 +536,7 @@ const char* usageText()
            "                                          the network nodes of that network\n"
            "  QORINET_ALLOWED_NETWORKS=192.168.10.0/24 zamo2ctl tree --node 192.168.10.20\n"
            "                                          the tree of one of them\n";
+    return text;
 }
 
 } // namespace cli

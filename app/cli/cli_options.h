@@ -72,7 +72,7 @@ bool optionValue(const std::string& arg, const std::string& name, int argc, cons
                  std::string& value, bool& matched);
 
 /// The text of --help.
-const char* usageText();
+std::string usageText();
 
 } // namespace cli
 } // namespace z2e

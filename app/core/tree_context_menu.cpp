@@ -2,6 +2,7 @@
 
 #include "core/root_node.h"
 #include "core/slot_node.h"
+#include "core/tool_registry.h"
 
 #include <algorithm>
 
@@ -31,6 +32,11 @@ bool isBoard(const ModelNode& node)
 }
 
 } // namespace
+
+bool ToolBarTools::shows(MenuEntry entry) const
+{
+    return std::find(shown.begin(), shown.end(), entry) != shown.end();
+}
 
 bool ContextMenuPlan::contains(MenuEntry entry) const
 {
@@ -64,9 +70,10 @@ ToolBarTools TreeContextMenu::toolBar(const ModelNode* node, const RowContext& c
     const bool board = isBoard(*node);
     if (!board && node->nodeType != NodeType::Enclosure)
         return tools;
-    tools.selfTest = true;
-    tools.firmwareUpdate = true;
-    tools.boardConfiguration = board && supportsConfiguration(*node, context.extendedFeatures);
+    for (const ToolWindowEntry& entry : ToolRegistry::windowEntries(board ? kBoardRow : kEnclosureRow)) {
+        if (entry.toolBar && (!entry.needsFeatures || supportsConfiguration(*node, context.extendedFeatures)))
+            tools.shown.push_back(entry.entry);
+    }
     return tools;
 }
 
@@ -85,15 +92,13 @@ ContextMenuPlan TreeContextMenu::plan(const ModelNode* node, const RowContext& c
                           {MenuEntry::SaveSystemReport}};
         break;
     case NodeType::Enclosure:
-        if (lockedRemote(*node, context))
-            break;
-        plan.items = {{MenuEntry::SelfTest}, {MenuEntry::FirmwareUpdate}};
-        if (context.shift)
-            plan.items.push_back({MenuEntry::EnclosureData});
+        toolEntries(*node, context, context.shift ? kEnclosureShiftRow : kEnclosureRow, plan);
         break;
     case NodeType::BoardSlot:
     case NodeType::OrphanBoard:
-        boardEntries(*node, context, plan);
+        toolEntries(*node, context, context.shift ? kBoardShiftRow : kBoardRow, plan);
+        if (context.shift)
+            eepromManagement(*node, context, plan);
         break;
     case NodeType::Temperature:
         if (node->systemKind == SystemKind::Local || !node->locked)
@@ -108,7 +113,7 @@ ContextMenuPlan TreeContextMenu::plan(const ModelNode* node, const RowContext& c
         break;
     case NodeType::Property:
         if (node->name == "ChannelModule")
-            plan.items = {{MenuEntry::ChannelModules}};
+            toolEntries(*node, context, kChannelModuleRow, plan);
         break;
     default:
         break;
@@ -116,29 +121,23 @@ ContextMenuPlan TreeContextMenu::plan(const ModelNode* node, const RowContext& c
     return plan;
 }
 
-void TreeContextMenu::boardEntries(const ModelNode& node, const RowContext& context, ContextMenuPlan& plan)
-{
-    if (context.shift) {
-        serviceEntries(node, context, plan);
-        return;
-    }
-    if (lockedRemote(node, context))
-        return;
-    plan.items = {{MenuEntry::SelfTest}, {MenuEntry::FirmwareUpdate}};
-    if (supportsConfiguration(node, context.extendedFeatures))
-        plan.items.push_back({MenuEntry::BoardConfiguration});
-    // The journal is kept per board serial, so only a board row can ask for it.
-    plan.items.push_back({MenuEntry::BoardHistory});
-}
-
-void TreeContextMenu::serviceEntries(const ModelNode& node, const RowContext& context, ContextMenuPlan& plan)
+void TreeContextMenu::toolEntries(const ModelNode& node, const RowContext& context, unsigned row,
+                                  ContextMenuPlan& plan)
 {
     const bool locked = lockedRemote(node, context);
-    if (!locked)
-        plan.items = {{MenuEntry::ConfigureBaseEeprom}, {MenuEntry::FirmwareUpdatePro}, {MenuEntry::CrossGrade}};
-    if (!(node.systemKind == SystemKind::Remote && node.locked))
-        plan.items.push_back({MenuEntry::FactorySelfTest});
+    const bool held = node.systemKind == SystemKind::Remote && node.locked;
+    for (const ToolWindowEntry& entry : ToolRegistry::windowEntries(row)) {
+        if (entry.hiddenOnHeldNode ? held : locked)
+            continue;
+        if (entry.needsFeatures && !supportsConfiguration(node, context.extendedFeatures))
+            continue;
+        plan.items.push_back({entry.entry});
+    }
+}
 
+void TreeContextMenu::eepromManagement(const ModelNode& node, const RowContext& context, ContextMenuPlan& plan)
+{
+    const bool locked = lockedRemote(node, context);
     plan.eepromManagement = true;
     plan.backup = {{MenuEntry::BackupBase}, {MenuEntry::BackupPanel}};
     if (locked)

@@ -64,9 +64,9 @@ struct ContextMenuPlan {
 
 /// Tool-bar tools a clicked row makes visible.
 struct ToolBarTools {
-    bool selfTest = false;
-    bool firmwareUpdate = false;
-    bool boardConfiguration = false;
+    std::vector<MenuEntry> shown;
+
+    bool shows(MenuEntry entry) const;
 };
 
 /// What the row and the moment add to its node.
@@ -90,8 +90,9 @@ public:
     static bool supportsConfiguration(const ModelNode& node, bool extendedFeatures);
 
 private:
-    static void boardEntries(const ModelNode& node, const RowContext& context, ContextMenuPlan& plan);
-    static void serviceEntries(const ModelNode& node, const RowContext& context, ContextMenuPlan& plan);
+    /// The tools' entries for rows of kind `row` (a ToolRow bit) that `node` is offered.
+    static void toolEntries(const ModelNode& node, const RowContext& context, unsigned row, ContextMenuPlan& plan);
+    static void eepromManagement(const ModelNode& node, const RowContext& context, ContextMenuPlan& plan);
 };
 
 } // namespace z2e

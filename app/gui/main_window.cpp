@@ -18,6 +18,7 @@
 #include "core/system_model.h"
 #include "core/system_report.h"
 #include "core/temperature_rows.h"
+#include "core/tool_registry.h"
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 #include "crash/crash_monitor.h"
@@ -629,9 +630,8 @@ RowContext MainWindow::rowContext(bool shift)
 
 void MainWindow::applyToolBar(const ToolBarTools& tools)
 {
-    m_ui->actionSelfTest->setVisible(tools.selfTest);
-    m_ui->actionFirmwareUpdate->setVisible(tools.firmwareUpdate);
-    m_ui->actionBoardConfiguration->setVisible(tools.boardConfiguration);
+    for (MenuEntry entry : ToolRegistry::toolBarEntries())
+        actionFor(entry)->setVisible(tools.shows(entry));
 }
 
 const ModelNode* MainWindow::treeNode(QTreeView*, const QModelIndex& index) const

@@ -49,8 +49,8 @@ TEST(TreeContextMenuTest, BoardEntriesFollowShiftFeaturesAndBackups)
     RowContext extended;
     extended.extendedFeatures = true;
     EXPECT_TRUE(TreeContextMenu::plan(hidden.get(), extended).contains(MenuEntry::BoardConfiguration));
-    EXPECT_TRUE(TreeContextMenu::toolBar(hidden.get(), extended).boardConfiguration);
-    EXPECT_FALSE(TreeContextMenu::toolBar(hidden.get(), plain).boardConfiguration);
+    EXPECT_TRUE(TreeContextMenu::toolBar(hidden.get(), extended).shows(MenuEntry::BoardConfiguration));
+    EXPECT_FALSE(TreeContextMenu::toolBar(hidden.get(), plain).shows(MenuEntry::BoardConfiguration));
 
     RowContext shift;
     shift.shift = true;
@@ -120,7 +120,7 @@ TEST(TreeContextMenuTest, RootsAndNodeRows)
     EXPECT_TRUE(TreeContextMenu::plan(&modules, context).empty());
 
     ModelNode demoEnclosure(SystemKind::Demo, NodeType::Enclosure);
-    EXPECT_FALSE(TreeContextMenu::toolBar(&demoEnclosure, context).selfTest);
+    EXPECT_FALSE(TreeContextMenu::toolBar(&demoEnclosure, context).shows(MenuEntry::SelfTest));
     EXPECT_TRUE(TreeContextMenu::plan(&demoEnclosure, context).contains(MenuEntry::SelfTest));
 }
 
