@@ -23,6 +23,9 @@ enum ToolRow : unsigned {
 /// One menu entry of a tool in the window.
 struct ToolWindowEntry {
     MenuEntry entry;
+    const char* title;             ///< the menu text
+    const char* toolTip;           ///< "": the title
+    const char* icon;              ///< a resource path, "arrow-up" for the style's arrow, or ""
     unsigned rows = 0;             ///< ToolRow bits
     int rank = 0;                  ///< place in a row's menu, low first
     bool toolBar = false;          ///< also on the tool bar while an enclosure or board row is chosen

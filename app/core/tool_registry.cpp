@@ -32,8 +32,10 @@ std::vector<ToolDescription> makeTools()
         "                               board with its verdict and the checks below it;\n"
         "                               --save-dir writes each board's result document there\n"
         "                               (an existing one only with --force)\n",
-         {{MenuEntry::SelfTest, kEnclosureAnyRow | kBoardRow, 10, true},
-          {MenuEntry::FactorySelfTest, kBoardShiftRow, 90, false, false, true}}},
+         {{MenuEntry::SelfTest, "Self Test", "Self test of the selected board, or of every board of the selected enclosure",
+           ":/icons/res/info.png", kEnclosureAnyRow | kBoardRow, 10, true},
+          {MenuEntry::FactorySelfTest, "Factory Self Test", "Selftest with relxed limits", "", kBoardShiftRow, 90, false,
+           false, true}}},
         {"calibrate", 1, 1, "calibrate", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) { return "calibrating (" + argument(arguments, 0) + ")"; },
         "  calibrate autozero|gaincal|threewire|reset-defaults [--board N] [--yes]\n"
@@ -63,8 +65,10 @@ std::vector<ToolDescription> makeTools()
         "  firmware update-file --board N (FILE | VERSION | --auto)\n"
         "                               update board N with a firmware file, a listed file\n"
         "                               name or version, or the latest release's file\n",
-         {{MenuEntry::FirmwareUpdate, kEnclosureAnyRow | kBoardRow, 20, true},
-          {MenuEntry::FirmwareUpdatePro, kBoardShiftRow, 70}}},
+         {{MenuEntry::FirmwareUpdate, "Firmware Update",
+           "Check the firmware of the selected boards and bring it to the latest release", "arrow-up",
+           kEnclosureAnyRow | kBoardRow, 20, true},
+          {MenuEntry::FirmwareUpdatePro, "Firmware Update PRO", "", "", kBoardShiftRow, 70}}},
         {"eeprom", 1, 2, "eeprom", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) {
              return subcommandActivity(arguments, {{"restore", "restoring an EEPROM"},
@@ -92,7 +96,7 @@ std::vector<ToolDescription> makeTools()
         "  eeprom erase --board N --yes erase the base EEPROM\n"
         "                               A written EEPROM is read back and compared; the\n"
         "                               journal line says \"verified\" or the difference\n",
-         {{MenuEntry::ConfigureBaseEeprom, kBoardShiftRow, 60}}},
+         {{MenuEntry::ConfigureBaseEeprom, "Configure Base EEPROM", "", "", kBoardShiftRow, 60}}},
         {"enclosure", 2, 2, "enclosure", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) {
              return subcommandActivity(arguments, {{"write", "writing enclosure data"}});
@@ -103,14 +107,14 @@ std::vector<ToolDescription> makeTools()
         "                  [--option NAME=VALUE|NAME=none ...] [--user-data TEXT | --clear-user-data]\n"
         "                               write the enclosure's data; what is not given keeps\n"
         "                               its current value (VALUE: a number or text offered)\n",
-         {{MenuEntry::EnclosureData, kEnclosureShiftRow, 30}}},
+         {{MenuEntry::EnclosureData, "Enclosure Data", "", "", kEnclosureShiftRow, 30}}},
         {"crossgrade", 0, 0, "crossgrade", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>&) { return std::string("cross-grading a board"); },
         "  crossgrade --board N [--to ID] [--yes]\n"
         "                               change board N into the base board (only the one\n"
         "                               convertible generation), or with --to into any listed\n"
         "                               base EEPROM generation; asks first or needs --yes\n",
-         {{MenuEntry::CrossGrade, kBoardShiftRow, 80}}},
+         {{MenuEntry::CrossGrade, "Cross Grade", "", "", kBoardShiftRow, 80}}},
         {"features", 0, 99, "features", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) {
              return arguments.empty() ? std::string() : std::string("changing board features");
@@ -119,7 +123,8 @@ std::vector<ToolDescription> makeTools()
         "                               the visible features of board N with their values\n"
         "                               and the selected one; with NAME=VALUE (names and\n"
         "                               texts as listed) write the new feature set\n",
-         {{MenuEntry::BoardConfiguration, kBoardRow, 40, true, true}}},
+         {{MenuEntry::BoardConfiguration, "Board Configuration", "Switch the optional features of the selected board",
+           ":/icons/res/eeprom.png", kBoardRow, 40, true, true}}},
         // The demo system lives in files: its edits take as long as they take.
         {"channel-module", 0, 1, "", ToolTimeLimit::None,
          [](const std::vector<std::string>& arguments) {
@@ -128,7 +133,7 @@ std::vector<ToolDescription> makeTools()
         "  channel-module --enc E --slot S [MODULE]\n"
         "                               the channel module of a demo-system board, or set it\n"
         "                               and save the driver configuration\n",
-         {{MenuEntry::ChannelModules, kChannelModuleRow, 10}}},
+         {{MenuEntry::ChannelModules, "Channel Modules", "", "", kChannelModuleRow, 10}}},
         {"history", 0, 0, "history --board", ToolTimeLimit::BoardTool, nullptr,
         "  history [--serial S | --board N]\n"
         "                               the maintenance journal (every board, or the board\n"
@@ -136,7 +141,8 @@ std::vector<ToolDescription> makeTools()
         "                               up, with --node on that node); damaged lines are\n"
         "                               skipped and counted on standard error\n",
          // The journal is kept per board serial, so only a board row can ask for it.
-         {{MenuEntry::BoardHistory, kBoardRow, 50}}},
+         {{MenuEntry::BoardHistory, "Board History\u2026", "Everything the maintenance journal recorded for this board", "",
+           kBoardRow, 50}}},
     };
 }
 

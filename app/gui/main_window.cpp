@@ -18,7 +18,6 @@
 #include "core/system_model.h"
 #include "core/system_report.h"
 #include "core/temperature_rows.h"
-#include "core/tool_registry.h"
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 #include "crash/crash_monitor.h"
@@ -32,7 +31,6 @@
 #include "gui/dialogs/auxiliary/user_guide_dialog.h"
 #include "gui/dialogs/network/net_actions_dialog.h"
 #include "gui/dialogs/overview/sys_view_dialog.h"
-#include "gui/dialogs/tools/board_history_dialog.h"
 #include "gui/gui_resources.h"
 #include "gui/models/node_list_delegate.h"
 #include "gui/models/tree_filter_model.h"
@@ -40,9 +38,8 @@
 #include "gui/models/tree_view_model.h"
 #include "gui/window/about_text.h"
 #include "gui/window/board_change_tools.h"
-#include "gui/window/board_tool_dialogs.h"
 #include "gui/window/demo_tab.h"
-#include "gui/window/eeprom_menu_actions.h"
+#include "gui/window/tool_actions.h"
 #include "gui/window/tree_actions.h"
 #include "gui/window/tree_filter_panel.h"
 #include "gui/window/node_actions.h"
@@ -186,6 +183,24 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     trees.choose = [this](const FileRequest& request) { return m_chooser(this, request); };
     trees.status = [this](const QString& text) { showStatus(text); };
     m_treeActions = new TreeActions(this, m_ui->menuHelp->menuAction(), std::move(trees));
+    ToolActions::Host tools;
+    tools.row = [this] { return toolRow(); };
+    tools.target = [this](const ModelNode& row, ToolTarget& target) { return toolTarget(row, target); };
+    tools.chooser = [this] { return m_chooser; };
+    tools.status = [this](const QString& text) { showStatus(text); };
+    tools.system = [this] { return m_system.get(); };
+    tools.demoEditor = [this] { return m_demoEditor.get(); };
+    tools.demoChanged = [this] {
+        if (m_demoTab)
+            m_demoTab->showSystem();
+    };
+    tools.localBoardChanged = [this](std::uint32_t board, const BoardReadBack& after) {
+        // The tree shows the board's rows: it lets go of them while they are read again.
+        m_localModel->clear();
+        BoardChangeTools::refreshBoardRow(m_system->localRoot(), board, after);
+        updateHwTreeModel();
+    };
+    m_toolActions = new ToolActions(this, m_ui->toolBar, std::move(tools));
     connectWidgets();
 }
 
@@ -210,14 +225,9 @@ void MainWindow::setUpActions()
     m_ui->actionExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     m_ui->actionNetSettings->setIcon(QIcon(":/icons/res/settings.png"));
     m_ui->actionNodeOptions->setIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
-    m_ui->actionSelfTest->setIcon(QIcon(":/icons/res/info.png"));
-    m_ui->actionFirmwareUpdate->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-    m_ui->actionBoardConfiguration->setIcon(QIcon(":/icons/res/eeprom.png"));
     m_ui->actionLoggingConfiguration->setIcon(QIcon(":/icons/res/logging.png"));
     m_ui->actionEeprom->setIcon(QIcon(":/icons/res/eeprom.png"));
-    for (QAction* tool : {m_ui->actionNodeOptions, m_ui->actionSelfTest, m_ui->actionFirmwareUpdate,
-                          m_ui->actionBoardConfiguration})
-        tool->setVisible(false);
+    m_ui->actionNodeOptions->setVisible(false);
     m_ui->actionAutoRestoreBase->setEnabled(false);
     m_ui->actionAutoRestoreCon->setEnabled(false);
 }
@@ -252,19 +262,9 @@ void MainWindow::connectWidgets()
     connect(ui.actionLoggingConfiguration, &QAction::triggered, this, &MainWindow::hdl_HardwareLogging);
     connect(ui.actionShowSystemReport, &QAction::triggered, this, &MainWindow::hdl_ShowSystemReport);
     connect(ui.actionSaveSystemReport, &QAction::triggered, this, &MainWindow::hdl_SaveSystemReport);
-    connect(ui.actionSelfTest, &QAction::triggered, this, &MainWindow::hdl_Add_SelfTest);
-    connect(ui.actionFirmwareUpdate, &QAction::triggered, this, &MainWindow::hdl_Add_FirmwareUpdate);
-    connect(ui.actionFactorySelfTest, &QAction::triggered, this, [this] { runBoardTool(MenuEntry::FactorySelfTest); });
-    connect(ui.actionFirmwareUpdatePro, &QAction::triggered, this,
-            [this] { runBoardTool(MenuEntry::FirmwareUpdatePro); });
-    connect(ui.actionBoardHistory, &QAction::triggered, this, &MainWindow::showBoardHistory);
-    for (MenuEntry entry : {MenuEntry::ConfigureBaseEeprom, MenuEntry::BackupBase, MenuEntry::BackupPanel,
-                            MenuEntry::FileRestoreBase, MenuEntry::FileRestorePanel, MenuEntry::AutoRestoreBase,
-                            MenuEntry::AutoRestoreCon})
-        connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runEepromTool(entry); });
-    connect(ui.actionBoardConfiguration, &QAction::triggered, this, &MainWindow::hdl_Add_BoardConfig);
-    for (MenuEntry entry : {MenuEntry::EnclosureData, MenuEntry::CrossGrade, MenuEntry::ChannelModules})
-        connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runChangeTool(entry); });
+    for (MenuEntry entry : {MenuEntry::BackupBase, MenuEntry::BackupPanel, MenuEntry::FileRestoreBase,
+                            MenuEntry::FileRestorePanel, MenuEntry::AutoRestoreBase, MenuEntry::AutoRestoreCon})
+        connect(actionFor(entry), &QAction::triggered, m_toolActions, [this, entry] { m_toolActions->run(entry); });
     connect(ui.actionUpdateTemperatures, &QAction::triggered, this, &MainWindow::updateTemperatures);
     connect(ui.actionNetSettings, &QAction::triggered, this, &MainWindow::hdl_HardwareSettings);
     connect(ui.actionNodeOptions, &QAction::triggered, this, &MainWindow::hdl_Add_NetProperties);
@@ -609,9 +609,8 @@ bool MainWindow::remoteMenusLocked() const
 void MainWindow::hdl_TabSelected(int tab)
 {
     if (tab == kDemoTab) {
-        for (QAction* tool : {m_ui->actionSelfTest, m_ui->actionFirmwareUpdate, m_ui->actionNodeOptions,
-                              m_ui->actionBoardConfiguration})
-            tool->setVisible(false);
+        m_toolActions->showToolBar({});
+        m_ui->actionNodeOptions->setVisible(false);
         return;
     }
     m_ui->actionNodeOptions->setVisible(m_remoteShown && m_selected->available());
@@ -628,12 +627,6 @@ RowContext MainWindow::rowContext(bool shift)
     return context;
 }
 
-void MainWindow::applyToolBar(const ToolBarTools& tools)
-{
-    for (MenuEntry entry : ToolRegistry::toolBarEntries())
-        actionFor(entry)->setVisible(tools.shows(entry));
-}
-
 const ModelNode* MainWindow::treeNode(QTreeView*, const QModelIndex& index) const
 {
     const QModelIndex row = CTreeFilterModel::sourceOf(index);
@@ -645,7 +638,7 @@ void MainWindow::hdl_HWTreeClicked(const QModelIndex& index)
 {
     const ModelNode* node = treeNode(m_ui->treeHardware, index);
     if (node && !node->locked)
-        applyToolBar(TreeContextMenu::toolBar(node, rowContext(false)));
+        m_toolActions->showToolBar(TreeContextMenu::toolBar(node, rowContext(false)));
 }
 
 void MainWindow::hdl_DemoTreeClicked(const QModelIndex& index)
@@ -668,6 +661,8 @@ void MainWindow::dblClickedNodeInfo(const QModelIndex& index)
 
 QAction* MainWindow::actionFor(MenuEntry entry) const
 {
+    if (QAction* tool = m_toolActions->action(entry))
+        return tool;
     const Ui::MainWindow& ui = *m_ui;
     switch (entry) {
     case MenuEntry::UseSelectedAsDemo: return ui.actionUseSelectedAsDemo;
@@ -676,14 +671,6 @@ QAction* MainWindow::actionFor(MenuEntry entry) const
     case MenuEntry::SaveDemo: return ui.actionSaveDemo;
     case MenuEntry::ShowSystemReport: return ui.actionShowSystemReport;
     case MenuEntry::SaveSystemReport: return ui.actionSaveSystemReport;
-    case MenuEntry::SelfTest: return ui.actionSelfTest;
-    case MenuEntry::FirmwareUpdate: return ui.actionFirmwareUpdate;
-    case MenuEntry::EnclosureData: return ui.actionEnclosureData;
-    case MenuEntry::BoardConfiguration: return ui.actionBoardConfiguration;
-    case MenuEntry::ConfigureBaseEeprom: return ui.actionConfigureBaseEeprom;
-    case MenuEntry::FirmwareUpdatePro: return ui.actionFirmwareUpdatePro;
-    case MenuEntry::CrossGrade: return ui.actionCrossGrade;
-    case MenuEntry::FactorySelfTest: return ui.actionFactorySelfTest;
     case MenuEntry::BackupBase: return ui.actionBackupBase;
     case MenuEntry::BackupPanel: return ui.actionBackupPanel;
     case MenuEntry::AutoRestoreBase: return ui.actionAutoRestoreBase;
@@ -696,10 +683,8 @@ QAction* MainWindow::actionFor(MenuEntry entry) const
     case MenuEntry::RebootNode: return ui.actionRebootNode;
     case MenuEntry::UpdateNode: return ui.actionUpdateNode;
     case MenuEntry::RenameNode: return ui.actionRenameNode;
-    case MenuEntry::ChannelModules: return ui.actionChannelModules;
-    case MenuEntry::BoardHistory: return ui.actionBoardHistory;
+    default: return nullptr;
     }
-    return nullptr;
 }
 
 std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelIndex& index, bool shift)
@@ -709,29 +694,14 @@ std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelI
         return nullptr;
     const RowContext context = rowContext(shift);
     if (node->systemKind != SystemKind::Demo)
-        applyToolBar(TreeContextMenu::toolBar(node, context));
+        m_toolActions->showToolBar(TreeContextMenu::toolBar(node, context));
     const ContextMenuPlan plan = TreeContextMenu::plan(node, context);
     m_menuNode = node;
     m_menuIndex = index;
     if (plan.empty())
         return nullptr;
 
-    auto addItems = [this](QMenu& menu, const std::vector<MenuItem>& items) {
-        for (const MenuItem& item : items) {
-            QAction* action = actionFor(item.entry);
-            action->setEnabled(item.enabled);
-            menu.addAction(action);
-        }
-    };
-    auto menu = std::make_unique<QMenu>(this);
-    addItems(*menu, plan.items);
-    if (plan.eepromManagement) {
-        QMenu* eeprom = menu->addMenu(QIcon(":/icons/res/eeprom.png"), "EEPROM Management");
-        addItems(*eeprom->addMenu("Backup"), plan.backup);
-        if (plan.restoreMenu)
-            addItems(*eeprom->addMenu("Restore"), plan.restore);
-    }
-    return menu;
+    return ToolActions::menu(plan, [this](MenuEntry entry) { return actionFor(entry); }, this);
 }
 
 void MainWindow::hdl_TreeContextMenu(const QPoint& position)
@@ -1011,16 +981,6 @@ void MainWindow::hdl_SaveSystemReport()
 
 // ---- Board tools ----
 
-void MainWindow::hdl_Add_SelfTest()
-{
-    runBoardTool(MenuEntry::SelfTest);
-}
-
-void MainWindow::hdl_Add_FirmwareUpdate()
-{
-    runBoardTool(MenuEntry::FirmwareUpdate);
-}
-
 const ModelNode* MainWindow::toolRow() const
 {
     if (m_menuNode)
@@ -1037,62 +997,6 @@ bool MainWindow::toolTarget(const ModelNode& row, ToolTarget& target) const
     const auto record = m_nodeRecords.find(m_selected->id());
     return record != m_nodeRecords.end() &&
            m_toolTargets.remote(row, m_selected->commands(), *record->second, target);
-}
-
-void MainWindow::runBoardTool(MenuEntry entry)
-{
-    const ModelNode* row = toolRow();
-    ToolTarget target;
-    if (!row || !toolTarget(*row, target)) {
-        showStatus("Choose a board, an enclosure or a linked network node first.");
-        return;
-    }
-    std::unique_ptr<QDialog> dialog = BoardToolDialogs::make(entry, target, m_chooser, this);
-    if (dialog)
-        dialog->exec();
-    else
-        showStatus("This tool needs a board.");
-}
-
-void MainWindow::hdl_Add_BoardConfig()
-{
-    runChangeTool(MenuEntry::BoardConfiguration);
-}
-
-void MainWindow::runChangeTool(MenuEntry entry)
-{
-    const ModelNode* row = toolRow();
-    if (entry == MenuEntry::ChannelModules) {
-        if (row && m_demoEditor && BoardChangeTools::channelModules(*m_system, *m_demoEditor, *row, this) && m_demoTab)
-            m_demoTab->showSystem();
-        return;
-    }
-    ToolTarget target;
-    const bool found = row && toolTarget(*row, target);
-    if (entry == MenuEntry::CrossGrade) {
-        // The free choice is for the operator who still holds Shift when choosing the entry.
-        BoardChangeTools::crossGrade(found ? &target : nullptr,
-                                     QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier), this);
-        return;
-    }
-    if (entry == MenuEntry::EnclosureData) {
-        if (!found || !BoardChangeTools::enclosureData(target, this))
-            showStatus("Choose an enclosure first.");
-        return;
-    }
-    BoardReadBack after;
-    QString outcome = "Choose one board first.";
-    if (!found || !BoardChangeTools::boardConfiguration(target, this, after, outcome)) {
-        showStatus(outcome);
-        return;
-    }
-    if (row->systemKind == SystemKind::Local) {
-        // The tree shows the board's rows: it lets go of them while they are read again.
-        m_localModel->clear();
-        BoardChangeTools::refreshBoardRow(m_system->localRoot(), target.boards.front(), after);
-        updateHwTreeModel();
-    }
-    showStatus(outcome);
 }
 
 void MainWindow::updateTemperatures()
@@ -1121,52 +1025,15 @@ void MainWindow::updateTemperatures()
     showStatus(TemperatureUpdate::outcome(result, commands.get()));
 }
 
-void MainWindow::runEepromTool(MenuEntry entry)
-{
-    const ModelNode* row = toolRow();
-    ToolTarget target;
-    const bool board = row && toolTarget(*row, target);
-    EepromMenuActions(this, m_chooser, [this](const QString& text) { showStatus(text); })
-        .run(entry, board ? &target : nullptr);
-}
-
-void MainWindow::showBoardHistory()
-{
-    const ModelNode* row = toolRow();
-    const std::string serial = row ? ToolTargetBuilder::boardSerial(*row) : std::string();
-    if (serial.empty()) {
-        showStatus("This row has no board serial number to look up.");
-        return;
-    }
-    CBoardHistoryDialog dialog(MaintenanceJournal::defaultFolder(), serial, QString::fromStdString(row->name), this);
-    ToolTarget target;
-    if (toolTarget(*row, target) && !target.multiBoard)
-        dialog.setRestoreTarget(target);
-    dialog.exec();
-}
-
 QDialog* MainWindow::openToolForPicture(const QString& name)
 {
     if (!m_system)
         return nullptr;
     if (SystemDialogs::pictureNames().contains(name))
         return SystemDialogs::openForPicture(name, *m_system, m_logSettings, this);
-    if (m_demoEditor && BoardChangeTools::pictureNames().contains(name))
-        return BoardChangeTools::openForPicture(name, *m_system, *m_demoEditor, m_toolTargets, this);
     if (NodeActions::pictureNames().contains(name))
         return openNetworkDialogForPicture(name);
-    RootNode& local = m_system->localRoot();
-    ToolTarget system;
-    ToolTarget board;
-    std::string serial;
-    QString caption;
-    m_toolTargets.local(local, *m_system, system);
-    if (const ModelNode* row = ToolTargetBuilder::firstBoardRow(local)) {
-        m_toolTargets.local(*row, *m_system, board);
-        serial = ToolTargetBuilder::boardSerial(*row);
-        caption = QString::fromStdString(row->name);
-    }
-    return BoardToolDialogs::openForPicture(name, system, board, serial, caption, this);
+    return m_toolActions->openForPicture(name, *m_system, m_demoEditor.get(), m_toolTargets);
 }
 
 void MainWindow::hdl_HelpAbout()

@@ -54,6 +54,7 @@ class SelectedNetworkNode;
 class SystemList;
 class SystemModel;
 class SystemStatusLine;
+class ToolActions;
 class TreeActions;
 class TreeIconTable;
 
@@ -170,9 +171,6 @@ private slots:
     void hdl_TreeContextMenu(const QPoint& position);
     void hdl_ShowSystemReport();
     void hdl_SaveSystemReport();
-    void hdl_Add_SelfTest();
-    void hdl_Add_FirmwareUpdate();
-    void hdl_Add_BoardConfig();
     void hdl_Add_NetProperties();
     void hdl_HardwareSettings();
     void showStatus(const QString& text);
@@ -204,22 +202,14 @@ private:
     void connectWidgets();
     void fillViews();
     void registerEventTypes();
-    /// Opens the board tool of `entry` for the row it was chosen for.
-    void runBoardTool(MenuEntry entry);
-    /// Carries out an EEPROM entry of a board's menu (EepromMenuActions) for the tool row.
-    void runEepromTool(MenuEntry entry);
     /// Carries out a "Node Options" code on the network node shown.
     void runNodeAction(int code);
     /// Opens a network dialog by its picture name for the first network node; null otherwise.
     QDialog* openNetworkDialogForPicture(const QString& name);
     /// Shows the network node with the lowest (or highest) address; false without nodes.
     bool showNodeForPicture(bool highest);
-    void showBoardHistory();
     /// "Update Temperatures" for the row whose menu is open.
     void updateTemperatures();
-    /// Opens the enclosure, cross-grade, board configuration or channel module tool of `entry`
-    /// for its row and takes over what changed.
-    void runChangeTool(MenuEntry entry);
     /// The row a tool acts on: the one whose context menu is open, else the current row of the
     /// hardware tree.
     const ModelNode* toolRow() const;
@@ -229,7 +219,6 @@ private:
     /// The node of the clicked tree row and the root its report comes from.
     const ModelNode* treeNode(QTreeView* view, const QModelIndex& index) const;
     const RootNode* reportRoot() const;
-    void applyToolBar(const ToolBarTools& tools);
     bool hasUnsavedChanges() const;
     /// Saves the configuration with the window's log settings; false when it was not written.
     bool saveConfiguration();
@@ -246,6 +235,7 @@ private:
     CTreeViewModel* m_remoteModel = nullptr;
     CTreeFilterPanel* m_treePanel = nullptr;
     TreeActions* m_treeActions = nullptr;
+    ToolActions* m_toolActions = nullptr;
     std::unique_ptr<SystemList> m_systemList;
     std::unique_ptr<SystemStatusLine> m_status;
     /// Records of the network nodes in the list, by node id.

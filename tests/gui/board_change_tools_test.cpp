@@ -311,9 +311,9 @@ TEST_F(BoardChangeWindowTest, BoardConfigurationWritesTheChoiceAndTheRowShowsThe
 {
     QTreeView* hardware = m_window->ui()->treeHardware;
     ASSERT_TRUE(menuAt(hardware, "Slot 2:   QA-4008.BNC", false).contains("Board Configuration"));
-    ASSERT_TRUE(m_window->ui()->actionBoardConfiguration->isVisible());
+    ASSERT_TRUE(m_window->actionFor(MenuEntry::BoardConfiguration)->isVisible());
     // A choice that is cancelled writes nothing.
-    actOnDialogWhile<CBoardConfigDialog>([&] { m_window->ui()->actionBoardConfiguration->trigger(); },
+    actOnDialogWhile<CBoardConfigDialog>([&] { m_window->actionFor(MenuEntry::BoardConfiguration)->trigger(); },
                                          [&](CBoardConfigDialog& dialog) {
                                              auto* table = dialog.findChild<QTableWidget*>("tableFeatures");
                                              qobject_cast<QComboBox*>(table->cellWidget(0, 1))->setCurrentText("100 kS/s");
@@ -323,7 +323,7 @@ TEST_F(BoardChangeWindowTest, BoardConfigurationWritesTheChoiceAndTheRowShowsThe
     ASSERT_EQ(BoardFeatures(m_window->system()->wrapper(), nullptr).read(0, kept), 0);
     EXPECT_EQ(kept.featureSet, 0x1u);
     QStringList features;
-    actOnDialogWhile<CBoardConfigDialog>([&] { m_window->ui()->actionBoardConfiguration->trigger(); },
+    actOnDialogWhile<CBoardConfigDialog>([&] { m_window->actionFor(MenuEntry::BoardConfiguration)->trigger(); },
                                          [&](CBoardConfigDialog& dialog) {
                                              auto* table = dialog.findChild<QTableWidget*>("tableFeatures");
                                              for (int row = 0; row < table->rowCount(); ++row)
@@ -348,7 +348,7 @@ TEST_F(BoardChangeWindowTest, EnclosureDataAndCrossGradeOpenFromTheirRows)
     QTreeView* hardware = m_window->ui()->treeHardware;
     ASSERT_TRUE(menuAt(hardware, "Enclosure 0:", true).contains("Enclosure Data"));
     QString serial;
-    actOnDialogWhile<CEnclosureDialog>([&] { m_window->ui()->actionEnclosureData->trigger(); },
+    actOnDialogWhile<CEnclosureDialog>([&] { m_window->actionFor(MenuEntry::EnclosureData)->trigger(); },
                                        [&](CEnclosureDialog& dialog) {
                                            serial = dialog.findChild<QLineEdit*>("editSerial")->text();
                                            dialog.reject();
@@ -357,7 +357,7 @@ TEST_F(BoardChangeWindowTest, EnclosureDataAndCrossGradeOpenFromTheirRows)
 
     ASSERT_TRUE(menuAt(hardware, "Slot 2:   QA-4008.BNC", true).contains("Cross Grade"));
     DialogRecorder recorder;
-    m_window->ui()->actionCrossGrade->trigger();
+    m_window->actionFor(MenuEntry::CrossGrade)->trigger();
     EXPECT_TRUE(recorder.saw("[Board Cross Grade] Cross Grade not supported for this board type."))
         << recorder.seen().join("\n").toStdString();
 }
@@ -368,7 +368,7 @@ TEST_F(BoardChangeWindowTest, ChannelModuleChangeMarksTheDemoSystemChanged)
     ASSERT_EQ(menuAt(demo, "ChannelModule:", false), QStringList({"Channel Modules"}));
     QString opened;
     // Cancel changes nothing.
-    actOnDialogWhile<CChannelModulesDialog>([&] { m_window->ui()->actionChannelModules->trigger(); },
+    actOnDialogWhile<CChannelModulesDialog>([&] { m_window->actionFor(MenuEntry::ChannelModules)->trigger(); },
                                             [&](CChannelModulesDialog& dialog) {
                                                 opened = dialog.findChild<QComboBox*>()->currentText();
                                                 dialog.findChild<QPushButton*>("btnCancel")->click();
@@ -378,7 +378,7 @@ TEST_F(BoardChangeWindowTest, ChannelModuleChangeMarksTheDemoSystemChanged)
 
     menuAt(demo, "ChannelModule:", false);
     QString chosen;
-    actOnDialogWhile<CChannelModulesDialog>([&] { m_window->ui()->actionChannelModules->trigger(); },
+    actOnDialogWhile<CChannelModulesDialog>([&] { m_window->actionFor(MenuEntry::ChannelModules)->trigger(); },
                                             [&](CChannelModulesDialog& dialog) {
                                                 auto* modules = dialog.findChild<QComboBox*>();
                                                 modules->setCurrentIndex(modules->currentIndex() == 0 ? 1 : 0);

@@ -121,8 +121,8 @@ TEST(MainWindowStartUpTest, FillsBothTreesTheListAndTheStatusBar)
     EXPECT_EQ(systems->item(0)->data(SystemListRole::Caption).toString(), "Local System");
     EXPECT_EQ(systems->item(0)->data(SystemListRole::Detail).toString(), "QE-R16");
     EXPECT_EQ(systems->item(0)->data(SystemListRole::Selection).toString(), "selected");
-    for (QAction* tool : {window->ui()->actionSelfTest, window->ui()->actionFirmwareUpdate,
-                          window->ui()->actionBoardConfiguration, window->ui()->actionNodeOptions})
+    for (QAction* tool : {window->actionFor(MenuEntry::SelfTest), window->actionFor(MenuEntry::FirmwareUpdate),
+                          window->actionFor(MenuEntry::BoardConfiguration), window->ui()->actionNodeOptions})
         EXPECT_FALSE(tool->isVisible()) << tool->text().toStdString();
 }
 
@@ -262,7 +262,7 @@ TEST_F(MainWindowTest, ContextMenuFollowsTheRowAndTheShiftKey)
     ASSERT_GE(board.size(), 2);
     EXPECT_EQ(board.mid(0, 2), QStringList({"Self Test", "Firmware Update"}));
     EXPECT_FALSE(board.join(",").contains("EEPROM"));
-    EXPECT_TRUE(m_window->ui()->actionSelfTest->isVisible());
+    EXPECT_TRUE(m_window->actionFor(MenuEntry::SelfTest)->isVisible());
 
     const QStringList service = menuAt(hardware, "Slot 3:   QA-4116", true);
     ASSERT_EQ(service.size(), 5);
@@ -272,10 +272,10 @@ TEST_F(MainWindowTest, ContextMenuFollowsTheRowAndTheShiftKey)
     EXPECT_TRUE(service[4].endsWith("File Restore Base,File Restore Panel"));
 
     EXPECT_TRUE(menuAt(hardware, "SerialNumber", false).isEmpty());
-    EXPECT_FALSE(m_window->ui()->actionSelfTest->isVisible());
+    EXPECT_FALSE(m_window->actionFor(MenuEntry::SelfTest)->isVisible());
     // Demo rows never bring the hardware tools to the tool bar.
     menuAt(demo, "Enclosure 0:", false);
-    EXPECT_FALSE(m_window->ui()->actionFirmwareUpdate->isVisible());
+    EXPECT_FALSE(m_window->actionFor(MenuEntry::FirmwareUpdate)->isVisible());
 }
 
 // The tool dialogs are modal: what was on top while `open` ran, its title and the rows of its
@@ -306,7 +306,7 @@ QString toolDialogWhile(const std::function<void()>& open)
 TEST_F(MainWindowTest, FactorySelfTestRunsTheFactoryVariant)
 {
     const QStringList entries = menuAt(m_window->ui()->treeHardware, "Slot 3:   QA-4116", true);
-    ASSERT_TRUE(m_window->ui()->actionFactorySelfTest->isVisible()) << entries.join(", ").toStdString();
+    ASSERT_TRUE(m_window->actionFor(MenuEntry::FactorySelfTest)->isVisible()) << entries.join(", ").toStdString();
     bool ran = false;
     QTimer poll;
     poll.setInterval(10);
@@ -319,7 +319,7 @@ TEST_F(MainWindowTest, FactorySelfTestRunsTheFactoryVariant)
         dialog->reject();
     });
     poll.start();
-    m_window->ui()->actionFactorySelfTest->trigger();
+    m_window->actionFor(MenuEntry::FactorySelfTest)->trigger();
     ASSERT_TRUE(ran);
     const std::vector<std::string> lines =
         MaintenanceJournal(MaintenanceJournal::defaultFolder(), "local").history("");
@@ -330,7 +330,6 @@ TEST_F(MainWindowTest, FactorySelfTestRunsTheFactoryVariant)
 TEST_F(MainWindowTest, BoardToolsOpenForTheRowTheyWereChosenFor)
 {
     QTreeView* hardware = m_window->ui()->treeHardware;
-    Ui::MainWindow& ui = *m_window->ui();
     const RootNode& local = m_window->system()->localRoot();
     const ModelNode* enclosure = local.childAt(0);
     ASSERT_TRUE(enclosure);
@@ -340,21 +339,21 @@ TEST_F(MainWindowTest, BoardToolsOpenForTheRowTheyWereChosenFor)
     ASSERT_GT(enclosureBoards, 1u);
 
     menuAt(hardware, "Enclosure 0:", false);
-    EXPECT_EQ(toolDialogWhile([&] { ui.actionSelfTest->trigger(); }),
+    EXPECT_EQ(toolDialogWhile([&] { m_window->actionFor(MenuEntry::SelfTest)->trigger(); }),
               QString("Hardware Tools %1").arg(enclosureBoards));
-    EXPECT_EQ(toolDialogWhile([&] { ui.actionFirmwareUpdate->trigger(); }),
+    EXPECT_EQ(toolDialogWhile([&] { m_window->actionFor(MenuEntry::FirmwareUpdate)->trigger(); }),
               QString("Firmware Update %1").arg(enclosureBoards));
 
     const QStringList board = menuAt(hardware, "Slot 3:   QA-4116", false);
     EXPECT_EQ(board.last(), "Board History…");
-    EXPECT_EQ(toolDialogWhile([&] { ui.actionSelfTest->trigger(); }), "Hardware Tools 1");
-    EXPECT_EQ(toolDialogWhile([&] { ui.actionBoardHistory->trigger(); }), "Board History 0");
+    EXPECT_EQ(toolDialogWhile([&] { m_window->actionFor(MenuEntry::SelfTest)->trigger(); }), "Hardware Tools 1");
+    EXPECT_EQ(toolDialogWhile([&] { m_window->actionFor(MenuEntry::BoardHistory)->trigger(); }), "Board History 0");
     menuAt(hardware, "Slot 3:   QA-4116", true);
-    EXPECT_EQ(toolDialogWhile([&] { ui.actionFirmwareUpdatePro->trigger(); }), "Firmware Update PRO 1");
+    EXPECT_EQ(toolDialogWhile([&] { m_window->actionFor(MenuEntry::FirmwareUpdatePro)->trigger(); }), "Firmware Update PRO 1");
 
     // A row without boards opens nothing and says why.
     menuAt(hardware, "SerialNumber", false);
-    EXPECT_EQ(toolDialogWhile([&] { ui.actionFirmwareUpdate->trigger(); }), "");
+    EXPECT_EQ(toolDialogWhile([&] { m_window->actionFor(MenuEntry::FirmwareUpdate)->trigger(); }), "");
     EXPECT_FALSE(m_window->statusBar()->currentMessage().isEmpty());
 }
 
