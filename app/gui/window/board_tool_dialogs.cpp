@@ -15,26 +15,6 @@
 
 namespace z2e {
 
-std::unique_ptr<QDialog> BoardToolDialogs::make(MenuEntry entry, const ToolTarget& target, const FileChooser& chooser,
-                                                QWidget* parent)
-{
-    if (!target.wrapper || target.boards.empty())
-        return nullptr;
-    if (entry == MenuEntry::SelfTest || entry == MenuEntry::FactorySelfTest) {
-        auto dialog = std::make_unique<CSelfTestDialog>(target, entry == MenuEntry::FactorySelfTest, parent);
-        dialog->setFileChooser(chooser);
-        return dialog;
-    }
-    if (entry == MenuEntry::FirmwareUpdate)
-        return std::make_unique<CFWUpdateDialog>(target, parent);
-    if (entry == MenuEntry::FirmwareUpdatePro && target.boards.size() == 1) {
-        auto dialog = std::make_unique<CFWUpdateProDialog>(target, parent);
-        dialog->setFileChooser(chooser);
-        return dialog;
-    }
-    return nullptr;
-}
-
 QStringList BoardToolDialogs::pictureNames()
 {
     return QStringList{"selftest", "firmware", "firmware-pro", "firmware-select", "board-history", "eeprom-editor"} +
