@@ -183,24 +183,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     trees.choose = [this](const FileRequest& request) { return m_chooser(this, request); };
     trees.status = [this](const QString& text) { showStatus(text); };
     m_treeActions = new TreeActions(this, m_ui->menuHelp->menuAction(), std::move(trees));
-    ToolActions::Host tools;
-    tools.row = [this] { return toolRow(); };
-    tools.target = [this](const ModelNode& row, ToolTarget& target) { return toolTarget(row, target); };
-    tools.chooser = [this] { return m_chooser; };
-    tools.status = [this](const QString& text) { showStatus(text); };
-    tools.system = [this] { return m_system.get(); };
-    tools.demoEditor = [this] { return m_demoEditor.get(); };
-    tools.demoChanged = [this] {
-        if (m_demoTab)
-            m_demoTab->showSystem();
-    };
-    tools.localBoardChanged = [this](std::uint32_t board, const BoardReadBack& after) {
-        // The tree shows the board's rows: it lets go of them while they are read again.
-        m_localModel->clear();
-        BoardChangeTools::refreshBoardRow(m_system->localRoot(), board, after);
-        updateHwTreeModel();
-    };
-    m_toolActions = new ToolActions(this, m_ui->toolBar, std::move(tools));
+    setUpToolActions();
     connectWidgets();
 }
 
@@ -980,6 +963,28 @@ void MainWindow::hdl_SaveSystemReport()
 }
 
 // ---- Board tools ----
+
+void MainWindow::setUpToolActions()
+{
+    ToolActions::Host tools;
+    tools.row = [this] { return toolRow(); };
+    tools.target = [this](const ModelNode& row, ToolTarget& target) { return toolTarget(row, target); };
+    tools.chooser = [this] { return m_chooser; };
+    tools.status = [this](const QString& text) { showStatus(text); };
+    tools.system = [this] { return m_system.get(); };
+    tools.demoEditor = [this] { return m_demoEditor.get(); };
+    tools.demoChanged = [this] {
+        if (m_demoTab)
+            m_demoTab->showSystem();
+    };
+    tools.localBoardChanged = [this](std::uint32_t board, const BoardReadBack& after) {
+        // The tree shows the board's rows: it lets go of them while they are read again.
+        m_localModel->clear();
+        BoardChangeTools::refreshBoardRow(m_system->localRoot(), board, after);
+        updateHwTreeModel();
+    };
+    m_toolActions = new ToolActions(this, m_ui->toolBar, std::move(tools));
+}
 
 const ModelNode* MainWindow::toolRow() const
 {

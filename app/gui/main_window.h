@@ -199,6 +199,8 @@ private:
     /// The close handling: false when the operator cancels (nothing is written then).
     bool quit(QCloseEvent* event);
     void setUpActions();
+    /// The tools' actions (ToolActions) over the rows of this window.
+    void setUpToolActions();
     void connectWidgets();
     void fillViews();
     void registerEventTypes();

@@ -3,7 +3,9 @@
 #include "core/root_node.h"
 #include "core/slot_node.h"
 #include "core/system_report.h"
+#include "core/tool_registry.h"
 #include "core/tree_context_menu.h"
+#include "gui/window/tool_actions.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +36,15 @@ std::unique_ptr<SlotNode> boardSlot(std::uint32_t kind, bool featureVisible)
                   caption),
               DescriptionParser::Ok);
     return slot;
+}
+
+// An entry the window has no line for would be offered and then do nothing.
+TEST(TreeContextMenuTest, EveryToolEntryOfTheRegistryOpensSomething)
+{
+    for (const ToolDescription& tool : ToolRegistry::tools()) {
+        for (const ToolWindowEntry& entry : tool.window)
+            EXPECT_TRUE(ToolActions::opens(entry.entry)) << entry.title;
+    }
 }
 
 TEST(TreeContextMenuTest, BoardEntriesFollowShiftFeaturesAndBackups)

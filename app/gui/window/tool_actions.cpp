@@ -127,15 +127,10 @@ std::unique_ptr<QMenu> ToolActions::menu(const ContextMenuPlan& plan,
     return menu;
 }
 
-void ToolActions::run(MenuEntry entry)
+const std::map<MenuEntry, ToolActions::Runner>& ToolActions::runners()
 {
-    if (boardToolDialogs().count(entry) != 0) {
-        boardTool(entry);
-        return;
-    }
     // The entries that do more than open a dialog for the row's boards.
-    using Runner = void (ToolActions::*)(MenuEntry);
-    static const std::map<MenuEntry, Runner> runners = {
+    static const std::map<MenuEntry, Runner> table = {
         {MenuEntry::ConfigureBaseEeprom, &ToolActions::eepromTool},
         {MenuEntry::BackupBase, &ToolActions::eepromTool},
         {MenuEntry::BackupPanel, &ToolActions::eepromTool},
@@ -149,8 +144,22 @@ void ToolActions::run(MenuEntry entry)
         {MenuEntry::ChannelModules, &ToolActions::changeTool},
         {MenuEntry::BoardHistory, &ToolActions::boardHistory},
     };
-    const auto it = runners.find(entry);
-    if (it != runners.end())
+    return table;
+}
+
+bool ToolActions::opens(MenuEntry entry)
+{
+    return boardToolDialogs().count(entry) != 0 || runners().count(entry) != 0;
+}
+
+void ToolActions::run(MenuEntry entry)
+{
+    if (boardToolDialogs().count(entry) != 0) {
+        boardTool(entry);
+        return;
+    }
+    const auto it = runners().find(entry);
+    if (it != runners().end())
         (this->*(it->second))(entry);
 }
 

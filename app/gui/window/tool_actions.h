@@ -60,6 +60,8 @@ public:
     void showToolBar(const ToolBarTools& tools);
     /// Carries out `entry` (a tool's or one of the EEPROM submenu) for the row of Host::row.
     void run(MenuEntry entry);
+    /// Whether run() does anything for `entry`: a registry entry without is a forgotten line.
+    static bool opens(MenuEntry entry);
     /// The menu of `plan`, its entries' actions found by `actionFor`.
     static std::unique_ptr<QMenu> menu(const ContextMenuPlan& plan, const std::function<QAction*(MenuEntry)>& actionFor,
                                        QWidget* parent);
@@ -69,6 +71,9 @@ public:
                             const ToolTargetBuilder& targets);
 
 private:
+    using Runner = void (ToolActions::*)(MenuEntry);
+    static const std::map<MenuEntry, Runner>& runners();
+
     void boardTool(MenuEntry entry);
     void eepromTool(MenuEntry entry);
     void changeTool(MenuEntry entry);
