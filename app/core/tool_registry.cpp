@@ -27,44 +27,46 @@ std::vector<ToolDescription> makeTools()
     constexpr unsigned kEnclosureAnyRow = kEnclosureRow | kEnclosureShiftRow;
     return {
         {"selftest", 0, 0, "selftest", ToolTimeLimit::BoardTool, nullptr,
-        "  selftest [--board N] [--factory|--excitation] [--save-dir DIR]\n"
-        "                               self test of every board (or board N): one row per\n"
-        "                               board with its verdict and the checks below it;\n"
-        "                               --save-dir writes each board's result document there\n"
-        "                               (an existing one only with --force)\n",
-         {{MenuEntry::SelfTest, "Self Test", "Self test of the selected board, or of every board of the selected enclosure",
-           ":/icons/res/info.png", kEnclosureAnyRow | kBoardRow, 10, true},
-          {MenuEntry::FactorySelfTest, "Factory Self Test", "Selftest with relxed limits", "", kBoardShiftRow, 90, false,
-           false, true}}},
+         "  selftest [--board N] [--factory|--excitation] [--save-dir DIR]\n"
+         "                               self test of every board (or board N): one row per\n"
+         "                               board with its verdict and the checks below it;\n"
+         "                               --save-dir writes each board's result document there\n"
+         "                               (an existing one only with --force)\n",
+         {{MenuEntry::SelfTest, "Self Test",
+           "Self test of the selected board, or of every board of the selected enclosure", ":/icons/res/info.png",
+           kEnclosureAnyRow | kBoardRow, 10, true},
+          {MenuEntry::FactorySelfTest, "Factory Self Test", "Selftest with relxed limits", "", kBoardShiftRow, 90,
+           false, false, true}}},
         {"calibrate", 1, 1, "calibrate", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) { return "calibrating (" + argument(arguments, 0) + ")"; },
-        "  calibrate autozero|gaincal|threewire|reset-defaults [--board N] [--yes]\n"
-        "                               auto zero, gain calibration, three-wire offset or\n"
-        "                               reset to the factory calibration; refused on\n"
-        "                               simulated boards; threewire asks first (on a\n"
-        "                               terminal) or needs --yes\n",
+         "  calibrate autozero|gaincal|threewire|reset-defaults [--board N] [--yes]\n"
+         "                               auto zero, gain calibration, three-wire offset or\n"
+         "                               reset to the factory calibration; refused on\n"
+         "                               simulated boards; threewire asks first (on a\n"
+         "                               terminal) or needs --yes\n",
          {}},
         {"firmware", 1, 2, "firmware", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) {
-             return subcommandActivity(arguments, {{"update", "updating firmware"}, {"update-file", "updating firmware"}});
+             return subcommandActivity(arguments,
+                                       {{"update", "updating firmware"}, {"update-file", "updating firmware"}});
          },
-        "  firmware check [--board N]   installed and latest firmware of each board\n"
-        "  firmware list                the firmware files the driver knows\n"
-        "  firmware update [--board N] [--retry-failed] [--keep-newer] [--dry-run]\n"
-        "                               bring every board (or board N) to the latest\n"
-        "                               release; a newer firmware goes back to the release,\n"
-        "                               with --keep-newer it is kept (skipped). Each row\n"
-        "                               names the versions (\"0251 \u2192 0254 updated\", \"0300 \u2192\n"
-        "                               02F4 went back to the release\") or why it was\n"
-        "                               skipped; --retry-failed only the boards whose last\n"
-        "                               update on this node failed or was interrupted, as\n"
-        "                               the journal records; --dry-run prints the plan of\n"
-        "                               each board (update, back to the release, skip and\n"
-        "                               why) and changes nothing (no snapshot, no journal\n"
-        "                               line; only reads are sent)\n"
-        "  firmware update-file --board N (FILE | VERSION | --auto)\n"
-        "                               update board N with a firmware file, a listed file\n"
-        "                               name or version, or the latest release's file\n",
+         "  firmware check [--board N]   installed and latest firmware of each board\n"
+         "  firmware list                the firmware files the driver knows\n"
+         "  firmware update [--board N] [--retry-failed] [--keep-newer] [--dry-run]\n"
+         "                               bring every board (or board N) to the latest\n"
+         "                               release; a newer firmware goes back to the release,\n"
+         "                               with --keep-newer it is kept (skipped). Each row\n"
+         "                               names the versions (\"0251 \u2192 0254 updated\", \"0300 \u2192\n"
+         "                               02F4 went back to the release\") or why it was\n"
+         "                               skipped; --retry-failed only the boards whose last\n"
+         "                               update on this node failed or was interrupted, as\n"
+         "                               the journal records; --dry-run prints the plan of\n"
+         "                               each board (update, back to the release, skip and\n"
+         "                               why) and changes nothing (no snapshot, no journal\n"
+         "                               line; only reads are sent)\n"
+         "  firmware update-file --board N (FILE | VERSION | --auto)\n"
+         "                               update board N with a firmware file, a listed file\n"
+         "                               name or version, or the latest release's file\n",
          {{MenuEntry::FirmwareUpdate, "Firmware Update",
            "Check the firmware of the selected boards and bring it to the latest release", "arrow-up",
            kEnclosureAnyRow | kBoardRow, 20, true},
@@ -76,53 +78,53 @@ std::vector<ToolDescription> makeTools()
                                                   {"write-default", "rewriting an EEPROM"},
                                                   {"erase", "erasing an EEPROM"}});
          },
-        "  eeprom backup --board N --which base|con --dir DIR\n"
-        "                               save that EEPROM's document of board N to a file in\n"
-        "                               DIR (made when missing) and print the file's path;\n"
-        "                               an existing backup of that name only with --force\n"
-        "  eeprom restore --board N --which base|con FILE [--force]\n"
-        "                               write a backup file back (its root element must be\n"
-        "                               BaseEEPROM or ConEEPROM exactly; checked first); a\n"
-        "                               backup of another board (its BoardInfo/SerialNumber\n"
-        "                               is not the board's) is refused, naming both serials,\n"
-        "                               unless --force\n"
-        "  eeprom auto-restore --board N --which base|con\n"
-        "                               let the driver restore the EEPROM from its own backup\n"
-        "  eeprom models --board N      the base EEPROM models board N may be rewritten as\n"
-        "  eeprom write-default --board N --model M --revision R --serial HEX\n"
-        "                               rewrite the base EEPROM with the default of model M\n"
-        "                               (as listed by models) and serial number HEX (1 to 8\n"
-        "                               of 0-9 A-F)\n"
-        "  eeprom erase --board N --yes erase the base EEPROM\n"
-        "                               A written EEPROM is read back and compared; the\n"
-        "                               journal line says \"verified\" or the difference\n",
+         "  eeprom backup --board N --which base|con --dir DIR\n"
+         "                               save that EEPROM's document of board N to a file in\n"
+         "                               DIR (made when missing) and print the file's path;\n"
+         "                               an existing backup of that name only with --force\n"
+         "  eeprom restore --board N --which base|con FILE [--force]\n"
+         "                               write a backup file back (its root element must be\n"
+         "                               BaseEEPROM or ConEEPROM exactly; checked first); a\n"
+         "                               backup of another board (its BoardInfo/SerialNumber\n"
+         "                               is not the board's) is refused, naming both serials,\n"
+         "                               unless --force\n"
+         "  eeprom auto-restore --board N --which base|con\n"
+         "                               let the driver restore the EEPROM from its own backup\n"
+         "  eeprom models --board N      the base EEPROM models board N may be rewritten as\n"
+         "  eeprom write-default --board N --model M --revision R --serial HEX\n"
+         "                               rewrite the base EEPROM with the default of model M\n"
+         "                               (as listed by models) and serial number HEX (1 to 8\n"
+         "                               of 0-9 A-F)\n"
+         "  eeprom erase --board N --yes erase the base EEPROM\n"
+         "                               A written EEPROM is read back and compared; the\n"
+         "                               journal line says \"verified\" or the difference\n",
          {{MenuEntry::ConfigureBaseEeprom, "Configure Base EEPROM", "", "", kBoardShiftRow, 60}}},
         {"enclosure", 2, 2, "enclosure", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) {
              return subcommandActivity(arguments, {{"write", "writing enclosure data"}});
          },
-        "  enclosure show ENC           type, version, serial number, options (with the\n"
-        "                               values offered) and user data of enclosure ENC\n"
-        "  enclosure write ENC [--serial HEX8] [--type T] [--version V]\n"
-        "                  [--option NAME=VALUE|NAME=none ...] [--user-data TEXT | --clear-user-data]\n"
-        "                               write the enclosure's data; what is not given keeps\n"
-        "                               its current value (VALUE: a number or text offered)\n",
+         "  enclosure show ENC           type, version, serial number, options (with the\n"
+         "                               values offered) and user data of enclosure ENC\n"
+         "  enclosure write ENC [--serial HEX8] [--type T] [--version V]\n"
+         "                  [--option NAME=VALUE|NAME=none ...] [--user-data TEXT | --clear-user-data]\n"
+         "                               write the enclosure's data; what is not given keeps\n"
+         "                               its current value (VALUE: a number or text offered)\n",
          {{MenuEntry::EnclosureData, "Enclosure Data", "", "", kEnclosureShiftRow, 30}}},
         {"crossgrade", 0, 0, "crossgrade", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>&) { return std::string("cross-grading a board"); },
-        "  crossgrade --board N [--to ID] [--yes]\n"
-        "                               change board N into the base board (only the one\n"
-        "                               convertible generation), or with --to into any listed\n"
-        "                               base EEPROM generation; asks first or needs --yes\n",
+         "  crossgrade --board N [--to ID] [--yes]\n"
+         "                               change board N into the base board (only the one\n"
+         "                               convertible generation), or with --to into any listed\n"
+         "                               base EEPROM generation; asks first or needs --yes\n",
          {{MenuEntry::CrossGrade, "Cross Grade", "", "", kBoardShiftRow, 80}}},
         {"features", 0, 99, "features", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) {
              return arguments.empty() ? std::string() : std::string("changing board features");
          },
-        "  features --board N [NAME=VALUE ...]\n"
-        "                               the visible features of board N with their values\n"
-        "                               and the selected one; with NAME=VALUE (names and\n"
-        "                               texts as listed) write the new feature set\n",
+         "  features --board N [NAME=VALUE ...]\n"
+         "                               the visible features of board N with their values\n"
+         "                               and the selected one; with NAME=VALUE (names and\n"
+         "                               texts as listed) write the new feature set\n",
          {{MenuEntry::BoardConfiguration, "Board Configuration", "Switch the optional features of the selected board",
            ":/icons/res/eeprom.png", kBoardRow, 40, true, true}}},
         // The demo system lives in files: its edits take as long as they take.
@@ -130,19 +132,19 @@ std::vector<ToolDescription> makeTools()
          [](const std::vector<std::string>& arguments) {
              return arguments.empty() ? std::string() : std::string("editing the demo system");
          },
-        "  channel-module --enc E --slot S [MODULE]\n"
-        "                               the channel module of a demo-system board, or set it\n"
-        "                               and save the driver configuration\n",
+         "  channel-module --enc E --slot S [MODULE]\n"
+         "                               the channel module of a demo-system board, or set it\n"
+         "                               and save the driver configuration\n",
          {{MenuEntry::ChannelModules, "Channel Modules", "", "", kChannelModuleRow, 10}}},
         {"history", 0, 0, "history --board", ToolTimeLimit::BoardTool, nullptr,
-        "  history [--serial S | --board N]\n"
-        "                               the maintenance journal (every board, or the board\n"
-        "                               of serial S in any case, or board N's serial looked\n"
-        "                               up, with --node on that node); damaged lines are\n"
-        "                               skipped and counted on standard error\n",
+         "  history [--serial S | --board N]\n"
+         "                               the maintenance journal (every board, or the board\n"
+         "                               of serial S in any case, or board N's serial looked\n"
+         "                               up, with --node on that node); damaged lines are\n"
+         "                               skipped and counted on standard error\n",
          // The journal is kept per board serial, so only a board row can ask for it.
-         {{MenuEntry::BoardHistory, "Board History\u2026", "Everything the maintenance journal recorded for this board", "",
-           kBoardRow, 50}}},
+         {{MenuEntry::BoardHistory, "Board History\u2026",
+           "Everything the maintenance journal recorded for this board", "", kBoardRow, 50}}},
     };
 }
 
