@@ -13,7 +13,65 @@
 
 #include <QDialog>
 
+#include <map>
+
 namespace z2e {
+
+namespace {
+
+using DialogFactory = std::unique_ptr<QDialog> (*)(const ToolTarget& target, const FileChooser& chooser,
+                                                   QWidget* parent);
+
+std::unique_ptr<QDialog> selfTest(const ToolTarget& target, const FileChooser& chooser, QWidget* parent, bool factory)
+{
+    auto dialog = std::make_unique<CSelfTestDialog>(target, factory, parent);
+    dialog->setFileChooser(chooser);
+    return dialog;
+}
+
+// The dialog each plain board tool opens for the boards of its row; null when they do not fit.
+const std::map<MenuEntry, DialogFactory>& boardToolDialogs()
+{
+    static const std::map<MenuEntry, DialogFactory> dialogs = {
+        {MenuEntry::SelfTest,
+         [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) {
+             return selfTest(target, chooser, parent, false);
+         }},
+        {MenuEntry::FactorySelfTest,
+         [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) {
+             return selfTest(target, chooser, parent, true);
+         }},
+        {MenuEntry::FirmwareUpdate,
+         [](const ToolTarget& target, const FileChooser&, QWidget* parent) -> std::unique_ptr<QDialog> {
+             return std::make_unique<CFWUpdateDialog>(target, parent);
+         }},
+        {MenuEntry::FirmwareUpdatePro,
+         [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) -> std::unique_ptr<QDialog> {
+             if (target.boards.size() != 1)
+                 return nullptr;
+             auto dialog = std::make_unique<CFWUpdateProDialog>(target, parent);
+             dialog->setFileChooser(chooser);
+             return dialog;
+         }},
+    };
+    return dialogs;
+}
+
+} // namespace
+
+std::unique_ptr<QDialog> BoardToolDialogs::make(MenuEntry entry, const ToolTarget& target, const FileChooser& chooser,
+                                                QWidget* parent)
+{
+    const auto it = boardToolDialogs().find(entry);
+    if (it == boardToolDialogs().end() || !target.wrapper || target.boards.empty())
+        return nullptr;
+    return it->second(target, chooser, parent);
+}
+
+bool BoardToolDialogs::makes(MenuEntry entry)
+{
+    return boardToolDialogs().count(entry) != 0;
+}
 
 QStringList BoardToolDialogs::pictureNames()
 {

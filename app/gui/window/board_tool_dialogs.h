@@ -1,10 +1,16 @@
 #pragma once
-// The board tool dialogs a screenshot run can picture, by name.
+// The board tool dialogs the window opens from its menus and tool bar, made from the menu entry
+// that asked for them (the one place a plain board tool's dialog is named), and the named
+// dialogs a screenshot run can picture.
 
+#include "core/tree_context_menu.h"
 #include "gui/dialogs/tools/tool_target.h"
+#include "gui/window/file_chooser.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 class QDialog;
 class QWidget;
@@ -13,6 +19,14 @@ namespace z2e {
 
 class BoardToolDialogs {
 public:
+    /// The dialog of `entry` for `target`, its file dialogs through `chooser`; null for an
+    /// entry that is no board tool, and for the single-board tools when `target` holds more
+    /// than one board.
+    static std::unique_ptr<QDialog> make(MenuEntry entry, const ToolTarget& target, const FileChooser& chooser,
+                                         QWidget* parent);
+    /// Whether `entry` is a board tool whose dialog make() makes.
+    static bool makes(MenuEntry entry);
+
     /// What `--dialog` accepts: "selftest", "firmware", "firmware-pro", "firmware-select",
     /// "board-history", "eeprom-editor", and those of BoardChangeTools (opened by the window).
     static QStringList pictureNames();

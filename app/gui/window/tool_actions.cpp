@@ -5,9 +5,6 @@
 #include "core/system_model.h"
 #include "core/tool_registry.h"
 #include "gui/dialogs/tools/board_history_dialog.h"
-#include "gui/dialogs/tools/fw_update_dialog.h"
-#include "gui/dialogs/tools/fw_update_pro_dialog.h"
-#include "gui/dialogs/tools/self_test_dialog.h"
 #include "gui/window/board_change_tools.h"
 #include "gui/window/board_tool_dialogs.h"
 #include "gui/window/eeprom_menu_actions.h"
@@ -30,44 +27,6 @@ QIcon toolIcon(const std::string& name, const QStyle& style)
     if (name == "arrow-up")
         return style.standardIcon(QStyle::SP_ArrowUp);
     return name.empty() ? QIcon() : QIcon(QString::fromStdString(name));
-}
-
-using DialogFactory = std::unique_ptr<QDialog> (*)(const ToolTarget& target, const FileChooser& chooser,
-                                                   QWidget* parent);
-
-std::unique_ptr<QDialog> selfTest(const ToolTarget& target, const FileChooser& chooser, QWidget* parent, bool factory)
-{
-    auto dialog = std::make_unique<CSelfTestDialog>(target, factory, parent);
-    dialog->setFileChooser(chooser);
-    return dialog;
-}
-
-// The dialog each plain board tool opens for the boards of its row; null when they do not fit.
-const std::map<MenuEntry, DialogFactory>& boardToolDialogs()
-{
-    static const std::map<MenuEntry, DialogFactory> dialogs = {
-        {MenuEntry::SelfTest,
-         [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) {
-             return selfTest(target, chooser, parent, false);
-         }},
-        {MenuEntry::FactorySelfTest,
-         [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) {
-             return selfTest(target, chooser, parent, true);
-         }},
-        {MenuEntry::FirmwareUpdate,
-         [](const ToolTarget& target, const FileChooser&, QWidget* parent) -> std::unique_ptr<QDialog> {
-             return std::make_unique<CFWUpdateDialog>(target, parent);
-         }},
-        {MenuEntry::FirmwareUpdatePro,
-         [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) -> std::unique_ptr<QDialog> {
-             if (target.boards.size() != 1)
-                 return nullptr;
-             auto dialog = std::make_unique<CFWUpdateProDialog>(target, parent);
-             dialog->setFileChooser(chooser);
-             return dialog;
-         }},
-    };
-    return dialogs;
 }
 
 } // namespace
@@ -149,12 +108,12 @@ const std::map<MenuEntry, ToolActions::Runner>& ToolActions::runners()
 
 bool ToolActions::opens(MenuEntry entry)
 {
-    return boardToolDialogs().count(entry) != 0 || runners().count(entry) != 0;
+    return BoardToolDialogs::makes(entry) || runners().count(entry) != 0;
 }
 
 void ToolActions::run(MenuEntry entry)
 {
-    if (boardToolDialogs().count(entry) != 0) {
+    if (BoardToolDialogs::makes(entry)) {
         boardTool(entry);
         return;
     }
@@ -171,9 +130,7 @@ void ToolActions::boardTool(MenuEntry entry)
         m_host.status("Choose a board, an enclosure or a linked network node first.");
         return;
     }
-    std::unique_ptr<QDialog> dialog;
-    if (target.wrapper && !target.boards.empty())
-        dialog = boardToolDialogs().at(entry)(target, m_host.chooser(), m_window);
+    std::unique_ptr<QDialog> dialog = BoardToolDialogs::make(entry, target, m_host.chooser(), m_window);
     if (dialog)
         dialog->exec();
     else
