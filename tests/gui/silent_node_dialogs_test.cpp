@@ -111,8 +111,9 @@ TEST_F(SilentNodeDialogsTest, EachDialogOpensAfterCancelWithoutBlockingTheEventL
             });
         });
         const QString words = c.open(target);
-        // A loop that turned freely ticked about 20 times; a blocked one none.
-        EXPECT_GE(ticksWhileWaiting, kWaitBeforeCancelMs / kTickMs / 2);
+        // A loop that turned freely ticked about 20 times, a blocked one never got here; a
+        // quarter leaves room for a loaded machine.
+        EXPECT_GE(ticksWhileWaiting, kWaitBeforeCancelMs / kTickMs / 4);
         EXPECT_TRUE(words.contains(kReadCancelledText)) << words.toStdString();
     }
 }
