@@ -114,12 +114,14 @@ bool CSelfTestDialog::offered(BoardTest test) const
 void CSelfTestDialog::updateWidgets()
 {
     const bool idle = !m_running;
-    m_ui->btnSelfTest->setEnabled(idle && !m_boards.empty());
-    m_ui->btnExcitationTest->setEnabled(idle && !m_boards.empty() && offered(BoardTest::ExcitationTest));
-    m_ui->btnAutoZero->setEnabled(idle && offered(BoardTest::AutoZero));
-    m_ui->btnGainCal->setEnabled(idle && offered(BoardTest::GainCal));
-    m_ui->btnThreeWire->setEnabled(idle && offered(BoardTest::ThreeWire));
-    m_ui->btnResetDefault->setEnabled(idle && offered(BoardTest::ResetDefaults));
+    // Without boards (none read) every run would end before it starts.
+    const bool ready = idle && !m_boards.empty();
+    m_ui->btnSelfTest->setEnabled(ready);
+    m_ui->btnExcitationTest->setEnabled(ready && offered(BoardTest::ExcitationTest));
+    m_ui->btnAutoZero->setEnabled(ready && offered(BoardTest::AutoZero));
+    m_ui->btnGainCal->setEnabled(ready && offered(BoardTest::GainCal));
+    m_ui->btnThreeWire->setEnabled(ready && offered(BoardTest::ThreeWire));
+    m_ui->btnResetDefault->setEnabled(ready && offered(BoardTest::ResetDefaults));
     m_ui->btnSaveSingle->setEnabled(idle && selectedBoardRow() >= 0);
     m_ui->btnSaveAll->setEnabled(idle && anyDocument());
     m_ui->btnClose->setEnabled(idle);
