@@ -111,9 +111,8 @@ TEST_F(SilentNodeDialogsTest, EachDialogOpensAfterCancelWithoutBlockingTheEventL
             });
         });
         const QString words = c.open(target);
-        // A loop that turned freely ticked about 20 times, a blocked one never got here; a
-        // quarter leaves room for a loaded machine.
-        EXPECT_GE(ticksWhileWaiting, kWaitBeforeCancelMs / kTickMs / 4);
+        // A blocked loop never gets here; a free one ticks, however loaded the machine is.
+        EXPECT_GE(ticksWhileWaiting, 1);
         EXPECT_TRUE(words.contains(kReadCancelledText)) << words.toStdString();
     }
 }
