@@ -113,7 +113,7 @@ void CFWUpdateProDialog::hdl_Btn_List()
     std::vector<std::string> files;
     const std::int32_t result = m_updater->listing(files);
     if (result != 0) {
-        const std::string words = result == 3003 ? CMiscUtils::firmwareResultText(result)
+        const std::string words = result == 3003 ? FirmwareUpdater::infoCodeText(result)
                                                  : nodeResultText(result, m_target.wrapper.get());
         CMiscUtils::notify("Firmware Select",
                            QString("Firmware listing failed: %1 %2").arg(result).arg(QString::fromStdString(words)),
