@@ -140,7 +140,7 @@ int local(const CliOptions& options)
     report.add("boardCount", static_cast<std::int64_t>(session.boardCount()));
     report.add("enclosureCount", static_cast<std::int64_t>(session.enclosureCount()));
     report.addFlag("simulation", session.isSimulation());
-    report.add("driverVersion", versionResult <= 0 ? version : std::string());
+    report.add("driverVersion", DriverResult::succeeded(versionResult) ? version : std::string());
     addResult(report, session.result(), &session.wrapper());
     std::cout << report.render(options.json);
     return exitStatusOf(session.result());
@@ -155,11 +155,11 @@ int printOutcome(const CliOptions& options, std::int32_t result, const std::stri
         for (std::size_t i = 0; i < options.arguments.size(); ++i)
             report.add("argument" + std::to_string(i + 1), options.arguments[i]);
         if (answer)
-            report.add("answer", result <= 0 ? *answer : std::string());
+            report.add("answer", DriverResult::succeeded(result) ? *answer : std::string());
         addResult(report, result, &node);
         std::cout << report.render(true);
     } else {
-        if (answer && result <= 0)
+        if (answer && DriverResult::succeeded(result))
             printAnswer(*answer);
         std::cout.flush(); // keeps the result line after the answer on a terminal
         std::cerr << "result: " << result << " " << nodeResultText(result, &node) << "\n";

@@ -77,7 +77,7 @@ int restore(const CliOptions& options, QorinNodeUtilWrapper& wrapper, Maintenanc
     const std::int32_t status = automatic ? tool.automatic(board, which) : tool.fromFile(board, which, options.arguments[1]);
     ChangeReport change;
     change.place = boardPlace(wrapper, board);
-    change.answered = status <= 0;
+    change.answered = DriverResult::succeeded(status);
     change.journalFailed = status == AppStatus::JournalFailed;
     change.status = status;
     change.text = EepromRestore::outcomeText(status);

@@ -356,7 +356,7 @@ int features(const CliOptions& options)
             return usageError(detail + "; nothing was sent");
         const std::string place = boardPlace(wrapper, board);
         const std::int32_t result = tool.write(board, featureSet);
-        const bool done = result <= 0;
+        const bool done = DriverResult::succeeded(result);
         const std::string text = done ? "Feature set " + uni::text::hex8(table.featureSet, false) + " -> " +
                                             uni::text::hex8(featureSet, false) + "; board now " + tool.readBack().identity.model
                                       : std::to_string(result) + " " +

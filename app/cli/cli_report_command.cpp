@@ -210,7 +210,7 @@ int reportPackageCommand(const CliOptions& options)
     InventorySource demo{"demo", &model.demoRoot(), status == AppStatus::HardwareInUse ? 0 : status, {}};
     if (status == AppStatus::Ok) {
         local.latestFirmware = ReportContents::latestFirmware(model.wrapper());
-        if (model.reconnectSimulatedOnly() <= 0)
+        if (DriverResult::succeeded(model.reconnectSimulatedOnly()))
             demo.latestFirmware = ReportContents::latestFirmware(model.wrapper());
     }
     sources.insert(sources.begin(), {local, demo});
