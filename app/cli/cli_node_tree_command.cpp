@@ -5,11 +5,11 @@
 #include "cli_tree_command.h"
 
 #include "core/node_result_text.h"
-#include "driver/command/driver_result.h"
 #include "core/node_types.h"
 #include "core/remote_system_builder.h"
 #include "core/root_node.h"
 #include "core/tree_row_list.h"
+#include "driver/command/driver_result.h"
 
 #include <iostream>
 
