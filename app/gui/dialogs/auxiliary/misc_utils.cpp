@@ -23,20 +23,6 @@ constexpr int kMessageHorizontalCorrection = 15;
 constexpr int kFirstPaintLimitMs = 3000;
 constexpr std::int32_t kInternalError = 7;
 
-struct FirmwareText {
-    std::int32_t code;
-    const char* text;
-};
-
-const FirmwareText kFirmwareTexts[] = {
-    {3003, "Error parsing firmware listing XML."},
-    {3004, "Firmware file not found!"},
-    {3005, "Accessing firmware file failed."},
-    {3006, "Unknown board model."},
-    {3007, "Selected firmware revision not found."},
-    {1, "An internal error occurred."},
-};
-
 template <class Dialog>
 void runModal(Dialog& dialog)
 {
@@ -129,15 +115,6 @@ void CMiscUtils::showError(std::string& title, std::string& text, QWidget* paren
     }
     title.clear();
     text.clear();
-}
-
-std::string CMiscUtils::firmwareResultText(std::int32_t code)
-{
-    for (const FirmwareText& entry : kFirmwareTexts) {
-        if (entry.code == code)
-            return entry.text;
-    }
-    return {};
 }
 
 int CMiscUtils::formatBounded(char* buffer, std::size_t size, const char* format, ...)

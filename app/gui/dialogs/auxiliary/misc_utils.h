@@ -52,8 +52,6 @@ public:
     /// A modal CErrorDialog; both strings are emptied afterwards.
     static void showError(std::string& title, std::string& text, QWidget* parent);
 
-    /// The text of a firmware tool result; empty for a code without one (0 among them).
-    static std::string firmwareResultText(std::int32_t code);
     /// vsnprintf into `buffer`, truncated to fit; returns the length the whole text needs.
     static int formatBounded(char* buffer, std::size_t size, const char* format, ...)
         __attribute__((format(printf, 3, 4)));

@@ -136,7 +136,7 @@ void CFWUpdateProDialog::hdl_Btn_List()
     const std::int32_t result = readBehindProgress(m_target, title, "Reading the firmware listing.", this, [&] {
         const std::int32_t listed = updater.listing(files);
         if (listed != 0)
-            words = listed == 3003 ? CMiscUtils::firmwareResultText(listed) : nodeResultText(listed, wrapper);
+            words = listed == 3003 ? FirmwareUpdater::infoCodeText(listed) : nodeResultText(listed, wrapper);
         return listed;
     });
     if (result != 0) {
