@@ -51,6 +51,7 @@
 #include "gui/window/system_list.h"
 #include "gui/window/system_status_line.h"
 #include "gui/window/temperature_update.h"
+#include "gui/window/worker_job.h"
 #include "uni/log.h"
 #include "uni/ip_address_pair.h"
 #include "uni/net_if_provider.h"
@@ -99,11 +100,6 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     , m_toolTargets(MaintenanceJournal::defaultFolder(), WindowSettings::maintenanceSnapshots(m_settings))
 {
     m_selected = std::make_unique<SelectedNetworkNode>();
-    {
-        // Changes a killed run left unfinished are journalled as interrupted at start-up.
-        MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "");
-        ChangeIntent::recover(journal);
-    }
     initGuiResources();
     m_ui->setupUi(this);
     setWindowTitle("ZAMO2Explorer");
@@ -303,24 +299,18 @@ bool MainWindow::init()
     m_demoTab->setFileChooser(m_chooser);
     connect(m_demoTab, &DemoTab::statusText, this, &MainWindow::showStatus);
 
-    // The scan starts at once and the progress window shows while it runs: start-up does not
-    // wait for the window's first paint. Its close is queued, so it ends the modal loop.
-    CInProgress* progress = CMiscUtils::createProgress(kSystemTitle, "Initializing ZAMO2Explorer.", this);
-    std::int32_t scan = AppStatus::InternalError;
-    SystemModel* system = m_system.get();
-    DemoTab* demo = m_demoTab;
-    auto worker = std::make_unique<std::thread>([&scan, progress, system, demo] {
-        try {
-            scan = system->initializeSystem();
-            demo->preloadListings();
-        } catch (...) {
-            scan = AppStatus::InternalError;
-        }
-        progress->closeFromWorker();
-    });
-    CMiscUtils::waitForWorker(std::move(worker), progress);
-    m_startupStatus = scan;
-    UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan;
+    // Start-up does not wait for the window's first paint.
+    m_startupStatus = WorkerJob(kSystemTitle, "Initializing ZAMO2Explorer.", this)
+                          .withoutFirstPaint()
+                          .run([system = m_system.get(), demo = m_demoTab](CInProgress&) {
+                              // Changes a killed run left unfinished are journalled as interrupted.
+                              MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "");
+                              ChangeIntent::recover(journal);
+                              const std::int32_t scan = system->initializeSystem();
+                              demo->preloadListings();
+                              return scan;
+                          });
+    UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << m_startupStatus;
 
     if (m_startupStatus == AppStatus::HardwareInUse) {
         // Found now: the holder may let go while the operator reads.
@@ -579,18 +569,9 @@ void MainWindow::refreshShownSystem()
     }
     // The tree shows the local rows: it lets go of them while they are read again.
     m_localModel->clear();
-    std::int32_t result = AppStatus::InternalError;
-    SystemModel* system = m_system.get();
-    CInProgress* progress = CMiscUtils::createProgress(kSystemTitle, "Reading the local system.", this);
-    auto worker = std::make_unique<std::thread>([&result, system, progress] {
-        try {
-            result = system->rescanLocalSystem();
-        } catch (...) {
-            result = AppStatus::InternalError;
-        }
-        progress->closeFromWorker();
-    });
-    CMiscUtils::waitForWorker(std::move(worker), progress);
+    const std::int32_t result = WorkerJob(kSystemTitle, "Reading the local system.", this)
+                                    .withoutFirstPaint()
+                                    .run([system = m_system.get()](CInProgress&) { return system->rescanLocalSystem(); });
     updateHwTreeModel();
     showStatus(result == AppStatus::Ok ? QString("The local system was read again.")
                                        : QString("The local system could not be read again: %1 (%2)")

@@ -88,6 +88,7 @@ TEST(MainWindowStartUpTest, JournalsTheChangeOfAKilledProgramAsInterrupted)
     // No process has this pid: the one that wrote it is gone.
     test::writeFile(intents + "/999999999-1-0.intent", ChangeIntent::interruptedLine(journal, entry) + "\n");
     auto window = startWindow();
+    ASSERT_TRUE(window->init());
     const auto lines = journal.history("10A80001");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(MaintenanceJournal::field(lines[0], "operation"), "crossgrade");
