@@ -44,13 +44,14 @@
 #include "gui/window/eeprom_menu_actions.h"
 #include "gui/window/tree_actions.h"
 #include "gui/window/tree_filter_panel.h"
+#include "gui/window/network_node_controller.h"
 #include "gui/window/node_actions.h"
-#include "gui/window/node_event_types.h"
 #include "gui/window/report_collection.h"
 #include "gui/window/system_dialogs.h"
 #include "gui/window/system_list.h"
 #include "gui/window/system_status_line.h"
 #include "gui/window/temperature_update.h"
+#include "gui/window/window_pictures.h"
 #include "gui/window/worker_job.h"
 #include "uni/log.h"
 #include "uni/ip_address_pair.h"
@@ -78,11 +79,6 @@ constexpr int kHardwareTab = 0;
 constexpr int kDemoTab = 1;
 constexpr int kTreeDepth = 1;
 constexpr int kFirstScreenshotDelayMs = 1000;
-const char* const kNodeWorkTitle = "Network Node";
-// A restarted node needs a moment before the new client asks it again.
-constexpr std::chrono::milliseconds kNodeRestartWait{1000};
-// A node let go answers the next scans as free; a few scan intervals are plenty.
-constexpr int kNodeFreeWaitMs = 5000;
 
 } // namespace
 
@@ -121,46 +117,28 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_ui->splitterHardware->setSizes({360, 640});
     m_ui->splitterDemo->setSizes({640, 360});
 
-    m_netOptions = NetworkInterfaceChoice::restore(WindowSettings::readNetworkOptions(m_settings),
-                                                   NetworkInterfaceChoice::interfaceList(uni::NetIfProvider()));
+    NetworkNodeController::Views nodeViews;
+    nodeViews.window = this;
+    nodeViews.systems = m_ui->listSystems;
+    nodeViews.tree = m_ui->treeHardware;
+    nodeViews.list = m_systemList.get();
+    nodeViews.status = m_status.get();
+    nodeViews.treePanel = m_treePanel;
+    nodeViews.localModel = m_localModel;
+    nodeViews.remoteModel = m_remoteModel;
+    nodeViews.netSettings = m_ui->actionNetSettings;
+    nodeViews.nodeOptions = m_ui->actionNodeOptions;
+    nodeViews.changeIp = m_ui->actionChangeNodeIp;
+    nodeViews.restart = m_ui->actionRestartNode;
+    nodeViews.reboot = m_ui->actionRebootNode;
+    nodeViews.rename = m_ui->actionRenameNode;
+    nodeViews.update = m_ui->actionUpdateNode;
+    m_nodes = std::make_unique<NetworkNodeController>(nodeViews, m_settings, m_options.network, *m_selected,
+                                                      m_nodeRecords);
     const bool placed = m_settings.contains("MainWindow/geometry");
     WindowSettings::restoreLayout(m_settings, *this);
     if (!placed && QApplication::primaryScreen())
         move(QApplication::primaryScreen()->availableGeometry().center() - rect().center());
-    NodeActions::Host host;
-    host.run = [this](const QString& message, const std::function<std::int32_t()>& call) {
-        std::int32_t result = 0;
-        runNodeWork(message, [&] { result = call(); });
-        return result;
-    };
-    // After a restart or a new address the node announces itself anew: a new client finds it.
-    host.restarted = [this] {
-        runNodeWork("Waiting for the network node.", [this] {
-            m_selected->release();
-            std::this_thread::sleep_for(kNodeRestartWait);
-        });
-        resetQorinetNodes();
-    };
-    host.ipChanged = host.restarted;
-    host.letGo = [this] {
-        const std::uint32_t id = m_selected->id();
-        m_selected->release();
-        if (m_netClient)
-            m_netClient->waitUntilFree(id, kNodeFreeWaitMs);
-    };
-    host.keep = [this] { showSystemRow(m_shownSystemRow, true); };
-    host.renamed = [this](const std::string& name) {
-        const auto record = m_nodeRecords.find(m_selected->id());
-        const int row = m_systemList->rowOfNode(m_selected->id());
-        if (record == m_nodeRecords.end() || row < 0)
-            return;
-        record->second->name = name;
-        m_systemList->keepRow(m_shownSystemRow, [&] {
-            m_systemList->setNodeCaption(record->first, SystemList::nodeCaption(*record->second));
-        });
-        showRemoteTree(*record->second);
-    };
-    m_nodeActions = std::make_unique<NodeActions>(this, std::move(host));
     TreeActions::Host trees;
     trees.currentRow = [this] {
         return m_ui->tabWidget->currentIndex() == kDemoTab ? m_ui->treeDemo->currentIndex()
@@ -176,7 +154,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
             return nullptr;
         if (m_ui->tabWidget->currentIndex() == kDemoTab)
             return &m_system->demoRoot();
-        return m_remoteShown ? &m_system->remoteRoot() : &m_system->localRoot();
+        return m_nodes->remoteShown() ? &m_system->remoteRoot() : &m_system->localRoot();
     };
     trees.choose = [this](const FileRequest& request) { return m_chooser(this, request); };
     trees.status = [this](const QString& text) { showStatus(text); };
@@ -188,8 +166,7 @@ MainWindow::~MainWindow()
 {
     // No thread outlives the window: the node lets go of the client it reports to, then the
     // pump and the client stop.
-    m_selected->release();
-    m_netClient.reset();
+    m_nodes->stop();
     // The models show nodes of the system model: they go first.
     delete m_demoTab;
     m_demoTab = nullptr;
@@ -221,11 +198,8 @@ void MainWindow::connectWidgets()
 {
     Ui::MainWindow& ui = *m_ui;
     connect(ui.tabWidget, &QTabWidget::currentChanged, this, &MainWindow::hdl_TabSelected);
-    connect(ui.listSystems, &QListWidget::itemClicked, this, &MainWindow::hdl_SysViewClicked);
-    connect(ui.listSystems, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_SysViewContextMenu);
     connect(ui.treeDemo, &QTreeView::clicked, this, &MainWindow::hdl_DemoTreeClicked);
     connect(ui.treeHardware, &QTreeView::clicked, this, &MainWindow::hdl_HWTreeClicked);
-    connect(ui.treeHardware, &QTreeView::doubleClicked, this, &MainWindow::dblClickedNodeInfo);
     connect(ui.treeDemo, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_TreeContextMenu);
     connect(ui.treeHardware, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_TreeContextMenu);
     connect(ui.editFilter, &QLineEdit::textChanged, this, &MainWindow::hdl_FilterSelectionChanged);
@@ -261,16 +235,6 @@ void MainWindow::connectWidgets()
     for (MenuEntry entry : {MenuEntry::EnclosureData, MenuEntry::CrossGrade, MenuEntry::ChannelModules})
         connect(actionFor(entry), &QAction::triggered, this, [this, entry] { runChangeTool(entry); });
     connect(ui.actionUpdateTemperatures, &QAction::triggered, this, &MainWindow::updateTemperatures);
-    connect(ui.actionNetSettings, &QAction::triggered, this, &MainWindow::hdl_HardwareSettings);
-    connect(ui.actionNodeOptions, &QAction::triggered, this, &MainWindow::hdl_Add_NetProperties);
-    const std::pair<QAction*, int> nodeActions[] = {{ui.actionChangeNodeIp, CNetActionsDialog::ChangeIp},
-                                                    {ui.actionRestartNode, CNetActionsDialog::RestartServer},
-                                                    {ui.actionRebootNode, CNetActionsDialog::RebootSystem},
-                                                    {ui.actionRenameNode, CNetActionsDialog::Rename}};
-    for (const auto& [action, code] : nodeActions)
-        connect(action, &QAction::triggered, this, [this, code = code] { runNodeAction(code); });
-    // "Update Node" is offered disabled and has no action, as on the node's own menus.
-    ui.actionUpdateNode->setEnabled(false);
 }
 
 // ---- Start-up ----
@@ -327,12 +291,8 @@ bool MainWindow::init()
     m_startupSucceeded = m_startupStatus == AppStatus::Ok;
     m_logSettings = m_system->logSettings();
 
-    registerNodeEventTypes();
-    connect(this, &MainWindow::ctrlNodeAdded, this, &MainWindow::onEventNodeAdded, Qt::QueuedConnection);
-    connect(this, &MainWindow::ctrlNodeRemoved, this, &MainWindow::onEventNodeRemoved, Qt::QueuedConnection);
-    connect(this, &MainWindow::ctrlNodeSyncChanged, this, &MainWindow::onEventNodeSyncChanged, Qt::QueuedConnection);
-    connect(this, &MainWindow::ctrlNodeUpdated, this, &MainWindow::onEventNodeUpdated, Qt::QueuedConnection);
-    resetQorinetNodes();
+    m_pictures = std::make_unique<WindowPictures>(*m_nodes, m_ui->listSystems, *m_treePanel, *m_system, *m_demoTab);
+    m_nodes->start(*m_system, m_startupSucceeded);
     emit initialized();
     return true;
 }
@@ -346,7 +306,7 @@ void MainWindow::fillViews()
     showStatus(scan);
     m_systemList->setLocalScanState(scan);
     m_systemList->setLocalEntry(SystemList::localSystemName(m_system->localRoot()));
-    m_shownSystemRow = 0;
+    m_nodes->localEntryShown();
 }
 
 void MainWindow::updateHwTreeModel()
@@ -358,209 +318,10 @@ void MainWindow::updateHwTreeModel()
     m_ui->treeHardware->expandToDepth(kTreeDepth);
 }
 
-void MainWindow::resetQorinetNodes()
-{
-    if (m_selected->valid() || m_remoteShown)
-        showSystemRow(0, true);
-    m_selected->release();
-    m_systemList->removeNetworkNodes();
-    m_nodeRecords.clear();
-    if (!m_netClient) {
-        // The pump thread only emits: the queued connections carry the events to the GUI thread.
-        NodeEventPump::Sink sink;
-        sink.added = [this](NetworkNodeRecord record) { emit ctrlNodeAdded(record); };
-        sink.removed = [this](std::uint32_t id) { emit ctrlNodeRemoved(id); };
-        sink.syncChanged = [this](std::uint32_t id, std::uint32_t state) { emit ctrlNodeSyncChanged(id, state); };
-        m_netClient = std::make_unique<NetworkClientHost>(std::move(sink));
-    }
-    if (m_netClient->restart(NetworkInterfaceChoice::clientSettings(m_netOptions, m_options.network)) != 0)
-        m_status->show("The network client could not start; no network nodes are shown.", SystemStatusLine::kGeneral);
-}
-
-int MainWindow::networkSettleMs() const
-{
-    if (!m_netClient || !m_netClient->running())
-        return 0;
-    // The first scan finds the nodes that are up; one more covers a slow answer.
-    return static_cast<int>(2 * m_netClient->scanIntervalMs());
-}
-
-void MainWindow::runNodeWork(const QString& message, const std::function<void()>& work,
-                             const std::function<void()>& then, std::uint32_t nodeId)
-{
-    const std::uint32_t target = nodeId != 0 ? nodeId : m_selected->id();
-    bool cancelled = false;
-    m_nodeWorkRunning = true;
-    m_nodeWorkTarget = target;
-    // `then` shows the outcome before the node events that came meanwhile are applied to it.
-    m_nodeEvents.runClosed([&] {
-        CMiscUtils::runBehindProgress(
-            kNodeWorkTitle, message, this,
-            [&work](CInProgress&) {
-                work();
-                return 0;
-            },
-            false,
-            [this, target, &cancelled] {
-                cancelled = true;
-                cancelNodeWork(target);
-            });
-        if (then)
-            then();
-    });
-    m_nodeWorkRunning = false;
-    if (cancelled)
-        showStatus("Cancelled: the network node's link was closed; choose it again to read it.");
-    if (m_closeAfterNodeWork) {
-        m_closeAfterNodeWork = false;
-        QTimer::singleShot(0, this, &QWidget::close);
-    }
-}
-
-void MainWindow::cancelNodeWork(std::uint32_t nodeId)
-{
-    // Closing the link wakes the request that waits on it; the worker then ends by itself.
-    if (m_netClient)
-        m_netClient->disconnectNode(nodeId);
-}
-
-// ---- Network node events ----
-
-void MainWindow::onEventNodeAdded(const NetworkNodeRecord& node)
-{
-    m_nodeEvents.whenIdle([this, node] { addNodeEntry(node); });
-}
-
-void MainWindow::addNodeEntry(const NetworkNodeRecord& record)
-{
-    // Gone meanwhile, or an event of a former client whose id now names another node.
-    const std::optional<std::uint32_t> syncState = m_netClient ? m_netClient->syncStateOf(record) : std::nullopt;
-    if (!syncState)
-        return;
-    const bool problem = record.connectionState != NetworkConnectionState::Established;
-    int row = -1;
-    m_systemList->keepRow(m_shownSystemRow, [&] {
-        row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(*syncState));
-    });
-    auto& kept = m_nodeRecords[record.nodeId];
-    auto fresh = std::make_unique<NetworkNodeRecord>(record);
-    if (kept)
-        RemoteSystemBuilder::keepReadings(*kept, *fresh);
-    kept = std::move(fresh);
-    if (row != m_shownSystemRow)
-        return;
-    // The shown node changed: its tree follows without asking the node again.
-    m_systemList->markSelected(row);
-    showRemoteTree(*kept);
-}
-
-void MainWindow::onEventNodeRemoved(quint32 id)
-{
-    m_nodeEvents.whenIdle([this, id] { removeNodeEntry(id); });
-}
-
-void MainWindow::removeNodeEntry(std::uint32_t id)
-{
-    const int row = m_systemList->rowOfNode(id);
-    if (row < 0)
-        return;
-    const bool shown = row == m_shownSystemRow;
-    if (shown)
-        showSystemRow(0, true);
-    const QString caption = m_ui->listSystems->item(row)->data(Qt::DisplayRole).toString();
-    const auto record = m_nodeRecords.find(id);
-    const QString address = record != m_nodeRecords.end() ? QString::fromStdString(record->second->address) : QString();
-    m_systemList->keepRow(m_shownSystemRow, [&] { m_systemList->removeNetworkNode(id); });
-    m_nodeRecords.erase(id);
-    if (shown)
-        m_status->show(QString("Network node %1 (%2) is gone from the network; the local system is shown.")
-                           .arg(caption, address),
-                       SystemStatusLine::kGeneral);
-}
-
-void MainWindow::onEventNodeSyncChanged(quint32 id, quint32 state)
-{
-    m_nodeEvents.whenIdle([this, id, state] { m_systemList->setSyncState(id, static_cast<int>(state)); });
-}
-
-void MainWindow::onEventNodeUpdated(quint32 id, ModelNodePtr node)
-{
-    const auto record = m_nodeRecords.find(id);
-    const int row = m_systemList->rowOfNode(id);
-    if (record == m_nodeRecords.end() || row < 0 || !node)
-        return;
-    record->second->name = node->name;
-    const bool shown = row == m_shownSystemRow;
-    m_systemList->keepRow(m_shownSystemRow,
-                          [&] { m_systemList->setNodeCaption(id, SystemList::nodeCaption(*record->second)); });
-    if (shown)
-        showSystemRow(m_shownSystemRow, true);
-}
-
-void MainWindow::hdl_SysViewClicked()
-{
-    showSystemRow(m_ui->listSystems->currentRow(), false);
-}
-
-void MainWindow::showSystemRow(int row, bool force)
-{
-    if (row < 0 || !m_system || m_nodeEvents.closed() || (!force && row == m_shownSystemRow))
-        return;
-    m_shownSystemRow = row;
-    m_status->systemShown(shownSubject());
-    m_systemList->markSelected(row);
-    if (row == 0 && m_startupSucceeded) {
-        showLocalSystem();
-        return;
-    }
-    const QVariant id = m_ui->listSystems->item(row)->data(SystemList::kNodeIdRole);
-    if (!id.isValid() || !m_netClient || !m_netClient->holds(id.toUInt()))
-        return;
-    NetworkNodeRecord record;
-    runNodeWork(
-        "Reading the network node.",
-        [this, nodeId = id.toUInt(), &record] { record = m_selected->select(*m_netClient, nodeId); },
-        [this, &record] {
-            m_nodeRecords[record.nodeId] = std::make_unique<NetworkNodeRecord>(record);
-            showRemoteTree(record);
-        },
-        id.toUInt());
-}
-
-void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
-{
-    // The model shows nodes of the remote root: it lets go of them before the root is refilled.
-    m_remoteModel->clear();
-    RemoteSystemBuilder::fillRoot(m_system->remoteRoot(), record);
-    m_remoteModel->rebuild(*m_system, CTreeViewModel::RemoteSystem);
-    m_treePanel->showModel(m_remoteModel);
-    m_ui->treeHardware->expandAll();
-    m_remoteShown = true;
-    m_systemList->updateNodeHealth(record);
-    if (record.failure == 0)
-        return;
-    showStatus(QString("Network node %1 could not be read: %2")
-                   .arg(QString::fromStdString(record.address), QString::fromStdString(failureWords(record.failure))));
-    // The rows that say why stand last.
-    m_ui->treeHardware->scrollToBottom();
-}
-
-void MainWindow::showLocalSystem()
-{
-    if (m_selected->active())
-        runNodeWork("Releasing the network node.", [this] { m_selected->release(); });
-    m_selected->release();
-    m_treePanel->showModel(m_localModel);
-    m_remoteModel->clear();
-    m_system->remoteRoot().clear();
-    m_remoteShown = false;
-    m_ui->treeHardware->expandToDepth(kTreeDepth);
-}
-
 void MainWindow::refreshShownSystem()
 {
-    if (m_remoteShown) {
-        showSystemRow(m_shownSystemRow, true);
+    if (m_nodes->remoteShown()) {
+        m_nodes->showSystemRow(m_nodes->shownRow(), true);
         return;
     }
     if (!m_system || !m_startupSucceeded) {
@@ -581,7 +342,18 @@ void MainWindow::refreshShownSystem()
 
 bool MainWindow::remoteMenusLocked() const
 {
-    return m_remoteShown && m_selected->heldByOtherClient();
+    return m_nodes->remoteMenusLocked();
+}
+
+void MainWindow::runNodeWork(const QString& message, const std::function<void()>& work,
+                             const std::function<void()>& then)
+{
+    m_nodes->runNodeWork(message, work, then);
+}
+
+void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
+{
+    m_nodes->showRemoteTree(record);
 }
 
 // ---- Tabs, trees and the tool bar ----
@@ -594,7 +366,7 @@ void MainWindow::hdl_TabSelected(int tab)
             tool->setVisible(false);
         return;
     }
-    m_ui->actionNodeOptions->setVisible(m_remoteShown && m_selected->available());
+    m_ui->actionNodeOptions->setVisible(m_nodes->remoteShown() && m_selected->available());
 }
 
 RowContext MainWindow::rowContext(bool shift)
@@ -633,18 +405,6 @@ void MainWindow::hdl_DemoTreeClicked(const QModelIndex& index)
 {
     if (m_demoTab)
         m_demoTab->selectRow(index);
-}
-
-void MainWindow::dblClickedNodeInfo(const QModelIndex& index)
-{
-    const ModelNode* node = treeNode(m_ui->treeHardware, index);
-    if (!node || node->systemKind == SystemKind::Demo)
-        return;
-    if (node->name == "Node Name")
-        runNodeAction(CNetActionsDialog::Rename);
-    else if (node->name == "IP Address" || node->name == "IP Version" || node->name == "IP Mode" ||
-             node->name == "Net Mask")
-        runNodeAction(CNetActionsDialog::ChangeIp);
 }
 
 QAction* MainWindow::actionFor(MenuEntry entry) const
@@ -729,129 +489,9 @@ void MainWindow::hdl_TreeContextMenu(const QPoint& position)
     m_menuIndex = QPersistentModelIndex();
 }
 
-std::unique_ptr<QMenu> MainWindow::systemsMenuFor(int row)
-{
-    // Only the entry whose node is shown (checked) acts on a node.
-    if (row <= 0 || row != m_shownSystemRow || !m_remoteShown || !m_selected->valid())
-        return nullptr;
-    auto menu = std::make_unique<QMenu>(this);
-    for (QAction* action : {m_ui->actionChangeNodeIp, m_ui->actionRestartNode, m_ui->actionRebootNode,
-                            m_ui->actionRenameNode, m_ui->actionUpdateNode}) {
-        action->setEnabled(action != m_ui->actionUpdateNode);
-        menu->addAction(action);
-    }
-    return menu;
-}
-
-void MainWindow::hdl_SysViewContextMenu(const QPoint& position)
-{
-    QListWidget* list = m_ui->listSystems;
-    std::unique_ptr<QMenu> menu = systemsMenuFor(list->row(list->itemAt(position)));
-    if (menu)
-        menu->exec(list->viewport()->mapToGlobal(position));
-}
-
-// ---- Network settings and node actions ----
-
-void MainWindow::hdl_HardwareSettings()
-{
-    const bool shift = QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
-    NetworkOptions chosen = m_netOptions;
-    bool manual = false;
-    if (!m_nodeActions->editNetSettings(chosen, shift || m_manualNetSettings, manual))
-        return;
-    m_netOptions = chosen;
-    m_manualNetSettings = manual;
-    if (m_remoteShown)
-        showSystemRow(0, true);
-    WindowSettings::writeNetworkOptions(m_settings, m_netOptions);
-    m_settings.sync();
-    resetQorinetNodes();
-}
-
-void MainWindow::hdl_Add_NetProperties()
-{
-    if (!m_remoteShown || !m_selected->valid())
-        return;
-    CNetActionsDialog dialog(this);
-    dialog.exec();
-    runNodeAction(dialog.code());
-}
-
-void MainWindow::runNodeAction(int code)
-{
-    if (code == CNetActionsDialog::Cancel)
-        return;
-    m_nodeCommands = m_selected->commands();
-    const auto record = m_nodeRecords.find(m_selected->id());
-    if (!m_remoteShown || !m_nodeCommands || record == m_nodeRecords.end()) {
-        showStatus("Choose a network node in the list of systems first.");
-        return;
-    }
-    m_nodeActions->perform(code, *m_nodeCommands, m_system->remoteRoot(),
-                           QString::fromStdString(record->second->name));
-}
-
-bool MainWindow::showNodeForPicture(bool highest)
-{
-    int chosen = -1;
-    std::uint32_t best = 0;
-    for (const auto& [id, record] : m_nodeRecords) {
-        const auto address = uni::ipv4::parseAddress(record->address);
-        const int row = m_systemList->rowOfNode(id);
-        if (!address || row <= 0)
-            continue;
-        if (chosen < 0 || (highest ? *address > best : *address < best)) {
-            best = *address;
-            chosen = row;
-        }
-    }
-    if (chosen < 0)
-        return false;
-    m_ui->listSystems->setCurrentRow(chosen);
-    showSystemRow(chosen, true);
-    return true;
-}
-
 QDialog* MainWindow::openNetworkDialogForPicture(const QString& name)
 {
-    if (!NodeActions::pictureNames().contains(name))
-        return nullptr;
-    // The network node with the lowest address: the first one tools/run starts.
-    if (name != "net-settings" && !showNodeForPicture(false))
-        return nullptr;
-    const auto record = m_nodeRecords.find(m_selected->id());
-    const QString nodeName =
-        record != m_nodeRecords.end() ? QString::fromStdString(record->second->name) : QString();
-    if (name == "use-as-demo") {
-        if (!m_demoTab || record == m_nodeRecords.end())
-            return nullptr;
-        const std::string source =
-            DemoTexts::networkNodeSource(SystemList::nodeCaption(*record->second).toStdString());
-        auto* question = new CDecisionDialogYesNo(DemoTexts::kQuestionTitle,
-                                                  QString::fromStdString(m_demoTab->replaceQuestion(source)), this);
-        question->setAttribute(Qt::WA_DeleteOnClose);
-        question->show();
-        return question;
-    }
-    m_nodeCommands = m_selected->commands();
-    return m_nodeActions->openForPicture(name, m_netOptions, m_nodeCommands.get(),
-                                         m_remoteShown ? &m_system->remoteRoot() : nullptr, nodeName);
-}
-
-bool MainWindow::showStateForPicture(const QString& name)
-{
-    if (name == "failed-node")
-        return showNodeForPicture(true);
-    if (name != "filter" || !m_system)
-        return false;
-    const ModelNode* board = ToolTargetBuilder::firstBoardRow(m_system->localRoot());
-    const std::string serial = board ? ToolTargetBuilder::boardSerial(*board) : std::string();
-    if (serial.size() < 4)
-        return false;
-    // The last digits, as an operator reads them off a label.
-    m_treePanel->filterFor(QString::fromStdString(serial.substr(serial.size() - 4)));
-    return true;
+    return m_pictures ? m_pictures->openNetworkDialog(name) : nullptr;
 }
 
 // ---- Demo editing ----
@@ -918,32 +558,10 @@ void MainWindow::hdl_ImportSystem()
 {
     if (!m_demoTab)
         return;
-    if (!m_remoteShown) {
+    if (m_nodes->remoteShown())
+        m_nodes->importShownNode(*m_demoTab);
+    else
         m_demoTab->importLocalHardware();
-        return;
-    }
-    // Only a linked node answers the questions that describe its enclosures and boards.
-    const auto record = m_nodeRecords.find(m_selected->id());
-    if (!m_selected->active() || record == m_nodeRecords.end()) {
-        CMiscUtils::notify(kSystemTitle, DemoTexts::kNodeNotLinked, this);
-        return;
-    }
-    const std::string source = DemoTexts::networkNodeSource(SystemList::nodeCaption(*record->second).toStdString());
-    m_demoTab->importHardware(source, [this](RootNode& hardware) {
-        const std::shared_ptr<QorinNodeUtilWrapper> commands = m_selected->commands();
-        std::int32_t status = DemoStatus::InternalError;
-        std::string detail;
-        runNodeWork(DemoTexts::kReadingNode,
-                    [&] { status = DemoSystemEditor::readNodeHardware(*commands, hardware, detail); });
-        // Cancelling closes the link, and a half-read node is no copy (the status bar tells).
-        if (!m_selected->active())
-            return false;
-        if (status == DemoStatus::Ok)
-            return true;
-        CMiscUtils::notify(kSystemTitle,
-                           QString::fromStdString(demoStatusText(status) + (detail.empty() ? "" : "\n" + detail)), this);
-        return false;
-    });
 }
 
 void MainWindow::setFileChooser(FileChooser chooser)
@@ -1192,15 +810,7 @@ void MainWindow::hdl_ButtonClicked_Collect()
 
 void MainWindow::showStatus(const QString& text)
 {
-    m_status->show(text, shownSubject());
-}
-
-std::int64_t MainWindow::shownSubject() const
-{
-    if (m_shownSystemRow <= 0 || m_shownSystemRow >= m_ui->listSystems->count())
-        return SystemStatusLine::kLocal;
-    const QVariant id = m_ui->listSystems->item(m_shownSystemRow)->data(SystemList::kNodeIdRole);
-    return id.isValid() ? static_cast<std::int64_t>(id.toUInt()) : SystemStatusLine::kLocal;
+    m_nodes->showStatus(text);
 }
 
 // ---- Closing ----
@@ -1220,9 +830,7 @@ bool MainWindow::hasUnsavedChanges() const
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Closing while a node request runs: cancel it first, close when it has ended.
-    if (m_nodeWorkRunning) {
-        m_closeAfterNodeWork = true;
-        cancelNodeWork(m_nodeWorkTarget);
+    if (m_nodes->deferClose()) {
         event->ignore();
         return;
     }
@@ -1249,10 +857,9 @@ bool MainWindow::quit(QCloseEvent*)
             return false;
     }
     WindowSettings::saveLayout(m_settings, *this);
-    WindowSettings::writeNetworkOptions(m_settings, m_netOptions);
+    WindowSettings::writeNetworkOptions(m_settings, m_nodes->options());
     m_settings.sync();
-    if (m_selected->active())
-        runNodeWork("Stopping the network node.", [this] { m_selected->release(); });
+    m_nodes->releaseShownNode();
     m_closing = true;
     if (m_options.quitOnClose)
         QCoreApplication::quit();

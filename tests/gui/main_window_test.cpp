@@ -16,6 +16,7 @@
 #include "core/system_model.h"
 #include "crash/crash_monitor.h"
 #include "gui/main_window.h"
+#include "gui/window/network_node_controller.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/demo_tab.h"
@@ -154,7 +155,7 @@ TEST(MainWindowStartUpTest, WithoutTheDriverLibraryTheEmptyRootsShowAndTheNetwor
     EXPECT_EQ(window->demoModel()->data(window->demoModel()->index(0, 0)).toString(), "Demo System");
     ASSERT_EQ(window->ui()->listSystems->count(), 1);
     EXPECT_EQ(window->ui()->listSystems->item(0)->data(SystemListRole::Detail).toString(), "Host PC");
-    EXPECT_GT(window->networkSettleMs(), 0); // the network client runs
+    EXPECT_GT(window->networkNodes().settleMs(), 0); // the network client runs
     EXPECT_TRUE(window->close());             // nothing to save: no configuration was read
     EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("; ").toStdString();
 }
@@ -635,9 +636,9 @@ TEST_F(MainWindowTest, EventsOfNodesTheClientNoLongerHoldsAreDropped)
     record.nodeId = 7;
     record.address = "127.0.0.7";
     record.connectionState = NetworkConnectionState::Established;
-    emit m_window->ctrlNodeAdded(record);
-    emit m_window->ctrlNodeSyncChanged(7, 2);
-    emit m_window->ctrlNodeRemoved(7);
+    emit m_window->networkNodes().ctrlNodeAdded(record);
+    emit m_window->networkNodes().ctrlNodeSyncChanged(7, 2);
+    emit m_window->networkNodes().ctrlNodeRemoved(7);
     QCoreApplication::processEvents();
     EXPECT_EQ(m_window->ui()->listSystems->count(), 1);
     EXPECT_EQ(m_window->ui()->treeHardware->model(), m_window->hardwareModel());

@@ -21,6 +21,7 @@
 #include "core/slot_node.h"
 #include "core/system_model.h"
 #include "gui/main_window.h"
+#include "gui/window/network_node_controller.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/network_interface_choice.h"
@@ -188,7 +189,7 @@ TEST_F(NetworkWindowTest, ExtendedFeaturesAreReadAtEveryMenuAndLockTheRowsOfAHel
     NetworkNodeRecord held = RemoteSystemBuilder::recordOf(*m_window->selectedNode().node());
     held.connected = false;
     held.occupied = true;
-    emit m_window->ctrlNodeAdded(held);
+    emit m_window->networkNodes().ctrlNodeAdded(held);
     QTreeView* tree = m_window->ui()->treeHardware;
     ASSERT_TRUE(QTest::qWaitFor(
         [tree] {
