@@ -2,42 +2,30 @@
 
 #include "ui_main_window.h"
 
-#include "core/app_paths.h"
 #include "core/application_status.h"
-#include "core/demo_status.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
 #include "core/hardware_holder.h"
-#include "core/network_client_host.h"
 #include "core/network_node_record.h"
-#include "core/network_node_rows.h"
-#include "core/node_result_text.h"
-#include "core/remote_system_builder.h"
 #include "core/root_node.h"
 #include "core/selected_network_node.h"
 #include "core/system_model.h"
-#include "core/system_report.h"
 #include "core/temperature_rows.h"
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
-#include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/dialog_logging.h"
-#include "gui/dialogs/auxiliary/dialog_support.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/auxiliary/user_guide_dialog.h"
-#include "gui/dialogs/network/net_actions_dialog.h"
-#include "gui/dialogs/overview/sys_view_dialog.h"
 #include "gui/dialogs/tools/board_history_dialog.h"
 #include "gui/gui_resources.h"
 #include "gui/models/node_list_delegate.h"
 #include "gui/models/tree_filter_model.h"
 #include "gui/models/tree_icon_table.h"
 #include "gui/models/tree_view_model.h"
-#include "gui/window/about_text.h"
 #include "gui/window/board_change_tools.h"
 #include "gui/window/board_tool_dialogs.h"
 #include "gui/window/demo_tab.h"
@@ -54,8 +42,6 @@
 #include "gui/window/window_pictures.h"
 #include "gui/window/worker_job.h"
 #include "uni/log.h"
-#include "uni/ip_address_pair.h"
-#include "uni/net_if_provider.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -64,11 +50,6 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
-#include <QTimer>
-
-#include <chrono>
-#include <optional>
-#include <thread>
 
 namespace z2e {
 namespace {
@@ -77,7 +58,6 @@ const char* const kLogChannel = "gui";
 const char* const kSystemTitle = "System";
 constexpr int kHardwareTab = 0;
 constexpr int kDemoTab = 1;
-constexpr int kTreeDepth = 1;
 constexpr int kFirstScreenshotDelayMs = 1000;
 
 } // namespace
@@ -117,22 +97,11 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_ui->splitterHardware->setSizes({360, 640});
     m_ui->splitterDemo->setSizes({640, 360});
 
-    NetworkNodeController::Views nodeViews;
-    nodeViews.window = this;
-    nodeViews.systems = m_ui->listSystems;
-    nodeViews.tree = m_ui->treeHardware;
-    nodeViews.list = m_systemList.get();
-    nodeViews.status = m_status.get();
-    nodeViews.treePanel = m_treePanel;
-    nodeViews.localModel = m_localModel;
-    nodeViews.remoteModel = m_remoteModel;
-    nodeViews.netSettings = m_ui->actionNetSettings;
-    nodeViews.nodeOptions = m_ui->actionNodeOptions;
-    nodeViews.changeIp = m_ui->actionChangeNodeIp;
-    nodeViews.restart = m_ui->actionRestartNode;
-    nodeViews.reboot = m_ui->actionRebootNode;
-    nodeViews.rename = m_ui->actionRenameNode;
-    nodeViews.update = m_ui->actionUpdateNode;
+    const Ui::MainWindow& ui = *m_ui;
+    const NetworkNodeController::Views nodeViews{
+        this, ui.listSystems, ui.treeHardware, m_systemList.get(), m_status.get(), m_treePanel, m_localModel,
+        m_remoteModel, ui.actionNetSettings, ui.actionNodeOptions,
+        {ui.actionChangeNodeIp, ui.actionRestartNode, ui.actionRebootNode, ui.actionRenameNode, ui.actionUpdateNode}};
     m_nodes = std::make_unique<NetworkNodeController>(nodeViews, m_settings, m_options.network, *m_selected,
                                                       m_nodeRecords);
     const bool placed = m_settings.contains("MainWindow/geometry");
@@ -148,7 +117,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
         m_ui->tabWidget->setCurrentIndex(kHardwareTab);
         m_treePanel->focusField();
     };
-    trees.refresh = [this] { refreshShownSystem(); };
+    trees.refresh = [this] { m_nodes->refreshShown(); };
     trees.shownRoot = [this]() -> const ModelNode* {
         if (!m_system)
             return nullptr;
@@ -241,22 +210,14 @@ void MainWindow::connectWidgets()
 
 bool MainWindow::init()
 {
-    if (m_options.crashReporting) {
-        crash_monitor::CrashMonitor* monitor = crash_monitor::CrashMonitor::Instance();
-        if (monitor->reportFolder().empty())
-            monitor->setReportFolder(expandedAppPath(AppPathKind::DataFolder));
-        if (monitor->install()) {
-            // The first picture waits for the filled window: more use in a report, and start-up
-            // does not wait for a PNG to be written.
-            m_crashScreenshot = new CrashScreenshot(this, QString(), this);
-            QTimer::singleShot(kFirstScreenshotDelayMs, m_crashScreenshot, [this] { m_crashScreenshot->start(); });
-        } else {
-            UNI_LOG(kLogChannel, uni::log::warning) << "crash reporting not available: " << monitor->lastError();
-        }
-    }
+    // The first picture waits for the filled window: more use in a report, and start-up does not
+    // wait for a PNG to be written.
+    if (m_options.crashReporting)
+        CrashScreenshot::monitor(this, kFirstScreenshotDelayMs);
     const bool extended = WindowSettings::extendedFeatures(m_settings);
     m_system = m_options.systemFactory ? m_options.systemFactory(extended) : std::make_unique<SystemModel>(extended);
     m_demoEditor = std::make_unique<DemoSystemEditor>(*m_system);
+    m_nodes->attach(*m_system);
     m_demoTab = new DemoTab(this, *m_system, *m_demoEditor, *m_demoModel,
                             {m_ui->treeDemo, m_ui->listModels, m_ui->editFilter, m_ui->btnRemove,
                              m_ui->actionUndoDemoEdit});
@@ -292,7 +253,7 @@ bool MainWindow::init()
     m_logSettings = m_system->logSettings();
 
     m_pictures = std::make_unique<WindowPictures>(*m_nodes, m_ui->listSystems, *m_treePanel, *m_system, *m_demoTab);
-    m_nodes->start(*m_system, m_startupSucceeded);
+    m_nodes->start(m_startupSucceeded);
     emit initialized();
     return true;
 }
@@ -311,33 +272,7 @@ void MainWindow::fillViews()
 
 void MainWindow::updateHwTreeModel()
 {
-    if (!m_system)
-        return;
-    m_localModel->rebuild(*m_system, CTreeViewModel::LocalSystem);
-    m_remoteModel->rebuild(*m_system, CTreeViewModel::RemoteSystem);
-    m_ui->treeHardware->expandToDepth(kTreeDepth);
-}
-
-void MainWindow::refreshShownSystem()
-{
-    if (m_nodes->remoteShown()) {
-        m_nodes->showSystemRow(m_nodes->shownRow(), true);
-        return;
-    }
-    if (!m_system || !m_startupSucceeded) {
-        showStatus("The local system was not read at start-up: there is nothing to read again.");
-        return;
-    }
-    // The tree shows the local rows: it lets go of them while they are read again.
-    m_localModel->clear();
-    const std::int32_t result = WorkerJob(kSystemTitle, "Reading the local system.", this)
-                                    .withoutFirstPaint()
-                                    .run([system = m_system.get()](CInProgress&) { return system->rescanLocalSystem(); });
-    updateHwTreeModel();
-    showStatus(result == AppStatus::Ok ? QString("The local system was read again.")
-                                       : QString("The local system could not be read again: %1 (%2)")
-                                             .arg(QString::fromStdString(statusMessage(result)))
-                                             .arg(result));
+    m_nodes->rebuildTrees();
 }
 
 bool MainWindow::remoteMenusLocked() const
@@ -583,29 +518,16 @@ const RootNode* MainWindow::reportRoot() const
 
 void MainWindow::hdl_ShowSystemReport()
 {
-    const RootNode* root = reportRoot();
-    if (!root)
-        return;
-    CSysViewDialog dialog(this, root->boardOverview, m_system->extendedFeatures());
-    dialog.exec();
+    if (const RootNode* root = reportRoot())
+        SystemDialogs::showReport(*root, m_system->extendedFeatures(), this);
 }
 
 void MainWindow::hdl_SaveSystemReport()
 {
     const RootNode* root = reportRoot();
-    if (!root)
-        return;
-    const QString path = m_chooser(this, {true, "Select File to Save", QString(), "Report Files (*.csv)"});
-    if (path.isEmpty())
-        return;
-    std::string error;
-    // The save dialog has asked before an existing file is replaced.
-    if (SystemReport::save(path.toStdString(), *root, m_system->extendedFeatures(), error, true)) {
-        showStatus(QString("System report saved to %1.").arg(path));
-        return;
-    }
-    CMiscUtils::notify(kSystemTitle,
-                       QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)), this);
+    const QString saved = root ? SystemDialogs::saveReport(*root, m_system->extendedFeatures(), m_chooser, this) : "";
+    if (!saved.isEmpty())
+        showStatus(saved);
 }
 
 // ---- Board tools ----
@@ -770,10 +692,7 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
 
 void MainWindow::hdl_HelpAbout()
 {
-    static const std::vector<SoftwareVersionRecord> none;
-    QMessageBox::about(this, AboutText::kTitle,
-                       AboutText::text(NetworkNodeRows::kProgramVersion,
-                                       m_system ? m_system->softwareVersions() : none));
+    SystemDialogs::showAbout(m_system.get(), this);
 }
 
 void MainWindow::hdl_HelpAboutQt()

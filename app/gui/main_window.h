@@ -40,7 +40,6 @@ namespace z2e {
 
 class CTreeFilterPanel;
 class CTreeViewModel;
-class CrashScreenshot;
 class DemoSystemEditor;
 class DemoTab;
 class NetworkNodeController;
@@ -149,8 +148,6 @@ private slots:
     void showStatus(const QString& text);
 
 private:
-    /// Refresh: the local system scanned again as at start-up, a network node read again.
-    void refreshShownSystem();
     /// NetworkNodeController's, for the tool wiring.
     void runNodeWork(const QString& message, const std::function<void()>& work, const std::function<void()>& then);
     void showRemoteTree(const NetworkNodeRecord& record);
@@ -205,7 +202,6 @@ private:
     std::unique_ptr<NetworkNodeController> m_nodes;
     std::unique_ptr<WindowPictures> m_pictures;
     DemoTab* m_demoTab = nullptr;
-    CrashScreenshot* m_crashScreenshot = nullptr;
     FileChooser m_chooser;
     DriverLogSettings m_logSettings;
 

@@ -1,5 +1,6 @@
 #include "gui/window/network_node_controller.h"
 
+#include "core/application_status.h"
 #include "core/demo_status.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
@@ -112,19 +113,18 @@ void NetworkNodeController::connectActions()
     connect(v.tree, &QTreeView::doubleClicked, this, &NetworkNodeController::dblClickedNodeInfo);
     connect(v.netSettings, &QAction::triggered, this, &NetworkNodeController::hdl_HardwareSettings);
     connect(v.nodeOptions, &QAction::triggered, this, &NetworkNodeController::hdl_Add_NetProperties);
-    const std::pair<QAction*, int> nodeActions[] = {{v.changeIp, CNetActionsDialog::ChangeIp},
-                                                    {v.restart, CNetActionsDialog::RestartServer},
-                                                    {v.reboot, CNetActionsDialog::RebootSystem},
-                                                    {v.rename, CNetActionsDialog::Rename}};
+    const std::pair<QAction*, int> nodeActions[] = {{v.nodeMenu.changeIp, CNetActionsDialog::ChangeIp},
+                                                    {v.nodeMenu.restart, CNetActionsDialog::RestartServer},
+                                                    {v.nodeMenu.reboot, CNetActionsDialog::RebootSystem},
+                                                    {v.nodeMenu.rename, CNetActionsDialog::Rename}};
     for (const auto& [action, code] : nodeActions)
         connect(action, &QAction::triggered, this, [this, code = code] { runNodeAction(code); });
     // "Update Node" is offered disabled and has no action, as on the node's own menus.
-    v.update->setEnabled(false);
+    v.nodeMenu.update->setEnabled(false);
 }
 
-void NetworkNodeController::start(SystemModel& system, bool localRead)
+void NetworkNodeController::start(bool localRead)
 {
-    m_system = &system;
     m_localRead = localRead;
     registerNodeEventTypes();
     connect(this, &NetworkNodeController::ctrlNodeAdded, this, &NetworkNodeController::onEventNodeAdded,
@@ -354,6 +354,37 @@ void NetworkNodeController::showLocalSystem()
     m_views.tree->expandToDepth(kTreeDepth);
 }
 
+void NetworkNodeController::rebuildTrees()
+{
+    if (!m_system)
+        return;
+    m_views.localModel->rebuild(*m_system, CTreeViewModel::LocalSystem);
+    m_views.remoteModel->rebuild(*m_system, CTreeViewModel::RemoteSystem);
+    m_views.tree->expandToDepth(kTreeDepth);
+}
+
+void NetworkNodeController::refreshShown()
+{
+    if (m_remoteShown) {
+        showSystemRow(m_shownRow, true);
+        return;
+    }
+    if (!m_system || !m_localRead) {
+        showStatus("The local system was not read at start-up: there is nothing to read again.");
+        return;
+    }
+    // The tree shows the local rows: it lets go of them while they are read again.
+    m_views.localModel->clear();
+    const std::int32_t result = WorkerJob(kSystemTitle, "Reading the local system.", m_views.window)
+                                    .withoutFirstPaint()
+                                    .run([system = m_system](CInProgress&) { return system->rescanLocalSystem(); });
+    rebuildTrees();
+    showStatus(result == AppStatus::Ok ? QString("The local system was read again.")
+                                       : QString("The local system could not be read again: %1 (%2)")
+                                             .arg(QString::fromStdString(statusMessage(result)))
+                                             .arg(result));
+}
+
 bool NetworkNodeController::remoteMenusLocked() const
 {
     return m_remoteShown && m_selected.heldByOtherClient();
@@ -382,8 +413,8 @@ std::unique_ptr<QMenu> NetworkNodeController::systemsMenuFor(int row)
         return nullptr;
     const Views& v = m_views;
     auto menu = std::make_unique<QMenu>(m_views.window);
-    for (QAction* action : {v.changeIp, v.restart, v.reboot, v.rename, v.update}) {
-        action->setEnabled(action != v.update);
+    for (QAction* action : {v.nodeMenu.changeIp, v.nodeMenu.restart, v.nodeMenu.reboot, v.nodeMenu.rename, v.nodeMenu.update}) {
+        action->setEnabled(action != v.nodeMenu.update);
         menu->addAction(action);
     }
     return menu;

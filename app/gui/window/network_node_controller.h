@@ -61,12 +61,14 @@ public:
         CTreeViewModel* remoteModel = nullptr;
         QAction* netSettings = nullptr;
         QAction* nodeOptions = nullptr;
-        /// The entries of a node's menu, "Update Node" last.
-        QAction* changeIp = nullptr;
-        QAction* restart = nullptr;
-        QAction* reboot = nullptr;
-        QAction* rename = nullptr;
-        QAction* update = nullptr;
+        /// The entries of a node's menu.
+        struct {
+            QAction* changeIp = nullptr;
+            QAction* restart = nullptr;
+            QAction* reboot = nullptr;
+            QAction* rename = nullptr;
+            QAction* update = nullptr;
+        } nodeMenu;
     };
 
     /// Restores the network options from `settings` and connects the list and the node actions.
@@ -74,9 +76,11 @@ public:
                           SelectedNetworkNode& selected, Records& records);
     ~NetworkNodeController() override;
 
+    /// The system whose trees it shows, as soon as there is one.
+    void attach(SystemModel& system) { m_system = &system; }
     /// After the start-up scan: the node events are connected and the network client starts.
     /// The list's first row shows the local tree only when `localRead`.
-    void start(SystemModel& system, bool localRead);
+    void start(bool localRead);
     /// The list's first row (the local system) is the one shown.
     void localEntryShown() { m_shownRow = 0; }
     /// No thread outlives this: the node lets go of the client it reports to, then the client stops.
@@ -99,6 +103,10 @@ public:
     int shownRow() const { return m_shownRow; }
     /// Shows the system of list row `row`; without `force` a row already shown is left alone.
     void showSystemRow(int row, bool force);
+    /// Rebuilds the local and remote tree models and expands the hardware tree to depth 1.
+    void rebuildTrees();
+    /// Refresh: the local system scanned again as at start-up, a network node read again.
+    void refreshShown();
     /// Shows `record` as the remote system's tree.
     void showRemoteTree(const NetworkNodeRecord& record);
     /// Whom a status message shown now is about: the system of the shown row.
