@@ -18,10 +18,9 @@
 #include "core/local_node_session.h"
 #include "core/node_result_text.h"
 #include "core/tool_registry.h"
-#include "qorinet_api/common/qorinet_result_codes.h"
+#include "driver/command/driver_result.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "uni/number_text.h"
-#include "uni/osal.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -53,7 +52,7 @@ public:
     explicit LocalSession(const CliOptions& options) : m_session(options.driverPath, options.simulation)
     {
         const std::int32_t set = m_session.simulationModeResult();
-        if (set >= 1)
+        if (!DriverResult::succeeded(set))
             std::cerr << "zamo2ctl: simulation mode not accepted: " << set << " "
                       << nodeResultText(set, &m_session.wrapper()) << "\n";
     }
@@ -64,11 +63,12 @@ public:
     int reportConnectFailure(const CliOptions& options)
     {
         const std::int32_t result = m_session.result();
-        if (result == 2 && !DriverLibrary::loaded())
+        const ResultMeaning meaning = DriverResult::meaningOf(result);
+        if (meaning == ResultMeaning::NotLoaded && !DriverLibrary::loaded())
             std::cerr << "zamo2ctl: " << DriverLibrary::loadFailure() << "\n";
         std::cerr << "zamo2ctl: connect failed: " << result << " " << nodeResultText(result, nullptr) << "\n";
         std::optional<HardwareHolder> holder;
-        if (result == qorinet_api::ERR_HARDWARE_ALREADY_IN_USE) {
+        if (meaning == ResultMeaning::HardwareBusy) {
             holder = HardwareHolderLookup::find();
             std::cerr << "zamo2ctl: " << HardwareHolderLookup::describe(holder) << "\n";
         }
@@ -142,7 +142,7 @@ int local(const CliOptions& options)
     report.add("boardCount", static_cast<std::int64_t>(session.boardCount()));
     report.add("enclosureCount", static_cast<std::int64_t>(session.enclosureCount()));
     report.addFlag("simulation", session.isSimulation());
-    report.add("driverVersion", versionResult <= 0 ? version : std::string());
+    report.add("driverVersion", DriverResult::succeeded(versionResult) ? version : std::string());
     addResult(report, session.result(), &session.wrapper());
     std::cout << report.render(options.json);
     return exitStatusOf(session.result());
@@ -157,11 +157,11 @@ int printOutcome(const CliOptions& options, std::int32_t result, const std::stri
         for (std::size_t i = 0; i < options.arguments.size(); ++i)
             report.add("argument" + std::to_string(i + 1), options.arguments[i]);
         if (answer)
-            report.add("answer", result <= 0 ? *answer : std::string());
+            report.add("answer", DriverResult::succeeded(result) ? *answer : std::string());
         addResult(report, result, &node);
         std::cout << report.render(true);
     } else {
-        if (answer && result <= 0)
+        if (answer && DriverResult::succeeded(result))
             printAnswer(*answer);
         std::cout.flush(); // keeps the result line after the answer on a terminal
         std::cerr << "result: " << result << " " << nodeResultText(result, &node) << "\n";

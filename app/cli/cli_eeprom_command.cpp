@@ -7,6 +7,7 @@
 #include "core/app_paths.h"
 #include "core/application_status.h"
 #include "driver/command/app_status.h"
+#include "driver/command/driver_result.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_selection.h"
 #include "tools/eeprom_backup.h"
@@ -76,7 +77,7 @@ int restore(const CliOptions& options, QorinNodeUtilWrapper& wrapper, Maintenanc
     const std::int32_t status = automatic ? tool.automatic(board, which) : tool.fromFile(board, which, options.arguments[1]);
     ChangeReport change;
     change.place = boardPlace(wrapper, board);
-    change.answered = status <= 0;
+    change.answered = DriverResult::succeeded(status);
     change.journalFailed = status == AppStatus::JournalFailed;
     change.status = status;
     change.text = EepromRestore::outcomeText(status);
@@ -90,7 +91,7 @@ int restore(const CliOptions& options, QorinNodeUtilWrapper& wrapper, Maintenanc
 int models(const CliOptions& options, EepromEditor& editor)
 {
     if (!editor.writable()) {
-        const std::int32_t failed = editor.summaryResult() >= 1 ? editor.summaryResult() : editor.typeCodeResult();
+        const std::int32_t failed = !DriverResult::succeeded(editor.summaryResult()) ? editor.summaryResult() : editor.typeCodeResult();
         return refused("Base EEPROM Configuration not possible: " + editor.serialFieldText(),
                        "result " + std::to_string(failed));
     }

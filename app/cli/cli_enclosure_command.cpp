@@ -11,6 +11,7 @@
 #include "core/node_result_text.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
+#include "driver/command/driver_result.h"
 #include "driver/command/app_status.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_cross_grade.h"
@@ -235,7 +236,7 @@ int crossgrade(const CliOptions& options)
         } else {
             std::vector<BaseEepromEntry> entries;
             const std::int32_t listed = tool.entries(entries);
-            if (listed >= 1)
+            if (!DriverResult::succeeded(listed))
                 return refuse(listed, nodeResultText(listed, &wrapper), "list of base EEPROM generations");
             for (const BaseEepromEntry& entry : entries) {
                 if (entry.id == to)
@@ -355,7 +356,7 @@ int features(const CliOptions& options)
             return usageError(detail + "; nothing was sent");
         const std::string place = boardPlace(wrapper, board);
         const std::int32_t result = tool.write(board, featureSet);
-        const bool done = result <= 0;
+        const bool done = DriverResult::succeeded(result);
         const std::string text = done ? "Feature set " + uni::text::hex8(table.featureSet, false) + " -> " +
                                             uni::text::hex8(featureSet, false) + "; board now " + tool.readBack().identity.model
                                       : std::to_string(result) + " " +

@@ -6,6 +6,7 @@
 #include "core/node_action_rules.h"
 #include "core/node_result_text.h"
 
+#include "driver/command/driver_result.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 
 #include <unistd.h>
@@ -45,10 +46,11 @@ int report(const CliOptions& options, const std::string& done, const char* failu
         out.add("node", options.node);
         out.add("action", options.arguments[0]);
         out.add("result", static_cast<std::int64_t>(result));
-        out.add("resultText", result == 0 ? std::string() : nodeResultText(result, nullptr));
+        const bool ok = DriverResult::meaningOf(result) == ResultMeaning::Ok;
+        out.add("resultText", ok ? std::string() : nodeResultText(result, nullptr));
         std::cout << out.render(true);
     }
-    if (result != 0) {
+    if (DriverResult::meaningOf(result) != ResultMeaning::Ok) {
         std::cerr << "zamo2ctl: " << oneLine(NodeActionRules::failureText(failurePrefix, result)) << "\n";
         return exitStatusOf(result) == EXIT_OK ? EXIT_TOOL_FAILED : exitStatusOf(result);
     }

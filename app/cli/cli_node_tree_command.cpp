@@ -9,6 +9,7 @@
 #include "core/remote_system_builder.h"
 #include "core/root_node.h"
 #include "core/tree_row_list.h"
+#include "driver/command/driver_result.h"
 
 #include <iostream>
 
@@ -24,16 +25,16 @@ int nodeTreeCommand(const CliOptions& options)
     // A node that cannot be connected still has a tree: what discovery knows, with the rows
     // that explain the broken link.
     const std::int32_t connected = session.connect();
-    const NetworkNodeRecord record = session.session().record(connected <= 0);
+    const NetworkNodeRecord record = session.session().record(DriverResult::succeeded(connected));
     RootNode root(SystemKind::Remote);
     RemoteSystemBuilder::fillRoot(root, record);
     printTreeRows(TreeRowList::collect(root), "remote", 0, options);
     // Standard output holds the tree alone, also as JSON.
-    if (connected > 0) {
+    if (!DriverResult::succeeded(connected)) {
         std::cerr << "zamo2ctl: " << session.connectFailureText(connected) << "\n";
         return EXIT_NODE_UNAVAILABLE;
     }
-    if (record.failure != 0) {
+    if (DriverResult::meaningOf(record.failure) != ResultMeaning::Ok) {
         std::cerr << "zamo2ctl: the network node at " << options.node
                   << " could not be read: " << failureWords(record.failure) << "\n";
         return EXIT_NODE_UNAVAILABLE;

@@ -1,5 +1,7 @@
 #include "cli_output.h"
 
+#include "driver/command/driver_result.h"
+
 #include <iostream>
 
 #include <algorithm>
@@ -10,7 +12,7 @@ namespace cli {
 
 int exitStatusOf(std::int32_t result)
 {
-    if (result <= 0)
+    if (DriverResult::succeeded(result))
         return EXIT_OK;
     return result < EXIT_LARGE_RESULT ? static_cast<int>(result) : EXIT_LARGE_RESULT;
 }

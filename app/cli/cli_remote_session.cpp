@@ -4,7 +4,7 @@
 
 #include "core/node_result_text.h"
 
-#include "uni/osal.h"
+#include "driver/command/driver_result.h"
 
 #include <iostream>
 
@@ -20,10 +20,10 @@ RemoteSession::RemoteSession(const CliOptions& options)
 bool RemoteSession::start()
 {
     const std::int32_t code = m_session.start();
-    if (code == 0)
+    if (DriverResult::meaningOf(code) == ResultMeaning::Ok)
         return true;
     reportFailure("start", "the network client did not start (" + std::to_string(code) + " " +
-                               uni::osal::errorName(code) + ")",
+                               DriverResult::networkName(code) + ")",
                   code);
     return false;
 }
@@ -38,13 +38,13 @@ int RemoteSession::locate(bool connectable)
         return reportFailure("discover",
                              "no network node at " + address + " appeared within " + std::to_string(m_scanMs) +
                                  " ms (networks: " + RemoteNodeSession::allowedNetworks() + ")",
-                             uni::osal::ERR_UNI_OSAL_ETIMEOUT);
+                             DriverResult::codeOf(ResultMeaning::Timeout));
     }
     if (connectable && found != RemoteNodeSession::Found::Connectable) {
         return reportFailure("discover",
                              "the network node at " + address + " announced itself but answered no scan within " +
                                  std::to_string(m_scanMs) + " ms",
-                             uni::osal::ERR_UNI_OSAL_ECONNECTION);
+                             DriverResult::codeOf(ResultMeaning::Unreachable));
     }
     return EXIT_OK;
 }
@@ -55,7 +55,7 @@ int RemoteSession::open()
     if (located != EXIT_OK)
         return located;
     const std::int32_t result = connect();
-    return result > 0 ? reportFailure("connect", connectFailureText(result), result) : EXIT_OK;
+    return !DriverResult::succeeded(result) ? reportFailure("connect", connectFailureText(result), result) : EXIT_OK;
 }
 
 std::int32_t RemoteSession::connect()
@@ -67,7 +67,7 @@ std::int32_t RemoteSession::connect()
 std::string RemoteSession::connectFailureText(std::int32_t result) const
 {
     return "cannot connect to the network node at " + m_options.node + ": " + failureWords(result) + " " +
-           uni::osal::errorName(result);
+           DriverResult::networkName(result);
 }
 
 int RemoteSession::reportFailure(const std::string& stage, const std::string& message, std::int32_t result) const
@@ -79,7 +79,7 @@ int RemoteSession::reportFailure(const std::string& stage, const std::string& me
         report.add("node", m_options.node);
         report.add("message", message);
         report.add("result", static_cast<std::int64_t>(result));
-        report.add("resultText", std::string(uni::osal::errorName(result)));
+        report.add("resultText", DriverResult::networkName(result));
         std::cout << report.render(true);
     }
     return EXIT_NODE_UNAVAILABLE;

@@ -16,6 +16,7 @@
 #include "core/software_versions.h"
 #include "core/system_model.h"
 #include "core/system_report.h"
+#include "driver/command/driver_result.h"
 #include "tools/maintenance_journal.h"
 #include "tools/report_contents.h"
 #include "tools/report_package.h"
@@ -187,15 +188,16 @@ int reportPackageCommand(const CliOptions& options)
         if (located != EXIT_OK)
             return located;
         const std::int32_t connected = remote->connect();
-        if (connected > 0)
+        const bool reached = DriverResult::succeeded(connected);
+        if (!reached)
             std::cerr << "zamo2ctl: " << remote->connectFailureText(connected) << "\n";
-        const NetworkNodeRecord record = remote->session().record(connected <= 0);
+        const NetworkNodeRecord record = remote->session().record(reached);
         // A node that stops answering is packed as far as it was read, with why it stopped.
-        if (connected <= 0 && record.failure > 0)
+        if (reached && !DriverResult::succeeded(record.failure))
             std::cerr << "zamo2ctl: the network node at " << options.node
                       << " stopped answering: " << failureWords(record.failure) << "; its inventory is partial\n";
         RemoteSystemBuilder::fillRoot(remoteRoot, record);
-        sources.push_back({"node " + options.node, &remoteRoot, connected > 0 ? connected : record.failure, {}});
+        sources.push_back({"node " + options.node, &remoteRoot, reached ? record.failure : connected, {}});
     }
 
     SystemModel model(false);
@@ -208,7 +210,7 @@ int reportPackageCommand(const CliOptions& options)
     InventorySource demo{"demo", &model.demoRoot(), status == AppStatus::HardwareInUse ? 0 : status, {}};
     if (status == AppStatus::Ok) {
         local.latestFirmware = ReportContents::latestFirmware(model.wrapper());
-        if (model.reconnectSimulatedOnly() <= 0)
+        if (DriverResult::succeeded(model.reconnectSimulatedOnly()))
             demo.latestFirmware = ReportContents::latestFirmware(model.wrapper());
     }
     sources.insert(sources.begin(), {local, demo});

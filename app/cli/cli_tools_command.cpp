@@ -6,6 +6,7 @@
 
 #include "core/app_paths.h"
 #include "core/node_result_text.h"
+#include "driver/command/driver_result.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_test_procedure.h"
 #include "tools/firmware_updater.h"
@@ -279,7 +280,7 @@ int firmwareList(const CliOptions& options, FirmwareUpdater& updater, QorinNodeU
 {
     std::vector<std::string> files;
     const std::int32_t result = updater.listing(files);
-    if (result >= 1) {
+    if (!DriverResult::succeeded(result)) {
         std::cerr << "zamo2ctl: firmware listing: " << result << " " << nodeResultText(result, &wrapper) << "\n";
         return exitStatusOf(result);
     }

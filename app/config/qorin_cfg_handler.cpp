@@ -151,17 +151,10 @@ std::int32_t intOrZero(const pugi::xml_node& parent, const char* name)
 
 std::uint32_t hexOrZero(const std::string& text)
 {
-    if (text.empty() || text.size() > 8) {
-        return 0;
-    }
+    // Bare digits only: a "0x" here is no hexadecimal number.
     std::uint32_t value = 0;
-    for (const char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (!std::isxdigit(u)) {
-            return 0;
-        }
-        value = value * 16 + static_cast<std::uint32_t>(std::isdigit(u) ? u - '0' : std::tolower(u) - 'a' + 10);
-    }
+    if (text.find_first_of("xX") != std::string::npos || !uni::text::parseHex32(text, value))
+        return 0;
     return value;
 }
 

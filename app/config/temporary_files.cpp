@@ -1,5 +1,8 @@
 #include "config/temporary_files.h"
 
+#include "uni/number_text.h"
+
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -92,11 +95,13 @@ void removeSuffixed(const char* path)
 
 bool parseNumber(const std::string& text, std::size_t& at, unsigned long long& value)
 {
-    const std::size_t start = at;
-    value = 0;
-    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 20)
-        value = value * 10 + static_cast<unsigned long long>(text[at++] - '0');
-    return at > start;
+    const std::size_t end = std::min(text.find_first_not_of("0123456789", at), text.size());
+    std::uint64_t parsed = 0;
+    if (!uni::text::parseUnsignedDecimal(text.substr(at, end - at), parsed))
+        return false;
+    at = end;
+    value = parsed;
+    return true;
 }
 
 // ".z2e-tmp-<pid>-<start>-<8 hex>", optionally followed by "." and a library's own suffix.
@@ -156,7 +161,8 @@ unsigned long long TemporaryFiles::processStart(long pid)
         if (!(fields >> field))
             return 0;
     }
-    return std::strtoull(field.c_str(), nullptr, 10);
+    std::uint64_t start = 0;
+    return uni::text::parseUnsignedDecimal(field, start) ? start : 0;
 }
 
 std::string TemporaryFiles::freshName()

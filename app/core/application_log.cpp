@@ -1,7 +1,6 @@
 #include "core/application_log.h"
 
 #include "core/app_paths.h"
-#include "crash/crash_monitor.h"
 
 #include "uni/log.h"
 
@@ -21,7 +20,6 @@ std::string startApplicationLog()
     options.rotationSize = kAppLogRotationSize;
     if (!uni::log::addFileSink(options))
         return {};
-    crash_monitor::CrashMonitor::Instance()->addFile(options.fileName, "Application Log File");
     return options.fileName;
 }
 

@@ -3,6 +3,7 @@
 #include "core/node_result_text.h"
 
 #include "driver/command/qorin_node_util_wrapper.h"
+#include "uni/ip_address_pair.h"
 
 #include <arpa/inet.h>
 
@@ -14,8 +15,7 @@ namespace {
 
 bool dottedQuad(const std::string& text)
 {
-    in_addr parsed{};
-    return ::inet_pton(AF_INET, text.c_str(), &parsed) == 1;
+    return uni::ipv4::parseAddress(text).has_value();
 }
 
 bool ipv6Text(const std::string& text)

@@ -1,6 +1,7 @@
 #include "core/node_result_text.h"
 
 #include "core/driver_library.h"
+#include "driver/command/driver_result.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 
 #include "qorinet_api/common/qorinet_result_codes.h"
@@ -13,7 +14,7 @@ std::string nodeResultText(std::int32_t result, const QorinNodeUtilWrapper* node
     std::string text;
     if (DriverLibrary::resultText(result, text))
         return text;
-    if (result == 2)
+    if (DriverResult::meaningOf(result) == ResultMeaning::NotLoaded)
         return "driver library or entry point not loaded";
     // Network failures of a remote node; the node's driver knows nothing of them.
     if (result >= uni::osal::ERR_UNI_OSAL_BASE && result <= uni::osal::ERR_UNI_OSAL_ECOMMAND)

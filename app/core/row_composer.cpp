@@ -1,5 +1,6 @@
 #include "core/row_composer.h"
 
+#include "core/enclosure_model_name.h"
 #include "core/enclosure_node.h"
 #include "core/slot_node.h"
 
@@ -194,9 +195,9 @@ int RowComposer::enclosureIcon(const std::string& name)
         if (contains(name, entry.fragment))
             return entry.icon;
     }
-    if (contains(name, "QORINet"))
+    if (EnclosureModelName::isNetworkNode(name))
         return TreeIcon::NetworkEnclosure;
-    if (contains(name, "Host PC"))
+    if (EnclosureModelName::isHostComputer(name))
         return 15;
     return TreeIcon::Enclosure;
 }

@@ -17,19 +17,24 @@
 
 #include "core/app_paths.h"
 #include "core/application_log.h"
+#include "crash/crash_monitor.h"
 
 #include <QApplication>
 
 #include <clocale>
 #include <csignal>
 #include <memory>
+#include <string>
 
 namespace z2e {
 
 template <class Window>
 int runApplication(int& argc, char** argv)
 {
-    startApplicationLog();
+    // Crash reports carry the log.
+    const std::string logFile = startApplicationLog();
+    if (!logFile.empty())
+        crash_monitor::CrashMonitor::Instance()->addFile(logFile, "Application Log File");
     // No export may name the journal, the snapshots or the logs; a file size limit fails a
     // write (which then removes its temporary file) instead of ending the program.
     protectProgramData();

@@ -1,6 +1,8 @@
 #include "gui/crash_screenshot.h"
 
+#include "core/app_paths.h"
 #include "crash/crash_monitor.h"
+#include "uni/log.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,6 +28,20 @@ CrashScreenshot::~CrashScreenshot()
     if (monitor && monitor->screenshotFile() == m_path.toStdString())
         monitor->setScreenshotFile(std::string());
     QFile::remove(m_path);
+}
+
+bool CrashScreenshot::monitor(QWidget* window, int firstDelayMs)
+{
+    crash_monitor::CrashMonitor* monitor = crash_monitor::CrashMonitor::Instance();
+    if (monitor->reportFolder().empty())
+        monitor->setReportFolder(expandedAppPath(AppPathKind::DataFolder));
+    if (!monitor->install()) {
+        UNI_LOG("gui", uni::log::warning) << "crash reporting not available: " << monitor->lastError();
+        return false;
+    }
+    auto* screenshot = new CrashScreenshot(window, QString(), window);
+    QTimer::singleShot(firstDelayMs, screenshot, [screenshot] { screenshot->start(); });
+    return true;
 }
 
 void CrashScreenshot::start(int intervalMs)

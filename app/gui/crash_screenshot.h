@@ -20,6 +20,11 @@ public:
     /// Removes the picture and tells the crash monitor there is none.
     ~CrashScreenshot() override;
 
+    /// Installs the crash monitor (reports in the data folder unless a folder was named) and
+    /// pictures `window` for it, owned by the window, from `firstDelayMs` on. False, with a
+    /// warning in the log, when the monitor cannot be installed.
+    static bool monitor(QWidget* window, int firstDelayMs);
+
     /// Names the file to the crash monitor, takes a first picture and refreshes it every
     /// `intervalMs` while the window is visible.
     void start(int intervalMs = 5000);

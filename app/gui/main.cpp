@@ -15,8 +15,10 @@
 #include "gui/window/screenshot_on_ready.h"
 
 #include "gui/window/board_tool_dialogs.h"
+#include "gui/window/network_node_controller.h"
 #include "gui/window/node_actions.h"
 #include "gui/window/system_dialogs.h"
+#include "gui/window/window_pictures.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -47,12 +49,12 @@ private:
     {
         const QString dialog = qEnvironmentVariable("ZAMO2_SCREENSHOT_DIALOG");
         if (dialog.isEmpty()) {
-            shot.arm(300 + networkSettleMs());
+            shot.arm(300 + networkNodes().settleMs());
             return;
         }
-        QTimer::singleShot(networkSettleMs(), &shot, [this, &shot, dialog] {
-            if (statePictureNames().contains(dialog)) {
-                if (showStateForPicture(dialog)) {
+        QTimer::singleShot(networkNodes().settleMs(), &shot, [this, &shot, dialog] {
+            if (z2e::WindowPictures::stateNames().contains(dialog)) {
+                if (pictures()->showState(dialog)) {
                     armWhenIdle(shot);
                     return;
                 }
@@ -63,7 +65,7 @@ private:
             QDialog* opened = openToolForPicture(dialog);
             if (!opened) {
                 const QStringList known = z2e::BoardToolDialogs::pictureNames() + z2e::SystemDialogs::pictureNames() +
-                                          z2e::NodeActions::pictureNames() + statePictureNames();
+                                          z2e::NodeActions::pictureNames() + z2e::WindowPictures::stateNames();
                 std::fprintf(stderr, "screenshot: no dialog \"%s\" to open (known: %s)\n", qPrintable(dialog),
                              qPrintable(known.join(", ")));
                 QCoreApplication::exit(1);

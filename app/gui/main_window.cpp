@@ -2,56 +2,44 @@
 
 #include "ui_main_window.h"
 
-#include "core/app_paths.h"
 #include "core/application_status.h"
-#include "core/demo_status.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
 #include "core/hardware_holder.h"
-#include "core/network_client_host.h"
 #include "core/network_node_record.h"
-#include "core/network_node_rows.h"
-#include "core/node_result_text.h"
-#include "core/remote_system_builder.h"
 #include "core/root_node.h"
 #include "core/selected_network_node.h"
 #include "core/system_model.h"
-#include "core/system_report.h"
 #include "core/temperature_rows.h"
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
-#include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/dialog_logging.h"
-#include "gui/dialogs/auxiliary/dialog_support.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/auxiliary/user_guide_dialog.h"
-#include "gui/dialogs/network/net_actions_dialog.h"
-#include "gui/dialogs/overview/sys_view_dialog.h"
 #include "gui/gui_resources.h"
 #include "gui/models/node_list_delegate.h"
 #include "gui/models/tree_filter_model.h"
 #include "gui/models/tree_icon_table.h"
 #include "gui/models/tree_view_model.h"
-#include "gui/window/about_text.h"
 #include "gui/window/board_change_tools.h"
 #include "gui/window/demo_tab.h"
 #include "gui/window/tool_actions.h"
 #include "gui/window/tree_actions.h"
 #include "gui/window/tree_filter_panel.h"
+#include "gui/window/network_node_controller.h"
 #include "gui/window/node_actions.h"
-#include "gui/window/node_event_types.h"
 #include "gui/window/report_collection.h"
 #include "gui/window/system_dialogs.h"
 #include "gui/window/system_list.h"
 #include "gui/window/system_status_line.h"
 #include "gui/window/temperature_update.h"
+#include "gui/window/window_pictures.h"
+#include "gui/window/worker_job.h"
 #include "uni/log.h"
-#include "uni/ip_address_pair.h"
-#include "uni/net_if_provider.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -60,11 +48,6 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
-#include <QTimer>
-
-#include <chrono>
-#include <optional>
-#include <thread>
 
 namespace z2e {
 namespace {
@@ -73,13 +56,7 @@ const char* const kLogChannel = "gui";
 const char* const kSystemTitle = "System";
 constexpr int kHardwareTab = 0;
 constexpr int kDemoTab = 1;
-constexpr int kTreeDepth = 1;
 constexpr int kFirstScreenshotDelayMs = 1000;
-const char* const kNodeWorkTitle = "Network Node";
-// A restarted node needs a moment before the new client asks it again.
-constexpr std::chrono::milliseconds kNodeRestartWait{1000};
-// A node let go answers the next scans as free; a few scan intervals are plenty.
-constexpr int kNodeFreeWaitMs = 5000;
 
 } // namespace
 
@@ -97,11 +74,6 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     , m_toolTargets(MaintenanceJournal::defaultFolder(), WindowSettings::maintenanceSnapshots(m_settings))
 {
     m_selected = std::make_unique<SelectedNetworkNode>();
-    {
-        // Changes a killed run left unfinished are journalled as interrupted at start-up.
-        MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "");
-        ChangeIntent::recover(journal);
-    }
     initGuiResources();
     m_ui->setupUi(this);
     setWindowTitle("ZAMO2Explorer");
@@ -123,46 +95,17 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_ui->splitterHardware->setSizes({360, 640});
     m_ui->splitterDemo->setSizes({640, 360});
 
-    m_netOptions = NetworkInterfaceChoice::restore(WindowSettings::readNetworkOptions(m_settings),
-                                                   NetworkInterfaceChoice::interfaceList(uni::NetIfProvider()));
+    const Ui::MainWindow& ui = *m_ui;
+    const NetworkNodeController::Views nodeViews{
+        this, ui.listSystems, ui.treeHardware, m_systemList.get(), m_status.get(), m_treePanel, m_localModel,
+        m_remoteModel, ui.actionNetSettings, ui.actionNodeOptions,
+        {ui.actionChangeNodeIp, ui.actionRestartNode, ui.actionRebootNode, ui.actionRenameNode, ui.actionUpdateNode}};
+    m_nodes = std::make_unique<NetworkNodeController>(nodeViews, m_settings, m_options.network, *m_selected,
+                                                      m_nodeRecords);
     const bool placed = m_settings.contains("MainWindow/geometry");
     WindowSettings::restoreLayout(m_settings, *this);
     if (!placed && QApplication::primaryScreen())
         move(QApplication::primaryScreen()->availableGeometry().center() - rect().center());
-    NodeActions::Host host;
-    host.run = [this](const QString& message, const std::function<std::int32_t()>& call) {
-        std::int32_t result = 0;
-        runNodeWork(message, [&] { result = call(); });
-        return result;
-    };
-    // After a restart or a new address the node announces itself anew: a new client finds it.
-    host.restarted = [this] {
-        runNodeWork("Waiting for the network node.", [this] {
-            m_selected->release();
-            std::this_thread::sleep_for(kNodeRestartWait);
-        });
-        resetQorinetNodes();
-    };
-    host.ipChanged = host.restarted;
-    host.letGo = [this] {
-        const std::uint32_t id = m_selected->id();
-        m_selected->release();
-        if (m_netClient)
-            m_netClient->waitUntilFree(id, kNodeFreeWaitMs);
-    };
-    host.keep = [this] { showSystemRow(m_shownSystemRow, true); };
-    host.renamed = [this](const std::string& name) {
-        const auto record = m_nodeRecords.find(m_selected->id());
-        const int row = m_systemList->rowOfNode(m_selected->id());
-        if (record == m_nodeRecords.end() || row < 0)
-            return;
-        record->second->name = name;
-        m_systemList->keepRow(m_shownSystemRow, [&] {
-            m_systemList->setNodeCaption(record->first, SystemList::nodeCaption(*record->second));
-        });
-        showRemoteTree(*record->second);
-    };
-    m_nodeActions = std::make_unique<NodeActions>(this, std::move(host));
     TreeActions::Host trees;
     trees.currentRow = [this] {
         return m_ui->tabWidget->currentIndex() == kDemoTab ? m_ui->treeDemo->currentIndex()
@@ -172,13 +115,13 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
         m_ui->tabWidget->setCurrentIndex(kHardwareTab);
         m_treePanel->focusField();
     };
-    trees.refresh = [this] { refreshShownSystem(); };
+    trees.refresh = [this] { m_nodes->refreshShown(); };
     trees.shownRoot = [this]() -> const ModelNode* {
         if (!m_system)
             return nullptr;
         if (m_ui->tabWidget->currentIndex() == kDemoTab)
             return &m_system->demoRoot();
-        return m_remoteShown ? &m_system->remoteRoot() : &m_system->localRoot();
+        return m_nodes->remoteShown() ? &m_system->remoteRoot() : &m_system->localRoot();
     };
     trees.choose = [this](const FileRequest& request) { return m_chooser(this, request); };
     trees.status = [this](const QString& text) { showStatus(text); };
@@ -191,8 +134,7 @@ MainWindow::~MainWindow()
 {
     // No thread outlives the window: the node lets go of the client it reports to, then the
     // pump and the client stop.
-    m_selected->release();
-    m_netClient.reset();
+    m_nodes->stop();
     // The models show nodes of the system model: they go first.
     delete m_demoTab;
     m_demoTab = nullptr;
@@ -219,11 +161,8 @@ void MainWindow::connectWidgets()
 {
     Ui::MainWindow& ui = *m_ui;
     connect(ui.tabWidget, &QTabWidget::currentChanged, this, &MainWindow::hdl_TabSelected);
-    connect(ui.listSystems, &QListWidget::itemClicked, this, &MainWindow::hdl_SysViewClicked);
-    connect(ui.listSystems, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_SysViewContextMenu);
     connect(ui.treeDemo, &QTreeView::clicked, this, &MainWindow::hdl_DemoTreeClicked);
     connect(ui.treeHardware, &QTreeView::clicked, this, &MainWindow::hdl_HWTreeClicked);
-    connect(ui.treeHardware, &QTreeView::doubleClicked, this, &MainWindow::dblClickedNodeInfo);
     connect(ui.treeDemo, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_TreeContextMenu);
     connect(ui.treeHardware, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_TreeContextMenu);
     connect(ui.editFilter, &QLineEdit::textChanged, this, &MainWindow::hdl_FilterSelectionChanged);
@@ -249,62 +188,38 @@ void MainWindow::connectWidgets()
                             MenuEntry::FileRestorePanel, MenuEntry::AutoRestoreBase, MenuEntry::AutoRestoreCon})
         connect(actionFor(entry), &QAction::triggered, m_toolActions, [this, entry] { m_toolActions->run(entry); });
     connect(ui.actionUpdateTemperatures, &QAction::triggered, this, &MainWindow::updateTemperatures);
-    connect(ui.actionNetSettings, &QAction::triggered, this, &MainWindow::hdl_HardwareSettings);
-    connect(ui.actionNodeOptions, &QAction::triggered, this, &MainWindow::hdl_Add_NetProperties);
-    const std::pair<QAction*, int> nodeActions[] = {{ui.actionChangeNodeIp, CNetActionsDialog::ChangeIp},
-                                                    {ui.actionRestartNode, CNetActionsDialog::RestartServer},
-                                                    {ui.actionRebootNode, CNetActionsDialog::RebootSystem},
-                                                    {ui.actionRenameNode, CNetActionsDialog::Rename}};
-    for (const auto& [action, code] : nodeActions)
-        connect(action, &QAction::triggered, this, [this, code = code] { runNodeAction(code); });
-    // "Update Node" is offered disabled and has no action, as on the node's own menus.
-    ui.actionUpdateNode->setEnabled(false);
 }
 
 // ---- Start-up ----
 
 bool MainWindow::init()
 {
-    if (m_options.crashReporting) {
-        crash_monitor::CrashMonitor* monitor = crash_monitor::CrashMonitor::Instance();
-        if (monitor->reportFolder().empty())
-            monitor->setReportFolder(expandedAppPath(AppPathKind::DataFolder));
-        if (monitor->install()) {
-            // The first picture waits for the filled window: more use in a report, and start-up
-            // does not wait for a PNG to be written.
-            m_crashScreenshot = new CrashScreenshot(this, QString(), this);
-            QTimer::singleShot(kFirstScreenshotDelayMs, m_crashScreenshot, [this] { m_crashScreenshot->start(); });
-        } else {
-            UNI_LOG(kLogChannel, uni::log::warning) << "crash reporting not available: " << monitor->lastError();
-        }
-    }
+    // The first picture waits for the filled window: more use in a report, and start-up does not
+    // wait for a PNG to be written.
+    if (m_options.crashReporting)
+        CrashScreenshot::monitor(this, kFirstScreenshotDelayMs);
     const bool extended = WindowSettings::extendedFeatures(m_settings);
     m_system = m_options.systemFactory ? m_options.systemFactory(extended) : std::make_unique<SystemModel>(extended);
     m_demoEditor = std::make_unique<DemoSystemEditor>(*m_system);
+    m_nodes->attach(*m_system);
     m_demoTab = new DemoTab(this, *m_system, *m_demoEditor, *m_demoModel,
                             {m_ui->treeDemo, m_ui->listModels, m_ui->editFilter, m_ui->btnRemove,
                              m_ui->actionUndoDemoEdit});
     m_demoTab->setFileChooser(m_chooser);
     connect(m_demoTab, &DemoTab::statusText, this, &MainWindow::showStatus);
 
-    // The scan starts at once and the progress window shows while it runs: start-up does not
-    // wait for the window's first paint. Its close is queued, so it ends the modal loop.
-    CInProgress* progress = CMiscUtils::createProgress(kSystemTitle, "Initializing ZAMO2Explorer.", this);
-    std::int32_t scan = AppStatus::InternalError;
-    SystemModel* system = m_system.get();
-    DemoTab* demo = m_demoTab;
-    auto worker = std::make_unique<std::thread>([&scan, progress, system, demo] {
-        try {
-            scan = system->initializeSystem();
-            demo->preloadListings();
-        } catch (...) {
-            scan = AppStatus::InternalError;
-        }
-        progress->closeFromWorker();
-    });
-    CMiscUtils::waitForWorker(std::move(worker), progress);
-    m_startupStatus = scan;
-    UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << scan;
+    // Start-up does not wait for the window's first paint.
+    m_startupStatus = WorkerJob(kSystemTitle, "Initializing ZAMO2Explorer.", this)
+                          .withoutFirstPaint()
+                          .run([system = m_system.get(), demo = m_demoTab](CInProgress&) {
+                              // Changes a killed run left unfinished are journalled as interrupted.
+                              MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "");
+                              ChangeIntent::recover(journal);
+                              const std::int32_t scan = system->initializeSystem();
+                              demo->preloadListings();
+                              return scan;
+                          });
+    UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << m_startupStatus;
 
     if (m_startupStatus == AppStatus::HardwareInUse) {
         // Found now: the holder may let go while the operator reads.
@@ -321,12 +236,8 @@ bool MainWindow::init()
     m_startupSucceeded = m_startupStatus == AppStatus::Ok;
     m_logSettings = m_system->logSettings();
 
-    registerNodeEventTypes();
-    connect(this, &MainWindow::ctrlNodeAdded, this, &MainWindow::onEventNodeAdded, Qt::QueuedConnection);
-    connect(this, &MainWindow::ctrlNodeRemoved, this, &MainWindow::onEventNodeRemoved, Qt::QueuedConnection);
-    connect(this, &MainWindow::ctrlNodeSyncChanged, this, &MainWindow::onEventNodeSyncChanged, Qt::QueuedConnection);
-    connect(this, &MainWindow::ctrlNodeUpdated, this, &MainWindow::onEventNodeUpdated, Qt::QueuedConnection);
-    resetQorinetNodes();
+    m_pictures = std::make_unique<WindowPictures>(*m_nodes, m_ui->listSystems, *m_treePanel, *m_system, *m_demoTab);
+    m_nodes->start(m_startupSucceeded);
     emit initialized();
     return true;
 }
@@ -340,251 +251,28 @@ void MainWindow::fillViews()
     showStatus(scan);
     m_systemList->setLocalScanState(scan);
     m_systemList->setLocalEntry(SystemList::localSystemName(m_system->localRoot()));
-    m_shownSystemRow = 0;
+    m_nodes->localEntryShown();
 }
 
 void MainWindow::updateHwTreeModel()
 {
-    if (!m_system)
-        return;
-    m_localModel->rebuild(*m_system, CTreeViewModel::LocalSystem);
-    m_remoteModel->rebuild(*m_system, CTreeViewModel::RemoteSystem);
-    m_ui->treeHardware->expandToDepth(kTreeDepth);
-}
-
-void MainWindow::resetQorinetNodes()
-{
-    if (m_selected->valid() || m_remoteShown)
-        showSystemRow(0, true);
-    m_selected->release();
-    m_systemList->removeNetworkNodes();
-    m_nodeRecords.clear();
-    if (!m_netClient) {
-        // The pump thread only emits: the queued connections carry the events to the GUI thread.
-        NodeEventPump::Sink sink;
-        sink.added = [this](NetworkNodeRecord record) { emit ctrlNodeAdded(record); };
-        sink.removed = [this](std::uint32_t id) { emit ctrlNodeRemoved(id); };
-        sink.syncChanged = [this](std::uint32_t id, std::uint32_t state) { emit ctrlNodeSyncChanged(id, state); };
-        m_netClient = std::make_unique<NetworkClientHost>(std::move(sink));
-    }
-    if (m_netClient->restart(NetworkInterfaceChoice::clientSettings(m_netOptions, m_options.network)) != 0)
-        m_status->show("The network client could not start; no network nodes are shown.", SystemStatusLine::kGeneral);
-}
-
-int MainWindow::networkSettleMs() const
-{
-    if (!m_netClient || !m_netClient->running())
-        return 0;
-    // The first scan finds the nodes that are up; one more covers a slow answer.
-    return static_cast<int>(2 * m_netClient->scanIntervalMs());
-}
-
-void MainWindow::runNodeWork(const QString& message, const std::function<void()>& work,
-                             const std::function<void()>& then, std::uint32_t nodeId)
-{
-    const std::uint32_t target = nodeId != 0 ? nodeId : m_selected->id();
-    bool cancelled = false;
-    m_nodeWorkRunning = true;
-    m_nodeWorkTarget = target;
-    // `then` shows the outcome before the node events that came meanwhile are applied to it.
-    m_nodeEvents.runClosed([&] {
-        CMiscUtils::runBehindProgress(
-            kNodeWorkTitle, message, this,
-            [&work](CInProgress&) {
-                work();
-                return 0;
-            },
-            false,
-            [this, target, &cancelled] {
-                cancelled = true;
-                cancelNodeWork(target);
-            });
-        if (then)
-            then();
-    });
-    m_nodeWorkRunning = false;
-    if (cancelled)
-        showStatus("Cancelled: the network node's link was closed; choose it again to read it.");
-    if (m_closeAfterNodeWork) {
-        m_closeAfterNodeWork = false;
-        QTimer::singleShot(0, this, &QWidget::close);
-    }
-}
-
-void MainWindow::cancelNodeWork(std::uint32_t nodeId)
-{
-    // Closing the link wakes the request that waits on it; the worker then ends by itself.
-    if (m_netClient)
-        m_netClient->disconnectNode(nodeId);
-}
-
-// ---- Network node events ----
-
-void MainWindow::onEventNodeAdded(const NetworkNodeRecord& node)
-{
-    m_nodeEvents.whenIdle([this, node] { addNodeEntry(node); });
-}
-
-void MainWindow::addNodeEntry(const NetworkNodeRecord& record)
-{
-    // Gone meanwhile, or an event of a former client whose id now names another node.
-    const std::optional<std::uint32_t> syncState = m_netClient ? m_netClient->syncStateOf(record) : std::nullopt;
-    if (!syncState)
-        return;
-    const bool problem = record.connectionState != NetworkConnectionState::Established;
-    int row = -1;
-    m_systemList->keepRow(m_shownSystemRow, [&] {
-        row = m_systemList->upsertNetworkNode(record, problem, static_cast<int>(*syncState));
-    });
-    auto& kept = m_nodeRecords[record.nodeId];
-    auto fresh = std::make_unique<NetworkNodeRecord>(record);
-    if (kept)
-        RemoteSystemBuilder::keepReadings(*kept, *fresh);
-    kept = std::move(fresh);
-    if (row != m_shownSystemRow)
-        return;
-    // The shown node changed: its tree follows without asking the node again.
-    m_systemList->markSelected(row);
-    showRemoteTree(*kept);
-}
-
-void MainWindow::onEventNodeRemoved(quint32 id)
-{
-    m_nodeEvents.whenIdle([this, id] { removeNodeEntry(id); });
-}
-
-void MainWindow::removeNodeEntry(std::uint32_t id)
-{
-    const int row = m_systemList->rowOfNode(id);
-    if (row < 0)
-        return;
-    const bool shown = row == m_shownSystemRow;
-    if (shown)
-        showSystemRow(0, true);
-    const QString caption = m_ui->listSystems->item(row)->data(Qt::DisplayRole).toString();
-    const auto record = m_nodeRecords.find(id);
-    const QString address = record != m_nodeRecords.end() ? QString::fromStdString(record->second->address) : QString();
-    m_systemList->keepRow(m_shownSystemRow, [&] { m_systemList->removeNetworkNode(id); });
-    m_nodeRecords.erase(id);
-    if (shown)
-        m_status->show(QString("Network node %1 (%2) is gone from the network; the local system is shown.")
-                           .arg(caption, address),
-                       SystemStatusLine::kGeneral);
-}
-
-void MainWindow::onEventNodeSyncChanged(quint32 id, quint32 state)
-{
-    m_nodeEvents.whenIdle([this, id, state] { m_systemList->setSyncState(id, static_cast<int>(state)); });
-}
-
-void MainWindow::onEventNodeUpdated(quint32 id, ModelNodePtr node)
-{
-    const auto record = m_nodeRecords.find(id);
-    const int row = m_systemList->rowOfNode(id);
-    if (record == m_nodeRecords.end() || row < 0 || !node)
-        return;
-    record->second->name = node->name;
-    const bool shown = row == m_shownSystemRow;
-    m_systemList->keepRow(m_shownSystemRow,
-                          [&] { m_systemList->setNodeCaption(id, SystemList::nodeCaption(*record->second)); });
-    if (shown)
-        showSystemRow(m_shownSystemRow, true);
-}
-
-void MainWindow::hdl_SysViewClicked()
-{
-    showSystemRow(m_ui->listSystems->currentRow(), false);
-}
-
-void MainWindow::showSystemRow(int row, bool force)
-{
-    if (row < 0 || !m_system || m_nodeEvents.closed() || (!force && row == m_shownSystemRow))
-        return;
-    m_shownSystemRow = row;
-    m_status->systemShown(shownSubject());
-    m_systemList->markSelected(row);
-    if (row == 0 && m_startupSucceeded) {
-        showLocalSystem();
-        return;
-    }
-    const QVariant id = m_ui->listSystems->item(row)->data(SystemList::kNodeIdRole);
-    if (!id.isValid() || !m_netClient || !m_netClient->holds(id.toUInt()))
-        return;
-    NetworkNodeRecord record;
-    runNodeWork(
-        "Reading the network node.",
-        [this, nodeId = id.toUInt(), &record] { record = m_selected->select(*m_netClient, nodeId); },
-        [this, &record] {
-            m_nodeRecords[record.nodeId] = std::make_unique<NetworkNodeRecord>(record);
-            showRemoteTree(record);
-        },
-        id.toUInt());
-}
-
-void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
-{
-    // The model shows nodes of the remote root: it lets go of them before the root is refilled.
-    m_remoteModel->clear();
-    RemoteSystemBuilder::fillRoot(m_system->remoteRoot(), record);
-    m_remoteModel->rebuild(*m_system, CTreeViewModel::RemoteSystem);
-    m_treePanel->showModel(m_remoteModel);
-    m_ui->treeHardware->expandAll();
-    m_remoteShown = true;
-    m_systemList->updateNodeHealth(record);
-    if (record.failure == 0)
-        return;
-    showStatus(QString("Network node %1 could not be read: %2")
-                   .arg(QString::fromStdString(record.address), QString::fromStdString(failureWords(record.failure))));
-    // The rows that say why stand last.
-    m_ui->treeHardware->scrollToBottom();
-}
-
-void MainWindow::showLocalSystem()
-{
-    if (m_selected->active())
-        runNodeWork("Releasing the network node.", [this] { m_selected->release(); });
-    m_selected->release();
-    m_treePanel->showModel(m_localModel);
-    m_remoteModel->clear();
-    m_system->remoteRoot().clear();
-    m_remoteShown = false;
-    m_ui->treeHardware->expandToDepth(kTreeDepth);
-}
-
-void MainWindow::refreshShownSystem()
-{
-    if (m_remoteShown) {
-        showSystemRow(m_shownSystemRow, true);
-        return;
-    }
-    if (!m_system || !m_startupSucceeded) {
-        showStatus("The local system was not read at start-up: there is nothing to read again.");
-        return;
-    }
-    // The tree shows the local rows: it lets go of them while they are read again.
-    m_localModel->clear();
-    std::int32_t result = AppStatus::InternalError;
-    SystemModel* system = m_system.get();
-    CInProgress* progress = CMiscUtils::createProgress(kSystemTitle, "Reading the local system.", this);
-    auto worker = std::make_unique<std::thread>([&result, system, progress] {
-        try {
-            result = system->rescanLocalSystem();
-        } catch (...) {
-            result = AppStatus::InternalError;
-        }
-        progress->closeFromWorker();
-    });
-    CMiscUtils::waitForWorker(std::move(worker), progress);
-    updateHwTreeModel();
-    showStatus(result == AppStatus::Ok ? QString("The local system was read again.")
-                                       : QString("The local system could not be read again: %1 (%2)")
-                                             .arg(QString::fromStdString(statusMessage(result)))
-                                             .arg(result));
+    m_nodes->rebuildTrees();
 }
 
 bool MainWindow::remoteMenusLocked() const
 {
-    return m_remoteShown && m_selected->heldByOtherClient();
+    return m_nodes->remoteMenusLocked();
+}
+
+void MainWindow::runNodeWork(const QString& message, const std::function<void()>& work,
+                             const std::function<void()>& then)
+{
+    m_nodes->runNodeWork(message, work, then);
+}
+
+void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
+{
+    m_nodes->showRemoteTree(record);
 }
 
 // ---- Tabs, trees and the tool bar ----
@@ -596,7 +284,7 @@ void MainWindow::hdl_TabSelected(int tab)
         m_ui->actionNodeOptions->setVisible(false);
         return;
     }
-    m_ui->actionNodeOptions->setVisible(m_remoteShown && m_selected->available());
+    m_ui->actionNodeOptions->setVisible(m_nodes->remoteShown() && m_selected->available());
 }
 
 RowContext MainWindow::rowContext(bool shift)
@@ -628,18 +316,6 @@ void MainWindow::hdl_DemoTreeClicked(const QModelIndex& index)
 {
     if (m_demoTab)
         m_demoTab->selectRow(index);
-}
-
-void MainWindow::dblClickedNodeInfo(const QModelIndex& index)
-{
-    const ModelNode* node = treeNode(m_ui->treeHardware, index);
-    if (!node || node->systemKind == SystemKind::Demo)
-        return;
-    if (node->name == "Node Name")
-        runNodeAction(CNetActionsDialog::Rename);
-    else if (node->name == "IP Address" || node->name == "IP Version" || node->name == "IP Mode" ||
-             node->name == "Net Mask")
-        runNodeAction(CNetActionsDialog::ChangeIp);
 }
 
 QAction* MainWindow::actionFor(MenuEntry entry) const
@@ -701,129 +377,9 @@ void MainWindow::hdl_TreeContextMenu(const QPoint& position)
     m_menuIndex = QPersistentModelIndex();
 }
 
-std::unique_ptr<QMenu> MainWindow::systemsMenuFor(int row)
-{
-    // Only the entry whose node is shown (checked) acts on a node.
-    if (row <= 0 || row != m_shownSystemRow || !m_remoteShown || !m_selected->valid())
-        return nullptr;
-    auto menu = std::make_unique<QMenu>(this);
-    for (QAction* action : {m_ui->actionChangeNodeIp, m_ui->actionRestartNode, m_ui->actionRebootNode,
-                            m_ui->actionRenameNode, m_ui->actionUpdateNode}) {
-        action->setEnabled(action != m_ui->actionUpdateNode);
-        menu->addAction(action);
-    }
-    return menu;
-}
-
-void MainWindow::hdl_SysViewContextMenu(const QPoint& position)
-{
-    QListWidget* list = m_ui->listSystems;
-    std::unique_ptr<QMenu> menu = systemsMenuFor(list->row(list->itemAt(position)));
-    if (menu)
-        menu->exec(list->viewport()->mapToGlobal(position));
-}
-
-// ---- Network settings and node actions ----
-
-void MainWindow::hdl_HardwareSettings()
-{
-    const bool shift = QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
-    NetworkOptions chosen = m_netOptions;
-    bool manual = false;
-    if (!m_nodeActions->editNetSettings(chosen, shift || m_manualNetSettings, manual))
-        return;
-    m_netOptions = chosen;
-    m_manualNetSettings = manual;
-    if (m_remoteShown)
-        showSystemRow(0, true);
-    WindowSettings::writeNetworkOptions(m_settings, m_netOptions);
-    m_settings.sync();
-    resetQorinetNodes();
-}
-
-void MainWindow::hdl_Add_NetProperties()
-{
-    if (!m_remoteShown || !m_selected->valid())
-        return;
-    CNetActionsDialog dialog(this);
-    dialog.exec();
-    runNodeAction(dialog.code());
-}
-
-void MainWindow::runNodeAction(int code)
-{
-    if (code == CNetActionsDialog::Cancel)
-        return;
-    m_nodeCommands = m_selected->commands();
-    const auto record = m_nodeRecords.find(m_selected->id());
-    if (!m_remoteShown || !m_nodeCommands || record == m_nodeRecords.end()) {
-        showStatus("Choose a network node in the list of systems first.");
-        return;
-    }
-    m_nodeActions->perform(code, *m_nodeCommands, m_system->remoteRoot(),
-                           QString::fromStdString(record->second->name));
-}
-
-bool MainWindow::showNodeForPicture(bool highest)
-{
-    int chosen = -1;
-    std::uint32_t best = 0;
-    for (const auto& [id, record] : m_nodeRecords) {
-        const auto address = uni::ipv4::parseAddress(record->address);
-        const int row = m_systemList->rowOfNode(id);
-        if (!address || row <= 0)
-            continue;
-        if (chosen < 0 || (highest ? *address > best : *address < best)) {
-            best = *address;
-            chosen = row;
-        }
-    }
-    if (chosen < 0)
-        return false;
-    m_ui->listSystems->setCurrentRow(chosen);
-    showSystemRow(chosen, true);
-    return true;
-}
-
 QDialog* MainWindow::openNetworkDialogForPicture(const QString& name)
 {
-    if (!NodeActions::pictureNames().contains(name))
-        return nullptr;
-    // The network node with the lowest address: the first one tools/run starts.
-    if (name != "net-settings" && !showNodeForPicture(false))
-        return nullptr;
-    const auto record = m_nodeRecords.find(m_selected->id());
-    const QString nodeName =
-        record != m_nodeRecords.end() ? QString::fromStdString(record->second->name) : QString();
-    if (name == "use-as-demo") {
-        if (!m_demoTab || record == m_nodeRecords.end())
-            return nullptr;
-        const std::string source =
-            DemoTexts::networkNodeSource(SystemList::nodeCaption(*record->second).toStdString());
-        auto* question = new CDecisionDialogYesNo(DemoTexts::kQuestionTitle,
-                                                  QString::fromStdString(m_demoTab->replaceQuestion(source)), this);
-        question->setAttribute(Qt::WA_DeleteOnClose);
-        question->show();
-        return question;
-    }
-    m_nodeCommands = m_selected->commands();
-    return m_nodeActions->openForPicture(name, m_netOptions, m_nodeCommands.get(),
-                                         m_remoteShown ? &m_system->remoteRoot() : nullptr, nodeName);
-}
-
-bool MainWindow::showStateForPicture(const QString& name)
-{
-    if (name == "failed-node")
-        return showNodeForPicture(true);
-    if (name != "filter" || !m_system)
-        return false;
-    const ModelNode* board = ToolTargetBuilder::firstBoardRow(m_system->localRoot());
-    const std::string serial = board ? ToolTargetBuilder::boardSerial(*board) : std::string();
-    if (serial.size() < 4)
-        return false;
-    // The last digits, as an operator reads them off a label.
-    m_treePanel->filterFor(QString::fromStdString(serial.substr(serial.size() - 4)));
-    return true;
+    return m_pictures ? m_pictures->openNetworkDialog(name) : nullptr;
 }
 
 // ---- Demo editing ----
@@ -890,32 +446,10 @@ void MainWindow::hdl_ImportSystem()
 {
     if (!m_demoTab)
         return;
-    if (!m_remoteShown) {
+    if (m_nodes->remoteShown())
+        m_nodes->importShownNode(*m_demoTab);
+    else
         m_demoTab->importLocalHardware();
-        return;
-    }
-    // Only a linked node answers the questions that describe its enclosures and boards.
-    const auto record = m_nodeRecords.find(m_selected->id());
-    if (!m_selected->active() || record == m_nodeRecords.end()) {
-        CMiscUtils::notify(kSystemTitle, DemoTexts::kNodeNotLinked, this);
-        return;
-    }
-    const std::string source = DemoTexts::networkNodeSource(SystemList::nodeCaption(*record->second).toStdString());
-    m_demoTab->importHardware(source, [this](RootNode& hardware) {
-        const std::shared_ptr<QorinNodeUtilWrapper> commands = m_selected->commands();
-        std::int32_t status = DemoStatus::InternalError;
-        std::string detail;
-        runNodeWork(DemoTexts::kReadingNode,
-                    [&] { status = DemoSystemEditor::readNodeHardware(*commands, hardware, detail); });
-        // Cancelling closes the link, and a half-read node is no copy (the status bar tells).
-        if (!m_selected->active())
-            return false;
-        if (status == DemoStatus::Ok)
-            return true;
-        CMiscUtils::notify(kSystemTitle,
-                           QString::fromStdString(demoStatusText(status) + (detail.empty() ? "" : "\n" + detail)), this);
-        return false;
-    });
 }
 
 void MainWindow::setFileChooser(FileChooser chooser)
@@ -937,29 +471,16 @@ const RootNode* MainWindow::reportRoot() const
 
 void MainWindow::hdl_ShowSystemReport()
 {
-    const RootNode* root = reportRoot();
-    if (!root)
-        return;
-    CSysViewDialog dialog(this, root->boardOverview, m_system->extendedFeatures());
-    dialog.exec();
+    if (const RootNode* root = reportRoot())
+        SystemDialogs::showReport(*root, m_system->extendedFeatures(), this);
 }
 
 void MainWindow::hdl_SaveSystemReport()
 {
     const RootNode* root = reportRoot();
-    if (!root)
-        return;
-    const QString path = m_chooser(this, {true, "Select File to Save", QString(), "Report Files (*.csv)"});
-    if (path.isEmpty())
-        return;
-    std::string error;
-    // The save dialog has asked before an existing file is replaced.
-    if (SystemReport::save(path.toStdString(), *root, m_system->extendedFeatures(), error, true)) {
-        showStatus(QString("System report saved to %1.").arg(path));
-        return;
-    }
-    CMiscUtils::notify(kSystemTitle,
-                       QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)), this);
+    const QString saved = root ? SystemDialogs::saveReport(*root, m_system->extendedFeatures(), m_chooser, this) : "";
+    if (!saved.isEmpty())
+        showStatus(saved);
 }
 
 // ---- Board tools ----
@@ -1043,10 +564,7 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
 
 void MainWindow::hdl_HelpAbout()
 {
-    static const std::vector<SoftwareVersionRecord> none;
-    QMessageBox::about(this, AboutText::kTitle,
-                       AboutText::text(NetworkNodeRows::kProgramVersion,
-                                       m_system ? m_system->softwareVersions() : none));
+    SystemDialogs::showAbout(m_system.get(), this);
 }
 
 void MainWindow::hdl_HelpAboutQt()
@@ -1083,15 +601,7 @@ void MainWindow::hdl_ButtonClicked_Collect()
 
 void MainWindow::showStatus(const QString& text)
 {
-    m_status->show(text, shownSubject());
-}
-
-std::int64_t MainWindow::shownSubject() const
-{
-    if (m_shownSystemRow <= 0 || m_shownSystemRow >= m_ui->listSystems->count())
-        return SystemStatusLine::kLocal;
-    const QVariant id = m_ui->listSystems->item(m_shownSystemRow)->data(SystemList::kNodeIdRole);
-    return id.isValid() ? static_cast<std::int64_t>(id.toUInt()) : SystemStatusLine::kLocal;
+    m_nodes->showStatus(text);
 }
 
 // ---- Closing ----
@@ -1111,9 +621,7 @@ bool MainWindow::hasUnsavedChanges() const
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Closing while a node request runs: cancel it first, close when it has ended.
-    if (m_nodeWorkRunning) {
-        m_closeAfterNodeWork = true;
-        cancelNodeWork(m_nodeWorkTarget);
+    if (m_nodes->deferClose()) {
         event->ignore();
         return;
     }
@@ -1140,10 +648,9 @@ bool MainWindow::quit(QCloseEvent*)
             return false;
     }
     WindowSettings::saveLayout(m_settings, *this);
-    WindowSettings::writeNetworkOptions(m_settings, m_netOptions);
+    WindowSettings::writeNetworkOptions(m_settings, m_nodes->options());
     m_settings.sync();
-    if (m_selected->active())
-        runNodeWork("Stopping the network node.", [this] { m_selected->release(); });
+    m_nodes->releaseShownNode();
     m_closing = true;
     if (m_options.quitOnClose)
         QCoreApplication::quit();

@@ -4,15 +4,12 @@
 // the tree models, runs the start-up scan behind a progress window, and dispatches every action
 // to the part that carries it out (DemoTab, TreeContextMenu, SystemReport, the tools).
 //
-// Network nodes come with the network client (NetworkClientHost): resetQorinetNodes() creates
-// it, its event pump emits the ctrlNode* signals (connected queued in init()), and the onEvent*
-// slots keep the list of systems in step. Talking to a selected node (SelectedNetworkNode) runs
-// on a worker behind the progress window.
+// The list of systems and the network nodes in it are NetworkNodeController's; long work runs
+// as a WorkerJob; the states and network dialogs a screenshot pictures are WindowPictures'.
 
 #include "config/driver_log_settings.h"
 #include "core/model_node.h"
 #include "core/network_node_record.h"
-#include "core/node_event_gate.h"
 #include "core/tree_context_menu.h"
 #include "gui/window/file_chooser.h"
 #include "gui/window/network_interface_choice.h"
@@ -43,12 +40,9 @@ namespace z2e {
 
 class CTreeFilterPanel;
 class CTreeViewModel;
-class CrashScreenshot;
 class DemoSystemEditor;
 class DemoTab;
-class NetworkClientHost;
-class QorinNodeUtilWrapper;
-class NodeActions;
+class NetworkNodeController;
 class RootNode;
 class SelectedNetworkNode;
 class SystemList;
@@ -57,6 +51,7 @@ class SystemStatusLine;
 class ToolActions;
 class TreeActions;
 class TreeIconTable;
+class WindowPictures;
 
 /// Choices a test makes before the window starts; the program uses the defaults.
 struct MainWindowOptions {
@@ -104,53 +99,31 @@ public:
     QAction* actionFor(MenuEntry entry) const;
     /// The four driver log settings the logging dialog would edit.
     DriverLogSettings& logSettings() { return m_logSettings; }
-    /// The network options in force (restored at construction, written at close).
-    const NetworkOptions& networkOptions() const { return m_netOptions; }
     /// The network node whose tree is shown (valid() false while the local system is).
     const SelectedNetworkNode& selectedNode() const { return *m_selected; }
-    /// How long after start-up the network nodes around need to show up in the list; 0 while
-    /// the network client does not run.
-    int networkSettleMs() const;
+    /// The list of systems with its network nodes.
+    NetworkNodeController& networkNodes() const { return *m_nodes; }
+    /// Window states and network dialogs for pictures (valid after init()).
+    WindowPictures* pictures() const { return m_pictures.get(); }
     /// Opens a dialog by its picture name (see BoardToolDialogs and SystemDialogs) over the local
     /// system, without a modal loop; the window owns it. Null when it cannot be opened.
     QDialog* openToolForPicture(const QString& name);
-    /// Window states that can be pictured instead of a dialog: "filter" (the tree filtered for
-    /// part of the first board's serial number) and "failed-node" (the network node with the
-    /// highest address, which tools/run starts with a fault, shown).
-    static QStringList statePictureNames() { return {"filter", "failed-node"}; }
-    /// Brings the window into state `name`; false when it cannot.
-    bool showStateForPicture(const QString& name);
-    /// The menu of list-of-systems row `row` (the network node shown), built but not shown;
-    /// null for any other row.
-    std::unique_ptr<QMenu> systemsMenuFor(int row);
 
 signals:
     /// init() has filled the views (not emitted when start-up ends the program).
     void initialized();
-    void ctrlNodeAdded(const z2e::NetworkNodeRecord& node);
-    void ctrlNodeRemoved(quint32 id);
-    void ctrlNodeSyncChanged(quint32 id, quint32 state);
-    void ctrlNodeUpdated(quint32 id, z2e::ModelNodePtr node);
 
 public slots:
     /// Rebuilds the local and remote tree models and expands the hardware tree to depth 1.
     void updateHwTreeModel();
-    void onEventNodeAdded(const z2e::NetworkNodeRecord& node);
-    void onEventNodeRemoved(quint32 id);
-    void onEventNodeSyncChanged(quint32 id, quint32 state);
-    void onEventNodeUpdated(quint32 id, z2e::ModelNodePtr node);
-    /// Removes the network entries and starts a new network client with the network options.
-    void resetQorinetNodes();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
     void hdl_TabSelected(int tab);
-    void hdl_SysViewClicked();
     void hdl_DemoTreeClicked(const QModelIndex& index);
     void hdl_HWTreeClicked(const QModelIndex& index);
-    void dblClickedNodeInfo(const QModelIndex& index);
     void hdl_FilterSelectionChanged(const QString& filter);
     void hdl_ListSelectionChanged();
     void hdl_ListDoubleClicked();
@@ -167,33 +140,14 @@ private slots:
     void hdl_HelpVersions();
     void hdl_HardwareLogging();
     void hdl_ButtonClicked_Collect();
-    void hdl_SysViewContextMenu(const QPoint& position);
     void hdl_TreeContextMenu(const QPoint& position);
     void hdl_ShowSystemReport();
     void hdl_SaveSystemReport();
-    void hdl_Add_NetProperties();
-    void hdl_HardwareSettings();
     void showStatus(const QString& text);
 
 private:
-    /// Shows the system of list row `row` in the hardware tree; without `force` a row already
-    /// shown is left alone.
-    void showSystemRow(int row, bool force);
-    /// Whom a status message shown now is about: the system of the shown row.
-    std::int64_t shownSubject() const;
-    void showLocalSystem();
-    /// Refresh: the local system scanned again as at start-up, a network node read again.
-    void refreshShownSystem();
-    /// Runs `work` (which talks to the network node `nodeId`, 0: the selected one) on a worker
-    /// behind the progress window, then `then` on the GUI thread; node events that arrive
-    /// meanwhile wait until both are done. The window's Cancel closes the node's link.
-    void runNodeWork(const QString& message, const std::function<void()>& work,
-                     const std::function<void()>& then = {}, std::uint32_t nodeId = 0);
-    /// Cancel of a node wait: the node's link is closed under its request (0: the selected node).
-    void cancelNodeWork(std::uint32_t nodeId);
-    void addNodeEntry(const NetworkNodeRecord& record);
-    void removeNodeEntry(std::uint32_t id);
-    /// Shows `record` as the remote system's tree.
+    /// NetworkNodeController's, for the tool wiring.
+    void runNodeWork(const QString& message, const std::function<void()>& work, const std::function<void()>& then);
     void showRemoteTree(const NetworkNodeRecord& record);
     bool remoteMenusLocked() const;
     /// The close handling: false when the operator cancels (nothing is written then).
@@ -203,13 +157,8 @@ private:
     void setUpToolActions();
     void connectWidgets();
     void fillViews();
-    void registerEventTypes();
-    /// Carries out a "Node Options" code on the network node shown.
-    void runNodeAction(int code);
     /// Opens a network dialog by its picture name for the first network node; null otherwise.
     QDialog* openNetworkDialogForPicture(const QString& name);
-    /// Shows the network node with the lowest (or highest) address; false without nodes.
-    bool showNodeForPicture(bool highest);
     /// "Update Temperatures" for the row whose menu is open.
     void updateTemperatures();
     /// The row a tool acts on: the one whose context menu is open, else the current row of the
@@ -228,7 +177,6 @@ private:
     std::unique_ptr<Ui::MainWindow> m_ui;
     MainWindowOptions m_options;
     QSettings m_settings;
-    NetworkOptions m_netOptions;
     std::unique_ptr<TreeIconTable> m_icons;
     std::unique_ptr<SystemModel> m_system;
     std::unique_ptr<DemoSystemEditor> m_demoEditor;
@@ -243,29 +191,18 @@ private:
     /// Records of the network nodes in the list, by node id.
     std::map<std::uint32_t, std::unique_ptr<NetworkNodeRecord>> m_nodeRecords;
     std::unique_ptr<SelectedNetworkNode> m_selected;
-    std::unique_ptr<NetworkClientHost> m_netClient;
-    NodeEventGate m_nodeEvents;
+    std::unique_ptr<NetworkNodeController> m_nodes;
+    std::unique_ptr<WindowPictures> m_pictures;
     DemoTab* m_demoTab = nullptr;
-    CrashScreenshot* m_crashScreenshot = nullptr;
     FileChooser m_chooser;
     DriverLogSettings m_logSettings;
 
     std::int32_t m_startupStatus = -1;
     bool m_startupSucceeded = false;
-    std::unique_ptr<NodeActions> m_nodeActions;
-    /// The command layer over the shown network node while a node action or its picture uses it.
-    std::shared_ptr<QorinNodeUtilWrapper> m_nodeCommands;
-    /// The last accepted "Net Settings" chose "Manual Configuration": it is offered again.
-    bool m_manualNetSettings = false;
-    bool m_remoteShown = false;
-    int m_shownSystemRow = -1;
     /// The row whose menu is open: the node its entries act on, the report it shows.
     const ModelNode* m_menuNode = nullptr;
     QPersistentModelIndex m_menuIndex;
     ToolTargetBuilder m_toolTargets;
-    bool m_nodeWorkRunning = false;
-    bool m_closeAfterNodeWork = false;
-    std::uint32_t m_nodeWorkTarget = 0;
     bool m_closing = false;
     /// The last save of the configuration failed.
     bool m_saveFailed = false;

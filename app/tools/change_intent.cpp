@@ -3,6 +3,7 @@
 #include "core/app_paths.h"
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
+#include "uni/number_text.h"
 #include "uni/osal.h"
 
 #include <atomic>
@@ -226,7 +227,8 @@ std::size_t ChangeIntent::recover(MaintenanceJournal& journal)
     for (const std::string& name : names) {
         const std::size_t dash = name.find('-');
         const std::size_t second = name.find('-', dash + 1);
-        const long pid = std::strtol(name.substr(0, dash).c_str(), nullptr, 10);
+        std::int32_t pid = 0;
+        uni::text::parseSignedDecimal(name.substr(0, dash), pid);
         const std::string started =
             dash == std::string::npos || second == std::string::npos ? "" : name.substr(dash + 1, second - dash - 1);
         if (alive(pid, started))

@@ -1,6 +1,7 @@
 #include "tools/enclosure_data_tool.h"
 
 #include "core/application_status.h"
+#include "core/enclosure_model_name.h"
 #include "driver/command/app_status.h"
 #include "tools/journalled_change.h"
 #include "uni/number_text.h"
@@ -96,9 +97,9 @@ std::int32_t EnclosureDataTool::read(std::uint32_t enclosure, EnclosureRecord& r
         record.options.push_back(state);
     }
     const auto& node = m_wrapper.node();
-    if (std::string(info.child_value("Writable")) == "false")
+    if (EnclosureModelName::isHostComputer(record.name))
         record.kind = EnclosureKind::NotWritable;
-    else if (std::string(info.child_value("Kind")) == "NetworkNode" || (node && !node->isLocal()))
+    else if (EnclosureModelName::isNetworkNode(record.name) || (node && !node->isLocal()))
         record.kind = EnclosureKind::NetworkNode;
     readOffers(record);
     return AppStatus::Ok;

@@ -1,5 +1,6 @@
 #include "tools/firmware_updater.h"
 
+#include "core/application_status.h"
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
 #include "tools/board_selection.h"
@@ -222,7 +223,12 @@ std::int32_t FirmwareUpdater::infoCode(std::int32_t answer)
 
 std::string FirmwareUpdater::infoText(std::int32_t answer)
 {
-    switch (infoCode(answer)) {
+    return infoCodeText(infoCode(answer));
+}
+
+std::string FirmwareUpdater::infoCodeText(std::int32_t code)
+{
+    switch (code) {
     case 3003:
         return "Error parsing firmware listing XML.";
     case 3004:
@@ -251,16 +257,9 @@ double FirmwareUpdater::expectedSeconds(const std::string& boardName)
 
 std::string FirmwareUpdater::statusText(std::int32_t outcome)
 {
-    switch (outcome) {
-    case AppStatus::FirmwareUpdated:
-        return "Firmware Update complete.\r\nPlease power cycle the boards.";
-    case AppStatus::FirmwareSkipped:
-        return "Firmware Update skipped.\r\nNo need to power cycle the boards.";
-    case AppStatus::FirmwareUpdateFailed:
-        return "Firmware Update failed.\r\nPlease retry the update before power cycling\r\nthe boards.";
-    default:
+    if (outcome < AppStatus::FirmwareUpdated || outcome > AppStatus::FirmwareUpdateFailed)
         return "";
-    }
+    return statusMessage(outcome);
 }
 
 std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryFailedOnly,

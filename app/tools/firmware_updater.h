@@ -113,6 +113,8 @@ public:
     static std::int32_t infoCode(std::int32_t answer);
     /// The text of infoCode(answer); empty for 0.
     static std::string infoText(std::int32_t answer);
+    /// The text of a firmware result code (1 or 3003..3007); empty for any other.
+    static std::string infoCodeText(std::int32_t code);
     /// Seconds one update is expected to take for a board of this name.
     static double expectedSeconds(const std::string& boardName);
     /// The overall status text of 3000, 3001 or 3002.

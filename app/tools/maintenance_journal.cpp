@@ -4,6 +4,7 @@
 #include "core/app_paths.h"
 #include "core/json_text.h"
 #include "tools/journal_line_reader.h"
+#include "uni/number_text.h"
 
 #include <cctype>
 #include <cerrno>
@@ -93,10 +94,12 @@ void appendUtf8(std::string& text, unsigned long code)
 // The character of a \u escape (of a surrogate pair: both) starting at `at`; `at` ends on its last digit.
 void appendEscapedCharacter(const std::string& line, std::size_t& at, std::string& value)
 {
-    unsigned long code = std::strtoul(line.substr(at + 1, 4).c_str(), nullptr, 16);
+    std::uint32_t code = 0;
+    uni::text::parseLeadingHex(line.substr(at + 1, 4), code);
     at += 4;
     if (code >= 0xd800 && code < 0xdc00 && line.compare(at + 1, 2, "\\u") == 0 && at + 6 < line.size()) {
-        const unsigned long low = std::strtoul(line.substr(at + 3, 4).c_str(), nullptr, 16);
+        std::uint32_t low = 0;
+        uni::text::parseLeadingHex(line.substr(at + 3, 4), low);
         if (low >= 0xdc00 && low < 0xe000) {
             code = 0x10000 + ((code - 0xd800) << 10) + (low - 0xdc00);
             at += 6;
@@ -515,7 +518,9 @@ std::map<std::string, std::int32_t> MaintenanceJournal::lastResults(const std::s
         // Lines without a serial cannot be told apart by board.
         if (serial.empty() || field(text, "node") != m_node || field(text, "operation") != operation)
             continue;
-        results[serial] = static_cast<std::int32_t>(std::strtol(field(text, "result").c_str(), nullptr, 10));
+        std::int32_t result = 0;
+        uni::text::parseSignedDecimal(field(text, "result"), result);
+        results[serial] = result;
     }
     return results;
 }

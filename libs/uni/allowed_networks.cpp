@@ -1,6 +1,7 @@
 #include "uni/allowed_networks.h"
 
 #include "uni/log.h"
+#include "uni/number_text.h"
 
 #include <cstdlib>
 
@@ -21,15 +22,10 @@ std::string trimmed(const std::string& text)
 /// Decimal 0..32 and nothing else: no sign, no spaces inside, no trailing junk.
 int parsePrefix(const std::string& text)
 {
-    if (text.empty() || text.size() > 2)
+    std::uint32_t value = 0;
+    if (text.size() > 2 || !text::parseUnsignedDecimal(text, value) || value > 32)
         return -1;
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value <= 32 ? value : -1;
+    return static_cast<int>(value);
 }
 
 bool parseEntry(const std::string& entry, AllowedNetworks::Network& out)

@@ -51,6 +51,32 @@ bool parseSignedDecimal(const std::string& text, std::int32_t& value)
     return true;
 }
 
+bool parseUnsignedDecimal(const std::string& text, std::uint64_t& value)
+{
+    if (text.empty())
+        return false;
+    std::uint64_t result = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (result > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
+            return false;
+        result = result * 10 + digit;
+    }
+    value = result;
+    return true;
+}
+
+bool parseUnsignedDecimal(const std::string& text, std::uint32_t& value)
+{
+    std::uint64_t wide = 0;
+    if (!parseUnsignedDecimal(text, wide) || wide > std::numeric_limits<std::uint32_t>::max())
+        return false;
+    value = static_cast<std::uint32_t>(wide);
+    return true;
+}
+
 bool parseHex32(const std::string& text, std::uint32_t& value)
 {
     const std::size_t first = hasHexPrefix(text) ? 2 : 0;

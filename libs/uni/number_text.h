@@ -12,6 +12,10 @@ namespace text {
 /// An optional '+' or '-' followed by one or more decimal digits, within int32.
 bool parseSignedDecimal(const std::string& text, std::int32_t& value);
 
+/// One or more decimal digits, no sign, within the output's range.
+bool parseUnsignedDecimal(const std::string& text, std::uint64_t& value);
+bool parseUnsignedDecimal(const std::string& text, std::uint32_t& value);
+
 /// One to eight hexadecimal digits (either case), optionally after "0x"/"0X".
 bool parseHex32(const std::string& text, std::uint32_t& value);
 

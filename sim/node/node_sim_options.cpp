@@ -1,6 +1,7 @@
 #include "node_sim_options.h"
 
 #include "uni/ip_address_pair.h"
+#include "uni/number_text.h"
 
 #include <functional>
 #include <map>
@@ -11,17 +12,10 @@ namespace {
 
 bool parseUnsigned(const std::string& text, unsigned long max, unsigned long& value)
 {
-    if (text.empty() || text.size() > 10)
+    std::uint64_t parsed = 0;
+    if (!uni::text::parseUnsignedDecimal(text, parsed) || parsed > max)
         return false;
-    unsigned long result = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        result = result * 10 + static_cast<unsigned long>(c - '0');
-    }
-    if (result > max)
-        return false;
-    value = result;
+    value = static_cast<unsigned long>(parsed);
     return true;
 }
 

@@ -204,13 +204,8 @@ TEST(MessageDialogTest, ErrorDialogEmptiesItsTexts)
     EXPECT_TRUE(text.empty());
 }
 
-TEST(MiscUtilsTest, FirmwareTextsBoundedFormattingAndPlacement)
+TEST(MiscUtilsTest, BoundedFormattingAndPlacement)
 {
-    EXPECT_EQ(CMiscUtils::firmwareResultText(0), "");
-    EXPECT_EQ(CMiscUtils::firmwareResultText(3004), "Firmware file not found!");
-    EXPECT_EQ(CMiscUtils::firmwareResultText(1), "An internal error occurred.");
-    EXPECT_EQ(CMiscUtils::firmwareResultText(-1), "");
-
     char buffer[8];
     EXPECT_EQ(CMiscUtils::formatBounded(buffer, sizeof buffer, "%s-%d", "abcdef", 42), 9);
     EXPECT_STREQ(buffer, "abcdef-");

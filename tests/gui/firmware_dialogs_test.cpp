@@ -253,9 +253,14 @@ TEST_F(FirmwareDialogTest, ProDialogTakesItsFileFromAutoSelectOrBrowse)
 
     QStringList listed;
     bool okWithoutChoice = true;
-    QTimer::singleShot(0, [&] {
-        QWidget* select = QApplication::activeModalWidget();
-        ASSERT_NE(qobject_cast<CFWSelectDialog*>(select), nullptr);
+    // The listing is read behind the progress window first.
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* select = qobject_cast<CFWSelectDialog*>(QApplication::activeModalWidget());
+        if (!select || !select->isVisible())
+            return;
+        poll.stop();
         EXPECT_EQ(select->windowTitle(), "Firmware Select");
         auto* list = child<QListWidget>(select, "listFirmware");
         for (int i = 0; i < list->count(); ++i)
@@ -264,6 +269,7 @@ TEST_F(FirmwareDialogTest, ProDialogTakesItsFileFromAutoSelectOrBrowse)
         list->setCurrentRow(listed.indexOf("qa4008bnc_0251.zfw"));
         click(select, "buttonOK");
     });
+    poll.start();
     click(&dialog, "btnSelect");
     EXPECT_EQ(listed.size(), 26);
     EXPECT_FALSE(okWithoutChoice);

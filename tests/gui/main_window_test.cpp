@@ -16,6 +16,7 @@
 #include "core/system_model.h"
 #include "crash/crash_monitor.h"
 #include "gui/main_window.h"
+#include "gui/window/network_node_controller.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/demo_tab.h"
@@ -88,6 +89,7 @@ TEST(MainWindowStartUpTest, JournalsTheChangeOfAKilledProgramAsInterrupted)
     // No process has this pid: the one that wrote it is gone.
     test::writeFile(intents + "/999999999-1-0.intent", ChangeIntent::interruptedLine(journal, entry) + "\n");
     auto window = startWindow();
+    ASSERT_TRUE(window->init());
     const auto lines = journal.history("10A80001");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(MaintenanceJournal::field(lines[0], "operation"), "crossgrade");
@@ -153,7 +155,7 @@ TEST(MainWindowStartUpTest, WithoutTheDriverLibraryTheEmptyRootsShowAndTheNetwor
     EXPECT_EQ(window->demoModel()->data(window->demoModel()->index(0, 0)).toString(), "Demo System");
     ASSERT_EQ(window->ui()->listSystems->count(), 1);
     EXPECT_EQ(window->ui()->listSystems->item(0)->data(SystemListRole::Detail).toString(), "Host PC");
-    EXPECT_GT(window->networkSettleMs(), 0); // the network client runs
+    EXPECT_GT(window->networkNodes().settleMs(), 0); // the network client runs
     EXPECT_TRUE(window->close());             // nothing to save: no configuration was read
     EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("; ").toStdString();
 }
@@ -633,9 +635,9 @@ TEST_F(MainWindowTest, EventsOfNodesTheClientNoLongerHoldsAreDropped)
     record.nodeId = 7;
     record.address = "127.0.0.7";
     record.connectionState = NetworkConnectionState::Established;
-    emit m_window->ctrlNodeAdded(record);
-    emit m_window->ctrlNodeSyncChanged(7, 2);
-    emit m_window->ctrlNodeRemoved(7);
+    emit m_window->networkNodes().ctrlNodeAdded(record);
+    emit m_window->networkNodes().ctrlNodeSyncChanged(7, 2);
+    emit m_window->networkNodes().ctrlNodeRemoved(7);
     QCoreApplication::processEvents();
     EXPECT_EQ(m_window->ui()->listSystems->count(), 1);
     EXPECT_EQ(m_window->ui()->treeHardware->model(), m_window->hardwareModel());

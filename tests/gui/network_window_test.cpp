@@ -21,6 +21,7 @@
 #include "core/slot_node.h"
 #include "core/system_model.h"
 #include "gui/main_window.h"
+#include "gui/window/network_node_controller.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/network_interface_choice.h"
@@ -47,6 +48,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <csignal>
 #include <future>
 #include <mutex>
@@ -188,7 +190,7 @@ TEST_F(NetworkWindowTest, ExtendedFeaturesAreReadAtEveryMenuAndLockTheRowsOfAHel
     NetworkNodeRecord held = RemoteSystemBuilder::recordOf(*m_window->selectedNode().node());
     held.connected = false;
     held.occupied = true;
-    emit m_window->ctrlNodeAdded(held);
+    emit m_window->networkNodes().ctrlNodeAdded(held);
     QTreeView* tree = m_window->ui()->treeHardware;
     ASSERT_TRUE(QTest::qWaitFor(
         [tree] {
@@ -262,36 +264,63 @@ TEST_F(NetworkWindowTest, ClosingStopsTheShownNodeAndNoThreadOutlivesTheWindow)
     EXPECT_EQ(written.value("Options/NetMask").toString(), "255.255.255.0");
 }
 
+// Runs `wait` (a request that only the node's heartbeats keep alive) and, past one receive
+// time-out, hands the progress window's Cancel button to `end`; false when the wait ended by
+// itself. `sinceEnd` counts from `end` on.
+bool endHeartbeatWait(const std::function<void()>& wait, const std::function<void(QPushButton&)>& end,
+                      QElapsedTimer& sinceEnd)
+{
+    bool ended = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* progress = qobject_cast<CInProgress*>(QApplication::activeModalWidget());
+        if (!progress || ended || sinceEnd.elapsed() < 1500)
+            return;
+        auto* button = progress->findChild<QPushButton*>();
+        if (button && button->isVisible()) {
+            ended = true;
+            sinceEnd.restart();
+            end(*button);
+        }
+    });
+    sinceEnd.start();
+    poll.start();
+    wait();
+    return ended;
+}
+
 // A node that answers nothing but heartbeats would keep the window waiting for the ceiling:
 // Cancel closes its link, and the window is usable again at once.
 TEST_F(NetworkWindowTest, CancelEndsAWaitOnANodeThatOnlySendsHeartbeats)
 {
     startNodeAndWaitForItsEntry({"--fault", "heartbeats-only", "--heartbeat-ms", "100"});
     QElapsedTimer waited;
-    bool pressed = false;
-    QTimer press;
-    press.setInterval(50);
-    QObject::connect(&press, &QTimer::timeout, [&] {
-        auto* progress = qobject_cast<CInProgress*>(QApplication::activeModalWidget());
-        // Past one receive time-out: only the heartbeats keep the request alive now.
-        if (!progress || pressed || waited.elapsed() < 1500)
-            return;
-        auto* button = progress->findChild<QPushButton*>();
-        if (button && button->isVisible()) {
-            pressed = true;
-            waited.restart();
-            button->click();
-        }
-    });
-    waited.start();
-    press.start();
-    selectNode();
-    press.stop();
-    ASSERT_TRUE(pressed) << "the wait ended by itself";
+    ASSERT_TRUE(endHeartbeatWait([&] { selectNode(); }, [](QPushButton& cancel) { cancel.click(); }, waited))
+        << "the wait ended by itself";
     EXPECT_LT(waited.elapsed(), 2000);
     EXPECT_TRUE(m_window->statusBar()->currentMessage().startsWith("Cancelled")) <<
         m_window->statusBar()->currentMessage().toStdString();
     EXPECT_FALSE(m_window->selectedNode().active());
+}
+
+// Closing the window during such a wait cancels it; the window closes once the request has ended.
+TEST_F(NetworkWindowTest, ClosingDuringAWaitCancelsItAndClosesAfterwards)
+{
+    startNodeAndWaitForItsEntry({"--fault", "heartbeats-only", "--heartbeat-ms", "100"});
+    QElapsedTimer waited;
+    bool openWhileWaiting = false;
+    ASSERT_TRUE(endHeartbeatWait([&] { selectNode(); },
+                                 [&](QPushButton&) {
+                                     m_window->close();
+                                     openWhileWaiting = m_window->isVisible();
+                                 },
+                                 waited))
+        << "the wait ended by itself";
+    EXPECT_LT(waited.elapsed(), 2000);
+    EXPECT_TRUE(openWhileWaiting);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(m_window->isVisible());
 }
 
 // "ENCLOSURE / Slot N: BOARD SERIAL" for each board of a system: for the demo system from its

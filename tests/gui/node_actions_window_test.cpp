@@ -12,6 +12,7 @@
 #include "gui/dialogs/network/remote_settings_dialog.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/window/modal_auto_answer.h"
+#include "gui/window/network_node_controller.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -150,8 +151,8 @@ protected:
 TEST_F(NodeActionsWindowTest, IpConfigurationIsCheckedThenSentAsTheModeWordAndTheNodeMoves)
 {
     startAndSelect();
-    EXPECT_FALSE(m_window->systemsMenuFor(0));
-    std::unique_ptr<QMenu> menu = m_window->systemsMenuFor(1);
+    EXPECT_FALSE(m_window->networkNodes().systemsMenuFor(0));
+    std::unique_ptr<QMenu> menu = m_window->networkNodes().systemsMenuFor(1);
     ASSERT_TRUE(menu);
     QStringList entries;
     for (const QAction* action : menu->actions())

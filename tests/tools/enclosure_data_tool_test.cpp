@@ -36,13 +36,13 @@ TEST(EnclosureOptionChoice, OfferedNumberOrTextOrNone)
     EXPECT_EQ(option.valueText(), "None");
 }
 
-// The enclosure's description as the scripted driver answers it; it never follows the writes,
-// so a read-back after a write shows a driver that silently kept the old data.
-std::string description(const std::string& kind, const std::string& writable)
+// The enclosure's description as the scripted driver answers it, with no element beyond what any
+// driver documents; it never follows the writes, so a read-back after a write shows a driver
+// that silently kept the old data.
+std::string description(const std::string& name)
 {
-    return "<Properties EnclosureID=\"0\"><EnclosureInfo><Name>QE-R16</Name><SerialNumber>00B1E116</SerialNumber>"
+    return "<Properties EnclosureID=\"0\"><EnclosureInfo><Name>" + name + "</Name><SerialNumber>00B1E116</SerialNumber>"
            "<UserData>cell 3</UserData><EncName>0000E116</EncName><EncType>2</EncType><EncVersion>1</EncVersion>"
-           "<Kind>" + kind + "</Kind><Writable>" + writable + "</Writable>"
            "<Options><FanMode>2</FanMode><SyncMaster>1</SyncMaster></Options></EnclosureInfo></Properties>";
 }
 
@@ -52,7 +52,7 @@ protected:
     {
         FakeDriverTest::SetUp();
         connectWith(1);
-        script("Rack", "true");
+        script("QE-R16");
         test::fakeDriver().setText("EnclosureListing/Listing", "Raw",
                                    "<EnclosureListing><Enclosure Name=\"QE-R16\"><Options>"
                                    "<Option Name=\"FanMode\"><ID0 Value=\"0\">Auto</ID0><ID1 Value=\"2\">Full</ID1></Option>"
@@ -61,9 +61,9 @@ protected:
         m_wrapper.setReady(true);
     }
 
-    void script(const std::string& kind, const std::string& writable)
+    void script(const std::string& name)
     {
-        test::fakeDriver().setText("EnclosureId0", "enclosureproperties", description(kind, writable));
+        test::fakeDriver().setText("EnclosureId0", "enclosureproperties", description(name));
     }
 
     EnclosureRecord current()
@@ -124,13 +124,13 @@ TEST_F(EnclosureWriteTest, RefusalsSendNothingAndAFailingStepStopsTheRest)
     EXPECT_EQ(tool.write(record, "0000001F"), AppStatus::InvalidSerialNumber);
     EXPECT_TRUE(writes().empty());
 
-    script("HostPC", "false");
+    script("Host PC");
     record = current();
     EXPECT_EQ(record.kind, EnclosureKind::NotWritable);
     EXPECT_EQ(tool.write(record, "0000001F"), AppStatus::EnclosureNotWritable);
     EXPECT_TRUE(writes().empty());
 
-    script("NetworkNode", "true");
+    script("QORINet QN-N6");
     record = current();
     test::fakeDriver().setResults[::FakeDriverState::key(false, "EnclosureId0", "EncName")] = 100007;
     EXPECT_EQ(tool.write(record, "0000001F"), AppStatus::EnclosureAccessFailed);

@@ -34,6 +34,8 @@ TEST(FirmwareDecision, InfoCodesAndDurations)
     for (const auto& [answer, code] : codes)
         EXPECT_EQ(FirmwareUpdater::infoCode(answer), code) << answer;
     EXPECT_EQ(FirmwareUpdater::infoText(0), "");
+    EXPECT_EQ(FirmwareUpdater::infoText(-260002), "Firmware file not found!");
+    EXPECT_EQ(FirmwareUpdater::infoCodeText(-1), "");
     EXPECT_EQ(FirmwareUpdater::expectedSeconds("QC-3104"), 30.0);
     EXPECT_EQ(FirmwareUpdater::expectedSeconds("QN-6204-CAN E2PROM-ERROR"), 30.0);
     EXPECT_EQ(FirmwareUpdater::expectedSeconds("QA-4008.BNC"), 120.0);

@@ -6,6 +6,7 @@
 #include "gui/dialogs/tools/crossgrade_dialog.h"
 #include "gui/dialogs/tools/crossgrade_simple_dialog.h"
 #include "gui/dialogs/tools/enclosure_dialog.h"
+#include "gui/dialogs/tools/tool_read.h"
 #include "gui/window/tool_target_builder.h"
 
 #include "core/description_parser.h"
@@ -13,6 +14,7 @@
 #include "core/root_node.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
+#include "driver/command/app_status.h"
 #include "tools/board_cross_grade.h"
 #include "tools/channel_module_choice.h"
 
@@ -82,14 +84,18 @@ void BoardChangeTools::crossGrade(const ToolTarget* target, bool shift, QWidget*
         dialog.exec();
         return;
     }
+    // The dialog reads the board's generation, which decides whether it is offered at all.
+    CCrossgradeSimpleDialog dialog(*target, parent);
+    if (dialog.readStatus() != AppStatus::Ok) {
+        CMiscUtils::notify(kCrossGradeTitle, readFailureText(dialog.readStatus()), parent);
+        return;
+    }
     std::string to;
-    const std::string baseId = BoardCrossGrade(*target->wrapper, nullptr).storedBaseId(target->boards.front());
-    const std::int32_t allowed = BoardCrossGrade::simpleTarget(baseId, to);
+    const std::int32_t allowed = BoardCrossGrade::simpleTarget(dialog.baseId(), to);
     if (allowed != 0) {
         CMiscUtils::notifyStatus(kCrossGradeTitle, allowed, parent);
         return;
     }
-    CCrossgradeSimpleDialog dialog(*target, parent);
     dialog.exec();
 }
 
@@ -164,15 +170,26 @@ QDialog* BoardChangeTools::openForPicture(const QString& name, SystemModel& syst
         }
     } else if (name == "crossgrade-simple") {
         // Board 0 of the example hardware is not of the convertible generation: the first board
-        // that is.
-        std::string to;
-        if (localTarget([&](ModelNode& node) {
-                const std::int32_t board = ToolTargetBuilder::boardIndex(node);
-                return board >= 0 &&
-                       BoardCrossGrade::simpleTarget(BoardCrossGrade(system.wrapper(), nullptr)
-                                                         .storedBaseId(static_cast<std::uint32_t>(board)),
-                                                     to) == 0;
-            }))
+        // in the tree that is.
+        std::vector<std::uint32_t> boards;
+        findNode(system.localRoot(), [&boards](ModelNode& node) {
+            if (ToolTargetBuilder::boardIndex(node) >= 0)
+                boards.push_back(static_cast<std::uint32_t>(ToolTargetBuilder::boardIndex(node)));
+            return false;
+        });
+        std::int32_t convertible = -1;
+        QorinNodeUtilWrapper& wrapper = system.wrapper();
+        readBehindProgress(ToolTarget(), kCrossGradeTitle, "Looking for a convertible board.", parent, [&] {
+            BoardCrossGrade tool(wrapper, nullptr);
+            std::string to;
+            for (std::size_t i = 0; i < boards.size() && convertible < 0; ++i) {
+                if (BoardCrossGrade::simpleTarget(tool.storedBaseId(boards[i]), to) == 0)
+                    convertible = static_cast<std::int32_t>(boards[i]);
+            }
+            return std::int32_t{0};
+        });
+        if (convertible >= 0 &&
+            localTarget([convertible](ModelNode& node) { return ToolTargetBuilder::boardIndex(node) == convertible; }))
             dialog = new CCrossgradeSimpleDialog(target, parent);
     } else if (name == "board-config") {
         if (localTarget(boardZero))

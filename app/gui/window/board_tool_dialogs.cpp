@@ -8,6 +8,7 @@
 #include "gui/dialogs/tools/fw_update_dialog.h"
 #include "gui/dialogs/tools/fw_update_pro_dialog.h"
 #include "gui/dialogs/tools/self_test_dialog.h"
+#include "gui/dialogs/tools/tool_read.h"
 #include "tools/board_test_procedure.h"
 #include "tools/firmware_updater.h"
 
@@ -96,7 +97,9 @@ QDialog* BoardToolDialogs::openForPicture(const QString& name, const ToolTarget&
         dialog = new CFWUpdateProDialog(board, parent);
     } else if (name == "firmware-select" && system.wrapper) {
         std::vector<std::string> files;
-        FirmwareUpdater(*system.wrapper, nullptr).listing(files);
+        QorinNodeUtilWrapper& wrapper = *system.wrapper;
+        readBehindProgress(system, "Firmware Select", "Reading the firmware listing.", parent,
+                           [&] { return FirmwareUpdater(wrapper, nullptr).listing(files); });
         dialog = new CFWSelectDialog(files, parent);
     } else if (name == "board-history") {
         auto* history = new CBoardHistoryDialog(board.journalFolder, boardSerial, boardCaption, parent);

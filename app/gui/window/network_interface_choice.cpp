@@ -1,36 +1,20 @@
 #include "gui/window/network_interface_choice.h"
 
-#include "uni/if_net_if_provider.h"
-
 namespace z2e {
-namespace {
-
-const char* const kNoHardwareAddress = "00:00:00:00:00:00";
-
-} // namespace
 
 const char* const NetworkInterfaceChoice::kOff = "Off";
 
-std::map<int, NetworkOptions> NetworkInterfaceChoice::interfaceList(const uni::IfNetIfProvider& provider)
+std::map<int, NetworkOptions> NetworkInterfaceChoice::interfaceList(const qorinet_api::LocalInterfaceList& interfaces)
 {
     std::map<int, NetworkOptions> list;
-    uni::NetInterfaceList interfaces;
-    if (provider.interfaces(interfaces) != 0)
-        return list;
-    for (const uni::NetInterface& interface : interfaces) {
-        if (interface.hardwareAddressText() == kNoHardwareAddress)
-            continue;
-        for (const uni::ipv4::IpAddressPair& pair : interface.addresses) {
-            if (pair.address().find('.') == std::string::npos)
-                continue;
-            NetworkOptions entry;
-            entry.interfaceName = QString::fromStdString(interface.description);
-            entry.interfaceIndex = -1;
-            entry.address = QString::fromStdString(pair.address());
-            entry.mask = QString::fromStdString(pair.maskText());
-            entry.automaticInterface = false;
-            list[static_cast<int>(interface.index)] = entry;
-        }
+    for (const qorinet_api::LocalInterface& interface : interfaces.choosable()) {
+        NetworkOptions entry;
+        entry.interfaceName = QString::fromStdString(interface.description);
+        entry.interfaceIndex = -1;
+        entry.address = QString::fromStdString(interface.address);
+        entry.mask = QString::fromStdString(interface.mask);
+        entry.automaticInterface = false;
+        list[static_cast<int>(interface.index)] = entry;
     }
     return list;
 }

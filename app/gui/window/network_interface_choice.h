@@ -4,12 +4,9 @@
 
 #include "core/network_client_settings.h"
 #include "gui/window/window_settings.h"
+#include "qorinet_api/client/local_interface_list.h"
 
 #include <map>
-
-namespace uni {
-class IfNetIfProvider;
-}
 
 namespace z2e {
 
@@ -18,10 +15,9 @@ public:
     /// Name that switches the network side off.
     static const char* const kOff; ///< "Off"
 
-    /// The interfaces that can be chosen, by interface index: every up interface with a hardware
-    /// address other than all zeros and an IPv4 address (the last one of an interface wins),
-    /// named by its description, fixed (not automatic) with index -1.
-    static std::map<int, NetworkOptions> interfaceList(const uni::IfNetIfProvider& provider);
+    /// The interfaces that can be chosen, by interface index (the last address of an interface
+    /// wins), named by its description, fixed (not automatic) with index -1.
+    static std::map<int, NetworkOptions> interfaceList(const qorinet_api::LocalInterfaceList& interfaces);
 
     /// The options at start-up: the interface of the stored name with its current address and
     /// mask when there is one, otherwise the stored values with the automatic choice.

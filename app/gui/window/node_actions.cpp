@@ -10,7 +10,6 @@
 #include "gui/window/system_change_lock.h"
 
 #include "driver/command/qorin_node_util_wrapper.h"
-#include "uni/net_if_provider.h"
 
 #include <map>
 
@@ -19,13 +18,6 @@ namespace {
 
 const char* const kQuestionTitle = "Net Node";
 const char* const kErrorTitle = "Error Information";
-
-// The computer's interfaces, within QORINET_ALLOWED_NETWORKS.
-const uni::IfNetIfProvider& localInterfaces()
-{
-    static const uni::NetIfProvider interfaces;
-    return interfaces;
-}
 
 void showFailure(const char* prefix, std::int32_t code, QWidget* parent)
 {
@@ -122,7 +114,7 @@ void NodeActions::changeIp(QorinNodeUtilWrapper& node, const ModelNode& root)
 
 bool NodeActions::editNetSettings(NetworkOptions& current, bool manualAllowed, bool& manualChosen)
 {
-    DialogSettings dialog(localInterfaces(), manualAllowed, m_parent);
+    DialogSettings dialog(qorinet_api::LocalInterfaceList(), manualAllowed, m_parent);
     dialog.fill(current, manualAllowed);
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -143,7 +135,7 @@ QDialog* NodeActions::openForPicture(const QString& name, const NetworkOptions& 
 {
     QDialog* dialog = nullptr;
     if (name == "net-settings") {
-        auto* settings = new DialogSettings(localInterfaces(), false, m_parent);
+        auto* settings = new DialogSettings(qorinet_api::LocalInterfaceList(), false, m_parent);
         settings->fill(options, false);
         dialog = settings;
     } else if (name == "node-options" && node) {

@@ -1,6 +1,6 @@
 #include "gui/window/node_event_types.h"
 
-#include "qorinet_api/common/qorinet_sync_state.h"
+#include "qorinet_api/client/qorinet_if_client_node.h"
 
 namespace z2e {
 

@@ -1,12 +1,18 @@
 #include "gui/window/system_dialogs.h"
 
 #include "core/driver_library.h"
+#include "core/network_node_rows.h"
 #include "core/root_node.h"
 #include "core/software_versions.h"
 #include "core/system_model.h"
+#include "core/system_report.h"
 #include "gui/dialogs/auxiliary/dialog_logging.h"
 #include "gui/dialogs/auxiliary/dialog_versions.h"
+#include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/overview/sys_view_dialog.h"
+#include "gui/window/about_text.h"
+
+#include <QMessageBox>
 
 #include <memory>
 
@@ -27,6 +33,34 @@ std::unique_ptr<DialogVersions> versionsDialog(const SystemModel* system, QWidge
 void SystemDialogs::showVersions(const SystemModel* system, QWidget* parent)
 {
     versionsDialog(system, parent)->exec();
+}
+
+void SystemDialogs::showAbout(const SystemModel* system, QWidget* parent)
+{
+    static const std::vector<SoftwareVersionRecord> none;
+    QMessageBox::about(parent, AboutText::kTitle,
+                       AboutText::text(NetworkNodeRows::kProgramVersion, system ? system->softwareVersions() : none));
+}
+
+void SystemDialogs::showReport(const RootNode& root, bool extendedFeatures, QWidget* parent)
+{
+    CSysViewDialog dialog(parent, root.boardOverview, extendedFeatures);
+    dialog.exec();
+}
+
+QString SystemDialogs::saveReport(const RootNode& root, bool extendedFeatures, const FileChooser& chooser,
+                                  QWidget* parent)
+{
+    const QString path = chooser(parent, {true, "Select File to Save", QString(), "Report Files (*.csv)"});
+    if (path.isEmpty())
+        return QString();
+    std::string error;
+    // The save dialog has asked before an existing file is replaced.
+    if (SystemReport::save(path.toStdString(), root, extendedFeatures, error, true))
+        return QString("System report saved to %1.").arg(path);
+    CMiscUtils::notify("System", QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)),
+                       parent);
+    return QString();
 }
 
 QStringList SystemDialogs::pictureNames()

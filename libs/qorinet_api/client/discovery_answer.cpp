@@ -1,5 +1,7 @@
 #include "qorinet_api/client/discovery_answer.h"
 
+#include "uni/number_text.h"
+
 #include <pugixml.hpp>
 
 #include <limits>
@@ -15,7 +17,10 @@ std::string text(const pugi::xml_node& parent, const char* name)
 
 std::optional<std::uint32_t> number(const pugi::xml_node& parent, const char* name)
 {
-    return parseUnsignedDecimal(text(parent, name));
+    std::uint32_t value = 0;
+    if (!uni::text::parseUnsignedDecimal(text(parent, name), value))
+        return std::nullopt;
+    return value;
 }
 
 std::uint32_t numberOr(const pugi::xml_node& parent, const char* name, std::uint32_t fallback)
@@ -85,20 +90,6 @@ void readNode(const pugi::xml_node& node, DiscoveryAnswer& out)
 
 } // namespace
 
-std::optional<std::uint32_t> parseUnsignedDecimal(const std::string& text)
-{
-    if (text.empty() || text.size() > 10)
-        return std::nullopt;
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (value > std::numeric_limits<std::uint32_t>::max())
-        return std::nullopt;
-    return static_cast<std::uint32_t>(value);
-}
 
 bool DiscoveryAnswer::parse(const char* data, std::size_t length, DiscoveryAnswer& out)
 {

@@ -68,7 +68,4 @@ struct DiscoveryAnswer {
     static bool parse(const char* data, std::size_t length, DiscoveryAnswer& out);
 };
 
-/// Strict unsigned decimal: digits only, at most 32 bits.
-std::optional<std::uint32_t> parseUnsignedDecimal(const std::string& text);
-
 } // namespace qorinet_api

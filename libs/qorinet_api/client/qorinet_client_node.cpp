@@ -11,10 +11,10 @@
 #include "qorinet_api/common/wire_records.h"
 
 #include "uni/log.h"
+#include "uni/number_text.h"
 #include "uni/osal.h"
 
 #include <cstdio>
-#include <limits>
 
 namespace qorinet_api {
 
@@ -62,17 +62,11 @@ bool boardNumberOf(const std::string& target, std::size_t& index)
     static const std::string prefix = "BoardID";
     if (target.compare(0, prefix.size(), prefix) != 0)
         return false;
-    std::size_t at = prefix.size();
-    std::uint64_t value = 0;
-    const std::size_t first = at;
-    for (; at < target.size() && target[at] >= '0' && target[at] <= '9'; ++at) {
-        value = value * 10 + static_cast<std::uint64_t>(target[at] - '0');
-        if (value > std::numeric_limits<std::uint32_t>::max())
-            return false;
-    }
-    if (at == first || (at < target.size() && target[at] != '/'))
+    const std::size_t slash = target.find('/', prefix.size());
+    std::uint32_t value = 0;
+    if (!uni::text::parseUnsignedDecimal(target.substr(prefix.size(), slash - prefix.size()), value))
         return false;
-    index = static_cast<std::size_t>(value);
+    index = value;
     return true;
 }
 

@@ -1,7 +1,8 @@
 #include "qorinet_api/common/command_document.h"
 
+#include "uni/number_text.h"
+
 #include <cstring>
-#include <limits>
 #include <sstream>
 
 namespace qorinet_api {
@@ -66,7 +67,10 @@ std::optional<std::uint64_t> CommandDocument::number(const std::string& section,
     const pugi::xml_node node = parent(section).child(field);
     if (!node)
         return std::nullopt;
-    return parseNumber(node.text().get());
+    std::uint64_t value = 0;
+    if (!uni::text::parseUnsignedDecimal(node.text().get(), value))
+        return std::nullopt;
+    return value;
 }
 
 bool CommandDocument::hasSection(const std::string& section) const
@@ -81,20 +85,5 @@ std::string CommandDocument::toString() const
     return out.str();
 }
 
-std::optional<std::uint64_t> CommandDocument::parseNumber(const char* text)
-{
-    if (!text || !*text)
-        return std::nullopt;
-    std::uint64_t value = 0;
-    for (const char* p = text; *p; ++p) {
-        if (*p < '0' || *p > '9')
-            return std::nullopt;
-        const std::uint64_t digit = static_cast<std::uint64_t>(*p - '0');
-        if (value > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
-            return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return value;
-}
 
 } // namespace qorinet_api

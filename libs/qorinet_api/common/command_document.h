@@ -45,9 +45,6 @@ public:
     pugi::xml_node root() const { return m_doc.document_element(); }
     pugi::xml_document& document() { return m_doc; }
 
-    /// Parses an unsigned decimal (digits only, no sign or blanks); nullopt otherwise.
-    static std::optional<std::uint64_t> parseNumber(const char* text);
-
 private:
     pugi::xml_node parent(const std::string& section) const;
     pugi::xml_node parentForWrite(const std::string& section);

@@ -5,6 +5,7 @@
 #include "gui/dialogs/auxiliary/error_dialog.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/notify_dialog.h"
+#include "gui/window/worker_job.h"
 
 #include "core/application_status.h"
 
@@ -21,21 +22,6 @@ constexpr int kMessageVerticalCorrection = 10;
 constexpr int kMessageHorizontalCorrection = 15;
 // A window system that never paints must not hang start-up.
 constexpr int kFirstPaintLimitMs = 3000;
-constexpr std::int32_t kInternalError = 7;
-
-struct FirmwareText {
-    std::int32_t code;
-    const char* text;
-};
-
-const FirmwareText kFirmwareTexts[] = {
-    {3003, "Error parsing firmware listing XML."},
-    {3004, "Firmware file not found!"},
-    {3005, "Accessing firmware file failed."},
-    {3006, "Unknown board model."},
-    {3007, "Selected firmware revision not found."},
-    {1, "An internal error occurred."},
-};
 
 template <class Dialog>
 void runModal(Dialog& dialog)
@@ -67,40 +53,15 @@ CInProgress* CMiscUtils::createAndShowProgress(const QString& title, const QStri
     return progress;
 }
 
-void CMiscUtils::waitForWorker(std::unique_ptr<std::thread> worker, CInProgress* progress)
-{
-    progress->exec();
-    // exec() can return before the worker closes it (a pending quit); the worker still posts
-    // to the dialog, so it may only go once the worker has ended.
-    if (worker && worker->joinable())
-        worker->join();
-    delete progress;
-}
-
 std::int32_t CMiscUtils::runBehindProgress(const QString& title, const QString& message, QWidget* parent, Work work,
                                            bool timedMode, std::function<void()> cancel)
 {
-    CInProgress* progress = createAndShowProgress(title, message, parent, timedMode);
+    WorkerJob job(title, message, parent);
+    if (timedMode)
+        job.timed();
     if (cancel)
-        progress->offerCancel(std::move(cancel));
-    std::int32_t status = kInternalError;
-    // The status is written before the close is posted and read after the join.
-    std::unique_ptr<std::thread> worker;
-    try {
-        worker = std::make_unique<std::thread>([&status, progress, work = std::move(work)] {
-            try {
-                status = work(*progress);
-            } catch (...) {
-                status = kInternalError;
-            }
-            progress->closeFromWorker();
-        });
-    } catch (...) {
-        delete progress;
-        return kInternalError;
-    }
-    waitForWorker(std::move(worker), progress);
-    return status;
+        job.offerCancel(std::move(cancel));
+    return job.run(work);
 }
 
 void CMiscUtils::notify(const QString& title, const QString& text, QWidget* parent)
@@ -129,15 +90,6 @@ void CMiscUtils::showError(std::string& title, std::string& text, QWidget* paren
     }
     title.clear();
     text.clear();
-}
-
-std::string CMiscUtils::firmwareResultText(std::int32_t code)
-{
-    for (const FirmwareText& entry : kFirmwareTexts) {
-        if (entry.code == code)
-            return entry.text;
-    }
-    return {};
 }
 
 int CMiscUtils::formatBounded(char* buffer, std::size_t size, const char* format, ...)

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the main window and every tool dialog: a long operation runs on one worker thread
-// behind a CInProgress window, and its outcome is told in a small message dialog.
+// behind a CInProgress window (WorkerJob), and its outcome is told in a small message dialog.
 //
 //   const int status = CMiscUtils::runBehindProgress("System", "Collecting report package files.",
 //       this, [&](CInProgress& progress) { return collect(progress); });
@@ -13,7 +13,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 class QString;
 class QWidget;
@@ -34,10 +33,8 @@ public:
     /// A new progress window, shown; returns once it has painted itself.
     static CInProgress* createAndShowProgress(const QString& title, const QString& message, QWidget* parent,
                                        bool timedMode = false);
-    /// Runs `progress` modally until the worker closes it, deletes it, then joins the worker.
-    static void waitForWorker(std::unique_ptr<std::thread> worker, CInProgress* progress);
-    /// The whole pattern: shows a progress window, runs `work` on a new thread, waits until it
-    /// ends and returns its status. An exception escaping `work` yields status 7. With `cancel`,
+    /// The whole pattern (a WorkerJob): shows a progress window, runs `work` on a worker, waits
+    /// until it ends and returns its status. An exception escaping `work` yields status 7. With `cancel`,
     /// the window offers a Cancel button that calls it on the GUI thread; it must make `work`
     /// end soon.
     static std::int32_t runBehindProgress(const QString& title, const QString& message, QWidget* parent, Work work,
@@ -52,8 +49,6 @@ public:
     /// A modal CErrorDialog; both strings are emptied afterwards.
     static void showError(std::string& title, std::string& text, QWidget* parent);
 
-    /// The text of a firmware tool result; empty for a code without one (0 among them).
-    static std::string firmwareResultText(std::int32_t code);
     /// vsnprintf into `buffer`, truncated to fit; returns the length the whole text needs.
     static int formatBounded(char* buffer, std::size_t size, const char* format, ...)
         __attribute__((format(printf, 3, 4)));

@@ -3,6 +3,7 @@
 // this computer's interfaces, no network at all ("Off"), or (when allowed) a manual address.
 
 #include "gui/window/window_settings.h"
+#include "qorinet_api/client/local_interface_list.h"
 
 #include <QDialog>
 #include <QMetaType>
@@ -11,10 +12,6 @@
 
 namespace Ui {
 class DialogSettings;
-}
-
-namespace uni {
-class IfNetIfProvider;
 }
 
 Q_DECLARE_METATYPE(z2e::NetworkOptions)
@@ -29,9 +26,8 @@ public:
     static const char* const kNoNetwork;   ///< item data of "Off"
     static const char* const kManualItem;  ///< "Manual Configuration"
 
-    /// The interface list comes from `interfaces` (within QORINET_ALLOWED_NETWORKS), read anew
-    /// at each fill(); it must outlive the dialog.
-    DialogSettings(const uni::IfNetIfProvider& interfaces, bool manualAllowed, QWidget* parent = nullptr);
+    /// The interface list comes from `interfaces`, read anew at each fill().
+    DialogSettings(const qorinet_api::LocalInterfaceList& interfaces, bool manualAllowed, QWidget* parent = nullptr);
     ~DialogSettings() override;
 
     /// Rebuilds the items and selects the one `current` names.
@@ -46,7 +42,7 @@ private slots:
 
 private:
     std::unique_ptr<Ui::DialogSettings> m_ui;
-    const uni::IfNetIfProvider& m_interfaces;
+    qorinet_api::LocalInterfaceList m_interfaces;
 };
 
 } // namespace z2e

@@ -7,6 +7,7 @@
 #include "gui/dialogs/tools/choice_table.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
 #include "gui/dialogs/tools/snapshot_question.h"
+#include "gui/dialogs/tools/tool_read.h"
 
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
@@ -35,9 +36,13 @@ CBoardConfigDialog::CBoardConfigDialog(const ToolTarget& target, QWidget* parent
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     connect(m_ui->btnApply, &QPushButton::clicked, this, &CBoardConfigDialog::save);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &QDialog::close);
-    m_readStatus = m_target.wrapper && !m_target.boards.empty()
-                       ? BoardFeatures(*m_target.wrapper, nullptr).read(m_target.boards.front(), m_table)
-                       : AppStatus::NoSuchBoard;
+    m_readStatus = AppStatus::NoSuchBoard;
+    if (m_target.wrapper && !m_target.boards.empty()) {
+        QorinNodeUtilWrapper& wrapper = *m_target.wrapper;
+        const std::uint32_t board = m_target.boards.front();
+        m_readStatus = readBehindProgress(m_target, kTitle, "Reading the board configuration.", parent,
+                                          [&] { return BoardFeatures(wrapper, nullptr).read(board, m_table); });
+    }
     showTable();
 }
 
@@ -48,6 +53,8 @@ void CBoardConfigDialog::showTable()
     if (m_readStatus == AppStatus::Ok)
         m_ui->labelBoard->setText(
             QString("Board %1, feature set %2").arg(m_target.boards.front()).arg(hex(m_table.featureSet)));
+    else if (m_readStatus == AppStatus::Cancelled)
+        m_ui->labelBoard->setText(readFailureText(m_readStatus));
     else
         m_ui->labelBoard->setText(QString("The board's features cannot be read (%1).").arg(m_readStatus));
     m_ui->btnApply->setEnabled(m_readStatus == AppStatus::Ok && !m_table.rows.empty());
@@ -89,12 +96,19 @@ void CBoardConfigDialog::save()
     BoardFeatures tool(*m_target.wrapper, m_journal.get());
     const std::uint32_t board = m_target.boards.front();
     const std::uint32_t featureSet = m_writtenSet;
+    const QorinNodeUtilWrapper* wrapper = m_target.wrapper.get();
+    std::string why;
     m_result = runChangeBehindProgress(
         kTitle, "Writing the board configuration.", this, m_journal.get(),
-        [&tool, board, featureSet](CInProgress&) { return tool.write(board, featureSet); },
+        [&tool, board, featureSet, wrapper, &why](CInProgress&) {
+            const std::int32_t result = tool.write(board, featureSet);
+            // The words of a failure may be the node's own.
+            why = tool.message().empty() && result >= 1 ? nodeResultText(result, wrapper) : tool.message();
+            return result;
+        },
         [&tool] { return tool.message(); });
     m_readBack = tool.readBack();
-    m_message = tool.message();
+    m_message = why;
     m_written = true;
     accept();
 }
@@ -105,11 +119,10 @@ QString CBoardConfigDialog::outcomeText() const
         return QString();
     const QString board = QString::number(m_target.boards.front());
     if (m_result >= 1) {
-        const std::string why = m_message.empty() ? nodeResultText(m_result, m_target.wrapper.get()) : m_message;
         return QString("Board configuration of board %1 failed: %2 %3")
             .arg(board)
             .arg(m_result)
-            .arg(QString::fromStdString(why));
+            .arg(QString::fromStdString(m_message));
     }
     return QString("Board configuration of board %1: feature set %2 -> %3, board now %4 (read back: %5)")
         .arg(board, hex(m_table.featureSet), hex(m_writtenSet), QString::fromStdString(m_readBack.identity.model),

@@ -64,7 +64,7 @@ private:
     std::int32_t m_result = 0;
     std::uint32_t m_writtenSet = 0;
     BoardReadBack m_readBack;
-    std::string m_message;
+    std::string m_message; ///< why the write failed, in words
 };
 
 } // namespace z2e

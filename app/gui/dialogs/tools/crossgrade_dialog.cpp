@@ -3,6 +3,7 @@
 #include "ui_crossgrade_dialog.h"
 
 #include "gui/dialogs/tools/crossgrade_support.h"
+#include "gui/dialogs/tools/tool_read.h"
 
 #include "driver/command/app_status.h"
 #include "tools/board_cross_grade.h"
@@ -16,7 +17,22 @@ CCrossgradeDialog::CCrossgradeDialog(const ToolTarget& target, QWidget* parent)
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    m_ui->labelBoard->setText(crossGradeBoardText(m_target));
+    std::vector<BaseEepromEntry> entries;
+    std::string baseId;
+    std::int32_t read = AppStatus::NoSuchBoard;
+    if (m_target.wrapper && !m_target.boards.empty()) {
+        QorinNodeUtilWrapper& wrapper = *m_target.wrapper;
+        const std::uint32_t board = m_target.boards.front();
+        read = readBehindProgress(m_target, "Board Cross Grade", "Reading the board generations.", parent, [&] {
+            BoardCrossGrade tool(wrapper, nullptr);
+            baseId = tool.storedBaseId(board);
+            return tool.entries(entries);
+        });
+    }
+    if (read == AppStatus::Cancelled)
+        entries.clear();
+    m_ui->labelBoard->setText(read == AppStatus::Cancelled ? readFailureText(read)
+                                                           : crossGradeBoardText(m_target, baseId));
     QTableWidget* table = m_ui->tableModels;
     table->setColumnCount(1);
     table->setHorizontalHeaderLabels({"Model Name"});
@@ -25,9 +41,6 @@ CCrossgradeDialog::CCrossgradeDialog(const ToolTarget& target, QWidget* parent)
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
-    std::vector<BaseEepromEntry> entries;
-    if (m_target.wrapper)
-        BoardCrossGrade(*m_target.wrapper, nullptr).entries(entries);
     table->setRowCount(static_cast<int>(entries.size()));
     for (std::size_t r = 0; r < entries.size(); ++r) {
         const BaseEepromEntry& entry = entries[r];

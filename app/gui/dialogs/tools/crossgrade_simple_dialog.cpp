@@ -3,8 +3,10 @@
 #include "ui_crossgrade_simple_dialog.h"
 
 #include "gui/dialogs/tools/crossgrade_support.h"
+#include "gui/dialogs/tools/tool_read.h"
 
 #include "driver/command/app_status.h"
+#include "tools/board_cross_grade.h"
 
 namespace z2e {
 
@@ -13,7 +15,16 @@ CCrossgradeSimpleDialog::CCrossgradeSimpleDialog(const ToolTarget& target, QWidg
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    m_ui->labelBoard->setText(crossGradeBoardText(m_target));
+    if (m_target.wrapper && !m_target.boards.empty()) {
+        QorinNodeUtilWrapper& wrapper = *m_target.wrapper;
+        const std::uint32_t board = m_target.boards.front();
+        m_readStatus = readBehindProgress(m_target, "Board Cross Grade", "Reading the board generation.", parent, [&] {
+            m_baseId = BoardCrossGrade(wrapper, nullptr).storedBaseId(board);
+            return std::int32_t{AppStatus::Ok};
+        });
+    }
+    m_ui->labelBoard->setText(m_readStatus == AppStatus::Cancelled ? readFailureText(m_readStatus)
+                                                                   : crossGradeBoardText(m_target, m_baseId));
     connect(m_ui->btnYes, &QPushButton::clicked, this, &CCrossgradeSimpleDialog::hdl_ButtonClicked_OK);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &CCrossgradeSimpleDialog::hdl_ButtonClicked_Cancel);
 }

@@ -41,13 +41,13 @@ std::int32_t runCrossGrade(const ToolTarget& target, const std::string& to, QWid
     return status;
 }
 
-QString crossGradeBoardText(const ToolTarget& target)
+QString crossGradeBoardText(const ToolTarget& target, const std::string& baseId)
 {
     if (!target.wrapper || target.boards.empty())
         return QString();
-    const std::uint32_t board = target.boards.front();
-    const std::string baseId = BoardCrossGrade(*target.wrapper, nullptr).storedBaseId(board);
-    return QString("Board %1, base generation %2").arg(board).arg(QString::fromStdString(baseId.empty() ? "unknown" : baseId));
+    return QString("Board %1, base generation %2")
+        .arg(target.boards.front())
+        .arg(QString::fromStdString(baseId.empty() ? "unknown" : baseId));
 }
 
 } // namespace z2e

@@ -17,7 +17,8 @@ namespace z2e {
 /// `to` is empty) and shows the outcome titled "Board Cross Grade"; returns the status.
 std::int32_t runCrossGrade(const ToolTarget& target, const std::string& to, QWidget* parent);
 
-/// "Board N, base generation ID" of the first board of `target`.
-QString crossGradeBoardText(const ToolTarget& target);
+/// "Board N, base generation ID" of the first board of `target`, whose stored base identifier
+/// is `baseId` (empty: unknown).
+QString crossGradeBoardText(const ToolTarget& target, const std::string& baseId);
 
 } // namespace z2e

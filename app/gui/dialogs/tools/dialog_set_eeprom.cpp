@@ -4,10 +4,12 @@
 #include "ui_dialog_set_eeprom.h"
 
 #include "core/application_status.h"
+#include "driver/command/app_status.h"
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
 #include "gui/dialogs/tools/snapshot_question.h"
+#include "gui/dialogs/tools/tool_read.h"
 #include "tools/maintenance_journal.h"
 
 #include <QFontDatabase>
@@ -35,10 +37,22 @@ CDialogSetEEPROM::CDialogSetEEPROM(const ToolTarget& target, QWidget* parent)
     // The combo texts line up in columns only in a fixed-width font.
     m_ui->comboModel->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
+    std::string serialText;
     if (m_target.wrapper && !m_target.boards.empty()) {
         m_journal = journalFor(m_target);
         m_editor = std::make_unique<EepromEditor>(*m_target.wrapper, m_journal.get());
-        m_editor->load(m_target.boards.front());
+        EepromEditor& editor = *m_editor;
+        const std::uint32_t board = m_target.boards.front();
+        const std::int32_t read = readBehindProgress(m_target, kProgressTitle, "Reading the EEPROM.", parent, [&] {
+            editor.load(board);
+            // The words of a failed read may be the node's own.
+            serialText = editor.serialFieldText();
+            return std::int32_t{AppStatus::Ok};
+        });
+        if (read == AppStatus::Cancelled) {
+            m_editor.reset();
+            m_ui->labelBoard->setText(readFailureText(read));
+        }
     }
     const QSignalBlocker quiet(m_ui->editSerial);
     if (!m_editor) {
@@ -60,7 +74,7 @@ CDialogSetEEPROM::CDialogSetEEPROM(const ToolTarget& target, QWidget* parent)
     }
     if (m_editor->writable())
         m_ui->editSerial->setMaxLength(static_cast<int>(EepromEditor::kSerialLength));
-    m_ui->editSerial->setText(QString::fromStdString(m_editor->serialFieldText()));
+    m_ui->editSerial->setText(QString::fromStdString(serialText));
     updateWidgets();
 }
 
@@ -104,7 +118,11 @@ void CDialogSetEEPROM::hdl_Btn_Store()
     EepromEditor& editor = *m_editor;
     const std::int32_t status = runChangeBehindProgress(
         kProgressTitle, kProgressText, this, m_journal.get(),
-        [&editor, &model, &revision, &serial](CInProgress&) { return editor.writeDefault(model, revision, serial); },
+        [this, &editor, &model, &revision, &serial](CInProgress&) {
+            const std::int32_t status = editor.writeDefault(model, revision, serial);
+            m_outcome = outcomeOf(editor);
+            return status;
+        },
         [&editor] { return editor.message(); });
     if (!editor.actionDone()) {
         // Refused before anything was sent: the operator may correct the input.
@@ -131,7 +149,12 @@ void CDialogSetEEPROM::hdl_Btn_Erase()
         return;
     EepromEditor& editor = *m_editor;
     runChangeBehindProgress(
-        kProgressTitle, kProgressText, this, m_journal.get(), [&editor](CInProgress&) { return editor.erase(); },
+        kProgressTitle, kProgressText, this, m_journal.get(),
+        [this, &editor](CInProgress&) {
+            const std::int32_t status = editor.erase();
+            m_outcome = outcomeOf(editor);
+            return status;
+        },
         [&editor] { return editor.message(); });
     accept();
 }
@@ -141,12 +164,9 @@ void CDialogSetEEPROM::hdl_Btn_Cancel()
     reject();
 }
 
-EepromEditorOutcome CDialogSetEEPROM::outcome() const
+EepromEditorOutcome CDialogSetEEPROM::outcomeOf(const EepromEditor& editor) const
 {
-    if (!m_editor)
-        return {};
-    return EepromEditor::outcome(m_editor->actionDone(), m_editor->result(), m_target.wrapper.get(),
-                                 m_editor->verification());
+    return EepromEditor::outcome(editor.actionDone(), editor.result(), m_target.wrapper.get(), editor.verification());
 }
 
 } // namespace z2e

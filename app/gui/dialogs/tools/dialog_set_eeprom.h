@@ -27,7 +27,7 @@ public:
     ~CDialogSetEEPROM() override;
 
     /// What the window shows after the dialog closed: nothing after Cancel.
-    EepromEditorOutcome outcome() const;
+    const EepromEditorOutcome& outcome() const { return m_outcome; }
 
 public slots:
     void hdl_Btn_Store();
@@ -37,11 +37,14 @@ public slots:
 
 private:
     void updateWidgets();
+    /// Worker: what the window shows after the editor's action; its words may be the node's.
+    EepromEditorOutcome outcomeOf(const EepromEditor& editor) const;
 
     std::unique_ptr<Ui::CDialogSetEEPROM> m_ui;
     ToolTarget m_target;
     std::unique_ptr<MaintenanceJournal> m_journal;
     std::unique_ptr<EepromEditor> m_editor;
+    EepromEditorOutcome m_outcome;
 };
 
 } // namespace z2e

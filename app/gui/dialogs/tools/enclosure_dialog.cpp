@@ -8,6 +8,7 @@
 #include "gui/dialogs/tools/choice_table.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
 #include "gui/dialogs/tools/snapshot_question.h"
+#include "gui/dialogs/tools/tool_read.h"
 
 #include "core/application_status.h"
 #include "driver/command/app_status.h"
@@ -33,10 +34,14 @@ CEnclosureDialog::CEnclosureDialog(const ToolTarget& target, QWidget* parent)
     connect(m_ui->btnClose, &QPushButton::clicked, this, &CEnclosureDialog::hdl_Btn_Close);
     connect(m_ui->chkClearUserData, &QCheckBox::stateChanged, this, &CEnclosureDialog::hdl_Chk_Changed);
 
-    m_readStatus = m_target.wrapper && m_target.enclosure >= 0
-                       ? EnclosureDataTool(*m_target.wrapper, nullptr)
-                             .read(static_cast<std::uint32_t>(m_target.enclosure), m_record)
-                       : AppStatus::EnclosurePropertiesFailed;
+    m_readStatus = AppStatus::EnclosurePropertiesFailed;
+    if (m_target.wrapper && m_target.enclosure >= 0) {
+        QorinNodeUtilWrapper& wrapper = *m_target.wrapper;
+        const auto enclosure = static_cast<std::uint32_t>(m_target.enclosure);
+        m_readStatus = readBehindProgress(m_target, kTitle, "Reading the enclosure data.", parent, [&] {
+            return EnclosureDataTool(wrapper, nullptr).read(enclosure, m_record);
+        });
+    }
     showRecord();
 }
 
@@ -47,7 +52,7 @@ void CEnclosureDialog::showRecord()
     const bool readable = m_readStatus == AppStatus::Ok;
     m_ui->labelEnclosure->setText(
         readable ? QString("%1 %2").arg(m_record.index).arg(QString::fromStdString(m_record.name))
-                 : QString::fromStdString(statusMessage(m_readStatus)));
+                 : readFailureText(m_readStatus));
     m_ui->spinType->setValue(m_record.type);
     m_ui->spinVersion->setValue(m_record.version);
     m_ui->editSerial->setText(QString::fromStdString(uni::text::hex8(m_record.serialNumber, true)));

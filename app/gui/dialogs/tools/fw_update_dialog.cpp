@@ -7,6 +7,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
 #include "gui/dialogs/tools/snapshot_question.h"
+#include "gui/dialogs/tools/tool_read.h"
 
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
@@ -34,10 +35,24 @@ CFWUpdateDialog::CFWUpdateDialog(const ToolTarget& target, QWidget* parent)
     // No boards means no selection the tool works on, not every board.
     if (m_target.wrapper && !m_target.boards.empty()) {
         m_updater = std::make_unique<FirmwareUpdater>(*m_target.wrapper, m_journal.get());
-        const std::int32_t status = m_updater->check(m_target.boards, m_rows);
-        if (status != AppStatus::Ok) {
-            const std::string words =
-                m_updater->message().empty() ? nodeResultText(status, m_target.wrapper.get()) : m_updater->message();
+        FirmwareUpdater& updater = *m_updater;
+        const QorinNodeUtilWrapper* wrapper = m_target.wrapper.get();
+        const std::vector<std::uint32_t> boards = m_target.boards;
+        std::string words;
+        const auto check = [&] {
+            const std::int32_t checked = updater.check(boards, m_rows);
+            if (checked != AppStatus::Ok)
+                words = updater.message().empty() ? nodeResultText(checked, wrapper) : updater.message();
+            return checked;
+        };
+        const std::int32_t status =
+            readBehindProgress(m_target, "Firmware Update", "Checking the boards' firmware.", parent, check);
+        if (status == AppStatus::Cancelled) {
+            // Rows half read would offer updates of boards nobody looked at.
+            m_rows.clear();
+            m_ui->labelProblem->setText(readFailureText(status));
+            m_ui->labelProblem->show();
+        } else if (status != AppStatus::Ok) {
             m_ui->labelProblem->setText(
                 QString("Firmware check failed: %1 %2").arg(status).arg(QString::fromStdString(words)));
             m_ui->labelProblem->show();
@@ -61,12 +76,7 @@ std::int32_t CFWUpdateDialog::runPass(std::vector<FirmwareRow>& rows, bool retry
     // On a network node Cancel ends the wait for the board being updated (the node itself goes
     // on) and no further board is started.
     std::atomic<bool> cancelled{false};
-    std::function<void()> cancel;
-    if (m_target.interruptible)
-        cancel = [this, &cancelled] {
-            cancelled = true;
-            m_target.wrapper->interrupt();
-        };
+    const std::function<void()> cancel = cancelOf(m_target, cancelled);
     return CMiscUtils::runBehindProgress(
         "Firmware Update", "Performing Updates.", this,
         [&updater, &rows, retryFailedOnly, &cancelled](CInProgress& progress) {

@@ -8,6 +8,7 @@
 #include "gui/dialogs/tools/firmware_dialog_support.h"
 #include "gui/dialogs/tools/fw_select_dialog.h"
 #include "gui/dialogs/tools/snapshot_question.h"
+#include "gui/dialogs/tools/tool_read.h"
 
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
@@ -40,7 +41,15 @@ CFWUpdateProDialog::CFWUpdateProDialog(const ToolTarget& target, QWidget* parent
 
     if (m_target.wrapper && !m_target.boards.empty()) {
         m_updater = std::make_unique<FirmwareUpdater>(*m_target.wrapper, m_journal.get());
-        m_updater->check({m_target.boards.front()}, m_rows);
+        FirmwareUpdater& updater = *m_updater;
+        const std::uint32_t board = m_target.boards.front();
+        const std::int32_t read = readBehindProgress(m_target, kTitle, "Checking the board's firmware.", parent,
+                                                     [&] { return updater.check({board}, m_rows); });
+        // Without the board's row nothing can be chosen or updated; the note says why.
+        if (read == AppStatus::Cancelled) {
+            m_rows.clear();
+            m_ui->labelNote->setText(readFailureText(read));
+        }
     }
     showFirmwareRows(m_ui->tableFirmware, m_rows);
     updateWidgets();
@@ -94,15 +103,24 @@ void CFWUpdateProDialog::hdl_Btn_Auto()
 {
     if (m_rows.empty())
         return;
+    FirmwareUpdater& updater = *m_updater;
+    const QorinNodeUtilWrapper* wrapper = m_target.wrapper.get();
+    const std::uint32_t board = m_rows.front().board.index;
     std::string fileName;
-    const std::int32_t result = m_updater->autoSelection(m_rows.front().board.index, fileName);
-    if (!fileName.empty())
+    std::string words;
+    const std::int32_t result = readBehindProgress(m_target, kTitle, "Looking up the latest firmware.", this, [&] {
+        const std::int32_t found = updater.autoSelection(board, fileName);
+        if (found >= 1)
+            words = nodeResultText(found, wrapper);
+        return found;
+    });
+    if (result == AppStatus::Cancelled)
+        CMiscUtils::notify(kTitle, readFailureText(result), this);
+    else if (!fileName.empty())
         m_ui->editFilename->setText(QString::fromStdString(fileName));
     else if (result >= 1)
         CMiscUtils::notify(kTitle,
-                           QString("Firmware check failed: %1 %2")
-                               .arg(result)
-                               .arg(QString::fromStdString(nodeResultText(result, m_target.wrapper.get()))),
+                           QString("Firmware check failed: %1 %2").arg(result).arg(QString::fromStdString(words)),
                            this);
 }
 
@@ -110,14 +128,23 @@ void CFWUpdateProDialog::hdl_Btn_List()
 {
     if (!m_updater)
         return;
+    FirmwareUpdater& updater = *m_updater;
+    const QorinNodeUtilWrapper* wrapper = m_target.wrapper.get();
     std::vector<std::string> files;
-    const std::int32_t result = m_updater->listing(files);
+    std::string words;
+    const char* const title = "Firmware Select";
+    const std::int32_t result = readBehindProgress(m_target, title, "Reading the firmware listing.", this, [&] {
+        const std::int32_t listed = updater.listing(files);
+        if (listed != 0)
+            words = listed == 3003 ? FirmwareUpdater::infoCodeText(listed) : nodeResultText(listed, wrapper);
+        return listed;
+    });
     if (result != 0) {
-        const std::string words = result == 3003 ? CMiscUtils::firmwareResultText(result)
-                                                 : nodeResultText(result, m_target.wrapper.get());
-        CMiscUtils::notify("Firmware Select",
-                           QString("Firmware listing failed: %1 %2").arg(result).arg(QString::fromStdString(words)),
-                           this);
+        const QString text =
+            result == AppStatus::Cancelled
+                ? readFailureText(result)
+                : QString("Firmware listing failed: %1 %2").arg(result).arg(QString::fromStdString(words));
+        CMiscUtils::notify(title, text, this);
         return;
     }
     CFWSelectDialog select(files, this);

@@ -7,10 +7,12 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/snapshot_question.h"
 #include "gui/dialogs/tools/test_view_model.h"
+#include "gui/dialogs/tools/tool_read.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
 
 #include "core/application_status.h"
+#include "driver/command/app_status.h"
 
 #include <QDir>
 #include <QItemSelectionModel>
@@ -57,23 +59,42 @@ CSelfTestDialog::CSelfTestDialog(const ToolTarget& target, bool factoryTest, QWi
         m_journal = std::make_unique<MaintenanceJournal>(m_target.journalFolder, m_target.nodeText);
         m_journal->setSnapshotsEnabled(m_target.snapshots);
     }
-    if (m_target.wrapper) {
-        std::vector<std::uint32_t> boards = m_target.boards;
-        if (boards.empty()) {
-            for (std::uint32_t b = 0; b < m_target.wrapper->getBoardCount(); ++b)
-                boards.push_back(b);
-        }
-        for (const std::uint32_t b : boards) {
-            BoardTestRow row;
-            row.board = BoardIdentity::read(*m_target.wrapper, b);
-            row.simulated = m_target.simulated;
-            m_multiModel = m_multiModel || row.board.model.find("-MULTI") != std::string::npos;
-            m_boards.push_back(row);
-        }
-    }
+    const std::int32_t read = readBoards();
     // Only a multi-function board has a separate excitation supply worth testing on its own.
     m_ui->btnExcitationTest->setVisible(m_multiModel);
     showOutcome(BoardTestOutcome(), 0);
+    if (read == AppStatus::Cancelled)
+        m_ui->labelStatus->setText(readFailureText(read));
+}
+
+std::int32_t CSelfTestDialog::readBoards()
+{
+    if (!m_target.wrapper)
+        return AppStatus::Ok;
+    QorinNodeUtilWrapper& wrapper = *m_target.wrapper;
+    std::vector<BoardTestRow> rows;
+    const std::int32_t read =
+        readBehindProgress(m_target, kTitle, "Reading the boards.", parentWidget(), [&] {
+            std::vector<std::uint32_t> boards = m_target.boards;
+            if (boards.empty()) {
+                for (std::uint32_t b = 0; b < wrapper.getBoardCount(); ++b)
+                    boards.push_back(b);
+            }
+            for (const std::uint32_t b : boards) {
+                BoardTestRow row;
+                row.board = BoardIdentity::read(wrapper, b);
+                row.simulated = m_target.simulated;
+                rows.push_back(row);
+            }
+            return std::int32_t{AppStatus::Ok};
+        });
+    // Boards half read would offer tests on boards nobody looked at.
+    if (read == AppStatus::Cancelled)
+        return read;
+    for (const BoardTestRow& row : rows)
+        m_multiModel = m_multiModel || row.board.model.find("-MULTI") != std::string::npos;
+    m_boards = rows;
+    return read;
 }
 
 CSelfTestDialog::~CSelfTestDialog() = default;
@@ -93,12 +114,14 @@ bool CSelfTestDialog::offered(BoardTest test) const
 void CSelfTestDialog::updateWidgets()
 {
     const bool idle = !m_running;
-    m_ui->btnSelfTest->setEnabled(idle && !m_boards.empty());
-    m_ui->btnExcitationTest->setEnabled(idle && !m_boards.empty() && offered(BoardTest::ExcitationTest));
-    m_ui->btnAutoZero->setEnabled(idle && offered(BoardTest::AutoZero));
-    m_ui->btnGainCal->setEnabled(idle && offered(BoardTest::GainCal));
-    m_ui->btnThreeWire->setEnabled(idle && offered(BoardTest::ThreeWire));
-    m_ui->btnResetDefault->setEnabled(idle && offered(BoardTest::ResetDefaults));
+    // Without boards (none read) every run would end before it starts.
+    const bool ready = idle && !m_boards.empty();
+    m_ui->btnSelfTest->setEnabled(ready);
+    m_ui->btnExcitationTest->setEnabled(ready && offered(BoardTest::ExcitationTest));
+    m_ui->btnAutoZero->setEnabled(ready && offered(BoardTest::AutoZero));
+    m_ui->btnGainCal->setEnabled(ready && offered(BoardTest::GainCal));
+    m_ui->btnThreeWire->setEnabled(ready && offered(BoardTest::ThreeWire));
+    m_ui->btnResetDefault->setEnabled(ready && offered(BoardTest::ResetDefaults));
     m_ui->btnSaveSingle->setEnabled(idle && selectedBoardRow() >= 0);
     m_ui->btnSaveAll->setEnabled(idle && anyDocument());
     m_ui->btnClose->setEnabled(idle);
@@ -219,12 +242,7 @@ BoardTestOutcome CSelfTestDialog::runPass(BoardTest test, const std::vector<std:
     const int count = static_cast<int>(boards.empty() ? m_boards.size() : boards.size());
     // On a network node Cancel closes the link: the running request ends, no board is started.
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
-    std::function<void()> cancel;
-    if (m_target.interruptible)
-        cancel = [wrapper, cancelled] {
-            *cancelled = true;
-            wrapper->interrupt();
-        };
+    const std::function<void()> cancel = cancelOf(m_target, *cancelled);
     const std::int32_t status = CMiscUtils::runBehindProgress(
         BoardTestProcedure::progressTitle(test), message, this, [=](CInProgress& progress) {
             progress.showProgBar();

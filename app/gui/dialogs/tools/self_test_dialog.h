@@ -54,6 +54,9 @@ public slots:
     void hdl_BtnClicked_Close();
 
 private:
+    /// The rows of the target's boards, read behind the progress window; 4101 (no rows) when
+    /// the operator cancelled.
+    std::int32_t readBoards();
     void updateWidgets();
     bool offered(BoardTest test) const;
     bool threeWireConfirmed();

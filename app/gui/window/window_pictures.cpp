@@ -1,0 +1,86 @@
+#include "gui/window/window_pictures.h"
+
+#include "core/demo_texts.h"
+#include "core/selected_network_node.h"
+#include "core/system_model.h"
+#include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
+#include "gui/window/demo_tab.h"
+#include "gui/window/network_node_controller.h"
+#include "gui/window/node_actions.h"
+#include "gui/window/system_list.h"
+#include "gui/window/tool_target_builder.h"
+#include "gui/window/tree_filter_panel.h"
+#include "uni/ip_address_pair.h"
+
+#include <QListWidget>
+
+namespace z2e {
+
+WindowPictures::WindowPictures(NetworkNodeController& nodes, QListWidget* systems, CTreeFilterPanel& treePanel,
+                               SystemModel& system, DemoTab& demo)
+    : m_nodes(nodes), m_systems(systems), m_treePanel(treePanel), m_system(system), m_demo(demo)
+{
+}
+
+bool WindowPictures::showNode(bool highest)
+{
+    int chosen = -1;
+    std::uint32_t best = 0;
+    for (const auto& [id, record] : m_nodes.records()) {
+        const auto address = uni::ipv4::parseAddress(record->address);
+        const int row = m_nodes.list().rowOfNode(id);
+        if (!address || row <= 0)
+            continue;
+        if (chosen < 0 || (highest ? *address > best : *address < best)) {
+            best = *address;
+            chosen = row;
+        }
+    }
+    if (chosen < 0)
+        return false;
+    m_systems->setCurrentRow(chosen);
+    m_nodes.showSystemRow(chosen, true);
+    return true;
+}
+
+QDialog* WindowPictures::openNetworkDialog(const QString& name)
+{
+    if (!NodeActions::pictureNames().contains(name))
+        return nullptr;
+    // The network node with the lowest address: the first one tools/run starts.
+    if (name != "net-settings" && !showNode(false))
+        return nullptr;
+    const NetworkNodeController::Records& records = m_nodes.records();
+    const auto record = records.find(m_nodes.selected().id());
+    const QString nodeName = record != records.end() ? QString::fromStdString(record->second->name) : QString();
+    if (name == "use-as-demo") {
+        if (record == records.end())
+            return nullptr;
+        const std::string source = DemoTexts::networkNodeSource(SystemList::nodeCaption(*record->second).toStdString());
+        auto* question = new CDecisionDialogYesNo(DemoTexts::kQuestionTitle,
+                                                  QString::fromStdString(m_demo.replaceQuestion(source)),
+                                                  m_systems->window());
+        question->setAttribute(Qt::WA_DeleteOnClose);
+        question->show();
+        return question;
+    }
+    return m_nodes.actions().openForPicture(name, m_nodes.options(), m_nodes.holdCommands(),
+                                            m_nodes.remoteShown() ? &m_system.remoteRoot() : nullptr, nodeName);
+}
+
+bool WindowPictures::showState(const QString& name)
+{
+    if (name == "failed-node")
+        return showNode(true);
+    if (name != "filter")
+        return false;
+    const ModelNode* board = ToolTargetBuilder::firstBoardRow(m_system.localRoot());
+    const std::string serial = board ? ToolTargetBuilder::boardSerial(*board) : std::string();
+    if (serial.size() < 4)
+        return false;
+    // The last digits, as an operator reads them off a label.
+    m_treePanel.filterFor(QString::fromStdString(serial.substr(serial.size() - 4)));
+    return true;
+}
+
+} // namespace z2e
