@@ -23,8 +23,6 @@ std::string EnclosureDocuments::properties(const SimEnclosure& enclosure, int en
     appendText(info, "EncName", data.encName);
     appendText(info, "EncType", data.encType);
     appendText(info, "EncVersion", data.encVersion);
-    appendText(info, "Kind", enclosureKindText(enclosure.model().kind));
-    appendText(info, "Writable", enclosure.model().writable ? "true" : "false");
     pugi::xml_node options = info.append_child("Options");
     for (const auto& [name, value] : data.options)
         appendText(options, name.c_str(), value);
