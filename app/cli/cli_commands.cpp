@@ -243,8 +243,8 @@ std::string nodeActivity(const std::vector<std::string>& arguments)
 int (*toolRunner(const std::string& verb))(const CliOptions&)
 {
     static const std::map<std::string, int (*)(const CliOptions&)> runners = {
-        {"selftest", toolsCommand},     {"calibrate", toolsCommand},  {"firmware", toolsCommand},
-        {"history", toolsCommand},      {"eeprom", eepromCommand},    {"enclosure", enclosureCommand},
+        {"selftest", toolsCommand},       {"calibrate", toolsCommand},    {"firmware", toolsCommand},
+        {"history", toolsCommand},        {"eeprom", eepromCommand},      {"enclosure", enclosureCommand},
         {"crossgrade", enclosureCommand}, {"features", enclosureCommand}, {"channel-module", enclosureCommand},
     };
     const auto it = runners.find(verb);

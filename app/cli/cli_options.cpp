@@ -267,12 +267,9 @@ std::uint32_t commandTimeoutSeconds(const CliOptions& options)
     if (!command)
         return 60;
     switch (command->timeLimit) {
-    case ToolTimeLimit::None:
-        return 0;
-    case ToolTimeLimit::BoardTool:
-        return 360;
-    case ToolTimeLimit::Read:
-        break;
+    case ToolTimeLimit::None: return 0;
+    case ToolTimeLimit::BoardTool: return 360;
+    case ToolTimeLimit::Read: break;
     }
     return 60;
 }

@@ -37,9 +37,9 @@ struct ToolWindowEntry {
 enum class ToolTimeLimit { Read, BoardTool, None };
 
 struct ToolDescription {
-    const char* verb;              ///< the zamo2ctl command
+    const char* verb; ///< the zamo2ctl command
     std::size_t leastArguments;
-    std::size_t mostArguments;     ///< 99: no upper bound
+    std::size_t mostArguments; ///< 99: no upper bound
     /// How the --node refusal names the command: "" when --node does not apply, else the verb,
     /// or the verb with the condition it needs ("history --board").
     const char* networkNode;

@@ -25,6 +25,8 @@ std::string subcommandActivity(const std::vector<std::string>& arguments,
 std::vector<ToolDescription> makeTools()
 {
     constexpr unsigned kEnclosureAnyRow = kEnclosureRow | kEnclosureShiftRow;
+    // One record per tool: a table reads better than one field per line.
+    // clang-format off
     return {
         {"selftest", 0, 0, "selftest", ToolTimeLimit::BoardTool, nullptr,
          "  selftest [--board N] [--factory|--excitation] [--save-dir DIR]\n"
@@ -146,6 +148,7 @@ std::vector<ToolDescription> makeTools()
          {{MenuEntry::BoardHistory, "Board History\u2026",
            "Everything the maintenance journal recorded for this board", "", kBoardRow, 50}}},
     };
+    // clang-format on
 }
 
 } // namespace

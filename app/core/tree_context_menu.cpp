@@ -121,8 +121,7 @@ ContextMenuPlan TreeContextMenu::plan(const ModelNode* node, const RowContext& c
     return plan;
 }
 
-void TreeContextMenu::toolEntries(const ModelNode& node, const RowContext& context, unsigned row,
-                                  ContextMenuPlan& plan)
+void TreeContextMenu::toolEntries(const ModelNode& node, const RowContext& context, unsigned row, ContextMenuPlan& plan)
 {
     const bool locked = lockedRemote(node, context);
     const bool held = node.systemKind == SystemKind::Remote && node.locked;

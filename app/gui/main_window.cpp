@@ -360,7 +360,8 @@ std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelI
     if (plan.empty())
         return nullptr;
 
-    return ToolActions::menu(plan, [this](MenuEntry entry) { return actionFor(entry); }, this);
+    return ToolActions::menu(
+        plan, [this](MenuEntry entry) { return actionFor(entry); }, this);
 }
 
 void MainWindow::hdl_TreeContextMenu(const QPoint& position)

@@ -351,7 +351,8 @@ TEST_F(MainWindowTest, BoardToolsOpenForTheRowTheyWereChosenFor)
     EXPECT_EQ(toolDialogWhile([&] { m_window->actionFor(MenuEntry::SelfTest)->trigger(); }), "Hardware Tools 1");
     EXPECT_EQ(toolDialogWhile([&] { m_window->actionFor(MenuEntry::BoardHistory)->trigger(); }), "Board History 0");
     menuAt(hardware, "Slot 3:   QA-4116", true);
-    EXPECT_EQ(toolDialogWhile([&] { m_window->actionFor(MenuEntry::FirmwareUpdatePro)->trigger(); }), "Firmware Update PRO 1");
+    EXPECT_EQ(toolDialogWhile([&] { m_window->actionFor(MenuEntry::FirmwareUpdatePro)->trigger(); }),
+              "Firmware Update PRO 1");
 
     // A row without boards opens nothing and says why.
     menuAt(hardware, "SerialNumber", false);

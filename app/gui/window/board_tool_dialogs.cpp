@@ -34,14 +34,10 @@ std::unique_ptr<QDialog> selfTest(const ToolTarget& target, const FileChooser& c
 const std::map<MenuEntry, DialogFactory>& boardToolDialogs()
 {
     static const std::map<MenuEntry, DialogFactory> dialogs = {
-        {MenuEntry::SelfTest,
-         [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) {
-             return selfTest(target, chooser, parent, false);
-         }},
-        {MenuEntry::FactorySelfTest,
-         [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) {
-             return selfTest(target, chooser, parent, true);
-         }},
+        {MenuEntry::SelfTest, [](const ToolTarget& target, const FileChooser& chooser,
+                                 QWidget* parent) { return selfTest(target, chooser, parent, false); }},
+        {MenuEntry::FactorySelfTest, [](const ToolTarget& target, const FileChooser& chooser,
+                                        QWidget* parent) { return selfTest(target, chooser, parent, true); }},
         {MenuEntry::FirmwareUpdate,
          [](const ToolTarget& target, const FileChooser&, QWidget* parent) -> std::unique_ptr<QDialog> {
              return std::make_unique<CFWUpdateDialog>(target, parent);

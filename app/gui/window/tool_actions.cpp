@@ -32,9 +32,7 @@ QIcon toolIcon(const std::string& name, const QStyle& style)
 } // namespace
 
 ToolActions::ToolActions(QWidget* window, QToolBar* toolBar, Host host)
-    : QObject(window)
-    , m_window(window)
-    , m_host(std::move(host))
+    : QObject(window), m_window(window), m_host(std::move(host))
 {
     for (const ToolDescription& tool : ToolRegistry::tools()) {
         for (const ToolWindowEntry& entry : tool.window) {
