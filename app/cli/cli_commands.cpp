@@ -3,14 +3,12 @@
 #include "cli_change_lock.h"
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
-#include "cli_eeprom_command.h"
-#include "cli_enclosure_command.h"
 #include "cli_node_command.h"
 #include "cli_nodes_command.h"
 #include "cli_output.h"
 #include "cli_remote_session.h"
 #include "cli_report_command.h"
-#include "cli_tools_command.h"
+#include "cli_tool_runner.h"
 #include "cli_tree_command.h"
 
 #include "core/driver_library.h"
@@ -239,18 +237,6 @@ std::string nodeActivity(const std::vector<std::string>& arguments)
     return it != changes.end() ? it->second : std::string();
 }
 
-// The command-line face of each tool of ToolRegistry.
-int (*toolRunner(const std::string& verb))(const CliOptions&)
-{
-    static const std::map<std::string, int (*)(const CliOptions&)> runners = {
-        {"selftest", toolsCommand},       {"calibrate", toolsCommand},    {"firmware", toolsCommand},
-        {"history", toolsCommand},        {"eeprom", eepromCommand},      {"enclosure", enclosureCommand},
-        {"crossgrade", enclosureCommand}, {"features", enclosureCommand}, {"channel-module", enclosureCommand},
-    };
-    const auto it = runners.find(verb);
-    return it != runners.end() ? it->second : nullptr;
-}
-
 std::vector<CliCommand> makeCommandTable()
 {
     const ToolTimeLimit read = ToolTimeLimit::Read;
@@ -271,7 +257,7 @@ std::vector<CliCommand> makeCommandTable()
     };
     for (const ToolDescription& tool : ToolRegistry::tools())
         table.push_back({tool.verb, tool.leastArguments, tool.mostArguments, tool.networkNode, tool.timeLimit,
-                         tool.changeActivity, toolRunner(tool.verb)});
+                         tool.changeActivity, CliToolRunner::find(tool.verb)});
     table.insert(table.end(), {
                                   {"report-package", 1, 1, "report-package", none, nullptr, reportPackageCommand},
                                   {"node", 1, 2, "node", read, nodeActivity, nodeCommand},

@@ -2,6 +2,7 @@
 
 #include "cli_commands.h"
 #include "cli_output.h"
+#include "cli_tool_runner.h"
 #include "cli_tool_support.h"
 
 #include "core/app_paths.h"
@@ -184,6 +185,8 @@ int eepromCommand(const CliOptions& options)
         return edit(options, wrapper, journal, what);
     });
 }
+
+const CliToolRunner kRunner({"eeprom"}, eepromCommand);
 
 } // namespace cli
 } // namespace z2e

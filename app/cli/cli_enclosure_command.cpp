@@ -3,6 +3,7 @@
 #include "cli_commands.h"
 #include "cli_demo_command.h"
 #include "cli_output.h"
+#include "cli_tool_runner.h"
 #include "cli_tool_support.h"
 
 #include "core/application_status.h"
@@ -428,6 +429,8 @@ int enclosureCommand(const CliOptions& options)
         return features(options);
     return channelModule(options);
 }
+
+const CliToolRunner kRunner({"enclosure", "crossgrade", "features", "channel-module"}, enclosureCommand);
 
 } // namespace cli
 } // namespace z2e

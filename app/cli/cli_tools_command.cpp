@@ -2,6 +2,7 @@
 
 #include "cli_commands.h"
 #include "cli_output.h"
+#include "cli_tool_runner.h"
 #include "cli_tool_support.h"
 
 #include "core/app_paths.h"
@@ -454,6 +455,8 @@ int toolsCommand(const CliOptions& options)
         return firmware(options);
     return history(options);
 }
+
+const CliToolRunner kRunner({"selftest", "calibrate", "firmware", "history"}, toolsCommand);
 
 } // namespace cli
 } // namespace z2e
