@@ -161,22 +161,13 @@ void MainWindow::connectWidgets()
 {
     Ui::MainWindow& ui = *m_ui;
     connect(ui.tabWidget, &QTabWidget::currentChanged, this, &MainWindow::hdl_TabSelected);
-    connect(ui.treeDemo, &QTreeView::clicked, this, &MainWindow::hdl_DemoTreeClicked);
     connect(ui.treeHardware, &QTreeView::clicked, this, &MainWindow::hdl_HWTreeClicked);
     connect(ui.treeDemo, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_TreeContextMenu);
     connect(ui.treeHardware, &QWidget::customContextMenuRequested, this, &MainWindow::hdl_TreeContextMenu);
-    connect(ui.editFilter, &QLineEdit::textChanged, this, &MainWindow::hdl_FilterSelectionChanged);
-    connect(ui.listModels, &QListView::clicked, this, &MainWindow::hdl_ListSelectionChanged);
-    connect(ui.listModels, &QListView::doubleClicked, this, &MainWindow::hdl_ListDoubleClicked);
-    connect(ui.btnAdd, &QPushButton::clicked, this, &MainWindow::hdl_ButtonClicked_Add);
-    connect(ui.btnRemove, &QPushButton::clicked, this, &MainWindow::hdl_ButtonClicked_Remove);
 
     connect(ui.actionExit, &QAction::triggered, this, &MainWindow::hdl_FileQuit);
     connect(ui.actionSaveConfiguration, &QAction::triggered, this, &MainWindow::hdl_SaveConfiguration);
-    connect(ui.actionLoadDemo, &QAction::triggered, this, &MainWindow::hdl_LoadDemo);
-    connect(ui.actionSaveDemo, &QAction::triggered, this, &MainWindow::hdl_SaveDemo);
     connect(ui.actionUseSelectedAsDemo, &QAction::triggered, this, &MainWindow::hdl_ImportSystem);
-    connect(ui.actionSaveSelectedToDemo, &QAction::triggered, this, &MainWindow::hdl_SaveSystem);
     connect(ui.actionAbout, &QAction::triggered, this, &MainWindow::hdl_HelpAbout);
     connect(ui.actionAboutQt, &QAction::triggered, this, &MainWindow::hdl_HelpAboutQt);
     connect(ui.actionSoftwareVersions, &QAction::triggered, this, &MainWindow::hdl_HelpVersions);
@@ -187,7 +178,10 @@ void MainWindow::connectWidgets()
     for (MenuEntry entry : {MenuEntry::BackupBase, MenuEntry::BackupPanel, MenuEntry::FileRestoreBase,
                             MenuEntry::FileRestorePanel, MenuEntry::AutoRestoreBase, MenuEntry::AutoRestoreCon})
         connect(actionFor(entry), &QAction::triggered, m_toolActions, [this, entry] { m_toolActions->run(entry); });
-    connect(ui.actionUpdateTemperatures, &QAction::triggered, this, &MainWindow::updateTemperatures);
+    connect(ui.actionUpdateTemperatures, &QAction::triggered, this, [this] {
+        m_nodes->updateTemperatures(CTreeFilterModel::sourceOf(
+            m_menuIndex.isValid() ? QModelIndex(m_menuIndex) : m_ui->treeHardware->currentIndex()));
+    });
 }
 
 // ---- Start-up ----
@@ -203,8 +197,9 @@ bool MainWindow::init()
     m_demoEditor = std::make_unique<DemoSystemEditor>(*m_system);
     m_nodes->attach(*m_system);
     m_demoTab = new DemoTab(this, *m_system, *m_demoEditor, *m_demoModel,
-                            {m_ui->treeDemo, m_ui->listModels, m_ui->editFilter, m_ui->btnRemove,
-                             m_ui->actionUndoDemoEdit});
+                            {m_ui->treeDemo, m_ui->listModels, m_ui->editFilter, m_ui->btnAdd, m_ui->btnRemove,
+                             m_ui->actionUndoDemoEdit, m_ui->actionLoadDemo, m_ui->actionSaveDemo,
+                             m_ui->actionSaveSelectedToDemo});
     m_demoTab->setFileChooser(m_chooser);
     connect(m_demoTab, &DemoTab::statusText, this, &MainWindow::showStatus);
 
@@ -259,22 +254,6 @@ void MainWindow::updateHwTreeModel()
     m_nodes->rebuildTrees();
 }
 
-bool MainWindow::remoteMenusLocked() const
-{
-    return m_nodes->remoteMenusLocked();
-}
-
-void MainWindow::runNodeWork(const QString& message, const std::function<void()>& work,
-                             const std::function<void()>& then)
-{
-    m_nodes->runNodeWork(message, work, then);
-}
-
-void MainWindow::showRemoteTree(const NetworkNodeRecord& record)
-{
-    m_nodes->showRemoteTree(record);
-}
-
 // ---- Tabs, trees and the tool bar ----
 
 void MainWindow::hdl_TabSelected(int tab)
@@ -310,12 +289,6 @@ void MainWindow::hdl_HWTreeClicked(const QModelIndex& index)
     const ModelNode* node = treeNode(m_ui->treeHardware, index);
     if (node && !node->locked)
         m_toolActions->showToolBar(TreeContextMenu::toolBar(node, rowContext(false)));
-}
-
-void MainWindow::hdl_DemoTreeClicked(const QModelIndex& index)
-{
-    if (m_demoTab)
-        m_demoTab->selectRow(index);
 }
 
 QAction* MainWindow::actionFor(MenuEntry entry) const
@@ -367,7 +340,7 @@ std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelI
 void MainWindow::hdl_TreeContextMenu(const QPoint& position)
 {
     auto* view = qobject_cast<QTreeView*>(sender());
-    if (!view || (view == m_ui->treeHardware && remoteMenusLocked()))
+    if (!view || (view == m_ui->treeHardware && m_nodes->remoteMenusLocked()))
         return;
     const bool shift = QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
     std::unique_ptr<QMenu> menu = contextMenuFor(view, view->indexAt(position), shift);
@@ -378,40 +351,7 @@ void MainWindow::hdl_TreeContextMenu(const QPoint& position)
     m_menuIndex = QPersistentModelIndex();
 }
 
-QDialog* MainWindow::openNetworkDialogForPicture(const QString& name)
-{
-    return m_pictures ? m_pictures->openNetworkDialog(name) : nullptr;
-}
-
 // ---- Demo editing ----
-
-void MainWindow::hdl_FilterSelectionChanged(const QString& filter)
-{
-    if (m_demoTab)
-        m_demoTab->setFilter(filter);
-}
-
-void MainWindow::hdl_ListSelectionChanged()
-{
-    m_ui->btnAdd->setEnabled(m_demoTab && m_demoTab->currentEntry());
-}
-
-void MainWindow::hdl_ListDoubleClicked()
-{
-    hdl_ButtonClicked_Add();
-}
-
-void MainWindow::hdl_ButtonClicked_Add()
-{
-    if (m_demoTab)
-        m_demoTab->add();
-}
-
-void MainWindow::hdl_ButtonClicked_Remove()
-{
-    if (m_demoTab)
-        m_demoTab->remove();
-}
 
 void MainWindow::hdl_SaveConfiguration()
 {
@@ -423,24 +363,6 @@ bool MainWindow::saveConfiguration()
 {
     m_saveFailed = !m_demoTab->saveConfiguration(&m_logSettings);
     return !m_saveFailed;
-}
-
-void MainWindow::hdl_SaveDemo()
-{
-    if (m_demoTab)
-        m_demoTab->saveDemo();
-}
-
-void MainWindow::hdl_LoadDemo()
-{
-    if (m_demoTab)
-        m_demoTab->loadDemo();
-}
-
-void MainWindow::hdl_SaveSystem()
-{
-    if (m_demoTab)
-        m_demoTab->saveLocalSystem();
 }
 
 void MainWindow::hdl_ImportSystem()
@@ -526,32 +448,6 @@ bool MainWindow::toolTarget(const ModelNode& row, ToolTarget& target) const
            m_toolTargets.remote(row, m_selected->commands(), *record->second, target);
 }
 
-void MainWindow::updateTemperatures()
-{
-    const QModelIndex index =
-        CTreeFilterModel::sourceOf(m_menuIndex.isValid() ? QModelIndex(m_menuIndex) : m_ui->treeHardware->currentIndex());
-    auto* model = qobject_cast<CTreeViewModel*>(m_treePanel->shownModel());
-    const ModelNode* row = model ? model->nodeAt(index) : nullptr;
-    if (row && row->systemKind == SystemKind::Local && m_system) {
-        showStatus(TemperatureUpdate::run(*model, index, m_system->localRoot(), m_system->wrapper(), this));
-        return;
-    }
-    const auto record = m_nodeRecords.find(m_selected->id());
-    if (!row || row->systemKind != SystemKind::Remote || !m_selected->active() || record == m_nodeRecords.end()) {
-        showStatus("Choose a temperature of a local board or of a linked network node first.");
-        return;
-    }
-    // The node's tree is made from its record: the readings go there, and the tree follows.
-    NetworkNodeRecord& node = *record->second;
-    const ModelNode* element = TemperatureRows::elementOf(*row);
-    const std::shared_ptr<QorinNodeUtilWrapper> commands = m_selected->commands();
-    std::int32_t result = 0;
-    runNodeWork(
-        "Reading the temperatures.", [&] { result = TemperatureRows::update(node, element, *commands); },
-        [&] { showRemoteTree(node); });
-    showStatus(TemperatureUpdate::outcome(result, commands.get()));
-}
-
 QDialog* MainWindow::openToolForPicture(const QString& name)
 {
     if (!m_system)
@@ -559,7 +455,7 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
     if (SystemDialogs::pictureNames().contains(name))
         return SystemDialogs::openForPicture(name, *m_system, m_logSettings, this);
     if (NodeActions::pictureNames().contains(name))
-        return openNetworkDialogForPicture(name);
+        return m_pictures ? m_pictures->openNetworkDialog(name) : nullptr;
     return m_toolActions->openForPicture(name, *m_system, m_demoEditor.get(), m_toolTargets);
 }
 

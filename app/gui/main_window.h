@@ -122,17 +122,8 @@ protected:
 
 private slots:
     void hdl_TabSelected(int tab);
-    void hdl_DemoTreeClicked(const QModelIndex& index);
     void hdl_HWTreeClicked(const QModelIndex& index);
-    void hdl_FilterSelectionChanged(const QString& filter);
-    void hdl_ListSelectionChanged();
-    void hdl_ListDoubleClicked();
-    void hdl_ButtonClicked_Add();
-    void hdl_ButtonClicked_Remove();
     void hdl_SaveConfiguration();
-    void hdl_SaveDemo();
-    void hdl_LoadDemo();
-    void hdl_SaveSystem();
     void hdl_ImportSystem();
     void hdl_FileQuit();
     void hdl_HelpAbout();
@@ -146,10 +137,6 @@ private slots:
     void showStatus(const QString& text);
 
 private:
-    /// NetworkNodeController's, for the tool wiring.
-    void runNodeWork(const QString& message, const std::function<void()>& work, const std::function<void()>& then);
-    void showRemoteTree(const NetworkNodeRecord& record);
-    bool remoteMenusLocked() const;
     /// The close handling: false when the operator cancels (nothing is written then).
     bool quit(QCloseEvent* event);
     void setUpActions();
@@ -157,10 +144,6 @@ private:
     void setUpToolActions();
     void connectWidgets();
     void fillViews();
-    /// Opens a network dialog by its picture name for the first network node; null otherwise.
-    QDialog* openNetworkDialogForPicture(const QString& name);
-    /// "Update Temperatures" for the row whose menu is open.
-    void updateTemperatures();
     /// The row a tool acts on: the one whose context menu is open, else the current row of the
     /// hardware tree.
     const ModelNode* toolRow() const;

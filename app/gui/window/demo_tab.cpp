@@ -37,9 +37,29 @@ DemoTab::DemoTab(QWidget* window, SystemModel& system, DemoSystemEditor& editor,
     m_widgets.tree->setModel(&m_treeModel);
     m_widgets.models->setModel(m_listModel);
     connect(m_widgets.tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &DemoTab::updateActions);
-    if (m_widgets.undo)
-        connect(m_widgets.undo, &QAction::triggered, this, &DemoTab::undo);
+    connectWidgets();
     updateActions();
+}
+
+void DemoTab::connectWidgets()
+{
+    const DemoTabWidgets& w = m_widgets;
+    connect(w.tree, &QTreeView::clicked, this, &DemoTab::selectRow);
+    connect(w.filter, &QLineEdit::textChanged, this, &DemoTab::setFilter);
+    connect(w.models, &QListView::doubleClicked, this, &DemoTab::add);
+    if (w.add) {
+        connect(w.models, &QListView::clicked, this, [this] { m_widgets.add->setEnabled(currentEntry()); });
+        connect(w.add, &QPushButton::clicked, this, &DemoTab::add);
+    }
+    if (w.remove)
+        connect(w.remove, &QPushButton::clicked, this, &DemoTab::remove);
+    const std::pair<QAction*, void (DemoTab::*)()> entries[] = {
+        {w.undo, &DemoTab::undo}, {w.loadDemo, &DemoTab::loadDemo}, {w.saveDemo, &DemoTab::saveDemo},
+        {w.saveLocalSystem, &DemoTab::saveLocalSystem}};
+    for (const auto& [action, operation] : entries) {
+        if (action)
+            connect(action, &QAction::triggered, this, operation);
+    }
 }
 
 DemoTab::~DemoTab() = default;

@@ -40,8 +40,12 @@ struct DemoTabWidgets {
     QTreeView* tree = nullptr;
     QListView* models = nullptr;
     QLineEdit* filter = nullptr;
+    QPushButton* add = nullptr;    ///< enabled only for a picker entry
     QPushButton* remove = nullptr; ///< enabled only for a row that Remove acts on
     QAction* undo = nullptr;       ///< the menu entry "Undo"; the tab triggers and enables it
+    QAction* loadDemo = nullptr;   ///< the "Demo" menu's entries the tab carries out
+    QAction* saveDemo = nullptr;
+    QAction* saveLocalSystem = nullptr;
 };
 
 class DemoTab : public QObject {
@@ -108,6 +112,7 @@ signals:
     void statusText(const QString& text);
 
 private:
+    void connectWidgets();
     /// Enables Remove and Undo for the current row and the editor's state.
     void updateActions();
     /// A yes/no question over the window; true for yes.

@@ -9,6 +9,7 @@
 #include "core/remote_system_builder.h"
 #include "core/selected_network_node.h"
 #include "core/system_model.h"
+#include "core/temperature_rows.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/network/net_actions_dialog.h"
@@ -20,9 +21,10 @@
 #include "gui/window/node_event_types.h"
 #include "gui/window/system_list.h"
 #include "gui/window/system_status_line.h"
+#include "gui/window/temperature_update.h"
 #include "gui/window/tree_filter_panel.h"
 #include "gui/window/worker_job.h"
-#include "uni/net_if_provider.h"
+#include "qorinet_api/client/local_interface_list.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,7 +60,7 @@ NetworkNodeController::NetworkNodeController(const Views& views, QSettings& sett
     , m_records(records)
 {
     m_options = NetworkInterfaceChoice::restore(WindowSettings::readNetworkOptions(m_settings),
-                                                NetworkInterfaceChoice::interfaceList(uni::NetIfProvider()));
+                                                NetworkInterfaceChoice::interfaceList(qorinet_api::LocalInterfaceList()));
     NodeActions::Host host;
     host.run = [this](const QString& message, const std::function<std::int32_t()>& call) {
         std::int32_t result = 0;
@@ -478,6 +480,30 @@ void NetworkNodeController::runNodeAction(int code)
         return;
     }
     m_actions->perform(code, *m_commands, m_system->remoteRoot(), QString::fromStdString(record->second->name));
+}
+
+void NetworkNodeController::updateTemperatures(const QModelIndex& index)
+{
+    auto* model = qobject_cast<CTreeViewModel*>(m_views.treePanel->shownModel());
+    const ModelNode* row = model ? model->nodeAt(index) : nullptr;
+    if (row && row->systemKind == SystemKind::Local && m_system) {
+        showStatus(TemperatureUpdate::run(*model, index, m_system->localRoot(), m_system->wrapper(), m_views.window));
+        return;
+    }
+    const auto record = m_records.find(m_selected.id());
+    if (!row || row->systemKind != SystemKind::Remote || !m_selected.active() || record == m_records.end()) {
+        showStatus("Choose a temperature of a local board or of a linked network node first.");
+        return;
+    }
+    // The node's tree is made from its record: the readings go there, and the tree follows.
+    NetworkNodeRecord& node = *record->second;
+    const ModelNode* element = TemperatureRows::elementOf(*row);
+    const std::shared_ptr<QorinNodeUtilWrapper> commands = m_selected.commands();
+    std::int32_t result = 0;
+    runNodeWork(
+        "Reading the temperatures.", [&] { result = TemperatureRows::update(node, element, *commands); },
+        [&] { showRemoteTree(node); });
+    showStatus(TemperatureUpdate::outcome(result, commands.get()));
 }
 
 void NetworkNodeController::importShownNode(DemoTab& demo)

@@ -122,6 +122,9 @@ public:
     void runNodeAction(int code);
     /// The menu of list row `row` (the node shown), built but not shown; null for another row.
     std::unique_ptr<QMenu> systemsMenuFor(int row);
+    /// "Update Temperatures" for the hardware tree's row at `index` (of the tree's source model),
+    /// local or of the node shown; the outcome goes to the status bar.
+    void updateTemperatures(const QModelIndex& index);
     /// "Use Selected System as Demo" for the node shown: reads its hardware into the demo tab.
     void importShownNode(DemoTab& demo);
 
