@@ -11,12 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -259,15 +257,8 @@ TEST_F(OutputDestinationTest, AFileSizeLimitLeavesNoTemporaryFileAndTheOldFile)
 {
     const std::string file = path("big.csv");
     writeFile(file, "old");
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = old;
-    tight.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-    const auto result = OutputDestination::write(file, std::string(100000, 'x'), {true, true});
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    OutputDestination::Result result;
+    ASSERT_TRUE(test::underFileSizeLimit(4096, [&] { result = OutputDestination::write(file, std::string(100000, 'x'), {true, true}); }));
     EXPECT_EQ(result.status, Status::Failed);
     EXPECT_NE(result.message.find("File too large"), std::string::npos) << result.message;
     EXPECT_EQ(readFile(file), "old");

@@ -18,9 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -353,16 +350,12 @@ TEST_F(DemoEditorTest, FailedSaveKeepsTheOldFileAndTheFlag)
     DriverLogSettings window = m_model->logSettings();
     window.level = "LogOff";
 
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 256;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    const std::int32_t demoFile = m_editor->saveDemoFile(m_site.configFolder() + "/demo.xml");
-    const std::int32_t failed = m_editor->saveConfiguration(&window);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    std::int32_t demoFile = 0;
+    std::int32_t failed = 0;
+    ASSERT_TRUE(test::underFileSizeLimit(256, [&] {
+        demoFile = m_editor->saveDemoFile(m_site.configFolder() + "/demo.xml");
+        failed = m_editor->saveConfiguration(&window);
+    }));
 
     EXPECT_EQ(failed, DemoStatus::ConfigurationNotSaved);
     EXPECT_EQ(demoFile, DemoStatus::DemoFileNotSaved);

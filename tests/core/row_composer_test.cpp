@@ -1,3 +1,5 @@
+#include "support/model_builders.h"
+
 #include "core/enclosure_node.h"
 #include "core/root_node.h"
 #include "core/row_composer.h"
@@ -12,26 +14,8 @@
 namespace z2e {
 namespace {
 
-EnclosureNode* addEnclosure(RootNode& root, const std::string& name, std::int32_t offset, std::int32_t userSlots)
-{
-    auto enclosure = std::make_unique<EnclosureNode>(root.systemKind);
-    enclosure->values.push_back(name);
-    enclosure->slotNoOffset = offset;
-    enclosure->userSlotCount = userSlots;
-    return static_cast<EnclosureNode*>(root.addChild(std::move(enclosure)));
-}
-
-SlotNode* addSlot(EnclosureNode& enclosure, std::int32_t index, const std::string& board = std::string())
-{
-    auto slot = std::make_unique<SlotNode>(enclosure.systemKind);
-    slot->index = index;
-    slot->beyondUserSlots = index >= enclosure.userSlotCount;
-    if (!board.empty()) {
-        slot->nodeType = NodeType::BoardSlot;
-        slot->values.push_back(board);
-    }
-    return static_cast<SlotNode*>(enclosure.addChild(std::move(slot)));
-}
+using test::addEnclosure;
+using test::addSlot;
 
 TEST(RowComposer, PropertyTextJoinsUnitAndValues)
 {

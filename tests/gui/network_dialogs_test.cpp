@@ -11,7 +11,7 @@
 #include "ui_net_actions_dialog.h"
 #include "ui_node_name_dialog.h"
 
-#include "uni/if_net_if_provider.h"
+#include "support/fixed_interfaces.h"
 
 #include <QTest>
 
@@ -20,33 +20,17 @@
 namespace z2e {
 namespace {
 
-uni::NetInterface interface(unsigned index, const std::string& description, std::vector<std::uint8_t> hardware,
-                            std::vector<std::pair<const char*, const char*>> addresses)
-{
-    uni::NetInterface entry;
-    entry.index = index;
-    entry.name = description;
-    entry.description = description;
-    entry.hardwareAddress = std::move(hardware);
-    for (const auto& [address, mask] : addresses)
-        entry.addresses.push_back(*uni::ipv4::IpAddressPair::fromText(address, mask));
-    return entry;
-}
-
 // Tests run within 127.0.0.0/8: the 10.x interface is outside the allowed networks.
-class FixedInterfaces : public uni::IfNetIfProvider {
-public:
-    int allInterfaces(uni::NetInterfaceList& out) const override
-    {
-        const std::vector<std::uint8_t> mac = {0x02, 0, 0, 0, 0, 0x11};
-        out = {interface(3, "eth3 [Ethernet]", mac, {{"127.0.5.1", "255.255.0.0"}, {"127.0.6.1", "255.255.255.0"}}),
-               interface(1, "lo [Loopback]", {0, 0, 0, 0, 0, 0}, {{"127.0.0.1", "255.0.0.0"}}),
-               interface(2, "eth2 [Ethernet]", mac, {{"127.0.7.1", "255.255.255.0"}}),
-               interface(4, "wlan0 [IPv6 only]", mac, {}),
-               interface(5, "eth5 [Ethernet]", mac, {{"10.1.2.3", "255.255.255.0"}})};
-        return 0;
-    }
-};
+uni::NetInterfaceList someInterfaces()
+{
+    using test::netInterface;
+    const std::vector<std::uint8_t> mac = {0x02, 0, 0, 0, 0, 0x11};
+    return {netInterface(3, "eth3 [Ethernet]", mac, {{"127.0.5.1", "255.255.0.0"}, {"127.0.6.1", "255.255.255.0"}}),
+            netInterface(1, "lo [Loopback]", {0, 0, 0, 0, 0, 0}, {{"127.0.0.1", "255.0.0.0"}}),
+            netInterface(2, "eth2 [Ethernet]", mac, {{"127.0.7.1", "255.255.255.0"}}),
+            netInterface(4, "wlan0 [IPv6 only]", mac, {}),
+            netInterface(5, "eth5 [Ethernet]", mac, {{"10.1.2.3", "255.255.255.0"}})};
+}
 
 QStringList itemTexts(const QComboBox& box)
 {
@@ -72,7 +56,7 @@ protected:
     QLineEdit& address() { return *m_dialog.findChild<QLineEdit*>("editAddress"); }
     QLineEdit& mask() { return *m_dialog.findChild<QLineEdit*>("editMask"); }
 
-    FixedInterfaces m_interfaces;
+    test::FixedInterfaces m_interfaces{someInterfaces()};
     DialogSettings m_dialog{m_interfaces, false};
 };
 

@@ -1,3 +1,5 @@
+#include "support/model_builders.h"
+
 #include "core/description_parser.h"
 #include "core/enclosure_node.h"
 #include "core/root_node.h"
@@ -23,36 +25,15 @@
 namespace z2e {
 namespace {
 
-ModelNode* addRow(ModelNode& parent, std::uint32_t type, const std::string& name, std::vector<std::string> values,
-                  const std::string& unit = {})
-{
-    ModelNode* row = parent.addChild(type, name);
-    row->values = std::move(values);
-    row->setUnit(unit);
-    return row;
-}
-
-SlotNode* addSlot(EnclosureNode& enclosure, int index, const std::string& board)
-{
-    auto slot = std::make_unique<SlotNode>(enclosure.systemKind);
-    slot->index = index;
-    slot->beyondUserSlots = index >= enclosure.userSlotCount;
-    if (!board.empty()) {
-        slot->nodeType = NodeType::BoardSlot;
-        slot->values = {board};
-    }
-    return static_cast<SlotNode*>(enclosure.addChild(std::move(slot)));
-}
+using test::addRow;
+using test::addSlot;
 
 /// One local system with every row type, including rows that must not be shown.
 std::unique_ptr<RootNode> makeSystem()
 {
     auto root = std::make_unique<RootNode>(SystemKind::Local);
-    auto enclosure = std::make_unique<EnclosureNode>(SystemKind::Local);
+    EnclosureNode* enclosure = test::addEnclosure(*root, "QE-R16 rack", 2, 2);
     enclosure->number = 1;
-    enclosure->values = {"QE-R16 rack"};
-    enclosure->slotNoOffset = 2;
-    enclosure->userSlotCount = 2;
     addRow(*enclosure, NodeType::Property, "SerialNumber", {"E1000001"});
     enclosure->propertyCount = 1;
     SlotNode* board = addSlot(*enclosure, 0, "QA-4016  [WARNING: Firmware old.]");
@@ -65,7 +46,6 @@ std::unique_ptr<RootNode> makeSystem()
     addSlot(*enclosure, 2, "QD-5032");
     SlotNode* hidden = addSlot(*enclosure, 3, "");
     addRow(*hidden, NodeType::Property, "NeverShown", {"x"});
-    root->addChild(std::move(enclosure));
     addRow(*root, NodeType::OrphanBoard, "Orphan", {"QX-1000"});
     addRow(*root, NodeType::NodeName, "Node Name", {"lab-node"});
     addRow(*root, NodeType::NodeInfo, "Node Info", {"\tWARNING: QORINet Server version old: 2.4.7"});

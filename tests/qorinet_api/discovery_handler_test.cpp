@@ -3,6 +3,7 @@
 
 #include "net_client_support.h"
 
+#include "support/fixed_interfaces.h"
 #include "support/site.h"
 
 #include "qorinet_api/client/discovery_answer.h"
@@ -183,28 +184,16 @@ TEST(LocalDiscovery, ClientWithoutNetworkSideStillReportsTheLocalNode)
     }
 }
 
-class FixedInterfaces : public uni::IfNetIfProvider {
-public:
-    int allInterfaces(uni::NetInterfaceList& out) const override
-    {
-        out = list;
-        return 0;
-    }
-    uni::NetInterfaceList list;
-};
-
 uni::NetInterface netIf(unsigned index, uni::ipv4::IpAddressPairList addresses, bool loopback = false)
 {
-    uni::NetInterface result;
-    result.index = index;
-    result.loopback = loopback;
+    uni::NetInterface result = test::netInterface(index, "", {}, {}, loopback);
     result.addresses = std::move(addresses);
     return result;
 }
 
 TEST(NetAddressObserver, TellsAdditionUpdateRemovalAndNothing)
 {
-    FixedInterfaces provider;
+    test::FixedInterfaces provider;
     provider.list = {netIf(1, {pair("127.0.0.1", 8)}, true), netIf(2, {pair("10.9.0.1")})};
     qorinet_api::NetAddressObserver unrestricted(provider, uni::AllowedNetworks());
     unrestricted.reset();

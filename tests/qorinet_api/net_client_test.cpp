@@ -243,8 +243,9 @@ TEST(NetClientNode, SlowAnswersAndBrokenAnswersOfTheSimulator)
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(node->GetParam_i32(0, 1282, value), c.result);
         EXPECT_EQ(node->isConnected(), c.result == 0);
-        if (c.result == 0)
+        if (c.result == 0) {
             EXPECT_GE(std::chrono::steady_clock::now() - start, 1500ms) << "longer than one receive time-out";
+        }
         node->disconnect();
     }
 }

@@ -14,9 +14,9 @@
 
 struct FakeCall {
     std::string name;          ///< export name without "ZaMo"
-    std::string target;
-    std::string item;
-    std::string value;         ///< Set value, or the buffer's content on entry of a getter
+    std::string target{};
+    std::string item{};
+    std::string value{};       ///< Set value, or the buffer's content on entry of a getter
     std::int64_t board = 0;
     std::int64_t command = 0;  ///< command, channel or count, by export
     std::int64_t number = 0;   ///< integer value, or the buffer size of a getter

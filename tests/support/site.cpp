@@ -1,10 +1,13 @@
 #include "support/site.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -54,6 +57,22 @@ std::string readFile(const std::string& path)
 void writeFile(const std::string& path, const std::string& content)
 {
     std::ofstream(path, std::ios::binary) << content;
+}
+
+bool underFileSizeLimit(unsigned long bytes, const std::function<void()>& body)
+{
+    rlimit old{};
+    if (::getrlimit(RLIMIT_FSIZE, &old) != 0)
+        return false;
+    rlimit tight = old;
+    tight.rlim_cur = bytes;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const bool limited = ::setrlimit(RLIMIT_FSIZE, &tight) == 0;
+    if (limited)
+        body();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return limited;
 }
 
 std::vector<std::string> filesIn(const std::string& folder)

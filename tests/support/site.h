@@ -5,6 +5,7 @@
 
 #include "support/process.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +45,9 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 /// Names of the regular files directly in `folder`, sorted.
 std::vector<std::string> filesIn(const std::string& folder);
+/// Runs `body` with this process's file size limit at `bytes` (a full disk's stand-in) and
+/// SIGXFSZ ignored, both restored after. False when the limit could not be set.
+bool underFileSizeLimit(unsigned long bytes, const std::function<void()>& body);
 
 /// sim/driver/examples: the example hardware description and driver configuration.
 std::string simExamplesDir();

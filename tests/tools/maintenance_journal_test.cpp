@@ -7,11 +7,9 @@
 #include "driver/command/app_status.h"
 
 #include <chrono>
-#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -68,15 +66,8 @@ TEST_F(MaintenanceJournalTest, AppendNeverLeavesHalfALine)
     const auto size = fs::file_size(history);
 
     // A file size limit just past the end stands in for a full disk.
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = old;
-    tight.rlim_cur = size + 20;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-    const bool appended = journal.append(entry);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool appended = true;
+    ASSERT_TRUE(test::underFileSizeLimit(size + 20, [&] { appended = journal.append(entry); }));
 
     EXPECT_FALSE(appended);
     EXPECT_NE(journal.lastError().find("history.jsonl"), std::string::npos) << journal.lastError();
@@ -89,11 +80,6 @@ TEST_F(MaintenanceJournalTest, AppendNeverLeavesHalfALine)
     EXPECT_EQ(lines[0].back(), '}');
 }
 
-} // namespace
-} // namespace z2e
-
-namespace z2e {
-namespace {
 
 TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
 {
@@ -115,11 +101,6 @@ TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
     EXPECT_FALSE(here.lastResult("10A80001", "firmware-update", last));
 }
 
-} // namespace
-} // namespace z2e
-
-namespace z2e {
-namespace {
 
 JournalEntry restoreOf(const std::string& serial)
 {

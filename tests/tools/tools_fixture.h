@@ -2,6 +2,7 @@
 // A site per test without hardware, a hardware description written by the test, and the
 // local node connected to it.
 
+#include "support/hardware_description.h"
 #include "support/process.h"
 #include "support/site.h"
 
@@ -23,23 +24,8 @@ namespace testing_tools {
 
 namespace fs = std::filesystem;
 
-/// One board entry of a hardware description; `extra` goes inside the entry (Faults, Literals).
-inline std::string boardEntry(int id, const std::string& model, int slot, const std::string& firmware,
-                              const std::string& serial, const std::string& extra = "")
-{
-    std::ostringstream out;
-    out << "<ID" << id << "><Model>" << model << "</Model><EncNumber>0</EncNumber><SlotNumber>" << slot
-        << "</SlotNumber><FWRevision>" << firmware << "</FWRevision><SerialNumber>" << serial
-        << "</SerialNumber>" << extra << "</ID" << id << ">";
-    return out.str();
-}
-
-inline std::string firmwareCheckLiteral(const std::string& installed, const std::string& latest)
-{
-    return "<Literals><Document Suffix=\"Base\" Item=\"FWCheck\"><FWCheck><InstalledVersion>" + installed +
-           "</InstalledVersion><LatestVersion>" + latest + "</LatestVersion><FileName>x.zfw</FileName>"
-           "</FWCheck></Document></Literals>";
-}
+using test::boardEntry;
+using test::firmwareCheckLiteral;
 
 /// A cancel flag that is never raised.
 inline const std::atomic<bool> kGo{false};
@@ -66,11 +52,7 @@ protected:
     {
         m_hardware.reset(); // its value back before the new one is set
         const std::string file = m_site / "hardware.xml";
-        std::ofstream(file) << "<SimulatedHardware><SimulatedEnclosures><ID0><Model>QE-R16</Model>"
-                               "<SerialNumber>00B1E116</SerialNumber><UserData/><EncType>2</EncType><EncVersion>1</EncVersion>"
-                               "</ID0></SimulatedEnclosures>"
-                               "<SimulatedBoards>"
-                            << boards << "</SimulatedBoards></SimulatedHardware>";
+        test::writeFile(file, test::rackHardware(boards));
         m_hardware = std::make_unique<test::EnvOverride>("ZMPXI_SIM_HARDWARE", file);
     }
 

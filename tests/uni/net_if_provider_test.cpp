@@ -1,3 +1,5 @@
+#include "support/fixed_interfaces.h"
+
 #include "uni/net_if_provider.h"
 #include "uni/osal.h"
 
@@ -51,22 +53,14 @@ TEST(NetIfProvider, FindsLoopbackUnlessTheAllowListExcludesIt)
             EXPECT_EQ(pair.address().rfind("10.", 0), 0u) << netIf.name << " " << pair;
 }
 
-class FixedProvider : public uni::IfNetIfProvider {
-public:
-    int allInterfaces(NetInterfaceList& out) const override
-    {
-        const std::uint32_t mask = addr("255.255.255.0");
-        out = {{1, "lo", "lo [Loopback]", {0, 0, 0, 0, 0, 0}, true, {IpAddressPair("127.0.0.1", addr("255.0.0.0"))}},
-               {2, "eth0", "eth0 [Ethernet]", {2, 0, 0, 0, 0, 1}, false,
-                {IpAddressPair("192.168.1.2", mask), IpAddressPair("10.5.0.2", mask)}},
-               {3, "tun0", "tun0 [Tunnel]", {}, false, {}}};
-        return 0;
-    }
-};
 
 TEST(IfNetIfProvider, AllowListTrimsAddressesAndDropsInterfacesLeftWithout)
 {
-    const FixedProvider provider;
+    using z2e::test::netInterface;
+    const z2e::test::FixedInterfaces provider(
+        {netInterface(1, "lo [Loopback]", {0, 0, 0, 0, 0, 0}, {{"127.0.0.1", "255.0.0.0"}}, true),
+         netInterface(2, "eth0 [Ethernet]", {2, 0, 0, 0, 0, 1}, {{"192.168.1.2", "255.255.255.0"}, {"10.5.0.2", "255.255.255.0"}}),
+         netInterface(3, "tun0 [Tunnel]", {}, {})});
     NetInterfaceList list;
     ASSERT_EQ(provider.interfaces(list, AllowedNetworks()), 0);
     EXPECT_EQ(list.size(), 3u);
