@@ -13,6 +13,7 @@
 
 namespace {
 
+// clang-format off
 #define EACH_ENTRY_POINT(X)                                                                        \
     X(ZaMoDriverInit) X(ZaMoDriverDeInit) X(ZaMoGetParam_i32) X(ZaMoSetParam_i32)                  \
     X(ZaMoGetParam_i64) X(ZaMoSetParam_i64) X(ZaMoSetParamStruct_str) X(ZaMoGetParamStruct_str)    \
@@ -23,6 +24,7 @@ namespace {
     X(ZaMoSetChannelPropDmaUart) X(ZaMoStartDmaUart) X(ZaMoStopDmaUart) X(ZaMoReadDmaUart)         \
     X(ZaMoReadDmaUartRawFrame) X(ZaMoWriteDmaUart) X(ZaMoErrorConstantToString)                    \
     X(ZaMoGetParamXML_strLEN) X(ZaMoFreeFramesCAN) X(ZaMoFreeDmaUartRawFrame)
+// clang-format on
 
 std::vector<std::string> resolvedNames() {
     const z2e::DriverEntryPoints& fn = z2e::driverApi().fn;
