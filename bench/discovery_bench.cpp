@@ -85,7 +85,8 @@ double bareScan(std::uint16_t base)
     request.set("NetBase", "net-addr", "127.0.0.1");
     request.set("NetBase", "net-mask", "255.0.0.0");
     request.set("NetBase", "port", std::uint64_t{base} + 2);
-    const auto datagram = qorinet_api::DiscoveryPacket::encode(qorinet_api::proto::CMD_SCAN_REQUEST, request.toString());
+    const auto datagram =
+        qorinet_api::DiscoveryPacket::encode(qorinet_api::proto::CMD_SCAN_REQUEST, request.toString());
     const uni::Timer timer;
     uni::UDPSocket sender(uni::Socket::Sender | uni::Socket::Broadcast);
     sender.setRemoteEnd("127.255.255.255", static_cast<std::uint16_t>(base + 1));

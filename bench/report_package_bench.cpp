@@ -152,10 +152,9 @@ void BM_ReportPackage1GiBVsZip(benchmark::State& state)
         fs::remove(theirs);
         const PackageRun run = packageInChild(logs, ours);
         const auto t0 = std::chrono::steady_clock::now();
-        const z2e::test::ProcessResult zipped =
-            z2e::test::runProcess("/bin/sh", {"-c", "cd '" + logs.string() + "' && exec '" + zip + "' -q -r -9 '" +
-                                                        theirs.string() + "' ."},
-                                  {}, std::chrono::minutes(30));
+        const z2e::test::ProcessResult zipped = z2e::test::runProcess(
+            "/bin/sh", {"-c", "cd '" + logs.string() + "' && exec '" + zip + "' -q -r -9 '" + theirs.string() + "' ."},
+            {}, std::chrono::minutes(30));
         const double zipSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         if (run.seconds < 0 || zipped.exitCode != 0) {
             state.SkipWithError(run.seconds < 0 ? "the report package failed" : "zip failed");

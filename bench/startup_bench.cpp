@@ -108,8 +108,7 @@ double firstPaintMs(const std::string& program, const z2e::test::Environment& en
     if (run.exitCode != 0 || at == std::string::npos)
         return -1;
     const long long painted = std::atoll(run.out.c_str() + at + 12);
-    const long long started =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch()).count();
+    const long long started = std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch()).count();
     return static_cast<double>(painted - started) / 1e6;
 }
 

@@ -41,7 +41,7 @@ public:
     }
     ~EchoServer()
     {
-        ::shutdown(m_listener, SHUT_RDWR);  // wakes accept() when no client came
+        ::shutdown(m_listener, SHUT_RDWR); // wakes accept() when no client came
         m_thread.join();
         ::close(m_listener);
     }
@@ -126,15 +126,14 @@ void BM_TcpRoundTripUni(benchmark::State& state)
     EchoServer server;
     uni::TCPSocket socket;
     socket.setRemoteEnd("127.0.0.1", server.port());
-    socket.setReceiveTimeout(1000);  // as the control connection runs
+    socket.setReceiveTimeout(1000); // as the control connection runs
     if (socket.connect() != 0) {
         state.SkipWithError("connect failed");
         return;
     }
     const int expected = static_cast<int>(length);
     for (auto _ : state) {
-        if (socket.send(request.data(), length) != expected ||
-            socket.receive(response.data(), length) != expected) {
+        if (socket.send(request.data(), length) != expected || socket.receive(response.data(), length) != expected) {
             state.SkipWithError("round trip failed");
             break;
         }
@@ -165,8 +164,7 @@ void BM_TcpRoundTripRatio(benchmark::State& state)
     const int expected = static_cast<int>(length);
     auto bareTrip = [&] { return bareRoundTrip(fd, request.data(), response.data(), length); };
     auto uniTrip = [&] {
-        return socket.send(request.data(), length) == expected &&
-               socket.receive(response.data(), length) == expected;
+        return socket.send(request.data(), length) == expected && socket.receive(response.data(), length) == expected;
     };
     Clock::duration bare{}, wrapped{};
     bool uniFirst = false;
@@ -192,8 +190,7 @@ void BM_TcpRoundTripRatio(benchmark::State& state)
         return;
     state.counters["bare_us"] = std::chrono::duration<double, std::micro>(bare).count() / iterations;
     state.counters["uni_us"] = std::chrono::duration<double, std::micro>(wrapped).count() / iterations;
-    state.counters["uni_per_bare"] =
-        std::chrono::duration<double>(wrapped) / std::chrono::duration<double>(bare);
+    state.counters["uni_per_bare"] = std::chrono::duration<double>(wrapped) / std::chrono::duration<double>(bare);
 }
 
 } // namespace

@@ -140,7 +140,8 @@ void BM_TreeFilter_TypeSerialVsPlainProxy(benchmark::State& state)
             oursSlowest = std::max(oursSlowest, slowest);
         plainSlowest = std::max(plainSlowest, typePlain(s, plain));
     }
-    const double keys = static_cast<double>(state.iterations()) * static_cast<double>(std::char_traits<char>::length(kWord));
+    const double keys =
+        static_cast<double>(state.iterations()) * static_cast<double>(std::char_traits<char>::length(kWord));
     state.counters["ours_ms_per_key"] = ours / keys;
     state.counters["plain_ms_per_key"] = plain / keys;
     state.counters["ours_first_word_slowest_key_ms"] = oursFirstWord;

@@ -28,8 +28,9 @@ void parseBoard(const std::string& text, std::uint32_t systemKind)
     z2e::RootNode root(systemKind);
     auto enclosure = std::make_unique<z2e::EnclosureNode>(systemKind);
     auto* placed = static_cast<z2e::EnclosureNode*>(root.addChild(std::move(enclosure)));
-    z2e::DescriptionParser::parseEnclosureDescription(placed, 0, "<EnclosureInfo><UserSlotCnt>2</UserSlotCnt>"
-                                                                 "<SlotNoOffset>2</SlotNoOffset></EnclosureInfo>",
+    z2e::DescriptionParser::parseEnclosureDescription(placed, 0,
+                                                      "<EnclosureInfo><UserSlotCnt>2</UserSlotCnt>"
+                                                      "<SlotNoOffset>2</SlotNoOffset></EnclosureInfo>",
                                                       "", false);
     z2e::SlotNode* slot = placed->slotAt(0);
     if (!slot)

@@ -32,7 +32,7 @@ void loadAndRead(const std::uint8_t* data, std::size_t size)
 {
     z2e::QorinCfgHandler handler;
     if (!handler.loadConfigFromBuffer(data, size, "fuzz.xml")) {
-        std::abort();  // the template never fails
+        std::abort(); // the template never fails
     }
     // Whatever came in, what is kept in memory is a valid document.
     z2e::QorinCfgCheck check;
@@ -69,7 +69,7 @@ void loadAndRead(const std::uint8_t* data, std::size_t size)
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -22,7 +22,7 @@ void decideOn(const FirmwareRow& row)
 {
     std::string selection;
     const bool update = FirmwareUpdater::decide(row.installed, row.latest, false, selection);
-    require(selection.empty());  // without force only ever "install the latest"
+    require(selection.empty()); // without force only ever "install the latest"
     std::string forced;
     const bool forcedUpdate = FirmwareUpdater::decide(row.installed, row.latest, true, forced);
     require(!update || forcedUpdate);

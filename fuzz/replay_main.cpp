@@ -91,7 +91,7 @@ bool collect(const Settings& settings, std::vector<Input>& corpus)
                     files.push_back(entry.path());
                 }
             }
-            std::sort(files.begin(), files.end());  // same order, same mutations
+            std::sort(files.begin(), files.end()); // same order, same mutations
         } else {
             files.emplace_back(name);
         }
@@ -108,36 +108,38 @@ bool collect(const Settings& settings, std::vector<Input>& corpus)
 }
 
 // Tokens that steer mutations towards markup rather than random noise.
-const char* const kTokens[] = {"<", ">", "</", "/>", "<!--", "-->", "<![CDATA[", "]]>", "=\"", "\"",
-                               "&amp;", "&#", "ID0", "ID", "KEY", "-", "+", "0", "2147483648", " "};
+const char* const kTokens[] = {"<",     ">",  "</",  "/>", "<!--", "-->", "<![CDATA[", "]]>", "=\"",        "\"",
+                               "&amp;", "&#", "ID0", "ID", "KEY",  "-",   "+",         "0",   "2147483648", " "};
 
 void mutate(Input& input, const std::vector<Input>& corpus, std::mt19937& random, std::size_t maxLength)
 {
-    auto pick = [&random](std::size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    auto pick = [&random](std::size_t n) {
+        return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
     const std::size_t steps = 1 + pick(4);
     for (std::size_t s = 0; s < steps; ++s) {
         const std::size_t at = pick(input.size() + 1);
         switch (pick(6)) {
-        case 0:  // flip one bit
+        case 0: // flip one bit
             if (!input.empty()) {
                 input[pick(input.size())] ^= static_cast<std::uint8_t>(1u << pick(8));
             }
             break;
-        case 1:  // random byte
+        case 1: // random byte
             input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), static_cast<std::uint8_t>(pick(256)));
             break;
-        case 2: {  // cut a range
+        case 2: { // cut a range
             const std::size_t length = std::min(pick(64) + 1, input.size() - std::min(at, input.size()));
             input.erase(input.begin() + static_cast<std::ptrdiff_t>(at),
                         input.begin() + static_cast<std::ptrdiff_t>(at + length));
             break;
         }
-        case 3: {  // markup token
+        case 3: { // markup token
             const char* token = kTokens[pick(sizeof kTokens / sizeof kTokens[0])];
             input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), token, token + std::strlen(token));
             break;
         }
-        case 4: {  // duplicate a chunk of itself
+        case 4: { // duplicate a chunk of itself
             if (input.empty()) {
                 break;
             }
@@ -148,14 +150,15 @@ void mutate(Input& input, const std::vector<Input>& corpus, std::mt19937& random
             input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), chunk.begin(), chunk.end());
             break;
         }
-        default: {  // splice in a piece of another corpus input
+        default: { // splice in a piece of another corpus input
             const Input& other = corpus[pick(corpus.size())];
             if (other.empty()) {
                 break;
             }
             const std::size_t from = pick(other.size());
             const std::size_t length = std::min(pick(512) + 1, other.size() - from);
-            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), other.begin() + static_cast<std::ptrdiff_t>(from),
+            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at),
+                         other.begin() + static_cast<std::ptrdiff_t>(from),
                          other.begin() + static_cast<std::ptrdiff_t>(from + length));
             break;
         }
@@ -202,7 +205,7 @@ void run(const Input& input)
     g_running = nullptr;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -213,7 +216,7 @@ int main(int argc, char** argv)
     }
     // A stack of its own for the handler, so that an overflowing stack is caught too.
     static char alternate[256 * 1024];
-    stack_t stack {};
+    stack_t stack{};
     if (::sigaltstack(nullptr, &stack) == 0 && (stack.ss_flags & SS_DISABLE)) {
         stack.ss_sp = alternate;
         stack.ss_size = sizeof alternate;

@@ -49,8 +49,8 @@ int lockChangedSystem(const CliOptions& options, std::unique_ptr<SystemLock>& lo
         CommandWatchdog::setWaitingFor(words);
         std::cerr << "zamo2ctl: " << words << "; waiting up to " << seconds << " s (--timeout)\n";
     };
-    const SystemLock::Outcome outcome = lock->acquire(
-        "zamo2ctl", activity, std::chrono::steady_clock::now() + std::chrono::seconds(seconds), told);
+    const SystemLock::Outcome outcome =
+        lock->acquire("zamo2ctl", activity, std::chrono::steady_clock::now() + std::chrono::seconds(seconds), told);
     CommandWatchdog::setWaitingFor({});
     if (outcome == SystemLock::Outcome::Held)
         return EXIT_OK;

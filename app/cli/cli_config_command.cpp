@@ -87,8 +87,7 @@ int check(const CliOptions& options, const std::string& file)
     const pugi::xml_parse_result parsed =
         document.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_comments);
     if (!parsed)
-        return unusable(options, file,
-                        "not XML: " + QorinCfgHandler::parseErrorText(parsed, text));
+        return unusable(options, file, "not XML: " + QorinCfgHandler::parseErrorText(parsed, text));
     CheckDiagnostics diagnostics;
     const std::string root = document.document_element().name();
     // The rules look only at the elements they know, so any other well-formed document (a web

@@ -27,8 +27,8 @@ namespace {
 struct SubCommand {
     std::size_t minArguments; ///< counting the sub-command itself
     std::size_t maxArguments;
-    std::size_t numbers;      ///< arguments after the sub-command that must be numbers
-    bool edits;               ///< saves the configuration after a successful change
+    std::size_t numbers; ///< arguments after the sub-command that must be numbers
+    bool edits;          ///< saves the configuration after a successful change
 };
 
 const std::map<std::string, SubCommand>& subCommands()
@@ -36,8 +36,7 @@ const std::map<std::string, SubCommand>& subCommands()
     static const std::map<std::string, SubCommand> commands = {
         {"list-models", {1, 1, 0, false}}, {"add-enclosure", {2, 2, 0, true}}, {"set-type", {3, 3, 1, true}},
         {"put-board", {4, 4, 2, true}},    {"remove", {2, 3, 2, true}},        {"import-local", {1, 1, 0, true}},
-        {"import-node", {1, 1, 0, true}},
-        {"export", {2, 2, 0, false}},      {"import", {2, 2, 0, true}},
+        {"import-node", {1, 1, 0, true}},  {"export", {2, 2, 0, false}},       {"import", {2, 2, 0, true}},
     };
     return commands;
 }
@@ -54,8 +53,8 @@ void numbersOf(const std::vector<std::string>& words, std::int32_t (&values)[2])
         uni::text::parseSignedDecimal(words[i], values[i - 1]);
 }
 
-std::string modelList(const ModelPicker::ItemList& enclosures, const ModelPicker::ItemList& boards,
-                      std::int32_t status, bool json)
+std::string modelList(const ModelPicker::ItemList& enclosures, const ModelPicker::ItemList& boards, std::int32_t status,
+                      bool json)
 {
     std::ostringstream out;
     if (json) {
@@ -63,8 +62,8 @@ std::string modelList(const ModelPicker::ItemList& enclosures, const ModelPicker
             << ",\"enclosures\":[";
         for (std::size_t i = 0; i < enclosures.size(); ++i) {
             const auto& item = static_cast<const EnclosureListItem&>(*enclosures[i]);
-            out << (i ? "," : "") << "{\"name\":" << jsonString(item.name) << ",\"slots\":" << jsonString(item.slotCount)
-                << "}";
+            out << (i ? "," : "") << "{\"name\":" << jsonString(item.name)
+                << ",\"slots\":" << jsonString(item.slotCount) << "}";
         }
         out << "],\"boards\":[";
         for (std::size_t i = 0; i < boards.size(); ++i) {
@@ -87,10 +86,7 @@ std::string modelList(const ModelPicker::ItemList& enclosures, const ModelPicker
 // The program's start-up, then one demo operation on its system model.
 class DemoSession {
 public:
-    explicit DemoSession(const CliOptions& options)
-        : m_options(options), m_model(false), m_editor(m_model)
-    {
-    }
+    explicit DemoSession(const CliOptions& options) : m_options(options), m_model(false), m_editor(m_model) {}
 
     /// Start-up; false (with the exit status) when the demo system is out of reach.
     bool start(int& exitStatus)
@@ -192,8 +188,8 @@ private:
         if (!slot)
             return missing("no slot " + argument(2) + " in enclosure " + argument(1));
         if (slot->holdsBoard() && !m_options.replace) {
-            m_detail = "slot " + argument(2) + " of enclosure " + argument(1) + " holds " + slot->firstValue()
-                       + "; --replace puts the new board in its place";
+            m_detail = "slot " + argument(2) + " of enclosure " + argument(1) + " holds " + slot->firstValue() +
+                       "; --replace puts the new board in its place";
             return DemoStatus::SlotOccupied;
         }
         std::int32_t status = DemoStatus::Ok;
@@ -308,8 +304,7 @@ void warnConfigurationProblem(const SystemModel& model)
 {
     if (!model.configurationProblem().empty())
         std::cerr << "zamo2ctl: "
-                  << DemoTexts::configurationFallbackLine(model.configFilePath(), model.configurationProblem())
-                  << "\n";
+                  << DemoTexts::configurationFallbackLine(model.configFilePath(), model.configurationProblem()) << "\n";
 }
 
 int demoCommand(const CliOptions& options)

@@ -69,13 +69,14 @@ int backup(const CliOptions& options, QorinNodeUtilWrapper& wrapper, Maintenance
     return status == AppStatus::Ok ? EXIT_OK : EXIT_TOOL_FAILED;
 }
 
-int restore(const CliOptions& options, QorinNodeUtilWrapper& wrapper, MaintenanceJournal& journal,
-            EepromWhich which, bool automatic)
+int restore(const CliOptions& options, QorinNodeUtilWrapper& wrapper, MaintenanceJournal& journal, EepromWhich which,
+            bool automatic)
 {
     EepromRestore tool(wrapper, &journal);
     const auto board = static_cast<std::uint32_t>(options.board);
     tool.allowOtherBoard(options.force);
-    const std::int32_t status = automatic ? tool.automatic(board, which) : tool.fromFile(board, which, options.arguments[1]);
+    const std::int32_t status =
+        automatic ? tool.automatic(board, which) : tool.fromFile(board, which, options.arguments[1]);
     ChangeReport change;
     change.place = boardPlace(wrapper, board);
     change.answered = DriverResult::succeeded(status);
@@ -92,7 +93,8 @@ int restore(const CliOptions& options, QorinNodeUtilWrapper& wrapper, Maintenanc
 int models(const CliOptions& options, EepromEditor& editor)
 {
     if (!editor.writable()) {
-        const std::int32_t failed = !DriverResult::succeeded(editor.summaryResult()) ? editor.summaryResult() : editor.typeCodeResult();
+        const std::int32_t failed =
+            !DriverResult::succeeded(editor.summaryResult()) ? editor.summaryResult() : editor.typeCodeResult();
         return refused("Base EEPROM Configuration not possible: " + editor.serialFieldText(),
                        "result " + std::to_string(failed));
     }

@@ -103,8 +103,8 @@ void printEnclosure(const CliOptions& options, const EnclosureRecord& record)
             << ",\"serialNumberText\":" << jsonString(record.serialText) << ",\"options\":[";
         for (std::size_t i = 0; i < record.options.size(); ++i) {
             const EnclosureOptionState& option = record.options[i];
-            out << (i ? "," : "") << "{\"name\":" << jsonString(option.name) << ",\"value\":"
-                << (option.value ? std::to_string(*option.value) : "null")
+            out << (i ? "," : "") << "{\"name\":" << jsonString(option.name)
+                << ",\"value\":" << (option.value ? std::to_string(*option.value) : "null")
                 << ",\"valueText\":" << jsonString(option.valueText()) << ",\"offered\":[";
             for (std::size_t v = 0; v < option.offered.size(); ++v)
                 out << (v ? "," : "") << "{\"value\":" << option.offered[v].first
@@ -196,13 +196,11 @@ int enclosure(const CliOptions& options)
         std::string detail;
         if (!applyEdits(edits, record, detail))
             return refuse(AppStatus::InvalidSerialNumber, detail);
-        const std::string serial =
-            options.serial.empty() ? uni::text::hex8(record.serialNumber, true) : options.serial;
+        const std::string serial = options.serial.empty() ? uni::text::hex8(record.serialNumber, true) : options.serial;
         MaintenanceJournal journal = journalOf(options, wrapper);
         EnclosureDataTool tool(wrapper, &journal);
         const std::int32_t status = tool.write(record, serial);
-        const bool done =
-            status == AppStatus::EnclosureUpdated || status == AppStatus::EnclosureUpdatedNodeRestarts;
+        const bool done = status == AppStatus::EnclosureUpdated || status == AppStatus::EnclosureUpdatedNodeRestarts;
         if (!done && (status == AppStatus::InvalidSerialNumber || status == AppStatus::EnclosureNotWritable))
             return refuse(status, tool.message());
         const bool journalFailed = status == AppStatus::JournalFailed;
@@ -231,8 +229,8 @@ int crossgrade(const CliOptions& options)
         if (to.empty()) {
             const std::string baseId = tool.storedBaseId(board);
             if (BoardCrossGrade::simpleTarget(baseId, target) != AppStatus::Ok)
-                return refuse(AppStatus::CrossGradeNotSupported, "board " + std::to_string(board) +
-                                                                     " has the base identifier '" + baseId + "'");
+                return refuse(AppStatus::CrossGradeNotSupported,
+                              "board " + std::to_string(board) + " has the base identifier '" + baseId + "'");
             question = "This board is going to be changed into a BASE board.\nPlease confirm to continue.";
         } else {
             std::vector<BaseEepromEntry> entries;
@@ -241,8 +239,8 @@ int crossgrade(const CliOptions& options)
                 return refuse(listed, nodeResultText(listed, &wrapper), "list of base EEPROM generations");
             for (const BaseEepromEntry& entry : entries) {
                 if (entry.id == to)
-                    question = "Board " + std::to_string(board) + " is going to be changed into " + entry.name +
-                               " (" + entry.id + ").\nPlease confirm to continue.";
+                    question = "Board " + std::to_string(board) + " is going to be changed into " + entry.name + " (" +
+                               entry.id + ").\nPlease confirm to continue.";
             }
             if (question.empty())
                 return usageError(to + " is no known base EEPROM generation; nothing was sent");
@@ -252,8 +250,8 @@ int crossgrade(const CliOptions& options)
             std::cerr << "zamo2ctl: cross grade not confirmed; nothing was sent\n";
             return EXIT_TOOL_FAILED;
         }
-        const std::int32_t status = to.empty() ? tool.runSimple(board, terminalProgress())
-                                               : tool.run(board, target, terminalProgress());
+        const std::int32_t status =
+            to.empty() ? tool.runSimple(board, terminalProgress()) : tool.run(board, target, terminalProgress());
         const bool done = status == AppStatus::CrossGradeDone;
         const bool journalFailed = status == AppStatus::JournalFailed;
         const std::string text = tool.message().empty() || journalFailed
@@ -358,10 +356,11 @@ int features(const CliOptions& options)
         const std::string place = boardPlace(wrapper, board);
         const std::int32_t result = tool.write(board, featureSet);
         const bool done = DriverResult::succeeded(result);
-        const std::string text = done ? "Feature set " + uni::text::hex8(table.featureSet, false) + " -> " +
-                                            uni::text::hex8(featureSet, false) + "; board now " + tool.readBack().identity.model
-                                      : std::to_string(result) + " " +
-                                            (tool.message().empty() ? nodeResultText(result, &wrapper) : tool.message());
+        const std::string text =
+            done ? "Feature set " + uni::text::hex8(table.featureSet, false) + " -> " +
+                       uni::text::hex8(featureSet, false) + "; board now " + tool.readBack().identity.model
+                 : std::to_string(result) + " " +
+                       (tool.message().empty() ? nodeResultText(result, &wrapper) : tool.message());
         return printChange(options, result, text, tool.readBack().verification, done, place,
                            ",\"featureSet\":" + jsonString(uni::text::hex8(featureSet, false)) +
                                ",\"displayName\":" + jsonString(tool.readBack().identity.model),

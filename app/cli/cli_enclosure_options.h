@@ -14,10 +14,10 @@ struct EnclosureCliOptions {
     std::vector<std::string> options; ///< enclosure write --option NAME=VALUE, in order
     bool userDataGiven = false;       ///< enclosure write --user-data
     std::string userData;
-    bool clearUserData = false;       ///< enclosure write --clear-user-data
-    std::string to;                   ///< crossgrade --to ID
-    std::int32_t enclosure = -1;      ///< channel-module --enc E
-    std::int32_t slot = -1;           ///< channel-module --slot S
+    bool clearUserData = false;  ///< enclosure write --clear-user-data
+    std::string to;              ///< crossgrade --to ID
+    std::int32_t enclosure = -1; ///< channel-module --enc E
+    std::int32_t slot = -1;      ///< channel-module --slot S
 };
 
 /// Takes `arg` when it is one of these options (`matched`); false with `error` set for a

@@ -65,12 +65,9 @@ int rename(const CliOptions& options)
         return usageError("node rename takes the new NAME");
     const std::string& name = options.arguments[1];
     switch (NodeActionRules::checkName(name)) {
-    case NodeActionRules::NameCheck::TooLong:
-        return refused(oneLine(NodeActionRules::kNameTooLong));
-    case NodeActionRules::NameCheck::BadCharacter:
-        return refused(oneLine(NodeActionRules::kNameBadCharacter));
-    case NodeActionRules::NameCheck::Ok:
-        break;
+    case NodeActionRules::NameCheck::TooLong: return refused(oneLine(NodeActionRules::kNameTooLong));
+    case NodeActionRules::NameCheck::BadCharacter: return refused(oneLine(NodeActionRules::kNameBadCharacter));
+    case NodeActionRules::NameCheck::Ok: break;
     }
     if (!confirmed(options, NodeActionRules::kRenameQuestion))
         return refused("not confirmed");
@@ -119,8 +116,7 @@ int changeIp(const CliOptions& options)
         return refused(std::string(NodeActionRules::kMaskHintText) + " (" + edited.mask + ")");
     case NodeActionRules::IpCheck::BadAddress:
         return refused(std::string(NodeActionRules::kAddressHintText) + " (" + edited.address + ")");
-    case NodeActionRules::IpCheck::Ok:
-        break;
+    case NodeActionRules::IpCheck::Ok: break;
     }
     if (NodeActionRules::unchanged(current, edited)) {
         std::cout << "node " << options.node << " already has this IP configuration; nothing was sent\n";
@@ -130,8 +126,8 @@ int changeIp(const CliOptions& options)
         return refused("not confirmed");
     const std::int32_t result = NodeActionRules::sendIpConfig(*session.session().maintenance(), edited);
     return report(options,
-                  "node " + options.node + " took " + edited.mode + " " + edited.version + " " + edited.address +
-                      "/" + edited.mask,
+                  "node " + options.node + " took " + edited.mode + " " + edited.version + " " + edited.address + "/" +
+                      edited.mask,
                   NodeActionRules::kIpFailed, result);
 }
 
@@ -147,7 +143,8 @@ int restart(const CliOptions& options, bool reboot)
         return located;
     const std::shared_ptr<QorinNodeUtilWrapper> node = session.session().maintenance();
     const std::int32_t result = reboot ? node->rebootSystem() : node->restartServer();
-    return report(options, reboot ? "node " + options.node + " reboots" : "node " + options.node + " restarts its server",
+    return report(options,
+                  reboot ? "node " + options.node + " reboots" : "node " + options.node + " restarts its server",
                   reboot ? NodeActionRules::kRebootFailed : NodeActionRules::kRestartFailed, result);
 }
 

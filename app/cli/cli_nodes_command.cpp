@@ -30,8 +30,8 @@ void printJson(const NodeList& nodes, std::uint32_t scanMs)
             << ",\"address\":" << jsonString(node.address) << ",\"netMask\":" << jsonString(node.netMask)
             << ",\"scanState\":" << node.scanState << ",\"scanStateText\":" << jsonString(node.scanStateName)
             << ",\"tainted\":" << (node.tainted ? "true" : "false") << ",\"syncState\":" << node.syncState
-            << ",\"simulation\":" << (node.simulation ? "true" : "false")
-            << ",\"boardCount\":" << node.boardCount << ",\"boards\":[";
+            << ",\"simulation\":" << (node.simulation ? "true" : "false") << ",\"boardCount\":" << node.boardCount
+            << ",\"boards\":[";
         const std::vector<NetworkNodeSummary::Board>& boards = node.boards;
         for (std::size_t b = 0; b < boards.size(); ++b) {
             out << (b ? "," : "") << "{\"name\":" << jsonString(boards[b].name)

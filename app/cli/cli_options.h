@@ -14,42 +14,43 @@ namespace cli {
 struct CliOptions {
     bool help = false;
     bool json = false;
-    std::string simulation; ///< "", or the driver's mode text (SIMMODE_FORCE, SIMMODE_OFF, SIMMODE_NORMAL)
-    std::string driverPath; ///< "", or a driver library to load instead of the default
-    std::string logFile;    ///< "", or a file that receives the program's log
-    std::string system;     ///< "", "local" or "demo": the system `tree` shows
-    std::string node;       ///< "", or the address of the network node a command goes to
-    std::uint32_t scanMs = 0;   ///< discovery time of `nodes`, longest wait for --node; 0: default
-    std::uint16_t basePort = 0; ///< base port of the network client; 0: the default 9237
+    std::string simulation;           ///< "", or the driver's mode text (SIMMODE_FORCE, SIMMODE_OFF, SIMMODE_NORMAL)
+    std::string driverPath;           ///< "", or a driver library to load instead of the default
+    std::string logFile;              ///< "", or a file that receives the program's log
+    std::string system;               ///< "", "local" or "demo": the system `tree` shows
+    std::string node;                 ///< "", or the address of the network node a command goes to
+    std::uint32_t scanMs = 0;         ///< discovery time of `nodes`, longest wait for --node; 0: default
+    std::uint16_t basePort = 0;       ///< base port of the network client; 0: the default 9237
     std::uint32_t timeoutSeconds = 0; ///< --timeout: the whole command's limit; 0: the default
-    std::int32_t board = -1;    ///< --board N of the board tools; -1: every board
-    bool factory = false;       ///< selftest --factory
-    bool excitation = false;    ///< selftest --excitation
-    std::string saveDir;        ///< selftest --save-dir: one result file per board goes there
-    bool yes = false;           ///< calibrate --yes: no question asked
-    bool replace = false;       ///< demo put-board --replace: a board in the slot may go
-    bool force = false;         ///< --force: replace an existing file at a named destination; eeprom restore: a backup of another board too
-    bool retryFailed = false;   ///< firmware update --retry-failed
-    bool autoSelect = false;    ///< firmware update-file --auto
-    bool dryRun = false;        ///< firmware update --dry-run: print the plan, change nothing
-    bool keepNewer = false;     ///< firmware update --keep-newer: boards with newer firmware keep it
-    std::string serial;         ///< history --serial, eeprom write-default --serial, enclosure write --serial
-    bool noSnapshot = false;    ///< board tools: no EEPROM snapshots before a change
-    std::string which;          ///< eeprom --which: "base" or "con"
-    std::string dir;            ///< eeprom backup --dir
-    std::string model;          ///< eeprom write-default --model
-    std::string revision;       ///< eeprom write-default --revision
+    std::int32_t board = -1;          ///< --board N of the board tools; -1: every board
+    bool factory = false;             ///< selftest --factory
+    bool excitation = false;          ///< selftest --excitation
+    std::string saveDir;              ///< selftest --save-dir: one result file per board goes there
+    bool yes = false;                 ///< calibrate --yes: no question asked
+    bool replace = false;             ///< demo put-board --replace: a board in the slot may go
+    bool force = false;       ///< --force: replace an existing file at a named destination; eeprom restore: a backup of
+                              ///< another board too
+    bool retryFailed = false; ///< firmware update --retry-failed
+    bool autoSelect = false;  ///< firmware update-file --auto
+    bool dryRun = false;      ///< firmware update --dry-run: print the plan, change nothing
+    bool keepNewer = false;   ///< firmware update --keep-newer: boards with newer firmware keep it
+    std::string serial;       ///< history --serial, eeprom write-default --serial, enclosure write --serial
+    bool noSnapshot = false;  ///< board tools: no EEPROM snapshots before a change
+    std::string which;        ///< eeprom --which: "base" or "con"
+    std::string dir;          ///< eeprom backup --dir
+    std::string model;        ///< eeprom write-default --model
+    std::string revision;     ///< eeprom write-default --revision
     EnclosureCliOptions enclosureTools; ///< enclosure, crossgrade, features, channel-module
-    std::string logName;        ///< logging set --file
-    std::string logLevel;       ///< logging set --level
-    std::string logType;        ///< logging set --type
-    bool extended = false;      ///< overview --extended: all 17 columns
-    bool csv = false;           ///< overview --csv
-    std::string format;         ///< tree --format: "json", "csv" or "text"; "": text (JSON with --json)
-    std::string mode;           ///< node ip --mode ("dhcp" or "static"), logging set --mode
-    std::string ipVersion;      ///< node ip --ip-version: "4" or "6"
-    std::string address;        ///< node ip --address
-    std::string mask;           ///< node ip --mask
+    std::string logName;                ///< logging set --file
+    std::string logLevel;               ///< logging set --level
+    std::string logType;                ///< logging set --type
+    bool extended = false;              ///< overview --extended: all 17 columns
+    bool csv = false;                   ///< overview --csv
+    std::string format;                 ///< tree --format: "json", "csv" or "text"; "": text (JSON with --json)
+    std::string mode;                   ///< node ip --mode ("dhcp" or "static"), logging set --mode
+    std::string ipVersion;              ///< node ip --ip-version: "4" or "6"
+    std::string address;                ///< node ip --address
+    std::string mask;                   ///< node ip --mask
     std::string command;
     std::vector<std::string> arguments;
 };

@@ -23,7 +23,10 @@ bool jsonUsageErrors = false;
 
 } // namespace
 
-void setJsonUsageErrors(bool json) { jsonUsageErrors = json; }
+void setJsonUsageErrors(bool json)
+{
+    jsonUsageErrors = json;
+}
 
 int refusedDestination(const OutputDestination::Result& result)
 {
@@ -55,16 +58,25 @@ std::string oneLine(const std::string& text)
     return out;
 }
 
-void Report::add(const std::string& key, const std::string& text) { m_fields.push_back({key, text, true}); }
+void Report::add(const std::string& key, const std::string& text)
+{
+    m_fields.push_back({key, text, true});
+}
 
 void Report::add(const std::string& key, std::int64_t number)
 {
     m_fields.push_back({key, std::to_string(number), false});
 }
 
-void Report::addFlag(const std::string& key, bool flag) { m_fields.push_back({key, flag ? "true" : "false", false}); }
+void Report::addFlag(const std::string& key, bool flag)
+{
+    m_fields.push_back({key, flag ? "true" : "false", false});
+}
 
-void Report::addJson(const std::string& key, const std::string& json) { m_fields.push_back({key, json, false}); }
+void Report::addJson(const std::string& key, const std::string& json)
+{
+    m_fields.push_back({key, json, false});
+}
 
 std::string Report::render(bool json) const
 {

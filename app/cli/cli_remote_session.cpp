@@ -12,8 +12,7 @@ namespace z2e {
 namespace cli {
 
 RemoteSession::RemoteSession(const CliOptions& options)
-    : m_options(options), m_scanMs(options.scanMs != 0 ? options.scanMs : kDefaultScanMs),
-      m_session(options.basePort)
+    : m_options(options), m_scanMs(options.scanMs != 0 ? options.scanMs : kDefaultScanMs), m_session(options.basePort)
 {
 }
 
@@ -22,8 +21,9 @@ bool RemoteSession::start()
     const std::int32_t code = m_session.start();
     if (DriverResult::meaningOf(code) == ResultMeaning::Ok)
         return true;
-    reportFailure("start", "the network client did not start (" + std::to_string(code) + " " +
-                               DriverResult::networkName(code) + ")",
+    reportFailure("start",
+                  "the network client did not start (" + std::to_string(code) + " " + DriverResult::networkName(code) +
+                      ")",
                   code);
     return false;
 }

@@ -133,8 +133,8 @@ int loggingCommand(const CliOptions& options)
 {
     const std::string& action = options.arguments[0];
     const DriverLogChange change{options.logName, options.logLevel, options.logType, options.mode};
-    const bool changes = !change.fileName.empty() || !change.level.empty() || !change.type.empty() ||
-                         !change.append.empty();
+    const bool changes =
+        !change.fileName.empty() || !change.level.empty() || !change.type.empty() || !change.append.empty();
     if (action != "show" && action != "set")
         return usageError("logging takes show or set");
     if (action == "show" && changes)
@@ -161,8 +161,8 @@ int loggingCommand(const CliOptions& options)
             return EXIT_CANNOT_CREATE;
         }
         if (!saveLogSettings(model.configHandler(), model.configFilePath(), settings)) {
-            std::cerr << "zamo2ctl: " << oneLine(statusMessage(AppStatus::SaveFailed)) << " "
-                      << model.configFilePath() << "\n";
+            std::cerr << "zamo2ctl: " << oneLine(statusMessage(AppStatus::SaveFailed)) << " " << model.configFilePath()
+                      << "\n";
             return exitStatusOf(AppStatus::SaveFailed);
         }
     }
@@ -219,9 +219,9 @@ int reportPackageCommand(const CliOptions& options)
     const std::string source =
         model.configFilePath().empty() ? std::string() : driverLogFolder(model.configFilePath(), model.logSettings());
     ReportPackage package(source);
-    ReportContents::addInventory(package, sources,
-                                 softwareVersionList(buildIdentity(), model.softwareVersions(), DriverLibrary::loaded()),
-                                 journal);
+    ReportContents::addInventory(
+        package, sources, softwareVersionList(buildIdentity(), model.softwareVersions(), DriverLibrary::loaded()),
+        journal);
 
     // Built beside the destination, so that placing it is one rename.
     std::error_code error;

@@ -19,11 +19,11 @@ struct ChangeReport {
     bool answered = false;      ///< the driver answered that the change was done
     bool journalFailed = false; ///< the journal line after it could not be written
     std::int32_t status = 0;
-    std::string text;           ///< the success text, or the failure's
-    std::string message;        ///< why it failed, when it did
-    std::string verification;   ///< the read-back's verdict; "verified" alone is success
-    int failureExit = 65;       ///< the exit status of a change that failed
-    std::string extraJson;      ///< further ",\"key\":value" pairs of the JSON object
+    std::string text;         ///< the success text, or the failure's
+    std::string message;      ///< why it failed, when it did
+    std::string verification; ///< the read-back's verdict; "verified" alone is success
+    int failureExit = 65;     ///< the exit status of a change that failed
+    std::string extraJson;    ///< further ",\"key\":value" pairs of the JSON object
 };
 
 /// "board 0 (serial 10A80001)": which board a message after a change is about.

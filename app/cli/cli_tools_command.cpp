@@ -52,8 +52,7 @@ int testExitStatus(const BoardTestOutcome& outcome)
     // A test that does not apply to a board (an excitation test of a board without
     // excitation) is no failure of it.
     for (const BoardTestRow& row : outcome.rows) {
-        const bool passed =
-            row.status == " PASSED" || row.status == "  PASSED" || row.status == " NOT APPLICABLE";
+        const bool passed = row.status == " PASSED" || row.status == "  PASSED" || row.status == " NOT APPLICABLE";
         if (!passed)
             return EXIT_TOOL_FAILED;
     }
@@ -128,7 +127,8 @@ int runTest(const CliOptions& options, BoardTest test)
         MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), MaintenanceJournal::nodeOf(wrapper));
         journal.setSnapshotsEnabled(!options.noSnapshot);
         BoardTestProcedure procedure(wrapper, &journal);
-        const BoardTestOutcome outcome = procedure.run(test, chosenBoards(options), terminalProgress(), kNeverCancelled);
+        const BoardTestOutcome outcome =
+            procedure.run(test, chosenBoards(options), terminalProgress(), kNeverCancelled);
         const bool unjournalled = outcome.status == AppStatus::JournalFailed;
         if (unjournalled) {
             // The procedure ran to its end; only the record of it is missing.
@@ -323,10 +323,11 @@ int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, Maintena
     std::int32_t status = updater.check(chosenBoards(options), rows);
     // The failed rows of an earlier run are the boards whose last update on this node failed.
     if (status == 0 && options.retryFailed && FirmwareUpdater::markFailedFromJournal(rows, journal) == 0) {
-        const std::string words = "nothing to retry: the journal (" + journal.folder() +
-                                  ") records no failed or interrupted firmware update of " +
-                                  (options.board < 0 ? std::string("any board") : "board " + std::to_string(options.board)) +
-                                  " on this node; nothing was sent";
+        const std::string words =
+            "nothing to retry: the journal (" + journal.folder() +
+            ") records no failed or interrupted firmware update of " +
+            (options.board < 0 ? std::string("any board") : "board " + std::to_string(options.board)) +
+            " on this node; nothing was sent";
         if (options.json)
             std::cout << "{\"status\":" << AppStatus::FirmwareSkipped << ",\"statusText\":" << jsonString(words)
                       << ",\"boards\":[],\"exitStatus\":" << EXIT_NOTHING_TO_DO << "}\n";

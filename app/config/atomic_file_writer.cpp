@@ -94,14 +94,14 @@ bool isOurTemporary(const std::string& name, const std::string& base)
     return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0;
 }
 
-}  // namespace
+} // namespace
 
 int AtomicFileWriter::removeStaleTemporaries(const std::string& path)
 {
     const std::string target = finalTarget(path);
     const std::string folder = folderOf(target);
-    const std::string base = target.substr(target.find_last_of('/') == std::string::npos ? 0
-                                                                                       : target.find_last_of('/') + 1);
+    const std::string base =
+        target.substr(target.find_last_of('/') == std::string::npos ? 0 : target.find_last_of('/') + 1);
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return 0;
@@ -136,7 +136,7 @@ bool AtomicFileWriter::write(const std::string& requested, const std::string& co
     const std::string temp(tempName.data());
     // Ctrl+C, SIGTERM or the time-out of zamo2ctl remove it too.
     const int slot = TemporaryFiles::remember(temp);
-    (void)::fchmod(fd, modeFor(path));  // best effort: a default mode is no reason to fail
+    (void)::fchmod(fd, modeFor(path)); // best effort: a default mode is no reason to fail
     bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
     int err = errno;
     if (::close(fd) != 0 && ok) {
@@ -161,4 +161,4 @@ bool AtomicFileWriter::write(const std::string& requested, const std::string& co
     return true;
 }
 
-}  // namespace z2e
+} // namespace z2e

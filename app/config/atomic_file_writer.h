@@ -21,4 +21,4 @@ public:
     static int removeStaleTemporaries(const std::string& path);
 };
 
-}  // namespace z2e
+} // namespace z2e

@@ -18,7 +18,7 @@ BoundedFileReader::Status failed(BoundedFileReader::Status status, std::string* 
     return status;
 }
 
-}  // namespace
+} // namespace
 
 BoundedFileReader::Status BoundedFileReader::read(const std::string& path, std::size_t maxSize, std::string& text,
                                                   std::string* error)
@@ -62,16 +62,12 @@ BoundedFileReader::Status BoundedFileReader::read(const std::string& path, std::
 const char* BoundedFileReader::statusText(Status status)
 {
     switch (status) {
-    case Status::Ok:
-        return "ok";
-    case Status::Missing:
-        return "missing";
-    case Status::Unreadable:
-        return "not readable";
-    case Status::TooLarge:
-        return "too large";
+    case Status::Ok: return "ok";
+    case Status::Missing: return "missing";
+    case Status::Unreadable: return "not readable";
+    case Status::TooLarge: return "too large";
     }
     return "unknown";
 }
 
-}  // namespace z2e
+} // namespace z2e

@@ -18,4 +18,4 @@ public:
     static const char* statusText(Status status);
 };
 
-}  // namespace z2e
+} // namespace z2e

@@ -30,4 +30,4 @@ void CheckDiagnostics::clear()
     m_total = 0;
 }
 
-}  // namespace z2e
+} // namespace z2e

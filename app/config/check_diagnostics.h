@@ -42,4 +42,4 @@ private:
     std::size_t m_total = 0;
 };
 
-}  // namespace z2e
+} // namespace z2e

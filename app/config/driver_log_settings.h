@@ -14,9 +14,9 @@ struct DriverLogSettings {
     std::string level;
     std::string type;
     std::string append;
-    std::vector<std::string> levelOptions;   ///< allowed LogLevel values, document order
-    std::vector<std::string> typeOptions;    ///< allowed LogType values
-    std::vector<std::string> appendOptions;  ///< allowed LogAppend values
+    std::vector<std::string> levelOptions;  ///< allowed LogLevel values, document order
+    std::vector<std::string> typeOptions;   ///< allowed LogType values
+    std::vector<std::string> appendOptions; ///< allowed LogAppend values
 };
 
-}  // namespace z2e
+} // namespace z2e

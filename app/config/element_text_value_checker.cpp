@@ -6,10 +6,7 @@
 
 namespace z2e {
 
-ElementTextValueChecker::ElementTextValueChecker(std::set<std::string> allowed)
-    : m_allowed(std::move(allowed))
-{
-}
+ElementTextValueChecker::ElementTextValueChecker(std::set<std::string> allowed) : m_allowed(std::move(allowed)) {}
 
 bool ElementTextValueChecker::check(const pugi::xml_node& element)
 {
@@ -24,4 +21,4 @@ bool ElementTextValueChecker::check(const pugi::xml_node& element)
     return reject(element, "value '" + text + "' is not one of " + expected);
 }
 
-}  // namespace z2e
+} // namespace z2e

@@ -18,4 +18,4 @@ private:
     std::set<std::string> m_allowed;
 };
 
-}  // namespace z2e
+} // namespace z2e

@@ -6,8 +6,7 @@
 
 namespace z2e {
 
-GenericElementChecker::GenericElementChecker(std::vector<std::string> attributes,
-                                             std::vector<std::string> childPaths)
+GenericElementChecker::GenericElementChecker(std::vector<std::string> attributes, std::vector<std::string> childPaths)
     : m_attributes(std::move(attributes)), m_childPaths(std::move(childPaths))
 {
 }
@@ -29,4 +28,4 @@ bool GenericElementChecker::check(const pugi::xml_node& element)
     return ok;
 }
 
-}  // namespace z2e
+} // namespace z2e

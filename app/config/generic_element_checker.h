@@ -20,4 +20,4 @@ private:
     std::vector<std::string> m_childPaths;
 };
 
-}  // namespace z2e
+} // namespace z2e

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-
 namespace z2e {
 
 GenericElementCheckerWithPath::GenericElementCheckerWithPath(std::vector<std::string> attributes,
@@ -31,4 +30,4 @@ bool GenericElementCheckerWithPath::check(const pugi::xml_node& element)
     return GenericElementChecker::check(element);
 }
 
-}  // namespace z2e
+} // namespace z2e

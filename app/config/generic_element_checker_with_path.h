@@ -22,4 +22,4 @@ private:
     std::vector<std::string> m_names;
 };
 
-}  // namespace z2e
+} // namespace z2e

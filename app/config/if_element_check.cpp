@@ -81,4 +81,4 @@ bool IfElementCheck::checkIdEntries(const pugi::xml_node& parent, bool othersAll
     return ok;
 }
 
-}  // namespace z2e
+} // namespace z2e

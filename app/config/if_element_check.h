@@ -47,4 +47,4 @@ private:
     CheckDiagnostics* m_diagnostics = nullptr;
 };
 
-}  // namespace z2e
+} // namespace z2e

@@ -104,19 +104,14 @@ OutputDestination::Result result(OutputDestination::Status status, const std::st
 std::string OutputDestination::describe(Status status, const std::string& path, const std::string& detail)
 {
     switch (status) {
-    case Status::Ok:
-        return "";
-    case Status::NotRegular:
-        return path + " is " + detail + ", not a regular file; it is left as it is";
-    case Status::Exists:
-        return path + " exists; it is replaced only when asked to (zamo2ctl --force)";
-    case Status::ReadOnly:
-        return path + " is read-only; it is left as it is";
+    case Status::Ok: return "";
+    case Status::NotRegular: return path + " is " + detail + ", not a regular file; it is left as it is";
+    case Status::Exists: return path + " exists; it is replaced only when asked to (zamo2ctl --force)";
+    case Status::ReadOnly: return path + " is read-only; it is left as it is";
     case Status::OwnData:
         return path + " is " + (detail.empty() ? std::string("the program's own data") : detail) +
                ", kept by the program itself; choose another file";
-    case Status::Failed:
-        return detail.empty() ? "cannot write " + path : detail;
+    case Status::Failed: return detail.empty() ? "cannot write " + path : detail;
     }
     return detail;
 }

@@ -16,7 +16,8 @@ namespace z2e {
 QorinCfgCheck::QorinCfgCheck()
 {
     using Names = std::vector<std::string>;
-    m_checkers["zmpxi_api_config"] = std::make_shared<GenericElementChecker>(Names{}, Names{"Definition", "Configuration"});
+    m_checkers["zmpxi_api_config"] =
+        std::make_shared<GenericElementChecker>(Names{}, Names{"Definition", "Configuration"});
     m_checkers["Configuration"] =
         std::make_shared<GenericElementChecker>(Names{}, Names{"Logger", "ParamUpdate", "Misc", "Simulation"});
     // Logger, ParamUpdate and Misc also appear in the documentation section, which the
@@ -47,7 +48,7 @@ bool QorinCfgCheck::checkDocument(const pugi::xml_document& document, CheckDiagn
     xpugi::Traversal::FilterTreeWalker walker(
         xpugi::Traversal::MASK_ELEMENT, filter,
         [this, diagnostics](pugi::xml_node node) { checkElement(node, diagnostics); });
-    pugi::xml_node root = document;  // traverse() is not const, the handle copy is
+    pugi::xml_node root = document; // traverse() is not const, the handle copy is
     root.traverse(walker);
     for (auto& entry : m_checkers) {
         entry.second->setDiagnostics(nullptr);
@@ -74,4 +75,4 @@ void QorinCfgCheck::checkElement(const pugi::xml_node& element, CheckDiagnostics
     }
 }
 
-}  // namespace z2e
+} // namespace z2e

@@ -35,4 +35,4 @@ private:
     bool m_valid = true;
 };
 
-}  // namespace z2e
+} // namespace z2e

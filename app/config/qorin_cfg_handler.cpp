@@ -107,7 +107,8 @@ void appendNamedValues(pugi::xml_node parent, const std::vector<SimulatedNamedVa
 {
     for (const SimulatedNamedValue& value : values) {
         if (!isXmlName(value.name)) {
-            UNI_LOG(kChannel, uni::log::warning) << "Skipping simulation value with unusable name '" << value.name << "'";
+            UNI_LOG(kChannel, uni::log::warning)
+                << "Skipping simulation value with unusable name '" << value.name << "'";
             continue;
         }
         appendText(parent, value.name.c_str(), value.value);
@@ -132,7 +133,8 @@ void appendKey(pugi::xml_node entry, const std::string& keyText)
     pugi::xml_document holder;
     const pugi::xml_node key = parseKey(keyText, holder);
     if (!key) {
-        UNI_LOG(kChannel, uni::log::warning) << "Description of " << entry.name() << " does not parse; entry written without KEY";
+        UNI_LOG(kChannel, uni::log::warning)
+            << "Description of " << entry.name() << " does not parse; entry written without KEY";
         return;
     }
     entry.append_copy(key);
@@ -231,8 +233,8 @@ void writeEnclosureEntry(pugi::xml_node entry, const SimulatedEnclosureEntry& en
     appendNamedValues(entry, enclosure.options);
 }
 
-void writeBoardEntry(pugi::xml_node entry, const SimulatedBoardEntry& board, std::size_t encNumber,
-                     int slotNumber, std::size_t boardIndex)
+void writeBoardEntry(pugi::xml_node entry, const SimulatedBoardEntry& board, std::size_t encNumber, int slotNumber,
+                     std::size_t boardIndex)
 {
     xpugi::removeChildren(entry);
     appendKey(entry, board.key);
@@ -313,7 +315,7 @@ bool samePath(const std::string& a, const std::string& b)
     return std::filesystem::equivalent(a, b, ec);
 }
 
-}  // namespace
+} // namespace
 
 QorinCfgHandler::QorinCfgHandler() : m_check(std::make_shared<QorinCfgCheck>()) {}
 
@@ -357,8 +359,8 @@ bool QorinCfgHandler::loadConfig(const std::string& path)
     std::string error;
     const auto status = BoundedFileReader::read(path, kMaxDocumentSize, text, &error);
     if (status == BoundedFileReader::Status::Missing) {
-        UNI_LOG(kChannel, uni::log::info) << "Driver configuration " << path << " is missing (" << error
-                                          << "); using the built-in template";
+        UNI_LOG(kChannel, uni::log::info)
+            << "Driver configuration " << path << " is missing (" << error << "); using the built-in template";
         m_doc.reset();
         m_path = path;
         m_keepInvalidFile = false;
@@ -506,7 +508,8 @@ bool QorinCfgHandler::writeSimulatedSystem(const SimulatedSystem& system)
     pugi::xml_node enclosures = section(kEnclosuresPath);
     pugi::xml_node boards = section(kBoardsPath);
     if (!enclosures || !boards) {
-        UNI_LOG(kChannel, uni::log::warning) << "Driver configuration has no Simulation sections; demo system not written";
+        UNI_LOG(kChannel, uni::log::warning)
+            << "Driver configuration has no Simulation sections; demo system not written";
         return false;
     }
     if (system.enclosures.empty()) {
@@ -742,7 +745,7 @@ bool QorinCfgHandler::keepInvalidFile()
 {
     struct stat info;
     if (::lstat(m_path.c_str(), &info) != 0) {
-        m_keepInvalidFile = false;  // gone meanwhile: nothing left to protect
+        m_keepInvalidFile = false; // gone meanwhile: nothing left to protect
         return true;
     }
     const std::string base = m_path + ".invalid-" + timestamp();
@@ -761,8 +764,8 @@ bool QorinCfgHandler::keepInvalidFile()
         }
     }
     if (!ok) {
-        UNI_LOG(kChannel, uni::log::error) << "Cannot keep the unusable driver configuration " << m_path << " as " << kept
-                                           << "; not overwriting it";
+        UNI_LOG(kChannel, uni::log::error)
+            << "Cannot keep the unusable driver configuration " << m_path << " as " << kept << "; not overwriting it";
         return false;
     }
     UNI_LOG(kChannel, uni::log::warning) << "Kept the unusable driver configuration " << m_path << " as " << kept;
@@ -783,4 +786,4 @@ std::string QorinCfgHandler::hardwareEnclosureKey(const pugi::xml_node& enclosur
     return key + "</KEY>";
 }
 
-}  // namespace z2e
+} // namespace z2e

@@ -26,9 +26,9 @@ class QorinCfgCheck;
 class QorinCfgHandler {
 public:
     /// File name of the driver configuration inside the driver's configuration folder.
-    static const char* const kConfigFileName;  // "zmpxi_api_config.xml"
+    static const char* const kConfigFileName; // "zmpxi_api_config.xml"
     /// Root element of every driver configuration; a file with another root is something else.
-    static const char* const kRootElement;     // "zmpxi_api_config"
+    static const char* const kRootElement; // "zmpxi_api_config"
 
     QorinCfgHandler();
     ~QorinCfgHandler();
@@ -154,4 +154,4 @@ private:
     std::string m_keptInvalidFile;
 };
 
-}  // namespace z2e
+} // namespace z2e

@@ -3,8 +3,8 @@
 namespace z2e {
 
 QorinCfgNodeFilter::QorinCfgNodeFilter()
-    : m_names{"zmpxi_api_config", "Configuration",       "Logger",          "ParamUpdate", "Misc",
-              "Simulation",       "SimulationMode",      "SimulatedEnclosures", "SimulatedBoards"}
+    : m_names{"zmpxi_api_config", "Configuration",       "Logger",         "ParamUpdate", "Misc", "Simulation",
+              "SimulationMode",   "SimulatedEnclosures", "SimulatedBoards"}
 {
 }
 
@@ -13,4 +13,4 @@ int QorinCfgNodeFilter::acceptNode(pugi::xml_node node)
     return m_names.count(node.name()) != 0 ? FILTER_ACCEPT : FILTER_SKIP;
 }
 
-}  // namespace z2e
+} // namespace z2e

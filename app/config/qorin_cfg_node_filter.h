@@ -20,4 +20,4 @@ private:
     std::set<std::string> m_names;
 };
 
-}  // namespace z2e
+} // namespace z2e

@@ -92,4 +92,4 @@ const char* qorinCfgTemplate()
 )";
 }
 
-}  // namespace z2e
+} // namespace z2e

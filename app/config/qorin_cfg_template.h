@@ -6,4 +6,4 @@ namespace z2e {
 /// documentation of the allowed values, default logging, no simulated enclosures.
 const char* qorinCfgTemplate();
 
-}  // namespace z2e
+} // namespace z2e

@@ -8,8 +8,10 @@ bool SimulatedBoardCheck::check(const pugi::xml_node& element)
     if (element.child("AIScale"))
         ok = requireInteger(element, "AIScale");
     // Other elements (AIScale among them) may sit beside the board entries.
-    return checkIdEntries(element, true, [this](const pugi::xml_node& entry) { return checkEntry(entry); },
-                          [this](const pugi::xml_node& key) { return checkKey(key); }) && ok;
+    return checkIdEntries(
+               element, true, [this](const pugi::xml_node& entry) { return checkEntry(entry); },
+               [this](const pugi::xml_node& key) { return checkKey(key); }) &&
+           ok;
 }
 
 bool SimulatedBoardCheck::checkEntry(const pugi::xml_node& entry) const
@@ -31,4 +33,4 @@ bool SimulatedBoardCheck::checkKey(const pugi::xml_node& key) const
     return requireNonEmpty(key, "DisplayName") && ok;
 }
 
-}  // namespace z2e
+} // namespace z2e

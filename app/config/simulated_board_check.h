@@ -16,4 +16,4 @@ private:
     bool checkKey(const pugi::xml_node& key) const;
 };
 
-}  // namespace z2e
+} // namespace z2e

@@ -4,8 +4,9 @@ namespace z2e {
 
 bool SimulatedEnclosureCheck::check(const pugi::xml_node& element)
 {
-    return checkIdEntries(element, false, [this](const pugi::xml_node& entry) { return checkEntry(entry); },
-                          [this](const pugi::xml_node& key) { return checkKey(key); });
+    return checkIdEntries(
+        element, false, [this](const pugi::xml_node& entry) { return checkEntry(entry); },
+        [this](const pugi::xml_node& key) { return checkKey(key); });
 }
 
 bool SimulatedEnclosureCheck::checkEntry(const pugi::xml_node& entry) const
@@ -25,4 +26,4 @@ bool SimulatedEnclosureCheck::checkKey(const pugi::xml_node& key) const
     return requirePresent(key, "SystemInfo") && ok;
 }
 
-}  // namespace z2e
+} // namespace z2e

@@ -38,7 +38,7 @@ bool lost(CheckDiagnostics* diagnostics, const pugi::xml_node& node, const std::
     return false;
 }
 
-}  // namespace
+} // namespace
 
 bool SimulatedPlacementCheck::check(const pugi::xml_document& document, CheckDiagnostics* diagnostics)
 {
@@ -76,7 +76,7 @@ bool SimulatedPlacementCheck::check(const pugi::xml_document& document, CheckDia
             continue;
         }
         if (!number(entry, "EncNumber", enclosure) || !number(entry, "SlotNumber", slot))
-            continue;  // the structural rules report these
+            continue; // the structural rules report these
         if (enclosure < 0 || static_cast<std::size_t>(enclosure) >= slots.size()) {
             kept = lost(diagnostics, entry,
                         "EncNumber " + std::to_string(enclosure) + " names no enclosure (there are " +
@@ -100,4 +100,4 @@ bool SimulatedPlacementCheck::check(const pugi::xml_document& document, CheckDia
     return kept;
 }
 
-}  // namespace z2e
+} // namespace z2e

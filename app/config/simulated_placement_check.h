@@ -16,4 +16,4 @@ public:
     static bool check(const pugi::xml_document& document, CheckDiagnostics* diagnostics);
 };
 
-}  // namespace z2e
+} // namespace z2e

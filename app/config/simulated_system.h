@@ -29,17 +29,17 @@ struct SimulatedBoardEntry {
     std::vector<SimulatedNamedValue> channelModules;
 
     // Filled by reading only.
-    int encNumber = -1;      ///< index of the enclosure that holds the board
-    int slotNumber = -1;     ///< slot number (first slot is 2)
-    int boardIndex = -1;     ///< running index over the boards read, from 0
-    std::string boardName;   ///< model name built from the KEY (see readSimulatedBoards)
+    int encNumber = -1;    ///< index of the enclosure that holds the board
+    int slotNumber = -1;   ///< slot number (first slot is 2)
+    int boardIndex = -1;   ///< running index over the boards read, from 0
+    std::string boardName; ///< model name built from the KEY (see readSimulatedBoards)
 };
 
 /// One slot of an enclosure, in slot order, as handed to writeSimulatedSystem.
 struct SimulatedSlotEntry {
     int slotNumber = 0;
     bool hasBoard = false;
-    SimulatedBoardEntry board;  ///< used only when hasBoard
+    SimulatedBoardEntry board; ///< used only when hasBoard
 };
 
 /// One enclosure, as written from the tree and as read back from an enclosure entry.
@@ -58,8 +58,8 @@ struct SimulatedEnclosureEntry {
     std::vector<SimulatedSlotEntry> slots;
 
     // Filled by reading only.
-    int index = -1;          ///< running enclosure number, from 0
-    std::string entryXml;    ///< the whole ID entry printed raw, for the description parser
+    int index = -1;       ///< running enclosure number, from 0
+    std::string entryXml; ///< the whole ID entry printed raw, for the description parser
 };
 
 /// A whole system in tree order: the input of writeSimulatedSystem.
@@ -67,4 +67,4 @@ struct SimulatedSystem {
     std::vector<SimulatedEnclosureEntry> enclosures;
 };
 
-}  // namespace z2e
+} // namespace z2e

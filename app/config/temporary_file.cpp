@@ -258,8 +258,7 @@ TemporaryFile::Placed TemporaryFile::placeOver(const std::string& name)
             // The old entry now has the temporary name: it goes only when it is what was checked.
             struct stat after {};
             const bool same = ::fstatat(m_folderFd, m_name.c_str(), &after, AT_SYMLINK_NOFOLLOW) == 0 &&
-                              after.st_dev == before.st_dev && after.st_ino == before.st_ino &&
-                              S_ISREG(after.st_mode);
+                              after.st_dev == before.st_dev && after.st_ino == before.st_ino && S_ISREG(after.st_mode);
             if (!same) {
                 (void)::renameat2(m_folderFd, m_name.c_str(), m_folderFd, name.c_str(), RENAME_EXCHANGE);
                 continue;

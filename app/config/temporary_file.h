@@ -24,8 +24,8 @@ public:
     /// How placing the file under its name ended.
     enum class Placed {
         Ok,
-        Exists,     ///< the name is taken (placeNew), or it holds something that is not replaced
-        Failed,     ///< the system refused (message says why)
+        Exists, ///< the name is taken (placeNew), or it holds something that is not replaced
+        Failed, ///< the system refused (message says why)
     };
 
     /// A temporary file in `folder`, followed when it is a link (the operator's folder).

@@ -60,10 +60,8 @@ std::string appPathTemplate(AppPathKind kind)
 {
     const std::string data = std::string(kCommonDocumentsPlaceholder) + "/Norvale/zamo2explorer";
     switch (kind) {
-    case AppPathKind::DataFolder:
-        return data;
-    case AppPathKind::LogFolder:
-        return data + "/log";
+    case AppPathKind::DataFolder: return data;
+    case AppPathKind::LogFolder: return data + "/log";
     }
     return {};
 }

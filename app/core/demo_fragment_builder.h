@@ -17,8 +17,8 @@ public:
 
     /// SimulatedEnclosures fragment of a new enclosure: the KEY, and SerialNumber and UserData
     /// only when not empty. kKeyUnusable when `key` does not parse.
-    static std::int32_t enclosure(const std::string& key, const std::string& serialNumber,
-                                  const std::string& userData, std::string& fragment);
+    static std::int32_t enclosure(const std::string& key, const std::string& serialNumber, const std::string& userData,
+                                  std::string& fragment);
 
     /// SimulatedEnclosures fragment re-deriving a stored enclosure entry: KEY, SerialNumber and
     /// UserData when not empty, EncType, EncVersion and the options, so that the description

@@ -164,10 +164,7 @@ struct DemoSystemEditor::UndoStep {
     bool savedSince = false; ///< the configuration was saved after the edit
 };
 
-DemoSystemEditor::DemoSystemEditor(SystemModel& system)
-    : m_system(system)
-{
-}
+DemoSystemEditor::DemoSystemEditor(SystemModel& system) : m_system(system) {}
 
 DemoSystemEditor::~DemoSystemEditor() = default;
 
@@ -354,8 +351,8 @@ std::int32_t DemoSystemEditor::importHardware(const RootNode& hardware)
     // The copy is made exactly: old entries that happen to match would keep old values.
     QorinCfgHandler scratch;
     RootNode fresh(SystemKind::Demo);
-    if (!scratchCopy(m_system.configHandler(), scratch) || !scratch.writeSimulatedSystem(SimulatedSystem())
-        || !scratch.writeSimulatedSystem(records))
+    if (!scratchCopy(m_system.configHandler(), scratch) || !scratch.writeSimulatedSystem(SimulatedSystem()) ||
+        !scratch.writeSimulatedSystem(records))
         return fail(DemoStatus::HardwareImportFailed, "the configuration has no simulation section");
     if (buildFromConfiguration(scratch, fresh) != DemoStatus::Ok)
         return fail(DemoStatus::HardwareImportFailed, m_lastError);
@@ -399,8 +396,7 @@ std::int32_t DemoSystemEditor::saveLocalSystemFile(const std::string& path, bool
     return saveTreeToFile(m_system.localRoot(), path, true, replace);
 }
 
-std::int32_t DemoSystemEditor::saveTreeToFile(const RootNode& root, const std::string& path, bool scratch,
-                                              bool replace)
+std::int32_t DemoSystemEditor::saveTreeToFile(const RootNode& root, const std::string& path, bool scratch, bool replace)
 {
     if (path.empty())
         return fail(DemoStatus::DemoFileNotSaved, "no file name");
@@ -506,8 +502,8 @@ bool DemoSystemEditor::needsSaveOnClose(const DriverLogSettings& windowSettings)
         return true;
     DriverLogSettings stored;
     m_system.configHandler().readLoggerSettings(&stored);
-    return stored.fileName != windowSettings.fileName || stored.level != windowSettings.level
-        || stored.type != windowSettings.type || stored.append != windowSettings.append;
+    return stored.fileName != windowSettings.fileName || stored.level != windowSettings.level ||
+           stored.type != windowSettings.type || stored.append != windowSettings.append;
 }
 
 std::string DemoSystemEditor::configFolder() const
@@ -672,11 +668,12 @@ std::int32_t DemoSystemEditor::buildFromConfiguration(QorinCfgHandler& config, R
         const auto* enclosure = static_cast<const EnclosureNode*>(child.get());
         for (std::size_t i = 0; i < enclosure->slotCount(); ++i) {
             SlotNode* slot = enclosure->slotAt(i);
-            if (!slot || !slot->holdsBoard() || slot->boardIndex < 0
-                || static_cast<std::size_t>(slot->boardIndex) >= boards.size())
+            if (!slot || !slot->holdsBoard() || slot->boardIndex < 0 ||
+                static_cast<std::size_t>(slot->boardIndex) >= boards.size())
                 continue;
             std::string fragment;
-            std::int32_t status = DemoFragmentBuilder::board(boards[static_cast<std::size_t>(slot->boardIndex)], fragment);
+            std::int32_t status =
+                DemoFragmentBuilder::board(boards[static_cast<std::size_t>(slot->boardIndex)], fragment);
             if (status == DemoStatus::Ok)
                 status = describeBoard(*slot, fragment);
             if (status != DemoStatus::Ok)

@@ -70,8 +70,8 @@ std::string DemoTexts::replaceBoardQuestion(const std::string& slot, const std::
 std::string DemoTexts::replaceDemoSystemQuestion(std::size_t enclosures, std::size_t boards, const std::string& source)
 {
     return "The demo system (" + std::to_string(enclosures) + (enclosures == 1 ? " enclosure, " : " enclosures, ") +
-           std::to_string(boards) + (boards == 1 ? " board" : " boards") + ") will be replaced by a copy of " +
-           source + ".\nContinue?";
+           std::to_string(boards) + (boards == 1 ? " board" : " boards") + ") will be replaced by a copy of " + source +
+           ".\nContinue?";
 }
 
 std::string DemoTexts::networkNodeSource(const std::string& name)

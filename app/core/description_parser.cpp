@@ -22,9 +22,10 @@ constexpr unsigned kParseOptions = pugi::parse_default; // whitespace-only text 
 
 // string_view keeps the per-row renaming free of strlen calls; it runs for every element.
 constexpr std::string_view kIdentificationWords[] = {"VendorId", "VendorID", "DeviceId", "DeviceID", "DevNo", "BusNo"};
-constexpr std::string_view kLocationWords[] = {"PCIInfo", "EthInfo",  "SWInfo",  "ChnNoStart", "BoardCNT",
-                                      "ARef",    "ConCal",   "ConTest", "ConSelfCal", "EnclosureInfo"};
-const char* const kBoardSubtrees[] = {"BoardFeatures", "BoardInfo/ChannelModuleList", "SystemInfo", "ChannelProperties"};
+constexpr std::string_view kLocationWords[] = {"PCIInfo", "EthInfo", "SWInfo",  "ChnNoStart", "BoardCNT",
+                                               "ARef",    "ConCal",  "ConTest", "ConSelfCal", "EnclosureInfo"};
+const char* const kBoardSubtrees[] = {"BoardFeatures", "BoardInfo/ChannelModuleList", "SystemInfo",
+                                      "ChannelProperties"};
 
 bool contains(std::string_view text, std::string_view fragment)
 {
@@ -96,7 +97,8 @@ void addChildren(ModelNode& node, const pugi::xml_node& element, int depth)
             continue;
         }
         // Rows below an enclosure are its property rows; deeper rows take their parent's type.
-        const std::uint32_t type = node.nodeType == NodeType::Enclosure ? NodeType::Property : std::uint32_t{node.nodeType};
+        const std::uint32_t type =
+            node.nodeType == NodeType::Enclosure ? NodeType::Property : std::uint32_t{node.nodeType};
         ModelNode* built = node.addChild(std::make_unique<ModelNode>(node.systemKind, type));
         if (build(*built, child, depth + 1) != DescriptionParser::Ok || contains(built->name, "Exclude"))
             node.removeChild(node.childCount() - 1);
@@ -273,8 +275,8 @@ std::uint32_t DescriptionParser::eepromBackupState(const std::string& status, co
         return EepromBackupState::NoBackup;
     if (!contains(headerStatus, "OK"))
         return EepromBackupState::NoBackup;
-    if (contains(autoBackupFile, "ERROR_BASEEEPROM_NO_BACKUP_FILE")
-        || contains(autoBackupFile, "ERROR_CONEEPROM_NO_BACKUP_FILE"))
+    if (contains(autoBackupFile, "ERROR_BASEEEPROM_NO_BACKUP_FILE") ||
+        contains(autoBackupFile, "ERROR_CONEEPROM_NO_BACKUP_FILE"))
         return EepromBackupState::NoBackup;
     return contains(status, "OK") ? EepromBackupState::Healthy : EepromBackupState::Restorable;
 }
@@ -405,8 +407,8 @@ std::int32_t DescriptionParser::parseEnclosureDescription(EnclosureNode* enclosu
     enclosure->propertyCount = enclosure->childCount();
 
     pugi::xml_document document;
-    const pugi::xml_node info = parseXml(description, document) ? enclosureInfo(document.document_element())
-                                                                : pugi::xml_node();
+    const pugi::xml_node info =
+        parseXml(description, document) ? enclosureInfo(document.document_element()) : pugi::xml_node();
     if (info) {
         enclosure->values.push_back(textAt(info, "Name"));
         enclosure->serialNumber = textAt(info, "SerialNumber");

@@ -29,8 +29,9 @@ std::string DriverLibrary::loadFailure()
     std::string places;
     for (const std::string& place : lastDriverLoadPlaces())
         places += (places.empty() ? "" : ", then ") + place;
-    return std::string("the driver library ") + displayName() + " (" + fileName() + ") could not be loaded; looked for in "
-        + (places.empty() ? std::string("no place") : places) + ": " + loadError();
+    return std::string("the driver library ") + displayName() + " (" + fileName() +
+           ") could not be loaded; looked for in " + (places.empty() ? std::string("no place") : places) + ": " +
+           loadError();
 }
 
 const char* DriverLibrary::fileName()

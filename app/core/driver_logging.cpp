@@ -11,8 +11,8 @@
 namespace z2e {
 namespace {
 
-bool choose(const std::string& wanted, const std::vector<std::string>& options, const char* what,
-            std::string& value, std::string& error)
+bool choose(const std::string& wanted, const std::vector<std::string>& options, const char* what, std::string& value,
+            std::string& error)
 {
     if (wanted.empty())
         return true;
@@ -90,8 +90,8 @@ bool applyLogChange(const DriverLogChange& change, DriverLogSettings& settings, 
         changed.fileName = withLogExtension(change.fileName);
     // The name the configuration holds stays usable as it is (also a path its author wrote).
     if (changed.fileName != settings.fileName &&
-        !checkLogFileName(changed.fileName,
-                          configFile.empty() ? std::string() : driverLogFolder(configFile, changed), error))
+        !checkLogFileName(changed.fileName, configFile.empty() ? std::string() : driverLogFolder(configFile, changed),
+                          error))
         return false;
     settings = changed;
     return true;

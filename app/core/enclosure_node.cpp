@@ -4,8 +4,7 @@
 
 namespace z2e {
 
-EnclosureNode::EnclosureNode(std::uint32_t kind)
-    : ModelNode(kind, NodeType::Enclosure)
+EnclosureNode::EnclosureNode(std::uint32_t kind) : ModelNode(kind, NodeType::Enclosure)
 {
     name = "Enclosure";
 }

@@ -30,9 +30,9 @@ public:
     /// Number of slot children (children after the property rows).
     std::size_t slotCount() const;
 
-    std::uint32_t typeCode = 0;      ///< "EncName" read as hexadecimal
-    std::uint32_t encType = 0;       ///< enclosure type number of its data
-    std::uint32_t encVersion = 0;    ///< enclosure version number of its data
+    std::uint32_t typeCode = 0;   ///< "EncName" read as hexadecimal
+    std::uint32_t encType = 0;    ///< enclosure type number of its data
+    std::uint32_t encVersion = 0; ///< enclosure version number of its data
     std::string serialNumber;
     std::string userData;            ///< "UserData"
     std::string description;         ///< the description text the enclosure was built from

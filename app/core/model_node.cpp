@@ -6,12 +6,10 @@
 namespace z2e {
 
 // A system has tens of thousands of nodes: a new member should not slip in unnoticed.
-static_assert(sizeof(void*) != 8 || sizeof(std::string) != 32 || sizeof(ModelNode) == 120,
-              "ModelNode changed size");
+static_assert(sizeof(void*) != 8 || sizeof(std::string) != 32 || sizeof(ModelNode) == 120, "ModelNode changed size");
 
 ModelNode::ModelNode(std::uint32_t systemKind_, std::uint32_t nodeType_)
-    : systemKind(static_cast<std::uint16_t>(systemKind_))
-    , nodeType(static_cast<std::uint16_t>(nodeType_))
+    : systemKind(static_cast<std::uint16_t>(systemKind_)), nodeType(static_cast<std::uint16_t>(nodeType_))
 {
 }
 

@@ -64,9 +64,9 @@ public:
     bool selected = false;           ///< marked by a view for the next tool run
     bool changed = false;            ///< edited in memory and not yet written back
     bool locked = false;             ///< held by another client of a network node: read only
-    std::int32_t index = -1; ///< position below the parent; for a slot its slot index
-    std::int32_t number = 0; ///< shown number; an enclosure's enclosure number
-    std::string name;        ///< caption
+    std::int32_t index = -1;         ///< position below the parent; for a slot its slot index
+    std::int32_t number = 0;         ///< shown number; an enclosure's enclosure number
+    std::string name;                ///< caption
     std::vector<std::string> values; ///< first entry: own name of enclosures, boards, orphans
 
 private:

@@ -44,8 +44,8 @@ bool parseListing(const std::string& text, const char* rootName, ModelPicker::It
         return false;
     for (const pugi::xml_node model : root.children("Model")) {
         if (items.size() >= ModelPicker::kMaxItems) {
-            UNI_LOG(kLogChannel, uni::log::warning) << rootName << ": entries beyond " << ModelPicker::kMaxItems
-                                                    << " ignored";
+            UNI_LOG(kLogChannel, uni::log::warning)
+                << rootName << ": entries beyond " << ModelPicker::kMaxItems << " ignored";
             break;
         }
         const std::string name = xpugi::attributeValue(model, "Name");
@@ -72,27 +72,28 @@ std::uint32_t ModelPicker::listKindFor(std::uint32_t nodeType)
 
 bool ModelPicker::parseBoardListing(const std::string& document, ItemList& items)
 {
-    return parseListing(document, "BoardKey2Name", items,
-                        [](const pugi::xml_node& model, const std::string& name, std::string key, const pugi::xml_node&) {
-                            auto item = std::make_unique<BoardListItem>(name, std::move(key));
-                            item->family = xpugi::attributeValue(model, "Family");
-                            item->displayName = name;
-                            item->filterText = name + " " + item->family;
-                            return item;
-                        });
+    return parseListing(
+        document, "BoardKey2Name", items,
+        [](const pugi::xml_node& model, const std::string& name, std::string key, const pugi::xml_node&) {
+            auto item = std::make_unique<BoardListItem>(name, std::move(key));
+            item->family = xpugi::attributeValue(model, "Family");
+            item->displayName = name;
+            item->filterText = name + " " + item->family;
+            return item;
+        });
 }
 
 bool ModelPicker::parseEnclosureListing(const std::string& document, ItemList& items)
 {
-    return parseListing(document, "EnclosureKey2Name", items,
-                        [](const pugi::xml_node& model, const std::string& name, std::string keyText,
-                           const pugi::xml_node& key) {
-                            auto item = std::make_unique<EnclosureListItem>(name, std::move(keyText));
-                            item->encName = xpugi::attributeValue(key, "EncName");
-                            item->slotCount = xpugi::attributeValue(model, "Slots");
-                            item->displayName = name;
-                            return item;
-                        });
+    return parseListing(
+        document, "EnclosureKey2Name", items,
+        [](const pugi::xml_node& model, const std::string& name, std::string keyText, const pugi::xml_node& key) {
+            auto item = std::make_unique<EnclosureListItem>(name, std::move(keyText));
+            item->encName = xpugi::attributeValue(key, "EncName");
+            item->slotCount = xpugi::attributeValue(model, "Slots");
+            item->displayName = name;
+            return item;
+        });
 }
 
 std::int32_t ModelPicker::load(QorinNodeUtilWrapper& wrapper, std::uint32_t kind, ItemList& items)

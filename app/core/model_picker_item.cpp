@@ -5,9 +5,7 @@
 namespace z2e {
 
 ModelPickerItem::ModelPickerItem(std::uint32_t kind_, std::string name_, std::string description_)
-    : kind(kind_)
-    , name(std::move(name_))
-    , description(std::move(description_))
+    : kind(kind_), name(std::move(name_)), description(std::move(description_))
 {
 }
 

@@ -17,10 +17,7 @@ const char* const kLogChannel = "gui";
 
 } // namespace
 
-NetworkClientHost::NetworkClientHost(NodeEventPump::Sink sink)
-    : m_sink(std::move(sink))
-{
-}
+NetworkClientHost::NetworkClientHost(NodeEventPump::Sink sink) : m_sink(std::move(sink)) {}
 
 NetworkClientHost::~NetworkClientHost()
 {
@@ -38,9 +35,7 @@ qorinet_api::QORINetClientConfig NetworkClientHost::clientConfig(const NetworkCl
     }
     config.localNodeMask = 0;
     switch (settings.networks) {
-    case NetworkClientSettings::Networks::AllInterfaces:
-        config.mode = Config::MODE_ALL_INTERFACES;
-        break;
+    case NetworkClientSettings::Networks::AllInterfaces: config.mode = Config::MODE_ALL_INTERFACES; break;
     case NetworkClientSettings::Networks::Off:
         config.mode = Config::MODE_ADDRESS_LIST;
         config.nodeKindMask = 0;

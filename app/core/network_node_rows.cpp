@@ -117,7 +117,8 @@ void NetworkNodeRows::buildNodeInfo(ModelNode& root, const NetworkNodeRecord& no
     info->addValueRow(NodeType::NodeInfo, "Server",
                       node.serverVersion + (serverOld ? "\t[older software version]" : ""));
     info->addValueRow(NodeType::NodeInfo, "Firmware",
-                      node.firmwareVersion.empty() ? std::string("\t[unknown software version]") : node.firmwareVersion);
+                      node.firmwareVersion.empty() ? std::string("\t[unknown software version]")
+                                                   : node.firmwareVersion);
     info->addValueRow(NodeType::NodeInfo, "QORIN API", node.apiVersion);
     info->addValueRow(NodeType::NodeInfo, "QORIN DRV",
                       node.driverVersion.empty() ? std::string("\t[unknown software version]") : node.driverVersion);

@@ -32,20 +32,20 @@ public:
     static constexpr std::uint32_t kModeAutomatic = 0x1100;
     static constexpr std::uint32_t kModeNotIpv4 = 0x66;
 
-    static const char* const kRenameQuestion;    ///< "Rename Net Node?"
-    static const char* const kNameTooLong;       ///< "Node name too long. \nMax. 18 characters allowed."
-    static const char* const kNameBadCharacter;  ///< printable ASCII only
-    static const char* const kChangeIpQuestion;  ///< "Change Net Node IP?"
-    static const char* const kRebootQuestion;    ///< "Restart Remote System?"
-    static const char* const kRestartQuestion;   ///< "Restart Remote Server?"
-    static const char* const kMaskHint;          ///< the red hint of a bad mask
-    static const char* const kAddressHint;       ///< the red hint of a bad address
-    static const char* const kMaskHintText;      ///< the hints without their markup
+    static const char* const kRenameQuestion;   ///< "Rename Net Node?"
+    static const char* const kNameTooLong;      ///< "Node name too long. \nMax. 18 characters allowed."
+    static const char* const kNameBadCharacter; ///< printable ASCII only
+    static const char* const kChangeIpQuestion; ///< "Change Net Node IP?"
+    static const char* const kRebootQuestion;   ///< "Restart Remote System?"
+    static const char* const kRestartQuestion;  ///< "Restart Remote Server?"
+    static const char* const kMaskHint;         ///< the red hint of a bad mask
+    static const char* const kAddressHint;      ///< the red hint of a bad address
+    static const char* const kMaskHintText;     ///< the hints without their markup
     static const char* const kAddressHintText;
-    static const char* const kRenameFailed;      ///< "Rename Net Node Failed.  ["
-    static const char* const kIpFailed;          ///< "Net Node IP Settings Failed.  ["
-    static const char* const kRebootFailed;      ///< "Remote System Restart Failed.  ["
-    static const char* const kRestartFailed;     ///< "Remote Server Restart Failed.  ["
+    static const char* const kRenameFailed;  ///< "Rename Net Node Failed.  ["
+    static const char* const kIpFailed;      ///< "Net Node IP Settings Failed.  ["
+    static const char* const kRebootFailed;  ///< "Remote System Restart Failed.  ["
+    static const char* const kRestartFailed; ///< "Remote Server Restart Failed.  ["
 
     /// The node's own rule (qorinet_api::NodeName): at most 18 printable ASCII characters.
     static NameCheck checkName(const std::string& name) { return qorinet_api::NodeName::check(name); }

@@ -83,8 +83,7 @@ void NodeEventPump::dispatch(std::uint32_t code, const std::vector<std::uint8_t>
             m_sink.syncChanged(id, node->getSyncState());
         return;
     }
-    default:
-        return;
+    default: return;
     }
 }
 

@@ -35,14 +35,10 @@ std::uint32_t msUntil(Clock::time_point deadline)
 const char* scanStateName(std::uint32_t state)
 {
     switch (state) {
-    case QORINetClientNode::kScanAnnounced:
-        return "announced";
-    case QORINetClientNode::kScanHeld:
-        return "held";
-    case QORINetClientNode::kScanFree:
-        return "free";
-    default:
-        return "unknown";
+    case QORINetClientNode::kScanAnnounced: return "announced";
+    case QORINetClientNode::kScanHeld: return "held";
+    case QORINetClientNode::kScanFree: return "free";
+    default: return "unknown";
     }
 }
 

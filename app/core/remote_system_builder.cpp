@@ -65,9 +65,8 @@ NetworkBoardRecord boardRecord(const QORINetClientNode::BoardInfo& board,
     record.name = bounded(board.name);
     record.serialNumber = bounded(board.serial);
     record.enclosureIndex = static_cast<std::int32_t>(std::min<std::uint32_t>(board.enclosureIndex, INT32_MAX));
-    record.slotNumber = slotNumberOf(board.enclosureIndex < enclosures.size() ? &enclosures[board.enclosureIndex]
-                                                                             : nullptr,
-                                     board.slotIndex);
+    record.slotNumber = slotNumberOf(
+        board.enclosureIndex < enclosures.size() ? &enclosures[board.enclosureIndex] : nullptr, board.slotIndex);
     return record;
 }
 
@@ -148,8 +147,8 @@ NetworkNodeRecord RemoteSystemBuilder::recordOf(const QORINetClientNode& node)
     record.connectionState = connectionStateOf(node);
     record.connected = node.isConnected();
     // Held by someone else: the node names a holder while this program holds no connection.
-    record.occupied = !record.connected && (node.scanState() == QORINetClientNode::kScanHeld ||
-                                            texts.enclosureAccess == "Occupied");
+    record.occupied =
+        !record.connected && (node.scanState() == QORINetClientNode::kScanHeld || texts.enclosureAccess == "Occupied");
     record.simulated = node.isSimulation();
     return record;
 }
@@ -183,7 +182,8 @@ void RemoteSystemBuilder::keepReadings(const NetworkNodeRecord& before, NetworkN
     // A node that could not be read stays explained until it is read again.
     if (before.failure != 0 && now.apiVersion.empty())
         markUnreadable(now, before.failure);
-    for (std::size_t enclosure = 0; enclosure < std::min(now.enclosures.size(), before.enclosures.size()); ++enclosure) {
+    for (std::size_t enclosure = 0; enclosure < std::min(now.enclosures.size(), before.enclosures.size());
+         ++enclosure) {
         std::vector<NetworkSlotRecord>& slots = now.enclosures[enclosure].slotRecords;
         const std::vector<NetworkSlotRecord>& known = before.enclosures[enclosure].slotRecords;
         for (std::size_t slot = 0; slot < std::min(slots.size(), known.size()); ++slot) {

@@ -4,8 +4,7 @@
 
 namespace z2e {
 
-RootNode::RootNode(std::uint32_t kind)
-    : ModelNode(kind, NodeType::Root)
+RootNode::RootNode(std::uint32_t kind) : ModelNode(kind, NodeType::Root)
 {
     name = captionFor(kind);
     resetOverview();
@@ -59,10 +58,28 @@ std::string RootNode::captionFor(std::uint32_t kind)
 const RootNode::OverviewRow& RootNode::overviewTitles()
 {
     static const OverviewRow titles{
-        "Board Name", "List Revision", "", "Base Name", "Base Version", "Base SVN Rev", "Base Serial",
-        "Base Cal Date", "Base Cal Temp", "Base Test Result", "Base Test Date", "Base Test Temp", "",
-        "Con Name", "Con Version", "Con SVN Rev", "Con Serial", "Con CalDate", "Con Cal Temp",
-        "Con Test Result", "Con Test Date", "Con Test Temp",
+        "Board Name",
+        "List Revision",
+        "",
+        "Base Name",
+        "Base Version",
+        "Base SVN Rev",
+        "Base Serial",
+        "Base Cal Date",
+        "Base Cal Temp",
+        "Base Test Result",
+        "Base Test Date",
+        "Base Test Temp",
+        "",
+        "Con Name",
+        "Con Version",
+        "Con SVN Rev",
+        "Con Serial",
+        "Con CalDate",
+        "Con Cal Temp",
+        "Con Test Result",
+        "Con Test Date",
+        "Con Test Temp",
     };
     return titles;
 }

@@ -111,20 +111,14 @@ std::string RowComposer::rowText(const ModelNode& node)
 void RowComposer::appendRowText(const ModelNode& node, std::string& text)
 {
     switch (node.nodeType) {
-    case NodeType::Root:
-        text += node.name;
-        return;
-    case NodeType::Enclosure:
-        appendNumbered(node, node.number, node.firstValue(), text);
-        return;
+    case NodeType::Root: text += node.name; return;
+    case NodeType::Enclosure: appendNumbered(node, node.number, node.firstValue(), text); return;
     case NodeType::BoardSlot:
         if (beyondUserSlots(node))
             text += "!! ";
         appendNumbered(node, slotNumber(node), node.firstValue(), text);
         return;
-    case NodeType::EmptySlot:
-        appendNumbered(node, slotNumber(node), "Empty", text);
-        return;
+    case NodeType::EmptySlot: appendNumbered(node, slotNumber(node), "Empty", text); return;
     case NodeType::OrphanBoard:
         text += "Orphan:   ";
         text += node.firstValue();
@@ -139,8 +133,7 @@ void RowComposer::appendRowText(const ModelNode& node, std::string& text)
         appendBracket(node, text);
         appendValues(node, text);
         return;
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -151,25 +144,17 @@ int RowComposer::iconIndex(const ModelNode& node, const std::string& text)
         if (node.systemKind == SystemKind::Local || node.systemKind == SystemKind::Remote)
             return TreeIcon::System;
         return node.systemKind == SystemKind::Demo ? TreeIcon::DemoSystem : TreeIcon::None;
-    case NodeType::Enclosure:
-        return enclosureIcon(node.firstValue());
+    case NodeType::Enclosure: return enclosureIcon(node.firstValue());
     case NodeType::BoardSlot:
-    case NodeType::OrphanBoard:
-        return TreeIcon::SlotFull;
-    case NodeType::EmptySlot:
-        return TreeIcon::SlotEmpty;
-    case NodeType::Property:
-        return TreeIcon::Property;
-    case NodeType::Temperature:
-        return TreeIcon::Temperature;
-    case NodeType::SlotState:
-        return contains(text, "Empty") ? TreeIcon::SlotEmpty : TreeIcon::SlotFull;
+    case NodeType::OrphanBoard: return TreeIcon::SlotFull;
+    case NodeType::EmptySlot: return TreeIcon::SlotEmpty;
+    case NodeType::Property: return TreeIcon::Property;
+    case NodeType::Temperature: return TreeIcon::Temperature;
+    case NodeType::SlotState: return contains(text, "Empty") ? TreeIcon::SlotEmpty : TreeIcon::SlotFull;
     case NodeType::NodeInfo:
     case NodeType::NodeName:
-    case NodeType::CommunicationProblem:
-        return TreeIcon::Dot;
-    default:
-        return TreeIcon::None;
+    case NodeType::CommunicationProblem: return TreeIcon::Dot;
+    default: return TreeIcon::None;
     }
 }
 

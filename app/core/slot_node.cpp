@@ -2,8 +2,7 @@
 
 namespace z2e {
 
-SlotNode::SlotNode(std::uint32_t kind)
-    : ModelNode(kind, NodeType::EmptySlot)
+SlotNode::SlotNode(std::uint32_t kind) : ModelNode(kind, NodeType::EmptySlot)
 {
     name = "Slot";
     number = -1;

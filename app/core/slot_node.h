@@ -13,9 +13,9 @@ namespace z2e {
 /// EEPROM backup state of one board part.
 struct EepromBackupState {
     enum : std::uint32_t {
-        Healthy = 0,      ///< EEPROM fine
-        NoBackup = 1,     ///< facts missing, header broken or no automatic backup file
-        Restorable = 2,   ///< EEPROM faulty, automatic backup present
+        Healthy = 0,    ///< EEPROM fine
+        NoBackup = 1,   ///< facts missing, header broken or no automatic backup file
+        Restorable = 2, ///< EEPROM faulty, automatic backup present
     };
 };
 
@@ -37,16 +37,16 @@ public:
 
     bool holdsBoard() const { return nodeType == NodeType::BoardSlot; }
 
-    std::string boardId = "0000";   ///< board index as four decimal digits
+    std::string boardId = "0000"; ///< board index as four decimal digits
     std::string serialNumber;
-    std::string firmwareWarning;    ///< suffix appended to the caption (starts with two blanks)
-    std::string boardKey;           ///< the board's model key document
-    std::string conSerialNumber;    ///< connector panel serial number
-    std::string baseModel;          ///< base board model
-    std::string baseVersion;        ///< base board version
-    std::string conModel;           ///< connector panel model
-    std::string conVersion;         ///< connector panel version
-    std::string baseTemperature;    ///< as the driver reports it ("N.A." possible)
+    std::string firmwareWarning; ///< suffix appended to the caption (starts with two blanks)
+    std::string boardKey;        ///< the board's model key document
+    std::string conSerialNumber; ///< connector panel serial number
+    std::string baseModel;       ///< base board model
+    std::string baseVersion;     ///< base board version
+    std::string conModel;        ///< connector panel model
+    std::string conVersion;      ///< connector panel version
+    std::string baseTemperature; ///< as the driver reports it ("N.A." possible)
     std::string conTemperature;
 
     std::uint32_t baseEepromState = EepromBackupState::Healthy;

@@ -25,13 +25,10 @@ const char* const kXmlTarget = "driver/api/config/xml";
 } // namespace
 
 SystemModel::SystemModel(bool extendedFeatures, NodePtr node)
-    : m_extendedFeatures(extendedFeatures)
-    , m_node(node ? std::move(node) : std::make_shared<qorinet_api::QORINetLocalClientNode>(0))
-    , m_wrapper(std::make_shared<QorinNodeUtilWrapper>(m_node))
-    , m_config(std::make_shared<QorinCfgHandler>())
-    , m_local(SystemKind::Local)
-    , m_demo(SystemKind::Demo)
-    , m_remote(SystemKind::Remote)
+    : m_extendedFeatures(extendedFeatures),
+      m_node(node ? std::move(node) : std::make_shared<qorinet_api::QORINetLocalClientNode>(0)),
+      m_wrapper(std::make_shared<QorinNodeUtilWrapper>(m_node)), m_config(std::make_shared<QorinCfgHandler>()),
+      m_local(SystemKind::Local), m_demo(SystemKind::Demo), m_remote(SystemKind::Remote)
 {
 }
 
@@ -172,10 +169,9 @@ bool SystemModel::parseSoftwareVersions(const std::string& document, std::vector
     if (!DescriptionParser::parseXml(document, parsed))
         return false;
     for (const pugi::xml_node component : parsed.document_element().children("Component")) {
-        records.push_back({xpugi::elementText(component.child("Description")),
-                           xpugi::elementText(component.child("FileName")),
-                           xpugi::elementText(component.child("Version")),
-                           xpugi::elementText(component.child("Comment"))});
+        records.push_back(
+            {xpugi::elementText(component.child("Description")), xpugi::elementText(component.child("FileName")),
+             xpugi::elementText(component.child("Version")), xpugi::elementText(component.child("Comment"))});
     }
     return true;
 }

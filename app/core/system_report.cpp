@@ -57,8 +57,7 @@ std::string SystemReport::toCsv(const RootNode& root, bool extended)
     return csv;
 }
 
-bool SystemReport::save(const std::string& path, const RootNode& root, bool extended, std::string& error,
-                        bool replace)
+bool SystemReport::save(const std::string& path, const RootNode& root, bool extended, std::string& error, bool replace)
 {
     if (path.empty()) {
         error = "no file name";

@@ -34,10 +34,7 @@ std::string installedFirmware(const std::string& fwCheckDocument)
 
 } // namespace
 
-SystemScanner::SystemScanner(QorinNodeUtilWrapper& wrapper)
-    : m_wrapper(wrapper)
-{
-}
+SystemScanner::SystemScanner(QorinNodeUtilWrapper& wrapper) : m_wrapper(wrapper) {}
 
 std::int32_t SystemScanner::scan(RootNode& root)
 {
@@ -64,8 +61,7 @@ void SystemScanner::scanEnclosure(RootNode& root, std::uint32_t enclosure)
     m_wrapper.getEnclosureKey(enclosure, key);
     auto node = std::make_unique<EnclosureNode>(root.systemKind);
     EnclosureNode* placed = static_cast<EnclosureNode*>(root.addChild(std::move(node)));
-    DescriptionParser::parseEnclosureDescription(placed, static_cast<std::int32_t>(enclosure), description, key,
-                                                 false);
+    DescriptionParser::parseEnclosureDescription(placed, static_cast<std::int32_t>(enclosure), description, key, false);
     placed->key = key;
 }
 
@@ -121,8 +117,8 @@ void SystemScanner::scanBoard(RootNode& root, std::uint32_t board)
     const std::int32_t read = m_wrapper.getBoardProperties(board, description);
     const std::int32_t parsed = DescriptionParser::parseBoardDescription(slot, description, caption);
     if (read > 0 || parsed != DescriptionParser::Ok)
-        UNI_LOG(kLogChannel, uni::log::warning) << "board " << board << ": description not usable (" << read << ", "
-                                                << parsed << ")";
+        UNI_LOG(kLogChannel, uni::log::warning)
+            << "board " << board << ": description not usable (" << read << ", " << parsed << ")";
     if (parsed == DescriptionParser::Ok) {
         root.addBoardRow(DescriptionParser::overviewRow(*slot), *slot);
         const std::string& model = slot->described.displayName;

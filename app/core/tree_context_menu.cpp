@@ -11,7 +11,8 @@ namespace {
 
 bool inList(const std::vector<MenuItem>& items, MenuEntry entry, const MenuItem** found)
 {
-    const auto it = std::find_if(items.begin(), items.end(), [entry](const MenuItem& item) { return item.entry == entry; });
+    const auto it =
+        std::find_if(items.begin(), items.end(), [entry](const MenuItem& item) { return item.entry == entry; });
     if (it == items.end())
         return false;
     *found = &*it;
@@ -85,10 +86,14 @@ ContextMenuPlan TreeContextMenu::plan(const ModelNode* node, const RowContext& c
     switch (node->nodeType) {
     case NodeType::Root:
         if (node->systemKind == SystemKind::Local && node->childCount() > 0)
-            plan.items = {{MenuEntry::UseSelectedAsDemo}, {MenuEntry::SaveSelectedToDemo},
-                          {MenuEntry::ShowSystemReport}, {MenuEntry::SaveSystemReport}};
+            plan.items = {{MenuEntry::UseSelectedAsDemo},
+                          {MenuEntry::SaveSelectedToDemo},
+                          {MenuEntry::ShowSystemReport},
+                          {MenuEntry::SaveSystemReport}};
         else if (node->systemKind == SystemKind::Demo)
-            plan.items = {{MenuEntry::LoadDemo}, {MenuEntry::SaveDemo}, {MenuEntry::ShowSystemReport},
+            plan.items = {{MenuEntry::LoadDemo},
+                          {MenuEntry::SaveDemo},
+                          {MenuEntry::ShowSystemReport},
                           {MenuEntry::SaveSystemReport}};
         break;
     case NodeType::Enclosure:
@@ -105,18 +110,17 @@ ContextMenuPlan TreeContextMenu::plan(const ModelNode* node, const RowContext& c
             plan.items = {{MenuEntry::UpdateTemperatures}};
         break;
     case NodeType::NodeInfo:
-        plan.items = {{MenuEntry::ChangeNodeIp}, {MenuEntry::RestartNode}, {MenuEntry::RebootNode},
+        plan.items = {{MenuEntry::ChangeNodeIp},
+                      {MenuEntry::RestartNode},
+                      {MenuEntry::RebootNode},
                       {MenuEntry::UpdateNode, false}};
         break;
-    case NodeType::NodeName:
-        plan.items = {{MenuEntry::RenameNode}};
-        break;
+    case NodeType::NodeName: plan.items = {{MenuEntry::RenameNode}}; break;
     case NodeType::Property:
         if (node->name == "ChannelModule")
             toolEntries(*node, context, kChannelModuleRow, plan);
         break;
-    default:
-        break;
+    default: break;
     }
     return plan;
 }
@@ -145,8 +149,10 @@ void TreeContextMenu::eepromManagement(const ModelNode& node, const RowContext& 
     const bool baseRestorable = slot && slot->baseEepromState == EepromBackupState::Restorable;
     const bool conRestorable = slot && slot->conEepromState == EepromBackupState::Restorable;
     plan.restoreMenu = true;
-    plan.restore = {{MenuEntry::AutoRestoreBase, baseRestorable}, {MenuEntry::AutoRestoreCon, conRestorable},
-                    {MenuEntry::FileRestoreBase}, {MenuEntry::FileRestorePanel}};
+    plan.restore = {{MenuEntry::AutoRestoreBase, baseRestorable},
+                    {MenuEntry::AutoRestoreCon, conRestorable},
+                    {MenuEntry::FileRestoreBase},
+                    {MenuEntry::FileRestorePanel}};
 }
 
 } // namespace z2e

@@ -48,7 +48,8 @@ bool readUntilClosed(int fd, pid_t child, std::string& output)
     const auto deadline = std::chrono::steady_clock::now() + kToolTimeLimit;
     char buffer[4096];
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             ::kill(child, SIGKILL);
             return false;
@@ -143,7 +144,7 @@ void BacktraceSymbolizer::resolveModule(const std::string& module, std::vector<L
 }
 
 std::vector<std::string> BacktraceSymbolizer::describe(const std::vector<std::uintptr_t>& frames,
-                                                      const ProcessMaps& maps, std::uintptr_t exactAddress) const
+                                                       const ProcessMaps& maps, std::uintptr_t exactAddress) const
 {
     std::vector<Lookup> lookups(frames.size());
     std::map<std::string, std::vector<Lookup*>> byModule;
@@ -162,7 +163,8 @@ std::vector<std::string> BacktraceSymbolizer::describe(const std::vector<std::ui
         Lookup& lookup = lookups[i];
         if (lookup.function.empty() && lookup.address != 0)
             lookup.function =
-                boost::stacktrace::frame(reinterpret_cast<void*>(lookup.exact ? lookup.address : lookup.address - 1)).name();
+                boost::stacktrace::frame(reinterpret_cast<void*>(lookup.exact ? lookup.address : lookup.address - 1))
+                    .name();
         std::string line = "#" + std::to_string(i) + " " + hexText(lookup.address);
         if (!lookup.function.empty())
             line += " in " + lookup.function;

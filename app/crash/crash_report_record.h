@@ -27,7 +27,7 @@ struct CrashReportRecord {
     std::vector<std::uintptr_t> frames; ///< return addresses, innermost first
     std::string memoryMaps;             ///< the process's /proc maps text at the crash
     std::vector<AttachedFile> files;
-    std::string screenshotPath;         ///< empty: no screenshot
+    std::string screenshotPath; ///< empty: no screenshot
 };
 
 } // namespace crash_monitor

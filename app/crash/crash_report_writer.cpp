@@ -118,7 +118,8 @@ zip_t* createArchive(const std::string& folder, const std::string& stem, std::st
 
 CrashReportWriter::CrashReportWriter(std::string reportFolder) : m_reportFolder(std::move(reportFolder)) {}
 
-std::string CrashReportWriter::backtraceText(const CrashReportRecord& record, const std::vector<std::string>& frameLines)
+std::string CrashReportWriter::backtraceText(const CrashReportRecord& record,
+                                             const std::vector<std::string>& frameLines)
 {
     std::ostringstream text;
     char address[32];
@@ -138,14 +139,19 @@ std::string CrashReportWriter::backtraceText(const CrashReportRecord& record, co
 std::string CrashReportWriter::write(const CrashReportRecord& record, const BacktraceSymbolizer& symbolizer) const
 {
     std::string path;
-    const std::string stem = "crash_" + utcText(record.unixTime, "%Y%m%d_%H%M%S") + "_" + std::to_string(record.processId);
+    const std::string stem =
+        "crash_" + utcText(record.unixTime, "%Y%m%d_%H%M%S") + "_" + std::to_string(record.processId);
     zip_t* archive = createArchive(m_reportFolder, stem, path);
     if (!archive)
         return {};
 
     ArchiveBuilder builder(archive);
     const ProcessMaps maps = ProcessMaps::parse(record.memoryMaps);
-    bool complete = builder.add("backtrace.txt", backtraceText(record, symbolizer.describe(record.frames, maps, static_cast<std::uintptr_t>(record.instructionAddress))), true);
+    bool complete =
+        builder.add("backtrace.txt",
+                    backtraceText(record, symbolizer.describe(record.frames, maps,
+                                                              static_cast<std::uintptr_t>(record.instructionAddress))),
+                    true);
     complete = complete && builder.add("maps.txt", record.memoryMaps, true);
 
     std::ostringstream manifest;

@@ -66,19 +66,14 @@ public:
             m_record.files.push_back({payload.substr(0, split), payload.substr(split + 1)});
             return true;
         }
-        case CrashMessage::Screenshot:
-            m_record.screenshotPath = payload;
-            return true;
-        case CrashMessage::CrashBegin:
-            return begin(payload);
-        case CrashMessage::Frames:
-            return addFrames(payload);
+        case CrashMessage::Screenshot: m_record.screenshotPath = payload; return true;
+        case CrashMessage::CrashBegin: return begin(payload);
+        case CrashMessage::Frames: return addFrames(payload);
         case CrashMessage::MapsChunk:
             if (m_record.memoryMaps.size() + payload.size() <= kMaxMapsText)
                 m_record.memoryMaps += payload;
             return true;
-        case CrashMessage::CrashEnd:
-            return m_crashed;
+        case CrashMessage::CrashEnd: return m_crashed;
         }
         return false;
     }
@@ -216,7 +211,8 @@ bool CrashWatchdog::attach(const AttachedFile& file)
     payload.push_back('\0');
     payload += file.description;
     FatalSignalHandler::ChannelUse use;
-    return sendCrashMessage(m_socket, CrashMessage::AddFile, payload.data(), static_cast<std::uint32_t>(payload.size()));
+    return sendCrashMessage(m_socket, CrashMessage::AddFile, payload.data(),
+                            static_cast<std::uint32_t>(payload.size()));
 }
 
 bool CrashWatchdog::setScreenshot(const std::string& path)
@@ -239,7 +235,8 @@ int CrashWatchdog::serve(int socket, const std::string& reportFolder, const std:
         payload.resize(header.length <= kMaxCrashMessagePayload ? header.length : 0);
         const CrashMessage type = static_cast<CrashMessage>(header.type);
         corrupt = header.length > kMaxCrashMessagePayload ||
-                  (header.length > 0 && !readAll(socket, payload.data(), header.length)) || !collector.take(type, payload);
+                  (header.length > 0 && !readAll(socket, payload.data(), header.length)) ||
+                  !collector.take(type, payload);
         if (corrupt)
             break;
         if (type == CrashMessage::CrashEnd)

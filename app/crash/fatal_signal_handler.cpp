@@ -58,7 +58,8 @@ void sendMaps(int socket)
         const ssize_t got = ::read(maps, g_mapsChunk, sizeof g_mapsChunk);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0 || !sendCrashMessage(socket, CrashMessage::MapsChunk, g_mapsChunk, static_cast<std::uint32_t>(got)))
+        if (got <= 0 ||
+            !sendCrashMessage(socket, CrashMessage::MapsChunk, g_mapsChunk, static_cast<std::uint32_t>(got)))
             break;
         total += static_cast<std::uint32_t>(got);
     }

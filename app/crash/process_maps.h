@@ -19,9 +19,9 @@ struct MemoryMapping {
 
 /// A code address expressed against its file.
 struct ModuleAddress {
-    std::string module;           ///< file path
-    std::uintptr_t loadBase = 0;  ///< address of the file's first byte in memory
-    std::uintptr_t offset = 0;    ///< address − load base
+    std::string module;          ///< file path
+    std::uintptr_t loadBase = 0; ///< address of the file's first byte in memory
+    std::uintptr_t offset = 0;   ///< address − load base
 };
 
 class ProcessMaps {

@@ -60,18 +60,12 @@ constexpr int kFirstScreenshotDelayMs = 1000;
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent)
-    : MainWindow(MainWindowOptions(), parent)
-{
-}
+MainWindow::MainWindow(QWidget* parent) : MainWindow(MainWindowOptions(), parent) {}
 
 MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
-    : QMainWindow(parent)
-    , m_ui(std::make_unique<Ui::MainWindow>())
-    , m_options(std::move(options))
-    , m_settings(WindowSettings::kOrganisation, WindowSettings::kApplication)
-    , m_chooser(chooseFileWithDialog)
-    , m_toolTargets(MaintenanceJournal::defaultFolder(), WindowSettings::maintenanceSnapshots(m_settings))
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindow>()), m_options(std::move(options)),
+      m_settings(WindowSettings::kOrganisation, WindowSettings::kApplication), m_chooser(chooseFileWithDialog),
+      m_toolTargets(MaintenanceJournal::defaultFolder(), WindowSettings::maintenanceSnapshots(m_settings))
 {
     m_selected = std::make_unique<SelectedNetworkNode>();
     initGuiResources();
@@ -97,11 +91,19 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 
     const Ui::MainWindow& ui = *m_ui;
     const NetworkNodeController::Views nodeViews{
-        this, ui.listSystems, ui.treeHardware, m_systemList.get(), m_status.get(), m_treePanel, m_localModel,
-        m_remoteModel, ui.actionNetSettings, ui.actionNodeOptions,
+        this,
+        ui.listSystems,
+        ui.treeHardware,
+        m_systemList.get(),
+        m_status.get(),
+        m_treePanel,
+        m_localModel,
+        m_remoteModel,
+        ui.actionNetSettings,
+        ui.actionNodeOptions,
         {ui.actionChangeNodeIp, ui.actionRestartNode, ui.actionRebootNode, ui.actionRenameNode, ui.actionUpdateNode}};
-    m_nodes = std::make_unique<NetworkNodeController>(nodeViews, m_settings, m_options.network, *m_selected,
-                                                      m_nodeRecords);
+    m_nodes =
+        std::make_unique<NetworkNodeController>(nodeViews, m_settings, m_options.network, *m_selected, m_nodeRecords);
     const bool placed = m_settings.contains("MainWindow/geometry");
     WindowSettings::restoreLayout(m_settings, *this);
     if (!placed && QApplication::primaryScreen())
@@ -219,8 +221,8 @@ bool MainWindow::init()
     if (m_startupStatus == AppStatus::HardwareInUse) {
         // Found now: the holder may let go while the operator reads.
         const std::string holder = HardwareHolderLookup::describe(HardwareHolderLookup::find());
-        CMiscUtils::notify("Warning", QString::fromStdString(statusMessage(AppStatus::HardwareInUse) + "\r\n\r\n" + holder),
-                           this);
+        CMiscUtils::notify("Warning",
+                           QString::fromStdString(statusMessage(AppStatus::HardwareInUse) + "\r\n\r\n" + holder), this);
     } else if (m_startupStatus == AppStatus::DriverNotFound) {
         CMiscUtils::notifyStatus("Error", AppStatus::DriverNotFound, this);
         return false;
@@ -444,8 +446,7 @@ bool MainWindow::toolTarget(const ModelNode& row, ToolTarget& target) const
     if (row.systemKind != SystemKind::Remote || !m_selected->active())
         return false;
     const auto record = m_nodeRecords.find(m_selected->id());
-    return record != m_nodeRecords.end() &&
-           m_toolTargets.remote(row, m_selected->commands(), *record->second, target);
+    return record != m_nodeRecords.end() && m_toolTargets.remote(row, m_selected->commands(), *record->second, target);
 }
 
 QDialog* MainWindow::openToolForPicture(const QString& name)

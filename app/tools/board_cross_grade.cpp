@@ -7,7 +7,6 @@
 
 #include <pugixml.hpp>
 
-
 namespace z2e {
 
 BoardCrossGrade::BoardCrossGrade(QorinNodeUtilWrapper& wrapper, MaintenanceJournal* journal)
@@ -107,7 +106,7 @@ std::int32_t BoardCrossGrade::run(std::uint32_t board, const std::string& target
     if (result == AppStatus::CrossGradeDone) {
         const std::string now = baseIdOf(m_readBack.properties);
         m_readBack.verification = m_readBack.propertiesResult >= 1 ? m_readBack.failure()
-                                  : now == target ? "verified"
+                                  : now == target                  ? "verified"
                                                   : "base identifier: wrote " + target + ", read " + now;
     }
     if (progress)

@@ -8,7 +8,6 @@
 
 #include <pugixml.hpp>
 
-
 namespace z2e {
 
 namespace {

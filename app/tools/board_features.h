@@ -32,7 +32,7 @@ struct FeatureRow {
 };
 
 struct FeatureTable {
-    std::string boardId;         ///< "BoardID" of the document
+    std::string boardId; ///< "BoardID" of the document
     std::uint32_t featureSet = 0;
     std::vector<FeatureRow> rows; ///< document order; hidden items and values left out
 };

@@ -14,8 +14,8 @@ public:
 
     std::uint32_t index = 0;
     std::uint32_t slot = kUnknownSlot;
-    std::string name;     ///< the caption ("BoardName")
-    std::string model;    ///< model name with feature suffixes ("DisplayName")
+    std::string name;  ///< the caption ("BoardName")
+    std::string model; ///< model name with feature suffixes ("DisplayName")
     std::string serial;
     std::string firmware; ///< installed firmware version text
 

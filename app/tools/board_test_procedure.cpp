@@ -33,8 +33,7 @@ constexpr TestNames kNames[] = {
     {"Three_Wire", "Hardware Three Wire", "threewire", ""},
     {"Reset_Def", "Hardware Reset Defaults", "reset-defaults", ""},
 };
-static_assert(sizeof kNames / sizeof kNames[0] == static_cast<int>(BoardTest::ResetDefaults) + 1,
-              "one entry per test");
+static_assert(sizeof kNames / sizeof kNames[0] == static_cast<int>(BoardTest::ResetDefaults) + 1, "one entry per test");
 
 const TestNames& namesOf(BoardTest test)
 {
@@ -55,16 +54,11 @@ bool isSelfTest(BoardTest test)
 double expectedSeconds(BoardTest test)
 {
     switch (test) {
-    case BoardTest::AutoZero:
-        return 0.5;
-    case BoardTest::GainCal:
-        return 0.8;
-    case BoardTest::ThreeWire:
-        return 0.6;
-    case BoardTest::ResetDefaults:
-        return 0.3;
-    default:
-        return 1.0;
+    case BoardTest::AutoZero: return 0.5;
+    case BoardTest::GainCal: return 0.8;
+    case BoardTest::ThreeWire: return 0.6;
+    case BoardTest::ResetDefaults: return 0.3;
+    default: return 1.0;
     }
 }
 
@@ -231,18 +225,10 @@ std::int32_t BoardTestProcedure::startBoards(BoardTest test, BoardTestOutcome& o
             }
         } else {
             switch (test) {
-            case BoardTest::AutoZero:
-                row.result = m_wrapper.startAutoZero(b);
-                break;
-            case BoardTest::GainCal:
-                row.result = m_wrapper.startGainCalibration(b);
-                break;
-            case BoardTest::ThreeWire:
-                row.result = m_wrapper.startThreeWireOffset(b);
-                break;
-            default:
-                row.result = m_wrapper.startSelfTest(b, kindText(test));
-                break;
+            case BoardTest::AutoZero: row.result = m_wrapper.startAutoZero(b); break;
+            case BoardTest::GainCal: row.result = m_wrapper.startGainCalibration(b); break;
+            case BoardTest::ThreeWire: row.result = m_wrapper.startThreeWireOffset(b); break;
+            default: row.result = m_wrapper.startSelfTest(b, kindText(test)); break;
             }
         }
         ++started;
@@ -278,8 +264,7 @@ void BoardTestProcedure::readResult(BoardTest test, BoardTestRow& row)
         // Nothing that large is a result document; keeping it would fill the journal.
         row.result = AppStatus::DocumentTooLarge;
         row.status = " UNKNOWN";
-        row.details = {"result document refused: " + std::to_string(row.document.size()) +
-                       " bytes, more than 16 MiB"};
+        row.details = {"result document refused: " + std::to_string(row.document.size()) + " bytes, more than 16 MiB"};
         row.document.clear();
         return;
     }

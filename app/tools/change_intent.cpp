@@ -152,8 +152,8 @@ bool ChangeIntent::record(MaintenanceJournal& journal, const std::vector<Journal
         lines += interruptedLine(journal, entry) + "\n";
     static std::atomic<unsigned> sequence{0};
     const long pid = static_cast<long>(::getpid());
-    const std::string path = folder + "/" + std::to_string(pid) + "-" + startTimeOf(pid) + "-" +
-                             std::to_string(sequence++) + kSuffix;
+    const std::string path =
+        folder + "/" + std::to_string(pid) + "-" + startTimeOf(pid) + "-" + std::to_string(sequence++) + kSuffix;
     // Written whole under a temporary name, never through a link planted in the folder nor
     // over another file: an intent that can be seen is complete.
     const std::string temporary = path + kTemporary;
@@ -168,8 +168,8 @@ bool ChangeIntent::record(MaintenanceJournal& journal, const std::vector<Journal
     // Armed before the intent can be seen: a signal from then on journals it at once.
     g_pending.armed = false;
     g_pending.length = lines.size();
-    if (written && copyInto(g_pending.history, journal.folder() + "/history.jsonl") &&
-        copyInto(g_pending.path, path) && copyInto(g_pending.temporary, temporary) && copyInto(g_pending.lines, lines))
+    if (written && copyInto(g_pending.history, journal.folder() + "/history.jsonl") && copyInto(g_pending.path, path) &&
+        copyInto(g_pending.temporary, temporary) && copyInto(g_pending.lines, lines))
         g_pending.armed = true;
     written = written && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!written || !syncFolder(folder)) {
@@ -234,7 +234,8 @@ std::size_t ChangeIntent::recover(MaintenanceJournal& journal)
         if (alive(pid, started))
             continue;
         const std::string path = folder + "/" + name;
-        if (name.size() > temporary.size() && name.compare(name.size() - temporary.size(), std::string::npos, temporary) == 0) {
+        if (name.size() > temporary.size() &&
+            name.compare(name.size() - temporary.size(), std::string::npos, temporary) == 0) {
             ::unlink(path.c_str()); // killed before its change was sent: nothing to journal
             continue;
         }

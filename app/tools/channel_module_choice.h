@@ -28,8 +28,8 @@ public:
     /// a channel, the demo system and the system model are marked changed so that saving
     /// writes it. NotEditable for a slot outside the demo system or without modules,
     /// NoSuchElement for a module the board does not accept; nothing changed then.
-    static std::int32_t apply(SystemModel& system, DemoSystemEditor& editor, SlotNode& slot,
-                              const std::string& module, std::string& message);
+    static std::int32_t apply(SystemModel& system, DemoSystemEditor& editor, SlotNode& slot, const std::string& module,
+                              std::string& message);
 };
 
 } // namespace z2e

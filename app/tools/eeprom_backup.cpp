@@ -38,8 +38,8 @@ std::string EepromBackup::fileName(std::uint32_t board, EepromWhich which, const
     pugi::xml_document xml;
     xml.load_buffer(document.data(), document.size());
     const pugi::xml_node root = xml.document_element();
-    return std::string(which == EepromWhich::Base ? "Baseeeprom_Brd" : "Coneeprom_Brd") + std::to_string(board) +
-           "_" + fileNamePart(root.attribute("Name").value(), "NoName") + "_" +
+    return std::string(which == EepromWhich::Base ? "Baseeeprom_Brd" : "Coneeprom_Brd") + std::to_string(board) + "_" +
+           fileNamePart(root.attribute("Name").value(), "NoName") + "_" +
            fileNamePart(root.child("BoardInfo").child_value("SerialNumber"), "NoSerial") + ".xml";
 }
 
@@ -77,12 +77,12 @@ std::int32_t EepromBackup::run(std::uint32_t board, EepromWhich which, const std
     return status;
 }
 
-std::int32_t EepromBackup::backup(std::uint32_t board, EepromWhich which, const std::string& folder,
-                                  std::string& path, bool replace)
+std::int32_t EepromBackup::backup(std::uint32_t board, EepromWhich which, const std::string& folder, std::string& path,
+                                  bool replace)
 {
     std::string document;
-    const std::int32_t read = which == EepromWhich::Base ? m_wrapper.getBaseEeprom(board, document)
-                                                         : m_wrapper.getConEeprom(board, document);
+    const std::int32_t read =
+        which == EepromWhich::Base ? m_wrapper.getBaseEeprom(board, document) : m_wrapper.getConEeprom(board, document);
     if (read >= 1) {
         m_message = "cannot read the EEPROM: " + nodeResultText(read, &m_wrapper);
         return read;

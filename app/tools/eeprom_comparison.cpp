@@ -15,7 +15,10 @@ std::string joined(const std::string& path, const std::string& name)
     return path.empty() ? name : path + "/" + name;
 }
 
-std::string shown(const char* text) { return *text ? std::string(text) : std::string("(nothing)"); }
+std::string shown(const char* text)
+{
+    return *text ? std::string(text) : std::string("(nothing)");
+}
 
 std::string difference(const std::string& path, const char* wrote, const char* reports)
 {
@@ -116,10 +119,10 @@ std::string firstDifference(const pugi::xml_node& wroteDocument, const pugi::xml
         // Down to the first children; without any, on to the next siblings, climbing up to
         // where there are some.
         pugi::xml_node parent = a;
-        pugi::xml_node nextA = a.type() == pugi::node_element || a == wroteDocument ? contentFrom(a.first_child())
-                                                                                   : pugi::xml_node();
-        pugi::xml_node nextB = b.type() == pugi::node_element || b == reportsDocument ? contentFrom(b.first_child())
-                                                                                     : pugi::xml_node();
+        pugi::xml_node nextA =
+            a.type() == pugi::node_element || a == wroteDocument ? contentFrom(a.first_child()) : pugi::xml_node();
+        pugi::xml_node nextB =
+            b.type() == pugi::node_element || b == reportsDocument ? contentFrom(b.first_child()) : pugi::xml_node();
         while (!nextA && !nextB) {
             if (a == wroteDocument)
                 return {};

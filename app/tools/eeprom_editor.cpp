@@ -155,7 +155,8 @@ EepromEditorOutcome EepromEditor::outcome(bool actionDone, std::int32_t result, 
         shown.kind = EepromEditorOutcome::Kind::Failure;
         shown.title = "Error Information";
         shown.text = "Base EEPROM Configuration not verified: the board does not report what was written.\n"
-                     "Read-back: " + verification;
+                     "Read-back: " +
+                     verification;
     }
     return shown;
 }

@@ -23,17 +23,17 @@ struct SuffixRule {
 };
 
 const SuffixRule kSuffixRules[] = {
-    {10, true, {""}},                             // QX-1000 base board
-    {21, false, {"-TEMP", "-STRAIN", "-MULTI"}},  // QA-4008.BNC, QA-4016
-    {22, true, {"-TEMP"}},                        // QA-4032-TEMP
-    {23, true, {"-STRAIN"}},                      // QA-4116-STRAIN
-    {24, true, {"-MULTI"}},                       // QA-2208-MULTI
-    {31, false, {"-ISO"}},                        // QC-3104, QC-3108
-    {41, false, {"-ISO"}},                        // QD-5032
-    {42, true, {"-ISO"}},                         // QD-5064-ISO
-    {51, true, {"-CAN"}},                         // QN-6204-CAN
-    {52, true, {"-UART"}},                        // QN-6202-UART
-    {53, true, {"-COMBO"}},                       // QN-6222-COMBO
+    {10, true, {""}},                            // QX-1000 base board
+    {21, false, {"-TEMP", "-STRAIN", "-MULTI"}}, // QA-4008.BNC, QA-4016
+    {22, true, {"-TEMP"}},                       // QA-4032-TEMP
+    {23, true, {"-STRAIN"}},                     // QA-4116-STRAIN
+    {24, true, {"-MULTI"}},                      // QA-2208-MULTI
+    {31, false, {"-ISO"}},                       // QC-3104, QC-3108
+    {41, false, {"-ISO"}},                       // QD-5032
+    {42, true, {"-ISO"}},                        // QD-5064-ISO
+    {51, true, {"-CAN"}},                        // QN-6204-CAN
+    {52, true, {"-UART"}},                       // QN-6202-UART
+    {53, true, {"-COMBO"}},                      // QN-6222-COMBO
 };
 
 const char kModel[] = "Model:";
@@ -87,8 +87,8 @@ bool EepromModelList::offered(std::int32_t typeCode, const Entry& entry)
     for (const SuffixRule& rule : kSuffixRules) {
         if (rule.typeCode != typeCode)
             continue;
-        const bool listed = std::any_of(rule.suffixes.begin(), rule.suffixes.end(),
-                                        [&](const char* s) { return suffix == s; });
+        const bool listed =
+            std::any_of(rule.suffixes.begin(), rule.suffixes.end(), [&](const char* s) { return suffix == s; });
         return listed == rule.allow;
     }
     return false;

@@ -13,7 +13,7 @@ public:
     /// One entry of "BoardListing/BaseEEPROM" / "entries".
     struct Entry {
         std::string id;
-        std::string name;        ///< model name, e.g. "QA-4008.BNC"
+        std::string name; ///< model name, e.g. "QA-4008.BNC"
         std::int32_t typeCode = -1;
         std::string baseModel;   ///< e.g. "QBA-08"
         std::string baseVersion; ///< the revision, e.g. "3"
@@ -34,8 +34,7 @@ public:
     /// "Model:", the base model, "          Revision:" and the revision.
     static std::vector<std::string> comboTexts(const std::vector<Entry>& entries);
     /// Name, model and revision of a combo text; false when it is none.
-    static bool splitComboText(const std::string& text, std::string& name, std::string& model,
-                               std::string& revision);
+    static bool splitComboText(const std::string& text, std::string& name, std::string& model, std::string& revision);
 };
 
 } // namespace z2e

@@ -149,8 +149,8 @@ std::int32_t EepromRestore::check(const std::string& content, const std::string&
     std::ostringstream text;
     xml.save(text, "", pugi::format_raw | pugi::format_no_declaration);
     if (text.tellp() > static_cast<std::streamoff>(kMaxDocumentBytes)) {
-        message = path + " holds a document of " + std::to_string(static_cast<long long>(text.tellp())) +
-                  " bytes" + refusal + std::to_string(kMaxDocumentBytes) + " bytes (1 MiB)";
+        message = path + " holds a document of " + std::to_string(static_cast<long long>(text.tellp())) + " bytes" +
+                  refusal + std::to_string(kMaxDocumentBytes) + " bytes (1 MiB)";
         return AppStatus::EepromDocumentFailed;
     }
     document = text.str();
@@ -206,7 +206,7 @@ bool EepromRestore::sameBoard(std::uint32_t board, EepromWhich which, const std:
     m_backupSerial = backup;
     m_boardSerial = own;
     const std::string part = which == EepromWhich::Base ? "board " + std::to_string(board)
-                                                         : "the connector panel of board " + std::to_string(board);
+                                                        : "the connector panel of board " + std::to_string(board);
     m_message = path + " is a backup of serial number " + backup + ", but " + part + " has serial number " + own +
                 "; nothing was written";
     return false;
@@ -225,17 +225,17 @@ std::int32_t EepromRestore::fromFile(std::uint32_t board, EepromWhich which, con
     if (!sameBoard(board, which, document, path))
         return AppStatus::EepromFileInvalid;
     JournalledEepromWrite change(m_wrapper, m_journal);
-    const std::int32_t status = change.run(
-        board, "eeprom-restore", std::string(eepromShortName(which)) + " from " + path, which,
-        JournalledEepromWrite::ReadBack::Document, [&] {
-            EepromWriteStep step;
-            step.status = which == EepromWhich::Base ? m_wrapper.setBaseEeprom(board, document)
-                                                     : m_wrapper.setConEeprom(board, document);
-            step.staged = step.status == AppStatus::BaseEepromWriteFailed ||
-                          step.status == AppStatus::ConEepromWriteFailed;
-            step.sent = document;
-            return step;
-        });
+    const std::int32_t status =
+        change.run(board, "eeprom-restore", std::string(eepromShortName(which)) + " from " + path, which,
+                   JournalledEepromWrite::ReadBack::Document, [&] {
+                       EepromWriteStep step;
+                       step.status = which == EepromWhich::Base ? m_wrapper.setBaseEeprom(board, document)
+                                                                : m_wrapper.setConEeprom(board, document);
+                       step.staged = step.status == AppStatus::BaseEepromWriteFailed ||
+                                     step.status == AppStatus::ConEepromWriteFailed;
+                       step.sent = document;
+                       return step;
+                   });
     m_verification = change.verification();
     m_message = change.message();
     return status;

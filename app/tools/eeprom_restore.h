@@ -32,8 +32,7 @@ public:
     /// read, is too large, is no XML or lies beyond the limits above (`message` names the
     /// limit); 4006 when its root element is not exactly the one of `which` or it has more than
     /// one. `message` says why.
-    static std::int32_t load(const std::string& path, EepromWhich which, std::string& document,
-                             std::string& message);
+    static std::int32_t load(const std::string& path, EepromWhich which, std::string& document, std::string& message);
     /// The checks of load() on a file's `content` (`path` only names it in `message`).
     static std::int32_t check(const std::string& content, const std::string& path, EepromWhich which,
                               std::string& document, std::string& message);

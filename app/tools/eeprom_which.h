@@ -14,6 +14,9 @@ inline const char* eepromRootName(EepromWhich which)
 }
 
 /// "base" or "con", as journal lines and the command line name it.
-inline const char* eepromShortName(EepromWhich which) { return which == EepromWhich::Base ? "base" : "con"; }
+inline const char* eepromShortName(EepromWhich which)
+{
+    return which == EepromWhich::Base ? "base" : "con";
+}
 
 } // namespace z2e

@@ -36,9 +36,9 @@ enum class EnclosureKind {
 
 struct EnclosureRecord {
     std::uint32_t index = 0;
-    std::string name;               ///< model name ("QE-R16")
+    std::string name; ///< model name ("QE-R16")
     EnclosureKind kind = EnclosureKind::Local;
-    std::string serialText;         ///< "SerialNumber" of the description: names the journal folder
+    std::string serialText; ///< "SerialNumber" of the description: names the journal folder
     std::string userData;
     std::uint32_t serialNumber = 0; ///< "EncName"
     std::int32_t type = 0;

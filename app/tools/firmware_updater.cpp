@@ -153,14 +153,10 @@ std::string FirmwareUpdater::versions(const std::string& from, const std::string
 std::string FirmwareUpdater::skipReason(const FirmwareRow& row)
 {
     switch (row.plan) {
-    case FirmwarePlan::Current:
-        return row.before + " is the release already";
-    case FirmwarePlan::KeepNewer:
-        return row.before + " is newer than the release " + row.target + ": kept";
-    case FirmwarePlan::Unknown:
-        break;
-    default:
-        return "";
+    case FirmwarePlan::Current: return row.before + " is the release already";
+    case FirmwarePlan::KeepNewer: return row.before + " is newer than the release " + row.target + ": kept";
+    case FirmwarePlan::Unknown: break;
+    default: return "";
     }
     if (row.before.empty())
         return "installed version unknown" + (row.target.empty() ? std::string() : "; the release is " + row.target);
@@ -175,49 +171,34 @@ std::string FirmwareUpdater::skipReason(const FirmwareRow& row)
 std::string FirmwareUpdater::planText(const FirmwareRow& row)
 {
     switch (row.plan) {
-    case FirmwarePlan::None:
-        return "";
-    case FirmwarePlan::Update:
-        return "Will update: " + versions(row.before, row.target);
-    case FirmwarePlan::GoBack:
-        return "Will go back to the release: " + versions(row.before, row.target);
-    default:
-        return "Will skip: " + skipReason(row);
+    case FirmwarePlan::None: return "";
+    case FirmwarePlan::Update: return "Will update: " + versions(row.before, row.target);
+    case FirmwarePlan::GoBack: return "Will go back to the release: " + versions(row.before, row.target);
+    default: return "Will skip: " + skipReason(row);
     }
 }
 
 const char* FirmwareUpdater::planName(FirmwarePlan plan)
 {
     switch (plan) {
-    case FirmwarePlan::None:
-        return "";
-    case FirmwarePlan::Update:
-        return "update";
-    case FirmwarePlan::GoBack:
-        return "back-to-release";
-    default:
-        return "skip";
+    case FirmwarePlan::None: return "";
+    case FirmwarePlan::Update: return "update";
+    case FirmwarePlan::GoBack: return "back-to-release";
+    default: return "skip";
     }
 }
 
 std::int32_t FirmwareUpdater::infoCode(std::int32_t answer)
 {
     switch (answer) {
-    case 0:
-        return 0;
-    case 260003:
-        return 3005;
-    case 260009:
-        return 3003;
+    case 0: return 0;
+    case 260003: return 3005;
+    case 260009: return 3003;
     case 260010:
-    case -260002:
-        return 3004;
-    case -260005:
-        return 3006;
-    case -260006:
-        return 3007;
-    default:
-        return 1;
+    case -260002: return 3004;
+    case -260005: return 3006;
+    case -260006: return 3007;
+    default: return 1;
     }
 }
 
@@ -229,20 +210,13 @@ std::string FirmwareUpdater::infoText(std::int32_t answer)
 std::string FirmwareUpdater::infoCodeText(std::int32_t code)
 {
     switch (code) {
-    case 3003:
-        return "Error parsing firmware listing XML.";
-    case 3004:
-        return "Firmware file not found!";
-    case 3005:
-        return "Accessing firmware file failed.";
-    case 3006:
-        return "Unknown board model.";
-    case 3007:
-        return "Selected firmware revision not found.";
-    case 1:
-        return "An internal error occurred.";
-    default:
-        return "";
+    case 3003: return "Error parsing firmware listing XML.";
+    case 3004: return "Firmware file not found!";
+    case 3005: return "Accessing firmware file failed.";
+    case 3006: return "Unknown board model.";
+    case 3007: return "Selected firmware revision not found.";
+    case 1: return "An internal error occurred.";
+    default: return "";
     }
 }
 
@@ -262,8 +236,8 @@ std::string FirmwareUpdater::statusText(std::int32_t outcome)
     return statusMessage(outcome);
 }
 
-std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryFailedOnly,
-                                     const ToolProgress& progress, const std::atomic<bool>& cancel)
+std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryFailedOnly, const ToolProgress& progress,
+                                     const std::atomic<bool>& cancel)
 {
     m_message.clear();
     m_updatedWithoutJournal = false;

@@ -36,16 +36,16 @@ struct FirmwareRow {
     std::int32_t checkResult = 0; ///< the driver's answer to the check (warnings included)
     std::string installed;        ///< empty when the check has none
     std::string latest;
-    std::string fileName;         ///< file of the latest release
-    std::string status;           ///< the check's status text
-    std::string result;           ///< "", "Skipped", "Updating...", "OK" or "Error!"
-    std::string info;             ///< what the run did, with the versions ("0251 → 0254 updated")
-    std::int32_t outcome = 0;     ///< 0 before any run, then 3000, 3001 or 3002
-    std::int32_t answer = 0;      ///< the driver's answer to the last update
+    std::string fileName;     ///< file of the latest release
+    std::string status;       ///< the check's status text
+    std::string result;       ///< "", "Skipped", "Updating...", "OK" or "Error!"
+    std::string info;         ///< what the run did, with the versions ("0251 → 0254 updated")
+    std::int32_t outcome = 0; ///< 0 before any run, then 3000, 3001 or 3002
+    std::int32_t answer = 0;  ///< the driver's answer to the last update
     std::vector<std::string> snapshots;
     FirmwarePlan plan = FirmwarePlan::None;
-    std::string before;           ///< the installed version the plan was made for
-    std::string target;           ///< the version the update aims at
+    std::string before; ///< the installed version the plan was made for
+    std::string target; ///< the version the update aims at
     /// Why the last run sent nothing to this board: its EEPROMs could not be saved first
     /// (the journal's words); empty otherwise.
     std::string snapshotProblem;

@@ -68,12 +68,11 @@ std::string JournalledEepromWrite::readBack(std::uint32_t board, EepromWhich whi
                                             const std::string& sent)
 {
     std::string reported;
-    const std::int32_t result = which == EepromWhich::Base ? m_wrapper.getBaseEeprom(board, reported)
-                                                           : m_wrapper.getConEeprom(board, reported);
+    const std::int32_t result =
+        which == EepromWhich::Base ? m_wrapper.getBaseEeprom(board, reported) : m_wrapper.getConEeprom(board, reported);
     const bool readable = result < 1;
     switch (expected) {
-    case ReadBack::Blank:
-        return readable ? "the board still reports a document" : "verified";
+    case ReadBack::Blank: return readable ? "the board still reports a document" : "verified";
     case ReadBack::Readable:
         if (readable)
             return "verified";

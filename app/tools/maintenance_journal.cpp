@@ -220,8 +220,8 @@ std::int32_t MaintenanceJournal::snapshotEnclosure(QorinNodeUtilWrapper& wrapper
     std::string document;
     const std::int32_t result = wrapper.getEnclosureProperties(enclosure, document);
     if (result >= 1 || document.empty()) {
-        fail("cannot read the description of enclosure " + std::to_string(enclosure) + " (" +
-             std::to_string(result) + ")");
+        fail("cannot read the description of enclosure " + std::to_string(enclosure) + " (" + std::to_string(result) +
+             ")");
         return 4009;
     }
     const std::string text = document + "\n";
@@ -338,8 +338,8 @@ bool MaintenanceJournal::writeFile(const std::string& folderName, const std::str
 std::string MaintenanceJournal::line(const JournalEntry& entry) const
 {
     std::ostringstream out;
-    out << "{\"time\":" << jsonString(entry.time) << ",\"user\":" << jsonString(m_user) << ",\"host\":" << jsonString(m_host)
-        << ",\"node\":" << jsonString(m_node);
+    out << "{\"time\":" << jsonString(entry.time) << ",\"user\":" << jsonString(m_user)
+        << ",\"host\":" << jsonString(m_host) << ",\"node\":" << jsonString(m_node);
     if (entry.enclosure >= 0)
         out << ",\"enclosure\":" << entry.enclosure;
     else if (entry.slot == BoardIdentity::kUnknownSlot)
@@ -385,7 +385,8 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
     if (!folderExists(m_folder))
         return fail("cannot create " + m_folder);
     const std::string path = m_folder + "/history.jsonl";
-    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644); // read: its last byte
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644); // read: its last byte
     if (fd < 0)
         return fail("cannot open " + path + ": " + std::strerror(errno));
     // One sync of the file system puts the result documents on disk before the lines naming them.
@@ -525,8 +526,7 @@ std::map<std::string, std::int32_t> MaintenanceJournal::lastResults(const std::s
     return results;
 }
 
-bool MaintenanceJournal::lastResult(const std::string& serial, const std::string& operation,
-                                    std::int32_t& result) const
+bool MaintenanceJournal::lastResult(const std::string& serial, const std::string& operation, std::int32_t& result) const
 {
     const auto results = lastResults(operation);
     const auto found = results.find(serialKey(serial));

@@ -146,7 +146,7 @@ private:
     std::string m_host;
     bool m_snapshots = true;
     std::set<std::string> m_folders; ///< folders known to exist
-    bool m_unsynced = false; ///< result documents written since the last sync
+    bool m_unsynced = false;         ///< result documents written since the last sync
     std::function<std::string()> m_fileClock;
     std::string m_error;
 };

@@ -181,16 +181,18 @@ void writeJsonBoard(std::ostream& out, const InventoryBoard& board)
     else
         out << "null";
     out << ",\"model\":" << jsonString(board.model) << ",\"serial\":" << jsonString(board.serial)
-        << ",\"conSerial\":" << jsonOrNull(board.conSerial) << ",\"firmware\":{\"installed\":"
-        << jsonOrNull(board.firmwareInstalled) << ",\"latest\":" << jsonOrNull(board.firmwareLatest)
+        << ",\"conSerial\":" << jsonOrNull(board.conSerial)
+        << ",\"firmware\":{\"installed\":" << jsonOrNull(board.firmwareInstalled)
+        << ",\"latest\":" << jsonOrNull(board.firmwareLatest)
         << "},\"temperatures\":{\"base\":" << jsonOrNull(board.baseTemperature)
         << ",\"con\":" << jsonOrNull(board.conTemperature) << "},\"eeprom\":{\"base\":" << jsonOrNull(board.baseEeprom)
         << ",\"con\":" << jsonOrNull(board.conEeprom) << "},\"lastSelfTest\":";
     if (board.selfTestTime.empty())
         out << "null";
     else
-        out << "{\"time\":" << jsonString(board.selfTestTime) << ",\"operation\":" << jsonString(board.selfTestOperation)
-            << ",\"result\":" << board.selfTestResult << ",\"verdict\":" << jsonString(board.selfTestVerdict) << "}";
+        out << "{\"time\":" << jsonString(board.selfTestTime)
+            << ",\"operation\":" << jsonString(board.selfTestOperation) << ",\"result\":" << board.selfTestResult
+            << ",\"verdict\":" << jsonString(board.selfTestVerdict) << "}";
     out << ",\"warnings\":" << jsonList(board.warnings) << "}";
 }
 
@@ -238,10 +240,9 @@ void writeHtmlBoards(std::ostream& out, const std::vector<InventoryBoard>& board
     out << "<table><tr><th>Slot</th><th>Model</th><th>Serial</th><th>Firmware installed / latest</th>"
            "<th>Temperature base / panel</th><th>EEPROM base / panel</th><th>Last self test</th><th>Warnings</th></tr>\n";
     for (const InventoryBoard& board : boards) {
-        const std::string test = board.selfTestTime.empty()
-                                     ? std::string()
-                                     : board.selfTestVerdict + " (" + board.selfTestOperation + ", " +
-                                           board.selfTestTime + ")";
+        const std::string test = board.selfTestTime.empty() ? std::string()
+                                                            : board.selfTestVerdict + " (" + board.selfTestOperation +
+                                                                  ", " + board.selfTestTime + ")";
         out << "<tr>" << htmlCell(board.slot >= 0 ? std::to_string(board.slot) : "-") << htmlCell(board.model)
             << htmlCell(board.serial + (board.conSerial.empty() ? "" : " / " + board.conSerial))
             << htmlCell(board.firmwareInstalled + " / " + (board.firmwareLatest.empty() ? "?" : board.firmwareLatest))
@@ -360,8 +361,8 @@ std::string SystemInventory::toHtml(const Inventory& inventory)
     out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
            "<title>ZAMO2Explorer inventory</title><style>"
         << kStyle << "</style></head><body>\n<h1>ZAMO2Explorer inventory</h1>\n<table>"
-        << "<tr><th>Created</th>" << htmlCell(inventory.created) << "</tr><tr><th>Host</th>"
-        << htmlCell(inventory.host) << "</tr><tr><th>Operating system</th>" << htmlCell(inventory.operatingSystem)
+        << "<tr><th>Created</th>" << htmlCell(inventory.created) << "</tr><tr><th>Host</th>" << htmlCell(inventory.host)
+        << "</tr><tr><th>Operating system</th>" << htmlCell(inventory.operatingSystem)
         << "</tr><tr><th>Maintenance journal</th>"
         << htmlCell(inventory.journalFolder.empty()
                         ? "none"

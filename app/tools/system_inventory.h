@@ -16,9 +16,9 @@ namespace z2e {
 
 /// One system to list.
 struct InventorySource {
-    std::string name;                 ///< "local", "demo", or "node <address>"
-    const RootNode* root = nullptr;   ///< null: listed with no enclosures
-    std::int32_t status = 0;          ///< application status of reading it (0 read)
+    std::string name;               ///< "local", "demo", or "node <address>"
+    const RootNode* root = nullptr; ///< null: listed with no enclosures
+    std::int32_t status = 0;        ///< application status of reading it (0 read)
     /// Latest firmware by board index, where a firmware check knew it.
     std::map<std::int32_t, std::string> latestFirmware;
 };
@@ -65,7 +65,7 @@ struct Inventory {
     std::string operatingSystem;
     std::vector<SoftwareVersionRecord> versions;
     std::vector<InventorySystem> systems;
-    std::string journalFolder;          ///< empty: no journal on this computer
+    std::string journalFolder; ///< empty: no journal on this computer
     std::size_t journalLines = 0;
 };
 

@@ -91,8 +91,7 @@ bool TestVerdict::read(const std::string& document, std::string& status, std::ve
         status = statusOf(board.attribute("Passed").value());
         for (const pugi::xml_node& check : board.children("Check")) {
             const std::string target = valueOr(check.attribute("Target"), "EmptyNode");
-            details.push_back("  " + target + ":" +
-                              verdictOf(check.attribute("Passed")) +
+            details.push_back("  " + target + ":" + verdictOf(check.attribute("Passed")) +
                               " (Limit: " + valueOr(check.attribute("Limit"), "EmptyNode") + ")");
             addItemRows(check, target == "SelfJustage", details);
         }

@@ -50,8 +50,8 @@ AllowedNetworks loadProcessWide()
             << AllowedNetworks::kEnvironmentVariable << ": ignoring invalid network '" << entry << "'";
     }
     if (allowed.allowsNothing()) {
-        UNI_LOG("tnnetobs", log::warning) << AllowedNetworks::kEnvironmentVariable
-                                          << " is set but names no valid network; no address is allowed";
+        UNI_LOG("tnnetobs", log::warning)
+            << AllowedNetworks::kEnvironmentVariable << " is set but names no valid network; no address is allowed";
     } else if (allowed.restricted()) {
         UNI_LOG("tnnetobs", log::info) << "Allowed networks: " << allowed.toString();
     }

@@ -5,12 +5,9 @@ namespace uni {
 const char* netIfChangeName(NetIfChange kind)
 {
     switch (kind) {
-    case NetIfChange::Added:
-        return "added";
-    case NetIfChange::Deleted:
-        return "deleted";
-    case NetIfChange::Resync:
-        return "resync";
+    case NetIfChange::Added: return "added";
+    case NetIfChange::Deleted: return "deleted";
+    case NetIfChange::Resync: return "resync";
     }
     return "unknown";
 }

@@ -18,9 +18,9 @@ enum class NetIfChange {
 const char* netIfChangeName(NetIfChange kind);
 
 struct NetIfNotification {
-    unsigned index = 0;            ///< interface index; 0 for Resync
+    unsigned index = 0; ///< interface index; 0 for Resync
     NetIfChange kind = NetIfChange::Added;
-    std::uint32_t address = 0;     ///< the IPv4 address concerned, network order
+    std::uint32_t address = 0; ///< the IPv4 address concerned, network order
     int prefixLength = 32;
 
     ipv4::IpAddressPair pair() const;

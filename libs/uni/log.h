@@ -33,8 +33,8 @@ struct FileSinkOptions {
     std::string fileName;
     bool async = false;
     UniLogSeverityLevel minSeverity = info;
-    std::string channel;              ///< empty: every channel
-    std::uint64_t rotationSize = 0;   ///< bytes; 0: no rotation
+    std::string channel;            ///< empty: every channel
+    std::uint64_t rotationSize = 0; ///< bytes; 0: no rotation
     bool autoFlush = true;
     bool append = true;
 };
@@ -96,6 +96,6 @@ private:
 
 /// UNI_LOG("tnc", uni::log::info) << "text " << value;  — formats nothing when no sink wants it.
 /// A one-pass for loop rather than an if, so the macro is safe inside an unbraced if/else.
-#define UNI_LOG(channel, level)                                                      \
-    for (bool uniLogOnce_ = ::uni::log::enabled(level); uniLogOnce_; uniLogOnce_ = false) \
-        ::uni::log::RecordStream((channel), (level)).stream()
+#define UNI_LOG(channel, level)                                                                                        \
+    for (bool uniLogOnce_ = ::uni::log::enabled(level); uniLogOnce_; uniLogOnce_ = false)                              \
+    ::uni::log::RecordStream((channel), (level)).stream()

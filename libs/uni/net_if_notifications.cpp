@@ -187,7 +187,7 @@ bool IfNetIfNotifications::drain(int netlinkFd)
                 return true;
             if (errno == EINTR)
                 continue;
-            if (errno == ENOBUFS) {  // the kernel overran our queue and dropped changes
+            if (errno == ENOBUFS) { // the kernel overran our queue and dropped changes
                 deliver(NetIfNotification{0, NetIfChange::Resync, 0, 0});
                 continue;
             }
@@ -239,17 +239,11 @@ std::vector<NetIfNotification> IfNetIfNotifications::parseNetlink(const void* da
     auto* header = static_cast<nlmsghdr*>(const_cast<void*>(data));
     for (; NLMSG_OK(header, remaining); header = NLMSG_NEXT(header, remaining)) {
         switch (header->nlmsg_type) {
-        case NLMSG_DONE:
-            return out;
-        case NLMSG_OVERRUN:
-            out.push_back(NetIfNotification{0, NetIfChange::Resync, 0, 0});
-            break;
+        case NLMSG_DONE: return out;
+        case NLMSG_OVERRUN: out.push_back(NetIfNotification{0, NetIfChange::Resync, 0, 0}); break;
         case RTM_NEWADDR:
-        case RTM_DELADDR:
-            parseAddressMessage(*header, out);
-            break;
-        default:
-            break;
+        case RTM_DELADDR: parseAddressMessage(*header, out); break;
+        default: break;
         }
     }
     return out;

@@ -41,13 +41,13 @@ private:
     bool drain(int netlinkFd);
     void deliver(const NetIfNotification& notification);
 
-    mutable std::mutex m_registration;  // register/unregister and the fields below
+    mutable std::mutex m_registration; // register/unregister and the fields below
     std::thread m_listener;
-    std::atomic<std::thread::id> m_listenerId{};  // lets calls from the handler be recognised
+    std::atomic<std::thread::id> m_listenerId{}; // lets calls from the handler be recognised
     int m_netlinkFd = -1;
     int m_wakeFd = -1;
 
-    std::mutex m_handlerLock;  // held only to copy or swap the handler, never during a call
+    std::mutex m_handlerLock; // held only to copy or swap the handler, never during a call
     std::shared_ptr<IfNetIfNotificationHandler> m_handler;
 };
 

@@ -22,27 +22,21 @@ namespace {
 std::string kindOf(const std::string& name, unsigned short hardwareType)
 {
     switch (hardwareType) {
-    case ARPHRD_LOOPBACK:
-        return "Loopback";
+    case ARPHRD_LOOPBACK: return "Loopback";
     case ARPHRD_ETHER:
         // Wi-Fi links present themselves as Ethernet; sysfs tells them apart.
         return ::access(("/sys/class/net/" + name + "/wireless").c_str(), F_OK) == 0 ? "Wireless" : "Ethernet";
     case ARPHRD_IEEE80211:
     case ARPHRD_IEEE80211_PRISM:
-    case ARPHRD_IEEE80211_RADIOTAP:
-        return "Wireless";
-    case ARPHRD_PPP:
-        return "PPP";
-    case ARPHRD_INFINIBAND:
-        return "InfiniBand";
+    case ARPHRD_IEEE80211_RADIOTAP: return "Wireless";
+    case ARPHRD_PPP: return "PPP";
+    case ARPHRD_INFINIBAND: return "InfiniBand";
     case ARPHRD_NONE:
     case ARPHRD_TUNNEL:
     case ARPHRD_TUNNEL6:
     case ARPHRD_SIT:
-    case ARPHRD_IPGRE:
-        return "Tunnel";
-    default:
-        return "Type " + std::to_string(hardwareType);
+    case ARPHRD_IPGRE: return "Tunnel";
+    default: return "Type " + std::to_string(hardwareType);
     }
 }
 
@@ -72,7 +66,7 @@ void addLink(std::map<std::string, Collected>& links, const ifaddrs& entry)
 void addAddress(std::map<std::string, Collected>& links, const ifaddrs& entry)
 {
     const auto* address = reinterpret_cast<const sockaddr_in*>(entry.ifa_addr);
-    std::uint32_t mask = 0xffffffffu;  // no mask reported: the address stands alone
+    std::uint32_t mask = 0xffffffffu; // no mask reported: the address stands alone
     if (entry.ifa_netmask != nullptr && entry.ifa_netmask->sa_family == AF_INET)
         mask = reinterpret_cast<const sockaddr_in*>(entry.ifa_netmask)->sin_addr.s_addr;
     links[linkName(entry.ifa_name)].netIf.addresses.emplace_back(address->sin_addr.s_addr, mask);
@@ -111,8 +105,7 @@ int NetIfProvider::allInterfaces(NetInterfaceList& out) const
         }
         out.push_back(std::move(item.netIf));
     }
-    std::sort(out.begin(), out.end(),
-              [](const NetInterface& a, const NetInterface& b) { return a.index < b.index; });
+    std::sort(out.begin(), out.end(), [](const NetInterface& a, const NetInterface& b) { return a.index < b.index; });
     return 0;
 }
 

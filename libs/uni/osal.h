@@ -34,18 +34,21 @@ enum : std::int32_t {
 
 /// Socket results as returned by uni::Socket and its subclasses (negated offsets of the table).
 enum : int {
-    SOCK_EHANDLE = -1,     ///< closed or invalid socket
-    SOCK_ENOBUF = -4,      ///< no buffer given
-    SOCK_ETIMEOUT = -8,    ///< time-out or would block
-    SOCK_ERECV = -9,       ///< any other receive error
-    SOCK_EINTR = -10,      ///< interrupted
-    SOCK_EFORMAT = -15,    ///< malformed frame
-    SOCK_ESOCKET = -16,    ///< create, bind, listen or connect failed
-    SOCK_ECHECKSUM = -19,  ///< digest mismatch
+    SOCK_EHANDLE = -1,    ///< closed or invalid socket
+    SOCK_ENOBUF = -4,     ///< no buffer given
+    SOCK_ETIMEOUT = -8,   ///< time-out or would block
+    SOCK_ERECV = -9,      ///< any other receive error
+    SOCK_EINTR = -10,     ///< interrupted
+    SOCK_EFORMAT = -15,   ///< malformed frame
+    SOCK_ESOCKET = -16,   ///< create, bind, listen or connect failed
+    SOCK_ECHECKSUM = -19, ///< digest mismatch
 };
 
 /// Turns a library result -n into the node-level code 700000 + n; 0 stays 0.
-inline std::int32_t toNodeCode(int result) { return result < 0 ? ERR_UNI_OSAL_BASE - result : result; }
+inline std::int32_t toNodeCode(int result)
+{
+    return result < 0 ? ERR_UNI_OSAL_BASE - result : result;
+}
 
 /// Name of a code of the table ("ERR_UNI_OSAL_OK" … "ERR_UNI_OSAL_ECOMMAND"), else "ERR_UNKNOWN".
 const char* errorName(std::int32_t code);

@@ -20,13 +20,13 @@ class Socket : public NonCopyable {
 public:
     /// Behaviour flags, fixed at construction.
     enum Flags : std::uint32_t {
-        Receiver = 0x10,      ///< UDP: bind to the local end; TCP: listen together with Listening
+        Receiver = 0x10, ///< UDP: bind to the local end; TCP: listen together with Listening
         Sender = 0x20,
         Listening = 0x40,
         ReuseAddress = 0x100,
         Broadcast = 0x200,
-        BindSender = 0x400,   ///< a sender binds to its local end as well
-        Locked = 0x800,       ///< every send and receive holds the socket's own lock
+        BindSender = 0x400, ///< a sender binds to its local end as well
+        Locked = 0x800,     ///< every send and receive holds the socket's own lock
     };
 
     static constexpr int InvalidHandle = -1;

@@ -33,8 +33,8 @@ private:
     int poll(int timeoutMs);
 
     std::vector<Socket*> m_sockets;
-    std::vector<Socket*> m_ready;  ///< found readable by the last poll, in list order
-    std::size_t m_next = 0;        ///< first entry of m_ready not yet handed out
+    std::vector<Socket*> m_ready; ///< found readable by the last poll, in list order
+    std::size_t m_next = 0;       ///< first entry of m_ready not yet handed out
 };
 
 } // namespace uni

@@ -142,8 +142,8 @@ int Thread::stop()
         boost::thread* t = m_impl->thread.get();
         boost::chrono::milliseconds wait(1);
         while (t && t->joinable() && !t->try_join_for(wait)) {
-            UNI_LOG(kChannel, log::info)
-                << "Waiting for terminating thread '" << m_name << "' (" << threadIdText() << ")...";
+            UNI_LOG(kChannel, log::info) << "Waiting for terminating thread '" << m_name << "' (" << threadIdText()
+                                         << ")...";
             wait = boost::chrono::milliseconds(10);
         }
         m_impl->osThreadId.store(0);

@@ -42,8 +42,7 @@ int UDPSocket::configureSender()
     return hasFlag(BindSender) ? bindLocal() : 0;
 }
 
-int UDPSocket::receiveFrom(void* buffer, std::size_t length, std::string& senderAddress,
-                           std::uint16_t* senderPort)
+int UDPSocket::receiveFrom(void* buffer, std::size_t length, std::string& senderAddress, std::uint16_t* senderPort)
 {
     sockaddr_in sender{};
     const int result = receiveDatagram(buffer, length, &sender);
@@ -74,8 +73,8 @@ int UDPSocket::receiveDatagram(void* buffer, std::size_t length, sockaddr_in* se
         if (use.fd() == InvalidHandle)
             return osal::SOCK_EHANDLE;
         socklen_t size = sizeof(sockaddr_in);
-        const ssize_t n = ::recvfrom(use.fd(), buffer, length, 0, reinterpret_cast<sockaddr*>(sender),
-                                     sender ? &size : nullptr);
+        const ssize_t n =
+            ::recvfrom(use.fd(), buffer, length, 0, reinterpret_cast<sockaddr*>(sender), sender ? &size : nullptr);
         if (n >= 0)
             return static_cast<int>(n);
         result = transferError(errno);
@@ -100,8 +99,8 @@ int UDPSocket::send(const void* buffer, std::size_t length)
         if (use.fd() == InvalidHandle)
             return osal::SOCK_EHANDLE;
         const sockaddr_in& remote = remoteEnd();
-        const ssize_t n = ::sendto(use.fd(), buffer, length, MSG_NOSIGNAL,
-                                   reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
+        const ssize_t n =
+            ::sendto(use.fd(), buffer, length, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&remote), sizeof remote);
         if (n >= 0)
             return static_cast<int>(n);
         error = errno;

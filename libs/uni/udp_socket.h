@@ -18,8 +18,7 @@ public:
     /// Takes one datagram (cut to `length`) and the sender's dotted address and port.
     /// Returns its size; -8 on time-out. Other failures close the socket and give -10 when
     /// interrupted, else -9.
-    int receiveFrom(void* buffer, std::size_t length, std::string& senderAddress,
-                    std::uint16_t* senderPort = nullptr);
+    int receiveFrom(void* buffer, std::size_t length, std::string& senderAddress, std::uint16_t* senderPort = nullptr);
 
     using Socket::receive;
     /// One datagram, as receiveFrom without the sender; `partial` has no meaning here.

@@ -19,15 +19,12 @@ std::string trimmed(const std::string& text)
 // Collects pugixml output without going through iostreams.
 class StringWriter : public pugi::xml_writer {
 public:
-    void write(const void* data, size_t size) override
-    {
-        out.append(static_cast<const char*>(data), size);
-    }
+    void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
 
     std::string out;
 };
 
-}  // namespace
+} // namespace
 
 void checkElement(const pugi::xml_node& node)
 {
@@ -110,4 +107,4 @@ std::string elementPath(const pugi::xml_node& element)
     return element.path('/');
 }
 
-}  // namespace xpugi
+} // namespace xpugi

@@ -48,4 +48,4 @@ pugi::xml_node selectFirst(const pugi::xml_node& context, const std::string& xpa
 /// empty for a null node.
 std::string elementPath(const pugi::xml_node& element);
 
-}  // namespace xpugi
+} // namespace xpugi

@@ -16,16 +16,13 @@ bool FilterTreeWalker::for_each(pugi::xml_node& node)
         return true;
     }
     switch (m_filter->acceptNode(node)) {
-    case NodeFilter::FILTER_ACCEPT:
-        report(node);
-        return true;
-    case NodeFilter::FILTER_SKIP:
-        return true;
+    case NodeFilter::FILTER_ACCEPT: report(node); return true;
+    case NodeFilter::FILTER_SKIP: return true;
     default:
         // A misbehaving filter is treated like a reject rather than silently ignored.
         return false;
     }
 }
 
-}  // namespace Traversal
-}  // namespace xpugi
+} // namespace Traversal
+} // namespace xpugi

@@ -22,5 +22,5 @@ private:
     NodeFilter* m_filter;
 };
 
-}  // namespace Traversal
-}  // namespace xpugi
+} // namespace Traversal
+} // namespace xpugi

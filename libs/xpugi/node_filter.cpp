@@ -6,5 +6,5 @@ namespace Traversal {
 // Out of line so the vtable has a single home.
 NodeFilter::~NodeFilter() = default;
 
-}  // namespace Traversal
-}  // namespace xpugi
+} // namespace Traversal
+} // namespace xpugi

@@ -10,9 +10,9 @@ class NodeFilter {
 public:
     /// Verdicts of acceptNode; any value other than accept or skip ends the walk.
     enum Result : int {
-        FILTER_ACCEPT = 1,  ///< hand the node to the callback
-        FILTER_REJECT = 2,  ///< end the whole walk
-        FILTER_SKIP = 3     ///< pass over the node, keep walking (descendants included)
+        FILTER_ACCEPT = 1, ///< hand the node to the callback
+        FILTER_REJECT = 2, ///< end the whole walk
+        FILTER_SKIP = 3    ///< pass over the node, keep walking (descendants included)
     };
 
     virtual ~NodeFilter();
@@ -21,5 +21,5 @@ public:
     virtual int acceptNode(pugi::xml_node node) = 0;
 };
 
-}  // namespace Traversal
-}  // namespace xpugi
+} // namespace Traversal
+} // namespace xpugi

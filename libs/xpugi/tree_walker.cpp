@@ -5,10 +5,7 @@
 namespace xpugi {
 namespace Traversal {
 
-TreeWalker::TreeWalker(std::uint32_t mask, Callback callback)
-    : m_mask(mask), m_callback(std::move(callback))
-{
-}
+TreeWalker::TreeWalker(std::uint32_t mask, Callback callback) : m_mask(mask), m_callback(std::move(callback)) {}
 
 bool TreeWalker::for_each(pugi::xml_node& node)
 {
@@ -30,5 +27,5 @@ void TreeWalker::report(const pugi::xml_node& node) const
     }
 }
 
-}  // namespace Traversal
-}  // namespace xpugi
+} // namespace Traversal
+} // namespace xpugi

@@ -48,5 +48,5 @@ private:
     Callback m_callback;
 };
 
-}  // namespace Traversal
-}  // namespace xpugi
+} // namespace Traversal
+} // namespace xpugi

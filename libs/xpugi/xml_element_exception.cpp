@@ -11,4 +11,4 @@ const char* xml_element_exception::what() const noexcept
     return m_message.c_str();
 }
 
-}  // namespace xpugi
+} // namespace xpugi

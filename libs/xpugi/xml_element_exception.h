@@ -16,4 +16,4 @@ private:
     std::string m_message;
 };
 
-}  // namespace xpugi
+} // namespace xpugi

@@ -30,7 +30,8 @@ std::vector<std::string> g_loadPlaces;
 
 #if !defined(_WIN32)
 // Folder of the running program, where the driver stand-in is installed beside it.
-std::string programDirectory() {
+std::string programDirectory()
+{
     char path[4096];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     if (length <= 0) {
@@ -43,7 +44,8 @@ std::string programDirectory() {
 
 // Opens by plain name through the normal search; on failure `error` says why and `places`
 // lists where it was looked for.
-void* openLibrary(const std::string& name, std::string& error, std::vector<std::string>& places) {
+void* openLibrary(const std::string& name, std::string& error, std::vector<std::string>& places)
+{
 #if defined(_WIN32)
     places.push_back(name.find_first_of("/\\") == std::string::npos ? "the system's library search path" : name);
     HMODULE module = LoadLibraryA(name.c_str());
@@ -87,7 +89,8 @@ void* openLibrary(const std::string& name, std::string& error, std::vector<std::
 #endif
 }
 
-void closeLibrary(void* handle) {
+void closeLibrary(void* handle)
+{
 #if defined(_WIN32)
     FreeLibrary(reinterpret_cast<HMODULE>(handle));
 #else
@@ -96,7 +99,8 @@ void closeLibrary(void* handle) {
 }
 
 template <typename Fn>
-bool resolve(void* handle, const char* name, Fn& slot) {
+bool resolve(void* handle, const char* name, Fn& slot)
+{
 #if defined(_WIN32)
     slot = reinterpret_cast<Fn>(GetProcAddress(reinterpret_cast<HMODULE>(handle), name));
 #else
@@ -106,12 +110,13 @@ bool resolve(void* handle, const char* name, Fn& slot) {
 }
 
 // Looks up every required name, also after a miss, so the error lists all that are absent.
-bool resolveRequired(void* handle, DriverEntryPoints& fn, std::string& missing) {
+bool resolveRequired(void* handle, DriverEntryPoints& fn, std::string& missing)
+{
     bool complete = true;
-#define ZAMO_REQUIRED(name)                                                                        \
-    if (!resolve(handle, #name, fn.name)) {                                                        \
-        missing += missing.empty() ? #name : ", " #name;                                           \
-        complete = false;                                                                          \
+#define ZAMO_REQUIRED(name)                                                                                            \
+    if (!resolve(handle, #name, fn.name)) {                                                                            \
+        missing += missing.empty() ? #name : ", " #name;                                                               \
+        complete = false;                                                                                              \
     }
     ZAMO_REQUIRED(ZaMoDriverInit)
     ZAMO_REQUIRED(ZaMoDriverDeInit)
@@ -150,7 +155,8 @@ bool resolveRequired(void* handle, DriverEntryPoints& fn, std::string& missing) 
 
 // Each optional entry point raises the level by one; the first one missing ends the climb,
 // so a driver never reports a level whose lower steps it lacks.
-std::int32_t resolveOptional(void* handle, DriverEntryPoints& fn) {
+std::int32_t resolveOptional(void* handle, DriverEntryPoints& fn)
+{
     if (!resolve(handle, "ZaMoGetParamXML_strLEN", fn.ZaMoGetParamXML_strLEN)) {
         return 1;
     }
@@ -165,9 +171,13 @@ std::int32_t resolveOptional(void* handle, DriverEntryPoints& fn) {
 
 } // namespace
 
-DriverApi& driverApi() { return g_api; }
+DriverApi& driverApi()
+{
+    return g_api;
+}
 
-std::int32_t loadDriverApi() {
+std::int32_t loadDriverApi()
+{
     if (g_api.loadLevel > 0) {
         return g_api.loadLevel;
     }
@@ -192,7 +202,8 @@ std::int32_t loadDriverApi() {
     return g_api.loadLevel;
 }
 
-void unloadDriverApi() {
+void unloadDriverApi()
+{
     if (g_api.loadLevel > 0) {
         if (g_api.fn.ZaMoDriverDeInit) {
             g_api.fn.ZaMoDriverDeInit();
@@ -204,17 +215,33 @@ void unloadDriverApi() {
     g_api.fn = DriverEntryPoints{};
 }
 
-const char* driverLibraryName() { return kLibraryName; }
+const char* driverLibraryName()
+{
+    return kLibraryName;
+}
 
-const char* driverDisplayName() { return kDisplayName; }
+const char* driverDisplayName()
+{
+    return kDisplayName;
+}
 
-void setDriverLibraryPath(const std::string& path) { g_libraryPath = path; }
+void setDriverLibraryPath(const std::string& path)
+{
+    g_libraryPath = path;
+}
 
-std::string lastDriverLoadError() { return g_loadError; }
+std::string lastDriverLoadError()
+{
+    return g_loadError;
+}
 
-std::vector<std::string> lastDriverLoadPlaces() { return g_loadPlaces; }
+std::vector<std::string> lastDriverLoadPlaces()
+{
+    return g_loadPlaces;
+}
 
-std::int32_t getDriverErrorText(std::int32_t code, std::string& text) {
+std::int32_t getDriverErrorText(std::int32_t code, std::string& text)
+{
     // Built once on first use; the static's initialisation is thread-safe and it is only read after.
     static const std::map<std::int32_t, const char*> texts = [] {
         std::map<std::int32_t, const char*> byCode;

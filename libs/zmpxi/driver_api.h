@@ -43,8 +43,8 @@ struct DriverEntryPoints {
     ZaMoReadDmaUartRawFrame_t ZaMoReadDmaUartRawFrame = nullptr;
     ZaMoWriteDmaUart_t ZaMoWriteDmaUart = nullptr;
     ZaMoErrorConstantToString_t ZaMoErrorConstantToString = nullptr;
-    ZaMoGetParamXML_strLEN_t ZaMoGetParamXML_strLEN = nullptr; // level 2
-    ZaMoFreeFramesCAN_t ZaMoFreeFramesCAN = nullptr;           // level 3
+    ZaMoGetParamXML_strLEN_t ZaMoGetParamXML_strLEN = nullptr;   // level 2
+    ZaMoFreeFramesCAN_t ZaMoFreeFramesCAN = nullptr;             // level 3
     ZaMoFreeDmaUartRawFrame_t ZaMoFreeDmaUartRawFrame = nullptr; // level 4
 };
 

@@ -862,8 +862,14 @@ constexpr DriverErrorText kTexts[] = {
 
 } // namespace
 
-const DriverErrorText* driverErrorTexts() { return kTexts; }
+const DriverErrorText* driverErrorTexts()
+{
+    return kTexts;
+}
 
-std::size_t driverErrorTextCount() { return sizeof(kTexts) / sizeof(kTexts[0]); }
+std::size_t driverErrorTextCount()
+{
+    return sizeof(kTexts) / sizeof(kTexts[0]);
+}
 
 } // namespace z2e

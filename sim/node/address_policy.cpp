@@ -10,7 +10,7 @@ namespace nodesim {
 namespace {
 constexpr std::uint32_t kLoopbackNetwork = 0x7F000000u;
 constexpr std::uint32_t kLoopbackMask = 0xFF000000u;
-}
+} // namespace
 
 bool AddressPolicy::allowed(std::uint32_t networkOrder)
 {

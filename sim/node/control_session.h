@@ -69,7 +69,7 @@ private:
     /// Idle stamp, 0 while busy, kDropped once dropIfIdle() took the session.
     std::atomic<std::uint64_t> m_idleSinceUs{0};
 
-    std::mutex m_sendLock;  ///< one frame at a time; guards the busy state below
+    std::mutex m_sendLock; ///< one frame at a time; guards the busy state below
     bool m_busy = false;
     std::uint16_t m_busyCommand = 0;
     uni::Timer m_sinceBeat;

@@ -82,11 +82,8 @@ bool drain(Driver& driver, const std::set<std::int32_t>& boards, const BusStream
 } // namespace
 
 DataLink::DataLink(NodeBackend& backend, std::string localAddress, std::string clientAddress, std::uint16_t port)
-    : uni::Thread("QORINet_Node_Data", false),
-      m_backend(backend),
-      m_localAddress(std::move(localAddress)),
-      m_clientAddress(std::move(clientAddress)),
-      m_port(port)
+    : uni::Thread("QORINet_Node_Data", false), m_backend(backend), m_localAddress(std::move(localAddress)),
+      m_clientAddress(std::move(clientAddress)), m_port(port)
 {
 }
 

@@ -18,8 +18,7 @@ namespace proto = qorinet_api::proto;
 namespace {
 
 constexpr const char* kChannel = "nodesim";
-constexpr std::uint32_t kReceiverFlags =
-    uni::Socket::Receiver | uni::Socket::ReuseAddress | uni::Socket::Broadcast;
+constexpr std::uint32_t kReceiverFlags = uni::Socket::Receiver | uni::Socket::ReuseAddress | uni::Socket::Broadcast;
 
 } // namespace
 
@@ -57,15 +56,15 @@ void DiscoveryResponder::receive(const std::vector<std::unique_ptr<SimNode>>& no
     std::uint16_t command = 0;
     std::string xml;
     qorinet_api::CommandDocument request;
-    if (qorinet_api::DiscoveryPacket::decode(m_buffer.data(), static_cast<std::size_t>(got), command, xml) != 0
-        || command != proto::CMD_SCAN_REQUEST || !request.parse(xml) || !request.hasSection("NetBase")) {
+    if (qorinet_api::DiscoveryPacket::decode(m_buffer.data(), static_cast<std::size_t>(got), command, xml) != 0 ||
+        command != proto::CMD_SCAN_REQUEST || !request.parse(xml) || !request.hasSection("NetBase")) {
         ++m_dropped;
         return;
     }
     const auto port = request.number("NetBase", "port");
     const std::uint16_t answerPort = port && *port > 0 && *port <= 0xFFFF
-        ? static_cast<std::uint16_t>(*port)
-        : static_cast<std::uint16_t>(m_options.basePort + proto::kIdentPortOffset);
+                                         ? static_cast<std::uint16_t>(*port)
+                                         : static_cast<std::uint16_t>(m_options.basePort + proto::kIdentPortOffset);
     for (const auto& node : nodes) {
         if (node->listening())
             answer(*node, sender, answerPort);
@@ -85,8 +84,8 @@ void DiscoveryResponder::announce(SimNode& node)
 {
     const auto broadcast = node.address().broadcast();
     if (!broadcast || !AddressPolicy::allowed(*broadcast)) {
-        UNI_LOG(kChannel, uni::log::warning) << "node " << node.index() << ": no announcement outside "
-                                             << AddressPolicy::describe();
+        UNI_LOG(kChannel, uni::log::warning)
+            << "node " << node.index() << ": no announcement outside " << AddressPolicy::describe();
         return;
     }
     send(node, proto::CMD_ANNOUNCE, std::string(), *broadcast,

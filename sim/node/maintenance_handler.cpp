@@ -28,15 +28,15 @@ std::int32_t ipConfig(const qorinet_api::FrameBuffer& request, const SimNode& no
 {
     std::string xml;
     qorinet_api::CommandDocument doc;
-    if (!qorinet_api::PayloadReader(request.payload(), request.size()).document(xml) || !doc.parse(xml)
-        || !doc.hasSection("IPConfig"))
+    if (!qorinet_api::PayloadReader(request.payload(), request.size()).document(xml) || !doc.parse(xml) ||
+        !doc.hasSection("IPConfig"))
         return uni::osal::ERR_UNI_OSAL_EFORMAT;
     const auto mode = doc.number("IPConfig", "mode");
     if (!mode || *mode > 0xFFFFFFFFu)
         return uni::osal::ERR_UNI_OSAL_EARG;
-    UNI_LOG(kChannel, uni::log::info) << "node " << node.index() << ": IP configuration mode " << *mode
-                                      << " address \"" << doc.text("IPConfig", "address").value_or("")
-                                      << "\" netmask \"" << doc.text("IPConfig", "netmask").value_or("") << "\"";
+    UNI_LOG(kChannel, uni::log::info) << "node " << node.index() << ": IP configuration mode " << *mode << " address \""
+                                      << doc.text("IPConfig", "address").value_or("") << "\" netmask \""
+                                      << doc.text("IPConfig", "netmask").value_or("") << "\"";
     return MaintenanceHandler::checkIpConfig(static_cast<std::uint32_t>(*mode),
                                              doc.text("IPConfig", "address").value_or(""),
                                              doc.text("IPConfig", "netmask").value_or(""), node, taken, outcome);
@@ -81,18 +81,10 @@ MaintenanceHandler::Outcome MaintenanceHandler::serve(uni::TCPSocket& connection
     }
     std::int32_t result = 0;
     switch (header.command) {
-    case proto::CMD_RESTART_SERVER:
-        outcome.action = Action::Restart;
-        break;
-    case proto::CMD_REBOOT_SYSTEM:
-        outcome.action = Action::Reboot;
-        break;
-    case proto::CMD_SET_IP_CONFIG:
-        result = ipConfig(request, node, taken, outcome);
-        break;
-    default:
-        result = uni::osal::ERR_UNI_OSAL_ECOMMAND;
-        break;
+    case proto::CMD_RESTART_SERVER: outcome.action = Action::Restart; break;
+    case proto::CMD_REBOOT_SYSTEM: outcome.action = Action::Reboot; break;
+    case proto::CMD_SET_IP_CONFIG: result = ipConfig(request, node, taken, outcome); break;
+    default: result = uni::osal::ERR_UNI_OSAL_ECOMMAND; break;
     }
     UNI_LOG(kChannel, uni::log::info) << "node " << node.index() << ": maintenance command 0x" << std::hex
                                       << header.command << std::dec << " -> " << result;

@@ -38,7 +38,6 @@ public:
     bool simulation() const { return m_driver.isSimulation(); }
 
 private:
-
     qorinet_api::QORINetLocalClientNode m_driver;
     bool m_simulation = false;
     mutable std::mutex m_lock;

@@ -82,16 +82,11 @@ void NodeCommandHandler::watch(std::uint16_t command, std::int32_t board, std::i
     if (!m_link || result > 0)
         return;
     switch (command) {
-    case proto::CMD_START_CAN:
-        return m_link->watchCan(board, true);
-    case proto::CMD_CLOSE_CAN:
-        return m_link->watchCan(board, false);
-    case proto::CMD_START_DMA_UART:
-        return m_link->watchUart(board, true);
-    case proto::CMD_CLOSE_DMA_UART:
-        return m_link->watchUart(board, false);
-    default:
-        return;
+    case proto::CMD_START_CAN: return m_link->watchCan(board, true);
+    case proto::CMD_CLOSE_CAN: return m_link->watchCan(board, false);
+    case proto::CMD_START_DMA_UART: return m_link->watchUart(board, true);
+    case proto::CMD_CLOSE_DMA_UART: return m_link->watchUart(board, false);
+    default: return;
     }
 }
 
@@ -99,24 +94,19 @@ void NodeCommandHandler::handle(std::uint16_t command, const std::uint8_t* paylo
                                 FrameBuffer& answer)
 {
     switch (command) {
-    case proto::CMD_HELLO:
-        return hello(payload, size, answer);
-    case proto::CMD_BOARD_PROPERTIES:
-        return boardProperties(payload, size, answer);
-    case proto::CMD_NODE_SETTINGS:
-        return nodeSettings(payload, size, answer);
+    case proto::CMD_HELLO: return hello(payload, size, answer);
+    case proto::CMD_BOARD_PROPERTIES: return boardProperties(payload, size, answer);
+    case proto::CMD_NODE_SETTINGS: return nodeSettings(payload, size, answer);
     case proto::CMD_SET_PARAM_I32:
     case proto::CMD_GET_PARAM_I32:
     case proto::CMD_SET_PARAM_I64:
-    case proto::CMD_GET_PARAM_I64:
-        return integerParam(command, payload, size, answer);
+    case proto::CMD_GET_PARAM_I64: return integerParam(command, payload, size, answer);
     case proto::CMD_SET_PARAM_STRUCT_STR:
     case proto::CMD_GET_PARAM_STRUCT_STR:
     case proto::CMD_GET_PARAM_STRUCT_STR_LEN:
     case proto::CMD_SET_PARAM_XML_STR:
     case proto::CMD_GET_PARAM_XML_STR:
-    case proto::CMD_GET_PARAM_XML_STR_LEN:
-        return textParam(command, payload, size, answer);
+    case proto::CMD_GET_PARAM_XML_STR_LEN: return textParam(command, payload, size, answer);
     case proto::CMD_OPEN_CAN:
     case proto::CMD_CLOSE_CAN:
     case proto::CMD_START_CAN:
@@ -124,16 +114,11 @@ void NodeCommandHandler::handle(std::uint16_t command, const std::uint8_t* paylo
     case proto::CMD_OPEN_DMA_UART:
     case proto::CMD_CLOSE_DMA_UART:
     case proto::CMD_START_DMA_UART:
-    case proto::CMD_STOP_DMA_UART:
-        return busControl(command, payload, size, answer);
-    case proto::CMD_WRITE_CAN:
-        return writeCan(payload, size, answer);
-    case proto::CMD_WRITE_DMA_UART:
-        return writeUart(payload, size, answer);
-    case proto::CMD_ERROR_CNT_CAN:
-        return errorCount(payload, size, answer);
-    case proto::CMD_ERROR_TO_STRING:
-        return errorText(payload, size, answer);
+    case proto::CMD_STOP_DMA_UART: return busControl(command, payload, size, answer);
+    case proto::CMD_WRITE_CAN: return writeCan(payload, size, answer);
+    case proto::CMD_WRITE_DMA_UART: return writeUart(payload, size, answer);
+    case proto::CMD_ERROR_CNT_CAN: return errorCount(payload, size, answer);
+    case proto::CMD_ERROR_TO_STRING: return errorText(payload, size, answer);
     default:
         UNI_LOG(kChannel, uni::log::warning) << "node " << m_node.index() << ": unknown command " << command;
         return status(answer, uni::osal::ERR_UNI_OSAL_ECOMMAND);
@@ -161,8 +146,8 @@ void NodeCommandHandler::boardProperties(const std::uint8_t* payload, std::size_
     if (!PayloadReader(payload, size).u32At(0, board))
         return status(answer, kBadArgument);
     std::string text;
-    const std::int32_t result = m_backend.driver().GetParamStruct_str("BoardID" + std::to_string(board),
-                                                                      "boardproperties", text);
+    const std::int32_t result =
+        m_backend.driver().GetParamStruct_str("BoardID" + std::to_string(board), "boardproperties", text);
     PayloadWriter(answer).i32(result).text(result > 0 ? std::string() : text);
 }
 
@@ -198,8 +183,7 @@ void NodeCommandHandler::integerParam(std::uint16_t command, const std::uint8_t*
     switch (command) {
     case proto::CMD_SET_PARAM_I32:
         return status(answer, driver.SetParam_i32(board, item, static_cast<std::int32_t>(value)));
-    case proto::CMD_SET_PARAM_I64:
-        return status(answer, driver.SetParam_i64(board, item, value));
+    case proto::CMD_SET_PARAM_I64: return status(answer, driver.SetParam_i64(board, item, value));
     case proto::CMD_GET_PARAM_I32: {
         std::int32_t read = 0;
         const std::int32_t result = driver.GetParam_i32(board, item, read);
@@ -228,16 +212,10 @@ void NodeCommandHandler::textParam(std::uint16_t command, const std::uint8_t* pa
     std::int32_t result = 0;
     std::uint32_t length = 0;
     switch (command) {
-    case proto::CMD_SET_PARAM_STRUCT_STR:
-        return status(answer, driver.SetParamStruct_str(target, item, text));
-    case proto::CMD_SET_PARAM_XML_STR:
-        return status(answer, driver.SetParamXML_str(target, item, text));
-    case proto::CMD_GET_PARAM_STRUCT_STR:
-        result = driver.GetParamStruct_str(target, item, text);
-        break;
-    case proto::CMD_GET_PARAM_XML_STR:
-        result = driver.GetParamXML_str(target, item, text);
-        break;
+    case proto::CMD_SET_PARAM_STRUCT_STR: return status(answer, driver.SetParamStruct_str(target, item, text));
+    case proto::CMD_SET_PARAM_XML_STR: return status(answer, driver.SetParamXML_str(target, item, text));
+    case proto::CMD_GET_PARAM_STRUCT_STR: result = driver.GetParamStruct_str(target, item, text); break;
+    case proto::CMD_GET_PARAM_XML_STR: result = driver.GetParamXML_str(target, item, text); break;
     case proto::CMD_GET_PARAM_STRUCT_STR_LEN:
         result = driver.GetParamStruct_strLEN(target, item, length);
         PayloadWriter(answer).i32(result).u32(length);
@@ -261,30 +239,14 @@ void NodeCommandHandler::busControl(std::uint16_t command, const std::uint8_t* p
     qorinet_api::QORINetIfClientNode& driver = m_backend.driver();
     std::int32_t result = 0;
     switch (command) {
-    case proto::CMD_OPEN_CAN:
-        result = driver.OpenCAN(board);
-        break;
-    case proto::CMD_CLOSE_CAN:
-        result = driver.CloseCAN(board);
-        break;
-    case proto::CMD_START_CAN:
-        result = driver.StartCAN(board, channel);
-        break;
-    case proto::CMD_STOP_CAN:
-        result = driver.StopCAN(board, channel);
-        break;
-    case proto::CMD_OPEN_DMA_UART:
-        result = driver.OpenDmaUart(board);
-        break;
-    case proto::CMD_CLOSE_DMA_UART:
-        result = driver.CloseDmaUart(board);
-        break;
-    case proto::CMD_START_DMA_UART:
-        result = driver.StartDmaUart(board, channel);
-        break;
-    default:
-        result = driver.StopDmaUart(board, channel);
-        break;
+    case proto::CMD_OPEN_CAN: result = driver.OpenCAN(board); break;
+    case proto::CMD_CLOSE_CAN: result = driver.CloseCAN(board); break;
+    case proto::CMD_START_CAN: result = driver.StartCAN(board, channel); break;
+    case proto::CMD_STOP_CAN: result = driver.StopCAN(board, channel); break;
+    case proto::CMD_OPEN_DMA_UART: result = driver.OpenDmaUart(board); break;
+    case proto::CMD_CLOSE_DMA_UART: result = driver.CloseDmaUart(board); break;
+    case proto::CMD_START_DMA_UART: result = driver.StartDmaUart(board, channel); break;
+    default: result = driver.StopDmaUart(board, channel); break;
     }
     watch(command, board, result);
     status(answer, result);

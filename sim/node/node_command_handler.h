@@ -25,8 +25,7 @@ public:
     NodeCommandHandler& operator=(const NodeCommandHandler&) = delete;
 
     /// Writes the answer payload of `command` into `answer`. Unknown commands answer 700020.
-    void handle(std::uint16_t command, const std::uint8_t* payload, std::size_t size,
-                qorinet_api::FrameBuffer& answer);
+    void handle(std::uint16_t command, const std::uint8_t* payload, std::size_t size, qorinet_api::FrameBuffer& answer);
 
     /// Ends the data connection, when there is one; the session is over.
     void endSession();

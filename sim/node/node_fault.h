@@ -8,14 +8,14 @@ namespace nodesim {
 
 enum class NodeFault {
     None,
-    NeverAnswer,    ///< driver commands are read and never answered
-    WrongDigest,    ///< answers to driver commands carry a corrupted digest
-    ShortDatagram,  ///< scan answers and announcements are one byte short
-    HeartbeatsOnly, ///< driver commands get heartbeats and never an answer
-    CloseMidFrame,  ///< half of the answer to a driver command, then the connection closes
-    Slow,           ///< driver commands are answered late, without heartbeats
+    NeverAnswer,     ///< driver commands are read and never answered
+    WrongDigest,     ///< answers to driver commands carry a corrupted digest
+    ShortDatagram,   ///< scan answers and announcements are one byte short
+    HeartbeatsOnly,  ///< driver commands get heartbeats and never an answer
+    CloseMidFrame,   ///< half of the answer to a driver command, then the connection closes
+    Slow,            ///< driver commands are answered late, without heartbeats
     UnrelatedFrames, ///< driver commands get frames of another command, never an answer
-    Trickle,        ///< answers to driver commands come one byte per fault delay
+    Trickle,         ///< answers to driver commands come one byte per fault delay
 };
 
 /// The option text of a fault ("never-answer", ...); "none" for None.

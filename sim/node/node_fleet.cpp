@@ -47,8 +47,8 @@ bool NodeFleet::nodeAddresses(const NodeSimOptions& options, std::vector<uni::ip
             ++host;
         const std::uint32_t address = htonl(host);
         if (!AddressPolicy::allowed(address)) {
-            error = "address " + uni::ipv4::addressText(address) + " is outside the allowed networks ("
-                + AddressPolicy::describe() + ")";
+            error = "address " + uni::ipv4::addressText(address) + " is outside the allowed networks (" +
+                    AddressPolicy::describe() + ")";
             return false;
         }
         out.emplace_back(uni::ipv4::addressText(address), *mask);
@@ -77,8 +77,8 @@ bool NodeFleet::open(std::string& error)
     for (unsigned i = 0; i < addresses.size(); ++i) {
         auto node = std::make_unique<SimNode>(i, addresses[i], m_options.basePort, nodeName(i, addresses[i]));
         if (node->openSockets() != 0) {
-            error = "cannot listen on " + addresses[i].address() + " port " + std::to_string(m_options.basePort)
-                + " or " + std::to_string(m_options.basePort + 6);
+            error = "cannot listen on " + addresses[i].address() + " port " + std::to_string(m_options.basePort) +
+                    " or " + std::to_string(m_options.basePort + 6);
             close();
             return false;
         }
@@ -170,8 +170,8 @@ void NodeFleet::acceptMaintenance(SimNode& node)
     uni::TCPSocket connection;
     if (node.maintenanceListener().accept(connection) != 0)
         return;
-    const auto outcome = MaintenanceHandler::serve(connection, node,
-                                                   [this](std::uint32_t address) { return addressTaken(address); });
+    const auto outcome =
+        MaintenanceHandler::serve(connection, node, [this](std::uint32_t address) { return addressTaken(address); });
     carryOut(node, outcome);
 }
 
@@ -190,11 +190,8 @@ void NodeFleet::carryOut(SimNode& node, const MaintenanceHandler::Outcome& outco
         node.setDownUntil(uni::Timer::stampUs() + static_cast<std::uint64_t>(m_options.rebootMs) * 1000);
         m_setDirty = true;
         return;
-    case MaintenanceHandler::Action::Reconfigure:
-        reconfigure(node, outcome);
-        return;
-    case MaintenanceHandler::Action::None:
-        return;
+    case MaintenanceHandler::Action::Reconfigure: reconfigure(node, outcome); return;
+    case MaintenanceHandler::Action::None: return;
     }
 }
 

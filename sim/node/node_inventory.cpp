@@ -66,8 +66,8 @@ NodeInventory NodeInventory::read(qorinet_api::QORINetIfClientNode& node, std::u
         board.enclosureIndex = number(properties, "SystemInfo/EnclosureNo");
         const std::uint32_t slot = number(properties, "SystemInfo/SlotNo");
         const std::uint32_t offset = board.enclosureIndex < inventory.m_enclosures.size()
-            ? inventory.m_enclosures[board.enclosureIndex].slotOffset
-            : 0;
+                                         ? inventory.m_enclosures[board.enclosureIndex].slotOffset
+                                         : 0;
         board.slotIndex = slot >= offset ? slot - offset : slot;
         inventory.m_boards.push_back(board);
     }

@@ -21,7 +21,7 @@ struct InventoryBoard {
     std::string name;
     std::string serial;
     std::string firmware;
-    std::uint32_t slotIndex = 0;      ///< zero-based within its enclosure
+    std::uint32_t slotIndex = 0; ///< zero-based within its enclosure
     std::uint32_t enclosureIndex = 0;
 };
 

@@ -11,20 +11,20 @@ namespace nodesim {
 struct NodeSimOptions {
     static constexpr unsigned kMaxNodes = 1024;
 
-    std::uint16_t basePort = 9237;       ///< control port; discovery on +1, maintenance on +6
+    std::uint16_t basePort = 9237; ///< control port; discovery on +1, maintenance on +6
     std::string bindAddress = "127.0.0.1";
     std::string netmask = "255.0.0.0";
-    std::string name;                    ///< empty: "SimNode-<last two address octets>"
-    bool simulation = false;             ///< simulated boards instead of the stand-in hardware
+    std::string name;        ///< empty: "SimNode-<last two address octets>"
+    bool simulation = false; ///< simulated boards instead of the stand-in hardware
     unsigned nodes = 1;
     NodeFault fault = NodeFault::None;
-    unsigned faultDelayMs = 1500;        ///< how late the slow fault answers
-    unsigned delayMs = 0;                ///< extra time every driver command takes (with heartbeats)
+    unsigned faultDelayMs = 1500; ///< how late the slow fault answers
+    unsigned delayMs = 0;         ///< extra time every driver command takes (with heartbeats)
     unsigned heartbeatMs = 300;
-    unsigned rebootMs = 5000;            ///< how long a reboot keeps the node silent
-    std::string workDir;                 ///< folder for driver configuration and state
-    std::string configDir;               ///< an existing driver configuration folder instead
-    std::string hardwareFile;            ///< an existing hardware description instead
+    unsigned rebootMs = 5000; ///< how long a reboot keeps the node silent
+    std::string workDir;      ///< folder for driver configuration and state
+    std::string configDir;    ///< an existing driver configuration folder instead
+    std::string hardwareFile; ///< an existing hardware description instead
     std::string logFile;
     bool help = false;
 

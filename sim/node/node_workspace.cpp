@@ -85,14 +85,14 @@ std::string configDocument(unsigned seed)
            "    <Logger><LogLevel>LogOnError</LogLevel><LogType>Normal</LogType>"
            "<LogAppend>Append</LogAppend><LogFile>ZaMoQorin_Dev.Log</LogFile>"
            "<CmdLogFile>ZaMoQorin.log</CmdLogFile></Logger>\n"
-           "    <Simulation>\n      <SimulationMode>SIMMODE_NORMAL</SimulationMode>\n"
-        + NodeWorkspace::defaultEntries(seed) + "    </Simulation>\n  </Configuration>\n</zmpxi_api_config>\n";
+           "    <Simulation>\n      <SimulationMode>SIMMODE_NORMAL</SimulationMode>\n" +
+           NodeWorkspace::defaultEntries(seed) + "    </Simulation>\n  </Configuration>\n</zmpxi_api_config>\n";
 }
 
 std::string hardwareDocument(unsigned seed)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SimulatedHardware>\n" + NodeWorkspace::defaultEntries(seed)
-        + "</SimulatedHardware>\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SimulatedHardware>\n" + NodeWorkspace::defaultEntries(seed) +
+           "</SimulatedHardware>\n";
 }
 
 unsigned seedOf(const NodeSimOptions& options)
@@ -107,22 +107,23 @@ unsigned seedOf(const NodeSimOptions& options)
 std::string NodeWorkspace::defaultEntries(unsigned seed)
 {
     const std::string tag = hex(seed & 0xFFFFu, 4);
-    std::string entries = "      <SimulatedEnclosures>\n        <ID0>\n"
-                          "          <KEY EncName=\"0000E306\"><Name>QORINet QN-N6</Name><SubVersion>0</SubVersion>"
-                          "<UserSlotCnt>6</UserSlotCnt><SlotNoOffset>2</SlotNoOffset><StarHubSlot>0</StarHubSlot>"
-                          "<SystemInfo/></KEY>\n"
-                          "          <SerialNumber>00E3"
-        + tag
-        + "</SerialNumber><UserData>Simulated node</UserData><EncType>4</EncType><EncVersion>3</EncVersion>"
-          "<NetBootMode>1</NetBootMode>\n        </ID0>\n      </SimulatedEnclosures>\n      <SimulatedBoards>\n";
+    std::string entries =
+        "      <SimulatedEnclosures>\n        <ID0>\n"
+        "          <KEY EncName=\"0000E306\"><Name>QORINet QN-N6</Name><SubVersion>0</SubVersion>"
+        "<UserSlotCnt>6</UserSlotCnt><SlotNoOffset>2</SlotNoOffset><StarHubSlot>0</StarHubSlot>"
+        "<SystemInfo/></KEY>\n"
+        "          <SerialNumber>00E3" +
+        tag +
+        "</SerialNumber><UserData>Simulated node</UserData><EncType>4</EncType><EncVersion>3</EncVersion>"
+        "<NetBootMode>1</NetBootMode>\n        </ID0>\n      </SimulatedEnclosures>\n      <SimulatedBoards>\n";
     unsigned index = 0;
     for (const BoardEntry& board : kBoards) {
         const std::string id = "ID" + std::to_string(index);
         ++index;
-        entries += "        <" + id + ">" + board.key + "<EncNumber>0</EncNumber><SlotNumber>"
-            + std::to_string(board.slot) + "</SlotNumber><FWRevision>" + board.firmware + "</FWRevision>"
-            + "<SerialNumber>5A" + tag + hex(index, 2) + "</SerialNumber><ConSerialNumber>5C" + tag + hex(index, 2)
-            + "</ConSerialNumber></" + id + ">\n";
+        entries += "        <" + id + ">" + board.key + "<EncNumber>0</EncNumber><SlotNumber>" +
+                   std::to_string(board.slot) + "</SlotNumber><FWRevision>" + board.firmware + "</FWRevision>" +
+                   "<SerialNumber>5A" + tag + hex(index, 2) + "</SerialNumber><ConSerialNumber>5C" + tag +
+                   hex(index, 2) + "</ConSerialNumber></" + id + ">\n";
     }
     return entries + "      </SimulatedBoards>\n";
 }
@@ -131,8 +132,8 @@ std::string NodeWorkspace::defaultRoot(const NodeSimOptions& options)
 {
     const char* tmp = std::getenv("TMPDIR");
     const std::string base = tmp && *tmp ? tmp : "/tmp";
-    return base + "/qorinet-node-sim-" + std::to_string(::getuid()) + "/" + options.bindAddress + "_"
-        + std::to_string(options.basePort);
+    return base + "/qorinet-node-sim-" + std::to_string(::getuid()) + "/" + options.bindAddress + "_" +
+           std::to_string(options.basePort);
 }
 
 bool NodeWorkspace::prepare(const NodeSimOptions& options, std::string& error)
@@ -145,7 +146,8 @@ bool NodeWorkspace::prepare(const NodeSimOptions& options, std::string& error)
     if (!makeFolder(m_configDir, error) || !makeFolder(stateDir, error) || !makeFolder(runtimeDir, error))
         return false;
     const unsigned seed = seedOf(options);
-    if (options.configDir.empty() && !writeIfMissing(m_configDir + "/zmpxi_api_config.xml", configDocument(seed), error))
+    if (options.configDir.empty() &&
+        !writeIfMissing(m_configDir + "/zmpxi_api_config.xml", configDocument(seed), error))
         return false;
     if (options.hardwareFile.empty() && !writeIfMissing(m_hardwareFile, hardwareDocument(seed), error))
         return false;

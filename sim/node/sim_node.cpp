@@ -25,14 +25,8 @@ std::uint64_t freshHelloValue()
 } // namespace
 
 SimNode::SimNode(unsigned index, uni::ipv4::IpAddressPair address, std::uint16_t basePort, std::string name)
-    : m_index(index),
-      m_basePort(basePort),
-      m_helloValue(freshHelloValue()),
-      m_address(std::move(address)),
-      m_name(std::move(name)),
-      m_control(kListenerFlags),
-      m_maintenance(kListenerFlags),
-      m_sender(kSenderFlags)
+    : m_index(index), m_basePort(basePort), m_helloValue(freshHelloValue()), m_address(std::move(address)),
+      m_name(std::move(name)), m_control(kListenerFlags), m_maintenance(kListenerFlags), m_sender(kSenderFlags)
 {
 }
 

@@ -112,7 +112,7 @@ private:
     uni::TCPSocket m_maintenance;
     uni::UDPSocket m_sender;
     std::vector<std::unique_ptr<ControlSession>> m_sessions;
-    std::vector<Waiting> m_waiting;  ///< oldest first
+    std::vector<Waiting> m_waiting; ///< oldest first
     std::uint64_t m_downUntilUs = 0;
 };
 

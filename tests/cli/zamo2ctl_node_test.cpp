@@ -38,10 +38,7 @@ class Zamo2ctlNodes : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { s_bench = std::make_unique<Bench>(); }
     static void TearDownTestSuite() { s_bench.reset(); }
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_bench->started) << s_bench->north.output() << s_bench->south.output();
-    }
+    void SetUp() override { ASSERT_TRUE(s_bench->started) << s_bench->north.output() << s_bench->south.output(); }
 
     static const ProcessResult& nodeList() { return s_bench->nodes; }
     static std::string port() { return std::to_string(s_bench->port); }
@@ -112,10 +109,10 @@ TEST_F(Zamo2ctlNodes, TreeOfANodeShowsItsBoardsAndInformation)
 {
     const ProcessResult run = zamo2ctl({"tree", "--node", kSouth, "--base-port", port()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    for (const char* row : {"Remote System", "Enclosure 0:   QORINet QN-N6", "Slot 2:   QA-4016",
-                            "Slot 3:   QN-6222-COMBO", "Slot 4:   QC-3108-TS", "Slot 5:   QD-5032", "Slot 7:   Empty",
-                            "Node Name:   Bench-South", "IP Address:   127.0.0.3", "Access State:   Free",
-                            "BaseBoard:   ", "degC"})
+    for (const char* row :
+         {"Remote System", "Enclosure 0:   QORINet QN-N6", "Slot 2:   QA-4016", "Slot 3:   QN-6222-COMBO",
+          "Slot 4:   QC-3108-TS", "Slot 5:   QD-5032", "Slot 7:   Empty", "Node Name:   Bench-South",
+          "IP Address:   127.0.0.3", "Access State:   Free", "BaseBoard:   ", "degC"})
         EXPECT_NE(run.out.find(row), std::string::npos) << row << "\n" << run.out;
     EXPECT_NE(run.out.find("SerialNumber:   " + firstSerialOf(kSouth)), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find(firstSerialOf(kNorth)), std::string::npos) << run.out;
@@ -125,8 +122,7 @@ TEST_F(Zamo2ctlNodes, TreeOfANodeShowsItsBoardsAndInformation)
 
 TEST_F(Zamo2ctlNodes, RawCommandsGoToTheNode)
 {
-    const ProcessResult count =
-        zamo2ctl({"get", "--node", kNorth, "--base-port", port(), "System", "EnclosureCount"});
+    const ProcessResult count = zamo2ctl({"get", "--node", kNorth, "--base-port", port(), "System", "EnclosureCount"});
     ASSERT_EQ(count.exitCode, 0) << count.err;
     EXPECT_EQ(count.out, "1\n");
     EXPECT_NE(count.err.find("result: 0"), std::string::npos) << count.err;
@@ -167,8 +163,8 @@ TEST(Zamo2ctlNodeTimeout, HeartbeatsForeverEndWithinTheTimeout)
     const std::uint16_t port = freeClientBasePort({address});
     NodeSimProcess sim;
     ASSERT_TRUE(sim.start(address, {"--fault", "heartbeats-only", "--heartbeat-ms", "100"}, port)) << sim.output();
-    const ProcessResult run = zamo2ctl({"--timeout", "4", "get", "--node", address, "--base-port",
-                                        std::to_string(port), "BoardID0", "boardproperties"});
+    const ProcessResult run = zamo2ctl({"--timeout", "4", "get", "--node", address, "--base-port", std::to_string(port),
+                                        "BoardID0", "boardproperties"});
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.err.find("700008"), std::string::npos) << run.err;
     EXPECT_LT(run.elapsed.count(), 20000);
@@ -223,12 +219,9 @@ TEST(Zamo2ctlNodeFailures, EachFaultIsNamedInWords)
 TEST(Zamo2ctlNodeOptions, MisplacedOrMalformedNetworkOptionsAreUsageErrors)
 {
     const std::vector<std::vector<std::string>> lines = {
-        {"nodes", "--node", "127.0.0.2"},
-        {"get", "--node", "127.0.0.300", "System", "EnclosureCount"},
-        {"nodes", "--base-port", "65530"},
-        {"nodes", "--scan-ms", "0"},
-        {"local", "--scan-ms", "100"},
-        {"tree", "--system", "demo", "--node", "127.0.0.2"},
+        {"nodes", "--node", "127.0.0.2"},  {"get", "--node", "127.0.0.300", "System", "EnclosureCount"},
+        {"nodes", "--base-port", "65530"}, {"nodes", "--scan-ms", "0"},
+        {"local", "--scan-ms", "100"},     {"tree", "--system", "demo", "--node", "127.0.0.2"},
     };
     for (const auto& line : lines) {
         const ProcessResult run = zamo2ctl(line);

@@ -46,8 +46,7 @@ TEST(Zamo2ctlRefusal, NodeOutsideTheAllowedNetworksIsRefusedWithoutLookingForIt)
                                            {"QORINET_ALLOWED_NETWORKS=127.0.0.0/8, 192.168.7.0/24"});
     EXPECT_FALSE(refused.timedOut);
     EXPECT_EQ(refused.exitCode, 64);
-    EXPECT_NE(refused.err.find("--node 10.20.30.40 is outside the allowed networks (127.0.0.0/8,192.168.7.0/24;"),
-              npos)
+    EXPECT_NE(refused.err.find("--node 10.20.30.40 is outside the allowed networks (127.0.0.0/8,192.168.7.0/24;"), npos)
         << refused.err;
 }
 
@@ -66,7 +65,8 @@ protected:
 // Well-formed XML the rules know nothing of would pass them; it is told apart by its root.
 TEST_F(Zamo2ctlConfigCheck, FileThatIsNoDriverConfigurationIsRefusedWithAWarning)
 {
-    const std::string page = file("index.html", "<html><head><title>Boards</title></head><body><p>Hello</p></body></html>");
+    const std::string page =
+        file("index.html", "<html><head><title>Boards</title></head><body><p>Hello</p></body></html>");
     const ProcessResult text = zamo2ctl({"config", "check", page});
     EXPECT_EQ(text.exitCode, 1);
     EXPECT_EQ(text.out, page + ": not a driver configuration\n");

@@ -92,8 +92,8 @@ TEST(Zamo2ctlReportNode, NodeThatOnlySendsHeartbeatsEndsWithinTheTimeout)
     ASSERT_FALSE(port.empty()) << node.output();
 
     const std::string file = site / "report.zip";
-    const ProcessResult run = zamo2ctl({"report-package", file, "--node", kSilentNode, "--base-port", port, "--timeout", "20"},
-                                       site.environment());
+    const ProcessResult run = zamo2ctl(
+        {"report-package", file, "--node", kSilentNode, "--base-port", port, "--timeout", "20"}, site.environment());
     ASSERT_EQ(run.exitCode, 0) << run.err;
     // The node's part ends after 15 s; a quarter of the time is left for the rest, even under
     // a sanitizer.

@@ -43,8 +43,15 @@ std::string shown(const ProcessResult& run)
 
 TEST(Zamo2ctl, BadCommandLinesExit64)
 {
-    const Args lines[] = {{}, {"frobnicate"}, {"get", "System"}, {"set-i32", "0", "1"}, {"--simulation", "maybe", "local"},
-                          {"--driver"}, {"--bogus", "local"}, {"driver-text", "twelve"}, {"config", "verify", "x"},
+    const Args lines[] = {{},
+                          {"frobnicate"},
+                          {"get", "System"},
+                          {"set-i32", "0", "1"},
+                          {"--simulation", "maybe", "local"},
+                          {"--driver"},
+                          {"--bogus", "local"},
+                          {"driver-text", "twelve"},
+                          {"config", "verify", "x"},
                           {"selftest", "--board", "-1"}};
     const std::string pointer = " - see zamo2ctl --help\n";
     for (const Args& args : lines) {
@@ -53,7 +60,8 @@ TEST(Zamo2ctl, BadCommandLinesExit64)
         EXPECT_EQ(64, bad.exitCode) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(bad.err.rfind("zamo2ctl: ", 0), 0u) << bad.err;
         EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
-        EXPECT_TRUE(bad.err.size() > pointer.size() && bad.err.compare(bad.err.size() - pointer.size(), std::string::npos, pointer) == 0)
+        EXPECT_TRUE(bad.err.size() > pointer.size() &&
+                    bad.err.compare(bad.err.size() - pointer.size(), std::string::npos, pointer) == 0)
             << bad.err;
         EXPECT_EQ(bad.out, "");
     }
@@ -88,7 +96,8 @@ TEST(Zamo2ctl, LocalReportsTheConnectedSystem)
 TEST(Zamo2ctl, SimulationModeIsSetBeforeTheDriverStarts)
 {
     const std::string fake = fakeDriverPath();
-    EXPECT_EQ("0 SIMMODE_OFF\n", shown(zamo2ctl({"--driver", fake, "--simulation", "off", "get", "fake", "modeAtInit"})));
+    EXPECT_EQ("0 SIMMODE_OFF\n",
+              shown(zamo2ctl({"--driver", fake, "--simulation", "off", "get", "fake", "modeAtInit"})));
     EXPECT_EQ("0 unset\n", shown(zamo2ctl({"--driver", fake, "get", "fake", "modeAtInit"})));
 }
 
@@ -263,8 +272,8 @@ TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
     EXPECT_EQ(refused.exitCode, 63);
     EXPECT_NE(refused.err.find("513"), std::string::npos) << refused.err;
     EXPECT_EQ(refused.out, "");
-    const Args wrong[] = {{"demo"}, {"demo", "frob"}, {"demo", "remove", "1", "2", "3"},
-                          {"demo", "put-board", "x", "2", "QC-3104"}};
+    const Args wrong[] = {
+        {"demo"}, {"demo", "frob"}, {"demo", "remove", "1", "2", "3"}, {"demo", "put-board", "x", "2", "QC-3104"}};
     for (const Args& args : wrong)
         EXPECT_EQ(run(args).exitCode, 64) << args.back();
 

@@ -11,9 +11,15 @@ using z2e::ResultMeaning;
 TEST(DriverResultMeaning, CodesOfDriverClientAndPlatform)
 {
     const std::pair<std::int32_t, ResultMeaning> cases[] = {
-        {0, ResultMeaning::Ok},          {-260901, ResultMeaning::Warning},   {2, ResultMeaning::NotLoaded},
-        {1, ResultMeaning::HardwareBusy}, {700008, ResultMeaning::Timeout},   {700002, ResultMeaning::Unreachable},
-        {700015, ResultMeaning::Unreachable}, {700021, ResultMeaning::Unreachable}, {260, ResultMeaning::Failed},
+        {0, ResultMeaning::Ok},
+        {-260901, ResultMeaning::Warning},
+        {2, ResultMeaning::NotLoaded},
+        {1, ResultMeaning::HardwareBusy},
+        {700008, ResultMeaning::Timeout},
+        {700002, ResultMeaning::Unreachable},
+        {700015, ResultMeaning::Unreachable},
+        {700021, ResultMeaning::Unreachable},
+        {260, ResultMeaning::Failed},
         {700009, ResultMeaning::Failed},
     };
     for (const auto& [code, meaning] : cases) {

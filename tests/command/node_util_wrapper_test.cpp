@@ -8,8 +8,8 @@
 namespace {
 
 using z2e::QorinNodeUtilWrapper;
-using z2e::test::FakeDriverTest;
 using z2e::test::fakeDriver;
+using z2e::test::FakeDriverTest;
 
 // The wrapper over a real local node on the scripted driver; `node` stays in the fixture.
 class Wrapper : public FakeDriverTest {
@@ -23,8 +23,9 @@ protected:
     {
         std::vector<std::string> items;
         for (const FakeCall& c : fakeDriver().calls)
-            items.push_back(c.name == "SetParam_i32" ? "i32:" + std::to_string(c.board) + ":" + std::to_string(c.command)
-                                                     : c.target + "|" + c.item + "=" + c.value);
+            items.push_back(c.name == "SetParam_i32"
+                                ? "i32:" + std::to_string(c.board) + ":" + std::to_string(c.command)
+                                : c.target + "|" + c.item + "=" + c.value);
         return items;
     }
     void failSet(const std::string& target, const std::string& item, std::int32_t result, bool xml = false)
@@ -103,8 +104,8 @@ TEST_F(Wrapper, FailuresMapToTheirStatus)
 TEST_F(Wrapper, CrossGradeOpensRebasesAndClosesOnlyWhatItOpened)
 {
     connect(2);
-    const std::pair<std::int32_t, std::int32_t> mapping[] = {
-        {0, 4001}, {220001, 4003}, {220003, 4004}, {260004, 3002}, {100008, 1}, {-3, 1}};
+    const std::pair<std::int32_t, std::int32_t> mapping[] = {{0, 4001},      {220001, 4003}, {220003, 4004},
+                                                             {260004, 3002}, {100008, 1},    {-3, 1}};
     for (const auto& [answer, status] : mapping) {
         fakeDriver().calls.clear();
         failSet("BoardID1", "rebase", answer);
@@ -182,8 +183,9 @@ TEST_F(Wrapper, DefaultEepromGetsTheSerialBeforeItIsWritten)
 {
     connect(1);
     const std::string item = "default/<BaseEEPROM  BaseModel='QAI-1608' BaseVersion='3'/>";
-    fakeDriver().setText("BoardListing/baseeeprom", item,
-                         "<BaseEEPROM Name='QAI-1608'><BoardInfo><SerialNumber>0</SerialNumber></BoardInfo></BaseEEPROM>");
+    fakeDriver().setText(
+        "BoardListing/baseeeprom", item,
+        "<BaseEEPROM Name='QAI-1608'><BoardInfo><SerialNumber>0</SerialNumber></BoardInfo></BaseEEPROM>");
     EXPECT_EQ(0, wrapper.writeDefaultBaseEeprom(0, "QAI-1608", "3", "00ABCDEF"));
     const auto sets = fakeDriver().callsNamed("SetParamStruct_str");
     ASSERT_EQ(1u, sets.size());

@@ -200,8 +200,8 @@ TEST_F(OutputDestinationTest, ATemporaryFileOfADeadRunGoesWithTheNextWriteOneOfA
     EXPECT_FALSE(TemporaryFiles::ownedByLiveProcess(reused));
 
     ASSERT_TRUE(OutputDestination::write(path("new.csv"), "new", {false, true}).ok());
-    std::vector<std::string> expected{live, temporaryName(dead, 1, "0000dead"), ".z2e-tmp-notours", "elsewhere",
-                                      "new.csv", "report.zip.tmp-abcdef"};
+    std::vector<std::string> expected{
+        live, temporaryName(dead, 1, "0000dead"), ".z2e-tmp-notours", "elsewhere", "new.csv", "report.zip.tmp-abcdef"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(namesIn(m_scratch.path()), expected);
     EXPECT_EQ(readFile(path("elsewhere")), "kept");
@@ -258,7 +258,9 @@ TEST_F(OutputDestinationTest, AFileSizeLimitLeavesNoTemporaryFileAndTheOldFile)
     const std::string file = path("big.csv");
     writeFile(file, "old");
     OutputDestination::Result result;
-    ASSERT_TRUE(test::underFileSizeLimit(4096, [&] { result = OutputDestination::write(file, std::string(100000, 'x'), {true, true}); }));
+    ASSERT_TRUE(test::underFileSizeLimit(4096, [&] {
+        result = OutputDestination::write(file, std::string(100000, 'x'), {true, true});
+    }));
     EXPECT_EQ(result.status, Status::Failed);
     EXPECT_NE(result.message.find("File too large"), std::string::npos) << result.message;
     EXPECT_EQ(readFile(file), "old");

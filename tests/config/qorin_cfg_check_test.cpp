@@ -22,7 +22,8 @@ pugi::xml_document baseDocument()
 {
     pugi::xml_document document;
     EXPECT_TRUE(document.load_string(z2e::QorinCfgHandler::templateText(), pugi::parse_default | pugi::parse_comments));
-    pugi::xml_node enclosures = xpugi::selectFirst(document.document_element(), "Configuration/Simulation/SimulatedEnclosures");
+    pugi::xml_node enclosures =
+        xpugi::selectFirst(document.document_element(), "Configuration/Simulation/SimulatedEnclosures");
     pugi::xml_document entry;
     entry.load_string(R"(<ID0><KEY EncName="0000E108"><Name>QE-R8</Name><SubVersion>0</SubVersion>
         <UserSlotCnt>8</UserSlotCnt><SlotNoOffset>2</SlotNoOffset><StarHubSlot>0</StarHubSlot><SystemInfo/></KEY>
@@ -30,7 +31,8 @@ pugi::xml_document baseDocument()
         <FanMode>0</FanMode></ID0>)");
     enclosures.append_copy(entry.document_element());
     pugi::xml_node boards = xpugi::selectFirst(document.document_element(), "Configuration/Simulation/SimulatedBoards");
-    entry.load_string(R"(<ID0><KEY BaseModel="QBA-16" BaseVersion="3" ConModel="QPA-16-D37" ConVersion="2" FeatureSet="1">
+    entry.load_string(
+        R"(<ID0><KEY BaseModel="QBA-16" BaseVersion="3" ConModel="QPA-16-D37" ConVersion="2" FeatureSet="1">
         <FamilyName>QA</FamilyName><Type>4016</Type><ConBv/><DisplayName>QA-4016</DisplayName></KEY>
         <EncNumber>0</EncNumber><SlotNumber>2</SlotNumber><FWRevision>0254</FWRevision><SerialNumber>00A40001</SerialNumber></ID0>)");
     boards.append_copy(entry.document_element());
@@ -83,29 +85,34 @@ TEST(QorinCfgCheck, StructureOfTheSections)
     // Logger is documentation under Definition and held to the rules only under Configuration.
     EXPECT_TRUE(validAfter([](pugi::xml_document& d) { at(d, "Definition/Logger").append_child("LogFile"); }));
     CheckDiagnostics diagnostics;
-    EXPECT_FALSE(validAfter([](pugi::xml_document& d) { at(d, "Configuration/Logger").remove_child("LogFile"); },
-                            &diagnostics));
+    EXPECT_FALSE(
+        validAfter([](pugi::xml_document& d) { at(d, "Configuration/Logger").remove_child("LogFile"); }, &diagnostics));
     ASSERT_EQ(diagnostics.findings().size(), 1u);
     EXPECT_EQ(diagnostics.findings()[0].path, "/zmpxi_api_config/Configuration/Logger");
     EXPECT_NE(diagnostics.findings()[0].reason.find("LogFile"), std::string::npos);
 
     EXPECT_FALSE(validAfter([](pugi::xml_document& d) { d.document_element().remove_child("Definition"); }));
     EXPECT_FALSE(validAfter([](pugi::xml_document& d) { at(d, "Configuration/Misc").remove_child("ResultType"); }));
-    EXPECT_FALSE(validAfter([](pugi::xml_document& d) { at(d, "Configuration/Simulation").remove_child("SimulatedBoards"); }));
+    EXPECT_FALSE(
+        validAfter([](pugi::xml_document& d) { at(d, "Configuration/Simulation").remove_child("SimulatedBoards"); }));
     // The same names elsewhere are not the configuration's.
     EXPECT_TRUE(validAfter([](pugi::xml_document& d) { at(d, "Definition").append_child("Misc"); }));
 }
 
 TEST(QorinCfgCheck, SimulationModeIsCaseSensitive)
 {
-    EXPECT_TRUE(validAfter([](pugi::xml_document& d) { setText(d, "Configuration/Simulation/SimulationMode", "SIMMODE_OFF"); }));
-    EXPECT_FALSE(validAfter([](pugi::xml_document& d) { setText(d, "Configuration/Simulation/SimulationMode", "simmode_off"); }));
-    EXPECT_FALSE(validAfter([](pugi::xml_document& d) { at(d, "Configuration/Simulation/SimulationMode").remove_children(); }));
+    EXPECT_TRUE(validAfter(
+        [](pugi::xml_document& d) { setText(d, "Configuration/Simulation/SimulationMode", "SIMMODE_OFF"); }));
+    EXPECT_FALSE(validAfter(
+        [](pugi::xml_document& d) { setText(d, "Configuration/Simulation/SimulationMode", "simmode_off"); }));
+    EXPECT_FALSE(
+        validAfter([](pugi::xml_document& d) { at(d, "Configuration/Simulation/SimulationMode").remove_children(); }));
 }
 
 TEST(QorinCfgCheck, ForeignElementsInTheSimulationSections)
 {
-    EXPECT_TRUE(validAfter([](pugi::xml_document& d) { at(d, kEnc).append_child(pugi::node_comment).set_value("note"); }));
+    EXPECT_TRUE(
+        validAfter([](pugi::xml_document& d) { at(d, kEnc).append_child(pugi::node_comment).set_value("note"); }));
     EXPECT_FALSE(validAfter([](pugi::xml_document& d) { at(d, kEnc).append_child("Extra"); }));
     EXPECT_TRUE(validAfter([](pugi::xml_document& d) { at(d, kBoards).append_child("Extra"); }));
 }
@@ -114,9 +121,10 @@ TEST(QorinCfgCheck, IntegerTexts)
 {
     const std::string enclosureKey = std::string(kEnc) + "/ID0/KEY/";
     const std::string board = std::string(kBoards) + "/ID0/";
-    const std::string fields[] = {std::string(kBoards) + "/AIScale", board + "EncNumber", board + "SlotNumber",
-                                  enclosureKey + "SubVersion", enclosureKey + "UserSlotCnt",
-                                  enclosureKey + "SlotNoOffset", enclosureKey + "StarHubSlot"};
+    const std::string fields[] = {
+        std::string(kBoards) + "/AIScale", board + "EncNumber",          board + "SlotNumber",
+        enclosureKey + "SubVersion",       enclosureKey + "UserSlotCnt", enclosureKey + "SlotNoOffset",
+        enclosureKey + "StarHubSlot"};
     for (const std::string& field : fields) {
         const auto valid = [&field](const std::string& text) {
             return validAfter([&](pugi::xml_document& d) { setText(d, field, text); });
@@ -150,7 +158,8 @@ TEST(QorinCfgCheck, BoardEntries)
     EXPECT_TRUE(validAfter([&](pugi::xml_document& d) { at(d, entry + "/SerialNumber").remove_children(); }));
     EXPECT_FALSE(validAfter([&](pugi::xml_document& d) { at(d, entry).remove_child("SerialNumber"); }));
     EXPECT_FALSE(validAfter([&](pugi::xml_document& d) { at(d, entry + "/FWRevision").remove_children(); }));
-    EXPECT_TRUE(validAfter([&](pugi::xml_document& d) { at(d, entry + "/KEY/ConBv").append_child(pugi::node_pcdata).set_value(""); }));
+    EXPECT_TRUE(validAfter(
+        [&](pugi::xml_document& d) { at(d, entry + "/KEY/ConBv").append_child(pugi::node_pcdata).set_value(""); }));
     EXPECT_FALSE(validAfter([&](pugi::xml_document& d) { at(d, entry + "/KEY").remove_child("ConBv"); }));
     EXPECT_FALSE(validAfter([&](pugi::xml_document& d) { at(d, entry + "/KEY/DisplayName").remove_children(); }));
     EXPECT_FALSE(validAfter([&](pugi::xml_document& d) { at(d, entry + "/KEY").remove_attribute("ConModel"); }));
@@ -168,14 +177,15 @@ TEST(QorinCfgCheck, EveryFaultIsReportedAndNoneSticksToTheNextDocument)
     QorinCfgCheck check;
     EXPECT_FALSE(check.checkDocument(bad, &diagnostics));
     EXPECT_EQ(diagnostics.total(), 3u);
-    EXPECT_EQ(diagnostics.findings()[2].path, "/zmpxi_api_config/Configuration/Simulation/SimulatedBoards/ID0/EncNumber");
+    EXPECT_EQ(diagnostics.findings()[2].path,
+              "/zmpxi_api_config/Configuration/Simulation/SimulatedBoards/ID0/EncNumber");
 
     pugi::xml_document good = baseDocument();
     EXPECT_TRUE(check.checkDocument(good));
     EXPECT_TRUE(check.valid());
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -216,12 +226,11 @@ TEST(SimulatedPlacementCheck, EntriesTheDemoSystemCannotPlaceAreReported)
         CheckDiagnostics diagnostics;
         EXPECT_FALSE(SimulatedPlacementCheck::check(changed, &diagnostics)) << reason;
         ASSERT_FALSE(diagnostics.findings().empty()) << reason;
-        EXPECT_NE(diagnostics.findings()[0].reason.find(reason), std::string::npos)
-            << diagnostics.findings()[0].reason;
+        EXPECT_NE(diagnostics.findings()[0].reason.find(reason), std::string::npos) << diagnostics.findings()[0].reason;
     }
     // The last slot of the enclosure is one.
     xpugi::setElementText(at(document, boardXpath + "/SlotNumber"), "9");
     EXPECT_TRUE(SimulatedPlacementCheck::check(document, nullptr));
 }
 
-}  // namespace
+} // namespace

@@ -107,7 +107,7 @@ TEST_F(QorinCfgHandlerTest, UnusableFilesAreReplacedInMemoryOnly)
 {
     EXPECT_TRUE(documentValid(handler));
     EXPECT_EQ(textAt(handler.document(), "Configuration/Simulation/SimulatedBoards/AIScale"), "80");
-    EXPECT_FALSE(handler.pendingInvalidFile());  // nothing on disk to protect
+    EXPECT_FALSE(handler.pendingInvalidFile()); // nothing on disk to protect
 
     const std::string path = dir / QorinCfgHandler::kConfigFileName;
     const std::string noDefinition = "<zmpxi_api_config><Configuration/></zmpxi_api_config>";
@@ -145,7 +145,7 @@ TEST_F(QorinCfgHandlerTest, LoggerSettings)
     EXPECT_EQ(settings.levelOptions.front(), "LogDeveloperDebug");
     EXPECT_EQ(settings.typeOptions, (std::vector<std::string>{"Normal", "FailSafe", "CrashSafe"}));
     EXPECT_EQ(settings.appendOptions, (std::vector<std::string>{"Append", "Overwrite"}));
-    EXPECT_EQ(settings.fileName, "ZaMoQorin.log");  // the command log, not LogFile
+    EXPECT_EQ(settings.fileName, "ZaMoQorin.log"); // the command log, not LogFile
     EXPECT_EQ(settings.level, "LogOnError");
 
     settings.fileName = "trace.txt";
@@ -159,7 +159,7 @@ TEST_F(QorinCfgHandlerTest, LoggerSettings)
     EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogAppend"), "Overwrite");
 
     settings.fileName = "trace";
-    settings.level.clear();  // empty leaves the element as it is
+    settings.level.clear(); // empty leaves the element as it is
     ASSERT_TRUE(handler.writeLoggerSettings(&settings));
     EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogFile"), "trace_Dev.txt");
     EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/CmdLogFile"), "trace.txt");
@@ -173,7 +173,9 @@ TEST_F(QorinCfgHandlerTest, WritesEntriesInTreeOrder)
     ASSERT_TRUE(handler.writeSimulatedSystem(system));
     EXPECT_TRUE(documentValid(handler));
     const auto& doc = handler.document();
-    EXPECT_EQ(xpugi::attributeValue(xpugi::selectFirst(doc.document_element(), std::string(kEnclosures) + "/ID0/KEY"), "EncName"), "0000E104");
+    EXPECT_EQ(xpugi::attributeValue(xpugi::selectFirst(doc.document_element(), std::string(kEnclosures) + "/ID0/KEY"),
+                                    "EncName"),
+              "0000E104");
     EXPECT_EQ(textAt(doc, std::string(kEnclosures) + "/ID0/FanMode"), "1");
     EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID1/SlotNumber"), "3");
     EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID2/SerialNumber"), "00000002");
@@ -191,7 +193,8 @@ TEST_F(QorinCfgHandlerTest, KeepsUnchangedEntriesAndRenumbersAfterARemoval)
     EXPECT_EQ(printed(handler), once);
 
     // A hand edit of a kept entry survives: unchanged entries are not rewritten.
-    pugi::xml_node revision = xpugi::selectFirst(handler.document().document_element(), std::string(kBoards) + "/ID1/FWRevision");
+    pugi::xml_node revision =
+        xpugi::selectFirst(handler.document().document_element(), std::string(kBoards) + "/ID1/FWRevision");
     xpugi::setElementText(revision, "0999");
     SimulatedSystem system = threeBoards();
     system.enclosures[0].slots[0].hasBoard = false;
@@ -284,7 +287,7 @@ TEST_F(QorinCfgHandlerTest, ExportImportRoundTrip)
     EXPECT_TRUE(documentValid(other));
     std::string again;
     ASSERT_TRUE(other.exportSimulation("", &again));
-    pugi::xml_document withoutComments;  // demo files are read without comments
+    pugi::xml_document withoutComments; // demo files are read without comments
     ASSERT_TRUE(withoutComments.load_string(text.c_str()));
     EXPECT_EQ(again, xpugi::printNode(withoutComments));
     // A demo file carries no mode: importing it drops the old one.
@@ -329,17 +332,18 @@ TEST_F(QorinCfgHandlerTest, UnusableFileIsKeptBeforeTheFirstSave)
     EXPECT_FALSE(handler.pendingInvalidFile());
     const std::vector<std::string> listing = filesIn(dir.path());
     const std::string prefix = std::string(QorinCfgHandler::kConfigFileName) + ".invalid-";
-    const auto kept = std::find_if(listing.begin(), listing.end(), [&](const std::string& name) { return name.rfind(prefix, 0) == 0; });
+    const auto kept = std::find_if(listing.begin(), listing.end(),
+                                   [&](const std::string& name) { return name.rfind(prefix, 0) == 0; });
     ASSERT_NE(kept, listing.end());
     EXPECT_EQ(readFile(dir / *kept), typo);
     EXPECT_EQ(handler.keptInvalidFile(), dir / *kept);
 
     QorinCfgHandler reloaded;
     ASSERT_TRUE(reloaded.loadConfig(path));
-    EXPECT_FALSE(reloaded.pendingInvalidFile());  // what was saved is valid
+    EXPECT_FALSE(reloaded.pendingInvalidFile()); // what was saved is valid
 
     ASSERT_TRUE(handler.saveConfig(path));
-    EXPECT_EQ(filesIn(dir.path()), listing);  // kept once only
+    EXPECT_EQ(filesIn(dir.path()), listing); // kept once only
 }
 
 // A configuration nested 100,000 deep: refused at load, and the check itself stays linear.
@@ -417,9 +421,10 @@ TEST_F(QorinCfgHandlerTest, SaveWritesThroughLinksCleansUpAndExplainsFailures)
 TEST(QorinCfgHandlerKey, HardwareEnclosureKey)
 {
     pugi::xml_document info;
-    info.load_string("<EnclosureInfo><UserSlotCnt>8</UserSlotCnt><Name>QE-R8</Name><Other/><SystemInfo/></EnclosureInfo>");
+    info.load_string(
+        "<EnclosureInfo><UserSlotCnt>8</UserSlotCnt><Name>QE-R8</Name><Other/><SystemInfo/></EnclosureInfo>");
     EXPECT_EQ(QorinCfgHandler::hardwareEnclosureKey(info.document_element()),
               "<KEY EncName=\"UNKNOWN\"><Name>QE-R8</Name><UserSlotCnt>8</UserSlotCnt><SystemInfo/></KEY>");
 }
 
-}  // namespace
+} // namespace

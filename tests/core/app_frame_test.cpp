@@ -19,8 +19,9 @@ using z2e::test::ScratchFolder;
 
 TEST(StatusMessageTest, FullTextsAndFormattedTextsRebuiltPerLookup)
 {
-    EXPECT_EQ(statusMessage(10), "QORIN hardware is used by another application.\r\nZAMO2Explorer will not be able to\r\n"
-                                 "display local QORIN boards.");
+    EXPECT_EQ(statusMessage(10),
+              "QORIN hardware is used by another application.\r\nZAMO2Explorer will not be able to\r\n"
+              "display local QORIN boards.");
     EXPECT_EQ(statusMessage(4006), "Error!\r\nThe selected EEPROM backup file is not valid\r\nfor the target!");
     EXPECT_EQ(statusMessage(1010),
               "Successfully updated the enclosure data.\n\nQORINet device will restart to apply new values!");
@@ -75,10 +76,7 @@ TEST(AppPathsTest, EnsureDirectoryAcceptsOnlyDirectories)
 
 class ApplicationLogTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        uni::log::removeAllSinks();
-    }
+    void TearDown() override { uni::log::removeAllSinks(); }
 };
 
 TEST_F(ApplicationLogTest, LogFileIsWrittenFromInfoUp)

@@ -67,12 +67,12 @@ protected:
             const auto* enclosure = dynamic_cast<const EnclosureNode*>(child.get());
             if (!enclosure)
                 continue;
-            lines.push_back(std::to_string(enclosure->number) + " " + enclosure->firstValue() + " "
-                            + enclosure->serialNumber);
+            lines.push_back(std::to_string(enclosure->number) + " " + enclosure->firstValue() + " " +
+                            enclosure->serialNumber);
             for (std::size_t i = 0; i < enclosure->slotCount(); ++i) {
                 const SlotNode* slot = enclosure->slotAt(i);
-                lines.push_back("  " + std::to_string(enclosure->slotNumber(slot->index)) + " "
-                                + (slot->holdsBoard() ? slot->firstValue() + " " + slot->serialNumber : "-"));
+                lines.push_back("  " + std::to_string(enclosure->slotNumber(slot->index)) + " " +
+                                (slot->holdsBoard() ? slot->firstValue() + " " + slot->serialNumber : "-"));
             }
         }
         return lines;
@@ -160,8 +160,8 @@ TEST_F(DemoEditorTest, AddPutRemoveRenumberAndSave)
     EXPECT_EQ(boards[0].encNumber, 1);
     EXPECT_EQ(boards[0].slotNumber, 3);
     EXPECT_EQ(boards[0].boardName, "QC-3104");
-    const pugi::xml_node entries = xpugi::selectFirst(saved.document().document_element(),
-                                                      "Configuration/Simulation/SimulatedEnclosures");
+    const pugi::xml_node entries =
+        xpugi::selectFirst(saved.document().document_element(), "Configuration/Simulation/SimulatedEnclosures");
     EXPECT_TRUE(entries.child("ID1"));
     EXPECT_FALSE(entries.child("ID2"));
 
@@ -363,7 +363,8 @@ TEST_F(DemoEditorTest, FailedSaveKeepsTheOldFileAndTheFlag)
     // The configuration itself is never a demo file's destination, not even when asked to replace.
     EXPECT_EQ(m_editor->saveDemoFile(configFile(), true), DemoStatus::DemoFileRefused);
     EXPECT_EQ(readFile(configFile()), before);
-    EXPECT_EQ(test::filesIn(m_site.configFolder()), std::vector<std::string>{"zmpxi_api_config.xml"}) << "temporary left";
+    EXPECT_EQ(test::filesIn(m_site.configFolder()), std::vector<std::string>{"zmpxi_api_config.xml"})
+        << "temporary left";
     EXPECT_TRUE(m_editor->hasUnsavedChanges());
     EXPECT_EQ(DemoTexts::statusBarText(DemoOperation::SaveConfiguration, failed), "API configuration not saved.");
 

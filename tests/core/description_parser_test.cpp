@@ -89,8 +89,8 @@ TEST(PropertySubtree, ValuesIdentifiersModesAndHiddenRows)
         <SystemInfo><EnclosureNo>2</EnclosureNo><PCIInfo><DevNo>5</DevNo></PCIInfo></SystemInfo>
       </Features>)");
     const std::vector<std::string> expected{
-        "Features",          ".Range [V]:   10",      ".Mode:   Event counting", ".Shown:   y",
-        ".List:   alpha; beta", ".Location", "..Slot:   3", ".EnclosureNo:   2", ".PCIDevNo:   5",
+        "Features",  ".Range [V]:   10", ".Mode:   Event counting", ".Shown:   y",    ".List:   alpha; beta",
+        ".Location", "..Slot:   3",      ".EnclosureNo:   2",       ".PCIDevNo:   5",
     };
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(propertyRows("<UserData>x</UserData>"), std::vector<std::string>{"<dropped>"});

@@ -34,7 +34,7 @@ TEST(SimulatedSystemConverter, ExampleDemoSystemFromTheConfiguration)
     // Entries pointing outside the tree or at a taken slot are left out.
     SimulatedBoardEntry stray = boards.front();
     for (auto [enclosure, slot] : {std::pair{9, 2}, std::pair{0, 1}, std::pair{0, 99}, std::pair{-1, 2},
-                                    std::pair{boards.front().encNumber, boards.front().slotNumber}}) {
+                                   std::pair{boards.front().encNumber, boards.front().slotNumber}}) {
         stray.encNumber = enclosure;
         stray.slotNumber = slot;
         boards.push_back(stray);
@@ -43,10 +43,10 @@ TEST(SimulatedSystemConverter, ExampleDemoSystemFromTheConfiguration)
     RootNode root(SystemKind::Demo);
     EXPECT_EQ(SimulatedSystemConverter::fromRecords(enclosures, boards, root), boards.size() - 5);
     const std::vector<std::string> expected{
-        "Demo System",      "Enclosure 0:   QE-R8", "Slot 2:   QA-4016",      "Slot 3:   QA-2208-MULTI",
-        "Slot 4:   QC-3108-TS", "Slot 5:   QN-6222-COMBO", "Slot 6:   Empty",  "Slot 7:   Empty",
-        "Slot 8:   Empty",  "Slot 9:   Empty",      "Enclosure 1:   QE-P4", "Slot 2:   QD-5032",
-        "Slot 3:   QX-1000", "Slot 4:   Empty",     "Slot 5:   Empty",
+        "Demo System",          "Enclosure 0:   QE-R8",    "Slot 2:   QA-4016",    "Slot 3:   QA-2208-MULTI",
+        "Slot 4:   QC-3108-TS", "Slot 5:   QN-6222-COMBO", "Slot 6:   Empty",      "Slot 7:   Empty",
+        "Slot 8:   Empty",      "Slot 9:   Empty",         "Enclosure 1:   QE-P4", "Slot 2:   QD-5032",
+        "Slot 3:   QX-1000",    "Slot 4:   Empty",         "Slot 5:   Empty",
     };
     EXPECT_EQ(slotRows(root), expected);
 

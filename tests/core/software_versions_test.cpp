@@ -18,9 +18,9 @@ namespace {
 // "revision;hash" as the configure step would bake it in for `sourceDir`.
 std::string identityOf(const std::string& sourceDir, const test::ScratchFolder& scratch)
 {
-    const test::ProcessResult run = test::runProcess(
-        ZAMO2_CMAKE_COMMAND, {"-DSOURCE_DIR=" + sourceDir, "-DOUTPUT=" + (scratch / "identity"), "-P",
-                              ZAMO2_BUILD_REVISION_SCRIPT});
+    const test::ProcessResult run =
+        test::runProcess(ZAMO2_CMAKE_COMMAND, {"-DSOURCE_DIR=" + sourceDir, "-DOUTPUT=" + (scratch / "identity"), "-P",
+                                               ZAMO2_BUILD_REVISION_SCRIPT});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     return test::readFile(scratch / "identity");
 }

@@ -62,12 +62,12 @@ TEST_F(SystemModelTest, StartUpBuildsLocalAndDemoTreesFromTheExamples)
     ASSERT_EQ(model.initializeSystem(), AppStatus::Ok);
 
     const std::vector<std::string> local = rows(model.localRoot());
-    for (const char* expected : {"Local System", "Enclosure 0:   QE-R16", "!Slot 2:   QA-4008.BNC  [WARNING: Firmware old.]",
-                                 "Slot 3:   QA-4116-STRAIN", "!Slot 5:   E2PROM-ERROR", "Slot 17:   Empty",
-                                 "Enclosure 1:   Host PC", "!Slot 3:   QC-3104  [WARNING: Firmware newer.]",
-                                 "Enclosure 2:   QORINet QN-N6",
-                                 "!Slot 3:   QN-6202-UART E2PROM-ERROR  [WARNING: Firmware old.]",
-                                 "!BaseBoard:   78.5degC  [WARNING: Temperature high.]", "PCIVendorId:   1F3A"})
+    for (const char* expected :
+         {"Local System", "Enclosure 0:   QE-R16", "!Slot 2:   QA-4008.BNC  [WARNING: Firmware old.]",
+          "Slot 3:   QA-4116-STRAIN", "!Slot 5:   E2PROM-ERROR", "Slot 17:   Empty", "Enclosure 1:   Host PC",
+          "!Slot 3:   QC-3104  [WARNING: Firmware newer.]", "Enclosure 2:   QORINet QN-N6",
+          "!Slot 3:   QN-6202-UART E2PROM-ERROR  [WARNING: Firmware old.]",
+          "!BaseBoard:   78.5degC  [WARNING: Temperature high.]", "PCIVendorId:   1F3A"})
         EXPECT_TRUE(hasRow(local, expected)) << expected;
     EXPECT_FALSE(hasRow(local, "Slot 18:   Empty"));
     EXPECT_EQ(model.localRoot().boardOverview.size(), 9u); // titles and eight boards

@@ -24,15 +24,15 @@ namespace {
 
 TEST(ProcessMapsTest, AddressesAreTakenAgainstTheLoadOfTheirFile)
 {
-    const ProcessMaps maps = ProcessMaps::parse(
-        "5600a000-5600b000 r--p 00000000 fd:01 100 /opt/app/bin/tool\n"
-        "5600b000-5600f000 r-xp 00001000 fd:01 100 /opt/app/bin/tool\n"
-        "garbage line\n"
-        "7f0000000000-7f0000002000 r--p 00000000 fd:01 200 /usr/lib/libgap.so\n"
-        "7f0000003000-7f0000005000 r-xp 00002000 fd:01 200 /usr/lib/libgap.so\n"
-        "7f0000010000-7f0000011000 rw-p 00000000 00:00 0 \n"
-        "7f0000020000-7f0000021000 r-xp 00000000 fd:01 300 /tmp/old.so (deleted)\n"
-        "7ffd00000000-7ffd00001000 r-xp 00000000 00:00 0 [vdso]\n");
+    const ProcessMaps maps =
+        ProcessMaps::parse("5600a000-5600b000 r--p 00000000 fd:01 100 /opt/app/bin/tool\n"
+                           "5600b000-5600f000 r-xp 00001000 fd:01 100 /opt/app/bin/tool\n"
+                           "garbage line\n"
+                           "7f0000000000-7f0000002000 r--p 00000000 fd:01 200 /usr/lib/libgap.so\n"
+                           "7f0000003000-7f0000005000 r-xp 00002000 fd:01 200 /usr/lib/libgap.so\n"
+                           "7f0000010000-7f0000011000 rw-p 00000000 00:00 0 \n"
+                           "7f0000020000-7f0000021000 r-xp 00000000 fd:01 300 /tmp/old.so (deleted)\n"
+                           "7ffd00000000-7ffd00001000 r-xp 00000000 00:00 0 [vdso]\n");
     ASSERT_EQ(maps.mappings().size(), 7u);
     EXPECT_TRUE(maps.mappings()[1].executable);
     EXPECT_FALSE(maps.mappings()[0].executable);
@@ -90,7 +90,8 @@ protected:
     }
     std::future<int> serve(const std::string& folder)
     {
-        return std::async(std::launch::async, [this, folder] { return CrashWatchdog::serve(m_ends[0], folder, "Test"); });
+        return std::async(std::launch::async,
+                          [this, folder] { return CrashWatchdog::serve(m_ends[0], folder, "Test"); });
     }
     void hangUp()
     {

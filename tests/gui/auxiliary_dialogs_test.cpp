@@ -98,10 +98,8 @@ TEST(InProgressTest, OnlyTheWorkerEndsTheWaitAndItsUpdatesArrive)
 
 TEST(InProgressTest, FailingWorkerStillClosesTheWindow)
 {
-    const std::int32_t status =
-        CMiscUtils::runBehindProgress("System", "Working.", nullptr, [](CInProgress&) -> std::int32_t {
-            throw std::runtime_error("broken");
-        });
+    const std::int32_t status = CMiscUtils::runBehindProgress(
+        "System", "Working.", nullptr, [](CInProgress&) -> std::int32_t { throw std::runtime_error("broken"); });
     EXPECT_EQ(status, 7);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
@@ -135,8 +133,9 @@ TEST(InProgressTest, TimedModeShowsOnlyTheTimerDrivenBar)
 
 TEST(DecisionDialogTest, EveryWayOutHasItsAnswer)
 {
-    const std::pair<const char*, int> buttons[] = {
-        {"buttonOK", CDecisionDialog::Save}, {"buttonDiscard", CDecisionDialog::Discard}, {"buttonCancel", CDecisionDialog::Cancel}};
+    const std::pair<const char*, int> buttons[] = {{"buttonOK", CDecisionDialog::Save},
+                                                   {"buttonDiscard", CDecisionDialog::Discard},
+                                                   {"buttonCancel", CDecisionDialog::Cancel}};
     for (const auto& [name, answer] : buttons) {
         CDecisionDialog dialog("", "There are unsaved changes.\n\rDo you want to save the configuration?");
         dialog.show();

@@ -313,12 +313,13 @@ TEST_F(BoardChangeWindowTest, BoardConfigurationWritesTheChoiceAndTheRowShowsThe
     ASSERT_TRUE(menuAt(hardware, "Slot 2:   QA-4008.BNC", false).contains("Board Configuration"));
     ASSERT_TRUE(m_window->actionFor(MenuEntry::BoardConfiguration)->isVisible());
     // A choice that is cancelled writes nothing.
-    actOnDialogWhile<CBoardConfigDialog>([&] { m_window->actionFor(MenuEntry::BoardConfiguration)->trigger(); },
-                                         [&](CBoardConfigDialog& dialog) {
-                                             auto* table = dialog.findChild<QTableWidget*>("tableFeatures");
-                                             qobject_cast<QComboBox*>(table->cellWidget(0, 1))->setCurrentText("100 kS/s");
-                                             dialog.findChild<QPushButton*>("btnCancel")->click();
-                                         });
+    actOnDialogWhile<CBoardConfigDialog>(
+        [&] { m_window->actionFor(MenuEntry::BoardConfiguration)->trigger(); },
+        [&](CBoardConfigDialog& dialog) {
+            auto* table = dialog.findChild<QTableWidget*>("tableFeatures");
+            qobject_cast<QComboBox*>(table->cellWidget(0, 1))->setCurrentText("100 kS/s");
+            dialog.findChild<QPushButton*>("btnCancel")->click();
+        });
     FeatureTable kept;
     ASSERT_EQ(BoardFeatures(m_window->system()->wrapper(), nullptr).read(0, kept), 0);
     EXPECT_EQ(kept.featureSet, 0x1u);

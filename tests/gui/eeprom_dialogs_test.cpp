@@ -90,10 +90,13 @@ protected:
     /// The window's handler, its file dialogs answered with `answer`.
     EepromMenuActions actions(const QString& answer)
     {
-        return EepromMenuActions(nullptr, [this, answer](QWidget*, const FileRequest& request) {
-            m_requests.push_back(request);
-            return answer;
-        }, [this](const QString& text) { m_status = text; });
+        return EepromMenuActions(
+            nullptr,
+            [this, answer](QWidget*, const FileRequest& request) {
+                m_requests.push_back(request);
+                return answer;
+            },
+            [this](const QString& text) { m_status = text; });
     }
 
     std::string baseEeprom(std::uint32_t board)
@@ -115,10 +118,10 @@ protected:
 
 TEST_F(EepromDialogsTest, SerialFieldRevertsBadInputAndAnUnreadableSummaryOffersNoWrite)
 {
-    m_wrapper = &connectHardware(
-        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001") +
-        boardEntry(1, "QA-4008.BNC", 3, "0254", "10A80002",
-                   "<Literals><Document Item=\"BaseEEPROM\">no summary</Document></Literals>"));
+    m_wrapper =
+        &connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001") +
+                         boardEntry(1, "QA-4008.BNC", 3, "0254", "10A80002",
+                                    "<Literals><Document Item=\"BaseEEPROM\">no summary</Document></Literals>"));
     CDialogSetEEPROM dialog(target(0));
     EXPECT_EQ(dialog.windowTitle(), "EEPROM Config");
     auto* serial = child<QLineEdit>(dialog, "editSerial");
@@ -151,8 +154,9 @@ TEST_F(EepromDialogsTest, EditorOutcomeIsToldOnlyAfterAnAction)
     {
         // Erase answered No, then Cancel: the question is all that was shown.
         DialogRecorder recorder("cancel");
-        recorder.setHandler(EditorScript({[](CDialogSetEEPROM& editor) { child<QPushButton>(editor, "btnErase")->click(); },
-                                          [](CDialogSetEEPROM& editor) { child<QPushButton>(editor, "btnCancel")->click(); }}));
+        recorder.setHandler(
+            EditorScript({[](CDialogSetEEPROM& editor) { child<QPushButton>(editor, "btnErase")->click(); },
+                          [](CDialogSetEEPROM& editor) { child<QPushButton>(editor, "btnCancel")->click(); }}));
         window.run(MenuEntry::ConfigureBaseEeprom, &board);
         ASSERT_EQ(recorder.seen().size(), 1) << recorder.seen().join("\n").toStdString();
         EXPECT_TRUE(recorder.seen()[0].startsWith("[Erase EEPROM] Erase the base EEPROM"));
@@ -180,7 +184,8 @@ TEST_F(EepromDialogsTest, AFailedWriteIsToldAsAnErrorWithTheCodesName)
         boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001", "<Faults><EEPROMWrite>fail</EEPROMWrite></Faults>"));
     const ToolTarget board = target(0);
     DialogRecorder recorder;
-    recorder.setHandler(EditorScript({[](CDialogSetEEPROM& editor) { child<QPushButton>(editor, "btnStore")->click(); }}));
+    recorder.setHandler(
+        EditorScript({[](CDialogSetEEPROM& editor) { child<QPushButton>(editor, "btnStore")->click(); }}));
     actions(QString()).run(MenuEntry::ConfigureBaseEeprom, &board);
     ASSERT_EQ(recorder.seen().size(), 1) << recorder.seen().join("\n").toStdString();
     EXPECT_TRUE(recorder.seen()[0].startsWith("[Error Information] Base EEPROM Configuration Failed. ["))
@@ -243,7 +248,8 @@ TEST_F(EepromDialogsTest, EditorOnABoardWithoutSnapshotAsksFirst)
     recorder.setHandler([&](QWidget* modal) { return answer(modal) || stores(modal); });
     actions(QString()).run(MenuEntry::ConfigureBaseEeprom, &board);
     ASSERT_EQ(answer.asked.size(), 1);
-    EXPECT_TRUE(answer.asked[0].contains("cannot read the connector EEPROM of board 7")) << answer.asked[0].toStdString();
+    EXPECT_TRUE(answer.asked[0].contains("cannot read the connector EEPROM of board 7"))
+        << answer.asked[0].toStdString();
     EXPECT_EQ(baseEeprom(7), before);
 
     answer.setGoOn(true);
@@ -272,9 +278,10 @@ TEST_F(EepromDialogsTest, RestoreOfAnotherBoardsBackupAsksNamingBothSerials)
         DialogRecorder recorder("cancel");
         actions(QString::fromStdString(other)).run(MenuEntry::FileRestoreBase, &board);
         ASSERT_EQ(recorder.seen().size(), 2) << recorder.seen().join("\n").toStdString();
-        EXPECT_TRUE(recorder.seen()[0].startsWith(QString::fromStdString(
-            "[EEPROM Restore] The backup " + other + " was taken from serial number 10A80002. Board 0 has serial "
-            "number 10A80001.")))
+        EXPECT_TRUE(recorder.seen()[0].startsWith(
+            QString::fromStdString("[EEPROM Restore] The backup " + other +
+                                   " was taken from serial number 10A80002. Board 0 has serial "
+                                   "number 10A80001.")))
             << recorder.seen()[0].toStdString();
         EXPECT_TRUE(recorder.seen()[1].startsWith(
             "[EEPROM Restore] Error! The selected EEPROM backup file is not valid for the target!"));
@@ -324,7 +331,8 @@ TEST_F(EepromDialogsTest, RepairOfAnUnreadableEepromGoesOnWithoutSnapshotWhenAsk
     recorder.setHandler(std::ref(answer));
     EXPECT_EQ(EepromMenuActions::restoreFromFile(board, EepromWhich::Connector, backup, nullptr), 0);
     EXPECT_EQ(answer.asked.size(), 2);
-    EXPECT_EQ(recorder.seen(), QStringList("[EEPROM Restore] Restore finished. Restart Application to enable changes!"));
+    EXPECT_EQ(recorder.seen(),
+              QStringList("[EEPROM Restore] Restore finished. Restart Application to enable changes!"));
     ASSERT_EQ(m_wrapper->getConEeprom(7, document), 0);
     EXPECT_NE(document.find("10C80008"), std::string::npos);
     const auto lines = history("10A80008"); // refused twice for the snapshot, then written
@@ -436,8 +444,8 @@ TEST_F(EepromDialogsTest, BackupAsksBeforeReplacingAFileAndRefusesAFifoInWords)
     {
         DialogRecorder recorder("cancel");
         window.run(MenuEntry::BackupBase, &board);
-        EXPECT_TRUE(recorder.saw("The backup file " + QString::fromStdString(file) + " exists.")) <<
-            recorder.seen().join("\n").toStdString();
+        EXPECT_TRUE(recorder.saw("The backup file " + QString::fromStdString(file) + " exists."))
+            << recorder.seen().join("\n").toStdString();
     }
     EXPECT_EQ(test::readFile(file), "an older backup");
     {

@@ -77,10 +77,10 @@ protected:
 
 TEST_F(FirmwareDialogTest, UpdateAndRetryFailedTouchOnlyWhatTheyShould)
 {
-    connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
-                    boardEntry(1, "QA-4016", 3, "0251", "10A80002", firmwareCheckLiteral("", "0254")) +
-                    boardEntry(2, "QN-6202-UART", 4, "0441", "10A80008",
-                               "<Faults><FirmwareUpdate>1</FirmwareUpdate></Faults>"));
+    connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
+        boardEntry(1, "QA-4016", 3, "0251", "10A80002", firmwareCheckLiteral("", "0254")) +
+        boardEntry(2, "QN-6202-UART", 4, "0441", "10A80008", "<Faults><FirmwareUpdate>1</FirmwareUpdate></Faults>"));
     CFWUpdateDialog dialog(target({0, 1, 2}, true));
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Firmware Update");
@@ -119,9 +119,9 @@ TEST_F(FirmwareDialogTest, UpdateAndRetryFailedTouchOnlyWhatTheyShould)
 // The failed boards are remembered by the journal: a dialog opened later offers their retry.
 TEST_F(FirmwareDialogTest, RetryFailedIsOfferedFromTheJournalWhenTheDialogOpens)
 {
-    connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
-                    boardEntry(1, "QN-6202-UART", 4, "0441", "10A80008",
-                               "<Faults><FirmwareUpdate>1</FirmwareUpdate></Faults>"));
+    connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
+        boardEntry(1, "QN-6202-UART", 4, "0441", "10A80008", "<Faults><FirmwareUpdate>1</FirmwareUpdate></Faults>"));
     z2e_test::DialogRecorder recorder;
     {
         CFWUpdateDialog first(target({0, 1}, true));
@@ -161,8 +161,7 @@ TEST_F(FirmwareDialogTest, PlanShowsWhichBoardsGoBackAndKeepNewerSkipsThem)
     auto* keep = child<QCheckBox>(&dialog, "chkKeepNewer");
     EXPECT_EQ(keep->text(), "Keep newer firmware");
     EXPECT_FALSE(keep->isChecked());
-    EXPECT_EQ(column(&dialog, 5), QStringList({"Will update: 0251 → 0254",
-                                               "Will go back to the release: 0300 → 02F4",
+    EXPECT_EQ(column(&dialog, 5), QStringList({"Will update: 0251 → 0254", "Will go back to the release: 0300 → 02F4",
                                                "Will skip: 0254 is the release already"}));
     keep->click();
     EXPECT_EQ(cell(&dialog, 1, 5), "Will skip: 0300 is newer than the release 02F4: kept");
@@ -289,7 +288,8 @@ TEST_F(FirmwareDialogTest, ProDialogTakesItsFileFromAutoSelectOrBrowse)
     EXPECT_EQ(name->text().toStdString(), notFirmware);
     click(&dialog, "btnUpdate");
     EXPECT_EQ(column(&dialog, 4), QStringList({"Error!"}));
-    EXPECT_EQ(cell(&dialog, 0, 5), QString::fromStdString("0254 → " + notFirmware + " failed: Accessing firmware file failed."));
+    EXPECT_EQ(cell(&dialog, 0, 5),
+              QString::fromStdString("0254 → " + notFirmware + " failed: Accessing firmware file failed."));
     EXPECT_TRUE(recorder.saw("[Firmware Update PRO] Firmware Update failed."));
 }
 

@@ -156,7 +156,7 @@ TEST(MainWindowStartUpTest, WithoutTheDriverLibraryTheEmptyRootsShowAndTheNetwor
     ASSERT_EQ(window->ui()->listSystems->count(), 1);
     EXPECT_EQ(window->ui()->listSystems->item(0)->data(SystemListRole::Detail).toString(), "Host PC");
     EXPECT_GT(window->networkNodes().settleMs(), 0); // the network client runs
-    EXPECT_TRUE(window->close());             // nothing to save: no configuration was read
+    EXPECT_TRUE(window->close());                    // nothing to save: no configuration was read
     EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("; ").toStdString();
 }
 
@@ -323,8 +323,7 @@ TEST_F(MainWindowTest, FactorySelfTestRunsTheFactoryVariant)
     poll.start();
     m_window->actionFor(MenuEntry::FactorySelfTest)->trigger();
     ASSERT_TRUE(ran);
-    const std::vector<std::string> lines =
-        MaintenanceJournal(MaintenanceJournal::defaultFolder(), "local").history("");
+    const std::vector<std::string> lines = MaintenanceJournal(MaintenanceJournal::defaultFolder(), "local").history("");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(MaintenanceJournal::field(lines[0], "operation"), "selftest-factory");
 }
@@ -450,7 +449,9 @@ TEST_F(MainWindowTest, FailedSaveKeepsTheWindowOpenUntilASaveSucceeds)
     ASSERT_TRUE(QFile::remove(m_site.configFile()));
     ASSERT_TRUE(QDir().mkdir(m_site.configFile()));
     DialogRecorder dialogs("save");
-    const auto questions = [&dialogs] { return dialogs.seen().filter("Do you want to save the configuration?").size(); };
+    const auto questions = [&dialogs] {
+        return dialogs.seen().filter("Do you want to save the configuration?").size();
+    };
 
     // The log level the logging dialog left is the only change.
     m_window->logSettings().level = "LogOff";
@@ -560,7 +561,8 @@ TEST_F(MainWindowTest, ImportAsksThenMakesTheLocalHardwareTheDemoSystem)
     {
         DialogRecorder no("cancel");
         m_window->ui()->actionUseSelectedAsDemo->trigger();
-        EXPECT_TRUE(no.saw("The demo system (2 enclosures, 6 boards) will be replaced by a copy of the local hardware."))
+        EXPECT_TRUE(
+            no.saw("The demo system (2 enclosures, 6 boards) will be replaced by a copy of the local hardware."))
             << no.seen().join("\n").toStdString();
     }
     EXPECT_EQ(enclosureCount(m_window->system()->demoRoot()), 2);
@@ -602,7 +604,8 @@ TEST_F(MainWindowTest, DemoEditsThatLoseBoardsAskAndUndoTakesThemBack)
         ASSERT_GE(model, 0);
         m_window->ui()->listModels->setCurrentIndex(m_window->ui()->listModels->model()->index(model, 0));
         m_window->ui()->btnAdd->click();
-        EXPECT_TRUE(no.saw("Slot 2 of enclosure 0 holds QA-4016. Replace it by QC-3104?")) << no.seen().join("\n").toStdString();
+        EXPECT_TRUE(no.saw("Slot 2 of enclosure 0 holds QA-4016. Replace it by QC-3104?"))
+            << no.seen().join("\n").toStdString();
         EXPECT_TRUE(findRow(*tree->model(), "Slot 2:   QA-4016").isValid());
 
         select("Enclosure 0:");

@@ -65,7 +65,8 @@ TEST_F(NetSettingsDialogTest, ItemsInOrderWithoutZeroHardwareIpv6OnlyOrForeignIn
     EXPECT_EQ(m_dialog.windowTitle(), "Net Settings");
     // The last address of an interface wins; interfaces come in index order.
     m_dialog.fill(fixed("eth2 [Ethernet]", "127.0.7.1", "255.255.255.0"), false);
-    EXPECT_EQ(itemTexts(box()), QStringList({"AUTO", "127.0.7.1 (eth2 [Ethernet])", "127.0.6.1 (eth3 [Ethernet])", "Off"}));
+    EXPECT_EQ(itemTexts(box()),
+              QStringList({"AUTO", "127.0.7.1 (eth2 [Ethernet])", "127.0.6.1 (eth3 [Ethernet])", "Off"}));
     m_dialog.fill(fixed("eth2 [Ethernet]", "127.0.7.1", "255.255.255.0"), true);
     EXPECT_EQ(box().itemText(4), "Manual Configuration");
     EXPECT_EQ(box().itemData(0).toString(), "Automatic");
@@ -119,9 +120,8 @@ TEST_F(NetSettingsDialogTest, OffAndAutomaticRecordsAndAStaleNameComesBackAutoma
     EXPECT_TRUE(automatic.interfaceName.isEmpty());
 
     // After a restart "Off" (or a vanished interface) names no interface: automatic again.
-    const NetworkOptions restored =
-        NetworkInterfaceChoice::restore(fixed("eth9 [Gone]", "127.0.9.1", "255.255.255.0"),
-                                        NetworkInterfaceChoice::interfaceList(m_interfaces));
+    const NetworkOptions restored = NetworkInterfaceChoice::restore(
+        fixed("eth9 [Gone]", "127.0.9.1", "255.255.255.0"), NetworkInterfaceChoice::interfaceList(m_interfaces));
     EXPECT_TRUE(restored.automaticInterface);
     EXPECT_EQ(restored.address, "127.0.9.1");
     m_dialog.fill(restored, true);
@@ -130,8 +130,8 @@ TEST_F(NetSettingsDialogTest, OffAndAutomaticRecordsAndAStaleNameComesBackAutoma
 
 TEST(NetActionsDialogTest, EachButtonClosesWithItsCodeAndUpdateDoesNothing)
 {
-    const std::pair<const char*, int> buttons[] = {{"btnChangeIp", 4}, {"btnRename", 1}, {"btnReboot", 2},
-                                                   {"btnRestart", 3}, {"btnCancel", 0}};
+    const std::pair<const char*, int> buttons[] = {
+        {"btnChangeIp", 4}, {"btnRename", 1}, {"btnReboot", 2}, {"btnRestart", 3}, {"btnCancel", 0}};
     for (const auto& [name, code] : buttons) {
         CNetActionsDialog dialog;
         dialog.show();

@@ -57,7 +57,6 @@
 namespace z2e {
 namespace {
 
-
 // Threads of this process with that name, as the kernel knows them.
 int threadsNamed(const QString& name)
 {
@@ -85,7 +84,6 @@ QString rowText(const QAbstractItemModel& model, const QString& start)
 {
     return model.data(findRow(model, start)).toString();
 }
-
 
 TEST_F(NetworkWindowTest, NodeThatComesAndGoesAddsAndRemovesItsEntryAndShowsItsTree)
 {
@@ -299,8 +297,8 @@ TEST_F(NetworkWindowTest, CancelEndsAWaitOnANodeThatOnlySendsHeartbeats)
     ASSERT_TRUE(endHeartbeatWait([&] { selectNode(); }, [](QPushButton& cancel) { cancel.click(); }, waited))
         << "the wait ended by itself";
     EXPECT_LT(waited.elapsed(), 2000);
-    EXPECT_TRUE(m_window->statusBar()->currentMessage().startsWith("Cancelled")) <<
-        m_window->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(m_window->statusBar()->currentMessage().startsWith("Cancelled"))
+        << m_window->statusBar()->currentMessage().toStdString();
     EXPECT_FALSE(m_window->selectedNode().active());
 }
 
@@ -335,7 +333,8 @@ QStringList boardPlaces(const RootNode& root)
         const QString name = QString::fromStdString(enclosure->firstValue());
         for (const auto& row : enclosure->children()) {
             QString place;
-            if (const auto* slot = dynamic_cast<const SlotNode*>(row.get()); slot && slot->nodeType == NodeType::BoardSlot)
+            if (const auto* slot = dynamic_cast<const SlotNode*>(row.get());
+                slot && slot->nodeType == NodeType::BoardSlot)
                 place = QString("Slot %1: %2 %3")
                             .arg(enclosure->slotNumber(row->index))
                             .arg(QString::fromStdString(row->firstValue()), QString::fromStdString(slot->serialNumber));
@@ -612,7 +611,8 @@ TEST_P(NodeFaultWindowTest, TheFailureIsNamedInTheTreeAndOnTheStatusBar)
     selectNode();
     QTreeView* tree = m_window->ui()->treeHardware;
     const QString failure = QString("Failure:   ") + GetParam().words;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tree->model() && findRow(*tree->model(), failure).isValid(); }, kNodeWaitMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return tree->model() && findRow(*tree->model(), failure).isValid(); }, kNodeWaitMs));
     EXPECT_FALSE(findRow(*tree->model(), "version mismatch").isValid());
     EXPECT_EQ(m_window->statusBar()->currentMessage(),
               QString("Network node %1 could not be read: %2").arg(kNodeAddress, GetParam().words));

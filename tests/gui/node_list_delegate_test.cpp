@@ -99,7 +99,8 @@ TEST(NodeListDelegateTest, NetworkNodesShowSyncLabelsColouredByState)
     for (const Case c : {Case{0, false, false}, Case{1, false, true}, Case{2, true, true}, Case{3, true, false},
                          Case{7, false, false}}) {
         SCOPED_TRACE(c.state);
-        EXPECT_EQ(NodeListDelegate::syncInColour(c.state), c.inOn ? NodeListDelegate::kSyncOn : NodeListDelegate::kSyncOff);
+        EXPECT_EQ(NodeListDelegate::syncInColour(c.state),
+                  c.inOn ? NodeListDelegate::kSyncOn : NodeListDelegate::kSyncOff);
         EXPECT_EQ(NodeListDelegate::syncOutColour(c.state),
                   c.outOn ? NodeListDelegate::kSyncOn : NodeListDelegate::kSyncOff);
         Entry entry;
@@ -138,7 +139,8 @@ TEST(NodeListDelegateTest, SyncLabelsHaveToolTipsOfTheirOwn)
     const auto insideBox = [&image](QColor colour) {
         for (int x = 0; x + 4 < image.width(); ++x)
             for (int y = 0; y + 4 < image.height(); ++y)
-                if (countPixels(image, [&](QColor c) { return c == colour; }, QRect(x, y, 4, 4)) == 16)
+                if (countPixels(
+                        image, [&](QColor c) { return c == colour; }, QRect(x, y, 4, 4)) == 16)
                     return QPoint(x + 2, y + 2);
         return QPoint(-1, -1);
     };

@@ -83,7 +83,7 @@ TEST(ProgramRunTest, WithoutTheDriverLibraryItRunsOnAndTheLogSaysWhatIsMissingAn
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_FALSE(run.errors.contains("auto-answer:")) << run.errors.toStdString(); // no message box
-    EXPECT_TRUE(QFile::exists(shot)); // the event loop ran
+    EXPECT_TRUE(QFile::exists(shot));                                              // the event loop ran
     const QString log = SimulatedSite::read(site.path("documents/Norvale/zamo2explorer/log/zamo2explorer.log"));
     EXPECT_TRUE(log.contains("zmpxi_api_x64.dll") && log.contains("looked for in " + driver)) << log.toStdString();
 }

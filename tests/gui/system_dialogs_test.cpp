@@ -61,8 +61,7 @@ protected:
     }
 
     /// Opens the logging dialog and has `edit` fill it before `button` is clicked.
-    void editLogging(DialogRecorder& dialogs, const std::function<void(Ui::DialogLogging&)>& edit,
-                     const char* button)
+    void editLogging(DialogRecorder& dialogs, const std::function<void(Ui::DialogLogging&)>& edit, const char* button)
     {
         withDialog<DialogLogging>(m_window->ui()->actionLoggingConfiguration, dialogs,
                                   [edit, button](DialogLogging& dialog) {
@@ -108,30 +107,37 @@ TEST_F(SystemDialogsTest, LoggingValuesStayInTheWindowUntilTheConfigurationIsSav
     DialogRecorder dialogs("save");
 
     // Cancel keeps what the window holds, whatever was edited.
-    editLogging(dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("ignored"); }, "btnCancel");
+    editLogging(
+        dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("ignored"); }, "btnCancel");
     EXPECT_EQ(m_window->logSettings().fileName, held.fileName);
 
     // A name without a dot gets ".log"; one with a dot is kept as it is.
-    editLogging(dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("bench.trace"); }, "btnApply");
+    editLogging(
+        dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("bench.trace"); }, "btnApply");
     EXPECT_EQ(m_window->logSettings().fileName, "bench.trace");
-    editLogging(dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText(" bench "); }, "btnApply");
+    editLogging(
+        dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText(" bench "); }, "btnApply");
     EXPECT_EQ(m_window->logSettings().fileName, "bench.log");
     // A name is a plain file in the driver's log folder: a path or a FIFO there is refused in words.
-    editLogging(dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("../elsewhere"); }, "btnApply");
+    editLogging(
+        dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("../elsewhere"); }, "btnApply");
     EXPECT_TRUE(dialogs.saw("may not hold '/'")) << dialogs.seen().join("\n").toStdString();
     ASSERT_TRUE(QDir().mkpath(m_site.path("config/log")));
     ASSERT_EQ(::mkfifo(m_site.path("config/log/piped.log").toStdString().c_str(), 0600), 0);
-    editLogging(dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("piped"); }, "btnApply");
+    editLogging(
+        dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("piped"); }, "btnApply");
     EXPECT_TRUE(dialogs.saw("piped.log is a FIFO (named pipe), not a plain log file"))
         << dialogs.seen().join("\n").toStdString();
     EXPECT_EQ(m_window->logSettings().fileName, "bench.log");
     const QString heldName = QString::fromStdString(held.fileName);
-    editLogging(dialogs, [heldName](Ui::DialogLogging& ui) { ui.editFileName->setText(heldName); }, "btnApply");
+    editLogging(
+        dialogs, [heldName](Ui::DialogLogging& ui) { ui.editFileName->setText(heldName); }, "btnApply");
     EXPECT_EQ(m_window->logSettings().fileName, held.fileName);
     EXPECT_EQ(SimulatedSite::read(m_site.configFile()), before);
 
     // Only the level changes: closing asks, and saving writes it into the configuration.
-    editLogging(dialogs, [](Ui::DialogLogging& ui) { ui.comboLevel->setCurrentText("LogOff"); }, "btnApply");
+    editLogging(
+        dialogs, [](Ui::DialogLogging& ui) { ui.comboLevel->setCurrentText("LogOff"); }, "btnApply");
     EXPECT_EQ(m_window->logSettings().level, "LogOff");
     EXPECT_EQ(SimulatedSite::read(m_site.configFile()), before);
     EXPECT_TRUE(m_window->close());
@@ -151,7 +157,8 @@ protected:
             EXPECT_EQ(request.filter, "Package Files (*.zip)");
             return destination;
         });
-        editLogging(dialogs, [](Ui::DialogLogging&) {}, "btnCollect");
+        editLogging(
+            dialogs, [](Ui::DialogLogging&) {}, "btnCollect");
     }
 
     std::set<std::string> files(const std::string& folder) const

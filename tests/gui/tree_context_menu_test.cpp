@@ -67,8 +67,9 @@ TEST(TreeContextMenuTest, BoardEntriesFollowShiftFeaturesAndBackups)
     shift.shift = true;
     board->conEepromState = EepromBackupState::Restorable;
     const ContextMenuPlan service = TreeContextMenu::plan(board.get(), shift);
-    EXPECT_EQ(plainEntries(service), (std::vector<MenuEntry>{MenuEntry::ConfigureBaseEeprom, MenuEntry::FirmwareUpdatePro,
-                                                             MenuEntry::CrossGrade, MenuEntry::FactorySelfTest}));
+    EXPECT_EQ(plainEntries(service),
+              (std::vector<MenuEntry>{MenuEntry::ConfigureBaseEeprom, MenuEntry::FirmwareUpdatePro,
+                                      MenuEntry::CrossGrade, MenuEntry::FactorySelfTest}));
     EXPECT_TRUE(service.eepromManagement);
     EXPECT_TRUE(service.restoreMenu);
     EXPECT_FALSE(service.enabled(MenuEntry::AutoRestoreBase));
@@ -155,10 +156,9 @@ TEST(SystemReportTest, CsvPutsEnclosureAndSlotBeforeTheReportColumnsAndQuotesWhe
     board[0] = "QC-3104";
     root.addBoardRow(board, orphan);
 
-    EXPECT_EQ(SystemReport::toCsv(root, false),
-              "Enclosure,Slot,Board Name,Base Serial,Base Cal Date,Con Serial\r\n"
-              "1,5,QA-4016,\"00A4,0001\",\"said \"\"ok\"\"\",00C40001\r\n"
-              ",,QC-3104,\"00A4,0001\",\"said \"\"ok\"\"\",00C40001\r\n");
+    EXPECT_EQ(SystemReport::toCsv(root, false), "Enclosure,Slot,Board Name,Base Serial,Base Cal Date,Con Serial\r\n"
+                                                "1,5,QA-4016,\"00A4,0001\",\"said \"\"ok\"\"\",00C40001\r\n"
+                                                ",,QC-3104,\"00A4,0001\",\"said \"\"ok\"\"\",00C40001\r\n");
     const std::string extended = SystemReport::toCsv(root, true);
     EXPECT_EQ(extended.substr(0, extended.find("\r\n")),
               "Enclosure,Slot,Board Name,Base SVN Rev,Base Version,Base Serial,Base Cal Date,Base Cal Temp,"

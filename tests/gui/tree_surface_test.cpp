@@ -107,7 +107,8 @@ TEST_F(TreeSurfaceTest, FilterShowsMatchesWithTheirParentsAndClearingRestoresThe
 
     const QString word = "serialnumber";
     int expected = 0;
-    eachRow(*hardware, [&](const QModelIndex& row) { expected += row.data().toString().contains(word, Qt::CaseInsensitive); });
+    eachRow(*hardware,
+            [&](const QModelIndex& row) { expected += row.data().toString().contains(word, Qt::CaseInsensitive); });
     ASSERT_GT(expected, 1);
 
     filterFor(word);
@@ -186,7 +187,8 @@ TEST_F(TreeSurfaceTest, CopiesTheValueTheNameAndValueAndTheSubtree)
     EXPECT_EQ(copied(actions->copyNameAndValue()), "Enclosure 0: QE-R16");
 
     int below = 0;
-    eachRow(*hardware, [&](const QModelIndex&) { ++below; }, enclosure);
+    eachRow(
+        *hardware, [&](const QModelIndex&) { ++below; }, enclosure);
     const QStringList lines = copied(actions->copySubtree()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), below + 1);
     EXPECT_EQ(lines.front(), "Enclosure 0:   QE-R16");

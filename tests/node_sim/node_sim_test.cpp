@@ -44,7 +44,10 @@ void putU32(Bytes& out, std::uint32_t v)
     for (int i = 0; i < 4; ++i)
         out.push_back(std::uint8_t(v >> (8 * i)));
 }
-std::uint32_t getU32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
+std::uint32_t getU32(const std::uint8_t* p)
+{
+    return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24;
+}
 
 Bytes frame(std::uint16_t command, const Bytes& payload)
 {
@@ -81,8 +84,8 @@ public:
     void sendScan(const std::string& port = "", const std::string& to = "127.255.255.255")
     {
         const std::string xml = "<Cmd><NetBase><cmd-version>65793</cmd-version><sw-version>1</sw-version>"
-                                "<net-addr>127.0.0.1</net-addr><net-mask>255.0.0.0</net-mask>"
-            + (port.empty() ? std::string() : "<port>" + port + "</port>") + "</NetBase></Cmd>";
+                                "<net-addr>127.0.0.1</net-addr><net-mask>255.0.0.0</net-mask>" +
+                                (port.empty() ? std::string() : "<port>" + port + "</port>") + "</NetBase></Cmd>";
         sendRaw(qorinet_api::DiscoveryPacket::encode(kScanRequest, xml), to);
     }
     void sendRaw(const Bytes& datagram, const std::string& to)
@@ -181,10 +184,10 @@ public:
         return request(kHello, documentPayload("<Cmd><Client><cmd-version>65536</cmd-version>"
                                                "<sw-version>268435457</sw-version><net-addr>127.0.0.1</net-addr>"
                                                "<net-mask>255.0.0.0</net-mask><ctrl_port>9237</ctrl_port>"
-                                               "<data_port>"
-                                                   + std::to_string(dataPort)
-                                                   + "</data_port><session>7</session>"
-                                                     "<scan-time>1000</scan-time></Client></Cmd>",
+                                               "<data_port>" +
+                                                   std::to_string(dataPort) +
+                                                   "</data_port><session>7</session>"
+                                                   "<scan-time>1000</scan-time></Client></Cmd>",
                                                true));
     }
 
@@ -202,7 +205,10 @@ Bytes paramBlock(std::uint32_t board, std::uint32_t command)
     return block;
 }
 
-std::int32_t status(const Frame& f) { return f.payload.size() >= 4 ? std::int32_t(getU32(f.payload.data())) : -999; }
+std::int32_t status(const Frame& f)
+{
+    return f.payload.size() >= 4 ? std::int32_t(getU32(f.payload.data())) : -999;
+}
 
 class NodeSimTest : public ::testing::Test {
 protected:
@@ -478,8 +484,8 @@ TEST_F(NodeSimTest, LongNamesAreRefusedAndScanAnswersFitOneDatagram)
     ASSERT_TRUE(link.ok());
     EXPECT_EQ(status(link.hello()), 0);
     const auto rename = [&link](const std::string& name) {
-        return status(link.request(kNodeSettings, documentPayload("<Cmd><Node><name>" + name + "</name></Node></Cmd>",
-                                                                  true)));
+        return status(
+            link.request(kNodeSettings, documentPayload("<Cmd><Node><name>" + name + "</name></Node></Cmd>", true)));
     };
     EXPECT_EQ(rename(std::string(7000, 'n')), 700005);
     EXPECT_EQ(rename("Bench-East-12345678"), 700005) << "19 characters";
@@ -502,8 +508,8 @@ Frame maintenance(const std::string& address, std::uint16_t base, std::uint16_t 
 
 std::string ipConfig(const std::string& mode, const std::string& address)
 {
-    return "<Cmd><IPConfig><mode>" + mode + "</mode><address>" + address + "</address><netmask>255.0.0.0</netmask>"
-        + "</IPConfig></Cmd>";
+    return "<Cmd><IPConfig><mode>" + mode + "</mode><address>" + address + "</address><netmask>255.0.0.0</netmask>" +
+           "</IPConfig></Cmd>";
 }
 
 TEST_F(NodeSimTest, MaintenancePortRestartsAndMovesTheNode)

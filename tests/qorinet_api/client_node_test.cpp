@@ -22,11 +22,11 @@
 namespace {
 
 using namespace qorinet_api;
+using uni::ipv4::IpAddressPair;
 using z2e::test::Bytes;
 using z2e::test::PayloadBytes;
 using z2e::test::RecordedRequest;
 using z2e::test::ScriptedControlServer;
-using uni::ipv4::IpAddressPair;
 
 std::uint32_t mask(int prefix)
 {
@@ -49,14 +49,24 @@ public:
     void nodeDisconnected(std::uint32_t) override { ++disconnected; }
     std::int32_t restartServer(std::uint32_t id) override { return ++restarts, static_cast<std::int32_t>(id); }
     std::int32_t rebootSystem(std::uint32_t) override { return 0; }
-    std::int32_t setIpConfig(std::uint32_t, std::uint32_t, const std::string&, const std::string&) override { return 0; }
-    bool interceptSetParam_i32(std::uint32_t, std::int32_t, std::int32_t command, std::int32_t, std::int32_t& result) override
+    std::int32_t setIpConfig(std::uint32_t, std::uint32_t, const std::string&, const std::string&) override
+    {
+        return 0;
+    }
+    bool interceptSetParam_i32(std::uint32_t, std::int32_t, std::int32_t command, std::int32_t,
+                               std::int32_t& result) override
     {
         result = 4242;
         return command == 39;
     }
-    bool interceptGetParam(std::uint32_t, std::int32_t, std::int32_t, std::int64_t&, std::int32_t&) override { return false; }
-    std::int32_t readCan(std::uint32_t, std::int32_t, ZaMoCanFrame*, std::int32_t& count) override { return count = 0, 0; }
+    bool interceptGetParam(std::uint32_t, std::int32_t, std::int32_t, std::int64_t&, std::int32_t&) override
+    {
+        return false;
+    }
+    std::int32_t readCan(std::uint32_t, std::int32_t, ZaMoCanFrame*, std::int32_t& count) override
+    {
+        return count = 0, 0;
+    }
     std::int32_t readCanRawFrame(std::uint32_t, std::int32_t, ZaMoCanFrame*&, std::int32_t&) override { return 0; }
     std::int32_t freeFramesCan(std::uint32_t, std::int32_t, std::int32_t) override { return 0; }
     std::int32_t readDmaUart(std::uint32_t, std::int32_t, std::uint8_t*, std::int32_t&) override { return 0; }
@@ -212,7 +222,8 @@ TEST_F(ClientNodeTest, HeartbeatsAndStrangersAreSkipped)
 TEST_F(ClientNodeTest, StatusesPassThrough)
 {
     connect();
-    answer(proto::CMD_SET_PARAM_I32, {ScriptedControlServer::answer(proto::CMD_SET_PARAM_I32, PayloadBytes().i32(100010))});
+    answer(proto::CMD_SET_PARAM_I32,
+           {ScriptedControlServer::answer(proto::CMD_SET_PARAM_I32, PayloadBytes().i32(100010))});
     EXPECT_EQ(100010, node->SetParam_i32(0, 12, -5));
     const RecordedRequest set = requestsAfterConnect().at(0);
     ASSERT_EQ(32u, set.payload.size());
@@ -220,31 +231,38 @@ TEST_F(ClientNodeTest, StatusesPassThrough)
     PayloadReader(set.payload.data(), set.payload.size()).i64At(8, sent);
     EXPECT_EQ(-5, sent); // the i32 travels sign-extended in the 8-byte field
 
-    answer(proto::CMD_GET_PARAM_I64, {ScriptedControlServer::answer(proto::CMD_GET_PARAM_I64, PayloadBytes().i32(-3).zeros(4).u64(1ull << 40))});
+    answer(proto::CMD_GET_PARAM_I64,
+           {ScriptedControlServer::answer(proto::CMD_GET_PARAM_I64, PayloadBytes().i32(-3).zeros(4).u64(1ull << 40))});
     std::int64_t wide = 0;
     EXPECT_EQ(-3, node->GetParam_i64(0, 1, wide)); // a warning still carries the value
     EXPECT_EQ(1ll << 40, wide);
 
-    answer(proto::CMD_GET_PARAM_I32, {ScriptedControlServer::answer(proto::CMD_GET_PARAM_I32, PayloadBytes().i32(256).zeros(4).i32(99))});
+    answer(proto::CMD_GET_PARAM_I32,
+           {ScriptedControlServer::answer(proto::CMD_GET_PARAM_I32, PayloadBytes().i32(256).zeros(4).i32(99))});
     std::int32_t value = 5;
     EXPECT_EQ(256, node->GetParam_i32(1, 1, value));
     EXPECT_EQ(5, value); // an error leaves the out value alone
 
     std::string text = "previous";
-    answer(proto::CMD_GET_PARAM_XML_STR, {ScriptedControlServer::answer(proto::CMD_GET_PARAM_XML_STR, PayloadBytes().i32(260803).text("junk"))});
+    answer(proto::CMD_GET_PARAM_XML_STR,
+           {ScriptedControlServer::answer(proto::CMD_GET_PARAM_XML_STR, PayloadBytes().i32(260803).text("junk"))});
     EXPECT_EQ(260803, node->GetParamXML_str("System", "Tree", text));
     EXPECT_EQ("previous", text);
     std::string xml;
-    ASSERT_TRUE(PayloadReader(requestsAfterConnect().back().payload.data(), requestsAfterConnect().back().payload.size()).document(xml));
+    ASSERT_TRUE(
+        PayloadReader(requestsAfterConnect().back().payload.data(), requestsAfterConnect().back().payload.size())
+            .document(xml));
     EXPECT_EQ("<Cmd><target>System</target><command>Tree</command><string>previous</string></Cmd>", xml);
 
     // A short answer is a format error, not a success.
     answer(proto::CMD_OPEN_CAN, {ScriptedControlServer::answer(proto::CMD_OPEN_CAN, Bytes{0, 0})});
     EXPECT_EQ(uni::osal::ERR_UNI_OSAL_EFORMAT, node->OpenCAN(0));
-    answer(proto::CMD_ERROR_TO_STRING, {ScriptedControlServer::answer(proto::CMD_ERROR_TO_STRING, PayloadBytes().text("ERR_BOARD_NOT_FOUND"))});
+    answer(proto::CMD_ERROR_TO_STRING,
+           {ScriptedControlServer::answer(proto::CMD_ERROR_TO_STRING, PayloadBytes().text("ERR_BOARD_NOT_FOUND"))});
     EXPECT_EQ(0, node->ErrorConstantToString(256, text)); // no status word in this answer
     EXPECT_EQ("ERR_BOARD_NOT_FOUND", text);
-    answer(proto::CMD_ERROR_CNT_CAN, {ScriptedControlServer::answer(proto::CMD_ERROR_CNT_CAN, PayloadBytes().i32(0).u32(17))});
+    answer(proto::CMD_ERROR_CNT_CAN,
+           {ScriptedControlServer::answer(proto::CMD_ERROR_CNT_CAN, PayloadBytes().i32(0).u32(17))});
     std::uint32_t errors = 0;
     EXPECT_EQ(0, node->ErrorCntCAN(1, 2, errors));
     EXPECT_EQ(17u, errors);
@@ -254,7 +272,8 @@ TEST_F(ClientNodeTest, OversizeAnswerAndSilenceCloseTheConnection)
 {
     connect();
     Bytes huge(8, 0);
-    ControlFrame::writeHeader(huge.data(), FrameHeader{1, proto::answerCode(proto::CMD_OPEN_CAN), proto::kMaxPayload + 1});
+    ControlFrame::writeHeader(huge.data(),
+                              FrameHeader{1, proto::answerCode(proto::CMD_OPEN_CAN), proto::kMaxPayload + 1});
     answer(proto::CMD_OPEN_CAN, {huge});
     EXPECT_EQ(uni::osal::ERR_UNI_OSAL_EFORMAT, node->OpenCAN(0));
     EXPECT_FALSE(node->isConnected());
@@ -274,7 +293,8 @@ TEST_F(ClientNodeTest, LargePayloadsGrowTheBufferForOneRequest)
     std::string big(20000, 'x');
     for (std::size_t i = 0; i < big.size(); i += 97)
         big[i] = static_cast<char>('a' + i % 26);
-    answer(proto::CMD_GET_PARAM_XML_STR, {ScriptedControlServer::answer(proto::CMD_GET_PARAM_XML_STR, PayloadBytes().i32(0).text(big))});
+    answer(proto::CMD_GET_PARAM_XML_STR,
+           {ScriptedControlServer::answer(proto::CMD_GET_PARAM_XML_STR, PayloadBytes().i32(0).text(big))});
     std::string text;
     ASSERT_EQ(0, node->GetParamXML_str("System", "Big", text));
     EXPECT_EQ(big, text);
@@ -303,7 +323,7 @@ TEST_F(ClientNodeTest, GuardsAnswerWithoutARequest)
     EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ECONNECTION, node->setName("x"));
     EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ECONNECTION, node->GetParamXML_str("System", "x", text));
     EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ECONNECTION, node->StartCAN(9, 9)); // before the board check
-    EXPECT_EQ("[RemoteNode]", node->getName()); // the refused name was not kept
+    EXPECT_EQ("[RemoteNode]", node->getName());                           // the refused name was not kept
     EXPECT_EQ("Rack-8", node->getEnclosureName());
 
     connect();
@@ -411,7 +431,8 @@ TEST_F(ClientNodeTest, ConcurrentRequestsStayPaired)
     server.setScript([](const RecordedRequest& request) {
         std::uint32_t command = 0;
         PayloadReader(request.payload.data(), request.payload.size()).u32At(4, command);
-        return std::vector<Bytes>{ScriptedControlServer::answer(request.header.command, PayloadBytes().i32(0).zeros(4).u32(command))};
+        return std::vector<Bytes>{
+            ScriptedControlServer::answer(request.header.command, PayloadBytes().i32(0).zeros(4).u32(command))};
     });
     std::atomic<int> mismatches{0};
     auto worker = [&](std::int32_t base) {

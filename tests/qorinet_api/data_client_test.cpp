@@ -100,8 +100,10 @@ TEST_F(DataClientTest, BlocksFillTheStreamsOfTheirBoard)
 {
     const auto link = connectFrom("127.0.0.1");
     ASSERT_TRUE(link);
-    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_CAN, 1, joined({canRecord(0x101, 2, 0xA1), canRecord(0x102, 3, 0xA2)}), true));
-    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_UART, 0, joined({uartRecord(1, "hello "), uartRecord(1, "world")}), false));
+    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_CAN, 1,
+                     joined({canRecord(0x101, 2, 0xA1), canRecord(0x102, 3, 0xA2)}), true));
+    ASSERT_TRUE(
+        send(*link, qorinet_api::DATA_BLOCK_UART, 0, joined({uartRecord(1, "hello "), uartRecord(1, "world")}), false));
     ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_MEASUREMENT, 1, Bytes(100, 0x55), true));
     ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_KEEPALIVE, 0, {}, false));
     ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_CAN, 5, canRecord(0x1, 0, 0), false)); // no such board
@@ -128,13 +130,15 @@ TEST_F(DataClientTest, BlocksFillTheStreamsOfTheirBoard)
     ZaMoUartFrame* blocks = nullptr;
     ASSERT_EQ(client.readUartRaw(kNode, 0, blocks, count), 0);
     ASSERT_EQ(count, 1);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(blocks[0].data), blocks[0].length), "rld") << "read bytes not lent again";
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(blocks[0].data), blocks[0].length), "rld")
+        << "read bytes not lent again";
     ASSERT_EQ(client.freeUart(kNode, 0, 1), 0);
     ASSERT_EQ(client.readUartRaw(kNode, 0, blocks, count), 0);
     EXPECT_EQ(count, 0);
 
     // Raw CAN reads lend until freed; only the freed part leaves the stream.
-    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_CAN, 1, joined({canRecord(1, 0, 0), canRecord(2, 0, 0), canRecord(3, 0, 0)}), true));
+    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_CAN, 1,
+                     joined({canRecord(1, 0, 0), canRecord(2, 0, 0), canRecord(3, 0, 0)}), true));
     ASSERT_TRUE(eventually([&] { return frames() == 6; }, 2000ms));
     ZaMoCanFrame* lent = nullptr;
     ASSERT_EQ(client.readCanRaw(kNode, 1, lent, count), 0);
@@ -181,7 +185,8 @@ TEST_F(DataClientTest, BrokenFramesAndStrangersLoseTheirConnection)
                                                      qorinet_api::kDataCanRecordSize, true);
     wrongDigest.back() ^= 1;
     Bytes oversize(qorinet_api::DataFrameHeader::kSize);
-    qorinet_api::DataFrameHeader{0, qorinet_api::DATA_BLOCK_MEASUREMENT, 0, 64u * 1024 * 1024 + 1}.write(oversize.data());
+    qorinet_api::DataFrameHeader{0, qorinet_api::DATA_BLOCK_MEASUREMENT, 0, 64u * 1024 * 1024 + 1}.write(
+        oversize.data());
     Bytes badSync = qorinet_api::encodeDataFrame(qorinet_api::DATA_BLOCK_KEEPALIVE, 0, nullptr, 0, false);
     badSync[1] = 0xAB;
     const std::vector<Bytes> broken = {

@@ -47,8 +47,8 @@ std::string answerDocument(const std::string& address, std::uint16_t port, const
 // Exposes the scan steps so that the missed-scan rule runs without a thread.
 class ScanClient : public QORINetClient {
 public:
-    using QORINetClient::QORINetClient;
     using QORINetClient::finishScan;
+    using QORINetClient::QORINetClient;
     using QORINetClient::startScan;
 };
 
@@ -122,8 +122,8 @@ TEST(DiscoveryHandler, MatchesByAddressMaskAndPortAndCapsTheList)
     client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9400));
     client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9400));
     client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9500));
-    client.handlePacket(kAnswer, "127.0.2.2", answerDocument("127.0.2.2", 9400, "0"));        // no boards
-    client.handlePacket(kAnswer, "192.0.2.7", answerDocument("192.0.2.7", 9400));             // not allowed
+    client.handlePacket(kAnswer, "127.0.2.2", answerDocument("127.0.2.2", 9400, "0")); // no boards
+    client.handlePacket(kAnswer, "192.0.2.7", answerDocument("192.0.2.7", 9400));      // not allowed
     client.handlePacket(qorinet_api::proto::CMD_SCAN_REQUEST, "127.0.2.3", answerDocument("127.0.2.3", 9400));
     ASSERT_EQ(client.remoteNodeCount(), 2u);
     const auto first = client.remoteNodes()[0];

@@ -7,8 +7,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using qorinet_api::QORINetLocalClientNode;
-using z2e::test::FakeDriverTest;
 using z2e::test::fakeDriver;
+using z2e::test::FakeDriverTest;
 
 using LocalNodeConnect = FakeDriverTest;
 
@@ -194,14 +194,34 @@ TEST_F(LocalNodeForwarding, EveryDriverOperationAnswers2WhileNotLoaded)
     ZaMoUartFrame* uartFrames = nullptr;
     std::uint8_t bytes[4] = {};
     const std::int32_t results[] = {
-        n.SetParam_i32(0, 1, 0), n.GetParam_i32(0, 1, i32), n.SetParam_i64(0, 1, 0), n.GetParam_i64(0, 1, i64),
-        n.SetParamStruct_str("t", "i", "v"), n.GetParamStruct_str("t", "i", text),
-        n.GetParamStruct_strLEN("t", "i", u32), n.SetParamXML_str("t", "i", "v"), n.GetParamXML_str("t", "i", text),
-        n.GetParamXML_strLEN("t", "i", u32), n.ErrorConstantToString(1, text), n.OpenCAN(0), n.CloseCAN(0),
-        n.StartCAN(0, 0), n.StopCAN(0, 0), n.ReadCAN(0, canFrames, count), n.ReadCANRawFrame(0, canFrames, count),
-        n.FreeFramesCAN(0, 1), n.WriteCAN(0, canFrames, count), n.ErrorCntCAN(0, 0, u32), n.OpenDmaUart(0),
-        n.CloseDmaUart(0), n.StartDmaUart(0, 0), n.StopDmaUart(0, 0), n.ReadDmaUart(0, bytes, count),
-        n.ReadDmaUartRawFrame(0, uartFrames, count), n.FreeDmaUartRawFrame(0, 1), n.WriteDmaUart(0, bytes, count),
+        n.SetParam_i32(0, 1, 0),
+        n.GetParam_i32(0, 1, i32),
+        n.SetParam_i64(0, 1, 0),
+        n.GetParam_i64(0, 1, i64),
+        n.SetParamStruct_str("t", "i", "v"),
+        n.GetParamStruct_str("t", "i", text),
+        n.GetParamStruct_strLEN("t", "i", u32),
+        n.SetParamXML_str("t", "i", "v"),
+        n.GetParamXML_str("t", "i", text),
+        n.GetParamXML_strLEN("t", "i", u32),
+        n.ErrorConstantToString(1, text),
+        n.OpenCAN(0),
+        n.CloseCAN(0),
+        n.StartCAN(0, 0),
+        n.StopCAN(0, 0),
+        n.ReadCAN(0, canFrames, count),
+        n.ReadCANRawFrame(0, canFrames, count),
+        n.FreeFramesCAN(0, 1),
+        n.WriteCAN(0, canFrames, count),
+        n.ErrorCntCAN(0, 0, u32),
+        n.OpenDmaUart(0),
+        n.CloseDmaUart(0),
+        n.StartDmaUart(0, 0),
+        n.StopDmaUart(0, 0),
+        n.ReadDmaUart(0, bytes, count),
+        n.ReadDmaUartRawFrame(0, uartFrames, count),
+        n.FreeDmaUartRawFrame(0, 1),
+        n.WriteDmaUart(0, bytes, count),
     };
     for (std::size_t i = 0; i < sizeof results / sizeof results[0]; ++i)
         EXPECT_EQ(2, results[i]) << "operation #" << i;

@@ -67,7 +67,8 @@ protected:
     {
         qorinet_api::FrameBuffer buffer;
         qorinet_api::FrameHeader header;
-        if (qorinet_api::FrameReader::read(connection, buffer, header) < 0 || header.command != QORINetLogServer::kCmdLogBatch)
+        if (qorinet_api::FrameReader::read(connection, buffer, header) < 0 ||
+            header.command != QORINetLogServer::kCmdLogBatch)
             return {};
         const qorinet_api::PayloadReader reader(buffer.payload(), buffer.size());
         std::uint32_t count = 0;

@@ -140,8 +140,10 @@ TEST(NetClientAddressChanges, RemovedAddressTaintsConnectedNodesAndRemovesTheOth
         EXPECT_FALSE(client.getNode(nodeA2->getNodeId()));
         EXPECT_FALSE(nodeB->isTainted());
         const auto pairs = client.ipConfigAddresses();
-        EXPECT_EQ(std::count_if(pairs.begin(), pairs.end(), [](const auto& p) { return p.address() == "10.213.7.1"; }), 0);
-        EXPECT_EQ(std::count_if(pairs.begin(), pairs.end(), [](const auto& p) { return p.address() == "10.213.8.1"; }), 1);
+        EXPECT_EQ(std::count_if(pairs.begin(), pairs.end(), [](const auto& p) { return p.address() == "10.213.7.1"; }),
+                  0);
+        EXPECT_EQ(std::count_if(pairs.begin(), pairs.end(), [](const auto& p) { return p.address() == "10.213.8.1"; }),
+                  1);
         nodeA1->disconnect();
         nodeB->disconnect();
         client.stopClient();

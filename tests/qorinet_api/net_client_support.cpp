@@ -22,7 +22,8 @@ bool EventLog::waitUntil(const std::function<bool(const std::vector<NodeEvent>&)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done(m_history)) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return false;
         takeOne(static_cast<std::uint32_t>(left.count()));
@@ -32,8 +33,11 @@ bool EventLog::waitUntil(const std::function<bool(const std::vector<NodeEvent>&)
 
 bool EventLog::waitFor(std::uint32_t code, std::uint32_t node, int timeoutMs)
 {
-    return waitUntil([&](const std::vector<NodeEvent>& h) { return std::count(h.begin(), h.end(), NodeEvent{code, node}) > 0; },
-                     timeoutMs);
+    return waitUntil(
+        [&](const std::vector<NodeEvent>& h) {
+            return std::count(h.begin(), h.end(), NodeEvent{code, node}) > 0;
+        },
+        timeoutMs);
 }
 
 std::vector<NodeEvent> EventLog::settle(int quietMs)

@@ -35,8 +35,8 @@ int backupState(const pugi::xml_node& eeprom)
     const std::string status = at(eeprom, "Status");
     const std::string header = at(eeprom, "HeaderStatus");
     const std::string backup = at(eeprom, "AutoBackupFile");
-    if (status.empty() || header.empty() || backup.empty() || header.find("OK") == std::string::npos
-        || backup.find("NO_BACKUP_FILE") != std::string::npos)
+    if (status.empty() || header.empty() || backup.empty() || header.find("OK") == std::string::npos ||
+        backup.find("NO_BACKUP_FILE") != std::string::npos)
         return 1;
     return status.find("OK") != std::string::npos ? 0 : 2;
 }
@@ -178,9 +178,9 @@ TEST_F(DocumentsTest, ListingsHoldConsistentProductData)
         const std::string model = entry.attribute("BaseModel").value();
         const std::string version = entry.attribute("BaseVersion").value();
         pugi::xml_document defaults;
-        const pugi::xml_node eeprom = getDocument(
-            "BoardListing/baseeeprom", "default/<BaseEEPROM  BaseModel='" + model + "' BaseVersion='" + version + "'/>",
-            defaults);
+        const pugi::xml_node eeprom =
+            getDocument("BoardListing/baseeeprom",
+                        "default/<BaseEEPROM  BaseModel='" + model + "' BaseVersion='" + version + "'/>", defaults);
         EXPECT_EQ(at(eeprom, "BoardInfo/BaseModel"), model);
         EXPECT_EQ(at(eeprom, "BoardInfo/BaseVersion"), version);
         EXPECT_EQ(at(eeprom, "BoardInfo/BaseId"), entry.attribute("Id").value());
@@ -221,7 +221,8 @@ TEST_F(DocumentsTest, VirtualBoardsAndEnclosuresDescribeEveryListedModel)
         ASSERT_EQ(set("virtualboard", "selftest", request.str()), 0);
         pugi::xml_document result;
         EXPECT_STREQ(getDocument("virtualboard", "HardwareCheck", result).child("BoardId0").attribute("Passed").value(),
-                     "true") << name;
+                     "true")
+            << name;
     }
     EXPECT_EQ(set("virtualboard", "key", "<KEY BaseModel='nothing'/>"), 100007);
     EXPECT_EQ(set("virtualboard", "key", "QZ-9999"), 100012);

@@ -58,7 +58,8 @@ int32_t SimDriverTest::init(const char* mode, int32_t& count)
 int32_t SimDriverTest::get(const std::string& target, const std::string& item, std::string& answer, uint32_t initial)
 {
     std::vector<char> buffer(initial, '\0');
-    int32_t result = api->ZaMoGetParamStruct_str(target.c_str(), item.c_str(), buffer.data(), static_cast<uint32_t>(buffer.size()));
+    int32_t result =
+        api->ZaMoGetParamStruct_str(target.c_str(), item.c_str(), buffer.data(), static_cast<uint32_t>(buffer.size()));
     while (result == 230001) {
         uint32_t length = 0;
         result = api->ZaMoGetParamStruct_strLEN(target.c_str(), item.c_str(), &length);

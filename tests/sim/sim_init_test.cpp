@@ -39,9 +39,11 @@ const char* const kRackEntry = R"(<ID0><KEY EncName="0000E108"><Name>QE-R8</Name
 std::string boardEntry(const char* id, const char* encNumber, const char* slot, const char* displayName = "QD-5032")
 {
     return std::string("<") + id + R"(><KEY BaseModel="QBD-32" BaseVersion="1" ConModel="QPD-32-D37" ConVersion="1">
-  <FamilyName>QD</FamilyName><Type>5032</Type><ConBv/><DisplayName>)" + displayName + R"(</DisplayName></KEY>
-  <EncNumber>)" + encNumber + "</EncNumber><SlotNumber>" + slot + "</SlotNumber><FWRevision>0394</FWRevision>"
-        + "<SerialNumber>" + id + "77</SerialNumber></" + id + ">";
+  <FamilyName>QD</FamilyName><Type>5032</Type><ConBv/><DisplayName>)" +
+           displayName + R"(</DisplayName></KEY>
+  <EncNumber>)" +
+           encNumber + "</EncNumber><SlotNumber>" + slot + "</SlotNumber><FWRevision>0394</FWRevision>" +
+           "<SerialNumber>" + id + "77</SerialNumber></" + id + ">";
 }
 
 class InitTest : public SimDriverTest {};
@@ -114,11 +116,11 @@ TEST_F(InitTest, MalformedConfigurationStartsWithoutSimulatedBoards)
         "<zmpxi_api_config><Configuration><Simulation>",
         configWithSimulation("<Simulation><SimulationMode>simmode_force</SimulationMode>"
                              "<SimulatedEnclosures/><SimulatedBoards/></Simulation>"),
-        configWithSimulation(std::string("<Simulation><SimulatedEnclosures>") + kRackEntry
-                             + "</SimulatedEnclosures><SimulatedBoards>" + boardEntry("ID0", "1a", "2")
-                             + "</SimulatedBoards></Simulation>"),
-        configWithSimulation(std::string("<Simulation><SimulatedEnclosures>") + kRackEntry
-                             + "<Rack/></SimulatedEnclosures><SimulatedBoards/></Simulation>"),
+        configWithSimulation(std::string("<Simulation><SimulatedEnclosures>") + kRackEntry +
+                             "</SimulatedEnclosures><SimulatedBoards>" + boardEntry("ID0", "1a", "2") +
+                             "</SimulatedBoards></Simulation>"),
+        configWithSimulation(std::string("<Simulation><SimulatedEnclosures>") + kRackEntry +
+                             "<Rack/></SimulatedEnclosures><SimulatedBoards/></Simulation>"),
         configWithSimulation("<Simulation><SimulatedEnclosures/><SimulatedBoards><AIScale>80%</AIScale>"
                              "</SimulatedBoards></Simulation>"),
     };
@@ -157,9 +159,9 @@ TEST_F(InitTest, MalformedHardwareDescriptionGivesNoHardwareBoards)
 TEST_F(InitTest, EntriesWithoutModelOrFreeSlotAreLeftOut)
 {
     writeConfig(configWithSimulation(
-        std::string("<Simulation><SimulatedEnclosures>") + kRackEntry + "</SimulatedEnclosures><SimulatedBoards>"
-        + boardEntry("ID0", "0", "2") + boardEntry("ID1", "0", "2") + boardEntry("ID2", "3", "2")
-        + boardEntry("ID3", "0", "10") + boardEntry("ID4", "0", "9") + "</SimulatedBoards></Simulation>"));
+        std::string("<Simulation><SimulatedEnclosures>") + kRackEntry + "</SimulatedEnclosures><SimulatedBoards>" +
+        boardEntry("ID0", "0", "2") + boardEntry("ID1", "0", "2") + boardEntry("ID2", "3", "2") +
+        boardEntry("ID3", "0", "10") + boardEntry("ID4", "0", "9") + "</SimulatedBoards></Simulation>"));
     testing::internal::CaptureStderr();
     int32_t count = 0;
     ASSERT_EQ(init("SIMMODE_FORCE", count), 0);
@@ -175,9 +177,9 @@ TEST_F(InitTest, ConfigurationChangesAreSeenByTheNextInit)
     int32_t count = 0;
     ASSERT_EQ(init("SIMMODE_FORCE", count), 0);
     ASSERT_EQ(count, -6);
-    writeConfig(configWithSimulation(std::string("<Simulation><SimulatedEnclosures>") + kRackEntry
-                                     + "</SimulatedEnclosures><SimulatedBoards>" + boardEntry("ID0", "0", "4")
-                                     + "</SimulatedBoards></Simulation>"));
+    writeConfig(configWithSimulation(std::string("<Simulation><SimulatedEnclosures>") + kRackEntry +
+                                     "</SimulatedEnclosures><SimulatedBoards>" + boardEntry("ID0", "0", "4") +
+                                     "</SimulatedBoards></Simulation>"));
     ASSERT_EQ(init("SIMMODE_FORCE", count), 0);
     EXPECT_EQ(count, -1);
 }

@@ -103,8 +103,8 @@ TEST_F(PersistenceTest, DefaultEepromWithNewSerialNumber)
     pugi::xml_document summaryDoc;
     const pugi::xml_node summary = getDocument("BoardID2", "BaseEEPROM", summaryDoc);
     EXPECT_EQ(at(summary, "Source"), "E2Prom");
-    const std::string request = "default/<BaseEEPROM  BaseModel='" + at(summary, "BoardInfo/BaseModel")
-        + "' BaseVersion='" + at(summary, "BoardInfo/BaseVersion") + "'/>";
+    const std::string request = "default/<BaseEEPROM  BaseModel='" + at(summary, "BoardInfo/BaseModel") +
+                                "' BaseVersion='" + at(summary, "BoardInfo/BaseVersion") + "'/>";
     pugi::xml_document defaults;
     pugi::xml_node root = getDocument("BoardListing/baseeeprom", request, defaults);
     root.first_element_by_path("BoardInfo/SerialNumber").text() = "00C0FFEE";
@@ -233,8 +233,10 @@ TEST_F(PersistenceTest, GainCalibrationAndFactoryReset)
     EXPECT_FALSE(std::string(item.attribute("Old_Gain").value()).empty());
 
     pugi::xml_document eeprom;
-    EXPECT_EQ(std::string(getDocument("BoardID0", "baseeeprom", eeprom).first_element_by_path("SelfCal/ID0")
-                              .attribute("Gain").value()),
+    EXPECT_EQ(std::string(getDocument("BoardID0", "baseeeprom", eeprom)
+                              .first_element_by_path("SelfCal/ID0")
+                              .attribute("Gain")
+                              .value()),
               newGain);
     ASSERT_EQ(api->ZaMoSetParam_i32(0, 773, 0), 0);
     restart();
@@ -262,7 +264,8 @@ TEST_F(PersistenceTest, EnclosureDataWriteSequence)
     ASSERT_EQ(set(target + "/Options", "FanMode", "1"), 0);
     EXPECT_EQ(set(target + "/Options", "Turbo", "1"), 100007);
     ASSERT_EQ(set(target, "RegenXML", ""), 0);
-    ASSERT_EQ(api->ZaMoSetParamXML_str((target + "/EncProperties").c_str(), "EnclosureInfo/SerialNumber", "0000001F"), 0);
+    ASSERT_EQ(api->ZaMoSetParamXML_str((target + "/EncProperties").c_str(), "EnclosureInfo/SerialNumber", "0000001F"),
+              0);
     ASSERT_EQ(api->ZaMoSetParamXML_str((target + "/EncProperties").c_str(), "EnclosureInfo/UserData", "cell 4"), 0);
     ASSERT_EQ(set(target, "StoreData", ""), 0);
     restart();

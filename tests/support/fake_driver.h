@@ -13,31 +13,31 @@
 #include <vector>
 
 struct FakeCall {
-    std::string name;          ///< export name without "ZaMo"
+    std::string name; ///< export name without "ZaMo"
     std::string target{};
     std::string item{};
-    std::string value{};       ///< Set value, or the buffer's content on entry of a getter
+    std::string value{}; ///< Set value, or the buffer's content on entry of a getter
     std::int64_t board = 0;
-    std::int64_t command = 0;  ///< command, channel or count, by export
-    std::int64_t number = 0;   ///< integer value, or the buffer size of a getter
+    std::int64_t command = 0; ///< command, channel or count, by export
+    std::int64_t number = 0;  ///< integer value, or the buffer size of a getter
 };
 
 struct FakeTextAnswer {
-    std::int32_t result = 0;   ///< >= 1: answered without touching the buffer
+    std::int32_t result = 0; ///< >= 1: answered without touching the buffer
     std::string text;
 };
 
 struct FakeDriverState {
     std::mutex lock;
-    bool record = true;                         ///< off for benchmarks
-    std::deque<std::int32_t> initAnswers;       ///< one per init; empty answers 0
-    std::int32_t boardCount = 0;                ///< reported by every init
-    std::map<std::string, FakeTextAnswer> texts;  ///< "S|target|item" or "X|target|item"
+    bool record = true;                             ///< off for benchmarks
+    std::deque<std::int32_t> initAnswers;           ///< one per init; empty answers 0
+    std::int32_t boardCount = 0;                    ///< reported by every init
+    std::map<std::string, FakeTextAnswer> texts;    ///< "S|target|item" or "X|target|item"
     std::map<std::string, std::int32_t> setResults; ///< same keys; a Set stores its value as text
     std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> i32Results; ///< (board, command)
-    std::int32_t lengthResult = 0;              ///< answer of both LEN functions when not 0
-    std::int32_t otherResult = 0;               ///< answer of every CAN/UART export
-    std::int32_t transferred = 0;               ///< count the read/write exports report back
+    std::int32_t lengthResult = 0; ///< answer of both LEN functions when not 0
+    std::int32_t otherResult = 0;  ///< answer of every CAN/UART export
+    std::int32_t transferred = 0;  ///< count the read/write exports report back
     std::vector<FakeCall> calls;
 
     FakeDriverState() { reset(); }

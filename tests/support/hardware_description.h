@@ -13,8 +13,8 @@ inline std::string boardEntry(int id, const std::string& model, int slot, const 
 {
     std::ostringstream out;
     out << "<ID" << id << "><Model>" << model << "</Model><EncNumber>0</EncNumber><SlotNumber>" << slot
-        << "</SlotNumber><FWRevision>" << firmware << "</FWRevision><SerialNumber>" << serial
-        << "</SerialNumber>" << extra << "</ID" << id << ">";
+        << "</SlotNumber><FWRevision>" << firmware << "</FWRevision><SerialNumber>" << serial << "</SerialNumber>"
+        << extra << "</ID" << id << ">";
     return out.str();
 }
 
@@ -22,7 +22,8 @@ inline std::string boardEntry(int id, const std::string& model, int slot, const 
 inline std::string firmwareCheckLiteral(const std::string& installed, const std::string& latest)
 {
     return "<Literals><Document Suffix=\"Base\" Item=\"FWCheck\"><FWCheck><InstalledVersion>" + installed +
-           "</InstalledVersion><LatestVersion>" + latest + "</LatestVersion><FileName>x.zfw</FileName>"
+           "</InstalledVersion><LatestVersion>" + latest +
+           "</LatestVersion><FileName>x.zfw</FileName>"
            "</FWCheck></Document></Literals>";
 }
 

@@ -12,8 +12,7 @@
 
 namespace z2e::test {
 
-inline EnclosureNode* addEnclosure(RootNode& root, const std::string& name, std::int32_t offset,
-                                   std::int32_t userSlots)
+inline EnclosureNode* addEnclosure(RootNode& root, const std::string& name, std::int32_t offset, std::int32_t userSlots)
 {
     auto enclosure = std::make_unique<EnclosureNode>(root.systemKind);
     enclosure->values = {name};

@@ -68,11 +68,11 @@ inline bool validUtf8Text(const std::string& text)
 {
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80           ? 1
+        const std::size_t length = lead < 0x80                        ? 1
                                    : (lead >> 5) == 6 && lead >= 0xc2 ? 2
-                                   : (lead >> 4) == 14 ? 3
-                                   : (lead >> 3) == 30 ? 4
-                                                       : 0;
+                                   : (lead >> 4) == 14                ? 3
+                                   : (lead >> 3) == 30                ? 4
+                                                                      : 0;
         if (length == 0 || i + length > text.size())
             return false;
         for (std::size_t k = 1; k < length; ++k) {

@@ -17,7 +17,9 @@ using namespace testing_tools;
 std::string properties(const std::string& featureSet, const std::string& baseId = "21401603")
 {
     return "<Properties BoardID=\"0\"><BoardInfo><DisplayName>QA-4016</DisplayName><SerialNumber>10A80002</SerialNumber>"
-           "<BaseBoard><BaseId>" + baseId + "</BaseId><SelfCal><FeatureSet>" + featureSet + "</FeatureSet></SelfCal></BaseBoard>"
+           "<BaseBoard><BaseId>" +
+           baseId + "</BaseId><SelfCal><FeatureSet>" + featureSet +
+           "</FeatureSet></SelfCal></BaseBoard>"
            "<FeatureList>"
            "<FeatureItem Name=\"Sample rate\" Mask=\"00000003\" Visible=\"true\">"
            "<FeatureValue Value=\"00000000\" Visible=\"true\">20 kS/s</FeatureValue>"

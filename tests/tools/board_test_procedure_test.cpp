@@ -16,11 +16,16 @@ using namespace testing_tools;
 TEST(TestVerdict, StatusTableIgnoresCaseAndFallsBackToNotApplicable)
 {
     const std::pair<const char*, const char*> table[] = {
-        {"true", " PASSED"},          {"TRUE", " PASSED"},
-        {"False", " FAILED!!"},       {"undone", " NOT PERFORMED"},
-        {"OverLimit", " CALIBRATION ERROR"}, {"setuperror", " CONFIG ERROR"},
-        {"HARDWAREERROR", " HARDWARE FAILURE"}, {"na", " NOT APPLICABLE"},
-        {"maybe", " NOT APPLICABLE"},  {"", " NOT APPLICABLE"},
+        {"true", " PASSED"},
+        {"TRUE", " PASSED"},
+        {"False", " FAILED!!"},
+        {"undone", " NOT PERFORMED"},
+        {"OverLimit", " CALIBRATION ERROR"},
+        {"setuperror", " CONFIG ERROR"},
+        {"HARDWAREERROR", " HARDWARE FAILURE"},
+        {"na", " NOT APPLICABLE"},
+        {"maybe", " NOT APPLICABLE"},
+        {"", " NOT APPLICABLE"},
     };
     for (const auto& [passed, status] : table)
         EXPECT_EQ(TestVerdict::statusOf(passed), status) << passed;
@@ -51,8 +56,9 @@ TEST(TestVerdict, DocumentGivesBoardVerdictAndDetailRows)
 TEST(BoardIdentityTest, SlotZeroIsASlot)
 {
     const auto slotOf = [](const std::string& slot) {
-        return BoardIdentity::fromProperties(3, "<Properties><SystemInfo><SlotNo>" + slot + "</SlotNo></SystemInfo>"
-                                                "</Properties>")
+        return BoardIdentity::fromProperties(3, "<Properties><SystemInfo><SlotNo>" + slot +
+                                                    "</SlotNo></SystemInfo>"
+                                                    "</Properties>")
             .slot;
     };
     EXPECT_EQ(slotOf("0"), 0u);
@@ -200,8 +206,7 @@ TEST_F(BoardTestProcedureTest, UnreadableEepromLeavesOnlyThatBoardOut)
 // A board a stopped run never reached is journalled with why nothing was sent to it.
 TEST_F(BoardTestProcedureTest, BoardsARunDidNotTouchSayWhyInTheJournal)
 {
-    QorinNodeUtilWrapper& wrapper = connectHardware(
-        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
     MaintenanceJournal journal(maintenance(), "local");
     const std::atomic<bool> stop{true};
     EXPECT_EQ(BoardTestProcedure(wrapper, &journal).run(BoardTest::SelfTest, {0}, nullptr, stop).status,

@@ -20,9 +20,13 @@ using namespace testing_tools;
 // A base EEPROM the simulated driver accepts (a listed generation), with a chosen serial.
 std::string baseDocument(const std::string& serial, const std::string& root = "BaseEEPROM")
 {
-    return "<" + root + " Name=\"QA-4008.BNC\" Format=\"3\"><BoardInfo><BaseModel>QBA-08</BaseModel>"
-           "<BaseVersion>3</BaseVersion><SerialNumber>" + serial + "</SerialNumber><TypeCode>21</TypeCode>"
-           "</BoardInfo></" + root + ">";
+    return "<" + root +
+           " Name=\"QA-4008.BNC\" Format=\"3\"><BoardInfo><BaseModel>QBA-08</BaseModel>"
+           "<BaseVersion>3</BaseVersion><SerialNumber>" +
+           serial +
+           "</SerialNumber><TypeCode>21</TypeCode>"
+           "</BoardInfo></" +
+           root + ">";
 }
 
 std::string literal(const std::string& item, const std::string& document)
@@ -44,9 +48,10 @@ protected:
 
 TEST_F(EepromToolsTest, BackupIsTheDocumentAsReadNamedAfterBoardNameAndSerial)
 {
-    QorinNodeUtilWrapper& wrapper = connectHardware(
-        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001") +
-        boardEntry(1, "QC-3104", 3, "0414", "10A80002", literal("baseeeprom", "<BaseEEPROM><BoardInfo/></BaseEEPROM>")));
+    QorinNodeUtilWrapper& wrapper =
+        connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001") +
+                        boardEntry(1, "QC-3104", 3, "0414", "10A80002",
+                                   literal("baseeeprom", "<BaseEEPROM><BoardInfo/></BaseEEPROM>")));
     EepromBackup backup(wrapper, &m_journal);
     std::string path;
     ASSERT_EQ(backup.run(0, EepromWhich::Base, m_site.root(), path), 0) << backup.message();
@@ -268,7 +273,8 @@ TEST(EepromEditor, SerialFieldKeepsUpToEightUpperCaseHexDigits)
 
     // A write is only "finished" when the board reports it back.
     EXPECT_EQ(EepromEditor::outcome(true, 0, nullptr, "verified").kind, EepromEditorOutcome::Kind::Success);
-    const EepromEditorOutcome differs = EepromEditor::outcome(true, 0, nullptr, "BoardInfo/TypeCode: wrote 21, board reports 22");
+    const EepromEditorOutcome differs =
+        EepromEditor::outcome(true, 0, nullptr, "BoardInfo/TypeCode: wrote 21, board reports 22");
     EXPECT_EQ(differs.kind, EepromEditorOutcome::Kind::Failure);
     EXPECT_EQ(differs.text, "Base EEPROM Configuration not verified: the board does not report what was written.\n"
                             "Read-back: BoardInfo/TypeCode: wrote 21, board reports 22");
@@ -377,9 +383,9 @@ TEST_F(EepromScriptedTest, DocumentsBeyondWhatABoardKeepsAreRefusedWithTheLimitN
     EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector, huge), AppStatus::EepromDocumentFailed);
     EXPECT_NE(restore.message().find("is larger than 16 MiB"), std::string::npos) << restore.message();
     // A second document after the first would reach the board unchecked.
-    EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector,
-                               file("two.xml", "<ConEEPROM><BoardInfo/></ConEEPROM><ConEEPROM/>")),
-              AppStatus::EepromFileInvalid);
+    EXPECT_EQ(
+        restore.fromFile(0, EepromWhich::Connector, file("two.xml", "<ConEEPROM><BoardInfo/></ConEEPROM><ConEEPROM/>")),
+        AppStatus::EepromFileInvalid);
     EXPECT_NE(restore.message().find("holds more after its ConEEPROM element"), std::string::npos);
     EXPECT_TRUE(test::fakeDriver().calls.empty());
     EXPECT_TRUE(journal.history("").empty());
@@ -391,7 +397,8 @@ TEST(EepromComparison, EveryElementAttributeAndTextCounts)
         "<BaseEEPROM F=\"3\" F=\"4\"><BoardInfo><Serial>10A80001</Serial>first<Cal/>second</BoardInfo></BaseEEPROM>";
     EXPECT_EQ(EepromComparison::verdict(written, written), "verified");
     // Layout, comments and the order of distinct attributes are no difference.
-    EXPECT_EQ(EepromComparison::verdict("<R a=\"1\" b=\"2\"><X>t</X></R>", "<R b=\"2\" a=\"1\">\n  <!-- c -->\n  <X>t</X>\n</R>"),
+    EXPECT_EQ(EepromComparison::verdict("<R a=\"1\" b=\"2\"><X>t</X></R>",
+                                        "<R b=\"2\" a=\"1\">\n  <!-- c -->\n  <X>t</X>\n</R>"),
               "verified");
     const std::pair<std::string, std::string> differing[] = {
         {"<BaseEEPROM F=\"4\" F=\"3\"><BoardInfo><Serial>10A80001</Serial>first<Cal/>second</BoardInfo></BaseEEPROM>",
@@ -414,7 +421,8 @@ TEST(EepromComparison, EveryElementAttributeAndTextCounts)
     };
     for (const auto& [reported, verdict] : differing)
         EXPECT_NE(EepromComparison::verdict(written, reported).find(verdict), std::string::npos)
-            << reported << "\n" << EepromComparison::verdict(written, reported);
+            << reported << "\n"
+            << EepromComparison::verdict(written, reported);
 }
 
 TEST_F(EepromScriptedTest, NodeLostBeforeTheCommitLeavesNotCommitted)

@@ -41,7 +41,8 @@ TEST(EnclosureOptionChoice, OfferedNumberOrTextOrNone)
 // that silently kept the old data.
 std::string description(const std::string& name)
 {
-    return "<Properties EnclosureID=\"0\"><EnclosureInfo><Name>" + name + "</Name><SerialNumber>00B1E116</SerialNumber>"
+    return "<Properties EnclosureID=\"0\"><EnclosureInfo><Name>" + name +
+           "</Name><SerialNumber>00B1E116</SerialNumber>"
            "<UserData>cell 3</UserData><EncName>0000E116</EncName><EncType>2</EncType><EncVersion>1</EncVersion>"
            "<Options><FanMode>2</FanMode><SyncMaster>1</SyncMaster></Options></EnclosureInfo></Properties>";
 }
@@ -53,11 +54,12 @@ protected:
         FakeDriverTest::SetUp();
         connectWith(1);
         script("QE-R16");
-        test::fakeDriver().setText("EnclosureListing/Listing", "Raw",
-                                   "<EnclosureListing><Enclosure Name=\"QE-R16\"><Options>"
-                                   "<Option Name=\"FanMode\"><ID0 Value=\"0\">Auto</ID0><ID1 Value=\"2\">Full</ID1></Option>"
-                                   "<Option Name=\"SyncMaster\"><ID0 Value=\"0\">No</ID0><ID1 Value=\"1\">Yes</ID1></Option>"
-                                   "</Options></Enclosure></EnclosureListing>");
+        test::fakeDriver().setText(
+            "EnclosureListing/Listing", "Raw",
+            "<EnclosureListing><Enclosure Name=\"QE-R16\"><Options>"
+            "<Option Name=\"FanMode\"><ID0 Value=\"0\">Auto</ID0><ID1 Value=\"2\">Full</ID1></Option>"
+            "<Option Name=\"SyncMaster\"><ID0 Value=\"0\">No</ID0><ID1 Value=\"1\">Yes</ID1></Option>"
+            "</Options></Enclosure></EnclosureListing>");
         m_wrapper.setReady(true);
     }
 
@@ -99,18 +101,21 @@ TEST_F(EnclosureWriteTest, SequenceWithNoneOptionAndReadBackOfTheKeptData)
     MaintenanceJournal journal(folder.path(), "local");
     EnclosureDataTool tool(m_wrapper, &journal);
     ASSERT_EQ(tool.write(record, "0000001f"), AppStatus::EnclosureUpdated) << tool.message();
-    const std::vector<std::string> expected = {
-        "EnclosureId0 EncType=2",        "EnclosureId0 EncVersion=1",
-        "EnclosureId0 EncName=0000001F", "EnclosureId0/Options Clear=",
-        "EnclosureId0/Options FanMode=2", "EnclosureId0/Options SyncMaster=",
-        "EnclosureId0 RegenXML=",        "EnclosureId0/EncProperties EnclosureInfo/SerialNumber=00B1E116",
-        "EnclosureId0/EncProperties EnclosureInfo/UserData= ", "EnclosureId0 StoreData="};
+    const std::vector<std::string> expected = {"EnclosureId0 EncType=2",
+                                               "EnclosureId0 EncVersion=1",
+                                               "EnclosureId0 EncName=0000001F",
+                                               "EnclosureId0/Options Clear=",
+                                               "EnclosureId0/Options FanMode=2",
+                                               "EnclosureId0/Options SyncMaster=",
+                                               "EnclosureId0 RegenXML=",
+                                               "EnclosureId0/EncProperties EnclosureInfo/SerialNumber=00B1E116",
+                                               "EnclosureId0/EncProperties EnclosureInfo/UserData= ",
+                                               "EnclosureId0 StoreData="};
     EXPECT_EQ(writes(), expected);
     EXPECT_EQ(tool.verification(), "serial number: wrote 0000001F, read 0000E116");
     const auto lines = journal.history("00B1E116");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("\"node\":\"local\",\"enclosure\":0,\"model\":\"QE-R16\""), std::string::npos)
-        << lines[0];
+    EXPECT_NE(lines[0].find("\"node\":\"local\",\"enclosure\":0,\"model\":\"QE-R16\""), std::string::npos) << lines[0];
     EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), tool.verification());
     EXPECT_EQ(test::filesIn(folder / "enclosure_00B1E116").size(), 1u);
 }

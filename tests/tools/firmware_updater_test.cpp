@@ -28,8 +28,8 @@ TEST(FirmwareDecision, SkipsEqualMissingOrUnparsableAndGoesBackOnlyWhenForced)
 
 TEST(FirmwareDecision, InfoCodesAndDurations)
 {
-    const std::pair<std::int32_t, std::int32_t> codes[] = {{0, 0},         {260003, 3005},  {260009, 3003},
-                                                           {260010, 3004}, {-260002, 3004}, {-260005, 3006},
+    const std::pair<std::int32_t, std::int32_t> codes[] = {{0, 0},          {260003, 3005},  {260009, 3003},
+                                                           {260010, 3004},  {-260002, 3004}, {-260005, 3006},
                                                            {-260006, 3007}, {260004, 1}};
     for (const auto& [answer, code] : codes)
         EXPECT_EQ(FirmwareUpdater::infoCode(answer), code) << answer;
@@ -86,11 +86,11 @@ protected:
 
 TEST_F(FirmwareUpdaterTest, UpdateFollowsTheCheckOfEachBoard)
 {
-    QorinNodeUtilWrapper& wrapper = connectHardware(
-        boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
-        boardEntry(1, "QA-4016", 3, "0251", "10A80002", firmwareCheckLiteral("1A", "1A")) +
-        boardEntry(2, "QA-4016", 4, "0251", "10A80003", firmwareCheckLiteral("20", "1F")) +
-        boardEntry(3, "QA-4016", 5, "0251", "10A80004", firmwareCheckLiteral("zz", "0254")));
+    QorinNodeUtilWrapper& wrapper =
+        connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
+                        boardEntry(1, "QA-4016", 3, "0251", "10A80002", firmwareCheckLiteral("1A", "1A")) +
+                        boardEntry(2, "QA-4016", 4, "0251", "10A80003", firmwareCheckLiteral("20", "1F")) +
+                        boardEntry(3, "QA-4016", 5, "0251", "10A80004", firmwareCheckLiteral("zz", "0254")));
     FirmwareUpdater updater(wrapper, nullptr);
     std::vector<FirmwareRow> rows;
     ASSERT_EQ(updater.check({}, rows), 0);
@@ -100,10 +100,13 @@ TEST_F(FirmwareUpdaterTest, UpdateFollowsTheCheckOfEachBoard)
     EXPECT_EQ(rows[0].fileName, "qa4008bnc_0254.zfw");
 
     std::vector<std::string> texts;
-    EXPECT_EQ(updater.update(rows, false, [&](const std::string& t, double, double s) {
-                  if (!t.empty())
-                      texts.push_back(t + " " + std::to_string(static_cast<int>(s)));
-              }, kGo),
+    EXPECT_EQ(updater.update(
+                  rows, false,
+                  [&](const std::string& t, double, double s) {
+                      if (!t.empty())
+                          texts.push_back(t + " " + std::to_string(static_cast<int>(s)));
+                  },
+                  kGo),
               AppStatus::FirmwareUpdateFailed);
     EXPECT_EQ(texts.front(), " Updating Board 1/4 120");
     EXPECT_EQ(rows[0].result, "OK");
@@ -142,10 +145,9 @@ TEST_F(FirmwareUpdaterTest, UpdateWhoseBoardStillReportsTheOldVersionFailed)
 
 TEST_F(FirmwareUpdaterTest, RetryTouchesOnlyTheFailedRows)
 {
-    QorinNodeUtilWrapper& wrapper =
-        connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
-                        boardEntry(1, "QN-6202-UART", 3, "0441", "10A80008",
-                                   "<Faults><FirmwareUpdate>1</FirmwareUpdate></Faults>"));
+    QorinNodeUtilWrapper& wrapper = connectHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0251", "10A80001") +
+        boardEntry(1, "QN-6202-UART", 3, "0441", "10A80008", "<Faults><FirmwareUpdate>1</FirmwareUpdate></Faults>"));
     MaintenanceJournal journal(maintenance(), "local");
     FirmwareUpdater updater(wrapper, &journal);
     std::vector<FirmwareRow> rows;
@@ -257,7 +259,8 @@ TEST_F(FirmwareUpdaterTest, NewerFirmwareGoesBackVisiblyOrIsKept)
     EXPECT_EQ(MaintenanceJournal::field(lines[1], "parameters"), "back to 02F4");
     EXPECT_EQ(MaintenanceJournal::field(lines[1], "firmwareBefore"), "0300");
     EXPECT_EQ(MaintenanceJournal::field(lines[1], "firmwareAfter"), "02F4");
-    EXPECT_EQ(MaintenanceJournal::field(journal.history("10A80001").back(), "status"), "Skipped: 0254 is the release already");
+    EXPECT_EQ(MaintenanceJournal::field(journal.history("10A80001").back(), "status"),
+              "Skipped: 0254 is the release already");
 }
 
 // A board whose EEPROM cannot be read gets nothing and says why (and how to go on); the board
@@ -309,9 +312,10 @@ TEST_F(FirmwareOverTheWireTest, NetworkFailureNamesTheRowAndTheOthersStillRun)
 {
     connectWith(2);
     for (const char* board : {"BoardID0/Base", "BoardID1/Base"})
-        test::fakeDriver().setText(board, "FWCheck",
-                                   "<FWCheck><InstalledVersion>0251</InstalledVersion><LatestVersion>0254</LatestVersion>"
-                                   "<FileName>qa4016_0254.zfw</FileName></FWCheck>");
+        test::fakeDriver().setText(
+            board, "FWCheck",
+            "<FWCheck><InstalledVersion>0251</InstalledVersion><LatestVersion>0254</LatestVersion>"
+            "<FileName>qa4016_0254.zfw</FileName></FWCheck>");
     test::fakeDriver().setResults[::FakeDriverState::key(false, "BoardID0/Base", "FWUpdate")] = 700015;
     QorinNodeUtilWrapper wrapper(std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {}));
     wrapper.setReady(true);

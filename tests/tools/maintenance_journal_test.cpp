@@ -47,8 +47,8 @@ TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
 
     const auto lines = journal.history("10A80001");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("\"node\":\"local\",\"board\":0,\"slot\":2,\"model\":\"QA-4008.BNC\""),
-              std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("\"node\":\"local\",\"board\":0,\"slot\":2,\"model\":\"QA-4008.BNC\""), std::string::npos)
+        << lines[0];
     EXPECT_NE(lines[0].find("\"operation\":\"autozero\",\"parameters\":\"200 ms\""), std::string::npos);
     EXPECT_NE(lines[0].find("\"status\":\" PASSED\""), std::string::npos);
     EXPECT_NE(lines[0].find(fs::path(files[1]).filename().string()), std::string::npos);
@@ -80,7 +80,6 @@ TEST_F(MaintenanceJournalTest, AppendNeverLeavesHalfALine)
     EXPECT_EQ(lines[0].back(), '}');
 }
 
-
 TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
 {
     MaintenanceJournal here(maintenance(), "local");
@@ -100,7 +99,6 @@ TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
     EXPECT_EQ(last, 3002);
     EXPECT_FALSE(here.lastResult("10A80001", "firmware-update", last));
 }
-
 
 JournalEntry restoreOf(const std::string& serial)
 {
@@ -238,7 +236,8 @@ TEST_F(MaintenanceJournalTest, SnapshotsOfOneMillisecondGetNamesApartAndNeverFol
     std::vector<std::string> enclosure;
     ASSERT_EQ(first.snapshotEnclosure(wrapper, 0, "00B1E116", "enclosure-write", enclosure), 0) << first.lastError();
     ASSERT_EQ(second.snapshotEnclosure(wrapper, 0, "00B1E116", "enclosure-write", enclosure), 0);
-    EXPECT_EQ(enclosure.at(0), maintenance() + "/enclosure_00B1E116/2026-01-01T00-00-00.000Z-2_enclosure-write_enclosure.xml");
+    EXPECT_EQ(enclosure.at(0),
+              maintenance() + "/enclosure_00B1E116/2026-01-01T00-00-00.000Z-2_enclosure-write_enclosure.xml");
     for (const auto& entry : fs::recursive_directory_iterator(maintenance()))
         EXPECT_EQ(entry.path().filename().string().find(".z2e-tmp"), std::string::npos) << entry.path();
 }
@@ -359,9 +358,9 @@ TEST_F(MaintenanceJournalTest, OnlyWholeJsonObjectsCountAsRecords)
     EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":1,\"b\":[\"x\",null,-2.5e3],\"c\":{\"d\":true}}"));
     EXPECT_TRUE(JournalLineReader::isRecord("{}"));
     EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":\"\\u00e9\\n\"}"));
-    for (const char* damaged : {"{\"a\":1", "{\"a\":1}}", "{\"a\":1} x", "[1]", "{\"a\":\"b}", "{\"a\":01x}",
-                                "{\"a\":\"\\q\"}", "{\"a\":\"\\u12\"}", "{\"a\" 1}", "{\"a\":1,}", "{a:1}",
-                                "{\"a\":tru}", "{\"a\":\"\t\"}", ""})
+    for (const char* damaged :
+         {"{\"a\":1", "{\"a\":1}}", "{\"a\":1} x", "[1]", "{\"a\":\"b}", "{\"a\":01x}", "{\"a\":\"\\q\"}",
+          "{\"a\":\"\\u12\"}", "{\"a\" 1}", "{\"a\":1,}", "{a:1}", "{\"a\":tru}", "{\"a\":\"\t\"}", ""})
         EXPECT_FALSE(JournalLineReader::isRecord(damaged)) << damaged;
     EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":" + std::string(8, '[') + std::string(8, ']') + "}"));
     EXPECT_FALSE(JournalLineReader::isRecord("{\"a\":" + std::string(40, '[') + std::string(40, ']') + "}"));

@@ -20,10 +20,10 @@ namespace z2e {
 namespace {
 
 namespace fs = std::filesystem;
-using test::readFile;
-using test::writeFile;
 using test::namesOf;
 using test::readArchive;
+using test::readFile;
+using test::writeFile;
 
 std::string logText(int lines)
 {
@@ -87,10 +87,9 @@ TEST_F(ReportPackageTest, PacksTheFolderByRelativeNamesAtLevelNine)
     ASSERT_EQ(package.place(destination), ReportPackage::Placement::Placed);
 
     const auto entries = readArchive(destination);
-    EXPECT_EQ(namesOf(entries),
-              (std::vector<std::string>{"ZaMoQorin.log", "current.log", "inventory.json",
-                                        "maintenance/10A80001/base.xml", "maintenance/history.jsonl",
-                                        "manifest.txt", "old/2025/ZaMoQorin_Dev.log"}));
+    EXPECT_EQ(namesOf(entries), (std::vector<std::string>{"ZaMoQorin.log", "current.log", "inventory.json",
+                                                          "maintenance/10A80001/base.xml", "maintenance/history.jsonl",
+                                                          "manifest.txt", "old/2025/ZaMoQorin_Dev.log"}));
     for (const auto& [name, entry] : entries) {
         EXPECT_EQ(entry.method, ZIP_CM_DEFLATE) << name;
         EXPECT_EQ(entry.flags & 6, 2) << name << ": not packed at the maximum level";

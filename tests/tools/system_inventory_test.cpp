@@ -41,15 +41,16 @@ TEST(SystemInventory, ListsBoardsWithVerdictAndWarningsInWellFormedJsonAndHtml)
     root.addChild(std::move(enclosure));
 
     test::ScratchFolder journal("z2e-inventory");
-    test::writeFile(journal / "history.jsonl",
-                    "{\"time\":\"t1\",\"serial\":\"10A80001\",\"operation\":\"selftest\",\"result\":0,\"status\":\"PASSED\"}\n"
-                    "{\"time\":\"t2\",\"serial\":\"10A80001\",\"operation\":\"selftest-factory\",\"result\":0,"
-                    "\"status\":\" FAILED!!\"}\n"
-                    "{\"time\":\"t3\",\"serial\":\"10A80001\",\"operation\":\"firmware-update\",\"result\":3000,"
-                    "\"status\":\"done\"}\n");
+    test::writeFile(
+        journal / "history.jsonl",
+        "{\"time\":\"t1\",\"serial\":\"10A80001\",\"operation\":\"selftest\",\"result\":0,\"status\":\"PASSED\"}\n"
+        "{\"time\":\"t2\",\"serial\":\"10A80001\",\"operation\":\"selftest-factory\",\"result\":0,"
+        "\"status\":\" FAILED!!\"}\n"
+        "{\"time\":\"t3\",\"serial\":\"10A80001\",\"operation\":\"firmware-update\",\"result\":3000,"
+        "\"status\":\"done\"}\n");
     InventorySource source{"local", &root, 0, {{0, "0254"}}};
-    const Inventory inventory = SystemInventory::gather({source}, {{"ZAMO2Explorer", "", "2.5.48441.00", "x"}},
-                                                        journal.path());
+    const Inventory inventory =
+        SystemInventory::gather({source}, {{"ZAMO2Explorer", "", "2.5.48441.00", "x"}}, journal.path());
 
     const std::string json = SystemInventory::toJson(inventory);
     EXPECT_TRUE(validUtf8Text(json)) << json;

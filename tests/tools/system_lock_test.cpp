@@ -29,9 +29,8 @@ TEST_F(SystemLockTest, SecondHolderSeesTheFirstsWordsAndGetsTheLockOnlyAfterIt)
     ASSERT_EQ(first.tryAcquire("zamo2explorer", "updating firmware"), SystemLock::Outcome::Held) << first.error();
     // Within one process too: the window's second tool waits for its first.
     std::vector<std::string> told;
-    EXPECT_EQ(second.acquire("zamo2ctl", "erasing an EEPROM", now(), [&](const std::string& words) {
-        told.push_back(words);
-    }),
+    EXPECT_EQ(second.acquire("zamo2ctl", "erasing an EEPROM", now(),
+                             [&](const std::string& words) { told.push_back(words); }),
               SystemLock::Outcome::Busy);
     const std::string words = "busy: zamo2explorer pid " + std::to_string(::getpid()) + " is updating firmware";
     EXPECT_EQ(told, std::vector<std::string>{words});

@@ -69,7 +69,8 @@ protected:
     /// The example hardware, in place of none.
     void useExampleHardware()
     {
-        m_hardware = std::make_unique<test::EnvOverride>("ZMPXI_SIM_HARDWARE", test::simExamplesDir() + "/hardware.xml");
+        m_hardware =
+            std::make_unique<test::EnvOverride>("ZMPXI_SIM_HARDWARE", test::simExamplesDir() + "/hardware.xml");
     }
 
     test::SimSite m_site{test::SiteOptions{false, true}};

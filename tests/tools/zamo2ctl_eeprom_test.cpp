@@ -34,9 +34,8 @@ TEST_F(Zamo2ctlEeprom, BackupRestoreAndRefusalsOnTheCommandLine)
     ASSERT_EQ(run("eeprom write-default --board 0 --model QA-4016 --revision 3 --serial 10A80001", out, &err), 0)
         << err;
     EXPECT_EQ(out, "Base EEPROM Configuration finished successfully!\n");
-    ASSERT_EQ(run("eeprom restore --board 0 --which base " + dir + "/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml", out,
-                  &err),
-              0)
+    ASSERT_EQ(
+        run("eeprom restore --board 0 --which base " + dir + "/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml", out, &err), 0)
         << err;
     EXPECT_EQ(out, "Restore finished. Restart Application to enable changes!\n");
 
@@ -107,8 +106,9 @@ TEST_F(Zamo2ctlEeprom, ConnectorRestoreTakesOnlyAConnectorBackup)
 TEST_F(Zamo2ctlEeprom, OnlyAVerifiedRestoreSucceeds)
 {
     const std::string reported = "<ConEEPROM><BoardInfo><SerialNumber>00000000</SerialNumber></BoardInfo></ConEEPROM>";
-    useHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001",
-                           "<Literals><Document Item=\"coneeprom\"><![CDATA[" + reported + "]]></Document></Literals>"));
+    useHardware(
+        boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001",
+                   "<Literals><Document Item=\"coneeprom\"><![CDATA[" + reported + "]]></Document></Literals>"));
     const std::string file = m_site / "con.xml";
     test::writeFile(file, "<ConEEPROM><BoardInfo><SerialNumber>10A80001</SerialNumber></BoardInfo></ConEEPROM>");
     std::string out;

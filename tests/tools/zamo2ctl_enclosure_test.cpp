@@ -54,8 +54,7 @@ TEST_F(Zamo2ctlEnclosure, RefusalsLeaveEverythingAsItWas)
     EXPECT_NE(result.err.find("Writing data not supported for this enclosure type!"), std::string::npos);
     result = run({"crossgrade", "--board", "0", "--yes"});
     EXPECT_NE(result.exitCode, 0);
-    EXPECT_NE(result.err.find("4002 Cross Grade not supported for this board type."), std::string::npos)
-        << result.err;
+    EXPECT_NE(result.err.find("4002 Cross Grade not supported for this board type."), std::string::npos) << result.err;
     result = run({"features", "--board", "5", "Counter width=64 bit"});
     EXPECT_EQ(result.exitCode, 64);
     EXPECT_FALSE(fs::exists(journalFolder())); // nothing ran, nothing journalled
@@ -64,8 +63,9 @@ TEST_F(Zamo2ctlEnclosure, RefusalsLeaveEverythingAsItWas)
 
     result = run({"features", "--board", "5", "Time stamping=On", "--json"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("\"verification\":\"verified\",\"featureSet\":\"00000002\",\"displayName\":\"QC-3104-TS\""),
-              std::string::npos)
+    EXPECT_NE(
+        result.out.find("\"verification\":\"verified\",\"featureSet\":\"00000002\",\"displayName\":\"QC-3104-TS\""),
+        std::string::npos)
         << result.out;
 }
 

@@ -133,10 +133,11 @@ TEST_F(Zamo2ctlReport, VersionsAndOverview)
 {
     std::string out;
     ASSERT_EQ(run("versions --json", out), 0);
-    EXPECT_EQ(out.rfind("{\"versions\":[{\"component\":\"ZAMO2Explorer\",\"fileName\":\"\",\"version\":\"2.5.48441.00\","
-                        "\"comment\":\"Revision: ",
-                        0),
-              0u)
+    EXPECT_EQ(
+        out.rfind("{\"versions\":[{\"component\":\"ZAMO2Explorer\",\"fileName\":\"\",\"version\":\"2.5.48441.00\","
+                  "\"comment\":\"Revision: ",
+                  0),
+        0u)
         << out;
     EXPECT_NE(out.find("{\"component\":\"Acquisition API\",\"fileName\":\"libzmpxi_api_x64.so\""), std::string::npos)
         << out;
@@ -160,7 +161,6 @@ TEST_F(Zamo2ctlReport, VersionsAndOverview)
     EXPECT_EQ(overview.get_child("rows").size(), 6u);
     EXPECT_EQ(run("overview --json --csv", out), 64);
 }
-
 
 // Files zamo2ctl writes where the operator names them, and into its own folders: nothing that
 // stands there is destroyed (exit status 73, in words), the program's own data is never a
@@ -222,12 +222,13 @@ TEST_F(Zamo2ctlFiles, AReportPackageNeverReplacesWhatIsNotAPlainFileOrTheJournal
     // A FIFO without a reader: refused at once, never opened, still there.
     const std::string fifo = out() + "/fifo.zip";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const test::ProcessResult piped = test::runProcess(test::besideMe("zamo2ctl"), {"report-package", fifo, "--force"},
-                                                       {}, 30s);
+    const test::ProcessResult piped =
+        test::runProcess(test::besideMe("zamo2ctl"), {"report-package", fifo, "--force"}, {}, 30s);
     EXPECT_EQ(piped.exitCode, 73) << piped.err;
     EXPECT_LT(piped.elapsed, 20s);
-    EXPECT_NE(piped.err.find("zamo2ctl: refused: " + fifo + " is a FIFO (named pipe), not a regular file; it is "
-                                                             "left as it is"),
+    EXPECT_NE(piped.err.find("zamo2ctl: refused: " + fifo +
+                             " is a FIFO (named pipe), not a regular file; it is "
+                             "left as it is"),
               std::string::npos)
         << piped.err;
     EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
@@ -241,7 +242,8 @@ TEST_F(Zamo2ctlFiles, AReportPackageNeverReplacesWhatIsNotAPlainFileOrTheJournal
     test::writeFile(existing, "an older package");
     // Refused before anything is collected: one line, nothing built.
     EXPECT_EQ(run("report-package " + existing, said, &err), 73);
-    EXPECT_EQ(err, "zamo2ctl: refused: " + existing + " exists; it is replaced only when asked to (zamo2ctl --force)\n");
+    EXPECT_EQ(err,
+              "zamo2ctl: refused: " + existing + " exists; it is replaced only when asked to (zamo2ctl --force)\n");
     EXPECT_EQ(test::readFile(existing), "an older package");
     ASSERT_EQ(run("report-package " + existing + " --force", said, &err), 0) << err;
     EXPECT_EQ(test::readArchive(existing).count("inventory.json"), 1u);
@@ -334,8 +336,8 @@ TEST_F(Zamo2ctlFiles, TheNextRunRemovesTheTemporaryFilesOfAKilledRunOnly)
 
     // The journal's board folders too: a snapshot left half by a killed run goes with the next one.
     test::BackgroundProcess snapshot;
-    const std::string half = startHeld(snapshot, {"calibrate", "reset-defaults", "--board", "0", "--yes"},
-                                       "temporary:/maintenance/");
+    const std::string half =
+        startHeld(snapshot, {"calibrate", "reset-defaults", "--board", "0", "--yes"}, "temporary:/maintenance/");
     EXPECT_EQ(fs::path(half).parent_path(), fs::path(journal()) / "10A80001");
     EXPECT_EQ(stopWith(snapshot, SIGKILL), -1);
     ASSERT_EQ(temporaries(journal()).size(), 1u);
@@ -346,8 +348,8 @@ TEST_F(Zamo2ctlFiles, TheNextRunRemovesTheTemporaryFilesOfAKilledRunOnly)
 TEST_F(Zamo2ctlFiles, AnInterruptedSnapshotOrResultLeavesNoTemporaryFile)
 {
     test::BackgroundProcess snapshot;
-    const std::string half = startHeld(snapshot, {"calibrate", "reset-defaults", "--board", "0", "--yes"},
-                                       "temporary:/maintenance/");
+    const std::string half =
+        startHeld(snapshot, {"calibrate", "reset-defaults", "--board", "0", "--yes"}, "temporary:/maintenance/");
     ASSERT_TRUE(fs::exists(half));
     EXPECT_EQ(stopWith(snapshot, SIGTERM), 130);
     EXPECT_FALSE(fs::exists(half));
@@ -355,8 +357,8 @@ TEST_F(Zamo2ctlFiles, AnInterruptedSnapshotOrResultLeavesNoTemporaryFile)
 
     const std::string results = m_site / "results";
     test::BackgroundProcess selftest;
-    const std::string result = startHeld(selftest, {"selftest", "--board", "0", "--save-dir", results},
-                                         "temporary:/results/");
+    const std::string result =
+        startHeld(selftest, {"selftest", "--board", "0", "--save-dir", results}, "temporary:/results/");
     ASSERT_TRUE(fs::exists(result));
     EXPECT_EQ(stopWith(selftest, SIGINT), 130);
     EXPECT_TRUE(temporaries(results).empty());

@@ -37,8 +37,7 @@ TEST_F(Zamo2ctlTools, SelfTestAndFirmwareShowTheFailingAndTheOldBoard)
     EXPECT_EQ(run("selftest --excitation --board 5", out), 0) << out;
     EXPECT_NE(out.find("QC-3104:  NOT APPLICABLE"), std::string::npos) << out;
     EXPECT_EQ(run("history --serial 10A80002", out), 0);
-    EXPECT_NE(out.find("  local  board 1 slot 3  QA-4116-STRAIN 10A80002  selftest  0  FAILED!!\n"),
-              std::string::npos)
+    EXPECT_NE(out.find("  local  board 1 slot 3  QA-4116-STRAIN 10A80002  selftest  0  FAILED!!\n"), std::string::npos)
         << out;
     EXPECT_EQ(run("history --serial 10A80002 --json", out), 0);
     EXPECT_EQ(out.rfind("[\n{\"time\":", 0), 0u) << out;
@@ -207,8 +206,7 @@ TEST_F(Zamo2ctlTools, RetryFailedRemembersInterruptedUpdatesAndSaysWhenThereIsNo
     EXPECT_EQ(run("firmware update --retry-failed --board 0", out, &err), 66);
     EXPECT_EQ(out, "");
     EXPECT_NE(err.find("zamo2ctl: nothing to retry: the journal ("), std::string::npos) << err;
-    EXPECT_NE(err.find("records no failed or interrupted firmware update of board 0 on this node"),
-              std::string::npos)
+    EXPECT_NE(err.find("records no failed or interrupted firmware update of board 0 on this node"), std::string::npos)
         << err;
     EXPECT_FALSE(fs::exists(journalFolder() + "/history.jsonl"));
     EXPECT_EQ(run("firmware update --retry-failed --json", out), 66);

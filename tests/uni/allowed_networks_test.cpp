@@ -61,7 +61,7 @@ TEST(AllowedNetworks, FilterKeepsAllowedPairsInOrder)
                                              IpAddressPair("bogus", mask), IpAddressPair("127.0.0.1", mask)};
     EXPECT_EQ(AllowedNetworks::parse("127.0.0.0/8,10.0.0.0/8").filter(pairs),
               (uni::ipv4::IpAddressPairList{pairs[0], pairs[3]}));
-    EXPECT_EQ(AllowedNetworks().filter(pairs).size(), 3u);  // unparsable text never passes
+    EXPECT_EQ(AllowedNetworks().filter(pairs).size(), 3u); // unparsable text never passes
     EXPECT_TRUE(AllowedNetworks().isAllowed(addr("8.8.8.8")));
 }
 

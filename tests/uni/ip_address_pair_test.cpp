@@ -19,11 +19,11 @@ TEST(Ipv4Text, ParsesExactDottedQuadsAndConvertsMasks)
 {
     for (const char* text : {"0.0.0.0", "127.0.0.1", "255.255.255.255"})
         EXPECT_EQ(addressText(addr(text)), text);
-    const std::uint32_t loopback = addr("127.0.0.1");  // network order: first octet first in memory
+    const std::uint32_t loopback = addr("127.0.0.1"); // network order: first octet first in memory
     EXPECT_EQ(reinterpret_cast<const unsigned char*>(&loopback)[0], 127);
-    for (const std::string& bad : {std::string(), std::string("1.2.3"), std::string("1.2.3.4.5"),
-                                   std::string("256.1.1.1"), std::string(" 1.2.3.4"), std::string("a.b.c.d"),
-                                   std::string("::1"), std::string("1.2.3.4\0junk", 12)})
+    for (const std::string& bad :
+         {std::string(), std::string("1.2.3"), std::string("1.2.3.4.5"), std::string("256.1.1.1"),
+          std::string(" 1.2.3.4"), std::string("a.b.c.d"), std::string("::1"), std::string("1.2.3.4\0junk", 12)})
         EXPECT_FALSE(parseAddress(bad).has_value()) << '"' << bad << '"';
 
     for (int prefix = 0; prefix <= 32; ++prefix)

@@ -67,7 +67,8 @@ TEST_F(LogSinkTest, WrittenLineMatchesFormatAndThreadIdIsOneToken)
 
     const auto lines = readLines(path);
     ASSERT_EQ(2u, lines.size());
-    const std::regex shape(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}\.\d{6}[+-]\d{2}:\d{2} t(\d+) (\w+) \[([^\]]*)\] (.*)$)");
+    const std::regex shape(
+        R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}\.\d{6}[+-]\d{2}:\d{2} t(\d+) (\w+) \[([^\]]*)\] (.*)$)");
     std::smatch m;
     ASSERT_TRUE(std::regex_match(lines[0], m, shape)) << lines[0];
     EXPECT_EQ(std::to_string(currentThreadId()), m[1].str());
@@ -85,10 +86,10 @@ TEST_F(LogSinkTest, SinkFiltersBySeverityAndChannel)
     initialize();
     const std::string all = addSink("all", warning);
     const std::string tnc = addSink("tnc", debug, "tnc");
-    UNI_LOG("tnc", info) << "below warning";  // only the tnc sink
+    UNI_LOG("tnc", info) << "below warning";   // only the tnc sink
     UNI_LOG("tnc", warning) << "at warning";   // both
     UNI_LOG("tncn", fatal) << "other channel"; // only the unfiltered sink
-    UNI_LOG("", fatal) << "no channel";         // only the unfiltered sink
+    UNI_LOG("", fatal) << "no channel";        // only the unfiltered sink
     flush();
 
     const auto allLines = readLines(all);

@@ -79,7 +79,8 @@ std::vector<NetIfNotification> parse(const std::vector<char>& bytes, std::size_t
 
 TEST(NetlinkParsing, ReadsAddedAndDeletedIpv4AddressesOnly)
 {
-    const auto added = addressMessage(RTM_NEWADDR, AF_INET, 24, 7, {{IFA_ADDRESS, addr("10.9.9.9")}, {IFA_LOCAL, addr("10.0.0.1")}});
+    const auto added =
+        addressMessage(RTM_NEWADDR, AF_INET, 24, 7, {{IFA_ADDRESS, addr("10.9.9.9")}, {IFA_LOCAL, addr("10.0.0.1")}});
     const auto deleted = addressMessage(RTM_DELADDR, AF_INET, 16, 9, {{IFA_ADDRESS, addr("10.1.0.1")}});
     const auto bytes = joined({added, addressMessage(RTM_NEWADDR, AF_INET6, 64, 7, {}),
                                addressMessage(RTM_NEWADDR, AF_INET, 33, 7, {}),
@@ -89,7 +90,7 @@ TEST(NetlinkParsing, ReadsAddedAndDeletedIpv4AddressesOnly)
         ASSERT_EQ(seen.size(), 2u);
         EXPECT_EQ(seen[0].kind, NetIfChange::Added);
         EXPECT_EQ(seen[0].index, 7u);
-        EXPECT_EQ(seen[0].address, addr("10.0.0.1"));  // own address, not the point-to-point peer
+        EXPECT_EQ(seen[0].address, addr("10.0.0.1")); // own address, not the point-to-point peer
         EXPECT_EQ(seen[0].pair(), uni::ipv4::IpAddressPair("10.0.0.1", addr("255.255.255.0")));
         EXPECT_EQ(seen[1].kind, NetIfChange::Deleted);
         EXPECT_EQ(seen[1].index, 9u);
@@ -120,12 +121,12 @@ TEST(NetlinkParsing, TruncatedOrLyingLengthsNeverReadOutside)
     reinterpret_cast<nlmsghdr*>(lying.data())->nlmsg_len = 4096;
     EXPECT_TRUE(parse(lying, lying.size()).empty());
 
-    auto headerOnly = one;  // an address message too short to hold its ifaddrmsg
+    auto headerOnly = one; // an address message too short to hold its ifaddrmsg
     headerOnly.resize(NLMSG_HDRLEN);
     reinterpret_cast<nlmsghdr*>(headerOnly.data())->nlmsg_len = NLMSG_HDRLEN;
     EXPECT_TRUE(parse(headerOnly, headerOnly.size()).empty());
 
-    auto badAttribute = one;  // attribute claims more than the message holds
+    auto badAttribute = one; // attribute claims more than the message holds
     reinterpret_cast<rtattr*>(badAttribute.data() + NLMSG_LENGTH(sizeof(ifaddrmsg)))->rta_len = 200;
     const auto seen = parse(badAttribute, badAttribute.size());
     ASSERT_EQ(seen.size(), 1u);
@@ -190,8 +191,8 @@ TEST(NetIfNotifications, ReportsAddressAddedToAndRemovedFromVeth)
         std::atomic<int> insideResult{0};
         // This handler also tries to unregister from the listener thread and then throws: the
         // first must be refused rather than deadlock, the second must not end the listener.
-        auto recorder = std::make_shared<Recorder>(
-            [&] { insideResult = notifications.unregisterNetIfNotifications(); }, true);
+        auto recorder =
+            std::make_shared<Recorder>([&] { insideResult = notifications.unregisterNetIfNotifications(); }, true);
         ASSERT_EQ(notifications.registerNetIfNotifications(replaced), 0);
         ASSERT_EQ(notifications.unregisterNetIfNotifications(), 0);
         EXPECT_FALSE(notifications.netIfNotificationsRegistered());
@@ -230,8 +231,7 @@ bool denySocketsOnThisThread()
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
     const sock_fprog program{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
-    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
 TEST(NetIfNotifications, FailedRegistrationIsLoggedAndReturnsSocketError)
@@ -251,8 +251,7 @@ TEST(NetIfNotifications, FailedRegistrationIsLoggedAndReturnsSocketError)
         GTEST_SKIP() << "seccomp filters are not available";
     EXPECT_EQ(result, -(uni::osal::ERR_UNI_OSAL_ESOCKET - uni::osal::ERR_UNI_OSAL_BASE));
     EXPECT_FALSE(notifications.netIfNotificationsRegistered());
-    EXPECT_NE(logged.find("error [tnnetobs] Register for network address change failed."), std::string::npos)
-        << logged;
+    EXPECT_NE(logged.find("error [tnnetobs] Register for network address change failed."), std::string::npos) << logged;
 }
 
 } // namespace

@@ -53,13 +53,13 @@ TEST(NetIfProvider, FindsLoopbackUnlessTheAllowListExcludesIt)
             EXPECT_EQ(pair.address().rfind("10.", 0), 0u) << netIf.name << " " << pair;
 }
 
-
 TEST(IfNetIfProvider, AllowListTrimsAddressesAndDropsInterfacesLeftWithout)
 {
     using z2e::test::netInterface;
     const z2e::test::FixedInterfaces provider(
         {netInterface(1, "lo [Loopback]", {0, 0, 0, 0, 0, 0}, {{"127.0.0.1", "255.0.0.0"}}, true),
-         netInterface(2, "eth0 [Ethernet]", {2, 0, 0, 0, 0, 1}, {{"192.168.1.2", "255.255.255.0"}, {"10.5.0.2", "255.255.255.0"}}),
+         netInterface(2, "eth0 [Ethernet]", {2, 0, 0, 0, 0, 1},
+                      {{"192.168.1.2", "255.255.255.0"}, {"10.5.0.2", "255.255.255.0"}}),
          netInterface(3, "tun0 [Tunnel]", {}, {})});
     NetInterfaceList list;
     ASSERT_EQ(provider.interfaces(list, AllowedNetworks()), 0);
@@ -75,7 +75,8 @@ TEST(IfNetIfProvider, AllowListTrimsAddressesAndDropsInterfacesLeftWithout)
     NetInterface found;
     EXPECT_EQ(provider.findInterface(2, found, tenOnly), 0);
     EXPECT_EQ(found.addresses.size(), 1u);
-    EXPECT_EQ(provider.findInterface(1, found, tenOnly), -(uni::osal::ERR_UNI_OSAL_ENODATA - uni::osal::ERR_UNI_OSAL_BASE));
+    EXPECT_EQ(provider.findInterface(1, found, tenOnly),
+              -(uni::osal::ERR_UNI_OSAL_ENODATA - uni::osal::ERR_UNI_OSAL_BASE));
 
     uni::ipv4::IpAddressPairList pairs;
     ASSERT_EQ(provider.localAddressPairs(pairs, AllowedNetworks()), 0);

@@ -25,8 +25,7 @@ struct TcpPair {
     uni::TCPSocket client;
     uni::TCPSocket server;
 
-    explicit TcpPair(std::uint32_t clientFlags = 0, std::uint32_t receiveTimeoutMs = 2000)
-        : client(clientFlags)
+    explicit TcpPair(std::uint32_t clientFlags = 0, std::uint32_t receiveTimeoutMs = 2000) : client(clientFlags)
     {
         listener.setLocalEnd(Loopback, 0);
         listener.setReceiveTimeout(2000);
@@ -169,7 +168,7 @@ TEST(TcpSocket, LockedSocketKeepsConcurrentMessagesWhole)
     };
     std::thread reader([&] {
         readWholeMessages();
-        pair.server.close();  // a failed check must not leave the writers blocked
+        pair.server.close(); // a failed check must not leave the writers blocked
     });
     auto writer = [&](char fill) {
         const std::vector<char> message(Size, fill);

@@ -31,7 +31,10 @@ long at(const std::vector<std::string>& lines, const std::string& text)
     return it == lines.end() ? -1 : static_cast<long>(it - lines.begin());
 }
 
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleepMs(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 // Runs until its stop hook fires.
 class HookedThread : public uni::Thread {

@@ -73,4 +73,4 @@ TEST(Element, OnlyElementsAndNullNodesAreElements)
     EXPECT_EQ(elementText(null) + elementPath(null), "");
 }
 
-}  // namespace
+} // namespace

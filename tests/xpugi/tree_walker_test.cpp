@@ -31,8 +31,8 @@ struct NameFilter : NodeFilter {
 TEST(TreeWalker, VisitsMaskedTypesInDocumentOrder)
 {
     pugi::xml_document doc;
-    ASSERT_TRUE(doc.load_string("<a><!--c1--><b>t</b><c><d/></c></a><!--tail-->",
-                                pugi::parse_default | pugi::parse_comments));
+    ASSERT_TRUE(
+        doc.load_string("<a><!--c1--><b>t</b><c><d/></c></a><!--tail-->", pugi::parse_default | pugi::parse_comments));
     Names seen;
     auto record = [&](pugi::xml_node n) { seen.push_back(label(n)); };
 
@@ -74,4 +74,4 @@ TEST(FilterTreeWalker, VerdictsSteerTheWalk)
     EXPECT_EQ(filter.asked, (Names{"r", "keep"}));
 }
 
-}  // namespace
+} // namespace

@@ -26,33 +26,39 @@ namespace {
     X(ZaMoGetParamXML_strLEN) X(ZaMoFreeFramesCAN) X(ZaMoFreeDmaUartRawFrame)
 // clang-format on
 
-std::vector<std::string> resolvedNames() {
+std::vector<std::string> resolvedNames()
+{
     const z2e::DriverEntryPoints& fn = z2e::driverApi().fn;
     std::vector<std::string> names;
-#define COLLECT(name)                                                                              \
-    if (fn.name) names.push_back(#name);
+#define COLLECT(name)                                                                                                  \
+    if (fn.name)                                                                                                       \
+        names.push_back(#name);
     EACH_ENTRY_POINT(COLLECT)
 #undef COLLECT
     return names;
 }
 
 // Entry points whose pointer is not the library's own export of that name.
-std::vector<std::string> misresolvedNames(void* library) {
+std::vector<std::string> misresolvedNames(void* library)
+{
     const z2e::DriverEntryPoints& fn = z2e::driverApi().fn;
     std::vector<std::string> names;
-#define COMPARE(name)                                                                              \
-    if (fn.name && reinterpret_cast<void*>(fn.name) != dlsym(library, #name)) names.push_back(#name);
+#define COMPARE(name)                                                                                                  \
+    if (fn.name && reinterpret_cast<void*>(fn.name) != dlsym(library, #name))                                          \
+        names.push_back(#name);
     EACH_ENTRY_POINT(COMPARE)
 #undef COMPARE
     return names;
 }
 
 // Where the doubles were built; the binding itself finds them by plain name.
-std::string fakePath(const char* file) {
+std::string fakePath(const char* file)
+{
     return (std::filesystem::path(z2e::test::fakeDriverPath()).parent_path() / file).string();
 }
 
-bool isMapped(const char* file) {
+bool isMapped(const char* file)
+{
     void* handle = dlopen(fakePath(file).c_str(), RTLD_NOW | RTLD_NOLOAD);
     if (handle) {
         dlclose(handle);
@@ -62,14 +68,15 @@ bool isMapped(const char* file) {
 
 // Our own reference to a driver double: keeps it mapped and counts its calls.
 struct FakeDriver {
-    explicit FakeDriver(const char* file)
-        : handle(dlopen(fakePath(file).c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    explicit FakeDriver(const char* file) : handle(dlopen(fakePath(file).c_str(), RTLD_NOW | RTLD_LOCAL))
+    {
         if (handle) {
             state = reinterpret_cast<FakeDriverState* (*)()>(dlsym(handle, "fakeDriverState"))();
             state->reset();
         }
     }
-    ~FakeDriver() {
+    ~FakeDriver()
+    {
         if (handle) {
             dlclose(handle);
         }
@@ -84,26 +91,30 @@ struct FakeDriver {
 };
 
 int g_strayDeInitCalls = 0;
-std::int32_t strayDeInit() {
+std::int32_t strayDeInit()
+{
     ++g_strayDeInitCalls;
     return 0;
 }
 
 class DriverApiTest : public ::testing::Test {
 protected:
-    void TearDown() override {
+    void TearDown() override
+    {
         z2e::unloadDriverApi();
         z2e::setDriverLibraryPath("");
     }
 
-    static void expectUnloaded() {
+    static void expectUnloaded()
+    {
         EXPECT_EQ(z2e::driverApi().loadLevel, 0);
         EXPECT_EQ(z2e::driverApi().handle, nullptr);
         EXPECT_TRUE(resolvedNames().empty());
     }
 };
 
-TEST_F(DriverApiTest, CompleteDriverReachesLevelFourAndUnloadsOnce) {
+TEST_F(DriverApiTest, CompleteDriverReachesLevelFourAndUnloadsOnce)
+{
     FakeDriver fake(ZMPXI_FAKE);
     ASSERT_NE(fake.state, nullptr) << dlerror();
     z2e::setDriverLibraryPath(ZMPXI_FAKE);
@@ -130,7 +141,8 @@ TEST_F(DriverApiTest, CompleteDriverReachesLevelFourAndUnloadsOnce) {
     EXPECT_EQ(fake.calls("DriverDeInit"), 1u);
 }
 
-TEST_F(DriverApiTest, OptionalEntryPointsStopAtTheFirstMissing) {
+TEST_F(DriverApiTest, OptionalEntryPointsStopAtTheFirstMissing)
+{
     struct Case {
         const char* file;
         std::int32_t level;
@@ -169,7 +181,8 @@ TEST_F(DriverApiTest, OptionalEntryPointsStopAtTheFirstMissing) {
     }
 }
 
-TEST_F(DriverApiTest, MissingRequiredEntryPointRefusesTheDriver) {
+TEST_F(DriverApiTest, MissingRequiredEntryPointRefusesTheDriver)
+{
     FakeDriver fake(ZMPXI_FAKE_NO_CHANPROP);
     ASSERT_NE(fake.state, nullptr) << dlerror();
     z2e::setDriverLibraryPath(ZMPXI_FAKE_NO_CHANPROP);
@@ -183,7 +196,8 @@ TEST_F(DriverApiTest, MissingRequiredEntryPointRefusesTheDriver) {
     EXPECT_EQ(fake.calls("DriverDeInit"), 0u);
 }
 
-TEST_F(DriverApiTest, EveryRequiredNameIsLookedUpAfterAMiss) {
+TEST_F(DriverApiTest, EveryRequiredNameIsLookedUpAfterAMiss)
+{
     z2e::setDriverLibraryPath(ZMPXI_FAKE_NO_ENDS);
     EXPECT_EQ(z2e::loadDriverApi(), 0);
     expectUnloaded();
@@ -193,7 +207,8 @@ TEST_F(DriverApiTest, EveryRequiredNameIsLookedUpAfterAMiss) {
     EXPECT_EQ(error.find("ZaMoDriverDeInit"), std::string::npos) << error;
 }
 
-TEST_F(DriverApiTest, MissingLibraryLeavesNothingLoaded) {
+TEST_F(DriverApiTest, MissingLibraryLeavesNothingLoaded)
+{
     z2e::driverApi().fn.ZaMoDriverDeInit = &strayDeInit;
     z2e::setDriverLibraryPath("libzmpxi_fake_absent.so");
     EXPECT_EQ(z2e::loadDriverApi(), 0);
@@ -201,7 +216,8 @@ TEST_F(DriverApiTest, MissingLibraryLeavesNothingLoaded) {
     EXPECT_FALSE(z2e::lastDriverLoadError().empty());
 }
 
-TEST_F(DriverApiTest, LibraryIsReleasedOnUnloadAndOnRefusal) {
+TEST_F(DriverApiTest, LibraryIsReleasedOnUnloadAndOnRefusal)
+{
     z2e::setDriverLibraryPath(ZMPXI_FAKE);
     ASSERT_EQ(z2e::loadDriverApi(), 4);
     EXPECT_TRUE(isMapped(ZMPXI_FAKE));
@@ -213,7 +229,8 @@ TEST_F(DriverApiTest, LibraryIsReleasedOnUnloadAndOnRefusal) {
     EXPECT_FALSE(isMapped(ZMPXI_FAKE_NO_CHANPROP));
 }
 
-TEST_F(DriverApiTest, UnloadWithNothingLoadedCallsNothingAndClears) {
+TEST_F(DriverApiTest, UnloadWithNothingLoadedCallsNothingAndClears)
+{
     z2e::driverApi().fn.ZaMoDriverDeInit = &strayDeInit;
     z2e::unloadDriverApi();
     EXPECT_EQ(g_strayDeInitCalls, 0);

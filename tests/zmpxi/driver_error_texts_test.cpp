@@ -9,7 +9,8 @@
 
 namespace {
 
-std::size_t indexOf(std::int32_t code) {
+std::size_t indexOf(std::int32_t code)
+{
     for (std::size_t i = 0; i < z2e::driverErrorTextCount(); ++i) {
         if (z2e::driverErrorTexts()[i].code == code) {
             return i;
@@ -19,7 +20,8 @@ std::size_t indexOf(std::int32_t code) {
 }
 
 // How a code is written inside its text: the low hardware codes in hex.
-std::string writtenCode(std::int32_t code) {
+std::string writtenCode(std::int32_t code)
+{
     char buffer[32];
     if (code >= 1 && code <= 0x0a00) {
         std::snprintf(buffer, sizeof buffer, "0x%04x", static_cast<unsigned>(code));
@@ -29,9 +31,13 @@ std::string writtenCode(std::int32_t code) {
     return buffer;
 }
 
-bool isPlatformCode(std::int32_t code) { return code >= 700001 && code <= 700019; }
+bool isPlatformCode(std::int32_t code)
+{
+    return code >= 700001 && code <= 700019;
+}
 
-TEST(DriverErrorTexts, TableHasEveryCodeOnceInTheDriversOrder) {
+TEST(DriverErrorTexts, TableHasEveryCodeOnceInTheDriversOrder)
+{
     const z2e::DriverErrorText* rows = z2e::driverErrorTexts();
     const std::size_t count = z2e::driverErrorTextCount();
     ASSERT_EQ(count, 851u);
@@ -55,7 +61,8 @@ TEST(DriverErrorTexts, TableHasEveryCodeOnceInTheDriversOrder) {
     EXPECT_EQ(indexOf(700001), count - 19);
 }
 
-TEST(DriverErrorTexts, EveryTextIsItsNameAndWrittenCode) {
+TEST(DriverErrorTexts, EveryTextIsItsNameAndWrittenCode)
+{
     const z2e::DriverErrorText* rows = z2e::driverErrorTexts();
     int bareNames = 0;
     for (std::size_t i = 0; i < z2e::driverErrorTextCount(); ++i) {
@@ -79,7 +86,8 @@ TEST(DriverErrorTexts, EveryTextIsItsNameAndWrittenCode) {
     EXPECT_EQ(bareNames, 19);
 }
 
-TEST(DriverErrorTexts, LookupAnswersListedCodesOnly) {
+TEST(DriverErrorTexts, LookupAnswersListedCodesOnly)
+{
     const struct {
         std::int32_t code;
         const char* text;

@@ -15,8 +15,8 @@ struct EnclosureOption {
 
 struct EnclosureData {
     std::uint32_t enclosureId = 0;
-    std::string propertiesSerial; ///< "EnclosureInfo/SerialNumber" of the properties
-    std::string userData;         ///< "EnclosureInfo/UserData"; a single blank clears it
+    std::string propertiesSerial;   ///< "EnclosureInfo/SerialNumber" of the properties
+    std::string userData;           ///< "EnclosureInfo/UserData"; a single blank clears it
     std::uint32_t serialNumber = 0; ///< written as "EncName", eight upper-case hex digits
     std::int32_t type = 0;
     std::int32_t version = 0;

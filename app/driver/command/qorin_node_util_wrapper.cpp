@@ -39,16 +39,28 @@ std::int32_t numberOrMinusOne(std::int32_t result, const std::string& text)
 
 QorinNodeUtilWrapper::QorinNodeUtilWrapper(NodePtr node) : m_node(std::move(node)) {}
 
-void QorinNodeUtilWrapper::setReady(bool ready) { m_ready = ready && m_node != nullptr; }
-bool QorinNodeUtilWrapper::isReady() const { return m_ready; }
-const QorinNodeUtilWrapper::NodePtr& QorinNodeUtilWrapper::node() const { return m_node; }
+void QorinNodeUtilWrapper::setReady(bool ready)
+{
+    m_ready = ready && m_node != nullptr;
+}
+bool QorinNodeUtilWrapper::isReady() const
+{
+    return m_ready;
+}
+const QorinNodeUtilWrapper::NodePtr& QorinNodeUtilWrapper::node() const
+{
+    return m_node;
+}
 
 std::int32_t QorinNodeUtilWrapper::mapFailure(std::int32_t result, std::int32_t status)
 {
     return result >= 1 ? status : result;
 }
 
-bool QorinNodeUtilWrapper::boardInRange(std::uint32_t board) const { return board < m_node->getBoardCount(); }
+bool QorinNodeUtilWrapper::boardInRange(std::uint32_t board) const
+{
+    return board < m_node->getBoardCount();
+}
 
 std::int32_t QorinNodeUtilWrapper::getBoardText(std::uint32_t board, const std::string& suffix, const char* item,
                                                 std::string& text)
@@ -76,9 +88,8 @@ std::int32_t QorinNodeUtilWrapper::getBaseEeprom(std::uint32_t board, std::strin
     return mapFailure(getBoardText(board, {}, "baseeeprom", document), AppStatus::BaseEepromFailed);
 }
 
-std::int32_t QorinNodeUtilWrapper::setEepromDocument(std::uint32_t board, const char* item,
-                                                     const std::string& document, std::int32_t commitCommand,
-                                                     std::int32_t commitFailed)
+std::int32_t QorinNodeUtilWrapper::setEepromDocument(std::uint32_t board, const char* item, const std::string& document,
+                                                     std::int32_t commitCommand, std::int32_t commitFailed)
 {
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
@@ -106,8 +117,7 @@ std::int32_t QorinNodeUtilWrapper::setConEeprom(std::uint32_t board, const std::
 {
     if (!m_ready)
         return AppStatus::NotReady;
-    return setEepromDocument(board, "coneeprom", document, command::COMMIT_CON_EEPROM,
-                             AppStatus::ConEepromWriteFailed);
+    return setEepromDocument(board, "coneeprom", document, command::COMMIT_CON_EEPROM, AppStatus::ConEepromWriteFailed);
 }
 
 std::int32_t QorinNodeUtilWrapper::getBoardKey(std::uint32_t board, std::string& key)
@@ -188,16 +198,11 @@ std::int32_t QorinNodeUtilWrapper::updateFirmware(std::uint32_t board, const std
 std::int32_t QorinNodeUtilWrapper::crossGradeStatus(std::int32_t rebaseAnswer)
 {
     switch (rebaseAnswer) {
-    case qorinet_api::ERR_NONE:
-        return AppStatus::CrossGradeDone;
-    case qorinet_api::ERROR_BASEEEPROM_FILE_NULL:
-        return AppStatus::BaseDataAccessFailed;
-    case qorinet_api::ERROR_BASEEEPROM_WRITE_ERROR:
-        return AppStatus::BaseEepromAccessFailed;
-    case qorinet_api::ERROR_FIRMWARE_UPDATE_FAILED:
-        return AppStatus::FirmwareUpdateFailed;
-    default:
-        return AppStatus::Failed;
+    case qorinet_api::ERR_NONE: return AppStatus::CrossGradeDone;
+    case qorinet_api::ERROR_BASEEEPROM_FILE_NULL: return AppStatus::BaseDataAccessFailed;
+    case qorinet_api::ERROR_BASEEEPROM_WRITE_ERROR: return AppStatus::BaseEepromAccessFailed;
+    case qorinet_api::ERROR_FIRMWARE_UPDATE_FAILED: return AppStatus::FirmwareUpdateFailed;
+    default: return AppStatus::Failed;
     }
 }
 
@@ -305,8 +310,8 @@ std::int32_t QorinNodeUtilWrapper::setSelfCalFeatureSet(std::uint32_t board, std
         return AppStatus::NotReady;
     if (!boardInRange(board)) // refused before anything is sent
         return uni::osal::ERR_UNI_OSAL_ERROR;
-    const std::int32_t written = m_node->SetParamXML_str(boardTarget(board, "BaseEEPROMSelfCal"),
-                                                         "BoardInfo/SelfCal/FeatureSet", uni::text::hex8(featureSet, false));
+    const std::int32_t written = m_node->SetParamXML_str(
+        boardTarget(board, "BaseEEPROMSelfCal"), "BoardInfo/SelfCal/FeatureSet", uni::text::hex8(featureSet, false));
     if (!succeeded(written))
         return written;
     sendBoardCommand(board, command::COMMIT_SELF_CAL);
@@ -323,8 +328,8 @@ std::int32_t QorinNodeUtilWrapper::writeDefaultBaseEeprom(std::uint32_t board, c
     std::string document;
     if (defaultBaseEepromDocument(model, version, serial, document) != AppStatus::Ok)
         return AppStatus::EepromDocumentFailed;
-    const std::int32_t result = setEepromDocument(board, "baseeeprom", document, command::COMMIT_BASE_EEPROM,
-                                                  AppStatus::EepromDocumentFailed);
+    const std::int32_t result =
+        setEepromDocument(board, "baseeeprom", document, command::COMMIT_BASE_EEPROM, AppStatus::EepromDocumentFailed);
     return result == AppStatus::Ok ? AppStatus::Ok : AppStatus::EepromDocumentFailed;
 }
 
@@ -369,7 +374,10 @@ std::int32_t QorinNodeUtilWrapper::restoreFactoryCalibrationAll()
     return AppStatus::Ok;
 }
 
-const std::map<std::uint32_t, std::int32_t>& QorinNodeUtilWrapper::boardResults() const { return m_boardResults; }
+const std::map<std::uint32_t, std::int32_t>& QorinNodeUtilWrapper::boardResults() const
+{
+    return m_boardResults;
+}
 
 std::int32_t QorinNodeUtilWrapper::autoRestoreBaseEeprom(std::uint32_t board)
 {
@@ -578,7 +586,10 @@ std::int32_t QorinNodeUtilWrapper::writeEnclosureSteps(const EnclosureData& data
 
 // ---- Pass-throughs ----
 
-std::uint32_t QorinNodeUtilWrapper::getBoardCount() const { return m_ready ? m_node->getBoardCount() : 0; }
+std::uint32_t QorinNodeUtilWrapper::getBoardCount() const
+{
+    return m_ready ? m_node->getBoardCount() : 0;
+}
 
 std::int32_t QorinNodeUtilWrapper::restartServer()
 {
@@ -655,8 +666,7 @@ std::int32_t QorinNodeUtilWrapper::setParamI32(std::int32_t board, std::int32_t 
     return m_node->SetParam_i32(board, command, value);
 }
 
-std::int32_t QorinNodeUtilWrapper::getParamXmlStr(const std::string& target, const std::string& item,
-                                                  std::string& text)
+std::int32_t QorinNodeUtilWrapper::getParamXmlStr(const std::string& target, const std::string& item, std::string& text)
 {
     if (!m_ready)
         return AppStatus::NotReady;

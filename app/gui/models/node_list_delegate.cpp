@@ -26,7 +26,7 @@ constexpr int kThirdTop = 44;
 constexpr int kLineHeight = 17;
 constexpr int kPictureSize = 40;
 constexpr int kEntryHeight = 64;
-constexpr int kLabelGap = 8;    // between the detail text and the first label
+constexpr int kLabelGap = 8;     // between the detail text and the first label
 constexpr int kLabelSpacing = 4; // between the two labels
 constexpr int kBadgeMargin = 6;  // from the top and right edges of the entry
 constexpr int kBadgePadding = 5; // around the count
@@ -36,14 +36,10 @@ const QString kSyncLabels[2] = {QStringLiteral(" SyncIn "), QStringLiteral(" Syn
 QPixmap pictureOf(const QVariant& value)
 {
     switch (value.userType()) {
-    case QMetaType::QIcon:
-        return value.value<QIcon>().pixmap(kPictureSize, kPictureSize);
-    case QMetaType::QPixmap:
-        return value.value<QPixmap>();
-    case QMetaType::QImage:
-        return QPixmap::fromImage(value.value<QImage>());
-    default:
-        return {};
+    case QMetaType::QIcon: return value.value<QIcon>().pixmap(kPictureSize, kPictureSize);
+    case QMetaType::QPixmap: return value.value<QPixmap>();
+    case QMetaType::QImage: return QPixmap::fromImage(value.value<QImage>());
+    default: return {};
     }
 }
 
@@ -119,8 +115,8 @@ void NodeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const QFont bold = withWeight(option.font, 75);
     const QFont normal = withWeight(option.font, 50);
     painter->setFont(bold);
-    painter->drawText(QRect(textLeft, rect.top() + kCaptionTop, textWidth, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                      index.data(SystemListRole::Caption).toString());
+    painter->drawText(QRect(textLeft, rect.top() + kCaptionTop, textWidth, kLineHeight),
+                      Qt::AlignLeft | Qt::AlignVCenter, index.data(SystemListRole::Caption).toString());
 
     const QString detail = index.data(SystemListRole::Detail).toString();
     const QVariant colour = index.data(SystemListRole::DetailColour);
@@ -129,8 +125,8 @@ void NodeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->setFont(normal);
     if (colour.isValid() && isNumber && colourNumber >= Qt::color0 && colourNumber <= Qt::transparent)
         painter->setPen(QColor(static_cast<Qt::GlobalColor>(colourNumber)));
-    painter->drawText(QRect(textLeft, rect.top() + kDetailTop, textWidth, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                      detail);
+    painter->drawText(QRect(textLeft, rect.top() + kDetailTop, textWidth, kLineHeight),
+                      Qt::AlignLeft | Qt::AlignVCenter, detail);
     painter->setPen(QColor(0, 0, 0));
     painter->drawText(QRect(textLeft, rect.top() + kThirdTop, textWidth, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter,
                       index.data(SystemListRole::ThirdLine).toString());

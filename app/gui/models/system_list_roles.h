@@ -8,12 +8,12 @@ namespace z2e {
 
 struct SystemListRole {
     enum : int {
-        Caption = Qt::DisplayRole,      ///< "Local System" or the node's name
-        Picture = Qt::DecorationRole,   ///< enclosure picture (QIcon or QPixmap)
-        Detail = Qt::UserRole + 1,      ///< system name or node description; "QORINet" marks a node
-        ThirdLine = Qt::UserRole + 2,   ///< e.g. the node's address
-        Selection = Qt::UserRole + 3,   ///< "selected" or "unselected"
-        SyncState = Qt::UserRole + 4,   ///< synchronisation state of a node (integer)
+        Caption = Qt::DisplayRole,       ///< "Local System" or the node's name
+        Picture = Qt::DecorationRole,    ///< enclosure picture (QIcon or QPixmap)
+        Detail = Qt::UserRole + 1,       ///< system name or node description; "QORINet" marks a node
+        ThirdLine = Qt::UserRole + 2,    ///< e.g. the node's address
+        Selection = Qt::UserRole + 3,    ///< "selected" or "unselected"
+        SyncState = Qt::UserRole + 4,    ///< synchronisation state of a node (integer)
         DetailColour = Qt::UserRole + 5, ///< Qt::GlobalColor number of the detail line
         RedRows = Qt::UserRole + 6,      ///< red rows of the system's tree (integer); a badge when above 0
         Summary = Qt::UserRole + 7       ///< first lines of the entry's tool tip (address, boards, scan)

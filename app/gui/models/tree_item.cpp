@@ -69,14 +69,9 @@ TreeItem::~TreeItem()
 }
 
 TreeItem::TreeItem(TreeItem&& other) noexcept
-    : m_node(other.m_node)
-    , m_parent(other.m_parent)
-    , m_children(std::move(other.m_children))
-    , m_textOffset(other.m_textOffset)
-    , m_textLength(other.m_textLength)
-    , m_iconPlace(other.m_iconPlace)
-    , m_red(other.m_red)
-    , m_childrenBuilt(other.m_childrenBuilt)
+    : m_node(other.m_node), m_parent(other.m_parent), m_children(std::move(other.m_children)),
+      m_textOffset(other.m_textOffset), m_textLength(other.m_textLength), m_iconPlace(other.m_iconPlace),
+      m_red(other.m_red), m_childrenBuilt(other.m_childrenBuilt)
 {
     adoptChildren();
 }

@@ -65,9 +65,8 @@ void CTreeViewModel::refreshBelow(TreeItem& item)
         return;
     for (int row = 0; row < item.childCount(); ++row)
         composeAgain(*item.child(row));
-    emit dataChanged(createIndex(0, 0, item.child(0)), createIndex(item.childCount() - 1, 0,
-                                                                   item.child(item.childCount() - 1)),
-                     kShownRoles);
+    emit dataChanged(createIndex(0, 0, item.child(0)),
+                     createIndex(item.childCount() - 1, 0, item.child(item.childCount() - 1)), kShownRoles);
     for (int row = 0; row < item.childCount(); ++row)
         refreshBelow(*item.child(row));
 }
@@ -168,16 +167,13 @@ QVariant CTreeViewModel::data(const QModelIndex& index, int role) const
     if (!item)
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return item->text();
+    case Qt::DisplayRole: return item->text();
     case Qt::DecorationRole: {
         const QIcon* icon = m_icons.icon(item->icon());
         return icon ? QVariant(*icon) : QVariant();
     }
-    case Qt::ForegroundRole:
-        return item->red() ? QVariant(QColor(Qt::red)) : QVariant();
-    default:
-        return {};
+    case Qt::ForegroundRole: return item->red() ? QVariant(QColor(Qt::red)) : QVariant();
+    default: return {};
     }
 }
 

@@ -58,8 +58,7 @@ SlotNode* owningSlot(RootNode& root, const ModelNode& row)
     const ModelNode* slot = &row;
     while (slot && !dynamic_cast<const SlotNode*>(slot))
         slot = slot->parent();
-    return slot ? dynamic_cast<SlotNode*>(findNode(root, [slot](ModelNode& node) { return &node == slot; }))
-                : nullptr;
+    return slot ? dynamic_cast<SlotNode*>(findNode(root, [slot](ModelNode& node) { return &node == slot; })) : nullptr;
 }
 
 } // namespace

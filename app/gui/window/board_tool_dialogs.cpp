@@ -77,8 +77,7 @@ QStringList BoardToolDialogs::pictureNames()
 }
 
 QDialog* BoardToolDialogs::openForPicture(const QString& name, const ToolTarget& system, const ToolTarget& board,
-                                          const std::string& boardSerial, const QString& boardCaption,
-                                          QWidget* parent)
+                                          const std::string& boardSerial, const QString& boardCaption, QWidget* parent)
 {
     QDialog* dialog = nullptr;
     if (name == "selftest") {

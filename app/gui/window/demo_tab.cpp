@@ -25,14 +25,8 @@ namespace z2e {
 
 DemoTab::DemoTab(QWidget* window, SystemModel& system, DemoSystemEditor& editor, CTreeViewModel& treeModel,
                  const DemoTabWidgets& widgets)
-    : QObject(window)
-    , m_window(window)
-    , m_system(system)
-    , m_editor(editor)
-    , m_treeModel(treeModel)
-    , m_widgets(widgets)
-    , m_listModel(new CListViewModel(&m_texts, this))
-    , m_chooser(chooseFileWithDialog)
+    : QObject(window), m_window(window), m_system(system), m_editor(editor), m_treeModel(treeModel), m_widgets(widgets),
+      m_listModel(new CListViewModel(&m_texts, this)), m_chooser(chooseFileWithDialog)
 {
     m_widgets.tree->setModel(&m_treeModel);
     m_widgets.models->setModel(m_listModel);
@@ -53,9 +47,10 @@ void DemoTab::connectWidgets()
     }
     if (w.remove)
         connect(w.remove, &QPushButton::clicked, this, &DemoTab::remove);
-    const std::pair<QAction*, void (DemoTab::*)()> entries[] = {
-        {w.undo, &DemoTab::undo}, {w.loadDemo, &DemoTab::loadDemo}, {w.saveDemo, &DemoTab::saveDemo},
-        {w.saveLocalSystem, &DemoTab::saveLocalSystem}};
+    const std::pair<QAction*, void (DemoTab::*)()> entries[] = {{w.undo, &DemoTab::undo},
+                                                                {w.loadDemo, &DemoTab::loadDemo},
+                                                                {w.saveDemo, &DemoTab::saveDemo},
+                                                                {w.saveLocalSystem, &DemoTab::saveLocalSystem}};
     for (const auto& [action, operation] : entries) {
         if (action)
             connect(action, &QAction::triggered, this, operation);
@@ -84,8 +79,8 @@ void DemoTab::showSystem()
 void DemoTab::updateActions()
 {
     const ModelNode* node = currentNode();
-    const bool removable = node && node->systemKind == SystemKind::Demo &&
-                           !DemoSystemEditor::removeProgressText(node->nodeType).empty();
+    const bool removable =
+        node && node->systemKind == SystemKind::Demo && !DemoSystemEditor::removeProgressText(node->nodeType).empty();
     if (m_widgets.remove)
         m_widgets.remove->setEnabled(removable);
     if (m_widgets.undo)
@@ -185,14 +180,14 @@ void DemoTab::showPicker(std::uint32_t kind)
 
 std::int32_t DemoTab::runEdit(const std::string& text, std::function<std::int32_t()> operation)
 {
-    const auto lock =
-        SystemChangeLock::take(SystemLock::localSystem(), "editing the demo system", DemoTexts::kProgressTitle, m_window);
+    const auto lock = SystemChangeLock::take(SystemLock::localSystem(), "editing the demo system",
+                                             DemoTexts::kProgressTitle, m_window);
     if (!lock)
         return AppStatus::Cancelled;
     m_treeModel.clear();
-    const std::int32_t status = CMiscUtils::runBehindProgress(
-        DemoTexts::kProgressTitle, QString::fromStdString(text), m_window,
-        [operation](CInProgress&) { return operation(); });
+    const std::int32_t status =
+        CMiscUtils::runBehindProgress(DemoTexts::kProgressTitle, QString::fromStdString(text), m_window,
+                                      [operation](CInProgress&) { return operation(); });
     m_treeModel.rebuild(m_system, CTreeViewModel::DemoSystem);
     m_widgets.tree->expandToDepth(1);
     updateActions();

@@ -119,18 +119,19 @@ void EepromMenuActions::backup(const ToolTarget* target, EepromWhich which)
     std::string path;
     bool replace = false;
     const auto run = [&] {
-        return CMiscUtils::runBehindProgress(kSystemTitle, QString::fromStdString(EepromBackup::progressText(which)),
-                                             m_parent,
-                                             [&](CInProgress&) { return tool.run(board, which, chosen, path, replace); });
+        return CMiscUtils::runBehindProgress(
+            kSystemTitle, QString::fromStdString(EepromBackup::progressText(which)), m_parent,
+            [&](CInProgress&) { return tool.run(board, which, chosen, path, replace); });
     };
     std::int32_t status = run();
     // A backup file of that name is there already: replaced only when the operator says so.
     // Anything else that stands there (a FIFO, a device, a folder, a link) is never replaced.
     if (status == AppStatus::DestinationRefused &&
         OutputDestination::check(tool.target(), false).status == OutputDestination::Status::Exists &&
-        CMiscUtils::askYesNo(kSystemTitle,
-                             QString("The backup file %1 exists.\n\nReplace it?").arg(QString::fromStdString(tool.target())),
-                             m_parent) == 3) {
+        CMiscUtils::askYesNo(
+            kSystemTitle,
+            QString("The backup file %1 exists.\n\nReplace it?").arg(QString::fromStdString(tool.target())),
+            m_parent) == 3) {
         replace = true;
         status = run();
     }

@@ -10,8 +10,7 @@
 
 namespace z2e {
 
-FirstPaintExit::FirstPaintExit(QWidget* widget, QObject* parent)
-    : QObject(parent), m_widget(widget)
+FirstPaintExit::FirstPaintExit(QWidget* widget, QObject* parent) : QObject(parent), m_widget(widget)
 {
     if (widget)
         widget->installEventFilter(this);

@@ -33,7 +33,7 @@ NetworkOptions NetworkInterfaceChoice::restore(const NetworkOptions& stored,
 }
 
 NetworkClientSettings NetworkInterfaceChoice::clientSettings(const NetworkOptions& options,
-                                                            const NetworkClientTuning& tuning)
+                                                             const NetworkClientTuning& tuning)
 {
     NetworkClientSettings settings;
     settings.tuning = tuning;

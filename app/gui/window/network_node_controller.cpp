@@ -53,14 +53,11 @@ constexpr int kNodeFreeWaitMs = 5000;
 
 NetworkNodeController::NetworkNodeController(const Views& views, QSettings& settings, NetworkClientTuning tuning,
                                              SelectedNetworkNode& selected, Records& records)
-    : m_views(views)
-    , m_settings(settings)
-    , m_tuning(tuning)
-    , m_selected(selected)
-    , m_records(records)
+    : m_views(views), m_settings(settings), m_tuning(tuning), m_selected(selected), m_records(records)
 {
-    m_options = NetworkInterfaceChoice::restore(WindowSettings::readNetworkOptions(m_settings),
-                                                NetworkInterfaceChoice::interfaceList(qorinet_api::LocalInterfaceList()));
+    m_options =
+        NetworkInterfaceChoice::restore(WindowSettings::readNetworkOptions(m_settings),
+                                        NetworkInterfaceChoice::interfaceList(qorinet_api::LocalInterfaceList()));
     NodeActions::Host host;
     host.run = [this](const QString& message, const std::function<std::int32_t()>& call) {
         std::int32_t result = 0;
@@ -89,7 +86,8 @@ NetworkNodeController::NetworkNodeController(const Views& views, QSettings& sett
         if (record == m_records.end() || row < 0)
             return;
         record->second->name = name;
-        list().keepRow(m_shownRow, [&] { list().setNodeCaption(record->first, SystemList::nodeCaption(*record->second)); });
+        list().keepRow(m_shownRow,
+                       [&] { list().setNodeCaption(record->first, SystemList::nodeCaption(*record->second)); });
         showRemoteTree(*record->second);
     };
     m_actions = std::make_unique<NodeActions>(m_views.window, std::move(host));
@@ -415,7 +413,8 @@ std::unique_ptr<QMenu> NetworkNodeController::systemsMenuFor(int row)
         return nullptr;
     const Views& v = m_views;
     auto menu = std::make_unique<QMenu>(m_views.window);
-    for (QAction* action : {v.nodeMenu.changeIp, v.nodeMenu.restart, v.nodeMenu.reboot, v.nodeMenu.rename, v.nodeMenu.update}) {
+    for (QAction* action :
+         {v.nodeMenu.changeIp, v.nodeMenu.restart, v.nodeMenu.reboot, v.nodeMenu.rename, v.nodeMenu.update}) {
         action->setEnabled(action != v.nodeMenu.update);
         menu->addAction(action);
     }

@@ -116,8 +116,8 @@ public:
     /// Runs `work` (which talks to node `nodeId`, 0: the selected one) as a WorkerJob, then
     /// `then` on the GUI thread; node events that arrive meanwhile wait until both are done.
     /// The job's Cancel closes the node's link.
-    void runNodeWork(const QString& message, const std::function<void()>& work,
-                     const std::function<void()>& then = {}, std::uint32_t nodeId = 0);
+    void runNodeWork(const QString& message, const std::function<void()>& work, const std::function<void()>& then = {},
+                     std::uint32_t nodeId = 0);
     /// Carries out a "Node Options" code on the node shown.
     void runNodeAction(int code);
     /// The menu of list row `row` (the node shown), built but not shown; null for another row.

@@ -30,8 +30,7 @@ void showFailure(const char* prefix, std::int32_t code, QWidget* parent)
 
 NodeActions::NodeActions(QWidget* parent, Host host) : m_parent(parent), m_host(std::move(host)) {}
 
-void NodeActions::perform(int code, QorinNodeUtilWrapper& node, const ModelNode& root,
-                          const QString& name)
+void NodeActions::perform(int code, QorinNodeUtilWrapper& node, const ModelNode& root, const QString& name)
 {
     static const std::map<int, const char*> activities = {
         {CNetActionsDialog::Rename, "renaming the node"},
@@ -46,20 +45,11 @@ void NodeActions::perform(int code, QorinNodeUtilWrapper& node, const ModelNode&
     if (!lock)
         return;
     switch (code) {
-    case CNetActionsDialog::Rename:
-        rename(node, name);
-        break;
-    case CNetActionsDialog::RebootSystem:
-        restart(node, true);
-        break;
-    case CNetActionsDialog::RestartServer:
-        restart(node, false);
-        break;
-    case CNetActionsDialog::ChangeIp:
-        changeIp(node, root);
-        break;
-    default:
-        break;
+    case CNetActionsDialog::Rename: rename(node, name); break;
+    case CNetActionsDialog::RebootSystem: restart(node, true); break;
+    case CNetActionsDialog::RestartServer: restart(node, false); break;
+    case CNetActionsDialog::ChangeIp: changeIp(node, root); break;
+    default: break;
     }
 }
 
@@ -69,7 +59,8 @@ void NodeActions::rename(QorinNodeUtilWrapper& node, const QString& name)
     if (dialog.exec() != QDialog::Accepted || !dialog.changed())
         return;
     const std::string chosen = dialog.name().toStdString();
-    const std::int32_t result = m_host.run("Renaming the network node.", [&node, chosen] { return node.setNodeName(chosen); });
+    const std::int32_t result =
+        m_host.run("Renaming the network node.", [&node, chosen] { return node.setNodeName(chosen); });
     if (result != 0) {
         showFailure(NodeActionRules::kRenameFailed, result, m_parent);
         return;
@@ -95,16 +86,17 @@ void NodeActions::restart(QorinNodeUtilWrapper& node, bool reboot)
 void NodeActions::changeIp(QorinNodeUtilWrapper& node, const ModelNode& root)
 {
     bool letGo = false;
-    CRemoteSettingsDialog dialog(node, root,
-                                 [this, &letGo](const std::function<std::int32_t()>& call) {
-                                     letGo = true;
-                                     return m_host.run("Changing the network node's IP configuration.", [this, &call] {
-                                         if (m_host.letGo)
-                                             m_host.letGo();
-                                         return call();
-                                     });
-                                 },
-                                 m_parent);
+    CRemoteSettingsDialog dialog(
+        node, root,
+        [this, &letGo](const std::function<std::int32_t()>& call) {
+            letGo = true;
+            return m_host.run("Changing the network node's IP configuration.", [this, &call] {
+                if (m_host.letGo)
+                    m_host.letGo();
+                return call();
+            });
+        },
+        m_parent);
     dialog.exec();
     if (dialog.changed())
         m_host.ipChanged();
@@ -129,9 +121,8 @@ QStringList NodeActions::pictureNames()
     return {"net-settings", "node-options", "remote-settings", "node-name", "use-as-demo"};
 }
 
-QDialog* NodeActions::openForPicture(const QString& name, const NetworkOptions& options,
-                                     QorinNodeUtilWrapper* node, const ModelNode* root,
-                                     const QString& nodeName) const
+QDialog* NodeActions::openForPicture(const QString& name, const NetworkOptions& options, QorinNodeUtilWrapper* node,
+                                     const ModelNode* root, const QString& nodeName) const
 {
     QDialog* dialog = nullptr;
     if (name == "net-settings") {
@@ -141,8 +132,8 @@ QDialog* NodeActions::openForPicture(const QString& name, const NetworkOptions& 
     } else if (name == "node-options" && node) {
         dialog = new CNetActionsDialog(m_parent);
     } else if (name == "remote-settings" && node && root) {
-        dialog = new CRemoteSettingsDialog(*node, *root, [](const std::function<std::int32_t()>&) { return 0; },
-                                           m_parent);
+        dialog = new CRemoteSettingsDialog(
+            *node, *root, [](const std::function<std::int32_t()>&) { return 0; }, m_parent);
     } else if (name == "node-name" && node) {
         dialog = new NodeNameDialog(nodeName, m_parent);
     }

@@ -55,9 +55,8 @@ public:
     static QStringList pictureNames();
     /// Opens the named dialog without a modal loop (deleted on close); "net-settings" needs no
     /// node, the others are for `node`. Null for another name.
-    QDialog* openForPicture(const QString& name, const NetworkOptions& options,
-                            QorinNodeUtilWrapper* node, const ModelNode* root,
-                            const QString& nodeName) const;
+    QDialog* openForPicture(const QString& name, const NetworkOptions& options, QorinNodeUtilWrapper* node,
+                            const ModelNode* root, const QString& nodeName) const;
 
 private:
     void rename(QorinNodeUtilWrapper& node, const QString& name);

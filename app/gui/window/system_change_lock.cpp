@@ -36,7 +36,8 @@ std::unique_ptr<SystemLock> SystemChangeLock::take(const std::string& system, co
             title, waitingText(lock->busyText()), parent,
             [&](CInProgress& progress) {
                 const auto told = [&](const std::string& words) { emit progress.doSetMsgSig(waitingText(words)); };
-                outcome = lock->acquire(kProgram, activity, std::chrono::steady_clock::time_point::max(), told, &gaveUp);
+                outcome =
+                    lock->acquire(kProgram, activity, std::chrono::steady_clock::time_point::max(), told, &gaveUp);
                 return 0;
             },
             false, [&gaveUp] { gaveUp = true; });

@@ -26,8 +26,8 @@ public:
     /// gave up waiting or the lock cannot be used (told in a message titled `title`).
     static std::unique_ptr<SystemLock> take(const std::string& system, const std::string& activity,
                                             const QString& title, QWidget* parent);
-    static std::unique_ptr<SystemLock> take(const ToolTarget& target, const std::string& activity,
-                                            const QString& title, QWidget* parent)
+    static std::unique_ptr<SystemLock> take(const ToolTarget& target, const std::string& activity, const QString& title,
+                                            QWidget* parent)
     {
         return take(systemOf(target), activity, title, parent);
     }

@@ -23,8 +23,8 @@ std::unique_ptr<DialogVersions> versionsDialog(const SystemModel* system, QWidge
 {
     static const std::vector<SoftwareVersionRecord> none;
     auto dialog = std::make_unique<DialogVersions>(parent);
-    dialog->setRecords(softwareVersionList(buildIdentity(), system ? system->softwareVersions() : none,
-                                           DriverLibrary::loaded()));
+    dialog->setRecords(
+        softwareVersionList(buildIdentity(), system ? system->softwareVersions() : none, DriverLibrary::loaded()));
     return dialog;
 }
 
@@ -58,8 +58,8 @@ QString SystemDialogs::saveReport(const RootNode& root, bool extendedFeatures, c
     // The save dialog has asked before an existing file is replaced.
     if (SystemReport::save(path.toStdString(), root, extendedFeatures, error, true))
         return QString("System report saved to %1.").arg(path);
-    CMiscUtils::notify("System", QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)),
-                       parent);
+    CMiscUtils::notify("System",
+                       QString("The system report could not be saved.\n%1").arg(QString::fromStdString(error)), parent);
     return QString();
 }
 

@@ -28,8 +28,7 @@ public:
     static void showReport(const RootNode& root, bool extendedFeatures, QWidget* parent);
     /// Saves the report of `root` as CSV where the operator chooses. The status-bar text of a
     /// saved report; empty when none was chosen or it failed (told in a message).
-    static QString saveReport(const RootNode& root, bool extendedFeatures, const FileChooser& chooser,
-                              QWidget* parent);
+    static QString saveReport(const RootNode& root, bool extendedFeatures, const FileChooser& chooser, QWidget* parent);
 
     /// "versions", "logging" (with `logSettings`), "overview" (of the local system).
     static QStringList pictureNames();

@@ -33,8 +33,9 @@ QString pictureResource(const QString& detail)
 // Local first, then by name; equal names keep the order of their node ids.
 bool sortsBefore(const QListWidgetItem& a, const QListWidgetItem& b)
 {
-    const int byName = a.data(SystemListRole::Caption).toString().compare(b.data(SystemListRole::Caption).toString(),
-                                                                          Qt::CaseInsensitive);
+    const int byName = a.data(SystemListRole::Caption)
+                           .toString()
+                           .compare(b.data(SystemListRole::Caption).toString(), Qt::CaseInsensitive);
     if (byName != 0)
         return byName < 0;
     return a.data(SystemList::kNodeIdRole).toUInt() < b.data(SystemList::kNodeIdRole).toUInt();
@@ -42,10 +43,7 @@ bool sortsBefore(const QListWidgetItem& a, const QListWidgetItem& b)
 
 } // namespace
 
-SystemList::SystemList(QListWidget* list)
-    : m_list(list)
-{
-}
+SystemList::SystemList(QListWidget* list) : m_list(list) {}
 
 QListWidgetItem* SystemList::localItem()
 {
@@ -193,8 +191,9 @@ void SystemList::refreshToolTip(QListWidgetItem& item)
     QString tip = item.data(SystemListRole::Summary).toString();
     if (item.data(kNodeIdRole).isValid()) {
         const int sync = item.data(SystemListRole::SyncState).toInt();
-        tip += QString("\n%1\n%2").arg(QString::fromStdString(SystemHealth::syncInText(sync)),
-                                        QString::fromStdString(SystemHealth::syncOutText(sync)));
+        tip += QString("\n%1\n%2")
+                   .arg(QString::fromStdString(SystemHealth::syncInText(sync)),
+                        QString::fromStdString(SystemHealth::syncOutText(sync)));
     }
     tip += QString("\nRed rows: %1").arg(item.data(SystemListRole::RedRows).toInt());
     item.setData(Qt::ToolTipRole, tip);

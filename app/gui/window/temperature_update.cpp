@@ -19,9 +19,9 @@ QString TemperatureUpdate::run(CTreeViewModel& model, const QModelIndex& index, 
     while (shown.isValid() && model.nodeAt(shown) != element)
         shown = shown.parent();
 
-    const std::int32_t result = CMiscUtils::runBehindProgress(
-        "Temperatures", "Reading the temperatures.", parent,
-        [&](CInProgress&) { return TemperatureRows::update(root, *element, node); });
+    const std::int32_t result =
+        CMiscUtils::runBehindProgress("Temperatures", "Reading the temperatures.", parent,
+                                      [&](CInProgress&) { return TemperatureRows::update(root, *element, node); });
     model.refreshRows(shown);
     return outcome(result, &node);
 }

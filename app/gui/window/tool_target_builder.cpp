@@ -98,8 +98,8 @@ bool ToolTargetBuilder::remote(const ModelNode& row, std::shared_ptr<QorinNodeUt
     ToolTarget made;
     // The node's tree has enclosure rows only; its boards are in the node's board order.
     for (std::size_t i = 0; i < record.boards.size(); ++i) {
-        if (row.nodeType == NodeType::Root || (row.nodeType == NodeType::Enclosure &&
-                                               record.boards[i].enclosureIndex == row.index))
+        if (row.nodeType == NodeType::Root ||
+            (row.nodeType == NodeType::Enclosure && record.boards[i].enclosureIndex == row.index))
             made.boards.push_back(static_cast<std::uint32_t>(i));
     }
     if (row.nodeType == NodeType::Enclosure)

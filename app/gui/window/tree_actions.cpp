@@ -28,16 +28,18 @@ TreeActions::TreeActions(QMainWindow* window, QAction* before, Host host) : QObj
 {
     m_menu = new QMenu(tr("&Edit"), window);
     window->menuBar()->insertMenu(before, m_menu);
-    m_find = m_menu->addAction(tr("&Find in Tree"), this, [this] { m_host.find(); }, QKeySequence::Find);
+    m_find = m_menu->addAction(
+        tr("&Find in Tree"), this, [this] { m_host.find(); }, QKeySequence::Find);
     m_menu->addSeparator();
-    m_copyValue = m_menu->addAction(tr("&Copy Value"), this, [this] { copy(&TreeActions::valueText); },
-                                    QKeySequence::Copy);
-    m_copyNameAndValue = m_menu->addAction(tr("Copy &Name and Value"), this,
-                                           [this] { copy(&TreeActions::nameAndValueText); },
-                                           QKeySequence(tr("Ctrl+Shift+C")));
+    m_copyValue = m_menu->addAction(
+        tr("&Copy Value"), this, [this] { copy(&TreeActions::valueText); }, QKeySequence::Copy);
+    m_copyNameAndValue = m_menu->addAction(
+        tr("Copy &Name and Value"), this, [this] { copy(&TreeActions::nameAndValueText); },
+        QKeySequence(tr("Ctrl+Shift+C")));
     m_copySubtree = m_menu->addAction(tr("Copy &Subtree as Text"), this, [this] { copy(&TreeActions::subtreeText); });
     m_menu->addSeparator();
-    m_refresh = m_menu->addAction(tr("&Refresh"), this, [this] { m_host.refresh(); }, QKeySequence::Refresh);
+    m_refresh = m_menu->addAction(
+        tr("&Refresh"), this, [this] { m_host.refresh(); }, QKeySequence::Refresh);
     m_export = m_menu->addAction(tr("&Export Tree..."), this, [this] { exportShownTree(); });
 }
 
@@ -59,8 +61,9 @@ void TreeActions::exportShownTree()
     // what is not a regular file (the save dialog has asked before a file is replaced).
     const OutputDestination::Result written = OutputDestination::write(path.toStdString(), text, {true, true});
     if (m_host.status)
-        m_host.status(written.ok() ? tr("Tree exported to %1.").arg(path)
-                                   : tr("The tree could not be exported: %1").arg(QString::fromStdString(written.message)));
+        m_host.status(written.ok()
+                          ? tr("Tree exported to %1.").arg(path)
+                          : tr("The tree could not be exported: %1").arg(QString::fromStdString(written.message)));
 }
 
 QString TreeActions::valueText(const QModelIndex& row)

@@ -95,7 +95,8 @@ void CTreeFilterPanel::applyFilter()
     const QModelIndex shown = m_filter->mapFromSource(current);
     if (shown.isValid())
         m_view->setCurrentIndex(shown);
-    m_ui->labelMatches->setText(m_filter->matchCount() == 1 ? tr("1 match") : tr("%1 matches").arg(m_filter->matchCount()));
+    m_ui->labelMatches->setText(m_filter->matchCount() == 1 ? tr("1 match")
+                                                            : tr("%1 matches").arg(m_filter->matchCount()));
 }
 
 void CTreeFilterPanel::filterFor(const QString& text)

@@ -57,9 +57,8 @@ QDialog* WindowPictures::openNetworkDialog(const QString& name)
         if (record == records.end())
             return nullptr;
         const std::string source = DemoTexts::networkNodeSource(SystemList::nodeCaption(*record->second).toStdString());
-        auto* question = new CDecisionDialogYesNo(DemoTexts::kQuestionTitle,
-                                                  QString::fromStdString(m_demo.replaceQuestion(source)),
-                                                  m_systems->window());
+        auto* question = new CDecisionDialogYesNo(
+            DemoTexts::kQuestionTitle, QString::fromStdString(m_demo.replaceQuestion(source)), m_systems->window());
         question->setAttribute(Qt::WA_DeleteOnClose);
         question->show();
         return question;

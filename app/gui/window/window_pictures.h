@@ -18,8 +18,8 @@ class SystemModel;
 class WindowPictures {
 public:
     /// All of them outlive this object.
-    WindowPictures(NetworkNodeController& nodes, QListWidget* systems, CTreeFilterPanel& treePanel,
-                   SystemModel& system, DemoTab& demo);
+    WindowPictures(NetworkNodeController& nodes, QListWidget* systems, CTreeFilterPanel& treePanel, SystemModel& system,
+                   DemoTab& demo);
 
     /// Window states that can be pictured instead of a dialog: "filter" (the tree filtered for
     /// part of the first board's serial number) and "failed-node" (the network node with the

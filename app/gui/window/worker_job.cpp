@@ -36,9 +36,9 @@ std::int32_t WorkerJob::run(const Work& work)
     m_cancelled = false;
     // Without a first paint the window shows once its modal loop runs; its close is queued,
     // so a worker that ends early still ends that loop.
-    std::unique_ptr<CInProgress> progress(
-        m_waitForPaint ? CMiscUtils::createAndShowProgress(m_title, m_message, m_parent, m_timed)
-                       : CMiscUtils::createProgress(m_title, m_message, m_parent, m_timed));
+    std::unique_ptr<CInProgress> progress(m_waitForPaint
+                                              ? CMiscUtils::createAndShowProgress(m_title, m_message, m_parent, m_timed)
+                                              : CMiscUtils::createProgress(m_title, m_message, m_parent, m_timed));
     if (m_cancel)
         progress->offerCancel(m_cancel);
     // Written before the close is posted, read after the join.

@@ -90,7 +90,6 @@ void readNode(const pugi::xml_node& node, DiscoveryAnswer& out)
 
 } // namespace
 
-
 bool DiscoveryAnswer::parse(const char* data, std::size_t length, DiscoveryAnswer& out)
 {
     if (!data)

@@ -42,11 +42,11 @@ struct DiscoveryAnswer {
     // "NetBase"
     std::optional<std::uint32_t> cmdVersion;
     std::string swVersion;
-    uni::ipv4::IpAddressPair node;          ///< "net-addr" / "net-mask"
+    uni::ipv4::IpAddressPair node; ///< "net-addr" / "net-mask"
     std::uint16_t controlPort = 0;
-    std::uint16_t dataPort = 0;             ///< control port + 10 when absent
+    std::uint16_t dataPort = 0; ///< control port + 10 when absent
     std::optional<std::uint32_t> mode;
-    std::string clientAddress;              ///< empty when absent or not a dotted quad
+    std::string clientAddress; ///< empty when absent or not a dotted quad
 
     // "Node"
     std::uint32_t boardCount = 0;

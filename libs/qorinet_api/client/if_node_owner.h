@@ -42,8 +42,8 @@ public:
     /// True: handled, `result` (and for the getters `value`) is the answer and nothing is sent.
     virtual bool interceptSetParam_i32(std::uint32_t nodeId, std::int32_t board, std::int32_t command,
                                        std::int32_t value, std::int32_t& result) = 0;
-    virtual bool interceptGetParam(std::uint32_t nodeId, std::int32_t board, std::int32_t command,
-                                   std::int64_t& value, std::int32_t& result) = 0;
+    virtual bool interceptGetParam(std::uint32_t nodeId, std::int32_t board, std::int32_t command, std::int64_t& value,
+                                   std::int32_t& result) = 0;
 
     /// The CAN and UART streams the node sends on its data connection. None: 700002.
     virtual std::int32_t readCan(std::uint32_t nodeId, std::int32_t board, ZaMoCanFrame* frames,

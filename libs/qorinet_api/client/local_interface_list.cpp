@@ -31,8 +31,8 @@ std::vector<LocalInterface> LocalInterfaceList::choosable() const
         for (const uni::ipv4::IpAddressPair& pair : interface.addresses) {
             if (pair.address().find('.') == std::string::npos)
                 continue;
-            list.push_back({static_cast<std::uint32_t>(interface.index), interface.description, pair.address(),
-                            pair.maskText()});
+            list.push_back(
+                {static_cast<std::uint32_t>(interface.index), interface.description, pair.address(), pair.maskText()});
         }
     }
     return list;

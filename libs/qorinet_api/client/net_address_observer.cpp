@@ -115,7 +115,8 @@ NetAddressObserver::Change NetAddressObserver::compare(unsigned index, const uni
     Change change;
     change.index = index;
     const auto found = m_stored.find(index);
-    const uni::ipv4::IpAddressPairList before = found == m_stored.end() ? uni::ipv4::IpAddressPairList{} : found->second;
+    const uni::ipv4::IpAddressPairList before =
+        found == m_stored.end() ? uni::ipv4::IpAddressPairList{} : found->second;
     change.removed = missingFrom(before, now);
     change.added = missingFrom(now, before);
     if (!change.added.empty() && !change.removed.empty())

@@ -30,8 +30,7 @@ void enlargeReceiveBuffer(int fd)
 } // namespace
 
 NetEnabled::NetEnabled(QORINetBaseClient& client)
-    : m_client(client),
-      m_ident(uni::Socket::Receiver),
+    : m_client(client), m_ident(uni::Socket::Receiver),
       // One byte beyond the largest valid datagram: a longer one is seen as too long, not cut.
       m_buffer(client.getBufferSize() + 1)
 {

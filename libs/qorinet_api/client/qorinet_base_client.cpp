@@ -50,17 +50,11 @@ std::shared_ptr<const uni::IfNetIfProvider> providerOrDefault(std::shared_ptr<co
 
 QORINetBaseClient::QORINetBaseClient(const QORINetClientConfig& config, const uni::AllowedNetworks& allowed,
                                      std::shared_ptr<const uni::IfNetIfProvider> provider)
-    : uni::Thread("QORINet_Discovery"),
-      m_allowed(allowed),
-      m_provider(providerOrDefault(std::move(provider))),
-      m_ports(portsOf(config.basePort)),
-      m_scanIntervalMs(config.scanIntervalMs == 0 ? 1000 : config.scanIntervalMs),
-      m_scanWindowMs(config.scanWindowMs),
-      m_probePort(config.probePort),
-      m_swVersion(config.swVersion ? config.swVersion : ""),
-      m_mode(config.mode),
-      m_networkEnabled(config.nodeKindMask != 0),
-      m_observer(*m_provider, m_allowed)
+    : uni::Thread("QORINet_Discovery"), m_allowed(allowed), m_provider(providerOrDefault(std::move(provider))),
+      m_ports(portsOf(config.basePort)), m_scanIntervalMs(config.scanIntervalMs == 0 ? 1000 : config.scanIntervalMs),
+      m_scanWindowMs(config.scanWindowMs), m_probePort(config.probePort),
+      m_swVersion(config.swVersion ? config.swVersion : ""), m_mode(config.mode),
+      m_networkEnabled(config.nodeKindMask != 0), m_observer(*m_provider, m_allowed)
 {
 }
 
@@ -182,8 +176,8 @@ void QORINetBaseClient::handleAddressNotifications()
     for (const auto& notification : notifications) {
         if (ipConfigMode() != QORINetClientConfig::MODE_ALL_INTERFACES)
             break;
-        UNI_LOG(kObserverChannel, uni::log::info) << "address change on interface " << notification.index << ": "
-                                                  << uni::netIfChangeName(notification.kind);
+        UNI_LOG(kObserverChannel, uni::log::info)
+            << "address change on interface " << notification.index << ": " << uni::netIfChangeName(notification.kind);
         std::vector<NetAddressObserver::Change> seen;
         {
             std::lock_guard<std::mutex> lock(m_observerLock);
@@ -207,18 +201,13 @@ void QORINetBaseClient::handleAddressNotifications()
 void QORINetBaseClient::applyObserverChange(const NetAddressObserver::Change& change)
 {
     switch (change.action) {
-    case NetInterfaceAction::ADDITION:
-        onNewAddresses(change.added);
-        break;
+    case NetInterfaceAction::ADDITION: onNewAddresses(change.added); break;
     case NetInterfaceAction::UPDATE:
         onRemoveAddresses(change.removed);
         onNewAddresses(change.added);
         break;
-    case NetInterfaceAction::REMOVAL:
-        onRemoveAddresses(change.removed);
-        break;
-    case NetInterfaceAction::IGNORE_ITF:
-        break;
+    case NetInterfaceAction::REMOVAL: onRemoveAddresses(change.removed); break;
+    case NetInterfaceAction::IGNORE_ITF: break;
     }
 }
 

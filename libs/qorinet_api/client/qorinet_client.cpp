@@ -51,8 +51,8 @@ std::vector<QORINetClientNode::EnclosureInfo> enclosuresOf(const DiscoveryAnswer
     std::uint32_t index = 0;
     for (const auto& enclosure : answer.enclosures) {
         const std::int32_t offset = enclosure.slotNoOffset && *enclosure.slotNoOffset <= kMaxSlotNoOffset
-            ? static_cast<std::int32_t>(*enclosure.slotNoOffset)
-            : -1;
+                                        ? static_cast<std::int32_t>(*enclosure.slotNoOffset)
+                                        : -1;
         enclosures.push_back({index++, enclosure.name, enclosure.serial, enclosure.slotCount, offset});
     }
     return enclosures;
@@ -72,15 +72,10 @@ uni::ipv4::IpAddressPairList missingFrom(const uni::ipv4::IpAddressPairList& fro
 
 QORINetClient::QORINetClient(const QORINetClientConfig& config, const uni::AllowedNetworks& allowed,
                              std::shared_ptr<const uni::IfNetIfProvider> provider, std::shared_ptr<IfLogger> logger)
-    : QORINetBaseClient(config, allowed, std::move(provider)),
-      m_nodeKindMask(config.nodeKindMask),
-      m_keepNodes(config.keepNodes),
-      m_requestCeilingMs(config.requestCeilingMs),
-      m_localNodeMask(config.localNodeMask),
-      m_logger(logger ? std::move(logger) : std::make_shared<QORINetDefaultLogger>()),
-      m_logServer(allowed),
-      m_dataClient(allowed),
-      m_localDiscovery(*this, config.localNodeMask)
+    : QORINetBaseClient(config, allowed, std::move(provider)), m_nodeKindMask(config.nodeKindMask),
+      m_keepNodes(config.keepNodes), m_requestCeilingMs(config.requestCeilingMs), m_localNodeMask(config.localNodeMask),
+      m_logger(logger ? std::move(logger) : std::make_shared<QORINetDefaultLogger>()), m_logServer(allowed),
+      m_dataClient(allowed), m_localDiscovery(*this, config.localNodeMask)
 {
     m_forwarder = std::make_shared<NotificationForwarder>(*this);
     configureClient(config);
@@ -307,8 +302,8 @@ void QORINetClient::handlePacket(std::uint16_t command, const std::string& sende
     if (!DiscoveryAnswer::parse(xml.data(), xml.size(), answer))
         return;
     if (!allowedNetworks().isAllowed(answer.node.address())) {
-        UNI_LOG(kChannel, uni::log::debug) << "answer of " << answer.node.address() << " (from " << sender
-                                           << ") outside the allowed networks";
+        UNI_LOG(kChannel, uni::log::debug)
+            << "answer of " << answer.node.address() << " (from " << sender << ") outside the allowed networks";
         return;
     }
     if (command == proto::CMD_SCAN_ANSWER && (answer.boardCount == 0 || !acceptsKind(answer.simulation)))
@@ -384,14 +379,14 @@ void QORINetClient::promote(QORINetClientNode& node, const DiscoveryAnswer& answ
 void QORINetClient::createNode(std::uint16_t command, const DiscoveryAnswer& answer)
 {
     if (m_nodes.size() >= kMaxNodes) {
-        UNI_LOG(kChannel, uni::log::warning) << "node list full (" << kMaxNodes << "): answer of "
-                                             << answer.node.address() << " dropped";
+        UNI_LOG(kChannel, uni::log::warning)
+            << "node list full (" << kMaxNodes << "): answer of " << answer.node.address() << " dropped";
         return;
     }
     const std::uint32_t id = nextNodeId();
     UNI_LOG(kChannel, uni::log::info) << "new QORINetClientNode " << answer.node.address() << " id=" << id;
-    auto node = std::make_shared<QORINetClientNode>(this, id, answer.boardCount, answer.enclosureCount,
-                                                    answer.simulation);
+    auto node =
+        std::make_shared<QORINetClientNode>(this, id, answer.boardCount, answer.enclosureCount, answer.simulation);
     node->setAddressPair(answer.node);
     node->setRequestCeilingMs(m_requestCeilingMs);
     if (!answer.clientAddress.empty())
@@ -445,8 +440,8 @@ void QORINetClient::finishScan()
             ++it;
             continue;
         }
-        UNI_LOG(kChannel, uni::log::info) << "finishScan: detected unresponsive node " << node.getAddress()
-                                          << " id: " << node.getNodeId();
+        UNI_LOG(kChannel, uni::log::info)
+            << "finishScan: detected unresponsive node " << node.getAddress() << " id: " << node.getNodeId();
         if (node.isConnected()) {
             if (node.setTainted())
                 raiseEvent(EVENT_GOV_NODE_TAINTED, &node);
@@ -482,8 +477,8 @@ void QORINetClient::onReconfigure(const AddressChangeList& changes)
     for (const auto& change : changes) {
         if (change.kind != ADDR_REMOVE)
             continue;
-        UNI_LOG(kChannel, uni::log::info) << "onReconfigure " << addressChangeName(change.kind) << " - "
-                                          << change.pair.address();
+        UNI_LOG(kChannel, uni::log::info)
+            << "onReconfigure " << addressChangeName(change.kind) << " - " << change.pair.address();
         std::lock_guard<std::mutex> lock(m_listLock);
         for (auto it = m_nodes.begin(); it != m_nodes.end();) {
             QORINetClientNode& node = **it;
@@ -602,10 +597,10 @@ std::int32_t QORINetClient::maintenanceCommand(std::uint32_t nodeId, std::uint16
     socket.setReceiveTimeout(kMaintenanceTimeoutMs);
     socket.setSendTimeout(kMaintenanceTimeoutMs);
     const std::uint16_t port = static_cast<std::uint16_t>(node->ports().control + proto::kMaintenancePortOffset);
-    if (socket.setLocalEnd(node->localAddressPair().address(), 0) != 0 || socket.setRemoteEnd(node->getAddress(), port) != 0 ||
-        socket.connect() != 0) {
-        UNI_LOG(kChannel, uni::log::warning) << "maintenance connection to " << node->getAddress() << ":" << port
-                                             << " failed";
+    if (socket.setLocalEnd(node->localAddressPair().address(), 0) != 0 ||
+        socket.setRemoteEnd(node->getAddress(), port) != 0 || socket.connect() != 0) {
+        UNI_LOG(kChannel, uni::log::warning)
+            << "maintenance connection to " << node->getAddress() << ":" << port << " failed";
         return uni::osal::ERR_UNI_OSAL_ERROR;
     }
     FrameBuffer buffer;
@@ -643,8 +638,7 @@ bool QORINetClient::interceptGetParam(std::uint32_t nodeId, std::int32_t board, 
     return m_dataClient.answerGetParam(nodeId, board, command, value, result);
 }
 
-std::int32_t QORINetClient::readCan(std::uint32_t nodeId, std::int32_t board, ZaMoCanFrame* frames,
-                                    std::int32_t& count)
+std::int32_t QORINetClient::readCan(std::uint32_t nodeId, std::int32_t board, ZaMoCanFrame* frames, std::int32_t& count)
 {
     return m_dataClient.readCan(nodeId, board, frames, count);
 }

@@ -102,8 +102,7 @@ public:
                                std::int32_t& result) override;
     bool interceptGetParam(std::uint32_t nodeId, std::int32_t board, std::int32_t command, std::int64_t& value,
                            std::int32_t& result) override;
-    std::int32_t readCan(std::uint32_t nodeId, std::int32_t board, ZaMoCanFrame* frames,
-                         std::int32_t& count) override;
+    std::int32_t readCan(std::uint32_t nodeId, std::int32_t board, ZaMoCanFrame* frames, std::int32_t& count) override;
     std::int32_t readCanRawFrame(std::uint32_t nodeId, std::int32_t board, ZaMoCanFrame*& frames,
                                  std::int32_t& count) override;
     std::int32_t freeFramesCan(std::uint32_t nodeId, std::int32_t board, std::int32_t count) override;

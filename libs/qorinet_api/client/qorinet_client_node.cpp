@@ -74,13 +74,8 @@ bool boardNumberOf(const std::string& target, std::size_t& index)
 
 QORINetClientNode::QORINetClientNode(IfNodeOwner* owner, std::uint32_t nodeId, std::uint32_t boardCount,
                                      std::uint32_t enclosureCount, bool simulation)
-    : m_owner(owner),
-      m_nodeId(nodeId),
-      m_simulation(simulation),
-      m_boardCount(boardCount),
-      m_enclosureCount(enclosureCount),
-      m_buffer(proto::kBufferSize),
-      m_socket(uni::Socket::Locked)
+    : m_owner(owner), m_nodeId(nodeId), m_simulation(simulation), m_boardCount(boardCount),
+      m_enclosureCount(enclosureCount), m_buffer(proto::kBufferSize), m_socket(uni::Socket::Locked)
 {
 }
 
@@ -211,8 +206,8 @@ void QORINetClientNode::startNode()
         return;
     }
     const uni::ipv4::IpAddressPair local = localAddressPair();
-    UNI_LOG(kChannel, uni::log::info) << " configure socket: ip = " << local.address() << " mask = "
-                                      << local.maskText() << " port = " << ports().control;
+    UNI_LOG(kChannel, uni::log::info) << " configure socket: ip = " << local.address() << " mask = " << local.maskText()
+                                      << " port = " << ports().control;
     std::lock_guard<std::mutex> lock(m_requestLock);
     if (!m_socket.isOpen())
         prepareSocket();
@@ -305,7 +300,8 @@ std::int32_t QORINetClientNode::sayHelloLocked()
     hello.set("Client", "net-addr", local.address());
     hello.set("Client", "net-mask", local.maskText());
     const proto::PortTriple defaults;
-    hello.set("Client", "ctrl_port", static_cast<std::uint64_t>(m_owner ? m_owner->clientControlPort() : defaults.control));
+    hello.set("Client", "ctrl_port",
+              static_cast<std::uint64_t>(m_owner ? m_owner->clientControlPort() : defaults.control));
     hello.set("Client", "data_port", static_cast<std::uint64_t>(m_owner ? m_owner->clientDataPort() : defaults.data));
     hello.set("Client", "session", m_owner ? m_owner->sessionFor(addressPair().address()) : 0);
     hello.set("Client", "scan-time", static_cast<std::uint64_t>(m_owner ? m_owner->scanTimeMs() : 1000u));
@@ -419,7 +415,8 @@ int QORINetClientNode::sendRequest(std::uint16_t command)
         if (header.command == answer)
             return received;
         if (header.command == heartbeat) {
-            UNI_LOG(kChannel, uni::log::debug) << "##TNCN## sendRequest: heartbeat received cmd: 0x" << hex4(header.command);
+            UNI_LOG(kChannel, uni::log::debug)
+                << "##TNCN## sendRequest: heartbeat received cmd: 0x" << hex4(header.command);
             deadline.extend(patience, ceiling);
         }
         // Anything else is a stranger: read, dropped, keep waiting.
@@ -628,7 +625,9 @@ std::int32_t QORINetClientNode::GetParam_i32(std::int32_t board, std::int32_t co
     }
     return binaryRequest(
         proto::CMD_GET_PARAM_I32,
-        [=](PayloadWriter& out) { out.u32(static_cast<std::uint32_t>(board)).i32(command).padTo(proto::kParamBlockSize); },
+        [=](PayloadWriter& out) {
+            out.u32(static_cast<std::uint32_t>(board)).i32(command).padTo(proto::kParamBlockSize);
+        },
         [&value](const PayloadReader& answer) -> std::int32_t {
             std::int32_t status = 0;
             std::int32_t read = 0;
@@ -657,7 +656,9 @@ std::int32_t QORINetClientNode::GetParam_i64(std::int32_t board, std::int32_t co
     }
     return binaryRequest(
         proto::CMD_GET_PARAM_I64,
-        [=](PayloadWriter& out) { out.u32(static_cast<std::uint32_t>(board)).i32(command).padTo(proto::kParamBlockSize); },
+        [=](PayloadWriter& out) {
+            out.u32(static_cast<std::uint32_t>(board)).i32(command).padTo(proto::kParamBlockSize);
+        },
         [&value](const PayloadReader& answer) -> std::int32_t {
             std::int32_t status = 0;
             std::int64_t read = 0;
@@ -897,8 +898,7 @@ std::int32_t QORINetClientNode::ErrorCntCAN(std::int32_t board, std::int32_t cha
     if (guard != ERR_NONE)
         return guard;
     return binaryRequest(
-        proto::CMD_ERROR_CNT_CAN,
-        [=](PayloadWriter& out) { out.u32(static_cast<std::uint32_t>(board)).i32(channel); },
+        proto::CMD_ERROR_CNT_CAN, [=](PayloadWriter& out) { out.u32(static_cast<std::uint32_t>(board)).i32(channel); },
         [&errorCount](const PayloadReader& answer) -> std::int32_t {
             std::int32_t status = 0;
             std::uint32_t read = 0;

@@ -64,8 +64,8 @@ public:
 
     /// `owner` may be null (no hello ports, no maintenance commands, no data streams); it must
     /// outlive the node otherwise.
-    QORINetClientNode(IfNodeOwner* owner, std::uint32_t nodeId, std::uint32_t boardCount,
-                      std::uint32_t enclosureCount, bool simulation);
+    QORINetClientNode(IfNodeOwner* owner, std::uint32_t nodeId, std::uint32_t boardCount, std::uint32_t enclosureCount,
+                      bool simulation);
     /// Closes the control socket without a goodbye.
     ~QORINetClientNode() override;
 
@@ -173,14 +173,12 @@ public:
                                     const std::string& value) override;
     /// "BoardProperties" and "BoardPropertiesFile" of a target "BoardID<n>" come from the
     /// board's cached document without a request.
-    std::int32_t GetParamStruct_str(const std::string& target, const std::string& command,
-                                    std::string& text) override;
+    std::int32_t GetParamStruct_str(const std::string& target, const std::string& command, std::string& text) override;
     std::int32_t GetParamStruct_strLEN(const std::string& target, const std::string& command,
                                        std::uint32_t& length) override;
     std::int32_t SetParamXML_str(const std::string& target, const std::string& command,
                                  const std::string& value) override;
-    std::int32_t GetParamXML_str(const std::string& target, const std::string& command,
-                                 std::string& text) override;
+    std::int32_t GetParamXML_str(const std::string& target, const std::string& command, std::string& text) override;
     std::int32_t GetParamXML_strLEN(const std::string& target, const std::string& command,
                                     std::uint32_t& length) override;
     /// 0 when the node answered, else 700009.
@@ -222,8 +220,7 @@ private:
     /// Status-only request of a u32 board and an i32 second word.
     std::int32_t boardWordRequest(std::uint16_t command, std::int32_t board, std::int32_t word);
     /// boardWordRequest unless `guard` refused.
-    std::int32_t guardedWordRequest(std::int32_t guard, std::uint16_t command, std::int32_t board,
-                                    std::int32_t word);
+    std::int32_t guardedWordRequest(std::int32_t guard, std::uint16_t command, std::int32_t board, std::int32_t word);
     /// `call(owner)` for a board's data stream, after the board guard and with an owner.
     template <class Call>
     std::int32_t onStream(std::int32_t board, Call&& call);
@@ -233,8 +230,8 @@ private:
     std::int32_t busWrite(std::uint16_t command, std::int32_t board, std::size_t records, Record&& record,
                           std::int32_t& count);
     template <class Read>
-    std::int32_t parameterTextRequest(std::uint16_t command, const std::string& target,
-                                      const std::string& item, const std::string* text, Read&& read);
+    std::int32_t parameterTextRequest(std::uint16_t command, const std::string& target, const std::string& item,
+                                      const std::string* text, Read&& read);
 
     // With the request lock held.
     int sendRequest(std::uint16_t command);

@@ -20,8 +20,7 @@ constexpr std::uint32_t kPeerReceiveTimeoutMs = 1000;
 } // namespace
 
 QORINetDataClient::QORINetDataClient(const uni::AllowedNetworks& allowed)
-    : uni::Thread("QORINet_Data_Client"),
-      m_allowed(allowed),
+    : uni::Thread("QORINet_Data_Client"), m_allowed(allowed),
       m_dataPort(static_cast<std::uint16_t>(proto::kDefaultBasePort + proto::kDataPortOffset))
 {
 }
@@ -253,13 +252,12 @@ void QORINetDataClient::acceptFrom(uni::TCPSocket& listener)
     const std::string address = peer->remoteAddress();
     const auto node = nodeByAddress(address);
     if (!node) {
-        UNI_LOG(kChannel, uni::log::warning) << "##DC## data connection from " << address
-                                             << " without an open data path - closed";
+        UNI_LOG(kChannel, uni::log::warning)
+            << "##DC## data connection from " << address << " without an open data path - closed";
         peer->close();
         return;
     }
-    UNI_LOG(kChannel, uni::log::info) << "##DC## data connection of node " << node->nodeId() << " [" << address
-                                      << "]";
+    UNI_LOG(kChannel, uni::log::info) << "##DC## data connection of node " << node->nodeId() << " [" << address << "]";
     if (node->attach(std::move(peer)))
         m_nodesChanged = true;
 }

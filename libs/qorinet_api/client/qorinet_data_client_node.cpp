@@ -102,8 +102,8 @@ int QORINetDataClientNode::receiveFrame()
     DataFrameHeader header;
     const int result = received < 0 ? received : readFrameRest(deadline, head, header);
     if (result != 0) {
-        UNI_LOG(kChannel, uni::log::warning) << "##DC## node " << m_nodeId << ": data frame error " << result
-                                             << " --> close connection";
+        UNI_LOG(kChannel, uni::log::warning)
+            << "##DC## node " << m_nodeId << ": data frame error " << result << " --> close connection";
         dropConnection();
         return result;
     }
@@ -153,8 +153,8 @@ int QORINetDataClientNode::fileBlock(const DataFrameHeader& header)
         return 0;
     Board* board = header.field < m_boards.size() ? &m_boards[header.field] : nullptr;
     if (!board) {
-        UNI_LOG(kChannel, uni::log::debug) << "##DC## node " << m_nodeId << ": block for unknown board "
-                                           << header.field << " dropped";
+        UNI_LOG(kChannel, uni::log::debug)
+            << "##DC## node " << m_nodeId << ": block for unknown board " << header.field << " dropped";
         return 0;
     }
     switch (header.blockType) {

@@ -7,7 +7,10 @@ namespace qorinet_api {
 
 namespace {
 
-std::size_t nonNegative(std::int32_t value) { return value < 0 ? 0u : static_cast<std::size_t>(value); }
+std::size_t nonNegative(std::int32_t value)
+{
+    return value < 0 ? 0u : static_cast<std::size_t>(value);
+}
 
 } // namespace
 

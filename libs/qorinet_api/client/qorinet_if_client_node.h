@@ -50,8 +50,7 @@ public:
     /// Reboots the node's computer. Local: 0, nothing else.
     virtual std::int32_t rebootSystem() = 0;
     /// Changes the node's address; `mode` is the node's mode word. Local: 0, nothing else.
-    virtual std::int32_t setIpConfig(std::uint32_t mode, const std::string& address,
-                                     const std::string& netmask) = 0;
+    virtual std::int32_t setIpConfig(std::uint32_t mode, const std::string& address, const std::string& netmask) = 0;
 
     // Driver mirrors. Out arguments are references; in/out counts carry the maximum (or the
     // number to write) in and the number transferred out.
@@ -71,8 +70,7 @@ public:
     virtual std::int32_t SetParamXML_str(const std::string& target, const std::string& command,
                                          const std::string& value) = 0;
     /// As GetParamStruct_str, for the XML parameter tree.
-    virtual std::int32_t GetParamXML_str(const std::string& target, const std::string& command,
-                                         std::string& text) = 0;
+    virtual std::int32_t GetParamXML_str(const std::string& target, const std::string& command, std::string& text) = 0;
     virtual std::int32_t GetParamXML_strLEN(const std::string& target, const std::string& command,
                                             std::uint32_t& length) = 0;
     /// The driver's own text for a result code.

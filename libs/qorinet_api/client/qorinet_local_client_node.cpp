@@ -21,9 +21,15 @@ constexpr std::uint64_t kMaxTextSize = 64u * 1024u * 1024u;
 constexpr int kMaxGrowRounds = 8;
 constexpr std::size_t kMaxErrorTextSize = 4096;
 
-z2e::DriverEntryPoints& fn() { return z2e::driverApi().fn; }
+z2e::DriverEntryPoints& fn()
+{
+    return z2e::driverApi().fn;
+}
 
-void sleepFor(std::chrono::milliseconds delay) { std::this_thread::sleep_for(delay); }
+void sleepFor(std::chrono::milliseconds delay)
+{
+    std::this_thread::sleep_for(delay);
+}
 
 } // namespace
 
@@ -43,7 +49,10 @@ std::size_t QORINetLocalClientNode::scratchSize() const
     return m_scratch.size();
 }
 
-std::uint32_t QORINetLocalClientNode::getNodeId() const { return m_nodeId; }
+std::uint32_t QORINetLocalClientNode::getNodeId() const
+{
+    return m_nodeId;
+}
 
 std::int32_t QORINetLocalClientNode::connect()
 {
@@ -138,15 +147,42 @@ std::int32_t QORINetLocalClientNode::disconnect()
     return ERR_NONE;
 }
 
-bool QORINetLocalClientNode::isConnected() const { return m_initialised; }
-bool QORINetLocalClientNode::isTainted() const { return false; }
-bool QORINetLocalClientNode::isConnectable() const { return true; }
-std::uint32_t QORINetLocalClientNode::getBoardCount() const { return m_boardCount; }
-bool QORINetLocalClientNode::isSimulation() const { return m_simulation; }
-bool QORINetLocalClientNode::isLocal() const { return true; }
-std::string QORINetLocalClientNode::getAddress() const { return {}; }
-std::string QORINetLocalClientNode::getNetMask() const { return {}; }
-std::string QORINetLocalClientNode::getEnclosureName() const { return {}; }
+bool QORINetLocalClientNode::isConnected() const
+{
+    return m_initialised;
+}
+bool QORINetLocalClientNode::isTainted() const
+{
+    return false;
+}
+bool QORINetLocalClientNode::isConnectable() const
+{
+    return true;
+}
+std::uint32_t QORINetLocalClientNode::getBoardCount() const
+{
+    return m_boardCount;
+}
+bool QORINetLocalClientNode::isSimulation() const
+{
+    return m_simulation;
+}
+bool QORINetLocalClientNode::isLocal() const
+{
+    return true;
+}
+std::string QORINetLocalClientNode::getAddress() const
+{
+    return {};
+}
+std::string QORINetLocalClientNode::getNetMask() const
+{
+    return {};
+}
+std::string QORINetLocalClientNode::getEnclosureName() const
+{
+    return {};
+}
 
 std::int32_t QORINetLocalClientNode::setName(const std::string& name)
 {
@@ -167,11 +203,26 @@ std::int32_t QORINetLocalClientNode::setRecording(bool recording)
     return ERR_NONE;
 }
 
-bool QORINetLocalClientNode::isRecording() const { return m_recording; }
-std::uint32_t QORINetLocalClientNode::getEnclosureCount() const { return m_enclosureCount; }
-QORINetSyncState QORINetLocalClientNode::getSyncState() const { return kLocalNodeSyncState; }
-std::int32_t QORINetLocalClientNode::restartServer() { return ERR_NONE; }
-std::int32_t QORINetLocalClientNode::rebootSystem() { return ERR_NONE; }
+bool QORINetLocalClientNode::isRecording() const
+{
+    return m_recording;
+}
+std::uint32_t QORINetLocalClientNode::getEnclosureCount() const
+{
+    return m_enclosureCount;
+}
+QORINetSyncState QORINetLocalClientNode::getSyncState() const
+{
+    return kLocalNodeSyncState;
+}
+std::int32_t QORINetLocalClientNode::restartServer()
+{
+    return ERR_NONE;
+}
+std::int32_t QORINetLocalClientNode::rebootSystem()
+{
+    return ERR_NONE;
+}
 
 std::int32_t QORINetLocalClientNode::setIpConfig(std::uint32_t, const std::string&, const std::string&)
 {
@@ -179,8 +230,7 @@ std::int32_t QORINetLocalClientNode::setIpConfig(std::uint32_t, const std::strin
 }
 
 // Forwards to the entry point of the same name, or answers 2 when it is not loaded.
-#define QORINET_FORWARD(name, ...) \
-    return fn().ZaMo##name ? fn().ZaMo##name(__VA_ARGS__) : ERR_DRIVER_NOT_LOADED
+#define QORINET_FORWARD(name, ...) return fn().ZaMo##name ? fn().ZaMo##name(__VA_ARGS__) : ERR_DRIVER_NOT_LOADED
 
 std::int32_t QORINetLocalClientNode::SetParam_i32(std::int32_t board, std::int32_t command, std::int32_t value)
 {
@@ -247,8 +297,14 @@ std::int32_t QORINetLocalClientNode::ErrorConstantToString(std::int32_t code, st
     return ERR_NONE;
 }
 
-std::int32_t QORINetLocalClientNode::OpenCAN(std::int32_t board) { QORINET_FORWARD(OpenCAN, board); }
-std::int32_t QORINetLocalClientNode::CloseCAN(std::int32_t board) { QORINET_FORWARD(CloseCAN, board); }
+std::int32_t QORINetLocalClientNode::OpenCAN(std::int32_t board)
+{
+    QORINET_FORWARD(OpenCAN, board);
+}
+std::int32_t QORINetLocalClientNode::CloseCAN(std::int32_t board)
+{
+    QORINET_FORWARD(CloseCAN, board);
+}
 
 std::int32_t QORINetLocalClientNode::StartCAN(std::int32_t board, std::int32_t channel)
 {
@@ -285,8 +341,14 @@ std::int32_t QORINetLocalClientNode::ErrorCntCAN(std::int32_t board, std::int32_
     QORINET_FORWARD(ErrorCntCAN, board, channel, &errorCount);
 }
 
-std::int32_t QORINetLocalClientNode::OpenDmaUart(std::int32_t board) { QORINET_FORWARD(OpenDmaUart, board); }
-std::int32_t QORINetLocalClientNode::CloseDmaUart(std::int32_t board) { QORINET_FORWARD(CloseDmaUart, board); }
+std::int32_t QORINetLocalClientNode::OpenDmaUart(std::int32_t board)
+{
+    QORINET_FORWARD(OpenDmaUart, board);
+}
+std::int32_t QORINetLocalClientNode::CloseDmaUart(std::int32_t board)
+{
+    QORINET_FORWARD(CloseDmaUart, board);
+}
 
 std::int32_t QORINetLocalClientNode::StartDmaUart(std::int32_t board, std::int32_t channel)
 {
@@ -333,8 +395,8 @@ std::int32_t QORINetLocalClientNode::bufferedGet(TextGetter getter, TextLength l
     std::memcpy(m_scratch.data(), text.data(), text.size());
     m_scratch[text.size()] = '\0';
 
-    std::int32_t result = getter(target.c_str(), command.c_str(), m_scratch.data(),
-                                 static_cast<std::uint32_t>(m_scratch.size()));
+    std::int32_t result =
+        getter(target.c_str(), command.c_str(), m_scratch.data(), static_cast<std::uint32_t>(m_scratch.size()));
     for (int round = 0; result == ERROR_BUFFER_TOO_SMALL; ++round) {
         std::uint32_t needed = 0;
         const std::int32_t lengthResult = length(target.c_str(), command.c_str(), &needed);
@@ -346,7 +408,8 @@ std::int32_t QORINetLocalClientNode::bufferedGet(TextGetter getter, TextLength l
             return result;
         }
         growScratch(std::size_t{needed} + 1);
-        result = getter(target.c_str(), command.c_str(), m_scratch.data(), static_cast<std::uint32_t>(m_scratch.size()));
+        result =
+            getter(target.c_str(), command.c_str(), m_scratch.data(), static_cast<std::uint32_t>(m_scratch.size()));
     }
     if (succeeded(result))
         text.assign(m_scratch.data(), strnlen(m_scratch.data(), m_scratch.size()));

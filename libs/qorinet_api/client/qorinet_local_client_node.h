@@ -62,14 +62,12 @@ public:
     std::int32_t GetParam_i64(std::int32_t board, std::int32_t command, std::int64_t& value) override;
     std::int32_t SetParamStruct_str(const std::string& target, const std::string& command,
                                     const std::string& value) override;
-    std::int32_t GetParamStruct_str(const std::string& target, const std::string& command,
-                                    std::string& text) override;
+    std::int32_t GetParamStruct_str(const std::string& target, const std::string& command, std::string& text) override;
     std::int32_t GetParamStruct_strLEN(const std::string& target, const std::string& command,
                                        std::uint32_t& length) override;
     std::int32_t SetParamXML_str(const std::string& target, const std::string& command,
                                  const std::string& value) override;
-    std::int32_t GetParamXML_str(const std::string& target, const std::string& command,
-                                 std::string& text) override;
+    std::int32_t GetParamXML_str(const std::string& target, const std::string& command, std::string& text) override;
     std::int32_t GetParamXML_strLEN(const std::string& target, const std::string& command,
                                     std::uint32_t& length) override;
     std::int32_t ErrorConstantToString(std::int32_t code, std::string& text) override;

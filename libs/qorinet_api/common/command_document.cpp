@@ -85,5 +85,4 @@ std::string CommandDocument::toString() const
     return out.str();
 }
 
-
 } // namespace qorinet_api

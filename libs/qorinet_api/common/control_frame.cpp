@@ -77,8 +77,7 @@ std::vector<std::uint8_t> ControlFrame::encode(std::uint16_t command, const void
     return encode(command, payload, length, newFrameId());
 }
 
-int ControlFrame::decode(const std::uint8_t* data, std::size_t size, FrameHeader& header,
-                         const std::uint8_t*& payload)
+int ControlFrame::decode(const std::uint8_t* data, std::size_t size, FrameHeader& header, const std::uint8_t*& payload)
 {
     if (!data || size < proto::kFrameOverhead)
         return uni::osal::SOCK_EFORMAT;

@@ -40,8 +40,7 @@ public:
     /// Decodes the frame at the start of `data`. Returns its total size N + 40 (there may be
     /// more bytes after it) with `header` and `payload` (pointing into `data`) set; -15 when
     /// fewer than N + 40 bytes are there or N exceeds 64 MiB; -19 on a digest mismatch.
-    static int decode(const std::uint8_t* data, std::size_t size, FrameHeader& header,
-                      const std::uint8_t*& payload);
+    static int decode(const std::uint8_t* data, std::size_t size, FrameHeader& header, const std::uint8_t*& payload);
 };
 
 } // namespace qorinet_api

@@ -4,10 +4,7 @@
 
 namespace qorinet_api {
 
-FrameBuffer::FrameBuffer(std::size_t baseline)
-    : m_bytes(baseline + proto::kFrameOverhead), m_baseline(baseline)
-{
-}
+FrameBuffer::FrameBuffer(std::size_t baseline) : m_bytes(baseline + proto::kFrameOverhead), m_baseline(baseline) {}
 
 bool FrameBuffer::setSize(std::size_t size)
 {

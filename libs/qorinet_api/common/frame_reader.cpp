@@ -60,7 +60,8 @@ int FrameReader::read(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& 
     while (have < body) {
         std::size_t room = buffer.capacity() + kDigestSize;
         if (have == room) {
-            const std::size_t grown = std::min<std::size_t>(header.length, std::max<std::size_t>(2 * buffer.capacity(), 4096));
+            const std::size_t grown =
+                std::min<std::size_t>(header.length, std::max<std::size_t>(2 * buffer.capacity(), 4096));
             if (!buffer.reserve(grown))
                 return fail(socket, uni::osal::SOCK_EFORMAT);
             room = buffer.capacity() + kDigestSize;

@@ -29,7 +29,6 @@ int FrameWriter::write(uni::TCPSocket& socket, FrameBuffer& buffer, std::uint16_
     if (sent < 0 || sent == static_cast<int>(total))
         return sent;
     return uni::osal::SOCK_ERECV; // cut off mid-frame: the stream is unusable
-
 }
 
 } // namespace qorinet_api

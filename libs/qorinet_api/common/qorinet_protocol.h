@@ -82,10 +82,10 @@ enum Command : std::uint16_t {
     CMD_ANNOUNCE = 8,
 
     // control connection
-    CMD_CLOSE = 1,            ///< no answer; the client closes at once
-    CMD_HELLO = 17,           ///< document "Client"; answer: status, 8-byte hello value
-    CMD_BOARD_PROPERTIES = 18,///< u32 board + 12 zero bytes; answer: status, u32 L, text
-    CMD_NODE_SETTINGS = 20,   ///< document "Node" (name / recording / id+recording)
+    CMD_CLOSE = 1,             ///< no answer; the client closes at once
+    CMD_HELLO = 17,            ///< document "Client"; answer: status, 8-byte hello value
+    CMD_BOARD_PROPERTIES = 18, ///< u32 board + 12 zero bytes; answer: status, u32 L, text
+    CMD_NODE_SETTINGS = 20,    ///< document "Node" (name / recording / id+recording)
     CMD_SET_PARAM_I32 = 32,
     CMD_GET_PARAM_I32 = 33,
     CMD_SET_PARAM_I64 = 34,
@@ -107,7 +107,7 @@ enum Command : std::uint16_t {
     CMD_START_DMA_UART = 100,
     CMD_STOP_DMA_UART = 101,
     CMD_WRITE_DMA_UART = 103,
-    CMD_ERROR_TO_STRING = 112,///< u32 code; answer: u32 L, text (no status word)
+    CMD_ERROR_TO_STRING = 112, ///< u32 code; answer: u32 L, text (no status word)
 
     // maintenance connection (control port + 6); answers are code | kAnswerFlag
     CMD_RESTART_SERVER = 0x11AA,
@@ -116,9 +116,15 @@ enum Command : std::uint16_t {
 };
 
 /// Answer code of a request code.
-constexpr std::uint16_t answerCode(std::uint16_t command) { return command | kAnswerFlag; }
+constexpr std::uint16_t answerCode(std::uint16_t command)
+{
+    return command | kAnswerFlag;
+}
 /// Heartbeat code of a request code.
-constexpr std::uint16_t heartbeatCode(std::uint16_t command) { return command | kHeartbeatFlag; }
+constexpr std::uint16_t heartbeatCode(std::uint16_t command)
+{
+    return command | kHeartbeatFlag;
+}
 
 /// Ports of one endpoint: control (base), data (base + 10) and third (base + 5).
 struct PortTriple {

@@ -26,6 +26,9 @@ enum : std::int32_t {
 };
 
 /// True for success and warnings, which callers treat as success.
-inline bool succeeded(std::int32_t result) { return result <= 0; }
+inline bool succeeded(std::int32_t result)
+{
+    return result <= 0;
+}
 
 } // namespace qorinet_api

@@ -8,10 +8,7 @@
 namespace qorinet_api {
 
 ReceiveDeadline::ReceiveDeadline(uni::TCPSocket& socket, std::uint32_t budgetMs)
-    : m_socket(socket),
-      m_ownTimeoutMs(socket.receiveTimeout()),
-      m_armedMs(m_ownTimeoutMs),
-      m_unbounded(budgetMs == 0),
+    : m_socket(socket), m_ownTimeoutMs(socket.receiveTimeout()), m_armedMs(m_ownTimeoutMs), m_unbounded(budgetMs == 0),
       m_end(Clock::now() + std::chrono::milliseconds(budgetMs))
 {
 }

@@ -13,7 +13,8 @@ void WireRecords::encodeCan(const ZaMoCanFrame& frame, std::uint8_t* out)
     std::memset(out, 0, proto::kCanRecordSize);
     out[0] = frame.channel;
     PayloadWriter::storeU32(out + 4, frame.id);
-    PayloadWriter::storeU32(out + 8, static_cast<std::uint32_t>(frame.dlc) | (static_cast<std::uint32_t>(frame.flags) << 8));
+    PayloadWriter::storeU32(out + 8,
+                            static_cast<std::uint32_t>(frame.dlc) | (static_cast<std::uint32_t>(frame.flags) << 8));
     std::memcpy(out + 12, frame.data, sizeof frame.data);
     PayloadWriter::storeU32(out + 20, static_cast<std::uint32_t>(frame.timestampUs));
     PayloadWriter::storeU32(out + 24, static_cast<std::uint32_t>(frame.timestampUs >> 32));

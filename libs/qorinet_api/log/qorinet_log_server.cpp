@@ -28,8 +28,7 @@ constexpr std::size_t kDatagramBuffer = proto::kBufferSize + 1;
 } // namespace
 
 QORINetLogServer::QORINetLogServer(const uni::AllowedNetworks& allowed)
-    : uni::Thread("QORINet_Log_Server"),
-      m_allowed(allowed),
+    : uni::Thread("QORINet_Log_Server"), m_allowed(allowed),
       m_scanSocket(uni::Socket::Receiver | uni::Socket::ReuseAddress)
 {
 }
@@ -41,8 +40,8 @@ QORINetLogServer::~QORINetLogServer()
     m_scanSocket.close();
 }
 
-void QORINetLogServer::configure(std::uint16_t basePort, const uni::ipv4::IpAddressPairList& local,
-                                 std::uint32_t mode, const std::string& swVersion)
+void QORINetLogServer::configure(std::uint16_t basePort, const uni::ipv4::IpAddressPairList& local, std::uint32_t mode,
+                                 const std::string& swVersion)
 {
     m_basePort = basePort == 0 ? proto::kDefaultBasePort : basePort;
     m_local = m_allowed.filter(local);
@@ -282,7 +281,8 @@ void QORINetLogServer::answerScan(const std::string& xml, const std::string& sen
     if (!request.parse(xml) || !request.hasSection("NetBase"))
         return;
     const std::string address = request.text("NetBase", "net-addr").value_or(sender);
-    const auto requester = uni::ipv4::IpAddressPair::fromText(address, request.text("NetBase", "net-mask").value_or(""));
+    const auto requester =
+        uni::ipv4::IpAddressPair::fromText(address, request.text("NetBase", "net-mask").value_or(""));
     const auto port = request.number("NetBase", "port");
     const std::uint16_t answerPort = port && *port > 0 && *port <= 0xFFFF
                                          ? static_cast<std::uint16_t>(*port)

@@ -20,11 +20,7 @@ std::int32_t readFailure(EepromHealth health)
 
 } // namespace
 
-BoardCommands::BoardCommands(CommandContext& context, SimBoard& board)
-    : m_context(context)
-    , m_board(board)
-{
-}
+BoardCommands::BoardCommands(CommandContext& context, SimBoard& board) : m_context(context), m_board(board) {}
 
 std::int32_t BoardCommands::get(const std::string& suffix, const std::string& item, std::string& answer)
 {

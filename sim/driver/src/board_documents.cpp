@@ -236,7 +236,8 @@ std::string BoardDocuments::eepromSummary(const SimBoard& board)
     std::string source = "E2Prom";
     std::string text = base.document;
     if (base.health != EepromHealth::Good) {
-        source = board.backupPresent(base) && file_util::readFile(base.backupPath, text, 1u << 20) ? "Backup" : "Default";
+        source =
+            board.backupPresent(base) && file_util::readFile(base.backupPath, text, 1u << 20) ? "Backup" : "Default";
         if (source == "Default")
             text = EepromDocuments::defaultBase(board.model(), board.baseVersion(), board.serialNumber(),
                                                 board.featureSet());

@@ -107,18 +107,14 @@ double settleMs(const std::string& text)
 
 } // namespace
 
-BoardProcedures::BoardProcedures(CommandContext& context, SimBoard& board)
-    : m_context(context)
-    , m_board(board)
-{
-}
+BoardProcedures::BoardProcedures(CommandContext& context, SimBoard& board) : m_context(context), m_board(board) {}
 
 bool BoardProcedures::persist()
 {
     if (m_board.persist())
         return true;
-    m_context.log.write(DriverLog::Level::Error, "cannot write the state of board " + m_board.serialNumber()
-                                                     + " below " + m_context.env.stateDir);
+    m_context.log.write(DriverLog::Level::Error, "cannot write the state of board " + m_board.serialNumber() +
+                                                     " below " + m_context.env.stateDir);
     return false;
 }
 
@@ -185,16 +181,18 @@ std::int32_t BoardProcedures::recalibrate(const char* resultKey, double ms, Repo
 {
     if (m_board.model().aiChannels == 0)
         return analogOnly(resultKey, resultKey);
-    return timed(ms, [this] { return baseReadable(); }, [&] {
-        const std::vector<ChannelCal> before = m_board.baseFacts().selfCal;
-        std::vector<ChannelCal> after = before;
-        adjust(after);
-        if (!EepromDocuments::setSelfCal(m_board.base().document, after, EepromDocuments::today()))
-            return rc::eepromReadFailed;
-        m_board.refresh();
-        m_board.results()[resultKey] = report(m_board, boardId(), before, after);
-        return finish();
-    });
+    return timed(
+        ms, [this] { return baseReadable(); },
+        [&] {
+            const std::vector<ChannelCal> before = m_board.baseFacts().selfCal;
+            std::vector<ChannelCal> after = before;
+            adjust(after);
+            if (!EepromDocuments::setSelfCal(m_board.base().document, after, EepromDocuments::today()))
+                return rc::eepromReadFailed;
+            m_board.refresh();
+            m_board.results()[resultKey] = report(m_board, boardId(), before, after);
+            return finish();
+        });
 }
 
 std::int32_t BoardProcedures::autoZero(const std::string& settleTime)
@@ -234,13 +232,15 @@ std::int32_t BoardProcedures::resetCalibration()
 {
     if (m_board.model().aiChannels == 0)
         return rc::functionNotValidForBoard;
-    return timed(kEepromWriteMs, [this] { return baseReadable(); }, [&] {
-        const BaseFacts& facts = m_board.baseFacts();
-        if (!EepromDocuments::setSelfCal(m_board.base().document, facts.factoryCal, facts.calDate))
-            return rc::eepromReadFailed;
-        m_board.refresh();
-        return finish();
-    });
+    return timed(
+        kEepromWriteMs, [this] { return baseReadable(); },
+        [&] {
+            const BaseFacts& facts = m_board.baseFacts();
+            if (!EepromDocuments::setSelfCal(m_board.base().document, facts.factoryCal, facts.calDate))
+                return rc::eepromReadFailed;
+            m_board.refresh();
+            return finish();
+        });
 }
 
 std::int32_t BoardProcedures::stageEeprom(bool base, const std::string& document)

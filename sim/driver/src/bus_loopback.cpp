@@ -22,16 +22,16 @@ struct BusKind;
 
 template <>
 struct BusKind<ZaMoCanFrame> {
-    static constexpr BusCodes codes{rc::canNotOpen, rc::canChannelNotValid, rc::canItemNotValid,
-                                    rc::canAlreadyStarted, rc::canNotStarted};
+    static constexpr BusCodes codes{rc::canNotOpen, rc::canChannelNotValid, rc::canItemNotValid, rc::canAlreadyStarted,
+                                    rc::canNotStarted};
     // 0 bit rate, 1 listen only, 2 termination, 3 flexible data rate
     static inline const std::map<std::int32_t, std::int64_t> defaults = {{0, 500000}, {1, 0}, {2, 1}, {3, 0}};
 };
 
 template <>
 struct BusKind<ZaMoUartFrame> {
-    static constexpr BusCodes codes{rc::uartNotOpen, rc::invalidChannelNo, rc::uartUsedNotValid,
-                                    rc::uartAlreadyStarted, rc::uartNotStarted};
+    static constexpr BusCodes codes{rc::uartNotOpen, rc::invalidChannelNo, rc::uartUsedNotValid, rc::uartAlreadyStarted,
+                                    rc::uartNotStarted};
     // 0 baud rate, 1 data bits, 2 parity, 3 stop bits
     static inline const std::map<std::int32_t, std::int64_t> defaults = {{0, 115200}, {1, 8}, {2, 0}, {3, 1}};
 };
@@ -42,8 +42,7 @@ constexpr std::uint8_t kMaxCanData = 8;
 } // namespace
 
 template <class Frame>
-LoopbackBus<Frame>::LoopbackBus(int channels)
-    : m_channels(static_cast<std::size_t>(std::max(channels, 0)))
+LoopbackBus<Frame>::LoopbackBus(int channels) : m_channels(static_cast<std::size_t>(std::max(channels, 0)))
 {
     for (Channel& channel : m_channels)
         channel.properties = BusKind<Frame>::defaults;

@@ -14,7 +14,7 @@ namespace zmpxi_sim {
 
 /// Parameters the program sets before ZaMoDriverInit.
 struct DriverParams {
-    std::string simulationMode;          ///< empty: the configuration decides
+    std::string simulationMode; ///< empty: the configuration decides
     std::string allowCachedMerge = "true";
     std::string threadEnabled = "false"; ///< "true": long operations let other calls run meanwhile
 };

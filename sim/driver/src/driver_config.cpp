@@ -81,8 +81,8 @@ DriverConfig DriverConfig::parse(const std::string& text)
         config.simulationMode = modeFromEnabled(xml_util::text(simulation, "Enabled"));
     }
     const SimulationReader reader(SimulationReader::Mode::Configuration);
-    if (!reader.read(simulation.child("SimulatedEnclosures"), simulation.child("SimulatedBoards"),
-                     config.simulation, config.error)) {
+    if (!reader.read(simulation.child("SimulatedEnclosures"), simulation.child("SimulatedBoards"), config.simulation,
+                     config.error)) {
         return config;
     }
     config.valid = true;

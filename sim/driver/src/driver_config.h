@@ -9,9 +9,9 @@
 namespace zmpxi_sim {
 
 struct DriverConfig {
-    bool found = false;    ///< the file exists
-    bool valid = false;    ///< it parsed and its Simulation section follows the entry rules
-    std::string error;     ///< why it is not valid
+    bool found = false; ///< the file exists
+    bool valid = false; ///< it parsed and its Simulation section follows the entry rules
+    std::string error;  ///< why it is not valid
     LoggerSettings logger;
     std::string simulationMode = "SIMMODE_NORMAL";
     SimulationSection simulation;

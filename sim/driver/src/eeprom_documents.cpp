@@ -75,8 +75,7 @@ EepromFacts factoryRecords(const std::string& seed)
 // Reads a document of kind `rootName`: what both kinds carry, then `readMore(root, facts)`.
 // False, leaving `facts` alone, when the text does not parse or lacks the root or BoardInfo.
 template <class Facts, class ReadMore>
-bool readFacts(const std::string& text, const char* rootName, const RecordNames& names, Facts& facts,
-               ReadMore readMore)
+bool readFacts(const std::string& text, const char* rootName, const RecordNames& names, Facts& facts, ReadMore readMore)
 {
     pugi::xml_document doc;
     const pugi::xml_node root = load(text, doc) ? doc.child(rootName) : pugi::xml_node();

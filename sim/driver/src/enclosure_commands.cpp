@@ -13,8 +13,7 @@ constexpr std::size_t kMaxUserData = 256;
 } // namespace
 
 EnclosureCommands::EnclosureCommands(CommandContext& context, SimEnclosure& enclosure)
-    : m_context(context)
-    , m_enclosure(enclosure)
+    : m_context(context), m_enclosure(enclosure)
 {
 }
 

@@ -135,7 +135,8 @@ std::string ListingDocuments::systemVersions(const std::string& configDir)
     pugi::xml_document doc;
     pugi::xml_node root = doc.append_child("SystemVersions");
     appendComponent(root, "Acquisition API", "libzmpxi_api_x64.so", driverVersion(), "simulated driver");
-    appendComponent(root, "Board listing", "BoardListing", "2.6.7", std::to_string(ProductCatalog::instance().boards().size()) + " board models");
+    appendComponent(root, "Board listing", "BoardListing", "2.6.7",
+                    std::to_string(ProductCatalog::instance().boards().size()) + " board models");
     appendComponent(root, "Firmware listing", "FirmwareListing", "2.6.3",
                     std::to_string(ProductCatalog::instance().firmwareFiles().size()) + " firmware files");
     appendComponent(root, "Configuration", "zmpxi_api_config.xml", "1.4", configDir);
@@ -156,7 +157,8 @@ bool ListingDocuments::defaultBaseEeprom(const std::string& request, std::string
         result = rc::boardNameUnknown;
         return false;
     }
-    document = EepromDocuments::defaultBase(*entry->model, entry->baseVersion, "00000000", entry->model->defaultFeatures);
+    document =
+        EepromDocuments::defaultBase(*entry->model, entry->baseVersion, "00000000", entry->model->defaultFeatures);
     result = rc::ok;
     return true;
 }

@@ -12,7 +12,9 @@ namespace {
 std::vector<FeatureDef> analogFeatures(bool withExcitation)
 {
     std::vector<FeatureDef> features = {
-        {"Sample rate", 0x00000003u, true,
+        {"Sample rate",
+         0x00000003u,
+         true,
          {{0x0u, "20 kS/s", true, ""},
           {0x1u, "50 kS/s", true, ""},
           {0x2u, "100 kS/s", true, "-HS"},
@@ -50,8 +52,8 @@ BoardModel board(const char* family, const char* type, const char* conBv, BoardF
 std::vector<BoardModel> makeBoards()
 {
     std::vector<BoardModel> boards;
-    BoardModel m = board("QA", "4008", "BNC", BoardFamily::AnalogInput, 'A', 21, "QBA-08", "3", "QPA-08-BNC", "1",
-                         0x1u, "8 voltage inputs, BNC connectors");
+    BoardModel m = board("QA", "4008", "BNC", BoardFamily::AnalogInput, 'A', 21, "QBA-08", "3", "QPA-08-BNC", "1", 0x1u,
+                         "8 voltage inputs, BNC connectors");
     m.aiChannels = 8;
     boards.push_back(m);
 
@@ -203,10 +205,8 @@ const ProductCatalog& ProductCatalog::instance()
 }
 
 ProductCatalog::ProductCatalog()
-    : m_boards(makeBoards())
-    , m_enclosures(makeEnclosures())
-    , m_aiFeatures(analogFeatures(false))
-    , m_multiFeatures(analogFeatures(true))
+    : m_boards(makeBoards()), m_enclosures(makeEnclosures()), m_aiFeatures(analogFeatures(false)),
+      m_multiFeatures(analogFeatures(true))
 {
     m_counterFeatures = {
         {"Counter width", 0x1u, true, {{0x0u, "32 bit", true, ""}, {0x1u, "48 bit", true, ""}}},

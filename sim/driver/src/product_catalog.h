@@ -32,8 +32,8 @@ struct BoardModel {
     std::string type;       ///< second part, "4016"
     std::string conBv;      ///< connector variant, third part; may be empty
     BoardFamily family;
-    char platform;          ///< boards of one platform may be cross-graded into each other
-    std::int32_t typeCode;  ///< answered by integer command 1282
+    char platform;         ///< boards of one platform may be cross-graded into each other
+    std::int32_t typeCode; ///< answered by integer command 1282
     std::string baseModel;
     std::string baseVersion; ///< current generation
     std::vector<std::string> olderBaseVersions;

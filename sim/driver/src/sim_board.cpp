@@ -20,14 +20,8 @@ EepromHealth healthOf(EepromFault fault)
 
 SimBoard::SimBoard(BoardEntry entry, const BoardModel& configured, int index, bool simulated,
                    std::shared_ptr<const StateStore> store)
-    : m_entry(std::move(entry))
-    , m_configured(&configured)
-    , m_model(&configured)
-    , m_index(index)
-    , m_simulated(simulated)
-    , m_store(std::move(store))
-    , m_can(configured.canChannels)
-    , m_uart(configured.uartChannels)
+    : m_entry(std::move(entry)), m_configured(&configured), m_model(&configured), m_index(index),
+      m_simulated(simulated), m_store(std::move(store)), m_can(configured.canChannels), m_uart(configured.uartChannels)
 {
     if (m_entry.serialNumber.empty())
         m_entry.serialNumber = xml_util::hex8(static_cast<std::uint32_t>(index < 0 ? 0 : index));
@@ -45,7 +39,8 @@ void SimBoard::loadOrCreate()
         version = m_configured->baseVersion;
     std::uint32_t features = m_configured->defaultFeatures;
     xml_util::parseHex32(m_entry.featureSet, features);
-    const std::string defaultBase = EepromDocuments::defaultBase(*m_configured, version, m_entry.serialNumber, features);
+    const std::string defaultBase =
+        EepromDocuments::defaultBase(*m_configured, version, m_entry.serialNumber, features);
     const std::string conSerial = conSerialNumber();
     const std::string defaultCon = EepromDocuments::defaultCon(*m_configured, conSerial);
 
@@ -106,8 +101,8 @@ void SimBoard::refresh()
         m_baseFacts = std::move(facts);
     } else {
         m_model = m_configured;
-        m_baseVersion = catalog.baseEntry(m_model->baseModel, m_entry.baseVersion) ? m_entry.baseVersion
-                                                                                   : m_model->baseVersion;
+        m_baseVersion =
+            catalog.baseEntry(m_model->baseModel, m_entry.baseVersion) ? m_entry.baseVersion : m_model->baseVersion;
         m_serialNumber = m_entry.serialNumber;
         m_featureSet = m_model->defaultFeatures;
         xml_util::parseHex32(m_entry.featureSet, m_featureSet);

@@ -20,8 +20,8 @@ class SimBoard {
 public:
     struct Eeprom {
         EepromHealth health = EepromHealth::Good;
-        std::string document;        ///< normalised text while healthy
-        bool backupAllowed = false;  ///< the automatic backup may exist
+        std::string document;       ///< normalised text while healthy
+        bool backupAllowed = false; ///< the automatic backup may exist
         std::string backupPath;
         std::optional<std::string> staged; ///< written by a Set, committed by 1025/1026
     };

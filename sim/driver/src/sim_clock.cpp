@@ -2,11 +2,7 @@
 
 namespace zmpxi_sim {
 
-SimClock::SimClock(double speed)
-    : m_speed(speed > 0.0 ? speed : 1.0)
-    , m_origin(std::chrono::steady_clock::now())
-{
-}
+SimClock::SimClock(double speed) : m_speed(speed > 0.0 ? speed : 1.0), m_origin(std::chrono::steady_clock::now()) {}
 
 std::chrono::microseconds SimClock::realDuration(double simulatedMs) const
 {

@@ -21,8 +21,8 @@ std::string fileStamp(const std::string& path)
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
         return "missing";
-    return path + ":" + std::to_string(info.st_size) + ":" + std::to_string(info.st_mtim.tv_sec) + "."
-        + std::to_string(info.st_mtim.tv_nsec);
+    return path + ":" + std::to_string(info.st_size) + ":" + std::to_string(info.st_mtim.tv_sec) + "." +
+           std::to_string(info.st_mtim.tv_nsec);
 }
 
 } // namespace
@@ -49,16 +49,16 @@ std::int32_t SimDriver::init(std::int32_t* boardCount)
         m_log.configure(config.logger, m_env.logDir);
     } else {
         m_log.useStandardError();
-        m_log.write(DriverLog::Level::Error, "configuration " + m_env.configFile() + " is malformed (" + config.error
-                                                 + "); no simulated boards");
+        m_log.write(DriverLog::Level::Error, "configuration " + m_env.configFile() + " is malformed (" + config.error +
+                                                 "); no simulated boards");
     }
 
     HardwareDescription hardware;
     if (!m_env.hardwareFile.empty()) {
         hardware = HardwareDescription::load(m_env.hardwareFile);
         if (!hardware.valid)
-            m_log.write(DriverLog::Level::Error, "hardware description " + m_env.hardwareFile + " is malformed ("
-                                                     + hardware.error + "); no hardware boards");
+            m_log.write(DriverLog::Level::Error, "hardware description " + m_env.hardwareFile + " is malformed (" +
+                                                     hardware.error + "); no hardware boards");
     }
     const std::string hardwareStamp = fileStamp(m_env.hardwareFile);
     if (hardwareStamp != m_hardwareStamp) {
@@ -72,8 +72,8 @@ std::int32_t SimDriver::init(std::int32_t* boardCount)
     }
 
     const std::string mode = SystemCommands::effectiveMode(m_params, config.simulationMode);
-    const bool hardwarePresent = hardware.valid
-        && (!hardware.hardware.boards.empty() || !hardware.hardware.enclosures.empty());
+    const bool hardwarePresent =
+        hardware.valid && (!hardware.hardware.boards.empty() || !hardware.hardware.enclosures.empty());
     const bool simulate = mode == "SIMMODE_FORCE" || (mode == "SIMMODE_NORMAL" && !hardwarePresent);
     if (!simulate && hardwarePresent) {
         const HardwareLock::Outcome outcome = m_hardwareLock.acquire(m_env.runtimeDir);
@@ -95,8 +95,8 @@ std::int32_t SimDriver::init(std::int32_t* boardCount)
 
     const auto count = static_cast<std::int32_t>(m_system->boards().size());
     *boardCount = simulate ? -count : count;
-    m_log.write(DriverLog::Level::Debug, std::string("initialised: ") + std::to_string(count)
-                                             + (simulate ? " simulated" : " hardware") + " boards, mode " + mode);
+    m_log.write(DriverLog::Level::Debug, std::string("initialised: ") + std::to_string(count) +
+                                             (simulate ? " simulated" : " hardware") + " boards, mode " + mode);
     return hardware.faults.initWarning < 0 ? hardware.faults.initWarning : rc::ok;
 }
 
@@ -163,8 +163,9 @@ CommandContext SimDriver::context(std::unique_lock<std::mutex>& lock)
     if (!m_system)
         m_env = SimEnvironment::fromProcess(); // the folders may be asked for before the first init
     const std::uint64_t generation = m_generation;
-    return CommandContext{m_system, m_log, m_env, m_params, m_virtuals, m_clock,
-                          [this, &lock, generation](double ms) { return work(lock, generation, ms); }};
+    return CommandContext{m_system, m_log, m_env, m_params, m_virtuals, m_clock, [this, &lock, generation](double ms) {
+                              return work(lock, generation, ms);
+                          }};
 }
 
 std::int32_t SimDriver::boardMissing() const

@@ -71,7 +71,7 @@ private:
     std::shared_ptr<SimSystem> m_system;
     std::uint64_t m_generation = 0;
     int m_initBusyAnswered = 0;
-    std::string m_hardwareStamp; ///< the busy answers start again when the description changes
+    std::string m_hardwareStamp;    ///< the busy answers start again when the description changes
     std::string m_temperatureStamp; ///< the description whose temperature faults are in force
 
     // The configuration as last read, reused while the file is unchanged and caching is allowed.

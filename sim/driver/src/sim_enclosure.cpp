@@ -6,11 +6,7 @@ namespace zmpxi_sim {
 
 SimEnclosure::SimEnclosure(EnclosureEntry entry, const EnclosureModel& model, int index, bool simulated,
                            std::shared_ptr<const StateStore> store)
-    : m_entry(std::move(entry))
-    , m_model(&model)
-    , m_index(index)
-    , m_simulated(simulated)
-    , m_store(std::move(store))
+    : m_entry(std::move(entry)), m_model(&model), m_index(index), m_simulated(simulated), m_store(std::move(store))
 {
     if (m_entry.serialNumber.empty())
         m_entry.serialNumber = xml_util::hex8(static_cast<std::uint32_t>(index < 0 ? 0 : index));

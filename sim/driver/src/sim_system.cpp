@@ -7,10 +7,7 @@
 
 namespace zmpxi_sim {
 
-SimSystem::SimSystem(bool simulated)
-    : m_simulated(simulated)
-{
-}
+SimSystem::SimSystem(bool simulated) : m_simulated(simulated) {}
 
 std::shared_ptr<SimBoard> SimSystem::board(int index) const
 {
@@ -97,8 +94,9 @@ std::shared_ptr<SimSystem> SimSystem::build(const SimulationSection& section, bo
     for (const EnclosureEntry& entry : section.enclosures) {
         const EnclosureModel* model = resolveEnclosure(entry);
         if (!model) {
-            log.write(DriverLog::Level::Warning, std::string(what) + " enclosure " + entry.id
-                          + ": unknown enclosure model \"" + entry.name + entry.modelName + "\"; left out");
+            log.write(DriverLog::Level::Warning, std::string(what) + " enclosure " + entry.id +
+                                                     ": unknown enclosure model \"" + entry.name + entry.modelName +
+                                                     "\"; left out");
             continue;
         }
         const int index = static_cast<int>(system->m_enclosures.size());
@@ -114,11 +112,13 @@ std::shared_ptr<SimSystem> SimSystem::build(const SimulationSection& section, bo
         else if (!enclosure)
             problem = "no enclosure " + std::to_string(entry.encNumber);
         else if (!enclosure->hasSlot(entry.slotNumber))
-            problem = "enclosure " + std::to_string(entry.encNumber) + " has no slot " + std::to_string(entry.slotNumber);
+            problem =
+                "enclosure " + std::to_string(entry.encNumber) + " has no slot " + std::to_string(entry.slotNumber);
         else if (!used.insert({entry.encNumber, entry.slotNumber}).second)
             problem = "slot " + std::to_string(entry.slotNumber) + " is taken";
         if (!problem.empty()) {
-            log.write(DriverLog::Level::Warning, std::string(what) + " board " + entry.id + ": " + problem + "; left out");
+            log.write(DriverLog::Level::Warning,
+                      std::string(what) + " board " + entry.id + ": " + problem + "; left out");
             continue;
         }
         const int index = static_cast<int>(system->m_boards.size());

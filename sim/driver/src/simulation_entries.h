@@ -26,12 +26,12 @@ enum class EepromFault { None, Corrupt, Blank };
 struct BoardFaults {
     EepromFault baseEeprom = EepromFault::None;
     EepromFault conEeprom = EepromFault::None;
-    bool baseBackup = true;          ///< an automatic backup exists for the faulty base EEPROM
+    bool baseBackup = true; ///< an automatic backup exists for the faulty base EEPROM
     bool conBackup = true;
-    std::string selfTestVerdict;     ///< "Passed" value of the failing check; empty: all pass
-    int firmwareUpdateFailures = 0;  ///< updates that fail before one succeeds; -1: always
+    std::string selfTestVerdict;    ///< "Passed" value of the failing check; empty: all pass
+    int firmwareUpdateFailures = 0; ///< updates that fail before one succeeds; -1: always
     bool eepromWriteFails = false;
-    std::string baseTemp;            ///< temperature text override
+    std::string baseTemp; ///< temperature text override
     std::string conTemp;
 };
 
@@ -79,10 +79,10 @@ struct EnclosureEntry {
 
 /// Faults that concern the whole driver rather than one board.
 struct SystemFaults {
-    int initBusy = 0;              ///< inits that answer "hardware in use" before one succeeds
+    int initBusy = 0; ///< inits that answer "hardware in use" before one succeeds
     bool overrideEnclosureCount = false;
     std::string enclosureCountText;
-    std::int32_t initWarning = 0;  ///< warning code a successful init answers
+    std::int32_t initWarning = 0; ///< warning code a successful init answers
 };
 
 struct SimulationSection {

@@ -27,8 +27,7 @@ bool requireInt(const pugi::xml_node& entry, const char* child, std::int32_t& va
     return true;
 }
 
-bool requireText(const pugi::xml_node& entry, const char* child, bool nonEmpty, std::string& value,
-                 std::string& error)
+bool requireText(const pugi::xml_node& entry, const char* child, bool nonEmpty, std::string& value, std::string& error)
 {
     if (!entry.child(child)) {
         error = std::string(entry.name()) + ": missing " + child;
@@ -111,10 +110,10 @@ bool SimulationReader::readBoard(const pugi::xml_node& entry, BoardEntry& out, s
         xml_util::parseInt32(text(entry, "SlotNumber"), out.slotNumber);
         out.fwRevision = text(entry, "FWRevision");
         out.serialNumber = text(entry, "SerialNumber");
-    } else if (!requireInt(entry, "EncNumber", out.encNumber, error)
-               || !requireInt(entry, "SlotNumber", out.slotNumber, error)
-               || !requireText(entry, "FWRevision", true, out.fwRevision, error)
-               || !requireText(entry, "SerialNumber", false, out.serialNumber, error)) {
+    } else if (!requireInt(entry, "EncNumber", out.encNumber, error) ||
+               !requireInt(entry, "SlotNumber", out.slotNumber, error) ||
+               !requireText(entry, "FWRevision", true, out.fwRevision, error) ||
+               !requireText(entry, "SerialNumber", false, out.serialNumber, error)) {
         return false;
     }
     out.conSerialNumber = text(entry, "ConSerialNumber");
@@ -136,14 +135,13 @@ bool SimulationReader::readBoardKey(const pugi::xml_node& key, BoardEntry& out, 
 {
     out.hasKey = true;
     out.featureSet = xml_util::trimmed(key.attribute("FeatureSet").value());
-    return requireAttribute(key, "BaseModel", out.baseModel, error)
-        && requireAttribute(key, "BaseVersion", out.baseVersion, error)
-        && requireAttribute(key, "ConModel", out.conModel, error)
-        && requireAttribute(key, "ConVersion", out.conVersion, error)
-        && requireText(key, "FamilyName", true, out.familyName, error)
-        && requireText(key, "Type", true, out.type, error)
-        && requireText(key, "ConBv", false, out.conBv, error)
-        && requireText(key, "DisplayName", true, out.displayName, error);
+    return requireAttribute(key, "BaseModel", out.baseModel, error) &&
+           requireAttribute(key, "BaseVersion", out.baseVersion, error) &&
+           requireAttribute(key, "ConModel", out.conModel, error) &&
+           requireAttribute(key, "ConVersion", out.conVersion, error) &&
+           requireText(key, "FamilyName", true, out.familyName, error) &&
+           requireText(key, "Type", true, out.type, error) && requireText(key, "ConBv", false, out.conBv, error) &&
+           requireText(key, "DisplayName", true, out.displayName, error);
 }
 
 bool SimulationReader::readEnclosure(const pugi::xml_node& entry, EnclosureEntry& out, std::string& error) const
@@ -154,14 +152,14 @@ bool SimulationReader::readEnclosure(const pugi::xml_node& entry, EnclosureEntry
         out.userData = text(entry, "UserData");
         out.encType = text(entry, "EncType");
         out.encVersion = text(entry, "EncVersion");
-    } else if (!requireText(entry, "SerialNumber", true, out.serialNumber, error)
-               || !requireText(entry, "UserData", false, out.userData, error)
-               || !requireText(entry, "EncType", true, out.encType, error)
-               || !requireText(entry, "EncVersion", true, out.encVersion, error)) {
+    } else if (!requireText(entry, "SerialNumber", true, out.serialNumber, error) ||
+               !requireText(entry, "UserData", false, out.userData, error) ||
+               !requireText(entry, "EncType", true, out.encType, error) ||
+               !requireText(entry, "EncVersion", true, out.encVersion, error)) {
         return false;
     }
-    static const char* const kFixed[] = {"KEY", "SerialNumber", "UserData", "EncType", "EncVersion",
-                                         "Model", "Faults", "Literals"};
+    static const char* const kFixed[] = {"KEY",        "SerialNumber", "UserData", "EncType",
+                                         "EncVersion", "Model",        "Faults",   "Literals"};
     for (pugi::xml_node child : entry.children()) {
         if (child.type() != pugi::node_element)
             continue;
@@ -193,12 +191,11 @@ bool SimulationReader::modelNamed(const pugi::xml_node& entry, const std::string
 bool SimulationReader::readEnclosureKey(const pugi::xml_node& key, EnclosureEntry& out, std::string& error) const
 {
     out.hasKey = true;
-    if (!requireAttribute(key, "EncName", out.encName, error)
-        || !requireText(key, "Name", true, out.name, error)
-        || !requireInt(key, "SubVersion", out.subVersion, error)
-        || !requireInt(key, "UserSlotCnt", out.userSlotCnt, error)
-        || !requireInt(key, "SlotNoOffset", out.slotNoOffset, error)
-        || !requireInt(key, "StarHubSlot", out.starHubSlot, error)) {
+    if (!requireAttribute(key, "EncName", out.encName, error) || !requireText(key, "Name", true, out.name, error) ||
+        !requireInt(key, "SubVersion", out.subVersion, error) ||
+        !requireInt(key, "UserSlotCnt", out.userSlotCnt, error) ||
+        !requireInt(key, "SlotNoOffset", out.slotNoOffset, error) ||
+        !requireInt(key, "StarHubSlot", out.starHubSlot, error)) {
         return false;
     }
     if (!key.child("SystemInfo")) {
@@ -261,7 +258,8 @@ void SimulationReader::readLiterals(const pugi::xml_node& literals, std::vector<
         }
         if (xml_util::trimmed(literal.text).empty()) {
             literal.text.clear();
-            if (pugi::xml_node element = doc.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; }))
+            if (pugi::xml_node element =
+                    doc.find_child([](pugi::xml_node n) { return n.type() == pugi::node_element; }))
                 literal.text = xml_util::print(element);
         }
         if (!literal.item.empty())

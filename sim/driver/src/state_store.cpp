@@ -68,10 +68,7 @@ bool saveDocument(const std::string& path, const pugi::xml_document& doc)
 
 } // namespace
 
-StateStore::StateStore(std::string root)
-    : m_root(std::move(root))
-{
-}
+StateStore::StateStore(std::string root) : m_root(std::move(root)) {}
 
 std::string StateStore::key(bool simulated, const std::string& identity)
 {

@@ -70,10 +70,7 @@ std::int32_t documentAnswer(const std::string& document, std::string& answer)
 
 } // namespace
 
-SystemCommands::SystemCommands(CommandContext& context)
-    : m_context(context)
-{
-}
+SystemCommands::SystemCommands(CommandContext& context) : m_context(context) {}
 
 std::string SystemCommands::effectiveMode(const DriverParams& params, const std::string& configuredMode)
 {

@@ -199,10 +199,10 @@ std::string TestDocuments::channelCheck(const SimBoard& board, int boardId)
     for (int ch = 0; ch < model.aiChannels; ++ch) {
         const std::string device = "AI" + std::to_string(ch);
         Check check{device, 0.001, {}, {}};
-        check.items.push_back({device, rangeText(model), withinLimit(board, device + "off", 0.0005), 0.0005,
-                               {{"Measure", "Offset"}}});
-        check.items.push_back({device, rangeText(model), withinLimit(board, device + "gain", 0.001), 0.001,
-                               {{"Measure", "Gain"}}});
+        check.items.push_back(
+            {device, rangeText(model), withinLimit(board, device + "off", 0.0005), 0.0005, {{"Measure", "Offset"}}});
+        check.items.push_back(
+            {device, rangeText(model), withinLimit(board, device + "gain", 0.001), 0.001, {{"Measure", "Gain"}}});
         result.add(check);
     }
     return result.finish();
@@ -215,8 +215,12 @@ std::string TestDocuments::autoZero(const SimBoard& board, int boardId, const st
     Check check{"AmplifierOffset", 0.0005, {}, {}};
     for (std::size_t ch = 0; ch < after.size() && ch < before.size(); ++ch) {
         const std::string device = "AI" + std::to_string(ch);
-        check.items.push_back({device, rangeText(board.model()), after[ch].offset, 0.0005,
-                               {{"Old_Offset", fixed(before[ch].offset, 6)}, {"New_Offset", fixed(after[ch].offset, 6)}}});
+        check.items.push_back(
+            {device,
+             rangeText(board.model()),
+             after[ch].offset,
+             0.0005,
+             {{"Old_Offset", fixed(before[ch].offset, 6)}, {"New_Offset", fixed(after[ch].offset, 6)}}});
     }
     result.add(check);
     return result.finish();
@@ -230,7 +234,10 @@ std::string TestDocuments::gainCalibration(const SimBoard& board, int boardId, c
     for (std::size_t ch = 0; ch < after.size() && ch < before.size(); ++ch) {
         const std::string device = "AI" + std::to_string(ch);
         const double measured = after[ch].gain / (before[ch].gain == 0.0 ? 1.0 : before[ch].gain);
-        check.items.push_back({device, rangeText(board.model()), measured - 1.0, 0.002,
+        check.items.push_back({device,
+                               rangeText(board.model()),
+                               measured - 1.0,
+                               0.002,
                                {{"Meas_Gain", fixed(measured, 6)},
                                 {"Old_Gain", fixed(before[ch].gain, 6)},
                                 {"New_Gain", fixed(after[ch].gain, 6)}}});

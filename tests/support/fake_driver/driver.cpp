@@ -26,7 +26,7 @@ std::int32_t getText(bool xml, const char* target, const char* item, char* buffe
     Guard guard(g_state.lock);
     if (g_state.record)
         record(FakeCall{xml ? "GetParamXML_str" : "GetParamStruct_str", target, item,
-                std::string(buffer, strnlen(buffer, size)), 0, 0, size});
+                        std::string(buffer, strnlen(buffer, size)), 0, 0, size});
     const auto it = g_state.texts.find(FakeDriverState::key(xml, target, item));
     if (it == g_state.texts.end())
         return 100008;
@@ -81,7 +81,10 @@ std::int32_t transfer(const char* name, std::int32_t board, std::int32_t maxCoun
 
 } // namespace
 
-extern "C" ZMPXI_EXPORT FakeDriverState* fakeDriverState() { return &g_state; }
+extern "C" ZMPXI_EXPORT FakeDriverState* fakeDriverState()
+{
+    return &g_state;
+}
 
 extern "C" {
 
@@ -129,7 +132,10 @@ int32_t ZaMoGetParam_i64(int32_t board, int32_t command, int64_t* value)
     return other("GetParam_i64", board, command);
 }
 
-int32_t ZaMoSetParam_i64(int32_t board, int32_t command, int64_t value) { return other("SetParam_i64", board, command, value); }
+int32_t ZaMoSetParam_i64(int32_t board, int32_t command, int64_t value)
+{
+    return other("SetParam_i64", board, command, value);
+}
 
 int32_t ZaMoSetParamStruct_str(const char* target, const char* item, const char* value)
 {
@@ -161,13 +167,34 @@ int32_t ZaMoGetParamXML_strLEN(const char* target, const char* item, uint32_t* l
     return getLength(true, target, item, length);
 }
 
-int32_t ZaMoOpenCAN(int32_t board) { return other("OpenCAN", board); }
-int32_t ZaMoCloseCAN(int32_t board) { return other("CloseCAN", board); }
-int32_t ZaMoGetChannelPropCAN(int32_t board, int32_t channel, int32_t, int64_t*) { return other("GetChannelPropCAN", board, channel); }
-int32_t ZaMoSetChannelPropCAN(int32_t board, int32_t channel, int32_t, int64_t) { return other("SetChannelPropCAN", board, channel); }
-int32_t ZaMoStartCAN(int32_t board, int32_t channel) { return other("StartCAN", board, channel); }
-int32_t ZaMoStopCAN(int32_t board, int32_t channel) { return other("StopCAN", board, channel); }
-int32_t ZaMoReadCAN(int32_t board, ZaMoCanFrame*, int32_t maxCount, int32_t* count) { return transfer("ReadCAN", board, maxCount, count); }
+int32_t ZaMoOpenCAN(int32_t board)
+{
+    return other("OpenCAN", board);
+}
+int32_t ZaMoCloseCAN(int32_t board)
+{
+    return other("CloseCAN", board);
+}
+int32_t ZaMoGetChannelPropCAN(int32_t board, int32_t channel, int32_t, int64_t*)
+{
+    return other("GetChannelPropCAN", board, channel);
+}
+int32_t ZaMoSetChannelPropCAN(int32_t board, int32_t channel, int32_t, int64_t)
+{
+    return other("SetChannelPropCAN", board, channel);
+}
+int32_t ZaMoStartCAN(int32_t board, int32_t channel)
+{
+    return other("StartCAN", board, channel);
+}
+int32_t ZaMoStopCAN(int32_t board, int32_t channel)
+{
+    return other("StopCAN", board, channel);
+}
+int32_t ZaMoReadCAN(int32_t board, ZaMoCanFrame*, int32_t maxCount, int32_t* count)
+{
+    return transfer("ReadCAN", board, maxCount, count);
+}
 
 int32_t ZaMoReadCANRawFrame(int32_t board, ZaMoCanFrame** frames, int32_t* count)
 {
@@ -175,19 +202,43 @@ int32_t ZaMoReadCANRawFrame(int32_t board, ZaMoCanFrame** frames, int32_t* count
     return transfer("ReadCANRawFrame", board, 0, count);
 }
 
-int32_t ZaMoWriteCAN(int32_t board, const ZaMoCanFrame*, int32_t count, int32_t* written) { return transfer("WriteCAN", board, count, written); }
+int32_t ZaMoWriteCAN(int32_t board, const ZaMoCanFrame*, int32_t count, int32_t* written)
+{
+    return transfer("WriteCAN", board, count, written);
+}
 int32_t ZaMoErrorCntCAN(int32_t board, int32_t channel, uint32_t* errors)
 {
     *errors = 7;
     return other("ErrorCntCAN", board, channel);
 }
-int32_t ZaMoOpenDmaUart(int32_t board) { return other("OpenDmaUart", board); }
-int32_t ZaMoCloseDmaUart(int32_t board) { return other("CloseDmaUart", board); }
-int32_t ZaMoGetChannelPropDmaUart(int32_t board, int32_t channel, int32_t, int64_t*) { return other("GetChannelPropDmaUart", board, channel); }
-int32_t ZaMoSetChannelPropDmaUart(int32_t board, int32_t channel, int32_t, int64_t) { return other("SetChannelPropDmaUart", board, channel); }
-int32_t ZaMoStartDmaUart(int32_t board, int32_t channel) { return other("StartDmaUart", board, channel); }
-int32_t ZaMoStopDmaUart(int32_t board, int32_t channel) { return other("StopDmaUart", board, channel); }
-int32_t ZaMoReadDmaUart(int32_t board, uint8_t*, int32_t maxCount, int32_t* count) { return transfer("ReadDmaUart", board, maxCount, count); }
+int32_t ZaMoOpenDmaUart(int32_t board)
+{
+    return other("OpenDmaUart", board);
+}
+int32_t ZaMoCloseDmaUart(int32_t board)
+{
+    return other("CloseDmaUart", board);
+}
+int32_t ZaMoGetChannelPropDmaUart(int32_t board, int32_t channel, int32_t, int64_t*)
+{
+    return other("GetChannelPropDmaUart", board, channel);
+}
+int32_t ZaMoSetChannelPropDmaUart(int32_t board, int32_t channel, int32_t, int64_t)
+{
+    return other("SetChannelPropDmaUart", board, channel);
+}
+int32_t ZaMoStartDmaUart(int32_t board, int32_t channel)
+{
+    return other("StartDmaUart", board, channel);
+}
+int32_t ZaMoStopDmaUart(int32_t board, int32_t channel)
+{
+    return other("StopDmaUart", board, channel);
+}
+int32_t ZaMoReadDmaUart(int32_t board, uint8_t*, int32_t maxCount, int32_t* count)
+{
+    return transfer("ReadDmaUart", board, maxCount, count);
+}
 
 int32_t ZaMoReadDmaUartRawFrame(int32_t board, ZaMoUartFrame** frames, int32_t* count)
 {
@@ -195,7 +246,10 @@ int32_t ZaMoReadDmaUartRawFrame(int32_t board, ZaMoUartFrame** frames, int32_t* 
     return transfer("ReadDmaUartRawFrame", board, 0, count);
 }
 
-int32_t ZaMoWriteDmaUart(int32_t board, const uint8_t*, int32_t count, int32_t* written) { return transfer("WriteDmaUart", board, count, written); }
+int32_t ZaMoWriteDmaUart(int32_t board, const uint8_t*, int32_t count, int32_t* written)
+{
+    return transfer("WriteDmaUart", board, count, written);
+}
 
 const char* ZaMoErrorConstantToString(int32_t code)
 {
@@ -207,7 +261,13 @@ const char* ZaMoErrorConstantToString(int32_t code)
     return text.c_str();
 }
 
-int32_t ZaMoFreeFramesCAN(int32_t board, int32_t count) { return other("FreeFramesCAN", board, count); }
-int32_t ZaMoFreeDmaUartRawFrame(int32_t board, int32_t count) { return other("FreeDmaUartRawFrame", board, count); }
+int32_t ZaMoFreeFramesCAN(int32_t board, int32_t count)
+{
+    return other("FreeFramesCAN", board, count);
+}
+int32_t ZaMoFreeDmaUartRawFrame(int32_t board, int32_t count)
+{
+    return other("FreeDmaUartRawFrame", board, count);
+}
 
 } // extern "C"

@@ -66,19 +66,22 @@ void CInProgress::initProg(int value, int minimum, int maximum, const std::strin
     m_step.store(value);
     m_maximum.store(maximum);
     const QString label = QString::fromStdString(text);
-    QMetaObject::invokeMethod(this, [this, value, minimum, maximum] { initProgBar(value, minimum, maximum); },
-                              Qt::QueuedConnection);
-    QMetaObject::invokeMethod(this, [this, label] { initProgText(label); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, value, minimum, maximum] { initProgBar(value, minimum, maximum); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, label] { initProgText(label); }, Qt::QueuedConnection);
 }
 
 void CInProgress::showProgBar()
 {
-    QMetaObject::invokeMethod(this, [this] { setBarVisible(true); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { setBarVisible(true); }, Qt::QueuedConnection);
 }
 
 void CInProgress::hideProgBar()
 {
-    QMetaObject::invokeMethod(this, [this] { setBarVisible(false); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { setBarVisible(false); }, Qt::QueuedConnection);
 }
 
 void CInProgress::startT()

@@ -7,8 +7,7 @@
 
 namespace z2e {
 
-CMessageDialog::CMessageDialog(QWidget* parent)
-    : QDialog(parent)
+CMessageDialog::CMessageDialog(QWidget* parent) : QDialog(parent)
 {
     // Before the form is set up: its pictures come from the resources.
     initGuiResources();

@@ -29,16 +29,17 @@ public:
     CMiscUtils() = delete;
 
     /// A new progress window, not shown yet.
-    static CInProgress* createProgress(const QString& title, const QString& message, QWidget* parent, bool timedMode = false);
+    static CInProgress* createProgress(const QString& title, const QString& message, QWidget* parent,
+                                       bool timedMode = false);
     /// A new progress window, shown; returns once it has painted itself.
     static CInProgress* createAndShowProgress(const QString& title, const QString& message, QWidget* parent,
-                                       bool timedMode = false);
+                                              bool timedMode = false);
     /// The whole pattern (a WorkerJob): shows a progress window, runs `work` on a worker, waits
     /// until it ends and returns its status. An exception escaping `work` yields status 7. With `cancel`,
     /// the window offers a Cancel button that calls it on the GUI thread; it must make `work`
     /// end soon.
     static std::int32_t runBehindProgress(const QString& title, const QString& message, QWidget* parent, Work work,
-                                   bool timedMode = false, std::function<void()> cancel = {});
+                                          bool timedMode = false, std::function<void()> cancel = {});
 
     /// A modal CNotifyDialog over `parent`.
     static void notify(const QString& title, const QString& text, QWidget* parent);

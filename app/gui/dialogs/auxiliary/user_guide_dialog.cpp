@@ -37,8 +37,7 @@ void fitPictures(QTextDocument& document)
 
 } // namespace
 
-UserGuideDialog::UserGuideDialog(QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::UserGuideDialog>())
+UserGuideDialog::UserGuideDialog(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::UserGuideDialog>())
 {
     m_ui->setupUi(this);
     setWindowIcon(QIcon(":/icons/res/norvale-logo.ico"));

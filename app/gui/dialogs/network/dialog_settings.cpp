@@ -10,8 +10,7 @@ const char* const DialogSettings::kAutomatic = "Automatic";
 const char* const DialogSettings::kNoNetwork = "No Network";
 const char* const DialogSettings::kManualItem = "Manual Configuration";
 
-DialogSettings::DialogSettings(const qorinet_api::LocalInterfaceList& interfaces, bool manualAllowed,
-                               QWidget* parent)
+DialogSettings::DialogSettings(const qorinet_api::LocalInterfaceList& interfaces, bool manualAllowed, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::DialogSettings>()), m_interfaces(interfaces)
 {
     qRegisterMetaType<NetworkOptions>("NetInterfaces");

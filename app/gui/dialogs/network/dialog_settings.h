@@ -22,9 +22,9 @@ class DialogSettings : public QDialog {
     Q_OBJECT
 
 public:
-    static const char* const kAutomatic;   ///< item data of "AUTO"
-    static const char* const kNoNetwork;   ///< item data of "Off"
-    static const char* const kManualItem;  ///< "Manual Configuration"
+    static const char* const kAutomatic;  ///< item data of "AUTO"
+    static const char* const kNoNetwork;  ///< item data of "Off"
+    static const char* const kManualItem; ///< "Manual Configuration"
 
     /// The interface list comes from `interfaces`, read anew at each fill().
     DialogSettings(const qorinet_api::LocalInterfaceList& interfaces, bool manualAllowed, QWidget* parent = nullptr);

@@ -6,7 +6,6 @@
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 
-
 namespace z2e {
 namespace {
 
@@ -45,8 +44,7 @@ void NodeNameDialog::accept()
     case NodeActionRules::NameCheck::BadCharacter:
         CMiscUtils::notify(kQuestionTitle, NodeActionRules::kNameBadCharacter, this);
         return;
-    case NodeActionRules::NameCheck::Ok:
-        break;
+    case NodeActionRules::NameCheck::Ok: break;
     }
     m_name = edited;
     QDialog::accept();

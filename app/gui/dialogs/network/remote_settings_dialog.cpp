@@ -50,8 +50,8 @@ NodeIpSettings CRemoteSettingsDialog::settingsOf(const ModelNode& root)
     return settings;
 }
 
-CRemoteSettingsDialog::CRemoteSettingsDialog(QorinNodeUtilWrapper& node, const ModelNode& root,
-                                             NodeCall run, QWidget* parent)
+CRemoteSettingsDialog::CRemoteSettingsDialog(QorinNodeUtilWrapper& node, const ModelNode& root, NodeCall run,
+                                             QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CRemoteSettingsDialog>()), m_node(node), m_run(std::move(run)),
       m_initial(settingsOf(root))
 {
@@ -89,14 +89,9 @@ void CRemoteSettingsDialog::hdl_Btn_OK()
     m_edited.address = m_ui->editAddress->text().trimmed().toStdString();
     m_edited.mask = m_ui->editMask->text().trimmed().toStdString();
     switch (NodeActionRules::checkIp(m_edited)) {
-    case NodeActionRules::IpCheck::BadMask:
-        m_ui->labelStatus->setText(NodeActionRules::kMaskHint);
-        return;
-    case NodeActionRules::IpCheck::BadAddress:
-        m_ui->labelStatus->setText(NodeActionRules::kAddressHint);
-        return;
-    case NodeActionRules::IpCheck::Ok:
-        break;
+    case NodeActionRules::IpCheck::BadMask: m_ui->labelStatus->setText(NodeActionRules::kMaskHint); return;
+    case NodeActionRules::IpCheck::BadAddress: m_ui->labelStatus->setText(NodeActionRules::kAddressHint); return;
+    case NodeActionRules::IpCheck::Ok: break;
     }
     m_ui->labelStatus->clear();
     if (NodeActionRules::unchanged(m_initial, m_edited)) {

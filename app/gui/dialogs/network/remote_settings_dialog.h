@@ -30,8 +30,7 @@ public:
 
     /// `root` is the node's tree (its "Node Info" group gives the initial values); `node` gets
     /// the new configuration. Both must outlive the dialog.
-    CRemoteSettingsDialog(QorinNodeUtilWrapper& node, const ModelNode& root, NodeCall run,
-                          QWidget* parent = nullptr);
+    CRemoteSettingsDialog(QorinNodeUtilWrapper& node, const ModelNode& root, NodeCall run, QWidget* parent = nullptr);
     ~CRemoteSettingsDialog() override;
 
     /// The values as read from the node.

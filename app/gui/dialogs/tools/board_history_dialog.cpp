@@ -56,11 +56,11 @@ void CBoardHistoryDialog::fillHistory()
     // An empty serial would list every board's history.
     const JournalHistory history = m_serial.empty() ? JournalHistory() : journal.read(m_serial);
     const std::vector<std::string>& lines = history.lines;
-    m_ui->labelBoard->setText(history.damaged == 0 ? m_caption
-                                                   : m_caption + "\n" +
-                                                         QString::fromStdString(JournalLineReader::damagedText(
-                                                             history.damaged)) +
-                                                         " (the journal's file is damaged)");
+    m_ui->labelBoard->setText(history.damaged == 0
+                                  ? m_caption
+                                  : m_caption + "\n" +
+                                        QString::fromStdString(JournalLineReader::damagedText(history.damaged)) +
+                                        " (the journal's file is damaged)");
     // The journal appends, so the file's last line is the newest.
     m_lines.assign(lines.rbegin(), lines.rend());
 

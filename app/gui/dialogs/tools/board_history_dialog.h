@@ -43,7 +43,7 @@ private:
     std::unique_ptr<Ui::CBoardHistoryDialog> m_ui;
     std::string m_journalFolder;
     std::string m_serial;
-    QString m_caption; ///< the board's line above the table
+    QString m_caption;                ///< the board's line above the table
     std::vector<std::string> m_lines; ///< newest first, as the table shows them
     ToolTarget m_target;
 };

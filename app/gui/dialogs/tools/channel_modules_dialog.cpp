@@ -12,14 +12,17 @@ namespace z2e {
 
 CChannelModulesDialog::CChannelModulesDialog(SystemModel& system, DemoSystemEditor& editor, SlotNode& slot,
                                              QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::DialogPowerModules>()), m_system(system), m_editor(editor), m_slot(slot)
+    : QDialog(parent), m_ui(std::make_unique<Ui::DialogPowerModules>()), m_system(system), m_editor(editor),
+      m_slot(slot)
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     connect(m_ui->btnApply, &QPushButton::clicked, this, &CChannelModulesDialog::save);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &QDialog::close);
-    m_ui->labelBoard->setText(
-        QString("%1 %2:   %3").arg(QString::fromStdString(slot.name)).arg(slot.number).arg(QString::fromStdString(slot.firstValue())));
+    m_ui->labelBoard->setText(QString("%1 %2:   %3")
+                                  .arg(QString::fromStdString(slot.name))
+                                  .arg(slot.number)
+                                  .arg(QString::fromStdString(slot.firstValue())));
     for (const std::string& module : ChannelModuleChoice::offered(slot))
         m_ui->comboModule->addItem(QString::fromStdString(module));
     m_opened = ChannelModuleChoice::current(slot);

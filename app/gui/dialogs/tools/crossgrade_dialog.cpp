@@ -45,10 +45,10 @@ CCrossgradeDialog::CCrossgradeDialog(const ToolTarget& target, QWidget* parent)
     for (std::size_t r = 0; r < entries.size(); ++r) {
         const BaseEepromEntry& entry = entries[r];
         // Two generations of one model differ only in their base version.
-        auto* item = new QTableWidgetItem(QString("%1 (%2 V%3)")
-                                              .arg(QString::fromStdString(entry.name),
-                                                   QString::fromStdString(entry.baseModel),
-                                                   QString::fromStdString(entry.baseVersion)));
+        auto* item =
+            new QTableWidgetItem(QString("%1 (%2 V%3)")
+                                     .arg(QString::fromStdString(entry.name), QString::fromStdString(entry.baseModel),
+                                          QString::fromStdString(entry.baseVersion)));
         item->setData(Qt::UserRole, QString::fromStdString(entry.id));
         item->setToolTip(QString::fromStdString(entry.id + " " + entry.family));
         table->setItem(static_cast<int>(r), 0, item);

@@ -63,7 +63,8 @@ CDialogSetEEPROM::CDialogSetEEPROM(const ToolTarget& target, QWidget* parent)
     if (m_editor->summaryResult() < 1)
         m_ui->labelBoard->setText(QString("Board %1:  %2     Model: %3     Revision: %4")
                                       .arg(m_target.boards.front())
-                                      .arg(QString::fromStdString(summary.name), QString::fromStdString(summary.baseModel),
+                                      .arg(QString::fromStdString(summary.name),
+                                           QString::fromStdString(summary.baseModel),
                                            QString::fromStdString(summary.baseVersion)));
     const std::vector<std::string> texts = m_editor->comboTexts();
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -108,8 +109,8 @@ void CDialogSetEEPROM::hdl_Btn_Store()
     std::string name;
     std::string model;
     std::string revision;
-    if (!m_editor || !EepromModelList::splitComboText(m_ui->comboModel->currentText().toStdString(), name, model,
-                                                      revision))
+    if (!m_editor ||
+        !EepromModelList::splitComboText(m_ui->comboModel->currentText().toStdString(), name, model, revision))
         return;
     const std::string serial = m_ui->editSerial->text().toStdString();
     const auto lock = SystemChangeLock::take(m_target, "rewriting an EEPROM", kProgressTitle, this);
@@ -126,8 +127,8 @@ void CDialogSetEEPROM::hdl_Btn_Store()
         [&editor] { return editor.message(); });
     if (!editor.actionDone()) {
         // Refused before anything was sent: the operator may correct the input.
-        CMiscUtils::notify(windowTitle(),
-                           QString::fromStdString(statusMessage(status) + "\n" + editor.message()), this);
+        CMiscUtils::notify(windowTitle(), QString::fromStdString(statusMessage(status) + "\n" + editor.message()),
+                           this);
         return;
     }
     accept();

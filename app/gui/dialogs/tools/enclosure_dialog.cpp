@@ -50,9 +50,9 @@ CEnclosureDialog::~CEnclosureDialog() = default;
 void CEnclosureDialog::showRecord()
 {
     const bool readable = m_readStatus == AppStatus::Ok;
-    m_ui->labelEnclosure->setText(
-        readable ? QString("%1 %2").arg(m_record.index).arg(QString::fromStdString(m_record.name))
-                 : readFailureText(m_readStatus));
+    m_ui->labelEnclosure->setText(readable
+                                      ? QString("%1 %2").arg(m_record.index).arg(QString::fromStdString(m_record.name))
+                                      : readFailureText(m_readStatus));
     m_ui->spinType->setValue(m_record.type);
     m_ui->spinVersion->setValue(m_record.version);
     m_ui->editSerial->setText(QString::fromStdString(uni::text::hex8(m_record.serialNumber, true)));
@@ -146,7 +146,8 @@ void CEnclosureDialog::hdl_Chk_Changed(int state)
 {
     if (state != Qt::Checked)
         return;
-    if (CMiscUtils::askYesNo("User Data", "This will delete ALL stored user data.\n\n\r Are you sure?", this) != CDecisionDialogYesNo::Yes)
+    if (CMiscUtils::askYesNo("User Data", "This will delete ALL stored user data.\n\n\r Are you sure?", this) !=
+        CDecisionDialogYesNo::Yes)
         m_ui->chkClearUserData->setChecked(false);
 }
 

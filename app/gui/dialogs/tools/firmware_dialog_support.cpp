@@ -54,8 +54,8 @@ void showFirmwareRows(QTableWidget* table, const std::vector<FirmwareRow>& rows)
     }
     table->resizeColumnsToContents();
     // Every column whole (the plan and the outcome name versions), as far as the screen allows.
-    const int wanted = table->horizontalHeader()->length() + table->verticalScrollBar()->sizeHint().width() +
-                       2 * table->frameWidth();
+    const int wanted =
+        table->horizontalHeader()->length() + table->verticalScrollBar()->sizeHint().width() + 2 * table->frameWidth();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int most = screen ? screen->availableGeometry().width() * 9 / 10 : wanted;
     table->setMinimumWidth(std::min(wanted, most));

@@ -23,11 +23,8 @@ const char* const kTitle = "Firmware Update PRO";
 } // namespace
 
 CFWUpdateProDialog::CFWUpdateProDialog(const ToolTarget& target, QWidget* parent)
-    : QDialog(parent),
-      m_ui(std::make_unique<Ui::CFWUpdateProDialog>()),
-      m_target(target),
-      m_journal(journalFor(target)),
-      m_chooser(chooseFileWithDialog)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CFWUpdateProDialog>()), m_target(target),
+      m_journal(journalFor(target)), m_chooser(chooseFileWithDialog)
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -119,9 +116,8 @@ void CFWUpdateProDialog::hdl_Btn_Auto()
     else if (!fileName.empty())
         m_ui->editFilename->setText(QString::fromStdString(fileName));
     else if (result >= 1)
-        CMiscUtils::notify(kTitle,
-                           QString("Firmware check failed: %1 %2").arg(result).arg(QString::fromStdString(words)),
-                           this);
+        CMiscUtils::notify(
+            kTitle, QString("Firmware check failed: %1 %2").arg(result).arg(QString::fromStdString(words)), this);
 }
 
 void CFWUpdateProDialog::hdl_Btn_List()

@@ -32,12 +32,8 @@ const char* const kTitle = "Hardware Tools";
 } // namespace
 
 CSelfTestDialog::CSelfTestDialog(const ToolTarget& target, bool factoryTest, QWidget* parent)
-    : QDialog(parent)
-    , m_ui(std::make_unique<Ui::CSelfTestDialog>())
-    , m_target(target)
-    , m_factoryTest(factoryTest)
-    , m_model(new CTestViewModel(this))
-    , m_chooser(chooseFileWithDialog)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CSelfTestDialog>()), m_target(target), m_factoryTest(factoryTest),
+      m_model(new CTestViewModel(this)), m_chooser(chooseFileWithDialog)
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -73,21 +69,20 @@ std::int32_t CSelfTestDialog::readBoards()
         return AppStatus::Ok;
     QorinNodeUtilWrapper& wrapper = *m_target.wrapper;
     std::vector<BoardTestRow> rows;
-    const std::int32_t read =
-        readBehindProgress(m_target, kTitle, "Reading the boards.", parentWidget(), [&] {
-            std::vector<std::uint32_t> boards = m_target.boards;
-            if (boards.empty()) {
-                for (std::uint32_t b = 0; b < wrapper.getBoardCount(); ++b)
-                    boards.push_back(b);
-            }
-            for (const std::uint32_t b : boards) {
-                BoardTestRow row;
-                row.board = BoardIdentity::read(wrapper, b);
-                row.simulated = m_target.simulated;
-                rows.push_back(row);
-            }
-            return std::int32_t{AppStatus::Ok};
-        });
+    const std::int32_t read = readBehindProgress(m_target, kTitle, "Reading the boards.", parentWidget(), [&] {
+        std::vector<std::uint32_t> boards = m_target.boards;
+        if (boards.empty()) {
+            for (std::uint32_t b = 0; b < wrapper.getBoardCount(); ++b)
+                boards.push_back(b);
+        }
+        for (const std::uint32_t b : boards) {
+            BoardTestRow row;
+            row.board = BoardIdentity::read(wrapper, b);
+            row.simulated = m_target.simulated;
+            rows.push_back(row);
+        }
+        return std::int32_t{AppStatus::Ok};
+    });
     // Boards half read would offer tests on boards nobody looked at.
     if (read == AppStatus::Cancelled)
         return read;
@@ -244,7 +239,8 @@ BoardTestOutcome CSelfTestDialog::runPass(BoardTest test, const std::vector<std:
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
     const std::function<void()> cancel = cancelOf(m_target, *cancelled);
     const std::int32_t status = CMiscUtils::runBehindProgress(
-        BoardTestProcedure::progressTitle(test), message, this, [=](CInProgress& progress) {
+        BoardTestProcedure::progressTitle(test), message, this,
+        [=](CInProgress& progress) {
             progress.showProgBar();
             const ToolProgress report = [&progress, count](const std::string&, double fraction, double) {
                 const int board = std::min(count, static_cast<int>(fraction * count) + 1);
@@ -269,8 +265,8 @@ void CSelfTestDialog::showOutcome(const BoardTestOutcome& outcome, int selectedR
             line += "STOPPED";
         } else {
             const auto& rows = m_model->rows();
-            const auto failed = std::count_if(rows.begin(), rows.end(),
-                                              [](const BoardTestRow& row) { return CTestViewModel::failing(row.status); });
+            const auto failed = std::count_if(
+                rows.begin(), rows.end(), [](const BoardTestRow& row) { return CTestViewModel::failing(row.status); });
             line += "COMPLETED";
             if (failed > 0)
                 line += QString(": %1 of %2 boards did not pass").arg(failed).arg(rows.size());
@@ -322,11 +318,9 @@ void CSelfTestDialog::saveResults(const QString& start, const SaveWork& write)
     // link or the program's own data is still refused, in words.
     const std::int32_t status = write(path.toStdString(), &why);
     if (status != 0) {
-        CMiscUtils::notify(kTitle,
-                           QString("Saving failed (status %1):\n%2\n%3")
-                               .arg(status)
-                               .arg(path, QString::fromStdString(why)),
-                           this);
+        CMiscUtils::notify(
+            kTitle, QString("Saving failed (status %1):\n%2\n%3").arg(status).arg(path, QString::fromStdString(why)),
+            this);
     }
 }
 

@@ -76,8 +76,8 @@ private:
     ToolTarget m_target;
     bool m_factoryTest;
     bool m_running = false;
-    bool m_multiModel = false; ///< a "-MULTI" board is listed: the excitation test is offered
-    std::string m_testName;    ///< the last procedure's, empty before any
+    bool m_multiModel = false;          ///< a "-MULTI" board is listed: the excitation test is offered
+    std::string m_testName;             ///< the last procedure's, empty before any
     std::vector<BoardTestRow> m_boards; ///< the rows before a run: the boards without verdicts
     CTestViewModel* m_model;
     std::unique_ptr<MaintenanceJournal> m_journal;

@@ -20,8 +20,8 @@ std::function<void()> cancelOf(const ToolTarget& target, std::atomic<bool>& canc
     };
 }
 
-std::int32_t readBehindProgress(const ToolTarget& target, const QString& title, const QString& message,
-                                QWidget* parent, const std::function<std::int32_t()>& read)
+std::int32_t readBehindProgress(const ToolTarget& target, const QString& title, const QString& message, QWidget* parent,
+                                const std::function<std::int32_t()>& read)
 {
     std::atomic<bool> cancelled{false};
     const std::int32_t status = CMiscUtils::runBehindProgress(

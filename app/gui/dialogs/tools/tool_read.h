@@ -25,8 +25,8 @@ std::function<void()> cancelOf(const ToolTarget& target, std::atomic<bool>& canc
 
 /// Runs `read` on a worker behind the progress window and returns its status, or 4101 when the
 /// operator cancelled the wait (see cancelOf). What `read` writes may be used once this returns.
-std::int32_t readBehindProgress(const ToolTarget& target, const QString& title, const QString& message,
-                                QWidget* parent, const std::function<std::int32_t()>& read);
+std::int32_t readBehindProgress(const ToolTarget& target, const QString& title, const QString& message, QWidget* parent,
+                                const std::function<std::int32_t()>& read);
 
 /// kReadCancelledText for 4101, else the application's text of `status`.
 QString readFailureText(std::int32_t status);
