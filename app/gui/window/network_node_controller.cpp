@@ -498,11 +498,13 @@ void NetworkNodeController::updateTemperatures(const QModelIndex& index)
     NetworkNodeRecord& node = *record->second;
     const ModelNode* element = TemperatureRows::elementOf(*row);
     const std::shared_ptr<QorinNodeUtilWrapper> commands = m_selected.commands();
-    std::int32_t result = 0;
+    // The words may ask the node for its text of a failure: on the worker too.
+    QString words = TemperatureUpdate::outcome(AppStatus::Cancelled, nullptr);
     runNodeWork(
-        "Reading the temperatures.", [&] { result = TemperatureRows::update(node, element, *commands); },
+        "Reading the temperatures.",
+        [&] { words = TemperatureUpdate::outcome(TemperatureRows::update(node, element, *commands), commands.get()); },
         [&] { showRemoteTree(node); });
-    showStatus(TemperatureUpdate::outcome(result, commands.get()));
+    showStatus(words);
 }
 
 void NetworkNodeController::importShownNode(DemoTab& demo)

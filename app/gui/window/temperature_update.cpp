@@ -19,11 +19,16 @@ QString TemperatureUpdate::run(CTreeViewModel& model, const QModelIndex& index, 
     while (shown.isValid() && model.nodeAt(shown) != element)
         shown = shown.parent();
 
+    // The words may ask the node for its text of a failure: on the worker too.
+    QString words;
     const std::int32_t result =
-        CMiscUtils::runBehindProgress("Temperatures", "Reading the temperatures.", parent,
-                                      [&](CInProgress&) { return TemperatureRows::update(root, *element, node); });
+        CMiscUtils::runBehindProgress("Temperatures", "Reading the temperatures.", parent, [&](CInProgress&) {
+            const std::int32_t read = TemperatureRows::update(root, *element, node);
+            words = outcome(read, &node);
+            return read;
+        });
     model.refreshRows(shown);
-    return outcome(result, &node);
+    return words.isEmpty() ? outcome(result, nullptr) : words;
 }
 
 QString TemperatureUpdate::outcome(std::int32_t result, const QorinNodeUtilWrapper* node)
