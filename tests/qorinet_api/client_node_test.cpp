@@ -469,9 +469,6 @@ TEST(ClientNodeRecord, GuessLocalAddressAndDefaults)
     EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ECONNECTION, orphan.restartServer());
     EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ECONNECTION, orphan.setIpConfig(0, "127.0.0.9", "255.0.0.0"));
     EXPECT_EQ(IpAddressPair(), orphan.guessLocalIpAddress(IpAddressPair("127.0.0.1", mask(8))));
-    EXPECT_EQ("[RemoteNode]", orphan.getName());
-    EXPECT_EQ("", orphan.getEnclosureName());
-    EXPECT_FALSE(orphan.isLocal());
 }
 
 } // namespace
