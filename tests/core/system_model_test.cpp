@@ -130,7 +130,6 @@ TEST_F(SystemModelTest, MissingDriverLibrary)
     setDriverLibraryPath(std::string());
     EXPECT_EQ(status, AppStatus::DriverNotLoadable);
     EXPECT_EQ(model.localRoot().childCount(), 0u);
-    EXPECT_EQ(model.demoRoot().name, "Demo System");
 }
 
 } // namespace

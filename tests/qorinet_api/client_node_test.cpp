@@ -324,7 +324,6 @@ TEST_F(ClientNodeTest, GuardsAnswerWithoutARequest)
     EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ECONNECTION, node->GetParamXML_str("System", "x", text));
     EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ECONNECTION, node->StartCAN(9, 9)); // before the board check
     EXPECT_EQ("[RemoteNode]", node->getName());                           // the refused name was not kept
-    EXPECT_EQ("Rack-8", node->getEnclosureName());
 
     connect();
     const std::size_t before = server.requestCount();
