@@ -2,7 +2,6 @@
 // every system kind, composing every row, and the board overview row.
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -12,14 +11,17 @@
 #include "core/slot_node.h"
 #include "core/tree_row_list.h"
 
+#include "require.h"
+
 namespace {
+
+using fuzz::require;
 
 void composeAll(const z2e::ModelNode& node)
 {
     for (const z2e::TreeRow& row : z2e::TreeRowList::collect(node)) {
         // A shown row always has a node and a text of its own kind.
-        if (!row.node || (row.row.text.empty() && row.node->nodeType != z2e::NodeType::Property))
-            std::abort();
+        require(row.node && (!row.row.text.empty() || row.node->nodeType == z2e::NodeType::Property));
     }
 }
 
@@ -33,17 +35,15 @@ void parseBoard(const std::string& text, std::uint32_t systemKind)
                                                       "<SlotNoOffset>2</SlotNoOffset></EnclosureInfo>",
                                                       "", false);
     z2e::SlotNode* slot = placed->slotAt(0);
-    if (!slot)
-        std::abort();
+    require(slot != nullptr);
     slot->baseTemperature = "31.5";
     std::string caption;
     const std::int32_t result = z2e::DescriptionParser::parseBoardDescription(slot, text, caption);
     if (result == z2e::DescriptionParser::Ok) {
-        if (slot->nodeType != z2e::NodeType::BoardSlot || slot->values.size() != 1 || slot->values[0] != caption)
-            std::abort();
+        require(slot->nodeType == z2e::NodeType::BoardSlot && slot->values.size() == 1 && slot->values[0] == caption);
         root.addBoardRow(z2e::DescriptionParser::overviewRow(*slot), *slot);
-    } else if (slot->nodeType != z2e::NodeType::EmptySlot || !caption.empty()) {
-        std::abort();
+    } else {
+        require(slot->nodeType == z2e::NodeType::EmptySlot && caption.empty());
     }
     composeAll(root);
 }
@@ -53,12 +53,10 @@ void parseEnclosure(const std::string& text)
     z2e::EnclosureNode enclosure(z2e::SystemKind::Local);
     z2e::DescriptionParser::parseEnclosureDescription(&enclosure, 1, text, text, false);
     // Whatever the description asks for, the slots stay bounded and numbered in order.
-    if (enclosure.slotCount() > static_cast<std::size_t>(z2e::DescriptionParser::kMaxSlots))
-        std::abort();
+    require(enclosure.slotCount() <= static_cast<std::size_t>(z2e::DescriptionParser::kMaxSlots));
     for (std::size_t i = 0; i < enclosure.slotCount(); ++i) {
         const z2e::SlotNode* slot = enclosure.slotAt(i);
-        if (!slot || slot->index != static_cast<std::int32_t>(i))
-            std::abort();
+        require(slot && slot->index == static_cast<std::int32_t>(i));
     }
     composeAll(enclosure);
 }

@@ -2,17 +2,20 @@
 // the checkers with diagnostics, and every read and export of the loaded document.
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <pugixml.hpp>
+
+#include "require.h"
 
 #include "config/check_diagnostics.h"
 #include "config/qorin_cfg_check.h"
 #include "config/qorin_cfg_handler.h"
 
 namespace {
+
+using fuzz::require;
 
 void checkBytes(const std::uint8_t* data, std::size_t size)
 {
@@ -23,22 +26,16 @@ void checkBytes(const std::uint8_t* data, std::size_t size)
     z2e::QorinCfgCheck check;
     z2e::CheckDiagnostics diagnostics;
     // A rejection must always come with a reason, and a reason always means rejection.
-    if (check.checkDocument(document, &diagnostics) != diagnostics.empty()) {
-        std::abort();
-    }
+    require(check.checkDocument(document, &diagnostics) == diagnostics.empty());
 }
 
 void loadAndRead(const std::uint8_t* data, std::size_t size)
 {
     z2e::QorinCfgHandler handler;
-    if (!handler.loadConfigFromBuffer(data, size, "fuzz.xml")) {
-        std::abort(); // the template never fails
-    }
+    require(handler.loadConfigFromBuffer(data, size, "fuzz.xml")); // the template never fails
     // Whatever came in, what is kept in memory is a valid document.
     z2e::QorinCfgCheck check;
-    if (!check.checkDocument(handler.document())) {
-        std::abort();
-    }
+    require(check.checkDocument(handler.document()));
     z2e::DriverLogSettings settings;
     handler.readLoggerSettings(&settings);
     std::vector<z2e::SimulatedEnclosureEntry> enclosures;
@@ -64,9 +61,7 @@ void loadAndRead(const std::uint8_t* data, std::size_t size)
         system.enclosures[static_cast<std::size_t>(board.encNumber)].slots.push_back(slot);
     }
     handler.writeSimulatedSystem(system);
-    if (!check.checkDocument(handler.document())) {
-        std::abort();
-    }
+    require(check.checkDocument(handler.document()));
 }
 
 } // namespace

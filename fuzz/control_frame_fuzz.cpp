@@ -12,8 +12,9 @@
 
 #include "uni/tcp_socket.h"
 
+#include "require.h"
+
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -24,11 +25,7 @@ using namespace qorinet_api;
 // Larger inputs would not fit the socket buffers; the length limits are hit with headers.
 constexpr std::size_t kMaxInput = 256 * 1024;
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::require;
 
 // What the client does with an answer payload: status, text or value, document.
 void readAnswer(const std::uint8_t* payload, std::size_t size)

@@ -6,9 +6,10 @@
 
 #include "byte_stream.h"
 
+#include "require.h"
+
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -19,11 +20,7 @@ using namespace qorinet_api;
 constexpr std::size_t kMaxInput = 256 * 1024;
 constexpr std::int32_t kBoards = 3;
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::require;
 
 std::uint64_t pendingUartBytes(QORINetDataClientNode& node, std::int32_t board, std::int32_t& blocks)
 {

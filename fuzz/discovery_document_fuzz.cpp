@@ -10,19 +10,16 @@
 #include "qorinet_api/common/discovery_packet.h"
 #include "qorinet_api/common/qorinet_protocol.h"
 
+#include "require.h"
+
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 namespace {
 
 using namespace qorinet_api;
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::require;
 
 QORINetClient& client()
 {

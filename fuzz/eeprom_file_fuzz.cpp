@@ -7,19 +7,16 @@
 #include "tools/eeprom_comparison.h"
 #include "tools/eeprom_restore.h"
 
+#include "require.h"
+
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 namespace {
 
 using namespace z2e;
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::require;
 
 bool endsWith(const std::string& text, const std::string& end)
 {

@@ -3,8 +3,9 @@
 
 #include "tools/firmware_updater.h"
 
+#include "require.h"
+
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,7 @@ namespace {
 
 using namespace z2e;
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::require;
 
 void decideOn(const FirmwareRow& row)
 {

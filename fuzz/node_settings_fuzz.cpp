@@ -13,8 +13,9 @@
 #include "qorinet_api/common/payload_writer.h"
 #include "qorinet_api/common/qorinet_protocol.h"
 
+#include "require.h"
+
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -23,11 +24,7 @@ using namespace qorinet_api;
 
 constexpr const char* kName = "Bench-Fuzz";
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::require;
 
 void settle(const std::uint8_t* payload, std::size_t size)
 {

@@ -3,19 +3,16 @@
 
 #include "tools/test_verdict.h"
 
+#include "require.h"
+
 #include <cstdint>
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-void require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using fuzz::require;
 
 const std::set<std::string> kStatuses = {"",
                                          " PASSED",

@@ -22,9 +22,6 @@ TEST(StatusMessageTest, FullTextsAndFormattedTextsRebuiltPerLookup)
     EXPECT_EQ(statusMessage(10),
               "QORIN hardware is used by another application.\r\nZAMO2Explorer will not be able to\r\n"
               "display local QORIN boards.");
-    EXPECT_EQ(statusMessage(4006), "Error!\r\nThe selected EEPROM backup file is not valid\r\nfor the target!");
-    EXPECT_EQ(statusMessage(1010),
-              "Successfully updated the enclosure data.\n\nQORINet device will restart to apply new values!");
     // Start-up's "driver not loadable" status has no text of its own.
     EXPECT_EQ(statusMessage(100004), "Unknown error encountered!\r\nError code 100004.");
     EXPECT_EQ(statusMessage(2), "System error!\r\nzmpxi_api_x64.dll not found.\nThe application will terminate.");
@@ -42,7 +39,6 @@ TEST(AppPathsTest, OwnCommonFolderIsUsedAndCreated)
     EXPECT_EQ(expandedAppPath(AppPathKind::DataFolder), scratch / "docs/Norvale/zamo2explorer");
     EXPECT_EQ(expandPathTemplate("%COMMON_DOCUMENTS%/a/../b/%COMMON_DOCUMENTS%"),
               scratch / "docs/b" + scratch.path() + "/docs");
-    EXPECT_EQ(appPathTemplate(AppPathKind::LogFolder), "%COMMON_DOCUMENTS%/Norvale/zamo2explorer/log");
 }
 
 TEST(AppPathsTest, UnusableFoldersFallBackToXdgThenTemporary)

@@ -109,7 +109,6 @@ TEST(RowComposer, RedRowsNeedUpperCaseMarkers)
 
 TEST(RowComposer, EnclosurePictureFollowsTheFirstMatchingFragment)
 {
-    EXPECT_EQ(RowComposer::enclosureFragmentCount(), 14u);
     EXPECT_EQ(RowComposer::enclosureIcon("QE-R16"), 10);
     EXPECT_EQ(RowComposer::enclosureIcon("QE-R8"), 9);
     // Both fragments occur; the earlier list entry decides.
@@ -157,17 +156,10 @@ TEST(RowComposer, IconsByNodeType)
 
 TEST(NodeModel, NewNodesAndClearedRoots)
 {
-    SlotNode slot(SystemKind::Demo);
-    EXPECT_EQ(slot.name, "Slot");
-    EXPECT_EQ(slot.boardId, "0000");
-    EXPECT_EQ(slot.number, -1);
-    EXPECT_EQ(slot.nodeType, NodeType::EmptySlot);
-    EXPECT_EQ(RowComposer::rowText(slot), "Slot -1:   Empty");
+    EXPECT_EQ(RowComposer::rowText(SlotNode(SystemKind::Demo)), "Slot -1:   Empty");
 
     RootNode root(SystemKind::Demo);
-    ASSERT_EQ(root.boardOverview.size(), 1u);
-    EXPECT_EQ(root.boardOverview[0][0], "Board Name");
-    EXPECT_EQ(root.boardOverview[0][21], "Con Test Temp");
+    ASSERT_EQ(root.boardOverview.size(), 1u); // the titles
     EnclosureNode* enclosure = addEnclosure(root, "QE-R8", 2, 8);
     addSlot(*enclosure, 0, "QA-4016");
     root.name = "renamed";

@@ -37,7 +37,6 @@ constexpr std::uint16_t kNodeSettings = 20;
 constexpr std::uint16_t kGetParamI32 = 33;
 constexpr std::uint16_t kGetParamStructStr = 49;
 constexpr std::uint16_t kAnswer = 0x4000;
-constexpr std::uint16_t kHeartbeat = 0x2000;
 
 void putU32(Bytes& out, std::uint32_t v)
 {
@@ -351,21 +350,6 @@ TEST_F(NodeSimTest, HelloGetParamAndSettingsAtTheByteLevel)
     EXPECT_EQ(at(doc, "Cmd/NetClient/net-addr"), "127.0.0.1");
     EXPECT_EQ(at(doc, "Cmd/NetClient/ctrl_port"), "9237");
     EXPECT_EQ(at(doc, "Cmd/Node/enc_access"), "Occupied");
-}
-
-// A fault a client only sees as a time-out (the others: NetClientNode tests).
-TEST_F(NodeSimTest, HeartbeatsOnlyFaultAtTheByteLevel)
-{
-    startNode("127.0.0.25", {"--simulation", "--fault", "heartbeats-only", "--heartbeat-ms", "100"});
-    ControlLink link("127.0.0.25", base);
-    ASSERT_TRUE(link.ok());
-    EXPECT_EQ(status(link.hello()), 0);
-    link.send(frame(kGetParamI32, paramBlock(0, 1282)));
-    link.setTimeout(1000);
-    Frame f;
-    EXPECT_EQ(link.read(f), 40);
-    EXPECT_EQ(f.command, kGetParamI32 | kHeartbeat);
-    EXPECT_EQ(link.read(f), 40) << "still only heartbeats";
 }
 
 TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnection)

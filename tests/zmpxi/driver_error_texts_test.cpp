@@ -9,16 +9,6 @@
 
 namespace {
 
-std::size_t indexOf(std::int32_t code)
-{
-    for (std::size_t i = 0; i < z2e::driverErrorTextCount(); ++i) {
-        if (z2e::driverErrorTexts()[i].code == code) {
-            return i;
-        }
-    }
-    return z2e::driverErrorTextCount();
-}
-
 // How a code is written inside its text: the low hardware codes in hex.
 std::string writtenCode(std::int32_t code)
 {
@@ -36,29 +26,14 @@ bool isPlatformCode(std::int32_t code)
     return code >= 700001 && code <= 700019;
 }
 
-TEST(DriverErrorTexts, TableHasEveryCodeOnceInTheDriversOrder)
+// The lookup keeps the first row of a code: a second one would never be shown.
+TEST(DriverErrorTexts, EveryCodeHasOneRow)
 {
     const z2e::DriverErrorText* rows = z2e::driverErrorTexts();
-    const std::size_t count = z2e::driverErrorTextCount();
-    ASSERT_EQ(count, 851u);
     std::set<std::int32_t> codes;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < z2e::driverErrorTextCount(); ++i) {
         EXPECT_TRUE(codes.insert(rows[i].code).second) << rows[i].code;
     }
-    EXPECT_EQ(rows[0].code, 0);
-    EXPECT_STREQ(rows[0].text, "ERR_NONE (0)");
-    EXPECT_EQ(rows[count - 1].code, 700019);
-    EXPECT_STREQ(rows[count - 1].text, "ERR_UNI_OSAL_ECHECKSUM");
-
-    // The driver's order, not sorted by code.
-    EXPECT_EQ(rows[1].code, 1);
-    EXPECT_EQ(rows[2].code, 0x0100);
-    EXPECT_EQ(indexOf(0x0a00), 47u);
-    EXPECT_EQ(indexOf(100002), 48u);
-    EXPECT_EQ(indexOf(100023), indexOf(100030) + 1);
-    EXPECT_EQ(indexOf(-280002), indexOf(310005) + 1);
-    EXPECT_EQ(indexOf(400000), indexOf(-400000) + 1);
-    EXPECT_EQ(indexOf(700001), count - 19);
 }
 
 TEST(DriverErrorTexts, EveryTextIsItsNameAndWrittenCode)
