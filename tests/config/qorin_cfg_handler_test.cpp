@@ -2,7 +2,6 @@
 // driver configuration.
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -347,7 +346,7 @@ TEST_F(QorinCfgHandlerTest, UnusableFileIsKeptBeforeTheFirstSave)
 }
 
 // A configuration nested 100,000 deep: refused at load, and the check itself stays linear.
-TEST_F(QorinCfgHandlerTest, DeepNestingIsRefusedAndCheckedInLinearTime)
+TEST_F(QorinCfgHandlerTest, DeepNestingIsRefused)
 {
     const std::size_t depth = 100000;
     std::string deep = "<zmpxi_api_config><Definition/><Configuration>";
@@ -365,11 +364,9 @@ TEST_F(QorinCfgHandlerTest, DeepNestingIsRefusedAndCheckedInLinearTime)
     pugi::xml_document document;
     ASSERT_TRUE(document.load_string(deep.c_str()));
     EXPECT_FALSE(QorinCfgHandler::nestingAcceptable(document));
+    // Its time against the depth is measured by BM_ConfigCheck_DeepNesting.
     z2e::QorinCfgCheck check;
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(check.checkDocument(document));
-    // Quadratic path building took half a minute here; linear work takes milliseconds.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 
     std::string shallow = "<a>";
     for (std::size_t i = 0; i < QorinCfgHandler::kMaxNesting; ++i)
