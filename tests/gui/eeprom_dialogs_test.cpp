@@ -228,8 +228,7 @@ TEST_F(EepromDialogsTest, EditorOnABoardWithoutSnapshotAsksFirst)
     answer.setGoOn(true);
     actions(QString()).run(MenuEntry::ConfigureBaseEeprom, &board);
     EXPECT_EQ(answer.asked.size(), 2);
-    EXPECT_TRUE(recorder.saw("[Information] Base EEPROM Configuration finished successfully!"))
-        << recorder.seen().join("\n").toStdString();
+    EXPECT_TRUE(recorder.saw("[Information] Base EEPROM Configuration finished successfully!"));
     EepromSummary summary;
     ASSERT_EQ(m_wrapper->getBaseEepromSummary(7, summary), 0);
     EXPECT_EQ(summary.serialNumber, "10A8FFFF");
@@ -417,8 +416,7 @@ TEST_F(EepromDialogsTest, BackupAsksBeforeReplacingAFileAndRefusesAFifoInWords)
     {
         DialogRecorder recorder("cancel");
         window.run(MenuEntry::BackupBase, &board);
-        EXPECT_TRUE(recorder.saw("The backup file " + QString::fromStdString(file) + " exists."))
-            << recorder.seen().join("\n").toStdString();
+        EXPECT_TRUE(recorder.saw("The backup file " + QString::fromStdString(file) + " exists."));
     }
     EXPECT_EQ(test::readFile(file), "an older backup");
     {

@@ -158,10 +158,8 @@ TEST(MainWindowStartUpTest, HardwareHeldElsewhereNamesTheHolder)
     auto window = startWindow();
     ASSERT_TRUE(window->init());
     EXPECT_EQ(window->startupStatus(), AppStatus::HardwareInUse);
-    EXPECT_TRUE(dialogs.saw("[Warning] QORIN hardware is used by another application."))
-        << dialogs.seen().join("; ").toStdString();
-    EXPECT_TRUE(dialogs.saw(QString("Held by process %1 (core_hardware_h).").arg(holder.pid())))
-        << dialogs.seen().join("; ").toStdString();
+    EXPECT_TRUE(dialogs.saw("[Warning] QORIN hardware is used by another application."));
+    EXPECT_TRUE(dialogs.saw(QString("Held by process %1 (core_hardware_h).").arg(holder.pid())));
     window.reset();
     EXPECT_EQ(holder.finish(), 0) << holder.output();
 }
@@ -496,7 +494,7 @@ TEST_F(MainWindowTest, DemoEditsSaveAndLoadThroughTheWindow)
     broken.close();
     m_window->ui()->actionLoadDemo->trigger();
     EXPECT_TRUE(dialogs.saw("Failed to load simulation configuration!"));
-    EXPECT_TRUE(dialogs.saw(chosen + ": not XML: ")) << dialogs.seen().join("\n").toStdString();
+    EXPECT_TRUE(dialogs.saw(chosen + ": not XML: "));
     EXPECT_EQ(m_window->statusBar()->currentMessage(), "Error loading demo configuration.");
     EXPECT_EQ(enclosureCount(root), 3);
 }
@@ -507,8 +505,7 @@ TEST_F(MainWindowTest, ImportAsksThenMakesTheLocalHardwareTheDemoSystem)
         DialogRecorder no("cancel");
         m_window->ui()->actionUseSelectedAsDemo->trigger();
         EXPECT_TRUE(
-            no.saw("The demo system (2 enclosures, 6 boards) will be replaced by a copy of the local hardware."))
-            << no.seen().join("\n").toStdString();
+            no.saw("The demo system (2 enclosures, 6 boards) will be replaced by a copy of the local hardware."));
     }
     EXPECT_EQ(enclosureCount(m_window->system()->demoRoot()), 2);
     EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
@@ -549,8 +546,7 @@ TEST_F(MainWindowTest, DemoEditsThatLoseBoardsAskAndUndoTakesThemBack)
         ASSERT_GE(model, 0);
         m_window->ui()->listModels->setCurrentIndex(m_window->ui()->listModels->model()->index(model, 0));
         m_window->ui()->btnAdd->click();
-        EXPECT_TRUE(no.saw("Slot 2 of enclosure 0 holds QA-4016. Replace it by QC-3104?"))
-            << no.seen().join("\n").toStdString();
+        EXPECT_TRUE(no.saw("Slot 2 of enclosure 0 holds QA-4016. Replace it by QC-3104?"));
         EXPECT_TRUE(findRow(*tree->model(), "Slot 2:   QA-4016").isValid());
 
         select("Enclosure 0:");

@@ -224,13 +224,11 @@ public:
     void setHandler(std::function<bool(QWidget*)> handle) { m_handle = std::move(handle); }
 
     const QStringList& seen() const { return m_seen; }
-    bool saw(const QString& text) const
+    /// Whether a dialog showed `text`; a failure lists the dialogs that did show.
+    ::testing::AssertionResult saw(const QString& text) const
     {
-        for (const QString& entry : m_seen) {
-            if (entry.contains(text))
-                return true;
-        }
-        return false;
+        auto result = m_seen.filter(text).isEmpty() ? ::testing::AssertionFailure() : ::testing::AssertionSuccess();
+        return result << "dialogs seen: " << m_seen.join("\n").toStdString();
     }
 
 private:
