@@ -1,9 +1,9 @@
 // The tools that rewrite an enclosure or a board, and the demo system's channel modules: what
 // their dialogs refuse before anything is sent, what they write, and what the window takes over
 // afterwards. The rules of the procedures themselves are tests/tools'.
-#include "tools/tools_fixture.h"
 #include "qt_printers.h"
 #include "snapshot_question_answer.h"
+#include "tool_dialog_fixture.h"
 #include "window_test_support.h"
 
 #include "core/demo_system_editor.h"
@@ -19,71 +19,41 @@
 #include "tools/board_cross_grade.h"
 #include "tools/board_features.h"
 #include "tools/enclosure_data_tool.h"
-#include "tools/maintenance_journal.h"
 #include "ui_main_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
-
-#include <functional>
 
 namespace z2e {
 namespace {
 
 using namespace testing_tools;
+using z2e_test::child;
 using z2e_test::DialogRecorder;
 using z2e_test::findRow;
 
-template <class Widget>
-Widget* child(QWidget& parent, const char* name)
-{
-    auto* found = parent.findChild<Widget*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
+using z2e_test::actOnDialogWhile;
 
-// Runs `open`; when a modal `Dialog` shows up meanwhile, `act` gets it (once).
-template <class Dialog>
-void actOnDialogWhile(const std::function<void()>& open, const std::function<void(Dialog&)>& act)
-{
-    bool done = false;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (done || !dialog || !dialog->isVisible())
-            return;
-        done = true;
-        act(*dialog);
-    });
-    poll.start();
-    open();
-    EXPECT_TRUE(done) << Dialog::staticMetaObject.className();
-}
-
-class BoardChangeDialogTest : public ToolsTest {
+class BoardChangeDialogTest : public ToolDialogTest {
 protected:
     void SetUp() override
     {
-        ToolsTest::SetUp();
+        ToolDialogTest::SetUp();
         useExampleHardware();
         connect("SIMMODE_OFF");
     }
 
+    /// Board `board`, or the enclosure `enclosure` when `board` is negative; no snapshots.
     ToolTarget target(std::int32_t board, std::int32_t enclosure = -1)
     {
-        ToolTarget chosen;
-        // The session owns the wrapper; the dialogs only borrow it.
-        chosen.wrapper = std::shared_ptr<QorinNodeUtilWrapper>(std::shared_ptr<void>(), &m_session->wrapper());
+        ToolTarget chosen = ToolDialogTest::target({});
         if (board >= 0)
             chosen.boards = {static_cast<std::uint32_t>(board)};
         chosen.enclosure = enclosure;
-        chosen.journalFolder = maintenance();
         chosen.snapshots = false;
         return chosen;
     }
@@ -94,8 +64,6 @@ protected:
         m_session->wrapper().getEnclosureProperties(0, document);
         return document;
     }
-
-    std::size_t journalLines() const { return MaintenanceJournal(maintenance(), "").history("").size(); }
 };
 
 TEST_F(BoardChangeDialogTest, EnclosureSerialIsCheckedFirstAndANoneOptionIsWrittenWithoutValue)
@@ -103,12 +71,9 @@ TEST_F(BoardChangeDialogTest, EnclosureSerialIsCheckedFirstAndANoneOptionIsWritt
     CEnclosureDialog dialog(target(-1, 0));
     dialog.show();
     ASSERT_EQ(dialog.readStatus(), 0);
-    QPushButton* update = child<QPushButton>(dialog, "btnUpdate");
-    EXPECT_EQ(update->text(), "Update");
-    EXPECT_EQ(update->toolTip(), "Write the new data to the enclosure");
-    QLineEdit* serial = child<QLineEdit>(dialog, "editSerial");
+    QLineEdit* serial = child<QLineEdit>(&dialog, "editSerial");
     EXPECT_EQ(serial->text(), "0000E116");
-    QTableWidget* options = child<QTableWidget>(dialog, "tableOptions");
+    QTableWidget* options = child<QTableWidget>(&dialog, "tableOptions");
     ASSERT_EQ(options->rowCount(), 2);
     EXPECT_EQ(options->item(0, 0)->text(), "FanMode");
     auto* fanMode = qobject_cast<QComboBox*>(options->cellWidget(0, 1));
@@ -119,10 +84,9 @@ TEST_F(BoardChangeDialogTest, EnclosureSerialIsCheckedFirstAndANoneOptionIsWritt
     const std::string before = enclosureProperties();
     serial->setText("1F");
     EXPECT_EQ(dialog.runUpdate(), 1101);
-    EXPECT_TRUE(recorder.saw("[Enclosure Update] Invalid serial number!")) << recorder.seen().join("\n").toStdString();
-    EXPECT_EQ(child<QPushButton>(dialog, "btnClose")->text(), "Close");
+    EXPECT_TRUE(recorder.saw("[Enclosure Update] Invalid serial number!"));
     EXPECT_EQ(enclosureProperties(), before);
-    EXPECT_EQ(journalLines(), 0u);
+    EXPECT_EQ(historyOf(), 0u);
 
     serial->setText("0000001f");
     fanMode->setCurrentText("None");
@@ -134,7 +98,7 @@ TEST_F(BoardChangeDialogTest, EnclosureSerialIsCheckedFirstAndANoneOptionIsWritt
     ASSERT_NE(now.option("FanMode"), nullptr);
     EXPECT_FALSE(now.option("FanMode")->value.has_value());
     EXPECT_EQ(now.option("SyncMaster")->value, 1);
-    EXPECT_EQ(journalLines(), 1u);
+    EXPECT_EQ(historyOf(), 1u);
     EXPECT_FALSE(dialog.nodeRestarts());
 }
 
@@ -142,7 +106,7 @@ TEST_F(BoardChangeDialogTest, ClearUserDataOnlyWhenTheQuestionIsAnsweredYes)
 {
     CEnclosureDialog dialog(target(-1, 0));
     dialog.show();
-    QCheckBox* clear = child<QCheckBox>(dialog, "chkClearUserData");
+    QCheckBox* clear = child<QCheckBox>(&dialog, "chkClearUserData");
     {
         DialogRecorder cancel("cancel");
         clear->setChecked(true);
@@ -171,10 +135,9 @@ TEST_F(BoardChangeDialogTest, CrossGradeOffersTheSimpleDialogOnlyToTheConvertibl
     // Board 0 is of a current generation: 4002, and the board keeps its identity.
     const ToolTarget first = target(0);
     BoardChangeTools::crossGrade(&first, false, nullptr);
-    EXPECT_TRUE(recorder.saw("[Board Cross Grade] Cross Grade not supported for this board type."))
-        << recorder.seen().join("\n").toStdString();
+    EXPECT_TRUE(recorder.saw("[Board Cross Grade] Cross Grade not supported for this board type."));
     EXPECT_EQ(BoardCrossGrade(m_session->wrapper(), nullptr).storedBaseId(0), "21400803");
-    EXPECT_EQ(journalLines(), 0u);
+    EXPECT_EQ(historyOf(), 0u);
 
     CCrossgradeSimpleDialog simple(target(2));
     simple.show();
@@ -188,9 +151,8 @@ TEST_F(BoardChangeDialogTest, FreeCrossGradeTakesTheIdentifierOfTheSelectedRow)
 {
     CCrossgradeDialog dialog(target(2));
     dialog.show();
-    QTableWidget* table = child<QTableWidget>(dialog, "tableModels");
-    EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Model Name");
-    EXPECT_FALSE(child<QPushButton>(dialog, "btnGo")->isEnabled());
+    QTableWidget* table = child<QTableWidget>(&dialog, "tableModels");
+    EXPECT_FALSE(child<QPushButton>(&dialog, "btnGo")->isEnabled());
     EXPECT_EQ(dialog.runCrossGrade(), -1);
     int current = -1;
     for (int row = 0; row < table->rowCount(); ++row) {
@@ -200,7 +162,7 @@ TEST_F(BoardChangeDialogTest, FreeCrossGradeTakesTheIdentifierOfTheSelectedRow)
     ASSERT_GE(current, 0);
     EXPECT_TRUE(table->item(current, 0)->text().startsWith("QA-4016"));
     table->selectRow(current);
-    EXPECT_TRUE(child<QPushButton>(dialog, "btnGo")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(&dialog, "btnGo")->isEnabled());
     DialogRecorder recorder;
     EXPECT_EQ(dialog.runCrossGrade(), 4001);
     EXPECT_EQ(BoardCrossGrade(m_session->wrapper(), nullptr).storedBaseId(2), "21401603");
@@ -218,23 +180,21 @@ TEST_F(BoardChangeDialogTest, ChangesOfABoardWithoutSnapshotAskFirst)
     const auto configure = [&] {
         CBoardConfigDialog dialog(board);
         dialog.show();
-        auto* table = child<QTableWidget>(dialog, "tableFeatures");
+        auto* table = child<QTableWidget>(&dialog, "tableFeatures");
         qobject_cast<QComboBox*>(table->cellWidget(0, 1))->setCurrentText("On");
-        child<QPushButton>(dialog, "btnApply")->click();
+        child<QPushButton>(&dialog, "btnApply")->click();
         return dialog.writeResult();
     };
     EXPECT_EQ(configure(), AppStatus::SnapshotFailed);
-    ASSERT_EQ(answer.asked.size(), 1);
-    EXPECT_TRUE(answer.asked[0].contains("cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004)"))
-        << answer.asked[0].toStdString();
+    ASSERT_TRUE(answer.askedOnce("cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004)"));
     FeatureTable now;
     ASSERT_EQ(BoardFeatures(m_session->wrapper(), nullptr).read(3, now), 0);
     EXPECT_EQ(now.featureSet, 0u);
-    EXPECT_EQ(journalLines(), 1u);
+    EXPECT_EQ(historyOf(), 1u);
 
     answer.setGoOn(true);
     EXPECT_EQ(configure(), 0); // sent, without snapshot
-    const auto lines = MaintenanceJournal(maintenance(), "").history("10A80004");
+    const auto lines = history("10A80004");
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(MaintenanceJournal::field(lines[2], "result"), "0");
     EXPECT_NE(lines[2].find("\"snapshots\":[]"), std::string::npos) << lines[2];
@@ -242,12 +202,12 @@ TEST_F(BoardChangeDialogTest, ChangesOfABoardWithoutSnapshotAskFirst)
     answer.setGoOn(false);
     CCrossgradeDialog grade(board);
     grade.show();
-    QTableWidget* models = child<QTableWidget>(grade, "tableModels");
+    QTableWidget* models = child<QTableWidget>(&grade, "tableModels");
     ASSERT_GT(models->rowCount(), 0);
     models->selectRow(0);
     EXPECT_EQ(grade.runCrossGrade(), AppStatus::SnapshotFailed);
     EXPECT_EQ(answer.asked.size(), 3);
-    EXPECT_EQ(journalLines(), 4u);
+    EXPECT_EQ(historyOf(), 4u);
 }
 
 // The enclosure's description cannot be saved first (the journal's folder cannot be made): the
@@ -260,13 +220,12 @@ TEST_F(BoardChangeDialogTest, EnclosureWriteWithoutSnapshotAsksFirst)
     enclosure.snapshots = true;
     CEnclosureDialog dialog(enclosure);
     dialog.show();
-    child<QLineEdit>(dialog, "editSerial")->setText("0000E117");
+    child<QLineEdit>(&dialog, "editSerial")->setText("0000E117");
     z2e_test::SnapshotQuestionAnswer answer(false);
     DialogRecorder recorder;
     recorder.setHandler(std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(), AppStatus::SnapshotFailed);
-    ASSERT_EQ(answer.asked.size(), 1);
-    EXPECT_TRUE(answer.asked[0].contains("cannot create")) << answer.asked[0].toStdString();
+    ASSERT_TRUE(answer.askedOnce("cannot create"));
     EnclosureRecord now;
     EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now);
     EXPECT_EQ(now.serialNumber, 0xE116u);
@@ -281,31 +240,7 @@ TEST_F(BoardChangeDialogTest, EnclosureWriteWithoutSnapshotAsksFirst)
 
 // ---- In the window ----
 
-class BoardChangeWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_window = z2e_test::startWindow();
-        ASSERT_TRUE(m_window->init());
-        ASSERT_EQ(m_window->startupStatus(), 0);
-    }
-
-    // Opens the context menu of `row` (so that its tools act on it); its entries.
-    QStringList menuAt(QTreeView* view, const QString& row, bool shift)
-    {
-        const QModelIndex index = findRow(*view->model(), row);
-        EXPECT_TRUE(index.isValid()) << row.toStdString();
-        QStringList texts;
-        if (std::unique_ptr<QMenu> menu = m_window->contextMenuFor(view, index, shift)) {
-            for (const QAction* action : menu->actions())
-                texts << action->text();
-        }
-        return texts;
-    }
-
-    z2e_test::SimulatedSite m_site;
-    std::unique_ptr<MainWindow> m_window;
-};
+using BoardChangeWindowTest = z2e_test::WindowTest;
 
 TEST_F(BoardChangeWindowTest, BoardConfigurationWritesTheChoiceAndTheRowShowsTheNewName)
 {
@@ -313,27 +248,28 @@ TEST_F(BoardChangeWindowTest, BoardConfigurationWritesTheChoiceAndTheRowShowsThe
     ASSERT_TRUE(menuAt(hardware, "Slot 2:   QA-4008.BNC", false).contains("Board Configuration"));
     ASSERT_TRUE(m_window->actionFor(MenuEntry::BoardConfiguration)->isVisible());
     // A choice that is cancelled writes nothing.
-    actOnDialogWhile<CBoardConfigDialog>(
+    EXPECT_TRUE(actOnDialogWhile<CBoardConfigDialog>(
         [&] { m_window->actionFor(MenuEntry::BoardConfiguration)->trigger(); },
         [&](CBoardConfigDialog& dialog) {
             auto* table = dialog.findChild<QTableWidget*>("tableFeatures");
             qobject_cast<QComboBox*>(table->cellWidget(0, 1))->setCurrentText("100 kS/s");
             dialog.findChild<QPushButton*>("btnCancel")->click();
-        });
+        }));
     FeatureTable kept;
     ASSERT_EQ(BoardFeatures(m_window->system()->wrapper(), nullptr).read(0, kept), 0);
     EXPECT_EQ(kept.featureSet, 0x1u);
     QStringList features;
-    actOnDialogWhile<CBoardConfigDialog>([&] { m_window->actionFor(MenuEntry::BoardConfiguration)->trigger(); },
-                                         [&](CBoardConfigDialog& dialog) {
-                                             auto* table = dialog.findChild<QTableWidget*>("tableFeatures");
-                                             for (int row = 0; row < table->rowCount(); ++row)
-                                                 features << table->item(row, 0)->text();
-                                             auto* rate = qobject_cast<QComboBox*>(table->cellWidget(0, 1));
-                                             EXPECT_EQ(rate->currentText(), "50 kS/s");
-                                             rate->setCurrentText("100 kS/s");
-                                             dialog.findChild<QPushButton*>("btnApply")->click();
-                                         });
+    EXPECT_TRUE(
+        actOnDialogWhile<CBoardConfigDialog>([&] { m_window->actionFor(MenuEntry::BoardConfiguration)->trigger(); },
+                                             [&](CBoardConfigDialog& dialog) {
+                                                 auto* table = dialog.findChild<QTableWidget*>("tableFeatures");
+                                                 for (int row = 0; row < table->rowCount(); ++row)
+                                                     features << table->item(row, 0)->text();
+                                                 auto* rate = qobject_cast<QComboBox*>(table->cellWidget(0, 1));
+                                                 EXPECT_EQ(rate->currentText(), "50 kS/s");
+                                                 rate->setCurrentText("100 kS/s");
+                                                 dialog.findChild<QPushButton*>("btnApply")->click();
+                                             }));
     // The service mode is hidden: no row for it.
     EXPECT_EQ(features, QStringList({"Sample rate", "Anti-alias filter"}));
     FeatureTable now;
@@ -349,18 +285,17 @@ TEST_F(BoardChangeWindowTest, EnclosureDataAndCrossGradeOpenFromTheirRows)
     QTreeView* hardware = m_window->ui()->treeHardware;
     ASSERT_TRUE(menuAt(hardware, "Enclosure 0:", true).contains("Enclosure Data"));
     QString serial;
-    actOnDialogWhile<CEnclosureDialog>([&] { m_window->actionFor(MenuEntry::EnclosureData)->trigger(); },
-                                       [&](CEnclosureDialog& dialog) {
-                                           serial = dialog.findChild<QLineEdit*>("editSerial")->text();
-                                           dialog.reject();
-                                       });
+    EXPECT_TRUE(actOnDialogWhile<CEnclosureDialog>([&] { m_window->actionFor(MenuEntry::EnclosureData)->trigger(); },
+                                                   [&](CEnclosureDialog& dialog) {
+                                                       serial = dialog.findChild<QLineEdit*>("editSerial")->text();
+                                                       dialog.reject();
+                                                   }));
     EXPECT_EQ(serial, "0000E116");
 
     ASSERT_TRUE(menuAt(hardware, "Slot 2:   QA-4008.BNC", true).contains("Cross Grade"));
     DialogRecorder recorder;
     m_window->actionFor(MenuEntry::CrossGrade)->trigger();
-    EXPECT_TRUE(recorder.saw("[Board Cross Grade] Cross Grade not supported for this board type."))
-        << recorder.seen().join("\n").toStdString();
+    EXPECT_TRUE(recorder.saw("[Board Cross Grade] Cross Grade not supported for this board type."));
 }
 
 TEST_F(BoardChangeWindowTest, ChannelModuleChangeMarksTheDemoSystemChanged)
@@ -369,23 +304,25 @@ TEST_F(BoardChangeWindowTest, ChannelModuleChangeMarksTheDemoSystemChanged)
     ASSERT_EQ(menuAt(demo, "ChannelModule:", false), QStringList({"Channel Modules"}));
     QString opened;
     // Cancel changes nothing.
-    actOnDialogWhile<CChannelModulesDialog>([&] { m_window->actionFor(MenuEntry::ChannelModules)->trigger(); },
-                                            [&](CChannelModulesDialog& dialog) {
-                                                opened = dialog.findChild<QComboBox*>()->currentText();
-                                                dialog.findChild<QPushButton*>("btnCancel")->click();
-                                            });
+    EXPECT_TRUE(
+        actOnDialogWhile<CChannelModulesDialog>([&] { m_window->actionFor(MenuEntry::ChannelModules)->trigger(); },
+                                                [&](CChannelModulesDialog& dialog) {
+                                                    opened = dialog.findChild<QComboBox*>()->currentText();
+                                                    dialog.findChild<QPushButton*>("btnCancel")->click();
+                                                }));
     ASSERT_FALSE(opened.isEmpty());
     EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
 
     menuAt(demo, "ChannelModule:", false);
     QString chosen;
-    actOnDialogWhile<CChannelModulesDialog>([&] { m_window->actionFor(MenuEntry::ChannelModules)->trigger(); },
-                                            [&](CChannelModulesDialog& dialog) {
-                                                auto* modules = dialog.findChild<QComboBox*>();
-                                                modules->setCurrentIndex(modules->currentIndex() == 0 ? 1 : 0);
-                                                chosen = modules->currentText();
-                                                dialog.findChild<QPushButton*>("btnApply")->click();
-                                            });
+    EXPECT_TRUE(
+        actOnDialogWhile<CChannelModulesDialog>([&] { m_window->actionFor(MenuEntry::ChannelModules)->trigger(); },
+                                                [&](CChannelModulesDialog& dialog) {
+                                                    auto* modules = dialog.findChild<QComboBox*>();
+                                                    modules->setCurrentIndex(modules->currentIndex() == 0 ? 1 : 0);
+                                                    chosen = modules->currentText();
+                                                    dialog.findChild<QPushButton*>("btnApply")->click();
+                                                }));
     EXPECT_NE(chosen, opened);
     EXPECT_TRUE(m_window->demoEditor()->hasUnsavedChanges());
     EXPECT_TRUE(m_window->system()->hasUnsavedChanges());

@@ -25,19 +25,16 @@ namespace {
 using z2e_test::DialogRecorder;
 using z2e_test::SimulatedSite;
 
-class KeyboardHelpTest : public ::testing::Test {
+class KeyboardHelpTest : public z2e_test::WindowTest {
 protected:
     void SetUp() override
     {
-        m_window = z2e_test::startWindow();
-        ASSERT_TRUE(m_window->init());
+        WindowTest::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         // Window shortcuts fire only in the active window.
         QApplication::setActiveWindow(m_window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
     }
-
-    SimulatedSite m_site;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 TEST_F(KeyboardHelpTest, CtrlSSavesAndCtrlQExits)

@@ -30,7 +30,6 @@
 
 #include <QColor>
 #include <QDir>
-#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -50,23 +49,10 @@ namespace z2e {
 namespace {
 
 using z2e_test::DialogRecorder;
+using z2e_test::entries;
 using z2e_test::findRow;
 using z2e_test::SimulatedSite;
 using z2e_test::startWindow;
-
-QStringList entries(const QMenu* menu)
-{
-    QStringList texts;
-    if (!menu)
-        return texts;
-    for (const QAction* action : menu->actions()) {
-        if (action->menu())
-            texts << action->text() + ">" + entries(action->menu()).join(",");
-        else if (!action->isSeparator())
-            texts << action->text() + (action->isEnabled() ? "" : "(off)");
-    }
-    return texts;
-}
 
 int enclosureCount(const RootNode& root)
 {
@@ -172,10 +158,8 @@ TEST(MainWindowStartUpTest, HardwareHeldElsewhereNamesTheHolder)
     auto window = startWindow();
     ASSERT_TRUE(window->init());
     EXPECT_EQ(window->startupStatus(), AppStatus::HardwareInUse);
-    EXPECT_TRUE(dialogs.saw("[Warning] QORIN hardware is used by another application."))
-        << dialogs.seen().join("; ").toStdString();
-    EXPECT_TRUE(dialogs.saw(QString("Held by process %1 (core_hardware_h).").arg(holder.pid())))
-        << dialogs.seen().join("; ").toStdString();
+    EXPECT_TRUE(dialogs.saw("[Warning] QORIN hardware is used by another application."));
+    EXPECT_TRUE(dialogs.saw(QString("Held by process %1 (core_hardware_h).").arg(holder.pid())));
     window.reset();
     EXPECT_EQ(holder.finish(), 0) << holder.output();
 }
@@ -227,25 +211,7 @@ TEST(MainWindowStartUpTest, BrokenConfigurationIsToldAndKeptAtTheFirstSave)
     EXPECT_EQ(dialogs.seen().filter("kept as").size(), 1);
 }
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_window = startWindow();
-        ASSERT_TRUE(m_window->init());
-        ASSERT_EQ(m_window->startupStatus(), 0);
-    }
-
-    QStringList menuAt(QTreeView* view, const QString& row, bool shift)
-    {
-        const QModelIndex index = findRow(*view->model(), row);
-        EXPECT_TRUE(index.isValid()) << row.toStdString();
-        return entries(m_window->contextMenuFor(view, index, shift).get());
-    }
-
-    SimulatedSite m_site;
-    std::unique_ptr<MainWindow> m_window;
-};
+using MainWindowTest = z2e_test::WindowTest;
 
 TEST_F(MainWindowTest, ContextMenuFollowsTheRowAndTheShiftKey)
 {
@@ -285,22 +251,15 @@ TEST_F(MainWindowTest, ContextMenuFollowsTheRowAndTheShiftKey)
 QString toolDialogWhile(const std::function<void()>& open)
 {
     QString seen;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&seen] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || qobject_cast<CInProgress*>(dialog) || !dialog->isVisible())
-            return;
+    z2e_test::actOnDialogWhile<QDialog>(open, [&seen](QDialog& dialog) {
         int rows = -1;
-        if (auto* table = dialog->findChild<QTableWidget*>())
+        if (auto* table = dialog.findChild<QTableWidget*>())
             rows = table->rowCount();
-        if (auto* tree = dialog->findChild<QTreeView*>())
+        if (auto* tree = dialog.findChild<QTreeView*>())
             rows = tree->model()->rowCount();
-        seen = QString("%1 %2").arg(dialog->windowTitle()).arg(rows);
-        dialog->reject();
+        seen = QString("%1 %2").arg(dialog.windowTitle()).arg(rows);
+        dialog.reject();
     });
-    poll.start();
-    open();
     return seen;
 }
 
@@ -309,20 +268,12 @@ TEST_F(MainWindowTest, FactorySelfTestRunsTheFactoryVariant)
 {
     const QStringList entries = menuAt(m_window->ui()->treeHardware, "Slot 3:   QA-4116", true);
     ASSERT_TRUE(m_window->actionFor(MenuEntry::FactorySelfTest)->isVisible()) << entries.join(", ").toStdString();
-    bool ran = false;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&ran] {
-        auto* dialog = qobject_cast<CSelfTestDialog*>(QApplication::activeModalWidget());
-        if (ran || !dialog || !dialog->isVisible())
-            return;
-        ran = true;
-        dialog->findChild<QPushButton*>("btnSelfTest")->click();
-        dialog->reject();
-    });
-    poll.start();
-    m_window->actionFor(MenuEntry::FactorySelfTest)->trigger();
-    ASSERT_TRUE(ran);
+    ASSERT_TRUE(z2e_test::actOnDialogWhile<CSelfTestDialog>(
+        [this] { m_window->actionFor(MenuEntry::FactorySelfTest)->trigger(); },
+        [](CSelfTestDialog& dialog) {
+            dialog.findChild<QPushButton*>("btnSelfTest")->click();
+            dialog.reject();
+        }));
     const std::vector<std::string> lines = MaintenanceJournal(MaintenanceJournal::defaultFolder(), "local").history("");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(MaintenanceJournal::field(lines[0], "operation"), "selftest-factory");
@@ -373,7 +324,6 @@ TEST_F(MainWindowTest, BackupFromTheBoardMenuWritesTheFileInTheChosenFolder)
     m_window->ui()->actionBackupBase->trigger();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_TRUE(requests[0].directory);
-    EXPECT_EQ(requests[0].title, "Select Folder for Backup files");
     const QString file = folder + "/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml";
     EXPECT_TRUE(SimulatedSite::read(file).startsWith("<BaseEEPROM")) << file.toStdString();
     EXPECT_EQ(m_window->statusBar()->currentMessage(), "EEPROM backup written to " + file);
@@ -498,13 +448,6 @@ TEST_F(MainWindowTest, SaveWaitsForAnotherProgramsEditOrGivesUp)
     EXPECT_TRUE(SimulatedSite::read(m_site.configFile()).contains("<LogLevel>LogOff</LogLevel>"));
 }
 
-TEST_F(MainWindowTest, NothingToSaveClosesWithoutAsking)
-{
-    DialogRecorder dialogs;
-    EXPECT_TRUE(m_window->close());
-    EXPECT_TRUE(dialogs.seen().isEmpty());
-}
-
 TEST_F(MainWindowTest, DemoEditsSaveAndLoadThroughTheWindow)
 {
     DemoTab* demo = m_window->demoTab();
@@ -551,7 +494,7 @@ TEST_F(MainWindowTest, DemoEditsSaveAndLoadThroughTheWindow)
     broken.close();
     m_window->ui()->actionLoadDemo->trigger();
     EXPECT_TRUE(dialogs.saw("Failed to load simulation configuration!"));
-    EXPECT_TRUE(dialogs.saw(chosen + ": not XML: ")) << dialogs.seen().join("\n").toStdString();
+    EXPECT_TRUE(dialogs.saw(chosen + ": not XML: "));
     EXPECT_EQ(m_window->statusBar()->currentMessage(), "Error loading demo configuration.");
     EXPECT_EQ(enclosureCount(root), 3);
 }
@@ -562,8 +505,7 @@ TEST_F(MainWindowTest, ImportAsksThenMakesTheLocalHardwareTheDemoSystem)
         DialogRecorder no("cancel");
         m_window->ui()->actionUseSelectedAsDemo->trigger();
         EXPECT_TRUE(
-            no.saw("The demo system (2 enclosures, 6 boards) will be replaced by a copy of the local hardware."))
-            << no.seen().join("\n").toStdString();
+            no.saw("The demo system (2 enclosures, 6 boards) will be replaced by a copy of the local hardware."));
     }
     EXPECT_EQ(enclosureCount(m_window->system()->demoRoot()), 2);
     EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
@@ -604,8 +546,7 @@ TEST_F(MainWindowTest, DemoEditsThatLoseBoardsAskAndUndoTakesThemBack)
         ASSERT_GE(model, 0);
         m_window->ui()->listModels->setCurrentIndex(m_window->ui()->listModels->model()->index(model, 0));
         m_window->ui()->btnAdd->click();
-        EXPECT_TRUE(no.saw("Slot 2 of enclosure 0 holds QA-4016. Replace it by QC-3104?"))
-            << no.seen().join("\n").toStdString();
+        EXPECT_TRUE(no.saw("Slot 2 of enclosure 0 holds QA-4016. Replace it by QC-3104?"));
         EXPECT_TRUE(findRow(*tree->model(), "Slot 2:   QA-4016").isValid());
 
         select("Enclosure 0:");

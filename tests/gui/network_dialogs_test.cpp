@@ -62,7 +62,6 @@ protected:
 
 TEST_F(NetSettingsDialogTest, ItemsInOrderWithoutZeroHardwareIpv6OnlyOrForeignInterfaces)
 {
-    EXPECT_EQ(m_dialog.windowTitle(), "Net Settings");
     // The last address of an interface wins; interfaces come in index order.
     m_dialog.fill(fixed("eth2 [Ethernet]", "127.0.7.1", "255.255.255.0"), false);
     EXPECT_EQ(itemTexts(box()),
@@ -141,9 +140,7 @@ TEST(NetActionsDialogTest, EachButtonClosesWithItsCodeAndUpdateDoesNothing)
     }
     CNetActionsDialog dialog;
     dialog.show();
-    auto* update = dialog.findChild<QPushButton*>("btnUpdate");
-    EXPECT_EQ(update->text(), "Update\nNode");
-    QTest::mouseClick(update, Qt::LeftButton);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("btnUpdate"), Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
 }
 

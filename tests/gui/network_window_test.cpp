@@ -5,6 +5,7 @@
 #include "config/qorin_cfg_handler.h"
 
 #include "support/net.h"
+#include "support/fixed_interfaces.h"
 #include "support/node_sim.h"
 #include "network_window_fixture.h"
 #include "window_test_support.h"
@@ -31,7 +32,6 @@
 
 #include "qorinet_api/client/qorinet_client.h"
 #include "uni/event_queue.h"
-#include "uni/if_net_if_provider.h"
 #include "xpugi/element.h"
 
 #include <QColor>
@@ -519,29 +519,12 @@ TEST(NodeEventGateTest, EventsDuringNodeWorkRunAfterItInOrder)
     EXPECT_EQ(order.back(), 5);
 }
 
-class FixedInterfaces : public uni::IfNetIfProvider {
-public:
-    int allInterfaces(uni::NetInterfaceList& out) const override
-    {
-        uni::NetInterface loopback;
-        loopback.index = 1;
-        loopback.description = "lo [Loopback]";
-        loopback.loopback = true;
-        loopback.hardwareAddress = {0, 0, 0, 0, 0, 0};
-        loopback.addresses = {{"127.0.0.1", 0x000000FFu}};
-        uni::NetInterface wired;
-        wired.index = 4;
-        wired.description = "lab0 [Ethernet]";
-        wired.hardwareAddress = {0x02, 0x10, 0x20, 0x30, 0x40, 0x50};
-        wired.addresses = {{"127.1.0.5", 0x0000FFFFu}, {"127.1.0.6", 0x0000FFFFu}};
-        out = {loopback, wired};
-        return 0;
-    }
-};
-
 TEST(NetworkInterfaceChoiceTest, StoredInterfaceIsFoundByNameElseTheChoiceIsAutomatic)
 {
-    const auto list = NetworkInterfaceChoice::interfaceList(FixedInterfaces());
+    const auto list = NetworkInterfaceChoice::interfaceList(test::FixedInterfaces(
+        {test::netInterface(1, "lo [Loopback]", {0, 0, 0, 0, 0, 0}, {{"127.0.0.1", "255.0.0.0"}}, true),
+         test::netInterface(4, "lab0 [Ethernet]", {0x02, 0x10, 0x20, 0x30, 0x40, 0x50},
+                            {{"127.1.0.5", "255.255.0.0"}, {"127.1.0.6", "255.255.0.0"}})}));
     ASSERT_EQ(list.size(), 1u); // the loopback has no hardware address
     const NetworkOptions& wired = list.at(4);
     EXPECT_EQ(wired.address, "127.1.0.6");

@@ -10,14 +10,11 @@
 #include "gui/dialogs/network/dialog_settings.h"
 #include "gui/dialogs/network/node_name_dialog.h"
 #include "gui/dialogs/network/remote_settings_dialog.h"
-#include "gui/dialogs/auxiliary/in_progress.h"
-#include "gui/window/modal_auto_answer.h"
 #include "gui/window/network_node_controller.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 
@@ -29,63 +26,41 @@ namespace {
 
 using z2e_test::findRow;
 
-// Runs a script on each new modal dialog of type T; answers every other message dialog
-// ("yes" to questions) and keeps "[title] texts" of it.
-class ScriptedDialogs {
+// Runs a script on each new modal dialog of type T, from the dialog's own loop so that the
+// questions it opens are answered; answers every other message dialog ("yes" to questions)
+// and keeps "[title] texts" of it.
+class ScriptedDialogs : public z2e_test::DialogRecorder {
 public:
+    ScriptedDialogs() : DialogRecorder("save")
+    {
+        setHandler([this](QWidget* modal) {
+            for (const auto& script : m_scripts) {
+                if (script(modal))
+                    return true;
+            }
+            return qobject_cast<CRemoteSettingsDialog*>(modal) || qobject_cast<NodeNameDialog*>(modal) ||
+                   qobject_cast<DialogSettings*>(modal);
+        });
+    }
+
     template <class T>
     void on(std::function<void(T&)> script)
     {
-        m_scripts.push_back([script](QWidget* modal) {
+        m_scripts.push_back([this, script](QWidget* modal) {
             T* dialog = qobject_cast<T*>(modal);
-            if (dialog)
-                script(*dialog);
+            // A later dialog may get the address of an earlier one.
+            if (dialog && m_done.insert(modal).second) {
+                QObject::connect(dialog, &QObject::destroyed, &m_context, [this, modal] { m_done.erase(modal); });
+                QTimer::singleShot(0, dialog, [script, dialog] { script(*dialog); });
+            }
             return dialog != nullptr;
         });
     }
 
-    ScriptedDialogs()
-    {
-        // Two timers: a script's own questions run nested inside it and need the other one.
-        QObject::connect(&m_scriptTimer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || !scripted(modal) || m_done.count(modal) || !modal->isVisible())
-                return;
-            // A later dialog may get the address of an earlier one.
-            m_done.insert(modal);
-            QObject::connect(modal, &QObject::destroyed, &m_scriptTimer, [this, modal] { m_done.erase(modal); });
-            for (const auto& script : m_scripts) {
-                if (script(modal))
-                    return;
-            }
-        });
-        QObject::connect(&m_answerTimer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || qobject_cast<CInProgress*>(modal) || !modal->isVisible() || scripted(modal))
-                return;
-            m_seen << QString("[%1] %2").arg(modal->windowTitle(), ModalAutoAnswer::dialogText(modal));
-            m_answer.answer(modal);
-        });
-        m_scriptTimer.start(10);
-        m_answerTimer.start(10);
-    }
-
-    bool saw(const QString& text) const { return !m_seen.filter(text).isEmpty(); }
-    QStringList seen() const { return m_seen; }
-
 private:
-    static bool scripted(QWidget* modal)
-    {
-        return qobject_cast<CRemoteSettingsDialog*>(modal) || qobject_cast<NodeNameDialog*>(modal) ||
-               qobject_cast<DialogSettings*>(modal);
-    }
-
     std::vector<std::function<bool(QWidget*)>> m_scripts;
     std::set<QWidget*> m_done;
-    QTimer m_scriptTimer;
-    QTimer m_answerTimer;
-    ModalAutoAnswer m_answer{"save"};
-    QStringList m_seen;
+    QObject m_context;
 };
 
 // What the simulator logged about IP configurations it received.
@@ -152,13 +127,9 @@ TEST_F(NodeActionsWindowTest, IpConfigurationIsCheckedThenSentAsTheModeWordAndTh
 {
     startAndSelect();
     EXPECT_FALSE(m_window->networkNodes().systemsMenuFor(0));
-    std::unique_ptr<QMenu> menu = m_window->networkNodes().systemsMenuFor(1);
-    ASSERT_TRUE(menu);
-    QStringList entries;
-    for (const QAction* action : menu->actions())
-        entries << action->text() + (action->isEnabled() ? "" : " (disabled)");
-    EXPECT_EQ(entries, QStringList({"Change Node IP", "Restart Node (WR)", "Reboot Node (CR)", "Rename Node",
-                                    "Update Node (disabled)"}));
+    EXPECT_EQ(
+        z2e_test::entries(m_window->networkNodes().systemsMenuFor(1).get()),
+        QStringList({"Change Node IP", "Restart Node (WR)", "Reboot Node (CR)", "Rename Node", "Update Node(off)"}));
     EXPECT_EQ(treeRow("IP Mode"), "IP Mode:   Static");
 
     QStringList hints;

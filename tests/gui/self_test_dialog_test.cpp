@@ -2,10 +2,10 @@
 #include "gui/dialogs/tools/self_test_dialog.h"
 #include "gui/dialogs/tools/test_view_model.h"
 #include "snapshot_question_answer.h"
+#include "tool_dialog_fixture.h"
 #include "window_test_support.h"
 
 #include "tools/maintenance_journal.h"
-#include "tools/tools_fixture.h"
 
 #include <QBrush>
 #include <QLabel>
@@ -29,9 +29,7 @@ const char* const kCalibrationButtons[] = {"btnAutoZero", "btnGainCal", "btnThre
 
 QPushButton* button(QWidget& dialog, const char* name)
 {
-    auto* found = dialog.findChild<QPushButton*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
+    return z2e_test::child<QPushButton>(&dialog, name);
 }
 
 QString statusLine(QWidget& dialog)
@@ -72,21 +70,8 @@ private:
     QTimer m_timer;
 };
 
-class SelfTestDialogTest : public ToolsTest {
+class SelfTestDialogTest : public ToolDialogTest {
 protected:
-    ToolTarget target(QorinNodeUtilWrapper& wrapper, std::vector<std::uint32_t> boards, bool simulated = false)
-    {
-        ToolTarget result;
-        // The session owns the wrapper and outlives every dialog of a test.
-        result.wrapper = std::shared_ptr<QorinNodeUtilWrapper>(std::shared_ptr<void>(), &wrapper);
-        result.boards = std::move(boards);
-        result.multiBoard = result.boards.size() != 1;
-        result.simulated = simulated;
-        result.folder = m_site / "results";
-        result.journalFolder = maintenance();
-        return result;
-    }
-
     /// A chooser that records each request and answers with `answer`.
     FileChooser chooser(QString answer)
     {
@@ -96,28 +81,24 @@ protected:
         };
     }
 
-    std::size_t historyOf(const std::string& serial) const
-    {
-        return MaintenanceJournal(maintenance(), "").history(serial).size();
-    }
-
     std::vector<FileRequest> m_requests;
 };
 
 TEST_F(SelfTestDialogTest, SimulatedBoardsOfferOnlyTheSelfTestAndMultiBoardsTheExcitationTest)
 {
     useExampleHardware();
-    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_FORCE");
+    connect("SIMMODE_FORCE");
+    ToolTarget boards = target({0});
+    boards.simulated = true;
     {
-        CSelfTestDialog single(target(wrapper, {0}, true), false);
+        CSelfTestDialog single(boards, false);
         EXPECT_TRUE(button(single, "btnExcitationTest")->isHidden());
     }
-
-    CSelfTestDialog dialog(target(wrapper, {0, 1}, true), false); // the second is a QA-2208-MULTI
+    boards.boards = {0, 1}; // the second is a QA-2208-MULTI
+    boards.multiBoard = true;
+    CSelfTestDialog dialog(boards, false);
     dialog.setFileChooser(chooser(QString()));
-    EXPECT_EQ(dialog.windowTitle(), "Hardware Tools");
     EXPECT_TRUE(button(dialog, "btnSelfTest")->isEnabled());
-    EXPECT_EQ(button(dialog, "btnSelfTest")->toolTip(), "Perform the self test procedures on the available boards");
     EXPECT_FALSE(button(dialog, "btnExcitationTest")->isHidden());
     for (const char* name : kCalibrationButtons)
         EXPECT_FALSE(button(dialog, name)->isEnabled()) << name;
@@ -132,14 +113,14 @@ TEST_F(SelfTestDialogTest, SimulatedBoardsOfferOnlyTheSelfTestAndMultiBoardsTheE
     dialog.findChild<QTreeView*>("treeResults")->setCurrentIndex(dialog.results().index(1, 0));
     button(dialog, "btnSaveSingle")->click();
     ASSERT_EQ(m_requests.size(), 1u);
-    EXPECT_EQ(m_requests[0].folder.toStdString(), m_site / "results/Self_Test_QA-2208-MULTI_00A40002.xml");
+    EXPECT_EQ(m_requests[0].folder.toStdString(), m_site / "documents/Self_Test_QA-2208-MULTI_00A40002.xml");
 }
 
 TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
 {
     useExampleHardware();
-    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_OFF");
-    CSelfTestDialog dialog(target(wrapper, {0, 1, 2}), false);
+    connect("SIMMODE_OFF");
+    CSelfTestDialog dialog(target({0, 1, 2}), false);
     dialog.show();
     const QString single = QString::fromStdString(m_site / "single.xml");
     dialog.setFileChooser(chooser(single));
@@ -150,9 +131,7 @@ TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
 
     button(dialog, "btnSaveSingle")->click();
     ASSERT_EQ(m_requests.size(), 1u);
-    EXPECT_EQ(m_requests[0].title, "Select File to Save");
-    EXPECT_EQ(m_requests[0].filter, "Config Files (*.xml)");
-    EXPECT_EQ(m_requests[0].folder.toStdString(), m_site / "results/hw_tests_QA-4008.BNC_10A80001.xml");
+    EXPECT_EQ(m_requests[0].folder.toStdString(), m_site / "documents/hw_tests_QA-4008.BNC_10A80001.xml");
 
     button(dialog, "btnSelfTest")->click();
     ASSERT_EQ(results.rowCount(), 3);
@@ -170,12 +149,12 @@ TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
     dialog.findChild<QTreeView*>("treeResults")->setCurrentIndex(results.index(0, 0, failing));
     button(dialog, "btnSaveSingle")->click();
     ASSERT_EQ(m_requests.size(), 2u);
-    EXPECT_EQ(m_requests[1].folder.toStdString(), m_site / "results/Self_Test_QA-4116-STRAIN_10A80002.xml");
+    EXPECT_EQ(m_requests[1].folder.toStdString(), m_site / "documents/Self_Test_QA-4116-STRAIN_10A80002.xml");
     EXPECT_EQ(test::readFile(single.toStdString()), results.rows()[1].document);
 
     button(dialog, "btnSaveAll")->click();
     ASSERT_EQ(m_requests.size(), 3u);
-    EXPECT_EQ(m_requests[2].folder.toStdString(), m_site / "results");
+    EXPECT_EQ(m_requests[2].folder.toStdString(), m_site / "documents");
     const std::string all = test::readFile(single.toStdString());
     EXPECT_EQ(count(all, "\n\t<HardwareCheck"), 3u) << all.substr(0, 300);
     EXPECT_EQ(count(all, "\n\t\t<BoardId"), 3u);
@@ -186,7 +165,7 @@ TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
     dialog.setFileChooser(chooser(QString::fromStdString(m_site / "missing/all.xml")));
     button(dialog, "btnSaveAll")->click();
     ASSERT_EQ(recorder.seen().size(), 1);
-    EXPECT_TRUE(recorder.saw("1001")) << recorder.seen()[0].toStdString();
+    EXPECT_TRUE(recorder.saw("1001"));
     EXPECT_TRUE(recorder.saw("missing/all.xml"));
 }
 
@@ -195,8 +174,8 @@ TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
 TEST_F(SelfTestDialogTest, SavingIntoAFifoOrADeviceIsRefusedInWords)
 {
     useExampleHardware();
-    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_OFF");
-    CSelfTestDialog dialog(target(wrapper, {0}), false);
+    connect("SIMMODE_OFF");
+    CSelfTestDialog dialog(target({0}), false);
     button(dialog, "btnSelfTest")->click();
     ASSERT_FALSE(dialog.results().rows()[0].document.empty());
     const std::string fifo = m_site / "results.xml";
@@ -206,9 +185,8 @@ TEST_F(SelfTestDialogTest, SavingIntoAFifoOrADeviceIsRefusedInWords)
         dialog.setFileChooser(chooser(QString::fromStdString(path)));
         button(dialog, "btnSaveAll")->click();
         ASSERT_EQ(recorder.seen().size(), 1) << path;
-        EXPECT_TRUE(recorder.saw("Saving failed (status 1002)")) << recorder.seen()[0].toStdString();
-        EXPECT_TRUE(recorder.saw(path == fifo ? "is a FIFO (named pipe)" : "/dev/null is a device"))
-            << recorder.seen()[0].toStdString();
+        EXPECT_TRUE(recorder.saw("Saving failed (status 1002)"));
+        EXPECT_TRUE(recorder.saw(path == fifo ? "is a FIFO (named pipe)" : "/dev/null is a device"));
     }
     EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
@@ -223,8 +201,8 @@ TEST_F(SelfTestDialogTest, SavingIntoAFifoOrADeviceIsRefusedInWords)
 TEST_F(SelfTestDialogTest, ThreeWireRunsOnlyWhenAnsweredOk)
 {
     useExampleHardware();
-    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_OFF");
-    CSelfTestDialog dialog(target(wrapper, {0}), false);
+    connect("SIMMODE_OFF");
+    CSelfTestDialog dialog(target({0}), false);
     dialog.show();
     {
         QuestionAnswer cancel(QMessageBox::Cancel);
@@ -249,16 +227,14 @@ TEST_F(SelfTestDialogTest, ThreeWireRunsOnlyWhenAnsweredOk)
 TEST_F(SelfTestDialogTest, UnreadableEepromAsksToGoOnWithoutSnapshot)
 {
     useExampleHardware();
-    QorinNodeUtilWrapper& wrapper = connect("SIMMODE_OFF");
-    CSelfTestDialog dialog(target(wrapper, {0, 3}), false);
+    connect("SIMMODE_OFF");
+    CSelfTestDialog dialog(target({0, 3}), false);
     dialog.show();
     z2e_test::SnapshotQuestionAnswer answer(false);
     z2e_test::DialogRecorder recorder;
     recorder.setHandler(std::ref(answer));
     button(dialog, "btnAutoZero")->click();
-    ASSERT_EQ(answer.asked.size(), 1);
-    EXPECT_TRUE(answer.asked[0].contains("cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004)"))
-        << answer.asked[0].toStdString();
+    ASSERT_TRUE(answer.askedOnce("cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004)"));
     EXPECT_TRUE(recorder.seen().isEmpty()) << recorder.seen().join("\n").toStdString();
     EXPECT_EQ(statusLine(dialog), " Auto_Zero  COMPLETED: 1 of 2 boards did not pass");
     ASSERT_EQ(dialog.results().rows().size(), 2u);
@@ -298,7 +274,6 @@ TEST(BoardHistoryDialogTest, ListsThatBoardsEntriesNewestFirst)
     CBoardHistoryDialog dialog(journal.folder(), "10a80001", "Slot 2:  QA-4008.BNC");
     EXPECT_EQ(dialog.findChild<QLabel*>("labelBoard")->text().toStdString(),
               "Slot 2:  QA-4008.BNC  (serial number 10a80001)\n1 damaged line skipped (the journal's file is damaged)");
-    EXPECT_EQ(dialog.windowTitle(), "Board History");
     auto* table = dialog.findChild<QTableWidget*>("tableHistory");
     ASSERT_EQ(table->rowCount(), 2);
     EXPECT_EQ(table->item(0, 1)->text(), "gaincal");

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 namespace z2e_test {
 
 class SnapshotQuestionAnswer {
@@ -35,6 +37,14 @@ public:
     }
 
     void setGoOn(bool goOn) { m_goOn = goOn; }
+
+    /// Whether exactly one question came, and it holds `text`.
+    ::testing::AssertionResult askedOnce(const QString& text) const
+    {
+        auto result = asked.size() == 1 && asked[0].contains(text) ? ::testing::AssertionSuccess()
+                                                                   : ::testing::AssertionFailure();
+        return result << "questions: " << asked.join("\n").toStdString();
+    }
 
     QStringList asked;
     QStringList buttons;

@@ -20,7 +20,6 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
@@ -35,7 +34,6 @@ namespace {
 
 using z2e_test::findRow;
 using z2e_test::SimulatedSite;
-using z2e_test::startWindow;
 
 constexpr int kWaitMs = 5000;
 
@@ -50,13 +48,8 @@ void eachRow(const QAbstractItemModel& model, const std::function<void(const QMo
     }
 }
 
-class TreeSurfaceTest : public ::testing::Test {
+class TreeSurfaceTest : public z2e_test::WindowTest {
 protected:
-    void SetUp() override
-    {
-        m_window = startWindow();
-        ASSERT_TRUE(m_window->init());
-    }
     // The filter field's clear button fades in and out; Qt frees that animation only when it
     // has run out, so the window goes only after it has.
     void TearDown() override { QTest::qWait(400); }
@@ -78,9 +71,6 @@ protected:
         action->trigger();
         return QApplication::clipboard()->text();
     }
-
-    SimulatedSite m_site;
-    std::unique_ptr<MainWindow> m_window;
 };
 
 // What the filter shows, by the rows of the unfiltered model; the operator's expansion

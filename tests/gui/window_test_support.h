@@ -14,10 +14,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QStringList>
 #include <QTimer>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -25,6 +29,35 @@
 #include <utility>
 
 namespace z2e_test {
+
+/// The child `name` of `parent`, which must be there.
+template <class Widget>
+Widget* child(QWidget* parent, const char* name)
+{
+    Widget* found = parent ? parent->findChild<Widget*>(name) : nullptr;
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+/// Runs `open`; the first modal `Dialog` (not a progress window) shown meanwhile goes to `act`.
+/// False when none showed.
+template <class Dialog>
+bool actOnDialogWhile(const std::function<void()>& open, const std::function<void(Dialog&)>& act)
+{
+    bool done = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (done || !dialog || qobject_cast<z2e::CInProgress*>(dialog) || !dialog->isVisible())
+            return;
+        done = true;
+        act(*dialog);
+    });
+    poll.start();
+    open();
+    return done;
+}
 
 /// Calls `act` once on the GUI thread, as soon as a progress window offering Cancel (it does
 /// once it has painted) shows `text`; polls until the returned timer goes.
@@ -131,6 +164,43 @@ inline QModelIndex findRow(const QAbstractItemModel& model, const QString& text,
     return {};
 }
 
+/// The texts of `menu`'s entries: "(off)" after a disabled one, a submenu as "title>entries".
+inline QStringList entries(const QMenu* menu)
+{
+    QStringList texts;
+    if (!menu)
+        return texts;
+    for (const QAction* action : menu->actions()) {
+        if (action->menu())
+            texts << action->text() + ">" + entries(action->menu()).join(",");
+        else if (!action->isSeparator())
+            texts << action->text() + (action->isEnabled() ? "" : "(off)");
+    }
+    return texts;
+}
+
+/// A started main window on a site with the simulated hardware.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_window = startWindow();
+        ASSERT_TRUE(m_window->init());
+        ASSERT_EQ(m_window->startupStatus(), 0);
+    }
+
+    /// Opens the context menu of the row starting with `row` (so that the tools act on it).
+    QStringList menuAt(QTreeView* view, const QString& row, bool shift)
+    {
+        const QModelIndex index = findRow(*view->model(), row);
+        EXPECT_TRUE(index.isValid()) << row.toStdString();
+        return entries(m_window->contextMenuFor(view, index, shift).get());
+    }
+
+    SimulatedSite m_site;
+    std::unique_ptr<z2e::MainWindow> m_window;
+};
+
 /// Answers every message dialog the window opens ("save", "discard", "cancel" for the
 /// unsaved-changes question) and keeps "[title] texts" of each.
 class DialogRecorder {
@@ -154,13 +224,11 @@ public:
     void setHandler(std::function<bool(QWidget*)> handle) { m_handle = std::move(handle); }
 
     const QStringList& seen() const { return m_seen; }
-    bool saw(const QString& text) const
+    /// Whether a dialog showed `text`; a failure lists the dialogs that did show.
+    ::testing::AssertionResult saw(const QString& text) const
     {
-        for (const QString& entry : m_seen) {
-            if (entry.contains(text))
-                return true;
-        }
-        return false;
+        auto result = m_seen.filter(text).isEmpty() ? ::testing::AssertionFailure() : ::testing::AssertionSuccess();
+        return result << "dialogs seen: " << m_seen.join("\n").toStdString();
     }
 
 private:
