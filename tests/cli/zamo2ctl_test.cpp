@@ -52,7 +52,8 @@ TEST(Zamo2ctl, BadCommandLinesExit64)
                           {"--bogus", "local"},
                           {"driver-text", "twelve"},
                           {"config", "verify", "x"},
-                          {"selftest", "--board", "-1"}};
+                          {"selftest", "--board", "-1"},
+                          {"calibrate"}};
     const std::string pointer = " - see zamo2ctl --help\n";
     for (const Args& args : lines) {
         // One line that says what is wrong, not the whole help.

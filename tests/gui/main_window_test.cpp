@@ -544,8 +544,10 @@ TEST_F(MainWindowTest, DemoEditsThatLoseBoardsAskAndUndoTakesThemBack)
         EXPECT_TRUE(remove->isEnabled());
         const int model = demo->pickerTexts().indexOf("QC-3104");
         ASSERT_GE(model, 0);
-        m_window->ui()->listModels->setCurrentIndex(m_window->ui()->listModels->model()->index(model, 0));
-        m_window->ui()->btnAdd->click();
+        // A double click on the picker adds as the button does.
+        const QModelIndex entry = m_window->ui()->listModels->model()->index(model, 0);
+        m_window->ui()->listModels->setCurrentIndex(entry);
+        emit m_window->ui()->listModels->doubleClicked(entry);
         EXPECT_TRUE(no.saw("Slot 2 of enclosure 0 holds QA-4016. Replace it by QC-3104?"));
         EXPECT_TRUE(findRow(*tree->model(), "Slot 2:   QA-4016").isValid());
 
