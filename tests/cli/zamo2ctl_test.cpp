@@ -336,6 +336,9 @@ TEST_F(Zamo2ctlOnSite, LocalNamesTheProgramThatHoldsTheHardware)
     EXPECT_NE(refused.out.find("\"holderPid\":" + std::to_string(holder.pid()) + ",\"holderName\""), std::string::npos)
         << refused.out;
     EXPECT_EQ(holder.finish(), 0) << holder.output();
+    // Freed, the hardware is this computer's boards again; forced, the demo system.
+    EXPECT_NE(run({"--json", "local"}).out.find("\"simulation\":false"), std::string::npos);
+    EXPECT_NE(run({"--simulation", "force", "--json", "local"}).out.find("\"simulation\":true"), std::string::npos);
 }
 
 } // namespace
