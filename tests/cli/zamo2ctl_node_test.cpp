@@ -72,14 +72,6 @@ protected:
 
 std::unique_ptr<Bench> Zamo2ctlNodes::s_bench;
 
-std::size_t occurrences(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 TEST_F(Zamo2ctlNodes, ListsExactlyTheTwoSimulatorsWithTheirNamesAndAddresses)
 {
     ASSERT_EQ(nodeList().exitCode, 0) << nodeList().err;
@@ -213,20 +205,6 @@ TEST(Zamo2ctlNodeFailures, EachFaultIsNamedInWords)
         EXPECT_NE(run.err.find(std::string("could not be read: ") + c.words), std::string::npos) << run.err;
         EXPECT_NE(run.out.find(std::string("Failure:   ") + c.words), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("version mismatch"), std::string::npos) << run.out;
-    }
-}
-
-TEST(Zamo2ctlNodeOptions, MisplacedOrMalformedNetworkOptionsAreUsageErrors)
-{
-    const std::vector<std::vector<std::string>> lines = {
-        {"nodes", "--node", "127.0.0.2"},  {"get", "--node", "127.0.0.300", "System", "EnclosureCount"},
-        {"nodes", "--base-port", "65530"}, {"nodes", "--scan-ms", "0"},
-        {"local", "--scan-ms", "100"},     {"tree", "--system", "demo", "--node", "127.0.0.2"},
-    };
-    for (const auto& line : lines) {
-        const ProcessResult run = zamo2ctl(line);
-        EXPECT_EQ(run.exitCode, 64) << line[0] << " " << line[1] << " " << line[2];
-        EXPECT_NE(run.err.find("zamo2ctl: "), std::string::npos);
     }
 }
 

@@ -16,14 +16,6 @@ using test::ProcessResult;
 
 constexpr auto npos = std::string::npos;
 
-std::size_t occurrences(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != npos; at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}
-
 TEST(Zamo2ctlRefusal, UsageErrorsAreJsonWhenJsonIsAsked)
 {
     // --json counts even behind the fault that stopped the reading of the line.
