@@ -103,6 +103,15 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
     return true;
 }
 
+// "a, b and c".
+std::string listed(const std::vector<std::string>& names)
+{
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return list;
+}
+
 // "tree, get, ... and history --board": those that go plainly to the node first, then those
 // that go there only in one form.
 std::string networkNodeCommands()
@@ -115,10 +124,45 @@ std::string networkNodeCommands()
                 names.push_back(name);
         }
     }
-    std::string list;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        list += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
-    return list;
+    return listed(names);
+}
+
+// The tools that change boards of a real system (the demo's edits take no snapshot).
+std::string boardChangingCommands()
+{
+    std::vector<std::string> names;
+    for (const ToolDescription& tool : ToolRegistry::tools()) {
+        if (tool.changeActivity && *tool.networkNode != '\0')
+            names.push_back(tool.verb);
+    }
+    return listed(names);
+}
+
+// An option's explanation, wrapped into the help's second column.
+std::string optionText(const std::string& text)
+{
+    constexpr std::size_t kColumn = 33;
+    constexpr std::size_t kWidth = 88;
+    std::string out;
+    std::size_t lineLength = kColumn;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (lineLength > kColumn && lineLength + 1 + word.size() > kWidth) {
+            out += "\n" + std::string(kColumn, ' ');
+            lineLength = kColumn;
+        } else if (lineLength > kColumn) {
+            out += ' ';
+            ++lineLength;
+        }
+        out += word;
+        lineLength += word.size();
+        start = end + 1;
+    }
+    return out + "\n";
 }
 
 // The network options fit only some commands.
@@ -450,12 +494,11 @@ std::string usageText()
             "  --driver FILE                  load this driver library instead of the default\n"
             "  --log FILE                     write the program's log (every severity) to FILE\n"
             "  --json                         print one JSON object instead of text\n"
-            "  --node ADDRESS                 tree, get, set, get-xml, set-i32, selftest, calibrate,\n"
-            "                                 firmware, eeprom, enclosure, crossgrade, features and\n"
-            "                                 node go to the network node at ADDRESS instead of the\n"
-            "                                 local driver; report-package adds it, and demo\n"
-            "                                 import-node copies it. An ADDRESS\n"
-            "                                 outside QORINET_ALLOWED_NETWORKS is refused at once\n"
+            "  --node ADDRESS                 " +
+            optionText(networkNodeCommands() +
+                       " go to the network node at ADDRESS instead of the local driver (report-package "
+                       "adds it, demo import-node copies it). An ADDRESS outside "
+                       "QORINET_ALLOWED_NETWORKS is refused at once") +
             "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
             "                                 the node of --node (default 2500)\n"
             "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"
@@ -469,22 +512,21 @@ std::string usageText()
             "                                 the name (never a device, FIFO, socket, folder,\n"
             "                                 link, read-only file or the program's own data);\n"
             "                                 eeprom restore: write a backup of another board\n"
-            "  --no-snapshot                  calibrate, firmware, eeprom, crossgrade, features and\n"
-            "                                 enclosure write: change without saving the EEPROMs\n"
-            "                                 (the enclosure's data) first; the journal line stays.\n"
-            "                                 Without it a board whose EEPROM cannot be read is\n"
-            "                                 refused (the line says so); in a run over several\n"
-            "                                 boards it is reported and the others go on (exit 65)\n"
+            "  --no-snapshot                  " +
+            optionText(boardChangingCommands() +
+                       ": change without saving the EEPROMs (the enclosure's data) first; the journal "
+                       "line stays. Without it a board whose EEPROM cannot be read is refused (the line "
+                       "says so); in a run over several boards it is reported and the others go on "
+                       "(exit 65)") +
             "  -h, --help                     show this text\n"
             "\n"
             "Texts go to standard output; the result line of get/set goes to standard error.\n"
             "\n"
-            "Commands that change a system (calibrate, firmware update and update-file, eeprom\n"
-            "restore/auto-restore/write-default/erase, enclosure write, crossgrade, features and\n"
-            "channel-module with values, demo edits, node actions) hold that system's lock (this\n"
-            "computer's driver, or the node of --node) while they run; another program changing\n"
-            "it is named and waited for up to --timeout (60 s where there is no limit). Reads\n"
-            "take no lock.\n"
+            "Commands that change a system (the changing forms of the tools, such as firmware\n"
+            "update, eeprom restore or features with values; demo edits; node actions) hold that\n"
+            "system's lock (this computer's driver, or the node of --node) while they run;\n"
+            "another program changing it is named and waited for up to --timeout (60 s where\n"
+            "there is no limit). Reads take no lock.\n"
             "\n"
             "Exit status:\n"
             "  0      success (a driver warning counts as success)\n"
@@ -501,9 +543,8 @@ std::string usageText()
             "         EEPROMs could not be saved first; a three-wire offset or a cross grade\n"
             "         that was not confirmed; eeprom: refused (bad serial, wrong backup file,\n"
             "         a backup of another board without --force, a document deeper or larger\n"
-            "         than a board keeps) or failed; any change (eeprom, enclosure write,\n"
-            "         crossgrade, features, firmware) whose read-back differs or could not be\n"
-            "         made: nothing then says \"finished\" or \"complete\"; node: a name\n"
+            "         than a board keeps) or failed; any change whose read-back differs or\n"
+            "         could not be made: nothing then says \"finished\" or \"complete\"; node: a name\n"
             "         or address refused, or a question not confirmed\n"
             "  66     firmware update --retry-failed: the journal names no board of the\n"
             "         selection whose last update on this node failed\n"

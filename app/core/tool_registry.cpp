@@ -108,7 +108,8 @@ std::vector<ToolDescription> makeTools()
          "  enclosure show ENC           type, version, serial number, options (with the\n"
          "                               values offered) and user data of enclosure ENC\n"
          "  enclosure write ENC [--serial HEX8] [--type T] [--version V]\n"
-         "                  [--option NAME=VALUE|NAME=none ...] [--user-data TEXT | --clear-user-data]\n"
+         "                  [--option NAME=VALUE|NAME=none ...]\n"
+         "                  [--user-data TEXT | --clear-user-data]\n"
          "                               write the enclosure's data; what is not given keeps\n"
          "                               its current value (VALUE: a number or text offered)\n",
          {{MenuEntry::EnclosureData, "Enclosure Data", "", "", kEnclosureShiftRow, 30}}},

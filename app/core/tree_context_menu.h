@@ -2,44 +2,14 @@
 // What the context menu of a tree row offers and which tool-bar tools the row shows. Plain
 // logic over the node model: the window turns the plan into a QMenu of its own actions.
 
+#include "core/menu_entry.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace z2e {
 
 class ModelNode;
-
-/// Every entry a tree context menu can hold.
-enum class MenuEntry {
-    UseSelectedAsDemo,
-    SaveSelectedToDemo,
-    LoadDemo,
-    SaveDemo,
-    ShowSystemReport,
-    SaveSystemReport,
-    SelfTest,
-    FirmwareUpdate,
-    EnclosureData,
-    BoardConfiguration,
-    ConfigureBaseEeprom,
-    FirmwareUpdatePro,
-    CrossGrade,
-    FactorySelfTest,
-    BackupBase,
-    BackupPanel,
-    AutoRestoreBase,
-    AutoRestoreCon,
-    FileRestoreBase,
-    FileRestorePanel,
-    UpdateTemperatures,
-    ChangeNodeIp,
-    RestartNode,
-    RebootNode,
-    UpdateNode,
-    RenameNode,
-    ChannelModules,
-    BoardHistory,
-};
 
 struct MenuItem {
     MenuEntry entry;

@@ -297,28 +297,32 @@ QAction* MainWindow::actionFor(MenuEntry entry) const
 {
     if (QAction* tool = m_toolActions->action(entry))
         return tool;
-    const Ui::MainWindow& ui = *m_ui;
-    switch (entry) {
-    case MenuEntry::UseSelectedAsDemo: return ui.actionUseSelectedAsDemo;
-    case MenuEntry::SaveSelectedToDemo: return ui.actionSaveSelectedToDemo;
-    case MenuEntry::LoadDemo: return ui.actionLoadDemo;
-    case MenuEntry::SaveDemo: return ui.actionSaveDemo;
-    case MenuEntry::ShowSystemReport: return ui.actionShowSystemReport;
-    case MenuEntry::SaveSystemReport: return ui.actionSaveSystemReport;
-    case MenuEntry::BackupBase: return ui.actionBackupBase;
-    case MenuEntry::BackupPanel: return ui.actionBackupPanel;
-    case MenuEntry::AutoRestoreBase: return ui.actionAutoRestoreBase;
-    case MenuEntry::AutoRestoreCon: return ui.actionAutoRestoreCon;
-    case MenuEntry::FileRestoreBase: return ui.actionFileRestoreBase;
-    case MenuEntry::FileRestorePanel: return ui.actionFileRestorePanel;
-    case MenuEntry::UpdateTemperatures: return ui.actionUpdateTemperatures;
-    case MenuEntry::ChangeNodeIp: return ui.actionChangeNodeIp;
-    case MenuEntry::RestartNode: return ui.actionRestartNode;
-    case MenuEntry::RebootNode: return ui.actionRebootNode;
-    case MenuEntry::UpdateNode: return ui.actionUpdateNode;
-    case MenuEntry::RenameNode: return ui.actionRenameNode;
-    default: return nullptr;
+    using WindowAction = QAction* Ui::MainWindow::*;
+    static const std::pair<MenuEntry, WindowAction> kWindowActions[] = {
+        {MenuEntry::UseSelectedAsDemo, &Ui::MainWindow::actionUseSelectedAsDemo},
+        {MenuEntry::SaveSelectedToDemo, &Ui::MainWindow::actionSaveSelectedToDemo},
+        {MenuEntry::LoadDemo, &Ui::MainWindow::actionLoadDemo},
+        {MenuEntry::SaveDemo, &Ui::MainWindow::actionSaveDemo},
+        {MenuEntry::ShowSystemReport, &Ui::MainWindow::actionShowSystemReport},
+        {MenuEntry::SaveSystemReport, &Ui::MainWindow::actionSaveSystemReport},
+        {MenuEntry::BackupBase, &Ui::MainWindow::actionBackupBase},
+        {MenuEntry::BackupPanel, &Ui::MainWindow::actionBackupPanel},
+        {MenuEntry::AutoRestoreBase, &Ui::MainWindow::actionAutoRestoreBase},
+        {MenuEntry::AutoRestoreCon, &Ui::MainWindow::actionAutoRestoreCon},
+        {MenuEntry::FileRestoreBase, &Ui::MainWindow::actionFileRestoreBase},
+        {MenuEntry::FileRestorePanel, &Ui::MainWindow::actionFileRestorePanel},
+        {MenuEntry::UpdateTemperatures, &Ui::MainWindow::actionUpdateTemperatures},
+        {MenuEntry::ChangeNodeIp, &Ui::MainWindow::actionChangeNodeIp},
+        {MenuEntry::RestartNode, &Ui::MainWindow::actionRestartNode},
+        {MenuEntry::RebootNode, &Ui::MainWindow::actionRebootNode},
+        {MenuEntry::UpdateNode, &Ui::MainWindow::actionUpdateNode},
+        {MenuEntry::RenameNode, &Ui::MainWindow::actionRenameNode},
+    };
+    for (const auto& [known, action] : kWindowActions) {
+        if (known == entry)
+            return (*m_ui).*action;
     }
+    return nullptr;
 }
 
 std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelIndex& index, bool shift)

@@ -9,9 +9,9 @@
 #include "gui/dialogs/tools/crossgrade_dialog.h"
 #include "gui/dialogs/tools/dialog_set_eeprom.h"
 #include "gui/dialogs/tools/enclosure_dialog.h"
+#include "gui/dialogs/tools/tool_dialog_factory.h"
 #include "gui/dialogs/tools/tool_read.h"
 #include "gui/window/board_change_tools.h"
-#include "gui/window/board_tool_dialogs.h"
 
 #include <QLabel>
 
@@ -36,7 +36,7 @@ QString labelTexts(const QWidget& dialog)
 
 QString labelsOfMade(MenuEntry entry, const ToolTarget& target)
 {
-    const std::unique_ptr<QDialog> dialog = BoardToolDialogs::make(entry, target, chooseFileWithDialog, nullptr);
+    const std::unique_ptr<QDialog> dialog = ToolDialogFactory::make(entry, target, chooseFileWithDialog, nullptr);
     return dialog ? labelTexts(*dialog) : QString("no dialog");
 }
 

@@ -14,6 +14,7 @@
 #include "tools/maintenance_journal.h"
 
 #include <utility>
+#include <tuple>
 
 namespace z2e {
 namespace {
@@ -68,15 +69,22 @@ EepromMenuActions::EepromMenuActions(QWidget* parent, FileChooser chooser, std::
 
 void EepromMenuActions::run(MenuEntry entry, const ToolTarget* target)
 {
-    switch (entry) {
-    case MenuEntry::ConfigureBaseEeprom: return configure(target);
-    case MenuEntry::BackupBase: return backup(target, EepromWhich::Base);
-    case MenuEntry::BackupPanel: return backup(target, EepromWhich::Connector);
-    case MenuEntry::FileRestoreBase: return restoreFromChosenFile(target, EepromWhich::Base);
-    case MenuEntry::FileRestorePanel: return restoreFromChosenFile(target, EepromWhich::Connector);
-    case MenuEntry::AutoRestoreBase: return autoRestore(target, EepromWhich::Base);
-    case MenuEntry::AutoRestoreCon: return autoRestore(target, EepromWhich::Connector);
-    default: return;
+    using Step = void (EepromMenuActions::*)(const ToolTarget*, EepromWhich);
+    static const std::tuple<MenuEntry, Step, EepromWhich> kSteps[] = {
+        {MenuEntry::BackupBase, &EepromMenuActions::backup, EepromWhich::Base},
+        {MenuEntry::BackupPanel, &EepromMenuActions::backup, EepromWhich::Connector},
+        {MenuEntry::FileRestoreBase, &EepromMenuActions::restoreFromChosenFile, EepromWhich::Base},
+        {MenuEntry::FileRestorePanel, &EepromMenuActions::restoreFromChosenFile, EepromWhich::Connector},
+        {MenuEntry::AutoRestoreBase, &EepromMenuActions::autoRestore, EepromWhich::Base},
+        {MenuEntry::AutoRestoreCon, &EepromMenuActions::autoRestore, EepromWhich::Connector},
+    };
+    if (entry == MenuEntry::ConfigureBaseEeprom) {
+        configure(target);
+        return;
+    }
+    for (const auto& [known, step, which] : kSteps) {
+        if (known == entry)
+            (this->*step)(target, which);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "gui/dialogs/tools/board_history_dialog.h"
 #include "gui/window/board_change_tools.h"
 #include "gui/window/board_tool_dialogs.h"
+#include "gui/dialogs/tools/tool_dialog_factory.h"
 #include "gui/window/eeprom_menu_actions.h"
 #include "gui/window/tool_target_builder.h"
 #include "tools/maintenance_journal.h"
@@ -106,12 +107,12 @@ const std::map<MenuEntry, ToolActions::Runner>& ToolActions::runners()
 
 bool ToolActions::opens(MenuEntry entry)
 {
-    return BoardToolDialogs::makes(entry) || runners().count(entry) != 0;
+    return ToolDialogFactory::makes(entry) || runners().count(entry) != 0;
 }
 
 void ToolActions::run(MenuEntry entry)
 {
-    if (BoardToolDialogs::makes(entry)) {
+    if (ToolDialogFactory::makes(entry)) {
         boardTool(entry);
         return;
     }
@@ -128,7 +129,7 @@ void ToolActions::boardTool(MenuEntry entry)
         m_host.status("Choose a board, an enclosure or a linked network node first.");
         return;
     }
-    std::unique_ptr<QDialog> dialog = BoardToolDialogs::make(entry, target, m_host.chooser(), m_window);
+    std::unique_ptr<QDialog> dialog = ToolDialogFactory::make(entry, target, m_host.chooser(), m_window);
     if (dialog)
         dialog->exec();
     else

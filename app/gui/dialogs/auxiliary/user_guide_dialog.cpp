@@ -45,13 +45,14 @@ UserGuideDialog::UserGuideDialog(QWidget* parent) : QDialog(parent), m_ui(std::m
     connect(m_ui->btnClose, &QPushButton::clicked, this, &QDialog::close);
     initGuiResources();
     QFile guide(kGuidePath);
-    if (!guide.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    QFile tools(kToolsPath);
+    if (!guide.open(QIODevice::ReadOnly | QIODevice::Text) || !tools.open(QIODevice::ReadOnly | QIODevice::Text)) {
         m_ui->browser->setPlainText(tr("The user guide is missing from this build."));
         return;
     }
     // The pictures sit beside the guide, as they do in the source tree.
     m_ui->browser->setSearchPaths({QFileInfo(kGuidePath).path()});
-    m_ui->browser->setMarkdown(QString::fromUtf8(guide.readAll()));
+    m_ui->browser->setMarkdown(QString::fromUtf8(guide.readAll() + "\n\n" + tools.readAll()));
     fitPictures(*m_ui->browser->document());
 }
 

@@ -18,8 +18,9 @@ class UserGuideDialog : public QDialog {
     Q_OBJECT
 
 public:
-    /// Where the guide and its pictures are compiled in.
+    /// Where the guide and its pictures are compiled in; its tools follow it.
     static constexpr const char* kGuidePath = ":/user_guide/user-guide.md";
+    static constexpr const char* kToolsPath = ":/user_guide/tools.md";
 
     /// Shows the guide of `parent`'s window, made on first use and raised again afterwards.
     static UserGuideDialog* showFor(QWidget* parent);

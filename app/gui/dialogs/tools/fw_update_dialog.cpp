@@ -7,6 +7,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
 #include "gui/dialogs/tools/snapshot_question.h"
+#include "gui/dialogs/tools/tool_dialog_factory.h"
 #include "gui/dialogs/tools/tool_read.h"
 
 #include "core/node_result_text.h"
@@ -184,5 +185,15 @@ void CFWUpdateDialog::updateWidgets()
     m_ui->btnRetry->setEnabled(!m_running && failed);
     m_ui->btnClose->setEnabled(!m_running);
 }
+
+namespace {
+
+const ToolDialogFactory kOpens(MenuEntry::FirmwareUpdate,
+                               [](const ToolTarget& target, const FileChooser&,
+                                  QWidget* parent) -> std::unique_ptr<QDialog> {
+                                   return std::make_unique<CFWUpdateDialog>(target, parent);
+                               });
+
+} // namespace
 
 } // namespace z2e

@@ -8,6 +8,7 @@
 #include "gui/dialogs/tools/firmware_dialog_support.h"
 #include "gui/dialogs/tools/fw_select_dialog.h"
 #include "gui/dialogs/tools/snapshot_question.h"
+#include "gui/dialogs/tools/tool_dialog_factory.h"
 #include "gui/dialogs/tools/tool_read.h"
 
 #include "core/node_result_text.h"
@@ -179,5 +180,21 @@ void CFWUpdateProDialog::updateWidgets()
     m_ui->btnUpdate->setEnabled(board && !m_ui->editFilename->text().isEmpty());
     m_ui->btnClose->setEnabled(!m_running);
 }
+
+namespace {
+
+// One board only: the file is chosen for that board's model.
+const ToolDialogFactory kOpens(
+    MenuEntry::FirmwareUpdatePro,
+    [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) -> std::unique_ptr<QDialog> {
+        if (target.boards.size() != 1)
+            return nullptr;
+        auto dialog = std::make_unique<CFWUpdateProDialog>(target, parent);
+        dialog->setFileChooser(chooser);
+        return dialog;
+    },
+    "firmware-pro");
+
+} // namespace
 
 } // namespace z2e

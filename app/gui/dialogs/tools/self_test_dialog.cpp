@@ -7,6 +7,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/tools/snapshot_question.h"
 #include "gui/dialogs/tools/test_view_model.h"
+#include "gui/dialogs/tools/tool_dialog_factory.h"
 #include "gui/dialogs/tools/tool_read.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
@@ -349,5 +350,26 @@ void CSelfTestDialog::hdl_BtnClicked_Close()
 {
     accept();
 }
+
+namespace {
+
+std::unique_ptr<QDialog> makeSelfTest(const ToolTarget& target, const FileChooser& chooser, QWidget* parent,
+                                      bool factory)
+{
+    auto dialog = std::make_unique<CSelfTestDialog>(target, factory, parent);
+    dialog->setFileChooser(chooser);
+    return dialog;
+}
+
+const ToolDialogFactory kSelfTest(MenuEntry::SelfTest,
+                                  [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) {
+                                      return makeSelfTest(target, chooser, parent, false);
+                                  });
+const ToolDialogFactory kFactorySelfTest(MenuEntry::FactorySelfTest,
+                                         [](const ToolTarget& target, const FileChooser& chooser, QWidget* parent) {
+                                             return makeSelfTest(target, chooser, parent, true);
+                                         });
+
+} // namespace
 
 } // namespace z2e
