@@ -32,6 +32,7 @@
 #include "gui/window/tree_filter_panel.h"
 #include "gui/window/network_node_controller.h"
 #include "gui/window/node_actions.h"
+#include "gui/window/maintenance_menu.h"
 #include "gui/window/report_collection.h"
 #include "gui/window/system_dialogs.h"
 #include "gui/window/system_list.h"
@@ -129,6 +130,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     trees.status = [this](const QString& text) { showStatus(text); };
     m_treeActions = new TreeActions(this, m_ui->menuHelp->menuAction(), std::move(trees));
     setUpToolActions();
+    setUpMaintenanceMenu();
     connectWidgets();
 }
 
@@ -233,7 +235,8 @@ bool MainWindow::init()
     m_startupSucceeded = m_startupStatus == AppStatus::Ok;
     m_logSettings = m_system->logSettings();
 
-    m_pictures = std::make_unique<WindowPictures>(*m_nodes, m_ui->listSystems, *m_treePanel, *m_system, *m_demoTab);
+    m_pictures = std::make_unique<WindowPictures>(*m_nodes, m_ui->listSystems, *m_treePanel, *m_system, *m_demoTab,
+                                                  *m_maintenance);
     m_nodes->start(m_startupSucceeded);
     emit initialized();
     return true;
@@ -434,6 +437,29 @@ void MainWindow::setUpToolActions()
         updateHwTreeModel();
     };
     m_toolActions = new ToolActions(this, m_ui->toolBar, std::move(tools));
+}
+
+void MainWindow::setUpMaintenanceMenu()
+{
+    MaintenanceMenu::Host host;
+    const auto view = [this] {
+        return m_ui->tabWidget->currentIndex() == kDemoTab ? m_ui->treeDemo : m_ui->treeHardware;
+    };
+    host.selected = [this, view] { return treeNode(view(), view()->currentIndex()); };
+    host.context = [this] { return rowContext(false); };
+    host.actionFor = [this](MenuEntry entry) { return actionFor(entry); };
+    // As from the row's context menu: the entry acts on the chosen row.
+    host.run = [this, view](MenuEntry entry) {
+        m_menuIndex = view()->currentIndex();
+        m_menuNode = treeNode(view(), m_menuIndex);
+        QAction* action = actionFor(entry);
+        action->setEnabled(true);
+        action->trigger();
+        m_menuNode = nullptr;
+        m_menuIndex = QPersistentModelIndex();
+    };
+    host.supportPackage = [this] { hdl_ButtonClicked_Collect(); };
+    m_maintenance = new MaintenanceMenu(this, m_ui->menuHelp->menuAction(), std::move(host));
 }
 
 const ModelNode* MainWindow::toolRow() const

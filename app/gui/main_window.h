@@ -50,6 +50,7 @@ class SystemModel;
 class SystemStatusLine;
 class ToolActions;
 class TreeActions;
+class MaintenanceMenu;
 class TreeIconTable;
 class WindowPictures;
 
@@ -89,6 +90,7 @@ public:
     CTreeViewModel* demoModel() const { return m_demoModel; }
     CTreeFilterPanel* treePanel() const { return m_treePanel; }
     TreeActions* treeActions() const { return m_treeActions; }
+    MaintenanceMenu* maintenanceMenu() const { return m_maintenance; }
 
     /// Used for every file dialog of the window (tests answer them).
     void setFileChooser(FileChooser chooser);
@@ -142,6 +144,7 @@ private:
     void setUpActions();
     /// The tools' actions (ToolActions) over the rows of this window.
     void setUpToolActions();
+    void setUpMaintenanceMenu();
     void connectWidgets();
     void fillViews();
     /// The row a tool acts on: the one whose context menu is open, else the current row of the
@@ -168,6 +171,7 @@ private:
     CTreeViewModel* m_remoteModel = nullptr;
     CTreeFilterPanel* m_treePanel = nullptr;
     TreeActions* m_treeActions = nullptr;
+    MaintenanceMenu* m_maintenance = nullptr;
     ToolActions* m_toolActions = nullptr;
     std::unique_ptr<SystemList> m_systemList;
     std::unique_ptr<SystemStatusLine> m_status;

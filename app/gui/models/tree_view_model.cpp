@@ -198,4 +198,24 @@ bool CTreeViewModel::removeRows(int row, int count, const QModelIndex& parent)
     return true;
 }
 
+QModelIndex CTreeViewModel::indexOf(const ModelNode* node) const
+{
+    std::vector<const ModelNode*> chain;
+    for (const ModelNode* at = node; at; at = at->parent())
+        chain.insert(chain.begin(), at);
+    QModelIndex parent;
+    for (const ModelNode* wanted : chain) {
+        QModelIndex found;
+        for (int row = 0; row < rowCount(parent) && !found.isValid(); ++row) {
+            const QModelIndex candidate = index(row, 0, parent);
+            if (nodeAt(candidate) == wanted)
+                found = candidate;
+        }
+        if (!found.isValid())
+            return {};
+        parent = found;
+    }
+    return parent;
+}
+
 } // namespace z2e

@@ -44,6 +44,8 @@ public:
 
     /// The node shown at `index`, or null.
     const ModelNode* nodeAt(const QModelIndex& index) const;
+    /// The row of `node` (column 0); invalid when the model does not show it.
+    QModelIndex indexOf(const ModelNode* node) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex& index) const override;

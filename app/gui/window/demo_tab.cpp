@@ -106,29 +106,9 @@ const ModelPickerItem* DemoTab::currentEntry() const
     return m_shown[static_cast<std::size_t>(row)];
 }
 
-QModelIndex DemoTab::indexOf(const ModelNode* node) const
-{
-    std::vector<const ModelNode*> chain;
-    for (const ModelNode* at = node; at; at = at->parent())
-        chain.insert(chain.begin(), at);
-    QModelIndex parent;
-    for (const ModelNode* wanted : chain) {
-        QModelIndex found;
-        for (int row = 0; row < m_treeModel.rowCount(parent) && !found.isValid(); ++row) {
-            const QModelIndex candidate = m_treeModel.index(row, 0, parent);
-            if (m_treeModel.nodeAt(candidate) == wanted)
-                found = candidate;
-        }
-        if (!found.isValid())
-            return {};
-        parent = found;
-    }
-    return parent;
-}
-
 void DemoTab::selectNode(const ModelNode* node, bool collapse)
 {
-    const QModelIndex index = indexOf(node);
+    const QModelIndex index = m_treeModel.indexOf(node);
     if (!index.isValid()) {
         showPicker(0);
         return;

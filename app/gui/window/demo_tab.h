@@ -104,8 +104,6 @@ public:
     std::uint32_t pickerKind() const { return m_kind; }
     /// Names the picker shows, in order.
     const QStringList& pickerTexts() const { return m_texts; }
-    /// Where `node` is shown in the tree, or an invalid index.
-    QModelIndex indexOf(const ModelNode* node) const;
 
 signals:
     /// A text for the window's status bar.

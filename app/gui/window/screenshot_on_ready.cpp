@@ -1,5 +1,6 @@
 #include "gui/window/screenshot_on_ready.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QPainter>
 #include <QPixmap>
@@ -35,17 +36,17 @@ void ScreenshotOnReady::arm(int delayMs)
     });
 }
 
-QPixmap ScreenshotOnReady::composed() const
+QPixmap ScreenshotOnReady::composed(QWidget* overlay) const
 {
     // Each window draws itself; the picture places them as they stand on the screen.
     const QRect main = m_window->geometry();
-    const QRect top = m_overlay->geometry();
+    const QRect top = overlay->geometry();
     const QRect both = main.united(top);
     QPixmap picture(both.size());
     picture.fill(QColor(96, 96, 96));
     QPainter painter(&picture);
     painter.drawPixmap(main.topLeft() - both.topLeft(), m_window->grab());
-    painter.drawPixmap(top.topLeft() - both.topLeft(), m_overlay->grab());
+    painter.drawPixmap(top.topLeft() - both.topLeft(), overlay->grab());
     return picture;
 }
 
@@ -53,7 +54,9 @@ bool ScreenshotOnReady::capture()
 {
     if (!m_window)
         return false;
-    const QPixmap picture = m_overlay ? composed() : m_window->grab();
+    // An open menu is a window of its own, as a dialog is.
+    QWidget* overlay = m_overlay ? m_overlay.data() : QApplication::activePopupWidget();
+    const QPixmap picture = overlay ? composed(overlay) : m_window->grab();
     QSaveFile file(m_path);
     if (picture.isNull() || !file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG"))
         return false;

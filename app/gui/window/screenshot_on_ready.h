@@ -34,7 +34,7 @@ public:
     const QString& path() const { return m_path; }
 
 private:
-    QPixmap composed() const;
+    QPixmap composed(QWidget* overlay) const;
 
     QPointer<QWidget> m_window;
     QPointer<QWidget> m_overlay;

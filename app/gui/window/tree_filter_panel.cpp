@@ -115,6 +115,13 @@ QModelIndex CTreeFilterPanel::currentSourceIndex() const
     return CTreeFilterModel::sourceOf(m_view->currentIndex());
 }
 
+void CTreeFilterPanel::selectSource(const QModelIndex& source)
+{
+    const QModelIndex shown = m_view->model() == m_filter ? m_filter->mapFromSource(source) : source;
+    m_view->setCurrentIndex(shown);
+    m_view->scrollTo(shown);
+}
+
 void CTreeFilterPanel::rememberExpansion()
 {
     m_expanded.clear();

@@ -51,6 +51,8 @@ public:
     int matchCount() const;
     /// The view's current row in the shown model, whether or not filtered.
     QModelIndex currentSourceIndex() const;
+    /// Makes the row `source` of the shown model the view's current one, in sight.
+    void selectSource(const QModelIndex& source);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,7 +4,9 @@
 #include "core/selected_network_node.h"
 #include "core/system_model.h"
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
+#include "gui/models/tree_view_model.h"
 #include "gui/window/demo_tab.h"
+#include "gui/window/maintenance_menu.h"
 #include "gui/window/network_node_controller.h"
 #include "gui/window/node_actions.h"
 #include "gui/window/system_list.h"
@@ -13,12 +15,15 @@
 #include "uni/ip_address_pair.h"
 
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 
 namespace z2e {
 
 WindowPictures::WindowPictures(NetworkNodeController& nodes, QListWidget* systems, CTreeFilterPanel& treePanel,
-                               SystemModel& system, DemoTab& demo)
-    : m_nodes(nodes), m_systems(systems), m_treePanel(treePanel), m_system(system), m_demo(demo)
+                               SystemModel& system, DemoTab& demo, MaintenanceMenu& maintenance)
+    : m_nodes(nodes), m_systems(systems), m_treePanel(treePanel), m_system(system), m_demo(demo),
+      m_maintenance(maintenance)
 {
 }
 
@@ -71,6 +76,8 @@ bool WindowPictures::showState(const QString& name)
 {
     if (name == "failed-node")
         return showNode(true);
+    if (name == "maintenance")
+        return openMaintenanceMenu();
     if (name != "filter")
         return false;
     const ModelNode* board = ToolTargetBuilder::firstBoardRow(m_system.localRoot());
@@ -80,6 +87,23 @@ bool WindowPictures::showState(const QString& name)
     // The last digits, as an operator reads them off a label.
     m_treePanel.filterFor(QString::fromStdString(serial.substr(serial.size() - 4)));
     return true;
+}
+
+bool WindowPictures::openMaintenanceMenu()
+{
+    const auto* model = qobject_cast<const CTreeViewModel*>(m_treePanel.shownModel());
+    const QModelIndex board =
+        model ? model->indexOf(ToolTargetBuilder::firstBoardRow(m_system.localRoot())) : QModelIndex();
+    if (!board.isValid())
+        return false;
+    m_treePanel.selectSource(board);
+    QMenu* menu = m_maintenance.menu();
+    QMenuBar* bar = m_systems->window()->findChild<QMenuBar*>();
+    if (!bar)
+        return false;
+    // Opened as a click on its title would, below it.
+    bar->setActiveAction(menu->menuAction());
+    return menu->isVisible();
 }
 
 } // namespace z2e

@@ -11,7 +11,9 @@ class QListWidget;
 namespace z2e {
 
 class CTreeFilterPanel;
+class CTreeViewModel;
 class DemoTab;
+class MaintenanceMenu;
 class NetworkNodeController;
 class SystemModel;
 
@@ -19,12 +21,13 @@ class WindowPictures {
 public:
     /// All of them outlive this object.
     WindowPictures(NetworkNodeController& nodes, QListWidget* systems, CTreeFilterPanel& treePanel, SystemModel& system,
-                   DemoTab& demo);
+                   DemoTab& demo, MaintenanceMenu& maintenance);
 
     /// Window states that can be pictured instead of a dialog: "filter" (the tree filtered for
-    /// part of the first board's serial number) and "failed-node" (the network node with the
-    /// highest address, which tools/run starts with a fault, shown).
-    static QStringList stateNames() { return {"filter", "failed-node"}; }
+    /// part of the first board's serial number), "failed-node" (the network node with the
+    /// highest address, which tools/run starts with a fault, shown) and "maintenance" (the
+    /// Maintenance menu open for the first board of this computer).
+    static QStringList stateNames() { return {"filter", "failed-node", "maintenance"}; }
     /// Brings the window into state `name`; false when it cannot.
     bool showState(const QString& name);
     /// Opens a network dialog by its picture name for the first network node, without a modal
@@ -34,12 +37,14 @@ public:
 private:
     /// Shows the network node with the lowest (or highest) address; false without nodes.
     bool showNode(bool highest);
+    bool openMaintenanceMenu();
 
     NetworkNodeController& m_nodes;
     QListWidget* m_systems;
     CTreeFilterPanel& m_treePanel;
     SystemModel& m_system;
     DemoTab& m_demo;
+    MaintenanceMenu& m_maintenance;
 };
 
 } // namespace z2e
