@@ -241,6 +241,8 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
 {
     m_message.clear();
     m_updatedWithoutJournal = false;
+    std::string lostLines;
+    bool updatedWithoutJournal = false;
     bool failed = false;
     bool updated = false;
     const std::size_t total = rows.size();
@@ -255,32 +257,14 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
         if (progress)
             progress(" Updating Board " + std::to_string(i + 1) + "/" + std::to_string(total),
                      static_cast<double>(i) / static_cast<double>(total), expectedSeconds(row.board.name));
-        checkRow(row);
-        plan(row, m_keepNewer);
-        std::int32_t outcome = AppStatus::FirmwareSkipped;
-        if (row.plan == FirmwarePlan::Update || row.plan == FirmwarePlan::GoBack) {
-            const std::string selection = row.plan == FirmwarePlan::GoBack ? row.target : std::string();
-            outcome = send(row, selection, selection.empty() ? "latest" : "back to " + selection);
-            // One board whose EEPROM cannot be saved first must not hold back the others.
-            if (outcome == AppStatus::SnapshotFailed)
-                outcome = AppStatus::FirmwareUpdateFailed;
-        } else {
-            row.result = "Skipped";
-            row.info = skipReason(row);
-            row.outcome = outcome;
-            row.snapshots.clear();
-            row.snapshotProblem.clear();
-            if (m_journal) {
-                JournalEntry entry = entryOf(row, m_keepNewer ? "latest, keep newer" : "latest");
-                entry.firmwareAfter = row.installed;
-                entry.result = outcome;
-                entry.statusText = row.result + ": " + row.info;
-                if (!m_journal->append(entry)) {
-                    m_message = m_journal->lastError();
-                    return AppStatus::JournalFailed;
-                }
-            }
+        std::int32_t outcome = updateRow(i, row);
+        if (outcome == AppStatus::JournalFailed && m_lineLost) {
+            // The board's own result stands; the missing line is told at the end.
+            lostLines += (lostLines.empty() ? "" : "; ") + m_message;
+            updatedWithoutJournal = updatedWithoutJournal || m_updatedWithoutJournal;
+            outcome = row.outcome;
         }
+        changed(i, row);
         if (outcome != AppStatus::FirmwareUpdated && outcome != AppStatus::FirmwareSkipped &&
             outcome != AppStatus::FirmwareUpdateFailed)
             return outcome;
@@ -289,9 +273,52 @@ std::int32_t FirmwareUpdater::update(std::vector<FirmwareRow>& rows, bool retryF
     }
     if (progress)
         progress("", 1.0, 0.0);
+    if (!lostLines.empty()) {
+        m_message = lostLines;
+        m_updatedWithoutJournal = updatedWithoutJournal;
+        return AppStatus::JournalFailed;
+    }
     if (failed)
         return AppStatus::FirmwareUpdateFailed;
     return updated ? AppStatus::FirmwareUpdated : AppStatus::FirmwareSkipped;
+}
+
+std::int32_t FirmwareUpdater::updateRow(std::size_t index, FirmwareRow& row)
+{
+    m_lineLost = false;
+    checkRow(row);
+    plan(row, m_keepNewer);
+    if (row.plan == FirmwarePlan::Update || row.plan == FirmwarePlan::GoBack) {
+        row.result = "Updating...";
+        changed(index, row);
+        const std::string selection = row.plan == FirmwarePlan::GoBack ? row.target : std::string();
+        const std::int32_t outcome = send(row, selection, selection.empty() ? "latest" : "back to " + selection);
+        // One board whose EEPROM cannot be saved first must not hold back the others.
+        return outcome == AppStatus::SnapshotFailed ? AppStatus::FirmwareUpdateFailed : outcome;
+    }
+    row.result = "Skipped";
+    row.info = skipReason(row);
+    row.outcome = AppStatus::FirmwareSkipped;
+    row.snapshots.clear();
+    row.snapshotProblem.clear();
+    if (!m_journal)
+        return row.outcome;
+    JournalEntry entry = entryOf(row, m_keepNewer ? "latest, keep newer" : "latest");
+    entry.firmwareAfter = row.installed;
+    entry.result = row.outcome;
+    entry.statusText = row.result + ": " + row.info;
+    if (m_journal->append(entry))
+        return row.outcome;
+    m_message = "board " + std::to_string(row.board.index) + " (serial " + row.board.serial +
+                "): skipped, but its journal line could not be written: " + m_journal->lastError();
+    m_lineLost = true;
+    return AppStatus::JournalFailed;
+}
+
+void FirmwareUpdater::changed(std::size_t index, const FirmwareRow& row) const
+{
+    if (m_observer)
+        m_observer(index, row);
 }
 
 std::int32_t FirmwareUpdater::updateWith(FirmwareRow& row, const std::string& selection, const ToolProgress& progress)
@@ -371,6 +398,7 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
     entry.snapshots = row.snapshots;
     entry.durationSeconds = secondsSince(started);
     if (!m_journal->append(entry)) {
+        m_lineLost = true;
         m_updatedWithoutJournal = row.outcome == AppStatus::FirmwareUpdated;
         m_message = "board " + std::to_string(row.board.index) + " (serial " + row.board.serial + "): " +
                     (m_updatedWithoutJournal ? "the update was made (" + before + " -> " + row.installed + ")"

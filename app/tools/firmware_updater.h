@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,10 +71,18 @@ public:
     /// Plans every row from its check, as update() would (nothing is sent).
     void plan(std::vector<FirmwareRow>& rows) const;
 
+    /// Called from update() with a row's index and the row each time the row changes: when
+    /// its board starts ("Updating...") and when it is done. On the thread that runs update().
+    using RowObserver = std::function<void(std::size_t index, const FirmwareRow& row)>;
+    void observeRows(RowObserver observer) { m_observer = std::move(observer); }
+
     /// Updates every row, or with `retryFailedOnly` the rows whose last outcome was 3002.
     /// 3002 if a row failed, else 3000 if one was updated, else 3001; a stopping failure
-    /// (journal, cancel) is returned instead. A board whose EEPROMs cannot be saved first is
-    /// not sent anything: its row fails with snapshotProblem set, and the others go on.
+    /// (cancel, a change record that cannot be written) is returned instead. A board whose
+    /// EEPROMs cannot be saved first is not sent anything: its row fails with snapshotProblem
+    /// set, and the others go on. A journal line that cannot be written after a board's update
+    /// does not stop the others either: the run ends with 4102 and message() names every
+    /// board whose line is missing.
     std::int32_t update(std::vector<FirmwareRow>& rows, bool retryFailedOnly, const ToolProgress& progress,
                         const std::atomic<bool>& cancel);
     /// Updates one board with `selection` (a listed file name, a version or a file path):
@@ -125,20 +134,25 @@ public:
     /// start), so that a retry of another run or window finds them; the count of such rows.
     static std::size_t markFailedFromJournal(std::vector<FirmwareRow>& rows, const MaintenanceJournal& journal);
 
-    /// Why the last run stopped early, when it did.
+    /// Why the last run stopped early, or which journal lines it could not write.
     const std::string& message() const { return m_message; }
-    /// The last run stopped because the journal line of a board that was updated could not
-    /// be written: the update itself was made.
+    /// The last run could not write the journal line of a board that was updated: the update
+    /// itself was made.
     bool updatedWithoutJournal() const { return m_updatedWithoutJournal; }
 
 private:
     std::int32_t send(FirmwareRow& row, const std::string& selection, const std::string& parameters);
+    /// The row's update, or its skip, journalled; 4102 also for a journal line lost after it.
+    std::int32_t updateRow(std::size_t index, FirmwareRow& row);
+    void changed(std::size_t index, const FirmwareRow& row) const;
 
     QorinNodeUtilWrapper& m_wrapper;
     MaintenanceJournal* m_journal;
     bool m_keepNewer = false;
     std::string m_message;
     bool m_updatedWithoutJournal = false;
+    bool m_lineLost = false; ///< send() made its change but could not journal it
+    RowObserver m_observer;
 };
 
 } // namespace z2e

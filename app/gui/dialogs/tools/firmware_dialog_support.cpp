@@ -35,23 +35,26 @@ void setupFirmwareTable(QTableWidget* table)
     table->verticalHeader()->hide();
 }
 
+void showFirmwareRow(QTableWidget* table, int at, const FirmwareRow& row)
+{
+    const std::string cells[] = {std::to_string(row.board.index) + " " + row.board.name,
+                                 FirmwareRow::shown(row.installed),
+                                 FirmwareRow::shown(row.latest),
+                                 row.status,
+                                 row.result,
+                                 row.outcome == 0 ? FirmwareUpdater::planText(row) : row.info};
+    for (int c = 0; c < 6; ++c) {
+        auto* item = new QTableWidgetItem(QString::fromStdString(cells[c]));
+        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+        table->setItem(at, c, item);
+    }
+}
+
 void showFirmwareRows(QTableWidget* table, const std::vector<FirmwareRow>& rows)
 {
     table->setRowCount(static_cast<int>(rows.size()));
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const FirmwareRow& row = rows[r];
-        const std::string cells[] = {std::to_string(row.board.index) + " " + row.board.name,
-                                     FirmwareRow::shown(row.installed),
-                                     FirmwareRow::shown(row.latest),
-                                     row.status,
-                                     row.result,
-                                     row.outcome == 0 ? FirmwareUpdater::planText(row) : row.info};
-        for (int c = 0; c < 6; ++c) {
-            auto* item = new QTableWidgetItem(QString::fromStdString(cells[c]));
-            item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-            table->setItem(static_cast<int>(r), c, item);
-        }
-    }
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        showFirmwareRow(table, static_cast<int>(r), rows[r]);
     table->resizeColumnsToContents();
     // Every column whole (the plan and the outcome name versions), as far as the screen allows.
     const int wanted =
@@ -83,6 +86,10 @@ QString firmwareOutcomeText(std::int32_t status, const FirmwareUpdater& updater)
         return QString::fromStdString(FirmwareUpdater::statusText(status));
     if (updater.message().empty())
         return QString::fromStdString(statusMessage(status));
+    if (status == AppStatus::JournalFailed)
+        return QString::fromStdString("Firmware Update ran over every board as the table shows, but the journal is "
+                                      "missing lines (" +
+                                      std::to_string(status) + "):\n" + updater.message());
     const std::string text = "Firmware Update stopped (" + std::to_string(status) + "):\n" + updater.message();
     return QString::fromStdString(text);
 }

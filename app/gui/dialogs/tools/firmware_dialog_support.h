@@ -28,6 +28,8 @@ void setupFirmwareTable(QTableWidget* table);
 /// One row per firmware row, read-only, then the columns fitted to their contents. A row not
 /// run yet shows its planned action in "Info" ("Will go back to the release: 0300 → 02F4").
 void showFirmwareRows(QTableWidget* table, const std::vector<FirmwareRow>& rows);
+/// Row `at` of `table` shows `row` (the table has the row already).
+void showFirmwareRow(QTableWidget* table, int at, const FirmwareRow& row);
 
 /// Drives `progress` from a worker: a board's text restarts the timed bar with the board's
 /// expected duration; the final report stops it.

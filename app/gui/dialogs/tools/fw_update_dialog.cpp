@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <numeric>
 
 namespace z2e {
 
@@ -70,20 +71,29 @@ CFWUpdateDialog::CFWUpdateDialog(const ToolTarget& target, QWidget* parent)
 
 CFWUpdateDialog::~CFWUpdateDialog() = default;
 
-std::int32_t CFWUpdateDialog::runPass(std::vector<FirmwareRow>& rows, bool retryFailedOnly)
+std::int32_t CFWUpdateDialog::runPass(std::vector<FirmwareRow>& rows, const std::vector<std::size_t>& tableRows,
+                                      bool retryFailedOnly)
 {
     FirmwareUpdater& updater = *m_updater;
+    // Each row as its board starts and ends, while the run goes on.
+    updater.observeRows([this, tableRows](std::size_t index, const FirmwareRow& row) {
+        const int at = static_cast<int>(tableRows.at(index));
+        QMetaObject::invokeMethod(
+            this, [this, at, row] { showFirmwareRow(m_ui->tableFirmware, at, row); }, Qt::QueuedConnection);
+    });
     // The rows belong to the worker until the progress window has gone and it is joined.
     // On a network node Cancel ends the wait for the board being updated (the node itself goes
     // on) and no further board is started.
     std::atomic<bool> cancelled{false};
     const std::function<void()> cancel = cancelOf(m_target, cancelled);
-    return CMiscUtils::runBehindProgress(
+    const std::int32_t status = CMiscUtils::runBehindProgress(
         "Firmware Update", "Performing Updates.", this,
         [&updater, &rows, retryFailedOnly, &cancelled](CInProgress& progress) {
             return updater.update(rows, retryFailedOnly, timedProgress(progress), cancelled);
         },
         true, cancel);
+    updater.observeRows(nullptr);
+    return status;
 }
 
 std::int32_t CFWUpdateDialog::runUpdate(bool retryFailedOnly)
@@ -99,7 +109,9 @@ std::int32_t CFWUpdateDialog::runUpdate(bool retryFailedOnly)
     std::vector<std::int32_t> before;
     for (const FirmwareRow& row : m_rows)
         before.push_back(row.outcome);
-    std::int32_t status = runPass(m_rows, retryFailedOnly);
+    std::vector<std::size_t> everyRow(m_rows.size());
+    std::iota(everyRow.begin(), everyRow.end(), std::size_t{0});
+    std::int32_t status = runPass(m_rows, everyRow, retryFailedOnly);
 
     // The boards whose EEPROMs could not be saved first were sent nothing; the operator may
     // update them without a snapshot (often they are the ones being repaired).
@@ -120,7 +132,7 @@ std::int32_t CFWUpdateDialog::runUpdate(bool retryFailedOnly)
             for (const std::size_t i : leftOut)
                 again.push_back(m_rows[i]);
             const SnapshotsOff off(m_journal.get());
-            const std::int32_t second = runPass(again, false);
+            const std::int32_t second = runPass(again, leftOut, false);
             for (std::size_t k = 0; k < leftOut.size(); ++k)
                 m_rows[leftOut[k]] = again[k];
             status = second;

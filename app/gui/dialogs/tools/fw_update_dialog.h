@@ -47,8 +47,10 @@ private slots:
 
 private:
     void updateWidgets();
-    /// One run of the updater over `rows` behind the progress window.
-    std::int32_t runPass(std::vector<FirmwareRow>& rows, bool retryFailedOnly);
+    /// One run of the updater over `rows` behind the progress window; rows[i] is shown in
+    /// table row tableRows[i] as it changes.
+    std::int32_t runPass(std::vector<FirmwareRow>& rows, const std::vector<std::size_t>& tableRows,
+                         bool retryFailedOnly);
 
     std::unique_ptr<Ui::CFWUpdateDialog> m_ui;
     ToolTarget m_target;
