@@ -285,12 +285,42 @@ const CliCommand* findCommand(const std::string& verb)
     return nullptr;
 }
 
+// The boards --board names by place, serial or "all", as driver indices of the system.
+static int boardsNamed(const CliOptions& options, std::vector<std::uint32_t>& boards)
+{
+    std::string error;
+    const int found = onNode(options, [&](QorinNodeUtilWrapper& wrapper) {
+        return options.boardAddress.resolve(wrapper, boards, error) ? EXIT_OK : EXIT_TOOL_FAILED;
+    });
+    if (!error.empty())
+        std::cerr << "zamo2ctl: " << error << "\n";
+    return found;
+}
+
 static int dispatch(const CliOptions& options)
 {
     const CliCommand* command = findCommand(options.command);
     if (!command || !command->run)
         return usageError("unknown command " + options.command);
-    return command->run(options);
+    const BoardAddress::Kind kind = options.boardAddress.kind();
+    if (kind == BoardAddress::Kind::None || kind == BoardAddress::Kind::Index)
+        return command->run(options);
+    if (!ToolRegistry::find(options.command))
+        return usageError("--board " + options.boardAddress.text() + " applies to the board tools");
+    std::vector<std::uint32_t> boards;
+    const int found = boardsNamed(options, boards);
+    if (found != EXIT_OK)
+        return found;
+    // One run per board; the first failure is the exit status, and the other boards go on.
+    int status = EXIT_OK;
+    for (const std::uint32_t board : boards) {
+        CliOptions one = options;
+        one.board = static_cast<std::int32_t>(board);
+        const int ran = command->run(one);
+        if (status == EXIT_OK)
+            status = ran;
+    }
+    return status;
 }
 
 int runCommand(const CliOptions& options)

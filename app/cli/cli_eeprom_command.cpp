@@ -159,8 +159,11 @@ int eepromCommand(const CliOptions& options)
         return usageError("eeprom " + what + " needs --board N");
     EepromWhich which = EepromWhich::Base;
     const bool whichTaken = what == "backup" || what == "restore" || what == "auto-restore";
-    if (whichTaken && !whichOf(options, which))
-        return usageError("eeprom " + what + " needs --which base or --which con");
+    // A backup may take both EEPROMs of a board at once.
+    const bool both = what == "backup" && options.which == "both";
+    if (whichTaken && !both && !whichOf(options, which))
+        return usageError("eeprom " + what + " needs --which base or --which con" +
+                          (what == "backup" ? " (or both)" : ""));
     if (what == "backup" && options.dir.empty())
         return usageError("eeprom backup needs --dir DIR");
     if (what == "write-default") {
@@ -180,6 +183,11 @@ int eepromCommand(const CliOptions& options)
             return refused(message, "");
         MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), MaintenanceJournal::nodeOf(wrapper));
         journal.setSnapshotsEnabled(!options.noSnapshot);
+        if (what == "backup" && both) {
+            const int base = backup(options, wrapper, journal, EepromWhich::Base);
+            const int con = backup(options, wrapper, journal, EepromWhich::Connector);
+            return base != EXIT_OK ? base : con;
+        }
         if (what == "backup")
             return backup(options, wrapper, journal, which);
         if (what == "restore" || what == "auto-restore")

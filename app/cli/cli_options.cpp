@@ -246,13 +246,17 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
     }
     bool matched = false;
     std::string value;
-    if (!optionValue(arg, "--board", argc, argv, i, value, matched) ||
-        (matched && !boundedNumber(value, 0, 1000000, options.board))) {
-        error = "--board needs a board index (0, 1, ...)";
+    if (!optionValue(arg, "--board", argc, argv, i, value, matched)) {
+        error = "--board needs ENCLOSURE/SLOT (0/2), a serial number, all, or the driver's board index";
         return false;
     }
-    if (matched)
+    if (matched) {
+        if (!BoardAddress::parse(value, options.boardAddress, error))
+            return false;
+        if (options.boardAddress.kind() == BoardAddress::Kind::Index)
+            options.board = static_cast<std::int32_t>(options.boardAddress.index());
         return true;
+    }
     for (auto* target : {&options.saveDir, &options.serial}) {
         const std::string name = target == &options.saveDir ? "--save-dir" : "--serial";
         if (!optionValue(arg, name, argc, argv, i, value, matched) || (matched && value.empty())) {
@@ -499,6 +503,13 @@ std::string usageText()
                        " go to the network node at ADDRESS instead of the local driver (report-package "
                        "adds it, demo import-node copies it). An ADDRESS outside "
                        "QORINET_ALLOWED_NETWORKS is refused at once") +
+            "  --board B                      the board of a board tool: ENCLOSURE/SLOT as the\n"
+            "                                 tree numbers them (0/2), its serial number (any\n"
+            "                                 case), all, or a bare number, the driver's board\n"
+            "                                 index (0 is the first). For E/S, a serial or all\n"
+            "                                 the tool runs once per board named (--json: one\n"
+            "                                 object per line); the first failure is the exit\n"
+            "                                 status, and the other boards still run\n"
             "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
             "                                 the node of --node (default 2500)\n"
             "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"

@@ -4,6 +4,8 @@
 
 #include "cli_enclosure_options.h"
 
+#include "tools/board_address.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,11 +25,14 @@ struct CliOptions {
     std::uint16_t basePort = 0;       ///< base port of the network client; 0: the default 9237
     std::uint32_t timeoutSeconds = 0; ///< --timeout: the whole command's limit; 0: the default
     std::int32_t board = -1;          ///< --board N of the board tools; -1: every board
-    bool factory = false;             ///< selftest --factory
-    bool excitation = false;          ///< selftest --excitation
-    std::string saveDir;              ///< selftest --save-dir: one result file per board goes there
-    bool yes = false;                 ///< calibrate --yes: no question asked
-    bool replace = false;             ///< demo put-board --replace: a board in the slot may go
+    /// --board as given: a driver index is in `board` too; E/S, a serial or all are looked up
+    /// before the command runs, and the command runs once for each board they name.
+    BoardAddress boardAddress;
+    bool factory = false;     ///< selftest --factory
+    bool excitation = false;  ///< selftest --excitation
+    std::string saveDir;      ///< selftest --save-dir: one result file per board goes there
+    bool yes = false;         ///< calibrate --yes: no question asked
+    bool replace = false;     ///< demo put-board --replace: a board in the slot may go
     bool force = false;       ///< --force: replace an existing file at a named destination; eeprom restore: a backup of
                               ///< another board too
     bool retryFailed = false; ///< firmware update --retry-failed

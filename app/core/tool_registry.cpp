@@ -80,10 +80,12 @@ std::vector<ToolDescription> makeTools()
                                                   {"write-default", "rewriting an EEPROM"},
                                                   {"erase", "erasing an EEPROM"}});
          },
-         "  eeprom backup --board N --which base|con --dir DIR\n"
-         "                               save that EEPROM's document of board N to a file in\n"
-         "                               DIR (made when missing) and print the file's path;\n"
-         "                               an existing backup of that name only with --force\n"
+         "  eeprom backup --board B --which base|con|both --dir DIR\n"
+         "                               save that EEPROM's document (both: the two) of board\n"
+         "                               B to a file in DIR (made when missing) and print the\n"
+         "                               file's path; an existing backup of that name only\n"
+         "                               with --force (--board all --which both: every board's\n"
+         "                               two EEPROMs into one folder)\n"
          "  eeprom restore --board N --which base|con FILE [--force]\n"
          "                               write a backup file back (its root element must be\n"
          "                               BaseEEPROM or ConEEPROM exactly; checked first); a\n"

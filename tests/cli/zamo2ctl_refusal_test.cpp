@@ -19,10 +19,10 @@ constexpr auto npos = std::string::npos;
 TEST(Zamo2ctlRefusal, UsageErrorsAreJsonWhenJsonIsAsked)
 {
     // --json counts even behind the fault that stopped the reading of the line.
-    const ProcessResult early = zamo2ctl({"--board", "x", "--json", "selftest"});
+    const ProcessResult early = zamo2ctl({"--board", "x?", "--json", "selftest"});
     EXPECT_EQ(early.exitCode, 64);
-    EXPECT_EQ(early.out,
-              "{\"error\":\"usage\",\"message\":\"--board needs a board index (0, 1, ...)\",\"exitStatus\":64}\n");
+    EXPECT_EQ(early.out, "{\"error\":\"usage\",\"message\":\"--board needs ENCLOSURE/SLOT (0/2), a serial number, all, "
+                         "or the driver's board index\",\"exitStatus\":64}\n");
     // A command's own refusal of its arguments.
     const ProcessResult late = zamo2ctl({"--json", "config", "verify", "file.xml"});
     EXPECT_EQ(late.exitCode, 64);
