@@ -7,6 +7,7 @@
 #include "cli_nodes_command.h"
 #include "cli_output.h"
 #include "cli_remote_session.h"
+#include "cli_problems_command.h"
 #include "cli_report_command.h"
 #include "cli_tool_runner.h"
 #include "cli_tree_command.h"
@@ -264,6 +265,7 @@ std::vector<CliCommand> makeCommandTable()
                                   {"versions", 0, 0, "", read, nullptr, versionsCommand},
                                   {"logging", 1, 1, "", read, nullptr, loggingCommand},
                                   {"overview", 0, 0, "", read, nullptr, overviewCommand},
+                                  {"problems", 0, 0, "problems", read, nullptr, problemsCommand},
                               });
     return table;
 }

@@ -16,6 +16,8 @@ namespace cli {
 enum : int {
     EXIT_OK = 0,
     EXIT_UNKNOWN_CODE = 1,
+    /// problems: there are some.
+    EXIT_PROBLEMS_FOUND = 1,
     EXIT_LARGE_RESULT = 63,
     EXIT_USAGE = 64,
     /// A board tool ran, and a board did not pass, its change failed, or the read-back of a

@@ -1,0 +1,75 @@
+#include "cli_problems_command.h"
+
+#include "cli_output.h"
+#include "cli_remote_session.h"
+
+#include "core/application_status.h"
+#include "core/node_types.h"
+#include "core/remote_system_builder.h"
+#include "core/root_node.h"
+#include "core/system_model.h"
+#include "driver/command/driver_result.h"
+#include "tools/journal_problems.h"
+#include "tools/maintenance_journal.h"
+
+#include <iostream>
+
+namespace z2e {
+namespace cli {
+namespace {
+
+void print(const std::vector<Problem>& problems, const std::string& system, const CliOptions& options)
+{
+    if (options.json) {
+        std::cout << "{\"system\":" << jsonString(system) << ",\"problems\":[";
+        for (std::size_t i = 0; i < problems.size(); ++i) {
+            const Problem& problem = problems[i];
+            std::cout << (i ? "," : "") << "{\"kind\":" << jsonString(ProblemList::kindName(problem.kind))
+                      << ",\"where\":" << jsonString(problem.where) << ",\"what\":" << jsonString(problem.what)
+                      << ",\"todo\":" << jsonString(problem.todo) << "}";
+        }
+        std::cout << "]}\n";
+        return;
+    }
+    if (problems.empty())
+        std::cout << system << ": no problems\n";
+    for (const Problem& problem : problems) {
+        std::cout << system << "  " << (problem.where.empty() ? "" : problem.where + "  ") << problem.what
+                  << (problem.todo.empty() ? "" : "  -> " + problem.todo) << "\n";
+    }
+}
+
+int report(const ModelNode& root, const std::string& system, const CliOptions& options)
+{
+    std::vector<Problem> problems = ProblemList::of(root);
+    JournalProblems::addFailedSelfTests(root, MaintenanceJournal(MaintenanceJournal::defaultFolder(), ""), problems);
+    print(problems, system, options);
+    return problems.empty() ? EXIT_OK : EXIT_PROBLEMS_FOUND;
+}
+
+} // namespace
+
+int problemsCommand(const CliOptions& options)
+{
+    if (!options.node.empty()) {
+        RemoteSession session(options);
+        const int located = session.locate(false);
+        if (located != EXIT_OK)
+            return located;
+        // A node that cannot be read is itself the problem: its tree says why.
+        const std::int32_t connected = session.connect();
+        RootNode root(SystemKind::Remote);
+        RemoteSystemBuilder::fillRoot(root, session.session().record(DriverResult::succeeded(connected)));
+        return report(root, options.node, options);
+    }
+    SystemModel model(false);
+    const std::int32_t status = model.initializeSystem();
+    if (status != AppStatus::Ok && status != AppStatus::HardwareInUse) {
+        std::cerr << "zamo2ctl: start-up: " << status << " " << statusMessage(status) << "\n";
+        return exitStatusOf(status);
+    }
+    return report(*model.root(SystemKind::Local), "local", options);
+}
+
+} // namespace cli
+} // namespace z2e

@@ -1,0 +1,14 @@
+#pragma once
+// "zamo2ctl problems [--json] [--node ADDRESS]": everything wrong with this computer's system
+// (or the node's), one line each: where, what and what to do.
+
+#include "cli_options.h"
+
+namespace z2e {
+namespace cli {
+
+/// 0 when there is no problem, 1 when there are some; a start-up or node failure as usual.
+int problemsCommand(const CliOptions& options);
+
+} // namespace cli
+} // namespace z2e
