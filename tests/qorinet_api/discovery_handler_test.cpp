@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace z2e::test {
 namespace {
@@ -99,18 +100,14 @@ TEST(DiscoveryAnswer, ListsKeepEveryFieldInItsPlace)
     DiscoveryAnswer answer;
     ASSERT_TRUE(DiscoveryAnswer::parse(doc.data(), doc.size(), answer));
     ASSERT_EQ(answer.enclosures.size(), 2u);
-    EXPECT_EQ(answer.enclosures[0].name, "QE-R16");
-    EXPECT_EQ(answer.enclosures[0].serial, "E1");
-    EXPECT_EQ(answer.enclosures[0].slotCount, 16u);
-    EXPECT_FALSE(answer.enclosures[0].slotNoOffset.has_value());
+    const auto& first = answer.enclosures[0];
+    EXPECT_EQ(std::tie(first.name, first.serial, first.slotCount), std::make_tuple("QE-R16", "E1", 16u));
+    EXPECT_FALSE(first.slotNoOffset.has_value());
     EXPECT_EQ(answer.enclosures[1].slotNoOffset, std::optional<std::uint32_t>(1));
     ASSERT_EQ(answer.boards.size(), 1u);
-    const qorinet_api::DiscoveryBoard& board = answer.boards[0];
-    EXPECT_EQ(board.name, "QA");
-    EXPECT_EQ(board.serial, "B1");
-    EXPECT_EQ(board.firmware, "02F4");
-    EXPECT_EQ(board.slotIndex, 3u);
-    EXPECT_EQ(board.enclosureIndex, 1u);
+    const qorinet_api::DiscoveryBoard& b = answer.boards[0];
+    EXPECT_EQ(std::tie(b.name, b.serial, b.firmware, b.slotIndex, b.enclosureIndex),
+              std::make_tuple("QA", "B1", "02F4", 3u, 1u));
 }
 
 TEST(DiscoveryHandler, MatchesByAddressMaskAndPortAndCapsTheList)
