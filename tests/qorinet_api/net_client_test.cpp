@@ -14,8 +14,6 @@
 
 #include <signal.h>
 
-#include <algorithm>
-
 namespace z2e::test {
 namespace {
 
