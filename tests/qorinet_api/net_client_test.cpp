@@ -90,8 +90,6 @@ TEST(NetClientDiscovery, AnnouncedNodeBecomesAFullNodeAndConnects)
     EXPECT_NE(typeCode, 0);
     EXPECT_EQ(node->ErrorConstantToString(qorinet_api::ERR_BOARD_NOT_FOUND, text), 0);
     EXPECT_FALSE(text.empty());
-    EXPECT_EQ(node->setName("Rig 4"), 0);
-    EXPECT_EQ(node->getName(), "Rig 4");
     node->disconnect();
     EXPECT_FALSE(client.dataClient().node(id));
     EXPECT_EQ(node->GetParam_i32(0, 1282, typeCode), osal::ERR_UNI_OSAL_ECONNECTION);
