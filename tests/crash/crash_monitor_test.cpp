@@ -1,9 +1,9 @@
 #include "crash/crash_monitor.h"
 
+#include "support/report_archive.h"
 #include "support/site.h"
 
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,7 +11,6 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
-#include <map>
 #include <stdexcept>
 
 // Outside any namespace and never inlined, so the report must name it.
@@ -24,28 +23,6 @@ namespace crash_monitor {
 namespace {
 
 using z2e::test::ScratchFolder;
-
-std::map<std::string, std::string> zipEntries(const std::string& path)
-{
-    std::map<std::string, std::string> entries;
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
-    if (!archive)
-        return entries;
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-        zip_stat_t stat;
-        zip_file_t* file = nullptr;
-        if (zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0 ||
-            !(file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0)))
-            continue;
-        std::string content(stat.size, '\0');
-        zip_fread(file, content.data(), stat.size);
-        zip_fclose(file);
-        entries[stat.name] = content;
-    }
-    zip_close(archive);
-    return entries;
-}
 
 enum class Fault { Segfault, Abort };
 
@@ -94,18 +71,18 @@ TEST(CrashMonitorTest, SegfaultLeavesAReportWithBacktraceFilesAndScreenshot)
 
     const std::string report = onlyReport(scratch);
     ASSERT_FALSE(report.empty());
-    const auto entries = zipEntries(report);
+    const auto entries = z2e::test::readArchive(report);
     ASSERT_TRUE(entries.count("backtrace.txt"));
-    const std::string& backtrace = entries.at("backtrace.txt");
+    const std::string& backtrace = entries.at("backtrace.txt").content;
     EXPECT_NE(backtrace.find("Signal: 11 SIGSEGV"), std::string::npos) << backtrace;
     EXPECT_NE(backtrace.find("fault address 0x10"), std::string::npos) << backtrace;
     EXPECT_NE(backtrace.find(" in zamo2CrashOnPurpose"), std::string::npos) << backtrace;
-    EXPECT_NE(entries.at("maps.txt").find("crash_tests"), std::string::npos);
+    EXPECT_NE(entries.at("maps.txt").content.find("crash_tests"), std::string::npos);
 
-    EXPECT_EQ(entries.at("files/early.log"), "written before install\n");
-    EXPECT_EQ(entries.at("files/late.txt"), "registered after install\n");
-    EXPECT_EQ(entries.at("screenshot.png"), "\x89PNG fake picture");
-    const std::string& manifest = entries.at("files.txt");
+    EXPECT_EQ(entries.at("files/early.log").content, "written before install\n");
+    EXPECT_EQ(entries.at("files/late.txt").content, "registered after install\n");
+    EXPECT_EQ(entries.at("screenshot.png").content, "\x89PNG fake picture");
+    const std::string& manifest = entries.at("files.txt").content;
     // Files known at install carry no description; later ones keep theirs.
     EXPECT_NE(manifest.find(scratch / "early.log" + "\t\tfiles/early.log"), std::string::npos) << manifest;
     EXPECT_NE(manifest.find(scratch / "gone.txt" + "\t\tmissing"), std::string::npos) << manifest;
@@ -119,10 +96,9 @@ TEST(CrashMonitorTest, AbortIsReportedAndStillEndsTheProcess)
     ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << status;
     EXPECT_EQ(WTERMSIG(status), SIGABRT);
 
-    const auto entries = zipEntries(onlyReport(scratch));
-    ASSERT_TRUE(entries.count("backtrace.txt"));
-    EXPECT_NE(entries.at("backtrace.txt").find("SIGABRT"), std::string::npos);
-    EXPECT_NE(entries.at("backtrace.txt").find("abort"), std::string::npos) << entries.at("backtrace.txt");
+    const std::string backtrace = z2e::test::readArchive(onlyReport(scratch))["backtrace.txt"].content;
+    EXPECT_NE(backtrace.find("SIGABRT"), std::string::npos) << backtrace;
+    EXPECT_NE(backtrace.find("abort"), std::string::npos) << backtrace;
 }
 
 TEST(CrashMonitorTest, SingletonLifecycleAndCleanEnd)

@@ -53,7 +53,7 @@ TEST(ProcessMapsTest, AddressesAreTakenAgainstTheLoadOfTheirFile)
     EXPECT_FALSE(maps.locate(0x5600f000, where));
 }
 
-TEST(BacktraceSymbolizerTest, NamesFunctionsOfTheProgramAndOfLibraries)
+TEST(BacktraceSymbolizerTest, NamesFunctionsOfTheProgramAndOfLibrariesAndModulesWithoutTheTool)
 {
     const ProcessMaps maps = ProcessMaps::parse(z2e::test::readFile("/proc/self/maps"));
     // Return addresses: one byte into the function stands for a call made from it.
@@ -68,15 +68,11 @@ TEST(BacktraceSymbolizerTest, NamesFunctionsOfTheProgramAndOfLibraries)
     EXPECT_NE(lines[1].find(" in zip_open"), std::string::npos) << lines[1];
     EXPECT_NE(lines[1].find("libzip"), std::string::npos) << lines[1];
     EXPECT_EQ(lines[2], "#2 0x0");
-}
 
-TEST(BacktraceSymbolizerTest, MissingToolStillGivesModuleAndOffset)
-{
-    const ProcessMaps maps = ProcessMaps::parse(z2e::test::readFile("/proc/self/maps"));
-    const std::uintptr_t own = reinterpret_cast<std::uintptr_t>(&zamo2SymbolProbe) + 1;
-    const auto lines = BacktraceSymbolizer("zamo2-no-such-tool").describe({own}, maps);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("crash_tests+0x"), std::string::npos) << lines[0];
+    // Without the tool a line still names the module and the offset.
+    const auto bare = BacktraceSymbolizer("zamo2-no-such-tool").describe({own}, maps);
+    ASSERT_EQ(bare.size(), 1u);
+    EXPECT_NE(bare[0].find("crash_tests+0x"), std::string::npos) << bare[0];
 }
 
 class WatchdogChannelTest : public ::testing::Test {

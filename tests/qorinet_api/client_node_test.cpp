@@ -116,7 +116,20 @@ protected:
             return request.header.command == command ? frames : ScriptedControlServer::defaultAnswer(request);
         });
     }
+    /// Answers every request of `command` with one answer frame carrying `payload`.
+    void answerWith(std::uint16_t command, const Bytes& payload)
+    {
+        answer(command, {ScriptedControlServer::answer(command, payload)});
+    }
 };
+
+/// The XML document a request carries; empty when it carries none.
+std::string documentOf(const RecordedRequest& request)
+{
+    std::string xml;
+    PayloadReader(request.payload.data(), request.payload.size()).document(xml);
+    return xml;
+}
 
 TEST_F(ClientNodeTest, ConnectSaysHelloFetchesBoardsAndSendsSettings)
 {
@@ -127,18 +140,10 @@ TEST_F(ClientNodeTest, ConnectSaysHelloFetchesBoardsAndSendsSettings)
     const auto requests = server.requests();
     ASSERT_EQ(4u, requests.size());
     EXPECT_EQ(proto::CMD_HELLO, requests[0].header.command);
-    std::string xml;
-    ASSERT_TRUE(PayloadReader(requests[0].payload.data(), requests[0].payload.size()).document(xml));
-    CommandDocument hello;
-    ASSERT_TRUE(hello.parse(xml));
-    EXPECT_EQ(65536u, hello.number("Client", "cmd-version"));
-    EXPECT_EQ(268435457u, hello.number("Client", "sw-version"));
-    EXPECT_EQ("127.0.0.1", hello.text("Client", "net-addr"));
-    EXPECT_EQ("255.0.0.0", hello.text("Client", "net-mask"));
-    EXPECT_EQ(19237u, hello.number("Client", "ctrl_port"));
-    EXPECT_EQ(19247u, hello.number("Client", "data_port"));
-    EXPECT_EQ(77u, hello.number("Client", "session"));
-    EXPECT_EQ(500u, hello.number("Client", "scan-time"));
+    EXPECT_EQ("<Cmd><Client><cmd-version>65536</cmd-version><sw-version>268435457</sw-version>"
+              "<net-addr>127.0.0.1</net-addr><net-mask>255.0.0.0</net-mask><ctrl_port>19237</ctrl_port>"
+              "<data_port>19247</data_port><session>77</session><scan-time>500</scan-time></Client></Cmd>",
+              documentOf(requests[0]));
 
     for (std::uint32_t i = 0; i < 2; ++i) {
         const RecordedRequest& fetch = requests[1 + i];
@@ -147,8 +152,7 @@ TEST_F(ClientNodeTest, ConnectSaysHelloFetchesBoardsAndSendsSettings)
         expected[0] = static_cast<std::uint8_t>(i);
         EXPECT_EQ(expected, fetch.payload);
     }
-    ASSERT_TRUE(PayloadReader(requests[3].payload.data(), requests[3].payload.size()).document(xml));
-    EXPECT_EQ("<Cmd><Node><id>7</id><recording>0</recording></Node></Cmd>", xml);
+    EXPECT_EQ("<Cmd><Node><id>7</id><recording>0</recording></Node></Cmd>", documentOf(requests[3]));
 
     // Board documents now come from the cache, without a request.
     std::string text;
@@ -190,7 +194,7 @@ TEST_F(ClientNodeTest, RefusedConnectionAndRefusedHello)
     EXPECT_FALSE(node->isConnected());
 
     node->setPorts(proto::PortTriple::fromBase(server.port()));
-    answer(proto::CMD_HELLO, {ScriptedControlServer::answer(proto::CMD_HELLO, PayloadBytes().i32(260))});
+    answerWith(proto::CMD_HELLO, PayloadBytes().i32(260));
     EXPECT_EQ(260, node->connect());
     EXPECT_FALSE(node->isConnected());
     EXPECT_EQ(1, owner.disconnected);
@@ -222,8 +226,7 @@ TEST_F(ClientNodeTest, HeartbeatsAndStrangersAreSkipped)
 TEST_F(ClientNodeTest, StatusesPassThrough)
 {
     connect();
-    answer(proto::CMD_SET_PARAM_I32,
-           {ScriptedControlServer::answer(proto::CMD_SET_PARAM_I32, PayloadBytes().i32(100010))});
+    answerWith(proto::CMD_SET_PARAM_I32, PayloadBytes().i32(100010));
     EXPECT_EQ(100010, node->SetParam_i32(0, 12, -5));
     const RecordedRequest set = requestsAfterConnect().at(0);
     ASSERT_EQ(32u, set.payload.size());
@@ -231,38 +234,30 @@ TEST_F(ClientNodeTest, StatusesPassThrough)
     PayloadReader(set.payload.data(), set.payload.size()).i64At(8, sent);
     EXPECT_EQ(-5, sent); // the i32 travels sign-extended in the 8-byte field
 
-    answer(proto::CMD_GET_PARAM_I64,
-           {ScriptedControlServer::answer(proto::CMD_GET_PARAM_I64, PayloadBytes().i32(-3).zeros(4).u64(1ull << 40))});
+    answerWith(proto::CMD_GET_PARAM_I64, PayloadBytes().i32(-3).zeros(4).u64(1ull << 40));
     std::int64_t wide = 0;
     EXPECT_EQ(-3, node->GetParam_i64(0, 1, wide)); // a warning still carries the value
     EXPECT_EQ(1ll << 40, wide);
 
-    answer(proto::CMD_GET_PARAM_I32,
-           {ScriptedControlServer::answer(proto::CMD_GET_PARAM_I32, PayloadBytes().i32(256).zeros(4).i32(99))});
+    answerWith(proto::CMD_GET_PARAM_I32, PayloadBytes().i32(256).zeros(4).i32(99));
     std::int32_t value = 5;
     EXPECT_EQ(256, node->GetParam_i32(1, 1, value));
     EXPECT_EQ(5, value); // an error leaves the out value alone
 
     std::string text = "previous";
-    answer(proto::CMD_GET_PARAM_XML_STR,
-           {ScriptedControlServer::answer(proto::CMD_GET_PARAM_XML_STR, PayloadBytes().i32(260803).text("junk"))});
+    answerWith(proto::CMD_GET_PARAM_XML_STR, PayloadBytes().i32(260803).text("junk"));
     EXPECT_EQ(260803, node->GetParamXML_str("System", "Tree", text));
     EXPECT_EQ("previous", text);
-    std::string xml;
-    ASSERT_TRUE(
-        PayloadReader(requestsAfterConnect().back().payload.data(), requestsAfterConnect().back().payload.size())
-            .document(xml));
-    EXPECT_EQ("<Cmd><target>System</target><command>Tree</command><string>previous</string></Cmd>", xml);
+    EXPECT_EQ("<Cmd><target>System</target><command>Tree</command><string>previous</string></Cmd>",
+              documentOf(requestsAfterConnect().back()));
 
     // A short answer is a format error, not a success.
-    answer(proto::CMD_OPEN_CAN, {ScriptedControlServer::answer(proto::CMD_OPEN_CAN, Bytes{0, 0})});
+    answerWith(proto::CMD_OPEN_CAN, Bytes{0, 0});
     EXPECT_EQ(uni::osal::ERR_UNI_OSAL_EFORMAT, node->OpenCAN(0));
-    answer(proto::CMD_ERROR_TO_STRING,
-           {ScriptedControlServer::answer(proto::CMD_ERROR_TO_STRING, PayloadBytes().text("ERR_BOARD_NOT_FOUND"))});
+    answerWith(proto::CMD_ERROR_TO_STRING, PayloadBytes().text("ERR_BOARD_NOT_FOUND"));
     EXPECT_EQ(0, node->ErrorConstantToString(256, text)); // no status word in this answer
     EXPECT_EQ("ERR_BOARD_NOT_FOUND", text);
-    answer(proto::CMD_ERROR_CNT_CAN,
-           {ScriptedControlServer::answer(proto::CMD_ERROR_CNT_CAN, PayloadBytes().i32(0).u32(17))});
+    answerWith(proto::CMD_ERROR_CNT_CAN, PayloadBytes().i32(0).u32(17));
     std::uint32_t errors = 0;
     EXPECT_EQ(0, node->ErrorCntCAN(1, 2, errors));
     EXPECT_EQ(17u, errors);
@@ -293,8 +288,7 @@ TEST_F(ClientNodeTest, LargePayloadsGrowTheBufferForOneRequest)
     std::string big(20000, 'x');
     for (std::size_t i = 0; i < big.size(); i += 97)
         big[i] = static_cast<char>('a' + i % 26);
-    answer(proto::CMD_GET_PARAM_XML_STR,
-           {ScriptedControlServer::answer(proto::CMD_GET_PARAM_XML_STR, PayloadBytes().i32(0).text(big))});
+    answerWith(proto::CMD_GET_PARAM_XML_STR, PayloadBytes().i32(0).text(big));
     std::string text;
     ASSERT_EQ(0, node->GetParamXML_str("System", "Big", text));
     EXPECT_EQ(big, text);
@@ -305,10 +299,7 @@ TEST_F(ClientNodeTest, LargePayloadsGrowTheBufferForOneRequest)
     ASSERT_EQ(0, node->SetParamXML_str("System", "Big", outgoing));
     EXPECT_EQ(proto::kBufferSize, node->requestBufferCapacity());
     CommandDocument doc;
-    std::string xml;
-    const RecordedRequest sent = requestsAfterConnect().back();
-    ASSERT_TRUE(PayloadReader(sent.payload.data(), sent.payload.size()).document(xml));
-    ASSERT_TRUE(doc.parse(xml));
+    ASSERT_TRUE(doc.parse(documentOf(requestsAfterConnect().back())));
     EXPECT_EQ(outgoing, doc.text("", "string"));
 }
 
@@ -389,9 +380,7 @@ TEST_F(ClientNodeTest, CommandPayloads)
 
     EXPECT_EQ((Bytes{1, 0, 0, 0, 3, 0, 0, 0}), requests[2].payload);
     EXPECT_EQ(proto::CMD_STOP_CAN, requests[2].header.command);
-    std::string xml;
-    PayloadReader(requests[3].payload.data(), requests[3].payload.size()).document(xml);
-    EXPECT_EQ("<Cmd><Node><name>Bench rig</name></Node></Cmd>", xml);
+    EXPECT_EQ("<Cmd><Node><name>Bench rig</name></Node></Cmd>", documentOf(requests[3]));
 }
 
 TEST_F(ClientNodeTest, DisconnectSaysGoodbye)

@@ -1,5 +1,7 @@
 // Frame encoding, the stream reader's bounds and the payload helpers.
 
+#include "support/tcp_pair.h"
+
 #include "qorinet_api/common/command_document.h"
 #include "qorinet_api/common/control_frame.h"
 #include "qorinet_api/common/frame_reader.h"
@@ -10,35 +12,23 @@
 #include "qorinet_api/common/wire_records.h"
 
 #include "uni/osal.h"
-#include "uni/tcp_socket.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 
 namespace {
 
 using namespace qorinet_api;
 using Bytes = std::vector<std::uint8_t>;
 
-// A connected pair of TCP sockets on loopback, on a port the system picks.
-struct LoopbackPair {
-    uni::TCPSocket listener{uni::Socket::Receiver | uni::Socket::Listening};
-    uni::TCPSocket near;
-    uni::TCPSocket far;
-
-    LoopbackPair()
+// The near end reads with a receive time-out of 200 ms.
+struct LoopbackPair : z2e::test::TcpPair {
+    LoopbackPair() : TcpPair(0, 200) {}
+    void feed(const Bytes& bytes)
     {
-        listener.setLocalEnd("127.0.0.1", 0);
-        listener.setReceiveTimeout(2000);
-        EXPECT_EQ(0, listener.open());
-        near.setRemoteEnd("127.0.0.1", listener.localPort());
-        near.setReceiveTimeout(200);
-        EXPECT_EQ(0, near.connect());
-        EXPECT_EQ(0, listener.accept(far));
+        ASSERT_EQ(static_cast<int>(bytes.size()), server.send(bytes.data(), bytes.size()));
     }
-    void feed(const Bytes& bytes) { ASSERT_EQ(static_cast<int>(bytes.size()), far.send(bytes.data(), bytes.size())); }
 };
 
 Bytes header(std::uint16_t id, std::uint16_t command, std::uint32_t length)
@@ -98,12 +88,12 @@ TEST(FrameReader, LyingLengthGrowsOnlyWithTheBytes)
     Bytes lie = header(1, 0x4021, 60u * 1024 * 1024);
     lie.resize(8 + 100000, 0x5A);
     pair.feed(lie);
-    pair.far.close();
+    pair.server.close();
     FrameBuffer buffer;
     FrameHeader h;
-    EXPECT_EQ(uni::osal::SOCK_EFORMAT, FrameReader::read(pair.near, buffer, h));
+    EXPECT_EQ(uni::osal::SOCK_EFORMAT, FrameReader::read(pair.client, buffer, h));
     EXPECT_LT(buffer.capacity(), 300000u);
-    EXPECT_FALSE(pair.near.isOpen());
+    EXPECT_FALSE(pair.client.isOpen());
 }
 
 // An end reached, even by less than a millisecond, is an end: arming then would hand the
@@ -112,21 +102,21 @@ TEST(ReceiveDeadline, AnEndReachedRefusesToArmAndTheSocketGetsItsTimeOutBack)
 {
     LoopbackPair pair;
     {
-        ReceiveDeadline deadline(pair.near, 60000);
+        ReceiveDeadline deadline(pair.client, 60000);
         ASSERT_TRUE(deadline.arm());
-        EXPECT_EQ(pair.near.receiveTimeout(), 200u) << "a wait shorter than what is left stays as it is";
+        EXPECT_EQ(pair.client.receiveTimeout(), 200u) << "a wait shorter than what is left stays as it is";
         deadline.extend(0, ReceiveDeadline::Clock::now() + std::chrono::hours(1));
         EXPECT_FALSE(deadline.arm());
         deadline.extend(60000, ReceiveDeadline::Clock::now());
         EXPECT_FALSE(deadline.arm()) << "never past the ceiling";
         deadline.extend(50, ReceiveDeadline::Clock::now() + std::chrono::hours(1));
         ASSERT_TRUE(deadline.arm());
-        EXPECT_LE(pair.near.receiveTimeout(), 50u);
-        EXPECT_GT(pair.near.receiveTimeout(), 0u);
+        EXPECT_LE(pair.client.receiveTimeout(), 50u);
+        EXPECT_GT(pair.client.receiveTimeout(), 0u);
         std::uint8_t byte = 0;
         EXPECT_EQ(deadline.receive(&byte, 1), uni::osal::SOCK_ETIMEOUT);
     }
-    EXPECT_EQ(pair.near.receiveTimeout(), 200u);
+    EXPECT_EQ(pair.client.receiveTimeout(), 200u);
 }
 
 TEST(Payload, WriterLayoutAndBoundedReader)
@@ -179,19 +169,14 @@ TEST(WireRecords, CanAndUartRecords)
     frame.dlc = 8;
     for (int i = 0; i < 8; ++i)
         frame.data[i] = static_cast<std::uint8_t>(0xA0 + i);
-    std::uint8_t record[proto::kCanRecordSize];
-    std::memset(record, 0xCC, sizeof record);
-    WireRecords::encodeCan(frame, record);
-    EXPECT_EQ(2, record[0]);
-    EXPECT_EQ(0, record[1] | record[2] | record[3]);
-    EXPECT_EQ(0x01ABCDEFu, PayloadReader::loadU32(record + 4));
-    EXPECT_EQ(0x0108u, PayloadReader::loadU32(record + 8));
-    EXPECT_EQ(0xA0, record[12]);
-    EXPECT_EQ(0x05060708u, PayloadReader::loadU32(record + 20));
-    EXPECT_EQ(0x01020304u, PayloadReader::loadU32(record + 24));
-    for (std::size_t i = 28; i < sizeof record; ++i)
-        ASSERT_EQ(0, record[i]) << i;
-    const ZaMoCanFrame back = WireRecords::decodeCan(record);
+    Bytes record(proto::kCanRecordSize, 0xCC);
+    WireRecords::encodeCan(frame, record.data());
+    // Channel, id, dlc and flags, data, the time stamp's low and high words, zeros.
+    Bytes expected = {2,    0,    0,    0,    0xEF, 0xCD, 0xAB, 0x01, 8,    1,    0,    0,    0xA0, 0xA1,
+                      0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01};
+    expected.resize(proto::kCanRecordSize, 0);
+    EXPECT_EQ(expected, record);
+    const ZaMoCanFrame back = WireRecords::decodeCan(record.data());
     EXPECT_EQ(0, std::memcmp(&frame, &back, sizeof frame));
 
     const Bytes text = {'h', 'e', 'l', 'l', 'o', ' ', 'u', 'a', 'r', 't'};

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace z2e::test {
 namespace {
@@ -57,21 +58,19 @@ qorinet_api::QORINetClientConfig unstartedConfig()
     return loopbackConfig(freeClientBasePort({}), 1000);
 }
 
+// The start of an answer, up to the control port.
+const std::string kNetBase = "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask><ctrl_port>";
+
 TEST(DiscoveryAnswer, NetBaseIsRequiredAndBadNumbersCountAsAbsent)
 {
     DiscoveryAnswer answer;
-    const std::string noBase = "<Cmd><Node><board_cnt>1</board_cnt></Node></Cmd>";
-    EXPECT_FALSE(DiscoveryAnswer::parse(noBase.data(), noBase.size(), answer));
-    const std::string badPort = "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask>"
-                                "<ctrl_port>70000</ctrl_port></NetBase></Cmd>";
-    EXPECT_FALSE(DiscoveryAnswer::parse(badPort.data(), badPort.size(), answer));
-    const std::string noPort = "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask>"
-                               "<ctrl_port>0</ctrl_port></NetBase></Cmd>";
-    EXPECT_FALSE(DiscoveryAnswer::parse(noPort.data(), noPort.size(), answer));
+    for (const std::string& refused :
+         {std::string("<Cmd><Node><board_cnt>1</board_cnt></Node></Cmd>"),
+          kNetBase + "70000</ctrl_port></NetBase></Cmd>", kNetBase + "0</ctrl_port></NetBase></Cmd>"})
+        EXPECT_FALSE(DiscoveryAnswer::parse(refused.data(), refused.size(), answer)) << refused;
 
-    std::string doc = "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask>"
-                      "<ctrl_port>9300</ctrl_port><client-addr>not.an.address</client-addr></NetBase>"
-                      "<Node><board_cnt>3x</board_cnt><sync_state>-1</sync_state><BoardList>";
+    std::string doc = kNetBase + "9300</ctrl_port><client-addr>not.an.address</client-addr></NetBase>"
+                                 "<Node><board_cnt>3x</board_cnt><sync_state>-1</sync_state><BoardList>";
     for (int i = 0; i < 300; ++i)
         doc += "<Board><board_name>QA</board_name><slot_idx>" + std::to_string(i) + "</slot_idx></Board>";
     doc += "</BoardList></Node><NetClient><net-addr>127.0.0.9</net-addr></NetClient></Cmd>";
@@ -89,8 +88,8 @@ TEST(DiscoveryAnswer, NetBaseIsRequiredAndBadNumbersCountAsAbsent)
 TEST(DiscoveryAnswer, ListsKeepEveryFieldInItsPlace)
 {
     const std::string doc =
-        "<Cmd><NetBase><net-addr>127.0.0.2</net-addr><net-mask>255.0.0.0</net-mask><ctrl_port>9300</ctrl_port>"
-        "</NetBase><Node><EnclosureList>"
+        kNetBase +
+        "9300</ctrl_port></NetBase><Node><EnclosureList>"
         "<Enclosure><enc_name>QE-R16</enc_name><enc_serial>E1</enc_serial><slot_cnt>16</slot_cnt></Enclosure>"
         "<Enclosure><enc_name>QE-R4</enc_name><enc_serial>E2</enc_serial><slot_cnt>4</slot_cnt>"
         "<slot_no_offset>1</slot_no_offset></Enclosure></EnclosureList><BoardList>"
@@ -99,18 +98,14 @@ TEST(DiscoveryAnswer, ListsKeepEveryFieldInItsPlace)
     DiscoveryAnswer answer;
     ASSERT_TRUE(DiscoveryAnswer::parse(doc.data(), doc.size(), answer));
     ASSERT_EQ(answer.enclosures.size(), 2u);
-    EXPECT_EQ(answer.enclosures[0].name, "QE-R16");
-    EXPECT_EQ(answer.enclosures[0].serial, "E1");
-    EXPECT_EQ(answer.enclosures[0].slotCount, 16u);
-    EXPECT_FALSE(answer.enclosures[0].slotNoOffset.has_value());
+    const auto& first = answer.enclosures[0];
+    EXPECT_EQ(std::tie(first.name, first.serial, first.slotCount), std::make_tuple("QE-R16", "E1", 16u));
+    EXPECT_FALSE(first.slotNoOffset.has_value());
     EXPECT_EQ(answer.enclosures[1].slotNoOffset, std::optional<std::uint32_t>(1));
     ASSERT_EQ(answer.boards.size(), 1u);
-    const qorinet_api::DiscoveryBoard& board = answer.boards[0];
-    EXPECT_EQ(board.name, "QA");
-    EXPECT_EQ(board.serial, "B1");
-    EXPECT_EQ(board.firmware, "02F4");
-    EXPECT_EQ(board.slotIndex, 3u);
-    EXPECT_EQ(board.enclosureIndex, 1u);
+    const qorinet_api::DiscoveryBoard& b = answer.boards[0];
+    EXPECT_EQ(std::tie(b.name, b.serial, b.firmware, b.slotIndex, b.enclosureIndex),
+              std::make_tuple("QA", "B1", "02F4", 3u, 1u));
 }
 
 TEST(DiscoveryHandler, MatchesByAddressMaskAndPortAndCapsTheList)

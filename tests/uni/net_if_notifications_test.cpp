@@ -20,7 +20,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>

@@ -1,3 +1,5 @@
+#include "support/tcp_pair.h"
+
 #include "uni/osal.h"
 #include "uni/tcp_socket.h"
 #include "uni/udp_socket.h"
@@ -19,24 +21,7 @@ using namespace uni::osal;
 
 constexpr const char* Loopback = "127.0.0.1";
 
-/// A listener on an ephemeral loopback port with one connected client and its accepted peer.
-struct TcpPair {
-    uni::TCPSocket listener{uni::Socket::Receiver | uni::Socket::Listening};
-    uni::TCPSocket client;
-    uni::TCPSocket server;
-
-    explicit TcpPair(std::uint32_t clientFlags = 0, std::uint32_t receiveTimeoutMs = 2000) : client(clientFlags)
-    {
-        listener.setLocalEnd(Loopback, 0);
-        listener.setReceiveTimeout(2000);
-        EXPECT_EQ(listener.open(), 0);
-        client.setRemoteEnd(Loopback, listener.localPort());
-        client.setReceiveTimeout(receiveTimeoutMs);
-        server.setReceiveTimeout(receiveTimeoutMs);
-        EXPECT_EQ(client.connect(), 0);
-        EXPECT_EQ(listener.accept(server), 0);
-    }
-};
+using z2e::test::TcpPair;
 
 TEST(TcpSocket, RoundTripsExactLengthsAcrossPiecewiseWrites)
 {
@@ -71,24 +56,12 @@ TEST(TcpSocket, RoundTripsExactLengthsAcrossPiecewiseWrites)
     EXPECT_EQ(pair.client.waitWritable(1000), 0);
 }
 
-TEST(TcpSocket, ShortMessageThenCloseGivesZero)
-{
-    TcpPair pair;
-    char out[25] = {}, in[40] = {};
-    ASSERT_EQ(pair.client.send(out, sizeof out), 25);
-    pair.client.close();
-    EXPECT_EQ(pair.server.receive(in, sizeof in), 0);
-}
-
 // Each silent wait lasts its time-out in milliseconds, then reports it and keeps the socket.
 TEST(Socket, SilenceTimesOutAfterTheGivenMilliseconds)
 {
     constexpr std::uint32_t TimeoutMs = 200;
     TcpPair pair(0, TimeoutMs);
-    uni::TCPSocket listener(uni::Socket::Receiver | uni::Socket::Listening);
-    listener.setLocalEnd(Loopback, 0);
-    listener.setReceiveTimeout(TimeoutMs);
-    ASSERT_EQ(listener.open(), 0);
+    pair.listener.setReceiveTimeout(TimeoutMs);
     uni::UDPSocket datagrams(uni::Socket::Receiver);
     datagrams.setLocalEnd(Loopback, 0);
     datagrams.setReceiveTimeout(TimeoutMs);
@@ -102,7 +75,7 @@ TEST(Socket, SilenceTimesOutAfterTheGivenMilliseconds)
         const uni::Socket& socket;
     } waits[] = {
         {"stream receive", [&] { return pair.server.receive(buffer, sizeof buffer); }, pair.server},
-        {"accept", [&] { return listener.accept(nobody); }, listener},
+        {"accept", [&] { return pair.listener.accept(nobody); }, pair.listener},
         {"datagram receive", [&] { return datagrams.receive(buffer, sizeof buffer); }, datagrams},
     };
     for (const auto& w : waits) {
@@ -122,9 +95,17 @@ TEST(TcpSocket, RefusesClosedSocketsMissingBuffersAndDeadPorts)
     EXPECT_EQ(pair.client.receive(nullptr, 4), SOCK_ENOBUF);
     EXPECT_EQ(pair.client.send(nullptr, 4), SOCK_ENOBUF);
     EXPECT_EQ(pair.listener.accept(pair.server), SOCK_ESOCKET) << "peer still open";
+    uni::TCPSocket busy(uni::Socket::Receiver | uni::Socket::Listening);
+    busy.setLocalEnd(Loopback, pair.server.localPort());
+    EXPECT_EQ(busy.open(), SOCK_ESOCKET) << "port taken by a live connection";
+    EXPECT_FALSE(busy.isOpen());
+    EXPECT_EQ(busy.setLocalEnd("300.1.2.3", 1), SOCK_EFORMAT);
 
-    char buffer[4] = {};
+    // A message shorter than the read, then a close: the read gives 0.
+    char buffer[40] = {};
+    ASSERT_EQ(pair.client.send(buffer, 25), 25);
     pair.client.close();
+    EXPECT_EQ(pair.server.receive(buffer, sizeof buffer), 0);
     EXPECT_EQ(pair.client.receive(buffer, sizeof buffer), SOCK_EHANDLE);
     EXPECT_EQ(pair.client.send(buffer, sizeof buffer), SOCK_EHANDLE);
     EXPECT_EQ(pair.client.waitWritable(10), SOCK_EHANDLE);
@@ -138,12 +119,6 @@ TEST(TcpSocket, RefusesClosedSocketsMissingBuffersAndDeadPorts)
     socket.setReceiveTimeout(1000);
     EXPECT_EQ(socket.connect(), SOCK_ESOCKET);
     EXPECT_FALSE(socket.isOpen());
-
-    uni::TCPSocket busy(uni::Socket::Receiver | uni::Socket::Listening);
-    busy.setLocalEnd(Loopback, pair.server.localPort());
-    EXPECT_EQ(busy.open(), SOCK_ESOCKET) << "port taken by a live connection";
-    EXPECT_FALSE(busy.isOpen());
-    EXPECT_EQ(busy.setLocalEnd("300.1.2.3", 1), SOCK_EFORMAT);
 }
 
 TEST(TcpSocket, LockedSocketKeepsConcurrentMessagesWhole)
@@ -185,10 +160,8 @@ TEST(TcpSocket, CloseFromAnotherThreadWakesBlockedCalls)
 {
     // The time-outs only keep a broken close from hanging the test; they must not end the calls.
     TcpPair pair(0, 5000);
-    uni::TCPSocket idle(uni::Socket::Receiver | uni::Socket::Listening);
-    idle.setLocalEnd(Loopback, 0);
+    uni::TCPSocket& idle = pair.listener;
     idle.setReceiveTimeout(5000);
-    ASSERT_EQ(idle.open(), 0);
     int received = 1, accepted = 1;
     std::thread receiver([&] {
         char buffer[8];
