@@ -123,7 +123,7 @@ TEST(RemoteSystemBuilder, RecordCarriesWhatDiscoveryKnows)
     EXPECT_TRUE(record.simulated && !record.connected && !record.occupied);
     EXPECT_EQ(record.connectionState, NetworkConnectionState::Established);
     ASSERT_EQ(record.boards.size(), 2u);
-    EXPECT_EQ(record.boards[1].name, "QD-5032");
+    EXPECT_EQ(record.boards[1].name + " " + record.boards[1].serialNumber, "QD-5032 SN-QD-5032");
     EXPECT_EQ(record.boards[1].slotNumber, 3);
     EXPECT_EQ(layout(record.enclosures),
               std::vector<std::string>{" 1:QA-4016/SN-QA-4016#0 2:- 3:QD-5032/SN-QD-5032#1"});
