@@ -39,6 +39,13 @@ int backupState(const pugi::xml_node& eeprom)
     return status.find("OK") != std::string::npos ? 0 : 2;
 }
 
+std::string raw(const pugi::xml_node& node)
+{
+    std::ostringstream out;
+    node.print(out, "", pugi::format_raw);
+    return out.str();
+}
+
 bool isInteger(const std::string& text)
 {
     return !text.empty() && text.find_first_not_of("0123456789-") == std::string::npos;
@@ -181,32 +188,27 @@ TEST_F(DocumentsTest, ListingsHoldConsistentProductData)
 TEST_F(DocumentsTest, VirtualBoardsAndEnclosuresDescribeEveryListedModel)
 {
     for (pugi::xml_node model : doc("BoardListing/Key2Name", "Raw").children("Model")) {
-        pugi::xml_document fragment;
-        pugi::xml_node entry = fragment.append_child("SimulatedBoards").append_child("IDDEMO");
-        entry.append_copy(model.child("KEY"));
-        entry.append_child("FWRevision").text() = "0100";
-        entry.append_child("SerialNumber").text() = "00BEEF01";
-        std::ostringstream request;
-        fragment.print(request, "", pugi::format_raw);
+        const std::string request = "<SimulatedBoards><IDDEMO>" + raw(model.child("KEY")) +
+                                    "<FWRevision>0100</FWRevision><SerialNumber>00BEEF01</SerialNumber></IDDEMO>"
+                                    "</SimulatedBoards>";
         const std::string name = model.attribute("Name").value();
-        ASSERT_EQ(set("virtualboard", "key", request.str()), 0) << name;
+        ASSERT_EQ(set("virtualboard", "key", request), 0) << name;
         EXPECT_EQ(at(doc("virtualboard", "properties"), "BoardInfo/DisplayName"), name);
         EXPECT_EQ(at(doc("virtualboard", "config"), "BoardInfo/SerialNumber"), "00BEEF01");
         std::string answer;
         EXPECT_EQ(get("virtualboard", "firmware", answer), -260901) << "0100 is older than any release";
         EXPECT_NE(answer.find("<InstalledVersion>0100</InstalledVersion>"), std::string::npos) << answer;
-        ASSERT_EQ(set("virtualboard", "selftest", request.str()), 0);
+        ASSERT_EQ(set("virtualboard", "selftest", request), 0);
         EXPECT_EQ(passed("virtualboard", "HardwareCheck", 0), "true") << name;
     }
     EXPECT_EQ(set("virtualboard", "key", "<KEY BaseModel='nothing'/>"), 100007);
     EXPECT_EQ(set("virtualboard", "key", "QZ-9999"), 100012);
 
     for (pugi::xml_node model : doc("EnclosureListing/Key2Name", "Raw").children("Model")) {
-        std::ostringstream request;
-        request << "<SimulatedEnclosures><IDDEMO>";
-        model.child("KEY").print(request, "", pugi::format_raw);
-        request << "<SerialNumber>0000ABCD</SerialNumber></IDDEMO></SimulatedEnclosures>";
-        ASSERT_EQ(set("virtualenclosure", "key", request.str()), 0);
+        ASSERT_EQ(set("virtualenclosure", "key",
+                      "<SimulatedEnclosures><IDDEMO>" + raw(model.child("KEY")) +
+                          "<SerialNumber>0000ABCD</SerialNumber></IDDEMO></SimulatedEnclosures>"),
+                  0);
         const pugi::xml_node info = doc("virtualenclosure", "properties").child("EnclosureInfo");
         EXPECT_EQ(at(info, "Name"), model.attribute("Name").value());
         EXPECT_EQ(at(info, "UserSlotCnt"), model.attribute("Slots").value());
