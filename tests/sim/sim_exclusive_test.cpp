@@ -58,22 +58,6 @@ TEST_F(ExclusiveTest, SecondProcessIsRefusedWhileHardwareIsHeld)
         close(fd);
 }
 
-TEST_F(ExclusiveTest, DeinitGivesTheHardwareBack)
-{
-    useExampleHardware();
-    started("SIMMODE_OFF");
-    ASSERT_EQ(api->ZaMoDriverDeInit(), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        int32_t childCount = 0;
-        api->ZaMoSetParamStruct_str("driver/api/config/simulation", "mode", "SIMMODE_OFF");
-        _exit(api->ZaMoDriverInit(&childCount) == 0 && childCount == 8 ? 0 : 1);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-}
-
 TEST_F(ExclusiveTest, LongOperationLetsOtherCallsRunWhenThreadsAreEnabled)
 {
     useExampleHardware();
