@@ -32,7 +32,7 @@ using Input = std::vector<std::uint8_t>;
 struct Settings {
     unsigned long mutations = 100;
     unsigned long seed = 1;
-    std::size_t maxLength = 1 << 20;
+    unsigned long maxLength = 1 << 20;
     std::vector<std::string> paths;
 };
 
@@ -48,22 +48,17 @@ bool parseArguments(int argc, char** argv, Settings& settings)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        unsigned long value = 0;
-        if (arg == "--mutations" || arg == "--seed" || arg == "--max-len") {
-            if (i + 1 >= argc || !parseNumber(argv[++i], value)) {
-                return false;
-            }
-            if (arg == "--mutations") {
-                settings.mutations = value;
-            } else if (arg == "--seed") {
-                settings.seed = value;
-            } else {
-                settings.maxLength = std::max<std::size_t>(value, 1);
-            }
-        } else {
+        unsigned long* option = arg == "--mutations" ? &settings.mutations
+                                : arg == "--seed"    ? &settings.seed
+                                : arg == "--max-len" ? &settings.maxLength
+                                                     : nullptr;
+        if (!option) {
             settings.paths.push_back(arg);
+        } else if (i + 1 >= argc || !parseNumber(argv[++i], *option)) {
+            return false;
         }
     }
+    settings.maxLength = std::max(settings.maxLength, 1UL);
     return !settings.paths.empty();
 }
 
@@ -111,6 +106,11 @@ bool collect(const Settings& settings, std::vector<Input>& corpus)
 const char* const kTokens[] = {"<",     ">",  "</",  "/>", "<!--", "-->", "<![CDATA[", "]]>", "=\"",        "\"",
                                "&amp;", "&#", "ID0", "ID", "KEY",  "-",   "+",         "0",   "2147483648", " "};
 
+void insertAt(Input& input, std::size_t at, const std::uint8_t* from, std::size_t length)
+{
+    input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), from, from + length);
+}
+
 void mutate(Input& input, const std::vector<Input>& corpus, std::mt19937& random, std::size_t maxLength)
 {
     auto pick = [&random](std::size_t n) {
@@ -119,49 +119,26 @@ void mutate(Input& input, const std::vector<Input>& corpus, std::mt19937& random
     const std::size_t steps = 1 + pick(4);
     for (std::size_t s = 0; s < steps; ++s) {
         const std::size_t at = pick(input.size() + 1);
-        switch (pick(6)) {
-        case 0: // flip one bit
-            if (!input.empty()) {
-                input[pick(input.size())] ^= static_cast<std::uint8_t>(1u << pick(8));
-            }
-            break;
-        case 1: // random byte
-            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), static_cast<std::uint8_t>(pick(256)));
-            break;
-        case 2: { // cut a range
+        const std::size_t kind = pick(6);
+        if (kind == 0 && !input.empty()) { // flip one bit
+            input[pick(input.size())] ^= static_cast<std::uint8_t>(1u << pick(8));
+        } else if (kind == 1) { // random byte
+            const auto byte = static_cast<std::uint8_t>(pick(256));
+            insertAt(input, at, &byte, 1);
+        } else if (kind == 2) { // cut a range
             const std::size_t length = std::min(pick(64) + 1, input.size() - std::min(at, input.size()));
             input.erase(input.begin() + static_cast<std::ptrdiff_t>(at),
                         input.begin() + static_cast<std::ptrdiff_t>(at + length));
-            break;
-        }
-        case 3: { // markup token
+        } else if (kind == 3) { // markup token
             const char* token = kTokens[pick(sizeof kTokens / sizeof kTokens[0])];
-            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), token, token + std::strlen(token));
-            break;
-        }
-        case 4: { // duplicate a chunk of itself
-            if (input.empty()) {
-                break;
+            insertAt(input, at, reinterpret_cast<const std::uint8_t*>(token), std::strlen(token));
+        } else if (kind >= 4) { // a chunk of itself, or a piece of another corpus input
+            const Input source = kind == 4 ? input : corpus[pick(corpus.size())];
+            if (!source.empty()) {
+                const std::size_t from = pick(source.size());
+                insertAt(input, at, source.data() + from,
+                         std::min(pick(kind == 4 ? 256 : 512) + 1, source.size() - from));
             }
-            const std::size_t from = pick(input.size());
-            const std::size_t length = std::min(pick(256) + 1, input.size() - from);
-            const Input chunk(input.begin() + static_cast<std::ptrdiff_t>(from),
-                              input.begin() + static_cast<std::ptrdiff_t>(from + length));
-            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), chunk.begin(), chunk.end());
-            break;
-        }
-        default: { // splice in a piece of another corpus input
-            const Input& other = corpus[pick(corpus.size())];
-            if (other.empty()) {
-                break;
-            }
-            const std::size_t from = pick(other.size());
-            const std::size_t length = std::min(pick(512) + 1, other.size() - from);
-            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at),
-                         other.begin() + static_cast<std::ptrdiff_t>(from),
-                         other.begin() + static_cast<std::ptrdiff_t>(from + length));
-            break;
-        }
         }
     }
     if (input.size() > maxLength) {

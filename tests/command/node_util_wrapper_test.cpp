@@ -3,6 +3,7 @@
 #include "driver/command/qorin_node_util_wrapper.h"
 
 #include <functional>
+#include <utility>
 #include <memory>
 
 namespace {
@@ -42,14 +43,13 @@ TEST_F(Wrapper, NotReadySendsNothing)
     connectWith(4);
     std::string text = "keep", code = "12345678";
     z2e::EnclosureData data;
-    EXPECT_EQ(5000, wrapper.getBaseEeprom(0, text));
-    EXPECT_EQ(5000, wrapper.setBaseEeprom(0, "<BaseEEPROM/>"));
-    EXPECT_EQ(5000, wrapper.crossGrade(0, code));
-    EXPECT_EQ(5000, wrapper.restoreFactoryCalibrationAll());
-    EXPECT_EQ(5000, wrapper.writeEnclosureData(data));
-    EXPECT_EQ(5000, wrapper.getParamStructStr("System", "EnclosureCount", text));
-    EXPECT_EQ(0u, wrapper.getEnclosureCount());
-    EXPECT_EQ(0u, wrapper.getBoardCount());
+    const std::int32_t results[] = {
+        wrapper.getBaseEeprom(0, text),   wrapper.setBaseEeprom(0, "<BaseEEPROM/>"),
+        wrapper.crossGrade(0, code),      wrapper.restoreFactoryCalibrationAll(),
+        wrapper.writeEnclosureData(data), wrapper.getParamStructStr("System", "EnclosureCount", text)};
+    for (std::int32_t result : results)
+        EXPECT_EQ(5000, result);
+    EXPECT_EQ(0u, wrapper.getEnclosureCount() + wrapper.getBoardCount());
     EXPECT_EQ("keep", text);
     EXPECT_EQ("", code) << "the cross-grade code is cleared in every case";
     EXPECT_TRUE(fakeDriver().calls.empty());
@@ -162,10 +162,7 @@ TEST_F(Wrapper, EepromSummaryReadsNameModelSerialAndSource)
                          "<Source>e2PROM</Source></BaseEEPROM>");
     z2e::EepromSummary s;
     ASSERT_EQ(0, wrapper.getBaseEepromSummary(0, s));
-    EXPECT_EQ("QAI-1608", s.name);
-    EXPECT_EQ("0x2A01", s.baseModel);
-    EXPECT_EQ("3", s.baseVersion);
-    EXPECT_EQ("0042A7", s.serialNumber);
+    EXPECT_EQ("QAI-1608 0x2A01 3 0042A7", s.name + " " + s.baseModel + " " + s.baseVersion + " " + s.serialNumber);
     EXPECT_TRUE(s.fromEeprom);
 
     fakeDriver().setText("BoardID0", "BaseEEPROM", "<BaseEEPROM><Source>Default</Source></BaseEEPROM>");
@@ -203,8 +200,7 @@ TEST_F(Wrapper, SequencesSendTheirStepsInOrder)
     fakeDriver().setText("BoardID1", "slotno", "x");
     std::int32_t chassis = 0, slot = 0;
     EXPECT_EQ(0, wrapper.getBoardLocation(1, chassis, slot));
-    EXPECT_EQ(2, chassis);
-    EXPECT_EQ(-1, slot);
+    EXPECT_EQ(std::make_pair(2, -1), std::make_pair(chassis, slot));
     fakeDriver().calls.clear();
     EXPECT_EQ(100008, wrapper.getBoardLocation(0, chassis, slot));
     EXPECT_EQ(-1, chassis);

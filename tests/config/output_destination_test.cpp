@@ -62,6 +62,13 @@ std::string temporaryName(long pid, unsigned long long start, const std::string&
     return std::string(TemporaryFiles::kPrefix) + std::to_string(pid) + "-" + std::to_string(start) + "-" + random;
 }
 
+// The outcome has `status` and a message that says `words`.
+void expectOutcome(const OutputDestination::Result& result, Status status, const std::string& words)
+{
+    EXPECT_EQ(result.status, status) << result.message;
+    EXPECT_NE(result.message.find(words), std::string::npos) << result.message;
+}
+
 class OutputDestinationTest : public ::testing::Test {
 protected:
     void TearDown() override { OutputDestination::clearOwnData(); }
@@ -77,10 +84,8 @@ TEST_F(OutputDestinationTest, AFifoIsRefusedInWordsAndStaysWithoutAReaderBlockin
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     for (const bool replace : {false, true}) {
         const auto result = OutputDestination::write(fifo, "content", {replace, true});
-        EXPECT_EQ(result.status, Status::NotRegular);
+        expectOutcome(result, Status::NotRegular, "is a FIFO (named pipe), not a regular file");
         EXPECT_TRUE(result.refused());
-        EXPECT_NE(result.message.find("is a FIFO (named pipe), not a regular file"), std::string::npos)
-            << result.message;
     }
     EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
     EXPECT_EQ(namesIn(m_scratch.path()), std::vector<std::string>{"package.zip"});
@@ -88,22 +93,19 @@ TEST_F(OutputDestinationTest, AFifoIsRefusedInWordsAndStaysWithoutAReaderBlockin
 
 TEST_F(OutputDestinationTest, ADeviceAFolderAndALinkAreNeverReplaced)
 {
-    const auto device = OutputDestination::write("/dev/null", "content", {true, true});
-    EXPECT_EQ(device.status, Status::NotRegular);
-    EXPECT_NE(device.message.find("/dev/null is a device"), std::string::npos) << device.message;
+    expectOutcome(OutputDestination::write("/dev/null", "content", {true, true}), Status::NotRegular,
+                  "/dev/null is a device");
     EXPECT_TRUE(fs::is_character_file(fs::symlink_status("/dev/null")));
 
     fs::create_directories(path("folder.zip/inside"));
-    const auto folder = OutputDestination::write(path("folder.zip"), "content", {true, true});
-    EXPECT_EQ(folder.status, Status::NotRegular);
-    EXPECT_NE(folder.message.find("is a folder"), std::string::npos) << folder.message;
+    expectOutcome(OutputDestination::write(path("folder.zip"), "content", {true, true}), Status::NotRegular,
+                  "is a folder");
     EXPECT_TRUE(fs::is_directory(path("folder.zip/inside")));
 
     writeFile(path("target.txt"), "kept");
     fs::create_symlink(path("target.txt"), path("link.zip"));
-    const auto link = OutputDestination::write(path("link.zip"), "content", {true, true});
-    EXPECT_EQ(link.status, Status::NotRegular);
-    EXPECT_NE(link.message.find("is a symbolic link"), std::string::npos) << link.message;
+    expectOutcome(OutputDestination::write(path("link.zip"), "content", {true, true}), Status::NotRegular,
+                  "is a symbolic link");
     EXPECT_TRUE(fs::is_symlink(path("link.zip")));
     EXPECT_EQ(readFile(path("target.txt")), "kept");
     EXPECT_FALSE(anyTemporary(m_scratch.path()));
@@ -114,10 +116,8 @@ TEST_F(OutputDestinationTest, AnExistingFileIsReplacedOnlyWhenAskedAndNeverWhenR
     const std::string file = path("report.csv");
     writeFile(file, "old");
     ::chmod(file.c_str(), 0640);
-    const auto kept = OutputDestination::write(file, "new", {false, true});
-    EXPECT_EQ(kept.status, Status::Exists);
-    EXPECT_NE(kept.message.find("exists; it is replaced only when asked to (zamo2ctl --force)"), std::string::npos)
-        << kept.message;
+    expectOutcome(OutputDestination::write(file, "new", {false, true}), Status::Exists,
+                  "exists; it is replaced only when asked to (zamo2ctl --force)");
     EXPECT_EQ(readFile(file), "old");
 
     const auto replaced = OutputDestination::write(file, "new", {true, true});
@@ -128,9 +128,7 @@ TEST_F(OutputDestinationTest, AnExistingFileIsReplacedOnlyWhenAskedAndNeverWhenR
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 
     ::chmod(file.c_str(), 0444);
-    const auto readOnly = OutputDestination::write(file, "newer", {true, true});
-    EXPECT_EQ(readOnly.status, Status::ReadOnly);
-    EXPECT_NE(readOnly.message.find("is read-only"), std::string::npos);
+    expectOutcome(OutputDestination::write(file, "newer", {true, true}), Status::ReadOnly, "is read-only");
     EXPECT_EQ(readFile(file), "new");
 
     const auto fresh = OutputDestination::write(path("fresh.csv"), "fresh", {false, true});
@@ -161,9 +159,9 @@ TEST_F(OutputDestinationTest, TheProgramsOwnDataIsNeverADestinationByAnyName)
          {path("data/maintenance/history.jsonl"), path("data/maintenance/10A80001/new.zip"),
           path("out/alias/history.jsonl"), path("out/alias/new.zip"), path("out/../data/maintenance/new.zip"),
           path("out/history.zip"), path("config/zmpxi_api_config.xml"), path("out/hard.xml")}) {
-        const auto result = OutputDestination::write(name, "package", {true, true});
-        EXPECT_EQ(result.status, Status::OwnData) << name << ": " << result.message;
-        EXPECT_NE(result.message.find("kept by the program itself"), std::string::npos) << result.message;
+        SCOPED_TRACE(name);
+        expectOutcome(OutputDestination::write(name, "package", {true, true}), Status::OwnData,
+                      "kept by the program itself");
     }
     EXPECT_EQ(readFile(path("data/maintenance/history.jsonl")), "{}\n");
     EXPECT_EQ(readFile(path("config/zmpxi_api_config.xml")), "<zmpxi_api_config/>");
@@ -261,8 +259,7 @@ TEST_F(OutputDestinationTest, AFileSizeLimitLeavesNoTemporaryFileAndTheOldFile)
     ASSERT_TRUE(test::underFileSizeLimit(4096, [&] {
         result = OutputDestination::write(file, std::string(100000, 'x'), {true, true});
     }));
-    EXPECT_EQ(result.status, Status::Failed);
-    EXPECT_NE(result.message.find("File too large"), std::string::npos) << result.message;
+    expectOutcome(result, Status::Failed, "File too large");
     EXPECT_EQ(readFile(file), "old");
     EXPECT_EQ(namesIn(m_scratch.path()), std::vector<std::string>{"big.csv"});
 }

@@ -65,15 +65,6 @@ bool validAfter(const std::function<void(pugi::xml_document&)>& edit, CheckDiagn
 const char* const kEnc = "Configuration/Simulation/SimulatedEnclosures";
 const char* const kBoards = "Configuration/Simulation/SimulatedBoards";
 
-TEST(QorinCfgCheck, TemplateAndBaseDocumentPass)
-{
-    pugi::xml_document document;
-    ASSERT_TRUE(document.load_string(z2e::QorinCfgHandler::templateText(), pugi::parse_default | pugi::parse_comments));
-    QorinCfgCheck check;
-    EXPECT_TRUE(check.checkDocument(document));
-    EXPECT_TRUE(validAfter([](pugi::xml_document&) {}));
-}
-
 TEST(QorinCfgCheck, StructureOfTheSections)
 {
     // No admitted name anywhere: nothing to object to.

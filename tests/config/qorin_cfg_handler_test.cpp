@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -26,12 +27,42 @@ using z2e::test::filesIn;
 using z2e::test::readFile;
 using z2e::test::writeFile;
 
-const char* const kBoards = "Configuration/Simulation/SimulatedBoards";
-const char* const kEnclosures = "Configuration/Simulation/SimulatedEnclosures";
+const std::string kBoards = "Configuration/Simulation/SimulatedBoards/";
+const std::string kEnclosures = "Configuration/Simulation/SimulatedEnclosures/";
+const std::string kLogger = "Configuration/Logger/";
 
 std::string textAt(const pugi::xml_document& document, const std::string& xpath)
 {
     return xpugi::elementText(xpugi::selectFirst(document.document_element(), xpath));
+}
+
+bool has(const pugi::xml_document& document, const std::string& xpath)
+{
+    return xpugi::selectFirst(document.document_element(), xpath);
+}
+
+// Each path below the document's root has its text.
+// The texts at the paths, each followed by '|'.
+std::string texts(const pugi::xml_document& document, std::initializer_list<std::string> paths)
+{
+    std::string joined;
+    for (const std::string& path : paths)
+        joined += textAt(document, path) + "|";
+    return joined;
+}
+
+std::string repeated(const std::string& text, std::size_t times)
+{
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+// A document nested `depth` deep in <b>, inside <a>.
+std::string nested(std::size_t depth)
+{
+    return "<a>" + repeated("<b>", depth) + "x" + repeated("</b>", depth) + "</a>";
 }
 
 std::string boardKey(const std::string& baseModel, const std::string& display = "Board")
@@ -105,7 +136,7 @@ protected:
 TEST_F(QorinCfgHandlerTest, UnusableFilesAreReplacedInMemoryOnly)
 {
     EXPECT_TRUE(documentValid(handler));
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Simulation/SimulatedBoards/AIScale"), "80");
+    EXPECT_EQ(textAt(handler.document(), kBoards + "AIScale"), "80");
     EXPECT_FALSE(handler.pendingInvalidFile()); // nothing on disk to protect
 
     const std::string path = dir / QorinCfgHandler::kConfigFileName;
@@ -113,7 +144,7 @@ TEST_F(QorinCfgHandlerTest, UnusableFilesAreReplacedInMemoryOnly)
     writeFile(path, noDefinition);
     ASSERT_TRUE(handler.loadConfig(path));
     EXPECT_EQ(handler.configPath(), path);
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogOnError");
+    EXPECT_EQ(textAt(handler.document(), kLogger + "LogLevel"), "LogOnError");
     EXPECT_EQ(readFile(path), noDefinition);
     EXPECT_TRUE(handler.pendingInvalidFile());
     EXPECT_EQ(handler.invalidReason().rfind("fails validation: ", 0), 0u) << handler.invalidReason();
@@ -124,14 +155,14 @@ TEST_F(QorinCfgHandlerTest, UnusableFilesAreReplacedInMemoryOnly)
     custom.replace(custom.find(level), level.size(), "<LogLevel>Chatty</LogLevel>");
     writeFile(path, custom);
     ASSERT_TRUE(handler.loadConfig(path));
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "Chatty");
+    EXPECT_EQ(textAt(handler.document(), kLogger + "LogLevel"), "Chatty");
     EXPECT_FALSE(handler.pendingInvalidFile());
 
     EXPECT_EQ(handler.invalidReason(), "");
 
     writeFile(path, "<zmpxi_api_config>\n<Definition>\n  </Configuration>");
     ASSERT_TRUE(handler.loadConfig(path));
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogOnError");
+    EXPECT_EQ(textAt(handler.document(), kLogger + "LogLevel"), "LogOnError");
     EXPECT_EQ(handler.invalidReason(), "not XML: Start-end tags mismatch at line 3, column 5");
 }
 
@@ -147,22 +178,18 @@ TEST_F(QorinCfgHandlerTest, LoggerSettings)
     EXPECT_EQ(settings.fileName, "ZaMoQorin.log"); // the command log, not LogFile
     EXPECT_EQ(settings.level, "LogOnError");
 
-    settings.fileName = "trace.txt";
     settings.level = "LogFuncCalls";
     settings.append = "Overwrite";
     EXPECT_FALSE(handler.writeLoggerSettings(nullptr));
-    ASSERT_TRUE(handler.writeLoggerSettings(&settings));
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogFile"), "trace_Dev.txt");
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/CmdLogFile"), "trace.txt");
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogFuncCalls");
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogAppend"), "Overwrite");
-
-    settings.fileName = "trace";
-    settings.level.clear(); // empty leaves the element as it is
-    ASSERT_TRUE(handler.writeLoggerSettings(&settings));
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogFile"), "trace_Dev.txt");
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/CmdLogFile"), "trace.txt");
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogFuncCalls");
+    // A name without the extension gets it; an empty level leaves the element as it is.
+    for (const char* name : {"trace.txt", "trace"}) {
+        settings.fileName = name;
+        ASSERT_TRUE(handler.writeLoggerSettings(&settings));
+        EXPECT_EQ(texts(handler.document(),
+                        {kLogger + "LogFile", kLogger + "CmdLogFile", kLogger + "LogLevel", kLogger + "LogAppend"}),
+                  "trace_Dev.txt|trace.txt|LogFuncCalls|Overwrite|");
+        settings.level.clear();
+    }
 }
 
 TEST_F(QorinCfgHandlerTest, WritesEntriesInTreeOrder)
@@ -172,16 +199,12 @@ TEST_F(QorinCfgHandlerTest, WritesEntriesInTreeOrder)
     ASSERT_TRUE(handler.writeSimulatedSystem(system));
     EXPECT_TRUE(documentValid(handler));
     const auto& doc = handler.document();
-    EXPECT_EQ(xpugi::attributeValue(xpugi::selectFirst(doc.document_element(), std::string(kEnclosures) + "/ID0/KEY"),
-                                    "EncName"),
+    EXPECT_EQ(xpugi::attributeValue(xpugi::selectFirst(doc.document_element(), kEnclosures + "ID0/KEY"), "EncName"),
               "0000E104");
-    EXPECT_EQ(textAt(doc, std::string(kEnclosures) + "/ID0/FanMode"), "1");
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID1/SlotNumber"), "3");
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID2/SerialNumber"), "00000002");
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID2/ConSerialNumber"), "00000000");
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID0/ChannelModules/AI0"), "QM-IEPE");
-    EXPECT_FALSE(xpugi::selectFirst(doc.document_element(), std::string(kBoards) + "/ID1/ChannelModules"));
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/AIScale"), "80");
+    EXPECT_EQ(texts(doc, {kEnclosures + "ID0/FanMode", kBoards + "ID1/SlotNumber", kBoards + "ID2/SerialNumber",
+                          kBoards + "ID2/ConSerialNumber", kBoards + "ID0/ChannelModules/AI0", kBoards + "AIScale"}),
+              "1|3|00000002|00000000|QM-IEPE|80|");
+    EXPECT_FALSE(has(doc, kBoards + "ID1/ChannelModules"));
 }
 
 TEST_F(QorinCfgHandlerTest, KeepsUnchangedEntriesAndRenumbersAfterARemoval)
@@ -192,32 +215,28 @@ TEST_F(QorinCfgHandlerTest, KeepsUnchangedEntriesAndRenumbersAfterARemoval)
     EXPECT_EQ(printed(handler), once);
 
     // A hand edit of a kept entry survives: unchanged entries are not rewritten.
-    pugi::xml_node revision =
-        xpugi::selectFirst(handler.document().document_element(), std::string(kBoards) + "/ID1/FWRevision");
-    xpugi::setElementText(revision, "0999");
+    xpugi::setElementText(xpugi::selectFirst(handler.document().document_element(), kBoards + "ID1/FWRevision"),
+                          "0999");
     SimulatedSystem system = threeBoards();
     system.enclosures[0].slots[0].hasBoard = false;
     ASSERT_TRUE(handler.writeSimulatedSystem(system));
     const auto& doc = handler.document();
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID0/SerialNumber"), "000000B1");
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID0/FWRevision"), "0999");
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID1/SerialNumber"), "00000002");
-    EXPECT_FALSE(xpugi::selectFirst(doc.document_element(), std::string(kBoards) + "/ID2"));
+    EXPECT_EQ(texts(doc, {kBoards + "ID0/SerialNumber", kBoards + "ID0/FWRevision", kBoards + "ID1/SerialNumber"}),
+              "000000B1|0999|00000002|");
+    EXPECT_FALSE(has(doc, kBoards + "ID2"));
 
     // A different model in a slot, or a different enclosure type, rewrites the entry.
     system.enclosures[0] = enclosure(0xE108, 4);
     putBoard(system.enclosures[0], 3, "QBZ", "000000Z1");
     putBoard(system.enclosures[0], 4, "QBC", "");
     ASSERT_TRUE(handler.writeSimulatedSystem(system));
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID0/SerialNumber"), "000000Z1");
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/ID0/FWRevision"), "0100");
-    EXPECT_EQ(textAt(doc, std::string(kEnclosures) + "/ID0/SerialNumber"), "00D0E108");
+    EXPECT_EQ(texts(doc, {kBoards + "ID0/SerialNumber", kBoards + "ID0/FWRevision", kEnclosures + "ID0/SerialNumber"}),
+              "000000Z1|0100|00D0E108|");
 
     // An empty system clears the entries and nothing else.
     ASSERT_TRUE(handler.writeSimulatedSystem(SimulatedSystem()));
-    EXPECT_FALSE(xpugi::selectFirst(doc.document_element(), std::string(kBoards) + "/ID0"));
-    EXPECT_FALSE(xpugi::selectFirst(doc.document_element(), std::string(kEnclosures) + "/ID0"));
-    EXPECT_EQ(textAt(doc, std::string(kBoards) + "/AIScale"), "80");
+    EXPECT_FALSE(has(doc, kBoards + "ID0") || has(doc, kEnclosures + "ID0"));
+    EXPECT_EQ(textAt(doc, kBoards + "AIScale"), "80");
     EXPECT_TRUE(documentValid(handler));
 }
 
@@ -233,22 +252,19 @@ TEST_F(QorinCfgHandlerTest, ReadsBackWhatWasWritten)
     std::vector<SimulatedEnclosureEntry> enclosures;
     ASSERT_TRUE(handler.readSimulatedEnclosures(enclosures));
     ASSERT_EQ(enclosures.size(), 2u);
-    EXPECT_EQ(enclosures[1].index, 1);
-    EXPECT_EQ(enclosures[1].nameCode, 0xE204u);
-    EXPECT_EQ(enclosures[1].userData, "rack 2");
-    EXPECT_EQ(enclosures[1].encVersion, 2);
-    ASSERT_EQ(enclosures[1].options.size(), 1u);
-    EXPECT_EQ(enclosures[1].options[0].name, "FanMode");
-    EXPECT_EQ(enclosures[1].key.rfind("<KEY EncName=\"0000E204\">", 0), 0u);
+    const SimulatedEnclosureEntry& second = enclosures[1];
+    EXPECT_EQ(std::tie(second.index, second.nameCode, second.userData, second.encVersion),
+              std::make_tuple(1, 0xE204u, std::string("rack 2"), 2));
+    ASSERT_EQ(second.options.size(), 1u);
+    EXPECT_EQ(second.options[0].name, "FanMode");
+    EXPECT_EQ(second.key.rfind("<KEY EncName=\"0000E204\">", 0), 0u);
 
     std::vector<SimulatedBoardEntry> boards;
     ASSERT_TRUE(handler.readSimulatedBoards(boards));
     ASSERT_EQ(boards.size(), 4u);
     EXPECT_EQ(boards[0].boardName, "Board");
-    EXPECT_EQ(boards[3].boardName, "Shown Name");
-    EXPECT_EQ(boards[3].encNumber, 1);
-    EXPECT_EQ(boards[3].slotNumber, 3);
-    EXPECT_EQ(boards[3].boardIndex, 3);
+    EXPECT_EQ(std::tie(boards[3].boardName, boards[3].encNumber, boards[3].slotNumber, boards[3].boardIndex),
+              std::make_tuple(std::string("Shown Name"), 1, 3, 3));
 }
 
 TEST_F(QorinCfgHandlerTest, ReadSkipsEntriesWithoutKeyOrPosition)
@@ -267,8 +283,7 @@ TEST_F(QorinCfgHandlerTest, ReadSkipsEntriesWithoutKeyOrPosition)
     std::vector<SimulatedBoardEntry> boards;
     ASSERT_TRUE(handler.readSimulatedBoards(boards));
     ASSERT_EQ(boards.size(), 2u);
-    EXPECT_EQ(boards[0].boardName, "QN.B");
-    EXPECT_EQ(boards[1].boardName, "QN-6222");
+    EXPECT_EQ(boards[0].boardName + " " + boards[1].boardName, "QN.B QN-6222");
     EXPECT_EQ(boards[1].boardIndex, 1);
 }
 
@@ -290,7 +305,7 @@ TEST_F(QorinCfgHandlerTest, ExportImportRoundTrip)
     ASSERT_TRUE(withoutComments.load_string(text.c_str()));
     EXPECT_EQ(again, xpugi::printNode(withoutComments));
     // A demo file carries no mode: importing it drops the old one.
-    EXPECT_FALSE(xpugi::selectFirst(other.document().document_element(), "Configuration/Simulation/SimulationMode"));
+    EXPECT_FALSE(has(other.document(), "Configuration/Simulation/SimulationMode"));
 
     const std::string before = printed(other);
     writeFile(dir / "broken.xml", "<Simulation>\n<SimulatedBoards>");
@@ -348,18 +363,13 @@ TEST_F(QorinCfgHandlerTest, UnusableFileIsKeptBeforeTheFirstSave)
 // A configuration nested 100,000 deep: refused at load, and the check itself stays linear.
 TEST_F(QorinCfgHandlerTest, DeepNestingIsRefused)
 {
-    const std::size_t depth = 100000;
-    std::string deep = "<zmpxi_api_config><Definition/><Configuration>";
-    for (std::size_t i = 0; i < depth; ++i)
-        deep += "<Logger>";
-    for (std::size_t i = 0; i < depth; ++i)
-        deep += "</Logger>";
-    deep += "</Configuration></zmpxi_api_config>";
+    const std::string deep = "<zmpxi_api_config><Definition/><Configuration>" + repeated("<Logger>", 100000) +
+                             repeated("</Logger>", 100000) + "</Configuration></zmpxi_api_config>";
     const std::string path = dir / QorinCfgHandler::kConfigFileName;
     writeFile(path, deep);
     ASSERT_TRUE(handler.loadConfig(path));
     EXPECT_TRUE(handler.pendingInvalidFile());
-    EXPECT_EQ(textAt(handler.document(), "Configuration/Logger/LogLevel"), "LogOnError"); // the template
+    EXPECT_EQ(textAt(handler.document(), kLogger + "LogLevel"), "LogOnError"); // the template
 
     pugi::xml_document document;
     ASSERT_TRUE(document.load_string(deep.c_str()));
@@ -368,17 +378,9 @@ TEST_F(QorinCfgHandlerTest, DeepNestingIsRefused)
     z2e::QorinCfgCheck check;
     EXPECT_FALSE(check.checkDocument(document));
 
-    std::string shallow = "<a>";
-    for (std::size_t i = 0; i < QorinCfgHandler::kMaxNesting; ++i)
-        shallow += "<b>";
-    shallow += "x";
-    for (std::size_t i = 0; i < QorinCfgHandler::kMaxNesting; ++i)
-        shallow += "</b>";
-    shallow += "</a>";
-    ASSERT_TRUE(document.load_string(shallow.c_str()));
+    ASSERT_TRUE(document.load_string(nested(QorinCfgHandler::kMaxNesting).c_str()));
     EXPECT_TRUE(QorinCfgHandler::nestingAcceptable(document));
-    const std::string oneDeeper = "<a><b>" + shallow.substr(3, shallow.size() - 7) + "</b></a>";
-    ASSERT_TRUE(document.load_string(oneDeeper.c_str()));
+    ASSERT_TRUE(document.load_string(nested(QorinCfgHandler::kMaxNesting + 1).c_str()));
     EXPECT_FALSE(QorinCfgHandler::nestingAcceptable(document));
 }
 

@@ -5,7 +5,6 @@
 
 #include "config/qorin_cfg_handler.h"
 #include "core/demo_system_editor.h"
-#include "core/demo_texts.h"
 #include "core/enclosure_node.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
@@ -18,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -106,11 +106,8 @@ TEST_F(DemoEditorTest, AddPutRemoveRenumberAndSave)
     EXPECT_EQ(m_editor->add(demo, model(NodeType::EmptySlot, "QC-3104")), DemoStatus::NotEditable);
     EXPECT_EQ(demo.childCount(), 2u);
     ASSERT_EQ(m_editor->add(demo, model(NodeType::Root, "QE-D2")), DemoStatus::Ok);
-    ASSERT_EQ(demo.childCount(), 3u);
     EnclosureNode* added = m_editor->enclosureAt(2);
     ASSERT_NE(added, nullptr);
-    EXPECT_EQ(added->firstValue(), "QE-D2");
-    EXPECT_EQ(added->slotCount(), 2u);
     EXPECT_EQ(added->typeCode, 0xE402u);
     EXPECT_TRUE(m_editor->hasUnsavedChanges());
 
@@ -118,27 +115,20 @@ TEST_F(DemoEditorTest, AddPutRemoveRenumberAndSave)
     SlotNode* last = m_editor->slotAt(2, 3);
     ASSERT_NE(last, nullptr);
     ASSERT_EQ(m_editor->add(*last, model(NodeType::EmptySlot, "QC-3104")), DemoStatus::Ok);
-    EXPECT_TRUE(last->holdsBoard());
-    EXPECT_EQ(last->firstValue(), "QC-3104");
     EXPECT_EQ(last->boardIndex, -1);
     EXPECT_FALSE(last->firmwareRevision.empty());
     EXPECT_EQ(demo.boardOverview.size(), overviewRows + 1);
     EXPECT_EQ(DemoSystemEditor::nextSlot(*last), nullptr) << "the last slot keeps the selection";
     EXPECT_EQ(DemoSystemEditor::nextSlot(*m_editor->slotAt(2, 2)), last);
 
-    // Another type for the first enclosure drops its boards.
-    EnclosureNode* first = m_editor->enclosureAt(0);
-    ASSERT_EQ(m_editor->add(*first, model(NodeType::Enclosure, "QE-P4")), DemoStatus::Ok);
-    EXPECT_EQ(first->firstValue(), "QE-P4");
-    EXPECT_EQ(first->slotCount(), 4u);
-    EXPECT_FALSE(first->slotAt(0)->holdsBoard());
-
-    // Removing the second of three renumbers the third.
+    // Another type for the first enclosure drops its boards; removing the second of three
+    // renumbers the third.
+    ASSERT_EQ(m_editor->add(*m_editor->enclosureAt(0), model(NodeType::Enclosure, "QE-P4")), DemoStatus::Ok);
     ASSERT_EQ(m_editor->remove(*m_editor->enclosureAt(1)), DemoStatus::Ok);
-    ASSERT_EQ(demo.childCount(), 2u);
+    EXPECT_EQ(layout(demo), (std::vector<std::string>{"0 QE-P4 00000000", "  2 -", "  3 -", "  4 -", "  5 -",
+                                                      "1 QE-D2 00000000", "  2 -", "  3 QC-3104 00000000"}));
     EXPECT_EQ(m_editor->enclosureAt(1), added);
     EXPECT_EQ(added->index, 1);
-    EXPECT_EQ(m_editor->enclosureAt(2), nullptr);
     EXPECT_EQ(m_editor->removeEnclosure(5), DemoStatus::NoSuchElement);
     EXPECT_EQ(demo.boardOverview.size(), 2u) << "titles and the one board left";
 
@@ -148,23 +138,16 @@ TEST_F(DemoEditorTest, AddPutRemoveRenumberAndSave)
 
     ASSERT_EQ(m_editor->saveConfiguration(), DemoStatus::Ok);
     EXPECT_FALSE(m_editor->hasUnsavedChanges());
-    QorinCfgHandler saved;
-    ASSERT_TRUE(saved.loadConfig(configFile()));
-    std::vector<SimulatedEnclosureEntry> enclosures;
-    std::vector<SimulatedBoardEntry> boards;
-    ASSERT_TRUE(saved.readSimulatedEnclosures(enclosures));
-    ASSERT_TRUE(saved.readSimulatedBoards(boards));
-    ASSERT_EQ(enclosures.size(), 2u);
-    EXPECT_NE(enclosures[1].key.find("QE-D2"), std::string::npos);
-    ASSERT_EQ(boards.size(), 1u);
-    EXPECT_EQ(boards[0].encNumber, 1);
-    EXPECT_EQ(boards[0].slotNumber, 3);
-    EXPECT_EQ(boards[0].boardName, "QC-3104");
-    const pugi::xml_node entries =
-        xpugi::selectFirst(saved.document().document_element(), "Configuration/Simulation/SimulatedEnclosures");
-    EXPECT_TRUE(entries.child("ID1"));
-    EXPECT_FALSE(entries.child("ID2"));
+    const pugi::xml_node entries = xpugi::selectFirst(m_model->configHandler().document().document_element(),
+                                                      "Configuration/Simulation/SimulatedEnclosures");
+    EXPECT_TRUE(entries.child("ID1") && !entries.child("ID2")) << "entries are numbered without a gap";
 
+    // What was saved reads back as the same system.
+    const std::vector<std::string> edited = layout(demo);
+    TearDown();
+    start();
+    EXPECT_EQ(layout(m_model->demoRoot()), edited);
+    last = m_editor->slotAt(1, 3);
     ASSERT_EQ(m_editor->remove(*last), DemoStatus::Ok);
     EXPECT_EQ(last->nodeType, NodeType::EmptySlot);
     EXPECT_TRUE(last->children().empty());
@@ -208,8 +191,6 @@ TEST_F(DemoEditorTest, DemoFileRoundTripAndUnusableFiles)
     }
     EXPECT_NE(m_editor->lastError().find("line 3, column 10"), std::string::npos) << m_editor->lastError();
     EXPECT_FALSE(m_editor->hasUnsavedChanges());
-    EXPECT_EQ(DemoTexts::statusBarText(DemoOperation::LoadDemo, DemoStatus::SimulationLoadFailed),
-              "Error loading demo configuration.");
 }
 
 // Each edit can be taken back, to the row and to the byte of the configuration; a failed
@@ -260,12 +241,16 @@ TEST_F(DemoEditorTest, UndoRestoresTheExactPreviousConfiguration)
 TEST_F(DemoEditorTest, EnclosureNumberAndBoardCountRowsFollowEdits)
 {
     start();
-    const auto row = [](const ModelNode& node, const std::string& name) {
-        for (const auto& child : node.children()) {
-            if (child->name == name)
-                return child->firstValue();
+    const auto child = [](const ModelNode& node, const std::string& name) -> const ModelNode* {
+        for (const auto& each : node.children()) {
+            if (each->name == name)
+                return each.get();
         }
-        return std::string("(none)");
+        return nullptr;
+    };
+    const auto row = [&child](const ModelNode& node, const std::string& name) {
+        const ModelNode* found = child(node, name);
+        return found ? found->firstValue() : "(none)";
     };
     ASSERT_EQ(m_editor->addEnclosure(model(NodeType::Root, "QE-D2")), DemoStatus::Ok);
     ASSERT_EQ(m_editor->putBoard(*m_editor->slotAt(2, 3), model(NodeType::EmptySlot, "QC-3104")), DemoStatus::Ok);
@@ -275,13 +260,9 @@ TEST_F(DemoEditorTest, EnclosureNumberAndBoardCountRowsFollowEdits)
     EXPECT_EQ(row(*moved, "BoardCount"), "1");
     const ModelNode* slot = m_editor->slotAt(1, 3);
     ASSERT_NE(slot, nullptr);
-    ASSERT_NE(row(*slot, "BoardLocation"), "(none)");
-    for (const auto& child : slot->children()) {
-        if (child->name == "BoardLocation") {
-            EXPECT_EQ(row(*child, "EnclosureNo"), "1");
-            EXPECT_EQ(row(*child, "SlotNo"), "3");
-        }
-    }
+    const ModelNode* location = child(*slot, "BoardLocation");
+    ASSERT_NE(location, nullptr);
+    EXPECT_EQ(row(*location, "EnclosureNo") + "/" + row(*location, "SlotNo"), "1/3");
     EXPECT_EQ(row(*m_editor->enclosureAt(0), "EnclosureNo"), "0");
     EXPECT_EQ(DemoSystemEditor::boardCount(*m_editor->enclosureAt(0)), 2u);
     EXPECT_EQ(row(*m_editor->enclosureAt(0), "BoardCount"), "2");
@@ -311,12 +292,9 @@ TEST_F(DemoEditorTest, ImportOfTheLocalHardware)
     ASSERT_EQ(m_editor->importLocalHardware(), DemoStatus::Ok);
     EXPECT_TRUE(m_editor->hasUnsavedChanges());
     const std::vector<std::string> demo = layout(m_model->demoRoot());
-    for (const char* line : {"0 QE-R16 ", "1 Host PC ", "2 QORINet QN-N6 ", "  3 QA-4116-STRAIN ", "  17 -"}) {
-        bool found = false;
-        for (const std::string& text : demo)
-            found = found || text.compare(0, std::string(line).size(), line) == 0;
-        EXPECT_TRUE(found) << line;
-    }
+    for (const char* line : {"0 QE-R16 ", "1 Host PC ", "2 QORINet QN-N6 ", "  3 QA-4116-STRAIN ", "  17 -"})
+        EXPECT_TRUE(std::any_of(demo.begin(), demo.end(), [&](const std::string& t) { return t.rfind(line, 0) == 0; }))
+            << line;
     // Same boards with the same serial numbers, described as simulated ones (no warnings).
     std::vector<std::string> local = layout(m_model->localRoot());
     for (std::string& text : local) {
@@ -366,7 +344,6 @@ TEST_F(DemoEditorTest, FailedSaveKeepsTheOldFileAndTheFlag)
     EXPECT_EQ(test::filesIn(m_site.configFolder()), std::vector<std::string>{"zmpxi_api_config.xml"})
         << "temporary left";
     EXPECT_TRUE(m_editor->hasUnsavedChanges());
-    EXPECT_EQ(DemoTexts::statusBarText(DemoOperation::SaveConfiguration, failed), "API configuration not saved.");
 
     // The log level of the logging dialog is what closing asks about, until it is saved.
     EXPECT_TRUE(m_editor->needsSaveOnClose(window));
@@ -386,7 +363,6 @@ TEST_F(DemoEditorTest, NothingToImportWithoutHardware)
     const std::vector<std::string> before = layout(m_model->demoRoot());
     EXPECT_EQ(m_editor->importLocalHardware(), DemoStatus::NoHardwareToImport);
     EXPECT_EQ(layout(m_model->demoRoot()), before);
-    EXPECT_EQ(demoStatusText(DemoStatus::NoHardwareToImport), DemoTexts::kNoHardwareToImport);
 }
 
 // A network node that cannot be asked is not taken for one without enclosures, and leaves no

@@ -34,6 +34,21 @@ std::unique_ptr<QORINetClientNode> answeredNode()
     return node;
 }
 
+// Each enclosure's slots as "number:board/serial#index" ("number:-" when empty), one line each.
+std::vector<std::string> layout(const std::vector<NetworkEnclosureRecord>& records)
+{
+    std::vector<std::string> lines;
+    for (const NetworkEnclosureRecord& enclosure : records) {
+        std::string line;
+        for (const NetworkSlotRecord& slot : enclosure.slotRecords)
+            line += " " + std::to_string(slot.slotNumber) + ":" +
+                    (slot.hasBoard ? slot.boardName + "/" + slot.serialNumber + "#" + std::to_string(slot.boardIndex)
+                                   : "-");
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 // Slots count from the first slot number the node names, as the driver counts them; from 1 when
 // it names none.
 TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedAsTheNodeCountsThem)
@@ -43,22 +58,9 @@ TEST(RemoteSystemBuilder, BoardsLandInTheirSlotsNumberedAsTheNodeCountsThem)
                            board("Nowhere", 5, 0)};
     const std::vector<NetworkEnclosureRecord> records = RemoteSystemBuilder::enclosureRecords(enclosures, boards);
 
-    ASSERT_EQ(records.size(), 2u);
-    ASSERT_EQ(records[0].slotRecords.size(), 3u);
-    ASSERT_EQ(records[1].slotRecords.size(), 2u);
-    EXPECT_EQ(records[0].slotRecords[0].slotNumber, 2);
-    EXPECT_EQ(records[0].slotRecords[2].slotNumber, 4);
-    EXPECT_EQ(records[1].slotRecords[1].slotNumber, 2);
-    EXPECT_FALSE(records[0].slotRecords[0].hasBoard);
-    // The first board claiming a slot keeps it.
-    EXPECT_TRUE(records[0].slotRecords[2].hasBoard);
-    EXPECT_EQ(records[0].slotRecords[2].boardName, "A");
-    EXPECT_EQ(records[0].slotRecords[2].serialNumber, "SN-A");
-    EXPECT_EQ(records[1].slotRecords[0].boardName, "B");
-    EXPECT_FALSE(records[1].slotRecords[1].hasBoard);
-    // The node is asked about a board by its place in the node's list.
-    EXPECT_EQ(records[0].slotRecords[2].boardIndex, 0);
-    EXPECT_EQ(records[1].slotRecords[0].boardIndex, 1);
+    // The first board claiming a slot keeps it; the node is asked about a board by its place
+    // in the node's list.
+    EXPECT_EQ(layout(records), (std::vector<std::string>{" 2:- 3:- 4:A/SN-A#0", " 1:B/SN-B#1 2:-"}));
 
     // The board list numbers the slots alike.
     const auto node = answeredNode();
@@ -114,24 +116,17 @@ TEST(RemoteSystemBuilder, RecordCarriesWhatDiscoveryKnows)
 {
     const auto node = answeredNode();
     const NetworkNodeRecord record = RemoteSystemBuilder::recordOf(*node);
-    EXPECT_EQ(record.nodeId, 7u);
-    EXPECT_EQ(record.name, "Bench-East");
-    EXPECT_EQ(record.address, "127.0.0.42");
-    EXPECT_EQ(record.netMask, "255.0.0.0");
-    EXPECT_EQ(record.localAddress, "127.0.0.1");
-    EXPECT_EQ(record.localNetMask, "255.0.0.0");
-    EXPECT_EQ(record.firmwareVersion, "2.5.12");
-    EXPECT_EQ(record.driverVersion, "2.6.50112.0");
-    EXPECT_EQ(record.serverVersion, "2.4.7");
-    EXPECT_TRUE(record.simulated);
-    EXPECT_FALSE(record.connected);
-    EXPECT_FALSE(record.occupied);
+    EXPECT_EQ(std::to_string(record.nodeId) + " " + record.name + " " + record.address + "/" + record.netMask + " " +
+                  record.localAddress + "/" + record.localNetMask + " " + record.firmwareVersion + " " +
+                  record.driverVersion + " " + record.serverVersion,
+              "7 Bench-East 127.0.0.42/255.0.0.0 127.0.0.1/255.0.0.0 2.5.12 2.6.50112.0 2.4.7");
+    EXPECT_TRUE(record.simulated && !record.connected && !record.occupied);
     EXPECT_EQ(record.connectionState, NetworkConnectionState::Established);
     ASSERT_EQ(record.boards.size(), 2u);
-    EXPECT_EQ(record.boards[1].name, "QD-5032");
+    EXPECT_EQ(record.boards[1].name + " " + record.boards[1].serialNumber, "QD-5032 SN-QD-5032");
     EXPECT_EQ(record.boards[1].slotNumber, 3);
-    ASSERT_EQ(record.enclosures.size(), 1u);
-    EXPECT_EQ(record.enclosures[0].slotRecords[2].boardName, "QD-5032");
+    EXPECT_EQ(layout(record.enclosures),
+              std::vector<std::string>{" 1:QA-4016/SN-QA-4016#0 2:- 3:QD-5032/SN-QD-5032#1"});
 
     // Unnamed: the record stays empty so that the list can caption the entry by id.
     node->storeName("");

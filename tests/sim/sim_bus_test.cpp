@@ -17,8 +17,7 @@ protected:
     {
         SimDriverTest::SetUp();
         useExampleHardware();
-        int32_t count = 0;
-        ASSERT_EQ(init("SIMMODE_OFF", count), 0);
+        started("SIMMODE_OFF");
     }
 };
 

@@ -100,6 +100,32 @@ std::string SimDriverTest::text(const std::string& target, const std::string& it
     return answer;
 }
 
+pugi::xml_node SimDriverTest::doc(const std::string& target, const std::string& item)
+{
+    return getDocument(target, item, m_documents.emplace_back());
+}
+
+std::string SimDriverTest::passed(const std::string& target, const std::string& item, int board)
+{
+    return doc(target, item).child(("BoardId" + std::to_string(board)).c_str()).attribute("Passed").value();
+}
+
+int32_t SimDriverTest::started(const char* mode)
+{
+    int32_t count = 0;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(init(mode, count), 0) << mode;
+    testing::internal::GetCapturedStderr();
+    return count;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
 std::string at(const pugi::xml_node& node, const char* path)
 {
     return node.first_element_by_path(path).child_value();

@@ -5,6 +5,7 @@
 #include "support/site.h"
 
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,12 @@ protected:
     /// Gets a document and parses it; fails the test when either step fails.
     pugi::xml_node getDocument(const std::string& target, const std::string& item, pugi::xml_document& doc);
     std::string text(const std::string& target, const std::string& item);
+    /// getDocument with the document kept until the test ends.
+    pugi::xml_node doc(const std::string& target, const std::string& item);
+    /// The Passed verdict of board `board` in a check document.
+    std::string passed(const std::string& target, const std::string& item, int board);
+    /// init that must succeed; returns the board count (stderr, where malformed input is told, is dropped).
+    int32_t started(const char* mode);
 
     std::unique_ptr<z2e::test::SimSite> m_site;
     std::string m_root;
@@ -42,6 +49,7 @@ protected:
     std::string m_stateDir;
     /// The binding, loaded once per process and kept: the driver stays in memory between tests.
     const z2e::DriverEntryPoints* api = nullptr;
+    std::list<pugi::xml_document> m_documents;
 };
 
 /// The text of `path` below `node`.
@@ -49,5 +57,7 @@ std::string at(const pugi::xml_node& node, const char* path);
 using z2e::test::readFile;
 using z2e::test::writeFile;
 std::string exampleFile(const char* name);
+/// `text` with its one `from` replaced by `to`.
+std::string replaced(std::string text, const std::string& from, const std::string& to);
 
 } // namespace sim_test

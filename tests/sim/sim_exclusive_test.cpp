@@ -15,11 +15,7 @@ namespace {
 
 class ExclusiveTest : public SimDriverTest {
 protected:
-    std::string installedFirmware()
-    {
-        pugi::xml_document doc;
-        return at(getDocument("BoardID0/Base", "FWCheck", doc), "InstalledVersion");
-    }
+    std::string installedFirmware() { return at(doc("BoardID0/Base", "FWCheck"), "InstalledVersion"); }
 };
 
 TEST_F(ExclusiveTest, SecondProcessIsRefusedWhileHardwareIsHeld)
@@ -57,35 +53,16 @@ TEST_F(ExclusiveTest, SecondProcessIsRefusedWhileHardwareIsHeld)
     ASSERT_EQ(write(toChild[1], &release, 1), 1);
     int status = -1;
     waitpid(child, &status, 0);
-    EXPECT_EQ(init("SIMMODE_OFF", count), 0);
-    EXPECT_EQ(count, 8);
+    EXPECT_EQ(started("SIMMODE_OFF"), 8);
     for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]})
         close(fd);
-}
-
-TEST_F(ExclusiveTest, DeinitGivesTheHardwareBack)
-{
-    useExampleHardware();
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
-    ASSERT_EQ(api->ZaMoDriverDeInit(), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        int32_t childCount = 0;
-        api->ZaMoSetParamStruct_str("driver/api/config/simulation", "mode", "SIMMODE_OFF");
-        _exit(api->ZaMoDriverInit(&childCount) == 0 && childCount == 8 ? 0 : 1);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_F(ExclusiveTest, LongOperationLetsOtherCallsRunWhenThreadsAreEnabled)
 {
     useExampleHardware();
     setenv("ZMPXI_SIM_SPEED", "2", 1); // a firmware update now lasts two seconds
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
+    started("SIMMODE_OFF");
     ASSERT_EQ(set("driver/api/config/thread", "Enabled", "true"), 0);
     const std::string before = installedFirmware();
 

@@ -34,21 +34,14 @@ const char* const kLiteralHardware = R"(<Stand-in>
 TEST_F(FilesTest, LiteralDocumentsAreReturnedInsteadOfGeneratedOnes)
 {
     writeHardware(kLiteralHardware);
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
-    ASSERT_EQ(count, 1);
+    ASSERT_EQ(started("SIMMODE_OFF"), 1);
     EXPECT_EQ(text("BoardID0", "boardproperties"),
               R"(<Properties BoardID="0"><BoardInfo><BoardName>Customer  board</BoardName></BoardInfo></Properties>)");
-    pugi::xml_document check;
-    EXPECT_EQ(at(getDocument("BoardID0/Base", "FWCheck", check), "InstalledVersion"), "0042")
-        << "suffixes match ignoring case";
-    pugi::xml_document key;
-    EXPECT_STREQ(getDocument("EnclosureId0", "key", key).attribute("EncName").value(), "CUSTOMER");
+    EXPECT_EQ(at(doc("BoardID0/Base", "FWCheck"), "InstalledVersion"), "0042") << "suffixes match ignoring case";
+    EXPECT_STREQ(doc("EnclosureId0", "key").attribute("EncName").value(), "CUSTOMER");
     // Items without a literal are still generated, from the model named by the shorthand.
-    pugi::xml_document generated;
-    EXPECT_EQ(at(getDocument("BoardID0", "key", generated), "DisplayName"), "QC-3104");
-    pugi::xml_document enclosure;
-    EXPECT_EQ(at(getDocument("EnclosureId0", "enclosureproperties", enclosure), "EnclosureInfo/Name"), "QE-D2");
+    EXPECT_EQ(at(doc("BoardID0", "key"), "DisplayName"), "QC-3104");
+    EXPECT_EQ(at(doc("EnclosureId0", "enclosureproperties"), "EnclosureInfo/Name"), "QE-D2");
 
     ASSERT_EQ(set("EnclosureId0", "EncVersion", "2"), 0);
     EXPECT_EQ(set("EnclosureId0", "StoreData", ""), 240001);
@@ -66,19 +59,15 @@ TEST_F(FilesTest, FaultValuesAreReadIgnoringCase)
       <ConEEPROM>Blank</ConEEPROM><ConBackup>MISSING</ConBackup><SelfTest>Fail</SelfTest>
       <FirmwareUpdate>FAIL</FirmwareUpdate><EEPROMWrite>FAIL</EEPROMWrite></Faults></ID0>
   </SimulatedBoards></Stand-in>)");
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
+    started("SIMMODE_OFF");
     std::string answer;
     EXPECT_EQ(get("BoardID0", "baseeeprom", answer), 260102);
     EXPECT_EQ(get("BoardID0", "coneeprom", answer), 260105);
-    pugi::xml_document doc;
-    const pugi::xml_node info = getDocument("BoardID0", "boardproperties", doc).child("BoardInfo");
+    const pugi::xml_node info = doc("BoardID0", "boardproperties").child("BoardInfo");
     EXPECT_EQ(at(info, "E2PromStatus/BaseE2Prom/AutoBackupFile"), "ERROR_BASEEEPROM_NO_BACKUP_FILE");
     EXPECT_EQ(at(info, "E2PromStatus/ConE2Prom/AutoBackupFile"), "ERROR_CONEEPROM_NO_BACKUP_FILE");
     ASSERT_EQ(set("BoardID0", "HardwareCheck", ""), 0);
-    pugi::xml_document check;
-    EXPECT_STREQ(getDocument("BoardID0", "HardwareCheck", check).child("BoardId0").attribute("Passed").value(),
-                 "false");
+    EXPECT_EQ(passed("BoardID0", "HardwareCheck", 0), "false");
     EXPECT_EQ(set("BoardID0/Base", "FWUpdate", ""), 260004);
     ASSERT_EQ(set("BoardID0", "coneeprom", "<ConEEPROM><BoardInfo/></ConEEPROM>"), 0);
     EXPECT_EQ(api->ZaMoSetParam_i32(0, 1026, 0), 260104);
@@ -88,22 +77,15 @@ TEST_F(FilesTest, FaultValuesAreReadIgnoringCase)
 TEST_F(FilesTest, LegacySwitchAndLoggerSettingsOfTheConfiguration)
 {
     std::string config = readFile(exampleFile("zmpxi_api_config.xml"));
-    const std::string mode = "<SimulationMode>SIMMODE_NORMAL</SimulationMode>";
-    config.erase(config.find(mode), mode.size());
-    const std::string enabled = "<Enabled>true</Enabled>";
-    config.replace(config.find(enabled), enabled.size(), "<Enabled>force</Enabled>");
-    const std::string level = "<LogLevel>LogOnError</LogLevel>";
-    config.replace(config.find(level), level.size(), "<LogLevel>LogCommand</LogLevel>");
     const std::string commandLog = m_root + "/logs/commands.log";
-    const std::string cmd = "<CmdLogFile>ZaMoQorin.log</CmdLogFile>";
-    config.replace(config.find(cmd), cmd.size(), "<CmdLogFile>" + commandLog + "</CmdLogFile>");
-    writeConfig(config);
+    config = replaced(config, "<SimulationMode>SIMMODE_NORMAL</SimulationMode>", "");
+    config = replaced(config, "<Enabled>true<", "<Enabled>force<");
+    config = replaced(config, "<LogLevel>LogOnError<", "<LogLevel>LogCommand<");
+    writeConfig(replaced(config, "<CmdLogFile>ZaMoQorin.log<", "<CmdLogFile>" + commandLog + "<"));
     std::filesystem::create_directories(m_root + "/logs");
 
     useExampleHardware();
-    int32_t count = 0;
-    ASSERT_EQ(init("", count), 0);
-    EXPECT_EQ(count, -6) << "Enabled=force simulates although hardware is present";
+    EXPECT_EQ(started(""), -6) << "Enabled=force simulates although hardware is present";
     text("BoardID2", "boardproperties");
     api->ZaMoDriverDeInit();
     EXPECT_NE(readFile(commandLog).find("BoardID2 boardproperties"), std::string::npos);
@@ -113,8 +95,7 @@ TEST_F(FilesTest, LegacySwitchAndLoggerSettingsOfTheConfiguration)
 TEST_F(FilesTest, StateFilesAreCompleteDocuments)
 {
     useExampleHardware();
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
+    started("SIMMODE_OFF");
     ASSERT_EQ(set("BoardID1/Base", "FWUpdate", "0271"), 0);
     ASSERT_EQ(set("EnclosureId0", "StoreData", ""), 0);
     int files = 0;
@@ -133,8 +114,7 @@ TEST_F(FilesTest, ManyCallersAtOnce)
 {
     useExampleConfig();
     useExampleHardware();
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
+    started("SIMMODE_OFF");
     ASSERT_EQ(set("driver/api/config/thread", "Enabled", "true"), 0);
     std::atomic<int> failures{0};
     std::vector<std::thread> callers;
@@ -157,7 +137,7 @@ TEST_F(FilesTest, ManyCallersAtOnce)
     for (std::thread& caller : callers)
         caller.join();
     EXPECT_EQ(failures, 0);
-    EXPECT_EQ(init("SIMMODE_OFF", count), 0) << "the driver is still usable";
+    EXPECT_EQ(started("SIMMODE_OFF"), 8) << "the driver is still usable";
 }
 
 } // namespace

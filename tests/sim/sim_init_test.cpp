@@ -11,27 +11,6 @@ namespace {
 constexpr int32_t kHardwareInUse = 1;
 constexpr int32_t kParamInvalid = 100007;
 
-int countEntries(const std::string& configText)
-{
-    pugi::xml_document doc;
-    EXPECT_TRUE(doc.load_string(configText.c_str()));
-    int count = 0;
-    for (pugi::xml_node entry : doc.select_node("//SimulatedBoards").node().children()) {
-        if (std::string(entry.name()).rfind("ID", 0) == 0)
-            ++count;
-    }
-    return count;
-}
-
-// The example configuration with its Simulation section replaced.
-std::string configWithSimulation(const std::string& simulation)
-{
-    std::string text = readFile(exampleFile("zmpxi_api_config.xml"));
-    const std::size_t begin = text.find("<Simulation>");
-    const std::size_t end = text.find("</Simulation>") + std::string("</Simulation>").size();
-    return text.replace(begin, end - begin, simulation);
-}
-
 const char* const kRackEntry = R"(<ID0><KEY EncName="0000E108"><Name>QE-R8</Name><SubVersion>0</SubVersion>
   <UserSlotCnt>8</UserSlotCnt><SlotNoOffset>2</SlotNoOffset><StarHubSlot>0</StarHubSlot><SystemInfo/></KEY>
   <SerialNumber>1</SerialNumber><UserData/><EncType>1</EncType><EncVersion>2</EncVersion></ID0>)";
@@ -46,65 +25,63 @@ std::string boardEntry(const char* id, const char* encNumber, const char* slot, 
            "<SerialNumber>" + id + "77</SerialNumber></" + id + ">";
 }
 
+// The example configuration with its Simulation section replaced.
+std::string configWithSimulation(const std::string& simulation)
+{
+    std::string text = readFile(exampleFile("zmpxi_api_config.xml"));
+    const std::size_t begin = text.find("<Simulation>");
+    const std::size_t end = text.find("</Simulation>") + std::string("</Simulation>").size();
+    return text.replace(begin, end - begin, simulation);
+}
+
+// A rack with the given board entries.
+std::string rackWith(const std::string& boards)
+{
+    return configWithSimulation(std::string("<Simulation><SimulatedEnclosures>") + kRackEntry +
+                                "</SimulatedEnclosures><SimulatedBoards>" + boards + "</SimulatedBoards></Simulation>");
+}
+
 class InitTest : public SimDriverTest {};
 
 TEST_F(InitTest, ForcedSimulationReportsTheConfiguredBoardsAsNegativeCount)
 {
     useExampleConfig();
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_FORCE", count), 0);
-    EXPECT_EQ(count, -countEntries(readFile(exampleFile("zmpxi_api_config.xml"))));
-    EXPECT_EQ(count, -6);
+    EXPECT_EQ(started("SIMMODE_FORCE"), -6) << "the six entries of the example";
     EXPECT_EQ(text("System", "EnclosureCount"), "2");
     EXPECT_EQ(text("System/Config", "Path"), m_configDir);
 
     // Boards come in the order of their entries, each where its entry puts it.
-    pugi::xml_document doc;
-    pugi::xml_node props = getDocument("BoardID1", "boardproperties", doc);
+    pugi::xml_node props = doc("BoardID1", "boardproperties");
     EXPECT_EQ(at(props, "BoardInfo/BoardName"), "QA-2208-MULTI");
     EXPECT_EQ(at(props, "BoardInfo/SerialNumber"), "00A40002");
     EXPECT_EQ(at(props, "ChannelProperties/AI2/ChannelModule"), "QM-BRIDGE");
     EXPECT_EQ(text("BoardID4", "chassisno"), "1");
     EXPECT_EQ(text("BoardID4", "slotno"), "2");
-    pugi::xml_document encDoc;
-    EXPECT_EQ(at(getDocument("EnclosureId0", "enclosureproperties", encDoc), "EnclosureInfo/UserData"), "Test bench A");
+    EXPECT_EQ(at(doc("EnclosureId0", "enclosureproperties"), "EnclosureInfo/UserData"), "Test bench A");
 }
 
 TEST_F(InitTest, ModesChooseBetweenHardwareAndSimulation)
 {
     useExampleConfig();
     useExampleHardware();
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
-    EXPECT_EQ(count, 8);
+    EXPECT_EQ(started("SIMMODE_OFF"), 8);
     EXPECT_EQ(text("System", "EnclosureCount"), "3");
-
-    ASSERT_EQ(init("SIMMODE_NORMAL", count), 0);
-    EXPECT_EQ(count, 8) << "hardware is preferred when present";
-
-    ASSERT_EQ(init("SIMMODE_FORCE", count), 0);
-    EXPECT_EQ(count, -6);
+    EXPECT_EQ(started("SIMMODE_NORMAL"), 8) << "hardware is preferred when present";
+    EXPECT_EQ(started("SIMMODE_FORCE"), -6);
 
     unsetenv("ZMPXI_SIM_HARDWARE");
-    ASSERT_EQ(init("SIMMODE_NORMAL", count), 0);
-    EXPECT_EQ(count, -6) << "no hardware: the simulated system stands in";
-    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
-    EXPECT_EQ(count, 0);
+    EXPECT_EQ(started("SIMMODE_NORMAL"), -6) << "no hardware: the simulated system stands in";
+    EXPECT_EQ(started("SIMMODE_OFF"), 0);
     EXPECT_EQ(text("System", "EnclosureCount"), "0");
 }
 
 TEST_F(InitTest, ConfiguredModeAppliesUntilTheProgramSetsOne)
 {
-    std::string config = readFile(exampleFile("zmpxi_api_config.xml"));
-    const std::string normal = "<SimulationMode>SIMMODE_NORMAL</SimulationMode>";
-    config.replace(config.find(normal), normal.size(), "<SimulationMode>SIMMODE_OFF</SimulationMode>");
-    writeConfig(config);
-    int32_t count = 0;
-    ASSERT_EQ(init("", count), 0);
-    EXPECT_EQ(count, 0);
+    writeConfig(replaced(readFile(exampleFile("zmpxi_api_config.xml")), "<SimulationMode>SIMMODE_NORMAL<",
+                         "<SimulationMode>SIMMODE_OFF<"));
+    EXPECT_EQ(started(""), 0);
     EXPECT_EQ(text("driver/api/config/simulation", "mode"), "SIMMODE_OFF");
-    ASSERT_EQ(init("SIMMODE_FORCE", count), 0);
-    EXPECT_EQ(count, -6);
+    EXPECT_EQ(started("SIMMODE_FORCE"), -6);
     EXPECT_EQ(text("driver/api/config/simulation", "mode"), "SIMMODE_FORCE");
     EXPECT_EQ(set("driver/api/config/simulation", "mode", "simmode_force"), kParamInvalid);
     EXPECT_EQ(set("driver/api/config/xml", "AllowCachedMergeResult", "maybe"), kParamInvalid);
@@ -116,9 +93,7 @@ TEST_F(InitTest, MalformedConfigurationStartsWithoutSimulatedBoards)
         "<zmpxi_api_config><Configuration><Simulation>",
         configWithSimulation("<Simulation><SimulationMode>simmode_force</SimulationMode>"
                              "<SimulatedEnclosures/><SimulatedBoards/></Simulation>"),
-        configWithSimulation(std::string("<Simulation><SimulatedEnclosures>") + kRackEntry +
-                             "</SimulatedEnclosures><SimulatedBoards>" + boardEntry("ID0", "1a", "2") +
-                             "</SimulatedBoards></Simulation>"),
+        rackWith(boardEntry("ID0", "1a", "2")),
         configWithSimulation(std::string("<Simulation><SimulatedEnclosures>") + kRackEntry +
                              "<Rack/></SimulatedEnclosures><SimulatedBoards/></Simulation>"),
         configWithSimulation("<Simulation><SimulatedEnclosures/><SimulatedBoards><AIScale>80%</AIScale>"
@@ -142,46 +117,27 @@ TEST_F(InitTest, MalformedHardwareDescriptionGivesNoHardwareBoards)
     for (const char* hardware : {"<SimulatedHardware><SimulatedBoards><ID0>", "<Nothing/>",
                                  "<H><SimulatedBoards><ID0><EncNumber>0</EncNumber></ID0></SimulatedBoards></H>"}) {
         writeHardware(hardware);
-        testing::internal::CaptureStderr();
-        int32_t count = -1;
-        EXPECT_EQ(init("SIMMODE_OFF", count), 0);
-        testing::internal::GetCapturedStderr();
-        EXPECT_EQ(count, 0) << hardware;
+        EXPECT_EQ(started("SIMMODE_OFF"), 0) << hardware;
     }
     setenv("ZMPXI_SIM_HARDWARE", (m_root + "/does-not-exist.xml").c_str(), 1);
-    testing::internal::CaptureStderr();
-    int32_t count = -1;
-    EXPECT_EQ(init("SIMMODE_NORMAL", count), 0);
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(count, -6) << "without hardware the simulated system is used";
+    EXPECT_EQ(started("SIMMODE_NORMAL"), -6) << "without hardware the simulated system is used";
 }
 
 TEST_F(InitTest, EntriesWithoutModelOrFreeSlotAreLeftOut)
 {
-    writeConfig(configWithSimulation(
-        std::string("<Simulation><SimulatedEnclosures>") + kRackEntry + "</SimulatedEnclosures><SimulatedBoards>" +
-        boardEntry("ID0", "0", "2") + boardEntry("ID1", "0", "2") + boardEntry("ID2", "3", "2") +
-        boardEntry("ID3", "0", "10") + boardEntry("ID4", "0", "9") + "</SimulatedBoards></Simulation>"));
-    testing::internal::CaptureStderr();
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_FORCE", count), 0);
-    testing::internal::GetCapturedStderr();
+    writeConfig(rackWith(boardEntry("ID0", "0", "2") + boardEntry("ID1", "0", "2") + boardEntry("ID2", "3", "2") +
+                         boardEntry("ID3", "0", "10") + boardEntry("ID4", "0", "9")));
     // Taken slot 2, missing enclosure 3 and slot 10 of an 8-slot rack are dropped.
-    EXPECT_EQ(count, -2);
+    EXPECT_EQ(started("SIMMODE_FORCE"), -2);
     EXPECT_EQ(text("BoardID1", "slotno"), "9");
 }
 
 TEST_F(InitTest, ConfigurationChangesAreSeenByTheNextInit)
 {
     useExampleConfig();
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_FORCE", count), 0);
-    ASSERT_EQ(count, -6);
-    writeConfig(configWithSimulation(std::string("<Simulation><SimulatedEnclosures>") + kRackEntry +
-                                     "</SimulatedEnclosures><SimulatedBoards>" + boardEntry("ID0", "0", "4") +
-                                     "</SimulatedBoards></Simulation>"));
-    ASSERT_EQ(init("SIMMODE_FORCE", count), 0);
-    EXPECT_EQ(count, -1);
+    ASSERT_EQ(started("SIMMODE_FORCE"), -6);
+    writeConfig(rackWith(boardEntry("ID0", "0", "4")));
+    EXPECT_EQ(started("SIMMODE_FORCE"), -1);
 }
 
 TEST_F(InitTest, FolderDefaultsFollowTheEnvironment)
@@ -196,8 +152,7 @@ TEST_F(InitTest, FolderDefaultsFollowTheEnvironment)
     // Without a state folder of its own the driver keeps its state below the configuration folder.
     unsetenv("ZMPXI_SIM_STATE_DIR");
     useExampleHardware();
-    int32_t count = 0;
-    ASSERT_EQ(init("SIMMODE_OFF", count), 0);
+    started("SIMMODE_OFF");
     ASSERT_EQ(set("BoardID0/Base", "FWUpdate", ""), 0);
     EXPECT_FALSE(readFile(m_root + "/.config/zmpxi_api/state/boards/hw_10A80001.xml").empty());
 }
@@ -206,30 +161,25 @@ TEST_F(InitTest, InitFaultsOfTheHardwareDescription)
 {
     useExampleConfig();
     const std::string boards = readFile(exampleFile("hardware.xml"));
-    std::string busy = boards;
-    busy.insert(busy.rfind("</SimulatedHardware>"), "<Faults><InitBusy>2</InitBusy></Faults>");
-    writeHardware(busy);
+    const auto withFaults = [&boards](const std::string& faults) {
+        std::string text = boards;
+        return text.insert(text.rfind("</SimulatedHardware>"), "<Faults>" + faults + "</Faults>");
+    };
+    writeHardware(withFaults("<InitBusy>2</InitBusy>"));
     int32_t count = 0;
     EXPECT_EQ(init("SIMMODE_OFF", count), kHardwareInUse);
     EXPECT_EQ(init("SIMMODE_OFF", count), kHardwareInUse);
     EXPECT_EQ(init("SIMMODE_OFF", count), 0);
     EXPECT_EQ(count, 8);
 
-    std::string warning = boards;
-    warning.insert(warning.rfind("</SimulatedHardware>"), "<Faults><InitWarning>-100017</InitWarning></Faults>");
-    writeHardware(warning);
+    writeHardware(withFaults("<InitWarning>-100017</InitWarning>"));
     EXPECT_EQ(init("SIMMODE_OFF", count), -100017);
     EXPECT_EQ(count, 8);
 
     for (const char* countText : {"+2", "", "two"}) {
-        std::string odd = boards;
-        odd.insert(odd.rfind("</SimulatedHardware>"),
-                   std::string("<Faults><EnclosureCount>") + countText + "</EnclosureCount></Faults>");
-        writeHardware(odd);
-        ASSERT_EQ(init("SIMMODE_OFF", count), 0);
-        std::string answer = "unchanged";
-        EXPECT_EQ(get("System", "EnclosureCount", answer), 0);
-        EXPECT_EQ(answer, countText);
+        writeHardware(withFaults(std::string("<EnclosureCount>") + countText + "</EnclosureCount>"));
+        started("SIMMODE_OFF");
+        EXPECT_EQ(text("System", "EnclosureCount"), countText);
     }
 }
 

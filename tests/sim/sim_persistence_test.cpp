@@ -3,6 +3,8 @@
 // and a new process.
 
 #include <sstream>
+#include <tuple>
+#include <utility>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,17 +24,11 @@ protected:
         restart();
     }
 
-    void restart()
-    {
-        int32_t count = 0;
-        ASSERT_EQ(init("SIMMODE_OFF", count), 0);
-        ASSERT_EQ(count, 8);
-    }
+    void restart() { ASSERT_EQ(started("SIMMODE_OFF"), 8); }
 
     std::string property(int board, const char* path)
     {
-        pugi::xml_document doc;
-        return at(getDocument("BoardID" + std::to_string(board), "boardproperties", doc), path);
+        return at(doc("BoardID" + std::to_string(board), "boardproperties"), path);
     }
 
     /// Runs `check` in a child process against a fresh initialisation; true when it returned true.
@@ -100,8 +96,7 @@ TEST_F(PersistenceTest, EepromBackupRestoreAndRereadRoundTrip)
 
 TEST_F(PersistenceTest, DefaultEepromWithNewSerialNumber)
 {
-    pugi::xml_document summaryDoc;
-    const pugi::xml_node summary = getDocument("BoardID2", "BaseEEPROM", summaryDoc);
+    const pugi::xml_node summary = doc("BoardID2", "BaseEEPROM");
     EXPECT_EQ(at(summary, "Source"), "E2Prom");
     const std::string request = "default/<BaseEEPROM  BaseModel='" + at(summary, "BoardInfo/BaseModel") +
                                 "' BaseVersion='" + at(summary, "BoardInfo/BaseVersion") + "'/>";
@@ -113,8 +108,7 @@ TEST_F(PersistenceTest, DefaultEepromWithNewSerialNumber)
     ASSERT_EQ(set("BoardID2", "baseeeprom", out.str()), 0);
     ASSERT_EQ(api->ZaMoSetParam_i32(2, 1025, 0), 0);
     restart();
-    pugi::xml_document after;
-    EXPECT_EQ(at(getDocument("BoardID2", "BaseEEPROM", after), "BoardInfo/SerialNumber"), "00C0FFEE");
+    EXPECT_EQ(at(doc("BoardID2", "BaseEEPROM"), "BoardInfo/SerialNumber"), "00C0FFEE");
     EXPECT_EQ(property(2, "BoardInfo/SerialNumber"), "00C0FFEE");
 }
 
@@ -129,8 +123,7 @@ TEST_F(PersistenceTest, AutomaticRestoreFromBackup)
 
 TEST_F(PersistenceTest, FirmwareUpdateSurvivesRestartAndNewProcess)
 {
-    pugi::xml_document check;
-    const pugi::xml_node before = getDocument("BoardID0/Base", "FWCheck", check);
+    const pugi::xml_node before = doc("BoardID0/Base", "FWCheck");
     const std::string latest = at(before, "LatestVersion");
     ASSERT_NE(at(before, "InstalledVersion"), latest);
 
@@ -140,9 +133,7 @@ TEST_F(PersistenceTest, FirmwareUpdateSurvivesRestartAndNewProcess)
     restart();
     EXPECT_EQ(property(0, "BoardInfo/FWRevision"), latest);
     EXPECT_TRUE(inNewProcess([&] {
-        pugi::xml_document doc;
-        doc.load_string(answerOf(api, "BoardID0/Base", "FWCheck").c_str());
-        return at(doc.child("FWCheck"), "InstalledVersion") == latest;
+        return answerOf(api, "BoardID0/Base", "FWCheck").find("<InstalledVersion>" + latest + "<") != std::string::npos;
     }));
 }
 
@@ -153,9 +144,10 @@ TEST_F(PersistenceTest, FirmwareSelection)
     EXPECT_EQ(property(5, "BoardInfo/FWRevision"), "02F1");
     ASSERT_EQ(set("BoardID5/Base", "FWUpdate", "qc3104_02F4.zfw"), 0);
     EXPECT_EQ(property(5, "BoardInfo/FWRevision"), "02F4");
-    EXPECT_EQ(set("BoardID5/Base", "FWUpdate", "0999"), -260006);
-    EXPECT_EQ(set("BoardID5/Base", "FWUpdate", "qa4016_0254.zfw"), -260005);
-    EXPECT_EQ(set("BoardID5/Base", "FWUpdate", m_root + "/missing.zfw"), -260002);
+    const std::pair<std::string, int32_t> refused[] = {
+        {"0999", -260006}, {"qa4016_0254.zfw", -260005}, {m_root + "/missing.zfw", -260002}};
+    for (const auto& [which, result] : refused)
+        EXPECT_EQ(set("BoardID5/Base", "FWUpdate", which), result) << which;
 
     const std::string file = m_root + "/custom.zfw";
     writeFile(file, "ZFW1 model=QC-3104 version=02F7\nimage");
@@ -184,8 +176,7 @@ TEST_F(PersistenceTest, CrossGradeToBaseBoard)
     EXPECT_EQ(property(2, "BoardInfo/SerialNumber"), serial);
     restart();
     EXPECT_EQ(property(2, "BoardInfo/DisplayName"), "QX-1000");
-    pugi::xml_document key;
-    EXPECT_STREQ(getDocument("BoardID2", "key", key).attribute("BaseModel").value(), "QBX-00");
+    EXPECT_STREQ(doc("BoardID2", "key").attribute("BaseModel").value(), "QBX-00");
 
     // A counter board cannot become an analog board.
     ASSERT_EQ(api->ZaMoSetParam_i32(5, 1, 0), 0);
@@ -216,67 +207,56 @@ TEST_F(PersistenceTest, FeatureSetChangesNameAndPersists)
     EXPECT_EQ(property(0, "BoardInfo/DisplayName"), "QA-4008.BNC-HS");
     EXPECT_EQ(property(0, "BoardFeatures/AntiAliasFilter"), "On");
     restart();
-    pugi::xml_document key;
-    EXPECT_STREQ(getDocument("BoardID0", "key", key).attribute("FeatureSet").value(), "00000006");
+    EXPECT_STREQ(doc("BoardID0", "key").attribute("FeatureSet").value(), "00000006");
     EXPECT_EQ(api->ZaMoSetParamXML_str("BoardID0/BaseEEPROMSelfCal", "BoardInfo/SelfCal/FeatureSet", "xyz"), 100007);
 }
 
 TEST_F(PersistenceTest, GainCalibrationAndFactoryReset)
 {
     ASSERT_EQ(set("BoardID0/AIAll", "Selfjustage", ""), 0);
-    pugi::xml_document result;
-    const pugi::xml_node item =
-        getDocument("BoardID0/AiALL", "Selfjustage", result).first_element_by_path("BoardId0/Check/ID0");
+    const pugi::xml_node item = doc("BoardID0/AiALL", "Selfjustage").first_element_by_path("BoardId0/Check/ID0");
     ASSERT_TRUE(item);
-    const std::string newGain = item.attribute("New_Gain").value();
-    EXPECT_FALSE(std::string(item.attribute("Meas_Gain").value()).empty());
-    EXPECT_FALSE(std::string(item.attribute("Old_Gain").value()).empty());
-
-    pugi::xml_document eeprom;
-    EXPECT_EQ(std::string(getDocument("BoardID0", "baseeeprom", eeprom)
-                              .first_element_by_path("SelfCal/ID0")
-                              .attribute("Gain")
-                              .value()),
-              newGain);
+    EXPECT_STRNE(item.attribute("Meas_Gain").value(), "");
+    EXPECT_STRNE(item.attribute("Old_Gain").value(), "");
+    EXPECT_STREQ(doc("BoardID0", "baseeeprom").first_element_by_path("SelfCal/ID0").attribute("Gain").value(),
+                 item.attribute("New_Gain").value());
     ASSERT_EQ(api->ZaMoSetParam_i32(0, 773, 0), 0);
     restart();
-    pugi::xml_document reset;
-    const pugi::xml_node root = getDocument("BoardID0", "baseeeprom", reset);
+    const pugi::xml_node root = doc("BoardID0", "baseeeprom");
     EXPECT_STREQ(root.first_element_by_path("SelfCal/ID3").attribute("Gain").value(),
                  root.first_element_by_path("FactoryCal/ID3").attribute("Gain").value());
 
     ASSERT_EQ(set("BoardID0/AIAll", "AmplifierOffset", "200 ms"), 0);
-    pugi::xml_document zero;
-    EXPECT_STREQ(getDocument("BoardID0/AiALL", "AmplifierOffset", zero).child("BoardId0").attribute("Passed").value(),
-                 "true");
+    EXPECT_EQ(passed("BoardID0/AiALL", "AmplifierOffset", 0), "true");
     EXPECT_EQ(set("BoardID5/AIAll", "Selfjustage", ""), 100018);
-    pugi::xml_document na;
-    EXPECT_STREQ(getDocument("BoardID5/AiALL", "Selfjustage", na).child("BoardId5").attribute("Passed").value(), "na");
+    EXPECT_EQ(passed("BoardID5/AiALL", "Selfjustage", 5), "na");
 }
 
 TEST_F(PersistenceTest, EnclosureDataWriteSequence)
 {
     const std::string target = "EnclosureId0";
-    ASSERT_EQ(set(target, "EncType", "2"), 0);
-    ASSERT_EQ(set(target, "EncVersion", "5"), 0);
-    ASSERT_EQ(set(target, "EncName", "1F"), 0);
-    ASSERT_EQ(set(target + "/Options", "Clear", ""), 0);
-    ASSERT_EQ(set(target + "/Options", "FanMode", "1"), 0);
+    for (const auto& [where, item, value] : {std::tuple{"", "EncType", "2"},
+                                             {"", "EncVersion", "5"},
+                                             {"", "EncName", "1F"},
+                                             {"/Options", "Clear", ""},
+                                             {"/Options", "FanMode", "1"},
+                                             {"", "RegenXML", ""}})
+        ASSERT_EQ(set(target + where, item, value), 0) << item;
     EXPECT_EQ(set(target + "/Options", "Turbo", "1"), 100007);
-    ASSERT_EQ(set(target, "RegenXML", ""), 0);
     ASSERT_EQ(api->ZaMoSetParamXML_str((target + "/EncProperties").c_str(), "EnclosureInfo/SerialNumber", "0000001F"),
               0);
     ASSERT_EQ(api->ZaMoSetParamXML_str((target + "/EncProperties").c_str(), "EnclosureInfo/UserData", "cell 4"), 0);
     ASSERT_EQ(set(target, "StoreData", ""), 0);
     restart();
-    pugi::xml_document doc;
-    const pugi::xml_node info = getDocument(target, "enclosureproperties", doc).child("EnclosureInfo");
-    EXPECT_EQ(at(info, "EncName"), "0000001F");
-    EXPECT_EQ(at(info, "EncVersion"), "5");
-    EXPECT_EQ(at(info, "SerialNumber"), "0000001F");
-    EXPECT_EQ(at(info, "UserData"), "cell 4");
-    EXPECT_EQ(at(info, "Options/FanMode"), "1");
-    EXPECT_EQ(at(info, "Options/SyncMaster"), "") << "cleared and not written again";
+    const pugi::xml_node info = doc(target, "enclosureproperties").child("EnclosureInfo");
+    // SyncMaster was cleared and not written again.
+    for (const auto& [path, value] : {std::pair{"EncName", "0000001F"},
+                                      {"EncVersion", "5"},
+                                      {"SerialNumber", "0000001F"},
+                                      {"UserData", "cell 4"},
+                                      {"Options/FanMode", "1"},
+                                      {"Options/SyncMaster", ""}})
+        EXPECT_EQ(at(info, path), value) << path;
     EXPECT_EQ(set("EnclosureId1", "EncType", "1"), 0x0306) << "a computer has no enclosure data memory";
 }
 
