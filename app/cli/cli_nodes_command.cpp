@@ -113,6 +113,13 @@ int nodesCommand(const CliOptions& options)
     if (!session.start())
         return EXIT_NODE_UNAVAILABLE;
     const NodeList nodes = session.discover();
+    if (session.session().listenFailed()) {
+        std::cerr << "zamo2ctl: the scan could not listen for the nodes' answers: UDP port "
+                  << session.session().answerPort()
+                  << " is taken by another program; close the other program that looks for nodes (the window or "
+                     "another zamo2ctl) and try again\n";
+        return EXIT_NODE_UNAVAILABLE;
+    }
     if (options.json)
         printJson(nodes, session.scanMs());
     else

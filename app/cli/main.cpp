@@ -7,6 +7,7 @@
 #include "command_watchdog.h"
 
 #include "core/app_paths.h"
+#include "qorinet_api/client/qorinet_base_client.h"
 #include "tools/change_intent.h"
 #include "uni/log.h"
 
@@ -17,6 +18,9 @@
 int main(int argc, char* argv[])
 {
     using namespace z2e::cli;
+    // Standard output holds the results alone (JSON among them); the client's complaints go
+    // with the others.
+    qorinet_api::QORINetBaseClient::setMessageStream(stderr);
     CliOptions options;
     std::string error;
     const bool parsed = parseCliOptions(argc, argv, options, error);

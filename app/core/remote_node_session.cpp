@@ -125,6 +125,16 @@ std::vector<NetworkNodeSummary> RemoteNodeSession::discover(std::uint32_t scanMs
     return nodes;
 }
 
+bool RemoteNodeSession::listenFailed() const
+{
+    return m_client->client.listenFailed();
+}
+
+std::uint16_t RemoteNodeSession::answerPort() const
+{
+    return m_client->client.identPort();
+}
+
 RemoteNodeSession::Found RemoteNodeSession::findNode(const std::string& address, std::uint32_t scanMs)
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(scanMs);

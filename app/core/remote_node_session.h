@@ -34,6 +34,10 @@ public:
     std::int32_t start();
     /// Lets discovery run for `scanMs`, then lists the nodes in list order.
     std::vector<NetworkNodeSummary> discover(std::uint32_t scanMs);
+    /// The client could not listen for the nodes' answers: another program holds its port.
+    bool listenFailed() const;
+    /// The UDP port the nodes' answers come back to.
+    std::uint16_t answerPort() const;
     /// Waits at most `scanMs` until the node at `address` answers a scan and is not tainted.
     Found findNode(const std::string& address, std::uint32_t scanMs);
     /// Connects the node findNode() saw and readies the command layer; the result of connect

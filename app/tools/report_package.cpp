@@ -23,6 +23,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A regular file, rw-r--r--.
+constexpr zip_uint32_t kEntryMode = 0100644;
+
 const char* const kLogChannel = "report";
 
 // Checks that a regular file can be opened for reading now; its size then. A special file is
@@ -286,6 +289,10 @@ std::int32_t ReportPackage::write(const std::string& path, const ToolProgress& p
         }
         if (zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0)
             return fail("cannot compress " + entry.name);
+        // Readable by whoever unpacks it, whatever the mode of the file it came from.
+        if (zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
+                                             kEntryMode << 16) != 0)
+            return fail("cannot set the mode of " + entry.name);
     }
     ProgressState state{&progress, &path};
     zip_register_progress_callback_with_state(archive, 0.01, reportProgress, nullptr, &state);

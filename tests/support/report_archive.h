@@ -18,6 +18,7 @@ struct PackedEntry {
     std::string content;
     std::uint16_t method = 0;
     std::uint16_t flags = 0; ///< general purpose bits of the central directory
+    std::uint32_t mode = 0;  ///< Unix mode of the entry (file type and permissions)
 };
 
 // Names and contents through libzip; the deflate option bits (1-2) from the central directory,
@@ -36,6 +37,10 @@ inline std::map<std::string, PackedEntry> readArchive(const std::string& path)
         zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat);
         PackedEntry& entry = entries[stat.name];
         entry.method = stat.comp_method;
+        zip_uint8_t system = 0;
+        zip_uint32_t attributes = 0;
+        zip_file_get_external_attributes(archive, static_cast<zip_uint64_t>(i), 0, &system, &attributes);
+        entry.mode = system == ZIP_OPSYS_UNIX ? attributes >> 16 : 0;
         entry.content.resize(stat.size);
         zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
         EXPECT_EQ(zip_fread(file, entry.content.data(), stat.size), static_cast<zip_int64_t>(stat.size)) << stat.name;

@@ -67,6 +67,7 @@ TEST_F(ReportPackageTest, PacksTheFolderByRelativeNamesAtLevelNine)
     writeFile(logs() + "/ZaMoQorin.log", text);
     fs::create_directories(logs() + "/old/2025");
     writeFile(logs() + "/old/2025/ZaMoQorin_Dev.log", "dev\n");
+    fs::permissions(logs() + "/old/2025/ZaMoQorin_Dev.log", fs::perms::owner_read | fs::perms::owner_write);
     writeFile(logs() + "/lock_file", "");
     writeFile(m_scratch / "secret.txt", "not a log");
     fs::create_symlink(m_scratch / "secret.txt", logs() + "/outside.log");
@@ -93,6 +94,7 @@ TEST_F(ReportPackageTest, PacksTheFolderByRelativeNamesAtLevelNine)
     for (const auto& [name, entry] : entries) {
         EXPECT_EQ(entry.method, ZIP_CM_DEFLATE) << name;
         EXPECT_EQ(entry.flags & 6, 2) << name << ": not packed at the maximum level";
+        EXPECT_EQ(entry.mode, 0100644u) << name; // readable by whoever unpacks it
     }
     EXPECT_EQ(entries.at("ZaMoQorin.log").content, text);
     EXPECT_EQ(entries.at("current.log").content, text);

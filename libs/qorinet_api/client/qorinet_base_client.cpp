@@ -19,6 +19,14 @@ namespace qorinet_api {
 
 namespace {
 
+std::atomic<std::FILE*> g_messageStream{nullptr};
+
+std::FILE* messageStream()
+{
+    std::FILE* stream = g_messageStream.load();
+    return stream ? stream : stdout;
+}
+
 constexpr const char* kChannel = "tnbc";
 constexpr const char* kObserverChannel = "tnnetobs";
 constexpr int kProbeAttempts = 10;
@@ -139,8 +147,9 @@ void QORINetBaseClient::run()
     m_stop = false;
     m_stopping = false;
     if (!m_state->open()) {
-        std::printf("##DBC## ERROR: couldn't open IDENT socket\n");
-        std::fflush(stdout);
+        m_listenFailed = true;
+        std::fprintf(messageStream(), "##DBC## ERROR: couldn't open IDENT socket\n");
+        std::fflush(messageStream());
         m_state.reset();
         return;
     }
@@ -278,14 +287,20 @@ void QORINetBaseClient::doReconfigure()
     m_state = makeState();
     m_state->initialise();
     if (!m_state->open()) {
-        std::printf("##DBC## ERROR: couldn't open IDENT socket\n");
-        std::fflush(stdout);
+        m_listenFailed = true;
+        std::fprintf(messageStream(), "##DBC## ERROR: couldn't open IDENT socket\n");
+        std::fflush(messageStream());
         m_state = std::make_unique<NetDisabled>();
     }
     m_discoveryRunning = m_networkEnabled.load() && dynamic_cast<NetEnabled*>(m_state.get()) != nullptr;
     m_state->begin();
     onReconfigure(changes);
     onReconfigureFinished();
+}
+
+void QORINetBaseClient::setMessageStream(std::FILE* stream)
+{
+    g_messageStream = stream;
 }
 
 std::vector<std::uint8_t> QORINetBaseClient::scanRequest(const uni::ipv4::IpAddressPair& local) const

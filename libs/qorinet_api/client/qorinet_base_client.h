@@ -18,6 +18,7 @@
 #include "uni/thread.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -56,6 +57,8 @@ public:
     const uni::AllowedNetworks& allowedNetworks() const { return m_allowed; }
     /// True while the discovery socket is open and the loop runs enabled.
     bool discoveryRunning() const { return m_discoveryRunning.load(); }
+    /// The discovery socket could not be opened (its port taken): no node answers reach us.
+    bool listenFailed() const { return m_listenFailed.load(); }
     /// Scans sent since start.
     std::uint64_t scanCount() const { return m_scanCount.load(); }
     bool stopping() const { return m_stopping.load(); }
@@ -63,6 +66,10 @@ public:
     /// Stores a new address list and mode; reconfigures (on the discovery thread) only when
     /// they differ from the current ones.
     void doConfigureClient(const uni::ipv4::IpAddressPairList& addresses, std::uint32_t mode);
+
+    /// Where the discovery thread says that it could not open its socket: standard output
+    /// unless a program keeps that for its own results (a command-line tool's JSON).
+    static void setMessageStream(std::FILE* stream);
 
     /// Entry of the platform's address notifications: queued for the discovery thread.
     void queueNetIfChange(const uni::NetIfNotification& notification);
@@ -135,6 +142,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_stopping{false};
     std::atomic<bool> m_discoveryRunning{false};
+    std::atomic<bool> m_listenFailed{false};
     std::atomic<std::uint64_t> m_scanCount{0};
 
     std::mutex m_pendingLock;
