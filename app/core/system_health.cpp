@@ -1,6 +1,7 @@
 #include "core/system_health.h"
 
 #include "core/node_types.h"
+#include "core/problem_list.h"
 #include "core/remote_system_builder.h"
 #include "core/root_node.h"
 #include "core/tree_row_list.h"
@@ -41,16 +42,18 @@ int countIf(const ModelNode& root, bool (*wanted)(const TreeRow&))
 
 } // namespace
 
-int SystemHealth::redRowCount(const ModelNode& root)
+int SystemHealth::problemCount(const ModelNode& root)
 {
-    return countIf(root, [](const TreeRow& row) { return row.row.red; });
+    return static_cast<int>(ProblemList::of(root).size());
 }
 
-int SystemHealth::redRowCount(const NetworkNodeRecord& record)
+int SystemHealth::problemCount(const NetworkNodeRecord& record)
 {
+    if (record.connectionState < NetworkConnectionState::Established && record.failure == 0)
+        return 0;
     RootNode root(SystemKind::Remote);
     RemoteSystemBuilder::fillRoot(root, record);
-    return redRowCount(root);
+    return problemCount(root);
 }
 
 int SystemHealth::boardCount(const ModelNode& root)

@@ -14,10 +14,11 @@ class ModelNode;
 
 class SystemHealth {
 public:
-    /// Red rows of the tree below and including `root`, as a fully expanded view shows it.
-    static int redRowCount(const ModelNode& root);
-    /// Red rows of the tree the window builds from `record`.
-    static int redRowCount(const NetworkNodeRecord& record);
+    /// Problems of the tree below `root` (ProblemList): the badge of its system's entry.
+    static int problemCount(const ModelNode& root);
+    /// Problems of the tree the window builds from `record`; none for a node not read yet
+    /// (announced, never linked, no failure), whose tree only says so.
+    static int problemCount(const NetworkNodeRecord& record);
     /// Boards in the slots of the tree below `root` (orphans included).
     static int boardCount(const ModelNode& root);
 

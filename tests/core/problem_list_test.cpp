@@ -1,5 +1,7 @@
 #include "core/node_types.h"
+#include "core/network_node_record.h"
 #include "core/problem_list.h"
+#include "core/system_health.h"
 #include "core/temperature_rows.h"
 #include "support/model_builders.h"
 
@@ -54,6 +56,17 @@ TEST(ProblemListTest, ANodeThatCannotBeReadSaysWhy)
               (std::vector<std::string>{"temperature-high | 0/3  QA-4016 5A20AA01 | temperature high: BaseBoard 71degC "
                                         "(limit 70degC)",
                                         "node-unreadable |  | node cannot be read: no answer within 1 s (700008)"}));
+}
+
+// The badge of a node counts problems, and a node not read yet has none to count.
+TEST(ProblemListTest, ANodeNotReadYetHasNoProblemsAndOneThatFailedHasOne)
+{
+    NetworkNodeRecord node;
+    node.address = "127.0.0.9";
+    node.connectionState = NetworkConnectionState::Announced;
+    EXPECT_EQ(SystemHealth::problemCount(node), 0);
+    node.failure = 700008;
+    EXPECT_EQ(SystemHealth::problemCount(node), 1);
 }
 
 } // namespace
