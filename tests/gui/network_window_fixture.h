@@ -70,11 +70,12 @@ protected:
         selectNode();
     }
 
-    void selectNode()
+    /// Clicks the entry in `row` of the list of systems (the first node's by default).
+    void selectNode(int row = 1)
     {
-        systems()->setCurrentRow(1);
+        systems()->setCurrentRow(row);
         QTest::mouseClick(systems()->viewport(), Qt::LeftButton, {},
-                          systems()->visualItemRect(systems()->item(1)).center());
+                          systems()->visualItemRect(systems()->item(row)).center());
     }
 
     void showTabsAgain()

@@ -189,6 +189,13 @@ protected:
         ASSERT_EQ(m_window->startupStatus(), 0);
     }
 
+    /// Triggers the window's `entry`; the modal `Dialog` it opens goes to `act`. False when none showed.
+    template <class Dialog>
+    bool openTool(z2e::MenuEntry entry, const std::function<void(Dialog&)>& act)
+    {
+        return actOnDialogWhile<Dialog>([this, entry] { m_window->actionFor(entry)->trigger(); }, act);
+    }
+
     /// Opens the context menu of the row starting with `row` (so that the tools act on it).
     QStringList menuAt(QTreeView* view, const QString& row, bool shift)
     {
