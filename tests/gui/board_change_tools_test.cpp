@@ -1,13 +1,10 @@
 // The tools that rewrite an enclosure or a board, and the demo system's channel modules: what
 // their dialogs refuse before anything is sent, what they write, and what the window takes over
 // afterwards. The rules of the procedures themselves are tests/tools'.
-#include "qt_printers.h"
 #include "snapshot_question_answer.h"
 #include "tool_dialog_fixture.h"
 #include "window_test_support.h"
 
-#include "core/demo_system_editor.h"
-#include "core/system_model.h"
 #include "driver/command/app_status.h"
 #include "gui/dialogs/tools/board_config_dialog.h"
 #include "gui/dialogs/tools/channel_modules_dialog.h"
@@ -18,13 +15,6 @@
 #include "tools/board_cross_grade.h"
 #include "tools/board_features.h"
 #include "tools/enclosure_data_tool.h"
-#include "ui_main_window.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QStatusBar>
-#include <QTableWidget>
 
 namespace z2e {
 namespace {
@@ -67,7 +57,7 @@ protected:
         return document;
     }
 
-    EnclosureRecord enclosure()
+    EnclosureRecord readEnclosure()
     {
         EnclosureRecord now;
         EXPECT_EQ(EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now), 0);
@@ -107,7 +97,7 @@ TEST_F(BoardChangeDialogTest, EnclosureSerialIsCheckedFirstAndANoneOptionIsWritt
     EXPECT_EQ(dialog.runUpdate(), 1000);
     EXPECT_TRUE(recorder.saw("[Enclosure Update] Successfully updated the enclosure data.  Restart ZAMO2Explorer"));
     EXPECT_NE(enclosureProperties().find("<EncName>0000001F</EncName>"), std::string::npos) << enclosureProperties();
-    const EnclosureRecord now = enclosure();
+    EnclosureRecord now = readEnclosure();
     ASSERT_NE(now.option("FanMode"), nullptr);
     EXPECT_FALSE(now.option("FanMode")->value.has_value());
     EXPECT_EQ(now.option("SyncMaster")->value, 1);
@@ -127,13 +117,13 @@ TEST_F(BoardChangeDialogTest, ClearUserDataOnlyWhenTheQuestionIsAnsweredYes)
         EXPECT_FALSE(clear->isChecked());
         EXPECT_EQ(dialog.runUpdate(), 1000);
     }
-    EXPECT_EQ(enclosure().userData, "Engine test cell 3");
+    EXPECT_EQ(readEnclosure().userData, "Engine test cell 3");
 
     DialogRecorder yes("save");
     clear->setChecked(true);
     EXPECT_TRUE(clear->isChecked());
     EXPECT_EQ(dialog.runUpdate(), 1000);
-    EXPECT_EQ(enclosure().userData.find_first_not_of(' '), std::string::npos) << enclosure().userData;
+    EXPECT_EQ(readEnclosure().userData.find_first_not_of(' '), std::string::npos) << readEnclosure().userData;
 }
 
 TEST_F(BoardChangeDialogTest, CrossGradeOffersTheSimpleDialogOnlyToTheConvertibleGeneration)
@@ -233,13 +223,13 @@ TEST_F(BoardChangeDialogTest, EnclosureWriteWithoutSnapshotAsksFirst)
     recorder.setHandler(std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(), AppStatus::SnapshotFailed);
     ASSERT_TRUE(answer.askedOnce("cannot create"));
-    EXPECT_EQ(enclosure().serialNumber, 0xE116u);
+    EXPECT_EQ(readEnclosure().serialNumber, 0xE116u);
 
     answer.setGoOn(true);
     // Written; the journal line that cannot be written either is told as such.
     EXPECT_EQ(dialog.runUpdate(), AppStatus::JournalFailed);
     EXPECT_EQ(answer.asked.size(), 2);
-    EXPECT_EQ(enclosure().serialNumber, 0xE117u);
+    EXPECT_EQ(readEnclosure().serialNumber, 0xE117u);
 }
 
 // ---- In the window ----

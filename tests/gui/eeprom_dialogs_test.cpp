@@ -12,11 +12,6 @@
 #include "tools/eeprom_backup.h"
 #include "tools/system_lock.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QTableWidget>
-#include <QTest>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,33 +24,6 @@ using z2e_test::DialogRecorder;
 
 const QString kRestored = "[EEPROM Restore] Restore finished. Restart Application to enable changes!";
 const QString kNotValid = "[EEPROM Restore] Error! The selected EEPROM backup file is not valid for the target!";
-
-// The editor the window opens modally, driven one step each time it is on top. Each step is
-// queued, so that the dialogs it opens in turn are answered by the recorder.
-class EditorScript {
-public:
-    explicit EditorScript(std::vector<std::function<void(CDialogSetEEPROM&)>> steps) : m_steps(std::move(steps)) {}
-
-    bool operator()(QWidget* modal)
-    {
-        auto* editor = qobject_cast<CDialogSetEEPROM*>(modal);
-        if (!editor)
-            return false;
-        if (!m_busy && m_next < m_steps.size()) {
-            m_busy = true;
-            QTimer::singleShot(0, editor, [this, editor] {
-                m_steps[m_next++](*editor);
-                m_busy = false;
-            });
-        }
-        return true;
-    }
-
-private:
-    std::vector<std::function<void(CDialogSetEEPROM&)>> m_steps;
-    std::size_t m_next = 0;
-    bool m_busy = false;
-};
 
 class EepromDialogsTest : public ToolDialogTest {
 protected:
@@ -152,9 +120,10 @@ TEST_F(EepromDialogsTest, EditorOutcomeIsToldOnlyAfterAnAction)
     {
         // Erase answered No, then Cancel: the question is all that was shown.
         DialogRecorder recorder("cancel");
-        recorder.setHandler(
-            EditorScript({[](CDialogSetEEPROM& editor) { child<QPushButton>(&editor, "btnErase")->click(); },
-                          [](CDialogSetEEPROM& editor) { child<QPushButton>(&editor, "btnCancel")->click(); }}));
+        recorder.on<CDialogSetEEPROM>([](CDialogSetEEPROM& editor) {
+            child<QPushButton>(&editor, "btnErase")->click();
+            child<QPushButton>(&editor, "btnCancel")->click();
+        });
         window.run(MenuEntry::ConfigureBaseEeprom, &board);
         ASSERT_EQ(recorder.seen().size(), 1) << recorder.seen().join("\n").toStdString();
         EXPECT_TRUE(recorder.seen()[0].startsWith("[Erase EEPROM] Erase the base EEPROM"));
@@ -163,10 +132,10 @@ TEST_F(EepromDialogsTest, EditorOutcomeIsToldOnlyAfterAnAction)
     EXPECT_TRUE(history("10A80001").empty());
 
     DialogRecorder recorder;
-    recorder.setHandler(EditorScript({[](CDialogSetEEPROM& editor) {
+    recorder.on<CDialogSetEEPROM>([](CDialogSetEEPROM& editor) {
         child<QLineEdit>(&editor, "editSerial")->setText("10A8FFFF");
         child<QPushButton>(&editor, "btnStore")->click();
-    }}));
+    });
     window.run(MenuEntry::ConfigureBaseEeprom, &board);
     EXPECT_EQ(recorder.seen(), QStringList("[Information] Base EEPROM Configuration finished successfully!"));
     EXPECT_EQ(baseSerial(0), "10A8FFFF");
@@ -179,8 +148,7 @@ TEST_F(EepromDialogsTest, AFailedWriteIsToldAsAnErrorWithTheCodesName)
         boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001", "<Faults><EEPROMWrite>fail</EEPROMWrite></Faults>"));
     const ToolTarget board = target(0);
     DialogRecorder recorder;
-    recorder.setHandler(
-        EditorScript({[](CDialogSetEEPROM& editor) { child<QPushButton>(&editor, "btnStore")->click(); }}));
+    recorder.on<CDialogSetEEPROM>([](CDialogSetEEPROM& editor) { child<QPushButton>(&editor, "btnStore")->click(); });
     actions(QString()).run(MenuEntry::ConfigureBaseEeprom, &board);
     ASSERT_EQ(recorder.seen().size(), 1) << recorder.seen().join("\n").toStdString();
     EXPECT_TRUE(recorder.seen()[0].startsWith("[Error Information] Base EEPROM Configuration Failed. ["));
@@ -211,14 +179,13 @@ TEST_F(EepromDialogsTest, EditorOnABoardWithoutSnapshotAsksFirst)
     const ToolTarget board = target(7);
     z2e_test::SnapshotQuestionAnswer answer(false);
     DialogRecorder recorder;
+    recorder.setHandler(std::ref(answer));
     // One store per opened editor: a second click while the first store waits for its question
     // would wait for the first's lock.
-    const auto store = [](CDialogSetEEPROM& editor) {
+    recorder.on<CDialogSetEEPROM>([](CDialogSetEEPROM& editor) {
         child<QLineEdit>(&editor, "editSerial")->setText("10A8FFFF");
         child<QPushButton>(&editor, "btnStore")->click();
-    };
-    EditorScript stores({store, store});
-    recorder.setHandler([&](QWidget* modal) { return answer(modal) || stores(modal); });
+    });
     actions(QString()).run(MenuEntry::ConfigureBaseEeprom, &board);
     ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of board 7"));
     EXPECT_EQ(baseEeprom(7), before);
@@ -242,9 +209,9 @@ TEST_F(EepromDialogsTest, RestoreOfAnotherBoardsBackupAsksNamingBothSerials)
         DialogRecorder recorder("cancel");
         actions(QString::fromStdString(other)).run(MenuEntry::FileRestoreBase, &board);
         ASSERT_EQ(recorder.seen().size(), 2) << recorder.seen().join("\n").toStdString();
-        EXPECT_TRUE(recorder.seen()[0].startsWith(QString::fromStdString(
-            "[EEPROM Restore] The backup " + other +
-            " was taken from serial number 10A80002. Board 0 has serial number 10A80001.")));
+        EXPECT_TRUE(recorder.seen()[0].startsWith(
+            QString::fromStdString("[EEPROM Restore] The backup " + other +
+                                   " was taken from serial number 10A80002. Board 0 has serial number 10A80001.")));
         EXPECT_TRUE(recorder.seen()[1].startsWith(kNotValid) && recorder.seen()[1].contains("nothing was written"));
     }
     EXPECT_EQ(baseEeprom(0), before);

@@ -13,10 +13,6 @@
 
 #include "support/fixed_interfaces.h"
 
-#include <QTest>
-
-#include <gtest/gtest.h>
-
 namespace z2e {
 namespace {
 

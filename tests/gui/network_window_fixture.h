@@ -1,21 +1,9 @@
 #pragma once
 // A main window on a free client base port, and a node simulator on loopback that it finds.
 
-#include "support/net.h"
 #include "support/node_sim.h"
 #include "window_test_support.h"
 
-#include "gui/main_window.h"
-#include "gui/models/system_list_roles.h"
-#include "ui_main_window.h"
-
-#include <QListWidget>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
 #include <vector>
 
 namespace z2e {
@@ -42,31 +30,27 @@ protected:
 
     QListWidget* systems() const { return m_window->ui()->listSystems; }
 
-    void startNodeAndWaitForItsEntry(const std::vector<std::string>& extra = {})
+    /// A node simulator started with `options`; waits until its entry shows `detail`.
+    void startNode(const std::vector<std::string>& options, const QString& detail)
     {
-        std::vector<std::string> options = {"--name", "GuiBench"};
-        options.insert(options.end(), extra.begin(), extra.end());
         ASSERT_TRUE(m_node.start(kNodeAddress, options, m_port)) << m_node.output();
         // Announced first (a communication problem until it answers a scan), then answering:
         // both events land on the one entry.
         ASSERT_TRUE(QTest::qWaitFor(
-            [this] {
-                return systems()->count() == 2 &&
-                       systems()->item(1)->data(SystemListRole::Detail).toString() == "QORINet QN-N6";
-            },
+            [&] { return systems()->count() == 2 && systems()->item(1)->data(SystemListRole::Detail) == detail; },
             kNodeWaitMs));
+    }
+
+    void startNodeAndWaitForItsEntry(std::vector<std::string> extra = {})
+    {
+        extra.insert(extra.begin(), {"--name", "GuiBench"});
+        startNode(extra, "QORINet QN-N6");
     }
 
     /// A node simulator on `hardware` (a QE-R16 with a hot board), shown in the tree.
     void startHotNodeAndShowIt(const z2e_test::HotBoardHardware& hardware)
     {
-        ASSERT_TRUE(m_node.start(kNodeAddress, {"--hardware", hardware.path()}, m_port)) << m_node.output();
-        ASSERT_TRUE(QTest::qWaitFor(
-            [this] {
-                return systems()->count() == 2 &&
-                       systems()->item(1)->data(SystemListRole::Detail).toString() == "QE-R16";
-            },
-            kNodeWaitMs));
+        ASSERT_NO_FATAL_FAILURE(startNode({"--hardware", hardware.path()}, "QE-R16"));
         selectNode();
     }
 

@@ -9,7 +9,6 @@
 
 #include <QBrush>
 #include <QMessageBox>
-#include <QTableWidget>
 
 #include <sys/stat.h>
 #include <fstream>
