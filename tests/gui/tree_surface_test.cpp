@@ -196,27 +196,22 @@ TEST_F(TreeSurfaceTest, ExportWritesTheShownTreeAsJsonCsvOrText)
         EXPECT_TRUE(request.save);
         return chosen;
     });
-    QAction* exportTree = m_window->treeActions()->exportTree();
+    const auto exported = [&](const QString& name) {
+        chosen = m_site.path(name);
+        m_window->treeActions()->exportTree()->trigger();
+        return SimulatedSite::read(chosen);
+    };
 
-    chosen = m_site.path("tree.json");
-    exportTree->trigger();
-    const QJsonDocument json = QJsonDocument::fromJson(SimulatedSite::read(chosen).toUtf8());
+    const QJsonDocument json = QJsonDocument::fromJson(exported("tree.json").toUtf8());
     ASSERT_TRUE(json.isArray()) << SimulatedSite::read(chosen).left(200).toStdString();
     const QJsonObject top = json.array().first().toObject();
     EXPECT_EQ(top.value("text").toString(), "Local System");
     EXPECT_EQ(top.value("children").toArray().first().toObject().value("kind").toString(), "enclosure");
     EXPECT_EQ(m_window->statusBar()->currentMessage(), "Tree exported to " + chosen + ".");
 
-    chosen = m_site.path("tree.csv");
-    exportTree->trigger();
-    EXPECT_TRUE(SimulatedSite::read(chosen).startsWith("depth,kind,red,name,value,text"));
-    chosen = m_site.path("tree.txt");
-    exportTree->trigger();
-    EXPECT_TRUE(SimulatedSite::read(chosen).startsWith("Local System\n  Enclosure 0:   QE-R16"))
-        << SimulatedSite::read(chosen).left(80).toStdString();
-
-    chosen = m_site.path("no/such/folder/tree.json");
-    exportTree->trigger();
+    EXPECT_TRUE(exported("tree.csv").startsWith("depth,kind,red,name,value,text"));
+    EXPECT_TRUE(exported("tree.txt").startsWith("Local System\n  Enclosure 0:   QE-R16"));
+    exported("no/such/folder/tree.json");
     EXPECT_TRUE(m_window->statusBar()->currentMessage().startsWith("The tree could not be exported: "));
     EXPECT_FALSE(QFile::exists(chosen));
 }
