@@ -480,22 +480,18 @@ TEST(NetworkInterfaceChoiceTest, StoredInterfaceIsFoundByNameElseTheChoiceIsAuto
          test::netInterface(4, "lab0 [Ethernet]", {0x02, 0x10, 0x20, 0x30, 0x40, 0x50},
                             {{"127.1.0.5", "255.255.0.0"}, {"127.1.0.6", "255.255.0.0"}})}));
     ASSERT_EQ(list.size(), 1u); // the loopback has no hardware address
-    const NetworkOptions& wired = list.at(4);
-    EXPECT_EQ(wired.address + "/" + wired.mask, "127.1.0.6/255.255.0.0");
-    EXPECT_EQ(wired.interfaceIndex, -1);
+    EXPECT_EQ(z2e_test::optionsText(list.at(4)), "fixed -1 lab0 [Ethernet] 127.1.0.6/255.255.0.0");
 
     NetworkOptions stored;
     stored.interfaceName = "lab0 [Ethernet]";
     stored.address = "127.1.0.1";
     stored.mask = "255.255.255.0";
-    const NetworkOptions found = NetworkInterfaceChoice::restore(stored, list);
-    EXPECT_FALSE(found.automaticInterface);
-    EXPECT_EQ(found.address, "127.1.0.6");
+    EXPECT_EQ(z2e_test::optionsText(NetworkInterfaceChoice::restore(stored, list)),
+              "fixed -1 lab0 [Ethernet] 127.1.0.6/255.255.0.0");
 
     stored.interfaceName = "LAB0 [Ethernet]";
-    const NetworkOptions gone = NetworkInterfaceChoice::restore(stored, list);
-    EXPECT_TRUE(gone.automaticInterface);
-    EXPECT_EQ(gone.address + " " + gone.interfaceName, "127.1.0.1 LAB0 [Ethernet]");
+    EXPECT_EQ(z2e_test::optionsText(NetworkInterfaceChoice::restore(stored, list)),
+              "automatic -1 LAB0 [Ethernet] 127.1.0.1/255.255.255.0");
 }
 
 TEST(NetworkInterfaceChoiceTest, ClientConfigurationFollowsTheOptions)

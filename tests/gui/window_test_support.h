@@ -13,6 +13,7 @@
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/modal_auto_answer.h"
+#include "gui/window/window_settings.h"
 #include "ui_main_window.h"
 
 #include <QAbstractItemModel>
@@ -163,6 +164,15 @@ inline std::unique_ptr<z2e::MainWindow> startWindow()
     auto window = std::make_unique<z2e::MainWindow>(options);
     window->show();
     return window;
+}
+
+/// Network options as "automatic|fixed index name address/mask".
+inline QString optionsText(const z2e::NetworkOptions& options)
+{
+    return QString("%1 %2 %3 %4/%5")
+        .arg(options.automaticInterface ? "automatic" : "fixed")
+        .arg(options.interfaceIndex)
+        .arg(options.interfaceName, options.address, options.mask);
 }
 
 /// First row of `model`, depth first, whose text starts with `text`.
