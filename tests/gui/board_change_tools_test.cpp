@@ -173,8 +173,7 @@ TEST_F(BoardChangeDialogTest, ChangesOfABoardWithoutSnapshotAskFirst)
     ToolTarget board = target(3);
     board.snapshots = true;
     z2e_test::SnapshotQuestionAnswer answer(false);
-    DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    DialogRecorder recorder("cancel", std::ref(answer));
     const auto configure = [&] {
         CBoardConfigDialog dialog(board);
         dialog.show();
@@ -219,8 +218,7 @@ TEST_F(BoardChangeDialogTest, EnclosureWriteWithoutSnapshotAsksFirst)
     dialog.show();
     child<QLineEdit>(&dialog, "editSerial")->setText("0000E117");
     z2e_test::SnapshotQuestionAnswer answer(false);
-    DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    DialogRecorder recorder("cancel", std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(), AppStatus::SnapshotFailed);
     ASSERT_TRUE(answer.askedOnce("cannot create"));
     EXPECT_EQ(readEnclosure().serialNumber, 0xE116u);

@@ -162,13 +162,11 @@ TEST_F(EepromDialogsTest, AutoRestoreOfACorruptBoardGoesOnWithoutSnapshot)
     connectExample();
     const ToolTarget corrupt = target(3);
     z2e_test::SnapshotQuestionAnswer answer(true);
-    DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    DialogRecorder recorder("cancel", std::ref(answer));
     actions(QString()).run(MenuEntry::AutoRestoreBase, &corrupt);
     ASSERT_TRUE(answer.askedOnce("board 3 (QN-6204-CAN 10A80004)"));
     EXPECT_EQ(recorder.seen(), QStringList(kRestored));
-    std::string restored;
-    EXPECT_EQ(m_wrapper->getBaseEeprom(3, restored), 0);
+    baseEeprom(3); // readable again
 }
 
 // Board 7's connector EEPROM cannot be read: rewriting its base EEPROM asks first.
@@ -178,8 +176,7 @@ TEST_F(EepromDialogsTest, EditorOnABoardWithoutSnapshotAsksFirst)
     const std::string before = baseEeprom(7);
     const ToolTarget board = target(7);
     z2e_test::SnapshotQuestionAnswer answer(false);
-    DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    DialogRecorder recorder("cancel", std::ref(answer));
     // One store per opened editor: a second click while the first store waits for its question
     // would wait for the first's lock.
     recorder.on<CDialogSetEEPROM>([](CDialogSetEEPROM& editor) {
@@ -237,8 +234,7 @@ TEST_F(EepromDialogsTest, RepairOfAnUnreadableEepromGoesOnWithoutSnapshotWhenAsk
     ASSERT_GE(m_wrapper->getConEeprom(7, document), 1);
     z2e_test::SnapshotQuestionAnswer answer(false);
     {
-        DialogRecorder recorder;
-        recorder.setHandler(std::ref(answer));
+        DialogRecorder recorder("cancel", std::ref(answer));
         actions(QString::fromStdString(backup)).run(MenuEntry::FileRestorePanel, &board);
         ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of board 7 (QN-6202-UART 10A80008)"));
         ASSERT_EQ(recorder.seen().size(), 1);
@@ -248,8 +244,7 @@ TEST_F(EepromDialogsTest, RepairOfAnUnreadableEepromGoesOnWithoutSnapshotWhenAsk
     ASSERT_EQ(history("10A80008").size(), 1u);
 
     answer.setGoOn(true);
-    DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    DialogRecorder recorder("cancel", std::ref(answer));
     EXPECT_EQ(EepromMenuActions::restoreFromFile(board, EepromWhich::Connector, backup, nullptr), 0);
     EXPECT_EQ(answer.asked.size(), 2);
     EXPECT_EQ(recorder.seen(), QStringList(kRestored));

@@ -139,8 +139,7 @@ TEST_F(FirmwareDialogTest, UnreadableEepromAsksToGoOnWithoutSnapshot)
     CFWUpdateDialog dialog(target({0, 1}));
     dialog.show();
     z2e_test::SnapshotQuestionAnswer answer(false);
-    z2e_test::DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    z2e_test::DialogRecorder recorder("cancel", std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(false), 3002);
     ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of board 0 (QN-6202-UART 10A80008)"));
     EXPECT_FALSE(answer.asked[0].contains("--no-snapshot")); // the command line's advice stays there
@@ -236,8 +235,7 @@ TEST_F(FirmwareDialogTest, ProDialogAsksToGoOnWithoutSnapshot)
     dialog.show();
     child<QLineEdit>(&dialog, "editFilename")->setText("qn6202uart_0444.zfw");
     z2e_test::SnapshotQuestionAnswer answer(false);
-    z2e_test::DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    z2e_test::DialogRecorder recorder("cancel", std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(), AppStatus::SnapshotFailed);
     ASSERT_TRUE(answer.askedOnce("board 7 (QN-6202-UART 10A80008)"));
     EXPECT_EQ(cell(&dialog, 0, 1), "0441");

@@ -219,8 +219,7 @@ TEST_F(SelfTestDialogTest, UnreadableEepromAsksToGoOnWithoutSnapshot)
     CSelfTestDialog dialog(target({0, 3}), false);
     dialog.show();
     z2e_test::SnapshotQuestionAnswer answer(false);
-    z2e_test::DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    z2e_test::DialogRecorder recorder("cancel", std::ref(answer));
     button(dialog, "btnAutoZero")->click();
     ASSERT_TRUE(answer.askedOnce("cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004)"));
     EXPECT_TRUE(recorder.seen().isEmpty()) << recorder.seen().join("\n").toStdString();

@@ -237,7 +237,8 @@ protected:
 /// unsaved-changes question) and keeps "[title] texts" of each.
 class DialogRecorder {
 public:
-    explicit DialogRecorder(const QString& answer = "cancel") : m_answer(answer)
+    explicit DialogRecorder(const QString& answer = "cancel", std::function<bool(QWidget*)> handle = nullptr)
+        : m_answer(answer), m_handle(std::move(handle))
     {
         m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
