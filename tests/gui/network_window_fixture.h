@@ -62,6 +62,13 @@ protected:
                           systems()->visualItemRect(systems()->item(row)).center());
     }
 
+    /// The text of the first row of the shown tree that starts with `start`.
+    QString treeRow(const QString& start) const
+    {
+        const QAbstractItemModel& tree = *m_window->ui()->treeHardware->model();
+        return tree.data(z2e_test::findRow(tree, start)).toString();
+    }
+
     void showTabsAgain()
     {
         m_window->ui()->tabWidget->setCurrentIndex(1);

@@ -60,11 +60,6 @@ int redRows(const QAbstractItemModel& model, const QModelIndex& parent = {})
     return count;
 }
 
-QString rowText(const QAbstractItemModel& model, const QString& start)
-{
-    return model.data(findRow(model, start)).toString();
-}
-
 TEST_F(NetworkWindowTest, NodesThatComeAndGoAddAndRemoveTheirSortedEntriesAndShowTheirTrees)
 {
     startNodeAndWaitForItsEntry();
@@ -85,12 +80,12 @@ TEST_F(NetworkWindowTest, NodesThatComeAndGoAddAndRemoveTheirSortedEntriesAndSho
     const QAbstractItemModel* tree = m_window->ui()->treeHardware->model();
     ASSERT_NE(tree, m_window->hardwareModel());
     EXPECT_TRUE(m_window->selectedNode().active());
-    EXPECT_EQ(rowText(*tree, "Node Name"), "Node Name:   GuiBench");
-    EXPECT_TRUE(rowText(*tree, "Enclosure").endsWith("QORINet QN-N6")) << rowText(*tree, "Enclosure").toStdString();
-    EXPECT_EQ(rowText(*tree, "Slot 2"), "Slot 2:   QA-4016");
-    EXPECT_EQ(rowText(*tree, "Access State"), "Access State:   Free");
+    EXPECT_EQ(treeRow("Node Name"), "Node Name:   GuiBench");
+    EXPECT_TRUE(treeRow("Enclosure").endsWith("QORINet QN-N6")) << treeRow("Enclosure").toStdString();
+    EXPECT_EQ(treeRow("Slot 2"), "Slot 2:   QA-4016");
+    EXPECT_EQ(treeRow("Access State"), "Access State:   Free");
     // Read over the link, so the node really was asked.
-    EXPECT_GT(rowText(*tree, "QORIN API").size(), QString("QORIN API:   ").size());
+    EXPECT_GT(treeRow("QORIN API").size(), QString("QORIN API:   ").size());
     EXPECT_FALSE(findRow(*tree, "Communication problem").isValid());
     EXPECT_EQ(role(SystemListRole::Selection), "selected");
     EXPECT_EQ(entry->data(SystemListRole::RedRows).toInt(), redRows(*tree));
@@ -123,7 +118,7 @@ TEST_F(NetworkWindowTest, NodesThatComeAndGoAddAndRemoveTheirSortedEntriesAndSho
     selectNode(2); // already shown: nothing is read again, nothing is cleared
     EXPECT_EQ(m_window->statusBar()->currentMessage(), "Checking GuiBench.");
     selectNode(1);
-    EXPECT_EQ(rowText(*m_window->ui()->treeHardware->model(), "Node Name"), "Node Name:   alpha");
+    EXPECT_EQ(treeRow("Node Name"), "Node Name:   alpha");
     EXPECT_EQ(m_window->statusBar()->currentMessage(), "");
     alpha.stop();
     ASSERT_TRUE(QTest::qWaitFor([this] { return systems()->count() == 2; }, kNodeWaitMs));
@@ -327,7 +322,7 @@ TEST_F(NetworkWindowTest, ShownNodeBecomesTheDemoSystemAfterTheQuestion)
     EXPECT_NE(configuration(), configurationBefore);
     // The node stays shown and linked.
     EXPECT_TRUE(m_window->selectedNode().active());
-    EXPECT_EQ(rowText(*m_window->ui()->treeHardware->model(), "Node Name"), "Node Name:   GuiBench");
+    EXPECT_EQ(treeRow("Node Name"), "Node Name:   GuiBench");
 
     // Closing stops the shown node, and no thread outlives the window.
     std::shared_ptr<qorinet_api::QORINetClientNode> node = m_window->selectedNode().node();

@@ -37,12 +37,6 @@ protected:
         ASSERT_TRUE(m_window->selectedNode().active());
     }
 
-    QString treeRow(const QString& start) const
-    {
-        const QAbstractItemModel& tree = *m_window->ui()->treeHardware->model();
-        return tree.data(findRow(tree, start)).toString();
-    }
-
     /// Waits until the node's entry, the only one, shows `text` in `role`.
     bool waitForEntry(int role, const QString& text) const
     {
