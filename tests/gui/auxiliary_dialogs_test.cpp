@@ -116,8 +116,8 @@ TEST(InProgressTest, TimedModeShowsOnlyTheTimerDrivenBar)
 
     CInProgress animated("System", "Reading.", nullptr, false);
     animated.show();
-    EXPECT_TRUE(child<QLabel>(&animated, "labelAnimation")->isVisible());
-    EXPECT_NE(child<QLabel>(&animated, "labelAnimation")->movie(), nullptr);
+    EXPECT_TRUE(child<QLabel>(&animated, "labelAnimation")->isVisible() &&
+                child<QLabel>(&animated, "labelAnimation")->movie());
     EXPECT_FALSE(child<QProgressBar>(&animated, "progressBar")->isVisible());
 
     // The window stays frameless and translucent at its rounded corners, but draws an opaque
@@ -129,27 +129,26 @@ TEST(InProgressTest, TimedModeShowsOnlyTheTimerDrivenBar)
     EXPECT_EQ(QColor(inside), animated.palette().color(QPalette::Window));
 }
 
+// Each button, the close box and Escape: the way out and its answer.
 TEST(DecisionDialogTest, EveryWayOutHasItsAnswer)
 {
-    const std::pair<const char*, int> buttons[] = {{"buttonOK", CDecisionDialog::Save},
-                                                   {"buttonDiscard", CDecisionDialog::Discard},
-                                                   {"buttonCancel", CDecisionDialog::Cancel}};
-    for (const auto& [name, answer] : buttons) {
+    const auto click = [](const char* name) {
+        return [name](QWidget* dialog) { QTest::mouseClick(child<QPushButton>(dialog, name), Qt::LeftButton); };
+    };
+    const std::pair<std::function<void(QWidget*)>, int> ways[] = {
+        {click("buttonOK"), CDecisionDialog::Save},
+        {click("buttonDiscard"), CDecisionDialog::Discard},
+        {click("buttonCancel"), CDecisionDialog::Cancel},
+        {closeLikeTheUser, CDecisionDialog::Cancel},
+        {[](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }, CDecisionDialog::Cancel}};
+    for (const auto& [way, answer] : ways) {
         CDecisionDialog dialog("", "There are unsaved changes.\n\rDo you want to save the configuration?");
         dialog.show();
-        QTest::mouseClick(child<QPushButton>(&dialog, name), Qt::LeftButton);
-        EXPECT_EQ(dialog.result(), answer) << name;
+        way(&dialog);
+        EXPECT_EQ(dialog.result(), answer);
         EXPECT_FALSE(dialog.isVisible());
+        EXPECT_FALSE(dialog.windowFlags() & Qt::WindowContextHelpButtonHint);
     }
-    CDecisionDialog closed("", "Save?");
-    closed.show();
-    closeLikeTheUser(&closed);
-    EXPECT_EQ(closed.result(), CDecisionDialog::Cancel);
-    CDecisionDialog escaped("", "Save?");
-    escaped.show();
-    QTest::keyClick(&escaped, Qt::Key_Escape);
-    EXPECT_EQ(escaped.result(), CDecisionDialog::Cancel);
-    EXPECT_FALSE(escaped.windowFlags() & Qt::WindowContextHelpButtonHint);
 }
 
 TEST(DecisionDialogTest, YesNoThroughTheHelper)
@@ -162,7 +161,7 @@ TEST(DecisionDialogTest, YesNoThroughTheHelper)
     EXPECT_EQ(CMiscUtils::askYesNo("Question", "Go on?", nullptr), 1);
 }
 
-TEST(MessageDialogTest, StatusNotificationShowsTheTextOverTheParent)
+TEST(MessageDialogTest, NotificationShowsItsTextOverTheParentAndAnErrorEmptiesItsTexts)
 {
     QWidget owner;
     owner.setGeometry(200, 150, 640, 480);
@@ -183,22 +182,17 @@ TEST(MessageDialogTest, StatusNotificationShowsTheTextOverTheParent)
                      "display local QORIN boards.");
     const QPoint centre = centreOverParent(owner.frameGeometry(), 10, 15);
     EXPECT_EQ(geometry.topLeft(), centre - QPoint(geometry.width() / 2, geometry.height() / 2));
-}
 
-TEST(MessageDialogTest, ErrorDialogEmptiesItsTexts)
-{
-    std::string title = "Error Information", text = "Base EEPROM Configuration Failed. [timeout] ";
-    QString shown;
+    std::string errorTitle = "Error Information", text = "Base EEPROM Configuration Failed. [timeout] ";
     whenModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<CErrorDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         shown = dialog->text();
         QTest::mouseClick(child<QPushButton>(dialog, "buttonOK"), Qt::LeftButton);
     });
-    CMiscUtils::showError(title, text, nullptr);
+    CMiscUtils::showError(errorTitle, text, nullptr);
     EXPECT_EQ(shown, "Base EEPROM Configuration Failed. [timeout] ");
-    EXPECT_TRUE(title.empty());
-    EXPECT_TRUE(text.empty());
+    EXPECT_TRUE(errorTitle.empty() && text.empty());
 }
 
 TEST(MiscUtilsTest, BoundedFormattingAndPlacement)

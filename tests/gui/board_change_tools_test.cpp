@@ -1,32 +1,20 @@
 // The tools that rewrite an enclosure or a board, and the demo system's channel modules: what
 // their dialogs refuse before anything is sent, what they write, and what the window takes over
 // afterwards. The rules of the procedures themselves are tests/tools'.
-#include "qt_printers.h"
 #include "snapshot_question_answer.h"
 #include "tool_dialog_fixture.h"
 #include "window_test_support.h"
 
-#include "core/demo_system_editor.h"
 #include "driver/command/app_status.h"
-#include "core/system_model.h"
 #include "gui/dialogs/tools/board_config_dialog.h"
 #include "gui/dialogs/tools/channel_modules_dialog.h"
 #include "gui/dialogs/tools/crossgrade_dialog.h"
 #include "gui/dialogs/tools/crossgrade_simple_dialog.h"
 #include "gui/dialogs/tools/enclosure_dialog.h"
-#include "gui/models/tree_view_model.h"
 #include "gui/window/board_change_tools.h"
 #include "tools/board_cross_grade.h"
 #include "tools/board_features.h"
 #include "tools/enclosure_data_tool.h"
-#include "ui_main_window.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTableWidget>
 
 namespace z2e {
 namespace {
@@ -36,7 +24,11 @@ using z2e_test::child;
 using z2e_test::DialogRecorder;
 using z2e_test::findRow;
 
-using z2e_test::actOnDialogWhile;
+// The choice of the first feature (the sample rate) in a board configuration dialog.
+QComboBox* firstFeature(QDialog& dialog)
+{
+    return qobject_cast<QComboBox*>(child<QTableWidget>(&dialog, "tableFeatures")->cellWidget(0, 1));
+}
 
 class BoardChangeDialogTest : public ToolDialogTest {
 protected:
@@ -63,6 +55,18 @@ protected:
         std::string document;
         m_session->wrapper().getEnclosureProperties(0, document);
         return document;
+    }
+
+    EnclosureRecord readEnclosure()
+    {
+        EnclosureRecord now;
+        EXPECT_EQ(EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now), 0);
+        return now;
+    }
+
+    std::string storedBaseId(std::uint32_t board)
+    {
+        return BoardCrossGrade(m_session->wrapper(), nullptr).storedBaseId(board);
     }
 };
 
@@ -93,8 +97,7 @@ TEST_F(BoardChangeDialogTest, EnclosureSerialIsCheckedFirstAndANoneOptionIsWritt
     EXPECT_EQ(dialog.runUpdate(), 1000);
     EXPECT_TRUE(recorder.saw("[Enclosure Update] Successfully updated the enclosure data.  Restart ZAMO2Explorer"));
     EXPECT_NE(enclosureProperties().find("<EncName>0000001F</EncName>"), std::string::npos) << enclosureProperties();
-    EnclosureRecord now;
-    ASSERT_EQ(EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now), 0);
+    EnclosureRecord now = readEnclosure();
     ASSERT_NE(now.option("FanMode"), nullptr);
     EXPECT_FALSE(now.option("FanMode")->value.has_value());
     EXPECT_EQ(now.option("SyncMaster")->value, 1);
@@ -114,16 +117,13 @@ TEST_F(BoardChangeDialogTest, ClearUserDataOnlyWhenTheQuestionIsAnsweredYes)
         EXPECT_FALSE(clear->isChecked());
         EXPECT_EQ(dialog.runUpdate(), 1000);
     }
-    EnclosureRecord now;
-    EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now);
-    EXPECT_EQ(now.userData, "Engine test cell 3");
+    EXPECT_EQ(readEnclosure().userData, "Engine test cell 3");
 
     DialogRecorder yes("save");
     clear->setChecked(true);
     EXPECT_TRUE(clear->isChecked());
     EXPECT_EQ(dialog.runUpdate(), 1000);
-    EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now);
-    EXPECT_EQ(now.userData.find_first_not_of(' '), std::string::npos) << now.userData;
+    EXPECT_EQ(readEnclosure().userData.find_first_not_of(' '), std::string::npos) << readEnclosure().userData;
 }
 
 TEST_F(BoardChangeDialogTest, CrossGradeOffersTheSimpleDialogOnlyToTheConvertibleGeneration)
@@ -136,7 +136,7 @@ TEST_F(BoardChangeDialogTest, CrossGradeOffersTheSimpleDialogOnlyToTheConvertibl
     const ToolTarget first = target(0);
     BoardChangeTools::crossGrade(&first, false, nullptr);
     EXPECT_TRUE(recorder.saw("[Board Cross Grade] Cross Grade not supported for this board type."));
-    EXPECT_EQ(BoardCrossGrade(m_session->wrapper(), nullptr).storedBaseId(0), "21400803");
+    EXPECT_EQ(storedBaseId(0), "21400803");
     EXPECT_EQ(historyOf(), 0u);
 
     CCrossgradeSimpleDialog simple(target(2));
@@ -144,7 +144,7 @@ TEST_F(BoardChangeDialogTest, CrossGradeOffersTheSimpleDialogOnlyToTheConvertibl
     EXPECT_EQ(simple.runCrossGrade(), 4001);
     EXPECT_TRUE(recorder.saw("[Board Cross Grade] Board Cross Grade complete. Please power cycle the boards."));
     EXPECT_EQ(simple.result(), QDialog::Accepted);
-    EXPECT_EQ(BoardCrossGrade(m_session->wrapper(), nullptr).storedBaseId(2), BoardCrossGrade::kBaseBoardId);
+    EXPECT_EQ(storedBaseId(2), BoardCrossGrade::kBaseBoardId);
 }
 
 TEST_F(BoardChangeDialogTest, FreeCrossGradeTakesTheIdentifierOfTheSelectedRow)
@@ -154,18 +154,16 @@ TEST_F(BoardChangeDialogTest, FreeCrossGradeTakesTheIdentifierOfTheSelectedRow)
     QTableWidget* table = child<QTableWidget>(&dialog, "tableModels");
     EXPECT_FALSE(child<QPushButton>(&dialog, "btnGo")->isEnabled());
     EXPECT_EQ(dialog.runCrossGrade(), -1);
-    int current = -1;
-    for (int row = 0; row < table->rowCount(); ++row) {
-        if (table->item(row, 0)->data(Qt::UserRole).toString() == "21401603")
-            current = row;
-    }
+    int current = table->rowCount() - 1;
+    while (current >= 0 && table->item(current, 0)->data(Qt::UserRole).toString() != "21401603")
+        --current;
     ASSERT_GE(current, 0);
     EXPECT_TRUE(table->item(current, 0)->text().startsWith("QA-4016"));
     table->selectRow(current);
     EXPECT_TRUE(child<QPushButton>(&dialog, "btnGo")->isEnabled());
     DialogRecorder recorder;
     EXPECT_EQ(dialog.runCrossGrade(), 4001);
-    EXPECT_EQ(BoardCrossGrade(m_session->wrapper(), nullptr).storedBaseId(2), "21401603");
+    EXPECT_EQ(storedBaseId(2), "21401603");
 }
 
 // Board 3's base EEPROM cannot be read, so no snapshot can be taken before a change: the
@@ -175,13 +173,11 @@ TEST_F(BoardChangeDialogTest, ChangesOfABoardWithoutSnapshotAskFirst)
     ToolTarget board = target(3);
     board.snapshots = true;
     z2e_test::SnapshotQuestionAnswer answer(false);
-    DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    DialogRecorder recorder("cancel", std::ref(answer));
     const auto configure = [&] {
         CBoardConfigDialog dialog(board);
         dialog.show();
-        auto* table = child<QTableWidget>(&dialog, "tableFeatures");
-        qobject_cast<QComboBox*>(table->cellWidget(0, 1))->setCurrentText("On");
+        firstFeature(dialog)->setCurrentText("On");
         child<QPushButton>(&dialog, "btnApply")->click();
         return dialog.writeResult();
     };
@@ -222,20 +218,16 @@ TEST_F(BoardChangeDialogTest, EnclosureWriteWithoutSnapshotAsksFirst)
     dialog.show();
     child<QLineEdit>(&dialog, "editSerial")->setText("0000E117");
     z2e_test::SnapshotQuestionAnswer answer(false);
-    DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    DialogRecorder recorder("cancel", std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(), AppStatus::SnapshotFailed);
     ASSERT_TRUE(answer.askedOnce("cannot create"));
-    EnclosureRecord now;
-    EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now);
-    EXPECT_EQ(now.serialNumber, 0xE116u);
+    EXPECT_EQ(readEnclosure().serialNumber, 0xE116u);
 
     answer.setGoOn(true);
     // Written; the journal line that cannot be written either is told as such.
     EXPECT_EQ(dialog.runUpdate(), AppStatus::JournalFailed);
     EXPECT_EQ(answer.asked.size(), 2);
-    EnclosureDataTool(m_session->wrapper(), nullptr).read(0, now);
-    EXPECT_EQ(now.serialNumber, 0xE117u);
+    EXPECT_EQ(readEnclosure().serialNumber, 0xE117u);
 }
 
 // ---- In the window ----
@@ -247,34 +239,29 @@ TEST_F(BoardChangeWindowTest, BoardConfigurationWritesTheChoiceAndTheRowShowsThe
     QTreeView* hardware = m_window->ui()->treeHardware;
     ASSERT_TRUE(menuAt(hardware, "Slot 2:   QA-4008.BNC", false).contains("Board Configuration"));
     ASSERT_TRUE(m_window->actionFor(MenuEntry::BoardConfiguration)->isVisible());
+    const auto featureSet = [this] {
+        FeatureTable now;
+        EXPECT_EQ(BoardFeatures(m_window->system()->wrapper(), nullptr).read(0, now), 0);
+        return now.featureSet;
+    };
     // A choice that is cancelled writes nothing.
-    EXPECT_TRUE(actOnDialogWhile<CBoardConfigDialog>(
-        [&] { m_window->actionFor(MenuEntry::BoardConfiguration)->trigger(); },
-        [&](CBoardConfigDialog& dialog) {
-            auto* table = dialog.findChild<QTableWidget*>("tableFeatures");
-            qobject_cast<QComboBox*>(table->cellWidget(0, 1))->setCurrentText("100 kS/s");
-            dialog.findChild<QPushButton*>("btnCancel")->click();
-        }));
-    FeatureTable kept;
-    ASSERT_EQ(BoardFeatures(m_window->system()->wrapper(), nullptr).read(0, kept), 0);
-    EXPECT_EQ(kept.featureSet, 0x1u);
+    EXPECT_TRUE(openTool<CBoardConfigDialog>(MenuEntry::BoardConfiguration, [](CBoardConfigDialog& dialog) {
+        firstFeature(dialog)->setCurrentText("100 kS/s");
+        child<QPushButton>(&dialog, "btnCancel")->click();
+    }));
+    EXPECT_EQ(featureSet(), 0x1u);
     QStringList features;
-    EXPECT_TRUE(
-        actOnDialogWhile<CBoardConfigDialog>([&] { m_window->actionFor(MenuEntry::BoardConfiguration)->trigger(); },
-                                             [&](CBoardConfigDialog& dialog) {
-                                                 auto* table = dialog.findChild<QTableWidget*>("tableFeatures");
-                                                 for (int row = 0; row < table->rowCount(); ++row)
-                                                     features << table->item(row, 0)->text();
-                                                 auto* rate = qobject_cast<QComboBox*>(table->cellWidget(0, 1));
-                                                 EXPECT_EQ(rate->currentText(), "50 kS/s");
-                                                 rate->setCurrentText("100 kS/s");
-                                                 dialog.findChild<QPushButton*>("btnApply")->click();
-                                             }));
+    EXPECT_TRUE(openTool<CBoardConfigDialog>(MenuEntry::BoardConfiguration, [&](CBoardConfigDialog& dialog) {
+        auto* table = child<QTableWidget>(&dialog, "tableFeatures");
+        for (int row = 0; row < table->rowCount(); ++row)
+            features << table->item(row, 0)->text();
+        EXPECT_EQ(firstFeature(dialog)->currentText(), "50 kS/s");
+        firstFeature(dialog)->setCurrentText("100 kS/s");
+        child<QPushButton>(&dialog, "btnApply")->click();
+    }));
     // The service mode is hidden: no row for it.
     EXPECT_EQ(features, QStringList({"Sample rate", "Anti-alias filter"}));
-    FeatureTable now;
-    ASSERT_EQ(BoardFeatures(m_window->system()->wrapper(), nullptr).read(0, now), 0);
-    EXPECT_EQ(now.featureSet, 0x2u);
+    EXPECT_EQ(featureSet(), 0x2u);
     EXPECT_TRUE(findRow(*hardware->model(), "Slot 2:   QA-4008.BNC-HS").isValid());
     EXPECT_TRUE(m_window->statusBar()->currentMessage().contains("00000001 -> 00000002"))
         << m_window->statusBar()->currentMessage().toStdString();
@@ -285,11 +272,10 @@ TEST_F(BoardChangeWindowTest, EnclosureDataAndCrossGradeOpenFromTheirRows)
     QTreeView* hardware = m_window->ui()->treeHardware;
     ASSERT_TRUE(menuAt(hardware, "Enclosure 0:", true).contains("Enclosure Data"));
     QString serial;
-    EXPECT_TRUE(actOnDialogWhile<CEnclosureDialog>([&] { m_window->actionFor(MenuEntry::EnclosureData)->trigger(); },
-                                                   [&](CEnclosureDialog& dialog) {
-                                                       serial = dialog.findChild<QLineEdit*>("editSerial")->text();
-                                                       dialog.reject();
-                                                   }));
+    EXPECT_TRUE(openTool<CEnclosureDialog>(MenuEntry::EnclosureData, [&](CEnclosureDialog& dialog) {
+        serial = child<QLineEdit>(&dialog, "editSerial")->text();
+        dialog.reject();
+    }));
     EXPECT_EQ(serial, "0000E116");
 
     ASSERT_TRUE(menuAt(hardware, "Slot 2:   QA-4008.BNC", true).contains("Cross Grade"));
@@ -304,28 +290,23 @@ TEST_F(BoardChangeWindowTest, ChannelModuleChangeMarksTheDemoSystemChanged)
     ASSERT_EQ(menuAt(demo, "ChannelModule:", false), QStringList({"Channel Modules"}));
     QString opened;
     // Cancel changes nothing.
-    EXPECT_TRUE(
-        actOnDialogWhile<CChannelModulesDialog>([&] { m_window->actionFor(MenuEntry::ChannelModules)->trigger(); },
-                                                [&](CChannelModulesDialog& dialog) {
-                                                    opened = dialog.findChild<QComboBox*>()->currentText();
-                                                    dialog.findChild<QPushButton*>("btnCancel")->click();
-                                                }));
+    EXPECT_TRUE(openTool<CChannelModulesDialog>(MenuEntry::ChannelModules, [&](CChannelModulesDialog& dialog) {
+        opened = dialog.findChild<QComboBox*>()->currentText();
+        child<QPushButton>(&dialog, "btnCancel")->click();
+    }));
     ASSERT_FALSE(opened.isEmpty());
     EXPECT_FALSE(m_window->demoEditor()->hasUnsavedChanges());
 
     menuAt(demo, "ChannelModule:", false);
     QString chosen;
-    EXPECT_TRUE(
-        actOnDialogWhile<CChannelModulesDialog>([&] { m_window->actionFor(MenuEntry::ChannelModules)->trigger(); },
-                                                [&](CChannelModulesDialog& dialog) {
-                                                    auto* modules = dialog.findChild<QComboBox*>();
-                                                    modules->setCurrentIndex(modules->currentIndex() == 0 ? 1 : 0);
-                                                    chosen = modules->currentText();
-                                                    dialog.findChild<QPushButton*>("btnApply")->click();
-                                                }));
+    EXPECT_TRUE(openTool<CChannelModulesDialog>(MenuEntry::ChannelModules, [&](CChannelModulesDialog& dialog) {
+        auto* modules = dialog.findChild<QComboBox*>();
+        modules->setCurrentIndex(modules->currentIndex() == 0 ? 1 : 0);
+        chosen = modules->currentText();
+        child<QPushButton>(&dialog, "btnApply")->click();
+    }));
     EXPECT_NE(chosen, opened);
-    EXPECT_TRUE(m_window->demoEditor()->hasUnsavedChanges());
-    EXPECT_TRUE(m_window->system()->hasUnsavedChanges());
+    EXPECT_TRUE(m_window->demoEditor()->hasUnsavedChanges() && m_window->system()->hasUnsavedChanges());
     EXPECT_TRUE(findRow(*demo->model(), "ChannelModule:").data().toString().contains(chosen))
         << findRow(*demo->model(), "ChannelModule:").data().toString().toStdString();
 }

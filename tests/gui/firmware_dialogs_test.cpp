@@ -4,22 +4,13 @@
 #include "tool_dialog_fixture.h"
 #include "window_test_support.h"
 
-#include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/tools/firmware_dialog_support.h"
 #include "gui/dialogs/tools/fw_select_dialog.h"
 #include "gui/dialogs/tools/fw_update_dialog.h"
 #include "gui/dialogs/tools/fw_update_pro_dialog.h"
 #include "driver/command/app_status.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QLabel>
-#include <QListWidget>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTest>
-#include <QTimer>
 
 namespace z2e {
 namespace {
@@ -76,9 +67,7 @@ TEST_F(FirmwareDialogTest, UpdateAndRetryFailedTouchOnlyWhatTheyShould)
     EXPECT_EQ(column(&dialog, 4), QStringList({"OK", "Skipped", "OK"}));
     EXPECT_EQ(cell(&dialog, 2, 1), "0444");
     EXPECT_TRUE(recorder.saw("[Firmware Update] Firmware Update complete. Please power cycle the boards."));
-    EXPECT_EQ(historyOf("10A80001"), 1u);
-    EXPECT_EQ(historyOf("10A80002"), 1u);
-    EXPECT_EQ(historyOf("10A80008"), 2u);
+    EXPECT_EQ(historiesOf({"10A80001", "10A80002", "10A80008"}), (std::vector<std::size_t>{1, 1, 2}));
     EXPECT_FALSE(child<QPushButton>(&dialog, "btnRetry")->isEnabled());
 
     // Nothing failed last time: the retry sends nothing and says so.
@@ -103,8 +92,7 @@ TEST_F(FirmwareDialogTest, RetryFailedIsOfferedFromTheJournalWhenTheDialogOpens)
     ASSERT_TRUE(child<QPushButton>(&later, "btnRetry")->isEnabled());
     click(&later, "btnRetry");
     EXPECT_EQ(column(&later, 4), QStringList({"", "OK"}));
-    EXPECT_EQ(historyOf("10A80001"), 1u);
-    EXPECT_EQ(historyOf("10A80008"), 2u);
+    EXPECT_EQ(historiesOf({"10A80001", "10A80008"}), (std::vector<std::size_t>{1, 2}));
     CFWUpdateDialog done(target({0, 1}));
     EXPECT_FALSE(child<QPushButton>(&done, "btnRetry")->isEnabled());
 }
@@ -151,8 +139,7 @@ TEST_F(FirmwareDialogTest, UnreadableEepromAsksToGoOnWithoutSnapshot)
     CFWUpdateDialog dialog(target({0, 1}));
     dialog.show();
     z2e_test::SnapshotQuestionAnswer answer(false);
-    z2e_test::DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    z2e_test::DialogRecorder recorder("cancel", std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(false), 3002);
     ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of board 0 (QN-6202-UART 10A80008)"));
     EXPECT_FALSE(answer.asked[0].contains("--no-snapshot")); // the command line's advice stays there
@@ -179,8 +166,7 @@ TEST_F(FirmwareDialogTest, UnreadableEepromAsksToGoOnWithoutSnapshot)
 
 TEST_F(FirmwareDialogTest, ProDialogTakesItsFileFromAutoSelectOrBrowse)
 {
-    useExampleHardware();
-    connect("SIMMODE_OFF");
+    connectExample();
     ToolTarget board = target({0});
     board.snapshots = false;
     CFWUpdateProDialog dialog(board);
@@ -244,14 +230,12 @@ TEST_F(FirmwareDialogTest, ProDialogTakesItsFileFromAutoSelectOrBrowse)
 // Board 7's connector EEPROM cannot be read: the PRO update asks, and goes on without snapshot.
 TEST_F(FirmwareDialogTest, ProDialogAsksToGoOnWithoutSnapshot)
 {
-    useExampleHardware();
-    connect("SIMMODE_OFF");
+    connectExample();
     CFWUpdateProDialog dialog(target({7}));
     dialog.show();
     child<QLineEdit>(&dialog, "editFilename")->setText("qn6202uart_0444.zfw");
     z2e_test::SnapshotQuestionAnswer answer(false);
-    z2e_test::DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    z2e_test::DialogRecorder recorder("cancel", std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(), AppStatus::SnapshotFailed);
     ASSERT_TRUE(answer.askedOnce("board 7 (QN-6202-UART 10A80008)"));
     EXPECT_EQ(cell(&dialog, 0, 1), "0441");
@@ -261,7 +245,6 @@ TEST_F(FirmwareDialogTest, ProDialogAsksToGoOnWithoutSnapshot)
     // The board's first update fails by design of the example; what matters is that it was sent.
     dialog.runUpdate();
     EXPECT_EQ(answer.asked.size(), 2);
-    EXPECT_EQ(cell(&dialog, 0, 4), "Error!");
     EXPECT_EQ(cell(&dialog, 0, 5), "0441 → qn6202uart_0444.zfw failed: An internal error occurred.");
 }
 
@@ -274,8 +257,7 @@ TEST(FirmwareProgressTest, EachBoardRestartsTheBarWithItsExpectedSeconds)
     QCoreApplication::processEvents();
     auto* bar = child<QProgressBar>(&progress, "progressBar");
     EXPECT_TRUE(bar->isVisible());
-    EXPECT_EQ(bar->maximum(), 120);
-    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(QString("%1/%2").arg(bar->value()).arg(bar->maximum()), "0/120");
     EXPECT_EQ(child<QLabel>(&progress, "labelProgressText")->text(), " Updating Board 2/3");
     EXPECT_TRUE(progress.findChild<QTimer*>()->isActive());
     report("", 1.0, 0.0);

@@ -13,12 +13,10 @@
 
 #include "support/fixed_interfaces.h"
 
-#include <QTest>
-
-#include <gtest/gtest.h>
-
 namespace z2e {
 namespace {
+
+using z2e_test::optionsText;
 
 // Tests run within 127.0.0.0/8: the 10.x interface is outside the allowed networks.
 uni::NetInterfaceList someInterfaces()
@@ -77,11 +75,7 @@ TEST_F(NetSettingsDialogTest, SelectionFollowsTheGivenRecordAndOnlyManualEdits)
     m_dialog.fill(fixed("eth3 [Ethernet]", "127.0.6.1", "255.255.255.0"), true);
     EXPECT_EQ(box().currentIndex(), 2);
     EXPECT_FALSE(address().isEnabled());
-    NetworkOptions chosen = m_dialog.result();
-    EXPECT_FALSE(chosen.automaticInterface);
-    EXPECT_EQ(chosen.interfaceIndex, -1);
-    EXPECT_EQ(chosen.interfaceName, "eth3 [Ethernet]");
-    EXPECT_EQ(chosen.address, "127.0.6.1");
+    EXPECT_EQ(optionsText(m_dialog.result()), "fixed -1 eth3 [Ethernet] 127.0.6.1/255.255.255.0");
 
     // The address matches, the mask does not: no interface item is it.
     m_dialog.fill(fixed("eth3 [Ethernet]", "127.0.6.1", "255.255.0.0"), false);
@@ -91,10 +85,7 @@ TEST_F(NetSettingsDialogTest, SelectionFollowsTheGivenRecordAndOnlyManualEdits)
     EXPECT_TRUE(address().isEnabled());
     address().setText("127.0.9.9");
     mask().setText("255.255.255.255");
-    chosen = m_dialog.result();
-    EXPECT_FALSE(chosen.automaticInterface);
-    EXPECT_EQ(chosen.address, "127.0.9.9");
-    EXPECT_EQ(chosen.mask, "255.255.255.255");
+    EXPECT_EQ(optionsText(m_dialog.result()), "fixed -1 eth3 [Ethernet] 127.0.9.9/255.255.255.255");
 
     box().setCurrentIndex(1);
     EXPECT_EQ(address().text(), "127.0.7.1");
@@ -106,23 +97,17 @@ TEST_F(NetSettingsDialogTest, OffAndAutomaticRecordsAndAStaleNameComesBackAutoma
     m_dialog.fill(fixed("eth2 [Ethernet]", "127.0.7.1", "255.255.255.0"), false);
     box().setCurrentIndex(box().findText("Off"));
     const NetworkOptions off = m_dialog.result();
-    EXPECT_FALSE(off.automaticInterface);
-    EXPECT_EQ(off.interfaceIndex, -1);
-    EXPECT_EQ(off.interfaceName, "Off");
-    EXPECT_TRUE(off.address.isEmpty() && off.mask.isEmpty());
+    EXPECT_EQ(optionsText(off), "fixed -1 Off /");
     m_dialog.fill(off, false);
     EXPECT_EQ(box().currentText(), "Off");
 
     box().setCurrentIndex(0);
-    const NetworkOptions automatic = m_dialog.result();
-    EXPECT_TRUE(automatic.automaticInterface);
-    EXPECT_TRUE(automatic.interfaceName.isEmpty());
+    EXPECT_EQ(optionsText(m_dialog.result()), "automatic -1  /");
 
     // After a restart "Off" (or a vanished interface) names no interface: automatic again.
     const NetworkOptions restored = NetworkInterfaceChoice::restore(
         fixed("eth9 [Gone]", "127.0.9.1", "255.255.255.0"), NetworkInterfaceChoice::interfaceList(m_interfaces));
-    EXPECT_TRUE(restored.automaticInterface);
-    EXPECT_EQ(restored.address, "127.0.9.1");
+    EXPECT_EQ(optionsText(restored), "automatic -1 eth9 [Gone] 127.0.9.1/255.255.255.0");
     m_dialog.fill(restored, true);
     EXPECT_EQ(box().currentText(), "AUTO");
 }

@@ -1,21 +1,9 @@
 #pragma once
 // A main window on a free client base port, and a node simulator on loopback that it finds.
 
-#include "support/net.h"
 #include "support/node_sim.h"
 #include "window_test_support.h"
 
-#include "gui/main_window.h"
-#include "gui/models/system_list_roles.h"
-#include "ui_main_window.h"
-
-#include <QListWidget>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
 #include <vector>
 
 namespace z2e {
@@ -42,39 +30,43 @@ protected:
 
     QListWidget* systems() const { return m_window->ui()->listSystems; }
 
-    void startNodeAndWaitForItsEntry(const std::vector<std::string>& extra = {})
+    /// A node simulator started with `options`; waits until its entry shows `detail`.
+    void startNode(const std::vector<std::string>& options, const QString& detail)
     {
-        std::vector<std::string> options = {"--name", "GuiBench"};
-        options.insert(options.end(), extra.begin(), extra.end());
         ASSERT_TRUE(m_node.start(kNodeAddress, options, m_port)) << m_node.output();
         // Announced first (a communication problem until it answers a scan), then answering:
         // both events land on the one entry.
         ASSERT_TRUE(QTest::qWaitFor(
-            [this] {
-                return systems()->count() == 2 &&
-                       systems()->item(1)->data(SystemListRole::Detail).toString() == "QORINet QN-N6";
-            },
+            [&] { return systems()->count() == 2 && systems()->item(1)->data(SystemListRole::Detail) == detail; },
             kNodeWaitMs));
+    }
+
+    void startNodeAndWaitForItsEntry(std::vector<std::string> extra = {})
+    {
+        extra.insert(extra.begin(), {"--name", "GuiBench"});
+        startNode(extra, "QORINet QN-N6");
     }
 
     /// A node simulator on `hardware` (a QE-R16 with a hot board), shown in the tree.
     void startHotNodeAndShowIt(const z2e_test::HotBoardHardware& hardware)
     {
-        ASSERT_TRUE(m_node.start(kNodeAddress, {"--hardware", hardware.path()}, m_port)) << m_node.output();
-        ASSERT_TRUE(QTest::qWaitFor(
-            [this] {
-                return systems()->count() == 2 &&
-                       systems()->item(1)->data(SystemListRole::Detail).toString() == "QE-R16";
-            },
-            kNodeWaitMs));
+        ASSERT_NO_FATAL_FAILURE(startNode({"--hardware", hardware.path()}, "QE-R16"));
         selectNode();
     }
 
-    void selectNode()
+    /// Clicks the entry in `row` of the list of systems (the first node's by default).
+    void selectNode(int row = 1)
     {
-        systems()->setCurrentRow(1);
+        systems()->setCurrentRow(row);
         QTest::mouseClick(systems()->viewport(), Qt::LeftButton, {},
-                          systems()->visualItemRect(systems()->item(1)).center());
+                          systems()->visualItemRect(systems()->item(row)).center());
+    }
+
+    /// The text of the first row of the shown tree that starts with `start`.
+    QString treeRow(const QString& start) const
+    {
+        const QAbstractItemModel& tree = *m_window->ui()->treeHardware->model();
+        return tree.data(z2e_test::findRow(tree, start)).toString();
     }
 
     void showTabsAgain()

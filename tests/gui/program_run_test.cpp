@@ -3,106 +3,83 @@
 
 #include "window_test_support.h"
 
-#include "core/system_model.h"
-
 #include <QCoreApplication>
 #include <QImage>
 #include <QProcess>
-
-#include <gtest/gtest.h>
 
 namespace z2e {
 namespace {
 
 using z2e_test::SimulatedSite;
 
-struct ProgramRun {
-    bool finished = false;
-    int exitCode = -1;
-    QString errors;
+class ProgramRunTest : public ::testing::Test {
+protected:
+    /// Runs the program on the site until it has written its screenshot; it must end by itself
+    /// with status 0. What it wrote to its error output.
+    QString runProgram(const QString& driver = QString())
+    {
+        // Qt 5's offscreen platform never frees its screen objects; in a sanitizer build that
+        // would fail every run of the program, so those allocations (and only those) are not
+        // reported.
+        const QString suppressions = m_site.path("lsan.supp");
+        test::writeFile(suppressions.toStdString(),
+                        "leak:libqoffscreen.so\nleak:QScreen::QScreen\nleak:QPlatformScreen::QPlatformScreen\n"
+                        "leak:QWindowSystemInterface::handleScreenAdded\n"
+                        "leak:QtSharedPointer::ExternalRefCountData::getAndRef\nleak:QObject::QObject\n");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LSAN_OPTIONS", "suppressions=" + suppressions);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("ZAMO2_AUTO_ANSWER", "cancel");
+        environment.insert("ZAMO2_SCREENSHOT", m_shot);
+        if (!driver.isEmpty())
+            environment.insert("ZAMO2_DRIVER_LIBRARY", driver);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(m_site.path(""));
+        program.start(QCoreApplication::applicationDirPath() + "/zamo2explorer", QStringList());
+        const bool finished = program.waitForFinished(60000);
+        if (!finished) {
+            program.kill();
+            program.waitForFinished();
+        }
+        const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+        EXPECT_TRUE(finished);
+        EXPECT_EQ(program.exitCode(), 0) << errors.toStdString();
+        EXPECT_TRUE(QFile::exists(m_shot)); // the event loop ran
+        return errors;
+    }
+
+    SimulatedSite m_site;
+    const QString m_shot = m_site.path("shot.png");
 };
 
-// Qt 5's offscreen platform never frees its screen objects; in a sanitizer build that would fail
-// every run of the program, so those allocations (and only those) are not reported.
-QString qtLeakSuppressions(const SimulatedSite& site)
+TEST_F(ProgramRunTest, StartsFillsTheWindowAndWritesTheScreenshot)
 {
-    const QString path = site.path("lsan.supp");
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write("leak:libqoffscreen.so\nleak:QScreen::QScreen\nleak:QPlatformScreen::QPlatformScreen\n"
-                   "leak:QWindowSystemInterface::handleScreenAdded\n"
-                   "leak:QtSharedPointer::ExternalRefCountData::getAndRef\nleak:QObject::QObject\n");
-    return path;
-}
-
-ProgramRun runProgram(const SimulatedSite& site, const QString& screenshot, const QString& driver = QString())
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LSAN_OPTIONS", "suppressions=" + qtLeakSuppressions(site));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("ZAMO2_AUTO_ANSWER", "cancel");
-    environment.insert("ZAMO2_SCREENSHOT", screenshot);
-    if (!driver.isEmpty())
-        environment.insert("ZAMO2_DRIVER_LIBRARY", driver);
-    QProcess program;
-    program.setProcessEnvironment(environment);
-    program.setWorkingDirectory(site.path(""));
-    program.start(QCoreApplication::applicationDirPath() + "/zamo2explorer", QStringList());
-    ProgramRun run;
-    run.finished = program.waitForFinished(60000);
-    if (!run.finished) {
-        program.kill();
-        program.waitForFinished();
-    }
-    run.exitCode = program.exitCode();
-    run.errors = QString::fromLocal8Bit(program.readAllStandardError());
-    return run;
-}
-
-TEST(ProgramRunTest, StartsFillsTheWindowAndWritesTheScreenshot)
-{
-    SimulatedSite site;
-    const QString shot = site.path("shot.png");
-    const ProgramRun run = runProgram(site, shot);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_FALSE(run.errors.contains("auto-answer:")) << run.errors.toStdString();
-    const QImage picture(shot);
-    EXPECT_FALSE(picture.isNull());
-    EXPECT_GE(picture.width(), 400);
+    const QString errors = runProgram();
+    EXPECT_FALSE(errors.contains("auto-answer:")) << errors.toStdString();
+    EXPECT_GE(QImage(m_shot).width(), 400);
     // The application log is kept below the common documents folder.
-    EXPECT_TRUE(QFile::exists(site.path("documents/Norvale/zamo2explorer/log/zamo2explorer.log")));
+    EXPECT_TRUE(QFile::exists(m_site.path("documents/Norvale/zamo2explorer/log/zamo2explorer.log")));
 }
 
-TEST(ProgramRunTest, WithoutTheDriverLibraryItRunsOnAndTheLogSaysWhatIsMissingAndWhere)
+TEST_F(ProgramRunTest, WithoutTheDriverLibraryItRunsOnAndTheLogSaysWhatIsMissingAndWhere)
 {
-    SimulatedSite site;
-    const QString shot = site.path("shot.png");
-    const QString driver = site.path("missing/libzmpxi_api_x64.so");
-    const ProgramRun run = runProgram(site, shot, driver);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_FALSE(run.errors.contains("auto-answer:")) << run.errors.toStdString(); // no message box
-    EXPECT_TRUE(QFile::exists(shot));                                              // the event loop ran
-    const QString log = SimulatedSite::read(site.path("documents/Norvale/zamo2explorer/log/zamo2explorer.log"));
+    const QString driver = m_site.path("missing/libzmpxi_api_x64.so");
+    const QString errors = runProgram(driver);
+    EXPECT_FALSE(errors.contains("auto-answer:")) << errors.toStdString(); // no message box
+    const QString log = SimulatedSite::read(m_site.path("documents/Norvale/zamo2explorer/log/zamo2explorer.log"));
     EXPECT_TRUE(log.contains("zmpxi_api_x64.dll") && log.contains("looked for in " + driver)) << log.toStdString();
 }
 
-TEST(ProgramRunTest, HardwareHeldByAnotherProgramIsAWarningAndTheProgramGoesOn)
+TEST_F(ProgramRunTest, HardwareHeldByAnotherProgramIsAWarningAndTheProgramGoesOn)
 {
-    SimulatedSite site;
     SystemModel holder(false); // this test plays the first instance
     ASSERT_EQ(holder.initializeSystem(), 0);
     ASSERT_TRUE(holder.localHardwarePresent());
-
-    const QString shot = site.path("shot.png");
-    const ProgramRun run = runProgram(site, shot);
+    const QString errors = runProgram();
     holder.shutdown();
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_TRUE(run.errors.contains("auto-answer: [Warning] QORIN hardware is used by another application."))
-        << run.errors.toStdString();
-    EXPECT_TRUE(QFile::exists(shot));
+    EXPECT_TRUE(errors.contains("auto-answer: [Warning] QORIN hardware is used by another application."))
+        << errors.toStdString();
 }
 
 } // namespace

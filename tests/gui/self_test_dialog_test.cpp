@@ -8,14 +8,7 @@
 #include "tools/maintenance_journal.h"
 
 #include <QBrush>
-#include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTreeView>
-#include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <fstream>
@@ -72,6 +65,12 @@ private:
 
 class SelfTestDialogTest : public ToolDialogTest {
 protected:
+    void SetUp() override
+    {
+        ToolDialogTest::SetUp();
+        useExampleHardware();
+    }
+
     /// A chooser that records each request and answers with `answer`.
     FileChooser chooser(QString answer)
     {
@@ -86,7 +85,6 @@ protected:
 
 TEST_F(SelfTestDialogTest, SimulatedBoardsOfferOnlyTheSelfTestAndMultiBoardsTheExcitationTest)
 {
-    useExampleHardware();
     connect("SIMMODE_FORCE");
     ToolTarget boards = target({0});
     boards.simulated = true;
@@ -112,26 +110,22 @@ TEST_F(SelfTestDialogTest, SimulatedBoardsOfferOnlyTheSelfTestAndMultiBoardsTheE
     EXPECT_EQ(dialog.results().rows()[1].status, " PASSED");
     dialog.findChild<QTreeView*>("treeResults")->setCurrentIndex(dialog.results().index(1, 0));
     button(dialog, "btnSaveSingle")->click();
-    ASSERT_EQ(m_requests.size(), 1u);
-    EXPECT_EQ(m_requests[0].folder.toStdString(), m_site / "documents/Self_Test_QA-2208-MULTI_00A40002.xml");
+    EXPECT_EQ(m_requests.at(0).folder.toStdString(), m_site / "documents/Self_Test_QA-2208-MULTI_00A40002.xml");
 }
 
 TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
 {
-    useExampleHardware();
     connect("SIMMODE_OFF");
     CSelfTestDialog dialog(target({0, 1, 2}), false);
     dialog.show();
     const QString single = QString::fromStdString(m_site / "single.xml");
     dialog.setFileChooser(chooser(single));
     const CTestViewModel& results = dialog.results();
-    ASSERT_EQ(results.rowCount(), 3);
     EXPECT_EQ(results.index(1, 0).data().toString(), "Slot 3:  QA-4116-STRAIN");
     EXPECT_FALSE(button(dialog, "btnSaveAll")->isEnabled());
 
     button(dialog, "btnSaveSingle")->click();
-    ASSERT_EQ(m_requests.size(), 1u);
-    EXPECT_EQ(m_requests[0].folder.toStdString(), m_site / "documents/hw_tests_QA-4008.BNC_10A80001.xml");
+    EXPECT_EQ(m_requests.at(0).folder.toStdString(), m_site / "documents/hw_tests_QA-4008.BNC_10A80001.xml");
 
     button(dialog, "btnSelfTest")->click();
     ASSERT_EQ(results.rowCount(), 3);
@@ -148,13 +142,11 @@ TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
     // The second board's document, as the driver gave it.
     dialog.findChild<QTreeView*>("treeResults")->setCurrentIndex(results.index(0, 0, failing));
     button(dialog, "btnSaveSingle")->click();
-    ASSERT_EQ(m_requests.size(), 2u);
-    EXPECT_EQ(m_requests[1].folder.toStdString(), m_site / "documents/Self_Test_QA-4116-STRAIN_10A80002.xml");
+    EXPECT_EQ(m_requests.at(1).folder.toStdString(), m_site / "documents/Self_Test_QA-4116-STRAIN_10A80002.xml");
     EXPECT_EQ(test::readFile(single.toStdString()), results.rows()[1].document);
 
     button(dialog, "btnSaveAll")->click();
-    ASSERT_EQ(m_requests.size(), 3u);
-    EXPECT_EQ(m_requests[2].folder.toStdString(), m_site / "documents");
+    EXPECT_EQ(m_requests.at(2).folder.toStdString(), m_site / "documents");
     const std::string all = test::readFile(single.toStdString());
     EXPECT_EQ(count(all, "\n\t<HardwareCheck"), 3u) << all.substr(0, 300);
     EXPECT_EQ(count(all, "\n\t\t<BoardId"), 3u);
@@ -165,15 +157,13 @@ TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
     dialog.setFileChooser(chooser(QString::fromStdString(m_site / "missing/all.xml")));
     button(dialog, "btnSaveAll")->click();
     ASSERT_EQ(recorder.seen().size(), 1);
-    EXPECT_TRUE(recorder.saw("1001"));
-    EXPECT_TRUE(recorder.saw("missing/all.xml"));
+    EXPECT_TRUE(recorder.seen()[0].contains("1001") && recorder.seen()[0].contains("missing/all.xml"));
 }
 
 // The save dialog has asked before a file is replaced; a FIFO or a device is still refused in
 // words and left as it is.
 TEST_F(SelfTestDialogTest, SavingIntoAFifoOrADeviceIsRefusedInWords)
 {
-    useExampleHardware();
     connect("SIMMODE_OFF");
     CSelfTestDialog dialog(target({0}), false);
     button(dialog, "btnSelfTest")->click();
@@ -200,7 +190,6 @@ TEST_F(SelfTestDialogTest, SavingIntoAFifoOrADeviceIsRefusedInWords)
 
 TEST_F(SelfTestDialogTest, ThreeWireRunsOnlyWhenAnsweredOk)
 {
-    useExampleHardware();
     connect("SIMMODE_OFF");
     CSelfTestDialog dialog(target({0}), false);
     dialog.show();
@@ -226,20 +215,17 @@ TEST_F(SelfTestDialogTest, ThreeWireRunsOnlyWhenAnsweredOk)
 // snapshot only when told to.
 TEST_F(SelfTestDialogTest, UnreadableEepromAsksToGoOnWithoutSnapshot)
 {
-    useExampleHardware();
     connect("SIMMODE_OFF");
     CSelfTestDialog dialog(target({0, 3}), false);
     dialog.show();
     z2e_test::SnapshotQuestionAnswer answer(false);
-    z2e_test::DialogRecorder recorder;
-    recorder.setHandler(std::ref(answer));
+    z2e_test::DialogRecorder recorder("cancel", std::ref(answer));
     button(dialog, "btnAutoZero")->click();
     ASSERT_TRUE(answer.askedOnce("cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004)"));
     EXPECT_TRUE(recorder.seen().isEmpty()) << recorder.seen().join("\n").toStdString();
     EXPECT_EQ(statusLine(dialog), " Auto_Zero  COMPLETED: 1 of 2 boards did not pass");
     ASSERT_EQ(dialog.results().rows().size(), 2u);
-    EXPECT_EQ(dialog.results().rows()[0].status, " PASSED");
-    EXPECT_EQ(dialog.results().rows()[1].status, " NOT RUN");
+    EXPECT_EQ(dialog.results().rows()[0].status + dialog.results().rows()[1].status, " PASSED NOT RUN");
     EXPECT_EQ(historyOf("10A80004"), 1u);
 
     answer.setGoOn(true);
@@ -276,12 +262,12 @@ TEST(BoardHistoryDialogTest, ListsThatBoardsEntriesNewestFirst)
               "Slot 2:  QA-4008.BNC  (serial number 10a80001)\n1 damaged line skipped (the journal's file is damaged)");
     auto* table = dialog.findChild<QTableWidget*>("tableHistory");
     ASSERT_EQ(table->rowCount(), 2);
-    EXPECT_EQ(table->item(0, 1)->text(), "gaincal");
-    EXPECT_EQ(table->item(0, 2)->text(), "260105");
-    EXPECT_EQ(table->item(0, 3)->text(), "CALIBRATION ERROR");
-    EXPECT_EQ(table->item(0, 5)->text(), "");
-    EXPECT_EQ(table->item(1, 1)->text(), "firmware");
-    EXPECT_EQ(table->item(1, 5)->text(), QString::fromUtf8("0251 \u2192 0254"));
+    const auto cells = [table](int row) {
+        return QStringList({table->item(row, 1)->text(), table->item(row, 2)->text(), table->item(row, 3)->text(),
+                            table->item(row, 5)->text()});
+    };
+    EXPECT_EQ(cells(0), QStringList({"gaincal", "260105", "CALIBRATION ERROR", ""}));
+    EXPECT_EQ(cells(1).at(0) + " " + cells(1).at(3), QString::fromUtf8("firmware 0251 \u2192 0254"));
     EXPECT_TRUE(dialog.findChild<QLabel*>("labelEmpty")->isHidden());
 
     CBoardHistoryDialog none(journal.folder(), "10A80009", "Slot 9:  QC-3104");

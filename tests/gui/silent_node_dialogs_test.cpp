@@ -1,6 +1,5 @@
 // Every tool dialog that reads its node when it opens waits behind the progress window: on a
 // node that never answers the event loop keeps turning, and Cancel ends the wait with words.
-#include "support/net.h"
 #include "support/node_sim.h"
 #include "window_test_support.h"
 
@@ -12,10 +11,6 @@
 #include "gui/dialogs/tools/tool_dialog_factory.h"
 #include "gui/dialogs/tools/tool_read.h"
 #include "gui/window/board_change_tools.h"
-
-#include <QLabel>
-
-#include <gtest/gtest.h>
 
 namespace z2e {
 namespace {

@@ -6,21 +6,12 @@
 #include "gui/dialogs/auxiliary/dialog_logging.h"
 #include "gui/dialogs/auxiliary/dialog_versions.h"
 #include "ui_dialog_logging.h"
-#include "ui_main_window.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
-#include <QTableWidget>
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <functional>
 #include <set>
 
 namespace z2e {
@@ -69,6 +60,12 @@ protected:
                                           dialog.reject();
                                   });
     }
+
+    void applyFileName(DialogRecorder& dialogs, const QString& name)
+    {
+        editLogging(
+            dialogs, [name](Ui::DialogLogging& ui) { ui.editFileName->setText(name); }, "btnApply");
+    }
 };
 
 TEST_F(SystemDialogsTest, VersionsListTheProgramFirstThenTheDriver)
@@ -101,25 +98,19 @@ TEST_F(SystemDialogsTest, LoggingValuesStayInTheWindowUntilTheConfigurationIsSav
     EXPECT_EQ(m_window->logSettings().fileName, held.fileName);
 
     // A name without a dot gets ".log"; one with a dot is kept as it is.
-    editLogging(
-        dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("bench.trace"); }, "btnApply");
+    applyFileName(dialogs, "bench.trace");
     EXPECT_EQ(m_window->logSettings().fileName, "bench.trace");
-    editLogging(
-        dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText(" bench "); }, "btnApply");
+    applyFileName(dialogs, " bench ");
     EXPECT_EQ(m_window->logSettings().fileName, "bench.log");
     // A name is a plain file in the driver's log folder: a path or a FIFO there is refused in words.
-    editLogging(
-        dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("../elsewhere"); }, "btnApply");
+    applyFileName(dialogs, "../elsewhere");
     EXPECT_TRUE(dialogs.saw("may not hold '/'"));
     ASSERT_TRUE(QDir().mkpath(m_site.path("config/log")));
     ASSERT_EQ(::mkfifo(m_site.path("config/log/piped.log").toStdString().c_str(), 0600), 0);
-    editLogging(
-        dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("piped"); }, "btnApply");
+    applyFileName(dialogs, "piped");
     EXPECT_TRUE(dialogs.saw("piped.log is a FIFO (named pipe), not a plain log file"));
     EXPECT_EQ(m_window->logSettings().fileName, "bench.log");
-    const QString heldName = QString::fromStdString(held.fileName);
-    editLogging(
-        dialogs, [heldName](Ui::DialogLogging& ui) { ui.editFileName->setText(heldName); }, "btnApply");
+    applyFileName(dialogs, QString::fromStdString(held.fileName));
     EXPECT_EQ(m_window->logSettings().fileName, held.fileName);
     EXPECT_EQ(SimulatedSite::read(m_site.configFile()), before);
 
@@ -131,12 +122,18 @@ TEST_F(SystemDialogsTest, LoggingValuesStayInTheWindowUntilTheConfigurationIsSav
     EXPECT_TRUE(m_window->close());
     EXPECT_TRUE(dialogs.saw("Do you want to save the configuration?"));
     const QString written = SimulatedSite::read(m_site.configFile());
-    EXPECT_TRUE(written.contains("<LogLevel>LogOff</LogLevel>"));
-    EXPECT_TRUE(written.contains(QString("<CmdLogFile>%1</CmdLogFile>").arg(QString::fromStdString(held.fileName))));
+    EXPECT_TRUE(written.contains("<LogLevel>LogOff</LogLevel>") &&
+                written.contains(QString("<CmdLogFile>%1</CmdLogFile>").arg(QString::fromStdString(held.fileName))));
 }
 
 class CollectDataTest : public SystemDialogsTest {
 protected:
+    void SetUp() override
+    {
+        SystemDialogsTest::SetUp();
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(m_temporary)));
+    }
+
     /// Clicks "Collect data" with `destination` as the chosen file, then closes the dialog.
     void collectTo(const QString& destination, DialogRecorder& dialogs)
     {
@@ -163,7 +160,6 @@ protected:
 
 TEST_F(CollectDataTest, PackageWithTheInventoryGoesToTheChosenFile)
 {
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(m_temporary)));
     const QString destination = m_site.path("support/report.zip");
     ASSERT_TRUE(QDir().mkpath(m_site.path("support")));
     DialogRecorder dialogs;
@@ -186,7 +182,6 @@ TEST_F(CollectDataTest, PackageWithTheInventoryGoesToTheChosenFile)
 
 TEST_F(CollectDataTest, DestinationThatCannotBeWrittenIsToldAndLeavesNoFile)
 {
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(m_temporary)));
     DialogRecorder dialogs;
     collectTo(m_site.path("missing/report.zip"), dialogs);
     EXPECT_TRUE(dialogs.saw("[System] Error! Cannot create package file in requested directory!"));

@@ -34,6 +34,20 @@ protected:
         return MaintenanceJournal(maintenance(), "").history(serial);
     }
     std::size_t historyOf(const std::string& serial = "") const { return history(serial).size(); }
+    std::vector<std::size_t> historiesOf(const std::vector<std::string>& serials) const
+    {
+        std::vector<std::size_t> counts;
+        for (const std::string& serial : serials)
+            counts.push_back(historyOf(serial));
+        return counts;
+    }
+
+    /// The example hardware, connected.
+    void connectExample()
+    {
+        useExampleHardware();
+        connect("SIMMODE_OFF");
+    }
 };
 
 } // namespace testing_tools

@@ -1,33 +1,15 @@
 // The hardware tree as a working surface: the filter field, the copies of a row and Refresh.
 
-#include "qt_printers.h"
 #include "window_test_support.h"
 
-#include "core/system_model.h"
-#include "gui/main_window.h"
-#include "gui/models/system_list_roles.h"
-#include "gui/models/tree_view_model.h"
 #include "gui/window/tree_actions.h"
 #include "gui/window/tree_filter_panel.h"
-#include "ui_main_window.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QFont>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
-#include <QLineEdit>
-#include <QStatusBar>
-#include <QTest>
-#include <QTreeView>
-
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
 
 namespace z2e {
 namespace {
@@ -65,6 +47,26 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([this] { return tree()->model() != m_window->hardwareModel(); }, kWaitMs));
     }
 
+    /// Texts of the rows of the unfiltered tree that are opened.
+    QStringList expandedRows() const
+    {
+        QStringList texts;
+        eachRow(*m_window->hardwareModel(), [&](const QModelIndex& row) {
+            if (tree()->isExpanded(row))
+                texts << row.data().toString();
+        });
+        return texts;
+    }
+
+    /// Rows of `model` below `parent`, at every depth.
+    static int rowsBelow(const QAbstractItemModel& model, const QModelIndex& parent = {})
+    {
+        int rows = 0;
+        eachRow(
+            model, [&](const QModelIndex&) { ++rows; }, parent);
+        return rows;
+    }
+
     QString copied(QAction* action)
     {
         QApplication::clipboard()->clear();
@@ -89,11 +91,7 @@ TEST_F(TreeSurfaceTest, FilterShowsMatchesWithTheirParentsAndClearingRestoresThe
     tree()->expand(second);
     tree()->collapse(findRow(*hardware, "Enclosure 0:"));
     tree()->setCurrentIndex(third);
-    QStringList expandedBefore;
-    eachRow(*hardware, [&](const QModelIndex& row) {
-        if (tree()->isExpanded(row))
-            expandedBefore << row.data().toString();
-    });
+    QStringList expandedBefore = expandedRows();
 
     const QString word = "serialnumber";
     int expected = 0;
@@ -144,11 +142,7 @@ TEST_F(TreeSurfaceTest, FilterShowsMatchesWithTheirParentsAndClearingRestoresThe
     EXPECT_EQ(field()->text(), "");
     EXPECT_EQ(tree()->model(), m_window->hardwareModel());
     EXPECT_EQ(countText(), "");
-    QStringList expandedAfter;
-    eachRow(*hardware, [&](const QModelIndex& row) {
-        if (tree()->isExpanded(row))
-            expandedAfter << row.data().toString();
-    });
+    QStringList expandedAfter = expandedRows();
     // The row chosen while filtered stays current, and in sight.
     const QModelIndex current = tree()->currentIndex();
     EXPECT_TRUE(current.data().toString().startsWith("SerialNumber:   10A80001"));
@@ -176,11 +170,8 @@ TEST_F(TreeSurfaceTest, CopiesTheValueTheNameAndValueAndTheSubtree)
     EXPECT_EQ(copied(actions->copyValue()), "QE-R16");
     EXPECT_EQ(copied(actions->copyNameAndValue()), "Enclosure 0: QE-R16");
 
-    int below = 0;
-    eachRow(
-        *hardware, [&](const QModelIndex&) { ++below; }, enclosure);
     const QStringList lines = copied(actions->copySubtree()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), below + 1);
+    ASSERT_EQ(lines.size(), rowsBelow(*hardware, enclosure) + 1);
     EXPECT_EQ(lines.front(), "Enclosure 0:   QE-R16");
     EXPECT_EQ(lines.at(1), "  " + hardware->index(0, 0, enclosure).data().toString());
 
@@ -205,27 +196,22 @@ TEST_F(TreeSurfaceTest, ExportWritesTheShownTreeAsJsonCsvOrText)
         EXPECT_TRUE(request.save);
         return chosen;
     });
-    QAction* exportTree = m_window->treeActions()->exportTree();
+    const auto exported = [&](const QString& name) {
+        chosen = m_site.path(name);
+        m_window->treeActions()->exportTree()->trigger();
+        return SimulatedSite::read(chosen);
+    };
 
-    chosen = m_site.path("tree.json");
-    exportTree->trigger();
-    const QJsonDocument json = QJsonDocument::fromJson(SimulatedSite::read(chosen).toUtf8());
+    const QJsonDocument json = QJsonDocument::fromJson(exported("tree.json").toUtf8());
     ASSERT_TRUE(json.isArray()) << SimulatedSite::read(chosen).left(200).toStdString();
     const QJsonObject top = json.array().first().toObject();
     EXPECT_EQ(top.value("text").toString(), "Local System");
     EXPECT_EQ(top.value("children").toArray().first().toObject().value("kind").toString(), "enclosure");
     EXPECT_EQ(m_window->statusBar()->currentMessage(), "Tree exported to " + chosen + ".");
 
-    chosen = m_site.path("tree.csv");
-    exportTree->trigger();
-    EXPECT_TRUE(SimulatedSite::read(chosen).startsWith("depth,kind,red,name,value,text"));
-    chosen = m_site.path("tree.txt");
-    exportTree->trigger();
-    EXPECT_TRUE(SimulatedSite::read(chosen).startsWith("Local System\n  Enclosure 0:   QE-R16"))
-        << SimulatedSite::read(chosen).left(80).toStdString();
-
-    chosen = m_site.path("no/such/folder/tree.json");
-    exportTree->trigger();
+    EXPECT_TRUE(exported("tree.csv").startsWith("depth,kind,red,name,value,text"));
+    EXPECT_TRUE(exported("tree.txt").startsWith("Local System\n  Enclosure 0:   QE-R16"));
+    exported("no/such/folder/tree.json");
     EXPECT_TRUE(m_window->statusBar()->currentMessage().startsWith("The tree could not be exported: "));
     EXPECT_FALSE(QFile::exists(chosen));
 }
@@ -233,16 +219,13 @@ TEST_F(TreeSurfaceTest, ExportWritesTheShownTreeAsJsonCsvOrText)
 TEST_F(TreeSurfaceTest, RefreshReadsTheLocalSystemAgain)
 {
     CTreeViewModel* hardware = m_window->hardwareModel();
-    int before = 0;
-    eachRow(*hardware, [&](const QModelIndex&) { ++before; });
+    const int before = rowsBelow(*hardware);
     // Rows changed behind the tree's back are replaced by what the scan finds.
     m_window->system()->localRoot().childAt(0)->values.front() = "stale";
     m_window->treeActions()->refresh()->trigger();
     EXPECT_EQ(m_window->statusBar()->currentMessage(), "The local system was read again.");
     EXPECT_TRUE(findRow(*hardware, "Enclosure 0:   QE-R16").isValid());
-    int after = 0;
-    eachRow(*hardware, [&](const QModelIndex&) { ++after; });
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(rowsBelow(*hardware), before);
     EXPECT_TRUE(tree()->isExpanded(hardware->index(0, 0)));
 }
 

@@ -2,10 +2,10 @@
 
 #include "core/description_parser.h"
 #include "core/enclosure_node.h"
-#include "core/root_node.h"
 #include "core/row_composer.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
+#include "gui/models/list_view_model.h"
 #include "gui/models/tree_icon_table.h"
 #include "gui/models/tree_view_model.h"
 #include "model_tester_guard.h"
@@ -17,10 +17,6 @@
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace z2e {
 namespace {
@@ -84,10 +80,16 @@ void collectRows(const QAbstractItemModel& model, const QModelIndex& parent, int
     }
 }
 
-class TreeViewModelTest : public ::testing::Test {
+// The models under Qt's model tester; its warnings fail the test.
+class ModelTest : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_TRUE(ModelTesterGuard::warnings().isEmpty()) << ModelTesterGuard::report(); }
 
+    ModelTesterGuard guard;
+};
+
+class TreeViewModelTest : public ModelTest {
+protected:
     std::vector<Row> rows(const CTreeViewModel& model)
     {
         std::vector<Row> result;
@@ -95,8 +97,9 @@ protected:
         return result;
     }
 
-    ModelTesterGuard guard;
     TreeIconTable icons;
+    CTreeViewModel model{icons};
+    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Warning};
 };
 
 TEST_F(TreeViewModelTest, IconTableHoldsAPictureForEveryPlaceTheRowsUse)
@@ -113,8 +116,6 @@ TEST_F(TreeViewModelTest, IconTableHoldsAPictureForEveryPlaceTheRowsUse)
 TEST_F(TreeViewModelTest, RowsCarryComposedTextIconAndWarningColour)
 {
     const auto system = makeSystem();
-    CTreeViewModel model(icons);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
     model.rebuildFrom(system.get());
 
     const std::vector<Row> expected = {
@@ -172,8 +173,6 @@ TEST_F(TreeViewModelTest, ParsedBoardShowsExactlyTheComposedRowsOfItsNodes)
     std::string caption;
     ASSERT_EQ(DescriptionParser::parseBoardDescription(slot, board, caption), DescriptionParser::Ok);
 
-    CTreeViewModel model(icons);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
     model.rebuildFrom(&root);
 
     // Walk nodes and rows side by side: every node is a row with the composed text.
@@ -197,8 +196,6 @@ TEST_F(TreeViewModelTest, ParsedBoardShowsExactlyTheComposedRowsOfItsNodes)
 TEST_F(TreeViewModelTest, RemoveRowsTouchesTheViewOnlyAndRefusesBadRanges)
 {
     const auto system = makeSystem();
-    CTreeViewModel model(icons);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
     model.rebuildFrom(system.get());
     const QModelIndex top = model.index(0, 0);
     const QModelIndex enclosure = model.index(0, 0, top);
@@ -218,8 +215,6 @@ TEST_F(TreeViewModelTest, RemoveRowsTouchesTheViewOnlyAndRefusesBadRanges)
 TEST_F(TreeViewModelTest, RowsShowTheirNodesAsMadeUntilRefreshedAndKeepTheirChildrenWhenMoved)
 {
     const auto system = makeSystem();
-    CTreeViewModel model(icons);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
     model.rebuildFrom(system.get());
     const QModelIndex enclosure = model.index(0, 0, model.index(0, 0));
     const QModelIndex board = model.index(1, 0, enclosure);
@@ -258,8 +253,6 @@ TEST_F(TreeViewModelTest, RebuildShowsTheRootOfTheChosenSystemAndRefusesOtherMod
 {
     SystemModel system(false);
     system.demoRoot().addChild(NodeType::Property, "DemoOnly");
-    CTreeViewModel model(icons);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
 
     ASSERT_TRUE(model.rebuild(system, CTreeViewModel::DemoSystem));
@@ -279,6 +272,33 @@ TEST_F(TreeViewModelTest, RebuildShowsTheRootOfTheChosenSystemAndRefusesOtherMod
     EXPECT_EQ(rows(model)[0].icon, TreeIcon::System);
     model.clear();
     EXPECT_EQ(model.rowCount(), 0);
+}
+
+using ListViewModelTest = ModelTest;
+
+TEST_F(ListViewModelTest, ShowsTheOwnersTextsAndNothingElseAndItsChangesThroughAReset)
+{
+    QStringList texts = {"QA-4008", "QC-3104", "QD-5032"};
+    CListViewModel model(&texts);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.columnCount(), 1);
+    EXPECT_EQ(model.index(1).data().toString(), "QC-3104");
+    EXPECT_FALSE(model.index(1).data(Qt::DecorationRole).isValid());
+    EXPECT_FALSE(model.index(1).data(Qt::UserRole + 1).isValid());
+    EXPECT_FALSE(model.index(3).isValid() || model.index(-1).isValid() || model.index(0, 1).isValid());
+    EXPECT_EQ(model.rowCount(model.index(0)), 0);
+    EXPECT_FALSE(model.headerData(0, Qt::Horizontal).isValid());
+
+    texts << "four";
+    model.refresh();
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.index(3).data().toString(), "four");
+    model.setTexts(nullptr);
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_FALSE(model.index(0).isValid());
+    EXPECT_EQ(resets.count(), 2);
 }
 
 } // namespace

@@ -1,23 +1,37 @@
 #pragma once
-// The main window tests' site and window, rows found by text, and a recorder that answers the
-// window's message dialogs.
+// The main window tests' site and window, rows found by text, a recorder that answers the
+// window's message dialogs, and the headers the window and dialog tests share.
 
+#include "qt_printers.h"
 #include "support/net.h"
 #include "support/site.h"
 
-#include "gui/main_window.h"
-
+#include "core/demo_system_editor.h"
+#include "core/system_model.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
+#include "gui/main_window.h"
+#include "gui/models/system_list_roles.h"
+#include "gui/models/tree_view_model.h"
 #include "gui/window/modal_auto_answer.h"
+#include "gui/window/window_settings.h"
+#include "ui_main_window.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QStringList>
+#include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 
@@ -25,8 +39,10 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace z2e_test {
 
@@ -150,6 +166,15 @@ inline std::unique_ptr<z2e::MainWindow> startWindow()
     return window;
 }
 
+/// Network options as "automatic|fixed index name address/mask".
+inline QString optionsText(const z2e::NetworkOptions& options)
+{
+    return QString("%1 %2 %3 %4/%5")
+        .arg(options.automaticInterface ? "automatic" : "fixed")
+        .arg(options.interfaceIndex)
+        .arg(options.interfaceName, options.address, options.mask);
+}
+
 /// First row of `model`, depth first, whose text starts with `text`.
 inline QModelIndex findRow(const QAbstractItemModel& model, const QString& text, const QModelIndex& parent = {})
 {
@@ -189,6 +214,13 @@ protected:
         ASSERT_EQ(m_window->startupStatus(), 0);
     }
 
+    /// Triggers the window's `entry`; the modal `Dialog` it opens goes to `act`. False when none showed.
+    template <class Dialog>
+    bool openTool(z2e::MenuEntry entry, const std::function<void(Dialog&)>& act)
+    {
+        return actOnDialogWhile<Dialog>([this, entry] { m_window->actionFor(entry)->trigger(); }, act);
+    }
+
     /// Opens the context menu of the row starting with `row` (so that the tools act on it).
     QStringList menuAt(QTreeView* view, const QString& row, bool shift)
     {
@@ -205,13 +237,18 @@ protected:
 /// unsaved-changes question) and keeps "[title] texts" of each.
 class DialogRecorder {
 public:
-    explicit DialogRecorder(const QString& answer = "cancel") : m_answer(answer)
+    explicit DialogRecorder(const QString& answer = "cancel", std::function<bool(QWidget*)> handle = nullptr)
+        : m_answer(answer), m_handle(std::move(handle))
     {
         m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             QWidget* modal = QApplication::activeModalWidget();
             if (!modal || qobject_cast<z2e::CInProgress*>(modal) || !modal->isVisible())
                 return;
+            for (const auto& script : m_scripts) {
+                if (script(modal))
+                    return;
+            }
             if (m_handle && m_handle(modal))
                 return;
             m_seen << QString("[%1] %2").arg(modal->windowTitle(), z2e::ModalAutoAnswer::dialogText(modal));
@@ -222,6 +259,22 @@ public:
 
     /// Dialogs `handle` takes (returns true for) are left to it: neither kept nor answered.
     void setHandler(std::function<bool(QWidget*)> handle) { m_handle = std::move(handle); }
+
+    /// Runs `script` once on each new modal dialog of type T, from that dialog's own loop (so
+    /// that the questions it opens are answered); such dialogs are neither kept nor answered.
+    template <class T>
+    void on(std::function<void(T&)> script)
+    {
+        m_scripts.push_back([this, script](QWidget* modal) {
+            T* dialog = qobject_cast<T*>(modal);
+            // A later dialog may get the address of an earlier one.
+            if (dialog && m_done.insert(modal).second) {
+                QObject::connect(dialog, &QObject::destroyed, &m_context, [this, modal] { m_done.erase(modal); });
+                QTimer::singleShot(0, dialog, [script, dialog] { script(*dialog); });
+            }
+            return dialog != nullptr;
+        });
+    }
 
     const QStringList& seen() const { return m_seen; }
     /// Whether a dialog showed `text`; a failure lists the dialogs that did show.
@@ -236,6 +289,9 @@ private:
     z2e::ModalAutoAnswer m_answer;
     QStringList m_seen;
     std::function<bool(QWidget*)> m_handle;
+    std::vector<std::function<bool(QWidget*)>> m_scripts;
+    std::set<QWidget*> m_done;
+    QObject m_context;
 };
 
 } // namespace z2e_test
