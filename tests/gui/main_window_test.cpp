@@ -554,7 +554,7 @@ TEST(MainWindowTemperatureTest, UpdateTemperaturesReadsTheBoardAgainAndACooledBo
     EXPECT_EQ(model->data(hotRow, Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
     tree->expand(hotRow.parent());
     const QListWidgetItem* local = window->ui()->listSystems->item(0);
-    const int redBefore = local->data(SystemListRole::RedRows).toInt();
+    const int redBefore = local->data(SystemListRole::Problems).toInt();
     EXPECT_GT(redBefore, 0);
 
     hardware.coolDown();
@@ -566,7 +566,7 @@ TEST(MainWindowTemperatureTest, UpdateTemperaturesReadsTheBoardAgainAndACooledBo
     ASSERT_TRUE(cooled.isValid());
     EXPECT_FALSE(model->data(cooled, Qt::ForegroundRole).isValid());
     EXPECT_TRUE(tree->isExpanded(cooled.parent())); // refreshed in place, not rebuilt
-    EXPECT_EQ(local->data(SystemListRole::RedRows).toInt(), redBefore - 1);
+    EXPECT_EQ(local->data(SystemListRole::Problems).toInt(), redBefore - 1);
     EXPECT_EQ(window->statusBar()->currentMessage(), "Temperatures updated.");
     EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("; ").toStdString();
 }

@@ -40,7 +40,7 @@ QImage paintEntry(const Entry& entry)
     item->setData(entry.sync, SystemListRole::SyncState);
     item->setData(entry.colour, SystemListRole::DetailColour);
     item->setData(entry.picture, SystemListRole::Picture);
-    item->setData(entry.redRows, SystemListRole::RedRows);
+    item->setData(entry.redRows, SystemListRole::Problems);
     model.appendRow(item);
 
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
@@ -175,7 +175,7 @@ TEST(NodeListDelegateTest, RedRowsShowAsABadgeAtTheTopRight)
     EXPECT_EQ(countPixels(paintEntry(entry), badgeFill), 0);
     entry.redRows = 12;
     const QImage image = paintEntry(entry);
-    const QRect badge = NodeListDelegate::redRowsBadge(QStyleOptionViewItem().font, QRect(0, 0, kWidth, kHeight), 12);
+    const QRect badge = NodeListDelegate::problemsBadge(QStyleOptionViewItem().font, QRect(0, 0, kWidth, kHeight), 12);
     EXPECT_GT(badge.left(), kWidth / 2);
     EXPECT_GT(countPixels(image, badgeFill, badge), badge.width() * badge.height() / 3);
     EXPECT_EQ(countPixels(image, badgeFill), countPixels(image, badgeFill, badge));

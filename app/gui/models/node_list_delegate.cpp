@@ -133,7 +133,7 @@ void NodeListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 
     if (hasSyncLabels(index))
         paintSyncLabels(painter, normal, syncLabelBoxes(option, index), index.data(SystemListRole::SyncState).toInt());
-    paintRedRows(painter, bold, rect, index.data(SystemListRole::RedRows).toInt());
+    paintProblems(painter, bold, rect, index.data(SystemListRole::Problems).toInt());
     painter->restore();
 }
 
@@ -158,7 +158,7 @@ void NodeListDelegate::paintSyncLabels(QPainter* painter, const QFont& font, con
     }
 }
 
-QRect NodeListDelegate::redRowsBadge(const QFont& font, const QRect& entry, int redRows)
+QRect NodeListDelegate::problemsBadge(const QFont& font, const QRect& entry, int redRows)
 {
     const QFontMetrics metrics(withWeight(font, 75));
     const QString text = QString::number(redRows);
@@ -167,11 +167,11 @@ QRect NodeListDelegate::redRowsBadge(const QFont& font, const QRect& entry, int 
     return QRect(entry.right() - kBadgeMargin - width + 1, entry.top() + kBadgeMargin, width, height);
 }
 
-void NodeListDelegate::paintRedRows(QPainter* painter, const QFont& font, const QRect& entry, int redRows) const
+void NodeListDelegate::paintProblems(QPainter* painter, const QFont& font, const QRect& entry, int redRows) const
 {
     if (redRows <= 0)
         return;
-    const QRect badge = redRowsBadge(font, entry, redRows);
+    const QRect badge = problemsBadge(font, entry, redRows);
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(Qt::NoPen);
     painter->setBrush(kBadgeFill);

@@ -24,8 +24,8 @@ public:
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
                    const QModelIndex& index) override;
 
-    /// Where the badge of `redRows` red rows sits in an entry painted in `entry`.
-    static QRect redRowsBadge(const QFont& font, const QRect& entry, int redRows);
+    /// Where the badge of `redRows` problems sits in an entry painted in `entry`.
+    static QRect problemsBadge(const QFont& font, const QRect& entry, int redRows);
 
     /// Fill of the SyncIn and SyncOut labels for a synchronisation state.
     static QColor syncInColour(int syncState);
@@ -39,7 +39,7 @@ public:
 private:
     void paintPicture(QPainter* painter, const QRect& rect, QPixmap picture) const;
     void paintSyncLabels(QPainter* painter, const QFont& font, const std::array<QRect, 2>& boxes, int syncState) const;
-    void paintRedRows(QPainter* painter, const QFont& font, const QRect& entry, int redRows) const;
+    void paintProblems(QPainter* painter, const QFont& font, const QRect& entry, int redRows) const;
 };
 
 } // namespace z2e

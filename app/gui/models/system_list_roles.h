@@ -15,7 +15,7 @@ struct SystemListRole {
         Selection = Qt::UserRole + 3,    ///< "selected" or "unselected"
         SyncState = Qt::UserRole + 4,    ///< synchronisation state of a node (integer)
         DetailColour = Qt::UserRole + 5, ///< Qt::GlobalColor number of the detail line
-        RedRows = Qt::UserRole + 6,      ///< red rows of the system's tree (integer); a badge when above 0
+        Problems = Qt::UserRole + 6,     ///< problems of the system (integer, SystemHealth); a badge when above 0
         Summary = Qt::UserRole + 7       ///< first lines of the entry's tool tip (address, boards, scan)
     };
 };

@@ -85,7 +85,7 @@ void SystemList::recountLocal()
         return;
     const ModelNode* root = m_localTree->nodeAt(m_localTree->index(0, 0));
     m_localBoards = root ? SystemHealth::boardCount(*root) : 0;
-    setRedRows(*m_list->item(0), root ? SystemHealth::problemCount(*root) : 0);
+    setProblems(*m_list->item(0), root ? SystemHealth::problemCount(*root) : 0);
 }
 
 void SystemList::setLocalScanState(const QString& scanState)
@@ -125,7 +125,7 @@ int SystemList::upsertNetworkNode(const NetworkNodeRecord& node, bool communicat
     item->setData(SystemListRole::Selection, QString(kUnselected));
     item->setData(SystemListRole::SyncState, syncState);
     item->setData(kNodeIdRole, node.nodeId);
-    setRedRows(*item, SystemHealth::problemCount(node));
+    setProblems(*item, SystemHealth::problemCount(node));
     return placeByName(row);
 }
 
@@ -136,7 +136,7 @@ void SystemList::updateNodeHealth(const NetworkNodeRecord& node)
         return;
     QListWidgetItem* item = m_list->item(row);
     item->setData(SystemListRole::Summary, QString::fromStdString(SystemHealth::nodeSummary(node)));
-    setRedRows(*item, SystemHealth::problemCount(node));
+    setProblems(*item, SystemHealth::problemCount(node));
 }
 
 void SystemList::setNodeCaption(std::uint32_t id, const QString& caption)
@@ -177,9 +177,9 @@ int SystemList::placeByName(int row)
     return place;
 }
 
-void SystemList::setRedRows(QListWidgetItem& item, int count)
+void SystemList::setProblems(QListWidgetItem& item, int count)
 {
-    item.setData(SystemListRole::RedRows, count);
+    item.setData(SystemListRole::Problems, count);
     refreshToolTip(item);
 }
 
@@ -195,7 +195,7 @@ void SystemList::refreshToolTip(QListWidgetItem& item)
                    .arg(QString::fromStdString(SystemHealth::syncInText(sync)),
                         QString::fromStdString(SystemHealth::syncOutText(sync)));
     }
-    tip += QString("\nProblems: %1").arg(item.data(SystemListRole::RedRows).toInt());
+    tip += QString("\nProblems: %1").arg(item.data(SystemListRole::Problems).toInt());
     item.setData(Qt::ToolTipRole, tip);
 }
 

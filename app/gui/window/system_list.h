@@ -69,7 +69,7 @@ private:
     /// Moves the entry at `row` to its place by caption; returns its new row.
     int placeByName(int row);
     void recountLocal();
-    void setRedRows(QListWidgetItem& item, int count);
+    void setProblems(QListWidgetItem& item, int count);
     void refreshToolTip(QListWidgetItem& item);
 
     QListWidget* m_list;
