@@ -47,9 +47,14 @@ int SystemHealth::problemCount(const ModelNode& root)
     return static_cast<int>(ProblemList::of(root).size());
 }
 
+bool SystemHealth::readYet(const NetworkNodeRecord& record)
+{
+    return record.connectionState >= NetworkConnectionState::Established || record.failure != 0;
+}
+
 int SystemHealth::problemCount(const NetworkNodeRecord& record)
 {
-    if (record.connectionState < NetworkConnectionState::Established && record.failure == 0)
+    if (!readYet(record))
         return 0;
     RootNode root(SystemKind::Remote);
     RemoteSystemBuilder::fillRoot(root, record);

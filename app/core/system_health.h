@@ -19,6 +19,8 @@ public:
     /// Problems of the tree the window builds from `record`; none for a node not read yet
     /// (announced, never linked, no failure), whose tree only says so.
     static int problemCount(const NetworkNodeRecord& record);
+    /// The node answered, or failed in a way worth telling; false while it is only announced.
+    static bool readYet(const NetworkNodeRecord& record);
     /// Boards in the slots of the tree below `root` (orphans included).
     static int boardCount(const ModelNode& root);
 

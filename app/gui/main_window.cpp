@@ -32,7 +32,9 @@
 #include "gui/window/tree_filter_panel.h"
 #include "gui/window/network_node_controller.h"
 #include "gui/window/node_actions.h"
+#include "gui/window/form_actions.h"
 #include "gui/window/maintenance_menu.h"
+#include "gui/window/problems_panel.h"
 #include "gui/window/report_collection.h"
 #include "gui/window/system_dialogs.h"
 #include "gui/window/system_list.h"
@@ -131,6 +133,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_treeActions = new TreeActions(this, m_ui->menuHelp->menuAction(), std::move(trees));
     setUpToolActions();
     setUpMaintenanceMenu();
+    setUpProblemsPanel();
     connectWidgets();
 }
 
@@ -300,32 +303,7 @@ QAction* MainWindow::actionFor(MenuEntry entry) const
 {
     if (QAction* tool = m_toolActions->action(entry))
         return tool;
-    using WindowAction = QAction* Ui::MainWindow::*;
-    static const std::pair<MenuEntry, WindowAction> kWindowActions[] = {
-        {MenuEntry::UseSelectedAsDemo, &Ui::MainWindow::actionUseSelectedAsDemo},
-        {MenuEntry::SaveSelectedToDemo, &Ui::MainWindow::actionSaveSelectedToDemo},
-        {MenuEntry::LoadDemo, &Ui::MainWindow::actionLoadDemo},
-        {MenuEntry::SaveDemo, &Ui::MainWindow::actionSaveDemo},
-        {MenuEntry::ShowSystemReport, &Ui::MainWindow::actionShowSystemReport},
-        {MenuEntry::SaveSystemReport, &Ui::MainWindow::actionSaveSystemReport},
-        {MenuEntry::BackupBase, &Ui::MainWindow::actionBackupBase},
-        {MenuEntry::BackupPanel, &Ui::MainWindow::actionBackupPanel},
-        {MenuEntry::AutoRestoreBase, &Ui::MainWindow::actionAutoRestoreBase},
-        {MenuEntry::AutoRestoreCon, &Ui::MainWindow::actionAutoRestoreCon},
-        {MenuEntry::FileRestoreBase, &Ui::MainWindow::actionFileRestoreBase},
-        {MenuEntry::FileRestorePanel, &Ui::MainWindow::actionFileRestorePanel},
-        {MenuEntry::UpdateTemperatures, &Ui::MainWindow::actionUpdateTemperatures},
-        {MenuEntry::ChangeNodeIp, &Ui::MainWindow::actionChangeNodeIp},
-        {MenuEntry::RestartNode, &Ui::MainWindow::actionRestartNode},
-        {MenuEntry::RebootNode, &Ui::MainWindow::actionRebootNode},
-        {MenuEntry::UpdateNode, &Ui::MainWindow::actionUpdateNode},
-        {MenuEntry::RenameNode, &Ui::MainWindow::actionRenameNode},
-    };
-    for (const auto& [known, action] : kWindowActions) {
-        if (known == entry)
-            return (*m_ui).*action;
-    }
-    return nullptr;
+    return FormActions::of(*m_ui, entry);
 }
 
 std::unique_ptr<QMenu> MainWindow::contextMenuFor(QTreeView* view, const QModelIndex& index, bool shift)
@@ -437,6 +415,19 @@ void MainWindow::setUpToolActions()
         updateHwTreeModel();
     };
     m_toolActions = new ToolActions(this, m_ui->toolBar, std::move(tools));
+}
+
+void MainWindow::setUpProblemsPanel()
+{
+    ProblemsPanel::Host host;
+    host.localRoot = [this]() -> const ModelNode* { return m_system ? &m_system->localRoot() : nullptr; };
+    host.nodes = [this] { return m_nodes->listedNodes(); };
+    host.show = [this](int listRow, const std::vector<std::size_t>& path) {
+        m_ui->tabWidget->setCurrentIndex(kHardwareTab);
+        m_nodes->showSystemRow(listRow, false);
+        m_treePanel->selectSource(m_nodes->shownRowAt(path));
+    };
+    m_ui->tabWidget->addTab(new ProblemsPanel(std::move(host), m_ui->tabWidget), tr("Problems"));
 }
 
 void MainWindow::setUpMaintenanceMenu()

@@ -145,6 +145,7 @@ private:
     /// The tools' actions (ToolActions) over the rows of this window.
     void setUpToolActions();
     void setUpMaintenanceMenu();
+    void setUpProblemsPanel();
     void connectWidgets();
     void fillViews();
     /// The row a tool acts on: the one whose context menu is open, else the current row of the

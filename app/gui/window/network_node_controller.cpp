@@ -32,6 +32,8 @@
 #include <QMenu>
 #include <QSettings>
 #include <QTimer>
+
+#include <algorithm>
 #include <QTreeView>
 
 #include <chrono>
@@ -322,6 +324,31 @@ void NetworkNodeController::showSystemRow(int row, bool force)
             showRemoteTree(record);
         },
         id.toUInt());
+}
+
+std::vector<std::pair<int, const NetworkNodeRecord*>> NetworkNodeController::listedNodes()
+{
+    std::vector<std::pair<int, const NetworkNodeRecord*>> nodes;
+    for (const auto& [id, record] : m_records) {
+        const int row = list().rowOfNode(id);
+        if (row > 0 && record)
+            nodes.emplace_back(row, record.get());
+    }
+    std::sort(nodes.begin(), nodes.end());
+    return nodes;
+}
+
+QModelIndex NetworkNodeController::shownRowAt(const std::vector<std::size_t>& path) const
+{
+    if (!m_system)
+        return {};
+    const ModelNode* node = m_remoteShown ? &m_system->remoteRoot() : &m_system->localRoot();
+    for (const std::size_t step : path) {
+        node = node->childAt(step);
+        if (!node)
+            return {};
+    }
+    return (m_remoteShown ? m_views.remoteModel : m_views.localModel)->indexOf(node);
 }
 
 void NetworkNodeController::showRemoteTree(const NetworkNodeRecord& record)

@@ -101,6 +101,11 @@ public:
     /// A node held by another client is shown: its rows offer no menus.
     bool remoteMenusLocked() const;
     int shownRow() const { return m_shownRow; }
+    /// The network nodes of the list with their rows there, in list order.
+    std::vector<std::pair<int, const NetworkNodeRecord*>> listedNodes();
+    /// The row of the shown system's tree at `path` (child positions from its root); invalid
+    /// when it has no such row.
+    QModelIndex shownRowAt(const std::vector<std::size_t>& path) const;
     /// Shows the system of list row `row`; without `force` a row already shown is left alone.
     void showSystemRow(int row, bool force);
     /// Rebuilds the local and remote tree models and expands the hardware tree to depth 1.

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabWidget>
 
 namespace z2e {
 
@@ -78,6 +79,13 @@ bool WindowPictures::showState(const QString& name)
         return showNode(true);
     if (name == "maintenance")
         return openMaintenanceMenu();
+    if (name == "problems") {
+        auto* tabs = m_systems->window()->findChild<QTabWidget*>("tabWidget");
+        QWidget* panel = tabs ? tabs->findChild<QWidget*>("problemsPanel") : nullptr;
+        if (panel)
+            tabs->setCurrentWidget(panel);
+        return panel != nullptr;
+    }
     if (name != "filter")
         return false;
     const ModelNode* board = ToolTargetBuilder::firstBoardRow(m_system.localRoot());
