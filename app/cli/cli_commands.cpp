@@ -19,8 +19,11 @@
 #include "core/tool_registry.h"
 #include "driver/command/driver_result.h"
 #include "driver/command/qorin_node_util_wrapper.h"
+#include "uni/ip_address_pair.h"
 #include "uni/number_text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -325,8 +328,49 @@ static int dispatch(const CliOptions& options)
     return status;
 }
 
+static bool sameName(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+// --node NAME: the address of the one node that answers by that name (any case), so that the
+// lock, the journal and every message name the node as an address does.
+static int addressOfNamedNode(const CliOptions& options, std::string& address)
+{
+    RemoteSession session(options);
+    if (!session.start())
+        return EXIT_NODE_UNAVAILABLE;
+    std::vector<std::string> matching;
+    std::string seen;
+    for (const NetworkNodeSummary& node : session.discover()) {
+        seen += (seen.empty() ? "" : ", ") + node.name + " (" + node.address + ")";
+        if (sameName(node.name, options.node))
+            matching.push_back(node.address);
+    }
+    if (matching.size() == 1) {
+        address = matching.front();
+        return EXIT_OK;
+    }
+    if (matching.empty()) {
+        std::cerr << "zamo2ctl: no network node named " << options.node << " answered within " << session.scanMs()
+                  << " ms (nodes that did: " << (seen.empty() ? std::string("none") : seen) << ")\n";
+        return EXIT_NODE_UNAVAILABLE;
+    }
+    std::string both;
+    for (const std::string& each : matching)
+        both += (both.empty() ? "" : ", ") + each;
+    return usageError("several network nodes are named " + options.node + " (" + both + "); give the address");
+}
+
 int runCommand(const CliOptions& options)
 {
+    if (!options.node.empty() && !uni::ipv4::parseAddress(options.node)) {
+        CliOptions named = options;
+        const int found = addressOfNamedNode(options, named.node);
+        return found != EXIT_OK ? found : runCommand(named);
+    }
     std::unique_ptr<SystemLock> lock;
     const int locked = lockChangedSystem(options, lock);
     return locked != EXIT_OK ? locked : dispatch(options);

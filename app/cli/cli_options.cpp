@@ -7,12 +7,24 @@
 #include "uni/ip_address_pair.h"
 #include "uni/number_text.h"
 
+#include <algorithm>
 #include <map>
 
 namespace z2e {
 namespace cli {
 
 namespace {
+
+// An address, or a node's name: printable ASCII, as a node keeps it (and a little longer).
+bool nodeNameOrAddress(const std::string& text)
+{
+    constexpr std::size_t kLongestName = 64;
+    if (uni::ipv4::parseAddress(text))
+        return true;
+    const bool digitsAndDots = text.find_first_not_of("0123456789.") == std::string::npos;
+    return !text.empty() && text.size() <= kLongestName && !digitsAndDots &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+}
 
 bool simulationModeText(const std::string& word, std::string& mode)
 {
@@ -58,9 +70,14 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
                         std::string& error, bool& matched)
 {
     std::string value;
-    if (!optionValue(arg, "--node", argc, argv, i, value, matched) || (matched && !uni::ipv4::parseAddress(value))) {
-        error = "--node needs an IPv4 address (a.b.c.d)";
+    if (!optionValue(arg, "--node", argc, argv, i, value, matched) || (matched && !nodeNameOrAddress(value))) {
+        error = "--node needs a node's IPv4 address (a.b.c.d) or its name";
         return false;
+    }
+    // A name is looked up among the nodes that answer (runCommand), then checked as an address.
+    if (matched && !uni::ipv4::parseAddress(value)) {
+        options.node = value;
+        return true;
     }
     if (matched) {
         // Discovery never looks outside the allowed networks, so waiting for the node is futile.
@@ -502,9 +519,10 @@ std::string usageText()
             "  --driver FILE                  load this driver library instead of the default\n"
             "  --log FILE                     write the program's log (every severity) to FILE\n"
             "  --json                         print one JSON object instead of text\n"
-            "  --node ADDRESS                 " +
+            "  --node ADDRESS|NAME            " +
             optionText(networkNodeCommands() +
-                       " go to the network node at ADDRESS instead of the local driver (report-package "
+                       " go to the network node at ADDRESS (or the one answering by NAME, any case) instead of "
+                       "the local driver (report-package "
                        "adds it, demo import-node copies it). An ADDRESS outside "
                        "QORINET_ALLOWED_NETWORKS is refused at once") +
             "  --board B                      the board of a board tool: ENCLOSURE/SLOT as the\n"
