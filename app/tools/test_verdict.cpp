@@ -48,6 +48,11 @@ void addItemRows(const pugi::xml_node& check, bool gainCalibration, std::vector<
         if (gainCalibration)
             row += " (Meas_Gain: " + valueOr(item.attribute("Meas_Gain"), "EmptyNode") +
                    " Prev_Gain: " + valueOr(item.attribute("Old_Gain"), "EmptyNode") + ")";
+        // The measured value, so that a failed check says by how much.
+        if (const pugi::xml_attribute value = item.attribute("Value")) {
+            const std::string unit = item.attribute("Unit").value();
+            row += " (Value: " + std::string(value.value()) + (unit.empty() ? "" : " " + unit) + ")";
+        }
         row += " (Limit: " + valueOr(item.attribute("Limit"), "EmptyNode") + ")";
         details.push_back(row);
     }

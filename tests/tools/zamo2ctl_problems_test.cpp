@@ -23,6 +23,9 @@ TEST_F(Zamo2ctlProblems, OneLinePerProblemAndTheExitStatusSaysWhetherThereAreAny
     EXPECT_EQ(out.find("selftest-failed"), std::string::npos) << out;
 
     EXPECT_EQ(run("selftest --board 0/3", out), 65);
+    // The check that failed says by how much.
+    EXPECT_NE(out.find("      AI0  +/-0.10 V: FAILED!! (Value: 0.001700 V) (Limit: 0.001000)\n"), std::string::npos)
+        << out;
     EXPECT_EQ(run("problems", out), 1);
     EXPECT_NE(out.find("local  0/3  QA-4116-STRAIN 10A80002  last self test failed ("), std::string::npos) << out;
     EXPECT_NE(out.find("  -> Board History for its checks"), std::string::npos) << out;

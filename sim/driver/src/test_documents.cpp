@@ -40,6 +40,20 @@ double withinLimit(const SimBoard& board, const std::string& what, double limit)
     return limit * 0.4 * unitHash(board.stateKey() + what);
 }
 
+// What a check's values are measured in; "" for counts and ratios.
+const char* unitOf(const std::string& target)
+{
+    static const std::pair<const char*, const char*> kUnits[] = {
+        {"Supply", "V"},          {"Excitation", "V"},     {"Reference", "V"},
+        {"AmplifierOffset", "V"}, {"Temperature", "degC"}, {"ThreeWire", "Ohm"},
+    };
+    for (const auto& [name, unit] : kUnits) {
+        if (target == name)
+            return unit;
+    }
+    return "";
+}
+
 std::string judge(const Check& check)
 {
     if (!check.forcedVerdict.empty())
@@ -79,6 +93,8 @@ public:
             id.append_attribute("Device") = item.device.c_str();
             id.append_attribute("Range") = item.range.c_str();
             id.append_attribute("Value") = fixed(item.value, 6).c_str();
+            if (const char* unit = unitOf(check.target); *unit != '\0')
+                id.append_attribute("Unit") = unit;
             id.append_attribute("Limit") = fixed(item.limit, 6).c_str();
             for (const auto& [name, value] : item.extra)
                 id.append_attribute(name) = value.c_str();
