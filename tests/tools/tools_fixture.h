@@ -5,6 +5,7 @@
 #include "support/hardware_description.h"
 #include "support/process.h"
 #include "support/site.h"
+#include "support/zamo2ctl_run.h"
 
 #include "core/local_node_session.h"
 #include "zmpxi/driver_api.h"
@@ -15,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,7 +25,10 @@ namespace testing_tools {
 namespace fs = std::filesystem;
 
 using test::boardEntry;
+using test::ctl;
+using test::expectRun;
 using test::firmwareCheckLiteral;
+using test::holds;
 
 /// A cancel flag that is never raised.
 inline const std::atomic<bool> kGo{false};
@@ -86,20 +89,6 @@ protected:
     {
         ToolsTest::SetUp();
         useExampleHardware();
-    }
-
-    /// The exit status; standard output in `out`, standard error in `err` when given.
-    static int run(const std::string& arguments, std::string& out, std::string* err = nullptr)
-    {
-        std::istringstream words(arguments);
-        std::vector<std::string> args;
-        for (std::string word; words >> word;)
-            args.push_back(word);
-        const test::ProcessResult result = test::runProcess(test::besideMe("zamo2ctl"), args);
-        out = result.out;
-        if (err)
-            *err = result.err;
-        return result.exitCode;
     }
 };
 
