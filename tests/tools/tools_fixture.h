@@ -3,11 +3,13 @@
 // local node connected to it.
 
 #include "support/hardware_description.h"
+#include "support/local_node_fixture.h"
 #include "support/process.h"
 #include "support/site.h"
 #include "support/zamo2ctl_run.h"
 
 #include "core/local_node_session.h"
+#include "tools/maintenance_journal.h"
 #include "zmpxi/driver_api.h"
 
 #include <gtest/gtest.h>
@@ -30,8 +32,25 @@ using test::expectRun;
 using test::firmwareCheckLiteral;
 using test::holds;
 
+using Strings = std::vector<std::string>;
+
 /// A cancel flag that is never raised.
 inline const std::atomic<bool> kGo{false};
+
+/// Field `name` of each of the journal's `lines`.
+inline Strings fieldOf(const Strings& lines, const std::string& name)
+{
+    Strings values;
+    for (const std::string& line : lines)
+        values.push_back(MaintenanceJournal::field(line, name));
+    return values;
+}
+
+/// A literal document `item` of a board, for boardEntry's `extra`.
+inline std::string literal(const std::string& item, const std::string& document)
+{
+    return "<Literals><Document Item=\"" + item + "\"><![CDATA[" + document + "]]></Document></Literals>";
+}
 
 class ToolsTest : public ::testing::Test {
 protected:
@@ -80,6 +99,29 @@ protected:
     fs::path m_dir{m_site.root()};
     std::unique_ptr<test::EnvOverride> m_hardware;
     std::unique_ptr<LocalNodeSession> m_session;
+};
+
+/// The scripted driver behind a ready wrapper, a scratch folder and a journal in it.
+class ScriptedToolsTest : public test::FakeDriverTest {
+protected:
+    /// Connects with `boards` reported by the driver.
+    void connectReady(std::int32_t boards)
+    {
+        connectWith(boards);
+        m_wrapper.setReady(true);
+    }
+
+    /// A file of the scratch folder holding `content`; its path.
+    std::string file(const std::string& name, const std::string& content) const
+    {
+        const std::string path = m_scratch / name;
+        test::writeFile(path, content);
+        return path;
+    }
+
+    test::ScratchFolder m_scratch{"z2e-scripted"};
+    MaintenanceJournal m_journal{m_scratch / "maintenance", "local"};
+    QorinNodeUtilWrapper m_wrapper{std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {})};
 };
 
 /// zamo2ctl as a child process on the example hardware, stdin not a terminal.
