@@ -51,14 +51,11 @@ TEST_F(EepromToolsTest, BackupIsTheDocumentAsReadNamedAfterBoardNameAndSerial)
     std::string path;
     ASSERT_EQ(backup.run(0, EepromWhich::Base, m_site.root(), path), 0) << backup.message();
     EXPECT_EQ(fs::path(path).filename(), "Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml");
-    std::string document;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, document), 0);
-    EXPECT_EQ(test::readFile(path), document + "\n");
+    EXPECT_EQ(test::readFile(path), eeprom(0) + "\n");
     ASSERT_EQ(backup.run(0, EepromWhich::Connector, m_site.root(), path), 0);
-    ASSERT_EQ(wrapper.getConEeprom(0, document), 0);
     const std::string name = fs::path(path).filename();
     ASSERT_EQ(name.rfind("Coneeprom_Brd0_QA-4008.BNC_", 0), 0u) << name;
-    EXPECT_TRUE(holds(document, "<SerialNumber>" + name.substr(27, 8) + "</SerialNumber>"));
+    EXPECT_TRUE(holds(eeprom(0, false), "<SerialNumber>" + name.substr(27, 8) + "</SerialNumber>"));
 
     ASSERT_EQ(backup.run(1, EepromWhich::Base, m_site.root(), path), 0);
     EXPECT_EQ(fs::path(path).filename(), "Baseeeprom_Brd1_NoName_NoSerial.xml");
@@ -83,8 +80,7 @@ TEST_F(EepromToolsTest, BackupIsTheDocumentAsReadNamedAfterBoardNameAndSerial)
 TEST_F(EepromToolsTest, SnapshotChangeRestoreGivesBackTheOriginalByteForByte)
 {
     QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
-    std::string original;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, original), 0);
+    const std::string original = eeprom(0);
     EepromEditor editor(wrapper, &m_journal);
     editor.load(0);
     ASSERT_TRUE(editor.writable());
@@ -106,9 +102,7 @@ TEST_F(EepromToolsTest, SnapshotChangeRestoreGivesBackTheOriginalByteForByte)
     // The snapshot holds the serial number the board had, another board's now.
     restore.allowOtherBoard(true);
     ASSERT_EQ(restore.fromFile(0, EepromWhich::Base, snapshot), 0) << restore.message();
-    std::string after;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, after), 0);
-    EXPECT_EQ(after, original);
+    EXPECT_EQ(eeprom(0), original);
     EXPECT_EQ(fieldOf(history(), "operation"), (Strings{"eeprom-write-default", "eeprom-restore"}));
     EXPECT_EQ(fieldOf(history(), "verification"), (Strings{"verified", "verified"}));
 }
@@ -118,12 +112,8 @@ TEST_F(EepromToolsTest, BackupOfAnotherBoardIsRefusedUntilAllowed)
 {
     QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001") +
                                                     boardEntry(1, "QA-4008.BNC", 3, "0254", "10A80002"));
-    std::string base;
-    std::string con;
-    std::string otherCon;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, base), 0);
-    ASSERT_EQ(wrapper.getConEeprom(0, con), 0);
-    ASSERT_EQ(wrapper.getConEeprom(1, otherCon), 0);
+    const std::string base = eeprom(0);
+    const std::string con = eeprom(0, false);
     const std::string foreign = file("other.xml", baseDocument("10a80002"));
     EepromRestore restore(wrapper, &m_journal);
     EXPECT_EQ(restore.fromFile(0, EepromWhich::Base, foreign), AppStatus::EepromFileInvalid);
@@ -133,9 +123,7 @@ TEST_F(EepromToolsTest, BackupOfAnotherBoardIsRefusedUntilAllowed)
     EXPECT_EQ(restore.message(), foreign + " is a backup of serial number 10a80002, but board 0 has serial number "
                                            "10A80001; nothing was written");
     EXPECT_TRUE(restore.verification().empty());
-    std::string now;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, now), 0);
-    EXPECT_EQ(now, base);
+    EXPECT_EQ(eeprom(0), base);
     EXPECT_TRUE(history().empty()); // no snapshot, no journal line: nothing happened
 
     // Its own backup (serial in any case) is no other board's.
@@ -144,10 +132,9 @@ TEST_F(EepromToolsTest, BackupOfAnotherBoardIsRefusedUntilAllowed)
     EXPECT_FALSE(restore.otherBoard());
 
     // The connector EEPROM is compared with the connector panel's serial number.
-    const std::string panel = file("panel.xml", otherCon);
-    EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector, panel), AppStatus::EepromFileInvalid);
-    EXPECT_NE(restore.message().find("but the connector panel of board 0 has serial number "), std::string::npos)
-        << restore.message();
+    EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector, file("panel.xml", eeprom(1, false))),
+              AppStatus::EepromFileInvalid);
+    EXPECT_TRUE(holds(restore.message(), "but the connector panel of board 0 has serial number "));
     EXPECT_EQ(restore.boardSerial(), EepromRestore::serialOf(con));
     EXPECT_NE(restore.backupSerial(), restore.boardSerial());
     EXPECT_EQ(restore.fromFile(0, EepromWhich::Connector, file("con.xml", con)), 0) << restore.message();

@@ -155,11 +155,7 @@ TEST(FirmwareRetryFromJournal, OnlyABoardsOwnFailedLastUpdateCounts)
     test::ScratchFolder folder;
     MaintenanceJournal journal(folder / "maintenance", "local");
     const auto line = [&journal](const std::string& serial, std::int32_t result) {
-        JournalEntry entry;
-        entry.serial = serial;
-        entry.operation = "firmware-update";
-        entry.result = result;
-        ASSERT_TRUE(journal.append(entry));
+        ASSERT_TRUE(journal.append(entryOf(serial, "firmware-update", result)));
     };
     line("S1", AppStatus::FirmwareUpdateFailed);
     line("S1", AppStatus::FirmwareSkipped);

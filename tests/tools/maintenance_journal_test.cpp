@@ -26,10 +26,8 @@ class MaintenanceJournalTest : public ToolsTest {};
 TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
 {
     QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
-    std::string base;
-    std::string con;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, base), 0);
-    ASSERT_EQ(wrapper.getConEeprom(0, con), 0);
+    const std::string base = eeprom(0);
+    const std::string con = eeprom(0, false);
     MaintenanceJournal journal(maintenance(), "local");
     const BoardTestOutcome outcome = BoardTestProcedure(wrapper, &journal).run(BoardTest::AutoZero, {}, nullptr, kGo);
     ASSERT_EQ(outcome.status, 0) << outcome.message;
@@ -41,9 +39,7 @@ TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
     EXPECT_NE(files[0].find("_autozero_base.xml"), std::string::npos);
     EXPECT_EQ(test::readFile(files[0]), base + "\n");
     EXPECT_EQ(test::readFile(files[1]), con + "\n");
-    std::string after;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, after), 0);
-    EXPECT_NE(after, base); // the auto zero wrote new offsets
+    EXPECT_NE(eeprom(0), base); // the auto zero wrote new offsets
     EXPECT_EQ(test::readFile(outcome.rows[0].resultFile), outcome.rows[0].document + "\n");
 
     const auto lines = journal.history("10A80001");
@@ -57,9 +53,7 @@ TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
 TEST_F(MaintenanceJournalTest, AppendNeverLeavesHalfALine)
 {
     MaintenanceJournal journal(maintenance(), "127.0.0.1 bench");
-    JournalEntry entry;
-    entry.serial = "10A80001";
-    entry.operation = "selftest";
+    JournalEntry entry = entryOf("10A80001", "selftest");
     entry.statusText = "quote \" and\nline";
     ASSERT_TRUE(journal.append(entry));
     const fs::path history = fs::path(maintenance()) / "history.jsonl";
@@ -83,16 +77,9 @@ TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
 {
     MaintenanceJournal here(maintenance(), "local");
     MaintenanceJournal there(maintenance(), "127.0.0.2 north");
-    JournalEntry entry;
-    entry.serial = "10A80008";
-    entry.operation = "firmware-update";
-    entry.result = 3002;
-    ASSERT_TRUE(here.append(entry));
-    entry.result = 3000;
-    ASSERT_TRUE(there.append(entry));
-    entry.operation = "selftest";
-    entry.result = 0;
-    ASSERT_TRUE(here.append(entry));
+    ASSERT_TRUE(here.append(entryOf("10A80008", "firmware-update", 3002)));
+    ASSERT_TRUE(there.append(entryOf("10A80008", "firmware-update", 3000)));
+    ASSERT_TRUE(here.append(entryOf("10A80008", "selftest")));
     std::int32_t last = 0;
     ASSERT_TRUE(here.lastResult("10A80008", "firmware-update", last));
     EXPECT_EQ(last, 3002);
@@ -111,10 +98,8 @@ bool inChild(const std::function<bool()>& body)
 
 JournalEntry restoreOf(const std::string& serial)
 {
-    JournalEntry entry;
+    JournalEntry entry = entryOf(serial, "eeprom-restore");
     entry.board = 2;
-    entry.serial = serial;
-    entry.operation = "eeprom-restore";
     entry.parameters = "base from b.xml";
     return entry;
 }
@@ -185,8 +170,7 @@ TEST_F(MaintenanceJournalTest, SnapshotsOfOneMillisecondGetNamesApartAndNeverFol
 {
     QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
     const BoardIdentity board = BoardIdentity::read(wrapper, 0);
-    std::string base;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, base), 0);
+    const std::string base = eeprom(0);
     const auto sameMillisecond = [] { return std::string("2026-01-01T00-00-00.000Z"); };
     MaintenanceJournal first(maintenance(), "local");
     MaintenanceJournal second(maintenance(), "local");
@@ -254,9 +238,7 @@ TEST_F(MaintenanceJournalTest, ABoardFolderPlantedAsALinkIsNotFollowed)
 TEST_F(MaintenanceJournalTest, DamagedLinesAreSkippedAndCountedAndNeverGlueTheNextRecord)
 {
     MaintenanceJournal journal(maintenance(), "local");
-    JournalEntry entry;
-    entry.serial = "10A80001";
-    entry.operation = "selftest";
+    JournalEntry entry = entryOf("10A80001", "selftest");
     ASSERT_TRUE(journal.append(entry));
     const std::string history = maintenance() + "/history.jsonl";
     {
@@ -301,8 +283,7 @@ TEST_F(MaintenanceJournalTest, DamagedLinesAreSkippedAndCountedAndNeverGlueTheNe
 TEST_F(MaintenanceJournalTest, AppendsOfTwoProgramsTakeTurns)
 {
     MaintenanceJournal journal(maintenance(), "local");
-    JournalEntry entry;
-    entry.serial = "10A80001";
+    const JournalEntry entry = entryOf("10A80001", "");
     ASSERT_TRUE(journal.append(entry));
     const int fd = ::open((maintenance() + "/history.jsonl").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(fd, 0);

@@ -46,6 +46,16 @@ inline Strings fieldOf(const Strings& lines, const std::string& name)
     return values;
 }
 
+/// A journal entry of `operation` on the board with `serial`.
+inline JournalEntry entryOf(const std::string& serial, const std::string& operation, std::int32_t result = 0)
+{
+    JournalEntry entry;
+    entry.serial = serial;
+    entry.operation = operation;
+    entry.result = result;
+    return entry;
+}
+
 /// A literal document `item` of a board, for boardEntry's `extra`.
 inline std::string literal(const std::string& item, const std::string& document)
 {
@@ -76,6 +86,15 @@ protected:
         const std::string file = m_site / "hardware.xml";
         test::writeFile(file, test::rackHardware(boards));
         m_hardware = std::make_unique<test::EnvOverride>("ZMPXI_SIM_HARDWARE", file);
+    }
+
+    /// Board `board`'s base (or connector) EEPROM as the connected driver reads it.
+    std::string eeprom(std::uint32_t board, bool base = true)
+    {
+        std::string document;
+        QorinNodeUtilWrapper& wrapper = m_session->wrapper();
+        EXPECT_EQ(base ? wrapper.getBaseEeprom(board, document) : wrapper.getConEeprom(board, document), 0);
+        return document;
     }
 
     QorinNodeUtilWrapper& connect(const std::string& mode)

@@ -165,12 +165,8 @@ TEST_F(Zamo2ctlTools, RetryFailedRemembersInterruptedUpdatesAndSaysWhenThereIsNo
     EXPECT_TRUE(holds(expectRun(66, "firmware update --retry-failed --json").out, "\"exitStatus\":66"));
 
     MaintenanceJournal journal(journalFolder(), "local");
-    JournalEntry entry;
-    entry.serial = "10A80001";
-    entry.operation = "firmware-update";
-    ASSERT_TRUE(journal.append(JournalEntry(entry)));
-    entry.result = ChangeIntent::kInterruptedResult;
-    ASSERT_TRUE(journal.append(entry));
+    ASSERT_TRUE(journal.append(entryOf("10A80001", "firmware-update")));
+    ASSERT_TRUE(journal.append(entryOf("10A80001", "firmware-update", ChangeIntent::kInterruptedResult)));
     expectRun(0, "firmware update --retry-failed", "Firmware Update complete.");
     EXPECT_EQ(journal.history("10A80001").size(), 3u);
     EXPECT_EQ(journal.history("").size(), 3u); // no other board was touched
