@@ -1,15 +1,17 @@
 // zamo2ctl's node actions against a node simulator of their own on loopback: what the node
 // takes, and what is refused before anything is sent.
 
-#include "cli_run.h"
-
 #include "support/net.h"
 #include "support/node_sim.h"
+#include "support/zamo2ctl_run.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using z2e::test::ctl;
+using z2e::test::expectRun;
+using z2e::test::holds;
 using z2e::test::NodeSimProcess;
 using z2e::test::ProcessResult;
 
@@ -23,16 +25,17 @@ protected:
         ASSERT_TRUE(m_node.start(kAddress, {"--name", "Bench-North", "--log", m_log}, m_port)) << m_node.output();
     }
 
-    ProcessResult onNode(Args args) const
+    std::string node() const
     {
-        args.insert(args.begin(), {"--node", kAddress, "--base-port", std::to_string(m_port)});
-        return zamo2ctl(args);
+        return "--node " + std::string(kAddress) + " --base-port " + std::to_string(m_port) + " ";
+    }
+    /// `line` on the node ends with `status` and says `says` (as expectRun).
+    ProcessResult onNode(int status, const std::string& line, const std::string& says = {}) const
+    {
+        return expectRun(status, node() + line, says);
     }
 
-    std::string nodeList() const
-    {
-        return zamo2ctl({"nodes", "--base-port", std::to_string(m_port), "--scan-ms", "1500"}).out;
-    }
+    std::string nodeList() const { return ctl("nodes --scan-ms 1500 --base-port " + std::to_string(m_port)).out; }
 
     /// Whether the simulator logged that it received the maintenance command `code` ("0x12aa").
     bool received(const std::string& code) const
@@ -48,59 +51,42 @@ protected:
 
 TEST_F(Zamo2ctlNodeActions, RenameTakesEighteenPrintableCharactersAndNodesListsTheNewName)
 {
-    const ProcessResult tooLong = onNode({"node", "rename", "Bench-East-12345678", "--yes"});
-    EXPECT_EQ(tooLong.exitCode, 65);
-    EXPECT_NE(tooLong.err.find("Node name too long.  Max. 18 characters allowed."), std::string::npos) << tooLong.err;
-    EXPECT_EQ(onNode({"node", "rename", "Bench\x1b[2J"}).exitCode, 65);
+    onNode(65, "node rename Bench-East-12345678 --yes", "Node name too long.  Max. 18 characters allowed.");
+    onNode(65, "node rename Bench\x1b[2J");
     // Not on a terminal, only --yes answers the question.
-    const ProcessResult unasked = onNode({"node", "rename", "Bench-East"});
-    EXPECT_EQ(unasked.exitCode, 65);
-    EXPECT_NE(unasked.err.find("Rename Net Node?"), std::string::npos) << unasked.err;
-    EXPECT_NE(nodeList().find("Bench-North"), std::string::npos);
+    onNode(65, "node rename Bench-East", "Rename Net Node?");
+    EXPECT_TRUE(holds(nodeList(), "Bench-North"));
 
-    const ProcessResult renamed = onNode({"node", "rename", "Bench-East", "--yes"});
-    ASSERT_EQ(renamed.exitCode, 0) << renamed.err;
+    onNode(0, "node rename Bench-East --yes");
     const std::string listed = nodeList();
-    EXPECT_NE(listed.find("Bench-East"), std::string::npos) << listed;
+    EXPECT_TRUE(holds(listed, "Bench-East"));
     EXPECT_EQ(listed.find("Bench-North"), std::string::npos) << listed;
 }
 
 TEST_F(Zamo2ctlNodeActions, IpSettingsAreCheckedFirstAndTheTreeShowsTheModeTheNodeTook)
 {
-    for (const char* bad : {"256.1.1.1", "1.2.3", "fe80::1"}) {
-        const ProcessResult refused =
-            onNode({"node", "ip", "--mode", "static", "--ip-version", "4", "--address", bad, "--yes"});
-        EXPECT_EQ(refused.exitCode, 65) << bad;
-        EXPECT_NE(refused.err.find("-> Please check the IP Address!!"), std::string::npos) << refused.err;
-    }
-    EXPECT_EQ(onNode({"node", "ip", "--mode", "auto", "--ip-version", "4"}).exitCode, 64);
-    EXPECT_NE(onNode({"node", "ip", "--mode", "static", "--ip-version", "4"}).out.find("nothing was sent"),
-              std::string::npos);
+    for (const std::string bad : {"256.1.1.1", "1.2.3", "fe80::1"})
+        onNode(65, "node ip --mode static --ip-version 4 --yes --address " + bad, "-> Please check the IP Address!!");
+    onNode(64, "node ip --mode auto --ip-version 4");
+    EXPECT_TRUE(holds(ctl(node() + "node ip --mode static --ip-version 4").out, "nothing was sent"));
 
-    const ProcessResult dhcp = onNode({"node", "ip", "--mode", "dhcp", "--ip-version", "4", "--yes"});
-    ASSERT_EQ(dhcp.exitCode, 0) << dhcp.err;
-    const std::string tree = onNode({"tree"}).out;
-    EXPECT_NE(tree.find("IP Mode:   DHCP"), std::string::npos) << tree;
-    EXPECT_NE(tree.find("IP Address:   127.0.0.4"), std::string::npos) << tree;
+    onNode(0, "node ip --mode dhcp --ip-version 4 --yes");
+    const std::string tree = onNode(0, "tree", "IP Mode:   DHCP").out;
+    EXPECT_TRUE(holds(tree, "IP Address:   127.0.0.4"));
 
     // The simulator has no IPv6: the node's refusal comes back with its text.
-    const ProcessResult ipv6 = onNode({"node", "ip", "--mode", "dhcp", "--ip-version", "6", "--yes"});
+    const ProcessResult ipv6 = ctl(node() + "node ip --mode dhcp --ip-version 6 --yes");
     EXPECT_NE(ipv6.exitCode, 0);
-    EXPECT_NE(ipv6.err.find("Net Node IP Settings Failed.  [ERR_UNI_OSAL_ENOT_IMPL (700012)]"), std::string::npos)
-        << ipv6.err;
+    EXPECT_TRUE(holds(ipv6.err, "Net Node IP Settings Failed.  [ERR_UNI_OSAL_ENOT_IMPL (700012)]"));
 }
 
 TEST_F(Zamo2ctlNodeActions, RestartServerAndRebootSendTheirOwnCommands)
 {
-    EXPECT_EQ(zamo2ctl({"node", "restart-server", "--yes"}).exitCode, 64);
-    const ProcessResult restarted = onNode({"node", "restart-server", "--yes"});
-    EXPECT_EQ(restarted.exitCode, 0) << restarted.err;
-    EXPECT_NE(restarted.out.find("restarts its server"), std::string::npos);
+    expectRun(64, "node restart-server --yes");
+    onNode(0, "node restart-server --yes", "restarts its server");
     EXPECT_TRUE(received("0x11aa"));
     EXPECT_FALSE(received("0x12aa"));
-    const ProcessResult rebooted = onNode({"node", "reboot", "--yes"});
-    EXPECT_EQ(rebooted.exitCode, 0) << rebooted.err;
-    EXPECT_NE(rebooted.out.find("reboots"), std::string::npos) << rebooted.out;
+    onNode(0, "node reboot --yes", "reboots");
     EXPECT_TRUE(received("0x12aa"));
 }
 

@@ -1,5 +1,5 @@
 // --node takes a node's name as well as its address: the one node answering by that name.
-#include "cli_run.h"
+#include "support/zamo2ctl_run.h"
 #include "support/net.h"
 #include "support/node_sim.h"
 
@@ -19,13 +19,13 @@ TEST(Zamo2ctlNodeName, ANameFindsItsNodeAndAMissingOneNamesThoseThatAnswered)
 
     std::vector<std::string> args = common;
     args.insert(args.end(), {"--node", "bay-5", "tree"});
-    const test::ProcessResult found = zamo2ctl(args, loopback);
+    const test::ProcessResult found = test::zamo2ctl(args, loopback);
     EXPECT_EQ(found.exitCode, 0) << found.err;
     EXPECT_NE(found.out.find("Node Name:   Bay-5"), std::string::npos) << found.out;
 
     args = common;
     args.insert(args.end(), {"--node", "Bay-6", "tree"});
-    const test::ProcessResult missing = zamo2ctl(args, loopback);
+    const test::ProcessResult missing = test::zamo2ctl(args, loopback);
     EXPECT_EQ(missing.exitCode, 69);
     EXPECT_NE(missing.err.find("no network node named Bay-6 answered within 2000 ms (nodes that did: Bay-5 (" +
                                std::string(address) + "))"),

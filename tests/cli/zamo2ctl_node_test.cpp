@@ -1,11 +1,10 @@
 // zamo2ctl's network commands end to end: the program as a child process against two node
 // simulators on loopback, all on one free base port.
 
-#include "cli_run.h"
-
 #include "support/net.h"
 #include "support/node_sim.h"
 #include "support/site.h"
+#include "support/zamo2ctl_run.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +16,16 @@
 
 namespace {
 
+using z2e::test::Args;
+using z2e::test::ctl;
+using z2e::test::expectRun;
 using z2e::test::freeClientBasePort;
+using z2e::test::holds;
 using z2e::test::NodeSimProcess;
+using z2e::test::occurrences;
 using z2e::test::ProcessResult;
 using z2e::test::SimSite;
+using z2e::test::zamo2ctl;
 
 const char* const kNorth = "127.0.0.2";
 const char* const kSouth = "127.0.0.3";
@@ -41,7 +46,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(s_bench->started) << s_bench->north.output() << s_bench->south.output(); }
 
     static const ProcessResult& nodeList() { return s_bench->nodes; }
-    static std::string port() { return std::to_string(s_bench->port); }
+    /// " --base-port PORT" of the bench.
+    static std::string port() { return " --base-port " + std::to_string(s_bench->port); }
 
     /// The JSON object of the node at `address` in the node list; empty when it is not listed.
     static std::string nodeObject(const std::string& address)
@@ -77,109 +83,92 @@ TEST_F(Zamo2ctlNodes, ListsExactlyTheTwoSimulatorsWithTheirNamesAndAddresses)
     ASSERT_EQ(nodeList().exitCode, 0) << nodeList().err;
     const std::string& out = nodeList().out;
     EXPECT_EQ(occurrences(out, "\"id\":"), 2u) << out;
-    EXPECT_NE(out.find("\"name\":\"Bench-North\",\"address\":\"127.0.0.2\""), std::string::npos) << out;
-    EXPECT_NE(out.find("\"name\":\"Bench-South\",\"address\":\"127.0.0.3\""), std::string::npos) << out;
+    EXPECT_TRUE(holds(out, "\"name\":\"Bench-North\",\"address\":\"127.0.0.2\""));
+    EXPECT_TRUE(holds(out, "\"name\":\"Bench-South\",\"address\":\"127.0.0.3\""));
     // Both answered a scan; only the south one runs simulated boards; each lists its four boards.
     EXPECT_EQ(occurrences(out, "\"scanState\":5"), 2u) << out;
-    EXPECT_NE(nodeObject(kNorth).find("\"simulation\":false"), std::string::npos) << out;
-    EXPECT_NE(nodeObject(kSouth).find("\"simulation\":true"), std::string::npos) << out;
+    EXPECT_TRUE(holds(nodeObject(kNorth), "\"simulation\":false"));
+    EXPECT_TRUE(holds(nodeObject(kSouth), "\"simulation\":true"));
     EXPECT_EQ(occurrences(out, "\"boardCount\":4"), 2u) << out;
     EXPECT_FALSE(firstSerialOf(kNorth).empty());
     EXPECT_NE(firstSerialOf(kNorth), firstSerialOf(kSouth));
-}
-
-TEST_F(Zamo2ctlNodes, SaysSoWhenNoNodeAnswers)
-{
     // A base port no simulator listens on.
-    const std::uint16_t empty = freeClientBasePort({});
-    const ProcessResult run = zamo2ctl({"nodes", "--base-port", std::to_string(empty), "--scan-ms", "600"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("no network nodes found within 600 ms"), std::string::npos) << run.out;
+    expectRun(0, "nodes --scan-ms 600 --base-port " + std::to_string(freeClientBasePort({})),
+              "no network nodes found within 600 ms");
 }
 
 TEST_F(Zamo2ctlNodes, TreeOfANodeShowsItsBoardsAndInformation)
 {
-    const ProcessResult run = zamo2ctl({"tree", "--node", kSouth, "--base-port", port()});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string tree = expectRun(0, std::string("tree --node ") + kSouth + port()).out;
     for (const char* row :
          {"Remote System", "Enclosure 0:   QORINet QN-N6", "Slot 2:   QA-4016", "Slot 3:   QN-6222-COMBO",
           "Slot 4:   QC-3108-TS", "Slot 5:   QD-5032", "Slot 7:   Empty", "Node Name:   Bench-South",
           "IP Address:   127.0.0.3", "Access State:   Free", "BaseBoard:   ", "degC"})
-        EXPECT_NE(run.out.find(row), std::string::npos) << row << "\n" << run.out;
-    EXPECT_NE(run.out.find("SerialNumber:   " + firstSerialOf(kSouth)), std::string::npos) << run.out;
-    EXPECT_EQ(run.out.find(firstSerialOf(kNorth)), std::string::npos) << run.out;
+        EXPECT_TRUE(holds(tree, row));
+    EXPECT_TRUE(holds(tree, "SerialNumber:   " + firstSerialOf(kSouth)));
+    EXPECT_EQ(tree.find(firstSerialOf(kNorth)), std::string::npos) << tree;
     // The link is up: no rows explaining a broken one.
-    EXPECT_EQ(run.out.find("Communication problem"), std::string::npos) << run.out;
+    EXPECT_EQ(tree.find("Communication problem"), std::string::npos) << tree;
 }
 
 TEST_F(Zamo2ctlNodes, RawCommandsGoToTheNode)
 {
-    const ProcessResult count = zamo2ctl({"get", "--node", kNorth, "--base-port", port(), "System", "EnclosureCount"});
-    ASSERT_EQ(count.exitCode, 0) << count.err;
+    const std::string north = std::string(" --node ") + kNorth + port();
+    const ProcessResult count = expectRun(0, "get System EnclosureCount" + north);
     EXPECT_EQ(count.out, "1\n");
-    EXPECT_NE(count.err.find("result: 0"), std::string::npos) << count.err;
+    EXPECT_TRUE(holds(count.err, "result: 0"));
 
     // The board document of the node at that address, not of any other board set.
-    const ProcessResult board =
-        zamo2ctl({"get", "--node", kNorth, "--base-port", port(), "BoardID0", "BoardProperties"});
-    ASSERT_EQ(board.exitCode, 0) << board.err;
-    EXPECT_NE(board.out.find(firstSerialOf(kNorth)), std::string::npos) << board.out;
-    EXPECT_EQ(board.out.find(firstSerialOf(kSouth)), std::string::npos) << board.out;
+    const std::string board = expectRun(0, "get BoardID0 BoardProperties" + north, firstSerialOf(kNorth)).out;
+    EXPECT_EQ(board.find(firstSerialOf(kSouth)), std::string::npos) << board;
 
     // A board the node does not have is refused with the node's result.
-    const ProcessResult refused =
-        zamo2ctl({"set-i32", "--json", "--node", kNorth, "--base-port", port(), "9", "1", "1"});
-    EXPECT_EQ(refused.exitCode, 63) << refused.err;
-    EXPECT_NE(refused.out.find("\"result\":256"), std::string::npos) << refused.out;
+    EXPECT_TRUE(holds(expectRun(63, "set-i32 --json 9 1 1" + north).out, "\"result\":256"));
 }
 
 TEST_F(Zamo2ctlNodes, AbsentNodeFailsClearlyWithinTheWait)
 {
-    for (const char* command : {"tree", "get"}) {
-        std::vector<std::string> args = {command, "--node", "127.0.0.77", "--base-port", port(), "--scan-ms", "800"};
-        if (std::string(command) == "get")
-            args.insert(args.end(), {"System", "EnclosureCount"});
-        const ProcessResult run = zamo2ctl(args);
-        EXPECT_EQ(run.exitCode, 69) << command;
-        EXPECT_NE(run.err.find("no network node at 127.0.0.77 appeared within 800 ms"), std::string::npos) << run.err;
+    for (const char* command : {"tree", "get System EnclosureCount"}) {
+        const ProcessResult run = expectRun(69, std::string(command) + " --node 127.0.0.77 --scan-ms 800" + port(),
+                                            "no network node at 127.0.0.77 appeared within 800 ms");
         EXPECT_TRUE(run.out.empty()) << run.out;
         // Bounded: far below the 30 s after which the helper kills it.
         EXPECT_LT(run.elapsed.count(), 15000) << command;
     }
 }
 
+// A simulator of its own at `address` with `options`; its " --node ADDRESS --base-port PORT",
+// or "" when it did not start.
+std::string startSim(NodeSimProcess& sim, const std::string& address, const Args& options)
+{
+    const std::uint16_t port = freeClientBasePort({address});
+    return sim.start(address, options, port) ? " --node " + address + " --base-port " + std::to_string(port) : "";
+}
+
 // A node that only ever sends heartbeats: the request ends within --timeout and says so.
 TEST(Zamo2ctlNodeTimeout, HeartbeatsForeverEndWithinTheTimeout)
 {
-    const std::string address = "127.0.0.26";
-    const std::uint16_t port = freeClientBasePort({address});
     NodeSimProcess sim;
-    ASSERT_TRUE(sim.start(address, {"--fault", "heartbeats-only", "--heartbeat-ms", "100"}, port)) << sim.output();
-    const ProcessResult run = zamo2ctl({"--timeout", "4", "get", "--node", address, "--base-port", std::to_string(port),
-                                        "BoardID0", "boardproperties"});
+    const std::string node = startSim(sim, "127.0.0.26", {"--fault", "heartbeats-only", "--heartbeat-ms", "100"});
+    ASSERT_FALSE(node.empty()) << sim.output();
+    const ProcessResult run = ctl("--timeout 4 get BoardID0 boardproperties" + node);
     EXPECT_NE(run.exitCode, 0);
-    EXPECT_NE(run.err.find("700008"), std::string::npos) << run.err;
+    EXPECT_TRUE(holds(run.err, "700008"));
     EXPECT_LT(run.elapsed.count(), 20000);
 }
 
 // A name of hundreds of characters stays whole in JSON and is cut in the table.
 TEST(Zamo2ctlNodeNames, LongNamesAreCutInTheTableOnly)
 {
-    const std::string address = "127.0.0.27";
     const std::string name = "Rig-" + std::string(200, 'x');
-    const std::uint16_t port = freeClientBasePort({address});
     NodeSimProcess sim;
-    ASSERT_TRUE(sim.start(address, {"--name", name}, port)) << sim.output();
-    const Args scan = {"nodes", "--base-port", std::to_string(port), "--scan-ms", "1500"};
-    const ProcessResult table = zamo2ctl(scan);
-    ASSERT_EQ(table.exitCode, 0) << table.err;
-    EXPECT_NE(table.out.find("Rig-" + std::string(33, 'x') + "..."), std::string::npos) << table.out;
-    EXPECT_EQ(table.out.find(name), std::string::npos);
-    Args json = scan;
-    json.push_back("--json");
-    const ProcessResult listed = zamo2ctl(json);
-    EXPECT_NE(listed.out.find("\"name\":\"" + name + "\""), std::string::npos) << listed.out;
-    EXPECT_NE(listed.out.find("\"listFull\":false"), std::string::npos);
+    const std::string node = startSim(sim, "127.0.0.27", {"--name", name});
+    ASSERT_FALSE(node.empty()) << sim.output();
+    const std::string scan = "nodes --scan-ms 1500" + node.substr(node.find(" --base-port"));
+    const std::string table = expectRun(0, scan, "Rig-" + std::string(33, 'x') + "...").out;
+    EXPECT_EQ(table.find(name), std::string::npos);
+    const std::string listed = expectRun(0, scan + " --json", "\"name\":\"" + name + "\"").out;
+    EXPECT_TRUE(holds(listed, "\"listFull\":false"));
 }
 
 // Each way a node fails to answer has its own words, in the tree's rows and on stderr, and the
@@ -194,16 +183,13 @@ TEST(Zamo2ctlNodeFailures, EachFaultIsNamedInWords)
         {"wrong-digest", "answer damaged (digest mismatch) (700019)"},
         {"close-mid-frame", "connection closed by the node (700015)"},
     };
-    const std::string address = "127.0.0.28";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
-        const std::uint16_t port = freeClientBasePort({address});
         NodeSimProcess sim;
-        ASSERT_TRUE(sim.start(address, {"--fault", c.fault}, port)) << sim.output();
-        const ProcessResult run = zamo2ctl({"tree", "--node", address, "--base-port", std::to_string(port)});
-        EXPECT_EQ(run.exitCode, 69);
-        EXPECT_NE(run.err.find(std::string("could not be read: ") + c.words), std::string::npos) << run.err;
-        EXPECT_NE(run.out.find(std::string("Failure:   ") + c.words), std::string::npos) << run.out;
+        const std::string node = startSim(sim, "127.0.0.28", {"--fault", c.fault});
+        ASSERT_FALSE(node.empty()) << sim.output();
+        const ProcessResult run = expectRun(69, "tree" + node, std::string("could not be read: ") + c.words);
+        EXPECT_TRUE(holds(run.out, std::string("Failure:   ") + c.words));
         EXPECT_EQ(run.out.find("version mismatch"), std::string::npos) << run.out;
     }
 }
@@ -245,11 +231,13 @@ protected:
         ASSERT_TRUE(m_node.start(kNode, {"--hardware", m_hardware}, m_port)) << m_node.output();
     }
 
-    ProcessResult run(const Args& args) const { return zamo2ctl(args, m_site.environment()); }
-    ProcessResult onNode(Args args) const
+    ProcessResult run(int status, const std::string& line, const std::string& says = {}) const
     {
-        args.insert(args.end(), {"--node", kNode, "--base-port", std::to_string(m_port)});
-        return run(args);
+        return expectRun(status, line, says, m_site.environment());
+    }
+    ProcessResult onNode(int status, const std::string& line, const std::string& says = {}) const
+    {
+        return run(status, line + " --node " + kNode + " --base-port " + std::to_string(m_port), says);
     }
 
     static constexpr const char* kNode = "127.0.0.4";
@@ -264,15 +252,11 @@ protected:
 // The same enclosure models are shown with the same slot numbers here and on the node.
 TEST_F(Zamo2ctlSameHardware, ANodeNumbersTheSlotsOfAnEnclosureModelAsThisComputerDoes)
 {
-    const ProcessResult local = run({"tree", "--system", "local"});
-    ASSERT_EQ(local.exitCode, 0) << local.err;
-    const ProcessResult remote = onNode({"tree"});
-    ASSERT_EQ(remote.exitCode, 0) << remote.err;
-
-    const std::set<std::string> here = slotPlaces(local.out);
-    EXPECT_TRUE(here.count("QE-R16 / Slot 3: QA-4116-STRAIN")) << local.out;
-    EXPECT_TRUE(here.count("QE-R16 / Slot 17: Empty")) << local.out;
-    EXPECT_EQ(slotPlaces(remote.out), here) << local.out << "\n" << remote.out;
+    const std::string local = run(0, "tree --system local").out;
+    const std::set<std::string> here = slotPlaces(local);
+    EXPECT_TRUE(here.count("QE-R16 / Slot 3: QA-4116-STRAIN")) << local;
+    EXPECT_TRUE(here.count("QE-R16 / Slot 17: Empty")) << local;
+    EXPECT_EQ(slotPlaces(onNode(0, "tree").out), here) << local;
 }
 
 // demo import-node copies the node's enclosures and boards into the demo system, as the window's
@@ -280,26 +264,18 @@ TEST_F(Zamo2ctlSameHardware, ANodeNumbersTheSlotsOfAnEnclosureModelAsThisCompute
 // the node is the copy import-local makes of the same hardware here.
 TEST_F(Zamo2ctlSameHardware, DemoImportNodeCopiesTheNodeAsImportLocalCopiesThisComputer)
 {
-    EXPECT_EQ(run({"demo", "import-node"}).exitCode, 64);
-    EXPECT_EQ(onNode({"demo", "import-local"}).exitCode, 64);
+    run(64, "demo import-node");
+    onNode(64, "demo import-local");
     const std::string before = z2e::test::readFile(m_site.configFile());
-
-    const ProcessResult imported = onNode({"demo", "import-node", "--json"});
-    ASSERT_EQ(imported.exitCode, 0) << imported.out << imported.err;
-    EXPECT_NE(imported.out.find("\"done\":\"node 127.0.0.4: 3 enclosure(s), 8 board(s)\""), std::string::npos)
-        << imported.out;
+    onNode(0, "demo import-node --json", "\"done\":\"node 127.0.0.4: 3 enclosure(s), 8 board(s)\"");
     EXPECT_NE(z2e::test::readFile(m_site.configFile()), before);
-    const ProcessResult fromNode = run({"tree", "--system", "demo"});
-    ASSERT_EQ(fromNode.exitCode, 0) << fromNode.err;
+    std::string node = run(0, "tree --system demo", "Slot 3:   QA-4116-STRAIN").out;
 
-    ASSERT_EQ(run({"demo", "import-local"}).exitCode, 0);
-    const ProcessResult fromHere = run({"tree", "--system", "demo"});
-    std::string node = fromNode.out;
-    ASSERT_NE(node.find("00B1F116"), std::string::npos) << node;
+    run(0, "demo import-local");
+    ASSERT_TRUE(holds(node, "00B1F116"));
     for (std::size_t at = node.find("00B1F116"); at != std::string::npos; at = node.find("00B1F116", at))
         node.replace(at, 8, "00B1E116");
-    EXPECT_EQ(node, fromHere.out);
-    EXPECT_NE(fromNode.out.find("Slot 3:   QA-4116-STRAIN"), std::string::npos) << fromNode.out;
+    EXPECT_EQ(node, run(0, "tree --system demo").out);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // A scan whose answer port another program holds says so, on standard error, and fails: it
 // never reports "no nodes" as if there were none.
-#include "cli_run.h"
+#include "support/zamo2ctl_run.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +24,8 @@ TEST(Zamo2ctlPortTaken, AScanThatCannotListenFailsInWords)
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     const test::ProcessResult scan =
-        zamo2ctl({"--json", "--scan-ms", "300", "--base-port", std::to_string(basePort), "nodes"},
-                 {"QORINET_ALLOWED_NETWORKS=127.0.0.0/8"});
+        test::zamo2ctl({"--json", "--scan-ms", "300", "--base-port", std::to_string(basePort), "nodes"},
+                       {"QORINET_ALLOWED_NETWORKS=127.0.0.0/8"});
     ::close(holder);
     EXPECT_EQ(scan.exitCode, 69);
     EXPECT_EQ(scan.out, "");

@@ -1,12 +1,11 @@
 // zamo2ctl report-package with --node: the network node is in the inventory beside the local
 // and demo systems; a node that is not there makes no package.
 
-#include "cli_run.h"
-
 #include "support/net.h"
 #include "support/node_sim.h"
 #include "support/report_archive.h"
 #include "support/site.h"
+#include "support/zamo2ctl_run.h"
 
 #include <boost/property_tree/json_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
@@ -22,36 +21,36 @@ namespace z2e {
 namespace {
 
 namespace pt = boost::property_tree;
+using test::expectRun;
 using test::ProcessResult;
 
 const char* const kNode = "127.0.0.3";
 const char* const kSilentNode = "127.0.0.34";
 
 // A driver log to pack in `site`, and the node simulator started at `address` with `options`;
-// its base port, or "" when it did not start.
+// its " --node ADDRESS --base-port PORT", or "" when it did not start.
 std::string startNode(test::SimSite& site, test::NodeSimProcess& node, const char* address,
                       const std::vector<std::string>& options)
 {
     std::filesystem::create_directories(site.configFolder() + "/log");
     test::writeFile(site.configFolder() + "/log/ZaMoQorin.log", "line\n");
     const std::uint16_t port = test::freeClientBasePort({address});
-    return node.start(address, options, port) ? std::to_string(port) : std::string();
+    return node.start(address, options, port)
+               ? " --node " + std::string(address) + " --base-port " + std::to_string(port)
+               : std::string();
 }
 
 TEST(Zamo2ctlReportNode, PackageListsTheNodesBoards)
 {
     test::SimSite site;
     test::NodeSimProcess node;
-    const std::string port = startNode(site, node, kNode, {"--name", "Bench-South", "--simulation"});
-    ASSERT_FALSE(port.empty()) << node.output();
+    const std::string onNode = startNode(site, node, kNode, {"--name", "Bench-South", "--simulation"});
+    ASSERT_FALSE(onNode.empty()) << node.output();
 
     const std::string file = site / "report.zip";
-    const ProcessResult run =
-        zamo2ctl({"report-package", file, "--node", kNode, "--base-port", port}, site.environment());
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const auto entries = test::readArchive(file);
+    expectRun(0, "report-package " + file + onNode, "", site.environment());
     pt::ptree inventory;
-    std::istringstream json(entries.at("inventory.json").content);
+    std::istringstream json(test::readArchive(file).at("inventory.json").content);
     ASSERT_NO_THROW(pt::read_json(json, inventory));
     std::vector<std::string> systems;
     std::set<std::string> models;
@@ -72,10 +71,9 @@ TEST(Zamo2ctlReportNode, PackageListsTheNodesBoards)
     EXPECT_EQ(serials.size(), 4u);
 
     const std::string none = site / "none.zip";
-    EXPECT_EQ(zamo2ctl({"report-package", none, "--node", "127.0.0.9", "--base-port", port, "--scan-ms", "300"},
-                       site.environment())
-                  .exitCode,
-              69);
+    expectRun(69,
+              "report-package " + none + " --scan-ms 300 --node 127.0.0.9" + onNode.substr(onNode.find(" --base-port")),
+              "", site.environment());
     EXPECT_FALSE(std::filesystem::exists(none));
 }
 
@@ -85,18 +83,15 @@ TEST(Zamo2ctlReportNode, NodeThatOnlySendsHeartbeatsEndsWithinTheTimeout)
 {
     test::SimSite site;
     test::NodeSimProcess node;
-    const std::string port = startNode(site, node, kSilentNode, {"--fault", "heartbeats-only", "--simulation"});
-    ASSERT_FALSE(port.empty()) << node.output();
+    const std::string onNode = startNode(site, node, kSilentNode, {"--fault", "heartbeats-only", "--simulation"});
+    ASSERT_FALSE(onNode.empty()) << node.output();
 
     const std::string file = site / "report.zip";
-    const ProcessResult run = zamo2ctl(
-        {"report-package", file, "--node", kSilentNode, "--base-port", port, "--timeout", "20"}, site.environment());
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const ProcessResult run = expectRun(0, "report-package " + file + onNode + " --timeout 20", "", site.environment());
     // The node's part ends after 15 s; a quarter of the time is left for the rest, even under
     // a sanitizer.
     EXPECT_LT(run.elapsed, std::chrono::seconds(20));
-    EXPECT_NE(run.err.find(std::string("the network node at ") + kSilentNode + " stopped answering"), std::string::npos)
-        << run.err;
+    EXPECT_TRUE(test::holds(run.err, std::string("the network node at ") + kSilentNode + " stopped answering"));
     pt::ptree inventory;
     std::istringstream json(test::readArchive(file).at("inventory.json").content);
     ASSERT_NO_THROW(pt::read_json(json, inventory));

@@ -1,10 +1,9 @@
 // zamo2ctl as a program: its command line, exit status and output on the scripted driver, and
 // on the driver stand-in checked against the model the window uses.
 
-#include "cli_run.h"
 #include "support/eventually.h"
-
 #include "support/fake_driver.h"
+#include "support/zamo2ctl_run.h"
 
 #include "config/qorin_cfg_handler.h"
 #include "core/application_status.h"
@@ -29,12 +28,18 @@
 namespace z2e {
 namespace {
 
+using test::Args;
+using test::ctl;
+using test::expectRun;
 using test::fakeDriverPath;
+using test::holds;
 using test::ProcessResult;
+using test::zamo2ctl;
 
 // Exit status and standard output: what scripts would parse.
-std::string shown(const ProcessResult& run)
+std::string shown(const std::string& line)
 {
+    const ProcessResult run = ctl(line);
     return std::to_string(run.exitCode) + " " + run.out;
 }
 
@@ -74,55 +79,43 @@ TEST(Zamo2ctl, BadCommandLinesExit64)
     EXPECT_NE(std::string::npos, help.out.find("Usage: zamo2ctl"));
 }
 
-TEST(Zamo2ctl, DriverTextNeedsNoDriver)
+// Raw access needs no driver for the texts of results, and exits with the driver's result.
+TEST(Zamo2ctl, RawAccessTellsAndExitsWithTheDriverResult)
 {
-    EXPECT_EQ("0 ERR_HARDWARE_ALREADY_IN_USE (0x0001)\n",
-              shown(zamo2ctl({"--driver", "/nonexistent.so", "driver-text", "1"})));
-    EXPECT_EQ("0 ERR_UNI_OSAL_ERROR\n", shown(zamo2ctl({"driver-text", "0xAAE69"})));
-    EXPECT_EQ("1 ", shown(zamo2ctl({"driver-text", "1028"})));
-    EXPECT_EQ("0 {\"code\":-400000,\"known\":true,\"text\":\"WARNING_LAST_CONFIG_NOT_FOUND (- 400000)\"}\n",
-              shown(zamo2ctl({"driver-text", "--json", "-400000"})));
+    const std::string fake = "--driver " + fakeDriverPath() + " ";
+    const std::pair<std::string, std::string> runs[] = {
+        {"--driver /nonexistent.so driver-text 1", "0 ERR_HARDWARE_ALREADY_IN_USE (0x0001)\n"},
+        {"driver-text 0xAAE69", "0 ERR_UNI_OSAL_ERROR\n"},
+        {"driver-text 1028", "1 "},
+        {"driver-text --json -400000",
+         "0 {\"code\":-400000,\"known\":true,\"text\":\"WARNING_LAST_CONFIG_NOT_FOUND (- 400000)\"}\n"},
+        // The simulation mode is set before the driver starts.
+        {fake + "--simulation off get fake modeAtInit", "0 SIMMODE_OFF\n"},
+        {fake + "get fake modeAtInit", "0 unset\n"},
+        {fake + "--json set BoardID0 x a\"b", "0 {\"argument1\":\"BoardID0\",\"argument2\":\"x\",\"argument3\":"
+                                              "\"a\\\"b\",\"result\":0,\"resultText\":\"ERR_NONE (0)\"}\n"},
+    };
+    for (const auto& [line, expected] : runs)
+        EXPECT_EQ(shown(line), expected) << line;
+    expectRun(0, fake + "set-i32 0 773 -1");
+    expectRun(64, fake + "set-i32 zero 773 0");
+    expectRun(63, fake + "get NoSuchTarget item"); // 100008 does not fit an exit status
 }
 
 TEST(Zamo2ctl, LocalReportsTheConnectedSystem)
 {
-    EXPECT_EQ("0 {\"boardCount\":3,\"enclosureCount\":1,\"simulation\":true,\"driverVersion\":\"9.9.9-fake\","
-              "\"result\":0,\"resultText\":\"ERR_NONE (0)\"}\n",
-              shown(zamo2ctl({"--driver", fakeDriverPath(), "--json", "local"}, {"QORINET_FAKE_BOARDS=-3"})));
-    const auto missing = zamo2ctl({"--driver", "/nonexistent/libnothing.so", "local"});
-    EXPECT_EQ(2, missing.exitCode);
-    EXPECT_NE(missing.err.find("zmpxi_api_x64.dll (libzmpxi_api_x64.so) could not be loaded; looked for in "
-                               "/nonexistent/libnothing.so: "),
-              std::string::npos)
-        << missing.err;
-}
-
-TEST(Zamo2ctl, SimulationModeIsSetBeforeTheDriverStarts)
-{
-    const std::string fake = fakeDriverPath();
-    EXPECT_EQ("0 SIMMODE_OFF\n",
-              shown(zamo2ctl({"--driver", fake, "--simulation", "off", "get", "fake", "modeAtInit"})));
-    EXPECT_EQ("0 unset\n", shown(zamo2ctl({"--driver", fake, "get", "fake", "modeAtInit"})));
-}
-
-TEST(Zamo2ctl, RawAccessExitsWithTheDriverResult)
-{
-    const std::string fake = fakeDriverPath();
-    EXPECT_EQ(63, zamo2ctl({"--driver", fake, "get", "NoSuchTarget", "item"}).exitCode)
-        << "100008 does not fit an exit status";
-    EXPECT_EQ("0 {\"argument1\":\"BoardID0\",\"argument2\":\"x\",\"argument3\":\"a\\\"b\",\"result\":0,"
-              "\"resultText\":\"ERR_NONE (0)\"}\n",
-              shown(zamo2ctl({"--driver", fake, "--json", "set", "BoardID0", "x", "a\"b"})));
-    EXPECT_EQ(0, zamo2ctl({"--driver", fake, "set-i32", "0", "773", "-1"}).exitCode);
-    EXPECT_EQ(64, zamo2ctl({"--driver", fake, "set-i32", "zero", "773", "0"}).exitCode);
+    EXPECT_EQ(zamo2ctl({"--driver", fakeDriverPath(), "--json", "local"}, {"QORINET_FAKE_BOARDS=-3"}).out,
+              "{\"boardCount\":3,\"enclosureCount\":1,\"simulation\":true,\"driverVersion\":\"9.9.9-fake\","
+              "\"result\":0,\"resultText\":\"ERR_NONE (0)\"}\n");
+    expectRun(2, "--driver /nonexistent/libnothing.so local",
+              "zmpxi_api_x64.dll (libzmpxi_api_x64.so) could not be loaded; looked for in "
+              "/nonexistent/libnothing.so: ");
 }
 
 class Zamo2ctlOnSite : public ::testing::Test {
 protected:
     void SetUp() override { site.enter(); }
     void TearDown() override { unloadDriverApi(); }
-
-    ProcessResult run(const Args& args) { return zamo2ctl(args, site.environment()); }
 
     /// The site's environment with the driver's waits in real time.
     test::Environment slow() const
@@ -150,17 +143,13 @@ protected:
 // and message, and the journal keeps whole lines only: one that says the update was interrupted.
 TEST_F(Zamo2ctlOnSite, TimeoutStopsACommandThatDoesNotEnd)
 {
-    const ProcessResult stopped = zamo2ctl({"--timeout", "2", "firmware", "update", "--board", "0"}, slow());
-    EXPECT_EQ(stopped.exitCode, 75) << stopped.err;
-    EXPECT_NE(stopped.err.find("no result within 2 s (--timeout 2)"), std::string::npos) << stopped.err;
+    const auto stopped =
+        expectRun(75, "--timeout 2 firmware update --board 0", "no result within 2 s (--timeout 2)", slow());
     EXPECT_LT(stopped.elapsed.count(), 20000);
-    const ProcessResult history = run({"history"});
-    EXPECT_NE(history.out.find("firmware-update  4110 interrupted: firmware-update was started but did not end"),
-              std::string::npos)
-        << history.out;
-    EXPECT_EQ(history.out.find("firmware-update", history.out.find("[interrupted]\n")), std::string::npos)
-        << history.out;
-    EXPECT_EQ(run({"--timeout", "0", "local"}).exitCode, 64);
+    const std::string history =
+        expectRun(0, "history", "firmware-update  4110 interrupted: firmware-update was started but did not end").out;
+    EXPECT_EQ(history.find("firmware-update", history.find("[interrupted]\n")), std::string::npos) << history;
+    expectRun(64, "--timeout 0 local");
 }
 
 // A run killed during a change (kill -9: nothing of it runs any more) or stopped by Ctrl+C
@@ -186,23 +175,18 @@ TEST_F(Zamo2ctlOnSite, KilledOrInterruptedUpdateIsJournalledInterrupted)
         ASSERT_TRUE(update.waitForEnd(std::chrono::seconds(30)));
         EXPECT_EQ(update.finish(), signal == SIGINT ? 130 : -1);
         EXPECT_EQ(signal == SIGINT, !pending()) << "Ctrl+C journals it at once";
-        const ProcessResult history = run({"history", "--serial", "10A80001"});
+        const std::string history = ctl("history --serial 10A80001").out;
         EXPECT_FALSE(pending());
-        std::size_t interrupted = 0;
-        for (std::size_t at = history.out.find("firmware-update  4110 interrupted: "); at != std::string::npos;
-             at = history.out.find("firmware-update  4110 interrupted: ", at + 1))
-            ++interrupted;
-        EXPECT_EQ(interrupted, signal == SIGINT ? 2u : 1u) << history.out;
+        EXPECT_EQ(test::occurrences(history, "firmware-update  4110 interrupted: "), signal == SIGINT ? 2u : 1u)
+            << history;
     }
 }
 
 // Red rows are marked, so that a pipe still shows them.
 TEST_F(Zamo2ctlOnSite, TreePrintsTheRowsTheWindowShows)
 {
-    const ProcessResult printed = run({"tree", "--system", "local"});
-    ASSERT_EQ(printed.exitCode, 0) << printed.err;
     std::vector<std::string> lines;
-    std::istringstream text(printed.out);
+    std::istringstream text(expectRun(0, "tree --system local").out);
     for (std::string line; std::getline(text, line);)
         lines.push_back(line);
 
@@ -224,20 +208,15 @@ TEST_F(Zamo2ctlOnSite, TreePrintsTheRowsTheWindowShows)
 // per row.
 TEST_F(Zamo2ctlOnSite, TreeFormatsGiveTheSameRows)
 {
-    const ProcessResult text = run({"tree", "--system", "demo", "--format", "text"});
-    ASSERT_EQ(text.exitCode, 0) << text.err;
-    const std::size_t rows = occurrences(text.out, "\n");
+    const std::size_t rows = test::occurrences(expectRun(0, "tree --system demo --format text").out, "\n");
     ASSERT_GT(rows, 10u);
-    const ProcessResult json = run({"tree", "--system", "demo", "--format", "json"});
-    ASSERT_EQ(json.exitCode, 0) << json.err;
-    EXPECT_EQ(occurrences(json.out, "\"depth\":"), 2 * rows) << json.out;
-    EXPECT_NE(json.out.find("],\"tree\":[{\"text\":\"Demo System\""), std::string::npos) << json.out;
-    const ProcessResult csv = run({"tree", "--system", "demo", "--format", "csv"});
-    ASSERT_EQ(csv.exitCode, 0) << csv.err;
-    EXPECT_EQ(csv.out.rfind("depth,kind,red,name,value,text\r\n0,system,0,Demo System,,Demo System\r\n", 0), 0u)
-        << csv.out;
-    EXPECT_EQ(occurrences(csv.out, "\r\n"), rows + 1);
-    EXPECT_EQ(run({"tree", "--format", "xml"}).exitCode, 64);
+    const std::string json =
+        expectRun(0, "tree --system demo --format json", "],\"tree\":[{\"text\":\"Demo System\"").out;
+    EXPECT_EQ(test::occurrences(json, "\"depth\":"), 2 * rows) << json;
+    const std::string csv = expectRun(0, "tree --system demo --format csv").out;
+    EXPECT_EQ(csv.rfind("depth,kind,red,name,value,text\r\n0,system,0,Demo System,,Demo System\r\n", 0), 0u) << csv;
+    EXPECT_EQ(test::occurrences(csv, "\r\n"), rows + 1);
+    expectRun(64, "tree --format xml");
 }
 
 // A board is replaced only when told; an import takes a whole configuration.
@@ -245,47 +224,39 @@ TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
 {
     const std::string whole = site / "whole.xml";
     test::writeFile(whole, test::readFile(site.configFile()));
-    const ProcessResult occupied = run({"demo", "put-board", "1", "2", "QC-3104"});
-    EXPECT_EQ(occupied.exitCode, 63);
-    EXPECT_NE(occupied.err.find("516"), std::string::npos) << occupied.err;
-    EXPECT_NE(occupied.err.find("holds QD-5032; --replace"), std::string::npos) << occupied.err;
+    EXPECT_TRUE(holds(expectRun(63, "demo put-board 1 2 QC-3104", "holds QD-5032; --replace").err, "516"));
     EXPECT_EQ(test::readFile(site.configFile()), test::readFile(whole));
-    ASSERT_EQ(run({"demo", "put-board", "1", "2", "QC-3104", "--replace"}).exitCode, 0);
-    const ProcessResult added = run({"demo", "add-enclosure", "qe-d2"});
-    ASSERT_EQ(added.exitCode, 0) << added.out;
-    EXPECT_NE(added.out.find("enclosure 2: QE-D2"), std::string::npos) << added.out;
-    ASSERT_EQ(run({"demo", "put-board", "2", "3", "QC-3104"}).exitCode, 0);
-    ASSERT_EQ(run({"demo", "remove", "0"}).exitCode, 0);
-    const ProcessResult refused = run({"demo", "put-board", "1", "9", "QC-3104"});
-    EXPECT_EQ(refused.exitCode, 63);
-    EXPECT_NE(refused.err.find("513"), std::string::npos) << refused.err;
-    EXPECT_EQ(refused.out, "");
-    const Args wrong[] = {
-        {"demo"}, {"demo", "frob"}, {"demo", "remove", "1", "2", "3"}, {"demo", "put-board", "x", "2", "QC-3104"}};
-    for (const Args& args : wrong)
-        EXPECT_EQ(run(args).exitCode, 64) << args.back();
+    for (const auto& [status, line, says] :
+         std::vector<std::tuple<int, std::string, std::string>>{{0, "demo put-board 1 2 QC-3104 --replace", ""},
+                                                                {0, "demo add-enclosure qe-d2", "enclosure 2: QE-D2"},
+                                                                {0, "demo put-board 2 3 QC-3104", ""},
+                                                                {0, "demo remove 0", ""},
+                                                                {64, "demo", ""},
+                                                                {64, "demo frob", ""},
+                                                                {64, "demo remove 1 2 3", ""},
+                                                                {64, "demo put-board x 2 QC-3104", ""}})
+        expectRun(status, line, says);
+    EXPECT_EQ(expectRun(63, "demo put-board 1 9 QC-3104", "513").out, "");
 
     readSavedConfiguration();
     ASSERT_EQ(enclosures.size(), 2u);
-    EXPECT_NE(enclosures[1].key.find("QE-D2"), std::string::npos);
+    EXPECT_TRUE(holds(enclosures[1].key, "QE-D2"));
     ASSERT_EQ(boards.size(), 3u) << "QE-P4's two boards and the new one";
     EXPECT_EQ(boards[2].boardName, "QC-3104");
     EXPECT_EQ(boards[2].encNumber, 1);
 
     const std::string file = site / "exported.xml";
-    ASSERT_EQ(run({"demo", "export", file}).exitCode, 0);
-    ASSERT_EQ(run({"demo", "remove", "1"}).exitCode, 0);
-    ASSERT_EQ(run({"demo", "import", file}).exitCode, 0);
+    for (const std::string& line : {"demo export " + file, std::string("demo remove 1"), "demo import " + file})
+        expectRun(0, line);
     readSavedConfiguration();
     EXPECT_EQ(enclosures.size(), 2u);
     // set-type leaves an empty enclosure of the new type.
-    const ProcessResult typed = run({"demo", "set-type", "1", "qe-p4"});
-    ASSERT_EQ(typed.exitCode, 0) << typed.err;
+    expectRun(0, "demo set-type 1 qe-p4");
     readSavedConfiguration();
     ASSERT_EQ(enclosures.size(), 2u);
-    EXPECT_NE(enclosures[1].key.find("QE-P4"), std::string::npos) << enclosures[1].key;
+    EXPECT_TRUE(holds(enclosures[1].key, "QE-P4"));
     EXPECT_EQ(boards.size(), 2u);
-    ASSERT_EQ(run({"demo", "import", whole}).exitCode, 0);
+    expectRun(0, "demo import " + whole);
     readSavedConfiguration();
     ASSERT_EQ(boards.size(), 6u);
     EXPECT_EQ(boards[4].boardName, "QD-5032");
@@ -296,28 +267,23 @@ TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
     const std::string moved = site / "elsewhere.xml";
     ASSERT_EQ(std::rename(config.c_str(), moved.c_str()), 0);
     ASSERT_EQ(::symlink((site / "gone/zmpxi_api_config.xml").c_str(), config.c_str()), 0);
-    const ProcessResult unsaved = run({"demo", "add-enclosure", "qe-d2"});
+    const ProcessResult unsaved = ctl("demo add-enclosure qe-d2");
     EXPECT_NE(unsaved.exitCode, 0);
-    EXPECT_EQ(unsaved.out + unsaved.err, unsaved.err);
+    EXPECT_EQ(unsaved.out, "");
     EXPECT_EQ(unsaved.err.find("done"), std::string::npos) << unsaved.err;
-    EXPECT_NE(unsaved.err.find("No such file or directory"), std::string::npos) << unsaved.err;
+    EXPECT_TRUE(holds(unsaved.err, "No such file or directory"));
 }
 
 TEST_F(Zamo2ctlOnSite, BrokenConfigurationIsToldAndKeptAtTheFirstSave)
 {
     const std::string broken = "<zmpxi_api_config>\n<Definition>\n</zmpxi_api_config>";
     test::writeFile(site.configFile(), broken);
-    const ProcessResult tree = run({"tree", "--system", "demo"});
-    EXPECT_NE(tree.err.find("zamo2ctl: Driver configuration not usable, defaults in use: " + site.configFile() +
-                            ": not XML: Start-end tags mismatch at line 3, column 3"),
-              std::string::npos)
-        << tree.err;
-
-    const ProcessResult added = run({"demo", "add-enclosure", "qe-d2"});
-    ASSERT_EQ(added.exitCode, 0) << added.err;
-    const std::size_t at = added.out.find("kept:");
-    ASSERT_NE(at, std::string::npos) << added.out;
-    std::string kept = added.out.substr(at + 5, added.out.find('\n', at) - at - 5);
+    EXPECT_TRUE(holds(ctl("tree --system demo").err,
+                      "zamo2ctl: Driver configuration not usable, defaults in use: " + site.configFile() +
+                          ": not XML: Start-end tags mismatch at line 3, column 3"));
+    const std::string added = expectRun(0, "demo add-enclosure qe-d2", "kept:").out;
+    const std::size_t at = added.find("kept:");
+    std::string kept = added.substr(at + 5, added.find('\n', at) - at - 5);
     kept.erase(0, kept.find_first_not_of(' '));
     EXPECT_EQ(kept.rfind(site.configFile() + ".invalid-", 0), 0u) << kept;
     EXPECT_EQ(test::readFile(kept), broken);
@@ -329,17 +295,15 @@ TEST_F(Zamo2ctlOnSite, LocalNamesTheProgramThatHoldsTheHardware)
     test::BackgroundProcess holder;
     ASSERT_TRUE(holder.start(test::besideMe("core_hardware_holder"), {}, site.environment()));
     ASSERT_TRUE(holder.waitForOutput("held\n", std::chrono::seconds(30))) << holder.output();
-    const ProcessResult refused = run({"--json", "local"});
+    const ProcessResult refused = ctl("--json local");
     EXPECT_NE(refused.exitCode, 0);
-    EXPECT_NE(refused.err.find("zamo2ctl: Held by process " + std::to_string(holder.pid()) + " (core_hardware_h).\n"),
-              std::string::npos)
-        << refused.err;
-    EXPECT_NE(refused.out.find("\"holderPid\":" + std::to_string(holder.pid()) + ",\"holderName\""), std::string::npos)
-        << refused.out;
+    const std::string pid = std::to_string(holder.pid());
+    EXPECT_TRUE(holds(refused.err, "zamo2ctl: Held by process " + pid + " (core_hardware_h).\n"));
+    EXPECT_TRUE(holds(refused.out, "\"holderPid\":" + pid + ",\"holderName\""));
     EXPECT_EQ(holder.finish(), 0) << holder.output();
     // Freed, the hardware is this computer's boards again; forced, the demo system.
-    EXPECT_NE(run({"--json", "local"}).out.find("\"simulation\":false"), std::string::npos);
-    EXPECT_NE(run({"--simulation", "force", "--json", "local"}).out.find("\"simulation\":true"), std::string::npos);
+    expectRun(0, "--json local", "\"simulation\":false");
+    expectRun(0, "--simulation force --json local", "\"simulation\":true");
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "tools_fixture.h"
 
-#include "support/local_node_fixture.h"
-
 #include "driver/command/app_status.h"
 #include "tools/board_cross_grade.h"
 #include "tools/board_features.h"
@@ -37,8 +35,7 @@ std::string properties(const std::string& featureSet, const std::string& baseId 
 TEST(BoardFeatureTable, HiddenEntriesSkippedAndTheMaskArithmetic)
 {
     const FeatureTable table = BoardFeatures::parse(properties("00000011"));
-    EXPECT_EQ(table.boardId, "0");
-    EXPECT_EQ(table.featureSet, 0x11u);
+    EXPECT_EQ(table.boardId + " " + std::to_string(table.featureSet), "0 17");
     ASSERT_EQ(table.rows.size(), 2u);
     const FeatureRow& rate = table.rows[0];
     ASSERT_EQ(rate.values.size(), 3u);
@@ -46,12 +43,12 @@ TEST(BoardFeatureTable, HiddenEntriesSkippedAndTheMaskArithmetic)
     EXPECT_EQ(rate.selected(table.featureSet), 1);
     EXPECT_EQ(table.rows[1].name, "Filter");
 
-    // The hidden item's bit 4 stays whatever the visible rows choose.
-    EXPECT_EQ(BoardFeatures::apply(0x11, rate.mask, 0x2), 0x12u);
-    EXPECT_EQ(BoardFeatures::apply(0x13, rate.mask, 0x0), 0x10u);
-    // A value with bits outside its mask changes nothing, not even its own bits.
-    EXPECT_EQ(BoardFeatures::apply(0x15, 0x4, 0x8), 0x15u);
-    EXPECT_EQ(BoardFeatures::apply(0x11, 0x4, 0x4), 0x15u);
+    // The hidden item's bit 4 stays whatever the visible rows choose; a value with bits outside
+    // its mask changes nothing, not even its own bits.
+    EXPECT_EQ((std::vector<std::uint32_t>{BoardFeatures::apply(0x11, rate.mask, 0x2),
+                                          BoardFeatures::apply(0x13, rate.mask, 0x0),
+                                          BoardFeatures::apply(0x15, 0x4, 0x8), BoardFeatures::apply(0x11, 0x4, 0x4)}),
+              (std::vector<std::uint32_t>{0x12, 0x10, 0x15, 0x15}));
     EXPECT_TRUE(BoardFeatures::parse("<BoardInfo/>").rows.empty());
 }
 
@@ -66,13 +63,12 @@ TEST(BoardCrossGradeRule, OnlyTheConvertibleGeneration)
     }
 }
 
-class ScriptedBoardTest : public test::FakeDriverTest {
+class ScriptedBoardTest : public ScriptedToolsTest {
 protected:
     void SetUp() override
     {
-        FakeDriverTest::SetUp();
-        connectWith(1);
-        m_wrapper.setReady(true);
+        ScriptedToolsTest::SetUp();
+        connectReady(1);
         test::fakeDriver().setText("BoardID0", "baseeeprom", "<BaseEEPROM><BoardInfo/></BaseEEPROM>");
         test::fakeDriver().setText("BoardID0", "coneeprom", "<ConEEPROM><BoardInfo/></ConEEPROM>");
         test::fakeDriver().setText("BoardID0", "key", "<KEY/>");
@@ -86,10 +82,6 @@ protected:
         }
         return false;
     }
-
-    QorinNodeUtilWrapper m_wrapper{std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {})};
-    test::ScratchFolder m_folder{"z2e-features"};
-    MaintenanceJournal m_journal{m_folder.path(), "local"};
 };
 
 // The driver answers the write, both commands and 1056 with a warning, but the board reports
@@ -107,15 +99,11 @@ TEST_F(ScriptedBoardTest, FeatureSetWrittenInLowerCaseThenCommittedAndReadBack)
         else if (call.name == "SetParam_i32")
             sent.push_back(std::to_string(call.command));
     }
-    const std::vector<std::string> expected = {"BoardID0/BaseEEPROMSelfCal BoardInfo/SelfCal/FeatureSet=0000001f",
-                                               "1027", "1056"};
-    EXPECT_EQ(sent, expected);
+    EXPECT_EQ(sent, (Strings{"BoardID0/BaseEEPROMSelfCal BoardInfo/SelfCal/FeatureSet=0000001f", "1027", "1056"}));
     EXPECT_EQ(tool.readBack().verification, "feature set: wrote 0000001f, read 00000001");
     EXPECT_EQ(tool.readBack().identity.model, "QA-4016");
-    const auto lines = m_journal.history("10A80002");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), tool.readBack().verification);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "parameters"), "00000001 -> 0000001f");
+    EXPECT_EQ(fieldOf(m_journal.history("10A80002"), "verification"), Strings{tool.readBack().verification});
+    EXPECT_EQ(fieldOf(m_journal.history("10A80002"), "parameters"), Strings{"00000001 -> 0000001f"});
 }
 
 // A board whose properties cannot be read again is no verified change, nor a difference.
@@ -151,11 +139,10 @@ TEST_F(CrossGradeTest, ConvertibleBoardBecomesTheBaseBoard)
     EXPECT_EQ(tool.runSimple(2, nullptr), AppStatus::CrossGradeDone) << tool.message();
     EXPECT_EQ(tool.readBack().verification, "verified");
     EXPECT_EQ(tool.readBack().identity.model, "QX-1000");
-    EXPECT_NE(tool.readBack().key.find("BaseModel=\"QBX-00\""), std::string::npos) << tool.readBack().key;
+    EXPECT_TRUE(holds(tool.readBack().key, "BaseModel=\"QBX-00\""));
     const auto lines = journal.history(tool.readBack().identity.serial);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "parameters"), "21401602 -> 10100001");
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "result"), "4001");
+    EXPECT_EQ(fieldOf(lines, "parameters"), Strings{"21401602 -> 10100001"});
+    EXPECT_EQ(fieldOf(lines, "result"), Strings{"4001"});
 }
 
 } // namespace

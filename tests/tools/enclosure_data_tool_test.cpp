@@ -13,10 +13,8 @@ namespace {
 TEST(EnclosureSerial, ExactlyEightHexDigitsOfEitherCase)
 {
     std::uint32_t value = 0;
-    ASSERT_TRUE(EnclosureDataTool::parseSerial("0000001f", value));
-    EXPECT_EQ(value, 0x1Fu);
-    ASSERT_TRUE(EnclosureDataTool::parseSerial("00B1E116", value));
-    EXPECT_EQ(value, 0x00B1E116u);
+    EXPECT_TRUE(EnclosureDataTool::parseSerial("0000001f", value) && value == 0x1Fu);
+    EXPECT_TRUE(EnclosureDataTool::parseSerial("00B1E116", value) && value == 0x00B1E116u);
     for (const char* bad : {"1F", "", "0000001G", "000000001F", "0x00001F", " 000001F", "-0000001"})
         EXPECT_FALSE(EnclosureDataTool::parseSerial(bad, value)) << bad;
 }

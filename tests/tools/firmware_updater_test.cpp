@@ -76,9 +76,7 @@ TEST_F(FirmwareUpdaterTest, UpdateFollowsTheCheckOfEachBoard)
     std::vector<FirmwareRow> rows;
     ASSERT_EQ(updater.check({}, rows), 0);
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0].installed, "0251");
-    EXPECT_EQ(rows[0].latest, "0254");
-    EXPECT_EQ(rows[0].fileName, "qa4008bnc_0254.zfw");
+    EXPECT_EQ(rows[0].installed + " " + rows[0].latest + " " + rows[0].fileName, "0251 0254 qa4008bnc_0254.zfw");
 
     std::vector<std::string> texts;
     EXPECT_EQ(updater.update(
@@ -90,20 +88,23 @@ TEST_F(FirmwareUpdaterTest, UpdateFollowsTheCheckOfEachBoard)
                   kGo),
               AppStatus::FirmwareUpdateFailed);
     EXPECT_EQ(texts.front(), " Updating Board 1/4 120");
-    EXPECT_EQ(rows[0].result, "OK");
-    EXPECT_EQ(firmwareOf(0), "0254");
-    for (std::size_t skipped : {1u, 3u}) {
-        EXPECT_EQ(rows[skipped].result, "Skipped");
-        EXPECT_EQ(rows[skipped].outcome, 3001);
-        EXPECT_EQ(firmwareOf(static_cast<std::uint32_t>(skipped)), "0251"); // nothing was sent
-    }
     // "1F" is no release of this model: the driver's refusal proves the version text was sent.
+    const struct {
+        const char* result;
+        std::int32_t outcome;
+        const char* firmware;
+        const char* info;
+    } expected[] = {{"OK", 3000, "0254", "0251 → 0254 updated"},
+                    {"Skipped", 3001, "0251", "1A is the release already"},
+                    {"Error!", 3002, "0251", "20 → 1F failed: Selected firmware revision not found."},
+                    {"Skipped", 3001, "0251", "the installed 'zz' is no version; the release is 0254"}};
+    for (std::uint32_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(rows[i].result, expected[i].result) << i;
+        EXPECT_EQ(rows[i].outcome, expected[i].outcome) << i;
+        EXPECT_EQ(firmwareOf(i), expected[i].firmware) << i; // nothing sent to the skipped ones
+        EXPECT_EQ(rows[i].info, expected[i].info);
+    }
     EXPECT_EQ(rows[2].answer, -260006);
-    EXPECT_EQ(rows[2].result, "Error!");
-    EXPECT_EQ(rows[2].info, "20 → 1F failed: Selected firmware revision not found.");
-    EXPECT_EQ(rows[0].info, "0251 → 0254 updated");
-    EXPECT_EQ(rows[1].info, "1A is the release already");
-    EXPECT_EQ(rows[3].info, "the installed 'zz' is no version; the release is 0254");
 }
 
 // An update the driver answers as done is only done when the board then reports the release.
@@ -119,9 +120,7 @@ TEST_F(FirmwareUpdaterTest, UpdateWhoseBoardStillReportsTheOldVersionFailed)
     EXPECT_EQ(rows[0].answer, 0);
     EXPECT_EQ(rows[0].result, "Error!");
     EXPECT_EQ(rows[0].info, "0251 → 0254 failed: read-back: the board reports 0251, not 0254");
-    const auto lines = journal.history("10A80001");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "result"), "3002");
+    EXPECT_EQ(fieldOf(journal.history("10A80001"), "result"), Strings{"3002"});
 }
 
 TEST_F(FirmwareUpdaterTest, RetryTouchesOnlyTheFailedRows)
@@ -156,11 +155,7 @@ TEST(FirmwareRetryFromJournal, OnlyABoardsOwnFailedLastUpdateCounts)
     test::ScratchFolder folder;
     MaintenanceJournal journal(folder / "maintenance", "local");
     const auto line = [&journal](const std::string& serial, std::int32_t result) {
-        JournalEntry entry;
-        entry.serial = serial;
-        entry.operation = "firmware-update";
-        entry.result = result;
-        ASSERT_TRUE(journal.append(entry));
+        ASSERT_TRUE(journal.append(entryOf(serial, "firmware-update", result)));
     };
     line("S1", AppStatus::FirmwareUpdateFailed);
     line("S1", AppStatus::FirmwareSkipped);
@@ -219,9 +214,6 @@ TEST_F(FirmwareUpdaterTest, NewerFirmwareGoesBackVisiblyOrIsKept)
     EXPECT_EQ(rows[1].result, "Skipped");
     EXPECT_EQ(rows[1].info, "0300 is newer than the release 02F4: kept");
     EXPECT_EQ(firmwareOf(1), "0300");
-    auto lines = journal.history("10A80006");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "parameters"), "latest, keep newer");
 
     updater.setKeepNewer(false);
     updater.plan(rows);
@@ -232,9 +224,7 @@ TEST_F(FirmwareUpdaterTest, NewerFirmwareGoesBackVisiblyOrIsKept)
     EXPECT_EQ(rows[1].info, "0300 → 02F4 went back to the release");
     EXPECT_EQ(rows[0].info, "0254 is the release already");
     EXPECT_EQ(firmwareOf(1), "02F4");
-    lines = journal.history("10A80006");
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[1], "parameters"), "back to 02F4");
+    EXPECT_EQ(fieldOf(journal.history("10A80006"), "parameters"), (Strings{"latest, keep newer", "back to 02F4"}));
 }
 
 // A board whose EEPROM cannot be read gets nothing and says why (and how to go on); the board
@@ -254,16 +244,14 @@ TEST_F(FirmwareUpdaterTest, UnreadableEepromLeavesOnlyThatBoardOut)
     EXPECT_EQ(rows[0].snapshotProblem.rfind("cannot read the connector EEPROM of board 0 (QN-6202-UART 10A80008) (", 0),
               0u)
         << rows[0].snapshotProblem;
-    EXPECT_NE(rows[0].snapshotProblem.find("--no-snapshot"), std::string::npos);
+    EXPECT_TRUE(holds(rows[0].snapshotProblem, "--no-snapshot"));
     EXPECT_EQ(rows[0].info, "0441 → 0444 not updated: " + rows[0].snapshotProblem);
     EXPECT_EQ(firmwareOf(0), "0441");
     EXPECT_FALSE(fs::exists(fs::path(maintenance()) / "10A80008")) << "no half snapshot stays";
     EXPECT_EQ(rows[1].info, "0251 → 0254 updated");
     EXPECT_EQ(firmwareOf(1), "0254");
-    const auto lines = journal.history("10A80008");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "result"), "4009");
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status"), rows[0].info);
+    EXPECT_EQ(fieldOf(journal.history("10A80008"), "result"), Strings{"4009"});
+    EXPECT_EQ(fieldOf(journal.history("10A80008"), "status"), Strings{rows[0].info});
 
     // The single-board update stops the same way, with the snapshot's own status.
     FirmwareRow row = rows[0];
@@ -278,44 +266,37 @@ TEST_F(FirmwareUpdaterTest, UnreadableEepromLeavesOnlyThatBoardOut)
     EXPECT_EQ(firmwareOf(0), "0444");
 }
 
-class FirmwareOverTheWireTest : public test::FakeDriverTest {};
+using FirmwareOverTheWireTest = ScriptedToolsTest;
 
 // A node that drops the link mid-update answers with a network failure: that row names it, and
 // the boards after it are still tried.
 TEST_F(FirmwareOverTheWireTest, NetworkFailureNamesTheRowAndTheOthersStillRun)
 {
-    connectWith(2);
+    connectReady(2);
     for (const char* board : {"BoardID0/Base", "BoardID1/Base"})
         test::fakeDriver().setText(
             board, "FWCheck",
             "<FWCheck><InstalledVersion>0251</InstalledVersion><LatestVersion>0254</LatestVersion>"
             "<FileName>qa4016_0254.zfw</FileName></FWCheck>");
     test::fakeDriver().setResults[::FakeDriverState::key(false, "BoardID0/Base", "FWUpdate")] = 700015;
-    QorinNodeUtilWrapper wrapper(std::shared_ptr<qorinet_api::QORINetIfClientNode>(&node, [](auto*) {}));
-    wrapper.setReady(true);
-    test::ScratchFolder site("z2e-firmware");
-    MaintenanceJournal journal(site / "maintenance", "127.0.0.2 north");
-    journal.setSnapshotsEnabled(false);
-    FirmwareUpdater updater(wrapper, &journal);
+    m_journal.setSnapshotsEnabled(false);
+    FirmwareUpdater updater(m_wrapper, &m_journal);
     std::vector<FirmwareRow> rows;
     ASSERT_EQ(updater.check({}, rows), 0);
     EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdateFailed);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].result, "Error!");
-    EXPECT_NE(rows[0].info.find("(700015)"), std::string::npos) << rows[0].info;
+    EXPECT_TRUE(holds(rows[0].info, "(700015)"));
     EXPECT_EQ(rows[0].info.find("internal error"), std::string::npos) << rows[0].info;
     EXPECT_EQ(rows[1].answer, 0); // tried and answered (the scripted check still reports 0251)
     EXPECT_EQ(test::fakeDriver().callsNamed("SetParamStruct_str").size(), 2u);
     // The journal says the update was interrupted by the lost link, not that it failed on its own.
-    const auto lines = journal.history("");
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status")
-                  .rfind("interrupted: the connection to the node was lost during the change (700015 ", 0),
-              0u)
-        << lines[0];
-    EXPECT_EQ(MaintenanceJournal::field(lines[1], "status"),
-              "Error! 0251 → 0254 failed: read-back: the board reports 0251, not 0254");
-    EXPECT_TRUE(test::filesIn(site / "maintenance/intents").empty());
+    const Strings status = fieldOf(m_journal.history(""), "status");
+    ASSERT_EQ(status.size(), 2u);
+    EXPECT_EQ(status[0].rfind("interrupted: the connection to the node was lost during the change (700015 ", 0), 0u)
+        << status[0];
+    EXPECT_EQ(status[1], "Error! 0251 → 0254 failed: read-back: the board reports 0251, not 0254");
+    EXPECT_TRUE(test::filesIn(m_scratch / "maintenance/intents").empty());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <sys/syscall.h>
@@ -25,10 +26,8 @@ class MaintenanceJournalTest : public ToolsTest {};
 TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
 {
     QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
-    std::string base;
-    std::string con;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, base), 0);
-    ASSERT_EQ(wrapper.getConEeprom(0, con), 0);
+    const std::string base = eeprom(0);
+    const std::string con = eeprom(0, false);
     MaintenanceJournal journal(maintenance(), "local");
     const BoardTestOutcome outcome = BoardTestProcedure(wrapper, &journal).run(BoardTest::AutoZero, {}, nullptr, kGo);
     ASSERT_EQ(outcome.status, 0) << outcome.message;
@@ -40,26 +39,21 @@ TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
     EXPECT_NE(files[0].find("_autozero_base.xml"), std::string::npos);
     EXPECT_EQ(test::readFile(files[0]), base + "\n");
     EXPECT_EQ(test::readFile(files[1]), con + "\n");
-    std::string after;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, after), 0);
-    EXPECT_NE(after, base); // the auto zero wrote new offsets
+    EXPECT_NE(eeprom(0), base); // the auto zero wrote new offsets
     EXPECT_EQ(test::readFile(outcome.rows[0].resultFile), outcome.rows[0].document + "\n");
 
     const auto lines = journal.history("10A80001");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("\"node\":\"local\",\"board\":0,\"slot\":2,\"model\":\"QA-4008.BNC\""), std::string::npos)
-        << lines[0];
-    EXPECT_NE(lines[0].find("\"operation\":\"autozero\",\"parameters\":\"200 ms\""), std::string::npos);
-    EXPECT_NE(lines[0].find("\"status\":\" PASSED\""), std::string::npos);
-    EXPECT_NE(lines[0].find(fs::path(files[1]).filename().string()), std::string::npos);
+    for (const std::string& part : {std::string("\"node\":\"local\",\"board\":0,\"slot\":2,\"model\":\"QA-4008.BNC\""),
+                                    std::string("\"operation\":\"autozero\",\"parameters\":\"200 ms\""),
+                                    std::string("\"status\":\" PASSED\""), fs::path(files[1]).filename().string()})
+        EXPECT_TRUE(holds(lines[0], part));
 }
 
 TEST_F(MaintenanceJournalTest, AppendNeverLeavesHalfALine)
 {
     MaintenanceJournal journal(maintenance(), "127.0.0.1 bench");
-    JournalEntry entry;
-    entry.serial = "10A80001";
-    entry.operation = "selftest";
+    JournalEntry entry = entryOf("10A80001", "selftest");
     entry.statusText = "quote \" and\nline";
     ASSERT_TRUE(journal.append(entry));
     const fs::path history = fs::path(maintenance()) / "history.jsonl";
@@ -70,42 +64,42 @@ TEST_F(MaintenanceJournalTest, AppendNeverLeavesHalfALine)
     ASSERT_TRUE(test::underFileSizeLimit(size + 20, [&] { appended = journal.append(entry); }));
 
     EXPECT_FALSE(appended);
-    EXPECT_NE(journal.lastError().find("history.jsonl"), std::string::npos) << journal.lastError();
+    EXPECT_TRUE(holds(journal.lastError(), "history.jsonl"));
     EXPECT_EQ(fs::file_size(history), size);
     const auto lines = journal.history("10A80001");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status"), entry.statusText) << lines[0];
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "node"), "127.0.0.1 bench");
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "slot"), "null");
-    EXPECT_EQ(lines[0].back(), '}');
+    EXPECT_EQ(fieldOf(lines, "status"), Strings{entry.statusText});
+    EXPECT_EQ(fieldOf(lines, "node"), Strings{"127.0.0.1 bench"});
+    EXPECT_EQ(fieldOf(lines, "slot"), Strings{"null"});
+    EXPECT_EQ(lines.at(0).back(), '}');
 }
 
 TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
 {
     MaintenanceJournal here(maintenance(), "local");
     MaintenanceJournal there(maintenance(), "127.0.0.2 north");
-    JournalEntry entry;
-    entry.serial = "10A80008";
-    entry.operation = "firmware-update";
-    entry.result = 3002;
-    ASSERT_TRUE(here.append(entry));
-    entry.result = 3000;
-    ASSERT_TRUE(there.append(entry));
-    entry.operation = "selftest";
-    entry.result = 0;
-    ASSERT_TRUE(here.append(entry));
+    ASSERT_TRUE(here.append(entryOf("10A80008", "firmware-update", 3002)));
+    ASSERT_TRUE(there.append(entryOf("10A80008", "firmware-update", 3000)));
+    ASSERT_TRUE(here.append(entryOf("10A80008", "selftest")));
     std::int32_t last = 0;
     ASSERT_TRUE(here.lastResult("10A80008", "firmware-update", last));
     EXPECT_EQ(last, 3002);
     EXPECT_FALSE(here.lastResult("10A80001", "firmware-update", last));
 }
 
+/// Runs `body` in a child process; whether it ended with status 0.
+bool inChild(const std::function<bool()>& body)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(body() ? 0 : 1);
+    int status = -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 JournalEntry restoreOf(const std::string& serial)
 {
-    JournalEntry entry;
+    JournalEntry entry = entryOf(serial, "eeprom-restore");
     entry.board = 2;
-    entry.serial = serial;
-    entry.operation = "eeprom-restore";
     entry.parameters = "base from b.xml";
     return entry;
 }
@@ -115,16 +109,11 @@ JournalEntry restoreOf(const std::string& serial)
 TEST_F(MaintenanceJournalTest, ChangeOfAKilledProcessIsJournalledInterruptedAtTheNextStart)
 {
     MaintenanceJournal journal(maintenance(), "local");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    ASSERT_TRUE(inChild([&] {
         ChangeIntent intent;
         std::string error;
-        ::_exit(intent.begin(&journal, restoreOf("10A80001"), error) ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+        return intent.begin(&journal, restoreOf("10A80001"), error);
+    }));
     ASSERT_EQ(test::filesIn(maintenance() + "/intents").size(), 1u);
     EXPECT_TRUE(journal.history("").empty());
 
@@ -135,12 +124,10 @@ TEST_F(MaintenanceJournalTest, ChangeOfAKilledProcessIsJournalledInterruptedAtTh
     EXPECT_EQ(ChangeIntent::recover(journal), 1u);
     EXPECT_EQ(ChangeIntent::recover(journal), 0u);
     const auto lines = journal.history("");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "serial"), "10A80001");
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "result"), "4110");
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), "interrupted");
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "status").rfind("interrupted: eeprom-restore was started", 0), 0u)
-        << lines[0];
+    EXPECT_EQ(fieldOf(lines, "serial"), Strings{"10A80001"});
+    EXPECT_EQ(fieldOf(lines, "result"), Strings{"4110"});
+    EXPECT_EQ(fieldOf(lines, "verification"), Strings{"interrupted"});
+    EXPECT_EQ(fieldOf(lines, "status").at(0).rfind("interrupted: eeprom-restore was started", 0), 0u) << lines[0];
     mine.end();
     EXPECT_TRUE(test::filesIn(maintenance() + "/intents").empty());
 }
@@ -158,30 +145,21 @@ TEST_F(MaintenanceJournalTest, SignalHandlerJournalsThePendingChangeAndAFinished
         ChangeIntent::interruptNow();
         ChangeIntent::interruptNow();
     }
-    auto lines = journal.history("10A80001");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "node"), "127.0.0.2 north");
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), "interrupted");
+    EXPECT_EQ(fieldOf(journal.history("10A80001"), "node"), Strings{"127.0.0.2 north"});
+    EXPECT_EQ(fieldOf(journal.history("10A80001"), "verification"), Strings{"interrupted"});
     EXPECT_TRUE(test::filesIn(maintenance() + "/intents").empty());
 
     // A change whose own line was written before its process died is not interrupted.
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    ASSERT_TRUE(inChild([&] {
         ChangeIntent intent;
         std::string error;
         JournalEntry entry = restoreOf("10A80003");
         const bool begun = intent.begin(&journal, entry, error);
         entry.verification = "verified";
-        ::_exit(begun && journal.append(entry) ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+        return begun && journal.append(entry);
+    }));
     EXPECT_EQ(ChangeIntent::recover(journal), 0u);
-    lines = journal.history("10A80003");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), "verified");
+    EXPECT_EQ(fieldOf(journal.history("10A80003"), "verification"), Strings{"verified"});
     EXPECT_TRUE(test::filesIn(maintenance() + "/intents").empty());
 }
 
@@ -192,8 +170,7 @@ TEST_F(MaintenanceJournalTest, SnapshotsOfOneMillisecondGetNamesApartAndNeverFol
 {
     QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
     const BoardIdentity board = BoardIdentity::read(wrapper, 0);
-    std::string base;
-    ASSERT_EQ(wrapper.getBaseEeprom(0, base), 0);
+    const std::string base = eeprom(0);
     const auto sameMillisecond = [] { return std::string("2026-01-01T00-00-00.000Z"); };
     MaintenanceJournal first(maintenance(), "local");
     MaintenanceJournal second(maintenance(), "local");
@@ -213,11 +190,9 @@ TEST_F(MaintenanceJournalTest, SnapshotsOfOneMillisecondGetNamesApartAndNeverFol
     std::vector<std::string> b;
     ASSERT_EQ(first.snapshot(wrapper, board, "autozero", a), 0) << first.lastError();
     ASSERT_EQ(second.snapshot(wrapper, board, "autozero", b), 0) << second.lastError();
-    ASSERT_EQ(a.size(), 2u);
-    ASSERT_EQ(b.size(), 2u);
-    EXPECT_EQ(a[0], (folder / "2026-01-01T00-00-00.000Z-3_autozero_base.xml").string());
-    EXPECT_EQ(a[1], (folder / "2026-01-01T00-00-00.000Z-3_autozero_con.xml").string());
-    EXPECT_EQ(b[0], (folder / "2026-01-01T00-00-00.000Z-4_autozero_base.xml").string());
+    const std::string at = (folder / "2026-01-01T00-00-00.000Z").string();
+    EXPECT_EQ(a, (Strings{at + "-3_autozero_base.xml", at + "-3_autozero_con.xml"}));
+    ASSERT_EQ(b, (Strings{at + "-4_autozero_base.xml", at + "-4_autozero_con.xml"}));
     EXPECT_FALSE(fs::exists(folder / "2026-01-01T00-00-00.000Z-2_autozero_base.xml"));
     EXPECT_EQ(test::readFile(folder / "2026-01-01T00-00-00.000Z-2_autozero_con.xml"), "another's");
     EXPECT_EQ(test::readFile(a[0]), base + "\n");
@@ -230,8 +205,8 @@ TEST_F(MaintenanceJournalTest, SnapshotsOfOneMillisecondGetNamesApartAndNeverFol
     std::string two;
     ASSERT_TRUE(first.keepResult(board, "selftest", "<HardwareCheck/>", one)) << first.lastError();
     ASSERT_TRUE(second.keepResult(board, "selftest", "<HardwareCheck>2</HardwareCheck>", two));
-    EXPECT_EQ(one, (folder / "2026-01-01T00-00-00.000Z_selftest_result.xml").string());
-    EXPECT_EQ(two, (folder / "2026-01-01T00-00-00.000Z-2_selftest_result.xml").string());
+    EXPECT_EQ(one, at + "_selftest_result.xml");
+    EXPECT_EQ(two, at + "-2_selftest_result.xml");
     EXPECT_EQ(test::readFile(one), "<HardwareCheck/>\n");
     std::vector<std::string> enclosure;
     ASSERT_EQ(first.snapshotEnclosure(wrapper, 0, "00B1E116", "enclosure-write", enclosure), 0) << first.lastError();
@@ -252,9 +227,7 @@ TEST_F(MaintenanceJournalTest, ABoardFolderPlantedAsALinkIsNotFollowed)
     MaintenanceJournal journal(maintenance(), "local");
     std::vector<std::string> files;
     EXPECT_EQ(journal.snapshot(wrapper, board, "autozero", files), 4009);
-    EXPECT_NE(journal.lastError().find("10A80001 is not a folder of the journal's own (a symbolic link"),
-              std::string::npos)
-        << journal.lastError();
+    EXPECT_TRUE(holds(journal.lastError(), "10A80001 is not a folder of the journal's own (a symbolic link"));
     EXPECT_TRUE(files.empty());
     std::string result;
     EXPECT_FALSE(journal.keepResult(board, "selftest", "<HardwareCheck/>", result));
@@ -265,9 +238,7 @@ TEST_F(MaintenanceJournalTest, ABoardFolderPlantedAsALinkIsNotFollowed)
 TEST_F(MaintenanceJournalTest, DamagedLinesAreSkippedAndCountedAndNeverGlueTheNextRecord)
 {
     MaintenanceJournal journal(maintenance(), "local");
-    JournalEntry entry;
-    entry.serial = "10A80001";
-    entry.operation = "selftest";
+    JournalEntry entry = entryOf("10A80001", "selftest");
     ASSERT_TRUE(journal.append(entry));
     const std::string history = maintenance() + "/history.jsonl";
     {
@@ -284,9 +255,7 @@ TEST_F(MaintenanceJournalTest, DamagedLinesAreSkippedAndCountedAndNeverGlueTheNe
 
     // Both records stay whole; the torn one is skipped, not glued to the next.
     const JournalHistory read = journal.read("10A80001");
-    ASSERT_EQ(read.lines.size(), 2u);
-    EXPECT_EQ(MaintenanceJournal::field(read.lines[0], "operation"), "selftest");
-    EXPECT_EQ(MaintenanceJournal::field(read.lines[1], "operation"), "autozero") << read.lines[1];
+    EXPECT_EQ(fieldOf(read.lines, "operation"), (Strings{"selftest", "autozero"}));
     EXPECT_EQ(read.damaged, 4u);
     EXPECT_EQ(JournalLineReader::damagedText(read.damaged), "4 damaged lines skipped");
     EXPECT_EQ(JournalLineReader::damagedText(1), "1 damaged line skipped");
@@ -305,8 +274,7 @@ TEST_F(MaintenanceJournalTest, DamagedLinesAreSkippedAndCountedAndNeverGlueTheNe
         file << longest << "\n" << journal.line(entry) << "\n";
     }
     const JournalHistory limits = journal.read("10A80009");
-    ASSERT_EQ(limits.lines.size(), 1u);
-    EXPECT_EQ(limits.lines[0], longest);
+    EXPECT_EQ(limits.lines, Strings{longest});
     EXPECT_EQ(limits.damaged, 5u);
 }
 
@@ -315,8 +283,7 @@ TEST_F(MaintenanceJournalTest, DamagedLinesAreSkippedAndCountedAndNeverGlueTheNe
 TEST_F(MaintenanceJournalTest, AppendsOfTwoProgramsTakeTurns)
 {
     MaintenanceJournal journal(maintenance(), "local");
-    JournalEntry entry;
-    entry.serial = "10A80001";
+    const JournalEntry entry = entryOf("10A80001", "");
     ASSERT_TRUE(journal.append(entry));
     const int fd = ::open((maintenance() + "/history.jsonl").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(fd, 0);
@@ -355,14 +322,13 @@ TEST_F(MaintenanceJournalTest, AppendsOfTwoProgramsTakeTurns)
 
 TEST_F(MaintenanceJournalTest, OnlyWholeJsonObjectsCountAsRecords)
 {
-    EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":1,\"b\":[\"x\",null,-2.5e3],\"c\":{\"d\":true}}"));
-    EXPECT_TRUE(JournalLineReader::isRecord("{}"));
-    EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":\"\\u00e9\\n\"}"));
+    for (const std::string record : {"{\"a\":1,\"b\":[\"x\",null,-2.5e3],\"c\":{\"d\":true}}", "{}",
+                                     "{\"a\":\"\\u00e9\\n\"}", "{\"a\":[[[[[[[[]]]]]]]]}"})
+        EXPECT_TRUE(JournalLineReader::isRecord(record)) << record;
     for (const char* damaged :
          {"{\"a\":1", "{\"a\":1}}", "{\"a\":1} x", "[1]", "{\"a\":\"b}", "{\"a\":01x}", "{\"a\":\"\\q\"}",
           "{\"a\":\"\\u12\"}", "{\"a\" 1}", "{\"a\":1,}", "{a:1}", "{\"a\":tru}", "{\"a\":\"\t\"}", ""})
         EXPECT_FALSE(JournalLineReader::isRecord(damaged)) << damaged;
-    EXPECT_TRUE(JournalLineReader::isRecord("{\"a\":" + std::string(8, '[') + std::string(8, ']') + "}"));
     EXPECT_FALSE(JournalLineReader::isRecord("{\"a\":" + std::string(40, '[') + std::string(40, ']') + "}"));
 }
 

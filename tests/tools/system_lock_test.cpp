@@ -77,28 +77,23 @@ TEST_F(SystemLockTest, Zamo2ctlWaitsForTheHolderAndGivesUpAfterItsTimeout)
     SystemLock holder(SystemLock::defaultFolder(), SystemLock::localSystem());
     ASSERT_EQ(holder.tryAcquire("zamo2explorer", "updating firmware"), SystemLock::Outcome::Held) << holder.error();
     const std::string words = "busy: zamo2explorer pid " + std::to_string(::getpid()) + " is updating firmware";
-    std::string out;
-    std::string err;
-    EXPECT_EQ(run("firmware update --board 0 --timeout 1", out, &err), 75);
-    EXPECT_NE(err.find(words + "; waiting up to 1 s"), std::string::npos) << err;
-    EXPECT_NE(err.find("nothing was changed: " + words), std::string::npos) << err;
-    EXPECT_EQ(run("eeprom erase --board 0 --yes --timeout 1 --json", out, &err), 75);
-    EXPECT_NE(out.find("\"error\":\"busy\""), std::string::npos) << out;
+    const std::string waited =
+        expectRun(75, "firmware update --board 0 --timeout 1", words + "; waiting up to 1 s").err;
+    EXPECT_TRUE(holds(waited, "nothing was changed: " + words));
+    EXPECT_TRUE(holds(expectRun(75, "eeprom erase --board 0 --yes --timeout 1 --json").out, "\"error\":\"busy\""));
     EXPECT_FALSE(fs::exists(MaintenanceJournal::defaultFolder() + "/history.jsonl")) << "nothing ran";
     // Reads take no lock, and another system's lock is another's.
-    EXPECT_EQ(run("firmware check --board 0 --timeout 5", out, &err), 0) << err;
-    EXPECT_EQ(run("demo list-models --timeout 5", out, &err), 0) << err;
+    expectRun(0, "firmware check --board 0 --timeout 5");
+    expectRun(0, "demo list-models --timeout 5");
     SystemLock node(SystemLock::defaultFolder(), SystemLock::nodeSystem("127.0.0.9"));
     ASSERT_EQ(node.tryAcquire("zamo2ctl", "rebooting the node"), SystemLock::Outcome::Held);
-    EXPECT_EQ(run("node reboot --node 127.0.0.9 --yes --timeout 1", out, &err), 75);
-    EXPECT_NE(err.find("is rebooting the node"), std::string::npos) << err;
+    expectRun(75, "node reboot --node 127.0.0.9 --yes --timeout 1", "is rebooting the node");
     // The demo system is this computer's, also when it is copied from a node.
-    EXPECT_EQ(run("demo import-node --node 127.0.0.9 --timeout 1", out, &err), 75);
-    EXPECT_NE(err.find(words), std::string::npos) << err;
+    expectRun(75, "demo import-node --node 127.0.0.9 --timeout 1", words);
 
     holder.release();
-    EXPECT_EQ(run("calibrate reset-defaults --board 0 --yes --timeout 30", out, &err), 0) << err;
-    EXPECT_EQ(err.find("busy"), std::string::npos) << err;
+    EXPECT_EQ(expectRun(0, "calibrate reset-defaults --board 0 --yes --timeout 30").err.find("busy"),
+              std::string::npos);
 }
 
 } // namespace

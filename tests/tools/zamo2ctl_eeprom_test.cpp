@@ -7,92 +7,80 @@ namespace {
 
 using namespace testing_tools;
 
-using Zamo2ctlEeprom = Zamo2ctlTest;
+const std::string kRestored = "Restore finished. Restart Application to enable changes!\n";
+
+class Zamo2ctlEeprom : public Zamo2ctlTest {
+protected:
+    /// Backs up board `board`'s `which` EEPROM into the site; the file.
+    std::string backup(int board, const std::string& which)
+    {
+        const std::string out = expectRun(0, "eeprom backup --board " + std::to_string(board) + " --which " + which +
+                                                 " --dir " + (m_site / "backups"))
+                                    .out;
+        return out.substr(0, out.size() - 1);
+    }
+};
 
 TEST_F(Zamo2ctlEeprom, BackupRestoreAndRefusalsOnTheCommandLine)
 {
-    std::string out;
-    std::string err;
-    const std::string dir = m_site / "backups";
-    ASSERT_EQ(run("eeprom backup --board 0 --which base --dir " + dir, out, &err), 0) << err;
-    EXPECT_EQ(out, dir + "/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml\n");
-    EXPECT_EQ(run("eeprom write-default --board 0 --model QBA-08 --revision 3 --serial 10a80001", out, &err), 65);
-    EXPECT_EQ(err.rfind("zamo2ctl: Invalid serial number!", 0), 0u) << err;
-    EXPECT_EQ(run("eeprom erase --board 0", out), 65);
-
-    EXPECT_EQ(run("eeprom models --board 0", out), 0);
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3) << out;
+    const std::string file = backup(0, "base");
+    EXPECT_EQ(file, m_site / "backups/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml");
+    EXPECT_EQ(expectRun(65, "eeprom write-default --board 0 --model QBA-08 --revision 3 --serial 10a80001")
+                  .err.rfind("zamo2ctl: Invalid serial number!", 0),
+              0u);
+    expectRun(65, "eeprom erase --board 0");
+    const std::string models = expectRun(0, "eeprom models --board 0").out;
+    EXPECT_EQ(std::count(models.begin(), models.end(), '\n'), 3) << models;
     // A model is offered in its listed revisions only.
-    EXPECT_EQ(run("eeprom write-default --board 0 --model QA-4016 --revision 9 --serial 10A80001", out, &err), 65);
-    EXPECT_NE(err.find("QA-4016 revision 9 is not offered for this board"), std::string::npos) << err;
-    ASSERT_EQ(run("eeprom write-default --board 0 --model QA-4016 --revision 3 --serial 10A80001", out, &err), 0)
-        << err;
-    EXPECT_EQ(out, "Base EEPROM Configuration finished successfully!\n");
-    ASSERT_EQ(
-        run("eeprom restore --board 0 --which base " + dir + "/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml", out, &err), 0)
-        << err;
-    EXPECT_EQ(out, "Restore finished. Restart Application to enable changes!\n");
+    expectRun(65, "eeprom write-default --board 0 --model QA-4016 --revision 9 --serial 10A80001",
+              "QA-4016 revision 9 is not offered for this board");
+    EXPECT_EQ(expectRun(0, "eeprom write-default --board 0 --model QA-4016 --revision 3 --serial 10A80001").out,
+              "Base EEPROM Configuration finished successfully!\n");
+    EXPECT_EQ(expectRun(0, "eeprom restore --board 0 --which base " + file).out, kRestored);
 
-    ASSERT_EQ(run("history --serial 10A80001", out), 0);
-    EXPECT_NE(out.find("eeprom-write-default  0 Operation completed successfully!  [verified]\n"), std::string::npos)
-        << out;
-    EXPECT_NE(out.find("eeprom-restore  0 Operation completed successfully!  [verified]\n"), std::string::npos);
-    EXPECT_EQ(out.find("eeprom-restore  4006"), std::string::npos) << out; // refusals are not journalled
+    const std::string history = expectRun(0, "history --serial 10A80001").out;
+    EXPECT_TRUE(holds(history, "eeprom-write-default  0 Operation completed successfully!  [verified]\n"));
+    EXPECT_TRUE(holds(history, "eeprom-restore  0 Operation completed successfully!  [verified]\n"));
+    EXPECT_EQ(history.find("eeprom-restore  4006"), std::string::npos) << history; // refusals are not journalled
 }
 
 // A backup of another board (board 1's, serial 10A80002) goes onto board 0 only with --force.
 TEST_F(Zamo2ctlEeprom, BackupOfAnotherBoardNeedsForce)
 {
-    std::string out;
-    std::string err;
-    const std::string dir = m_site / "backups";
-    ASSERT_EQ(run("eeprom backup --board 1 --which base --dir " + dir, out, &err), 0) << err;
-    const std::string other = out.substr(0, out.size() - 1);
-    EXPECT_EQ(run("eeprom restore --board 0 --which base " + other, out, &err), 65);
-    EXPECT_EQ(err, "zamo2ctl: Error! The selected EEPROM backup file is not valid for the target! (" + other +
-                       " is a backup of serial number 10A80002, but board 0 has serial number 10A80001; nothing "
-                       "was written - add --force to restore it onto this board anyway)\n");
-    EXPECT_EQ(run("eeprom restore --board 0 --which base --json " + other, out), 65);
-    EXPECT_EQ(out.rfind("{\"status\":4006,", 0), 0u) << out;
-    EXPECT_NE(out.find("--force"), std::string::npos) << out;
-    ASSERT_EQ(run("history --serial 10A80001", out), 0);
-    EXPECT_EQ(out.find("eeprom-restore"), std::string::npos) << out; // nothing written, no snapshot
+    const std::string other = backup(1, "base");
+    EXPECT_EQ(expectRun(65, "eeprom restore --board 0 --which base " + other).err,
+              "zamo2ctl: Error! The selected EEPROM backup file is not valid for the target! (" + other +
+                  " is a backup of serial number 10A80002, but board 0 has serial number 10A80001; nothing "
+                  "was written - add --force to restore it onto this board anyway)\n");
+    const std::string json = expectRun(65, "eeprom restore --board 0 --which base --json " + other).out;
+    EXPECT_EQ(json.rfind("{\"status\":4006,", 0), 0u) << json;
+    EXPECT_TRUE(holds(json, "--force"));
+    // Nothing written, no snapshot.
+    EXPECT_EQ(expectRun(0, "history --serial 10A80001").out.find("eeprom-restore"), std::string::npos);
 
-    ASSERT_EQ(run("eeprom restore --board 0 --which base --force " + other, out, &err), 0) << err;
-    EXPECT_EQ(out, "Restore finished. Restart Application to enable changes!\n");
-    ASSERT_EQ(run("eeprom backup --board 0 --which base --dir " + dir, out, &err), 0) << err;
-    EXPECT_NE(out.find("_10A80002.xml"), std::string::npos) << out;
+    EXPECT_EQ(expectRun(0, "eeprom restore --board 0 --which base --force " + other).out, kRestored);
+    EXPECT_TRUE(holds(backup(0, "base"), "_10A80002.xml"));
 }
 
 // The connector EEPROM is restored from its own backup, and only from one.
 TEST_F(Zamo2ctlEeprom, ConnectorRestoreTakesOnlyAConnectorBackup)
 {
-    std::string out;
-    std::string err;
-    const std::string dir = m_site / "backups";
-    ASSERT_EQ(run("eeprom backup --board 0 --which con --dir " + dir, out, &err), 0) << err;
-    const std::string conFile = out.substr(0, out.size() - 1);
-    ASSERT_EQ(run("eeprom backup --board 0 --which base --dir " + dir, out), 0);
-    const std::string baseFile = out.substr(0, out.size() - 1);
+    const std::string conFile = backup(0, "con");
+    const std::string baseFile = backup(0, "base");
     std::string edited = test::readFile(conFile);
     const std::size_t version = edited.find("<ConVersion>");
     ASSERT_NE(version, std::string::npos) << edited;
     edited.replace(version + 12, edited.find("</ConVersion>") - version - 12, "77");
     test::writeFile(conFile, edited);
-    ASSERT_EQ(run("get-xml BoardID0 baseeeprom", out), 0);
-    const std::string baseBefore = out;
+    const std::string baseBefore = expectRun(0, "get-xml BoardID0 baseeeprom").out;
 
-    EXPECT_EQ(run("eeprom restore --board 0 --which con " + baseFile, out, &err), 65);
-    EXPECT_EQ(err, "zamo2ctl: Error! The selected EEPROM backup file is not valid for the target! (" + baseFile +
-                       " holds BaseEEPROM, not ConEEPROM)\n");
-    ASSERT_EQ(run("eeprom restore --board 0 --which con " + conFile, out, &err), 0) << err;
-    EXPECT_EQ(out, "Restore finished. Restart Application to enable changes!\n");
-    ASSERT_EQ(run("get-xml BoardID0 coneeprom", out), 0);
-    EXPECT_NE(out.find("<ConVersion>77</ConVersion>"), std::string::npos) << out;
-    ASSERT_EQ(run("get-xml BoardID0 baseeeprom", out), 0);
-    EXPECT_EQ(out, baseBefore);
-    ASSERT_EQ(run("history --serial 10A80001", out), 0);
-    EXPECT_NE(out.find("eeprom-restore  0 Operation completed successfully!  [verified]\n"), std::string::npos) << out;
+    EXPECT_EQ(expectRun(65, "eeprom restore --board 0 --which con " + baseFile).err,
+              "zamo2ctl: Error! The selected EEPROM backup file is not valid for the target! (" + baseFile +
+                  " holds BaseEEPROM, not ConEEPROM)\n");
+    EXPECT_EQ(expectRun(0, "eeprom restore --board 0 --which con " + conFile).out, kRestored);
+    expectRun(0, "get-xml BoardID0 coneeprom", "<ConVersion>77</ConVersion>");
+    EXPECT_EQ(expectRun(0, "get-xml BoardID0 baseeeprom").out, baseBefore);
+    expectRun(0, "history --serial 10A80001", "eeprom-restore  0 Operation completed successfully!  [verified]\n");
 }
 
 // Nothing is called finished that the board does not report back: a read-back that differs
@@ -105,35 +93,29 @@ TEST_F(Zamo2ctlEeprom, OnlyAVerifiedRestoreSucceeds)
                    "<Literals><Document Item=\"coneeprom\"><![CDATA[" + reported + "]]></Document></Literals>"));
     const std::string file = m_site / "con.xml";
     test::writeFile(file, "<ConEEPROM><BoardInfo><SerialNumber>10A80001</SerialNumber></BoardInfo></ConEEPROM>");
-    std::string out;
-    std::string err;
     // The reported document's serial is not the file's: --force lets the restore through.
-    EXPECT_EQ(run("eeprom restore --board 0 --which con --force " + file, out, &err), 65);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "zamo2ctl: board 0 (serial 10A80001): not verified: BoardInfo/SerialNumber: wrote 10A80001, board "
-                   "reports 00000000; the board may not hold what was sent\n");
-    EXPECT_EQ(run("eeprom restore --board 0 --which con --force --json " + file, out, &err), 65);
-    EXPECT_EQ(out.find("finished"), std::string::npos) << out;
-    EXPECT_NE(out.find("\"changeMade\":false,\"exitStatus\":65"), std::string::npos) << out;
+    const auto refused = expectRun(65, "eeprom restore --board 0 --which con --force " + file);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, "zamo2ctl: board 0 (serial 10A80001): not verified: BoardInfo/SerialNumber: wrote 10A80001, "
+                           "board reports 00000000; the board may not hold what was sent\n");
+    const std::string json = expectRun(65, "eeprom restore --board 0 --which con --force --json " + file).out;
+    EXPECT_EQ(json.find("finished"), std::string::npos) << json;
+    EXPECT_TRUE(holds(json, "\"changeMade\":false,\"exitStatus\":65"));
 }
 
 // A change that was made and verified is not lost for a journal that cannot take its line.
 TEST_F(Zamo2ctlEeprom, VerifiedChangeWithoutItsJournalLineExits74)
 {
-    std::string out;
-    std::string err;
-    const std::string dir = m_site / "backups";
-    ASSERT_EQ(run("eeprom backup --board 0 --which con --dir " + dir, out, &err), 0) << err;
-    const std::string conFile = out.substr(0, out.size() - 1);
+    const std::string conFile = backup(0, "con");
     fs::remove(journalFolder() + "/history.jsonl");
     fs::create_directories(journalFolder() + "/history.jsonl"); // no line can be appended
-    EXPECT_EQ(run("eeprom restore --board 0 --which con " + conFile, out, &err), 74);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(err.rfind("zamo2ctl: board 0 (serial 10A80001): the change was made and verified, but its journal "
-                        "line could not be written (cannot open ",
-                        0),
+    const auto lost = expectRun(74, "eeprom restore --board 0 --which con " + conFile);
+    EXPECT_EQ(lost.out, "");
+    EXPECT_EQ(lost.err.rfind("zamo2ctl: board 0 (serial 10A80001): the change was made and verified, but its "
+                             "journal line could not be written (cannot open ",
+                             0),
               0u)
-        << err;
+        << lost.err;
     EXPECT_TRUE(test::filesIn(journalFolder() + "/intents").empty());
 }
 

@@ -1,72 +1,46 @@
 #include "tools_fixture.h"
 
-#include "support/process.h"
-
-#include <vector>
-
 namespace z2e {
 namespace {
 
 using namespace testing_tools;
 
 // zamo2ctl's enclosure and board identity commands as a child process on the example hardware.
-class Zamo2ctlEnclosure : public ToolsTest {
-protected:
-    void SetUp() override
-    {
-        ToolsTest::SetUp();
-        useExampleHardware();
-    }
-
-    static test::ProcessResult run(const std::vector<std::string>& args)
-    {
-        return test::runProcess(test::besideMe("zamo2ctl"), args);
-    }
-};
+using Zamo2ctlEnclosure = Zamo2ctlTest;
 
 TEST_F(Zamo2ctlEnclosure, SerialWrittenAsEncNameAndJournalled)
 {
-    test::ProcessResult result = run({"enclosure", "write", "0", "--serial", "0000001f", "--option", "FanMode=none"});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "Successfully updated the enclosure data.  Restart ZAMO2Explorer to apply new values!\n"
-                          "read back: verified\n");
-    result = run({"get", "EnclosureId0", "EncName"});
-    EXPECT_EQ(result.out, "0000001F\n");
-    result = run({"enclosure", "show", "0", "--json"});
-    EXPECT_NE(result.out.find("\"serial\":\"0000001F\""), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("{\"name\":\"FanMode\",\"value\":null,\"valueText\":\"None\""), std::string::npos);
-    EXPECT_NE(result.out.find("\"userData\":\"Engine test cell 3\""), std::string::npos);
-    result = run({"history", "--serial", "00B1E116"});
-    EXPECT_NE(result.out.find("  local  enclosure 0  QE-R16 00B1E116  enclosure-write  1000 "), std::string::npos)
-        << result.out;
-    EXPECT_NE(result.out.find("[verified]\n"), std::string::npos);
+    EXPECT_EQ(expectRun(0, "enclosure write 0 --serial 0000001f --option FanMode=none").out,
+              "Successfully updated the enclosure data.  Restart ZAMO2Explorer to apply new values!\n"
+              "read back: verified\n");
+    EXPECT_EQ(ctl("get EnclosureId0 EncName").out, "0000001F\n");
+    const std::string shown = expectRun(0, "enclosure show 0 --json", "\"serial\":\"0000001F\"").out;
+    EXPECT_TRUE(holds(shown, "{\"name\":\"FanMode\",\"value\":null,\"valueText\":\"None\""));
+    EXPECT_TRUE(holds(shown, "\"userData\":\"Engine test cell 3\""));
+    const std::string history =
+        expectRun(0, "history --serial 00B1E116", "  local  enclosure 0  QE-R16 00B1E116  enclosure-write  1000 ").out;
+    EXPECT_TRUE(holds(history, "[verified]\n"));
 }
 
 TEST_F(Zamo2ctlEnclosure, RefusalsLeaveEverythingAsItWas)
 {
-    test::ProcessResult result = run({"enclosure", "write", "0", "--serial", "1F"});
-    EXPECT_NE(result.exitCode, 0);
-    EXPECT_NE(result.err.find("1101 Invalid serial number!"), std::string::npos) << result.err;
-    result = run({"enclosure", "write", "0", "--option", "FanMode=Turbo"});
-    EXPECT_NE(result.err.find("1101 Invalid serial number!"), std::string::npos) << result.err;
-    result = run({"enclosure", "write", "1", "--type", "3"});
-    EXPECT_NE(result.exitCode, 0);
-    EXPECT_NE(result.err.find("Writing data not supported for this enclosure type!"), std::string::npos);
-    result = run({"crossgrade", "--board", "0", "--yes"});
-    EXPECT_NE(result.exitCode, 0);
-    EXPECT_NE(result.err.find("4002 Cross Grade not supported for this board type."), std::string::npos) << result.err;
-    result = run({"features", "--board", "5", "Counter width=64 bit"});
-    EXPECT_EQ(result.exitCode, 64);
+    for (const auto& [line, says] : std::vector<std::pair<std::string, std::string>>{
+             {"enclosure write 0 --serial 1F", "1101 Invalid serial number!"},
+             {"enclosure write 0 --option FanMode=Turbo", "1101 Invalid serial number!"},
+             {"enclosure write 1 --type 3", "Writing data not supported for this enclosure type!"},
+             {"crossgrade --board 0 --yes", "4002 Cross Grade not supported for this board type."}}) {
+        const auto refused = ctl(line);
+        EXPECT_NE(refused.exitCode, 0) << line;
+        EXPECT_TRUE(holds(refused.err, says));
+    }
+    EXPECT_EQ(test::zamo2ctl({"features", "--board", "5", "Counter width=64 bit"}).exitCode, 64);
     EXPECT_FALSE(fs::exists(journalFolder())); // nothing ran, nothing journalled
-    result = run({"get", "EnclosureId0", "EncName"});
-    EXPECT_EQ(result.out, "0000E116\n");
+    EXPECT_EQ(ctl("get EnclosureId0 EncName").out, "0000E116\n");
 
-    result = run({"features", "--board", "5", "Time stamping=On", "--json"});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(
-        result.out.find("\"verification\":\"verified\",\"featureSet\":\"00000002\",\"displayName\":\"QC-3104-TS\""),
-        std::string::npos)
-        << result.out;
+    const auto features = test::zamo2ctl({"features", "--board", "5", "Time stamping=On", "--json"});
+    EXPECT_EQ(features.exitCode, 0) << features.err;
+    EXPECT_TRUE(holds(features.out, "\"verification\":\"verified\",\"featureSet\":\"00000002\",\"displayName\":"
+                                    "\"QC-3104-TS\""));
 }
 
 } // namespace

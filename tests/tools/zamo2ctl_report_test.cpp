@@ -43,11 +43,9 @@ std::map<std::string, std::set<std::string>> inventorySerials(const pt::ptree& i
 
 TEST_F(Zamo2ctlReport, PackageHoldsTheLogsTheJournalAndAnInventoryOfTheTrees)
 {
-    std::string out;
-    std::string err;
-    EXPECT_EQ(run("selftest --board 1", out), 65); // a journal with a failed verdict
+    expectRun(65, "selftest --board 1"); // a journal with a failed verdict
     const std::string package = m_site / "report.zip";
-    ASSERT_EQ(run("report-package " + package, out, &err), 0) << err;
+    const std::string out = expectRun(0, "report-package " + package, "  inventory.json  ").out;
 
     const auto entries = readArchive(package);
     for (const char* name : {"inventory.json", "inventory.html", "maintenance/history.jsonl"})
@@ -56,7 +54,6 @@ TEST_F(Zamo2ctlReport, PackageHoldsTheLogsTheJournalAndAnInventoryOfTheTrees)
     for (const auto& file : fs::recursive_directory_iterator(m_site.configFolder() + "/log"))
         driverLog = driverLog || entries.count(fs::relative(file.path(), m_site.configFolder() + "/log").string()) == 1;
     EXPECT_TRUE(driverLog) << out;
-    EXPECT_NE(out.find("  inventory.json  "), std::string::npos) << out;
 
     const std::string json = entries.at("inventory.json").content;
     EXPECT_TRUE(validUtf8Text(json));
@@ -66,32 +63,26 @@ TEST_F(Zamo2ctlReport, PackageHoldsTheLogsTheJournalAndAnInventoryOfTheTrees)
     const auto serials = inventorySerials(inventory);
     EXPECT_EQ(serials.at("local").size(), 8u);
     EXPECT_EQ(serials.at("demo").size(), 6u);
-    EXPECT_NE(json.find("\"serial\":\"10A80002\",\"conSerial\":\"10C80002\",\"firmware\":{\"installed\":\"0274\","
-                        "\"latest\":\"0274\"}"),
-              std::string::npos)
-        << json;
-    EXPECT_NE(json.find("\"operation\":\"selftest\",\"result\":0,\"verdict\":\" FAILED!!\""), std::string::npos)
-        << json;
+    EXPECT_TRUE(holds(json, "\"serial\":\"10A80002\",\"conSerial\":\"10C80002\",\"firmware\":{\"installed\":\"0274\","
+                            "\"latest\":\"0274\"}"));
+    EXPECT_TRUE(holds(json, "\"operation\":\"selftest\",\"result\":0,\"verdict\":\" FAILED!!\""));
     EXPECT_EQ(inventory.get_child("versions").front().second.get<std::string>("component"), "ZAMO2Explorer");
 
     const std::string html = entries.at("inventory.html").content;
     EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
-    EXPECT_NE(html.find("10A80002"), std::string::npos);
+    EXPECT_TRUE(holds(html, "10A80002"));
     for (const char* external : {"<script", "src=", "href=", "@import", "url("})
         EXPECT_EQ(html.find(external), std::string::npos) << external;
 }
 
 TEST_F(Zamo2ctlReport, LoggingSettingsAndAPackageWithNothingToCollect)
 {
-    std::string out;
-    std::string err;
-    ASSERT_EQ(run("logging set --file trace --level LogOff", out, &err), 0) << err;
-    EXPECT_NE(out.find("file:      trace.log\n"), std::string::npos) << out;
+    expectRun(0, "logging set --file trace --level LogOff", "file:      trace.log\n");
     const std::string config = test::readFile(m_site.configFile());
-    EXPECT_NE(config.find("<LogLevel>LogOff</LogLevel>"), std::string::npos) << config;
-    EXPECT_NE(config.find("<CmdLogFile>trace.log</CmdLogFile>"), std::string::npos) << config;
-    EXPECT_NE(config.find("<LogFile>trace_Dev.log</LogFile>"), std::string::npos) << config;
-    EXPECT_EQ(run("logging set --level LogLoud", out, &err), 64);
+    for (const char* set :
+         {"<LogLevel>LogOff</LogLevel>", "<CmdLogFile>trace.log</CmdLogFile>", "<LogFile>trace_Dev.log</LogFile>"})
+        EXPECT_TRUE(holds(config, set));
+    expectRun(64, "logging set --level LogLoud");
     EXPECT_EQ(test::readFile(m_site.configFile()), config);
 
     // The driver logs nothing now; its folder holds only its lock.
@@ -100,38 +91,32 @@ TEST_F(Zamo2ctlReport, LoggingSettingsAndAPackageWithNothingToCollect)
     fs::create_directories(logs);
     test::writeFile(logs + "/lock_file", "");
     const std::string package = m_site / "report.zip";
-    EXPECT_EQ(run("report-package " + package, out, &err), 9);
-    EXPECT_NE(err.find("Warning! No files to collect for report package!"), std::string::npos) << err;
+    expectRun(9, "report-package " + package, "Warning! No files to collect for report package!");
     EXPECT_FALSE(fs::exists(package));
 
     test::writeFile(logs + "/ZaMoQorin.log", "line\n");
-    EXPECT_EQ(run("report-package " + (m_site / "missing/report.zip"), out, &err), 73);
-    EXPECT_NE(err.find("Error! Cannot create package file in requested directory!"), std::string::npos) << err;
+    expectRun(73, "report-package " + (m_site / "missing/report.zip"),
+              "Error! Cannot create package file in requested directory!");
     EXPECT_FALSE(fs::exists(m_site / "missing"));
 }
 
 TEST_F(Zamo2ctlReport, VersionsAndOverview)
 {
-    std::string out;
-    ASSERT_EQ(run("versions --json", out), 0);
-    EXPECT_EQ(out.rfind("{\"versions\":[{\"component\":\"ZAMO2Explorer\",", 0), 0u) << out;
-    EXPECT_NE(out.find("{\"component\":\"Acquisition API\",\"fileName\":\"libzmpxi_api_x64.so\""), std::string::npos)
-        << out;
-    ASSERT_EQ(run("--driver /nonexistent/libnone.so versions --json", out), 0);
-    EXPECT_NE(out.find("\"version\":\"Driver Not Loaded\""), std::string::npos) << out;
+    const std::string versions =
+        expectRun(0, "versions --json", "{\"component\":\"Acquisition API\",\"fileName\":\"libzmpxi_api_x64.so\"").out;
+    EXPECT_EQ(versions.rfind("{\"versions\":[{\"component\":\"ZAMO2Explorer\",", 0), 0u);
+    expectRun(0, "--driver /nonexistent/libnone.so versions --json", "\"version\":\"Driver Not Loaded\"");
 
     // The report as saved: each board's enclosure and slot (as the tree numbers them) first.
-    ASSERT_EQ(run("overview --csv", out), 0);
-    EXPECT_EQ(out.substr(0, out.find('\n') + 1), "Enclosure,Slot,Board Name,Base Serial,Base Cal Date,Con Serial\r\n");
-    EXPECT_NE(out.find("\r\n0,3,QA-4116-STRAIN,"), std::string::npos) << out;
-    EXPECT_NE(out.find("\r\n1,3,QC-3104,"), std::string::npos) << out;
-    ASSERT_EQ(run("overview --extended --json --system demo", out), 0);
+    const std::string csv = expectRun(0, "overview --csv", "\r\n0,3,QA-4116-STRAIN,").out;
+    EXPECT_EQ(csv.substr(0, csv.find('\n') + 1), "Enclosure,Slot,Board Name,Base Serial,Base Cal Date,Con Serial\r\n");
+    EXPECT_TRUE(holds(csv, "\r\n1,3,QC-3104,"));
     pt::ptree overview;
-    std::istringstream text(out);
-    ASSERT_NO_THROW(pt::read_json(text, overview)) << out;
+    std::istringstream text(expectRun(0, "overview --extended --json --system demo").out);
+    ASSERT_NO_THROW(pt::read_json(text, overview));
     EXPECT_EQ(overview.get_child("columns").size(), 19u);
     EXPECT_EQ(overview.get_child("rows").size(), 6u);
-    EXPECT_EQ(run("overview --json --csv", out), 64);
+    expectRun(64, "overview --json --csv");
 }
 
 // Files zamo2ctl writes where the operator names them, and into its own folders: nothing that
@@ -183,9 +168,7 @@ protected:
 
 TEST_F(Zamo2ctlFiles, AReportPackageNeverReplacesWhatIsNotAPlainFileOrTheJournal)
 {
-    std::string said;
-    std::string err;
-    EXPECT_EQ(run("selftest --board 1", said), 65); // a journal to protect
+    expectRun(65, "selftest --board 1"); // a journal to protect
     const std::string history = journalFolder() + "/history.jsonl";
     const std::string journalText = test::readFile(history);
     ASSERT_FALSE(journalText.empty());
@@ -193,45 +176,32 @@ TEST_F(Zamo2ctlFiles, AReportPackageNeverReplacesWhatIsNotAPlainFileOrTheJournal
     // A FIFO without a reader: refused at once, never opened, still there.
     const std::string fifo = out() + "/fifo.zip";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const test::ProcessResult piped =
-        test::runProcess(test::besideMe("zamo2ctl"), {"report-package", fifo, "--force"}, {}, 30s);
-    EXPECT_EQ(piped.exitCode, 73) << piped.err;
+    const auto piped =
+        expectRun(73, "report-package " + fifo + " --force",
+                  "zamo2ctl: refused: " + fifo + " is a FIFO (named pipe), not a regular file; it is left as it is");
     EXPECT_LT(piped.elapsed, 20s);
-    EXPECT_NE(piped.err.find("zamo2ctl: refused: " + fifo +
-                             " is a FIFO (named pipe), not a regular file; it is "
-                             "left as it is"),
-              std::string::npos)
-        << piped.err;
     EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
-
-    EXPECT_EQ(run("report-package /dev/null --force", said, &err), 73);
-    EXPECT_NE(err.find("/dev/null is a device"), std::string::npos) << err;
+    expectRun(73, "report-package /dev/null --force", "/dev/null is a device");
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 
-    // An existing file only with --force.
+    // An existing file only with --force, refused before anything is collected: one line.
     const std::string existing = out() + "/existing.zip";
     test::writeFile(existing, "an older package");
-    // Refused before anything is collected: one line, nothing built.
-    EXPECT_EQ(run("report-package " + existing, said, &err), 73);
-    EXPECT_EQ(err,
+    EXPECT_EQ(expectRun(73, "report-package " + existing).err,
               "zamo2ctl: refused: " + existing + " exists; it is replaced only when asked to (zamo2ctl --force)\n");
     EXPECT_EQ(test::readFile(existing), "an older package");
-    ASSERT_EQ(run("report-package " + existing + " --force", said, &err), 0) << err;
+    expectRun(0, "report-package " + existing + " --force");
     EXPECT_EQ(test::readArchive(existing).count("inventory.json"), 1u);
 
     // The journal, by a link to it, through a linked folder or a ".." path: never.
     fs::create_symlink(history, out() + "/history.zip");
     fs::create_symlink(journalFolder(), out() + "/alias");
     for (const std::string& name : {history, out() + "/history.zip", out() + "/alias/package.zip",
-                                    out() + "/../documents/Norvale/zamo2explorer/maintenance/package.zip"}) {
-        EXPECT_EQ(run("report-package " + name + " --force", said, &err), 73) << name;
-        EXPECT_NE(err.find("kept by the program itself"), std::string::npos) << err;
-    }
+                                    out() + "/../documents/Norvale/zamo2explorer/maintenance/package.zip"})
+        expectRun(73, "report-package " + name + " --force", "kept by the program itself");
     // The driver configuration and its log folder are its own too.
-    EXPECT_EQ(run("report-package " + m_site.configFile() + " --force", said, &err), 73);
-    EXPECT_NE(err.find("is the driver configuration"), std::string::npos) << err;
-    EXPECT_EQ(run("report-package " + m_site.configFolder() + "/log/package.zip", said, &err), 73);
-    EXPECT_NE(err.find("driver's log folder"), std::string::npos) << err;
+    expectRun(73, "report-package " + m_site.configFile() + " --force", "is the driver configuration");
+    expectRun(73, "report-package " + m_site.configFolder() + "/log/package.zip", "driver's log folder");
     EXPECT_FALSE(fs::exists(m_site.configFolder() + "/log/package.zip"));
 
     EXPECT_EQ(test::readFile(history), journalText);
@@ -243,7 +213,6 @@ TEST_F(Zamo2ctlFiles, AReportPackageNeverReplacesWhatIsNotAPlainFileOrTheJournal
 
 TEST_F(Zamo2ctlFiles, AnInterruptedReportPackageLeavesNoTemporaryFile)
 {
-    std::string said;
     const std::string package = out() + "/report.zip";
     for (const int signal : {SIGTERM, SIGINT}) {
         test::BackgroundProcess child;
@@ -269,8 +238,7 @@ TEST_F(Zamo2ctlFiles, AnInterruptedReportPackageLeavesNoTemporaryFile)
 
 TEST_F(Zamo2ctlFiles, AFileSizeLimitEndsThePackageWithoutATemporaryFile)
 {
-    std::string said;
-    EXPECT_EQ(run("versions", said), 0);
+    expectRun(0, "versions");
     // A log the archive cannot shrink: the package outgrows a limit of 64 KiB.
     std::string noise(400000, '\0');
     std::uint32_t state = 12345;
@@ -281,27 +249,25 @@ TEST_F(Zamo2ctlFiles, AFileSizeLimitEndsThePackageWithoutATemporaryFile)
     const test::ProcessResult limited = test::runProcess(
         "/bin/sh", {"-c", "ulimit -f 64 && exec \"$0\" \"$@\"", test::besideMe("zamo2ctl"), "report-package", package});
     EXPECT_EQ(limited.exitCode, 8) << limited.err;
-    EXPECT_NE(limited.err.find("Failed to create data package"), std::string::npos) << limited.err;
+    EXPECT_TRUE(holds(limited.err, "Failed to create data package"));
     EXPECT_FALSE(fs::exists(package));
     EXPECT_TRUE(temporaries(out()).empty()) << temporaries(out()).front();
 }
 
 TEST_F(Zamo2ctlFiles, TheNextRunRemovesTheTemporaryFilesOfAKilledRunOnly)
 {
-    std::string said;
     const std::string package = out() + "/report.zip";
     test::BackgroundProcess killed;
-    const std::string left = startHeld(killed, {"report-package", package}, "report-package");
+    startHeld(killed, {"report-package", package}, "report-package");
     EXPECT_EQ(stopWith(killed, SIGKILL), -1);
     ASSERT_FALSE(temporaries(out()).empty()); // kill -9 leaves it
-    (void)left;
 
     // One of a process that is still running stays.
     const long self = ::getpid();
     const std::string live = out() + "/" + TemporaryFiles::kPrefix + std::to_string(self) + "-" +
                              std::to_string(TemporaryFiles::processStart(self)) + "-0000beef";
     test::writeFile(live, "being written");
-    ASSERT_EQ(run("report-package " + package, said), 0);
+    expectRun(0, "report-package " + package);
     EXPECT_EQ(temporaries(out()), std::vector<std::string>{live});
     EXPECT_EQ(test::readFile(live), "being written");
 
@@ -312,7 +278,7 @@ TEST_F(Zamo2ctlFiles, TheNextRunRemovesTheTemporaryFilesOfAKilledRunOnly)
     EXPECT_EQ(fs::path(half).parent_path(), fs::path(journalFolder()) / "10A80001");
     EXPECT_EQ(stopWith(snapshot, SIGKILL), -1);
     ASSERT_EQ(temporaries(journalFolder()).size(), 1u);
-    ASSERT_EQ(run("calibrate reset-defaults --board 0 --yes", said), 0);
+    expectRun(0, "calibrate reset-defaults --board 0 --yes");
     EXPECT_TRUE(temporaries(journalFolder()).empty()) << temporaries(journalFolder()).front();
 }
 
@@ -336,68 +302,56 @@ TEST_F(Zamo2ctlFiles, AnInterruptedSnapshotOrResultLeavesNoTemporaryFile)
     EXPECT_TRUE(fs::is_empty(results));
 }
 
-TEST_F(Zamo2ctlFiles, SelfTestResultsAndBackupsReplaceAFileOnlyWithForce)
+// Each writer refuses an existing file without --force (and keeps it), takes it with --force,
+// and never writes into the program's own folders.
+TEST_F(Zamo2ctlFiles, SelfTestResultsBackupsAndDemoExportReplaceAFileOnlyWithForce)
 {
-    std::string said;
-    std::string err;
     const std::string results = m_site / "results";
-    ASSERT_EQ(run("selftest --board 0 --save-dir " + results, said, &err), 0) << err;
-    const std::string file = results + "/Self_Test_QA-4008.BNC_10A80001.xml";
-    ASSERT_TRUE(fs::exists(file));
-    test::writeFile(file, "kept");
-    EXPECT_EQ(run("selftest --board 0 --save-dir " + results, said, &err), 73);
-    EXPECT_NE(err.find("zamo2ctl: refused: " + file + " exists"), std::string::npos) << err;
-    EXPECT_EQ(test::readFile(file), "kept");
-    ASSERT_EQ(run("selftest --board 0 --save-dir " + results + " --force", said, &err), 0) << err;
-    EXPECT_NE(test::readFile(file), "kept");
-    test::writeFile(m_site / "plain", "x");
-    EXPECT_EQ(run("selftest --board 0 --save-dir " + (m_site / "plain"), said, &err), 73);
-    EXPECT_NE(err.find("not a folder"), std::string::npos) << err;
-    EXPECT_EQ(run("selftest --board 0 --save-dir " + journalFolder(), said, &err), 73);
-    EXPECT_NE(err.find("kept by the program itself"), std::string::npos) << err;
-
     const std::string backups = m_site / "backups";
-    ASSERT_EQ(run("eeprom backup --board 0 --which base --dir " + backups, said, &err), 0) << err;
-    const std::string backup = backups + "/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml";
-    test::writeFile(backup, "an older backup");
-    EXPECT_EQ(run("eeprom backup --board 0 --which base --dir " + backups, said, &err), 73);
-    EXPECT_NE(err.find(backup + " exists"), std::string::npos) << err;
-    EXPECT_EQ(test::readFile(backup), "an older backup");
-    ASSERT_EQ(run("eeprom backup --board 0 --which base --dir " + backups + " --force", said, &err), 0) << err;
-    EXPECT_NE(test::readFile(backup).find("<BaseEEPROM"), std::string::npos);
-    EXPECT_EQ(run("eeprom backup --board 0 --which base --dir " + journalFolder() + "/10A80001", said, &err), 73);
-    EXPECT_NE(err.find("kept by the program itself"), std::string::npos) << err;
-    EXPECT_TRUE(temporaries(backups).empty());
+    const struct {
+        std::string command;
+        std::string file;
+        std::string written;
+        std::string own;
+        std::string ownSays;
+    } writers[] = {
+        {"selftest --board 0 --save-dir " + results, results + "/Self_Test_QA-4008.BNC_10A80001.xml", "<",
+         "selftest --board 0 --save-dir " + journalFolder(), "kept by the program itself"},
+        {"eeprom backup --board 0 --which base --dir " + backups, backups + "/Baseeeprom_Brd0_QA-4008.BNC_10A80001.xml",
+         "<BaseEEPROM", "eeprom backup --board 0 --which base --dir " + journalFolder() + "/10A80001",
+         "kept by the program itself"},
+        {"demo export " + out() + "/demo.xml", out() + "/demo.xml", "<Simulation>",
+         "demo export " + m_site.configFile() + " --force", ""},
+    };
+    for (const auto& w : writers) {
+        SCOPED_TRACE(w.command);
+        expectRun(0, w.command);
+        ASSERT_TRUE(fs::exists(w.file));
+        test::writeFile(w.file, "kept");
+        expectRun(73, w.command, w.file + " exists");
+        EXPECT_EQ(test::readFile(w.file), "kept");
+        expectRun(0, w.command + " --force");
+        EXPECT_TRUE(holds(test::readFile(w.file), w.written));
+        expectRun(73, w.own, w.ownSays);
+        EXPECT_TRUE(temporaries(fs::path(w.file).parent_path()).empty());
+    }
+    test::writeFile(m_site / "plain", "x");
+    expectRun(73, "selftest --board 0 --save-dir " + (m_site / "plain"), "not a folder");
 }
 
-TEST_F(Zamo2ctlFiles, DemoExportAndLogFileNamesAreRefusedInWords)
+TEST_F(Zamo2ctlFiles, LogFileNamesAreRefusedInWords)
 {
-    std::string said;
-    std::string err;
-    const std::string demo = out() + "/demo.xml";
-    ASSERT_EQ(run("demo export " + demo, said, &err), 0) << err;
-    test::writeFile(demo, "an older demo");
-    EXPECT_EQ(run("demo export " + demo, said, &err), 73);
-    EXPECT_NE(err.find(demo + " exists"), std::string::npos) << err;
-    EXPECT_EQ(test::readFile(demo), "an older demo");
-    ASSERT_EQ(run("demo export " + demo + " --force", said, &err), 0) << err;
-    EXPECT_NE(test::readFile(demo).find("<Simulation>"), std::string::npos);
-    EXPECT_EQ(run("demo export " + m_site.configFile() + " --force", said, &err), 73);
-
     const std::string config = test::readFile(m_site.configFile());
-    EXPECT_EQ(run("logging set --file nowhere/elsewhere", said, &err), 64);
-    EXPECT_NE(err.find("may not hold '/'"), std::string::npos) << err;
-    EXPECT_EQ(run("logging set --file my_lock_file", said, &err), 64);
+    expectRun(64, "logging set --file nowhere/elsewhere", "may not hold '/'");
+    expectRun(64, "logging set --file my_lock_file");
     const std::string logs = m_site.configFolder() + "/log";
     fs::create_directories(logs);
     ASSERT_EQ(::mkfifo((logs + "/trace.log").c_str(), 0600), 0);
-    EXPECT_EQ(run("logging set --file trace", said, &err), 73);
-    EXPECT_NE(err.find(logs + "/trace.log is a FIFO (named pipe), not a plain log file"), std::string::npos) << err;
+    expectRun(73, "logging set --file trace", logs + "/trace.log is a FIFO (named pipe), not a plain log file");
     fs::create_directories(logs + "/bench_Dev.log");
-    EXPECT_EQ(run("logging set --file bench", said, &err), 73);
-    EXPECT_NE(err.find("bench_Dev.log is a folder"), std::string::npos) << err;
+    expectRun(73, "logging set --file bench", "bench_Dev.log is a folder");
     EXPECT_EQ(test::readFile(m_site.configFile()), config);
-    ASSERT_EQ(run("logging set --file plain", said, &err), 0) << err;
+    expectRun(0, "logging set --file plain");
 }
 
 } // namespace
