@@ -198,8 +198,9 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
         error = "tree takes either --system or --node";
         return false;
     }
-    if ((options.scanMs != 0 || options.basePort != 0) && options.node.empty() && options.command != "nodes") {
-        error = "--scan-ms and --base-port apply to nodes and to commands with --node";
+    // --base-port is taken by every command, so that a script can pass it always.
+    if (options.scanMs != 0 && options.node.empty() && options.command != "nodes") {
+        error = "--scan-ms applies to nodes and to commands with --node";
         return false;
     }
     return true;
@@ -535,7 +536,8 @@ std::string usageText()
             "  --scan-ms N                    how long nodes discovers, and the longest wait for\n"
             "                                 the node of --node (default 2500)\n"
             "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"
-            "                                 default 9237)\n"
+            "                                 default 9237); taken by every command, used by those\n"
+            "                                 that reach the network\n"
             "  --timeout SECONDS              end the command with exit status 75 when it has not\n"
             "                                 finished after SECONDS (default 60; 360 for the board\n"
             "                                 tools); also how long a network node's heartbeats may\n"
