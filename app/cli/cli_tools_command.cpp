@@ -59,6 +59,13 @@ int testExitStatus(const BoardTestOutcome& outcome)
     return EXIT_OK;
 }
 
+// The verdicts keep the blank the window's rows put before them; a script gets the word.
+std::string withoutLeadingBlanks(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+
 void printTestOutcome(const CliOptions& options, const BoardTestOutcome& outcome)
 {
     if (options.json) {
@@ -72,7 +79,7 @@ void printTestOutcome(const CliOptions& options, const BoardTestOutcome& outcome
             else
                 out << row.board.slot;
             out << ",\"name\":" << jsonString(row.board.name) << ",\"serial\":" << jsonString(row.board.serial)
-                << ",\"status\":" << jsonString(row.status) << ",\"details\":[";
+                << ",\"status\":" << jsonString(withoutLeadingBlanks(row.status)) << ",\"details\":[";
             for (std::size_t d = 0; d < row.details.size(); ++d)
                 out << (d ? "," : "") << jsonString(row.details[d]);
             out << "]}";

@@ -27,7 +27,7 @@ TEST_F(Zamo2ctlTools, SelfTestAndFirmwareShowTheFailingAndTheOldBoard)
     EXPECT_EQ(expectRun(65, "selftest --json --board 1")
                   .out.rfind("{\"status\":0,\"boards\":[{\"board\":1,\"slot\":3,\"name\":"
                              "\"QA-4116-STRAIN\",\"serial\":\"10A80002\",\"status\":"
-                             "\" FAILED!!\",\"details\":[",
+                             "\"FAILED!!\",\"details\":[",
                              0),
               0u);
     expectRun(0, "firmware check --board 0 --json", "\"installed\":\"0251\",\"latest\":\"0254\"");
