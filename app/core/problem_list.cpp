@@ -140,20 +140,36 @@ std::string ProblemList::place(const ModelNode& node)
 {
     if (!isBoard(node))
         return {};
-    const ModelNode* enclosure = node.parent();
-    std::string where = "orphan";
-    // A network node's slot rows carry their number in their name ("Slot 3").
-    const std::string slot = node.nodeType == NodeType::SlotState && node.name.rfind("Slot ", 0) == 0
-                                 ? node.name.substr(5)
-                                 : std::to_string(RowComposer::slotNumber(node));
-    if (enclosure && enclosure->nodeType == NodeType::Enclosure)
-        where = std::to_string(enclosure->number) + "/" + slot;
-    // The caption without the warning it carries.
-    std::string model = node.firstValue().substr(0, node.firstValue().find("  ["));
-    if (const auto* slot = dynamic_cast<const SlotNode*>(&node); slot && !slot->described.displayName.empty())
-        model = slot->described.displayName;
     const std::string serial = serialOf(node);
-    return where + "  " + model + (serial.empty() ? "" : " " + serial);
+    const BoardPlace at = placeOf(node);
+    return (at.enclosure.empty() ? "orphan" : at.enclosure + "/" + at.slot) + "  " + at.model +
+           (serial.empty() ? "" : " " + serial);
+}
+
+std::string ProblemList::title(const ModelNode& node)
+{
+    if (!isBoard(node))
+        return {};
+    const BoardPlace at = placeOf(node);
+    if (at.enclosure.empty())
+        return "Orphan board:  " + at.model;
+    return "Enclosure " + at.enclosure + ", slot " + at.slot + ":  " + at.model;
+}
+
+ProblemList::BoardPlace ProblemList::placeOf(const ModelNode& node)
+{
+    BoardPlace at;
+    // A network node's slot rows carry their number in their name ("Slot 3").
+    at.slot = node.nodeType == NodeType::SlotState && node.name.rfind("Slot ", 0) == 0
+                  ? node.name.substr(5)
+                  : std::to_string(RowComposer::slotNumber(node));
+    if (const ModelNode* enclosure = node.parent(); enclosure && enclosure->nodeType == NodeType::Enclosure)
+        at.enclosure = std::to_string(enclosure->number);
+    // The caption without the warning it carries.
+    at.model = node.firstValue().substr(0, node.firstValue().find("  ["));
+    if (const auto* slot = dynamic_cast<const SlotNode*>(&node); slot && !slot->described.displayName.empty())
+        at.model = slot->described.displayName;
+    return at;
 }
 
 } // namespace z2e

@@ -38,12 +38,20 @@ public:
     static std::vector<const ModelNode*> boards(const ModelNode& root);
     /// "0/5  QA-4016 10A80003" for a board row; "" for another.
     static std::string place(const ModelNode& node);
+    /// "Enclosure 0, slot 5:  QA-4016" for a board row (a title's words); "" for another.
+    static std::string title(const ModelNode& node);
     /// The serial number a board row shows; "" when it shows none.
     static std::string serialOf(const ModelNode& board);
     /// The words of a kind for scripts: "firmware-old", "temperature-high", ...
     static const char* kindName(Problem::Kind kind);
 
 private:
+    struct BoardPlace {
+        std::string enclosure; ///< "" for an orphan
+        std::string slot;
+        std::string model;
+    };
+    static BoardPlace placeOf(const ModelNode& node);
     static void walk(const ModelNode& node, std::vector<Problem>& problems);
     static void board(const ModelNode& node, std::vector<Problem>& problems);
 };

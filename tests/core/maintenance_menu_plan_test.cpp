@@ -16,7 +16,7 @@ const MaintenanceItem& itemOf(const std::vector<MaintenanceItem>& items, MenuEnt
         if (item.entry == entry)
             return item;
     }
-    static const MaintenanceItem missing{MenuEntry("missing")};
+    static const MaintenanceItem missing{MenuEntry("missing"), false, false, {}};
     ADD_FAILURE() << "no item " << entry;
     return missing;
 }

@@ -35,6 +35,8 @@ TEST(ProblemListTest, EachFaultOnceWithItsPlaceAndNumbers)
     addRow(*hot, NodeType::Temperature, "ConPanel ", {TemperatureRows::shownValue("69.9")});
     addSlot(*enclosure, 5);
     addRow(*enclosure, NodeType::Property, "Fan", {"ERROR: stalled"});
+    // A title names the board as the tree does, without the warning its caption carries.
+    EXPECT_EQ(ProblemList::title(*old), "Enclosure 0, slot 2:  QA-4008.BNC");
     EXPECT_EQ(lines(ProblemList::of(root)),
               (std::vector<std::string>{"firmware-old | 0/2  QA-4008.BNC 10A80001 | firmware older than the release",
                                         "eeprom-unreadable | 0/5  E2PROM-ERROR | EEPROM cannot be read",

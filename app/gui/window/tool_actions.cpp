@@ -1,6 +1,7 @@
 #include "gui/window/tool_actions.h"
 
 #include "core/model_node.h"
+#include "core/problem_list.h"
 #include "core/root_node.h"
 #include "core/system_model.h"
 #include "core/tool_registry.h"
@@ -186,8 +187,8 @@ void ToolActions::boardHistory(MenuEntry)
         m_host.status("This row has no board serial number to look up.");
         return;
     }
-    CBoardHistoryDialog dialog(MaintenanceJournal::defaultFolder(), serial, QString::fromStdString(row->name),
-                               m_window);
+    CBoardHistoryDialog dialog(MaintenanceJournal::defaultFolder(), serial,
+                               QString::fromStdString(ProblemList::title(*row)), m_window);
     ToolTarget target;
     if (m_host.target(*row, target) && !target.multiBoard)
         dialog.setRestoreTarget(target);
@@ -208,7 +209,7 @@ QDialog* ToolActions::openForPicture(const QString& name, SystemModel& system, D
     if (const ModelNode* row = ToolTargetBuilder::firstBoardRow(local)) {
         targets.local(*row, system, board);
         serial = ToolTargetBuilder::boardSerial(*row);
-        caption = QString::fromStdString(row->name);
+        caption = QString::fromStdString(ProblemList::title(*row));
     }
     return BoardToolDialogs::openForPicture(name, whole, board, serial, caption, m_window);
 }
