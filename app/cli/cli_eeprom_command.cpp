@@ -55,15 +55,22 @@ int backup(const CliOptions& options, QorinNodeUtilWrapper& wrapper, Maintenance
     std::string path;
     const std::int32_t status =
         tool.run(static_cast<std::uint32_t>(options.board), which, options.dir, path, options.force);
+    // A driver's answer has no message of the program's own: its name, the board, and what to do.
+    const std::string words =
+        statusKnown(status)
+            ? statusMessage(status)
+            : boardPlace(wrapper, static_cast<std::uint32_t>(options.board)) + ": " + tool.message() +
+                  "; if the EEPROM is damaged, put it back with eeprom auto-restore, or eeprom restore FILE from a "
+                  "backup";
     if (options.json)
-        std::cout << "{\"status\":" << status << ",\"statusText\":" << jsonString(statusMessage(status))
+        std::cout << "{\"status\":" << status << ",\"statusText\":" << jsonString(words)
                   << ",\"path\":" << jsonString(path) << ",\"message\":" << jsonString(tool.message()) << "}\n";
     else if (status == AppStatus::Ok)
         std::cout << path << "\n";
     else if (status == AppStatus::DestinationRefused)
         std::cerr << "zamo2ctl: refused: " << oneLine(tool.message()) << "\n";
     else
-        refused(statusMessage(status), tool.message());
+        refused(words, statusKnown(status) ? tool.message() : std::string());
     if (status == AppStatus::DestinationRefused)
         return EXIT_CANNOT_CREATE;
     return status == AppStatus::Ok ? EXIT_OK : EXIT_TOOL_FAILED;

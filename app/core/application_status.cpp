@@ -1,6 +1,8 @@
 #include "core/application_status.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace z2e {
 namespace {
@@ -67,6 +69,12 @@ std::string statusMessage(std::int32_t code)
         return formatted("System error!\r\n%s not found.\nThe application will terminate.", "zmpxi_api_x64.dll", code);
     }
     return formatted("Unknown error encountered!\r\nError code %d.", nullptr, code);
+}
+
+bool statusKnown(std::int32_t code)
+{
+    return std::any_of(std::begin(kStatusTexts), std::end(kStatusTexts),
+                       [code](const StatusText& entry) { return entry.code == code; });
 }
 
 } // namespace z2e

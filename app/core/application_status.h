@@ -11,5 +11,7 @@ namespace z2e {
 /// The message of an application status code; an unlisted code gives
 /// "Unknown error encountered!\r\nError code <code>.".
 std::string statusMessage(std::int32_t code);
+/// Whether `code` has a message of its own (statusMessage() does not fall back).
+bool statusKnown(std::int32_t code);
 
 } // namespace z2e

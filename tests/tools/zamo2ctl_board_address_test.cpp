@@ -32,7 +32,12 @@ TEST_F(Zamo2ctlBoardAddress, APlaceOrASerialNamesTheBoardTheTreeShows)
 TEST_F(Zamo2ctlBoardAddress, AllRunsTheToolOnEveryBoardAndTheOthersGoOn)
 {
     const std::string dir = m_site / "backups";
-    const std::string out = expectRun(65, "eeprom backup --board all --which both --dir " + dir, "260105").out;
+    const test::ProcessResult backups = expectRun(65, "eeprom backup --board all --which both --dir " + dir, "260105");
+    const std::string& out = backups.out;
+    // The driver's answer in words, with the board and what to do; no "unknown error".
+    EXPECT_TRUE(holds(backups.err, "zamo2ctl: board 3 (serial 10A80004): cannot read the EEPROM: "));
+    EXPECT_TRUE(holds(backups.err, "; if the EEPROM is damaged, put it back with eeprom auto-restore"));
+    EXPECT_EQ(backups.err.find("Unknown error"), std::string::npos) << backups.err;
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir))
         ++files;
