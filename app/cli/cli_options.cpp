@@ -198,8 +198,12 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
         error = "tree takes either --system or --node";
         return false;
     }
+    if (options.allNodes && (options.command != "problems" || !options.node.empty())) {
+        error = "--all-nodes applies to problems, without --node";
+        return false;
+    }
     // --base-port is taken by every command, so that a script can pass it always.
-    if (options.scanMs != 0 && options.node.empty() && options.command != "nodes") {
+    if (options.scanMs != 0 && options.node.empty() && options.command != "nodes" && !options.allNodes) {
         error = "--scan-ms applies to nodes and to commands with --node";
         return false;
     }
@@ -255,6 +259,7 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         {"--dry-run", &options.dryRun},
         {"--keep-newer", &options.keepNewer},
         {"--force", &options.force},
+        {"--all-nodes", &options.allNodes},
     };
     for (const auto& [name, flag] : switches) {
         if (arg == name) {
@@ -488,10 +493,12 @@ std::string usageText()
             "                               the system report: each board's enclosure and slot,\n"
             "                               then board name, serial and calibration date\n"
             "                               (--extended: all 17 overview columns)\n"
-            "  problems [--node ADDRESS]    everything wrong with this computer's system (or the\n"
-            "                               node's), one line each: where (enclosure/slot, model,\n"
-            "                               serial), what, and what to do; exit 0 when there is\n"
-            "                               none, 1 when there are some\n"
+            "  problems [--node ADDRESS|--all-nodes]\n"
+            "                               everything wrong with this computer's system (or the\n"
+            "                               node's; with --all-nodes this computer's and every\n"
+            "                               node's that answers), one line each: where\n"
+            "                               (enclosure/slot, model, serial), what, and what to do;\n"
+            "                               exit 0 when there is none, 1 when there are some\n"
             "  node rename NAME             (with --node) give the node a new name: at most 18\n"
             "                               printable ASCII characters\n"
             "  node ip --mode dhcp|static --ip-version 4|6 [--address A --mask M]\n"

@@ -47,6 +47,24 @@ int report(const ModelNode& root, const std::string& system, const CliOptions& o
     return problems.empty() ? EXIT_OK : EXIT_PROBLEMS_FOUND;
 }
 
+// Every node that answers, one after the other on one client; the worst outcome.
+int reportEveryNode(const CliOptions& options)
+{
+    RemoteSession session(options);
+    if (!session.start())
+        return EXIT_NODE_UNAVAILABLE;
+    int status = EXIT_OK;
+    for (const NetworkNodeSummary& node : session.discover()) {
+        session.session().findNode(node.address, session.scanMs());
+        const std::int32_t connected = session.connect();
+        RootNode root(SystemKind::Remote);
+        RemoteSystemBuilder::fillRoot(root, session.session().record(DriverResult::succeeded(connected)));
+        if (report(root, node.address, options) != EXIT_OK)
+            status = EXIT_PROBLEMS_FOUND;
+    }
+    return status;
+}
+
 } // namespace
 
 int problemsCommand(const CliOptions& options)
@@ -64,11 +82,18 @@ int problemsCommand(const CliOptions& options)
     }
     SystemModel model(false);
     const std::int32_t status = model.initializeSystem();
+    int local = EXIT_OK;
     if (status != AppStatus::Ok && status != AppStatus::HardwareInUse) {
-        std::cerr << "zamo2ctl: start-up: " << status << " " << statusMessage(status) << "\n";
-        return exitStatusOf(status);
+        // The nodes are still worth asking.
+        std::cerr << "zamo2ctl: start-up: " << status << " " << oneLine(statusMessage(status)) << "\n";
+        local = exitStatusOf(status);
+    } else {
+        local = report(*model.root(SystemKind::Local), "local", options);
     }
-    return report(*model.root(SystemKind::Local), "local", options);
+    if (!options.allNodes)
+        return local;
+    const int nodes = reportEveryNode(options);
+    return local != EXIT_OK ? local : nodes;
 }
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #pragma once
-// "zamo2ctl problems [--json] [--node ADDRESS]": everything wrong with this computer's system
-// (or the node's), one line each: where, what and what to do.
+// "zamo2ctl problems [--json] [--node ADDRESS | --all-nodes]": everything wrong with this
+// computer's system (or the node's, or this computer's and every node's), one line each: where,
+// what and what to do. With --json one object per system, one per line.
 
 #include "cli_options.h"
 

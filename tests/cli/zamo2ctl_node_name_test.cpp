@@ -1,4 +1,5 @@
-// --node takes a node's name as well as its address: the one node answering by that name.
+// --node takes a node's name as well as its address: the one node answering by that name; and
+// problems --all-nodes asks every node that answers.
 #include "support/zamo2ctl_run.h"
 #include "support/net.h"
 #include "support/node_sim.h"
@@ -31,6 +32,13 @@ TEST(Zamo2ctlNodeName, ANameFindsItsNodeAndAMissingOneNamesThoseThatAnswered)
                                std::string(address) + "))"),
               std::string::npos)
         << missing.err;
+
+    // Every node that answers, one JSON object per system and line.
+    args = common;
+    args.insert(args.end(), {"--all-nodes", "--json", "problems"});
+    const test::ProcessResult everywhere = test::zamo2ctl(args, loopback);
+    EXPECT_NE(everywhere.out.find("{\"system\":\"" + std::string(address) + "\",\"problems\":[]}\n"), std::string::npos)
+        << everywhere.out << everywhere.err;
 }
 
 } // namespace
