@@ -53,6 +53,19 @@ TEST_F(ProblemsPanelTest, TheMaintenanceMenuFollowsTheChosenRow)
     m_window->maintenanceMenu()->fill();
     EXPECT_EQ(entries(menu).mid(0, 3), QStringList({"Self Test", "Firmware Update", "Board Configuration"}));
     EXPECT_TRUE(entries(menu).contains("Create Support Package\u2026"));
+
+    // Chosen from the menu, a tool acts on the chosen row: the self test of one board.
+    tree->setCurrentIndex(findRow(*tree->model(), "Enclosure 0:"));
+    m_window->maintenanceMenu()->fill();
+    QString opened;
+    z2e_test::actOnDialogWhile<QDialog>(
+        [menu] { menu->actions().front()->trigger(); },
+        [&opened](QDialog& dialog) {
+            opened =
+                QString("%1 %2").arg(dialog.windowTitle()).arg(dialog.findChild<QTreeView*>()->model()->rowCount());
+            dialog.reject();
+        });
+    EXPECT_EQ(opened, "Hardware Tools 4"); // the enclosure's four boards
 }
 
 } // namespace
