@@ -163,7 +163,7 @@ int eepromCommand(const CliOptions& options)
     if (options.arguments.size() != (fileTaken ? 2u : 1u))
         return usageError(fileTaken ? "eeprom restore needs FILE" : "eeprom " + what + " takes no further argument");
     if (options.board < 0)
-        return usageError("eeprom " + what + " needs --board N");
+        return usageError("eeprom " + what + " needs --board B");
     EepromWhich which = EepromWhich::Base;
     const bool whichTaken = what == "backup" || what == "restore" || what == "auto-restore";
     // A backup may take both EEPROMs of a board at once.

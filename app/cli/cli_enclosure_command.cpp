@@ -218,7 +218,7 @@ int enclosure(const CliOptions& options)
 int crossgrade(const CliOptions& options)
 {
     if (options.board < 0)
-        return usageError("crossgrade needs --board N");
+        return usageError("crossgrade needs --board B");
     const auto board = static_cast<std::uint32_t>(options.board);
     const std::string& to = options.enclosureTools.to;
     return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) -> int {
@@ -321,7 +321,7 @@ bool chosenFeatureSet(const std::vector<std::string>& words, const FeatureTable&
             choices[r] = &table.rows[r].values[static_cast<std::size_t>(index)];
         }
         if (!found) {
-            detail = "no feature '" + name + "' (see features --board N)";
+            detail = "no feature '" + name + "' (see features --board B)";
             return false;
         }
     }
@@ -336,7 +336,7 @@ bool chosenFeatureSet(const std::vector<std::string>& words, const FeatureTable&
 int features(const CliOptions& options)
 {
     if (options.board < 0)
-        return usageError("features needs --board N");
+        return usageError("features needs --board B");
     const auto board = static_cast<std::uint32_t>(options.board);
     return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) -> int {
         MaintenanceJournal journal = journalOf(options, wrapper);

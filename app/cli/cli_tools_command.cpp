@@ -82,14 +82,15 @@ void printTestOutcome(const CliOptions& options, const BoardTestOutcome& outcome
                 << ",\"status\":" << jsonString(withoutLeadingBlanks(row.status)) << ",\"details\":[";
             for (std::size_t d = 0; d < row.details.size(); ++d)
                 out << (d ? "," : "") << jsonString(row.details[d]);
-            out << "]}";
+            out << "],\"enclosure\":" << row.board.enclosure << ",\"label\":" << jsonString(row.board.label()) << "}";
         }
         out << "]}\n";
         std::cout << out.str();
         return;
     }
     for (const BoardTestRow& row : outcome.rows) {
-        std::cout << "Board " << row.board.index << "  " << row.text() << "\n";
+        // Named as the tree and the label on the board name it.
+        std::cout << row.board.label() << (row.status.empty() ? "" : ": " + row.status) << "\n";
         for (const std::string& detail : row.details)
             std::cout << "  " << detail << "\n";
     }
@@ -352,7 +353,7 @@ int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, Maintena
 int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater)
 {
     if (options.board < 0)
-        return usageError("firmware update-file needs --board N");
+        return usageError("firmware update-file needs --board B");
     if (options.autoSelect == (options.arguments.size() == 2))
         return usageError("firmware update-file takes either FILE, VERSION or --auto");
     if (!options.autoSelect && options.arguments[1].empty())

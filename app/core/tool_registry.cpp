@@ -29,8 +29,8 @@ std::vector<ToolDescription> makeTools()
     // clang-format off
     return {
         {"selftest", 0, 0, "selftest", ToolTimeLimit::BoardTool, nullptr,
-         "  selftest [--board N] [--factory|--excitation] [--save-dir DIR]\n"
-         "                               self test of every board (or board N): one row per\n"
+         "  selftest [--board B] [--factory|--excitation] [--save-dir DIR]\n"
+         "                               self test of every board (or board B): one row per\n"
          "                               board with its verdict and the checks below it;\n"
          "                               --save-dir writes each board's result document there\n"
          "                               (an existing one only with --force)\n",
@@ -41,7 +41,7 @@ std::vector<ToolDescription> makeTools()
            false, false, true}}},
         {"calibrate", 1, 1, "calibrate", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) { return "calibrating (" + argument(arguments, 0) + ")"; },
-         "  calibrate autozero|gaincal|threewire|reset-defaults [--board N] [--yes]\n"
+         "  calibrate autozero|gaincal|threewire|reset-defaults [--board B] [--yes]\n"
          "                               auto zero, gain calibration, three-wire offset or\n"
          "                               reset to the factory calibration; refused on\n"
          "                               simulated boards; threewire asks first (on a\n"
@@ -52,10 +52,10 @@ std::vector<ToolDescription> makeTools()
              return subcommandActivity(arguments,
                                        {{"update", "updating firmware"}, {"update-file", "updating firmware"}});
          },
-         "  firmware check [--board N]   installed and latest firmware of each board\n"
+         "  firmware check [--board B]   installed and latest firmware of each board\n"
          "  firmware list                the firmware files the driver knows\n"
-         "  firmware update [--board N] [--retry-failed] [--keep-newer] [--dry-run]\n"
-         "                               bring every board (or board N) to the latest\n"
+         "  firmware update [--board B] [--retry-failed] [--keep-newer] [--dry-run]\n"
+         "                               bring every board (or board B) to the latest\n"
          "                               release; a newer firmware goes back to the release,\n"
          "                               with --keep-newer it is kept (skipped). Each row\n"
          "                               names the versions (\"0251 \u2192 0254 updated\", \"0300 \u2192\n"
@@ -66,8 +66,8 @@ std::vector<ToolDescription> makeTools()
          "                               each board (update, back to the release, skip and\n"
          "                               why) and changes nothing (no snapshot, no journal\n"
          "                               line; only reads are sent)\n"
-         "  firmware update-file --board N (FILE | VERSION | --auto)\n"
-         "                               update board N with a firmware file, a listed file\n"
+         "  firmware update-file --board B (FILE | VERSION | --auto)\n"
+         "                               update board B with a firmware file, a listed file\n"
          "                               name or version, or the latest release's file\n",
          {{MenuEntry::FirmwareUpdate, "Firmware Update",
            "Check the firmware of the selected boards and bring it to the latest release", "arrow-up",
@@ -86,20 +86,20 @@ std::vector<ToolDescription> makeTools()
          "                               file's path; an existing backup of that name only\n"
          "                               with --force (--board all --which both: every board's\n"
          "                               two EEPROMs into one folder)\n"
-         "  eeprom restore --board N --which base|con FILE [--force]\n"
+         "  eeprom restore --board B --which base|con FILE [--force]\n"
          "                               write a backup file back (its root element must be\n"
          "                               BaseEEPROM or ConEEPROM exactly; checked first); a\n"
          "                               backup of another board (its BoardInfo/SerialNumber\n"
          "                               is not the board's) is refused, naming both serials,\n"
          "                               unless --force\n"
-         "  eeprom auto-restore --board N --which base|con\n"
+         "  eeprom auto-restore --board B --which base|con\n"
          "                               let the driver restore the EEPROM from its own backup\n"
-         "  eeprom models --board N      the base EEPROM models board N may be rewritten as\n"
-         "  eeprom write-default --board N --model M --revision R --serial HEX\n"
+         "  eeprom models --board B      the base EEPROM models board B may be rewritten as\n"
+         "  eeprom write-default --board B --model M --revision R --serial HEX\n"
          "                               rewrite the base EEPROM with the default of model M\n"
          "                               (as listed by models) and serial number HEX (1 to 8\n"
          "                               of 0-9 A-F)\n"
-         "  eeprom erase --board N --yes erase the base EEPROM\n"
+         "  eeprom erase --board B --yes erase the base EEPROM\n"
          "                               A written EEPROM is read back and compared; the\n"
          "                               journal line says \"verified\" or the difference\n",
          {{MenuEntry::ConfigureBaseEeprom, "Configure Base EEPROM", "", "", kBoardShiftRow, 60}}},
@@ -117,8 +117,8 @@ std::vector<ToolDescription> makeTools()
          {{MenuEntry::EnclosureData, "Enclosure Data", "", "", kEnclosureShiftRow, 30}}},
         {"crossgrade", 0, 0, "crossgrade", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>&) { return std::string("cross-grading a board"); },
-         "  crossgrade --board N [--to ID] [--yes]\n"
-         "                               change board N into the base board (only the one\n"
+         "  crossgrade --board B [--to ID] [--yes]\n"
+         "                               change board B into the base board (only the one\n"
          "                               convertible generation), or with --to into any listed\n"
          "                               base EEPROM generation; asks first or needs --yes\n",
          {{MenuEntry::CrossGrade, "Cross Grade", "", "", kBoardShiftRow, 80}}},
@@ -126,8 +126,8 @@ std::vector<ToolDescription> makeTools()
          [](const std::vector<std::string>& arguments) {
              return arguments.empty() ? std::string() : std::string("changing board features");
          },
-         "  features --board N [NAME=VALUE ...]\n"
-         "                               the visible features of board N with their values\n"
+         "  features --board B [NAME=VALUE ...]\n"
+         "                               the visible features of board B with their values\n"
          "                               and the selected one; with NAME=VALUE (names and\n"
          "                               texts as listed) write the new feature set\n",
          {{MenuEntry::BoardConfiguration, "Board Configuration", "Switch the optional features of the selected board",
@@ -142,9 +142,9 @@ std::vector<ToolDescription> makeTools()
          "                               and save the driver configuration\n",
          {{MenuEntry::ChannelModules, "Channel Modules", "", "", kChannelModuleRow, 10}}},
         {"history", 0, 0, "history --board", ToolTimeLimit::BoardTool, nullptr,
-         "  history [--serial S | --board N]\n"
+         "  history [--serial S | --board B]\n"
          "                               the maintenance journal (every board, or the board\n"
-         "                               of serial S in any case, or board N's serial looked\n"
+         "                               of serial S in any case, or board B's serial looked\n"
          "                               up, with --node on that node); damaged lines are\n"
          "                               skipped and counted on standard error\n",
          // The journal is kept per board serial, so only a board row can ask for it.

@@ -11,7 +11,20 @@ BoardIdentity BoardIdentity::read(QorinNodeUtilWrapper& wrapper, std::uint32_t b
     std::string document;
     if (wrapper.getBoardProperties(board, document) >= 1)
         document.clear();
-    return fromProperties(board, document);
+    BoardIdentity identity = fromProperties(board, document);
+    std::int32_t enclosure = -1;
+    std::int32_t slot = -1;
+    if (wrapper.getBoardLocation(board, enclosure, slot) < 1 && enclosure >= 0)
+        identity.enclosure = enclosure;
+    return identity;
+}
+
+std::string BoardIdentity::label() const
+{
+    const std::string where = enclosure >= 0 && slot != kUnknownSlot
+                                  ? std::to_string(enclosure) + "/" + std::to_string(slot)
+                                  : "board " + std::to_string(index);
+    return where + "  " + (model.empty() ? name : model) + (serial.empty() ? "" : " " + serial);
 }
 
 BoardIdentity BoardIdentity::fromProperties(std::uint32_t board, const std::string& document)

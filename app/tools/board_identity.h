@@ -14,13 +14,19 @@ public:
 
     std::uint32_t index = 0;
     std::uint32_t slot = kUnknownSlot;
-    std::string name;  ///< the caption ("BoardName")
-    std::string model; ///< model name with feature suffixes ("DisplayName")
+    std::int32_t enclosure = -1; ///< the enclosure's number as the tree shows it; -1 unknown
+    std::string name;            ///< the caption ("BoardName")
+    std::string model;           ///< model name with feature suffixes ("DisplayName")
     std::string serial;
     std::string firmware; ///< installed firmware version text
 
-    /// Fills what the properties document holds; a failing read leaves the texts empty.
+    /// Fills what the properties document holds and where the board sits; a failing read
+    /// leaves the texts empty.
     static BoardIdentity read(QorinNodeUtilWrapper& wrapper, std::uint32_t board);
+
+    /// How the operator names the board: "0/2  QA-4008.BNC 10A80001" (enclosure/slot as the
+    /// tree numbers them, model, serial); "board 0  QA-4008.BNC" when its place is unknown.
+    std::string label() const;
     /// Same, from a document already read.
     static BoardIdentity fromProperties(std::uint32_t board, const std::string& document);
 };

@@ -32,7 +32,7 @@ TEST_F(Zamo2ctlTools, SelfTestAndFirmwareShowTheFailingAndTheOldBoard)
               0u);
     expectRun(0, "firmware check --board 0 --json", "\"installed\":\"0251\",\"latest\":\"0254\"");
     // The counter board has no excitation supply: not applicable is no failure.
-    expectRun(0, "selftest --excitation --board 5", "QC-3104:  NOT APPLICABLE");
+    expectRun(0, "selftest --excitation --board 5", "1/3  QC-3104 10A80006:  NOT APPLICABLE");
     expectRun(0, "history --serial 10A80002",
               "  local  board 1 slot 3  QA-4116-STRAIN 10A80002  selftest  0  FAILED!!\n");
 }
@@ -101,7 +101,7 @@ TEST_F(Zamo2ctlTools, ChangesNeedConsentAndRealBoards)
                                                   {64, "selftest --keep-newer"},
                                                   {64, "history --board 1 --serial 10A80002"}})
         expectRun(status, line);
-    expectRun(0, "calibrate reset-defaults --board 0 --yes", "Board 0  Slot 2:  QA-4008.BNC:   PASSED");
+    expectRun(0, "calibrate reset-defaults --board 0 --yes", "0/2  QA-4008.BNC 10A80001:   PASSED");
     // Board 7's panel EEPROM is blank: it cannot be snapshotted, and its first update fails.
     EXPECT_TRUE(holds(expectRun(65, "firmware update --no-snapshot --board 7 --json").out, "\"status\":3002"));
 }
@@ -141,11 +141,11 @@ TEST_F(Zamo2ctlTools, FirmwarePlanKeepNewerAndGoingBackAreVisible)
 TEST_F(Zamo2ctlTools, CalibrationOverAllBoardsLeavesOutOnlyThoseWithoutSnapshot)
 {
     const std::string out = expectRun(65, "calibrate autozero").out;
-    for (const char* said : {"Board 3  Slot 5:  E2PROM-ERROR:  NOT RUN\n"
+    for (const char* said : {"0/5  QN-6204-CAN 10A80004:  NOT RUN\n"
                              "  not run: cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004) (",
-                             "Board 7  Slot 3:  QN-6202-UART E2PROM-ERROR:  NOT RUN\n"
+                             "2/3  QN-6202-UART 10A80008:  NOT RUN\n"
                              "  not run: cannot read the connector EEPROM of board 7 (QN-6202-UART 10A80008) (",
-                             "zamo2ctl --no-snapshot", "Board 0  Slot 2:  QA-4008.BNC:  PASSED\n"})
+                             "zamo2ctl --no-snapshot", "0/2  QA-4008.BNC 10A80001:  PASSED\n"})
         EXPECT_TRUE(holds(out, said));
     expectRun(0, "history --serial 10A80004", "autozero  4009 not run: cannot read the base EEPROM");
     expectRun(0, "history --serial 10A80001", "autozero  0 ");
