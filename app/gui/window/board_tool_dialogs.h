@@ -21,9 +21,9 @@ public:
     /// BoardChangeTools (opened by the window).
     static QStringList pictureNames();
     /// Opens the named dialog without a modal loop, in the state its picture shows: the self
-    /// test after a run over `system`, the firmware table after its check, the PRO dialog, the
-    /// history and the EEPROM editor for `board`, the firmware listing of the node. Null for an
-    /// unknown name.
+    /// test after a run over `system`, the firmware table after its check, the history and the
+    /// EEPROM editor for `board`, the firmware listing of the node, and a ToolDialogFactory's
+    /// dialog (the PRO dialog) for `board`. Null for an unknown name.
     static QDialog* openForPicture(const QString& name, const ToolTarget& system, const ToolTarget& board,
                                    const std::string& boardSerial, const QString& boardCaption, QWidget* parent);
 };
