@@ -135,8 +135,10 @@ int runTest(const CliOptions& options, BoardTest test)
         MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), MaintenanceJournal::nodeOf(wrapper));
         journal.setSnapshotsEnabled(!options.noSnapshot);
         BoardTestProcedure procedure(wrapper, &journal);
-        const BoardTestOutcome outcome =
-            procedure.run(test, chosenBoards(options), terminalProgress(), kNeverCancelled);
+        BoardTestOutcome outcome = procedure.run(test, chosenBoards(options), terminalProgress(), kNeverCancelled);
+        // The rows name each board by its place, as the tree does.
+        for (BoardTestRow& row : outcome.rows)
+            row.board.readPlace(wrapper);
         const bool unjournalled = outcome.status == AppStatus::JournalFailed;
         if (unjournalled) {
             // The procedure ran to its end; only the record of it is missing.

@@ -11,12 +11,15 @@ BoardIdentity BoardIdentity::read(QorinNodeUtilWrapper& wrapper, std::uint32_t b
     std::string document;
     if (wrapper.getBoardProperties(board, document) >= 1)
         document.clear();
-    BoardIdentity identity = fromProperties(board, document);
-    std::int32_t enclosure = -1;
-    std::int32_t slot = -1;
-    if (wrapper.getBoardLocation(board, enclosure, slot) < 1 && enclosure >= 0)
-        identity.enclosure = enclosure;
-    return identity;
+    return fromProperties(board, document);
+}
+
+void BoardIdentity::readPlace(QorinNodeUtilWrapper& wrapper)
+{
+    std::int32_t at = -1;
+    std::int32_t slotNumber = -1;
+    if (wrapper.getBoardLocation(index, at, slotNumber) < 1 && at >= 0)
+        enclosure = at;
 }
 
 std::string BoardIdentity::label() const

@@ -20,9 +20,11 @@ public:
     std::string serial;
     std::string firmware; ///< installed firmware version text
 
-    /// Fills what the properties document holds and where the board sits; a failing read
-    /// leaves the texts empty.
+    /// Fills what the properties document holds; a failing read leaves the texts empty.
     static BoardIdentity read(QorinNodeUtilWrapper& wrapper, std::uint32_t board);
+    /// Asks the node for the enclosure the board sits in (two more requests: only where the
+    /// board is to be named by its place, not on every read).
+    void readPlace(QorinNodeUtilWrapper& wrapper);
 
     /// How the operator names the board: "0/2  QA-4008.BNC 10A80001" (enclosure/slot as the
     /// tree numbers them, model, serial); "board 0  QA-4008.BNC" when its place is unknown.

@@ -2,22 +2,30 @@
 
 #include "tools/maintenance_journal.h"
 
+#include <map>
+#include <string>
+
 namespace z2e {
 
 void JournalProblems::addFailedSelfTests(const ModelNode& root, const MaintenanceJournal& journal,
                                          std::vector<Problem>& problems)
 {
-    for (const ModelNode* board : ProblemList::boards(root)) {
+    const std::vector<const ModelNode*> boards = ProblemList::boards(root);
+    if (boards.empty())
+        return;
+    // One pass over the journal for every board: the last self test of each serial.
+    std::map<std::string, std::string> lastTest;
+    for (const std::string& line : journal.history("")) {
+        if (MaintenanceJournal::field(line, "operation") == "selftest")
+            lastTest[MaintenanceJournal::serialKey(MaintenanceJournal::field(line, "serial"))] = line;
+    }
+    for (const ModelNode* board : boards) {
         const std::string serial = ProblemList::serialOf(*board);
-        if (serial.empty())
+        const auto found = serial.empty() ? lastTest.end() : lastTest.find(MaintenanceJournal::serialKey(serial));
+        if (found == lastTest.end() ||
+            MaintenanceJournal::field(found->second, "status").find("FAILED") == std::string::npos)
             continue;
-        std::string last;
-        for (const std::string& line : journal.history(serial)) {
-            if (MaintenanceJournal::field(line, "operation") == "selftest")
-                last = line;
-        }
-        if (last.empty() || MaintenanceJournal::field(last, "status").find("FAILED") == std::string::npos)
-            continue;
+        const std::string& last = found->second;
         const std::string document = MaintenanceJournal::field(last, "resultDocument");
         problems.push_back({Problem::Kind::SelfTestFailed, ProblemList::place(*board),
                             "last self test failed (" + MaintenanceJournal::field(last, "time") + ")",
