@@ -114,10 +114,8 @@ int nodesCommand(const CliOptions& options)
         return EXIT_NODE_UNAVAILABLE;
     const NodeList nodes = session.discover();
     if (session.session().listenFailed()) {
-        std::cerr << "zamo2ctl: the scan could not listen for the nodes' answers: UDP port "
-                  << session.session().answerPort()
-                  << " is taken by another program; close the other program that looks for nodes (the window or "
-                     "another zamo2ctl) and try again\n";
+        std::cerr << "zamo2ctl: the scan could not open a UDP socket for the nodes' answers, so no node can be "
+                     "found; see the log (--log FILE) for why\n";
         return EXIT_NODE_UNAVAILABLE;
     }
     if (options.json)

@@ -12,7 +12,8 @@ namespace z2e {
 namespace cli {
 
 RemoteSession::RemoteSession(const CliOptions& options)
-    : m_options(options), m_scanMs(options.scanMs != 0 ? options.scanMs : kDefaultScanMs), m_session(options.basePort)
+    : m_options(options), m_scanMs(options.scanMs != 0 ? options.scanMs : kDefaultScanMs),
+      m_session(options.basePort, options.node)
 {
 }
 

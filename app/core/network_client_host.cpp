@@ -5,6 +5,7 @@
 #include "qorinet_api/client/qorinet_client_node.h"
 #include "uni/event_queue.h"
 #include "uni/log.h"
+#include "uni/port_holder.h"
 
 #include <algorithm>
 #include <chrono>
@@ -77,6 +78,23 @@ int NetworkClientHost::restart(const NetworkClientSettings& settings)
     if (pumping != 0)
         UNI_LOG(kLogChannel, uni::log::error) << "The node event pump did not start: " << pumping;
     return started;
+}
+
+std::string NetworkClientHost::listenFailure() const
+{
+    if (!m_client || !m_client->listenFailed())
+        return {};
+    const std::uint16_t port = m_client->identPort();
+    const std::string holder = uni::PortHolder::describeUdpPort(port);
+    return "No network node can be found: UDP port " + std::to_string(port) + ", where the nodes answer, is taken by " +
+           (holder.empty() ? "another program" : holder) +
+           ". Close that program (one program on this computer looks for nodes at a time), then "
+           "choose Net Settings and OK to look again.";
+}
+
+bool NetworkClientHost::listening() const
+{
+    return m_client && m_client->discoveryRunning();
 }
 
 bool NetworkClientHost::waitUntilFree(std::uint32_t id, int timeoutMs) const

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace qorinet_api {
 class QORINetClient;
@@ -54,6 +55,12 @@ public:
     /// record's address; nothing when it is gone, or the id now names another node (an event
     /// of a former client).
     std::optional<std::uint32_t> syncStateOf(const NetworkNodeRecord& record) const;
+    /// Why the current client hears no node, in words ("" while it listens or is still opening
+    /// its socket): the port of the nodes' answers is taken, with the program holding it when
+    /// this computer tells. Any thread.
+    std::string listenFailure() const;
+    /// The current client's discovery socket is open (its loop runs).
+    bool listening() const;
     /// The current client's scan interval; 0 without a client.
     std::uint32_t scanIntervalMs() const;
 

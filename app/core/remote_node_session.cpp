@@ -17,11 +17,14 @@ namespace {
 using qorinet_api::QORINetClientNode;
 using Clock = std::chrono::steady_clock;
 
-qorinet_api::QORINetClientConfig clientConfig(std::uint16_t basePort)
+qorinet_api::QORINetClientConfig clientConfig(std::uint16_t basePort, const std::string& directNode)
 {
     qorinet_api::QORINetClientConfig config;
     config.mode = qorinet_api::QORINetClientConfig::MODE_ALL_INTERFACES;
     config.basePort = basePort;
+    config.privateAnswerPort = true;
+    if (!directNode.empty())
+        config.directNodes.push_back(directNode);
     config.localNodeMask = 0; // the local boards are the driver's business, not the client's
     return config;
 }
@@ -63,7 +66,7 @@ NetworkNodeSummary summaryOf(const QORINetClientNode& node)
 } // namespace
 
 struct RemoteNodeSession::Client {
-    explicit Client(std::uint16_t basePort) : client(clientConfig(basePort)) {}
+    Client(std::uint16_t basePort, const std::string& directNode) : client(clientConfig(basePort, directNode)) {}
 
     /// The node at `address` in the client's list, or null.
     std::shared_ptr<QORINetClientNode> nodeAt(const std::string& address) const
@@ -88,7 +91,10 @@ struct RemoteNodeSession::Client {
     std::shared_ptr<QORINetClientNode> node;
 };
 
-RemoteNodeSession::RemoteNodeSession(std::uint16_t basePort) : m_client(std::make_unique<Client>(basePort)) {}
+RemoteNodeSession::RemoteNodeSession(std::uint16_t basePort, const std::string& directNode)
+    : m_client(std::make_unique<Client>(basePort, directNode))
+{
+}
 
 RemoteNodeSession::~RemoteNodeSession()
 {
@@ -128,11 +134,6 @@ std::vector<NetworkNodeSummary> RemoteNodeSession::discover(std::uint32_t scanMs
 bool RemoteNodeSession::listenFailed() const
 {
     return m_client->client.listenFailed();
-}
-
-std::uint16_t RemoteNodeSession::answerPort() const
-{
-    return m_client->client.identPort();
 }
 
 RemoteNodeSession::Found RemoteNodeSession::findNode(const std::string& address, std::uint32_t scanMs)

@@ -1,8 +1,9 @@
 #pragma once
 // One network node reached from a short-lived program run (the command line): a net client on
 // all interfaces (within QORINET_ALLOWED_NETWORKS), discovery for a bounded time, and at most
-// one node connected with the command layer on top. Everything is stopped again when the
-// session goes away. Not thread-safe: one caller.
+// one node connected with the command layer on top. Answers come to a port of the session's
+// own, so that the window or another run on this computer never takes them away. Everything
+// is stopped again when the session goes away. Not thread-safe: one caller.
 
 #include "core/network_node_record.h"
 #include "core/network_node_summary.h"
@@ -23,8 +24,9 @@ class RemoteNodeSession {
 public:
     enum class Found { None, AnnouncedOnly, Connectable };
 
-    /// Nothing runs before start(); the client uses `basePort`.
-    explicit RemoteNodeSession(std::uint16_t basePort);
+    /// Nothing runs before start(); the client uses `basePort` and, besides its broadcasts,
+    /// asks `directNode` (an address, or none when empty) by unicast at every scan.
+    explicit RemoteNodeSession(std::uint16_t basePort, const std::string& directNode = {});
     /// Disconnects the node and stops the client.
     ~RemoteNodeSession();
     RemoteNodeSession(const RemoteNodeSession&) = delete;
@@ -36,8 +38,6 @@ public:
     std::vector<NetworkNodeSummary> discover(std::uint32_t scanMs);
     /// The client could not listen for the nodes' answers: another program holds its port.
     bool listenFailed() const;
-    /// The UDP port the nodes' answers come back to.
-    std::uint16_t answerPort() const;
     /// Waits at most `scanMs` until the node at `address` answers a scan and is not tainted.
     Found findNode(const std::string& address, std::uint32_t scanMs);
     /// Connects the node findNode() saw and readies the command layer; the result of connect

@@ -115,7 +115,7 @@ bool ControlSession::serve(std::uint16_t command, const std::uint8_t* payload, s
 {
     if (command == proto::CMD_CLOSE)
         return false;
-    const bool faulty = isDriverCommand(command) ? m_options.fault != NodeFault::None : false;
+    const bool faulty = isDriverCommand(command) && changesDriverAnswers(m_options.fault);
     if (faulty && m_options.fault == NodeFault::NeverAnswer)
         return true;
     if (faulty && m_options.fault == NodeFault::HeartbeatsOnly) {
@@ -153,7 +153,7 @@ bool ControlSession::answer(std::uint16_t command)
     std::lock_guard<std::mutex> lock(m_sendLock);
     m_busy = false;
     const std::uint16_t code = proto::answerCode(command);
-    if (!isDriverCommand(command) || m_options.fault == NodeFault::None || m_options.fault == NodeFault::Slow)
+    if (!isDriverCommand(command) || !changesDriverAnswers(m_options.fault) || m_options.fault == NodeFault::Slow)
         return qorinet_api::FrameWriter::write(*m_socket, m_answer, code) > 0;
 
     if (!qorinet_api::FrameWriter::seal(m_answer, code, qorinet_api::ControlFrame::newFrameId()))

@@ -41,17 +41,40 @@ void DiscoveryResponder::close()
 void DiscoveryResponder::receive(const std::vector<std::unique_ptr<SimNode>>& nodes)
 {
     std::string sender;
-    std::uint16_t senderPort = 0;
-    const int got = m_socket.receiveFrom(m_buffer.data(), m_buffer.size(), sender, &senderPort);
-    if (got < 0) {
-        if (!m_socket.isOpen())
-            open();
+    std::uint16_t answerPort = 0;
+    if (!readScan(m_socket, sender, answerPort))
         return;
+    if (m_options.fault == NodeFault::NoBroadcast) {
+        ++m_dropped;
+        return;
+    }
+    for (const auto& node : nodes) {
+        if (node->listening())
+            answer(*node, sender, answerPort);
+    }
+}
+
+void DiscoveryResponder::receiveDirect(SimNode& node)
+{
+    std::string sender;
+    std::uint16_t answerPort = 0;
+    if (readScan(node.scanSocket(), sender, answerPort) && node.listening())
+        answer(node, sender, answerPort);
+}
+
+bool DiscoveryResponder::readScan(uni::UDPSocket& socket, std::string& sender, std::uint16_t& answerPort)
+{
+    std::uint16_t senderPort = 0;
+    const int got = socket.receiveFrom(m_buffer.data(), m_buffer.size(), sender, &senderPort);
+    if (got < 0) {
+        if (&socket == &m_socket && !m_socket.isOpen())
+            open();
+        return false;
     }
     // Nothing outside the allowed networks is ever answered.
     if (!AddressPolicy::allowed(sender)) {
         ++m_dropped;
-        return;
+        return false;
     }
     std::uint16_t command = 0;
     std::string xml;
@@ -59,16 +82,13 @@ void DiscoveryResponder::receive(const std::vector<std::unique_ptr<SimNode>>& no
     if (qorinet_api::DiscoveryPacket::decode(m_buffer.data(), static_cast<std::size_t>(got), command, xml) != 0 ||
         command != proto::CMD_SCAN_REQUEST || !request.parse(xml) || !request.hasSection("NetBase")) {
         ++m_dropped;
-        return;
+        return false;
     }
     const auto port = request.number("NetBase", "port");
-    const std::uint16_t answerPort = port && *port > 0 && *port <= 0xFFFF
-                                         ? static_cast<std::uint16_t>(*port)
-                                         : static_cast<std::uint16_t>(m_options.basePort + proto::kIdentPortOffset);
-    for (const auto& node : nodes) {
-        if (node->listening())
-            answer(*node, sender, answerPort);
-    }
+    answerPort = port && *port > 0 && *port <= 0xFFFF
+                     ? static_cast<std::uint16_t>(*port)
+                     : static_cast<std::uint16_t>(m_options.basePort + proto::kIdentPortOffset);
+    return true;
 }
 
 void DiscoveryResponder::answer(SimNode& node, const std::string& clientAddress, std::uint16_t port)
@@ -82,6 +102,8 @@ void DiscoveryResponder::answer(SimNode& node, const std::string& clientAddress,
 
 void DiscoveryResponder::announce(SimNode& node)
 {
+    if (m_options.fault == NodeFault::NoBroadcast)
+        return;
     const auto broadcast = node.address().broadcast();
     if (!broadcast || !AddressPolicy::allowed(*broadcast)) {
         UNI_LOG(kChannel, uni::log::warning)

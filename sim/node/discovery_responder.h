@@ -1,7 +1,8 @@
 #pragma once
 // The discovery side of all nodes of this process: one datagram socket on 0.0.0.0, port
 // P + 1, shared through address reuse with other simulators on the machine, so that every
-// process receives each broadcast scan and answers for its own nodes.
+// process receives each broadcast scan and answers for its own nodes. A scan sent to one node's
+// address reaches that node's own scan socket instead, whichever process runs it.
 
 #include "node_sim_options.h"
 
@@ -29,6 +30,8 @@ public:
     /// Reads one datagram and, for a valid scan request from an allowed address, answers it
     /// for every node in `nodes` that is listening.
     void receive(const std::vector<std::unique_ptr<SimNode>>& nodes);
+    /// The same for a scan sent to `node`'s own address, answered for that node alone.
+    void receiveDirect(SimNode& node);
     /// Broadcasts the announcement (command 8) of `node` on its network.
     void announce(SimNode& node);
 
@@ -41,6 +44,9 @@ public:
     std::uint64_t droppedCount() const { return m_dropped.load(); }
 
 private:
+    /// One datagram from `socket`: true for a valid scan request from an allowed address, with
+    /// where the answer goes.
+    bool readScan(uni::UDPSocket& socket, std::string& sender, std::uint16_t& answerPort);
     void answer(SimNode& node, const std::string& clientAddress, std::uint16_t port);
     void send(SimNode& node, std::uint16_t command, const std::string& clientAddress, std::uint32_t destination,
               std::uint16_t port);

@@ -21,9 +21,15 @@ constexpr FaultName kNames[] = {
     {NodeFault::Slow, "slow"},
     {NodeFault::UnrelatedFrames, "unrelated-frames"},
     {NodeFault::Trickle, "trickle"},
+    {NodeFault::NoBroadcast, "no-broadcast"},
 };
 
 } // namespace
+
+bool changesDriverAnswers(NodeFault fault)
+{
+    return fault != NodeFault::None && fault != NodeFault::ShortDatagram && fault != NodeFault::NoBroadcast;
+}
 
 const char* nodeFaultName(NodeFault fault)
 {

@@ -16,7 +16,11 @@ enum class NodeFault {
     Slow,            ///< driver commands are answered late, without heartbeats
     UnrelatedFrames, ///< driver commands get frames of another command, never an answer
     Trickle,         ///< answers to driver commands come one byte per fault delay
+    NoBroadcast,     ///< broadcast scans never arrive and nothing is announced (a router between)
 };
+
+/// Whether `fault` changes the answers to driver commands (the discovery faults do not).
+bool changesDriverAnswers(NodeFault fault);
 
 /// The option text of a fault ("never-answer", ...); "none" for None.
 const char* nodeFaultName(NodeFault fault);

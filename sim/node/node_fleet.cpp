@@ -127,6 +127,8 @@ void NodeFleet::step()
             const Entry entry = found->second;
             if (entry.role == Role::Discovery)
                 m_discovery.receive(m_nodes);
+            else if (entry.role == Role::DirectScan)
+                m_discovery.receiveDirect(*entry.node);
             else if (entry.role == Role::Control)
                 acceptControl(*entry.node);
             else
@@ -151,6 +153,8 @@ void NodeFleet::rebuildSet()
         m_roles[&node->controlListener()] = Entry{Role::Control, node.get()};
         m_set.add(&node->maintenanceListener());
         m_roles[&node->maintenanceListener()] = Entry{Role::Maintenance, node.get()};
+        m_set.add(&node->scanSocket());
+        m_roles[&node->scanSocket()] = Entry{Role::DirectScan, node.get()};
     }
     m_setDirty = false;
 }

@@ -44,7 +44,7 @@ protected:
     void run() override;
 
 private:
-    enum class Role { Discovery, Control, Maintenance };
+    enum class Role { Discovery, DirectScan, Control, Maintenance };
     struct Entry {
         Role role;
         SimNode* node;

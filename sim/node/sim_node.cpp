@@ -26,7 +26,8 @@ std::uint64_t freshHelloValue()
 
 SimNode::SimNode(unsigned index, uni::ipv4::IpAddressPair address, std::uint16_t basePort, std::string name)
     : m_index(index), m_basePort(basePort), m_helloValue(freshHelloValue()), m_address(std::move(address)),
-      m_name(std::move(name)), m_control(kListenerFlags), m_maintenance(kListenerFlags), m_sender(kSenderFlags)
+      m_name(std::move(name)), m_control(kListenerFlags), m_maintenance(kListenerFlags), m_sender(kSenderFlags),
+      m_scan(uni::Socket::Receiver | uni::Socket::ReuseAddress)
 {
 }
 
@@ -109,11 +110,14 @@ int SimNode::openSockets()
     m_maintenance.setLocalEnd(address, maintenancePort);
     m_sender.setLocalEnd(address, 0);
     m_sender.setSendTimeout(kSendTimeoutMs);
+    m_scan.setLocalEnd(address, static_cast<std::uint16_t>(m_basePort + qorinet_api::proto::kScanPortOffset));
     int result = m_control.open();
     if (result == 0)
         result = m_maintenance.open();
     if (result == 0)
         result = m_sender.open();
+    if (result == 0)
+        result = m_scan.open();
     if (result != 0)
         closeSockets();
     return result;
@@ -124,6 +128,7 @@ void SimNode::closeSockets()
     m_control.close();
     m_maintenance.close();
     m_sender.close();
+    m_scan.close();
 }
 
 void SimNode::setAddress(const uni::ipv4::IpAddressPair& address)

@@ -70,6 +70,9 @@ public:
     uni::TCPSocket& controlListener() { return m_control; }
     uni::TCPSocket& maintenanceListener() { return m_maintenance; }
     uni::UDPSocket& sender() { return m_sender; }
+    /// Scans sent to this node's address (P + 1 on it): being bound to the address, it gets them
+    /// before any simulator's socket on 0.0.0.0.
+    uni::UDPSocket& scanSocket() { return m_scan; }
 
     /// Takes a new session and starts it, or keeps it waiting for room; false (session
     /// dropped) when even the waiting places are taken.
@@ -111,6 +114,7 @@ private:
     uni::TCPSocket m_control;
     uni::TCPSocket m_maintenance;
     uni::UDPSocket m_sender;
+    uni::UDPSocket m_scan;
     std::vector<std::unique_ptr<ControlSession>> m_sessions;
     std::vector<Waiting> m_waiting; ///< oldest first
     std::uint64_t m_downUntilUs = 0;

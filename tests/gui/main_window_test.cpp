@@ -1,6 +1,7 @@
 // Before any Qt header: the configuration's records have a member named like Qt's `slots`.
 #include "config/qorin_cfg_handler.h"
 
+#include "support/net.h"
 #include "support/process.h"
 #include "window_test_support.h"
 
@@ -18,6 +19,7 @@
 #include "xpugi/element.h"
 
 #include <QColor>
+#include <QFile>
 #include <QRegularExpression>
 
 #include <chrono>
@@ -142,6 +144,25 @@ TEST(MainWindowStartUpTest, HardwareHeldElsewhereNamesTheHolder)
     EXPECT_TRUE(dialogs.saw(QString("Held by process %1 (core_hardware_h).").arg(holder.pid())));
     window.reset();
     EXPECT_EQ(holder.finish(), 0) << holder.output();
+}
+
+// A window that cannot listen for the nodes' answers says so, and which program holds the port.
+TEST(MainWindowStartUpTest, ATakenAnswerPortIsToldWithItsHolder)
+{
+    SimulatedSite site;
+    const std::uint16_t port = test::freeClientBasePort();
+    const test::HeldUdpPort otherProgram(static_cast<std::uint16_t>(port + 2));
+    ASSERT_NE(otherProgram.port(), 0);
+    auto window = startWindow(port);
+    ASSERT_TRUE(window->init());
+    QFile comm("/proc/self/comm");
+    ASSERT_TRUE(comm.open(QIODevice::ReadOnly));
+    const QString told = QString("UDP port %1, where the nodes answer, is taken by %2 (process %3).")
+                             .arg(port + 2)
+                             .arg(QString::fromUtf8(comm.readAll()).trimmed())
+                             .arg(::getpid());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->statusBar()->currentMessage().contains(told); }, 10000))
+        << window->statusBar()->currentMessage().toStdString();
 }
 
 TEST(MainWindowStartUpTest, CrashReportsGoToTheDataFolder)

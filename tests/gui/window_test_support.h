@@ -151,15 +151,16 @@ private:
     std::size_t m_at;
 };
 
-/// A shown main window for a test, not started yet (init()).
-inline std::unique_ptr<z2e::MainWindow> startWindow()
+/// A shown main window for a test, not started yet (init()), discovering on `basePort` (0: a
+/// free one).
+inline std::unique_ptr<z2e::MainWindow> startWindow(std::uint16_t basePort = 0)
 {
     z2e::MainWindowOptions options;
     options.crashReporting = false;
     // One application serves every test: closing a window must not end it.
     options.quitOnClose = false;
     // Windows of tests running side by side each discover on ports of their own.
-    options.network.basePort = z2e::test::freeClientBasePort();
+    options.network.basePort = basePort != 0 ? basePort : z2e::test::freeClientBasePort();
     QApplication::setQuitOnLastWindowClosed(false);
     auto window = std::make_unique<z2e::MainWindow>(options);
     window->show();

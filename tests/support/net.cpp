@@ -65,6 +65,24 @@ std::uint16_t freeClientBasePort(const std::vector<std::string>& nodeAddresses)
     return 0;
 }
 
+HeldUdpPort::HeldUdpPort(std::uint16_t port) : m_socket(::socket(AF_INET, SOCK_DGRAM, 0))
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    socklen_t size = sizeof address;
+    if (m_socket >= 0 && ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        m_port = ntohs(address.sin_port);
+}
+
+HeldUdpPort::~HeldUdpPort()
+{
+    if (m_socket >= 0)
+        ::close(m_socket);
+}
+
 int runIp(const std::vector<std::string>& args)
 {
     return runProcess(kIpTool, args).exitCode;

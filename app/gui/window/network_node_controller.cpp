@@ -30,6 +30,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QMenu>
+#include <QTimer>
 #include <QSettings>
 #include <QTimer>
 
@@ -155,9 +156,26 @@ void NetworkNodeController::resetQorinetNodes()
         sink.syncChanged = [this](std::uint32_t id, std::uint32_t state) { emit ctrlNodeSyncChanged(id, state); };
         m_client = std::make_unique<NetworkClientHost>(std::move(sink));
     }
-    if (m_client->restart(NetworkInterfaceChoice::clientSettings(m_options, m_tuning)) != 0)
+    if (m_client->restart(NetworkInterfaceChoice::clientSettings(m_options, m_tuning)) != 0) {
         m_views.status->show("The network client could not start; no network nodes are shown.",
                              SystemStatusLine::kGeneral);
+        return;
+    }
+    watchListening(++m_clientGeneration, kListenChecks);
+}
+
+void NetworkNodeController::watchListening(std::uint64_t generation, int checksLeft)
+{
+    // The client opens its socket on its own thread: look again shortly rather than wait here.
+    QTimer::singleShot(kListenCheckMs, this, [this, generation, checksLeft] {
+        if (generation != m_clientGeneration || !m_client || m_client->listening())
+            return;
+        const std::string failure = m_client->listenFailure();
+        if (!failure.empty())
+            m_views.status->show(QString::fromStdString(failure), SystemStatusLine::kGeneral);
+        else if (checksLeft > 1)
+            watchListening(generation, checksLeft - 1);
+    });
 }
 
 int NetworkNodeController::settleMs() const

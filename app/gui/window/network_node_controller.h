@@ -166,6 +166,12 @@ private:
     void addNodeEntry(const NetworkNodeRecord& record);
     void removeNodeEntry(std::uint32_t id);
     void showLocalSystem();
+    /// Shows in the status line why the client hears no node once its socket failed to open;
+    /// looks `checksLeft` times, for the client of `generation` only.
+    void watchListening(std::uint64_t generation, int checksLeft);
+
+    static constexpr int kListenCheckMs = 100;
+    static constexpr int kListenChecks = 50;
 
     Views m_views;
     QSettings& m_settings;
@@ -176,6 +182,7 @@ private:
     bool m_localRead = false;
     NetworkOptions m_options;
     std::unique_ptr<NetworkClientHost> m_client;
+    std::uint64_t m_clientGeneration = 0;
     NodeEventGate m_events;
     std::unique_ptr<NodeActions> m_actions;
     std::shared_ptr<QorinNodeUtilWrapper> m_commands;

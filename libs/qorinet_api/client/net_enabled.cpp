@@ -50,8 +50,9 @@ void NetEnabled::initialise()
 bool NetEnabled::open()
 {
     m_set.clear();
-    if (m_ident.setLocalEnd("0.0.0.0", m_client.identPort()) != 0 || m_ident.open() != 0)
+    if (m_ident.setLocalEnd("0.0.0.0", m_client.identBindPort()) != 0 || m_ident.open() != 0)
         return false;
+    m_client.setIdentPortOpened(m_ident.localPort());
     enlargeReceiveBuffer(m_ident.handle());
     m_set.add(&m_ident);
     UNI_LOG(kChannel, uni::log::info) << "IDENT socket open on port " << m_client.identPort();

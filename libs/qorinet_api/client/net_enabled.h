@@ -20,7 +20,7 @@ public:
     ~NetEnabled() override;
 
     void initialise() override;
-    /// Opens the IDENT socket on 0.0.0.0, port P + 2.
+    /// Opens the IDENT socket on 0.0.0.0, port P + 2 (or a port of its own).
     bool open() override;
     void begin() override;
     void step() override;

@@ -60,8 +60,8 @@ QORINetBaseClient::QORINetBaseClient(const QORINetClientConfig& config, const un
                                      std::shared_ptr<const uni::IfNetIfProvider> provider)
     : uni::Thread("QORINet_Discovery"), m_allowed(allowed), m_provider(providerOrDefault(std::move(provider))),
       m_ports(portsOf(config.basePort)), m_scanIntervalMs(config.scanIntervalMs == 0 ? 1000 : config.scanIntervalMs),
-      m_scanWindowMs(config.scanWindowMs), m_probePort(config.probePort),
-      m_swVersion(config.swVersion ? config.swVersion : ""), m_mode(config.mode),
+      m_scanWindowMs(config.scanWindowMs), m_probePort(config.probePort), m_privateAnswerPort(config.privateAnswerPort),
+      m_swVersion(config.swVersion ? config.swVersion : ""), m_directNodes(config.directNodes), m_mode(config.mode),
       m_networkEnabled(config.nodeKindMask != 0), m_observer(*m_provider, m_allowed)
 {
 }
@@ -95,6 +95,31 @@ void QORINetBaseClient::doConfigureClient(const uni::ipv4::IpAddressPairList& ad
         m_mode = mode;
     }
     requestReconfigure({});
+}
+
+std::uint16_t QORINetBaseClient::identPort() const
+{
+    const std::uint16_t opened = m_openedIdentPort.load();
+    if (m_privateAnswerPort && opened != 0)
+        return opened;
+    return static_cast<std::uint16_t>(m_ports.control + proto::kIdentPortOffset);
+}
+
+std::uint16_t QORINetBaseClient::identBindPort() const
+{
+    return m_privateAnswerPort ? 0 : static_cast<std::uint16_t>(m_ports.control + proto::kIdentPortOffset);
+}
+
+void QORINetBaseClient::setDirectNodes(std::vector<std::string> addresses)
+{
+    std::lock_guard<std::mutex> lock(m_configLock);
+    m_directNodes = std::move(addresses);
+}
+
+std::vector<std::string> QORINetBaseClient::directNodes() const
+{
+    std::lock_guard<std::mutex> lock(m_configLock);
+    return m_directNodes;
 }
 
 void QORINetBaseClient::takeInterfaceAddresses()
@@ -317,7 +342,9 @@ std::vector<std::uint8_t> QORINetBaseClient::scanRequest(const uni::ipv4::IpAddr
 void QORINetBaseClient::sendScanRequests()
 {
     ++m_scanCount;
-    for (const auto& local : ipConfigAddresses()) {
+    const uni::ipv4::IpAddressPairList locals = ipConfigAddresses();
+    sendDirectScanRequests(locals);
+    for (const auto& local : locals) {
         const auto datagram = scanRequest(local);
         if (isLinkLocal(local.address())) {
             for (const auto& node : linkLocalNodeAddresses())
@@ -335,6 +362,20 @@ void QORINetBaseClient::sendScanRequests()
             continue;
         }
         sendPacketUDP(target, scanPort(), datagram, true);
+    }
+}
+
+void QORINetBaseClient::sendDirectScanRequests(const uni::ipv4::IpAddressPairList& locals)
+{
+    if (locals.empty())
+        return;
+    for (const std::string& node : directNodes()) {
+        const auto address = uni::ipv4::parseAddress(node);
+        if (!address || !m_allowed.isAllowed(node))
+            continue;
+        const auto local = std::find_if(locals.begin(), locals.end(),
+                                        [&](const uni::ipv4::IpAddressPair& pair) { return pair.contains(*address); });
+        sendPacketUDP(node, scanPort(), scanRequest(local != locals.end() ? *local : locals.front()), false);
     }
 }
 

@@ -50,8 +50,15 @@ public:
     std::uint16_t basePort() const { return m_ports.control; }
     /// Nodes listen for scans here (P + 1).
     std::uint16_t scanPort() const { return static_cast<std::uint16_t>(m_ports.control + proto::kScanPortOffset); }
-    /// Answers come back here (P + 2).
-    std::uint16_t identPort() const { return static_cast<std::uint16_t>(m_ports.control + proto::kIdentPortOffset); }
+    /// Answers come back here: P + 2, or the client's own port once it is open.
+    std::uint16_t identPort() const;
+    /// The port the discovery socket binds: P + 2, or 0 (the system chooses) for a private one.
+    std::uint16_t identBindPort() const;
+    /// The discovery socket is open on `port`.
+    void setIdentPortOpened(std::uint16_t port) { m_openedIdentPort = port; }
+    /// Addresses asked by unicast at every scan (allowed ones only).
+    void setDirectNodes(std::vector<std::string> addresses);
+    std::vector<std::string> directNodes() const;
     std::uint32_t scanIntervalMs() const { return m_scanIntervalMs; }
     std::uint32_t scanWindowMs() const { return m_scanWindowMs; }
     const uni::AllowedNetworks& allowedNetworks() const { return m_allowed; }
@@ -87,6 +94,8 @@ protected:
     /// A scan request per local pair: directed broadcast, or unicast to the known link-local
     /// nodes on a link-local pair.
     virtual void sendScanRequests();
+    /// The scan request of every direct node, from the local pair of its subnet (else the first).
+    void sendDirectScanRequests(const uni::ipv4::IpAddressPairList& locals);
     /// One valid discovery datagram from `sender`.
     virtual void handlePacket(std::uint16_t command, const std::string& sender, const std::string& xml) = 0;
     /// Takes a node out of the list (raises EVENT_GOV_NODE_REMOVED).
@@ -131,10 +140,13 @@ private:
     const std::uint32_t m_scanIntervalMs;
     const std::uint32_t m_scanWindowMs;
     const std::uint16_t m_probePort;
+    const bool m_privateAnswerPort;
+    std::atomic<std::uint16_t> m_openedIdentPort{0};
     const std::string m_swVersion;
 
     mutable std::mutex m_configLock;
     uni::ipv4::IpAddressPairList m_addresses;
+    std::vector<std::string> m_directNodes;
     std::uint32_t m_mode;
 
     std::atomic<bool> m_networkEnabled{true};

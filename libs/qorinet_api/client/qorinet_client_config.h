@@ -7,6 +7,8 @@
 #include "uni/ip_address_pair.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace qorinet_api {
 
@@ -39,6 +41,13 @@ struct QORINetClientConfig {
     /// Scan interval ("scan-time") and scan window in milliseconds.
     std::uint32_t scanIntervalMs = 1000;
     std::uint32_t scanWindowMs = 200;
+    /// Answers come to a port of this client's own, chosen by the system, instead of P + 2: a
+    /// short-lived program then finds its nodes while another program on this computer holds
+    /// P + 2. Announcements, which always go to P + 2, are not heard.
+    bool privateAnswerPort = false;
+    /// Node addresses asked directly (unicast) at every scan besides the broadcasts: nodes that
+    /// broadcasts do not reach, or one node a program wants without waiting for the others.
+    std::vector<std::string> directNodes;
     /// Port a new local address is probed with before it is used.
     std::uint16_t probePort = proto::kAddressProbePort;
     /// Version text the client reports in its scans.
