@@ -38,7 +38,10 @@ namespace {
 void addResult(Report& report, std::int32_t result, const QorinNodeUtilWrapper* node)
 {
     report.add("result", static_cast<std::int64_t>(result));
-    report.add("resultText", nodeResultText(result, node));
+    report.add("resultText", resultWords(result, node));
+    const std::string next = nextStep(result);
+    if (!next.empty())
+        report.add("nextStep", next);
 }
 
 void printAnswer(const std::string& text)
@@ -56,7 +59,7 @@ public:
         const std::int32_t set = m_session.simulationModeResult();
         if (!DriverResult::succeeded(set))
             std::cerr << "zamo2ctl: simulation mode not accepted: " << set << " "
-                      << nodeResultText(set, &m_session.wrapper()) << "\n";
+                      << resultWords(set, &m_session.wrapper()) << "\n";
     }
 
     LocalNodeSession& session() { return m_session; }
@@ -68,7 +71,7 @@ public:
         const ResultMeaning meaning = DriverResult::meaningOf(result);
         if (meaning == ResultMeaning::NotLoaded && !DriverLibrary::loaded())
             std::cerr << "zamo2ctl: " << DriverLibrary::loadFailure() << "\n";
-        std::cerr << "zamo2ctl: connect failed: " << result << " " << nodeResultText(result, nullptr) << "\n";
+        std::cerr << "zamo2ctl: connect failed: " << result << " " << resultWords(result, nullptr) << "\n";
         std::optional<HardwareHolder> holder;
         if (meaning == ResultMeaning::HardwareBusy) {
             holder = HardwareHolderLookup::find();
@@ -166,7 +169,9 @@ int printOutcome(const CliOptions& options, std::int32_t result, const std::stri
         if (answer && DriverResult::succeeded(result))
             printAnswer(*answer);
         std::cout.flush(); // keeps the result line after the answer on a terminal
-        std::cerr << "result: " << result << " " << nodeResultText(result, &node) << "\n";
+        const std::string next = nextStep(result);
+        std::cerr << "result: " << result << " " << resultWords(result, &node) << (next.empty() ? "" : "; " + next)
+                  << "\n";
     }
     return exitStatusOf(result);
 }

@@ -60,8 +60,10 @@ int backup(const CliOptions& options, QorinNodeUtilWrapper& wrapper, Maintenance
         statusKnown(status)
             ? statusMessage(status)
             : boardPlace(wrapper, static_cast<std::uint32_t>(options.board)) + ": " + tool.message() +
-                  "; if the EEPROM is damaged, put it back with eeprom auto-restore, or eeprom restore FILE from a "
-                  "backup";
+                  (DriverResult::linkFailed(wrapper.lastCause())
+                       ? std::string()
+                       : "; if the EEPROM is damaged, put it back with eeprom auto-restore, or eeprom restore FILE "
+                         "from a backup");
     if (options.json)
         std::cout << "{\"status\":" << status << ",\"statusText\":" << jsonString(words)
                   << ",\"path\":" << jsonString(path) << ",\"message\":" << jsonString(tool.message()) << "}\n";

@@ -236,7 +236,7 @@ int crossgrade(const CliOptions& options)
             std::vector<BaseEepromEntry> entries;
             const std::int32_t listed = tool.entries(entries);
             if (!DriverResult::succeeded(listed))
-                return refuse(listed, nodeResultText(listed, &wrapper), "list of base EEPROM generations");
+                return refuse(listed, statusWords(listed, &wrapper), "list of base EEPROM generations");
             for (const BaseEepromEntry& entry : entries) {
                 if (entry.id == to)
                     question = "Board " + std::to_string(board) + " is going to be changed into " + entry.name + " (" +
@@ -344,7 +344,7 @@ int features(const CliOptions& options)
         FeatureTable table;
         const std::int32_t read = tool.read(board, table);
         if (read != AppStatus::Ok)
-            return refuse(read, nodeResultText(read, &wrapper), tool.message());
+            return refuse(read, statusWords(read, &wrapper), tool.message());
         if (options.arguments.empty()) {
             printFeatures(options, board, table);
             return EXIT_OK;
@@ -356,11 +356,11 @@ int features(const CliOptions& options)
         const std::string place = boardPlace(wrapper, board);
         const std::int32_t result = tool.write(board, featureSet);
         const bool done = DriverResult::succeeded(result);
-        const std::string text =
-            done ? "Feature set " + uni::text::hex8(table.featureSet, false) + " -> " +
-                       uni::text::hex8(featureSet, false) + "; board now " + tool.readBack().identity.model
-                 : std::to_string(result) + " " +
-                       (tool.message().empty() ? nodeResultText(result, &wrapper) : tool.message());
+        const std::string text = done ? "Feature set " + uni::text::hex8(table.featureSet, false) + " -> " +
+                                            uni::text::hex8(featureSet, false) + "; board now " +
+                                            tool.readBack().identity.model
+                                      : std::to_string(result) + " " +
+                                            (tool.message().empty() ? statusWords(result, &wrapper) : tool.message());
         return printChange(options, result, text, tool.readBack().verification, done, place,
                            ",\"featureSet\":" + jsonString(uni::text::hex8(featureSet, false)) +
                                ",\"displayName\":" + jsonString(tool.readBack().identity.model),

@@ -47,7 +47,7 @@ int report(const CliOptions& options, const std::string& done, const char* failu
         out.add("action", options.arguments[0]);
         out.add("result", static_cast<std::int64_t>(result));
         const bool ok = DriverResult::meaningOf(result) == ResultMeaning::Ok;
-        out.add("resultText", ok ? std::string() : nodeResultText(result, nullptr));
+        out.add("resultText", ok ? std::string() : resultWords(result, nullptr));
         std::cout << out.render(true);
     }
     if (DriverResult::meaningOf(result) != ResultMeaning::Ok) {

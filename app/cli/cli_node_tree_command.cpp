@@ -36,7 +36,7 @@ int nodeTreeCommand(const CliOptions& options)
     }
     if (DriverResult::meaningOf(record.failure) != ResultMeaning::Ok) {
         std::cerr << "zamo2ctl: the network node at " << options.node
-                  << " could not be read: " << failureWords(record.failure) << "\n";
+                  << " could not be read: " << failureAdvice(record.failure) << "\n";
         return EXIT_NODE_UNAVAILABLE;
     }
     return EXIT_OK;

@@ -47,17 +47,6 @@ int usageError(const std::string& message)
     return EXIT_USAGE;
 }
 
-std::string oneLine(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c == '\r')
-            continue;
-        out += c == '\n' ? ' ' : c;
-    }
-    return out;
-}
-
 void Report::add(const std::string& key, const std::string& text)
 {
     m_fields.push_back({key, text, true});

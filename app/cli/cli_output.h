@@ -4,6 +4,7 @@
 
 #include "config/output_destination.h"
 #include "core/json_text.h"
+#include "core/node_result_text.h"
 
 #include <cstdint>
 #include <string>
@@ -50,9 +51,6 @@ int usageError(const std::string& message);
 
 /// "zamo2ctl: refused: <the destination's words>" on standard error; EXIT_CANNOT_CREATE.
 int refusedDestination(const OutputDestination::Result& result);
-
-/// A message of several lines on one: line breaks become blanks.
-std::string oneLine(const std::string& text);
 
 /// A flat record printed either as aligned "label: value" lines or as one JSON object.
 class Report {

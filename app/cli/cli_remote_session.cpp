@@ -67,8 +67,7 @@ std::int32_t RemoteSession::connect()
 
 std::string RemoteSession::connectFailureText(std::int32_t result) const
 {
-    return "cannot connect to the network node at " + m_options.node + ": " + failureWords(result) + " " +
-           DriverResult::networkName(result);
+    return "cannot connect to the network node at " + m_options.node + ": " + failureAdvice(result);
 }
 
 int RemoteSession::reportFailure(const std::string& stage, const std::string& message, std::int32_t result) const
@@ -80,7 +79,7 @@ int RemoteSession::reportFailure(const std::string& stage, const std::string& me
         report.add("node", m_options.node);
         report.add("message", message);
         report.add("result", static_cast<std::int64_t>(result));
-        report.add("resultText", DriverResult::networkName(result));
+        report.add("resultText", resultWords(result));
         std::cout << report.render(true);
     }
     return EXIT_NODE_UNAVAILABLE;

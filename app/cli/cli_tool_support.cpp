@@ -26,8 +26,9 @@ ToolProgress terminalProgress()
 
 std::string boardPlace(QorinNodeUtilWrapper& wrapper, std::uint32_t board)
 {
-    const std::string serial = BoardIdentity::read(wrapper, board).serial;
-    return "board " + std::to_string(board) + (serial.empty() ? "" : " (serial " + serial + ")");
+    BoardIdentity identity = BoardIdentity::read(wrapper, board);
+    identity.readPlace(wrapper);
+    return identity.label();
 }
 
 int reportChange(const CliOptions& options, const ChangeReport& change)

@@ -26,7 +26,8 @@ struct ChangeReport {
     std::string extraJson;    ///< further ",\"key\":value" pairs of the JSON object
 };
 
-/// "board 0 (serial 10A80001)": which board a message after a change is about.
+/// "0/2  QA-4008.BNC 10A80001": which board a message after a change is about, as the tree
+/// and the board's label name it.
 std::string boardPlace(QorinNodeUtilWrapper& wrapper, std::uint32_t board);
 
 /// Prints a change's outcome and gives the exit status: 0 only when the read-back verified

@@ -41,7 +41,7 @@ void reportStop(std::int32_t status, const std::string& message, QorinNodeUtilWr
     if (!message.empty())
         std::cerr << " " << message;
     else
-        std::cerr << " " << nodeResultText(status, &wrapper);
+        std::cerr << " " << statusWords(status, &wrapper);
     std::cerr << "\n";
 }
 
@@ -144,9 +144,8 @@ int runTest(const CliOptions& options, BoardTest test)
             // The procedure ran to its end; only the record of it is missing.
             std::string boards;
             for (const BoardTestRow& row : outcome.rows)
-                boards += (boards.empty() ? "" : ", ") + std::to_string(row.board.index) +
-                          (row.board.serial.empty() ? "" : " (serial " + row.board.serial + ")");
-            std::cerr << "zamo2ctl: " << BoardTestProcedure::operationName(test) << " ran on board " << boards
+                boards += (boards.empty() ? "" : ", ") + row.board.label();
+            std::cerr << "zamo2ctl: " << BoardTestProcedure::operationName(test) << " ran on " << boards
                       << " and its results stand, but its journal lines could not be written: " << outcome.message
                       << "\n";
         } else if (outcome.status != 0) {
@@ -200,7 +199,9 @@ std::string firmwareRowsJson(const std::vector<FirmwareRow>& rows)
     out << "[";
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const FirmwareRow& row = rows[i];
-        out << (i ? "," : "") << "{\"board\":" << row.board.index << ",\"name\":" << jsonString(row.board.name)
+        out << (i ? "," : "") << "{\"board\":" << row.board.index << ",\"enclosure\":" << row.board.enclosure
+            << ",\"label\":" << jsonString(row.board.label()) << ",\"serial\":" << jsonString(row.board.serial)
+            << ",\"name\":" << jsonString(row.board.name)
             << ",\"installed\":" << jsonString(FirmwareRow::shown(row.installed))
             << ",\"latest\":" << jsonString(FirmwareRow::shown(row.latest)) << ",\"status\":" << jsonString(row.status)
             << ",\"result\":" << jsonString(row.result) << ",\"info\":" << jsonString(row.info)
@@ -228,8 +229,8 @@ void printFirmwareTable(const std::vector<FirmwareRow>& rows, bool planned = fal
     if (planned)
         cells[0] = {"Board", "Installed", "Latest", "Status", "Plan"};
     for (const FirmwareRow& row : rows) {
-        cells.push_back({std::to_string(row.board.index) + " " + row.board.name, FirmwareRow::shown(row.installed),
-                         FirmwareRow::shown(row.latest), row.status});
+        cells.push_back(
+            {row.board.label(), FirmwareRow::shown(row.installed), FirmwareRow::shown(row.latest), row.status});
         if (planned && row.plan == FirmwarePlan::None)
             cells.back().push_back("Not retried: its last update here did not fail (or there was none)");
         else if (planned)
@@ -272,19 +273,37 @@ int printFirmwareOutcome(const CliOptions& options, std::int32_t status, const s
     return status == AppStatus::FirmwareUpdateFailed ? EXIT_TOOL_FAILED : exitStatusOf(status);
 }
 
-int firmwareCheck(const CliOptions& options, FirmwareUpdater& updater)
+// The rows of the chosen boards, each named by its place as the tree names it.
+std::int32_t checkBoards(const CliOptions& options, FirmwareUpdater& updater, QorinNodeUtilWrapper& wrapper,
+                         std::vector<FirmwareRow>& rows)
+{
+    const std::int32_t status = updater.check(chosenBoards(options), rows);
+    for (FirmwareRow& row : rows)
+        row.board.readPlace(wrapper);
+    return status;
+}
+
+int firmwareCheck(const CliOptions& options, FirmwareUpdater& updater, QorinNodeUtilWrapper& wrapper)
 {
     std::vector<FirmwareRow> rows;
-    const std::int32_t status = updater.check(chosenBoards(options), rows);
+    const std::int32_t status = checkBoards(options, updater, wrapper, rows);
     if (status != 0) {
         std::cerr << "zamo2ctl: " << status << " " << updater.message() << "\n";
         return exitStatusOf(status);
+    }
+    // A board that could not be asked is no board found up to date.
+    int exitStatus = EXIT_OK;
+    for (FirmwareRow& row : rows) {
+        if (row.checkResult < 1)
+            continue;
+        row.info = "not checked: " + statusWords(row.checkResult, &wrapper);
+        exitStatus = EXIT_TOOL_FAILED;
     }
     if (options.json)
         std::cout << "{\"boards\":" << firmwareRowsJson(rows) << "}\n";
     else
         printFirmwareTable(rows);
-    return EXIT_OK;
+    return exitStatus;
 }
 
 int firmwareList(const CliOptions& options, FirmwareUpdater& updater, QorinNodeUtilWrapper& wrapper)
@@ -292,7 +311,7 @@ int firmwareList(const CliOptions& options, FirmwareUpdater& updater, QorinNodeU
     std::vector<std::string> files;
     const std::int32_t result = updater.listing(files);
     if (!DriverResult::succeeded(result)) {
-        std::cerr << "zamo2ctl: firmware listing: " << result << " " << nodeResultText(result, &wrapper) << "\n";
+        std::cerr << "zamo2ctl: firmware listing: " << result << " " << statusWords(result, &wrapper) << "\n";
         return exitStatusOf(result);
     }
     if (options.json) {
@@ -327,10 +346,11 @@ int printFirmwarePlan(const CliOptions& options, std::vector<FirmwareRow>& rows)
     return EXIT_OK;
 }
 
-int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, MaintenanceJournal& journal)
+int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, MaintenanceJournal& journal,
+                   QorinNodeUtilWrapper& wrapper)
 {
     std::vector<FirmwareRow> rows;
-    std::int32_t status = updater.check(chosenBoards(options), rows);
+    std::int32_t status = checkBoards(options, updater, wrapper, rows);
     // The failed rows of an earlier run are the boards whose last update on this node failed.
     if (status == 0 && options.retryFailed && FirmwareUpdater::markFailedFromJournal(rows, journal) == 0) {
         const std::string words =
@@ -352,7 +372,7 @@ int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, Maintena
     return printFirmwareOutcome(options, status, updater.message(), rows, updater.updatedWithoutJournal());
 }
 
-int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater)
+int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater, QorinNodeUtilWrapper& wrapper)
 {
     if (options.board < 0)
         return usageError("firmware update-file needs --board B");
@@ -361,7 +381,7 @@ int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater)
     if (!options.autoSelect && options.arguments[1].empty())
         return usageError("firmware update-file needs a FILE or VERSION that is not empty");
     std::vector<FirmwareRow> rows;
-    std::int32_t status = updater.check(chosenBoards(options), rows);
+    std::int32_t status = checkBoards(options, updater, wrapper, rows);
     if (status == 0) {
         std::string selection = options.autoSelect ? std::string() : options.arguments[1];
         if (options.autoSelect)
@@ -386,12 +406,12 @@ int firmware(const CliOptions& options)
         FirmwareUpdater updater(wrapper, &journal);
         updater.setKeepNewer(options.keepNewer);
         if (what == "check")
-            return firmwareCheck(options, updater);
+            return firmwareCheck(options, updater, wrapper);
         if (what == "list")
             return firmwareList(options, updater, wrapper);
         if (what == "update")
-            return firmwareUpdate(options, updater, journal);
-        return firmwareUpdateFile(options, updater);
+            return firmwareUpdate(options, updater, journal, wrapper);
+        return firmwareUpdateFile(options, updater, wrapper);
     });
 }
 

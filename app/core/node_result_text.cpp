@@ -1,6 +1,8 @@
 #include "core/node_result_text.h"
 
+#include "core/application_status.h"
 #include "core/driver_library.h"
+#include "driver/command/app_status.h"
 #include "driver/command/driver_result.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 
@@ -26,7 +28,7 @@ std::string nodeResultText(std::int32_t result, const QorinNodeUtilWrapper* node
     return "unknown result";
 }
 
-std::string failureWords(std::int32_t result, const QorinNodeUtilWrapper* node)
+std::string resultWords(std::int32_t result, const QorinNodeUtilWrapper* node)
 {
     const char* words = nullptr;
     switch (result) {
@@ -39,8 +41,84 @@ std::string failureWords(std::int32_t result, const QorinNodeUtilWrapper* node)
     case qorinet_api::ERR_QORINET_NODE_TAINTED: words = "the node stopped answering scans"; break;
     default: break;
     }
-    const std::string text = words ? std::string(words) : nodeResultText(result, node);
-    return text + " (" + std::to_string(result) + ")";
+    return words ? std::string(words) : nodeResultText(result, node);
+}
+
+std::string nextStep(std::int32_t result)
+{
+    if (result == uni::osal::ERR_UNI_OSAL_ECHECKSUM || result == uni::osal::ERR_UNI_OSAL_ERROR)
+        return "the link or the node's server damages answers: restart the node's server (zamo2ctl --node ADDRESS "
+               "node restart-server) and try again";
+    switch (DriverResult::meaningOf(result)) {
+    case ResultMeaning::Timeout:
+        return "check that the node is on and reachable (zamo2ctl nodes lists those that answer), then try again";
+    case ResultMeaning::Unreachable:
+        return "check the node's network cable and address (zamo2ctl nodes), then try again";
+    case ResultMeaning::HardwareBusy: return "close the other program that uses the boards, then try again";
+    case ResultMeaning::NotLoaded: return "install the driver library (docs/install.md), then try again";
+    default: return {};
+    }
+}
+
+std::string failureWords(std::int32_t result, const QorinNodeUtilWrapper* node)
+{
+    return resultWords(result, node) + " (" + std::to_string(result) + ")";
+}
+
+namespace {
+
+/// The statuses the command layer puts in place of a driver failure.
+const char* mappedStatusWords(std::int32_t status)
+{
+    switch (status) {
+    case AppStatus::VersionsFailed: return "the driver's versions could not be read";
+    case AppStatus::BoardListingFailed: return "the list of boards could not be read";
+    case AppStatus::EnclosureListingFailed: return "the list of enclosures could not be read";
+    case AppStatus::BoardPropertiesFailed: return "the board's properties could not be read";
+    case AppStatus::BaseEepromFailed: return "the board's base EEPROM could not be read";
+    case AppStatus::FirmwareCheckFailed: return "the board's firmware could not be checked";
+    case AppStatus::BoardKeyFailed: return "the board's key could not be read";
+    case AppStatus::VirtualBoardKeyFailed: return "the simulated board could not be made";
+    case AppStatus::BoardOpenFailed: return "the board could not be opened";
+    case AppStatus::EnclosurePropertiesFailed: return "the enclosure's properties could not be read";
+    case AppStatus::NotReady: return "the system is not ready: it was not read, or its link was closed";
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+std::string statusWords(std::int32_t status, const QorinNodeUtilWrapper* node)
+{
+    if (DriverResult::linkFailed(status))
+        return failureAdvice(status, node);
+    if (const char* words = mappedStatusWords(status)) {
+        const std::int32_t cause = node ? node->lastCause() : 0;
+        if (cause == 0)
+            return words;
+        return std::string(words) + ": " +
+               (DriverResult::linkFailed(cause) ? failureAdvice(cause, node) : failureWords(cause, node));
+    }
+    if (statusKnown(status))
+        return oneLine(statusMessage(status));
+    return nodeResultText(status, node);
+}
+
+std::string oneLine(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\r')
+            continue;
+        out += c == '\n' ? ' ' : c;
+    }
+    return out;
+}
+
+std::string failureAdvice(std::int32_t result, const QorinNodeUtilWrapper* node)
+{
+    const std::string next = nextStep(result);
+    return failureWords(result, node) + (next.empty() ? "" : "; " + next);
 }
 
 } // namespace z2e

@@ -12,9 +12,30 @@ class QorinNodeUtilWrapper;
 /// driver knows (when `node` is given); "unknown result" otherwise.
 std::string nodeResultText(std::int32_t result, const QorinNodeUtilWrapper* node);
 
+/// What went wrong, in the operator's words, without the code: "no answer within 1 s"; codes
+/// without words of their own as nodeResultText gives them.
+std::string resultWords(std::int32_t result, const QorinNodeUtilWrapper* node = nullptr);
+
+/// What the operator may do about a failure that is not the request's own fault (no answer, no
+/// link, a damaged answer, the hardware held or the driver missing); "" for the rest, whose
+/// driver text says what was wrong with the request.
+std::string nextStep(std::int32_t result);
+
 /// What went wrong, in the operator's words, with the code in brackets: "no answer within 1 s
 /// (700008)", "answer damaged (digest mismatch) (700019)", "connection closed by the node
 /// (700015)"; other codes as nodeResultText gives them.
 std::string failureWords(std::int32_t result, const QorinNodeUtilWrapper* node = nullptr);
+
+/// An application status or a result in the operator's words, on one line: a link failure
+/// with its next step; the statuses the command layer maps driver failures to ("the board's
+/// properties could not be read"), with the failure behind them when `node` kept it; else
+/// the status table's text or the driver's.
+std::string statusWords(std::int32_t status, const QorinNodeUtilWrapper* node);
+
+/// A message of several lines on one: line breaks become blanks.
+std::string oneLine(const std::string& text);
+
+/// failureWords, then "; " and the next step when there is one.
+std::string failureAdvice(std::int32_t result, const QorinNodeUtilWrapper* node = nullptr);
 
 } // namespace z2e

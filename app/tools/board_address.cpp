@@ -1,5 +1,7 @@
 #include "tools/board_address.h"
 
+#include "core/node_result_text.h"
+#include "driver/command/driver_result.h"
 #include "tools/board_identity.h"
 #include "uni/number_text.h"
 
@@ -71,8 +73,13 @@ bool BoardAddress::resolve(QorinNodeUtilWrapper& wrapper, std::vector<std::uint3
     std::string there;
     for (std::uint32_t board = 0; board < count; ++board) {
         std::string place;
-        if (names(wrapper, board, place))
+        std::int32_t result = 0;
+        if (names(wrapper, board, place, result))
             boards.push_back(board);
+        if (DriverResult::linkFailed(result)) {
+            error = "the place of board " + std::to_string(board) + " could not be read: " + failureAdvice(result);
+            return false;
+        }
         there += (there.empty() ? "" : ", ") + place;
     }
     if (!boards.empty())
@@ -81,11 +88,12 @@ bool BoardAddress::resolve(QorinNodeUtilWrapper& wrapper, std::vector<std::uint3
     return false;
 }
 
-bool BoardAddress::names(QorinNodeUtilWrapper& wrapper, std::uint32_t board, std::string& place) const
+bool BoardAddress::names(QorinNodeUtilWrapper& wrapper, std::uint32_t board, std::string& place,
+                         std::int32_t& result) const
 {
     std::int32_t enclosure = -1;
     std::int32_t slot = -1;
-    wrapper.getBoardLocation(board, enclosure, slot);
+    result = wrapper.getBoardLocation(board, enclosure, slot);
     const std::string serial = BoardIdentity::read(wrapper, board).serial;
     place = std::to_string(enclosure) + "/" + std::to_string(slot) + (serial.empty() ? "" : " " + serial);
     switch (m_kind) {

@@ -28,7 +28,7 @@ public:
     bool resolve(QorinNodeUtilWrapper& wrapper, std::vector<std::uint32_t>& boards, std::string& error) const;
 
 private:
-    bool names(QorinNodeUtilWrapper& wrapper, std::uint32_t board, std::string& place) const;
+    bool names(QorinNodeUtilWrapper& wrapper, std::uint32_t board, std::string& place, std::int32_t& result) const;
 
     Kind m_kind = Kind::None;
     std::uint32_t m_index = 0;

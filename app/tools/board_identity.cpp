@@ -27,7 +27,9 @@ std::string BoardIdentity::label() const
     const std::string where = enclosure >= 0 && slot != kUnknownSlot
                                   ? std::to_string(enclosure) + "/" + std::to_string(slot)
                                   : "board " + std::to_string(index);
-    return where + "  " + (model.empty() ? name : model) + (serial.empty() ? "" : " " + serial);
+    const std::string& shownModel = model.empty() ? name : model;
+    const std::string who = shownModel + (shownModel.empty() || serial.empty() ? "" : " ") + serial;
+    return who.empty() ? where : where + "  " + who;
 }
 
 BoardIdentity BoardIdentity::fromProperties(std::uint32_t board, const std::string& document)

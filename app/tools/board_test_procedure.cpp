@@ -1,6 +1,7 @@
 #include "tools/board_test_procedure.h"
 
 #include "core/application_status.h"
+#include "core/node_result_text.h"
 #include "driver/command/app_status.h"
 #include "tools/board_selection.h"
 #include "tools/change_intent.h"
@@ -269,6 +270,8 @@ void BoardTestProcedure::readResult(BoardTest test, BoardTestRow& row)
         return;
     }
     TestVerdict::read(row.document, row.status, row.details);
+    if (row.result >= 1 && row.details.empty())
+        row.details = {"no result: " + failureAdvice(row.result, &m_wrapper)};
 }
 
 void BoardTestProcedure::resetDefaults(BoardTestOutcome& outcome, bool allBoards)

@@ -84,7 +84,7 @@ std::int32_t EepromBackup::backup(std::uint32_t board, EepromWhich which, const 
     const std::int32_t read =
         which == EepromWhich::Base ? m_wrapper.getBaseEeprom(board, document) : m_wrapper.getConEeprom(board, document);
     if (read >= 1) {
-        m_message = "cannot read the EEPROM: " + nodeResultText(read, &m_wrapper);
+        m_message = "cannot read the EEPROM: " + statusWords(read, &m_wrapper);
         return read;
     }
     pugi::xml_document xml;

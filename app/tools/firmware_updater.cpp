@@ -309,8 +309,7 @@ std::int32_t FirmwareUpdater::updateRow(std::size_t index, FirmwareRow& row)
     entry.statusText = row.result + ": " + row.info;
     if (m_journal->append(entry))
         return row.outcome;
-    m_message = "board " + std::to_string(row.board.index) + " (serial " + row.board.serial +
-                "): skipped, but its journal line could not be written: " + m_journal->lastError();
+    m_message = row.board.label() + ": skipped, but its journal line could not be written: " + m_journal->lastError();
     m_lineLost = true;
     return AppStatus::JournalFailed;
 }
@@ -400,7 +399,7 @@ std::int32_t FirmwareUpdater::send(FirmwareRow& row, const std::string& selectio
     if (!m_journal->append(entry)) {
         m_lineLost = true;
         m_updatedWithoutJournal = row.outcome == AppStatus::FirmwareUpdated;
-        m_message = "board " + std::to_string(row.board.index) + " (serial " + row.board.serial + "): " +
+        m_message = row.board.label() + ": " +
                     (m_updatedWithoutJournal ? "the update was made (" + before + " -> " + row.installed + ")"
                                              : "the update failed") +
                     ", but its journal line could not be written: " + m_journal->lastError();

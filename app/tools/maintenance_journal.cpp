@@ -62,14 +62,6 @@ std::string folderNameOf(const std::string& serial)
     return name;
 }
 
-// "board 7 (QN-6202-UART 10A80008)": what names a board in a message, as far as it is known.
-std::string boardText(const BoardIdentity& board)
-{
-    std::string text = "board " + std::to_string(board.index);
-    const std::string known = board.model + (board.model.empty() || board.serial.empty() ? "" : " ") + board.serial;
-    return known.empty() ? text : text + " (" + known + ")";
-}
-
 void appendUtf8(std::string& text, unsigned long code)
 {
     if (code >= 0xd800 && code < 0xe000)
@@ -193,13 +185,12 @@ std::int32_t MaintenanceJournal::snapshot(QorinNodeUtilWrapper& wrapper, const B
     std::string con;
     std::int32_t result = wrapper.getBaseEeprom(board.index, base);
     if (result >= 1) {
-        fail("cannot read the base EEPROM of " + boardText(board) + " (" + std::to_string(result) + ")" +
-             kUnreadableHint);
+        fail("cannot read the base EEPROM of " + board.label() + " (" + std::to_string(result) + ")" + kUnreadableHint);
         return 4009;
     }
     result = wrapper.getConEeprom(board.index, con);
     if (result >= 1) {
-        fail("cannot read the connector EEPROM of " + boardText(board) + " (" + std::to_string(result) + ")" +
+        fail("cannot read the connector EEPROM of " + board.label() + " (" + std::to_string(result) + ")" +
              kUnreadableHint);
         return 4009;
     }

@@ -171,26 +171,39 @@ TEST(Zamo2ctlNodeNames, LongNamesAreCutInTheTableOnly)
     EXPECT_TRUE(holds(listed, "\"listFull\":false"));
 }
 
-// Each way a node fails to answer has its own words, in the tree's rows and on stderr, and the
-// versions it never told are not called a mismatch.
+// Each way a node fails to answer has its own words and next step, in the tree's rows and on
+// stderr, from every command; and the versions it never told are not called a mismatch.
 TEST(Zamo2ctlNodeFailures, EachFaultIsNamedInWords)
 {
     const struct {
         const char* fault;
         const char* words;
+        const char* next;
     } cases[] = {
-        {"never-answer", "no answer within 1 s (700008)"},
-        {"wrong-digest", "answer damaged (digest mismatch) (700019)"},
-        {"close-mid-frame", "connection closed by the node (700015)"},
+        {"never-answer", "no answer within 1 s (700008)", "; check that the node is on and reachable"},
+        {"wrong-digest", "answer damaged (digest mismatch) (700019)", "; the link or the node's server damages"},
+        {"close-mid-frame", "connection closed by the node (700015)", "; check the node's network cable"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
         NodeSimProcess sim;
         const std::string node = startSim(sim, "127.0.0.28", {"--fault", c.fault});
         ASSERT_FALSE(node.empty()) << sim.output();
-        const ProcessResult run = expectRun(69, "tree" + node, std::string("could not be read: ") + c.words);
+        const ProcessResult run = expectRun(69, "tree" + node, std::string("could not be read: ") + c.words + c.next);
         EXPECT_TRUE(holds(run.out, std::string("Failure:   ") + c.words));
         EXPECT_EQ(run.out.find("version mismatch"), std::string::npos) << run.out;
+        // The code in front, as scripts read it, then the same words.
+        const std::string words(c.words);
+        const std::string code = words.substr(words.size() - 7, 6);
+        expectRun(63, "get driver/api version" + node,
+                  "result: " + code + " " + words.substr(0, words.size() - 9) + c.next);
+        expectRun(65, "firmware check --board 0/2" + node, std::string("could not be read: ") + c.words + c.next);
+        const ProcessResult check = expectRun(65, "firmware check --board 1" + node, "");
+        // The failure behind the status the command layer maps it to, with its code.
+        EXPECT_TRUE(holds(check.out, "not checked: the board's firmware could not be checked: "));
+        EXPECT_TRUE(holds(check.out, " (7000"));
+        const std::string tested = expectRun(65, "selftest --board 1" + node, "").out;
+        EXPECT_TRUE(holds(tested, "board 1:  UNKNOWN\n  no result: ")); // nothing known but its index
     }
 }
 

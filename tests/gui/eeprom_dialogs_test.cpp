@@ -164,7 +164,7 @@ TEST_F(EepromDialogsTest, AutoRestoreOfACorruptBoardGoesOnWithoutSnapshot)
     z2e_test::SnapshotQuestionAnswer answer(true);
     DialogRecorder recorder("cancel", std::ref(answer));
     actions(QString()).run(MenuEntry::AutoRestoreBase, &corrupt);
-    ASSERT_TRUE(answer.askedOnce("board 3 (QN-6204-CAN 10A80004)"));
+    ASSERT_TRUE(answer.askedOnce("board 3  QN-6204-CAN 10A80004"));
     EXPECT_EQ(recorder.seen(), QStringList(kRestored));
     baseEeprom(3); // readable again
 }
@@ -236,7 +236,7 @@ TEST_F(EepromDialogsTest, RepairOfAnUnreadableEepromGoesOnWithoutSnapshotWhenAsk
     {
         DialogRecorder recorder("cancel", std::ref(answer));
         actions(QString::fromStdString(backup)).run(MenuEntry::FileRestorePanel, &board);
-        ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of board 7 (QN-6202-UART 10A80008)"));
+        ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of board 7  QN-6202-UART 10A80008"));
         ASSERT_EQ(recorder.seen().size(), 1);
         EXPECT_TRUE(recorder.seen()[0].startsWith("[EEPROM Restore] Error backing up the EEPROM files!"));
     }

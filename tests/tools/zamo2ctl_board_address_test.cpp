@@ -36,7 +36,7 @@ TEST_F(Zamo2ctlBoardAddress, AllRunsTheToolOnEveryBoardAndTheOthersGoOn)
     const test::ProcessResult backups = expectRun(65, "eeprom backup --board all --which both --dir " + dir, "260105");
     const std::string& out = backups.out;
     // The driver's answer in words, with the board and what to do; no "unknown error".
-    EXPECT_TRUE(holds(backups.err, "zamo2ctl: board 3 (serial 10A80004): cannot read the EEPROM: "));
+    EXPECT_TRUE(holds(backups.err, "zamo2ctl: 0/5  QN-6204-CAN 10A80004: cannot read the EEPROM: "));
     EXPECT_TRUE(holds(backups.err, "; if the EEPROM is damaged, put it back with eeprom auto-restore"));
     EXPECT_EQ(backups.err.find("Unknown error"), std::string::npos) << backups.err;
     std::size_t files = 0;

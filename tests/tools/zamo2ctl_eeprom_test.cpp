@@ -96,7 +96,7 @@ TEST_F(Zamo2ctlEeprom, OnlyAVerifiedRestoreSucceeds)
     // The reported document's serial is not the file's: --force lets the restore through.
     const auto refused = expectRun(65, "eeprom restore --board 0 --which con --force " + file);
     EXPECT_EQ(refused.out, "");
-    EXPECT_EQ(refused.err, "zamo2ctl: board 0 (serial 10A80001): not verified: BoardInfo/SerialNumber: wrote 10A80001, "
+    EXPECT_EQ(refused.err, "zamo2ctl: 0/2  QA-4008.BNC 10A80001: not verified: BoardInfo/SerialNumber: wrote 10A80001, "
                            "board reports 00000000; the board may not hold what was sent\n");
     const std::string json = expectRun(65, "eeprom restore --board 0 --which con --force --json " + file).out;
     EXPECT_EQ(json.find("finished"), std::string::npos) << json;
@@ -111,7 +111,7 @@ TEST_F(Zamo2ctlEeprom, VerifiedChangeWithoutItsJournalLineExits74)
     fs::create_directories(journalFolder() + "/history.jsonl"); // no line can be appended
     const auto lost = expectRun(74, "eeprom restore --board 0 --which con " + conFile);
     EXPECT_EQ(lost.out, "");
-    EXPECT_EQ(lost.err.rfind("zamo2ctl: board 0 (serial 10A80001): the change was made and verified, but its "
+    EXPECT_EQ(lost.err.rfind("zamo2ctl: 0/2  QA-4008.BNC 10A80001: the change was made and verified, but its "
                              "journal line could not be written (cannot open ",
                              0),
               0u)

@@ -142,9 +142,9 @@ TEST_F(Zamo2ctlTools, CalibrationOverAllBoardsLeavesOutOnlyThoseWithoutSnapshot)
 {
     const std::string out = expectRun(65, "calibrate autozero").out;
     for (const char* said : {"0/5  QN-6204-CAN 10A80004:  NOT RUN\n"
-                             "  not run: cannot read the base EEPROM of board 3 (QN-6204-CAN 10A80004) (",
+                             "  not run: cannot read the base EEPROM of board 3  QN-6204-CAN 10A80004 (",
                              "2/3  QN-6202-UART 10A80008:  NOT RUN\n"
-                             "  not run: cannot read the connector EEPROM of board 7 (QN-6202-UART 10A80008) (",
+                             "  not run: cannot read the connector EEPROM of board 7  QN-6202-UART 10A80008 (",
                              "zamo2ctl --no-snapshot", "0/2  QA-4008.BNC 10A80001:  PASSED\n"})
         EXPECT_TRUE(holds(out, said));
     expectRun(0, "history --serial 10A80004", "autozero  4009 not run: cannot read the base EEPROM");

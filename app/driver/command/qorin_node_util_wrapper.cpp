@@ -54,7 +54,10 @@ const QorinNodeUtilWrapper::NodePtr& QorinNodeUtilWrapper::node() const
 
 std::int32_t QorinNodeUtilWrapper::mapFailure(std::int32_t result, std::int32_t status)
 {
-    return result >= 1 ? status : result;
+    if (result < 1)
+        return result;
+    m_lastCause = result;
+    return status;
 }
 
 bool QorinNodeUtilWrapper::boardInRange(std::uint32_t board) const

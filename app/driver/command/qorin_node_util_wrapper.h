@@ -187,6 +187,9 @@ public:
     std::int32_t getParamXmlStr(const std::string& target, const std::string& item, std::string& text);
     /// The node's own text of a result code (also while not ready); false when it has none.
     bool resultText(std::int32_t result, std::string& text) const;
+    /// The driver's or the link's own code behind the last failure mapped to an application
+    /// status (700008 behind a 200), so that a message can say what happened; 0 before any.
+    std::int32_t lastCause() const { return m_lastCause.load(); }
 
 private:
     bool boardInRange(std::uint32_t board) const;
@@ -198,10 +201,11 @@ private:
                                    std::int32_t commitCommand, std::int32_t commitFailed);
     std::int32_t rebase(std::uint32_t board, const std::string& code);
     std::int32_t writeEnclosureSteps(const EnclosureData& data);
-    static std::int32_t mapFailure(std::int32_t result, std::int32_t status);
+    std::int32_t mapFailure(std::int32_t result, std::int32_t status);
 
     NodePtr m_node;
     std::atomic<bool> m_ready{false};
+    std::atomic<std::int32_t> m_lastCause{0};
     std::map<std::uint32_t, std::int32_t> m_boardResults;
 };
 
