@@ -457,7 +457,7 @@ TEST(NodeEventGateTest, EventsDuringNodeWorkRunAfterItInOrder)
     EXPECT_EQ(order.back(), 5);
 }
 
-TEST(NetworkInterfaceChoiceTest, StoredInterfaceIsFoundByNameElseTheChoiceIsAutomaticUnlessItWasOff)
+TEST(NetworkInterfaceChoiceTest, StoredInterfaceIsFoundByNameElseTheChoiceIsAutomatic)
 {
     const auto list = NetworkInterfaceChoice::interfaceList(test::FixedInterfaces(
         {test::netInterface(1, "lo [Loopback]", {0, 0, 0, 0, 0, 0}, {{"127.0.0.1", "255.0.0.0"}}, true),
@@ -476,11 +476,10 @@ TEST(NetworkInterfaceChoiceTest, StoredInterfaceIsFoundByNameElseTheChoiceIsAuto
     stored.interfaceName = "LAB0 [Ethernet]";
     EXPECT_EQ(z2e_test::optionsText(NetworkInterfaceChoice::restore(stored, list)),
               "automatic -1 LAB0 [Ethernet] 127.1.0.1/255.255.255.0");
-    // "No Network" stays chosen.
+    // "Off" names no interface either: the next start looks on all of them again.
     stored.interfaceName = NetworkInterfaceChoice::kOff;
-    stored.interfaceIndex = 0;
     EXPECT_EQ(z2e_test::optionsText(NetworkInterfaceChoice::restore(stored, list)),
-              "fixed -1 Off 127.1.0.1/255.255.255.0");
+              "automatic -1 Off 127.1.0.1/255.255.255.0");
 }
 
 TEST(NetworkInterfaceChoiceTest, ClientConfigurationFollowsTheOptions)

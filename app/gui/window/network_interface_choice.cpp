@@ -22,13 +22,6 @@ std::map<int, NetworkOptions> NetworkInterfaceChoice::interfaceList(const qorine
 NetworkOptions NetworkInterfaceChoice::restore(const NetworkOptions& stored,
                                                const std::map<int, NetworkOptions>& interfaces)
 {
-    // "No Network" is no interface to look up: it stays off across a restart.
-    if (stored.interfaceName == kOff) {
-        NetworkOptions off = stored;
-        off.automaticInterface = false;
-        off.interfaceIndex = -1;
-        return off;
-    }
     for (const auto& entry : interfaces) {
         // Byte for byte: a description that differs in case is another interface.
         if (entry.second.interfaceName.toUtf8() == stored.interfaceName.toUtf8())
