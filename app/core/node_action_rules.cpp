@@ -1,5 +1,6 @@
 #include "core/node_action_rules.h"
 
+#include "core/application_status.h"
 #include "core/node_result_text.h"
 
 #include "driver/command/qorin_node_util_wrapper.h"
@@ -100,7 +101,9 @@ std::int32_t NodeActionRules::sendIpConfig(QorinNodeUtilWrapper& node, const Nod
 
 std::string NodeActionRules::failureText(const char* prefix, std::int32_t code)
 {
-    return prefix + nodeResultText(code, nullptr) + " (" + std::to_string(code) + ")]    ";
+    // The status table knows no network code: its fallback keeps the box's form, the line
+    // below says what happened.
+    return prefix + statusMessage(code) + "]    \n" + failureAdvice(code);
 }
 
 } // namespace z2e

@@ -65,7 +65,8 @@ public:
     /// setIpConfig with the mode word of `settings`; the node's result.
     static std::int32_t sendIpConfig(QorinNodeUtilWrapper& node, const NodeIpSettings& settings);
 
-    /// `prefix`, the text of `code` and the closing "]    " of the failure boxes.
+    /// `prefix`, the status text of `code` and the closing "]    " of the failure boxes, then on
+    /// a line of its own what happened and what to do, in words.
     static std::string failureText(const char* prefix, std::int32_t code);
 };
 

@@ -38,6 +38,7 @@ std::string resultWords(std::int32_t result, const QorinNodeUtilWrapper* node)
     case uni::osal::ERR_UNI_OSAL_ESOCKET: words = "connection refused by the node"; break;
     case uni::osal::ERR_UNI_OSAL_ECONNECTION: words = "not connected to the node"; break;
     case uni::osal::ERR_UNI_OSAL_ERROR: words = "the node gave no usable answer"; break;
+    case uni::osal::ERR_UNI_OSAL_ENOT_IMPL: words = "the node does not offer this"; break;
     case qorinet_api::ERR_QORINET_NODE_TAINTED: words = "the node stopped answering scans"; break;
     default: break;
     }

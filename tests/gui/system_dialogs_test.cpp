@@ -64,7 +64,7 @@ protected:
     void applyFileName(DialogRecorder& dialogs, const QString& name)
     {
         editLogging(
-            dialogs, [name](Ui::DialogLogging& ui) { ui.editFileName->setText(name); }, "btnApply");
+            dialogs, [name](Ui::DialogLogging& ui) { ui.editFileName->setText(name); }, "btnClose");
     }
 };
 
@@ -92,10 +92,15 @@ TEST_F(SystemDialogsTest, LoggingValuesStayInTheWindowUntilTheConfigurationIsSav
     const DriverLogSettings held = m_window->logSettings();
     DialogRecorder dialogs("save");
 
-    // Cancel keeps what the window holds, whatever was edited.
-    editLogging(
-        dialogs, [](Ui::DialogLogging& ui) { ui.editFileName->setText("ignored"); }, "btnCancel");
-    EXPECT_EQ(m_window->logSettings().fileName, held.fileName);
+    // However the dialog closes, what it shows is kept: the window's own close button too.
+    withDialog<DialogLogging>(m_window->ui()->actionLoggingConfiguration, dialogs, [](DialogLogging& dialog) {
+        dialog.findChild<QLineEdit*>("editFileName")->setText("closed.log");
+        dialog.close();
+    });
+    EXPECT_EQ(m_window->logSettings().fileName, "closed.log");
+    // An emptied name keeps the one held.
+    applyFileName(dialogs, "  ");
+    EXPECT_EQ(m_window->logSettings().fileName, "closed.log");
 
     // A name without a dot gets ".log"; one with a dot is kept as it is.
     applyFileName(dialogs, "bench.trace");
@@ -108,7 +113,8 @@ TEST_F(SystemDialogsTest, LoggingValuesStayInTheWindowUntilTheConfigurationIsSav
     ASSERT_TRUE(QDir().mkpath(m_site.path("config/log")));
     ASSERT_EQ(::mkfifo(m_site.path("config/log/piped.log").toStdString().c_str(), 0600), 0);
     applyFileName(dialogs, "piped");
-    EXPECT_TRUE(dialogs.saw("piped.log is a FIFO (named pipe), not a plain log file"));
+    EXPECT_TRUE(dialogs.saw("piped.log is a FIFO (named pipe), not a plain log file The logging settings were left "
+                            "as they were."));
     EXPECT_EQ(m_window->logSettings().fileName, "bench.log");
     applyFileName(dialogs, QString::fromStdString(held.fileName));
     EXPECT_EQ(m_window->logSettings().fileName, held.fileName);
@@ -116,7 +122,7 @@ TEST_F(SystemDialogsTest, LoggingValuesStayInTheWindowUntilTheConfigurationIsSav
 
     // Only the level changes: closing asks, and saving writes it into the configuration.
     editLogging(
-        dialogs, [](Ui::DialogLogging& ui) { ui.comboLevel->setCurrentText("LogOff"); }, "btnApply");
+        dialogs, [](Ui::DialogLogging& ui) { ui.comboLevel->setCurrentText("LogOff"); }, "btnClose");
     EXPECT_EQ(m_window->logSettings().level, "LogOff");
     EXPECT_EQ(SimulatedSite::read(m_site.configFile()), before);
     EXPECT_TRUE(m_window->close());

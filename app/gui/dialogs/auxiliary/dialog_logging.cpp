@@ -14,10 +14,7 @@ DialogLogging::DialogLogging(QWidget* parent) : QDialog(parent), m_ui(std::make_
     setWindowIcon(QIcon(":/icons/res/logging.png"));
     removeContextHelpButton(this);
     connect(m_ui->btnCollect, &QPushButton::clicked, this, &DialogLogging::collectData);
-    connect(m_ui->btnApply, &QPushButton::clicked, this, &DialogLogging::hdl_ButtonClicked_Apply);
-    connect(m_ui->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_ui->editFileName, &QLineEdit::textChanged, this, &DialogLogging::updateWidgets);
-    updateWidgets();
+    connect(m_ui->btnClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 DialogLogging::~DialogLogging() = default;
@@ -29,7 +26,6 @@ void DialogLogging::setSettings(const DriverLogSettings& settings)
     fillChoice(*m_ui->comboLevel, settings.levelOptions, settings.level);
     fillChoice(*m_ui->comboType, settings.typeOptions, settings.type);
     fillChoice(*m_ui->comboMode, settings.appendOptions, settings.append);
-    updateWidgets();
 }
 
 void DialogLogging::fillChoice(QComboBox& combo, const std::vector<std::string>& options, const std::string& value)
@@ -46,30 +42,29 @@ void DialogLogging::fillChoice(QComboBox& combo, const std::vector<std::string>&
     combo.setCurrentIndex(combo.findText(current));
 }
 
-void DialogLogging::updateWidgets()
+void DialogLogging::done(int)
 {
-    m_ui->btnApply->setEnabled(!m_ui->editFileName->text().trimmed().isEmpty());
-}
-
-void DialogLogging::hdl_ButtonClicked_Apply()
-{
-    // Only the values the operator changed are checked against the lists: one the configuration
-    // already held outside them does not block the others. The name always gets its rule.
+    // However the dialog closes, the values shown are the ones kept.
     const auto changed = [](const QString& shown, const std::string& held) {
         const std::string value = shown.trimmed().toStdString();
         return value == held ? std::string() : value;
     };
-    const DriverLogChange change{m_ui->editFileName->text().trimmed().toStdString(),
+    // An emptied name keeps the one held; only the values changed are checked against the
+    // lists, so that one the configuration already held outside them blocks nothing.
+    const std::string name = m_ui->editFileName->text().trimmed().toStdString();
+    const DriverLogChange change{name.empty() ? m_settings.fileName : name,
                                  changed(m_ui->comboLevel->currentText(), m_settings.level),
                                  changed(m_ui->comboType->currentText(), m_settings.type),
                                  changed(m_ui->comboMode->currentText(), m_settings.append)};
     std::string error;
     // A new name is a plain file name in the driver's log folder, refused in words otherwise.
     if (!applyLogChange(change, m_settings, error, m_configFile)) {
-        CMiscUtils::notify(windowTitle(), QString::fromStdString(error), this);
+        CMiscUtils::notify(windowTitle(),
+                           QString::fromStdString(error + "\nThe logging settings were left as they were."), this);
+        QDialog::done(Rejected);
         return;
     }
-    accept();
+    QDialog::done(Accepted);
 }
 
 } // namespace z2e

@@ -29,18 +29,19 @@ public:
     /// The driver configuration file, whose log folder a new file name is checked in.
     void setConfigFile(const std::string& path) { m_configFile = path; }
     /// The shown settings with the edits applied (".log" appended to a name without a dot).
-    /// Valid after Apply closed the dialog.
+    /// Valid once the dialog closed accepted: however it closes, unless a value was refused.
     const DriverLogSettings& settings() const { return m_settings; }
 
 signals:
     /// "Collect data" was clicked; the dialog stays open meanwhile.
     void collectData(bool checked);
 
-private slots:
-    void hdl_ButtonClicked_Apply();
+protected:
+    /// Keeps the values shown (the result is Accepted), or says why one is refused and keeps
+    /// none (Rejected).
+    void done(int result) override;
 
 private:
-    void updateWidgets();
     static void fillChoice(QComboBox& combo, const std::vector<std::string>& options, const std::string& value);
 
     std::unique_ptr<Ui::DialogLogging> m_ui;
