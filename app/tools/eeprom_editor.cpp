@@ -48,8 +48,8 @@ std::string EepromEditor::serialEdited(const std::string& text)
 
 bool EepromEditor::validSerial(const std::string& serial)
 {
-    return !serial.empty() && serial.size() <= kSerialLength &&
-           serial.find_first_not_of(kSerialCharacters) == std::string::npos;
+    // The field's own rule: an empty field is written as it stands.
+    return serial.size() <= kSerialLength && serial.find_first_not_of(kSerialCharacters) == std::string::npos;
 }
 
 std::int32_t EepromEditor::finish(std::int32_t result)
@@ -65,7 +65,7 @@ std::int32_t EepromEditor::writeDefault(const std::string& model, const std::str
     m_verification.clear();
     m_message.clear();
     if (!validSerial(serial)) {
-        m_message = "\"" + serial + "\" is no serial number: 1 to 8 of " + kSerialCharacters;
+        m_message = "\"" + serial + "\" is no serial number: up to 8 of " + kSerialCharacters;
         return AppStatus::InvalidSerialNumber;
     }
     const EepromModelList::Entry* chosen = nullptr;

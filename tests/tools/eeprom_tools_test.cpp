@@ -233,7 +233,8 @@ TEST(EepromEditor, SerialFieldKeepsUpToEightUpperCaseHexDigits)
         EXPECT_EQ(editor.serialEdited(typed), kept) << typed;
     EXPECT_TRUE(EepromEditor::validSerial("10A80001"));
     EXPECT_FALSE(EepromEditor::validSerial("10a80001"));
-    EXPECT_FALSE(EepromEditor::validSerial(""));
+    EXPECT_TRUE(EepromEditor::validSerial(""));
+    EXPECT_FALSE(EepromEditor::validSerial("123456789"));
 
     // A write is only "finished" when the board reports it back.
     EXPECT_EQ(EepromEditor::outcome(true, 0, nullptr, "verified").kind, EepromEditorOutcome::Kind::Success);

@@ -86,7 +86,7 @@ void CDialogSetEEPROM::updateWidgets()
     const bool writable = m_editor && m_editor->writable();
     // The field shows why the EEPROM cannot be read; that text is no serial number to edit.
     m_ui->editSerial->setReadOnly(!writable);
-    m_ui->btnStore->setEnabled(writable && m_ui->comboModel->count() > 0 && !m_ui->editSerial->text().isEmpty());
+    m_ui->btnStore->setEnabled(writable && m_ui->comboModel->count() > 0);
     m_ui->btnErase->setEnabled(writable);
 }
 
@@ -137,13 +137,6 @@ void CDialogSetEEPROM::hdl_Btn_Store()
 void CDialogSetEEPROM::hdl_Btn_Erase()
 {
     if (!m_editor)
-        return;
-    const int answer = CMiscUtils::askYesNo(
-        "Erase EEPROM",
-        "Erase the base EEPROM of this board?\nThe board then reports an EEPROM error until its EEPROM is "
-        "written again;\nonly a snapshot or a backup file brings the content back.",
-        this);
-    if (answer != CDecisionDialogYesNo::Yes)
         return;
     const auto lock = SystemChangeLock::take(m_target, "erasing an EEPROM", kProgressTitle, this);
     if (!lock)
