@@ -15,7 +15,7 @@ namespace cli {
 
 namespace {
 
-// An address, or a node's name: printable ASCII, as a node keeps it (and a little longer).
+// An address, or a node's name: no control characters, as a node keeps it (and a little longer).
 bool nodeNameOrAddress(const std::string& text)
 {
     constexpr std::size_t kLongestName = 64;
@@ -23,7 +23,7 @@ bool nodeNameOrAddress(const std::string& text)
         return true;
     const bool digitsAndDots = text.find_first_not_of("0123456789.") == std::string::npos;
     return !text.empty() && text.size() <= kLongestName && !digitsAndDots &&
-           std::all_of(text.begin(), text.end(), [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return c >= 0x20 && c != 0x7F; });
 }
 
 bool simulationModeText(const std::string& word, std::string& mode)
@@ -500,7 +500,7 @@ std::string usageText()
             "                               (enclosure/slot, model, serial), what, and what to do;\n"
             "                               exit 0 when there is none, 1 when there are some\n"
             "  node rename NAME             (with --node) give the node a new name: at most 18\n"
-            "                               printable ASCII characters\n"
+            "                               characters, no control characters\n"
             "  node ip --mode dhcp|static --ip-version 4|6 [--address A --mask M]\n"
             "                               (with --node) change the node's IP configuration;\n"
             "                               address and mask default to the node's own and are\n"

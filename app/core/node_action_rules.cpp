@@ -42,7 +42,7 @@ std::string lower(std::string text)
 const char* const NodeActionRules::kRenameQuestion = "Rename Net Node?";
 const char* const NodeActionRules::kNameTooLong = "Node name too long. \nMax. 18 characters allowed.";
 const char* const NodeActionRules::kNameBadCharacter =
-    "Node name may only hold printable ASCII characters\n(letters, digits, blanks and punctuation).";
+    "Node name may not hold control characters\n(tabs, line breaks) or broken UTF-8 text.";
 const char* const NodeActionRules::kChangeIpQuestion = "Change Net Node IP?";
 const char* const NodeActionRules::kRebootQuestion = "Restart Remote System?";
 const char* const NodeActionRules::kRestartQuestion = "Restart Remote Server?";

@@ -34,7 +34,7 @@ public:
 
     static const char* const kRenameQuestion;   ///< "Rename Net Node?"
     static const char* const kNameTooLong;      ///< "Node name too long. \nMax. 18 characters allowed."
-    static const char* const kNameBadCharacter; ///< printable ASCII only
+    static const char* const kNameBadCharacter; ///< no control characters, valid UTF-8
     static const char* const kChangeIpQuestion; ///< "Change Net Node IP?"
     static const char* const kRebootQuestion;   ///< "Restart Remote System?"
     static const char* const kRestartQuestion;  ///< "Restart Remote Server?"
@@ -47,7 +47,7 @@ public:
     static const char* const kRebootFailed;  ///< "Remote System Restart Failed.  ["
     static const char* const kRestartFailed; ///< "Remote Server Restart Failed.  ["
 
-    /// The node's own rule (qorinet_api::NodeName): at most 18 printable ASCII characters.
+    /// The node's own rule (qorinet_api::NodeName): at most 18 characters, no control ones.
     static NameCheck checkName(const std::string& name) { return qorinet_api::NodeName::check(name); }
     /// The mask first, then the address. With "IPv4" both must be dotted quads; otherwise an
     /// IPv6 text is accepted as well. Only the textual form is judged (255.255.255.255 is a

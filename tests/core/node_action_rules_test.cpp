@@ -16,12 +16,22 @@ NodeIpSettings ipv4(const std::string& address, const std::string& mask)
     return {address, mask, "IPv4", "Static"};
 }
 
-TEST(NodeActionRules, NamesUpToEighteenPrintableAsciiCharacters)
+TEST(NodeActionRules, NamesUpToEighteenCharactersOfAnyLanguageWithoutControlCharacters)
 {
     EXPECT_EQ(Rules::checkName("Bench-East-1234567"), Rules::NameCheck::Ok); // 18
     EXPECT_EQ(Rules::checkName("Bench-East-12345678"), Rules::NameCheck::TooLong);
     EXPECT_EQ(Rules::checkName("Rig ~!#"), Rules::NameCheck::Ok);
-    EXPECT_EQ(Rules::checkName("B\xc3\xa4nch"), Rules::NameCheck::BadCharacter);
+    // Counted in characters, not bytes: 18 umlauts are 36 bytes.
+    std::string umlauts;
+    for (int i = 0; i < 18; ++i)
+        umlauts += "\xc3\xa4";
+    EXPECT_EQ(Rules::checkName(umlauts), Rules::NameCheck::Ok);
+    EXPECT_EQ(Rules::checkName(umlauts + "x"), Rules::NameCheck::TooLong);
+    EXPECT_EQ(Rules::checkName("\xe6\xb8\xac\xe5\xae\x9a-\xf0\x9f\x94\xa7"), Rules::NameCheck::Ok);
+    EXPECT_EQ(Rules::checkName("B\xc3nch"), Rules::NameCheck::BadCharacter);         // cut sequence
+    EXPECT_EQ(Rules::checkName("B\xc0\xa1nch"), Rules::NameCheck::BadCharacter);     // overlong
+    EXPECT_EQ(Rules::checkName("B\xc2\x85nch"), Rules::NameCheck::BadCharacter);     // C1 control
+    EXPECT_EQ(Rules::checkName("B\xed\xa0\x80nch"), Rules::NameCheck::BadCharacter); // surrogate
     EXPECT_EQ(Rules::checkName("Bench\tEast"), Rules::NameCheck::BadCharacter);
     EXPECT_EQ(Rules::checkName(std::string("Bench\x7f")), Rules::NameCheck::BadCharacter);
 }

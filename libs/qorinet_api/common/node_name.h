@@ -14,8 +14,8 @@ public:
 
     static constexpr std::size_t kMaxLength = 18;
 
-    /// At most kMaxLength characters, each printable ASCII; a bad character is reported
-    /// before the length.
+    /// At most kMaxLength characters (UTF-8; any language), none of them a control character;
+    /// broken UTF-8 and control characters are reported before the length.
     static Check check(const std::string& name);
 };
 
