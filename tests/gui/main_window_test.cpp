@@ -276,8 +276,10 @@ TEST_F(MainWindowTest, BoardToolsOpenForTheRowTheyWereChosenFor)
 {
     QTreeView* hardware = m_window->ui()->treeHardware;
     const auto tool = [this](MenuEntry entry) { return toolDialogOf(m_window->actionFor(entry)); };
-    menuAt(hardware, "Enclosure 0:", false); // its four boards
-    EXPECT_EQ(tool(MenuEntry::SelfTest), "Hardware Tools 4");
+    menuAt(hardware, "Enclosure 0:", false);
+    // The self test of an enclosure is that of every board of the system; the firmware update
+    // takes the enclosure's four.
+    EXPECT_EQ(tool(MenuEntry::SelfTest), "Hardware Tools 8");
     EXPECT_EQ(tool(MenuEntry::FirmwareUpdate), "Firmware Update 4");
 
     EXPECT_EQ(menuAt(hardware, "Slot 3:   QA-4116", false).last(), "Board History…");

@@ -356,7 +356,12 @@ namespace {
 std::unique_ptr<QDialog> makeSelfTest(const ToolTarget& target, const FileChooser& chooser, QWidget* parent,
                                       bool factory)
 {
-    auto dialog = std::make_unique<CSelfTestDialog>(target, factory, parent);
+    // Opened for more than one board it works on every board of the system, as the reset to
+    // factory calibration of all boards does.
+    ToolTarget boards = target;
+    if (boards.multiBoard)
+        boards.boards.clear();
+    auto dialog = std::make_unique<CSelfTestDialog>(boards, factory, parent);
     dialog->setFileChooser(chooser);
     return dialog;
 }
