@@ -467,7 +467,8 @@ bool MainWindow::toolTarget(const ModelNode& row, ToolTarget& target) const
     if (row.systemKind != SystemKind::Remote || !m_selected->active())
         return false;
     const auto record = m_nodeRecords.find(m_selected->id());
-    return record != m_nodeRecords.end() && m_toolTargets.remote(row, m_selected->commands(), *record->second, target);
+    return record != m_nodeRecords.end() &&
+           m_toolTargets.remote(row, m_selected->commands(), *record->second, m_system.get(), target);
 }
 
 QDialog* MainWindow::openToolForPicture(const QString& name)

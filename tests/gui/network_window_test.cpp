@@ -15,6 +15,7 @@
 #include "core/remote_system_builder.h"
 #include "core/selected_network_node.h"
 #include "core/slot_node.h"
+#include "gui/dialogs/tools/self_test_dialog.h"
 #include "gui/window/network_interface_choice.h"
 #include "gui/window/network_node_controller.h"
 #include "gui/window/tree_actions.h"
@@ -25,6 +26,7 @@
 #include "xpugi/element.h"
 
 #include <QColor>
+#include <QFileInfo>
 #include <QElapsedTimer>
 
 #include <algorithm>
@@ -156,6 +158,30 @@ TEST_F(NetworkWindowTest, ExtendedFeaturesAreReadAtEveryMenuAndLockTheRowsOfAHel
     EXPECT_EQ(enclosureEntries(false), 2); // "Self Test", "Firmware Update"
     EXPECT_EQ(enclosureEntries(true), 0);
     EXPECT_EQ(enclosureEntries(false), 2);
+}
+
+// The files of a node's boards are offered in this computer's folder, as those of its own boards.
+TEST_F(NetworkWindowTest, ANodesResultsAreOfferedWhereThisComputersAre)
+{
+    startNodeAndWaitForItsEntry();
+    selectNode();
+    QTreeView* tree = m_window->ui()->treeHardware;
+    ASSERT_TRUE(QTest::qWaitFor([tree] { return findRow(*tree->model(), "Enclosure").isValid(); }, kNodeWaitMs));
+    std::vector<FileRequest> requests;
+    m_window->setFileChooser([&requests](QWidget*, const FileRequest& request) {
+        requests.push_back(request);
+        return QString();
+    });
+    ASSERT_TRUE(m_window->contextMenuFor(tree, findRow(*tree->model(), "Enclosure"), false));
+    ASSERT_TRUE(
+        z2e_test::actOnDialogWhile<CSelfTestDialog>([this] { m_window->actionFor(MenuEntry::SelfTest)->trigger(); },
+                                                    [](CSelfTestDialog& dialog) {
+                                                        dialog.findChild<QPushButton*>("btnSelfTest")->click();
+                                                        dialog.findChild<QPushButton*>("btnSaveAll")->click();
+                                                        dialog.reject();
+                                                    }));
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(QFileInfo(requests[0].folder).canonicalFilePath(), QFileInfo(m_site.configFile()).canonicalPath());
 }
 
 // The node's board cools down, then heats up again: "Update Temperatures" and Refresh each show

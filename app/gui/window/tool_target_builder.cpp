@@ -91,7 +91,7 @@ bool ToolTargetBuilder::local(const ModelNode& row, SystemModel& system, ToolTar
 }
 
 bool ToolTargetBuilder::remote(const ModelNode& row, std::shared_ptr<QorinNodeUtilWrapper> node,
-                               const NetworkNodeRecord& record, ToolTarget& target) const
+                               const NetworkNodeRecord& record, const SystemModel* local, ToolTarget& target) const
 {
     if (row.systemKind != SystemKind::Remote || !node || !record.connected)
         return false;
@@ -111,6 +111,8 @@ bool ToolTargetBuilder::remote(const ModelNode& row, std::shared_ptr<QorinNodeUt
     made.multiBoard = true;
     made.simulated = record.simulated;
     made.nodeText = record.address + " " + record.name;
+    if (local)
+        made.folder = folderOf(local->configFilePath());
     fillCommon(made);
     target = std::move(made);
     return true;

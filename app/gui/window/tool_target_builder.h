@@ -21,10 +21,11 @@ public:
     /// A row of the local system. False for rows without boards other than enclosures (and
     /// for the demo system).
     bool local(const ModelNode& row, SystemModel& system, ToolTarget& target) const;
-    /// A row of the network node that `node` commands and `record` describes. False for rows
-    /// without boards other than enclosures, or a node this program holds no link to.
+    /// A row of the network node that `node` commands and `record` describes; its files are
+    /// offered in `local`'s folder, as this computer's are. False for rows without boards other
+    /// than enclosures, or a node this program holds no link to.
     bool remote(const ModelNode& row, std::shared_ptr<QorinNodeUtilWrapper> node, const NetworkNodeRecord& record,
-                ToolTarget& target) const;
+                const SystemModel* local, ToolTarget& target) const;
 
     /// The board index of a board row; -1 for any other row.
     static std::int32_t boardIndex(const ModelNode& row);
