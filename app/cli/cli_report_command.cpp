@@ -109,10 +109,12 @@ int versionsCommand(const CliOptions& options)
         if (result != AppStatus::Ok || !SystemModel::parseSoftwareVersions(document, driverRecords))
             std::cerr << "zamo2ctl: the driver's versions could not be read: " << result << "\n";
     }
+    const BuildIdentity build = buildIdentity();
     const std::vector<SoftwareVersionRecord> records =
-        softwareVersionList(buildIdentity(), driverRecords, DriverLibrary::loaded());
+        softwareVersionList(build, driverRecords, DriverLibrary::loaded());
     if (options.json) {
-        std::cout << "{\"versions\":[";
+        std::cout << "{\"program\":" << jsonString(versionStory(build)) << ",\"package\":" << jsonString(build.package)
+                  << ",\"versions\":[";
         for (std::size_t i = 0; i < records.size(); ++i)
             std::cout << (i ? "," : "") << "{\"component\":" << jsonString(records[i].description)
                       << ",\"fileName\":" << jsonString(records[i].fileName)
@@ -122,8 +124,10 @@ int versionsCommand(const CliOptions& options)
         return EXIT_OK;
     }
     for (const SoftwareVersionRecord& record : records) {
+        // The program's line tells the whole story, the package beside the version.
+        const std::string version = &record == &records.front() ? versionStory(build) : record.version;
         std::cout << record.description << (record.fileName.empty() ? "" : " (" + record.fileName + ")") << "  "
-                  << record.version << "\n"
+                  << version << "\n"
                   << indented(record.comment);
     }
     return EXIT_OK;

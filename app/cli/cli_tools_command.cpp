@@ -14,6 +14,7 @@
 #include "tools/journal_line_reader.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
+#include "tools/test_verdict.h"
 #include "driver/command/app_status.h"
 
 #include <iomanip>
@@ -59,13 +60,6 @@ int testExitStatus(const BoardTestOutcome& outcome)
     return EXIT_OK;
 }
 
-// The verdicts keep the blank the window's rows put before them; a script gets the word.
-std::string withoutLeadingBlanks(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : text.substr(first);
-}
-
 void printTestOutcome(const CliOptions& options, const BoardTestOutcome& outcome)
 {
     if (options.json) {
@@ -79,7 +73,7 @@ void printTestOutcome(const CliOptions& options, const BoardTestOutcome& outcome
             else
                 out << row.board.slot;
             out << ",\"name\":" << jsonString(row.board.name) << ",\"serial\":" << jsonString(row.board.serial)
-                << ",\"status\":" << jsonString(withoutLeadingBlanks(row.status)) << ",\"details\":[";
+                << ",\"status\":" << jsonString(TestVerdict::word(row.status)) << ",\"details\":[";
             for (std::size_t d = 0; d < row.details.size(); ++d)
                 out << (d ? "," : "") << jsonString(row.details[d]);
             out << "],\"enclosure\":" << row.board.enclosure << ",\"label\":" << jsonString(row.board.label()) << "}";

@@ -4,6 +4,7 @@
 
 #include "core/enclosure_node.h"
 #include "core/root_node.h"
+#include "core/software_versions.h"
 #include "core/temperature_rows.h"
 
 #include <cstdlib>
@@ -48,8 +49,6 @@ std::string joinLines(const std::vector<std::string>& lines)
 }
 
 } // namespace
-
-const char* const NetworkNodeRows::kProgramVersion = "2.5.48441.00";
 
 int NetworkNodeRows::compareVersions(const std::string& a, const std::string& b)
 {

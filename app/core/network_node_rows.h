@@ -15,9 +15,6 @@ class RootNode;
 
 class NetworkNodeRows {
 public:
-    /// Version of this program, compared with the versions a node reports.
-    static const char* const kProgramVersion;
-
     /// Enclosure caption, a "SerialNumber" property and one slot-state row per slot.
     static void buildSlotStateNodes(EnclosureNode& enclosure, const NetworkEnclosureRecord& record);
     /// "Node Name" and "Node Info" (with warnings and the version and address lines) below `root`.

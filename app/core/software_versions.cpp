@@ -11,7 +11,12 @@ const char* const kDriverNotLoaded = "Driver Not Loaded";
 
 BuildIdentity buildIdentity()
 {
-    return {ZAMO2_BUILD_REVISION, ZAMO2_SOURCE_HASH};
+    return {ZAMO2_BUILD_REVISION, ZAMO2_SOURCE_HASH, ZAMO2_PACKAGE_VERSION};
+}
+
+std::string versionStory(const BuildIdentity& build)
+{
+    return std::string(kProgramVersion) + " (package " + build.package + ", revision " + build.revision + ")";
 }
 
 SoftwareVersionRecord programVersionRecord(const BuildIdentity& build)

@@ -14,6 +14,7 @@ namespace z2e {
 struct BuildIdentity {
     std::string revision;
     std::string hash;
+    std::string package; ///< the installed package's version ("0.1.0")
 };
 
 extern const char* const kProgramComponent; ///< "ZAMO2Explorer"
@@ -22,6 +23,8 @@ extern const char* const kDriverNotLoaded;  ///< "Driver Not Loaded"
 
 /// The identity baked into this build at configure time.
 BuildIdentity buildIdentity();
+/// The one story of this program's version: "2.5.48441.00 (package 0.1.0, revision 370)".
+std::string versionStory(const BuildIdentity& build);
 
 /// The program's own record; its comment reads "Revision: R\nHash: H\n".
 SoftwareVersionRecord programVersionRecord(const BuildIdentity& build);

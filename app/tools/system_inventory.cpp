@@ -5,8 +5,10 @@
 #include "core/node_types.h"
 #include "core/row_composer.h"
 #include "core/slot_node.h"
+#include "core/software_versions.h"
 #include "core/tree_row_list.h"
 #include "tools/maintenance_journal.h"
+#include "tools/test_verdict.h"
 #include "uni/number_text.h"
 
 #include <sys/utsname.h>
@@ -192,7 +194,7 @@ void writeJsonBoard(std::ostream& out, const InventoryBoard& board)
     else
         out << "{\"time\":" << jsonString(board.selfTestTime)
             << ",\"operation\":" << jsonString(board.selfTestOperation) << ",\"result\":" << board.selfTestResult
-            << ",\"verdict\":" << jsonString(board.selfTestVerdict) << "}";
+            << ",\"verdict\":" << jsonString(TestVerdict::word(board.selfTestVerdict)) << "}";
     out << ",\"warnings\":" << jsonList(board.warnings) << "}";
 }
 
@@ -263,6 +265,7 @@ Inventory SystemInventory::gather(const std::vector<InventorySource>& sources,
     inventory.host = hostName();
     inventory.operatingSystem = operatingSystem();
     inventory.versions = versions;
+    inventory.program = versionStory(buildIdentity());
     std::error_code error;
     std::vector<std::string> lines;
     if (!journalFolder.empty() && std::filesystem::is_directory(journalFolder, error)) {
@@ -297,8 +300,8 @@ Inventory SystemInventory::gather(const std::vector<InventorySource>& sources,
 std::string SystemInventory::toJson(const Inventory& inventory)
 {
     std::ostringstream out;
-    out << "{\"format\":\"zamo2explorer-inventory\",\"formatVersion\":1,\"created\":" << jsonString(inventory.created)
-        << ",\n\"host\":{\"name\":" << jsonString(inventory.host)
+    out << "{\"format\":\"zamo2explorer-inventory\",\"formatVersion\":1,\"program\":" << jsonString(inventory.program)
+        << ",\"created\":" << jsonString(inventory.created) << ",\n\"host\":{\"name\":" << jsonString(inventory.host)
         << ",\"operatingSystem\":" << jsonString(inventory.operatingSystem) << "},\n\"versions\":[";
     for (std::size_t i = 0; i < inventory.versions.size(); ++i) {
         const SoftwareVersionRecord& record = inventory.versions[i];
@@ -361,7 +364,8 @@ std::string SystemInventory::toHtml(const Inventory& inventory)
     out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
            "<title>ZAMO2Explorer inventory</title><style>"
         << kStyle << "</style></head><body>\n<h1>ZAMO2Explorer inventory</h1>\n<table>"
-        << "<tr><th>Created</th>" << htmlCell(inventory.created) << "</tr><tr><th>Host</th>" << htmlCell(inventory.host)
+        << "<tr><th>Program</th>" << htmlCell(inventory.program) << "</tr><tr><th>Created</th>"
+        << htmlCell(inventory.created) << "</tr><tr><th>Host</th>" << htmlCell(inventory.host)
         << "</tr><tr><th>Operating system</th>" << htmlCell(inventory.operatingSystem)
         << "</tr><tr><th>Maintenance journal</th>"
         << htmlCell(inventory.journalFolder.empty()

@@ -60,6 +60,7 @@ struct InventorySystem {
 };
 
 struct Inventory {
+    std::string program; ///< "2.5.48441.00 (package 0.1.0, revision 370)"
     std::string created; ///< UTC, ISO 8601
     std::string host;
     std::string operatingSystem;

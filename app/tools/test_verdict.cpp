@@ -104,4 +104,10 @@ bool TestVerdict::read(const std::string& document, std::string& status, std::ve
     return true;
 }
 
+std::string TestVerdict::word(const std::string& status)
+{
+    const std::size_t first = status.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : status.substr(first);
+}
+
 } // namespace z2e

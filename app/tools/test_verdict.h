@@ -17,6 +17,10 @@ public:
     /// none) or " UNKNOWN" when the document does not parse; `details` gets one row per check
     /// and one per measured item. False when the document does not parse.
     static bool read(const std::string& document, std::string& status, std::vector<std::string>& details);
+
+    /// A status as a script or a report wants it: without the blanks the window's rows put
+    /// before it (" FAILED!!" is "FAILED!!").
+    static std::string word(const std::string& status);
 };
 
 } // namespace z2e

@@ -2,6 +2,7 @@
 #include "core/network_node_rows.h"
 #include "core/root_node.h"
 #include "core/row_composer.h"
+#include "core/software_versions.h"
 #include "core/tree_row_list.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ std::vector<std::string> rowTexts(const ModelNode& root)
 
 TEST(VersionCompare, OnlyTheFirstTwoNumbersCount)
 {
-    const char* program = NetworkNodeRows::kProgramVersion;
+    const char* program = kProgramVersion;
     EXPECT_LT(NetworkNodeRows::compareVersions(program, "2.4.7"), 0);
     EXPECT_EQ(NetworkNodeRows::compareVersions(program, "2.5.1"), 0);
     EXPECT_GT(NetworkNodeRows::compareVersions(program, "3.0"), 0);

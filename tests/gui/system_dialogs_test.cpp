@@ -5,6 +5,7 @@
 
 #include "gui/dialogs/auxiliary/dialog_logging.h"
 #include "gui/dialogs/auxiliary/dialog_versions.h"
+#include "gui/window/about_text.h"
 #include "ui_dialog_logging.h"
 
 #include <QPointer>
@@ -84,6 +85,12 @@ TEST_F(SystemDialogsTest, VersionsListTheProgramFirstThenTheDriver)
     EXPECT_TRUE(rows[1].startsWith("Acquisition API|")) << rows[1].toStdString();
     EXPECT_FALSE(rows.join("\n").contains("Driver Not Loaded"));
     EXPECT_TRUE(dialogs.seen().isEmpty()) << dialogs.seen().join("\n").toStdString();
+
+    // The About box tells the same story: the version, then the package and revision.
+    const QString about = AboutText::text({"370", "b9e80cf", "0.1.0"}, {});
+    EXPECT_TRUE(about.startsWith("<h2>ZAMO2Explorer V2.5.48441.00</h2><p>Using QORIN API N/A</p>"))
+        << about.toStdString();
+    EXPECT_TRUE(about.contains("Package 0.1.0, revision 370")) << about.toStdString();
 }
 
 TEST_F(SystemDialogsTest, LoggingValuesStayInTheWindowUntilTheConfigurationIsSaved)

@@ -64,7 +64,7 @@ TEST(SystemInventory, ListsBoardsWithVerdictAndWarningsInWellFormedJsonAndHtml)
     EXPECT_EQ(board.get<std::string>("firmware.latest"), "0254");
     EXPECT_EQ(board.get<std::string>("eeprom.base"), "faulty, backup present");
     EXPECT_EQ(board.get<std::string>("lastSelfTest.time"), "t2");
-    EXPECT_EQ(board.get<std::string>("lastSelfTest.verdict"), " FAILED!!");
+    EXPECT_EQ(board.get<std::string>("lastSelfTest.verdict"), "FAILED!!");
     ASSERT_EQ(board.get_child("warnings").size(), 1u);
     EXPECT_EQ(board.get_child("warnings").front().second.get_value<std::string>(),
               "Status:   ERROR: <broken> & \"gone\"");

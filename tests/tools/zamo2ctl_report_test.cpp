@@ -65,8 +65,11 @@ TEST_F(Zamo2ctlReport, PackageHoldsTheLogsTheJournalAndAnInventoryOfTheTrees)
     EXPECT_EQ(serials.at("demo").size(), 6u);
     EXPECT_TRUE(holds(json, "\"serial\":\"10A80002\",\"conSerial\":\"10C80002\",\"firmware\":{\"installed\":\"0274\","
                             "\"latest\":\"0274\"}"));
-    EXPECT_TRUE(holds(json, "\"operation\":\"selftest\",\"result\":0,\"verdict\":\" FAILED!!\""));
+    EXPECT_TRUE(holds(json, "\"operation\":\"selftest\",\"result\":0,\"verdict\":\"FAILED!!\""));
     EXPECT_EQ(inventory.get_child("versions").front().second.get<std::string>("component"), "ZAMO2Explorer");
+    // One version story: the Parts' version, the package and the revision beside it.
+    EXPECT_EQ(inventory.get<std::string>("program").rfind("2.5.48441.00 (package ", 0), 0u);
+    EXPECT_TRUE(holds(inventory.get<std::string>("program"), ", revision "));
 
     const std::string html = entries.at("inventory.html").content;
     EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
@@ -104,7 +107,8 @@ TEST_F(Zamo2ctlReport, VersionsAndOverview)
 {
     const std::string versions =
         expectRun(0, "versions --json", "{\"component\":\"Acquisition API\",\"fileName\":\"libzmpxi_api_x64.so\"").out;
-    EXPECT_EQ(versions.rfind("{\"versions\":[{\"component\":\"ZAMO2Explorer\",", 0), 0u);
+    EXPECT_EQ(versions.rfind("{\"program\":\"2.5.48441.00 (package ", 0), 0u) << versions;
+    EXPECT_TRUE(holds(versions, ",\"versions\":[{\"component\":\"ZAMO2Explorer\","));
     expectRun(0, "--driver /nonexistent/libnone.so versions --json", "\"version\":\"Driver Not Loaded\"");
 
     // The report as saved: each board's enclosure and slot (as the tree numbers them) first.
@@ -238,7 +242,7 @@ TEST_F(Zamo2ctlFiles, AnInterruptedReportPackageLeavesNoTemporaryFile)
 
 TEST_F(Zamo2ctlFiles, AFileSizeLimitEndsThePackageWithoutATemporaryFile)
 {
-    expectRun(0, "versions");
+    expectRun(0, "versions", "ZAMO2Explorer  2.5.48441.00 (package ");
     // A log the archive cannot shrink: the package outgrows a limit of 64 KiB.
     std::string noise(400000, '\0');
     std::uint32_t state = 12345;

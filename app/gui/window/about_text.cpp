@@ -16,15 +16,18 @@ std::string AboutText::driverVersion(const std::vector<SoftwareVersionRecord>& v
     return {};
 }
 
-QString AboutText::text(const char* programVersion, const std::vector<SoftwareVersionRecord>& versions)
+QString AboutText::text(const BuildIdentity& build, const std::vector<SoftwareVersionRecord>& versions)
 {
     const std::string driver = driverVersion(versions);
     return QString("<h2>ZAMO2Explorer V%1</h2>"
                    "<p>Using QORIN API %2</p>"
                    "<p>Norvale Messtechnik GmbH<br>Am Lindenhof 14<br>27804 Berne<br>Germany</p>"
-                   "<p>Service: service@norvale.example</p>")
-        .arg(QString::fromLatin1(programVersion),
-             driver.empty() ? QStringLiteral("N/A") : QString::fromStdString(driver).toHtmlEscaped());
+                   "<p>Service: service@norvale.example</p>"
+                   "<p><small>Package %3, revision %4</small></p>")
+        .arg(QString::fromLatin1(kProgramVersion),
+             driver.empty() ? QStringLiteral("N/A") : QString::fromStdString(driver).toHtmlEscaped(),
+             QString::fromStdString(build.package).toHtmlEscaped(),
+             QString::fromStdString(build.revision).toHtmlEscaped());
 }
 
 } // namespace z2e

@@ -1,6 +1,7 @@
 #pragma once
 // The text of the About box.
 
+#include "core/software_versions.h"
 #include "core/system_model.h"
 
 #include <QString>
@@ -15,7 +16,7 @@ public:
 
     /// Rich text: the program and its version, the driver library's version ("N/A" when the
     /// driver reports none) and the maker's address.
-    static QString text(const char* programVersion, const std::vector<SoftwareVersionRecord>& versions);
+    static QString text(const BuildIdentity& build, const std::vector<SoftwareVersionRecord>& versions);
     /// The driver library's version among the driver's records, empty when absent.
     static std::string driverVersion(const std::vector<SoftwareVersionRecord>& versions);
 };

@@ -39,7 +39,7 @@ void SystemDialogs::showAbout(const SystemModel* system, QWidget* parent)
 {
     static const std::vector<SoftwareVersionRecord> none;
     QMessageBox::about(parent, AboutText::kTitle,
-                       AboutText::text(NetworkNodeRows::kProgramVersion, system ? system->softwareVersions() : none));
+                       AboutText::text(buildIdentity(), system ? system->softwareVersions() : none));
 }
 
 void SystemDialogs::showReport(const RootNode& root, bool extendedFeatures, QWidget* parent)
