@@ -85,7 +85,9 @@ std::int32_t EnclosureDataTool::read(std::uint32_t enclosure, EnclosureRecord& r
     record.name = info.child_value("Name");
     record.serialText = info.child_value("SerialNumber");
     record.userData = info.child_value("UserData");
-    uni::text::parseHex32(info.child_value("EncName"), record.serialNumber);
+    // The serial the tree shows; the name code only where the properties hold no serial.
+    if (!parseSerial(record.serialText, record.serialNumber))
+        uni::text::parseHex32(info.child_value("EncName"), record.serialNumber);
     uni::text::parseSignedDecimal(info.child_value("EncType"), record.type);
     uni::text::parseSignedDecimal(info.child_value("EncVersion"), record.version);
     for (const pugi::xml_node& option : info.child("Options").children()) {
@@ -243,7 +245,10 @@ std::int32_t EnclosureDataTool::write(EnclosureRecord record, const std::string&
         m_message);
     if (snapshot != AppStatus::Ok)
         return snapshot;
-    std::int32_t result = m_wrapper.writeEnclosureData(dataOf(record));
+    // The properties get the serial entered, so that the tree shows what was written.
+    EnclosureRecord written = record;
+    written.serialText = uni::text::hex8(record.serialNumber, true);
+    std::int32_t result = m_wrapper.writeEnclosureData(dataOf(written));
     if (result == AppStatus::EnclosureUpdated) {
         if (record.kind == EnclosureKind::NetworkNode)
             result = AppStatus::EnclosureUpdatedNodeRestarts;

@@ -76,7 +76,7 @@ TEST_F(BoardChangeDialogTest, EnclosureSerialIsCheckedFirstAndANoneOptionIsWritt
     dialog.show();
     ASSERT_EQ(dialog.readStatus(), 0);
     QLineEdit* serial = child<QLineEdit>(&dialog, "editSerial");
-    EXPECT_EQ(serial->text(), "0000E116");
+    EXPECT_EQ(serial->text(), "00B1E116"); // as the tree shows it
     QTableWidget* options = child<QTableWidget>(&dialog, "tableOptions");
     ASSERT_EQ(options->rowCount(), 2);
     EXPECT_EQ(options->item(0, 0)->text(), "FanMode");
@@ -221,13 +221,14 @@ TEST_F(BoardChangeDialogTest, EnclosureWriteWithoutSnapshotAsksFirst)
     DialogRecorder recorder("cancel", std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(), AppStatus::SnapshotFailed);
     ASSERT_TRUE(answer.askedOnce("cannot create"));
-    EXPECT_EQ(readEnclosure().serialNumber, 0xE116u);
+    EXPECT_EQ(readEnclosure().serialNumber, 0x00B1E116u);
 
     answer.setGoOn(true);
     // Written; the journal line that cannot be written either is told as such.
     EXPECT_EQ(dialog.runUpdate(), AppStatus::JournalFailed);
     EXPECT_EQ(answer.asked.size(), 2);
     EXPECT_EQ(readEnclosure().serialNumber, 0xE117u);
+    EXPECT_EQ(readEnclosure().serialText, "0000E117"); // the serial the tree shows is the one written
 }
 
 // ---- In the window ----
@@ -276,7 +277,7 @@ TEST_F(BoardChangeWindowTest, EnclosureDataAndCrossGradeOpenFromTheirRows)
         serial = child<QLineEdit>(&dialog, "editSerial")->text();
         dialog.reject();
     }));
-    EXPECT_EQ(serial, "0000E116");
+    EXPECT_EQ(serial, "00B1E116");
 
     ASSERT_TRUE(menuAt(hardware, "Slot 2:   QA-4008.BNC", true).contains("Cross Grade"));
     DialogRecorder recorder;
