@@ -186,6 +186,7 @@ int reportPackageCommand(const CliOptions& options)
     // The network node first: when it is not there, nothing else is worth the wait.
     std::unique_ptr<RemoteSession> remote;
     RootNode remoteRoot(SystemKind::Remote);
+    NetworkNodeRecord record;
     if (!options.node.empty()) {
         remote = std::make_unique<RemoteSession>(options);
         const int located = remote->locate(false);
@@ -195,13 +196,13 @@ int reportPackageCommand(const CliOptions& options)
         const bool reached = DriverResult::succeeded(connected);
         if (!reached)
             std::cerr << "zamo2ctl: " << remote->connectFailureText(connected) << "\n";
-        const NetworkNodeRecord record = remote->session().record(reached);
+        record = remote->session().record(reached);
         // A node that stops answering is packed as far as it was read, with why it stopped.
         if (reached && !DriverResult::succeeded(record.failure))
             std::cerr << "zamo2ctl: the network node at " << options.node
                       << " stopped answering: " << failureWords(record.failure) << "; its inventory is partial\n";
         RemoteSystemBuilder::fillRoot(remoteRoot, record);
-        sources.push_back({"node " + options.node, &remoteRoot, reached ? record.failure : connected, {}});
+        sources.push_back({"node " + options.node, &remoteRoot, reached ? record.failure : connected, {}, &record});
     }
 
     SystemModel model(false);

@@ -31,6 +31,7 @@ struct NetworkEnclosureRecord {
 struct NetworkBoardRecord {
     std::string name;
     std::string serialNumber;
+    std::string firmware; ///< installed firmware as the node announces it; empty: unknown
     std::int32_t enclosureIndex = -1;
     std::int32_t slotNumber = -1;
 };

@@ -64,6 +64,7 @@ NetworkBoardRecord boardRecord(const QORINetClientNode::BoardInfo& board,
     NetworkBoardRecord record;
     record.name = bounded(board.name);
     record.serialNumber = bounded(board.serial);
+    record.firmware = bounded(board.firmware);
     record.enclosureIndex = static_cast<std::int32_t>(std::min<std::uint32_t>(board.enclosureIndex, INT32_MAX));
     record.slotNumber = slotNumberOf(
         board.enclosureIndex < enclosures.size() ? &enclosures[board.enclosureIndex] : nullptr, board.slotIndex);

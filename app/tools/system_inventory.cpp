@@ -114,6 +114,23 @@ InventoryBoard boardOfSlotRow(const ModelNode& row)
     return board;
 }
 
+// What a node announced of its boards, found by serial number: the board's index and firmware.
+void addAnnounced(std::vector<InventoryBoard>& boards, const NetworkNodeRecord* node)
+{
+    if (!node)
+        return;
+    for (InventoryBoard& board : boards) {
+        for (std::size_t i = 0; i < node->boards.size(); ++i) {
+            const NetworkBoardRecord& announced = node->boards[i];
+            if (board.serial.empty() || announced.serialNumber != board.serial)
+                continue;
+            board.index = static_cast<std::int32_t>(i);
+            if (board.firmwareInstalled.empty())
+                board.firmwareInstalled = announced.firmware;
+        }
+    }
+}
+
 InventoryEnclosure enclosureOf(const EnclosureNode& node, const InventorySource& source, const SelfTests& tests)
 {
     InventoryEnclosure enclosure;
@@ -278,12 +295,17 @@ Inventory SystemInventory::gather(const std::vector<InventorySource>& sources,
         InventorySystem system;
         system.name = source.name;
         system.status = source.status;
+        if (source.node) {
+            system.nodeName = source.node->name;
+            system.nodeAddress = source.node->address;
+        }
         if (source.root) {
             for (const auto& child : source.root->children()) {
                 const auto* enclosure = dynamic_cast<const EnclosureNode*>(child.get());
                 const auto* slot = dynamic_cast<const SlotNode*>(child.get());
                 if (enclosure) {
                     system.enclosures.push_back(enclosureOf(*enclosure, source, tests));
+                    addAnnounced(system.enclosures.back().boards, source.node);
                 } else if (slot && slot->nodeType == NodeType::OrphanBoard) {
                     system.looseBoards.push_back(boardOf(*slot, source));
                     tests.fill(system.looseBoards.back());
@@ -313,6 +335,10 @@ std::string SystemInventory::toJson(const Inventory& inventory)
     for (std::size_t s = 0; s < inventory.systems.size(); ++s) {
         const InventorySystem& system = inventory.systems[s];
         out << (s ? ",\n" : "\n") << "{\"name\":" << jsonString(system.name) << ",\"status\":" << system.status
+            << ",\"node\":"
+            << (system.nodeAddress.empty() ? std::string("null")
+                                           : "{\"name\":" + jsonString(system.nodeName) +
+                                                 ",\"address\":" + jsonString(system.nodeAddress) + "}")
             << ",\"warnings\":" << jsonList(system.warnings) << ",\"enclosures\":[";
         for (std::size_t e = 0; e < system.enclosures.size(); ++e) {
             const InventoryEnclosure& enclosure = system.enclosures[e];
@@ -379,7 +405,8 @@ std::string SystemInventory::toHtml(const Inventory& inventory)
             << htmlCell(record.comment, "pre") << "</tr>\n";
     out << "</table>\n";
     for (const InventorySystem& system : inventory.systems) {
-        out << "<h2>System: " << htmlEscape(system.name) << "</h2>\n";
+        out << "<h2>System: " << htmlEscape(system.name)
+            << (system.nodeName.empty() ? std::string() : " (" + htmlEscape(system.nodeName) + ")") << "</h2>\n";
         if (system.status != 0)
             out << "<p class=\"warn\">Read with status " << system.status << ".</p>\n";
         out << htmlWarnings(system.warnings);

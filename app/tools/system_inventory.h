@@ -7,6 +7,8 @@
 #include "core/root_node.h"
 #include "core/system_model.h"
 
+#include "core/network_node_record.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -21,6 +23,8 @@ struct InventorySource {
     std::int32_t status = 0;        ///< application status of reading it (0 read)
     /// Latest firmware by board index, where a firmware check knew it.
     std::map<std::int32_t, std::string> latestFirmware;
+    /// A network node: its name, address and what it announced of each board.
+    const NetworkNodeRecord* node = nullptr;
 };
 
 struct InventoryBoard {
@@ -54,6 +58,8 @@ struct InventoryEnclosure {
 struct InventorySystem {
     std::string name;
     std::int32_t status = 0;
+    std::string nodeName;    ///< a network node's name; empty for this computer's systems
+    std::string nodeAddress; ///< a network node's address
     std::vector<InventoryEnclosure> enclosures;
     std::vector<InventoryBoard> looseBoards; ///< boards no enclosure slot took
     std::vector<std::string> warnings;       ///< red rows of the system itself

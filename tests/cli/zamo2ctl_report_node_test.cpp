@@ -55,17 +55,25 @@ TEST(Zamo2ctlReportNode, PackageListsTheNodesBoards)
     std::vector<std::string> systems;
     std::set<std::string> models;
     std::set<std::string> serials;
+    std::set<std::string> firmware;
     for (const auto& [unused, system] : inventory.get_child("systems")) {
         systems.push_back(system.get<std::string>("name"));
         if (systems.back() != std::string("node ") + kNode)
             continue;
+        // The node's section names the node and each board's index and firmware.
+        EXPECT_EQ(system.get<std::string>("node.name"), "Bench-South");
+        EXPECT_EQ(system.get<std::string>("node.address"), kNode);
         for (const auto& [unused2, enclosure] : system.get_child("enclosures")) {
             for (const auto& [unused3, board] : enclosure.get_child("boards")) {
                 models.insert(board.get<std::string>("model"));
                 serials.insert(board.get<std::string>("serial"));
+                firmware.insert(board.get<std::string>("firmware.installed"));
+                EXPECT_GE(board.get<int>("index"), 0);
             }
         }
     }
+    EXPECT_EQ(firmware.count("null"), 0u);
+    EXPECT_EQ(firmware.count(""), 0u);
     EXPECT_EQ(systems, (std::vector<std::string>{"local", "demo", "node 127.0.0.3"}));
     EXPECT_EQ(models, (std::set<std::string>{"QA-4016", "QC-3108-TS", "QD-5032", "QN-6222-COMBO"}));
     EXPECT_EQ(serials.size(), 4u);

@@ -42,7 +42,7 @@ QString ReportCollection::run(const std::vector<const NetworkNodeRecord*>& nodes
     for (const NetworkNodeRecord* node : nodes) {
         nodeRoots.push_back(std::make_unique<RootNode>(SystemKind::Remote));
         RemoteSystemBuilder::fillRoot(*nodeRoots.back(), *node);
-        sources.push_back({"node " + node->address, nodeRoots.back().get(), 0, {}});
+        sources.push_back({"node " + node->address, nodeRoots.back().get(), 0, {}, node});
     }
     const std::vector<SoftwareVersionRecord> versions =
         softwareVersionList(buildIdentity(), m_system.softwareVersions(), DriverLibrary::loaded());
