@@ -54,7 +54,7 @@ TEST_F(ProblemsPanelTest, TheMaintenanceMenuFollowsTheChosenRow)
     EXPECT_EQ(entries(menu).mid(0, 3), QStringList({"Self Test", "Firmware Update", "Board Configuration"}));
     EXPECT_TRUE(entries(menu).contains("Create Support Package\u2026"));
 
-    // Chosen from the menu, a tool acts on the chosen row: the self test of one board.
+    // Chosen from the menu, a tool acts on the chosen row: the self test of an enclosure.
     tree->setCurrentIndex(findRow(*tree->model(), "Enclosure 0:"));
     m_window->maintenanceMenu()->fill();
     QString opened;
@@ -65,7 +65,7 @@ TEST_F(ProblemsPanelTest, TheMaintenanceMenuFollowsTheChosenRow)
                 QString("%1 %2").arg(dialog.windowTitle()).arg(dialog.findChild<QTreeView*>()->model()->rowCount());
             dialog.reject();
         });
-    EXPECT_EQ(opened, "Hardware Tools 4"); // the enclosure's four boards
+    EXPECT_EQ(opened, "Hardware Tools 8"); // an enclosure's self test takes every board of the system
 }
 
 } // namespace
