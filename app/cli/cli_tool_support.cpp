@@ -26,9 +26,7 @@ ToolProgress terminalProgress()
 
 std::string boardPlace(QorinNodeUtilWrapper& wrapper, std::uint32_t board)
 {
-    BoardIdentity identity = BoardIdentity::read(wrapper, board);
-    identity.readPlace(wrapper);
-    return identity.label();
+    return BoardIdentity::read(wrapper, board).label();
 }
 
 int reportChange(const CliOptions& options, const ChangeReport& change)

@@ -131,8 +131,6 @@ int runTest(const CliOptions& options, BoardTest test)
         BoardTestProcedure procedure(wrapper, &journal);
         BoardTestOutcome outcome = procedure.run(test, chosenBoards(options), terminalProgress(), kNeverCancelled);
         // The rows name each board by its place, as the tree does.
-        for (BoardTestRow& row : outcome.rows)
-            row.board.readPlace(wrapper);
         const bool unjournalled = outcome.status == AppStatus::JournalFailed;
         if (unjournalled) {
             // The procedure ran to its end; only the record of it is missing.
@@ -267,20 +265,10 @@ int printFirmwareOutcome(const CliOptions& options, std::int32_t status, const s
     return status == AppStatus::FirmwareUpdateFailed ? EXIT_TOOL_FAILED : exitStatusOf(status);
 }
 
-// The rows of the chosen boards, each named by its place as the tree names it.
-std::int32_t checkBoards(const CliOptions& options, FirmwareUpdater& updater, QorinNodeUtilWrapper& wrapper,
-                         std::vector<FirmwareRow>& rows)
-{
-    const std::int32_t status = updater.check(chosenBoards(options), rows);
-    for (FirmwareRow& row : rows)
-        row.board.readPlace(wrapper);
-    return status;
-}
-
 int firmwareCheck(const CliOptions& options, FirmwareUpdater& updater, QorinNodeUtilWrapper& wrapper)
 {
     std::vector<FirmwareRow> rows;
-    const std::int32_t status = checkBoards(options, updater, wrapper, rows);
+    const std::int32_t status = updater.check(chosenBoards(options), rows);
     if (status != 0) {
         std::cerr << "zamo2ctl: " << status << " " << updater.message() << "\n";
         return exitStatusOf(status);
@@ -340,11 +328,10 @@ int printFirmwarePlan(const CliOptions& options, std::vector<FirmwareRow>& rows)
     return EXIT_OK;
 }
 
-int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, MaintenanceJournal& journal,
-                   QorinNodeUtilWrapper& wrapper)
+int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, MaintenanceJournal& journal)
 {
     std::vector<FirmwareRow> rows;
-    std::int32_t status = checkBoards(options, updater, wrapper, rows);
+    std::int32_t status = updater.check(chosenBoards(options), rows);
     // The failed rows of an earlier run are the boards whose last update on this node failed.
     if (status == 0 && options.retryFailed && FirmwareUpdater::markFailedFromJournal(rows, journal) == 0) {
         const std::string words =
@@ -366,7 +353,7 @@ int firmwareUpdate(const CliOptions& options, FirmwareUpdater& updater, Maintena
     return printFirmwareOutcome(options, status, updater.message(), rows, updater.updatedWithoutJournal());
 }
 
-int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater, QorinNodeUtilWrapper& wrapper)
+int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater)
 {
     if (options.board < 0)
         return usageError("firmware update-file needs --board B");
@@ -375,7 +362,7 @@ int firmwareUpdateFile(const CliOptions& options, FirmwareUpdater& updater, Qori
     if (!options.autoSelect && options.arguments[1].empty())
         return usageError("firmware update-file needs a FILE or VERSION that is not empty");
     std::vector<FirmwareRow> rows;
-    std::int32_t status = checkBoards(options, updater, wrapper, rows);
+    std::int32_t status = updater.check(chosenBoards(options), rows);
     if (status == 0) {
         std::string selection = options.autoSelect ? std::string() : options.arguments[1];
         if (options.autoSelect)
@@ -404,8 +391,8 @@ int firmware(const CliOptions& options)
         if (what == "list")
             return firmwareList(options, updater, wrapper);
         if (what == "update")
-            return firmwareUpdate(options, updater, journal, wrapper);
-        return firmwareUpdateFile(options, updater, wrapper);
+            return firmwareUpdate(options, updater, journal);
+        return firmwareUpdateFile(options, updater);
     });
 }
 
@@ -446,9 +433,12 @@ int history(const CliOptions& options)
     } else {
         for (const std::string& line : lines) {
             using J = MaintenanceJournal;
+            // A board by its place as the tree names it; older lines by index and slot.
             const std::string enclosure = J::field(line, "enclosure");
             std::string place = enclosure.empty() ? "board " + J::field(line, "board") : "enclosure " + enclosure;
-            if (enclosure.empty() && J::field(line, "slot") != "null")
+            if (enclosure.empty() && !J::field(line, "place").empty())
+                place = J::field(line, "place");
+            else if (enclosure.empty() && J::field(line, "slot") != "null")
                 place += " slot " + J::field(line, "slot");
             std::string firmware;
             if (!J::field(line, "firmwareBefore").empty() || !J::field(line, "firmwareAfter").empty())

@@ -110,7 +110,8 @@ std::int32_t BoardFeatures::write(std::uint32_t board, std::uint32_t featureSet)
     std::string properties;
     if (m_wrapper.getBoardProperties(board, properties) >= 1)
         properties.clear();
-    const BoardIdentity before = BoardIdentity::fromProperties(board, properties);
+    BoardIdentity before = BoardIdentity::fromProperties(board, properties);
+    before.readPlace(m_wrapper);
     const std::string written = uni::text::hex8(featureSet, false);
     JournalledChange change(m_journal, before, "features",
                             uni::text::hex8(parse(properties).featureSet, false) + " -> " + written);

@@ -11,7 +11,9 @@ BoardIdentity BoardIdentity::read(QorinNodeUtilWrapper& wrapper, std::uint32_t b
     std::string document;
     if (wrapper.getBoardProperties(board, document) >= 1)
         document.clear();
-    return fromProperties(board, document);
+    BoardIdentity identity = fromProperties(board, document);
+    identity.readPlace(wrapper);
+    return identity;
 }
 
 void BoardIdentity::readPlace(QorinNodeUtilWrapper& wrapper)

@@ -20,10 +20,10 @@ public:
     std::string serial;
     std::string firmware; ///< installed firmware version text
 
-    /// Fills what the properties document holds; a failing read leaves the texts empty.
+    /// Fills what the properties document holds and the enclosure the board sits in; a failing
+    /// read leaves the texts empty and the enclosure unknown.
     static BoardIdentity read(QorinNodeUtilWrapper& wrapper, std::uint32_t board);
-    /// Asks the node for the enclosure the board sits in (two more requests: only where the
-    /// board is to be named by its place, not on every read).
+    /// Asks the node for the enclosure the board sits in (the wrapper keeps it once known).
     void readPlace(QorinNodeUtilWrapper& wrapper);
 
     /// How the operator names the board: "0/2  QA-4008.BNC 10A80001" (enclosure/slot as the

@@ -10,6 +10,7 @@ void BoardReadBack::read(QorinNodeUtilWrapper& wrapper, std::uint32_t board)
     if (propertiesResult >= 1)
         properties.clear();
     identity = BoardIdentity::fromProperties(board, properties);
+    identity.readPlace(wrapper);
 }
 
 std::string BoardReadBack::failure() const

@@ -300,13 +300,7 @@ std::vector<JournalEntry> BoardTestProcedure::entries(BoardTest test, const Boar
 {
     std::vector<JournalEntry> lines;
     for (const BoardTestRow& row : outcome.rows) {
-        JournalEntry entry;
-        entry.board = row.board.index;
-        entry.slot = row.board.slot;
-        entry.model = row.board.model;
-        entry.serial = row.board.serial;
-        entry.operation = operationName(test);
-        entry.parameters = parametersOf(test);
+        JournalEntry entry = JournalEntry::forBoard(row.board, operationName(test), parametersOf(test));
         entry.result = outcome.status != 0 ? outcome.status : row.result;
         if (row.snapshotFailed)
             entry.statusText = row.details.front();

@@ -60,13 +60,8 @@ std::int32_t EepromBackup::run(std::uint32_t board, EepromWhich which, const std
     if (!m_journal)
         return status;
     const BoardIdentity identity = BoardIdentity::read(m_wrapper, board);
-    JournalEntry entry;
-    entry.board = board;
-    entry.slot = identity.slot;
-    entry.model = identity.model;
-    entry.serial = identity.serial;
-    entry.operation = "eeprom-backup";
-    entry.parameters = std::string(eepromShortName(which)) + " to " + (path.empty() ? folder : path);
+    JournalEntry entry = JournalEntry::forBoard(
+        identity, "eeprom-backup", std::string(eepromShortName(which)) + " to " + (path.empty() ? folder : path));
     entry.result = status;
     entry.statusText = status == 0 ? std::string("saved") : statusMessage(status);
     entry.durationSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

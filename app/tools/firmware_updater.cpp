@@ -37,13 +37,7 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 // The journal's record of a row, before the update's outcome is known.
 JournalEntry entryOf(const FirmwareRow& row, const std::string& parameters)
 {
-    JournalEntry entry;
-    entry.board = row.board.index;
-    entry.slot = row.board.slot;
-    entry.model = row.board.model;
-    entry.serial = row.board.serial;
-    entry.operation = "firmware-update";
-    entry.parameters = parameters;
+    JournalEntry entry = JournalEntry::forBoard(row.board, "firmware-update", parameters);
     entry.firmwareBefore = row.installed;
     return entry;
 }

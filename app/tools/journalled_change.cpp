@@ -8,14 +8,7 @@ namespace {
 
 JournalEntry boardEntry(const BoardIdentity& board, const std::string& operation, const std::string& parameters)
 {
-    JournalEntry entry;
-    entry.board = board.index;
-    entry.slot = board.slot;
-    entry.model = board.model;
-    entry.serial = board.serial;
-    entry.operation = operation;
-    entry.parameters = parameters;
-    return entry;
+    return JournalEntry::forBoard(board, operation, parameters);
 }
 
 } // namespace

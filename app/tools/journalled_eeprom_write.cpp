@@ -27,12 +27,7 @@ std::int32_t JournalledEepromWrite::run(std::uint32_t board, const std::string& 
     JournalEntry entry;
     if (m_journal) {
         const BoardIdentity identity = BoardIdentity::read(m_wrapper, board);
-        entry.board = board;
-        entry.slot = identity.slot;
-        entry.model = identity.model;
-        entry.serial = identity.serial;
-        entry.operation = operation;
-        entry.parameters = parameters;
+        entry = JournalEntry::forBoard(identity, operation, parameters);
         const std::int32_t status = m_journal->snapshot(m_wrapper, identity, operation, entry.snapshots);
         if (status != 0) {
             m_message = m_journal->lastError() + "; nothing was sent";

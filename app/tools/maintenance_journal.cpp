@@ -326,6 +326,19 @@ bool MaintenanceJournal::writeFile(const std::string& folderName, const std::str
     return ok;
 }
 
+JournalEntry JournalEntry::forBoard(const BoardIdentity& board, std::string operation, std::string parameters)
+{
+    JournalEntry entry;
+    entry.board = board.index;
+    entry.slot = board.slot;
+    entry.boardEnclosure = board.enclosure;
+    entry.model = board.model;
+    entry.serial = board.serial;
+    entry.operation = std::move(operation);
+    entry.parameters = std::move(parameters);
+    return entry;
+}
+
 std::string MaintenanceJournal::line(const JournalEntry& entry) const
 {
     std::ostringstream out;
@@ -337,6 +350,9 @@ std::string MaintenanceJournal::line(const JournalEntry& entry) const
         out << ",\"board\":" << entry.board << ",\"slot\":null";
     else
         out << ",\"board\":" << entry.board << ",\"slot\":" << entry.slot;
+    // The board's place as the tree names it, where it is known.
+    if (entry.enclosure < 0 && entry.boardEnclosure >= 0 && entry.slot != BoardIdentity::kUnknownSlot)
+        out << ",\"place\":\"" << entry.boardEnclosure << "/" << entry.slot << "\"";
     out << ",\"model\":" << jsonString(entry.model) << ",\"serial\":" << jsonString(entry.serial)
         << ",\"operation\":" << jsonString(entry.operation) << ",\"parameters\":" << jsonString(entry.parameters);
     if (!entry.firmwareBefore.empty() || !entry.firmwareAfter.empty())

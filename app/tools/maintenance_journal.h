@@ -25,11 +25,15 @@
 namespace z2e {
 
 struct JournalEntry {
+    /// A board's line: who the board is and where it sits, for `operation`.
+    static JournalEntry forBoard(const BoardIdentity& board, std::string operation, std::string parameters);
+
     std::string time; ///< UTC, ISO 8601; filled by append() when empty
     /// An enclosure's line: its index; the line then names no board and no slot.
     std::int32_t enclosure = -1;
     std::uint32_t board = 0;
     std::uint32_t slot = BoardIdentity::kUnknownSlot;
+    std::int32_t boardEnclosure = -1; ///< the enclosure the board sits in; -1 unknown
     std::string model;
     std::string serial;
     std::string operation;

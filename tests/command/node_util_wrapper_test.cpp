@@ -206,6 +206,18 @@ TEST_F(Wrapper, SequencesSendTheirStepsInOrder)
     EXPECT_EQ(-1, chassis);
     EXPECT_EQ(1u, fakeDriver().calls.size()) << "no slot number without a chassis number";
 
+    // A place found is asked once while the link lasts; a new link asks again.
+    fakeDriver().setText("BoardID1", "slotno", "4");
+    EXPECT_EQ(0, wrapper.getBoardLocation(1, chassis, slot));
+    fakeDriver().calls.clear();
+    fakeDriver().setText("BoardID1", "slotno", "5");
+    EXPECT_EQ(0, wrapper.getBoardLocation(1, chassis, slot));
+    EXPECT_EQ(std::make_pair(2, 4), std::make_pair(chassis, slot));
+    EXPECT_TRUE(fakeDriver().calls.empty());
+    wrapper.setReady(true);
+    EXPECT_EQ(0, wrapper.getBoardLocation(1, chassis, slot));
+    EXPECT_EQ(std::make_pair(2, 5), std::make_pair(chassis, slot));
+
     fakeDriver().calls.clear();
     fakeDriver().i32Results[{1, 1056}] = -9;
     EXPECT_EQ(-9, wrapper.setSelfCalFeatureSet(1, 0x1F));

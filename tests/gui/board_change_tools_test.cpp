@@ -182,7 +182,7 @@ TEST_F(BoardChangeDialogTest, ChangesOfABoardWithoutSnapshotAskFirst)
         return dialog.writeResult();
     };
     EXPECT_EQ(configure(), AppStatus::SnapshotFailed);
-    ASSERT_TRUE(answer.askedOnce("cannot read the base EEPROM of board 3  QN-6204-CAN 10A80004"));
+    ASSERT_TRUE(answer.askedOnce("cannot read the base EEPROM of 0/5  QN-6204-CAN 10A80004"));
     FeatureTable now;
     ASSERT_EQ(BoardFeatures(m_session->wrapper(), nullptr).read(3, now), 0);
     EXPECT_EQ(now.featureSet, 0u);

@@ -96,6 +96,9 @@ TEST_F(EepromDialogsTest, SerialFieldRevertsBadInputAndAnUnreadableSummaryOffers
     EXPECT_TRUE(store->isEnabled());
     EXPECT_TRUE(child<QPushButton>(&dialog, "btnErase")->isEnabled());
     EXPECT_TRUE(child<QComboBox>(&dialog, "comboModel")->currentText().contains("QBA-08"));
+    // The board as the tree names it, then what its EEPROM says it is.
+    EXPECT_TRUE(child<QLabel>(&dialog, "labelBoard")->text().startsWith("0/2  QA-4008.BNC 10A80001     Model: "))
+        << child<QLabel>(&dialog, "labelBoard")->text().toStdString();
 
     serial->setText("1A");
     QTest::keyClicks(serial, "f");
@@ -172,7 +175,7 @@ TEST_F(EepromDialogsTest, AutoRestoreOfACorruptBoardGoesOnWithoutSnapshot)
     z2e_test::SnapshotQuestionAnswer answer(true);
     DialogRecorder recorder("cancel", std::ref(answer));
     actions(QString()).run(MenuEntry::AutoRestoreBase, &corrupt);
-    ASSERT_TRUE(answer.askedOnce("board 3  QN-6204-CAN 10A80004"));
+    ASSERT_TRUE(answer.askedOnce("0/5  QN-6204-CAN 10A80004"));
     EXPECT_EQ(recorder.seen(), QStringList(kRestored));
     baseEeprom(3); // readable again
 }
@@ -192,7 +195,7 @@ TEST_F(EepromDialogsTest, EditorOnABoardWithoutSnapshotAsksFirst)
         child<QPushButton>(&editor, "btnStore")->click();
     });
     actions(QString()).run(MenuEntry::ConfigureBaseEeprom, &board);
-    ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of board 7"));
+    ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of 2/3  QN-6202-UART"));
     EXPECT_EQ(baseEeprom(7), before);
 
     answer.setGoOn(true);
@@ -244,7 +247,7 @@ TEST_F(EepromDialogsTest, RepairOfAnUnreadableEepromGoesOnWithoutSnapshotWhenAsk
     {
         DialogRecorder recorder("cancel", std::ref(answer));
         actions(QString::fromStdString(backup)).run(MenuEntry::FileRestorePanel, &board);
-        ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of board 7  QN-6202-UART 10A80008"));
+        ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of 2/3  QN-6202-UART 10A80008"));
         ASSERT_EQ(recorder.seen().size(), 1);
         EXPECT_TRUE(recorder.seen()[0].startsWith("[EEPROM Restore] Error backing up the EEPROM files!"));
     }

@@ -141,7 +141,7 @@ TEST_F(FirmwareDialogTest, UnreadableEepromAsksToGoOnWithoutSnapshot)
     z2e_test::SnapshotQuestionAnswer answer(false);
     z2e_test::DialogRecorder recorder("cancel", std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(false), 3002);
-    ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of board 0  QN-6202-UART 10A80008"));
+    ASSERT_TRUE(answer.askedOnce("cannot read the connector EEPROM of 0/2  QN-6202-UART 10A80008"));
     EXPECT_FALSE(answer.asked[0].contains("--no-snapshot")); // the command line's advice stays there
     EXPECT_EQ(answer.buttons, QStringList({"Continue without snapshot", "Cancel"}));
     EXPECT_EQ(answer.defaultText, "Cancel");
@@ -237,7 +237,7 @@ TEST_F(FirmwareDialogTest, ProDialogAsksToGoOnWithoutSnapshot)
     z2e_test::SnapshotQuestionAnswer answer(false);
     z2e_test::DialogRecorder recorder("cancel", std::ref(answer));
     EXPECT_EQ(dialog.runUpdate(), AppStatus::SnapshotFailed);
-    ASSERT_TRUE(answer.askedOnce("board 7  QN-6202-UART 10A80008"));
+    ASSERT_TRUE(answer.askedOnce("2/3  QN-6202-UART 10A80008"));
     EXPECT_EQ(cell(&dialog, 0, 1), "0441");
     EXPECT_TRUE(recorder.saw("[Firmware Update PRO] Firmware Update stopped (4009)"));
 

@@ -165,7 +165,8 @@ TEST_F(BoardTestProcedureTest, UnreadableEepromLeavesOnlyThatBoardOut)
     EXPECT_EQ(left.status, " NOT RUN");
     EXPECT_EQ(left.result, AppStatus::SnapshotFailed);
     ASSERT_EQ(left.details.size(), 1u);
-    EXPECT_EQ(left.details[0].rfind("not run: cannot read the base EEPROM of board 1  ", 0), 0u) << left.details[0];
+    EXPECT_EQ(left.details[0].rfind("not run: cannot read the base EEPROM of 0/3  QA-4008.BNC 10A80002 ", 0), 0u)
+        << left.details[0];
     for (const char* part : {"10A80002", "--no-snapshot", "; nothing was sent"})
         EXPECT_TRUE(holds(left.details[0], part));
     EXPECT_TRUE(left.document.empty());

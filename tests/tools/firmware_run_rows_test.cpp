@@ -50,9 +50,9 @@ TEST_F(FirmwareRunRowsTest, ALostJournalLineDoesNotStopTheOtherBoards)
     EXPECT_EQ(rows[1].result, "OK");
     EXPECT_EQ(rows[1].installed, "0254");
     EXPECT_TRUE(updater.updatedWithoutJournal());
-    EXPECT_NE(updater.message().find("board 0  QA-4008.BNC 10A80001: the update was made"), std::string::npos)
+    EXPECT_NE(updater.message().find("0/2  QA-4008.BNC 10A80001: the update was made"), std::string::npos)
         << updater.message();
-    EXPECT_NE(updater.message().find("board 1  QA-4008.BNC 10A80002: the update was made"), std::string::npos)
+    EXPECT_NE(updater.message().find("0/3  QA-4008.BNC 10A80002: the update was made"), std::string::npos)
         << updater.message();
 }
 

@@ -241,8 +241,7 @@ TEST_F(FirmwareUpdaterTest, UnreadableEepromLeavesOnlyThatBoardOut)
     EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdateFailed);
     EXPECT_EQ(rows[0].result, "Error!");
     EXPECT_EQ(rows[0].outcome, AppStatus::FirmwareUpdateFailed);
-    EXPECT_EQ(rows[0].snapshotProblem.rfind("cannot read the connector EEPROM of board 0  QN-6202-UART 10A80008 (", 0),
-              0u)
+    EXPECT_EQ(rows[0].snapshotProblem.rfind("cannot read the connector EEPROM of 0/2  QN-6202-UART 10A80008 (", 0), 0u)
         << rows[0].snapshotProblem;
     EXPECT_TRUE(holds(rows[0].snapshotProblem, "--no-snapshot"));
     EXPECT_EQ(rows[0].info, "0441 → 0444 not updated: " + rows[0].snapshotProblem);

@@ -44,9 +44,10 @@ TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
 
     const auto lines = journal.history("10A80001");
     ASSERT_EQ(lines.size(), 1u);
-    for (const std::string& part : {std::string("\"node\":\"local\",\"board\":0,\"slot\":2,\"model\":\"QA-4008.BNC\""),
-                                    std::string("\"operation\":\"autozero\",\"parameters\":\"200 ms\""),
-                                    std::string("\"status\":\" PASSED\""), fs::path(files[1]).filename().string()})
+    for (const std::string& part :
+         {std::string("\"node\":\"local\",\"board\":0,\"slot\":2,\"place\":\"0/2\",\"model\":\"QA-4008.BNC\""),
+          std::string("\"operation\":\"autozero\",\"parameters\":\"200 ms\""), std::string("\"status\":\" PASSED\""),
+          fs::path(files[1]).filename().string()})
         EXPECT_TRUE(holds(lines[0], part));
 }
 

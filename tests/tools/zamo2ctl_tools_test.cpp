@@ -33,8 +33,7 @@ TEST_F(Zamo2ctlTools, SelfTestAndFirmwareShowTheFailingAndTheOldBoard)
     expectRun(0, "firmware check --board 0 --json", "\"installed\":\"0251\",\"latest\":\"0254\"");
     // The counter board has no excitation supply: not applicable is no failure.
     expectRun(0, "selftest --excitation --board 5", "1/3  QC-3104 10A80006:  NOT APPLICABLE");
-    expectRun(0, "history --serial 10A80002",
-              "  local  board 1 slot 3  QA-4116-STRAIN 10A80002  selftest  0  FAILED!!\n");
+    expectRun(0, "history --serial 10A80002", "  local  0/3  QA-4116-STRAIN 10A80002  selftest  0  FAILED!!\n");
 }
 
 // zamo2ctl with a terminal for standard input that already holds `answer`; its exit status.
@@ -142,9 +141,9 @@ TEST_F(Zamo2ctlTools, CalibrationOverAllBoardsLeavesOutOnlyThoseWithoutSnapshot)
 {
     const std::string out = expectRun(65, "calibrate autozero").out;
     for (const char* said : {"0/5  QN-6204-CAN 10A80004:  NOT RUN\n"
-                             "  not run: cannot read the base EEPROM of board 3  QN-6204-CAN 10A80004 (",
+                             "  not run: cannot read the base EEPROM of 0/5  QN-6204-CAN 10A80004 (",
                              "2/3  QN-6202-UART 10A80008:  NOT RUN\n"
-                             "  not run: cannot read the connector EEPROM of board 7  QN-6202-UART 10A80008 (",
+                             "  not run: cannot read the connector EEPROM of 2/3  QN-6202-UART 10A80008 (",
                              "zamo2ctl --no-snapshot", "0/2  QA-4008.BNC 10A80001:  PASSED\n"})
         EXPECT_TRUE(holds(out, said));
     expectRun(0, "history --serial 10A80004", "autozero  4009 not run: cannot read the base EEPROM");

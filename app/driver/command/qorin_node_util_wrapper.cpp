@@ -42,6 +42,8 @@ QorinNodeUtilWrapper::QorinNodeUtilWrapper(NodePtr node) : m_node(std::move(node
 void QorinNodeUtilWrapper::setReady(bool ready)
 {
     m_ready = ready && m_node != nullptr;
+    std::lock_guard<std::mutex> lock(m_placesLock);
+    m_places.clear();
 }
 bool QorinNodeUtilWrapper::isReady() const
 {
@@ -141,6 +143,15 @@ std::int32_t QorinNodeUtilWrapper::getBoardLocation(std::uint32_t board, std::in
 {
     if (!m_ready)
         return AppStatus::NotReady;
+    {
+        std::lock_guard<std::mutex> lock(m_placesLock);
+        const auto known = m_places.find(board);
+        if (known != m_places.end()) {
+            chassis = known->second.first;
+            slot = known->second.second;
+            return 0;
+        }
+    }
     std::string text;
     std::int32_t result = getBoardText(board, {}, "chassisno", text);
     chassis = numberOrMinusOne(result, text);
@@ -150,6 +161,11 @@ std::int32_t QorinNodeUtilWrapper::getBoardLocation(std::uint32_t board, std::in
     text.clear();
     result = getBoardText(board, {}, "slotno", text);
     slot = numberOrMinusOne(result, text);
+    // Only a whole place is kept: a text that was no number is asked again.
+    if (result == 0 && chassis >= 0 && slot >= 0) {
+        std::lock_guard<std::mutex> lock(m_placesLock);
+        m_places[board] = {chassis, slot};
+    }
     return result;
 }
 

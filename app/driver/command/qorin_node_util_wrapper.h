@@ -24,7 +24,9 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 
 namespace z2e {
 
@@ -57,7 +59,8 @@ public:
     /// The board properties document. Failure: 200.
     std::int32_t getBoardProperties(std::uint32_t board, std::string& document);
     /// Chassis and slot number of the board, each -1 when its call fails or its text is no
-    /// number. The slot is asked only when the chassis call succeeded. Result of the last call.
+    /// number. The slot is asked only when the chassis call succeeded. Result of the last call;
+    /// a place found is kept until the wrapper is made ready again.
     std::int32_t getBoardLocation(std::uint32_t board, std::int32_t& chassis, std::int32_t& slot);
     /// Temperature texts of base board and connector panel. Result of the second call.
     std::int32_t getBoardTemperatures(std::uint32_t board, std::string& baseTemp, std::string& conTemp);
@@ -206,6 +209,10 @@ private:
     NodePtr m_node;
     std::atomic<bool> m_ready{false};
     std::atomic<std::int32_t> m_lastCause{0};
+    /// Where each board sits, once asked: boards do not move while a driver or a node link is
+    /// open, and every tool names its boards by their place.
+    mutable std::mutex m_placesLock;
+    std::map<std::uint32_t, std::pair<std::int32_t, std::int32_t>> m_places;
     std::map<std::uint32_t, std::int32_t> m_boardResults;
 };
 

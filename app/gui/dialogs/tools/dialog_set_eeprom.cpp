@@ -10,6 +10,7 @@
 #include "gui/dialogs/tools/firmware_dialog_support.h"
 #include "gui/dialogs/tools/snapshot_question.h"
 #include "gui/dialogs/tools/tool_read.h"
+#include "tools/board_identity.h"
 #include "tools/maintenance_journal.h"
 
 #include <QFontDatabase>
@@ -38,6 +39,7 @@ CDialogSetEEPROM::CDialogSetEEPROM(const ToolTarget& target, QWidget* parent)
     m_ui->comboModel->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     std::string serialText;
+    std::string boardLabel;
     if (m_target.wrapper && !m_target.boards.empty()) {
         m_journal = journalFor(m_target);
         m_editor = std::make_unique<EepromEditor>(*m_target.wrapper, m_journal.get());
@@ -47,6 +49,7 @@ CDialogSetEEPROM::CDialogSetEEPROM(const ToolTarget& target, QWidget* parent)
             editor.load(board);
             // The words of a failed read may be the node's own.
             serialText = editor.serialFieldText();
+            boardLabel = BoardIdentity::read(*m_target.wrapper, board).label();
             return std::int32_t{AppStatus::Ok};
         });
         if (read == AppStatus::Cancelled) {
@@ -61,9 +64,9 @@ CDialogSetEEPROM::CDialogSetEEPROM(const ToolTarget& target, QWidget* parent)
     }
     const EepromSummary& summary = m_editor->summary();
     if (m_editor->summaryResult() < 1)
-        m_ui->labelBoard->setText(QString("Board %1:  %2     Model: %3     Revision: %4")
-                                      .arg(m_target.boards.front())
-                                      .arg(QString::fromStdString(summary.name),
+        // Named as the tree and the board's label name it, then what the EEPROM says it is.
+        m_ui->labelBoard->setText(QString("%1     Model: %2     Revision: %3")
+                                      .arg(QString::fromStdString(boardLabel),
                                            QString::fromStdString(summary.baseModel),
                                            QString::fromStdString(summary.baseVersion)));
     const std::vector<std::string> texts = m_editor->comboTexts();
