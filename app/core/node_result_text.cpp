@@ -61,6 +61,17 @@ std::string nextStep(std::int32_t result)
     }
 }
 
+std::string nodeUnreadableStep(std::int32_t result)
+{
+    if (result == uni::osal::ERR_UNI_OSAL_ECHECKSUM || result == uni::osal::ERR_UNI_OSAL_ERROR)
+        return "restart its server (Restart Node (WR)) and choose it again";
+    switch (DriverResult::meaningOf(result)) {
+    case ResultMeaning::Timeout: return "check that it is on and reachable, then choose it again";
+    case ResultMeaning::Unreachable: return "check its cable and address (Change Node IP), then choose it again";
+    default: return "check the node's power, cable and address (Net Settings; Change Node IP)";
+    }
+}
+
 std::string failureWords(std::int32_t result, const QorinNodeUtilWrapper* node)
 {
     return resultWords(result, node) + " (" + std::to_string(result) + ")";

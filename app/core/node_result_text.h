@@ -35,6 +35,11 @@ std::string statusWords(std::int32_t status, const QorinNodeUtilWrapper* node);
 /// A message of several lines on one: line breaks become blanks.
 std::string oneLine(const std::string& text);
 
+/// What to do about a network node that could not be read because of `result`, named by the
+/// window's entries (the problem list and the status line); a general check when the result
+/// tells nothing more.
+std::string nodeUnreadableStep(std::int32_t result);
+
 /// failureWords, then "; " and the next step when there is one.
 std::string failureAdvice(std::int32_t result, const QorinNodeUtilWrapper* node = nullptr);
 

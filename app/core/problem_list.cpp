@@ -1,10 +1,13 @@
 #include "core/problem_list.h"
 
 #include "core/model_node.h"
+#include "core/node_result_text.h"
 #include "core/node_types.h"
 #include "core/row_composer.h"
 #include "core/slot_node.h"
 #include "core/temperature_rows.h"
+
+#include "uni/number_text.h"
 
 #include <cstdio>
 
@@ -37,6 +40,17 @@ bool shownByItsBoard(const ModelNode& row)
 {
     const std::string text = RowComposer::rowText(row);
     return isBoard(owner(row)) && (has(text, "E2PROM-ERROR") || has(text, "WARNING: Firmware"));
+}
+
+// The code that ends a failure row ("no answer within 1 s (700008)"); 0 when there is none.
+std::int32_t trailingCode(const std::string& text)
+{
+    const std::size_t open = text.rfind(" (");
+    std::int32_t code = 0;
+    if (open == std::string::npos || text.empty() || text.back() != ')' ||
+        !uni::text::parseSignedDecimal(text.substr(open + 2, text.size() - open - 3), code))
+        return 0;
+    return code;
 }
 
 std::string limitText()
@@ -77,12 +91,15 @@ void ProblemList::walk(const ModelNode& node, std::vector<Problem>& problems)
                             "let it cool down and check the enclosure's fan, then Update Temperatures", &node});
     } else if (node.nodeType == NodeType::CommunicationProblem && node.name == "Communication problem") {
         std::string failure = node.firstValue();
+        std::int32_t code = 0;
         for (const auto& sibling : node.parent()->children()) {
-            if (sibling->nodeType == NodeType::CommunicationProblem && sibling->name == "Failure")
+            if (sibling->nodeType == NodeType::CommunicationProblem && sibling->name == "Failure") {
                 failure = sibling->firstValue();
+                code = trailingCode(failure);
+            }
         }
-        problems.push_back({Problem::Kind::NodeUnreadable, "", "node cannot be read: " + failure,
-                            "check the node's power, cable and address (Net Settings; Change Node IP)", &node});
+        problems.push_back(
+            {Problem::Kind::NodeUnreadable, "", "node cannot be read: " + failure, nodeUnreadableStep(code), &node});
     } else if (node.nodeType == NodeType::Property && RowComposer::isRedRow(RowComposer::rowText(node)) &&
                !shownByItsBoard(node)) {
         problems.push_back({Problem::Kind::Warning, place(owner(node)), RowComposer::rowText(node), "", &node});

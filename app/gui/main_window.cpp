@@ -21,6 +21,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/auxiliary/user_guide_dialog.h"
 #include "gui/gui_resources.h"
+#include "gui/models/elided_row_tips.h"
 #include "gui/models/node_list_delegate.h"
 #include "gui/models/tree_filter_model.h"
 #include "gui/models/tree_icon_table.h"
@@ -84,6 +85,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_remoteModel = new CTreeViewModel(*m_icons, this);
     m_ui->treeHardware->setModel(m_localModel);
     m_treePanel = new CTreeFilterPanel(m_ui->treeHardware, m_ui->splitterHardware);
+    ElidedRowTips::install(m_ui->treeHardware);
+    ElidedRowTips::install(m_ui->treeDemo);
     m_ui->listSystems->setItemDelegate(new NodeListDelegate(m_ui->listSystems));
     m_systemList = std::make_unique<SystemList>(m_ui->listSystems);
     m_systemList->followLocalTree(*m_localModel);

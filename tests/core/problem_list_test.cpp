@@ -58,6 +58,8 @@ TEST(ProblemListTest, ANodeThatCannotBeReadSaysWhy)
               (std::vector<std::string>{"temperature-high | 0/3  QA-4016 5A20AA01 | temperature high: BaseBoard 71degC "
                                         "(limit 70degC)",
                                         "node-unreadable |  | node cannot be read: no answer within 1 s (700008)"}));
+    // What to do follows from the failure's code.
+    EXPECT_EQ(ProblemList::of(root).back().todo, "check that it is on and reachable, then choose it again");
 }
 
 // The badge of a node counts problems, and a node not read yet has none to count.

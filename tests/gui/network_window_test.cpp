@@ -543,12 +543,13 @@ TEST(NetworkInterfaceChoiceTest, ClientConfigurationFollowsTheOptions)
 struct NodeFaultCase {
     const char* fault;
     const char* words;
+    const char* next; ///< the start of what to do
 };
 
 class NodeFaultWindowTest : public NetworkWindowTest, public ::testing::WithParamInterface<NodeFaultCase> {};
 
-// Each way a node fails to answer is named in words in its rows and on the status bar, never
-// as a version mismatch, and the window is usable again once the reading has ended.
+// Each way a node fails to answer is named in words in its rows and on the status bar with what
+// to do, never as a version mismatch, and the window is usable again once the reading has ended.
 TEST_P(NodeFaultWindowTest, TheFailureIsNamedInTheTreeAndOnTheStatusBar)
 {
     startNodeAndWaitForItsEntry({"--fault", GetParam().fault});
@@ -558,16 +559,20 @@ TEST_P(NodeFaultWindowTest, TheFailureIsNamedInTheTreeAndOnTheStatusBar)
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return tree->model() && findRow(*tree->model(), failure).isValid(); }, kNodeWaitMs));
     EXPECT_FALSE(findRow(*tree->model(), "version mismatch").isValid());
-    EXPECT_EQ(m_window->statusBar()->currentMessage(),
-              QString("Network node %1 could not be read: %2").arg(kNodeAddress, GetParam().words));
+    EXPECT_TRUE(m_window->statusBar()->currentMessage().startsWith(
+        QString("Node %1 could not be read: %2; %3").arg(kNodeAddress, GetParam().words, GetParam().next)))
+        << m_window->statusBar()->currentMessage().toStdString();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(m_window->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, NodeFaultWindowTest,
-                         ::testing::Values(NodeFaultCase{"never-answer", "no answer within 1 s (700008)"},
-                                           NodeFaultCase{"wrong-digest", "answer damaged (digest mismatch) (700019)"},
-                                           NodeFaultCase{"close-mid-frame", "connection closed by the node (700015)"}),
+                         ::testing::Values(NodeFaultCase{"never-answer", "no answer within 1 s (700008)",
+                                                         "check that it is on and reachable"},
+                                           NodeFaultCase{"wrong-digest", "answer damaged (digest mismatch) (700019)",
+                                                         "restart its server (Restart Node (WR))"},
+                                           NodeFaultCase{"close-mid-frame", "connection closed by the node (700015)",
+                                                         "check its cable and address (Change Node IP)"}),
                          [](const ::testing::TestParamInfo<NodeFaultCase>& info) {
                              std::string name = info.param.fault;
                              std::replace(name.begin(), name.end(), '-', '_');

@@ -381,8 +381,9 @@ void NetworkNodeController::showRemoteTree(const NetworkNodeRecord& record)
     list().updateNodeHealth(record);
     if (record.failure == 0)
         return;
-    showStatus(QString("Network node %1 could not be read: %2")
-                   .arg(QString::fromStdString(record.address), QString::fromStdString(failureWords(record.failure))));
+    showStatus(QString("Node %1 could not be read: %2; %3")
+                   .arg(QString::fromStdString(record.address), QString::fromStdString(failureWords(record.failure)),
+                        QString::fromStdString(nodeUnreadableStep(record.failure))));
     // The rows that say why stand last.
     m_views.tree->scrollToBottom();
 }
