@@ -53,7 +53,7 @@ TEST(SoftwareVersions, BuildIdentityIsTheCheckoutsOrUnknown)
     test::writeFile(tree + "/sub/b.txt", "b");
     EXPECT_EQ(identityOf(tree + "/sub", scratch), "unknown;unknown");
 
-    const SoftwareVersionRecord record = programVersionRecord({"1", head});
+    const SoftwareVersionRecord record = programVersionRecord({"1", head, "0.1.0"});
     EXPECT_EQ(record.comment, "Revision: 1\nHash: " + head + "\n");
 }
 
