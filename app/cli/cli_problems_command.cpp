@@ -10,7 +10,6 @@
 #include "core/system_model.h"
 #include "driver/command/driver_result.h"
 #include "tools/journal_problems.h"
-#include "tools/maintenance_journal.h"
 
 #include <iostream>
 
@@ -41,8 +40,7 @@ void print(const std::vector<Problem>& problems, const std::string& system, cons
 
 int report(const ModelNode& root, const std::string& system, const CliOptions& options)
 {
-    std::vector<Problem> problems = ProblemList::of(root);
-    JournalProblems::addFailedSelfTests(root, MaintenanceJournal(MaintenanceJournal::defaultFolder(), ""), problems);
+    const std::vector<Problem> problems = JournalProblems::of(root);
     print(problems, system, options);
     return problems.empty() ? EXIT_OK : EXIT_PROBLEMS_FOUND;
 }

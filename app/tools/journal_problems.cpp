@@ -1,5 +1,8 @@
 #include "tools/journal_problems.h"
 
+#include "core/remote_system_builder.h"
+#include "core/root_node.h"
+#include "core/system_health.h"
 #include "tools/maintenance_journal.h"
 
 #include <map>
@@ -33,6 +36,22 @@ void JournalProblems::addFailedSelfTests(const ModelNode& root, const Maintenanc
                                 "; repair, then Self Test again",
                             board});
     }
+}
+
+std::vector<Problem> JournalProblems::of(const ModelNode& root)
+{
+    std::vector<Problem> problems = ProblemList::of(root);
+    addFailedSelfTests(root, MaintenanceJournal(MaintenanceJournal::defaultFolder(), ""), problems);
+    return problems;
+}
+
+int JournalProblems::count(const NetworkNodeRecord& record)
+{
+    if (!SystemHealth::readYet(record))
+        return 0;
+    RootNode root(SystemKind::Remote);
+    RemoteSystemBuilder::fillRoot(root, record);
+    return static_cast<int>(of(root).size());
 }
 
 } // namespace z2e

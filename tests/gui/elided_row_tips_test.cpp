@@ -40,8 +40,23 @@ TEST(ElidedRowTips, TheWholeTextOfARowCutShort)
     EXPECT_EQ(ElidedRowTips::tipFor(view, model.index(1, 0)), advice);
     EXPECT_EQ(ElidedRowTips::tipFor(view, model.index(2, 0)), "");
     EXPECT_EQ(ElidedRowTips::tipFor(view, QModelIndex()), "");
+
     view.resize(view.fontMetrics().horizontalAdvance(advice) * 2, 200);
     EXPECT_EQ(ElidedRowTips::tipFor(view, model.index(1, 0)), "");
+}
+
+// In a list of several columns each cell is measured against its own column.
+TEST(ElidedRowTips, ACellCutByItsColumn)
+{
+    QStandardItemModel model;
+    model.appendRow({new QStandardItem("0/2  QA-4008.BNC 10A80001"), new QStandardItem("Firmware Update")});
+    QTreeView view;
+    view.setModel(&model);
+    view.resize(800, 200);
+    view.setColumnWidth(0, 40);
+    view.show();
+    EXPECT_EQ(ElidedRowTips::tipFor(view, model.index(0, 0)), "0/2  QA-4008.BNC 10A80001");
+    EXPECT_EQ(ElidedRowTips::tipFor(view, model.index(0, 1)), "");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "window_test_support.h"
 
 #include "gui/window/maintenance_menu.h"
+#include "tools/maintenance_journal.h"
 
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -37,6 +38,26 @@ TEST_F(ProblemsPanelTest, EveryProblemOnceAndADoubleClickShowsItsRow)
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_EQ(m_window->ui()->treeHardware->currentIndex().data().toString(),
               "BaseBoard:   78.5degC  [WARNING: Temperature high.]");
+
+    // A failed self test the journal keeps is a problem too: in the list and in the badge.
+    JournalEntry failed;
+    failed.board = 1;
+    failed.slot = 3;
+    failed.model = "QA-4116-STRAIN";
+    failed.serial = "10A80002";
+    failed.operation = "selftest";
+    failed.statusText = " FAILED!!";
+    ASSERT_TRUE(MaintenanceJournal(MaintenanceJournal::defaultFolder(), "local").append(failed));
+    QAction* refresh = nullptr;
+    for (QAction* action : m_window->findChildren<QAction*>())
+        refresh = action->text() == "&Refresh" ? action : refresh;
+    ASSERT_NE(refresh, nullptr);
+    refresh->trigger();
+    QListWidgetItem* local = m_window->ui()->listSystems->item(0);
+    EXPECT_TRUE(QTest::qWaitFor([local] { return local->data(SystemListRole::Problems).toInt() == 7; }, 10000))
+        << local->data(SystemListRole::Problems).toInt();
+    tabs->setCurrentWidget(panel);
+    EXPECT_EQ(list->topLevelItemCount(), 7);
 }
 
 // Every tool stands in the menu; what does not fit the chosen row is disabled, with a hint.

@@ -3,8 +3,8 @@
 #include "core/network_node_record.h"
 #include "core/remote_system_builder.h"
 #include "core/system_health.h"
+#include "gui/models/elided_row_tips.h"
 #include "tools/journal_problems.h"
-#include "tools/maintenance_journal.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -44,6 +44,7 @@ ProblemsPanel::ProblemsPanel(Host host, QWidget* parent) : QWidget(parent), m_ho
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels({tr("System"), tr("Where"), tr("What"), tr("What to do")});
     m_list->setToolTip(tr("Double-click a problem to see its row in the tree"));
+    ElidedRowTips::install(m_list);
     layout->addWidget(m_summary);
     layout->addWidget(m_list);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &ProblemsPanel::showChosen);
@@ -82,9 +83,7 @@ void ProblemsPanel::refresh()
 
 void ProblemsPanel::add(const QString& system, int listRow, const ModelNode& root)
 {
-    std::vector<Problem> problems = ProblemList::of(root);
-    JournalProblems::addFailedSelfTests(root, MaintenanceJournal(MaintenanceJournal::defaultFolder(), ""), problems);
-    for (const Problem& problem : problems) {
+    for (const Problem& problem : JournalProblems::of(root)) {
         auto* item =
             new QTreeWidgetItem(m_list, {system, QString::fromStdString(problem.where),
                                          QString::fromStdString(problem.what), QString::fromStdString(problem.todo)});

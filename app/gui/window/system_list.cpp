@@ -5,6 +5,7 @@
 #include "core/system_health.h"
 #include "gui/models/system_list_roles.h"
 #include "gui/models/tree_view_model.h"
+#include "tools/journal_problems.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -85,7 +86,7 @@ void SystemList::recountLocal()
         return;
     const ModelNode* root = m_localTree->nodeAt(m_localTree->index(0, 0));
     m_localBoards = root ? SystemHealth::boardCount(*root) : 0;
-    setProblems(*m_list->item(0), root ? SystemHealth::problemCount(*root) : 0);
+    setProblems(*m_list->item(0), root ? static_cast<int>(JournalProblems::of(*root).size()) : 0);
 }
 
 void SystemList::setLocalScanState(const QString& scanState)
@@ -125,7 +126,7 @@ int SystemList::upsertNetworkNode(const NetworkNodeRecord& node, bool communicat
     item->setData(SystemListRole::Selection, QString(kUnselected));
     item->setData(SystemListRole::SyncState, syncState);
     item->setData(kNodeIdRole, node.nodeId);
-    setProblems(*item, SystemHealth::problemCount(node));
+    setProblems(*item, JournalProblems::count(node));
     return placeByName(row);
 }
 
@@ -136,7 +137,7 @@ void SystemList::updateNodeHealth(const NetworkNodeRecord& node)
         return;
     QListWidgetItem* item = m_list->item(row);
     item->setData(SystemListRole::Summary, QString::fromStdString(SystemHealth::nodeSummary(node)));
-    setProblems(*item, SystemHealth::problemCount(node));
+    setProblems(*item, JournalProblems::count(node));
 }
 
 void SystemList::setNodeCaption(std::uint32_t id, const QString& caption)
