@@ -47,7 +47,8 @@ TEST_F(FirmwareDialogTest, UpdateAndRetryFailedTouchOnlyWhatTheyShould)
         boardEntry(2, "QN-6202-UART", 4, "0441", "10A80008", "<Faults><FirmwareUpdate>1</FirmwareUpdate></Faults>"));
     CFWUpdateDialog dialog(target({0, 1, 2}));
     dialog.show();
-    EXPECT_EQ(column(&dialog, 0), QStringList({"0 QA-4008.BNC", "1 QA-4016", "2 QN-6202-UART"}));
+    EXPECT_EQ(column(&dialog, 0),
+              QStringList({"0/2  QA-4008.BNC 10A80001", "0/3  QA-4016 10A80002", "0/4  QN-6202-UART 10A80008"}));
     EXPECT_EQ(column(&dialog, 1), QStringList({"0251", "Unknown", "0441"}));
     EXPECT_EQ(column(&dialog, 2), QStringList({"0254", "0254", "0444"}));
     EXPECT_FALSE(child<QPushButton>(&dialog, "btnRetry")->isEnabled());

@@ -122,6 +122,8 @@ TEST_F(SelfTestDialogTest, SelfTestShowsEveryBoardsVerdictAndSavesTheDocuments)
     dialog.setFileChooser(chooser(single));
     const CTestViewModel& results = dialog.results();
     EXPECT_EQ(results.index(1, 0).data().toString(), "Slot 3:  QA-4116-STRAIN");
+    // The row says the slot; its tip names the board as the tree does.
+    EXPECT_EQ(results.index(1, 0).data(Qt::ToolTipRole).toString(), "0/3  QA-4116-STRAIN 10A80002");
     EXPECT_FALSE(button(dialog, "btnSaveAll")->isEnabled());
 
     button(dialog, "btnSaveSingle")->click();

@@ -37,7 +37,7 @@ void setupFirmwareTable(QTableWidget* table)
 
 void showFirmwareRow(QTableWidget* table, int at, const FirmwareRow& row)
 {
-    const std::string cells[] = {std::to_string(row.board.index) + " " + row.board.name,
+    const std::string cells[] = {row.board.label(),
                                  FirmwareRow::shown(row.installed),
                                  FirmwareRow::shown(row.latest),
                                  row.status,

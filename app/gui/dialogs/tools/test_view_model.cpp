@@ -75,6 +75,9 @@ QVariant CTestViewModel::data(const QModelIndex& index, int role) const
     }
     if (role == Qt::ForegroundRole && isBoard && failing(board->status))
         return QBrush(Qt::red);
+    // "Slot 2" alone may be any enclosure's: the tip names the board as the tree does.
+    if (role == Qt::ToolTipRole && isBoard)
+        return QString::fromStdString(board->board.label());
     return {};
 }
 
