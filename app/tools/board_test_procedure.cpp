@@ -305,7 +305,8 @@ std::vector<JournalEntry> BoardTestProcedure::entries(BoardTest test, const Boar
         if (row.snapshotFailed)
             entry.statusText = row.details.front();
         else
-            entry.statusText = row.status.empty() && outcome.status != 0 ? untouchedText(outcome) : row.status;
+            entry.statusText =
+                row.status.empty() && outcome.status != 0 ? untouchedText(outcome) : TestVerdict::word(row.status);
         entry.snapshots = row.snapshots;
         entry.resultDocument = row.resultFile;
         entry.durationSeconds = seconds / static_cast<double>(outcome.rows.size());

@@ -46,7 +46,7 @@ TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
     ASSERT_EQ(lines.size(), 1u);
     for (const std::string& part :
          {std::string("\"node\":\"local\",\"board\":0,\"slot\":2,\"place\":\"0/2\",\"model\":\"QA-4008.BNC\""),
-          std::string("\"operation\":\"autozero\",\"parameters\":\"200 ms\""), std::string("\"status\":\" PASSED\""),
+          std::string("\"operation\":\"autozero\",\"parameters\":\"200 ms\""), std::string("\"status\":\"PASSED\""),
           fs::path(files[1]).filename().string()})
         EXPECT_TRUE(holds(lines[0], part));
 }

@@ -33,7 +33,7 @@ TEST_F(Zamo2ctlTools, SelfTestAndFirmwareShowTheFailingAndTheOldBoard)
     expectRun(0, "firmware check --board 0 --json", "\"installed\":\"0251\",\"latest\":\"0254\"");
     // The counter board has no excitation supply: not applicable is no failure.
     expectRun(0, "selftest --excitation --board 5", "1/3  QC-3104 10A80006:  NOT APPLICABLE");
-    expectRun(0, "history --serial 10A80002", "  local  0/3  QA-4116-STRAIN 10A80002  selftest  0  FAILED!!\n");
+    expectRun(0, "history --serial 10A80002", "  local  0/3  QA-4116-STRAIN 10A80002  selftest  0 FAILED!!\n");
 }
 
 // zamo2ctl with a terminal for standard input that already holds `answer`; its exit status.
