@@ -153,8 +153,11 @@ InventoryEnclosure enclosureOf(const EnclosureNode& node, const InventorySource&
             append(enclosure.warnings, redRows(*child));
         }
     }
-    for (InventoryBoard& board : enclosure.boards)
+    for (InventoryBoard& board : enclosure.boards) {
         tests.fill(board);
+        if (board.slot >= 0)
+            board.place = std::to_string(node.number) + "/" + std::to_string(board.slot);
+    }
     return enclosure;
 }
 
@@ -199,8 +202,8 @@ void writeJsonBoard(std::ostream& out, const InventoryBoard& board)
         out << board.slot;
     else
         out << "null";
-    out << ",\"model\":" << jsonString(board.model) << ",\"serial\":" << jsonString(board.serial)
-        << ",\"conSerial\":" << jsonOrNull(board.conSerial)
+    out << ",\"place\":" << jsonOrNull(board.place) << ",\"model\":" << jsonString(board.model)
+        << ",\"serial\":" << jsonString(board.serial) << ",\"conSerial\":" << jsonOrNull(board.conSerial)
         << ",\"firmware\":{\"installed\":" << jsonOrNull(board.firmwareInstalled)
         << ",\"latest\":" << jsonOrNull(board.firmwareLatest)
         << "},\"temperatures\":{\"base\":" << jsonOrNull(board.baseTemperature)
@@ -256,13 +259,13 @@ void writeHtmlBoards(std::ostream& out, const std::vector<InventoryBoard>& board
         out << "<p>No boards.</p>\n";
         return;
     }
-    out << "<table><tr><th>Slot</th><th>Model</th><th>Serial</th><th>Firmware installed / latest</th>"
+    out << "<table><tr><th>Place</th><th>Model</th><th>Serial</th><th>Firmware installed / latest</th>"
            "<th>Temperature base / panel</th><th>EEPROM base / panel</th><th>Last self test</th><th>Warnings</th></tr>\n";
     for (const InventoryBoard& board : boards) {
         const std::string test = board.selfTestTime.empty() ? std::string()
                                                             : board.selfTestVerdict + " (" + board.selfTestOperation +
                                                                   ", " + board.selfTestTime + ")";
-        out << "<tr>" << htmlCell(board.slot >= 0 ? std::to_string(board.slot) : "-") << htmlCell(board.model)
+        out << "<tr>" << htmlCell(!board.place.empty() ? board.place : "-") << htmlCell(board.model)
             << htmlCell(board.serial + (board.conSerial.empty() ? "" : " / " + board.conSerial))
             << htmlCell(board.firmwareInstalled + " / " + (board.firmwareLatest.empty() ? "?" : board.firmwareLatest))
             << htmlCell(board.baseTemperature + " / " + board.conTemperature)

@@ -30,6 +30,7 @@ struct InventorySource {
 struct InventoryBoard {
     std::int32_t index = -1; ///< driver board index; -1 where the node does not tell
     std::int32_t slot = -1;
+    std::string place; ///< "0/2": enclosure and slot as the tree numbers them; empty: unknown
     std::string model;
     std::string serial;
     std::string conSerial;

@@ -69,6 +69,7 @@ TEST(Zamo2ctlReportNode, PackageListsTheNodesBoards)
                 serials.insert(board.get<std::string>("serial"));
                 firmware.insert(board.get<std::string>("firmware.installed"));
                 EXPECT_GE(board.get<int>("index"), 0);
+                EXPECT_EQ(board.get<std::string>("place"), "0/" + board.get<std::string>("slot"));
             }
         }
     }
