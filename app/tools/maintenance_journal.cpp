@@ -456,6 +456,14 @@ JournalHistory MaintenanceJournal::read(const std::string& serial) const
     return history;
 }
 
+std::string MaintenanceJournal::resultFile(const std::string& line) const
+{
+    const std::string name = field(line, "resultDocument");
+    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+        return {};
+    return m_folder + "/" + folderNameOf(field(line, "serial")) + "/" + name;
+}
+
 std::vector<std::string> MaintenanceJournal::snapshotFiles(const std::string& line) const
 {
     std::vector<std::string> files;

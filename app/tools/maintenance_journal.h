@@ -111,6 +111,9 @@ public:
     static std::string serialKey(std::string serial);
     /// The snapshot files a history line names, as paths in the board's folder of this journal.
     std::vector<std::string> snapshotFiles(const std::string& line) const;
+    /// The result document a history line names, in its board's folder; "" when it names none
+    /// (or a name that is no plain file name).
+    std::string resultFile(const std::string& line) const;
     /// The value of `key` in a history line: a text unescaped, a number as written; empty
     /// when the line has no such key.
     static std::string field(const std::string& line, const std::string& key);

@@ -2,6 +2,8 @@
 // and the self test the journal remembers as failed.
 #include "tools_fixture.h"
 
+#include <sys/stat.h>
+
 namespace z2e {
 namespace {
 
@@ -27,8 +29,21 @@ TEST_F(Zamo2ctlProblems, OneLinePerProblemAndTheExitStatusSaysWhetherThereAreAny
     EXPECT_TRUE(holds(expectRun(65, "selftest --board 0/3").out,
                       "      AI0  +/-0.10 V: FAILED!! (Value: 0.001700 V) (Limit: 0.001000)\n"));
     const std::string listed = expectRun(1, "problems").out;
+    // The problem names the failed check with its value and limit.
     EXPECT_TRUE(holds(listed, "local  0/3  QA-4116-STRAIN 10A80002  last self test failed ("));
-    EXPECT_TRUE(holds(listed, "  -> Board History for its checks"));
+    EXPECT_TRUE(holds(listed, "): AI0  +/-0.10 V: FAILED!! (Value: 0.001700 V) (Limit: 0.001000)  -> repair it, "
+                              "then Self Test again (Board History shows every check)\n"));
+
+    // A FIFO planted where the result document was is not waited on: the problem stays, without
+    // its checks.
+    std::vector<std::string> results;
+    for (const auto& entry : fs::directory_iterator(journalFolder() + "/10A80002"))
+        if (entry.path().string().find("_selftest_result.xml") != std::string::npos)
+            results.push_back(entry.path().string());
+    ASSERT_EQ(results.size(), 1u);
+    fs::remove(results[0]);
+    ASSERT_EQ(::mkfifo(results[0].c_str(), 0600), 0);
+    EXPECT_TRUE(holds(expectRun(1, "problems").out, "last self test failed ("));
 }
 
 } // namespace
