@@ -315,8 +315,12 @@ static int dispatch(const CliOptions& options)
     const BoardAddress::Kind kind = options.boardAddress.kind();
     if (kind == BoardAddress::Kind::None || kind == BoardAddress::Kind::Index)
         return command->run(options);
-    if (!ToolRegistry::find(options.command))
+    const ToolDescription* tool = ToolRegistry::find(options.command);
+    if (!tool)
         return usageError("--board " + options.boardAddress.text() + " applies to the board tools");
+    // Every board at once: the tool's own run over the whole system, in one table.
+    if (kind == BoardAddress::Kind::Every && tool->everyBoardWithoutBoard)
+        return command->run(options);
     std::vector<std::uint32_t> boards;
     const int found = boardsNamed(options, boards);
     if (found != EXIT_OK)

@@ -50,6 +50,9 @@ struct ToolDescription {
     /// The command's lines of zamo2ctl --help.
     const char* help;
     std::vector<ToolWindowEntry> window;
+    /// Without --board the command works on every board and shows them together (one table,
+    /// one run): `--board all` is the same run, not one run per board.
+    bool everyBoardWithoutBoard = false;
 };
 
 } // namespace z2e

@@ -38,7 +38,8 @@ std::vector<ToolDescription> makeTools()
            "Self test of the selected board, or of every board of the selected enclosure", ":/icons/res/info.png",
            kEnclosureAnyRow | kBoardRow, 10, true},
           {MenuEntry::FactorySelfTest, "Factory Self Test", "Selftest with relxed limits", "", kBoardShiftRow, 90,
-           false, false, true}}},
+           false, false, true}},
+         true},
         {"calibrate", 1, 1, "calibrate", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) { return "calibrating (" + argument(arguments, 0) + ")"; },
          "  calibrate autozero|gaincal|threewire|reset-defaults [--board B] [--yes]\n"
@@ -46,7 +47,8 @@ std::vector<ToolDescription> makeTools()
          "                               reset to the factory calibration; refused on\n"
          "                               simulated boards; threewire asks first (on a\n"
          "                               terminal) or needs --yes\n",
-         {}},
+         {},
+         true},
         {"firmware", 1, 2, "firmware", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) {
              return subcommandActivity(arguments,
@@ -72,7 +74,8 @@ std::vector<ToolDescription> makeTools()
          {{MenuEntry::FirmwareUpdate, "Firmware Update",
            "Check the firmware of the selected boards and bring it to the latest release", "arrow-up",
            kEnclosureAnyRow | kBoardRow, 20, true},
-          {MenuEntry::FirmwareUpdatePro, "Firmware Update PRO", "", "", kBoardShiftRow, 70}}},
+          {MenuEntry::FirmwareUpdatePro, "Firmware Update PRO", "", "", kBoardShiftRow, 70}},
+         true},
         {"eeprom", 1, 2, "eeprom", ToolTimeLimit::BoardTool,
          [](const std::vector<std::string>& arguments) {
              return subcommandActivity(arguments, {{"restore", "restoring an EEPROM"},

@@ -47,6 +47,10 @@ TEST_F(Zamo2ctlBoardAddress, AllRunsTheToolOnEveryBoardAndTheOthersGoOn)
     EXPECT_TRUE(holds(out, "Baseeeprom_Brd7_QN-6202-UART_10A80008.xml"));
     // The last board passes: the failure of an earlier one is still the exit status.
     EXPECT_TRUE(holds(expectRun(65, "selftest --board all").out, "2/3  QN-6202-UART 10A80008:  PASSED"));
+    // A tool that shows every board together does so once: one table, one heading.
+    const std::string table = expectRun(0, "firmware check --board all").out;
+    EXPECT_EQ(test::occurrences(table, "Board "), 1u) << table;
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 9) << table;
 }
 
 } // namespace
