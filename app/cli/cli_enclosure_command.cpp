@@ -265,12 +265,12 @@ int crossgrade(const CliOptions& options)
 
 // ---- features ----
 
-void printFeatures(const CliOptions& options, std::uint32_t board, const FeatureTable& table)
+void printFeatures(const CliOptions& options, std::uint32_t board, const std::string& label, const FeatureTable& table)
 {
     if (options.json) {
         std::ostringstream out;
-        out << "{\"board\":" << board << ",\"featureSet\":" << jsonString(uni::text::hex8(table.featureSet, false))
-            << ",\"features\":[";
+        out << "{\"board\":" << board << ",\"label\":" << jsonString(label)
+            << ",\"featureSet\":" << jsonString(uni::text::hex8(table.featureSet, false)) << ",\"features\":[";
         for (std::size_t i = 0; i < table.rows.size(); ++i) {
             const FeatureRow& row = table.rows[i];
             const int selected = row.selected(table.featureSet);
@@ -287,7 +287,7 @@ void printFeatures(const CliOptions& options, std::uint32_t board, const Feature
         std::cout << out.str();
         return;
     }
-    std::cout << "Feature set: " << uni::text::hex8(table.featureSet, false) << "\n";
+    std::cout << label << "\nFeature set: " << uni::text::hex8(table.featureSet, false) << "\n";
     for (const FeatureRow& row : table.rows) {
         const int selected = row.selected(table.featureSet);
         std::cout << row.name << ": "
@@ -346,7 +346,7 @@ int features(const CliOptions& options)
         if (read != AppStatus::Ok)
             return refuse(read, statusWords(read, &wrapper), tool.message());
         if (options.arguments.empty()) {
-            printFeatures(options, board, table);
+            printFeatures(options, board, boardPlace(wrapper, board), table);
             return EXIT_OK;
         }
         std::uint32_t featureSet = 0;

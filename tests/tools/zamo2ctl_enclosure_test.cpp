@@ -37,6 +37,8 @@ TEST_F(Zamo2ctlEnclosure, RefusalsLeaveEverythingAsItWas)
     EXPECT_FALSE(fs::exists(journalFolder())); // nothing ran, nothing journalled
     EXPECT_EQ(ctl("get EnclosureId0 EncName").out, "0000E116\n");
 
+    // The listing names its board as the tree does.
+    EXPECT_EQ(ctl("features --board 1/3").out.rfind("1/3  QC-3104 10A80006\nFeature set: ", 0), 0u);
     const auto features = test::zamo2ctl({"features", "--board", "5", "Time stamping=On", "--json"});
     EXPECT_EQ(features.exitCode, 0) << features.err;
     EXPECT_TRUE(holds(features.out, "\"verification\":\"verified\",\"featureSet\":\"00000002\",\"displayName\":"
