@@ -130,7 +130,6 @@ int runTest(const CliOptions& options, BoardTest test)
         journal.setSnapshotsEnabled(!options.noSnapshot);
         BoardTestProcedure procedure(wrapper, &journal);
         BoardTestOutcome outcome = procedure.run(test, chosenBoards(options), terminalProgress(), kNeverCancelled);
-        // The rows name each board by its place, as the tree does.
         const bool unjournalled = outcome.status == AppStatus::JournalFailed;
         if (unjournalled) {
             // The procedure ran to its end; only the record of it is missing.

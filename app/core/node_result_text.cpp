@@ -47,7 +47,7 @@ std::string resultWords(std::int32_t result, const QorinNodeUtilWrapper* node)
 
 std::string nextStep(std::int32_t result)
 {
-    if (result == uni::osal::ERR_UNI_OSAL_ECHECKSUM || result == uni::osal::ERR_UNI_OSAL_ERROR)
+    if (DriverResult::answerDamaged(result))
         return "the link or the node's server damages answers: restart the node's server (zamo2ctl --node ADDRESS "
                "node restart-server) and try again";
     switch (DriverResult::meaningOf(result)) {
@@ -63,7 +63,7 @@ std::string nextStep(std::int32_t result)
 
 std::string nodeUnreadableStep(std::int32_t result)
 {
-    if (result == uni::osal::ERR_UNI_OSAL_ECHECKSUM || result == uni::osal::ERR_UNI_OSAL_ERROR)
+    if (DriverResult::answerDamaged(result))
         return "restart its server (Restart Node (WR)) and choose it again";
     switch (DriverResult::meaningOf(result)) {
     case ResultMeaning::Timeout: return "check that it is on and reachable, then choose it again";

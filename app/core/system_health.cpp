@@ -1,9 +1,6 @@
 #include "core/system_health.h"
 
 #include "core/node_types.h"
-#include "core/problem_list.h"
-#include "core/remote_system_builder.h"
-#include "core/root_node.h"
 #include "core/tree_row_list.h"
 
 #include <algorithm>
@@ -42,23 +39,9 @@ int countIf(const ModelNode& root, bool (*wanted)(const TreeRow&))
 
 } // namespace
 
-int SystemHealth::problemCount(const ModelNode& root)
-{
-    return static_cast<int>(ProblemList::of(root).size());
-}
-
 bool SystemHealth::readYet(const NetworkNodeRecord& record)
 {
     return record.connectionState >= NetworkConnectionState::Established || record.failure != 0;
-}
-
-int SystemHealth::problemCount(const NetworkNodeRecord& record)
-{
-    if (!readYet(record))
-        return 0;
-    RootNode root(SystemKind::Remote);
-    RemoteSystemBuilder::fillRoot(root, record);
-    return problemCount(root);
 }
 
 int SystemHealth::boardCount(const ModelNode& root)

@@ -1,7 +1,8 @@
 #pragma once
-// What the list of systems tells about a system at a glance: how many of its tree's rows are
-// red, and a short summary of a network node (address, boards, scan and sync state) for its
-// entry's tool tip. Qt-free: the rows are composed as the tree composes them.
+// What the list of systems tells about a system at a glance besides its problems (those are
+// JournalProblems'): its boards, and a short summary of a network node (address, boards, scan
+// and sync state) for its entry's tool tip. Qt-free: the rows are composed as the tree
+// composes them.
 
 #include "core/network_node_record.h"
 
@@ -14,11 +15,6 @@ class ModelNode;
 
 class SystemHealth {
 public:
-    /// Problems of the tree below `root` (ProblemList): the badge of its system's entry.
-    static int problemCount(const ModelNode& root);
-    /// Problems of the tree the window builds from `record`; none for a node not read yet
-    /// (announced, never linked, no failure), whose tree only says so.
-    static int problemCount(const NetworkNodeRecord& record);
     /// The node answered, or failed in a way worth telling; false while it is only announced.
     static bool readYet(const NetworkNodeRecord& record);
     /// Boards in the slots of the tree below `root` (orphans included).

@@ -1,7 +1,5 @@
 #include "core/node_types.h"
-#include "core/network_node_record.h"
 #include "core/problem_list.h"
-#include "core/system_health.h"
 #include "core/temperature_rows.h"
 #include "support/model_builders.h"
 
@@ -60,17 +58,6 @@ TEST(ProblemListTest, ANodeThatCannotBeReadSaysWhy)
                                         "node-unreadable |  | node cannot be read: no answer within 1 s (700008)"}));
     // What to do follows from the failure's code.
     EXPECT_EQ(ProblemList::of(root).back().todo, "check that it is on and reachable, then choose it again");
-}
-
-// The badge of a node counts problems, and a node not read yet has none to count.
-TEST(ProblemListTest, ANodeNotReadYetHasNoProblemsAndOneThatFailedHasOne)
-{
-    NetworkNodeRecord node;
-    node.address = "127.0.0.9";
-    node.connectionState = NetworkConnectionState::Announced;
-    EXPECT_EQ(SystemHealth::problemCount(node), 0);
-    node.failure = 700008;
-    EXPECT_EQ(SystemHealth::problemCount(node), 1);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // "zamo2ctl problems" on the example system: every fault once, with where and what to do,
-// and the self test the journal remembers as failed.
+// and the self test the journal remembers as failed; and the count of a node's badge.
 #include "tools_fixture.h"
+
+#include "tools/journal_problems.h"
 
 #include <sys/stat.h>
 
@@ -44,6 +46,17 @@ TEST_F(Zamo2ctlProblems, OneLinePerProblemAndTheExitStatusSaysWhetherThereAreAny
     fs::remove(results[0]);
     ASSERT_EQ(::mkfifo(results[0].c_str(), 0600), 0);
     EXPECT_TRUE(holds(expectRun(1, "problems").out, "last self test failed ("));
+}
+
+// The badge of a node counts problems, and a node not read yet has none to count.
+TEST_F(Zamo2ctlProblems, ANodeNotReadYetHasNoProblemsAndOneThatFailedHasOne)
+{
+    NetworkNodeRecord node;
+    node.address = "127.0.0.9";
+    node.connectionState = NetworkConnectionState::Announced;
+    EXPECT_EQ(JournalProblems::count(node), 0);
+    node.failure = 700008;
+    EXPECT_EQ(JournalProblems::count(node), 1);
 }
 
 } // namespace

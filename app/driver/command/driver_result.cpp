@@ -37,11 +37,15 @@ std::int32_t DriverResult::codeOf(ResultMeaning meaning)
     return uni::osal::ERR_UNI_OSAL_ERROR;
 }
 
+bool DriverResult::answerDamaged(std::int32_t result)
+{
+    return result == uni::osal::ERR_UNI_OSAL_ECHECKSUM || result == uni::osal::ERR_UNI_OSAL_ERROR;
+}
+
 bool DriverResult::linkFailed(std::int32_t result)
 {
     const ResultMeaning meaning = meaningOf(result);
-    return meaning == ResultMeaning::Timeout || meaning == ResultMeaning::Unreachable ||
-           result == uni::osal::ERR_UNI_OSAL_ECHECKSUM || result == uni::osal::ERR_UNI_OSAL_ERROR;
+    return meaning == ResultMeaning::Timeout || meaning == ResultMeaning::Unreachable || answerDamaged(result);
 }
 
 std::string DriverResult::networkName(std::int32_t result)

@@ -27,6 +27,8 @@ public:
     /// The code the program reports for a fact it finds itself (no node answered a scan in time:
     /// Timeout); meaningOf gives the meaning back.
     static std::int32_t codeOf(ResultMeaning meaning);
+    /// The node's answer came damaged or unusable (a digest mismatch, no usable answer).
+    static bool answerDamaged(std::int32_t result);
     /// A failure of the link to a node (no answer, no connection, a damaged answer), not of
     /// the request: asking the node anything else now fails the same way.
     static bool linkFailed(std::int32_t result);

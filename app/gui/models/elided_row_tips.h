@@ -1,7 +1,7 @@
 #pragma once
 // A row or cell that its view cuts short ("Please check your local system network...") shows its
-// whole text as a tool tip: the tree's rows and the problems' advice are long sentences at
-// times, and the models themselves offer no tool tips.
+// whole text as a tool tip: the tree's rows are long sentences at times, and the tree's model
+// offers no tool tips.
 
 #include <QModelIndex>
 #include <QObject>

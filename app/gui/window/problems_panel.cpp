@@ -3,7 +3,6 @@
 #include "core/network_node_record.h"
 #include "core/remote_system_builder.h"
 #include "core/system_health.h"
-#include "gui/models/elided_row_tips.h"
 #include "tools/journal_problems.h"
 
 #include <QHeaderView>
@@ -44,7 +43,6 @@ ProblemsPanel::ProblemsPanel(Host host, QWidget* parent) : QWidget(parent), m_ho
     m_list->setRootIsDecorated(false);
     m_list->setHeaderLabels({tr("System"), tr("Where"), tr("What"), tr("What to do")});
     m_list->setToolTip(tr("Double-click a problem to see its row in the tree"));
-    ElidedRowTips::install(m_list);
     layout->addWidget(m_summary);
     layout->addWidget(m_list);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &ProblemsPanel::showChosen);
