@@ -78,7 +78,7 @@ bool NodeFleet::open(std::string& error)
         auto node = std::make_unique<SimNode>(i, addresses[i], m_options.basePort, nodeName(i, addresses[i]));
         if (node->openSockets() != 0) {
             error = "cannot listen on " + addresses[i].address() + " port " + std::to_string(m_options.basePort) +
-                    " or " + std::to_string(m_options.basePort + 6);
+                    " or " + std::to_string(m_options.basePort + 6) + ": " + node->openFailure() + " failed";
             close();
             return false;
         }
@@ -153,8 +153,10 @@ void NodeFleet::rebuildSet()
         m_roles[&node->controlListener()] = Entry{Role::Control, node.get()};
         m_set.add(&node->maintenanceListener());
         m_roles[&node->maintenanceListener()] = Entry{Role::Maintenance, node.get()};
-        m_set.add(&node->scanSocket());
-        m_roles[&node->scanSocket()] = Entry{Role::DirectScan, node.get()};
+        if (node->scanSocket().isOpen()) {
+            m_set.add(&node->scanSocket());
+            m_roles[&node->scanSocket()] = Entry{Role::DirectScan, node.get()};
+        }
     }
     m_setDirty = false;
 }

@@ -4,6 +4,7 @@
 
 #include "qorinet_api/common/qorinet_protocol.h"
 
+#include "uni/log.h"
 #include "uni/random.h"
 #include "uni/timer.h"
 
@@ -111,16 +112,25 @@ int SimNode::openSockets()
     m_sender.setLocalEnd(address, 0);
     m_sender.setSendTimeout(kSendTimeoutMs);
     m_scan.setLocalEnd(address, static_cast<std::uint16_t>(m_basePort + qorinet_api::proto::kScanPortOffset));
+    m_openFailure.clear();
     int result = m_control.open();
-    if (result == 0)
-        result = m_maintenance.open();
-    if (result == 0)
-        result = m_sender.open();
-    if (result == 0)
-        result = m_scan.open();
     if (result != 0)
+        m_openFailure = "TCP port " + std::to_string(m_basePort);
+    if (result == 0 && (result = m_maintenance.open()) != 0)
+        m_openFailure = "TCP port " + std::to_string(maintenancePort);
+    if (result == 0 && (result = m_sender.open()) != 0)
+        m_openFailure = "a UDP sender";
+    if (result != 0) {
+        m_openFailure += " (" + std::to_string(result) + ")";
         closeSockets();
-    return result;
+        return result;
+    }
+    // Scans sent to this address alone come here; without it the shared scan socket still
+    // answers broadcasts, so the node runs on.
+    if (m_scan.open() != 0)
+        UNI_LOG("nodesim", uni::log::warning) << "node " << m_index << ": no scan socket of its own on " << address
+                                              << ", UDP port " << m_basePort + qorinet_api::proto::kScanPortOffset;
+    return 0;
 }
 
 void SimNode::closeSockets()

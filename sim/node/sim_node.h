@@ -62,6 +62,8 @@ public:
     /// Opens the control and maintenance listeners and the datagram sender on the current
     /// address. 0, or the first negative socket result with everything closed again.
     int openSockets();
+    /// Which socket the last openSockets() could not open, in words.
+    const std::string& openFailure() const { return m_openFailure; }
     void closeSockets();
     bool listening() const { return m_control.isOpen(); }
     /// Moves the node to another address (sockets must be closed).
@@ -115,6 +117,7 @@ private:
     uni::TCPSocket m_maintenance;
     uni::UDPSocket m_sender;
     uni::UDPSocket m_scan;
+    std::string m_openFailure;
     std::vector<std::unique_ptr<ControlSession>> m_sessions;
     std::vector<Waiting> m_waiting; ///< oldest first
     std::uint64_t m_downUntilUs = 0;
