@@ -15,7 +15,8 @@ class NetworkWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_port = z2e::test::freeClientBasePort();
+        // Free on the node's own address too, where the simulator listens.
+        m_port = z2e::test::freeClientBasePort({"127.0.0.1", kNodeAddress});
         ASSERT_NE(m_port, 0);
         MainWindowOptions options;
         options.crashReporting = false;
