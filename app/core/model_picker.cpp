@@ -96,6 +96,17 @@ bool ModelPicker::parseEnclosureListing(const std::string& document, ItemList& i
         });
 }
 
+ModelPicker::Listings ModelPicker::loadListings(QorinNodeUtilWrapper& wrapper)
+{
+    Listings listings;
+    for (const std::uint32_t kind : {PickerKind::Enclosure, PickerKind::Board}) {
+        ItemList items;
+        if (load(wrapper, kind, items) == 0)
+            listings[kind] = std::move(items);
+    }
+    return listings;
+}
+
 std::int32_t ModelPicker::load(QorinNodeUtilWrapper& wrapper, std::uint32_t kind, ItemList& items)
 {
     items.clear();

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ public:
 
     /// Loads a list of the given kind from the driver without touching this picker.
     static std::int32_t load(QorinNodeUtilWrapper& wrapper, std::uint32_t kind, ItemList& items);
+    /// Lists by kind.
+    using Listings = std::map<std::uint32_t, ItemList>;
+    /// The enclosure and board lists the driver gives; a list it fails to give is left out.
+    static Listings loadListings(QorinNodeUtilWrapper& wrapper);
 
     /// Entries of a "BoardListing/Key2Name" answer: one BoardListItem per Model with a Name and
     /// a KEY (name = Name, description = the KEY printed raw, family = Family). False for a

@@ -15,6 +15,7 @@
 #include "tools/maintenance_journal.h"
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
+#include "gui/lazy_icon_engine.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
 #include "gui/dialogs/auxiliary/dialog_logging.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
@@ -61,6 +62,8 @@ const char* const kSystemTitle = "System";
 constexpr int kHardwareTab = 0;
 constexpr int kDemoTab = 1;
 constexpr int kFirstScreenshotDelayMs = 1000;
+// A start-up quicker than this shows no progress window: it would only flash.
+constexpr int kStartupProgressDelayMs = 300;
 
 } // namespace
 
@@ -72,10 +75,14 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
       m_toolTargets(MaintenanceJournal::defaultFolder(), WindowSettings::maintenanceSnapshots(m_settings))
 {
     m_selected = std::make_unique<SelectedNetworkNode>();
+    // The scan runs while the window is built.
+    const bool extended = WindowSettings::extendedFeatures(m_settings);
+    m_system = m_options.systemFactory ? m_options.systemFactory(extended) : std::make_unique<SystemModel>(extended);
+    m_startupScan.start(*m_system);
     initGuiResources();
     m_ui->setupUi(this);
     setWindowTitle("ZAMO2Explorer");
-    setWindowIcon(QIcon(":/icons/res/norvale-logo.ico"));
+    setWindowIcon(LazyIconEngine::fromFile(":/icons/res/norvale-logo.ico"));
     QApplication::setApplicationName("ZAMO2Explorer");
     setUpActions();
 
@@ -142,6 +149,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    m_startupScan.wait();
     // No thread outlives the window: the node lets go of the client it reports to, then the
     // pump and the client stop.
     m_nodes->stop();
@@ -157,11 +165,12 @@ MainWindow::~MainWindow()
 
 void MainWindow::setUpActions()
 {
-    m_ui->actionExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    m_ui->actionNetSettings->setIcon(QIcon(":/icons/res/settings.png"));
-    m_ui->actionNodeOptions->setIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
-    m_ui->actionLoggingConfiguration->setIcon(QIcon(":/icons/res/logging.png"));
-    m_ui->actionEeprom->setIcon(QIcon(":/icons/res/eeprom.png"));
+    // Menu icons are read when a menu first opens.
+    m_ui->actionExit->setIcon(LazyIconEngine::fromStyle(QStyle::SP_DialogCloseButton));
+    m_ui->actionNetSettings->setIcon(LazyIconEngine::fromFile(":/icons/res/settings.png"));
+    m_ui->actionNodeOptions->setIcon(LazyIconEngine::fromStyle(QStyle::SP_ComputerIcon));
+    m_ui->actionLoggingConfiguration->setIcon(LazyIconEngine::fromFile(":/icons/res/logging.png"));
+    m_ui->actionEeprom->setIcon(LazyIconEngine::fromFile(":/icons/res/eeprom.png"));
     m_ui->actionNodeOptions->setVisible(false);
     m_ui->actionAutoRestoreBase->setEnabled(false);
     m_ui->actionAutoRestoreCon->setEnabled(false);
@@ -202,8 +211,6 @@ bool MainWindow::init()
     // wait for a PNG to be written.
     if (m_options.crashReporting)
         CrashScreenshot::monitor(this, kFirstScreenshotDelayMs);
-    const bool extended = WindowSettings::extendedFeatures(m_settings);
-    m_system = m_options.systemFactory ? m_options.systemFactory(extended) : std::make_unique<SystemModel>(extended);
     m_demoEditor = std::make_unique<DemoSystemEditor>(*m_system);
     m_nodes->attach(*m_system);
     m_demoTab = new DemoTab(this, *m_system, *m_demoEditor, *m_demoModel,
@@ -213,17 +220,15 @@ bool MainWindow::init()
     m_demoTab->setFileChooser(m_chooser);
     connect(m_demoTab, &DemoTab::statusText, this, &MainWindow::showStatus);
 
-    // Start-up does not wait for the window's first paint.
-    m_startupStatus = WorkerJob(kSystemTitle, "Initializing ZAMO2Explorer.", this)
-                          .withoutFirstPaint()
-                          .run([system = m_system.get(), demo = m_demoTab](CInProgress&) {
-                              // Changes a killed run left unfinished are journalled as interrupted.
-                              MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "");
-                              ChangeIntent::recover(journal);
-                              const std::int32_t scan = system->initializeSystem();
-                              demo->preloadListings();
-                              return scan;
-                          });
+    // A scan still running when the window is ready is waited for behind a progress window,
+    // shown only when the wait is long.
+    if (m_startupScan.ended())
+        m_startupStatus = m_startupScan.wait();
+    else
+        m_startupStatus = WorkerJob(kSystemTitle, "Initializing ZAMO2Explorer.", this)
+                              .showAfter(kStartupProgressDelayMs)
+                              .run([scanning = &m_startupScan](CInProgress&) { return scanning->wait(); });
+    m_demoTab->useListings(m_startupScan.takeListings());
     UNI_LOG(kLogChannel, uni::log::info) << "start-up scan: " << m_startupStatus;
 
     if (m_startupStatus == AppStatus::HardwareInUse) {

@@ -12,6 +12,7 @@
 #include "core/network_node_record.h"
 #include "core/tree_context_menu.h"
 #include "gui/window/file_chooser.h"
+#include "gui/window/startup_scan.h"
 #include "gui/window/network_interface_choice.h"
 #include "gui/window/tool_target_builder.h"
 #include "gui/window/window_settings.h"
@@ -166,6 +167,8 @@ private:
     QSettings m_settings;
     std::unique_ptr<TreeIconTable> m_icons;
     std::unique_ptr<SystemModel> m_system;
+    /// After m_system: the scan ends before its system goes.
+    StartupScan m_startupScan;
     std::unique_ptr<DemoSystemEditor> m_demoEditor;
     CTreeViewModel* m_demoModel = nullptr;
     CTreeViewModel* m_localModel = nullptr;

@@ -6,6 +6,7 @@
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/auxiliary/notify_dialog.h"
+#include "gui/window/worker_job.h"
 
 #include "crash/crash_monitor.h"
 
@@ -23,9 +24,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <future>
 #include <stdexcept>
+#include <thread>
 
 namespace z2e {
 namespace {
@@ -94,6 +97,49 @@ TEST(InProgressTest, OnlyTheWorkerEndsTheWaitAndItsUpdatesArrive)
     EXPECT_TRUE(openAfterUserClose);
     // Centred over the owner with the progress window's own corrections (30 down, 10 across).
     EXPECT_EQ(position, centreOverParent(owner.frameGeometry(), 30, 10) - QPoint(150, 50));
+}
+
+namespace {
+
+/// Whether a progress window is on screen now.
+bool progressShown()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (qobject_cast<CInProgress*>(widget) && widget->isVisible())
+            return true;
+    return false;
+}
+
+} // namespace
+
+// A job shorter than its delay never shows the progress window; a longer one shows it (the job
+// here ends only once it has been seen, or after ten seconds).
+TEST(WorkerJobTest, TheProgressWindowShowsOnlyForAJobLongerThanItsDelay)
+{
+    bool seen = false;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&seen] { seen = seen || progressShown(); });
+    watch.start();
+    EXPECT_EQ(WorkerJob("System", "Quick.", nullptr).showAfter(60000).run([](CInProgress&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return 3;
+    }),
+              3);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(seen);
+
+    std::atomic<bool> shown{false};
+    QObject::connect(&watch, &QTimer::timeout, [&shown] { shown = shown || progressShown(); });
+    const std::int32_t status = WorkerJob("System", "Slow.", nullptr).showAfter(1).run([&shown](CInProgress&) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!shown && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return 4;
+    });
+    EXPECT_EQ(status, 4);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(progressShown());
 }
 
 TEST(InProgressTest, FailingWorkerStillClosesTheWindow)

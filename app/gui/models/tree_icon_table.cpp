@@ -2,8 +2,8 @@
 
 #include "core/row_composer.h"
 #include "gui/gui_resources.h"
+#include "gui/lazy_icon_engine.h"
 
-#include <QPixmap>
 #include <QString>
 
 namespace z2e {
@@ -17,10 +17,8 @@ TreeIconTable::TreeIconTable()
         const std::string path = RowComposer::iconResourcePath(place);
         if (path.empty())
             continue;
-        const QPixmap picture(QString::fromStdString(path));
-        if (picture.isNull())
-            continue;
-        m_icons[place].addPixmap(picture, QIcon::Normal, QIcon::Off);
+        // Read when a row first shows it: most places never appear in a given tree.
+        m_icons[place] = LazyIconEngine::fromFile(QString::fromStdString(path));
     }
 }
 

@@ -59,15 +59,6 @@ void DemoTab::connectWidgets()
 
 DemoTab::~DemoTab() = default;
 
-void DemoTab::preloadListings()
-{
-    for (const std::uint32_t kind : {PickerKind::Enclosure, PickerKind::Board}) {
-        ModelPicker::ItemList items;
-        if (ModelPicker::load(m_system.wrapper(), kind, items) == 0)
-            m_listings[kind] = std::move(items);
-    }
-}
-
 void DemoTab::showSystem()
 {
     m_treeModel.rebuild(m_system, CTreeViewModel::DemoSystem);

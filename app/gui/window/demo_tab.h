@@ -58,9 +58,9 @@ public:
             const DemoTabWidgets& widgets);
     ~DemoTab() override;
 
-    /// Reads both model listings from the system's driver; for the start-up worker (no Qt, no
-    /// shared state).
-    void preloadListings();
+    /// The model listings read at start-up (ModelPicker::loadListings); a kind the driver did
+    /// not give shows an empty list.
+    void useListings(ModelPicker::Listings listings) { m_listings = std::move(listings); }
     /// Rebuilds the tree from the demo root, expanded to depth 1, and shows the picker of the
     /// current row.
     void showSystem();
@@ -140,7 +140,7 @@ private:
     CListViewModel* m_listModel;
     FileChooser m_chooser;
 
-    std::map<std::uint32_t, ModelPicker::ItemList> m_listings;
+    ModelPicker::Listings m_listings;
     std::uint32_t m_kind = 0;
     QString m_filter;
     std::vector<const ModelPickerItem*> m_shown;

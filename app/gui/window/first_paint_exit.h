@@ -20,7 +20,7 @@ public:
     static FirstPaintExit* fromEnvironment(QWidget* widget, QObject* parent);
 
     /// From now on the next paint of the widget ends the event loop with 0, after writing
-    /// "first paint <steady clock in ns>" to standard output.
+    /// "first paint <steady clock in ns> cpu <process CPU time in ns>" to standard output.
     void arm();
 
 protected:

@@ -5,6 +5,7 @@
 #include "core/root_node.h"
 #include "core/system_model.h"
 #include "core/tool_registry.h"
+#include "gui/lazy_icon_engine.h"
 #include "gui/dialogs/tools/board_history_dialog.h"
 #include "gui/window/board_change_tools.h"
 #include "gui/window/board_tool_dialogs.h"
@@ -24,11 +25,11 @@ namespace z2e {
 
 namespace {
 
-QIcon toolIcon(const std::string& name, const QStyle& style)
+QIcon toolIcon(const std::string& name)
 {
     if (name == "arrow-up")
-        return style.standardIcon(QStyle::SP_ArrowUp);
-    return name.empty() ? QIcon() : QIcon(QString::fromStdString(name));
+        return LazyIconEngine::fromStyle(QStyle::SP_ArrowUp);
+    return name.empty() ? QIcon() : LazyIconEngine::fromFile(QString::fromStdString(name));
 }
 
 } // namespace
@@ -41,7 +42,7 @@ ToolActions::ToolActions(QWidget* window, QToolBar* toolBar, Host host)
             auto* action = new QAction(QString::fromUtf8(entry.title), window);
             if (*entry.toolTip != '\0')
                 action->setToolTip(QString::fromUtf8(entry.toolTip));
-            action->setIcon(toolIcon(entry.icon, *window->style()));
+            action->setIcon(toolIcon(entry.icon));
             const MenuEntry chosen = entry.entry;
             connect(action, &QAction::triggered, this, [this, chosen] { run(chosen); });
             m_actions[chosen] = action;
@@ -78,7 +79,7 @@ std::unique_ptr<QMenu> ToolActions::menu(const ContextMenuPlan& plan,
     auto menu = std::make_unique<QMenu>(parent);
     addItems(*menu, plan.items);
     if (plan.eepromManagement) {
-        QMenu* eeprom = menu->addMenu(QIcon(":/icons/res/eeprom.png"), "EEPROM Management");
+        QMenu* eeprom = menu->addMenu(LazyIconEngine::fromFile(":/icons/res/eeprom.png"), "EEPROM Management");
         addItems(*eeprom->addMenu("Backup"), plan.backup);
         if (plan.restoreMenu)
             addItems(*eeprom->addMenu("Restore"), plan.restore);

@@ -3,6 +3,10 @@
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -25,6 +29,13 @@ WorkerJob& WorkerJob::withoutFirstPaint()
     return *this;
 }
 
+WorkerJob& WorkerJob::showAfter(int ms)
+{
+    m_showAfterMs = ms;
+    m_waitForPaint = false;
+    return *this;
+}
+
 WorkerJob& WorkerJob::offerCancel(std::function<void()> cancel)
 {
     m_cancel = std::move(cancel);
@@ -39,6 +50,10 @@ std::int32_t WorkerJob::run(const Work& work)
     std::unique_ptr<CInProgress> progress(m_waitForPaint
                                               ? CMiscUtils::createAndShowProgress(m_title, m_message, m_parent, m_timed)
                                               : CMiscUtils::createProgress(m_title, m_message, m_parent, m_timed));
+    // Ended by the worker's queued quit or by the delay, whichever comes first; it outlives the
+    // worker (joined below), so the worker's quit always has a loop to reach.
+    QEventLoop quiet;
+    std::atomic<bool> ended{false};
     if (m_cancel)
         progress->offerCancel(m_cancel);
     // Written before the close is posted, read after the join.
@@ -46,18 +61,25 @@ std::int32_t WorkerJob::run(const Work& work)
     CInProgress* window = progress.get();
     std::thread worker;
     try {
-        worker = std::thread([&status, window, &work] {
+        worker = std::thread([&status, &ended, &quiet, window, &work] {
             try {
                 status = work(*window);
             } catch (...) {
                 status = kInternalError;
             }
+            ended = true;
             window->closeFromWorker();
+            QMetaObject::invokeMethod(&quiet, &QEventLoop::quit, Qt::QueuedConnection);
         });
     } catch (...) {
         return kInternalError;
     }
-    progress->exec();
+    if (m_showAfterMs > 0) {
+        QTimer::singleShot(m_showAfterMs, &quiet, &QEventLoop::quit);
+        quiet.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!ended)
+        progress->exec();
     // exec() can return before the worker closes the window (a pending quit); the worker still
     // posts to it, so it may only go once the worker has ended.
     worker.join();

@@ -38,6 +38,10 @@ public:
     /// The worker starts at once instead of after the progress window's first paint, so the
     /// work does not wait for a window system that is still busy (start-up).
     WorkerJob& withoutFirstPaint();
+    /// The progress window only for work that lasts longer than `ms`: a short job then costs
+    /// no window at all. Until then the GUI thread runs its events but holds back the
+    /// operator's input, as the modal window would.
+    WorkerJob& showAfter(int ms);
     /// Offers Cancel; `cancel` runs once on the GUI thread and must make the work end soon.
     WorkerJob& offerCancel(std::function<void()> cancel);
 
@@ -52,6 +56,7 @@ private:
     QWidget* m_parent;
     bool m_timed = false;
     bool m_waitForPaint = true;
+    int m_showAfterMs = 0;
     std::function<void()> m_cancel;
     bool m_cancelled = false;
 };
