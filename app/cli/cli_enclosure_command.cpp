@@ -23,6 +23,7 @@
 #include "uni/number_text.h"
 
 #include <iostream>
+#include <memory>
 #include <sstream>
 
 namespace z2e {
@@ -66,10 +67,11 @@ int printChange(const CliOptions& options, std::int32_t status, const std::strin
     return exit;
 }
 
-MaintenanceJournal journalOf(const CliOptions& options, QorinNodeUtilWrapper& wrapper)
+std::unique_ptr<MaintenanceJournal> journalOf(const CliOptions& options, QorinNodeUtilWrapper& wrapper)
 {
-    MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), MaintenanceJournal::nodeOf(wrapper));
-    journal.setSnapshotsEnabled(!options.noSnapshot);
+    auto journal =
+        std::make_unique<MaintenanceJournal>(MaintenanceJournal::defaultFolder(), MaintenanceJournal::nodeOf(wrapper));
+    journal->setSnapshotsEnabled(!options.noSnapshot);
     return journal;
 }
 
@@ -197,7 +199,8 @@ int enclosure(const CliOptions& options)
         if (!applyEdits(edits, record, detail))
             return refuse(AppStatus::InvalidSerialNumber, detail);
         const std::string serial = options.serial.empty() ? uni::text::hex8(record.serialNumber, true) : options.serial;
-        MaintenanceJournal journal = journalOf(options, wrapper);
+        const std::unique_ptr<MaintenanceJournal> journalPointer = journalOf(options, wrapper);
+        MaintenanceJournal& journal = *journalPointer;
         EnclosureDataTool tool(wrapper, &journal);
         const std::int32_t status = tool.write(record, serial);
         const bool done = status == AppStatus::EnclosureUpdated || status == AppStatus::EnclosureUpdatedNodeRestarts;
@@ -222,7 +225,8 @@ int crossgrade(const CliOptions& options)
     const auto board = static_cast<std::uint32_t>(options.board);
     const std::string& to = options.enclosureTools.to;
     return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) -> int {
-        MaintenanceJournal journal = journalOf(options, wrapper);
+        const std::unique_ptr<MaintenanceJournal> journalPointer = journalOf(options, wrapper);
+        MaintenanceJournal& journal = *journalPointer;
         BoardCrossGrade tool(wrapper, &journal);
         std::string target;
         std::string question;
@@ -339,7 +343,8 @@ int features(const CliOptions& options)
         return usageError("features needs --board B");
     const auto board = static_cast<std::uint32_t>(options.board);
     return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) -> int {
-        MaintenanceJournal journal = journalOf(options, wrapper);
+        const std::unique_ptr<MaintenanceJournal> journalPointer = journalOf(options, wrapper);
+        MaintenanceJournal& journal = *journalPointer;
         BoardFeatures tool(wrapper, &journal);
         FeatureTable table;
         const std::int32_t read = tool.read(board, table);

@@ -110,9 +110,14 @@ bool TemporaryFile::finish(bool ok, bool sync)
     return true;
 }
 
+bool TemporaryFile::create()
+{
+    return open();
+}
+
 bool TemporaryFile::write(const std::string& content, bool sync)
 {
-    if (!open())
+    if (m_fd < 0 && !open())
         return false;
     std::size_t done = 0;
     bool ok = true;

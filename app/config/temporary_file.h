@@ -38,7 +38,11 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    /// Creates the file (exclusively, never through a link) and writes `content` into it;
+    /// Creates the file now, empty (exclusively, never through a link), for a write() that
+    /// comes later: making a file can take far longer than writing a small one. False with
+    /// error() set.
+    bool create();
+    /// Writes `content` into the file create() made, or into one it creates as create() does;
     /// `sync` flushes it to the disk. False with error() set; nothing is left then.
     bool write(const std::string& content, bool sync);
     /// Copies the file `source` into it; as write().

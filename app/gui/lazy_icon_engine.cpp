@@ -69,8 +69,7 @@ void LazyIconEngine::virtual_hook(int id, void* data)
         // Asked often (menus, views) and answered without making the icon: its file exists.
         *static_cast<bool*>(data) = m_made && m_icon.isNull();
         return;
-    default:
-        QIconEngine::virtual_hook(id, data);
+    default: QIconEngine::virtual_hook(id, data);
     }
 }
 

@@ -167,15 +167,31 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
     if (changesBoard(test) && !intent.begin(m_journal, entries(test, outcome, 0), outcome.message))
         outcome.status = AppStatus::JournalFailed;
     if (outcome.status == 0) {
-        if (test == BoardTest::ResetDefaults)
+        if (test == BoardTest::ResetDefaults) {
             resetDefaults(outcome, boards.empty());
-        else
+        } else {
+            prepareResultFiles(outcome);
             outcome.status = startBoards(test, outcome, progress, cancel);
+        }
     }
     intent.end();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     journal(test, outcome, seconds);
     return outcome;
+}
+
+// The files of the result documents are made while the boards work: on a busy disk making a
+// file takes longer than a board's whole result.
+void BoardTestProcedure::prepareResultFiles(const BoardTestOutcome& outcome)
+{
+    if (!m_journal)
+        return;
+    std::vector<BoardIdentity> boards;
+    for (const BoardTestRow& row : outcome.rows) {
+        if (!row.snapshotFailed)
+            boards.push_back(row.board);
+    }
+    m_journal->prepareResults(boards);
 }
 
 // A board whose EEPROMs cannot be saved first is left out: often it is the one being repaired,

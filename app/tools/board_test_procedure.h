@@ -74,6 +74,7 @@ private:
     void readResult(BoardTest test, BoardTestRow& row);
     void resetDefaults(BoardTestOutcome& outcome, bool allBoards);
     void snapshotBoards(BoardTest test, BoardTestOutcome& outcome);
+    void prepareResultFiles(const BoardTestOutcome& outcome);
     /// The history lines of the outcome's rows, the `seconds` shared among them.
     static std::vector<JournalEntry> entries(BoardTest test, const BoardTestOutcome& outcome, double seconds);
     void journal(BoardTest test, BoardTestOutcome& outcome, double seconds);

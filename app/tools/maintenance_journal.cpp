@@ -227,12 +227,53 @@ bool MaintenanceJournal::keepResult(const BoardIdentity& board, const std::strin
     file.clear();
     const std::string text = document + "\n";
     std::vector<std::string> files;
+    const std::vector<std::pair<std::string, const std::string*>> parts = {{"result.xml", &text}};
+    const std::string folderName = folderNameOf(board.serial);
+    waitForPrepared();
+    const auto prepared = m_prepared.find(folderName);
+    bool ok = false;
     // Synced with the next append, before the history line that names it.
-    if (!writeFile(folderNameOf(board.serial), operation, {{"result.xml", &text}}, false, files))
+    if (prepared != m_prepared.end()) {
+        std::vector<std::unique_ptr<TemporaryFile>> temps;
+        temps.push_back(std::move(prepared->second->file));
+        ok = placeFiles(prepared->second->folderFd, folderName, operation, parts, temps, false, files);
+        temps.clear();
+        m_prepared.erase(prepared);
+    } else {
+        ok = writeFile(folderName, operation, parts, false, files);
+    }
+    if (!ok)
         return false;
     m_unsynced = true;
     file = files.front();
     return true;
+}
+
+int MaintenanceJournal::openFolderIn(const std::string& maintenance, const std::string& folderName, std::string& error)
+{
+    const std::string folder = maintenance + "/" + folderName;
+    const int parent = ::open(maintenance.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parent < 0) {
+        error = "cannot open " + maintenance + ": " + std::strerror(errno);
+        return -1;
+    }
+    if (::mkdirat(parent, folderName.c_str(), 0755) != 0 && errno != EEXIST) {
+        error = "cannot create " + folder + ": " + std::strerror(errno);
+        ::close(parent);
+        return -1;
+    }
+    // A link planted in place of the board's folder is never followed.
+    const int fd = ::openat(parent, folderName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int openError = errno;
+    ::close(parent);
+    if (fd < 0) {
+        error = openError == ELOOP || openError == ENOTDIR
+                    ? folder + " is not a folder of the journal's own (a symbolic link or a file stands there); "
+                               "nothing is written through it"
+                    : "cannot open " + folder + ": " + std::strerror(openError);
+        return -1;
+    }
+    return fd;
 }
 
 int MaintenanceJournal::openOwnFolder(const std::string& folderName)
@@ -241,33 +282,13 @@ int MaintenanceJournal::openOwnFolder(const std::string& folderName)
         fail("cannot create " + m_folder);
         return -1;
     }
-    const std::string folder = m_folder + "/" + folderName;
-    const int parent = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parent < 0) {
-        fail("cannot open " + m_folder + ": " + std::strerror(errno));
-        return -1;
-    }
-    if (::mkdirat(parent, folderName.c_str(), 0755) != 0 && errno != EEXIST) {
-        fail("cannot create " + folder + ": " + std::strerror(errno));
-        ::close(parent);
-        return -1;
-    }
-    // A link planted in place of the board's folder is never followed.
-    const int fd = ::openat(parent, folderName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    const int error = errno;
-    ::close(parent);
-    if (fd < 0) {
-        fail(error == ELOOP || error == ENOTDIR
-                 ? folder + " is not a folder of the journal's own (a symbolic link or a file stands there); "
-                            "nothing is written through it"
-                 : "cannot open " + folder + ": " + std::strerror(error));
-        return -1;
-    }
+    std::string error;
+    const int fd = openFolderIn(m_folder, folderName, error);
+    if (fd < 0)
+        fail(error);
     return fd;
 }
 
-// New files only: each gets a temporary file of its own (never through a link), then the first
-// name "<time>[-n]_<operation>_<end>" free for all of them at once.
 bool MaintenanceJournal::writeFile(const std::string& folderName, const std::string& operation,
                                    const std::vector<std::pair<std::string, const std::string*>>& parts, bool sync,
                                    std::vector<std::string>& files)
@@ -276,10 +297,24 @@ bool MaintenanceJournal::writeFile(const std::string& folderName, const std::str
     const int fd = openOwnFolder(folderName);
     if (fd < 0)
         return false;
-    const std::string folder = m_folder + "/" + folderName;
     // Temporary files that a killed run left here go first.
     TemporaryFiles::removeStale(fd);
     std::vector<std::unique_ptr<TemporaryFile>> temps;
+    const bool ok = placeFiles(fd, folderName, operation, parts, temps, sync, files);
+    temps.clear(); // the unplaced ones go while their folder is still open
+    ::close(fd);
+    return ok;
+}
+
+// New files only: each gets a temporary file of its own (never through a link; one made ahead
+// is used as it is), then the first name "<time>[-n]_<operation>_<end>" free for all of them
+// at once.
+bool MaintenanceJournal::placeFiles(int fd, const std::string& folderName, const std::string& operation,
+                                    const std::vector<std::pair<std::string, const std::string*>>& parts,
+                                    std::vector<std::unique_ptr<TemporaryFile>>& temps, bool sync,
+                                    std::vector<std::string>& files)
+{
+    const std::string folder = m_folder + "/" + folderName;
     const auto written = [&](std::size_t i) {
         if (temps[i]->write(*parts[i].second, sync))
             return true;
@@ -288,7 +323,8 @@ bool MaintenanceJournal::writeFile(const std::string& folderName, const std::str
     };
     bool ok = true;
     for (std::size_t i = 0; ok && i < parts.size(); ++i) {
-        temps.push_back(std::make_unique<TemporaryFile>(fd, folder));
+        if (i >= temps.size())
+            temps.push_back(std::make_unique<TemporaryFile>(fd, folder));
         ok = written(i);
     }
     const std::string when = stamp();
@@ -321,9 +357,57 @@ bool MaintenanceJournal::writeFile(const std::string& folderName, const std::str
         ok = fail("no free name for the files of " + operation + " in " + folder);
     if (ok && sync)
         ::fsync(fd);
-    temps.clear(); // the unplaced ones go while their folder is still open
-    ::close(fd);
     return ok;
+}
+
+MaintenanceJournal::PreparedFile::~PreparedFile()
+{
+    file.reset(); // removed while its folder is still open
+    if (folderFd >= 0)
+        ::close(folderFd);
+}
+
+void MaintenanceJournal::prepareResults(const std::vector<BoardIdentity>& boards)
+{
+    waitForPrepared();
+    m_prepared.clear();
+    std::vector<std::string> names;
+    for (const BoardIdentity& board : boards)
+        names.push_back(folderNameOf(board.serial));
+    // Only what the thread is given and m_prepared, which nothing reads before waitForPrepared().
+    const auto prepare = [this, names = std::move(names), folder = m_folder] {
+        std::string error;
+        if (!ensureDirectory(folder))
+            return;
+        for (const std::string& name : names) {
+            if (m_prepared.count(name) != 0)
+                continue;
+            auto prepared = std::make_unique<PreparedFile>();
+            prepared->folderFd = openFolderIn(folder, name, error);
+            if (prepared->folderFd < 0)
+                continue;
+            TemporaryFiles::removeStale(prepared->folderFd);
+            prepared->file = std::make_unique<TemporaryFile>(prepared->folderFd, folder + "/" + name);
+            if (prepared->file->create())
+                m_prepared[name] = std::move(prepared);
+        }
+    };
+    try {
+        m_preparing = std::thread(prepare);
+    } catch (...) {
+        // keepResult() makes each file when its document comes.
+    }
+}
+
+void MaintenanceJournal::waitForPrepared()
+{
+    if (m_preparing.joinable())
+        m_preparing.join();
+}
+
+MaintenanceJournal::~MaintenanceJournal()
+{
+    waitForPrepared();
 }
 
 JournalEntry JournalEntry::forBoard(const BoardIdentity& board, std::string operation, std::string parameters)
@@ -402,22 +486,22 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
     // Another program appending at the same time waits; the lock ends with the close.
     ::flock(fd, LOCK_EX);
     bool ok = endTornLine(fd, path);
-    for (const std::string& line : lines) {
-        if (!ok)
-            break;
-        const std::string text = line + "\n";
-        struct stat before {};
-        const bool sized = ::fstat(fd, &before) == 0;
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written == static_cast<ssize_t>(text.size()))
-            continue;
+    // All lines in one write; where it falls short, the whole lines written stay.
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    struct stat before {};
+    const bool sized = ok && ::fstat(fd, &before) == 0;
+    const ssize_t written = ok ? ::write(fd, text.data(), text.size()) : 0;
+    if (ok && written != static_cast<ssize_t>(text.size())) {
         ok = false;
         fail("cannot append to " + path + ": " +
              (written < 0 ? std::string(std::strerror(errno)) : std::string("disk full")));
         // A line cut short would spoil every reader after it.
-        if (written > 0 && sized && ::ftruncate(fd, before.st_size) != 0)
+        const std::size_t whole =
+            written > 0 ? text.rfind('\n', static_cast<std::size_t>(written) - 1) + 1 : 0; // npos + 1 == 0
+        if (written > 0 && sized && ::ftruncate(fd, before.st_size + static_cast<off_t>(whole)) != 0)
             m_error += " (and the partial line could not be removed)";
-        break;
     }
     if (::fsync(fd) != 0 && ok) {
         ok = false;

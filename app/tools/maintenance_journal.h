@@ -5,24 +5,29 @@
 // result documents in a folder per board serial number, an enclosure's snapshots in
 // "enclosure_<serial>".
 //
-// Files are written whole (temporary file + rename); a history line is appended with one
-// write and synced, and a write that does not complete is cut off again, so a reader never
-// sees half a line. Snapshots and result documents are new files, never written through a
-// symbolic link (neither a board folder nor a file planted as one is followed) and never over
-// an existing file: two of the same board, operation and millisecond (also of two processes)
-// get names apart ("<time>-2_..."). Their temporary files never stay (TemporaryFile).
+// Files are written whole (temporary file + rename); the history lines of a procedure are
+// appended with one write and synced, and a write that does not complete is cut back to its
+// last whole line, so a reader never sees half a line. Snapshots and result documents are new
+// files, never written through a symbolic link (neither a board folder nor a file planted as
+// one is followed) and never over an existing file: two of the same board, operation and
+// millisecond (also of two processes) get names apart ("<time>-2_..."). Their temporary files
+// never stay (TemporaryFile).
 
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_identity.h"
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace z2e {
+
+class TemporaryFile;
 
 struct JournalEntry {
     /// A board's line: who the board is and where it sits, for `operation`.
@@ -61,6 +66,9 @@ public:
     /// `maintenanceFolder` is ".../maintenance"; `node` is "local" or the node's address and
     /// name as the journal shows them.
     MaintenanceJournal(std::string maintenanceFolder, std::string node);
+    ~MaintenanceJournal();
+    MaintenanceJournal(const MaintenanceJournal&) = delete;
+    MaintenanceJournal& operator=(const MaintenanceJournal&) = delete;
 
     /// "<documents folder>/maintenance" of this machine.
     static std::string defaultFolder();
@@ -82,18 +90,23 @@ public:
     /// now, in the folder of `serial`. Results as snapshot().
     std::int32_t snapshotEnclosure(QorinNodeUtilWrapper& wrapper, std::uint32_t enclosure, const std::string& serial,
                                    const std::string& operation, std::vector<std::string>& files);
+    /// Before a procedure's boards give their results: makes the temporary files of their
+    /// result documents (one per board, in its folder) on a thread of its own while the boards
+    /// work, as making a file can take longer than reading a board's result. keepResult() fills
+    /// them; those not filled go with the next prepareResults() or with the journal.
+    void prepareResults(const std::vector<BoardIdentity>& boards);
     /// Keeps a result document beside the board's snapshots; false with lastError() set.
     /// The file is complete or absent, but reaches the disk only with the next append.
     bool keepResult(const BoardIdentity& board, const std::string& operation, const std::string& document,
                     std::string& file);
     /// Appends one history line; false with lastError() set, the history then unchanged.
     bool append(JournalEntry entry);
-    /// Appends the lines of a whole procedure, each with its own write, and syncs once
-    /// (after the result documents kept before them). On a failure the lines before the
-    /// failing one stay and the history ends with a whole line.
+    /// Appends the lines of a whole procedure in one write and syncs once (after the result
+    /// documents kept before them). On a failure the whole lines written stay and the history
+    /// ends with a whole line.
     bool append(std::vector<JournalEntry> entries);
-    /// Appends history lines made by line() (of this or another journal of the folder), each
-    /// with its own write, and syncs once; as append(entries).
+    /// Appends history lines made by line() (of this or another journal of the folder) in one
+    /// write, and syncs once; as append(entries).
     bool appendLines(const std::vector<std::string>& lines);
     /// The history lines, oldest first; only those of `serial` (in any case) when it is not
     /// empty. Damaged lines are skipped.
@@ -140,9 +153,17 @@ private:
     bool writeFile(const std::string& folderName, const std::string& operation,
                    const std::vector<std::pair<std::string, const std::string*>>& parts, bool sync,
                    std::vector<std::string>& files);
+    /// writeFile() in the open folder `fd`, with the temporary files `temps` (those missing
+    /// are made); the caller removes the unplaced ones while `fd` is open.
+    bool placeFiles(int fd, const std::string& folderName, const std::string& operation,
+                    const std::vector<std::pair<std::string, const std::string*>>& parts,
+                    std::vector<std::unique_ptr<TemporaryFile>>& temps, bool sync, std::vector<std::string>& files);
     /// The journal's folder `folderName` opened (made when missing), never through a link; -1
     /// with lastError() set.
     int openOwnFolder(const std::string& folderName);
+    /// openOwnFolder() in `maintenance` (which exists), for any thread: -1 with `error` set.
+    static int openFolderIn(const std::string& maintenance, const std::string& folderName, std::string& error);
+    void waitForPrepared();
     bool folderExists(const std::string& folder);
     /// Ends a line torn by a crash, so that the next record starts on a line of its own.
     bool endTornLine(int fd, const std::string& path);
@@ -155,6 +176,15 @@ private:
     std::set<std::string> m_folders; ///< folders known to exist
     bool m_unsynced = false;         ///< result documents written since the last sync
     std::function<std::string()> m_fileClock;
+    /// A result document's temporary file made ahead, in its open folder.
+    struct PreparedFile {
+        ~PreparedFile();
+        int folderFd = -1;
+        std::unique_ptr<TemporaryFile> file;
+    };
+    /// By folder name; written by m_preparing until waitForPrepared().
+    std::map<std::string, std::unique_ptr<PreparedFile>> m_prepared;
+    std::thread m_preparing;
     std::string m_error;
 };
 

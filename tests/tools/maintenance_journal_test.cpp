@@ -74,6 +74,51 @@ TEST_F(MaintenanceJournalTest, AppendNeverLeavesHalfALine)
     EXPECT_EQ(lines.at(0).back(), '}');
 }
 
+// A procedure's lines go in one write: where the disk fills part way, the whole lines stay.
+TEST_F(MaintenanceJournalTest, LinesOfAProcedureCutShortKeepTheirWholeLines)
+{
+    MaintenanceJournal journal(maintenance(), "local");
+    ASSERT_TRUE(journal.append(entryOf("10A80001", "selftest")));
+    const fs::path history = fs::path(maintenance()) / "history.jsonl";
+    const auto one = fs::file_size(history);
+
+    bool appended = true;
+    ASSERT_TRUE(test::underFileSizeLimit(2 * one + one / 2, [&] {
+        appended = journal.append({entryOf("10A80002", "selftest"), entryOf("10A80003", "selftest")});
+    }));
+
+    EXPECT_FALSE(appended);
+    EXPECT_EQ(fs::file_size(history), 2 * one);
+    EXPECT_EQ(fieldOf(journal.history(""), "serial"), (Strings{"10A80001", "10A80002"}));
+}
+
+// Result files made ahead: the one a result fills is the one placed, the others go with the
+// journal, and none is made through a link planted as a board's folder.
+TEST_F(MaintenanceJournalTest, ResultFilesMadeAheadAreUsedOrRemoved)
+{
+    BoardIdentity used;
+    used.serial = "10A80001";
+    BoardIdentity unused;
+    unused.serial = "10A80002";
+    BoardIdentity linked;
+    linked.serial = "10A80003";
+    fs::create_directories(maintenance());
+    fs::create_directories(m_site / "elsewhere");
+    fs::create_symlink(m_site / "elsewhere", fs::path(maintenance()) / "10A80003");
+    {
+        MaintenanceJournal journal(maintenance(), "local");
+        journal.prepareResults({used, unused, linked});
+        std::string file;
+        ASSERT_TRUE(journal.keepResult(used, "selftest", "<HardwareCheck/>", file)) << journal.lastError();
+        EXPECT_EQ(test::readFile(file), "<HardwareCheck/>\n");
+        EXPECT_EQ(test::filesIn(maintenance() + "/10A80001"), Strings{fs::path(file).filename().string()});
+        EXPECT_EQ(test::filesIn(maintenance() + "/10A80002").size(), 1u); // made, not yet used
+        EXPECT_FALSE(journal.keepResult(linked, "selftest", "<HardwareCheck/>", file));
+    }
+    EXPECT_TRUE(test::filesIn(maintenance() + "/10A80002").empty());
+    EXPECT_TRUE(fs::is_empty(m_site / "elsewhere"));
+}
+
 TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
 {
     MaintenanceJournal here(maintenance(), "local");
