@@ -2,6 +2,7 @@
 // talking to the same kind of bare echo server, so the difference is the wrapper's own cost.
 
 #include "loopback_listener.h"
+#include "same_processor.h"
 
 #include "uni/tcp_socket.h"
 
@@ -13,8 +14,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
+#include <poll.h>
 #include <thread>
 #include <vector>
 
@@ -143,17 +144,68 @@ void BM_TcpRoundTripUni(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * length * 2));
 }
 
-/// One bare and one uni round trip per iteration, in alternating order, each against its own
-/// echo server, so that load from elsewhere on the machine hits both alike; reports the ratio.
+/// Echoes on two connections from one thread, so that both paths of a comparison meet the same
+/// server thread on the same processor.
+class TwinEchoServer {
+public:
+    TwinEchoServer()
+    {
+        m_listener = bench::openLoopbackListener(m_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~TwinEchoServer()
+    {
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listener);
+    }
+    std::uint16_t port() const { return m_port; }
+    std::thread& thread() { return m_thread; }
+
+private:
+    void serve()
+    {
+        pollfd ends[2] = {{-1, POLLIN, 0}, {-1, POLLIN, 0}};
+        for (pollfd& end : ends) {
+            end.fd = ::accept(m_listener, nullptr, nullptr);
+            if (end.fd < 0)
+                break;
+            int one = 1;
+            ::setsockopt(end.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        }
+        std::vector<char> buffer(64 * 1024);
+        bool open = ends[0].fd >= 0 && ends[1].fd >= 0;
+        while (open && ::poll(ends, 2, -1) > 0) {
+            for (pollfd& end : ends) {
+                if (end.revents == 0)
+                    continue;
+                const ssize_t n = ::recv(end.fd, buffer.data(), buffer.size(), 0);
+                open = open && n > 0 && sendAll(end.fd, buffer.data(), static_cast<std::size_t>(n));
+            }
+        }
+        for (const pollfd& end : ends) {
+            if (end.fd >= 0)
+                ::close(end.fd);
+        }
+    }
+
+    int m_listener = -1;
+    std::uint16_t m_port = 0;
+    std::thread m_thread;
+};
+
+/// One bare and one uni round trip per iteration, in alternating order, against one echo
+/// thread pinned with the caller to one processor, after a warm-up. The ratio is that of the
+/// median round trips: a trip that the machine's other work delays says nothing of either path.
 void BM_TcpRoundTripRatio(benchmark::State& state)
 {
-    using Clock = std::chrono::steady_clock;
     const auto length = static_cast<std::size_t>(state.range(0));
     std::vector<char> request(length, 'q'), response(length);
-    EchoServer bareServer, uniServer;
-    const int fd = bareConnect(bareServer.port());
+    TwinEchoServer server;
+    const bench::SameProcessor pinned(server.thread());
+    const int fd = bareConnect(server.port());
     uni::TCPSocket socket;
-    socket.setRemoteEnd("127.0.0.1", uniServer.port());
+    socket.setRemoteEnd("127.0.0.1", server.port());
     socket.setReceiveTimeout(1000);
     if (fd < 0 || socket.connect() != 0) {
         state.SkipWithError("connect failed");
@@ -166,35 +218,13 @@ void BM_TcpRoundTripRatio(benchmark::State& state)
     auto uniTrip = [&] {
         return socket.send(request.data(), length) == expected && socket.receive(response.data(), length) == expected;
     };
-    Clock::duration bare{}, wrapped{};
-    bool uniFirst = false;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        const bool firstOk = uniFirst ? uniTrip() : bareTrip();
-        const auto t1 = Clock::now();
-        const bool secondOk = uniFirst ? bareTrip() : uniTrip();
-        const auto t2 = Clock::now();
-        if (!firstOk || !secondOk) {
-            state.SkipWithError("round trip failed");
-            break;
-        }
-        bare += uniFirst ? t2 - t1 : t1 - t0;
-        wrapped += uniFirst ? t1 - t0 : t2 - t1;
-        uniFirst = !uniFirst;
-        benchmark::DoNotOptimize(response.data());
-    }
+    bench::compareMedianTrips(state, "uni", "uni_per_bare", uniTrip, bareTrip);
     ::close(fd);
     socket.close();
-    const double iterations = static_cast<double>(state.iterations());
-    if (iterations == 0 || bare.count() == 0)
-        return;
-    state.counters["bare_us"] = std::chrono::duration<double, std::micro>(bare).count() / iterations;
-    state.counters["uni_us"] = std::chrono::duration<double, std::micro>(wrapped).count() / iterations;
-    state.counters["uni_per_bare"] = std::chrono::duration<double>(wrapped) / std::chrono::duration<double>(bare);
 }
 
 } // namespace
 
 BENCHMARK(BM_TcpRoundTripBare)->Arg(64)->Arg(8192)->UseRealTime();
 BENCHMARK(BM_TcpRoundTripUni)->Arg(64)->Arg(8192)->UseRealTime();
-BENCHMARK(BM_TcpRoundTripRatio)->Arg(64)->Arg(8192)->UseRealTime();
+BENCHMARK(BM_TcpRoundTripRatio)->Arg(64)->Arg(8192)->MinTime(0.5)->UseRealTime();

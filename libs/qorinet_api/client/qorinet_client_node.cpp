@@ -398,8 +398,9 @@ int QORINetClientNode::sendRequest(std::uint16_t command)
     // The answer must begin within one receive time-out; each heartbeat grants another, up to
     // the ceiling. Strangers on the stream are read and dropped but grant nothing.
     const std::uint32_t patience = m_receiveTimeoutMs;
-    const auto ceiling = ReceiveDeadline::Clock::now() + std::chrono::milliseconds(m_requestCeilingMs.load());
     ReceiveDeadline deadline(m_socket, patience);
+    const auto ceiling =
+        deadline.end() - std::chrono::milliseconds(patience) + std::chrono::milliseconds(m_requestCeilingMs.load());
     for (;;) {
         FrameHeader header;
         const int received = deadline.arm() ? receiveFrame(m_socket, m_buffer, header) : uni::osal::SOCK_ETIMEOUT;

@@ -9,7 +9,7 @@ namespace qorinet_api {
 
 ReceiveDeadline::ReceiveDeadline(uni::TCPSocket& socket, std::uint32_t budgetMs)
     : m_socket(socket), m_ownTimeoutMs(socket.receiveTimeout()), m_armedMs(m_ownTimeoutMs), m_unbounded(budgetMs == 0),
-      m_end(Clock::now() + std::chrono::milliseconds(budgetMs))
+      m_end(Clock::now() + std::chrono::milliseconds(budgetMs)), m_freshMs(budgetMs)
 {
 }
 
@@ -22,6 +22,7 @@ ReceiveDeadline::~ReceiveDeadline()
 void ReceiveDeadline::extend(std::uint32_t budgetMs, Clock::time_point ceiling)
 {
     m_end = std::min(Clock::now() + std::chrono::milliseconds(budgetMs), ceiling);
+    m_freshMs = 0;
 }
 
 int ReceiveDeadline::receive(void* to, std::size_t length)
@@ -43,7 +44,10 @@ bool ReceiveDeadline::arm()
 {
     if (m_unbounded)
         return true;
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_end - Clock::now()).count();
+    // A request's first receive follows its deadline at once: the clock would say the same.
+    const auto left = m_freshMs != 0 ? static_cast<long long>(m_freshMs)
+                                     : std::chrono::ceil<std::chrono::milliseconds>(m_end - Clock::now()).count();
+    m_freshMs = 0;
     if (left <= 0)
         return false;
     const auto wanted = static_cast<std::uint32_t>(

@@ -22,6 +22,8 @@ public:
     ReceiveDeadline(const ReceiveDeadline&) = delete;
     ReceiveDeadline& operator=(const ReceiveDeadline&) = delete;
 
+    /// The end as it stands.
+    Clock::time_point end() const { return m_end; }
     /// Moves the end to `budgetMs` from now, never past `ceiling`.
     void extend(std::uint32_t budgetMs, Clock::time_point ceiling);
     /// Before a receive: false when the time is up; otherwise the socket's next receive
@@ -37,6 +39,8 @@ private:
     std::uint32_t m_armedMs;
     bool m_unbounded;
     Clock::time_point m_end;
+    /// The whole budget is left: no clock read needed by the first arm().
+    std::uint32_t m_freshMs;
 };
 
 } // namespace qorinet_api
