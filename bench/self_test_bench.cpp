@@ -145,7 +145,8 @@ void BM_SelfTest64BoardsVsBareCalls(benchmark::State& state)
             z2e::BoardTestProcedure procedure(wrapper, &journal);
             z2e::BoardTestProcedure unjournalled(wrapper, nullptr);
             const std::atomic<bool> go{false};
-            const int floorFd = ::open((fs::path(documents()) / "floor.jsonl").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+            const int floorFd = ::open((fs::path(documents()) / "floor.jsonl").c_str(),
+                                       O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
             double floorTotal = 0;
             double procedureTotal = 0;
             double bareTotal = 0;
