@@ -7,9 +7,11 @@
 #include "support/site.h"
 
 #include "qorinet_api/client/discovery_answer.h"
+#include "qorinet_api/client/discovery_answer_cache.h"
 #include "qorinet_api/client/net_address_observer.h"
 #include "qorinet_api/client/qorinet_client.h"
 #include "qorinet_api/common/command_document.h"
+#include "qorinet_api/common/discovery_packet.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +151,141 @@ TEST(DiscoveryHandler, KeepNodesFlagSuspendsTheMissedScanRule)
             EXPECT_EQ(client.remoteNodeCount(), keep || scan < 2 ? 1u : 0u) << "keep " << keep << " scan " << scan;
         }
     }
+}
+
+// A node sends the same answer scan after scan; those bytes are parsed once. Whatever changes
+// in them is still seen, and what the list makes of an answer stays as it was.
+TEST(DiscoveryHandler, AnUnchangedAnswerIsParsedOnceAndAChangedOneIsSeen)
+{
+    QORINetClient client(unstartedConfig(), loopbackOnly());
+    EventLog events;
+    client.attachEventQueue(events.queue());
+    const std::string synced = answerDocument("127.0.2.1", 9400, "2", "1");
+    for (int scan = 0; scan < 3; ++scan)
+        client.handlePacket(kAnswer, "127.0.2.1", synced);
+    EXPECT_EQ(client.answersParsed(), 1u);
+    EXPECT_EQ(client.answersUnchanged(), 2u);
+    ASSERT_EQ(client.remoteNodeCount(), 1u);
+    const auto node = client.remoteNodes()[0];
+    EXPECT_EQ(node->getSyncState(), 1u);
+
+    // The sync state goes to 2 and back: each change is an event, each repetition none.
+    const std::string unsynced = answerDocument("127.0.2.1", 9400, "2", "2");
+    for (const std::string* doc : {&unsynced, &unsynced, &synced, &synced}) {
+        client.handlePacket(kAnswer, "127.0.2.1", *doc);
+        EXPECT_EQ(node->getSyncState(), doc == &synced ? 1u : 2u);
+    }
+    EXPECT_EQ(events.settle(0).size(), 3u) << "added, then two sync changes";
+    EXPECT_EQ(events.count(qorinet_api::EVENT_GOV_NODE_SYNC_CHANGED, node->getNodeId()), 2u);
+    EXPECT_EQ(client.answersParsed(), 3u);
+
+    // Another client holds the node now, then lets it go again.
+    std::string held = synced;
+    held.insert(held.rfind("</Cmd>"), "<NetClient><net-addr>127.0.0.9</net-addr></NetClient>");
+    client.handlePacket(kAnswer, "127.0.2.1", held);
+    EXPECT_EQ(node->scanState(), qorinet_api::QORINetClientNode::kScanHeld);
+    client.handlePacket(kAnswer, "127.0.2.1", held);
+    EXPECT_EQ(node->scanState(), qorinet_api::QORINetClientNode::kScanHeld);
+    client.handlePacket(kAnswer, "127.0.2.1", synced);
+    EXPECT_EQ(node->scanState(), qorinet_api::QORINetClientNode::kScanFree);
+
+    // The same bytes from another sender are that sender's first answer: parsed, same node.
+    const std::uint64_t parsed = client.answersParsed();
+    client.handlePacket(kAnswer, "127.0.2.2", synced);
+    EXPECT_EQ(client.answersParsed(), parsed + 1);
+    EXPECT_EQ(client.remoteNodeCount(), 1u);
+}
+
+TEST(DiscoveryHandler, RepeatedAnswersAreRefusedAsOftenAsTheyComeWhenTheFirstWas)
+{
+    ScanClient client(unstartedConfig(), loopbackOnly());
+    client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9400));
+    ASSERT_EQ(client.remoteNodeCount(), 1u);
+    const auto node = client.remoteNodes()[0];
+    client.startScan();
+    ASSERT_EQ(node->missedScans(), 1u);
+
+    // From the node's sender: broken, then outside the allowed networks, then without boards;
+    // none of them counts as the node's answer, however often it comes.
+    const std::string broken = answerDocument("127.0.2.1", 9400).substr(0, 60);
+    const std::string outside = answerDocument("192.0.2.7", 9400);
+    const std::string empty = answerDocument("127.0.2.1", 9400, "0");
+    for (const std::string* doc : {&broken, &broken, &outside, &outside, &empty, &empty}) {
+        client.handlePacket(kAnswer, "127.0.2.1", *doc);
+        EXPECT_EQ(node->missedScans(), 1u);
+    }
+    EXPECT_EQ(client.remoteNodeCount(), 1u);
+    EXPECT_EQ(client.answersParsed(), 4u);
+}
+
+TEST(DiscoveryHandler, ANodeThatStopsAnsweringIsDroppedAndComesBackWithTheSameAnswer)
+{
+    ScanClient client(unstartedConfig(), loopbackOnly());
+    const std::string doc = answerDocument("127.0.2.1", 9400);
+    client.handlePacket(kAnswer, "127.0.2.1", doc);
+    ASSERT_EQ(client.remoteNodeCount(), 1u);
+    const std::uint32_t first = client.remoteNodes()[0]->getNodeId();
+    for (int scan = 0; scan < 5; ++scan) {
+        client.startScan();
+        client.handlePacket(kAnswer, "127.0.2.1", doc);
+        client.finishScan();
+    }
+    ASSERT_EQ(client.remoteNodeCount(), 1u) << "an unchanged answer still counts as an answer";
+    for (int scan = 0; scan < 3; ++scan) {
+        client.startScan();
+        client.finishScan();
+    }
+    ASSERT_EQ(client.remoteNodeCount(), 0u);
+
+    client.handlePacket(kAnswer, "127.0.2.1", doc);
+    ASSERT_EQ(client.remoteNodeCount(), 1u);
+    EXPECT_NE(client.remoteNodes()[0]->getNodeId(), first);
+    EXPECT_EQ(client.answersParsed(), 1u);
+}
+
+// The list finds a node by the address and port it has now, also when they were changed on
+// the node itself after it was listed.
+TEST(DiscoveryHandler, ANodeIsFoundByTheAddressItHasNow)
+{
+    QORINetClient client(unstartedConfig(), loopbackOnly());
+    client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9400));
+    client.handlePacket(kAnswer, "127.0.2.2", answerDocument("127.0.2.2", 9400));
+    ASSERT_EQ(client.remoteNodeCount(), 2u);
+    const auto moved = client.remoteNodes()[0];
+    moved->setAddressPair(IpAddressPair("127.0.2.3", uni::ipv4::maskFromPrefix(8).value()));
+
+    client.handlePacket(kAnswer, "127.0.2.3", answerDocument("127.0.2.3", 9400));
+    EXPECT_EQ(client.remoteNodeCount(), 2u) << "the moved node answered";
+    client.handlePacket(kAnswer, "127.0.2.1", answerDocument("127.0.2.1", 9400));
+    ASSERT_EQ(client.remoteNodeCount(), 3u) << "nobody is at the old address any more";
+    EXPECT_EQ(client.remoteNodes()[2]->getAddress(), "127.0.2.1");
+    client.handlePacket(kAnswer, "127.0.2.2", answerDocument("127.0.2.2", 9400));
+    EXPECT_EQ(client.remoteNodeCount(), 3u);
+}
+
+TEST(DiscoveryAnswerCache, StaysBoundedWhateverTheSenders)
+{
+    qorinet_api::DiscoveryAnswerCache cache;
+    const std::string doc = answerDocument("127.0.2.1", 9400);
+    for (std::size_t i = 0; i < qorinet_api::DiscoveryAnswerCache::kMaxEntries + 10; ++i) {
+        ASSERT_NE(cache.get("127.1." + std::to_string(i / 250) + "." + std::to_string(i % 250), doc), nullptr);
+        ASSERT_LE(cache.size(), qorinet_api::DiscoveryAnswerCache::kMaxEntries);
+    }
+    EXPECT_LE(cache.size(), 10u) << "started anew when full";
+
+    // The largest documents a datagram holds, each from a sender of its own.
+    qorinet_api::DiscoveryAnswerCache large;
+    std::string big = kNetBase + "9300</ctrl_port></NetBase><Node><BoardList>";
+    while (big.size() < qorinet_api::DiscoveryPacket::kMaxDocumentSize - 40)
+        big += "<Board/>";
+    big += "</BoardList></Node></Cmd>";
+    for (int i = 0; i < 2000; ++i) {
+        ASSERT_NE(large.get("127.2." + std::to_string(i / 250) + "." + std::to_string(i % 250), big), nullptr);
+        ASSERT_LE(large.bytes(), qorinet_api::DiscoveryAnswerCache::kMaxBytes);
+    }
+    EXPECT_EQ(large.parses(), 2000u);
+    EXPECT_EQ(large.get("127.2.7.249", big), large.get("127.2.7.249", big));
+    EXPECT_EQ(large.hits(), 2u);
 }
 
 TEST(LocalDiscovery, ClientWithoutNetworkSideStillReportsTheLocalNode)

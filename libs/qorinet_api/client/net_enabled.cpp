@@ -19,12 +19,19 @@ constexpr std::uint32_t kErrorPauseMs = 100;
 // drop most of them and stretch discovery over many scans.
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 
-void enlargeReceiveBuffer(int fd)
+// The size the socket got: what it asked for, or as much as net.core.rmem_max allows.
+int enlargeReceiveBuffer(int fd)
 {
     const int size = kReceiveBufferBytes;
     // Beyond the system limit only with the right privilege; otherwise the limit is taken.
     if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
         ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    int got = 0;
+    socklen_t length = sizeof got;
+    if (::getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &got, &length) != 0)
+        return -1;
+    // Linux reports twice the size set (the other half is its bookkeeping).
+    return got / 2;
 }
 
 } // namespace
@@ -53,7 +60,11 @@ bool NetEnabled::open()
     if (m_ident.setLocalEnd("0.0.0.0", m_client.identBindPort()) != 0 || m_ident.open() != 0)
         return false;
     m_client.setIdentPortOpened(m_ident.localPort());
-    enlargeReceiveBuffer(m_ident.handle());
+    const int buffer = enlargeReceiveBuffer(m_ident.handle());
+    if (buffer >= 0 && buffer < kReceiveBufferBytes)
+        UNI_LOG(kChannel, uni::log::warning)
+            << "IDENT socket receive buffer " << buffer << " bytes, not " << kReceiveBufferBytes
+            << " (limited by net.core.rmem_max): answers of a large network may be lost when they come at once";
     m_set.add(&m_ident);
     UNI_LOG(kChannel, uni::log::info) << "IDENT socket open on port " << m_client.identPort();
     return true;
@@ -92,18 +103,16 @@ void NetEnabled::step()
 
 void NetEnabled::receive()
 {
-    std::string sender;
-    const int size = m_ident.receiveFrom(m_buffer.data(), m_buffer.size(), sender);
+    const int size = m_ident.receiveFrom(m_buffer.data(), m_buffer.size(), m_sender);
     if (size <= 0)
         return;
     std::uint16_t command = 0;
-    std::string xml;
     // Wrong length or digest: dropped without a message.
-    if (DiscoveryPacket::decode(m_buffer.data(), static_cast<std::size_t>(size), command, xml) != 0)
+    if (DiscoveryPacket::decode(m_buffer.data(), static_cast<std::size_t>(size), command, m_xml) != 0)
         return;
-    if (!m_client.allowedNetworks().isAllowed(sender) || m_client.stopping())
+    if (!m_client.allowedNetworks().isAllowed(m_sender) || m_client.stopping())
         return;
-    m_client.handlePacket(command, sender, xml);
+    m_client.handlePacket(command, m_sender, m_xml);
 }
 
 void NetEnabled::close()

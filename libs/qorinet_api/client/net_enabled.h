@@ -8,6 +8,7 @@
 #include "uni/timer.h"
 #include "uni/udp_socket.h"
 
+#include <string>
 #include <vector>
 
 namespace qorinet_api {
@@ -36,6 +37,9 @@ private:
     bool m_firstScanDue = true;
     bool m_scanRunning = false;
     std::vector<std::uint8_t> m_buffer;
+    // Kept from datagram to datagram, so that their storage is reused.
+    std::string m_sender;
+    std::string m_xml;
 };
 
 } // namespace qorinet_api

@@ -298,9 +298,11 @@ void QORINetClient::handlePacket(std::uint16_t command, const std::string& sende
 {
     if (command != proto::CMD_SCAN_ANSWER && command != proto::CMD_ANNOUNCE)
         return;
-    DiscoveryAnswer answer;
-    if (!DiscoveryAnswer::parse(xml.data(), xml.size(), answer))
+    std::lock_guard<std::mutex> answerLock(m_answerLock);
+    const DiscoveryAnswer* parsed = m_answers.get(sender, xml);
+    if (!parsed)
         return;
+    const DiscoveryAnswer& answer = *parsed;
     if (!allowedNetworks().isAllowed(answer.node.address())) {
         UNI_LOG(kChannel, uni::log::debug)
             << "answer of " << answer.node.address() << " (from " << sender << ") outside the allowed networks";
@@ -316,13 +318,56 @@ void QORINetClient::handlePacket(std::uint16_t command, const std::string& sende
         createNode(command, answer);
 }
 
+std::uint64_t QORINetClient::answersParsed() const
+{
+    std::lock_guard<std::mutex> lock(m_answerLock);
+    return m_answers.parses();
+}
+
+std::uint64_t QORINetClient::answersUnchanged() const
+{
+    std::lock_guard<std::mutex> lock(m_answerLock);
+    return m_answers.hits();
+}
+
+std::size_t QORINetClient::NodeKeyHash::operator()(const NodeKey& key) const
+{
+    return std::hash<std::string>()(key.address) ^ (std::size_t{key.netmask} * 0x9E3779B97F4A7C15ull) ^
+           (std::size_t{key.controlPort} << 17);
+}
+
 QORINetClient::NodeList::iterator QORINetClient::findNode(const DiscoveryAnswer& answer)
 {
-    return std::find_if(m_nodes.begin(), m_nodes.end(), [&](const std::shared_ptr<QORINetClientNode>& node) {
-        const auto pair = node->addressPair();
-        return pair.address() == answer.node.address() && pair.netmask() == answer.node.netmask() &&
-               node->ports().control == answer.controlPort;
-    });
+    NodeKey key{answer.node.address(), answer.node.netmask(), answer.controlPort};
+    const auto hit = m_index.find(key);
+    if (hit != m_index.end() && (*hit->second)->isAt(answer.node, answer.controlPort))
+        return hit->second;
+    // Not listed under this key, or listed but moved since: the list decides, in its order.
+    const auto found =
+        std::find_if(m_nodes.begin(), m_nodes.end(), [&](const std::shared_ptr<QORINetClientNode>& node) {
+            return node->isAt(answer.node, answer.controlPort);
+        });
+    if (found != m_nodes.end())
+        m_index[std::move(key)] = found;
+    else if (hit != m_index.end())
+        m_index.erase(hit);
+    return found;
+}
+
+void QORINetClient::unindex(NodeList::iterator it)
+{
+    const auto pair = (*it)->addressPair();
+    const auto hit = m_index.find(NodeKey{pair.address(), pair.netmask(), (*it)->ports().control});
+    if (hit != m_index.end() && hit->second == it) {
+        m_index.erase(hit);
+        return;
+    }
+    for (auto entry = m_index.begin(); entry != m_index.end(); ++entry) {
+        if (entry->second == it) {
+            m_index.erase(entry);
+            return;
+        }
+    }
 }
 
 void QORINetClient::setLocalPairFromAnswer(QORINetClientNode& node, const DiscoveryAnswer& answer)
@@ -416,6 +461,7 @@ void QORINetClient::createNode(std::uint16_t command, const DiscoveryAnswer& ans
     if (!answer.enclosures.empty())
         node->setEnclosures(enclosuresOf(answer));
     m_nodes.push_back(node);
+    m_index[NodeKey{answer.node.address(), answer.node.netmask(), answer.controlPort}] = std::prev(m_nodes.end());
     raiseEvent(node->scanState() == QORINetClientNode::kScanAnnounced ? EVENT_GOV_NODE_DISCOVERED
                                                                       : EVENT_GOV_NODE_ADDED,
                node.get());
@@ -457,6 +503,7 @@ void QORINetClient::finishScan()
 void QORINetClient::takeOut(NodeList::iterator it)
 {
     const std::shared_ptr<QORINetClientNode> node = *it;
+    unindex(it);
     m_nodes.erase(it);
     raiseEvent(EVENT_GOV_NODE_REMOVED, node.get());
 }

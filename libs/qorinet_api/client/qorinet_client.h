@@ -7,6 +7,7 @@
 // Callbacks (the logger, the queue) run with the node-list lock held: they must not call back
 // into the client.
 
+#include "qorinet_api/client/discovery_answer_cache.h"
 #include "qorinet_api/client/if_node_owner.h"
 #include "qorinet_api/client/qorinet_base_client.h"
 #include "qorinet_api/client/qorinet_client_config.h"
@@ -28,6 +29,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qorinet_api {
@@ -113,8 +115,12 @@ public:
     std::int32_t freeDmaUartRawFrame(std::uint32_t nodeId, std::int32_t board, std::int32_t count) override;
 
     /// The discovery document handler: one answer (3) or announcement (8) from `sender`.
-    /// Public so that the fuzz target can drive it without sockets.
+    /// Public so that the fuzz target can drive it without sockets. A document that is the
+    /// same as the last one from that sender is not parsed again (DiscoveryAnswerCache).
     void handlePacket(std::uint16_t command, const std::string& sender, const std::string& xml) override;
+    /// Documents parsed and documents found unchanged by handlePacket since construction.
+    std::uint64_t answersParsed() const;
+    std::uint64_t answersUnchanged() const;
 
 protected:
     void startScan() override;
@@ -130,6 +136,20 @@ protected:
 private:
     using NodeList = std::list<std::shared_ptr<QORINetClientNode>>;
 
+    /// What discovery knows a node by: its address pair and control port.
+    struct NodeKey {
+        std::string address;
+        std::uint32_t netmask = 0;
+        std::uint16_t controlPort = 0;
+        bool operator==(const NodeKey& other) const
+        {
+            return controlPort == other.controlPort && netmask == other.netmask && address == other.address;
+        }
+    };
+    struct NodeKeyHash {
+        std::size_t operator()(const NodeKey& key) const;
+    };
+
     // With the list lock held.
     void raiseEvent(std::uint32_t code, const QORINetIfClientNode* node);
     NodeList::iterator findNode(const DiscoveryAnswer& answer);
@@ -140,6 +160,7 @@ private:
     void promote(QORINetClientNode& node, const DiscoveryAnswer& answer);
     bool acceptsKind(bool simulation) const;
     void takeOut(NodeList::iterator it);
+    void unindex(NodeList::iterator it);
 
     void applyAddressConfig(const QORINetClientConfig& config);
     void passAddressesOn(const uni::ipv4::IpAddressPairList& current);
@@ -151,8 +172,17 @@ private:
     const std::uint32_t m_localNodeMask;
     std::atomic<std::uint32_t> m_nextId{1};
 
+    // Taken before m_listLock, by handlePacket alone.
+    mutable std::mutex m_answerLock;
+    DiscoveryAnswerCache m_answers;
+
     mutable std::mutex m_listLock;
     NodeList m_nodes;
+    /// The nodes of m_nodes by the address pair and control port they were listed with, so
+    /// that an answer finds its node without a walk through the list. A hit is checked
+    /// against the node; a miss, or a node whose address changed since, is looked up in the
+    /// list itself, as before.
+    std::unordered_map<NodeKey, NodeList::iterator, NodeKeyHash> m_index;
     std::shared_ptr<QORINetLocalClientNode> m_localNode;
     uni::EventQueue* m_queue = nullptr;
     std::shared_ptr<IfLogger> m_logger;

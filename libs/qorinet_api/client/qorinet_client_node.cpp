@@ -98,6 +98,12 @@ uni::ipv4::IpAddressPair QORINetClientNode::addressPair() const
     return m_address;
 }
 
+bool QORINetClientNode::isAt(const uni::ipv4::IpAddressPair& pair, std::uint16_t controlPort) const
+{
+    std::lock_guard<std::mutex> lock(m_recordLock);
+    return m_address == pair && m_ports.control == controlPort;
+}
+
 void QORINetClientNode::setLocalAddressPair(const uni::ipv4::IpAddressPair& pair)
 {
     std::lock_guard<std::mutex> lock(m_recordLock);

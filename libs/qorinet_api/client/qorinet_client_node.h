@@ -76,6 +76,9 @@ public:
 
     void setAddressPair(const uni::ipv4::IpAddressPair& pair);
     uni::ipv4::IpAddressPair addressPair() const;
+    /// True when the node's address pair and control port are these (what discovery knows a
+    /// node by), compared under the record lock without copying.
+    bool isAt(const uni::ipv4::IpAddressPair& pair, std::uint16_t controlPort) const;
     void setLocalAddressPair(const uni::ipv4::IpAddressPair& pair);
     uni::ipv4::IpAddressPair localAddressPair() const;
     void setPorts(const proto::PortTriple& ports);
