@@ -54,12 +54,22 @@ int UDPSocket::receiveFrom(void* buffer, std::size_t length, std::string& sender
     return result;
 }
 
+int UDPSocket::receiveFromNow(void* buffer, std::size_t length, std::string& senderAddress)
+{
+    sockaddr_in sender{};
+    const int result = receiveDatagram(buffer, length, &sender, MSG_DONTWAIT);
+    if (result < 0)
+        return result;
+    senderAddress = addressText(sender);
+    return result;
+}
+
 int UDPSocket::receive(void* buffer, std::size_t length, bool /*partial*/)
 {
     return receiveDatagram(buffer, length, nullptr);
 }
 
-int UDPSocket::receiveDatagram(void* buffer, std::size_t length, sockaddr_in* sender)
+int UDPSocket::receiveDatagram(void* buffer, std::size_t length, sockaddr_in* sender, int flags)
 {
     if (!isOpen())
         return osal::SOCK_EHANDLE;
@@ -74,7 +84,7 @@ int UDPSocket::receiveDatagram(void* buffer, std::size_t length, sockaddr_in* se
             return osal::SOCK_EHANDLE;
         socklen_t size = sizeof(sockaddr_in);
         const ssize_t n =
-            ::recvfrom(use.fd(), buffer, length, 0, reinterpret_cast<sockaddr*>(sender), sender ? &size : nullptr);
+            ::recvfrom(use.fd(), buffer, length, flags, reinterpret_cast<sockaddr*>(sender), sender ? &size : nullptr);
         if (n >= 0)
             return static_cast<int>(n);
         result = transferError(errno);

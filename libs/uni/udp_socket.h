@@ -19,6 +19,9 @@ public:
     /// Returns its size; -8 on time-out. Other failures close the socket and give -10 when
     /// interrupted, else -9.
     int receiveFrom(void* buffer, std::size_t length, std::string& senderAddress, std::uint16_t* senderPort = nullptr);
+    /// As receiveFrom, but takes only a datagram that is there already: -8 at once, the socket
+    /// kept open, when none is.
+    int receiveFromNow(void* buffer, std::size_t length, std::string& senderAddress);
 
     using Socket::receive;
     /// One datagram, as receiveFrom without the sender; `partial` has no meaning here.
@@ -28,7 +31,7 @@ public:
     int send(const void* buffer, std::size_t length) override;
 
 private:
-    int receiveDatagram(void* buffer, std::size_t length, sockaddr_in* sender);
+    int receiveDatagram(void* buffer, std::size_t length, sockaddr_in* sender, int flags = 0);
     int configureReceiver();
     int configureSender();
 };

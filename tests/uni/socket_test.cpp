@@ -1,3 +1,4 @@
+#include "support/eventually.h"
 #include "support/tcp_pair.h"
 
 #include "uni/osal.h"
@@ -205,6 +206,17 @@ TEST(UdpSocket, DatagramRoundTripWithSenderAddressAndFailures)
     EXPECT_EQ(receiver.receive(buffer, sizeof buffer), 15) << "one datagram per call";
 
     EXPECT_EQ(receiver.receive(nullptr, 4), SOCK_ENOBUF);
+
+    // Without waiting: what is there, then -8 at once, and the socket stays.
+    ASSERT_EQ(sender.send("third", 5), 5);
+    ASSERT_TRUE(z2e::test::eventually([&] { return receiver.receiveFromNow(buffer, sizeof buffer, from) == 5; },
+                                      std::chrono::milliseconds(2000)));
+    EXPECT_EQ(std::string(buffer, 5), "third");
+    EXPECT_EQ(from, Loopback);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(receiver.receiveFromNow(buffer, sizeof buffer, from), SOCK_ETIMEOUT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000)) << "the 2 s time-out waits";
+    EXPECT_TRUE(receiver.isOpen());
 
     // Port 0 is no destination: the send fails, reports itself and closes the socket.
     sender.setRemoteEnd(Loopback, 0);

@@ -18,6 +18,12 @@ constexpr std::uint32_t kErrorPauseMs = 100;
 // A scan of a large network brings hundreds of answers at once; a small receive buffer would
 // drop most of them and stretch discovery over many scans.
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+// Datagrams taken from the socket and not yet handled, at most (count and bytes); beyond,
+// they wait in the socket's buffer. Four times the largest node list.
+constexpr std::size_t kMaxQueued = 4096;
+constexpr std::size_t kMaxQueuedBytes = 4 * 1024 * 1024;
+// Handled datagrams kept for their storage.
+constexpr std::size_t kMaxSpare = 64;
 
 // The size the socket got: what it asked for, or as much as net.core.rmem_max allows.
 int enlargeReceiveBuffer(int fd)
@@ -78,12 +84,19 @@ void NetEnabled::begin()
 
 void NetEnabled::step()
 {
-    uni::Socket* ready = nullptr;
-    const int waited = m_set.wait(&ready, kWaitMs);
-    if (waited == 0 && ready == &m_ident)
-        receive();
-    else if (waited != 0 && waited != uni::osal::SOCK_ETIMEOUT)
-        uni::Timer::sleepMs(kErrorPauseMs);
+    if (m_queue.empty()) {
+        uni::Socket* ready = nullptr;
+        const int waited = m_set.wait(&ready, kWaitMs);
+        if (waited == 0 && ready == &m_ident)
+            takeWaiting();
+        else if (waited != 0 && waited != uni::osal::SOCK_ETIMEOUT)
+            uni::Timer::sleepMs(kErrorPauseMs);
+    } else {
+        // Answers come at once while one is handled; taken out of the socket first, they need
+        // no room in its buffer, which may be small (net.core.rmem_max).
+        takeWaiting();
+    }
+    handleNext();
 
     const std::int64_t elapsedMs = m_sinceScan.elapsedUs() / 1000;
     if (m_firstScanDue || elapsedMs >= m_client.scanIntervalMs()) {
@@ -101,24 +114,56 @@ void NetEnabled::step()
     }
 }
 
-void NetEnabled::receive()
+void NetEnabled::takeWaiting()
 {
-    const int size = m_ident.receiveFrom(m_buffer.data(), m_buffer.size(), m_sender);
-    if (size <= 0)
+    while (m_queue.size() < kMaxQueued && m_queuedBytes < kMaxQueuedBytes) {
+        const int size = m_ident.receiveFromNow(m_buffer.data(), m_buffer.size(), m_sender);
+        if (size < 0)
+            return; // none waiting; or the socket failed, which the next wait tells
+        if (size == 0)
+            continue;
+        Datagram datagram;
+        if (!m_spare.empty()) {
+            datagram = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        datagram.bytes.assign(m_buffer.begin(), m_buffer.begin() + size);
+        datagram.sender = m_sender;
+        m_queuedBytes += datagram.bytes.size();
+        m_queue.push_back(std::move(datagram));
+    }
+}
+
+void NetEnabled::handleNext()
+{
+    if (m_queue.empty())
         return;
+    Datagram datagram = std::move(m_queue.front());
+    m_queue.pop_front();
+    m_queuedBytes -= datagram.bytes.size();
+    handle(datagram);
+    if (m_spare.size() < kMaxSpare)
+        m_spare.push_back(std::move(datagram));
+}
+
+void NetEnabled::handle(const Datagram& datagram)
+{
     std::uint16_t command = 0;
     // Wrong length or digest: dropped without a message.
-    if (DiscoveryPacket::decode(m_buffer.data(), static_cast<std::size_t>(size), command, m_xml) != 0)
+    if (DiscoveryPacket::decode(datagram.bytes.data(), datagram.bytes.size(), command, m_xml) != 0)
         return;
-    if (!m_client.allowedNetworks().isAllowed(m_sender) || m_client.stopping())
+    if (!m_client.allowedNetworks().isAllowed(datagram.sender) || m_client.stopping())
         return;
-    m_client.handlePacket(command, m_sender, m_xml);
+    m_client.handlePacket(command, datagram.sender, m_xml);
 }
 
 void NetEnabled::close()
 {
     m_set.clear();
     m_ident.close();
+    // What the socket held is gone with it; so is what was taken from it.
+    m_queue.clear();
+    m_queuedBytes = 0;
 }
 
 } // namespace qorinet_api

@@ -1,6 +1,8 @@
 #pragma once
 // The discovery loop proper: waits on the IDENT socket, hands valid datagrams to the client's
-// packet handler and keeps the scan rhythm.
+// packet handler and keeps the scan rhythm. Datagrams that come while one is handled are taken
+// out of the socket before the next is handled, so that a burst of answers does not have to
+// fit in the socket's buffer.
 
 #include "qorinet_api/client/if_client_main_loop.h"
 
@@ -8,6 +10,9 @@
 #include "uni/timer.h"
 #include "uni/udp_socket.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -28,7 +33,16 @@ public:
     void close() override;
 
 private:
-    void receive();
+    struct Datagram {
+        std::vector<std::uint8_t> bytes;
+        std::string sender;
+    };
+
+    /// Moves the datagrams waiting in the socket to the queue.
+    void takeWaiting();
+    /// Handles the oldest queued datagram.
+    void handleNext();
+    void handle(const Datagram& datagram);
 
     QORINetBaseClient& m_client;
     uni::UDPSocket m_ident;
@@ -37,6 +51,9 @@ private:
     bool m_firstScanDue = true;
     bool m_scanRunning = false;
     std::vector<std::uint8_t> m_buffer;
+    std::deque<Datagram> m_queue; ///< received, not yet handled, oldest first
+    std::size_t m_queuedBytes = 0;
+    std::vector<Datagram> m_spare; ///< handled, kept for their storage
     // Kept from datagram to datagram, so that their storage is reused.
     std::string m_sender;
     std::string m_xml;
