@@ -181,14 +181,15 @@ BareResult bareScan(std::uint16_t base)
     if (sender.open() != 0 || sender.send(datagram.data(), datagram.size()) <= 0)
         return result;
     double cpuAtLast = cpuUs(CLOCK_THREAD_CPUTIME_ID);
+    // Kept from answer to answer, as the client keeps its own.
+    std::string xml;
+    MinimalAnswer answer;
     while (seen.size() < kFleet) {
         std::string from;
         const int got = receiver.receiveFrom(buffer.data(), buffer.size(), from);
         if (got <= 0)
             break;
         std::uint16_t command = 0;
-        std::string xml;
-        MinimalAnswer answer;
         if (qorinet_api::DiscoveryPacket::decode(buffer.data(), std::size_t(got), command, xml) != 0 ||
             command != qorinet_api::proto::CMD_SCAN_ANSWER || !parseMinimal(xml, answer))
             continue;

@@ -18,13 +18,6 @@ constexpr std::uint32_t kErrorPauseMs = 100;
 // A scan of a large network brings hundreds of answers at once; a small receive buffer would
 // drop most of them and stretch discovery over many scans.
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
-// Datagrams taken from the socket and not yet handled, at most (count and bytes); beyond,
-// they wait in the socket's buffer. Four times the largest node list.
-constexpr std::size_t kMaxQueued = 4096;
-constexpr std::size_t kMaxQueuedBytes = 4 * 1024 * 1024;
-// Handled datagrams kept for their storage.
-constexpr std::size_t kMaxSpare = 64;
-
 // The size the socket got: what it asked for, or as much as net.core.rmem_max allows.
 int enlargeReceiveBuffer(int fd)
 {
@@ -116,21 +109,14 @@ void NetEnabled::step()
 
 void NetEnabled::takeWaiting()
 {
-    while (m_queue.size() < kMaxQueued && m_queuedBytes < kMaxQueuedBytes) {
+    // Empty datagrams are dropped here; they count all the same, so that no stream of them
+    // keeps the loop from handling what it took.
+    for (std::size_t taken = 0; taken < DatagramQueue::kMaxCount && m_queue.hasRoom(); ++taken) {
         const int size = m_ident.receiveFromNow(m_buffer.data(), m_buffer.size(), m_sender);
         if (size < 0)
             return; // none waiting; or the socket failed, which the next wait tells
-        if (size == 0)
-            continue;
-        Datagram datagram;
-        if (!m_spare.empty()) {
-            datagram = std::move(m_spare.back());
-            m_spare.pop_back();
-        }
-        datagram.bytes.assign(m_buffer.begin(), m_buffer.begin() + size);
-        datagram.sender = m_sender;
-        m_queuedBytes += datagram.bytes.size();
-        m_queue.push_back(std::move(datagram));
+        if (size > 0)
+            m_queue.push(m_buffer.data(), static_cast<std::size_t>(size), m_sender);
     }
 }
 
@@ -138,15 +124,11 @@ void NetEnabled::handleNext()
 {
     if (m_queue.empty())
         return;
-    Datagram datagram = std::move(m_queue.front());
-    m_queue.pop_front();
-    m_queuedBytes -= datagram.bytes.size();
-    handle(datagram);
-    if (m_spare.size() < kMaxSpare)
-        m_spare.push_back(std::move(datagram));
+    handle(m_queue.front());
+    m_queue.pop();
 }
 
-void NetEnabled::handle(const Datagram& datagram)
+void NetEnabled::handle(const DatagramQueue::Datagram& datagram)
 {
     std::uint16_t command = 0;
     // Wrong length or digest: dropped without a message.
@@ -163,7 +145,6 @@ void NetEnabled::close()
     m_ident.close();
     // What the socket held is gone with it; so is what was taken from it.
     m_queue.clear();
-    m_queuedBytes = 0;
 }
 
 } // namespace qorinet_api

@@ -4,15 +4,14 @@
 // out of the socket before the next is handled, so that a burst of answers does not have to
 // fit in the socket's buffer.
 
+#include "qorinet_api/client/datagram_queue.h"
 #include "qorinet_api/client/if_client_main_loop.h"
 
 #include "uni/socket_set.h"
 #include "uni/timer.h"
 #include "uni/udp_socket.h"
 
-#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -33,16 +32,11 @@ public:
     void close() override;
 
 private:
-    struct Datagram {
-        std::vector<std::uint8_t> bytes;
-        std::string sender;
-    };
-
     /// Moves the datagrams waiting in the socket to the queue.
     void takeWaiting();
     /// Handles the oldest queued datagram.
     void handleNext();
-    void handle(const Datagram& datagram);
+    void handle(const DatagramQueue::Datagram& datagram);
 
     QORINetBaseClient& m_client;
     uni::UDPSocket m_ident;
@@ -51,9 +45,7 @@ private:
     bool m_firstScanDue = true;
     bool m_scanRunning = false;
     std::vector<std::uint8_t> m_buffer;
-    std::deque<Datagram> m_queue; ///< received, not yet handled, oldest first
-    std::size_t m_queuedBytes = 0;
-    std::vector<Datagram> m_spare; ///< handled, kept for their storage
+    DatagramQueue m_queue;
     // Kept from datagram to datagram, so that their storage is reused.
     std::string m_sender;
     std::string m_xml;

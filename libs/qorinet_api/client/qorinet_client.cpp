@@ -347,9 +347,11 @@ QORINetClient::NodeList::iterator QORINetClient::findNode(const DiscoveryAnswer&
         std::find_if(m_nodes.begin(), m_nodes.end(), [&](const std::shared_ptr<QORINetClientNode>& node) {
             return node->isAt(answer.node, answer.controlPort);
         });
-    if (found != m_nodes.end())
+    if (found != m_nodes.end()) {
+        // One entry per node: the one under the key it was listed with would outlive it.
+        unindex(found);
         m_index[std::move(key)] = found;
-    else if (hit != m_index.end())
+    } else if (hit != m_index.end())
         m_index.erase(hit);
     return found;
 }
