@@ -1,6 +1,7 @@
 #include "core/description_parser.h"
 
 #include "core/enclosure_node.h"
+#include "core/fragment_set.h"
 #include "core/slot_node.h"
 #include "core/temperature_rows.h"
 #include "uni/number_text.h"
@@ -20,10 +21,25 @@ namespace {
 
 constexpr unsigned kParseOptions = pugi::parse_default; // whitespace-only text is dropped
 
-// string_view keeps the per-row renaming free of strlen calls; it runs for every element.
-constexpr std::string_view kIdentificationWords[] = {"VendorId", "VendorID", "DeviceId", "DeviceID", "DevNo", "BusNo"};
-constexpr std::string_view kLocationWords[] = {"PCIInfo", "EthInfo", "SWInfo",  "ChnNoStart", "BoardCNT",
-                                               "ARef",    "ConCal",  "ConTest", "ConSelfCal", "EnclosureInfo"};
+// The renaming runs for every element: one pass over its name finds every word that matters.
+enum NameWord : std::uint32_t {
+    IdentificationWords = 0x3fu, ///< VendorId ... BusNo
+    SystemInfoWord = 1u << 6,
+    LocationWords = 0x3ffu << 7, ///< PCIInfo ... EnclosureInfo
+    FWRevisionWord = 1u << 17,
+    PCIWord = 1u << 18,
+};
+
+const FragmentSet& nameWords()
+{
+    static const FragmentSet words{
+        "VendorId", "VendorID",   "DeviceId",      "DeviceID",   "DevNo",    "BusNo", "SystemInfo",
+        "PCIInfo",  "EthInfo",    "SWInfo",        "ChnNoStart", "BoardCNT", "ARef",  "ConCal",
+        "ConTest",  "ConSelfCal", "EnclosureInfo", "FWRevision", "PCI",
+    };
+    return words;
+}
+
 const char* const kBoardSubtrees[] = {"BoardFeatures", "BoardInfo/ChannelModuleList", "SystemInfo",
                                       "ChannelProperties"};
 
@@ -236,12 +252,11 @@ bool DescriptionParser::parseXml(const std::string& text, pugi::xml_document& do
 std::string DescriptionParser::propertyName(const std::string& elementName, const std::string& currentName,
                                             const ModelNode* parent)
 {
-    for (std::string_view word : kIdentificationWords) {
-        if (contains(elementName, word))
-            return contains(elementName, "PCI") ? elementName : "PCI" + elementName;
-    }
+    const std::uint32_t words = nameWords().found(elementName);
+    if (words & IdentificationWords)
+        return (words & PCIWord) ? elementName : "PCI" + elementName;
     const ParentKind kind = parentKind(parent);
-    if (contains(elementName, "SystemInfo")) {
+    if (words & SystemInfoWord) {
         switch (kind) {
         case ParentKind::Enclosure: return "EnclosureInfo";
         case ParentKind::Slot: return "BoardLocation";
@@ -249,14 +264,12 @@ std::string DescriptionParser::propertyName(const std::string& elementName, cons
         case ParentKind::Other: return currentName;
         }
     }
-    for (std::string_view word : kLocationWords) {
-        if (!contains(elementName, word))
-            continue;
+    if (words & LocationWords) {
         if (kind == ParentKind::Slot)
             return "BoardLocation";
         return kind == ParentKind::Property ? "Exclude" : currentName;
     }
-    if (contains(elementName, "FWRevision") && parent && contains(parent->name, "ConPanel"))
+    if ((words & FWRevisionWord) && parent && contains(parent->name, "ConPanel"))
         return "Exclude";
     return elementName;
 }

@@ -2,6 +2,7 @@
 
 #include "core/enclosure_model_name.h"
 #include "core/enclosure_node.h"
+#include "core/fragment_set.h"
 #include "core/slot_node.h"
 
 #include <array>
@@ -33,9 +34,14 @@ constexpr std::array<EnclosureFragment, 14> kEnclosureFragments{{
     {"QE-S1", 23},
 }};
 
-const char* const kRedMarkers[] = {
-    "Remote Access:   Connected", "WARNING: Firmware", "E2PROM-ERROR", "Communication problem:", "WARNING:", "ERROR:",
-};
+const FragmentSet& redMarkers()
+{
+    static const FragmentSet markers{
+        "Remote Access:   Connected", "WARNING: Firmware", "E2PROM-ERROR",
+        "Communication problem:",     "WARNING:",          "ERROR:",
+    };
+    return markers;
+}
 
 bool contains(const std::string& text, const char* fragment)
 {
@@ -165,11 +171,7 @@ bool RowComposer::isShown(const ModelNode& node)
 
 bool RowComposer::isRedRow(const std::string& text)
 {
-    for (const char* marker : kRedMarkers) {
-        if (contains(text, marker))
-            return true;
-    }
-    return false;
+    return redMarkers().foundAny(text);
 }
 
 int RowComposer::enclosureIcon(const std::string& name)

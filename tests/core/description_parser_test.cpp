@@ -75,6 +75,15 @@ TEST(PropertyNames, RenamingRulesInTheirOrder)
     EXPECT_EQ(DescriptionParser::propertyName("FWRevision", "", &property), "Exclude");
     property.name = "BoardInfo";
     EXPECT_EQ(DescriptionParser::propertyName("FWRevision", "", &property), "FWRevision");
+
+    // Every word counts wherever it stands in the name.
+    for (const char* word : {"VendorId", "VendorID", "DeviceId", "DeviceID", "DevNo", "BusNo"})
+        EXPECT_EQ(DescriptionParser::propertyName(std::string("x") + word + "y", "", &root),
+                  std::string("PCIx") + word + "y");
+    for (const char* word : {"PCIInfo", "EthInfo", "SWInfo", "ChnNoStart", "BoardCNT", "ARef", "ConCal", "ConTest",
+                             "ConSelfCal", "EnclosureInfo"})
+        EXPECT_EQ(DescriptionParser::propertyName(std::string("x") + word, "", &slot), "BoardLocation") << word;
+    EXPECT_EQ(DescriptionParser::propertyName("ConSelf", "", &slot), "ConSelf");
 }
 
 TEST(PropertySubtree, ValuesIdentifiersModesAndHiddenRows)
