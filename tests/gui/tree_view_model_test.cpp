@@ -230,8 +230,11 @@ TEST_F(TreeViewModelTest, RowsShowTheirNodesAsMadeUntilRefreshedAndKeepTheirChil
 
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     // Texts growing and shrinking in turn, so that their shared buffer is reused and packed.
+    // Two of them, so that packing moves one past the other.
+    ModelNode* note = boardNode->childAt(3);
     for (std::size_t length : {0, 40, 3, 90, 1, 200, 0, 7}) {
         range->values = {std::string(length, 'x')};
+        note->values = {std::string(200 - length, 'y')};
         model.refreshRows(board);
         for (int row = 0; row < 5; ++row) {
             const ModelNode* node = boardNode->childAt(static_cast<std::size_t>(row));

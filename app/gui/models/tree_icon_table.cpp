@@ -19,6 +19,8 @@ TreeIconTable::TreeIconTable()
             continue;
         // Read when a row first shows it: most places never appear in a given tree.
         m_icons[place] = LazyIconEngine::fromFile(QString::fromStdString(path));
+        if (!m_icons[place].isNull())
+            m_variants[place] = QVariant(m_icons[place]);
     }
 }
 
@@ -27,6 +29,12 @@ const QIcon* TreeIconTable::icon(int place) const
     if (place < 0 || place >= kPlaces || m_icons[place].isNull())
         return nullptr;
     return &m_icons[place];
+}
+
+const QVariant& TreeIconTable::iconVariant(int place) const
+{
+    static const QVariant none;
+    return place < 0 || place >= kPlaces ? none : m_variants[place];
 }
 
 int TreeIconTable::loadedCount() const

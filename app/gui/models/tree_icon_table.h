@@ -3,6 +3,7 @@
 // the row composition hands out, so a row's icon number means the same everywhere.
 
 #include <QIcon>
+#include <QVariant>
 
 #include <array>
 
@@ -15,6 +16,8 @@ public:
 
     /// The icon at `place`, or null for a place out of range, unused or without a picture.
     const QIcon* icon(int place) const;
+    /// The same as a QVariant made once, as a model's data() hands it out; invalid for none.
+    const QVariant& iconVariant(int place) const;
     /// Number of places that hold a picture.
     int loadedCount() const;
     /// Number of places in the table.
@@ -23,6 +26,7 @@ public:
 private:
     static constexpr int kPlaces = 30;
     std::array<QIcon, kPlaces> m_icons;
+    std::array<QVariant, kPlaces> m_variants;
 };
 
 } // namespace z2e

@@ -1,10 +1,10 @@
 #pragma once
 // One shown row of a tree view model. The rows below an item are made together and kept in one
-// block: the items side by side and their texts back to back in one UTF-8 buffer, so that a
-// row of a tree of tens of thousands holds no string or allocation of its own. A row's text,
-// icon and colour are composed when the row is made (and again when it is refreshed): showing
-// it never reads the node, which a tool may be rewriting on its worker thread at that moment.
-// Items own the rows below them; the node is only looked at.
+// block, a single allocation holding the items side by side and their texts back to back in
+// UTF-8, so that a row of a tree of tens of thousands holds no string or allocation of its own.
+// A row's text, icon and colour are composed when the row is made (and again when it is
+// refreshed): showing it never reads the node, which a tool may be rewriting on its worker
+// thread at that moment. Items own the rows below them; the node is only looked at.
 
 #include "core/row_composer.h"
 
@@ -28,9 +28,6 @@ public:
 
     TreeItem(const TreeItem&) = delete;
     TreeItem& operator=(const TreeItem&) = delete;
-    /// Moving keeps the rows below pointing at their (moved) parent.
-    TreeItem(TreeItem&& other) noexcept;
-    TreeItem& operator=(TreeItem&& other) noexcept;
 
     const ModelNode* node() const { return m_node; }
     /// None for the hidden top item.
@@ -55,24 +52,24 @@ public:
     /// Drops the rows below and starts them again, with room for `rows` rows whose texts
     /// take `textBytes` together.
     void startChildren(std::size_t rows, std::size_t textBytes);
-    /// Appends a row showing `node` as `row` below this item (after startChildren).
-    void appendChild(const ModelNode* node, const ComposedRow& row);
+    /// Appends a row showing `node` as `row` below this item (after startChildren, within the
+    /// rows it made room for; false beyond them).
+    bool appendChild(const ModelNode* node, const ComposedRow& row);
     /// Destroys `count` children from `row` on; false when the range is not inside.
     bool removeChildren(int row, int count);
     /// Destroys every child; the rows count as not made.
     void clearChildren();
 
 private:
-    struct Children;
+    struct Block;
 
     TreeItem(TreeItem* parent, const ModelNode* node);
-    void adoptChildren();
 
     const ModelNode* m_node = nullptr;
     TreeItem* m_parent = nullptr;
-    std::unique_ptr<Children> m_children;
+    Block* m_children = nullptr; ///< owned
     // Packed into 32 bytes: a large tree has one item per row.
-    std::uint32_t m_textOffset = 0; ///< in the parent's text buffer
+    std::uint32_t m_textOffset = 0; ///< in the parent's block
     std::uint32_t m_textLength : 24;
     std::uint32_t m_iconPlace : 6; ///< icon place + 1 (0: none)
     std::uint32_t m_red : 1;

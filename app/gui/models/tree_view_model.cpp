@@ -18,7 +18,7 @@ const QVector<int> kShownRoles = {Qt::DisplayRole, Qt::DecorationRole, Qt::Foreg
 } // namespace
 
 CTreeViewModel::CTreeViewModel(const TreeIconTable& icons, QObject* parent)
-    : QAbstractItemModel(parent), m_icons(icons), m_top(std::make_unique<TreeItem>())
+    : QAbstractItemModel(parent), m_icons(icons), m_top(std::make_unique<TreeItem>()), m_red(QColor(Qt::red))
 {
 }
 
@@ -35,12 +35,11 @@ bool CTreeViewModel::rebuild(SystemModel& system, int mode)
 void CTreeViewModel::rebuildFrom(const ModelNode* root)
 {
     beginResetModel();
-    m_top->startChildren(root ? 1 : 0, 0);
-    if (root) {
-        const ComposedRow row = RowComposer::compose(*root);
-        if (row.shown)
-            m_top->appendChild(root, row);
-    }
+    const ComposedRow row = root ? RowComposer::compose(*root) : ComposedRow{};
+    const bool shown = root && row.shown;
+    m_top->startChildren(shown ? 1 : 0, row.text.size());
+    if (shown)
+        m_top->appendChild(root, row);
     endResetModel();
 }
 
@@ -168,11 +167,8 @@ QVariant CTreeViewModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole: return item->text();
-    case Qt::DecorationRole: {
-        const QIcon* icon = m_icons.icon(item->icon());
-        return icon ? QVariant(*icon) : QVariant();
-    }
-    case Qt::ForegroundRole: return item->red() ? QVariant(QColor(Qt::red)) : QVariant();
+    case Qt::DecorationRole: return m_icons.iconVariant(item->icon());
+    case Qt::ForegroundRole: return item->red() ? m_red : QVariant();
     default: return {};
     }
 }

@@ -8,6 +8,7 @@
 #include "gui/models/tree_item.h"
 
 #include <QAbstractItemModel>
+#include <QVariant>
 
 #include <cstdint>
 #include <memory>
@@ -71,6 +72,8 @@ private:
     std::unique_ptr<TreeItem> m_top;
     /// Rows being made, kept between calls so that their texts keep their memory.
     mutable std::vector<ComposedRow> m_composed;
+    /// Handed out for every red row rather than made per call.
+    const QVariant m_red;
 };
 
 } // namespace z2e
