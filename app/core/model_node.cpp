@@ -6,7 +6,7 @@
 namespace z2e {
 
 // A system has tens of thousands of nodes: a new member should not slip in unnoticed.
-static_assert(sizeof(void*) != 8 || sizeof(std::string) != 32 || sizeof(ModelNode) == 120, "ModelNode changed size");
+static_assert(sizeof(void*) != 8 || sizeof(std::string) != 32 || sizeof(ModelNode) == 88, "ModelNode changed size");
 
 ModelNode::ModelNode(std::uint32_t systemKind_, std::uint32_t nodeType_)
     : systemKind(static_cast<std::uint16_t>(systemKind_)), nodeType(static_cast<std::uint16_t>(nodeType_))
@@ -17,8 +17,9 @@ ModelNode::~ModelNode()
 {
     // Deep trees: release children bottom-up iteratively so a hostile description cannot
     // overflow the stack while the tree is destroyed.
-    std::vector<std::unique_ptr<ModelNode>> pending;
-    pending.swap(m_children);
+    std::vector<std::unique_ptr<ModelNode>> pending(std::make_move_iterator(m_children.begin()),
+                                                    std::make_move_iterator(m_children.end()));
+    m_children.clear();
     while (!pending.empty()) {
         std::unique_ptr<ModelNode> node = std::move(pending.back());
         pending.pop_back();
@@ -64,8 +65,7 @@ bool ModelNode::removeChild(std::size_t position)
 
 void ModelNode::clearChildren()
 {
-    std::vector<std::unique_ptr<ModelNode>> doomed;
-    doomed.swap(m_children);
+    CompactVector<std::unique_ptr<ModelNode>> doomed = std::move(m_children);
     for (std::unique_ptr<ModelNode>& child : doomed)
         child->m_parent = nullptr;
 }

@@ -3,6 +3,7 @@
 // property row. A node owns its children; `parent` is a plain back pointer that stays valid
 // as long as the parent owns the node.
 
+#include "core/compact_vector.h"
 #include "core/node_types.h"
 
 #include <cstddef>
@@ -48,7 +49,7 @@ public:
     std::size_t childCount() const { return m_children.size(); }
     /// The child at `position`, or null when out of range.
     ModelNode* childAt(std::size_t position) const;
-    const std::vector<std::unique_ptr<ModelNode>>& children() const { return m_children; }
+    const CompactVector<std::unique_ptr<ModelNode>>& children() const { return m_children; }
 
     /// The first value, or an empty text.
     const std::string& firstValue() const;
@@ -61,13 +62,13 @@ public:
     // Laid out without padding: a system has tens of thousands of nodes.
     std::uint16_t systemKind;
     std::uint16_t nodeType;
-    bool selected = false;           ///< marked by a view for the next tool run
-    bool changed = false;            ///< edited in memory and not yet written back
-    bool locked = false;             ///< held by another client of a network node: read only
-    std::int32_t index = -1;         ///< position below the parent; for a slot its slot index
-    std::int32_t number = 0;         ///< shown number; an enclosure's enclosure number
-    std::string name;                ///< caption
-    std::vector<std::string> values; ///< first entry: own name of enclosures, boards, orphans
+    bool selected = false;             ///< marked by a view for the next tool run
+    bool changed = false;              ///< edited in memory and not yet written back
+    bool locked = false;               ///< held by another client of a network node: read only
+    std::int32_t index = -1;           ///< position below the parent; for a slot its slot index
+    std::int32_t number = 0;           ///< shown number; an enclosure's enclosure number
+    std::string name;                  ///< caption
+    CompactVector<std::string> values; ///< first entry: own name of enclosures, boards, orphans
 
 private:
     /// Frees a unit unless it is one of the shared common ones.
@@ -77,7 +78,7 @@ private:
 
     ModelNode* m_parent = nullptr;
     std::unique_ptr<const std::string, UnitDeleter> m_unit; // kept out of line: few rows have one
-    std::vector<std::unique_ptr<ModelNode>> m_children;
+    CompactVector<std::unique_ptr<ModelNode>> m_children;
 };
 
 } // namespace z2e

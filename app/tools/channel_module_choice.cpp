@@ -26,7 +26,9 @@ const ModelNode* childNamed(const ModelNode& node, const char* name)
 std::vector<std::string> ChannelModuleChoice::offered(const SlotNode& slot)
 {
     const ModelNode* list = childNamed(slot, "ChannelModuleList");
-    return list ? list->values : std::vector<std::string>();
+    if (!list)
+        return {};
+    return std::vector<std::string>(list->values.begin(), list->values.end());
 }
 
 std::vector<ModelNode*> ChannelModuleChoice::moduleRows(const SlotNode& slot)
