@@ -48,9 +48,14 @@ bool contains(std::string_view text, std::string_view fragment)
     return text.find(fragment) != std::string_view::npos;
 }
 
-bool startsWith(const char* text, const char* prefix)
+bool startsWith(const char* text, std::string_view prefix)
 {
-    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+    // Stops at the text's terminating zero, which no prefix holds.
+    for (const char letter : prefix) {
+        if (*text++ != letter)
+            return false;
+    }
+    return true;
 }
 
 enum class ParentKind { Other, Enclosure, Slot, Property };
@@ -74,17 +79,35 @@ std::string textAt(const pugi::xml_node& context, const char* path)
     return xpugi::elementText(context.first_element_by_path(path));
 }
 
+/// The attributes the tree reads, found in one pass over an element's attributes.
+struct ElementAttributes {
+    pugi::xml_attribute visible;
+    pugi::xml_attribute unit;
+    pugi::xml_attribute mode;
+};
+
+ElementAttributes readAttributes(const pugi::xml_node& element)
+{
+    ElementAttributes found;
+    for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+        // The first of a name counts, as a look-up by name would find it.
+        const char* name = attribute.name();
+        if (!found.visible && std::strcmp(name, "Visible") == 0)
+            found.visible = attribute;
+        else if (!found.unit && std::strcmp(name, "Unit") == 0)
+            found.unit = attribute;
+        else if (!found.mode && std::strcmp(name, "Mode") == 0)
+            found.mode = attribute;
+    }
+    return found;
+}
+
 bool readsFalse(const pugi::xml_attribute& visible)
 {
     return visible && !visible.as_bool(true);
 }
 
-bool isText(const pugi::xml_node& node)
-{
-    return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
-}
-
-std::int32_t build(ModelNode& node, const pugi::xml_node& element, int depth);
+std::int32_t build(ModelNode& node, const pugi::xml_node& element, const ElementAttributes& attributes, int depth);
 
 void addChildren(ModelNode& node, const pugi::xml_node& element, int depth)
 {
@@ -94,20 +117,24 @@ void addChildren(ModelNode& node, const pugi::xml_node& element, int depth)
         elements += child.type() == pugi::node_element ? 1 : 0;
     node.reserveChildren(elements);
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (readsFalse(child.attribute("Visible")))
-            continue;
-        if (isText(child)) {
-            if (*child.value())
-                node.values.emplace_back(child.value());
+        const pugi::xml_node_type kind = child.type();
+        if (kind == pugi::node_pcdata || kind == pugi::node_cdata) {
+            const char* text = child.value();
+            if (*text)
+                node.values.emplace_back(text);
             continue;
         }
-        if (child.type() != pugi::node_element)
+        if (kind != pugi::node_element)
             continue;
-        if (startsWith(child.name(), "ID")) {
+        const ElementAttributes attributes = readAttributes(child);
+        if (readsFalse(attributes.visible))
+            continue;
+        const char* name = child.name();
+        if (startsWith(name, "ID")) {
             node.values.push_back(xpugi::elementText(child));
             continue;
         }
-        if (startsWith(child.name(), "SystemInfo") || startsWith(child.name(), "PCIInfo")) {
+        if (startsWith(name, "SystemInfo") || startsWith(name, "PCIInfo")) {
             if (depth < DescriptionParser::kMaxDepth)
                 addChildren(node, child, depth + 1);
             continue;
@@ -116,27 +143,23 @@ void addChildren(ModelNode& node, const pugi::xml_node& element, int depth)
         const std::uint32_t type =
             node.nodeType == NodeType::Enclosure ? NodeType::Property : std::uint32_t{node.nodeType};
         ModelNode* built = node.addChild(std::make_unique<ModelNode>(node.systemKind, type));
-        if (build(*built, child, depth + 1) != DescriptionParser::Ok || contains(built->name, "Exclude"))
+        if (build(*built, child, attributes, depth + 1) != DescriptionParser::Ok || contains(built->name, "Exclude"))
             node.removeChild(node.childCount() - 1);
     }
 }
 
-std::int32_t build(ModelNode& node, const pugi::xml_node& element, int depth)
+std::int32_t build(ModelNode& node, const pugi::xml_node& element, const ElementAttributes& attributes, int depth)
 {
     if (depth > DescriptionParser::kMaxDepth)
         return DescriptionParser::TooDeep;
-    const std::string elementName = element.name();
+    const std::string_view elementName = element.name();
     node.name = DescriptionParser::propertyName(elementName, node.name, node.parent());
     if (elementName == "UserData")
         return DescriptionParser::Dropped;
-    if (elementName == "Mode") {
-        const pugi::xml_attribute mode = element.attribute("Mode");
-        if (mode)
-            node.values.emplace_back(mode.value());
-    }
-    const pugi::xml_attribute unit = element.attribute("Unit");
-    if (unit)
-        node.setUnit(unit.value());
+    if (elementName == "Mode" && attributes.mode)
+        node.values.emplace_back(attributes.mode.value());
+    if (attributes.unit)
+        node.setUnit(attributes.unit.value());
     addChildren(node, element, depth);
     return DescriptionParser::Ok;
 }
@@ -249,12 +272,12 @@ bool DescriptionParser::parseXml(const std::string& text, pugi::xml_document& do
     return parsed && document.document_element();
 }
 
-std::string DescriptionParser::propertyName(const std::string& elementName, const std::string& currentName,
+std::string DescriptionParser::propertyName(std::string_view elementName, const std::string& currentName,
                                             const ModelNode* parent)
 {
     const std::uint32_t words = nameWords().found(elementName);
     if (words & IdentificationWords)
-        return (words & PCIWord) ? elementName : "PCI" + elementName;
+        return (words & PCIWord) ? std::string(elementName) : std::string("PCI").append(elementName);
     const ParentKind kind = parentKind(parent);
     if (words & SystemInfoWord) {
         switch (kind) {
@@ -271,14 +294,14 @@ std::string DescriptionParser::propertyName(const std::string& elementName, cons
     }
     if ((words & FWRevisionWord) && parent && contains(parent->name, "ConPanel"))
         return "Exclude";
-    return elementName;
+    return std::string(elementName);
 }
 
 std::int32_t DescriptionParser::buildPropertyNode(ModelNode& node, const pugi::xml_node& element)
 {
     if (element.type() != pugi::node_element)
         return Dropped;
-    return build(node, element, 0);
+    return build(node, element, readAttributes(element), 0);
 }
 
 std::uint32_t DescriptionParser::eepromBackupState(const std::string& status, const std::string& headerStatus,

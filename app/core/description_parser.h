@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace z2e {
 
@@ -69,7 +70,7 @@ public:
     /// Board overview row of the description last parsed into `slot`, with its revisions.
     static RootNode::OverviewRow overviewRow(const SlotNode& slot);
     /// Name rule of property rows: the row name for element `elementName` below `parent`.
-    static std::string propertyName(const std::string& elementName, const std::string& currentName,
+    static std::string propertyName(std::string_view elementName, const std::string& currentName,
                                     const ModelNode* parent);
 
     /// Parses untrusted XML with the options every description uses; false for a text

@@ -30,6 +30,10 @@ private:
     std::vector<std::string_view> m_fragments;
     /// Per first byte, the fragments starting with it.
     std::array<std::uint32_t, 256> m_startingWith{};
+    /// Per byte, the longer fragments whose second byte it is: many texts share a first byte
+    /// with a fragment, few the first two.
+    std::array<std::uint32_t, 256> m_secondByte{};
+    std::uint32_t m_oneByte = 0; ///< the one-byte fragments
 };
 
 } // namespace z2e

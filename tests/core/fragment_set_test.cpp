@@ -21,6 +21,12 @@ TEST(FragmentSet, FindsEveryFragmentWhereverItStands)
     EXPECT_EQ(set.found(""), 0u);
     EXPECT_TRUE(set.foundAny("Slot 2:   QA  [WARNING: Firmware old.]"));
     EXPECT_FALSE(set.foundAny("PC info"));
+
+    // A one-byte fragment has no second byte to check, also at the very end.
+    const FragmentSet withOneByte{";", ";x", "E"};
+    EXPECT_EQ(withOneByte.found("a;"), 0x1u);
+    EXPECT_EQ(withOneByte.found(";x"), 0x3u);
+    EXPECT_EQ(withOneByte.found("xE"), 0x4u);
 }
 
 TEST(FragmentSet, SkipsEmptyFragmentsAndThoseBeyondItsSize)
