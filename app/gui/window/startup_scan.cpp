@@ -4,6 +4,8 @@
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 
+#include <ctime>
+
 namespace z2e {
 
 StartupScan::~StartupScan()
@@ -15,6 +17,10 @@ StartupScan::~StartupScan()
 void StartupScan::start(SystemModel& system)
 {
     m_system = &system;
+    // The time zone is set up here, before the scan's first log line: glibc otherwise sets it
+    // up in whichever thread asks first, and Qt's own tzset() on this thread then frees what
+    // that thread allocated (under a lock of glibc's that ThreadSanitizer cannot see).
+    ::tzset();
     try {
         m_thread = std::thread([this] { scan(); });
     } catch (...) {
