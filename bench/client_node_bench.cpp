@@ -3,7 +3,7 @@
 // to what any client must do: answer matching, locking, time-outs, buffers. The Vs benchmark
 // compares both in one run (target: ratio at most 1.05); the other two time each alone.
 
-#include "loopback_listener.h"
+#include "loopback_server.h"
 #include "same_processor.h"
 
 #include "qorinet_api/client/qorinet_client_node.h"
@@ -17,7 +17,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -68,85 +67,41 @@ Bytes statusPayload(std::size_t extra)
     return Bytes(4 + extra, 0);
 }
 
-/// Accepts connections on 127.0.0.1 and answers each request frame with a fixed, pre-built
-/// answer for its command (hello, board properties, settings, GetParam_i32).
+/// Answers each request frame on every connection with a fixed, pre-built answer for its
+/// command (hello, board properties, settings, GetParam_i32).
 class AnswerServer {
 public:
-    AnswerServer()
-    {
-        Bytes hello = statusPayload(8);
-        Bytes properties = statusPayload(4); // status, empty text
-        Bytes value = statusPayload(12);
-        PayloadWriter::storeU32(value.data() + proto::kAnswerValueOffset, kValue);
-        m_answers[proto::CMD_HELLO] = answerFrame(proto::CMD_HELLO, hello);
-        m_answers[proto::CMD_BOARD_PROPERTIES] = answerFrame(proto::CMD_BOARD_PROPERTIES, properties);
-        m_answers[proto::CMD_NODE_SETTINGS] = answerFrame(proto::CMD_NODE_SETTINGS, statusPayload(0));
-        m_answers[proto::CMD_GET_PARAM_I32] = answerFrame(proto::CMD_GET_PARAM_I32, value);
-
-        m_listener = bench::openLoopbackListener(m_port);
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~AnswerServer()
-    {
-        ::shutdown(m_listener, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_listener);
-    }
-    std::uint16_t port() const { return m_port; }
-    const Bytes& answerTo(std::uint16_t command) const { return m_answers.at(command); }
-
-    std::thread& thread() { return m_thread; }
+    std::uint16_t port() const { return m_server.port(); }
+    std::thread& thread() { return m_server.thread(); }
 
 private:
-    // Every connection from one thread: a node and a bare client compared in one run meet the
-    // same server.
-    void serve()
+    static std::map<std::uint16_t, Bytes> answers()
     {
-        std::vector<pollfd> ends{{m_listener, POLLIN, 0}};
-        Bytes frame(64 * 1024);
-        while (::poll(ends.data(), ends.size(), -1) > 0) {
-            if (ends[0].revents != 0 && !accepted(ends))
-                break;
-            for (std::size_t i = ends.size(); i-- > 1;) {
-                if (ends[i].revents != 0 && !answered(ends[i].fd, frame)) {
-                    ::close(ends[i].fd);
-                    ends.erase(ends.begin() + static_cast<std::ptrdiff_t>(i));
-                }
-            }
-        }
-        for (std::size_t i = 1; i < ends.size(); ++i)
-            ::close(ends[i].fd);
-    }
-
-    bool accepted(std::vector<pollfd>& ends)
-    {
-        const int fd = ::accept(m_listener, nullptr, nullptr);
-        if (fd < 0)
-            return false; // the listener was shut down
-        int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        ends.push_back({fd, POLLIN, 0});
-        return true;
+        Bytes value = statusPayload(12);
+        PayloadWriter::storeU32(value.data() + proto::kAnswerValueOffset, kValue);
+        return {{proto::CMD_HELLO, answerFrame(proto::CMD_HELLO, statusPayload(8))},
+                {proto::CMD_BOARD_PROPERTIES, answerFrame(proto::CMD_BOARD_PROPERTIES, statusPayload(4))}, // empty text
+                {proto::CMD_NODE_SETTINGS, answerFrame(proto::CMD_NODE_SETTINGS, statusPayload(0))},
+                {proto::CMD_GET_PARAM_I32, answerFrame(proto::CMD_GET_PARAM_I32, value)}};
     }
 
     /// Reads one request frame from `fd` and answers it; false when the connection ends.
-    bool answered(int fd, Bytes& frame)
+    bool answered(int fd)
     {
-        if (!receiveAll(fd, frame.data(), proto::kHeaderSize))
+        if (!receiveAll(fd, m_frame.data(), proto::kHeaderSize))
             return false;
-        const FrameHeader header = ControlFrame::readHeader(frame.data());
-        if (header.length + proto::kFrameOverhead > frame.size() ||
-            !receiveAll(fd, frame.data() + proto::kHeaderSize, header.length + proto::kDigestSize))
+        const FrameHeader header = ControlFrame::readHeader(m_frame.data());
+        if (header.length + proto::kFrameOverhead > m_frame.size() ||
+            !receiveAll(fd, m_frame.data() + proto::kHeaderSize, header.length + proto::kDigestSize))
             return false;
         const auto answer = m_answers.find(header.command);
         // The goodbye, or anything unknown: no answer.
         return answer == m_answers.end() || sendAll(fd, answer->second.data(), answer->second.size());
     }
 
-    std::map<std::uint16_t, Bytes> m_answers;
-    int m_listener = -1;
-    std::uint16_t m_port = 0;
-    std::thread m_thread;
+    const std::map<std::uint16_t, Bytes> m_answers = answers();
+    Bytes m_frame = Bytes(64 * 1024);
+    bench::LoopbackServer m_server{[this](int fd) { return answered(fd); }}; // last: it stops first
 };
 
 /// A remote node connected to `server`, with one board.

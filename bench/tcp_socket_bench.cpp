@@ -3,7 +3,7 @@
 // benchmark compares both in one run (target: uni_per_bare at most 1.05, the same within a
 // few per cent from run to run); the other two time each alone.
 
-#include "loopback_listener.h"
+#include "loopback_server.h"
 #include "same_processor.h"
 
 #include "uni/tcp_socket.h"
@@ -17,7 +17,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <poll.h>
 #include <thread>
 #include <vector>
 
@@ -34,42 +33,21 @@ bool sendAll(int fd, const char* bytes, std::size_t length)
     return true;
 }
 
-/// Accepts one connection on 127.0.0.1 and echoes everything back until the peer closes.
+/// Echoes everything back on every connection until the peer closes.
 class EchoServer {
 public:
-    EchoServer()
-    {
-        m_listener = bench::openLoopbackListener(m_port);
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~EchoServer()
-    {
-        ::shutdown(m_listener, SHUT_RDWR); // wakes accept() when no client came
-        m_thread.join();
-        ::close(m_listener);
-    }
-    std::uint16_t port() const { return m_port; }
+    std::uint16_t port() const { return m_server.port(); }
+    std::thread& thread() { return m_server.thread(); }
 
 private:
-    void serve()
+    bool echoed(int fd)
     {
-        const int fd = ::accept(m_listener, nullptr, nullptr);
-        if (fd < 0)
-            return;
-        int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        std::vector<char> buffer(64 * 1024);
-        for (;;) {
-            const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
-            if (n <= 0 || !sendAll(fd, buffer.data(), static_cast<std::size_t>(n)))
-                break;
-        }
-        ::close(fd);
+        const ssize_t n = ::recv(fd, m_buffer.data(), m_buffer.size(), 0);
+        return n > 0 && sendAll(fd, m_buffer.data(), static_cast<std::size_t>(n));
     }
 
-    int m_listener = -1;
-    std::uint16_t m_port = 0;
-    std::thread m_thread;
+    std::vector<char> m_buffer = std::vector<char>(64 * 1024);
+    bench::LoopbackServer m_server{[this](int fd) { return echoed(fd); }}; // last: it stops first
 };
 
 int bareConnect(std::uint16_t port)
@@ -146,56 +124,6 @@ void BM_TcpRoundTripUni(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * length * 2));
 }
 
-/// Echoes on two connections from one thread, so that both paths of a comparison meet the same
-/// server thread on the same processor.
-class TwinEchoServer {
-public:
-    TwinEchoServer()
-    {
-        m_listener = bench::openLoopbackListener(m_port);
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~TwinEchoServer()
-    {
-        ::shutdown(m_listener, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_listener);
-    }
-    std::uint16_t port() const { return m_port; }
-    std::thread& thread() { return m_thread; }
-
-private:
-    void serve()
-    {
-        pollfd ends[2] = {{-1, POLLIN, 0}, {-1, POLLIN, 0}};
-        for (pollfd& end : ends) {
-            end.fd = ::accept(m_listener, nullptr, nullptr);
-            if (end.fd < 0)
-                break;
-            int one = 1;
-            ::setsockopt(end.fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        }
-        std::vector<char> buffer(64 * 1024);
-        bool open = ends[0].fd >= 0 && ends[1].fd >= 0;
-        while (open && ::poll(ends, 2, -1) > 0) {
-            for (pollfd& end : ends) {
-                if (end.revents == 0)
-                    continue;
-                const ssize_t n = ::recv(end.fd, buffer.data(), buffer.size(), 0);
-                open = open && n > 0 && sendAll(end.fd, buffer.data(), static_cast<std::size_t>(n));
-            }
-        }
-        for (const pollfd& end : ends) {
-            if (end.fd >= 0)
-                ::close(end.fd);
-        }
-    }
-
-    int m_listener = -1;
-    std::uint16_t m_port = 0;
-    std::thread m_thread;
-};
-
 /// One bare and one uni round trip per iteration, in alternating order, against one echo
 /// thread pinned with the caller to one processor, after a warm-up. The ratio is that of the
 /// median round trips: a trip that the machine's other work delays says nothing of either path.
@@ -203,7 +131,7 @@ void BM_TcpRoundTripRatio(benchmark::State& state)
 {
     const auto length = static_cast<std::size_t>(state.range(0));
     std::vector<char> request(length, 'q'), response(length);
-    TwinEchoServer server;
+    EchoServer server;
     const bench::SameProcessor pinned(server.thread());
     const int fd = bareConnect(server.port());
     uni::TCPSocket socket;
