@@ -3,6 +3,7 @@
 #include "cli_change_lock.h"
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
+#include "cli_fleet_command.h"
 #include "cli_node_command.h"
 #include "cli_nodes_command.h"
 #include "cli_output.h"
@@ -274,6 +275,7 @@ std::vector<CliCommand> makeCommandTable()
                                   {"logging", 1, 1, "", read, nullptr, loggingCommand},
                                   {"overview", 0, 0, "", read, nullptr, overviewCommand},
                                   {"problems", 0, 0, "problems", read, nullptr, problemsCommand},
+                                  {"fleet", 0, 0, "", read, nullptr, fleetCommand},
                               });
     return table;
 }

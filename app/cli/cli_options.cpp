@@ -203,8 +203,9 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
         return false;
     }
     // --base-port is taken by every command, so that a script can pass it always.
-    if (options.scanMs != 0 && options.node.empty() && options.command != "nodes" && !options.allNodes) {
-        error = "--scan-ms applies to nodes and to commands with --node";
+    if (options.scanMs != 0 && options.node.empty() && options.command != "nodes" && options.command != "fleet" &&
+        !options.allNodes) {
+        error = "--scan-ms applies to nodes, fleet and to commands with --node";
         return false;
     }
     return true;
@@ -235,6 +236,33 @@ bool parseValueOption(const std::string& arg, int argc, const char* const argv[]
     return true;
 }
 
+// --due, --interval and --parallel of fleet; `matched` tells whether `arg` was one of them.
+bool parseFleetOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
+                      std::string& error, bool& matched)
+{
+    struct Bounded {
+        const char* name;
+        std::int32_t low;
+        std::int32_t high;
+        std::int32_t* target;
+        const char* what;
+    };
+    const Bounded numbers[] = {{"--due", 0, 36500, &options.dueDays, "a number of days, 0 to 36500"},
+                               {"--interval", 1, 120, &options.intervalMonths, "a number of months, 1 to 120"},
+                               {"--parallel", 1, 64, &options.parallel, "a number of nodes, 1 to 64"}};
+    for (const Bounded& number : numbers) {
+        std::string value;
+        if (!optionValue(arg, number.name, argc, argv, i, value, matched) ||
+            (matched && !boundedNumber(value, number.low, number.high, *number.target))) {
+            error = std::string(number.name) + " needs " + number.what;
+            return false;
+        }
+        if (matched)
+            return true;
+    }
+    return true;
+}
+
 bool parseOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
                  std::string& error)
 {
@@ -247,19 +275,13 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         return true;
     }
     const std::pair<const char*, bool*> switches[] = {
-        {"--factory", &options.factory},
-        {"--excitation", &options.excitation},
-        {"--yes", &options.yes},
-        {"--retry-failed", &options.retryFailed},
-        {"--auto", &options.autoSelect},
-        {"--no-snapshot", &options.noSnapshot},
-        {"--extended", &options.extended},
-        {"--csv", &options.csv},
-        {"--replace", &options.replace},
-        {"--dry-run", &options.dryRun},
-        {"--keep-newer", &options.keepNewer},
-        {"--force", &options.force},
-        {"--all-nodes", &options.allNodes},
+        {"--factory", &options.factory},   {"--excitation", &options.excitation},
+        {"--yes", &options.yes},           {"--retry-failed", &options.retryFailed},
+        {"--auto", &options.autoSelect},   {"--no-snapshot", &options.noSnapshot},
+        {"--extended", &options.extended}, {"--csv", &options.csv},
+        {"--html", &options.html},         {"--replace", &options.replace},
+        {"--dry-run", &options.dryRun},    {"--keep-newer", &options.keepNewer},
+        {"--force", &options.force},       {"--all-nodes", &options.allNodes},
     };
     for (const auto& [name, flag] : switches) {
         if (arg == name) {
@@ -292,6 +314,10 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         }
     }
     if (!parseValueOption(arg, argc, argv, i, options, error, matched))
+        return false;
+    if (matched)
+        return true;
+    if (!parseFleetOption(arg, argc, argv, i, options, error, matched))
         return false;
     if (matched)
         return true;
@@ -408,6 +434,10 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         error = "--dry-run and --keep-newer apply to firmware update";
         return false;
     }
+    if ((options.dueDays >= 0 || options.intervalMonths != 0 || options.parallel != 0) && options.command != "fleet") {
+        error = "--due, --interval and --parallel apply to fleet";
+        return false;
+    }
     return checkNetworkOptions(options, error);
 }
 
@@ -499,6 +529,15 @@ std::string usageText()
             "                               node's that answers), one line each: where\n"
             "                               (enclosure/slot, model, serial), what, and what to do;\n"
             "                               exit 0 when there is none, 1 when there are some\n"
+            "  fleet [--json|--csv|--html] [--due DAYS] [--interval MONTHS] [--parallel N]\n"
+            "                               every board of this computer and of every node that\n"
+            "                               answers (--scan-ms), one line each: system, place,\n"
+            "                               model, serial, firmware and the release, calibration\n"
+            "                               date and when it is due (every 12 months, or\n"
+            "                               --interval), last self test, temperatures, warnings;\n"
+            "                               --due: only boards due within DAYS or overdue;\n"
+            "                               N nodes are read at once (8); exit 0 when every\n"
+            "                               system was read, 69 when one could not be\n"
             "  node rename NAME             (with --node) give the node a new name: at most 18\n"
             "                               characters, no control characters\n"
             "  node ip --mode dhcp|static --ip-version 4|6 [--address A --mask M]\n"

@@ -51,12 +51,16 @@ struct CliOptions {
     std::string logLevel;               ///< logging set --level
     std::string logType;                ///< logging set --type
     bool extended = false;              ///< overview --extended: all 17 columns
-    bool csv = false;                   ///< overview --csv
+    bool csv = false;                   ///< overview --csv, fleet --csv
+    bool html = false;                  ///< fleet --html
     std::string format;                 ///< tree --format: "json", "csv" or "text"; "": text (JSON with --json)
     std::string mode;                   ///< node ip --mode ("dhcp" or "static"), logging set --mode
     std::string ipVersion;              ///< node ip --ip-version: "4" or "6"
     std::string address;                ///< node ip --address
     std::string mask;                   ///< node ip --mask
+    std::int32_t dueDays = -1;          ///< fleet --due DAYS: boards due within DAYS (overdue included); -1: all
+    std::int32_t intervalMonths = 0;    ///< fleet --interval: calibration interval; 0: the default (12)
+    std::int32_t parallel = 0;          ///< fleet --parallel: nodes read at once; 0: the default (8)
     std::string command;
     std::vector<std::string> arguments;
 };

@@ -1,7 +1,7 @@
 #include "core/remote_node_session.h"
 
+#include "core/node_link.h"
 #include "core/remote_system_builder.h"
-#include "core/temperature_rows.h"
 
 #include "qorinet_api/client/qorinet_client.h"
 #include "uni/allowed_networks.h"
@@ -98,14 +98,9 @@ RemoteNodeSession::RemoteNodeSession(std::uint16_t basePort, const std::string& 
 
 RemoteNodeSession::~RemoteNodeSession()
 {
-    if (m_wrapper)
-        m_wrapper->setReady(false);
-    std::shared_ptr<QORINetClientNode>& node = m_client->node;
-    if (node && node->isConnected())
-        node->disconnect();
-    // Released before the client, which the node reports its disconnect to.
-    m_wrapper.reset();
-    node.reset();
+    // Closed before the client, which the node reports its disconnect to.
+    m_link.reset();
+    m_client->node.reset();
     if (m_client->started)
         m_client->client.stopClient();
 }
@@ -152,15 +147,17 @@ RemoteNodeSession::Found RemoteNodeSession::findNode(const std::string& address,
 
 std::int32_t RemoteNodeSession::connect(std::uint32_t requestCeilingMs)
 {
-    const std::shared_ptr<QORINetClientNode>& node = m_client->node;
-    if (!node)
+    m_link.reset();
+    if (!m_client->node)
         return uni::osal::ERR_UNI_OSAL_ECONNECTION;
-    if (requestCeilingMs != 0)
-        node->setRequestCeilingMs(requestCeilingMs);
-    const std::int32_t result = node->connect();
-    m_wrapper = std::make_unique<QorinNodeUtilWrapper>(node);
-    m_wrapper->setReady(result <= 0);
-    return result;
+    m_link = std::make_unique<NodeLink>(m_client->node);
+    return m_link->connect(requestCeilingMs);
+}
+
+std::unique_ptr<NodeLink> RemoteNodeSession::link(const std::string& address) const
+{
+    std::shared_ptr<QORINetClientNode> node = m_client->nodeAt(address);
+    return node ? std::make_unique<NodeLink>(std::move(node)) : nullptr;
 }
 
 std::shared_ptr<QorinNodeUtilWrapper> RemoteNodeSession::maintenance()
@@ -174,15 +171,16 @@ std::shared_ptr<QorinNodeUtilWrapper> RemoteNodeSession::maintenance()
 
 NetworkNodeRecord RemoteNodeSession::record(bool connected)
 {
-    QORINetClientNode& node = *m_client->node;
-    NetworkNodeRecord record = RemoteSystemBuilder::recordOf(node);
-    if (connected) {
-        RemoteSystemBuilder::readLinked(node, record);
-        if (record.failure == 0)
-            TemperatureRows::update(record, nullptr, *m_wrapper);
-    } else
-        record.connectionState = NetworkConnectionState::Announced; // seen, but no link
+    if (m_link)
+        return m_link->record(connected);
+    NetworkNodeRecord record = RemoteSystemBuilder::recordOf(*m_client->node);
+    record.connectionState = NetworkConnectionState::Announced; // seen, but no link
     return record;
+}
+
+QorinNodeUtilWrapper& RemoteNodeSession::wrapper()
+{
+    return m_link->wrapper();
 }
 
 std::size_t RemoteNodeSession::maxNodes()

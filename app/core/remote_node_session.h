@@ -20,6 +20,8 @@ class QORINetIfClientNode;
 
 namespace z2e {
 
+class NodeLink;
+
 class RemoteNodeSession {
 public:
     enum class Found { None, AnnouncedOnly, Connectable };
@@ -53,7 +55,11 @@ public:
     std::shared_ptr<QorinNodeUtilWrapper> maintenance();
 
     /// The command layer of the connected node; valid after connect().
-    QorinNodeUtilWrapper& wrapper() { return *m_wrapper; }
+    QorinNodeUtilWrapper& wrapper();
+
+    /// A link of its own to the node at `address` in the list (null when none is there), for
+    /// reading many nodes at once; the session outlives it. Any thread.
+    std::unique_ptr<NodeLink> link(const std::string& address) const;
 
     /// The allowed networks as text, for messages.
     static std::string allowedNetworks();
@@ -63,7 +69,7 @@ public:
 private:
     struct Client;
     std::unique_ptr<Client> m_client;
-    std::unique_ptr<QorinNodeUtilWrapper> m_wrapper;
+    std::unique_ptr<NodeLink> m_link;
 };
 
 } // namespace z2e

@@ -30,14 +30,6 @@ std::int32_t readBoard(QorinNodeUtilWrapper& node, std::int32_t board, std::stri
     return result > 0 ? result : 0;
 }
 
-bool runsHot(const std::string& reading)
-{
-    double degrees = 0.0;
-    const char* end = reading.data() + reading.size();
-    const auto parsed = std::from_chars(reading.data(), end, degrees);
-    return parsed.ec == std::errc() && degrees > TemperatureRows::kHotLimitDegC;
-}
-
 void setRow(SlotNode& slot, const char* caption, const std::string& reading)
 {
     for (const auto& child : slot.children()) {
@@ -80,6 +72,14 @@ ModelNode* findBelow(ModelNode& node, const ModelNode& wanted)
 } // namespace
 
 const char* const TemperatureRows::kHotWarning = "  [WARNING: Temperature high.]";
+
+bool TemperatureRows::runsHot(const std::string& reading)
+{
+    double degrees = 0.0;
+    const char* end = reading.data() + reading.size();
+    const auto parsed = std::from_chars(reading.data(), end, degrees);
+    return parsed.ec == std::errc() && degrees > kHotLimitDegC;
+}
 
 std::string TemperatureRows::shownValue(const std::string& reading)
 {

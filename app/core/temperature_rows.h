@@ -19,6 +19,8 @@ public:
     /// Follows the reading of a hot part.
     static const char* const kHotWarning;
 
+    /// A reading (degrees Celsius as text) above kHotLimitDegC.
+    static bool runsHot(const std::string& reading);
     /// "N.A." for an empty reading or one containing "N.A."; else the reading with "degC"
     /// appended directly, and kHotWarning after it above kHotLimitDegC.
     static std::string shownValue(const std::string& reading);

@@ -7,6 +7,7 @@
 #include "core/slot_node.h"
 #include "core/software_versions.h"
 #include "core/tree_row_list.h"
+#include "tools/last_self_tests.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_verdict.h"
 #include "uni/number_text.h"
@@ -47,31 +48,16 @@ void append(std::vector<std::string>& to, const std::vector<std::string>& more)
     to.insert(to.end(), more.begin(), more.end());
 }
 
-// Last self test per board serial, from the journal lines (oldest first).
-class SelfTests {
-public:
-    explicit SelfTests(const std::vector<std::string>& lines)
-    {
-        for (const std::string& line : lines) {
-            if (MaintenanceJournal::field(line, "operation").rfind("selftest", 0) == 0)
-                m_last[MaintenanceJournal::field(line, "serial")] = line;
-        }
-    }
-
-    void fill(InventoryBoard& board) const
-    {
-        const auto it = m_last.find(board.serial);
-        if (board.serial.empty() || it == m_last.end())
-            return;
-        board.selfTestTime = MaintenanceJournal::field(it->second, "time");
-        board.selfTestOperation = MaintenanceJournal::field(it->second, "operation");
-        board.selfTestVerdict = MaintenanceJournal::field(it->second, "status");
-        uni::text::parseSignedDecimal(MaintenanceJournal::field(it->second, "result"), board.selfTestResult);
-    }
-
-private:
-    std::map<std::string, std::string> m_last;
-};
+void fillSelfTest(const LastSelfTests& tests, InventoryBoard& board)
+{
+    SelfTestRecord record;
+    if (!tests.find(board.serial, record))
+        return;
+    board.selfTestTime = record.time;
+    board.selfTestOperation = record.operation;
+    board.selfTestVerdict = record.status;
+    board.selfTestResult = record.result;
+}
 
 InventoryBoard boardOf(const SlotNode& slot, const InventorySource& source)
 {
@@ -131,7 +117,7 @@ void addAnnounced(std::vector<InventoryBoard>& boards, const NetworkNodeRecord* 
     }
 }
 
-InventoryEnclosure enclosureOf(const EnclosureNode& node, const InventorySource& source, const SelfTests& tests)
+InventoryEnclosure enclosureOf(const EnclosureNode& node, const InventorySource& source, const LastSelfTests& tests)
 {
     InventoryEnclosure enclosure;
     enclosure.name = node.values.empty() ? node.name : node.values.front();
@@ -154,7 +140,7 @@ InventoryEnclosure enclosureOf(const EnclosureNode& node, const InventorySource&
         }
     }
     for (InventoryBoard& board : enclosure.boards) {
-        tests.fill(board);
+        fillSelfTest(tests, board);
         if (board.slot >= 0)
             board.place = std::to_string(node.number) + "/" + std::to_string(board.slot);
     }
@@ -230,7 +216,7 @@ void writeJsonBoards(std::ostream& out, const std::vector<InventoryBoard>& board
 
 // ---- HTML ----
 
-const char* const kStyle =
+const char* const kInventoryStyle =
     "body{font-family:sans-serif;font-size:10pt;margin:1.5em;color:#000}"
     "h1{font-size:16pt}h2{font-size:13pt;margin-top:1.5em;border-bottom:1px solid #888}h3{font-size:11pt}"
     "table{border-collapse:collapse;margin:.5em 0;width:100%}"
@@ -293,7 +279,7 @@ Inventory SystemInventory::gather(const std::vector<InventorySource>& sources,
         lines = MaintenanceJournal(journalFolder, "").history("");
         inventory.journalLines = lines.size();
     }
-    const SelfTests tests(lines);
+    const LastSelfTests tests(lines);
     for (const InventorySource& source : sources) {
         InventorySystem system;
         system.name = source.name;
@@ -311,7 +297,7 @@ Inventory SystemInventory::gather(const std::vector<InventorySource>& sources,
                     addAnnounced(system.enclosures.back().boards, source.node);
                 } else if (slot && slot->nodeType == NodeType::OrphanBoard) {
                     system.looseBoards.push_back(boardOf(*slot, source));
-                    tests.fill(system.looseBoards.back());
+                    fillSelfTest(tests, system.looseBoards.back());
                 } else {
                     append(system.warnings, redRows(*child));
                 }
@@ -320,6 +306,11 @@ Inventory SystemInventory::gather(const std::vector<InventorySource>& sources,
         inventory.systems.push_back(std::move(system));
     }
     return inventory;
+}
+
+const char* SystemInventory::htmlStyle()
+{
+    return kInventoryStyle;
 }
 
 std::string SystemInventory::toJson(const Inventory& inventory)
@@ -392,7 +383,7 @@ std::string SystemInventory::toHtml(const Inventory& inventory)
     std::ostringstream out;
     out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
            "<title>ZAMO2Explorer inventory</title><style>"
-        << kStyle << "</style></head><body>\n<h1>ZAMO2Explorer inventory</h1>\n<table>"
+        << SystemInventory::htmlStyle() << "</style></head><body>\n<h1>ZAMO2Explorer inventory</h1>\n<table>"
         << "<tr><th>Program</th>" << htmlCell(inventory.program) << "</tr><tr><th>Created</th>"
         << htmlCell(inventory.created) << "</tr><tr><th>Host</th>" << htmlCell(inventory.host)
         << "</tr><tr><th>Operating system</th>" << htmlCell(inventory.operatingSystem)

@@ -89,6 +89,8 @@ public:
     /// One HTML page without anything from elsewhere; every text escaped.
     static std::string toHtml(const Inventory& inventory);
 
+    /// The style sheet of the printable pages: plain on paper, warnings in red on screen.
+    static const char* htmlStyle();
     /// `text` escaped for HTML text and attribute values, as valid UTF-8.
     static std::string htmlEscape(const std::string& text);
 };

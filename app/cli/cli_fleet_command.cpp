@@ -1,0 +1,160 @@
+#include "cli_fleet_command.h"
+
+#include "cli_output.h"
+#include "cli_remote_session.h"
+
+#include "core/local_node_session.h"
+#include "core/node_link.h"
+#include "core/node_result_text.h"
+#include "driver/command/driver_result.h"
+#include "tools/fleet_reader.h"
+#include "tools/fleet_scan.h"
+#include "tools/fleet_table.h"
+#include "tools/maintenance_journal.h"
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+
+namespace z2e {
+namespace cli {
+namespace {
+
+// Requests of a read are short; a node that keeps one alive with heartbeats is given up on.
+constexpr std::uint32_t kNodeRequestCeilingMs = 15000;
+
+struct SystemOutcome {
+    std::int32_t result = 0;
+    std::vector<FleetBoard> boards;
+};
+
+std::vector<FleetBoard> shown(const std::vector<SystemOutcome>& outcomes, const CliOptions& options,
+                              const FleetTable::Options& table)
+{
+    std::vector<FleetBoard> boards;
+    for (const SystemOutcome& outcome : outcomes) {
+        for (const FleetBoard& board : outcome.boards) {
+            if (options.dueDays < 0 || FleetTable::dueWithin(board, options.dueDays, table))
+                boards.push_back(board);
+        }
+    }
+    return boards;
+}
+
+// Columns as wide as their widest cell; the address joins the system's name.
+void printText(const std::vector<FleetBoard>& boards, const FleetTable::Options& table)
+{
+    std::vector<FleetTable::Column> columns;
+    for (int c = 0; c < FleetTable::ColumnCount; ++c) {
+        if (c != FleetTable::Address)
+            columns.push_back(FleetTable::Column(c));
+    }
+    std::vector<std::vector<std::string>> rows(1);
+    for (const FleetTable::Column column : columns)
+        rows[0].push_back(FleetTable::title(column));
+    for (const FleetBoard& board : boards) {
+        std::vector<std::string> cells;
+        for (const FleetTable::Column column : columns) {
+            std::string cell = FleetTable::cell(board, column, table);
+            if (column == FleetTable::System && !board.address.empty())
+                cell += " " + board.address;
+            cells.push_back(oneLine(cell));
+        }
+        rows.push_back(std::move(cells));
+    }
+    std::vector<std::size_t> widths(columns.size(), 0);
+    for (const std::vector<std::string>& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], row[c].size());
+    }
+    for (const std::vector<std::string>& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += row[c] + (c + 1 < row.size() ? std::string(widths[c] - row[c].size() + 2, ' ') : "");
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        std::cout << line << "\n";
+    }
+}
+
+FleetSource localSource(LocalNodeSession& session, const FleetReader& reader)
+{
+    return {"local", "", [&session, &reader](std::vector<FleetBoard>& boards) {
+                if (!session.connected())
+                    return session.result();
+                return reader.read(session.wrapper(), "local", "", boards);
+            }};
+}
+
+FleetSource nodeSource(RemoteSession& remote, const NetworkNodeSummary& node, const FleetReader& reader)
+{
+    return {node.name, node.address, [&remote, node, &reader](std::vector<FleetBoard>& boards) {
+                const std::unique_ptr<NodeLink> link = remote.session().link(node.address);
+                if (!link)
+                    return DriverResult::codeOf(ResultMeaning::Unreachable);
+                const std::int32_t connected = link->connect(kNodeRequestCeilingMs);
+                if (!DriverResult::succeeded(connected))
+                    return connected;
+                return reader.read(link->wrapper(), node.name, node.address, boards);
+            }};
+}
+
+void reportFailure(const FleetSource& source, std::int32_t result)
+{
+    const std::string who = source.address.empty() ? "this computer" : "the node " + source.system + " at " + source.address;
+    std::cerr << "zamo2ctl: " << who << " could not be read completely: " << oneLine(failureWords(result))
+              << (source.address.empty() ? "" : "; its boards are missing or partial") << "\n";
+}
+
+} // namespace
+
+int fleetCommand(const CliOptions& options)
+{
+    if (options.json + options.csv + options.html > 1)
+        return usageError("fleet takes one of --json, --csv and --html");
+    const LastSelfTests tests = LastSelfTests::ofJournal(MaintenanceJournal::defaultFolder());
+    const FleetReader reader(tests);
+
+    LocalNodeSession local(options.driverPath, options.simulation);
+    std::vector<FleetSource> sources{localSource(local, reader)};
+    RemoteSession remote(options);
+    int status = EXIT_OK;
+    if (remote.start()) {
+        for (const NetworkNodeSummary& node : remote.discover())
+            sources.push_back(nodeSource(remote, node, reader));
+    } else {
+        status = EXIT_NODE_UNAVAILABLE;
+    }
+
+    std::vector<SystemOutcome> outcomes(sources.size());
+    const unsigned parallel = options.parallel > 0 ? unsigned(options.parallel) : FleetScan::kDefaultParallel;
+    FleetScan::run(sources, parallel, [&outcomes](std::size_t source, std::int32_t result, std::vector<FleetBoard>& boards) {
+        outcomes[source].result = result;
+        outcomes[source].boards = std::move(boards);
+    });
+    for (std::size_t s = 0; s < sources.size(); ++s) {
+        if (DriverResult::succeeded(outcomes[s].result))
+            continue;
+        reportFailure(sources[s], outcomes[s].result);
+        if (status == EXIT_OK)
+            status = s == 0 ? exitStatusOf(outcomes[s].result) : EXIT_NODE_UNAVAILABLE;
+    }
+
+    FleetTable::Options table;
+    if (options.intervalMonths > 0)
+        table.intervalMonths = options.intervalMonths;
+    table.today = CalibrationDue::today();
+    const std::vector<FleetBoard> boards = shown(outcomes, options, table);
+    if (options.json)
+        std::cout << FleetTable::toJson(boards, table);
+    else if (options.csv)
+        std::cout << FleetTable::toCsv(boards, table);
+    else if (options.html)
+        std::cout << FleetTable::toHtml(boards, table);
+    else
+        printText(boards, table);
+    return status;
+}
+
+} // namespace cli
+} // namespace z2e

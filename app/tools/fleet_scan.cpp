@@ -1,0 +1,36 @@
+#include "tools/fleet_scan.h"
+
+#include <algorithm>
+#include <mutex>
+#include <thread>
+
+namespace z2e {
+
+void FleetScan::run(const std::vector<FleetSource>& sources, unsigned parallel, const Done& done,
+                    const std::atomic<bool>* cancel)
+{
+    std::atomic<std::size_t> next{0};
+    std::mutex reporting;
+    const auto work = [&]() {
+        for (;;) {
+            if (cancel && cancel->load())
+                return;
+            const std::size_t index = next.fetch_add(1);
+            if (index >= sources.size())
+                return;
+            std::vector<FleetBoard> boards;
+            const std::int32_t result = sources[index].read(boards);
+            const std::lock_guard<std::mutex> lock(reporting);
+            done(index, result, boards);
+        }
+    };
+    const std::size_t threads = std::min<std::size_t>(std::max(parallel, 1u), sources.size());
+    std::vector<std::thread> pool;
+    for (std::size_t t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+}
+
+} // namespace z2e
