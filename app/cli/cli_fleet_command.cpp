@@ -101,7 +101,8 @@ FleetSource nodeSource(RemoteSession& remote, const NetworkNodeSummary& node, co
 
 void reportFailure(const FleetSource& source, std::int32_t result)
 {
-    const std::string who = source.address.empty() ? "this computer" : "the node " + source.system + " at " + source.address;
+    const std::string who =
+        source.address.empty() ? "this computer" : "the node " + source.system + " at " + source.address;
     std::cerr << "zamo2ctl: " << who << " could not be read completely: " << oneLine(failureWords(result))
               << (source.address.empty() ? "" : "; its boards are missing or partial") << "\n";
 }
@@ -128,10 +129,11 @@ int fleetCommand(const CliOptions& options)
 
     std::vector<SystemOutcome> outcomes(sources.size());
     const unsigned parallel = options.parallel > 0 ? unsigned(options.parallel) : FleetScan::kDefaultParallel;
-    FleetScan::run(sources, parallel, [&outcomes](std::size_t source, std::int32_t result, std::vector<FleetBoard>& boards) {
-        outcomes[source].result = result;
-        outcomes[source].boards = std::move(boards);
-    });
+    FleetScan::run(sources, parallel,
+                   [&outcomes](std::size_t source, std::int32_t result, std::vector<FleetBoard>& boards) {
+                       outcomes[source].result = result;
+                       outcomes[source].boards = std::move(boards);
+                   });
     for (std::size_t s = 0; s < sources.size(); ++s) {
         if (DriverResult::succeeded(outcomes[s].result))
             continue;

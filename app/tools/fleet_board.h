@@ -18,8 +18,8 @@ struct FleetBoard {
     std::int32_t slot = -1;      ///< -1 unknown
     std::string model;
     std::string serial;
-    std::string firmware;       ///< installed; empty unknown
-    std::string firmwareLatest; ///< the release the driver offers; empty unknown
+    std::string firmware;        ///< installed; empty unknown
+    std::string firmwareLatest;  ///< the release the driver offers; empty unknown
     std::string calibrationDate; ///< "YYYY-MM-DD" of the base board's last calibration; empty unknown
     std::string baseTemperature; ///< degrees Celsius as read; empty unknown
     std::string conTemperature;

@@ -84,14 +84,17 @@ std::int32_t FleetReader::read(QorinNodeUtilWrapper& wrapper, const std::string&
         std::int32_t slot = -1;
         if (complete && wrapper.getBoardLocation(index, enclosure, slot) < 1 && enclosure >= 0)
             board.enclosure = enclosure;
+        // The command layer reports what it could not read; the node's failure behind it is
+        // the cause worth telling, and a lost link ends the read.
+        const std::int32_t cause = complete ? 0 : wrapper.lastCause();
+        const std::int32_t failure = cause != 0 ? cause : result;
         if (!complete) {
-            board.warnings.push_back("could not be read completely: " + failureWords(result, &wrapper));
-            first = first != 0 ? first : result;
+            board.warnings.push_back("could not be read completely: " + statusWords(result, &wrapper));
+            first = first != 0 ? first : failure;
         }
         m_tests.find(board.serial, board.selfTest);
         boards.push_back(std::move(board));
-        // A link that is gone answers no further board either.
-        if (DriverResult::linkFailed(result))
+        if (DriverResult::linkFailed(failure))
             break;
     }
     return first;

@@ -19,8 +19,8 @@ public:
     explicit FleetReader(const LastSelfTests& tests) : m_tests(tests) {}
 
     /// Appends a row for every board behind `wrapper`, named `system` (and `address` for a node).
-    /// 0, or the first failure of a request (the board's row then says so among its warnings
-    /// and the rows of the boards read before stay).
+    /// 0, or the first failure (the node's own when the command layer kept it); that board's
+    /// row says so among its warnings, the rows before it stay, and a lost link ends the read.
     std::int32_t read(QorinNodeUtilWrapper& wrapper, const std::string& system, const std::string& address,
                       std::vector<FleetBoard>& boards) const;
 

@@ -38,8 +38,8 @@ std::string csvText(const std::string& text)
 const char* FleetTable::title(Column column)
 {
     static const char* const kTitles[ColumnCount] = {
-        "System",     "Address", "Place",     "Model",    "Serial",         "Firmware",          "Latest",
-        "Calibrated", "Due", "Calibration",     "Self test", "Tested",   "Base \u00b0C", "Connector \u00b0C", "Warnings"};
+        "System", "Address",     "Place",     "Model",  "Serial",       "Firmware",          "Latest",  "Calibrated",
+        "Due",    "Calibration", "Self test", "Tested", "Base \u00b0C", "Connector \u00b0C", "Warnings"};
     return column >= 0 && column < ColumnCount ? kTitles[column] : "";
 }
 
@@ -125,15 +125,15 @@ std::string FleetTable::toJson(const std::vector<FleetBoard>& boards, const Opti
 {
     const Options used = resolved(options);
     std::ostringstream out;
-    out << "{\"today\":" << jsonString(used.today) << ",\"intervalMonths\":" << used.intervalMonths
-        << ",\"boards\":[";
+    out << "{\"today\":" << jsonString(used.today) << ",\"intervalMonths\":" << used.intervalMonths << ",\"boards\":[";
     for (std::size_t i = 0; i < boards.size(); ++i) {
         const FleetBoard& board = boards[i];
         out << (i ? ",\n" : "\n") << "{\"system\":" << jsonString(board.system)
             << ",\"address\":" << jsonString(board.address) << ",\"index\":" << board.index
             << ",\"enclosure\":" << board.enclosure << ",\"slot\":" << board.slot
             << ",\"model\":" << jsonString(board.model) << ",\"serial\":" << jsonString(board.serial)
-            << ",\"firmware\":" << jsonString(board.firmware) << ",\"firmwareLatest\":" << jsonString(board.firmwareLatest)
+            << ",\"firmware\":" << jsonString(board.firmware)
+            << ",\"firmwareLatest\":" << jsonString(board.firmwareLatest)
             << ",\"calibrated\":" << jsonString(board.calibrationDate)
             << ",\"due\":" << jsonString(cell(board, Due, used))
             << ",\"calibration\":" << jsonString(CalibrationDue::word(calibration(board, used)))
@@ -154,8 +154,7 @@ std::string FleetTable::toHtml(const std::vector<FleetBoard>& boards, const Opti
     const Options used = resolved(options);
     std::ostringstream out;
     out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>ZAMO2Explorer fleet</title><style>"
-        << SystemInventory::htmlStyle()
-        << "tr.overdue td{background:#f6c6c6}tr.soon td{background:#fbe3b0}"
+        << SystemInventory::htmlStyle() << "tr.overdue td{background:#f6c6c6}tr.soon td{background:#fbe3b0}"
         << "</style></head><body>\n<h1>ZAMO2Explorer fleet</h1>\n<p>"
         << SystemInventory::htmlEscape(std::to_string(boards.size()) + " boards on " + used.today +
                                        "; calibration interval " + std::to_string(used.intervalMonths) + " months")
