@@ -17,14 +17,16 @@ namespace {
 using qorinet_api::QORINetClientNode;
 using Clock = std::chrono::steady_clock;
 
-qorinet_api::QORINetClientConfig clientConfig(std::uint16_t basePort, const std::string& directNode)
+qorinet_api::QORINetClientConfig clientConfig(std::uint16_t basePort, const std::vector<std::string>& directNodes)
 {
     qorinet_api::QORINetClientConfig config;
     config.mode = qorinet_api::QORINetClientConfig::MODE_ALL_INTERFACES;
     config.basePort = basePort;
     config.privateAnswerPort = true;
-    if (!directNode.empty())
-        config.directNodes.push_back(directNode);
+    for (const std::string& node : directNodes) {
+        if (!node.empty())
+            config.directNodes.push_back(node);
+    }
     config.localNodeMask = 0; // the local boards are the driver's business, not the client's
     return config;
 }
@@ -66,7 +68,10 @@ NetworkNodeSummary summaryOf(const QORINetClientNode& node)
 } // namespace
 
 struct RemoteNodeSession::Client {
-    Client(std::uint16_t basePort, const std::string& directNode) : client(clientConfig(basePort, directNode)) {}
+    Client(std::uint16_t basePort, const std::vector<std::string>& directNodes)
+        : client(clientConfig(basePort, directNodes))
+    {
+    }
 
     /// The node at `address` in the client's list, or null.
     std::shared_ptr<QORINetClientNode> nodeAt(const std::string& address) const
@@ -75,6 +80,14 @@ struct RemoteNodeSession::Client {
             if (candidate->getAddress() == address)
                 return candidate;
         return nullptr;
+    }
+
+    std::vector<NetworkNodeSummary> summaries() const
+    {
+        std::vector<NetworkNodeSummary> nodes;
+        for (const auto& node : client.remoteNodes())
+            nodes.push_back(summaryOf(*node));
+        return nodes;
     }
 
     /// Waits for the next event (they only pace the waits) until `deadline`.
@@ -92,7 +105,12 @@ struct RemoteNodeSession::Client {
 };
 
 RemoteNodeSession::RemoteNodeSession(std::uint16_t basePort, const std::string& directNode)
-    : m_client(std::make_unique<Client>(basePort, directNode))
+    : RemoteNodeSession(basePort, std::vector<std::string>{directNode})
+{
+}
+
+RemoteNodeSession::RemoteNodeSession(std::uint16_t basePort, const std::vector<std::string>& directNodes)
+    : m_client(std::make_unique<Client>(basePort, directNodes))
 {
 }
 
@@ -120,10 +138,24 @@ std::vector<NetworkNodeSummary> RemoteNodeSession::discover(std::uint32_t scanMs
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(scanMs);
     while (msUntil(deadline) > 0)
         m_client->waitForEvent(deadline);
-    std::vector<NetworkNodeSummary> nodes;
-    for (const auto& node : m_client->client.remoteNodes())
-        nodes.push_back(summaryOf(*node));
-    return nodes;
+    return m_client->summaries();
+}
+
+std::vector<NetworkNodeSummary> RemoteNodeSession::discoverAll(const std::vector<std::string>& addresses,
+                                                               std::uint32_t scanMs)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(scanMs);
+    const auto allAnswer = [&]() {
+        for (const std::string& address : addresses) {
+            const std::shared_ptr<QORINetClientNode> node = m_client->nodeAt(address);
+            if (!node || !node->isConnectable())
+                return false;
+        }
+        return true;
+    };
+    while (!allAnswer() && msUntil(deadline) > 0)
+        m_client->waitForEvent(deadline);
+    return m_client->summaries();
 }
 
 bool RemoteNodeSession::listenFailed() const

@@ -29,6 +29,8 @@ public:
     /// Nothing runs before start(); the client uses `basePort` and, besides its broadcasts,
     /// asks `directNode` (an address, or none when empty) by unicast at every scan.
     explicit RemoteNodeSession(std::uint16_t basePort, const std::string& directNode = {});
+    /// The same, asking each of `directNodes` by unicast at every scan.
+    RemoteNodeSession(std::uint16_t basePort, const std::vector<std::string>& directNodes);
     /// Disconnects the node and stops the client.
     ~RemoteNodeSession();
     RemoteNodeSession(const RemoteNodeSession&) = delete;
@@ -40,6 +42,9 @@ public:
     std::vector<NetworkNodeSummary> discover(std::uint32_t scanMs);
     /// The client could not listen for the nodes' answers: another program holds its port.
     bool listenFailed() const;
+    /// Waits at most `scanMs` until every node at `addresses` answers scans (those that never do
+    /// only make it wait longer), then lists the nodes in list order.
+    std::vector<NetworkNodeSummary> discoverAll(const std::vector<std::string>& addresses, std::uint32_t scanMs);
     /// Waits at most `scanMs` until the node at `address` answers a scan and is not tainted.
     Found findNode(const std::string& address, std::uint32_t scanMs);
     /// Connects the node findNode() saw and readies the command layer; the result of connect
