@@ -221,8 +221,8 @@ void FleetSupervisor::killStragglers()
     for (const Child& child : m_children) {
         if (!child.running)
             continue;
-        std::cerr << "qorinet-node-sim: " << who(*child.member) << " did not stop within "
-                  << kStopGrace.count() << " s; killing it\n";
+        std::cerr << "qorinet-node-sim: " << who(*child.member) << " did not stop within " << kStopGrace.count()
+                  << " s; killing it\n";
         ::kill(child.pid, SIGKILL);
     }
     m_failed = true;

@@ -35,7 +35,7 @@ TEST(FleetGeneratorTest, BoardsDifferWhereAFleetViewLooks)
     std::size_t serialCount = 0;
     std::size_t boards = 0;
     std::size_t expanded = 0;
-    std::map<std::string, int> firmware;   // latest, behind, newer
+    std::map<std::string, int> firmware;    // latest, behind, newer
     std::map<std::string, int> calibration; // recent, due, overdue
     const std::string dueFrom = FleetGenerator::dateText(kToday - FleetGenerator::kCalibrationIntervalDays + 30);
     const std::string overdueFrom = FleetGenerator::dateText(kToday - FleetGenerator::kCalibrationIntervalDays);

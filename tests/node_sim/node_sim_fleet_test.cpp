@@ -151,6 +151,9 @@ TEST(NodeSimFleetTest, ANodeThatDiesIsReportedAndTheOthersGoOn)
 {
     NodeSimProcess sim;
     ASSERT_TRUE(sim.start("127.0.4.254", {"--fleet", "2"})) << sim.output();
+    EXPECT_NE(sim.output().find("node 1 127.0.5.1 " + std::to_string(sim.basePort()) + " Fleet-002\n"),
+              std::string::npos)
+        << "numbered by the fleet: " << sim.output();
     std::vector<pid_t> nodes = childrenOf(sim.pid());
     ASSERT_EQ(nodes.size(), 2u);
     ::kill(nodes[0], SIGKILL);
