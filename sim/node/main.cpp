@@ -1,6 +1,9 @@
 // qorinet-node-sim: QORINet nodes on this machine for tests, benchmarks and demonstrations.
 
 #include "address_policy.h"
+#include "fleet_generator.h"
+#include "fleet_plan.h"
+#include "fleet_supervisor.h"
 #include "node_backend.h"
 #include "node_fleet.h"
 #include "node_sim_options.h"
@@ -74,6 +77,20 @@ int serve(const sigset_t& signals, nodesim::NodeFleet& fleet)
     }
 }
 
+// A fleet of node processes: this process only prepares their files, starts and watches them.
+int runFleet(const nodesim::NodeSimOptions& options, const sigset_t& signals)
+{
+    nodesim::FleetPlan plan;
+    std::string error;
+    bool refused = false;
+    if (!plan.prepare(options, nodesim::FleetGenerator::today(), error, refused)) {
+        std::cerr << "qorinet-node-sim: " << error << "\n";
+        return refused ? 2 : 1;
+    }
+    nodesim::FleetSupervisor supervisor;
+    return supervisor.run(plan, signals);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -90,6 +107,8 @@ int main(int argc, char** argv)
     }
     const sigset_t signals = blockSignals();
     raiseDescriptorLimit();
+    if (options.runsFleet())
+        return runFleet(options, signals);
     uni::log::initialize();
     startLog(options.logFile);
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 
 namespace nodesim {
 
@@ -60,6 +61,25 @@ std::function<bool(const std::string&)> maskText(std::string& target)
     };
 }
 
+// Why the options given do not go together; empty when they do.
+std::string conflict(const NodeSimOptions& options, const std::set<std::string>& seen)
+{
+    if (options.fleet > 0 && !options.fleetDir.empty())
+        return "--fleet and --fleet-dir exclude each other: choose one";
+    if (seen.count("--seed") && options.fleet == 0)
+        return "--seed goes with --fleet only";
+    if (!options.runsFleet())
+        return std::string();
+    if (seen.count("--nodes"))
+        return "--nodes runs nodes in one process and does not go with a fleet of processes";
+    if (seen.count("--hardware") || seen.count("--config-dir"))
+        return "--hardware and --config-dir are one node's files; a fleet gives every node its own";
+    if (!options.fleetDir.empty() && options.simulation)
+        return "--simulation would serve each node's configured boards instead of its hardware file; "
+               "leave it out with --fleet-dir";
+    return std::string();
+}
+
 } // namespace
 
 bool NodeSimOptions::parse(int argc, const char* const* argv, NodeSimOptions& out, std::string& error)
@@ -72,6 +92,9 @@ bool NodeSimOptions::parse(int argc, const char* const* argv, NodeSimOptions& ou
         {"--netmask", maskText(options.netmask)},
         {"--name", text(options.name)},
         {"--nodes", number(options.nodes, 1, kMaxNodes)},
+        {"--fleet", number(options.fleet, 1, kMaxNodes)},
+        {"--seed", number(options.seed, 0, 0xFFFFFFFFul)},
+        {"--fleet-dir", text(options.fleetDir)},
         {"--fault", [&options](const std::string& value) { return parseNodeFault(value, options.fault); }},
         {"--fault-delay-ms", number(options.faultDelayMs, 0, 600000)},
         {"--delay-ms", number(options.delayMs, 0, 600000)},
@@ -82,8 +105,10 @@ bool NodeSimOptions::parse(int argc, const char* const* argv, NodeSimOptions& ou
         {"--hardware", text(options.hardwareFile)},
         {"--log", text(options.logFile)},
     };
+    std::set<std::string> seen;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        seen.insert(arg);
         if (arg == "--help" || arg == "-h") {
             options.help = true;
             continue;
@@ -107,6 +132,9 @@ bool NodeSimOptions::parse(int argc, const char* const* argv, NodeSimOptions& ou
             return false;
         }
     }
+    error = conflict(options, seen);
+    if (!error.empty())
+        return false;
     out = options;
     return true;
 }
@@ -123,7 +151,13 @@ std::string NodeSimOptions::usage()
            "  --netmask MASK       netmask of the node addresses (default 255.0.0.0)\n"
            "  --name NAME          node name (fleet: NAME-<index>)\n"
            "  --simulation         serve simulated boards (the node reports simulation 1)\n"
-           "  --nodes N            fleet: N nodes on consecutive addresses, one driver (max 1024)\n"
+           "  --nodes N            N nodes on consecutive addresses in this process, sharing\n"
+           "                       one driver and its boards (max 1024)\n"
+           "  --fleet N            N nodes on consecutive addresses, each a process with boards\n"
+           "                       of its own generated from the seed (max 1024; names\n"
+           "                       NAME-001 on, default Fleet)\n"
+           "  --seed S             what the fleet's boards derive from (default 1)\n"
+           "  --fleet-dir DIR      one node process per hardware file DIR/*.xml, in name order\n"
            "  --fault KIND         never-answer | wrong-digest | short-datagram | heartbeats-only |\n"
            "                       close-mid-frame | slow | unrelated-frames | trickle |\n"
            "                       no-broadcast\n"
@@ -132,15 +166,17 @@ std::string NodeSimOptions::usage()
            "  --delay-ms MS        every driver command takes MS longer, with heartbeats\n"
            "  --heartbeat-ms MS    heartbeat period during long commands (default 300)\n"
            "  --reboot-ms MS       how long a reboot keeps the node away (default 5000)\n"
-           "  --work-dir DIR       folder for the driver configuration and state\n"
+           "  --work-dir DIR       folder for the driver configuration and state (fleet: for\n"
+           "                       the generated hardware files and one folder per node)\n"
            "  --config-dir DIR     use this driver configuration folder as it is\n"
            "  --hardware FILE      use this hardware description as it is\n"
-           "  --log FILE           write a log file\n"
+           "  --log FILE           write a log file (fleet: FILE.001 and on, one per node)\n"
            "  --help               this text\n"
            "\n"
            "Addresses outside QORINET_ALLOWED_NETWORKS (loopback when unset) are refused.\n"
            "Prints \"ready\" once every node listens; SIGINT or SIGTERM stop it, SIGUSR1 toggles\n"
-           "the sync state the nodes report.\n";
+           "the sync state the nodes report. A fleet passes these signals on to its nodes,\n"
+           "reports a node that ends early, and ends when every node has ended.\n";
 }
 
 } // namespace nodesim

@@ -17,6 +17,9 @@ struct NodeSimOptions {
     std::string name;        ///< empty: "SimNode-<last two address octets>"
     bool simulation = false; ///< simulated boards instead of the stand-in hardware
     unsigned nodes = 1;
+    unsigned fleet = 0;     ///< nodes in processes of their own with generated hardware; 0: none
+    std::uint32_t seed = 1; ///< what the generated fleet derives from
+    std::string fleetDir;   ///< a node in a process of its own per hardware file in this folder
     NodeFault fault = NodeFault::None;
     unsigned faultDelayMs = 1500; ///< how late the slow fault answers
     unsigned delayMs = 0;         ///< extra time every driver command takes (with heartbeats)
@@ -28,7 +31,11 @@ struct NodeSimOptions {
     std::string logFile;
     bool help = false;
 
-    /// Reads argv. False with `error` set for an unknown option, a missing or bad value.
+    /// A fleet of node processes (--fleet or --fleet-dir) rather than nodes in this process.
+    bool runsFleet() const { return fleet > 0 || !fleetDir.empty(); }
+
+    /// Reads argv. False with `error` set for an unknown option, a missing or bad value, or
+    /// options that do not go together.
     static bool parse(int argc, const char* const* argv, NodeSimOptions& out, std::string& error);
 
     /// The --help text.

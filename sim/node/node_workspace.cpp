@@ -46,53 +46,10 @@ std::string hex(unsigned value, int digits)
     return text;
 }
 
-bool makeFolder(const std::string& path, std::string& error)
-{
-    std::error_code code;
-    fs::create_directories(path, code);
-    if (fs::is_directory(path, code))
-        return true;
-    error = "cannot create folder " + path;
-    return false;
-}
-
-// Written beside the target and renamed, so a reader never sees half a file.
 bool writeIfMissing(const std::string& path, const std::string& content, std::string& error)
 {
     std::error_code code;
-    if (fs::exists(path, code))
-        return true;
-    const std::string temp = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << content;
-        if (!out.flush()) {
-            error = "cannot write " + temp;
-            return false;
-        }
-    }
-    fs::rename(temp, path, code);
-    if (!code)
-        return true;
-    fs::remove(temp, code);
-    error = "cannot write " + path;
-    return false;
-}
-
-std::string configDocument(unsigned seed)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zmpxi_api_config>\n  <Configuration>\n"
-           "    <Logger><LogLevel>LogOnError</LogLevel><LogType>Normal</LogType>"
-           "<LogAppend>Append</LogAppend><LogFile>ZaMoQorin_Dev.Log</LogFile>"
-           "<CmdLogFile>ZaMoQorin.log</CmdLogFile></Logger>\n"
-           "    <Simulation>\n      <SimulationMode>SIMMODE_NORMAL</SimulationMode>\n" +
-           NodeWorkspace::defaultEntries(seed) + "    </Simulation>\n  </Configuration>\n</zmpxi_api_config>\n";
-}
-
-std::string hardwareDocument(unsigned seed)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SimulatedHardware>\n" + NodeWorkspace::defaultEntries(seed) +
-           "</SimulatedHardware>\n";
+    return fs::exists(path, code) || NodeWorkspace::writeFile(path, content, error);
 }
 
 unsigned seedOf(const NodeSimOptions& options)
@@ -103,6 +60,52 @@ unsigned seedOf(const NodeSimOptions& options)
 }
 
 } // namespace
+
+bool NodeWorkspace::makeFolder(const std::string& path, std::string& error)
+{
+    std::error_code code;
+    fs::create_directories(path, code);
+    if (fs::is_directory(path, code))
+        return true;
+    error = "cannot create folder " + path;
+    return false;
+}
+
+// Written beside the target and renamed, so a reader never sees half a file.
+bool NodeWorkspace::writeFile(const std::string& path, const std::string& content, std::string& error)
+{
+    const std::string temp = path + ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << content;
+        if (!out.flush()) {
+            error = "cannot write " + temp;
+            return false;
+        }
+    }
+    std::error_code code;
+    fs::rename(temp, path, code);
+    if (!code)
+        return true;
+    fs::remove(temp, code);
+    error = "cannot write " + path;
+    return false;
+}
+
+std::string NodeWorkspace::configDocument(const std::string& entries)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zmpxi_api_config>\n  <Configuration>\n"
+           "    <Logger><LogLevel>LogOnError</LogLevel><LogType>Normal</LogType>"
+           "<LogAppend>Append</LogAppend><LogFile>ZaMoQorin_Dev.Log</LogFile>"
+           "<CmdLogFile>ZaMoQorin.log</CmdLogFile></Logger>\n"
+           "    <Simulation>\n      <SimulationMode>SIMMODE_NORMAL</SimulationMode>\n" +
+           entries + "    </Simulation>\n  </Configuration>\n</zmpxi_api_config>\n";
+}
+
+std::string NodeWorkspace::hardwareDocument(const std::string& entries)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SimulatedHardware>\n" + entries + "</SimulatedHardware>\n";
+}
 
 std::string NodeWorkspace::defaultEntries(unsigned seed)
 {
@@ -147,9 +150,9 @@ bool NodeWorkspace::prepare(const NodeSimOptions& options, std::string& error)
         return false;
     const unsigned seed = seedOf(options);
     if (options.configDir.empty() &&
-        !writeIfMissing(m_configDir + "/zmpxi_api_config.xml", configDocument(seed), error))
+        !writeIfMissing(m_configDir + "/zmpxi_api_config.xml", configDocument(defaultEntries(seed)), error))
         return false;
-    if (options.hardwareFile.empty() && !writeIfMissing(m_hardwareFile, hardwareDocument(seed), error))
+    if (options.hardwareFile.empty() && !writeIfMissing(m_hardwareFile, hardwareDocument(defaultEntries(seed)), error))
         return false;
     ::setenv("ZMPXI_API_CONFIG_DIR", m_configDir.c_str(), 1);
     ::setenv("ZMPXI_SIM_STATE_DIR", stateDir.c_str(), 1);

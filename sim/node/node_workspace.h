@@ -24,6 +24,18 @@ public:
     /// The folder used when none is given: below TMPDIR (or /tmp), per user, address and port.
     static std::string defaultRoot(const NodeSimOptions& options);
 
+    /// Creates `path` with its parents. False with `error` set when it is no folder after.
+    static bool makeFolder(const std::string& path, std::string& error);
+    /// Writes `content` to a temporary beside `path` and renames it over `path`, so that a
+    /// reader never sees half a file. False with `error` set.
+    static bool writeFile(const std::string& path, const std::string& content, std::string& error);
+
+    /// A driver configuration whose Simulation section holds `entries` (SimulatedEnclosures
+    /// and SimulatedBoards elements as text).
+    static std::string configDocument(const std::string& entries);
+    /// A hardware description of `entries`.
+    static std::string hardwareDocument(const std::string& entries);
+
     /// The entries (one network enclosure, four boards) the default files describe. Serial
     /// numbers derive from `seed`, so that simulators on different addresses differ.
     static std::string defaultEntries(unsigned seed);

@@ -1,5 +1,5 @@
-// The hardware description's extras (model shorthand, literal documents, fault values),
-// the configuration's logger and legacy switch, and many callers at once.
+// The hardware description's extras (model shorthand, literal documents, fault values,
+// calibration dates), the configuration's logger and legacy switch, and many callers at once.
 
 #include <atomic>
 #include <filesystem>
@@ -72,6 +72,30 @@ TEST_F(FilesTest, FaultValuesAreReadIgnoringCase)
     ASSERT_EQ(set("BoardID0", "coneeprom", "<ConEEPROM><BoardInfo/></ConEEPROM>"), 0);
     EXPECT_EQ(api->ZaMoSetParam_i32(0, 1026, 0), 260104);
     EXPECT_EQ(set("EnclosureId0", "StoreData", ""), 240001);
+}
+
+// A board's calibration date is that of its new EEPROMs; a date that is none spoils the file.
+TEST_F(FilesTest, CalibrationDateOfTheDescriptionIsTheFactoryDate)
+{
+    const auto board = [](const std::string& date) {
+        return "<Stand-in><SimulatedEnclosures><ID0><Model>QE-D2</Model><SerialNumber>00000D02</SerialNumber>"
+               "<UserData/><EncType>5</EncType><EncVersion>1</EncVersion></ID0></SimulatedEnclosures>"
+               "<SimulatedBoards><ID0><Model>QA-4008.BNC</Model><EncNumber>0</EncNumber><SlotNumber>2</SlotNumber>"
+               "<FWRevision>0254</FWRevision><SerialNumber>0CA1DA7E</SerialNumber><CalDate>" +
+               date + "</CalDate></ID0></SimulatedBoards></Stand-in>";
+    };
+    writeHardware(board("2024-02-29"));
+    ASSERT_EQ(started("SIMMODE_OFF"), 1);
+    const pugi::xml_node info = doc("BoardID0", "boardproperties").child("BoardInfo");
+    EXPECT_EQ(at(info, "BaseBoard/BaseCal/Date"), "2024-02-29");
+    EXPECT_EQ(at(info, "BaseBoard/BaseTest/Date"), "2024-02-29");
+    EXPECT_EQ(at(info, "ConPanel/ConCal/Date"), "2024-02-29");
+    EXPECT_EQ(at(doc("BoardID0", "baseeeprom"), "SelfCal/Date"), "2024-02-29");
+
+    for (const char* bad : {"2023-02-29", "2024-13-01", "2024-1-015", "24-01-01", "2024-01-0x"}) {
+        writeHardware(board(bad));
+        EXPECT_EQ(started("SIMMODE_OFF"), 0) << bad;
+    }
 }
 
 TEST_F(FilesTest, LegacySwitchAndLoggerSettingsOfTheConfiguration)

@@ -20,6 +20,7 @@ public:
     /// The exit code; -1 when it had to be killed.
     int stop() { return m_process.stop(); }
     void signal(int number) const { m_process.signal(number); }
+    pid_t pid() const { return m_process.pid(); }
 
     std::uint16_t basePort() const { return m_basePort; }
     std::string output() const { return m_process.output() + m_process.errors(); }

@@ -62,10 +62,10 @@ constexpr RecordNames kBaseRecords{"FactoryCal", "FactoryTest", "BaseBoardTemp"}
 constexpr RecordNames kConRecords{"ConCal", "ConTest", "ConPanelTemp"};
 
 // A new EEPROM was calibrated and tested on one day, at one temperature.
-EepromFacts factoryRecords(const std::string& seed)
+EepromFacts factoryRecords(const std::string& seed, const std::string& calDate)
 {
     EepromFacts facts;
-    facts.calDate = EepromDocuments::seededDate(seed + "cal", 2023);
+    facts.calDate = calDate.empty() ? EepromDocuments::seededDate(seed + "cal", 2023) : calDate;
     facts.calTemp = fixed(22.5 + unitHash(seed + "calT") * 2.0, 1);
     facts.testPassed = "true";
     facts.testDate = facts.calDate;
@@ -113,7 +113,8 @@ bool editSelfCal(std::string& text, Edit edit)
 } // namespace
 
 std::string EepromDocuments::defaultBase(const BoardModel& model, const std::string& baseVersion,
-                                         const std::string& serialNumber, std::uint32_t featureSet)
+                                         const std::string& serialNumber, std::uint32_t featureSet,
+                                         const std::string& calDate)
 {
     const std::string seed = serialNumber + model.baseModel;
     pugi::xml_document doc;
@@ -126,15 +127,17 @@ std::string EepromDocuments::defaultBase(const BoardModel& model, const std::str
     appendText(info, "TypeCode", std::to_string(model.typeCode));
     appendText(info, "ProductionDate", seededDate(seed + "made", 2022));
     appendText(root, "SVNRevision", revision(seed));
-    appendCal(appendRecords(root, kBaseRecords, factoryRecords(seed)), model.aiChannels, seed);
+    const EepromFacts factory = factoryRecords(seed, calDate);
+    appendCal(appendRecords(root, kBaseRecords, factory), model.aiChannels, seed);
     pugi::xml_node self = root.append_child("SelfCal");
     appendText(self, "FeatureSet", xml_util::hex8(featureSet));
-    appendText(self, "Date", seededDate(seed + "cal", 2023));
+    appendText(self, "Date", factory.calDate);
     appendCal(self, model.aiChannels, seed);
     return xml_util::print(doc);
 }
 
-std::string EepromDocuments::defaultCon(const BoardModel& model, const std::string& serialNumber)
+std::string EepromDocuments::defaultCon(const BoardModel& model, const std::string& serialNumber,
+                                        const std::string& calDate)
 {
     const std::string seed = serialNumber + model.conModel;
     pugi::xml_document doc;
@@ -144,7 +147,7 @@ std::string EepromDocuments::defaultCon(const BoardModel& model, const std::stri
     appendText(info, "ConVersion", model.conVersion);
     appendText(info, "SerialNumber", serialNumber);
     appendText(root, "SVNRevision", revision(seed));
-    appendRecords(root, kConRecords, factoryRecords(seed));
+    appendRecords(root, kConRecords, factoryRecords(seed, calDate));
     return xml_util::print(doc);
 }
 

@@ -53,10 +53,13 @@ struct RecordNames {
 
 class EepromDocuments {
 public:
-    /// The factory content of a base EEPROM of `model` in generation `baseVersion`.
+    /// The factory content of a base EEPROM of `model` in generation `baseVersion`, calibrated
+    /// on `calDate` (empty: a date derived from the serial number).
     static std::string defaultBase(const BoardModel& model, const std::string& baseVersion,
-                                   const std::string& serialNumber, std::uint32_t featureSet);
-    static std::string defaultCon(const BoardModel& model, const std::string& serialNumber);
+                                   const std::string& serialNumber, std::uint32_t featureSet,
+                                   const std::string& calDate = std::string());
+    static std::string defaultCon(const BoardModel& model, const std::string& serialNumber,
+                                  const std::string& calDate = std::string());
 
     /// False when the text does not parse or lacks the root or BoardInfo.
     static bool readBase(const std::string& text, BaseFacts& facts);

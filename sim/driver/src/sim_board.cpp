@@ -40,9 +40,9 @@ void SimBoard::loadOrCreate()
     std::uint32_t features = m_configured->defaultFeatures;
     xml_util::parseHex32(m_entry.featureSet, features);
     const std::string defaultBase =
-        EepromDocuments::defaultBase(*m_configured, version, m_entry.serialNumber, features);
+        EepromDocuments::defaultBase(*m_configured, version, m_entry.serialNumber, features, m_entry.calDate);
     const std::string conSerial = conSerialNumber();
-    const std::string defaultCon = EepromDocuments::defaultCon(*m_configured, conSerial);
+    const std::string defaultCon = EepromDocuments::defaultCon(*m_configured, conSerial, m_entry.calDate);
 
     BoardState state;
     const bool stored = m_store && m_store->loadBoard(m_stateKey, state);

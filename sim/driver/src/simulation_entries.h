@@ -53,6 +53,7 @@ struct BoardEntry {
     std::string fwRevision;
     std::string serialNumber;
     std::string conSerialNumber;
+    std::string calDate; ///< factory calibration of both EEPROMs; empty: derived from the serial
     std::vector<std::pair<std::string, std::string>> channelModules;
     BoardFaults faults;
     std::vector<LiteralDocument> literals;

@@ -123,6 +123,11 @@ bool SimulationReader::readBoard(const pugi::xml_node& entry, BoardEntry& out, s
     }
     if (m_mode != Mode::Configuration) {
         out.modelName = text(entry, "Model");
+        out.calDate = text(entry, "CalDate");
+        if (!out.calDate.empty() && !xml_util::isDate(out.calDate)) {
+            error = out.id + ": CalDate \"" + out.calDate + "\" is no date (YYYY-MM-DD)";
+            return false;
+        }
         readBoardFaults(entry.child("Faults"), out.faults);
         readLiterals(entry.child("Literals"), out.literals);
     }

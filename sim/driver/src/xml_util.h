@@ -31,6 +31,8 @@ bool parseHex32(const std::string& text, std::uint32_t& value);
 std::string hex8(std::uint32_t value);
 /// Four upper-case hexadecimal digits.
 std::string hex4(std::uint32_t value);
+/// A calendar date "YYYY-MM-DD" (years 1900 to 2999, days within their month).
+bool isDate(const std::string& text);
 /// Fixed-point text with a decimal point whatever the process locale.
 std::string fixed(double value, int decimals);
 
