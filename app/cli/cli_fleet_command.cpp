@@ -4,11 +4,11 @@
 #include "cli_remote_session.h"
 
 #include "core/local_node_session.h"
-#include "core/node_link.h"
 #include "core/node_result_text.h"
 #include "driver/command/driver_result.h"
 #include "tools/fleet_reader.h"
 #include "tools/fleet_scan.h"
+#include "tools/fleet_sources.h"
 #include "tools/fleet_table.h"
 #include "tools/maintenance_journal.h"
 
@@ -19,9 +19,6 @@
 namespace z2e {
 namespace cli {
 namespace {
-
-// Requests of a read are short; a node that keeps one alive with heartbeats is given up on.
-constexpr std::uint32_t kNodeRequestCeilingMs = 15000;
 
 struct SystemOutcome {
     std::int32_t result = 0;
@@ -77,28 +74,6 @@ void printText(const std::vector<FleetBoard>& boards, const FleetTable::Options&
     }
 }
 
-FleetSource localSource(LocalNodeSession& session, const FleetReader& reader)
-{
-    return {"local", "", [&session, &reader](std::vector<FleetBoard>& boards) {
-                if (!session.connected())
-                    return session.result();
-                return reader.read(session.wrapper(), "local", "", boards);
-            }};
-}
-
-FleetSource nodeSource(RemoteSession& remote, const NetworkNodeSummary& node, const FleetReader& reader)
-{
-    return {node.name, node.address, [&remote, node, &reader](std::vector<FleetBoard>& boards) {
-                const std::unique_ptr<NodeLink> link = remote.session().link(node.address);
-                if (!link)
-                    return DriverResult::codeOf(ResultMeaning::Unreachable);
-                const std::int32_t connected = link->connect(kNodeRequestCeilingMs);
-                if (!DriverResult::succeeded(connected))
-                    return connected;
-                return reader.read(link->wrapper(), node.name, node.address, boards);
-            }};
-}
-
 void reportFailure(const FleetSource& source, std::int32_t result)
 {
     const std::string who =
@@ -117,12 +92,12 @@ int fleetCommand(const CliOptions& options)
     const FleetReader reader(tests);
 
     LocalNodeSession local(options.driverPath, options.simulation);
-    std::vector<FleetSource> sources{localSource(local, reader)};
+    std::vector<FleetSource> sources{FleetSources::local(local.wrapper(), local.result(), reader)};
     RemoteSession remote(options);
     int status = EXIT_OK;
     if (remote.start()) {
         for (const NetworkNodeSummary& node : remote.discover())
-            sources.push_back(nodeSource(remote, node, reader));
+            sources.push_back(FleetSources::node(remote.session(), node, reader));
     } else {
         status = EXIT_NODE_UNAVAILABLE;
     }

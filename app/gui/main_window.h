@@ -147,6 +147,7 @@ private:
     void setUpToolActions();
     void setUpMaintenanceMenu();
     void setUpProblemsPanel();
+    void setUpFleetPanel();
     void connectWidgets();
     void fillViews();
     /// The row a tool acts on: the one whose context menu is open, else the current row of the

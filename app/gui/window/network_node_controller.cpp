@@ -356,6 +356,11 @@ std::vector<std::pair<int, const NetworkNodeRecord*>> NetworkNodeController::lis
     return nodes;
 }
 
+NetworkClientSettings NetworkNodeController::clientSettings() const
+{
+    return NetworkInterfaceChoice::clientSettings(m_options, m_tuning);
+}
+
 QModelIndex NetworkNodeController::shownRowAt(const std::vector<std::size_t>& path) const
 {
     if (!m_system)

@@ -103,6 +103,8 @@ public:
     int shownRow() const { return m_shownRow; }
     /// The network nodes of the list with their rows there, in list order.
     std::vector<std::pair<int, const NetworkNodeRecord*>> listedNodes();
+    /// What the window's client works with now (its networks and port).
+    NetworkClientSettings clientSettings() const;
     /// The row of the shown system's tree at `path` (child positions from its root); invalid
     /// when it has no such row.
     QModelIndex shownRowAt(const std::vector<std::size_t>& path) const;

@@ -6,6 +6,7 @@
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/demo_tab.h"
+#include "gui/window/fleet_panel.h"
 #include "gui/window/maintenance_menu.h"
 #include "gui/window/network_node_controller.h"
 #include "gui/window/node_actions.h"
@@ -79,11 +80,14 @@ bool WindowPictures::showState(const QString& name)
         return showNode(true);
     if (name == "maintenance")
         return openMaintenanceMenu();
-    if (name == "problems") {
+    if (name == "problems" || name == "fleet") {
         auto* tabs = m_systems->window()->findChild<QTabWidget*>("tabWidget");
-        QWidget* panel = tabs ? tabs->findChild<QWidget*>("problemsPanel") : nullptr;
+        QWidget* panel = tabs ? tabs->findChild<QWidget*>(name + "Panel") : nullptr;
         if (panel)
             tabs->setCurrentWidget(panel);
+        // The fleet as an operator sees it after Read Fleet.
+        if (auto* fleet = qobject_cast<FleetPanel*>(panel))
+            fleet->readFleet();
         return panel != nullptr;
     }
     if (name != "filter")

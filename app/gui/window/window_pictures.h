@@ -26,9 +26,9 @@ public:
     /// Window states that can be pictured instead of a dialog: "filter" (the tree filtered for
     /// part of the first board's serial number), "failed-node" (the network node with the
     /// highest address, which tools/run starts with a fault, shown), "maintenance" (the
-    /// Maintenance menu open for the first board of this computer) and "problems" (the
-    /// Problems tab in front).
-    static QStringList stateNames() { return {"filter", "failed-node", "maintenance", "problems"}; }
+    /// Maintenance menu open for the first board of this computer), "problems" (the Problems
+    /// tab in front) and "fleet" (the Fleet tab in front, read).
+    static QStringList stateNames() { return {"filter", "failed-node", "maintenance", "problems", "fleet"}; }
     /// Brings the window into state `name`; false when it cannot.
     bool showState(const QString& name);
     /// Opens a network dialog by its picture name for the first network node, without a modal

@@ -1,0 +1,122 @@
+#include "gui/models/fleet_model.h"
+
+#include <QBrush>
+#include <QColor>
+
+namespace z2e {
+namespace {
+
+const QColor kOverdue(0xf6, 0xc6, 0xc6);
+const QColor kDueSoon(0xfb, 0xe3, 0xb0);
+const QColor kNewer(0xcf, 0xe2, 0xf8);
+const QColor kWarning(0xb0, 0x00, 0x00);
+
+bool isCalibrationColumn(int column)
+{
+    return column == FleetTable::Calibrated || column == FleetTable::Due || column == FleetTable::CalibrationState;
+}
+
+bool isTemperatureColumn(int column)
+{
+    return column == FleetTable::BaseTemperature || column == FleetTable::ConTemperature;
+}
+
+} // namespace
+
+FleetModel::FleetModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    m_options.today = CalibrationDue::today();
+}
+
+FleetModel::Row FleetModel::rowOf(const FleetBoard& board) const
+{
+    Row row;
+    for (int c = 0; c < FleetTable::ColumnCount; ++c)
+        row.cells[c] = QString::fromStdString(FleetTable::cell(board, FleetTable::Column(c), m_options));
+    row.calibration = FleetTable::calibration(board, m_options);
+    row.firmwareAge = FleetTable::firmwareAge(board);
+    return row;
+}
+
+void FleetModel::setOptions(const FleetTable::Options& options)
+{
+    beginResetModel();
+    m_options = options;
+    if (m_options.today.empty())
+        m_options.today = CalibrationDue::today();
+    for (std::size_t r = 0; r < m_boards.size(); ++r)
+        m_rows[r] = rowOf(m_boards[r]);
+    endResetModel();
+}
+
+void FleetModel::append(std::vector<FleetBoard> boards)
+{
+    if (boards.empty())
+        return;
+    const int first = static_cast<int>(m_boards.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(boards.size()) - 1);
+    m_rows.reserve(m_rows.size() + boards.size());
+    for (FleetBoard& board : boards) {
+        m_rows.push_back(rowOf(board));
+        m_boards.push_back(std::move(board));
+    }
+    endInsertRows();
+}
+
+void FleetModel::clear()
+{
+    beginResetModel();
+    m_boards.clear();
+    m_rows.clear();
+    endResetModel();
+}
+
+int FleetModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int FleetModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : FleetTable::ColumnCount;
+}
+
+QVariant FleetModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= FleetTable::ColumnCount)
+        return {};
+    const Row& row = m_rows[static_cast<std::size_t>(index.row())];
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+        return row.cells[column];
+    case Qt::ToolTipRole:
+        return row.cells[FleetTable::Warnings].isEmpty() ? QVariant() : row.cells[FleetTable::Warnings];
+    case kSortRole: {
+        bool number = false;
+        const double value = isTemperatureColumn(column) ? row.cells[column].toDouble(&number) : 0.0;
+        return number ? QVariant(value) : QVariant(row.cells[column]);
+    }
+    case Qt::BackgroundRole:
+        if (isCalibrationColumn(column) && row.calibration == CalibrationDue::State::Overdue)
+            return QBrush(kOverdue);
+        if (isCalibrationColumn(column) && row.calibration == CalibrationDue::State::DueSoon)
+            return QBrush(kDueSoon);
+        if (column == FleetTable::Firmware && row.firmwareAge != 0)
+            return QBrush(row.firmwareAge < 0 ? kDueSoon : kNewer);
+        return {};
+    case Qt::ForegroundRole:
+        return column == FleetTable::Warnings ? QBrush(kWarning) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant FleetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= FleetTable::ColumnCount)
+        return {};
+    return QString::fromUtf8(FleetTable::title(FleetTable::Column(section)));
+}
+
+} // namespace z2e

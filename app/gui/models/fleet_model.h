@@ -1,0 +1,52 @@
+#pragma once
+// The Fleet tab's table: one row per board of every system read, the cells made once when the
+// rows arrive (a sort asks each cell many times), calibration due and overdue coloured, firmware
+// older or newer than the release marked.
+
+#include "tools/fleet_board.h"
+#include "tools/fleet_table.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace z2e {
+
+class FleetModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    /// Numbers sort as numbers (temperatures), everything else as text.
+    static constexpr int kSortRole = Qt::UserRole + 1;
+
+    explicit FleetModel(QObject* parent = nullptr);
+
+    /// The calibration interval and today's date the Due and Calibration cells follow.
+    void setOptions(const FleetTable::Options& options);
+    const FleetTable::Options& options() const { return m_options; }
+    /// Adds the boards of one system at the end.
+    void append(std::vector<FleetBoard> boards);
+    void clear();
+    const std::vector<FleetBoard>& boards() const { return m_boards; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Row {
+        std::array<QString, FleetTable::ColumnCount> cells;
+        CalibrationDue::State calibration = CalibrationDue::State::Unknown;
+        int firmwareAge = 0;
+    };
+    Row rowOf(const FleetBoard& board) const;
+
+    FleetTable::Options m_options;
+    std::vector<FleetBoard> m_boards;
+    std::vector<Row> m_rows;
+};
+
+} // namespace z2e

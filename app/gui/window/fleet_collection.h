@@ -1,0 +1,43 @@
+#pragma once
+// Reads the fleet for the Fleet tab behind the progress window: this computer through the
+// window's driver and every network node (those the window lists are asked by address, others
+// found by broadcast) on links of their own, a bounded number at a time. Each system's boards
+// reach the GUI thread as that system ends, so the table fills while the rest are read.
+
+#include "tools/fleet_board.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace z2e {
+
+class QorinNodeUtilWrapper;
+
+class FleetCollection {
+public:
+    struct Systems {
+        QorinNodeUtilWrapper* local = nullptr; ///< null: this computer's boards are not read
+        std::vector<std::string> nodes;        ///< addresses of the nodes the window lists
+        bool network = true;                   ///< false: the window's network side is off
+        std::uint16_t basePort = 0;            ///< 0: the default
+        std::uint32_t scanMs = 2500;           ///< how long to wait for nodes to answer
+        unsigned parallel = 8;
+    };
+    /// One system's outcome, on the GUI thread.
+    using Arrived = std::function<void(const std::string& system, const std::string& address, std::int32_t result,
+                                       std::vector<FleetBoard> boards)>;
+
+    /// Reads `systems`; `arrived` runs in `receiver`'s thread (the GUI's) for each. Returns when
+    /// all are read or Cancel was pressed (systems not begun are then left; those running end
+    /// with their requests). 0, or the status of a network client that could not start.
+    static std::int32_t read(const Systems& systems, QWidget* parent, QObject* receiver, const Arrived& arrived);
+};
+
+} // namespace z2e

@@ -1,0 +1,184 @@
+#include "gui/window/fleet_panel.h"
+
+#include "config/output_destination.h"
+#include "core/node_result_text.h"
+#include "gui/models/fleet_model.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace z2e {
+
+FleetPanel::FleetPanel(Host host, QWidget* parent) : QWidget(parent), m_host(std::move(host))
+{
+    setObjectName("fleetPanel");
+    m_model = new FleetModel(this);
+    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy->setSourceModel(m_model);
+    m_proxy->setFilterKeyColumn(-1);
+    m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    m_proxy->setSortRole(FleetModel::kSortRole);
+
+    m_read = new QPushButton(tr("Read Fleet"), this);
+    m_read->setToolTip(tr("Read every board of this computer and of every network node that answers"));
+    m_filter = new QLineEdit(this);
+    m_filter->setPlaceholderText(tr("Filter: node, model, serial, firmware, date, warning..."));
+    m_filter->setClearButtonEnabled(true);
+    m_interval = new QSpinBox(this);
+    m_interval->setRange(1, 120);
+    m_interval->setValue(m_model->options().intervalMonths);
+    m_interval->setPrefix(tr("Calibration every "));
+    m_interval->setSuffix(tr(" months"));
+    m_export = new QPushButton(tr("Export..."), this);
+    m_export->setToolTip(tr("Save the rows shown as CSV, JSON or a printable HTML page"));
+    m_summary = new QLabel(tr("Read Fleet lists every board of every system."), this);
+    m_summary->setWordWrap(true);
+
+    m_table = new QTableView(this);
+    m_table->setModel(m_proxy);
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(-1, Qt::AscendingOrder);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setAlternatingRowColors(true);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setWordWrap(false);
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(m_read);
+    controls->addWidget(m_filter, 1);
+    controls->addWidget(m_interval);
+    controls->addWidget(m_export);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(m_summary);
+    layout->addWidget(m_table, 1);
+
+    connect(m_read, &QPushButton::clicked, this, &FleetPanel::readFleet);
+    connect(m_export, &QPushButton::clicked, this, &FleetPanel::chooseExport);
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_proxy->setFilterFixedString(text);
+        showSummary();
+    });
+    connect(m_interval, QOverload<int>::of(&QSpinBox::valueChanged), this, [this](int months) {
+        setInterval(months);
+        emit intervalChanged(months);
+    });
+}
+
+FleetPanel::~FleetPanel() = default;
+
+void FleetPanel::setInterval(int months)
+{
+    if (m_interval->value() != months) {
+        const QSignalBlocker quiet(m_interval);
+        m_interval->setValue(months);
+    }
+    FleetTable::Options options = m_model->options();
+    options.intervalMonths = m_interval->value();
+    m_model->setOptions(options);
+    showSummary();
+}
+
+void FleetPanel::readFleet()
+{
+    if (!m_host.systems)
+        return;
+    m_model->clear();
+    m_failures.clear();
+    m_systems = 0;
+    m_read->setEnabled(false);
+    const std::int32_t status = FleetCollection::read(
+        m_host.systems(), this, this,
+        [this](const std::string& system, const std::string& address, std::int32_t result,
+               std::vector<FleetBoard> boards) { addSystem(system, address, result, std::move(boards)); });
+    m_read->setEnabled(true);
+    m_read->setText(tr("Read Again"));
+    if (status != 0)
+        m_failures << tr("the network client did not start (%1): only this computer was read")
+                          .arg(QString::fromStdString(failureWords(status)));
+    m_table->resizeColumnsToContents();
+    showSummary();
+    if (m_host.status)
+        m_host.status(tr("Fleet read: %1").arg(summary()));
+}
+
+void FleetPanel::addSystem(const std::string& system, const std::string& address, std::int32_t result,
+                         std::vector<FleetBoard> boards)
+{
+    ++m_systems;
+    if (result > 0) {
+        const QString who = address.empty() ? tr("this computer")
+                                            : QString::fromStdString(system + " (" + address + ")");
+        m_failures << tr("%1: %2").arg(who, QString::fromStdString(oneLine(failureWords(result))));
+    }
+    m_model->append(std::move(boards));
+    showSummary();
+}
+
+QString FleetPanel::summary() const
+{
+    int overdue = 0;
+    int soon = 0;
+    for (const FleetBoard& board : m_model->boards()) {
+        const CalibrationDue::State state = FleetTable::calibration(board, m_model->options());
+        overdue += state == CalibrationDue::State::Overdue;
+        soon += state == CalibrationDue::State::DueSoon;
+    }
+    QString text = tr("%1 boards on %2 systems; calibration overdue on %3, due within 30 days on %4")
+                       .arg(m_model->rowCount())
+                       .arg(m_systems)
+                       .arg(overdue)
+                       .arg(soon);
+    if (m_proxy->rowCount() != m_model->rowCount())
+        text += tr("; %1 shown").arg(m_proxy->rowCount());
+    if (!m_failures.isEmpty())
+        text += tr(". Not read completely: %1").arg(m_failures.join("; "));
+    return text + ".";
+}
+
+void FleetPanel::showSummary()
+{
+    m_summary->setText(summary());
+}
+
+bool FleetPanel::exportShown(const QString& path, QString& error) const
+{
+    std::vector<FleetBoard> boards;
+    for (int row = 0; row < m_proxy->rowCount(); ++row)
+        boards.push_back(m_model->boards()[static_cast<std::size_t>(m_proxy->mapToSource(m_proxy->index(row, 0)).row())]);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const std::string text = suffix == "csv"    ? FleetTable::toCsv(boards, m_model->options())
+                             : suffix == "json" ? FleetTable::toJson(boards, m_model->options())
+                                                : FleetTable::toHtml(boards, m_model->options());
+    // Whole or not at all, and never over what is not a regular file; the save dialog has
+    // asked before a file is replaced.
+    const OutputDestination::Result written = OutputDestination::write(path.toStdString(), text, {true, true});
+    error = QString::fromStdString(written.message);
+    return written.ok();
+}
+
+void FleetPanel::chooseExport()
+{
+    if (!m_host.chooser)
+        return;
+    const QString path = m_host.chooser()(
+        this, {true, tr("Export Fleet"), QString(), "CSV (*.csv);;JSON (*.json);;HTML (*.html)"});
+    if (path.isEmpty())
+        return;
+    QString error;
+    const bool saved = exportShown(path, error);
+    if (m_host.status)
+        m_host.status(saved ? tr("Fleet exported to %1.").arg(path) : tr("The fleet could not be exported: %1").arg(error));
+}
+
+} // namespace z2e

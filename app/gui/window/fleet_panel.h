@@ -1,0 +1,78 @@
+#pragma once
+// The Fleet tab: every board of this computer and of every network node in one table, read on
+// demand ("Read Fleet"), sorted by any column, filtered by any text, and exported as CSV, JSON
+// or a printable HTML page. Overdue calibrations are red, those due within 30 days amber.
+
+#include "gui/window/file_chooser.h"
+#include "gui/window/fleet_collection.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QSpinBox;
+class QTableView;
+
+namespace z2e {
+
+class FleetModel;
+
+class FleetPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Host {
+        /// What to read now (this computer, the nodes the window lists, the network settings).
+        std::function<FleetCollection::Systems()> systems;
+        std::function<FileChooser()> chooser;
+        /// A line in the window's status bar.
+        std::function<void(const QString&)> status;
+    };
+
+    FleetPanel(Host host, QWidget* parent);
+    ~FleetPanel() override;
+
+    /// Reads every system again behind the progress window; the table fills as they end.
+    void readFleet();
+    /// Writes the rows shown, in their order, as the file's suffix says (.csv, .json, else HTML).
+    /// False with `error` set when it could not be written.
+    bool exportShown(const QString& path, QString& error) const;
+    /// The months between calibrations (1..120); the Due and Calibration columns follow.
+    void setInterval(int months);
+
+    FleetModel* model() const { return m_model; }
+    QSortFilterProxyModel* shown() const { return m_proxy; }
+    QTableView* table() const { return m_table; }
+    QLineEdit* filter() const { return m_filter; }
+    QString summary() const;
+    /// Shows what was read of one system: its boards, and in the summary why it could not be
+    /// read completely when `result` is a failure.
+    void addSystem(const std::string& system, const std::string& address, std::int32_t result,
+                   std::vector<FleetBoard> boards);
+
+signals:
+    /// The operator changed the calibration interval.
+    void intervalChanged(int months);
+
+private:
+    void chooseExport();
+    void showSummary();
+
+    Host m_host;
+    FleetModel* m_model = nullptr;
+    QSortFilterProxyModel* m_proxy = nullptr;
+    QTableView* m_table = nullptr;
+    QLineEdit* m_filter = nullptr;
+    QSpinBox* m_interval = nullptr;
+    QPushButton* m_read = nullptr;
+    QPushButton* m_export = nullptr;
+    QLabel* m_summary = nullptr;
+    int m_systems = 0;
+    QStringList m_failures; ///< systems that could not be read completely in the last read
+};
+
+} // namespace z2e

@@ -1,0 +1,148 @@
+// The Fleet tab of a started window: every board once with its calibration coloured, filter,
+// numeric sort, export of the rows shown, the calibration interval, and a network node read on
+// a link of its own beside the one the window holds.
+#include "model_tester_guard.h"
+#include "network_window_fixture.h"
+#include "window_test_support.h"
+
+#include "gui/models/fleet_model.h"
+#include "gui/window/fleet_panel.h"
+#include "support/site.h"
+
+#include <QAbstractItemModelTester>
+#include <QLineEdit>
+#include <QSortFilterProxyModel>
+#include <QTabWidget>
+
+#include <fstream>
+#include <sstream>
+
+namespace z2e {
+namespace {
+
+FleetPanel* fleetOf(MainWindow& window)
+{
+    auto* tabs = window.ui()->tabWidget;
+    auto* panel = tabs->findChild<FleetPanel*>("fleetPanel");
+    if (panel)
+        tabs->setCurrentWidget(panel);
+    return panel;
+}
+
+QStringList column(const QAbstractItemModel& model, int column)
+{
+    QStringList cells;
+    for (int row = 0; row < model.rowCount(); ++row)
+        cells << model.index(row, column).data().toString();
+    return cells;
+}
+
+QModelIndex rowOf(const QAbstractItemModel& model, const QString& serial)
+{
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.index(row, FleetTable::Serial).data().toString() == serial)
+            return model.index(row, 0);
+    }
+    return {};
+}
+
+std::string contentOf(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+using FleetPanelTest = z2e_test::WindowTest;
+
+TEST_F(FleetPanelTest, EveryBoardOnceFilteredSortedExportedAndDueByTheInterval)
+{
+    FleetPanel* panel = fleetOf(*m_window);
+    ASSERT_NE(panel, nullptr);
+    ModelTesterGuard guard;
+    QAbstractItemModelTester tester(panel->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    panel->readFleet();
+    EXPECT_TRUE(guard.warnings().isEmpty()) << guard.report();
+    const QSortFilterProxyModel& shown = *panel->shown();
+    ASSERT_EQ(shown.rowCount(), 8);
+    EXPECT_EQ(column(shown, FleetTable::Serial).join(' '),
+              "10A80001 10A80002 10A80003 10A80004 10A80005 10A80006 10A80007 10A80008");
+    EXPECT_TRUE(panel->summary().startsWith("8 boards on 1 systems; calibration overdue on 7")) << panel->summary().toStdString();
+
+    // Overdue is red where the calibration is shown; firmware older than the release amber, newer blue.
+    const QModelIndex first = rowOf(shown, "10A80001");
+    const auto colour = [&](const QModelIndex& row, int at) {
+        return shown.index(row.row(), at).data(Qt::BackgroundRole).value<QBrush>().color().name();
+    };
+    EXPECT_EQ(colour(first, FleetTable::Due), "#f6c6c6");
+    EXPECT_EQ(colour(first, FleetTable::Firmware), "#fbe3b0");
+    EXPECT_EQ(colour(rowOf(shown, "10A80006"), FleetTable::Firmware), "#cfe2f8");
+    EXPECT_EQ(colour(rowOf(shown, "10A80003"), FleetTable::Firmware), "#000000");
+
+    // Temperatures sort as numbers: 78.5 above 35.0, however the texts would sort.
+    panel->table()->sortByColumn(FleetTable::BaseTemperature, Qt::DescendingOrder);
+    EXPECT_EQ(shown.index(0, FleetTable::Serial).data().toString(), "10A80005");
+
+    panel->filter()->setText("qn-62");
+    EXPECT_EQ(column(shown, FleetTable::Model), QStringList({"QN-6204-CAN", "QN-6202-UART"}));
+    EXPECT_TRUE(panel->summary().contains("; 2 shown")) << panel->summary().toStdString();
+
+    test::ScratchFolder folder("z2e-fleet-export");
+    QString error;
+    ASSERT_TRUE(panel->exportShown(QString::fromStdString(folder / "shown.csv"), error)) << error.toStdString();
+    const std::string csv = contentOf(folder / "shown.csv");
+    EXPECT_NE(csv.find("\r\nlocal,,0/5,QN-6204-CAN,10A80004,"), std::string::npos) << csv;
+    EXPECT_EQ(csv.find("QA-4008"), std::string::npos) << csv;
+    EXPECT_FALSE(panel->exportShown(QString::fromStdString(folder.path()), error));
+    EXPECT_FALSE(error.isEmpty());
+
+    // Ten years between calibrations: the same dates are current now.
+    panel->filter()->clear();
+    panel->setInterval(120);
+    EXPECT_EQ(shown.index(0, FleetTable::CalibrationState).data().toString(), "current");
+    EXPECT_TRUE(panel->summary().contains("overdue on 0")) << panel->summary().toStdString();
+
+    // A node that stopped answering is named with why, and what it gave stays.
+    FleetBoard cool;
+    cool.system = "Quiet";
+    cool.baseTemperature = "9.5";
+    FleetBoard warm = cool;
+    warm.baseTemperature = "10.0";
+    FleetBoard cold = cool;
+    cold.baseTemperature = "-3.0";
+    panel->addSystem("Quiet", "127.0.0.62", 700008, {cool, warm, cold});
+    EXPECT_TRUE(panel->summary().contains("11 boards on 2 systems")) << panel->summary().toStdString();
+    EXPECT_TRUE(panel->summary().endsWith("Not read completely: Quiet (127.0.0.62): no answer within 1 s (700008)."))
+        << panel->summary().toStdString();
+    panel->filter()->setText("Quiet");
+    panel->table()->sortByColumn(FleetTable::BaseTemperature, Qt::AscendingOrder);
+    EXPECT_EQ(column(shown, FleetTable::BaseTemperature), QStringList({"-3.0", "9.5", "10.0"}));
+    EXPECT_TRUE(guard.warnings().isEmpty()) << guard.report();
+}
+
+using FleetPanelNodeTest = NetworkWindowTest;
+
+// The fleet's link to a node is its own: the node the window shows stays readable after it.
+TEST_F(FleetPanelNodeTest, ANodeIsReadBesideTheWindowsOwnLink)
+{
+    ASSERT_NO_FATAL_FAILURE(startNodeAndWaitForItsEntry());
+    selectNode();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return treeRow("Node Name:").contains("GuiBench"); }, kNodeWaitMs));
+
+    FleetPanel* panel = fleetOf(*m_window);
+    ASSERT_NE(panel, nullptr);
+    panel->readFleet();
+    const QSortFilterProxyModel& shown = *panel->shown();
+    QStringList systems = column(shown, FleetTable::System);
+    EXPECT_EQ(systems.count("GuiBench"), 4) << systems.join(',').toStdString();
+    EXPECT_EQ(column(shown, FleetTable::Address).count(kNodeAddress), 4);
+
+    showTabsAgain();
+    selectNode();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return treeRow("Node Name:").contains("GuiBench"); }, kNodeWaitMs));
+    EXPECT_FALSE(treeRow("Failure").contains("700")) << treeRow("Failure").toStdString();
+}
+
+} // namespace
+} // namespace z2e
