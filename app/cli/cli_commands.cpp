@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 
+#include "cli_assets_command.h"
 #include "cli_change_lock.h"
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
@@ -274,6 +275,7 @@ std::vector<CliCommand> makeCommandTable()
                                   {"logging", 1, 1, "", read, nullptr, loggingCommand},
                                   {"overview", 0, 0, "", read, nullptr, overviewCommand},
                                   {"problems", 0, 0, "problems", read, nullptr, problemsCommand},
+                                  {"assets", 0, 1, "", read, nullptr, assetsCommand},
                               });
     return table;
 }
