@@ -23,8 +23,8 @@ std::string placeText(const AssetPlace& place)
 
 std::string placeJson(const AssetPlace& place)
 {
-    return "{\"system\":" + jsonString(place.system) + ",\"enclosure\":" +
-           (place.enclosure < 0 ? std::string("null") : std::to_string(place.enclosure)) +
+    return "{\"system\":" + jsonString(place.system) +
+           ",\"enclosure\":" + (place.enclosure < 0 ? std::string("null") : std::to_string(place.enclosure)) +
            ",\"slot\":" + (place.slot == kUnknownSlot ? std::string("null") : std::to_string(place.slot)) +
            ",\"firstSeen\":" + jsonString(place.firstSeen) + ",\"lastSeen\":" + jsonString(place.lastSeen) + "}";
 }
@@ -67,8 +67,8 @@ void printBoards(const std::vector<AssetBoard>& boards, const CliOptions& option
     }
     for (const AssetBoard& board : boards)
         std::cout << padded(board.serial, serialWidth) << "  " << padded(board.model, modelWidth) << "  "
-                  << padded(board.placed ? placeText(board.lastPlace) : "place unknown", placeWidth)
-                  << "  last seen " << board.lastSeen << "\n";
+                  << padded(board.placed ? placeText(board.lastPlace) : "place unknown", placeWidth) << "  last seen "
+                  << board.lastSeen << "\n";
     if (boards.empty())
         std::cerr << "zamo2ctl: the asset register knows no board yet; boards are added as the tools run\n";
 }

@@ -80,17 +80,26 @@ void syncFile(const std::string& path)
 
 } // namespace
 
+// The statements of recordStay() on `table`: the stay that began last at or before ?2, else the
+// one that begins first after it, is stretched to ?2 when it is of what `same` tests (?3...);
+// else a new one begins.
 struct AssetRegister::Stays {
-    std::string table;
-    std::string same; ///< true when the row is of what ?3... name
-    std::string columns;
-    std::string values;
+    Stays(const std::string& table, const std::string& same, const std::string& columns, const std::string& values)
+    {
+        const std::string stretch = "UPDATE " + table +
+                                    " SET first_seen = min(first_seen, ?2), last_seen = max(last_seen, ?2) WHERE " +
+                                    same + " AND id = (SELECT id FROM " + table + " WHERE serial_key = ?1 AND ";
+        stretchEarlier = stretch + "first_seen <= ?2 ORDER BY first_seen DESC, id DESC LIMIT 1)";
+        stretchLater = stretch + "first_seen > ?2 ORDER BY first_seen, id LIMIT 1)";
+        begin = "INSERT INTO " + table + "(serial_key, first_seen, last_seen, " + columns + ") VALUES(?1, ?2, ?2, " +
+                values + ")";
+    }
+    std::string stretchEarlier;
+    std::string stretchLater;
+    std::string begin;
 };
 
-AssetRegister::AssetRegister(std::string folder)
-    : m_folder(std::move(folder)), m_path(m_folder + "/" + kFileName)
-{
-}
+AssetRegister::AssetRegister(std::string folder) : m_folder(std::move(folder)), m_path(m_folder + "/" + kFileName) {}
 
 AssetRegister::~AssetRegister()
 {
@@ -198,7 +207,8 @@ bool AssetRegister::open()
     if (!moveAside(reason) || !create())
         return false;
     opened = connect();
-    return opened == Opened::Ok || (opened == Opened::Damaged && fail("the asset register made anew is damaged: " + m_error));
+    return opened == Opened::Ok ||
+           (opened == Opened::Damaged && fail("the asset register made anew is damaged: " + m_error));
 }
 
 // The register and its WAL files are the program's own: nothing planted there is followed.
@@ -248,8 +258,8 @@ AssetRegister::Opened AssetRegister::checked()
     if (!readSchema(schema))
         return damagedOr("cannot read");
     if (schema > kSchema) {
-        fail(m_path + " was written by a newer ZAMO2Explorer (schema " + std::to_string(schema) +
-             "); this one knows " + std::to_string(kSchema) +
+        fail(m_path + " was written by a newer ZAMO2Explorer (schema " + std::to_string(schema) + "); this one knows " +
+             std::to_string(kSchema) +
              " and leaves it as it is - use the newer program, or move the file aside to make a new "
              "register from the journal");
         return Opened::Failed;
@@ -310,8 +320,8 @@ bool AssetRegister::moveAside(const std::string& reason)
     std::replace(time.begin(), time.end(), ':', '-');
     const std::string aside = m_path + ".damaged-" + time;
     if (std::rename(m_path.c_str(), aside.c_str()) != 0)
-        return fail("the asset register " + m_path + " is damaged (" + reason + ") and cannot be moved aside: " +
-                    std::strerror(errno));
+        return fail("the asset register " + m_path + " is damaged (" + reason +
+                    ") and cannot be moved aside: " + std::strerror(errno));
     // Its WAL files would be taken for those of the new file; beside the moved file they are its own.
     for (const char* end : {"-wal", "-shm"})
         std::rename((m_path + end).c_str(), (aside + end).c_str());
@@ -328,10 +338,10 @@ bool AssetRegister::build(const std::string& path, const std::string& maintenanc
     // Nothing reads the new file before it is complete: no journal, no syncs until the end. It
     // stays out of WAL mode until it is opened as the register, so that reading it leaves no
     // WAL files behind.
-    const bool ok = sqlite3_open_v2(path.c_str(), &built.m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
-                                    nullptr) == SQLITE_OK &&
-                    built.exec("PRAGMA journal_mode=OFF") && built.exec("PRAGMA synchronous=OFF") &&
-                    built.migrate() && built.replay(maintenanceFolder);
+    const bool ok = sqlite3_open_v2(path.c_str(), &built.m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) ==
+                        SQLITE_OK &&
+                    built.exec("PRAGMA journal_mode=OFF") && built.exec("PRAGMA synchronous=OFF") && built.migrate() &&
+                    built.replay(maintenanceFolder);
     if (!ok) {
         if (built.m_error.empty())
             built.failSql("cannot make");
@@ -465,21 +475,22 @@ bool AssetRegister::recordSighting(const AssetSighting& sighting)
     SqliteStatement* calibration =
         prepared("INSERT INTO calibrations(serial_key, date, first_seen) VALUES(?1, ?2, ?3) ON CONFLICT DO UPDATE"
                  " SET first_seen = min(first_seen, excluded.first_seen)");
-    return calibration && (calibration->bind(1, key).bind(2, clipped(sighting.calibrationDate)).bind(3, time).execute() ||
-                           failSql("cannot write to"));
+    return calibration &&
+           (calibration->bind(1, key).bind(2, clipped(sighting.calibrationDate)).bind(3, time).execute() ||
+            failSql("cannot write to"));
 }
 
 bool AssetRegister::recordBoard(const std::string& key, const std::string& serial, const std::string& model,
                                 const std::string& time)
 {
     // The model a board had last is its name now (a cross grade changes it).
-    SqliteStatement* board = prepared(
-        "INSERT INTO boards(serial_key, serial, model, first_seen, last_seen) VALUES(?1, ?2, ?3, ?4, ?4)"
-        " ON CONFLICT DO UPDATE SET model = CASE WHEN excluded.model <> '' AND excluded.last_seen >= last_seen"
-        " THEN excluded.model ELSE model END, first_seen = min(first_seen, excluded.first_seen),"
-        " last_seen = max(last_seen, excluded.last_seen)");
-    return board && (board->bind(1, key).bind(2, serial).bind(3, model).bind(4, time).execute() ||
-                     failSql("cannot write to"));
+    SqliteStatement* board =
+        prepared("INSERT INTO boards(serial_key, serial, model, first_seen, last_seen) VALUES(?1, ?2, ?3, ?4, ?4)"
+                 " ON CONFLICT DO UPDATE SET model = CASE WHEN excluded.model <> '' AND excluded.last_seen >= last_seen"
+                 " THEN excluded.model ELSE model END, first_seen = min(first_seen, excluded.first_seen),"
+                 " last_seen = max(last_seen, excluded.last_seen)");
+    return board &&
+           (board->bind(1, key).bind(2, serial).bind(3, model).bind(4, time).execute() || failSql("cannot write to"));
 }
 
 // Stays are matched by time, not by the order they are recorded in: the window and zamo2ctl
@@ -487,37 +498,18 @@ bool AssetRegister::recordBoard(const std::string& key, const std::string& seria
 bool AssetRegister::recordStay(const Stays& stays, const std::string& key, const std::string& time,
                                const std::function<void(SqliteStatement&)>& bindWhat)
 {
-    const std::string select = "SELECT id, " + stays.same + " FROM " + stays.table + " WHERE serial_key = ?1 AND ";
-    const std::string neighbours[] = {select + "first_seen <= ?2 ORDER BY first_seen DESC, id DESC LIMIT 1",
-                                      select + "first_seen > ?2 ORDER BY first_seen, id LIMIT 1"};
-    for (const std::string& sql : neighbours) {
-        SqliteStatement* neighbour = prepared(sql);
-        if (!neighbour)
+    for (const std::string& sql : {stays.stretchEarlier, stays.stretchLater, stays.begin}) {
+        SqliteStatement* statement = prepared(sql);
+        if (!statement)
             return false;
-        neighbour->bind(1, key).bind(2, time);
-        bindWhat(*neighbour);
-        if (!neighbour->next()) {
-            if (neighbour->failed())
-                return failSql("cannot read");
-            continue;
-        }
-        const std::int64_t id = neighbour->number(0);
-        const bool same = neighbour->number(1) != 0;
-        neighbour->reset();
-        if (!same)
-            continue;
-        SqliteStatement* stretch = prepared("UPDATE " + stays.table +
-                                            " SET first_seen = min(first_seen, ?2), last_seen = max(last_seen, ?2)"
-                                            " WHERE id = ?1");
-        return stretch && (stretch->bind(1, id).bind(2, time).execute() || failSql("cannot write to"));
+        statement->bind(1, key).bind(2, time);
+        bindWhat(*statement);
+        if (!statement->execute())
+            return failSql("cannot write to");
+        if (sqlite3_changes(m_db) != 0)
+            return true;
     }
-    SqliteStatement* begin = prepared("INSERT INTO " + stays.table + "(serial_key, first_seen, last_seen, " +
-                                      stays.columns + ") VALUES(?1, ?2, ?2, " + stays.values + ")");
-    if (!begin)
-        return false;
-    begin->bind(1, key).bind(2, time);
-    bindWhat(*begin);
-    return begin->execute() || failSql("cannot write to");
+    return fail("cannot write to " + m_path + ": nothing changed");
 }
 
 bool AssetRegister::recordPlace(const std::string& key, const std::string& system, std::int64_t enclosure,

@@ -54,8 +54,8 @@ bool SqliteStatement::execute()
 std::string SqliteStatement::text(int column) const
 {
     const unsigned char* text = sqlite3_column_text(m_statement, column);
-    return text ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(sqlite3_column_bytes(
-                                                                        m_statement, column)))
+    return text ? std::string(reinterpret_cast<const char*>(text),
+                              static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)))
                 : std::string();
 }
 

@@ -19,9 +19,9 @@ std::string describe(const AssetHistory& history)
 {
     std::ostringstream out;
     const AssetBoard& board = history.board;
-    out << history.found << " " << board.serial << " " << board.model << " " << board.firstSeen << " "
-        << board.lastSeen << " last " << board.lastPlace.system << " " << board.lastPlace.enclosure << "/"
-        << board.lastPlace.slot << "\n";
+    out << history.found << " " << board.serial << " " << board.model << " " << board.firstSeen << " " << board.lastSeen
+        << " last " << board.lastPlace.system << " " << board.lastPlace.enclosure << "/" << board.lastPlace.slot
+        << "\n";
     for (const AssetPlace& p : history.places)
         out << "place " << p.system << " " << p.enclosure << "/" << p.slot << " " << p.firstSeen << ".." << p.lastSeen
             << "\n";
@@ -188,7 +188,8 @@ TEST_F(AssetRegisterTest, ARebuildFromTheJournalGivesTheSameHistory)
 
 TEST_F(AssetRegisterTest, ADamagedFileIsMovedAsideAndAPlantedOneRefused)
 {
-    ASSERT_TRUE(MaintenanceJournal(maintenance(), "local").appendLines({lineOf("local", 1, "10A80001", 2, "selftest")}));
+    ASSERT_TRUE(
+        MaintenanceJournal(maintenance(), "local").appendLines({lineOf("local", 1, "10A80001", 2, "selftest")}));
     const std::string whole = test::readFile(file());
     const std::string damages[] = {std::string(8192, '\x5a'), whole.substr(0, 5000), ""};
     for (const std::string& damage : damages) {
