@@ -20,8 +20,8 @@ std::string describe(const AssetHistory& history)
     std::ostringstream out;
     const AssetBoard& board = history.board;
     out << history.found << " " << board.serial << " " << board.model << " " << board.firstSeen << " " << board.lastSeen
-        << " last " << board.lastPlace.system << " " << board.lastPlace.enclosure << "/" << board.lastPlace.slot
-        << "\n";
+        << " last " << board.lastPlace.system << " " << board.lastPlace.enclosure << "/" << board.lastPlace.slot << " "
+        << board.lastPlace.lastSeen << "\n";
     for (const AssetPlace& p : history.places)
         out << "place " << p.system << " " << p.enclosure << "/" << p.slot << " " << p.firstSeen << ".." << p.lastSeen
             << "\n";
@@ -126,13 +126,13 @@ TEST_F(AssetRegisterTest, ABoardSeenInTwoPlacesInTurnHasAPlaceForEachStay)
     // Recorded late, it still belongs before the move.
     ASSERT_TRUE(assets.recordSightings({seen(5, "local", 0, 2), seen(0, "local", 0, 2)}));
     EXPECT_EQ(describe(historyOf(assets, "10A80001")),
-              "1 10A80001 QA-4008.BNC " + at(0) + " " + at(5) + " last local 0/2\n" + //
-                  "place local 0/2 " + at(0) + ".." + at(2) + "\n" +                  //
-                  "place 127.0.0.2 north 1/4 " + at(3) + ".." + at(3) + "\n" +        //
-                  "place local 0/2 " + at(5) + ".." + at(5) + "\n" +                  //
-                  "firmware 0100 " + at(0) + ".." + at(2) + "\n" +                    //
-                  "firmware 0200 " + at(3) + ".." + at(3) + "\n" +                    //
-                  "firmware 0100 " + at(5) + ".." + at(5) + "\n" +                    //
+              "1 10A80001 QA-4008.BNC " + at(0) + " " + at(5) + " last local 0/2 " + at(5) + "\n" + //
+                  "place local 0/2 " + at(0) + ".." + at(2) + "\n" +                                //
+                  "place 127.0.0.2 north 1/4 " + at(3) + ".." + at(3) + "\n" +                      //
+                  "place local 0/2 " + at(5) + ".." + at(5) + "\n" +                                //
+                  "firmware 0100 " + at(0) + ".." + at(2) + "\n" +                                  //
+                  "firmware 0200 " + at(3) + ".." + at(3) + "\n" +                                  //
+                  "firmware 0100 " + at(5) + ".." + at(5) + "\n" +                                  //
                   "calibration 2025-01-02 " + at(0) + "\n");
     std::vector<AssetBoard> boards;
     ASSERT_TRUE(assets.boards(boards));
@@ -141,19 +141,27 @@ TEST_F(AssetRegisterTest, ABoardSeenInTwoPlacesInTurnHasAPlaceForEachStay)
     EXPECT_FALSE(historyOf(assets, "10A80002").found);
 }
 
+// Two programs may record out of turn; the same lines again, in any turn, change nothing.
 TEST_F(AssetRegisterTest, AJournalLineRecordedAgainChangesNothing)
 {
+    JournalEntry enclosure = entryOf("00B1E110", "enclosure-write");
+    enclosure.enclosure = 0;
     const std::vector<std::string> lines = {lineOf("local", 1, "10A80001", 2, "selftest"),
                                             lineOf("127.0.0.2 north", 2, "10A80001", 5, "firmware-update", "01", "02"),
-                                            lineOf("local", 3, "10A80001", 2, "calibrate")};
+                                            lineOf("local", 3, "10A80001", 2, "calibrate"),
+                                            MaintenanceJournal("", "local").line(enclosure)};
     AssetRegister assets(documents());
     ASSERT_TRUE(assets.open()) << assets.lastError();
-    ASSERT_TRUE(assets.recordJournalLines(lines)) << assets.lastError();
+    ASSERT_TRUE(assets.recordJournalLines({lines[0], lines[2], lines[1], lines[3]})) << assets.lastError();
     const std::string once = describe(historyOf(assets, "10A80001"));
     EXPECT_TRUE(holds(once, "event " + at(2) + " 127.0.0.2 north 0/5 firmware-update 0 PASSED  01>02"));
-    EXPECT_TRUE(holds(once, "place 127.0.0.2 north 0/5 " + at(2) + ".." + at(2) + "\nplace local 0/2 " + at(3)));
-    ASSERT_TRUE(assets.recordJournalLines({lines[0], lines[2], lines[1]}));
+    EXPECT_TRUE(holds(once, "place local 0/2 " + at(1) + ".." + at(3) + "\nplace 127.0.0.2 north 0/5 " + at(2)));
+    ASSERT_TRUE(assets.recordJournalLines(lines));
     EXPECT_EQ(describe(historyOf(assets, "10A80001")), once);
+    // An enclosure's line is no board.
+    std::vector<AssetBoard> boards;
+    ASSERT_TRUE(assets.boards(boards));
+    EXPECT_EQ(boards.size(), 1u);
 }
 
 // What the tools record as they run is what a rebuild from their journal makes, and a
@@ -172,8 +180,11 @@ TEST_F(AssetRegisterTest, ARebuildFromTheJournalGivesTheSameHistory)
     const std::string second = describe(historyOf(assets, "10A80002"));
     EXPECT_TRUE(holds(first, "event " + at(4) + " local 0/2 calibrate"));
 
+    // A rebuild knows what the journal says, and no more.
+    ASSERT_TRUE(assets.recordSightings({{at(3), "10A80003", "QA", "local", 0, 9, "", ""}}));
     ASSERT_TRUE(assets.rebuild(maintenance())) << assets.lastError();
     EXPECT_EQ(assets.lastRebuild().lines, 4u);
+    EXPECT_FALSE(historyOf(assets, "10A80003").found);
     EXPECT_EQ(describe(historyOf(assets, "10A80001")), first);
     EXPECT_EQ(describe(historyOf(assets, "10A80002")), second);
     // The rebuild took the place of the content, not of the file another connection has open.
