@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -194,6 +195,14 @@ bool AssetRegister::open()
     m_notice.clear();
     if (!ensureDirectory(m_folder))
         return fail("cannot create the folder " + m_folder + " of the asset register");
+    // SQLite refuses a link anywhere in the path; a link to the folder is the operator's choice,
+    // only one at the file itself is refused.
+    char* real = ::realpath(m_folder.c_str(), nullptr);
+    if (!real)
+        return fail("cannot find the folder " + m_folder + " of the asset register: " + std::strerror(errno));
+    m_realFolder = real;
+    std::free(real);
+    m_path = m_realFolder + "/" + kFileName;
     if (!refuseNonFiles() || !create())
         return false;
     struct stat info {};
@@ -300,10 +309,10 @@ bool AssetRegister::create()
     struct stat info {};
     if (::lstat(m_path.c_str(), &info) == 0)
         return true;
-    TemporaryFile temp(m_folder);
+    TemporaryFile temp(m_realFolder);
     if (!temp.write("", false))
         return fail("cannot make the asset register: " + temp.error());
-    if (!build(temp.path(), m_folder + "/maintenance"))
+    if (!build(temp.path(), m_realFolder + "/maintenance"))
         return false;
     const TemporaryFile::Placed placed = temp.placeNew(kFileName);
     if (placed == TemporaryFile::Placed::Failed)
@@ -379,7 +388,7 @@ bool AssetRegister::rebuild(const std::string& maintenanceFolder)
 {
     if (!m_db && !open())
         return false;
-    TemporaryFile temp(m_folder);
+    TemporaryFile temp(m_realFolder);
     if (!temp.write("", false))
         return fail("cannot rebuild the asset register: " + temp.error());
     return build(temp.path(), maintenanceFolder) && copyFrom(temp.path());

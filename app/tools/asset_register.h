@@ -121,6 +121,7 @@ public:
     /// and brings an older schema up to date in one transaction. False with lastError() set.
     bool open();
     bool isOpen() const { return m_db != nullptr; }
+    /// The file, its folder's links resolved once opened.
     const std::string& path() const { return m_path; }
     /// What open() had to do beyond opening (a damaged file moved aside); empty otherwise.
     const std::string& notice() const { return m_notice; }
@@ -189,6 +190,7 @@ private:
     bool recordFirmware(const std::string& key, const std::string& version, const std::string& time);
 
     std::string m_folder;
+    std::string m_realFolder; ///< m_folder without links, as SQLite wants it; set by open()
     std::string m_path;
     sqlite3* m_db = nullptr;
     std::map<std::string, std::unique_ptr<SqliteStatement>> m_statements;

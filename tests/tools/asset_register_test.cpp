@@ -232,6 +232,12 @@ TEST_F(AssetRegisterTest, ADamagedFileIsMovedAsideAndAPlantedOneRefused)
         fs::remove(file());
     }
     EXPECT_EQ(test::readFile(m_dir / "elsewhere"), "kept");
+
+    // A link on the way to the folder is the operator's: followed.
+    fs::create_directory_symlink(documents(), m_dir / "via");
+    AssetRegister through(m_dir / "via");
+    ASSERT_TRUE(through.open()) << through.lastError();
+    EXPECT_TRUE(historyOf(through, "10A80001").found);
 }
 
 TEST_F(AssetRegisterTest, TwoConnectionsWritingAtOnceBothLand)
