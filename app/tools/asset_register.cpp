@@ -203,6 +203,8 @@ bool AssetRegister::open()
     m_realFolder = real;
     std::free(real);
     m_path = m_realFolder + "/" + kFileName;
+    // A rebuild that a killed run left half made goes first.
+    TemporaryFiles::removeStale(m_realFolder);
     if (!refuseNonFiles() || !create())
         return false;
     struct stat info {};
@@ -266,6 +268,10 @@ AssetRegister::Opened AssetRegister::checked()
     std::int32_t schema = 0;
     if (!readSchema(schema))
         return damagedOr("cannot read");
+    if (schema < 0) {
+        fail("schema " + std::to_string(schema) + ", which no ZAMO2Explorer writes");
+        return Opened::Damaged;
+    }
     if (schema > kSchema) {
         fail(m_path + " was written by a newer ZAMO2Explorer (schema " + std::to_string(schema) + "); this one knows " +
              std::to_string(kSchema) +
@@ -294,8 +300,8 @@ bool AssetRegister::migrate()
         std::int32_t schema = 0;
         if (!readSchema(schema))
             return failSql("cannot read");
-        if (schema > kSchema)
-            return fail(m_path + " was made newer meanwhile (schema " + std::to_string(schema) + ")");
+        if (schema < 0 || schema > kSchema)
+            return fail(m_path + " was changed meanwhile (schema " + std::to_string(schema) + ")");
         for (std::int32_t step = schema; step < kSchema; ++step) {
             if (!exec(kMigrations[step]))
                 return false;

@@ -112,6 +112,13 @@ TEST_F(AssetRegisterTest, AnOlderSchemaIsMigratedAndANewerOneRefusedUntouched)
     EXPECT_FALSE(newer.recordSightings({seen(2, "local", 0, 2)}));
     EXPECT_EQ(test::readFile(file()), before);
     EXPECT_FALSE(fs::exists(file() + "-wal"));
+
+    // No program writes a schema below 0: such a file is put aside.
+    fs::remove(file());
+    plantDatabase(-3);
+    AssetRegister foreign(documents());
+    ASSERT_TRUE(foreign.open()) << foreign.lastError();
+    EXPECT_TRUE(holds(foreign.notice(), "was damaged (schema -3, which no ZAMO2Explorer writes)"));
 }
 
 TEST_F(AssetRegisterTest, ABoardSeenInTwoPlacesInTurnHasAPlaceForEachStay)
