@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 
+#include "cli_assets_command.h"
 #include "cli_change_lock.h"
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
@@ -276,6 +277,7 @@ std::vector<CliCommand> makeCommandTable()
                                   {"overview", 0, 0, "", read, nullptr, overviewCommand},
                                   {"problems", 0, 0, "problems", read, nullptr, problemsCommand},
                                   {"fleet", 0, 0, "", read, nullptr, fleetCommand},
+                                  {"assets", 0, 1, "", read, nullptr, assetsCommand},
                               });
     return table;
 }

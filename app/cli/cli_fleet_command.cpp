@@ -7,6 +7,7 @@
 #include "core/node_result_text.h"
 #include "driver/command/driver_result.h"
 #include "tools/fleet_reader.h"
+#include "tools/fleet_register.h"
 #include "tools/fleet_scan.h"
 #include "tools/fleet_sources.h"
 #include "tools/fleet_table.h"
@@ -104,8 +105,10 @@ int fleetCommand(const CliOptions& options)
 
     std::vector<SystemOutcome> outcomes(sources.size());
     const unsigned parallel = options.parallel > 0 ? unsigned(options.parallel) : FleetScan::kDefaultParallel;
+    FleetRegister assets;
     FleetScan::run(sources, parallel,
-                   [&outcomes](std::size_t source, std::int32_t result, std::vector<FleetBoard>& boards) {
+                   [&outcomes, &assets](std::size_t source, std::int32_t result, std::vector<FleetBoard>& boards) {
+                       assets.record(boards);
                        outcomes[source].result = result;
                        outcomes[source].boards = std::move(boards);
                    });

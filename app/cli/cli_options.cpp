@@ -282,6 +282,7 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         {"--html", &options.html},         {"--replace", &options.replace},
         {"--dry-run", &options.dryRun},    {"--keep-newer", &options.keepNewer},
         {"--force", &options.force},       {"--all-nodes", &options.allNodes},
+        {"--rebuild", &options.rebuild},
     };
     for (const auto& [name, flag] : switches) {
         if (arg == name) {
@@ -430,6 +431,10 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         error = "selftest takes either --factory or --excitation";
         return false;
     }
+    if (options.rebuild && options.command != "assets") {
+        error = "--rebuild applies to assets";
+        return false;
+    }
     if ((options.dryRun || options.keepNewer) && (options.command != "firmware" || options.arguments[0] != "update")) {
         error = "--dry-run and --keep-newer apply to firmware update";
         return false;
@@ -538,6 +543,14 @@ std::string usageText()
             "                               --due: only boards due within DAYS or overdue;\n"
             "                               N nodes are read at once (8); exit 0 when every\n"
             "                               system was read, 69 when one could not be\n"
+            "  assets [SERIAL]              the asset register: every board seen here (by the\n"
+            "                               tools, in any system) with its model, last place and\n"
+            "                               when it was last seen; with SERIAL (any case) that\n"
+            "                               board's places with first and last seen, firmware\n"
+            "                               over time, calibration dates and journal events;\n"
+            "                               exit 1 when SERIAL was never seen\n"
+            "  assets --rebuild             make the asset register anew from the maintenance\n"
+            "                               journal\n"
             "  node rename NAME             (with --node) give the node a new name: at most 18\n"
             "                               characters, no control characters\n"
             "  node ip --mode dhcp|static --ip-version 4|6 [--address A --mask M]\n"
@@ -614,7 +627,7 @@ std::string usageText()
             "  1..62  the driver's or the command layer's result itself, e.g. 1 hardware in\n"
             "         use by another program, 2 driver library not loadable;\n"
             "         for driver-text, 1 means the code is unknown; for problems, 1 there\n"
-            "         are some; for report-package,\n"
+            "         are some; for assets SERIAL, 1 the board was never seen; for report-package,\n"
             "         8 the package could not be made, 9 there were no log files to collect\n"
             "  63     any larger result (printed in full)\n"
             "  64     bad command line: one line on standard error (with --json also\n"
@@ -636,7 +649,8 @@ std::string usageText()
             "         a regular file stands there, a file exists and --force was not given,\n"
             "         a read-only file, or the program's own journal, snapshots, logs or\n"
             "         driver configuration) - nothing was touched; or report-package: FILE\n"
-            "         could not be created; or the lock file of the system cannot be used\n"
+            "         could not be created; or the lock file of the system cannot be used;\n"
+            "         or assets: the asset register cannot be used (the message says why)\n"
             "  74     a change was made and verified, but its journal line could not be\n"
             "         written (e.g. disk full); the message names the board\n"
             "  75     --timeout passed before the command finished, or the system stayed\n"

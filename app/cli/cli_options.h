@@ -33,6 +33,7 @@ struct CliOptions {
     std::string saveDir;      ///< selftest --save-dir: one result file per board goes there
     bool yes = false;         ///< calibrate --yes: no question asked
     bool allNodes = false;    ///< problems --all-nodes: this computer and every node that answers
+    bool rebuild = false;     ///< assets --rebuild: the asset register made anew from the journal
     bool replace = false;     ///< demo put-board --replace: a board in the slot may go
     bool force = false;       ///< --force: replace an existing file at a named destination; eeprom restore: a backup of
                               ///< another board too

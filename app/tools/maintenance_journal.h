@@ -12,6 +12,9 @@
 // one is followed) and never over an existing file: two of the same board, operation and
 // millisecond (also of two processes) get names apart ("<time>-2_..."). Their temporary files
 // never stay (TemporaryFile).
+//
+// The lines appended also go to the asset register beside the journal's folder (AssetRegister);
+// a register that cannot be used is logged and never fails an append.
 
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_identity.h"
@@ -27,6 +30,7 @@
 
 namespace z2e {
 
+class AssetRegister;
 class TemporaryFile;
 
 struct JournalEntry {
@@ -167,6 +171,8 @@ private:
     bool folderExists(const std::string& folder);
     /// Ends a line torn by a crash, so that the next record starts on a line of its own.
     bool endTornLine(int fd, const std::string& path);
+    /// Passes appended lines to the asset register, opened at the first call.
+    void recordAssets(const std::vector<std::string>& lines);
 
     std::string m_folder;
     std::string m_node;
@@ -185,6 +191,8 @@ private:
     /// By folder name; written by m_preparing until waitForPrepared().
     std::map<std::string, std::unique_ptr<PreparedFile>> m_prepared;
     std::thread m_preparing;
+    std::unique_ptr<AssetRegister> m_assets;
+    bool m_assetsUnusable = false; ///< said once in the log; not tried again
     std::string m_error;
 };
 

@@ -68,7 +68,8 @@ TEST_F(FleetPanelTest, EveryBoardOnceFilteredSortedExportedAndDueByTheInterval)
     ASSERT_EQ(shown.rowCount(), 8);
     EXPECT_EQ(column(shown, FleetTable::Serial).join(' '),
               "10A80001 10A80002 10A80003 10A80004 10A80005 10A80006 10A80007 10A80008");
-    EXPECT_TRUE(panel->summary().startsWith("8 boards on 1 systems; calibration overdue on 7")) << panel->summary().toStdString();
+    EXPECT_TRUE(panel->summary().startsWith("8 boards on 1 systems; calibration overdue on 7"))
+        << panel->summary().toStdString();
 
     // Overdue is red where the calibration is shown; firmware older than the release amber, newer blue.
     const QModelIndex first = rowOf(shown, "10A80001");

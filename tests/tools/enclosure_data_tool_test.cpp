@@ -96,7 +96,7 @@ TEST_F(EnclosureWriteTest, SequenceWithNoneOptionAndReadBackOfTheKeptData)
     record.options[1].value.reset();
     record.userData = " ";
     test::ScratchFolder folder("z2e-enclosure");
-    MaintenanceJournal journal(folder.path(), "local");
+    MaintenanceJournal journal(folder.path() + "/maintenance", "local");
     EnclosureDataTool tool(m_wrapper, &journal);
     ASSERT_EQ(tool.write(record, "0000001f"), AppStatus::EnclosureUpdated) << tool.message();
     const std::vector<std::string> expected = {"EnclosureId0 EncType=2",
@@ -116,7 +116,7 @@ TEST_F(EnclosureWriteTest, SequenceWithNoneOptionAndReadBackOfTheKeptData)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("\"node\":\"local\",\"enclosure\":0,\"model\":\"QE-R16\""), std::string::npos) << lines[0];
     EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), tool.verification());
-    EXPECT_EQ(test::filesIn(folder / "enclosure_00B1E116").size(), 1u);
+    EXPECT_EQ(test::filesIn(folder / "maintenance/enclosure_00B1E116").size(), 1u);
 }
 
 TEST_F(EnclosureWriteTest, RefusalsSendNothingAndAFailingStepStopsTheRest)

@@ -222,5 +222,37 @@ TEST_F(Zamo2ctlFleet, EveryBoardOfEverySystemAndANodeThatFailsIsNamed)
     expectRun(64, "tree --due 3", "--due, --interval and --parallel apply to fleet", environment);
 }
 
+// A board that moved from one node to another is in the register at both places, in turn.
+TEST_F(Zamo2ctlFleet, ABoardMovedBetweenNodesHasBothPlacesInTheRegister)
+{
+    const char* const first = "127.0.0.63";
+    const char* const second = "127.0.0.64";
+    const std::uint16_t port = test::freeClientBasePort({first, second});
+    const test::Environment environment = {"QORINET_ALLOWED_NETWORKS=127.0.0.0/8"};
+    const std::string common = "--base-port " + std::to_string(port) + " --scan-ms 1500 ";
+    const std::string traveller = test::boardEntry(0, "QA-4016", 2, "0254", "7E570001");
+    const std::string stayer = test::boardEntry(0, "QC-3108-TS", 3, "02F4", "7E570002");
+    const auto run = [&](const std::string& onFirst, const std::string& onSecond) {
+        test::writeFile(m_site / "first.xml", test::rackHardware(onFirst));
+        test::writeFile(m_site / "second.xml", test::rackHardware(onSecond));
+        test::NodeSimProcess a;
+        test::NodeSimProcess b;
+        ASSERT_TRUE(a.start(first, {"--name", "Bay-1", "--hardware", m_site / "first.xml"}, port)) << a.output();
+        ASSERT_TRUE(b.start(second, {"--name", "Bay-2", "--hardware", m_site / "second.xml"}, port)) << b.output();
+        expectRun(0, common + "fleet --csv", "7E570001", environment);
+    };
+    ASSERT_NO_FATAL_FAILURE(run(traveller, stayer));
+    ASSERT_NO_FATAL_FAILURE(run("", traveller + test::boardEntry(1, "QC-3108-TS", 3, "02F4", "7E570002")));
+
+    const std::string history = expectRun(0, "assets 7e570001", "", environment).out;
+    const std::size_t places = history.find("places:");
+    const std::size_t before = history.find("127.0.0.63 Bay-1 0/2", places);
+    const std::size_t after = history.find("127.0.0.64 Bay-2 0/2", places);
+    EXPECT_NE(before, std::string::npos) << history;
+    EXPECT_NE(after, std::string::npos) << history;
+    EXPECT_LT(before, after) << history;
+    EXPECT_TRUE(holds(history, "last place: 127.0.0.64 Bay-2 0/2"));
+}
+
 } // namespace
 } // namespace z2e

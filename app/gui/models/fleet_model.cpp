@@ -88,8 +88,7 @@ QVariant FleetModel::data(const QModelIndex& index, int role) const
     const Row& row = m_rows[static_cast<std::size_t>(index.row())];
     const int column = index.column();
     switch (role) {
-    case Qt::DisplayRole:
-        return row.cells[column];
+    case Qt::DisplayRole: return row.cells[column];
     case Qt::ToolTipRole:
         return row.cells[FleetTable::Warnings].isEmpty() ? QVariant() : row.cells[FleetTable::Warnings];
     case kSortRole: {
@@ -105,10 +104,8 @@ QVariant FleetModel::data(const QModelIndex& index, int role) const
         if (column == FleetTable::Firmware && row.firmwareAge != 0)
             return QBrush(row.firmwareAge < 0 ? kDueSoon : kNewer);
         return {};
-    case Qt::ForegroundRole:
-        return column == FleetTable::Warnings ? QBrush(kWarning) : QVariant();
-    default:
-        return {};
+    case Qt::ForegroundRole: return column == FleetTable::Warnings ? QBrush(kWarning) : QVariant();
+    default: return {};
     }
 }
 

@@ -3,6 +3,7 @@
 #include "core/remote_node_session.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/window/worker_job.h"
+#include "tools/fleet_register.h"
 #include "tools/fleet_sources.h"
 #include "tools/maintenance_journal.h"
 
@@ -34,12 +35,14 @@ std::int32_t FleetCollection::read(const Systems& systems, QWidget* parent, QObj
             }
         }
         std::size_t ended = 0;
+        FleetRegister assets;
         progress.doSetMsgSig(QObject::tr("Reading the boards of %1 systems.").arg(sources.size()));
         progress.showProgBar();
         FleetScan::run(
             sources, systems.parallel,
             [&](std::size_t index, std::int32_t result, std::vector<FleetBoard>& boards) {
                 ++ended;
+                assets.record(boards);
                 progress.initProg(static_cast<int>(ended), 0, static_cast<int>(sources.size()),
                                   std::to_string(ended) + " of " + std::to_string(sources.size()) + " systems read");
                 const FleetSource& source = sources[index];

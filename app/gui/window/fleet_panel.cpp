@@ -113,12 +113,12 @@ void FleetPanel::readFleet()
 }
 
 void FleetPanel::addSystem(const std::string& system, const std::string& address, std::int32_t result,
-                         std::vector<FleetBoard> boards)
+                           std::vector<FleetBoard> boards)
 {
     ++m_systems;
     if (result > 0) {
-        const QString who = address.empty() ? tr("this computer")
-                                            : QString::fromStdString(system + " (" + address + ")");
+        const QString who =
+            address.empty() ? tr("this computer") : QString::fromStdString(system + " (" + address + ")");
         m_failures << tr("%1: %2").arg(who, QString::fromStdString(oneLine(failureWords(result))));
     }
     m_model->append(std::move(boards));
@@ -155,7 +155,8 @@ bool FleetPanel::exportShown(const QString& path, QString& error) const
 {
     std::vector<FleetBoard> boards;
     for (int row = 0; row < m_proxy->rowCount(); ++row)
-        boards.push_back(m_model->boards()[static_cast<std::size_t>(m_proxy->mapToSource(m_proxy->index(row, 0)).row())]);
+        boards.push_back(
+            m_model->boards()[static_cast<std::size_t>(m_proxy->mapToSource(m_proxy->index(row, 0)).row())]);
     const QString suffix = QFileInfo(path).suffix().toLower();
     const std::string text = suffix == "csv"    ? FleetTable::toCsv(boards, m_model->options())
                              : suffix == "json" ? FleetTable::toJson(boards, m_model->options())
@@ -171,14 +172,15 @@ void FleetPanel::chooseExport()
 {
     if (!m_host.chooser)
         return;
-    const QString path = m_host.chooser()(
-        this, {true, tr("Export Fleet"), QString(), "CSV (*.csv);;JSON (*.json);;HTML (*.html)"});
+    const QString path =
+        m_host.chooser()(this, {true, tr("Export Fleet"), QString(), "CSV (*.csv);;JSON (*.json);;HTML (*.html)"});
     if (path.isEmpty())
         return;
     QString error;
     const bool saved = exportShown(path, error);
     if (m_host.status)
-        m_host.status(saved ? tr("Fleet exported to %1.").arg(path) : tr("The fleet could not be exported: %1").arg(error));
+        m_host.status(saved ? tr("Fleet exported to %1.").arg(path)
+                            : tr("The fleet could not be exported: %1").arg(error));
 }
 
 } // namespace z2e

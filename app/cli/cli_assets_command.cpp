@@ -1,0 +1,196 @@
+#include "cli_assets_command.h"
+
+#include "cli_output.h"
+
+#include "tools/asset_register.h"
+#include "tools/maintenance_journal.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace z2e {
+namespace cli {
+namespace {
+
+constexpr std::uint32_t kUnknownSlot = 0xFFFFFFFFu;
+
+// "local 0/2", "127.0.0.2 north 1/?" as the journal and the tree name a place.
+std::string placeText(const AssetPlace& place)
+{
+    return place.system + " " + (place.enclosure < 0 ? std::string("?") : std::to_string(place.enclosure)) + "/" +
+           (place.slot == kUnknownSlot ? std::string("?") : std::to_string(place.slot));
+}
+
+std::string placeJson(const AssetPlace& place)
+{
+    return "{\"system\":" + jsonString(place.system) +
+           ",\"enclosure\":" + (place.enclosure < 0 ? std::string("null") : std::to_string(place.enclosure)) +
+           ",\"slot\":" + (place.slot == kUnknownSlot ? std::string("null") : std::to_string(place.slot)) +
+           ",\"firstSeen\":" + jsonString(place.firstSeen) + ",\"lastSeen\":" + jsonString(place.lastSeen) + "}";
+}
+
+std::string boardJson(const AssetBoard& board)
+{
+    return "\"serial\":" + jsonString(board.serial) + ",\"model\":" + jsonString(board.model) +
+           ",\"firstSeen\":" + jsonString(board.firstSeen) + ",\"lastSeen\":" + jsonString(board.lastSeen) +
+           ",\"lastPlace\":" + (board.placed ? placeJson(board.lastPlace) : std::string("null"));
+}
+
+template <class Item, class Render>
+std::string jsonArray(const std::vector<Item>& items, Render&& render)
+{
+    std::string json = "[";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        json += (i ? "," : "") + render(items[i]);
+    return json + "]";
+}
+
+std::string padded(const std::string& text, std::size_t width)
+{
+    return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+void printBoards(const std::vector<AssetBoard>& boards, const CliOptions& options)
+{
+    if (options.json) {
+        std::cout << "{\"boards\":"
+                  << jsonArray(boards, [](const AssetBoard& board) { return "{" + boardJson(board) + "}"; }) << "}\n";
+        return;
+    }
+    std::size_t serialWidth = 0;
+    std::size_t modelWidth = 0;
+    std::size_t placeWidth = 0;
+    for (const AssetBoard& board : boards) {
+        serialWidth = std::max(serialWidth, board.serial.size());
+        modelWidth = std::max(modelWidth, board.model.size());
+        placeWidth = std::max(placeWidth, board.placed ? placeText(board.lastPlace).size() : 13);
+    }
+    for (const AssetBoard& board : boards)
+        std::cout << padded(board.serial, serialWidth) << "  " << padded(board.model, modelWidth) << "  "
+                  << padded(board.placed ? placeText(board.lastPlace) : "place unknown", placeWidth) << "  last seen "
+                  << board.lastSeen << "\n";
+    if (boards.empty())
+        std::cerr << "zamo2ctl: the asset register knows no board yet; boards are added as the tools run\n";
+}
+
+std::string eventJson(const AssetEvent& event)
+{
+    return "{\"time\":" + jsonString(event.time) + ",\"node\":" + jsonString(event.node) +
+           ",\"place\":" + jsonString(event.place) + ",\"operation\":" + jsonString(event.operation) +
+           ",\"result\":" + std::to_string(event.result) + ",\"status\":" + jsonString(event.status) +
+           ",\"verification\":" + jsonString(event.verification) +
+           ",\"firmwareBefore\":" + jsonString(event.firmwareBefore) +
+           ",\"firmwareAfter\":" + jsonString(event.firmwareAfter) +
+           ",\"resultDocument\":" + jsonString(event.resultDocument) + "}";
+}
+
+void printHistoryJson(const AssetHistory& history)
+{
+    std::cout << "{\"found\":true," << boardJson(history.board)
+              << ",\"places\":" << jsonArray(history.places, placeJson) << ",\"firmware\":"
+              << jsonArray(history.firmware,
+                           [](const AssetFirmware& firmware) {
+                               return "{\"version\":" + jsonString(firmware.version) +
+                                      ",\"firstSeen\":" + jsonString(firmware.firstSeen) +
+                                      ",\"lastSeen\":" + jsonString(firmware.lastSeen) + "}";
+                           })
+              << ",\"calibrations\":"
+              << jsonArray(history.calibrations,
+                           [](const AssetCalibration& calibration) {
+                               return "{\"date\":" + jsonString(calibration.date) +
+                                      ",\"firstSeen\":" + jsonString(calibration.firstSeen) + "}";
+                           })
+              << ",\"events\":" << jsonArray(history.events, eventJson) << "}\n";
+}
+
+void printHistory(const AssetHistory& history)
+{
+    const AssetBoard& board = history.board;
+    std::cout << board.serial << "  " << board.model << "  first seen " << board.firstSeen << ", last seen "
+              << board.lastSeen << "\n";
+    std::cout << "last place: " << (board.placed ? placeText(board.lastPlace) : "unknown") << "\n";
+    std::cout << "places:\n";
+    for (const AssetPlace& place : history.places)
+        std::cout << "  " << padded(placeText(place), 28) << "  " << place.firstSeen << " .. " << place.lastSeen
+                  << "\n";
+    std::cout << "firmware:\n";
+    for (const AssetFirmware& firmware : history.firmware)
+        std::cout << "  " << padded(firmware.version, 28) << "  " << firmware.firstSeen << " .. " << firmware.lastSeen
+                  << "\n";
+    std::cout << "calibration dates:\n";
+    for (const AssetCalibration& calibration : history.calibrations)
+        std::cout << "  " << padded(calibration.date, 28) << "  first seen " << calibration.firstSeen << "\n";
+    std::cout << "events:\n";
+    for (const AssetEvent& event : history.events) {
+        std::cout << "  " << event.time << "  " << event.node << "  " << (event.place.empty() ? "?" : event.place)
+                  << "  " << event.operation << "  " << event.result << " " << oneLine(event.status);
+        if (!event.firmwareBefore.empty() || !event.firmwareAfter.empty())
+            std::cout << "  " << event.firmwareBefore << " -> " << event.firmwareAfter;
+        if (!event.verification.empty())
+            std::cout << "  [" << oneLine(event.verification) << "]";
+        std::cout << "\n";
+    }
+}
+
+int rebuild(AssetRegister& assets, const CliOptions& options)
+{
+    if (!assets.rebuild(MaintenanceJournal::defaultFolder())) {
+        std::cerr << "zamo2ctl: " << assets.lastError() << "\n";
+        return EXIT_CANNOT_CREATE;
+    }
+    const AssetRebuild& read = assets.lastRebuild();
+    Report report;
+    report.add("register", assets.path());
+    report.add("journalLines", static_cast<std::int64_t>(read.lines));
+    report.add("damagedLines", static_cast<std::int64_t>(read.damaged));
+    std::cout << report.render(options.json);
+    return EXIT_OK;
+}
+
+} // namespace
+
+int assetsCommand(const CliOptions& options)
+{
+    if (options.rebuild && !options.arguments.empty())
+        return usageError("assets takes either SERIAL or --rebuild");
+    AssetRegister assets(AssetRegister::defaultFolder());
+    const bool opened = assets.open();
+    if (!assets.notice().empty())
+        std::cerr << "zamo2ctl: " << assets.notice() << "\n";
+    if (!opened) {
+        std::cerr << "zamo2ctl: " << assets.lastError() << "\n";
+        return EXIT_CANNOT_CREATE;
+    }
+    if (options.rebuild)
+        return rebuild(assets, options);
+    if (options.arguments.empty()) {
+        std::vector<AssetBoard> boards;
+        if (!assets.boards(boards)) {
+            std::cerr << "zamo2ctl: " << assets.lastError() << "\n";
+            return EXIT_CANNOT_CREATE;
+        }
+        printBoards(boards, options);
+        return EXIT_OK;
+    }
+    const std::string& serial = options.arguments.front();
+    AssetHistory history;
+    if (!assets.history(serial, history)) {
+        std::cerr << "zamo2ctl: " << assets.lastError() << "\n";
+        return EXIT_CANNOT_CREATE;
+    }
+    if (!history.found) {
+        std::cerr << "zamo2ctl: no board with the serial number " << serial
+                  << " has been seen here (zamo2ctl assets lists those that have)\n";
+        if (options.json)
+            std::cout << "{\"found\":false,\"serial\":" << jsonString(serial) << "}\n";
+        return EXIT_UNKNOWN_SERIAL;
+    }
+    if (options.json)
+        printHistoryJson(history);
+    else
+        printHistory(history);
+    return EXIT_OK;
+}
+
+} // namespace cli
+} // namespace z2e
