@@ -6,6 +6,7 @@
 // time, which a busy machine disturbs less than wall time. No target: the register's share of a
 // tool run is the self test's ratio against its no_register_ratio.
 
+#include "thread_cpu.h"
 #include "tools/asset_register.h"
 #include "tools/maintenance_journal.h"
 
@@ -25,13 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kBoards = 64;
-
-double threadCpuMs()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 // The self test's lines of run `run`, as the journal writes them.
 std::vector<std::string> selfTestLines(const z2e::MaintenanceJournal& journal, int run)
@@ -80,9 +74,9 @@ void BM_AssetRegister64LinesVsJournalAppend(benchmark::State& state)
                 for (const std::string& line : lines)
                     text += line + "\n";
                 const auto t0 = Clock::now();
-                const double cpu0 = threadCpuMs();
+                const double cpu0 = bench::threadCpuMs();
                 const bool recorded = assets.recordJournalLines(lines);
-                const double cpu1 = threadCpuMs();
+                const double cpu1 = bench::threadCpuMs();
                 const auto t1 = Clock::now();
                 const bool appended =
                     ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;

@@ -7,6 +7,7 @@
 // the tree model making its rows, as the first filter in the window does: its slowest key is
 // given apart.
 
+#include "thread_cpu.h"
 #include "bench_demo_system.h"
 #include "gui/models/tree_icon_table.h"
 #include "gui/models/tree_view_model.h"
@@ -27,13 +28,6 @@ namespace {
 
 // Board 169's serial number, typed in lower case as an operator would.
 constexpr const char* kWord = "10a800a9";
-
-double threadCpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 /// Lays out and paints what the view shows now.
 void paintNow(QTreeView& view)
@@ -93,11 +87,11 @@ double typeOurs(Surfaces& s, double& total, int& matches)
     double slowest = 0;
     const QString word = QString::fromLatin1(kWord);
     for (int n = 1; n <= word.size(); ++n) {
-        const double t0 = threadCpuMs();
+        const double t0 = bench::threadCpuMs();
         // The pause after typing is the panel's own choice; its work is what is timed here.
         s.panel->filterFor(word.left(n));
         paintNow(*s.oursView);
-        const double spent = threadCpuMs() - t0;
+        const double spent = bench::threadCpuMs() - t0;
         total += spent;
         slowest = std::max(slowest, spent);
     }
@@ -112,11 +106,11 @@ double typePlain(Surfaces& s, double& total)
     double slowest = 0;
     const QString word = QString::fromLatin1(kWord);
     for (int n = 1; n <= word.size(); ++n) {
-        const double t0 = threadCpuMs();
+        const double t0 = bench::threadCpuMs();
         s.proxy.setFilterFixedString(word.left(n));
         s.plainView.expandAll();
         paintNow(s.plainView);
-        const double spent = threadCpuMs() - t0;
+        const double spent = bench::threadCpuMs() - t0;
         total += spent;
         slowest = std::max(slowest, spent);
     }

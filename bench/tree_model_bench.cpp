@@ -10,6 +10,7 @@
 // Retained memory of both, before and after every row is read, and its ratios are counters
 // of the Ratio benchmark too.
 
+#include "thread_cpu.h"
 #include "bench_demo_system.h"
 #include "core/root_node.h"
 #include "gui/models/tree_icon_table.h"
@@ -174,13 +175,6 @@ void BM_DemoTree_StandardItemModelSameRows(benchmark::State& state)
 }
 BENCHMARK(BM_DemoTree_StandardItemModelSameRows)->Unit(benchmark::kMillisecond);
 
-double threadCpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
 struct RetainedMemory {
     double ours = 0, oursAllRows = 0, baseline = 0, baselineAllRows = 0;
 };
@@ -220,29 +214,29 @@ void BM_DemoTree_Ratio(benchmark::State& state)
     const std::vector<ShownRow>& rows = shownRows();
     double ours = 0, oursAllRows = 0, baseline = 0, baselineAllRows = 0;
     for (auto _ : state) {
-        const double t0 = threadCpuMs();
+        const double t0 = bench::threadCpuMs();
         {
             OurSystem built = buildOurs();
-            const double t1 = threadCpuMs();
+            const double t1 = bench::threadCpuMs();
             ours += t1 - t0;
             state.SetIterationTime((t1 - t0) / 1e3);
         }
-        const double t2 = threadCpuMs();
+        const double t2 = bench::threadCpuMs();
         {
             OurSystem built = buildOurs();
             benchmark::DoNotOptimize(readAllRows(*built.model));
-            oursAllRows += threadCpuMs() - t2;
+            oursAllRows += bench::threadCpuMs() - t2;
         }
-        const double t3 = threadCpuMs();
+        const double t3 = bench::threadCpuMs();
         {
             auto model = buildStandardModel(rows);
-            baseline += threadCpuMs() - t3;
+            baseline += bench::threadCpuMs() - t3;
         }
-        const double t4 = threadCpuMs();
+        const double t4 = bench::threadCpuMs();
         {
             auto model = buildStandardModel(rows);
             benchmark::DoNotOptimize(readAllRows(*model));
-            baselineAllRows += threadCpuMs() - t4;
+            baselineAllRows += bench::threadCpuMs() - t4;
         }
     }
     const double n = static_cast<double>(state.iterations());

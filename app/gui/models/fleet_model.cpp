@@ -55,7 +55,6 @@ void FleetModel::append(std::vector<FleetBoard> boards)
         return;
     const int first = static_cast<int>(m_boards.size());
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(boards.size()) - 1);
-    m_rows.reserve(m_rows.size() + boards.size());
     for (FleetBoard& board : boards) {
         m_rows.push_back(rowOf(board));
         m_boards.push_back(std::move(board));
