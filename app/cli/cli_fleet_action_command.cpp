@@ -119,7 +119,8 @@ public:
         if (outcome.end == FleetSystemEnd::Finished)
             return;
         const FleetTarget& target = m_targets[outcome.target];
-        m_status = std::max(m_status, systemExit(target, outcome));
+        const int exit = systemExit(target, outcome);
+        m_status = std::max(m_status, exit);
         m_notDone += outcome.notDone.size();
         std::string words = outcome.message;
         if (!outcome.notDone.empty())
@@ -132,7 +133,7 @@ public:
                       << ",\"notDone\":[";
             for (std::size_t i = 0; i < outcome.notDone.size(); ++i)
                 std::cout << (i ? "," : "") << jsonString(outcome.notDone[i]);
-            std::cout << "]}\n";
+            std::cout << "],\"exitStatus\":" << exit << "}\n";
         }
         std::cout.flush();
     }
@@ -142,11 +143,18 @@ public:
     {
         m_status = std::max(m_status, stopStatus);
         std::string text = std::to_string(m_boards) + (m_boards == 1 ? " board" : " boards") + " on " +
-                           std::to_string(m_targets.size()) + (m_targets.size() == 1 ? " system" : " systems") +
-                           ": " + std::to_string(m_succeeded) + " succeeded, " +
-                           std::to_string(m_boards - m_succeeded) + " failed";
+                           std::to_string(m_targets.size()) + (m_targets.size() == 1 ? " system" : " systems") + ": " +
+                           std::to_string(m_succeeded) + " succeeded, " + std::to_string(m_boards - m_succeeded) +
+                           " failed";
         if (m_notDone != 0)
             text += ", " + std::to_string(m_notDone) + " not done";
+        if (m_boards == 0 && m_notDone == 0 && m_options.retryFailed) {
+            m_status = std::max(m_status, int(EXIT_NOTHING_TO_DO));
+            text += "; nothing to retry on any system";
+        } else if (m_boards == 0 && m_notDone == 0 && m_options.boardAddress.kind() == BoardAddress::Kind::Serial) {
+            m_status = std::max(m_status, int(EXIT_TOOL_FAILED));
+            text += "; no system holds the board " + m_options.boardAddress.text();
+        }
         // In the order the systems were given, however they ended.
         std::sort(m_troubles.begin(), m_troubles.end());
         for (const auto& trouble : m_troubles)
@@ -187,8 +195,10 @@ private:
         case FleetSystemEnd::Finished: return EXIT_OK;
         case FleetSystemEnd::Unreachable: return node ? EXIT_NODE_UNAVAILABLE : exitStatusOf(outcome.result);
         case FleetSystemEnd::Busy: return EXIT_TIMEOUT;
-        case FleetSystemEnd::NotStarted: return EXIT_OK; // the stop's own status counts
-        case FleetSystemEnd::NoBoards: return m_options.retryFailed ? EXIT_NOTHING_TO_DO : EXIT_TOOL_FAILED;
+        case FleetSystemEnd::NotStarted:
+            return EXIT_OK; // the stop's own status counts
+        // Nothing to retry on one node is no failure while another had something.
+        case FleetSystemEnd::NoBoards: return m_options.retryFailed ? EXIT_OK : EXIT_TOOL_FAILED;
         case FleetSystemEnd::Stopped: break;
         }
         if (outcome.result == AppStatus::JournalFailed)
@@ -212,7 +222,8 @@ private:
 
 FleetTarget nodeTarget(const RemoteNodeSession& session, const NetworkNodeSummary& node, std::uint32_t ceilingMs)
 {
-    return {node.name, node.address,
+    return {node.name,
+            node.address,
             [&session, address = node.address, ceilingMs](const std::function<void(QorinNodeUtilWrapper&)>& run) {
                 const std::unique_ptr<NodeLink> link = session.link(address);
                 if (!link)
@@ -230,8 +241,9 @@ FleetTarget nodeTarget(const RemoteNodeSession& session, const NetworkNodeSummar
 FleetTarget missingTarget(const std::string& asked, std::uint32_t scanMs)
 {
     return {asked, asked, nullptr,
-            "did not appear within " + std::to_string(scanMs) + " ms (networks: " +
-                RemoteNodeSession::allowedNetworks() + "); check that it is on and reachable (zamo2ctl nodes "
+            "did not appear within " + std::to_string(scanMs) +
+                " ms (networks: " + RemoteNodeSession::allowedNetworks() +
+                "); check that it is on and reachable (zamo2ctl nodes "
                 "lists those that answer)"};
 }
 
@@ -249,7 +261,8 @@ int chosenNodes(const CliOptions& options, RemoteNodeSession& session, std::uint
             names = true;
     }
     // A name is known only from the answers, so every node is waited for then.
-    const std::vector<NetworkNodeSummary> seen = names ? session.discover(scanMs) : session.discoverAll(addresses, scanMs);
+    const std::vector<NetworkNodeSummary> seen =
+        names ? session.discover(scanMs) : session.discoverAll(addresses, scanMs);
     std::vector<std::string> taken;
     for (const std::string& asked : options.nodes) {
         std::vector<const NetworkNodeSummary*> matching;
@@ -320,8 +333,7 @@ int settingsOf(const CliOptions& options, FleetActionSettings& settings)
 bool fleetActionApplies(const CliOptions& options)
 {
     const std::string what = options.arguments.empty() ? std::string() : options.arguments[0];
-    return options.command == "selftest" ||
-           (options.command == "firmware" && (what == "check" || what == "update")) ||
+    return options.command == "selftest" || (options.command == "firmware" && (what == "check" || what == "update")) ||
            (options.command == "eeprom" && what == "backup");
 }
 
@@ -356,7 +368,9 @@ int fleetActionCommand(const CliOptions& options)
     std::unique_ptr<LocalNodeSession> local;
     if (options.allNodes) {
         local = std::make_unique<LocalNodeSession>(options.driverPath, options.simulation);
-        targets.push_back({"local", "", [&local](const std::function<void(QorinNodeUtilWrapper&)>& run) {
+        targets.push_back({"local",
+                           "",
+                           [&local](const std::function<void(QorinNodeUtilWrapper&)>& run) {
                                if (!DriverResult::succeeded(local->result()))
                                    return local->result();
                                run(local->wrapper());

@@ -615,6 +615,13 @@ std::string usageText()
                        "the local driver (report-package "
                        "adds it, demo import-node copies it). An ADDRESS outside "
                        "QORINET_ALLOWED_NETWORKS is refused at once") +
+            "  --all-nodes                    " +
+            optionText("selftest, firmware check, firmware update and eeprom backup: on this computer and every "
+                       "node that answers (--scan-ms), at most --parallel N (8) nodes at once, each node's boards "
+                       "in order; one line per board, one per system not done (and why), and a summary; exit 0 "
+                       "only when every board succeeded, else the worst status of one system. Ctrl+C begins no "
+                       "further node. --node given several times does the same on those nodes. problems: every "
+                       "node's problems too") +
             "  --board B                      the board of a board tool: ENCLOSURE/SLOT as the\n"
             "                                 tree numbers them (0/2), its serial number (any\n"
             "                                 case), all, or a bare number, the driver's board\n"

@@ -46,8 +46,7 @@ std::string FleetAction::toolName(FleetTool tool)
 void FleetAction::run(const std::vector<FleetTarget>& targets, unsigned parallel, const std::atomic<bool>& cancel)
 {
     // Every target is visited, so that one not begun is told as such.
-    FleetScan::each(targets.size(), parallel,
-                    [&](std::size_t index) { runSystem(targets[index], index, cancel); });
+    FleetScan::each(targets.size(), parallel, [&](std::size_t index) { runSystem(targets[index], index, cancel); });
 }
 
 void FleetAction::runSystem(const FleetTarget& target, std::size_t index, const std::atomic<bool>& cancel)
@@ -83,8 +82,7 @@ void FleetAction::runSystem(const FleetTarget& target, std::size_t index, const 
             return;
         }
     }
-    const std::int32_t opened =
-        target.open([&](QorinNodeUtilWrapper& wrapper) { onWrapper(wrapper, system, cancel); });
+    const std::int32_t opened = target.open([&](QorinNodeUtilWrapper& wrapper) { onWrapper(wrapper, system, cancel); });
     if (opened != 0) {
         system.outcome.end = FleetSystemEnd::Unreachable;
         system.outcome.result = opened;
@@ -101,7 +99,11 @@ void FleetAction::onWrapper(QorinNodeUtilWrapper& wrapper, System& system, const
         for (std::uint32_t board = 0; board < wrapper.getBoardCount(); ++board)
             chosen.push_back(board);
     } else if (!m_settings.boards.resolve(wrapper, chosen, system.outcome.message)) {
-        system.outcome.end = FleetSystemEnd::NoBoards;
+        // A serial names a board of one system; the others have nothing to do.
+        const bool elsewhere = kind == BoardAddress::Kind::Serial && !DriverResult::linkFailed(wrapper.lastCause());
+        system.outcome.end = elsewhere ? FleetSystemEnd::Finished : FleetSystemEnd::NoBoards;
+        if (elsewhere)
+            system.outcome.message.clear();
         return;
     }
     for (const std::uint32_t board : chosen)
@@ -150,7 +152,7 @@ void FleetAction::selfTest(QorinNodeUtilWrapper& wrapper, MaintenanceJournal& jo
         if ((outcome.status != 0 || lost) && !unjournalled && row.document.empty())
             continue;
         const std::string word = TestVerdict::word(row.status);
-        const FleetBoardResult result = unjournalled      ? FleetBoardResult::Unjournalled
+        const FleetBoardResult result = unjournalled         ? FleetBoardResult::Unjournalled
                                         : passed(row.status) ? FleetBoardResult::Succeeded
                                                              : FleetBoardResult::Failed;
         board(system, row.board, result,
@@ -203,8 +205,7 @@ void FleetAction::firmware(QorinNodeUtilWrapper& wrapper, MaintenanceJournal& jo
         if (row.result == "Updating...")
             return;
         board(system, row.board,
-              row.outcome == AppStatus::FirmwareUpdateFailed ? FleetBoardResult::Failed
-                                                             : FleetBoardResult::Succeeded,
+              row.outcome == AppStatus::FirmwareUpdateFailed ? FleetBoardResult::Failed : FleetBoardResult::Succeeded,
               row.info.empty() ? row.result : row.info);
     });
     status = updater.update(rows, m_settings.retryFailed, nullptr, cancel);
@@ -230,7 +231,8 @@ void FleetAction::backup(QorinNodeUtilWrapper& wrapper, MaintenanceJournal& jour
             else if (status != AppStatus::Ok && result == FleetBoardResult::Succeeded)
                 result = FleetBoardResult::Failed;
             failure = status != AppStatus::Ok ? status : failure;
-            verdict += (verdict.empty() ? "" : "; ") + (status == AppStatus::Ok ? path : "not saved: " + tool.message());
+            verdict +=
+                (verdict.empty() ? "" : "; ") + (status == AppStatus::Ok ? path : "not saved: " + tool.message());
         }
         board(system, identity, result, verdict);
         // A lost link fails every further board the same way: they are told as not done.
@@ -239,8 +241,7 @@ void FleetAction::backup(QorinNodeUtilWrapper& wrapper, MaintenanceJournal& jour
     }
 }
 
-void FleetAction::board(System& system, const BoardIdentity& board, FleetBoardResult result,
-                        const std::string& verdict)
+void FleetAction::board(System& system, const BoardIdentity& board, FleetBoardResult result, const std::string& verdict)
 {
     const auto done = std::find_if(system.pending.begin(), system.pending.end(),
                                    [&](const BoardIdentity& each) { return each.index == board.index; });

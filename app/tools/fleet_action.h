@@ -85,8 +85,8 @@ enum class FleetSystemEnd {
 struct FleetSystemOutcome {
     std::size_t target = 0;
     FleetSystemEnd end = FleetSystemEnd::Finished;
-    std::int32_t result = 0; ///< why it did not finish: a driver or tool status
-    std::string message;     ///< in words, with what to do
+    std::int32_t result = 0;          ///< why it did not finish: a driver or tool status
+    std::string message;              ///< in words, with what to do
     std::vector<std::string> notDone; ///< labels of the chosen boards left without an outcome
 };
 

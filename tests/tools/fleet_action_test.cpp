@@ -35,13 +35,16 @@ protected:
     /// This computer, and a node that cannot be opened.
     std::vector<FleetTarget> targets()
     {
-        return {{"local", "",
+        return {{"local",
+                 "",
                  [this](const std::function<void(QorinNodeUtilWrapper&)>& run) {
                      run(*m_wrapper);
                      return std::int32_t{0};
                  },
                  {}},
-                {"Gone", "127.0.0.99", [](const std::function<void(QorinNodeUtilWrapper&)>&) {
+                {"Gone",
+                 "127.0.0.99",
+                 [](const std::function<void(QorinNodeUtilWrapper&)>&) {
                      return DriverResult::codeOf(ResultMeaning::Unreachable);
                  },
                  {}}};
@@ -162,8 +165,7 @@ protected:
 // file per board.
 TEST_F(Zamo2ctlFleetAction, EveryBoardOfEverySystemHasItsLineAndJournalLine)
 {
-    const std::string common =
-        startNodes({{"127.0.0.71", {"--name", "North"}}, {"127.0.0.72", {"--name", "South"}}});
+    const std::string common = startNodes({{"127.0.0.71", {"--name", "North"}}, {"127.0.0.72", {"--name", "South"}}});
     ASSERT_FALSE(common.empty());
 
     // Two boards of the example hardware fail their self test: the single run's status.
@@ -180,6 +182,19 @@ TEST_F(Zamo2ctlFleetAction, EveryBoardOfEverySystemHasItsLineAndJournalLine)
     EXPECT_EQ(std::count(nodes.begin(), nodes.end(), "127.0.0.72 South"), 4);
 
     const std::string backups = m_site / "backups";
+    // A serial is the one board of the system that holds it.
+    const std::string checked =
+        expectRun(0, common + "--all-nodes --board 10a80003 firmware check", "", environment).out;
+    EXPECT_EQ(occurrences(checked, "  firmware check  "), 1u) << checked;
+    EXPECT_TRUE(holds(checked, "local  0/4  QA-4016 10A80003  firmware check  "));
+    expectRun(65, common + "--all-nodes --board 7E570009 firmware check", "", environment);
+
+    const std::string updated =
+        expectRun(0, common + "--node North --node 127.0.0.72 firmware update", "", environment).out;
+    EXPECT_EQ(occurrences(updated, "  firmware update  "), 8u) << updated;
+    const Strings operations = fieldOf(MaintenanceJournal(journalFolder(), "").history(""), "operation");
+    EXPECT_EQ(std::count(operations.begin(), operations.end(), "firmware-update"), 8);
+
     // One board of the example hardware has a damaged base EEPROM: no backup of it.
     const std::string saved =
         expectRun(65, common + "eeprom backup --all-nodes --which base --json --dir " + backups, "", environment).out;
@@ -199,15 +214,21 @@ TEST_F(Zamo2ctlFleetAction, ANodeThatNeverAnswersIsNamedAndTheOthersFinish)
     ASSERT_FALSE(common.empty());
 
     const test::ProcessResult run =
-        ctl(common + "--node east --node 127.0.0.74 --node 127.0.0.75 --timeout 60 selftest", environment);
+        ctl(common + "--node east --node 127.0.0.74 --node 127.0.0.75 --timeout 60 selftest --json", environment);
     EXPECT_EQ(run.exitCode, 69) << run.out << run.err;
-    EXPECT_EQ(occurrences(run.out, "East 127.0.0.73  0/"), 4u) << run.out;
+    EXPECT_EQ(occurrences(run.out, "\"system\":\"East\",\"address\":\"127.0.0.73\",\"board\":"), 4u) << run.out;
+    // Each system's own status: one lost mid-run, one never seen.
+    EXPECT_TRUE(holds(run.out, "\"system\":\"Quiet\",\"address\":\"127.0.0.74\",\"end\":\"stopped\","));
+    EXPECT_TRUE(holds(run.out, "board 2\",\"board 3\"],\"exitStatus\":69}\n"));
+    EXPECT_TRUE(holds(run.out, "\"end\":\"unreachable\",\"message\":\"did not appear within 1500 ms"));
+    EXPECT_TRUE(holds(run.out, "reachable (zamo2ctl nodes lists those that answer); nothing was done there\","
+                               "\"notDone\":[],\"exitStatus\":69}\n"));
     EXPECT_TRUE(holds(run.err, "zamo2ctl: Quiet 127.0.0.74: "));
     EXPECT_TRUE(holds(run.err, "zamo2ctl: 127.0.0.75: did not appear within 1500 ms"));
     EXPECT_TRUE(holds(run.err, "zamo2ctl: Quiet 127.0.0.74: stopped: "));
     EXPECT_TRUE(holds(run.err, "not done: board 0, board 1, board 2, board 3\n"));
-    EXPECT_TRUE(holds(run.out, "4 boards on 3 systems: 4 succeeded, 0 failed, 4 not done; node Quiet 127.0.0.74 stopped "
-                               "early; node 127.0.0.75 could not be reached\n"));
+    EXPECT_TRUE(holds(run.out, "{\"summary\":\"4 boards on 3 systems: 4 succeeded, 0 failed, 4 not done; node Quiet "
+                               "127.0.0.74 stopped early; node 127.0.0.75 could not be reached\","));
 }
 
 // Ctrl+C: the running node stops at its next step, no further one is begun, and the run ends
