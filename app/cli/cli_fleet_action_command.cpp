@@ -339,8 +339,8 @@ bool fleetActionApplies(const CliOptions& options)
 
 std::string fleetActionTool(const CliOptions& options)
 {
-    const bool many = (options.allNodes && options.command != "problems") || options.nodes.size() > 1;
-    if (!many)
+    const bool many = options.allNodes || options.nodes.size() > 1;
+    if (!many || !fleetActionApplies(options))
         return {};
     return options.command == "selftest" ? options.command : options.command + " " + options.arguments[0];
 }

@@ -261,6 +261,7 @@ TEST_F(Zamo2ctlFleetAction, CombinationsThatDoNotFitAreRefusedInWords)
     expectRun(64, "--all-nodes selftest --save-dir out", "selftest --save-dir applies to one system");
     expectRun(64, "--all-nodes eeprom backup --dir out", "eeprom backup needs --which base, con or both");
     expectRun(64, "--parallel 2 selftest", "--parallel applies to fleet, and to a board tool with --all-nodes");
+    expectRun(64, "--all-nodes --parallel 2 local", "--parallel applies to fleet");
 }
 
 } // namespace
