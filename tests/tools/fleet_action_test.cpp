@@ -231,9 +231,9 @@ TEST_F(Zamo2ctlFleetAction, ANodeThatNeverAnswersIsNamedAndTheOthersFinish)
                                "127.0.0.74 stopped early; node 127.0.0.75 could not be reached\","));
 }
 
-// Ctrl+C: the running node stops at its next step, no further one is begun, and the run ends
-// with its summary.
-TEST_F(Zamo2ctlFleetAction, CtrlCBeginsNoFurtherNodeAndEndsWithTheSummary)
+// Ctrl+C and the time-out: the running node stops at its next step, no further one is begun,
+// and the run ends with its summary.
+TEST_F(Zamo2ctlFleetAction, CtrlCOrTheTimeOutBeginsNoFurtherNodeAndEndsWithTheSummary)
 {
     const std::string common = startNodes({{"127.0.0.81", {"--fleet", "3", "--seed", "5", "--delay-ms", "100"}}});
     ASSERT_FALSE(common.empty());
@@ -250,6 +250,12 @@ TEST_F(Zamo2ctlFleetAction, CtrlCBeginsNoFurtherNodeAndEndsWithTheSummary)
     EXPECT_TRUE(holds(run.errors(), "zamo2ctl: interrupted: no further system is begun"));
     EXPECT_TRUE(holds(run.errors(), "127.0.0.83: not begun: the run was stopped"));
     EXPECT_TRUE(holds(run.output(), "node Fleet-003 127.0.0.83 was not begun; interrupted (Ctrl+C)"));
+
+    // The time-out stops as gently, with its own status.
+    const test::ProcessResult late =
+        ctl(common + "--timeout 1 --parallel 1 --node 127.0.0.81 --node 127.0.0.82 selftest", environment);
+    EXPECT_EQ(late.exitCode, 75) << late.out << late.err;
+    EXPECT_TRUE(holds(late.out, "node Fleet-002 127.0.0.82 was not begun; --timeout passed"));
 }
 
 TEST_F(Zamo2ctlFleetAction, CombinationsThatDoNotFitAreRefusedInWords)
