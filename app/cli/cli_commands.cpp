@@ -5,6 +5,7 @@
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
 #include "cli_fleet_command.h"
+#include "cli_fleet_action_command.h"
 #include "cli_node_command.h"
 #include "cli_nodes_command.h"
 #include "cli_output.h"
@@ -25,7 +26,6 @@
 #include "uni/number_text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -341,13 +341,6 @@ static int dispatch(const CliOptions& options)
     return status;
 }
 
-static bool sameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 // --node NAME: the address of the one node that answers by that name (any case), so that the
 // lock, the journal and every message name the node as an address does.
 static int addressOfNamedNode(const CliOptions& options, std::string& address)
@@ -359,7 +352,7 @@ static int addressOfNamedNode(const CliOptions& options, std::string& address)
     std::string seen;
     for (const NetworkNodeSummary& node : session.discover()) {
         seen += (seen.empty() ? "" : ", ") + node.name + " (" + node.address + ")";
-        if (sameName(node.name, options.node))
+        if (sameNodeName(node.name, options.node))
             matching.push_back(node.address);
     }
     if (matching.size() == 1) {
@@ -379,6 +372,9 @@ static int addressOfNamedNode(const CliOptions& options, std::string& address)
 
 int runCommand(const CliOptions& options)
 {
+    // Each system's lock and names are the run's own business there.
+    if (!fleetActionTool(options).empty())
+        return fleetActionCommand(options);
     if (!options.node.empty() && !uni::ipv4::parseAddress(options.node)) {
         CliOptions named = options;
         const int found = addressOfNamedNode(options, named.node);

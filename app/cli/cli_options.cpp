@@ -1,6 +1,7 @@
 #include "cli_options.h"
 
 #include "cli_commands.h"
+#include "cli_fleet_action_command.h"
 #include "core/tool_registry.h"
 
 #include "uni/allowed_networks.h"
@@ -8,6 +9,7 @@
 #include "uni/number_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 namespace z2e {
@@ -38,6 +40,13 @@ bool simulationModeText(const std::string& word, std::string& mode)
 }
 
 } // namespace
+
+bool sameNodeName(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
 
 bool optionValue(const std::string& arg, const std::string& name, int argc, const char* const argv[], int& i,
                  std::string& value, bool& matched)
@@ -74,9 +83,18 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
         error = "--node needs a node's IPv4 address (a.b.c.d) or its name";
         return false;
     }
+    const auto givenBefore = [&options](const std::string& text) {
+        return std::any_of(options.nodes.begin(), options.nodes.end(),
+                           [&text](const std::string& given) { return sameNodeName(given, text); });
+    };
+    if (matched && givenBefore(value)) {
+        error = "--node " + value + " is given twice; name each node once";
+        return false;
+    }
     // A name is looked up among the nodes that answer (runCommand), then checked as an address.
     if (matched && !uni::ipv4::parseAddress(value)) {
-        options.node = value;
+        options.node = options.node.empty() ? value : options.node;
+        options.nodes.push_back(value);
         return true;
     }
     if (matched) {
@@ -87,7 +105,8 @@ bool parseNetworkOption(const std::string& arg, int argc, const char* const argv
                     uni::AllowedNetworks::kEnvironmentVariable + " to include it)";
             return false;
         }
-        options.node = value;
+        options.node = options.node.empty() ? value : options.node;
+        options.nodes.push_back(value);
         return true;
     }
     std::int32_t number = 0;
@@ -198,8 +217,15 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
         error = "tree takes either --system or --node";
         return false;
     }
-    if (options.allNodes && (options.command != "problems" || !options.node.empty())) {
-        error = "--all-nodes applies to problems, without --node";
+    const bool manyNodes = options.allNodes || options.nodes.size() > 1;
+    if (options.allNodes && !options.node.empty()) {
+        error = "--all-nodes takes no --node: it is every node that answers";
+        return false;
+    }
+    if (manyNodes && !fleetActionApplies(options) && !(options.allNodes && options.command == "problems")) {
+        error = std::string(options.allNodes ? "--all-nodes" : "several --node") +
+                " apply to selftest, firmware check, firmware update and eeprom backup" +
+                (options.allNodes ? " (and problems)" : "");
         return false;
     }
     // --base-port is taken by every command, so that a script can pass it always.
@@ -439,8 +465,12 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         error = "--dry-run and --keep-newer apply to firmware update";
         return false;
     }
-    if ((options.dueDays >= 0 || options.intervalMonths != 0 || options.parallel != 0) && options.command != "fleet") {
+    if ((options.dueDays >= 0 || options.intervalMonths != 0) && options.command != "fleet") {
         error = "--due, --interval and --parallel apply to fleet";
+        return false;
+    }
+    if (options.parallel != 0 && options.command != "fleet" && fleetActionTool(options).empty()) {
+        error = "--parallel applies to fleet, and to a board tool with --all-nodes or several --node";
         return false;
     }
     return checkNetworkOptions(options, error);
@@ -585,6 +615,13 @@ std::string usageText()
                        "the local driver (report-package "
                        "adds it, demo import-node copies it). An ADDRESS outside "
                        "QORINET_ALLOWED_NETWORKS is refused at once") +
+            "  --all-nodes                    " +
+            optionText("selftest, firmware check, firmware update and eeprom backup: on this computer and every "
+                       "node that answers (--scan-ms), at most --parallel N (8) nodes at once, each node's boards "
+                       "in order; one line per board, one per system not done (and why), and a summary; exit 0 "
+                       "only when every board succeeded, else the worst status of one system. Ctrl+C begins no "
+                       "further node. --node given several times does the same on those nodes. problems: every "
+                       "node's problems too") +
             "  --board B                      the board of a board tool: ENCLOSURE/SLOT as the\n"
             "                                 tree numbers them (0/2), its serial number (any\n"
             "                                 case), all, or a bare number, the driver's board\n"

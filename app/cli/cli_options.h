@@ -21,6 +21,7 @@ struct CliOptions {
     std::string logFile;              ///< "", or a file that receives the program's log
     std::string system;               ///< "", "local" or "demo": the system `tree` shows
     std::string node;                 ///< "", or the address of the network node a command goes to
+    std::vector<std::string> nodes;   ///< every --node as given; several run a board tool on each
     std::uint32_t scanMs = 0;         ///< discovery time of `nodes`, longest wait for --node; 0: default
     std::uint16_t basePort = 0;       ///< base port of the network client; 0: the default 9237
     std::uint32_t timeoutSeconds = 0; ///< --timeout: the whole command's limit; 0: the default
@@ -32,7 +33,7 @@ struct CliOptions {
     bool excitation = false;  ///< selftest --excitation
     std::string saveDir;      ///< selftest --save-dir: one result file per board goes there
     bool yes = false;         ///< calibrate --yes: no question asked
-    bool allNodes = false;    ///< problems --all-nodes: this computer and every node that answers
+    bool allNodes = false;    ///< problems and the board tools: this computer and every node that answers
     bool rebuild = false;     ///< assets --rebuild: the asset register made anew from the journal
     bool replace = false;     ///< demo put-board --replace: a board in the slot may go
     bool force = false;       ///< --force: replace an existing file at a named destination; eeprom restore: a backup of
@@ -61,7 +62,7 @@ struct CliOptions {
     std::string mask;                   ///< node ip --mask
     std::int32_t dueDays = -1;          ///< fleet --due DAYS: boards due within DAYS (overdue included); -1: all
     std::int32_t intervalMonths = 0;    ///< fleet --interval: calibration interval; 0: the default (12)
-    std::int32_t parallel = 0;          ///< fleet --parallel: nodes read at once; 0: the default (8)
+    std::int32_t parallel = 0;          ///< fleet and many nodes: nodes at once; 0: the default (8)
     std::string command;
     std::vector<std::string> arguments;
 };
@@ -82,6 +83,9 @@ bool jsonRequested(int argc, const char* const argv[]);
 /// when its value is missing. Advances `i` past a separate value.
 bool optionValue(const std::string& arg, const std::string& name, int argc, const char* const argv[], int& i,
                  std::string& value, bool& matched);
+
+/// Whether two node names are the same, as nodes are named: ignoring case.
+bool sameNodeName(const std::string& a, const std::string& b);
 
 /// The text of --help.
 std::string usageText();

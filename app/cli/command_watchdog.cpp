@@ -26,8 +26,32 @@ namespace {
     ::_exit(status);
 }
 
+std::atomic<std::atomic<bool>*> g_gentle{nullptr};
+std::atomic<int> g_stopStatus{EXIT_OK};
+
+// Raises the gentle flag once; false when there is none or it was raised already.
+bool stoppedGently(int status) noexcept
+{
+    std::atomic<bool>* const flag = g_gentle.load();
+    int none = EXIT_OK;
+    if (!flag || !g_stopStatus.compare_exchange_strong(none, status))
+        return false;
+    flag->store(true);
+    return true;
+}
+
+void say(const char* text, std::size_t length) noexcept
+{
+    const ssize_t ignored = ::write(STDERR_FILENO, text, length);
+    (void)ignored;
+}
+
 extern "C" void interrupted(int)
 {
+    static const char gently[] = "\nzamo2ctl: interrupted: no further system is begun and the running ones stop at "
+                                 "their next step (Ctrl+C again stops at once)\n";
+    if (stoppedGently(EXIT_INTERRUPTED))
+        return say(gently, sizeof gently - 1);
     // Only async-signal-safe calls here. A change under way is journalled as interrupted.
     z2e::ChangeIntent::interruptNow();
     static const char text[] = "\nzamo2ctl: interrupted\n";
@@ -48,6 +72,16 @@ std::string waitingFor()
 }
 
 } // namespace
+
+void CommandWatchdog::stopGently(std::atomic<bool>* flag)
+{
+    g_gentle = flag;
+}
+
+int CommandWatchdog::stopStatus()
+{
+    return g_stopStatus.load();
+}
 
 void CommandWatchdog::setWaitingFor(const std::string& words)
 {
@@ -87,6 +121,15 @@ void CommandWatchdog::watch(std::uint32_t seconds)
     // words (and JSON).
     if (!waitingFor().empty() && m_wake.wait_for(lock, kBusyGrace, [this] { return m_done; }))
         return;
+    if (stoppedGently(EXIT_TIMEOUT)) {
+        std::fprintf(stderr,
+                     "\nzamo2ctl: no result within %u s (--timeout %u): no further system is begun and the "
+                     "running ones stop at their next step\n",
+                     seconds, seconds);
+        std::fflush(stderr);
+        if (m_wake.wait_for(lock, std::chrono::seconds(kGentleGraceSeconds), [this] { return m_done; }))
+            return;
+    }
     ChangeIntent::interruptNow();
     const std::string waiting = waitingFor().empty() ? std::string() : ", nothing was changed: " + waitingFor();
     std::fprintf(stderr, "\nzamo2ctl: no result within %u s (--timeout %u); stopped%s\n", seconds, seconds,

@@ -27,10 +27,12 @@ const char* const kFolder = "intents";
 const char* const kSuffix = ".intent";
 const char* const kTemporary = ".tmp";
 
-// What the signal handler needs of the pending intent, prepared before the change is sent:
-// fixed buffers, since it may only make system calls.
+// What the signal handler needs of a pending intent, prepared before the change is sent:
+// fixed buffers, since it may only make system calls. One slot per change under way, as a run
+// over many nodes changes boards on several threads at once.
 struct PendingIntent {
-    std::atomic<bool> armed{false};
+    enum : int { Free, Filling, Armed, Writing };
+    std::atomic<int> state{Free};
     char history[1024] = {};
     char path[1024] = {};
     char temporary[1024] = {};
@@ -38,7 +40,30 @@ struct PendingIntent {
     std::size_t length = 0;
 };
 
-PendingIntent g_pending;
+// As many as nodes run at once (at most 64), and this computer.
+constexpr std::size_t kPendingSlots = 65;
+PendingIntent g_pending[kPendingSlots];
+
+// A free slot, now Filling; null when every one is taken (the intent file still tells the next
+// start).
+PendingIntent* claimSlot()
+{
+    for (PendingIntent& slot : g_pending) {
+        int free = PendingIntent::Free;
+        if (slot.state.compare_exchange_strong(free, PendingIntent::Filling))
+            return &slot;
+    }
+    return nullptr;
+}
+
+void releaseSlot(PendingIntent* slot)
+{
+    int armed = PendingIntent::Armed;
+    if (slot && !slot->state.compare_exchange_strong(armed, PendingIntent::Free)) {
+        int filling = PendingIntent::Filling;
+        slot->state.compare_exchange_strong(filling, PendingIntent::Free);
+    }
+}
 
 // When this process started, in clock ticks after boot: with the pid it names a process
 // even after the pid was given to another one.
@@ -166,14 +191,18 @@ bool ChangeIntent::record(MaintenanceJournal& journal, const std::vector<Journal
     const int writeError = errno;
     ::close(fd);
     // Armed before the intent can be seen: a signal from then on journals it at once.
-    g_pending.armed = false;
-    g_pending.length = lines.size();
-    if (written && copyInto(g_pending.history, journal.folder() + "/history.jsonl") && copyInto(g_pending.path, path) &&
-        copyInto(g_pending.temporary, temporary) && copyInto(g_pending.lines, lines))
-        g_pending.armed = true;
+    PendingIntent* slot = written ? claimSlot() : nullptr;
+    if (slot) {
+        slot->length = lines.size();
+        const bool copied = copyInto(slot->history, journal.folder() + "/history.jsonl") &&
+                            copyInto(slot->path, path) && copyInto(slot->temporary, temporary) &&
+                            copyInto(slot->lines, lines);
+        slot->state = copied ? PendingIntent::Armed : PendingIntent::Free;
+        slot = copied ? slot : nullptr;
+    }
     written = written && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!written || !syncFolder(folder)) {
-        g_pending.armed = false;
+        releaseSlot(slot);
         ::unlink(temporary.c_str());
         ::unlink(path.c_str());
         error = "cannot record the change's start in " + path + ": " +
@@ -181,6 +210,7 @@ bool ChangeIntent::record(MaintenanceJournal& journal, const std::vector<Journal
         return false;
     }
     m_path = path;
+    m_slot = slot;
     return true;
 }
 
@@ -188,8 +218,8 @@ void ChangeIntent::end()
 {
     if (m_path.empty())
         return;
-    if (std::strcmp(g_pending.path, m_path.c_str()) == 0)
-        g_pending.armed = false;
+    releaseSlot(static_cast<PendingIntent*>(m_slot));
+    m_slot = nullptr;
     ::unlink(m_path.c_str());
     m_path.clear();
 }
@@ -264,18 +294,21 @@ std::size_t ChangeIntent::recover(MaintenanceJournal& journal)
 
 void ChangeIntent::interruptNow() noexcept
 {
-    if (!g_pending.armed.exchange(false))
-        return;
-    const int fd = ::open(g_pending.history, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
-        return;
-    const ssize_t written = ::write(fd, g_pending.lines, g_pending.length);
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    // A line that did not go in whole is left to the next start, which appends it again.
-    if (written == static_cast<ssize_t>(g_pending.length) && synced) {
-        ::unlink(g_pending.path);
-        ::unlink(g_pending.temporary);
+    for (PendingIntent& slot : g_pending) {
+        int armed = PendingIntent::Armed;
+        if (!slot.state.compare_exchange_strong(armed, PendingIntent::Writing))
+            continue;
+        const int fd = ::open(slot.history, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0)
+            continue;
+        const ssize_t written = ::write(fd, slot.lines, slot.length);
+        const bool synced = ::fsync(fd) == 0;
+        ::close(fd);
+        // A line that did not go in whole is left to the next start, which appends it again.
+        if (written == static_cast<ssize_t>(slot.length) && synced) {
+            ::unlink(slot.path);
+            ::unlink(slot.temporary);
+        }
     }
 }
 

@@ -58,6 +58,7 @@ private:
     bool record(MaintenanceJournal& journal, const std::vector<JournalEntry>& entries, std::string& error);
 
     std::string m_path;
+    void* m_slot = nullptr; ///< what the signal handler journals of it, while pending
 };
 
 } // namespace z2e

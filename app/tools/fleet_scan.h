@@ -29,6 +29,11 @@ public:
     /// Called once per source as it ends, one call at a time, on the scan's threads.
     using Done = std::function<void(std::size_t source, std::int32_t result, std::vector<FleetBoard>& boards)>;
 
+    /// Calls `work` with each of 0..count-1, each on one thread, at most `parallel` at a time;
+    /// returns when all have ended. Once `cancel` is set, items not yet begun are not begun.
+    static void each(std::size_t count, unsigned parallel, const std::function<void(std::size_t index)>& work,
+                     const std::atomic<bool>* cancel = nullptr);
+
     /// Reads every source; returns when all have ended. Once `cancel` is set, sources not yet
     /// begun are not begun (those running end as their reads end).
     static void run(const std::vector<FleetSource>& sources, unsigned parallel, const Done& done,

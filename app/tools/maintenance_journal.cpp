@@ -38,8 +38,12 @@ std::string userName()
 {
     if (const char* user = std::getenv("USER"); user && *user)
         return user;
-    if (const passwd* entry = ::getpwuid(::geteuid()))
-        return entry->pw_name;
+    // Journals are made on several threads at once (one per node of a run over many).
+    passwd entry{};
+    passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return found->pw_name;
     return std::to_string(::geteuid());
 }
 

@@ -185,14 +185,22 @@ TEST_F(MaintenanceJournalTest, SignalHandlerJournalsThePendingChangeAndAFinished
     ChangeIntent::interruptNow(); // nothing pending: nothing written
     EXPECT_TRUE(journal.history("").empty());
     {
+        // Changes of several nodes under way at once are each journalled; one that ended is not.
         ChangeIntent intent;
+        ChangeIntent other;
+        ChangeIntent ended;
         std::string error;
         ASSERT_TRUE(intent.begin(&journal, restoreOf("10A80001"), error)) << error;
+        ASSERT_TRUE(ended.begin(&journal, restoreOf("10A80004"), error)) << error;
+        ASSERT_TRUE(other.begin(&journal, restoreOf("10A80002"), error)) << error;
+        ended.end();
         ChangeIntent::interruptNow();
         ChangeIntent::interruptNow();
     }
     EXPECT_EQ(fieldOf(journal.history("10A80001"), "node"), Strings{"127.0.0.2 north"});
     EXPECT_EQ(fieldOf(journal.history("10A80001"), "verification"), Strings{"interrupted"});
+    EXPECT_EQ(fieldOf(journal.history("10A80002"), "verification"), Strings{"interrupted"});
+    EXPECT_TRUE(journal.history("10A80004").empty());
     EXPECT_TRUE(test::filesIn(maintenance() + "/intents").empty());
 
     // A change whose own line was written before its process died is not interrupted.
