@@ -50,7 +50,8 @@ const std::vector<std::vector<z2e::FleetBoard>>& fleet()
                 board.serial = hex8(static_cast<std::uint32_t>(random()));
                 board.firmware = random() % 4 == 0 ? "0251" : "0254";
                 board.firmwareLatest = "0254";
-                board.calibrationDate = "2026-" + std::to_string(10 + random() % 3) + "-1" + std::to_string(random() % 9);
+                board.calibrationDate =
+                    "2026-" + std::to_string(10 + random() % 3) + "-1" + std::to_string(random() % 9);
                 board.baseTemperature = std::to_string(25 + random() % 50) + ".5";
                 board.conTemperature = std::to_string(25 + random() % 10) + ".0";
                 if (board.firmware == "0251")

@@ -104,7 +104,7 @@ int fleetCommand(const CliOptions& options)
     }
 
     std::vector<SystemOutcome> outcomes(sources.size());
-    const unsigned parallel = options.parallel > 0 ? unsigned(options.parallel) : FleetScan::kDefaultParallel;
+    const unsigned parallel = options.parallel > 0 ? unsigned(options.parallel) : FleetScan::kDefaultReadParallel;
     FleetRegister assets;
     FleetScan::run(sources, parallel,
                    [&outcomes, &assets](std::size_t source, std::int32_t result, std::vector<FleetBoard>& boards) {

@@ -571,7 +571,7 @@ std::string usageText()
             "                               date and when it is due (every 12 months, or\n"
             "                               --interval), last self test, temperatures, warnings;\n"
             "                               --due: only boards due within DAYS or overdue;\n"
-            "                               N nodes are read at once (8); exit 0 when every\n"
+            "                               N nodes are read at once (64); exit 0 when every\n"
             "                               system was read, 69 when one could not be\n"
             "  assets [SERIAL]              the asset register: every board seen here (by the\n"
             "                               tools, in any system) with its model, last place and\n"

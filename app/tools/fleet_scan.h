@@ -24,7 +24,11 @@ struct FleetSource {
 
 class FleetScan {
 public:
+    /// Systems changed at once by default: a failure spreads no further than this many.
     static constexpr unsigned kDefaultParallel = 8;
+    /// Systems read at once by default: a read holds one link of a node and waits mostly on the
+    /// node, so the fleet is read in about the time of its slowest node.
+    static constexpr unsigned kDefaultReadParallel = 64;
 
     /// Called once per source as it ends, one call at a time, on the scan's threads.
     using Done = std::function<void(std::size_t source, std::int32_t result, std::vector<FleetBoard>& boards)>;

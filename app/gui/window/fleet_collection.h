@@ -5,6 +5,7 @@
 // reach the GUI thread as that system ends, so the table fills while the rest are read.
 
 #include "tools/fleet_board.h"
+#include "tools/fleet_scan.h"
 
 #include <QObject>
 #include <QString>
@@ -28,7 +29,7 @@ public:
         bool network = true;                   ///< false: the window's network side is off
         std::uint16_t basePort = 0;            ///< 0: the default
         std::uint32_t scanMs = 2500;           ///< how long to wait for nodes to answer
-        unsigned parallel = 8;
+        unsigned parallel = FleetScan::kDefaultReadParallel;
     };
     /// One system's outcome, on the GUI thread.
     using Arrived = std::function<void(const std::string& system, const std::string& address, std::int32_t result,
