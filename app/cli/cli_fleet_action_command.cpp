@@ -10,6 +10,7 @@
 #include "driver/command/app_status.h"
 #include "driver/command/driver_result.h"
 #include "tools/fleet_action.h"
+#include "tools/fleet_sources.h"
 #include "tools/fleet_scan.h"
 #include "tools/maintenance_journal.h"
 #include "tools/system_lock.h"
@@ -220,23 +221,6 @@ private:
     int m_status = EXIT_OK;
 };
 
-FleetTarget nodeTarget(const RemoteNodeSession& session, const NetworkNodeSummary& node, std::uint32_t ceilingMs)
-{
-    return {node.name,
-            node.address,
-            [&session, address = node.address, ceilingMs](const std::function<void(QorinNodeUtilWrapper&)>& run) {
-                const std::unique_ptr<NodeLink> link = session.link(address);
-                if (!link)
-                    return DriverResult::codeOf(ResultMeaning::Unreachable);
-                const std::int32_t connected = link->connect(ceilingMs);
-                if (!DriverResult::succeeded(connected))
-                    return connected;
-                run(link->wrapper());
-                return std::int32_t{0};
-            },
-            {}};
-}
-
 // A --node that did not appear: a target that is not opened.
 FleetTarget missingTarget(const std::string& asked, std::uint32_t scanMs)
 {
@@ -281,7 +265,7 @@ int chosenNodes(const CliOptions& options, RemoteNodeSession& session, std::uint
             return usageError("--node " + asked + " names " + node.name + " " + node.address +
                               " a second time; name each node once");
         taken.push_back(node.address);
-        targets.push_back(nodeTarget(session, node, ceilingMs));
+        targets.push_back(FleetSources::nodeTarget(session, node, ceilingMs));
     }
     return EXIT_OK;
 }
@@ -368,15 +352,7 @@ int fleetActionCommand(const CliOptions& options)
     std::unique_ptr<LocalNodeSession> local;
     if (options.allNodes) {
         local = std::make_unique<LocalNodeSession>(options.driverPath, options.simulation);
-        targets.push_back({"local",
-                           "",
-                           [&local](const std::function<void(QorinNodeUtilWrapper&)>& run) {
-                               if (!DriverResult::succeeded(local->result()))
-                                   return local->result();
-                               run(local->wrapper());
-                               return std::int32_t{0};
-                           },
-                           {}});
+        targets.push_back(FleetSources::localTarget(local->wrapper(), local->result()));
     }
     std::vector<std::string> addresses;
     for (const std::string& asked : options.nodes) {
@@ -394,7 +370,7 @@ int fleetActionCommand(const CliOptions& options)
         status = EXIT_NODE_UNAVAILABLE;
     } else if (options.allNodes) {
         for (const NetworkNodeSummary& node : remote.discover(scanMs))
-            targets.push_back(nodeTarget(remote, node, ceilingMs));
+            targets.push_back(FleetSources::nodeTarget(remote, node, ceilingMs));
     } else {
         const int chosen = chosenNodes(options, remote, scanMs, ceilingMs, targets);
         if (chosen != EXIT_OK)

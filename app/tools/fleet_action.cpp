@@ -82,7 +82,8 @@ void FleetAction::runSystem(const FleetTarget& target, std::size_t index, const 
             return;
         }
     }
-    const std::int32_t opened = target.open([&](QorinNodeUtilWrapper& wrapper) { onWrapper(wrapper, system, cancel); });
+    const std::int32_t opened =
+        target.open([&](QorinNodeUtilWrapper& wrapper) { onWrapper(wrapper, target, system, cancel); });
     if (opened != 0) {
         system.outcome.end = FleetSystemEnd::Unreachable;
         system.outcome.result = opened;
@@ -91,11 +92,40 @@ void FleetAction::runSystem(const FleetTarget& target, std::size_t index, const 
     ended(system);
 }
 
-void FleetAction::onWrapper(QorinNodeUtilWrapper& wrapper, System& system, const std::atomic<bool>& cancel)
+bool FleetAction::chooseBySerial(QorinNodeUtilWrapper& wrapper, const FleetTarget& target, System& system)
+{
+    std::vector<std::string> missing;
+    for (const std::string& serial : target.serials) {
+        bool found = false;
+        for (std::uint32_t board = 0; board < wrapper.getBoardCount() && !found; ++board) {
+            BoardIdentity identity = BoardIdentity::read(wrapper, board);
+            found = MaintenanceJournal::serialKey(identity.serial) == MaintenanceJournal::serialKey(serial);
+            if (found)
+                system.pending.push_back(std::move(identity));
+        }
+        if (!found)
+            missing.push_back(serial);
+    }
+    if (missing.empty())
+        return true;
+    // Boards move: one not where the table saw it is not looked for elsewhere.
+    system.outcome.end = FleetSystemEnd::NoBoards;
+    system.outcome.message =
+        "no longer holds " + missing.front() + (missing.size() > 1 ? " and others" : "") + "; read the fleet again";
+    system.outcome.notDone = target.serials;
+    system.pending.clear();
+    return false;
+}
+
+void FleetAction::onWrapper(QorinNodeUtilWrapper& wrapper, const FleetTarget& target, System& system,
+                            const std::atomic<bool>& cancel)
 {
     std::vector<std::uint32_t> chosen;
     const BoardAddress::Kind kind = m_settings.boards.kind();
-    if (kind == BoardAddress::Kind::None || kind == BoardAddress::Kind::Every) {
+    if (!target.serials.empty()) {
+        if (!chooseBySerial(wrapper, target, system))
+            return;
+    } else if (kind == BoardAddress::Kind::None || kind == BoardAddress::Kind::Every) {
         for (std::uint32_t board = 0; board < wrapper.getBoardCount(); ++board)
             chosen.push_back(board);
     } else if (!m_settings.boards.resolve(wrapper, chosen, system.outcome.message)) {
@@ -108,7 +138,7 @@ void FleetAction::onWrapper(QorinNodeUtilWrapper& wrapper, System& system, const
     }
     for (const std::uint32_t board : chosen)
         system.pending.push_back(BoardIdentity::read(wrapper, board));
-    if (chosen.empty())
+    if (system.pending.empty())
         return;
     MaintenanceJournal journal(m_settings.journalFolder, MaintenanceJournal::nodeOf(wrapper));
     journal.setSnapshotsEnabled(m_settings.snapshots);

@@ -56,6 +56,9 @@ struct FleetTarget {
     std::function<std::int32_t(const std::function<void(QorinNodeUtilWrapper&)>& run)> open;
     /// Why the system was not found, in words; it is not opened then.
     std::string missing;
+    /// The boards chosen there by serial number (any case), in place of the settings' choice;
+    /// a serial the system does not hold is left undone.
+    std::vector<std::string> serials{};
 };
 
 enum class FleetBoardResult {
@@ -112,7 +115,11 @@ public:
 private:
     struct System;
     void runSystem(const FleetTarget& target, std::size_t index, const std::atomic<bool>& cancel);
-    void onWrapper(QorinNodeUtilWrapper& wrapper, System& system, const std::atomic<bool>& cancel);
+    void onWrapper(QorinNodeUtilWrapper& wrapper, const FleetTarget& target, System& system,
+                   const std::atomic<bool>& cancel);
+    /// The boards of `target` with the serials it names; false, with the system's outcome set,
+    /// when one is not there.
+    static bool chooseBySerial(QorinNodeUtilWrapper& wrapper, const FleetTarget& target, System& system);
     void selfTest(QorinNodeUtilWrapper& wrapper, MaintenanceJournal& journal, System& system,
                   const std::atomic<bool>& cancel);
     void firmware(QorinNodeUtilWrapper& wrapper, MaintenanceJournal& journal, System& system,

@@ -30,4 +30,35 @@ FleetSource FleetSources::node(RemoteNodeSession& session, const NetworkNodeSumm
             }};
 }
 
+FleetTarget FleetSources::localTarget(QorinNodeUtilWrapper& wrapper, std::int32_t connectResult)
+{
+    return {"local",
+            "",
+            [&wrapper, connectResult](const std::function<void(QorinNodeUtilWrapper&)>& run) {
+                if (!DriverResult::succeeded(connectResult))
+                    return connectResult;
+                run(wrapper);
+                return std::int32_t{0};
+            },
+            {}};
+}
+
+FleetTarget FleetSources::nodeTarget(const RemoteNodeSession& session, const NetworkNodeSummary& node,
+                                     std::uint32_t ceilingMs)
+{
+    return {node.name,
+            node.address,
+            [&session, address = node.address, ceilingMs](const std::function<void(QorinNodeUtilWrapper&)>& run) {
+                const std::unique_ptr<NodeLink> link = session.link(address);
+                if (!link)
+                    return DriverResult::codeOf(ResultMeaning::Unreachable);
+                const std::int32_t connected = link->connect(ceilingMs);
+                if (!DriverResult::succeeded(connected))
+                    return connected;
+                run(link->wrapper());
+                return std::int32_t{0};
+            },
+            {}};
+}
+
 } // namespace z2e

@@ -8,8 +8,10 @@
 #include "gui/models/fleet_model.h"
 #include "gui/window/fleet_panel.h"
 #include "support/site.h"
+#include "tools/maintenance_journal.h"
 
 #include <QAbstractItemModelTester>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QSortFilterProxyModel>
 #include <QTabWidget>
@@ -122,6 +124,50 @@ TEST_F(FleetPanelTest, EveryBoardOnceFilteredSortedExportedAndDueByTheInterval)
     EXPECT_TRUE(guard.warnings().isEmpty()) << guard.report();
 }
 
+// A tool on the chosen boards: one outcome each in its row, a journal line each, the rest untouched.
+TEST_F(FleetPanelTest, ATestOnTheSelectedBoardsGivesEachItsOutcomeAndJournalLine)
+{
+    FleetPanel* panel = fleetOf(*m_window);
+    ASSERT_NE(panel, nullptr);
+    panel->readFleet();
+    const QSortFilterProxyModel& shown = *panel->shown();
+    QItemSelectionModel& selection = *panel->table()->selectionModel();
+    for (const char* serial : {"10A80001", "10A80002", "10A80003"})
+        selection.select(rowOf(shown, serial), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    panel->runAction(FleetTool::SelfTest);
+
+    const auto action = [&](const char* serial) {
+        return shown.index(rowOf(shown, serial).row(), FleetModel::kActionColumn).data().toString();
+    };
+    EXPECT_EQ(action("10A80001"), "PASSED");
+    EXPECT_EQ(action("10A80003"), "PASSED");
+    EXPECT_TRUE(action("10A80002").contains("FAILED")) << action("10A80002").toStdString();
+    EXPECT_EQ(shown.index(rowOf(shown, "10A80002").row(), FleetModel::kActionColumn)
+                  .data(Qt::BackgroundRole)
+                  .value<QBrush>()
+                  .color()
+                  .name(),
+              "#f6c6c6");
+    EXPECT_EQ(action("10A80004"), "");
+    EXPECT_EQ(panel->actionSummary(), "selftest on 1 systems: 2 boards succeeded, 1 failed or not done.");
+    const MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "local");
+    for (const char* serial : {"10A80001", "10A80002", "10A80003"})
+        EXPECT_EQ(journal.history(serial).size(), 1u) << serial;
+    EXPECT_TRUE(journal.history("10A80004").empty());
+
+    // A board the table saw here that is no longer here is left undone, and said so.
+    FleetBoard gone;
+    gone.system = "local";
+    gone.serial = "DEADBEEF";
+    panel->addSystem("local", "", 0, {gone});
+    selection.clearSelection();
+    selection.select(rowOf(shown, "DEADBEEF"), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    panel->runAction(FleetTool::FirmwareCheck);
+    EXPECT_EQ(action("DEADBEEF"), "not done");
+    EXPECT_EQ(panel->actionSummary(), "firmware check on 1 systems: 0 boards succeeded, 1 failed or not done; this "
+                                      "computer: no longer holds DEADBEEF; read the fleet again.");
+}
+
 using FleetPanelNodeTest = NetworkWindowTest;
 
 // The fleet's link to a node is its own: the node the window shows stays readable after it.
@@ -138,6 +184,15 @@ TEST_F(FleetPanelNodeTest, ANodeIsReadBesideTheWindowsOwnLink)
     QStringList systems = column(shown, FleetTable::System);
     EXPECT_EQ(systems.count("GuiBench"), 4) << systems.join(',').toStdString();
     EXPECT_EQ(column(shown, FleetTable::Address).count(kNodeAddress), 4);
+
+    // A firmware check on every row shown: the node's boards each get theirs.
+    panel->filter()->setText("GuiBench");
+    panel->runAction(FleetTool::FirmwareCheck);
+    const QStringList actions = column(shown, FleetModel::kActionColumn);
+    EXPECT_EQ(actions.size(), 4);
+    EXPECT_EQ(actions.count(QString()), 0) << actions.join(',').toStdString();
+    EXPECT_TRUE(panel->actionSummary().startsWith("firmware check on 1 systems: 4 boards succeeded"))
+        << panel->actionSummary().toStdString();
 
     showTabsAgain();
     selectNode();

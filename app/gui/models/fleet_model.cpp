@@ -70,6 +70,29 @@ void FleetModel::clear()
     endResetModel();
 }
 
+void FleetModel::setAction(const std::string& address, const std::string& serial, const QString& text, bool succeeded)
+{
+    const QString key = QString::fromStdString(serial).toUpper();
+    for (std::size_t r = 0; r < m_boards.size(); ++r) {
+        if (m_boards[r].address != address || QString::fromStdString(m_boards[r].serial).toUpper() != key)
+            continue;
+        m_rows[r].action = text;
+        m_rows[r].actionFailed = !succeeded;
+        const QModelIndex cell = index(static_cast<int>(r), kActionColumn);
+        emit dataChanged(cell, cell);
+    }
+}
+
+void FleetModel::clearActions()
+{
+    for (Row& row : m_rows) {
+        row.action.clear();
+        row.actionFailed = false;
+    }
+    if (!m_rows.empty())
+        emit dataChanged(index(0, kActionColumn), index(rowCount() - 1, kActionColumn));
+}
+
 int FleetModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
@@ -77,15 +100,17 @@ int FleetModel::rowCount(const QModelIndex& parent) const
 
 int FleetModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : FleetTable::ColumnCount;
+    return parent.isValid() ? 0 : FleetTable::ColumnCount + 1;
 }
 
 QVariant FleetModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= rowCount() || index.column() >= FleetTable::ColumnCount)
+    if (!index.isValid() || index.row() >= rowCount() || index.column() > kActionColumn)
         return {};
     const Row& row = m_rows[static_cast<std::size_t>(index.row())];
     const int column = index.column();
+    if (column == kActionColumn)
+        return actionData(row, role);
     switch (role) {
     case Qt::DisplayRole: return row.cells[column];
     case Qt::ToolTipRole:
@@ -108,10 +133,23 @@ QVariant FleetModel::data(const QModelIndex& index, int role) const
     }
 }
 
+QVariant FleetModel::actionData(const Row& row, int role)
+{
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+    case kSortRole: return row.action;
+    case Qt::BackgroundRole: return row.actionFailed ? QBrush(kOverdue) : QVariant();
+    default: return {};
+    }
+}
+
 QVariant FleetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= FleetTable::ColumnCount)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > kActionColumn)
         return {};
+    if (section == kActionColumn)
+        return tr("Last action");
     return QString::fromUtf8(FleetTable::title(FleetTable::Column(section)));
 }
 

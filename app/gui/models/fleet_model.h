@@ -20,6 +20,8 @@ class FleetModel : public QAbstractTableModel {
 public:
     /// Numbers sort as numbers (temperatures), everything else as text.
     static constexpr int kSortRole = Qt::UserRole + 1;
+    /// After the table's columns: the outcome of the last action run on the board.
+    static constexpr int kActionColumn = FleetTable::ColumnCount;
 
     explicit FleetModel(QObject* parent = nullptr);
 
@@ -30,6 +32,10 @@ public:
     void append(std::vector<FleetBoard> boards);
     void clear();
     const std::vector<FleetBoard>& boards() const { return m_boards; }
+    /// Shows `text` in the Action column of the board `serial` (any case) of the system at
+    /// `address` (empty: this computer), red when it did not succeed.
+    void setAction(const std::string& address, const std::string& serial, const QString& text, bool succeeded);
+    void clearActions();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -41,8 +47,11 @@ private:
         std::array<QString, FleetTable::ColumnCount> cells;
         CalibrationDue::State calibration = CalibrationDue::State::Unknown;
         int firmwareAge = 0;
+        QString action;
+        bool actionFailed = false;
     };
     Row rowOf(const FleetBoard& board) const;
+    static QVariant actionData(const Row& row, int role);
 
     FleetTable::Options m_options;
     std::vector<FleetBoard> m_boards;

@@ -2,13 +2,21 @@
 
 #include "config/output_destination.h"
 #include "core/node_result_text.h"
+#include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/models/fleet_model.h"
+#include "gui/window/fleet_action_run.h"
+#include "tools/maintenance_journal.h"
+#include "tools/system_lock.h"
+
+#include <map>
+#include <set>
 
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
@@ -39,6 +47,18 @@ FleetPanel::FleetPanel(Host host, QWidget* parent) : QWidget(parent), m_host(std
     m_interval->setSuffix(tr(" months"));
     m_export = new QPushButton(tr("Export..."), this);
     m_export->setToolTip(tr("Save the rows shown as CSV, JSON or a printable HTML page"));
+    m_action = new QPushButton(tr("Run on Selected"), this);
+    m_action->setToolTip(tr("Run a tool on the boards of the selected rows (all rows shown when none is selected)"));
+    auto* actions = new QMenu(m_action);
+    for (const FleetTool tool :
+         {FleetTool::SelfTest, FleetTool::FirmwareCheck, FleetTool::FirmwareUpdate, FleetTool::EepromBackup}) {
+        const QString text = tool == FleetTool::SelfTest         ? tr("Self Test")
+                             : tool == FleetTool::FirmwareCheck  ? tr("Firmware Check")
+                             : tool == FleetTool::FirmwareUpdate ? tr("Firmware Update...")
+                                                                 : tr("EEPROM Backup...");
+        actions->addAction(text, this, [this, tool] { chooseAction(tool); });
+    }
+    m_action->setMenu(actions);
     m_summary = new QLabel(tr("Read Fleet lists every board of every system."), this);
     m_summary->setWordWrap(true);
 
@@ -47,6 +67,7 @@ FleetPanel::FleetPanel(Host host, QWidget* parent) : QWidget(parent), m_host(std
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(-1, Qt::AscendingOrder);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setAlternatingRowColors(true);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
@@ -57,6 +78,7 @@ FleetPanel::FleetPanel(Host host, QWidget* parent) : QWidget(parent), m_host(std
     controls->addWidget(m_read);
     controls->addWidget(m_filter, 1);
     controls->addWidget(m_interval);
+    controls->addWidget(m_action);
     controls->addWidget(m_export);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
@@ -143,7 +165,8 @@ QString FleetPanel::summary() const
         text += tr("; %1 shown").arg(m_proxy->rowCount());
     if (!m_failures.isEmpty())
         text += tr(". Not read completely: %1").arg(m_failures.join("; "));
-    return text + ".";
+    text += ".";
+    return m_actionSummary.isEmpty() ? text : text + "\n" + m_actionSummary;
 }
 
 void FleetPanel::showSummary()
@@ -181,6 +204,104 @@ void FleetPanel::chooseExport()
     if (m_host.status)
         m_host.status(saved ? tr("Fleet exported to %1.").arg(path)
                             : tr("The fleet could not be exported: %1").arg(error));
+}
+
+void FleetPanel::chooseAction(FleetTool tool)
+{
+    QString folder;
+    if (tool == FleetTool::EepromBackup) {
+        if (!m_host.chooser)
+            return;
+        folder = m_host.chooser()(this, {false, tr("Folder for the EEPROM Backups"), QString(), QString(), true});
+        if (folder.isEmpty())
+            return;
+    }
+    if (tool == FleetTool::FirmwareUpdate) {
+        const int rows = m_table->selectionModel()->selectedRows().isEmpty()
+                             ? m_proxy->rowCount()
+                             : m_table->selectionModel()->selectedRows().size();
+        const QString question =
+            tr("Update the firmware of %1 boards to the release? Each board's EEPROMs are saved first.").arg(rows);
+        if (CMiscUtils::askYesNo(tr("Fleet"), question, this) != 3)
+            return;
+    }
+    runAction(tool, folder);
+}
+
+void FleetPanel::runAction(FleetTool tool, const QString& backupFolder)
+{
+    if (!m_host.systems)
+        return;
+    QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        for (int row = 0; row < m_proxy->rowCount(); ++row)
+            rows << m_proxy->index(row, 0);
+    }
+    // The boards by system, in the order the systems first appear.
+    std::vector<FleetActionRun::Chosen> chosen;
+    std::map<std::string, std::size_t> systemAt;
+    for (const QModelIndex& row : rows) {
+        const FleetBoard& board = m_model->boards()[static_cast<std::size_t>(m_proxy->mapToSource(row).row())];
+        if (board.serial.empty())
+            continue;
+        const auto [at, added] = systemAt.emplace(board.address, chosen.size());
+        if (added)
+            chosen.push_back({board.system, board.address, {}});
+        chosen[at->second].serials.push_back(board.serial);
+    }
+    if (chosen.empty())
+        return;
+
+    FleetActionSettings settings;
+    settings.tool = tool;
+    settings.journalFolder = MaintenanceJournal::defaultFolder();
+    settings.lockFolder = SystemLock::defaultFolder();
+    settings.program = "ZAMO2Explorer";
+    settings.backupFolder = backupFolder.toStdString();
+    if (tool == FleetTool::FirmwareUpdate)
+        settings.activity = "updating firmware";
+
+    m_model->clearActions();
+    int succeeded = 0;
+    int failed = 0;
+    std::set<std::string> done;
+    QStringList troubles;
+    FleetActionRun::run(
+        settings, chosen, m_host.systems(), this, this,
+        [&](const FleetActionRun::Chosen& system, const FleetBoardOutcome& outcome) {
+            const bool ok = outcome.result == FleetBoardResult::Succeeded;
+            done.insert(system.address + "|" + MaintenanceJournal::serialKey(outcome.board.serial));
+            (ok ? succeeded : failed) += 1;
+            m_model->setAction(system.address, outcome.board.serial, QString::fromStdString(outcome.verdict), ok);
+        },
+        [&](const FleetActionRun::Chosen& system, const FleetSystemOutcome& outcome) {
+            if (outcome.message.empty())
+                return;
+            const QString who = system.address.empty()
+                                    ? tr("this computer")
+                                    : QString::fromStdString(system.system + " (" + system.address + ")");
+            troubles << tr("%1: %2").arg(who, QString::fromStdString(oneLine(outcome.message)));
+        });
+    // A board no outcome came for (its system could not be reached, or Cancel came first).
+    for (const FleetActionRun::Chosen& system : chosen) {
+        for (const std::string& serial : system.serials) {
+            if (done.insert(system.address + "|" + MaintenanceJournal::serialKey(serial)).second) {
+                ++failed;
+                m_model->setAction(system.address, serial, tr("not done"), false);
+            }
+        }
+    }
+    m_actionSummary = tr("%1 on %2 systems: %3 boards succeeded, %4 failed or not done")
+                          .arg(QString::fromStdString(FleetAction::toolName(tool)))
+                          .arg(chosen.size())
+                          .arg(succeeded)
+                          .arg(failed);
+    if (!troubles.isEmpty())
+        m_actionSummary += tr("; %1").arg(troubles.join("; "));
+    m_actionSummary += ".";
+    showSummary();
+    if (m_host.status)
+        m_host.status(m_actionSummary);
 }
 
 } // namespace z2e

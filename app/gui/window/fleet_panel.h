@@ -5,6 +5,7 @@
 
 #include "gui/window/file_chooser.h"
 #include "gui/window/fleet_collection.h"
+#include "tools/fleet_action.h"
 
 #include <QWidget>
 
@@ -49,6 +50,12 @@ public:
     QTableView* table() const { return m_table; }
     QLineEdit* filter() const { return m_filter; }
     QString summary() const;
+    /// Runs `tool` on the boards of the selected rows (all rows shown when none is selected),
+    /// behind the progress window; each board's outcome goes to its "Last action" cell and the
+    /// run's summary to the line above the table. An EEPROM backup goes to `backupFolder`.
+    void runAction(FleetTool tool, const QString& backupFolder = QString());
+    /// The summary of the last action run; empty before any.
+    const QString& actionSummary() const { return m_actionSummary; }
     /// Shows what was read of one system: its boards, and in the summary why it could not be
     /// read completely when `result` is a failure.
     void addSystem(const std::string& system, const std::string& address, std::int32_t result,
@@ -60,6 +67,7 @@ signals:
 
 private:
     void chooseExport();
+    void chooseAction(FleetTool tool);
     void showSummary();
 
     Host m_host;
@@ -70,6 +78,8 @@ private:
     QSpinBox* m_interval = nullptr;
     QPushButton* m_read = nullptr;
     QPushButton* m_export = nullptr;
+    QPushButton* m_action = nullptr;
+    QString m_actionSummary;
     QLabel* m_summary = nullptr;
     int m_systems = 0;
     QStringList m_failures; ///< systems that could not be read completely in the last read
