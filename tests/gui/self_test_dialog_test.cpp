@@ -5,6 +5,7 @@
 #include "tool_dialog_fixture.h"
 #include "window_test_support.h"
 
+#include "tools/asset_register.h"
 #include "tools/maintenance_journal.h"
 
 #include <QBrush>
@@ -259,7 +260,28 @@ TEST(BoardHistoryDialogTest, ListsThatBoardsEntriesNewestFirst)
     std::ofstream(journal.folder() + "/history.jsonl", std::ios::app) << "{\"serial\":\"10A80001\",\"torn";
     append("10A80001", "gaincal", 260105, "");
 
+    // The board moved to a node since: the register has seen it in both places.
+    AssetRegister assets(folder.path());
+    ASSERT_TRUE(assets.open()) << assets.lastError();
+    AssetSighting here;
+    here.time = "2026-01-05T10:00:00.000Z";
+    here.serial = "10A80001";
+    here.system = "local";
+    here.enclosure = 0;
+    here.slot = 2;
+    AssetSighting moved = here;
+    moved.time = "2026-06-01T10:00:00.000Z";
+    moved.system = "127.0.0.2 Bench-North";
+    moved.enclosure = 1;
+    moved.slot = 4;
+    moved.calibrationDate = "2023-06-20";
+    ASSERT_TRUE(assets.recordSightings({here})) << assets.lastError();
+    ASSERT_TRUE(assets.recordSightings({moved})) << assets.lastError();
+
     CBoardHistoryDialog dialog(journal.folder(), "10a80001", "Slot 2:  QA-4008.BNC");
+    const QString places = dialog.findChild<QLabel*>("labelPlaces")->text();
+    EXPECT_EQ(places.toStdString(), "Seen at: local 0/2 (2026-01-05 .. 2026-01-05); 127.0.0.2 Bench-North 1/4 "
+                                    "(2026-06-01 .. 2026-06-01)\nCalibrated: 2023-06-20");
     EXPECT_EQ(dialog.findChild<QLabel*>("labelBoard")->text().toStdString(),
               "Slot 2:  QA-4008.BNC  (serial number 10a80001)\n1 damaged line skipped (the journal's file is damaged)");
     auto* table = dialog.findChild<QTableWidget*>("tableHistory");
@@ -274,6 +296,7 @@ TEST(BoardHistoryDialogTest, ListsThatBoardsEntriesNewestFirst)
 
     CBoardHistoryDialog none(journal.folder(), "10A80009", "Slot 9:  QC-3104");
     EXPECT_TRUE(none.findChild<QTableWidget*>("tableHistory")->isHidden());
+    EXPECT_TRUE(none.findChild<QLabel*>("labelPlaces")->isHidden());
     EXPECT_FALSE(none.findChild<QLabel*>("labelEmpty")->isHidden());
 }
 

@@ -39,10 +39,9 @@ std::vector<FleetTarget> targetsOf(const std::vector<FleetActionRun::Chosen>& ch
             target = FleetSources::localTarget(*systems.local, 0);
         } else {
             target = {system.system, system.address, nullptr,
-                      system.address.empty()
-                          ? "this computer's boards were not read at start-up"
-                          : "did not answer within " + std::to_string(systems.scanMs) +
-                                " ms; check that it is on and reachable, then read the fleet again"};
+                      system.address.empty() ? "this computer's boards were not read at start-up"
+                                             : "did not answer within " + std::to_string(systems.scanMs) +
+                                                   " ms; check that it is on and reachable, then read the fleet again"};
             for (const NetworkNodeSummary& node : seen) {
                 if (node.address == system.address)
                     target = FleetSources::nodeTarget(session, node, kRequestCeilingMs);
@@ -61,9 +60,10 @@ void FleetActionRun::run(const FleetActionSettings& settings, const std::vector<
                          const BoardDone& boardDone, const SystemDone& systemDone)
 {
     std::atomic<bool> cancel{false};
-    WorkerJob job(QObject::tr("Fleet"),
-                  QObject::tr("%1 on the chosen boards.").arg(QString::fromStdString(FleetAction::toolName(settings.tool))),
-                  parent);
+    WorkerJob job(
+        QObject::tr("Fleet"),
+        QObject::tr("%1 on the chosen boards.").arg(QString::fromStdString(FleetAction::toolName(settings.tool))),
+        parent);
     job.showAfter(300).offerCancel([&cancel] { cancel = true; });
     job.run([&](CInProgress&) -> std::int32_t {
         RemoteNodeSession session(systems.basePort, addressesOf(chosen));

@@ -2,6 +2,9 @@
 
 #include "ui_board_history_dialog.h"
 
+#include "tools/asset_register.h"
+#include "tools/board_identity.h"
+
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/window/eeprom_menu_actions.h"
@@ -46,6 +49,7 @@ CBoardHistoryDialog::CBoardHistoryDialog(const std::string& journalFolder, const
     connect(m_ui->tableHistory, &QTableWidget::itemSelectionChanged, this, &CBoardHistoryDialog::updateWidgets);
     m_caption = QString("%1  (serial number %2)").arg(boardCaption, QString::fromStdString(serial));
     fillHistory();
+    fillPlaces();
 }
 
 CBoardHistoryDialog::~CBoardHistoryDialog() = default;
@@ -101,6 +105,31 @@ void CBoardHistoryDialog::fillHistory()
     table->setVisible(!m_lines.empty());
     m_ui->labelEmpty->setVisible(m_lines.empty());
     updateWidgets();
+}
+
+void CBoardHistoryDialog::fillPlaces()
+{
+    AssetRegister assets(AssetRegister::folderOfJournal(m_journalFolder));
+    AssetHistory history;
+    const bool known = !m_serial.empty() && assets.open() && assets.history(m_serial, history) && history.found;
+    QStringList places;
+    for (const AssetPlace& place : known ? history.places : std::vector<AssetPlace>()) {
+        const QString where =
+            QString::fromStdString(place.system) + (place.enclosure >= 0 && place.slot != BoardIdentity::kUnknownSlot
+                                                        ? QString(" %1/%2").arg(place.enclosure).arg(place.slot)
+                                                        : QString());
+        places << QString("%1 (%2 .. %3)")
+                      .arg(where, QString::fromStdString(place.firstSeen.substr(0, 10)),
+                           QString::fromStdString(place.lastSeen.substr(0, 10)));
+    }
+    QStringList dates;
+    for (const AssetCalibration& calibration : known ? history.calibrations : std::vector<AssetCalibration>())
+        dates << QString::fromStdString(calibration.date);
+    QString text = places.isEmpty() ? QString() : tr("Seen at: %1").arg(places.join("; "));
+    if (!dates.isEmpty())
+        text += (text.isEmpty() ? "" : "\n") + tr("Calibrated: %1").arg(dates.join(", "));
+    m_ui->labelPlaces->setText(text);
+    m_ui->labelPlaces->setVisible(!text.isEmpty());
 }
 
 void CBoardHistoryDialog::setRestoreTarget(const ToolTarget& target)

@@ -1,5 +1,6 @@
 #pragma once
-// "Board History": what the maintenance journal recorded for one board, newest first. Given
+// "Board History": what the maintenance journal recorded for one board, newest first, and where
+// the asset register has seen it. Given
 // the board to act on, it restores an EEPROM from the snapshot taken before a recorded change.
 
 #include "gui/dialogs/tools/tool_target.h"
@@ -38,6 +39,9 @@ private slots:
 
 private:
     void fillHistory();
+    /// Where the asset register has seen the board, and its calibration dates; hidden when the
+    /// register knows nothing of it or cannot be read.
+    void fillPlaces();
     void updateWidgets();
 
     std::unique_ptr<Ui::CBoardHistoryDialog> m_ui;
