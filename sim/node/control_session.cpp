@@ -56,7 +56,10 @@ void ControlSession::run()
     UNI_LOG(kChannel, uni::log::info) << "node " << m_node.index() << ": control connection from "
                                       << m_socket->remoteAddress() << ":" << m_socket->remotePort();
     while (!stopRequested()) {
-        m_idleSinceUs = uni::Timer::stampUs();
+        // Idle from the moment the answer was ready: its client may act on it (connect another
+        // link, say) before this thread comes round, and idle order must follow the answers'.
+        m_idleSinceUs = m_answeredUs != 0 ? m_answeredUs : uni::Timer::stampUs();
+        m_answeredUs = 0;
         if (!awaitRequest())
             break;
         qorinet_api::FrameHeader header;
@@ -143,6 +146,7 @@ bool ControlSession::serve(std::uint16_t command, const std::uint8_t* payload, s
         pause(m_options.delayMs);
     if (slow)
         pause(m_options.faultDelayMs);
+    m_answeredUs = uni::Timer::stampUs();
     const bool keep = answer(command);
     m_answer.reset();
     return keep;

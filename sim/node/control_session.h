@@ -68,6 +68,7 @@ private:
     uni::SocketSet m_waitSet;
     /// Idle stamp, 0 while busy, kDropped once dropIfIdle() took the session.
     std::atomic<std::uint64_t> m_idleSinceUs{0};
+    std::uint64_t m_answeredUs = 0; ///< when the last answer was ready; the session's thread only
 
     std::mutex m_sendLock; ///< one frame at a time; guards the busy state below
     bool m_busy = false;
