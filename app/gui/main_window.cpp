@@ -459,6 +459,7 @@ void MainWindow::setUpFleetPanel()
     };
     host.chooser = [this] { return m_chooser; };
     host.status = [this](const QString& text) { showStatus(text); };
+    host.snapshots = [this] { return WindowSettings::maintenanceSnapshots(m_settings); };
     auto* panel = new FleetPanel(std::move(host), m_ui->tabWidget);
     panel->setInterval(
         m_settings.value("fleet/calibrationIntervalMonths", CalibrationDue::kDefaultIntervalMonths).toInt());

@@ -8,11 +8,13 @@
 #include "gui/models/fleet_model.h"
 #include "gui/window/fleet_panel.h"
 #include "support/site.h"
+#include "gui/window/window_settings.h"
 #include "tools/maintenance_journal.h"
 
 #include <QAbstractItemModelTester>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QTabWidget>
 
@@ -154,6 +156,17 @@ TEST_F(FleetPanelTest, ATestOnTheSelectedBoardsGivesEachItsOutcomeAndJournalLine
     for (const char* serial : {"10A80001", "10A80002", "10A80003"})
         EXPECT_EQ(journal.history(serial).size(), 1u) << serial;
     EXPECT_TRUE(journal.history("10A80004").empty());
+
+    // A firmware update follows the window's snapshot setting: switched off, no EEPROM is saved.
+    QSettings(WindowSettings::kOrganisation, WindowSettings::kApplication)
+        .setValue("ApplicationSettings/MaintenanceSnapshots", false);
+    selection.clearSelection();
+    selection.select(rowOf(shown, "10A80001"), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    panel->runAction(FleetTool::FirmwareUpdate);
+    EXPECT_TRUE(action("10A80001").contains("0254")) << action("10A80001").toStdString();
+    const std::vector<std::string> updated = journal.history("10A80001");
+    ASSERT_EQ(updated.size(), 2u);
+    EXPECT_TRUE(journal.snapshotFiles(updated.back()).empty()) << updated.back();
 
     // A board the table saw here that is no longer here is left undone, and said so.
     FleetBoard gone;

@@ -257,6 +257,7 @@ void FleetPanel::runAction(FleetTool tool, const QString& backupFolder)
     settings.journalFolder = MaintenanceJournal::defaultFolder();
     settings.lockFolder = SystemLock::defaultFolder();
     settings.program = "ZAMO2Explorer";
+    settings.snapshots = !m_host.snapshots || m_host.snapshots();
     settings.backupFolder = backupFolder.toStdString();
     if (tool == FleetTool::FirmwareUpdate)
         settings.activity = "updating firmware";

@@ -32,6 +32,8 @@ public:
         std::function<FileChooser()> chooser;
         /// A line in the window's status bar.
         std::function<void(const QString&)> status;
+        /// Whether a change saves the board's EEPROMs first (the window's setting); unset: it does.
+        std::function<bool()> snapshots;
     };
 
     FleetPanel(Host host, QWidget* parent);
