@@ -39,7 +39,7 @@ std::vector<FleetBoard> shown(const std::vector<SystemOutcome>& outcomes, const 
     return boards;
 }
 
-// Columns as wide as their widest cell; the address joins the system's name.
+// The address joins the system's name.
 void printText(const std::vector<FleetBoard>& boards, const FleetTable::Options& table)
 {
     std::vector<FleetTable::Column> columns;
@@ -60,19 +60,7 @@ void printText(const std::vector<FleetBoard>& boards, const FleetTable::Options&
         }
         rows.push_back(std::move(cells));
     }
-    std::vector<std::size_t> widths(columns.size(), 0);
-    for (const std::vector<std::string>& row : rows) {
-        for (std::size_t c = 0; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], row[c].size());
-    }
-    for (const std::vector<std::string>& row : rows) {
-        std::string line;
-        for (std::size_t c = 0; c < row.size(); ++c)
-            line += row[c] + (c + 1 < row.size() ? std::string(widths[c] - row[c].size() + 2, ' ') : "");
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        std::cout << line << "\n";
-    }
+    std::cout << alignedColumns(rows);
 }
 
 void reportFailure(const FleetSource& source, std::int32_t result)

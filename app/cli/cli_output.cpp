@@ -34,6 +34,33 @@ int refusedDestination(const OutputDestination::Result& result)
     return EXIT_CANNOT_CREATE;
 }
 
+std::string alignedColumns(const std::vector<std::vector<std::string>>& rows)
+{
+    // UTF-8 continuation bytes take no column of their own.
+    const auto width = [](const std::string& text) {
+        std::size_t characters = 0;
+        for (const char c : text)
+            characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        return characters;
+    };
+    std::vector<std::size_t> widths;
+    for (const std::vector<std::string>& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()), 0);
+        for (std::size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], width(row[c]));
+    }
+    std::string text;
+    for (const std::vector<std::string>& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += row[c] + (c + 1 < row.size() ? std::string(widths[c] - width(row[c]) + 2, ' ') : "");
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        text += line + "\n";
+    }
+    return text;
+}
+
 int usageError(const std::string& message)
 {
     std::cerr << "zamo2ctl: " << oneLine(message) << " - see zamo2ctl --help\n";

@@ -54,6 +54,10 @@ int usageError(const std::string& message);
 /// "zamo2ctl: refused: <the destination's words>" on standard error; EXIT_CANNOT_CREATE.
 int refusedDestination(const OutputDestination::Result& result);
 
+/// `rows` as lines of columns as wide as their widest cell (counted in characters, not bytes),
+/// two blanks apart, without blanks at a line's end.
+std::string alignedColumns(const std::vector<std::vector<std::string>>& rows);
+
 /// A flat record printed either as aligned "label: value" lines or as one JSON object.
 class Report {
 public:

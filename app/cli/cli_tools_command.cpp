@@ -204,15 +204,6 @@ std::string firmwareRowsJson(const std::vector<FirmwareRow>& rows)
     return out.str();
 }
 
-// Columns are as wide as their widest cell, counted in characters (the arrow is three bytes).
-std::size_t shownWidth(const std::string& text)
-{
-    std::size_t width = 0;
-    for (const char c : text)
-        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return width;
-}
-
 // The table of the rows; `planned` shows the plan of each row instead of its result and info.
 void printFirmwareTable(const std::vector<FirmwareRow>& rows, bool planned = false)
 {
@@ -229,19 +220,7 @@ void printFirmwareTable(const std::vector<FirmwareRow>& rows, bool planned = fal
         else
             cells.back().insert(cells.back().end(), {row.result, row.info});
     }
-    std::vector<std::size_t> widths(cells[0].size(), 0);
-    for (const auto& line : cells) {
-        for (std::size_t c = 0; c < line.size(); ++c)
-            widths[c] = std::max(widths[c], shownWidth(line[c]));
-    }
-    for (const auto& line : cells) {
-        std::string text;
-        for (std::size_t c = 0; c < line.size(); ++c)
-            text += line[c] + (c + 1 < line.size() ? std::string(widths[c] - shownWidth(line[c]) + 2, ' ') : "");
-        while (!text.empty() && text.back() == ' ')
-            text.pop_back();
-        std::cout << text << "\n";
-    }
+    std::cout << alignedColumns(cells);
 }
 
 int printFirmwareOutcome(const CliOptions& options, std::int32_t status, const std::string& message,

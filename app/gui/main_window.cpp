@@ -37,7 +37,6 @@
 #include "gui/window/form_actions.h"
 #include "gui/window/maintenance_menu.h"
 #include "gui/window/fleet_panel.h"
-#include "tools/calibration_due.h"
 #include "gui/window/problems_panel.h"
 #include "gui/window/report_collection.h"
 #include "gui/window/system_dialogs.h"
@@ -145,8 +144,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_treeActions = new TreeActions(this, m_ui->menuHelp->menuAction(), std::move(trees));
     setUpToolActions();
     setUpMaintenanceMenu();
-    setUpProblemsPanel();
-    setUpFleetPanel();
+    setUpPanels();
     connectWidgets();
 }
 
@@ -428,7 +426,7 @@ void MainWindow::setUpToolActions()
     m_toolActions = new ToolActions(this, m_ui->toolBar, std::move(tools));
 }
 
-void MainWindow::setUpProblemsPanel()
+void MainWindow::setUpPanels()
 {
     ProblemsPanel::Host host;
     host.localRoot = [this]() -> const ModelNode* { return m_system ? &m_system->localRoot() : nullptr; };
@@ -439,33 +437,16 @@ void MainWindow::setUpProblemsPanel()
         m_treePanel->selectSource(m_nodes->shownRowAt(path));
     };
     m_ui->tabWidget->addTab(new ProblemsPanel(std::move(host), m_ui->tabWidget), tr("Problems"));
-}
 
-void MainWindow::setUpFleetPanel()
-{
-    FleetPanel::Host host;
-    host.systems = [this] {
-        FleetCollection::Systems systems;
-        // This computer's boards only when start-up read them: else the driver is held elsewhere
-        // or missing, and the window says so already.
-        if (m_system && m_startupStatus == AppStatus::Ok)
-            systems.local = &m_system->wrapper();
-        for (const auto& [row, record] : m_nodes->listedNodes())
-            systems.nodes.push_back(record->address);
-        const NetworkClientSettings network = m_nodes->clientSettings();
-        systems.network = network.networks != NetworkClientSettings::Networks::Off;
-        systems.basePort = static_cast<std::uint16_t>(network.tuning.basePort);
-        return systems;
+    FleetPanel::Host fleet;
+    fleet.systems = [this] {
+        return FleetCollection::systemsOf(m_system.get(), m_startupStatus, m_nodes->listedNodes(),
+                                          m_nodes->clientSettings());
     };
-    host.chooser = [this] { return m_chooser; };
-    host.status = [this](const QString& text) { showStatus(text); };
-    host.snapshots = [this] { return WindowSettings::maintenanceSnapshots(m_settings); };
-    auto* panel = new FleetPanel(std::move(host), m_ui->tabWidget);
-    panel->setInterval(
-        m_settings.value("fleet/calibrationIntervalMonths", CalibrationDue::kDefaultIntervalMonths).toInt());
-    connect(panel, &FleetPanel::intervalChanged, this,
-            [this](int months) { m_settings.setValue("fleet/calibrationIntervalMonths", months); });
-    m_ui->tabWidget->addTab(panel, tr("Fleet"));
+    fleet.chooser = [this] { return m_chooser; };
+    fleet.status = [this](const QString& text) { showStatus(text); };
+    fleet.settings = &m_settings;
+    m_ui->tabWidget->addTab(new FleetPanel(std::move(fleet), m_ui->tabWidget), tr("Fleet"));
 }
 
 void MainWindow::setUpMaintenanceMenu()

@@ -146,8 +146,8 @@ private:
     /// The tools' actions (ToolActions) over the rows of this window.
     void setUpToolActions();
     void setUpMaintenanceMenu();
-    void setUpProblemsPanel();
-    void setUpFleetPanel();
+    /// The Problems and Fleet tabs.
+    void setUpPanels();
     void connectWidgets();
     void fillViews();
     /// The row a tool acts on: the one whose context menu is open, else the current row of the

@@ -8,26 +8,30 @@
 
 namespace z2e {
 
+namespace {
+
+// A read is the reader run on what the target opens.
+FleetSource readOf(FleetTarget target, const FleetReader& reader)
+{
+    return {target.system, target.address, [target, &reader](std::vector<FleetBoard>& boards) {
+                std::int32_t read = 0;
+                const std::int32_t opened = target.open([&](QorinNodeUtilWrapper& wrapper) {
+                    read = reader.read(wrapper, target.system, target.address, boards);
+                });
+                return opened != 0 ? opened : read;
+            }};
+}
+
+} // namespace
+
 FleetSource FleetSources::local(QorinNodeUtilWrapper& wrapper, std::int32_t connectResult, const FleetReader& reader)
 {
-    return {"local", "", [&wrapper, connectResult, &reader](std::vector<FleetBoard>& boards) {
-                if (!DriverResult::succeeded(connectResult))
-                    return connectResult;
-                return reader.read(wrapper, "local", "", boards);
-            }};
+    return readOf(localTarget(wrapper, connectResult), reader);
 }
 
 FleetSource FleetSources::node(RemoteNodeSession& session, const NetworkNodeSummary& node, const FleetReader& reader)
 {
-    return {node.name, node.address, [&session, node, &reader](std::vector<FleetBoard>& boards) {
-                const std::unique_ptr<NodeLink> link = session.link(node.address);
-                if (!link)
-                    return DriverResult::codeOf(ResultMeaning::Unreachable);
-                const std::int32_t connected = link->connect(kNodeRequestCeilingMs);
-                if (!DriverResult::succeeded(connected))
-                    return connected;
-                return reader.read(link->wrapper(), node.name, node.address, boards);
-            }};
+    return readOf(nodeTarget(session, node, kNodeRequestCeilingMs), reader);
 }
 
 FleetTarget FleetSources::localTarget(QorinNodeUtilWrapper& wrapper, std::int32_t connectResult)

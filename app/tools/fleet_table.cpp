@@ -6,9 +6,7 @@
 #include "tools/system_inventory.h"
 #include "tools/test_verdict.h"
 
-#include <algorithm>
 #include <sstream>
-#include <tuple>
 
 namespace z2e {
 namespace {
@@ -96,14 +94,6 @@ std::string FleetTable::cell(const FleetBoard& board, Column column, const Optio
     case ColumnCount: break;
     }
     return {};
-}
-
-void FleetTable::sort(std::vector<FleetBoard>& boards)
-{
-    std::stable_sort(boards.begin(), boards.end(), [](const FleetBoard& a, const FleetBoard& b) {
-        return std::tie(a.system, a.address, a.enclosure, a.slot, a.index) <
-               std::tie(b.system, b.address, b.enclosure, b.slot, b.index);
-    });
 }
 
 std::string FleetTable::toCsv(const std::vector<FleetBoard>& boards, const Options& options)

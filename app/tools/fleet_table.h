@@ -47,9 +47,6 @@ public:
     /// Firmware older than the release: -1; newer: 1; the release or unknown: 0.
     static int firmwareAge(const FleetBoard& board);
 
-    /// Orders by system, address, enclosure, slot and board index.
-    static void sort(std::vector<FleetBoard>& boards);
-
     /// One header line, then one line per board; cells that a spreadsheet would take for a
     /// formula are quoted as text.
     static std::string toCsv(const std::vector<FleetBoard>& boards, const Options& options);

@@ -15,6 +15,7 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QSettings>
+#include <QSpinBox>
 #include <QSortFilterProxyModel>
 #include <QTabWidget>
 
@@ -102,9 +103,14 @@ TEST_F(FleetPanelTest, EveryBoardOnceFilteredSortedExportedAndDueByTheInterval)
     EXPECT_FALSE(panel->exportShown(QString::fromStdString(folder.path()), error));
     EXPECT_FALSE(error.isEmpty());
 
-    // Ten years between calibrations: the same dates are current now.
+    // Ten years between calibrations, as the operator sets it: the same dates are current now,
+    // and the choice is kept for the next start.
     panel->filter()->clear();
-    panel->setInterval(120);
+    panel->findChild<QSpinBox*>()->setValue(120);
+    EXPECT_EQ(QSettings(WindowSettings::kOrganisation, WindowSettings::kApplication)
+                  .value("fleet/calibrationIntervalMonths")
+                  .toInt(),
+              120);
     EXPECT_EQ(shown.index(0, FleetTable::CalibrationState).data().toString(), "current");
     EXPECT_TRUE(panel->summary().contains("overdue on 0")) << panel->summary().toStdString();
 

@@ -3,6 +3,8 @@
 #include <QBrush>
 #include <QColor>
 
+#include <algorithm>
+
 namespace z2e {
 namespace {
 
@@ -91,6 +93,12 @@ void FleetModel::clearActions()
     }
     if (!m_rows.empty())
         emit dataChanged(index(0, kActionColumn), index(rowCount() - 1, kActionColumn));
+}
+
+int FleetModel::calibrationCount(CalibrationDue::State state) const
+{
+    return static_cast<int>(
+        std::count_if(m_rows.begin(), m_rows.end(), [state](const Row& row) { return row.calibration == state; }));
 }
 
 int FleetModel::rowCount(const QModelIndex& parent) const

@@ -36,6 +36,8 @@ public:
     /// `address` (empty: this computer), red when it did not succeed.
     void setAction(const std::string& address, const std::string& serial, const QString& text, bool succeeded);
     void clearActions();
+    /// How many boards are in calibration state `state`, as their rows show it.
+    int calibrationCount(CalibrationDue::State state) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

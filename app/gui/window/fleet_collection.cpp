@@ -1,6 +1,9 @@
 #include "gui/window/fleet_collection.h"
 
+#include "core/application_status.h"
+#include "core/network_node_record.h"
 #include "core/remote_node_session.h"
+#include "core/system_model.h"
 #include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/window/worker_job.h"
 #include "tools/fleet_register.h"
@@ -12,6 +15,20 @@
 #include <atomic>
 
 namespace z2e {
+
+FleetCollection::Systems FleetCollection::systemsOf(SystemModel* system, std::int32_t startupStatus,
+                                                    const std::vector<std::pair<int, const NetworkNodeRecord*>>& listed,
+                                                    const NetworkClientSettings& network)
+{
+    Systems systems;
+    if (system && startupStatus == AppStatus::Ok)
+        systems.local = &system->wrapper();
+    for (const auto& [row, record] : listed)
+        systems.nodes.push_back(record->address);
+    systems.network = network.networks != NetworkClientSettings::Networks::Off;
+    systems.basePort = static_cast<std::uint16_t>(network.tuning.basePort);
+    return systems;
+}
 
 std::int32_t FleetCollection::read(const Systems& systems, QWidget* parent, QObject* receiver, const Arrived& arrived)
 {

@@ -4,6 +4,7 @@
 // found by broadcast) on links of their own, a bounded number at a time. Each system's boards
 // reach the GUI thread as that system ends, so the table fills while the rest are read.
 
+#include "core/network_client_settings.h"
 #include "tools/fleet_board.h"
 #include "tools/fleet_scan.h"
 
@@ -20,6 +21,8 @@ class QWidget;
 namespace z2e {
 
 class QorinNodeUtilWrapper;
+class SystemModel;
+struct NetworkNodeRecord;
 
 class FleetCollection {
 public:
@@ -35,6 +38,12 @@ public:
     using Arrived = std::function<void(const std::string& system, const std::string& address, std::int32_t result,
                                        std::vector<FleetBoard> boards)>;
 
+    /// What to read: this computer through `system` when start-up read it (`startupStatus` Ok;
+    /// else the window says why not), the nodes `listed` in the window (list row and record),
+    /// on the networks and port the window's client uses.
+    static Systems systemsOf(SystemModel* system, std::int32_t startupStatus,
+                             const std::vector<std::pair<int, const NetworkNodeRecord*>>& listed,
+                             const NetworkClientSettings& network);
     /// Reads `systems`; `arrived` runs in `receiver`'s thread (the GUI's) for each. Returns when
     /// all are read or Cancel was pressed (systems not begun are then left; those running end
     /// with their requests). 0, or the status of a network client that could not start.

@@ -5,6 +5,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/models/fleet_model.h"
 #include "gui/window/fleet_action_run.h"
+#include "gui/window/window_settings.h"
 #include "tools/maintenance_journal.h"
 #include "tools/system_lock.h"
 
@@ -18,12 +19,18 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
 namespace z2e {
+namespace {
+
+const char* const kIntervalKey = "fleet/calibrationIntervalMonths";
+
+} // namespace
 
 FleetPanel::FleetPanel(Host host, QWidget* parent) : QWidget(parent), m_host(std::move(host))
 {
@@ -92,9 +99,14 @@ FleetPanel::FleetPanel(Host host, QWidget* parent) : QWidget(parent), m_host(std
         showSummary();
     });
     connect(m_interval, QOverload<int>::of(&QSpinBox::valueChanged), this, [this](int months) {
+        // Kept only when the operator changes it: a start writes no settings.
+        if (m_host.settings)
+            m_host.settings->setValue(kIntervalKey, months);
         setInterval(months);
-        emit intervalChanged(months);
     });
+    // A value out of range in the settings file comes back clamped by the spin box.
+    if (m_host.settings)
+        setInterval(m_host.settings->value(kIntervalKey, CalibrationDue::kDefaultIntervalMonths).toInt());
 }
 
 FleetPanel::~FleetPanel() = default;
@@ -149,13 +161,8 @@ void FleetPanel::addSystem(const std::string& system, const std::string& address
 
 QString FleetPanel::summary() const
 {
-    int overdue = 0;
-    int soon = 0;
-    for (const FleetBoard& board : m_model->boards()) {
-        const CalibrationDue::State state = FleetTable::calibration(board, m_model->options());
-        overdue += state == CalibrationDue::State::Overdue;
-        soon += state == CalibrationDue::State::DueSoon;
-    }
+    const int overdue = m_model->calibrationCount(CalibrationDue::State::Overdue);
+    const int soon = m_model->calibrationCount(CalibrationDue::State::DueSoon);
     QString text = tr("%1 boards on %2 systems; calibration overdue on %3, due within 30 days on %4")
                        .arg(m_model->rowCount())
                        .arg(m_systems)
@@ -257,7 +264,7 @@ void FleetPanel::runAction(FleetTool tool, const QString& backupFolder)
     settings.journalFolder = MaintenanceJournal::defaultFolder();
     settings.lockFolder = SystemLock::defaultFolder();
     settings.program = "ZAMO2Explorer";
-    settings.snapshots = !m_host.snapshots || m_host.snapshots();
+    settings.snapshots = !m_host.settings || WindowSettings::maintenanceSnapshots(*m_host.settings);
     settings.backupFolder = backupFolder.toStdString();
     if (tool == FleetTool::FirmwareUpdate)
         settings.activity = "updating firmware";

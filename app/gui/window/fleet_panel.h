@@ -14,6 +14,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSettings;
 class QSortFilterProxyModel;
 class QSpinBox;
 class QTableView;
@@ -32,8 +33,9 @@ public:
         std::function<FileChooser()> chooser;
         /// A line in the window's status bar.
         std::function<void(const QString&)> status;
-        /// Whether a change saves the board's EEPROMs first (the window's setting); unset: it does.
-        std::function<bool()> snapshots;
+        /// The window's settings: the calibration interval is kept there, and a change saves the
+        /// board's EEPROMs first as they say. Null: 12 months, kept nowhere, snapshots taken.
+        QSettings* settings = nullptr;
     };
 
     FleetPanel(Host host, QWidget* parent);
@@ -44,7 +46,8 @@ public:
     /// Writes the rows shown, in their order, as the file's suffix says (.csv, .json, else HTML).
     /// False with `error` set when it could not be written.
     bool exportShown(const QString& path, QString& error) const;
-    /// The months between calibrations (1..120); the Due and Calibration columns follow.
+    /// The months between calibrations (1..120); the Due and Calibration columns follow. The
+    /// operator's choice in the panel is kept in the settings.
     void setInterval(int months);
 
     FleetModel* model() const { return m_model; }
@@ -62,10 +65,6 @@ public:
     /// read completely when `result` is a failure.
     void addSystem(const std::string& system, const std::string& address, std::int32_t result,
                    std::vector<FleetBoard> boards);
-
-signals:
-    /// The operator changed the calibration interval.
-    void intervalChanged(int months);
 
 private:
     void chooseExport();
