@@ -71,7 +71,7 @@ struct AssetEvent {
     std::string verification;
     std::string firmwareBefore;
     std::string firmwareAfter;
-    std::string resultDocument; ///< a file name in the board's folder of the journal
+    std::string resultDocument; ///< as the history line names it ("results.log@<offset>")
 };
 
 /// A board with its latest place.

@@ -170,7 +170,6 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
         if (test == BoardTest::ResetDefaults) {
             resetDefaults(outcome, boards.empty());
         } else {
-            prepareResultFiles(outcome);
             outcome.status = startBoards(test, outcome, progress, cancel);
         }
     }
@@ -178,20 +177,6 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     journal(test, outcome, seconds);
     return outcome;
-}
-
-// The files of the result documents are made while the boards work: on a busy disk making a
-// file takes longer than a board's whole result.
-void BoardTestProcedure::prepareResultFiles(const BoardTestOutcome& outcome)
-{
-    if (!m_journal)
-        return;
-    std::vector<BoardIdentity> boards;
-    for (const BoardTestRow& row : outcome.rows) {
-        if (!row.snapshotFailed)
-            boards.push_back(row.board);
-    }
-    m_journal->prepareResults(boards);
 }
 
 // A board whose EEPROMs cannot be saved first is left out: often it is the one being repaired,
@@ -335,11 +320,12 @@ void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, doub
 {
     if (!m_journal)
         return;
-    bool written = true;
+    std::vector<MaintenanceJournal::KeptResult> results;
     for (BoardTestRow& row : outcome.rows) {
-        if (written && !row.document.empty())
-            written = m_journal->keepResult(row.board, operationName(test), row.document, row.resultFile);
+        if (!row.document.empty())
+            results.push_back({row.board.serial, &row.document, &row.resultFile});
     }
+    bool written = results.empty() || m_journal->keepResults(operationName(test), results);
     const std::string keepError = written ? std::string() : m_journal->lastError();
     written = m_journal->append(entries(test, outcome, seconds)) && written;
     if (!keepError.empty() && outcome.status == 0) {

@@ -33,6 +33,7 @@ struct BoardTestRow {
     std::vector<std::string> details;
     std::int32_t result = 0; ///< the driver's answer that decided the row
     std::vector<std::string> snapshots;
+    /// Where the journal kept the document: "results.log@<offset>" (journal.resultDocument()).
     std::string resultFile;
     /// Nothing was sent to the board: its EEPROMs could not be saved first (status " NOT RUN",
     /// result 4009, the reason the first detail).
@@ -74,7 +75,6 @@ private:
     void readResult(BoardTest test, BoardTestRow& row);
     void resetDefaults(BoardTestOutcome& outcome, bool allBoards);
     void snapshotBoards(BoardTest test, BoardTestOutcome& outcome);
-    void prepareResultFiles(const BoardTestOutcome& outcome);
     /// The history lines of the outcome's rows, the `seconds` shared among them.
     static std::vector<JournalEntry> entries(BoardTest test, const BoardTestOutcome& outcome, double seconds);
     void journal(BoardTest test, BoardTestOutcome& outcome, double seconds);

@@ -6,10 +6,6 @@
 #include "tools/maintenance_journal.h"
 #include "tools/test_verdict.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <map>
 #include <string>
 
@@ -22,29 +18,10 @@ namespace {
 constexpr std::size_t kMostResultBytes = 1024 * 1024;
 constexpr std::size_t kMostChecks = 3;
 
-// The failed checks of the result document in `path`, with their values and limits: "AI0
-// +/-0.10 V: FAILED!! (Value: 0.0017 V) (Limit: 0.001)"; "" when it cannot be read.
-std::string failedChecks(const std::string& path)
+// The failed checks of a result document, with their values and limits: "AI0 +/-0.10 V:
+// FAILED!! (Value: 0.0017 V) (Limit: 0.001)"; "" when it has none.
+std::string failedChecks(const std::string& document)
 {
-    if (path.empty())
-        return {};
-    // A plain file only: a link or a FIFO planted there is not followed or waited on.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    struct stat info {};
-    std::string document;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        document.resize(kMostResultBytes);
-        std::size_t got = 0;
-        for (ssize_t n = 0; got < document.size(); got += static_cast<std::size_t>(n)) {
-            n = ::read(fd, &document[got], document.size() - got);
-            if (n <= 0)
-                break;
-        }
-        document.resize(got);
-    }
-    ::close(fd);
     std::string status;
     std::vector<std::string> details;
     if (document.empty() || !TestVerdict::read(document, status, details))
@@ -84,7 +61,7 @@ void JournalProblems::addFailedSelfTests(const ModelNode& root, const Maintenanc
             MaintenanceJournal::field(found->second, "status").find("FAILED") == std::string::npos)
             continue;
         const std::string& last = found->second;
-        const std::string checks = failedChecks(journal.resultFile(last));
+        const std::string checks = failedChecks(journal.resultDocument(last, kMostResultBytes));
         problems.push_back({Problem::Kind::SelfTestFailed, ProblemList::place(*board),
                             "last self test failed (" + MaintenanceJournal::field(last, "time") + ")" +
                                 (checks.empty() ? "" : ": " + checks),

@@ -8,6 +8,7 @@
 #include "uni/log.h"
 #include "uni/number_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -28,6 +29,9 @@
 namespace z2e {
 
 namespace {
+
+// A results.log header line is far shorter: time, serial, operation and a size.
+constexpr std::size_t kMaxResultHeader = 4096;
 
 // An EEPROM that cannot be read has nothing to save; the operator decides to change it anyway.
 const char* const kUnreadableHint =
@@ -227,32 +231,78 @@ std::int32_t MaintenanceJournal::snapshotEnclosure(QorinNodeUtilWrapper& wrapper
     return 0;
 }
 
-bool MaintenanceJournal::keepResult(const BoardIdentity& board, const std::string& operation,
-                                    const std::string& document, std::string& file)
+bool MaintenanceJournal::keepResults(const std::string& operation, const std::vector<KeptResult>& results)
 {
-    file.clear();
-    const std::string text = document + "\n";
-    std::vector<std::string> files;
-    const std::vector<std::pair<std::string, const std::string*>> parts = {{"result.xml", &text}};
-    const std::string folderName = folderNameOf(board.serial);
-    waitForPrepared();
-    const auto prepared = m_prepared.find(folderName);
-    bool ok = false;
-    // Synced with the next append, before the history line that names it.
-    if (prepared != m_prepared.end()) {
-        std::vector<std::unique_ptr<TemporaryFile>> temps;
-        temps.push_back(std::move(prepared->second->file));
-        ok = placeFiles(prepared->second->folderFd, folderName, operation, parts, temps, false, files);
-        temps.clear();
-        m_prepared.erase(prepared);
-    } else {
-        ok = writeFile(folderName, operation, parts, false, files);
+    if (!folderExists(m_folder))
+        return fail("cannot create " + m_folder);
+    const std::string path = m_folder + "/" + kResultsFile;
+    std::string error;
+    const int fd = openOwnFile(path, O_WRONLY | O_APPEND | O_CREAT, error);
+    if (fd < 0)
+        return fail(error);
+    // Another program appending at the same time waits; the offsets below are then exact.
+    ::flock(fd, LOCK_EX);
+    struct stat before {};
+    bool ok = ::fstat(fd, &before) == 0 || fail("cannot read the size of " + path + ": " + std::strerror(errno));
+    const std::string time = utcNow();
+    std::string text;
+    std::vector<std::string> references;
+    for (const KeptResult& result : results) {
+        references.push_back(std::string(kResultsFile) + "@" +
+                             std::to_string(before.st_size + static_cast<off_t>(text.size())));
+        text += "{\"time\":" + jsonString(time) + ",\"serial\":" + jsonString(result.serial) +
+                ",\"operation\":" + jsonString(operation) + ",\"bytes\":" + std::to_string(result.document->size()) +
+                "}\n" + *result.document + "\n";
     }
-    if (!ok)
-        return false;
-    m_unsynced = true;
-    file = files.front();
-    return true;
+    const ssize_t written = ok ? ::write(fd, text.data(), text.size()) : 0;
+    if (ok && written != static_cast<ssize_t>(text.size()))
+        ok = fail("cannot append to " + path + ": " +
+                  (written < 0 ? std::string(std::strerror(errno)) : std::string("disk full")));
+    // Documents no line will name would only make the file longer.
+    if (!ok && written > 0 && ::ftruncate(fd, before.st_size) != 0)
+        m_error += " (and what was written could not be removed)";
+    ::close(fd);
+    m_unsynced = m_unsynced || ok;
+    for (std::size_t i = 0; ok && i < results.size(); ++i) {
+        if (results[i].reference)
+            *results[i].reference = references[i];
+    }
+    return ok;
+}
+
+// Synced after the history: a file system that writes data before the metadata naming it (as
+// ext4 does by default) has then written the documents with the lines, and this sync is nearly
+// free. A line whose document did not reach the disk reads as naming none.
+bool MaintenanceJournal::syncResults()
+{
+    const std::string path = m_folder + "/" + kResultsFile;
+    std::string error;
+    const int fd = openOwnFile(path, O_WRONLY, error);
+    if (fd < 0)
+        return fail(error);
+    const bool synced = ::fdatasync(fd) == 0 || fail("cannot sync " + path + ": " + std::strerror(errno));
+    ::close(fd);
+    m_unsynced = !synced;
+    return synced;
+}
+
+// A file of the journal's own: never through a link, never waiting on a FIFO, never a folder.
+int MaintenanceJournal::openOwnFile(const std::string& path, int flags, std::string& error)
+{
+    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = errno == ELOOP ? path + " is a symbolic link, not a file of the journal's own; nothing is written "
+                                        "through it"
+                               : "cannot open " + path + ": " + std::strerror(errno);
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = path + " is not a plain file of the journal's own; remove what stands there";
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 int MaintenanceJournal::openFolderIn(const std::string& maintenance, const std::string& folderName, std::string& error)
@@ -366,55 +416,7 @@ bool MaintenanceJournal::placeFiles(int fd, const std::string& folderName, const
     return ok;
 }
 
-MaintenanceJournal::PreparedFile::~PreparedFile()
-{
-    file.reset(); // removed while its folder is still open
-    if (folderFd >= 0)
-        ::close(folderFd);
-}
-
-void MaintenanceJournal::prepareResults(const std::vector<BoardIdentity>& boards)
-{
-    waitForPrepared();
-    m_prepared.clear();
-    std::vector<std::string> names;
-    for (const BoardIdentity& board : boards)
-        names.push_back(folderNameOf(board.serial));
-    // Only what the thread is given and m_prepared, which nothing reads before waitForPrepared().
-    const auto prepare = [this, names = std::move(names), folder = m_folder] {
-        std::string error;
-        if (!ensureDirectory(folder))
-            return;
-        for (const std::string& name : names) {
-            if (m_prepared.count(name) != 0)
-                continue;
-            auto prepared = std::make_unique<PreparedFile>();
-            prepared->folderFd = openFolderIn(folder, name, error);
-            if (prepared->folderFd < 0)
-                continue;
-            TemporaryFiles::removeStale(prepared->folderFd);
-            prepared->file = std::make_unique<TemporaryFile>(prepared->folderFd, folder + "/" + name);
-            if (prepared->file->create())
-                m_prepared[name] = std::move(prepared);
-        }
-    };
-    try {
-        m_preparing = std::thread(prepare);
-    } catch (...) {
-        // keepResult() makes each file when its document comes.
-    }
-}
-
-void MaintenanceJournal::waitForPrepared()
-{
-    if (m_preparing.joinable())
-        m_preparing.join();
-}
-
-MaintenanceJournal::~MaintenanceJournal()
-{
-    waitForPrepared();
-}
+MaintenanceJournal::~MaintenanceJournal() = default;
 
 JournalEntry JournalEntry::forBoard(const BoardIdentity& board, std::string operation, std::string parameters)
 {
@@ -486,9 +488,6 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
         ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644); // read: its last byte
     if (fd < 0)
         return fail("cannot open " + path + ": " + std::strerror(errno));
-    // One sync of the file system puts the result documents on disk before the lines naming them.
-    if (m_unsynced && ::syncfs(fd) == 0)
-        m_unsynced = false;
     // Another program appending at the same time waits; the lock ends with the close.
     ::flock(fd, LOCK_EX);
     bool ok = endTornLine(fd, path);
@@ -514,6 +513,8 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
         fail("cannot sync " + path + ": " + std::strerror(errno));
     }
     ::close(fd);
+    if (ok && m_unsynced)
+        ok = syncResults();
     if (ok)
         recordAssets(lines);
     return ok;
@@ -567,12 +568,49 @@ JournalHistory MaintenanceJournal::read(const std::string& serial) const
     return history;
 }
 
-std::string MaintenanceJournal::resultFile(const std::string& line) const
+std::string MaintenanceJournal::resultDocument(const std::string& line, std::size_t most) const
 {
     const std::string name = field(line, "resultDocument");
-    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+    const std::size_t at = name.find('@');
+    if (at == std::string::npos) {
+        if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+            return {};
+        return readOwnFile(m_folder + "/" + folderNameOf(field(line, "serial")) + "/" + name, 0, most);
+    }
+    std::uint64_t offset = 0;
+    if (name.compare(0, at, kResultsFile) != 0 || !uni::text::parseUnsignedDecimal(name.substr(at + 1), offset))
         return {};
-    return m_folder + "/" + folderNameOf(field(line, "serial")) + "/" + name;
+    const std::string path = m_folder + "/" + kResultsFile;
+    // The header must be the one written with the document: an offset into a file replaced
+    // since, or a damaged line, gives nothing rather than another board's document.
+    std::string header = readOwnFile(path, offset, kMaxResultHeader);
+    const std::size_t end = header.find('\n');
+    std::uint64_t bytes = 0;
+    if (end == std::string::npos)
+        return {};
+    header.resize(end);
+    if (serialKey(field(header, "serial")) != serialKey(field(line, "serial")) ||
+        !uni::text::parseUnsignedDecimal(field(header, "bytes"), bytes))
+        return {};
+    return readOwnFile(path, offset + end + 1, static_cast<std::size_t>(std::min<std::uint64_t>(most, bytes)));
+}
+
+std::string MaintenanceJournal::readOwnFile(const std::string& path, std::uint64_t offset, std::size_t most)
+{
+    std::string error;
+    const int fd = openOwnFile(path, O_RDONLY, error);
+    if (fd < 0)
+        return {};
+    std::string text(most, '\0');
+    std::size_t got = 0;
+    for (ssize_t n = 0; got < text.size(); got += static_cast<std::size_t>(n)) {
+        n = ::pread(fd, &text[got], text.size() - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
+        if (n <= 0)
+            break;
+    }
+    ::close(fd);
+    text.resize(got);
+    return text;
 }
 
 std::vector<std::string> MaintenanceJournal::snapshotFiles(const std::string& line) const

@@ -1,17 +1,18 @@
 #pragma once
 // The maintenance journal of a documents folder: EEPROM snapshots taken before a board is
 // changed, the result documents of tests and calibrations, and history.jsonl with one line per
-// board and procedure. Everything lives below "<documents folder>/maintenance"; snapshots and
-// result documents in a folder per board serial number, an enclosure's snapshots in
-// "enclosure_<serial>".
+// board and procedure. Everything lives below "<documents folder>/maintenance"; snapshots in a
+// folder per board serial number, an enclosure's snapshots in "enclosure_<serial>", result
+// documents appended to results.log (a procedure's in one write and one sync: making a file
+// per board, and syncing them, cost a self test of many boards more than the boards' work).
 //
-// Files are written whole (temporary file + rename); the history lines of a procedure are
+// Snapshots are written whole (temporary file + rename); the history lines of a procedure are
 // appended with one write and synced, and a write that does not complete is cut back to its
-// last whole line, so a reader never sees half a line. Snapshots and result documents are new
-// files, never written through a symbolic link (neither a board folder nor a file planted as
-// one is followed) and never over an existing file: two of the same board, operation and
-// millisecond (also of two processes) get names apart ("<time>-2_..."). Their temporary files
-// never stay (TemporaryFile).
+// last whole line, so a reader never sees half a line. Snapshots are new files, never written
+// through a symbolic link (neither a board folder nor a file planted as one is followed) and
+// never over an existing file: two of the same board, operation and millisecond (also of two
+// processes) get names apart ("<time>-2_..."). Their temporary files never stay
+// (TemporaryFile).
 //
 // The lines appended also go to the asset register beside the journal's folder (AssetRegister);
 // a register that cannot be used is logged and never fails an append.
@@ -25,7 +26,6 @@
 #include <functional>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace z2e {
@@ -94,20 +94,24 @@ public:
     /// now, in the folder of `serial`. Results as snapshot().
     std::int32_t snapshotEnclosure(QorinNodeUtilWrapper& wrapper, std::uint32_t enclosure, const std::string& serial,
                                    const std::string& operation, std::vector<std::string>& files);
-    /// Before a procedure's boards give their results: makes the temporary files of their
-    /// result documents (one per board, in its folder) on a thread of its own while the boards
-    /// work, as making a file can take longer than reading a board's result. keepResult() fills
-    /// them; those not filled go with the next prepareResults() or with the journal.
-    void prepareResults(const std::vector<BoardIdentity>& boards);
-    /// Keeps a result document beside the board's snapshots; false with lastError() set.
-    /// The file is complete or absent, but reaches the disk only with the next append.
-    bool keepResult(const BoardIdentity& board, const std::string& operation, const std::string& document,
-                    std::string& file);
+    /// A result document to keep, and where keepResults() put it.
+    struct KeptResult {
+        std::string serial;
+        const std::string* document = nullptr;
+        /// "results.log@<offset>" as history lines name it; filled by keepResults().
+        std::string* reference = nullptr;
+    };
+    /// The file the result documents of every procedure are appended to.
+    static constexpr const char* kResultsFile = "results.log";
+    /// Appends the result documents of one procedure to results.log in one write, each after
+    /// a header line of its own; they are synced with the next append of history lines. False
+    /// with lastError() set, the file then as it was. A link, FIFO or folder at its place is
+    /// refused.
+    bool keepResults(const std::string& operation, const std::vector<KeptResult>& results);
     /// Appends one history line; false with lastError() set, the history then unchanged.
     bool append(JournalEntry entry);
-    /// Appends the lines of a whole procedure in one write and syncs once (after the result
-    /// documents kept before them). On a failure the whole lines written stay and the history
-    /// ends with a whole line.
+    /// Appends the lines of a whole procedure in one write and syncs once. On a failure the whole lines written stay
+    /// and the history ends with a whole line.
     bool append(std::vector<JournalEntry> entries);
     /// Appends history lines made by line() (of this or another journal of the folder) in one
     /// write, and syncs once; as append(entries).
@@ -128,9 +132,10 @@ public:
     static std::string serialKey(std::string serial);
     /// The snapshot files a history line names, as paths in the board's folder of this journal.
     std::vector<std::string> snapshotFiles(const std::string& line) const;
-    /// The result document a history line names, in its board's folder; "" when it names none
-    /// (or a name that is no plain file name).
-    std::string resultFile(const std::string& line) const;
+    /// The first `most` bytes of the result document a history line names (appended to
+    /// results.log, or a file in its board's folder as older lines name them); "" when the
+    /// line names none or it cannot be read as a plain file of the journal's own.
+    std::string resultDocument(const std::string& line, std::size_t most) const;
     /// The value of `key` in a history line: a text unescaped, a number as written; empty
     /// when the line has no such key.
     static std::string field(const std::string& line, const std::string& key);
@@ -167,12 +172,19 @@ private:
     int openOwnFolder(const std::string& folderName);
     /// openOwnFolder() in `maintenance` (which exists), for any thread: -1 with `error` set.
     static int openFolderIn(const std::string& maintenance, const std::string& folderName, std::string& error);
-    void waitForPrepared();
     bool folderExists(const std::string& folder);
+    /// `path` opened with `flags` as a plain file of the journal's own (no link followed, no
+    /// FIFO waited on); -1 with `error` set.
+    static int openOwnFile(const std::string& path, int flags, std::string& error);
+    /// Up to `most` bytes of the file at `path` from `offset`, opened by openOwnFile(); "" when
+    /// it cannot be read.
+    static std::string readOwnFile(const std::string& path, std::uint64_t offset, std::size_t most);
     /// Ends a line torn by a crash, so that the next record starts on a line of its own.
     bool endTornLine(int fd, const std::string& path);
     /// Passes appended lines to the asset register, opened at the first call.
     void recordAssets(const std::vector<std::string>& lines);
+    /// Syncs results.log after keepResults(); false with lastError() set.
+    bool syncResults();
 
     std::string m_folder;
     std::string m_node;
@@ -180,17 +192,8 @@ private:
     std::string m_host;
     bool m_snapshots = true;
     std::set<std::string> m_folders; ///< folders known to exist
-    bool m_unsynced = false;         ///< result documents written since the last sync
+    bool m_unsynced = false;         ///< result documents kept since the last sync
     std::function<std::string()> m_fileClock;
-    /// A result document's temporary file made ahead, in its open folder.
-    struct PreparedFile {
-        ~PreparedFile();
-        int folderFd = -1;
-        std::unique_ptr<TemporaryFile> file;
-    };
-    /// By folder name; written by m_preparing until waitForPrepared().
-    std::map<std::string, std::unique_ptr<PreparedFile>> m_prepared;
-    std::thread m_preparing;
     std::unique_ptr<AssetRegister> m_assets;
     bool m_assetsUnusable = false; ///< said once in the log; not tried again
     std::string m_error;

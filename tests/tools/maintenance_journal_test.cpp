@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -40,10 +41,10 @@ TEST_F(MaintenanceJournalTest, SnapshotHoldsTheEepromsAsTheyWereBeforeTheChange)
     EXPECT_EQ(test::readFile(files[0]), base + "\n");
     EXPECT_EQ(test::readFile(files[1]), con + "\n");
     EXPECT_NE(eeprom(0), base); // the auto zero wrote new offsets
-    EXPECT_EQ(test::readFile(outcome.rows[0].resultFile), outcome.rows[0].document + "\n");
 
     const auto lines = journal.history("10A80001");
     ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(journal.resultDocument(lines[0], 1 << 20), outcome.rows[0].document);
     for (const std::string& part :
          {std::string("\"node\":\"local\",\"board\":0,\"slot\":2,\"place\":\"0/2\",\"model\":\"QA-4008.BNC\""),
           std::string("\"operation\":\"autozero\",\"parameters\":\"200 ms\""), std::string("\"status\":\"PASSED\""),
@@ -92,31 +93,69 @@ TEST_F(MaintenanceJournalTest, LinesOfAProcedureCutShortKeepTheirWholeLines)
     EXPECT_EQ(fieldOf(journal.history(""), "serial"), (Strings{"10A80001", "10A80002"}));
 }
 
-// Result files made ahead: the one a result fills is the one placed, the others go with the
-// journal, and none is made through a link planted as a board's folder.
-TEST_F(MaintenanceJournalTest, ResultFilesMadeAheadAreUsedOrRemoved)
+// Result documents of two programs go to one file: each line gets its own document back, and
+// an offset that no longer holds the line's board gives nothing rather than another's.
+TEST_F(MaintenanceJournalTest, ResultDocumentsAreAppendedAndReadBackByTheirLines)
 {
-    BoardIdentity used;
-    used.serial = "10A80001";
-    BoardIdentity unused;
-    unused.serial = "10A80002";
-    BoardIdentity linked;
-    linked.serial = "10A80003";
+    MaintenanceJournal first(maintenance(), "local");
+    MaintenanceJournal second(maintenance(), "127.0.0.2 north");
+    const std::string a = "<HardwareCheck><BoardId0 Passed=\"true\"/></HardwareCheck>";
+    const std::string b = "<HardwareCheck>\n{\"serial\":\"10A80001\"}\n</HardwareCheck>";
+    std::string refA;
+    std::string refB;
+    ASSERT_TRUE(first.keepResults("selftest", {{"10A80001", &a, &refA}})) << first.lastError();
+    ASSERT_TRUE(second.keepResults("selftest", {{"10A80002", &b, &refB}, {"10A80003", &a, nullptr}}));
+    EXPECT_EQ(refA, "results.log@0");
+    JournalEntry lineA = entryOf("10A80001", "selftest");
+    lineA.resultDocument = refA;
+    JournalEntry lineB = entryOf("10A80002", "selftest");
+    lineB.resultDocument = refB;
+    EXPECT_EQ(first.resultDocument(first.line(lineA), 1 << 20), a);
+    EXPECT_EQ(first.resultDocument(second.line(lineB), 1 << 20), b);
+    EXPECT_EQ(first.resultDocument(second.line(lineB), 12), b.substr(0, 12));
+    lineB.serial = "10A80001"; // another board's line at that offset
+    EXPECT_EQ(first.resultDocument(first.line(lineB), 1 << 20), "");
+
+    // Older lines name a file in the board's folder.
+    fs::create_directories(maintenance() + "/10A80001");
+    test::writeFile(maintenance() + "/10A80001/old_selftest_result.xml", "<old/>\n");
+    lineA.resultDocument = "old_selftest_result.xml";
+    EXPECT_EQ(first.resultDocument(first.line(lineA), 1 << 20), "<old/>\n");
+    lineA.resultDocument = "../history.jsonl";
+    EXPECT_EQ(first.resultDocument(first.line(lineA), 1 << 20), "");
+
+    // A full disk leaves the file as it was.
+    const auto size = fs::file_size(fs::path(maintenance()) / "results.log");
+    bool kept = true;
+    ASSERT_TRUE(test::underFileSizeLimit(size + 20, [&] {
+        kept = first.keepResults("selftest", {{"10A80004", &a, &refA}});
+    }));
+    EXPECT_FALSE(kept);
+    EXPECT_TRUE(holds(first.lastError(), "results.log"));
+    EXPECT_EQ(fs::file_size(fs::path(maintenance()) / "results.log"), size);
+}
+
+// A link or FIFO planted as results.log is neither written through nor waited on.
+TEST_F(MaintenanceJournalTest, APlantedResultsFileIsRefused)
+{
     fs::create_directories(maintenance());
-    fs::create_directories(m_site / "elsewhere");
-    fs::create_symlink(m_site / "elsewhere", fs::path(maintenance()) / "10A80003");
-    {
-        MaintenanceJournal journal(maintenance(), "local");
-        journal.prepareResults({used, unused, linked});
-        std::string file;
-        ASSERT_TRUE(journal.keepResult(used, "selftest", "<HardwareCheck/>", file)) << journal.lastError();
-        EXPECT_EQ(test::readFile(file), "<HardwareCheck/>\n");
-        EXPECT_EQ(test::filesIn(maintenance() + "/10A80001"), Strings{fs::path(file).filename().string()});
-        EXPECT_EQ(test::filesIn(maintenance() + "/10A80002").size(), 1u); // made, not yet used
-        EXPECT_FALSE(journal.keepResult(linked, "selftest", "<HardwareCheck/>", file));
-    }
-    EXPECT_TRUE(test::filesIn(maintenance() + "/10A80002").empty());
-    EXPECT_TRUE(fs::is_empty(m_site / "elsewhere"));
+    test::writeFile(m_site / "victim.xml", "not the journal's");
+    fs::create_symlink(m_site / "victim.xml", fs::path(maintenance()) / "results.log");
+    MaintenanceJournal journal(maintenance(), "local");
+    const std::string document = "<HardwareCheck/>";
+    std::string reference;
+    EXPECT_FALSE(journal.keepResults("selftest", {{"10A80001", &document, &reference}}));
+    EXPECT_TRUE(holds(journal.lastError(), "results.log is a symbolic link")) << journal.lastError();
+    EXPECT_TRUE(reference.empty());
+    EXPECT_EQ(test::readFile(m_site / "victim.xml"), "not the journal's");
+    JournalEntry line = entryOf("10A80001", "selftest");
+    line.resultDocument = "results.log@0";
+    EXPECT_EQ(journal.resultDocument(journal.line(line), 1 << 20), "");
+
+    fs::remove(fs::path(maintenance()) / "results.log");
+    ASSERT_EQ(::mkfifo((fs::path(maintenance()) / "results.log").c_str(), 0600), 0);
+    EXPECT_FALSE(journal.keepResults("selftest", {{"10A80001", &document, &reference}}));
+    EXPECT_EQ(journal.resultDocument(journal.line(line), 1 << 20), "");
 }
 
 TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
@@ -254,14 +293,6 @@ TEST_F(MaintenanceJournalTest, SnapshotsOfOneMillisecondGetNamesApartAndNeverFol
     EXPECT_EQ(test::readFile(m_site / "victim.xml"), "not the journal's");
     EXPECT_TRUE(fs::is_symlink(folder / "2026-01-01T00-00-00.000Z_autozero_base.xml"));
     EXPECT_FALSE(fs::exists(stale));
-
-    std::string one;
-    std::string two;
-    ASSERT_TRUE(first.keepResult(board, "selftest", "<HardwareCheck/>", one)) << first.lastError();
-    ASSERT_TRUE(second.keepResult(board, "selftest", "<HardwareCheck>2</HardwareCheck>", two));
-    EXPECT_EQ(one, at + "_selftest_result.xml");
-    EXPECT_EQ(two, at + "-2_selftest_result.xml");
-    EXPECT_EQ(test::readFile(one), "<HardwareCheck/>\n");
     std::vector<std::string> enclosure;
     ASSERT_EQ(first.snapshotEnclosure(wrapper, 0, "00B1E116", "enclosure-write", enclosure), 0) << first.lastError();
     ASSERT_EQ(second.snapshotEnclosure(wrapper, 0, "00B1E116", "enclosure-write", enclosure), 0);
@@ -283,9 +314,6 @@ TEST_F(MaintenanceJournalTest, ABoardFolderPlantedAsALinkIsNotFollowed)
     EXPECT_EQ(journal.snapshot(wrapper, board, "autozero", files), 4009);
     EXPECT_TRUE(holds(journal.lastError(), "10A80001 is not a folder of the journal's own (a symbolic link"));
     EXPECT_TRUE(files.empty());
-    std::string result;
-    EXPECT_FALSE(journal.keepResult(board, "selftest", "<HardwareCheck/>", result));
-    EXPECT_TRUE(result.empty());
     EXPECT_TRUE(fs::is_empty(m_site / "elsewhere"));
 }
 
