@@ -115,8 +115,8 @@ private:
         const std::string present = all.empty() ? "no interface with an IPv4 address" : joined(all, "; ");
         const std::size_t count = considered(m_facts).size();
         if (m_facts.networks == Networks::Off) {
-            add(Level::Problem, "The network side is switched off", "Net Settings is set to Off: no node is looked for.",
-                "Choose AUTO or an interface in Net Settings.");
+            add(Level::Problem, "The network side is switched off",
+                "Net Settings is set to Off: no node is looked for.", "Choose AUTO or an interface in Net Settings.");
             return;
         }
         if (m_facts.networks == Networks::OneAddress) {
@@ -144,7 +144,8 @@ private:
         }
         for (const auto* entry : considered(m_facts)) {
             if (isLinkLocal(entry->address))
-                add(Level::Warning, "This computer's address " + entry->address + " on " + entry->name + " is link-local",
+                add(Level::Warning,
+                    "This computer's address " + entry->address + " on " + entry->name + " is link-local",
                     "The interface got no address from a DHCP server. No broadcast scan goes out there; only "
                     "link-local nodes already known are asked.",
                     "Give the interface a fixed address in the nodes' subnet, or check the DHCP server.");
@@ -177,7 +178,8 @@ private:
         }
         // Left-out interfaces are the likely cause only while no node answers.
         add(m_answered ? Level::Ok : Level::Warning, title, "Left out: " + joined(left, "; ") + ".",
-            m_answered ? "" : "If the nodes are on a network left out, add it to QORINET_ALLOWED_NETWORKS or unset it.");
+            m_answered ? ""
+                       : "If the nodes are on a network left out, add it to QORINET_ALLOWED_NETWORKS or unset it.");
     }
 
     void ports()
@@ -224,7 +226,8 @@ private:
                 "Look for another program that talks to the nodes and close it, or give this program another base "
                 "port.");
         } else {
-            add(level, "Port " + name + " (" + port.purpose + ") cannot be used", effect + " The system says: " + port.error + ".",
+            add(level, "Port " + name + " (" + port.purpose + ") cannot be used",
+                effect + " The system says: " + port.error + ".",
                 "Give this program another base port, or ask an administrator why the port is refused.");
         }
     }
@@ -232,7 +235,8 @@ private:
     void client()
     {
         if (!m_facts.clientFailure.empty())
-            add(Level::Problem, "Nodes could not be looked for", "The diagnosis found that " + m_facts.clientFailure + ".",
+            add(Level::Problem, "Nodes could not be looked for",
+                "The diagnosis found that " + m_facts.clientFailure + ".",
                 "See the program's log for why, then run the diagnosis again.");
     }
 
@@ -333,8 +337,8 @@ private:
         const std::int64_t silentMs = kSilentIntervals * static_cast<std::int64_t>(m_facts.scanIntervalMs);
         if (m_facts.scanIntervalMs > 0 && node.msSinceAnswer > silentMs) {
             add(Level::Warning, nodeTitle(node) + " stopped answering",
-                "Its last answer came " + seconds(node.msSinceAnswer) + " ago, after " +
-                    std::to_string(node.answers) + " answers.",
+                "Its last answer came " + seconds(node.msSinceAnswer) + " ago, after " + std::to_string(node.answers) +
+                    " answers.",
                 "Check the node's power and cable; it may be restarting.");
         }
     }
@@ -348,8 +352,8 @@ private:
             return;
         }
         const std::uint64_t asked = directSends(node.address);
-        std::string detail = "Asked " + std::to_string(asked) + " times by address on UDP port " + scanPort +
-                             "; no answer came.";
+        std::string detail =
+            "Asked " + std::to_string(asked) + " times by address on UDP port " + scanPort + "; no answer came.";
         if (!onOwnNetwork(m_facts, node.address))
             detail += " The address is on none of this computer's networks: requests and answers must pass a router.";
         add(Level::Problem, "Remembered node " + node.address + " does not answer", detail,

@@ -32,8 +32,8 @@ struct DiscoveryFacts {
         std::string purpose;    ///< "the nodes' answers"
         bool essential = false; ///< taken, no node can be found
         bool free = true;
-        std::string error;              ///< why it could not be bound
-        std::vector<Process> holders;   ///< the programs that hold it, where this user may see them
+        std::string error;                       ///< why it could not be bound
+        std::vector<Process> holders;            ///< the programs that hold it, where this user may see them
         std::vector<std::uint32_t> unseenOwners; ///< user ids of holders that could not be seen
         bool heldHere = false;                   ///< by this very program
     };

@@ -151,9 +151,8 @@ void DiscoveryProbe::checkPorts(std::uint16_t basePort, DiscoveryFacts& facts)
         port.error = bindError(port.number, use.tcp, error);
         port.free = port.error.empty();
         if (!port.free && error == EADDRINUSE) {
-            const uni::PortHolder::Holders holders =
-                uni::PortHolder::of(use.tcp ? uni::PortHolder::Protocol::Tcp : uni::PortHolder::Protocol::Udp,
-                                    port.number);
+            const uni::PortHolder::Holders holders = uni::PortHolder::of(
+                use.tcp ? uni::PortHolder::Protocol::Tcp : uni::PortHolder::Protocol::Udp, port.number);
             for (const uni::PortHolder::Process& process : holders.processes) {
                 if (process.pid == ::getpid())
                     port.heldHere = true;

@@ -34,19 +34,20 @@ TEST(Zamo2ctlDoctor, NamesTheProgramThatHoldsThePortOfTheAnswers)
     if (::access(python, X_OK) != 0)
         GTEST_SKIP() << python << " is needed to hold the port as another program";
     test::BackgroundProcess holder;
-    ASSERT_TRUE(holder.start(python,
-                             {"-c", "import socket, sys\ns = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)\n"
-                                    "s.bind(('127.0.0.1', " + answers + "))\nprint('bound', flush=True)\nsys.stdin.read()\n"}));
+    ASSERT_TRUE(holder.start(python, {"-c", "import socket, sys\ns = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)\n"
+                                            "s.bind(('127.0.0.1', " +
+                                                answers + "))\nprint('bound', flush=True)\nsys.stdin.read()\n"}));
     ASSERT_TRUE(holder.waitForOutput("bound", std::chrono::seconds(10))) << holder.errors();
 
     std::ifstream comm("/proc/" + std::to_string(holder.pid()) + "/comm");
     std::string name;
     std::getline(comm, name);
-    const test::ProcessResult run = test::ctl("doctor --json --scan-ms 300 --base-port " + std::to_string(port), kLoopback);
+    const test::ProcessResult run =
+        test::ctl("doctor --json --scan-ms 300 --base-port " + std::to_string(port), kLoopback);
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_TRUE(test::holds(run.out, "\"level\":\"problem\",\"title\":\"Port " + answers +
-                                         "/UDP (the nodes' answers and announcements) is taken by " + name + " (process " +
-                                         std::to_string(holder.pid()) + ")\""));
+                                         "/UDP (the nodes' answers and announcements) is taken by " + name +
+                                         " (process " + std::to_string(holder.pid()) + ")\""));
     EXPECT_TRUE(test::holds(run.out, "\"allWell\":false,\"exitStatus\":1}"));
 }
 
@@ -85,22 +86,25 @@ private:
         while (!m_stop) {
             sockaddr_in from{};
             socklen_t length = sizeof from;
-            const ssize_t size = ::recvfrom(m_socket, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
+            const ssize_t size =
+                ::recvfrom(m_socket, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
             std::uint16_t command = 0;
             std::string xml;
-            if (size <= 0 || qorinet_api::DiscoveryPacket::decode(buffer, static_cast<std::size_t>(size), command, xml) != 0)
+            if (size <= 0 ||
+                qorinet_api::DiscoveryPacket::decode(buffer, static_cast<std::size_t>(size), command, xml) != 0)
                 continue;
             const std::size_t at = xml.find("<port>");
             if (at != std::string::npos)
                 from.sin_port = htons(static_cast<std::uint16_t>(std::stoi(xml.substr(at + 6))));
-            const std::string document =
-                "<Cmd><NetBase><cmd-version>65793</cmd-version><net-addr>" + m_claimed +
-                "</net-addr><net-mask>255.0.0.0</net-mask><ctrl_port>" + std::to_string(m_basePort) +
-                "</ctrl_port><data_port>" + std::to_string(m_basePort + 10) +
-                "</data_port></NetBase><Node><board_cnt>1</board_cnt><name>Impostor</name>"
-                "<enc_serial>00E4FFFF</enc_serial></Node></Cmd>";
+            const std::string document = "<Cmd><NetBase><cmd-version>65793</cmd-version><net-addr>" + m_claimed +
+                                         "</net-addr><net-mask>255.0.0.0</net-mask><ctrl_port>" +
+                                         std::to_string(m_basePort) + "</ctrl_port><data_port>" +
+                                         std::to_string(m_basePort + 10) +
+                                         "</data_port></NetBase><Node><board_cnt>1</board_cnt><name>Impostor</name>"
+                                         "<enc_serial>00E4FFFF</enc_serial></Node></Cmd>";
             const auto datagram = qorinet_api::DiscoveryPacket::encode(qorinet_api::proto::CMD_SCAN_ANSWER, document);
-            ::sendto(m_socket, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&from), sizeof from);
+            ::sendto(m_socket, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&from),
+                     sizeof from);
         }
     }
 
@@ -131,10 +135,10 @@ TEST(Zamo2ctlDoctor, TellsWhichNodesAnswerWhichStayQuietAndWhichShareAnAddress)
 
     const Impostor twin(impostor, port, bay);
     ASSERT_TRUE(twin.bound());
-    const test::ProcessResult run =
-        test::ctl(common + " --json --node " + quiet + " --node " + impostor, kLoopback);
+    const test::ProcessResult run = test::ctl(common + " --json --node " + quiet + " --node " + impostor, kLoopback);
     EXPECT_EQ(run.exitCode, 1) << run.err;
-    EXPECT_TRUE(test::holds(run.out, "\"level\":\"problem\",\"title\":\"Remembered node " + quiet + " does not answer\""));
+    EXPECT_TRUE(
+        test::holds(run.out, "\"level\":\"problem\",\"title\":\"Remembered node " + quiet + " does not answer\""));
     EXPECT_TRUE(test::holds(run.out, "\"level\":\"problem\",\"title\":\"Several nodes answer as " + bay + "\""));
     EXPECT_TRUE(test::holds(run.out, "Impostor, enclosure 00E4FFFF"));
     EXPECT_TRUE(test::holds(run.out, "Doctor-Bay, enclosure "));

@@ -61,16 +61,20 @@ TEST(DiscoveryDoctor, APortTakenByAnotherProgramIsNamedWithWhatToClose)
     facts.ports.front().free = false;
     facts.ports.front().error = "Address already in use";
     facts.ports.front().holders = {{4711, "python3"}};
-    facts.ports.push_back({29247, true, "the nodes' measurement data", false, false, "Address already in use", {}, {0}});
-    facts.ports.push_back({29240, false, "the log server's scans", false, false, "Address already in use", {}, {}, true});
+    facts.ports.push_back(
+        {29247, true, "the nodes' measurement data", false, false, "Address already in use", {}, {0}});
+    facts.ports.push_back(
+        {29240, false, "the log server's scans", false, false, "Address already in use", {}, {}, true});
     const auto findings = DiscoveryDoctor::judge(facts);
     EXPECT_FALSE(DiscoveryDoctor::allWell(findings));
 
-    const DoctorFinding& answers = finding(findings, "Port 29239/UDP (the nodes' answers and announcements) is taken by python3 (process 4711)");
+    const DoctorFinding& answers =
+        finding(findings, "Port 29239/UDP (the nodes' answers and announcements) is taken by python3 (process 4711)");
     EXPECT_EQ(answers.level, Level::Problem);
     EXPECT_NE(answers.nextStep.find("Close python3 (process 4711)"), std::string::npos);
     // Whose it is, when this user may not see the program.
-    const DoctorFinding& data = finding(findings, "Port 29247/TCP (the nodes' measurement data) is taken by a program of another user");
+    const DoctorFinding& data =
+        finding(findings, "Port 29247/TCP (the nodes' measurement data) is taken by a program of another user");
     EXPECT_EQ(data.level, Level::Warning);
     EXPECT_NE(data.detail.find("uid 0"), std::string::npos);
     // The window's own client holds its ports: nothing to do.

@@ -5,7 +5,7 @@
 namespace qorinet_api {
 
 DiscoveryStatistics::Sends& DiscoveryStatistics::sendsOf(const std::string& local, const std::string& target,
-                                                          bool direct)
+                                                         bool direct)
 {
     const auto found = std::find_if(m_sends.begin(), m_sends.end(), [&](const Sends& entry) {
         return entry.local == local && entry.target == target && entry.direct == direct;
