@@ -4,6 +4,7 @@
 #include "cli_change_lock.h"
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
+#include "cli_doctor_command.h"
 #include "cli_fleet_command.h"
 #include "cli_fleet_action_command.h"
 #include "cli_node_command.h"
@@ -264,6 +265,7 @@ std::vector<CliCommand> makeCommandTable()
         {"local", 0, 0, "", read, nullptr, local},
         {"config", 2, 2, "", none, nullptr, configCommand},
         {"nodes", 0, 0, "", read, nullptr, nodesCommand},
+        {"doctor", 0, 0, "doctor", read, nullptr, doctorCommand},
         {"demo", 1, 99, "demo import-node", none, demoActivity, demoCommand},
     };
     for (const ToolDescription& tool : ToolRegistry::tools())

@@ -217,7 +217,13 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
         error = "tree takes either --system or --node";
         return false;
     }
-    const bool manyNodes = options.allNodes || options.nodes.size() > 1;
+    const bool doctor = options.command == "doctor";
+    if (doctor && std::any_of(options.nodes.begin(), options.nodes.end(),
+                              [](const std::string& node) { return !uni::ipv4::parseAddress(node); })) {
+        error = "doctor --node takes a node's IPv4 address (a.b.c.d): a name is only known once the node answers";
+        return false;
+    }
+    const bool manyNodes = !doctor && (options.allNodes || options.nodes.size() > 1);
     if (options.allNodes && !options.node.empty()) {
         error = "--all-nodes takes no --node: it is every node that answers";
         return false;
@@ -230,8 +236,8 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
     }
     // --base-port is taken by every command, so that a script can pass it always.
     if (options.scanMs != 0 && options.node.empty() && options.command != "nodes" && options.command != "fleet" &&
-        !options.allNodes) {
-        error = "--scan-ms applies to nodes, fleet and to commands with --node";
+        !doctor && !options.allNodes) {
+        error = "--scan-ms applies to nodes, fleet, doctor and to commands with --node";
         return false;
     }
     return true;
@@ -522,6 +528,12 @@ std::string usageText()
                        "  nodes                        discover network nodes for a while (--scan-ms) and\n"
                        "                               list id, name, address, scan and sync state, boards\n"
                        "                               and simulation flag of each\n"
+                       "  doctor [--node ADDRESS]...   why no network node shows up: interfaces, allowed\n"
+                       "                               networks, ports taken by other programs (named),\n"
+                       "                               scans sent, nodes that answer or not (each --node is\n"
+                       "                               asked by address), duplicate and link-local node\n"
+                       "                               addresses; listens --scan-ms (300 to 5000, default\n"
+                       "                               2500); exit 0 when every finding is ok, else 1\n"
                        "  demo list-models             the enclosure types and board models the driver offers\n"
                        "  demo add-enclosure TYPE      append an enclosure of TYPE to the demo system\n"
                        "  demo set-type ENC TYPE       turn enclosure ENC into an empty one of TYPE\n"

@@ -19,6 +19,8 @@ enum : int {
     EXIT_UNKNOWN_CODE = 1,
     /// problems: there are some.
     EXIT_PROBLEMS_FOUND = 1,
+    /// doctor: a finding is a warning or a problem.
+    EXIT_DOCTOR_FINDINGS = 1,
     /// assets SERIAL: the board was never seen.
     EXIT_UNKNOWN_SERIAL = 1,
     EXIT_LARGE_RESULT = 63,

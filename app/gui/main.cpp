@@ -16,7 +16,6 @@
 
 #include "gui/window/board_tool_dialogs.h"
 #include "gui/window/network_node_controller.h"
-#include "gui/window/node_actions.h"
 #include "gui/window/system_dialogs.h"
 #include "gui/window/window_pictures.h"
 
@@ -65,7 +64,7 @@ private:
             QDialog* opened = openToolForPicture(dialog);
             if (!opened) {
                 const QStringList known = z2e::BoardToolDialogs::pictureNames() + z2e::SystemDialogs::pictureNames() +
-                                          z2e::NodeActions::pictureNames() + z2e::WindowPictures::stateNames();
+                                          z2e::WindowPictures::networkDialogNames() + z2e::WindowPictures::stateNames();
                 std::fprintf(stderr, "screenshot: no dialog \"%s\" to open (known: %s)\n", qPrintable(dialog),
                              qPrintable(known.join(", ")));
                 QCoreApplication::exit(1);

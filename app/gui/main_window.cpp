@@ -33,7 +33,6 @@
 #include "gui/window/tree_actions.h"
 #include "gui/window/tree_filter_panel.h"
 #include "gui/window/network_node_controller.h"
-#include "gui/window/node_actions.h"
 #include "gui/window/form_actions.h"
 #include "gui/window/maintenance_menu.h"
 #include "gui/window/fleet_panel.h"
@@ -115,6 +114,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
         m_remoteModel,
         ui.actionNetSettings,
         ui.actionNodeOptions,
+        ui.actionDiagnose,
         {ui.actionChangeNodeIp, ui.actionRestartNode, ui.actionRebootNode, ui.actionRenameNode, ui.actionUpdateNode}};
     m_nodes =
         std::make_unique<NetworkNodeController>(nodeViews, m_settings, m_options.network, *m_selected, m_nodeRecords);
@@ -496,7 +496,7 @@ QDialog* MainWindow::openToolForPicture(const QString& name)
         return nullptr;
     if (SystemDialogs::pictureNames().contains(name))
         return SystemDialogs::openForPicture(name, *m_system, m_logSettings, this);
-    if (NodeActions::pictureNames().contains(name))
+    if (WindowPictures::networkDialogNames().contains(name))
         return m_pictures ? m_pictures->openNetworkDialog(name) : nullptr;
     return m_toolActions->openForPicture(name, *m_system, m_demoEditor.get(), m_toolTargets);
 }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -14,8 +15,16 @@ namespace {
 constexpr std::size_t kMaxHolders = 4;
 constexpr std::size_t kMaxTableLines = 65536;
 
-/// Socket inodes bound to `port` in one /proc/net table ("sl local rem st ... uid timeout inode").
-void collectInodes(const char* table, std::uint16_t port, std::vector<std::string>& inodes)
+struct Socket {
+    std::string link; ///< "socket:[inode]", as /proc/PID/fd shows it
+    std::uint32_t uid = 0;
+};
+
+// TCP's listening state in the /proc tables.
+const char* const kListening = "0A";
+
+/// Sockets bound to `port` in one /proc/net table ("sl local rem st ... uid timeout inode").
+void collectSockets(const char* table, std::uint16_t port, bool listeningOnly, std::vector<Socket>& sockets)
 {
     std::ifstream in(table);
     std::string line;
@@ -26,12 +35,14 @@ void collectInodes(const char* table, std::uint16_t port, std::vector<std::strin
         if (!(fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode))
             continue;
         const std::size_t colon = local.rfind(':');
-        if (colon == std::string::npos)
+        if (colon == std::string::npos || (listeningOnly && state != kListening))
             continue;
         char* end = nullptr;
         const unsigned long localPort = std::strtoul(local.c_str() + colon + 1, &end, 16);
-        if (*end == '\0' && localPort == port && inode != "0")
-            inodes.push_back("socket:[" + inode + "]");
+        if (*end != '\0' || localPort != port || inode == "0")
+            continue;
+        const unsigned long owner = std::strtoul(uid.c_str(), &end, 10);
+        sockets.push_back({"socket:[" + inode + "]", static_cast<std::uint32_t>(owner)});
     }
 }
 
@@ -41,8 +52,8 @@ bool isNumber(const char* text)
            std::all_of(text, text + std::char_traits<char>::length(text), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-/// Whether one of the open files of process `pid` is one of `sockets`.
-bool holdsOneOf(const std::string& pid, const std::vector<std::string>& sockets)
+/// The sockets among `sockets` that process `pid` holds open; they are taken out of the list.
+bool takeHeld(const std::string& pid, std::vector<Socket>& sockets)
 {
     const std::string folder = "/proc/" + pid + "/fd";
     DIR* fds = ::opendir(folder.c_str());
@@ -54,9 +65,14 @@ bool holdsOneOf(const std::string& pid, const std::vector<std::string>& sockets)
             continue;
         char target[64] = {};
         const ssize_t size = ::readlink((folder + "/" + entry->d_name).c_str(), target, sizeof target - 1);
-        if (size > 0 && std::find(sockets.begin(), sockets.end(), std::string(target, size)) != sockets.end()) {
+        if (size <= 0)
+            continue;
+        const std::string link(target, static_cast<std::size_t>(size));
+        const auto held =
+            std::remove_if(sockets.begin(), sockets.end(), [&](const Socket& s) { return s.link == link; });
+        if (held != sockets.end()) {
+            sockets.erase(held, sockets.end());
             found = true;
-            break;
         }
     }
     ::closedir(fds);
@@ -73,37 +89,52 @@ std::string commandName(const std::string& pid)
 
 } // namespace
 
-std::vector<PortHolder::Process> PortHolder::ofUdpPort(std::uint16_t port)
+PortHolder::Holders PortHolder::of(Protocol protocol, std::uint16_t port)
 {
-    std::vector<std::string> sockets;
-    collectInodes("/proc/net/udp", port, sockets);
-    collectInodes("/proc/net/udp6", port, sockets);
-    std::vector<Process> holders;
+    std::vector<Socket> sockets;
+    const bool tcp = protocol == Protocol::Tcp;
+    collectSockets(tcp ? "/proc/net/tcp" : "/proc/net/udp", port, tcp, sockets);
+    collectSockets(tcp ? "/proc/net/tcp6" : "/proc/net/udp6", port, tcp, sockets);
+    Holders holders;
     if (sockets.empty())
         return holders;
-    DIR* processes = ::opendir("/proc");
-    if (!processes)
-        return holders;
-    while (const dirent* entry = ::readdir(processes)) {
-        if (!isNumber(entry->d_name) || !holdsOneOf(entry->d_name, sockets))
-            continue;
-        holders.push_back({std::atoi(entry->d_name), commandName(entry->d_name)});
-        if (holders.size() == kMaxHolders)
-            break;
+    if (DIR* processes = ::opendir("/proc")) {
+        while (const dirent* entry = ::readdir(processes)) {
+            if (sockets.empty() || holders.processes.size() == kMaxHolders)
+                break;
+            if (isNumber(entry->d_name) && takeHeld(entry->d_name, sockets))
+                holders.processes.push_back({std::atoi(entry->d_name), commandName(entry->d_name)});
+        }
+        ::closedir(processes);
     }
-    ::closedir(processes);
+    for (const Socket& socket : sockets) {
+        if (holders.unseenOwners.size() < kMaxHolders &&
+            std::find(holders.unseenOwners.begin(), holders.unseenOwners.end(), socket.uid) ==
+                holders.unseenOwners.end())
+            holders.unseenOwners.push_back(socket.uid);
+    }
     return holders;
 }
 
-std::string PortHolder::describeUdpPort(std::uint16_t port)
+std::vector<PortHolder::Process> PortHolder::ofUdpPort(std::uint16_t port)
+{
+    return of(Protocol::Udp, port).processes;
+}
+
+std::string PortHolder::describe(const std::vector<Process>& processes)
 {
     std::string text;
-    for (const Process& holder : ofUdpPort(port)) {
+    for (const Process& holder : processes) {
         if (!text.empty())
             text += " and ";
         text += holder.name + " (process " + std::to_string(holder.pid) + ")";
     }
     return text;
+}
+
+std::string PortHolder::describeUdpPort(std::uint16_t port)
+{
+    return describe(ofUdpPort(port));
 }
 
 } // namespace uni

@@ -16,6 +16,7 @@
 #include "gui/models/tree_filter_model.h"
 #include "gui/models/tree_view_model.h"
 #include "gui/window/demo_tab.h"
+#include "gui/window/network_diagnosis.h"
 #include "gui/window/network_interface_choice.h"
 #include "gui/window/node_actions.h"
 #include "gui/window/node_event_types.h"
@@ -122,6 +123,8 @@ void NetworkNodeController::connectActions()
                                                     {v.nodeMenu.rename, CNetActionsDialog::Rename}};
     for (const auto& [action, code] : nodeActions)
         connect(action, &QAction::triggered, this, [this, code = code] { runNodeAction(code); });
+    m_diagnosis = new NetworkDiagnosis(
+        v.diagnose, [this] { return clientSettings(); }, v.window);
     // "Update Node" is offered disabled and has no action, as on the node's own menus.
     v.nodeMenu.update->setEnabled(false);
 }

@@ -35,6 +35,7 @@ class CTreeFilterPanel;
 class CTreeViewModel;
 class DemoTab;
 class NetworkClientHost;
+class NetworkDiagnosis;
 class NodeActions;
 class QorinNodeUtilWrapper;
 class SelectedNetworkNode;
@@ -61,6 +62,7 @@ public:
         CTreeViewModel* remoteModel = nullptr;
         QAction* netSettings = nullptr;
         QAction* nodeOptions = nullptr;
+        QAction* diagnose = nullptr;
         /// The entries of a node's menu.
         struct {
             QAction* changeIp = nullptr;
@@ -94,6 +96,7 @@ public:
     SelectedNetworkNode& selected() { return m_selected; }
     SystemList& list() { return *m_views.list; }
     NodeActions& actions() { return *m_actions; }
+    NetworkDiagnosis& diagnosis() { return *m_diagnosis; }
     /// The command layer over the shown node, held while a node action or its picture uses it.
     QorinNodeUtilWrapper* holdCommands();
 
@@ -187,6 +190,7 @@ private:
     std::uint64_t m_clientGeneration = 0;
     NodeEventGate m_events;
     std::unique_ptr<NodeActions> m_actions;
+    NetworkDiagnosis* m_diagnosis = nullptr; // a child of the window
     std::shared_ptr<QorinNodeUtilWrapper> m_commands;
     /// The last accepted "Net Settings" chose "Manual Configuration": it is offered again.
     bool m_manualNetSettings = false;

@@ -8,6 +8,7 @@
 #include "gui/window/demo_tab.h"
 #include "gui/window/fleet_panel.h"
 #include "gui/window/maintenance_menu.h"
+#include "gui/window/network_diagnosis.h"
 #include "gui/window/network_node_controller.h"
 #include "gui/window/node_actions.h"
 #include "gui/window/system_list.h"
@@ -50,8 +51,15 @@ bool WindowPictures::showNode(bool highest)
     return true;
 }
 
+QStringList WindowPictures::networkDialogNames()
+{
+    return NodeActions::pictureNames() << NetworkDiagnosis::pictureName();
+}
+
 QDialog* WindowPictures::openNetworkDialog(const QString& name)
 {
+    if (name == NetworkDiagnosis::pictureName())
+        return m_nodes.diagnosis().openForPicture();
     if (!NodeActions::pictureNames().contains(name))
         return nullptr;
     // The network node with the lowest address: the first one tools/run starts.

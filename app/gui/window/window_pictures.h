@@ -31,6 +31,8 @@ public:
     static QStringList stateNames() { return {"filter", "failed-node", "maintenance", "problems", "fleet"}; }
     /// Brings the window into state `name`; false when it cannot.
     bool showState(const QString& name);
+    /// The node actions' picture names and "diagnose" (after one diagnosis).
+    static QStringList networkDialogNames();
     /// Opens a network dialog by its picture name for the first network node, without a modal
     /// loop (deleted on close); null when it cannot.
     QDialog* openNetworkDialog(const QString& name);

@@ -346,22 +346,29 @@ void QORINetBaseClient::sendScanRequests()
     sendDirectScanRequests(locals);
     for (const auto& local : locals) {
         const auto datagram = scanRequest(local);
+        const std::string from = local.address() + "/" + local.maskText();
         if (isLinkLocal(local.address())) {
-            for (const auto& node : linkLocalNodeAddresses())
+            const std::vector<std::string> nodes = linkLocalNodeAddresses();
+            if (nodes.empty())
+                m_statistics.noteSkipped(from, "", "a link-local address gets no broadcast");
+            for (const auto& node : nodes)
                 if (m_allowed.isAllowed(node))
-                    sendPacketUDP(node, scanPort(), datagram, false);
+                    m_statistics.noteSend(from, node, false, sendPacketUDP(node, scanPort(), datagram, false));
             continue;
         }
         const auto broadcast = local.broadcast();
-        if (!broadcast)
+        if (!broadcast) {
+            m_statistics.noteSkipped(from, "", "the mask leaves no broadcast address");
             continue;
+        }
         const std::string target = uni::ipv4::addressText(*broadcast);
         // A mask wider than the allowed network would carry the scan outside of it.
         if (!m_allowed.isAllowed(target)) {
             UNI_LOG(kChannel, uni::log::debug) << "scan to " << target << " not allowed";
+            m_statistics.noteSkipped(from, target, "the broadcast address is outside the allowed networks");
             continue;
         }
-        sendPacketUDP(target, scanPort(), datagram, true);
+        m_statistics.noteSend(from, target, false, sendPacketUDP(target, scanPort(), datagram, true));
     }
 }
 
@@ -375,7 +382,9 @@ void QORINetBaseClient::sendDirectScanRequests(const uni::ipv4::IpAddressPairLis
             continue;
         const auto local = std::find_if(locals.begin(), locals.end(),
                                         [&](const uni::ipv4::IpAddressPair& pair) { return pair.contains(*address); });
-        sendPacketUDP(node, scanPort(), scanRequest(local != locals.end() ? *local : locals.front()), false);
+        const int sent =
+            sendPacketUDP(node, scanPort(), scanRequest(local != locals.end() ? *local : locals.front()), false);
+        m_statistics.noteSend(node, node, true, sent);
     }
 }
 

@@ -4,6 +4,7 @@
 // nodes that stop answering (startScan / finishScan) and follows changes of this computer's own
 // addresses. The net client fills in the node-list side through the virtual operations.
 
+#include "qorinet_api/client/discovery_statistics.h"
 #include "qorinet_api/client/if_client_main_loop.h"
 #include "qorinet_api/client/if_ip_config_storage.h"
 #include "qorinet_api/client/net_address_observer.h"
@@ -68,6 +69,8 @@ public:
     bool listenFailed() const { return m_listenFailed.load(); }
     /// Scans sent since start.
     std::uint64_t scanCount() const { return m_scanCount.load(); }
+    /// The scan requests sent and the answers heard since start, for a diagnosis.
+    const DiscoveryStatistics& statistics() const { return m_statistics; }
     bool stopping() const { return m_stopping.load(); }
 
     /// Stores a new address list and mode; reconfigures (on the discovery thread) only when
@@ -112,6 +115,7 @@ protected:
     /// Work of the derived client on the discovery thread, once per loop pass.
     virtual void onLoopPass() {}
 
+    DiscoveryStatistics& recordedStatistics() { return m_statistics; }
     /// Whether the enabled state is wanted (node-kind mask non-zero).
     void setNetworkEnabled(bool enabled) { m_networkEnabled = enabled; }
     /// Asks the discovery thread to reconfigure with these changes.
@@ -156,6 +160,7 @@ private:
     std::atomic<bool> m_discoveryRunning{false};
     std::atomic<bool> m_listenFailed{false};
     std::atomic<std::uint64_t> m_scanCount{0};
+    DiscoveryStatistics m_statistics;
 
     std::mutex m_pendingLock;
     std::vector<uni::NetIfNotification> m_notifications;

@@ -28,6 +28,15 @@ constexpr std::int64_t kMaintenanceLimitUs = 10 * 1000 * 1000;
 // A first slot number beyond this is not believed: the node then counts as not telling.
 constexpr std::uint32_t kMaxSlotNoOffset = 0xFFFF;
 
+// Tells apart two nodes that answer under one address: a duplicate address on the network.
+std::string identityOf(const DiscoveryAnswer& answer)
+{
+    std::string identity = answer.name.empty() ? std::string("unnamed node") : answer.name;
+    if (!answer.enclosureSerial.empty())
+        identity += ", enclosure " + answer.enclosureSerial;
+    return identity + ", port " + std::to_string(answer.controlPort);
+}
+
 class NotificationForwarder : public uni::IfNetIfNotificationHandler {
 public:
     explicit NotificationForwarder(QORINetBaseClient& client) : m_client(client) {}
@@ -308,6 +317,7 @@ void QORINetClient::handlePacket(std::uint16_t command, const std::string& sende
             << "answer of " << answer.node.address() << " (from " << sender << ") outside the allowed networks";
         return;
     }
+    recordedStatistics().noteAnswer(answer.node.address(), identityOf(answer));
     if (command == proto::CMD_SCAN_ANSWER && (answer.boardCount == 0 || !acceptsKind(answer.simulation)))
         return;
     std::lock_guard<std::mutex> lock(m_listLock);

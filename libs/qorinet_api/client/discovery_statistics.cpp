@@ -1,0 +1,76 @@
+#include "qorinet_api/client/discovery_statistics.h"
+
+#include <algorithm>
+
+namespace qorinet_api {
+
+DiscoveryStatistics::Sends& DiscoveryStatistics::sendsOf(const std::string& local, const std::string& target,
+                                                         bool direct)
+{
+    const auto found = std::find_if(m_sends.begin(), m_sends.end(), [&](const Sends& entry) {
+        return entry.local == local && entry.target == target && entry.direct == direct;
+    });
+    if (found != m_sends.end())
+        return *found;
+    // Past the bound, what is counted goes nowhere rather than grow without end.
+    if (m_sends.size() >= kMaxEntries)
+        return m_overflow;
+    m_sends.push_back({local, target, direct, 0, 0, {}});
+    return m_sends.back();
+}
+
+void DiscoveryStatistics::noteSend(const std::string& local, const std::string& target, bool direct, int result)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    Sends& entry = sendsOf(local, target, direct);
+    if (result >= 0)
+        ++entry.sent;
+    else
+        ++entry.failed;
+    entry.skipped.clear();
+}
+
+void DiscoveryStatistics::noteSkipped(const std::string& local, const std::string& target, const std::string& why)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    sendsOf(local, target, false).skipped = why;
+}
+
+void DiscoveryStatistics::noteAnswer(const std::string& address, const std::string& identity)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    ++m_answers;
+    auto found =
+        std::find_if(m_heard.begin(), m_heard.end(), [&](const Heard& entry) { return entry.address == address; });
+    if (found == m_heard.end()) {
+        if (m_heard.size() >= kMaxEntries)
+            return;
+        m_heard.push_back({address, 0, {}, {}});
+        found = m_heard.end() - 1;
+    }
+    ++found->answers;
+    found->last = Clock::now();
+    if (found->identities.size() < kMaxIdentities &&
+        std::find(found->identities.begin(), found->identities.end(), identity) == found->identities.end())
+        found->identities.push_back(identity);
+}
+
+std::vector<DiscoveryStatistics::Sends> DiscoveryStatistics::sends() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_sends;
+}
+
+std::vector<DiscoveryStatistics::Heard> DiscoveryStatistics::heard() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_heard;
+}
+
+std::uint64_t DiscoveryStatistics::answers() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_answers;
+}
+
+} // namespace qorinet_api

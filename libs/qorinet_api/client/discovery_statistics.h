@@ -1,0 +1,62 @@
+#pragma once
+// What discovery did since the client started, for a diagnosis of why nodes do not show up:
+// the scan requests per local pair and per node asked directly, and the answers per node
+// address. Bounded, and safe to read from any thread while the discovery thread writes.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace qorinet_api {
+
+class DiscoveryStatistics {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    /// The scan requests that went (or did not go) from one local pair or to one direct node.
+    struct Sends {
+        std::string local;   ///< the local pair ("address/mask"); for a direct node its address
+        std::string target;  ///< where the requests went
+        bool direct = false; ///< unicast to a node asked by address
+        std::uint64_t sent = 0;
+        std::uint64_t failed = 0;
+        std::string skipped; ///< why a request was not even tried ("" when it was)
+    };
+
+    /// The answers and announcements that named one node address.
+    struct Heard {
+        std::string address;
+        std::uint64_t answers = 0;
+        Clock::time_point last;
+        /// The different nodes that answered under this address (more than one: a duplicate).
+        std::vector<std::string> identities;
+    };
+
+    static constexpr std::size_t kMaxEntries = 1024;
+    static constexpr std::size_t kMaxIdentities = 4;
+
+    /// One request from `local` to `target`; `result` as the socket's send returned it.
+    void noteSend(const std::string& local, const std::string& target, bool direct, int result);
+    /// A request from `local` that was not tried, and why.
+    void noteSkipped(const std::string& local, const std::string& target, const std::string& why);
+    /// A valid answer or announcement of the node `identity` at `address`.
+    void noteAnswer(const std::string& address, const std::string& identity);
+
+    std::vector<Sends> sends() const;
+    std::vector<Heard> heard() const;
+    std::uint64_t answers() const;
+
+private:
+    Sends& sendsOf(const std::string& local, const std::string& target, bool direct);
+
+    mutable std::mutex m_lock;
+    std::vector<Sends> m_sends;
+    std::vector<Heard> m_heard;
+    std::uint64_t m_answers = 0;
+    Sends m_overflow;
+};
+
+} // namespace qorinet_api
