@@ -24,9 +24,9 @@ TEST(DiagnoseDialogTest, ShowsEachFindingAndRunsAgainOffTheGuiThreadUntilCancell
     CDiagnoseDialog dialog([&](const std::atomic<bool>& cancel) {
         worker = std::this_thread::get_id();
         if (++runs == 1)
-            return std::vector<DoctorFinding>{
-                {Level::Problem, "Port 9239/UDP is taken by python3 (process 7)", "No answer reaches.", "Close python3."},
-                {Level::Ok, "Scans went out from 127.0.0.1/255.0.0.0", "5 sent.", ""}};
+            return std::vector<DoctorFinding>{{Level::Problem, "Port 9239/UDP is taken by python3 (process 7)",
+                                               "No answer reaches.", "Close python3."},
+                                              {Level::Ok, "Scans went out from 127.0.0.1/255.0.0.0", "5 sent.", ""}};
         // Bounded, so that a Cancel that never comes fails the test instead of hanging it.
         for (int i = 0; i < 500 && !cancel.load(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
