@@ -42,6 +42,11 @@ std::string seconds(std::int64_t ms)
     return text;
 }
 
+std::string counted(std::uint64_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 bool isLinkLocal(const std::string& address)
 {
     return address.compare(0, 8, "169.254.") == 0;
@@ -284,7 +289,7 @@ private:
         const std::string scanPort = std::to_string(m_facts.scanPort);
         if (!m_answered) {
             add(Level::Problem, "No node answered within " + seconds(m_facts.scanMs),
-                std::to_string(m_facts.scanRounds) + " rounds of scans were sent to UDP port " + scanPort + ".",
+                counted(m_facts.scanRounds, "round", "rounds") + " of scans sent to UDP port " + scanPort + ".",
                 "Check that the nodes are switched on and cabled to this computer's network. A node in another "
                 "subnet is only found when asked by its address (remember it). A firewall must let the nodes' "
                 "answers in; some switches, VPNs and Wi-Fi networks do not pass broadcasts.");
@@ -353,7 +358,7 @@ private:
         }
         const std::uint64_t asked = directSends(node.address);
         std::string detail =
-            "Asked " + std::to_string(asked) + " times by address on UDP port " + scanPort + "; no answer came.";
+            "Asked " + counted(asked, "time", "times") + " by address on UDP port " + scanPort + "; no answer came.";
         if (!onOwnNetwork(m_facts, node.address))
             detail += " The address is on none of this computer's networks: requests and answers must pass a router.";
         add(Level::Problem, "Remembered node " + node.address + " does not answer", detail,
