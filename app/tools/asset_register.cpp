@@ -11,6 +11,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -49,6 +51,8 @@ const char* const kMigrations[] = {
     " place TEXT NOT NULL, operation TEXT NOT NULL, result INTEGER NOT NULL, status TEXT NOT NULL,"
     " verification TEXT NOT NULL, firmware_before TEXT NOT NULL, firmware_after TEXT NOT NULL,"
     " result_document TEXT NOT NULL, UNIQUE(serial_key, time, node, operation));",
+    // How far the journal has been read: its file's identity and the end of its last whole line.
+    "CREATE TABLE journal_read(id INTEGER PRIMARY KEY CHECK(id = 1), file INTEGER NOT NULL, offset INTEGER NOT NULL);",
 };
 static_assert(sizeof kMigrations / sizeof kMigrations[0] == AssetRegister::kSchema, "one migration per schema");
 
@@ -212,14 +216,23 @@ bool AssetRegister::open()
     const bool empty = ::lstat(m_path.c_str(), &info) == 0 && info.st_size == 0;
     Opened opened = empty ? (fail("the file is empty"), Opened::Damaged) : connect();
     if (opened != Opened::Damaged)
-        return opened == Opened::Ok;
+        return opened == Opened::Ok && caughtUp();
     const std::string reason = m_error;
     close();
     if (!moveAside(reason) || !create())
         return false;
     opened = connect();
-    return opened == Opened::Ok ||
-           (opened == Opened::Damaged && fail("the asset register made anew is damaged: " + m_error));
+    if (opened == Opened::Ok)
+        return caughtUp();
+    return opened == Opened::Damaged && fail("the asset register made anew is damaged: " + m_error);
+}
+
+// A register behind the journal still answers with what it holds: reading never fails for it.
+bool AssetRegister::caughtUp()
+{
+    if (!catchUp(m_realFolder + "/maintenance"))
+        UNI_LOG(kLogChannel, uni::log::warning) << "asset register not brought up to the journal: " << m_error;
+    return true;
 }
 
 // The register and its WAL files are the program's own: nothing planted there is followed.
@@ -288,9 +301,25 @@ AssetRegister::Opened AssetRegister::checked()
     }
     // Each commit then waits for no disk; a crash loses at most the last commits, which the
     // journal still holds.
-    if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=NORMAL") || !migrate())
+    if (!toWal() || !exec("PRAGMA synchronous=NORMAL") || !migrate())
         return damagedOr("cannot prepare");
     return Opened::Ok;
+}
+
+// A file just made is not in WAL mode yet. Leaving that mode needs the file to itself, and
+// SQLite gives up at once, without waiting, where waiting could deadlock with another program
+// that writes: the other finishes once this one has let go, so this one tries again.
+bool AssetRegister::toWal()
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyMs);
+    for (;;) {
+        const int result = sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        if (result == SQLITE_OK)
+            return true;
+        if ((result & 0xFF) != SQLITE_BUSY || std::chrono::steady_clock::now() > until)
+            return failSql("cannot use");
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 bool AssetRegister::migrate()
@@ -370,24 +399,55 @@ bool AssetRegister::build(const std::string& path, const std::string& maintenanc
 
 bool AssetRegister::replay(const std::string& maintenanceFolder)
 {
+    return inTransaction("BEGIN IMMEDIATE", [&] { return readJournal(maintenanceFolder, false); });
+}
+
+// Tools append to the journal only; what they appended since the last reader is recorded here,
+// so a tool never waits for the register.
+bool AssetRegister::catchUp(const std::string& maintenanceFolder)
+{
+    return inTransaction("BEGIN IMMEDIATE", [&] { return readJournal(maintenanceFolder, true); });
+}
+
+bool AssetRegister::readJournal(const std::string& maintenanceFolder, bool fromMark)
+{
     m_rebuild = {};
-    JournalLineReader reader(maintenanceFolder + "/history.jsonl");
-    return inTransaction("BEGIN IMMEDIATE", [&] {
-        std::vector<std::string> lines;
-        for (bool more = true; more;) {
-            lines.clear();
-            std::string line;
-            while (lines.size() < kReplayBatch && (more = reader.next(line)))
-                lines.push_back(std::move(line));
-            m_rebuild.lines += lines.size();
-            for (const std::string& each : lines) {
-                if (!recordLine(each))
-                    return false;
-            }
+    std::uint64_t file = 0;
+    std::uint64_t from = 0;
+    if (fromMark) {
+        SqliteStatement* mark = prepared("SELECT file, offset FROM journal_read WHERE id = 1");
+        if (!mark)
+            return false;
+        if (mark->next()) {
+            file = static_cast<std::uint64_t>(mark->number(0));
+            from = static_cast<std::uint64_t>(mark->number(1));
+        } else if (mark->failed()) {
+            return failSql("cannot read");
         }
-        m_rebuild.damaged = reader.damaged();
-        return true;
-    });
+        // A statement left on its row would keep this connection's read snapshot past the
+        // commit, and its next write would find the file busy at once.
+        mark->reset();
+    }
+    JournalLineReader reader(maintenanceFolder + "/history.jsonl", file, from);
+    std::vector<std::string> lines;
+    for (bool more = true; more;) {
+        lines.clear();
+        std::string line;
+        while (lines.size() < kReplayBatch && (more = reader.next(line)))
+            lines.push_back(std::move(line));
+        m_rebuild.lines += lines.size();
+        for (const std::string& each : lines) {
+            if (!recordLine(each))
+                return false;
+        }
+    }
+    m_rebuild.damaged = reader.damaged();
+    SqliteStatement* mark = prepared("INSERT OR REPLACE INTO journal_read(id, file, offset) VALUES(1, ?, ?)");
+    if (!mark)
+        return false;
+    mark->bind(1, static_cast<std::int64_t>(reader.identity()));
+    mark->bind(2, static_cast<std::int64_t>(reader.wholeLinesEnd()));
+    return mark->execute() || failSql("cannot write");
 }
 
 bool AssetRegister::rebuild(const std::string& maintenanceFolder)

@@ -103,7 +103,7 @@ struct AssetRebuild {
 class AssetRegister {
 public:
     /// The schema this program writes (PRAGMA user_version).
-    static constexpr int kSchema = 1;
+    static constexpr int kSchema = 2;
     static constexpr const char* kFileName = "assets.sqlite";
 
     /// The register of the documents folder `folder`, opened by open().
@@ -118,7 +118,9 @@ public:
     static std::string folderOfJournal(const std::string& maintenanceFolder);
 
     /// Opens the file, made from "<folder>/maintenance/history.jsonl" when missing or damaged,
-    /// and brings an older schema up to date in one transaction. False with lastError() set.
+    /// and brings an older schema up to date in one transaction; then records the journal's
+    /// lines appended since the register last read it (a register that cannot is logged and
+    /// still used). False with lastError() set.
     bool open();
     bool isOpen() const { return m_db != nullptr; }
     /// The file, its folder's links resolved once opened.
@@ -165,6 +167,7 @@ private:
     Opened connect();
     Opened checked();
     bool migrate();
+    bool toWal();
     /// Makes the file from the journal when none is there (another program may be first).
     bool create();
     /// Moves the damaged file and its WAL files aside.
@@ -172,6 +175,11 @@ private:
     /// Fills a new file at `path` from the journal of `maintenanceFolder`, and closes it.
     bool build(const std::string& path, const std::string& maintenanceFolder);
     bool replay(const std::string& maintenanceFolder);
+    /// Records the journal lines of `maintenanceFolder` appended since the last read.
+    bool catchUp(const std::string& maintenanceFolder);
+    bool caughtUp();
+    /// Records the journal's lines, all of them or those after the mark, and sets the mark.
+    bool readJournal(const std::string& maintenanceFolder, bool fromMark);
     /// Copies the whole database `path` into the open register under SQLite's locks, so that
     /// other programs' connections stay valid (a file renamed over an open WAL database is not).
     bool copyFrom(const std::string& path);

@@ -3,6 +3,10 @@
 #include "core/json_text.h"
 
 #include <cctype>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstring>
 
 namespace z2e {
@@ -134,7 +138,27 @@ private:
 
 } // namespace
 
-JournalLineReader::JournalLineReader(const std::string& path) : m_file(std::fopen(path.c_str(), "rbe")) {}
+JournalLineReader::JournalLineReader(const std::string& path) : JournalLineReader(path, 0, 0) {}
+
+JournalLineReader::JournalLineReader(const std::string& path, std::uint64_t file, std::uint64_t from)
+{
+    // The history is the journal's own file: a link planted in its place is not read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !(m_file = ::fdopen(fd, "rb"))) {
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    m_identity = (static_cast<std::uint64_t>(info.st_dev) << 32) ^ static_cast<std::uint64_t>(info.st_ino);
+    if (file != m_identity || from > static_cast<std::uint64_t>(info.st_size) ||
+        ::fseeko(m_file, static_cast<off_t>(from), SEEK_SET) != 0) {
+        from = 0;
+        std::rewind(m_file);
+    }
+    m_at = from;
+    m_wholeLinesEnd = from;
+}
 
 JournalLineReader::~JournalLineReader()
 {
@@ -152,11 +176,14 @@ bool JournalLineReader::readLine(std::string& line, bool& tooLong)
     if (c == EOF)
         return false;
     for (; c != EOF && c != '\n'; c = std::getc(m_file)) {
+        ++m_at;
         if (line.size() < kMaxLineBytes)
             line += static_cast<char>(c);
         else
             tooLong = true;
     }
+    if (c == '\n')
+        m_wholeLinesEnd = ++m_at;
     return true;
 }
 

@@ -4,6 +4,7 @@
 // held in memory beyond that length. Only lines that are whole JSON objects come out.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -16,6 +17,9 @@ public:
 
     /// Opens `path`; a missing file reads as empty.
     explicit JournalLineReader(const std::string& path);
+    /// The same from byte `from`, where a line starts; from 0 when the file is shorter or is
+    /// another file than the one whose identity() is `file` (it was replaced).
+    JournalLineReader(const std::string& path, std::uint64_t file, std::uint64_t from);
     ~JournalLineReader();
     JournalLineReader(const JournalLineReader&) = delete;
     JournalLineReader& operator=(const JournalLineReader&) = delete;
@@ -24,6 +28,11 @@ public:
     bool next(std::string& line);
     /// Lines skipped so far (empty lines do not count).
     std::size_t damaged() const { return m_damaged; }
+    /// Just past the last line read that has its line end: where reading goes on later, as a
+    /// line without one may be half written.
+    std::uint64_t wholeLinesEnd() const { return m_wholeLinesEnd; }
+    /// The open file's device and inode in one number; 0 when no file is open.
+    std::uint64_t identity() const { return m_identity; }
 
     /// Whether `line` is one JSON object of valid UTF-8 and nothing else.
     static bool isRecord(const std::string& line);
@@ -37,6 +46,9 @@ private:
 
     std::FILE* m_file = nullptr;
     std::size_t m_damaged = 0;
+    std::uint64_t m_at = 0;
+    std::uint64_t m_wholeLinesEnd = 0;
+    std::uint64_t m_identity = 0;
 };
 
 } // namespace z2e

@@ -3,9 +3,7 @@
 #include "config/temporary_file.h"
 #include "core/app_paths.h"
 #include "core/json_text.h"
-#include "tools/asset_register.h"
 #include "tools/journal_line_reader.h"
-#include "uni/log.h"
 #include "uni/number_text.h"
 
 #include <algorithm>
@@ -515,28 +513,7 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
     ::close(fd);
     if (ok && m_unsynced)
         ok = syncResults();
-    if (ok)
-        recordAssets(lines);
     return ok;
-}
-
-// The register is an index the journal can always make again: its trouble is logged, never
-// turned into a failed tool.
-void MaintenanceJournal::recordAssets(const std::vector<std::string>& lines)
-{
-    if (m_assetsUnusable)
-        return;
-    if (!m_assets) {
-        auto assets = std::make_unique<AssetRegister>(AssetRegister::folderOfJournal(m_folder));
-        if (!assets->open()) {
-            UNI_LOG("assets", uni::log::warning) << "asset register not used: " << assets->lastError();
-            m_assetsUnusable = true;
-            return;
-        }
-        m_assets = std::move(assets);
-    }
-    if (!m_assets->recordJournalLines(lines))
-        UNI_LOG("assets", uni::log::warning) << "asset register not updated: " << m_assets->lastError();
 }
 
 bool MaintenanceJournal::endTornLine(int fd, const std::string& path)

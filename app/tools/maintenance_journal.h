@@ -14,8 +14,8 @@
 // processes) get names apart ("<time>-2_..."). Their temporary files never stay
 // (TemporaryFile).
 //
-// The lines appended also go to the asset register beside the journal's folder (AssetRegister);
-// a register that cannot be used is logged and never fails an append.
+// The asset register beside the journal's folder (AssetRegister) reads the lines appended here
+// when it is next opened: a tool never waits for it.
 
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_identity.h"
@@ -30,7 +30,6 @@
 
 namespace z2e {
 
-class AssetRegister;
 class TemporaryFile;
 
 struct JournalEntry {
@@ -181,8 +180,6 @@ private:
     static std::string readOwnFile(const std::string& path, std::uint64_t offset, std::size_t most);
     /// Ends a line torn by a crash, so that the next record starts on a line of its own.
     bool endTornLine(int fd, const std::string& path);
-    /// Passes appended lines to the asset register, opened at the first call.
-    void recordAssets(const std::vector<std::string>& lines);
     /// Syncs results.log after keepResults(); false with lastError() set.
     bool syncResults();
 
@@ -194,8 +191,6 @@ private:
     std::set<std::string> m_folders; ///< folders known to exist
     bool m_unsynced = false;         ///< result documents kept since the last sync
     std::function<std::string()> m_fileClock;
-    std::unique_ptr<AssetRegister> m_assets;
-    bool m_assetsUnusable = false; ///< said once in the log; not tried again
     std::string m_error;
 };
 

@@ -106,7 +106,7 @@ TEST_F(AssetRegisterTest, AnOlderSchemaIsMigratedAndANewerOneRefusedUntouched)
     const std::string before = test::readFile(file());
     AssetRegister newer(documents());
     EXPECT_FALSE(newer.open());
-    EXPECT_TRUE(holds(newer.lastError(), "was written by a newer ZAMO2Explorer (schema 9); this one knows 1"));
+    EXPECT_TRUE(holds(newer.lastError(), "was written by a newer ZAMO2Explorer (schema 9); this one knows 2"));
     AssetHistory history;
     EXPECT_FALSE(newer.history("10A80001", history));
     EXPECT_FALSE(newer.recordSightings({seen(2, "local", 0, 2)}));
@@ -198,6 +198,8 @@ TEST_F(AssetRegisterTest, ARebuildFromTheJournalGivesTheSameHistory)
     EXPECT_EQ(describe(historyOf(assets, "10A80002")), second);
     // The rebuild took the place of the content, not of the file another connection has open.
     ASSERT_TRUE(local.appendLines({lineOf("local", 5, "10A80002", 7, "selftest")}));
+    AssetRegister other(documents());
+    ASSERT_TRUE(other.open()) << other.lastError();
     EXPECT_TRUE(holds(describe(historyOf(assets, "10A80002")), "place local 0/7 " + at(5)));
 
     fs::remove(file());
@@ -206,11 +208,53 @@ TEST_F(AssetRegisterTest, ARebuildFromTheJournalGivesTheSameHistory)
     EXPECT_EQ(describe(historyOf(made, "10A80001")), first);
 }
 
+// Tools only append to the journal; each opening records what came since, never a line still
+// being written, and a history file replaced by another is read from its start.
+TEST_F(AssetRegisterTest, OpeningRecordsTheJournalLinesAppendedSince)
+{
+    MaintenanceJournal journal(maintenance(), "local");
+    ASSERT_TRUE(journal.appendLines({lineOf("local", 1, "10A80001", 2, "selftest")}));
+    const auto opened = [this] {
+        auto assets = std::make_unique<AssetRegister>(documents());
+        EXPECT_TRUE(assets->open()) << assets->lastError();
+        return assets;
+    };
+    EXPECT_TRUE(historyOf(*opened(), "10A80001").found);
+
+    const std::string torn = lineOf("local", 3, "10A80003", 4, "selftest");
+    ASSERT_TRUE(journal.appendLines({lineOf("local", 2, "10A80002", 3, "selftest")}));
+    {
+        std::ofstream history(maintenance() + "/history.jsonl", std::ios::app | std::ios::binary);
+        history << torn.substr(0, 40);
+    }
+    auto assets = opened();
+    EXPECT_EQ(assets->lastRebuild().lines, 1u); // only what came since
+    EXPECT_TRUE(historyOf(*assets, "10A80002").found);
+    EXPECT_FALSE(historyOf(*assets, "10A80003").found);
+    {
+        std::ofstream history(maintenance() + "/history.jsonl", std::ios::app | std::ios::binary);
+        history << torn.substr(40) << "\n";
+    }
+    EXPECT_TRUE(historyOf(*opened(), "10A80003").found);
+    EXPECT_EQ(historyOf(*opened(), "10A80001").events.size(), 1u);
+
+    // Longer than what was read of the old one: only its identity tells it apart.
+    const std::string replaced = maintenance() + "/history.new";
+    std::string lines = lineOf("local", 4, "10A80004", 5, "selftest") + "\n";
+    for (int hour = 5; hour < 12; ++hour)
+        lines += lineOf("local", hour, "10A8000A", 6, "selftest") + "\n";
+    test::writeFile(replaced, lines);
+    fs::rename(replaced, maintenance() + "/history.jsonl");
+    EXPECT_TRUE(historyOf(*opened(), "10A80004").found);
+}
+
 TEST_F(AssetRegisterTest, ADamagedFileIsMovedAsideAndAPlantedOneRefused)
 {
     ASSERT_TRUE(
         MaintenanceJournal(maintenance(), "local").appendLines({lineOf("local", 1, "10A80001", 2, "selftest")}));
+    ASSERT_TRUE(AssetRegister(documents()).open());
     const std::string whole = test::readFile(file());
+    ASSERT_GT(whole.size(), 5000u);
     const std::string damages[] = {std::string(8192, '\x5a'), whole.substr(0, 5000), ""};
     for (const std::string& damage : damages) {
         test::writeFile(file(), damage);
