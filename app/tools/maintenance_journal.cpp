@@ -235,13 +235,13 @@ bool MaintenanceJournal::keepResults(const std::string& operation, const std::ve
         return fail("cannot create " + m_folder);
     const std::string path = m_folder + "/" + kResultsFile;
     std::string error;
-    const int fd = openOwnFile(path, O_WRONLY | O_APPEND | O_CREAT, error);
-    if (fd < 0)
+    const int out = openOwnFile(path, O_WRONLY | O_APPEND | O_CREAT, error);
+    if (out < 0)
         return fail(error);
     // Another program appending at the same time waits; the offsets below are then exact.
-    ::flock(fd, LOCK_EX);
+    ::flock(out, LOCK_EX);
     struct stat before {};
-    bool ok = ::fstat(fd, &before) == 0 || fail("cannot read the size of " + path + ": " + std::strerror(errno));
+    bool ok = ::fstat(out, &before) == 0 || fail("cannot read the size of " + path + ": " + std::strerror(errno));
     const std::string time = utcNow();
     std::string text;
     std::vector<std::string> references;
@@ -252,14 +252,14 @@ bool MaintenanceJournal::keepResults(const std::string& operation, const std::ve
                 ",\"operation\":" + jsonString(operation) + ",\"bytes\":" + std::to_string(result.document->size()) +
                 "}\n" + *result.document + "\n";
     }
-    const ssize_t written = ok ? ::write(fd, text.data(), text.size()) : 0;
+    const ssize_t written = ok ? ::write(out, text.data(), text.size()) : 0;
     if (ok && written != static_cast<ssize_t>(text.size()))
         ok = fail("cannot append to " + path + ": " +
                   (written < 0 ? std::string(std::strerror(errno)) : std::string("disk full")));
     // Documents no line will name would only make the file longer.
-    if (!ok && written > 0 && ::ftruncate(fd, before.st_size) != 0)
+    if (!ok && written > 0 && ::ftruncate(out, before.st_size) != 0)
         m_error += " (and what was written could not be removed)";
-    ::close(fd);
+    ::close(out);
     m_unsynced = m_unsynced || ok;
     for (std::size_t i = 0; ok && i < results.size(); ++i) {
         if (results[i].reference)
