@@ -36,6 +36,7 @@ class CTreeViewModel;
 class DemoTab;
 class NetworkClientHost;
 class NodeActions;
+class NodeAddresses;
 class QorinNodeUtilWrapper;
 class SelectedNetworkNode;
 class SystemList;
@@ -60,6 +61,7 @@ public:
         CTreeViewModel* localModel = nullptr;
         CTreeViewModel* remoteModel = nullptr;
         QAction* netSettings = nullptr;
+        QAction* addNode = nullptr; ///< "Add Node by Address..."
         QAction* nodeOptions = nullptr;
         /// The entries of a node's menu.
         struct {
@@ -168,6 +170,8 @@ private:
     void addNodeEntry(const NetworkNodeRecord& record);
     void removeNodeEntry(std::uint32_t id);
     void showLocalSystem();
+    /// Marks the entries of nodes the computer cannot reach at the address they claim.
+    void markAddressProblems();
     /// Shows in the status line why the client hears no node once its socket failed to open;
     /// looks `checksLeft` times, for the client of `generation` only.
     void watchListening(std::uint64_t generation, int checksLeft);
@@ -187,6 +191,7 @@ private:
     std::uint64_t m_clientGeneration = 0;
     NodeEventGate m_events;
     std::unique_ptr<NodeActions> m_actions;
+    std::unique_ptr<NodeAddresses> m_addresses;
     std::shared_ptr<QorinNodeUtilWrapper> m_commands;
     /// The last accepted "Net Settings" chose "Manual Configuration": it is offered again.
     bool m_manualNetSettings = false;
