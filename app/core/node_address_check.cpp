@@ -114,7 +114,8 @@ void NodeAddressCheck::offerFreeAddress(const LocalNetwork* local, const std::ve
     const std::uint32_t mask = ntohl(local->pair.netmask());
     const std::uint32_t network = ntohl(*own) & mask;
     const std::uint32_t broadcast = network | ~mask;
-    std::set<std::uint32_t> taken{ntohl(*own)};
+    // The walk starts past the computer's own address and stops before coming back to it.
+    std::set<std::uint32_t> taken;
     for (const Node& node : nodes)
         if (const auto used = uni::ipv4::parseAddress(node.address))
             taken.insert(ntohl(*used));

@@ -23,8 +23,9 @@ TEST(NodeAddressCheck, ANodeOutsideTheNetworkThatHeardItIsInconsistentAndOffered
 {
     const Check check({local("192.168.1.10", 24, "eth0")});
     const auto verdicts = check.judge({{"Far", "10.0.5.7", "255.255.0.0", "192.168.1.10"},
-                                       {"Near", "192.168.1.11", "255.255.255.0", "192.168.1.10"}});
-    ASSERT_EQ(verdicts.size(), 2u);
+                                       {"Near", "192.168.1.11", "255.255.255.0", "192.168.1.10"},
+                                       {"Silent", "10.0.9.9", "", ""}});
+    ASSERT_EQ(verdicts.size(), 3u);
     EXPECT_EQ(verdicts[0].status, "Inconsistent IP settings");
     EXPECT_EQ(verdicts[0].problem, "node 10.0.5.7/16 is not in this computer's 192.168.1.0/24 on eth0");
     EXPECT_FALSE(verdicts[0].conflict);
@@ -33,6 +34,8 @@ TEST(NodeAddressCheck, ANodeOutsideTheNetworkThatHeardItIsInconsistentAndOffered
     EXPECT_EQ(verdicts[0].freeMask, "255.255.255.0");
     EXPECT_TRUE(verdicts[1].consistent());
     EXPECT_TRUE(verdicts[1].freeAddress.empty());
+    // Not told how it saw the computer: the computer's only network heard it.
+    EXPECT_EQ(verdicts[2].problem, "node 10.0.9.9 is not in this computer's 192.168.1.0/24 on eth0");
 }
 
 TEST(NodeAddressCheck, TheComputersAddressTheNodeSawNamesTheNetworkThatHeardIt)
