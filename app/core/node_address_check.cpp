@@ -43,6 +43,11 @@ NodeAddressCheck::NodeAddressCheck(std::vector<LocalNetwork> locals) : m_locals(
 std::vector<NodeAddressCheck::Verdict> NodeAddressCheck::judge(const std::vector<Node>& nodes) const
 {
     std::vector<Verdict> verdicts(nodes.size());
+    // Host order; each address offered joins them, so that no two nodes are offered the same.
+    std::set<std::uint32_t> taken;
+    for (const Node& node : nodes)
+        if (const auto used = uni::ipv4::parseAddress(node.address))
+            taken.insert(ntohl(*used));
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const Node& node = nodes[i];
         Verdict& verdict = verdicts[i];
@@ -50,7 +55,7 @@ std::vector<NodeAddressCheck::Verdict> NodeAddressCheck::judge(const std::vector
         if (!address) {
             verdict.status = kInconsistent;
             verdict.problem = "the node claims \"" + node.address + "\", which is not an IPv4 address";
-            offerFreeAddress(heardBy(node), nodes, verdict);
+            offerFreeAddress(heardBy(node), taken, verdict);
             continue;
         }
         std::vector<std::string> claimants;
@@ -79,7 +84,7 @@ std::vector<NodeAddressCheck::Verdict> NodeAddressCheck::judge(const std::vector
         verdict.status = kInconsistent;
         for (const std::string& problem : problems)
             verdict.problem += (verdict.problem.empty() ? "" : "; ") + problem;
-        offerFreeAddress(inside ? inside : heardBy(node), nodes, verdict);
+        offerFreeAddress(inside ? inside : heardBy(node), taken, verdict);
     }
     return verdicts;
 }
@@ -103,7 +108,7 @@ std::string NodeAddressCheck::outsideText(const Node& node) const
     return claimed + " is not in any of this computer's networks (" + networks + ")";
 }
 
-void NodeAddressCheck::offerFreeAddress(const LocalNetwork* local, const std::vector<Node>& nodes,
+void NodeAddressCheck::offerFreeAddress(const LocalNetwork* local, std::set<std::uint32_t>& taken,
                                         Verdict& verdict) const
 {
     if (!local && !m_locals.empty())
@@ -115,10 +120,6 @@ void NodeAddressCheck::offerFreeAddress(const LocalNetwork* local, const std::ve
     const std::uint32_t network = ntohl(*own) & mask;
     const std::uint32_t broadcast = network | ~mask;
     // The walk starts past the computer's own address and stops before coming back to it.
-    std::set<std::uint32_t> taken;
-    for (const Node& node : nodes)
-        if (const auto used = uni::ipv4::parseAddress(node.address))
-            taken.insert(ntohl(*used));
     const std::uint32_t hosts = ~mask;
     for (std::uint32_t step = 1; step <= hosts && step <= kFreeSearchLimit; ++step) {
         const std::uint32_t candidate = network | ((ntohl(*own) - network + step) & hosts);
@@ -126,6 +127,7 @@ void NodeAddressCheck::offerFreeAddress(const LocalNetwork* local, const std::ve
             continue;
         verdict.freeAddress = uni::ipv4::addressText(htonl(candidate));
         verdict.freeMask = local->pair.maskText();
+        taken.insert(candidate);
         return;
     }
 }

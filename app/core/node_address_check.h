@@ -8,6 +8,7 @@
 #include "uni/ip_address_pair.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,8 @@ public:
         /// What is wrong, in words ("" when nothing is).
         std::string problem;
         bool conflict = false;
-        /// The address and mask "Change Node IP" offers; "" when the network has none free.
+        /// The address and mask "Change Node IP" offers, another for each node of one judgement;
+        /// "" when the network has none free.
         std::string freeAddress;
         std::string freeMask;
 
@@ -64,7 +66,7 @@ public:
 private:
     const LocalNetwork* heardBy(const Node& node) const;
     std::string outsideText(const Node& node) const;
-    void offerFreeAddress(const LocalNetwork* local, const std::vector<Node>& nodes, Verdict& verdict) const;
+    void offerFreeAddress(const LocalNetwork* local, std::set<std::uint32_t>& taken, Verdict& verdict) const;
 
     std::vector<LocalNetwork> m_locals;
 };

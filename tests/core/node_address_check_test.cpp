@@ -61,8 +61,10 @@ TEST(NodeAddressCheck, TwoNodesClaimingOneAddressAreBothMarked)
     for (int i : {0, 1}) {
         EXPECT_TRUE(verdicts[i].conflict) << i;
         EXPECT_EQ(verdicts[i].problem, "address 127.0.1.2 is claimed by 2 nodes (Left, Right)") << i;
-        EXPECT_EQ(verdicts[i].freeAddress, "127.0.1.4") << "past the computer's and both claimed addresses";
     }
+    // Past the computer's and the claimed addresses, and not the same for both.
+    EXPECT_EQ(verdicts[0].freeAddress, "127.0.1.4");
+    EXPECT_EQ(verdicts[1].freeAddress, "127.0.1.5");
     EXPECT_TRUE(verdicts[2].consistent());
     EXPECT_EQ(verdicts[3].problem, "the node claims \"bogus\", which is not an IPv4 address");
 }
