@@ -51,6 +51,25 @@ TEST(Zamo2ctlNodeIpSettings, ANodeOutsideTheScannedNetworkIsListedWithTheFixAndT
     EXPECT_EQ(occurrences(fixed.out, "\"ipSettings\":{\"status\":\"ok\"}"), 1u) << fixed.out;
 }
 
+TEST(Zamo2ctlNodeIpSettings, TwoNodesClaimingOneAddressAreBothListedAsAConflictEachWithAFixOfItsOwn)
+{
+    const SimSite site;
+    const std::uint16_t port = freeClientBasePort({"127.0.7.1", "127.0.7.2"});
+    NodeSimProcess left;
+    NodeSimProcess right;
+    ASSERT_TRUE(left.start("127.0.7.1", {"--name", "Left", "--claim", "127.0.7.9"}, port)) << left.output();
+    ASSERT_TRUE(right.start("127.0.7.2", {"--name", "Right", "--claim", "127.0.7.9"}, port)) << right.output();
+
+    const auto json = expectRun(0, "nodes --json --scan-ms 1500 --base-port " + std::to_string(port),
+                                "\"address\":\"127.0.7.9\"", site.environment());
+    EXPECT_EQ(occurrences(json.out, "\"address\":\"127.0.7.9\""), 2u) << json.out;
+    EXPECT_EQ(occurrences(json.out, "\"problem\":\"address 127.0.7.9 is claimed by 2 nodes ("), 2u);
+    EXPECT_EQ(occurrences(json.out, "\"conflict\":true"), 2u);
+    // Loopback's network is 127.0.0.0/8: the first free addresses past 127.0.0.1.
+    EXPECT_TRUE(holds(json.out, "\"fix\":{\"action\":\"Change Node IP\",\"address\":\"127.0.0.2\""));
+    EXPECT_TRUE(holds(json.out, "\"fix\":{\"action\":\"Change Node IP\",\"address\":\"127.0.0.3\""));
+}
+
 TEST(Zamo2ctlRememberedNodes, ANodeBeyondTheBroadcastsIsFoundOnceItsAddressIsRemembered)
 {
     const char* const hidden = "127.0.6.9";
