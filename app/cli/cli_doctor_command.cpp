@@ -3,8 +3,10 @@
 #include "cli_output.h"
 
 #include "core/discovery_doctor.h"
+#include "core/remembered_nodes.h"
 #include "qorinet_api/client/qorinet_base_client.h"
 
+#include <algorithm>
 #include <atomic>
 #include <iostream>
 #include <sstream>
@@ -46,7 +48,12 @@ int doctorCommand(const CliOptions& options)
 {
     DiscoveryProbe::Options probe;
     probe.settings.tuning.basePort = options.basePort;
-    probe.rememberedNodes = options.nodes;
+    // The addresses kept by nodes --add are asked as the window asks them, with those named here.
+    probe.rememberedNodes = RememberedNodes().addresses();
+    for (const std::string& node : options.nodes) {
+        if (std::find(probe.rememberedNodes.begin(), probe.rememberedNodes.end(), node) == probe.rememberedNodes.end())
+            probe.rememberedNodes.push_back(node);
+    }
     if (options.scanMs != 0)
         probe.scanMs = options.scanMs;
     // The discovery thread's own complaint would spoil the JSON; the findings say it anyway.

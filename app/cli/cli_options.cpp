@@ -48,6 +48,19 @@ bool sameNodeName(const std::string& a, const std::string& b)
            });
 }
 
+std::optional<uni::ipv4::IpAddressPair> localNetworkOf(const std::string& text)
+{
+    const auto slash = text.find('/');
+    std::int32_t prefix = -1;
+    if (slash == std::string::npos || !uni::text::parseSignedDecimal(text.substr(slash + 1), prefix))
+        return std::nullopt;
+    const auto mask = uni::ipv4::maskFromPrefix(prefix);
+    const std::string address = text.substr(0, slash);
+    if (!mask || !uni::ipv4::parseAddress(address))
+        return std::nullopt;
+    return uni::ipv4::IpAddressPair(address, *mask);
+}
+
 bool optionValue(const std::string& arg, const std::string& name, int argc, const char* const argv[], int& i,
                  std::string& value, bool& matched)
 {
@@ -234,6 +247,23 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
                 (options.allNodes ? " (and problems)" : "");
         return false;
     }
+    if ((!options.addNode.empty() || !options.removeNode.empty()) && options.command != "nodes") {
+        error = "--add and --remove apply to nodes";
+        return false;
+    }
+    if (!options.addNode.empty() && !options.removeNode.empty()) {
+        error = "nodes takes either --add or --remove";
+        return false;
+    }
+    if (!options.localNetwork.empty() && options.node.empty() && options.command != "nodes") {
+        error = "--local-network applies to nodes and to commands with --node";
+        return false;
+    }
+    if (!options.localNetwork.empty() && !localNetworkOf(options.localNetwork)) {
+        error = "--local-network needs this computer's address and the prefix length of its network, e.g. "
+                "192.168.1.10/24";
+        return false;
+    }
     // --base-port is taken by every command, so that a script can pass it always.
     if (options.scanMs != 0 && options.node.empty() && options.command != "nodes" && options.command != "fleet" &&
         !doctor && !options.allNodes) {
@@ -244,16 +274,27 @@ bool checkNetworkOptions(const CliOptions& options, std::string& error)
 }
 
 // Options that take a text: --which, --dir, --model and --revision of eeprom; --file, --level,
-// --type and --mode of logging set; --mode, --ip-version, --address and --mask of node ip.
+// --type and --mode of logging set; --mode, --ip-version, --address and --mask of node ip;
+// --add and --remove of nodes; --local-network.
 // `matched` tells whether `arg` was one of them.
 bool parseValueOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
                       std::string& error, bool& matched)
 {
-    const std::pair<const char*, std::string*> named[] = {
-        {"--which", &options.which},       {"--dir", &options.dir},      {"--model", &options.model},
-        {"--revision", &options.revision}, {"--file", &options.logName}, {"--level", &options.logLevel},
-        {"--type", &options.logType},      {"--mode", &options.mode},    {"--ip-version", &options.ipVersion},
-        {"--address", &options.address},   {"--mask", &options.mask},    {"--format", &options.format}};
+    const std::pair<const char*, std::string*> named[] = {{"--which", &options.which},
+                                                          {"--dir", &options.dir},
+                                                          {"--model", &options.model},
+                                                          {"--revision", &options.revision},
+                                                          {"--file", &options.logName},
+                                                          {"--level", &options.logLevel},
+                                                          {"--type", &options.logType},
+                                                          {"--mode", &options.mode},
+                                                          {"--ip-version", &options.ipVersion},
+                                                          {"--address", &options.address},
+                                                          {"--mask", &options.mask},
+                                                          {"--format", &options.format},
+                                                          {"--add", &options.addNode},
+                                                          {"--remove", &options.removeNode},
+                                                          {"--local-network", &options.localNetwork}};
     for (const auto& [name, target] : named) {
         std::string value;
         if (!optionValue(arg, name, argc, argv, i, value, matched) || (matched && value.empty())) {
@@ -527,7 +568,12 @@ std::string usageText()
                        "                               tree (enclosures, slots, node information)\n"
                        "  nodes                        discover network nodes for a while (--scan-ms) and\n"
                        "                               list id, name, address, scan and sync state, boards\n"
-                       "                               and simulation flag of each\n"
+                       "                               and simulation flag of each, and what is wrong with\n"
+                       "                               the IP settings of a node this computer cannot reach\n"
+                       "  nodes --add ADDRESS          remember a node's address: it is asked directly at\n"
+                       "                               every scan (behind a router, where broadcasts are\n"
+                       "                               blocked); then discover as above\n"
+                       "  nodes --remove ADDRESS       forget a remembered node address\n"
                        "  doctor [--node ADDRESS]...   why no network node shows up: interfaces, allowed\n"
                        "                               networks, ports taken by other programs (named),\n"
                        "                               scans sent, nodes that answer or not (each --node is\n"
@@ -646,6 +692,9 @@ std::string usageText()
             "  --base-port P                  ports of the network client and its nodes (P..P+10;\n"
             "                                 default 9237); taken by every command, used by those\n"
             "                                 that reach the network\n"
+            "  --local-network A.B.C.D/N      nodes and --node: look for nodes only through this\n"
+            "                                 computer's address A.B.C.D on its N-bit network,\n"
+            "                                 instead of through every interface\n"
             "  --timeout SECONDS              end the command with exit status 75 when it has not\n"
             "                                 finished after SECONDS (default 60; 360 for the board\n"
             "                                 tools); also how long a network node's heartbeats may\n"

@@ -6,7 +6,10 @@
 
 #include "tools/board_address.h"
 
+#include "uni/ip_address_pair.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +63,9 @@ struct CliOptions {
     std::string ipVersion;              ///< node ip --ip-version: "4" or "6"
     std::string address;                ///< node ip --address
     std::string mask;                   ///< node ip --mask
+    std::string addNode;                ///< nodes --add: an address to remember
+    std::string removeNode;             ///< nodes --remove: a remembered address to forget
+    std::string localNetwork;           ///< --local-network A.B.C.D/N: the one local network to scan
     std::int32_t dueDays = -1;          ///< fleet --due DAYS: boards due within DAYS (overdue included); -1: all
     std::int32_t intervalMonths = 0;    ///< fleet --interval: calibration interval; 0: the default (12)
     std::int32_t parallel = 0;          ///< fleet and many nodes: nodes at once; 0: the default (8)
@@ -83,6 +89,9 @@ bool jsonRequested(int argc, const char* const argv[]);
 /// when its value is missing. Advances `i` past a separate value.
 bool optionValue(const std::string& arg, const std::string& name, int argc, const char* const argv[], int& i,
                  std::string& value, bool& matched);
+
+/// The address pair of --local-network "A.B.C.D/N"; nullopt when the text is not one.
+std::optional<uni::ipv4::IpAddressPair> localNetworkOf(const std::string& text);
 
 /// Whether two node names are the same, as nodes are named: ignoring case.
 bool sameNodeName(const std::string& a, const std::string& b);

@@ -15,6 +15,8 @@ RemoteSession::RemoteSession(const CliOptions& options)
     : m_options(options), m_scanMs(options.scanMs != 0 ? options.scanMs : kDefaultScanMs),
       m_session(options.basePort, options.node)
 {
+    if (const auto local = localNetworkOf(options.localNetwork))
+        m_session.useLocalNetwork(*local);
 }
 
 bool RemoteSession::start()

@@ -1,5 +1,7 @@
 #include "core/network_client_host.h"
 
+#include "core/remembered_nodes.h"
+
 #include "qorinet_api/client/qorinet_client.h"
 #include "qorinet_api/client/qorinet_client_config.h"
 #include "qorinet_api/client/qorinet_client_node.h"
@@ -35,6 +37,7 @@ qorinet_api::QORINetClientConfig NetworkClientHost::clientConfig(const NetworkCl
         config.scanWindowMs = std::min(config.scanWindowMs, settings.tuning.scanIntervalMs / 2);
     }
     config.localNodeMask = 0;
+    config.directNodes = RememberedNodes().addresses();
     switch (settings.networks) {
     case NetworkClientSettings::Networks::AllInterfaces: config.mode = Config::MODE_ALL_INTERFACES; break;
     case NetworkClientSettings::Networks::Off:
@@ -129,6 +132,18 @@ std::optional<std::uint32_t> NetworkClientHost::syncStateOf(const NetworkNodeRec
     if (!node || node->getAddress() != record.address)
         return std::nullopt;
     return node->getSyncState();
+}
+
+void NetworkClientHost::askDirectly(const std::vector<std::string>& addresses) const
+{
+    if (m_client)
+        m_client->setDirectNodes(addresses);
+}
+
+std::vector<NodeAddressCheck::LocalNetwork> NetworkClientHost::localNetworks() const
+{
+    return m_client ? NodeAddressCheck::named(m_client->ipConfigAddresses())
+                    : std::vector<NodeAddressCheck::LocalNetwork>{};
 }
 
 std::uint32_t NetworkClientHost::scanIntervalMs() const

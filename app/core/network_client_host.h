@@ -3,6 +3,7 @@
 // event pump that reads that queue. Only the GUI thread calls it.
 
 #include "core/network_client_settings.h"
+#include "core/node_address_check.h"
 #include "core/node_event_pump.h"
 
 #include <cstdint>
@@ -31,8 +32,8 @@ public:
     NetworkClientHost& operator=(const NetworkClientHost&) = delete;
 
     /// The client configuration: all interfaces; no network for Off; else the one address and
-    /// mask (none when they are not valid). The client never makes a local node: the window
-    /// reads the local system itself.
+    /// mask (none when they are not valid); the remembered nodes are asked directly. The client never makes a local
+    /// node: the window reads the local system itself.
     static qorinet_api::QORINetClientConfig clientConfig(const NetworkClientSettings& settings);
 
     /// Replaces the client: the pump and the old client stop, a new client with `settings` gets
@@ -63,6 +64,10 @@ public:
     bool listening() const;
     /// The current client's scan interval; 0 without a client.
     std::uint32_t scanIntervalMs() const;
+    /// From the next scan on, the current client asks `addresses` directly besides its broadcasts.
+    void askDirectly(const std::vector<std::string>& addresses) const;
+    /// The computer's networks the current client works on, named after their interfaces.
+    std::vector<NodeAddressCheck::LocalNetwork> localNetworks() const;
 
 private:
     NodeEventPump::Sink m_sink;

@@ -19,6 +19,8 @@ struct NetworkNodeSummary {
     std::string name;
     std::string address;
     std::string netMask;
+    /// This computer's address as the node saw it; "" when the node did not tell.
+    std::string clientAddress;
     std::uint32_t scanState = 0;
     /// "announced", "held", "free" or "unknown".
     std::string scanStateName;

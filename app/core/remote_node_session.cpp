@@ -1,6 +1,7 @@
 #include "core/remote_node_session.h"
 
 #include "core/node_link.h"
+#include "core/remembered_nodes.h"
 #include "core/remote_system_builder.h"
 
 #include "qorinet_api/client/qorinet_client.h"
@@ -8,6 +9,7 @@
 #include "uni/event_queue.h"
 #include "uni/osal.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace z2e {
@@ -23,8 +25,12 @@ qorinet_api::QORINetClientConfig clientConfig(std::uint16_t basePort, const std:
     config.mode = qorinet_api::QORINetClientConfig::MODE_ALL_INTERFACES;
     config.basePort = basePort;
     config.privateAnswerPort = true;
-    for (const std::string& node : directNodes) {
-        if (!node.empty())
+    std::vector<std::string> asked = directNodes;
+    const std::vector<std::string> remembered = RememberedNodes().addresses();
+    asked.insert(asked.end(), remembered.begin(), remembered.end());
+    for (const std::string& node : asked) {
+        if (!node.empty() &&
+            std::find(config.directNodes.begin(), config.directNodes.end(), node) == config.directNodes.end())
             config.directNodes.push_back(node);
     }
     config.localNodeMask = 0; // the local boards are the driver's business, not the client's
@@ -54,6 +60,7 @@ NetworkNodeSummary summaryOf(const QORINetClientNode& node)
     summary.name = node.getName();
     summary.address = node.getAddress();
     summary.netMask = node.getNetMask();
+    summary.clientAddress = node.localAddressPair().address();
     summary.scanState = node.scanState();
     summary.scanStateName = scanStateName(node.scanState());
     summary.tainted = node.isTainted();
@@ -69,7 +76,7 @@ NetworkNodeSummary summaryOf(const QORINetClientNode& node)
 
 struct RemoteNodeSession::Client {
     Client(std::uint16_t basePort, const std::vector<std::string>& directNodes)
-        : client(clientConfig(basePort, directNodes))
+        : config(clientConfig(basePort, directNodes)), client(config)
     {
     }
 
@@ -99,6 +106,7 @@ struct RemoteNodeSession::Client {
     }
 
     uni::EventQueue events;
+    qorinet_api::QORINetClientConfig config;
     qorinet_api::QORINetClient client;
     bool started = false;
     std::shared_ptr<QORINetClientNode> node;
@@ -121,6 +129,18 @@ RemoteNodeSession::~RemoteNodeSession()
     m_client->node.reset();
     if (m_client->started)
         m_client->client.stopClient();
+}
+
+void RemoteNodeSession::useLocalNetwork(const uni::ipv4::IpAddressPair& local)
+{
+    m_client->config.mode = qorinet_api::QORINetClientConfig::MODE_ADDRESS_LIST;
+    m_client->config.localAddresses = {local};
+    m_client->client.configureClient(m_client->config);
+}
+
+std::vector<NodeAddressCheck::LocalNetwork> RemoteNodeSession::localNetworks() const
+{
+    return NodeAddressCheck::named(m_client->client.ipConfigAddresses());
 }
 
 std::int32_t RemoteNodeSession::start()

@@ -6,6 +6,7 @@
 // is stopped again when the session goes away. Not thread-safe: one caller.
 
 #include "core/network_node_record.h"
+#include "core/node_address_check.h"
 #include "core/network_node_summary.h"
 #include "driver/command/qorin_node_util_wrapper.h"
 
@@ -27,7 +28,8 @@ public:
     enum class Found { None, AnnouncedOnly, Connectable };
 
     /// Nothing runs before start(); the client uses `basePort` and, besides its broadcasts,
-    /// asks `directNode` (an address, or none when empty) by unicast at every scan.
+    /// asks `directNode` (an address, or none when empty) and the remembered nodes
+    /// (RememberedNodes) by unicast at every scan.
     explicit RemoteNodeSession(std::uint16_t basePort, const std::string& directNode = {});
     /// The same, asking each of `directNodes` by unicast at every scan.
     RemoteNodeSession(std::uint16_t basePort, const std::vector<std::string>& directNodes);
@@ -36,8 +38,13 @@ public:
     RemoteNodeSession(const RemoteNodeSession&) = delete;
     RemoteNodeSession& operator=(const RemoteNodeSession&) = delete;
 
+    /// Before start(): the client works on this one address of the computer and its network
+    /// only, instead of every interface.
+    void useLocalNetwork(const uni::ipv4::IpAddressPair& local);
     /// Starts the client; 0, else the node-side code (700000 + n) of why it cannot run.
     std::int32_t start();
+    /// The computer's networks the client works on now, named after their interfaces.
+    std::vector<NodeAddressCheck::LocalNetwork> localNetworks() const;
     /// Lets discovery run for `scanMs`, then lists the nodes in list order.
     std::vector<NetworkNodeSummary> discover(std::uint32_t scanMs);
     /// The client could not listen for the nodes' answers: another program holds its port.

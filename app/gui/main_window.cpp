@@ -113,6 +113,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
         m_localModel,
         m_remoteModel,
         ui.actionNetSettings,
+        ui.actionAddNodeByAddress,
         ui.actionNodeOptions,
         ui.actionDiagnose,
         {ui.actionChangeNodeIp, ui.actionRestartNode, ui.actionRebootNode, ui.actionRenameNode, ui.actionUpdateNode}};
@@ -151,8 +152,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 MainWindow::~MainWindow()
 {
     m_startupScan.wait();
-    // No thread outlives the window: the node lets go of the client it reports to, then the
-    // pump and the client stop.
+    // No thread outlives the window: the node lets go of its client, then pump and client stop.
     m_nodes->stop();
     // The models show nodes of the system model: they go first.
     delete m_demoTab;

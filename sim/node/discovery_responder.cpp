@@ -121,6 +121,7 @@ void DiscoveryResponder::send(SimNode& node, std::uint16_t command, const std::s
     facts.simulation = m_backend.simulation();
     facts.syncState = m_syncState.load();
     facts.clientAddress = clientAddress;
+    facts.claimedAddress = m_options.claimAddress;
     const std::string xml = NodeDocument::build(node, *m_backend.inventory(), facts);
     std::vector<std::uint8_t> datagram = qorinet_api::DiscoveryPacket::encode(command, xml);
     if (datagram.empty())

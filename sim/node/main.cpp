@@ -112,10 +112,12 @@ int main(int argc, char** argv)
     uni::log::initialize();
     startLog(options.logFile);
 
-    if (!nodesim::AddressPolicy::allowed(options.bindAddress)) {
-        std::cerr << "qorinet-node-sim: " << options.bindAddress << " is outside the allowed networks ("
-                  << nodesim::AddressPolicy::describe() << ")\n";
-        return 2;
+    for (const std::string& address : {options.bindAddress, options.claimAddress}) {
+        if (!address.empty() && !nodesim::AddressPolicy::allowed(address)) {
+            std::cerr << "qorinet-node-sim: " << address << " is outside the allowed networks ("
+                      << nodesim::AddressPolicy::describe() << ")\n";
+            return 2;
+        }
     }
     nodesim::NodeWorkspace workspace;
     if (!workspace.prepare(options, error)) {

@@ -65,7 +65,7 @@ void addNetBase(pugi::xml_node root, const SimNode& node, const NodeDocumentFact
     pugi::xml_node base = root.append_child("NetBase");
     add(base, "cmd-version", proto::kDiscoveryCmdVersion);
     add(base, "sw-version", NodeDocument::kServerVersion);
-    add(base, "net-addr", address.address());
+    add(base, "net-addr", facts.claimedAddress.empty() ? address.address() : facts.claimedAddress);
     add(base, "net-mask", address.maskText());
     add(base, "ctrl_port", static_cast<unsigned>(node.basePort()));
     add(base, "data_port", static_cast<unsigned>(node.basePort() + proto::kDataPortOffset));

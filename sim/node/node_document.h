@@ -12,7 +12,8 @@ class SimNode;
 struct NodeDocumentFacts {
     bool simulation = false;
     unsigned syncState = 1;
-    std::string clientAddress; ///< empty in announcements
+    std::string clientAddress;  ///< empty in announcements
+    std::string claimedAddress; ///< net-addr instead of the node's own; empty: its own
 };
 
 class NodeDocument {

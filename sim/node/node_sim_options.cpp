@@ -72,6 +72,8 @@ std::string conflict(const NodeSimOptions& options, const std::set<std::string>&
         return std::string();
     if (seen.count("--nodes"))
         return "--nodes runs nodes in one process and does not go with a fleet of processes";
+    if (seen.count("--claim"))
+        return "--claim names one address for the nodes of one process; run one simulator per claim";
     if (seen.count("--hardware") || seen.count("--config-dir"))
         return "--hardware and --config-dir are one node's files; a fleet gives every node its own";
     if (!options.fleetDir.empty() && options.simulation)
@@ -90,6 +92,7 @@ bool NodeSimOptions::parse(int argc, const char* const* argv, NodeSimOptions& ou
         {"--base-port", number(options.basePort, 1, 65525)},
         {"--bind", address(options.bindAddress)},
         {"--netmask", maskText(options.netmask)},
+        {"--claim", address(options.claimAddress)},
         {"--name", text(options.name)},
         {"--nodes", number(options.nodes, 1, kMaxNodes)},
         {"--fleet", number(options.fleet, 1, kMaxNodes)},
@@ -149,6 +152,9 @@ std::string NodeSimOptions::usage()
            "                       P+6, data port P+10 (default 9237)\n"
            "  --bind ADDRESS       address of the (first) node (default 127.0.0.1)\n"
            "  --netmask MASK       netmask of the node addresses (default 255.0.0.0)\n"
+           "  --claim ADDRESS      discovery names ADDRESS as the node's address instead of its\n"
+           "                       own, to which it stays bound (two simulators claiming one\n"
+           "                       address are an address conflict)\n"
            "  --name NAME          node name (fleet: NAME-<index>)\n"
            "  --simulation         serve simulated boards (the node reports simulation 1)\n"
            "  --nodes N            N nodes on consecutive addresses in this process, sharing\n"

@@ -14,6 +14,9 @@ struct NodeSimOptions {
     std::uint16_t basePort = 9237; ///< control port; discovery on +1, maintenance on +6
     std::string bindAddress = "127.0.0.1";
     std::string netmask = "255.0.0.0";
+    /// Discovery names this address as the node's (net-addr) instead of its own, to which it
+    /// stays bound. Empty: its own.
+    std::string claimAddress;
     std::string name;        ///< empty: "SimNode-<last two address octets>"
     bool simulation = false; ///< simulated boards instead of the stand-in hardware
     unsigned nodes = 1;

@@ -4,6 +4,7 @@
 #include "support/net.h"
 #include "support/node_sim.h"
 #include "support/process.h"
+#include "support/site.h"
 #include "support/zamo2ctl_run.h"
 
 #include "qorinet_api/common/discovery_packet.h"
@@ -126,16 +127,24 @@ TEST(Zamo2ctlDoctor, TellsWhichNodesAnswerWhichStayQuietAndWhichShareAnAddress)
     test::NodeSimProcess sim;
     ASSERT_TRUE(sim.start(bay, {"--name", "Doctor-Bay"}, port)) << sim.output();
     const std::string common = "doctor --scan-ms 1500 --base-port " + std::to_string(port);
+    // Remembered nodes are kept in the site's own data folder.
+    const test::SimSite site;
+    test::Environment env = site.environment();
+    env.insert(env.end(), kLoopback.begin(), kLoopback.end());
 
     // Nothing wrong: exit 0, and the node named with its last answer.
-    const test::ProcessResult well = test::ctl(common + " --node " + bay, kLoopback);
+    const test::ProcessResult well = test::ctl(common + " --node " + bay, env);
     EXPECT_EQ(well.exitCode, 0) << well.out << well.err;
     EXPECT_TRUE(test::holds(well.out, "ok  Remembered node Doctor-Bay"));
     EXPECT_TRUE(test::holds(well.out, " at " + bay + " answers"));
 
     const Impostor twin(impostor, port, bay);
     ASSERT_TRUE(twin.bound());
-    const test::ProcessResult run = test::ctl(common + " --json --node " + quiet + " --node " + impostor, kLoopback);
+    // The quiet node is asked because nodes --add kept it.
+    EXPECT_EQ(test::ctl("nodes --remove 127.0.0.99 --add " + quiet, env).exitCode, 64);
+    EXPECT_EQ(test::ctl("nodes --scan-ms 300 --base-port " + std::to_string(port) + " --add " + quiet, env).exitCode,
+              0);
+    const test::ProcessResult run = test::ctl(common + " --json --node " + impostor, env);
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_TRUE(
         test::holds(run.out, "\"level\":\"problem\",\"title\":\"Remembered node " + quiet + " does not answer\""));

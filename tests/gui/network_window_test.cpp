@@ -10,6 +10,7 @@
 #include "core/demo_texts.h"
 #include "core/enclosure_node.h"
 #include "core/network_client_host.h"
+#include "core/remembered_nodes.h"
 #include "core/node_event_gate.h"
 #include "core/node_event_pump.h"
 #include "core/remote_system_builder.h"
@@ -538,6 +539,13 @@ TEST(NetworkInterfaceChoiceTest, ClientConfigurationFollowsTheOptions)
     options.interfaceName = NetworkInterfaceChoice::kOff;
     options.interfaceIndex = -1;
     EXPECT_EQ(clientConfig(options, tuning).nodeKindMask, 0u);
+
+    // The node addresses the operator added are asked by every client the window starts.
+    const z2e::test::ScratchFolder documents;
+    const z2e::test::EnvOverride folder("ZAMO2_COMMON_DOCUMENTS", documents.path());
+    std::string said;
+    ASSERT_EQ(RememberedNodes().add("127.1.0.9", said), RememberedNodes::Outcome::Added) << said;
+    EXPECT_EQ(clientConfig(NetworkOptions(), tuning).directNodes, std::vector<std::string>{"127.1.0.9"});
 }
 
 struct NodeFaultCase {

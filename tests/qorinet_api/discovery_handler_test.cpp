@@ -242,6 +242,29 @@ TEST(DiscoveryHandler, ANodeIsFoundByTheAddressItHasNow)
     EXPECT_EQ(client.remoteNodeCount(), 3u);
 }
 
+// Two nodes that claim one address are two nodes, told apart by their enclosure serial; each
+// keeps answering as itself, and a node that does not tell its serial is the one already there.
+TEST(DiscoveryHandler, TwoNodesClaimingOneAddressStayTwo)
+{
+    QORINetClient client(unstartedConfig(), loopbackOnly());
+    const auto withSerial = [](const std::string& serial) {
+        qorinet_api::CommandDocument doc;
+        doc.parse(answerDocument("127.0.2.1", 9400));
+        if (!serial.empty())
+            doc.set("Node", "enc_serial", serial);
+        return doc.toString();
+    };
+    for (int round = 0; round < 2; ++round) {
+        client.handlePacket(kAnswer, "127.0.2.1", withSerial("00E4A1"));
+        client.handlePacket(kAnswer, "127.0.2.1", withSerial("00E4B2"));
+    }
+    ASSERT_EQ(client.remoteNodeCount(), 2u);
+    EXPECT_EQ(client.remoteNodes()[0]->nodeTexts().enclosureSerial, "00E4A1");
+    EXPECT_EQ(client.remoteNodes()[1]->nodeTexts().enclosureSerial, "00E4B2");
+    client.handlePacket(kAnswer, "127.0.2.1", withSerial(""));
+    EXPECT_EQ(client.remoteNodeCount(), 2u);
+}
+
 // A node found at a new address and then dropped leaves nothing behind that an answer from
 // its first address could still lead to.
 TEST(DiscoveryHandler, ADroppedNodeIsNotFoundUnderTheAddressItHadBefore)

@@ -1,6 +1,7 @@
 #include "gui/window/network_diagnosis.h"
 
 #include "core/discovery_doctor.h"
+#include "core/remembered_nodes.h"
 #include "gui/dialogs/network/diagnose_dialog.h"
 
 #include <QAction>
@@ -19,7 +20,12 @@ QDialog* NetworkDiagnosis::makeDialog()
     DiscoveryProbe::Options options;
     options.settings = m_settings();
     auto* dialog = new CDiagnoseDialog(
-        [options](const std::atomic<bool>& cancel) { return DiscoveryDoctor::run(options, cancel); }, m_window);
+        [options](const std::atomic<bool>& cancel) {
+            DiscoveryProbe::Options asked = options;
+            asked.rememberedNodes = RememberedNodes().addresses();
+            return DiscoveryDoctor::run(asked, cancel);
+        },
+        m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     dialog->runDiagnosis();

@@ -6,6 +6,7 @@
 #include "core/demo_texts.h"
 #include "core/network_client_host.h"
 #include "core/node_result_text.h"
+#include "core/remembered_nodes.h"
 #include "core/remote_system_builder.h"
 #include "core/selected_network_node.h"
 #include "core/system_model.h"
@@ -19,6 +20,7 @@
 #include "gui/window/network_diagnosis.h"
 #include "gui/window/network_interface_choice.h"
 #include "gui/window/node_actions.h"
+#include "gui/window/node_addresses.h"
 #include "gui/window/node_event_types.h"
 #include "gui/window/system_list.h"
 #include "gui/window/system_status_line.h"
@@ -95,6 +97,7 @@ NetworkNodeController::NetworkNodeController(const Views& views, QSettings& sett
         showRemoteTree(*record->second);
     };
     m_actions = std::make_unique<NodeActions>(m_views.window, std::move(host));
+    m_addresses = std::make_unique<NodeAddresses>(m_views.window, *m_views.list);
     connectActions();
 }
 
@@ -117,6 +120,12 @@ void NetworkNodeController::connectActions()
     connect(v.tree, &QTreeView::doubleClicked, this, &NetworkNodeController::dblClickedNodeInfo);
     connect(v.netSettings, &QAction::triggered, this, &NetworkNodeController::hdl_HardwareSettings);
     connect(v.nodeOptions, &QAction::triggered, this, &NetworkNodeController::hdl_Add_NetProperties);
+    connect(v.addNode, &QAction::triggered, this, [this] {
+        m_addresses->edit([this] {
+            if (m_client)
+                m_client->askDirectly(RememberedNodes().addresses());
+        });
+    });
     const std::pair<QAction*, int> nodeActions[] = {{v.nodeMenu.changeIp, CNetActionsDialog::ChangeIp},
                                                     {v.nodeMenu.restart, CNetActionsDialog::RestartServer},
                                                     {v.nodeMenu.reboot, CNetActionsDialog::RebootSystem},
@@ -266,11 +275,18 @@ void NetworkNodeController::addNodeEntry(const NetworkNodeRecord& record)
     if (kept)
         RemoteSystemBuilder::keepReadings(*kept, *fresh);
     kept = std::move(fresh);
+    markAddressProblems();
     if (row != m_shownRow)
         return;
     // The shown node changed: its tree follows without asking the node again.
     list().markSelected(row);
     showRemoteTree(*kept);
+}
+
+void NetworkNodeController::markAddressProblems()
+{
+    m_addresses->refresh(m_records,
+                         m_client ? m_client->localNetworks() : std::vector<NodeAddressCheck::LocalNetwork>{});
 }
 
 void NetworkNodeController::onEventNodeRemoved(quint32 id)
@@ -291,6 +307,7 @@ void NetworkNodeController::removeNodeEntry(std::uint32_t id)
     const QString address = record != m_records.end() ? QString::fromStdString(record->second->address) : QString();
     list().keepRow(m_shownRow, [&] { list().removeNetworkNode(id); });
     m_records.erase(id);
+    markAddressProblems();
     if (shown)
         m_views.status->show(
             QString("Network node %1 (%2) is gone from the network; the local system is shown.").arg(caption, address),
@@ -532,6 +549,10 @@ void NetworkNodeController::runNodeAction(int code)
         showStatus("Choose a network node in the list of systems first.");
         return;
     }
+    const NodeAddressCheck::Verdict* problem = m_addresses->problemOf(m_selected.id());
+    if (code == CNetActionsDialog::ChangeIp && problem && !problem->freeAddress.empty())
+        m_actions->suggestIp(QString::fromStdString(problem->freeAddress), QString::fromStdString(problem->freeMask),
+                             QString::fromStdString(problem->problem));
     m_actions->perform(code, *m_commands, m_system->remoteRoot(), QString::fromStdString(record->second->name));
 }
 

@@ -37,6 +37,7 @@ class DemoTab;
 class NetworkClientHost;
 class NetworkDiagnosis;
 class NodeActions;
+class NodeAddresses;
 class QorinNodeUtilWrapper;
 class SelectedNetworkNode;
 class SystemList;
@@ -61,6 +62,7 @@ public:
         CTreeViewModel* localModel = nullptr;
         CTreeViewModel* remoteModel = nullptr;
         QAction* netSettings = nullptr;
+        QAction* addNode = nullptr; ///< "Add Node by Address..."
         QAction* nodeOptions = nullptr;
         QAction* diagnose = nullptr;
         /// The entries of a node's menu.
@@ -171,6 +173,8 @@ private:
     void addNodeEntry(const NetworkNodeRecord& record);
     void removeNodeEntry(std::uint32_t id);
     void showLocalSystem();
+    /// Marks the entries of nodes the computer cannot reach at the address they claim.
+    void markAddressProblems();
     /// Shows in the status line why the client hears no node once its socket failed to open;
     /// looks `checksLeft` times, for the client of `generation` only.
     void watchListening(std::uint64_t generation, int checksLeft);
@@ -191,6 +195,7 @@ private:
     NodeEventGate m_events;
     std::unique_ptr<NodeActions> m_actions;
     NetworkDiagnosis* m_diagnosis = nullptr; // a child of the window
+    std::unique_ptr<NodeAddresses> m_addresses;
     std::shared_ptr<QorinNodeUtilWrapper> m_commands;
     /// The last accepted "Net Settings" chose "Manual Configuration": it is offered again.
     bool m_manualNetSettings = false;

@@ -5,6 +5,7 @@
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/network/dialog_settings.h"
 #include "gui/dialogs/network/net_actions_dialog.h"
+#include "gui/dialogs/network/node_addresses_dialog.h"
 #include "gui/dialogs/network/node_name_dialog.h"
 #include "gui/dialogs/network/remote_settings_dialog.h"
 #include "gui/window/system_change_lock.h"
@@ -97,11 +98,21 @@ void NodeActions::changeIp(QorinNodeUtilWrapper& node, const ModelNode& root)
             });
         },
         m_parent);
+    if (!m_suggestedAddress.isEmpty())
+        dialog.suggest(m_suggestedAddress, m_suggestedMask, m_suggestedWhy);
+    suggestIp({}, {}, {});
     dialog.exec();
     if (dialog.changed())
         m_host.ipChanged();
     else if (letGo && m_host.keep)
         m_host.keep();
+}
+
+void NodeActions::suggestIp(const QString& address, const QString& mask, const QString& why)
+{
+    m_suggestedAddress = address;
+    m_suggestedMask = mask;
+    m_suggestedWhy = why;
 }
 
 bool NodeActions::editNetSettings(NetworkOptions& current, bool manualAllowed, bool& manualChosen)
@@ -118,7 +129,7 @@ bool NodeActions::editNetSettings(NetworkOptions& current, bool manualAllowed, b
 QStringList NodeActions::pictureNames()
 {
     // "use-as-demo": the question before the node shown becomes the demo system (the window's).
-    return {"net-settings", "node-options", "remote-settings", "node-name", "use-as-demo"};
+    return {"net-settings", "node-options", "remote-settings", "node-name", "use-as-demo", "add-node"};
 }
 
 QDialog* NodeActions::openForPicture(const QString& name, const NetworkOptions& options, QorinNodeUtilWrapper* node,
@@ -129,6 +140,8 @@ QDialog* NodeActions::openForPicture(const QString& name, const NetworkOptions& 
         auto* settings = new DialogSettings(qorinet_api::LocalInterfaceList(), false, m_parent);
         settings->fill(options, false);
         dialog = settings;
+    } else if (name == "add-node") {
+        dialog = new CNodeAddressesDialog(RememberedNodes(), m_parent);
     } else if (name == "node-options" && node) {
         dialog = new CNetActionsDialog(m_parent);
     } else if (name == "remote-settings" && node && root) {

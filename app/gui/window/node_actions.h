@@ -47,6 +47,10 @@ public:
     /// and whose name is `name`.
     void perform(int code, QorinNodeUtilWrapper& node, const ModelNode& root, const QString& name);
 
+    /// The next "Change Node IP" shows a static `address` and `mask` instead of the node's own,
+    /// with `why` (a node the computer cannot reach as it is); "" clears it.
+    void suggestIp(const QString& address, const QString& mask, const QString& why);
+
     /// "Net Settings" over `current`, modal; true with `current` replaced by the choice when the
     /// operator accepted. `manualChosen` tells whether that was "Manual Configuration".
     bool editNetSettings(NetworkOptions& current, bool manualAllowed, bool& manualChosen);
@@ -65,6 +69,9 @@ private:
 
     QWidget* m_parent;
     Host m_host;
+    QString m_suggestedAddress;
+    QString m_suggestedMask;
+    QString m_suggestedWhy;
 };
 
 } // namespace z2e

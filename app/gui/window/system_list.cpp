@@ -16,6 +16,10 @@ namespace z2e {
 namespace {
 
 const char* const kSelected = "selected";
+// The entry's own second line and colour, while an address problem is shown in their place.
+constexpr int kPlainDetailRole = Qt::UserRole + 40;
+constexpr int kPlainColourRole = Qt::UserRole + 41;
+constexpr int kAddressProblemRole = Qt::UserRole + 42;
 const char* const kUnselected = "unselected";
 
 QString pictureResource(const QString& detail)
@@ -122,6 +126,9 @@ int SystemList::upsertNetworkNode(const NetworkNodeRecord& node, bool communicat
     item->setData(SystemListRole::Picture, pictureFor(detail));
     item->setData(SystemListRole::Detail, detail);
     item->setData(SystemListRole::DetailColour, colour);
+    item->setData(kPlainDetailRole, detail);
+    item->setData(kPlainColourRole, colour);
+    item->setData(kAddressProblemRole, QVariant());
     item->setData(SystemListRole::ThirdLine, third);
     item->setData(SystemListRole::Selection, QString(kUnselected));
     item->setData(SystemListRole::SyncState, syncState);
@@ -138,6 +145,19 @@ void SystemList::updateNodeHealth(const NetworkNodeRecord& node)
     QListWidgetItem* item = m_list->item(row);
     item->setData(SystemListRole::Summary, QString::fromStdString(SystemHealth::nodeSummary(node)));
     setProblems(*item, JournalProblems::count(node));
+}
+
+void SystemList::setAddressProblem(std::uint32_t id, const QString& status, const QString& problem)
+{
+    const int row = rowOfNode(id);
+    if (row < 0)
+        return;
+    QListWidgetItem* item = m_list->item(row);
+    const bool marked = !status.isEmpty();
+    item->setData(SystemListRole::Detail, marked ? status : item->data(kPlainDetailRole));
+    item->setData(SystemListRole::DetailColour, marked ? static_cast<int>(Qt::red) : item->data(kPlainColourRole));
+    item->setData(kAddressProblemRole, marked ? QVariant(status + ": " + problem) : QVariant());
+    refreshToolTip(*item);
 }
 
 void SystemList::setNodeCaption(std::uint32_t id, const QString& caption)
@@ -197,6 +217,8 @@ void SystemList::refreshToolTip(QListWidgetItem& item)
                         QString::fromStdString(SystemHealth::syncOutText(sync)));
     }
     tip += QString("\nProblems: %1").arg(item.data(SystemListRole::Problems).toInt());
+    if (item.data(kAddressProblemRole).isValid())
+        tip += "\n" + item.data(kAddressProblemRole).toString();
     item.setData(Qt::ToolTipRole, tip);
 }
 

@@ -52,6 +52,9 @@ public:
     int removeNetworkNode(std::uint32_t id);
     /// Sets the synchronisation state of every entry of node `id`.
     void setSyncState(std::uint32_t id, int syncState);
+    /// Marks node `id`'s entry with `status` in red and `problem` in its tool tip, or, with an
+    /// empty `status`, shows it as it was.
+    void setAddressProblem(std::uint32_t id, const QString& status, const QString& problem);
     /// Row of the entry of node `id` (searched from the second entry on), -1 when absent.
     int rowOfNode(std::uint32_t id) const;
     /// Drops every network entry.

@@ -63,7 +63,7 @@ QDialog* WindowPictures::openNetworkDialog(const QString& name)
     if (!NodeActions::pictureNames().contains(name))
         return nullptr;
     // The network node with the lowest address: the first one tools/run starts.
-    if (name != "net-settings" && !showNode(false))
+    if (name != "net-settings" && name != "add-node" && !showNode(false))
         return nullptr;
     const NetworkNodeController::Records& records = m_nodes.records();
     const auto record = records.find(m_nodes.selected().id());

@@ -350,12 +350,12 @@ QORINetClient::NodeList::iterator QORINetClient::findNode(const DiscoveryAnswer&
 {
     NodeKey key{answer.node.address(), answer.node.netmask(), answer.controlPort};
     const auto hit = m_index.find(key);
-    if (hit != m_index.end() && (*hit->second)->isAt(answer.node, answer.controlPort))
+    if (hit != m_index.end() && (*hit->second)->isAt(answer.node, answer.controlPort, answer.enclosureSerial))
         return hit->second;
     // Not listed under this key, or listed but moved since: the list decides, in its order.
     const auto found =
         std::find_if(m_nodes.begin(), m_nodes.end(), [&](const std::shared_ptr<QORINetClientNode>& node) {
-            return node->isAt(answer.node, answer.controlPort);
+            return node->isAt(answer.node, answer.controlPort, answer.enclosureSerial);
         });
     if (found != m_nodes.end()) {
         // One entry per node: the one under the key it was listed with would outlive it.

@@ -98,10 +98,13 @@ uni::ipv4::IpAddressPair QORINetClientNode::addressPair() const
     return m_address;
 }
 
-bool QORINetClientNode::isAt(const uni::ipv4::IpAddressPair& pair, std::uint16_t controlPort) const
+bool QORINetClientNode::isAt(const uni::ipv4::IpAddressPair& pair, std::uint16_t controlPort,
+                             const std::string& enclosureSerial) const
 {
     std::lock_guard<std::mutex> lock(m_recordLock);
-    return m_address == pair && m_ports.control == controlPort;
+    const bool sameSerial =
+        enclosureSerial.empty() || m_texts.enclosureSerial.empty() || m_texts.enclosureSerial == enclosureSerial;
+    return m_address == pair && m_ports.control == controlPort && sameSerial;
 }
 
 void QORINetClientNode::setLocalAddressPair(const uni::ipv4::IpAddressPair& pair)

@@ -77,8 +77,10 @@ public:
     void setAddressPair(const uni::ipv4::IpAddressPair& pair);
     uni::ipv4::IpAddressPair addressPair() const;
     /// True when the node's address pair and control port are these (what discovery knows a
-    /// node by), compared under the record lock without copying.
-    bool isAt(const uni::ipv4::IpAddressPair& pair, std::uint16_t controlPort) const;
+    /// node by), compared under the record lock without copying. Two nodes that claim one
+    /// address stay apart by their enclosure serial: a serial unknown on either side matches.
+    bool isAt(const uni::ipv4::IpAddressPair& pair, std::uint16_t controlPort,
+              const std::string& enclosureSerial = {}) const;
     void setLocalAddressPair(const uni::ipv4::IpAddressPair& pair);
     uni::ipv4::IpAddressPair localAddressPair() const;
     void setPorts(const proto::PortTriple& ports);

@@ -71,6 +71,14 @@ CRemoteSettingsDialog::CRemoteSettingsDialog(QorinNodeUtilWrapper& node, const M
 
 CRemoteSettingsDialog::~CRemoteSettingsDialog() = default;
 
+void CRemoteSettingsDialog::suggest(const QString& address, const QString& mask, const QString& why)
+{
+    selectText(*m_ui->cmbMode, "Static");
+    m_ui->editAddress->setText(address);
+    m_ui->editMask->setText(mask);
+    m_ui->labelStatus->setText(why);
+}
+
 void CRemoteSettingsDialog::hdl_cmbMode_Changed(const QString& text)
 {
     m_edited.mode = text.toStdString();

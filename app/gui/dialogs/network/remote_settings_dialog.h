@@ -35,6 +35,9 @@ public:
 
     /// The values as read from the node.
     const NodeIpSettings& initialSettings() const { return m_initial; }
+    /// Shows a static `address` and `mask` to give the node instead of its own (a node the
+    /// computer cannot reach as it is), with `why` above them.
+    void suggest(const QString& address, const QString& mask, const QString& why);
     /// A changed configuration was sent and the node took it.
     bool changed() const { return m_changed; }
 
