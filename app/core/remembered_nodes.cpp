@@ -44,10 +44,27 @@ std::string RememberedNodes::defaultFolder()
 
 std::vector<std::string> RememberedNodes::addresses() const
 {
-    std::string text;
     std::vector<std::string> kept;
-    if (BoundedFileReader::read(m_path, kMaxFileBytes, text) != BoundedFileReader::Status::Ok)
-        return kept;
+    std::string unused;
+    loaded(kept, unused);
+    return kept;
+}
+
+// A file that is there but cannot be read is left as it is: a change would replace it with a
+// list that lacks what it held.
+bool RememberedNodes::loaded(std::vector<std::string>& kept, std::string& message) const
+{
+    std::string text;
+    std::string error;
+    const BoundedFileReader::Status status = BoundedFileReader::read(m_path, kMaxFileBytes, text, &error);
+    if (status == BoundedFileReader::Status::Missing)
+        return true;
+    if (status != BoundedFileReader::Status::Ok) {
+        message = "the list of remembered nodes " + m_path + " cannot be read (" +
+                  (error.empty() ? BoundedFileReader::statusText(status) : error) +
+                  "); it is left as it is - remove it to start a new list";
+        return false;
+    }
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line) && kept.size() < kMaxAddresses) {
@@ -61,7 +78,7 @@ std::vector<std::string> RememberedNodes::addresses() const
         if (std::find(kept.begin(), kept.end(), address) == kept.end())
             kept.push_back(address);
     }
-    return kept;
+    return true;
 }
 
 RememberedNodes::Outcome RememberedNodes::add(const std::string& address, std::string& message) const
@@ -72,7 +89,9 @@ RememberedNodes::Outcome RememberedNodes::add(const std::string& address, std::s
         return Outcome::Refused;
     }
     const std::string canonical = uni::ipv4::addressText(*uni::ipv4::parseAddress(address));
-    std::vector<std::string> list = addresses();
+    std::vector<std::string> list;
+    if (!loaded(list, message))
+        return Outcome::Failed;
     if (std::find(list.begin(), list.end(), canonical) != list.end()) {
         message = canonical + " is already remembered; it is asked at every scan";
         return Outcome::AlreadyThere;
@@ -92,7 +111,9 @@ RememberedNodes::Outcome RememberedNodes::remove(const std::string& address, std
 {
     const auto value = uni::ipv4::parseAddress(address);
     const std::string canonical = value ? uni::ipv4::addressText(*value) : address;
-    std::vector<std::string> list = addresses();
+    std::vector<std::string> list;
+    if (!loaded(list, message))
+        return Outcome::Failed;
     const auto found = std::find(list.begin(), list.end(), canonical);
     if (found == list.end()) {
         message = canonical + " is not among the remembered node addresses; nothing to remove";

@@ -45,6 +45,9 @@ public:
     static std::string refusal(const std::string& address);
 
 private:
+    /// The addresses kept, in `kept`; false with `message` set when the file is there but
+    /// cannot be read (too large, not a plain file).
+    bool loaded(std::vector<std::string>& kept, std::string& message) const;
     bool store(const std::vector<std::string>& addresses, std::string& message) const;
 
     std::string m_folder;

@@ -138,6 +138,14 @@ TEST(RememberedNodes, AFileEditedByHandKeepsItsGoodLinesAndAnUnwritableFolderIsS
     EXPECT_NE(message.find("could not be written to " + folder / "file/" + RememberedNodes::kFileName),
               std::string::npos)
         << message;
+
+    // A file too large to be a list is left as it is, not replaced by a list of one.
+    const std::string big(100 * 1024, '7');
+    test::writeFile(folder / RememberedNodes::kFileName, big);
+    EXPECT_EQ(RememberedNodes(folder.path()).add("127.0.6.4", message), RememberedNodes::Outcome::Failed);
+    EXPECT_NE(message.find("cannot be read"), std::string::npos) << message;
+    EXPECT_EQ(RememberedNodes(folder.path()).remove("127.0.6.2", message), RememberedNodes::Outcome::Failed);
+    EXPECT_EQ(test::readFile(folder / RememberedNodes::kFileName), big);
 }
 
 } // namespace
