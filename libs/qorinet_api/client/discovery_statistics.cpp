@@ -40,14 +40,14 @@ void DiscoveryStatistics::noteAnswer(const std::string& address, const std::stri
 {
     std::lock_guard<std::mutex> lock(m_lock);
     ++m_answers;
-    auto found =
-        std::find_if(m_heard.begin(), m_heard.end(), [&](const Heard& entry) { return entry.address == address; });
-    if (found == m_heard.end()) {
-        if (m_heard.size() >= kMaxEntries)
-            return;
+    const auto at = m_heardAt.find(address);
+    if (at == m_heardAt.end() && m_heard.size() >= kMaxEntries)
+        return;
+    if (at == m_heardAt.end()) {
+        m_heardAt.emplace(address, m_heard.size());
         m_heard.push_back({address, 0, {}, {}});
-        found = m_heard.end() - 1;
     }
+    Heard* found = &m_heard[at == m_heardAt.end() ? m_heard.size() - 1 : at->second];
     ++found->answers;
     found->last = Clock::now();
     if (found->identities.size() < kMaxIdentities &&

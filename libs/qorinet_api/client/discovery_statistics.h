@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qorinet_api {
@@ -55,6 +56,8 @@ private:
     mutable std::mutex m_lock;
     std::vector<Sends> m_sends;
     std::vector<Heard> m_heard;
+    /// Index into m_heard by address: a fleet answers by the thousand each scan.
+    std::unordered_map<std::string, std::size_t> m_heardAt;
     std::uint64_t m_answers = 0;
     Sends m_overflow;
 };
