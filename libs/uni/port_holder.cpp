@@ -84,6 +84,9 @@ std::string commandName(const std::string& pid)
     std::ifstream in("/proc/" + pid + "/comm");
     std::string name;
     std::getline(in, name);
+    // A program names itself: what it chose must not steer the terminal the name is shown on.
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
     return name.empty() ? "a program" : name;
 }
 
