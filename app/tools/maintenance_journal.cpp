@@ -256,6 +256,10 @@ bool MaintenanceJournal::keepResults(const std::string& operation, const std::ve
     if (ok && written != static_cast<ssize_t>(text.size()))
         ok = fail("cannot append to " + path + ": " +
                   (written < 0 ? std::string(std::strerror(errno)) : std::string("disk full")));
+    // The documents start on their way to the disk now, while the history lines are made and
+    // written: the sync after them then has little left to wait for.
+    if (ok)
+        ::sync_file_range(out, before.st_size, static_cast<off_t>(text.size()), SYNC_FILE_RANGE_WRITE);
     // Documents no line will name would only make the file longer.
     if (!ok && written > 0 && ::ftruncate(out, before.st_size) != 0)
         m_error += " (and what was written could not be removed)";
