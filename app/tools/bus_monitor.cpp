@@ -15,8 +15,6 @@ using Clock = std::chrono::steady_clock;
 /// How often an idle bus is asked again: often enough for a person watching, rarely enough
 /// not to load a network node.
 constexpr std::chrono::milliseconds kPollInterval{5};
-constexpr std::uint8_t kExtendedFlag = 0x01;
-constexpr std::uint8_t kErrorFrameFlag = 0x04;
 constexpr std::int32_t kUartReadBytes = 256;
 constexpr std::int32_t kNodeNotReady = 5000;
 
@@ -151,7 +149,7 @@ bool BusMonitor::sendDue(Run& run)
             ZaMoCanFrame frame{};
             frame.channel = static_cast<std::uint8_t>(send.channel);
             frame.id = send.id;
-            frame.flags = send.extended ? kExtendedFlag : 0;
+            frame.flags = send.extended ? BusRecord::kExtended : 0;
             frame.dlc = static_cast<std::uint8_t>(std::min<std::size_t>(send.data.size(), sizeof frame.data));
             std::memcpy(frame.data, send.data.data(), frame.dlc);
             result = node->WriteCAN(run.board(), &frame, count);
@@ -206,7 +204,7 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
     got = count > 0;
     for (std::int32_t i = 0; i < count; ++i) {
         const ZaMoCanFrame& f = frames[i];
-        const bool error = (f.flags & kErrorFrameFlag) != 0;
+        const bool error = (f.flags & BusRecord::kErrorFrame) != 0;
         const bool idShown = error || (f.id >= s.idLow && f.id <= s.idHigh);
         if (!idShown || (s.channel >= 0 && f.channel != s.channel)) {
             ++run.result.filtered;
@@ -222,7 +220,7 @@ void BusMonitor::keep(Run& run, BusRecord record)
 {
     BusMonitorResult& r = run.result;
     ++r.shown;
-    if (record.flags & kErrorFrameFlag)
+    if (record.flags & BusRecord::kErrorFrame)
         ++r.errorFrames;
     if (run.sink)
         run.sink(record);

@@ -22,10 +22,14 @@ enum class BusKind { Can, Uart };
 
 /// A frame as read or sent; UART blocks carry no id or flags.
 struct BusRecord {
+    static constexpr std::uint8_t kExtended = 0x01;
+    static constexpr std::uint8_t kRemote = 0x02;
+    static constexpr std::uint8_t kErrorFrame = 0x04;
+
     std::uint64_t timestampUs = 0;
     std::int32_t channel = 0;
     std::uint32_t id = 0;
-    std::uint8_t flags = 0; ///< bit 0 extended id, bit 1 remote frame, bit 2 error frame
+    std::uint8_t flags = 0; ///< the k flags above, as the driver sets them
     std::vector<std::uint8_t> data;
 };
 
