@@ -44,6 +44,19 @@ protected:
 TEST_F(BusMonitorTest, FrameSentOnOneChannelIsSeenOnItsPartner)
 {
     QorinNodeUtilWrapper& wrapper = connectWith(std::nullopt);
+    // A frame already waiting on channel 0, which the monitor reads first and does not show.
+    const auto& node = wrapper.node();
+    const auto board = static_cast<std::int32_t>(kCanBoard);
+    ZaMoCanFrame waiting{};
+    waiting.channel = 1;
+    std::int32_t one = 1;
+    ASSERT_EQ(node->OpenCAN(board), 0);
+    ASSERT_EQ(node->StartCAN(board, 0), 0);
+    ASSERT_EQ(node->StartCAN(board, 1), 0);
+    ASSERT_EQ(node->WriteCAN(board, &waiting, one), 0);
+    ASSERT_EQ(node->StopCAN(board, 0), 0);
+    ASSERT_EQ(node->StopCAN(board, 1), 0);
+
     BusMonitorSettings settings;
     settings.board = kCanBoard;
     settings.channel = 1;
@@ -60,6 +73,7 @@ TEST_F(BusMonitorTest, FrameSentOnOneChannelIsSeenOnItsPartner)
     EXPECT_EQ(BusFrameText::hex(frame.data), "DE AD 01");
     EXPECT_GT(frame.timestampUs, 0u);
     EXPECT_EQ(seen.size(), 1u) << "the sink gets each frame shown";
+    EXPECT_EQ(result.filtered, 1u);
     EXPECT_EQ(result.sent, 1u);
     ASSERT_EQ(result.errorCounters.size(), 4u);
     EXPECT_EQ(result.errorCounters[0], (std::pair<std::int32_t, std::uint32_t>(0, 0)));
