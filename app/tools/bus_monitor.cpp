@@ -190,7 +190,8 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
     if (!run.can()) {
         std::uint8_t bytes[kUartReadBytes];
         std::int32_t count = kUartReadBytes;
-        if (!readAnswered(run, node->ReadDmaUart(run.board(), bytes, count), count, kUartReadBytes))
+        const std::int32_t result = node->ReadDmaUart(run.board(), bytes, count);
+        if (!readAnswered(run, result, count, kUartReadBytes))
             return false;
         got = count > 0;
         if (got) // the byte interface names no channel: they came on the one running
@@ -199,7 +200,8 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
     }
     ZaMoCanFrame frames[kReadBatch]{};
     std::int32_t count = kReadBatch;
-    if (!readAnswered(run, node->ReadCAN(run.board(), frames, count), count, kReadBatch))
+    const std::int32_t result = node->ReadCAN(run.board(), frames, count);
+    if (!readAnswered(run, result, count, kReadBatch))
         return false;
     got = count > 0;
     for (std::int32_t i = 0; i < count; ++i) {

@@ -139,6 +139,26 @@ TEST_F(BusMonitorTest, UartBytesComeBackAndNoiseShows)
     expectClosed(wrapper, BusKind::Uart, kUartBoard);
 }
 
+using BusMonitorScripted = ScriptedToolsTest;
+
+TEST_F(BusMonitorScripted, ACountBeyondTheReadIsRefusedAndTheBusStillCloses)
+{
+    connectReady(4);
+    test::fakeDriver().transferred = 999;
+    BusMonitorSettings settings;
+    settings.board = 2;
+    const BusMonitorResult result = BusMonitor(m_wrapper).run(settings, kGo);
+    EXPECT_EQ(result.error,
+              "the driver answered 999 CAN frames to a read of at most 64; what it read cannot be trusted");
+    EXPECT_TRUE(result.records.empty());
+    std::vector<std::string> ends;
+    for (const FakeCall& call : test::fakeDriver().calls) {
+        if (call.name == "StopCAN" || call.name == "CloseCAN")
+            ends.push_back(call.name + std::to_string(call.command));
+    }
+    EXPECT_EQ(ends, (std::vector<std::string>{"StopCAN0", "StopCAN1", "StopCAN2", "StopCAN3", "CloseCAN0"}));
+}
+
 TEST(BusFrameTextTest, IdsAndDataAreCheckedInWords)
 {
     std::uint32_t id = 0;
