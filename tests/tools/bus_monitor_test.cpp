@@ -90,14 +90,19 @@ TEST_F(BusMonitorTest, FiltersRingAndRisingErrorCounters)
     settings.stopAfter = 3;
     settings.send = sendOf(0, 0x100, {1});
     settings.send->count = 6;
-    const BusMonitorResult result = BusMonitor(wrapper).run(settings, kGo);
+    std::vector<std::uint64_t> shownAt;
+    const BusMonitorResult result =
+        BusMonitor(wrapper).run(settings, kGo, [&](const BusRecord& record) { shownAt.push_back(record.timestampUs); });
     ASSERT_EQ(result.error, "");
     EXPECT_EQ(result.sent, 6u);
     EXPECT_EQ(result.shown, 3u);
     EXPECT_EQ(result.errorFrames, 3u);
     EXPECT_EQ(result.filtered, 3u);
-    EXPECT_EQ(result.records.size(), 2u);
+    ASSERT_EQ(result.records.size(), 2u);
     EXPECT_EQ(result.overwritten, 1u);
+    ASSERT_EQ(shownAt.size(), 3u);
+    EXPECT_EQ(result.records.front().timestampUs, shownAt[1]) << "the ring keeps the newest";
+    EXPECT_EQ(result.records.back().timestampUs, shownAt[2]);
     ASSERT_FALSE(result.errorCounters.empty());
     EXPECT_EQ(result.errorCounters[0].second, 22u) << "three errors of 8, two successes of -1";
 }
