@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 
 #include "cli_assets_command.h"
+#include "cli_bus_command.h"
 #include "cli_change_lock.h"
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
@@ -280,6 +281,9 @@ std::vector<CliCommand> makeCommandTable()
                                   {"problems", 0, 0, "problems", read, nullptr, problemsCommand},
                                   {"fleet", 0, 0, "", read, nullptr, fleetCommand},
                                   {"assets", 0, 1, "", read, nullptr, assetsCommand},
+                                  // A monitor runs until Ctrl+C or --timeout.
+                                  {"can", 1, 3, "", none, nullptr, canCommand, true},
+                                  {"uart", 1, 2, "", none, nullptr, uartCommand, true},
                               });
     return table;
 }
@@ -322,7 +326,9 @@ static int dispatch(const CliOptions& options)
     if (kind == BoardAddress::Kind::None || kind == BoardAddress::Kind::Index)
         return command->run(options);
     const ToolDescription* tool = ToolRegistry::find(options.command);
-    if (!tool)
+    if (command->onePlacedBoard && kind == BoardAddress::Kind::Every)
+        return usageError(options.command + " works on one board: --board ENCLOSURE/SLOT or a serial number");
+    if (!tool && !command->onePlacedBoard)
         return usageError("--board " + options.boardAddress.text() + " applies to the board tools");
     // Every board at once: the tool's own run over the whole system, in one table.
     if (kind == BoardAddress::Kind::Every && tool->everyBoardWithoutBoard)

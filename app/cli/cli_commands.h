@@ -27,6 +27,8 @@ struct CliCommand {
     ToolTimeLimit timeLimit;
     std::string (*changeActivity)(const std::vector<std::string>& arguments); ///< null: reads only
     int (*run)(const CliOptions& options);
+    /// --board by place or serial names the one board the command runs on.
+    bool onePlacedBoard = false;
 };
 
 const std::vector<CliCommand>& commandTable();

@@ -80,6 +80,26 @@ bool optionValue(const std::string& arg, const std::string& name, int argc, cons
     return true;
 }
 
+bool parseBoundedOption(const std::string& arg, int argc, const char* const argv[], int& i,
+                        const std::vector<BoundedOption>& numbers, std::string& error, bool& matched)
+{
+    for (const BoundedOption& number : numbers) {
+        std::string value;
+        std::int32_t parsed = 0;
+        if (!optionValue(arg, number.name, argc, argv, i, value, matched) ||
+            (matched &&
+             !(uni::text::parseSignedDecimal(value, parsed) && parsed >= number.low && parsed <= number.high))) {
+            error = std::string(number.name) + " needs " + number.what;
+            return false;
+        }
+        if (matched) {
+            *number.target = parsed;
+            return true;
+        }
+    }
+    return true;
+}
+
 namespace {
 
 bool boundedNumber(const std::string& text, std::int32_t low, std::int32_t high, std::int32_t& value)
@@ -313,27 +333,11 @@ bool parseValueOption(const std::string& arg, int argc, const char* const argv[]
 bool parseFleetOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
                       std::string& error, bool& matched)
 {
-    struct Bounded {
-        const char* name;
-        std::int32_t low;
-        std::int32_t high;
-        std::int32_t* target;
-        const char* what;
-    };
-    const Bounded numbers[] = {{"--due", 0, 36500, &options.dueDays, "a number of days, 0 to 36500"},
-                               {"--interval", 1, 120, &options.intervalMonths, "a number of months, 1 to 120"},
-                               {"--parallel", 1, 64, &options.parallel, "a number of nodes, 1 to 64"}};
-    for (const Bounded& number : numbers) {
-        std::string value;
-        if (!optionValue(arg, number.name, argc, argv, i, value, matched) ||
-            (matched && !boundedNumber(value, number.low, number.high, *number.target))) {
-            error = std::string(number.name) + " needs " + number.what;
-            return false;
-        }
-        if (matched)
-            return true;
-    }
-    return true;
+    const std::vector<BoundedOption> numbers = {
+        {"--due", 0, 36500, &options.dueDays, "a number of days, 0 to 36500"},
+        {"--interval", 1, 120, &options.intervalMonths, "a number of months, 1 to 120"},
+        {"--parallel", 1, 64, &options.parallel, "a number of nodes, 1 to 64"}};
+    return parseBoundedOption(arg, argc, argv, i, numbers, error, matched);
 }
 
 bool parseOption(const std::string& arg, int argc, const char* const argv[], int& i, CliOptions& options,
@@ -428,6 +432,10 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         return false;
     if (matched)
         return true;
+    if (!parseBusOption(arg, argc, argv, i, options.bus, error, matched))
+        return false;
+    if (matched)
+        return true;
     error = "unknown option " + arg;
     return false;
 }
@@ -502,6 +510,10 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
     }
     if (options.factory && options.excitation) {
         error = "selftest takes either --factory or --excitation";
+        return false;
+    }
+    if (options.bus.any() && options.command != "can" && options.command != "uart") {
+        error = "--channel, --count, --every, --send, --send-channel, --ids and --ring apply to can and uart";
         return false;
     }
     if (options.rebuild && options.command != "assets") {
@@ -599,6 +611,22 @@ std::string usageText()
     text += "                               Changes snapshot both EEPROMs of a board first and\n"
             "                               every tool run is journalled, both below\n"
             "                               DOCUMENTS/Norvale/zamo2explorer/maintenance\n"
+            "  can monitor --board E/S [--channel N] [--ids LOW-HIGH] [--count N] [--ring N]\n"
+            "              [--send ID DATA [--send-channel N] [--every MS]]\n"
+            "                               start every CAN channel of the board and print each\n"
+            "                               frame read (time, channel, id, length, data); --send\n"
+            "                               sends a frame once (or every MS); stops after --count\n"
+            "                               frames shown, on Ctrl+C or at --timeout, then prints\n"
+            "                               the counts and each channel's error counter; --json\n"
+            "                               adds the last --ring frames (1000). ID is hexadecimal,\n"
+            "                               0 to 7FF standard, up to 1FFFFFFF extended; DATA 0 to\n"
+            "                               8 bytes in hexadecimal (DEAD01, DE:AD:01, - for none)\n"
+            "  can send --board E/S [--channel N] ID DATA [--every MS] [--count N]\n"
+            "                               send a frame once, --count times, or every MS\n"
+            "  uart monitor --board E/S [--channel N] [--count N] [--send DATA [--every MS]]\n"
+            "  uart send --board E/S [--channel N] DATA [--every MS] [--count N]\n"
+            "                               likewise for a UART channel; bytes shown as\n"
+            "                               hexadecimal and as text\n"
             "  versions                     the software versions: this program (with its build's\n"
             "                               revision and source hash), then the driver's parts\n"
             "  logging show                 the driver's logging settings, their allowed values\n"

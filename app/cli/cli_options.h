@@ -2,6 +2,7 @@
 // Command line of zamo2ctl: options may stand anywhere before "--"; the first other word is
 // the command and the rest are its arguments.
 
+#include "cli_bus_options.h"
 #include "cli_enclosure_options.h"
 
 #include "tools/board_address.h"
@@ -52,6 +53,7 @@ struct CliOptions {
     std::string model;        ///< eeprom write-default --model
     std::string revision;     ///< eeprom write-default --revision
     EnclosureCliOptions enclosureTools; ///< enclosure, crossgrade, features, channel-module
+    BusCliOptions bus;                  ///< can, uart
     std::string logName;                ///< logging set --file
     std::string logLevel;               ///< logging set --level
     std::string logType;                ///< logging set --type
@@ -89,6 +91,20 @@ bool jsonRequested(int argc, const char* const argv[]);
 /// when its value is missing. Advances `i` past a separate value.
 bool optionValue(const std::string& arg, const std::string& name, int argc, const char* const argv[], int& i,
                  std::string& value, bool& matched);
+
+/// A number option of the command line and the range it must lie in.
+struct BoundedOption {
+    const char* name;
+    std::int32_t low;
+    std::int32_t high;
+    std::int32_t* target;
+    const char* what; ///< what the option needs, for the error: "a number of days, 0 to 36500"
+};
+
+/// Takes `arg` when it is one of `numbers` (`matched`) and sets its target; false with `error`
+/// set for a value missing or out of range. Advances `i` past a separate value.
+bool parseBoundedOption(const std::string& arg, int argc, const char* const argv[], int& i,
+                        const std::vector<BoundedOption>& numbers, std::string& error, bool& matched);
 
 /// The address pair of --local-network "A.B.C.D/N"; nullopt when the text is not one.
 std::optional<uni::ipv4::IpAddressPair> localNetworkOf(const std::string& text);

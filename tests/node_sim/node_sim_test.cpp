@@ -300,10 +300,11 @@ TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnection)
     ASSERT_EQ(dataListener.accept(data), 0);
     EXPECT_EQ(data.remoteAddress(), "127.0.0.30") << "the node connects from its own address";
 
-    // Board 1 is the CAN/UART combination board; its CAN output loops back.
+    // Board 1 is the CAN/UART combination board; its CAN channel 0 is cabled to channel 1.
     const Bytes board1 = {1, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(status(link.request(80, board1)), 0);
     EXPECT_EQ(status(link.request(84, board1)), 0);
+    EXPECT_EQ(status(link.request(84, Bytes{1, 0, 0, 0, 1, 0, 0, 0})), 0);
     Bytes write;
     putU32(write, 1);
     putU32(write, 2);

@@ -1,5 +1,7 @@
-// CAN and UART channels: frames and bytes written come back to the reader.
+// CAN and UART channels: frames cross the cable between paired CAN channels, UART bytes come
+// back, and the bus conditions of ZMPXI_SIM_BUS disturb both.
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -18,6 +20,43 @@ protected:
         SimDriverTest::SetUp();
         useExampleHardware();
         started("SIMMODE_OFF");
+    }
+    void TearDown() override
+    {
+        SimDriverTest::TearDown();
+        unsetenv("ZMPXI_SIM_BUS");
+    }
+    /// Initialises again with `conditions` in force and opens both buses of the boards.
+    void restartWith(const char* conditions)
+    {
+        setenv("ZMPXI_SIM_BUS", conditions, 1);
+        api->ZaMoDriverDeInit();
+        started("SIMMODE_OFF");
+        ASSERT_EQ(api->ZaMoOpenCAN(kCanBoard), 0);
+        ASSERT_EQ(api->ZaMoStartCAN(kCanBoard, 0), 0);
+        ASSERT_EQ(api->ZaMoStartCAN(kCanBoard, 1), 0);
+        ASSERT_EQ(api->ZaMoOpenDmaUart(kUartBoard), 0);
+        ASSERT_EQ(api->ZaMoStartDmaUart(kUartBoard, 0), 0);
+    }
+    int64_t canCounter(int channel, int property)
+    {
+        int64_t value = -1;
+        EXPECT_EQ(api->ZaMoGetChannelPropCAN(kCanBoard, channel, property, &value), 0);
+        return value;
+    }
+    std::vector<ZaMoCanFrame> readAll()
+    {
+        std::vector<ZaMoCanFrame> in(5000);
+        int32_t count = 0;
+        EXPECT_EQ(api->ZaMoReadCAN(kCanBoard, in.data(), static_cast<int32_t>(in.size()), &count), 0);
+        in.resize(static_cast<std::size_t>(count));
+        return in;
+    }
+    uint32_t errors(int channel)
+    {
+        uint32_t value = 0;
+        EXPECT_EQ(api->ZaMoErrorCntCAN(kCanBoard, channel, &value), 0);
+        return value;
     }
 };
 
@@ -56,7 +95,8 @@ TEST_F(BusTest, CanFramesComeBackInOrder)
     ASSERT_EQ(count, 2);
     EXPECT_EQ(in[0].id, 0x100u);
     EXPECT_EQ(in[1].id, 0x1FFFFFFFu);
-    EXPECT_EQ(in[1].channel, 1);
+    EXPECT_EQ(in[0].channel, 1) << "channel 0 is cabled to channel 1";
+    EXPECT_EQ(in[1].channel, 0);
     EXPECT_EQ(std::memcmp(in[1].data, out[1].data, 3), 0);
     EXPECT_LE(in[0].timestampUs, in[1].timestampUs);
 
@@ -116,6 +156,94 @@ TEST_F(BusTest, UartBytesComeBackAsBytesOrBlocks)
     EXPECT_EQ(baud, 115200);
     EXPECT_EQ(api->ZaMoOpenDmaUart(kCanBoard), 100018);
     ASSERT_EQ(api->ZaMoCloseDmaUart(kUartBoard), 0);
+}
+
+TEST_F(BusTest, CableNeedsBothEndsAtOneBitRateAndTakesTheFramesTime)
+{
+    restartWith("");
+    ASSERT_EQ(api->ZaMoSetChannelPropCAN(kCanBoard, 0, 0, 125000), 0);
+    EXPECT_EQ(api->ZaMoSetChannelPropCAN(kCanBoard, 0, 0, 0), 140112) << "no bit rate of zero";
+    EXPECT_EQ(api->ZaMoSetChannelPropCAN(kCanBoard, 0, 4, 0), 140112) << "counters are read-only";
+    ZaMoCanFrame out[] = {frame(0, 0x123, 1), frame(0, 0x124, 2)};
+    int32_t written = 0;
+    ASSERT_EQ(api->ZaMoWriteCAN(kCanBoard, out, 1, &written), 0);
+    std::vector<ZaMoCanFrame> in = readAll();
+    ASSERT_EQ(in.size(), 1u) << "the other end at 500 kbit/s sees an error frame";
+    EXPECT_EQ(in[0].flags, 4);
+    EXPECT_EQ(errors(0), 8u);
+    EXPECT_EQ(canCounter(1, 5), 1);
+
+    ASSERT_EQ(api->ZaMoSetChannelPropCAN(kCanBoard, 1, 0, 125000), 0);
+    out[0].dlc = 8;
+    out[1].dlc = 8;
+    ASSERT_EQ(api->ZaMoWriteCAN(kCanBoard, out, 2, &written), 0);
+    in = readAll();
+    ASSERT_EQ(in.size(), 2u);
+    EXPECT_EQ(in[1].id, 0x124u);
+    EXPECT_EQ(in[1].timestampUs - in[0].timestampUs, 888u) << "111 bits at 125 kbit/s";
+    EXPECT_EQ(errors(0), 6u) << "each success gives one back";
+
+    ASSERT_EQ(api->ZaMoStopCAN(kCanBoard, 1), 0);
+    ASSERT_EQ(api->ZaMoWriteCAN(kCanBoard, out, 1, &written), 0);
+    EXPECT_TRUE(readAll().empty()) << "a stopped end hears nothing";
+    EXPECT_EQ(errors(0), 14u) << "and acknowledges nothing";
+}
+
+TEST_F(BusTest, InjectedErrorsDriveTheSenderOffTheBusUntilRestarted)
+{
+    restartWith("can-error-every=2,can-load=50");
+    std::vector<ZaMoCanFrame> out(80, frame(1, 0x7FF, 7));
+    int32_t written = 0;
+    EXPECT_EQ(api->ZaMoWriteCAN(kCanBoard, out.data(), 80, &written), 0x0403) << "bus-off";
+    EXPECT_EQ(written, 74) << "+8 per error, -1 per success: off after 37 errors";
+    EXPECT_GE(errors(1), 256u);
+    const std::vector<ZaMoCanFrame> in = readAll();
+    ASSERT_EQ(in.size(), 74u);
+    EXPECT_EQ(in[0].flags, 0);
+    EXPECT_EQ(in[1].flags, 4) << "every second frame destroyed";
+    EXPECT_EQ(in[1].channel, 0);
+    EXPECT_EQ(canCounter(0, 5), 37);
+    EXPECT_EQ(in[2].timestampUs - in[1].timestampUs, 284u) << "71 bits at 500 kbit/s, half the bus taken by others";
+
+    ASSERT_EQ(api->ZaMoStopCAN(kCanBoard, 1), 0);
+    ASSERT_EQ(api->ZaMoStartCAN(kCanBoard, 1), 0);
+    EXPECT_EQ(errors(1), 0u);
+    EXPECT_EQ(api->ZaMoWriteCAN(kCanBoard, out.data(), 1, &written), 0);
+}
+
+TEST_F(BusTest, SlowReaderLosesCountedFramesAndUartNoiseIsCounted)
+{
+    restartWith("uart-noise-every=3");
+    std::vector<ZaMoCanFrame> out(4100, frame(0, 0x10, 1));
+    int32_t written = 0;
+    ASSERT_EQ(api->ZaMoWriteCAN(kCanBoard, out.data(), 4100, &written), 0);
+    EXPECT_EQ(written, 4100);
+    EXPECT_EQ(readAll().size(), 4096u);
+    EXPECT_EQ(canCounter(1, 4), 4);
+    EXPECT_EQ(canCounter(0, 4), 0);
+
+    const uint8_t bytes[] = {1, 2, 3, 4, 5, 6, 7};
+    ASSERT_EQ(api->ZaMoWriteDmaUart(kUartBoard, bytes, 7, &written), 0);
+    uint8_t in[16]{};
+    int32_t count = 0;
+    ASSERT_EQ(api->ZaMoReadDmaUart(kUartBoard, in, 16, &count), 0);
+    ASSERT_EQ(count, 7);
+    const uint8_t expected[] = {1, 2, 3 ^ 0xFF, 4, 5, 6 ^ 0xFF, 7};
+    EXPECT_EQ(std::memcmp(in, expected, 7), 0);
+    int64_t corrupted = 0;
+    ASSERT_EQ(api->ZaMoGetChannelPropDmaUart(kUartBoard, 0, 5, &corrupted), 0);
+    EXPECT_EQ(corrupted, 2);
+}
+
+TEST_F(BusTest, MalformedConditionsLeaveTheLinesUndisturbed)
+{
+    restartWith("can-error-every=1,can-load=95");
+    const ZaMoCanFrame out = frame(0, 0x1, 1);
+    int32_t written = 0;
+    ASSERT_EQ(api->ZaMoWriteCAN(kCanBoard, &out, 1, &written), 0);
+    const std::vector<ZaMoCanFrame> in = readAll();
+    ASSERT_EQ(in.size(), 1u);
+    EXPECT_EQ(in[0].flags, 0);
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #pragma once
-// CAN and UART channels of a board, wired back to themselves: what is written can be read back.
+// CAN and UART channels of a board. CAN channels are joined in pairs by a simulated cable
+// (0 with 1, 2 with 3; an odd last channel hears itself); UART channels are wired back to
+// themselves. What goes over a line takes the time its bit rate gives it and may be disturbed
+// as the bus conditions say.
 
 #include <cstdint>
 #include <deque>
@@ -7,6 +10,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "bus_conditions.h"
 #include "zmpxi_api.h"
 
 namespace zmpxi_sim {
@@ -18,11 +22,18 @@ class LoopbackBus {
 public:
     static constexpr bool kByteStream = std::is_same_v<Frame, ZaMoUartFrame>;
     using Item = std::conditional_t<kByteStream, std::uint8_t, Frame>;
-    /// Frames or blocks held per board before writes are refused.
+    /// Frames or blocks held per board; what arrives beyond is lost and counted.
     static constexpr std::size_t kQueueLimit = 4096;
+    /// Read-only channel properties: frames (CAN) or bytes (UART) lost because the reader fell
+    /// behind, and error frames received (CAN) or bytes received corrupted (UART).
+    static constexpr std::int32_t kLostProperty = 4;
+    static constexpr std::int32_t kDisturbedProperty = 5;
+    /// A CAN channel whose error counter reaches this leaves the bus until it is restarted.
+    static constexpr std::uint32_t kBusOffErrors = 256;
 
     explicit LoopbackBus(int channels);
 
+    void setConditions(const BusConditions& conditions) { m_conditions = conditions; }
     std::int32_t open();
     std::int32_t close();
     std::int32_t start(std::int32_t channel) { return setStarted(channel, true); }
@@ -40,15 +51,27 @@ private:
     struct Channel {
         bool started = false;
         std::map<std::int32_t, std::int64_t> properties;
+        std::uint32_t errors = 0;
+        std::int64_t lost = 0;
+        std::int64_t disturbed = 0;
     };
 
     std::int32_t checkOpen() const;
     std::int32_t checkChannel(std::int32_t channel) const;
     std::int32_t checkProperty(std::int32_t channel, std::int32_t property) const;
     std::int32_t setStarted(std::int32_t channel, bool started);
+    std::int32_t writeBytes(const Item* items, std::int32_t count, std::int32_t* written, std::uint64_t nowUs);
+    std::int32_t writeFrame(Frame frame, std::uint64_t nowUs);
+    /// Occupies the cable of `channel` for `durationUs`; returns when the transfer ends.
+    std::uint64_t occupy(std::size_t channel, std::uint64_t durationUs, std::uint64_t nowUs);
+    void deliver(const Frame& frame, std::int64_t items);
+    std::size_t peer(std::size_t channel) const;
 
+    BusConditions m_conditions;
     bool m_open = false;
     std::vector<Channel> m_channels;
+    std::vector<std::uint64_t> m_cableFreeUs; ///< per cable: when its last transfer ends
+    std::vector<std::uint64_t> m_carried;     ///< per cable: frames or bytes carried so far
     std::deque<Frame> m_rx;
     std::vector<Frame> m_lent;
     std::size_t m_frontOffset = 0; ///< bytes of the first block already read byte-wise

@@ -14,6 +14,7 @@ constexpr std::int32_t boardNotOpen = 0x0105;
 constexpr std::int32_t invalidChannelNo = 0x0301;
 constexpr std::int32_t notSupportedFunction = 0x0306;
 constexpr std::int32_t canNotOpen = 0x0402;
+constexpr std::int32_t canCannotStart = 0x0403;
 constexpr std::int32_t canAlreadyStarted = 0x0405;
 constexpr std::int32_t canNotStarted = 0x0406;
 constexpr std::int32_t uartNotOpen = 0x0407;

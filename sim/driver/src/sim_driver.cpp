@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "board_commands.h"
+#include "bus_conditions.h"
 #include "command_target.h"
 #include "enclosure_commands.h"
 #include "file_util.h"
@@ -90,6 +91,7 @@ std::int32_t SimDriver::init(std::int32_t* boardCount)
     const SimulationSection& section = simulate ? config.simulation : hardwarePresent ? hardware.hardware : empty;
     m_system = SimSystem::build(section, simulate, store, m_log);
     m_system->faults() = hardware.faults;
+    applyBusConditions();
     m_temperatureStamp = hardwareStamp;
     ++m_generation;
 
@@ -98,6 +100,18 @@ std::int32_t SimDriver::init(std::int32_t* boardCount)
     m_log.write(DriverLog::Level::Debug, std::string("initialised: ") + std::to_string(count) +
                                              (simulate ? " simulated" : " hardware") + " boards, mode " + mode);
     return hardware.faults.initWarning < 0 ? hardware.faults.initWarning : rc::ok;
+}
+
+void SimDriver::applyBusConditions()
+{
+    std::string error;
+    const BusConditions conditions = BusConditions::parse(m_env.bus, error);
+    if (!error.empty())
+        m_log.write(DriverLog::Level::Error, "ZMPXI_SIM_BUS ignored: " + error);
+    for (const std::shared_ptr<SimBoard>& board : m_system->boards()) {
+        board->can().setConditions(conditions);
+        board->uart().setConditions(conditions);
+    }
 }
 
 std::int32_t SimDriver::deinit()

@@ -42,6 +42,8 @@ private:
     SimDriver() = default;
 
     const DriverConfig& loadConfig();
+    /// Takes ZMPXI_SIM_BUS over into every board's CAN and UART lines.
+    void applyBusConditions();
     /// Sensors are live: the temperature faults of the hardware description are taken over
     /// when the file changed since they were read, without a new init.
     void followTemperatureFaults();

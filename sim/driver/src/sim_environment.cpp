@@ -53,6 +53,7 @@ SimEnvironment SimEnvironment::fromProcess()
     env.logDir = file_util::join(env.configDir, "log");
     env.hardwareFile = variable("ZMPXI_SIM_HARDWARE");
     env.speed = speedFactor();
+    env.bus = variable("ZMPXI_SIM_BUS");
     return env;
 }
 

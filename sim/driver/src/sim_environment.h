@@ -13,6 +13,7 @@ struct SimEnvironment {
     std::string logDir;       ///< configDir/log; the default place of the driver's log files
     std::string hardwareFile; ///< ZMPXI_SIM_HARDWARE, empty when unset
     double speed = 1.0;       ///< ZMPXI_SIM_SPEED; 100 runs simulated time 100 times faster
+    std::string bus;          ///< ZMPXI_SIM_BUS: disturbances of the simulated CAN and UART lines
 
     /// Reads the environment variables now.
     static SimEnvironment fromProcess();

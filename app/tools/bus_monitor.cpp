@@ -1,0 +1,259 @@
+#include "tools/bus_monitor.h"
+
+#include "zmpxi_api.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace z2e {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+/// How often an idle bus is asked again: often enough for a person watching, rarely enough
+/// not to load a network node.
+constexpr std::chrono::milliseconds kPollInterval{5};
+constexpr std::int32_t kUartReadBytes = 256;
+constexpr std::int32_t kNodeNotReady = 5000;
+
+const char* busName(BusKind kind)
+{
+    return kind == BusKind::Can ? "CAN" : "UART";
+}
+
+} // namespace
+
+struct BusMonitor::Run {
+    Run(const BusMonitorSettings& s, const std::atomic<bool>& c, const FrameSink& f) : settings(s), cancel(c), sink(f)
+    {
+    }
+
+    const BusMonitorSettings& settings;
+    const std::atomic<bool>& cancel;
+    const FrameSink& sink;
+    BusMonitorResult result;
+    std::vector<std::int32_t> started;
+    bool opened = false;
+    std::uint32_t sendsDone = 0;
+    Clock::time_point nextSend = Clock::now();
+
+    std::int32_t board() const { return static_cast<std::int32_t>(settings.board); }
+    bool can() const { return settings.kind == BusKind::Can; }
+    bool sendsFinished() const
+    {
+        return !settings.send || (settings.send->count != 0 && sendsDone >= settings.send->count);
+    }
+    bool hasStarted(std::int32_t channel) const
+    {
+        return std::find(started.begin(), started.end(), channel) != started.end();
+    }
+};
+
+BusMonitor::BusMonitor(QorinNodeUtilWrapper& wrapper) : m_wrapper(wrapper) {}
+
+BusMonitorResult BusMonitor::run(const BusMonitorSettings& settings, const std::atomic<bool>& cancel,
+                                 const FrameSink& sink)
+{
+    Run run(settings, cancel, sink);
+    if (!m_wrapper.isReady() || !m_wrapper.node()) {
+        run.result.result = kNodeNotReady;
+        run.result.error = "the node is not connected; connect it and try again";
+        return run.result;
+    }
+    if (open(run) && startChannels(run)) {
+        while (!(run.result.cancelled = cancel.load())) {
+            bool got = false;
+            if (!sendDue(run) || (settings.listen && !readWaiting(run, got)))
+                break;
+            if (settings.stopAfter != 0 && run.result.shown >= settings.stopAfter)
+                break;
+            if (!settings.listen && run.sendsFinished())
+                break;
+            if (!got)
+                std::this_thread::sleep_for(kPollInterval);
+        }
+    }
+    readErrorCounters(run);
+    stopAndClose(run);
+    return run.result;
+}
+
+bool BusMonitor::fail(Run& run, std::int32_t result, const std::string& what)
+{
+    run.result.result = result;
+    std::string text;
+    const bool named = result != 0 && m_wrapper.resultText(result, text);
+    run.result.error = what + (named ? " (" + text + ")" : std::string());
+    return false;
+}
+
+bool BusMonitor::open(Run& run)
+{
+    const auto& node = m_wrapper.node();
+    const std::int32_t result = run.can() ? node->OpenCAN(run.board()) : node->OpenDmaUart(run.board());
+    if (result > 0)
+        return fail(run, result,
+                    "board " + std::to_string(run.settings.board) + " would not open its " +
+                        busName(run.settings.kind) + " channels; is it a board with " + busName(run.settings.kind) +
+                        "?");
+    run.opened = true;
+    return true;
+}
+
+bool BusMonitor::startChannels(Run& run)
+{
+    const auto& node = m_wrapper.node();
+    const BusMonitorSettings& s = run.settings;
+    if (run.can()) {
+        // Every channel runs, so that the far end of a cable acknowledges what is sent.
+        for (std::int32_t channel = 0; channel < kMaxChannels; ++channel) {
+            const std::int32_t result = node->StartCAN(run.board(), channel);
+            if (result > 0 && channel == 0)
+                return fail(run, result, "CAN channel 0 of board " + std::to_string(s.board) + " would not start");
+            if (result > 0)
+                break;
+            run.started.push_back(channel);
+        }
+    } else {
+        // The byte interface sends on the first running channel: only the one asked for runs.
+        const std::int32_t channel = s.channel >= 0 ? s.channel : s.send ? s.send->channel : 0;
+        const std::int32_t result = node->StartDmaUart(run.board(), channel);
+        if (result > 0)
+            return fail(run, result,
+                        "UART channel " + std::to_string(channel) + " of board " + std::to_string(s.board) +
+                            " would not start");
+        run.started.push_back(channel);
+    }
+    for (const std::int32_t wanted : {s.channel, s.send ? s.send->channel : -1}) {
+        if (wanted >= 0 && !run.hasStarted(wanted))
+            return fail(run, 0,
+                        std::string(busName(s.kind)) + " channel " + std::to_string(wanted) +
+                            " does not exist on board " + std::to_string(s.board) + "; it has channels 0 to " +
+                            std::to_string(run.started.size() - 1));
+    }
+    return true;
+}
+
+bool BusMonitor::sendDue(Run& run)
+{
+    if (run.sendsFinished() || Clock::now() < run.nextSend)
+        return true;
+    const BusSend& send = *run.settings.send;
+    const auto& node = m_wrapper.node();
+    do {
+        std::int32_t count = 1;
+        std::int32_t result = 0;
+        if (run.can()) {
+            ZaMoCanFrame frame{};
+            frame.channel = static_cast<std::uint8_t>(send.channel);
+            frame.id = send.id;
+            frame.flags = send.extended ? BusRecord::kExtended : 0;
+            frame.dlc = static_cast<std::uint8_t>(std::min<std::size_t>(send.data.size(), sizeof frame.data));
+            std::memcpy(frame.data, send.data.data(), frame.dlc);
+            result = node->WriteCAN(run.board(), &frame, count);
+        } else {
+            count = static_cast<std::int32_t>(send.data.size());
+            result = node->WriteDmaUart(run.board(), send.data.data(), count);
+        }
+        const std::int32_t expected = run.can() ? 1 : static_cast<std::int32_t>(send.data.size());
+        if (result > 0)
+            return fail(run, result, "sending on channel " + std::to_string(send.channel) + " failed");
+        if (count != expected)
+            return fail(run, result,
+                        "the driver took " + std::to_string(count) + " of " + std::to_string(expected) +
+                            (run.can() ? " frame" : " bytes") + " on channel " + std::to_string(send.channel));
+        ++run.sendsDone;
+        ++run.result.sent;
+    } while (send.everyMs == 0 && !run.sendsFinished() && !run.cancel.load());
+    run.nextSend = Clock::now() + std::chrono::milliseconds(send.everyMs);
+    return true;
+}
+
+bool BusMonitor::readAnswered(Run& run, std::int32_t result, std::int32_t count, std::int32_t room)
+{
+    const std::string what = run.can() ? "CAN frames" : "UART bytes";
+    if (result > 0)
+        return fail(run, result, "reading " + what + " of board " + std::to_string(run.settings.board) + " failed");
+    if (count < 0 || count > room)
+        return fail(run, 0,
+                    "the driver answered " + std::to_string(count) + " " + what + " to a read of at most " +
+                        std::to_string(room) + "; what it read cannot be trusted");
+    return true;
+}
+
+bool BusMonitor::readWaiting(Run& run, bool& got)
+{
+    const auto& node = m_wrapper.node();
+    const BusMonitorSettings& s = run.settings;
+    if (!run.can()) {
+        std::uint8_t bytes[kUartReadBytes];
+        std::int32_t count = kUartReadBytes;
+        const std::int32_t result = node->ReadDmaUart(run.board(), bytes, count);
+        if (!readAnswered(run, result, count, kUartReadBytes))
+            return false;
+        got = count > 0;
+        if (got) // the byte interface names no channel: they came on the one running
+            keep(run, BusRecord{0, run.started.front(), 0, 0, {bytes, bytes + count}});
+        return true;
+    }
+    ZaMoCanFrame frames[kReadBatch]{};
+    std::int32_t count = kReadBatch;
+    const std::int32_t result = node->ReadCAN(run.board(), frames, count);
+    if (!readAnswered(run, result, count, kReadBatch))
+        return false;
+    got = count > 0;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const ZaMoCanFrame& f = frames[i];
+        const bool error = (f.flags & BusRecord::kErrorFrame) != 0;
+        const bool idShown = error || (f.id >= s.idLow && f.id <= s.idHigh);
+        if (!idShown || (s.channel >= 0 && f.channel != s.channel)) {
+            ++run.result.filtered;
+            continue;
+        }
+        const std::size_t length = std::min<std::size_t>(f.dlc, sizeof f.data);
+        keep(run, BusRecord{f.timestampUs, f.channel, f.id, f.flags, {f.data, f.data + length}});
+    }
+    return true;
+}
+
+void BusMonitor::keep(Run& run, BusRecord record)
+{
+    BusMonitorResult& r = run.result;
+    ++r.shown;
+    if (record.flags & BusRecord::kErrorFrame)
+        ++r.errorFrames;
+    if (run.sink)
+        run.sink(record);
+    r.records.push_back(std::move(record));
+    if (r.records.size() > std::max<std::size_t>(run.settings.ringSize, 1)) {
+        r.records.pop_front();
+        ++r.overwritten;
+    }
+}
+
+void BusMonitor::readErrorCounters(Run& run)
+{
+    if (!run.can())
+        return;
+    for (const std::int32_t channel : run.started) {
+        std::uint32_t errors = 0;
+        if (m_wrapper.node()->ErrorCntCAN(run.board(), channel, errors) <= 0)
+            run.result.errorCounters.emplace_back(channel, errors);
+    }
+}
+
+void BusMonitor::stopAndClose(Run& run)
+{
+    const auto& node = m_wrapper.node();
+    for (const std::int32_t channel : run.started)
+        run.can() ? node->StopCAN(run.board(), channel) : node->StopDmaUart(run.board(), channel);
+    if (!run.opened)
+        return;
+    const std::int32_t closed = run.can() ? node->CloseCAN(run.board()) : node->CloseDmaUart(run.board());
+    if (closed > 0 && run.result.error.empty())
+        fail(run, closed, std::string("closing the ") + busName(run.settings.kind) + " channels failed");
+}
+
+} // namespace z2e

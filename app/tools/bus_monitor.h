@@ -1,0 +1,103 @@
+#pragma once
+// A board's CAN or UART channels watched and driven through the command layer, so that the same
+// procedure serves a local board and one of a network node: it opens the bus, starts the
+// channels, sends frames once or at an interval, keeps the last frames read in a ring of a
+// chosen size, and always stops the channels and closes the bus again, also when cancelled.
+// Runs on the caller's thread; `cancel` may be raised from any other.
+
+#include "driver/command/qorin_node_util_wrapper.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace z2e {
+
+enum class BusKind { Can, Uart };
+
+/// A frame as read or sent; UART blocks carry no id or flags.
+struct BusRecord {
+    static constexpr std::uint8_t kExtended = 0x01;
+    static constexpr std::uint8_t kRemote = 0x02;
+    static constexpr std::uint8_t kErrorFrame = 0x04;
+
+    std::uint64_t timestampUs = 0;
+    std::int32_t channel = 0;
+    std::uint32_t id = 0;
+    std::uint8_t flags = 0; ///< the k flags above, as the driver sets them
+    std::vector<std::uint8_t> data;
+};
+
+struct BusSend {
+    std::int32_t channel = 0;
+    std::uint32_t id = 0;
+    bool extended = false;
+    std::vector<std::uint8_t> data;
+    std::uint32_t everyMs = 0; ///< 0: all at once
+    std::uint32_t count = 1;   ///< sends in all; 0: until the run ends
+};
+
+struct BusMonitorSettings {
+    BusKind kind = BusKind::Can;
+    std::uint32_t board = 0;
+    std::int32_t channel = -1; ///< the only channel shown; -1: all
+    std::uint32_t idLow = 0;   ///< CAN frames outside idLow..idHigh are not shown
+    std::uint32_t idHigh = 0x1FFFFFFF;
+    std::size_t ringSize = 1000; ///< frames kept; older ones make room and are counted
+    std::uint32_t stopAfter = 0; ///< frames shown before the run ends; 0: no limit
+    bool listen = true;          ///< false: only send, and end when the sends are done
+    std::optional<BusSend> send;
+};
+
+struct BusMonitorResult {
+    std::int32_t result = 0;       ///< the driver's answer that ended the run; 0 when none failed
+    std::string error;             ///< what went wrong, in words; empty on success
+    std::deque<BusRecord> records; ///< the last frames shown, oldest first
+    std::uint64_t shown = 0;       ///< frames that passed the filters
+    std::uint64_t filtered = 0;    ///< frames read but not shown
+    std::uint64_t overwritten = 0; ///< frames shown that the ring no longer holds
+    std::uint64_t errorFrames = 0; ///< CAN error frames among those shown
+    std::uint64_t sent = 0;
+    /// CAN only: each started channel's error counter at the end.
+    std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters;
+    bool cancelled = false;
+};
+
+class BusMonitor {
+public:
+    /// Gets each frame shown, as it arrives.
+    using FrameSink = std::function<void(const BusRecord&)>;
+    /// Frames asked of the driver per read.
+    static constexpr std::int32_t kReadBatch = 64;
+    /// Channels a board may have: the frame's channel field holds 0..3.
+    static constexpr std::int32_t kMaxChannels = 4;
+
+    explicit BusMonitor(QorinNodeUtilWrapper& wrapper);
+
+    BusMonitorResult run(const BusMonitorSettings& settings, const std::atomic<bool>& cancel,
+                         const FrameSink& sink = FrameSink());
+
+private:
+    struct Run;
+
+    bool open(Run& run);
+    bool startChannels(Run& run);
+    void stopAndClose(Run& run);
+    bool sendDue(Run& run);
+    /// Reads what waits; false when the read failed. `got` tells whether anything came.
+    bool readWaiting(Run& run, bool& got);
+    /// Whether a read of at most `room` items succeeded and answered a count that fits.
+    bool readAnswered(Run& run, std::int32_t result, std::int32_t count, std::int32_t room);
+    void keep(Run& run, BusRecord record);
+    void readErrorCounters(Run& run);
+    bool fail(Run& run, std::int32_t result, const std::string& what);
+
+    QorinNodeUtilWrapper& m_wrapper;
+};
+
+} // namespace z2e

@@ -1,0 +1,194 @@
+// The bus monitor on the simulated driver's example hardware: what it sends crosses the cable,
+// what it shows passes its filters, and the bus is closed again however the run ends.
+
+#include "tools_fixture.h"
+
+#include "tools/bus_frame_text.h"
+#include "tools/bus_monitor.h"
+
+namespace z2e {
+namespace testing_tools {
+namespace {
+
+constexpr std::uint32_t kCanBoard = 3;  // QN-6204-CAN
+constexpr std::uint32_t kUartBoard = 7; // QN-6202-UART
+
+class BusMonitorTest : public ToolsTest {
+protected:
+    QorinNodeUtilWrapper& connectWith(const std::optional<std::string>& conditions)
+    {
+        m_bus = std::make_unique<test::EnvOverride>("ZMPXI_SIM_BUS", conditions);
+        useExampleHardware();
+        return connect("SIMMODE_OFF");
+    }
+    /// The bus was closed: starting a channel needs it opened again.
+    void expectClosed(QorinNodeUtilWrapper& wrapper, BusKind kind, std::uint32_t board)
+    {
+        const auto& node = wrapper.node();
+        const auto b = static_cast<std::int32_t>(board);
+        EXPECT_EQ(kind == BusKind::Can ? node->StartCAN(b, 0) : node->StartDmaUart(b, 0),
+                  kind == BusKind::Can ? 0x0402 : 0x0407);
+    }
+    static BusSend sendOf(std::int32_t channel, std::uint32_t id, std::vector<std::uint8_t> data)
+    {
+        BusSend send;
+        send.channel = channel;
+        send.id = id;
+        send.data = std::move(data);
+        return send;
+    }
+
+    std::unique_ptr<test::EnvOverride> m_bus;
+};
+
+TEST_F(BusMonitorTest, FrameSentOnOneChannelIsSeenOnItsPartner)
+{
+    QorinNodeUtilWrapper& wrapper = connectWith(std::nullopt);
+    // A frame already waiting on channel 0, which the monitor reads first and does not show.
+    const auto& node = wrapper.node();
+    const auto board = static_cast<std::int32_t>(kCanBoard);
+    ZaMoCanFrame waiting{};
+    waiting.channel = 1;
+    std::int32_t one = 1;
+    ASSERT_EQ(node->OpenCAN(board), 0);
+    ASSERT_EQ(node->StartCAN(board, 0), 0);
+    ASSERT_EQ(node->StartCAN(board, 1), 0);
+    ASSERT_EQ(node->WriteCAN(board, &waiting, one), 0);
+    ASSERT_EQ(node->StopCAN(board, 0), 0);
+    ASSERT_EQ(node->StopCAN(board, 1), 0);
+
+    BusMonitorSettings settings;
+    settings.board = kCanBoard;
+    settings.channel = 1;
+    settings.stopAfter = 1;
+    settings.send = sendOf(0, 0x123, {0xDE, 0xAD, 0x01});
+    std::vector<BusRecord> seen;
+    const BusMonitorResult result =
+        BusMonitor(wrapper).run(settings, kGo, [&](const BusRecord& record) { seen.push_back(record); });
+    ASSERT_EQ(result.error, "");
+    ASSERT_EQ(result.records.size(), 1u);
+    const BusRecord& frame = result.records.front();
+    EXPECT_EQ(frame.channel, 1);
+    EXPECT_EQ(frame.id, 0x123u);
+    EXPECT_EQ(BusFrameText::hex(frame.data), "DE AD 01");
+    EXPECT_GT(frame.timestampUs, 0u);
+    EXPECT_EQ(seen.size(), 1u) << "the sink gets each frame shown";
+    EXPECT_EQ(result.filtered, 1u);
+    EXPECT_EQ(result.sent, 1u);
+    ASSERT_EQ(result.errorCounters.size(), 4u);
+    EXPECT_EQ(result.errorCounters[0], (std::pair<std::int32_t, std::uint32_t>(0, 0)));
+    expectClosed(wrapper, BusKind::Can, kCanBoard);
+}
+
+TEST_F(BusMonitorTest, FiltersRingAndRisingErrorCounters)
+{
+    QorinNodeUtilWrapper& wrapper = connectWith("can-error-every=2");
+    BusMonitorSettings settings;
+    settings.board = kCanBoard;
+    settings.idLow = 0x200; // hides the data frames, never the error frames
+    settings.ringSize = 2;
+    settings.stopAfter = 3;
+    settings.send = sendOf(0, 0x100, {1});
+    settings.send->count = 6;
+    std::vector<std::uint64_t> shownAt;
+    const BusMonitorResult result =
+        BusMonitor(wrapper).run(settings, kGo, [&](const BusRecord& record) { shownAt.push_back(record.timestampUs); });
+    ASSERT_EQ(result.error, "");
+    EXPECT_EQ(result.sent, 6u);
+    EXPECT_EQ(result.shown, 3u);
+    EXPECT_EQ(result.errorFrames, 3u);
+    EXPECT_EQ(result.filtered, 3u);
+    ASSERT_EQ(result.records.size(), 2u);
+    EXPECT_EQ(result.overwritten, 1u);
+    ASSERT_EQ(shownAt.size(), 3u);
+    EXPECT_EQ(result.records.front().timestampUs, shownAt[1]) << "the ring keeps the newest";
+    EXPECT_EQ(result.records.back().timestampUs, shownAt[2]);
+    ASSERT_FALSE(result.errorCounters.empty());
+    EXPECT_EQ(result.errorCounters[0].second, 22u) << "three errors of 8, two successes of -1";
+}
+
+TEST_F(BusMonitorTest, CancelAndFailuresStillCloseTheBus)
+{
+    QorinNodeUtilWrapper& wrapper = connectWith(std::nullopt);
+    BusMonitorSettings settings;
+    settings.board = kCanBoard;
+    const std::atomic<bool> cancelled{true};
+    EXPECT_TRUE(BusMonitor(wrapper).run(settings, cancelled).cancelled);
+    expectClosed(wrapper, BusKind::Can, kCanBoard);
+
+    settings.send = sendOf(9, 0x1, {});
+    BusMonitorResult result = BusMonitor(wrapper).run(settings, kGo);
+    EXPECT_EQ(result.error, "CAN channel 9 does not exist on board 3; it has channels 0 to 3");
+    expectClosed(wrapper, BusKind::Can, kCanBoard);
+
+    settings.board = 0;
+    result = BusMonitor(wrapper).run(settings, kGo);
+    EXPECT_EQ(result.result, 100018);
+    EXPECT_NE(result.error.find("would not open its CAN channels"), std::string::npos) << result.error;
+}
+
+TEST_F(BusMonitorTest, UartBytesComeBackAndNoiseShows)
+{
+    QorinNodeUtilWrapper& wrapper = connectWith("uart-noise-every=2");
+    BusMonitorSettings settings;
+    settings.kind = BusKind::Uart;
+    settings.board = kUartBoard;
+    settings.stopAfter = 1;
+    settings.send = sendOf(1, 0, {'H', 'i', '!', '?'});
+    const BusMonitorResult result = BusMonitor(wrapper).run(settings, kGo);
+    ASSERT_EQ(result.error, "");
+    ASSERT_EQ(result.records.size(), 1u);
+    EXPECT_EQ(result.records.front().channel, 1);
+    EXPECT_EQ(BusFrameText::printable(result.records.front().data), "H.!.");
+    EXPECT_TRUE(result.errorCounters.empty());
+    expectClosed(wrapper, BusKind::Uart, kUartBoard);
+}
+
+using BusMonitorScripted = ScriptedToolsTest;
+
+TEST_F(BusMonitorScripted, ACountBeyondTheReadIsRefusedAndTheBusStillCloses)
+{
+    connectReady(4);
+    test::fakeDriver().transferred = 999;
+    BusMonitorSettings settings;
+    settings.board = 2;
+    const BusMonitorResult result = BusMonitor(m_wrapper).run(settings, kGo);
+    EXPECT_EQ(result.error,
+              "the driver answered 999 CAN frames to a read of at most 64; what it read cannot be trusted");
+    EXPECT_TRUE(result.records.empty());
+    std::vector<std::string> ends;
+    for (const FakeCall& call : test::fakeDriver().calls) {
+        if (call.name == "StopCAN" || call.name == "CloseCAN")
+            ends.push_back(call.name + std::to_string(call.command));
+    }
+    EXPECT_EQ(ends, (std::vector<std::string>{"StopCAN0", "StopCAN1", "StopCAN2", "StopCAN3", "CloseCAN0"}));
+}
+
+TEST(BusFrameTextTest, IdsAndDataAreCheckedInWords)
+{
+    std::uint32_t id = 0;
+    bool extended = true;
+    std::string error;
+    EXPECT_TRUE(BusFrameText::parseId("7FF", id, extended, error));
+    EXPECT_FALSE(extended);
+    EXPECT_TRUE(BusFrameText::parseId("0x800", id, extended, error));
+    EXPECT_TRUE(extended);
+    EXPECT_TRUE(BusFrameText::parseId("1FFFFFFF", id, extended, error));
+    EXPECT_FALSE(BusFrameText::parseId("20000000", id, extended, error));
+    EXPECT_NE(error.find("1FFFFFFF"), std::string::npos);
+
+    std::vector<std::uint8_t> data;
+    EXPECT_TRUE(BusFrameText::parseData("de:ad 01", 8, data, error));
+    EXPECT_EQ(BusFrameText::hex(data), "DE AD 01");
+    EXPECT_TRUE(BusFrameText::parseData("-", 8, data, error));
+    EXPECT_TRUE(data.empty());
+    EXPECT_FALSE(BusFrameText::parseData("0102030405060708 09", 8, data, error));
+    EXPECT_EQ(error, "the data has 9 bytes; at most 8 fit");
+    EXPECT_FALSE(BusFrameText::parseData("ABC", 8, data, error));
+    EXPECT_FALSE(BusFrameText::parseData("0x12", 8, data, error));
+    EXPECT_FALSE(BusFrameText::parseData("zz", 8, data, error));
+}
+
+} // namespace
+} // namespace testing_tools
+} // namespace z2e
