@@ -1,4 +1,5 @@
 #include "cli_bus_command.h"
+#include "cli_tool_support.h"
 
 #include "cli_commands.h"
 #include "cli_output.h"
@@ -141,10 +142,11 @@ std::string countersJson(const BusMonitorResult& result)
     return json + "]";
 }
 
-int report(const CliOptions& options, BusKind kind, const BusMonitorResult& result)
+int report(const CliOptions& options, BusKind kind, const BusMonitorResult& result, const std::string& place)
 {
     Report out;
     out.add("board", static_cast<std::int64_t>(options.board));
+    out.add("place", place);
     out.add("bus", busWord(kind));
     out.add("sent", static_cast<std::int64_t>(result.sent));
     if (options.arguments[0] == "monitor") {
@@ -171,8 +173,8 @@ int report(const CliOptions& options, BusKind kind, const BusMonitorResult& resu
         out.add("error", result.error);
     std::cout << out.render(options.json) << std::flush;
     if (!result.error.empty()) {
-        std::cerr << "zamo2ctl: " << busWord(kind) << " " << options.arguments[0] << " on board " << options.board
-                  << ": " << result.error << "\n";
+        std::cerr << "zamo2ctl: " << busWord(kind) << " " << options.arguments[0] << " on " << place << ": "
+                  << result.error << "\n";
         return EXIT_TOOL_FAILED;
     }
     return result.cancelled ? CommandWatchdog::stopStatus() : EXIT_OK;
@@ -193,7 +195,7 @@ int busCommand(const CliOptions& options, BusKind kind)
         const BusMonitorResult result =
             BusMonitor(wrapper).run(settings, stop, options.json ? BusMonitor::FrameSink() : live);
         CommandWatchdog::stopGently(nullptr);
-        return report(options, kind, result);
+        return report(options, kind, result, boardPlace(wrapper, options.board));
     });
 }
 
