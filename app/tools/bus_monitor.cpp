@@ -151,7 +151,8 @@ bool BusMonitor::sendDue(Run& run)
             frame.id = send.id;
             frame.flags = send.extended ? BusRecord::kExtended : 0;
             frame.dlc = static_cast<std::uint8_t>(std::min<std::size_t>(send.data.size(), sizeof frame.data));
-            std::memcpy(frame.data, send.data.data(), frame.dlc);
+            // A frame without data is valid CAN; an empty vector may have no storage to copy from.
+            std::copy_n(send.data.begin(), frame.dlc, frame.data);
             result = node->WriteCAN(run.board(), &frame, count);
         } else {
             count = static_cast<std::int32_t>(send.data.size());
