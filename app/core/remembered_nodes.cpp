@@ -20,17 +20,6 @@ namespace {
 constexpr std::size_t kMaxFileBytes = 64 * 1024;
 constexpr std::uint32_t kMulticastFirst = 0xE0000000u; // 224.0.0.0 and above: groups and reserved
 
-uni::ipv4::IpAddressPairList computerNetworks()
-{
-    uni::NetInterfaceList interfaces;
-    uni::ipv4::IpAddressPairList pairs;
-    if (uni::NetIfProvider().allInterfaces(interfaces) != 0)
-        return pairs;
-    for (const uni::NetInterface& entry : interfaces)
-        pairs.insert(pairs.end(), entry.addresses.begin(), entry.addresses.end());
-    return pairs;
-}
-
 } // namespace
 
 RememberedNodes::RememberedNodes(std::string folder) : m_folder(std::move(folder)), m_path(m_folder + "/" + kFileName)
@@ -170,7 +159,10 @@ std::string RememberedNodes::refusal(const std::string& address, const uni::ipv4
 
 std::string RememberedNodes::refusal(const std::string& address)
 {
-    return refusal(address, computerNetworks());
+    // Networks left out by the allowed networks need no look: their addresses are refused anyway.
+    uni::ipv4::IpAddressPairList locals;
+    uni::NetIfProvider().localAddressPairs(locals);
+    return refusal(address, locals);
 }
 
 } // namespace z2e

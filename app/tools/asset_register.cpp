@@ -195,6 +195,16 @@ bool AssetRegister::inTransaction(const char* begin, const std::function<bool()>
 
 bool AssetRegister::open()
 {
+    if (!openFile())
+        return false;
+    // A register behind the journal still answers with what it holds: reading never fails for it.
+    if (!catchUp(m_realFolder + "/maintenance"))
+        UNI_LOG(kLogChannel, uni::log::warning) << "asset register not brought up to the journal: " << m_error;
+    return true;
+}
+
+bool AssetRegister::openFile()
+{
     close();
     m_notice.clear();
     if (!ensureDirectory(m_folder))
@@ -216,23 +226,14 @@ bool AssetRegister::open()
     const bool empty = ::lstat(m_path.c_str(), &info) == 0 && info.st_size == 0;
     Opened opened = empty ? (fail("the file is empty"), Opened::Damaged) : connect();
     if (opened != Opened::Damaged)
-        return opened == Opened::Ok && caughtUp();
+        return opened == Opened::Ok;
     const std::string reason = m_error;
     close();
     if (!moveAside(reason) || !create())
         return false;
     opened = connect();
-    if (opened == Opened::Ok)
-        return caughtUp();
-    return opened == Opened::Damaged && fail("the asset register made anew is damaged: " + m_error);
-}
-
-// A register behind the journal still answers with what it holds: reading never fails for it.
-bool AssetRegister::caughtUp()
-{
-    if (!catchUp(m_realFolder + "/maintenance"))
-        UNI_LOG(kLogChannel, uni::log::warning) << "asset register not brought up to the journal: " << m_error;
-    return true;
+    return opened == Opened::Ok ||
+           (opened == Opened::Damaged && fail("the asset register made anew is damaged: " + m_error));
 }
 
 // The register and its WAL files are the program's own: nothing planted there is followed.

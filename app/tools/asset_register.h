@@ -177,7 +177,8 @@ private:
     bool replay(const std::string& maintenanceFolder);
     /// Records the journal lines of `maintenanceFolder` appended since the last read.
     bool catchUp(const std::string& maintenanceFolder);
-    bool caughtUp();
+    /// open() without the catch-up.
+    bool openFile();
     /// Records the journal's lines, all of them or those after the mark, and sets the mark.
     bool readJournal(const std::string& maintenanceFolder, bool fromMark);
     /// Copies the whole database `path` into the open register under SQLite's locks, so that
