@@ -108,6 +108,11 @@ bool buildSettings(const CliOptions& options, BusKind kind, BusMonitorSettings& 
             error = "--ids needs a range of CAN ids in hexadecimal, LOW-HIGH" + (error.empty() ? "" : ": " + error);
             return false;
         }
+        // A range upside down would show nothing and wait for ever.
+        if (settings.idLow > settings.idHigh) {
+            error = "--ids " + bus.ids + " has its low end above its high end; give LOW-HIGH";
+            return false;
+        }
     }
     if (!monitor || bus.sendGiven) {
         BusSend send;
