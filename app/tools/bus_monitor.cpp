@@ -1,5 +1,7 @@
 #include "tools/bus_monitor.h"
 
+#include "qorinet_api/client/qorinet_data_client.h"
+
 #include "zmpxi_api.h"
 
 #include <algorithm>
@@ -62,6 +64,7 @@ BusMonitorResult BusMonitor::run(const BusMonitorSettings& settings, const std::
         run.result.error = "the node is not connected; connect it and try again";
         return run.result;
     }
+    const std::optional<std::uint64_t> lostBefore = lostSoFar(run);
     if (open(run) && startChannels(run)) {
         while (!(run.result.cancelled = cancel.load())) {
             bool got = false;
@@ -76,8 +79,24 @@ BusMonitorResult BusMonitor::run(const BusMonitorSettings& settings, const std::
         }
     }
     readErrorCounters(run);
+    const std::optional<std::uint64_t> lostAfter = lostSoFar(run);
+    if (lostBefore && lostAfter) // a data path opened again counts from zero
+        run.result.lost = *lostAfter >= *lostBefore ? *lostAfter - *lostBefore : *lostAfter;
     stopAndClose(run);
     return run.result;
+}
+
+std::optional<std::uint64_t> BusMonitor::lostSoFar(const Run& run) const
+{
+    const auto& node = m_wrapper.node();
+    if (node->isLocal())
+        return std::nullopt;
+    using Data = qorinet_api::QORINetDataClient;
+    std::int64_t lost = 0;
+    const std::int32_t command = run.can() ? Data::kCmdCanLost : Data::kCmdUartLost;
+    if (node->GetParam_i64(run.board(), command, lost) > 0 || lost < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(lost);
 }
 
 bool BusMonitor::fail(Run& run, std::int32_t result, const std::string& what)

@@ -265,6 +265,16 @@ void QORINetDataClientNode::resetBoard(std::int32_t board)
     }
 }
 
+std::int32_t QORINetDataClientNode::lost(std::int32_t board, bool can, std::uint64_t& count) const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    const Board* b = boardAt(board);
+    if (!b)
+        return ERR_BOARD_NOT_FOUND;
+    count = can ? b->stream.canLost() : b->stream.uartLost();
+    return ERR_NONE;
+}
+
 std::uint64_t QORINetDataClientNode::measurementBytes(std::int32_t board) const
 {
     std::lock_guard<std::mutex> lock(m_lock);
