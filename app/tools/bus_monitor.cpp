@@ -1,5 +1,7 @@
 #include "tools/bus_monitor.h"
 
+#include "core/node_result_text.h"
+#include "driver/command/driver_result.h"
 #include "qorinet_api/client/qorinet_data_client.h"
 
 #include "zmpxi_api.h"
@@ -102,6 +104,10 @@ std::optional<std::uint64_t> BusMonitor::lostSoFar(const Run& run) const
 bool BusMonitor::fail(Run& run, std::int32_t result, const std::string& what)
 {
     run.result.result = result;
+    if (DriverResult::linkFailed(result)) {
+        run.result.error = what + ": " + failureAdvice(result, &m_wrapper);
+        return false;
+    }
     std::string text;
     const bool named = result != 0 && m_wrapper.resultText(result, text);
     run.result.error = what + (named ? " (" + text + ")" : std::string());

@@ -38,8 +38,19 @@ protected:
         return " --node " + m_address + " --base-port " + std::to_string(m_port) + " --board " + slot + " ";
     }
 
-private:
+    /// zamo2ctl with `line` on the board of the simulator, running beside the test.
+    bool startBeside(z2e::test::BackgroundProcess& run, const std::string& line) const
+    {
+        std::istringstream words(onBoard() + line);
+        z2e::test::Args args;
+        for (std::string word; words >> word;)
+            args.push_back(word);
+        return run.start(z2e::test::besideMe("zamo2ctl"), args);
+    }
+
     NodeSimProcess m_sim;
+
+private:
     std::string m_address;
     std::uint16_t m_port = 0;
 };
@@ -74,12 +85,7 @@ TEST_F(Zamo2ctlBusNode, CtrlCStopsTheChannelsOnTheNode)
 {
     start("127.0.0.45");
     z2e::test::BackgroundProcess run;
-    const std::string board = onBoard();
-    std::istringstream words(board + "can monitor --send 123 01 --every 20");
-    z2e::test::Args args;
-    for (std::string word; words >> word;)
-        args.push_back(word);
-    ASSERT_TRUE(run.start(z2e::test::besideMe("zamo2ctl"), args));
+    ASSERT_TRUE(startBeside(run, "can monitor --send 123 01 --every 20"));
     ASSERT_TRUE(run.waitForOutput("ch1  123  [1]  01\n", std::chrono::seconds(30))) << run.errors();
     run.signal(SIGINT);
     ASSERT_TRUE(run.waitForEnd(std::chrono::seconds(30)));
@@ -87,8 +93,21 @@ TEST_F(Zamo2ctlBusNode, CtrlCStopsTheChannelsOnTheNode)
     EXPECT_TRUE(holds(run.output(), "lost:          0\n"));
 
     const std::string again =
-        expectRun(0, "--timeout 20" + board + "can monitor --channel 1 --count 1 --send 321 02").out;
+        expectRun(0, "--timeout 20" + onBoard() + "can monitor --channel 1 --count 1 --send 321 02").out;
     EXPECT_TRUE(holds(again, "  ch1  321  [1]  02\n"));
+}
+
+// A node that goes away ends the monitor by itself, saying what happened and what to check.
+TEST_F(Zamo2ctlBusNode, ANodeThatGoesAwayEndsTheMonitorInWords)
+{
+    start("127.0.0.46");
+    z2e::test::BackgroundProcess run;
+    ASSERT_TRUE(startBeside(run, "can monitor --channel 1 --send 123 01 --every 50"));
+    ASSERT_TRUE(run.waitForOutput("ch1  123  [1]  01\n", std::chrono::seconds(30))) << run.errors();
+    m_sim.stop();
+    ASSERT_TRUE(run.waitForEnd(std::chrono::seconds(30))) << "the monitor waits on a node that is gone";
+    EXPECT_EQ(run.finish(), 65) << run.output() << run.errors();
+    EXPECT_TRUE(holds(run.errors(), "; check the node's network cable and address (zamo2ctl nodes), then try again"));
 }
 
 } // namespace
