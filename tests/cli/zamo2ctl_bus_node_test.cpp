@@ -5,6 +5,7 @@
 #include "support/net.h"
 #include "support/node_sim.h"
 #include "support/process.h"
+#include "support/site.h"
 #include "support/zamo2ctl_run.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +78,20 @@ TEST_F(Zamo2ctlBusNode, FramesSentComeBackFromThePairedChannelThroughTheNode)
 
     EXPECT_TRUE(holds(expectRun(0, "--timeout 20" + onBoard() + "can send 7FF 01").out, "sent:          1"));
     expectRun(65, "--timeout 20" + onBoard("0/2") + "can monitor", "would not open its CAN channels");
+}
+
+// Bus errors on the node's cable reach the monitor as error frames and a rising counter.
+TEST_F(Zamo2ctlBusNode, InjectedErrorsOnTheNodeRaiseTheShownCounters)
+{
+    {
+        const z2e::test::EnvOverride errors("ZMPXI_SIM_BUS", std::string("can-error-every=1"));
+        start("127.0.0.48");
+    }
+    const std::string out =
+        expectRun(0, "--timeout 20" + onBoard() + "can monitor --count 2 --send 7FF 01 --every 1").out;
+    EXPECT_EQ(z2e::test::occurrences(out, "ch1  ERROR FRAME\n"), 2u) << out;
+    EXPECT_TRUE(holds(out, "errorFrames:   2"));
+    EXPECT_FALSE(holds(out, "errorCounters: channel 0 0,")) << "the sender's counter rose";
 }
 
 // The node keeps its buses as they were left: only a monitor that stopped its channels and
