@@ -231,6 +231,9 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
         return false;
     got = count > 0;
     for (std::int32_t i = 0; i < count; ++i) {
+        // A node delivers frames in batches: the run ends at the count asked, not after the batch.
+        if (s.stopAfter != 0 && run.result.shown >= s.stopAfter)
+            break;
         const ZaMoCanFrame& f = frames[i];
         const bool error = (f.flags & BusRecord::kErrorFrame) != 0;
         const bool idShown = error || (f.id >= s.idLow && f.id <= s.idHigh);
