@@ -167,6 +167,19 @@ TEST_F(BusMonitorScripted, ACountBeyondTheReadIsRefusedAndTheBusStillCloses)
     EXPECT_FALSE(result.lost) << "a local board has no data path that could drop frames";
 }
 
+// A node hands over frames in batches; the run still ends at the count asked for.
+TEST_F(BusMonitorScripted, TheCountEndsTheRunInsideABatch)
+{
+    connectReady(4);
+    test::fakeDriver().transferred = 5;
+    BusMonitorSettings settings;
+    settings.board = 2;
+    settings.stopAfter = 2;
+    const BusMonitorResult result = BusMonitor(m_wrapper).run(settings, kGo);
+    EXPECT_EQ(result.shown, 2u) << result.error;
+    EXPECT_EQ(result.records.size(), 2u);
+}
+
 // A board as a network node serves it: the scripted driver's, with a data path that drops more
 // CAN frames and UART blocks each time it is asked.
 class StreamedNode : public qorinet_api::QORINetLocalClientNode {
