@@ -160,6 +160,8 @@ int report(const CliOptions& options, BusKind kind, const BusMonitorResult& resu
         out.add("overwritten", static_cast<std::int64_t>(result.overwritten));
         if (kind == BusKind::Can)
             out.add("errorFrames", static_cast<std::int64_t>(result.errorFrames));
+        if (result.lost)
+            out.add("lost", static_cast<std::int64_t>(*result.lost));
     }
     if (kind == BusKind::Can) {
         std::string counters;

@@ -282,8 +282,8 @@ std::vector<CliCommand> makeCommandTable()
                                   {"fleet", 0, 0, "", read, nullptr, fleetCommand},
                                   {"assets", 0, 1, "", read, nullptr, assetsCommand},
                                   // A monitor runs until Ctrl+C or --timeout.
-                                  {"can", 1, 3, "", none, nullptr, canCommand, true},
-                                  {"uart", 1, 2, "", none, nullptr, uartCommand, true},
+                                  {"can", 1, 3, "can", none, nullptr, canCommand, true},
+                                  {"uart", 1, 2, "uart", none, nullptr, uartCommand, true},
                               });
     return table;
 }

@@ -66,6 +66,9 @@ struct BusMonitorResult {
     /// CAN only: each started channel's error counter at the end.
     std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters;
     bool cancelled = false;
+    /// A network node's board only: frames (CAN) or blocks (UART) that arrived faster than the
+    /// run read them and were dropped on the way.
+    std::optional<std::uint64_t> lost;
 };
 
 class BusMonitor {
@@ -95,6 +98,8 @@ private:
     bool readAnswered(Run& run, std::int32_t result, std::int32_t count, std::int32_t room);
     void keep(Run& run, BusRecord record);
     void readErrorCounters(Run& run);
+    /// What the node's data path dropped for the board so far; none for a local board.
+    std::optional<std::uint64_t> lostSoFar(const Run& run) const;
     bool fail(Run& run, std::int32_t result, const std::string& what);
 
     QorinNodeUtilWrapper& m_wrapper;
