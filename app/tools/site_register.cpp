@@ -243,7 +243,8 @@ bool SiteRegister::open()
     }
     PQsetNoticeProcessor(m_db, ignoreNotice, nullptr);
     m_name = std::string(PQhost(m_db)) + ":" + PQport(m_db) + "/" + PQdb(m_db);
-    if (migrate())
+    // A batch's temporary table then stays in memory (set before the session's first one).
+    if (exec("SET temp_buffers = '64MB'") && migrate())
         return true;
     close();
     return false;

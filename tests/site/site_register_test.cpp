@@ -169,6 +169,47 @@ TEST_F(SiteTest, ANewerSchemaIsRefusedInWordsAndLeftAsItIs)
     EXPECT_EQ(sql("SELECT count(*) FROM zamo2_schema"), "2");
 }
 
+// The grants docs/fleet.md gives technicians: an upload and a read work, a change does not.
+TEST_F(SiteTest, ATechniciansRoleAddsAndReadsButNeverChanges)
+{
+    Desktop bay2("bay2");
+    ASSERT_TRUE(bay2.local.recordSightings({seen(1, "local", 0, 2)}));
+    EXPECT_EQ(bay2.sync(url()).added, 1u);
+    for (const std::string& grant : std::vector<std::string>{
+             "CREATE ROLE zamo2_technicians NOLOGIN",
+             "GRANT CONNECT, TEMPORARY ON DATABASE " + m_database + " TO zamo2_technicians",
+             "GRANT USAGE ON SCHEMA public TO zamo2_technicians", "GRANT SELECT ON zamo2_schema TO zamo2_technicians",
+             "GRANT SELECT, INSERT ON site_records TO zamo2_technicians",
+             "CREATE ROLE alice LOGIN IN ROLE zamo2_technicians"})
+        EXPECT_EQ(sql(grant + "; SELECT 'done'"), "done") << grant;
+    std::string alice = url();
+    alice.replace(alice.find("zamo2@"), 6, "alice@");
+
+    ASSERT_TRUE(bay2.local.recordSightings({seen(2, "local", 0, 3)}));
+    SiteRegister site(alice);
+    SiteSync sync(bay2.local, site, "bay2");
+    SiteSyncCounts counts;
+    ASSERT_TRUE(sync.run(counts)) << sync.lastError();
+    EXPECT_EQ(counts.added, 1u);
+    AssetHistory history;
+    ASSERT_TRUE(site.history("10A80001", history)) << site.lastError();
+    EXPECT_EQ(history.places.size(), 2u);
+    // A second upload of what is there needs no right to change it.
+    std::vector<AssetRecord> again;
+    ASSERT_TRUE(bay2.local.pendingRecords("elsewhere", 10, again));
+    std::size_t added = 0;
+    EXPECT_TRUE(site.upload(again, "bay2", added)) << site.lastError();
+    EXPECT_EQ(added, 0u);
+
+    PGconn* db = PQconnectdb(alice.c_str());
+    for (const char* change : {"UPDATE site_records SET computer = 'x'", "DELETE FROM site_records"}) {
+        PGresult* result = PQexec(db, change);
+        EXPECT_NE(std::string(PQresultErrorMessage(result)).find("permission denied"), std::string::npos) << change;
+        PQclear(result);
+    }
+    PQfinish(db);
+}
+
 TEST_F(SiteTest, APasswordNeverAppearsInWhatTheProgramSays)
 {
     // Port 1 on loopback: nobody answers, at once.
