@@ -35,7 +35,7 @@ std::string describe(const AssetHistory& history)
 
 std::string at(int minute)
 {
-    char text[32];
+    char text[48];
     std::snprintf(text, sizeof text, "2026-03-01T%02d:%02d:00.000Z", minute / 60, minute % 60);
     return text;
 }
