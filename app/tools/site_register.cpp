@@ -205,7 +205,7 @@ bool SiteRegister::failSql(const std::string& what)
     while (!words.empty() && (words.back() == '\n' || words.back() == ' '))
         words.pop_back();
     for (char& c : words) {
-        if (c == '\n')
+        if (c == '\n' || c == '\t')
             c = ' ';
     }
     return fail(what + " " + m_name + ": " + words);
