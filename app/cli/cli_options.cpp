@@ -531,6 +531,10 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         error = "--site applies to fleet";
         return false;
     }
+    if (!options.registerAt.empty() && options.command != "assets" && options.command != "fleet") {
+        error = "--register applies to assets and fleet";
+        return false;
+    }
     if (!options.registerAt.empty() && !SiteRegister::isSite(options.registerAt)) {
         error = "--register needs a PostgreSQL connection string postgresql://[USER@]HOST[:PORT]/DATABASE";
         return false;

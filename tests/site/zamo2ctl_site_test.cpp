@@ -69,6 +69,7 @@ TEST_F(SiteTest, TwoDesktopsShareOneBoardHistoryAndAStoppedServerLosesNothing)
     EXPECT_TRUE(holds(due, "\r\nbay2: local,,0/3,QA-4116-STRAIN,10A80002,0274,,2023-03-25,2024-03-25,overdue,"));
     expectRun(64, "fleet --site", "fleet --site needs a site register", {"ZAMO2_REGISTER"});
     expectRun(64, "assets --sync --register mysql://x", "--register needs a PostgreSQL connection string");
+    expectRun(64, "tree --register " + url(), "--register applies to assets and fleet");
 }
 
 } // namespace
