@@ -4,8 +4,12 @@
 
 #include "tools/asset_register.h"
 #include "tools/maintenance_journal.h"
+#include "tools/record_author.h"
+#include "tools/site_register.h"
+#include "tools/site_sync.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 
 namespace z2e {
@@ -14,16 +18,19 @@ namespace {
 
 constexpr std::uint32_t kUnknownSlot = 0xFFFFFFFFu;
 
-// "local 0/2", "127.0.0.2 north 1/?" as the journal and the tree name a place.
+// "local 0/2", "127.0.0.2 north 1/?" as the journal and the tree name a place; the site
+// register's places begin with the computer that saw them ("bay2: local 0/2").
 std::string placeText(const AssetPlace& place)
 {
-    return place.system + " " + (place.enclosure < 0 ? std::string("?") : std::to_string(place.enclosure)) + "/" +
+    return (place.computer.empty() ? std::string() : place.computer + ": ") + place.system + " " +
+           (place.enclosure < 0 ? std::string("?") : std::to_string(place.enclosure)) + "/" +
            (place.slot == kUnknownSlot ? std::string("?") : std::to_string(place.slot));
 }
 
 std::string placeJson(const AssetPlace& place)
 {
-    return "{\"system\":" + jsonString(place.system) +
+    return "{" + (place.computer.empty() ? std::string() : "\"computer\":" + jsonString(place.computer) + ",") +
+           "\"system\":" + jsonString(place.system) +
            ",\"enclosure\":" + (place.enclosure < 0 ? std::string("null") : std::to_string(place.enclosure)) +
            ",\"slot\":" + (place.slot == kUnknownSlot ? std::string("null") : std::to_string(place.slot)) +
            ",\"firstSeen\":" + jsonString(place.firstSeen) + ",\"lastSeen\":" + jsonString(place.lastSeen) + "}";
@@ -75,7 +82,8 @@ void printBoards(const std::vector<AssetBoard>& boards, const CliOptions& option
 
 std::string eventJson(const AssetEvent& event)
 {
-    return "{\"time\":" + jsonString(event.time) + ",\"node\":" + jsonString(event.node) +
+    return "{" + (event.computer.empty() ? std::string() : "\"computer\":" + jsonString(event.computer) + ",") +
+           "\"time\":" + jsonString(event.time) + ",\"node\":" + jsonString(event.node) +
            ",\"place\":" + jsonString(event.place) + ",\"operation\":" + jsonString(event.operation) +
            ",\"result\":" + std::to_string(event.result) + ",\"status\":" + jsonString(event.status) +
            ",\"verification\":" + jsonString(event.verification) +
@@ -122,8 +130,9 @@ void printHistory(const AssetHistory& history)
         std::cout << "  " << padded(calibration.date, 28) << "  first seen " << calibration.firstSeen << "\n";
     std::cout << "events:\n";
     for (const AssetEvent& event : history.events) {
-        std::cout << "  " << event.time << "  " << event.node << "  " << (event.place.empty() ? "?" : event.place)
-                  << "  " << event.operation << "  " << event.result << " " << oneLine(event.status);
+        std::cout << "  " << event.time << "  " << (event.computer.empty() ? "" : event.computer + ": ") << event.node
+                  << "  " << (event.place.empty() ? "?" : event.place) << "  " << event.operation << "  "
+                  << event.result << " " << oneLine(event.status);
         if (!event.firmwareBefore.empty() || !event.firmwareAfter.empty())
             std::cout << "  " << event.firmwareBefore << " -> " << event.firmwareAfter;
         if (!event.verification.empty())
@@ -147,37 +156,46 @@ int rebuild(AssetRegister& assets, const CliOptions& options)
     return EXIT_OK;
 }
 
-} // namespace
-
-int assetsCommand(const CliOptions& options)
+// Sends what the site has not had; the report says how much, also when it stopped half way.
+int sync(AssetRegister& assets, const std::string& connection, const CliOptions& options)
 {
-    if (options.rebuild && !options.arguments.empty())
-        return usageError("assets takes either SERIAL or --rebuild");
-    AssetRegister assets(AssetRegister::defaultFolder());
-    const bool opened = assets.open();
-    if (!assets.notice().empty())
-        std::cerr << "zamo2ctl: " << assets.notice() << "\n";
-    if (!opened) {
-        std::cerr << "zamo2ctl: " << assets.lastError() << "\n";
-        return EXIT_CANNOT_CREATE;
-    }
-    if (options.rebuild)
-        return rebuild(assets, options);
+    SiteRegister site(connection);
+    SiteSync sync(assets, site, RecordAuthor::computer());
+    SiteSyncCounts counts;
+    const bool sent = sync.run(counts);
+    if (!sent)
+        std::cerr << "zamo2ctl: " << sync.lastError() << "\n";
+    Report report;
+    report.add("site", site.name());
+    report.add("computer", RecordAuthor::computer());
+    report.add("sent", static_cast<std::int64_t>(counts.sent));
+    report.add("new", static_cast<std::int64_t>(counts.added));
+    report.addFlag("complete", sent);
+    std::cout << report.render(options.json);
+    return sent ? EXIT_OK : EXIT_NODE_UNAVAILABLE;
+}
+
+int failed(const std::string& error)
+{
+    std::cerr << "zamo2ctl: " << error << "\n";
+    return EXIT_CANNOT_CREATE;
+}
+
+// Whichever register answers: the site's, or this computer's when the site cannot.
+template <class Register>
+int show(Register& assets, const CliOptions& options)
+{
     if (options.arguments.empty()) {
         std::vector<AssetBoard> boards;
-        if (!assets.boards(boards)) {
-            std::cerr << "zamo2ctl: " << assets.lastError() << "\n";
-            return EXIT_CANNOT_CREATE;
-        }
+        if (!assets.boards(boards))
+            return failed(assets.lastError());
         printBoards(boards, options);
         return EXIT_OK;
     }
     const std::string& serial = options.arguments.front();
     AssetHistory history;
-    if (!assets.history(serial, history)) {
-        std::cerr << "zamo2ctl: " << assets.lastError() << "\n";
-        return EXIT_CANNOT_CREATE;
-    }
+    if (!assets.history(serial, history))
+        return failed(assets.lastError());
     if (!history.found) {
         std::cerr << "zamo2ctl: no board with the serial number " << serial
                   << " has been seen here (zamo2ctl assets lists those that have)\n";
@@ -190,6 +208,48 @@ int assetsCommand(const CliOptions& options)
     else
         printHistory(history);
     return EXIT_OK;
+}
+
+} // namespace
+
+std::string siteConnection(const CliOptions& options)
+{
+    if (!options.registerAt.empty())
+        return options.registerAt;
+    const char* named = std::getenv("ZAMO2_REGISTER");
+    return named ? named : "";
+}
+
+int assetsCommand(const CliOptions& options)
+{
+    if (options.rebuild + options.sync + !options.arguments.empty() > 1)
+        return usageError("assets takes one of SERIAL, --rebuild and --sync");
+    const std::string connection = siteConnection(options);
+    if (!connection.empty() && !SiteRegister::isSite(connection))
+        return usageError(
+            "ZAMO2_REGISTER needs a PostgreSQL connection string postgresql://[USER@]HOST[:PORT]/DATABASE");
+    if (options.sync && connection.empty())
+        return usageError("assets --sync needs a site register: --register postgresql://... or ZAMO2_REGISTER");
+    AssetRegister assets(AssetRegister::defaultFolder());
+    const bool opened = assets.open();
+    if (!assets.notice().empty())
+        std::cerr << "zamo2ctl: " << assets.notice() << "\n";
+    if (!opened)
+        return failed(assets.lastError());
+    if (options.rebuild)
+        return rebuild(assets, options);
+    if (options.sync)
+        return sync(assets, connection, options);
+    if (connection.empty())
+        return show(assets, options);
+    // The site answers with this computer's latest records too.
+    SiteRegister site(connection);
+    SiteSync sync(assets, site, RecordAuthor::computer());
+    SiteSyncCounts counts;
+    if (sync.run(counts))
+        return show(site, options);
+    std::cerr << "zamo2ctl: " << sync.lastError() << "; this computer's register answers instead\n";
+    return show(assets, options);
 }
 
 } // namespace cli

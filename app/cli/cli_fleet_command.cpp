@@ -1,5 +1,6 @@
 #include "cli_fleet_command.h"
 
+#include "cli_assets_command.h"
 #include "cli_output.h"
 #include "cli_remote_session.h"
 
@@ -12,6 +13,7 @@
 #include "tools/fleet_sources.h"
 #include "tools/fleet_table.h"
 #include "tools/maintenance_journal.h"
+#include "tools/site_register.h"
 
 #include <algorithm>
 #include <iostream>
@@ -71,12 +73,78 @@ void reportFailure(const FleetSource& source, std::int32_t result)
               << (source.address.empty() ? "" : "; its boards are missing or partial") << "\n";
 }
 
+// A board as the site register last knew it: its latest place (marked by the computer that saw
+// it there), its latest firmware and the latest calibration date seen.
+FleetBoard siteBoard(const AssetHistory& history)
+{
+    FleetBoard board;
+    const AssetBoard& known = history.board;
+    board.serial = known.serial;
+    board.model = known.model;
+    if (known.placed) {
+        const AssetPlace& place = known.lastPlace;
+        board.system = (place.computer.empty() ? "" : place.computer + ": ") + place.system;
+        board.enclosure = place.enclosure;
+        board.slot = place.slot <= 0x7FFFFFFFu ? static_cast<std::int32_t>(place.slot) : -1;
+    }
+    if (!history.firmware.empty())
+        board.firmware = history.firmware.back().version;
+    for (const AssetCalibration& calibration : history.calibrations)
+        board.calibrationDate = std::max(board.calibrationDate, calibration.date);
+    return board;
+}
+
+void print(const std::vector<FleetBoard>& boards, const CliOptions& options, const FleetTable::Options& table)
+{
+    if (options.json)
+        std::cout << FleetTable::toJson(boards, table);
+    else if (options.csv)
+        std::cout << FleetTable::toCsv(boards, table);
+    else if (options.html)
+        std::cout << FleetTable::toHtml(boards, table);
+    else
+        printText(boards, table);
+}
+
+FleetTable::Options tableOptions(const CliOptions& options)
+{
+    FleetTable::Options table;
+    if (options.intervalMonths > 0)
+        table.intervalMonths = options.intervalMonths;
+    table.today = CalibrationDue::today();
+    return table;
+}
+
+int siteFleet(const CliOptions& options)
+{
+    const std::string connection = siteConnection(options);
+    if (!SiteRegister::isSite(connection))
+        return usageError("fleet --site needs a site register: --register postgresql://... or ZAMO2_REGISTER");
+    SiteRegister site(connection);
+    std::vector<AssetHistory> histories;
+    if (!site.open() || !site.histories(histories)) {
+        std::cerr << "zamo2ctl: " << site.lastError() << "\n";
+        return EXIT_NODE_UNAVAILABLE;
+    }
+    const FleetTable::Options table = tableOptions(options);
+    std::vector<FleetBoard> boards;
+    for (const AssetHistory& history : histories) {
+        FleetBoard board = siteBoard(history);
+        if (options.dueDays < 0 || FleetTable::dueWithin(board, options.dueDays, table))
+            boards.push_back(std::move(board));
+    }
+    print(boards, options, table);
+    return EXIT_OK;
+}
+
 } // namespace
 
 int fleetCommand(const CliOptions& options)
 {
     if (options.json + options.csv + options.html > 1)
         return usageError("fleet takes one of --json, --csv and --html");
+    if (options.site)
+        return siteFleet(options);
     const LastSelfTests tests = LastSelfTests::ofJournal(MaintenanceJournal::defaultFolder());
     const FleetReader reader(tests);
 
@@ -108,19 +176,8 @@ int fleetCommand(const CliOptions& options)
             status = s == 0 ? exitStatusOf(outcomes[s].result) : EXIT_NODE_UNAVAILABLE;
     }
 
-    FleetTable::Options table;
-    if (options.intervalMonths > 0)
-        table.intervalMonths = options.intervalMonths;
-    table.today = CalibrationDue::today();
-    const std::vector<FleetBoard> boards = shown(outcomes, options, table);
-    if (options.json)
-        std::cout << FleetTable::toJson(boards, table);
-    else if (options.csv)
-        std::cout << FleetTable::toCsv(boards, table);
-    else if (options.html)
-        std::cout << FleetTable::toHtml(boards, table);
-    else
-        printText(boards, table);
+    const FleetTable::Options table = tableOptions(options);
+    print(shown(outcomes, options, table), options, table);
     return status;
 }
 

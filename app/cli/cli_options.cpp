@@ -3,6 +3,7 @@
 #include "cli_commands.h"
 #include "cli_fleet_action_command.h"
 #include "core/tool_registry.h"
+#include "tools/site_register.h"
 
 #include "uni/allowed_networks.h"
 #include "uni/ip_address_pair.h"
@@ -314,7 +315,8 @@ bool parseValueOption(const std::string& arg, int argc, const char* const argv[]
                                                           {"--format", &options.format},
                                                           {"--add", &options.addNode},
                                                           {"--remove", &options.removeNode},
-                                                          {"--local-network", &options.localNetwork}};
+                                                          {"--local-network", &options.localNetwork},
+                                                          {"--register", &options.registerAt}};
     for (const auto& [name, target] : named) {
         std::string value;
         if (!optionValue(arg, name, argc, argv, i, value, matched) || (matched && value.empty())) {
@@ -359,7 +361,8 @@ bool parseOption(const std::string& arg, int argc, const char* const argv[], int
         {"--html", &options.html},         {"--replace", &options.replace},
         {"--dry-run", &options.dryRun},    {"--keep-newer", &options.keepNewer},
         {"--force", &options.force},       {"--all-nodes", &options.allNodes},
-        {"--rebuild", &options.rebuild},
+        {"--rebuild", &options.rebuild},   {"--sync", &options.sync},
+        {"--site", &options.site},
     };
     for (const auto& [name, flag] : switches) {
         if (arg == name) {
@@ -520,6 +523,22 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         error = "--rebuild applies to assets";
         return false;
     }
+    if (options.sync && options.command != "assets") {
+        error = "--sync applies to assets";
+        return false;
+    }
+    if (options.site && options.command != "fleet") {
+        error = "--site applies to fleet";
+        return false;
+    }
+    if (!options.registerAt.empty() && options.command != "assets" && options.command != "fleet") {
+        error = "--register applies to assets and fleet";
+        return false;
+    }
+    if (!options.registerAt.empty() && !SiteRegister::isSite(options.registerAt)) {
+        error = "--register needs a PostgreSQL connection string postgresql://[USER@]HOST[:PORT]/DATABASE";
+        return false;
+    }
     if ((options.dryRun || options.keepNewer) && (options.command != "firmware" || options.arguments[0] != "update")) {
         error = "--dry-run and --keep-newer apply to firmware update";
         return false;
@@ -659,6 +678,9 @@ std::string usageText()
             "                               --due: only boards due within DAYS or overdue;\n"
             "                               N nodes are read at once (64); exit 0 when every\n"
             "                               system was read, 69 when one could not be\n"
+            "  fleet --site [--due DAYS]    the boards of the site register (--register), each\n"
+            "                               with its last place and computer and its latest\n"
+            "                               calibration date; nothing is read from hardware\n"
             "  assets [SERIAL]              the asset register: every board seen here (by the\n"
             "                               tools, in any system) with its model, last place and\n"
             "                               when it was last seen; with SERIAL (any case) that\n"
@@ -667,6 +689,12 @@ std::string usageText()
             "                               exit 1 when SERIAL was never seen\n"
             "  assets --rebuild             make the asset register anew from the maintenance\n"
             "                               journal\n"
+            "  assets --sync                send the site register (--register postgresql://...\n"
+            "                               or $ZAMO2_REGISTER) what this computer recorded since\n"
+            "                               the last upload; exit 0 when it got there, 69 when\n"
+            "                               the server could not be reached (nothing is lost);\n"
+            "                               with a site register, assets lists every computer's\n"
+            "                               records, each place and event marked by computer\n"
             "  node rename NAME             (with --node) give the node a new name: at most 18\n"
             "                               characters, no control characters\n"
             "  node ip --mode dhcp|static --ip-version 4|6 [--address A --mask M]\n"

@@ -39,6 +39,9 @@ struct CliOptions {
     bool yes = false;         ///< calibrate --yes: no question asked
     bool allNodes = false;    ///< problems and the board tools: this computer and every node that answers
     bool rebuild = false;     ///< assets --rebuild: the asset register made anew from the journal
+    bool sync = false;        ///< assets --sync: send the site register what it has not had
+    bool site = false;        ///< fleet --site: the site register's boards instead of a read
+    std::string registerAt;   ///< --register postgresql://...: the site register; empty: $ZAMO2_REGISTER
     bool replace = false;     ///< demo put-board --replace: a board in the slot may go
     bool force = false;       ///< --force: replace an existing file at a named destination; eeprom restore: a backup of
                               ///< another board too

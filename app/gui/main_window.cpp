@@ -13,6 +13,9 @@
 #include "core/temperature_rows.h"
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
+#include "tools/record_author.h"
+#include "tools/site_register.h"
+#include "tools/site_uploader.h"
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
 #include "gui/lazy_icon_engine.h"
@@ -75,6 +78,9 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
       m_toolTargets(MaintenanceJournal::defaultFolder(), WindowSettings::maintenanceSnapshots(m_settings))
 {
     m_selected = std::make_unique<SelectedNetworkNode>();
+    // On a thread of its own: a server that is away never slows the window or a tool.
+    if (const std::string site = WindowSettings::siteRegister(m_settings); SiteRegister::isSite(site))
+        m_siteUploader = std::make_unique<SiteUploader>(AssetRegister::defaultFolder(), site, RecordAuthor::computer());
     // The scan runs while the window is built.
     const bool extended = WindowSettings::extendedFeatures(m_settings);
     m_system = m_options.systemFactory ? m_options.systemFactory(extended) : std::make_unique<SystemModel>(extended);

@@ -46,6 +46,7 @@ class DemoTab;
 class NetworkNodeController;
 class RootNode;
 class SelectedNetworkNode;
+class SiteUploader;
 class SystemList;
 class SystemModel;
 class SystemStatusLine;
@@ -185,6 +186,8 @@ private:
     std::unique_ptr<SelectedNetworkNode> m_selected;
     std::unique_ptr<NetworkNodeController> m_nodes;
     std::unique_ptr<WindowPictures> m_pictures;
+    /// Sends the asset register's new records to the site register, when one is set.
+    std::unique_ptr<SiteUploader> m_siteUploader;
     DemoTab* m_demoTab = nullptr;
     FileChooser m_chooser;
     DriverLogSettings m_logSettings;

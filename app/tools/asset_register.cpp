@@ -4,6 +4,7 @@
 #include "core/app_paths.h"
 #include "tools/journal_line_reader.h"
 #include "tools/maintenance_journal.h"
+#include "tools/record_author.h"
 #include "tools/sqlite_statement.h"
 #include "uni/log.h"
 #include "uni/number_text.h"
@@ -53,6 +54,19 @@ const char* const kMigrations[] = {
     " result_document TEXT NOT NULL, UNIQUE(serial_key, time, node, operation));",
     // How far the journal has been read: its file's identity and the end of its last whole line.
     "CREATE TABLE journal_read(id INTEGER PRIMARY KEY CHECK(id = 1), file INTEGER NOT NULL, offset INTEGER NOT NULL);",
+    // What a site register is sent, and how far each site has had it. The events recorded before
+    // go too, without the user who is not known for them.
+    "CREATE TABLE records(id INTEGER PRIMARY KEY, kind TEXT NOT NULL, serial_key TEXT NOT NULL, serial TEXT NOT NULL,"
+    " model TEXT NOT NULL, time TEXT NOT NULL, system TEXT NOT NULL, enclosure INTEGER NOT NULL, slot INTEGER NOT NULL,"
+    " place TEXT NOT NULL, firmware TEXT NOT NULL, calibration_date TEXT NOT NULL, operation TEXT NOT NULL,"
+    " result INTEGER NOT NULL, status TEXT NOT NULL, verification TEXT NOT NULL, firmware_before TEXT NOT NULL,"
+    " firmware_after TEXT NOT NULL, result_document TEXT NOT NULL, user TEXT NOT NULL);"
+    "INSERT INTO records(kind, serial_key, serial, model, time, system, enclosure, slot, place, firmware,"
+    " calibration_date, operation, result, status, verification, firmware_before, firmware_after, result_document, user)"
+    " SELECT 'event', e.serial_key, b.serial, b.model, e.time, e.node, -1, 4294967295, e.place, '', '', e.operation,"
+    " e.result, e.status, e.verification, e.firmware_before, e.firmware_after, e.result_document, ''"
+    " FROM events e JOIN boards b USING(serial_key) ORDER BY e.time, e.id;"
+    "CREATE TABLE uploads(site TEXT PRIMARY KEY, last_id INTEGER NOT NULL) WITHOUT ROWID;",
 };
 static_assert(sizeof kMigrations / sizeof kMigrations[0] == AssetRegister::kSchema, "one migration per schema");
 
@@ -532,7 +546,23 @@ bool AssetRegister::recordLine(const std::string& line)
         if (!version->empty() && !recordFirmware(key, *version, time))
             return false;
     }
-    return true;
+    AssetRecord record;
+    record.kind = AssetRecord::kEvent;
+    record.serialKey = key;
+    record.serial = serial;
+    record.model = clipped(J::field(line, "model"));
+    record.time = time;
+    record.system = node;
+    record.place = place;
+    record.operation = clipped(J::field(line, "operation"));
+    record.result = result;
+    record.status = clipped(J::field(line, "status"));
+    record.verification = clipped(J::field(line, "verification"));
+    record.firmwareBefore = before;
+    record.firmwareAfter = after;
+    record.resultDocument = clipped(J::field(line, "resultDocument"));
+    record.user = clipped(J::field(line, "user"));
+    return keepRecord(record);
 }
 
 bool AssetRegister::recordSighting(const AssetSighting& sighting)
@@ -546,6 +576,20 @@ bool AssetRegister::recordSighting(const AssetSighting& sighting)
         return false;
     if (!sighting.firmware.empty() && !recordFirmware(key, clipped(sighting.firmware), time))
         return false;
+    AssetRecord record;
+    record.kind = AssetRecord::kSeen;
+    record.serialKey = key;
+    record.serial = sighting.serial;
+    record.model = clipped(sighting.model);
+    record.time = time;
+    record.system = clipped(sighting.system);
+    record.enclosure = sighting.enclosure;
+    record.slot = sighting.slot;
+    record.firmware = clipped(sighting.firmware);
+    record.calibrationDate = clipped(sighting.calibrationDate);
+    record.user = RecordAuthor::user();
+    if (!keepRecord(record))
+        return false;
     if (sighting.calibrationDate.empty())
         return true;
     SqliteStatement* calibration =
@@ -554,6 +598,51 @@ bool AssetRegister::recordSighting(const AssetSighting& sighting)
     return calibration &&
            (calibration->bind(1, key).bind(2, clipped(sighting.calibrationDate)).bind(3, time).execute() ||
             failSql("cannot write to"));
+}
+
+bool AssetRegister::keepRecord(const AssetRecord& r)
+{
+    SqliteStatement* record = prepared(
+        "INSERT INTO records(kind, serial_key, serial, model, time, system, enclosure, slot, place, firmware,"
+        " calibration_date, operation, result, status, verification, firmware_before, firmware_after, result_document,"
+        " user) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19)");
+    if (!record)
+        return false;
+    record->bind(1, r.kind).bind(2, r.serialKey).bind(3, r.serial).bind(4, r.model).bind(5, r.time).bind(6, r.system);
+    record->bind(7, static_cast<std::int64_t>(r.enclosure)).bind(8, static_cast<std::int64_t>(r.slot));
+    record->bind(9, r.place).bind(10, r.firmware).bind(11, r.calibrationDate).bind(12, r.operation);
+    record->bind(13, r.result).bind(14, r.status).bind(15, r.verification).bind(16, r.firmwareBefore);
+    record->bind(17, r.firmwareAfter).bind(18, r.resultDocument).bind(19, r.user);
+    return record->execute() || failSql("cannot write to");
+}
+
+bool AssetRegister::pendingRecords(const std::string& site, std::size_t most, std::vector<AssetRecord>& records)
+{
+    records.clear();
+    return inTransaction("BEGIN", [&] {
+        SqliteStatement* pending = prepared(
+            "SELECT id, kind, serial_key, serial, model, time, system, enclosure, slot, place, firmware,"
+            " calibration_date, operation, result, status, verification, firmware_before, firmware_after,"
+            " result_document, user FROM records WHERE id > coalesce((SELECT last_id FROM uploads WHERE site = ?1), 0)"
+            " ORDER BY id LIMIT ?2");
+        if (!pending)
+            return false;
+        pending->bind(1, site).bind(2, static_cast<std::int64_t>(most));
+        while (pending->next()) {
+            records.push_back(AssetRecord::fromColumns([pending](int column) { return pending->text(column); }, 1));
+            records.back().id = pending->number(0);
+        }
+        return !pending->failed() || failSql("cannot read");
+    });
+}
+
+bool AssetRegister::markUploaded(const std::string& site, std::int64_t lastId)
+{
+    return inTransaction("BEGIN IMMEDIATE", [&] {
+        SqliteStatement* mark = prepared("INSERT INTO uploads(site, last_id) VALUES(?1, ?2)"
+                                         " ON CONFLICT DO UPDATE SET last_id = max(last_id, excluded.last_id)");
+        return mark && (mark->bind(1, site).bind(2, lastId).execute() || failSql("cannot write to"));
+    });
 }
 
 bool AssetRegister::recordBoard(const std::string& key, const std::string& serial, const std::string& model,
@@ -625,8 +714,12 @@ bool AssetRegister::history(const std::string& serial, AssetHistory& history)
         if (!places)
             return false;
         for (places->bind(1, key); places->next();)
-            history.places.push_back({places->text(0), static_cast<std::int32_t>(places->number(1)),
-                                      static_cast<std::uint32_t>(places->number(2)), places->text(3), places->text(4)});
+            history.places.push_back({places->text(0),
+                                      static_cast<std::int32_t>(places->number(1)),
+                                      static_cast<std::uint32_t>(places->number(2)),
+                                      places->text(3),
+                                      places->text(4),
+                                      {}});
         SqliteStatement* firmware = prepared("SELECT version, first_seen, last_seen FROM firmware"
                                              " WHERE serial_key = ?1 ORDER BY first_seen, id");
         if (!firmware)
@@ -645,9 +738,17 @@ bool AssetRegister::history(const std::string& serial, AssetHistory& history)
         if (!events)
             return false;
         for (events->bind(1, key); events->next();)
-            history.events.push_back({events->text(0), events->text(1), events->text(2), events->text(3),
-                                      events->number(4), events->text(5), events->text(6), events->text(7),
-                                      events->text(8), events->text(9)});
+            history.events.push_back({events->text(0),
+                                      events->text(1),
+                                      events->text(2),
+                                      events->text(3),
+                                      events->number(4),
+                                      events->text(5),
+                                      events->text(6),
+                                      events->text(7),
+                                      events->text(8),
+                                      events->text(9),
+                                      {}});
         if (places->failed() || firmware->failed() || calibrations->failed() || events->failed())
             return failSql("cannot read");
         // As boards() picks it: the latest seen, of two seen last the one recorded last.
@@ -673,8 +774,12 @@ bool AssetRegister::boards(std::vector<AssetBoard>& boards)
         while (list->next()) {
             AssetBoard board{list->text(0), list->text(1), list->text(2), list->text(3), !list->text(8).empty(), {}};
             if (board.placed)
-                board.lastPlace = {list->text(4), static_cast<std::int32_t>(list->number(5)),
-                                   static_cast<std::uint32_t>(list->number(6)), list->text(7), list->text(8)};
+                board.lastPlace = {list->text(4),
+                                   static_cast<std::int32_t>(list->number(5)),
+                                   static_cast<std::uint32_t>(list->number(6)),
+                                   list->text(7),
+                                   list->text(8),
+                                   {}};
             boards.push_back(std::move(board));
         }
         return !list->failed() || failSql("cannot read");

@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/asset_record.h"
+
 struct sqlite3;
 
 namespace z2e {
@@ -47,6 +49,7 @@ struct AssetPlace {
     std::uint32_t slot = 0xFFFFFFFFu;
     std::string firstSeen;
     std::string lastSeen;
+    std::string computer; ///< of the site register: the computer that saw the board there first
 };
 
 struct AssetFirmware {
@@ -72,6 +75,7 @@ struct AssetEvent {
     std::string firmwareBefore;
     std::string firmwareAfter;
     std::string resultDocument; ///< as the history line names it ("results.log@<offset>")
+    std::string computer;       ///< of the site register: the computer whose journal says it
 };
 
 /// A board with its latest place.
@@ -103,7 +107,7 @@ struct AssetRebuild {
 class AssetRegister {
 public:
     /// The schema this program writes (PRAGMA user_version).
-    static constexpr int kSchema = 2;
+    static constexpr int kSchema = 3;
     static constexpr const char* kFileName = "assets.sqlite";
 
     /// The register of the documents folder `folder`, opened by open().
@@ -140,6 +144,12 @@ public:
     bool history(const std::string& serial, AssetHistory& history);
     /// Every board known, by serial, each with its latest place.
     bool boards(std::vector<AssetBoard>& boards);
+
+    /// At most `most` records not yet uploaded to `site` (a server's name without credentials),
+    /// oldest first.
+    bool pendingRecords(const std::string& site, std::size_t most, std::vector<AssetRecord>& records);
+    /// Records up to `lastId` have reached `site`; a mark never goes back.
+    bool markUploaded(const std::string& site, std::int64_t lastId);
 
     /// Makes the register anew from `maintenanceFolder`'s history.jsonl in a new file, which
     /// then takes the register's place. Opens the register first when it is not.
@@ -187,6 +197,7 @@ private:
 
     bool recordLine(const std::string& line);
     bool recordSighting(const AssetSighting& sighting);
+    bool keepRecord(const AssetRecord& record);
     bool recordBoard(const std::string& key, const std::string& serial, const std::string& model,
                      const std::string& time);
     /// A place or firmware version at `time`: the stay beside it in time is stretched when it

@@ -4,6 +4,7 @@
 #include "core/app_paths.h"
 #include "core/json_text.h"
 #include "tools/journal_line_reader.h"
+#include "tools/record_author.h"
 #include "uni/number_text.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <pwd.h>
 #include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -35,27 +35,6 @@ constexpr std::size_t kMaxResultHeader = 4096;
 const char* const kUnreadableHint =
     " - to change a board whose EEPROM cannot be read, turn the snapshots off (zamo2ctl --no-snapshot, "
     "setting ApplicationSettings/MaintenanceSnapshots=false)";
-
-std::string userName()
-{
-    if (const char* user = std::getenv("USER"); user && *user)
-        return user;
-    // Journals are made on several threads at once (one per node of a run over many).
-    passwd entry{};
-    passwd* found = nullptr;
-    char buffer[4096];
-    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found)
-        return found->pw_name;
-    return std::to_string(::geteuid());
-}
-
-std::string hostName()
-{
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0)
-        return {};
-    return name;
-}
 
 // A serial number becomes a folder name: anything but letters and digits is replaced.
 std::string folderNameOf(const std::string& serial)
@@ -122,7 +101,8 @@ const char* MaintenanceJournal::unreadableHint()
 }
 
 MaintenanceJournal::MaintenanceJournal(std::string maintenanceFolder, std::string node)
-    : m_folder(std::move(maintenanceFolder)), m_node(std::move(node)), m_user(userName()), m_host(hostName())
+    : m_folder(std::move(maintenanceFolder)), m_node(std::move(node)), m_user(RecordAuthor::user()),
+      m_host(RecordAuthor::host())
 {
 }
 

@@ -106,7 +106,7 @@ TEST_F(AssetRegisterTest, AnOlderSchemaIsMigratedAndANewerOneRefusedUntouched)
     const std::string before = test::readFile(file());
     AssetRegister newer(documents());
     EXPECT_FALSE(newer.open());
-    EXPECT_TRUE(holds(newer.lastError(), "was written by a newer ZAMO2Explorer (schema 9); this one knows 2"));
+    EXPECT_TRUE(holds(newer.lastError(), "was written by a newer ZAMO2Explorer (schema 9); this one knows 3"));
     AssetHistory history;
     EXPECT_FALSE(newer.history("10A80001", history));
     EXPECT_FALSE(newer.recordSightings({seen(2, "local", 0, 2)}));

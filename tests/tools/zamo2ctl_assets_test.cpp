@@ -29,7 +29,7 @@ TEST_F(Zamo2ctlAssets, TheBoardsTheToolsRanOnAndWhatWasDoneToThem)
 
     expectRun(1, "assets 0BADF00D", "no board with the serial number 0BADF00D has been seen here");
     EXPECT_EQ(ctl("assets 0BADF00D --json").out, "{\"found\":false,\"serial\":\"0BADF00D\"}\n");
-    expectRun(64, "assets 10A80001 --rebuild", "assets takes either SERIAL or --rebuild");
+    expectRun(64, "assets 10A80001 --rebuild", "assets takes one of SERIAL, --rebuild and --sync");
     expectRun(64, "tree --rebuild", "--rebuild applies to assets");
 
     // A damaged register is put aside and made again from the journal; nothing is lost.

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QSettings>
 
+#include <cstdlib>
+
 namespace z2e {
 
 const char* const WindowSettings::kOrganisation = "NORVALE";
@@ -56,6 +58,15 @@ bool WindowSettings::extendedFeatures(QSettings& settings)
 bool WindowSettings::maintenanceSnapshots(QSettings& settings)
 {
     return settings.value("ApplicationSettings/MaintenanceSnapshots", true).toBool();
+}
+
+std::string WindowSettings::siteRegister(QSettings& settings)
+{
+    const QString chosen = settings.value("ApplicationSettings/SiteRegister").toString();
+    if (!chosen.isEmpty())
+        return chosen.toStdString();
+    const char* named = std::getenv("ZAMO2_REGISTER");
+    return named ? named : "";
 }
 
 } // namespace z2e

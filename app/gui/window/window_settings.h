@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <string>
+
 class QMainWindow;
 class QSettings;
 
@@ -37,6 +39,9 @@ public:
     /// "ApplicationSettings/MaintenanceSnapshots", true when unset: the board tools save a
     /// board's EEPROMs before they change it. Off only for boards whose EEPROM cannot be read.
     static bool maintenanceSnapshots(QSettings& settings);
+    /// "ApplicationSettings/SiteRegister", else $ZAMO2_REGISTER: the site register's connection
+    /// string; empty when there is none.
+    static std::string siteRegister(QSettings& settings);
 };
 
 } // namespace z2e
