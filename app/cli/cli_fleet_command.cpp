@@ -13,6 +13,7 @@
 #include "tools/fleet_sources.h"
 #include "tools/fleet_table.h"
 #include "tools/maintenance_journal.h"
+#include "tools/site_fleet.h"
 #include "tools/site_register.h"
 
 #include <algorithm>
@@ -73,27 +74,6 @@ void reportFailure(const FleetSource& source, std::int32_t result)
               << (source.address.empty() ? "" : "; its boards are missing or partial") << "\n";
 }
 
-// A board as the site register last knew it: its latest place (marked by the computer that saw
-// it there), its latest firmware and the latest calibration date seen.
-FleetBoard siteBoard(const AssetHistory& history)
-{
-    FleetBoard board;
-    const AssetBoard& known = history.board;
-    board.serial = known.serial;
-    board.model = known.model;
-    if (known.placed) {
-        const AssetPlace& place = known.lastPlace;
-        board.system = (place.computer.empty() ? "" : place.computer + ": ") + place.system;
-        board.enclosure = place.enclosure;
-        board.slot = place.slot <= 0x7FFFFFFFu ? static_cast<std::int32_t>(place.slot) : -1;
-    }
-    if (!history.firmware.empty())
-        board.firmware = history.firmware.back().version;
-    for (const AssetCalibration& calibration : history.calibrations)
-        board.calibrationDate = std::max(board.calibrationDate, calibration.date);
-    return board;
-}
-
 void print(const std::vector<FleetBoard>& boards, const CliOptions& options, const FleetTable::Options& table)
 {
     if (options.json)
@@ -120,16 +100,14 @@ int siteFleet(const CliOptions& options)
     const std::string connection = siteConnection(options);
     if (!SiteRegister::isSite(connection))
         return usageError("fleet --site needs a site register: --register postgresql://... or ZAMO2_REGISTER");
-    SiteRegister site(connection);
-    std::vector<AssetHistory> histories;
-    if (!site.open() || !site.histories(histories)) {
-        std::cerr << "zamo2ctl: " << site.lastError() << "\n";
+    SiteFleetRead site = SiteFleet::read(connection);
+    if (!site.error.empty()) {
+        std::cerr << "zamo2ctl: " << site.error << "\n";
         return EXIT_NODE_UNAVAILABLE;
     }
     const FleetTable::Options table = tableOptions(options);
     std::vector<FleetBoard> boards;
-    for (const AssetHistory& history : histories) {
-        FleetBoard board = siteBoard(history);
+    for (FleetBoard& board : site.boards) {
         if (options.dueDays < 0 || FleetTable::dueWithin(board, options.dueDays, table))
             boards.push_back(std::move(board));
     }

@@ -452,6 +452,8 @@ void MainWindow::setUpPanels()
     fleet.chooser = [this] { return m_chooser; };
     fleet.status = [this](const QString& text) { showStatus(text); };
     fleet.settings = &m_settings;
+    if (const std::string site = WindowSettings::siteRegister(m_settings); SiteRegister::isSite(site))
+        fleet.site = [site] { return SiteFleet::read(site); };
     m_ui->tabWidget->addTab(new FleetPanel(std::move(fleet), m_ui->tabWidget), tr("Fleet"));
 }
 

@@ -14,6 +14,7 @@
 #include <QAbstractItemModelTester>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
 #include <QSortFilterProxyModel>
@@ -217,6 +218,57 @@ TEST_F(FleetPanelNodeTest, ANodeIsReadBesideTheWindowsOwnLink)
     selectNode();
     EXPECT_TRUE(QTest::qWaitFor([&] { return treeRow("Node Name:").contains("GuiBench"); }, kNodeWaitMs));
     EXPECT_FALSE(treeRow("Failure").contains("700")) << treeRow("Failure").toStdString();
+}
+
+// With a site register, Read Site lists what every computer recorded, marked by computer, and
+// offers no tool on those rows (they would reach this computer's boards); a register that cannot
+// be reached says so, and Read Fleet brings back this computer's own.
+TEST(FleetPanelSiteTest, TheSitesBoardsAreMarkedByComputerAndOfferNoTool)
+{
+    FleetPanel::Host host;
+    FleetPanel without(host, nullptr);
+    QPushButton* readSiteWithout = nullptr;
+    for (QPushButton* button : without.findChildren<QPushButton*>())
+        readSiteWithout = button->text() == "Read Site" ? button : readSiteWithout;
+    ASSERT_NE(readSiteWithout, nullptr);
+    EXPECT_TRUE(readSiteWithout->isHidden());
+
+    SiteFleetRead answer;
+    answer.site = "db.example:5432/site";
+    answer.computers = 2;
+    FleetBoard bay2;
+    bay2.system = "bay2: local";
+    bay2.serial = "10A80001";
+    bay2.calibrationDate = "2020-01-01";
+    FleetBoard bay5 = bay2;
+    bay5.system = "bay5: Bench-North";
+    bay5.serial = "10A80002";
+    answer.boards = {bay2, bay5};
+    host.site = [&answer] { return answer; };
+    host.systems = [] { return FleetCollection::Systems(); };
+    FleetPanel panel(host, nullptr);
+    QPushButton* run = nullptr;
+    for (QPushButton* button : panel.findChildren<QPushButton*>())
+        run = button->text() == "Run on Selected" ? button : run;
+    ASSERT_NE(run, nullptr);
+
+    panel.readSite();
+    EXPECT_EQ(column(*panel.shown(), FleetTable::System), QStringList({"bay2: local", "bay5: Bench-North"}));
+    EXPECT_TRUE(panel.summary().startsWith(
+        "2 boards known to the site register db.example:5432/site, recorded by 2 computers; calibration overdue on 2"))
+        << panel.summary().toStdString();
+    EXPECT_FALSE(run->isEnabled());
+
+    answer = SiteFleetRead();
+    answer.site = "db.example:5432/site";
+    answer.error = "cannot reach the site register db.example:5432/site: connection refused";
+    panel.readSite();
+    EXPECT_EQ(panel.shown()->rowCount(), 0);
+    EXPECT_TRUE(panel.summary().contains("connection refused")) << panel.summary().toStdString();
+
+    panel.readFleet();
+    EXPECT_TRUE(run->isEnabled());
+    EXPECT_TRUE(panel.summary().startsWith("0 boards on 0 systems")) << panel.summary().toStdString();
 }
 
 } // namespace

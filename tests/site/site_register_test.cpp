@@ -5,6 +5,7 @@
 
 #include "tools/asset_register.h"
 #include "tools/record_author.h"
+#include "tools/site_fleet.h"
 #include "tools/site_register.h"
 #include "tools/site_sync.h"
 
@@ -102,6 +103,14 @@ TEST_F(SiteTest, TwoDesktopsSendingInEitherOrderGiveOneHistory)
                            "calibration 2025-01-02 " + at(10) + "\n");
     // Nothing new: nothing sent, however often asked.
     EXPECT_EQ(bay2.sync(first).sent, 0u);
+
+    // The Fleet tab's and fleet --site's row: the latest place, marked by its computer.
+    const SiteFleetRead fleet = SiteFleet::read(first);
+    ASSERT_EQ(fleet.error, "");
+    ASSERT_EQ(fleet.boards.size(), 1u);
+    EXPECT_EQ(fleet.boards[0].system + " " + fleet.boards[0].place() + " " + fleet.boards[0].firmware,
+              "bay2: local 0/2 0200");
+    EXPECT_EQ(fleet.computers, 2u);
 }
 
 TEST_F(SiteTest, ABatchSentTwiceAddsNothingTheSecondTime)

@@ -6,6 +6,7 @@
 #include "gui/models/fleet_model.h"
 #include "gui/window/fleet_action_run.h"
 #include "gui/window/window_settings.h"
+#include "gui/window/worker_job.h"
 #include "tools/maintenance_journal.h"
 #include "tools/system_lock.h"
 
@@ -44,6 +45,9 @@ FleetPanel::FleetPanel(Host host, QWidget* parent) : QWidget(parent), m_host(std
 
     m_read = new QPushButton(tr("Read Fleet"), this);
     m_read->setToolTip(tr("Read every board of this computer and of every network node that answers"));
+    m_readSite = new QPushButton(tr("Read Site"), this);
+    m_readSite->setToolTip(tr("List every board the site register knows, as every computer of the site recorded it"));
+    m_readSite->setVisible(static_cast<bool>(m_host.site));
     m_filter = new QLineEdit(this);
     m_filter->setPlaceholderText(tr("Filter: node, model, serial, firmware, date, warning..."));
     m_filter->setClearButtonEnabled(true);
@@ -83,6 +87,7 @@ FleetPanel::FleetPanel(Host host, QWidget* parent) : QWidget(parent), m_host(std
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(m_read);
+    controls->addWidget(m_readSite);
     controls->addWidget(m_filter, 1);
     controls->addWidget(m_interval);
     controls->addWidget(m_action);
@@ -93,6 +98,7 @@ FleetPanel::FleetPanel(Host host, QWidget* parent) : QWidget(parent), m_host(std
     layout->addWidget(m_table, 1);
 
     connect(m_read, &QPushButton::clicked, this, &FleetPanel::readFleet);
+    connect(m_readSite, &QPushButton::clicked, this, &FleetPanel::readSite);
     connect(m_export, &QPushButton::clicked, this, &FleetPanel::chooseExport);
     connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_proxy->setFilterFixedString(text);
@@ -130,6 +136,8 @@ void FleetPanel::readFleet()
     m_model->clear();
     m_failures.clear();
     m_systems = 0;
+    m_site.clear();
+    m_action->setEnabled(true);
     m_read->setEnabled(false);
     const std::int32_t status = FleetCollection::read(
         m_host.systems(), this, this,
@@ -144,6 +152,30 @@ void FleetPanel::readFleet()
     showSummary();
     if (m_host.status)
         m_host.status(tr("Fleet read: %1").arg(summary()));
+}
+
+void FleetPanel::readSite()
+{
+    if (!m_host.site)
+        return;
+    SiteFleetRead site;
+    WorkerJob(tr("Fleet"), tr("Reading the site register."), this).showAfter(300).run([&](CInProgress&) {
+        site = m_host.site();
+        return 0;
+    });
+    m_model->clear();
+    m_failures.clear();
+    m_site = QString::fromStdString(site.site);
+    m_systems = static_cast<int>(site.computers);
+    // Its rows name other computers' boards: a tool here would reach this computer's instead.
+    m_action->setEnabled(false);
+    if (!site.error.empty())
+        m_failures << QString::fromStdString(oneLine(site.error));
+    m_model->append(std::move(site.boards));
+    m_table->resizeColumnsToContents();
+    showSummary();
+    if (m_host.status)
+        m_host.status(tr("Site read: %1").arg(summary()));
 }
 
 void FleetPanel::addSystem(const std::string& system, const std::string& address, std::int32_t result,
@@ -163,11 +195,12 @@ QString FleetPanel::summary() const
 {
     const int overdue = m_model->calibrationCount(CalibrationDue::State::Overdue);
     const int soon = m_model->calibrationCount(CalibrationDue::State::DueSoon);
-    QString text = tr("%1 boards on %2 systems; calibration overdue on %3, due within 30 days on %4")
-                       .arg(m_model->rowCount())
-                       .arg(m_systems)
-                       .arg(overdue)
-                       .arg(soon);
+    const QString where = m_site.isEmpty() ? tr("%1 boards on %2 systems").arg(m_model->rowCount()).arg(m_systems)
+                                           : tr("%1 boards known to the site register %2, recorded by %3 computers")
+                                                 .arg(m_model->rowCount())
+                                                 .arg(m_site)
+                                                 .arg(m_systems);
+    QString text = tr("%1; calibration overdue on %2, due within 30 days on %3").arg(where).arg(overdue).arg(soon);
     if (m_proxy->rowCount() != m_model->rowCount())
         text += tr("; %1 shown").arg(m_proxy->rowCount());
     if (!m_failures.isEmpty())

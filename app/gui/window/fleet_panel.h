@@ -1,11 +1,13 @@
 #pragma once
 // The Fleet tab: every board of this computer and of every network node in one table, read on
 // demand ("Read Fleet"), sorted by any column, filtered by any text, and exported as CSV, JSON
-// or a printable HTML page. Overdue calibrations are red, those due within 30 days amber.
+// or a printable HTML page. Overdue calibrations are red, those due within 30 days amber. With a
+// site register set, "Read Site" lists instead what every computer of the site has recorded.
 
 #include "gui/window/file_chooser.h"
 #include "gui/window/fleet_collection.h"
 #include "tools/fleet_action.h"
+#include "tools/site_fleet.h"
 
 #include <QWidget>
 
@@ -36,6 +38,8 @@ public:
         /// The window's settings: the calibration interval is kept there, and a change saves the
         /// board's EEPROMs first as they say. Null: 12 months, kept nowhere, snapshots taken.
         QSettings* settings = nullptr;
+        /// Reads the site register's boards; called on a worker. Null: no site register is set.
+        std::function<SiteFleetRead()> site;
     };
 
     FleetPanel(Host host, QWidget* parent);
@@ -43,6 +47,8 @@ public:
 
     /// Reads every system again behind the progress window; the table fills as they end.
     void readFleet();
+    /// Lists the site register's boards instead (on a worker); tools cannot run on them from here.
+    void readSite();
     /// Writes the rows shown, in their order, as the file's suffix says (.csv, .json, else HTML).
     /// False with `error` set when it could not be written.
     bool exportShown(const QString& path, QString& error) const;
@@ -78,11 +84,13 @@ private:
     QLineEdit* m_filter = nullptr;
     QSpinBox* m_interval = nullptr;
     QPushButton* m_read = nullptr;
+    QPushButton* m_readSite = nullptr;
     QPushButton* m_export = nullptr;
     QPushButton* m_action = nullptr;
     QString m_actionSummary;
     QLabel* m_summary = nullptr;
     int m_systems = 0;
+    QString m_site;         ///< the site register's name while its boards are shown; empty otherwise
     QStringList m_failures; ///< systems that could not be read completely in the last read
 };
 
