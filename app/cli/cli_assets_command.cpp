@@ -182,8 +182,7 @@ int failed(const std::string& error)
 }
 
 // Whichever register answers: the site's, or this computer's when the site cannot.
-template <class Register>
-int show(Register& assets, const CliOptions& options)
+int show(AssetReader& assets, const CliOptions& options)
 {
     if (options.arguments.empty()) {
         std::vector<AssetBoard> boards;

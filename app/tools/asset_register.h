@@ -14,6 +14,7 @@
 // others (the window and zamo2ctl), work at once: a write waits for another's up to a few
 // seconds. No function throws; each that fails returns false with lastError() in words.
 
+#include "tools/asset_reader.h"
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -104,7 +105,7 @@ struct AssetRebuild {
     std::size_t damaged = 0; ///< damaged journal lines skipped
 };
 
-class AssetRegister {
+class AssetRegister : public AssetReader {
 public:
     /// The schema this program writes (PRAGMA user_version).
     static constexpr int kSchema = 3;
@@ -112,7 +113,7 @@ public:
 
     /// The register of the documents folder `folder`, opened by open().
     explicit AssetRegister(std::string folder);
-    ~AssetRegister();
+    ~AssetRegister() override;
     AssetRegister(const AssetRegister&) = delete;
     AssetRegister& operator=(const AssetRegister&) = delete;
 
@@ -139,11 +140,8 @@ public:
     /// changes nothing; lines of enclosures and lines without a serial are skipped.
     bool recordJournalLines(const std::vector<std::string>& lines);
 
-    /// Everything known of the board `serial` (any case); `history.found` false when it was
-    /// never seen.
-    bool history(const std::string& serial, AssetHistory& history);
-    /// Every board known, by serial, each with its latest place.
-    bool boards(std::vector<AssetBoard>& boards);
+    bool history(const std::string& serial, AssetHistory& history) override;
+    bool boards(std::vector<AssetBoard>& boards) override;
 
     /// At most `most` records not yet uploaded to `site` (a server's name without credentials),
     /// oldest first.
@@ -156,7 +154,7 @@ public:
     bool rebuild(const std::string& maintenanceFolder);
     const AssetRebuild& lastRebuild() const { return m_rebuild; }
 
-    const std::string& lastError() const { return m_error; }
+    const std::string& lastError() const override { return m_error; }
 
 private:
     enum class Opened { Ok, Damaged, Failed };

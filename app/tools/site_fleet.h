@@ -13,9 +13,9 @@ namespace z2e {
 
 struct SiteFleetRead {
     std::vector<FleetBoard> boards;
-    std::string site;      ///< "host:port/database", never the connection string
+    std::string site; ///< "host:port/database", never the connection string
     std::size_t computers = 0;
-    std::string error;     ///< in words, without the connection string; empty on success
+    std::string error; ///< in words, without the connection string; empty on success
 };
 
 class SiteFleet {

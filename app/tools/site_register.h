@@ -20,13 +20,13 @@ struct pg_conn;
 
 namespace z2e {
 
-class SiteRegister {
+class SiteRegister : public AssetReader {
 public:
     /// The schema this program writes (the highest version in zamo2_schema).
     static constexpr int kSchema = 1;
 
     explicit SiteRegister(std::string connection);
-    ~SiteRegister();
+    ~SiteRegister() override;
     SiteRegister(const SiteRegister&) = delete;
     SiteRegister& operator=(const SiteRegister&) = delete;
 
@@ -45,13 +45,13 @@ public:
 
     /// Everything the site knows of the board `serial` (any case), each place and event marked
     /// with its computer.
-    bool history(const std::string& serial, AssetHistory& history);
+    bool history(const std::string& serial, AssetHistory& history) override;
     /// The history of every board the site knows, by serial.
     bool histories(std::vector<AssetHistory>& histories);
     /// Every board the site knows, by serial, each with its latest place.
-    bool boards(std::vector<AssetBoard>& boards);
+    bool boards(std::vector<AssetBoard>& boards) override;
 
-    const std::string& lastError() const { return m_error; }
+    const std::string& lastError() const override { return m_error; }
 
 private:
     void close();

@@ -4,6 +4,7 @@
 #include "site_fixture.h"
 
 #include "tools/asset_register.h"
+#include "tools/board_record.h"
 #include "tools/record_author.h"
 #include "tools/site_fleet.h"
 #include "tools/site_register.h"
@@ -230,6 +231,33 @@ TEST_F(SiteTest, APasswordNeverAppearsInWhatTheProgramSays)
     EXPECT_NE(refused.lastError().find("cannot reach"), std::string::npos) << refused.lastError();
     EXPECT_EQ(refused.lastError().find("s3cret"), std::string::npos) << refused.lastError();
     EXPECT_EQ(refused.name(), "the site register");
+}
+
+// Board History's reading: the site answers, this computer's new records sent first; a site that
+// cannot answer leaves this computer's register to answer, and says why.
+TEST_F(SiteTest, ABoardsRecordComesFromTheSiteOrElseFromThisComputer)
+{
+    Desktop bay2("bay2");
+    ASSERT_TRUE(bay2.local.recordSightings({seen(10, "127.0.0.2 north", 1, 4)}));
+    bay2.sync(url());
+    Desktop bay5("bay5");
+    ASSERT_TRUE(bay5.local.recordSightings({seen(20, "local", 0, 2)}));
+    ::setenv("ZAMO2_COMPUTER", "bay5", 1);
+    const std::string journal = bay5.folder / "maintenance";
+    const BoardRecord fromSite = BoardRecord::read(journal, "10A80001", url());
+    EXPECT_EQ(fromSite.siteError, "");
+    EXPECT_NE(fromSite.site, "");
+    std::string places;
+    for (const AssetPlace& place : fromSite.assets.places)
+        places += place.computer + ":" + place.system + " ";
+    EXPECT_EQ(places, "bay2:127.0.0.2 north bay5:local ");
+
+    const BoardRecord away = BoardRecord::read(journal, "10A80001", "postgresql://127.0.0.1:1/none");
+    ::unsetenv("ZAMO2_COMPUTER");
+    EXPECT_NE(away.siteError, "");
+    EXPECT_EQ(away.site, "");
+    ASSERT_EQ(away.assets.places.size(), 1u);
+    EXPECT_EQ(away.assets.places[0].system, "local");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/window/eeprom_menu_actions.h"
+#include "gui/window/window_settings.h"
 #include "gui/window/worker_job.h"
 #include "tools/change_intent.h"
 #include "tools/journal_line_reader.h"
@@ -15,6 +16,7 @@
 
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QSettings>
 
 #include <sys/stat.h>
 
@@ -49,6 +51,8 @@ CBoardHistoryDialog::CBoardHistoryDialog(const std::string& journalFolder, const
     connect(m_ui->btnRestore, &QPushButton::clicked, this, &CBoardHistoryDialog::hdl_BtnClicked_Restore);
     connect(m_ui->tableHistory, &QTableWidget::itemSelectionChanged, this, &CBoardHistoryDialog::updateWidgets);
     m_caption = QString("%1  (serial number %2)").arg(boardCaption, QString::fromStdString(serial));
+    QSettings settings(WindowSettings::kOrganisation, WindowSettings::kApplication);
+    m_site = WindowSettings::siteRegister(settings);
     load();
 }
 
@@ -60,11 +64,11 @@ void CBoardHistoryDialog::load()
 {
     BoardRecord record;
     WorkerJob(windowTitle(), tr("Reading the board's history."), this).showAfter(300).run([&](CInProgress&) {
-        record = BoardRecord::read(m_journalFolder, m_serial);
+        record = BoardRecord::read(m_journalFolder, m_serial, m_site);
         return 0;
     });
     fillHistory(record.journal);
-    fillPlaces(record.assets);
+    fillPlaces(record);
 }
 
 void CBoardHistoryDialog::fillHistory(const JournalHistory& history)
@@ -117,15 +121,17 @@ void CBoardHistoryDialog::fillHistory(const JournalHistory& history)
     updateWidgets();
 }
 
-void CBoardHistoryDialog::fillPlaces(const AssetHistory& history)
+void CBoardHistoryDialog::fillPlaces(const BoardRecord& record)
 {
+    const AssetHistory& history = record.assets;
     const bool known = history.found;
     QStringList places;
     for (const AssetPlace& place : known ? history.places : std::vector<AssetPlace>()) {
         const QString where =
-            QString::fromStdString(place.system) + (place.enclosure >= 0 && place.slot != BoardIdentity::kUnknownSlot
-                                                        ? QString(" %1/%2").arg(place.enclosure).arg(place.slot)
-                                                        : QString());
+            QString::fromStdString(place.computer.empty() ? place.system : place.computer + ": " + place.system) +
+            (place.enclosure >= 0 && place.slot != BoardIdentity::kUnknownSlot
+                 ? QString(" %1/%2").arg(place.enclosure).arg(place.slot)
+                 : QString());
         places << QString("%1 (%2 .. %3)")
                       .arg(where, QString::fromStdString(place.firstSeen.substr(0, 10)),
                            QString::fromStdString(place.lastSeen.substr(0, 10)));
@@ -136,6 +142,10 @@ void CBoardHistoryDialog::fillPlaces(const AssetHistory& history)
     QString text = places.isEmpty() ? QString() : tr("Seen at: %1").arg(places.join("; "));
     if (!dates.isEmpty())
         text += (text.isEmpty() ? "" : "\n") + tr("Calibrated: %1").arg(dates.join(", "));
+    if (!record.siteError.empty())
+        text += (text.isEmpty() ? "" : "\n") +
+                tr("The site register could not answer (%1); this computer's register is shown.")
+                    .arg(QString::fromStdString(record.siteError));
     m_ui->labelPlaces->setText(text);
     m_ui->labelPlaces->setVisible(!text.isEmpty());
 }

@@ -1,6 +1,6 @@
 #pragma once
 // "Board History": what the maintenance journal recorded for one board, newest first, and where
-// the asset register has seen it. Given
+// the asset register (the site's, when one is set) has seen it. Given
 // the board to act on, it restores an EEPROM from the snapshot taken before a recorded change.
 
 #include "gui/dialogs/tools/tool_target.h"
@@ -17,7 +17,7 @@ class CBoardHistoryDialog;
 
 namespace z2e {
 
-struct AssetHistory;
+struct BoardRecord;
 struct JournalHistory;
 
 class CBoardHistoryDialog : public QDialog {
@@ -45,12 +45,13 @@ private:
     void fillHistory(const JournalHistory& history);
     /// Where the asset register has seen the board, and its calibration dates; hidden when the
     /// register knows nothing of it or cannot be read.
-    void fillPlaces(const AssetHistory& history);
+    void fillPlaces(const BoardRecord& record);
     void updateWidgets();
 
     std::unique_ptr<Ui::CBoardHistoryDialog> m_ui;
     std::string m_journalFolder;
     std::string m_serial;
+    std::string m_site;               ///< the site register's connection string; empty: this computer's register
     QString m_caption;                ///< the board's line above the table
     std::vector<std::string> m_lines; ///< newest first, as the table shows them
     ToolTarget m_target;
