@@ -8,10 +8,12 @@
 #include "driver/command/qorin_node_util_wrapper.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,10 +70,21 @@ struct BusMonitorResult {
     bool cancelled = false;
 };
 
+/// The counts of a running monitor, told at a steady interval.
+struct BusMonitorStatus {
+    std::uint64_t shown = 0;
+    std::uint64_t filtered = 0;
+    std::uint64_t overwritten = 0;
+    std::uint64_t errorFrames = 0;
+    std::uint64_t sent = 0;
+    std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters; ///< CAN only
+};
+
 class BusMonitor {
 public:
     /// Gets each frame shown, as it arrives.
     using FrameSink = std::function<void(const BusRecord&)>;
+    using StatusSink = std::function<void(const BusMonitorStatus&)>;
     /// Frames asked of the driver per read.
     static constexpr std::int32_t kReadBatch = 64;
     /// Channels a board may have: the frame's channel field holds 0..3.
@@ -82,8 +95,21 @@ public:
     BusMonitorResult run(const BusMonitorSettings& settings, const std::atomic<bool>& cancel,
                          const FrameSink& sink = FrameSink());
 
+    /// Has the run send `send` too, beginning at its next turn; from any thread, also before run().
+    void addSend(const BusSend& send);
+    /// Ends every send still due, the settings' own included; from any thread.
+    void stopSends();
+    /// Called on the run's thread every `every` with the counts so far; set before run().
+    void setStatusSink(StatusSink sink, std::chrono::milliseconds every);
+
 private:
     struct Run;
+    struct Sending;
+
+    /// Moves the sends other threads added into the run, or ends them all when asked.
+    void takeAdded(Run& run);
+    bool sendOne(Run& run, const BusSend& send);
+    void tellStatus(Run& run);
 
     bool open(Run& run);
     bool startChannels(Run& run);
@@ -94,10 +120,15 @@ private:
     /// Whether a read of at most `room` items succeeded and answered a count that fits.
     bool readAnswered(Run& run, std::int32_t result, std::int32_t count, std::int32_t room);
     void keep(Run& run, BusRecord record);
-    void readErrorCounters(Run& run);
+    std::vector<std::pair<std::int32_t, std::uint32_t>> readErrorCounters(Run& run);
     bool fail(Run& run, std::int32_t result, const std::string& what);
 
     QorinNodeUtilWrapper& m_wrapper;
+    std::mutex m_addedMutex;
+    std::vector<BusSend> m_added; ///< guarded by m_addedMutex
+    bool m_stopSends = false;     ///< guarded by m_addedMutex
+    StatusSink m_statusSink;
+    std::chrono::milliseconds m_statusEvery{1000};
 };
 
 } // namespace z2e

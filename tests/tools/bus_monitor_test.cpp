@@ -107,6 +107,51 @@ TEST_F(BusMonitorTest, FiltersRingAndRisingErrorCounters)
     EXPECT_EQ(result.errorCounters[0].second, 22u) << "three errors of 8, two successes of -1";
 }
 
+TEST_F(BusMonitorTest, SendsAddedWhileRunningGoOutUntilStoppedAndTheCountsAreTold)
+{
+    QorinNodeUtilWrapper& wrapper = connectWith("can-error-every=2");
+    BusMonitorSettings settings;
+    settings.board = kCanBoard;
+    BusMonitor monitor(wrapper);
+    std::atomic<bool> cancel{false};
+    std::vector<BusMonitorStatus> told;
+    std::vector<BusRecord> seen;
+    bool stopped = false;
+    int quietTurns = 0;
+    // Both sinks run on the monitor's thread: they steer the run as a panel would from its own.
+    monitor.setStatusSink(
+        [&](const BusMonitorStatus& status) {
+            told.push_back(status);
+            if (stopped && ++quietTurns == 40) // long enough for a periodic send every 1 ms to show
+                cancel = true;
+        },
+        std::chrono::milliseconds(0));
+    monitor.addSend(sendOf(0, 0x321, {0x0A}));
+    BusSend periodic = sendOf(0, 0x111, {});
+    periodic.everyMs = 1;
+    periodic.count = 0;
+    const BusMonitorResult result = monitor.run(settings, cancel, [&](const BusRecord& record) {
+        seen.push_back(record);
+        if (seen.size() == 1)
+            monitor.addSend(periodic);
+        if (seen.size() == 6 && !stopped) {
+            monitor.stopSends();
+            stopped = true;
+        }
+    });
+    ASSERT_EQ(result.error, "");
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0].id, 0x321u) << "the frame sent once crossed first";
+    EXPECT_EQ(seen[0].channel, 1);
+    EXPECT_GE(result.sent, 6u);
+    EXPECT_LE(result.sent, 9u) << "nothing went out after the sends were stopped";
+    ASSERT_FALSE(told.empty());
+    const BusMonitorStatus& last = told.back();
+    EXPECT_GT(last.errorFrames, 0u);
+    ASSERT_EQ(last.errorCounters.size(), 4u);
+    EXPECT_GT(last.errorCounters[0].second, 0u) << "the sender's counter rises with the errors";
+}
+
 TEST_F(BusMonitorTest, CancelAndFailuresStillCloseTheBus)
 {
     QorinNodeUtilWrapper& wrapper = connectWith(std::nullopt);
