@@ -1,4 +1,5 @@
 #include "cli_bus_command.h"
+#include "cli_tool_runner.h"
 #include "cli_tool_support.h"
 
 #include "cli_commands.h"
@@ -210,6 +211,13 @@ int uartCommand(const CliOptions& options)
 {
     return busCommand(options, BusKind::Uart);
 }
+
+namespace {
+
+const CliToolRunner kCanRunner({"can"}, canCommand);
+const CliToolRunner kUartRunner({"uart"}, uartCommand);
+
+} // namespace
 
 } // namespace cli
 } // namespace z2e

@@ -53,6 +53,8 @@ struct ToolDescription {
     /// Without --board the command works on every board and shows them together (one table,
     /// one run): `--board all` is the same run, not one run per board.
     bool everyBoardWithoutBoard = false;
+    /// --board by place or serial names the one board the command runs on.
+    bool onePlacedBoard = false;
 };
 
 } // namespace z2e

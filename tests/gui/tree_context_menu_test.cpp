@@ -53,7 +53,7 @@ TEST(TreeContextMenuTest, BoardEntriesFollowShiftFeaturesAndBackups)
     RowContext plain;
     EXPECT_EQ(plainEntries(TreeContextMenu::plan(board.get(), plain)),
               (std::vector<MenuEntry>{MenuEntry::SelfTest, MenuEntry::FirmwareUpdate, MenuEntry::BoardConfiguration,
-                                      MenuEntry::BoardHistory}));
+                                      MenuEntry::BoardHistory, MenuEntry("bus-test")}));
 
     auto hidden = boardSlot(SystemKind::Local, false);
     EXPECT_FALSE(TreeContextMenu::plan(hidden.get(), plain).contains(MenuEntry::BoardConfiguration));
