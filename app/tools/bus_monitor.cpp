@@ -46,7 +46,8 @@ struct BusMonitor::Run {
     BusMonitorResult result;
     std::vector<std::int32_t> started;
     bool opened = false;
-    std::vector<Sending> sends; ///< those not yet finished
+    std::vector<Sending> sends;   ///< those not yet finished
+    std::vector<BusRecord> batch; ///< the frames shown of the current read, for the batch sink
     Clock::time_point nextStatus = Clock::now();
 
     std::int32_t board() const { return static_cast<std::int32_t>(settings.board); }
@@ -256,6 +257,7 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
         got = count > 0;
         if (got) // the byte interface names no channel: they came on the one running
             keep(run, BusRecord{0, run.started.front(), 0, 0, {bytes, bytes + count}});
+        handOver(run);
         return true;
     }
     ZaMoCanFrame frames[kReadBatch]{};
@@ -275,7 +277,16 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
         const std::size_t length = std::min<std::size_t>(f.dlc, sizeof f.data);
         keep(run, BusRecord{f.timestampUs, f.channel, f.id, f.flags, {f.data, f.data + length}});
     }
+    handOver(run);
     return true;
+}
+
+void BusMonitor::handOver(Run& run)
+{
+    if (!m_batchSink || run.batch.empty())
+        return;
+    m_batchSink(std::move(run.batch));
+    run.batch.clear(); // a moved-from vector is valid but unspecified
 }
 
 void BusMonitor::keep(Run& run, BusRecord record)
@@ -286,6 +297,10 @@ void BusMonitor::keep(Run& run, BusRecord record)
         ++r.errorFrames;
     if (run.sink)
         run.sink(record);
+    if (m_batchSink) {
+        run.batch.push_back(std::move(record));
+        return;
+    }
     r.records.push_back(std::move(record));
     if (r.records.size() > std::max<std::size_t>(run.settings.ringSize, 1)) {
         r.records.pop_front();

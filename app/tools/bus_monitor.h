@@ -85,6 +85,8 @@ public:
     /// Gets each frame shown, as it arrives.
     using FrameSink = std::function<void(const BusRecord&)>;
     using StatusSink = std::function<void(const BusMonitorStatus&)>;
+    /// Gets the frames shown of each read at once; they are then not kept in the result's ring.
+    using BatchSink = std::function<void(std::vector<BusRecord>&& batch)>;
     /// Frames asked of the driver per read.
     static constexpr std::int32_t kReadBatch = 64;
     /// Channels a board may have: the frame's channel field holds 0..3.
@@ -101,6 +103,8 @@ public:
     void stopSends();
     /// Called on the run's thread every `every` with the counts so far; set before run().
     void setStatusSink(StatusSink sink, std::chrono::milliseconds every);
+    /// For a reader on another thread: one hand-over per read costs less than one per frame.
+    void setBatchSink(BatchSink sink) { m_batchSink = std::move(sink); }
 
 private:
     struct Run;
@@ -120,6 +124,7 @@ private:
     /// Whether a read of at most `room` items succeeded and answered a count that fits.
     bool readAnswered(Run& run, std::int32_t result, std::int32_t count, std::int32_t room);
     void keep(Run& run, BusRecord record);
+    void handOver(Run& run);
     std::vector<std::pair<std::int32_t, std::uint32_t>> readErrorCounters(Run& run);
     bool fail(Run& run, std::int32_t result, const std::string& what);
 
@@ -128,6 +133,7 @@ private:
     std::vector<BusSend> m_added; ///< guarded by m_addedMutex
     bool m_stopSends = false;     ///< guarded by m_addedMutex
     StatusSink m_statusSink;
+    BatchSink m_batchSink;
     std::chrono::milliseconds m_statusEvery{1000};
 };
 

@@ -33,9 +33,10 @@ bool BusSession::start(const BusMonitorSettings& settings, std::chrono::millisec
             m_status = status;
         },
         statusEvery);
+    m_monitor->setBatchSink([this](std::vector<BusRecord>&& batch) { keep(std::move(batch)); });
     m_running = true;
     m_thread = std::thread([this, settings] {
-        BusMonitorResult result = m_monitor->run(settings, m_cancel, [this](const BusRecord& r) { keep(r); });
+        BusMonitorResult result = m_monitor->run(settings, m_cancel);
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_status = BusMonitorStatus{result.shown,       result.filtered, result.overwritten,
@@ -70,13 +71,14 @@ void BusSession::stopSends()
         m_monitor->stopSends();
 }
 
-void BusSession::keep(const BusRecord& record)
+void BusSession::keep(std::vector<BusRecord>&& batch)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_pending.push_back(record);
+    m_pending.insert(m_pending.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
     if (m_pending.size() > m_limit) {
-        m_pending.pop_front();
-        ++m_dropped;
+        const std::size_t excess = m_pending.size() - m_limit;
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(excess));
+        m_dropped += excess;
     }
 }
 

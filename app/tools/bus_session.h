@@ -44,7 +44,7 @@ public:
     std::optional<BusMonitorResult> finished();
 
 private:
-    void keep(const BusRecord& record);
+    void keep(std::vector<BusRecord>&& batch);
 
     std::shared_ptr<QorinNodeUtilWrapper> m_wrapper;
     std::unique_ptr<BusMonitor> m_monitor;
