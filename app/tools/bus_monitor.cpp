@@ -287,6 +287,7 @@ void BusMonitor::handOver(Run& run)
         return;
     m_batchSink(std::move(run.batch));
     run.batch.clear(); // a moved-from vector is valid but unspecified
+    run.batch.reserve(kReadBatch);
 }
 
 void BusMonitor::keep(Run& run, BusRecord record)

@@ -74,7 +74,10 @@ void BusSession::stopSends()
 void BusSession::keep(std::vector<BusRecord>&& batch)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_pending.insert(m_pending.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+    if (m_pending.empty())
+        m_pending.swap(batch);
+    else
+        m_pending.insert(m_pending.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
     if (m_pending.size() > m_limit) {
         const std::size_t excess = m_pending.size() - m_limit;
         m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(excess));
@@ -84,14 +87,12 @@ void BusSession::keep(std::vector<BusRecord>&& batch)
 
 std::vector<BusRecord> BusSession::take(std::uint64_t& dropped)
 {
-    std::deque<BusRecord> taken;
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        taken.swap(m_pending);
-        dropped += m_dropped;
-        m_dropped = 0;
-    }
-    return {std::make_move_iterator(taken.begin()), std::make_move_iterator(taken.end())};
+    std::vector<BusRecord> taken;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    taken.swap(m_pending);
+    dropped += m_dropped;
+    m_dropped = 0;
+    return taken;
 }
 
 std::optional<BusMonitorStatus> BusSession::status() const

@@ -7,7 +7,6 @@
 #include "tools/bus_monitor.h"
 
 #include <atomic>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -54,7 +53,7 @@ private:
     std::size_t m_limit = 1000;
 
     mutable std::mutex m_mutex;
-    std::deque<BusRecord> m_pending;          ///< guarded by m_mutex
+    std::vector<BusRecord> m_pending;         ///< guarded by m_mutex
     std::uint64_t m_dropped = 0;              ///< guarded by m_mutex
     std::optional<BusMonitorStatus> m_status; ///< guarded by m_mutex
     std::optional<BusMonitorResult> m_result; ///< guarded by m_mutex

@@ -40,9 +40,18 @@ CBusTestDialog::CBusTestDialog(const ToolTarget& target, FileChooser chooser, QW
         m_ui->comboBoard->addItem(QString("Board %1").arg(board), board);
     m_ui->tableFrames->setModel(m_model);
     m_ui->tableFrames->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Wide enough for eight bytes of data and a 29-bit id without eliding.
+    const int digit = m_ui->tableFrames->fontMetrics().horizontalAdvance("0");
+    const int widths[] = {13, 8, 10, 7, 7, 27};
+    for (int column = 0; column < BusFrameModel::Text; ++column)
+        m_ui->tableFrames->setColumnWidth(column, widths[column] * digit);
     m_ui->tableFrames->verticalHeader()->setDefaultSectionSize(m_ui->tableFrames->fontMetrics().height() + 4);
     m_ui->tableTransmit->setColumnCount(TxColumnCount);
     m_ui->tableTransmit->setHorizontalHeaderLabels({"Channel", "Id (hex)", "Data (hex)", "Every (ms)"});
+    const int txWidths[] = {9, 12, 30};
+    for (int column = 0; column < TxEvery; ++column)
+        m_ui->tableTransmit->setColumnWidth(column, txWidths[column] * digit);
+    m_ui->tableTransmit->verticalHeader()->setDefaultSectionSize(m_ui->tableFrames->fontMetrics().height() + 8);
     fillChannels();
 
     connect(m_ui->comboBus, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] {
@@ -335,6 +344,8 @@ void CBusTestDialog::updateWidgets()
     m_ui->btnRemoveTransmit->setEnabled(lines);
     m_ui->tableFrames->setColumnHidden(BusFrameModel::Id, m_runKind != BusKind::Can);
     m_ui->tableFrames->setColumnHidden(BusFrameModel::Flags, m_runKind != BusKind::Can);
+    // CAN data is rarely text; a UART's often is.
+    m_ui->tableFrames->setColumnHidden(BusFrameModel::Text, m_runKind == BusKind::Can);
 }
 
 void CBusTestDialog::done(int result)
@@ -372,9 +383,9 @@ QDialog* CBusTestDialog::openForPicture(const ToolTarget& system, QWidget* paren
     dialog->show();
     dialog->start();
     dialog->sendPeriodically();
-    // A second of traffic, so that the list and the counts have something to show.
+    // Two seconds of traffic, so that the list and the counts have something to show.
     QEventLoop settle;
-    QTimer::singleShot(1300, &settle, &QEventLoop::quit);
+    QTimer::singleShot(2150, &settle, &QEventLoop::quit);
     settle.exec();
     return dialog;
 }
