@@ -107,8 +107,8 @@ std::optional<BusMonitorResult> BusSession::finished()
         return std::nullopt;
     wait();
     const std::lock_guard<std::mutex> lock(m_mutex);
-    std::optional<BusMonitorResult> result = std::move(m_result);
-    m_result.reset();
+    std::optional<BusMonitorResult> result;
+    result.swap(m_result);
     return result;
 }
 

@@ -5,6 +5,11 @@
 
 #include "tools/bus_frame_text.h"
 #include "tools/bus_monitor.h"
+#include "tools/bus_session.h"
+
+#include "support/eventually.h"
+
+#include <thread>
 
 namespace z2e {
 namespace testing_tools {
@@ -130,6 +135,13 @@ TEST_F(BusMonitorTest, SendsAddedWhileRunningGoOutUntilStoppedAndTheCountsAreTol
     BusSend periodic = sendOf(0, 0x111, {});
     periodic.everyMs = 1;
     periodic.count = 0;
+    // A run whose sends or counts never came would wait for ever: it ends after 20 s all the same.
+    std::atomic<bool> ended{false};
+    std::thread guard([&] {
+        for (int turn = 0; turn < 2000 && !ended; ++turn)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        cancel = true;
+    });
     const BusMonitorResult result = monitor.run(settings, cancel, [&](const BusRecord& record) {
         seen.push_back(record);
         if (seen.size() == 1)
@@ -139,6 +151,8 @@ TEST_F(BusMonitorTest, SendsAddedWhileRunningGoOutUntilStoppedAndTheCountsAreTol
             stopped = true;
         }
     });
+    ended = true;
+    guard.join();
     ASSERT_EQ(result.error, "");
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen[0].id, 0x321u) << "the frame sent once crossed first";
@@ -150,6 +164,41 @@ TEST_F(BusMonitorTest, SendsAddedWhileRunningGoOutUntilStoppedAndTheCountsAreTol
     EXPECT_GT(last.errorFrames, 0u);
     ASSERT_EQ(last.errorCounters.size(), 4u);
     EXPECT_GT(last.errorCounters[0].second, 0u) << "the sender's counter rises with the errors";
+}
+
+TEST_F(BusMonitorTest, ASessionKeepsTheNewestFramesUntilTakenAndClosesTheBusWhenStopped)
+{
+    QorinNodeUtilWrapper& wrapper = connectWith(std::nullopt);
+    // The test's session owns the wrapper; the bus session only borrows it.
+    BusSession session(std::shared_ptr<QorinNodeUtilWrapper>(std::shared_ptr<void>(), &wrapper));
+    BusMonitorSettings settings;
+    settings.board = kCanBoard;
+    settings.channel = 1;
+    settings.ringSize = 2;
+    ASSERT_TRUE(session.start(settings, std::chrono::milliseconds(1)));
+    EXPECT_FALSE(session.start(settings)) << "one run at a time";
+    for (std::uint32_t id = 1; id <= 5; ++id)
+        session.send(sendOf(0, id, {}));
+    ASSERT_TRUE(
+        test::eventually([&] { return session.status() && session.status()->shown == 5; }, std::chrono::seconds(10)));
+    std::uint64_t dropped = 0;
+    const std::vector<BusRecord> taken = session.take(dropped);
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].id, 4u);
+    EXPECT_EQ(taken[1].id, 5u);
+    EXPECT_EQ(dropped, 3u);
+    EXPECT_TRUE(session.take(dropped).empty());
+    EXPECT_FALSE(session.finished()) << "still running";
+
+    session.stop();
+    session.wait();
+    const std::optional<BusMonitorResult> result = session.finished();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->error, "");
+    EXPECT_EQ(result->sent, 5u);
+    EXPECT_TRUE(result->cancelled);
+    EXPECT_FALSE(session.finished()) << "told once";
+    expectClosed(wrapper, BusKind::Can, kCanBoard);
 }
 
 TEST_F(BusMonitorTest, CancelAndFailuresStillCloseTheBus)

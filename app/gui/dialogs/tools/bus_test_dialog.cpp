@@ -87,11 +87,8 @@ CBusTestDialog::CBusTestDialog(const ToolTarget& target, FileChooser chooser, QW
     updateWidgets();
 }
 
-CBusTestDialog::~CBusTestDialog()
-{
-    // The session's end stops the channels and closes the bus.
-    m_session.reset();
-}
+// The session's end stops the channels and closes the bus.
+CBusTestDialog::~CBusTestDialog() = default;
 
 bool CBusTestDialog::chooseBoard(std::uint32_t board)
 {
