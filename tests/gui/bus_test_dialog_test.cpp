@@ -118,7 +118,13 @@ TEST_F(BusTestDialogTest, AWrongTransmitLineOrIdRangeIsNamedAndNothingIsSent)
     EXPECT_FALSE(dialog.running());
     EXPECT_TRUE(z2e_test::child<QLabel>(&dialog, "labelState")->text().contains("is not one"));
 
+    z2e_test::child<QLineEdit>(&dialog, "editIdLow")->setText("800");
     z2e_test::child<QLineEdit>(&dialog, "editIdHigh")->setText("7FF");
+    click(dialog, "btnStart");
+    EXPECT_FALSE(dialog.running());
+    EXPECT_TRUE(z2e_test::child<QLabel>(&dialog, "labelState")->text().contains("above the highest"));
+
+    z2e_test::child<QLineEdit>(&dialog, "editIdLow")->setText("0");
     click(dialog, "btnStart");
     ASSERT_TRUE(dialog.running());
     dialog.addTransmit(0, "123", "01 02 03 04 05 06 07 08 09", 100);

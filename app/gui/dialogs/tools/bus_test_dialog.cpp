@@ -158,8 +158,15 @@ void CBusTestDialog::start()
             m_ui->labelState->setText(QString::fromStdString(error));
             return;
         }
+        if (settings.idLow > settings.idHigh) {
+            m_ui->labelState->setText("The lowest id shown is above the highest: no frame would show.");
+            return;
+        }
     }
     m_session = std::make_unique<BusSession>(m_target.wrapper);
+    // One list holds one bus's frames: a trace names a single bus.
+    if (settings.kind != m_model->kind())
+        m_model->clear();
     m_runKind = settings.kind;
     m_model->setKind(settings.kind);
     m_model->setCapacity(settings.ringSize);
