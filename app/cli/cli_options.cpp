@@ -513,7 +513,7 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         return false;
     }
     if (options.bus.any() && options.command != "can" && options.command != "uart") {
-        error = "--channel, --count, --every, --send, --send-channel, --ids and --ring apply to can and uart";
+        error = "--channel, --count, --every, --send, --send-channel, --ids, --ring and --trace apply to can and uart";
         return false;
     }
     if (options.rebuild && options.command != "assets") {
@@ -708,8 +708,9 @@ std::string usageText()
             "                                 finished after SECONDS (default 60; 360 for the board\n"
             "                                 tools); also how long a network node's heartbeats may\n"
             "                                 keep one request waiting\n"
-            "  --force                        report-package, demo export, selftest --save-dir and\n"
-            "                                 eeprom backup: replace an existing regular file of\n"
+            "  --force                        report-package, demo export, selftest --save-dir,\n"
+            "                                 eeprom backup and can/uart monitor --trace: replace\n"
+            "                                 an existing regular file of\n"
             "                                 the name (never a device, FIFO, socket, folder,\n"
             "                                 link, read-only file or the program's own data);\n"
             "                                 eeprom restore: write a backup of another board\n"

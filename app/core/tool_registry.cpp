@@ -159,7 +159,7 @@ std::vector<ToolDescription> makeTools()
         // A monitor runs until Ctrl+C or --timeout.
         {"can", 1, 3, "", ToolTimeLimit::None, nullptr,
          "  can monitor --board E/S [--channel N] [--ids LOW-HIGH] [--count N] [--ring N]\n"
-         "              [--send ID DATA [--send-channel N] [--every MS]]\n"
+         "              [--send ID DATA [--send-channel N] [--every MS]] [--trace FILE [--force]]\n"
          "                               start every CAN channel of the board and print each\n"
          "                               frame read (time, channel, id, length, data); --send\n"
          "                               sends a frame once (or every MS); stops after --count\n"
@@ -167,7 +167,9 @@ std::vector<ToolDescription> makeTools()
          "                               the counts and each channel's error counter; --json\n"
          "                               adds the last --ring frames (1000). ID is hexadecimal,\n"
          "                               0 to 7FF standard, up to 1FFFFFFF extended; DATA 0 to\n"
-         "                               8 bytes in hexadecimal (DEAD01, DE:AD:01, - for none)\n"
+         "                               8 bytes in hexadecimal (DEAD01, DE:AD:01, - for none);\n"
+         "                               --trace saves the last --ring frames as CSV (an\n"
+         "                               existing FILE only with --force)\n"
          "  can send --board E/S [--channel N] ID DATA [--every MS] [--count N]\n"
          "                               send a frame once, --count times, or every MS\n",
          // An enclosure row too: a network node's tree has no board rows.
@@ -177,6 +179,7 @@ std::vector<ToolDescription> makeTools()
          false, true},
         {"uart", 1, 2, "", ToolTimeLimit::None, nullptr,
          "  uart monitor --board E/S [--channel N] [--count N] [--send DATA [--every MS]]\n"
+         "               [--trace FILE [--force]]\n"
          "  uart send --board E/S [--channel N] DATA [--every MS] [--count N]\n"
          "                               likewise for a UART channel; bytes shown as\n"
          "                               hexadecimal and as text\n",
