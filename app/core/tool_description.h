@@ -31,6 +31,9 @@ struct ToolWindowEntry {
     bool toolBar = false;          ///< also on the tool bar while an enclosure or board row is chosen
     bool needsFeatures = false;    ///< only for boards with a feature the operator may switch
     bool hiddenOnHeldNode = false; ///< not even offered for a node another client holds
+    /// Only for a board with CAN or UART channels, or an enclosure holding one; a network
+    /// node's enclosure rows show no boards, so there it is always offered.
+    bool needsBus = false;
 };
 
 /// How long zamo2ctl lets the command run without --timeout.

@@ -175,7 +175,7 @@ std::vector<ToolDescription> makeTools()
          // An enclosure row too: a network node's tree has no board rows.
          {{MenuEntry("bus-test"), "Bus Test\u2026",
            "See and send the CAN or UART traffic of a board, and save it as a trace", "", kBoardRow | kEnclosureRow,
-           55}},
+           55, false, false, false, true}},
          false, true},
         {"uart", 1, 2, "", ToolTimeLimit::None, nullptr,
          "  uart monitor --board E/S [--channel N] [--count N] [--send DATA [--every MS]]\n"
