@@ -172,10 +172,11 @@ std::vector<ToolDescription> makeTools()
          "                               existing FILE only with --force)\n"
          "  can send --board E/S [--channel N] ID DATA [--every MS] [--count N]\n"
          "                               send a frame once, --count times, or every MS\n",
-         // An enclosure row too: a network node's tree has no board rows.
+         // An enclosure row too: a network node's tree has no board rows. Not on a node another
+         // client holds: its bus may be in use.
          {{MenuEntry("bus-test"), "Bus Test\u2026",
            "See and send the CAN or UART traffic of a board, and save it as a trace", "", kBoardRow | kEnclosureRow,
-           55, false, false, false, true}},
+           55, false, false, true, true}},
          false, true},
         {"uart", 1, 2, "", ToolTimeLimit::None, nullptr,
          "  uart monitor --board E/S [--channel N] [--count N] [--send DATA [--every MS]]\n"
