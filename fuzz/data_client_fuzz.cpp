@@ -90,12 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(node.connection() == nullptr);
 
     for (std::int32_t board = -1; board <= kBoards; ++board) {
+        std::uint64_t lost = 0;
         if (board < 0 || board >= kBoards) {
             std::int32_t count = 1;
             ZaMoCanFrame frame{};
             require(node.readCan(board, &frame, count) == ERR_BOARD_NOT_FOUND);
+            require(node.lost(board, true, lost) == ERR_BOARD_NOT_FOUND);
             continue;
         }
+        // One input holds fewer records than a queue takes: nothing may count as dropped.
+        require(node.lost(board, true, lost) == 0 && lost == 0);
+        require(node.lost(board, false, lost) == 0 && lost == 0);
         readBack(node, board, sent);
     }
     node.close();

@@ -114,6 +114,11 @@ bool buildSettings(const CliOptions& options, BusKind kind, BusMonitorSettings& 
             error = "--ids needs a range of CAN ids in hexadecimal, LOW-HIGH" + (error.empty() ? "" : ": " + error);
             return false;
         }
+        // A range upside down would show nothing and wait for ever.
+        if (settings.idLow > settings.idHigh) {
+            error = "--ids " + bus.ids + " has its low end above its high end; give LOW-HIGH";
+            return false;
+        }
     }
     if (!monitor || bus.sendGiven) {
         BusSend send;
@@ -161,6 +166,8 @@ int report(const CliOptions& options, BusKind kind, const BusMonitorResult& resu
         out.add("overwritten", static_cast<std::int64_t>(result.overwritten));
         if (kind == BusKind::Can)
             out.add("errorFrames", static_cast<std::int64_t>(result.errorFrames));
+        if (result.lost)
+            out.add("lost", static_cast<std::int64_t>(*result.lost));
     }
     if (kind == BusKind::Can) {
         std::string counters;

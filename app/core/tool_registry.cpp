@@ -157,7 +157,7 @@ std::vector<ToolDescription> makeTools()
          {{MenuEntry::BoardHistory, "Board History\u2026",
            "Everything the maintenance journal recorded for this board", "", kBoardRow, 50}}},
         // A monitor runs until Ctrl+C or --timeout.
-        {"can", 1, 3, "", ToolTimeLimit::None, nullptr,
+        {"can", 1, 3, "can", ToolTimeLimit::None, nullptr,
          "  can monitor --board E/S [--channel N] [--ids LOW-HIGH] [--count N] [--ring N]\n"
          "              [--send ID DATA [--send-channel N] [--every MS]] [--trace FILE [--force]]\n"
          "                               start every CAN channel of the board and print each\n"
@@ -178,7 +178,7 @@ std::vector<ToolDescription> makeTools()
            "See and send the CAN or UART traffic of a board, and save it as a trace", "", kBoardRow | kEnclosureRow,
            55, false, false, true, true}},
          false, true},
-        {"uart", 1, 2, "", ToolTimeLimit::None, nullptr,
+        {"uart", 1, 2, "uart", ToolTimeLimit::None, nullptr,
          "  uart monitor --board E/S [--channel N] [--count N] [--send DATA [--every MS]]\n"
          "               [--trace FILE [--force]]\n"
          "  uart send --board E/S [--channel N] DATA [--every MS] [--count N]\n"

@@ -1,5 +1,9 @@
 #include "tools/bus_monitor.h"
 
+#include "core/node_result_text.h"
+#include "driver/command/driver_result.h"
+#include "qorinet_api/client/qorinet_data_client.h"
+
 #include "zmpxi_api.h"
 
 #include <algorithm>
@@ -49,6 +53,7 @@ struct BusMonitor::Run {
     std::vector<Sending> sends;   ///< those not yet finished
     std::vector<BusRecord> batch; ///< the frames shown of the current read, for the batch sink
     Clock::time_point nextStatus = Clock::now();
+    std::optional<std::uint64_t> lostBefore; ///< the node's drop count when the run began
 
     std::int32_t board() const { return static_cast<std::int32_t>(settings.board); }
     bool can() const { return settings.kind == BusKind::Can; }
@@ -96,7 +101,8 @@ void BusMonitor::tellStatus(Run& run)
     if (!m_statusSink || Clock::now() < run.nextStatus)
         return;
     const BusMonitorResult& r = run.result;
-    m_statusSink(BusMonitorStatus{r.shown, r.filtered, r.overwritten, r.errorFrames, r.sent, readErrorCounters(run)});
+    m_statusSink(BusMonitorStatus{r.shown, r.filtered, r.overwritten, r.errorFrames, r.sent, readErrorCounters(run),
+                                  lostInRun(run)});
     run.nextStatus = Clock::now() + m_statusEvery;
 }
 
@@ -109,6 +115,7 @@ BusMonitorResult BusMonitor::run(const BusMonitorSettings& settings, const std::
         run.result.error = "the node is not connected; connect it and try again";
         return run.result;
     }
+    run.lostBefore = lostSoFar(run);
     if (open(run) && startChannels(run)) {
         while (!(run.result.cancelled = cancel.load())) {
             bool got = false;
@@ -124,13 +131,40 @@ BusMonitorResult BusMonitor::run(const BusMonitorSettings& settings, const std::
         }
     }
     run.result.errorCounters = readErrorCounters(run);
+    run.result.lost = lostInRun(run);
     stopAndClose(run);
     return run.result;
+}
+
+std::optional<std::uint64_t> BusMonitor::lostInRun(const Run& run) const
+{
+    const std::optional<std::uint64_t> now = lostSoFar(run);
+    if (!run.lostBefore || !now)
+        return std::nullopt;
+    // A data path opened again counts from zero.
+    return *now >= *run.lostBefore ? *now - *run.lostBefore : *now;
+}
+
+std::optional<std::uint64_t> BusMonitor::lostSoFar(const Run& run) const
+{
+    const auto& node = m_wrapper.node();
+    if (node->isLocal())
+        return std::nullopt;
+    using Data = qorinet_api::QORINetDataClient;
+    std::int64_t lost = 0;
+    const std::int32_t command = run.can() ? Data::kCmdCanLost : Data::kCmdUartLost;
+    if (node->GetParam_i64(run.board(), command, lost) > 0 || lost < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(lost);
 }
 
 bool BusMonitor::fail(Run& run, std::int32_t result, const std::string& what)
 {
     run.result.result = result;
+    if (DriverResult::linkFailed(result)) {
+        run.result.error = what + ": " + failureAdvice(result, &m_wrapper);
+        return false;
+    }
     std::string text;
     const bool named = result != 0 && m_wrapper.resultText(result, text);
     run.result.error = what + (named ? " (" + text + ")" : std::string());
@@ -267,6 +301,9 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
         return false;
     got = count > 0;
     for (std::int32_t i = 0; i < count; ++i) {
+        // A node delivers frames in batches: the run ends at the count asked, not after the batch.
+        if (s.stopAfter != 0 && run.result.shown >= s.stopAfter)
+            break;
         const ZaMoCanFrame& f = frames[i];
         const bool error = (f.flags & BusRecord::kErrorFrame) != 0;
         const bool idShown = error || (f.id >= s.idLow && f.id <= s.idHigh);

@@ -68,6 +68,9 @@ struct BusMonitorResult {
     /// CAN only: each started channel's error counter at the end.
     std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters;
     bool cancelled = false;
+    /// A network node's board only: frames (CAN) or blocks (UART) that arrived faster than the
+    /// run read them and were dropped on the way.
+    std::optional<std::uint64_t> lost;
 };
 
 /// The counts of a running monitor, told at a steady interval.
@@ -78,6 +81,7 @@ struct BusMonitorStatus {
     std::uint64_t errorFrames = 0;
     std::uint64_t sent = 0;
     std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters; ///< CAN only
+    std::optional<std::uint64_t> lost;                                 ///< as BusMonitorResult::lost
 };
 
 class BusMonitor {
@@ -126,6 +130,10 @@ private:
     void keep(Run& run, BusRecord record);
     void handOver(Run& run);
     std::vector<std::pair<std::int32_t, std::uint32_t>> readErrorCounters(Run& run);
+    /// What the node's data path dropped for the board so far; none for a local board.
+    std::optional<std::uint64_t> lostSoFar(const Run& run) const;
+    /// What it dropped since the run began.
+    std::optional<std::uint64_t> lostInRun(const Run& run) const;
     bool fail(Run& run, std::int32_t result, const std::string& what);
 
     QorinNodeUtilWrapper& m_wrapper;

@@ -18,6 +18,7 @@ namespace {
 constexpr const char* kChannel = "nodesim";
 constexpr std::uint32_t kConnectTimeoutMs = 500;
 constexpr std::uint32_t kRetryMs = 200;
+constexpr std::uint32_t kRetryMaxMs = 3200;
 constexpr std::uint32_t kPumpMs = 20;
 constexpr std::int64_t kKeepAliveUs = 1000000;
 
@@ -113,24 +114,33 @@ void DataLink::watchUart(std::int32_t board, bool on)
 void DataLink::run()
 {
     uni::Timer sinceKeepAlive;
+    // A client that keeps refusing or dropping us is asked less and less often; a connection
+    // that has lasted a keep-alive period starts the count again.
+    std::uint32_t retryMs = kRetryMs;
+    const auto retry = [&] {
+        m_socket.close();
+        pause(retryMs);
+        retryMs = std::min(retryMs * 2, kRetryMaxMs);
+    };
     while (!stopRequested()) {
         if (!m_socket.isOpen()) {
             if (!connectOnce()) {
-                pause(kRetryMs);
+                retry();
                 continue;
             }
             sinceKeepAlive.restart();
         }
         if (peerClosed() || !pump()) {
-            // Refused by a client that has no data path for us (yet): not again at once.
-            m_socket.close();
-            pause(kRetryMs);
+            retry();
             continue;
         }
         if (sinceKeepAlive.elapsedUs() >= kKeepAliveUs) {
             sinceKeepAlive.restart();
-            if (!sendBlock(qorinet_api::DATA_BLOCK_KEEPALIVE, 0, {}))
-                m_socket.close();
+            if (!sendBlock(qorinet_api::DATA_BLOCK_KEEPALIVE, 0, {})) {
+                retry();
+                continue;
+            }
+            retryMs = kRetryMs;
         }
         pause(kPumpMs);
     }

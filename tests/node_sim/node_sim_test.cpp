@@ -285,26 +285,18 @@ TEST_F(NodeSimTest, HelloGetParamAndSettingsAtTheByteLevel)
               (Texts{"Cell 4", "127.0.0.1", "9237", "Occupied"}));
 }
 
-TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnection)
+// Board 1 is the CAN/UART combination board; its CAN channel 0 is cabled to channel 1.
+void startCanPair(ControlLink& link)
 {
-    startNode("127.0.0.30", {"--simulation"});
-    uni::TCPSocket dataListener(uni::Socket::Listening);
-    dataListener.setLocalEnd("127.0.0.1", 0);
-    dataListener.setReceiveTimeout(3000);
-    ASSERT_EQ(dataListener.open(), 0);
-
-    ControlLink link("127.0.0.30", base);
-    ASSERT_TRUE(link.ok());
-    EXPECT_EQ(status(link.hello(dataListener.localPort())), 0);
-    uni::TCPSocket data;
-    ASSERT_EQ(dataListener.accept(data), 0);
-    EXPECT_EQ(data.remoteAddress(), "127.0.0.30") << "the node connects from its own address";
-
-    // Board 1 is the CAN/UART combination board; its CAN channel 0 is cabled to channel 1.
     const Bytes board1 = {1, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(status(link.request(80, board1)), 0);
     EXPECT_EQ(status(link.request(84, board1)), 0);
     EXPECT_EQ(status(link.request(84, Bytes{1, 0, 0, 0, 1, 0, 0, 0})), 0);
+}
+
+// Two frames (ids 0x23 and 0x123) on channel 0 of board 1.
+void writeTwoCanFrames(ControlLink& link)
+{
     Bytes write;
     putU32(write, 1);
     putU32(write, 2);
@@ -319,8 +311,11 @@ TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnection)
         write.insert(write.end(), record.begin(), record.end());
     }
     EXPECT_EQ(status(link.request(87, write)), 0);
+}
 
-    // Keep-alive blocks may come first; the CAN block carries both frames in 24-byte records.
+// Keep-alive blocks may come first; the CAN block carries both frames in 24-byte records.
+void expectTheTwoCanFrames(uni::TCPSocket& data)
+{
     data.setReceiveTimeout(3000);
     for (int blocks = 0; blocks < 5; ++blocks) {
         std::uint8_t header[12];
@@ -342,6 +337,38 @@ TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnection)
         return;
     }
     FAIL() << "no CAN block";
+}
+
+// A client that drops the data connection (or refuses it, having no data path yet) is called
+// again; frames written meanwhile wait on the node and come on the new connection.
+TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnectionAlsoAfterItDropped)
+{
+    startNode("127.0.0.30", {"--simulation"});
+    uni::TCPSocket dataListener(uni::Socket::Listening);
+    dataListener.setLocalEnd("127.0.0.1", 0);
+    dataListener.setReceiveTimeout(10000);
+    ASSERT_EQ(dataListener.open(), 0);
+
+    ControlLink link("127.0.0.30", base);
+    ASSERT_TRUE(link.ok());
+    EXPECT_EQ(status(link.hello(dataListener.localPort())), 0);
+    uni::TCPSocket data;
+    ASSERT_EQ(dataListener.accept(data), 0);
+    EXPECT_EQ(data.remoteAddress(), "127.0.0.30") << "the node connects from its own address";
+    startCanPair(link);
+    writeTwoCanFrames(link);
+    expectTheTwoCanFrames(data);
+
+    data.close();
+    for (int drop = 0; drop < 2; ++drop) {
+        uni::TCPSocket dropped;
+        ASSERT_EQ(dataListener.accept(dropped), 0) << "connection " << drop;
+        dropped.close();
+    }
+    writeTwoCanFrames(link);
+    uni::TCPSocket again;
+    ASSERT_EQ(dataListener.accept(again), 0);
+    expectTheTwoCanFrames(again);
 }
 
 // Clients that sit idle or stall mid-frame cannot keep others out for good. Each link says

@@ -5,6 +5,7 @@
 
 #include "qorinet_api/client/qorinet_data_client.h"
 #include "qorinet_api/client/qorinet_data_frame.h"
+#include "qorinet_api/client/qorinet_data_stream.h"
 #include "qorinet_api/common/payload_writer.h"
 #include "qorinet_api/common/qorinet_result_codes.h"
 
@@ -177,6 +178,90 @@ TEST_F(DataClientTest, CommandsAnsweredFromTheDataPath)
     std::int32_t count = 2;
     ASSERT_EQ(client.readCan(kNode, 0, can, count), 0);
     EXPECT_EQ(count, 0);
+}
+
+// A node streaming faster than anyone reads: each queue stops at its limit, what does not fit
+// is counted per board and bus, and reading makes room again.
+TEST_F(DataClientTest, ASlowReaderLosesCountedFramesAndTheQueuesStayBounded)
+{
+    const std::size_t limit = qorinet_api::QORINetDataStream::kQueueLimit;
+    const auto link = connectFrom("127.0.0.1");
+    ASSERT_TRUE(link);
+    const std::size_t perBlock = 4096;
+    Bytes canBlock;
+    for (std::size_t i = 0; i < perBlock; ++i) {
+        const Bytes record = canRecord(static_cast<std::uint32_t>(i), 0, 0);
+        canBlock.insert(canBlock.end(), record.begin(), record.end());
+    }
+    const std::size_t canBlocks = limit / perBlock + 1;
+    for (std::size_t i = 0; i < canBlocks; ++i)
+        ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_CAN, 0, canBlock, false));
+    Bytes uartBlock;
+    for (std::size_t i = 0; i < limit + 5; ++i) {
+        const Bytes record = uartRecord(0, "u");
+        uartBlock.insert(uartBlock.end(), record.begin(), record.end());
+    }
+    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_UART, 1, uartBlock, false));
+    ASSERT_TRUE(eventually([&] { return frames() == canBlocks + 1; }, 10000ms));
+
+    const auto lost = [&](std::int32_t board, std::int32_t command) {
+        std::int64_t value = -1;
+        std::int32_t result = -1;
+        EXPECT_TRUE(client.answerGetParam(kNode, board, command, value, result));
+        return result == 0 ? value : -result;
+    };
+    EXPECT_EQ(lost(0, QORINetDataClient::kCmdCanLost), static_cast<std::int64_t>(canBlocks * perBlock - limit));
+    EXPECT_EQ(lost(1, QORINetDataClient::kCmdUartLost), 5);
+    EXPECT_EQ(lost(0, QORINetDataClient::kCmdUartLost), 0);
+    EXPECT_EQ(lost(1, QORINetDataClient::kCmdCanLost), 0);
+    EXPECT_EQ(lost(2, QORINetDataClient::kCmdCanLost), -qorinet_api::ERR_BOARD_NOT_FOUND);
+
+    std::vector<ZaMoCanFrame> can(limit + 1);
+    std::int32_t count = static_cast<std::int32_t>(can.size());
+    ASSERT_EQ(client.readCan(kNode, 0, can.data(), count), 0);
+    EXPECT_EQ(count, static_cast<std::int32_t>(limit)) << "the oldest frames are kept";
+    EXPECT_EQ(can[limit - 1].id, (limit - 1) % perBlock);
+
+    // Room again: the next frame is kept, and the count of those lost stays as it was.
+    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_CAN, 0, canRecord(0x7FF, 1, 9), false));
+    ASSERT_TRUE(eventually([&] { return frames() == canBlocks + 2; }, 2000ms));
+    count = 2;
+    ASSERT_EQ(client.readCan(kNode, 0, can.data(), count), 0);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(can[0].id, 0x7FFu);
+    EXPECT_EQ(lost(0, QORINetDataClient::kCmdCanLost), static_cast<std::int64_t>(canBlocks * perBlock - limit));
+
+    client.closeNode(kNode);
+    std::int64_t value = 0;
+    std::int32_t result = 0;
+    ASSERT_TRUE(client.answerGetParam(kNode, 0, QORINetDataClient::kCmdCanLost, value, result));
+    EXPECT_EQ(result, uni::osal::ERR_UNI_OSAL_ECONNECTION);
+}
+
+// A header that promises a long payload which never comes holds the connection only for one
+// receive time-out; the node's next connection is served again.
+TEST_F(DataClientTest, APayloadThatStallsEndsItsConnectionAndTheNodeComesBack)
+{
+    const auto link = connectFrom("127.0.0.1");
+    ASSERT_TRUE(link);
+    link->setReceiveTimeout(10000); // well beyond the client's own time-out
+    Bytes head(qorinet_api::DataFrameHeader::kSize);
+    qorinet_api::DataFrameHeader{0, qorinet_api::DATA_BLOCK_MEASUREMENT, 0, 32u * 1024 * 1024}.write(head.data());
+    ASSERT_EQ(link->send(head.data(), head.size()), static_cast<int>(head.size()));
+    const Bytes some(256 * 1024, 0x11);
+    ASSERT_EQ(link->send(some.data(), some.size()), static_cast<int>(some.size()));
+    EXPECT_TRUE(closedByClient(*link));
+    EXPECT_EQ(client.node(kNode)->measurementBytes(0), 0u) << "nothing of the cut frame is filed";
+
+    const auto again = connectFrom("127.0.0.1");
+    ASSERT_TRUE(again);
+    ASSERT_TRUE(send(*again, qorinet_api::DATA_BLOCK_CAN, 1, canRecord(0x55, 0, 1), true));
+    ASSERT_TRUE(eventually([&] { return frames() == 1; }, 2000ms));
+    ZaMoCanFrame can[1] = {};
+    std::int32_t count = 1;
+    ASSERT_EQ(client.readCan(kNode, 1, can, count), 0);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(can[0].id, 0x55u);
 }
 
 TEST_F(DataClientTest, BrokenFramesAndStrangersLoseTheirConnection)

@@ -11,6 +11,8 @@
 
 #include <thread>
 
+#include "qorinet_api/client/qorinet_data_client.h"
+
 namespace z2e {
 namespace testing_tools {
 namespace {
@@ -262,6 +264,63 @@ TEST_F(BusMonitorScripted, ACountBeyondTheReadIsRefusedAndTheBusStillCloses)
             ends.push_back(call.name + std::to_string(call.command));
     }
     EXPECT_EQ(ends, (std::vector<std::string>{"StopCAN0", "StopCAN1", "StopCAN2", "StopCAN3", "CloseCAN0"}));
+    EXPECT_FALSE(result.lost) << "a local board has no data path that could drop frames";
+}
+
+// A node hands over frames in batches; the run still ends at the count asked for.
+TEST_F(BusMonitorScripted, TheCountEndsTheRunInsideABatch)
+{
+    connectReady(4);
+    test::fakeDriver().transferred = 5;
+    BusMonitorSettings settings;
+    settings.board = 2;
+    settings.stopAfter = 2;
+    const BusMonitorResult result = BusMonitor(m_wrapper).run(settings, kGo);
+    EXPECT_EQ(result.shown, 2u) << result.error;
+    EXPECT_EQ(result.records.size(), 2u);
+}
+
+// A board as a network node serves it: the scripted driver's, with a data path that drops more
+// CAN frames and UART blocks each time it is asked.
+class StreamedNode : public qorinet_api::QORINetLocalClientNode {
+public:
+    using QORINetLocalClientNode::QORINetLocalClientNode;
+    bool isLocal() const override { return false; }
+    std::int32_t GetParam_i64(std::int32_t board, std::int32_t command, std::int64_t& value) override
+    {
+        using Data = qorinet_api::QORINetDataClient;
+        if (command != Data::kCmdCanLost && command != Data::kCmdUartLost)
+            return QORINetLocalClientNode::GetParam_i64(board, command, value);
+        std::int64_t& count = lost[command];
+        value = count;
+        count += command == Data::kCmdCanLost ? 3 : 5;
+        return 0;
+    }
+
+    std::map<std::int32_t, std::int64_t> lost;
+};
+
+using BusMonitorStreamed = test::FakeDriverTest;
+
+TEST_F(BusMonitorStreamed, WhatTheNodesDataPathDroppedDuringTheRunIsReportedPerBus)
+{
+    StreamedNode remote(8);
+    test::fakeDriver().boardCount = 4;
+    ASSERT_EQ(remote.connect(), 0);
+    QorinNodeUtilWrapper wrapper(std::shared_ptr<qorinet_api::QORINetIfClientNode>(&remote, [](auto*) {}));
+    wrapper.setReady(true);
+    test::fakeDriver().transferred = 1;
+    BusMonitorSettings settings;
+    settings.board = 1;
+    settings.listen = false;
+    settings.send = BusSend{0, 0x10, false, {0x41}};
+    const BusMonitorResult can = BusMonitor(wrapper).run(settings, kGo);
+    ASSERT_TRUE(can.error.empty()) << can.error;
+    EXPECT_EQ(can.lost, std::optional<std::uint64_t>(3));
+    settings.kind = BusKind::Uart;
+    const BusMonitorResult uart = BusMonitor(wrapper).run(settings, kGo);
+    ASSERT_TRUE(uart.error.empty()) << uart.error;
+    EXPECT_EQ(uart.lost, std::optional<std::uint64_t>(5));
 }
 
 TEST(BusFrameTextTest, IdsAndDataAreCheckedInWords)

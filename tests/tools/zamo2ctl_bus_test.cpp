@@ -83,6 +83,7 @@ TEST_F(Zamo2ctlBus, WrongBoardsIdsAndDataAreRefusedInWords)
     expectRun(64, "--board 0/5 can monitor --every 10", "can monitor takes");
     expectRun(64, "--channel 1 tree", "apply to can and uart");
     expectRun(64, "--board 0/5 can monitor --channel 4", "--channel needs a channel number, 0 to 3");
+    expectRun(64, "--board 0/5 can monitor --ids 200-100", "has its low end above its high end");
 }
 
 TEST_F(Zamo2ctlBus, CtrlCEndsTheMonitorWithItsSummary)

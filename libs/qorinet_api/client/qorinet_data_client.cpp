@@ -108,6 +108,8 @@ bool QORINetDataClient::answerSetParam(std::uint32_t nodeId, std::int32_t board,
 bool QORINetDataClient::answerGetParam(std::uint32_t nodeId, std::int32_t board, std::int32_t command,
                                        std::int64_t& value, std::int32_t& result)
 {
+    if (command == kCmdCanLost || command == kCmdUartLost)
+        return answerLost(nodeId, board, command == kCmdCanLost, value, result);
     if (command != kCmdStreaming)
         return false;
     const auto path = node(nodeId);
@@ -115,6 +117,17 @@ bool QORINetDataClient::answerGetParam(std::uint32_t nodeId, std::int32_t board,
     result = path ? path->streaming(board, on) : uni::osal::ERR_UNI_OSAL_ECONNECTION;
     if (result == ERR_NONE)
         value = on ? 1 : 0;
+    return true;
+}
+
+bool QORINetDataClient::answerLost(std::uint32_t nodeId, std::int32_t board, bool can, std::int64_t& value,
+                                   std::int32_t& result)
+{
+    const auto path = node(nodeId);
+    std::uint64_t lost = 0;
+    result = path ? path->lost(board, can, lost) : uni::osal::ERR_UNI_OSAL_ECONNECTION;
+    if (result == ERR_NONE)
+        value = static_cast<std::int64_t>(std::min<std::uint64_t>(lost, INT64_MAX));
     return true;
 }
 

@@ -29,6 +29,10 @@ public:
     static constexpr std::int32_t kCmdStreaming = 39;
     /// Driver command that restarts a board's acquisition; its queued data is dropped first.
     static constexpr std::int32_t kCmdAcquisitionStart = 4;
+    /// GetParam commands answered here: CAN frames and UART blocks of a board that arrived
+    /// while its queue was full and were dropped (a reader slower than the bus).
+    static constexpr std::int32_t kCmdCanLost = 0x4C01;
+    static constexpr std::int32_t kCmdUartLost = 0x4C02;
 
     explicit QORINetDataClient(const uni::AllowedNetworks& allowed = uni::AllowedNetworks::process());
     ~QORINetDataClient() override;
@@ -85,6 +89,7 @@ private:
     void acceptFrom(uni::TCPSocket& listener);
     std::shared_ptr<QORINetDataClientNode> nodeByAddress(const std::string& address) const;
     void closeAll();
+    bool answerLost(std::uint32_t nodeId, std::int32_t board, bool can, std::int64_t& value, std::int32_t& result);
 
     const uni::AllowedNetworks m_allowed;
 

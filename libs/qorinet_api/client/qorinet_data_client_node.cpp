@@ -30,6 +30,16 @@ ZaMoCanFrame canFrameAt(const std::uint8_t* in)
     return frame;
 }
 
+const char* refusal(int result)
+{
+    switch (result) {
+    case uni::osal::SOCK_EFORMAT: return "malformed: bad sync, length or record layout, or cut short";
+    case uni::osal::SOCK_ECHECKSUM: return "digest mismatch";
+    case uni::osal::SOCK_ETIMEOUT: return "the rest of the frame did not come in time";
+    default: return "receive failed";
+    }
+}
+
 } // namespace
 
 QORINetDataClientNode::QORINetDataClientNode(std::uint32_t nodeId, std::uint32_t boardCount, std::string address)
@@ -103,7 +113,8 @@ int QORINetDataClientNode::receiveFrame()
     const int result = received < 0 ? received : readFrameRest(deadline, head, header);
     if (result != 0) {
         UNI_LOG(kChannel, uni::log::warning)
-            << "##DC## node " << m_nodeId << ": data frame error " << result << " --> close connection";
+            << "##DC## node " << m_nodeId << ": data frame refused (" << refusal(result) << ", " << result
+            << ") --> close connection; the node connects again";
         dropConnection();
         return result;
     }
@@ -263,6 +274,16 @@ void QORINetDataClientNode::resetBoard(std::int32_t board)
         b->stream.clear();
         b->measurementBytes = 0;
     }
+}
+
+std::int32_t QORINetDataClientNode::lost(std::int32_t board, bool can, std::uint64_t& count) const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    const Board* b = boardAt(board);
+    if (!b)
+        return ERR_BOARD_NOT_FOUND;
+    count = can ? b->stream.canLost() : b->stream.uartLost();
+    return ERR_NONE;
 }
 
 std::uint64_t QORINetDataClientNode::measurementBytes(std::int32_t board) const

@@ -19,14 +19,14 @@ std::size_t QORINetDataStream::pushCan(const ZaMoCanFrame* frames, std::size_t c
     const std::size_t room = kQueueLimit - std::min(kQueueLimit, m_can.size());
     const std::size_t taken = std::min(room, count);
     m_can.insert(m_can.end(), frames, frames + taken);
-    m_overruns += count - taken;
+    m_canLost += count - taken;
     return taken;
 }
 
 bool QORINetDataStream::pushUart(const ZaMoUartFrame& block)
 {
     if (m_uart.size() >= kQueueLimit) {
-        ++m_overruns;
+        ++m_uartLost;
         return false;
     }
     m_uart.push_back(block);

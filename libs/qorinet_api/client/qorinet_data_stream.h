@@ -39,8 +39,9 @@ public:
 
     std::size_t pendingCan() const { return m_can.size(); }
     std::size_t pendingUart() const { return m_uart.size(); }
-    /// Entries dropped because a queue was full.
-    std::uint64_t overruns() const { return m_overruns; }
+    /// Entries dropped because their queue was full; a clear keeps the counts.
+    std::uint64_t canLost() const { return m_canLost; }
+    std::uint64_t uartLost() const { return m_uartLost; }
     void clear();
 
 private:
@@ -49,7 +50,8 @@ private:
     std::deque<ZaMoUartFrame> m_uart;
     std::size_t m_uartFrontOffset = 0; ///< bytes of the first block already read byte-wise
     std::vector<ZaMoUartFrame> m_uartLent;
-    std::uint64_t m_overruns = 0;
+    std::uint64_t m_canLost = 0;
+    std::uint64_t m_uartLost = 0;
 };
 
 } // namespace qorinet_api

@@ -2,12 +2,13 @@
 
 #include "ui_board_history_dialog.h"
 
-#include "tools/asset_register.h"
 #include "tools/board_identity.h"
+#include "tools/board_record.h"
 
 #include "gui/dialogs/auxiliary/decision_dialog_yes_no.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/window/eeprom_menu_actions.h"
+#include "gui/window/worker_job.h"
 #include "tools/change_intent.h"
 #include "tools/journal_line_reader.h"
 #include "tools/maintenance_journal.h"
@@ -48,17 +49,26 @@ CBoardHistoryDialog::CBoardHistoryDialog(const std::string& journalFolder, const
     connect(m_ui->btnRestore, &QPushButton::clicked, this, &CBoardHistoryDialog::hdl_BtnClicked_Restore);
     connect(m_ui->tableHistory, &QTableWidget::itemSelectionChanged, this, &CBoardHistoryDialog::updateWidgets);
     m_caption = QString("%1  (serial number %2)").arg(boardCaption, QString::fromStdString(serial));
-    fillHistory();
-    fillPlaces();
+    load();
 }
 
 CBoardHistoryDialog::~CBoardHistoryDialog() = default;
 
-void CBoardHistoryDialog::fillHistory()
+// A long journal or a register catching up with it takes a while: read on a worker, with a
+// progress window only when it lasts.
+void CBoardHistoryDialog::load()
 {
-    const MaintenanceJournal journal(m_journalFolder, "");
-    // An empty serial would list every board's history.
-    const JournalHistory history = m_serial.empty() ? JournalHistory() : journal.read(m_serial);
+    BoardRecord record;
+    WorkerJob(windowTitle(), tr("Reading the board's history."), this).showAfter(300).run([&](CInProgress&) {
+        record = BoardRecord::read(m_journalFolder, m_serial);
+        return 0;
+    });
+    fillHistory(record.journal);
+    fillPlaces(record.assets);
+}
+
+void CBoardHistoryDialog::fillHistory(const JournalHistory& history)
+{
     const std::vector<std::string>& lines = history.lines;
     m_ui->labelBoard->setText(history.damaged == 0
                                   ? m_caption
@@ -107,11 +117,9 @@ void CBoardHistoryDialog::fillHistory()
     updateWidgets();
 }
 
-void CBoardHistoryDialog::fillPlaces()
+void CBoardHistoryDialog::fillPlaces(const AssetHistory& history)
 {
-    AssetRegister assets(AssetRegister::folderOfJournal(m_journalFolder));
-    AssetHistory history;
-    const bool known = !m_serial.empty() && assets.open() && assets.history(m_serial, history) && history.found;
+    const bool known = history.found;
     QStringList places;
     for (const AssetPlace& place : known ? history.places : std::vector<AssetPlace>()) {
         const QString where =
@@ -192,7 +200,7 @@ void CBoardHistoryDialog::hdl_BtnClicked_Restore()
     if (CMiscUtils::askYesNo(kRestoreTitle, question, this) != CDecisionDialogYesNo::Yes)
         return;
     EepromMenuActions::restoreFromFile(m_target, isBase ? EepromWhich::Base : EepromWhich::Connector, file, this);
-    fillHistory();
+    load();
 }
 
 void CBoardHistoryDialog::hdl_BtnClicked_Close()

@@ -17,6 +17,9 @@ class CBoardHistoryDialog;
 
 namespace z2e {
 
+struct AssetHistory;
+struct JournalHistory;
+
 class CBoardHistoryDialog : public QDialog {
     Q_OBJECT
 
@@ -38,10 +41,11 @@ private slots:
     void hdl_BtnClicked_Close();
 
 private:
-    void fillHistory();
+    void load();
+    void fillHistory(const JournalHistory& history);
     /// Where the asset register has seen the board, and its calibration dates; hidden when the
     /// register knows nothing of it or cannot be read.
-    void fillPlaces();
+    void fillPlaces(const AssetHistory& history);
     void updateWidgets();
 
     std::unique_ptr<Ui::CBoardHistoryDialog> m_ui;
