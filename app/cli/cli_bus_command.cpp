@@ -1,4 +1,5 @@
 #include "cli_bus_command.h"
+#include "cli_tool_runner.h"
 #include "cli_tool_support.h"
 
 #include "cli_commands.h"
@@ -8,6 +9,9 @@
 #include "core/json_text.h"
 #include "tools/bus_frame_text.h"
 #include "tools/bus_monitor.h"
+#include "tools/bus_trace_file.h"
+
+#include "config/output_destination.h"
 
 #include <cstdio>
 #include <iostream>
@@ -84,12 +88,14 @@ bool buildSettings(const CliOptions& options, BusKind kind, BusMonitorSettings& 
         return false;
     }
     const bool uartSendOfTwo = kind == BusKind::Uart && bus.sendGiven && !bus.sendData.empty();
-    if ((!monitor && (bus.sendGiven || bus.sendChannel >= 0 || !bus.ids.empty() || bus.ring > 0)) ||
+    if ((!monitor &&
+         (bus.sendGiven || bus.sendChannel >= 0 || !bus.ids.empty() || bus.ring > 0 || !bus.trace.empty())) ||
         (monitor && !bus.sendGiven && (bus.everyMs > 0 || bus.sendChannel >= 0)) || uartSendOfTwo ||
         (kind == BusKind::Uart && !bus.ids.empty())) {
-        error = std::string(busWord(kind)) +
-                " monitor takes --channel, --count, --ids (can), --ring and --send with --send-channel and --every; " +
-                busWord(kind) + " send takes --channel, --count and --every";
+        error =
+            std::string(busWord(kind)) +
+            " monitor takes --channel, --count, --ids (can), --ring, --trace and --send with --send-channel and --every; " +
+            busWord(kind) + " send takes --channel, --count and --every";
         return false;
     }
     settings.kind = kind;
@@ -187,12 +193,31 @@ int report(const CliOptions& options, BusKind kind, const BusMonitorResult& resu
     return result.cancelled ? CommandWatchdog::stopStatus() : EXIT_OK;
 }
 
+/// The run's kept frames as a CSV trace; a failure to save them ends the command with 73 or 65.
+int saveTrace(const std::string& path, bool force, BusKind kind, const BusMonitorResult& result, int status)
+{
+    std::string error;
+    bool refused = false;
+    if (BusTraceFile::write(path, kind, result.records, force, error, &refused)) {
+        const std::size_t frames = result.records.size();
+        std::cerr << "zamo2ctl: " << frames << (frames == 1 ? " frame" : " frames") << " saved to " << path << "\n";
+        return status;
+    }
+    std::cerr << "zamo2ctl: the trace was not saved: " << error << "\n";
+    return status != EXIT_OK ? status : refused ? EXIT_CANNOT_CREATE : EXIT_TOOL_FAILED;
+}
+
 int busCommand(const CliOptions& options, BusKind kind)
 {
     BusMonitorSettings settings;
     std::string error;
     if (!buildSettings(options, kind, settings, error))
         return usageError(error);
+    // A trace that could not be saved is refused before the bus is touched.
+    const std::string& trace = options.bus.trace;
+    const OutputDestination::Result usable = OutputDestination::check(trace, options.force);
+    if (!trace.empty() && usable.refused())
+        return refusedDestination(usable);
     return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) {
         std::atomic<bool> stop{false};
         CommandWatchdog::stopGently(&stop);
@@ -202,7 +227,8 @@ int busCommand(const CliOptions& options, BusKind kind)
         const BusMonitorResult result =
             BusMonitor(wrapper).run(settings, stop, options.json ? BusMonitor::FrameSink() : live);
         CommandWatchdog::stopGently(nullptr);
-        return report(options, kind, result, boardPlace(wrapper, options.board));
+        const int status = report(options, kind, result, boardPlace(wrapper, options.board));
+        return trace.empty() ? status : saveTrace(trace, options.force, kind, result, status);
     });
 }
 
@@ -217,6 +243,13 @@ int uartCommand(const CliOptions& options)
 {
     return busCommand(options, BusKind::Uart);
 }
+
+namespace {
+
+const CliToolRunner kCanRunner({"can"}, canCommand);
+const CliToolRunner kUartRunner({"uart"}, uartCommand);
+
+} // namespace
 
 } // namespace cli
 } // namespace z2e

@@ -46,8 +46,16 @@ bool parseBusOption(const std::string& arg, int argc, const char* const argv[], 
         error = "--ids needs a range of CAN ids in hexadecimal, LOW-HIGH";
         return false;
     }
-    if (matched)
+    if (matched) {
         options.ids = value;
+        return true;
+    }
+    if (!optionValue(arg, "--trace", argc, argv, i, value, matched) || (matched && value.empty())) {
+        error = "--trace needs the name of the CSV file to write";
+        return false;
+    }
+    if (matched)
+        options.trace = value;
     return true;
 }
 

@@ -17,10 +17,12 @@ struct BusCliOptions {
     std::int32_t sendChannel = -1; ///< monitor --send-channel
     std::string ids;               ///< monitor --ids LOW-HIGH: CAN ids shown, hexadecimal
     std::int32_t ring = 0;         ///< monitor --ring N: frames kept for --json; 0: the default
+    std::string trace;             ///< monitor --trace FILE: the kept frames saved as CSV
 
     bool any() const
     {
-        return channel >= 0 || count > 0 || everyMs > 0 || sendGiven || sendChannel >= 0 || !ids.empty() || ring > 0;
+        return channel >= 0 || count > 0 || everyMs > 0 || sendGiven || sendChannel >= 0 || !ids.empty() || ring > 0 ||
+               !trace.empty();
     }
 };
 

@@ -1,7 +1,6 @@
 #include "cli_commands.h"
 
 #include "cli_assets_command.h"
-#include "cli_bus_command.h"
 #include "cli_change_lock.h"
 #include "cli_config_command.h"
 #include "cli_demo_command.h"
@@ -271,7 +270,7 @@ std::vector<CliCommand> makeCommandTable()
     };
     for (const ToolDescription& tool : ToolRegistry::tools())
         table.push_back({tool.verb, tool.leastArguments, tool.mostArguments, tool.networkNode, tool.timeLimit,
-                         tool.changeActivity, CliToolRunner::find(tool.verb)});
+                         tool.changeActivity, CliToolRunner::find(tool.verb), tool.onePlacedBoard});
     table.insert(table.end(), {
                                   {"report-package", 1, 1, "report-package", none, nullptr, reportPackageCommand},
                                   {"node", 1, 2, "node", read, nodeActivity, nodeCommand},
@@ -281,9 +280,6 @@ std::vector<CliCommand> makeCommandTable()
                                   {"problems", 0, 0, "problems", read, nullptr, problemsCommand},
                                   {"fleet", 0, 0, "", read, nullptr, fleetCommand},
                                   {"assets", 0, 1, "", read, nullptr, assetsCommand},
-                                  // A monitor runs until Ctrl+C or --timeout.
-                                  {"can", 1, 3, "can", none, nullptr, canCommand, true},
-                                  {"uart", 1, 2, "uart", none, nullptr, uartCommand, true},
                               });
     return table;
 }

@@ -516,7 +516,7 @@ bool parseCliOptions(int argc, const char* const argv[], CliOptions& options, st
         return false;
     }
     if (options.bus.any() && options.command != "can" && options.command != "uart") {
-        error = "--channel, --count, --every, --send, --send-channel, --ids and --ring apply to can and uart";
+        error = "--channel, --count, --every, --send, --send-channel, --ids, --ring and --trace apply to can and uart";
         return false;
     }
     if (options.rebuild && options.command != "assets") {
@@ -627,26 +627,7 @@ std::string usageText()
                        "                               simulated system of a driver configuration file)\n"
                        "                               (demo edits save the driver configuration at once)\n";
     text += toolHelp();
-    text += "                               Changes snapshot both EEPROMs of a board first and\n"
-            "                               every tool run is journalled, both below\n"
-            "                               DOCUMENTS/Norvale/zamo2explorer/maintenance\n"
-            "  can monitor --board E/S [--channel N] [--ids LOW-HIGH] [--count N] [--ring N]\n"
-            "              [--send ID DATA [--send-channel N] [--every MS]]\n"
-            "                               start every CAN channel of the board and print each\n"
-            "                               frame read (time, channel, id, length, data); --send\n"
-            "                               sends a frame once (or every MS); stops after --count\n"
-            "                               frames shown, on Ctrl+C or at --timeout, then prints\n"
-            "                               the counts and each channel's error counter; --json\n"
-            "                               adds the last --ring frames (1000). ID is hexadecimal,\n"
-            "                               0 to 7FF standard, up to 1FFFFFFF extended; DATA 0 to\n"
-            "                               8 bytes in hexadecimal (DEAD01, DE:AD:01, - for none)\n"
-            "  can send --board E/S [--channel N] ID DATA [--every MS] [--count N]\n"
-            "                               send a frame once, --count times, or every MS\n"
-            "  uart monitor --board E/S [--channel N] [--count N] [--send DATA [--every MS]]\n"
-            "  uart send --board E/S [--channel N] DATA [--every MS] [--count N]\n"
-            "                               likewise for a UART channel; bytes shown as\n"
-            "                               hexadecimal and as text\n"
-            "  versions                     the software versions: this program (with its build's\n"
+    text += "  versions                     the software versions: this program (with its build's\n"
             "                               revision and source hash), then the driver's parts\n"
             "  logging show                 the driver's logging settings, their allowed values\n"
             "                               and the folder of its log files\n"
@@ -755,8 +736,9 @@ std::string usageText()
             "                                 finished after SECONDS (default 60; 360 for the board\n"
             "                                 tools); also how long a network node's heartbeats may\n"
             "                                 keep one request waiting\n"
-            "  --force                        report-package, demo export, selftest --save-dir and\n"
-            "                                 eeprom backup: replace an existing regular file of\n"
+            "  --force                        report-package, demo export, selftest --save-dir,\n"
+            "                                 eeprom backup and can/uart monitor --trace: replace\n"
+            "                                 an existing regular file of\n"
             "                                 the name (never a device, FIFO, socket, folder,\n"
             "                                 link, read-only file or the program's own data);\n"
             "                                 eeprom restore: write a backup of another board\n"

@@ -241,6 +241,8 @@ void readFacts(BoardDescriptionFacts& facts, const pugi::xml_node& root)
         if (std::strcmp(item.attribute("Visible").as_string("true"), "false") != 0)
             facts.visibleFeature = true;
     }
+    const pugi::xml_node features = root.child("BoardFeatures");
+    facts.bus = features.child("CanChannels").text().as_int() > 0 || features.child("UartChannels").text().as_int() > 0;
     facts.overview = DescriptionParser::overviewRow(root, std::string(), std::string());
 }
 

@@ -31,6 +31,9 @@ struct ToolWindowEntry {
     bool toolBar = false;          ///< also on the tool bar while an enclosure or board row is chosen
     bool needsFeatures = false;    ///< only for boards with a feature the operator may switch
     bool hiddenOnHeldNode = false; ///< not even offered for a node another client holds
+    /// Only for a board with CAN or UART channels, or an enclosure holding one; a network
+    /// node's enclosure rows show no boards, so there it is always offered.
+    bool needsBus = false;
 };
 
 /// How long zamo2ctl lets the command run without --timeout.
@@ -53,6 +56,8 @@ struct ToolDescription {
     /// Without --board the command works on every board and shows them together (one table,
     /// one run): `--board all` is the same run, not one run per board.
     bool everyBoardWithoutBoard = false;
+    /// --board by place or serial names the one board the command runs on.
+    bool onePlacedBoard = false;
 };
 
 } // namespace z2e

@@ -149,10 +149,43 @@ std::vector<ToolDescription> makeTools()
          "                               the maintenance journal (every board, or the board\n"
          "                               of serial S in any case, or board B's serial looked\n"
          "                               up, with --node on that node); damaged lines are\n"
-         "                               skipped and counted on standard error\n",
+         "                               skipped and counted on standard error\n"
+         "                               Changes snapshot both EEPROMs of a board first and\n"
+         "                               every tool run is journalled, both below\n"
+         "                               DOCUMENTS/Norvale/zamo2explorer/maintenance\n",
          // The journal is kept per board serial, so only a board row can ask for it.
          {{MenuEntry::BoardHistory, "Board History\u2026",
            "Everything the maintenance journal recorded for this board", "", kBoardRow, 50}}},
+        // A monitor runs until Ctrl+C or --timeout.
+        {"can", 1, 3, "can", ToolTimeLimit::None, nullptr,
+         "  can monitor --board E/S [--channel N] [--ids LOW-HIGH] [--count N] [--ring N]\n"
+         "              [--send ID DATA [--send-channel N] [--every MS]] [--trace FILE [--force]]\n"
+         "                               start every CAN channel of the board and print each\n"
+         "                               frame read (time, channel, id, length, data); --send\n"
+         "                               sends a frame once (or every MS); stops after --count\n"
+         "                               frames shown, on Ctrl+C or at --timeout, then prints\n"
+         "                               the counts and each channel's error counter; --json\n"
+         "                               adds the last --ring frames (1000). ID is hexadecimal,\n"
+         "                               0 to 7FF standard, up to 1FFFFFFF extended; DATA 0 to\n"
+         "                               8 bytes in hexadecimal (DEAD01, DE:AD:01, - for none);\n"
+         "                               --trace saves the last --ring frames as CSV (an\n"
+         "                               existing FILE only with --force)\n"
+         "  can send --board E/S [--channel N] ID DATA [--every MS] [--count N]\n"
+         "                               send a frame once, --count times, or every MS\n",
+         // An enclosure row too: a network node's tree has no board rows. Not on a node another
+         // client holds: its bus may be in use.
+         {{MenuEntry("bus-test"), "Bus Test\u2026",
+           "See and send the CAN or UART traffic of a board, and save it as a trace", "", kBoardRow | kEnclosureRow,
+           55, false, false, true, true}},
+         false, true},
+        {"uart", 1, 2, "uart", ToolTimeLimit::None, nullptr,
+         "  uart monitor --board E/S [--channel N] [--count N] [--send DATA [--every MS]]\n"
+         "               [--trace FILE [--force]]\n"
+         "  uart send --board E/S [--channel N] DATA [--every MS] [--count N]\n"
+         "                               likewise for a UART channel; bytes shown as\n"
+         "                               hexadecimal and as text\n",
+         {},
+         false, true},
     };
     // clang-format on
 }

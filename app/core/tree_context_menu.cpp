@@ -32,6 +32,20 @@ bool isBoard(const ModelNode& node)
     return node.nodeType == NodeType::BoardSlot || node.nodeType == NodeType::OrphanBoard;
 }
 
+bool holdsBus(const ModelNode& node)
+{
+    const auto* slot = dynamic_cast<const SlotNode*>(&node);
+    if (slot && isBoard(node))
+        return slot->described.bus;
+    return std::any_of(node.children().begin(), node.children().end(),
+                       [](const auto& child) { return holdsBus(*child); });
+}
+
+bool offersBus(const ModelNode& node)
+{
+    return (node.systemKind == SystemKind::Remote && node.nodeType == NodeType::Enclosure) || holdsBus(node);
+}
+
 } // namespace
 
 bool ToolBarTools::shows(MenuEntry entry) const
@@ -133,6 +147,8 @@ void TreeContextMenu::toolEntries(const ModelNode& node, const RowContext& conte
         if (entry.hiddenOnHeldNode ? held : locked)
             continue;
         if (entry.needsFeatures && !supportsConfiguration(node, context.extendedFeatures))
+            continue;
+        if (entry.needsBus && !offersBus(node))
             continue;
         plan.items.push_back({entry.entry});
     }

@@ -29,9 +29,19 @@ const char* busName(BusKind kind)
 
 } // namespace
 
+struct BusMonitor::Sending {
+    BusSend send;
+    std::uint32_t done = 0;
+    Clock::time_point next = Clock::now();
+
+    bool finished() const { return send.count != 0 && done >= send.count; }
+};
+
 struct BusMonitor::Run {
     Run(const BusMonitorSettings& s, const std::atomic<bool>& c, const FrameSink& f) : settings(s), cancel(c), sink(f)
     {
+        if (s.send)
+            sends.push_back(Sending{*s.send});
     }
 
     const BusMonitorSettings& settings;
@@ -40,15 +50,14 @@ struct BusMonitor::Run {
     BusMonitorResult result;
     std::vector<std::int32_t> started;
     bool opened = false;
-    std::uint32_t sendsDone = 0;
-    Clock::time_point nextSend = Clock::now();
+    std::vector<Sending> sends;   ///< those not yet finished
+    std::vector<BusRecord> batch; ///< the frames shown of the current read, for the batch sink
+    Clock::time_point nextStatus = Clock::now();
+    std::optional<std::uint64_t> lostBefore; ///< the node's drop count when the run began
 
     std::int32_t board() const { return static_cast<std::int32_t>(settings.board); }
     bool can() const { return settings.kind == BusKind::Can; }
-    bool sendsFinished() const
-    {
-        return !settings.send || (settings.send->count != 0 && sendsDone >= settings.send->count);
-    }
+    bool sendsFinished() const { return sends.empty(); }
     bool hasStarted(std::int32_t channel) const
     {
         return std::find(started.begin(), started.end(), channel) != started.end();
@@ -56,6 +65,46 @@ struct BusMonitor::Run {
 };
 
 BusMonitor::BusMonitor(QorinNodeUtilWrapper& wrapper) : m_wrapper(wrapper) {}
+
+void BusMonitor::addSend(const BusSend& send)
+{
+    const std::lock_guard<std::mutex> lock(m_addedMutex);
+    m_added.push_back(send);
+}
+
+void BusMonitor::stopSends()
+{
+    const std::lock_guard<std::mutex> lock(m_addedMutex);
+    m_added.clear();
+    m_stopSends = true;
+}
+
+void BusMonitor::setStatusSink(StatusSink sink, std::chrono::milliseconds every)
+{
+    m_statusSink = std::move(sink);
+    m_statusEvery = every;
+}
+
+void BusMonitor::takeAdded(Run& run)
+{
+    const std::lock_guard<std::mutex> lock(m_addedMutex);
+    if (m_stopSends)
+        run.sends.clear();
+    m_stopSends = false;
+    for (BusSend& send : m_added)
+        run.sends.push_back(Sending{std::move(send)});
+    m_added.clear();
+}
+
+void BusMonitor::tellStatus(Run& run)
+{
+    if (!m_statusSink || Clock::now() < run.nextStatus)
+        return;
+    const BusMonitorResult& r = run.result;
+    m_statusSink(BusMonitorStatus{r.shown, r.filtered, r.overwritten, r.errorFrames, r.sent, readErrorCounters(run),
+                                  lostInRun(run)});
+    run.nextStatus = Clock::now() + m_statusEvery;
+}
 
 BusMonitorResult BusMonitor::run(const BusMonitorSettings& settings, const std::atomic<bool>& cancel,
                                  const FrameSink& sink)
@@ -66,7 +115,7 @@ BusMonitorResult BusMonitor::run(const BusMonitorSettings& settings, const std::
         run.result.error = "the node is not connected; connect it and try again";
         return run.result;
     }
-    const std::optional<std::uint64_t> lostBefore = lostSoFar(run);
+    run.lostBefore = lostSoFar(run);
     if (open(run) && startChannels(run)) {
         while (!(run.result.cancelled = cancel.load())) {
             bool got = false;
@@ -76,16 +125,24 @@ BusMonitorResult BusMonitor::run(const BusMonitorSettings& settings, const std::
                 break;
             if (!settings.listen && run.sendsFinished())
                 break;
+            tellStatus(run);
             if (!got)
                 std::this_thread::sleep_for(kPollInterval);
         }
     }
-    readErrorCounters(run);
-    const std::optional<std::uint64_t> lostAfter = lostSoFar(run);
-    if (lostBefore && lostAfter) // a data path opened again counts from zero
-        run.result.lost = *lostAfter >= *lostBefore ? *lostAfter - *lostBefore : *lostAfter;
+    run.result.errorCounters = readErrorCounters(run);
+    run.result.lost = lostInRun(run);
     stopAndClose(run);
     return run.result;
+}
+
+std::optional<std::uint64_t> BusMonitor::lostInRun(const Run& run) const
+{
+    const std::optional<std::uint64_t> now = lostSoFar(run);
+    if (!run.lostBefore || !now)
+        return std::nullopt;
+    // A data path opened again counts from zero.
+    return *now >= *run.lostBefore ? *now - *run.lostBefore : *now;
 }
 
 std::optional<std::uint64_t> BusMonitor::lostSoFar(const Run& run) const
@@ -163,37 +220,49 @@ bool BusMonitor::startChannels(Run& run)
 
 bool BusMonitor::sendDue(Run& run)
 {
-    if (run.sendsFinished() || Clock::now() < run.nextSend)
-        return true;
-    const BusSend& send = *run.settings.send;
+    takeAdded(run);
+    for (Sending& sending : run.sends) {
+        if (Clock::now() < sending.next)
+            continue;
+        do {
+            if (!sendOne(run, sending.send))
+                return false;
+            ++sending.done;
+        } while (sending.send.everyMs == 0 && !sending.finished() && !run.cancel.load());
+        sending.next = Clock::now() + std::chrono::milliseconds(sending.send.everyMs);
+    }
+    run.sends.erase(
+        std::remove_if(run.sends.begin(), run.sends.end(), [](const Sending& sending) { return sending.finished(); }),
+        run.sends.end());
+    return true;
+}
+
+bool BusMonitor::sendOne(Run& run, const BusSend& send)
+{
     const auto& node = m_wrapper.node();
-    do {
-        std::int32_t count = 1;
-        std::int32_t result = 0;
-        if (run.can()) {
-            ZaMoCanFrame frame{};
-            frame.channel = static_cast<std::uint8_t>(send.channel);
-            frame.id = send.id;
-            frame.flags = send.extended ? BusRecord::kExtended : 0;
-            frame.dlc = static_cast<std::uint8_t>(std::min<std::size_t>(send.data.size(), sizeof frame.data));
-            // A frame without data is valid CAN; an empty vector may have no storage to copy from.
-            std::copy_n(send.data.begin(), frame.dlc, frame.data);
-            result = node->WriteCAN(run.board(), &frame, count);
-        } else {
-            count = static_cast<std::int32_t>(send.data.size());
-            result = node->WriteDmaUart(run.board(), send.data.data(), count);
-        }
-        const std::int32_t expected = run.can() ? 1 : static_cast<std::int32_t>(send.data.size());
-        if (result > 0)
-            return fail(run, result, "sending on channel " + std::to_string(send.channel) + " failed");
-        if (count != expected)
-            return fail(run, result,
-                        "the driver took " + std::to_string(count) + " of " + std::to_string(expected) +
-                            (run.can() ? " frame" : " bytes") + " on channel " + std::to_string(send.channel));
-        ++run.sendsDone;
-        ++run.result.sent;
-    } while (send.everyMs == 0 && !run.sendsFinished() && !run.cancel.load());
-    run.nextSend = Clock::now() + std::chrono::milliseconds(send.everyMs);
+    std::int32_t count = 1;
+    std::int32_t result = 0;
+    if (run.can()) {
+        ZaMoCanFrame frame{};
+        frame.channel = static_cast<std::uint8_t>(send.channel);
+        frame.id = send.id;
+        frame.flags = send.extended ? BusRecord::kExtended : 0;
+        frame.dlc = static_cast<std::uint8_t>(std::min<std::size_t>(send.data.size(), sizeof frame.data));
+        // A frame without data is valid CAN; an empty vector may have no storage to copy from.
+        std::copy_n(send.data.begin(), frame.dlc, frame.data);
+        result = node->WriteCAN(run.board(), &frame, count);
+    } else {
+        count = static_cast<std::int32_t>(send.data.size());
+        result = node->WriteDmaUart(run.board(), send.data.data(), count);
+    }
+    const std::int32_t expected = run.can() ? 1 : static_cast<std::int32_t>(send.data.size());
+    if (result > 0)
+        return fail(run, result, "sending on channel " + std::to_string(send.channel) + " failed");
+    if (count != expected)
+        return fail(run, result,
+                    "the driver took " + std::to_string(count) + " of " + std::to_string(expected) +
+                        (run.can() ? " frame" : " bytes") + " on channel " + std::to_string(send.channel));
+    ++run.result.sent;
     return true;
 }
 
@@ -222,6 +291,7 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
         got = count > 0;
         if (got) // the byte interface names no channel: they came on the one running
             keep(run, BusRecord{0, run.started.front(), 0, 0, {bytes, bytes + count}});
+        handOver(run);
         return true;
     }
     ZaMoCanFrame frames[kReadBatch]{};
@@ -244,7 +314,17 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
         const std::size_t length = std::min<std::size_t>(f.dlc, sizeof f.data);
         keep(run, BusRecord{f.timestampUs, f.channel, f.id, f.flags, {f.data, f.data + length}});
     }
+    handOver(run);
     return true;
+}
+
+void BusMonitor::handOver(Run& run)
+{
+    if (!m_batchSink || run.batch.empty())
+        return;
+    m_batchSink(std::move(run.batch));
+    run.batch.clear(); // a moved-from vector is valid but unspecified
+    run.batch.reserve(kReadBatch);
 }
 
 void BusMonitor::keep(Run& run, BusRecord record)
@@ -255,6 +335,10 @@ void BusMonitor::keep(Run& run, BusRecord record)
         ++r.errorFrames;
     if (run.sink)
         run.sink(record);
+    if (m_batchSink) {
+        run.batch.push_back(std::move(record));
+        return;
+    }
     r.records.push_back(std::move(record));
     if (r.records.size() > std::max<std::size_t>(run.settings.ringSize, 1)) {
         r.records.pop_front();
@@ -262,15 +346,17 @@ void BusMonitor::keep(Run& run, BusRecord record)
     }
 }
 
-void BusMonitor::readErrorCounters(Run& run)
+std::vector<std::pair<std::int32_t, std::uint32_t>> BusMonitor::readErrorCounters(Run& run)
 {
+    std::vector<std::pair<std::int32_t, std::uint32_t>> counters;
     if (!run.can())
-        return;
+        return counters;
     for (const std::int32_t channel : run.started) {
         std::uint32_t errors = 0;
         if (m_wrapper.node()->ErrorCntCAN(run.board(), channel, errors) <= 0)
-            run.result.errorCounters.emplace_back(channel, errors);
+            counters.emplace_back(channel, errors);
     }
+    return counters;
 }
 
 void BusMonitor::stopAndClose(Run& run)

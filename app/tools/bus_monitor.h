@@ -8,10 +8,12 @@
 #include "driver/command/qorin_node_util_wrapper.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,10 +73,24 @@ struct BusMonitorResult {
     std::optional<std::uint64_t> lost;
 };
 
+/// The counts of a running monitor, told at a steady interval.
+struct BusMonitorStatus {
+    std::uint64_t shown = 0;
+    std::uint64_t filtered = 0;
+    std::uint64_t overwritten = 0;
+    std::uint64_t errorFrames = 0;
+    std::uint64_t sent = 0;
+    std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters; ///< CAN only
+    std::optional<std::uint64_t> lost;                                 ///< as BusMonitorResult::lost
+};
+
 class BusMonitor {
 public:
     /// Gets each frame shown, as it arrives.
     using FrameSink = std::function<void(const BusRecord&)>;
+    using StatusSink = std::function<void(const BusMonitorStatus&)>;
+    /// Gets the frames shown of each read at once; they are then not kept in the result's ring.
+    using BatchSink = std::function<void(std::vector<BusRecord>&& batch)>;
     /// Frames asked of the driver per read.
     static constexpr std::int32_t kReadBatch = 64;
     /// Channels a board may have: the frame's channel field holds 0..3.
@@ -85,8 +101,23 @@ public:
     BusMonitorResult run(const BusMonitorSettings& settings, const std::atomic<bool>& cancel,
                          const FrameSink& sink = FrameSink());
 
+    /// Has the run send `send` too, beginning at its next turn; from any thread, also before run().
+    void addSend(const BusSend& send);
+    /// Ends every send still due, the settings' own included; from any thread.
+    void stopSends();
+    /// Called on the run's thread every `every` with the counts so far; set before run().
+    void setStatusSink(StatusSink sink, std::chrono::milliseconds every);
+    /// For a reader on another thread: one hand-over per read costs less than one per frame.
+    void setBatchSink(BatchSink sink) { m_batchSink = std::move(sink); }
+
 private:
     struct Run;
+    struct Sending;
+
+    /// Moves the sends other threads added into the run, or ends them all when asked.
+    void takeAdded(Run& run);
+    bool sendOne(Run& run, const BusSend& send);
+    void tellStatus(Run& run);
 
     bool open(Run& run);
     bool startChannels(Run& run);
@@ -97,12 +128,21 @@ private:
     /// Whether a read of at most `room` items succeeded and answered a count that fits.
     bool readAnswered(Run& run, std::int32_t result, std::int32_t count, std::int32_t room);
     void keep(Run& run, BusRecord record);
-    void readErrorCounters(Run& run);
+    void handOver(Run& run);
+    std::vector<std::pair<std::int32_t, std::uint32_t>> readErrorCounters(Run& run);
     /// What the node's data path dropped for the board so far; none for a local board.
     std::optional<std::uint64_t> lostSoFar(const Run& run) const;
+    /// What it dropped since the run began.
+    std::optional<std::uint64_t> lostInRun(const Run& run) const;
     bool fail(Run& run, std::int32_t result, const std::string& what);
 
     QorinNodeUtilWrapper& m_wrapper;
+    std::mutex m_addedMutex;
+    std::vector<BusSend> m_added; ///< guarded by m_addedMutex
+    bool m_stopSends = false;     ///< guarded by m_addedMutex
+    StatusSink m_statusSink;
+    BatchSink m_batchSink;
+    std::chrono::milliseconds m_statusEvery{1000};
 };
 
 } // namespace z2e

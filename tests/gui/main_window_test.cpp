@@ -220,7 +220,9 @@ TEST_F(MainWindowTest, ContextMenuFollowsTheRowAndTheShiftKey)
               QStringList({"Use Selected System as Demo", "Save Selected System to Demo File"}) + reports);
     EXPECT_EQ(menuAt(demo, "Demo System", true),
               QStringList({"Load Demo System from File", "Save Demo System to File"}) + reports);
-    EXPECT_EQ(menuAt(hardware, "Enclosure 0:", false), QStringList({"Self Test", "Firmware Update"}));
+    // Enclosure 0 holds the example's CAN board.
+    EXPECT_EQ(menuAt(hardware, "Enclosure 0:", false), QStringList({"Self Test", "Firmware Update", "Bus Test…"}));
+    EXPECT_TRUE(menuAt(hardware, "Slot 5:", false).contains("Bus Test…"));
     EXPECT_EQ(menuAt(hardware, "Enclosure 0:", true), QStringList({"Self Test", "Firmware Update", "Enclosure Data"}));
 
     EXPECT_EQ(menuAt(hardware, "Slot 3:   QA-4116", false),

@@ -77,6 +77,35 @@ TEST(TreeContextMenuTest, BoardEntriesFollowShiftFeaturesAndBackups)
     EXPECT_TRUE(service.enabled(MenuEntry::FileRestorePanel));
 }
 
+// Bus Test only where there is a bus to test; a network node's enclosure rows show no boards.
+TEST(TreeContextMenuTest, BusTestOnlyForBoardsWithCanOrUartAndTheEnclosuresHoldingThem)
+{
+    const MenuEntry busTest("bus-test");
+    const RowContext plain;
+    EnclosureNode enclosure(SystemKind::Local);
+    auto* can = static_cast<SlotNode*>(enclosure.addChild(std::make_unique<SlotNode>(SystemKind::Local)));
+    std::string caption;
+    ASSERT_EQ(DescriptionParser::parseBoardDescription(
+                  can,
+                  "<Properties><BoardInfo/><BoardFeatures><CanChannels>4</CanChannels></BoardFeatures></Properties>",
+                  caption),
+              DescriptionParser::Ok);
+    can->nodeType = NodeType::BoardSlot;
+    EXPECT_TRUE(TreeContextMenu::plan(can, plain).contains(busTest));
+    EXPECT_TRUE(TreeContextMenu::plan(&enclosure, plain).contains(busTest));
+
+    ASSERT_EQ(DescriptionParser::parseBoardDescription(
+                  can,
+                  "<Properties><BoardInfo/><BoardFeatures><UartChannels>0</UartChannels></BoardFeatures></Properties>",
+                  caption),
+              DescriptionParser::Ok);
+    EXPECT_FALSE(TreeContextMenu::plan(can, plain).contains(busTest));
+    EXPECT_FALSE(TreeContextMenu::plan(&enclosure, plain).contains(busTest));
+
+    EnclosureNode nodeEnclosure(SystemKind::Remote);
+    EXPECT_TRUE(TreeContextMenu::plan(&nodeEnclosure, plain).contains(busTest));
+}
+
 TEST(TreeContextMenuTest, LockedRemoteRowsLoseTheWritingEntries)
 {
     auto board = boardSlot(SystemKind::Remote, true);

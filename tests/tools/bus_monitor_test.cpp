@@ -5,6 +5,11 @@
 
 #include "tools/bus_frame_text.h"
 #include "tools/bus_monitor.h"
+#include "tools/bus_session.h"
+
+#include "support/eventually.h"
+
+#include <thread>
 
 #include "qorinet_api/client/qorinet_data_client.h"
 
@@ -107,6 +112,101 @@ TEST_F(BusMonitorTest, FiltersRingAndRisingErrorCounters)
     EXPECT_EQ(result.records.back().timestampUs, shownAt[2]);
     ASSERT_FALSE(result.errorCounters.empty());
     EXPECT_EQ(result.errorCounters[0].second, 22u) << "three errors of 8, two successes of -1";
+}
+
+TEST_F(BusMonitorTest, SendsAddedWhileRunningGoOutUntilStoppedAndTheCountsAreTold)
+{
+    QorinNodeUtilWrapper& wrapper = connectWith("can-error-every=2");
+    BusMonitorSettings settings;
+    settings.board = kCanBoard;
+    BusMonitor monitor(wrapper);
+    std::atomic<bool> cancel{false};
+    std::vector<BusMonitorStatus> told;
+    std::vector<BusRecord> seen;
+    bool stopped = false;
+    int quietTurns = 0;
+    // Both sinks run on the monitor's thread: they steer the run as a panel would from its own.
+    monitor.setStatusSink(
+        [&](const BusMonitorStatus& status) {
+            told.push_back(status);
+            if (stopped && ++quietTurns == 40) // long enough for a periodic send every 1 ms to show
+                cancel = true;
+        },
+        std::chrono::milliseconds(0));
+    monitor.addSend(sendOf(0, 0x321, {0x0A}));
+    BusSend periodic = sendOf(0, 0x111, {});
+    periodic.everyMs = 1;
+    periodic.count = 0;
+    // A run whose sends or counts never came would wait for ever: it ends after 20 s all the same.
+    std::atomic<bool> ended{false};
+    std::thread guard([&] {
+        for (int turn = 0; turn < 2000 && !ended; ++turn)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        cancel = true;
+    });
+    const BusMonitorResult result = monitor.run(settings, cancel, [&](const BusRecord& record) {
+        seen.push_back(record);
+        if (seen.size() == 1)
+            monitor.addSend(periodic);
+        if (seen.size() == 6 && !stopped) {
+            monitor.stopSends();
+            stopped = true;
+        }
+    });
+    ended = true;
+    guard.join();
+    ASSERT_EQ(result.error, "");
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0].id, 0x321u) << "the frame sent once crossed first";
+    EXPECT_EQ(seen[0].channel, 1);
+    EXPECT_GE(result.sent, 6u);
+    EXPECT_LE(result.sent, 9u) << "nothing went out after the sends were stopped";
+    ASSERT_FALSE(told.empty());
+    const BusMonitorStatus& last = told.back();
+    EXPECT_GT(last.errorFrames, 0u);
+    ASSERT_EQ(last.errorCounters.size(), 4u);
+    EXPECT_GT(last.errorCounters[0].second, 0u) << "the sender's counter rises with the errors";
+}
+
+TEST_F(BusMonitorTest, ASessionKeepsTheNewestFramesUntilTakenAndClosesTheBusWhenStopped)
+{
+    QorinNodeUtilWrapper& wrapper = connectWith(std::nullopt);
+    // The test's session owns the wrapper; the bus session only borrows it.
+    BusSession session(std::shared_ptr<QorinNodeUtilWrapper>(std::shared_ptr<void>(), &wrapper));
+    BusMonitorSettings settings;
+    settings.board = kCanBoard;
+    settings.channel = 1;
+    settings.ringSize = 2;
+    ASSERT_TRUE(session.start(settings, std::chrono::milliseconds(1)));
+    EXPECT_FALSE(session.start(settings)) << "one run at a time";
+    for (std::uint32_t id = 1; id <= 5; ++id)
+        session.send(sendOf(0, id, {}));
+    // Due again only after a minute: the run sends it once.
+    BusSend slow = sendOf(0, 0x7FF, {});
+    slow.everyMs = 60000;
+    slow.count = 0;
+    session.send(slow);
+    ASSERT_TRUE(
+        test::eventually([&] { return session.status() && session.status()->shown >= 6; }, std::chrono::seconds(10)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // time for a send not yet due
+    std::uint64_t dropped = 0;
+    const std::vector<BusRecord> taken = session.take(dropped);
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].id, 5u);
+    EXPECT_EQ(taken[1].id, 0x7FFu);
+    EXPECT_EQ(dropped, 4u);
+    EXPECT_TRUE(session.take(dropped).empty());
+    EXPECT_FALSE(session.finished()) << "still running";
+
+    session.stop();
+    session.wait();
+    const std::optional<BusMonitorResult> result = session.finished();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->error, "");
+    EXPECT_EQ(result->sent, 6u);
+    EXPECT_TRUE(result->cancelled);
+    EXPECT_FALSE(session.finished()) << "told once";
+    expectClosed(wrapper, BusKind::Can, kCanBoard);
 }
 
 TEST_F(BusMonitorTest, CancelAndFailuresStillCloseTheBus)

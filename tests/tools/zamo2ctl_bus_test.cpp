@@ -2,6 +2,8 @@
 // UART board.
 #include "tools_fixture.h"
 
+#include "tools/bus_trace_file.h"
+
 #include <csignal>
 
 namespace z2e {
@@ -41,6 +43,30 @@ TEST_F(Zamo2ctlBus, InjectedErrorsShowAsErrorFramesAndRisingCounters)
     EXPECT_EQ(test::occurrences(run.out, "ch1  ERROR FRAME\n"), 2u) << run.out;
     EXPECT_TRUE(holds(run.out, "errorFrames:   2"));
     EXPECT_TRUE(holds(run.out, "errorCounters: channel 0 16, channel 1 0"));
+}
+
+TEST_F(Zamo2ctlBus, ATraceIsSavedAndAnExistingFileOnlyReplacedWithForce)
+{
+    const std::string trace = (m_dir / "trace.csv").string();
+    const std::string monitor = "--simulation off --board 0/5 can monitor --channel 1 --count 1 --send 123 DE:AD:01 "
+                                "--trace " +
+                                trace;
+    EXPECT_TRUE(holds(expectRun(0, monitor).err, "1 frame saved to " + trace));
+    BusKind kind = BusKind::Uart;
+    std::vector<BusRecord> read;
+    std::string error;
+    ASSERT_TRUE(BusTraceFile::read(trace, kind, read, error)) << error;
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].id, 0x123u);
+    EXPECT_EQ(read[0].channel, 1);
+
+    test::writeFile(trace, "keep me");
+    EXPECT_EQ(expectRun(73, monitor, "refused").out, "") << "refused before the bus was opened";
+    std::ifstream kept(trace);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()), "keep me");
+    EXPECT_TRUE(holds(expectRun(0, monitor + " --force").err, "1 frame saved"));
+    expectRun(73, "--simulation off --board 0/5 can monitor --count 1 --trace " + m_dir.string(), "refused");
+    expectRun(64, "--board 0/5 can send 123 01 --trace " + trace, "can monitor takes");
 }
 
 TEST_F(Zamo2ctlBus, WrongBoardsIdsAndDataAreRefusedInWords)

@@ -3,6 +3,7 @@
 #include "gui/window/board_change_tools.h"
 
 #include "gui/dialogs/tools/board_history_dialog.h"
+#include "gui/dialogs/tools/bus_test_dialog.h"
 #include "gui/dialogs/tools/dialog_set_eeprom.h"
 #include "gui/dialogs/tools/fw_select_dialog.h"
 #include "gui/dialogs/tools/fw_update_dialog.h"
@@ -18,7 +19,7 @@ namespace z2e {
 
 QStringList BoardToolDialogs::pictureNames()
 {
-    return QStringList{"selftest", "firmware", "firmware-select", "board-history", "eeprom-editor"} +
+    return QStringList{"selftest", "firmware", "firmware-select", "board-history", "eeprom-editor", "bus-test"} +
            ToolDialogFactory::pictureNames() + BoardChangeTools::pictureNames();
 }
 
@@ -47,6 +48,8 @@ QDialog* BoardToolDialogs::openForPicture(const QString& name, const ToolTarget&
         dialog = history;
     } else if (name == "eeprom-editor" && board.wrapper) {
         dialog = new CDialogSetEEPROM(board, parent);
+    } else if (name == "bus-test") {
+        return CBusTestDialog::openForPicture(system, parent);
     }
     if (!dialog)
         return ToolDialogFactory::openForPicture(name, board, parent);
