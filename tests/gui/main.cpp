@@ -24,7 +24,7 @@ extern "C" const char* __asan_default_options()
 
 int main(int argc, char** argv)
 {
-    z2e::test::watchForHang(90);
+    const z2e::test::HangWatch watch(90);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Windows start a network client: it, and every program a test starts, stays on loopback.

@@ -6,7 +6,7 @@
 int main(int argc, char** argv)
 {
     // Below the per-test ctest time-out, so the stacks land before the kill.
-    z2e::test::watchForHang(90);
+    const z2e::test::HangWatch watch(90);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
