@@ -216,7 +216,7 @@ int busCommand(const CliOptions& options, BusKind kind)
     // A trace that could not be saved is refused before the bus is touched.
     const std::string& trace = options.bus.trace;
     const OutputDestination::Result usable = OutputDestination::check(trace, options.force);
-    if (!trace.empty() && usable.refused())
+    if (!trace.empty() && !usable.ok())
         return refusedDestination(usable);
     return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) {
         std::atomic<bool> stop{false};

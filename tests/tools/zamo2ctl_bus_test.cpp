@@ -66,6 +66,8 @@ TEST_F(Zamo2ctlBus, ATraceIsSavedAndAnExistingFileOnlyReplacedWithForce)
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()), "keep me");
     EXPECT_TRUE(holds(expectRun(0, monitor + " --force").err, "1 frame saved"));
     expectRun(73, "--simulation off --board 0/5 can monitor --count 1 --trace " + m_dir.string(), "refused");
+    expectRun(73, "--simulation off --board 0/5 can monitor --count 1 --trace " + (m_dir / "none" / "t.csv").string(),
+              "does not exist");
     expectRun(64, "--board 0/5 can send 123 01 --trace " + trace, "can monitor takes");
 }
 
