@@ -2,26 +2,20 @@
 
 #include "ui_main_window.h"
 
-#include "core/application_status.h"
 #include "core/demo_system_editor.h"
 #include "core/demo_texts.h"
 #include "core/hardware_holder.h"
-#include "core/network_node_record.h"
 #include "core/root_node.h"
 #include "core/selected_network_node.h"
 #include "core/system_model.h"
-#include "core/temperature_rows.h"
-#include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
 #include "tools/record_author.h"
-#include "tools/site_register.h"
 #include "tools/site_uploader.h"
 #include "crash/crash_monitor.h"
 #include "gui/crash_screenshot.h"
 #include "gui/lazy_icon_engine.h"
 #include "gui/dialogs/auxiliary/decision_dialog.h"
 #include "gui/dialogs/auxiliary/dialog_logging.h"
-#include "gui/dialogs/auxiliary/in_progress.h"
 #include "gui/dialogs/auxiliary/misc_utils.h"
 #include "gui/dialogs/auxiliary/user_guide_dialog.h"
 #include "gui/gui_resources.h"
@@ -44,14 +38,12 @@
 #include "gui/window/system_dialogs.h"
 #include "gui/window/system_list.h"
 #include "gui/window/system_status_line.h"
-#include "gui/window/temperature_update.h"
 #include "gui/window/window_pictures.h"
 #include "gui/window/worker_job.h"
 #include "uni/log.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -79,7 +71,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 {
     m_selected = std::make_unique<SelectedNetworkNode>();
     // On a thread of its own: a server that is away never slows the window or a tool.
-    if (const std::string site = WindowSettings::siteRegister(m_settings); SiteRegister::isSite(site))
+    if (const std::string site = WindowSettings::siteRegister(m_settings); !site.empty())
         m_siteUploader = std::make_unique<SiteUploader>(AssetRegister::defaultFolder(), site, RecordAuthor::computer());
     // The scan runs while the window is built.
     const bool extended = WindowSettings::extendedFeatures(m_settings);
@@ -452,7 +444,7 @@ void MainWindow::setUpPanels()
     fleet.chooser = [this] { return m_chooser; };
     fleet.status = [this](const QString& text) { showStatus(text); };
     fleet.settings = &m_settings;
-    if (const std::string site = WindowSettings::siteRegister(m_settings); SiteRegister::isSite(site))
+    if (const std::string site = WindowSettings::siteRegister(m_settings); !site.empty())
         fleet.site = [site] { return SiteFleet::read(site); };
     m_ui->tabWidget->addTab(new FleetPanel(std::move(fleet), m_ui->tabWidget), tr("Fleet"));
 }

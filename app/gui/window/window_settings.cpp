@@ -1,5 +1,7 @@
 #include "gui/window/window_settings.h"
 
+#include "tools/site_register.h"
+
 #include <QMainWindow>
 #include <QSettings>
 
@@ -63,10 +65,9 @@ bool WindowSettings::maintenanceSnapshots(QSettings& settings)
 std::string WindowSettings::siteRegister(QSettings& settings)
 {
     const QString chosen = settings.value("ApplicationSettings/SiteRegister").toString();
-    if (!chosen.isEmpty())
-        return chosen.toStdString();
     const char* named = std::getenv("ZAMO2_REGISTER");
-    return named ? named : "";
+    const std::string site = !chosen.isEmpty() ? chosen.toStdString() : named ? named : "";
+    return SiteRegister::isSite(site) ? site : std::string();
 }
 
 } // namespace z2e

@@ -40,7 +40,7 @@ public:
     /// board's EEPROMs before they change it. Off only for boards whose EEPROM cannot be read.
     static bool maintenanceSnapshots(QSettings& settings);
     /// "ApplicationSettings/SiteRegister", else $ZAMO2_REGISTER: the site register's connection
-    /// string; empty when there is none.
+    /// string; empty when there is none or it names no PostgreSQL server.
     static std::string siteRegister(QSettings& settings);
 };
 
