@@ -29,13 +29,19 @@ struct SystemOutcome {
     std::vector<FleetBoard> boards;
 };
 
+/// Whether --due (or its absence) lets the board into the list.
+bool wanted(const FleetBoard& board, const CliOptions& options, const FleetTable::Options& table)
+{
+    return options.dueDays < 0 || FleetTable::dueWithin(board, options.dueDays, table);
+}
+
 std::vector<FleetBoard> shown(const std::vector<SystemOutcome>& outcomes, const CliOptions& options,
                               const FleetTable::Options& table)
 {
     std::vector<FleetBoard> boards;
     for (const SystemOutcome& outcome : outcomes) {
         for (const FleetBoard& board : outcome.boards) {
-            if (options.dueDays < 0 || FleetTable::dueWithin(board, options.dueDays, table))
+            if (wanted(board, options, table))
                 boards.push_back(board);
         }
     }
@@ -108,7 +114,7 @@ int siteFleet(const CliOptions& options)
     const FleetTable::Options table = tableOptions(options);
     std::vector<FleetBoard> boards;
     for (FleetBoard& board : site.boards) {
-        if (options.dueDays < 0 || FleetTable::dueWithin(board, options.dueDays, table))
+        if (wanted(board, options, table))
             boards.push_back(std::move(board));
     }
     print(boards, options, table);

@@ -242,7 +242,8 @@ void readFacts(BoardDescriptionFacts& facts, const pugi::xml_node& root)
             facts.visibleFeature = true;
     }
     const pugi::xml_node features = root.child("BoardFeatures");
-    facts.bus = features.child("CanChannels").text().as_int() > 0 || features.child("UartChannels").text().as_int() > 0;
+    facts.can = features.child("CanChannels").text().as_int() > 0;
+    facts.uart = features.child("UartChannels").text().as_int() > 0;
     facts.overview = DescriptionParser::overviewRow(root, std::string(), std::string());
 }
 

@@ -26,7 +26,8 @@ struct BoardDescriptionFacts {
     std::string displayName;          ///< "BoardInfo/DisplayName"
     bool anyFeature = false;          ///< the feature list holds an item
     bool visibleFeature = false;      ///< ... one not marked Visible="false"
-    bool bus = false;                 ///< "BoardFeatures" counts CAN or UART channels
+    bool can = false;                 ///< "BoardFeatures" counts CAN channels
+    bool uart = false;                ///< ... UART channels
     RootNode::OverviewRow overview{}; ///< overview row; the revision cells stay empty
 };
 

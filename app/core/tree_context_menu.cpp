@@ -36,7 +36,7 @@ bool holdsBus(const ModelNode& node)
 {
     const auto* slot = dynamic_cast<const SlotNode*>(&node);
     if (slot && isBoard(node))
-        return slot->described.bus;
+        return slot->described.can || slot->described.uart;
     return std::any_of(node.children().begin(), node.children().end(),
                        [](const auto& child) { return holdsBus(*child); });
 }

@@ -48,7 +48,7 @@ bool BusFrameText::parseData(const std::string& text, std::size_t maxBytes, std:
     return true;
 }
 
-std::string BusFrameText::hex(const std::vector<std::uint8_t>& data)
+std::string BusFrameText::hex(const BusBytes& data)
 {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string text;
@@ -61,7 +61,7 @@ std::string BusFrameText::hex(const std::vector<std::uint8_t>& data)
     return text;
 }
 
-std::string BusFrameText::printable(const std::vector<std::uint8_t>& data)
+std::string BusFrameText::printable(const BusBytes& data)
 {
     std::string text;
     for (const std::uint8_t byte : data)

@@ -1,6 +1,8 @@
 #pragma once
 // CAN identifiers and frame or UART data as people type and read them: hexadecimal.
 
+#include "tools/bus_bytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,9 +24,9 @@ public:
     static bool parseData(const std::string& text, std::size_t maxBytes, std::vector<std::uint8_t>& data,
                           std::string& error);
     /// "DE AD 01": upper-case pairs one blank apart.
-    static std::string hex(const std::vector<std::uint8_t>& data);
+    static std::string hex(const BusBytes& data);
     /// The bytes as text, '.' for each that is not printable ASCII.
-    static std::string printable(const std::vector<std::uint8_t>& data);
+    static std::string printable(const BusBytes& data);
 };
 
 } // namespace z2e

@@ -290,7 +290,7 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
             return false;
         got = count > 0;
         if (got) // the byte interface names no channel: they came on the one running
-            keep(run, BusRecord{0, run.started.front(), 0, 0, {bytes, bytes + count}});
+            keep(run, BusRecord{0, run.started.front(), 0, 0, BusBytes(bytes, static_cast<std::size_t>(count))});
         handOver(run);
         return true;
     }
@@ -312,7 +312,7 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
             continue;
         }
         const std::size_t length = std::min<std::size_t>(f.dlc, sizeof f.data);
-        keep(run, BusRecord{f.timestampUs, f.channel, f.id, f.flags, {f.data, f.data + length}});
+        keep(run, BusRecord{f.timestampUs, f.channel, f.id, f.flags, BusBytes(f.data, length)});
     }
     handOver(run);
     return true;
@@ -322,9 +322,8 @@ void BusMonitor::handOver(Run& run)
 {
     if (!m_batchSink || run.batch.empty())
         return;
-    m_batchSink(std::move(run.batch));
-    run.batch.clear(); // a moved-from vector is valid but unspecified
-    run.batch.reserve(kReadBatch);
+    m_batchSink(run.batch);
+    run.batch.clear();
 }
 
 void BusMonitor::keep(Run& run, BusRecord record)

@@ -6,6 +6,7 @@
 // Runs on the caller's thread; `cancel` may be raised from any other.
 
 #include "driver/command/qorin_node_util_wrapper.h"
+#include "tools/bus_bytes.h"
 
 #include <atomic>
 #include <chrono>
@@ -32,7 +33,7 @@ struct BusRecord {
     std::int32_t channel = 0;
     std::uint32_t id = 0;
     std::uint8_t flags = 0; ///< the k flags above, as the driver sets them
-    std::vector<std::uint8_t> data;
+    BusBytes data;
 };
 
 struct BusSend {
@@ -90,7 +91,7 @@ public:
     using FrameSink = std::function<void(const BusRecord&)>;
     using StatusSink = std::function<void(const BusMonitorStatus&)>;
     /// Gets the frames shown of each read at once; they are then not kept in the result's ring.
-    using BatchSink = std::function<void(std::vector<BusRecord>&& batch)>;
+    using BatchSink = std::function<void(const std::vector<BusRecord>& batch)>;
     /// Frames asked of the driver per read.
     static constexpr std::int32_t kReadBatch = 64;
     /// Channels a board may have: the frame's channel field holds 0..3.

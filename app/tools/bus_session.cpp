@@ -33,7 +33,7 @@ bool BusSession::start(const BusMonitorSettings& settings, std::chrono::millisec
             m_status = status;
         },
         statusEvery);
-    m_monitor->setBatchSink([this](std::vector<BusRecord>&& batch) { keep(std::move(batch)); });
+    m_monitor->setBatchSink([this](const std::vector<BusRecord>& batch) { keep(batch); });
     m_running = true;
     m_thread = std::thread([this, settings] {
         BusMonitorResult result = m_monitor->run(settings, m_cancel);
@@ -71,13 +71,10 @@ void BusSession::stopSends()
         m_monitor->stopSends();
 }
 
-void BusSession::keep(std::vector<BusRecord>&& batch)
+void BusSession::keep(const std::vector<BusRecord>& batch)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_pending.empty())
-        m_pending.swap(batch);
-    else
-        m_pending.insert(m_pending.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+    m_pending.insert(m_pending.end(), batch.begin(), batch.end());
     if (m_pending.size() > m_limit) {
         const std::size_t excess = m_pending.size() - m_limit;
         m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(excess));
@@ -85,14 +82,13 @@ void BusSession::keep(std::vector<BusRecord>&& batch)
     }
 }
 
-std::vector<BusRecord> BusSession::take(std::uint64_t& dropped)
+void BusSession::take(std::vector<BusRecord>& frames, std::uint64_t& dropped)
 {
-    std::vector<BusRecord> taken;
+    frames.clear();
     const std::lock_guard<std::mutex> lock(m_mutex);
-    taken.swap(m_pending);
+    frames.swap(m_pending);
     dropped += m_dropped;
     m_dropped = 0;
-    return taken;
 }
 
 std::optional<BusMonitorStatus> BusSession::status() const

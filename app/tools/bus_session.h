@@ -34,16 +34,17 @@ public:
     void send(const BusSend& send);
     void stopSends();
 
-    /// The frames shown since the last take, oldest first. Those that a full buffer pushed
-    /// out before they were taken are added to `dropped`.
-    std::vector<BusRecord> take(std::uint64_t& dropped);
+    /// The frames shown since the last take, oldest first, in place of what `frames` held: its
+    /// storage serves the next frames, so that a steady run allocates nothing. Those that a full
+    /// buffer pushed out before they were taken are added to `dropped`.
+    void take(std::vector<BusRecord>& frames, std::uint64_t& dropped);
     /// The counts last told; nullopt before the first.
     std::optional<BusMonitorStatus> status() const;
     /// The result of a run that ended, once; nullopt while running or after it was taken.
     std::optional<BusMonitorResult> finished();
 
 private:
-    void keep(std::vector<BusRecord>&& batch);
+    void keep(const std::vector<BusRecord>& batch);
 
     std::shared_ptr<QorinNodeUtilWrapper> m_wrapper;
     std::unique_ptr<BusMonitor> m_monitor;

@@ -108,12 +108,14 @@ bool BusTraceFile::parseLine(const std::string& line, BusKind& kind, BusRecord& 
         return false;
     }
     const std::size_t most = kind == BusKind::Can ? BusFrameText::kMaxCanData : kMaxLineBytes;
-    if (!BusFrameText::parseData(cells[6], most, parsed.data, error))
+    std::vector<std::uint8_t> data;
+    if (!BusFrameText::parseData(cells[6], most, data, error))
         return false;
-    if (parsed.data.size() != length) {
-        error = "says " + std::to_string(length) + " bytes but holds " + std::to_string(parsed.data.size());
+    if (data.size() != length) {
+        error = "says " + std::to_string(length) + " bytes but holds " + std::to_string(data.size());
         return false;
     }
+    parsed.data = data;
     parsed.channel = channel;
     record = std::move(parsed);
     return true;

@@ -160,6 +160,24 @@ TEST(BusFrameModelTest, BatchesKeepTheNewestFramesOfTheRing)
     EXPECT_EQ(model.overwritten(), 6u);
     model.setCapacity(1);
     EXPECT_EQ(model.records().front().id, 14u);
+    // A larger ring again, filled past its end with UART-sized blocks: rows stay in order.
+    model.setCapacity(4);
+    std::vector<BusRecord> blocks = batch(20, 5);
+    for (BusRecord& block : blocks)
+        block.data = std::vector<std::uint8_t>(100, static_cast<std::uint8_t>(block.id));
+    model.append({blocks.begin(), blocks.begin() + 2});
+    model.append({blocks.begin() + 2, blocks.end()});
+    ASSERT_EQ(model.rowCount(), 4);
+    for (std::size_t row = 0; row < 4; ++row) {
+        EXPECT_EQ(model.record(row).id, 21u + row);
+        EXPECT_EQ(model.record(row).data, blocks[row + 1].data);
+    }
+    EXPECT_EQ(model.data(model.index(3, BusFrameModel::Length)).toInt(), 100);
+    // A full ring goes on round: each new frame takes the oldest one's place.
+    for (std::uint32_t id = 25; id <= 30; ++id)
+        model.append(batch(id, 1));
+    for (std::size_t row = 0; row < 4; ++row)
+        EXPECT_EQ(model.record(row).id, 27u + row);
     model.clear();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_TRUE(ModelTesterGuard::warnings().isEmpty()) << ModelTesterGuard::report();

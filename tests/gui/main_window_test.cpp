@@ -10,6 +10,7 @@
 #include "core/driver_library.h"
 #include "core/root_node.h"
 #include "crash/crash_monitor.h"
+#include "gui/dialogs/tools/bus_test_dialog.h"
 #include "gui/dialogs/tools/self_test_dialog.h"
 #include "gui/window/demo_tab.h"
 #include "gui/window/network_node_controller.h"
@@ -289,6 +290,20 @@ TEST_F(MainWindowTest, BoardToolsOpenForTheRowTheyWereChosenFor)
     EXPECT_EQ(tool(MenuEntry::BoardHistory), "Board History 0");
     menuAt(hardware, "Slot 3:   QA-4116", true);
     EXPECT_EQ(tool(MenuEntry::FirmwareUpdatePro), "Firmware Update PRO 1");
+
+    // Bus Test names each board by its place and starts on the bus a board has.
+    const auto busTest = [&](const QString& row) {
+        menuAt(hardware, row, false);
+        QString seen;
+        openTool<CBusTestDialog>(MenuEntry("bus-test"), [&seen](CBusTestDialog& dialog) {
+            seen = dialog.findChild<QComboBox*>("comboBoard")->currentText() + " | " +
+                   dialog.findChild<QComboBox*>("comboBus")->currentText();
+            dialog.reject();
+        });
+        return seen.toStdString();
+    };
+    EXPECT_EQ(busTest("Slot 3:   QN-6202"), "Enclosure 2, Slot 3: QN-6202-UART E2PROM-ERROR (board 7) | UART");
+    EXPECT_EQ(busTest("Slot 5:"), "Enclosure 0, Slot 5: E2PROM-ERROR (board 3) | CAN");
 
     // A row without boards opens nothing and says why.
     menuAt(hardware, "SerialNumber", false);

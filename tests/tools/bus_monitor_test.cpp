@@ -190,12 +190,14 @@ TEST_F(BusMonitorTest, ASessionKeepsTheNewestFramesUntilTakenAndClosesTheBusWhen
         test::eventually([&] { return session.status() && session.status()->shown >= 6; }, std::chrono::seconds(10)));
     std::this_thread::sleep_for(std::chrono::milliseconds(50)); // time for a send not yet due
     std::uint64_t dropped = 0;
-    const std::vector<BusRecord> taken = session.take(dropped);
+    std::vector<BusRecord> taken;
+    session.take(taken, dropped);
     ASSERT_EQ(taken.size(), 2u);
     EXPECT_EQ(taken[0].id, 5u);
     EXPECT_EQ(taken[1].id, 0x7FFu);
     EXPECT_EQ(dropped, 4u);
-    EXPECT_TRUE(session.take(dropped).empty());
+    session.take(taken, dropped);
+    EXPECT_TRUE(taken.empty());
     EXPECT_FALSE(session.finished()) << "still running";
 
     session.stop();
@@ -346,6 +348,33 @@ TEST(BusFrameTextTest, IdsAndDataAreCheckedInWords)
     EXPECT_FALSE(BusFrameText::parseData("ABC", 8, data, error));
     EXPECT_FALSE(BusFrameText::parseData("0x12", 8, data, error));
     EXPECT_FALSE(BusFrameText::parseData("zz", 8, data, error));
+}
+
+TEST(BusBytesTest, FramesAndLongBlocksKeepTheirBytesThroughCopiesAndMoves)
+{
+    std::vector<std::uint8_t> block(300);
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<std::uint8_t>(i * 7);
+    for (const std::size_t size : {std::size_t{0}, std::size_t{8}, std::size_t{9}, block.size()}) {
+        const std::vector<std::uint8_t> bytes(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size));
+        const BusBytes original(bytes);
+        BusBytes copy = original;
+        ASSERT_EQ(copy.size(), size);
+        EXPECT_TRUE(std::equal(copy.begin(), copy.end(), bytes.begin(), bytes.end())) << size;
+        BusBytes moved = std::move(copy);
+        EXPECT_EQ(moved, original) << size;
+        EXPECT_TRUE(copy.empty()) << "a moved-from block owns nothing";
+        // Assigning over a long block and a short one alike frees what was there.
+        BusBytes target(block);
+        target = original;
+        EXPECT_EQ(target, original) << size;
+        target = BusBytes{1, 2};
+        EXPECT_EQ(BusFrameText::hex(target), "01 02");
+        target = BusBytes(block);
+        EXPECT_EQ(target, BusBytes(block));
+    }
+    EXPECT_NE(BusBytes({1, 2, 3}), BusBytes({1, 2, 4}));
+    EXPECT_NE(BusBytes({1, 2}), BusBytes({1, 2, 0}));
 }
 
 } // namespace

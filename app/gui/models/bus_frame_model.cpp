@@ -11,8 +11,20 @@ BusFrameModel::BusFrameModel(QObject* parent) : QAbstractTableModel(parent) {}
 void BusFrameModel::setCapacity(std::size_t capacity)
 {
     m_capacity = std::max<std::size_t>(capacity, 1);
-    if (m_records.size() > m_capacity)
-        dropOldest(m_records.size() - m_capacity);
+    if (m_rows > m_capacity)
+        dropOldest(m_rows - m_capacity);
+    // A ring of another size holds its rows in order from its start again.
+    std::deque<BusRecord> kept = records();
+    m_ring.assign(std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
+    m_head = 0;
+}
+
+std::deque<BusRecord> BusFrameModel::records() const
+{
+    std::deque<BusRecord> ordered;
+    for (std::size_t row = 0; row < m_rows; ++row)
+        ordered.push_back(record(row));
+    return ordered;
 }
 
 void BusFrameModel::dropOldest(std::size_t count)
@@ -20,12 +32,24 @@ void BusFrameModel::dropOldest(std::size_t count)
     if (count == 0)
         return;
     beginRemoveRows(QModelIndex(), 0, static_cast<int>(count) - 1);
-    m_records.erase(m_records.begin(), m_records.begin() + static_cast<std::ptrdiff_t>(count));
+    m_head = (m_head + count) % m_ring.size();
+    m_rows -= count;
     m_overwritten += count;
     endRemoveRows();
 }
 
-void BusFrameModel::append(std::vector<BusRecord> batch)
+void BusFrameModel::reserveRows(std::size_t count)
+{
+    if (m_ring.size() >= count)
+        return;
+    std::rotate(m_ring.begin(), m_ring.begin() + static_cast<std::ptrdiff_t>(m_head), m_ring.end());
+    m_head = 0;
+    // Reserved whole, so that filling the ring moves no frame; pages are touched only as it fills.
+    m_ring.reserve(m_capacity);
+    m_ring.resize(count);
+}
+
+void BusFrameModel::append(const std::vector<BusRecord>& batch)
 {
     if (batch.empty())
         return;
@@ -33,27 +57,34 @@ void BusFrameModel::append(std::vector<BusRecord> batch)
     const std::size_t keep = std::min(batch.size(), m_capacity);
     const std::size_t skipped = batch.size() - keep;
     m_overwritten += skipped;
-    const std::size_t total = m_records.size() + keep;
-    if (total > m_capacity)
-        dropOldest(total - m_capacity);
-    const int first = static_cast<int>(m_records.size());
+    if (m_rows + keep > m_capacity)
+        dropOldest(m_rows + keep - m_capacity);
+    reserveRows(m_rows + keep);
+    const int first = static_cast<int>(m_rows);
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(keep) - 1);
-    m_records.insert(m_records.end(), std::make_move_iterator(batch.begin() + static_cast<std::ptrdiff_t>(skipped)),
-                     std::make_move_iterator(batch.end()));
+    std::size_t place = m_head + m_rows;
+    for (std::size_t i = 0; i < keep; ++i, ++place) {
+        if (place >= m_ring.size())
+            place -= m_ring.size();
+        m_ring[place] = batch[skipped + i];
+    }
+    m_rows += keep;
     endInsertRows();
 }
 
 void BusFrameModel::clear()
 {
     beginResetModel();
-    m_records.clear();
+    std::vector<BusRecord>().swap(m_ring); // a large ring's memory goes back at once
+    m_head = 0;
+    m_rows = 0;
     m_overwritten = 0;
     endResetModel();
 }
 
 int BusFrameModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_records.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows);
 }
 
 int BusFrameModel::columnCount(const QModelIndex& parent) const
@@ -69,7 +100,7 @@ QVariant BusFrameModel::data(const QModelIndex& index, int role) const
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
-    const BusRecord& r = m_records[static_cast<std::size_t>(index.row())];
+    const BusRecord& r = record(static_cast<std::size_t>(index.row()));
     const bool can = m_kind == BusKind::Can;
     switch (index.column()) {
     case Time: return QString::number(static_cast<double>(r.timestampUs) / 1e6, 'f', 6);

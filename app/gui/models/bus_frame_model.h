@@ -1,7 +1,8 @@
 #pragma once
 // The Bus Test's live frame list: a ring of a chosen size, appended a batch at a time so that a
-// busy bus costs one update of the view per batch, not one per frame. Cells are made only when
-// the view asks for them, which it does for the rows in sight.
+// busy bus costs one update of the view per batch, not one per frame. New frames take the
+// places of the oldest, so a full ring allocates nothing. Cells are made only when the view
+// asks for them, which it does for the rows in sight.
 
 #include "tools/bus_monitor.h"
 
@@ -26,9 +27,12 @@ public:
     void setCapacity(std::size_t capacity);
     std::size_t capacity() const { return m_capacity; }
     /// Adds `batch` (oldest first) at the end; the oldest rows make room.
-    void append(std::vector<BusRecord> batch);
+    void append(const std::vector<BusRecord>& batch);
     void clear();
-    const std::deque<BusRecord>& records() const { return m_records; }
+    /// The frame of `row`, 0 being the oldest kept.
+    const BusRecord& record(std::size_t row) const { return m_ring[(m_head + row) % m_ring.size()]; }
+    /// Every frame kept, oldest first.
+    std::deque<BusRecord> records() const;
     /// Frames the ring pushed out since the last clear().
     std::uint64_t overwritten() const { return m_overwritten; }
 
@@ -39,10 +43,14 @@ public:
 
 private:
     void dropOldest(std::size_t count);
+    /// Makes room for `count` rows in all, the oldest first in the ring again if it has to grow.
+    void reserveRows(std::size_t count);
 
     BusKind m_kind = BusKind::Can;
     std::size_t m_capacity = 1000;
-    std::deque<BusRecord> m_records;
+    std::vector<BusRecord> m_ring; ///< grows up to m_capacity; row 0 at m_head
+    std::size_t m_head = 0;
+    std::size_t m_rows = 0;
     std::uint64_t m_overwritten = 0;
 };
 

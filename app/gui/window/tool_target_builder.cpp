@@ -2,6 +2,8 @@
 
 #include "core/model_node.h"
 #include "core/network_node_record.h"
+#include "core/row_composer.h"
+#include "core/tree_row_text.h"
 #include "core/node_types.h"
 #include "core/slot_node.h"
 #include "core/system_model.h"
@@ -17,14 +19,42 @@ bool isBoardRow(const ModelNode& row)
     return row.nodeType == NodeType::BoardSlot || row.nodeType == NodeType::OrphanBoard;
 }
 
+std::string placeText(std::int32_t enclosure, std::int32_t slot, const std::string& name)
+{
+    return "Enclosure " + std::to_string(enclosure) + ", Slot " + std::to_string(slot) + ": " + name;
+}
+
+ToolTarget::BoardFacts factsOf(const ModelNode& row)
+{
+    ToolTarget::BoardFacts facts;
+    std::string board = row.firstValue();
+    if (const auto* slot = dynamic_cast<const SlotNode*>(&row)) {
+        facts.can = slot->described.can;
+        facts.uart = slot->described.uart;
+        // The firmware's warning is the tree's business, not the board's name.
+        const std::string& warning = slot->firmwareWarning;
+        if (!warning.empty() && board.size() >= warning.size() &&
+            board.compare(board.size() - warning.size(), warning.size(), warning) == 0)
+            board.erase(board.size() - warning.size());
+    }
+    // As the tree shows them: "Enclosure 0" above "Slot 2   QA-4008.BNC".
+    const ModelNode* enclosure = row.parent();
+    const bool inEnclosure = enclosure && enclosure->nodeType == NodeType::Enclosure;
+    const auto nameOf = [](const ModelNode& node) { return TreeRowText::split(RowComposer::rowText(node)).name; };
+    facts.place = (inEnclosure ? nameOf(*enclosure) + ", " : std::string()) + nameOf(row) + ": " + board;
+    return facts;
+}
+
 // Boards below `row` in tree order: the rows are what the tool's table shows.
-void collectBoards(const ModelNode& row, std::vector<std::uint32_t>& boards)
+void collectBoards(const ModelNode& row, ToolTarget& target)
 {
     const std::int32_t index = ToolTargetBuilder::boardIndex(row);
-    if (index >= 0)
-        boards.push_back(static_cast<std::uint32_t>(index));
+    if (index >= 0) {
+        target.boards.push_back(static_cast<std::uint32_t>(index));
+        target.facts.push_back(factsOf(row));
+    }
     for (const auto& child : row.children())
-        collectBoards(*child, boards);
+        collectBoards(*child, target);
 }
 
 std::string folderOf(const std::string& path)
@@ -74,7 +104,7 @@ bool ToolTargetBuilder::local(const ModelNode& row, SystemModel& system, ToolTar
     if (row.systemKind != SystemKind::Local)
         return false;
     ToolTarget made;
-    collectBoards(row, made.boards);
+    collectBoards(row, made);
     if (row.nodeType == NodeType::Enclosure)
         made.enclosure = row.number;
     // An enclosure without boards still has data of its own.
@@ -99,8 +129,11 @@ bool ToolTargetBuilder::remote(const ModelNode& row, std::shared_ptr<QorinNodeUt
     // The node's tree has enclosure rows only; its boards are in the node's board order.
     for (std::size_t i = 0; i < record.boards.size(); ++i) {
         if (row.nodeType == NodeType::Root ||
-            (row.nodeType == NodeType::Enclosure && record.boards[i].enclosureIndex == row.index))
+            (row.nodeType == NodeType::Enclosure && record.boards[i].enclosureIndex == row.index)) {
+            const NetworkBoardRecord& board = record.boards[i];
             made.boards.push_back(static_cast<std::uint32_t>(i));
+            made.facts.push_back({placeText(board.enclosureIndex, board.slotNumber, board.name)});
+        }
     }
     if (row.nodeType == NodeType::Enclosure)
         made.enclosure = row.index;

@@ -36,8 +36,14 @@ CBusTestDialog::CBusTestDialog(const ToolTarget& target, FileChooser chooser, QW
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    for (const std::uint32_t board : m_target.boards)
-        m_ui->comboBoard->addItem(QString("Board %1").arg(board), board);
+    for (std::size_t i = 0; i < m_target.boards.size(); ++i) {
+        const std::uint32_t board = m_target.boards[i];
+        const bool placed = i < m_target.facts.size() && !m_target.facts[i].place.empty();
+        m_ui->comboBoard->addItem(
+            placed ? QString("%1 (board %2)").arg(QString::fromStdString(m_target.facts[i].place)).arg(board)
+                   : QString("Board %1").arg(board),
+            board);
+    }
     m_ui->tableFrames->setModel(m_model);
     m_ui->tableFrames->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     // Wide enough for eight bytes of data and a 29-bit id without eliding.
@@ -58,6 +64,8 @@ CBusTestDialog::CBusTestDialog(const ToolTarget& target, FileChooser chooser, QW
         fillChannels();
         updateWidgets();
     });
+    connect(m_ui->comboBoard, qOverload<int>(&QComboBox::currentIndexChanged), this, &CBusTestDialog::followBoard);
+    followBoard(m_ui->comboBoard->currentIndex());
     connect(m_ui->btnStart, &QPushButton::clicked, this, &CBusTestDialog::start);
     connect(m_ui->btnStop, &QPushButton::clicked, this, &CBusTestDialog::stop);
     connect(m_ui->btnClear, &QPushButton::clicked, this, [this] {
@@ -97,6 +105,16 @@ bool CBusTestDialog::chooseBoard(std::uint32_t board)
         return false;
     m_ui->comboBoard->setCurrentIndex(index);
     return true;
+}
+
+void CBusTestDialog::followBoard(int index)
+{
+    // A board with one kind of bus starts on it; with both or unknown the choice stays.
+    if (index < 0 || static_cast<std::size_t>(index) >= m_target.facts.size())
+        return;
+    const ToolTarget::BoardFacts& facts = m_target.facts[static_cast<std::size_t>(index)];
+    if (facts.can != facts.uart)
+        chooseBus(facts.uart ? BusKind::Uart : BusKind::Can);
 }
 
 void CBusTestDialog::chooseBus(BusKind kind)
@@ -195,7 +213,7 @@ void CBusTestDialog::drain()
     if (!m_ui->checkPause->isChecked()) {
         QScrollBar* bar = m_ui->tableFrames->verticalScrollBar();
         const bool atEnd = bar->value() == bar->maximum();
-        m_model->append(m_session->take(m_behind));
+        takeFrames();
         // Follow the newest frame unless the operator scrolled back to read.
         if (atEnd)
             m_ui->tableFrames->scrollToBottom();
@@ -216,11 +234,17 @@ void CBusTestDialog::drain()
     showCounts();
 }
 
+void CBusTestDialog::takeFrames()
+{
+    m_session->take(m_taken, m_behind);
+    m_model->append(m_taken);
+}
+
 void CBusTestDialog::ended(const BusMonitorResult& result)
 {
     m_drain.stop();
     if (!m_ui->checkPause->isChecked())
-        m_model->append(m_session->take(m_behind));
+        takeFrames();
     m_framesPerSecond = 0;
     m_outcome = result.error.empty() ? QString("Stopped; the channels are stopped and the bus is closed.")
                                      : QString::fromStdString(result.error) +

@@ -58,12 +58,16 @@ private slots:
     void saveTrace();
 
 private:
+    /// Chooses the bus of the board at `index` of the board list, when it has only one.
+    void followBoard(int index);
     void fillChannels();
     void updateWidgets();
     void showCounts();
     /// The transmit lines chosen (or all), parsed; nullopt after saying what is wrong.
     std::optional<std::vector<BusSend>> transmitLines(bool periodic);
     void ended(const BusMonitorResult& result);
+    /// Moves the frames the run gathered into the list.
+    void takeFrames();
     BusKind kind() const;
 
     std::unique_ptr<Ui::CBusTestDialog> m_ui;
@@ -73,7 +77,8 @@ private:
     std::unique_ptr<BusSession> m_session;
     QTimer m_drain;
     BusKind m_runKind = BusKind::Can;
-    std::uint64_t m_behind = 0; ///< frames the list was too slow or paused for
+    std::uint64_t m_behind = 0;     ///< frames the list was too slow or paused for
+    std::vector<BusRecord> m_taken; ///< the last frames taken; its storage serves the next take
     std::optional<BusMonitorStatus> m_counts;
     std::uint64_t m_lastShown = 0;
     std::chrono::steady_clock::time_point m_lastCountsAt;

@@ -13,8 +13,16 @@
 namespace z2e {
 
 struct ToolTarget {
+    /// What the tree tells of a board.
+    struct BoardFacts {
+        std::string place; ///< "Enclosure 0, Slot 2: QA-4008.BNC"
+        bool can = false;  ///< its description counts CAN channels
+        bool uart = false; ///< ... UART channels
+    };
+
     std::shared_ptr<QorinNodeUtilWrapper> wrapper;
     std::vector<std::uint32_t> boards; ///< driver board indices, in row order
+    std::vector<BoardFacts> facts;     ///< one for each of `boards`, or none
     std::int32_t enclosure = -1;       ///< driver enclosure index of an enclosure row, else -1
     bool multiBoard = false;           ///< an enclosure or the whole system, not one board
     bool simulated = false;            ///< the boards are the driver's simulated ones
