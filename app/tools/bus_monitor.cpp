@@ -118,15 +118,15 @@ BusMonitorResult BusMonitor::run(const BusMonitorSettings& settings, const std::
     run.lostBefore = lostSoFar(run);
     if (open(run) && startChannels(run)) {
         while (!(run.result.cancelled = cancel.load())) {
-            bool got = false;
-            if (!sendDue(run) || (settings.listen && !readWaiting(run, got)))
+            bool more = false;
+            if (!sendDue(run) || (settings.listen && !readWaiting(run, more)))
                 break;
             if (settings.stopAfter != 0 && run.result.shown >= settings.stopAfter)
                 break;
             if (!settings.listen && run.sendsFinished())
                 break;
             tellStatus(run);
-            if (!got)
+            if (!more)
                 std::this_thread::sleep_for(kPollInterval);
         }
     }
@@ -278,7 +278,7 @@ bool BusMonitor::readAnswered(Run& run, std::int32_t result, std::int32_t count,
     return true;
 }
 
-bool BusMonitor::readWaiting(Run& run, bool& got)
+bool BusMonitor::readWaiting(Run& run, bool& more)
 {
     const auto& node = m_wrapper.node();
     const BusMonitorSettings& s = run.settings;
@@ -288,8 +288,10 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
         const std::int32_t result = node->ReadDmaUart(run.board(), bytes, count);
         if (!readAnswered(run, result, count, kUartReadBytes))
             return false;
-        got = count > 0;
-        if (got) // the byte interface names no channel: they came on the one running
+        // A read that did not fill the buffer emptied the driver's queue: asking again at once
+        // would only find what came in the meantime.
+        more = count == kUartReadBytes;
+        if (count > 0) // the byte interface names no channel: they came on the one running
             keep(run, BusRecord{0, run.started.front(), 0, 0, BusBytes(bytes, static_cast<std::size_t>(count))});
         handOver(run);
         return true;
@@ -299,7 +301,7 @@ bool BusMonitor::readWaiting(Run& run, bool& got)
     const std::int32_t result = node->ReadCAN(run.board(), frames, count);
     if (!readAnswered(run, result, count, kReadBatch))
         return false;
-    got = count > 0;
+    more = count == kReadBatch;
     for (std::int32_t i = 0; i < count; ++i) {
         // A node delivers frames in batches: the run ends at the count asked, not after the batch.
         if (s.stopAfter != 0 && run.result.shown >= s.stopAfter)

@@ -124,8 +124,8 @@ private:
     bool startChannels(Run& run);
     void stopAndClose(Run& run);
     bool sendDue(Run& run);
-    /// Reads what waits; false when the read failed. `got` tells whether anything came.
-    bool readWaiting(Run& run, bool& got);
+    /// Reads what waits; false when the read failed. `more` tells whether more may wait.
+    bool readWaiting(Run& run, bool& more);
     /// Whether a read of at most `room` items succeeded and answered a count that fits.
     bool readAnswered(Run& run, std::int32_t result, std::int32_t count, std::int32_t room);
     void keep(Run& run, BusRecord record);
