@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -119,12 +120,17 @@ public:
             m_start = 0;
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             pollfd p{m_fd, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) == 0) {
+            const int ready = left.count() <= 0 ? 0 : ::poll(&p, 1, static_cast<int>(left.count()));
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready <= 0) {
                 timedOut = true;
                 return false;
             }
             char chunk[65536];
             const ssize_t got = ::read(m_fd, chunk, sizeof chunk);
+            if (got < 0 && errno == EINTR)
+                continue;
             if (got <= 0)
                 return false;
             m_buffer.append(chunk, static_cast<std::size_t>(got));
