@@ -228,31 +228,36 @@ std::uint64_t LoopbackBus<Frame>::trafficTime(const Channel& channel, std::uint6
 }
 
 template <class Frame>
+std::size_t LoopbackBus<Frame>::nextTraffic(std::uint64_t& atUs) const
+{
+    std::size_t next = m_channels.size();
+    for (std::size_t i = 0; i < m_channels.size(); ++i) {
+        const Channel& c = m_channels[i];
+        if (!c.started || c.trafficHeard >= trafficDue(c))
+            continue;
+        const std::uint64_t at = trafficTime(c, c.trafficHeard);
+        if (next == m_channels.size() || at < atUs) {
+            next = i;
+            atUs = at;
+        }
+    }
+    return next;
+}
+
+template <class Frame>
 void LoopbackBus<Frame>::queueTraffic()
 {
     if constexpr (!kByteStream) {
         // The channels' frames go into the one queue in the order they arrived.
-        for (;;) {
-            std::size_t next = m_channels.size();
-            std::uint64_t nextUs = 0;
-            for (std::size_t i = 0; i < m_channels.size(); ++i) {
-                const Channel& c = m_channels[i];
-                if (!c.started || c.trafficHeard >= trafficDue(c))
-                    continue;
-                const std::uint64_t at = trafficTime(c, c.trafficHeard);
-                if (next == m_channels.size() || at < nextUs) {
-                    next = i;
-                    nextUs = at;
-                }
-            }
-            if (next == m_channels.size() || m_rx.size() >= kQueueLimit)
-                break;
+        std::uint64_t atUs = 0;
+        for (std::size_t next = nextTraffic(atUs); next < m_channels.size() && m_rx.size() < kQueueLimit;
+             next = nextTraffic(atUs)) {
             Channel& c = m_channels[next];
             ZaMoCanFrame frame{};
             frame.channel = static_cast<std::uint8_t>(next);
             frame.id = kTrafficId;
             frame.dlc = kMaxCanData;
-            frame.timestampUs = nextUs;
+            frame.timestampUs = atUs;
             // A sequence number per channel, so that a reader can tell a frame it missed.
             for (std::size_t b = 0; b < 4; ++b)
                 frame.data[b] = static_cast<std::uint8_t>(c.trafficHeard >> (8 * b));

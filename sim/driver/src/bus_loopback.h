@@ -74,6 +74,8 @@ private:
     void deliver(const Frame& frame, std::int64_t items);
     std::size_t peer(std::size_t channel) const;
     void queueTraffic();
+    /// The channel whose foreign frame is due first, its time in `atUs`; size() when none is.
+    std::size_t nextTraffic(std::uint64_t& atUs) const;
     std::uint64_t trafficDue(const Channel& channel) const;
     std::uint64_t trafficTime(const Channel& channel, std::uint64_t frame) const;
 
