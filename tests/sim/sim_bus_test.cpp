@@ -1,8 +1,12 @@
 // CAN and UART channels: frames cross the cable between paired CAN channels, UART bytes come
 // back, and the bus conditions of ZMPXI_SIM_BUS disturb both.
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <thread>
 #include <vector>
 
 #include "sim_driver_fixture.h"
@@ -59,6 +63,39 @@ protected:
         return value;
     }
 };
+
+/// The sequence number other nodes put into bytes 0..3 of their frames.
+uint32_t sequence(const ZaMoCanFrame& f)
+{
+    return static_cast<uint32_t>(f.data[0]) | static_cast<uint32_t>(f.data[1]) << 8 |
+           static_cast<uint32_t>(f.data[2]) << 16 | static_cast<uint32_t>(f.data[3]) << 24;
+}
+
+/// The sequence numbers read per channel; a frame out of time order fails the test.
+std::map<int, std::vector<ZaMoCanFrame>> byChannel(const std::vector<ZaMoCanFrame>& in)
+{
+    std::map<int, std::vector<ZaMoCanFrame>> channels;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        EXPECT_EQ(in[i].id, 0x7A0u);
+        EXPECT_EQ(in[i].dlc, 8);
+        if (i > 0) {
+            EXPECT_LE(in[i - 1].timestampUs, in[i].timestampUs) << "frame " << i;
+        }
+        channels[in[i].channel].push_back(in[i]);
+    }
+    return channels;
+}
+
+/// Sequence numbers follow each other from `first`, each frame later than the one before.
+void expectConsecutive(const std::vector<ZaMoCanFrame>& frames, uint32_t first)
+{
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        ASSERT_EQ(sequence(frames[i]), first + i) << "frame " << i;
+        if (i > 0) {
+            ASSERT_LT(frames[i - 1].timestampUs, frames[i].timestampUs) << "frame " << i;
+        }
+    }
+}
 
 ZaMoCanFrame frame(uint8_t channel, uint32_t id, uint8_t first)
 {
@@ -235,8 +272,59 @@ TEST_F(BusTest, SlowReaderLosesCountedFramesAndUartNoiseIsCounted)
     EXPECT_EQ(corrupted, 2);
 }
 
+TEST_F(BusTest, OtherNodesTrafficReachesEveryStartedChannelInSequence)
+{
+    restartWith("can-traffic=1000");
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::map<int, std::vector<ZaMoCanFrame>> heard = byChannel(readAll());
+    ASSERT_EQ(heard.size(), 2u) << "channels 2 and 3 are not started";
+    ASSERT_FALSE(heard[0].empty());
+    ASSERT_FALSE(heard[1].empty());
+    expectConsecutive(heard[0], 0);
+    expectConsecutive(heard[1], 0);
+    const uint64_t before = heard[1].back().timestampUs;
+    const uint32_t lastBefore = sequence(heard[1].back());
+
+    // A channel started again counts from 0 again, from its new start; what came before the
+    // stop and was not read yet keeps the old numbers.
+    ASSERT_EQ(api->ZaMoStopCAN(kCanBoard, 1), 0);
+    ASSERT_EQ(api->ZaMoStartCAN(kCanBoard, 1), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    heard = byChannel(readAll());
+    const auto restart =
+        std::find_if(heard[1].begin(), heard[1].end(), [](const ZaMoCanFrame& f) { return sequence(f) == 0; });
+    ASSERT_NE(restart, heard[1].end());
+    expectConsecutive(std::vector<ZaMoCanFrame>(heard[1].begin(), restart), lastBefore + 1);
+    expectConsecutive(std::vector<ZaMoCanFrame>(restart, heard[1].end()), 0);
+    EXPECT_GT(restart->timestampUs, before);
+    EXPECT_EQ(canCounter(0, 4), 0);
+}
+
+TEST_F(BusTest, SlowReaderOfOtherNodesTrafficSeesTheLossCountedAndAGap)
+{
+    restartWith("can-traffic=50000");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::map<int, std::vector<ZaMoCanFrame>> heard = byChannel(readAll());
+    ASSERT_EQ(heard[0].size() + heard[1].size(), 4096u) << "a full queue takes no more";
+    expectConsecutive(heard[0], 0);
+    expectConsecutive(heard[1], 0);
+    const uint32_t last = sequence(heard[0].back());
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    heard = byChannel(readAll());
+    ASSERT_FALSE(heard[0].empty());
+    const uint32_t gap = sequence(heard[0].front()) - last - 1;
+    EXPECT_GT(gap, 0u);
+    EXPECT_GE(canCounter(0, 4), static_cast<int64_t>(gap)) << "every frame missing is counted lost";
+    EXPECT_GT(canCounter(1, 4), 0);
+}
+
 TEST_F(BusTest, MalformedConditionsLeaveTheLinesUndisturbed)
 {
+    restartWith("can-traffic=50001");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(readAll().empty()) << "no traffic beyond 50000 frames a second";
+
     restartWith("can-error-every=1,can-load=95");
     const ZaMoCanFrame out = frame(0, 0x1, 1);
     int32_t written = 0;

@@ -31,7 +31,8 @@ BusConditions BusConditions::parse(const std::string& text, std::string& error)
         const std::string text = equals == std::string::npos ? std::string() : pair.substr(equals + 1);
         unsigned long value = 0;
         const bool isLoad = key == "can-load";
-        if (!number(text, isLoad ? 90 : 1000000, value)) {
+        const bool isTraffic = key == "can-traffic";
+        if (!number(text, isLoad ? 90 : isTraffic ? 50000 : 1000000, value)) {
             error = "bad value in \"" + pair + "\"";
             return BusConditions();
         }
@@ -41,6 +42,8 @@ BusConditions BusConditions::parse(const std::string& text, std::string& error)
             conditions.canErrorEvery = static_cast<std::uint32_t>(value);
         else if (key == "uart-noise-every")
             conditions.uartNoiseEvery = static_cast<std::uint32_t>(value);
+        else if (isTraffic)
+            conditions.canTrafficPerSecond = static_cast<std::uint32_t>(value);
         else {
             error = "unknown setting \"" + key + "\"";
             return BusConditions();

@@ -14,8 +14,10 @@ struct BusConditions {
     std::uint32_t canErrorEvery = 0;
     /// Every Nth UART byte arrives corrupted.
     std::uint32_t uartNoiseEvery = 0;
+    /// Frames per second (0..50000) other nodes send, heard by every started CAN channel.
+    std::uint32_t canTrafficPerSecond = 0;
 
-    /// Reads "can-load=30,can-error-every=4,uart-noise-every=100"; unknown keys or bad
+    /// Reads "can-load=30,can-error-every=4,uart-noise-every=100,can-traffic=1000"; unknown keys or bad
     /// values leave the conditions off and name the fault in `error`.
     static BusConditions parse(const std::string& text, std::string& error);
 };

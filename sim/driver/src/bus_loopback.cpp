@@ -48,6 +48,7 @@ constexpr std::uint8_t kErrorFrame = 0x04;
 constexpr std::uint32_t kErrorsPerFault = 8; // a transmit error costs eight, a success gives one back
 constexpr std::uint64_t kErrorFrameBits = 20;
 constexpr std::int32_t kRateProperty = 0;
+constexpr std::uint64_t kUsPerSecond = 1000000;
 
 /// Bits a data or remote frame takes on the cable, without stuffing.
 std::uint64_t canFrameBits(const ZaMoCanFrame& frame)
@@ -126,6 +127,8 @@ std::int32_t LoopbackBus<Frame>::setStarted(std::int32_t channel, bool started)
         return started ? BusKind<Frame>::codes.alreadyStarted : BusKind<Frame>::codes.notStarted;
     c.started = started;
     c.errors = 0; // a restart brings a channel back from bus-off
+    c.trafficFromUs = m_nowUs;
+    c.trafficHeard = 0;
     return rc::ok;
 }
 
@@ -195,6 +198,81 @@ void LoopbackBus<Frame>::deliver(const Frame& frame, std::int64_t items)
         return;
     }
     m_rx.push_back(frame);
+}
+
+template <class Frame>
+void LoopbackBus<Frame>::advanceTo(std::uint64_t nowUs)
+{
+    m_nowUs = std::max(m_nowUs, nowUs);
+    if constexpr (!kByteStream) {
+        if (m_open && m_conditions.canTrafficPerSecond != 0)
+            queueTraffic();
+    }
+}
+
+template <class Frame>
+std::uint64_t LoopbackBus<Frame>::trafficDue(const Channel& channel) const
+{
+    // In two parts, so that no product overflows however long the channel ran.
+    const std::uint64_t rate = m_conditions.canTrafficPerSecond;
+    const std::uint64_t elapsed = m_nowUs - channel.trafficFromUs;
+    return elapsed / kUsPerSecond * rate + elapsed % kUsPerSecond * rate / kUsPerSecond;
+}
+
+template <class Frame>
+std::uint64_t LoopbackBus<Frame>::trafficTime(const Channel& channel, std::uint64_t frame) const
+{
+    const std::uint64_t rate = m_conditions.canTrafficPerSecond;
+    const std::uint64_t n = frame + 1;
+    return channel.trafficFromUs + n / rate * kUsPerSecond + n % rate * kUsPerSecond / rate;
+}
+
+template <class Frame>
+std::size_t LoopbackBus<Frame>::nextTraffic(std::uint64_t& atUs) const
+{
+    std::size_t next = m_channels.size();
+    for (std::size_t i = 0; i < m_channels.size(); ++i) {
+        const Channel& c = m_channels[i];
+        if (!c.started || c.trafficHeard >= trafficDue(c))
+            continue;
+        const std::uint64_t at = trafficTime(c, c.trafficHeard);
+        if (next == m_channels.size() || at < atUs) {
+            next = i;
+            atUs = at;
+        }
+    }
+    return next;
+}
+
+template <class Frame>
+void LoopbackBus<Frame>::queueTraffic()
+{
+    if constexpr (!kByteStream) {
+        // The channels' frames go into the one queue in the order they arrived.
+        std::uint64_t atUs = 0;
+        for (std::size_t next = nextTraffic(atUs); next < m_channels.size() && m_rx.size() < kQueueLimit;
+             next = nextTraffic(atUs)) {
+            Channel& c = m_channels[next];
+            ZaMoCanFrame frame{};
+            frame.channel = static_cast<std::uint8_t>(next);
+            frame.id = kTrafficId;
+            frame.dlc = kMaxCanData;
+            frame.timestampUs = atUs;
+            // A sequence number per channel, so that a reader can tell a frame it missed.
+            for (std::size_t b = 0; b < 4; ++b)
+                frame.data[b] = static_cast<std::uint8_t>(c.trafficHeard >> (8 * b));
+            m_rx.push_back(frame);
+            ++c.trafficHeard;
+        }
+        // A full queue takes no more: the rest is lost at once, however many there were.
+        for (Channel& c : m_channels) {
+            if (!c.started)
+                continue;
+            const std::uint64_t due = trafficDue(c);
+            c.lost += static_cast<std::int64_t>(due - std::min(due, c.trafficHeard));
+            c.trafficHeard = std::max(due, c.trafficHeard);
+        }
+    }
 }
 
 // Only UART writes bytes and only CAN writes frames.

@@ -30,10 +30,15 @@ public:
     static constexpr std::int32_t kDisturbedProperty = 5;
     /// A CAN channel whose error counter reaches this leaves the bus until it is restarted.
     static constexpr std::uint32_t kBusOffErrors = 256;
+    /// The standard id of the frames other nodes send (`can-traffic`).
+    static constexpr std::uint32_t kTrafficId = 0x7A0;
 
     explicit LoopbackBus(int channels);
 
     void setConditions(const BusConditions& conditions) { m_conditions = conditions; }
+    /// The bus's time moves on to `nowUs`: what other nodes sent until then is queued. Every
+    /// call into the bus comes after this, so a channel starts at the time of its start call.
+    void advanceTo(std::uint64_t nowUs);
     std::int32_t open();
     std::int32_t close();
     std::int32_t start(std::int32_t channel) { return setStarted(channel, true); }
@@ -54,6 +59,8 @@ private:
         std::uint32_t errors = 0;
         std::int64_t lost = 0;
         std::int64_t disturbed = 0;
+        std::uint64_t trafficFromUs = 0; ///< when it started hearing other nodes
+        std::uint64_t trafficHeard = 0;  ///< their frames queued or lost since then
     };
 
     std::int32_t checkOpen() const;
@@ -66,6 +73,11 @@ private:
     std::uint64_t occupy(std::size_t channel, std::uint64_t durationUs, std::uint64_t nowUs);
     void deliver(const Frame& frame, std::int64_t items);
     std::size_t peer(std::size_t channel) const;
+    void queueTraffic();
+    /// The channel whose foreign frame is due first, its time in `atUs`; size() when none is.
+    std::size_t nextTraffic(std::uint64_t& atUs) const;
+    std::uint64_t trafficDue(const Channel& channel) const;
+    std::uint64_t trafficTime(const Channel& channel, std::uint64_t frame) const;
 
     BusConditions m_conditions;
     bool m_open = false;
@@ -75,6 +87,7 @@ private:
     std::deque<Frame> m_rx;
     std::vector<Frame> m_lent;
     std::size_t m_frontOffset = 0; ///< bytes of the first block already read byte-wise
+    std::uint64_t m_nowUs = 0;
 };
 
 using CanBus = LoopbackBus<ZaMoCanFrame>;

@@ -49,12 +49,17 @@ int32_t answerLength(int32_t result, const std::string& answer, uint32_t* length
 template <class Bus>
 using PickBus = Bus& (SimBoard::*)();
 
-// Runs `op(bus, nowUs)` on one bus of a board under the driver lock.
+// Runs `op(bus, nowUs)` on one bus of a board under the driver lock, once the bus has caught
+// up with the time.
 template <class Bus, class Op>
 int32_t onBus(int32_t board, PickBus<Bus> pick, Op op)
 {
     return guarded([&] {
-        return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t now) { return op((b.*pick)(), now); });
+        return SimDriver::instance().withBoard(board, [&](SimBoard& b, uint64_t now) {
+            Bus& bus = (b.*pick)();
+            bus.advanceTo(now);
+            return op(bus, now);
+        });
     });
 }
 
