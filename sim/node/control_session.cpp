@@ -33,7 +33,7 @@ bool isDriverCommand(std::uint16_t command)
 ControlSession::ControlSession(SimNode& node, NodeBackend& backend, const NodeSimOptions& options,
                                std::unique_ptr<uni::TCPSocket> socket)
     : uni::Thread("QORINet_Node_Ctrl", false), m_node(node), m_options(options), m_socket(std::move(socket)),
-      m_handler(node, backend, this)
+      m_handler(node, backend, this, options.dataEveryMs)
 {
     m_socket->setSendTimeout(kSendTimeoutMs);
     // The reader then ends a request that stalls mid-frame; an idle wait is not affected.

@@ -8,8 +8,10 @@
 #include "uni/log.h"
 #include "uni/osal.h"
 #include "uni/timer.h"
+#include "zmpxi/driver_api.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace nodesim {
 
@@ -19,7 +21,9 @@ constexpr const char* kChannel = "nodesim";
 constexpr std::uint32_t kConnectTimeoutMs = 500;
 constexpr std::uint32_t kRetryMs = 200;
 constexpr std::uint32_t kRetryMaxMs = 3200;
-constexpr std::uint32_t kPumpMs = 20;
+constexpr int kLoansPerTurn = 64;
+constexpr std::int32_t kCanChannels = 4;
+constexpr std::int32_t kLostProperty = 4; // the driver's count of frames its full queue dropped
 constexpr std::int64_t kKeepAliveUs = 1000000;
 
 void appendCan(std::vector<std::uint8_t>& out, const ZaMoCanFrame& frame)
@@ -61,30 +65,49 @@ const BusStream<ZaMoCanFrame> kCanStream{qorinet_api::DATA_BLOCK_CAN, &Driver::R
 const BusStream<ZaMoUartFrame> kUartStream{qorinet_api::DATA_BLOCK_UART, &Driver::ReadDmaUartRawFrame,
                                            &Driver::FreeDmaUartRawFrame, appendUart};
 
-// One block per board with pending frames; false as soon as one cannot be sent.
+// A block per loan until a board's queue is empty (the driver lends a few hundred at a time,
+// and a busy bus fills more than that between two turns); false as soon as one cannot be sent.
 template <class Frame, class Send>
 bool drain(Driver& driver, const std::set<std::int32_t>& boards, const BusStream<Frame>& bus, Send send)
 {
     for (const std::int32_t board : boards) {
-        Frame* frames = nullptr;
-        std::int32_t count = 0;
-        if ((driver.*bus.read)(board, frames, count) > 0 || count <= 0 || !frames)
-            continue;
-        std::vector<std::uint8_t> payload;
-        for (std::int32_t i = 0; i < count; ++i)
-            bus.append(payload, frames[i]);
-        (driver.*bus.release)(board, count);
-        if (!send(bus.blockType, static_cast<std::uint32_t>(board), payload))
-            return false;
+        for (int loan = 0; loan < kLoansPerTurn; ++loan) {
+            Frame* frames = nullptr;
+            std::int32_t count = 0;
+            if ((driver.*bus.read)(board, frames, count) > 0 || count <= 0 || !frames)
+                break;
+            std::vector<std::uint8_t> payload;
+            for (std::int32_t i = 0; i < count; ++i)
+                bus.append(payload, frames[i]);
+            (driver.*bus.release)(board, count);
+            if (!send(bus.blockType, static_cast<std::uint32_t>(board), payload))
+                return false;
+        }
     }
     return true;
 }
 
+/// The CAN frames the node's driver dropped for `board` so far, all channels; -1 when it cannot tell.
+std::int64_t driverCanLost(std::int32_t board)
+{
+    const auto get = z2e::driverApi().fn.ZaMoGetChannelPropCAN;
+    if (!get)
+        return -1;
+    std::int64_t total = 0;
+    for (std::int32_t channel = 0; channel < kCanChannels; ++channel) {
+        std::int64_t lost = 0;
+        if (get(board, channel, kLostProperty, &lost) == 0 && lost > 0)
+            total += lost;
+    }
+    return total;
+}
+
 } // namespace
 
-DataLink::DataLink(NodeBackend& backend, std::string localAddress, std::string clientAddress, std::uint16_t port)
+DataLink::DataLink(NodeBackend& backend, std::string localAddress, std::string clientAddress, std::uint16_t port,
+                   std::uint32_t everyMs)
     : uni::Thread("QORINet_Node_Data", false), m_backend(backend), m_localAddress(std::move(localAddress)),
-      m_clientAddress(std::move(clientAddress)), m_port(port)
+      m_clientAddress(std::move(clientAddress)), m_port(port), m_everyMs(everyMs)
 {
 }
 
@@ -142,7 +165,7 @@ void DataLink::run()
             }
             retryMs = kRetryMs;
         }
-        pause(kPumpMs);
+        pause(m_everyMs);
     }
     m_socket.close();
 }
@@ -182,7 +205,33 @@ bool DataLink::pump()
         return sendBlock(type, board, payload);
     };
     Driver& driver = m_backend.driver();
-    return drain(driver, can, kCanStream, send) && drain(driver, uart, kUartStream, send);
+    return drain(driver, can, kCanStream, send) && tellCanLost(can) && drain(driver, uart, kUartStream, send);
+}
+
+// The driver counts UART losses in bytes, not blocks: those stay untold.
+bool DataLink::tellCanLost(const std::set<std::int32_t>& boards)
+{
+    for (auto it = m_canLostTold.begin(); it != m_canLostTold.end();)
+        it = boards.count(it->first) ? std::next(it) : m_canLostTold.erase(it);
+    for (const std::int32_t board : boards) {
+        const std::int64_t lost = driverCanLost(board);
+        if (lost < 0)
+            continue;
+        // What the driver dropped before the board was watched is not this path's.
+        const auto told = m_canLostTold.emplace(board, lost);
+        if (told.second || lost <= told.first->second) {
+            told.first->second = lost;
+            continue;
+        }
+        std::vector<std::uint8_t> record(qorinet_api::kDataLostRecordSize, 0);
+        record[0] = qorinet_api::kDataLostCan;
+        qorinet_api::PayloadWriter::storeU64(record.data() + 8, static_cast<std::uint64_t>(lost - told.first->second));
+        // Told only once sent: a count the connection lost goes on the next one.
+        if (!sendBlock(qorinet_api::DATA_BLOCK_LOST, static_cast<std::uint32_t>(board), record))
+            return false;
+        told.first->second = lost;
+    }
+    return true;
 }
 
 bool DataLink::sendBlock(std::uint8_t type, std::uint32_t board, const std::vector<std::uint8_t>& payload)

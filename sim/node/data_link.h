@@ -1,7 +1,8 @@
 #pragma once
 // The data connection of one control session: the node connects to the data port its client
 // named in the hello, and forwards what the driver receives on the watched CAN and UART boards
-// as CAN and UART blocks, plus a keep-alive block every second. A refused or dropped connection
+// as CAN and UART blocks, the CAN frames the driver had to drop as lost blocks, plus a
+// keep-alive block every second. A refused or dropped connection
 // is tried again while the session lasts (the client opens its side only after the hello),
 // after a pause that grows from 0.2 s to 3.2 s while the client keeps refusing.
 
@@ -10,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -21,7 +23,9 @@ class NodeBackend;
 
 class DataLink : public uni::Thread {
 public:
-    DataLink(NodeBackend& backend, std::string localAddress, std::string clientAddress, std::uint16_t port);
+    /// Forwards what the buses received every `everyMs`.
+    DataLink(NodeBackend& backend, std::string localAddress, std::string clientAddress, std::uint16_t port,
+             std::uint32_t everyMs = 20);
     ~DataLink() override;
 
     /// Forward the CAN frames (UART blocks) of `board` from now on, or no longer.
@@ -40,6 +44,8 @@ private:
     bool peerClosed();
     /// Forwards what waits on the watched boards; false when a send failed.
     bool pump();
+    /// Tells the client the CAN frames the driver dropped since the last time; false when a send failed.
+    bool tellCanLost(const std::set<std::int32_t>& boards);
     bool sendBlock(std::uint8_t type, std::uint32_t board, const std::vector<std::uint8_t>& payload);
     void pause(std::uint32_t ms);
 
@@ -47,11 +53,13 @@ private:
     const std::string m_localAddress;
     const std::string m_clientAddress;
     const std::uint16_t m_port;
+    const std::uint32_t m_everyMs;
     uni::TCPSocket m_socket;
     std::mutex m_lock;
     std::set<std::int32_t> m_can;
     std::set<std::int32_t> m_uart;
     std::atomic<unsigned> m_connections{0};
+    std::map<std::int32_t, std::int64_t> m_canLostTold; ///< per watched board; the pump's own
 };
 
 } // namespace nodesim

@@ -120,7 +120,8 @@ std::vector<std::string> FleetPlan::arguments(const FleetMember& member) const
                                      "--fault-delay-ms", std::to_string(o.faultDelayMs),
                                      "--delay-ms",       std::to_string(o.delayMs),
                                      "--heartbeat-ms",   std::to_string(o.heartbeatMs),
-                                     "--reboot-ms",      std::to_string(o.rebootMs)};
+                                     "--reboot-ms",      std::to_string(o.rebootMs),
+                                     "--data-every-ms",  std::to_string(o.dataEveryMs)};
     if (o.simulation)
         args.push_back("--simulation");
     if (o.fault != NodeFault::None)

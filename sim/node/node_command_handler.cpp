@@ -50,8 +50,9 @@ std::string field(const qorinet_api::CommandDocument& doc, const char* section, 
 
 } // namespace
 
-NodeCommandHandler::NodeCommandHandler(SimNode& node, NodeBackend& backend, const void* session)
-    : m_node(node), m_backend(backend), m_session(session)
+NodeCommandHandler::NodeCommandHandler(SimNode& node, NodeBackend& backend, const void* session,
+                                       std::uint32_t dataEveryMs)
+    : m_node(node), m_backend(backend), m_session(session), m_dataEveryMs(dataEveryMs)
 {
 }
 
@@ -72,7 +73,7 @@ void NodeCommandHandler::startDataLink(const std::string& clientAddress, std::ui
     if (dataPort == 0 || dataPort > 0xFFFF || !AddressPolicy::allowed(clientAddress))
         return;
     m_link = std::make_unique<DataLink>(m_backend, m_node.address().address(), clientAddress,
-                                        static_cast<std::uint16_t>(dataPort));
+                                        static_cast<std::uint16_t>(dataPort), m_dataEveryMs);
     if (m_link->start() != 0)
         m_link.reset();
 }

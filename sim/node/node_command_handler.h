@@ -19,7 +19,8 @@ class SimNode;
 class NodeCommandHandler {
 public:
     /// `session` identifies the connection to the node (hold and release of the node).
-    NodeCommandHandler(SimNode& node, NodeBackend& backend, const void* session);
+    /// `dataEveryMs`: how often its data connection forwards what the buses received.
+    NodeCommandHandler(SimNode& node, NodeBackend& backend, const void* session, std::uint32_t dataEveryMs = 20);
     ~NodeCommandHandler();
     NodeCommandHandler(const NodeCommandHandler&) = delete;
     NodeCommandHandler& operator=(const NodeCommandHandler&) = delete;
@@ -51,6 +52,7 @@ private:
     SimNode& m_node;
     NodeBackend& m_backend;
     const void* m_session;
+    std::uint32_t m_dataEveryMs;
     std::unique_ptr<DataLink> m_link;
 };
 

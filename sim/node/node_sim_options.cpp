@@ -103,6 +103,7 @@ bool NodeSimOptions::parse(int argc, const char* const* argv, NodeSimOptions& ou
         {"--delay-ms", number(options.delayMs, 0, 600000)},
         {"--heartbeat-ms", number(options.heartbeatMs, 10, 10000)},
         {"--reboot-ms", number(options.rebootMs, 0, 600000)},
+        {"--data-every-ms", number(options.dataEveryMs, 1, 10000)},
         {"--work-dir", text(options.workDir)},
         {"--config-dir", text(options.configDir)},
         {"--hardware", text(options.hardwareFile)},
@@ -172,6 +173,9 @@ std::string NodeSimOptions::usage()
            "  --delay-ms MS        every driver command takes MS longer, with heartbeats\n"
            "  --heartbeat-ms MS    heartbeat period during long commands (default 300)\n"
            "  --reboot-ms MS       how long a reboot keeps the node away (default 5000)\n"
+           "  --data-every-ms MS   how often the data connection forwards what the buses\n"
+           "                       received (default 20; a slow node drops what its driver\n"
+           "                       cannot hold meanwhile, and says how much)\n"
            "  --work-dir DIR       folder for the driver configuration and state (fleet: for\n"
            "                       the generated hardware files and one folder per node)\n"
            "  --config-dir DIR     use this driver configuration folder as it is\n"

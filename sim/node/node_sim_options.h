@@ -27,10 +27,11 @@ struct NodeSimOptions {
     unsigned faultDelayMs = 1500; ///< how late the slow fault answers
     unsigned delayMs = 0;         ///< extra time every driver command takes (with heartbeats)
     unsigned heartbeatMs = 300;
-    unsigned rebootMs = 5000; ///< how long a reboot keeps the node silent
-    std::string workDir;      ///< folder for driver configuration and state
-    std::string configDir;    ///< an existing driver configuration folder instead
-    std::string hardwareFile; ///< an existing hardware description instead
+    unsigned rebootMs = 5000;  ///< how long a reboot keeps the node silent
+    unsigned dataEveryMs = 20; ///< how often the data connection forwards what the buses received
+    std::string workDir;       ///< folder for driver configuration and state
+    std::string configDir;     ///< an existing driver configuration folder instead
+    std::string hardwareFile;  ///< an existing hardware description instead
     std::string logFile;
     bool help = false;
 

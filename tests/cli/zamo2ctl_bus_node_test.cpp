@@ -15,6 +15,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,11 +27,13 @@ using z2e::test::NodeSimProcess;
 // A simulator of its own per test (ctest runs the tests side by side), on `address`.
 class Zamo2ctlBusNode : public ::testing::Test {
 protected:
-    void start(const char* address)
+    void start(const char* address, const std::vector<std::string>& more = {})
     {
         m_address = address;
         m_port = freeClientBasePort({address});
-        ASSERT_TRUE(m_sim.start(address, {"--simulation"}, m_port)) << m_sim.output();
+        std::vector<std::string> args{"--simulation"};
+        args.insert(args.end(), more.begin(), more.end());
+        ASSERT_TRUE(m_sim.start(address, args, m_port)) << m_sim.output();
     }
 
     /// " --node ADDRESS --base-port PORT --board 0/3 " of the simulator.
@@ -109,6 +112,47 @@ TEST_F(Zamo2ctlBusNode, CtrlCStopsTheChannelsOnTheNode)
     const std::string again =
         expectRun(0, "--timeout 20" + onBoard() + "can monitor --channel 1 --count 1 --send 321 02").out;
     EXPECT_TRUE(holds(again, "  ch1  321  [1]  02\n"));
+}
+
+/// The frames of other nodes (numbered in bytes 0..3) that `out` skips.
+std::uint64_t gapsIn(const std::string& out)
+{
+    std::uint64_t gaps = 0;
+    std::int64_t last = -1;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t at = line.find("  7A0  [8]  ");
+        if (at == std::string::npos)
+            continue;
+        std::istringstream bytes(line.substr(at + 12));
+        std::int64_t sequence = 0;
+        for (int b = 0; b < 4; ++b) {
+            unsigned value = 0;
+            bytes >> std::hex >> value;
+            sequence |= static_cast<std::int64_t>(value) << (8 * b);
+        }
+        if (last >= 0 && sequence > last + 1)
+            gaps += static_cast<std::uint64_t>(sequence - last - 1);
+        last = sequence;
+    }
+    return gaps;
+}
+
+// A node slower than its bus drops what its driver cannot hold; the monitor's count of lost
+// frames includes those, so every frame missing from the sequence is accounted for.
+TEST_F(Zamo2ctlBusNode, FramesASlowNodeDroppedAreCountedAsLost)
+{
+    {
+        // Half a second between forwards: 20,000 frames a channel against room for 4,096 in all.
+        const z2e::test::EnvOverride traffic("ZMPXI_SIM_BUS", std::string("can-traffic=20000"));
+        start("127.0.0.49", {"--data-every-ms", "500"});
+    }
+    const std::string out = expectRun(0, "--timeout 20" + onBoard() + "can monitor --channel 1 --count 5000").out;
+    const std::uint64_t gaps = gapsIn(out);
+    ASSERT_GT(gaps, 0u) << "the node kept up after all";
+    const std::size_t at = out.find("lost:");
+    ASSERT_NE(at, std::string::npos) << out;
+    EXPECT_GE(std::stoull(out.substr(at + 5)), gaps) << out.substr(at);
 }
 
 // A node that goes away ends the monitor by itself, saying what happened and what to check.

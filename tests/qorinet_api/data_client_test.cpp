@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 namespace z2e::test {
 namespace {
@@ -230,6 +231,28 @@ TEST_F(DataClientTest, ASlowReaderLosesCountedFramesAndTheQueuesStayBounded)
     ASSERT_EQ(count, 1);
     EXPECT_EQ(can[0].id, 0x7FFu);
     EXPECT_EQ(lost(0, QORINetDataClient::kCmdCanLost), static_cast<std::int64_t>(canBlocks * perBlock - limit));
+
+    // What the node itself dropped adds to the counts; a bus kind not known here is skipped.
+    const auto lostBlock = [](std::uint8_t bus, std::uint64_t count) {
+        Bytes record(qorinet_api::kDataLostRecordSize, 0);
+        record[0] = bus;
+        for (int b = 0; b < 8; ++b)
+            record[8 + b] = static_cast<std::uint8_t>(count >> (8 * b));
+        return record;
+    };
+    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_LOST, 0, lostBlock(qorinet_api::kDataLostCan, 7), false));
+    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_LOST, 1, lostBlock(9, 1000), false));
+    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_LOST, 1, lostBlock(qorinet_api::kDataLostUart, 2), true));
+    const std::int64_t canLost = static_cast<std::int64_t>(canBlocks * perBlock - limit) + 7;
+    ASSERT_TRUE(eventually([&] { return lost(1, QORINetDataClient::kCmdUartLost) == 7; }, 2000ms));
+    EXPECT_EQ(lost(0, QORINetDataClient::kCmdCanLost), canLost);
+    EXPECT_EQ(lost(1, QORINetDataClient::kCmdCanLost), 0);
+    // A count out of all reason stops at the largest, and a record of the wrong size is refused.
+    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_LOST, 1, lostBlock(qorinet_api::kDataLostUart, ~0ull), false));
+    ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_LOST, 1, Bytes(17, 0), false));
+    EXPECT_TRUE(closedByClient(*link));
+    EXPECT_EQ(static_cast<std::uint64_t>(lost(1, QORINetDataClient::kCmdUartLost)),
+              std::uint64_t{std::numeric_limits<std::int64_t>::max()});
 
     client.closeNode(kNode);
     std::int64_t value = 0;

@@ -172,6 +172,7 @@ int QORINetDataClientNode::fileBlock(const DataFrameHeader& header)
     case DATA_BLOCK_CAN: return fileCan(*board, data, length);
     case DATA_BLOCK_UART: return fileUart(*board, data, length);
     case DATA_BLOCK_MEASUREMENT: board->measurementBytes += length; return 0;
+    case DATA_BLOCK_LOST: return fileLost(*board, data, length);
     default: return 0; // newer block kinds are skipped
     }
 }
@@ -205,6 +206,18 @@ int QORINetDataClientNode::fileUart(Board& board, const std::uint8_t* data, std:
         at += kDataUartRecordHeader + size;
     }
     return 0;
+}
+
+int QORINetDataClientNode::fileLost(Board& board, const std::uint8_t* data, std::size_t length)
+{
+    const PayloadReader reader(data, length);
+    std::uint8_t bus = 0;
+    std::uint64_t count = 0;
+    if (length != kDataLostRecordSize || !reader.u8At(0, bus) || !reader.u64At(8, count))
+        return uni::osal::SOCK_EFORMAT;
+    if (bus == kDataLostCan || bus == kDataLostUart)
+        board.stream.addLost(bus == kDataLostCan, count);
+    return 0; // a newer kind of bus is skipped
 }
 
 QORINetDataClientNode::Board* QORINetDataClientNode::boardAt(std::int32_t board)

@@ -80,6 +80,7 @@ private:
     int fileBlock(const DataFrameHeader& header);
     int fileCan(Board& board, const std::uint8_t* data, std::size_t length);
     int fileUart(Board& board, const std::uint8_t* data, std::size_t length);
+    int fileLost(Board& board, const std::uint8_t* data, std::size_t length);
     Board* boardAt(std::int32_t board);
     const Board* boardAt(std::int32_t board) const;
     /// Runs `read` on the board's stream under the node lock; ERR_BOARD_NOT_FOUND without one.

@@ -35,7 +35,14 @@ enum DataBlockType : std::uint8_t {
     DATA_BLOCK_CAN = 1,
     DATA_BLOCK_UART = 2,
     DATA_BLOCK_MEASUREMENT = 3,
+    /// Entries the node itself had to drop for the board since its last such block: u8 bus
+    /// (1 CAN frames, 2 UART blocks), 7 reserved, u64 count.
+    DATA_BLOCK_LOST = 4,
 };
+
+constexpr std::size_t kDataLostRecordSize = 16;
+constexpr std::uint8_t kDataLostCan = 1;
+constexpr std::uint8_t kDataLostUart = 2;
 
 /// One UART record's fixed part: u64 time stamp, u8 channel, 3 reserved, u32 length.
 constexpr std::size_t kDataUartRecordHeader = 16;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace qorinet_api {
 
@@ -21,6 +22,13 @@ std::size_t QORINetDataStream::pushCan(const ZaMoCanFrame* frames, std::size_t c
     m_can.insert(m_can.end(), frames, frames + taken);
     m_canLost += count - taken;
     return taken;
+}
+
+void QORINetDataStream::addLost(bool can, std::uint64_t count)
+{
+    // The node's word is not trusted to stay in range: the count stops at its largest value.
+    std::uint64_t& lost = can ? m_canLost : m_uartLost;
+    lost += std::min(count, std::numeric_limits<std::uint64_t>::max() - lost);
 }
 
 bool QORINetDataStream::pushUart(const ZaMoUartFrame& block)
