@@ -14,6 +14,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,24 +31,28 @@ std::vector<std::string> addresses()
     return out;
 }
 
+/// Started for each repetition and stopped after it, so that its nodes load no benchmark that
+/// runs later.
 class ReadFleet {
 public:
-    static ReadFleet& instance()
-    {
-        static ReadFleet fleet;
-        return fleet;
-    }
-    bool ready() const { return m_ready; }
-    std::uint16_t basePort() const { return m_sim.basePort(); }
-
-private:
     ReadFleet()
         : m_ready(m_sim.start(addresses().front(),
                               {"--fleet", std::to_string(kNodes), "--seed", "5", "--delay-ms", kDelayMs},
                               z2e::test::freeClientBasePort(addresses())))
     {
     }
+    static ReadFleet& instance() { return *current(); }
+    static std::unique_ptr<ReadFleet>& current()
+    {
+        static std::unique_ptr<ReadFleet> fleet;
+        return fleet;
+    }
+    static void start(const benchmark::State&) { current() = std::make_unique<ReadFleet>(); }
+    static void stop(const benchmark::State&) { current().reset(); }
+    bool ready() const { return m_ready; }
+    std::uint16_t basePort() const { return m_sim.basePort(); }
 
+private:
     z2e::test::NodeSimProcess m_sim;
     bool m_ready = false;
 };
@@ -99,6 +104,11 @@ void BM_FleetRead64NodesVsOne(benchmark::State& state)
     state.counters["ratio_default_bound"] = bench::medianOf(bounded) / oneNode;
     state.counters["boards"] = static_cast<double>(boards) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_FleetRead64NodesVsOne)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FleetRead64NodesVsOne)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Setup(ReadFleet::start)
+    ->Teardown(ReadFleet::stop);
 
 } // namespace
