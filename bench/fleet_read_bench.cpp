@@ -11,10 +11,11 @@
 #include "support/node_sim.h"
 #include "tools/fleet_sources.h"
 
+#include "per_repetition.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,14 +42,7 @@ public:
                               z2e::test::freeClientBasePort(addresses())))
     {
     }
-    static ReadFleet& instance() { return *current(); }
-    static std::unique_ptr<ReadFleet>& current()
-    {
-        static std::unique_ptr<ReadFleet> fleet;
-        return fleet;
-    }
-    static void start(const benchmark::State&) { current() = std::make_unique<ReadFleet>(); }
-    static void stop(const benchmark::State&) { current().reset(); }
+    static ReadFleet& instance() { return *bench::PerRepetition<ReadFleet>::current(); }
     bool ready() const { return m_ready; }
     std::uint16_t basePort() const { return m_sim.basePort(); }
 
@@ -108,7 +102,7 @@ BENCHMARK(BM_FleetRead64NodesVsOne)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5)
-    ->Setup(ReadFleet::start)
-    ->Teardown(ReadFleet::stop);
+    ->Setup(bench::PerRepetition<ReadFleet>::start)
+    ->Teardown(bench::PerRepetition<ReadFleet>::stop);
 
 } // namespace

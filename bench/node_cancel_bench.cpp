@@ -10,6 +10,8 @@
 #include "qorinet_api/client/qorinet_client.h"
 #include "qorinet_api/client/qorinet_client_node.h"
 
+#include "per_repetition.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sys/socket.h>
@@ -61,16 +63,11 @@ struct StalledNode {
     }
 };
 
-/// Started for each repetition and stopped after it: its heartbeats load no benchmark that runs later.
-std::unique_ptr<StalledNode>& stalledNode()
-{
-    static std::unique_ptr<StalledNode> stalled;
-    return stalled;
-}
+using Stalled = bench::PerRepetition<StalledNode>; // its heartbeats load no later benchmark
 
 void BM_CancelNodeRequest(benchmark::State& state)
 {
-    StalledNode& stalled = *stalledNode();
+    StalledNode& stalled = *Stalled::current();
     if (!stalled.node) {
         state.SkipWithError("the node simulator was not found on loopback");
         return;
@@ -105,8 +102,8 @@ BENCHMARK(BM_CancelNodeRequest)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20)
-    ->Setup([](const benchmark::State&) { stalledNode() = std::make_unique<StalledNode>(); })
-    ->Teardown([](const benchmark::State&) { stalledNode().reset(); });
+    ->Setup(Stalled::start)
+    ->Teardown(Stalled::stop);
 
 void BM_CancelBareReceive(benchmark::State& state)
 {

@@ -13,9 +13,15 @@ void BusFrameModel::setCapacity(std::size_t capacity)
     m_capacity = std::max<std::size_t>(capacity, 1);
     if (m_rows > m_capacity)
         dropOldest(m_rows - m_capacity);
-    // A ring of another size holds its rows in order from its start again.
-    std::deque<BusRecord> kept = records();
-    m_ring.assign(std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
+    // A ring of another size holds its rows in order from its start again, and no more room.
+    putHeadFirst();
+    m_ring.resize(m_rows);
+    m_ring.shrink_to_fit();
+}
+
+void BusFrameModel::putHeadFirst()
+{
+    std::rotate(m_ring.begin(), m_ring.begin() + static_cast<std::ptrdiff_t>(m_head), m_ring.end());
     m_head = 0;
 }
 
@@ -42,8 +48,7 @@ void BusFrameModel::reserveRows(std::size_t count)
 {
     if (m_ring.size() >= count)
         return;
-    std::rotate(m_ring.begin(), m_ring.begin() + static_cast<std::ptrdiff_t>(m_head), m_ring.end());
-    m_head = 0;
+    putHeadFirst();
     // Reserved whole, so that filling the ring moves no frame; pages are touched only as it fills.
     m_ring.reserve(m_capacity);
     m_ring.resize(count);

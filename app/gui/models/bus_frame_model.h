@@ -45,6 +45,8 @@ private:
     void dropOldest(std::size_t count);
     /// Makes room for `count` rows in all, the oldest first in the ring again if it has to grow.
     void reserveRows(std::size_t count);
+    /// Moves the rows so that row 0 is the ring's first place.
+    void putHeadFirst();
 
     BusKind m_kind = BusKind::Can;
     std::size_t m_capacity = 1000;
