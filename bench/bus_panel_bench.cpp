@@ -1,12 +1,18 @@
 // The Bus Test panel's path at 10,000 CAN frames per second: the bus monitor on its thread
-// and the list's model taking them a batch every 100 ms, against the bare loop of driver reads
-// that fetches the same frames, alternately on the same simulated board. A writer thread puts
-// ten frames on channel 0 every millisecond for a second; they arrive on channel 1.
+// and the list's model taking them a batch every 100 ms into its ring of 10,000, against the bare
+// loop of driver reads that keeps the same frames in a plain ring of the same size, alternately on
+// the same simulated board. A writer thread puts ten frames on channel 0 every millisecond for
+// five seconds (a panel is watched for a while: its start is not the whole of its cost); they
+// arrive on channel 1.
 // Reported: the CPU per frame of each reader (the process's CPU less the writer's own), their
 // ratio (target: at most 1.5), and the frames each lost (target: none).
+// The writer stands in for the far end of the cable, another device: it runs on a processor of its
+// own, so that frames reach the readers from elsewhere as a board's do, and its thousand wake-ups
+// a second do not preempt the readers and charge them the switch back.
 
 #include "gui/models/bus_frame_model.h"
 #include "support/site.h"
+#include "same_processor.h"
 #include "thread_cpu.h"
 
 #include "core/local_node_session.h"
@@ -29,8 +35,10 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::int32_t kBoard = 3; // the example hardware's CAN board
-constexpr std::int32_t kFrames = 10000;
+constexpr std::int32_t kBoard = 3;    // the example hardware's CAN board
+constexpr std::int32_t kRing = 10000; // the panel's default
+constexpr std::int32_t kFrames = 50000;
+constexpr std::int32_t kWarmUpFrames = 10000;
 constexpr std::int32_t kPerMs = 10;
 constexpr std::int32_t kLostProperty = 4;
 constexpr std::chrono::milliseconds kIdle{5}; // as the monitor waits on an idle bus
@@ -43,16 +51,38 @@ double processCpuMs()
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
+/// Two processors the process may use, the readers' and the writer's; none if it has only one.
+struct Processors {
+    int reader = -1;
+    int writer = -1;
+};
+
+Processors pickProcessors()
+{
+    cpu_set_t allowed;
+    if (::pthread_getaffinity_np(::pthread_self(), sizeof allowed, &allowed) != 0)
+        return {};
+    Processors picked;
+    for (int cpu = 0; cpu < CPU_SETSIZE && picked.writer < 0; ++cpu) {
+        if (!CPU_ISSET(cpu, &allowed))
+            continue;
+        (picked.reader < 0 ? picked.reader : picked.writer) = cpu;
+    }
+    return picked.writer < 0 ? Processors{} : picked;
+}
+
 /// A reader that lost frames would wait for them for ever: it gives up this long after the last write.
 constexpr std::chrono::seconds kGrace{1};
 
-/// Writes kFrames at 10 kHz on channel 0; its own CPU goes to `cpuMs`, its end to `done`.
-void writeFrames(z2e::QorinNodeUtilWrapper& wrapper, double& cpuMs, std::atomic<Clock::rep>& done)
+/// Writes `frames` at 10 kHz on channel 0; its own CPU goes to `cpuMs`, its end to `done`.
+void writeFrames(z2e::QorinNodeUtilWrapper& wrapper, std::int32_t total, int cpu, double& cpuMs,
+                 std::atomic<Clock::rep>& done)
 {
+    const bench::CallerPinned pinned(cpu);
     const double cpu0 = bench::threadCpuMs();
     auto next = Clock::now();
     ZaMoCanFrame frames[kPerMs]{};
-    for (std::int32_t sent = 0; sent < kFrames; sent += kPerMs) {
+    for (std::int32_t sent = 0; sent < total; sent += kPerMs) {
         for (std::int32_t i = 0; i < kPerMs; ++i) {
             frames[i].channel = 0;
             frames[i].id = static_cast<std::uint32_t>(sent + i) & 0x7FF;
@@ -88,12 +118,12 @@ struct Pass {
     std::int64_t lost = 0;
 };
 
-Pass panelPass(const std::shared_ptr<z2e::QorinNodeUtilWrapper>& wrapper)
+Pass panelPass(const std::shared_ptr<z2e::QorinNodeUtilWrapper>& wrapper, std::int32_t frames, int writerCpu)
 {
     z2e::BusMonitorSettings settings;
     settings.board = kBoard;
-    settings.ringSize = 10000; // the panel's default
-    settings.stopAfter = kFrames;
+    settings.ringSize = kRing;
+    settings.stopAfter = frames;
     const std::int64_t lostBefore = lost();
     // The panel's ring and session count too: a run begins with them.
     const double cpu0 = processCpuMs();
@@ -105,7 +135,7 @@ Pass panelPass(const std::shared_ptr<z2e::QorinNodeUtilWrapper>& wrapper)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     double writerMs = 0;
     std::atomic<Clock::rep> done{0};
-    std::thread writer([&] { writeFrames(*wrapper, writerMs, done); });
+    std::thread writer([&] { writeFrames(*wrapper, frames, writerCpu, writerMs, done); });
     std::uint64_t behind = 0;
     std::int64_t got = 0;
     std::vector<z2e::BusRecord> batch;
@@ -121,10 +151,11 @@ Pass panelPass(const std::shared_ptr<z2e::QorinNodeUtilWrapper>& wrapper)
     writer.join();
     session.wait();
     const double cpu = processCpuMs() - cpu0 - writerMs;
-    return {cpu, got, lost() - lostBefore + static_cast<std::int64_t>(behind + model.overwritten())};
+    // Rows the ring let go are not lost: the frames reached it.
+    return {cpu, got, lost() - lostBefore + static_cast<std::int64_t>(behind)};
 }
 
-Pass barePass(const std::shared_ptr<z2e::QorinNodeUtilWrapper>& wrapper)
+Pass barePass(const std::shared_ptr<z2e::QorinNodeUtilWrapper>& wrapper, std::int32_t frames, int writerCpu)
 {
     const auto& node = wrapper->node();
     const std::int64_t lostBefore = lost();
@@ -135,15 +166,16 @@ Pass barePass(const std::shared_ptr<z2e::QorinNodeUtilWrapper>& wrapper)
         node->StartCAN(kBoard, channel);
     double writerMs = 0;
     std::atomic<Clock::rep> done{0};
-    std::thread writer([&] { writeFrames(*wrapper, writerMs, done); });
-    std::vector<ZaMoCanFrame> kept;
-    kept.reserve(kFrames);
-    ZaMoCanFrame frames[64]{};
-    while (static_cast<std::int32_t>(kept.size()) < kFrames && !gaveUp(done)) {
+    std::thread writer([&] { writeFrames(*wrapper, frames, writerCpu, writerMs, done); });
+    std::vector<ZaMoCanFrame> kept(kRing);
+    std::int32_t got = 0;
+    ZaMoCanFrame read[64]{};
+    while (got < frames && !gaveUp(done)) {
         std::int32_t count = 64;
-        if (node->ReadCAN(kBoard, frames, count) > 0)
+        if (node->ReadCAN(kBoard, read, count) > 0)
             break;
-        kept.insert(kept.end(), frames, frames + count);
+        for (std::int32_t i = 0; i < count; ++i, ++got)
+            kept[static_cast<std::size_t>(got % kRing)] = read[i];
         if (count == 0)
             std::this_thread::sleep_for(kIdle);
     }
@@ -153,7 +185,7 @@ Pass barePass(const std::shared_ptr<z2e::QorinNodeUtilWrapper>& wrapper)
     node->CloseCAN(kBoard);
     const double cpu = processCpuMs() - cpu0 - writerMs;
     benchmark::DoNotOptimize(kept.data());
-    return {cpu, static_cast<std::int64_t>(kept.size()), lost() - lostBefore};
+    return {cpu, got, lost() - lostBefore};
 }
 
 void BM_BusPanel10kFramesPerSecondVsBareReads(benchmark::State& state)
@@ -175,12 +207,14 @@ void BM_BusPanel10kFramesPerSecondVsBareReads(benchmark::State& state)
         if (!session.connected()) {
             state.SkipWithError("the simulated driver did not come up");
         } else {
+            const Processors cpus = pickProcessors();
+            const bench::CallerPinned pinned(cpus.reader); // and the threads of the readers
             // Untimed: the first pass would otherwise pay alone for the driver's first buffers.
-            panelPass(wrapper);
-            barePass(wrapper);
+            panelPass(wrapper, kWarmUpFrames, cpus.writer);
+            barePass(wrapper, kWarmUpFrames, cpus.writer);
             for (auto _ : state) {
-                const Pass p = panelPass(wrapper);
-                const Pass b = barePass(wrapper);
+                const Pass p = panelPass(wrapper, kFrames, cpus.writer);
+                const Pass b = barePass(wrapper, kFrames, cpus.writer);
                 panel = {panel.cpuMs + p.cpuMs, panel.got + p.got, panel.lost + p.lost};
                 bare = {bare.cpuMs + b.cpuMs, bare.got + b.got, bare.lost + b.lost};
             }
@@ -201,4 +235,4 @@ void BM_BusPanel10kFramesPerSecondVsBareReads(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_BusPanel10kFramesPerSecondVsBareReads)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BusPanel10kFramesPerSecondVsBareReads)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -15,30 +15,54 @@
 
 namespace bench {
 
-/// Runs the calling thread and `server` on the caller's processor while it lives.
-class SameProcessor {
+/// Keeps the calling thread, and the threads it starts meanwhile, on processor `cpu` while it
+/// lives (a negative `cpu`: where the scheduler likes).
+class CallerPinned {
 public:
-    explicit SameProcessor(std::thread& server)
+    explicit CallerPinned(int cpu)
     {
+        if (cpu < 0)
+            return;
         m_restore = ::pthread_getaffinity_np(::pthread_self(), sizeof m_callerSet, &m_callerSet) == 0;
         cpu_set_t set;
         CPU_ZERO(&set);
-        const int cpu = ::sched_getcpu();
-        CPU_SET(cpu < 0 ? 0 : cpu, &set);
+        CPU_SET(cpu, &set);
         ::pthread_setaffinity_np(::pthread_self(), sizeof set, &set);
-        ::pthread_setaffinity_np(server.native_handle(), sizeof set, &set);
     }
-    ~SameProcessor()
+    ~CallerPinned()
     {
         if (m_restore)
             ::pthread_setaffinity_np(::pthread_self(), sizeof m_callerSet, &m_callerSet);
     }
-    SameProcessor(const SameProcessor&) = delete;
-    SameProcessor& operator=(const SameProcessor&) = delete;
+    CallerPinned(const CallerPinned&) = delete;
+    CallerPinned& operator=(const CallerPinned&) = delete;
 
 private:
     cpu_set_t m_callerSet{};
     bool m_restore = false;
+};
+
+inline int currentProcessor()
+{
+    const int cpu = ::sched_getcpu();
+    return cpu < 0 ? 0 : cpu;
+}
+
+/// Runs the calling thread and `server` on the caller's processor while it lives.
+class SameProcessor {
+public:
+    explicit SameProcessor(std::thread& server) : SameProcessor(server, currentProcessor()) {}
+
+private:
+    SameProcessor(std::thread& server, int cpu) : m_caller(cpu)
+    {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        CPU_SET(cpu, &set);
+        ::pthread_setaffinity_np(server.native_handle(), sizeof set, &set);
+    }
+
+    CallerPinned m_caller;
 };
 
 inline double medianOf(std::vector<double> values)
