@@ -8,6 +8,7 @@
 #include "xpugi/element.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -231,6 +232,21 @@ void readEnclosureData(EnclosureNode& enclosure, const pugi::xml_node& info)
     }
 }
 
+/// The rates "ChannelProperties" gives channels `prefix`0..3 in `element`; a rate that is not a
+/// number of bit/s up to 10^9 stays unknown.
+void readBusRates(std::array<std::uint32_t, BoardDescriptionFacts::kBusChannels>& rates,
+                  const pugi::xml_node& properties, const char* prefix, const char* element)
+{
+    constexpr std::uint32_t kHighestRate = 1'000'000'000;
+    for (std::size_t channel = 0; channel < rates.size(); ++channel) {
+        const std::string name = prefix + std::to_string(channel);
+        std::uint32_t rate = 0;
+        const std::string text = xpugi::elementText(properties.child(name.c_str()).child(element));
+        if (uni::text::parseUnsignedDecimal(text, rate) && rate > 0 && rate <= kHighestRate)
+            rates[channel] = rate;
+    }
+}
+
 void readFacts(BoardDescriptionFacts& facts, const pugi::xml_node& root)
 {
     const pugi::xml_node info = root.child("BoardInfo");
@@ -244,6 +260,9 @@ void readFacts(BoardDescriptionFacts& facts, const pugi::xml_node& root)
     const pugi::xml_node features = root.child("BoardFeatures");
     facts.can = features.child("CanChannels").text().as_int() > 0;
     facts.uart = features.child("UartChannels").text().as_int() > 0;
+    const pugi::xml_node properties = root.child("ChannelProperties");
+    readBusRates(facts.canBitRates, properties, "CAN", "BitRate");
+    readBusRates(facts.uartBaudRates, properties, "UART", "BaudRate");
     facts.overview = DescriptionParser::overviewRow(root, std::string(), std::string());
 }
 

@@ -27,6 +27,13 @@ const char* busName(BusKind kind)
     return kind == BusKind::Can ? "CAN" : "UART";
 }
 
+/// Adds a frame's bits to its channel's line; a channel the board cannot have is not counted.
+void countWire(BusWireBits& bits, BusKind kind, std::int32_t channel, std::uint8_t flags, std::size_t length)
+{
+    if (channel >= 0 && channel < kBusChannels)
+        bits[static_cast<std::size_t>(channel)] += BusMonitor::wireBits(kind, flags, length);
+}
+
 } // namespace
 
 struct BusMonitor::Sending {
@@ -66,6 +73,16 @@ struct BusMonitor::Run {
 
 BusMonitor::BusMonitor(QorinNodeUtilWrapper& wrapper) : m_wrapper(wrapper) {}
 
+std::uint64_t BusMonitor::wireBits(BusKind kind, std::uint8_t flags, std::size_t length)
+{
+    if (kind == BusKind::Uart)
+        return 10u * length;
+    if (flags & BusRecord::kErrorFrame)
+        return 0;
+    const std::uint64_t frame = (flags & BusRecord::kExtended) ? 67 : 47;
+    return (flags & BusRecord::kRemote) ? frame : frame + 8u * length;
+}
+
 void BusMonitor::addSend(const BusSend& send)
 {
     const std::lock_guard<std::mutex> lock(m_addedMutex);
@@ -102,7 +119,7 @@ void BusMonitor::tellStatus(Run& run)
         return;
     const BusMonitorResult& r = run.result;
     m_statusSink(BusMonitorStatus{r.shown, r.filtered, r.overwritten, r.errorFrames, r.sent, readErrorCounters(run),
-                                  lostInRun(run)});
+                                  lostInRun(run), r.wireBits});
     run.nextStatus = Clock::now() + m_statusEvery;
 }
 
@@ -263,6 +280,10 @@ bool BusMonitor::sendOne(Run& run, const BusSend& send)
                     "the driver took " + std::to_string(count) + " of " + std::to_string(expected) +
                         (run.can() ? " frame" : " bytes") + " on channel " + std::to_string(send.channel));
     ++run.result.sent;
+    const std::uint8_t flags = send.extended ? BusRecord::kExtended : 0;
+    // The byte interface sends on the channel running, whichever the line names.
+    const std::int32_t channel = run.can() ? send.channel : run.started.front();
+    countWire(run.result.wireBits, run.settings.kind, channel, flags, send.data.size());
     return true;
 }
 
@@ -291,6 +312,7 @@ bool BusMonitor::readWaiting(Run& run, bool& more)
         // A read that did not fill the buffer emptied the driver's queue: asking again at once
         // would only find what came in the meantime.
         more = count == kUartReadBytes;
+        countWire(run.result.wireBits, BusKind::Uart, run.started.front(), 0, static_cast<std::size_t>(count));
         if (count > 0) // the byte interface names no channel: they came on the one running
             keep(run, BusRecord{0, run.started.front(), 0, 0, BusBytes(bytes, static_cast<std::size_t>(count))});
         handOver(run);
@@ -307,6 +329,7 @@ bool BusMonitor::readWaiting(Run& run, bool& more)
         if (s.stopAfter != 0 && run.result.shown >= s.stopAfter)
             break;
         const ZaMoCanFrame& f = frames[i];
+        countWire(run.result.wireBits, BusKind::Can, f.channel, f.flags, std::min<std::size_t>(f.dlc, sizeof f.data));
         const bool error = (f.flags & BusRecord::kErrorFrame) != 0;
         const bool idShown = error || (f.id >= s.idLow && f.id <= s.idHigh);
         if (!idShown || (s.channel >= 0 && f.channel != s.channel)) {

@@ -8,6 +8,7 @@
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/bus_bytes.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -22,6 +23,11 @@
 namespace z2e {
 
 enum class BusKind { Can, Uart };
+
+/// Channels a board may have: the frame's channel field holds 0..3.
+constexpr std::int32_t kBusChannels = 4;
+/// Bits each channel's line carried: what was read on it and what this program sent on it.
+using BusWireBits = std::array<std::uint64_t, kBusChannels>;
 
 /// A frame as read or sent; UART blocks carry no id or flags.
 struct BusRecord {
@@ -68,6 +74,7 @@ struct BusMonitorResult {
     std::uint64_t sent = 0;
     /// CAN only: each started channel's error counter at the end.
     std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters;
+    BusWireBits wireBits{};
     bool cancelled = false;
     /// A network node's board only: frames (CAN) or blocks (UART) that arrived faster than the
     /// run read them and were dropped on the way.
@@ -83,6 +90,7 @@ struct BusMonitorStatus {
     std::uint64_t sent = 0;
     std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters; ///< CAN only
     std::optional<std::uint64_t> lost;                                 ///< as BusMonitorResult::lost
+    BusWireBits wireBits{};
 };
 
 class BusMonitor {
@@ -94,10 +102,14 @@ public:
     using BatchSink = std::function<void(const std::vector<BusRecord>& batch)>;
     /// Frames asked of the driver per read.
     static constexpr std::int32_t kReadBatch = 64;
-    /// Channels a board may have: the frame's channel field holds 0..3.
-    static constexpr std::int32_t kMaxChannels = 4;
+    static constexpr std::int32_t kMaxChannels = kBusChannels;
 
     explicit BusMonitor(QorinNodeUtilWrapper& wrapper);
+
+    /// Bits a frame of `length` data bytes takes on the line, bit stuffing left out: CAN 47
+    /// (extended ids 67) and 8 a data byte, remote frames none; UART 10 a byte (8 data bits, no
+    /// parity, one stop bit: the driver's default framing). Error frames count none.
+    static std::uint64_t wireBits(BusKind kind, std::uint8_t flags, std::size_t length);
 
     BusMonitorResult run(const BusMonitorSettings& settings, const std::atomic<bool>& cancel,
                          const FrameSink& sink = FrameSink());

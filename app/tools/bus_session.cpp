@@ -40,7 +40,7 @@ bool BusSession::start(const BusMonitorSettings& settings, std::chrono::millisec
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_status = BusMonitorStatus{result.shown, result.filtered,      result.overwritten, result.errorFrames,
-                                        result.sent,  result.errorCounters, result.lost};
+                                        result.sent,  result.errorCounters, result.lost,        result.wireBits};
             m_result = std::move(result);
         }
         m_running = false;

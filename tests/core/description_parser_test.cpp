@@ -215,6 +215,28 @@ TEST(BoardDescription, BadInputKeepsOnlyTheTemperatureRows)
     }
 }
 
+TEST(BoardDescription, BusChannelsAndTheRatesTheirPropertiesGive)
+{
+    const std::string text = "<Properties><BoardInfo/><BoardFeatures><CanChannels>4</CanChannels></BoardFeatures>"
+                             "<ChannelProperties>"
+                             "<CAN0><BitRate Unit=\"bit/s\"> 250000 </BitRate></CAN0>"
+                             "<CAN1><BitRate>fast</BitRate></CAN1>"
+                             "<CAN2><BitRate>-500000</BitRate></CAN2>"
+                             "<CAN3><BitRate>1000000001</BitRate></CAN3>"
+                             "<CAN4><BitRate>500000</BitRate></CAN4>"
+                             "<UART1><BaudRate>4000000</BaudRate></UART1>"
+                             "</ChannelProperties></Properties>";
+    auto slot = slotOf(SystemKind::Local);
+    std::string caption;
+    ASSERT_EQ(DescriptionParser::parseBoardDescription(slot.get(), text, caption), DescriptionParser::Ok);
+    const BoardDescriptionFacts& facts = slot->described;
+    EXPECT_TRUE(facts.can);
+    EXPECT_FALSE(facts.uart);
+    // Only a whole number of bit/s up to 10^9 is a rate; a fifth channel is no board's.
+    EXPECT_EQ(facts.canBitRates, (std::array<std::uint32_t, 4>{250000, 0, 0, 0}));
+    EXPECT_EQ(facts.uartBaudRates, (std::array<std::uint32_t, 4>{0, 4000000, 0, 0}));
+}
+
 TEST(BoardDescription, OverviewRowByPath)
 {
     pugi::xml_document document;

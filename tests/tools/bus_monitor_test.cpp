@@ -84,6 +84,12 @@ TEST_F(BusMonitorTest, FrameSentOnOneChannelIsSeenOnItsPartner)
     EXPECT_EQ(result.sent, 1u);
     ASSERT_EQ(result.errorCounters.size(), 4u);
     EXPECT_EQ(result.errorCounters[0], (std::pair<std::int32_t, std::uint32_t>(0, 0)));
+    // Each line carried what was read on it, filtered or not, and what was sent on it: the
+    // empty frame waiting (47 bits) and the one sent (47 + 3 bytes) on 0, the one sent on 1.
+    EXPECT_EQ(result.wireBits, (BusWireBits{47 + 71, 71, 0, 0}));
+    EXPECT_EQ(BusMonitor::wireBits(BusKind::Can, BusRecord::kExtended, 8), 67u + 64u);
+    EXPECT_EQ(BusMonitor::wireBits(BusKind::Can, BusRecord::kRemote, 8), 47u);
+    EXPECT_EQ(BusMonitor::wireBits(BusKind::Can, BusRecord::kErrorFrame, 0), 0u);
     expectClosed(wrapper, BusKind::Can, kCanBoard);
 }
 
@@ -245,6 +251,8 @@ TEST_F(BusMonitorTest, UartBytesComeBackAndNoiseShows)
     EXPECT_EQ(result.records.front().channel, 1);
     EXPECT_EQ(BusFrameText::printable(result.records.front().data), "H.!.");
     EXPECT_TRUE(result.errorCounters.empty());
+    // Ten bits a byte, out and back on the one channel running.
+    EXPECT_EQ(result.wireBits, (BusWireBits{0, 80, 0, 0}));
     expectClosed(wrapper, BusKind::Uart, kUartBoard);
 }
 

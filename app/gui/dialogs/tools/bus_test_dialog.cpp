@@ -28,6 +28,17 @@ QString countsOf(const std::vector<std::pair<std::int32_t, std::uint32_t>>& coun
     return parts.join(", ");
 }
 
+QString rateText(BusKind kind, std::uint32_t bitsPerSecond)
+{
+    if (kind == BusKind::Uart)
+        return QString("%1 Bd").arg(bitsPerSecond);
+    if (bitsPerSecond % 1000000 == 0)
+        return QString("%1 Mbit/s").arg(bitsPerSecond / 1000000);
+    if (bitsPerSecond % 1000 == 0)
+        return QString("%1 kbit/s").arg(bitsPerSecond / 1000);
+    return QString("%1 bit/s").arg(bitsPerSecond);
+}
+
 } // namespace
 
 CBusTestDialog::CBusTestDialog(const ToolTarget& target, FileChooser chooser, QWidget* parent)
@@ -191,6 +202,13 @@ void CBusTestDialog::start()
     m_counts.reset();
     m_lastShown = 0;
     m_framesPerSecond = 0;
+    m_lastBits = {};
+    m_load.reset();
+    m_rates = {};
+    const auto facts = static_cast<std::size_t>(m_ui->comboBoard->currentIndex());
+    if (facts < m_target.facts.size())
+        m_rates =
+            settings.kind == BusKind::Can ? m_target.facts[facts].canBitRates : m_target.facts[facts].uartBaudRates;
     m_lastCountsAt = std::chrono::steady_clock::now();
     m_outcome.clear();
     if (!m_session->start(settings))
@@ -219,19 +237,50 @@ void CBusTestDialog::drain()
             m_ui->tableFrames->scrollToBottom();
     }
     const std::optional<BusMonitorStatus> counts = m_session->status();
-    if (counts && (!m_counts || counts->shown != m_counts->shown || counts->sent != m_counts->sent)) {
-        const auto now = std::chrono::steady_clock::now();
-        const double seconds = std::chrono::duration<double>(now - m_lastCountsAt).count();
-        if (seconds > 0)
-            m_framesPerSecond = static_cast<double>(counts->shown - m_lastShown) / seconds;
-        m_lastShown = counts->shown;
-        m_lastCountsAt = now;
-    }
+    if (counts && (!m_counts || counts->shown != m_counts->shown || counts->sent != m_counts->sent ||
+                   counts->wireBits != m_counts->wireBits))
+        takeRates(*counts);
     if (counts)
         m_counts = counts;
     if (std::optional<BusMonitorResult> result = m_session->finished())
         ended(*result);
     showCounts();
+}
+
+void CBusTestDialog::takeRates(const BusMonitorStatus& counts)
+{
+    const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - m_lastCountsAt).count();
+    // The run's first counts come as it starts: a rate over those few ms would say little.
+    if (m_counts && seconds > 0) {
+        m_framesPerSecond = static_cast<double>(counts.shown - m_lastShown) / seconds;
+        std::array<double, kBusChannels> load{};
+        for (std::size_t channel = 0; channel < load.size(); ++channel) {
+            const double bits = static_cast<double>(counts.wireBits[channel] - m_lastBits[channel]);
+            load[channel] = m_rates[channel] == 0 ? 0 : 100.0 * bits / seconds / m_rates[channel];
+        }
+        m_load = load;
+    }
+    m_lastShown = counts.shown;
+    m_lastBits = counts.wireBits;
+    m_lastCountsAt = now;
+}
+
+QString CBusTestDialog::loadText() const
+{
+    if (!m_load)
+        return QString();
+    QStringList parts;
+    for (std::size_t channel = 0; channel < m_rates.size(); ++channel) {
+        // A UART run listens on one channel: the others' lines say nothing.
+        if (m_rates[channel] == 0 || (m_runKind == BusKind::Uart && m_lastBits[channel] == 0))
+            continue;
+        parts << QString("%1: %2 % of %3")
+                     .arg(channel)
+                     .arg((*m_load)[channel], 0, 'f', 1)
+                     .arg(rateText(m_runKind, m_rates[channel]));
+    }
+    return parts.isEmpty() ? QString() : QString("\nLine load %1").arg(parts.join(", "));
 }
 
 void CBusTestDialog::takeFrames()
@@ -246,6 +295,7 @@ void CBusTestDialog::ended(const BusMonitorResult& result)
     if (!m_ui->checkPause->isChecked())
         takeFrames();
     m_framesPerSecond = 0;
+    m_load.reset();
     m_outcome = result.error.empty() ? QString("Stopped; the channels are stopped and the bus is closed.")
                                      : QString::fromStdString(result.error) +
                                            ". Check the board and its channel settings, then start again.";
@@ -270,6 +320,7 @@ void CBusTestDialog::showCounts()
         text += QString("; error frames %1; error counters %2").arg(c.errorFrames).arg(countsOf(c.errorCounters));
     if (c.lost)
         text += QString("; lost on the way from the node %1").arg(*c.lost);
+    text += loadText();
     text += QString("\nIn the list %1 of the last %2; overwritten %3, not listed (paused or behind) %4")
                 .arg(m_model->rowCount())
                 .arg(m_model->capacity())

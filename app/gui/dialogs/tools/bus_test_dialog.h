@@ -63,6 +63,9 @@ private:
     void fillChannels();
     void updateWidgets();
     void showCounts();
+    /// Takes the counts of the last second: frames/s and each line's load.
+    void takeRates(const BusMonitorStatus& counts);
+    QString loadText() const;
     /// The transmit lines chosen (or all), parsed; nullopt after saying what is wrong.
     std::optional<std::vector<BusSend>> transmitLines(bool periodic);
     void ended(const BusMonitorResult& result);
@@ -83,6 +86,11 @@ private:
     std::uint64_t m_lastShown = 0;
     std::chrono::steady_clock::time_point m_lastCountsAt;
     double m_framesPerSecond = 0;
+    BusWireBits m_lastBits{};
+    /// Each channel's rate in bit/s for the run's board and bus, as described; 0: unknown.
+    std::array<std::uint32_t, kBusChannels> m_rates{};
+    /// Each channel's share of its rate over the last second, in %; none before a second has passed.
+    std::optional<std::array<double, kBusChannels>> m_load;
     QString m_outcome; ///< how the last run ended
 };
 
