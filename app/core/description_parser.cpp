@@ -234,7 +234,7 @@ void readEnclosureData(EnclosureNode& enclosure, const pugi::xml_node& info)
 
 /// The rates "ChannelProperties" gives channels `prefix`0..3 in `element`; a rate that is not a
 /// number of bit/s up to 10^9 stays unknown.
-void readBusRates(std::array<std::uint32_t, BoardDescriptionFacts::kBusChannels>& rates,
+void readBusRates(std::array<std::uint32_t, DescriptionParser::BusRates::kChannels>& rates,
                   const pugi::xml_node& properties, const char* prefix, const char* element)
 {
     constexpr std::uint32_t kHighestRate = 1'000'000'000;
@@ -260,9 +260,6 @@ void readFacts(BoardDescriptionFacts& facts, const pugi::xml_node& root)
     const pugi::xml_node features = root.child("BoardFeatures");
     facts.can = features.child("CanChannels").text().as_int() > 0;
     facts.uart = features.child("UartChannels").text().as_int() > 0;
-    const pugi::xml_node properties = root.child("ChannelProperties");
-    readBusRates(facts.canBitRates, properties, "CAN", "BitRate");
-    readBusRates(facts.uartBaudRates, properties, "UART", "BaudRate");
     facts.overview = DescriptionParser::overviewRow(root, std::string(), std::string());
 }
 
@@ -284,6 +281,18 @@ void addUserSlots(EnclosureNode& enclosure, std::size_t slotsFound)
 }
 
 } // namespace
+
+DescriptionParser::BusRates DescriptionParser::busRates(const std::string& description)
+{
+    BusRates rates;
+    pugi::xml_document document;
+    if (!parseXml(description, document))
+        return rates;
+    const pugi::xml_node properties = document.document_element().child("ChannelProperties");
+    readBusRates(rates.can, properties, "CAN", "BitRate");
+    readBusRates(rates.uart, properties, "UART", "BaudRate");
+    return rates;
+}
 
 bool DescriptionParser::parseXml(const std::string& text, pugi::xml_document& document)
 {

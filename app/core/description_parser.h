@@ -7,6 +7,7 @@
 
 #include <pugixml.hpp>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -72,6 +73,17 @@ public:
     /// Name rule of property rows: the row name for element `elementName` below `parent`.
     static std::string propertyName(std::string_view elementName, const std::string& currentName,
                                     const ModelNode* parent);
+
+    /// Each bus channel's rate in bit/s as "ChannelProperties" gives it (`CANn/BitRate`,
+    /// `UARTn/BaudRate`, n 0..3); 0 where it gives none, or none that is a whole number of
+    /// bit/s up to 10^9.
+    struct BusRates {
+        static constexpr std::size_t kChannels = 4;
+        std::array<std::uint32_t, kChannels> can{};
+        std::array<std::uint32_t, kChannels> uart{};
+    };
+    /// The rates of a board description; all 0 when it is no usable XML.
+    static BusRates busRates(const std::string& description);
 
     /// Parses untrusted XML with the options every description uses; false for a text
     /// that is empty, too large or not well-formed.

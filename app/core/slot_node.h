@@ -4,8 +4,6 @@
 #include "core/model_node.h"
 #include "core/root_node.h"
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,18 +22,12 @@ struct EepromBackupState {
 /// What is still read of a board description once its rows are built. The parsed document
 /// itself is not kept: it would take several times the memory of all the rows.
 struct BoardDescriptionFacts {
-    /// Bus channels a description may rate: a board has at most four of each.
-    static constexpr std::size_t kBusChannels = 4;
-
-    bool parsed = false;         ///< a usable description was parsed into the slot
-    std::string displayName;     ///< "BoardInfo/DisplayName"
-    bool anyFeature = false;     ///< the feature list holds an item
-    bool visibleFeature = false; ///< ... one not marked Visible="false"
-    bool can = false;            ///< "BoardFeatures" counts CAN channels
-    bool uart = false;           ///< ... UART channels
-    /// "ChannelProperties/CANn/BitRate" and ".../UARTn/BaudRate" in bit/s; 0: not described.
-    std::array<std::uint32_t, kBusChannels> canBitRates{};
-    std::array<std::uint32_t, kBusChannels> uartBaudRates{};
+    bool parsed = false;              ///< a usable description was parsed into the slot
+    std::string displayName;          ///< "BoardInfo/DisplayName"
+    bool anyFeature = false;          ///< the feature list holds an item
+    bool visibleFeature = false;      ///< ... one not marked Visible="false"
+    bool can = false;                 ///< "BoardFeatures" counts CAN channels
+    bool uart = false;                ///< ... UART channels
     RootNode::OverviewRow overview{}; ///< overview row; the revision cells stay empty
 };
 

@@ -1,5 +1,6 @@
 #include "tools/bus_monitor.h"
 
+#include "core/description_parser.h"
 #include "core/node_result_text.h"
 #include "driver/command/driver_result.h"
 #include "qorinet_api/client/qorinet_data_client.h"
@@ -119,7 +120,7 @@ void BusMonitor::tellStatus(Run& run)
         return;
     const BusMonitorResult& r = run.result;
     m_statusSink(BusMonitorStatus{r.shown, r.filtered, r.overwritten, r.errorFrames, r.sent, readErrorCounters(run),
-                                  lostInRun(run), r.wireBits});
+                                  lostInRun(run), r.wireBits, r.rates});
     run.nextStatus = Clock::now() + m_statusEvery;
 }
 
@@ -133,6 +134,8 @@ BusMonitorResult BusMonitor::run(const BusMonitorSettings& settings, const std::
         return run.result;
     }
     run.lostBefore = lostSoFar(run);
+    if (settings.readRates)
+        readRates(run);
     if (open(run) && startChannels(run)) {
         while (!(run.result.cancelled = cancel.load())) {
             bool more = false;
@@ -173,6 +176,17 @@ std::optional<std::uint64_t> BusMonitor::lostSoFar(const Run& run) const
     if (node->GetParam_i64(run.board(), command, lost) > 0 || lost < 0)
         return std::nullopt;
     return static_cast<std::uint64_t>(lost);
+}
+
+void BusMonitor::readRates(Run& run)
+{
+    // Only the load shown needs them: a board that does not tell them is watched all the same.
+    std::string description;
+    if (m_wrapper.getBoardProperties(run.settings.board, description) > 0)
+        return;
+    const DescriptionParser::BusRates rates = DescriptionParser::busRates(description);
+    static_assert(DescriptionParser::BusRates::kChannels == kBusChannels, "one rate for each channel");
+    run.result.rates = run.can() ? rates.can : rates.uart;
 }
 
 bool BusMonitor::fail(Run& run, std::int32_t result, const std::string& what)

@@ -28,6 +28,8 @@ enum class BusKind { Can, Uart };
 constexpr std::int32_t kBusChannels = 4;
 /// Bits each channel's line carried: what was read on it and what this program sent on it.
 using BusWireBits = std::array<std::uint64_t, kBusChannels>;
+/// Each channel's rate in bit/s as the board's description gives it; 0: not given.
+using BusRates = std::array<std::uint32_t, kBusChannels>;
 
 /// A frame as read or sent; UART blocks carry no id or flags.
 struct BusRecord {
@@ -60,6 +62,7 @@ struct BusMonitorSettings {
     std::size_t ringSize = 1000; ///< frames kept; older ones make room and are counted
     std::uint32_t stopAfter = 0; ///< frames shown before the run ends; 0: no limit
     bool listen = true;          ///< false: only send, and end when the sends are done
+    bool readRates = false;      ///< read the channels' rates from the board's description
     std::optional<BusSend> send;
 };
 
@@ -75,6 +78,7 @@ struct BusMonitorResult {
     /// CAN only: each started channel's error counter at the end.
     std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters;
     BusWireBits wireBits{};
+    BusRates rates{}; ///< when the settings asked for them
     bool cancelled = false;
     /// A network node's board only: frames (CAN) or blocks (UART) that arrived faster than the
     /// run read them and were dropped on the way.
@@ -91,6 +95,7 @@ struct BusMonitorStatus {
     std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters; ///< CAN only
     std::optional<std::uint64_t> lost;                                 ///< as BusMonitorResult::lost
     BusWireBits wireBits{};
+    BusRates rates{};
 };
 
 class BusMonitor {
@@ -148,6 +153,8 @@ private:
     /// What it dropped since the run began.
     std::optional<std::uint64_t> lostInRun(const Run& run) const;
     bool fail(Run& run, std::int32_t result, const std::string& what);
+    /// The rates of the run's bus from the board's description; none when it cannot be read.
+    void readRates(Run& run);
 
     QorinNodeUtilWrapper& m_wrapper;
     std::mutex m_addedMutex;

@@ -215,10 +215,9 @@ TEST(BoardDescription, BadInputKeepsOnlyTheTemperatureRows)
     }
 }
 
-TEST(BoardDescription, BusChannelsAndTheRatesTheirPropertiesGive)
+TEST(BoardDescription, BusRatesAreTheWholeNumbersTheChannelPropertiesGive)
 {
-    const std::string text = "<Properties><BoardInfo/><BoardFeatures><CanChannels>4</CanChannels></BoardFeatures>"
-                             "<ChannelProperties>"
+    const std::string text = "<Properties><BoardInfo/><ChannelProperties>"
                              "<CAN0><BitRate Unit=\"bit/s\"> 250000 </BitRate></CAN0>"
                              "<CAN1><BitRate>fast</BitRate></CAN1>"
                              "<CAN2><BitRate>-500000</BitRate></CAN2>"
@@ -226,15 +225,12 @@ TEST(BoardDescription, BusChannelsAndTheRatesTheirPropertiesGive)
                              "<CAN4><BitRate>500000</BitRate></CAN4>"
                              "<UART1><BaudRate>4000000</BaudRate></UART1>"
                              "</ChannelProperties></Properties>";
-    auto slot = slotOf(SystemKind::Local);
-    std::string caption;
-    ASSERT_EQ(DescriptionParser::parseBoardDescription(slot.get(), text, caption), DescriptionParser::Ok);
-    const BoardDescriptionFacts& facts = slot->described;
-    EXPECT_TRUE(facts.can);
-    EXPECT_FALSE(facts.uart);
+    const DescriptionParser::BusRates rates = DescriptionParser::busRates(text);
     // Only a whole number of bit/s up to 10^9 is a rate; a fifth channel is no board's.
-    EXPECT_EQ(facts.canBitRates, (std::array<std::uint32_t, 4>{250000, 0, 0, 0}));
-    EXPECT_EQ(facts.uartBaudRates, (std::array<std::uint32_t, 4>{0, 4000000, 0, 0}));
+    EXPECT_EQ(rates.can, (std::array<std::uint32_t, 4>{250000, 0, 0, 0}));
+    EXPECT_EQ(rates.uart, (std::array<std::uint32_t, 4>{0, 4000000, 0, 0}));
+    const DescriptionParser::BusRates none = DescriptionParser::busRates("<Properties><CAN0>");
+    EXPECT_EQ(none.can, (std::array<std::uint32_t, 4>{}));
 }
 
 TEST(BoardDescription, OverviewRowByPath)

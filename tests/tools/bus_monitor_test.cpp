@@ -69,6 +69,7 @@ TEST_F(BusMonitorTest, FrameSentOnOneChannelIsSeenOnItsPartner)
     settings.channel = 1;
     settings.stopAfter = 1;
     settings.send = sendOf(0, 0x123, {0xDE, 0xAD, 0x01});
+    settings.readRates = true;
     std::vector<BusRecord> seen;
     const BusMonitorResult result =
         BusMonitor(wrapper).run(settings, kGo, [&](const BusRecord& record) { seen.push_back(record); });
@@ -87,6 +88,7 @@ TEST_F(BusMonitorTest, FrameSentOnOneChannelIsSeenOnItsPartner)
     // Each line carried what was read on it, filtered or not, and what was sent on it: the
     // empty frame waiting (47 bits) and the one sent (47 + 3 bytes) on 0, the one sent on 1.
     EXPECT_EQ(result.wireBits, (BusWireBits{47 + 71, 71, 0, 0}));
+    EXPECT_EQ(result.rates, (BusRates{500000, 500000, 500000, 500000})) << "as the board describes its channels";
     EXPECT_EQ(BusMonitor::wireBits(BusKind::Can, BusRecord::kExtended, 8), 67u + 64u);
     EXPECT_EQ(BusMonitor::wireBits(BusKind::Can, BusRecord::kRemote, 8), 47u);
     EXPECT_EQ(BusMonitor::wireBits(BusKind::Can, BusRecord::kErrorFrame, 0), 0u);
@@ -245,6 +247,7 @@ TEST_F(BusMonitorTest, UartBytesComeBackAndNoiseShows)
     settings.board = kUartBoard;
     settings.stopAfter = 1;
     settings.send = sendOf(1, 0, {'H', 'i', '!', '?'});
+    settings.readRates = true;
     const BusMonitorResult result = BusMonitor(wrapper).run(settings, kGo);
     ASSERT_EQ(result.error, "");
     ASSERT_EQ(result.records.size(), 1u);
@@ -253,6 +256,7 @@ TEST_F(BusMonitorTest, UartBytesComeBackAndNoiseShows)
     EXPECT_TRUE(result.errorCounters.empty());
     // Ten bits a byte, out and back on the one channel running.
     EXPECT_EQ(result.wireBits, (BusWireBits{0, 80, 0, 0}));
+    EXPECT_EQ(result.rates, (BusRates{115200, 115200, 0, 0}));
     expectClosed(wrapper, BusKind::Uart, kUartBoard);
 }
 

@@ -31,8 +31,6 @@ ToolTarget::BoardFacts factsOf(const ModelNode& row)
     if (const auto* slot = dynamic_cast<const SlotNode*>(&row)) {
         facts.can = slot->described.can;
         facts.uart = slot->described.uart;
-        facts.canBitRates = slot->described.canBitRates;
-        facts.uartBaudRates = slot->described.uartBaudRates;
         // The firmware's warning is the tree's business, not the board's name.
         const std::string& warning = slot->firmwareWarning;
         if (!warning.empty() && board.size() >= warning.size() &&

@@ -205,10 +205,7 @@ void CBusTestDialog::start()
     m_lastBits = {};
     m_load.reset();
     m_rates = {};
-    const auto facts = static_cast<std::size_t>(m_ui->comboBoard->currentIndex());
-    if (facts < m_target.facts.size())
-        m_rates =
-            settings.kind == BusKind::Can ? m_target.facts[facts].canBitRates : m_target.facts[facts].uartBaudRates;
+    settings.readRates = true;
     m_lastCountsAt = std::chrono::steady_clock::now();
     m_outcome.clear();
     if (!m_session->start(settings))
@@ -251,6 +248,7 @@ void CBusTestDialog::takeRates(const BusMonitorStatus& counts)
 {
     const auto now = std::chrono::steady_clock::now();
     const double seconds = std::chrono::duration<double>(now - m_lastCountsAt).count();
+    m_rates = counts.rates;
     // The run's first counts come as it starts: a rate over those few ms would say little.
     if (m_counts && seconds > 0) {
         m_framesPerSecond = static_cast<double>(counts.shown - m_lastShown) / seconds;

@@ -87,8 +87,8 @@ private:
     std::chrono::steady_clock::time_point m_lastCountsAt;
     double m_framesPerSecond = 0;
     BusWireBits m_lastBits{};
-    /// Each channel's rate in bit/s for the run's board and bus, as described; 0: unknown.
-    std::array<std::uint32_t, kBusChannels> m_rates{};
+    BusRates m_rates{}; ///< the run's, as the monitor read them
+
     /// Each channel's share of its rate over the last second, in %; none before a second has passed.
     std::optional<std::array<double, kBusChannels>> m_load;
     QString m_outcome; ///< how the last run ended

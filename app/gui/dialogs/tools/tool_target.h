@@ -5,7 +5,6 @@
 
 #include "driver/command/qorin_node_util_wrapper.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,9 +18,6 @@ struct ToolTarget {
         std::string place; ///< "Enclosure 0, Slot 2: QA-4008.BNC"
         bool can = false;  ///< its description counts CAN channels
         bool uart = false; ///< ... UART channels
-        /// Each channel's rate in bit/s as its description gives it; 0: not described.
-        std::array<std::uint32_t, 4> canBitRates{};
-        std::array<std::uint32_t, 4> uartBaudRates{};
     };
 
     std::shared_ptr<QorinNodeUtilWrapper> wrapper;
