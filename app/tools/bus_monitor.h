@@ -80,7 +80,7 @@ struct BusMonitorResult {
     BusWireBits wireBits{};
     BusRates rates{}; ///< when the settings asked for them
     bool cancelled = false;
-    /// A network node's board only: frames (CAN) or blocks (UART) that arrived faster than the
+    /// A network node's board only: frames (CAN) or bytes (UART) that arrived faster than the
     /// run read them and were dropped on the way.
     std::optional<std::uint64_t> lost;
 };

@@ -22,8 +22,8 @@ constexpr std::uint32_t kConnectTimeoutMs = 500;
 constexpr std::uint32_t kRetryMs = 200;
 constexpr std::uint32_t kRetryMaxMs = 3200;
 constexpr int kLoansPerTurn = 64;
-constexpr std::int32_t kCanChannels = 4;
-constexpr std::int32_t kLostProperty = 4; // the driver's count of frames its full queue dropped
+constexpr std::int32_t kBusChannels = 4;
+constexpr std::int32_t kLostProperty = 4; // what the driver's full queue dropped: CAN frames, UART bytes
 constexpr std::int64_t kKeepAliveUs = 1000000;
 
 void appendCan(std::vector<std::uint8_t>& out, const ZaMoCanFrame& frame)
@@ -88,13 +88,14 @@ bool drain(Driver& driver, const std::set<std::int32_t>& boards, const BusStream
 }
 
 /// The CAN frames the node's driver dropped for `board` so far, all channels; -1 when it cannot tell.
-std::int64_t driverCanLost(std::int32_t board)
+std::int64_t driverLost(std::int32_t board, std::uint8_t bus)
 {
-    const auto get = z2e::driverApi().fn.ZaMoGetChannelPropCAN;
+    const auto& fn = z2e::driverApi().fn;
+    const auto get = bus == qorinet_api::kDataLostCan ? fn.ZaMoGetChannelPropCAN : fn.ZaMoGetChannelPropDmaUart;
     if (!get)
         return -1;
     std::int64_t total = 0;
-    for (std::int32_t channel = 0; channel < kCanChannels; ++channel) {
+    for (std::int32_t channel = 0; channel < kBusChannels; ++channel) {
         std::int64_t lost = 0;
         if (get(board, channel, kLostProperty, &lost) == 0 && lost > 0)
             total += lost;
@@ -118,20 +119,29 @@ DataLink::~DataLink()
 
 void DataLink::watchCan(std::int32_t board, bool on)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (on)
-        m_can.insert(board);
-    else
-        m_can.erase(board);
+    watch(board, on, qorinet_api::kDataLostCan);
 }
 
 void DataLink::watchUart(std::int32_t board, bool on)
 {
+    watch(board, on, qorinet_api::kDataLostUart);
+}
+
+void DataLink::watch(std::int32_t board, bool on, std::uint8_t bus)
+{
+    // What the driver dropped before the watch began is not this path's: the count starts here,
+    // not at the pump's next turn, which may come after a burst the queue could not hold.
+    const std::int64_t before = on ? driverLost(board, bus) : -1;
+    const bool can = bus == qorinet_api::kDataLostCan;
     std::lock_guard<std::mutex> lock(m_lock);
-    if (on)
-        m_uart.insert(board);
-    else
-        m_uart.erase(board);
+    std::set<std::int32_t>& watched = can ? m_can : m_uart;
+    std::map<std::int32_t, std::int64_t>& from = can ? m_canLostFrom : m_uartLostFrom;
+    if (!on) {
+        watched.erase(board);
+        from.erase(board);
+    } else if (watched.insert(board).second) {
+        from[board] = before;
+    }
 }
 
 void DataLink::run()
@@ -196,35 +206,44 @@ bool DataLink::pump()
 {
     std::set<std::int32_t> can;
     std::set<std::int32_t> uart;
+    std::map<std::int32_t, std::int64_t> canFrom;
+    std::map<std::int32_t, std::int64_t> uartFrom;
     {
         std::lock_guard<std::mutex> lock(m_lock);
         can = m_can;
         uart = m_uart;
+        canFrom.swap(m_canLostFrom);
+        uartFrom.swap(m_uartLostFrom);
     }
     const auto send = [this](std::uint8_t type, std::uint32_t board, const std::vector<std::uint8_t>& payload) {
         return sendBlock(type, board, payload);
     };
     Driver& driver = m_backend.driver();
-    return drain(driver, can, kCanStream, send) && tellCanLost(can) && drain(driver, uart, kUartStream, send);
+    return drain(driver, can, kCanStream, send) && tellLost(can, qorinet_api::kDataLostCan, canFrom, m_canLostTold) &&
+           drain(driver, uart, kUartStream, send) &&
+           tellLost(uart, qorinet_api::kDataLostUart, uartFrom, m_uartLostTold);
 }
 
-// The driver counts UART losses in bytes, not blocks: those stay untold.
-bool DataLink::tellCanLost(const std::set<std::int32_t>& boards)
+bool DataLink::tellLost(const std::set<std::int32_t>& boards, std::uint8_t bus,
+                        const std::map<std::int32_t, std::int64_t>& watchedFrom,
+                        std::map<std::int32_t, std::int64_t>& toldSoFar)
 {
-    for (auto it = m_canLostTold.begin(); it != m_canLostTold.end();)
-        it = boards.count(it->first) ? std::next(it) : m_canLostTold.erase(it);
+    for (auto it = toldSoFar.begin(); it != toldSoFar.end();)
+        it = boards.count(it->first) ? std::next(it) : toldSoFar.erase(it);
     for (const std::int32_t board : boards) {
-        const std::int64_t lost = driverCanLost(board);
+        const std::int64_t lost = driverLost(board, bus);
         if (lost < 0)
             continue;
-        // What the driver dropped before the board was watched is not this path's.
-        const auto told = m_canLostTold.emplace(board, lost);
+        const auto from = watchedFrom.find(board);
+        if (from != watchedFrom.end() && from->second >= 0)
+            toldSoFar[board] = from->second; // watched anew since the last turn
+        const auto told = toldSoFar.emplace(board, lost);
         if (told.second || lost <= told.first->second) {
             told.first->second = lost;
             continue;
         }
         std::vector<std::uint8_t> record(qorinet_api::kDataLostRecordSize, 0);
-        record[0] = qorinet_api::kDataLostCan;
+        record[0] = bus;
         qorinet_api::PayloadWriter::storeU64(record.data() + 8, static_cast<std::uint64_t>(lost - told.first->second));
         // Told only once sent: a count the connection lost goes on the next one.
         if (!sendBlock(qorinet_api::DATA_BLOCK_LOST, static_cast<std::uint32_t>(board), record))

@@ -44,8 +44,12 @@ private:
     bool peerClosed();
     /// Forwards what waits on the watched boards; false when a send failed.
     bool pump();
-    /// Tells the client the CAN frames the driver dropped since the last time; false when a send failed.
-    bool tellCanLost(const std::set<std::int32_t>& boards);
+    void watch(std::int32_t board, bool on, std::uint8_t bus);
+    /// Tells the client what the driver dropped on `bus` (CAN frames, UART bytes) since the last
+    /// time; `watchedFrom` has the count where a board's watch began since the last turn, `told`
+    /// what was told per board. False when a send failed.
+    bool tellLost(const std::set<std::int32_t>& boards, std::uint8_t bus,
+                  const std::map<std::int32_t, std::int64_t>& watchedFrom, std::map<std::int32_t, std::int64_t>& told);
     bool sendBlock(std::uint8_t type, std::uint32_t board, const std::vector<std::uint8_t>& payload);
     void pause(std::uint32_t ms);
 
@@ -58,8 +62,11 @@ private:
     std::mutex m_lock;
     std::set<std::int32_t> m_can;
     std::set<std::int32_t> m_uart;
+    std::map<std::int32_t, std::int64_t> m_canLostFrom; ///< guarded by m_lock: where new watches began
+    std::map<std::int32_t, std::int64_t> m_uartLostFrom;
     std::atomic<unsigned> m_connections{0};
-    std::map<std::int32_t, std::int64_t> m_canLostTold; ///< per watched board; the pump's own
+    std::map<std::int32_t, std::int64_t> m_canLostTold;  ///< per watched board; the pump's own
+    std::map<std::int32_t, std::int64_t> m_uartLostTold; ///< likewise
 };
 
 } // namespace nodesim

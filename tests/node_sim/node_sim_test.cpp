@@ -10,6 +10,7 @@
 #include "qorinet_api/common/control_frame.h"
 #include "qorinet_api/common/discovery_packet.h"
 #include "qorinet_api/common/frame_reader.h"
+#include "qorinet_api/common/wire_records.h"
 
 #include "uni/osal.h"
 #include "uni/tcp_socket.h"
@@ -339,21 +340,26 @@ void expectTheTwoCanFrames(uni::TCPSocket& data)
     FAIL() << "no CAN block";
 }
 
+/// Says hello from `link` with a data port of `listener`'s and takes the connection the node opens.
+void acceptDataPath(ControlLink& link, uni::TCPSocket& listener, uni::TCPSocket& data)
+{
+    listener.setLocalEnd("127.0.0.1", 0);
+    listener.setReceiveTimeout(10000);
+    ASSERT_EQ(listener.open(), 0);
+    ASSERT_TRUE(link.ok());
+    EXPECT_EQ(status(link.hello(listener.localPort())), 0);
+    ASSERT_EQ(listener.accept(data), 0);
+}
+
 // A client that drops the data connection (or refuses it, having no data path yet) is called
 // again; frames written meanwhile wait on the node and come on the new connection.
 TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnectionAlsoAfterItDropped)
 {
     startNode("127.0.0.30", {"--simulation"});
-    uni::TCPSocket dataListener(uni::Socket::Listening);
-    dataListener.setLocalEnd("127.0.0.1", 0);
-    dataListener.setReceiveTimeout(10000);
-    ASSERT_EQ(dataListener.open(), 0);
-
     ControlLink link("127.0.0.30", base);
-    ASSERT_TRUE(link.ok());
-    EXPECT_EQ(status(link.hello(dataListener.localPort())), 0);
+    uni::TCPSocket dataListener(uni::Socket::Listening);
     uni::TCPSocket data;
-    ASSERT_EQ(dataListener.accept(data), 0);
+    ASSERT_NO_FATAL_FAILURE(acceptDataPath(link, dataListener, data));
     EXPECT_EQ(data.remoteAddress(), "127.0.0.30") << "the node connects from its own address";
     startCanPair(link);
     writeTwoCanFrames(link);
@@ -369,6 +375,62 @@ TEST_F(NodeSimTest, CanFramesWrittenComeBackOnTheDataConnectionAlsoAfterItDroppe
     uni::TCPSocket again;
     ASSERT_EQ(dataListener.accept(again), 0);
     expectTheTwoCanFrames(again);
+}
+
+// One write of more 256-byte blocks than the node's driver can queue (4096): every byte comes
+// back on the data connection or is told in a lost block, in bytes. The node forwards once a
+// second, so that its next turn comes after the write: what was dropped counts from the start.
+TEST_F(NodeSimTest, UartBytesTheNodesFullQueueDroppedAreToldAsLost)
+{
+    startNode("127.0.0.31", {"--simulation", "--data-every-ms", "1000"});
+    ControlLink link("127.0.0.31", base);
+    uni::TCPSocket dataListener(uni::Socket::Listening);
+    uni::TCPSocket data;
+    ASSERT_NO_FATAL_FAILURE(acceptDataPath(link, dataListener, data));
+    // Past the node's first turn, which comes as it connects: its next one then first sees the
+    // board after the write. (Whenever it comes, the count is the same.)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const Bytes board1 = {1, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(status(link.request(qorinet_api::proto::CMD_OPEN_DMA_UART, board1)), 0);
+    ASSERT_EQ(status(link.request(qorinet_api::proto::CMD_START_DMA_UART, board1)), 0);
+
+    constexpr std::uint64_t kBlock = 256;
+    constexpr std::uint64_t kTotal = (4096 + 4) * kBlock;
+    const Bytes bytes(kTotal, 0x5A);
+    Bytes write;
+    putU32(write, 1);
+    putU32(write, static_cast<std::uint32_t>(qorinet_api::WireRecords::uartRecordCount(kTotal)));
+    const std::size_t head = write.size();
+    write.resize(head + qorinet_api::WireRecords::uartRecordCount(kTotal) * qorinet_api::proto::kUartRecordSize);
+    qorinet_api::WireRecords::encodeUart(bytes.data(), bytes.size(), write.data() + head);
+    ASSERT_EQ(status(link.request(qorinet_api::proto::CMD_WRITE_DMA_UART, write)), 0);
+
+    std::uint64_t received = 0;
+    std::uint64_t lost = 0;
+    data.setReceiveTimeout(5000);
+    while (received + lost < kTotal) {
+        std::uint8_t header[12];
+        ASSERT_EQ(data.receive(header, sizeof header), 12) << received << " received, " << lost << " lost";
+        const std::uint32_t length = getU32(header + 8);
+        Bytes rest(length + ((header[2] & 0x80) ? 32 : 0));
+        ASSERT_EQ(data.receive(rest.data(), rest.size()), int(rest.size()));
+        if (header[3] == qorinet_api::DATA_BLOCK_LOST) {
+            ASSERT_EQ(length, qorinet_api::kDataLostRecordSize);
+            EXPECT_EQ(rest[0], qorinet_api::kDataLostUart);
+            std::uint64_t count = 0;
+            for (int b = 7; b >= 0; --b)
+                count = count << 8 | rest[8 + static_cast<std::size_t>(b)];
+            lost += count;
+        }
+        for (std::size_t at = 0; header[3] == qorinet_api::DATA_BLOCK_UART && at + 16 <= length;) {
+            const std::uint32_t bytesHere = getU32(&rest[at + 12]);
+            received += bytesHere;
+            at += 16 + bytesHere;
+        }
+    }
+    // The write is one driver call: the queue took 4096 blocks and dropped the rest at once.
+    EXPECT_EQ(received, 4096 * kBlock);
+    EXPECT_EQ(lost, 4 * kBlock);
 }
 
 // Clients that sit idle or stall mid-frame cannot keep others out for good. Each link says

@@ -199,7 +199,7 @@ TEST_F(DataClientTest, ASlowReaderLosesCountedFramesAndTheQueuesStayBounded)
         ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_CAN, 0, canBlock, false));
     Bytes uartBlock;
     for (std::size_t i = 0; i < limit + 5; ++i) {
-        const Bytes record = uartRecord(0, "u");
+        const Bytes record = uartRecord(0, "uart");
         uartBlock.insert(uartBlock.end(), record.begin(), record.end());
     }
     ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_UART, 1, uartBlock, false));
@@ -212,7 +212,7 @@ TEST_F(DataClientTest, ASlowReaderLosesCountedFramesAndTheQueuesStayBounded)
         return result == 0 ? value : -result;
     };
     EXPECT_EQ(lost(0, QORINetDataClient::kCmdCanLost), static_cast<std::int64_t>(canBlocks * perBlock - limit));
-    EXPECT_EQ(lost(1, QORINetDataClient::kCmdUartLost), 5);
+    EXPECT_EQ(lost(1, QORINetDataClient::kCmdUartLost), 5 * 4) << "UART counts bytes, as the node does";
     EXPECT_EQ(lost(0, QORINetDataClient::kCmdUartLost), 0);
     EXPECT_EQ(lost(1, QORINetDataClient::kCmdCanLost), 0);
     EXPECT_EQ(lost(2, QORINetDataClient::kCmdCanLost), -qorinet_api::ERR_BOARD_NOT_FOUND);
@@ -244,7 +244,7 @@ TEST_F(DataClientTest, ASlowReaderLosesCountedFramesAndTheQueuesStayBounded)
     ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_LOST, 1, lostBlock(9, 1000), false));
     ASSERT_TRUE(send(*link, qorinet_api::DATA_BLOCK_LOST, 1, lostBlock(qorinet_api::kDataLostUart, 2), true));
     const std::int64_t canLost = static_cast<std::int64_t>(canBlocks * perBlock - limit) + 7;
-    ASSERT_TRUE(eventually([&] { return lost(1, QORINetDataClient::kCmdUartLost) == 7; }, 2000ms));
+    ASSERT_TRUE(eventually([&] { return lost(1, QORINetDataClient::kCmdUartLost) == 5 * 4 + 2; }, 2000ms));
     EXPECT_EQ(lost(0, QORINetDataClient::kCmdCanLost), canLost);
     EXPECT_EQ(lost(1, QORINetDataClient::kCmdCanLost), 0);
     // A count out of all reason stops at the largest, and a record of the wrong size is refused.

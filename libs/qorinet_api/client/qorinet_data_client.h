@@ -29,8 +29,9 @@ public:
     static constexpr std::int32_t kCmdStreaming = 39;
     /// Driver command that restarts a board's acquisition; its queued data is dropped first.
     static constexpr std::int32_t kCmdAcquisitionStart = 4;
-    /// GetParam commands answered here: CAN frames and UART blocks of a board that arrived
-    /// while its queue was full and were dropped (a reader slower than the bus).
+    /// GetParam commands answered here: CAN frames and UART bytes of a board that arrived
+    /// while its queue was full and were dropped (a reader slower than the bus), here or on
+    /// the node.
     static constexpr std::int32_t kCmdCanLost = 0x4C01;
     static constexpr std::int32_t kCmdUartLost = 0x4C02;
 

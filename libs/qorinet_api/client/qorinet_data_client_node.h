@@ -60,7 +60,7 @@ public:
     /// Drops what a board has queued (before an acquisition restarts).
     void resetBoard(std::int32_t board);
 
-    /// CAN frames (`can`) or UART blocks a board's full queue had to drop since the path
+    /// CAN frames (`can`) or UART bytes a board's full queue had to drop since the path
     /// opened. 256 for a board outside the node.
     std::int32_t lost(std::int32_t board, bool can, std::uint64_t& count) const;
     /// Payload bytes of measurement blocks received for a board; 0 outside the node.

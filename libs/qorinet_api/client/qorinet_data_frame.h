@@ -36,7 +36,7 @@ enum DataBlockType : std::uint8_t {
     DATA_BLOCK_UART = 2,
     DATA_BLOCK_MEASUREMENT = 3,
     /// Entries the node itself had to drop for the board since its last such block: u8 bus
-    /// (1 CAN frames, 2 UART blocks), 7 reserved, u64 count.
+    /// (1 CAN frames, 2 UART bytes), 7 reserved, u64 count.
     DATA_BLOCK_LOST = 4,
 };
 

@@ -34,7 +34,8 @@ void QORINetDataStream::addLost(bool can, std::uint64_t count)
 bool QORINetDataStream::pushUart(const ZaMoUartFrame& block)
 {
     if (m_uart.size() >= kQueueLimit) {
-        ++m_uartLost;
+        // Counted in bytes, as the node's driver counts what it drops.
+        addLost(false, std::min<std::uint64_t>(block.length, sizeof block.data));
         return false;
     }
     m_uart.push_back(block);

@@ -39,8 +39,8 @@ public:
 
     std::size_t pendingCan() const { return m_can.size(); }
     std::size_t pendingUart() const { return m_uart.size(); }
-    /// Entries dropped because their queue was full, or on the node before they were sent;
-    /// a clear keeps the counts.
+    /// CAN frames and UART bytes dropped because their queue was full, or on the node before
+    /// they were sent; a clear keeps the counts.
     std::uint64_t canLost() const { return m_canLost; }
     std::uint64_t uartLost() const { return m_uartLost; }
     /// Counts entries the node says it dropped.

@@ -317,7 +317,9 @@ void CBusTestDialog::showCounts()
     if (m_runKind == BusKind::Can)
         text += QString("; error frames %1; error counters %2").arg(c.errorFrames).arg(countsOf(c.errorCounters));
     if (c.lost)
-        text += QString("; lost on the way from the node %1").arg(*c.lost);
+        text += QString("; lost on the way from the node %1 %2")
+                    .arg(*c.lost)
+                    .arg(m_runKind == BusKind::Can ? "frames" : "bytes");
     text += loadText();
     text += QString("\nIn the list %1 of the last %2; overwritten %3, not listed (paused or behind) %4")
                 .arg(m_model->rowCount())
