@@ -88,7 +88,6 @@ private:
     double m_framesPerSecond = 0;
     BusWireBits m_lastBits{};
     BusRates m_rates{}; ///< the run's, as the monitor read them
-
     /// Each channel's share of its rate over the last second, in %; none before a second has passed.
     std::optional<std::array<double, kBusChannels>> m_load;
     QString m_outcome; ///< how the last run ended
