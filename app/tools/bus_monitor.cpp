@@ -221,7 +221,7 @@ bool BusMonitor::startChannels(Run& run)
     const BusMonitorSettings& s = run.settings;
     if (run.can()) {
         // Every channel runs, so that the far end of a cable acknowledges what is sent.
-        for (std::int32_t channel = 0; channel < kMaxChannels; ++channel) {
+        for (std::int32_t channel = 0; channel < kBusChannels; ++channel) {
             const std::int32_t result = node->StartCAN(run.board(), channel);
             if (result > 0 && channel == 0)
                 return fail(run, result, "CAN channel 0 of board " + std::to_string(s.board) + " would not start");

@@ -107,7 +107,6 @@ public:
     using BatchSink = std::function<void(const std::vector<BusRecord>& batch)>;
     /// Frames asked of the driver per read.
     static constexpr std::int32_t kReadBatch = 64;
-    static constexpr std::int32_t kMaxChannels = kBusChannels;
 
     explicit BusMonitor(QorinNodeUtilWrapper& wrapper);
 

@@ -102,8 +102,8 @@ bool BusTraceFile::parseLine(const std::string& line, BusKind& kind, BusRecord& 
                            ? uni::text::parseHex32(cells[3], parsed.id) && parsed.id <= BusFrameText::kMaxExtendedId
                            : cells[3].empty();
     if (!uni::text::parseUnsignedDecimal(cells[1], parsed.timestampUs) ||
-        !uni::text::parseSignedDecimal(cells[2], channel) || channel < 0 || channel >= BusMonitor::kMaxChannels ||
-        !canId || !parseFlags(cells[4], parsed.flags) || !uni::text::parseUnsignedDecimal(cells[5], length)) {
+        !uni::text::parseSignedDecimal(cells[2], channel) || channel < 0 || channel >= kBusChannels || !canId ||
+        !parseFlags(cells[4], parsed.flags) || !uni::text::parseUnsignedDecimal(cells[5], length)) {
         error = "has a time, channel, id, flags or length that is not one";
         return false;
     }

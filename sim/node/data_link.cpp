@@ -87,7 +87,8 @@ bool drain(Driver& driver, const std::set<std::int32_t>& boards, const BusStream
     return true;
 }
 
-/// The CAN frames the node's driver dropped for `board` so far, all channels; -1 when it cannot tell.
+/// What the node's driver dropped on `bus` for `board` so far (CAN frames, UART bytes), all channels;
+/// -1 when it cannot tell.
 std::int64_t driverLost(std::int32_t board, std::uint8_t bus)
 {
     const auto& fn = z2e::driverApi().fn;

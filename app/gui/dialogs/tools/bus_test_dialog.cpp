@@ -149,7 +149,7 @@ void CBusTestDialog::fillChannels()
     // A CAN run starts every channel, so that the far end of a cable acknowledges; UART one.
     if (kind() == BusKind::Can)
         m_ui->comboChannel->addItem("all", -1);
-    for (std::int32_t channel = 0; channel < BusMonitor::kMaxChannels; ++channel)
+    for (std::int32_t channel = 0; channel < kBusChannels; ++channel)
         m_ui->comboChannel->addItem(QString::number(channel), channel);
     const bool can = kind() == BusKind::Can;
     for (QWidget* widget : {static_cast<QWidget*>(m_ui->editIdLow), static_cast<QWidget*>(m_ui->editIdHigh),
@@ -200,11 +200,8 @@ void CBusTestDialog::start()
     m_model->setKind(settings.kind);
     m_model->setCapacity(settings.ringSize);
     m_counts.reset();
-    m_lastShown = 0;
     m_framesPerSecond = 0;
-    m_lastBits = {};
     m_load.reset();
-    m_rates = {};
     settings.readRates = true;
     m_lastCountsAt = std::chrono::steady_clock::now();
     m_outcome.clear();
@@ -248,35 +245,34 @@ void CBusTestDialog::takeRates(const BusMonitorStatus& counts)
 {
     const auto now = std::chrono::steady_clock::now();
     const double seconds = std::chrono::duration<double>(now - m_lastCountsAt).count();
-    m_rates = counts.rates;
     // The run's first counts come as it starts: a rate over those few ms would say little.
     if (m_counts && seconds > 0) {
-        m_framesPerSecond = static_cast<double>(counts.shown - m_lastShown) / seconds;
+        m_framesPerSecond = static_cast<double>(counts.shown - m_counts->shown) / seconds;
         std::array<double, kBusChannels> load{};
         for (std::size_t channel = 0; channel < load.size(); ++channel) {
-            const double bits = static_cast<double>(counts.wireBits[channel] - m_lastBits[channel]);
-            load[channel] = m_rates[channel] == 0 ? 0 : 100.0 * bits / seconds / m_rates[channel];
+            const double bits = static_cast<double>(counts.wireBits[channel] - m_counts->wireBits[channel]);
+            const std::uint32_t rate = counts.rates[channel];
+            load[channel] = rate == 0 ? 0 : 100.0 * bits / seconds / rate;
         }
         m_load = load;
     }
-    m_lastShown = counts.shown;
-    m_lastBits = counts.wireBits;
     m_lastCountsAt = now;
 }
 
 QString CBusTestDialog::loadText() const
 {
-    if (!m_load)
+    if (!m_load || !m_counts)
         return QString();
+    const BusRates& rates = m_counts->rates;
     QStringList parts;
-    for (std::size_t channel = 0; channel < m_rates.size(); ++channel) {
+    for (std::size_t channel = 0; channel < rates.size(); ++channel) {
         // A UART run listens on one channel: the others' lines say nothing.
-        if (m_rates[channel] == 0 || (m_runKind == BusKind::Uart && m_lastBits[channel] == 0))
+        if (rates[channel] == 0 || (m_runKind == BusKind::Uart && m_counts->wireBits[channel] == 0))
             continue;
         parts << QString("%1: %2 % of %3")
                      .arg(channel)
                      .arg((*m_load)[channel], 0, 'f', 1)
-                     .arg(rateText(m_runKind, m_rates[channel]));
+                     .arg(rateText(m_runKind, rates[channel]));
     }
     return parts.isEmpty() ? QString() : QString("\nLine load %1").arg(parts.join(", "));
 }
@@ -352,7 +348,7 @@ std::optional<std::vector<BusSend>> CBusTestDialog::transmitLines(bool periodic)
         std::uint32_t every = 0;
         bool ok = true;
         send.channel = QString::fromStdString(cell(TxChannel)).toInt(&ok);
-        if (!ok || send.channel < 0 || send.channel >= BusMonitor::kMaxChannels)
+        if (!ok || send.channel < 0 || send.channel >= kBusChannels)
             error = "the channel " + cell(TxChannel) + " is not one of 0 to 3";
         const std::size_t most = m_runKind == BusKind::Can ? BusFrameText::kMaxCanData : 1024;
         if (error.empty() && m_runKind == BusKind::Can)

@@ -63,7 +63,8 @@ private:
     void fillChannels();
     void updateWidgets();
     void showCounts();
-    /// Takes the counts of the last second: frames/s and each line's load.
+    /// Takes the counts of the last second: frames/s and each line's load, against the counts
+    /// taken before (`m_counts`).
     void takeRates(const BusMonitorStatus& counts);
     QString loadText() const;
     /// The transmit lines chosen (or all), parsed; nullopt after saying what is wrong.
@@ -83,11 +84,8 @@ private:
     std::uint64_t m_behind = 0;     ///< frames the list was too slow or paused for
     std::vector<BusRecord> m_taken; ///< the last frames taken; its storage serves the next take
     std::optional<BusMonitorStatus> m_counts;
-    std::uint64_t m_lastShown = 0;
     std::chrono::steady_clock::time_point m_lastCountsAt;
     double m_framesPerSecond = 0;
-    BusWireBits m_lastBits{};
-    BusRates m_rates{}; ///< the run's, as the monitor read them
     /// Each channel's share of its rate over the last second, in %; none before a second has passed.
     std::optional<std::array<double, kBusChannels>> m_load;
     QString m_outcome; ///< how the last run ended
