@@ -1,5 +1,6 @@
 #include "core/json_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace z2e {
@@ -60,7 +61,24 @@ std::string validUtf8(const std::string& text)
 
 std::string jsonString(const std::string& text)
 {
-    std::string out = "\"";
+    std::string out;
+    appendJsonString(out, text);
+    return out;
+}
+
+void appendJsonString(std::string& out, const std::string& text)
+{
+    out += '"';
+    // Most texts (serials, models, times) are plain ASCII and go in whole.
+    const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x20 && byte < 0x80 && c != '"' && c != '\\';
+    });
+    if (plain) {
+        out += text;
+        out += '"';
+        return;
+    }
     for (const char c : validUtf8(text)) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
@@ -80,7 +98,7 @@ std::string jsonString(const std::string& text)
             out += c;
         }
     }
-    return out + "\"";
+    out += '"';
 }
 
 } // namespace z2e

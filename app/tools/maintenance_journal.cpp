@@ -19,7 +19,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -224,13 +223,22 @@ bool MaintenanceJournal::keepResults(const std::string& operation, const std::ve
     bool ok = ::fstat(out, &before) == 0 || fail("cannot read the size of " + path + ": " + std::strerror(errno));
     const std::string time = utcNow();
     std::string text;
+    std::size_t size = 0;
+    for (const KeptResult& result : results)
+        size += result.document->size() + 192;
+    text.reserve(size);
     std::vector<std::string> references;
     for (const KeptResult& result : results) {
         references.push_back(std::string(kResultsFile) + "@" +
                              std::to_string(before.st_size + static_cast<off_t>(text.size())));
-        text += "{\"time\":" + jsonString(time) + ",\"serial\":" + jsonString(result.serial) +
-                ",\"operation\":" + jsonString(operation) + ",\"bytes\":" + std::to_string(result.document->size()) +
-                "}\n" + *result.document + "\n";
+        text.append("{\"time\":");
+        appendJsonString(text, time);
+        text.append(",\"serial\":");
+        appendJsonString(text, result.serial);
+        text.append(",\"operation\":");
+        appendJsonString(text, operation);
+        text.append(",\"bytes\":").append(std::to_string(result.document->size())).append("}\n");
+        text.append(*result.document).append("\n");
     }
     const ssize_t written = ok ? ::write(out, text.data(), text.size()) : 0;
     if (ok && written != static_cast<ssize_t>(text.size()))
@@ -413,36 +421,52 @@ JournalEntry JournalEntry::forBoard(const BoardIdentity& board, std::string oper
     return entry;
 }
 
+// Built by appending: a self test writes a line for each of dozens of boards.
 std::string MaintenanceJournal::line(const JournalEntry& entry) const
 {
-    std::ostringstream out;
-    out << "{\"time\":" << jsonString(entry.time) << ",\"user\":" << jsonString(m_user)
-        << ",\"host\":" << jsonString(m_host) << ",\"node\":" << jsonString(m_node);
-    if (entry.enclosure >= 0)
-        out << ",\"enclosure\":" << entry.enclosure;
-    else if (entry.slot == BoardIdentity::kUnknownSlot)
-        out << ",\"board\":" << entry.board << ",\"slot\":null";
-    else
-        out << ",\"board\":" << entry.board << ",\"slot\":" << entry.slot;
+    std::string out;
+    out.reserve(512);
+    const auto field = [&out](const char* key, const std::string& text) {
+        out.append(key);
+        appendJsonString(out, text);
+    };
+    field("{\"time\":", entry.time);
+    field(",\"user\":", m_user);
+    field(",\"host\":", m_host);
+    field(",\"node\":", m_node);
+    if (entry.enclosure >= 0) {
+        out.append(",\"enclosure\":").append(std::to_string(entry.enclosure));
+    } else {
+        out.append(",\"board\":").append(std::to_string(entry.board)).append(",\"slot\":");
+        out.append(entry.slot == BoardIdentity::kUnknownSlot ? std::string("null") : std::to_string(entry.slot));
+    }
     // The board's place as the tree names it, where it is known.
     if (entry.enclosure < 0 && entry.boardEnclosure >= 0 && entry.slot != BoardIdentity::kUnknownSlot)
-        out << ",\"place\":\"" << entry.boardEnclosure << "/" << entry.slot << "\"";
-    out << ",\"model\":" << jsonString(entry.model) << ",\"serial\":" << jsonString(entry.serial)
-        << ",\"operation\":" << jsonString(entry.operation) << ",\"parameters\":" << jsonString(entry.parameters);
-    if (!entry.firmwareBefore.empty() || !entry.firmwareAfter.empty())
-        out << ",\"firmwareBefore\":" << jsonString(entry.firmwareBefore)
-            << ",\"firmwareAfter\":" << jsonString(entry.firmwareAfter);
-    out << ",\"result\":" << entry.result << ",\"status\":" << jsonString(entry.statusText);
+        out.append(",\"place\":\"")
+            .append(std::to_string(entry.boardEnclosure))
+            .append("/")
+            .append(std::to_string(entry.slot))
+            .append("\"");
+    field(",\"model\":", entry.model);
+    field(",\"serial\":", entry.serial);
+    field(",\"operation\":", entry.operation);
+    field(",\"parameters\":", entry.parameters);
+    if (!entry.firmwareBefore.empty() || !entry.firmwareAfter.empty()) {
+        field(",\"firmwareBefore\":", entry.firmwareBefore);
+        field(",\"firmwareAfter\":", entry.firmwareAfter);
+    }
+    out.append(",\"result\":").append(std::to_string(entry.result));
+    field(",\"status\":", entry.statusText);
     if (!entry.verification.empty())
-        out << ",\"verification\":" << jsonString(entry.verification);
-    out << ",\"snapshots\":[";
+        field(",\"verification\":", entry.verification);
+    out.append(",\"snapshots\":[");
     for (std::size_t i = 0; i < entry.snapshots.size(); ++i)
-        out << (i ? "," : "") << jsonString(baseName(entry.snapshots[i]));
+        field(i ? "," : "", baseName(entry.snapshots[i]));
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.3f", entry.durationSeconds);
-    out << "],\"resultDocument\":" << jsonString(baseName(entry.resultDocument)) << ",\"durationSeconds\":" << duration
-        << "}";
-    return out.str();
+    field("],\"resultDocument\":", baseName(entry.resultDocument));
+    out.append(",\"durationSeconds\":").append(duration).append("}");
+    return out;
 }
 
 bool MaintenanceJournal::append(JournalEntry entry)
@@ -475,8 +499,12 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
     bool ok = endTornLine(fd, path);
     // All lines in one write; where it falls short, the whole lines written stay.
     std::string text;
+    std::size_t size = 0;
     for (const std::string& line : lines)
-        text += line + "\n";
+        size += line.size() + 1;
+    text.reserve(size);
+    for (const std::string& line : lines)
+        text.append(line).append("\n");
     struct stat before {};
     const bool sized = ok && ::fstat(fd, &before) == 0;
     const ssize_t written = ok ? ::write(fd, text.data(), text.size()) : 0;

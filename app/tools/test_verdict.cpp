@@ -2,65 +2,27 @@
 
 #include <pugixml.hpp>
 
-#include <algorithm>
-#include <cctype>
+#include <strings.h>
+
 #include <cstring>
 
 namespace z2e {
 
 namespace {
 
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 bool startsWith(const char* text, const char* prefix)
 {
     return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
 }
 
-std::string valueOr(const pugi::xml_attribute& attribute, const char* empty)
+const char* valueOr(const pugi::xml_attribute& attribute, const char* empty)
 {
-    return attribute ? std::string(attribute.value()) : std::string(empty);
+    return attribute ? attribute.value() : empty;
 }
 
-std::string verdictOf(const pugi::xml_attribute& passed)
-{
-    return passed ? TestVerdict::statusOf(passed.value()) : std::string(" EmptyState");
-}
-
-std::string deviceText(const pugi::xml_node& item)
-{
-    const std::string device = item.attribute("Device").value();
-    return lower(device) == "excitation" ? std::string("EXC") : device;
-}
-
-void addItemRows(const pugi::xml_node& check, bool gainCalibration, std::vector<std::string>& details)
-{
-    for (const pugi::xml_node& item : check.children()) {
-        if (!startsWith(item.name(), "ID"))
-            continue;
-        std::string row = "    " + deviceText(item) + "  " + valueOr(item.attribute("Range"), "EmptyNode") + ":" +
-                          verdictOf(item.attribute("Passed"));
-        if (gainCalibration)
-            row += " (Meas_Gain: " + valueOr(item.attribute("Meas_Gain"), "EmptyNode") +
-                   " Prev_Gain: " + valueOr(item.attribute("Old_Gain"), "EmptyNode") + ")";
-        // The measured value, so that a failed check says by how much.
-        if (const pugi::xml_attribute value = item.attribute("Value")) {
-            const std::string unit = item.attribute("Unit").value();
-            row += " (Value: " + std::string(value.value()) + (unit.empty() ? "" : " " + unit) + ")";
-        }
-        row += " (Limit: " + valueOr(item.attribute("Limit"), "EmptyNode") + ")";
-        details.push_back(row);
-    }
-}
-
-} // namespace
-
-std::string TestVerdict::statusOf(const std::string& passed)
+// A document holds dozens of rows: the texts are compared in place and each row is built in
+// one string, as the copies would cost more than the parse.
+const char* statusText(const char* passed)
 {
     static const struct {
         const char* passed;
@@ -73,12 +35,54 @@ std::string TestVerdict::statusOf(const std::string& passed)
         {"setuperror", " CONFIG ERROR"},
         {"hardwareerror", " HARDWARE FAILURE"},
     };
-    const std::string key = lower(passed);
     for (const auto& entry : kTable) {
-        if (key == entry.passed)
+        if (::strcasecmp(passed, entry.passed) == 0)
             return entry.status;
     }
     return " NOT APPLICABLE";
+}
+
+const char* verdictOf(const pugi::xml_attribute& passed)
+{
+    return passed ? statusText(passed.value()) : " EmptyState";
+}
+
+void addItemRows(const pugi::xml_node& check, bool gainCalibration, std::vector<std::string>& details)
+{
+    for (const pugi::xml_node& item : check.children()) {
+        if (!startsWith(item.name(), "ID"))
+            continue;
+        const char* device = item.attribute("Device").value();
+        std::string row;
+        row.reserve(96);
+        row.append("    ").append(::strcasecmp(device, "excitation") == 0 ? "EXC" : device).append("  ");
+        row.append(valueOr(item.attribute("Range"), "EmptyNode"))
+            .append(":")
+            .append(verdictOf(item.attribute("Passed")));
+        if (gainCalibration)
+            row.append(" (Meas_Gain: ")
+                .append(valueOr(item.attribute("Meas_Gain"), "EmptyNode"))
+                .append(" Prev_Gain: ")
+                .append(valueOr(item.attribute("Old_Gain"), "EmptyNode"))
+                .append(")");
+        // The measured value, so that a failed check says by how much.
+        if (const pugi::xml_attribute value = item.attribute("Value")) {
+            const char* unit = item.attribute("Unit").value();
+            row.append(" (Value: ").append(value.value());
+            if (*unit)
+                row.append(" ").append(unit);
+            row.append(")");
+        }
+        row.append(" (Limit: ").append(valueOr(item.attribute("Limit"), "EmptyNode")).append(")");
+        details.push_back(std::move(row));
+    }
+}
+
+} // namespace
+
+std::string TestVerdict::statusOf(const std::string& passed)
+{
+    return statusText(passed.c_str());
 }
 
 bool TestVerdict::read(const std::string& document, std::string& status, std::vector<std::string>& details)
@@ -93,12 +97,15 @@ bool TestVerdict::read(const std::string& document, std::string& status, std::ve
     for (const pugi::xml_node& board : xml.document_element().children()) {
         if (!std::strstr(board.name(), "BoardId"))
             continue;
-        status = statusOf(board.attribute("Passed").value());
+        status = statusText(board.attribute("Passed").value());
         for (const pugi::xml_node& check : board.children("Check")) {
-            const std::string target = valueOr(check.attribute("Target"), "EmptyNode");
-            details.push_back("  " + target + ":" + verdictOf(check.attribute("Passed")) +
-                              " (Limit: " + valueOr(check.attribute("Limit"), "EmptyNode") + ")");
-            addItemRows(check, target == "SelfJustage", details);
+            const char* target = valueOr(check.attribute("Target"), "EmptyNode");
+            std::string row;
+            row.reserve(64);
+            row.append("  ").append(target).append(":").append(verdictOf(check.attribute("Passed")));
+            row.append(" (Limit: ").append(valueOr(check.attribute("Limit"), "EmptyNode")).append(")");
+            details.push_back(std::move(row));
+            addItemRows(check, std::strcmp(target, "SelfJustage") == 0, details);
         }
     }
     return true;

@@ -421,5 +421,24 @@ TEST_F(MaintenanceJournalTest, FieldDecodesEscapedCharactersAsUtf8)
     EXPECT_EQ(MaintenanceJournal::field(line, "result"), "4009");
 }
 
+// Each text holds one kind of character that must not go into the line as it is.
+TEST_F(MaintenanceJournalTest, EveryTextOfALineComesBackAsItWasWritten)
+{
+    MaintenanceJournal journal("", "node \"7\"");
+    JournalEntry entry = entryOf("10A8\\0001", "selftest");
+    entry.model = "QA-4008 \xff";
+    entry.parameters = "a\x01b";
+    entry.statusText = "caf\xc3\xa9 end\x7f";
+    entry.verification = "plain";
+    const std::string line = journal.line(entry);
+    EXPECT_TRUE(JournalLineReader::isRecord(line)) << line;
+    EXPECT_EQ(MaintenanceJournal::field(line, "node"), "node \"7\"");
+    EXPECT_EQ(MaintenanceJournal::field(line, "serial"), "10A8\\0001");
+    EXPECT_EQ(MaintenanceJournal::field(line, "model"), "QA-4008 \xef\xbf\xbd");
+    EXPECT_EQ(MaintenanceJournal::field(line, "parameters"), "a\x01b");
+    EXPECT_EQ(MaintenanceJournal::field(line, "status"), "caf\xc3\xa9 end\x7f");
+    EXPECT_TRUE(holds(line, "\"verification\":\"plain\"")) << line;
+}
+
 } // namespace
 } // namespace z2e
