@@ -6,8 +6,11 @@
 // ratio of the procedure without its journal (no_journal_ratio), which tells the journal's
 // share (two disk syncs per run) from the procedure's own, and sync_floor_ratio: the bare calls
 // plus the least any durable journal costs (64 lines appended to a file and synced), the
-// floor the disk under the working folder sets. The asset register is not on this path: it reads
-// the journal when it is next opened.
+// floor the disk under the working folder sets. Each timed run starts from a settled heap and
+// none pays for destroying its outcome. The asset register is not on this path: it reads the
+// journal when it is next opened.
+
+#include "settled_heap.h"
 
 #include "core/local_node_session.h"
 #include "tools/board_test_procedure.h"
@@ -102,16 +105,6 @@ double syncedAppend(int fd)
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
-// Freed small blocks wait in the allocator's fast lists until a larger request gathers them;
-// whichever run made that request would pay for the frees of the run before it. Gathered
-// before each timed run, so that each starts from the same heap.
-void settleHeap()
-{
-    void* large = std::malloc(64 * 1024);
-    benchmark::DoNotOptimize(large);
-    std::free(large);
-}
-
 // What the procedure sends: identity, start and result of every board.
 void bareSequence(z2e::QorinNodeUtilWrapper& wrapper)
 {
@@ -164,16 +157,16 @@ void BM_SelfTest64BoardsVsBareCalls(benchmark::State& state)
             double unjournalledTotal = 0;
             using Clock = std::chrono::steady_clock;
             for (auto _ : state) {
-                settleHeap();
+                bench::settleHeap();
                 const auto t0 = Clock::now();
                 const z2e::BoardTestOutcome outcome = procedure.run(z2e::BoardTest::SelfTest, {}, nullptr, go);
                 const auto t1 = Clock::now();
-                settleHeap();
+                bench::settleHeap();
                 const auto t1b = Clock::now();
                 bareSequence(wrapper);
                 const auto t2 = Clock::now();
                 z2e::BoardTestOutcome unjournalledOutcome;
-                settleHeap();
+                bench::settleHeap();
                 const auto t2b = Clock::now();
                 unjournalledOutcome = unjournalled.run(z2e::BoardTest::SelfTest, {}, nullptr, go);
                 const auto t3 = Clock::now();

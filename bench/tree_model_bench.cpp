@@ -11,6 +11,7 @@
 // Retained memory of both, before and after every row is read, and its ratios are counters
 // of the Ratio benchmark too.
 
+#include "settled_heap.h"
 #include "thread_cpu.h"
 #include "bench_demo_system.h"
 #include "core/root_node.h"
@@ -150,16 +151,6 @@ std::size_t readAllRows(const QAbstractItemModel& model)
     return rows;
 }
 
-// Freed small blocks wait in the allocator's fast lists until a larger request gathers them;
-// the build that happens to make that request would pay for the frees of the model before it.
-// Gathered before each timed build, so that each starts from the same heap.
-void settleHeap()
-{
-    void* large = std::malloc(64 * 1024);
-    benchmark::DoNotOptimize(large);
-    std::free(large);
-}
-
 void BM_DemoTree_ParseBuildRebuild(benchmark::State& state)
 {
     shownRows();
@@ -168,7 +159,7 @@ void BM_DemoTree_ParseBuildRebuild(benchmark::State& state)
         benchmark::DoNotOptimize(ours.model->rowCount());
         state.PauseTiming();
         ours = {};
-        settleHeap();
+        bench::settleHeap();
         state.ResumeTiming();
     }
     const std::size_t before = mallinfo2().uordblks;
@@ -187,7 +178,7 @@ void BM_DemoTree_StandardItemModelSameRows(benchmark::State& state)
         benchmark::DoNotOptimize(model->rowCount());
         state.PauseTiming();
         model.reset();
-        settleHeap();
+        bench::settleHeap();
         state.ResumeTiming();
     }
     const std::size_t before = mallinfo2().uordblks;
@@ -235,7 +226,7 @@ void BM_DemoTree_Ratio(benchmark::State& state)
     const std::vector<ShownRow>& rows = shownRows();
     double ours = 0, oursAllRows = 0, baseline = 0, baselineAllRows = 0;
     for (auto _ : state) {
-        settleHeap();
+        bench::settleHeap();
         const double t0 = bench::threadCpuMs();
         {
             OurSystem built = buildOurs();
@@ -243,20 +234,20 @@ void BM_DemoTree_Ratio(benchmark::State& state)
             ours += t1 - t0;
             state.SetIterationTime((t1 - t0) / 1e3);
         }
-        settleHeap();
+        bench::settleHeap();
         const double t2 = bench::threadCpuMs();
         {
             OurSystem built = buildOurs();
             benchmark::DoNotOptimize(readAllRows(*built.model));
             oursAllRows += bench::threadCpuMs() - t2;
         }
-        settleHeap();
+        bench::settleHeap();
         const double t3 = bench::threadCpuMs();
         {
             auto model = buildStandardModel(rows);
             baseline += bench::threadCpuMs() - t3;
         }
-        settleHeap();
+        bench::settleHeap();
         const double t4 = bench::threadCpuMs();
         {
             auto model = buildStandardModel(rows);
