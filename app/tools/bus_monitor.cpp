@@ -72,6 +72,11 @@ struct BusMonitor::Run {
     }
 };
 
+BusMonitorStatus BusMonitorResult::status() const
+{
+    return BusMonitorStatus{shown, filtered, overwritten, errorFrames, sent, errorCounters, lost, wireBits, rates};
+}
+
 BusMonitor::BusMonitor(QorinNodeUtilWrapper& wrapper) : m_wrapper(wrapper) {}
 
 std::uint64_t BusMonitor::wireBits(BusKind kind, std::uint8_t flags, std::size_t length)
@@ -118,9 +123,10 @@ void BusMonitor::tellStatus(Run& run)
 {
     if (!m_statusSink || Clock::now() < run.nextStatus)
         return;
-    const BusMonitorResult& r = run.result;
-    m_statusSink(BusMonitorStatus{r.shown, r.filtered, r.overwritten, r.errorFrames, r.sent, readErrorCounters(run),
-                                  lostInRun(run), r.wireBits, r.rates});
+    BusMonitorStatus status = run.result.status();
+    status.errorCounters = readErrorCounters(run);
+    status.lost = lostInRun(run);
+    m_statusSink(status);
     run.nextStatus = Clock::now() + m_statusEvery;
 }
 

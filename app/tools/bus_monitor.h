@@ -66,6 +66,19 @@ struct BusMonitorSettings {
     std::optional<BusSend> send;
 };
 
+/// The counts of a running monitor, told at a steady interval.
+struct BusMonitorStatus {
+    std::uint64_t shown = 0;
+    std::uint64_t filtered = 0;
+    std::uint64_t overwritten = 0;
+    std::uint64_t errorFrames = 0;
+    std::uint64_t sent = 0;
+    std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters; ///< CAN only
+    std::optional<std::uint64_t> lost;                                 ///< as BusMonitorResult::lost
+    BusWireBits wireBits{};
+    BusRates rates{};
+};
+
 struct BusMonitorResult {
     std::int32_t result = 0;       ///< the driver's answer that ended the run; 0 when none failed
     std::string error;             ///< what went wrong, in words; empty on success
@@ -83,19 +96,9 @@ struct BusMonitorResult {
     /// A network node's board only: frames (CAN) or bytes (UART) that arrived faster than the
     /// run read them and were dropped on the way.
     std::optional<std::uint64_t> lost;
-};
 
-/// The counts of a running monitor, told at a steady interval.
-struct BusMonitorStatus {
-    std::uint64_t shown = 0;
-    std::uint64_t filtered = 0;
-    std::uint64_t overwritten = 0;
-    std::uint64_t errorFrames = 0;
-    std::uint64_t sent = 0;
-    std::vector<std::pair<std::int32_t, std::uint32_t>> errorCounters; ///< CAN only
-    std::optional<std::uint64_t> lost;                                 ///< as BusMonitorResult::lost
-    BusWireBits wireBits{};
-    BusRates rates{};
+    /// The counts as a status tells them.
+    BusMonitorStatus status() const;
 };
 
 class BusMonitor {

@@ -39,9 +39,7 @@ bool BusSession::start(const BusMonitorSettings& settings, std::chrono::millisec
         BusMonitorResult result = m_monitor->run(settings, m_cancel);
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
-            m_status = BusMonitorStatus{result.shown,       result.filtered, result.overwritten,
-                                        result.errorFrames, result.sent,     result.errorCounters,
-                                        result.lost,        result.wireBits, result.rates};
+            m_status = result.status();
             m_result = std::move(result);
         }
         m_running = false;

@@ -120,28 +120,25 @@ DataLink::~DataLink()
 
 void DataLink::watchCan(std::int32_t board, bool on)
 {
-    watch(board, on, qorinet_api::kDataLostCan);
+    watch(board, on, m_can);
 }
 
 void DataLink::watchUart(std::int32_t board, bool on)
 {
-    watch(board, on, qorinet_api::kDataLostUart);
+    watch(board, on, m_uart);
 }
 
-void DataLink::watch(std::int32_t board, bool on, std::uint8_t bus)
+void DataLink::watch(std::int32_t board, bool on, BusWatch& watched)
 {
     // What the driver dropped before the watch began is not this path's: the count starts here,
     // not at the pump's next turn, which may come after a burst the queue could not hold.
-    const std::int64_t before = on ? driverLost(board, bus) : -1;
-    const bool can = bus == qorinet_api::kDataLostCan;
+    const std::int64_t before = on ? driverLost(board, watched.bus) : -1;
     std::lock_guard<std::mutex> lock(m_lock);
-    std::set<std::int32_t>& watched = can ? m_can : m_uart;
-    std::map<std::int32_t, std::int64_t>& from = can ? m_canLostFrom : m_uartLostFrom;
     if (!on) {
-        watched.erase(board);
-        from.erase(board);
-    } else if (watched.insert(board).second) {
-        from[board] = before;
+        watched.boards.erase(board);
+        watched.lostFrom.erase(board);
+    } else if (watched.boards.insert(board).second) {
+        watched.lostFrom[board] = before;
     }
 }
 
@@ -211,24 +208,24 @@ bool DataLink::pump()
     std::map<std::int32_t, std::int64_t> uartFrom;
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        can = m_can;
-        uart = m_uart;
-        canFrom.swap(m_canLostFrom);
-        uartFrom.swap(m_uartLostFrom);
+        can = m_can.boards;
+        uart = m_uart.boards;
+        canFrom.swap(m_can.lostFrom);
+        uartFrom.swap(m_uart.lostFrom);
     }
     const auto send = [this](std::uint8_t type, std::uint32_t board, const std::vector<std::uint8_t>& payload) {
         return sendBlock(type, board, payload);
     };
     Driver& driver = m_backend.driver();
-    return drain(driver, can, kCanStream, send) && tellLost(can, qorinet_api::kDataLostCan, canFrom, m_canLostTold) &&
-           drain(driver, uart, kUartStream, send) &&
-           tellLost(uart, qorinet_api::kDataLostUart, uartFrom, m_uartLostTold);
+    return drain(driver, can, kCanStream, send) && tellLost(can, canFrom, m_can) &&
+           drain(driver, uart, kUartStream, send) && tellLost(uart, uartFrom, m_uart);
 }
 
-bool DataLink::tellLost(const std::set<std::int32_t>& boards, std::uint8_t bus,
-                        const std::map<std::int32_t, std::int64_t>& watchedFrom,
-                        std::map<std::int32_t, std::int64_t>& toldSoFar)
+bool DataLink::tellLost(const std::set<std::int32_t>& boards, const std::map<std::int32_t, std::int64_t>& watchedFrom,
+                        BusWatch& watched)
 {
+    std::map<std::int32_t, std::int64_t>& toldSoFar = watched.lostTold;
+    const std::uint8_t bus = watched.bus;
     for (auto it = toldSoFar.begin(); it != toldSoFar.end();)
         it = boards.count(it->first) ? std::next(it) : toldSoFar.erase(it);
     for (const std::int32_t board : boards) {
