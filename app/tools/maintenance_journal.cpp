@@ -224,8 +224,9 @@ bool MaintenanceJournal::keepResults(const std::string& operation, const std::ve
     const std::string time = utcNow();
     std::string text;
     std::size_t size = 0;
+    constexpr std::size_t kHeaderRoom = 192; // time, serial, operation and size, as a rule
     for (const KeptResult& result : results)
-        size += result.document->size() + 192;
+        size += result.document->size() + kHeaderRoom;
     text.reserve(size);
     std::vector<std::string> references;
     for (const KeptResult& result : results) {
@@ -426,14 +427,14 @@ std::string MaintenanceJournal::line(const JournalEntry& entry) const
 {
     std::string out;
     out.reserve(512);
-    const auto field = [&out](const char* key, const std::string& text) {
+    const auto keyAndText = [&out](const char* key, const std::string& text) {
         out.append(key);
         appendJsonString(out, text);
     };
-    field("{\"time\":", entry.time);
-    field(",\"user\":", m_user);
-    field(",\"host\":", m_host);
-    field(",\"node\":", m_node);
+    keyAndText("{\"time\":", entry.time);
+    keyAndText(",\"user\":", m_user);
+    keyAndText(",\"host\":", m_host);
+    keyAndText(",\"node\":", m_node);
     if (entry.enclosure >= 0) {
         out.append(",\"enclosure\":").append(std::to_string(entry.enclosure));
     } else {
@@ -447,24 +448,24 @@ std::string MaintenanceJournal::line(const JournalEntry& entry) const
             .append("/")
             .append(std::to_string(entry.slot))
             .append("\"");
-    field(",\"model\":", entry.model);
-    field(",\"serial\":", entry.serial);
-    field(",\"operation\":", entry.operation);
-    field(",\"parameters\":", entry.parameters);
+    keyAndText(",\"model\":", entry.model);
+    keyAndText(",\"serial\":", entry.serial);
+    keyAndText(",\"operation\":", entry.operation);
+    keyAndText(",\"parameters\":", entry.parameters);
     if (!entry.firmwareBefore.empty() || !entry.firmwareAfter.empty()) {
-        field(",\"firmwareBefore\":", entry.firmwareBefore);
-        field(",\"firmwareAfter\":", entry.firmwareAfter);
+        keyAndText(",\"firmwareBefore\":", entry.firmwareBefore);
+        keyAndText(",\"firmwareAfter\":", entry.firmwareAfter);
     }
     out.append(",\"result\":").append(std::to_string(entry.result));
-    field(",\"status\":", entry.statusText);
+    keyAndText(",\"status\":", entry.statusText);
     if (!entry.verification.empty())
-        field(",\"verification\":", entry.verification);
+        keyAndText(",\"verification\":", entry.verification);
     out.append(",\"snapshots\":[");
     for (std::size_t i = 0; i < entry.snapshots.size(); ++i)
-        field(i ? "," : "", baseName(entry.snapshots[i]));
+        keyAndText(i ? "," : "", baseName(entry.snapshots[i]));
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.3f", entry.durationSeconds);
-    field("],\"resultDocument\":", baseName(entry.resultDocument));
+    keyAndText("],\"resultDocument\":", baseName(entry.resultDocument));
     out.append(",\"durationSeconds\":").append(duration).append("}");
     return out;
 }
