@@ -175,7 +175,7 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
     }
     intent.end();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    judgeAndJournal(test, outcome, seconds);
+    journal(test, outcome, seconds);
     return outcome;
 }
 
@@ -270,14 +270,6 @@ void BoardTestProcedure::readResult(BoardTest test, BoardTestRow& row)
         row.document.clear();
         return;
     }
-    row.awaitingVerdict = true;
-}
-
-void BoardTestProcedure::judge(BoardTestRow& row)
-{
-    if (!row.awaitingVerdict)
-        return;
-    row.awaitingVerdict = false;
     TestVerdict::read(row.document, row.status, row.details);
     if (row.result >= 1 && row.details.empty())
         row.details = {"no result: " + failureAdvice(row.result, &m_wrapper)};
@@ -324,17 +316,18 @@ std::vector<JournalEntry> BoardTestProcedure::entries(BoardTest test, const Boar
     return lines;
 }
 
-// The documents are kept before they are judged: their sync to the disk then runs while the
-// rows are made.
-void BoardTestProcedure::judgeAndJournal(BoardTest test, BoardTestOutcome& outcome, double seconds)
+void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, double seconds)
 {
-    const bool kept = !m_journal || keepDocuments(test, outcome);
-    for (BoardTestRow& row : outcome.rows)
-        judge(row);
     if (!m_journal)
         return;
-    const std::string keepError = kept ? std::string() : m_journal->lastError();
-    const bool written = m_journal->append(entries(test, outcome, seconds)) && kept;
+    std::vector<MaintenanceJournal::KeptResult> results;
+    for (BoardTestRow& row : outcome.rows) {
+        if (!row.document.empty())
+            results.push_back({row.board.serial, &row.document, &row.resultFile});
+    }
+    bool written = results.empty() || m_journal->keepResults(operationName(test), results);
+    const std::string keepError = written ? std::string() : m_journal->lastError();
+    written = m_journal->append(entries(test, outcome, seconds)) && written;
     if (!keepError.empty() && outcome.status == 0) {
         outcome.status = AppStatus::JournalFailed;
         outcome.message = keepError;
@@ -343,16 +336,6 @@ void BoardTestProcedure::judgeAndJournal(BoardTest test, BoardTestOutcome& outco
         outcome.status = AppStatus::JournalFailed;
         outcome.message = m_journal->lastError();
     }
-}
-
-bool BoardTestProcedure::keepDocuments(BoardTest test, BoardTestOutcome& outcome)
-{
-    std::vector<MaintenanceJournal::KeptResult> results;
-    for (BoardTestRow& row : outcome.rows) {
-        if (!row.document.empty())
-            results.push_back({row.board.serial, &row.document, &row.resultFile});
-    }
-    return results.empty() || m_journal->keepResults(operationName(test), results);
 }
 
 } // namespace z2e

@@ -38,8 +38,6 @@ struct BoardTestRow {
     /// Nothing was sent to the board: its EEPROMs could not be saved first (status " NOT RUN",
     /// result 4009, the reason the first detail).
     bool snapshotFailed = false;
-    /// Its result was read and is judged when the procedure ends (status and details).
-    bool awaitingVerdict = false;
 
     /// "Slot <n>:  <name>[: <status>]"; the slot part left out when unknown.
     std::string text() const;
@@ -75,16 +73,11 @@ private:
     std::int32_t startBoards(BoardTest test, BoardTestOutcome& outcome, const ToolProgress& progress,
                              const std::atomic<bool>& cancel);
     void readResult(BoardTest test, BoardTestRow& row);
-    /// Status and details of a row awaiting its verdict, from its document.
-    void judge(BoardTestRow& row);
     void resetDefaults(BoardTestOutcome& outcome, bool allBoards);
     void snapshotBoards(BoardTest test, BoardTestOutcome& outcome);
     /// The history lines of the outcome's rows, the `seconds` shared among them.
     static std::vector<JournalEntry> entries(BoardTest test, const BoardTestOutcome& outcome, double seconds);
-    /// Keeps the result documents, judges the rows and appends their history lines.
-    void judgeAndJournal(BoardTest test, BoardTestOutcome& outcome, double seconds);
-    /// Hands the rows' documents to the journal; false with its lastError() set.
-    bool keepDocuments(BoardTest test, BoardTestOutcome& outcome);
+    void journal(BoardTest test, BoardTestOutcome& outcome, double seconds);
 
     QorinNodeUtilWrapper& m_wrapper;
     MaintenanceJournal* m_journal;

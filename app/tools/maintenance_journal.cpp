@@ -20,7 +20,6 @@
 #include <map>
 #include <memory>
 #include <sys/file.h>
-#include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -211,8 +210,6 @@ std::int32_t MaintenanceJournal::snapshotEnclosure(QorinNodeUtilWrapper& wrapper
 
 bool MaintenanceJournal::keepResults(const std::string& operation, const std::vector<KeptResult>& results)
 {
-    if (m_resultsSync.valid() && !syncResults())
-        return false;
     if (!folderExists(m_folder))
         return fail("cannot create " + m_folder);
     const std::string path = m_folder + "/" + kResultsFile;
@@ -248,58 +245,36 @@ bool MaintenanceJournal::keepResults(const std::string& operation, const std::ve
     if (ok && written != static_cast<ssize_t>(text.size()))
         ok = fail("cannot append to " + path + ": " +
                   (written < 0 ? std::string(std::strerror(errno)) : std::string("disk full")));
+    // The documents start on their way to the disk now, while the history lines are made and
+    // written: the sync after them then has little left to wait for.
+    if (ok)
+        ::sync_file_range(out, before.st_size, static_cast<off_t>(text.size()), SYNC_FILE_RANGE_WRITE);
     // Documents no line will name would only make the file longer.
     if (!ok && written > 0 && ::ftruncate(out, before.st_size) != 0)
         m_error += " (and what was written could not be removed)";
-    if (!ok) {
-        ::close(out);
-        return false;
-    }
-    ::flock(out, LOCK_UN); // the offsets are settled; others need not wait for the sync
-    m_unsynced = true;
-    startResultsSync(out);
-    for (std::size_t i = 0; i < results.size(); ++i) {
+    ::close(out);
+    m_unsynced = m_unsynced || ok;
+    for (std::size_t i = 0; ok && i < results.size(); ++i) {
         if (results[i].reference)
             *results[i].reference = references[i];
     }
-    return true;
+    return ok;
 }
 
-// The sync runs while the caller judges the documents and writes the history lines, so that
-// the run waits for the disk once rather than twice. Without a thread to spare, it runs when
-// it is waited for.
-void MaintenanceJournal::startResultsSync(int fd)
-{
-    const auto sync = [fd] {
-        const int error = ::fdatasync(fd) == 0 ? 0 : errno;
-        ::close(fd);
-        return error;
-    };
-    try {
-        m_resultsSync = std::async(std::launch::async, sync);
-    } catch (const std::system_error&) {
-        m_resultsSync = std::async(std::launch::deferred, sync);
-    }
-}
-
-// Waited for after the history is synced; a line whose document did not reach the disk reads
-// as naming none.
+// Synced after the history: a file system that writes data before the metadata naming it (as
+// ext4 does by default) has then written the documents with the lines, and this sync is nearly
+// free. A line whose document did not reach the disk reads as naming none.
 bool MaintenanceJournal::syncResults()
 {
     const std::string path = m_folder + "/" + kResultsFile;
-    int error = 0;
-    if (m_resultsSync.valid()) {
-        error = m_resultsSync.get();
-    } else {
-        std::string openError;
-        const int fd = openOwnFile(path, O_WRONLY, openError);
-        if (fd < 0)
-            return fail(openError);
-        error = ::fdatasync(fd) == 0 ? 0 : errno;
-        ::close(fd);
-    }
-    m_unsynced = error != 0;
-    return error == 0 || fail("cannot sync " + path + ": " + std::strerror(error));
+    std::string error;
+    const int fd = openOwnFile(path, O_WRONLY, error);
+    if (fd < 0)
+        return fail(error);
+    const bool synced = ::fdatasync(fd) == 0 || fail("cannot sync " + path + ": " + std::strerror(errno));
+    ::close(fd);
+    m_unsynced = !synced;
+    return synced;
 }
 
 // A file of the journal's own: never through a link, never waiting on a FIFO, never a folder.

@@ -24,7 +24,6 @@
 #include <map>
 #include <memory>
 #include <functional>
-#include <future>
 #include <set>
 #include <string>
 #include <vector>
@@ -104,8 +103,7 @@ public:
     /// The file the result documents of every procedure are appended to.
     static constexpr const char* kResultsFile = "results.log";
     /// Appends the result documents of one procedure to results.log in one write, each after
-    /// a header line of its own; their sync starts at once, and the next append of history
-    /// lines waits for it. False
+    /// a header line of its own; they are synced with the next append of history lines. False
     /// with lastError() set, the file then as it was. A link, FIFO or folder at its place is
     /// refused.
     bool keepResults(const std::string& operation, const std::vector<KeptResult>& results);
@@ -182,10 +180,7 @@ private:
     static std::string readOwnFile(const std::string& path, std::uint64_t offset, std::size_t most);
     /// Ends a line torn by a crash, so that the next record starts on a line of its own.
     bool endTornLine(int fd, const std::string& path);
-    /// Syncs the open results.log `fd` (and closes it) beside the caller.
-    void startResultsSync(int fd);
-    /// Waits for the sync of results.log started by keepResults() (or syncs it again after one
-    /// failed); false with lastError() set.
+    /// Syncs results.log after keepResults(); false with lastError() set.
     bool syncResults();
 
     std::string m_folder;
@@ -195,7 +190,6 @@ private:
     bool m_snapshots = true;
     std::set<std::string> m_folders; ///< folders known to exist
     bool m_unsynced = false;         ///< result documents kept since the last sync
-    std::future<int> m_resultsSync;  ///< errno of the sync started by keepResults(), 0 when synced
     std::function<std::string()> m_fileClock;
     std::string m_error;
 };
