@@ -213,12 +213,13 @@ int busCommand(const CliOptions& options, BusKind kind)
     std::string error;
     if (!buildSettings(options, kind, settings, error))
         return usageError(error);
-    // A trace that could not be saved is refused before the bus is touched.
     const std::string& trace = options.bus.trace;
-    const OutputDestination::Result usable = OutputDestination::check(trace, options.force);
-    if (!trace.empty() && !usable.ok())
-        return refusedDestination(usable);
     return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) {
+        // A trace that could not be saved is refused before the bus is touched; only once the
+        // driver is connected are its own files known.
+        const OutputDestination::Result usable = OutputDestination::check(trace, options.force);
+        if (!trace.empty() && !usable.ok())
+            return refusedDestination(usable);
         std::atomic<bool> stop{false};
         CommandWatchdog::stopGently(&stop);
         const BusMonitor::FrameSink live = [&](const BusRecord& record) {

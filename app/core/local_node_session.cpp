@@ -1,6 +1,10 @@
 #include "core/local_node_session.h"
 
+#include "config/qorin_cfg_handler.h"
+#include "core/app_paths.h"
 #include "core/driver_library.h"
+#include "core/driver_logging.h"
+#include "driver/command/app_status.h"
 
 #include "qorinet_api/client/qorinet_local_client_node.h"
 
@@ -11,6 +15,20 @@ namespace z2e {
 namespace {
 
 constexpr std::uint32_t kNodeId = 1;
+
+// A run that never reads the system as the window does still learns where the driver keeps its
+// files, so that no file the operator names replaces them.
+void protectDriverFiles(QorinNodeUtilWrapper& wrapper)
+{
+    std::string path;
+    if (wrapper.getConfigFilePath(path) != AppStatus::Ok)
+        return;
+    QorinCfgHandler config;
+    DriverLogSettings settings;
+    if (config.loadConfig(path))
+        config.readLoggerSettings(&settings);
+    protectProgramData(path, driverLogFolder(path, settings));
+}
 
 } // namespace
 
@@ -24,6 +42,7 @@ LocalNodeSession::LocalNodeSession(const std::string& driverPath, const std::str
         m_modeResult = node.SetParamStruct_str("driver/api/config/simulation", "mode", simulationMode);
     m_result = node.connect();
     m_wrapper.setReady(m_result <= 0);
+    protectDriverFiles(m_wrapper);
 }
 
 LocalNodeSession::~LocalNodeSession()

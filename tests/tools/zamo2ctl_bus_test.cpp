@@ -69,6 +69,13 @@ TEST_F(Zamo2ctlBus, ATraceIsSavedAndAnExistingFileOnlyReplacedWithForce)
     expectRun(73, "--simulation off --board 0/5 can monitor --count 1 --trace " + (m_dir / "none" / "t.csv").string(),
               "does not exist");
     expectRun(64, "--board 0/5 can send 123 01 --trace " + trace, "can monitor takes");
+
+    // The driver's own files, though the monitor never reads the system as the window does.
+    const std::string sending = "--simulation off --board 0/5 can monitor --count 1 --send 123 01 --trace ";
+    const std::string config = test::readFile(m_site.configFile());
+    expectRun(73, sending + m_site.configFile() + " --force", "is the driver configuration");
+    EXPECT_EQ(test::readFile(m_site.configFile()), config);
+    expectRun(73, sending + m_site.configFolder() + "/log/t.csv", "driver's log folder");
 }
 
 TEST_F(Zamo2ctlBus, WrongBoardsIdsAndDataAreRefusedInWords)
