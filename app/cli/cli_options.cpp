@@ -702,7 +702,8 @@ std::string usageText()
             "Options:\n"
             "  --simulation force|off|normal  simulation mode the driver starts in\n"
             "  --driver FILE                  load this driver library instead of the default\n"
-            "  --log FILE                     write the program's log (every severity) to FILE\n"
+            "  --log FILE                     append the program's log (every severity) to FILE, a\n"
+            "                                 regular file or a new one (anything else: 73)\n"
             "  --json                         print one JSON object instead of text\n"
             "  --node ADDRESS|NAME            " +
             optionText(networkNodeCommands() +

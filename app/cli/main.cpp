@@ -6,6 +6,8 @@
 #include "cli_output.h"
 #include "command_watchdog.h"
 
+#include "config/output_destination.h"
+
 #include "core/app_paths.h"
 #include "qorinet_api/client/qorinet_base_client.h"
 #include "tools/change_intent.h"
@@ -38,6 +40,11 @@ int main(int argc, char* argv[])
     // No export may name the journal, the snapshots or the logs.
     z2e::protectProgramData();
     if (!options.logFile.empty()) {
+        // The log is appended to a plain file or a new one: a FIFO would hold the run at its
+        // first line, and the journal is no log.
+        const z2e::OutputDestination::Result usable = z2e::OutputDestination::check(options.logFile, true);
+        if (!usable.ok())
+            return refusedDestination(usable);
         uni::log::FileSinkOptions sink;
         sink.fileName = options.logFile;
         sink.minSeverity = uni::log::debug;

@@ -343,6 +343,26 @@ TEST_F(Zamo2ctlFiles, SelfTestResultsBackupsAndDemoExportReplaceAFileOnlyWithFor
     expectRun(73, "selftest --board 0 --save-dir " + (m_site / "plain"), "not a folder");
 }
 
+// The program's log is appended to a plain file: a FIFO would hold the run, and the journal is
+// the program's own.
+TEST_F(Zamo2ctlFiles, AProgramLogThatIsNoPlainFileIsRefusedBeforeTheRun)
+{
+    const std::string fifo = out() + "/log.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(expectRun(73, "--log " + fifo + " tree", fifo + " is a FIFO (named pipe)").out, "");
+    expectRun(73, "--log " + out() + " tree", out() + " is a folder");
+    expectRun(65, "selftest --board 1"); // a journal to protect
+    const std::string history = journalFolder() + "/history.jsonl";
+    const std::string journalText = test::readFile(history);
+    expectRun(73, "--log " + history + " tree", "kept by the program itself");
+    EXPECT_EQ(test::readFile(history), journalText);
+
+    const std::string log = out() + "/run.log";
+    expectRun(0, "--log " + log + " tree");
+    expectRun(0, "--log " + log + " tree");
+    EXPECT_EQ(test::occurrences(test::readFile(log), "driver version"), 2u);
+}
+
 TEST_F(Zamo2ctlFiles, LogFileNamesAreRefusedInWords)
 {
     const std::string config = test::readFile(m_site.configFile());
