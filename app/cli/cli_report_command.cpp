@@ -235,7 +235,10 @@ int reportPackageCommand(const CliOptions& options)
         buildFolder = fs::temp_directory_path(error);
     const std::int32_t collected = package.collect(buildFolder.string());
     if (collected != AppStatus::Ok) {
-        std::cerr << "zamo2ctl: " << oneLine(statusMessage(collected)) << " (log folder " << source << ")\n";
+        // The log folder matters when nothing was found in it; else what the system said.
+        const std::string why =
+            package.collectError().empty() ? "log folder " + source : package.collectError() + "; nothing was left";
+        std::cerr << "zamo2ctl: " << oneLine(statusMessage(collected)) << " (" << why << ")\n";
         return exitStatusOf(collected);
     }
     const ReportPackage::Placement placed = package.place(destination, options.force);

@@ -260,14 +260,21 @@ std::int32_t ReportPackage::writeWithManifest(const std::string& path, const Too
 
 std::int32_t ReportPackage::write(const std::string& path, const ToolProgress& progress)
 {
+    m_collectError.clear();
     int openError = 0;
     zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_EXCL, &openError);
+    const std::string folder = fs::path(path).parent_path().string();
     if (!archive) {
-        UNI_LOG(kLogChannel, uni::log::error) << "report package not created: " << path << " (" << openError << ")";
+        zip_error_t error;
+        zip_error_init_with_code(&error, openError);
+        m_collectError = "cannot create the archive in " + folder + ": " + zip_error_strerror(&error);
+        zip_error_fini(&error);
+        UNI_LOG(kLogChannel, uni::log::error) << "report package not created: " << m_collectError;
         return AppStatus::PackageFailed;
     }
     const auto fail = [&](const std::string& what) {
-        UNI_LOG(kLogChannel, uni::log::error) << "report package: " << what << ": " << zip_strerror(archive);
+        m_collectError = what + ": " + zip_strerror(archive);
+        UNI_LOG(kLogChannel, uni::log::error) << "report package: " << m_collectError;
         zip_discard(archive);
         ::unlink(path.c_str());
         return AppStatus::PackageFailed;
@@ -298,7 +305,7 @@ std::int32_t ReportPackage::write(const std::string& path, const ToolProgress& p
     zip_register_progress_callback_with_state(archive, 0.01, reportProgress, nullptr, &state);
     // The files are read only now, while the archive is written.
     if (zip_close(archive) != 0)
-        return fail("cannot write the archive");
+        return fail("cannot write the archive in " + folder);
     return AppStatus::Ok;
 }
 

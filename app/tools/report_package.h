@@ -66,6 +66,8 @@ public:
     /// the archive could not be made, nothing is left then. `progress` (may be empty) hears
     /// the fraction written.
     std::int32_t collect(const std::string& buildFolder, const ToolProgress& progress = {});
+    /// Why the last collect() could not make the archive, with the system's reason; "" when it did.
+    const std::string& collectError() const { return m_collectError; }
 
     /// Gives the built package the name `destination`; an existing regular file there is
     /// replaced only with `replace`. Across file systems the package is copied to a temporary
@@ -101,6 +103,7 @@ private:
     std::string m_manifestEntry; ///< its name in the archive; empty while there is none
     std::string m_package;
     int m_packageSlot = -1; ///< its entry in the table of live temporary files
+    std::string m_collectError;
     std::string m_placeError;
 };
 

@@ -254,6 +254,9 @@ TEST_F(Zamo2ctlFiles, AFileSizeLimitEndsThePackageWithoutATemporaryFile)
         "/bin/sh", {"-c", "ulimit -f 64 && exec \"$0\" \"$@\"", test::besideMe("zamo2ctl"), "report-package", package});
     EXPECT_EQ(limited.exitCode, 8) << limited.err;
     EXPECT_TRUE(holds(limited.err, "Failed to create data package"));
+    // Why, and not the log folder, which is fine.
+    EXPECT_TRUE(holds(limited.err, "cannot write the archive in " + out() + ": ")) << limited.err;
+    EXPECT_TRUE(holds(limited.err, "File too large")) << limited.err;
     EXPECT_FALSE(fs::exists(package));
     EXPECT_TRUE(temporaries(out()).empty()) << temporaries(out()).front();
 }
