@@ -2,10 +2,30 @@
 
 #include "cli_options.h"
 
+#include "core/json_text.h"
 #include "uni/number_text.h"
 
 namespace z2e {
 namespace cli {
+
+namespace {
+
+// The enclosure keeps the text and every list shows it: an escape sequence in it would be run
+// by the terminal of whoever looks. No control character (C1 too), no broken UTF-8.
+bool plainText(const std::string& text)
+{
+    if (validUtf8(text) != text)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool c1 = c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if (c < 0x20 || c == 0x7F || c1)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool parseEnclosureOption(const std::string& arg, int argc, const char* const argv[], int& i,
                           EnclosureCliOptions& options, std::string& error, bool& matched)
@@ -39,6 +59,10 @@ bool parseEnclosureOption(const std::string& arg, int argc, const char* const ar
     }
     if (!optionValue(arg, "--user-data", argc, argv, i, value, matched)) {
         error = "--user-data needs a text";
+        return false;
+    }
+    if (matched && !plainText(value)) {
+        error = "--user-data may not hold control characters (tabs, line breaks, escapes) or broken UTF-8 text";
         return false;
     }
     if (matched) {

@@ -34,8 +34,15 @@ TEST_F(Zamo2ctlEnclosure, RefusalsLeaveEverythingAsItWas)
         EXPECT_TRUE(holds(refused.err, says));
     }
     EXPECT_EQ(test::zamo2ctl({"features", "--board", "5", "Counter width=64 bit"}).exitCode, 64);
+    // Every terminal that lists the enclosure would run an escape sequence kept there.
+    for (const std::string text : {"cell\x1b[2J", "two\nlines",
+                                   "cell\xc2\x9b"
+                                   "2J",
+                                   "broken\xff"})
+        EXPECT_EQ(test::zamo2ctl({"enclosure", "write", "0", "--user-data", text}).exitCode, 64) << text;
     EXPECT_FALSE(fs::exists(journalFolder())); // nothing ran, nothing journalled
     EXPECT_EQ(ctl("get EnclosureId0 EncName").out, "0000E116\n");
+    EXPECT_TRUE(holds(ctl("enclosure show 0").out, "User Data: Engine test cell 3\n"));
 
     // The listing names its board as the tree does.
     EXPECT_EQ(ctl("features --board 1/3").out.rfind("1/3  QC-3104 10A80006\nFeature set: ", 0), 0u);
