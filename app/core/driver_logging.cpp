@@ -1,6 +1,7 @@
 #include "core/driver_logging.h"
 
 #include "config/qorin_cfg_handler.h"
+#include "core/json_text.h"
 
 #include <sys/stat.h>
 
@@ -53,6 +54,11 @@ bool checkLogFileName(const std::string& name, const std::string& logFolder, std
             error = quoted + " holds a control character";
             return false;
         }
+    }
+    // The configuration is UTF-8 XML: one broken byte and the driver's parser refuses all of it.
+    if (validUtf8(name) != name) {
+        error = "the log file name \"" + validUtf8(name) + "\" holds broken UTF-8 text";
+        return false;
     }
     if (name.find("lock_file") != std::string::npos) {
         error = quoted + " is that of the driver's lock files";

@@ -371,6 +371,8 @@ TEST_F(Zamo2ctlFiles, LogFileNamesAreRefusedInWords)
     const std::string config = test::readFile(m_site.configFile());
     expectRun(64, "logging set --file nowhere/elsewhere", "may not hold '/'");
     expectRun(64, "logging set --file my_lock_file");
+    // The driver's XML parser would refuse the whole configuration.
+    expectRun(64, "logging set --file trace\xff", "broken UTF-8");
     const std::string logs = m_site.configFolder() + "/log";
     fs::create_directories(logs);
     ASSERT_EQ(::mkfifo((logs + "/trace.log").c_str(), 0600), 0);
