@@ -88,10 +88,16 @@ std::string finalTarget(const std::string& path)
     return current;
 }
 
-bool isOurTemporary(const std::string& name, const std::string& base)
+// "<base>.tmp-" and six characters (of an earlier version), or "<base>." and a temporary name
+// that tells its process, whose own file stays while it lives.
+bool isStaleTemporary(const std::string& name, const std::string& base)
 {
-    const std::string prefix = base + ".tmp-";
-    return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0;
+    const std::string earlier = base + ".tmp-";
+    if (name.size() == earlier.size() + 6 && name.compare(0, earlier.size(), earlier) == 0)
+        return true;
+    const std::string prefix = base + "." + TemporaryFiles::kPrefix;
+    return name.compare(0, prefix.size(), prefix) == 0 &&
+           !TemporaryFiles::ownedByLiveProcess(name.substr(base.size() + 1));
 }
 
 } // namespace
@@ -111,7 +117,7 @@ int AtomicFileWriter::removeStaleTemporaries(const std::string& path)
         struct stat info;
         const std::string full = folder + "/" + name;
         // Only plain files of our own name pattern; never what a link points at.
-        if (isOurTemporary(name, base) && ::lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        if (isStaleTemporary(name, base) && ::lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
             ::unlink(full.c_str()) == 0)
             ++removed;
     }
@@ -126,7 +132,8 @@ bool AtomicFileWriter::write(const std::string& requested, const std::string& co
         return fail(error, "no file name in '" + requested + "'");
     }
     const std::string path = finalTarget(requested);
-    const std::string pattern = path + ".tmp-XXXXXX";
+    // Named after this process: another run that loads the file meanwhile leaves it alone.
+    const std::string pattern = path + "." + TemporaryFiles::freshName() + ".XXXXXX";
     std::vector<char> tempName(pattern.begin(), pattern.end());
     tempName.push_back('\0');
     const int fd = ::mkstemp(tempName.data());
@@ -137,7 +144,10 @@ bool AtomicFileWriter::write(const std::string& requested, const std::string& co
     // Ctrl+C, SIGTERM or the time-out of zamo2ctl remove it too.
     const int slot = TemporaryFiles::remember(temp);
     (void)::fchmod(fd, modeFor(path)); // best effort: a default mode is no reason to fail
-    bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, content);
+    if (ok)
+        TemporaryFiles::holdForTest("temporary", temp);
+    ok = ok && ::fsync(fd) == 0;
     int err = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

@@ -17,7 +17,8 @@ public:
     static bool write(const std::string& path, const std::string& content, std::string* error = nullptr);
 
     /// Removes the temporary files that a write of `path` killed part-way left beside the
-    /// file it replaces ("<name>.tmp-" and six characters, nothing else). Returns how many.
+    /// file it replaces (named after a process that is gone, or "<name>.tmp-" and six
+    /// characters; nothing else). Returns how many.
     static int removeStaleTemporaries(const std::string& path);
 };
 

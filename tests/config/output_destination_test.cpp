@@ -40,7 +40,7 @@ std::vector<std::string> namesIn(const std::string& folder)
 bool anyTemporary(const std::string& folder)
 {
     for (const std::string& name : namesIn(folder)) {
-        if (name.rfind(TemporaryFiles::kPrefix, 0) == 0 || name.find(".tmp") != std::string::npos)
+        if (name.find(TemporaryFiles::kPrefix) != std::string::npos || name.find(".tmp") != std::string::npos)
             return true;
     }
     return false;

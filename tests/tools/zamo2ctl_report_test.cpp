@@ -143,7 +143,7 @@ protected:
         std::error_code error;
         for (const auto& entry : fs::recursive_directory_iterator(folder, error)) {
             const std::string name = entry.path().filename().string();
-            if (name.rfind(TemporaryFiles::kPrefix, 0) == 0 || name.find(".tmp") != std::string::npos)
+            if (name.find(TemporaryFiles::kPrefix) != std::string::npos || name.find(".tmp") != std::string::npos)
                 found.push_back(entry.path().string());
         }
         return found;
@@ -307,6 +307,21 @@ TEST_F(Zamo2ctlFiles, AnInterruptedSnapshotOrResultLeavesNoTemporaryFile)
     EXPECT_EQ(stopWith(selftest, SIGINT), 130);
     EXPECT_TRUE(temporaries(results).empty());
     EXPECT_TRUE(fs::is_empty(results));
+}
+
+// Reads take no lock: a run that loads the driver configuration while another saves it leaves
+// that save's temporary file alone, and clears only the one of a killed save.
+TEST_F(Zamo2ctlFiles, ALoadOfTheConfigurationLeavesTheSaveOfAnotherRunAlone)
+{
+    test::BackgroundProcess saving;
+    const std::string temporary =
+        startHeld(saving, {"demo", "set-type", "1", "QE-D2"}, "temporary:" + m_site.configFile());
+    ASSERT_TRUE(fs::exists(temporary));
+    expectRun(0, "tree --system demo");
+    EXPECT_TRUE(fs::exists(temporary));
+    EXPECT_EQ(stopWith(saving, SIGKILL), -1);
+    expectRun(0, "tree --system demo");
+    EXPECT_FALSE(fs::exists(temporary));
 }
 
 // Each writer refuses an existing file without --force (and keeps it), takes it with --force,
