@@ -9,6 +9,7 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -56,6 +57,16 @@ void* openLibrary(const std::string& name, std::string& error, std::vector<std::
 #else
     if (name.find('/') != std::string::npos) {
         places.push_back(name);
+        // The loader would wait for a writer of a FIFO until the time-out.
+        struct stat info {};
+        if (::stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+            error = name + ": " +
+                    (S_ISFIFO(info.st_mode)  ? "a FIFO (named pipe)"
+                     : S_ISDIR(info.st_mode) ? "a folder"
+                                             : "a device or other special file") +
+                    ", not a library file";
+            return nullptr;
+        }
     } else {
         const char* searchPath = std::getenv("LD_LIBRARY_PATH");
         const std::string variable = searchPath && *searchPath ? std::string("LD_LIBRARY_PATH=") + searchPath

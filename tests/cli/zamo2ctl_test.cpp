@@ -16,6 +16,7 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -110,6 +111,11 @@ TEST(Zamo2ctl, LocalReportsTheConnectedSystem)
     expectRun(2, "--driver /nonexistent/libnothing.so local",
               "zmpxi_api_x64.dll (libzmpxi_api_x64.so) could not be loaded; looked for in "
               "/nonexistent/libnothing.so: ");
+    // A FIFO would hold the loader until the time-out.
+    test::ScratchFolder folder("z2e-driver");
+    const std::string fifo = folder / "libfifo.so";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    expectRun(2, "--driver " + fifo + " local", fifo + ": a FIFO (named pipe), not a library file");
 }
 
 class Zamo2ctlOnSite : public ::testing::Test {
