@@ -33,6 +33,7 @@ std::string resultWords(std::int32_t result, const QorinNodeUtilWrapper* node)
     const char* words = nullptr;
     switch (result) {
     case uni::osal::ERR_UNI_OSAL_ETIMEOUT: words = "no answer within 1 s"; break;
+    case uni::osal::ERR_UNI_OSAL_EBUSY: words = "the node kept saying it was busy but never answered"; break;
     case uni::osal::ERR_UNI_OSAL_ECHECKSUM: words = "answer damaged (digest mismatch)"; break;
     case uni::osal::ERR_UNI_OSAL_EFORMAT: words = "connection closed by the node"; break;
     case uni::osal::ERR_UNI_OSAL_ESOCKET: words = "connection refused by the node"; break;
@@ -50,6 +51,9 @@ std::string nextStep(std::int32_t result)
     if (DriverResult::answerDamaged(result))
         return "the link or the node's server damages answers: restart the node's server (zamo2ctl --node ADDRESS "
                "node restart-server) and try again";
+    if (result == uni::osal::ERR_UNI_OSAL_EBUSY)
+        return "its server may be stuck: restart it (zamo2ctl --node ADDRESS node restart-server), or allow the "
+               "command more time (--timeout), then try again";
     switch (DriverResult::meaningOf(result)) {
     case ResultMeaning::Timeout:
         return "check that the node is on and reachable (zamo2ctl nodes lists those that answer), then try again";
@@ -65,6 +69,8 @@ std::string nodeUnreadableStep(std::int32_t result)
 {
     if (DriverResult::answerDamaged(result))
         return "restart its server (Restart Node (WR)) and choose it again";
+    if (result == uni::osal::ERR_UNI_OSAL_EBUSY)
+        return "its server may be stuck: restart it (Restart Node (WR)) and choose it again";
     switch (DriverResult::meaningOf(result)) {
     case ResultMeaning::Timeout: return "check that it is on and reachable, then choose it again";
     case ResultMeaning::Unreachable: return "check its cable and address (Change Node IP), then choose it again";

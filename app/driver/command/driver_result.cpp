@@ -14,7 +14,8 @@ ResultMeaning DriverResult::meaningOf(std::int32_t result)
     switch (result) {
     case 2: return ResultMeaning::NotLoaded;
     case qorinet_api::ERR_HARDWARE_ALREADY_IN_USE: return ResultMeaning::HardwareBusy;
-    case uni::osal::ERR_UNI_OSAL_ETIMEOUT: return ResultMeaning::Timeout;
+    case uni::osal::ERR_UNI_OSAL_ETIMEOUT:
+    case uni::osal::ERR_UNI_OSAL_EBUSY: return ResultMeaning::Timeout;
     case uni::osal::ERR_UNI_OSAL_ECONNECTION:
     case uni::osal::ERR_UNI_OSAL_ESOCKET:
     case uni::osal::ERR_UNI_OSAL_EFORMAT:

@@ -25,6 +25,9 @@ using namespace uni::osal;
 constexpr const char* kChannel = "tncn";
 /// sendRequest on a closed socket.
 constexpr int kSocketNotOpen = -2;
+/// sendRequest when heartbeats kept the request alive up to its ceiling and no answer came:
+/// the node is stuck, not silent (700007).
+constexpr int kBusyPastCeiling = -(ERR_UNI_OSAL_EBUSY - ERR_UNI_OSAL_BASE);
 constexpr std::int32_t kLowestChannel = -1;
 constexpr std::int32_t kHighestChannel = 3;
 /// The driver's text lengths count the terminating zero.
@@ -410,9 +413,12 @@ int QORINetClientNode::sendRequest(std::uint16_t command)
     ReceiveDeadline deadline(m_socket, patience);
     const auto ceiling =
         deadline.end() - std::chrono::milliseconds(patience) + std::chrono::milliseconds(m_requestCeilingMs.load());
+    bool heartbeats = false;
     for (;;) {
         FrameHeader header;
-        const int received = deadline.arm() ? receiveFrame(m_socket, m_buffer, header) : uni::osal::SOCK_ETIMEOUT;
+        int received = deadline.arm() ? receiveFrame(m_socket, m_buffer, header) : uni::osal::SOCK_ETIMEOUT;
+        if (received == uni::osal::SOCK_ETIMEOUT && heartbeats && deadline.end() == ceiling)
+            received = kBusyPastCeiling;
         if (received < 1) {
             // A disconnect from another thread closes the socket under a waiting request on purpose.
             const auto level = m_disconnectRequested ? uni::log::info : uni::log::error;
@@ -428,6 +434,7 @@ int QORINetClientNode::sendRequest(std::uint16_t command)
             UNI_LOG(kChannel, uni::log::debug)
                 << "##TNCN## sendRequest: heartbeat received cmd: 0x" << hex4(header.command);
             deadline.extend(patience, ceiling);
+            heartbeats = true;
         }
         // Anything else is a stranger: read, dropped, keep waiting.
     }

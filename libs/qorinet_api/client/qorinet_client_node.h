@@ -134,8 +134,9 @@ public:
     /// answer must begin within it, or a heartbeat must come; every frame must complete
     /// within it once begun.
     void setReceiveTimeoutMs(std::uint32_t ms) { m_receiveTimeoutMs = ms; }
-    /// How long heartbeats may keep one request waiting (15 minutes by default); frames that
-    /// are neither answer nor heartbeat never extend a wait.
+    /// How long heartbeats may keep one request waiting (15 minutes by default); a request they
+    /// kept waiting that long ends with 700007. Frames that are neither answer nor heartbeat
+    /// never extend a wait.
     void setRequestCeilingMs(std::uint32_t ms) { m_requestCeilingMs = ms; }
 
     // ---- QORINetIfClientNode --------------------------------------------------------------
