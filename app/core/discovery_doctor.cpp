@@ -300,6 +300,8 @@ private:
             const std::size_t before = m_findings.size();
             if (node.answers > 0)
                 judgeAnswering(node);
+            else if (node.refused > 0)
+                refusedAnswers(node);
             else if (node.remembered)
                 silentRemembered(node, scanPort);
             if (node.answers == 0 || m_findings.size() != before)
@@ -346,6 +348,15 @@ private:
                     " answers.",
                 "Check the node's power and cable; it may be restarting.");
         }
+    }
+
+    // Something answered, so "does not answer" would send the operator to the cable.
+    void refusedAnswers(const DiscoveryFacts::Node& node)
+    {
+        add(Level::Problem, nodeTitle(node) + " answers, but its answers cannot be used",
+            counted(node.refused, "answer", "answers") + " came from " + node.address +
+                "; the last was refused: " + node.refusal + ".",
+            "Check the IP settings (address, mask and port) on the node itself, then restart it.");
     }
 
     void silentRemembered(const DiscoveryFacts::Node& node, const std::string& scanPort)

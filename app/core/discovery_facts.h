@@ -55,6 +55,8 @@ struct DiscoveryFacts {
         std::int64_t msSinceAnswer = -1; ///< -1: never answered
         bool remembered = false;         ///< asked by address at every scan
         bool allowed = true;
+        std::uint64_t refused = 0; ///< answers from this address that discovery could not use
+        std::string refusal;       ///< why the last of them was refused
     };
 
     NetworkClientSettings::Networks networks = NetworkClientSettings::Networks::AllInterfaces;

@@ -196,7 +196,9 @@ void DiscoveryProbe::listen(const Options& options, const std::atomic<bool>& can
         DiscoveryFacts::Node& node = nodeAt(facts, heard.address);
         node.identities = heard.identities;
         node.answers = heard.answers;
-        node.msSinceAnswer = msSince(heard.last);
+        node.msSinceAnswer = heard.answers > 0 ? msSince(heard.last) : -1;
+        node.refused = heard.refused;
+        node.refusal = heard.refusal;
     }
     client.stopClient();
 }

@@ -140,15 +140,27 @@ TEST(Zamo2ctlDoctor, TellsWhichNodesAnswerWhichStayQuietAndWhichShareAnAddress)
 
     const Impostor twin(impostor, port, bay);
     ASSERT_TRUE(twin.bound());
+    // Answers naming an address no node can have are refused, but they did come.
+    const std::string nowhere = "127.0.0.74";
+    const Impostor unusable(nowhere, port, "0.0.0.0");
+    const std::string garbled = "127.0.0.75";
+    const Impostor unreadable(garbled, port, "999.1.1.1");
+    ASSERT_TRUE(unusable.bound() && unreadable.bound());
     // The quiet node is asked because nodes --add kept it.
     EXPECT_EQ(test::ctl("nodes --remove 127.0.0.99 --add " + quiet, env).exitCode, 64);
     EXPECT_EQ(test::ctl("nodes --scan-ms 300 --base-port " + std::to_string(port) + " --add " + quiet, env).exitCode,
               0);
-    const test::ProcessResult run = test::ctl(common + " --json --node " + impostor, env);
+    const test::ProcessResult run =
+        test::ctl(common + " --json --node " + impostor + " --node " + nowhere + " --node " + garbled, env);
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_TRUE(
         test::holds(run.out, "\"level\":\"problem\",\"title\":\"Remembered node " + quiet + " does not answer\""));
     EXPECT_TRUE(test::holds(run.out, "\"level\":\"problem\",\"title\":\"Several nodes answer as " + bay + "\""));
+    EXPECT_TRUE(test::holds(run.out, "\"title\":\"Remembered node " + nowhere +
+                                         " answers, but its answers cannot be used\",\"detail\":\""));
+    EXPECT_TRUE(test::holds(run.out, "the last was refused: it names the address 0.0.0.0, outside the allowed"));
+    EXPECT_TRUE(test::holds(run.out, "Remembered node " + garbled + " answers, but its answers cannot be used"));
+    EXPECT_TRUE(test::holds(run.out, "refused: it does not name a valid address"));
     EXPECT_TRUE(test::holds(run.out, "Impostor, enclosure 00E4FFFF"));
     EXPECT_TRUE(test::holds(run.out, "Doctor-Bay, enclosure "));
     EXPECT_TRUE(test::holds(run.out, "\"level\":\"ok\",\"title\":\"Scans went out from 127.0.0.1/255.0.0.0"));

@@ -36,23 +36,41 @@ void DiscoveryStatistics::noteSkipped(const std::string& local, const std::strin
     sendsOf(local, target, false).skipped = why;
 }
 
+DiscoveryStatistics::Heard* DiscoveryStatistics::heardOf(const std::string& address)
+{
+    const auto at = m_heardAt.find(address);
+    if (at != m_heardAt.end())
+        return &m_heard[at->second];
+    if (m_heard.size() >= kMaxEntries)
+        return nullptr;
+    m_heardAt.emplace(address, m_heard.size());
+    m_heard.push_back({});
+    m_heard.back().address = address;
+    return &m_heard.back();
+}
+
 void DiscoveryStatistics::noteAnswer(const std::string& address, const std::string& identity)
 {
     std::lock_guard<std::mutex> lock(m_lock);
     ++m_answers;
-    const auto at = m_heardAt.find(address);
-    if (at == m_heardAt.end() && m_heard.size() >= kMaxEntries)
+    Heard* found = heardOf(address);
+    if (!found)
         return;
-    if (at == m_heardAt.end()) {
-        m_heardAt.emplace(address, m_heard.size());
-        m_heard.push_back({address, 0, {}, {}});
-    }
-    Heard* found = &m_heard[at == m_heardAt.end() ? m_heard.size() - 1 : at->second];
     ++found->answers;
     found->last = Clock::now();
     if (found->identities.size() < kMaxIdentities &&
         std::find(found->identities.begin(), found->identities.end(), identity) == found->identities.end())
         found->identities.push_back(identity);
+}
+
+void DiscoveryStatistics::noteRefused(const std::string& sender, const std::string& why)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    Heard* found = heardOf(sender);
+    if (!found)
+        return;
+    ++found->refused;
+    found->refusal = why;
 }
 
 std::vector<DiscoveryStatistics::Sends> DiscoveryStatistics::sends() const

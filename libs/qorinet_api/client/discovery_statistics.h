@@ -27,13 +27,16 @@ public:
         std::string skipped; ///< why a request was not even tried ("" when it was)
     };
 
-    /// The answers and announcements that named one node address.
+    /// The answers and announcements that named one node address, and those refused that
+    /// came from it.
     struct Heard {
         std::string address;
         std::uint64_t answers = 0;
         Clock::time_point last;
         /// The different nodes that answered under this address (more than one: a duplicate).
         std::vector<std::string> identities;
+        std::uint64_t refused = 0;
+        std::string refusal; ///< why the last refused one was refused
     };
 
     static constexpr std::size_t kMaxEntries = 1024;
@@ -45,6 +48,8 @@ public:
     void noteSkipped(const std::string& local, const std::string& target, const std::string& why);
     /// A valid answer or announcement of the node `identity` at `address`.
     void noteAnswer(const std::string& address, const std::string& identity);
+    /// An answer or announcement from `sender` that discovery could not use, and why.
+    void noteRefused(const std::string& sender, const std::string& why);
 
     std::vector<Sends> sends() const;
     std::vector<Heard> heard() const;
@@ -52,6 +57,8 @@ public:
 
 private:
     Sends& sendsOf(const std::string& local, const std::string& target, bool direct);
+    /// The entry of `address`, added when missing; null past the bound.
+    Heard* heardOf(const std::string& address);
 
     mutable std::mutex m_lock;
     std::vector<Sends> m_sends;

@@ -309,12 +309,16 @@ void QORINetClient::handlePacket(std::uint16_t command, const std::string& sende
         return;
     std::lock_guard<std::mutex> answerLock(m_answerLock);
     const DiscoveryAnswer* parsed = m_answers.get(sender, xml);
-    if (!parsed)
+    if (!parsed) {
+        recordedStatistics().noteRefused(sender, "it does not name a valid address, mask and control port of the node");
         return;
+    }
     const DiscoveryAnswer& answer = *parsed;
     if (!allowedNetworks().isAllowed(answer.node.address())) {
         UNI_LOG(kChannel, uni::log::debug)
             << "answer of " << answer.node.address() << " (from " << sender << ") outside the allowed networks";
+        recordedStatistics().noteRefused(sender, "it names the address " + answer.node.address() +
+                                                     ", outside the allowed networks");
         return;
     }
     recordedStatistics().noteAnswer(answer.node.address(), identityOf(answer));
