@@ -290,9 +290,11 @@ std::int32_t FirmwareUpdater::updateRow(std::size_t index, FirmwareRow& row)
         // One board whose EEPROM cannot be saved first must not hold back the others.
         return outcome == AppStatus::SnapshotFailed ? AppStatus::FirmwareUpdateFailed : outcome;
     }
-    row.result = "Skipped";
-    row.info = skipReason(row);
-    row.outcome = AppStatus::FirmwareSkipped;
+    // A check that failed (a node gone mid-run) says nothing of the version: that is no skip.
+    const bool unchecked = row.checkResult >= 1;
+    row.result = unchecked ? "Error!" : "Skipped";
+    row.info = unchecked ? "not checked: " + statusWords(row.checkResult, &m_wrapper) : skipReason(row);
+    row.outcome = unchecked ? AppStatus::FirmwareUpdateFailed : AppStatus::FirmwareSkipped;
     row.snapshots.clear();
     row.snapshotProblem.clear();
     if (!m_journal)
@@ -303,7 +305,8 @@ std::int32_t FirmwareUpdater::updateRow(std::size_t index, FirmwareRow& row)
     entry.statusText = row.result + ": " + row.info;
     if (m_journal->append(entry))
         return row.outcome;
-    m_message = row.board.label() + ": skipped, but its journal line could not be written: " + m_journal->lastError();
+    m_message = row.board.label() + (unchecked ? ": not checked" : ": skipped") +
+                ", but its journal line could not be written: " + m_journal->lastError();
     m_lineLost = true;
     return AppStatus::JournalFailed;
 }

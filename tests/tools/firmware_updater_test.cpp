@@ -298,5 +298,23 @@ TEST_F(FirmwareOverTheWireTest, NetworkFailureNamesTheRowAndTheOthersStillRun)
     EXPECT_TRUE(test::filesIn(m_scratch / "maintenance/intents").empty());
 }
 
+// A check lost on the wire tells nothing of the installed version: the row fails with the
+// reason instead of being skipped as "version unknown", and nothing is sent to the board.
+TEST_F(FirmwareOverTheWireTest, ACheckLostOnTheWireFailsTheRowInsteadOfSkippingIt)
+{
+    connectReady(1);
+    test::fakeDriver().setText("BoardID0/Base", "FWCheck", "", 700008);
+    m_journal.setSnapshotsEnabled(false);
+    FirmwareUpdater updater(m_wrapper, &m_journal);
+    std::vector<FirmwareRow> rows;
+    ASSERT_EQ(updater.check({}, rows), 0);
+    EXPECT_EQ(updater.update(rows, false, nullptr, kGo), AppStatus::FirmwareUpdateFailed);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].result, "Error!");
+    EXPECT_TRUE(holds(rows[0].info, "not checked: the board's firmware could not be checked: no answer within 1 s"))
+        << rows[0].info;
+    EXPECT_TRUE(test::fakeDriver().callsNamed("SetParamStruct_str").empty());
+}
+
 } // namespace
 } // namespace z2e
