@@ -251,9 +251,14 @@ TEST_F(ClientNodeTest, StatusesPassThrough)
     EXPECT_EQ("<Cmd><target>System</target><command>Tree</command><string>previous</string></Cmd>",
               documentOf(requestsAfterConnect().back()));
 
-    // A short answer is a format error, not a success.
+    // A short answer, or a text longer than its answer, is no success, and the stream was fine:
+    // "no usable answer", not a format error that words as a lost connection.
     answerWith(proto::CMD_OPEN_CAN, Bytes{0, 0});
-    EXPECT_EQ(uni::osal::ERR_UNI_OSAL_EFORMAT, node->OpenCAN(0));
+    EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ERROR, node->OpenCAN(0));
+    answerWith(proto::CMD_GET_PARAM_XML_STR, PayloadBytes().i32(0).u32(0x7FFFFFFF).zeros(3));
+    EXPECT_EQ(uni::osal::ERR_UNI_OSAL_ERROR, node->GetParamXML_str("System", "Tree", text));
+    EXPECT_EQ("previous", text);
+    EXPECT_TRUE(node->isConnected());
     answerWith(proto::CMD_ERROR_TO_STRING, PayloadBytes().text("ERR_BOARD_NOT_FOUND"));
     EXPECT_EQ(0, node->ErrorConstantToString(256, text)); // no status word in this answer
     EXPECT_EQ("ERR_BOARD_NOT_FOUND", text);

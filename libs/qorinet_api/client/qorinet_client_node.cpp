@@ -25,6 +25,9 @@ using namespace uni::osal;
 constexpr const char* kChannel = "tncn";
 /// sendRequest on a closed socket.
 constexpr int kSocketNotOpen = -2;
+/// An answer that came whole but does not hold what its command answers: the node's server,
+/// not the link, is at fault (700009, not the stream's format error 700015).
+constexpr std::int32_t kUnusableAnswer = ERR_UNI_OSAL_ERROR;
 /// sendRequest when heartbeats kept the request alive up to its ceiling and no answer came:
 /// the node is stuck, not silent (700007).
 constexpr int kBusyPastCeiling = -(ERR_UNI_OSAL_EBUSY - ERR_UNI_OSAL_BASE);
@@ -44,7 +47,7 @@ std::int32_t transferFailure(int result)
 std::int32_t statusOnly(const PayloadReader& answer)
 {
     std::int32_t status = 0;
-    return answer.status(status) ? status : ERR_UNI_OSAL_EFORMAT;
+    return answer.status(status) ? status : kUnusableAnswer;
 }
 
 std::string hex4(std::uint16_t value)
@@ -324,7 +327,7 @@ std::int32_t QORINetClientNode::sayHelloLocked()
         std::int32_t status = 0;
         std::uint64_t value = 0;
         if (!answer.status(status))
-            result = ERR_UNI_OSAL_EFORMAT;
+            result = kUnusableAnswer;
         else if (status > 0)
             result = status;
         else if (status == 0 && answer.u64At(4, value))
@@ -343,11 +346,11 @@ std::int32_t QORINetClientNode::fetchBoardProperties(std::uint32_t index)
             std::int32_t status = 0;
             std::string document;
             if (!answer.status(status))
-                return ERR_UNI_OSAL_EFORMAT;
+                return kUnusableAnswer;
             if (status > 0)
                 return status;
             if (!answer.textAt(4, document))
-                return ERR_UNI_OSAL_EFORMAT;
+                return kUnusableAnswer;
             std::lock_guard<std::mutex> lock(m_recordLock);
             if (index < m_boards.size())
                 m_boards[index].properties = std::move(document);
@@ -649,11 +652,11 @@ std::int32_t QORINetClientNode::GetParam_i32(std::int32_t board, std::int32_t co
             std::int32_t status = 0;
             std::int32_t read = 0;
             if (!answer.status(status))
-                return ERR_UNI_OSAL_EFORMAT;
+                return kUnusableAnswer;
             if (status > 0)
                 return status;
             if (!answer.i32At(proto::kAnswerValueOffset, read))
-                return ERR_UNI_OSAL_EFORMAT;
+                return kUnusableAnswer;
             value = read;
             return status;
         });
@@ -680,11 +683,11 @@ std::int32_t QORINetClientNode::GetParam_i64(std::int32_t board, std::int32_t co
             std::int32_t status = 0;
             std::int64_t read = 0;
             if (!answer.status(status))
-                return ERR_UNI_OSAL_EFORMAT;
+                return kUnusableAnswer;
             if (status > 0)
                 return status;
             if (!answer.i64At(proto::kAnswerValueOffset, read))
-                return ERR_UNI_OSAL_EFORMAT;
+                return kUnusableAnswer;
             value = read;
             return status;
         });
@@ -701,11 +704,11 @@ auto textAnswer(std::string& text)
         std::int32_t status = 0;
         std::string read;
         if (!answer.status(status))
-            return ERR_UNI_OSAL_EFORMAT;
+            return kUnusableAnswer;
         if (status > 0)
             return status;
         if (!answer.textAt(4, read))
-            return ERR_UNI_OSAL_EFORMAT;
+            return kUnusableAnswer;
         text = std::move(read);
         return status;
     };
@@ -718,11 +721,11 @@ auto lengthAnswer(std::uint32_t& length)
         std::int32_t status = 0;
         std::uint32_t read = 0;
         if (!answer.status(status))
-            return ERR_UNI_OSAL_EFORMAT;
+            return kUnusableAnswer;
         if (status > 0)
             return status;
         if (!answer.u32At(4, read))
-            return ERR_UNI_OSAL_EFORMAT;
+            return kUnusableAnswer;
         length = read;
         return status;
     };
@@ -920,11 +923,11 @@ std::int32_t QORINetClientNode::ErrorCntCAN(std::int32_t board, std::int32_t cha
             std::int32_t status = 0;
             std::uint32_t read = 0;
             if (!answer.status(status))
-                return ERR_UNI_OSAL_EFORMAT;
+                return kUnusableAnswer;
             if (status != 0)
                 return status;
             if (!answer.u32At(4, read))
-                return ERR_UNI_OSAL_EFORMAT;
+                return kUnusableAnswer;
             errorCount = read;
             return status;
         });
