@@ -33,11 +33,12 @@ void printText(const std::vector<DoctorFinding>& findings)
 {
     std::vector<std::vector<std::string>> rows;
     for (const DoctorFinding& finding : findings) {
-        rows.push_back({DoctorFinding::levelName(finding.level), finding.title});
+        // Titles and details name nodes by what they answered.
+        rows.push_back({DoctorFinding::levelName(finding.level), oneLine(finding.title)});
         if (!finding.detail.empty())
-            rows.push_back({"", finding.detail});
+            rows.push_back({"", oneLine(finding.detail)});
         if (!finding.nextStep.empty())
-            rows.push_back({"", "next: " + finding.nextStep});
+            rows.push_back({"", "next: " + oneLine(finding.nextStep)});
     }
     std::cout << alignedColumns(rows);
 }

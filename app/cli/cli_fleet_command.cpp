@@ -75,7 +75,7 @@ void printText(const std::vector<FleetBoard>& boards, const FleetTable::Options&
 void reportFailure(const FleetSource& source, std::int32_t result)
 {
     const std::string who =
-        source.address.empty() ? "this computer" : "the node " + source.system + " at " + source.address;
+        source.address.empty() ? "this computer" : "the node " + oneLine(source.system) + " at " + source.address;
     std::cerr << "zamo2ctl: " << who << " could not be read completely: " << oneLine(failureWords(result))
               << (source.address.empty() ? "" : "; its boards are missing or partial") << "\n";
 }

@@ -128,7 +128,10 @@ std::string oneLine(const std::string& text)
     for (char c : text) {
         if (c == '\r')
             continue;
-        out += c == '\n' ? ' ' : c;
+        // Names and texts come from the network: no terminal control sequences get through.
+        const unsigned char u = static_cast<unsigned char>(c);
+        const bool control = (u < 0x20 && c != '\t') || u == 0x7f;
+        out += c == '\n' ? ' ' : control ? '?' : c;
     }
     return out;
 }

@@ -32,7 +32,8 @@ std::string failureWords(std::int32_t result, const QorinNodeUtilWrapper* node =
 /// the status table's text or the driver's.
 std::string statusWords(std::int32_t status, const QorinNodeUtilWrapper* node);
 
-/// A message of several lines on one: line breaks become blanks.
+/// A message of several lines on one: line breaks become blanks, other control characters
+/// (but tabs) '?', so that a text from the network cannot drive the terminal.
 std::string oneLine(const std::string& text);
 
 /// What to do about a network node that could not be read because of `result`, named by the

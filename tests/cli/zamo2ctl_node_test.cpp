@@ -208,6 +208,23 @@ TEST(Zamo2ctlNodeFailures, EachFaultIsNamedInWords)
     }
 }
 
+// A node names itself: the control characters of its name never reach the terminal, in any
+// command that prints it.
+TEST(Zamo2ctlNodeNames, ControlCharactersNeverReachTheTerminal)
+{
+    NodeSimProcess sim;
+    const std::string node = startSim(sim, "127.0.0.39", {"--name", "Rig\x1b[2J"});
+    ASSERT_FALSE(node.empty()) << sim.output();
+    const std::string port = node.substr(node.find(" --base-port"));
+    for (const std::string& command : {"fleet --scan-ms 1500" + port, "doctor --scan-ms 1500" + node,
+                                       "firmware check --all-nodes --scan-ms 1500" + port}) {
+        SCOPED_TRACE(command);
+        const ProcessResult run = ctl(command);
+        EXPECT_TRUE(holds(run.out, "Rig?[2J")) << run.out;
+        EXPECT_EQ((run.out + run.err).find('\x1b'), std::string::npos);
+    }
+}
+
 // "ENCLOSURE / Slot N: BOARD" for every slot row of a printed tree: the enclosure's name and
 // the first word of what the slot holds ("Empty" for none).
 std::set<std::string> slotPlaces(const std::string& tree)
