@@ -26,7 +26,7 @@ DiscoveryFacts healthy()
     facts.scanIntervalMs = 500;
     facts.scanRounds = 5;
     facts.scans = {{"127.0.0.1/255.0.0.0", "127.255.255.255", false, 5, 0, ""}};
-    facts.nodes = {{"127.0.0.5", {"Bench, enclosure 00E41234, port 29237"}, 5, 200, false, true}};
+    facts.nodes = {{"127.0.0.5", {"Bench, enclosure 00E41234, port 29237"}, 5, 200, false, true, 0, {}}};
     return facts;
 }
 
@@ -84,12 +84,12 @@ TEST(DiscoveryDoctor, APortTakenByAnotherProgramIsNamedWithWhatToClose)
 TEST(DiscoveryDoctor, NodesThatAnswerWronglyOrNotAtAllAreEachAProblemOrWarning)
 {
     DiscoveryFacts facts = healthy();
-    facts.nodes.push_back({"127.0.0.6", {"Bay-A, port 29237", "Impostor, port 29237"}, 6, 100, false, true});
-    facts.nodes.push_back({"169.254.7.8", {"Lonely"}, 3, 100, false, true});
-    facts.nodes.push_back({"10.1.2.3", {"Routed"}, 3, 100, false, true});
-    facts.nodes.push_back({"127.0.0.9", {"Gone"}, 2, 4000, false, true});
-    facts.nodes.push_back({"127.0.0.99", {}, 0, -1, true, true});
-    facts.nodes.push_back({"192.168.5.5", {}, 0, -1, true, false});
+    facts.nodes.push_back({"127.0.0.6", {"Bay-A, port 29237", "Impostor, port 29237"}, 6, 100, false, true, 0, {}});
+    facts.nodes.push_back({"169.254.7.8", {"Lonely"}, 3, 100, false, true, 0, {}});
+    facts.nodes.push_back({"10.1.2.3", {"Routed"}, 3, 100, false, true, 0, {}});
+    facts.nodes.push_back({"127.0.0.9", {"Gone"}, 2, 4000, false, true, 0, {}});
+    facts.nodes.push_back({"127.0.0.99", {}, 0, -1, true, true, 0, {}});
+    facts.nodes.push_back({"192.168.5.5", {}, 0, -1, true, false, 0, {}});
     facts.scans.push_back({"127.0.0.99", "127.0.0.99", true, 5, 0, ""});
     const auto findings = DiscoveryDoctor::judge(facts);
 
