@@ -491,10 +491,10 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
     if (!folderExists(m_folder))
         return fail("cannot create " + m_folder);
     const std::string path = m_folder + "/history.jsonl";
-    const int fd =
-        ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644); // read: its last byte
+    std::string error;
+    const int fd = openOwnFile(path, O_RDWR | O_APPEND | O_CREAT, error); // read: its last byte
     if (fd < 0)
-        return fail("cannot open " + path + ": " + std::strerror(errno));
+        return fail(error);
     // Another program appending at the same time waits; the lock ends with the close.
     ::flock(fd, LOCK_EX);
     bool ok = endTornLine(fd, path);

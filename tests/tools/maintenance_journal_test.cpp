@@ -158,6 +158,17 @@ TEST_F(MaintenanceJournalTest, APlantedResultsFileIsRefused)
     EXPECT_EQ(journal.resultDocument(journal.line(line), 1 << 20), "");
 }
 
+// A FIFO planted as the history would take the lines and keep them nowhere, or stop the run
+// once its buffer is full.
+TEST_F(MaintenanceJournalTest, APlantedHistoryFifoIsRefused)
+{
+    fs::create_directories(maintenance());
+    ASSERT_EQ(::mkfifo((fs::path(maintenance()) / "history.jsonl").c_str(), 0600), 0);
+    MaintenanceJournal journal(maintenance(), "local");
+    EXPECT_FALSE(journal.append(entryOf("10A80001", "selftest")));
+    EXPECT_TRUE(holds(journal.lastError(), "history.jsonl is not a plain file")) << journal.lastError();
+}
+
 TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
 {
     MaintenanceJournal here(maintenance(), "local");
