@@ -35,7 +35,8 @@ enum : int {
     /// A file or folder the command writes was refused (OutputDestination), or the report
     /// package could not be placed at its destination.
     EXIT_CANNOT_CREATE = 73,
-    /// A change was made and verified, but its journal line could not be written.
+    /// A change was made and verified, but its journal line could not be written; history: the
+    /// journal cannot be read.
     EXIT_JOURNAL_FAILED = 74,
     /// --timeout passed before the command finished.
     EXIT_TIMEOUT = 75,

@@ -400,6 +400,10 @@ int history(const CliOptions& options)
     const MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "");
     const JournalHistory read = journal.read(serial);
     const std::vector<std::string>& lines = read.lines;
+    if (!read.error.empty()) {
+        std::cerr << "zamo2ctl: " << read.error << "\n";
+        return EXIT_JOURNAL_FAILED;
+    }
     if (read.damaged != 0)
         std::cerr << "zamo2ctl: " << JournalLineReader::damagedText(read.damaged) << " in " << journal.folder()
                   << "/history.jsonl\n";

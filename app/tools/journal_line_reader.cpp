@@ -3,6 +3,7 @@
 #include "core/json_text.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -144,8 +145,15 @@ JournalLineReader::JournalLineReader(const std::string& path, std::uint64_t file
 {
     // The history is the journal's own file: a link planted in its place is not read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int openError = errno;
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !(m_file = ::fdopen(fd, "rb"))) {
+        // A missing history is one not written yet; anything else standing there is said.
+        if (fd >= 0 ? !S_ISREG(info.st_mode) : openError == ELOOP)
+            m_error = path + " is not a plain file of the journal's own (a symbolic link, FIFO or folder stands "
+                             "there); it is not read - move it aside";
+        else if (fd < 0 && openError != ENOENT)
+            m_error = "cannot read " + path + ": " + std::strerror(openError);
         if (fd >= 0)
             ::close(fd);
         return;

@@ -28,6 +28,8 @@ public:
     bool next(std::string& line);
     /// Lines skipped so far (empty lines do not count).
     std::size_t damaged() const { return m_damaged; }
+    /// Why a file that is there is not read (a link, FIFO or folder in its place, no permission); "" else.
+    const std::string& error() const { return m_error; }
     /// Just past the last line read that has its line end: where reading goes on later, as a
     /// line without one may be half written.
     std::uint64_t wholeLinesEnd() const { return m_wholeLinesEnd; }
@@ -49,6 +51,7 @@ private:
     std::uint64_t m_at = 0;
     std::uint64_t m_wholeLinesEnd = 0;
     std::uint64_t m_identity = 0;
+    std::string m_error;
 };
 
 } // namespace z2e

@@ -555,6 +555,7 @@ JournalHistory MaintenanceJournal::read(const std::string& serial) const
             history.lines.push_back(text);
     }
     history.damaged = reader.damaged();
+    history.error = reader.error();
     return history;
 }
 

@@ -62,6 +62,8 @@ struct JournalEntry {
 struct JournalHistory {
     std::vector<std::string> lines;
     std::size_t damaged = 0;
+    /// Why the history could not be read at all; "" when it was, or is not there yet.
+    std::string error;
 };
 
 class MaintenanceJournal {

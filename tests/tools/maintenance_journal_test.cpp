@@ -159,14 +159,25 @@ TEST_F(MaintenanceJournalTest, APlantedResultsFileIsRefused)
 }
 
 // A FIFO planted as the history would take the lines and keep them nowhere, or stop the run
-// once its buffer is full.
-TEST_F(MaintenanceJournalTest, APlantedHistoryFifoIsRefused)
+// once its buffer is full. A planted history is said, not read as an empty journal.
+TEST_F(MaintenanceJournalTest, APlantedHistoryIsNeitherWrittenNorTakenForEmpty)
 {
+    const fs::path history = fs::path(maintenance()) / "history.jsonl";
     fs::create_directories(maintenance());
-    ASSERT_EQ(::mkfifo((fs::path(maintenance()) / "history.jsonl").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(history.c_str(), 0600), 0);
     MaintenanceJournal journal(maintenance(), "local");
     EXPECT_FALSE(journal.append(entryOf("10A80001", "selftest")));
     EXPECT_TRUE(holds(journal.lastError(), "history.jsonl is not a plain file")) << journal.lastError();
+    EXPECT_TRUE(holds(journal.read("").error, "history.jsonl is not a plain file"));
+
+    fs::remove(history);
+    test::writeFile(m_site / "other.jsonl", "{\"serial\":\"10A80001\"}\n");
+    fs::create_symlink(m_site / "other.jsonl", history);
+    const JournalHistory read = journal.read("");
+    EXPECT_TRUE(read.lines.empty());
+    EXPECT_TRUE(holds(read.error, "history.jsonl is not a plain file")) << read.error;
+    fs::remove(history);
+    EXPECT_EQ(journal.read("").error, "");
 }
 
 TEST_F(MaintenanceJournalTest, LastResultIsThatOfTheSameBoardOperationAndNode)
