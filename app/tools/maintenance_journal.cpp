@@ -34,6 +34,9 @@ constexpr std::size_t kMaxResultHeader = 4096;
 const char* const kUnreadableHint =
     " - to change a board whose EEPROM cannot be read, turn the snapshots off (zamo2ctl --no-snapshot, "
     "setting ApplicationSettings/MaintenanceSnapshots=false)";
+// Nor need a snapshot that cannot be written (a full or read-only disk) stop a repair.
+const char* const kUnwritableHint =
+    " - to change the board without one, turn the snapshots off (zamo2ctl --no-snapshot)";
 
 // A serial number becomes a folder name: anything but letters and digits is replaced.
 std::string folderNameOf(const std::string& serial)
@@ -183,8 +186,10 @@ std::int32_t MaintenanceJournal::snapshot(QorinNodeUtilWrapper& wrapper, const B
     }
     base += "\n";
     con += "\n";
-    if (!writeFile(folderNameOf(board.serial), operation, {{"base.xml", &base}, {"con.xml", &con}}, true, files))
+    if (!writeFile(folderNameOf(board.serial), operation, {{"base.xml", &base}, {"con.xml", &con}}, true, files)) {
+        m_error += kUnwritableHint;
         return 4009;
+    }
     return 0;
 }
 
@@ -203,8 +208,10 @@ std::int32_t MaintenanceJournal::snapshotEnclosure(QorinNodeUtilWrapper& wrapper
         return 4009;
     }
     const std::string text = document + "\n";
-    if (!writeFile("enclosure_" + folderNameOf(serial), operation, {{"enclosure.xml", &text}}, true, files))
+    if (!writeFile("enclosure_" + folderNameOf(serial), operation, {{"enclosure.xml", &text}}, true, files)) {
+        m_error += kUnwritableHint;
         return 4009;
+    }
     return 0;
 }
 
