@@ -212,8 +212,11 @@ bool AssetRegister::open()
     if (!openFile())
         return false;
     // A register behind the journal still answers with what it holds: reading never fails for it.
-    if (!catchUp(m_realFolder + "/maintenance"))
+    if (!catchUp(m_realFolder + "/maintenance")) {
         UNI_LOG(kLogChannel, uni::log::warning) << "asset register not brought up to the journal: " << m_error;
+        m_notice += (m_notice.empty() ? "" : "; ") + m_error +
+                    " - the asset register answers with what it held; the journal's newer lines go in at the next run";
+    }
     return true;
 }
 
@@ -315,8 +318,9 @@ AssetRegister::Opened AssetRegister::checked()
         return Opened::Damaged;
     }
     // Each commit then waits for no disk; a crash loses at most the last commits, which the
-    // journal still holds.
-    if (!toWal() || !exec("PRAGMA synchronous=NORMAL") || !migrate())
+    // journal still holds. A register of this schema needs no write to be read: another
+    // program's long write does not keep it closed.
+    if (!toWal() || !exec("PRAGMA synchronous=NORMAL") || (schema < kSchema && !migrate()))
         return damagedOr("cannot prepare");
     return Opened::Ok;
 }

@@ -130,7 +130,8 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     /// The file, its folder's links resolved once opened.
     const std::string& path() const { return m_path; }
-    /// What open() had to do beyond opening (a damaged file moved aside); empty otherwise.
+    /// What open() had to do beyond opening (a damaged file moved aside) or could not do (bring
+    /// the register up to the journal); empty otherwise.
     const std::string& notice() const { return m_notice; }
 
     /// The boards of one read of a system, in one transaction. Sightings without a serial are

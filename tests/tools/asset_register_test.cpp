@@ -121,6 +121,26 @@ TEST_F(AssetRegisterTest, AnOlderSchemaIsMigratedAndANewerOneRefusedUntouched)
     EXPECT_TRUE(holds(foreign.notice(), "was damaged (schema -3, which no ZAMO2Explorer writes)"));
 }
 
+// Another program's long write holds the register: it is still read, and the lines it could
+// not take in yet are said.
+TEST_F(AssetRegisterTest, ARegisterHeldByAnotherWriterIsStillRead)
+{
+    {
+        AssetRegister assets(documents());
+        ASSERT_TRUE(assets.open()) << assets.lastError();
+        ASSERT_TRUE(assets.recordSightings({seen(1, "local", 0, 2)})) << assets.lastError();
+    }
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    AssetRegister assets(documents());
+    EXPECT_TRUE(assets.open()) << assets.lastError();
+    EXPECT_TRUE(holds(assets.notice(), "database is locked - the asset register answers with what it held"))
+        << assets.notice();
+    EXPECT_EQ(historyOf(assets, "10A80001").board.lastSeen, at(1));
+    sqlite3_close(other);
+}
+
 TEST_F(AssetRegisterTest, ABoardSeenInTwoPlacesInTurnHasAPlaceForEachStay)
 {
     AssetRegister assets(documents());
