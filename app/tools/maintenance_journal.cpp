@@ -21,6 +21,7 @@
 #include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace z2e {
@@ -29,6 +30,9 @@ namespace {
 
 // A results.log header line is far shorter: time, serial, operation and a size.
 constexpr std::size_t kMaxResultHeader = 4096;
+// Another program's append takes milliseconds, its sync on a busy disk seconds; one holding the
+// lock far longer is stopped or hung.
+constexpr int kLockWaitMs = 10000;
 
 // An EEPROM that cannot be read has nothing to save; the operator decides to change it anyway.
 const char* const kUnreadableHint =
@@ -225,9 +229,9 @@ bool MaintenanceJournal::keepResults(const std::string& operation, const std::ve
     if (out < 0)
         return fail(error);
     // Another program appending at the same time waits; the offsets below are then exact.
-    ::flock(out, LOCK_EX);
     struct stat before {};
-    bool ok = ::fstat(out, &before) == 0 || fail("cannot read the size of " + path + ": " + std::strerror(errno));
+    bool ok = lockOwnFile(out, path) &&
+              (::fstat(out, &before) == 0 || fail("cannot read the size of " + path + ": " + std::strerror(errno)));
     const std::string time = utcNow();
     std::string text;
     std::size_t size = 0;
@@ -503,8 +507,7 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
     if (fd < 0)
         return fail(error);
     // Another program appending at the same time waits; the lock ends with the close.
-    ::flock(fd, LOCK_EX);
-    bool ok = endTornLine(fd, path);
+    bool ok = lockOwnFile(fd, path) && endTornLine(fd, path);
     // All lines in one write; where it falls short, the whole lines written stay.
     std::string text;
     std::size_t size = 0;
@@ -534,6 +537,21 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
     if (ok && m_unsynced)
         ok = syncResults();
     return ok;
+}
+
+// Polled: a blocking flock could not be bounded.
+bool MaintenanceJournal::lockOwnFile(int fd, const std::string& path)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK)
+            return fail("cannot lock " + path + ": " + std::strerror(errno));
+        if (std::chrono::steady_clock::now() > until)
+            return fail(path + " stays locked by another program for over " + std::to_string(kLockWaitMs / 1000) +
+                        " s; nothing was written to it - end that program and run again");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 bool MaintenanceJournal::endTornLine(int fd, const std::string& path)

@@ -180,6 +180,9 @@ private:
     /// Up to `most` bytes of the file at `path` from `offset`, opened by openOwnFile(); "" when
     /// it cannot be read.
     static std::string readOwnFile(const std::string& path, std::uint64_t offset, std::size_t most);
+    /// Takes `fd`'s lock, waiting at most kLockWaitMs for another program's append; false with
+    /// lastError() set.
+    bool lockOwnFile(int fd, const std::string& path);
     /// Ends a line torn by a crash, so that the next record starts on a line of its own.
     bool endTornLine(int fd, const std::string& path);
     /// Syncs results.log after keepResults(); false with lastError() set.

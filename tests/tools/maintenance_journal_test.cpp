@@ -401,14 +401,15 @@ TEST_F(MaintenanceJournalTest, AppendsOfTwoProgramsTakeTurns)
         ::close(fd); // the lock belongs to the parent's append alone
         ::_exit(journal.append(entry) ? 0 : 1);
     }
-    // Until the child waits in flock(2), or has ended without waiting.
+    // Until the child waits for the lock (in flock(2) or asleep between tries), or has ended
+    // without waiting.
     bool waiting = false;
     int status = -1;
     for (int i = 0; i < 60000 && !waiting && ::waitpid(child, &status, WNOHANG) == 0; ++i) {
         std::ifstream call("/proc/" + std::to_string(child) + "/syscall");
         std::string number;
         call >> number;
-        waiting = number == std::to_string(SYS_flock);
+        waiting = number == std::to_string(SYS_flock) || number == std::to_string(SYS_clock_nanosleep);
         if (!waiting)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -423,6 +424,21 @@ TEST_F(MaintenanceJournalTest, AppendsOfTwoProgramsTakeTurns)
     const JournalHistory read = journal.read("10A80001");
     EXPECT_EQ(read.lines.size(), 3u);
     EXPECT_EQ(read.damaged, 0u);
+}
+
+// A program stopped while it holds the history's lock ends this one's wait in words, not never.
+TEST_F(MaintenanceJournalTest, AHistoryLockedForLongIsSaidNotWaitedOnForever)
+{
+    MaintenanceJournal journal(maintenance(), "local");
+    ASSERT_TRUE(journal.append(entryOf("10A80001", "selftest")));
+    const std::string history = maintenance() + "/history.jsonl";
+    const int other = ::open(history.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    EXPECT_FALSE(journal.append(entryOf("10A80002", "selftest")));
+    EXPECT_TRUE(holds(journal.lastError(), "history.jsonl stays locked by another program")) << journal.lastError();
+    ::close(other);
+    ASSERT_TRUE(journal.append(entryOf("10A80003", "selftest"))) << journal.lastError();
+    EXPECT_EQ(fieldOf(journal.history(""), "serial"), (Strings{"10A80001", "10A80003"}));
 }
 
 TEST_F(MaintenanceJournalTest, OnlyWholeJsonObjectsCountAsRecords)
