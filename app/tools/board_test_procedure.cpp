@@ -3,6 +3,7 @@
 #include "core/application_status.h"
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
+#include "tools/board_identity_parse.h"
 #include "tools/board_selection.h"
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
@@ -79,6 +80,18 @@ std::string untouchedText(const BoardTestOutcome& outcome)
     return "not run: the procedure stopped before this board (" + why + ")";
 }
 
+// The rows' places were asked for with their descriptions; those stay. Taking them twice is
+// harmless.
+void takeIdentities(BoardIdentityParse& parse, std::vector<BoardTestRow>& rows)
+{
+    const std::vector<BoardIdentity>& identities = parse.identities();
+    for (std::size_t i = 0; i < rows.size() && i < identities.size(); ++i) {
+        const std::int32_t enclosure = rows[i].board.enclosure;
+        rows[i].board = identities[i];
+        rows[i].board.enclosure = enclosure;
+    }
+}
+
 } // namespace
 
 std::string BoardTestRow::text() const
@@ -152,17 +165,26 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
         outcome.message = "only the self test runs on simulated boards";
         return outcome;
     }
+    std::vector<std::string> descriptions;
     for (const std::uint32_t board : chosen) {
         BoardTestRow row;
-        row.board = BoardIdentity::read(m_wrapper, board);
+        row.board.index = board;
+        descriptions.emplace_back();
+        if (m_wrapper.getBoardProperties(board, descriptions.back()) >= 1)
+            descriptions.back().clear();
+        row.board.readPlace(m_wrapper);
         row.simulated = simulated;
         outcome.rows.push_back(row);
     }
     if (outcome.rows.empty())
         return outcome;
-
-    if (changesBoard(test))
+    // A procedure that changes a board snapshots it first, under its identity; a self test
+    // needs the identities only for the journal and parses them while the boards work.
+    BoardIdentityParse identities(descriptions, chosen);
+    if (changesBoard(test)) {
+        takeIdentities(identities, outcome.rows);
         snapshotBoards(test, outcome);
+    }
     ChangeIntent intent;
     if (changesBoard(test) && !intent.begin(m_journal, entries(test, outcome, 0), outcome.message))
         outcome.status = AppStatus::JournalFailed;
@@ -174,6 +196,7 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
         }
     }
     intent.end();
+    takeIdentities(identities, outcome.rows); // a self test's, parsed while its boards worked
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     journal(test, outcome, seconds);
     return outcome;

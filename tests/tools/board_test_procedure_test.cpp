@@ -1,6 +1,7 @@
 #include "tools_fixture.h"
 
 #include "tools/board_identity.h"
+#include "tools/board_identity_parse.h"
 #include "tools/board_test_procedure.h"
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
@@ -64,6 +65,31 @@ TEST(BoardIdentityTest, SlotZeroIsASlot)
               (std::vector<std::uint32_t>{0, 7, BoardIdentity::kUnknownSlot, BoardIdentity::kUnknownSlot}));
 }
 
+// The parse is shared between its thread and the caller: every document is parsed once, as
+// its own board, whichever of the two took it.
+TEST(BoardIdentityTest, ParseBesideTheProcedureGivesEachBoardItsOwnIdentity)
+{
+    std::vector<std::string> documents;
+    std::vector<std::uint32_t> boards;
+    for (std::uint32_t b = 0; b < 300; ++b) {
+        documents.push_back("<Properties><BoardInfo><SerialNumber>S" + std::to_string(b) +
+                            "</SerialNumber></BoardInfo><SystemInfo><SlotNo>" + std::to_string(b % 17) +
+                            "</SlotNo></SystemInfo></Properties>");
+        boards.push_back(1000 + b);
+    }
+    documents[5].clear(); // an unreadable description leaves only the index
+    BoardIdentityParse parse(documents, boards);
+    const std::vector<BoardIdentity>& identities = parse.identities();
+    ASSERT_EQ(identities.size(), documents.size());
+    for (std::size_t b = 0; b < identities.size(); ++b) {
+        const BoardIdentity expected = BoardIdentity::fromProperties(boards[b], documents[b]);
+        EXPECT_EQ(identities[b].index, expected.index);
+        EXPECT_EQ(identities[b].serial + "/" + std::to_string(identities[b].slot),
+                  expected.serial + "/" + std::to_string(expected.slot));
+    }
+    EXPECT_EQ(identities[5].serial, "");
+}
+
 TEST(TestResultFiles, ProposedNameFollowsTheLastProcedure)
 {
     BoardTestRow row;
@@ -92,6 +118,7 @@ TEST_F(BoardTestProcedureTest, SelfTestShowsEachBoardsVerdictAndSavesAllUnderRes
     ASSERT_EQ(outcome.status, 0) << outcome.message;
     ASSERT_EQ(outcome.rows.size(), 2u);
     EXPECT_EQ(outcome.rows[0].text(), "Slot 2:  QA-4008.BNC:  PASSED");
+    EXPECT_EQ(outcome.rows[1].board.label(), "0/3  QA-4016 10A80002"); // its own description, its place
     EXPECT_EQ(outcome.rows[1].status, " FAILED!!");
     EXPECT_FALSE(outcome.rows[1].details.empty());
     EXPECT_EQ(fractions.back(), 1.0);
