@@ -320,6 +320,18 @@ TEST_F(EepromDialogsTest, HistoryShowsAnInterruptedChangeInRed)
     EXPECT_NE(table->item(0, 3)->foreground().color(), QColor(Qt::red));
 }
 
+// A FIFO planted as the history is no empty history: the window says what stands there.
+TEST_F(EepromDialogsTest, HistoryThatCannotBeReadSaysSoInsteadOfNothingRecorded)
+{
+    std::filesystem::create_directories(maintenance());
+    const std::string history = maintenance() + "/history.jsonl";
+    ASSERT_EQ(::mkfifo(history.c_str(), 0600), 0);
+    CBoardHistoryDialog dialog(maintenance(), "10A80001", "Slot 2:  QA-4008.BNC");
+    auto* label = child<QLabel>(&dialog, "labelEmpty");
+    EXPECT_TRUE(label->text().startsWith("The history cannot be read: ")) << label->text().toStdString();
+    EXPECT_TRUE(label->text().contains("FIFO")) << label->text().toStdString();
+}
+
 TEST_F(EepromDialogsTest, HistoryRestoresTheSnapshotOfACalibrationByteForByte)
 {
     connectExample();

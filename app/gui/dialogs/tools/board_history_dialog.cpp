@@ -117,6 +117,11 @@ void CBoardHistoryDialog::fillHistory(const JournalHistory& history)
     }
     table->resizeColumnsToContents();
     table->setVisible(!m_lines.empty());
+    // A history that cannot be read is no empty one: say what stands in its place.
+    m_ui->labelEmpty->setText(history.error.empty()
+                                  ? tr("No maintenance recorded for this board.")
+                                  : tr("The history cannot be read: %1").arg(QString::fromStdString(history.error)));
+    m_ui->labelEmpty->setWordWrap(true);
     m_ui->labelEmpty->setVisible(m_lines.empty());
     updateWidgets();
 }
