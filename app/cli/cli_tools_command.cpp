@@ -17,6 +17,7 @@
 #include "tools/test_verdict.h"
 #include "driver/command/app_status.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
@@ -123,6 +124,18 @@ int saveResults(const CliOptions& options, const BoardTestOutcome& outcome)
     return status;
 }
 
+// Whether the procedure sent anything to a board: a change whose start could not be recorded
+// sends nothing, and its journal failure is no record missing from a run.
+bool sentTo(const BoardTestRow& row)
+{
+    return !row.status.empty() && !row.snapshotFailed;
+}
+
+bool sentToABoard(const BoardTestOutcome& outcome)
+{
+    return std::any_of(outcome.rows.begin(), outcome.rows.end(), sentTo);
+}
+
 int runTest(const CliOptions& options, BoardTest test)
 {
     return runOnNode(options, [&](QorinNodeUtilWrapper& wrapper) -> int {
@@ -130,12 +143,14 @@ int runTest(const CliOptions& options, BoardTest test)
         journal.setSnapshotsEnabled(!options.noSnapshot);
         BoardTestProcedure procedure(wrapper, &journal);
         BoardTestOutcome outcome = procedure.run(test, chosenBoards(options), terminalProgress(), kNeverCancelled);
-        const bool unjournalled = outcome.status == AppStatus::JournalFailed;
+        const bool unjournalled = outcome.status == AppStatus::JournalFailed && sentToABoard(outcome);
         if (unjournalled) {
             // The procedure ran to its end; only the record of it is missing.
             std::string boards;
-            for (const BoardTestRow& row : outcome.rows)
-                boards += (boards.empty() ? "" : ", ") + row.board.label();
+            for (const BoardTestRow& row : outcome.rows) {
+                if (sentTo(row))
+                    boards += (boards.empty() ? "" : ", ") + row.board.label();
+            }
             std::cerr << "zamo2ctl: " << BoardTestProcedure::operationName(test) << " ran on " << boards
                       << " and its results stand, but its journal lines could not be written: " << outcome.message
                       << "\n";
@@ -144,7 +159,7 @@ int runTest(const CliOptions& options, BoardTest test)
         }
         printTestOutcome(options, outcome);
         const int saved = saveResults(options, outcome);
-        if (unjournalled)
+        if (outcome.status == AppStatus::JournalFailed)
             return static_cast<int>(EXIT_JOURNAL_FAILED);
         const int status = testExitStatus(outcome);
         return status != EXIT_OK ? status : saved;

@@ -7,6 +7,7 @@
 #include <boost/property_tree/ptree.hpp>
 
 #include <algorithm>
+#include <fstream>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -149,6 +150,18 @@ TEST_F(Zamo2ctlTools, CalibrationOverAllBoardsLeavesOutOnlyThoseWithoutSnapshot)
     expectRun(0, "history --serial 10A80004", "autozero  4009 not run: cannot read the base EEPROM");
     expectRun(0, "history --serial 10A80001", "autozero  0 ");
     EXPECT_EQ(expectRun(0, "calibrate autozero --board 7 --no-snapshot").out.find("NOT RUN"), std::string::npos);
+}
+
+// A change whose start cannot be recorded sends nothing: no claim that it ran, and the way
+// around the safety net is named.
+TEST_F(Zamo2ctlTools, ACalibrationWhoseStartCannotBeRecordedSaysNothingWasSent)
+{
+    fs::create_directories(journalFolder());
+    std::ofstream(journalFolder() + "/intents") << "a file where the folder belongs";
+    const test::ProcessResult run = expectRun(74, "calibrate autozero --board 0");
+    EXPECT_FALSE(holds(run.err, " ran on ")) << run.err;
+    EXPECT_TRUE(holds(run.err, "cannot record the change's start")) << run.err;
+    EXPECT_TRUE(holds(run.err, "nothing was sent - to change the board anyway, turn the snapshots off")) << run.err;
 }
 
 // --retry-failed takes the failed boards from the journal: an interrupted update counts, and
