@@ -402,6 +402,27 @@ int boardSerial(const CliOptions& options, std::string& serial)
     });
 }
 
+// A board by its place as the tree names it; older lines by index and slot.
+void printHistoryLine(const std::string& line)
+{
+    using J = MaintenanceJournal;
+    const std::string enclosure = J::field(line, "enclosure");
+    std::string place = enclosure.empty() ? "board " + J::field(line, "board") : "enclosure " + enclosure;
+    if (enclosure.empty() && !J::field(line, "place").empty())
+        place = J::field(line, "place");
+    else if (enclosure.empty() && J::field(line, "slot") != "null")
+        place += " slot " + J::field(line, "slot");
+    std::string firmware;
+    if (!J::field(line, "firmwareBefore").empty() || !J::field(line, "firmwareAfter").empty())
+        firmware = "  " + J::field(line, "firmwareBefore") + " -> " + J::field(line, "firmwareAfter");
+    std::cout << J::field(line, "time") << "  " << J::field(line, "node") << "  " << place << "  "
+              << J::field(line, "model") << " " << J::field(line, "serial") << "  " << J::field(line, "operation")
+              << "  " << J::field(line, "result") << " " << oneLine(J::field(line, "status")) << firmware;
+    if (!J::field(line, "verification").empty())
+        std::cout << "  [" << J::field(line, "verification") << "]";
+    std::cout << "\n";
+}
+
 int history(const CliOptions& options)
 {
     std::string serial = options.serial;
@@ -413,8 +434,15 @@ int history(const CliOptions& options)
             return found;
     }
     const MaintenanceJournal journal(MaintenanceJournal::defaultFolder(), "");
-    const JournalHistory read = journal.read(serial);
-    const std::vector<std::string>& lines = read.lines;
+    // Printed as read: a history of years is never held whole.
+    std::size_t count = 0;
+    const JournalHistory read = journal.visit(serial, [&](const std::string& line) {
+        if (options.json)
+            std::cout << (count == 0 ? "[\n" : ",\n") << line;
+        else
+            printHistoryLine(line);
+        ++count;
+    });
     if (!read.error.empty()) {
         std::cerr << "zamo2ctl: " << read.error << "\n";
         return EXIT_JOURNAL_FAILED;
@@ -422,35 +450,10 @@ int history(const CliOptions& options)
     if (read.damaged != 0)
         std::cerr << "zamo2ctl: " << JournalLineReader::damagedText(read.damaged) << " in " << journal.folder()
                   << "/history.jsonl\n";
-    if (options.json) {
-        std::cout << "[";
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            std::cout << (i ? ",\n" : "\n") << lines[i];
-        std::cout << (lines.empty() ? "]\n" : "\n]\n");
-    } else {
-        for (const std::string& line : lines) {
-            using J = MaintenanceJournal;
-            // A board by its place as the tree names it; older lines by index and slot.
-            const std::string enclosure = J::field(line, "enclosure");
-            std::string place = enclosure.empty() ? "board " + J::field(line, "board") : "enclosure " + enclosure;
-            if (enclosure.empty() && !J::field(line, "place").empty())
-                place = J::field(line, "place");
-            else if (enclosure.empty() && J::field(line, "slot") != "null")
-                place += " slot " + J::field(line, "slot");
-            std::string firmware;
-            if (!J::field(line, "firmwareBefore").empty() || !J::field(line, "firmwareAfter").empty())
-                firmware = "  " + J::field(line, "firmwareBefore") + " -> " + J::field(line, "firmwareAfter");
-            std::cout << J::field(line, "time") << "  " << J::field(line, "node") << "  " << place << "  "
-                      << J::field(line, "model") << " " << J::field(line, "serial") << "  "
-                      << J::field(line, "operation") << "  " << J::field(line, "result") << " "
-                      << oneLine(J::field(line, "status")) << firmware;
-            if (!J::field(line, "verification").empty())
-                std::cout << "  [" << J::field(line, "verification") << "]";
-            std::cout << "\n";
-        }
-        if (lines.empty())
-            std::cerr << "zamo2ctl: no journal entries in " << journal.folder() << "\n";
-    }
+    if (options.json)
+        std::cout << (count == 0 ? "[]\n" : "\n]\n");
+    else if (count == 0)
+        std::cerr << "zamo2ctl: no journal entries in " << journal.folder() << "\n";
     return EXIT_OK;
 }
 

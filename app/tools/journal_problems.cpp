@@ -50,10 +50,10 @@ void JournalProblems::addFailedSelfTests(const ModelNode& root, const Maintenanc
         return;
     // One pass over the journal for every board: the last self test of each serial.
     std::map<std::string, std::string> lastTest;
-    for (const std::string& line : journal.history("")) {
+    journal.visit("", [&lastTest](const std::string& line) {
         if (MaintenanceJournal::field(line, "operation") == "selftest")
             lastTest[MaintenanceJournal::serialKey(MaintenanceJournal::field(line, "serial"))] = line;
-    }
+    });
     for (const ModelNode* board : boards) {
         const std::string serial = ProblemList::serialOf(*board);
         const auto found = serial.empty() ? lastTest.end() : lastTest.find(MaintenanceJournal::serialKey(serial));

@@ -7,23 +7,23 @@
 
 namespace z2e {
 
-LastSelfTests::LastSelfTests(const std::vector<std::string>& lines)
+void LastSelfTests::add(const std::string& line)
 {
-    for (const std::string& line : lines) {
-        if (MaintenanceJournal::field(line, "operation").rfind("selftest", 0) != 0)
-            continue;
-        const std::string serial = MaintenanceJournal::field(line, "serial");
-        if (!serial.empty())
-            m_last[MaintenanceJournal::serialKey(serial)] = line;
-    }
+    if (MaintenanceJournal::field(line, "operation").rfind("selftest", 0) != 0)
+        return;
+    const std::string serial = MaintenanceJournal::field(line, "serial");
+    if (!serial.empty())
+        m_last[MaintenanceJournal::serialKey(serial)] = line;
 }
 
 LastSelfTests LastSelfTests::ofJournal(const std::string& maintenanceFolder)
 {
     std::error_code error;
+    LastSelfTests tests;
     if (maintenanceFolder.empty() || !std::filesystem::is_directory(maintenanceFolder, error))
-        return {};
-    return LastSelfTests(MaintenanceJournal(maintenanceFolder, "").history(""));
+        return tests;
+    MaintenanceJournal(maintenanceFolder, "").visit("", [&tests](const std::string& line) { tests.add(line); });
+    return tests;
 }
 
 bool LastSelfTests::find(const std::string& serial, SelfTestRecord& record) const

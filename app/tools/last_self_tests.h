@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <vector>
 
 namespace z2e {
 
@@ -18,10 +17,10 @@ struct SelfTestRecord {
 class LastSelfTests {
 public:
     LastSelfTests() = default;
-    /// From history lines, oldest first; the last line of a serial wins.
-    explicit LastSelfTests(const std::vector<std::string>& lines);
     /// Reads the history of the journal in `maintenanceFolder`; none when it is missing.
     static LastSelfTests ofJournal(const std::string& maintenanceFolder);
+    /// Takes the next history line (oldest first): the last line of a serial wins.
+    void add(const std::string& line);
 
     /// False when the journal holds no self test of `serial` (serials match in any case).
     bool find(const std::string& serial, SelfTestRecord& record) const;

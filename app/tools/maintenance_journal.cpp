@@ -572,12 +572,21 @@ std::vector<std::string> MaintenanceJournal::history(const std::string& serial) 
 
 JournalHistory MaintenanceJournal::read(const std::string& serial) const
 {
+    std::vector<std::string> lines;
+    JournalHistory history = visit(serial, [&lines](const std::string& line) { lines.push_back(line); });
+    history.lines = std::move(lines);
+    return history;
+}
+
+JournalHistory MaintenanceJournal::visit(const std::string& serial,
+                                         const std::function<void(const std::string&)>& visit) const
+{
     const std::string wanted = serialKey(serial);
     JournalHistory history;
     JournalLineReader reader(m_folder + "/history.jsonl");
     for (std::string text; reader.next(text);) {
         if (serial.empty() || serialKey(field(text, "serial")) == wanted)
-            history.lines.push_back(text);
+            visit(text);
     }
     history.damaged = reader.damaged();
     history.error = reader.error();
@@ -694,15 +703,15 @@ std::string MaintenanceJournal::serialKey(std::string serial)
 std::map<std::string, std::int32_t> MaintenanceJournal::lastResults(const std::string& operation) const
 {
     std::map<std::string, std::int32_t> results;
-    for (const std::string& text : history("")) {
+    visit("", [&](const std::string& text) {
         const std::string serial = serialKey(field(text, "serial"));
         // Lines without a serial cannot be told apart by board.
         if (serial.empty() || field(text, "node") != m_node || field(text, "operation") != operation)
-            continue;
+            return;
         std::int32_t result = 0;
         uni::text::parseSignedDecimal(field(text, "result"), result);
         results[serial] = result;
-    }
+    });
     return results;
 }
 

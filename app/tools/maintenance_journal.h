@@ -123,6 +123,9 @@ public:
     /// history() with the count of the damaged lines skipped; memory stays bounded however
     /// the file was damaged.
     JournalHistory read(const std::string& serial) const;
+    /// The same lines handed to `visit` one by one as they are read, none kept: a history of
+    /// years costs no more memory than its longest line. The result holds no lines.
+    JournalHistory visit(const std::string& serial, const std::function<void(const std::string&)>& visit) const;
     /// The result of the last `operation` on the board `serial` on this journal's node;
     /// false when there is none.
     bool lastResult(const std::string& serial, const std::string& operation, std::int32_t& result) const;

@@ -273,13 +273,14 @@ Inventory SystemInventory::gather(const std::vector<InventorySource>& sources,
     inventory.versions = versions;
     inventory.program = versionStory(buildIdentity());
     std::error_code error;
-    std::vector<std::string> lines;
+    LastSelfTests tests;
     if (!journalFolder.empty() && std::filesystem::is_directory(journalFolder, error)) {
         inventory.journalFolder = journalFolder;
-        lines = MaintenanceJournal(journalFolder, "").history("");
-        inventory.journalLines = lines.size();
+        MaintenanceJournal(journalFolder, "").visit("", [&](const std::string& line) {
+            ++inventory.journalLines;
+            tests.add(line);
+        });
     }
-    const LastSelfTests tests(lines);
     for (const InventorySource& source : sources) {
         InventorySystem system;
         system.name = source.name;

@@ -3,6 +3,7 @@
 #include "tools_fixture.h"
 
 #include "tools/journal_problems.h"
+#include "tools/maintenance_journal.h"
 
 #include <sys/stat.h>
 
@@ -42,6 +43,14 @@ TEST_F(Zamo2ctlProblems, OneLinePerProblemAndTheExitStatusSaysWhetherThereAreAny
     ASSERT_TRUE(fs::remove(results));
     ASSERT_EQ(::mkfifo(results.c_str(), 0600), 0);
     EXPECT_TRUE(holds(expectRun(1, "problems").out, "last self test failed ("));
+
+    // The last self test decides: one passed since, and the board is no problem any more.
+    JournalEntry passed;
+    passed.serial = "10a80002";
+    passed.operation = "selftest";
+    passed.statusText = "PASSED";
+    ASSERT_TRUE(MaintenanceJournal(journalFolder(), "local").append(passed));
+    EXPECT_FALSE(holds(expectRun(1, "problems").out, "last self test failed"));
 }
 
 // The badge of a node counts problems, and a node not read yet has none to count.

@@ -198,6 +198,7 @@ TEST_F(Zamo2ctlTools, HistoryStaysCompleteInAnyCaseAndByBoardWithADamagedJournal
     std::istringstream text(json.out);
     ASSERT_NO_THROW(pt::read_json(text, lines)) << json.out;
     EXPECT_EQ(lines.size(), 2u) << json.out;
+    EXPECT_EQ(expectRun(0, "history --serial NOSUCH --json").out, "[]\n");
     const std::string table = expectRun(0, "history --board 1", "QA-4116-STRAIN 10A80002  selftest").out;
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 2) << table;
     expectRun(65, "history --board 99", "board 99 has no serial number");
