@@ -314,6 +314,13 @@ private:
         }
         if (unlisted > 0)
             add(Level::Ok, std::to_string(unlisted) + " more nodes answer", "They are not listed one by one.");
+        if (m_facts.refusedUnlisted > 0)
+            add(Level::Warning, "Unusable answers came from many more senders",
+                counted(m_facts.refusedUnlisted, "answer", "answers") +
+                    " from senders beyond those listed were refused too; so many point to a device flooding the "
+                    "network, not to a misconfigured node.",
+                "Find the device that sends them (a network capture shows its address) and switch it off or move "
+                "it to another network.");
     }
 
     static std::string nodeTitle(const DiscoveryFacts::Node& node)

@@ -80,6 +80,7 @@ struct DiscoveryFacts {
     bool cancelled = false;
     std::vector<Scan> scans;
     std::vector<Node> nodes;
+    std::uint64_t refusedUnlisted = 0; ///< refused answers from senders past the list's bound
 };
 
 } // namespace z2e

@@ -200,6 +200,7 @@ void DiscoveryProbe::listen(const Options& options, const std::atomic<bool>& can
         node.refused = heard.refused;
         node.refusal = heard.refusal;
     }
+    facts.refusedUnlisted = statistics.refusedUnlisted();
     client.stopClient();
 }
 

@@ -104,6 +104,12 @@ TEST(DiscoveryDoctor, NodesThatAnswerWronglyOrNotAtAllAreEachAProblemOrWarning)
     EXPECT_NE(silent.detail.find("Asked 5 times"), std::string::npos);
     EXPECT_NE(silent.nextStep.find("UDP port 29238"), std::string::npos);
     EXPECT_EQ(finding(findings, "Remembered node 192.168.5.5 is not asked").level, Level::Warning);
+    // Garbage from more senders than are listed is named once, as a flood.
+    facts.refusedUnlisted = 3000;
+    const auto flooded = DiscoveryDoctor::judge(facts);
+    const DoctorFinding& flood = finding(flooded, "Unusable answers came from many more senders");
+    EXPECT_EQ(flood.level, Level::Warning);
+    EXPECT_NE(flood.detail.find("3000 answers from senders beyond those listed"), std::string::npos) << flood.detail;
     // A node with trouble gets no "answers" line besides.
     EXPECT_EQ(std::count_if(findings.begin(), findings.end(),
                             [](const DoctorFinding& f) { return f.title.find("Lonely") != std::string::npos; }),

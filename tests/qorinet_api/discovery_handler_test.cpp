@@ -8,6 +8,7 @@
 
 #include "qorinet_api/client/discovery_answer.h"
 #include "qorinet_api/client/discovery_answer_cache.h"
+#include "qorinet_api/client/discovery_statistics.h"
 #include "qorinet_api/client/net_address_observer.h"
 #include "qorinet_api/client/qorinet_client.h"
 #include "qorinet_api/common/command_document.h"
@@ -316,6 +317,25 @@ TEST(DiscoveryAnswerCache, RefusesWhatParsingRefusesAndStaysBoundedWhateverTheSe
     EXPECT_EQ(large.parses(), 2000u);
     EXPECT_EQ(large.get("127.2.7.249", big), large.get("127.2.7.249", big));
     EXPECT_EQ(large.hits(), 2u);
+}
+
+// Refused answers from a crowd of senders fill a share of the list only: the nodes that
+// answer well are still listed, and what did not fit is counted.
+TEST(DiscoveryStatistics, RefusingSendersCannotCrowdAnsweringNodesOut)
+{
+    using Statistics = qorinet_api::DiscoveryStatistics;
+    Statistics statistics;
+    const std::size_t senders = Statistics::kMaxRefusingSenders + 100;
+    for (std::size_t i = 0; i < senders; ++i)
+        statistics.noteRefused("10.9." + std::to_string(i / 250) + "." + std::to_string(i % 250), "garbage");
+    statistics.noteRefused("10.9.0.0", "garbage"); // listed already: counted on its entry
+    for (std::size_t i = 0; i < Statistics::kMaxEntries - Statistics::kMaxRefusingSenders; ++i)
+        statistics.noteAnswer("127.3." + std::to_string(i / 250) + "." + std::to_string(i % 250), "node");
+    const auto heard = statistics.heard();
+    ASSERT_EQ(heard.size(), Statistics::kMaxEntries);
+    EXPECT_EQ(heard.front().refused, 2u);
+    EXPECT_EQ(heard.back().answers, 1u);
+    EXPECT_EQ(statistics.refusedUnlisted(), 100u);
 }
 
 TEST(LocalDiscovery, ClientWithoutNetworkSideStillReportsTheLocalNode)

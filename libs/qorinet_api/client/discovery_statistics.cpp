@@ -66,9 +66,14 @@ void DiscoveryStatistics::noteAnswer(const std::string& address, const std::stri
 void DiscoveryStatistics::noteRefused(const std::string& sender, const std::string& why)
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    Heard* found = heardOf(sender);
-    if (!found)
+    const bool known = m_heardAt.count(sender) != 0;
+    Heard* found = known || m_refusingSenders < kMaxRefusingSenders ? heardOf(sender) : nullptr;
+    if (!found) {
+        ++m_refusedUnlisted;
         return;
+    }
+    if (!known)
+        ++m_refusingSenders;
     ++found->refused;
     found->refusal = why;
 }
@@ -89,6 +94,12 @@ std::uint64_t DiscoveryStatistics::answers() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_answers;
+}
+
+std::uint64_t DiscoveryStatistics::refusedUnlisted() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_refusedUnlisted;
 }
 
 } // namespace qorinet_api

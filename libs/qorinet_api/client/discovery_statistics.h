@@ -41,6 +41,9 @@ public:
 
     static constexpr std::size_t kMaxEntries = 1024;
     static constexpr std::size_t kMaxIdentities = 4;
+    /// Entries that only refused answers made: garbage from many senders must not crowd the
+    /// nodes that answer out of the list.
+    static constexpr std::size_t kMaxRefusingSenders = 64;
 
     /// One request from `local` to `target`; `result` as the socket's send returned it.
     void noteSend(const std::string& local, const std::string& target, bool direct, int result);
@@ -54,6 +57,8 @@ public:
     std::vector<Sends> sends() const;
     std::vector<Heard> heard() const;
     std::uint64_t answers() const;
+    /// Refused answers from senders past kMaxRefusingSenders, counted but not listed.
+    std::uint64_t refusedUnlisted() const;
 
 private:
     Sends& sendsOf(const std::string& local, const std::string& target, bool direct);
@@ -66,6 +71,8 @@ private:
     /// Index into m_heard by address: a fleet answers by the thousand each scan.
     std::unordered_map<std::string, std::size_t> m_heardAt;
     std::uint64_t m_answers = 0;
+    std::size_t m_refusingSenders = 0;
+    std::uint64_t m_refusedUnlisted = 0;
     Sends m_overflow;
 };
 
