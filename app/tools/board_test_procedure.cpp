@@ -186,7 +186,7 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
         snapshotBoards(test, outcome);
     }
     ChangeIntent intent;
-    if (changesBoard(test) && !intent.begin(m_journal, entries(test, outcome, 0), outcome.message))
+    if (changesBoard(test) && !intent.begin(m_journal, changedEntries(test, outcome), outcome.message))
         outcome.status = AppStatus::JournalFailed;
     if (outcome.status == 0) {
         if (test == BoardTest::ResetDefaults) {
@@ -337,6 +337,19 @@ std::vector<JournalEntry> BoardTestProcedure::entries(BoardTest test, const Boar
         lines.push_back(entry);
     }
     return lines;
+}
+
+// Only the boards the procedure will send to: one left out is untouched whatever happens, and
+// with none to change there is no change to record.
+std::vector<JournalEntry> BoardTestProcedure::changedEntries(BoardTest test, const BoardTestOutcome& outcome)
+{
+    std::vector<JournalEntry> all = entries(test, outcome, 0);
+    std::vector<JournalEntry> changed;
+    for (std::size_t i = 0; i < all.size() && i < outcome.rows.size(); ++i) {
+        if (!outcome.rows[i].snapshotFailed)
+            changed.push_back(std::move(all[i]));
+    }
+    return changed;
 }
 
 void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, double seconds)

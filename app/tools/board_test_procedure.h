@@ -77,6 +77,8 @@ private:
     void snapshotBoards(BoardTest test, BoardTestOutcome& outcome);
     /// The history lines of the outcome's rows, the `seconds` shared among them.
     static std::vector<JournalEntry> entries(BoardTest test, const BoardTestOutcome& outcome, double seconds);
+    /// The entries of the rows the procedure will change, for the record of its start.
+    static std::vector<JournalEntry> changedEntries(BoardTest test, const BoardTestOutcome& outcome);
     void journal(BoardTest test, BoardTestOutcome& outcome, double seconds);
 
     QorinNodeUtilWrapper& m_wrapper;

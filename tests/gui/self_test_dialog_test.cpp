@@ -241,6 +241,23 @@ TEST_F(SelfTestDialogTest, UnreadableEepromAsksToGoOnWithoutSnapshot)
     EXPECT_EQ(historyOf("10A80001"), 2u);
 }
 
+// Neither snapshot nor history can be written: the repair is still offered, and done.
+TEST_F(SelfTestDialogTest, AnUnwritableJournalStillOffersToGoOnWithoutSnapshot)
+{
+    connect("SIMMODE_OFF");
+    fs::create_directories(maintenance() + "/history.jsonl"); // a folder where the history belongs
+    CSelfTestDialog dialog(target({3}), false);
+    dialog.show();
+    z2e_test::SnapshotQuestionAnswer answer(true);
+    z2e_test::DialogRecorder recorder("ok", std::ref(answer));
+    button(dialog, "btnAutoZero")->click();
+    ASSERT_TRUE(answer.askedOnce("cannot read the base EEPROM of 0/5  QN-6204-CAN 10A80004"));
+    ASSERT_EQ(dialog.results().rows().size(), 1u);
+    EXPECT_NE(dialog.results().rows()[0].status, " NOT RUN");
+    EXPECT_TRUE(recorder.seen().join("\n").contains("Error writing the maintenance journal!"))
+        << recorder.seen().join("\n").toStdString();
+}
+
 TEST(BoardHistoryDialogTest, ListsThatBoardsEntriesNewestFirst)
 {
     test::ScratchFolder folder;

@@ -9,6 +9,8 @@
 #include "driver/command/app_status.h"
 #include "support/local_node_fixture.h"
 
+#include <fstream>
+
 namespace z2e {
 namespace {
 
@@ -207,12 +209,22 @@ TEST_F(BoardTestProcedureTest, UnreadableEepromLeavesOnlyThatBoardOut)
     EXPECT_EQ(fieldOf(journal.history("10A80002"), "status"), Strings{left.details[0]});
     EXPECT_EQ(fieldOf(journal.history("10A80003"), "result"), Strings{"0"});
 
+    // With only the left-out board chosen there is no change to record: a journal that cannot
+    // record one does not stop the run, nor the offer to go on without snapshots.
+    fs::remove_all(maintenance() + "/intents");
+    std::ofstream(maintenance() + "/intents") << "not a folder";
+    const BoardTestOutcome none = procedure.run(BoardTest::AutoZero, {1}, nullptr, kGo);
+    EXPECT_EQ(none.status, 0) << none.message;
+    ASSERT_EQ(none.rows.size(), 1u);
+    EXPECT_EQ(none.rows[0].status, " NOT RUN");
+    fs::remove(maintenance() + "/intents");
+
     journal.setSnapshotsEnabled(false);
     const BoardTestOutcome again = procedure.run(BoardTest::AutoZero, {1}, nullptr, kGo);
     ASSERT_EQ(again.rows.size(), 1u);
     EXPECT_FALSE(again.rows[0].snapshotFailed);
     EXPECT_NE(again.rows[0].status, " NOT RUN");
-    EXPECT_EQ(journal.history("10A80002").size(), 2u);
+    EXPECT_EQ(journal.history("10A80002").size(), 3u);
 }
 
 // A board a stopped run never reached gets no verdict, and the journal says why nothing was sent.

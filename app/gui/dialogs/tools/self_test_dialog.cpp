@@ -202,7 +202,9 @@ void CSelfTestDialog::runTest(BoardTest test)
         leftOut.push_back(row.board.index);
         reasons.push_back(row.details.empty() ? std::string() : row.details.front());
     }
-    if (outcome.status == 0 && !leftOut.empty() && m_journal && m_journal->snapshotsEnabled()) {
+    // A journal that cannot be written (a read-only disk) keeps no repair from going on either.
+    const bool finished = outcome.status == 0 || outcome.status == AppStatus::JournalFailed;
+    if (finished && !leftOut.empty() && m_journal && m_journal->snapshotsEnabled()) {
         showOutcome(outcome, selected);
         if (continueWithoutSnapshot(reasons, this)) {
             const SnapshotsOff off(m_journal.get());
