@@ -1,15 +1,27 @@
 #include "tools/board_identity_parse.h"
 
-#include <algorithm>
 #include <pthread.h>
 #include <sched.h>
 #include <system_error>
 
 namespace z2e {
 
-BoardIdentityParse::BoardIdentityParse(const std::vector<std::string>& documents,
-                                       const std::vector<std::uint32_t>& boards)
-    : m_documents(documents), m_boards(boards), m_identities(documents.size())
+BoardIdentityParse::~BoardIdentityParse()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void BoardIdentityParse::add(std::uint32_t board, std::string document)
+{
+    m_boards.push_back(board);
+    const bool large = document.size() > kLargestKept;
+    m_identities.push_back(large ? BoardIdentity::fromProperties(board, document) : BoardIdentity());
+    m_parsed.push_back(large);
+    m_documents.push_back(large ? std::string() : std::move(document));
+}
+
+void BoardIdentityParse::start()
 {
     try {
         m_thread = std::thread([this] {
@@ -23,12 +35,6 @@ BoardIdentityParse::BoardIdentityParse(const std::vector<std::string>& documents
     }
 }
 
-BoardIdentityParse::~BoardIdentityParse()
-{
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
 const std::vector<BoardIdentity>& BoardIdentityParse::identities()
 {
     parse(); // what the thread has not begun yet
@@ -39,9 +45,10 @@ const std::vector<BoardIdentity>& BoardIdentityParse::identities()
 
 void BoardIdentityParse::parse()
 {
-    const std::size_t count = std::min(m_documents.size(), m_boards.size());
-    for (std::size_t i = m_next++; i < count; i = m_next++)
-        m_identities[i] = BoardIdentity::fromProperties(m_boards[i], m_documents[i]);
+    for (std::size_t i = m_next++; i < m_documents.size(); i = m_next++) {
+        if (!m_parsed[i])
+            m_identities[i] = BoardIdentity::fromProperties(m_boards[i], m_documents[i]);
+    }
 }
 
 } // namespace z2e

@@ -14,22 +14,29 @@ namespace z2e {
 
 class BoardIdentityParse {
 public:
-    /// Starts the parse of `documents[i]` as board `boards[i]`; both must stay unchanged until
-    /// identities() returned. Where no thread can be had, parses here and now.
-    BoardIdentityParse(const std::vector<std::string>& documents, const std::vector<std::uint32_t>& boards);
+    /// A description is a few KiB; a larger one is parsed at once rather than kept, so that
+    /// what waits for the thread stays small whatever a node sends.
+    static constexpr std::size_t kLargestKept = 64u * 1024u;
+
+    BoardIdentityParse() = default;
     ~BoardIdentityParse();
     BoardIdentityParse(const BoardIdentityParse&) = delete;
     BoardIdentityParse& operator=(const BoardIdentityParse&) = delete;
 
-    /// Parses what the thread has not begun and waits for the rest; one identity per document,
-    /// in their order (the enclosure unknown).
+    /// Takes the description of board `board` (empty when it could not be read).
+    void add(std::uint32_t board, std::string document);
+    /// Parses what was added on the thread; where no thread can be had, here and now.
+    void start();
+    /// Parses what the thread has not begun and waits for the rest; one identity per board
+    /// added, in that order (the enclosure unknown).
     const std::vector<BoardIdentity>& identities();
 
 private:
     void parse();
 
-    const std::vector<std::string>& m_documents;
-    const std::vector<std::uint32_t>& m_boards;
+    std::vector<std::string> m_documents; ///< emptied when parsed at once
+    std::vector<std::uint32_t> m_boards;
+    std::vector<bool> m_parsed;
     std::vector<BoardIdentity> m_identities;
     std::atomic<std::size_t> m_next{0}; ///< the next document to parse, by whichever thread
     std::thread m_thread;

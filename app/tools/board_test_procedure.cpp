@@ -165,13 +165,14 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
         outcome.message = "only the self test runs on simulated boards";
         return outcome;
     }
-    std::vector<std::string> descriptions;
+    BoardIdentityParse identities;
     for (const std::uint32_t board : chosen) {
         BoardTestRow row;
         row.board.index = board;
-        descriptions.emplace_back();
-        if (m_wrapper.getBoardProperties(board, descriptions.back()) >= 1)
-            descriptions.back().clear();
+        std::string description;
+        if (m_wrapper.getBoardProperties(board, description) >= 1)
+            description.clear();
+        identities.add(board, std::move(description));
         row.board.readPlace(m_wrapper);
         row.simulated = simulated;
         outcome.rows.push_back(row);
@@ -180,7 +181,7 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
         return outcome;
     // A procedure that changes a board snapshots it first, under its identity; a self test
     // needs the identities only for the journal and parses them while the boards work.
-    BoardIdentityParse identities(descriptions, chosen);
+    identities.start();
     if (changesBoard(test)) {
         takeIdentities(identities, outcome.rows);
         snapshotBoards(test, outcome);

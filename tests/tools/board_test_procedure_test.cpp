@@ -80,7 +80,13 @@ TEST(BoardIdentityTest, ParseBesideTheProcedureGivesEachBoardItsOwnIdentity)
         boards.push_back(1000 + b);
     }
     documents[5].clear(); // an unreadable description leaves only the index
-    BoardIdentityParse parse(documents, boards);
+    // One too large to keep for the thread is parsed at once, to the same identity.
+    documents[7].insert(documents[7].find("<SystemInfo>"),
+                        "<Padding>" + std::string(BoardIdentityParse::kLargestKept, ' ') + "</Padding>");
+    BoardIdentityParse parse;
+    for (std::size_t b = 0; b < documents.size(); ++b)
+        parse.add(boards[b], documents[b]);
+    parse.start();
     const std::vector<BoardIdentity>& identities = parse.identities();
     ASSERT_EQ(identities.size(), documents.size());
     for (std::size_t b = 0; b < identities.size(); ++b) {
@@ -90,6 +96,7 @@ TEST(BoardIdentityTest, ParseBesideTheProcedureGivesEachBoardItsOwnIdentity)
                   expected.serial + "/" + std::to_string(expected.slot));
     }
     EXPECT_EQ(identities[5].serial, "");
+    EXPECT_EQ(identities[7].serial + "/" + std::to_string(identities[7].slot), "S7/7");
 }
 
 TEST(TestResultFiles, ProposedNameFollowsTheLastProcedure)
