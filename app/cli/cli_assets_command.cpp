@@ -72,10 +72,12 @@ void printBoards(const std::vector<AssetBoard>& boards, const CliOptions& option
         modelWidth = std::max(modelWidth, board.model.size());
         placeWidth = std::max(placeWidth, board.placed ? placeText(board.lastPlace).size() : 13);
     }
+    // Serials, models and places are what boards and journals said.
     for (const AssetBoard& board : boards)
-        std::cout << padded(board.serial, serialWidth) << "  " << padded(board.model, modelWidth) << "  "
-                  << padded(board.placed ? placeText(board.lastPlace) : "place unknown", placeWidth) << "  last seen "
-                  << board.lastSeen << "\n";
+        std::cout << oneLine(padded(board.serial, serialWidth) + "  " + padded(board.model, modelWidth) + "  " +
+                             padded(board.placed ? placeText(board.lastPlace) : "place unknown", placeWidth) +
+                             "  last seen " + board.lastSeen)
+                  << "\n";
     if (boards.empty())
         std::cerr << "zamo2ctl: the asset register knows no board yet; boards are added as the tools run\n";
 }
@@ -113,31 +115,30 @@ void printHistoryJson(const AssetHistory& history)
 
 void printHistory(const AssetHistory& history)
 {
+    // Every text here was read from a board, a journal or the site register.
+    const auto line = [](const std::string& text) { std::cout << oneLine(text) << "\n"; };
     const AssetBoard& board = history.board;
-    std::cout << board.serial << "  " << board.model << "  first seen " << board.firstSeen << ", last seen "
-              << board.lastSeen << "\n";
-    std::cout << "last place: " << (board.placed ? placeText(board.lastPlace) : "unknown") << "\n";
-    std::cout << "places:\n";
+    line(board.serial + "  " + board.model + "  first seen " + board.firstSeen + ", last seen " + board.lastSeen);
+    line("last place: " + (board.placed ? placeText(board.lastPlace) : "unknown"));
+    line("places:");
     for (const AssetPlace& place : history.places)
-        std::cout << "  " << padded(placeText(place), 28) << "  " << place.firstSeen << " .. " << place.lastSeen
-                  << "\n";
-    std::cout << "firmware:\n";
+        line("  " + padded(placeText(place), 28) + "  " + place.firstSeen + " .. " + place.lastSeen);
+    line("firmware:");
     for (const AssetFirmware& firmware : history.firmware)
-        std::cout << "  " << padded(firmware.version, 28) << "  " << firmware.firstSeen << " .. " << firmware.lastSeen
-                  << "\n";
-    std::cout << "calibration dates:\n";
+        line("  " + padded(firmware.version, 28) + "  " + firmware.firstSeen + " .. " + firmware.lastSeen);
+    line("calibration dates:");
     for (const AssetCalibration& calibration : history.calibrations)
-        std::cout << "  " << padded(calibration.date, 28) << "  first seen " << calibration.firstSeen << "\n";
-    std::cout << "events:\n";
+        line("  " + padded(calibration.date, 28) + "  first seen " + calibration.firstSeen);
+    line("events:");
     for (const AssetEvent& event : history.events) {
-        std::cout << "  " << event.time << "  " << (event.computer.empty() ? "" : event.computer + ": ") << event.node
-                  << "  " << (event.place.empty() ? "?" : event.place) << "  " << event.operation << "  "
-                  << event.result << " " << oneLine(event.status);
+        std::string shown = "  " + event.time + "  " + (event.computer.empty() ? "" : event.computer + ": ") +
+                            event.node + "  " + (event.place.empty() ? "?" : event.place) + "  " + event.operation +
+                            "  " + std::to_string(event.result) + " " + event.status;
         if (!event.firmwareBefore.empty() || !event.firmwareAfter.empty())
-            std::cout << "  " << event.firmwareBefore << " -> " << event.firmwareAfter;
+            shown += "  " + event.firmwareBefore + " -> " + event.firmwareAfter;
         if (!event.verification.empty())
-            std::cout << "  [" << oneLine(event.verification) << "]";
-        std::cout << "\n";
+            shown += "  [" + event.verification + "]";
+        line(shown);
     }
 }
 

@@ -15,7 +15,8 @@ constexpr std::uint32_t kUnlimitedCommandWaitSeconds = 60;
 
 int giveUp(const CliOptions& options, const std::string& message, int status)
 {
-    std::cerr << "zamo2ctl: " << message << "\n";
+    // The holder's words are read from its lock file.
+    std::cerr << "zamo2ctl: " << oneLine(message) << "\n";
     if (options.json) {
         Report report;
         report.add("error", std::string(status == EXIT_TIMEOUT ? "busy" : "lock"));
@@ -47,7 +48,7 @@ int lockChangedSystem(const CliOptions& options, std::unique_ptr<SystemLock>& lo
     const std::uint32_t seconds = limit != 0 ? limit : kUnlimitedCommandWaitSeconds;
     const auto told = [&](const std::string& words) {
         CommandWatchdog::setWaitingFor(words);
-        std::cerr << "zamo2ctl: " << words << "; waiting up to " << seconds << " s (--timeout)\n";
+        std::cerr << "zamo2ctl: " << oneLine(words) << "; waiting up to " << seconds << " s (--timeout)\n";
     };
     const SystemLock::Outcome outcome =
         lock->acquire("zamo2ctl", activity, std::chrono::steady_clock::now() + std::chrono::seconds(seconds), told);

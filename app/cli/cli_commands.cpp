@@ -355,7 +355,7 @@ static int addressOfNamedNode(const CliOptions& options, std::string& address)
     std::vector<std::string> matching;
     std::string seen;
     for (const NetworkNodeSummary& node : session.discover()) {
-        seen += (seen.empty() ? "" : ", ") + node.name + " (" + node.address + ")";
+        seen += (seen.empty() ? "" : ", ") + oneLine(node.name) + " (" + node.address + ")";
         if (sameNodeName(node.name, options.node))
             matching.push_back(node.address);
     }

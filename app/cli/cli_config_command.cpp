@@ -69,8 +69,9 @@ void printFindings(const CliOptions& options, const std::string& file, const Che
         return;
     }
     std::cout << file << ": invalid, " << diagnostics.total() << " problem(s):\n";
+    // Paths and reasons quote the file's own names and values.
     for (const auto& finding : diagnostics.findings())
-        std::cout << "  " << finding.path << ": " << finding.reason << "\n";
+        std::cout << "  " << oneLine(finding.path + ": " + finding.reason) << "\n";
     if (truncated)
         std::cout << "  ... " << (diagnostics.total() - diagnostics.findings().size()) << " more not listed\n";
     std::cout << "The program would use its built-in configuration instead of this file.\n";
@@ -95,7 +96,7 @@ int check(const CliOptions& options, const std::string& file)
     if (root != QorinCfgHandler::kRootElement) {
         const std::string reason = "not a driver configuration: the root element is <" + root + ">, not <" +
                                    QorinCfgHandler::kRootElement + ">";
-        std::cerr << "zamo2ctl: warning: " << file << " is " << reason << "\n";
+        std::cerr << "zamo2ctl: warning: " << file << " is " << oneLine(reason) << "\n";
         diagnostics.add("/" + root, reason);
         printFindings(options, file, diagnostics, false);
         return EXIT_INVALID;

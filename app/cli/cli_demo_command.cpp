@@ -304,7 +304,8 @@ void warnConfigurationProblem(const SystemModel& model)
 {
     if (!model.configurationProblem().empty())
         std::cerr << "zamo2ctl: "
-                  << DemoTexts::configurationFallbackLine(model.configFilePath(), model.configurationProblem()) << "\n";
+                  << oneLine(DemoTexts::configurationFallbackLine(model.configFilePath(), model.configurationProblem()))
+                  << "\n";
 }
 
 int demoCommand(const CliOptions& options)

@@ -117,15 +117,17 @@ void printEnclosure(const CliOptions& options, const EnclosureRecord& record)
         std::cout << out.str();
         return;
     }
-    std::cout << "Enclosure " << record.index << ": " << record.name << " (" << kindText(record.kind) << ")\n"
+    // The driver's texts: the user data may have been written by anyone, with anything.
+    std::cout << "Enclosure " << record.index << ": " << oneLine(record.name) << " (" << kindText(record.kind) << ")\n"
               << "Type: " << record.type << "\n"
               << "Version: " << record.version << "\n"
               << "Serial Number: " << uni::text::hex8(record.serialNumber, true) << "\n"
-              << "Serial Number text: " << record.serialText << "\n"
+              << "Serial Number text: " << oneLine(record.serialText) << "\n"
               << "Options:\n";
     for (const EnclosureOptionState& option : record.options)
-        std::cout << "  " << option.name << ": " << option.valueText() << "  [" << offeredText(option) << "]\n";
-    std::cout << "User Data: " << record.userData << "\n";
+        std::cout << "  " << oneLine(option.name + ": " + option.valueText() + "  [" + offeredText(option) + "]")
+                  << "\n";
+    std::cout << "User Data: " << oneLine(record.userData) << "\n";
 }
 
 // The enclosure numbered `text` on the node; a failure is reported and its exit status set.

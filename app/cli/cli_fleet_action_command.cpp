@@ -109,8 +109,8 @@ public:
                       << ",\"result\":" << jsonString(resultWord(outcome.result))
                       << ",\"verdict\":" << jsonString(outcome.verdict) << "}\n";
         } else {
-            std::cout << who(target) << "  " << outcome.board.label() << "  " << m_tool << "  "
-                      << oneLine(outcome.verdict) << "\n";
+            std::cout << oneLine(who(target) + "  " + outcome.board.label() + "  " + m_tool + "  " + outcome.verdict)
+                      << "\n";
         }
         std::cout.flush();
     }

@@ -87,14 +87,11 @@ void printJson(const NodeList& nodes, const Verdicts& verdicts, std::uint32_t sc
 }
 
 // Names come from the network: no terminal control sequences get through.
-std::string printable(std::string text)
+std::string printable(const std::string& text)
 {
-    for (char& c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f)
-            c = '?';
-    }
-    return text;
+    std::string shown = terminalText(text);
+    std::replace(shown.begin(), shown.end(), '\n', '?');
+    return shown;
 }
 
 // A name of thousands of characters must not push the table off every screen.

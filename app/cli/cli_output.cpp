@@ -34,8 +34,12 @@ int refusedDestination(const OutputDestination::Result& result)
     return EXIT_CANNOT_CREATE;
 }
 
-std::string alignedColumns(const std::vector<std::vector<std::string>>& rows)
+std::string alignedColumns(const std::vector<std::vector<std::string>>& shown)
 {
+    // Cells hold names and texts of boards, files and nodes.
+    std::vector<std::vector<std::string>> rows = shown;
+    for (std::vector<std::string>& row : rows)
+        std::transform(row.begin(), row.end(), row.begin(), oneLine);
     // UTF-8 continuation bytes take no column of their own.
     const auto width = [](const std::string& text) {
         std::size_t characters = 0;
@@ -108,8 +112,9 @@ std::string Report::render(bool json) const
     std::size_t width = 0;
     for (const Field& f : m_fields)
         width = std::max(width, f.key.size());
+    // Values are read from files, the driver and nodes.
     for (const Field& f : m_fields)
-        out += f.key + ":" + std::string(width - f.key.size() + 1, ' ') + f.value + "\n";
+        out += f.key + ":" + std::string(width - f.key.size() + 1, ' ') + oneLine(f.value) + "\n";
     return out;
 }
 

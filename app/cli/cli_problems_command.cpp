@@ -32,9 +32,11 @@ void print(const std::vector<Problem>& problems, const std::string& system, cons
     }
     if (problems.empty())
         std::cout << system << ": no problems\n";
+    // Places and texts are the boards' and the nodes' own.
     for (const Problem& problem : problems) {
-        std::cout << system << "  " << (problem.where.empty() ? "" : problem.where + "  ") << problem.what
-                  << (problem.todo.empty() ? "" : "  -> " + problem.todo) << "\n";
+        std::cout << oneLine(system + "  " + (problem.where.empty() ? "" : problem.where + "  ") + problem.what +
+                             (problem.todo.empty() ? "" : "  -> " + problem.todo))
+                  << "\n";
     }
 }
 

@@ -84,10 +84,10 @@ void printTestOutcome(const CliOptions& options, const BoardTestOutcome& outcome
         return;
     }
     for (const BoardTestRow& row : outcome.rows) {
-        // Named as the tree and the label on the board name it.
-        std::cout << row.board.label() << (row.status.empty() ? "" : ": " + row.status) << "\n";
+        // Named as the tree and the label on the board name it; the driver's words as it gave them.
+        std::cout << oneLine(row.board.label() + (row.status.empty() ? "" : ": " + row.status)) << "\n";
         for (const std::string& detail : row.details)
-            std::cout << "  " << detail << "\n";
+            std::cout << "  " << terminalText(detail) << "\n";
     }
 }
 
@@ -415,12 +415,13 @@ void printHistoryLine(const std::string& line)
     std::string firmware;
     if (!J::field(line, "firmwareBefore").empty() || !J::field(line, "firmwareAfter").empty())
         firmware = "  " + J::field(line, "firmwareBefore") + " -> " + J::field(line, "firmwareAfter");
-    std::cout << J::field(line, "time") << "  " << J::field(line, "node") << "  " << place << "  "
-              << J::field(line, "model") << " " << J::field(line, "serial") << "  " << J::field(line, "operation")
-              << "  " << J::field(line, "result") << " " << oneLine(J::field(line, "status")) << firmware;
+    std::string shown = J::field(line, "time") + "  " + J::field(line, "node") + "  " + place + "  " +
+                        J::field(line, "model") + " " + J::field(line, "serial") + "  " + J::field(line, "operation") +
+                        "  " + J::field(line, "result") + " " + J::field(line, "status") + firmware;
     if (!J::field(line, "verification").empty())
-        std::cout << "  [" << J::field(line, "verification") << "]";
-    std::cout << "\n";
+        shown += "  [" + J::field(line, "verification") + "]";
+    // Anyone who can write the history file could otherwise drive this terminal.
+    std::cout << oneLine(shown) << "\n";
 }
 
 int history(const CliOptions& options)

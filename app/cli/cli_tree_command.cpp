@@ -28,10 +28,9 @@ const char* const kPlain = "\033[0m";
 std::string indentedText(const std::string& text, const std::string& indent)
 {
     std::string out;
-    for (char c : text) {
-        // Texts come from the driver or the network: no terminal control sequences get through.
-        const unsigned char u = static_cast<unsigned char>(c);
-        out += (u < 0x20 && c != '\n' && c != '\t') || u == 0x7f ? '?' : c;
+    // Texts come from the driver or the network: no terminal control sequences get through.
+    for (char c : terminalText(text)) {
+        out += c;
         if (c == '\n')
             out += indent;
     }

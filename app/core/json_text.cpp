@@ -72,15 +72,21 @@ void appendJsonString(std::string& out, const std::string& text)
     // Most texts (serials, models, times) are plain ASCII and go in whole.
     const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
-        return byte >= 0x20 && byte < 0x80 && c != '"' && c != '\\';
+        return byte >= 0x20 && byte < 0x7f && c != '"' && c != '\\';
     });
     if (plain) {
         out += text;
         out += '"';
         return;
     }
-    for (const char c : validUtf8(text)) {
-        const auto byte = static_cast<unsigned char>(c);
+    const std::string valid = validUtf8(text);
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const char c = valid[i];
+        auto byte = static_cast<unsigned char>(c);
+        // DEL and the C1 controls (U+0080 to U+009F) escaped too: JSON read on a terminal runs none.
+        const bool c1 = byte == 0xc2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) < 0xa0;
+        if (c1)
+            byte = static_cast<unsigned char>(valid[++i]);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
@@ -90,7 +96,7 @@ void appendJsonString(std::string& out, const std::string& text)
             out += "\\r";
         } else if (c == '\t') {
             out += "\\t";
-        } else if (byte < 0x20) {
+        } else if (byte < 0x20 || byte == 0x7f || c1) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
             out += escaped;

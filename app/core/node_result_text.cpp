@@ -2,6 +2,7 @@
 
 #include "core/application_status.h"
 #include "core/driver_library.h"
+#include "core/json_text.h"
 #include "driver/command/app_status.h"
 #include "driver/command/driver_result.h"
 #include "driver/command/qorin_node_util_wrapper.h"
@@ -122,18 +123,30 @@ std::string statusWords(std::int32_t status, const QorinNodeUtilWrapper* node)
     return nodeResultText(status, node);
 }
 
-std::string oneLine(const std::string& text)
+std::string terminalText(const std::string& text)
 {
+    // A lone 0x9B is a CSI to some terminals: broken UTF-8 goes first, then the controls.
+    const std::string valid = validUtf8(text);
     std::string out;
-    for (char c : text) {
-        if (c == '\r')
-            continue;
-        // Names and texts come from the network: no terminal control sequences get through.
-        const unsigned char u = static_cast<unsigned char>(c);
-        const bool control = (u < 0x20 && c != '\t') || u == 0x7f;
-        out += c == '\n' ? ' ' : control ? '?' : c;
+    out.reserve(valid.size());
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const unsigned char u = static_cast<unsigned char>(valid[i]);
+        const bool c1 = u == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) < 0xA0;
+        const bool control = (u < 0x20 && u != '\t' && u != '\n') || u == 0x7f || c1;
+        out += control ? '?' : valid[i];
+        i += c1 ? 1 : 0;
     }
     return out;
+}
+
+std::string oneLine(const std::string& text)
+{
+    std::string line;
+    for (char c : text) {
+        if (c != '\r')
+            line += c == '\n' ? ' ' : c;
+    }
+    return terminalText(line);
 }
 
 std::string failureAdvice(std::int32_t result, const QorinNodeUtilWrapper* node)

@@ -32,8 +32,12 @@ std::string failureWords(std::int32_t result, const QorinNodeUtilWrapper* node =
 /// the status table's text or the driver's.
 std::string statusWords(std::int32_t status, const QorinNodeUtilWrapper* node);
 
-/// A message of several lines on one: line breaks become blanks, other control characters
-/// (but tabs) '?', so that a text from the network cannot drive the terminal.
+/// A text from a file, the driver or a node as the terminal may show it: tabs and line breaks
+/// kept, every other control character (C1 too) '?', broken UTF-8 U+FFFD.
+std::string terminalText(const std::string& text);
+
+/// A message of several lines on one: line breaks become blanks, the rest as terminalText gives
+/// it, so that a text from the network cannot drive the terminal.
 std::string oneLine(const std::string& text);
 
 /// What to do about a network node that could not be read because of `result`, named by the

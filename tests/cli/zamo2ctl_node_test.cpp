@@ -213,15 +213,20 @@ TEST(Zamo2ctlNodeFailures, EachFaultIsNamedInWords)
 TEST(Zamo2ctlNodeNames, ControlCharactersNeverReachTheTerminal)
 {
     NodeSimProcess sim;
-    const std::string node = startSim(sim, "127.0.0.39", {"--name", "Rig\x1b[2J"});
+    const std::string node = startSim(sim, "127.0.0.39",
+                                      {"--name", "Rig\x1b[2J\xc2\x9b"
+                                                 "K"});
     ASSERT_FALSE(node.empty()) << sim.output();
     const std::string port = node.substr(node.find(" --base-port"));
+    // The nodes that did answer a name asked for.
     for (const std::string& command : {"fleet --scan-ms 1500" + port, "doctor --scan-ms 1500" + node,
-                                       "firmware check --all-nodes --scan-ms 1500" + port}) {
+                                       "firmware check --all-nodes --scan-ms 1500" + port,
+                                       "nodes --scan-ms 1500" + port, "tree --scan-ms 1500 --node nameless" + port}) {
         SCOPED_TRACE(command);
         const ProcessResult run = ctl(command);
-        EXPECT_TRUE(holds(run.out, "Rig?[2J")) << run.out;
+        EXPECT_TRUE(holds(run.out + run.err, "Rig?[2J?K")) << run.out;
         EXPECT_EQ((run.out + run.err).find('\x1b'), std::string::npos);
+        EXPECT_EQ((run.out + run.err).find("\xc2\x9b"), std::string::npos);
     }
 }
 
