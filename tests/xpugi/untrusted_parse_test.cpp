@@ -26,6 +26,18 @@ TEST(UntrustedParse, DocumentsOfMoreNodesThanTheLimitAreRefusedUnread)
     EXPECT_FALSE(nodesWithin("<a><b/></a>", 11, 2)); // the closing tag counts: a bound, not a count
     EXPECT_TRUE(nodesWithin("", 0, 0));
 
+    // Every length, beside bytes that differ from '<' and '=' only in their high bit.
+    const char bytes[] = "a<\xBC=\xBD<<==\x3E;\xFF\x00<b c=d>=\x7C\x1D<x=\xBC\xBD==<";
+    const std::string mixed(bytes, sizeof bytes - 1);
+    for (std::size_t length = 0; length <= mixed.size(); ++length) {
+        std::size_t exact = 0;
+        for (std::size_t i = 0; i < length; ++i)
+            exact += mixed[i] == '<' || mixed[i] == '=';
+        EXPECT_TRUE(nodesWithin(mixed.data(), length, exact)) << length;
+        if (exact > 0) {
+            EXPECT_FALSE(nodesWithin(mixed.data(), length, exact - 1)) << length;
+        }
+    }
     const std::string filler(200000, ' ');
     EXPECT_FALSE(nodesWithin((filler + "<a/><b/>").data(), filler.size() + 8, 1));
     EXPECT_TRUE(nodesWithin((filler + "<a/><b/>").data(), filler.size() + 8, 2));
