@@ -51,6 +51,12 @@ TEST(TestVerdict, DocumentGivesBoardVerdictAndDetailRows)
     EXPECT_EQ(details, (Strings{"  SelfJustage: FAILED!! (Limit: 0.002)",
                                 "    EXC  5 V: PASSED (Meas_Gain: 0.99 Prev_Gain: 1.01) (Limit: 0.01)",
                                 "  EmptyNode: EmptyState (Limit: EmptyNode)"}));
+    // A verdict of millions of tiny elements from a node is not read.
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    EXPECT_FALSE(TestVerdict::read(gain.substr(0, gain.size() - 14) + tiny + "</Selfjustage>", status, details));
+    EXPECT_EQ(status, " UNKNOWN");
 }
 
 // Slot numbers count from 0 in some enclosures; only a missing or negative one is unknown.

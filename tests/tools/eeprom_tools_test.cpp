@@ -8,6 +8,7 @@
 #include "tools/eeprom_editor.h"
 #include "tools/eeprom_restore.h"
 #include "tools/maintenance_journal.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,6 +64,12 @@ TEST_F(EepromToolsTest, BackupIsTheDocumentAsReadNamedAfterBoardNameAndSerial)
               "Baseeeprom_Brd2_.._x_NoSerial.xml");
     EXPECT_EQ(EepromBackup::fileName(2, EepromWhich::Base, "<BaseEEPROM Name=\"a\\b\"/>"),
               "Baseeeprom_Brd2_a_b_NoSerial.xml");
+    // A document of millions of tiny elements is not read for its name.
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    EXPECT_EQ(EepromBackup::fileName(2, EepromWhich::Base, "<BaseEEPROM Name=\"x\">" + tiny + "</BaseEEPROM>"),
+              "Baseeeprom_Brd2_NoName_NoSerial.xml");
 
     EXPECT_EQ(backup.run(0, EepromWhich::Base, m_site / "missing", path), AppStatus::SnapshotFailed);
     EXPECT_TRUE(holds(backup.message(), "No such file or directory"));
@@ -221,6 +228,12 @@ TEST(EepromEditor, ModelListFollowsTheTypeCodeTable)
     ASSERT_EQ(isolated.size(), 1u);
     EXPECT_EQ(isolated[0].name, "QD-5064-ISO");
     EXPECT_TRUE(EepromModelList::offeredEntries(99, entries).empty());
+    // A listing of millions of tiny elements from a node is not read.
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    EXPECT_FALSE(
+        EepromModelList::parse(listing.substr(0, listing.size() - 20) + tiny + "</BaseEEPROMEntries>", entries));
 }
 
 TEST(EepromEditor, SerialFieldKeepsUpToEightUpperCaseHexDigits)
@@ -370,6 +383,13 @@ TEST(EepromComparison, EveryElementAttributeAndTextCounts)
     };
     for (const auto& [reported, verdict] : differing)
         EXPECT_TRUE(holds(EepromComparison::verdict(written, reported), verdict)) << reported;
+    // Millions of tiny elements on either side are not read.
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    const std::string crowded = with("<Cal/>", tiny);
+    EXPECT_EQ(EepromComparison::verdict(crowded, written), "the written document does not parse");
+    EXPECT_EQ(EepromComparison::verdict(written, crowded), "the board reports a document that does not parse");
 }
 
 TEST_F(EepromScriptedTest, NodeLostBeforeTheCommitLeavesNotCommitted)
