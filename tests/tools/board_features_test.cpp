@@ -58,6 +58,8 @@ TEST(BoardFeatureTable, HiddenEntriesSkippedAndTheMaskArithmetic)
     std::string crowded = properties("00000011");
     crowded.insert(crowded.find("</Properties>"), tiny);
     EXPECT_TRUE(BoardFeatures::parse(crowded).rows.empty());
+    EXPECT_EQ(BoardCrossGrade::baseIdOf(properties("00000011")), "21401603");
+    EXPECT_EQ(BoardCrossGrade::baseIdOf(crowded), ""); // nor for a cross grade
 }
 
 TEST(BoardCrossGradeRule, OnlyTheConvertibleGeneration)

@@ -2,6 +2,7 @@
 
 #include "core/application_status.h"
 #include "driver/command/app_status.h"
+#include "driver/command/eeprom_summary.h"
 #include "support/local_node_fixture.h"
 #include "tools/eeprom_backup.h"
 #include "tools/eeprom_comparison.h"
@@ -355,6 +356,31 @@ TEST_F(EepromScriptedTest, DocumentsBeyondWhatABoardKeepsAreRefusedWithTheLimitN
         AppStatus::EepromFileInvalid);
     EXPECT_TRUE(holds(restore.message(), "holds more after its ConEEPROM element"));
     expectNothingSent();
+}
+
+// Serial numbers and summaries are not taken from documents of millions of tiny elements.
+TEST(EepromDocuments, SerialsAndSummariesOfTooManyElementsAreNotRead)
+{
+    std::string properties = "<Properties><BoardInfo><SerialNumber>10A80001</SerialNumber><ConPanel><SerialNumber>"
+                             "10C80001</SerialNumber></ConPanel></BoardInfo></Properties>";
+    std::string eeprom =
+        "<BaseEEPROM Name=\"QA\"><BoardInfo><SerialNumber>10A80001</SerialNumber></BoardInfo></BaseEEPROM>";
+    EXPECT_EQ(EepromRestore::boardSerialOf(properties, EepromWhich::Connector), "10C80001");
+    EXPECT_EQ(EepromRestore::serialOf(eeprom), "10A80001");
+    EepromSummary summary;
+    ASSERT_TRUE(parseEepromSummary(eeprom, summary));
+    EXPECT_EQ(summary.serialNumber, "10A80001");
+
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    properties.insert(properties.find("</Properties>"), tiny);
+    eeprom.insert(eeprom.find("</BaseEEPROM>"), tiny);
+    EXPECT_EQ(EepromRestore::boardSerialOf(properties, EepromWhich::Connector), "");
+    EXPECT_EQ(EepromRestore::serialOf(eeprom), "");
+    EepromSummary untouched;
+    EXPECT_FALSE(parseEepromSummary(eeprom, untouched));
+    EXPECT_EQ(untouched.serialNumber, "");
 }
 
 TEST(EepromComparison, EveryElementAttributeAndTextCounts)
