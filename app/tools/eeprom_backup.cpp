@@ -84,9 +84,13 @@ std::int32_t EepromBackup::backup(std::uint32_t board, EepromWhich which, const 
         return read;
     }
     pugi::xml_document xml;
-    const pugi::xml_parse_result parsed = xml.load_buffer(document.data(), document.size());
+    const xpugi::UntrustedParse parsed = xpugi::parseUntrusted(xml, document);
+    if (parsed.tooManyNodes) {
+        m_message = "the board's document holds " + xpugi::tooManyNodesText() + ", far more than an EEPROM keeps";
+        return AppStatus::SnapshotFailed;
+    }
     if (!parsed) {
-        m_message = std::string("the board's document does not parse: ") + parsed.description();
+        m_message = std::string("the board's document does not parse: ") + parsed.result.description();
         return AppStatus::SnapshotFailed;
     }
     const std::string target = folder + "/" + fileName(board, which, document);

@@ -85,6 +85,22 @@ TEST_F(EepromToolsTest, BackupIsTheDocumentAsReadNamedAfterBoardNameAndSerial)
 }
 
 // The journal's snapshot of a board is a backup file: restored, the board reads as before.
+// An EEPROM document of millions of tiny elements is neither parsed nor kept as a backup.
+TEST_F(EepromToolsTest, BackupOfADocumentOfTooManyElementsIsRefused)
+{
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(
+        0, "QC-3104", 3, "0414", "10A80002", literal("baseeeprom", "<BaseEEPROM>" + tiny + "</BaseEEPROM>")));
+    EepromBackup backup(wrapper, &m_journal);
+    std::string path;
+    EXPECT_EQ(backup.run(0, EepromWhich::Base, m_site.root(), path), AppStatus::SnapshotFailed);
+    EXPECT_EQ(backup.message(), "the board's document holds more than " + std::to_string(xpugi::kMaxNodes) +
+                                    " elements and attributes, far more than an EEPROM keeps");
+    EXPECT_FALSE(fs::exists(m_site.root() + "/Baseeeprom_Brd0_NoName_NoSerial.xml"));
+}
+
 TEST_F(EepromToolsTest, SnapshotChangeRestoreGivesBackTheOriginalByteForByte)
 {
     QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
