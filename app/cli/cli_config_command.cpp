@@ -8,6 +8,8 @@
 #include "config/qorin_cfg_handler.h"
 #include "config/simulated_placement_check.h"
 
+#include "xpugi/untrusted_parse.h"
+
 #include <pugixml.hpp>
 
 #include <iostream>
@@ -85,10 +87,12 @@ int check(const CliOptions& options, const std::string& file)
     if (status != BoundedFileReader::Status::Ok)
         return unusable(options, file, std::string(BoundedFileReader::statusText(status)) + ": " + error);
     pugi::xml_document document;
-    const pugi::xml_parse_result parsed =
-        document.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_comments);
+    const xpugi::UntrustedParse parsed =
+        xpugi::parseUntrusted(document, text, pugi::parse_default | pugi::parse_comments);
+    if (parsed.tooManyNodes)
+        return unusable(options, file, QorinCfgHandler::tooManyNodesReason("driver configuration"));
     if (!parsed)
-        return unusable(options, file, "not XML: " + QorinCfgHandler::parseErrorText(parsed, text));
+        return unusable(options, file, "not XML: " + QorinCfgHandler::parseErrorText(parsed.result, text));
     CheckDiagnostics diagnostics;
     const std::string root = document.document_element().name();
     // The rules look only at the elements they know, so any other well-formed document (a web

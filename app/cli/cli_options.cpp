@@ -782,6 +782,7 @@ std::string usageText()
             "         selection whose last update on this node failed\n"
             "  69     the network client did not start, or the node of --node did not\n"
             "         appear in time or could not be reached\n"
+            "  71     memory ran out: the command was stopped\n"
             "  73     a file or folder the command writes was refused (something other than\n"
             "         a regular file stands there, a file exists and --force was not given,\n"
             "         a read-only file, or the program's own journal, snapshots, logs or\n"

@@ -32,6 +32,8 @@ enum : int {
     EXIT_NOTHING_TO_DO = 66,
     /// The network client did not start, or the node of --node did not appear or is unreachable.
     EXIT_NODE_UNAVAILABLE = 69,
+    /// Memory ran out during the command (std::bad_alloc): it was stopped.
+    EXIT_OUT_OF_MEMORY = 71,
     /// A file or folder the command writes was refused (OutputDestination), or the report
     /// package could not be placed at its destination.
     EXIT_CANNOT_CREATE = 73,

@@ -16,6 +16,7 @@
 #include <csignal>
 
 #include <iostream>
+#include <new>
 
 int main(int argc, char* argv[])
 {
@@ -55,9 +56,14 @@ int main(int argc, char* argv[])
     z2e::MaintenanceJournal journal(z2e::MaintenanceJournal::defaultFolder(), "");
     z2e::ChangeIntent::recover(journal);
     int status = EXIT_OK;
-    {
+    try {
         const CommandWatchdog watchdog(commandTimeoutSeconds(options));
         status = runCommand(options);
+    } catch (const std::bad_alloc&) {
+        // Files are written to the side and renamed into place: nothing is left half done.
+        std::cerr << "zamo2ctl: out of memory: the command was stopped; a file it read may be far larger than "
+                     "it should be, or more memory is needed (ulimit -v)\n";
+        status = EXIT_OUT_OF_MEMORY;
     }
     uni::log::removeAllSinks();
     return status;

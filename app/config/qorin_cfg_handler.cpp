@@ -23,6 +23,7 @@
 #include "config/qorin_cfg_template.h"
 #include "uni/log.h"
 #include "xpugi/element.h"
+#include "xpugi/untrusted_parse.h"
 
 namespace z2e {
 
@@ -383,9 +384,12 @@ bool QorinCfgHandler::loadConfigFromBuffer(const void* data, std::size_t size, c
     m_invalidReason.clear();
     if (size > kMaxDocumentSize)
         return fallBack("too large (" + std::to_string(size) + " bytes)");
-    const pugi::xml_parse_result parsed = m_doc.load_buffer(data, size, kFileParseOptions);
+    const xpugi::UntrustedParse parsed =
+        xpugi::parseUntrusted(m_doc, static_cast<const char*>(data), size, kFileParseOptions);
+    if (parsed.tooManyNodes)
+        return fallBack(tooManyNodesReason("driver configuration"));
     if (!parsed)
-        return fallBack("not XML: " + parseErrorText(parsed, std::string(static_cast<const char*>(data), size)));
+        return fallBack("not XML: " + parseErrorText(parsed.result, std::string(static_cast<const char*>(data), size)));
     if (!nestingAcceptable(m_doc))
         return fallBack("elements nested deeper than " + std::to_string(kMaxNesting) + " levels");
     CheckDiagnostics diagnostics;
@@ -408,6 +412,11 @@ bool QorinCfgHandler::fallBack(const std::string& reason)
     m_keepInvalidFile = true;
     m_invalidReason = reason;
     return loadTemplate();
+}
+
+std::string QorinCfgHandler::tooManyNodesReason(const std::string& kind)
+{
+    return xpugi::tooManyNodesText() + ", far more than any " + kind + " holds; not read";
 }
 
 std::string QorinCfgHandler::parseErrorText(const pugi::xml_parse_result& result, const std::string& text)
@@ -671,9 +680,11 @@ int QorinCfgHandler::importInto(const std::string& path, bool configurationSecti
     if (status != BoundedFileReader::Status::Ok)
         return refuse(std::string(BoundedFileReader::statusText(status)) + " (" + why + ")");
     pugi::xml_document demo;
-    const pugi::xml_parse_result parsed = demo.load_buffer(text.data(), text.size(), kDemoParseOptions);
+    const xpugi::UntrustedParse parsed = xpugi::parseUntrusted(demo, text, kDemoParseOptions);
+    if (parsed.tooManyNodes)
+        return refuse(tooManyNodesReason("demo file"));
     if (!parsed)
-        return refuse("not XML: " + parseErrorText(parsed, text));
+        return refuse("not XML: " + parseErrorText(parsed.result, text));
     if (!nestingAcceptable(demo))
         return refuse("elements nested deeper than " + std::to_string(kMaxNesting) + " levels");
     const pugi::xml_node demoRoot = demo.document_element();

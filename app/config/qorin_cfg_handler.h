@@ -120,6 +120,9 @@ public:
     /// "<description> at line L, column C" for a parse failure of `text`.
     static std::string parseErrorText(const pugi::xml_parse_result& result, const std::string& text);
 
+    /// Why a document of `kind` ("driver configuration") beyond xpugi::kMaxNodes is not read.
+    static std::string tooManyNodesReason(const std::string& kind);
+
     /// The document in memory.
     const pugi::xml_document& document() const { return m_doc; }
 

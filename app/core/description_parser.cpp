@@ -6,6 +6,7 @@
 #include "core/temperature_rows.h"
 #include "uni/number_text.h"
 #include "xpugi/element.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <algorithm>
 #include <array>
@@ -299,8 +300,7 @@ bool DescriptionParser::parseXml(const std::string& text, pugi::xml_document& do
     document.reset();
     if (text.empty() || text.size() > kMaxDescriptionSize)
         return false;
-    const pugi::xml_parse_result parsed = document.load_buffer(text.data(), text.size(), kParseOptions);
-    return parsed && document.document_element();
+    return xpugi::parseUntrusted(document, text, kParseOptions) && document.document_element();
 }
 
 std::string DescriptionParser::propertyName(std::string_view elementName, const std::string& currentName,

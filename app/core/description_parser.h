@@ -26,7 +26,7 @@ public:
         MissingInput = 6,  ///< no node or an empty text
         Dropped = 304,     ///< the element is not shown ("UserData")
         TooDeep = 305,     ///< nesting beyond kMaxDepth: the subtree is dropped
-        Unparsable = 1000, ///< not XML, too large, or the required element is missing
+        Unparsable = 1000, ///< not XML, too large (bytes or xpugi::kMaxNodes), or the required element is missing
     };
 
     static constexpr std::size_t kMaxDescriptionSize = 16u << 20;
@@ -86,7 +86,7 @@ public:
     static BusRates busRates(const std::string& description);
 
     /// Parses untrusted XML with the options every description uses; false for a text
-    /// that is empty, too large or not well-formed.
+    /// that is empty, too large (bytes or xpugi::kMaxNodes) or not well-formed.
     static bool parseXml(const std::string& text, pugi::xml_document& document);
 };
 

@@ -4,6 +4,7 @@
 #include "driver/command/app_status.h"
 #include "tools/board_selection.h"
 #include "tools/journalled_change.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -26,7 +27,7 @@ std::int32_t BoardCrossGrade::simpleTarget(const std::string& baseId, std::strin
 std::string BoardCrossGrade::baseIdOf(const std::string& properties)
 {
     pugi::xml_document xml;
-    if (!xml.load_string(properties.c_str()))
+    if (!xpugi::parseUntrusted(xml, properties))
         return {};
     return xml.child("Properties").child("BoardInfo").child("BaseBoard").child_value("BaseId");
 }

@@ -5,6 +5,7 @@
 #include "tools/board_selection.h"
 #include "tools/journalled_change.h"
 #include "uni/number_text.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -58,7 +59,7 @@ FeatureTable BoardFeatures::parse(const std::string& properties)
 {
     FeatureTable table;
     pugi::xml_document xml;
-    xml.load_string(properties.c_str());
+    xpugi::parseUntrusted(xml, properties);
     const pugi::xml_node root = xml.child("Properties");
     if (!root)
         return table;

@@ -1,6 +1,7 @@
 #include "tools/board_identity.h"
 
 #include "uni/number_text.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -39,7 +40,7 @@ BoardIdentity BoardIdentity::fromProperties(std::uint32_t board, const std::stri
     BoardIdentity identity;
     identity.index = board;
     pugi::xml_document xml;
-    if (document.empty() || !xml.load_string(document.c_str()))
+    if (document.empty() || !xpugi::parseUntrusted(xml, document))
         return identity;
     const pugi::xml_node info = xml.child("Properties").child("BoardInfo");
     identity.name = info.child_value("BoardName");

@@ -6,6 +6,7 @@
 #include "driver/command/app_status.h"
 #include "tools/board_identity.h"
 #include "tools/maintenance_journal.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -36,7 +37,7 @@ EepromBackup::EepromBackup(QorinNodeUtilWrapper& wrapper, MaintenanceJournal* jo
 std::string EepromBackup::fileName(std::uint32_t board, EepromWhich which, const std::string& document)
 {
     pugi::xml_document xml;
-    xml.load_buffer(document.data(), document.size());
+    xpugi::parseUntrusted(xml, document);
     const pugi::xml_node root = xml.document_element();
     return std::string(which == EepromWhich::Base ? "Baseeeprom_Brd" : "Coneeprom_Brd") + std::to_string(board) + "_" +
            fileNamePart(root.attribute("Name").value(), "NoName") + "_" +
@@ -83,9 +84,13 @@ std::int32_t EepromBackup::backup(std::uint32_t board, EepromWhich which, const 
         return read;
     }
     pugi::xml_document xml;
-    const pugi::xml_parse_result parsed = xml.load_buffer(document.data(), document.size());
+    const xpugi::UntrustedParse parsed = xpugi::parseUntrusted(xml, document);
+    if (parsed.tooManyNodes) {
+        m_message = "the board's document holds " + xpugi::tooManyNodesText() + ", far more than an EEPROM keeps";
+        return AppStatus::SnapshotFailed;
+    }
     if (!parsed) {
-        m_message = std::string("the board's document does not parse: ") + parsed.description();
+        m_message = std::string("the board's document does not parse: ") + parsed.result.description();
         return AppStatus::SnapshotFailed;
     }
     const std::string target = folder + "/" + fileName(board, which, document);

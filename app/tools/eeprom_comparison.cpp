@@ -1,5 +1,7 @@
 #include "tools/eeprom_comparison.h"
 
+#include "xpugi/untrusted_parse.h"
+
 #include <pugixml.hpp>
 
 #include <cstring>
@@ -148,9 +150,9 @@ std::string EepromComparison::verdict(const std::string& written, const std::str
         return "verified";
     pugi::xml_document wrote;
     pugi::xml_document reports;
-    if (!wrote.load_buffer(written.data(), written.size()))
+    if (!xpugi::parseUntrusted(wrote, written))
         return "the written document does not parse";
-    if (!reports.load_buffer(reported.data(), reported.size()))
+    if (!xpugi::parseUntrusted(reports, reported))
         return "the board reports a document that does not parse";
     const pugi::xml_node a = wrote.document_element();
     const pugi::xml_node b = reports.document_element();

@@ -1,6 +1,7 @@
 #include "tools/eeprom_model_list.h"
 
 #include "uni/number_text.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -53,7 +54,7 @@ bool EepromModelList::parse(const std::string& document, std::vector<Entry>& ent
 {
     entries.clear();
     pugi::xml_document xml;
-    if (!xml.load_buffer(document.data(), document.size()))
+    if (!xpugi::parseUntrusted(xml, document))
         return false;
     for (const pugi::xml_node& node : xml.child("BaseEEPROMEntries").children("Entry")) {
         Entry entry;

@@ -5,6 +5,7 @@
 #include "core/node_result_text.h"
 #include "driver/command/app_status.h"
 #include "tools/journalled_eeprom_write.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -160,7 +161,7 @@ std::int32_t EepromRestore::check(const std::string& content, const std::string&
 std::string EepromRestore::serialOf(const std::string& document)
 {
     pugi::xml_document xml;
-    if (!xml.load_buffer(document.data(), document.size()))
+    if (!xpugi::parseUntrusted(xml, document))
         return {};
     return xml.document_element().child("BoardInfo").child_value("SerialNumber");
 }
@@ -168,7 +169,7 @@ std::string EepromRestore::serialOf(const std::string& document)
 std::string EepromRestore::boardSerialOf(const std::string& properties, EepromWhich which)
 {
     pugi::xml_document xml;
-    if (!xml.load_buffer(properties.data(), properties.size()))
+    if (!xpugi::parseUntrusted(xml, properties))
         return {};
     const pugi::xml_node info = xml.child("Properties").child("BoardInfo");
     return which == EepromWhich::Base ? info.child_value("SerialNumber")

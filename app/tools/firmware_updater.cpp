@@ -8,6 +8,7 @@
 #include "tools/maintenance_journal.h"
 #include "uni/number_text.h"
 #include "uni/osal.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -93,7 +94,7 @@ void FirmwareUpdater::readCheck(const std::string& document, FirmwareRow& row)
     row.fileName.clear();
     row.status.clear();
     pugi::xml_document xml;
-    if (!xml.load_string(document.c_str()))
+    if (!xpugi::parseUntrusted(xml, document))
         return;
     const pugi::xml_node check = xml.document_element();
     row.installed = check.child_value("InstalledVersion");
@@ -429,7 +430,8 @@ bool FirmwareUpdater::readListing(const std::string& document, std::vector<std::
 {
     fileNames.clear();
     pugi::xml_document xml;
-    if (!xml.load_string(document.c_str()))
+    const xpugi::UntrustedParse listing = xpugi::parseUntrusted(xml, document);
+    if (!listing)
         return false;
     for (const pugi::xml_node& file : xml.child("FirmwareListing").children("File"))
         fileNames.push_back(file.attribute("Name").value());

@@ -5,6 +5,7 @@
 #include "driver/command/driver_result.h"
 #include "tools/firmware_updater.h"
 #include "uni/number_text.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -19,7 +20,7 @@ std::string textAt(const pugi::xml_node& node, const char* path)
 void readProperties(const std::string& document, FleetBoard& board)
 {
     pugi::xml_document xml;
-    if (document.empty() || !xml.load_string(document.c_str()))
+    if (document.empty() || !xpugi::parseUntrusted(xml, document))
         return;
     const pugi::xml_node properties = xml.child("Properties");
     const pugi::xml_node info = properties.child("BoardInfo");

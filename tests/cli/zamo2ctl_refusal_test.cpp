@@ -102,5 +102,21 @@ TEST_F(Zamo2ctlConfigCheck, BoardsTheNextSaveWouldDropAreProblems)
     EXPECT_TRUE(holds(checked, "; the next save of the demo system drops it\n"));
 }
 
+// Memory that runs out while a file is read ends the command in words, not in an abort. A
+// sanitizer reserves far more address space than any limit here would leave.
+TEST_F(Zamo2ctlConfigCheck, MemoryThatRunsOutEndsTheCommandInWords)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "address space limits do not work under a sanitizer";
+#endif
+    // 60 MB of text fit under the 64 MiB cap; 80 MB of address space hold the program, not them.
+    const std::string large =
+        file("large.xml", "<zmpxi_api_config>" + std::string(60u * 1000u * 1000u, 'x') + "</zmpxi_api_config>");
+    const ProcessResult run = test::runProcess(
+        "/bin/sh", {"-c", "ulimit -v 80000 && exec \"$0\" config check \"$1\"", test::besideMe("zamo2ctl"), large});
+    EXPECT_EQ(run.exitCode, 71) << run.err;
+    EXPECT_TRUE(holds(run.err, "zamo2ctl: out of memory: the command was stopped"));
+}
+
 } // namespace
 } // namespace z2e

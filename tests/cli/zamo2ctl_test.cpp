@@ -10,6 +10,7 @@
 #include "core/system_model.h"
 #include "core/tree_row_list.h"
 #include "qorinet_api/client/qorinet_local_client_node.h"
+#include "xpugi/untrusted_parse.h"
 #include "zmpxi/driver_api.h"
 
 #include <gtest/gtest.h>
@@ -278,6 +279,24 @@ TEST_F(Zamo2ctlOnSite, DemoCommandsEditAndSaveTheConfiguration)
     EXPECT_EQ(unsaved.out, "");
     EXPECT_EQ(unsaved.err.find("done"), std::string::npos) << unsaved.err;
     EXPECT_TRUE(holds(unsaved.err, "No such file or directory"));
+}
+
+// Millions of tiny elements fit under the size cap and would take gigabytes to parse: such a
+// file is refused in words, by the import and by the check, and the configuration stays.
+TEST_F(Zamo2ctlOnSite, FilesOfMillionsOfTinyElementsAreRefusedInWords)
+{
+    const std::string crowded = site / "crowded.xml";
+    std::string text = "<zmpxi_api_config>";
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        text += "<a/>";
+    test::writeFile(crowded, text + "</zmpxi_api_config>");
+    const std::string before = test::readFile(site.configFile());
+    const std::string found =
+        "more than " + std::to_string(xpugi::kMaxNodes) + " elements and attributes, far more than any ";
+    expectRun(63, "demo import " + crowded, "demo file " + crowded + ": " + found + "demo file holds; not read");
+    EXPECT_EQ(test::readFile(site.configFile()), before);
+    expectRun(1, "config check " + crowded,
+              "zamo2ctl: " + crowded + ": " + found + "driver configuration holds; not read\n");
 }
 
 TEST_F(Zamo2ctlOnSite, BrokenConfigurationIsToldAndKeptAtTheFirstSave)

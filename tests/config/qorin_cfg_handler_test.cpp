@@ -16,6 +16,7 @@
 #include "config/qorin_cfg_handler.h"
 #include "support/site.h"
 #include "xpugi/element.h"
+#include "xpugi/untrusted_parse.h"
 
 namespace {
 
@@ -382,6 +383,43 @@ TEST_F(QorinCfgHandlerTest, DeepNestingIsRefused)
     EXPECT_TRUE(QorinCfgHandler::nestingAcceptable(document));
     ASSERT_TRUE(document.load_string(nested(QorinCfgHandler::kMaxNesting + 1).c_str()));
     EXPECT_FALSE(QorinCfgHandler::nestingAcceptable(document));
+}
+
+// A file of millions of tiny elements under the size cap is refused before its parse, as a
+// configuration and as a demo file; the largest system the program writes lies far below.
+TEST_F(QorinCfgHandlerTest, DocumentsOfTooManyElementsAreRefusedUnread)
+{
+    SimulatedSystem large;
+    for (int e = 0; e < 16; ++e) {
+        large.enclosures.push_back(enclosure(0xE116, 16));
+        for (int slot = 2; slot < 18; ++slot) {
+            putBoard(large.enclosures.back(), slot, "QA-4032", "");
+            for (int channel = 0; channel < 32; ++channel)
+                large.enclosures.back().slots[slot - 2].board.channelModules.push_back(
+                    {"AI" + std::to_string(channel), "MOD-TC"});
+        }
+    }
+    ASSERT_TRUE(handler.writeSimulatedSystem(large));
+    const std::string path = dir / QorinCfgHandler::kConfigFileName;
+    ASSERT_TRUE(handler.saveConfig(path));
+    const std::string text = readFile(path);
+    EXPECT_TRUE(xpugi::nodesWithin(text.data(), text.size(), xpugi::kMaxNodes / 30)) << text.size() << " bytes";
+
+    const std::string crowded = "<zmpxi_api_config>" + repeated("<a/>", xpugi::kMaxNodes) + "</zmpxi_api_config>";
+    writeFile(path, crowded);
+    ASSERT_TRUE(handler.loadConfig(path));
+    EXPECT_EQ(handler.invalidReason(), "more than " + std::to_string(xpugi::kMaxNodes) +
+                                           " elements and attributes, far more than any driver configuration "
+                                           "holds; not read");
+    EXPECT_TRUE(handler.pendingInvalidFile());
+    EXPECT_TRUE(documentValid(handler)); // the template
+
+    const std::string before = printed(handler);
+    std::string why;
+    EXPECT_EQ(handler.importSimulationOrConfiguration(path, &why), 0);
+    EXPECT_EQ(why, "more than " + std::to_string(xpugi::kMaxNodes) +
+                       " elements and attributes, far more than any demo file holds; not read");
+    EXPECT_EQ(printed(handler), before);
 }
 
 // The operator's file behind a symbolic link is the one updated; a killed save's leftover is

@@ -4,6 +4,7 @@
 #include "tools/board_cross_grade.h"
 #include "tools/board_features.h"
 #include "tools/maintenance_journal.h"
+#include "xpugi/untrusted_parse.h"
 
 namespace z2e {
 namespace {
@@ -50,6 +51,15 @@ TEST(BoardFeatureTable, HiddenEntriesSkippedAndTheMaskArithmetic)
                                           BoardFeatures::apply(0x15, 0x4, 0x8), BoardFeatures::apply(0x11, 0x4, 0x4)}),
               (std::vector<std::uint32_t>{0x12, 0x10, 0x15, 0x15}));
     EXPECT_TRUE(BoardFeatures::parse("<BoardInfo/>").rows.empty());
+    // A node's document of millions of tiny elements is not read.
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    std::string crowded = properties("00000011");
+    crowded.insert(crowded.find("</Properties>"), tiny);
+    EXPECT_TRUE(BoardFeatures::parse(crowded).rows.empty());
+    EXPECT_EQ(BoardCrossGrade::baseIdOf(properties("00000011")), "21401603");
+    EXPECT_EQ(BoardCrossGrade::baseIdOf(crowded), ""); // nor for a cross grade
 }
 
 TEST(BoardCrossGradeRule, OnlyTheConvertibleGeneration)

@@ -6,6 +6,7 @@
 #include "tools/maintenance_journal.h"
 #include "tools/test_result_files.h"
 #include "tools/test_verdict.h"
+#include "xpugi/untrusted_parse.h"
 #include "driver/command/app_status.h"
 #include "support/local_node_fixture.h"
 
@@ -52,6 +53,12 @@ TEST(TestVerdict, DocumentGivesBoardVerdictAndDetailRows)
     EXPECT_EQ(details, (Strings{"  SelfJustage: FAILED!! (Limit: 0.002)",
                                 "    EXC  5 V: PASSED (Meas_Gain: 0.99 Prev_Gain: 1.01) (Limit: 0.01)",
                                 "  EmptyNode: EmptyState (Limit: EmptyNode)"}));
+    // A verdict of millions of tiny elements from a node is not read.
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    EXPECT_FALSE(TestVerdict::read(gain.substr(0, gain.size() - 14) + tiny + "</Selfjustage>", status, details));
+    EXPECT_EQ(status, " UNKNOWN");
 }
 
 // Slot numbers count from 0 in some enclosures; only a missing or negative one is unknown.
@@ -65,6 +72,18 @@ TEST(BoardIdentityTest, SlotZeroIsASlot)
     };
     EXPECT_EQ((std::vector<std::uint32_t>{slotOf("0"), slotOf("7"), slotOf("-1"), slotOf("x")}),
               (std::vector<std::uint32_t>{0, 7, BoardIdentity::kUnknownSlot, BoardIdentity::kUnknownSlot}));
+}
+
+// A description of millions of tiny elements is not read: it gives the index alone.
+TEST(BoardIdentityTest, ADescriptionOfTooManyElementsGivesTheIndexAlone)
+{
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    const BoardIdentity identity = BoardIdentity::fromProperties(
+        3, "<Properties><BoardInfo><SerialNumber>S1</SerialNumber></BoardInfo>" + tiny + "</Properties>");
+    EXPECT_EQ(identity.index, 3u);
+    EXPECT_EQ(identity.serial, "");
 }
 
 // The parse is shared between its thread and the caller: every document is parsed once, as

@@ -2,12 +2,14 @@
 
 #include "core/application_status.h"
 #include "driver/command/app_status.h"
+#include "driver/command/eeprom_summary.h"
 #include "support/local_node_fixture.h"
 #include "tools/eeprom_backup.h"
 #include "tools/eeprom_comparison.h"
 #include "tools/eeprom_editor.h"
 #include "tools/eeprom_restore.h"
 #include "tools/maintenance_journal.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,6 +65,12 @@ TEST_F(EepromToolsTest, BackupIsTheDocumentAsReadNamedAfterBoardNameAndSerial)
               "Baseeeprom_Brd2_.._x_NoSerial.xml");
     EXPECT_EQ(EepromBackup::fileName(2, EepromWhich::Base, "<BaseEEPROM Name=\"a\\b\"/>"),
               "Baseeeprom_Brd2_a_b_NoSerial.xml");
+    // A document of millions of tiny elements is not read for its name.
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    EXPECT_EQ(EepromBackup::fileName(2, EepromWhich::Base, "<BaseEEPROM Name=\"x\">" + tiny + "</BaseEEPROM>"),
+              "Baseeeprom_Brd2_NoName_NoSerial.xml");
 
     EXPECT_EQ(backup.run(0, EepromWhich::Base, m_site / "missing", path), AppStatus::SnapshotFailed);
     EXPECT_TRUE(holds(backup.message(), "No such file or directory"));
@@ -77,6 +85,22 @@ TEST_F(EepromToolsTest, BackupIsTheDocumentAsReadNamedAfterBoardNameAndSerial)
 }
 
 // The journal's snapshot of a board is a backup file: restored, the board reads as before.
+// An EEPROM document of millions of tiny elements is neither parsed nor kept as a backup.
+TEST_F(EepromToolsTest, BackupOfADocumentOfTooManyElementsIsRefused)
+{
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(
+        0, "QC-3104", 3, "0414", "10A80002", literal("baseeeprom", "<BaseEEPROM>" + tiny + "</BaseEEPROM>")));
+    EepromBackup backup(wrapper, &m_journal);
+    std::string path;
+    EXPECT_EQ(backup.run(0, EepromWhich::Base, m_site.root(), path), AppStatus::SnapshotFailed);
+    EXPECT_EQ(backup.message(), "the board's document holds more than " + std::to_string(xpugi::kMaxNodes) +
+                                    " elements and attributes, far more than an EEPROM keeps");
+    EXPECT_FALSE(fs::exists(m_site.root() + "/Baseeeprom_Brd0_NoName_NoSerial.xml"));
+}
+
 TEST_F(EepromToolsTest, SnapshotChangeRestoreGivesBackTheOriginalByteForByte)
 {
     QorinNodeUtilWrapper& wrapper = connectHardware(boardEntry(0, "QA-4008.BNC", 2, "0254", "10A80001"));
@@ -221,6 +245,12 @@ TEST(EepromEditor, ModelListFollowsTheTypeCodeTable)
     ASSERT_EQ(isolated.size(), 1u);
     EXPECT_EQ(isolated[0].name, "QD-5064-ISO");
     EXPECT_TRUE(EepromModelList::offeredEntries(99, entries).empty());
+    // A listing of millions of tiny elements from a node is not read.
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    EXPECT_FALSE(
+        EepromModelList::parse(listing.substr(0, listing.size() - 20) + tiny + "</BaseEEPROMEntries>", entries));
 }
 
 TEST(EepromEditor, SerialFieldKeepsUpToEightUpperCaseHexDigits)
@@ -344,6 +374,31 @@ TEST_F(EepromScriptedTest, DocumentsBeyondWhatABoardKeepsAreRefusedWithTheLimitN
     expectNothingSent();
 }
 
+// Serial numbers and summaries are not taken from documents of millions of tiny elements.
+TEST(EepromDocuments, SerialsAndSummariesOfTooManyElementsAreNotRead)
+{
+    std::string properties = "<Properties><BoardInfo><SerialNumber>10A80001</SerialNumber><ConPanel><SerialNumber>"
+                             "10C80001</SerialNumber></ConPanel></BoardInfo></Properties>";
+    std::string eeprom =
+        "<BaseEEPROM Name=\"QA\"><BoardInfo><SerialNumber>10A80001</SerialNumber></BoardInfo></BaseEEPROM>";
+    EXPECT_EQ(EepromRestore::boardSerialOf(properties, EepromWhich::Connector), "10C80001");
+    EXPECT_EQ(EepromRestore::serialOf(eeprom), "10A80001");
+    EepromSummary summary;
+    ASSERT_TRUE(parseEepromSummary(eeprom, summary));
+    EXPECT_EQ(summary.serialNumber, "10A80001");
+
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    properties.insert(properties.find("</Properties>"), tiny);
+    eeprom.insert(eeprom.find("</BaseEEPROM>"), tiny);
+    EXPECT_EQ(EepromRestore::boardSerialOf(properties, EepromWhich::Connector), "");
+    EXPECT_EQ(EepromRestore::serialOf(eeprom), "");
+    EepromSummary untouched;
+    EXPECT_FALSE(parseEepromSummary(eeprom, untouched));
+    EXPECT_EQ(untouched.serialNumber, "");
+}
+
 TEST(EepromComparison, EveryElementAttributeAndTextCounts)
 {
     const std::string written =
@@ -370,6 +425,13 @@ TEST(EepromComparison, EveryElementAttributeAndTextCounts)
     };
     for (const auto& [reported, verdict] : differing)
         EXPECT_TRUE(holds(EepromComparison::verdict(written, reported), verdict)) << reported;
+    // Millions of tiny elements on either side are not read.
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    const std::string crowded = with("<Cal/>", tiny);
+    EXPECT_EQ(EepromComparison::verdict(crowded, written), "the written document does not parse");
+    EXPECT_EQ(EepromComparison::verdict(written, crowded), "the board reports a document that does not parse");
 }
 
 TEST_F(EepromScriptedTest, NodeLostBeforeTheCommitLeavesNotCommitted)

@@ -5,6 +5,7 @@
 #include "tools/maintenance_journal.h"
 #include "driver/command/app_status.h"
 #include "support/local_node_fixture.h"
+#include "xpugi/untrusted_parse.h"
 
 namespace z2e {
 namespace {
@@ -24,6 +25,19 @@ TEST(FirmwareDecision, InfoCodesAndDurations)
     EXPECT_EQ(FirmwareUpdater::expectedSeconds("QC-3104"), 30.0);
     EXPECT_EQ(FirmwareUpdater::expectedSeconds("QN-6204-CAN E2PROM-ERROR"), 30.0);
     EXPECT_EQ(FirmwareUpdater::expectedSeconds("QA-4008.BNC"), 120.0);
+}
+
+// A node's listing of millions of files is not read; it would take gigabytes.
+TEST(FirmwareListing, AListingOfTooManyElementsIsNotRead)
+{
+    std::vector<std::string> names;
+    ASSERT_TRUE(FirmwareUpdater::readListing("<FirmwareListing><File Name=\"a.bin\"/></FirmwareListing>", names));
+    EXPECT_EQ(names, std::vector<std::string>{"a.bin"});
+    std::string crowded = "<FirmwareListing>";
+    for (std::size_t i = 0; i < xpugi::kMaxNodes / 2; ++i)
+        crowded += "<File Name=\"x\"/>";
+    EXPECT_FALSE(FirmwareUpdater::readListing(crowded + "</FirmwareListing>", names));
+    EXPECT_TRUE(names.empty());
 }
 
 TEST(FirmwarePlanning, EachPairOfVersionsHasOnePlanAndWords)

@@ -8,6 +8,7 @@
 #include "tools/fleet_reader.h"
 #include "tools/fleet_scan.h"
 #include "tools/fleet_table.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -94,6 +95,14 @@ TEST(FleetReader, ARowHoldsWhatTheDocumentsTellAndWarnsOfWhatIsWrong)
         EXPECT_EQ(unknown.slot, -1);
         EXPECT_TRUE(unknown.warnings.empty());
     }
+    // So do documents of millions of tiny elements from a node, which would take gigabytes.
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    const FleetBoard crowded =
+        FleetReader::fromDocuments(1, properties("", tiny), check("0251", "0254<a>" + tiny + "</a>"));
+    EXPECT_EQ(crowded.model + crowded.firmware + crowded.firmwareLatest, "");
+    EXPECT_EQ(crowded.slot, -1);
 }
 
 FleetBoard sample(const std::string& system, const std::string& calibrated)

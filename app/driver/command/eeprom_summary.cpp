@@ -1,5 +1,7 @@
 #include "driver/command/eeprom_summary.h"
 
+#include "xpugi/untrusted_parse.h"
+
 #include <pugixml.hpp>
 
 #include <strings.h>
@@ -9,7 +11,7 @@ namespace z2e {
 bool parseEepromSummary(const std::string& document, EepromSummary& summary)
 {
     pugi::xml_document doc;
-    if (!doc.load_buffer(document.data(), document.size()))
+    if (!xpugi::parseUntrusted(doc, document))
         return false;
     const pugi::xml_node root = doc.document_element();
     const pugi::xml_node info = root.child("BoardInfo");
