@@ -7,6 +7,10 @@ namespace xpugi {
 
 bool nodesWithin(const char* text, std::size_t size, std::size_t limit)
 {
+    // Each mark is a byte: a text no longer than the bound cannot pass it, and the documents a
+    // procedure reads by the hundred (a few KiB each) cost no count at all.
+    if (size <= limit)
+        return true;
     // In blocks, so that a hostile text is refused after a look at its first part; a 32-bit
     // count per block lets the loop take many bytes at once.
     constexpr std::size_t kBlock = 64 * 1024;
