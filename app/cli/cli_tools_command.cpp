@@ -159,7 +159,7 @@ int runTest(const CliOptions& options, BoardTest test)
         }
         printTestOutcome(options, outcome);
         const int saved = saveResults(options, outcome);
-        if (outcome.status == AppStatus::JournalFailed)
+        if (unjournalled)
             return static_cast<int>(EXIT_JOURNAL_FAILED);
         const int status = testExitStatus(outcome);
         return status != EXIT_OK ? status : saved;
