@@ -5,6 +5,7 @@
 #include "driver/command/app_status.h"
 #include "tools/journalled_change.h"
 #include "uni/number_text.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -77,7 +78,7 @@ std::int32_t EnclosureDataTool::read(std::uint32_t enclosure, EnclosureRecord& r
     std::string document;
     const std::int32_t result = m_wrapper.getEnclosureProperties(enclosure, document);
     pugi::xml_document xml;
-    if (result >= 1 || !xml.load_string(document.c_str()))
+    if (result >= 1 || !xpugi::parseUntrusted(xml, document))
         return AppStatus::EnclosurePropertiesFailed;
     const pugi::xml_node info = xml.child("Properties").child("EnclosureInfo");
     if (!info)
@@ -113,7 +114,7 @@ void EnclosureDataTool::readOffers(EnclosureRecord& record)
 {
     std::string document;
     pugi::xml_document xml;
-    if (m_wrapper.getEnclosureListing(document) >= 1 || !xml.load_string(document.c_str()))
+    if (m_wrapper.getEnclosureListing(document) >= 1 || !xpugi::parseUntrusted(xml, document))
         return;
     const pugi::xml_node model =
         xml.child("EnclosureListing").find_child_by_attribute("Enclosure", "Name", record.name.c_str());

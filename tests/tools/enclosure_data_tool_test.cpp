@@ -4,6 +4,7 @@
 #include "driver/command/app_status.h"
 #include "tools/enclosure_data_tool.h"
 #include "tools/maintenance_journal.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,11 @@ std::string description(const std::string& name)
            "<Options><FanMode>2</FanMode><SyncMaster>1</SyncMaster></Options></EnclosureInfo></Properties>";
 }
 
+const char* const kListing = "<EnclosureListing><Enclosure Name=\"QE-R16\"><Options>"
+                             "<Option Name=\"FanMode\"><ID0 Value=\"0\">Auto</ID0><ID1 Value=\"2\">Full</ID1></Option>"
+                             "<Option Name=\"SyncMaster\"><ID0 Value=\"0\">No</ID0><ID1 Value=\"1\">Yes</ID1></Option>"
+                             "</Options></Enclosure></EnclosureListing>";
+
 class EnclosureWriteTest : public test::FakeDriverTest {
 protected:
     void SetUp() override
@@ -52,12 +58,7 @@ protected:
         FakeDriverTest::SetUp();
         connectWith(1);
         script("QE-R16");
-        test::fakeDriver().setText(
-            "EnclosureListing/Listing", "Raw",
-            "<EnclosureListing><Enclosure Name=\"QE-R16\"><Options>"
-            "<Option Name=\"FanMode\"><ID0 Value=\"0\">Auto</ID0><ID1 Value=\"2\">Full</ID1></Option>"
-            "<Option Name=\"SyncMaster\"><ID0 Value=\"0\">No</ID0><ID1 Value=\"1\">Yes</ID1></Option>"
-            "</Options></Enclosure></EnclosureListing>");
+        test::fakeDriver().setText("EnclosureListing/Listing", "Raw", kListing);
         m_wrapper.setReady(true);
     }
 
@@ -117,6 +118,29 @@ TEST_F(EnclosureWriteTest, SequenceWithNoneOptionAndReadBackOfTheKeptData)
     EXPECT_NE(lines[0].find("\"node\":\"local\",\"enclosure\":0,\"model\":\"QE-R16\""), std::string::npos) << lines[0];
     EXPECT_EQ(MaintenanceJournal::field(lines[0], "verification"), tool.verification());
     EXPECT_EQ(test::filesIn(folder / "maintenance/enclosure_00B1E116").size(), 1u);
+}
+
+// A driver's listing or description of millions of tiny elements is not read: the listing
+// then offers nothing, the description fails as an unreadable one.
+TEST_F(EnclosureWriteTest, DocumentsOfTooManyElementsAreNotRead)
+{
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    std::string listing = kListing;
+    listing.insert(listing.find("</EnclosureListing>"), tiny);
+    test::fakeDriver().setText("EnclosureListing/Listing", "Raw", listing);
+    const EnclosureRecord record = current();
+    ASSERT_EQ(record.options.size(), 2u);
+    EXPECT_TRUE(record.options[0].offered.empty());
+    EXPECT_TRUE(record.options[1].offered.empty());
+
+    std::string properties = description("QE-R16");
+    properties.insert(properties.find("</Properties>"), tiny);
+    test::fakeDriver().setText("EnclosureId0", "enclosureproperties", properties);
+    EnclosureRecord refused;
+    EXPECT_EQ(EnclosureDataTool(m_wrapper, nullptr).read(0, refused), AppStatus::EnclosurePropertiesFailed);
+    EXPECT_EQ(refused.name, "");
 }
 
 TEST_F(EnclosureWriteTest, RefusalsSendNothingAndAFailingStepStopsTheRest)
