@@ -48,7 +48,7 @@ std::int32_t BoardCrossGrade::entries(std::vector<BaseEepromEntry>& list)
     if (result >= 1)
         return result;
     pugi::xml_document xml;
-    if (!xml.load_string(document.c_str()))
+    if (!xpugi::parseUntrusted(xml, document))
         return AppStatus::XmlParsingFailed;
     for (const pugi::xml_node& entry : xml.child("BaseEEPROMEntries").children("Entry")) {
         BaseEepromEntry item;

@@ -137,6 +137,28 @@ TEST_F(ScriptedBoardTest, CrossGradeOfAnotherGenerationSendsNothing)
     EXPECT_FALSE(anythingSent());
 }
 
+// The driver's base EEPROM entries are read, but not from a document of millions of tiny elements.
+TEST_F(ScriptedBoardTest, CrossGradeEntriesOfTooManyElementsAreNotRead)
+{
+    const std::string entry = "<Entry Id=\"10100001\" Name=\"QX-1000\" Current=\"true\"/>";
+    test::fakeDriver().setText("BoardListing/BaseEEPROM", "entries",
+                               "<BaseEEPROMEntries>" + entry + "</BaseEEPROMEntries>");
+    BoardCrossGrade tool(m_wrapper, &m_journal);
+    std::vector<BaseEepromEntry> list;
+    ASSERT_EQ(tool.entries(list), AppStatus::Ok);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "QX-1000");
+    EXPECT_TRUE(list[0].current);
+
+    std::string tiny;
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        tiny += "<a/>";
+    test::fakeDriver().setText("BoardListing/BaseEEPROM", "entries",
+                               "<BaseEEPROMEntries>" + entry + tiny + "</BaseEEPROMEntries>");
+    EXPECT_EQ(tool.entries(list), AppStatus::XmlParsingFailed);
+    EXPECT_TRUE(list.empty());
+}
+
 class CrossGradeTest : public ToolsTest {};
 
 TEST_F(CrossGradeTest, ConvertibleBoardBecomesTheBaseBoard)
