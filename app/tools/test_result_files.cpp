@@ -2,6 +2,7 @@
 
 #include "config/output_destination.h"
 #include "driver/command/app_status.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -52,7 +53,7 @@ std::int32_t TestResultFiles::saveAll(const std::string& path, const std::vector
             continue;
         any = true;
         pugi::xml_document part;
-        if (!part.load_string(row.document.c_str()))
+        if (!xpugi::parseUntrusted(part, row.document))
             continue;
         for (const pugi::xml_node& child : part.children())
             root.append_copy(child);

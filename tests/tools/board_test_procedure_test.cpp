@@ -157,6 +157,14 @@ TEST_F(BoardTestProcedureTest, SelfTestShowsEachBoardsVerdictAndSavesAllUnderRes
     EXPECT_TRUE(holds(text, "\n<Results>\n\t<HardwareCheck Kind=\"standard\">\n\t\t<BoardId0 "));
     EXPECT_TRUE(holds(text, "\t\t<BoardId1 Passed=\"false\""));
     EXPECT_EQ(TestResultFiles::saveAll((m_dir / "no/such/folder.xml").string(), outcome.rows), 1001);
+    // A result document of millions of tiny elements is left out of the collection.
+    std::vector<BoardTestRow> crowded(outcome.rows);
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        crowded[1].document += "<a/>";
+    ASSERT_EQ(TestResultFiles::saveAll((m_dir / "crowded.xml").string(), crowded), 0);
+    const std::string collected = test::readFile(m_dir / "crowded.xml");
+    EXPECT_TRUE(holds(collected, "<BoardId0 "));
+    EXPECT_FALSE(holds(collected, "<BoardId1 ")) << collected.size() << " bytes";
     // Rows without a result document give nothing to save, and no file.
     std::vector<BoardTestRow> none(outcome.rows);
     for (BoardTestRow& row : none)
