@@ -1,6 +1,7 @@
 #include "support/local_node_fixture.h"
 
 #include "driver/command/qorin_node_util_wrapper.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <functional>
 #include <utility>
@@ -191,6 +192,13 @@ TEST_F(Wrapper, DefaultEepromGetsTheSerialBeforeItIsWritten)
 
     fakeDriver().setText("BoardListing/baseeeprom", item, "<BaseEEPROM><BoardInfo/></BaseEEPROM>");
     EXPECT_EQ(4005, wrapper.writeDefaultBaseEeprom(0, "QAI-1608", "3", "1"));
+    // Nor is a default of millions of tiny elements read, let alone written.
+    std::string crowded = "<BaseEEPROM><BoardInfo><SerialNumber>0</SerialNumber></BoardInfo>";
+    for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
+        crowded += "<a/>";
+    fakeDriver().setText("BoardListing/baseeeprom", item, crowded + "</BaseEEPROM>");
+    EXPECT_EQ(4005, wrapper.writeDefaultBaseEeprom(0, "QAI-1608", "3", "00ABCDEF"));
+    EXPECT_EQ(1u, fakeDriver().callsNamed("SetParamStruct_str").size());
 }
 
 TEST_F(Wrapper, SequencesSendTheirStepsInOrder)

@@ -6,6 +6,7 @@
 #include "qorinet_api/common/qorinet_result_codes.h"
 #include "uni/number_text.h"
 #include "uni/osal.h"
+#include "xpugi/untrusted_parse.h"
 
 #include <pugixml.hpp>
 
@@ -361,7 +362,7 @@ std::int32_t QorinNodeUtilWrapper::defaultBaseEepromDocument(const std::string& 
     if (!succeeded(m_node->GetParamStruct_str("BoardListing/baseeeprom", defaultEepromItem(model, version), answer)))
         return AppStatus::EepromDocumentFailed;
     pugi::xml_document doc;
-    if (!doc.load_buffer(answer.data(), answer.size()))
+    if (!xpugi::parseUntrusted(doc, answer))
         return AppStatus::EepromDocumentFailed;
     pugi::xml_node serialNode = doc.document_element().child("BoardInfo").child("SerialNumber");
     if (!serialNode)
