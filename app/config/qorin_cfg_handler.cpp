@@ -119,7 +119,7 @@ void appendNamedValues(pugi::xml_node parent, const std::vector<SimulatedNamedVa
 // Parses a KEY text into holder; returns its root element renamed to KEY, or null.
 pugi::xml_node parseKey(const std::string& text, pugi::xml_document& holder)
 {
-    if (text.empty() || !holder.load_buffer(text.data(), text.size(), kDemoParseOptions)) {
+    if (text.empty() || !xpugi::parseUntrusted(holder, text, kDemoParseOptions)) {
         return pugi::xml_node();
     }
     pugi::xml_node key = holder.document_element();

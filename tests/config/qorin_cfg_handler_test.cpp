@@ -422,6 +422,21 @@ TEST_F(QorinCfgHandlerTest, DocumentsOfTooManyElementsAreRefusedUnread)
     EXPECT_EQ(printed(handler), before);
 }
 
+// A driver's enclosure or board key of millions of tiny elements leaves its entry without KEY,
+// as a key that does not parse does.
+TEST_F(QorinCfgHandlerTest, KeysOfTooManyElementsAreLeftOut)
+{
+    SimulatedSystem system = threeBoards();
+    const std::string tiny = repeated("<a/>", xpugi::kMaxNodes);
+    for (std::string* key : {&system.enclosures[0].key, &system.enclosures[0].slots[0].board.key})
+        key->insert(key->find("</KEY>"), tiny);
+    ASSERT_TRUE(handler.writeSimulatedSystem(system));
+    const auto& doc = handler.document();
+    EXPECT_FALSE(has(doc, kEnclosures + "ID0/KEY"));
+    EXPECT_FALSE(has(doc, kBoards + "ID0/KEY"));
+    EXPECT_TRUE(has(doc, kBoards + "ID1/KEY"));
+}
+
 // The operator's file behind a symbolic link is the one updated; a killed save's leftover is
 // removed at the next load, and a failed save says why.
 TEST_F(QorinCfgHandlerTest, SaveWritesThroughLinksCleansUpAndExplainsFailures)
