@@ -11,8 +11,9 @@
 #include <QBrush>
 #include <QMessageBox>
 
-#include <sys/stat.h>
 #include <fstream>
+
+#include <sys/stat.h>
 
 namespace z2e {
 namespace {
@@ -255,6 +256,26 @@ TEST_F(SelfTestDialogTest, AnUnwritableJournalStillOffersToGoOnWithoutSnapshot)
     ASSERT_EQ(dialog.results().rows().size(), 1u);
     EXPECT_NE(dialog.results().rows()[0].status, " NOT RUN");
     EXPECT_TRUE(recorder.seen().join("\n").contains("Error writing the maintenance journal!"))
+        << recorder.seen().join("\n").toStdString();
+}
+
+// The start of board 0's change cannot be recorded, so nothing is sent to it; board 3, left
+// out for its snapshot, then runs without one. What stopped board 0 is still said at the end.
+TEST_F(SelfTestDialogTest, AStartThatCouldNotBeRecordedIsStillSaidAfterTheLeftOutBoardRan)
+{
+    connect("SIMMODE_OFF");
+    fs::create_directories(maintenance());
+    std::ofstream(maintenance() + "/intents") << "a file where the folder belongs";
+    CSelfTestDialog dialog(target({0, 3}), false);
+    dialog.show();
+    z2e_test::SnapshotQuestionAnswer answer(true);
+    z2e_test::DialogRecorder recorder("ok", std::ref(answer));
+    button(dialog, "btnAutoZero")->click();
+    ASSERT_TRUE(answer.askedOnce("cannot read the base EEPROM of 0/5  QN-6204-CAN 10A80004"));
+    ASSERT_EQ(dialog.results().rows().size(), 2u);
+    EXPECT_TRUE(dialog.results().rows()[0].status.empty());
+    EXPECT_NE(dialog.results().rows()[1].status, " NOT RUN");
+    EXPECT_TRUE(recorder.seen().join("\n").contains("cannot record the change's start"))
         << recorder.seen().join("\n").toStdString();
 }
 

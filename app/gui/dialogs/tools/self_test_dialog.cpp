@@ -215,8 +215,12 @@ void CSelfTestDialog::runTest(BoardTest test)
                         shown = row;
                 }
             }
-            outcome.status = again.status;
-            outcome.message = again.message;
+            // A failure of the first pass still stands when the second went well: the boards
+            // it did not start stay unstarted.
+            if (again.status != 0 || outcome.status == 0) {
+                outcome.status = again.status;
+                outcome.message = again.message;
+            }
         }
     }
     m_running = false;
