@@ -9,12 +9,17 @@ namespace z2e {
 
 BoardIdentity BoardIdentity::read(QorinNodeUtilWrapper& wrapper, std::uint32_t board)
 {
+    BoardIdentity identity = fromProperties(board, description(wrapper, board));
+    identity.readPlace(wrapper);
+    return identity;
+}
+
+std::string BoardIdentity::description(QorinNodeUtilWrapper& wrapper, std::uint32_t board)
+{
     std::string document;
     if (wrapper.getBoardProperties(board, document) >= 1)
         document.clear();
-    BoardIdentity identity = fromProperties(board, document);
-    identity.readPlace(wrapper);
-    return identity;
+    return document;
 }
 
 void BoardIdentity::readPlace(QorinNodeUtilWrapper& wrapper)

@@ -23,6 +23,8 @@ public:
     /// Fills what the properties document holds and the enclosure the board sits in; a failing
     /// read leaves the texts empty and the enclosure unknown.
     static BoardIdentity read(QorinNodeUtilWrapper& wrapper, std::uint32_t board);
+    /// The board's properties document; empty when it cannot be read.
+    static std::string description(QorinNodeUtilWrapper& wrapper, std::uint32_t board);
     /// Asks the node for the enclosure the board sits in (the wrapper keeps it once known).
     void readPlace(QorinNodeUtilWrapper& wrapper);
 

@@ -169,10 +169,7 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
     for (const std::uint32_t board : chosen) {
         BoardTestRow row;
         row.board.index = board;
-        std::string description;
-        if (m_wrapper.getBoardProperties(board, description) >= 1)
-            description.clear();
-        identities.add(board, std::move(description));
+        identities.add(board, BoardIdentity::description(m_wrapper, board));
         row.board.readPlace(m_wrapper);
         row.simulated = simulated;
         outcome.rows.push_back(row);
