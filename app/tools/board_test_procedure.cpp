@@ -7,6 +7,7 @@
 #include "tools/board_selection.h"
 #include "tools/change_intent.h"
 #include "tools/maintenance_journal.h"
+#include "tools/result_judging.h"
 #include "tools/test_verdict.h"
 
 #include <algorithm>
@@ -186,17 +187,22 @@ BoardTestOutcome BoardTestProcedure::run(BoardTest test, const std::vector<std::
     ChangeIntent intent;
     if (changesBoard(test) && !intent.begin(m_journal, changedEntries(test, outcome), outcome.message))
         outcome.status = AppStatus::JournalFailed;
+    ResultJudging judging(outcome.rows);
     if (outcome.status == 0) {
         if (test == BoardTest::ResetDefaults) {
             resetDefaults(outcome, boards.empty());
         } else {
-            outcome.status = startBoards(test, outcome, progress, cancel);
+            outcome.status = startBoards(test, outcome, progress, cancel, judging);
         }
     }
     intent.end();
     takeIdentities(identities, outcome.rows); // a self test's, parsed while its boards worked
+    const std::string keepError = keepDocuments(test, outcome);
+    judging.finish();
+    for (const std::size_t row : judging.rows())
+        adviseUnanswered(outcome.rows[row]);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    journal(test, outcome, seconds);
+    journal(test, outcome, seconds, keepError);
     return outcome;
 }
 
@@ -218,7 +224,7 @@ void BoardTestProcedure::snapshotBoards(BoardTest test, BoardTestOutcome& outcom
 }
 
 std::int32_t BoardTestProcedure::startBoards(BoardTest test, BoardTestOutcome& outcome, const ToolProgress& progress,
-                                             const std::atomic<bool>& cancel)
+                                             const std::atomic<bool>& cancel, ResultJudging& judging)
 {
     const std::string text = test == BoardTest::ThreeWire ? "Running ...\nPlease Wait" : "Tests running ...";
     const double total = static_cast<double>(outcome.rows.size());
@@ -244,7 +250,10 @@ std::int32_t BoardTestProcedure::startBoards(BoardTest test, BoardTestOutcome& o
             row.result = m_wrapper.getBoardKey(b, key);
             if (row.result <= 0) {
                 row.result = m_wrapper.startVirtualSelfTest(key);
-                readResult(test, row);
+                if (readResult(test, row)) {
+                    TestVerdict::read(row.document, row.status, row.details);
+                    adviseUnanswered(row);
+                }
             }
         } else {
             switch (test) {
@@ -257,15 +266,16 @@ std::int32_t BoardTestProcedure::startBoards(BoardTest test, BoardTestOutcome& o
         ++started;
     }
     for (std::size_t i = 0; i < started; ++i) {
-        if (!outcome.rows[i].simulated && !outcome.rows[i].snapshotFailed)
-            readResult(test, outcome.rows[i]);
+        if (!outcome.rows[i].simulated && !outcome.rows[i].snapshotFailed && readResult(test, outcome.rows[i]))
+            judging.add(i);
     }
+    judging.start();
     if (progress)
         progress(text, 1.0, 0.0);
     return status;
 }
 
-void BoardTestProcedure::readResult(BoardTest test, BoardTestRow& row)
+bool BoardTestProcedure::readResult(BoardTest test, BoardTestRow& row)
 {
     const std::uint32_t b = row.board.index;
     std::int32_t result = 0;
@@ -289,9 +299,13 @@ void BoardTestProcedure::readResult(BoardTest test, BoardTestRow& row)
         row.status = " UNKNOWN";
         row.details = {"result document refused: " + std::to_string(row.document.size()) + " bytes, more than 16 MiB"};
         row.document.clear();
-        return;
+        return false;
     }
-    TestVerdict::read(row.document, row.status, row.details);
+    return true;
+}
+
+void BoardTestProcedure::adviseUnanswered(BoardTestRow& row) const
+{
     if (row.result >= 1 && row.details.empty())
         row.details = {"no result: " + failureAdvice(row.result, &m_wrapper)};
 }
@@ -350,18 +364,26 @@ std::vector<JournalEntry> BoardTestProcedure::changedEntries(BoardTest test, con
     return changed;
 }
 
-void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, double seconds)
+std::string BoardTestProcedure::keepDocuments(BoardTest test, BoardTestOutcome& outcome)
 {
     if (!m_journal)
-        return;
+        return std::string();
     std::vector<MaintenanceJournal::KeptResult> results;
     for (BoardTestRow& row : outcome.rows) {
         if (!row.document.empty())
             results.push_back({row.board.serial, &row.document, &row.resultFile});
     }
-    bool written = results.empty() || m_journal->keepResults(operationName(test), results);
-    const std::string keepError = written ? std::string() : m_journal->lastError();
-    written = m_journal->append(entries(test, outcome, seconds)) && written;
+    if (results.empty() || m_journal->keepResults(operationName(test), results))
+        return std::string();
+    return m_journal->lastError();
+}
+
+void BoardTestProcedure::journal(BoardTest test, BoardTestOutcome& outcome, double seconds,
+                                 const std::string& keepError)
+{
+    if (!m_journal)
+        return;
+    const bool written = m_journal->append(entries(test, outcome, seconds)) && keepError.empty();
     if (!keepError.empty() && outcome.status == 0) {
         outcome.status = AppStatus::JournalFailed;
         outcome.message = keepError;

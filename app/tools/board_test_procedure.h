@@ -20,6 +20,7 @@
 namespace z2e {
 
 class MaintenanceJournal;
+class ResultJudging;
 struct JournalEntry;
 
 enum class BoardTest { SelfTest, FactoryTest, ExcitationTest, AutoZero, GainCal, ThreeWire, ResetDefaults };
@@ -71,15 +72,21 @@ public:
 
 private:
     std::int32_t startBoards(BoardTest test, BoardTestOutcome& outcome, const ToolProgress& progress,
-                             const std::atomic<bool>& cancel);
-    void readResult(BoardTest test, BoardTestRow& row);
+                             const std::atomic<bool>& cancel, ResultJudging& judging);
+    /// The board's answer and result document into `row`; false when the document was refused
+    /// (the row then says why) and waits for no verdict.
+    bool readResult(BoardTest test, BoardTestRow& row);
+    /// A row the board did not answer says what to do about it.
+    void adviseUnanswered(BoardTestRow& row) const;
     void resetDefaults(BoardTestOutcome& outcome, bool allBoards);
     void snapshotBoards(BoardTest test, BoardTestOutcome& outcome);
     /// The history lines of the outcome's rows, the `seconds` shared among them.
     static std::vector<JournalEntry> entries(BoardTest test, const BoardTestOutcome& outcome, double seconds);
     /// The entries of the rows the procedure will change, for the record of its start.
     static std::vector<JournalEntry> changedEntries(BoardTest test, const BoardTestOutcome& outcome);
-    void journal(BoardTest test, BoardTestOutcome& outcome, double seconds);
+    /// Keeps the rows' result documents in the journal; the error, empty when kept or none.
+    std::string keepDocuments(BoardTest test, BoardTestOutcome& outcome);
+    void journal(BoardTest test, BoardTestOutcome& outcome, double seconds, const std::string& keepError);
 
     QorinNodeUtilWrapper& m_wrapper;
     MaintenanceJournal* m_journal;

@@ -21,6 +21,7 @@
 #include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -288,6 +289,23 @@ bool MaintenanceJournal::syncResults()
     return synced;
 }
 
+std::thread MaintenanceJournal::startResultsSync(std::string& error) const
+{
+    const std::string path = m_folder + "/" + kResultsFile;
+    try {
+        return std::thread([path, &error] {
+            const int fd = openOwnFile(path, O_WRONLY, error);
+            if (fd < 0)
+                return;
+            if (::fdatasync(fd) != 0)
+                error = "cannot sync " + path + ": " + std::strerror(errno);
+            ::close(fd);
+        });
+    } catch (const std::system_error&) {
+        return std::thread(); // synced after the lines instead
+    }
+}
+
 // A file of the journal's own: never through a link, never waiting on a FIFO, never a folder.
 int MaintenanceJournal::openOwnFile(const std::string& path, int flags, std::string& error)
 {
@@ -529,13 +547,24 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
         if (written > 0 && sized && ::ftruncate(fd, before.st_size + static_cast<off_t>(whole)) != 0)
             m_error += " (and the partial line could not be removed)";
     }
+    // The documents are synced beside the lines: the disk then takes both flushes at once.
+    std::string resultsError;
+    std::thread resultsSync;
+    if (ok && m_unsynced)
+        resultsSync = startResultsSync(resultsError);
     if (::fsync(fd) != 0 && ok) {
         ok = false;
         fail("cannot sync " + path + ": " + std::strerror(errno));
     }
     ::close(fd);
-    if (ok && m_unsynced)
+    if (resultsSync.joinable()) {
+        resultsSync.join();
+        m_unsynced = !resultsError.empty();
+        if (!resultsError.empty() && ok)
+            ok = fail(resultsError);
+    } else if (ok && m_unsynced) {
         ok = syncResults();
+    }
     return ok;
 }
 

@@ -26,6 +26,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace z2e {
@@ -190,6 +191,9 @@ private:
     bool endTornLine(int fd, const std::string& path);
     /// Syncs results.log after keepResults(); false with lastError() set.
     bool syncResults();
+    /// A thread syncing results.log, leaving `error` empty or saying why it could not; none
+    /// when no thread can be had.
+    std::thread startResultsSync(std::string& error) const;
 
     std::string m_folder;
     std::string m_node;

@@ -4,6 +4,7 @@
 #include "tools/board_identity_parse.h"
 #include "tools/board_test_procedure.h"
 #include "tools/maintenance_journal.h"
+#include "tools/result_judging.h"
 #include "tools/test_result_files.h"
 #include "tools/test_verdict.h"
 #include "xpugi/untrusted_parse.h"
@@ -116,6 +117,39 @@ TEST(BoardIdentityTest, ParseBesideTheProcedureGivesEachBoardItsOwnIdentity)
     }
     EXPECT_EQ(identities[5].serial, "");
     EXPECT_EQ(identities[7].serial + "/" + std::to_string(identities[7].slot), "S7/7");
+}
+
+// The verdicts are shared between a thread and the caller: each row added gets the verdict
+// of its own document, whichever of the two judged it, and a row not added is left alone.
+TEST(ResultJudgingTest, EachRowAddedGetsTheVerdictOfItsOwnDocument)
+{
+    for (const std::size_t count : {ResultJudging::kLeastForThread - 1, std::size_t{200}}) {
+        std::vector<BoardTestRow> rows(count);
+        for (std::size_t i = 0; i < count; ++i)
+            rows[i].document = "<HardwareCheck><BoardId" + std::to_string(i) + " Passed=\"" +
+                               (i % 3 ? "true" : "false") + "\"><Check Target=\"T" + std::to_string(i) +
+                               "\" Passed=\"true\"/></BoardId" + std::to_string(i) + "></HardwareCheck>";
+        rows[2].document = "<HardwareCheck><BoardId2"; // a broken one
+        rows[4].status = " NOT RUN";                   // never added
+        ResultJudging judging(rows);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i != 4)
+                judging.add(i);
+        }
+        judging.start();
+        judging.finish();
+        for (std::size_t i = 0; i < count; ++i) {
+            std::string status = " NOT RUN";
+            std::vector<std::string> details;
+            if (i != 4)
+                TestVerdict::read(rows[i].document, status, details);
+            EXPECT_EQ(rows[i].status, status) << count << " rows, row " << i;
+            EXPECT_EQ(rows[i].details, details) << count << " rows, row " << i;
+        }
+        EXPECT_EQ(rows[1].details, Strings{"  T1: PASSED (Limit: EmptyNode)"});
+        EXPECT_EQ(rows[2].status, " UNKNOWN");
+        EXPECT_EQ(judging.rows().size(), count - 1);
+    }
 }
 
 TEST(TestResultFiles, ProposedNameFollowsTheLastProcedure)
