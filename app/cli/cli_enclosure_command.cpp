@@ -59,7 +59,8 @@ int printChange(const CliOptions& options, std::int32_t status, const std::strin
     change.text = text;
     change.message = message;
     change.verification = verification;
-    change.failureExit = exitStatusOf(status);
+    // Nothing changed for want of a snapshot is a failed change, as for the board tools.
+    change.failureExit = status == AppStatus::SnapshotFailed ? EXIT_TOOL_FAILED : exitStatusOf(status);
     change.extraJson = extraJson;
     const int exit = reportChange(options, change);
     if (exit == EXIT_OK && !options.json)

@@ -42,6 +42,8 @@ const char* const kUnreadableHint =
 // Nor need a snapshot that cannot be written (a full or read-only disk) stop a repair.
 const char* const kUnwritableHint =
     " - to change the board without one, turn the snapshots off (zamo2ctl --no-snapshot)";
+const char* const kUnwritableEnclosureHint =
+    " - to change the enclosure without one, turn the snapshots off (zamo2ctl --no-snapshot)";
 
 // A serial number becomes a folder name: anything but letters and digits is replaced.
 std::string folderNameOf(const std::string& serial)
@@ -214,7 +216,7 @@ std::int32_t MaintenanceJournal::snapshotEnclosure(QorinNodeUtilWrapper& wrapper
     }
     const std::string text = document + "\n";
     if (!writeFile("enclosure_" + folderNameOf(serial), operation, {{"enclosure.xml", &text}}, true, files)) {
-        m_error += kUnwritableHint;
+        m_error += kUnwritableEnclosureHint;
         return 4009;
     }
     return 0;

@@ -1,5 +1,7 @@
 #include "tools_fixture.h"
 
+#include <fstream>
+
 namespace z2e {
 namespace {
 
@@ -50,6 +52,20 @@ TEST_F(Zamo2ctlEnclosure, RefusalsLeaveEverythingAsItWas)
     EXPECT_EQ(features.exitCode, 0) << features.err;
     EXPECT_TRUE(holds(features.out, "\"verification\":\"verified\",\"featureSet\":\"00000002\",\"displayName\":"
                                     "\"QC-3104-TS\""));
+}
+
+// A snapshot that cannot be written stops the change as for a board: nothing sent, a failed
+// change's status, and the way around it named.
+TEST_F(Zamo2ctlEnclosure, AnUnwritableSnapshotIsAFailedChangeThatNamesTheWayAround)
+{
+    fs::create_directories(journalFolder());
+    std::ofstream(journalFolder() + "/enclosure_00B1E116") << "a file where the folder belongs";
+    const auto refused = ctl("enclosure write 0 --user-data cell4");
+    EXPECT_EQ(refused.exitCode, 65) << refused.out << refused.err;
+    EXPECT_TRUE(holds(refused.out + refused.err, "to change the enclosure without one, turn the snapshots off "
+                                                 "(zamo2ctl --no-snapshot)"));
+    EXPECT_TRUE(holds(ctl("enclosure show 0").out, "User Data: Engine test cell 3\n"));
+    expectRun(0, "enclosure write 0 --user-data cell4 --no-snapshot", "read back: verified");
 }
 
 } // namespace
