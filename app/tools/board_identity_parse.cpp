@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <system_error>
+#include <utility>
 
 namespace z2e {
 
@@ -28,7 +29,11 @@ void BoardIdentityParse::start()
             // Only the time the procedure leaves idle: its wake-ups never wait for the parse.
             const sched_param idle{};
             ::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &idle);
-            parse();
+            try {
+                parse();
+            } catch (...) {
+                m_failure = std::current_exception(); // memory: thrown on the caller's thread
+            }
         });
     } catch (const std::system_error&) {
         parse();
@@ -40,6 +45,8 @@ const std::vector<BoardIdentity>& BoardIdentityParse::identities()
     parse(); // what the thread has not begun yet
     if (m_thread.joinable())
         m_thread.join();
+    if (m_failure)
+        std::rethrow_exception(std::exchange(m_failure, nullptr));
     return m_identities;
 }
 

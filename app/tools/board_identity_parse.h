@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,7 +29,8 @@ public:
     /// Parses what was added on the thread; where no thread can be had, here and now.
     void start();
     /// Parses what the thread has not begun and waits for the rest; one identity per board
-    /// added, in that order (the enclosure unknown).
+    /// added, in that order (the enclosure unknown). A failure of the thread (memory) is
+    /// thrown here.
     const std::vector<BoardIdentity>& identities();
 
 private:
@@ -39,6 +41,7 @@ private:
     std::vector<bool> m_parsed;
     std::vector<BoardIdentity> m_identities;
     std::atomic<std::size_t> m_next{0}; ///< the next document to parse, by whichever thread
+    std::exception_ptr m_failure;       ///< what stopped the thread, thrown by identities()
     std::thread m_thread;
 };
 

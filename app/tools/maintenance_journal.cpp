@@ -291,17 +291,22 @@ bool MaintenanceJournal::syncResults()
     return synced;
 }
 
-std::thread MaintenanceJournal::startResultsSync(std::string& error) const
+std::thread MaintenanceJournal::startResultsSync(std::string& error, std::exception_ptr& failure) const
 {
     const std::string path = m_folder + "/" + kResultsFile;
     try {
-        return std::thread([path, &error] {
-            const int fd = openOwnFile(path, O_WRONLY, error);
-            if (fd < 0)
-                return;
-            if (::fdatasync(fd) != 0)
-                error = "cannot sync " + path + ": " + std::strerror(errno);
-            ::close(fd);
+        return std::thread([path, &error, &failure] {
+            try {
+                const int fd = openOwnFile(path, O_WRONLY, error);
+                if (fd < 0)
+                    return;
+                const int synced = ::fdatasync(fd) == 0 ? 0 : errno;
+                ::close(fd);
+                if (synced != 0)
+                    error = "cannot sync " + path + ": " + std::strerror(synced);
+            } catch (...) {
+                failure = std::current_exception(); // memory: thrown on the caller's thread
+            }
         });
     } catch (const std::system_error&) {
         return std::thread(); // synced after the lines instead
@@ -550,17 +555,24 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
             m_error += " (and the partial line could not be removed)";
     }
     // The documents are synced beside the lines: the disk then takes both flushes at once.
+    // Nothing between the thread's start and its join may throw.
     std::string resultsError;
+    std::exception_ptr resultsFailure;
     std::thread resultsSync;
     if (ok && m_unsynced)
-        resultsSync = startResultsSync(resultsError);
-    if (::fsync(fd) != 0 && ok) {
-        ok = false;
-        fail("cannot sync " + path + ": " + std::strerror(errno));
-    }
+        resultsSync = startResultsSync(resultsError, resultsFailure);
+    const bool beside = resultsSync.joinable();
+    const int linesSynced = ::fsync(fd) == 0 ? 0 : errno;
     ::close(fd);
-    if (resultsSync.joinable()) {
+    if (beside)
         resultsSync.join();
+    if (resultsFailure)
+        std::rethrow_exception(resultsFailure);
+    if (linesSynced != 0 && ok) {
+        ok = false;
+        fail("cannot sync " + path + ": " + std::strerror(linesSynced));
+    }
+    if (beside) {
         m_unsynced = !resultsError.empty();
         if (!resultsError.empty() && ok)
             ok = fail(resultsError);

@@ -21,6 +21,7 @@
 #include "tools/board_identity.h"
 
 #include <cstdint>
+#include <exception>
 #include <map>
 #include <memory>
 #include <functional>
@@ -191,9 +192,9 @@ private:
     bool endTornLine(int fd, const std::string& path);
     /// Syncs results.log after keepResults(); false with lastError() set.
     bool syncResults();
-    /// A thread syncing results.log, leaving `error` empty or saying why it could not; none
-    /// when no thread can be had.
-    std::thread startResultsSync(std::string& error) const;
+    /// A thread syncing results.log, leaving `error` empty or saying why it could not (and
+    /// `failure` set when memory ran out); none when no thread can be had.
+    std::thread startResultsSync(std::string& error, std::exception_ptr& failure) const;
 
     std::string m_folder;
     std::string m_node;
