@@ -156,6 +156,16 @@ TEST_F(MaintenanceJournalTest, APlantedResultsFileIsRefused)
     ASSERT_EQ(::mkfifo((fs::path(maintenance()) / "results.log").c_str(), 0600), 0);
     EXPECT_FALSE(journal.keepResults("selftest", {{"10A80001", &document, &reference}}));
     EXPECT_EQ(journal.resultDocument(journal.line(line), 1 << 20), "");
+
+    // Planted after the documents were kept and before their sync beside the lines: the
+    // lines are written, but the run is not reported as kept.
+    fs::remove(fs::path(maintenance()) / "results.log");
+    ASSERT_TRUE(journal.keepResults("selftest", {{"10A80001", &document, &reference}})) << journal.lastError();
+    fs::rename(fs::path(maintenance()) / "results.log", m_site / "moved.log");
+    fs::create_symlink(m_site / "victim.xml", fs::path(maintenance()) / "results.log");
+    EXPECT_FALSE(journal.append(entryOf("10A80001", "selftest")));
+    EXPECT_TRUE(holds(journal.lastError(), "results.log is a symbolic link")) << journal.lastError();
+    EXPECT_TRUE(holds(test::readFile(fs::path(maintenance()) / "history.jsonl"), "\"serial\":\"10A80001\""));
 }
 
 // A FIFO planted as the history would take the lines and keep them nowhere, or stop the run
