@@ -1,17 +1,8 @@
 #include "tools/board_identity_parse.h"
 
-#include <pthread.h>
-#include <sched.h>
-#include <system_error>
 #include <utility>
 
 namespace z2e {
-
-BoardIdentityParse::~BoardIdentityParse()
-{
-    if (m_thread.joinable())
-        m_thread.join();
-}
 
 void BoardIdentityParse::add(std::uint32_t board, std::string document)
 {
@@ -24,29 +15,14 @@ void BoardIdentityParse::add(std::uint32_t board, std::string document)
 
 void BoardIdentityParse::start()
 {
-    try {
-        m_thread = std::thread([this] {
-            // Only the time the procedure leaves idle: its wake-ups never wait for the parse.
-            const sched_param idle{};
-            ::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &idle);
-            try {
-                parse();
-            } catch (...) {
-                m_failure = std::current_exception(); // memory: thrown on the caller's thread
-            }
-        });
-    } catch (const std::system_error&) {
+    if (!m_thread.start([this] { parse(); }, HelperThread::Placement::IdlePriority))
         parse();
-    }
 }
 
 const std::vector<BoardIdentity>& BoardIdentityParse::identities()
 {
     parse(); // what the thread has not begun yet
-    if (m_thread.joinable())
-        m_thread.join();
-    if (m_failure)
-        std::rethrow_exception(std::exchange(m_failure, nullptr));
+    m_thread.join();
     return m_identities;
 }
 

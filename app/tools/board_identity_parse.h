@@ -3,12 +3,11 @@
 // parse overlaps the procedure's next calls to the node, which mostly wait on it.
 
 #include "tools/board_identity.h"
+#include "tools/helper_thread.h"
 
 #include <atomic>
 #include <cstdint>
-#include <exception>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace z2e {
@@ -20,7 +19,6 @@ public:
     static constexpr std::size_t kLargestKept = 64u * 1024u;
 
     BoardIdentityParse() = default;
-    ~BoardIdentityParse();
     BoardIdentityParse(const BoardIdentityParse&) = delete;
     BoardIdentityParse& operator=(const BoardIdentityParse&) = delete;
 
@@ -41,8 +39,7 @@ private:
     std::vector<bool> m_parsed;
     std::vector<BoardIdentity> m_identities;
     std::atomic<std::size_t> m_next{0}; ///< the next document to parse, by whichever thread
-    std::exception_ptr m_failure;       ///< what stopped the thread, thrown by identities()
-    std::thread m_thread;
+    HelperThread m_thread;              ///< last: it ends before what it works on
 };
 
 } // namespace z2e

@@ -21,7 +21,6 @@
 #include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -291,26 +290,18 @@ bool MaintenanceJournal::syncResults()
     return synced;
 }
 
-std::thread MaintenanceJournal::startResultsSync(std::string& error, std::exception_ptr& failure) const
+bool MaintenanceJournal::startResultsSync(HelperThread& thread, std::string& error) const
 {
     const std::string path = m_folder + "/" + kResultsFile;
-    try {
-        return std::thread([path, &error, &failure] {
-            try {
-                const int fd = openOwnFile(path, O_WRONLY, error);
-                if (fd < 0)
-                    return;
-                const int synced = ::fdatasync(fd) == 0 ? 0 : errno;
-                ::close(fd);
-                if (synced != 0)
-                    error = "cannot sync " + path + ": " + std::strerror(synced);
-            } catch (...) {
-                failure = std::current_exception(); // memory: thrown on the caller's thread
-            }
-        });
-    } catch (const std::system_error&) {
-        return std::thread(); // synced after the lines instead
-    }
+    return thread.start([path, &error] {
+        const int fd = openOwnFile(path, O_WRONLY, error);
+        if (fd < 0)
+            return;
+        const int synced = ::fdatasync(fd) == 0 ? 0 : errno;
+        ::close(fd);
+        if (synced != 0)
+            error = "cannot sync " + path + ": " + std::strerror(synced);
+    });
 }
 
 // A file of the journal's own: never through a link, never waiting on a FIFO, never a folder.
@@ -555,19 +546,12 @@ bool MaintenanceJournal::appendLines(const std::vector<std::string>& lines)
             m_error += " (and the partial line could not be removed)";
     }
     // The documents are synced beside the lines: the disk then takes both flushes at once.
-    // Nothing between the thread's start and its join may throw.
     std::string resultsError;
-    std::exception_ptr resultsFailure;
-    std::thread resultsSync;
-    if (ok && m_unsynced)
-        resultsSync = startResultsSync(resultsError, resultsFailure);
-    const bool beside = resultsSync.joinable();
+    HelperThread resultsSync;
+    const bool beside = ok && m_unsynced && startResultsSync(resultsSync, resultsError);
     const int linesSynced = ::fsync(fd) == 0 ? 0 : errno;
     ::close(fd);
-    if (beside)
-        resultsSync.join();
-    if (resultsFailure)
-        std::rethrow_exception(resultsFailure);
+    resultsSync.join();
     if (linesSynced != 0 && ok) {
         ok = false;
         fail("cannot sync " + path + ": " + std::strerror(linesSynced));

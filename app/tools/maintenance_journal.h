@@ -19,15 +19,14 @@
 
 #include "driver/command/qorin_node_util_wrapper.h"
 #include "tools/board_identity.h"
+#include "tools/helper_thread.h"
 
 #include <cstdint>
-#include <exception>
 #include <map>
 #include <memory>
 #include <functional>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace z2e {
@@ -192,9 +191,9 @@ private:
     bool endTornLine(int fd, const std::string& path);
     /// Syncs results.log after keepResults(); false with lastError() set.
     bool syncResults();
-    /// A thread syncing results.log, leaving `error` empty or saying why it could not (and
-    /// `failure` set when memory ran out); none when no thread can be had.
-    std::thread startResultsSync(std::string& error, std::exception_ptr& failure) const;
+    /// Syncs results.log on `thread`, leaving `error` empty or saying why it could not; false
+    /// when no thread can be had.
+    bool startResultsSync(HelperThread& thread, std::string& error) const;
 
     std::string m_folder;
     std::string m_node;

@@ -4,11 +4,10 @@
 // detail rows, and a run of 64 boards spent more time judging than reading them.
 
 #include "tools/board_test_procedure.h"
+#include "tools/helper_thread.h"
 
 #include <atomic>
 #include <cstddef>
-#include <exception>
-#include <thread>
 #include <vector>
 
 namespace z2e {
@@ -19,7 +18,6 @@ public:
     static constexpr std::size_t kLeastForThread = 8;
 
     explicit ResultJudging(std::vector<BoardTestRow>& rows) : m_rows(rows) {}
-    ~ResultJudging();
     ResultJudging(const ResultJudging&) = delete;
     ResultJudging& operator=(const ResultJudging&) = delete;
 
@@ -40,8 +38,7 @@ private:
     std::vector<BoardTestRow>& m_rows;
     std::vector<std::size_t> m_waiting;
     std::atomic<std::size_t> m_next{0}; ///< the next waiting row, claimed by whichever thread
-    std::exception_ptr m_failure;
-    std::thread m_thread;
+    HelperThread m_thread;              ///< last: it ends before what it works on
 };
 
 } // namespace z2e

@@ -3,6 +3,7 @@
 #include "tools/board_identity.h"
 #include "tools/board_identity_parse.h"
 #include "tools/board_test_procedure.h"
+#include "tools/helper_thread.h"
 #include "tools/maintenance_journal.h"
 #include "tools/result_judging.h"
 #include "tools/test_result_files.h"
@@ -12,6 +13,8 @@
 #include "support/local_node_fixture.h"
 
 #include <fstream>
+#include <new>
+#include <sched.h>
 
 namespace z2e {
 namespace {
@@ -117,6 +120,22 @@ TEST(BoardIdentityTest, ParseBesideTheProcedureGivesEachBoardItsOwnIdentity)
     }
     EXPECT_EQ(identities[5].serial, "");
     EXPECT_EQ(identities[7].serial + "/" + std::to_string(identities[7].slot), "S7/7");
+}
+
+// What stops a helper's work reaches the caller when it waits, instead of ending the program
+// from the helper's thread; an idle helper only takes time nobody else wants.
+TEST(HelperThreadTest, AFailureIsThrownOnTheCallerAndAnIdleHelperRunsAtIdlePriority)
+{
+    HelperThread failing;
+    ASSERT_TRUE(failing.start([] { throw std::bad_alloc(); }));
+    EXPECT_THROW(failing.join(), std::bad_alloc);
+    EXPECT_NO_THROW(failing.join()); // said once
+
+    int policy = -1;
+    HelperThread idle;
+    ASSERT_TRUE(idle.start([&policy] { policy = ::sched_getscheduler(0); }, HelperThread::Placement::IdlePriority));
+    idle.join();
+    EXPECT_EQ(policy, SCHED_IDLE);
 }
 
 // The verdicts are shared between a thread and the caller: each row added gets the verdict
