@@ -197,6 +197,50 @@ TEST(DiscoveryHandler, AnUnchangedAnswerIsParsedOnceAndAChangedOneIsSeen)
     EXPECT_EQ(client.remoteNodeCount(), 1u);
 }
 
+// An unchanged answer only counts as heard while nothing it depends on has changed: the
+// client's own addresses, the kinds of node it accepts, the command it came with.
+TEST(DiscoveryHandler, AnUnchangedAnswerIsAppliedAgainWhenWhatItDependsOnChanged)
+{
+    auto config = unstartedConfig();
+    ScanClient client(config, loopbackOnly());
+    EventLog events;
+    client.attachEventQueue(events.queue());
+    const std::string simulated = answerDocument("127.0.2.1", 9400, "2", "1", "1");
+    client.handlePacket(qorinet_api::proto::CMD_ANNOUNCE, "127.0.2.1", simulated);
+    ASSERT_EQ(client.remoteNodeCount(), 1u);
+    const auto node = client.remoteNodes()[0];
+    EXPECT_EQ(node->scanState(), qorinet_api::QORINetClientNode::kScanAnnounced);
+    client.handlePacket(kAnswer, "127.0.2.1", simulated);
+    EXPECT_EQ(node->scanState(), qorinet_api::QORINetClientNode::kScanFree) << "the same bytes, now as an answer";
+    events.settle(0);
+    EXPECT_EQ(events.count(qorinet_api::EVENT_GOV_NODE_ADDED, node->getNodeId()), 1u);
+    client.handlePacket(kAnswer, "127.0.2.1", simulated);
+    EXPECT_EQ(client.statistics().answers(), 3u);
+    ASSERT_EQ(client.statistics().heard().size(), 1u);
+    EXPECT_EQ(client.statistics().heard()[0].answers, 3u);
+
+    client.startScan();
+    client.handlePacket(kAnswer, "127.0.2.1", simulated);
+    EXPECT_EQ(node->missedScans(), 0u) << "heard, all the same";
+
+    // The client's pair behind client-addr narrows: the node's local pair follows.
+    config.localAddresses = {pair("127.0.0.1", 16)};
+    client.configureClient(config);
+    client.handlePacket(kAnswer, "127.0.2.1", simulated);
+    EXPECT_EQ(node->localAddressPair(), pair("127.0.0.1", 16));
+
+    // Simulated nodes are no longer wanted: their answers keep no node.
+    config.nodeKindMask = qorinet_api::QORINetClientConfig::kAcceptReal;
+    client.configureClient(config);
+    for (int scan = 0; scan < 3; ++scan) {
+        client.startScan();
+        client.handlePacket(kAnswer, "127.0.2.1", simulated);
+        client.finishScan();
+    }
+    EXPECT_EQ(client.remoteNodeCount(), 0u);
+    EXPECT_EQ(client.answersParsed(), 1u);
+}
+
 TEST(DiscoveryHandler, ANodeThatStopsAnsweringIsDroppedAndComesBackWithTheSameAnswer)
 {
     ScanClient client(unstartedConfig(), loopbackOnly());
@@ -317,6 +361,23 @@ TEST(DiscoveryAnswerCache, RefusesWhatParsingRefusesAndStaysBoundedWhateverTheSe
     EXPECT_EQ(large.parses(), 2000u);
     EXPECT_EQ(large.get("127.2.7.249", big), large.get("127.2.7.249", big));
     EXPECT_EQ(large.hits(), 2u);
+    // A sender whose small document grows to the largest when the others have filled the cache.
+    const std::string small = answerDocument("127.4.0.0", 9400);
+    qorinet_api::DiscoveryAnswerCache full;
+    full.get("127.4.0.0", small);
+    int sender = 0;
+    const auto fill = [&](const std::string& doc, std::size_t cost) {
+        for (; full.bytes() + cost <= qorinet_api::DiscoveryAnswerCache::kMaxBytes; ++sender)
+            full.get("127.5." + std::to_string(sender / 250) + "." + std::to_string(sender % 250), doc);
+    };
+    const std::size_t smallCost = full.bytes();
+    large.clear();
+    large.get("127.4.0.1", big);
+    fill(big, large.bytes());
+    fill(small, smallCost);
+    ASSERT_EQ(full.size(), std::size_t(sender) + 1) << "filled to the brim, not started anew";
+    ASSERT_NE(full.get("127.4.0.0", big), nullptr);
+    EXPECT_LE(full.bytes(), qorinet_api::DiscoveryAnswerCache::kMaxBytes);
 }
 
 // Refused answers from a crowd of senders fill a share of the list only: the nodes that

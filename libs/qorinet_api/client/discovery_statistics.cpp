@@ -49,18 +49,30 @@ DiscoveryStatistics::Heard* DiscoveryStatistics::heardOf(const std::string& addr
     return &m_heard.back();
 }
 
-void DiscoveryStatistics::noteAnswer(const std::string& address, const std::string& identity)
+std::size_t DiscoveryStatistics::noteAnswer(const std::string& address, const std::string& identity)
 {
     std::lock_guard<std::mutex> lock(m_lock);
     ++m_answers;
     Heard* found = heardOf(address);
     if (!found)
-        return;
+        return kNoEntry;
     ++found->answers;
     found->last = Clock::now();
     if (found->identities.size() < kMaxIdentities &&
         std::find(found->identities.begin(), found->identities.end(), identity) == found->identities.end())
         found->identities.push_back(identity);
+    return static_cast<std::size_t>(found - m_heard.data());
+}
+
+void DiscoveryStatistics::noteRepeatedAnswer(std::size_t place)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    ++m_answers;
+    // Entries are never taken out, so a place once given stays that address's.
+    if (place >= m_heard.size())
+        return;
+    ++m_heard[place].answers;
+    m_heard[place].last = Clock::now();
 }
 
 void DiscoveryStatistics::noteRefused(const std::string& sender, const std::string& why)

@@ -49,8 +49,13 @@ public:
     void noteSend(const std::string& local, const std::string& target, bool direct, int result);
     /// A request from `local` that was not tried, and why.
     void noteSkipped(const std::string& local, const std::string& target, const std::string& why);
-    /// A valid answer or announcement of the node `identity` at `address`.
-    void noteAnswer(const std::string& address, const std::string& identity);
+    /// A valid answer or announcement of the node `identity` at `address`. Returns the place
+    /// of its entry for noteRepeatedAnswer(), kNoEntry past the bound.
+    std::size_t noteAnswer(const std::string& address, const std::string& identity);
+    /// The same answer again, from the same address: as noteAnswer() with its place, without
+    /// looking the address up.
+    void noteRepeatedAnswer(std::size_t place);
+    static constexpr std::size_t kNoEntry = ~std::size_t{0};
     /// An answer or announcement from `sender` that discovery could not use, and why.
     void noteRefused(const std::string& sender, const std::string& why);
 

@@ -92,6 +92,7 @@ void QORINetBaseClient::doConfigureClient(const uni::ipv4::IpAddressPairList& ad
         if (allowed == m_addresses && mode == m_mode)
             return;
         m_addresses = allowed;
+        ++m_addressesVersion;
         m_mode = mode;
     }
     requestReconfigure({});
@@ -133,6 +134,7 @@ void QORINetBaseClient::takeInterfaceAddresses()
     UNI_LOG(kObserverChannel, uni::log::info) << "local addresses: " << pairs;
     std::lock_guard<std::mutex> lock(m_configLock);
     m_addresses = pairs;
+    ++m_addressesVersion;
 }
 
 void QORINetBaseClient::queueNetIfChange(const uni::NetIfNotification& notification)
@@ -260,6 +262,7 @@ void QORINetBaseClient::onNewAddresses(const uni::ipv4::IpAddressPairList& pairs
         for (const auto& change : changes)
             if (std::find(m_addresses.begin(), m_addresses.end(), change.pair) == m_addresses.end())
                 m_addresses.push_back(change.pair);
+        ++m_addressesVersion;
         current = m_addresses;
     }
     onAddressesAdded(current);
@@ -291,6 +294,7 @@ void QORINetBaseClient::onRemoveAddresses(const uni::ipv4::IpAddressPairList& pa
             m_addresses.erase(std::remove(m_addresses.begin(), m_addresses.end(), pair), m_addresses.end());
             changes.push_back({pair, ADDR_REMOVE});
         }
+        ++m_addressesVersion;
         current = m_addresses;
     }
     onAddressesRemoved(current);

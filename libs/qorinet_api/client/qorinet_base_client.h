@@ -45,6 +45,8 @@ public:
     ~QORINetBaseClient() override;
 
     uni::ipv4::IpAddressPairList ipConfigAddresses() const override;
+    /// Counts the changes of ipConfigAddresses().
+    std::uint64_t addressesVersion() const { return m_addressesVersion; }
     std::uint32_t ipConfigMode() const override;
 
     const proto::PortTriple& ports() const { return m_ports; }
@@ -150,6 +152,7 @@ private:
 
     mutable std::mutex m_configLock;
     uni::ipv4::IpAddressPairList m_addresses;
+    std::atomic<std::uint64_t> m_addressesVersion{0};
     std::vector<std::string> m_directNodes;
     std::uint32_t m_mode;
 

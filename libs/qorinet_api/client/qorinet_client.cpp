@@ -308,12 +308,15 @@ void QORINetClient::handlePacket(std::uint16_t command, const std::string& sende
     if (command != proto::CMD_SCAN_ANSWER && command != proto::CMD_ANNOUNCE)
         return;
     std::lock_guard<std::mutex> answerLock(m_answerLock);
-    const DiscoveryAnswer* parsed = m_answers.get(sender, xml);
-    if (!parsed) {
+    const DiscoveryAnswerCache::Lookup lookup = m_answers.lookUp(sender, xml);
+    if (lookup.unchanged && repeatOutcome(lookup.place, command))
+        return;
+    forgetOutcome(lookup.place);
+    if (!lookup.answer) {
         recordedStatistics().noteRefused(sender, "it does not name a valid address, mask and control port of the node");
         return;
     }
-    const DiscoveryAnswer& answer = *parsed;
+    const DiscoveryAnswer& answer = *lookup.answer;
     if (!allowedNetworks().isAllowed(answer.node.address())) {
         UNI_LOG(kChannel, uni::log::debug)
             << "answer of " << answer.node.address() << " (from " << sender << ") outside the allowed networks";
@@ -321,15 +324,47 @@ void QORINetClient::handlePacket(std::uint16_t command, const std::string& sende
                                                      ", outside the allowed networks");
         return;
     }
-    recordedStatistics().noteAnswer(answer.node.address(), identityOf(answer));
+    const std::size_t heard = recordedStatistics().noteAnswer(answer.node.address(), identityOf(answer));
     if (command == proto::CMD_SCAN_ANSWER && (answer.boardCount == 0 || !acceptsKind(answer.simulation)))
         return;
+    const std::uint64_t addresses = addressesVersion();
     std::lock_guard<std::mutex> lock(m_listLock);
     const auto found = findNode(answer);
-    if (found != m_nodes.end())
-        updateNode(**found, command, answer);
-    else
-        createNode(command, answer);
+    QORINetClientNode* node = nullptr;
+    if (found != m_nodes.end()) {
+        node = found->get();
+        updateNode(*node, command, answer);
+    } else {
+        node = createNode(command, answer);
+    }
+    if (node)
+        m_outcomes[lookup.place] = {node,    node->recordVersion(), m_listVersion, addresses, heard,
+                                    command, answer.simulation};
+}
+
+bool QORINetClient::repeatOutcome(std::size_t place, std::uint16_t command)
+{
+    if (place >= m_outcomes.size())
+        return false;
+    const Outcome& outcome = m_outcomes[place];
+    if (!outcome.node || outcome.command != command || outcome.addresses != addressesVersion())
+        return false;
+    if (command == proto::CMD_SCAN_ANSWER && !acceptsKind(outcome.simulation))
+        return false;
+    std::lock_guard<std::mutex> lock(m_listLock);
+    // The node pointer is only looked at while the list is as it was: then the node is listed.
+    if (outcome.list != m_listVersion || outcome.node->recordVersion() != outcome.version)
+        return false;
+    recordedStatistics().noteRepeatedAnswer(outcome.heard);
+    outcome.node->resetMissedScans();
+    return true;
+}
+
+void QORINetClient::forgetOutcome(std::size_t place)
+{
+    if (place >= m_outcomes.size())
+        m_outcomes.resize(place + 1);
+    m_outcomes[place] = Outcome{};
 }
 
 std::uint64_t QORINetClient::answersParsed() const
@@ -365,8 +400,11 @@ QORINetClient::NodeList::iterator QORINetClient::findNode(const DiscoveryAnswer&
         // One entry per node: the one under the key it was listed with would outlive it.
         unindex(found);
         m_index[std::move(key)] = found;
-    } else if (hit != m_index.end())
+        ++m_listVersion;
+    } else if (hit != m_index.end()) {
         m_index.erase(hit);
+        ++m_listVersion;
+    }
     return found;
 }
 
@@ -437,17 +475,18 @@ void QORINetClient::promote(QORINetClientNode& node, const DiscoveryAnswer& answ
     raiseEvent(EVENT_GOV_NODE_ADDED, &node);
 }
 
-void QORINetClient::createNode(std::uint16_t command, const DiscoveryAnswer& answer)
+QORINetClientNode* QORINetClient::createNode(std::uint16_t command, const DiscoveryAnswer& answer)
 {
     if (m_nodes.size() >= kMaxNodes) {
         UNI_LOG(kChannel, uni::log::warning)
             << "node list full (" << kMaxNodes << "): answer of " << answer.node.address() << " dropped";
-        return;
+        return nullptr;
     }
     const std::uint32_t id = nextNodeId();
     UNI_LOG(kChannel, uni::log::info) << "new QORINetClientNode " << answer.node.address() << " id=" << id;
-    auto node =
-        std::make_shared<QORINetClientNode>(this, id, answer.boardCount, answer.enclosureCount, answer.simulation);
+    // Not make_shared: the node comes from its class's pool.
+    auto node = std::shared_ptr<QORINetClientNode>(
+        new QORINetClientNode(this, id, answer.boardCount, answer.enclosureCount, answer.simulation));
     node->setAddressPair(answer.node);
     node->setRequestCeilingMs(m_requestCeilingMs);
     if (!answer.clientAddress.empty())
@@ -477,10 +516,12 @@ void QORINetClient::createNode(std::uint16_t command, const DiscoveryAnswer& ans
     if (!answer.enclosures.empty())
         node->setEnclosures(enclosuresOf(answer));
     m_nodes.push_back(node);
+    // No change of m_listVersion: a node added leads no other node's answer elsewhere.
     m_index[NodeKey{answer.node.address(), answer.node.netmask(), answer.controlPort}] = std::prev(m_nodes.end());
     raiseEvent(node->scanState() == QORINetClientNode::kScanAnnounced ? EVENT_GOV_NODE_DISCOVERED
                                                                       : EVENT_GOV_NODE_ADDED,
                node.get());
+    return node.get();
 }
 
 void QORINetClient::startScan()
@@ -521,6 +562,7 @@ void QORINetClient::takeOut(NodeList::iterator it)
     const std::shared_ptr<QORINetClientNode> node = *it;
     unindex(it);
     m_nodes.erase(it);
+    ++m_listVersion; // what was repeated for the node must not find it
     raiseEvent(EVENT_GOV_NODE_REMOVED, node.get());
 }
 

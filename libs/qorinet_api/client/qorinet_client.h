@@ -27,6 +27,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -134,7 +135,7 @@ protected:
     void onLoopPass() override;
 
 private:
-    using NodeList = std::list<std::shared_ptr<QORINetClientNode>>;
+    using NodeList = std::pmr::list<std::shared_ptr<QORINetClientNode>>;
 
     /// What discovery knows a node by: its address pair and control port.
     struct NodeKey {
@@ -155,7 +156,11 @@ private:
     NodeList::iterator findNode(const DiscoveryAnswer& answer);
     NodeList::iterator findNode(std::uint32_t nodeId);
     void updateNode(QORINetClientNode& node, std::uint16_t command, const DiscoveryAnswer& answer);
-    void createNode(std::uint16_t command, const DiscoveryAnswer& answer);
+    /// The node made; null when the list is full.
+    QORINetClientNode* createNode(std::uint16_t command, const DiscoveryAnswer& answer);
+    // With the answer lock held.
+    bool repeatOutcome(std::size_t place, std::uint16_t command);
+    void forgetOutcome(std::size_t place);
     void setLocalPairFromAnswer(QORINetClientNode& node, const DiscoveryAnswer& answer);
     void promote(QORINetClientNode& node, const DiscoveryAnswer& answer);
     bool acceptsKind(bool simulation) const;
@@ -175,14 +180,32 @@ private:
     // Taken before m_listLock, by handlePacket alone.
     mutable std::mutex m_answerLock;
     DiscoveryAnswerCache m_answers;
+    /// What the last answer of each place of m_answers did: the node it went to, as the
+    /// answer left it. The same answer again, to a node and a list that are still so, only
+    /// counts as heard; a scan of a large network then reads none of the nodes' records.
+    struct Outcome {
+        QORINetClientNode* node = nullptr; ///< null: nothing to repeat
+        std::uint64_t version = 0;         ///< the node's record version after the answer
+        std::uint64_t list = 0;            ///< m_listVersion after the answer
+        std::uint64_t addresses = 0;       ///< addressesVersion() before the answer
+        std::size_t heard = DiscoveryStatistics::kNoEntry;
+        std::uint16_t command = 0;
+        bool simulation = false;
+    };
+    std::vector<Outcome> m_outcomes;
 
     mutable std::mutex m_listLock;
-    NodeList m_nodes;
+    /// The list's cells together (a scan walks them all), as the nodes are.
+    std::pmr::unsynchronized_pool_resource m_listPool;
+    NodeList m_nodes{&m_listPool};
     /// The nodes of m_nodes by the address pair and control port they were listed with, so
     /// that an answer finds its node without a walk through the list. A hit is checked
     /// against the node; a miss, or a node whose address changed since, is looked up in the
     /// list itself, as before.
     std::unordered_map<NodeKey, NodeList::iterator, NodeKeyHash> m_index;
+    /// Counts the changes of m_nodes and m_index that could lead an answer heard before to
+    /// another node or to none; a node added leads none elsewhere.
+    std::uint64_t m_listVersion = 0;
     std::shared_ptr<QORINetLocalClientNode> m_localNode;
     uni::EventQueue* m_queue = nullptr;
     std::shared_ptr<IfLogger> m_logger;

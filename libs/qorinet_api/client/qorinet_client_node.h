@@ -27,6 +27,9 @@ class PayloadWriter;
 
 class QORINetClientNode : public QORINetBase, public QORINetIfClientNode {
 public:
+    /// Nodes come from a pool of their own (see the source).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* node, std::size_t size);
     /// One board of the node's board list, with its cached properties document.
     struct BoardInfo {
         std::string name;
@@ -89,14 +92,34 @@ public:
     void storeName(const std::string& name);
     void setNodeTexts(const NodeTexts& texts);
     NodeTexts nodeTexts() const;
-    void setSimulation(bool simulation) { m_simulation = simulation; }
+    void setSimulation(bool simulation)
+    {
+        m_simulation = simulation;
+        changed();
+    }
     /// The IP configuration word the node reports ("mode" of its announcement and scan
     /// answers): 0 static IPv4, bits 0x1100 automatic, bits 0x66 IPv6.
-    void setIpMode(std::uint32_t mode) { m_ipMode = mode; }
+    void setIpMode(std::uint32_t mode)
+    {
+        m_ipMode = mode;
+        changed();
+    }
     std::uint32_t ipMode() const { return m_ipMode; }
-    void setBoardCount(std::uint32_t count) { m_boardCount = count; }
-    void setEnclosureCount(std::uint32_t count) { m_enclosureCount = count; }
-    void setSyncState(QORINetSyncState state) { m_syncState = state; }
+    void setBoardCount(std::uint32_t count)
+    {
+        m_boardCount = count;
+        changed();
+    }
+    void setEnclosureCount(std::uint32_t count)
+    {
+        m_enclosureCount = count;
+        changed();
+    }
+    void setSyncState(QORINetSyncState state)
+    {
+        m_syncState = state;
+        changed();
+    }
     /// 0..5; larger values are ignored.
     void setScanState(std::uint32_t state);
     std::uint32_t scanState() const { return m_scanState; }
@@ -110,6 +133,10 @@ public:
     std::uint64_t helloValue() const { return m_helloValue; }
 
     /// Missed-scan counter of discovery.
+    /// Counts every change of the record through the setters above: an answer applied
+    /// again to a record that is as that answer left it changes nothing.
+    std::uint64_t recordVersion() const { return m_recordVersion; }
+
     std::uint32_t incrementMissedScans() { return ++m_missedScans; }
     void resetMissedScans() { m_missedScans = 0; }
     std::uint32_t missedScans() const { return m_missedScans; }
@@ -211,6 +238,7 @@ public:
     std::int32_t WriteDmaUart(std::int32_t board, const std::uint8_t* bytes, std::int32_t& count) override;
 
 private:
+    void changed() { ++m_recordVersion; }
     // Guards; 0 when the operation may go on.
     std::int32_t commandGuard() const;
     std::int32_t boardGuard(std::int32_t board) const;
@@ -272,6 +300,7 @@ private:
     std::atomic<QORINetSyncState> m_syncState{0};
     std::atomic<std::uint32_t> m_scanState{0};
     std::atomic<std::uint32_t> m_missedScans{0};
+    std::atomic<std::uint64_t> m_recordVersion{0};
     std::atomic<std::uint64_t> m_helloValue{0};
     std::atomic<std::uint32_t> m_receiveTimeoutMs{proto::kReceiveTimeoutMs};
     std::atomic<std::uint32_t> m_requestCeilingMs{proto::kRequestCeilingMs};
