@@ -247,7 +247,8 @@ TEST(DiscoveryHandler, ANodeThatStopsAnsweringIsDroppedAndComesBackWithTheSameAn
     const std::string doc = answerDocument("127.0.2.1", 9400);
     client.handlePacket(kAnswer, "127.0.2.1", doc);
     ASSERT_EQ(client.remoteNodeCount(), 1u);
-    const std::uint32_t first = client.remoteNodes()[0]->getNodeId();
+    const auto dropped = client.remoteNodes()[0];
+    const std::uint32_t first = dropped->getNodeId();
     for (int scan = 0; scan < 5; ++scan) {
         client.startScan();
         client.handlePacket(kAnswer, "127.0.2.1", doc);
@@ -259,11 +260,21 @@ TEST(DiscoveryHandler, ANodeThatStopsAnsweringIsDroppedAndComesBackWithTheSameAn
         client.finishScan();
     }
     ASSERT_EQ(client.remoteNodeCount(), 0u);
+    EXPECT_EQ(dropped->missedScans(), 3u);
 
     client.handlePacket(kAnswer, "127.0.2.1", doc);
     ASSERT_EQ(client.remoteNodeCount(), 1u);
-    EXPECT_NE(client.remoteNodes()[0]->getNodeId(), first);
+    const auto back = client.remoteNodes()[0];
+    EXPECT_NE(back->getNodeId(), first);
     EXPECT_EQ(client.answersParsed(), 1u);
+    // The node that came back counts on its own; the one dropped no longer counts.
+    client.startScan();
+    EXPECT_EQ(back->missedScans(), 1u);
+    EXPECT_EQ(dropped->missedScans(), 3u);
+    // A tainted node's count stands still: it is kept while connected, dropped once not.
+    ASSERT_TRUE(back->setTainted());
+    client.startScan();
+    EXPECT_EQ(back->missedScans(), 1u);
 }
 
 // The list finds a node by the address and port it has now, also when they were changed on

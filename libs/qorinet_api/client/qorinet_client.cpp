@@ -87,6 +87,10 @@ QORINetClient::QORINetClient(const QORINetClientConfig& config, const uni::Allow
       m_dataClient(allowed), m_localDiscovery(*this, config.localNodeMask)
 {
     m_forwarder = std::make_shared<NotificationForwarder>(*this);
+    m_marks = std::make_unique<QORINetClientNode::ScanMark[]>(kMaxNodes);
+    m_markTaken.assign(kMaxNodes, false);
+    for (std::uint32_t place = kMaxNodes; place > 0; --place)
+        m_freeMarks.push_back(place - 1);
     configureClient(config);
 }
 
@@ -94,6 +98,10 @@ QORINetClient::~QORINetClient()
 {
     stopClient();
     unregisterNetIfNotifications();
+    // Nodes held elsewhere outlive the table of marks.
+    std::lock_guard<std::mutex> lock(m_listLock);
+    for (const auto& node : m_nodes)
+        node->keepMarkIn(nullptr);
 }
 
 int QORINetClient::startClient()
@@ -338,8 +346,8 @@ void QORINetClient::handlePacket(std::uint16_t command, const std::string& sende
         node = createNode(command, answer);
     }
     if (node)
-        m_outcomes[lookup.place] = {node,    node->recordVersion(), m_listVersion, addresses, heard,
-                                    command, answer.simulation};
+        m_outcomes[lookup.place] = {node->scanMark(), node->recordVersion(), m_listVersion, addresses, heard,
+                                    command,          answer.simulation};
 }
 
 bool QORINetClient::repeatOutcome(std::size_t place, std::uint16_t command)
@@ -347,16 +355,16 @@ bool QORINetClient::repeatOutcome(std::size_t place, std::uint16_t command)
     if (place >= m_outcomes.size())
         return false;
     const Outcome& outcome = m_outcomes[place];
-    if (!outcome.node || outcome.command != command || outcome.addresses != addressesVersion())
+    if (!outcome.mark || outcome.command != command || outcome.addresses != addressesVersion())
         return false;
     if (command == proto::CMD_SCAN_ANSWER && !acceptsKind(outcome.simulation))
         return false;
     std::lock_guard<std::mutex> lock(m_listLock);
-    // The node pointer is only looked at while the list is as it was: then the node is listed.
-    if (outcome.list != m_listVersion || outcome.node->recordVersion() != outcome.version)
+    // The mark is only looked at while the list is as it was: then it is still the node's.
+    if (outcome.list != m_listVersion || outcome.mark->recordVersion != outcome.version)
         return false;
     recordedStatistics().noteRepeatedAnswer(outcome.heard);
-    outcome.node->resetMissedScans();
+    outcome.mark->missedScans = 0;
     return true;
 }
 
@@ -487,6 +495,11 @@ QORINetClientNode* QORINetClient::createNode(std::uint16_t command, const Discov
     // Not make_shared: the node comes from its class's pool.
     auto node = std::shared_ptr<QORINetClientNode>(
         new QORINetClientNode(this, id, answer.boardCount, answer.enclosureCount, answer.simulation));
+    // Free places remain: the list is below kMaxNodes.
+    const std::uint32_t mark = m_freeMarks.back();
+    m_freeMarks.pop_back();
+    m_markTaken[mark] = true;
+    node->keepMarkIn(&m_marks[mark]);
     node->setAddressPair(answer.node);
     node->setRequestCeilingMs(m_requestCeilingMs);
     if (!answer.clientAddress.empty())
@@ -527,9 +540,17 @@ QORINetClientNode* QORINetClient::createNode(std::uint16_t command, const Discov
 void QORINetClient::startScan()
 {
     std::lock_guard<std::mutex> lock(m_listLock);
-    for (const auto& node : m_nodes)
-        if (!node->isTainted())
-            node->incrementMissedScans();
+    for (std::size_t place = 0; place < kMaxNodes; ++place)
+        if (m_markTaken[place] && !m_marks[place].tainted)
+            ++m_marks[place].missedScans;
+}
+
+bool QORINetClient::anyMissedTooOften() const
+{
+    for (std::size_t place = 0; place < kMaxNodes; ++place)
+        if (m_markTaken[place] && m_marks[place].missedScans > kMissedScansKept)
+            return true;
+    return false;
 }
 
 void QORINetClient::finishScan()
@@ -537,9 +558,12 @@ void QORINetClient::finishScan()
     if (m_keepNodes.load() != 0)
         return;
     std::lock_guard<std::mutex> lock(m_listLock);
+    // Mostly none: then the records are not visited.
+    if (!anyMissedTooOften())
+        return;
     for (auto it = m_nodes.begin(); it != m_nodes.end();) {
         QORINetClientNode& node = **it;
-        if (node.missedScans() <= 2 || (node.isTainted() && node.isConnected())) {
+        if (node.missedScans() <= kMissedScansKept || (node.isTainted() && node.isConnected())) {
             ++it;
             continue;
         }
@@ -560,6 +584,10 @@ void QORINetClient::finishScan()
 void QORINetClient::takeOut(NodeList::iterator it)
 {
     const std::shared_ptr<QORINetClientNode> node = *it;
+    const auto mark = static_cast<std::uint32_t>(node->scanMark() - m_marks.get());
+    node->keepMarkIn(nullptr);
+    m_markTaken[mark] = false;
+    m_freeMarks.push_back(mark);
     unindex(it);
     m_nodes.erase(it);
     ++m_listVersion; // what was repeated for the node must not find it

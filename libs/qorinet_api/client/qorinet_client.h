@@ -41,6 +41,8 @@ class QORINetClient : public QORINetBaseClient, public uni::IfNetIfNotifications
 public:
     /// Remote nodes the list holds at most; further answers are logged and dropped.
     static constexpr std::size_t kMaxNodes = 1024;
+    /// Scans a node may miss and stay listed.
+    static constexpr std::uint32_t kMissedScansKept = 2;
 
     /// `allowed` restricts local pairs, scans, binds and accepted answers; `provider` is the
     /// machine's interface list unless a test hands in another; `logger` defaults to a
@@ -165,6 +167,8 @@ private:
     void promote(QORINetClientNode& node, const DiscoveryAnswer& answer);
     bool acceptsKind(bool simulation) const;
     void takeOut(NodeList::iterator it);
+    /// Whether a listed node missed more scans than kMissedScansKept.
+    bool anyMissedTooOften() const;
     void unindex(NodeList::iterator it);
 
     void applyAddressConfig(const QORINetClientConfig& config);
@@ -184,10 +188,10 @@ private:
     /// answer left it. The same answer again, to a node and a list that are still so, only
     /// counts as heard; a scan of a large network then reads none of the nodes' records.
     struct Outcome {
-        QORINetClientNode* node = nullptr; ///< null: nothing to repeat
-        std::uint64_t version = 0;         ///< the node's record version after the answer
-        std::uint64_t list = 0;            ///< m_listVersion after the answer
-        std::uint64_t addresses = 0;       ///< addressesVersion() before the answer
+        QORINetClientNode::ScanMark* mark = nullptr; ///< the node's; null: nothing to repeat
+        std::uint64_t version = 0;                   ///< the node's record version after the answer
+        std::uint64_t list = 0;                      ///< m_listVersion after the answer
+        std::uint64_t addresses = 0;                 ///< addressesVersion() before the answer
         std::size_t heard = DiscoveryStatistics::kNoEntry;
         std::uint16_t command = 0;
         bool simulation = false;
@@ -203,6 +207,10 @@ private:
     /// against the node; a miss, or a node whose address changed since, is looked up in the
     /// list itself, as before.
     std::unordered_map<NodeKey, NodeList::iterator, NodeKeyHash> m_index;
+    /// The scan marks of the listed nodes (QORINetClientNode::ScanMark), one place each.
+    std::unique_ptr<QORINetClientNode::ScanMark[]> m_marks;
+    std::vector<bool> m_markTaken;
+    std::vector<std::uint32_t> m_freeMarks;
     /// Counts the changes of m_nodes and m_index that could lead an answer heard before to
     /// another node or to none; a node added leads none elsewhere.
     std::uint64_t m_listVersion = 0;

@@ -225,10 +225,22 @@ std::vector<QORINetClientNode::EnclosureInfo> QORINetClientNode::enclosures() co
     return m_enclosures;
 }
 
+void QORINetClientNode::keepMarkIn(ScanMark* mark)
+{
+    ScanMark* const to = mark ? mark : &m_ownMark;
+    const ScanMark* const from = m_mark;
+    if (to == from)
+        return;
+    to->missedScans = from->missedScans.load();
+    to->tainted = from->tainted.load();
+    to->recordVersion = from->recordVersion.load();
+    m_mark = to;
+}
+
 bool QORINetClientNode::setTainted()
 {
     bool expected = false;
-    return m_tainted.compare_exchange_strong(expected, true);
+    return m_mark.load()->tainted.compare_exchange_strong(expected, true);
 }
 
 uni::ipv4::IpAddressPair QORINetClientNode::guessLocalIpAddress(const uni::ipv4::IpAddressPair& remote)
@@ -550,7 +562,7 @@ std::int32_t QORINetClientNode::commandGuard() const
 {
     if (!m_connected)
         return ERR_UNI_OSAL_ECONNECTION;
-    if (m_tainted)
+    if (isTainted())
         return ERR_QORINET_NODE_TAINTED;
     return ERR_NONE;
 }

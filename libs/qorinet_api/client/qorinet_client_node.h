@@ -132,14 +132,27 @@ public:
     /// The 64-bit value of the node's hello answer; 0 before the first connect.
     std::uint64_t helloValue() const { return m_helloValue; }
 
-    /// Missed-scan counter of discovery.
-    /// Counts every change of the record through the setters above: an answer applied
-    /// again to a record that is as that answer left it changes nothing.
-    std::uint64_t recordVersion() const { return m_recordVersion; }
+    /// What every scan reads or writes of a node. A listed node keeps it in its client's
+    /// table, where the marks of all nodes lie together, so that a scan need not visit the
+    /// records themselves; any other node keeps its own.
+    struct ScanMark {
+        std::atomic<std::uint32_t> missedScans{0};
+        std::atomic<bool> tainted{false};
+        /// Counts every change of the record through the setters above: an answer applied
+        /// again to a record that is as that answer left it changes nothing.
+        std::atomic<std::uint64_t> recordVersion{0};
+    };
+    /// Carries the mark over to `mark`, or back into the node when null. By the client that
+    /// lists the node, while nothing else changes the mark.
+    void keepMarkIn(ScanMark* mark);
+    const ScanMark* scanMark() const { return m_mark; }
+    ScanMark* scanMark() { return m_mark; }
 
-    std::uint32_t incrementMissedScans() { return ++m_missedScans; }
-    void resetMissedScans() { m_missedScans = 0; }
-    std::uint32_t missedScans() const { return m_missedScans; }
+    std::uint64_t recordVersion() const { return m_mark.load()->recordVersion; }
+    /// Missed-scan counter of discovery.
+    std::uint32_t incrementMissedScans() { return ++m_mark.load()->missedScans; }
+    void resetMissedScans() { m_mark.load()->missedScans = 0; }
+    std::uint32_t missedScans() const { return m_mark.load()->missedScans; }
 
     /// Marks the node tainted for good; true only for the call that set it.
     bool setTainted();
@@ -176,7 +189,7 @@ public:
     /// Says goodbye (command 1, no answer awaited), closes the connection, tells the owner.
     std::int32_t disconnect() override;
     bool isConnected() const override { return m_connected; }
-    bool isTainted() const override { return m_tainted; }
+    bool isTainted() const override { return m_mark.load()->tainted; }
     bool isConnectable() const override;
     std::uint32_t getBoardCount() const override { return m_boardCount; }
     bool isSimulation() const override { return m_simulation; }
@@ -238,7 +251,7 @@ public:
     std::int32_t WriteDmaUart(std::int32_t board, const std::uint8_t* bytes, std::int32_t& count) override;
 
 private:
-    void changed() { ++m_recordVersion; }
+    void changed() { ++m_mark.load()->recordVersion; }
     // Guards; 0 when the operation may go on.
     std::int32_t commandGuard() const;
     std::int32_t boardGuard(std::int32_t board) const;
@@ -299,14 +312,13 @@ private:
     std::atomic<std::uint32_t> m_enclosureCount;
     std::atomic<QORINetSyncState> m_syncState{0};
     std::atomic<std::uint32_t> m_scanState{0};
-    std::atomic<std::uint32_t> m_missedScans{0};
-    std::atomic<std::uint64_t> m_recordVersion{0};
+    ScanMark m_ownMark;
+    std::atomic<ScanMark*> m_mark{&m_ownMark};
     std::atomic<std::uint64_t> m_helloValue{0};
     std::atomic<std::uint32_t> m_receiveTimeoutMs{proto::kReceiveTimeoutMs};
     std::atomic<std::uint32_t> m_requestCeilingMs{proto::kRequestCeilingMs};
 
     std::atomic<bool> m_connected{false};
-    std::atomic<bool> m_tainted{false};
     std::atomic<bool> m_disconnectRequested{false};
 
     // One request at a time: held from the first byte sent until the answer is copied out.
