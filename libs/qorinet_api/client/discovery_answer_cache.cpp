@@ -42,8 +42,7 @@ DiscoveryAnswerCache::Lookup DiscoveryAnswerCache::lookUp(const std::string& sen
     Slot* slot = sender.empty() ? nullptr : &slotOf(sender);
     if (slot && !slot->sender.empty() && slot->digest == digest && slot->size == xml.size()) {
         ++m_hits;
-        const Entry& entry = m_entries[slot->entry];
-        return {entry.valid ? &entry.answer : nullptr, true, slot->entry};
+        return {slot->valid ? &m_entries[slot->entry].answer : nullptr, true, slot->entry};
     }
     Entry entry;
     // Into a fresh record: parse() sets only what the document has.
@@ -77,6 +76,7 @@ DiscoveryAnswerCache::Lookup DiscoveryAnswerCache::lookUp(const std::string& sen
     if (slot) {
         slot->digest = digest;
         slot->size = xml.size();
+        slot->valid = stored.valid;
     }
     return {stored.valid ? &stored.answer : nullptr, false, place};
 }

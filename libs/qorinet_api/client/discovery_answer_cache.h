@@ -55,6 +55,7 @@ private:
         std::uint64_t digest = 0;
         std::size_t size = 0;
         std::uint32_t entry = 0;
+        bool valid = false; ///< the entry's, here too so that a hit need not read the entry
     };
     struct Entry {
         bool valid = false;

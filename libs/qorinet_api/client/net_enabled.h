@@ -34,9 +34,11 @@ public:
 private:
     /// Moves the datagrams waiting in the socket to the queue.
     void takeWaiting();
+    /// Handles the datagrams waiting in the socket straight from it, a batch at most.
+    void handleWaiting();
     /// Handles the oldest queued datagram.
     void handleNext();
-    void handle(const DatagramQueue::Datagram& datagram);
+    void handle(const std::uint8_t* bytes, std::size_t size, const std::string& sender);
 
     QORINetBaseClient& m_client;
     uni::UDPSocket m_ident;
@@ -44,6 +46,9 @@ private:
     uni::Timer m_sinceScan;
     bool m_firstScanDue = true;
     bool m_scanRunning = false;
+    /// The socket got the receive buffer asked for: it holds a scan's answers itself, and the
+    /// queue is not needed.
+    bool m_bufferAsAsked = false;
     std::vector<std::uint8_t> m_buffer;
     DatagramQueue m_queue;
     // Kept from datagram to datagram, so that their storage is reused.
