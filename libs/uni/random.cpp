@@ -65,9 +65,15 @@ BatchSource& source()
 
 std::uint32_t Random::next()
 {
-    BatchSource& s = source();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    return s.next();
+    // A batch at a time per thread: a frame id is drawn for every request, and the lock would
+    // cost as much as the rest of the draw.
+    thread_local std::array<std::uint32_t, kBatchSize> batch{};
+    thread_local std::size_t index = kBatchSize;
+    if (index == batch.size()) {
+        fill(batch.data(), batch.size());
+        index = 0;
+    }
+    return batch[index++];
 }
 
 void Random::fill(std::uint32_t* out, std::size_t count)

@@ -8,7 +8,7 @@ namespace uni {
 
 class Random {
 public:
-    /// Next number; thread-safe.
+    /// Next number; thread-safe. Each thread takes kBatchSize numbers at a time.
     static std::uint32_t next();
     /// Fills `out` with `count` numbers under one lock.
     static void fill(std::uint32_t* out, std::size_t count);

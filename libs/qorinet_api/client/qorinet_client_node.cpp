@@ -111,7 +111,7 @@ void QORINetClientNode::operator delete(void* node, std::size_t size)
 QORINetClientNode::QORINetClientNode(IfNodeOwner* owner, std::uint32_t nodeId, std::uint32_t boardCount,
                                      std::uint32_t enclosureCount, bool simulation)
     : m_owner(owner), m_nodeId(nodeId), m_simulation(simulation), m_boardCount(boardCount),
-      m_enclosureCount(enclosureCount), m_buffer(proto::kBufferSize), m_socket(uni::Socket::Locked)
+      m_enclosureCount(enclosureCount), m_buffer(proto::kBufferSize)
 {
 }
 

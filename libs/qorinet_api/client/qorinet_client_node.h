@@ -324,6 +324,8 @@ private:
     // One request at a time: held from the first byte sent until the answer is copied out.
     mutable std::mutex m_requestLock;
     FrameBuffer m_buffer;
+    // Not a Locked socket: every transfer on it runs under m_requestLock already, and a
+    // close from another thread is safe without it.
     uni::TCPSocket m_socket;
 };
 
