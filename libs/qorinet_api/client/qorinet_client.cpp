@@ -492,9 +492,8 @@ QORINetClientNode* QORINetClient::createNode(std::uint16_t command, const Discov
     }
     const std::uint32_t id = nextNodeId();
     UNI_LOG(kChannel, uni::log::info) << "new QORINetClientNode " << answer.node.address() << " id=" << id;
-    // Not make_shared: the node comes from its class's pool.
-    auto node = std::shared_ptr<QORINetClientNode>(
-        new QORINetClientNode(this, id, answer.boardCount, answer.enclosureCount, answer.simulation));
+    auto node =
+        std::make_shared<QORINetClientNode>(this, id, answer.boardCount, answer.enclosureCount, answer.simulation);
     // Free places remain: the list is below kMaxNodes.
     const std::uint32_t mark = m_freeMarks.back();
     m_freeMarks.pop_back();

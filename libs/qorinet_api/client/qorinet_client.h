@@ -27,7 +27,6 @@
 #include <list>
 #include <map>
 #include <memory>
-#include <memory_resource>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -137,7 +136,7 @@ protected:
     void onLoopPass() override;
 
 private:
-    using NodeList = std::pmr::list<std::shared_ptr<QORINetClientNode>>;
+    using NodeList = std::list<std::shared_ptr<QORINetClientNode>>;
 
     /// What discovery knows a node by: its address pair and control port.
     struct NodeKey {
@@ -199,9 +198,7 @@ private:
     std::vector<Outcome> m_outcomes;
 
     mutable std::mutex m_listLock;
-    /// The list's cells together (a scan walks them all), as the nodes are.
-    std::pmr::unsynchronized_pool_resource m_listPool;
-    NodeList m_nodes{&m_listPool};
+    NodeList m_nodes;
     /// The nodes of m_nodes by the address pair and control port they were listed with, so
     /// that an answer finds its node without a walk through the list. A hit is checked
     /// against the node; a miss, or a node whose address changed since, is looked up in the

@@ -15,7 +15,6 @@
 #include "uni/osal.h"
 
 #include <cstdio>
-#include <memory_resource>
 
 namespace qorinet_api {
 
@@ -78,35 +77,6 @@ bool boardNumberOf(const std::string& target, std::size_t& index)
 }
 
 } // namespace
-
-namespace {
-
-// The nodes lie together, not among everything else the process allocates: each scan touches
-// every node, and on a virtual machine a page not touched for a while can cost tens of
-// microseconds to touch again. Under the address sanitizer each node keeps an allocation of
-// its own, so that a node used after its end is still caught. Never freed: a node may outlive
-// static destruction.
-std::pmr::memory_resource* nodeMemory()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    return std::pmr::new_delete_resource();
-#else
-    static auto* pool = new std::pmr::synchronized_pool_resource();
-    return pool;
-#endif
-}
-
-} // namespace
-
-void* QORINetClientNode::operator new(std::size_t size)
-{
-    return nodeMemory()->allocate(size, alignof(QORINetClientNode));
-}
-
-void QORINetClientNode::operator delete(void* node, std::size_t size)
-{
-    nodeMemory()->deallocate(node, size, alignof(QORINetClientNode));
-}
 
 QORINetClientNode::QORINetClientNode(IfNodeOwner* owner, std::uint32_t nodeId, std::uint32_t boardCount,
                                      std::uint32_t enclosureCount, bool simulation)

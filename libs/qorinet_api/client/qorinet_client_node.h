@@ -27,9 +27,6 @@ class PayloadWriter;
 
 class QORINetClientNode : public QORINetBase, public QORINetIfClientNode {
 public:
-    /// Nodes come from a pool of their own (see the source).
-    static void* operator new(std::size_t size);
-    static void operator delete(void* node, std::size_t size);
     /// One board of the node's board list, with its cached properties document.
     struct BoardInfo {
         std::string name;
@@ -145,12 +142,10 @@ public:
     /// Carries the mark over to `mark`, or back into the node when null. By the client that
     /// lists the node, while nothing else changes the mark.
     void keepMarkIn(ScanMark* mark);
-    const ScanMark* scanMark() const { return m_mark; }
     ScanMark* scanMark() { return m_mark; }
 
     std::uint64_t recordVersion() const { return m_mark.load()->recordVersion; }
-    /// Missed-scan counter of discovery.
-    std::uint32_t incrementMissedScans() { return ++m_mark.load()->missedScans; }
+    /// Missed-scan counter of discovery (counted up by the client's scan).
     void resetMissedScans() { m_mark.load()->missedScans = 0; }
     std::uint32_t missedScans() const { return m_mark.load()->missedScans; }
 
