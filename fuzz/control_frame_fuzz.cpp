@@ -4,6 +4,7 @@
 
 #include "qorinet_api/common/command_document.h"
 #include "qorinet_api/common/control_frame.h"
+#include "qorinet_api/common/frame_read_ahead.h"
 #include "qorinet_api/common/frame_reader.h"
 #include "qorinet_api/common/payload_reader.h"
 #include "qorinet_api/common/qorinet_protocol.h"
@@ -46,8 +47,9 @@ void readAnswer(const std::uint8_t* payload, std::size_t size)
 }
 
 // The stream reader, fed through a socket, must agree with the decoder on every frame of the
-// bytes: same result, same header, same payload; and a failure closes the socket.
-void readStream(const std::uint8_t* data, std::size_t size)
+// bytes: same result, same header, same payload; and a failure closes the socket. Read with
+// and without reading ahead.
+void readStream(const std::uint8_t* data, std::size_t size, FrameReadAhead* ahead)
 {
     uni::TCPSocket reader;
     reader.setReceiveTimeout(1000);
@@ -58,12 +60,12 @@ void readStream(const std::uint8_t* data, std::size_t size)
     std::size_t at = 0;
     for (;;) {
         FrameHeader header;
-        const int got = FrameReader::read(reader, buffer, header);
+        const int got = FrameReader::read(reader, buffer, header, ahead);
         FrameHeader expected;
         const std::uint8_t* payload = nullptr;
         require(got == ControlFrame::decode(data + at, sent - at, expected, payload));
         if (got < 0) {
-            require(!reader.isOpen());
+            require(!reader.isOpen() && (!ahead || ahead->empty()));
             return;
         }
         require(header.id == expected.id && header.command == expected.command && header.length == expected.length);
@@ -81,6 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size > kMaxInput)
         return 0;
-    readStream(data, size);
+    readStream(data, size, nullptr);
+    FrameReadAhead ahead;
+    readStream(data, size, &ahead);
     return 0;
 }

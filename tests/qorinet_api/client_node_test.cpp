@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -221,6 +222,46 @@ TEST_F(ClientNodeTest, HeartbeatsAndStrangersAreSkipped)
     block[0] = 1;
     block[4] = 0x55;
     EXPECT_EQ(block, request.payload);
+}
+
+// A node may send frames back to back in one write: what ran past an answer starts the next
+// request's reading, and belongs to its connection alone.
+TEST_F(ClientNodeTest, BytesPastAnAnswerBelongToTheNextRequestOfThatConnection)
+{
+    connect();
+    const Bytes stranger = ScriptedControlServer::answer(proto::CMD_GET_PARAM_I64, PayloadBytes().i32(0).zeros(12));
+    auto glued = [](std::vector<Bytes> parts) {
+        Bytes all;
+        for (const Bytes& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    auto valueAnswer = [](std::int32_t value) {
+        return ScriptedControlServer::answer(proto::CMD_GET_PARAM_I32, PayloadBytes().i32(0).zeros(4).i32(value));
+    };
+    const Bytes strangerStart(stranger.begin(), stranger.begin() + 20);
+    const Bytes strangerRest(stranger.begin() + 20, stranger.end());
+    const std::vector<Bytes> blobs = {
+        glued({ScriptedControlServer::heartbeat(proto::CMD_GET_PARAM_I32), valueAnswer(11), strangerStart}),
+        glued({strangerRest, valueAnswer(22), strangerStart}), glued({valueAnswer(33)})};
+    auto sent = std::make_shared<std::size_t>(0);
+    server.setScript([&blobs, sent](const RecordedRequest& request) {
+        if (request.header.command != proto::CMD_GET_PARAM_I32)
+            return ScriptedControlServer::defaultAnswer(request);
+        return std::vector<Bytes>{blobs.at(std::min(blobs.size() - 1, (*sent)++))};
+    });
+
+    std::int32_t read = 0;
+    ASSERT_EQ(0, node->GetParam_i32(0, 1, read));
+    EXPECT_EQ(11, read);
+    ASSERT_EQ(0, node->GetParam_i32(0, 1, read));
+    EXPECT_EQ(22, read);
+    // The stranger's start is still held when the connection ends; the next one never sees it.
+    ASSERT_EQ(0, node->disconnect());
+    connect();
+    ASSERT_EQ(0, node->GetParam_i32(0, 1, read));
+    EXPECT_EQ(33, read);
+    EXPECT_TRUE(node->isConnected());
 }
 
 TEST_F(ClientNodeTest, StatusesPassThrough)

@@ -4,6 +4,7 @@
 
 #include "qorinet_api/common/command_document.h"
 #include "qorinet_api/common/control_frame.h"
+#include "qorinet_api/common/frame_read_ahead.h"
 #include "qorinet_api/common/frame_reader.h"
 #include "qorinet_api/common/frame_writer.h"
 #include "qorinet_api/common/payload_reader.h"
@@ -94,6 +95,72 @@ TEST(FrameReader, LyingLengthGrowsOnlyWithTheBytes)
     EXPECT_EQ(uni::osal::SOCK_EFORMAT, FrameReader::read(pair.client, buffer, h));
     EXPECT_LT(buffer.capacity(), 300000u);
     EXPECT_FALSE(pair.client.isOpen());
+}
+
+Bytes frameOf(std::uint16_t id, std::size_t length)
+{
+    Bytes payload(length);
+    for (std::size_t i = 0; i < length; ++i)
+        payload[i] = static_cast<std::uint8_t>(i * 7 + id);
+    return ControlFrame::encode(0x4021, payload.data(), payload.size(), id);
+}
+
+// Whatever one receive brought past its frame is the next frame's start, in order, and a
+// frame larger than the buffer still grows it with its bytes.
+TEST(FrameReader, ReadingAheadKeepsWhatRanOverInOrder)
+{
+    LoopbackPair pair;
+    const Bytes first = frameOf(1, 4);
+    const Bytes second = frameOf(2, 0);
+    const Bytes large = frameOf(3, 10000);
+    Bytes burst = first;
+    burst.insert(burst.end(), second.begin(), second.end());
+    burst.insert(burst.end(), large.begin(), large.begin() + 100);
+    pair.feed(burst);
+
+    FrameBuffer buffer;
+    FrameReadAhead ahead;
+    FrameHeader h;
+    ASSERT_EQ(44, FrameReader::read(pair.client, buffer, h, &ahead));
+    EXPECT_EQ(1, h.id);
+    EXPECT_EQ(Bytes(first.begin() + 8, first.end() - 32), Bytes(buffer.payload(), buffer.payload() + 4));
+    EXPECT_EQ(second.size() + 100, ahead.size());
+    ASSERT_EQ(40, FrameReader::read(pair.client, buffer, h, &ahead));
+    EXPECT_EQ(2, h.id);
+
+    pair.feed(Bytes(large.begin() + 100, large.end()));
+    ASSERT_EQ(static_cast<int>(large.size()), FrameReader::read(pair.client, buffer, h, &ahead));
+    EXPECT_EQ(3, h.id);
+    EXPECT_EQ(Bytes(large.begin() + 8, large.end() - 32), Bytes(buffer.payload(), buffer.payload() + 10000));
+    EXPECT_TRUE(ahead.empty());
+    EXPECT_TRUE(pair.client.isOpen());
+}
+
+// A held frame start is a frame begun: the rest that never comes is a time-out that ends the
+// stream, and a failure leaves nothing held for a stream that comes after.
+TEST(FrameReader, ReadingAheadFailuresEndTheStreamAndForgetTheRest)
+{
+    Bytes damaged = frameOf(2, 4);
+    damaged[9] ^= 0x01;
+    const Bytes cut(damaged.begin(), damaged.begin() + 5);
+    const struct {
+        std::vector<Bytes> behind; // what follows a good first frame in the same write
+        int failure;
+    } cases[] = {{{cut}, uni::osal::SOCK_ETIMEOUT}, {{damaged, frameOf(3, 4)}, uni::osal::SOCK_ECHECKSUM}};
+    for (const auto& c : cases) {
+        LoopbackPair pair;
+        Bytes burst = frameOf(1, 4);
+        for (const Bytes& part : c.behind)
+            burst.insert(burst.end(), part.begin(), part.end());
+        pair.feed(burst);
+        FrameBuffer buffer;
+        FrameReadAhead ahead;
+        FrameHeader h;
+        ASSERT_EQ(44, FrameReader::read(pair.client, buffer, h, &ahead));
+        EXPECT_EQ(c.failure, FrameReader::read(pair.client, buffer, h, &ahead));
+        EXPECT_FALSE(pair.client.isOpen());
+        EXPECT_TRUE(ahead.empty());
+    }
 }
 
 // An end reached, even by less than a millisecond, is an end: arming then would hand the

@@ -2,6 +2,7 @@
 
 #include "qorinet_api/common/command_document.h"
 #include "qorinet_api/common/control_frame.h"
+#include "qorinet_api/common/frame_reader.h"
 #include "qorinet_api/common/node_name.h"
 #include "qorinet_api/common/payload_reader.h"
 #include "qorinet_api/common/payload_writer.h"
@@ -311,6 +312,7 @@ std::int32_t QORINetClientNode::connectControl(bool& alreadyOpen)
         return ERR_NONE;
     }
     m_disconnectRequested = false;
+    m_readAhead.clear(); // what the last connection sent is no part of this one
     prepareSocket();
     const int opened = m_socket.connect();
     if (opened != 0)
@@ -439,7 +441,8 @@ int QORINetClientNode::sendRequest(std::uint16_t command)
     bool heartbeats = false;
     for (;;) {
         FrameHeader header;
-        int received = deadline.arm() ? receiveFrame(m_socket, m_buffer, header) : uni::osal::SOCK_ETIMEOUT;
+        int received =
+            deadline.arm() ? FrameReader::read(m_socket, m_buffer, header, &m_readAhead) : uni::osal::SOCK_ETIMEOUT;
         if (received == uni::osal::SOCK_ETIMEOUT && heartbeats && deadline.end() == ceiling)
             received = kBusyPastCeiling;
         if (received < 1) {

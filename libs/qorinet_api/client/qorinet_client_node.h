@@ -8,6 +8,7 @@
 #include "qorinet_api/client/if_node_owner.h"
 #include "qorinet_api/client/qorinet_if_client_node.h"
 #include "qorinet_api/common/frame_buffer.h"
+#include "qorinet_api/common/frame_read_ahead.h"
 #include "qorinet_api/common/qorinet_base.h"
 #include "qorinet_api/common/qorinet_protocol.h"
 
@@ -319,6 +320,8 @@ private:
     // One request at a time: held from the first byte sent until the answer is copied out.
     mutable std::mutex m_requestLock;
     FrameBuffer m_buffer;
+    // What the node sent past the frame last read; belongs to the open stream alone.
+    FrameReadAhead m_readAhead;
     // Not a Locked socket: every transfer on it runs under m_requestLock already, and a
     // close from another thread is safe without it.
     uni::TCPSocket m_socket;

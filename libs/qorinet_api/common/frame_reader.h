@@ -10,6 +10,8 @@ class TCPSocket;
 
 namespace qorinet_api {
 
+class FrameReadAhead;
+
 class FrameReader {
 public:
     /// Reads header, payload and digest into `buffer` (growing it, as the bytes arrive, for a
@@ -20,6 +22,11 @@ public:
     /// stream intact for another try. On a socket with a receive time-out the rest of the
     /// frame must follow its first byte within that time-out (else -8, socket closed).
     static int read(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& header);
+    /// The same, reading ahead: held bytes of `ahead` come first; a frame that starts with
+    /// none held is asked for in one receive of a whole buffer, and the bytes past its end
+    /// are held for the next call. The stream must be read through `ahead` from then on;
+    /// every failure clears it.
+    static int read(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& header, FrameReadAhead* ahead);
 };
 
 } // namespace qorinet_api
