@@ -36,7 +36,7 @@ std::string resultWords(std::int32_t result, const QorinNodeUtilWrapper* node)
     case uni::osal::ERR_UNI_OSAL_ETIMEOUT: words = "no answer within 1 s"; break;
     case uni::osal::ERR_UNI_OSAL_EBUSY: words = "the node kept saying it was busy but never answered"; break;
     case uni::osal::ERR_UNI_OSAL_ECHECKSUM: words = "answer damaged (digest mismatch)"; break;
-    case uni::osal::ERR_UNI_OSAL_EFORMAT: words = "connection closed by the node"; break;
+    case uni::osal::ERR_UNI_OSAL_EFORMAT: words = "answer cut short or malformed, connection closed"; break;
     case uni::osal::ERR_UNI_OSAL_ESOCKET: words = "connection refused by the node"; break;
     case uni::osal::ERR_UNI_OSAL_ECONNECTION: words = "not connected to the node"; break;
     case uni::osal::ERR_UNI_OSAL_ERROR: words = "the node gave no usable answer"; break;

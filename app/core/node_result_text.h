@@ -22,7 +22,7 @@ std::string resultWords(std::int32_t result, const QorinNodeUtilWrapper* node = 
 std::string nextStep(std::int32_t result);
 
 /// What went wrong, in the operator's words, with the code in brackets: "no answer within 1 s
-/// (700008)", "answer damaged (digest mismatch) (700019)", "connection closed by the node
+/// (700008)", "answer damaged (digest mismatch) (700019)", "answer cut short or malformed, connection closed
 /// (700015)"; other codes as nodeResultText gives them.
 std::string failureWords(std::int32_t result, const QorinNodeUtilWrapper* node = nullptr);
 

@@ -183,7 +183,8 @@ TEST(Zamo2ctlNodeFailures, EachFaultIsNamedInWords)
     } cases[] = {
         {"never-answer", "no answer within 1 s (700008)", "; check that the node is on and reachable"},
         {"wrong-digest", "answer damaged (digest mismatch) (700019)", "; the link or the node's server damages"},
-        {"close-mid-frame", "connection closed by the node (700015)", "; check the node's network cable"},
+        {"close-mid-frame", "answer cut short or malformed, connection closed (700015)",
+         "; check the node's network cable"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);

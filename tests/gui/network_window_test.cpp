@@ -579,7 +579,8 @@ INSTANTIATE_TEST_SUITE_P(Faults, NodeFaultWindowTest,
                                                          "check that it is on and reachable"},
                                            NodeFaultCase{"wrong-digest", "answer damaged (digest mismatch) (700019)",
                                                          "restart its server (Restart Node (WR))"},
-                                           NodeFaultCase{"close-mid-frame", "connection closed by the node (700015)",
+                                           NodeFaultCase{"close-mid-frame",
+                                                         "answer cut short or malformed, connection closed (700015)",
                                                          "check its cable and address (Change Node IP)"}),
                          [](const ::testing::TestParamInfo<NodeFaultCase>& info) {
                              std::string name = info.param.fault;
