@@ -11,12 +11,14 @@
 //    system behind a progress window); false from init() ends the program without an event
 //    loop;
 // 5. the event loop; the window is destroyed before the application object.
-// The exit status is always 0, also when the window throws.
+// The exit status is always 0, also when the window throws; the error output and the log then
+// say what ended it.
 //
 // Window must be default-constructible with `bool init()`; `show()` comes from QWidget.
 
 #include "core/app_paths.h"
 #include "core/application_log.h"
+#include "core/unexpected_end.h"
 #include "crash/crash_monitor.h"
 
 #include <QApplication>
@@ -42,15 +44,15 @@ int runApplication(int& argc, char** argv)
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     std::unique_ptr<Window> window;
-    try {
+    // A failing window ends the program like a closed one, but with a word on why.
+    const std::string failure = runCatching([&window, &application] {
         window = std::make_unique<Window>();
         window->show();
         if (window->init())
             application.exec();
-    } catch (...) {
-        // A failing window ends the program like a closed one.
-    }
+    });
     window.reset();
+    reportUnexpectedEnd(failure, logFile);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "core/app_paths.h"
 #include "core/application_log.h"
 #include "core/application_status.h"
+#include "core/unexpected_end.h"
 
 #include "uni/log.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 
 namespace z2e {
 namespace {
@@ -96,6 +98,30 @@ TEST_F(ApplicationLogTest, FileInPlaceOfLogFolderMeansNoLogFile)
     z2e::test::writeFile(scratch / "Norvale/zamo2explorer/log", "not a folder");
 
     EXPECT_EQ(startApplicationLog(), "");
+}
+
+// An exception that ends the window is told, in the log and in words, with what it said.
+TEST_F(ApplicationLogTest, AnExceptionLeavingTheWindowIsToldNotSwallowed)
+{
+    bool ran = false;
+    EXPECT_EQ(runCatching([&ran] { ran = true; }), "");
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(runCatching([] { throw std::runtime_error("the tree lost its model"); }), "the tree lost its model");
+    EXPECT_EQ(runCatching([] { throw std::runtime_error(""); }), "an unknown error");
+    EXPECT_EQ(runCatching([] { throw 42; }), "an unknown error");
+
+    const std::string told = unexpectedEndText("bad_alloc", "/var/log/z.log");
+    EXPECT_EQ(told.rfind("ZAMO2Explorer ended after an unexpected error: bad_alloc. Its log /var/log/z.log", 0), 0u)
+        << told;
+    EXPECT_EQ(unexpectedEndText("bad_alloc", "").find("Its log"), std::string::npos);
+
+    ScratchFolder scratch;
+    EnvOverride own("ZAMO2_COMMON_DOCUMENTS", scratch.path());
+    const std::string path = startApplicationLog();
+    reportUnexpectedEnd("the tree lost its model", path);
+    uni::log::flush();
+    EXPECT_NE(z2e::test::readFile(path).find("the window ended after an exception: the tree lost its model"),
+              std::string::npos);
 }
 
 } // namespace
