@@ -25,7 +25,8 @@ std::string unexpectedEndText(const std::string& failure, const std::string& log
     std::string text = "ZAMO2Explorer ended after an unexpected error: " + failure + ". ";
     if (!logFile.empty())
         text += "Its log " + logFile + " tells what it was doing. ";
-    return text + "Start it again; should it happen again, make a report package and send it with a word on what was done.";
+    return text +
+           "Start it again; should it happen again, make a report package and send it with a word on what was done.";
 }
 
 void reportUnexpectedEnd(const std::string& failure, const std::string& logFile)

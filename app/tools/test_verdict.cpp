@@ -49,33 +49,77 @@ const char* verdictOf(const pugi::xml_attribute& passed)
     return passed ? statusText(passed.value()) : " EmptyState";
 }
 
+// The attributes of one item row, found in one walk over them (the first of a name counts, as
+// a look-up by name would find it); null where the item has none.
+struct ItemAttributes {
+    const char* device = nullptr;
+    const char* range = nullptr;
+    const char* passed = nullptr;
+    const char* measGain = nullptr;
+    const char* oldGain = nullptr;
+    const char* value = nullptr;
+    const char* unit = nullptr;
+    const char* limit = nullptr;
+
+    explicit ItemAttributes(const pugi::xml_node& item)
+    {
+        for (const pugi::xml_attribute& attribute : item.attributes()) {
+            const char* name = attribute.name();
+            const char** slot = slotFor(name);
+            if (slot && !*slot)
+                *slot = attribute.value();
+        }
+    }
+
+private:
+    const char** slotFor(const char* name)
+    {
+        switch (name[0]) {
+        case 'D': return std::strcmp(name, "Device") == 0 ? &device : nullptr;
+        case 'R': return std::strcmp(name, "Range") == 0 ? &range : nullptr;
+        case 'P': return std::strcmp(name, "Passed") == 0 ? &passed : nullptr;
+        case 'M': return std::strcmp(name, "Meas_Gain") == 0 ? &measGain : nullptr;
+        case 'O': return std::strcmp(name, "Old_Gain") == 0 ? &oldGain : nullptr;
+        case 'V': return std::strcmp(name, "Value") == 0 ? &value : nullptr;
+        case 'U': return std::strcmp(name, "Unit") == 0 ? &unit : nullptr;
+        case 'L': return std::strcmp(name, "Limit") == 0 ? &limit : nullptr;
+        default: return nullptr;
+        }
+    }
+};
+
+const char* orText(const char* value, const char* empty)
+{
+    return value ? value : empty;
+}
+
 void addItemRows(const pugi::xml_node& check, bool gainCalibration, std::vector<std::string>& details)
 {
     for (const pugi::xml_node& item : check.children()) {
         if (!startsWith(item.name(), "ID"))
             continue;
-        const char* device = item.attribute("Device").value();
+        const ItemAttributes found(item);
+        const char* device = orText(found.device, "");
         std::string row;
         row.reserve(96);
         row.append("    ").append(::strcasecmp(device, "excitation") == 0 ? "EXC" : device).append("  ");
-        row.append(valueOr(item.attribute("Range"), "EmptyNode"))
+        row.append(orText(found.range, "EmptyNode"))
             .append(":")
-            .append(verdictOf(item.attribute("Passed")));
+            .append(found.passed ? statusText(found.passed) : " EmptyState");
         if (gainCalibration)
             row.append(" (Meas_Gain: ")
-                .append(valueOr(item.attribute("Meas_Gain"), "EmptyNode"))
+                .append(orText(found.measGain, "EmptyNode"))
                 .append(" Prev_Gain: ")
-                .append(valueOr(item.attribute("Old_Gain"), "EmptyNode"))
+                .append(orText(found.oldGain, "EmptyNode"))
                 .append(")");
         // The measured value, so that a failed check says by how much.
-        if (const pugi::xml_attribute value = item.attribute("Value")) {
-            const char* unit = item.attribute("Unit").value();
-            row.append(" (Value: ").append(value.value());
-            if (*unit)
-                row.append(" ").append(unit);
+        if (found.value) {
+            row.append(" (Value: ").append(found.value);
+            if (found.unit && *found.unit)
+                row.append(" ").append(found.unit);
             row.append(")");
         }
-        row.append(" (Limit: ").append(valueOr(item.attribute("Limit"), "EmptyNode")).append(")");
+        row.append(" (Limit: ").append(orText(found.limit, "EmptyNode")).append(")");
         details.push_back(std::move(row));
     }
 }

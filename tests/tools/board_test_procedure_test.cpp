@@ -52,11 +52,29 @@ TEST(TestVerdict, DocumentGivesBoardVerdictAndDetailRows)
         "<Selfjustage><BoardId3 Passed=\"True\"><Check Target=\"SelfJustage\" Passed=\"false\" Limit=\"0.002\">"
         "<ID0 Device=\"Excitation\" Range=\"5 V\" Limit=\"0.01\" Meas_Gain=\"0.99\" Old_Gain=\"1.01\" "
         "Passed=\"true\"/><Info Passed=\"false\"/></Check><Check/></BoardId3></Selfjustage>";
-    ASSERT_TRUE(TestVerdict::read(gain, status, details));
-    EXPECT_EQ(status, " PASSED");
-    EXPECT_EQ(details, (Strings{"  SelfJustage: FAILED!! (Limit: 0.002)",
-                                "    EXC  5 V: PASSED (Meas_Gain: 0.99 Prev_Gain: 1.01) (Limit: 0.01)",
-                                "  EmptyNode: EmptyState (Limit: EmptyNode)"}));
+    // Gain rows; measured values with their units; the first of two attributes of one name counts.
+    const std::string measured =
+        "<HardwareCheck><BoardId1 Passed=\"false\"><Check Target=\"Offset\" Passed=\"false\">"
+        "<ID1 Device=\"AI3\" Range=\"10 V\" Passed=\"false\" Value=\"0.7\" Unit=\"mV\" "
+        "Limit=\"0.5\" Value=\"9\"/><ID2 Value=\"3\" Unit=\"\"/></Check></BoardId1></HardwareCheck>";
+    const struct {
+        const std::string& document;
+        const char* status;
+        Strings details;
+    } cases[] = {{gain,
+                  " PASSED",
+                  {"  SelfJustage: FAILED!! (Limit: 0.002)",
+                   "    EXC  5 V: PASSED (Meas_Gain: 0.99 Prev_Gain: 1.01) (Limit: 0.01)",
+                   "  EmptyNode: EmptyState (Limit: EmptyNode)"}},
+                 {measured,
+                  " FAILED!!",
+                  {"  Offset: FAILED!! (Limit: EmptyNode)", "    AI3  10 V: FAILED!! (Value: 0.7 mV) (Limit: 0.5)",
+                   "      EmptyNode: EmptyState (Value: 3) (Limit: EmptyNode)"}}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(TestVerdict::read(c.document, status, details));
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(details, c.details);
+    }
     // A verdict of millions of tiny elements from a node is not read.
     std::string tiny;
     for (std::size_t i = 0; i < xpugi::kMaxNodes; ++i)
