@@ -134,6 +134,15 @@ TEST(FrameReader, ReadingAheadKeepsWhatRanOverInOrder)
     EXPECT_EQ(Bytes(large.begin() + 8, large.end() - 32), Bytes(buffer.payload(), buffer.payload() + 10000));
     EXPECT_TRUE(ahead.empty());
     EXPECT_TRUE(pair.client.isOpen());
+
+    // A buffer grown by a large request asks for no more than the usual first: a node sending
+    // megabytes behind a small answer gets no more than one buffer's worth held.
+    FrameBuffer grown(1024 * 1024);
+    Bytes flood = frameOf(4, 4);
+    flood.resize(flood.size() + 20000, 0x5A);
+    pair.feed(flood);
+    ASSERT_EQ(44, FrameReader::read(pair.client, grown, h, &ahead));
+    EXPECT_EQ(proto::kBufferSize + proto::kFrameOverhead - 44, ahead.size());
 }
 
 // A held frame start is a frame begun: the rest that never comes is a time-out that ends the

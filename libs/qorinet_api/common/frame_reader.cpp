@@ -41,9 +41,11 @@ int FrameReader::read(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& 
         got = ahead->take(buffer.frame(), kHeaderSize);
     } else {
         // One partial read first: a time-out that consumed nothing leaves the stream usable.
-        // With somewhere to keep what runs over, it asks for a whole buffer: a small frame
-        // then costs one system call.
-        const std::size_t ask = ahead ? buffer.capacity() + proto::kFrameOverhead : kHeaderSize;
+        // With somewhere to keep what runs over, it asks for a whole buffer of the usual size
+        // (never more, whatever a large request made of it): a small frame then costs one
+        // system call, and no more than that is ever held.
+        const std::size_t ask =
+            ahead ? std::min(buffer.capacity(), proto::kBufferSize) + proto::kFrameOverhead : kHeaderSize;
         const int first = socket.receive(buffer.frame(), ask, true);
         if (first == uni::osal::SOCK_ETIMEOUT)
             return first;
