@@ -2,7 +2,6 @@
 
 #include "qorinet_api/common/command_document.h"
 #include "qorinet_api/common/control_frame.h"
-#include "qorinet_api/common/frame_reader.h"
 #include "qorinet_api/common/node_name.h"
 #include "qorinet_api/common/payload_reader.h"
 #include "qorinet_api/common/payload_writer.h"
@@ -442,7 +441,7 @@ int QORINetClientNode::sendRequest(std::uint16_t command)
     for (;;) {
         FrameHeader header;
         int received =
-            deadline.arm() ? FrameReader::read(m_socket, m_buffer, header, &m_readAhead) : uni::osal::SOCK_ETIMEOUT;
+            deadline.arm() ? receiveFrame(m_socket, m_buffer, header, m_readAhead) : uni::osal::SOCK_ETIMEOUT;
         if (received == uni::osal::SOCK_ETIMEOUT && heartbeats && deadline.end() == ceiling)
             received = kBusyPastCeiling;
         if (received < 1) {

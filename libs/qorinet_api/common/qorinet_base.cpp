@@ -10,9 +10,9 @@ int QORINetBase::sendFrame(uni::TCPSocket& socket, FrameBuffer& buffer, std::uin
     return FrameWriter::write(socket, buffer, command);
 }
 
-int QORINetBase::receiveFrame(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& header)
+int QORINetBase::receiveFrame(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& header, FrameReadAhead& ahead)
 {
-    return FrameReader::read(socket, buffer, header);
+    return FrameReader::read(socket, buffer, header, &ahead);
 }
 
 } // namespace qorinet_api

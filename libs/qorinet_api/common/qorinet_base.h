@@ -16,6 +16,8 @@ class TCPSocket;
 
 namespace qorinet_api {
 
+class FrameReadAhead;
+
 class QORINetBase {
 public:
     virtual ~QORINetBase() = default;
@@ -25,9 +27,10 @@ public:
 
     /// Sends the payload held in `buffer` as one frame; N + 40 or a negative socket result.
     static int sendFrame(uni::TCPSocket& socket, FrameBuffer& buffer, std::uint16_t command);
-    /// Receives one frame into `buffer` (see FrameReader::read): N + 40, or -15 / -19 / a
-    /// negative socket result, the socket closed on every failure but an idle time-out.
-    static int receiveFrame(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& header);
+    /// Receives one frame into `buffer`, reading ahead into `ahead` (see FrameReader::read):
+    /// N + 40, or -15 / -19 / a negative socket result, the socket closed and `ahead` emptied
+    /// on every failure but an idle time-out.
+    static int receiveFrame(uni::TCPSocket& socket, FrameBuffer& buffer, FrameHeader& header, FrameReadAhead& ahead);
 };
 
 } // namespace qorinet_api
